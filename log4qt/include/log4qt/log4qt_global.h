@@ -1,0 +1,12 @@
+#ifndef LOG4QT_LOG4QT_GLOBAL_H
+#define LOG4QT_LOG4QT_GLOBAL_H
+
+#include <QtGlobal>
+
+#if defined(LOG4QT_ADAPTER_LIBRARY)
+#define LOG4QT_EXPORT Q_DECL_EXPORT
+#else
+#define LOG4QT_EXPORT Q_DECL_IMPORT
+#endif
+
+#endif // LOG4QT_LOG4QT_GLOBAL_H

@@ -1,0 +1,96 @@
+#include "log4qt/listappender.h"
+
+#include "log4cxxbridge.h"
+
+#include <QMutex>
+#include <QStringList>
+
+#include <log4cxx/appenderskeleton.h>
+#include <log4cxx/spi/loggingevent.h>
+
+#include <memory>
+
+namespace Log4Qt {
+
+namespace {
+
+class CollectingAppender : public log4cxx::AppenderSkeleton
+{
+public:
+    DECLARE_LOG4CXX_OBJECT(CollectingAppender)
+    BEGIN_LOG4CXX_CAST_MAP()
+    LOG4CXX_CAST_ENTRY(CollectingAppender)
+    LOG4CXX_CAST_ENTRY_CHAIN(AppenderSkeleton)
+    END_LOG4CXX_CAST_MAP()
+
+    void close() override {}
+    bool requiresLayout() const override { return false; }
+
+    QList<ListAppender::Line> lines() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_lines;
+    }
+    void clear()
+    {
+        QMutexLocker lock(&m_mutex);
+        m_lines.clear();
+    }
+
+protected:
+    void append(const log4cxx::spi::LoggingEventPtr& event, log4cxx::helpers::Pool&) override
+    {
+        ListAppender::Line line{Bridge::fromLogString(event->getLoggerName()),
+                                Bridge::fromLogString(event->getLevel()->toString()),
+                                Bridge::fromLogString(event->getMessage())};
+        QMutexLocker lock(&m_mutex);
+        m_lines.append(line);
+    }
+
+private:
+    mutable QMutex m_mutex;
+    QList<ListAppender::Line> m_lines;
+};
+
+IMPLEMENT_LOG4CXX_OBJECT(CollectingAppender)
+
+} // namespace
+
+struct ListAppender::Private
+{
+    log4cxx::LoggerPtr target;
+    std::shared_ptr<CollectingAppender> appender;
+};
+
+ListAppender::ListAppender(const QString& loggerName)
+    : d(new Private{Bridge::loggerFor(loggerName), std::make_shared<CollectingAppender>()})
+{
+    d->target->addAppender(d->appender);
+}
+
+ListAppender::~ListAppender()
+{
+    d->target->removeAppender(d->appender);
+    delete d;
+}
+
+QList<ListAppender::Line> ListAppender::lines() const
+{
+    return d->appender->lines();
+}
+
+QStringList ListAppender::messages() const
+{
+    QStringList result;
+    const QList<Line> all = lines();
+    for (const Line& line : all)
+        result << line.message;
+    return result;
+}
+
+void ListAppender::clear()
+{
+    d->appender->clear();
+}
+
+} // namespace Log4Qt

@@ -10,8 +10,8 @@
 
 #include <memory>
 
-namespace Log4Qt {
-
+// The log4cxx object macros expect to expand inside namespace log4cxx.
+namespace log4cxx {
 namespace {
 
 class CollectingAppender : public log4cxx::AppenderSkeleton
@@ -26,7 +26,7 @@ public:
     void close() override {}
     bool requiresLayout() const override { return false; }
 
-    QList<ListAppender::Line> lines() const
+    QList<Log4Qt::ListAppender::Line> lines() const
     {
         QMutexLocker lock(&m_mutex);
         return m_lines;
@@ -38,23 +38,29 @@ public:
     }
 
 protected:
-    void append(const log4cxx::spi::LoggingEventPtr& event, log4cxx::helpers::Pool&) override
+    void append(const spi::LoggingEventPtr& event, helpers::Pool&) override
     {
-        ListAppender::Line line{Bridge::fromLogString(event->getLoggerName()),
-                                Bridge::fromLogString(event->getLevel()->toString()),
-                                Bridge::fromLogString(event->getMessage())};
+        using Log4Qt::Bridge::fromLogString;
+        Log4Qt::ListAppender::Line line{fromLogString(event->getLoggerName()),
+                                        fromLogString(event->getLevel()->toString()),
+                                        fromLogString(event->getMessage())};
         QMutexLocker lock(&m_mutex);
         m_lines.append(line);
     }
 
 private:
     mutable QMutex m_mutex;
-    QList<ListAppender::Line> m_lines;
+    QList<Log4Qt::ListAppender::Line> m_lines;
 };
 
 IMPLEMENT_LOG4CXX_OBJECT(CollectingAppender)
 
 } // namespace
+} // namespace log4cxx
+
+namespace Log4Qt {
+
+using log4cxx::CollectingAppender;
 
 struct ListAppender::Private
 {

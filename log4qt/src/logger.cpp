@@ -15,8 +15,7 @@ struct Logger::Private
 
 namespace {
 
-void write(const log4cxx::LoggerPtr& target, const log4cxx::LevelPtr& level,
-           const QString& message)
+void write(const log4cxx::LoggerPtr& target, const log4cxx::LevelPtr& level, const QString& message)
 {
     if (!target->isEnabledFor(level))
         return;

@@ -1,0 +1,195 @@
+#include "fakedatasource.h"
+
+#include "fakegetter.h"
+#include "faketask.h"
+
+#include <utility>
+
+QVector<int> FakeDataSource::StartCall::indexes() const
+{
+    QVector<int> result;
+    if (config.pIndexs) {
+        for (int i = 0; i < config.nIndexCount; ++i)
+            result.append(config.pIndexs[i]);
+    }
+    return result;
+}
+
+QByteArray FakeDataSource::StartCall::path() const
+{
+    return config.szPath ? QByteArray(config.szPath) : QByteArray();
+}
+
+FakeDataSource::FakeDataSource(MMobile::MDType type)
+    : m_type(type), m_dataGetter(std::make_unique<FakeGetter>())
+{
+}
+
+FakeDataSource::~FakeDataSource()
+{
+    // Joined before the getters go (a script may still be growing one), and
+    // outside the lock, since a step's action may call back into this object.
+    std::vector<std::unique_ptr<FakeTask>> tasks;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        tasks.swap(m_tasks);
+    }
+    tasks.clear();
+}
+
+MMobile::IMDGetter* FakeDataSource::GetNamedGetter(const char* name)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_namedRequests.append(name ? QByteArray(name) : QByteArray());
+    if (!name)
+        return nullptr;
+    auto it = m_namedGetters.find(QByteArray(name));
+    return it == m_namedGetters.end() ? nullptr : it->second.get();
+}
+
+MMobile::ITaskCtrl* FakeDataSource::StartScan(int mode, MMobile::TaskCallBack callback,
+                                              void* context)
+{
+    return start(Scan, mode, nullptr, false, callback, context);
+}
+
+MMobile::IMDGetter* FakeDataSource::GetDataGetter()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    ++m_dataGetterRequests;
+    return m_dataGetterHidden ? nullptr : m_dataGetter.get();
+}
+
+MMobile::ITaskCtrl* FakeDataSource::StartImport(const MMobile::ImportExportConfigure* config,
+                                                MMobile::TaskCallBack callback, void* context)
+{
+    return start(Import, 0, config, config == nullptr, callback, context);
+}
+
+MMobile::ITaskCtrl* FakeDataSource::StartExport(const MMobile::ImportExportConfigure* config,
+                                                MMobile::TaskCallBack callback, void* context)
+{
+    return start(Export, 0, config, config == nullptr, callback, context);
+}
+
+void FakeDataSource::Release()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    ++m_releaseCalls;
+}
+
+FakeGetter* FakeDataSource::dataGetter() const
+{
+    return m_dataGetter.get();
+}
+
+void FakeDataSource::setDataGetterHidden(bool hidden)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_dataGetterHidden = hidden;
+}
+
+FakeGetter* FakeDataSource::namedGetter(const QByteArray& name)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    std::unique_ptr<FakeGetter>& getter = m_namedGetters[name];
+    if (!getter)
+        getter = std::make_unique<FakeGetter>();
+    return getter.get();
+}
+
+void FakeDataSource::setScript(Kind kind, const FakeTaskScript& script)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_scripts[kind] = script;
+}
+
+void FakeDataSource::setStartFails(Kind kind, bool fails)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_startFails[kind] = fails;
+}
+
+std::vector<FakeDataSource::StartCall> FakeDataSource::startCalls() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_calls;
+}
+
+int FakeDataSource::startCount(Kind kind) const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    int count = 0;
+    for (const StartCall& call : m_calls) {
+        if (call.kind == kind)
+            ++count;
+    }
+    return count;
+}
+
+FakeDataSource::StartCall FakeDataSource::lastStart(Kind kind) const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (auto it = m_calls.rbegin(); it != m_calls.rend(); ++it) {
+        if (it->kind == kind)
+            return *it;
+    }
+    StartCall none;
+    none.kind = kind;
+    return none;
+}
+
+FakeTask* FakeDataSource::lastTask() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_tasks.empty() ? nullptr : m_tasks.back().get();
+}
+
+QVector<FakeTask*> FakeDataSource::tasks() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    QVector<FakeTask*> result;
+    for (const std::unique_ptr<FakeTask>& task : m_tasks)
+        result.append(task.get());
+    return result;
+}
+
+QByteArrayList FakeDataSource::namedGetterRequests() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_namedRequests;
+}
+
+int FakeDataSource::dataGetterRequests() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_dataGetterRequests;
+}
+
+int FakeDataSource::releaseCalls() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_releaseCalls;
+}
+
+MMobile::ITaskCtrl* FakeDataSource::start(Kind kind, int mode,
+                                          const MMobile::ImportExportConfigure* config,
+                                          bool configNull, MMobile::TaskCallBack callback,
+                                          void* context)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    StartCall call;
+    call.kind = kind;
+    call.mode = mode;
+    call.callback = callback;
+    call.context = context;
+    call.configNull = configNull;
+    if (config)
+        call.config = *config;
+    if (!m_startFails[kind] && !configNull) {
+        m_tasks.push_back(std::make_unique<FakeTask>(m_type, m_scripts[kind], callback, context));
+        call.task = m_tasks.back().get();
+    }
+    m_calls.push_back(std::move(call));
+    return m_calls.back().task;
+}

@@ -1,0 +1,109 @@
+#ifndef FAKEDATASOURCE_H
+#define FAKEDATASOURCE_H
+
+#include "faketaskscript.h"
+
+#include "contracts/icategorydatasource.h"
+#include "contracts/importexportconfigure.h"
+
+#include <QByteArray>
+#include <QByteArrayList>
+#include <QVector>
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+class FakeGetter;
+class FakeTask;
+
+// The category data source a FakeDevice hands out. It owns its data getter,
+// its named getters and every task it started (joined in the destructor);
+// the test owns the data source itself, so Release() is only counted.
+//
+// Set the scripts before the page starts a task: each StartScan, StartImport
+// and StartExport makes a new FakeTask playing a copy of the script of its kind
+// and records what it was given, the configuration deep-copied as the engine
+// must do. Thread-safe.
+class FakeDataSource : public MMobile::ICategoryDataSource
+{
+public:
+    enum Kind { Scan, Import, Export };
+
+    // One StartScan, StartImport or StartExport call.
+    struct StartCall
+    {
+        Kind kind = Scan;
+        int mode = 0; // StartScan's mode argument
+        MMobile::TaskCallBack callback = nullptr;
+        void* context = nullptr;
+        bool configNull = false;               // StartImport/StartExport got no configuration
+        MMobile::ImportExportConfigure config; // copy made during the call
+        FakeTask* task = nullptr;              // null when the start failed
+
+        QVector<int> indexes() const;
+        QByteArray path() const; // null without a path
+    };
+
+    explicit FakeDataSource(MMobile::MDType type);
+    virtual ~FakeDataSource();
+
+    FakeDataSource(const FakeDataSource&) = delete;
+    FakeDataSource& operator=(const FakeDataSource&) = delete;
+
+    MMobile::IMDGetter* GetNamedGetter(const char* name) override;
+    MMobile::ITaskCtrl* StartScan(int mode, MMobile::TaskCallBack callback, void* context) override;
+    MMobile::IMDGetter* GetDataGetter() override;
+    MMobile::ITaskCtrl* StartImport(const MMobile::ImportExportConfigure* config,
+                                    MMobile::TaskCallBack callback, void* context) override;
+    MMobile::ITaskCtrl* StartExport(const MMobile::ImportExportConfigure* config,
+                                    MMobile::TaskCallBack callback, void* context) override;
+    void Release() override;
+
+    MMobile::MDType type() const { return m_type; }
+
+    // The category's getter; GetDataGetter() hands it out unless hidden.
+    FakeGetter* dataGetter() const;
+    // GetDataGetter() answers null while hidden.
+    void setDataGetterHidden(bool hidden);
+    // The getter GetNamedGetter(name) answers, made on first use.
+    FakeGetter* namedGetter(const QByteArray& name);
+
+    void setScript(Kind kind, const FakeTaskScript& script);
+    void setScanScript(const FakeTaskScript& script) { setScript(Scan, script); }
+    void setImportScript(const FakeTaskScript& script) { setScript(Import, script); }
+    void setExportScript(const FakeTaskScript& script) { setScript(Export, script); }
+    // Starts of `kind` return null (the call is still recorded).
+    void setStartFails(Kind kind, bool fails);
+
+    std::vector<StartCall> startCalls() const;
+    int startCount(Kind kind) const;
+    // The last call of `kind`; a default StartCall when there is none.
+    StartCall lastStart(Kind kind) const;
+    // The task of the last successful start of any kind, or null.
+    FakeTask* lastTask() const;
+    QVector<FakeTask*> tasks() const;
+    QByteArrayList namedGetterRequests() const;
+    int dataGetterRequests() const;
+    int releaseCalls() const;
+
+private:
+    MMobile::ITaskCtrl* start(Kind kind, int mode, const MMobile::ImportExportConfigure* config,
+                              bool configNull, MMobile::TaskCallBack callback, void* context);
+
+    const MMobile::MDType m_type;
+    mutable std::mutex m_mutex;
+    std::unique_ptr<FakeGetter> m_dataGetter;
+    std::map<QByteArray, std::unique_ptr<FakeGetter>> m_namedGetters;
+    bool m_dataGetterHidden = false;
+    FakeTaskScript m_scripts[3];
+    bool m_startFails[3] = {false, false, false};
+    std::vector<StartCall> m_calls;
+    std::vector<std::unique_ptr<FakeTask>> m_tasks;
+    QByteArrayList m_namedRequests;
+    int m_dataGetterRequests = 0;
+    int m_releaseCalls = 0;
+};
+
+#endif // FAKEDATASOURCE_H

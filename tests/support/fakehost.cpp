@@ -1,0 +1,275 @@
+#include "fakehost.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+#include <QWidget>
+
+#include <chrono>
+
+FakeHost::FakeHost() : m_guiThread(std::this_thread::get_id()) {}
+
+FakeHost::~FakeHost() = default;
+
+QWidget* FakeHost::GetParentWidget()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_parent.data();
+}
+
+const char* FakeHost::GetOutputDir()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_outputDir.constData();
+}
+
+void FakeHost::SetOutputDir(const char* dir)
+{
+    const QString value = dir ? QString::fromUtf8(dir) : QString();
+    const QString text = QStringLiteral("SetOutputDir(%1)").arg(value);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_outputDir = dir ? QByteArray(dir) : QByteArray();
+    m_outputDirsSet.append(value);
+    recordLocked(text);
+}
+
+const char* FakeHost::GetSkinDir(int type)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    auto it = m_skinDirs.find(type);
+    return it == m_skinDirs.end() ? "" : it->second.constData();
+}
+
+DeviceEntry* FakeHost::GetDeviceList(unsigned int* count)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    ++m_deviceListCalls;
+    if (count)
+        *count = static_cast<unsigned int>(m_devices.size());
+    return m_devices.empty() ? nullptr : m_devices.data();
+}
+
+void FakeHost::OnPluginClose(MMobile::MDType type)
+{
+    const QString text = QStringLiteral("OnPluginClose(%1)").arg(type);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_pluginCloses.append(type);
+    recordLocked(text);
+}
+
+void FakeHost::OnOperationFailed(MMobile::MDType type)
+{
+    const QString text = QStringLiteral("OnOperationFailed(%1)").arg(type);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_operationFailures.append(type);
+    recordLocked(text);
+}
+
+void FakeHost::OnRecoverResult(int mode, MMobile::MDType type, int ok)
+{
+    const QString text = QStringLiteral("OnRecoverResult(%1,%2,%3)").arg(mode).arg(type).arg(ok);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_recoverResults.append({mode, type, ok});
+    recordLocked(text);
+}
+
+bool FakeHost::IsStopRequested()
+{
+    const QString text = QStringLiteral("IsStopRequested()");
+    std::lock_guard<std::mutex> lock(m_mutex);
+    ++m_stopRequests;
+    recordLocked(text);
+    return m_stopRequested;
+}
+
+void FakeHost::OnScanStatus(int status)
+{
+    const QString text = QStringLiteral("OnScanStatus(%1)").arg(status);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_scanStatuses.append(status);
+    recordLocked(text);
+}
+
+void FakeHost::OnScanPercent(int percent)
+{
+    const QString text = QStringLiteral("OnScanPercent(%1)").arg(percent);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_scanPercents.append(percent);
+    recordLocked(text);
+}
+
+void FakeHost::OnScanAborted()
+{
+    const QString text = QStringLiteral("OnScanAborted()");
+    std::lock_guard<std::mutex> lock(m_mutex);
+    ++m_scanAborted;
+    recordLocked(text);
+}
+
+void FakeHost::setParentWidget(QWidget* parent)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_parent = parent;
+}
+
+void FakeHost::setOutputDir(const QString& dir)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_outputDir = dir.toUtf8();
+}
+
+QString FakeHost::outputDir() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return QString::fromUtf8(m_outputDir);
+}
+
+void FakeHost::setSkinDir(int type, const QString& dir)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_skinDirs[type] = dir.toUtf8();
+}
+
+void FakeHost::setDevices(const QVector<MMobile::IDevice*>& devices)
+{
+    QVector<DeviceEntry> entries;
+    for (MMobile::IDevice* device : devices)
+        entries.append(DeviceEntry{device, 0, {0, 0}});
+    setDeviceEntries(entries);
+}
+
+void FakeHost::setDeviceEntries(const QVector<DeviceEntry>& entries)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_devices.assign(entries.begin(), entries.end());
+}
+
+void FakeHost::setStopRequested(bool stop)
+{
+    m_stopRequested = stop;
+}
+
+QStringList FakeHost::events() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    QStringList result;
+    for (const Event& event : m_events)
+        result.append(event.text);
+    return result;
+}
+
+QStringList FakeHost::eventsOffGuiThread() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    QStringList result;
+    for (const Event& event : m_events) {
+        if (event.offGuiThread)
+            result.append(event.text);
+    }
+    return result;
+}
+
+int FakeHost::eventCount(const QString& prefix) const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    int count = 0;
+    for (const Event& event : m_events) {
+        if (event.text.startsWith(prefix))
+            ++count;
+    }
+    return count;
+}
+
+bool FakeHost::hasEvent(const QString& prefix) const
+{
+    return eventCount(prefix) > 0;
+}
+
+void FakeHost::clearEvents()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_events.clear();
+    m_pluginCloses.clear();
+    m_operationFailures.clear();
+    m_recoverResults.clear();
+    m_outputDirsSet.clear();
+    m_scanStatuses.clear();
+    m_scanPercents.clear();
+    m_scanAborted = 0;
+    m_stopRequests = 0;
+}
+
+bool FakeHost::waitForEvent(const QString& prefix, int timeoutMs)
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    const bool gui = app && app->thread() == QThread::currentThread();
+    QElapsedTimer timer;
+    timer.start();
+    while (!hasEvent(prefix)) {
+        if (timer.elapsed() >= timeoutMs)
+            return false;
+        if (gui)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+QVector<int> FakeHost::pluginCloses() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_pluginCloses;
+}
+
+QVector<int> FakeHost::operationFailures() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_operationFailures;
+}
+
+QVector<FakeHost::RecoverResult> FakeHost::recoverResults() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_recoverResults;
+}
+
+QStringList FakeHost::outputDirsSet() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_outputDirsSet;
+}
+
+QVector<int> FakeHost::scanStatuses() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_scanStatuses;
+}
+
+QVector<int> FakeHost::scanPercents() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_scanPercents;
+}
+
+int FakeHost::scanAbortedCount() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_scanAborted;
+}
+
+int FakeHost::stopRequestedCount() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_stopRequests;
+}
+
+int FakeHost::deviceListCalls() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_deviceListCalls;
+}
+
+void FakeHost::recordLocked(const QString& text)
+{
+    m_events.push_back({text, std::this_thread::get_id() != m_guiThread});
+}

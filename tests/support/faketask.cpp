@@ -1,0 +1,246 @@
+#include "faketask.h"
+
+#include "fakegetter.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <chrono>
+
+namespace {
+
+bool onGuiThread()
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    return app && app->thread() == QThread::currentThread();
+}
+
+// One round of waiting: the GUI thread keeps its events moving, because a
+// page's callback may be waiting for a slot to run there.
+template <class Predicate>
+void waitRound(std::mutex& mutex, std::condition_variable& wake, bool gui, Predicate done)
+{
+    if (gui)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    std::unique_lock<std::mutex> lock(mutex);
+    wake.wait_for(lock, std::chrono::milliseconds(2), done);
+}
+
+} // namespace
+
+FakeTask::FakeTask(MMobile::MDType type, const FakeTaskScript& script,
+                   MMobile::TaskCallBack callback, void* context)
+    : m_type(type), m_script(script), m_callback(callback), m_context(context)
+{
+}
+
+FakeTask::~FakeTask()
+{
+    abort();
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+bool FakeTask::Start()
+{
+    ++m_startCalls;
+    if (m_script.startFails() || m_started.exchange(true))
+        return false;
+    m_status = MMobile::TASK_BEGIN;
+    m_thread = std::thread(&FakeTask::run, this);
+    return true;
+}
+
+void FakeTask::Release()
+{
+    ++m_releaseCalls;
+}
+
+MMobile::TASK_CTRL_STATUS FakeTask::GetStatus()
+{
+    return m_status;
+}
+
+bool FakeTask::waitFinished(int timeoutMs)
+{
+    if (!m_started)
+        return false;
+    const bool gui = onGuiThread();
+    QElapsedTimer timer;
+    timer.start();
+    while (!m_finished) {
+        if (timer.elapsed() >= timeoutMs)
+            return false;
+        waitRound(m_mutex, m_wake, gui, [this] { return m_finished.load(); });
+    }
+    return true;
+}
+
+int FakeTask::waitHeld(int timeoutMs)
+{
+    if (!m_started)
+        return -1;
+    const bool gui = onGuiThread();
+    QElapsedTimer timer;
+    timer.start();
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (m_heldStep >= 0)
+                return m_heldStep;
+        }
+        if (m_finished || timer.elapsed() >= timeoutMs)
+            return -1;
+        waitRound(m_mutex, m_wake, gui, [this] { return m_heldStep >= 0 || m_finished; });
+    }
+}
+
+void FakeTask::release()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    ++m_releases;
+    // Cleared here, not only by the worker, so that a waitHeld() right after
+    // release() does not see the gate that was just opened.
+    if (m_heldStep >= 0 && m_releases > m_gatesPassed)
+        m_heldStep = -1;
+    m_wake.notify_all();
+}
+
+void FakeTask::abort()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_abort = true;
+    m_wake.notify_all();
+}
+
+int FakeTask::heldStep() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_heldStep;
+}
+
+bool FakeTask::isStarted() const
+{
+    return m_started;
+}
+
+bool FakeTask::isFinished() const
+{
+    return m_finished;
+}
+
+bool FakeTask::stoppedByCallback() const
+{
+    return m_stoppedByCallback;
+}
+
+int FakeTask::startCalls() const
+{
+    return m_startCalls;
+}
+
+int FakeTask::releaseCalls() const
+{
+    return m_releaseCalls;
+}
+
+QVector<FakeTask::Report> FakeTask::reports() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_reports;
+}
+
+int FakeTask::reportCount() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_reports.size();
+}
+
+void FakeTask::run()
+{
+    const std::vector<FakeTaskScript::Step>& steps = m_script.steps();
+    int endStatus = MMobile::TASK_STOP;
+    int lastPercent = 0;
+    bool stopped = false;
+    for (std::size_t i = 0; i < steps.size() && !stopped; ++i) {
+        const FakeTaskScript::Step& step = steps[i];
+        const int index = static_cast<int>(i);
+        if (step.gate) {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_heldStep = index;
+            m_wake.notify_all();
+            m_wake.wait(lock, [this] { return m_abort || m_releases > m_gatesPassed; });
+            m_heldStep = -1;
+            ++m_gatesPassed;
+        }
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            stopped = m_abort;
+        }
+        if (stopped)
+            break;
+        if (step.action)
+            step.action();
+        if (step.getter)
+            step.getter->prepend(step.newItems);
+        if (!sleepFor(step.delayMs))
+            break;
+
+        // An end status shows only once its callback has returned: a page
+        // that waits for it may be destroyed right after seeing it.
+        const bool end = MMobile::IsTaskEndStatus(step.status);
+        if (!end)
+            m_status = step.status;
+        lastPercent = step.percent;
+        const bool goOn = call(index, step.type.value_or(m_type), step.status, step.percent,
+                               step.label ? &*step.label : nullptr);
+        if (!goOn) {
+            m_stoppedByCallback = true;
+            if (m_script.confirmStop())
+                call(-1, m_type, MMobile::TASK_STOP, lastPercent, nullptr);
+            stopped = true;
+            break;
+        }
+        if (end)
+            m_status = step.status;
+        endStatus = step.status;
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        stopped = stopped || m_abort;
+    }
+    m_status = (!stopped && MMobile::IsTaskEndStatus(endStatus)) ? endStatus : MMobile::TASK_STOP;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_finished = true;
+    m_wake.notify_all();
+}
+
+bool FakeTask::call(int stepIndex, int type, int status, int percent, const QByteArray* label)
+{
+    bool result = true;
+    if (m_callback)
+        result = m_callback(m_context, static_cast<MMobile::MDType>(type), status, percent,
+                            label ? label->constData() : nullptr);
+    Report report;
+    report.step = stepIndex;
+    report.type = type;
+    report.status = status;
+    report.percent = percent;
+    report.labelNull = label == nullptr;
+    if (label)
+        report.label = *label;
+    report.result = result;
+    report.thread = std::this_thread::get_id();
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_reports.push_back(report);
+    return result;
+}
+
+bool FakeTask::sleepFor(int ms)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (ms > 0)
+        m_wake.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_abort; });
+    return !m_abort;
+}

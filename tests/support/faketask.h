@@ -1,0 +1,108 @@
+#ifndef FAKETASK_H
+#define FAKETASK_H
+
+#include "faketaskscript.h"
+
+#include "contracts/itaskctrl.h"
+
+#include <QByteArray>
+#include <QVector>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+// An engine task that plays a FakeTaskScript on a real worker thread, calling
+// the page's callback as the engine would: from a thread that is not the GUI
+// thread, in script order, stopping when the callback returns false.
+//
+// GetStatus() is TASK_STOP ("not running") before Start() and TASK_BEGIN from
+// Start() to the first report. A running status shows from just before its
+// report, an end status (3, 4, 5) only once its callback has returned, so that
+// a page may go away as soon as it sees one. After the script: the last step's
+// status when that is an end status, else TASK_STOP; a task stopped by a false
+// result or by abort() ends with TASK_STOP.
+//
+// The data source that started the task owns it. The destructor aborts the
+// script (gates open, delays cut short) and joins the thread; it cannot cut
+// short a callback that is itself waiting, so finish a page's task (or close
+// the page) before the data source goes.
+class FakeTask : public MMobile::ITaskCtrl
+{
+public:
+    // One callback made by the task.
+    struct Report
+    {
+        int step = -1; // index into the script; -1 for the stop confirmation
+        int type = -1;
+        int status = 0;
+        int percent = 0;
+        QByteArray label;
+        bool labelNull = true;
+        bool result = false; // what the callback answered
+        std::thread::id thread;
+    };
+
+    FakeTask(MMobile::MDType type, const FakeTaskScript& script, MMobile::TaskCallBack callback,
+             void* context);
+    virtual ~FakeTask();
+
+    FakeTask(const FakeTask&) = delete;
+    FakeTask& operator=(const FakeTask&) = delete;
+
+    // Launches the worker; false when already started or the script says so.
+    bool Start() override;
+    void Release() override;
+    MMobile::TASK_CTRL_STATUS GetStatus() override;
+
+    // Waits until the worker has finished, processing the GUI thread's events
+    // meanwhile (a page's callback may wait for its GUI thread). False on timeout.
+    bool waitFinished(int timeoutMs);
+    // Waits, processing events, until the worker stands at a gate; the index of
+    // that step, or -1 on timeout or when the script ended first.
+    int waitHeld(int timeoutMs);
+    // Opens the gate the worker waits at, or the next one it reaches.
+    void release();
+    // Stops the script before its next step, opening any gate.
+    void abort();
+
+    // The step the worker is held at, or -1.
+    int heldStep() const;
+    bool isStarted() const;
+    bool isFinished() const;
+    bool stoppedByCallback() const;
+    int startCalls() const;
+    int releaseCalls() const;
+    QVector<Report> reports() const;
+    int reportCount() const;
+
+private:
+    void run();
+    bool call(int stepIndex, int type, int status, int percent, const QByteArray* label);
+    // Sleeps unless aborted; false when aborted.
+    bool sleepFor(int ms);
+
+    const MMobile::MDType m_type;
+    const FakeTaskScript m_script;
+    const MMobile::TaskCallBack m_callback;
+    void* const m_context;
+
+    std::thread m_thread;
+    std::atomic<int> m_status{MMobile::TASK_STOP};
+    std::atomic<bool> m_started{false};
+    std::atomic<bool> m_finished{false};
+    std::atomic<bool> m_stoppedByCallback{false};
+    std::atomic<int> m_startCalls{0};
+    std::atomic<int> m_releaseCalls{0};
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_abort = false;
+    int m_releases = 0;    // release() calls so far
+    int m_gatesPassed = 0; // gates the worker has gone through
+    int m_heldStep = -1;
+    QVector<Report> m_reports;
+};
+
+#endif // FAKETASK_H

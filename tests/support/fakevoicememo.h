@@ -1,0 +1,55 @@
+#ifndef FAKEVOICEMEMO_H
+#define FAKEVOICEMEMO_H
+
+#include "faketext.h"
+
+#include "contracts/ivoicememo.h"
+
+#include <QPair>
+#include <QVector>
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+
+// The record of a voice-memo item, wrapped in a FakeItem to put it in a
+// getter. Text properties are kept per key (VOICE_PROP_THUMBNAIL_PATH is the
+// grid's picture); unset keys answer null. The page's property writes and drop
+// marks are kept for the test to read.
+//
+// Texts are read and written on the GUI thread; a returned text stays valid
+// until that text is set again. The drop mark is atomic.
+class FakeVoiceMemo : public MMobile::IVoiceMemo
+{
+public:
+    FakeVoiceMemo();
+    virtual ~FakeVoiceMemo();
+
+    void SetDropMark(bool drop) override;
+    const char* GetDisplayText() override;
+    std::uint64_t GetTime() override;
+    const char* GetTextProperty(int key) override;
+    void SetTextProperty(int key, const char* value) override;
+
+    void setDisplayText(const FakeText& text) { m_displayText = text; }
+    void setTime(std::uint64_t secondsSinceEpoch) { m_time = secondsSinceEpoch; }
+    // Sets a property the way the engine starts out; not counted as a page write.
+    void setTextProperty(int key, const FakeText& value) { m_properties[key] = value; }
+
+    FakeText textProperty(int key) const;
+    FakeText thumbnailPath() const;
+    // Every SetTextProperty() call in order (a null value as a null array).
+    QVector<QPair<int, QByteArray>> propertyWrites() const { return m_writes; }
+    bool dropMark() const { return m_dropMark; }
+    int dropMarkCalls() const { return m_dropMarkCalls; }
+
+private:
+    FakeText m_displayText;
+    std::uint64_t m_time = 0;
+    std::map<int, FakeText> m_properties;
+    QVector<QPair<int, QByteArray>> m_writes;
+    std::atomic<bool> m_dropMark{false};
+    std::atomic<int> m_dropMarkCalls{0};
+};
+
+#endif // FAKEVOICEMEMO_H

@@ -1,0 +1,325 @@
+#include "modaldialoganswerer.h"
+
+#include "mymessagedailog.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTest>
+#include <QWidget>
+
+namespace {
+
+QString plainText(QString text)
+{
+    // "&&" is a literal ampersand, a single '&' marks the mnemonic.
+    text.replace(QLatin1String("&&"), QChar(0x1));
+    text.remove(QLatin1Char('&'));
+    text.replace(QChar(0x1), QLatin1Char('&'));
+    return text;
+}
+
+bool usable(QAbstractButton* button, QWidget* dialog)
+{
+    return button->isVisibleTo(dialog) && button->isEnabled();
+}
+
+void choose(QFileDialog* files, const QString& path)
+{
+    if (!files)
+        return;
+    // selectFile() leaves the name field alone while it has the focus, which it
+    // has in a shown dialog, so the field is written directly.
+    auto* nameField = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    const QFileInfo info(path);
+    if (files->fileMode() == QFileDialog::Directory) {
+        files->setDirectory(info.absoluteFilePath());
+        if (nameField)
+            nameField->clear();
+    } else {
+        files->setDirectory(info.absolutePath());
+        files->selectFile(info.fileName());
+        if (nameField)
+            nameField->setText(info.fileName());
+    }
+    // Public through QDialog, protected in QFileDialog.
+    static_cast<QDialog*>(files)->accept();
+}
+
+void rejectDialog(QWidget* dialog)
+{
+    if (auto* d = qobject_cast<QDialog*>(dialog))
+        d->reject();
+    else
+        dialog->close();
+}
+
+} // namespace
+
+ModalDialogAnswerer::Answer ModalDialogAnswerer::Answer::pressButton(const QString& objectName)
+{
+    Answer a;
+    a.action = PressObjectName;
+    a.value = objectName;
+    return a;
+}
+
+ModalDialogAnswerer::Answer ModalDialogAnswerer::Answer::pressText(const QString& text)
+{
+    Answer a;
+    a.action = PressText;
+    a.value = text;
+    return a;
+}
+
+ModalDialogAnswerer::Answer ModalDialogAnswerer::Answer::pressIndex(int index)
+{
+    Answer a;
+    a.action = PressIndex;
+    a.index = index;
+    return a;
+}
+
+ModalDialogAnswerer::Answer ModalDialogAnswerer::Answer::reject()
+{
+    return Answer();
+}
+
+ModalDialogAnswerer::Answer ModalDialogAnswerer::Answer::escape()
+{
+    Answer a;
+    a.action = Escape;
+    return a;
+}
+
+ModalDialogAnswerer::Answer ModalDialogAnswerer::Answer::chooseFile(const QString& path)
+{
+    Answer a;
+    a.action = ChooseFile;
+    a.value = path;
+    return a;
+}
+
+ModalDialogAnswerer::Answer ModalDialogAnswerer::Answer::ok()
+{
+    return pressButton(QStringLiteral("btnOk"));
+}
+
+ModalDialogAnswerer::Answer ModalDialogAnswerer::Answer::cancel()
+{
+    return pressButton(QStringLiteral("btnCancel"));
+}
+
+ModalDialogAnswerer::ModalDialogAnswerer(QObject* parent) : QObject(parent)
+{
+    m_timer.setInterval(10);
+    connect(&m_timer, &QTimer::timeout, this, &ModalDialogAnswerer::poll);
+}
+
+ModalDialogAnswerer::~ModalDialogAnswerer()
+{
+    if (m_current)
+        m_current->removeEventFilter(this);
+}
+
+void ModalDialogAnswerer::answer(const Answer& next)
+{
+    m_pending.append(next);
+    m_timer.start();
+}
+
+void ModalDialogAnswerer::answer(const QVector<Answer>& next)
+{
+    m_pending += next;
+    if (!m_pending.isEmpty())
+        m_timer.start();
+}
+
+void ModalDialogAnswerer::clear()
+{
+    m_pending.clear();
+    m_timer.stop();
+}
+
+int ModalDialogAnswerer::pendingCount() const
+{
+    return m_pending.size();
+}
+
+int ModalDialogAnswerer::answeredCount() const
+{
+    return m_seen.size();
+}
+
+QVector<ModalDialogAnswerer::Seen> ModalDialogAnswerer::seen() const
+{
+    return m_seen;
+}
+
+ModalDialogAnswerer::Seen ModalDialogAnswerer::last() const
+{
+    return m_seen.isEmpty() ? Seen() : m_seen.last();
+}
+
+QStringList ModalDialogAnswerer::errors() const
+{
+    QStringList result;
+    for (const Seen& s : m_seen) {
+        if (!s.error.isEmpty())
+            result.append(s.error);
+    }
+    return result;
+}
+
+bool ModalDialogAnswerer::waitAnswered(int count, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (m_seen.size() < count) {
+        if (timer.elapsed() >= timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QTest::qSleep(1);
+    }
+    return true;
+}
+
+void ModalDialogAnswerer::setPollInterval(int ms)
+{
+    m_timer.setInterval(ms < 1 ? 1 : ms);
+}
+
+bool ModalDialogAnswerer::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_current && event->type() == QEvent::Hide) {
+        m_current->removeEventFilter(this);
+        m_current.clear();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void ModalDialogAnswerer::poll()
+{
+    if (m_pending.isEmpty()) {
+        m_timer.stop();
+        return;
+    }
+    QWidget* dialog = QApplication::activeModalWidget();
+    if (!dialog || !dialog->isVisible() || dialog == m_current)
+        return;
+    const Answer next = m_pending.takeFirst();
+    if (m_pending.isEmpty())
+        m_timer.stop();
+    if (m_current)
+        m_current->removeEventFilter(this);
+    m_current = dialog;
+    dialog->installEventFilter(this);
+    handle(dialog, next);
+}
+
+void ModalDialogAnswerer::handle(QWidget* dialog, const Answer& answer)
+{
+    Seen seen;
+    describe(dialog, seen);
+
+    QAbstractButton* target = nullptr;
+    switch (answer.action) {
+    case Answer::PressObjectName:
+    case Answer::PressText: {
+        const QList<QAbstractButton*> buttons = dialog->findChildren<QAbstractButton*>();
+        for (QAbstractButton* button : buttons) {
+            const bool match =
+                answer.action == Answer::PressObjectName
+                    ? button->objectName() == answer.value
+                    : (button->text() == answer.value || plainText(button->text()) == answer.value);
+            if (match) {
+                target = button;
+                break;
+            }
+        }
+        if (!target)
+            seen.error = QStringLiteral("no button \"%1\" in %2").arg(answer.value, seen.className);
+        else if (!usable(target, dialog))
+            seen.error = QStringLiteral("button \"%1\" in %2 is hidden or disabled")
+                             .arg(answer.value, seen.className);
+        break;
+    }
+    case Answer::PressIndex: {
+        int n = 0;
+        const QList<QAbstractButton*> buttons = dialog->findChildren<QAbstractButton*>();
+        for (QAbstractButton* button : buttons) {
+            if (usable(button, dialog) && n++ == answer.index) {
+                target = button;
+                break;
+            }
+        }
+        if (!target)
+            seen.error =
+                QStringLiteral("no button number %1 in %2").arg(answer.index).arg(seen.className);
+        break;
+    }
+    case Answer::Reject:
+        seen.done = QStringLiteral("reject");
+        break;
+    case Answer::Escape:
+        seen.done = QStringLiteral("escape");
+        break;
+    case Answer::ChooseFile:
+        if (!qobject_cast<QFileDialog*>(dialog))
+            seen.error = QStringLiteral("%1 is not a file dialog").arg(seen.className);
+        else
+            seen.done = QStringLiteral("choose:%1").arg(answer.value);
+        break;
+    }
+
+    Answer act = answer;
+    if (!seen.error.isEmpty()) {
+        act = Answer::reject();
+        seen.done = QStringLiteral("reject");
+    } else if (target) {
+        seen.done = QStringLiteral("press:%1").arg(plainText(target->text()));
+    }
+    // Recorded before acting: the dialog's owner may react to the press at once.
+    m_seen.append(seen);
+
+    // Acted on from the event loop, not inside this timer's slot: Qt does not
+    // fire a timer again while its slot runs, so a dialog that the press opens
+    // (a nested exec()) could never be answered otherwise.
+    QPointer<QWidget> guardedDialog(dialog);
+    QPointer<QAbstractButton> guardedTarget(target);
+    QTimer::singleShot(0, this, [guardedDialog, guardedTarget, act] {
+        if (!guardedDialog)
+            return;
+        if (act.action == Answer::Escape) {
+            QTest::keyClick(guardedDialog.data(), Qt::Key_Escape);
+        } else if (act.action == Answer::ChooseFile) {
+            choose(qobject_cast<QFileDialog*>(guardedDialog.data()), act.value);
+        } else if (act.action == Answer::Reject) {
+            rejectDialog(guardedDialog.data());
+        } else if (guardedTarget) {
+            guardedTarget->click();
+        }
+    });
+}
+
+void ModalDialogAnswerer::describe(QWidget* dialog, Seen& seen)
+{
+    seen.className = QString::fromLatin1(dialog->metaObject()->className());
+    seen.windowTitle = dialog->windowTitle();
+    if (auto* message = qobject_cast<MyMessageDailog*>(dialog)) {
+        seen.isMessageDialog = true;
+        seen.messageType = static_cast<int>(message->messageType());
+        seen.messageText = message->messageText();
+        seen.okButtonText = message->okButtonText();
+        seen.cancelButtonText = message->cancelButtonText();
+        seen.cancelButtonHidden = message->isCancelButtonHidden();
+    } else if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
+        seen.messageText = box->text();
+    }
+}

@@ -1,0 +1,98 @@
+#ifndef MODALDIALOGANSWERER_H
+#define MODALDIALOGANSWERER_H
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <QVector>
+
+class QWidget;
+
+// Answers the modal dialogs a test makes the code under test open, so that
+// their exec() returns. Queue one Answer per expected dialog, in order, then
+// run the code: a timer on the GUI thread polls
+// QApplication::activeModalWidget(), notes what the dialog shows (class,
+// title, and for the kit's MyMessageDailog its type, text and button texts) and
+// carries out the next answer. An answer that cannot be carried out (no such
+// button, a hidden or disabled one, a file answer to another dialog) is kept as
+// an error and the dialog is rejected instead, so a test never hangs on it.
+//
+// Lives on the GUI thread; does not own the dialogs. Non-modal windows are
+// left alone. For file choosers, make the code use
+// QFileDialog::DontUseNativeDialog and answer with chooseFile().
+class ModalDialogAnswerer : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Answer
+    {
+        enum Action { PressObjectName, PressText, PressIndex, Reject, Escape, ChooseFile };
+        Action action = Reject;
+        QString value;  // object name, button text or path
+        int index = -1; // PressIndex
+
+        static Answer pressButton(const QString& objectName);
+        // Matches the button text with or without its '&' mnemonic markers.
+        static Answer pressText(const QString& text);
+        // The n-th visible, enabled button in creation order.
+        static Answer pressIndex(int index);
+        static Answer reject();
+        static Answer escape();
+        // A QFileDialog: selects `path` (a file, or a folder in directory mode) and accepts.
+        static Answer chooseFile(const QString& path);
+        // The buttons of MyMessageDailog.
+        static Answer ok();
+        static Answer cancel();
+    };
+
+    // What one dialog showed and what was done to it.
+    struct Seen
+    {
+        QString className;
+        QString windowTitle;
+        bool isMessageDialog = false; // a MyMessageDailog
+        int messageType = -1;         // MyMessageDailog only
+        QString messageText;          // MyMessageDailog or QMessageBox
+        QString okButtonText;         // MyMessageDailog only
+        QString cancelButtonText;     // MyMessageDailog only
+        bool cancelButtonHidden = false;
+        QString done;  // "press:<button text>", "reject", "escape", "choose:<path>"
+        QString error; // why the answer could not be carried out, or empty
+    };
+
+    explicit ModalDialogAnswerer(QObject* parent = nullptr);
+    ~ModalDialogAnswerer() override;
+
+    void answer(const Answer& next);
+    void answer(const QVector<Answer>& next);
+    // Drops the answers not used yet.
+    void clear();
+    int pendingCount() const;
+    int answeredCount() const;
+    QVector<Seen> seen() const;
+    // The last dialog answered; a default Seen when there is none.
+    Seen last() const;
+    QStringList errors() const;
+    // Processes events until `count` dialogs in all were answered. False on timeout.
+    bool waitAnswered(int count, int timeoutMs);
+    void setPollInterval(int ms);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void poll();
+    void handle(QWidget* dialog, const Answer& answer);
+    static void describe(QWidget* dialog, Seen& seen);
+
+    QTimer m_timer;
+    QVector<Answer> m_pending;
+    QVector<Seen> m_seen;
+    // The dialog answered last, until it hides: not answered twice.
+    QPointer<QWidget> m_current;
+};
+
+#endif // MODALDIALOGANSWERER_H

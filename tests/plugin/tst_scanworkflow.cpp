@@ -12,6 +12,7 @@
 #include "plugin/scanprogresswidget.h"
 #include "taskprogresswidget.h"
 
+#include <QRandomGenerator>
 #include <QThread>
 
 #include <QPushButton>
@@ -85,6 +86,7 @@ private slots:
     void loadCallbackStopRequest();
     void reportAfterClosingAnswersFalse();
     void closingReleasesPendingHandOver();
+    void closingAtRandomMoments();
     void backupErrorMessages_data();
     void backupErrorMessages();
     void unknownBackupCodesEndScan_data();
@@ -344,6 +346,39 @@ void TestScanWorkflow::closingReleasesPendingHandOver()
     scan.page.ClosePlugin();
     QVERIFY(task->waitFinished(kTimeout));
     QVERIFY(task->stoppedByCallback());
+}
+
+void TestScanWorkflow::closingAtRandomMoments()
+{
+    // Close while reports, hand-overs and waits are in every possible phase;
+    // a deadlock would hang here (and fail on the test's timeout).
+    QRandomGenerator random(20261206);
+    for (int round = 0; round < 300; ++round) {
+        Scan scan(random.bounded(2) ? MD_MESSAGE : MD_CONTACT, random.bounded(4) == 0);
+        FakeGetter* getter = scan.getter();
+        FakeTaskScript script;
+        script.report(TASK_BEGIN, 0, "1");
+        for (int i = 0; i < 6; ++i) {
+            script.report(TASK_DATA, 10 + i * 10, "0")
+                .prepending(getter, newItems(getter, 1 + int(random.bounded(3))))
+                .after(int(random.bounded(2)));
+            script.report(TASK_PERCENT, 15 + i * 10, "0");
+        }
+        script.report(TASK_COMPLETE, 100, "0");
+        FakeTask* task = scan.load(script);
+        QVERIFY(task);
+        const int wait = int(random.bounded(12));
+        if (random.bounded(2))
+            QTest::qWait(wait);
+        else
+            QThread::msleep(static_cast<unsigned long>(wait));
+        scan.page.ClosePlugin();
+        QVERIFY(IsTaskEndStatus(task->GetStatus()) || task->isFinished());
+        QVERIFY2(task->waitFinished(kTimeout), qPrintable(QString("round %1").arg(round)));
+        QCOMPARE(scan.world.host.pluginCloses().size(), 1);
+        QVERIFY(!scan.page.isVisible());
+        QCoreApplication::processEvents();
+    }
 }
 
 void TestScanWorkflow::backupErrorMessages_data()

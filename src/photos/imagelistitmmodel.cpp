@@ -78,8 +78,11 @@ QVariant ImageListItmModel::headerData(int, Qt::Orientation, int) const
     return QVariant();
 }
 
-Qt::ItemFlags ImageListItmModel::flags(const QModelIndex&) const
+Qt::ItemFlags ImageListItmModel::flags(const QModelIndex& index) const
 {
+    // The root is no item: Qt's model contract wants no flags (or only drops) there.
+    if (!index.isValid())
+        return Qt::NoItemFlags;
     return Qt::ItemIsSelectable | Qt::ItemIsUserCheckable | Qt::ItemIsEnabled;
 }
 

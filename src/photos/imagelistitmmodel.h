@@ -12,7 +12,8 @@
 // ticks and collapses on the store. The store is borrowed, never owned.
 //
 // Roles: Qt::DisplayRole text, Qt::DecorationRole thumbnail path,
-// Qt::CheckStateRole tick (int), and the user roles below.
+// Qt::CheckStateRole tick (int), and the user roles below. Every row, titles
+// included, is selectable, user-checkable and enabled.
 class CATEGORYPANEL_EXPORT ImageListItmModel : public QAbstractListModel
 {
     Q_OBJECT

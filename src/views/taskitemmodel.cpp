@@ -446,8 +446,12 @@ bool TaskItemModel::setData(const QModelIndex& index, const QVariant& value, int
 
 Qt::ItemFlags TaskItemModel::flags(const QModelIndex& index) const
 {
-    Qt::ItemFlags result = QAbstractTableModel::flags(index);
-    if (index.isValid() && index.column() == 0)
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    // The cells' flags as the table base class has always given them, without
+    // the children hint that Qt 5 adds: no cell is editable.
+    Qt::ItemFlags result = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
+    if (index.column() == 0)
         result |= Qt::ItemIsUserCheckable;
     return result;
 }

@@ -65,14 +65,60 @@ QString MySortFilterProxyModel::sortText(const QModelIndex& index, const QVarian
     return m_pAddressPattern->cap(1);
 }
 
+MySortFilterProxyModel::SortValue
+MySortFilterProxyModel::sortValue(const QModelIndex& sourceIndex) const
+{
+    SortValue result;
+    result.value = sourceModel()->data(sourceIndex, Qt::DisplayRole);
+    result.text = sortText(sourceIndex, result.value);
+    return result;
+}
+
+// A date-time on the left compares chronologically with whatever the right
+// side converts to; everything else compares by locale-aware text.
+bool MySortFilterProxyModel::less(const SortValue& left, const SortValue& right)
+{
+    if (left.value.type() == QVariant::DateTime)
+        return left.value.toDateTime() < right.value.toDateTime();
+    return QString::localeAwareCompare(left.text, right.text) < 0;
+}
+
+const MySortFilterProxyModel::SortValue*
+MySortFilterProxyModel::cachedSortValue(const QModelIndex& sourceIndex) const
+{
+    if (sourceIndex.column() != m_nSortValuesColumn || sourceIndex.model() != sourceModel() ||
+        sourceIndex.parent().isValid())
+        return nullptr;
+    const int row = sourceIndex.row();
+    return row >= 0 && row < m_sortValues.size() ? &m_sortValues.at(row) : nullptr;
+}
+
+void MySortFilterProxyModel::sort(int column, Qt::SortOrder order)
+{
+    QAbstractItemModel* source = sourceModel();
+    // The base class ignores a request for the order it already keeps up.
+    const bool unchanged = dynamicSortFilter() && sortColumn() == column && sortOrder() == order;
+    if (source && !unchanged && column >= 0 && column < source->columnCount()) {
+        const int rows = source->rowCount();
+        m_sortValues.reserve(rows);
+        for (int row = 0; row < rows; ++row)
+            m_sortValues.append(sortValue(source->index(row, column)));
+        m_nSortValuesColumn = column;
+    }
+    QSortFilterProxyModel::sort(column, order);
+    m_sortValues.clear();
+    m_sortValues.squeeze();
+    m_nSortValuesColumn = -1;
+}
+
 bool MySortFilterProxyModel::lessThan(const QModelIndex& left, const QModelIndex& right) const
 {
-    const QAbstractItemModel* source = sourceModel();
-    if (!source)
+    if (!sourceModel())
         return false;
-    const QVariant leftValue = source->data(left, Qt::DisplayRole);
-    const QVariant rightValue = source->data(right, Qt::DisplayRole);
-    if (leftValue.type() == QVariant::DateTime)
-        return leftValue.toDateTime() < rightValue.toDateTime();
-    return QString::localeAwareCompare(sortText(left, leftValue), sortText(right, rightValue)) < 0;
+    const SortValue* cachedLeft = cachedSortValue(left);
+    const SortValue* cachedRight = cachedSortValue(right);
+    if (cachedLeft && cachedRight)
+        return less(*cachedLeft, *cachedRight);
+    return less(cachedLeft ? *cachedLeft : sortValue(left),
+                cachedRight ? *cachedRight : sortValue(right));
 }

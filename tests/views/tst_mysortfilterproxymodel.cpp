@@ -81,6 +81,27 @@ QStandardItemModel* textTable(const QList<QStringList>& rows, QObject* parent)
     return model;
 }
 
+// Counts how often the proxy reads the cells' display texts.
+class CountingModel : public QStandardItemModel
+{
+public:
+    mutable int reads = 0;
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (role == Qt::DisplayRole)
+            ++reads;
+        return QStandardItemModel::data(index, role);
+    }
+};
+
+// Names with accents, CJK, case pairs, duplicates and empty texts.
+QStringList mixedNames()
+{
+    return {"Émile", "émile", "Emile", "zoë", "Zoe", "王小明", "王小明", "李雷",   "adam",   "Adam",
+            "",      "Ådne",  "Ēva",   "eve", "Eve", "Øster",  "oster",  "Łukasz", "lukasz", "",
+            "明",    "Bo",    "bo",    "Bö",  "b@x", "a@y",    "10",     "9",      "李",     "Ann"};
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(FilterKind)
@@ -100,6 +121,9 @@ private slots:
     void sortAddressParts_data();
     void sortAddressParts();
     void sortLocaleAware();
+    void sortOnceMatchesResort_data();
+    void sortOnceMatchesResort();
+    void sortReadsEachRowOnce();
     void stripesFollowProxyRows_data();
     void stripesFollowProxyRows();
     void otherRolesComeFromSource();
@@ -334,6 +358,101 @@ void TestMySortFilterProxyModel::sortLocaleAware()
         QCOMPARE(column(proxy, col), expected);
     }
     delete source;
+}
+
+void TestMySortFilterProxyModel::sortOnceMatchesResort_data()
+{
+    QTest::addColumn<int>("sortColumn");
+    QTest::addColumn<int>("order");
+    QTest::addColumn<bool>("dates");
+
+    for (int order : {int(Qt::AscendingOrder), int(Qt::DescendingOrder)}) {
+        const QByteArray suffix = order == Qt::AscendingOrder ? " ascending" : " descending";
+        QTest::newRow("names, column 0" + suffix) << 0 << order << false;
+        QTest::newRow("addresses, column 1" + suffix) << 1 << order << false;
+        QTest::newRow("date-times among texts" + suffix) << 2 << order << true;
+    }
+}
+
+// sort() reads every row once up front; a re-sort by the base class (here
+// forced by invalidate()) reads the rows for each comparison. Both must give
+// the same order, which must also be the stable order of the plain rule.
+void TestMySortFilterProxyModel::sortOnceMatchesResort()
+{
+    QFETCH(int, sortColumn);
+    QFETCH(int, order);
+    QFETCH(bool, dates);
+
+    const QStringList names = mixedNames();
+    QStandardItemModel source;
+    for (int i = 0; i < names.size(); ++i) {
+        auto* name = new QStandardItem(names.at(i));
+        auto* address = new QStandardItem(QString("%1 <%2@mail.org>").arg(i).arg(names.at(i)));
+        auto* when = new QStandardItem;
+        if (dates && i % 4 != 0)
+            when->setData(QDateTime(QDate(2020, 1 + i % 12, 1 + i % 5), QTime(i % 24, 0)),
+                          Qt::DisplayRole);
+        else
+            when->setData(names.at(i), Qt::DisplayRole);
+        source.appendRow({name, address, when});
+    }
+    MySortFilterProxyModel proxy;
+    auto tester = watch(&proxy);
+    proxy.setSourceModel(&source);
+
+    proxy.sort(sortColumn, Qt::SortOrder(order));
+    const QList<int> once = sourceRows(proxy);
+    proxy.invalidate();
+    const QList<int> resorted = sourceRows(proxy);
+    QCOMPARE(once, resorted);
+
+    // The plain rule, applied without the proxy.
+    QRegExp address("([\\w\\.]*@[\\w\\.]*)");
+    auto textOf = [&](int row) {
+        QString text = source.index(row, sortColumn).data().toString();
+        if (sortColumn == 1 && address.indexIn(text) != -1)
+            text = address.cap(1);
+        return text;
+    };
+    auto less = [&](int a, int b) {
+        const QVariant left = source.index(a, sortColumn).data();
+        if (left.type() == QVariant::DateTime)
+            return left.toDateTime() < source.index(b, sortColumn).data().toDateTime();
+        return QString::localeAwareCompare(textOf(a), textOf(b)) < 0;
+    };
+    QList<int> expected;
+    for (int row = 0; row < names.size(); ++row)
+        expected << row;
+    if (order == Qt::AscendingOrder)
+        std::stable_sort(expected.begin(), expected.end(), less);
+    else
+        std::stable_sort(expected.begin(), expected.end(),
+                         [&](int a, int b) { return less(b, a); });
+    QCOMPARE(once, expected);
+}
+
+void TestMySortFilterProxyModel::sortReadsEachRowOnce()
+{
+    CountingModel source;
+    const QStringList names = mixedNames();
+    for (const QString& name : names)
+        source.appendRow(new QStandardItem(name));
+    MySortFilterProxyModel proxy;
+    proxy.setSourceModel(&source);
+    // Filtering reads column 0 of every row once when the mapping is built.
+    QCOMPARE(proxy.rowCount(), names.size());
+
+    source.reads = 0;
+    proxy.sort(0, Qt::AscendingOrder);
+    QCOMPARE(source.reads, names.size());
+    // Asking again for the order in force reads nothing.
+    source.reads = 0;
+    proxy.sort(0, Qt::AscendingOrder);
+    QCOMPARE(source.reads, 0);
+    // A re-sort by the base class reads the rows for each comparison.
+    proxy.invalidate();
+    proxy.rowCount();
+    QVERIFY(source.reads > names.size());
 }
 
 void TestMySortFilterProxyModel::stripesFollowProxyRows_data()

@@ -63,12 +63,32 @@ int main(int argc, char** argv)
     QDir().mkpath(folder);
 
     ViewStore records(MMobile::MD_CONTACT);
-    records.addContact("Ann Lee", "Acme Corp", "+1 555 0100", false);
-    records.addContact("Bo Chan", "Globex", "+1 555 0101", true);
-    records.addContact("Cy Dunn", QString(), "+1 555 0102", false);
-    records.addContact("Dee Ann", "Initech", "+1 555 0103", true);
-    records.addContact("Émile Zoë", "Umbrella", "+33 1 23 45 67", false);
-    records.addContact("王小明", "北京公司", "+86 10 1234 5678", true);
+    struct Row
+    {
+        const char* name;
+        const char* company;
+        const char* phone;
+        const char* email;
+        bool deleted;
+    };
+    const Row rows[] = {
+        {"Ann Lee", "Acme Corp", "+1 555 0100", "ann@acme.example", false},
+        {"Bo Chan", "Globex", "+1 555 0101", "bo@globex.example", true},
+        {"Cy Dunn", nullptr, "+1 555 0102", nullptr, false},
+        {"Dee Ann", "Initech", "+1 555 0103", "dee@initech.example", true},
+        {"Émile Zoë", "Umbrella", "+33 1 23 45 67", "emile@umbrella.example", false},
+        {"王小明", "北京公司", "+86 10 1234 5678", nullptr, true}};
+    for (const Row& row : rows) {
+        auto contact = std::make_unique<FakeContact>();
+        contact->name().set(FakeContactName::FullName, row.name);
+        contact->organization().set(FakeContactOrganization::CompanyName, row.company);
+        contact->phones().append(row.phone);
+        if (row.email) {
+            contact->emails().append(row.email);
+            contact->urls().append(QString::fromUtf8(row.email).section('@', 1));
+        }
+        records.add(std::move(contact), row.deleted);
+    }
     TaskItem* store = records.fill();
     store->SetChecked(2, Qt::Checked);
 
@@ -85,8 +105,8 @@ int main(int argc, char** argv)
     table.setColumnWidth(0, 170);
     table.setColumnWidth(1, 130);
     table.setColumnWidth(2, 150);
-    table.setColumnWidth(3, 110);
-    table.resize(720, 260);
+    table.setColumnWidth(3, 190);
+    table.resize(820, 260);
     table.show();
 
     SampleTree tree({"Conversation", "Date"});

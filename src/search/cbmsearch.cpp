@@ -97,10 +97,9 @@ bool CBMSearch::SearchContent(TaskItem* store, const char* keyword, int length)
         return true;
     }
 
-    std::vector<char> folded(keyword, keyword + length);
-    for (char& c : folded)
-        c = static_cast<char>(Fold(static_cast<unsigned char>(c)));
-    folded.push_back('\0');
+    std::vector<char> folded(static_cast<size_t>(length) + 1, '\0');
+    for (int i = 0; i < length; ++i)
+        folded[i] = static_cast<char>(Fold(static_cast<unsigned char>(keyword[i])));
     const char* pattern = folded.data();
 
     if (!BuildBS(pattern, length) || !BuildGS(pattern, length))
@@ -234,6 +233,19 @@ bool CBMSearch::BMSearch(const char* text, const char* pattern, int m)
 {
     if (!text || !pattern || m < 1 || m > m_tableSize)
         return false;
+
+    // A one-byte pattern shifts by one byte at a time; the C library's
+    // vectorised scans find the byte (in either case for a letter) faster and
+    // give the same answer.
+    if (m == 1) {
+        const unsigned char c = static_cast<unsigned char>(pattern[0]);
+        if (c >= 'a' && c <= 'z') {
+            const char either[3] = {static_cast<char>(c), static_cast<char>(c - 0x20), '\0'};
+            return std::strpbrk(text, either) != nullptr;
+        }
+        return std::strchr(text, c) != nullptr;
+    }
+
     const size_t n = std::strlen(text);
     if (n < static_cast<size_t>(m))
         return false;

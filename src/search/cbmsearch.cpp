@@ -85,10 +85,12 @@ bool CBMSearch::SearchContent(TaskItem* store, const char* keyword, int length)
         return true;
 
     // A length past the keyword's end would read foreign memory: only the
-    // bytes up to the terminating zero are ever searched for.
-    if (keyword && length > 0)
-        length =
-            static_cast<int>(std::min<size_t>(static_cast<size_t>(length), std::strlen(keyword)));
+    // bytes before a zero byte are ever searched for. memchr stops at the
+    // first zero, so an unterminated keyword of exactly `length` bytes is fine.
+    if (keyword && length > 0) {
+        if (const void* end = std::memchr(keyword, 0, static_cast<size_t>(length)))
+            length = static_cast<int>(static_cast<const char*>(end) - keyword);
+    }
 
     if (!keyword || length < 1) {
         for (unsigned int index = 0; index < count; ++index)

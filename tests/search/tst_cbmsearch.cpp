@@ -230,6 +230,7 @@ private slots:
     void buildRejectsBadPatterns();
     void matches_data();
     void matches();
+    void keywordWithoutTerminator();
     void tablesAreReusedAndGrow();
     void copyDoesNotShareArrays();
 
@@ -406,6 +407,21 @@ void TestCBMSearch::matches()
         QVERIFY(engine.SearchContent(&fixture.store, keyword.constData(), length));
         QCOMPARE(fixture.marks(), QVector<bool>{found});
     }
+}
+
+void TestCBMSearch::keywordWithoutTerminator()
+{
+    Fixture fixture(MMobile::MD_SAFARI_BOOKMARK);
+    fixture.add(textRecord<FakeSafariBookmark>(0, "xxABCxx", nullptr));
+    fixture.add(textRecord<FakeSafariBookmark>(0, "xxABxx", nullptr));
+    fixture.load();
+
+    // Exactly `length` bytes on the heap: the sanitizer build catches a read
+    // past them.
+    std::unique_ptr<char[]> keyword(new char[3]{'a', 'b', 'c'});
+    CBMSearch engine;
+    QVERIFY(engine.SearchContent(&fixture.store, keyword.get(), 3));
+    QCOMPARE(fixture.marks(), (QVector<bool>{true, false}));
 }
 
 void TestCBMSearch::tablesAreReusedAndGrow()

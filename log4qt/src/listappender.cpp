@@ -2,8 +2,8 @@
 
 #include "log4cxxbridge.h"
 
-#include <QMutex>
 #include <QStringList>
+#include <mutex>
 
 #include <log4cxx/appenderskeleton.h>
 #include <log4cxx/spi/loggingevent.h>
@@ -28,12 +28,12 @@ public:
 
     QList<Log4Qt::ListAppender::Line> lines() const
     {
-        QMutexLocker lock(&m_mutex);
+        std::lock_guard<std::mutex> lock(m_mutex);
         return m_lines;
     }
     void clear()
     {
-        QMutexLocker lock(&m_mutex);
+        std::lock_guard<std::mutex> lock(m_mutex);
         m_lines.clear();
     }
 
@@ -44,12 +44,12 @@ protected:
         Log4Qt::ListAppender::Line line{fromLogString(event->getLoggerName()),
                                         fromLogString(event->getLevel()->toString()),
                                         fromLogString(event->getMessage())};
-        QMutexLocker lock(&m_mutex);
+        std::lock_guard<std::mutex> lock(m_mutex);
         m_lines.append(line);
     }
 
 private:
-    mutable QMutex m_mutex;
+    mutable std::mutex m_mutex;
     QList<Log4Qt::ListAppender::Line> m_lines;
 };
 

@@ -3,7 +3,8 @@
 #include "log4cxxbridge.h"
 
 #include <QHash>
-#include <QMutex>
+
+#include <mutex>
 
 namespace Log4Qt {
 
@@ -36,9 +37,9 @@ Logger* Logger::logger(const QString& name)
     // Loggers are never deleted: callers keep the pointers for their whole
     // life, static objects included. The registry itself is never destroyed
     // either, so the loggers stay reachable to the end.
-    static QMutex mutex;
+    static std::mutex mutex;
     static auto* loggers = new QHash<QString, Logger*>;
-    QMutexLocker lock(&mutex);
+    std::lock_guard<std::mutex> lock(mutex);
     Logger*& entry = (*loggers)[name];
     if (!entry)
         entry = new Logger(name);

@@ -4,6 +4,8 @@
 
 #include "contracts/iuipluginsetting.h"
 
+#include "mystatusbar.h"
+
 #include <QDir>
 #include <QFileDialog>
 
@@ -15,14 +17,20 @@ SetRecoveryFolderDialog::SetRecoveryFolderDialog(IUIPluginSetting* setting, QWid
       ui(new Ui_SetRecoveryFolderDialog), m_pSetting(setting)
 {
     setObjectName(QStringLiteral("SetRecoveryFolderDialog"));
-    resize(540, 200);
+    // The form is 540 x 200 of client area; the frame adds its title bar.
+    getClientWidget()->setMinimumSize(540, 200);
+    getStatusBar()->hide();
     ui->setupUi(getClientWidget());
+    // Wider fonts than the form was drawn for must not cut the sentence.
+    const int labelWidth = qMax(ui->label->width(), ui->label->sizeHint().width());
+    ui->label->resize(qMin(labelWidth, 540 - ui->label->x()), ui->label->height());
     QMetaObject::connectSlotsByName(this);
     setWindowTitle(tr("Setting"));
     setModal(true);
     ui->editOutputPath->setText(StoredOutputDir());
-    setFixedSizeWidget(true);
     setOnlyShowCloseButton(true);
+    resize(sizeHint());
+    setFixedSizeWidget(true);
 }
 
 SetRecoveryFolderDialog::~SetRecoveryFolderDialog()

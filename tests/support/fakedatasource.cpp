@@ -177,7 +177,7 @@ MMobile::ITaskCtrl* FakeDataSource::start(Kind kind, int mode,
                                           bool configNull, MMobile::TaskCallBack callback,
                                           void* context)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::unique_lock<std::mutex> lock(m_mutex);
     StartCall call;
     call.kind = kind;
     call.mode = mode;
@@ -190,6 +190,12 @@ MMobile::ITaskCtrl* FakeDataSource::start(Kind kind, int mode,
         m_tasks.push_back(std::make_unique<FakeTask>(m_type, m_scripts[kind], callback, context));
         call.task = m_tasks.back().get();
     }
+    FakeTask* task = call.task;
     m_calls.push_back(std::move(call));
-    return m_calls.back().task;
+    lock.unlock();
+    // Like the engine, import and export tasks run from the start call on;
+    // a scan waits for the page's Start().
+    if (task && kind != Scan)
+        task->Start();
+    return task;
 }

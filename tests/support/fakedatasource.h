@@ -22,6 +22,9 @@ class FakeTask;
 // its named getters and every task it started (joined in the destructor);
 // the test owns the data source itself, so Release() is only counted.
 //
+// Import and export tasks start running from their start call, as the
+// engine's do; a scan task waits for Start().
+//
 // Set the scripts before the page starts a task: each StartScan, StartImport
 // and StartExport makes a new FakeTask playing a copy of the script of its kind
 // and records what it was given, the configuration deep-copied as the engine

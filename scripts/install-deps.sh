@@ -1,0 +1,21 @@
+#!/bin/sh
+# Installs the Debian 12 packages that building and testing need, when missing.
+# Runs apt-get only if something is missing, so it is quick on a ready machine.
+set -eu
+
+PACKAGES="cmake g++ make pkg-config qtbase5-dev qtbase5-dev-tools \
+liblog4cxx-dev libbenchmark-dev clang-format-14 clang libclang-rt-14-dev \
+kimageformat-plugins libheif-examples xvfb xauth"
+
+missing=""
+for p in $PACKAGES; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO=sudo
+echo "Installing:$missing"
+$SUDO apt-get update
+# shellcheck disable=SC2086
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends $missing

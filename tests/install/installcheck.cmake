@@ -1,0 +1,29 @@
+# cmake -P script run by the tst_install test; see CMakeLists.txt beside it.
+file(REMOVE_RECURSE ${WORK_DIR})
+set(prefix ${WORK_DIR}/prefix)
+
+function(run)
+    execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+    if(NOT rc EQUAL 0)
+        message(FATAL_ERROR "failed (${rc}): ${ARGN}\n${out}\n${err}")
+    endif()
+endfunction()
+
+set(config_args)
+if(BUILD_TYPE)
+    set(config_args --config ${BUILD_TYPE})
+endif()
+run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix} ${config_args})
+foreach(header categorypanel/store/taskitem.h categorypanel/contracts/mmobile.h
+               framekit/mymessagedailog.h log4qt/logger.h)
+    if(NOT EXISTS ${prefix}/include/${header})
+        message(FATAL_ERROR "not installed: include/${header}")
+    endif()
+endforeach()
+
+run(${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/consumer
+    -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Debug
+    -DCMAKE_CXX_COMPILER=${CXX_COMPILER} "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}" "-DCMAKE_EXE_LINKER_FLAGS=${CXX_FLAGS}")
+run(${CMAKE_COMMAND} --build ${WORK_DIR}/consumer)
+run(${WORK_DIR}/consumer/consumer)
+message(STATUS "installed package builds and runs a plug-in")

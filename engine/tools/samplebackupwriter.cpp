@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <QSet>
 #include <QUuid>
 
 #ifdef MMOBILE_HAVE_LIBHEIF
@@ -377,6 +378,7 @@ bool SampleBackupWriter::WriteMessages()
     const int conversations = 40 * m_options.scale;
     const int messagesEach = 75;
     int attachmentNumber = 0;
+    QSet<QString> handles;
     for (int c = 0; c < conversations; ++c) {
         SampleBackupContent::Conversation conversation;
         // Most partners are contacts, so the engine can name them; some are not.
@@ -388,12 +390,18 @@ bool SampleBackupWriter::WriteMessages()
                 m_content.contacts[static_cast<std::size_t>(c) % m_content.contacts.size()];
             conversation.handle = contact.phones.first();
         }
+        // One conversation per partner: a number already taken gets a new one.
+        while (handles.contains(conversation.handle))
+            conversation.handle = PhoneNumber();
+        handles.insert(conversation.handle);
         const qint64 handle = db.Insert("INSERT INTO handle (id, service) VALUES (?, ?)",
                                         {conversation.handle, QStringLiteral("iMessage")});
         const qint64 chat = db.Insert(
             "INSERT INTO chat (guid, style, state, chat_identifier, service_name) VALUES (?, 45, "
             "3, ?, 'iMessage')",
             {QStringLiteral("iMessage;-;%1").arg(conversation.handle), conversation.handle});
+        if (handle < 0 || chat < 0)
+            return Fail(db.LastError());
         db.Insert("INSERT INTO chat_handle_join (chat_id, handle_id) VALUES (?, ?)",
                   {chat, handle});
         // Conversations alternate between the older seconds and the newer nanoseconds.

@@ -33,11 +33,13 @@ Logger::~Logger()
 
 Logger* Logger::logger(const QString& name)
 {
-    // Loggers are never deleted: callers keep the pointers for their whole life.
+    // Loggers are never deleted: callers keep the pointers for their whole
+    // life, static objects included. The registry itself is never destroyed
+    // either, so the loggers stay reachable to the end.
     static QMutex mutex;
-    static QHash<QString, Logger*> loggers;
+    static auto* loggers = new QHash<QString, Logger*>;
     QMutexLocker lock(&mutex);
-    Logger*& entry = loggers[name];
+    Logger*& entry = (*loggers)[name];
     if (!entry)
         entry = new Logger(name);
     return entry;

@@ -96,6 +96,8 @@ CategoryPanel::CategoryPanel(IUIPluginSetting* setting, MMobile::MDType type, bo
     connect(this, &CategoryPanel::updateScaningProgressSignal, this,
             &CategoryPanel::slotUpdateScaningProgress);
     m_pScanProgress->SetTaskTextDataName(MDTypeToName(type));
+    getClientWidget()->installEventFilter(this);
+    PlaceScanProgress();
 
     m_pRecoverBar = new RecoverButtonBar(getStatusBar(), m_pSetting, showDeviceButton);
     getStatusBar()->AddWidget(m_pRecoverBar);
@@ -250,6 +252,24 @@ void CategoryPanel::keyPressEvent(QKeyEvent* event)
     if (event->key() == Qt::Key_F8)
         LoadSkin();
     MyWidget::keyPressEvent(event);
+}
+
+bool CategoryPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == getClientWidget() &&
+        (event->type() == QEvent::Resize || event->type() == QEvent::Move ||
+         event->type() == QEvent::Show))
+        PlaceScanProgress();
+    return MyWidget::eventFilter(watched, event);
+}
+
+void CategoryPanel::PlaceScanProgress()
+{
+    QWidget* client = getClientWidget();
+    if (!m_pScanProgress || !client || m_pScanProgress->parentWidget() != this)
+        return;
+    m_pScanProgress->setGeometry(QRect(client->mapTo(this, QPoint(0, 0)), client->size()));
+    m_pScanProgress->raise();
 }
 
 Qt::CheckState CategoryPanel::CheckSeletedItem(int selected, int total)

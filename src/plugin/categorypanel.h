@@ -100,6 +100,9 @@ protected:
     virtual void ShowProgress();
 
     void keyPressEvent(QKeyEvent* event) override;
+    // Keeps the scan progress display over the client area while it is the
+    // page's own child (a derived page may move it into its layout instead).
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     // The selection summary in the status bar and the state of the recover
     // buttons; 0 takes the store's own numbers. Returns the check-all state.
@@ -138,6 +141,7 @@ private:
     // Emits addDataSignal and waits until the GUI thread took the getter or the page closes.
     void HandOver(MMobile::IMDGetter* getter);
     void ShowMessage(int type, const QString& text);
+    void PlaceScanProgress();
 
 protected:
     MMobile::IDevice* m_pDevice;

@@ -36,6 +36,9 @@ ScanProgressWidget::ScanProgressWidget(QWidget* parent, const QString& skinDir,
 
 ScanProgressWidget::~ScanProgressWidget()
 {
+    // Our children go after this body: their destroyed() must not reach us.
+    if (m_pSeparateProgress)
+        disconnect(m_pSeparateProgress, nullptr, this, nullptr);
     delete ui;
 }
 
@@ -92,6 +95,29 @@ void ScanProgressWidget::StartMovie()
 void ScanProgressWidget::StopMovie()
 {
     StartMovie();
+}
+
+void ScanProgressWidget::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    PlaceSeparateAnimation();
+}
+
+void ScanProgressWidget::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    PlaceSeparateAnimation();
+}
+
+void ScanProgressWidget::PlaceSeparateAnimation()
+{
+    if (!m_pSeparateProgress || m_pSeparateProgress->parentWidget() != this)
+        return;
+    const QSize size = m_pSeparateProgress->sizeHint().expandedTo(QSize(1, 1));
+    const QRect lines(ui->widgetTasks->mapTo(this, QPoint()), ui->widgetTasks->size());
+    const int x = qMax(0, lines.left() - size.width() - 24);
+    const int y = qMax(0, lines.top());
+    m_pSeparateProgress->setGeometry(QRect(QPoint(x, y), size));
 }
 
 QWidget* ScanProgressWidget::SetProgressShowParent(QWidget* parent)

@@ -40,7 +40,14 @@ public:
     QWidget* SetProgressShowParent(QWidget* parent);
     void ShowNoDataTips();
 
+protected:
+    // The separate animation, while still this widget's child, stands to the
+    // left of the task lines.
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void PlaceSeparateAnimation();
     static bool UsesEmbeddedAnimation(MMobile::MDType type);
     GifProgressWidget* Animation() const;
 

@@ -42,6 +42,7 @@ public:
     using CategoryPanel::m_pTaskItem;
     using CategoryPanel::m_recoverMode;
     using CategoryPanel::m_status;
+    using CategoryPanel::ShowProgress;
 
     TaskItem* store() const { return m_pTaskItem; }
 

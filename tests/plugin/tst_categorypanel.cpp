@@ -6,9 +6,13 @@
 #include "fakeitem.h"
 
 #include "dialogs/recoverbuttonbar.h"
+#include "dialogs/recoverprogressdialog.h"
+#include "gifprogresswidget.h"
 #include "log4qt/logger.h"
 #include "mystatusbar.h"
 #include "plugin/scanprogresswidget.h"
+
+#include <QDir>
 
 #include <QFile>
 #include <QPushButton>
@@ -75,6 +79,7 @@ private slots:
     void exportSilentExportsEverything();
     void exportSilentWithoutStore();
     void updateRecoverStateRefreshesTarget();
+    void pageLayoutDuringAndAfterScan();
 };
 
 void TestCategoryPanel::construction()
@@ -167,6 +172,9 @@ void TestCategoryPanel::loadStartsScan()
 void TestCategoryPanel::loadAgainAfterCompleteScan()
 {
     PageWorld world(MD_CONTACT);
+    // Outlives the page, which releases it.
+    FakeDevice other("Other");
+    FakeDataSource otherSource(MD_CONTACT);
     prependItem(world.source.dataGetter(), true);
     world.source.setScanScript(completeScan());
     TestPage page(&world.host, MD_CONTACT);
@@ -181,8 +189,6 @@ void TestCategoryPanel::loadAgainAfterCompleteScan()
     QCOMPARE(page.store()->GetDataCountEx(), 1u);
 
     // Another device rescans.
-    FakeDevice other("Other");
-    FakeDataSource otherSource(MD_CONTACT);
     otherSource.setScanScript(completeScan());
     other.setDataSource(MD_CONTACT, &otherSource);
     QCOMPARE(page.Load(&other, &world.host), &page);
@@ -487,6 +493,68 @@ void TestCategoryPanel::updateRecoverStateRefreshesTarget()
     page.UpdateRecoverState();
     QCOMPARE(world.host.deviceListCalls(), before + 1);
     QCOMPARE(button(&page, "btnRecoverToDevice")->toolTip(), QString("Recover to Anna's phone"));
+}
+
+// Saves `widget` as <name>.png into $CP_SCREENSHOT_DIR when that is set.
+static void saveShot(QWidget* widget, const char* name)
+{
+    const QString dir = qEnvironmentVariable("CP_SCREENSHOT_DIR");
+    if (!dir.isEmpty())
+        QVERIFY(widget->grab().save(QDir(dir).filePath(QLatin1String(name) + ".png")));
+}
+
+void TestCategoryPanel::pageLayoutDuringAndAfterScan()
+{
+    PageWorld world(MD_CONTACT, "Anna's iPhone");
+    world.host.setSkinDir(-1, QStringLiteral(CP_RESOURCES_DIR));
+    FakeDevice phone("Anna's iPhone");
+    world.host.setDevices({&phone});
+    FakeGetter* getter = world.source.dataGetter();
+    FakeTaskScript script;
+    script.report(TASK_BEGIN, 0, "1");
+    script.report(TASK_PERCENT, 35, "1");
+    script.report(TASK_DATA, 60, "0").held();
+    script.report(TASK_COMPLETE, 100, "0").running([getter] {
+        for (int i = 0; i < 5; ++i)
+            getter->prepend(getter->adopt(std::make_unique<FakeItem>(nullptr, i % 2 == 0)));
+    });
+    world.source.setScanScript(script);
+
+    TestPage page(&world.host, MD_CONTACT);
+    page.resize(960, 640);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    QVERIFY(page.Load(&world.device, nullptr));
+    FakeTask* task = world.source.lastTask();
+    QCOMPARE(task->waitHeld(kTimeout), 2);
+    QTest::qWait(50);
+
+    auto* progress = page.findChild<ScanProgressWidget*>();
+    QWidget* client = page.getClientWidget();
+    MyStatusBar* status = page.getStatusBar();
+    QVERIFY(progress->isVisible());
+    // The progress display covers the client area, above the status bar.
+    QCOMPARE(progress->geometry(), QRect(client->mapTo(&page, QPoint()), client->size()));
+    QVERIFY(client->height() > 200);
+    QVERIFY(status->mapTo(&page, QPoint()).y() >= progress->geometry().bottom());
+    auto* bar = page.findChild<RecoverButtonBar*>();
+    QVERIFY(bar->isVisible());
+    QVERIFY(status->rect().contains(QRect(bar->mapTo(status, QPoint()), bar->size())));
+    QVERIFY(page.findChild<GifProgressWidget*>("separateProgress"));
+    saveShot(&page, "page-during-scan");
+
+    task->release();
+    QVERIFY(task->waitFinished(kTimeout));
+    QTRY_VERIFY(progress->isHidden());
+    QCOMPARE(status->leftLable(), QString("You select 3 item(s) in 5 item(s)"));
+    saveShot(&page, "page-after-scan");
+
+    // The progress dialog of a recovery, over the page.
+    page.ShowProgress();
+    QVERIFY(page.m_pProgressDialog->isVisible());
+    QTest::qWait(50);
+    saveShot(page.m_pProgressDialog, "recover-progress-dialog");
+    page.m_pProgressDialog->hide();
 }
 
 QTEST_MAIN(TestCategoryPanel)

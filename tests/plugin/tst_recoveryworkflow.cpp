@@ -128,6 +128,7 @@ void TestRecoveryWorkflow::toComputer()
     QTemporaryDir out;
     s.world.host.setOutputDir(out.path());
     ModalDialogAnswerer answerer;
+    answerer.ignore(QStringLiteral("RecoverProgressDialog"));
     answerer.answer(recoverInto());
     s.pressButton("btnRecoverToPC");
     QVERIFY(answerer.waitAnswered(1, kTimeout));
@@ -169,6 +170,7 @@ void TestRecoveryWorkflow::toComputerNothingTicked()
     s.page.store()->SetCheckAllState(Qt::Unchecked);
     // The bar refuses before the page is asked; the page itself starts nothing either.
     ModalDialogAnswerer answerer;
+    answerer.ignore(QStringLiteral("RecoverProgressDialog"));
     answerer.answer(recoverInto());
     QMetaObject::invokeMethod(&s.page, "slotExportToPC");
     QCOMPARE(answerer.answeredCount(), 1);
@@ -180,6 +182,7 @@ void TestRecoveryWorkflow::toComputerFolderCancelled()
 {
     Scanned s(MD_CONTACT, 2);
     ModalDialogAnswerer answerer;
+    answerer.ignore(QStringLiteral("RecoverProgressDialog"));
     answerer.answer(Answer::pressButton(QStringLiteral("btnCancel")));
     s.pressButton("btnRecoverToPC");
     QVERIFY(answerer.waitAnswered(1, kTimeout));
@@ -193,6 +196,7 @@ void TestRecoveryWorkflow::toComputerRefusedByPage()
     Scanned s(MD_CONTACT, 2);
     s.page.recoverBefore = false;
     ModalDialogAnswerer answerer;
+    answerer.ignore(QStringLiteral("RecoverProgressDialog"));
     s.pressButton("btnRecoverToPC");
     QCoreApplication::processEvents();
     QCOMPARE(answerer.answeredCount(), 0);
@@ -223,6 +227,7 @@ void TestRecoveryWorkflow::toComputerWeChat()
     for (FakeItem* item : s.items)
         item->SetDropMark(false);
     ModalDialogAnswerer answerer;
+    answerer.ignore(QStringLiteral("RecoverProgressDialog"));
     answerer.answer(recoverInto());
     QMetaObject::invokeMethod(&s.page, "slotExportToPC");
     const FakeDataSource::StartCall call = s.world.source.lastStart(FakeDataSource::Export);
@@ -235,14 +240,20 @@ void TestRecoveryWorkflow::toComputerWeChat()
 void TestRecoveryWorkflow::secondRecoveryNewFolderDialogSameProgress()
 {
     Scanned s(MD_NOTE, 1);
+    FakeTaskScript exportScript;
+    exportScript.report(TASK_COMPLETE, 100, nullptr);
+    s.world.source.setExportScript(exportScript);
     ModalDialogAnswerer answerer;
-    answerer.answer({recoverInto(), recoverInto()});
+    answerer.ignore(QStringLiteral("RecoverProgressDialog"));
+    answerer.answer(recoverInto());
     QMetaObject::invokeMethod(&s.page, "slotExportToPC");
     QPointer<SetRecoveryFolderDialog> first(s.page.m_pFolderDialog);
     RecoverProgressDialog* progress = s.page.m_pProgressDialog;
     QVERIFY(first && progress);
     QVERIFY(s.world.source.lastTask()->waitFinished(kTimeout));
-    QTest::qWait(0);
+    // The end report hides the progress dialog before the user can press again.
+    QTRY_VERIFY(!progress->isVisible());
+    answerer.answer(recoverInto());
     QMetaObject::invokeMethod(&s.page, "slotExportToPC");
     QVERIFY(first.isNull());
     QVERIFY(s.page.m_pFolderDialog);
@@ -277,6 +288,7 @@ void TestRecoveryWorkflow::toOtherDevice()
     s.world.host.setDevices({&other});
     s.page.UpdateRecoverState();
     ModalDialogAnswerer answerer;
+    answerer.ignore(QStringLiteral("RecoverProgressDialog"));
     answerer.answer(Answer::ok());
     s.pressButton("btnRecoverToDevice");
     QCOMPARE(s.page.m_recoverMode, int(RECOVER_TO_OTHER_DEVICE));
@@ -300,6 +312,7 @@ void TestRecoveryWorkflow::exportDoesNotStart()
     Scanned s(MD_CONTACT, 1);
     s.world.source.setStartFails(FakeDataSource::Export, true);
     ModalDialogAnswerer answerer;
+    answerer.ignore(QStringLiteral("RecoverProgressDialog"));
     answerer.answer(recoverInto());
     QMetaObject::invokeMethod(&s.page, "slotExportToPC");
     QCOMPARE(answerer.answeredCount(), 1);
@@ -314,6 +327,7 @@ void TestRecoveryWorkflow::importDoesNotStart()
     Scanned s(MD_CONTACT, 1);
     s.world.source.setStartFails(FakeDataSource::Import, true);
     ModalDialogAnswerer answerer;
+    answerer.ignore(QStringLiteral("RecoverProgressDialog"));
     answerer.answer(Answer::ok());
     QMetaObject::invokeMethod(&s.page, "slotImportToDevice", Q_ARG(IDevice*, &s.world.device));
     QCOMPARE(answerer.answeredCount(), 1);
@@ -333,6 +347,7 @@ void TestRecoveryWorkflow::completedToDevice()
     importScript.report(TASK_COMPLETE, 100, nullptr);
     s.world.source.setImportScript(importScript);
     ModalDialogAnswerer answerer;
+    answerer.ignore(QStringLiteral("RecoverProgressDialog"));
     answerer.answer(Answer::ok());
     QMetaObject::invokeMethod(&s.page, "slotImportToDevice", Q_ARG(IDevice*, &s.world.device));
     QVERIFY(s.world.source.lastTask()->waitFinished(kTimeout));
@@ -366,6 +381,7 @@ void TestRecoveryWorkflow::endedWithFailure()
     exportScript.report(status, 30, nullptr);
     s.world.source.setExportScript(exportScript);
     ModalDialogAnswerer answerer;
+    answerer.ignore(QStringLiteral("RecoverProgressDialog"));
     answerer.answer(Answer::ok());
     QMetaObject::invokeMethod(&s.page, "slotImportToDevice", Q_ARG(IDevice*, &other));
     QVERIFY(s.world.source.lastTask()->waitFinished(kTimeout));

@@ -141,6 +141,11 @@ void ModalDialogAnswerer::answer(const QVector<Answer>& next)
         m_timer.start();
 }
 
+void ModalDialogAnswerer::ignore(const QString& className)
+{
+    m_ignored.insert(className);
+}
+
 void ModalDialogAnswerer::clear()
 {
     m_pending.clear();
@@ -211,7 +216,8 @@ void ModalDialogAnswerer::poll()
         return;
     }
     QWidget* dialog = QApplication::activeModalWidget();
-    if (!dialog || !dialog->isVisible() || dialog == m_current)
+    if (!dialog || !dialog->isVisible() || dialog == m_current ||
+        m_ignored.contains(QString::fromLatin1(dialog->metaObject()->className())))
         return;
     const Answer next = m_pending.takeFirst();
     if (m_pending.isEmpty())

@@ -3,6 +3,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -68,6 +69,9 @@ public:
 
     void answer(const Answer& next);
     void answer(const QVector<Answer>& next);
+    // Never answers modal windows of this class (for instance a progress
+    // window that the code under test shows while it waits).
+    void ignore(const QString& className);
     // Drops the answers not used yet.
     void clear();
     int pendingCount() const;
@@ -93,6 +97,7 @@ private:
     QVector<Seen> m_seen;
     // The dialog answered last, until it hides: not answered twice.
     QPointer<QWidget> m_current;
+    QSet<QString> m_ignored;
 };
 
 #endif // MODALDIALOGANSWERER_H

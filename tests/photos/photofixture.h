@@ -1,0 +1,98 @@
+#ifndef PHOTOFIXTURE_H
+#define PHOTOFIXTURE_H
+
+#include "fakegetter.h"
+#include "fakeitem.h"
+#include "fakephoto.h"
+#include "fakevoicememo.h"
+
+#include <QDateTime>
+#include <QImage>
+#include <QPainter>
+#include <QString>
+#include <QVector>
+
+#include <memory>
+#include <vector>
+
+// Photo and voice-memo items for the photo store and grid tests. Item i of
+// getter() is the i-th item added, so data indexes follow the order of adding.
+class PhotoSet
+{
+public:
+    FakePhoto* addPhoto(std::uint64_t time, const QString& text = QString(),
+                        int kind = MMobile::FILE_KIND_PICTURE)
+    {
+        auto photo = std::make_unique<FakePhoto>();
+        FakePhoto* raw = photo.get();
+        raw->setTime(time);
+        raw->setDisplayText(text.isNull() ? QStringLiteral("photo %1").arg(m_items.size()) : text);
+        raw->setFileKind(kind);
+        // A stored thumbnail keeps these tests away from image files unless a
+        // test asks for them by clearing it.
+        raw->setThumbnailPath(QStringLiteral("/thumbs/%1.jpg").arg(m_items.size()));
+        m_items.push_back(FakeItem::owning(std::move(photo)));
+        m_photos.push_back(raw);
+        return raw;
+    }
+
+    FakeVoiceMemo* addMemo(std::uint64_t time, const QString& text)
+    {
+        auto memo = std::make_unique<FakeVoiceMemo>();
+        FakeVoiceMemo* raw = memo.get();
+        raw->setTime(time);
+        raw->setDisplayText(text);
+        m_items.push_back(FakeItem::owning(std::move(memo)));
+        m_memos.push_back(raw);
+        return raw;
+    }
+
+    FakeGetter* getter()
+    {
+        QVector<MMobile::IMDCommon*> reversed;
+        for (auto it = m_items.rbegin(); it != m_items.rend(); ++it)
+            reversed.append(it->get());
+        m_getter.clear();
+        m_getter.prepend(reversed);
+        return &m_getter;
+    }
+
+    FakeItem* item(int i) const { return m_items.at(size_t(i)).get(); }
+    FakePhoto* photo(int i) const { return m_photos.at(size_t(i)); }
+    FakeVoiceMemo* memo(int i) const { return m_memos.at(size_t(i)); }
+    int count() const { return int(m_items.size()); }
+
+private:
+    std::vector<std::unique_ptr<FakeItem>> m_items;
+    std::vector<FakePhoto*> m_photos;
+    std::vector<FakeVoiceMemo*> m_memos;
+    FakeGetter m_getter;
+};
+
+// Seconds since the epoch of a local date and time.
+inline std::uint64_t localSeconds(int year, int month, int day, int hour, int minute)
+{
+    return std::uint64_t(
+        QDateTime(QDate(year, month, day), QTime(hour, minute), Qt::LocalTime).toSecsSinceEpoch());
+}
+
+// A picture with some structure (gradients, a disc and stripes), so scaled
+// copies of it can be compared meaningfully.
+inline QImage samplePicture(int width, int height, int seed = 0)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    QPainter painter(&image);
+    QLinearGradient sky(0, 0, width, height);
+    sky.setColorAt(0, QColor::fromHsv((seed * 47) % 360, 160, 240));
+    sky.setColorAt(1, QColor::fromHsv((seed * 47 + 120) % 360, 200, 120));
+    painter.fillRect(image.rect(), sky);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor::fromHsv((seed * 47 + 200) % 360, 220, 250));
+    painter.drawEllipse(QPointF(width * 0.65, height * 0.4), width * 0.18, width * 0.18);
+    painter.setBrush(QColor(30, 60, 40));
+    for (int i = 0; i < 8; ++i)
+        painter.drawRect(QRectF(width * i / 8.0, height * 0.7, width / 20.0, height * 0.3));
+    return image;
+}
+
+#endif // PHOTOFIXTURE_H

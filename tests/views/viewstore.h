@@ -1,0 +1,73 @@
+#ifndef VIEWSTORE_H
+#define VIEWSTORE_H
+
+#include "fakecontact.h"
+#include "fakeconversation.h"
+#include "fakegetter.h"
+#include "fakerecords.h"
+
+#include "store/taskitem.h"
+
+#include <QStringList>
+#include <QVector>
+
+#include <memory>
+
+// A category store filled from fake records, in the order they were added:
+// store position i holds the i-th added item. The getter owns the items and
+// their records, so the store's pointers stay valid as long as this lives.
+class ViewStore
+{
+public:
+    explicit ViewStore(MMobile::MDType type) : m_store(type) {}
+
+    template <class Record> FakeItem* add(std::unique_ptr<Record> record, bool deleted = false)
+    {
+        FakeItem* item = m_getter.newItem(std::move(record), deleted);
+        m_pending.append(item);
+        return item;
+    }
+    FakeItem* addItem(std::unique_ptr<FakeItem> item)
+    {
+        FakeItem* raw = m_getter.adopt(std::move(item));
+        m_pending.append(raw);
+        return raw;
+    }
+    // A record made from its texts in getter order (null entries stay null).
+    template <class Record> FakeItem* addTexts(const QStringList& texts, bool deleted = false)
+    {
+        return add(std::make_unique<Record>(texts), deleted);
+    }
+    FakeItem* addContact(const QString& name, const QString& company, const QString& phone,
+                         bool deleted = false)
+    {
+        auto contact = std::make_unique<FakeContact>();
+        contact->name().set(FakeContactName::FullName, name);
+        contact->organization().set(FakeContactOrganization::CompanyName, company);
+        if (!phone.isNull())
+            contact->phones().append(phone);
+        return add(std::move(contact), deleted);
+    }
+
+    // Loads everything added so far into the store, as the end of a scan does.
+    TaskItem* fill()
+    {
+        m_getter.clear();
+        QVector<MMobile::IMDCommon*> reversed;
+        for (int i = m_pending.size() - 1; i >= 0; --i)
+            reversed.append(m_pending.at(i));
+        m_getter.prepend(reversed);
+        m_store.SetDatas(&m_getter);
+        return &m_store;
+    }
+
+    TaskItem* store() { return &m_store; }
+    FakeGetter& getter() { return m_getter; }
+
+private:
+    FakeGetter m_getter;
+    QVector<MMobile::IMDCommon*> m_pending;
+    TaskItem m_store;
+};
+
+#endif // VIEWSTORE_H

@@ -9,10 +9,13 @@
 #include "contracts/mmobile.h"
 #include "fakehost.h"
 #include "modaldialoganswerer.h"
+#include "mymessagedailog.h"
 #include "samplebackupwriter.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 #include <memory>
@@ -21,7 +24,22 @@ using namespace MMobile;
 
 namespace {
 const int kTimeout = 60000;
+
+// The page is a modal window itself: the answer is queued only once the
+// message box is the modal widget, so that it does not go to the page. A
+// timer looks, because the box runs its own event loop.
+void OkWhenMessageBoxShows(ModalDialogAnswerer& answerer)
+{
+    auto* timer = new QTimer(&answerer);
+    QObject::connect(timer, &QTimer::timeout, &answerer, [timer, &answerer] {
+        if (!qobject_cast<MyMessageDailog*>(QApplication::activeModalWidget()))
+            return;
+        answerer.answer(ModalDialogAnswerer::Answer::ok());
+        timer->stop();
+    });
+    timer->start(10);
 }
+} // namespace
 
 class TestEnginePage : public QObject
 {
@@ -114,12 +132,14 @@ void TestEnginePage::encryptedBackupIsABackupError()
     FakeHost host;
     Prepare(host);
     ModalDialogAnswerer answerer;
-    answerer.answer(ModalDialogAnswerer::Answer::ok());
+    OkWhenMessageBoxShows(answerer);
     EnginePage page(&host, MD_CONTACT);
     page.show();
     QVERIFY(page.Load(&device, nullptr));
     QVERIFY(answerer.waitAnswered(1, kTimeout));
-    QVERIFY(answerer.last().isMessageDialog);
+    QVERIFY2(answerer.last().isMessageDialog,
+             qPrintable(answerer.last().className + QLatin1Char(' ') + answerer.last().done +
+                        QLatin1Char(' ') + answerer.errors().join(';')));
     QVERIFY2(answerer.last().messageText.contains(QStringLiteral("255")),
              qPrintable(answerer.last().messageText));
     // After the message the page closes and tells the host.
@@ -172,7 +192,7 @@ void TestEnginePage::recoveryToDeviceFails()
     QTRY_VERIFY_WITH_TIMEOUT(page.store()->GetDataCountEx() > 0, kTimeout);
     page.store()->SetCheckAllState(Qt::Checked);
     ModalDialogAnswerer answerer;
-    answerer.answer(ModalDialogAnswerer::Answer::ok());
+    OkWhenMessageBoxShows(answerer);
     qRegisterMetaType<IDevice*>("IDevice*");
     QVERIFY(QMetaObject::invokeMethod(&page, "slotImportToDevice", Qt::QueuedConnection,
                                       Q_ARG(IDevice*, m_device.get())));

@@ -1,0 +1,134 @@
+// Heap use of a search: this program replaces the global allocation functions
+// to count calls, so it is kept apart from the other search tests.
+
+#include "fakecontact.h"
+#include "fakeconversation.h"
+#include "fakegetter.h"
+#include "fakerecords.h"
+
+#include "search/cbmsearch.h"
+#include "store/taskitem.h"
+
+#include <QTest>
+
+#include <atomic>
+#include <cstdlib>
+#include <memory>
+#include <new>
+
+static std::atomic<long> g_allocations{0};
+
+void* operator new(std::size_t size)
+{
+    ++g_allocations;
+    if (void* p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size)
+{
+    ++g_allocations;
+    if (void* p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    ++g_allocations;
+    return std::malloc(size ? size : 1);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
+{
+    ++g_allocations;
+    return std::malloc(size ? size : 1);
+}
+void operator delete(void* p) noexcept
+{
+    std::free(p);
+}
+void operator delete[](void* p) noexcept
+{
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept
+{
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept
+{
+    std::free(p);
+}
+
+namespace {
+
+// A contacts store of `count` records, each with a dozen searchable texts.
+struct ContactStore
+{
+    FakeGetter getter;
+    TaskItem store{MMobile::MD_CONTACT};
+
+    explicit ContactStore(int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            auto contact = std::make_unique<FakeContact>();
+            contact->name().set(FakeContactName::FullName, QStringLiteral("Person %1").arg(i));
+            contact->phones().append("+1 555 0100");
+            contact->phones().append("+1 555 0101");
+            contact->organization().set(FakeContactOrganization::CompanyName, "Company");
+            contact->emails().append("person@example.com");
+            contact->urls().append("http://example.com/person");
+            contact->addresses().append({"1 Main St", "Town", "State", "12345", "Land", "home"});
+            contact->setNote("a note about this person");
+            contact->setBirthday("1980-01-02");
+            getter.prependNew(std::move(contact));
+        }
+        store.SetDatas(&getter);
+    }
+};
+
+long allocationsOfSearch(CBMSearch& engine, TaskItem& store, const char* keyword)
+{
+    const long before = g_allocations.load();
+    engine.SearchContent(&store, keyword, int(qstrlen(keyword)));
+    return g_allocations.load() - before;
+}
+
+} // namespace
+
+class TestCBMSearchAllocations : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void noAllocationPerField_data();
+    void noAllocationPerField();
+};
+
+void TestCBMSearchAllocations::noAllocationPerField_data()
+{
+    QTest::addColumn<QByteArray>("keyword");
+    QTest::newRow("missing, one byte") << QByteArray("#");
+    QTest::newRow("missing, five bytes") << QByteArray("Rexon");
+    QTest::newRow("in every name") << QByteArray("person");
+    QTest::newRow("in the last field") << QByteArray("1980");
+}
+
+void TestCBMSearchAllocations::noAllocationPerField()
+{
+    QFETCH(QByteArray, keyword);
+
+    ContactStore small(1);
+    ContactStore large(300);
+    CBMSearch engine;
+    // Let the tables reach their size first; later searches reuse them.
+    engine.SearchContent(&small.store, "a much longer keyword", 21);
+
+    const long one = allocationsOfSearch(engine, small.store, keyword.constData());
+    const long many = allocationsOfSearch(engine, large.store, keyword.constData());
+    QCOMPARE(many, one);
+    // The folded keyword is all a search may allocate.
+    QVERIFY(one <= 1);
+}
+
+QTEST_GUILESS_MAIN(TestCBMSearchAllocations)
+#include "tst_cbmsearchalloc.moc"

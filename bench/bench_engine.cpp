@@ -1,0 +1,116 @@
+// Scanning the messages of a sample backup (the largest category of a
+// phone) and exporting its contacts, at a few sizes of the sample. The
+// backups are written once per size, outside the timed loops.
+
+#include "backupdevice.h"
+#include "contracts/mmobile.h"
+#include "samplebackupwriter.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <map>
+#include <memory>
+
+namespace {
+
+QTemporaryDir& Root()
+{
+    static QTemporaryDir dir;
+    return dir;
+}
+
+// The folder of a sample backup of `scale`, written on first use.
+QString Backup(int scale)
+{
+    static std::map<int, QString> folders;
+    auto it = folders.find(scale);
+    if (it != folders.end())
+        return it->second;
+    SampleBackupWriter::Options options;
+    options.scale = scale;
+    options.media = false;
+    SampleBackupWriter writer(options);
+    const QString folder = QDir(Root().path()).filePath(QString::number(scale));
+    if (!writer.Write(folder))
+        return QString();
+    folders[scale] = folder;
+    return folder;
+}
+
+bool Quiet(void*, MMobile::MDType, int, int, const char*)
+{
+    return true;
+}
+
+int RunTask(MMobile::ITaskCtrl* task)
+{
+    if (!task || !task->Start())
+        return -1;
+    while (!MMobile::IsTaskEndStatus(task->GetStatus()))
+        QThread::usleep(200);
+    return task->GetStatus();
+}
+
+void BM_ScanMessages(benchmark::State& state)
+{
+    const QString folder = Backup(static_cast<int>(state.range(0)));
+    if (folder.isEmpty()) {
+        state.SkipWithError("cannot write the sample backup");
+        return;
+    }
+    BackupDevice device(folder);
+    unsigned int conversations = 0;
+    for (auto _ : state) {
+        MMobile::ICategoryDataSource* source = device.GetDataSource(MMobile::MD_MESSAGE);
+        if (RunTask(source->StartScan(1, &Quiet, nullptr)) != MMobile::TASK_COMPLETE)
+            state.SkipWithError("scan failed");
+        conversations = source->GetDataGetter()->GetCount();
+        source->Release();
+    }
+    state.counters["conversations"] = conversations;
+    state.counters["messages"] = conversations * 75.0;
+}
+BENCHMARK(BM_ScanMessages)->Arg(1)->Arg(10)->Arg(34)->Unit(benchmark::kMillisecond);
+
+void BM_ExportContacts(benchmark::State& state)
+{
+    const QString folder = Backup(static_cast<int>(state.range(0)));
+    BackupDevice device(folder);
+    MMobile::ICategoryDataSource* source = device.GetDataSource(MMobile::MD_CONTACT);
+    if (folder.isEmpty() ||
+        RunTask(source->StartScan(1, &Quiet, nullptr)) != MMobile::TASK_COMPLETE) {
+        state.SkipWithError("scan failed");
+        source->Release();
+        return;
+    }
+    int run = 0;
+    for (auto _ : state) {
+        MMobile::ImportExportConfigure config;
+        config.nMode = MMobile::RECOVER_TO_PC;
+        config.SetPath(QDir(Root().path())
+                           .filePath(QStringLiteral("export%1").arg(run++))
+                           .toUtf8()
+                           .constData());
+        if (RunTask(source->StartExport(&config, &Quiet, nullptr)) != MMobile::TASK_COMPLETE)
+            state.SkipWithError("export failed");
+    }
+    state.counters["contacts"] = source->GetDataGetter()->GetCount();
+    source->Release();
+}
+BENCHMARK(BM_ExportContacts)->Arg(1)->Arg(5)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,178 @@
+#include "backupdatasource.h"
+
+#include "backupdevice.h"
+#include "backupmanifest.h"
+#include "categoryexporter.h"
+#include "categoryreader.h"
+#include "contracts/importexportconfigure.h"
+#include "engineitem.h"
+#include "enginetask.h"
+#include "itemgetter.h"
+
+#include <QLoggingCategory>
+
+#include <cstring>
+
+namespace {
+
+Q_LOGGING_CATEGORY(lcEngine, "mmobileengine")
+
+// Phase codes of scan reports.
+const char* const PhaseAnalysis = "0";
+const char* const PhaseBackup = "1";
+
+// The page takes each batch into its store while the scan waits, so a scan
+// hands over at most this many batches.
+constexpr std::size_t BatchCount = 20;
+
+} // namespace
+
+BackupDataSource::BackupDataSource(BackupDevice& device, MMobile::MDType type)
+    : m_device(device), m_type(type)
+{
+}
+
+BackupDataSource::~BackupDataSource()
+{
+    std::lock_guard<std::mutex> lock(m_taskMutex);
+    for (auto& task : m_tasks)
+        task->RequestStop();
+    // Each task joins its thread as it goes.
+    m_tasks.clear();
+}
+
+void BackupDataSource::Release()
+{
+    delete this;
+}
+
+MMobile::IMDGetter* BackupDataSource::GetNamedGetter(const char* name)
+{
+    if (name && m_type == MMobile::MD_REMINDER && std::strcmp(name, "Reminider") == 0)
+        return m_getter.load();
+    return nullptr;
+}
+
+MMobile::IMDGetter* BackupDataSource::GetDataGetter()
+{
+    return m_getter.load();
+}
+
+bool BackupDataSource::IsBusy()
+{
+    std::lock_guard<std::mutex> lock(m_taskMutex);
+    for (auto& task : m_tasks) {
+        const TASK_CTRL_STATUS status = task->GetStatus();
+        if (!MMobile::IsTaskEndStatus(status))
+            return true;
+    }
+    return false;
+}
+
+EngineTask* BackupDataSource::AddTask(std::unique_ptr<EngineTask> task)
+{
+    std::lock_guard<std::mutex> lock(m_taskMutex);
+    m_tasks.push_back(std::move(task));
+    return m_tasks.back().get();
+}
+
+MMobile::ITaskCtrl* BackupDataSource::StartScan(int mode, MMobile::TaskCallBack callback,
+                                                void* context)
+{
+    Q_UNUSED(mode);
+    if (IsBusy())
+        return nullptr;
+    ItemGetter* getter = m_device.NewGetter();
+    m_getter.store(getter);
+    return AddTask(std::make_unique<EngineTask>(
+        callback, context, [this, getter](EngineTask& task) { return Scan(task, getter); }));
+}
+
+MMobile::ITaskCtrl* BackupDataSource::StartImport(const MMobile::ImportExportConfigure* config,
+                                                  MMobile::TaskCallBack callback, void* context)
+{
+    Q_UNUSED(config);
+    Q_UNUSED(callback);
+    Q_UNUSED(context);
+    // Nothing can be written back into a backup folder.
+    return nullptr;
+}
+
+MMobile::ITaskCtrl* BackupDataSource::StartExport(const MMobile::ImportExportConfigure* config,
+                                                  MMobile::TaskCallBack callback, void* context)
+{
+    if (!config || config->nMode != MMobile::RECOVER_TO_PC || !config->szPath || !*config->szPath)
+        return nullptr;
+    if (IsBusy())
+        return nullptr;
+    // The page builds the configuration as a local: everything it says is
+    // taken now, the drop marks included.
+    const QString folder = QString::fromUtf8(config->szPath);
+    std::vector<EngineItem*> items;
+    if (ItemGetter* getter = m_getter.load()) {
+        for (EngineItem* item : getter->Snapshot()) {
+            if (!item->IsDropped())
+                items.push_back(item);
+        }
+    }
+    const MMobile::MDType type = m_type;
+    return AddTask(
+        std::make_unique<EngineTask>(callback, context, [type, folder, items](EngineTask& task) {
+            CategoryExporter exporter(type, folder, items);
+            const TASK_CTRL_STATUS status = exporter.Run(task);
+            if (status == MMobile::TASK_ERROR)
+                qCWarning(lcEngine).noquote() << "export failed:" << exporter.ErrorText();
+            return status;
+        }));
+}
+
+TASK_CTRL_STATUS BackupDataSource::Scan(EngineTask& task, ItemGetter* getter)
+{
+    if (!task.Report(static_cast<MMobile::MDType>(-1), MMobile::TASK_BEGIN, 0, PhaseBackup))
+        return MMobile::TASK_STOP;
+    BackupManifest manifest(m_device.Folder());
+    const BackupManifest::BackupError error = manifest.Open();
+    if (error != BackupManifest::BACKUP_OK) {
+        qCWarning(lcEngine).noquote() << "backup error" << error << manifest.ErrorText();
+        const QByteArray code = QByteArray::number(static_cast<int>(error));
+        task.Report(static_cast<MMobile::MDType>(-1), MMobile::TASK_ERROR, 0, code.constData());
+        return MMobile::TASK_ERROR;
+    }
+    if (!task.Report(static_cast<MMobile::MDType>(-1), MMobile::TASK_PERCENT, 100, PhaseBackup) ||
+        !task.Report(static_cast<MMobile::MDType>(-1), MMobile::TASK_BEGIN, 0, PhaseAnalysis))
+        return MMobile::TASK_STOP;
+
+    // Reading is the first half of the analysis line, handing over the second.
+    CategoryReader reader(manifest, m_type, [&task](int percent) {
+        return task.Report(static_cast<MMobile::MDType>(-1), MMobile::TASK_PERCENT, percent / 2,
+                           PhaseAnalysis);
+    });
+    CategoryReader::Items items;
+    if (!reader.Read(items)) {
+        qCWarning(lcEngine).noquote() << "scan error:" << reader.ErrorText();
+        task.Report(static_cast<MMobile::MDType>(-1), MMobile::TASK_ERROR, 50, PhaseAnalysis);
+        return MMobile::TASK_ERROR;
+    }
+    if (reader.Stopped() || task.StopRequested())
+        return MMobile::TASK_STOP;
+
+    // Batches from the last records to the first, each put in front of the
+    // ones before, leave the getter in the reader's order.
+    const std::size_t total = items.size();
+    const std::size_t batchSize = qMax<std::size_t>(1, (total + BatchCount - 1) / BatchCount);
+    std::size_t end = total;
+    while (end > 0) {
+        const std::size_t begin = end > batchSize ? end - batchSize : 0;
+        std::vector<std::unique_ptr<EngineItem>> batch;
+        batch.reserve(end - begin);
+        for (std::size_t i = begin; i < end; ++i)
+            batch.push_back(std::move(items[i]));
+        getter->Prepend(std::move(batch));
+        const int percent = 50 + static_cast<int>((total - begin) * 50 / total);
+        if (!task.Report(m_type, MMobile::TASK_DATA, qMin(percent, 99), PhaseAnalysis))
+            return MMobile::TASK_STOP;
+        end = begin;
+    }
+    task.Report(m_type, MMobile::TASK_COMPLETE, 100, PhaseAnalysis);
+    return MMobile::TASK_COMPLETE;
+}

@@ -1,0 +1,58 @@
+#ifndef BACKUPDATASOURCE_H
+#define BACKUPDATASOURCE_H
+
+#include "contracts/icategorydatasource.h"
+
+#include <QString>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+class BackupDevice;
+class EngineTask;
+class ItemGetter;
+
+// The data source of one category of a backup. A scan runs a backup phase
+// (phase code 1: the folder and its manifest are checked) and an analysis
+// phase (phase code 0: the category's database is read, and the items are
+// published in batches with status 1), then ends with 3. A backup that cannot
+// be opened is reported with its BackupManifest::BackupError code as the
+// phase code; a category database that cannot be read ends the scan with 4.
+//
+// Only exports to a folder (mode 3) are possible: a backup cannot take data
+// back, so imports and exports to a device do not start. An export writes the
+// items of the last scan whose drop mark is not set.
+//
+// Owned by the caller, who calls Release() once; that stops and waits for
+// every task the source made, and the tasks go with it. The device is
+// borrowed and must outlive the source.
+class BackupDataSource final : public MMobile::ICategoryDataSource
+{
+public:
+    BackupDataSource(BackupDevice& device, MMobile::MDType type);
+
+    MMobile::IMDGetter* GetNamedGetter(const char* name) override;
+    MMobile::ITaskCtrl* StartScan(int mode, MMobile::TaskCallBack callback, void* context) override;
+    MMobile::IMDGetter* GetDataGetter() override;
+    MMobile::ITaskCtrl* StartImport(const MMobile::ImportExportConfigure* config,
+                                    MMobile::TaskCallBack callback, void* context) override;
+    MMobile::ITaskCtrl* StartExport(const MMobile::ImportExportConfigure* config,
+                                    MMobile::TaskCallBack callback, void* context) override;
+    void Release() override;
+
+private:
+    ~BackupDataSource();
+    bool IsBusy();
+    EngineTask* AddTask(std::unique_ptr<EngineTask> task);
+    TASK_CTRL_STATUS Scan(EngineTask& task, ItemGetter* getter);
+
+    BackupDevice& m_device;
+    MMobile::MDType m_type;
+    std::atomic<ItemGetter*> m_getter{nullptr};
+    std::mutex m_taskMutex;
+    std::vector<std::unique_ptr<EngineTask>> m_tasks;
+};
+
+#endif // BACKUPDATASOURCE_H

@@ -1,0 +1,58 @@
+#include "backupdevice.h"
+
+#include "backupdatasource.h"
+#include "contracts/mmobiletypes.h"
+#include "itemgetter.h"
+#include "plistreader.h"
+
+#include <QDir>
+
+BackupDevice::BackupDevice(const QString& folder) : m_folder(folder)
+{
+    const QVariantMap info =
+        PlistReader::ParseFile(QDir(folder).filePath(QStringLiteral("Info.plist"))).toMap();
+    const auto set = [this, &info](int key, const char* name) {
+        const QString value = info.value(QLatin1String(name)).toString();
+        if (!value.isEmpty())
+            m_properties[key] = value.toUtf8();
+    };
+    set(PROP_DEVICE_NAME, "Device Name");
+    set(PROP_PRODUCT_TYPE, "Product Type");
+    set(PROP_PRODUCT_VERSION, "Product Version");
+    set(PROP_SERIAL_NUMBER, "Serial Number");
+    set(MMobile::DEVICE_PROP_DISPLAY_NAME, "Display Name");
+    if (!m_properties.count(MMobile::DEVICE_PROP_DISPLAY_NAME) &&
+        m_properties.count(PROP_DEVICE_NAME))
+        m_properties[MMobile::DEVICE_PROP_DISPLAY_NAME] = m_properties[PROP_DEVICE_NAME];
+    m_properties[PROP_BACKUP_FOLDER] = folder.toUtf8();
+}
+
+BackupDevice::~BackupDevice() = default;
+
+MMobile::IDeviceInfo* BackupDevice::GetDeviceInfo()
+{
+    return this;
+}
+
+MMobile::ICategoryDataSource* BackupDevice::GetDataSource(MMobile::MDType type)
+{
+    if ((type < MMobile::MD_PHOTO || type > MMobile::MD_WECHAT_MESSAGE) &&
+        type != MMobile::MD_REMINDER)
+        return nullptr;
+    return new BackupDataSource(*this, type);
+}
+
+const char* BackupDevice::GetTextProperty(int key, int index)
+{
+    if (index != 0)
+        return nullptr;
+    const auto it = m_properties.find(key);
+    return it == m_properties.end() ? nullptr : it->second.constData();
+}
+
+ItemGetter* BackupDevice::NewGetter()
+{
+    std::lock_guard<std::mutex> lock(m_getterMutex);
+    m_getters.push_back(std::make_unique<ItemGetter>());
+    return m_getters.back().get();
+}

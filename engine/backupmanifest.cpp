@@ -1,0 +1,113 @@
+#include "backupmanifest.h"
+
+#include "plistreader.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+// Files.flags: 1 file, 2 folder, 4 symbolic link.
+constexpr int FlagFile = 1;
+} // namespace
+
+BackupManifest::BackupManifest(const QString& folder) : m_folder(folder) {}
+
+BackupManifest::BackupError BackupManifest::Open()
+{
+    const QDir dir(m_folder);
+    if (m_folder.isEmpty() || !dir.exists()) {
+        m_error = QStringLiteral("backup folder not found: %1").arg(m_folder);
+        return BACKUP_FOLDER_MISSING;
+    }
+    // An encrypted backup keeps its Manifest.db encrypted as well, so the flag
+    // is read before the database is touched.
+    const QVariant manifest =
+        PlistReader::ParseFile(dir.filePath(QStringLiteral("Manifest.plist")));
+    if (manifest.toMap().value(QStringLiteral("IsEncrypted")).toBool()) {
+        m_error = QStringLiteral("the backup is encrypted");
+        return BACKUP_ENCRYPTED;
+    }
+    const QString dbPath = dir.filePath(QStringLiteral("Manifest.db"));
+    if (!QFileInfo(dbPath).isFile()) {
+        m_error = QStringLiteral("Manifest.db not found in %1").arg(m_folder);
+        return BACKUP_FOLDER_MISSING;
+    }
+    if (!m_db.Open(dbPath)) {
+        m_error = QStringLiteral("Manifest.db cannot be read: %1").arg(m_db.LastError());
+        return BACKUP_MANIFEST_DAMAGED;
+    }
+    m_fileCount = -1;
+    const bool ok =
+        m_db.Query(QStringLiteral("SELECT count(*) FROM Files"), [this](const SqliteDb::Row& row) {
+            m_fileCount = row.Int(0);
+            return false;
+        });
+    if (!ok || m_fileCount < 0 ||
+        !m_db.Query(QStringLiteral("SELECT fileID, domain, relativePath, flags FROM Files LIMIT 1"),
+                    [](const SqliteDb::Row&) { return false; })) {
+        m_error = QStringLiteral("Manifest.db has no usable Files table: %1").arg(m_db.LastError());
+        m_db.Close();
+        return BACKUP_MANIFEST_DAMAGED;
+    }
+    return BACKUP_OK;
+}
+
+QString BackupManifest::FindFile(const QString& domain, const QString& relativePath)
+{
+    QString fileId;
+    m_db.Query(QStringLiteral("SELECT fileID FROM Files WHERE domain=? AND relativePath=?"),
+               {domain, relativePath}, [&fileId](const SqliteDb::Row& row) {
+                   fileId = row.String(0);
+                   return false;
+               });
+    if (fileId.isEmpty())
+        return QString();
+    const QString path = ContentPath(fileId);
+    return QFileInfo(path).isFile() ? path : QString();
+}
+
+bool BackupManifest::Lists(const QString& domain, const QString& relativePath)
+{
+    bool listed = false;
+    m_db.Query(QStringLiteral("SELECT 1 FROM Files WHERE domain=? AND relativePath=?"),
+               {domain, relativePath}, [&listed](const SqliteDb::Row&) {
+                   listed = true;
+                   return false;
+               });
+    return listed;
+}
+
+std::vector<BackupManifest::Entry> BackupManifest::ListFiles(const QString& domain,
+                                                             const QString& prefix)
+{
+    std::vector<Entry> entries;
+    // substr() instead of LIKE: paths may hold '%' and '_'.
+    m_db.Query(QStringLiteral("SELECT fileID, domain, relativePath FROM Files WHERE domain=? AND "
+                              "substr(relativePath, 1, ?)=? AND flags=? ORDER BY relativePath"),
+               {domain, prefix.size(), prefix, FlagFile}, [&](const SqliteDb::Row& row) {
+                   Entry entry;
+                   entry.fileId = row.String(0);
+                   entry.domain = row.String(1);
+                   entry.relativePath = row.String(2);
+                   const QString path = ContentPath(entry.fileId);
+                   if (QFileInfo(path).isFile())
+                       entry.contentPath = path;
+                   entries.push_back(entry);
+                   return true;
+               });
+    return entries;
+}
+
+QString BackupManifest::ContentPath(const QString& fileId) const
+{
+    if (fileId.size() < 2)
+        return QString();
+    return QDir(m_folder).filePath(fileId.left(2) + QLatin1Char('/') + fileId);
+}
+
+QString BackupManifest::FileIdOf(const QString& domain, const QString& relativePath)
+{
+    const QByteArray key = (domain + QLatin1Char('-') + relativePath).toUtf8();
+    return QString::fromLatin1(QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex());
+}

@@ -1,0 +1,61 @@
+#ifndef BACKUPMANIFEST_H
+#define BACKUPMANIFEST_H
+
+#include "sqlitedb.h"
+
+#include <QString>
+
+#include <vector>
+
+// The file index of one backup folder (Manifest.plist and Manifest.db).
+// Open() checks the folder and answers one of the BackupError codes; after a
+// successful Open() the manifest finds files by domain and relative path.
+// Made and used by one scan or export task, on that task's thread.
+class BackupManifest
+{
+public:
+    // The codes a failed Open() answers; the scan reports them as the phase
+    // code of its callback, which the page shows as a backup error.
+    enum BackupError {
+        BACKUP_OK = 0,
+        BACKUP_FOLDER_MISSING = 2,   // no backup folder, or no Manifest.db in it
+        BACKUP_MANIFEST_DAMAGED = 3, // Manifest.db is not a readable database or lacks Files
+        BACKUP_ENCRYPTED = 255       // an encrypted backup: refused
+    };
+
+    struct Entry
+    {
+        QString fileId;
+        QString domain;
+        QString relativePath;
+        // Where the content lies in the folder; empty when it is missing.
+        QString contentPath;
+    };
+
+    explicit BackupManifest(const QString& folder);
+
+    BackupError Open();
+    QString ErrorText() const { return m_error; }
+    // Number of rows of Files, known after Open().
+    qint64 FileCount() const { return m_fileCount; }
+
+    // The content file of `domain`-`relativePath`; empty when the backup has no
+    // such file or its content is missing from the folder.
+    QString FindFile(const QString& domain, const QString& relativePath);
+    // Whether Files lists the path, whatever the folder holds.
+    bool Lists(const QString& domain, const QString& relativePath);
+    // Files (not folders) of `domain` whose path starts with `prefix`, by path.
+    std::vector<Entry> ListFiles(const QString& domain, const QString& prefix);
+
+    // The content location of a file ID: <first two digits>/<fileID>.
+    QString ContentPath(const QString& fileId) const;
+    static QString FileIdOf(const QString& domain, const QString& relativePath);
+
+private:
+    QString m_folder;
+    QString m_error;
+    qint64 m_fileCount = 0;
+    SqliteDb m_db;
+};
+
+#endif // BACKUPMANIFEST_H

@@ -1,0 +1,309 @@
+#include "categoryexporter.h"
+
+#include "contracts/mmobile.h"
+#include "csvwriter.h"
+#include "engineitem.h"
+#include "enginetask.h"
+#include "icalwriter.h"
+#include "vcardwriter.h"
+
+#include <QFileInfo>
+#include <QStringList>
+#include <QUrl>
+
+namespace {
+
+QString Text(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+QStringList Values(MMobile::IContactList* list)
+{
+    QStringList values;
+    for (unsigned int i = 0; list && i < list->GetCount(); ++i) {
+        const QString value = Text(list->GetValue(i));
+        if (!value.isEmpty())
+            values.append(value);
+    }
+    return values;
+}
+
+struct Conversation
+{
+    QString name;
+    std::vector<MMobile::IMessageEntry*> entries;
+};
+
+Conversation ConversationOf(EngineItem* item)
+{
+    Conversation conversation;
+    if (auto* message = MMobile::record_cast<MMobile::IMessage>(item)) {
+        QStringList names;
+        for (unsigned int i = 0; i < message->GetParticipantCount(); ++i) {
+            QString name = Text(message->GetParticipantName(i));
+            if (name.isEmpty())
+                name = Text(message->GetParticipantPhone(i));
+            if (name.isEmpty())
+                name = Text(message->GetParticipantEmail(i));
+            if (!name.isEmpty())
+                names.append(name);
+        }
+        conversation.name = names.join(QStringLiteral(", "));
+        for (unsigned int i = 0; i < message->GetEntryCount(); ++i)
+            conversation.entries.push_back(message->GetEntry(i));
+    } else if (auto* chat = MMobile::record_cast<MMobile::IWhatsAppMessenger>(item)) {
+        conversation.name = Text(chat->GetChatName());
+        if (conversation.name.isEmpty())
+            conversation.name = Text(chat->GetPartnerPhone());
+        for (unsigned int i = 0; i < chat->GetEntryCount(); ++i)
+            conversation.entries.push_back(chat->GetEntry(i));
+    }
+    if (conversation.name.isEmpty())
+        conversation.name = QStringLiteral("Conversation");
+    return conversation;
+}
+
+} // namespace
+
+CategoryExporter::CategoryExporter(MMobile::MDType type, const QString& folder,
+                                   std::vector<EngineItem*> items)
+    : m_type(type), m_folder(folder), m_items(std::move(items))
+{
+}
+
+bool CategoryExporter::Progress(EngineTask& task, int done)
+{
+    const int total = qMax(1, static_cast<int>(m_items.size()));
+    const int percent = qBound(0, done * 100 / total, 99);
+    if (!task.Report(m_type, MMobile::TASK_PERCENT, percent, nullptr))
+        m_stopped = true;
+    return !m_stopped;
+}
+
+TASK_CTRL_STATUS CategoryExporter::Run(EngineTask& task)
+{
+    if (!task.Report(m_type, MMobile::TASK_BEGIN, 0, nullptr))
+        return MMobile::TASK_STOP;
+    if (!m_folder.Prepare()) {
+        task.Report(m_type, MMobile::TASK_ERROR, 0, nullptr);
+        return MMobile::TASK_ERROR;
+    }
+    bool ok = true;
+    switch (m_type) {
+    case MMobile::MD_CONTACT:
+        ok = WriteContacts(task);
+        break;
+    case MMobile::MD_MESSAGE:
+    case MMobile::MD_WHATSAPP_MESSAGE:
+        ok = WriteConversations(task);
+        break;
+    case MMobile::MD_CALL_HISTORY:
+        ok = WriteCalls();
+        break;
+    case MMobile::MD_CALENDAR:
+        ok = WriteCalendar(false);
+        break;
+    case MMobile::MD_REMINDER:
+        ok = WriteCalendar(true);
+        break;
+    case MMobile::MD_NOTE:
+        ok = WriteNotes(task);
+        break;
+    case MMobile::MD_SAFARI_BOOKMARK:
+        ok = WriteBookmarks();
+        break;
+    case MMobile::MD_PHOTO:
+    case MMobile::MD_MESSAGE_ATTACHMENT:
+    case MMobile::MD_WHATSAPP_ATTACHMENT:
+    case MMobile::MD_VOICE_MEMO:
+        ok = CopyFiles(task);
+        break;
+    default:
+        break;
+    }
+    if (m_stopped)
+        return MMobile::TASK_STOP;
+    if (!ok) {
+        task.Report(m_type, MMobile::TASK_ERROR, 0, nullptr);
+        return MMobile::TASK_ERROR;
+    }
+    if (!task.Report(m_type, MMobile::TASK_COMPLETE, 100, nullptr) && task.IsReleased())
+        return MMobile::TASK_STOP;
+    return MMobile::TASK_COMPLETE;
+}
+
+bool CategoryExporter::WriteContacts(EngineTask& task)
+{
+    CsvWriter csv({QStringLiteral("Name"), QStringLiteral("First Name"),
+                   QStringLiteral("Last Name"), QStringLiteral("Company"), QStringLiteral("Phone"),
+                   QStringLiteral("Email"), QStringLiteral("Homepage"), QStringLiteral("Address"),
+                   QStringLiteral("Birthday"), QStringLiteral("Note")});
+    int done = 0;
+    for (EngineItem* item : m_items) {
+        auto* contact = MMobile::record_cast<MMobile::IContact>(item);
+        if (!contact)
+            continue;
+        MMobile::IContactName* name = contact->GetName();
+        MMobile::IContactOrganization* organization = contact->GetOrganization();
+        const QString full = Text(name->GetFullName());
+        const QString company = Text(organization->GetCompanyName());
+        QStringList addresses;
+        MMobile::IContactAddressList* list = contact->GetAddressList();
+        for (unsigned int i = 0; i < list->GetCount(); ++i) {
+            QStringList parts;
+            for (const char* part : {list->GetStreet(i), list->GetCity(i), list->GetState(i),
+                                     list->GetPostalCode(i), list->GetCountry(i)}) {
+                if (!Text(part).isEmpty())
+                    parts.append(Text(part));
+            }
+            addresses.append(parts.join(QStringLiteral(", ")));
+        }
+        csv.AddRow({full, Text(name->GetFirstName()), Text(name->GetLastName()), company,
+                    Values(contact->GetPhoneList()).join(QStringLiteral("; ")),
+                    Values(contact->GetEmailList()).join(QStringLiteral("; ")),
+                    Values(contact->GetUrlList()).join(QStringLiteral("; ")),
+                    addresses.join(QStringLiteral("\n")), Text(contact->GetBirthday()),
+                    Text(contact->GetNote())});
+        const QString fileName =
+            (full.isEmpty() ? (company.isEmpty() ? QStringLiteral("Contact") : company) : full) +
+            QStringLiteral(".vcf");
+        if (m_folder.WriteFile(fileName, VCardWriter::Card(contact)).isEmpty())
+            return false;
+        if (!Progress(task, ++done))
+            return true;
+    }
+    return !m_folder.WriteFile(QStringLiteral("Contacts.csv"), csv.Data()).isEmpty();
+}
+
+bool CategoryExporter::WriteConversations(EngineTask& task)
+{
+    int done = 0;
+    for (EngineItem* item : m_items) {
+        const Conversation conversation = ConversationOf(item);
+        EngineRecord* record = item->Engine();
+        if (!record)
+            continue;
+        // Attachments first, so the page can link the names they were given.
+        QStringList attachmentNames;
+        for (const EngineRecord::SourceFile& file : record->SourceFiles()) {
+            const QString written = m_folder.CopyFile(file.path, file.name);
+            if (written.isEmpty())
+                return false;
+            attachmentNames.append(QFileInfo(written).fileName());
+        }
+        CsvWriter csv({QStringLiteral("Date"), QStringLiteral("Sender"),
+                       QStringLiteral("Direction"), QStringLiteral("Text")});
+        QString html =
+            QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>%1</title>"
+                           "</head>\n<body>\n<h1>%1</h1>\n<table>\n")
+                .arg(conversation.name.toHtmlEscaped());
+        for (MMobile::IMessageEntry* entry : conversation.entries) {
+            if (!entry)
+                continue;
+            const QString direction =
+                entry->IsSent() ? QStringLiteral("Sent") : QStringLiteral("Received");
+            csv.AddRow({Text(entry->GetDate()), Text(entry->GetSender()), direction,
+                        Text(entry->GetText())});
+            html += QStringLiteral("<tr class=\"%1\"><td>%2</td><td>%3</td><td>%4</td></tr>\n")
+                        .arg(direction.toLower(), Text(entry->GetDate()).toHtmlEscaped(),
+                             Text(entry->GetSender()).toHtmlEscaped(),
+                             Text(entry->GetText())
+                                 .toHtmlEscaped()
+                                 .replace(QLatin1Char('\n'), QStringLiteral("<br>")));
+        }
+        html += QStringLiteral("</table>\n");
+        if (!attachmentNames.isEmpty()) {
+            html += QStringLiteral("<h2>Attachments</h2>\n<ul>\n");
+            for (const QString& name : attachmentNames)
+                html += QStringLiteral("<li><a href=\"%1\">%2</a></li>\n")
+                            .arg(QString::fromUtf8(QUrl::toPercentEncoding(name)),
+                                 name.toHtmlEscaped());
+            html += QStringLiteral("</ul>\n");
+        }
+        html += QStringLiteral("</body></html>\n");
+        const QString base = ExportFolder::CleanName(conversation.name);
+        if (m_folder.WriteFile(base + QStringLiteral(".html"), html.toUtf8()).isEmpty() ||
+            m_folder.WriteFile(base + QStringLiteral(".csv"), csv.Data()).isEmpty())
+            return false;
+        if (!Progress(task, ++done))
+            return true;
+    }
+    return true;
+}
+
+bool CategoryExporter::WriteCalls()
+{
+    CsvWriter csv({QStringLiteral("Name"), QStringLiteral("Phone"), QStringLiteral("Date"),
+                   QStringLiteral("Type"), QStringLiteral("Duration")});
+    for (EngineItem* item : m_items) {
+        if (auto* call = MMobile::record_cast<MMobile::ICallHistory>(item))
+            csv.AddRow({Text(call->GetName()), Text(call->GetPhoneNumber()), Text(call->GetDate()),
+                        Text(call->GetCallType()), Text(call->GetDuration())});
+    }
+    return !m_folder.WriteFile(QStringLiteral("Call History.csv"), csv.Data()).isEmpty();
+}
+
+bool CategoryExporter::WriteCalendar(bool reminders)
+{
+    ICalWriter calendar;
+    for (EngineItem* item : m_items) {
+        if (reminders)
+            calendar.AddTodo(MMobile::record_cast<MMobile::IReminider>(item));
+        else
+            calendar.AddEvent(MMobile::record_cast<MMobile::ICalendar>(item));
+    }
+    const QString name =
+        reminders ? QStringLiteral("Reminders.ics") : QStringLiteral("Calendar.ics");
+    return !m_folder.WriteFile(name, calendar.Data()).isEmpty();
+}
+
+bool CategoryExporter::WriteNotes(EngineTask& task)
+{
+    CsvWriter csv({QStringLiteral("Title"), QStringLiteral("Date"), QStringLiteral("Folder"),
+                   QStringLiteral("Text")});
+    int done = 0;
+    for (EngineItem* item : m_items) {
+        auto* note = MMobile::record_cast<MMobile::INote>(item);
+        if (!note)
+            continue;
+        const QString title = Text(note->GetTitle());
+        const QString body = Text(note->GetBody());
+        csv.AddRow({title, Text(note->GetDate()), Text(note->GetFolder()), body});
+        const QString text = title + QStringLiteral("\r\n") + Text(note->GetDate()) +
+                             QStringLiteral("\r\n\r\n") + body + QStringLiteral("\r\n");
+        const QString name =
+            (title.isEmpty() ? QStringLiteral("Note") : title) + QStringLiteral(".txt");
+        if (m_folder.WriteFile(name, text.toUtf8()).isEmpty())
+            return false;
+        if (!Progress(task, ++done))
+            return true;
+    }
+    return !m_folder.WriteFile(QStringLiteral("Notes.csv"), csv.Data()).isEmpty();
+}
+
+bool CategoryExporter::WriteBookmarks()
+{
+    CsvWriter csv({QStringLiteral("Title"), QStringLiteral("URL")});
+    for (EngineItem* item : m_items) {
+        if (auto* bookmark = MMobile::record_cast<MMobile::ISafariBookmark>(item))
+            csv.AddRow({Text(bookmark->GetTitle()), Text(bookmark->GetUrl())});
+    }
+    return !m_folder.WriteFile(QStringLiteral("Safari Bookmarks.csv"), csv.Data()).isEmpty();
+}
+
+bool CategoryExporter::CopyFiles(EngineTask& task)
+{
+    int done = 0;
+    for (EngineItem* item : m_items) {
+        if (EngineRecord* record = item->Engine()) {
+            for (const EngineRecord::SourceFile& file : record->SourceFiles()) {
+                if (m_folder.CopyFile(file.path, file.name).isEmpty())
+                    return false;
+            }
+        }
+        if (!Progress(task, ++done))
+            return true;
+    }
+    return true;
+}

@@ -1,0 +1,46 @@
+#ifndef CATEGORYEXPORTER_H
+#define CATEGORYEXPORTER_H
+
+#include "contracts/mmobiletypes.h"
+#include "exportfolder.h"
+
+#include <QString>
+
+#include <vector>
+
+class EngineItem;
+class EngineTask;
+
+// Writes the items of one category into an output folder, in the formats the
+// desktop opens: vCards and a CSV for contacts, an HTML page and a CSV per
+// conversation with its attachments beside them, CSV for calls, bookmarks
+// and notes (notes also as text files), iCalendar for events and reminders,
+// and plain copies for photos, attachments and voice memos. Runs on the
+// export task's thread; the items are borrowed from the scan's getter.
+class CategoryExporter
+{
+public:
+    CategoryExporter(MMobile::MDType type, const QString& folder, std::vector<EngineItem*> items);
+
+    // Reports progress through `task` and answers the end status: 3 done, 4 a
+    // file could not be written, 5 stopped.
+    TASK_CTRL_STATUS Run(EngineTask& task);
+    QString ErrorText() const { return m_folder.ErrorText(); }
+
+private:
+    bool Progress(EngineTask& task, int done);
+    bool WriteContacts(EngineTask& task);
+    bool WriteConversations(EngineTask& task);
+    bool WriteCalls();
+    bool WriteCalendar(bool reminders);
+    bool WriteNotes(EngineTask& task);
+    bool WriteBookmarks();
+    bool CopyFiles(EngineTask& task);
+
+    MMobile::MDType m_type;
+    ExportFolder m_folder;
+    std::vector<EngineItem*> m_items;
+    bool m_stopped = false;
+};
+
+#endif // CATEGORYEXPORTER_H

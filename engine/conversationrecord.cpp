@@ -1,0 +1,63 @@
+#include "conversationrecord.h"
+
+#include "messageentryrecord.h"
+
+ConversationRecord::ConversationRecord() = default;
+ConversationRecord::~ConversationRecord() = default;
+
+std::vector<EngineRecord::SourceFile> ConversationRecord::SourceFiles() const
+{
+    return m_attachments;
+}
+
+RecordText& ConversationRecord::AddParticipant()
+{
+    m_participants.emplace_back(ParticipantFieldCount);
+    return m_participants.back();
+}
+
+MessageEntryRecord& ConversationRecord::AddEntry(bool sent)
+{
+    m_entries.push_back(std::make_unique<MessageEntryRecord>(sent));
+    return *m_entries.back();
+}
+
+void ConversationRecord::AddAttachment(const SourceFile& file)
+{
+    m_attachments.push_back(file);
+}
+
+const char* ConversationRecord::Participant(unsigned int index, ParticipantField field) const
+{
+    return index < m_participants.size() ? m_participants[index].Get(field) : nullptr;
+}
+
+unsigned int ConversationRecord::GetParticipantCount()
+{
+    return static_cast<unsigned int>(m_participants.size());
+}
+
+const char* ConversationRecord::GetParticipantName(unsigned int index)
+{
+    return Participant(index, Name);
+}
+
+const char* ConversationRecord::GetParticipantPhone(unsigned int index)
+{
+    return Participant(index, Phone);
+}
+
+const char* ConversationRecord::GetParticipantEmail(unsigned int index)
+{
+    return Participant(index, Email);
+}
+
+unsigned int ConversationRecord::GetEntryCount()
+{
+    return static_cast<unsigned int>(m_entries.size());
+}
+
+MMobile::IMessageEntry* ConversationRecord::GetEntry(unsigned int index)
+{
+    return index < m_entries.size() ? m_entries[index].get() : nullptr;
+}

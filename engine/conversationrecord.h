@@ -1,0 +1,45 @@
+#ifndef CONVERSATIONRECORD_H
+#define CONVERSATIONRECORD_H
+
+#include "contracts/imessage.h"
+#include "enginerecord.h"
+#include "recordtext.h"
+
+#include <memory>
+#include <vector>
+
+class MessageEntryRecord;
+
+// One conversation of the message store: its participants, its messages
+// (oldest first) and the attachment files an export copies beside it. Owns
+// its entries.
+class ConversationRecord : public MMobile::IMessage, public EngineRecord
+{
+public:
+    enum ParticipantField { Name, Phone, Email, ParticipantFieldCount };
+
+    ConversationRecord();
+    ~ConversationRecord() override;
+    MMobile::IMDRecord* Record() override { return this; }
+    std::vector<SourceFile> SourceFiles() const override;
+
+    RecordText& AddParticipant();
+    MessageEntryRecord& AddEntry(bool sent);
+    void AddAttachment(const SourceFile& file);
+
+    unsigned int GetParticipantCount() override;
+    const char* GetParticipantName(unsigned int index) override;
+    const char* GetParticipantPhone(unsigned int index) override;
+    const char* GetParticipantEmail(unsigned int index) override;
+    unsigned int GetEntryCount() override;
+    MMobile::IMessageEntry* GetEntry(unsigned int index) override;
+
+private:
+    const char* Participant(unsigned int index, ParticipantField field) const;
+
+    std::vector<RecordText> m_participants;
+    std::vector<std::unique_ptr<MessageEntryRecord>> m_entries;
+    std::vector<SourceFile> m_attachments;
+};
+
+#endif // CONVERSATIONRECORD_H

@@ -1,0 +1,29 @@
+#ifndef ENGINEITEM_H
+#define ENGINEITEM_H
+
+#include "contracts/imdcommon.h"
+#include "enginerecord.h"
+
+#include <memory>
+
+// One item found by a scan: its record, its deleted flag and its drop mark.
+// Owned by the ItemGetter of the scan, which the device keeps until it goes.
+class EngineItem : public MMobile::IMDCommon
+{
+public:
+    EngineItem(std::unique_ptr<EngineRecord> record, bool deleted);
+    virtual ~EngineItem();
+
+    MMobile::IMDRecord* GetRecord() override;
+    bool IsDeleted() override;
+    void SetDropMark(bool drop) override;
+
+    bool IsDropped() const;
+    EngineRecord* Engine() const { return m_record.get(); }
+
+private:
+    std::unique_ptr<EngineRecord> m_record;
+    bool m_deleted;
+};
+
+#endif // ENGINEITEM_H

@@ -1,0 +1,8 @@
+#include "enginerecord.h"
+
+EngineRecord::~EngineRecord() = default;
+
+std::vector<EngineRecord::SourceFile> EngineRecord::SourceFiles() const
+{
+    return {};
+}

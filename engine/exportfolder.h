@@ -1,0 +1,37 @@
+#ifndef EXPORTFOLDER_H
+#define EXPORTFOLDER_H
+
+#include <QByteArray>
+#include <QSet>
+#include <QString>
+
+// The output folder of one export. Every file goes in under a name that no
+// file in the folder had before: a taken name gets " (1)", " (2)" ... before
+// its extension, so nothing that was there is ever overwritten. Names are
+// cleaned of characters that Windows does not allow. The first failure is
+// kept in ErrorText().
+class ExportFolder
+{
+public:
+    explicit ExportFolder(const QString& path);
+
+    // Creates the folder if needed.
+    bool Prepare();
+    // Writes `data` as a new file; the full path written, or empty on failure.
+    QString WriteFile(const QString& name, const QByteArray& data);
+    // Copies `source` in as a new file; the full path, or empty on failure.
+    QString CopyFile(const QString& source, const QString& name);
+    QString ErrorText() const { return m_error; }
+    QString Path() const { return m_path; }
+
+    static QString CleanName(const QString& name);
+
+private:
+    QString FreeName(const QString& name);
+
+    QString m_path;
+    QString m_error;
+    QSet<QString> m_taken; // names handed out by this export, in lower case
+};
+
+#endif // EXPORTFOLDER_H

@@ -1,0 +1,114 @@
+#include "icalwriter.h"
+
+#include "contracts/icalendar.h"
+#include "contracts/ireminider.h"
+#include "vcardwriter.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+
+namespace {
+
+QString Text(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+QString Uid(const QString& kind, int index, const QString& seed)
+{
+    const QByteArray hash =
+        QCryptographicHash::hash((kind + QString::number(index) + seed).toUtf8(),
+                                 QCryptographicHash::Sha1)
+            .toHex()
+            .left(24);
+    return QString::fromLatin1(hash) + QStringLiteral("@mmobileengine");
+}
+
+} // namespace
+
+ICalWriter::ICalWriter()
+{
+    AddLine(QStringLiteral("BEGIN:VCALENDAR"));
+    AddLine(QStringLiteral("VERSION:2.0"));
+    AddLine(QStringLiteral("PRODID:-//MMobile//Reference Engine//EN"));
+}
+
+void ICalWriter::AddLine(const QString& line)
+{
+    // Folding is the same as for vCards.
+    m_body += VCardWriter::Line(line);
+}
+
+QString ICalWriter::Escape(const QString& value)
+{
+    return VCardWriter::Escape(value);
+}
+
+QString ICalWriter::DateTime(const char* text)
+{
+    const QDateTime time = QDateTime::fromString(Text(text), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    if (!time.isValid())
+        return QString();
+    return time.toString(QStringLiteral("yyyyMMdd'T'HHmmss"));
+}
+
+void ICalWriter::AddEvent(MMobile::ICalendar* event)
+{
+    if (!event)
+        return;
+    const QString stamp =
+        QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+    AddLine(QStringLiteral("BEGIN:VEVENT"));
+    AddLine(QStringLiteral("UID:") + Uid(QStringLiteral("event"), m_count++,
+                                         Text(event->GetTitle()) + Text(event->GetStartDate())));
+    AddLine(QStringLiteral("DTSTAMP:") + stamp);
+    const QString start = DateTime(event->GetStartDate());
+    const QString end = DateTime(event->GetEndDate());
+    if (!start.isEmpty())
+        AddLine(QStringLiteral("DTSTART:") + start);
+    if (!end.isEmpty())
+        AddLine(QStringLiteral("DTEND:") + end);
+    AddLine(QStringLiteral("SUMMARY:") + Escape(Text(event->GetTitle())));
+    if (!Text(event->GetLocation()).isEmpty())
+        AddLine(QStringLiteral("LOCATION:") + Escape(Text(event->GetLocation())));
+    if (!Text(event->GetNote()).isEmpty())
+        AddLine(QStringLiteral("DESCRIPTION:") + Escape(Text(event->GetNote())));
+    AddLine(QStringLiteral("END:VEVENT"));
+}
+
+void ICalWriter::AddTodo(MMobile::IReminider* reminder)
+{
+    if (!reminder)
+        return;
+    const QString stamp =
+        QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+    AddLine(QStringLiteral("BEGIN:VTODO"));
+    AddLine(QStringLiteral("UID:") + Uid(QStringLiteral("todo"), m_count++,
+                                         Text(reminder->GetTitle()) + Text(reminder->GetDate())));
+    AddLine(QStringLiteral("DTSTAMP:") + stamp);
+    AddLine(QStringLiteral("SUMMARY:") + Escape(Text(reminder->GetTitle())));
+    const QString due = DateTime(reminder->GetDate());
+    if (!due.isEmpty())
+        AddLine(QStringLiteral("DUE:") + due);
+    const bool completed = Text(reminder->GetStatus()) == QLatin1String("Completed");
+    AddLine(QStringLiteral("STATUS:") +
+            (completed ? QStringLiteral("COMPLETED") : QStringLiteral("NEEDS-ACTION")));
+    const QString priority = Text(reminder->GetPriority());
+    const int value = priority == QLatin1String("High")     ? 1
+                      : priority == QLatin1String("Medium") ? 5
+                      : priority == QLatin1String("Low")    ? 9
+                                                            : 0;
+    AddLine(QStringLiteral("PRIORITY:%1").arg(value));
+    if (!Text(reminder->GetListName()).isEmpty())
+        AddLine(QStringLiteral("CATEGORIES:") + Escape(Text(reminder->GetListName())));
+    if (!Text(reminder->GetLocation()).isEmpty())
+        AddLine(QStringLiteral("LOCATION:") + Escape(Text(reminder->GetLocation())));
+    if (!Text(reminder->GetNote()).isEmpty())
+        AddLine(QStringLiteral("DESCRIPTION:") + Escape(Text(reminder->GetNote())));
+    AddLine(QStringLiteral("END:VTODO"));
+}
+
+QByteArray ICalWriter::Data() const
+{
+    return m_body + VCardWriter::Line(QStringLiteral("END:VCALENDAR"));
+}

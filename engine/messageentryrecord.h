@@ -1,0 +1,27 @@
+#ifndef MESSAGEENTRYRECORD_H
+#define MESSAGEENTRYRECORD_H
+
+#include "contracts/imessageentry.h"
+#include "recordtext.h"
+
+// One message of a conversation or chat. Owned by the conversation record.
+class MessageEntryRecord : public MMobile::IMessageEntry
+{
+public:
+    enum Field { Text, Sender, Date, FieldCount };
+
+    explicit MessageEntryRecord(bool sent);
+    virtual ~MessageEntryRecord();
+    RecordText& Texts() { return m_text; }
+
+    const char* GetText() override;
+    const char* GetSender() override;
+    const char* GetDate() override;
+    bool IsSent() override;
+
+private:
+    RecordText m_text;
+    bool m_sent;
+};
+
+#endif // MESSAGEENTRYRECORD_H

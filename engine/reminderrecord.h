@@ -1,0 +1,32 @@
+#ifndef REMINDERRECORD_H
+#define REMINDERRECORD_H
+
+#include "contracts/ireminider.h"
+#include "enginerecord.h"
+#include "recordtext.h"
+
+// One reminder of the calendar store. Its texts are set by the category reader; owned by
+// its EngineItem.
+class ReminderRecord : public MMobile::IReminider, public EngineRecord
+{
+public:
+    enum Field { Title, Status, Date, Location, Note, ListName, Priority, FieldCount };
+
+    ReminderRecord();
+    ~ReminderRecord() override;
+    MMobile::IMDRecord* Record() override { return this; }
+    RecordText& Text() { return m_text; }
+
+    const char* GetTitle() override;
+    const char* GetStatus() override;
+    const char* GetDate() override;
+    const char* GetLocation() override;
+    const char* GetNote() override;
+    const char* GetListName() override;
+    const char* GetPriority() override;
+
+private:
+    RecordText m_text;
+};
+
+#endif // REMINDERRECORD_H

@@ -1,0 +1,94 @@
+#ifndef SAMPLEBACKUPCONTENT_H
+#define SAMPLEBACKUPCONTENT_H
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+// What SampleBackupWriter wrote into a backup folder, as stored (dates in the
+// phone's own units), so that a reader of the folder can be checked against
+// it. Plain data.
+struct SampleBackupContent
+{
+    struct Contact
+    {
+        QString first, last, organization, note;
+        QStringList phones, emails, urls;
+    };
+    struct Message
+    {
+        QString text;
+        double date = 0; // seconds or nanoseconds since 2001
+        bool sent = false;
+    };
+    struct Conversation
+    {
+        QString handle;                // phone number or e-mail address
+        std::vector<Message> messages; // in date order
+        QStringList attachments;       // original names
+    };
+    struct Call
+    {
+        QString address, name;
+        double date = 0, duration = 0;
+        bool outgoing = false, answered = false;
+    };
+    struct Event
+    {
+        QString title, location, note;
+        double start = 0, end = 0;
+    };
+    struct Reminder
+    {
+        QString title, list, note;
+        double due = 0;
+        bool completed = false;
+        int priority = 0;
+    };
+    struct Note
+    {
+        QString title, body, folder;
+        double date = 0;
+        bool newStore = false, deleted = false;
+    };
+    struct Bookmark
+    {
+        QString title, url;
+    };
+    struct Photo
+    {
+        QString directory, name;
+        double date = 0;
+        bool trashed = false, video = false;
+    };
+    struct Memo
+    {
+        QString path, label;
+        double date = 0, duration = 0;
+    };
+    struct Chat
+    {
+        QString jid, partner;
+        std::vector<Message> messages;
+        QStringList media;
+    };
+
+    QString displayName;
+    std::vector<Contact> contacts;
+    std::vector<Conversation> conversations;
+    std::vector<Call> calls;
+    std::vector<Event> events;
+    std::vector<Reminder> reminders;
+    std::vector<Note> notes;
+    std::vector<Bookmark> bookmarks;
+    std::vector<Photo> photos;
+    std::vector<Memo> memos;
+    std::vector<Chat> chats;
+
+    int MessageCount() const;
+    int AttachmentCount() const;
+    int MediaCount() const;
+};
+
+#endif // SAMPLEBACKUPCONTENT_H

@@ -1,0 +1,785 @@
+#include "samplebackupwriter.h"
+
+#include "sqlitewriter.h"
+
+#include <QBuffer>
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QSet>
+#include <QUuid>
+
+#ifdef MMOBILE_HAVE_LIBHEIF
+#include <libheif/heif.h>
+#endif
+
+#include <cmath>
+
+namespace {
+
+const char* const Home = "HomeDomain";
+const char* const CameraRoll = "CameraRollDomain";
+const char* const Media = "MediaDomain";
+const char* const WhatsApp = "AppDomainGroup-group.net.whatsapp.WhatsApp.shared";
+const char* const NotesGroup = "AppDomainGroup-group.com.apple.notes";
+
+const std::vector<QString> FirstNames = {
+    "Alba", "Bruno", "Chiara", "Dario", "Elif",  "Fenna", "Goran", "Hana",  "Iker",  "Jovana",
+    "Kofi", "Lena",  "Malik",  "Nadia", "Oskar", "Priya", "Quinn", "Rosa",  "Søren", "Tomás",
+    "Ulla", "Vera",  "Wiktor", "Xenia", "Yusuf", "Zoë",   "Łucja", "Renée", "Mei",   "Anaïs"};
+const std::vector<QString> LastNames = {
+    "Abara",  "Brenner", "Castell", "Dorn",   "Eskola",    "Farrow", "Gallo",
+    "Hartl",  "Ibsen",   "Janků",   "Kowal",  "Lindqvist", "Moreau", "Nakamura",
+    "Okafor", "Pérez",   "Quist",   "Roth",   "Sørlie",    "Tanaka", "Umarov",
+    "Varga",  "Weiß",    "Xu",      "Yılmaz", "Zeller",    "Ørsted", "Núñez"};
+const std::vector<QString> Companies = {"Birchwood Tiles",       "Cobalt & Finch",
+                                        "Dunmore Logistics",     "Elmstead Bakery",
+                                        "Fjordline Studio",      "Grenfell, Hart & Co.",
+                                        "Harbour \"North\" Ltd", "Inkwell Press",
+                                        "Juniper Clinic",        ""};
+const std::vector<QString> Words = {
+    "meeting", "tomorrow", "lunch",    "train",  "ticket", "garden",  "coffee", "photos",
+    "weekend", "report",   "birthday", "keys",   "parcel", "concert", "dinner", "bike",
+    "rain",    "museum",   "map",      "recipe", "café",   "über",    "naïve",  "ok",
+    "soon",    "later",    "great",    "thanks", "maybe",  "plan"};
+const std::vector<QString> Places = {"Room 4, Level 2", "Old Harbour Café", "Lindenstraße 12",
+                                     "City Library",    "Riverside Park",   "Studio \"Blue\""};
+const std::vector<QString> Domains = {"example.com", "example.org", "example.net"};
+
+QByteArray XmlPlist(const QList<QPair<QString, QString>>& strings, bool encryptionFlag)
+{
+    QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                     "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+                     "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+                     "<plist version=\"1.0\">\n<dict>\n";
+    for (const auto& entry : strings) {
+        xml += "\t<key>" + entry.first.toHtmlEscaped().toUtf8() + "</key>\n\t<string>" +
+               entry.second.toHtmlEscaped().toUtf8() + "</string>\n";
+    }
+    if (encryptionFlag)
+        xml += "\t<key>IsEncrypted</key>\n\t<false/>\n";
+    xml += "</dict>\n</plist>\n";
+    return xml;
+}
+
+} // namespace
+
+SampleBackupWriter::SampleBackupWriter(const Options& options)
+    : m_options(options), m_state(options.seed ? options.seed : 1),
+      // 2024-06-01 12:00:00 UTC
+      m_now(738936000.0)
+{
+    if (m_options.scale < 1)
+        m_options.scale = 1;
+}
+
+SampleBackupWriter::~SampleBackupWriter() = default;
+
+quint32 SampleBackupWriter::Next()
+{
+    // xorshift32: small, fast and the same everywhere.
+    m_state ^= m_state << 13;
+    m_state ^= m_state >> 17;
+    m_state ^= m_state << 5;
+    return m_state;
+}
+
+int SampleBackupWriter::Range(int low, int high)
+{
+    if (high <= low)
+        return low;
+    return low + static_cast<int>(Next() % static_cast<quint32>(high - low + 1));
+}
+
+QString SampleBackupWriter::Sentence()
+{
+    QStringList words;
+    const int count = Range(2, 9);
+    for (int i = 0; i < count; ++i)
+        words.append(Pick(Words));
+    QString text = words.join(QLatin1Char(' '));
+    text[0] = text[0].toUpper();
+    // Some texts carry what CSV and vCard writers must quote or escape.
+    switch (Range(0, 9)) {
+    case 0:
+        text += QStringLiteral(", really");
+        break;
+    case 1:
+        text += QStringLiteral(" \"quoted\"");
+        break;
+    case 2:
+        text += QStringLiteral("\nsecond line");
+        break;
+    case 3:
+        text += QStringLiteral("; semicolon");
+        break;
+    default:
+        text += QLatin1Char('.');
+    }
+    return text;
+}
+
+QString SampleBackupWriter::PhoneNumber()
+{
+    return QStringLiteral("+44 7700 9%1").arg(Range(0, 99999), 5, 10, QLatin1Char('0'));
+}
+
+bool SampleBackupWriter::Fail(const QString& error)
+{
+    m_error = error;
+    return false;
+}
+
+QString SampleBackupWriter::AddFile(const QString& domain, const QString& relativePath)
+{
+    const QString fileId = QString::fromLatin1(
+        QCryptographicHash::hash((domain + QLatin1Char('-') + relativePath).toUtf8(),
+                                 QCryptographicHash::Sha1)
+            .toHex());
+    m_manifest->Insert(QStringLiteral("INSERT OR REPLACE INTO Files (fileID, domain, relativePath, "
+                                      "flags, file) VALUES (?, ?, ?, 1, ?)"),
+                       {fileId, domain, relativePath, QByteArray()});
+    QDir(m_folder).mkpath(fileId.left(2));
+    return QDir(m_folder).filePath(fileId.left(2) + QLatin1Char('/') + fileId);
+}
+
+bool SampleBackupWriter::WriteContent(const QString& domain, const QString& relativePath,
+                                      const QByteArray& data)
+{
+    QFile file(AddFile(domain, relativePath));
+    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size())
+        return Fail(QStringLiteral("cannot write %1").arg(file.fileName()));
+    return true;
+}
+
+QByteArray SampleBackupWriter::Picture(int index, const char* format)
+{
+    QImage image(320, 240, QImage::Format_RGB32);
+    const QColor top = QColor::fromHsv((index * 37) % 360, 160, 230);
+    const QColor bottom = QColor::fromHsv((index * 37 + 120) % 360, 200, 120);
+    QPainter painter(&image);
+    QLinearGradient gradient(0, 0, 0, 240);
+    gradient.setColorAt(0, top);
+    gradient.setColorAt(1, bottom);
+    painter.fillRect(image.rect(), gradient);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(255, 240, 200));
+    painter.drawEllipse(QPoint(60 + (index * 23) % 200, 50 + (index * 11) % 60), 28, 28);
+    painter.setBrush(bottom.darker(150));
+    painter.drawRect(0, 180 - (index % 5) * 10, 320, 80);
+    painter.end();
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format, 80);
+    return data;
+}
+
+QByteArray SampleBackupWriter::Heic(int index)
+{
+#ifdef MMOBILE_HAVE_LIBHEIF
+    const QImage image =
+        QImage::fromData(Picture(index, "PNG")).convertToFormat(QImage::Format_RGB888);
+    QByteArray result;
+    heif_context* context = heif_context_alloc();
+    heif_encoder* encoder = nullptr;
+    heif_image* heif = nullptr;
+    if (heif_context_get_encoder_for_format(context, heif_compression_HEVC, &encoder).code ==
+            heif_error_Ok &&
+        heif_image_create(image.width(), image.height(), heif_colorspace_RGB,
+                          heif_chroma_interleaved_RGB, &heif)
+                .code == heif_error_Ok &&
+        heif_image_add_plane(heif, heif_channel_interleaved, image.width(), image.height(), 8)
+                .code == heif_error_Ok) {
+        int stride = 0;
+        uint8_t* plane = heif_image_get_plane(heif, heif_channel_interleaved, &stride);
+        for (int y = 0; y < image.height(); ++y)
+            memcpy(plane + y * stride, image.constScanLine(y),
+                   static_cast<size_t>(image.width() * 3));
+        heif_encoder_set_lossy_quality(encoder, 60);
+        if (heif_context_encode_image(context, heif, encoder, nullptr, nullptr).code ==
+            heif_error_Ok) {
+            heif_writer writer;
+            writer.writer_api_version = 1;
+            writer.write = [](heif_context*, const void* data, size_t size, void* userdata) {
+                static_cast<QByteArray*>(userdata)->append(static_cast<const char*>(data),
+                                                           static_cast<int>(size));
+                heif_error ok = {heif_error_Ok, heif_suberror_Unspecified, "ok"};
+                return ok;
+            };
+            heif_context_write(context, &writer, &result);
+        }
+    }
+    if (heif)
+        heif_image_release(heif);
+    if (encoder)
+        heif_encoder_release(encoder);
+    heif_context_free(context);
+    return result;
+#else
+    Q_UNUSED(index);
+    return QByteArray();
+#endif
+}
+
+bool SampleBackupWriter::Write(const QString& folder)
+{
+    m_folder = folder;
+    m_content = SampleBackupContent();
+    if (!QDir().mkpath(folder))
+        return Fail(QStringLiteral("cannot create %1").arg(folder));
+    m_manifest = std::make_unique<SqliteWriter>();
+    if (!m_manifest->Open(QDir(folder).filePath(QStringLiteral("Manifest.db"))) ||
+        !m_manifest->Exec(QStringLiteral(
+            "CREATE TABLE Files (fileID TEXT PRIMARY KEY, domain TEXT, relativePath TEXT, flags "
+            "INTEGER, file BLOB); CREATE INDEX FilesDomainIdx ON Files(domain); CREATE INDEX "
+            "FilesRelativePathIdx ON Files(relativePath); CREATE TABLE Properties (key TEXT "
+            "PRIMARY KEY, value BLOB)")))
+        return Fail(m_manifest->LastError());
+    const bool ok = WriteInfo() && WriteContacts() && WriteMessages() && WriteCalls() &&
+                    WriteCalendar() && WriteNotes() && WriteBookmarks() && WritePhotos() &&
+                    WriteVoiceMemos() && WriteWhatsApp();
+    const bool closed = m_manifest->Close();
+    m_manifest.reset();
+    if (!ok)
+        return false;
+    return closed || Fail(QStringLiteral("cannot finish Manifest.db"));
+}
+
+bool SampleBackupWriter::WriteInfo()
+{
+    m_content.displayName = QStringLiteral("Zoë's Phone");
+    const QString date =
+        QDateTime::fromSecsSinceEpoch(static_cast<qint64>(m_now) + 978307200, Qt::UTC)
+            .toString(Qt::ISODate);
+    QFile info(QDir(m_folder).filePath(QStringLiteral("Info.plist")));
+    QFile manifest(QDir(m_folder).filePath(QStringLiteral("Manifest.plist")));
+    QFile status(QDir(m_folder).filePath(QStringLiteral("Status.plist")));
+    if (!info.open(QIODevice::WriteOnly) || !manifest.open(QIODevice::WriteOnly) ||
+        !status.open(QIODevice::WriteOnly))
+        return Fail(QStringLiteral("cannot write the property lists"));
+    info.write(XmlPlist({{"Device Name", m_content.displayName},
+                         {"Display Name", m_content.displayName},
+                         {"Product Type", "iPhone15,2"},
+                         {"Product Version", "17.5"},
+                         {"Serial Number", "SAMPLE000001"},
+                         {"Last Backup Date", date}},
+                        false));
+    manifest.write(XmlPlist({{"Version", "10.0"}, {"Date", date}}, true));
+    status.write(XmlPlist({{"SnapshotState", "finished"}, {"Version", "3.3"}}, false));
+    return true;
+}
+
+bool SampleBackupWriter::WriteContacts()
+{
+    SqliteWriter db;
+    if (!db.Open(AddFile(Home, "Library/AddressBook/AddressBook.sqlitedb")) ||
+        !db.Exec("CREATE TABLE ABPerson (ROWID INTEGER PRIMARY KEY AUTOINCREMENT, First TEXT, Last "
+                 "TEXT, Middle TEXT, FirstPhonetic TEXT, MiddlePhonetic TEXT, LastPhonetic TEXT, "
+                 "Organization TEXT, Department TEXT, Note TEXT, Kind INTEGER, Birthday TEXT, "
+                 "JobTitle TEXT, Nickname TEXT, Prefix TEXT, Suffix TEXT, CreationDate INTEGER, "
+                 "ModificationDate INTEGER);"
+                 "CREATE TABLE ABMultiValue (UID INTEGER PRIMARY KEY, record_id INTEGER, property "
+                 "INTEGER, identifier INTEGER, label INTEGER, value TEXT);"
+                 "CREATE TABLE ABMultiValueLabel (value TEXT, UNIQUE(value));"
+                 "CREATE TABLE ABMultiValueEntry (parent_id INTEGER, key INTEGER, value TEXT);"
+                 "CREATE TABLE ABMultiValueEntryKey (value TEXT, UNIQUE(value));"))
+        return Fail(db.LastError());
+    for (const char* label : {"_$!<Mobile>!$_", "_$!<Home>!$_", "_$!<Work>!$_", "_$!<HomePage>!$_"})
+        db.Insert("INSERT INTO ABMultiValueLabel (value) VALUES (?)", {QString::fromLatin1(label)});
+    for (const char* key : {"Street", "City", "State", "ZIP", "Country"})
+        db.Insert("INSERT INTO ABMultiValueEntryKey (value) VALUES (?)",
+                  {QString::fromLatin1(key)});
+    const int count = 300 * m_options.scale;
+    for (int i = 0; i < count; ++i) {
+        SampleBackupContent::Contact contact;
+        contact.first = Pick(FirstNames);
+        contact.last = Pick(LastNames);
+        contact.organization = Pick(Companies);
+        contact.note = Range(0, 3) == 0 ? Sentence() : QString();
+        const QVariant organization =
+            contact.organization.isEmpty() ? QVariant() : QVariant(contact.organization);
+        const qint64 id = db.Insert(
+            "INSERT INTO ABPerson (First, Last, Organization, Note, Kind, Birthday, JobTitle) "
+            "VALUES (?, ?, ?, ?, 0, ?, ?)",
+            {contact.first, contact.last, organization,
+             contact.note.isEmpty() ? QVariant() : QVariant(contact.note),
+             Range(0, 4) == 0
+                 ? QVariant(QString::number(-400000000.0 + Range(0, 300000000), 'f', 0))
+                 : QVariant(),
+             contact.organization.isEmpty() ? QVariant() : QVariant(QStringLiteral("Engineer"))});
+        const int phones = Range(1, 2);
+        for (int p = 0; p < phones; ++p) {
+            contact.phones.append(PhoneNumber());
+            db.Insert("INSERT INTO ABMultiValue (record_id, property, identifier, label, value) "
+                      "VALUES (?, 3, ?, ?, ?)",
+                      {id, p, p + 1, contact.phones.last()});
+        }
+        if (Range(0, 1) == 0) {
+            contact.emails.append(QStringLiteral("%1.%2%3@%4")
+                                      .arg(contact.first.toLower(), contact.last.toLower())
+                                      .arg(i)
+                                      .arg(Pick(Domains)));
+            db.Insert("INSERT INTO ABMultiValue (record_id, property, identifier, label, value) "
+                      "VALUES (?, 4, 0, 2, ?)",
+                      {id, contact.emails.last()});
+        }
+        if (Range(0, 4) == 0) {
+            contact.urls.append(QStringLiteral("https://www.%1/~%2").arg(Pick(Domains)).arg(i));
+            db.Insert("INSERT INTO ABMultiValue (record_id, property, identifier, label, value) "
+                      "VALUES (?, 22, 0, 4, ?)",
+                      {id, contact.urls.last()});
+        }
+        if (Range(0, 5) == 0) {
+            const qint64 address = db.Insert(
+                "INSERT INTO ABMultiValue (record_id, property, identifier, label, value) VALUES "
+                "(?, 5, 0, 2, NULL)",
+                {id});
+            const QStringList parts = {QStringLiteral("%1 Mill Lane").arg(Range(1, 200)),
+                                       QStringLiteral("Northwick"), QStringLiteral("Shire"),
+                                       QStringLiteral("NW%1 2AB").arg(Range(1, 9)),
+                                       QStringLiteral("United Kingdom")};
+            for (int k = 0; k < parts.size(); ++k)
+                db.Insert("INSERT INTO ABMultiValueEntry (parent_id, key, value) VALUES (?, ?, ?)",
+                          {address, k + 1, parts[k]});
+        }
+        m_content.contacts.push_back(contact);
+    }
+    return db.Close() || Fail(db.LastError());
+}
+
+bool SampleBackupWriter::WriteMessages()
+{
+    SqliteWriter db;
+    if (!db.Open(AddFile(Home, "Library/SMS/sms.db")) ||
+        !db.Exec(
+            "CREATE TABLE handle (ROWID INTEGER PRIMARY KEY AUTOINCREMENT UNIQUE, id TEXT NOT "
+            "NULL, country TEXT, service TEXT NOT NULL, uncanonicalized_id TEXT);"
+            "CREATE TABLE chat (ROWID INTEGER PRIMARY KEY AUTOINCREMENT, guid TEXT UNIQUE NOT "
+            "NULL, style INTEGER, state INTEGER, chat_identifier TEXT, service_name TEXT, "
+            "display_name TEXT);"
+            "CREATE TABLE message (ROWID INTEGER PRIMARY KEY AUTOINCREMENT, guid TEXT UNIQUE "
+            "NOT NULL, text TEXT, handle_id INTEGER DEFAULT 0, service TEXT, date INTEGER, "
+            "date_read INTEGER, is_from_me INTEGER DEFAULT 0, cache_has_attachments INTEGER "
+            "DEFAULT 0);"
+            "CREATE TABLE chat_message_join (chat_id INTEGER, message_id INTEGER, "
+            "message_date INTEGER DEFAULT 0, PRIMARY KEY (chat_id, message_id));"
+            "CREATE TABLE chat_handle_join (chat_id INTEGER, handle_id INTEGER, UNIQUE(chat_id, "
+            "handle_id));"
+            "CREATE TABLE attachment (ROWID INTEGER PRIMARY KEY AUTOINCREMENT, guid TEXT "
+            "UNIQUE NOT NULL, created_date INTEGER DEFAULT 0, filename TEXT, mime_type TEXT, "
+            "transfer_name TEXT, total_bytes INTEGER DEFAULT 0);"
+            "CREATE TABLE message_attachment_join (message_id INTEGER, attachment_id INTEGER, "
+            "UNIQUE(message_id, attachment_id));"))
+        return Fail(db.LastError());
+    const int conversations = 40 * m_options.scale;
+    const int messagesEach = 75;
+    int attachmentNumber = 0;
+    QSet<QString> handles;
+    for (int c = 0; c < conversations; ++c) {
+        SampleBackupContent::Conversation conversation;
+        // Most partners are contacts, so the engine can name them; some are not.
+        if (c % 5 == 4 || m_content.contacts.empty())
+            conversation.handle =
+                c % 2 ? PhoneNumber() : QStringLiteral("someone%1@%2").arg(c).arg(Pick(Domains));
+        else {
+            const auto& contact =
+                m_content.contacts[static_cast<std::size_t>(c) % m_content.contacts.size()];
+            conversation.handle = contact.phones.first();
+        }
+        // One conversation per partner: a number already taken gets a new one.
+        while (handles.contains(conversation.handle))
+            conversation.handle = PhoneNumber();
+        handles.insert(conversation.handle);
+        const qint64 handle = db.Insert("INSERT INTO handle (id, service) VALUES (?, ?)",
+                                        {conversation.handle, QStringLiteral("iMessage")});
+        const qint64 chat = db.Insert(
+            "INSERT INTO chat (guid, style, state, chat_identifier, service_name) VALUES (?, 45, "
+            "3, ?, 'iMessage')",
+            {QStringLiteral("iMessage;-;%1").arg(conversation.handle), conversation.handle});
+        if (handle < 0 || chat < 0)
+            return Fail(db.LastError());
+        db.Insert("INSERT INTO chat_handle_join (chat_id, handle_id) VALUES (?, ?)",
+                  {chat, handle});
+        // Conversations alternate between the older seconds and the newer nanoseconds.
+        const bool nanoseconds = c % 2 == 1;
+        double seconds = m_now - 86400.0 * Range(30, 400);
+        for (int m = 0; m < messagesEach; ++m) {
+            SampleBackupContent::Message message;
+            seconds += Range(30, 20000);
+            message.text = Sentence();
+            message.sent = Range(0, 1) == 0;
+            message.date = nanoseconds ? seconds * 1e9 : seconds;
+            const qint64 row = db.Insert(
+                "INSERT INTO message (guid, text, handle_id, service, date, is_from_me, "
+                "cache_has_attachments) VALUES (?, ?, ?, 'iMessage', ?, ?, 0)",
+                {QUuid::createUuidV5(QUuid(), QStringLiteral("m%1-%2").arg(c).arg(m)).toString(),
+                 message.text, handle, static_cast<qint64>(message.date), message.sent ? 1 : 0});
+            db.Insert(
+                "INSERT INTO chat_message_join (chat_id, message_id, message_date) VALUES (?, "
+                "?, ?)",
+                {chat, row, static_cast<qint64>(message.date)});
+            if (m_options.media && m % 37 == 5 && c < 20) {
+                ++attachmentNumber;
+                const QString guid =
+                    QUuid::createUuidV5(QUuid(), QStringLiteral("a%1").arg(attachmentNumber))
+                        .toString(QUuid::WithoutBraces)
+                        .toUpper();
+                const QString name =
+                    QStringLiteral("IMG_%1.jpeg").arg(attachmentNumber, 4, 10, QLatin1Char('0'));
+                const QString path = QStringLiteral("Library/SMS/Attachments/%1/%2/%3/%4")
+                                         .arg(guid.left(2).toLower())
+                                         .arg(attachmentNumber % 100, 2, 10, QLatin1Char('0'))
+                                         .arg(guid, name);
+                if (!WriteContent(Media, path, Picture(attachmentNumber + 500, "JPEG")))
+                    return false;
+                const qint64 attachment = db.Insert(
+                    "INSERT INTO attachment (guid, created_date, filename, mime_type, "
+                    "transfer_name) "
+                    "VALUES (?, ?, ?, 'image/jpeg', ?)",
+                    {guid, static_cast<qint64>(seconds), QStringLiteral("~/") + path, name});
+                db.Insert("INSERT INTO message_attachment_join (message_id, attachment_id) VALUES "
+                          "(?, ?)",
+                          {row, attachment});
+                conversation.attachments.append(name);
+            }
+            conversation.messages.push_back(message);
+        }
+        m_content.conversations.push_back(conversation);
+    }
+    return db.Close() || Fail(db.LastError());
+}
+
+bool SampleBackupWriter::WriteCalls()
+{
+    SqliteWriter db;
+    if (!db.Open(AddFile(Home, "Library/CallHistoryDB/CallHistory.storedata")) ||
+        !db.Exec(
+            "CREATE TABLE ZCALLRECORD (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, Z_OPT INTEGER, "
+            "ZANSWERED INTEGER, ZCALLTYPE INTEGER, ZORIGINATED INTEGER, ZDATE TIMESTAMP, "
+            "ZDURATION FLOAT, ZADDRESS VARCHAR, ZNAME VARCHAR, ZSERVICE_PROVIDER VARCHAR)"))
+        return Fail(db.LastError());
+    const int count = 200 * m_options.scale;
+    double date = m_now - 86400.0 * 200;
+    for (int i = 0; i < count; ++i) {
+        SampleBackupContent::Call call;
+        date += Range(600, 80000) + 0.25;
+        call.date = date;
+        call.outgoing = Range(0, 2) == 0;
+        call.answered = call.outgoing || Range(0, 3) != 0;
+        call.duration = call.answered ? Range(5, 3600) + 0.5 : 0;
+        if (i % 4 == 0 && !m_content.contacts.empty()) {
+            const auto& contact =
+                m_content.contacts[static_cast<std::size_t>(i) % m_content.contacts.size()];
+            call.address = contact.phones.first();
+            call.name = contact.first + QLatin1Char(' ') + contact.last;
+        } else {
+            call.address = PhoneNumber();
+        }
+        db.Insert(
+            "INSERT INTO ZCALLRECORD (Z_ENT, Z_OPT, ZANSWERED, ZCALLTYPE, ZORIGINATED, ZDATE, "
+            "ZDURATION, ZADDRESS, ZNAME, ZSERVICE_PROVIDER) VALUES (2, 1, ?, 1, ?, ?, ?, ?, ?, "
+            "'com.apple.Telephony')",
+            {call.answered ? 1 : 0, call.outgoing ? 1 : 0, call.date, call.duration, call.address,
+             call.name.isEmpty() ? QVariant() : QVariant(call.name)});
+        m_content.calls.push_back(call);
+    }
+    return db.Close() || Fail(db.LastError());
+}
+
+bool SampleBackupWriter::WriteCalendar()
+{
+    SqliteWriter db;
+    if (!db.Open(AddFile(Home, "Library/Calendar/Calendar.sqlitedb")) ||
+        !db.Exec(
+            "CREATE TABLE Calendar (ROWID INTEGER PRIMARY KEY AUTOINCREMENT, title TEXT, "
+            "color TEXT);"
+            "CREATE TABLE Location (ROWID INTEGER PRIMARY KEY AUTOINCREMENT, title TEXT, "
+            "address TEXT, item_owner_id INTEGER);"
+            "CREATE TABLE CalendarItem (ROWID INTEGER PRIMARY KEY AUTOINCREMENT, summary TEXT, "
+            "location_id INTEGER, description TEXT, start_date REAL, start_tz TEXT, end_date "
+            "REAL, all_day INTEGER, calendar_id INTEGER, entity_type INTEGER, priority "
+            "INTEGER, due_date REAL, completion_date REAL, hidden INTEGER DEFAULT 0)"))
+        return Fail(db.LastError());
+    const qint64 home = db.Insert("INSERT INTO Calendar (title) VALUES ('Home')", {});
+    const qint64 errands = db.Insert("INSERT INTO Calendar (title) VALUES ('Errands')", {});
+    const qint64 groceries = db.Insert("INSERT INTO Calendar (title) VALUES ('Groceries')", {});
+    double start = m_now - 86400.0 * 90;
+    for (int i = 0; i < 60 * m_options.scale; ++i) {
+        SampleBackupContent::Event event;
+        start += Range(3600, 200000);
+        event.start = start;
+        event.end = start + 1800 * Range(1, 6);
+        event.title = QStringLiteral("%1 with %2").arg(Pick(Words)).arg(Pick(FirstNames));
+        event.title[0] = event.title[0].toUpper();
+        event.location = Range(0, 2) ? Pick(Places) : QString();
+        event.note = Range(0, 2) == 0 ? Sentence() : QString();
+        QVariant location;
+        if (!event.location.isEmpty())
+            location = db.Insert("INSERT INTO Location (title) VALUES (?)", {event.location});
+        db.Insert("INSERT INTO CalendarItem (summary, location_id, description, start_date, "
+                  "start_tz, end_date, all_day, calendar_id, entity_type) VALUES (?, ?, ?, ?, "
+                  "'Europe/London', ?, 0, ?, 2)",
+                  {event.title, location, event.note.isEmpty() ? QVariant() : QVariant(event.note),
+                   event.start, event.end, home});
+        m_content.events.push_back(event);
+    }
+    double due = m_now - 86400.0 * 30;
+    for (int i = 0; i < 40 * m_options.scale; ++i) {
+        SampleBackupContent::Reminder reminder;
+        due += Range(3600, 150000);
+        reminder.due = due;
+        reminder.title = QStringLiteral("Buy %1").arg(Pick(Words));
+        reminder.list = i % 2 ? QStringLiteral("Errands") : QStringLiteral("Groceries");
+        reminder.completed = due < m_now && Range(0, 1) == 0;
+        const int priorities[] = {0, 1, 5, 9};
+        reminder.priority = priorities[Range(0, 3)];
+        reminder.note = Range(0, 3) == 0 ? Sentence() : QString();
+        db.Insert("INSERT INTO CalendarItem (summary, description, calendar_id, entity_type, "
+                  "priority, due_date, completion_date) VALUES (?, ?, ?, 3, ?, ?, ?)",
+                  {reminder.title, reminder.note.isEmpty() ? QVariant() : QVariant(reminder.note),
+                   i % 2 ? errands : groceries, reminder.priority, reminder.due,
+                   reminder.completed ? QVariant(reminder.due + 600) : QVariant()});
+        m_content.reminders.push_back(reminder);
+    }
+    return db.Close() || Fail(db.LastError());
+}
+
+bool SampleBackupWriter::WriteNotes()
+{
+    SqliteWriter db;
+    if (!db.Open(AddFile(Home, "Library/Notes/notes.sqlite")) ||
+        !db.Exec("CREATE TABLE ZFOLDER (Z_PK INTEGER PRIMARY KEY, ZNAME VARCHAR);"
+                 "CREATE TABLE ZNOTE (Z_PK INTEGER PRIMARY KEY, ZFOLDER INTEGER, ZBODY INTEGER, "
+                 "ZCREATIONDATE TIMESTAMP, ZMODIFICATIONDATE TIMESTAMP, ZTITLE VARCHAR, ZSUMMARY "
+                 "VARCHAR);"
+                 "CREATE TABLE ZNOTEBODY (Z_PK INTEGER PRIMARY KEY, ZOWNER INTEGER, ZCONTENT "
+                 "VARCHAR);"
+                 "INSERT INTO ZFOLDER VALUES (1, 'Notes'), (2, 'Recipes');"))
+        return Fail(db.LastError());
+    double date = m_now - 86400.0 * 300;
+    for (int i = 0; i < 40 * m_options.scale; ++i) {
+        SampleBackupContent::Note note;
+        date += Range(3600, 500000);
+        note.date = date;
+        note.title = QStringLiteral("Note %1: %2").arg(i + 1).arg(Pick(Words));
+        note.body = Sentence() + QLatin1Char('\n') + Sentence();
+        note.folder = i % 3 ? QStringLiteral("Notes") : QStringLiteral("Recipes");
+        QString html = note.body.toHtmlEscaped();
+        html.replace(QLatin1Char('\n'), QStringLiteral("<br>"));
+        const qint64 row =
+            db.Insert("INSERT INTO ZNOTE (ZFOLDER, ZCREATIONDATE, ZMODIFICATIONDATE, ZTITLE, "
+                      "ZSUMMARY) VALUES "
+                      "(?, ?, ?, ?, ?)",
+                      {i % 3 ? 1 : 2, note.date - 60, note.date, note.title, note.body.left(30)});
+        db.Insert("INSERT INTO ZNOTEBODY (ZOWNER, ZCONTENT) VALUES (?, ?)",
+                  {row, QStringLiteral("<div>%1</div>").arg(html)});
+        m_content.notes.push_back(note);
+    }
+    if (!db.Close())
+        return Fail(db.LastError());
+
+    SqliteWriter store;
+    if (!store.Open(AddFile(NotesGroup, "NoteStore.sqlite")) ||
+        !store.Exec("CREATE TABLE ZICCLOUDSYNCINGOBJECT (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, "
+                    "ZMARKEDFORDELETION INTEGER, ZFOLDER INTEGER, ZMODIFICATIONDATE1 TIMESTAMP, "
+                    "ZTITLE1 VARCHAR, ZSNIPPET VARCHAR, ZTITLE2 VARCHAR);"
+                    "INSERT INTO ZICCLOUDSYNCINGOBJECT (Z_ENT, ZTITLE2) VALUES (14, 'Notes');"))
+        return Fail(store.LastError());
+    for (int i = 0; i < 10 * m_options.scale; ++i) {
+        SampleBackupContent::Note note;
+        date += Range(3600, 500000);
+        note.date = date;
+        note.title = QStringLiteral("Idea %1 – %2").arg(i + 1).arg(Pick(Words));
+        note.body = Sentence();
+        note.folder = QStringLiteral("Notes");
+        note.newStore = true;
+        note.deleted = i % 4 == 3;
+        store.Insert("INSERT INTO ZICCLOUDSYNCINGOBJECT (Z_ENT, ZMARKEDFORDELETION, ZFOLDER, "
+                     "ZMODIFICATIONDATE1, ZTITLE1, ZSNIPPET) VALUES (12, ?, 1, ?, ?, ?)",
+                     {note.deleted ? 1 : 0, note.date, note.title, note.body});
+        m_content.notes.push_back(note);
+    }
+    return store.Close() || Fail(store.LastError());
+}
+
+bool SampleBackupWriter::WriteBookmarks()
+{
+    SqliteWriter db;
+    if (!db.Open(AddFile(Home, "Library/Safari/Bookmarks.db")) ||
+        !db.Exec("CREATE TABLE bookmarks (id INTEGER PRIMARY KEY AUTOINCREMENT, special_id INTEGER "
+                 "DEFAULT 0, parent INTEGER, type INTEGER, title TEXT, url TEXT, num_children "
+                 "INTEGER DEFAULT 0, order_index INTEGER NOT NULL DEFAULT 0);"
+                 "INSERT INTO bookmarks (special_id, parent, type, title) VALUES (0, NULL, 1, "
+                 "'Root'), (1, 1, 1, 'BookmarksBar');"))
+        return Fail(db.LastError());
+    for (int i = 0; i < 50 * m_options.scale; ++i) {
+        SampleBackupContent::Bookmark bookmark;
+        bookmark.title = QStringLiteral("%1, %2 and more").arg(Pick(Words), Pick(Words));
+        bookmark.url =
+            QStringLiteral("https://%1.%2/page?id=%3").arg(Pick(Words)).arg(Pick(Domains)).arg(i);
+        db.Insert(
+            "INSERT INTO bookmarks (parent, type, title, url, order_index) VALUES (2, 0, ?, ?, ?)",
+            {bookmark.title, bookmark.url, i});
+        m_content.bookmarks.push_back(bookmark);
+    }
+    return db.Close() || Fail(db.LastError());
+}
+
+bool SampleBackupWriter::WritePhotos()
+{
+    SqliteWriter db;
+    if (!db.Open(AddFile(CameraRoll, "Media/PhotoData/Photos.sqlite")) ||
+        !db.Exec("CREATE TABLE ZASSET (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, ZKIND INTEGER, "
+                 "ZTRASHEDSTATE INTEGER, ZDATECREATED TIMESTAMP, ZMODIFICATIONDATE TIMESTAMP, "
+                 "ZTRASHEDDATE TIMESTAMP, ZDIRECTORY VARCHAR, ZFILENAME VARCHAR, "
+                 "ZUNIFORMTYPEIDENTIFIER VARCHAR, ZWIDTH INTEGER, ZHEIGHT INTEGER)"))
+        return Fail(db.LastError());
+    if (!m_options.media)
+        return db.Close() || Fail(db.LastError());
+    const int count = 100 * m_options.scale;
+    // Several days, a few pictures an hour apart on each.
+    double date = m_now - 86400.0 * 12;
+    for (int i = 0; i < count; ++i) {
+        if (i % 9 == 0)
+            date += 86400.0;
+        date += 3600.0 + Range(0, 600);
+        SampleBackupContent::Photo photo;
+        photo.directory = QStringLiteral("DCIM/%1APPLE").arg(100 + i / 1000);
+        photo.date = date;
+        photo.trashed = i % 10 == 7;
+        QByteArray data;
+        QString uti = QStringLiteral("public.jpeg");
+        if (i % 3 == 2) {
+            data = Heic(i);
+            uti = QStringLiteral("public.heic");
+        }
+        QString suffix = QStringLiteral("HEIC");
+        if (data.isEmpty()) {
+            if (i % 25 == 24) {
+                data = Picture(i, "PNG");
+                suffix = QStringLiteral("PNG");
+                uti = QStringLiteral("public.png");
+            } else {
+                data = Picture(i, "JPEG");
+                suffix = QStringLiteral("JPG");
+                uti = QStringLiteral("public.jpeg");
+            }
+        }
+        photo.name = QStringLiteral("IMG_%1.%2").arg(1000 + i, 4, 10, QLatin1Char('0')).arg(suffix);
+        if (!WriteContent(CameraRoll,
+                          QStringLiteral("Media/%1/%2").arg(photo.directory, photo.name), data))
+            return false;
+        db.Insert(
+            "INSERT INTO ZASSET (Z_ENT, ZKIND, ZTRASHEDSTATE, ZDATECREATED, ZMODIFICATIONDATE, "
+            "ZTRASHEDDATE, ZDIRECTORY, ZFILENAME, ZUNIFORMTYPEIDENTIFIER, ZWIDTH, ZHEIGHT) "
+            "VALUES (33, 0, ?, ?, ?, ?, ?, ?, ?, 320, 240)",
+            {photo.trashed ? 1 : 0, photo.date, photo.date,
+             photo.trashed ? QVariant(m_now - 86400.0) : QVariant(), photo.directory, photo.name,
+             uti});
+        m_content.photos.push_back(photo);
+    }
+    return db.Close() || Fail(db.LastError());
+}
+
+bool SampleBackupWriter::WriteVoiceMemos()
+{
+    SqliteWriter db;
+    if (!db.Open(AddFile(Media, "Media/Recordings/Recordings.db")) ||
+        !db.Exec(
+            "CREATE TABLE ZRECORDING (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, ZDATE TIMESTAMP, "
+            "ZDURATION FLOAT, ZCUSTOMLABEL VARCHAR, ZPATH VARCHAR)"))
+        return Fail(db.LastError());
+    if (!m_options.media)
+        return db.Close() || Fail(db.LastError());
+    double date = m_now - 86400.0 * 40;
+    for (int i = 0; i < 8 * m_options.scale; ++i) {
+        SampleBackupContent::Memo memo;
+        date += Range(20000, 400000);
+        memo.date = date;
+        memo.duration = Range(3, 600) + 0.4;
+        memo.path = QDateTime::fromSecsSinceEpoch(static_cast<qint64>(date) + 978307200, Qt::UTC)
+                        .toString(QStringLiteral("yyyyMMdd HHmmss")) +
+                    QStringLiteral("-%1.m4a").arg(i);
+        memo.label = i % 2 ? QStringLiteral("Memo %1 – %2").arg(i + 1).arg(Pick(Words)) : QString();
+        // A small MPEG-4 audio header followed by silence is enough for a copy.
+        QByteArray data("\x00\x00\x00\x18"
+                        "ftypM4A \x00\x00\x00\x00"
+                        "M4A isom",
+                        24);
+        data.append(QByteArray(2048 + i * 16, '\0'));
+        if (!WriteContent(Media, QStringLiteral("Media/Recordings/") + memo.path, data))
+            return false;
+        db.Insert(
+            "INSERT INTO ZRECORDING (Z_ENT, ZDATE, ZDURATION, ZCUSTOMLABEL, ZPATH) VALUES (1, "
+            "?, ?, ?, ?)",
+            {memo.date, memo.duration, memo.label.isEmpty() ? QVariant() : QVariant(memo.label),
+             memo.path});
+        m_content.memos.push_back(memo);
+    }
+    return db.Close() || Fail(db.LastError());
+}
+
+bool SampleBackupWriter::WriteWhatsApp()
+{
+    SqliteWriter db;
+    if (!db.Open(AddFile(WhatsApp, "ChatStorage.sqlite")) ||
+        !db.Exec("CREATE TABLE ZWACHATSESSION (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, "
+                 "ZSESSIONTYPE INTEGER, ZLASTMESSAGEDATE TIMESTAMP, ZCONTACTJID VARCHAR, "
+                 "ZPARTNERNAME VARCHAR);"
+                 "CREATE TABLE ZWAMESSAGE (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, ZISFROMME "
+                 "INTEGER, ZCHATSESSION INTEGER, ZMEDIAITEM INTEGER, ZMESSAGEDATE TIMESTAMP, "
+                 "ZFROMJID VARCHAR, ZTOJID VARCHAR, ZTEXT VARCHAR);"
+                 "CREATE TABLE ZWAMEDIAITEM (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, ZMESSAGE "
+                 "INTEGER, ZFILESIZE INTEGER, ZMEDIALOCALPATH VARCHAR, ZTITLE VARCHAR);"))
+        return Fail(db.LastError());
+    int media = 0;
+    for (int c = 0; c < 10 * m_options.scale; ++c) {
+        SampleBackupContent::Chat chat;
+        chat.jid = QStringLiteral("4477009%1@s.whatsapp.net").arg(10000 + c);
+        chat.partner = Pick(FirstNames) + QLatin1Char(' ') + Pick(LastNames);
+        double date = m_now - 86400.0 * Range(10, 200);
+        const qint64 session = db.Insert(
+            "INSERT INTO ZWACHATSESSION (Z_ENT, ZSESSIONTYPE, ZLASTMESSAGEDATE, ZCONTACTJID, "
+            "ZPARTNERNAME) VALUES (4, 0, ?, ?, ?)",
+            {date, chat.jid, chat.partner});
+        for (int m = 0; m < 50; ++m) {
+            SampleBackupContent::Message message;
+            date += Range(60, 30000);
+            message.date = date;
+            message.sent = Range(0, 1) == 0;
+            message.text = Sentence();
+            const qint64 row = db.Insert(
+                "INSERT INTO ZWAMESSAGE (Z_ENT, ZISFROMME, ZCHATSESSION, ZMESSAGEDATE, ZFROMJID, "
+                "ZTOJID, ZTEXT) VALUES (9, ?, ?, ?, ?, ?, ?)",
+                {message.sent ? 1 : 0, session, message.date,
+                 message.sent ? QVariant() : QVariant(chat.jid),
+                 message.sent ? QVariant(chat.jid) : QVariant(), message.text});
+            if (m_options.media && m == 20 + c % 5) {
+                ++media;
+                const QString name = QStringLiteral("%1.jpg").arg(
+                    QUuid::createUuidV5(QUuid(), QStringLiteral("w%1").arg(media))
+                        .toString(QUuid::WithoutBraces));
+                const QString local = QStringLiteral("Media/%1/%2/%3/%4")
+                                          .arg(chat.jid)
+                                          .arg(name.at(0))
+                                          .arg(name.at(1))
+                                          .arg(name);
+                if (!WriteContent(WhatsApp, QStringLiteral("Message/") + local,
+                                  Picture(media + 800, "JPEG")))
+                    return false;
+                const qint64 item = db.Insert(
+                    "INSERT INTO ZWAMEDIAITEM (Z_ENT, ZMESSAGE, ZMEDIALOCALPATH) VALUES (8, ?, ?)",
+                    {row, local});
+                db.Insert("UPDATE ZWAMESSAGE SET ZMEDIAITEM = ? WHERE Z_PK = ?", {item, row});
+                chat.media.append(name);
+            }
+            chat.messages.push_back(message);
+        }
+        m_content.chats.push_back(chat);
+    }
+    return db.Close() || Fail(db.LastError());
+}

@@ -1,0 +1,75 @@
+#ifndef SAMPLEBACKUPWRITER_H
+#define SAMPLEBACKUPWRITER_H
+
+#include "samplebackupcontent.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+class SqliteWriter;
+
+// Writes a synthetic backup folder with the layout and the database schemas
+// of a phone's unencrypted backup: Info.plist, Manifest.plist, Manifest.db
+// and the content files under <two hex digits>/<fileID>. Every name and text
+// is invented from fixed word lists with a seeded generator, so the same
+// options always write the same records. Content() tells what was written.
+class SampleBackupWriter
+{
+public:
+    struct Options
+    {
+        int scale = 1;     // every count times this
+        bool media = true; // picture, recording and attachment files
+        std::uint32_t seed = 20240601;
+    };
+
+    explicit SampleBackupWriter(const Options& options);
+    ~SampleBackupWriter();
+
+    // Writes into `folder` (made if missing; should be empty). False with
+    // ErrorText() on a failure.
+    bool Write(const QString& folder);
+    const SampleBackupContent& Content() const { return m_content; }
+    QString ErrorText() const { return m_error; }
+
+private:
+    quint32 Next();
+    int Range(int low, int high);
+    template <class T> const T& Pick(const std::vector<T>& list)
+    {
+        return list[static_cast<std::size_t>(Range(0, static_cast<int>(list.size()) - 1))];
+    }
+    QString Sentence();
+    QString PhoneNumber();
+
+    // Adds a file to the manifest and returns where its content goes.
+    QString AddFile(const QString& domain, const QString& relativePath);
+    bool WriteContent(const QString& domain, const QString& relativePath, const QByteArray& data);
+    QByteArray Picture(int index, const char* format);
+    QByteArray Heic(int index);
+
+    bool WriteInfo();
+    bool WriteContacts();
+    bool WriteMessages();
+    bool WriteCalls();
+    bool WriteCalendar();
+    bool WriteNotes();
+    bool WriteBookmarks();
+    bool WritePhotos();
+    bool WriteVoiceMemos();
+    bool WriteWhatsApp();
+    bool Fail(const QString& error);
+
+    Options m_options;
+    QString m_folder;
+    QString m_error;
+    quint32 m_state;
+    double m_now; // seconds since 2001 of the backup
+    std::unique_ptr<SqliteWriter> m_manifest;
+    SampleBackupContent m_content;
+};
+
+#endif // SAMPLEBACKUPWRITER_H

@@ -1,0 +1,83 @@
+#include "sqlitewriter.h"
+
+#include <sqlite3.h>
+
+#include <QFile>
+
+SqliteWriter::SqliteWriter() = default;
+
+SqliteWriter::~SqliteWriter()
+{
+    Close();
+}
+
+bool SqliteWriter::Open(const QString& path)
+{
+    Close();
+    QFile::remove(path);
+    if (sqlite3_open(path.toUtf8().constData(), &m_db) != SQLITE_OK) {
+        m_error = QString::fromUtf8(sqlite3_errmsg(m_db));
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        return false;
+    }
+    return Exec(QStringLiteral("PRAGMA journal_mode=OFF")) && Exec(QStringLiteral("BEGIN"));
+}
+
+bool SqliteWriter::Exec(const QString& sql)
+{
+    char* message = nullptr;
+    if (!m_db ||
+        sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &message) != SQLITE_OK) {
+        m_error = message ? QString::fromUtf8(message) : QStringLiteral("database not open");
+        sqlite3_free(message);
+        return false;
+    }
+    return true;
+}
+
+qint64 SqliteWriter::Insert(const QString& sql, const std::vector<QVariant>& values)
+{
+    if (!m_db)
+        return -1;
+    sqlite3_stmt* statement = nullptr;
+    const QByteArray text = sql.toUtf8();
+    if (sqlite3_prepare_v2(m_db, text.constData(), text.size(), &statement, nullptr) != SQLITE_OK) {
+        m_error = QString::fromUtf8(sqlite3_errmsg(m_db));
+        return -1;
+    }
+    for (int i = 0; i < static_cast<int>(values.size()); ++i) {
+        const QVariant& value = values[i];
+        if (value.isNull()) {
+            sqlite3_bind_null(statement, i + 1);
+        } else if (value.type() == QVariant::Double) {
+            sqlite3_bind_double(statement, i + 1, value.toDouble());
+        } else if (value.type() == QVariant::Int || value.type() == QVariant::LongLong ||
+                   value.type() == QVariant::Bool) {
+            sqlite3_bind_int64(statement, i + 1, value.toLongLong());
+        } else if (value.type() == QVariant::ByteArray) {
+            const QByteArray bytes = value.toByteArray();
+            sqlite3_bind_blob(statement, i + 1, bytes.constData(), bytes.size(), SQLITE_TRANSIENT);
+        } else {
+            const QByteArray bytes = value.toString().toUtf8();
+            sqlite3_bind_text(statement, i + 1, bytes.constData(), bytes.size(), SQLITE_TRANSIENT);
+        }
+    }
+    const int rc = sqlite3_step(statement);
+    sqlite3_finalize(statement);
+    if (rc != SQLITE_DONE) {
+        m_error = QString::fromUtf8(sqlite3_errmsg(m_db));
+        return -1;
+    }
+    return sqlite3_last_insert_rowid(m_db);
+}
+
+bool SqliteWriter::Close()
+{
+    if (!m_db)
+        return true;
+    const bool ok = Exec(QStringLiteral("COMMIT"));
+    sqlite3_close(m_db);
+    m_db = nullptr;
+    return ok;
+}

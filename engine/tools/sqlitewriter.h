@@ -1,0 +1,34 @@
+#ifndef SQLITEWRITER_H
+#define SQLITEWRITER_H
+
+#include <QString>
+#include <QVariant>
+
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// A database file being written by the sample backup writer: statements run
+// inside one transaction that Close() commits.
+class SqliteWriter
+{
+public:
+    SqliteWriter();
+    ~SqliteWriter();
+    SqliteWriter(const SqliteWriter&) = delete;
+    SqliteWriter& operator=(const SqliteWriter&) = delete;
+
+    bool Open(const QString& path);
+    bool Exec(const QString& sql);
+    // Runs one statement with `values` bound in order; the new row's id, or -1.
+    qint64 Insert(const QString& sql, const std::vector<QVariant>& values);
+    bool Close();
+    QString LastError() const { return m_error; }
+
+private:
+    sqlite3* m_db = nullptr;
+    QString m_error;
+};
+
+#endif // SQLITEWRITER_H

@@ -1,0 +1,20 @@
+#ifndef BACKUPFIXTURE_H
+#define BACKUPFIXTURE_H
+
+#include <QString>
+
+// Helpers of the engine tests that make and damage backup folders.
+class BackupFixture
+{
+public:
+    static bool CopyFolder(const QString& from, const QString& to);
+    // The content file of a backup file, whether it exists or not.
+    static QString ContentPath(const QString& folder, const QString& domain,
+                               const QString& relativePath);
+    // Runs `sql` on a database file; false on any error.
+    static bool Exec(const QString& database, const QString& sql);
+    static bool Truncate(const QString& file, qint64 size);
+    static bool WriteFile(const QString& file, const QByteArray& data);
+};
+
+#endif // BACKUPFIXTURE_H

@@ -1,0 +1,63 @@
+#include "scanrunner.h"
+
+#include "contracts/icategorydatasource.h"
+#include "contracts/imdgetter.h"
+#include "contracts/itaskctrl.h"
+
+#include <QElapsedTimer>
+#include <QThread>
+
+ScanRunner::ScanRunner(MMobile::ICategoryDataSource* source) : m_source(source) {}
+
+bool ScanRunner::Callback(void* context, MMobile::MDType type, int status, int percent,
+                          const char* lable)
+{
+    auto* self = static_cast<ScanRunner*>(context);
+    MMobile::IMDGetter* getter = self->m_source->GetDataGetter();
+    std::lock_guard<std::mutex> lock(self->m_mutex);
+    self->m_reports.append({static_cast<int>(type), status, percent,
+                            lable ? QByteArray(lable) : QByteArray(),
+                            getter ? getter->GetCount() : 0u});
+    return status != self->m_stopStatus.load();
+}
+
+int ScanRunner::Wait(MMobile::ITaskCtrl* task)
+{
+    if (!task || !task->Start())
+        return -1;
+    QElapsedTimer timer;
+    timer.start();
+    while (!MMobile::IsTaskEndStatus(task->GetStatus())) {
+        if (timer.elapsed() > 300000)
+            return -1;
+        QThread::msleep(2);
+    }
+    return task->GetStatus();
+}
+
+int ScanRunner::Scan()
+{
+    return Wait(m_source->StartScan(1, &ScanRunner::Callback, this));
+}
+
+int ScanRunner::Export(const MMobile::ImportExportConfigure& config)
+{
+    return Wait(m_source->StartExport(&config, &ScanRunner::Callback, this));
+}
+
+QVector<ScanRunner::Report> ScanRunner::Reports()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_reports;
+}
+
+QByteArray ScanRunner::BackupError()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (const Report& report : m_reports) {
+        if (report.label != "0" && report.label != "1" && report.label != "9" &&
+            !report.label.isNull())
+            return report.label;
+    }
+    return QByteArray();
+}

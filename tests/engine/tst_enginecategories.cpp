@@ -1,0 +1,494 @@
+// Every category read from a generated backup gives the records the
+// generator wrote, in the generator's order, through the public interfaces.
+
+#include "backupdevice.h"
+#include "contracts/mmobile.h"
+#include "samplebackupwriter.h"
+#include "scanrunner.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cmath>
+#include <memory>
+
+using namespace MMobile;
+
+namespace {
+
+QString Text(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+// The local date text of a stored time, worked out apart from the engine.
+QString Expected(double stored, bool nanoseconds = false)
+{
+    const double seconds = nanoseconds ? stored / 1e9 : stored;
+    return QDateTime(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC)
+        .addSecs(static_cast<qint64>(std::floor(seconds)))
+        .toLocalTime()
+        .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+std::uint64_t ExpectedUnix(double seconds)
+{
+    return static_cast<std::uint64_t>(
+        QDateTime(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC).toSecsSinceEpoch() +
+        static_cast<qint64>(std::floor(seconds)));
+}
+
+struct DataSourceDeleter
+{
+    void operator()(ICategoryDataSource* source) const
+    {
+        if (source)
+            source->Release();
+    }
+};
+using SourcePtr = std::unique_ptr<ICategoryDataSource, DataSourceDeleter>;
+
+} // namespace
+
+class TestEngineCategories : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void deviceInfo();
+    void unknownCategoryHasNoSource();
+    void scanReports_data();
+    void scanReports();
+    void contacts();
+    void messages();
+    void messageAttachments();
+    void calls();
+    void calendar();
+    void reminders();
+    void notes();
+    void bookmarks();
+    void photos();
+    void voiceMemos();
+    void whatsApp();
+    void whatsAppAttachments();
+    void unreadCategoriesCompleteEmpty_data();
+    void unreadCategoriesCompleteEmpty();
+    void stopsWhenTheCallbackSaysSo();
+    void rescanKeepsOldItemsValid();
+
+private:
+    IMDGetter* Scan(MDType type, SourcePtr& source);
+
+    QTemporaryDir m_dir;
+    SampleBackupContent m_content;
+    std::unique_ptr<BackupDevice> m_device;
+};
+
+void TestEngineCategories::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    SampleBackupWriter writer(SampleBackupWriter::Options{});
+    QVERIFY2(writer.Write(m_dir.path()), qPrintable(writer.ErrorText()));
+    m_content = writer.Content();
+    m_device = std::make_unique<BackupDevice>(m_dir.path());
+}
+
+IMDGetter* TestEngineCategories::Scan(MDType type, SourcePtr& source)
+{
+    source.reset(m_device->GetDataSource(type));
+    if (!source)
+        return nullptr;
+    ScanRunner runner(source.get());
+    if (runner.Scan() != TASK_COMPLETE)
+        return nullptr;
+    return source->GetDataGetter();
+}
+
+void TestEngineCategories::deviceInfo()
+{
+    IDeviceInfo* info = m_device->GetDeviceInfo();
+    QVERIFY(info);
+    QCOMPARE(Text(info->GetTextProperty(DEVICE_PROP_DISPLAY_NAME, 0)), m_content.displayName);
+    QCOMPARE(Text(info->GetTextProperty(BackupDevice::PROP_PRODUCT_TYPE, 0)),
+             QStringLiteral("iPhone15,2"));
+    QVERIFY(!info->GetTextProperty(DEVICE_PROP_DISPLAY_NAME, 1));
+    QVERIFY(!info->GetTextProperty(999, 0));
+}
+
+void TestEngineCategories::unknownCategoryHasNoSource()
+{
+    for (int type : {-1, 15, 21, 23, 1000})
+        QVERIFY(!m_device->GetDataSource(static_cast<MDType>(type)));
+}
+
+void TestEngineCategories::scanReports_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::newRow("contacts") << int(MD_CONTACT);
+    QTest::newRow("messages") << int(MD_MESSAGE);
+    QTest::newRow("photos") << int(MD_PHOTO);
+}
+
+// Backup phase first, then the analysis with growing data, then the end.
+void TestEngineCategories::scanReports()
+{
+    QFETCH(int, type);
+    SourcePtr source(m_device->GetDataSource(static_cast<MDType>(type)));
+    QVERIFY(!source->GetDataGetter());
+    ScanRunner runner(source.get());
+    QCOMPARE(runner.Scan(), int(TASK_COMPLETE));
+    const QVector<ScanRunner::Report> reports = runner.Reports();
+    QVERIFY(reports.size() > 3);
+    QCOMPARE(reports.first().label, QByteArray("1"));
+    QCOMPARE(reports.last().status, int(TASK_COMPLETE));
+    QCOMPARE(reports.last().type, type);
+    QCOMPARE(reports.last().label, QByteArray("0"));
+    bool analysis = false;
+    unsigned int lastCount = 0;
+    int dataReports = 0;
+    for (const ScanRunner::Report& report : reports) {
+        QVERIFY(report.percent >= 0 && report.percent <= 100);
+        if (report.label == "0")
+            analysis = true;
+        else
+            QVERIFY2(!analysis, "a backup report came after the analysis began");
+        if (report.status == TASK_DATA) {
+            ++dataReports;
+            QCOMPARE(report.type, type);
+            QVERIFY(report.getterCount > lastCount);
+            lastCount = report.getterCount;
+        } else if (report.status != TASK_COMPLETE) {
+            QCOMPARE(report.type, -1);
+        }
+    }
+    QVERIFY(dataReports > 1);
+    QCOMPARE(lastCount, source->GetDataGetter()->GetCount());
+}
+
+void TestEngineCategories::contacts()
+{
+    SourcePtr source;
+    IMDGetter* getter = Scan(MD_CONTACT, source);
+    QVERIFY(getter);
+    QCOMPARE(getter->GetCount(), unsigned(m_content.contacts.size()));
+    bool sawUtf8 = false;
+    for (unsigned int i = 0; i < getter->GetCount(); ++i) {
+        const SampleBackupContent::Contact& expected = m_content.contacts[i];
+        IContact* contact = record_cast<IContact>(getter->GetItem(i));
+        QVERIFY(contact);
+        QVERIFY(!getter->GetItem(i)->IsDeleted());
+        QCOMPARE(Text(contact->GetName()->GetFullName()),
+                 expected.first + QLatin1Char(' ') + expected.last);
+        QCOMPARE(Text(contact->GetName()->GetFirstName()), expected.first);
+        QCOMPARE(Text(contact->GetOrganization()->GetCompanyName()), expected.organization);
+        QCOMPARE(contact->GetPhoneList()->GetCount(), unsigned(expected.phones.size()));
+        for (int p = 0; p < expected.phones.size(); ++p)
+            QCOMPARE(Text(contact->GetPhoneList()->GetValue(p)), expected.phones[p]);
+        QCOMPARE(Text(contact->GetPhoneList()->GetLabel(0)), QStringLiteral("mobile"));
+        QCOMPARE(contact->GetEmailList()->GetCount(), unsigned(expected.emails.size()));
+        if (!expected.emails.isEmpty())
+            QCOMPARE(Text(contact->GetEmailList()->GetValue(0)), expected.emails.first());
+        QCOMPARE(contact->GetUrlList()->GetCount(), unsigned(expected.urls.size()));
+        QCOMPARE(Text(contact->GetNote()), expected.note);
+        // Empty lists answer index 0 with null, as the table reads it.
+        QVERIFY(!contact->GetSocialProfileList()->GetValue(0));
+        QVERIFY(contact->GetInstantMessageList()->GetCount() == 0);
+        if (QString(Text(contact->GetName()->GetFullName())).toUtf8().size() !=
+            Text(contact->GetName()->GetFullName()).size())
+            sawUtf8 = true;
+    }
+    QVERIFY2(sawUtf8, "the sample should hold non-ASCII names");
+    QVERIFY(!getter->GetItem(getter->GetCount()));
+}
+
+void TestEngineCategories::messages()
+{
+    SourcePtr source;
+    IMDGetter* getter = Scan(MD_MESSAGE, source);
+    QVERIFY(getter);
+    QCOMPARE(getter->GetCount(), unsigned(m_content.conversations.size()));
+    int named = 0;
+    for (unsigned int c = 0; c < getter->GetCount(); ++c) {
+        const SampleBackupContent::Conversation& expected = m_content.conversations[c];
+        IMessage* message = record_cast<IMessage>(getter->GetItem(c));
+        QVERIFY(message);
+        QCOMPARE(message->GetParticipantCount(), 1u);
+        const bool email = expected.handle.contains(QLatin1Char('@'));
+        QCOMPARE(Text(email ? message->GetParticipantEmail(0) : message->GetParticipantPhone(0)),
+                 expected.handle);
+        if (!Text(message->GetParticipantName(0)).isEmpty())
+            ++named;
+        QCOMPARE(message->GetEntryCount(), unsigned(expected.messages.size()));
+        // Odd conversations store nanoseconds, even ones seconds.
+        const bool nanoseconds = c % 2 == 1;
+        for (unsigned int m = 0; m < message->GetEntryCount(); ++m) {
+            IMessageEntry* entry = message->GetEntry(m);
+            QVERIFY(entry);
+            QCOMPARE(Text(entry->GetText()), expected.messages[m].text);
+            QCOMPARE(entry->IsSent(), expected.messages[m].sent);
+            QCOMPARE(Text(entry->GetDate()), Expected(expected.messages[m].date, nanoseconds));
+        }
+        QVERIFY(!message->GetEntry(message->GetEntryCount()));
+        QVERIFY(!message->GetParticipantName(1));
+    }
+    // Partners found in the address book carry their names.
+    QVERIFY(named > 0);
+}
+
+void TestEngineCategories::messageAttachments()
+{
+    SourcePtr source;
+    IMDGetter* getter = Scan(MD_MESSAGE_ATTACHMENT, source);
+    QVERIFY(getter);
+    QVERIFY(m_content.AttachmentCount() > 0);
+    QCOMPARE(getter->GetCount(), unsigned(m_content.AttachmentCount()));
+    for (unsigned int i = 0; i < getter->GetCount(); ++i) {
+        IPhoto* photo = record_cast<IPhoto>(getter->GetItem(i));
+        QVERIFY(photo);
+        QVERIFY(QFileInfo(Text(photo->GetFilePath())).isFile());
+        QVERIFY(Text(photo->GetDisplayText()).startsWith(QLatin1String("IMG_")));
+        QCOMPARE(photo->GetFileKind(), int(FILE_KIND_PICTURE));
+    }
+}
+
+void TestEngineCategories::calls()
+{
+    SourcePtr source;
+    IMDGetter* getter = Scan(MD_CALL_HISTORY, source);
+    QVERIFY(getter);
+    QCOMPARE(getter->GetCount(), unsigned(m_content.calls.size()));
+    for (unsigned int i = 0; i < getter->GetCount(); ++i) {
+        const SampleBackupContent::Call& expected = m_content.calls[i];
+        ICallHistory* call = record_cast<ICallHistory>(getter->GetItem(i));
+        QVERIFY(call);
+        QCOMPARE(Text(call->GetPhoneNumber()), expected.address);
+        if (!expected.name.isEmpty())
+            QCOMPARE(Text(call->GetName()), expected.name);
+        QCOMPARE(Text(call->GetDate()), Expected(expected.date));
+        const QString type = expected.outgoing   ? "Outgoing"
+                             : expected.answered ? "Incoming"
+                                                 : "Missed";
+        QCOMPARE(Text(call->GetCallType()), type);
+        const qint64 seconds = static_cast<qint64>(expected.duration);
+        QCOMPARE(
+            Text(call->GetDuration()),
+            QTime(0, 0).addSecs(static_cast<int>(seconds)).toString(QStringLiteral("HH:mm:ss")));
+    }
+}
+
+void TestEngineCategories::calendar()
+{
+    SourcePtr source;
+    IMDGetter* getter = Scan(MD_CALENDAR, source);
+    QVERIFY(getter);
+    QCOMPARE(getter->GetCount(), unsigned(m_content.events.size()));
+    for (unsigned int i = 0; i < getter->GetCount(); ++i) {
+        const SampleBackupContent::Event& expected = m_content.events[i];
+        ICalendar* event = record_cast<ICalendar>(getter->GetItem(i));
+        QVERIFY(event);
+        QCOMPARE(Text(event->GetTitle()), expected.title);
+        QCOMPARE(Text(event->GetLocation()), expected.location);
+        QCOMPARE(Text(event->GetStartDate()), Expected(expected.start));
+        QCOMPARE(Text(event->GetEndDate()), Expected(expected.end));
+        QCOMPARE(Text(event->GetNote()), expected.note);
+    }
+}
+
+void TestEngineCategories::reminders()
+{
+    SourcePtr source;
+    IMDGetter* getter = Scan(MD_REMINDER, source);
+    QVERIFY(getter);
+    QCOMPARE(source->GetNamedGetter("Reminider"), getter);
+    QVERIFY(!source->GetNamedGetter("Reminder"));
+    QVERIFY(!source->GetNamedGetter(nullptr));
+    QCOMPARE(getter->GetCount(), unsigned(m_content.reminders.size()));
+    for (unsigned int i = 0; i < getter->GetCount(); ++i) {
+        const SampleBackupContent::Reminder& expected = m_content.reminders[i];
+        IReminider* reminder = record_cast<IReminider>(getter->GetItem(i));
+        QVERIFY(reminder);
+        QCOMPARE(Text(reminder->GetTitle()), expected.title);
+        QCOMPARE(Text(reminder->GetListName()), expected.list);
+        QCOMPARE(Text(reminder->GetDate()), Expected(expected.due));
+        QCOMPARE(Text(reminder->GetStatus()), expected.completed ? QStringLiteral("Completed")
+                                                                 : QStringLiteral("Not Completed"));
+        const QString priority = expected.priority == 0   ? "None"
+                                 : expected.priority == 1 ? "High"
+                                 : expected.priority == 5 ? "Medium"
+                                                          : "Low";
+        QCOMPARE(Text(reminder->GetPriority()), priority);
+    }
+}
+
+void TestEngineCategories::notes()
+{
+    SourcePtr source;
+    IMDGetter* getter = Scan(MD_NOTE, source);
+    QVERIFY(getter);
+    QCOMPARE(getter->GetCount(), unsigned(m_content.notes.size()));
+    int deleted = 0;
+    for (unsigned int i = 0; i < getter->GetCount(); ++i) {
+        const SampleBackupContent::Note& expected = m_content.notes[i];
+        INote* note = record_cast<INote>(getter->GetItem(i));
+        QVERIFY(note);
+        QCOMPARE(Text(note->GetTitle()), expected.title);
+        QCOMPARE(Text(note->GetBody()), expected.body);
+        QCOMPARE(Text(note->GetDate()), Expected(expected.date));
+        QCOMPARE(Text(note->GetFolder()), expected.folder);
+        QCOMPARE(getter->GetItem(i)->IsDeleted(), expected.deleted);
+        deleted += expected.deleted ? 1 : 0;
+    }
+    QVERIFY(deleted > 0);
+}
+
+void TestEngineCategories::bookmarks()
+{
+    SourcePtr source;
+    IMDGetter* getter = Scan(MD_SAFARI_BOOKMARK, source);
+    QVERIFY(getter);
+    QCOMPARE(getter->GetCount(), unsigned(m_content.bookmarks.size()));
+    for (unsigned int i = 0; i < getter->GetCount(); ++i) {
+        ISafariBookmark* bookmark = record_cast<ISafariBookmark>(getter->GetItem(i));
+        QVERIFY(bookmark);
+        QCOMPARE(Text(bookmark->GetTitle()), m_content.bookmarks[i].title);
+        QCOMPARE(Text(bookmark->GetUrl()), m_content.bookmarks[i].url);
+    }
+}
+
+void TestEngineCategories::photos()
+{
+    SourcePtr source;
+    IMDGetter* getter = Scan(MD_PHOTO, source);
+    QVERIFY(getter);
+    QCOMPARE(getter->GetCount(), unsigned(m_content.photos.size()));
+    int heic = 0;
+    int trashed = 0;
+    QSet<QDate> days;
+    for (unsigned int i = 0; i < getter->GetCount(); ++i) {
+        const SampleBackupContent::Photo& expected = m_content.photos[i];
+        IMDCommon* item = getter->GetItem(i);
+        IPhoto* photo = record_cast<IPhoto>(item);
+        QVERIFY(photo);
+        QCOMPARE(Text(photo->GetDisplayText()), expected.name);
+        QCOMPARE(photo->GetTime(), ExpectedUnix(expected.date));
+        QCOMPARE(item->IsDeleted(), expected.trashed);
+        QCOMPARE(photo->GetFileKind(), int(FILE_KIND_PICTURE));
+        QVERIFY(QFileInfo(Text(photo->GetFilePath())).size() > 0);
+        QCOMPARE(Text(photo->GetFormatName()), QStringLiteral("jpg"));
+        QVERIFY(!photo->GetThumbnailPath());
+        photo->SetThumbnailPath("/tmp/thumb.jpg");
+        QCOMPARE(Text(photo->GetThumbnailPath()), QStringLiteral("/tmp/thumb.jpg"));
+        heic += expected.name.endsWith(QLatin1String(".HEIC")) ? 1 : 0;
+        trashed += expected.trashed ? 1 : 0;
+        days.insert(QDateTime::fromSecsSinceEpoch(qint64(photo->GetTime())).date());
+    }
+    QVERIFY(heic > 0);
+    QVERIFY(trashed > 0);
+    QVERIFY(days.size() > 3);
+}
+
+void TestEngineCategories::voiceMemos()
+{
+    SourcePtr source;
+    IMDGetter* getter = Scan(MD_VOICE_MEMO, source);
+    QVERIFY(getter);
+    QCOMPARE(getter->GetCount(), unsigned(m_content.memos.size()));
+    for (unsigned int i = 0; i < getter->GetCount(); ++i) {
+        const SampleBackupContent::Memo& expected = m_content.memos[i];
+        IVoiceMemo* memo = record_cast<IVoiceMemo>(getter->GetItem(i));
+        QVERIFY(memo);
+        const QString label =
+            expected.label.isEmpty() ? QFileInfo(expected.path).completeBaseName() : expected.label;
+        QCOMPARE(Text(memo->GetDisplayText()), label);
+        QCOMPARE(memo->GetTime(), ExpectedUnix(expected.date));
+        // Key 2 is the engine's file name property of a recording.
+        QCOMPARE(Text(memo->GetTextProperty(2)), expected.path);
+        QVERIFY(!memo->GetTextProperty(VOICE_PROP_THUMBNAIL_PATH));
+        memo->SetTextProperty(VOICE_PROP_THUMBNAIL_PATH, "thumb.png");
+        QCOMPARE(Text(memo->GetTextProperty(VOICE_PROP_THUMBNAIL_PATH)),
+                 QStringLiteral("thumb.png"));
+    }
+}
+
+void TestEngineCategories::whatsApp()
+{
+    SourcePtr source;
+    IMDGetter* getter = Scan(MD_WHATSAPP_MESSAGE, source);
+    QVERIFY(getter);
+    QCOMPARE(getter->GetCount(), unsigned(m_content.chats.size()));
+    for (unsigned int c = 0; c < getter->GetCount(); ++c) {
+        const SampleBackupContent::Chat& expected = m_content.chats[c];
+        IWhatsAppMessenger* chat = record_cast<IWhatsAppMessenger>(getter->GetItem(c));
+        QVERIFY(chat);
+        QCOMPARE(Text(chat->GetChatName()), expected.partner);
+        QCOMPARE(Text(chat->GetPartnerName()), expected.partner);
+        QCOMPARE(Text(chat->GetPartnerPhone()), QLatin1Char('+') + expected.jid.section('@', 0, 0));
+        QCOMPARE(chat->GetEntryCount(), unsigned(expected.messages.size()));
+        for (unsigned int m = 0; m < chat->GetEntryCount(); ++m) {
+            QCOMPARE(Text(chat->GetEntry(m)->GetText()), expected.messages[m].text);
+            QCOMPARE(Text(chat->GetEntry(m)->GetDate()), Expected(expected.messages[m].date));
+            QCOMPARE(chat->GetEntry(m)->IsSent(), expected.messages[m].sent);
+        }
+    }
+}
+
+void TestEngineCategories::whatsAppAttachments()
+{
+    SourcePtr source;
+    IMDGetter* getter = Scan(MD_WHATSAPP_ATTACHMENT, source);
+    QVERIFY(getter);
+    QVERIFY(m_content.MediaCount() > 0);
+    QCOMPARE(getter->GetCount(), unsigned(m_content.MediaCount()));
+}
+
+void TestEngineCategories::unreadCategoriesCompleteEmpty_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::newRow("note attachments") << int(MD_NOTE_ATTACHMENT);
+    QTest::newRow("wechat contacts") << int(MD_WECHAT_CONTACT);
+    QTest::newRow("wechat attachments") << int(MD_WECHAT_ATTACHMENT);
+    QTest::newRow("wechat messages") << int(MD_WECHAT_MESSAGE);
+}
+
+void TestEngineCategories::unreadCategoriesCompleteEmpty()
+{
+    QFETCH(int, type);
+    SourcePtr source(m_device->GetDataSource(static_cast<MDType>(type)));
+    QVERIFY(source);
+    ScanRunner runner(source.get());
+    QCOMPARE(runner.Scan(), int(TASK_COMPLETE));
+    QVERIFY(source->GetDataGetter());
+    QCOMPARE(source->GetDataGetter()->GetCount(), 0u);
+}
+
+void TestEngineCategories::stopsWhenTheCallbackSaysSo()
+{
+    SourcePtr source(m_device->GetDataSource(MD_MESSAGE));
+    ScanRunner runner(source.get());
+    runner.StopAt(TASK_DATA);
+    QCOMPARE(runner.Scan(), int(TASK_STOP));
+    const QVector<ScanRunner::Report> reports = runner.Reports();
+    QCOMPARE(reports.last().status, int(TASK_DATA));
+    QVERIFY(source->GetDataGetter()->GetCount() < unsigned(m_content.conversations.size()));
+}
+
+void TestEngineCategories::rescanKeepsOldItemsValid()
+{
+    SourcePtr source(m_device->GetDataSource(MD_SAFARI_BOOKMARK));
+    ScanRunner first(source.get());
+    QCOMPARE(first.Scan(), int(TASK_COMPLETE));
+    IMDCommon* old = source->GetDataGetter()->GetItem(0);
+    source.reset();
+    SourcePtr again(m_device->GetDataSource(MD_SAFARI_BOOKMARK));
+    ScanRunner second(again.get());
+    QCOMPARE(second.Scan(), int(TASK_COMPLETE));
+    QVERIFY(again->GetDataGetter()->GetItem(0) != old);
+    // Still readable after its source went: the device keeps every scan's items.
+    QCOMPARE(Text(record_cast<ISafariBookmark>(old)->GetTitle()), m_content.bookmarks[0].title);
+}
+
+QTEST_MAIN(TestEngineCategories)
+#include "tst_enginecategories.moc"

@@ -1,0 +1,483 @@
+// Exports to a folder write files that parse back, leave dropped items out,
+// never overwrite a file that was there, and fail with 4 when nothing can be
+// written. Imports and exports to a device do not start.
+
+#include "backupdevice.h"
+#include "contracts/mmobile.h"
+#include "samplebackupwriter.h"
+#include "scanrunner.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+using namespace MMobile;
+
+namespace {
+
+QString Text(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+QByteArray Read(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// RFC 4180 rows of a CSV file (byte order mark skipped).
+QVector<QStringList> ParseCsv(QByteArray data)
+{
+    if (data.startsWith("\xEF\xBB\xBF"))
+        data.remove(0, 3);
+    const QString text = QString::fromUtf8(data);
+    QVector<QStringList> rows;
+    QStringList row;
+    QString field;
+    bool quoted = false;
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (quoted) {
+            if (c == '"' && i + 1 < text.size() && text.at(i + 1) == '"') {
+                field.append('"');
+                ++i;
+            } else if (c == '"') {
+                quoted = false;
+            } else {
+                field.append(c);
+            }
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            row.append(field);
+            field.clear();
+        } else if (c == '\r' && i + 1 < text.size() && text.at(i + 1) == '\n') {
+            row.append(field);
+            rows.append(row);
+            row.clear();
+            field.clear();
+            ++i;
+        } else {
+            field.append(c);
+        }
+    }
+    return rows;
+}
+
+// Content lines of a vCard or iCalendar file, unfolded.
+QStringList Unfold(const QByteArray& data)
+{
+    QByteArray joined = data;
+    joined.replace("\r\n ", "");
+    QStringList lines = QString::fromUtf8(joined).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    return lines;
+}
+
+QString Unescape(const QString& value)
+{
+    QString out;
+    for (int i = 0; i < value.size(); ++i) {
+        if (value.at(i) == '\\' && i + 1 < value.size()) {
+            const QChar next = value.at(++i);
+            out.append(next == 'n' || next == 'N' ? QChar('\n') : next);
+        } else {
+            out.append(value.at(i));
+        }
+    }
+    return out;
+}
+
+QString Property(const QStringList& lines, const QString& name, int from = 0)
+{
+    for (int i = from; i < lines.size(); ++i) {
+        const QString& line = lines[i];
+        const int colon = line.indexOf(':');
+        const QString key = line.left(colon).section(';', 0, 0);
+        if (key == name)
+            return line.mid(colon + 1);
+    }
+    return QString();
+}
+
+struct DataSourceDeleter
+{
+    void operator()(ICategoryDataSource* source) const
+    {
+        if (source)
+            source->Release();
+    }
+};
+using SourcePtr = std::unique_ptr<ICategoryDataSource, DataSourceDeleter>;
+
+} // namespace
+
+class TestEngineExport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void contacts();
+    void conversations_data();
+    void conversations();
+    void calls();
+    void calendarAndReminders_data();
+    void calendarAndReminders();
+    void notes();
+    void bookmarksNeverOverwrite();
+    void files_data();
+    void files();
+    void unwritableFolderFails();
+    void deviceModesRefused_data();
+    void deviceModesRefused();
+
+private:
+    // Scans `type`, drops every `dropEvery`-th item, exports into a new folder.
+    int Export(MDType type, int dropEvery, QString& folder, SourcePtr& source,
+               const QString& into = QString());
+
+    QTemporaryDir m_dir;
+    SampleBackupContent m_content;
+    std::unique_ptr<BackupDevice> m_device;
+    int m_exports = 0;
+};
+
+void TestEngineExport::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    SampleBackupWriter writer(SampleBackupWriter::Options{});
+    QVERIFY2(writer.Write(m_dir.filePath("backup")), qPrintable(writer.ErrorText()));
+    m_content = writer.Content();
+    m_device = std::make_unique<BackupDevice>(m_dir.filePath("backup"));
+}
+
+int TestEngineExport::Export(MDType type, int dropEvery, QString& folder, SourcePtr& source,
+                             const QString& into)
+{
+    source.reset(m_device->GetDataSource(type));
+    ScanRunner scan(source.get());
+    if (scan.Scan() != TASK_COMPLETE)
+        return -1;
+    IMDGetter* getter = source->GetDataGetter();
+    for (unsigned int i = 0; i < getter->GetCount(); ++i)
+        getter->GetItem(i)->SetDropMark(dropEvery > 0 && i % dropEvery == 0);
+    folder = into.isEmpty() ? m_dir.filePath(QStringLiteral("out%1").arg(++m_exports)) : into;
+    ImportExportConfigure config;
+    config.nType = type;
+    config.nMode = RECOVER_TO_PC;
+    config.SetPath(folder.toUtf8().constData());
+    std::vector<int> all(getter->GetCount());
+    config.SetIndexs(all.data(), static_cast<int>(all.size()));
+    ScanRunner runner(source.get());
+    const int status = runner.Export(config);
+    const QVector<ScanRunner::Report> reports = runner.Reports();
+    if (reports.isEmpty() || reports.first().status != TASK_BEGIN ||
+        reports.last().status != status)
+        return -2;
+    return status;
+}
+
+void TestEngineExport::contacts()
+{
+    QString folder;
+    SourcePtr source;
+    QCOMPARE(Export(MD_CONTACT, 3, folder, source), int(TASK_COMPLETE));
+    IMDGetter* getter = source->GetDataGetter();
+    const QVector<QStringList> rows = ParseCsv(Read(QDir(folder).filePath("Contacts.csv")));
+    QCOMPARE(rows.first().first(), QStringLiteral("Name"));
+    QStringList expectedNames;
+    for (unsigned int i = 0; i < getter->GetCount(); ++i) {
+        if (i % 3 != 0)
+            expectedNames.append(
+                Text(record_cast<IContact>(getter->GetItem(i))->GetName()->GetFullName()));
+    }
+    QCOMPARE(rows.size() - 1, expectedNames.size());
+    int notes = 0;
+    for (int r = 1; r < rows.size(); ++r) {
+        QCOMPARE(rows[r].size(), rows.first().size());
+        QCOMPARE(rows[r][0], expectedNames[r - 1]);
+    }
+    // Every kept contact has a card that parses back to its texts.
+    const QStringList cards = QDir(folder).entryList({"*.vcf"}, QDir::Files);
+    QCOMPARE(cards.size(), expectedNames.size());
+    for (unsigned int i = 0; i < getter->GetCount(); ++i) {
+        if (i % 3 == 0)
+            continue;
+        IContact* contact = record_cast<IContact>(getter->GetItem(i));
+        const SampleBackupContent::Contact& expected = m_content.contacts[i];
+        const QString full = Text(contact->GetName()->GetFullName());
+        // Same names get " (1)" ...: find the card whose FN and phone match.
+        bool found = false;
+        for (const QString& card : cards) {
+            const QStringList lines = Unfold(Read(QDir(folder).filePath(card)));
+            if (Unescape(Property(lines, "FN")) != full ||
+                Unescape(Property(lines, "TEL")) != expected.phones.first())
+                continue;
+            QCOMPARE(lines.first(), QStringLiteral("BEGIN:VCARD"));
+            QCOMPARE(lines.at(1), QStringLiteral("VERSION:3.0"));
+            QCOMPARE(lines.last(), QStringLiteral("END:VCARD"));
+            QCOMPARE(Unescape(Property(lines, "N").section(';', 1, 1)), expected.first);
+            QCOMPARE(Unescape(Property(lines, "NOTE")), expected.note);
+            notes += expected.note.isEmpty() ? 0 : 1;
+            found = true;
+            break;
+        }
+        QVERIFY2(found, qPrintable(full));
+    }
+    QVERIFY(notes > 0);
+    for (const QString& card : cards) {
+        for (const QByteArray& line : Read(QDir(folder).filePath(card)).split('\n'))
+            QVERIFY(line.size() <= 76);
+    }
+}
+
+void TestEngineExport::conversations_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::newRow("messages") << int(MD_MESSAGE);
+    QTest::newRow("whatsapp") << int(MD_WHATSAPP_MESSAGE);
+}
+
+void TestEngineExport::conversations()
+{
+    QFETCH(int, type);
+    QString folder;
+    SourcePtr source;
+    QCOMPARE(Export(static_cast<MDType>(type), 2, folder, source), int(TASK_COMPLETE));
+    IMDGetter* getter = source->GetDataGetter();
+    const QStringList csvs = QDir(folder).entryList({"*.csv"}, QDir::Files, QDir::Name);
+    const QStringList pages = QDir(folder).entryList({"*.html"}, QDir::Files);
+    const int kept = int(getter->GetCount()) / 2;
+    QCOMPARE(csvs.size(), kept);
+    QCOMPARE(pages.size(), kept);
+    // Every message of a kept conversation is a row of some CSV, with its text intact.
+    QSet<QString> texts;
+    int rows = 0;
+    for (const QString& csv : csvs) {
+        const QVector<QStringList> parsed = ParseCsv(Read(QDir(folder).filePath(csv)));
+        QCOMPARE(parsed.first(), (QStringList{"Date", "Sender", "Direction", "Text"}));
+        for (int r = 1; r < parsed.size(); ++r) {
+            texts.insert(parsed[r][3]);
+            ++rows;
+        }
+    }
+    int expectedRows = 0;
+    int attachments = 0;
+    bool quotedSeen = false;
+    for (unsigned int i = 1; i < getter->GetCount(); i += 2) {
+        IMDCommon* item = getter->GetItem(i);
+        unsigned int entries = 0;
+        if (auto* message = record_cast<IMessage>(item)) {
+            entries = message->GetEntryCount();
+            for (unsigned int e = 0; e < entries; ++e) {
+                const QString text = Text(message->GetEntry(e)->GetText());
+                QVERIFY2(texts.contains(text), qPrintable(text));
+                quotedSeen = quotedSeen || text.contains('"') || text.contains('\n');
+            }
+            attachments += m_content.conversations[i].attachments.size();
+        } else if (auto* chat = record_cast<IWhatsAppMessenger>(item)) {
+            entries = chat->GetEntryCount();
+            attachments += m_content.chats[i].media.size();
+        }
+        expectedRows += int(entries);
+    }
+    QCOMPARE(rows, expectedRows);
+    QVERIFY(type != MD_MESSAGE || quotedSeen);
+    const QStringList copies = QDir(folder).entryList({"*.jpeg", "*.jpg"}, QDir::Files);
+    QCOMPARE(copies.size(), attachments);
+    QVERIFY(attachments > 0);
+    // Each page links the attachments copied beside it.
+    int links = 0;
+    for (const QString& page : pages)
+        links +=
+            QString::fromUtf8(Read(QDir(folder).filePath(page))).count(QStringLiteral("<a href="));
+    QCOMPARE(links, attachments);
+}
+
+void TestEngineExport::calls()
+{
+    QString folder;
+    SourcePtr source;
+    QCOMPARE(Export(MD_CALL_HISTORY, 0, folder, source), int(TASK_COMPLETE));
+    const QVector<QStringList> rows = ParseCsv(Read(QDir(folder).filePath("Call History.csv")));
+    QCOMPARE(rows.size() - 1, int(m_content.calls.size()));
+    IMDGetter* getter = source->GetDataGetter();
+    for (int r = 1; r < rows.size(); ++r) {
+        ICallHistory* call = record_cast<ICallHistory>(getter->GetItem(r - 1));
+        QCOMPARE(rows[r], (QStringList{Text(call->GetName()), Text(call->GetPhoneNumber()),
+                                       Text(call->GetDate()), Text(call->GetCallType()),
+                                       Text(call->GetDuration())}));
+    }
+}
+
+void TestEngineExport::calendarAndReminders_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::newRow("calendar") << int(MD_CALENDAR);
+    QTest::newRow("reminders") << int(MD_REMINDER);
+}
+
+void TestEngineExport::calendarAndReminders()
+{
+    QFETCH(int, type);
+    const bool reminders = type == MD_REMINDER;
+    QString folder;
+    SourcePtr source;
+    QCOMPARE(Export(static_cast<MDType>(type), 4, folder, source), int(TASK_COMPLETE));
+    const QStringList lines =
+        Unfold(Read(QDir(folder).filePath(reminders ? "Reminders.ics" : "Calendar.ics")));
+    QCOMPARE(lines.first(), QStringLiteral("BEGIN:VCALENDAR"));
+    QCOMPARE(lines.last(), QStringLiteral("END:VCALENDAR"));
+    const QString begin = reminders ? "BEGIN:VTODO" : "BEGIN:VEVENT";
+    IMDGetter* getter = source->GetDataGetter();
+    QStringList summaries;
+    QStringList times;
+    for (int i = 0; i < lines.size(); ++i) {
+        if (lines[i] != begin)
+            continue;
+        summaries.append(Unescape(Property(lines, "SUMMARY", i)));
+        times.append(Property(lines, reminders ? "DUE" : "DTSTART", i));
+    }
+    int expected = 0;
+    for (unsigned int i = 0; i < getter->GetCount(); ++i) {
+        if (i % 4 == 0)
+            continue;
+        const char* title = reminders ? record_cast<IReminider>(getter->GetItem(i))->GetTitle()
+                                      : record_cast<ICalendar>(getter->GetItem(i))->GetTitle();
+        const char* date = reminders ? record_cast<IReminider>(getter->GetItem(i))->GetDate()
+                                     : record_cast<ICalendar>(getter->GetItem(i))->GetStartDate();
+        QCOMPARE(summaries.value(expected), Text(title));
+        QCOMPARE(QDateTime::fromString(times.value(expected), "yyyyMMdd'T'HHmmss"),
+                 QDateTime::fromString(Text(date), "yyyy-MM-dd HH:mm:ss"));
+        ++expected;
+    }
+    QCOMPARE(summaries.size(), expected);
+}
+
+void TestEngineExport::notes()
+{
+    QString folder;
+    SourcePtr source;
+    QCOMPARE(Export(MD_NOTE, 5, folder, source), int(TASK_COMPLETE));
+    IMDGetter* getter = source->GetDataGetter();
+    const QVector<QStringList> rows = ParseCsv(Read(QDir(folder).filePath("Notes.csv")));
+    int r = 1;
+    for (unsigned int i = 0; i < getter->GetCount(); ++i) {
+        if (i % 5 == 0)
+            continue;
+        INote* note = record_cast<INote>(getter->GetItem(i));
+        QCOMPARE(rows.value(r).value(0), Text(note->GetTitle()));
+        QCOMPARE(rows.value(r).value(3), Text(note->GetBody()));
+        ++r;
+    }
+    QCOMPARE(rows.size(), r);
+    QCOMPARE(QDir(folder).entryList({"*.txt"}, QDir::Files).size(), r - 1);
+}
+
+void TestEngineExport::bookmarksNeverOverwrite()
+{
+    const QString folder = m_dir.filePath("taken");
+    QVERIFY(QDir().mkpath(folder));
+    QFile taken(QDir(folder).filePath("Safari Bookmarks.csv"));
+    QVERIFY(taken.open(QIODevice::WriteOnly));
+    taken.write("keep me");
+    taken.close();
+    QFile alsoTaken(QDir(folder).filePath("Safari Bookmarks (1).csv"));
+    QVERIFY(alsoTaken.open(QIODevice::WriteOnly));
+    alsoTaken.write("keep me too");
+    alsoTaken.close();
+    QString written;
+    SourcePtr source;
+    QCOMPARE(Export(MD_SAFARI_BOOKMARK, 0, written, source, folder), int(TASK_COMPLETE));
+    QCOMPARE(Read(QDir(folder).filePath("Safari Bookmarks.csv")), QByteArray("keep me"));
+    QCOMPARE(Read(QDir(folder).filePath("Safari Bookmarks (1).csv")), QByteArray("keep me too"));
+    const QVector<QStringList> rows =
+        ParseCsv(Read(QDir(folder).filePath("Safari Bookmarks (2).csv")));
+    QCOMPARE(rows.size() - 1, int(m_content.bookmarks.size()));
+    // Titles hold commas: they come back whole.
+    for (int r = 1; r < rows.size(); ++r)
+        QCOMPARE(rows[r],
+                 (QStringList{m_content.bookmarks[r - 1].title, m_content.bookmarks[r - 1].url}));
+}
+
+void TestEngineExport::files_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::newRow("photos") << int(MD_PHOTO);
+    QTest::newRow("message attachments") << int(MD_MESSAGE_ATTACHMENT);
+    QTest::newRow("whatsapp attachments") << int(MD_WHATSAPP_ATTACHMENT);
+    QTest::newRow("voice memos") << int(MD_VOICE_MEMO);
+}
+
+void TestEngineExport::files()
+{
+    QFETCH(int, type);
+    QString folder;
+    SourcePtr source;
+    QCOMPARE(Export(static_cast<MDType>(type), 2, folder, source), int(TASK_COMPLETE));
+    IMDGetter* getter = source->GetDataGetter();
+    QStringList expected;
+    for (unsigned int i = 1; i < getter->GetCount(); i += 2) {
+        IMDCommon* item = getter->GetItem(i);
+        QString path;
+        QString name;
+        if (IPhoto* photo = record_cast<IPhoto>(item)) {
+            path = Text(photo->GetFilePath());
+            name = Text(photo->GetDisplayText());
+        } else if (IVoiceMemo* memo = record_cast<IVoiceMemo>(item)) {
+            path = Text(memo->GetTextProperty(1));
+            name = Text(memo->GetTextProperty(2));
+        }
+        expected.append(name);
+        QCOMPARE(Read(QDir(folder).filePath(name)), Read(path));
+    }
+    QVERIFY(!expected.isEmpty());
+    QCOMPARE(QDir(folder).entryList(QDir::Files).size(), expected.size());
+}
+
+void TestEngineExport::unwritableFolderFails()
+{
+    // A folder below a plain file cannot be made, whoever runs the test.
+    const QString file = m_dir.filePath("plainfile");
+    QFile plain(file);
+    QVERIFY(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    QString folder;
+    SourcePtr source;
+    QCOMPARE(Export(MD_NOTE, 0, folder, source, file + "/notes"), int(TASK_ERROR));
+    QCOMPARE(Export(MD_PHOTO, 0, folder, source, file), int(TASK_ERROR));
+}
+
+void TestEngineExport::deviceModesRefused_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("import");
+    QTest::newRow("export to another device") << int(RECOVER_TO_OTHER_DEVICE) << false;
+    QTest::newRow("export without a mode") << 0 << false;
+    QTest::newRow("import to the same device") << int(RECOVER_SAME_DEVICE) << true;
+    QTest::newRow("import to a folder") << int(RECOVER_TO_PC) << true;
+}
+
+void TestEngineExport::deviceModesRefused()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, import);
+    SourcePtr source(m_device->GetDataSource(MD_CONTACT));
+    ScanRunner scan(source.get());
+    QCOMPARE(scan.Scan(), int(TASK_COMPLETE));
+    ImportExportConfigure config;
+    config.nMode = mode;
+    config.pDevice = m_device.get();
+    config.SetPath(m_dir.filePath("device").toUtf8().constData());
+    QVERIFY(!(import ? source->StartImport(&config, nullptr, nullptr)
+                     : source->StartExport(&config, nullptr, nullptr)));
+    QVERIFY(!source->StartExport(nullptr, nullptr, nullptr));
+    QVERIFY(!QDir(m_dir.filePath("device")).exists());
+}
+
+QTEST_MAIN(TestEngineExport)
+#include "tst_engineexport.moc"

@@ -1,16 +1,43 @@
-// Uses one exported name of each installed library, the way a plug-in does.
+// Builds the README's page against the installed libraries and uses one
+// exported name of each, the way a plug-in and its host do.
+#include "contactspage.h"
+
+#include "contracts/deviceentry.h"
+#include "contracts/iuipluginsetting.h"
 #include "contracts/mmobile.h"
 #include "log4qt/logger.h"
 #include "makeoutputpath.h"
 #include "store/taskitem.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <cstdio>
 #include <cstring>
 
+namespace {
+
+class Host : public IUIPluginSetting
+{
+public:
+    QWidget* GetParentWidget() override { return nullptr; }
+    const char* GetOutputDir() override { return ""; }
+    void SetOutputDir(const char*) override {}
+    const char* GetSkinDir(int) override { return ""; }
+    DeviceEntry* GetDeviceList(unsigned int* count) override
+    {
+        *count = 0;
+        return nullptr;
+    }
+    void OnPluginClose(MMobile::MDType) override { ++closes; }
+    void OnOperationFailed(MMobile::MDType) override {}
+    void OnRecoverResult(int, MMobile::MDType, int) override {}
+    int closes = 0;
+};
+
+} // namespace
+
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    QApplication app(argc, argv);
     TaskItem store(MMobile::MD_CONTACT);
     if (store.GetName() != QLatin1String("Contacts") || store.GetDataCountEx() != 0)
         return 1;
@@ -19,6 +46,15 @@ int main(int argc, char** argv)
         return 2;
     if (std::strncmp(path, "/tmp/out/", 9) != 0)
         return 3;
+
+    Host host;
+    IUIDataPlugin* page = new ContactsPage(&host);
+    if (page->Load(nullptr, nullptr) != nullptr || page->IsLoad(nullptr))
+        return 4;
+    page->ClosePlugin();
+    page->Free();
+    if (host.closes != 1)
+        return 5;
     Log4Qt::Logger::logger("consumer")->info(QStringLiteral("plug-in linked"));
     std::printf("%s\n", path);
     return 0;

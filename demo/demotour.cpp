@@ -10,6 +10,7 @@
 #include "views/mytableview.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -106,9 +107,29 @@ CategoryPanel* DemoTour::OpenAndWait(MMobile::MDType type)
     return m_host->Page(type);
 }
 
+void DemoTour::SelectFirstItem(CategoryPanel* page)
+{
+    // Whatever the page shows its items in; the detail pane follows the current item.
+    auto* view = page->findChild<QAbstractItemView*>(QStringLiteral("tableView"));
+    if (!view)
+        view = page->findChild<QAbstractItemView*>(QStringLiteral("treeView"));
+    if (!view)
+        view = page->findChild<QAbstractItemView*>(QStringLiteral("photoGrid"));
+    QAbstractItemModel* model = view ? view->model() : nullptr;
+    if (!model || model->rowCount() == 0)
+        return;
+    QModelIndex first = model->index(0, 0);
+    if (model->hasChildren(first))
+        first = model->index(0, 0, first);
+    else if (model->rowCount() > 1 && first.data(Qt::UserRole).toBool())
+        first = model->index(1, 0); // a day title of the photo grid
+    view->setCurrentIndex(first);
+}
+
 bool DemoTour::Screenshot(CategoryPanel* page, int number, MMobile::MDType type)
 {
     page->show();
+    SelectFirstItem(page);
     QCoreApplication::processEvents();
     const QString file =
         QDir(m_options.screenshotFolder)
@@ -171,7 +192,7 @@ void DemoTour::SearchTickRecover(DemoTablePage* page)
         if (page->tableView()->isRowHidden(row))
             continue;
         proxy->setData(proxy->index(row, 0), int(Qt::Checked), Qt::CheckStateRole);
-        m_summary.tickedRows << proxy->index(row, 1).data().toString();
+        m_summary.tickedRows << proxy->index(row, 0).data().toString();
     }
 
     // The recover bar's computer button; the folder dialog is answered by the timer.

@@ -43,7 +43,7 @@ public:
         QString keyword;
         int rowsBeforeSearch = -1;
         int rowsAfterSearch = -1;
-        QStringList tickedRows; // the ticked rows' second column, in table order
+        QStringList tickedRows; // the ticked rows' first column, in table order
         int recoveredFiles = 0;
         QString recoveredFolder; // the folder the page opened after the recovery
         QStringList errors;
@@ -63,6 +63,7 @@ public slots:
 
 private:
     CategoryPanel* OpenAndWait(MMobile::MDType type);
+    void SelectFirstItem(CategoryPanel* page);
     bool Screenshot(CategoryPanel* page, int number, MMobile::MDType type);
     void SearchTickRecover(DemoTablePage* page);
     QString PickKeyword(DemoTablePage* page) const;

@@ -39,6 +39,8 @@ DemoPhotoPage::DemoPhotoPage(IUIPluginSetting* setting, MMobile::MDType type,
     QWidget* client = getClientWidget();
     m_pSearchBar = new SearchBar(client);
     m_pSearchBar->setObjectName(QStringLiteral("searchBar"));
+    // The bar places its children itself and has no size hint of its own.
+    m_pSearchBar->setMinimumSize(972, 40);
 
     m_pCheckAll = new QCheckBox(tr("Select all"), client);
     m_pCheckAll->setObjectName(QStringLiteral("checkAllBox"));

@@ -23,6 +23,8 @@ DemoTablePage::DemoTablePage(IUIPluginSetting* setting, MMobile::MDType type)
     QWidget* client = getClientWidget();
     m_pSearchBar = new SearchBar(client);
     m_pSearchBar->setObjectName(QStringLiteral("searchBar"));
+    // The bar places its children itself and has no size hint of its own.
+    m_pSearchBar->setMinimumSize(972, 40);
 
     m_pSplitter = new QSplitter(Qt::Horizontal, client);
     m_pSplitter->setObjectName(QStringLiteral("pageSplitter"));

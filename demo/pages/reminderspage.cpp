@@ -32,6 +32,8 @@ RemindersPage::RemindersPage(IUIPluginSetting* setting)
     QWidget* client = getClientWidget();
     m_pSearchBar = new SearchBar(client);
     m_pSearchBar->setObjectName(QStringLiteral("searchBar"));
+    // The bar places its children itself and has no size hint of its own.
+    m_pSearchBar->setMinimumSize(972, 40);
     auto* splitter = new QSplitter(Qt::Horizontal, client);
     splitter->setObjectName(QStringLiteral("pageSplitter"));
     m_pTree = new QTreeView(splitter);
@@ -119,7 +121,10 @@ void RemindersPage::slotAfterScan()
     m_pModel->Build(m_pTaskItem);
     m_pSearchBar->EnableAllTool(m_pTaskItem && m_pTaskItem->GetDataCountEx() > 0);
     ApplyView();
-    m_pTree->header()->resizeSections(QHeaderView::ResizeToContents);
+    // The tree model's rows hint a token width, so contents cannot size the columns.
+    m_pTree->header()->resizeSection(0, 280);
+    m_pTree->header()->resizeSection(1, 140);
+    m_pTree->header()->resizeSection(2, 100);
 }
 
 void RemindersPage::RunSearch(const QString& text)

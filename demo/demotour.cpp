@@ -267,13 +267,16 @@ void DemoTour::AnswerDialogs()
 QString DemoTour::Summary::ToText() const
 {
     QString text = QStringLiteral("Tour summary\n");
-    for (auto it = itemCounts.cbegin(); it != itemCounts.cend(); ++it) {
+    for (MMobile::MDType type : DemoPageFactory::Categories()) {
+        if (!itemCounts.contains(int(type)))
+            continue;
+        const int status = scanStatus.value(int(type));
         text += QStringLiteral("  %1: %2 item(s)%3\n")
-                    .arg(DemoPageFactory::DisplayName(MMobile::MDType(it.key())), -22)
-                    .arg(it.value())
-                    .arg(scanStatus.value(it.key()) == MMobile::TASK_COMPLETE
+                    .arg(DemoPageFactory::DisplayName(type), -22)
+                    .arg(itemCounts.value(int(type)))
+                    .arg(status == MMobile::TASK_COMPLETE
                              ? QString()
-                             : QStringLiteral(" (scan status %1)").arg(scanStatus.value(it.key())));
+                             : QStringLiteral(" (scan status %1)").arg(status));
     }
     text += QStringLiteral("Search \"%1\": %2 row(s) before, %3 after\n")
                 .arg(keyword)

@@ -74,6 +74,10 @@ DemoTour::Summary DemoTour::Run()
         m_host->CloseCategory(type);
         QCoreApplication::processEvents();
     }
+    // The host's list with the counts of every category.
+    const QString hostShot = QDir(m_options.screenshotFolder).filePath(QStringLiteral("host.png"));
+    if (m_host->grab().save(hostShot))
+        m_summary.screenshots << hostShot;
     return m_summary;
 }
 

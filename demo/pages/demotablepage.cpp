@@ -203,7 +203,7 @@ QString DemoTablePage::DetailText(MMobile::IMDCommon*, int sourceRow) const
 QString DemoTablePage::CellsAsHtml(int sourceRow) const
 {
     QString html = QStringLiteral("<table cellspacing='4'>");
-    for (int column = 1; column < m_pModel->columnCount(); ++column) {
+    for (int column = 0; column < m_pModel->columnCount(); ++column) {
         const QString title = m_pModel->headerData(column, Qt::Horizontal).toString();
         const QString value = m_pModel->index(sourceRow, column).data().toString();
         html += QStringLiteral("<tr><td><b>%1</b></td><td>%2</td></tr>")

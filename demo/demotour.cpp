@@ -1,0 +1,303 @@
+#include "demotour.h"
+
+#include "demohostwindow.h"
+#include "pages/demopagefactory.h"
+#include "pages/demotablepage.h"
+
+#include "plugin/categorypanel.h"
+#include "store/taskitem.h"
+#include "views/mysortfilterproxymodel.h"
+#include "views/mytableview.h"
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QRegularExpression>
+#include <QThread>
+#include <QTimer>
+
+DemoTour::DemoTour(DemoHostWindow* host, const Options& options)
+    : m_host(host), m_options(options), m_recovering(false)
+{
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "openFolder");
+}
+
+DemoTour::~DemoTour()
+{
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+}
+
+void DemoTour::openFolder(const QUrl& url)
+{
+    m_openedFolder = url.toLocalFile();
+}
+
+template <class Predicate> bool DemoTour::WaitFor(Predicate done, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(2);
+    }
+    return true;
+}
+
+DemoTour::Summary DemoTour::Run()
+{
+    m_summary = Summary();
+    if (!QDir().mkpath(m_options.screenshotFolder))
+        m_summary.errors << QStringLiteral("cannot make %1").arg(m_options.screenshotFolder);
+    int number = 1;
+    for (MMobile::MDType type : DemoPageFactory::Categories()) {
+        CategoryPanel* page = OpenAndWait(type);
+        if (!page) {
+            ++number;
+            continue;
+        }
+        Screenshot(page, number++, type);
+        if (type == m_options.searchCategory) {
+            if (auto* table = qobject_cast<DemoTablePage*>(page))
+                SearchTickRecover(table);
+            else
+                m_summary.errors << QStringLiteral("the search category has no table");
+        }
+        m_host->CloseCategory(type);
+        QCoreApplication::processEvents();
+    }
+    // The host's list with the counts of every category.
+    const QString hostShot = QDir(m_options.screenshotFolder).filePath(QStringLiteral("host.png"));
+    if (m_host->grab().save(hostShot))
+        m_summary.screenshots << hostShot;
+    return m_summary;
+}
+
+CategoryPanel* DemoTour::OpenAndWait(MMobile::MDType type)
+{
+    const QString name = DemoPageFactory::DisplayName(type);
+    CategoryPanel* page = m_host->OpenCategory(type);
+    if (!page) {
+        m_summary.itemCounts.insert(int(type), -1);
+        m_summary.scanStatus.insert(int(type), m_host->ScanStatus(type));
+        m_summary.errors << QStringLiteral("%1: the page did not load").arg(name);
+        return nullptr;
+    }
+    // A backup error opens a message on the page; the timer answers it.
+    QTimer answerer;
+    connect(&answerer, &QTimer::timeout, this, &DemoTour::AnswerDialogs);
+    answerer.start(50);
+    const bool ended = WaitFor([&] { return m_host->ScanEnded(type); }, m_options.scanTimeoutMs);
+    answerer.stop();
+    m_summary.scanStatus.insert(int(type), m_host->ScanStatus(type));
+    m_summary.itemCounts.insert(int(type), m_host->ItemCount(type));
+    if (!ended) {
+        m_summary.errors << QStringLiteral("%1: the scan did not end in time").arg(name);
+        return nullptr;
+    }
+    if (m_host->ScanStatus(type) != MMobile::TASK_COMPLETE)
+        m_summary.errors << QStringLiteral("%1: the scan ended with status %2")
+                                .arg(name)
+                                .arg(m_host->ScanStatus(type));
+    // The page may have closed itself after an error.
+    return m_host->Page(type);
+}
+
+void DemoTour::SelectFirstItem(CategoryPanel* page)
+{
+    // Whatever the page shows its items in; the detail pane follows the current item.
+    auto* view = page->findChild<QAbstractItemView*>(QStringLiteral("tableView"));
+    if (!view)
+        view = page->findChild<QAbstractItemView*>(QStringLiteral("treeView"));
+    if (!view)
+        view = page->findChild<QAbstractItemView*>(QStringLiteral("photoGrid"));
+    QAbstractItemModel* model = view ? view->model() : nullptr;
+    if (!model || model->rowCount() == 0)
+        return;
+    QModelIndex first = model->index(0, 0);
+    if (model->hasChildren(first))
+        first = model->index(0, 0, first);
+    else if (model->rowCount() > 1 && first.data(Qt::UserRole).toBool())
+        first = model->index(1, 0); // a day title of the photo grid
+    view->setCurrentIndex(first);
+}
+
+bool DemoTour::Screenshot(CategoryPanel* page, int number, MMobile::MDType type)
+{
+    page->show();
+    SelectFirstItem(page);
+    QCoreApplication::processEvents();
+    const QString file =
+        QDir(m_options.screenshotFolder)
+            .filePath(QStringLiteral("%1-%2.png")
+                          .arg(number, 2, 10, QLatin1Char('0'))
+                          .arg(DemoPageFactory::DisplayName(type).toLower().replace(
+                              QLatin1Char(' '), QLatin1Char('-'))));
+    if (!page->grab().save(file)) {
+        m_summary.errors << QStringLiteral("cannot save %1").arg(file);
+        return false;
+    }
+    m_summary.screenshots << file;
+    return true;
+}
+
+QString DemoTour::PickKeyword(DemoTablePage* page) const
+{
+    // The longest word of the first row's second column: found at least once,
+    // and seldom in every record.
+    const QModelIndex first = page->proxyModel()->index(0, 1);
+    const QStringList words = first.data().toString().split(
+        QRegularExpression(QStringLiteral("[^\\w]+")), Qt::SkipEmptyParts);
+    QString best;
+    for (const QString& word : words) {
+        if (word.size() > best.size())
+            best = word;
+    }
+    return best;
+}
+
+void DemoTour::SearchTickRecover(DemoTablePage* page)
+{
+    m_summary.rowsBeforeSearch = page->VisibleRowCount();
+    m_summary.keyword = m_options.keyword.isEmpty() ? PickKeyword(page) : m_options.keyword;
+    auto* field = page->findChild<QLineEdit*>(QStringLiteral("filterLineEdit"));
+    if (!field || m_summary.keyword.isEmpty()) {
+        m_summary.errors << QStringLiteral("no search field or no keyword");
+        return;
+    }
+    // As if typed: the bar reports every change of the text.
+    field->setText(m_summary.keyword);
+    QCoreApplication::processEvents();
+    m_summary.rowsAfterSearch = page->VisibleRowCount();
+    const QString shot = QDir(m_options.screenshotFolder)
+                             .filePath(QStringLiteral("search-%1.png").arg(m_summary.keyword));
+    if (page->grab().save(shot))
+        m_summary.screenshots << shot;
+
+    // Start from nothing ticked, through the header's check-all box.
+    auto* checkAll = page->findChild<QAbstractButton*>(QStringLiteral("checkAllBox"));
+    for (int i = 0; i < 2 && checkAll && page->store()->GetCheckedCount() > 0; ++i)
+        checkAll->click();
+    if (page->store()->GetCheckedCount() != 0) {
+        m_summary.errors << QStringLiteral("the check-all box did not untick the rows");
+        return;
+    }
+    MySortFilterProxyModel* proxy = page->proxyModel();
+    for (int row = 0; row < proxy->rowCount() && m_summary.tickedRows.size() < m_options.tickCount;
+         ++row) {
+        if (page->tableView()->isRowHidden(row))
+            continue;
+        proxy->setData(proxy->index(row, 0), int(Qt::Checked), Qt::CheckStateRole);
+        m_summary.tickedRows << proxy->index(row, 0).data().toString();
+    }
+
+    // The recover bar's computer button; the folder dialog is answered by the timer.
+    auto* recover = page->findChild<QAbstractButton*>(QStringLiteral("btnRecoverToPC"));
+    if (!recover) {
+        m_summary.errors << QStringLiteral("no recover button");
+        return;
+    }
+    m_openedFolder.clear();
+    m_recovering = true;
+    QTimer answerer;
+    connect(&answerer, &QTimer::timeout, this, &DemoTour::AnswerDialogs);
+    answerer.start(50);
+    bool done = false;
+    int ok = 0;
+    QMetaObject::Connection result =
+        connect(m_host, &DemoHostWindow::recoverResult, this, [&](int, int, int success) {
+            done = true;
+            ok = success;
+        });
+    recover->click();
+    if (!WaitFor([&] { return done; }, m_options.scanTimeoutMs))
+        m_summary.errors << QStringLiteral("the recovery did not end in time");
+    else if (!ok)
+        m_summary.errors << QStringLiteral("the recovery failed");
+    // The folder is opened right after the host hears of the result.
+    WaitFor([&] { return !m_openedFolder.isEmpty(); }, 5000);
+    disconnect(result);
+    answerer.stop();
+    m_recovering = false;
+
+    m_summary.recoveredFolder = m_openedFolder;
+    if (!m_openedFolder.isEmpty()) {
+        QDirIterator files(m_openedFolder, QDir::Files, QDirIterator::Subdirectories);
+        while (files.hasNext()) {
+            files.next();
+            ++m_summary.recoveredFiles;
+        }
+    }
+}
+
+void DemoTour::AnswerDialogs()
+{
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal)
+        return;
+    // The folder dialog: our folder, then Recover.
+    if (auto* path = modal->findChild<QLineEdit*>(QStringLiteral("editOutputPath"))) {
+        auto* accept = modal->findChild<QAbstractButton*>(QStringLiteral("btnSetRecover"));
+        if (m_recovering && accept) {
+            path->setText(QDir::toNativeSeparators(m_options.recoverFolder));
+            accept->click();
+            return;
+        }
+    }
+    // A message: note it and press OK (for a locked device that is Retry's place).
+    if (modal->inherits("MyMessageDailog")) {
+        const QList<QAbstractButton*> buttons = modal->findChildren<QAbstractButton*>();
+        for (QAbstractButton* button : buttons) {
+            if (button->isVisible() && button->isEnabled() &&
+                button->objectName().contains(QStringLiteral("ok"), Qt::CaseInsensitive)) {
+                const QLabel* text = modal->findChild<QLabel*>(QStringLiteral("lblMessage"));
+                m_summary.errors << QStringLiteral("message: %1")
+                                        .arg(text ? text->text() : modal->windowTitle());
+                button->click();
+                return;
+            }
+        }
+    }
+}
+
+QString DemoTour::Summary::ToText() const
+{
+    QString text = QStringLiteral("Tour summary\n");
+    for (MMobile::MDType type : DemoPageFactory::Categories()) {
+        if (!itemCounts.contains(int(type)))
+            continue;
+        const int status = scanStatus.value(int(type));
+        text += QStringLiteral("  %1: %2 item(s)%3\n")
+                    .arg(DemoPageFactory::DisplayName(type), -22)
+                    .arg(itemCounts.value(int(type)))
+                    .arg(status == MMobile::TASK_COMPLETE
+                             ? QString()
+                             : QStringLiteral(" (scan status %1)").arg(status));
+    }
+    text += QStringLiteral("Search \"%1\": %2 row(s) before, %3 after\n")
+                .arg(keyword)
+                .arg(rowsBeforeSearch)
+                .arg(rowsAfterSearch);
+    text += QStringLiteral("Ticked %1 row(s): %2\n")
+                .arg(tickedRows.size())
+                .arg(tickedRows.join(QStringLiteral("; ")));
+    text += QStringLiteral("Recovered %1 file(s) into %2\n")
+                .arg(recoveredFiles)
+                .arg(QDir::toNativeSeparators(recoveredFolder));
+    if (!screenshots.isEmpty())
+        text += QStringLiteral("%1 screenshot(s) in %2\n")
+                    .arg(screenshots.size())
+                    .arg(QDir::toNativeSeparators(QFileInfo(screenshots.first()).absolutePath()));
+    for (const QString& error : errors)
+        text += QStringLiteral("Problem: %1\n").arg(error);
+    text += ok() ? QStringLiteral("Tour complete\n") : QStringLiteral("Tour FAILED\n");
+    return text;
+}

@@ -1,0 +1,81 @@
+#ifndef DEMOTOUR_H
+#define DEMOTOUR_H
+
+#include "contracts/mmobiletypes.h"
+
+#include <QMap>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+class CategoryPanel;
+class DemoHostWindow;
+class DemoTablePage;
+
+// A scripted walk through the demo host, for machines without a user: opens
+// every category, waits for its scan, saves a screenshot of each page, then
+// on one table page searches a keyword, ticks a few of the rows found and
+// recovers them to a folder, answering the folder dialog itself. Modal
+// dialogs are answered by a timer; the desktop's "open folder" request is
+// caught instead of starting a file manager. The host is borrowed.
+class DemoTour : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Options
+    {
+        QString screenshotFolder;
+        QString recoverFolder;
+        // Empty: a word taken from the first row of the search page.
+        QString keyword;
+        MMobile::MDType searchCategory = MMobile::MD_CONTACT;
+        int tickCount = 2;
+        int scanTimeoutMs = 300000;
+    };
+
+    struct Summary
+    {
+        QMap<int, int> itemCounts; // category -> items, -1 when the scan failed
+        QMap<int, int> scanStatus; // category -> end status
+        QStringList screenshots;
+        QString keyword;
+        int rowsBeforeSearch = -1;
+        int rowsAfterSearch = -1;
+        QStringList tickedRows; // the ticked rows' first column, in table order
+        int recoveredFiles = 0;
+        QString recoveredFolder; // the folder the page opened after the recovery
+        QStringList errors;
+        bool ok() const { return errors.isEmpty(); }
+        QString ToText() const;
+    };
+
+    DemoTour(DemoHostWindow* host, const Options& options);
+    ~DemoTour() override;
+
+    // Runs the whole tour; returns when it is done or failed.
+    Summary Run();
+
+public slots:
+    // Installed as the desktop's handler for file URLs while the tour runs.
+    void openFolder(const QUrl& url);
+
+private:
+    CategoryPanel* OpenAndWait(MMobile::MDType type);
+    void SelectFirstItem(CategoryPanel* page);
+    bool Screenshot(CategoryPanel* page, int number, MMobile::MDType type);
+    void SearchTickRecover(DemoTablePage* page);
+    QString PickKeyword(DemoTablePage* page) const;
+    void AnswerDialogs();
+    // Runs the event loop until `done` or the timeout; false on timeout.
+    template <class Predicate> bool WaitFor(Predicate done, int timeoutMs);
+
+    DemoHostWindow* m_host;
+    Options m_options;
+    Summary m_summary;
+    QString m_openedFolder;
+    bool m_recovering;
+};
+
+#endif // DEMOTOUR_H

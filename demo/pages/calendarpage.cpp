@@ -1,0 +1,5 @@
+#include "calendarpage.h"
+
+CalendarPage::CalendarPage(IUIPluginSetting* setting) : DemoTablePage(setting, MMobile::MD_CALENDAR)
+{
+}

@@ -1,0 +1,5 @@
+#include "contactspage.h"
+
+ContactsPage::ContactsPage(IUIPluginSetting* setting) : DemoTablePage(setting, MMobile::MD_CONTACT)
+{
+}

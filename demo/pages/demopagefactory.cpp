@@ -1,0 +1,134 @@
+#include "demopagefactory.h"
+
+#include "calendarpage.h"
+#include "callhistorypage.h"
+#include "contactspage.h"
+#include "messageattachmentspage.h"
+#include "messagespage.h"
+#include "noteattachmentspage.h"
+#include "notespage.h"
+#include "photospage.h"
+#include "reminderspage.h"
+#include "safaribookmarkspage.h"
+#include "voicememospage.h"
+#include "wechatattachmentspage.h"
+#include "wechatcontactspage.h"
+#include "wechatmessagespage.h"
+#include "whatsappattachmentspage.h"
+#include "whatsappmessagespage.h"
+
+using namespace MMobile;
+
+QVector<MDType> DemoPageFactory::Categories()
+{
+    return {MD_PHOTO,
+            MD_CONTACT,
+            MD_MESSAGE,
+            MD_MESSAGE_ATTACHMENT,
+            MD_CALL_HISTORY,
+            MD_CALENDAR,
+            MD_REMINDER,
+            MD_NOTE,
+            MD_NOTE_ATTACHMENT,
+            MD_VOICE_MEMO,
+            MD_SAFARI_BOOKMARK,
+            MD_WHATSAPP_MESSAGE,
+            MD_WHATSAPP_ATTACHMENT,
+            MD_WECHAT_CONTACT,
+            MD_WECHAT_MESSAGE,
+            MD_WECHAT_ATTACHMENT};
+}
+
+QString DemoPageFactory::DisplayName(MDType type)
+{
+    switch (type) {
+    case MD_PHOTO:
+        return QStringLiteral("Photos");
+    case MD_CONTACT:
+        return QStringLiteral("Contacts");
+    case MD_MESSAGE_ATTACHMENT:
+        return QStringLiteral("Message Attachments");
+    case MD_MESSAGE:
+        return QStringLiteral("Messages");
+    case MD_CALL_HISTORY:
+        return QStringLiteral("Call History");
+    case MD_CALENDAR:
+        return QStringLiteral("Calendar");
+    case MD_NOTE_ATTACHMENT:
+        return QStringLiteral("Note Attachments");
+    case MD_NOTE:
+        return QStringLiteral("Notes");
+    case MD_VOICE_MEMO:
+        return QStringLiteral("Voice Memos");
+    case MD_SAFARI_BOOKMARK:
+        return QStringLiteral("Safari Bookmarks");
+    case MD_WHATSAPP_ATTACHMENT:
+        return QStringLiteral("WhatsApp Attachments");
+    case MD_WHATSAPP_MESSAGE:
+        return QStringLiteral("WhatsApp Messages");
+    case MD_WECHAT_CONTACT:
+        return QStringLiteral("WeChat Contacts");
+    case MD_WECHAT_ATTACHMENT:
+        return QStringLiteral("WeChat Attachments");
+    case MD_WECHAT_MESSAGE:
+        return QStringLiteral("WeChat Messages");
+    case MD_REMINDER:
+        return QStringLiteral("Reminders");
+    }
+    return QString();
+}
+
+bool DemoPageFactory::IsFileCategory(MDType type)
+{
+    switch (type) {
+    case MD_PHOTO:
+    case MD_MESSAGE_ATTACHMENT:
+    case MD_NOTE_ATTACHMENT:
+    case MD_VOICE_MEMO:
+    case MD_WHATSAPP_ATTACHMENT:
+    case MD_WECHAT_ATTACHMENT:
+        return true;
+    default:
+        return false;
+    }
+}
+
+CategoryPanel* DemoPageFactory::Create(IUIPluginSetting* setting, MDType type,
+                                       const QString& workFolder)
+{
+    switch (type) {
+    case MD_PHOTO:
+        return new PhotosPage(setting, workFolder);
+    case MD_CONTACT:
+        return new ContactsPage(setting);
+    case MD_MESSAGE_ATTACHMENT:
+        return new MessageAttachmentsPage(setting, workFolder);
+    case MD_MESSAGE:
+        return new MessagesPage(setting);
+    case MD_CALL_HISTORY:
+        return new CallHistoryPage(setting);
+    case MD_CALENDAR:
+        return new CalendarPage(setting);
+    case MD_NOTE_ATTACHMENT:
+        return new NoteAttachmentsPage(setting, workFolder);
+    case MD_NOTE:
+        return new NotesPage(setting);
+    case MD_VOICE_MEMO:
+        return new VoiceMemosPage(setting, workFolder);
+    case MD_SAFARI_BOOKMARK:
+        return new SafariBookmarksPage(setting);
+    case MD_WHATSAPP_ATTACHMENT:
+        return new WhatsAppAttachmentsPage(setting, workFolder);
+    case MD_WHATSAPP_MESSAGE:
+        return new WhatsAppMessagesPage(setting);
+    case MD_WECHAT_CONTACT:
+        return new WeChatContactsPage(setting);
+    case MD_WECHAT_ATTACHMENT:
+        return new WeChatAttachmentsPage(setting, workFolder);
+    case MD_WECHAT_MESSAGE:
+        return new WeChatMessagesPage(setting);
+    case MD_REMINDER:
+        return new RemindersPage(setting);
+    }
+    return nullptr;
+}

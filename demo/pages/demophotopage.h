@@ -1,0 +1,65 @@
+#ifndef DEMOPHOTOPAGE_H
+#define DEMOPHOTOPAGE_H
+
+#include "plugin/categorypanel.h"
+
+#include <QString>
+
+class ImageItemList;
+class ImageListDelegate;
+class ImageListItmModel;
+class SearchBar;
+class QCheckBox;
+class QLabel;
+class QListView;
+class QModelIndex;
+class QPushButton;
+
+// A page for the file categories (photos, attachments, voice memos): the
+// thumbnails in a grid grouped by day (or flat), a check-all box, a button
+// that switches the layout, and the selected file in a preview pane. The
+// store is an ImageItemList writing its thumbnails below `workFolder`; the
+// model, delegate and views are children of the page, the store the base's.
+class DemoPhotoPage : public CategoryPanel
+{
+    Q_OBJECT
+
+public:
+    // `workFolder` ends with a path separator.
+    DemoPhotoPage(IUIPluginSetting* setting, MMobile::MDType type, const QString& workFolder);
+    ~DemoPhotoPage() override;
+
+    ImageItemList* imageStore() const;
+    ImageListItmModel* gridModel() const;
+    QListView* gridView() const;
+    QLabel* previewPane() const;
+    QCheckBox* checkAllBox() const;
+    SearchBar* searchBar() const;
+    TASK_CTRL_STATUS scanStatus() const;
+    void SetViewMode(int mode);
+
+protected:
+    int GetExportOption() override;
+    void NewTaskItem() override;
+    void slotAfterScan() override;
+    void ShowProgress() override;
+
+private:
+    void UpdateSelection();
+    void OnCheckAllClicked();
+    void ToggleLayout();
+    void ShowPreview(const QModelIndex& index);
+
+    QString m_workFolder;
+    QString m_pictureFolder;
+    ImageItemList* m_pImages;
+    SearchBar* m_pSearchBar;
+    QCheckBox* m_pCheckAll;
+    QPushButton* m_pLayoutButton;
+    QListView* m_pGrid;
+    ImageListItmModel* m_pModel;
+    ImageListDelegate* m_pDelegate;
+    QLabel* m_pPreview;
+};
+
+#endif // DEMOPHOTOPAGE_H

@@ -1,0 +1,222 @@
+#include "demotablepage.h"
+
+#include "search/cbmsearch.h"
+#include "search/searchbar.h"
+#include "store/taskitem.h"
+#include "views/myheaderview.h"
+#include "views/mysortfilterproxymodel.h"
+#include "views/mytableview.h"
+#include "views/taskitemmodel.h"
+
+#include "contracts/imdcommon.h"
+#include "contracts/itaskctrl.h"
+
+#include <QCheckBox>
+#include <QItemSelectionModel>
+#include <QSplitter>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+DemoTablePage::DemoTablePage(IUIPluginSetting* setting, MMobile::MDType type)
+    : CategoryPanel(setting, type, /*showDeviceButton=*/true), m_pSearch(new CBMSearch)
+{
+    QWidget* client = getClientWidget();
+    m_pSearchBar = new SearchBar(client);
+    m_pSearchBar->setObjectName(QStringLiteral("searchBar"));
+    // The bar places its children itself and has no size hint of its own.
+    m_pSearchBar->setMinimumSize(972, 40);
+
+    m_pSplitter = new QSplitter(Qt::Horizontal, client);
+    m_pSplitter->setObjectName(QStringLiteral("pageSplitter"));
+    m_pTable = new MytableView(m_pSplitter);
+    m_pTable->setObjectName(QStringLiteral("tableView"));
+    m_pHeader = new MyHeaderView(m_pTable);
+    m_pHeader->setObjectName(QStringLiteral("tableHeader"));
+    m_pTable->setHorizontalHeader(m_pHeader);
+    m_pTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_pTable->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_pTable->setSortingEnabled(true);
+    m_pTable->verticalHeader()->hide();
+
+    m_pModel = new TaskItemModel(this);
+    m_pProxy = new MySortFilterProxyModel(this);
+    m_pProxy->setSourceModel(m_pModel);
+    m_pTable->setModel(m_pProxy);
+
+    m_pDetail = new QTextBrowser(m_pSplitter);
+    m_pDetail->setObjectName(QStringLiteral("detailPane"));
+    m_pDetail->setOpenLinks(false);
+    m_pSplitter->addWidget(m_pTable);
+    m_pSplitter->addWidget(m_pDetail);
+    m_pSplitter->setStretchFactor(0, 3);
+    m_pSplitter->setStretchFactor(1, 2);
+
+    auto* layout = new QVBoxLayout(client);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(m_pSearchBar);
+    layout->addWidget(m_pSplitter, 1);
+
+    connect(m_pSearchBar, &SearchBar::signalfilterlineEditTextEdited, this,
+            &DemoTablePage::RunSearch);
+    connect(m_pSearchBar, &SearchBar::signalOnlyShowDeletedItems, this,
+            &DemoTablePage::SetOnlyDeleted);
+    connect(m_pModel, &TaskItemModel::itemCheckedChanged, this, &DemoTablePage::UpdateSelection);
+    if (auto* box = m_pHeader->findChild<QCheckBox*>(QStringLiteral("checkAllBox")))
+        connect(box, &QCheckBox::clicked, this, &DemoTablePage::OnCheckAllClicked);
+    connect(m_pTable->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) { ShowDetail(current); });
+    connect(m_pTable, &MytableView::showNextRowItems, this, &DemoTablePage::ShowDetail);
+    // The sort re-orders the rows, so the hidden ones must follow.
+    connect(m_pProxy, &QAbstractItemModel::layoutChanged, this, &DemoTablePage::ApplyView);
+
+    resize(1000, 640);
+}
+
+DemoTablePage::~DemoTablePage()
+{
+    // Views go first: the store they show dies in the base destructor.
+    m_pModel->setCurrentTypeItems(nullptr);
+    delete m_pSearch;
+}
+
+SearchBar* DemoTablePage::searchBar() const
+{
+    return m_pSearchBar;
+}
+
+MytableView* DemoTablePage::tableView() const
+{
+    return m_pTable;
+}
+
+TaskItemModel* DemoTablePage::tableModel() const
+{
+    return m_pModel;
+}
+
+MySortFilterProxyModel* DemoTablePage::proxyModel() const
+{
+    return m_pProxy;
+}
+
+QTextBrowser* DemoTablePage::detailPane() const
+{
+    return m_pDetail;
+}
+
+TaskItem* DemoTablePage::store() const
+{
+    return m_pTaskItem;
+}
+
+TASK_CTRL_STATUS DemoTablePage::scanStatus() const
+{
+    return m_status;
+}
+
+int DemoTablePage::VisibleRowCount() const
+{
+    int visible = 0;
+    for (int row = 0; row < m_pProxy->rowCount(); ++row) {
+        if (!m_pTable->isRowHidden(row))
+            ++visible;
+    }
+    return visible;
+}
+
+int DemoTablePage::GetExportOption()
+{
+    return 0;
+}
+
+void DemoTablePage::slotAfterScan()
+{
+    CategoryPanel::slotAfterScan();
+    m_pModel->setCurrentTypeItems(m_pTaskItem);
+    m_pSearchBar->EnableAllTool(m_pTaskItem && m_pTaskItem->GetDataCountEx() > 0);
+    m_pTable->resizeColumnsToContents();
+    ApplyView();
+}
+
+void DemoTablePage::RunSearch(const QString& text)
+{
+    if (!m_pTaskItem)
+        return;
+    const QByteArray keyword = text.toUtf8();
+    m_pSearch->SearchContent(m_pTaskItem, keyword.constData(), keyword.size());
+    m_pTaskItem->UpdateCheckedCountBySearch();
+    ApplyView();
+}
+
+void DemoTablePage::SetOnlyDeleted(bool onlyDeleted)
+{
+    if (!m_pTaskItem)
+        return;
+    m_pTaskItem->SetOnlyDeleteSelected(onlyDeleted);
+    m_pTaskItem->UpdateCheckedCountBySearch();
+    ApplyView();
+}
+
+void DemoTablePage::ApplyView()
+{
+    for (int row = 0; row < m_pProxy->rowCount(); ++row) {
+        const int source = m_pProxy->mapToSource(m_pProxy->index(row, 0)).row();
+        const bool hide = !m_pTaskItem || m_pTaskItem->CheckIdxHide(unsigned(source));
+        if (m_pTable->isRowHidden(row) != hide)
+            m_pTable->setRowHidden(row, hide);
+    }
+    UpdateSelection();
+}
+
+void DemoTablePage::UpdateSelection()
+{
+    const Qt::CheckState state = CheckSeletedItem(0, 0);
+    QMetaObject::invokeMethod(m_pHeader, "setCheckBoxState", Q_ARG(Qt::CheckState, state));
+}
+
+void DemoTablePage::OnCheckAllClicked()
+{
+    if (!m_pTaskItem)
+        return;
+    const unsigned int inView = m_pTaskItem->GetDataCount(m_pTaskItem->GetOnlyDeleteSelected());
+    const bool tickAll = m_pTaskItem->GetCheckedCount() < inView;
+    m_pModel->CheckAll(tickAll ? Qt::Checked : Qt::Unchecked);
+    // The model reset forgot which rows were hidden.
+    ApplyView();
+}
+
+void DemoTablePage::ShowDetail(const QModelIndex& proxyIndex)
+{
+    if (!proxyIndex.isValid() || !m_pTaskItem) {
+        m_pDetail->clear();
+        return;
+    }
+    const int source = m_pProxy->mapToSource(proxyIndex).row();
+    m_pDetail->setHtml(DetailText(m_pTaskItem->GetData(unsigned(source)), source));
+}
+
+QString DemoTablePage::DetailText(MMobile::IMDCommon*, int sourceRow) const
+{
+    return CellsAsHtml(sourceRow);
+}
+
+QString DemoTablePage::CellsAsHtml(int sourceRow) const
+{
+    QString html = QStringLiteral("<table cellspacing='4'>");
+    for (int column = 0; column < m_pModel->columnCount(); ++column) {
+        const QString title = m_pModel->headerData(column, Qt::Horizontal).toString();
+        const QString value = m_pModel->index(sourceRow, column).data().toString();
+        html += QStringLiteral("<tr><td><b>%1</b></td><td>%2</td></tr>")
+                    .arg(title.toHtmlEscaped(), value.toHtmlEscaped());
+    }
+    return html + QStringLiteral("</table>");
+}
+
+void DemoTablePage::ShowProgress()
+{
+    CategoryPanel::ShowProgress();
+    // The engine's export tasks wait for Start(), which the base page does not
+    // call on them; a second Start() on a running task is refused harmlessly.
+    if (m_pTaskCtrl)
+        m_pTaskCtrl->Start();
+}

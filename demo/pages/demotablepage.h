@@ -1,0 +1,72 @@
+#ifndef DEMOTABLEPAGE_H
+#define DEMOTABLEPAGE_H
+
+#include "plugin/categorypanel.h"
+
+class MyHeaderView;
+class MySortFilterProxyModel;
+class MytableView;
+class SearchBar;
+class TaskItemModel;
+class CBMSearch;
+class QModelIndex;
+class QSplitter;
+class QTextBrowser;
+
+namespace MMobile {
+class IMDCommon;
+}
+
+// A category page that lists its records in a sortable table: the search bar
+// above, the table (TaskItemModel behind MySortFilterProxyModel, check-all box
+// in the header) on the left and the selected record's detail on the right.
+// A category's page derives from it and says how a record reads in the detail
+// pane. Models, views, bar and search engine are children of the page or
+// owned by it; the store stays the base page's.
+class DemoTablePage : public CategoryPanel
+{
+    Q_OBJECT
+
+public:
+    DemoTablePage(IUIPluginSetting* setting, MMobile::MDType type);
+    ~DemoTablePage() override;
+
+    SearchBar* searchBar() const;
+    MytableView* tableView() const;
+    TaskItemModel* tableModel() const;
+    MySortFilterProxyModel* proxyModel() const;
+    QTextBrowser* detailPane() const;
+    // Rows of the table that are not hidden by the search or the filter.
+    int VisibleRowCount() const;
+    // The store behind the table; null before the first Load.
+    TaskItem* store() const;
+    TASK_CTRL_STATUS scanStatus() const;
+
+protected:
+    int GetExportOption() override;
+    void slotAfterScan() override;
+    void ShowProgress() override;
+    // The detail of one record as rich text; by default the row's cells.
+    virtual QString DetailText(MMobile::IMDCommon* item, int sourceRow) const;
+    QString CellsAsHtml(int sourceRow) const;
+
+private:
+    void RunSearch(const QString& text);
+    void SetOnlyDeleted(bool onlyDeleted);
+    // Hides the rows that are out of view and refreshes the selection text.
+    void ApplyView();
+    void UpdateSelection();
+    void OnCheckAllClicked();
+    void ShowDetail(const QModelIndex& proxyIndex);
+
+    SearchBar* m_pSearchBar;
+    QSplitter* m_pSplitter;
+    MytableView* m_pTable;
+    MyHeaderView* m_pHeader;
+    TaskItemModel* m_pModel;
+    MySortFilterProxyModel* m_pProxy;
+    QTextBrowser* m_pDetail;
+    CBMSearch* m_pSearch;
+};
+
+#endif // DEMOTABLEPAGE_H

@@ -1,0 +1,92 @@
+#include "detailformatter.h"
+
+#include "contracts/imessage.h"
+#include "contracts/imessageentry.h"
+#include "contracts/inote.h"
+#include "contracts/iwechatmessager.h"
+#include "contracts/iwhatsappmessenger.h"
+
+#include <QStringList>
+
+namespace {
+// A long conversation would make the pane slow to lay out; the rest is in the export.
+const unsigned int kMaxEntries = 500;
+
+QString Escaped(const char* utf8)
+{
+    return DetailFormatter::Text(utf8).toHtmlEscaped();
+}
+} // namespace
+
+QString DetailFormatter::Text(const char* utf8)
+{
+    return utf8 ? QString::fromUtf8(utf8) : QString();
+}
+
+QString DetailFormatter::Entry(MMobile::IMessageEntry* entry)
+{
+    if (!entry)
+        return QString();
+    const bool sent = entry->IsSent();
+    const QString align = sent ? QStringLiteral("right") : QStringLiteral("left");
+    const QString colour = sent ? QStringLiteral("#d8ecff") : QStringLiteral("#eeeeee");
+    return QStringLiteral("<table width='100%' cellpadding='5'><tr><td align='%1'>"
+                          "<span style='color:#777777'>%2 &middot; %3</span><br>"
+                          "<span style='background-color:%4'>%5</span></td></tr></table>")
+        .arg(align, Escaped(entry->GetSender()), Escaped(entry->GetDate()), colour,
+             Escaped(entry->GetText()).replace(QLatin1Char('\n'), QStringLiteral("<br>")));
+}
+
+template <class Record> QString DetailFormatter::Entries(Record* record)
+{
+    QString html;
+    const unsigned int count = record->GetEntryCount();
+    for (unsigned int i = 0; i < count && i < kMaxEntries; ++i)
+        html += Entry(record->GetEntry(i));
+    if (count > kMaxEntries)
+        html += QStringLiteral("<p>... %1 more</p>").arg(count - kMaxEntries);
+    return html;
+}
+
+QString DetailFormatter::Conversation(MMobile::IMessage* record)
+{
+    if (!record)
+        return QString();
+    QStringList people;
+    for (unsigned int i = 0; i < record->GetParticipantCount(); ++i) {
+        QString name = Text(record->GetParticipantName(i));
+        const QString phone = Text(record->GetParticipantPhone(i));
+        if (!phone.isEmpty())
+            name += QStringLiteral(" (%1)").arg(phone);
+        people << name.toHtmlEscaped();
+    }
+    return QStringLiteral("<h3>%1</h3>").arg(people.join(QStringLiteral(", "))) + Entries(record);
+}
+
+QString DetailFormatter::Conversation(MMobile::IWhatsAppMessenger* record)
+{
+    if (!record)
+        return QString();
+    return QStringLiteral("<h3>%1</h3><p>%2 %3</p>")
+               .arg(Escaped(record->GetChatName()), Escaped(record->GetPartnerName()),
+                    Escaped(record->GetPartnerPhone())) +
+           Entries(record);
+}
+
+QString DetailFormatter::Conversation(MMobile::IWeChatMessager* record)
+{
+    if (!record)
+        return QString();
+    return QStringLiteral("<h3>%1</h3><p>%2</p>")
+               .arg(Escaped(record->GetChatName()), Escaped(record->GetAccount())) +
+           Entries(record);
+}
+
+QString DetailFormatter::Note(MMobile::INote* record)
+{
+    if (!record)
+        return QString();
+    return QStringLiteral("<h3>%1</h3><p style='color:#777777'>%2 &middot; %3</p><p>%4</p>")
+        .arg(Escaped(record->GetTitle()), Escaped(record->GetDate()), Escaped(record->GetFolder()),
+             Escaped(record->GetBody()).replace(QLatin1Char('\n'), QStringLiteral("<br>")));
+}

@@ -1,0 +1,6 @@
+#include "wechatcontactspage.h"
+
+WeChatContactsPage::WeChatContactsPage(IUIPluginSetting* setting)
+    : DemoTablePage(setting, MMobile::MD_WECHAT_CONTACT)
+{
+}

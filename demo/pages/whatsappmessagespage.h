@@ -1,0 +1,18 @@
+#ifndef WHATSAPPMESSAGESPAGE_H
+#define WHATSAPPMESSAGESPAGE_H
+
+#include "demotablepage.h"
+
+// The page of the WhatsApp chats: the selected chat's messages in the detail pane.
+class WhatsAppMessagesPage : public DemoTablePage
+{
+    Q_OBJECT
+
+public:
+    explicit WhatsAppMessagesPage(IUIPluginSetting* setting);
+
+protected:
+    QString DetailText(MMobile::IMDCommon* item, int sourceRow) const override;
+};
+
+#endif // WHATSAPPMESSAGESPAGE_H

@@ -1,0 +1,405 @@
+// The wiring of the demo's category pages on a generated sample backup: the
+// search bar hides and shows rows, the only-deleted switch, the check-all box
+// and the selection text, the detail pane, the photo grid's layouts, the
+// reminders tree's ticks, and two recoveries in a row.
+
+#include "pages/contactspage.h"
+#include "pages/notespage.h"
+#include "pages/photospage.h"
+#include "pages/reminderspage.h"
+#include "pages/reminderstreemodel.h"
+
+#include "backupdevice.h"
+#include "fakehost.h"
+#include "modaldialoganswerer.h"
+#include "mystatusbar.h"
+#include "samplebackupwriter.h"
+#include "search/searchbar.h"
+#include "store/imageitemlist.h"
+#include "store/taskitem.h"
+#include "views/mysortfilterproxymodel.h"
+#include "views/mytableview.h"
+#include "views/taskitemmodel.h"
+#include "views/treeitem.h"
+
+#include "photos/imagelistitmmodel.h"
+
+#include <QAbstractItemModelTester>
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QDirIterator>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTextBrowser>
+#include <QTreeView>
+#include <QtTest>
+
+#include <memory>
+
+using namespace MMobile;
+
+namespace {
+const int kTimeout = 60000;
+using Tester = QAbstractItemModelTester;
+const auto kFatal = QAbstractItemModelTester::FailureReportingMode::Fatal;
+} // namespace
+
+// Catches the page's request to open the output folder.
+class FolderCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    FolderCatcher() { QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "open"); }
+    ~FolderCatcher() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
+    QStringList opened;
+public slots:
+    void open(const QUrl& url) { opened << url.toLocalFile(); }
+};
+
+class TestDemoPages : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void searchHidesAndShowsRows_data();
+    void searchHidesAndShowsRows();
+    void onlyDeletedSwitch();
+    void checkAllBoxAndSelectionText();
+    void checkAllTicksOnlyRowsInView();
+    void detailPaneShowsTheNote();
+    void photoGridLayoutsAndCheckAll();
+    void remindersTreeTicksReachTheStore();
+    void twoRecoveriesInARow();
+
+private:
+    void Prepare(FakeHost& host);
+    template <class Page> bool LoadAndWait(Page& page);
+    int ContactsHolding(const QString& keyword) const;
+    static QString SelectionText(CategoryPanel& page);
+
+    QTemporaryDir m_dir;
+    SampleBackupContent m_content;
+    std::unique_ptr<BackupDevice> m_device;
+};
+
+void TestDemoPages::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    SampleBackupWriter writer(SampleBackupWriter::Options{});
+    QVERIFY2(writer.Write(m_dir.filePath(QStringLiteral("backup"))),
+             qPrintable(writer.ErrorText()));
+    m_content = writer.Content();
+    m_device = std::make_unique<BackupDevice>(m_dir.filePath(QStringLiteral("backup")));
+}
+
+void TestDemoPages::Prepare(FakeHost& host)
+{
+    host.setSkinDir(-1, QStringLiteral(CP_DEMO_RESOURCE_DIR "common/"));
+    for (int type = 0; type <= 22; ++type)
+        host.setSkinDir(type, QStringLiteral(CP_DEMO_RESOURCE_DIR));
+    host.setOutputDir(m_dir.filePath(QStringLiteral("output")));
+}
+
+template <class Page> bool TestDemoPages::LoadAndWait(Page& page)
+{
+    page.show();
+    if (!page.Load(m_device.get(), nullptr))
+        return false;
+    // The page's end-of-scan slot has run once the recover buttons are enabled.
+    auto* button = page.template findChild<QPushButton*>(QStringLiteral("btnRecoverToPC"));
+    return QTest::qWaitFor(
+        [&] { return page.scanStatus() == TASK_COMPLETE && button && button->isEnabled(); },
+        kTimeout);
+}
+
+int TestDemoPages::ContactsHolding(const QString& keyword) const
+{
+    if (keyword.isEmpty())
+        return int(m_content.contacts.size());
+    int holding = 0;
+    for (const SampleBackupContent::Contact& contact : m_content.contacts) {
+        const QStringList fields =
+            QStringList{contact.first, contact.last, contact.organization, contact.note} +
+            contact.phones + contact.emails + contact.urls;
+        if (!fields.filter(keyword, Qt::CaseInsensitive).isEmpty())
+            ++holding;
+    }
+    return holding;
+}
+
+QString TestDemoPages::SelectionText(CategoryPanel& page)
+{
+    return page.getStatusBar()->leftLable();
+}
+
+void TestDemoPages::searchHidesAndShowsRows_data()
+{
+    QTest::addColumn<QString>("keyword");
+    QTest::newRow("organization") << m_content.contacts.front().organization;
+    QTest::newRow("last name, other case") << m_content.contacts.back().last.toUpper();
+    QTest::newRow("no match") << QStringLiteral("qqzzxxnomatch");
+    QTest::newRow("empty") << QString();
+}
+
+void TestDemoPages::searchHidesAndShowsRows()
+{
+    QFETCH(QString, keyword);
+    FakeHost host;
+    Prepare(host);
+    ContactsPage page(&host);
+    QVERIFY(LoadAndWait(page));
+    Tester tableTester(page.tableModel(), kFatal);
+    Tester proxyTester(page.proxyModel(), kFatal);
+    const int all = int(m_content.contacts.size());
+    QCOMPARE(page.VisibleRowCount(), all);
+
+    auto* field = page.searchBar()->findChild<QLineEdit*>(QStringLiteral("filterLineEdit"));
+    QVERIFY(field && field->isEnabled());
+    QTest::keyClicks(field, keyword);
+    const int expected = ContactsHolding(keyword);
+    QCOMPARE(page.VisibleRowCount(), expected);
+    QCOMPARE(int(page.store()->GetDataCount(false)), expected);
+    QCOMPARE(SelectionText(page),
+             QStringLiteral("You select 0 item(s) in %1 item(s)").arg(expected));
+
+    // A sort keeps the hidden rows hidden.
+    page.tableView()->sortByColumn(2, Qt::DescendingOrder);
+    QCOMPARE(page.VisibleRowCount(), expected);
+
+    field->clear();
+    QCOMPARE(page.VisibleRowCount(), all);
+    page.ClosePlugin();
+}
+
+void TestDemoPages::onlyDeletedSwitch()
+{
+    int deleted = 0;
+    for (const SampleBackupContent::Note& note : m_content.notes)
+        deleted += note.deleted ? 1 : 0;
+    QVERIFY(deleted > 0);
+    FakeHost host;
+    Prepare(host);
+    NotesPage page(&host);
+    QVERIFY(LoadAndWait(page));
+    const int all = int(m_content.notes.size());
+    QCOMPARE(page.VisibleRowCount(), all);
+    auto* toggle = page.searchBar()->findChild<QWidget*>(QStringLiteral("btnOnlyShowDelete"));
+    QVERIFY(toggle);
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    QCOMPARE(page.VisibleRowCount(), deleted);
+    // Deleted notes start ticked: all of those in view are.
+    QCOMPARE(SelectionText(page),
+             QStringLiteral("You select %1 item(s) in %1 item(s)").arg(deleted));
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    QCOMPARE(page.VisibleRowCount(), all);
+    page.ClosePlugin();
+}
+
+void TestDemoPages::checkAllBoxAndSelectionText()
+{
+    FakeHost host;
+    Prepare(host);
+    ContactsPage page(&host);
+    QVERIFY(LoadAndWait(page));
+    Tester proxyTester(page.proxyModel(), kFatal);
+    const int all = int(m_content.contacts.size());
+    auto* box = page.tableView()->findChild<QCheckBox*>(QStringLiteral("checkAllBox"));
+    QVERIFY(box);
+    QCOMPARE(SelectionText(page), QStringLiteral("You select 0 item(s) in %1 item(s)").arg(all));
+    QCOMPARE(box->checkState(), Qt::Unchecked);
+
+    box->click();
+    QCOMPARE(int(page.store()->GetCheckedCount()), all);
+    QCOMPARE(box->checkState(), Qt::Checked);
+    QCOMPARE(SelectionText(page), QStringLiteral("You select %1 item(s) in %1 item(s)").arg(all));
+
+    box->click();
+    QCOMPARE(page.store()->GetCheckedCount(), 0u);
+    QCOMPARE(box->checkState(), Qt::Unchecked);
+
+    // One tick through the view's model: the text and the box follow.
+    MySortFilterProxyModel* proxy = page.proxyModel();
+    QVERIFY(proxy->setData(proxy->index(3, 0), int(Qt::Checked), Qt::CheckStateRole));
+    QCOMPARE(SelectionText(page), QStringLiteral("You select 1 item(s) in %1 item(s)").arg(all));
+    QCOMPARE(box->checkState(), Qt::PartiallyChecked);
+    // From partly ticked the box ticks everything.
+    box->click();
+    QCOMPARE(int(page.store()->GetCheckedCount()), all);
+    page.ClosePlugin();
+}
+
+void TestDemoPages::checkAllTicksOnlyRowsInView()
+{
+    FakeHost host;
+    Prepare(host);
+    ContactsPage page(&host);
+    QVERIFY(LoadAndWait(page));
+    const QString keyword = m_content.contacts.front().organization;
+    const int holding = ContactsHolding(keyword);
+    QVERIFY(holding > 0 && holding < int(m_content.contacts.size()));
+    page.searchBar()->findChild<QLineEdit*>(QStringLiteral("filterLineEdit"))->setText(keyword);
+    auto* box = page.tableView()->findChild<QCheckBox*>(QStringLiteral("checkAllBox"));
+    box->click();
+    QCOMPARE(int(page.store()->GetCheckedCount()), holding);
+    QCOMPARE(page.VisibleRowCount(), holding);
+    QCOMPARE(box->checkState(), Qt::Checked);
+    // Back to every row: only the ones found are ticked.
+    page.searchBar()->findChild<QLineEdit*>(QStringLiteral("filterLineEdit"))->clear();
+    QCOMPARE(box->checkState(), Qt::PartiallyChecked);
+    QCOMPARE(page.GetDataCount(), unsigned(m_content.contacts.size()));
+    std::vector<unsigned int> ticked;
+    QCOMPARE(int(page.store()->GetCheckedDataIndexs(ticked, false)), holding);
+    page.ClosePlugin();
+}
+
+void TestDemoPages::detailPaneShowsTheNote()
+{
+    FakeHost host;
+    Prepare(host);
+    NotesPage page(&host);
+    QVERIFY(LoadAndWait(page));
+    QVERIFY(page.detailPane()->toPlainText().isEmpty());
+    QTableView* view = page.tableView();
+    for (int row : {0, 7}) {
+        view->setCurrentIndex(page.proxyModel()->index(row, 1));
+        const QString shown = page.detailPane()->toPlainText();
+        // Some note of the backup is the one shown: its title and the start of its body.
+        bool found = false;
+        for (const SampleBackupContent::Note& note : m_content.notes) {
+            if (!note.title.isEmpty() && shown.startsWith(note.title) &&
+                shown.contains(note.body.left(20).simplified()))
+                found = true;
+        }
+        QVERIFY2(found, qPrintable(shown));
+    }
+    page.ClosePlugin();
+}
+
+void TestDemoPages::photoGridLayoutsAndCheckAll()
+{
+    FakeHost host;
+    Prepare(host);
+    PhotosPage page(&host, m_dir.filePath(QStringLiteral("work/")));
+    QVERIFY(LoadAndWait(page));
+    Tester gridTester(page.gridModel(), kFatal);
+    const int photos = int(m_content.photos.size());
+    QSet<QDate> days;
+    for (int row = 0; row < page.gridModel()->rowCount(); ++row) {
+        if (page.gridModel()->index(row, 0).data(ImageListItmModel::TitleRole).toBool())
+            days.insert(
+                QDate::fromString(page.gridModel()->index(row, 0).data().toString().left(10),
+                                  QStringLiteral("dd-MM-yyyy")));
+    }
+    QVERIFY(days.size() > 1);
+    QCOMPARE(page.gridModel()->rowCount(), photos + days.size());
+
+    auto* layout = page.findChild<QPushButton*>(QStringLiteral("layoutButton"));
+    layout->click();
+    QCOMPARE(page.imageStore()->GetViewMode(), IMAGE_VIEW_FLAT);
+    QCOMPARE(page.gridModel()->rowCount(), photos);
+    layout->click();
+    QCOMPARE(page.gridModel()->rowCount(), photos + days.size());
+
+    // Photos start ticked; the box unticks them all, then ticks them again.
+    QCOMPARE(SelectionText(page),
+             QStringLiteral("You select %1 item(s) in %1 item(s)").arg(photos));
+    page.checkAllBox()->click();
+    QCOMPARE(page.imageStore()->GetCheckedCount(), 0u);
+    QCOMPARE(page.checkAllBox()->checkState(), Qt::Unchecked);
+    // One photo through the grid's model.
+    QVERIFY(page.gridModel()->setData(page.gridModel()->index(1, 0), int(Qt::Checked),
+                                      Qt::CheckStateRole));
+    QCOMPARE(SelectionText(page), QStringLiteral("You select 1 item(s) in %1 item(s)").arg(photos));
+    QCOMPARE(page.checkAllBox()->checkState(), Qt::PartiallyChecked);
+    page.checkAllBox()->click();
+    QCOMPARE(int(page.imageStore()->GetCheckedCount()), photos);
+    page.ClosePlugin();
+}
+
+void TestDemoPages::remindersTreeTicksReachTheStore()
+{
+    FakeHost host;
+    Prepare(host);
+    RemindersPage page(&host);
+    QVERIFY(LoadAndWait(page));
+    RemindersTreeModel* model = page.treeModel();
+    Tester treeTester(model, kFatal);
+    const int all = int(m_content.reminders.size());
+    QCOMPARE(model->Leaves().size(), all);
+    QCOMPARE(page.VisibleRowCount(), all);
+    QCOMPARE(int(page.store()->GetCheckedCount()), all);
+
+    // Unticking a list unticks its reminders in the store.
+    const QModelIndex list = model->index(0, 0);
+    const int inList = model->rowCount(list);
+    QVERIFY(inList > 0 && inList < all);
+    QVERIFY(model->setData(list, int(Qt::Unchecked), Qt::CheckStateRole));
+    QCOMPARE(int(page.store()->GetCheckedCount()), all - inList);
+    QCOMPARE(SelectionText(page),
+             QStringLiteral("You select %1 item(s) in %2 item(s)").arg(all - inList).arg(all));
+
+    // A search hides the leaves without the keyword, and a list left empty.
+    const QString keyword = QStringLiteral("qqzzxxnomatch");
+    page.searchBar()->findChild<QLineEdit*>(QStringLiteral("filterLineEdit"))->setText(keyword);
+    QCOMPARE(page.VisibleRowCount(), 0);
+    QVERIFY(page.treeView()->isRowHidden(0, QModelIndex()));
+    page.searchBar()->findChild<QLineEdit*>(QStringLiteral("filterLineEdit"))->clear();
+    QCOMPARE(page.VisibleRowCount(), all);
+    QVERIFY(!page.treeView()->isRowHidden(0, QModelIndex()));
+    page.ClosePlugin();
+}
+
+void TestDemoPages::twoRecoveriesInARow()
+{
+    FakeHost host;
+    Prepare(host);
+    const QString output = m_dir.filePath(QStringLiteral("twice"));
+    host.setOutputDir(output);
+    ContactsPage page(&host);
+    QVERIFY(LoadAndWait(page));
+    MySortFilterProxyModel* proxy = page.proxyModel();
+    QStringList names;
+    for (int row : {0, 5}) {
+        QVERIFY(proxy->setData(proxy->index(row, 0), int(Qt::Checked), Qt::CheckStateRole));
+        names << proxy->index(row, 0).data().toString();
+    }
+    FolderCatcher catcher;
+    ModalDialogAnswerer answerer;
+    answerer.ignore(QStringLiteral("ContactsPage"));
+    answerer.ignore(QStringLiteral("RecoverProgressDialog"));
+    auto* recover = page.findChild<QPushButton*>(QStringLiteral("btnRecoverToPC"));
+    for (int round = 1; round <= 2; ++round) {
+        answerer.answer(ModalDialogAnswerer::Answer::pressButton(QStringLiteral("btnSetRecover")));
+        recover->click();
+        QVERIFY(answerer.waitAnswered(round, kTimeout));
+        QVERIFY(QTest::qWaitFor([&] { return catcher.opened.size() == round; }, kTimeout));
+        QCOMPARE(host.recoverResults().size(), round);
+        QCOMPARE(host.recoverResults().last().ok, 1);
+        QCOMPARE(host.recoverResults().last().mode, int(RECOVER_TO_PC));
+    }
+    QVERIFY2(answerer.errors().isEmpty(), qPrintable(answerer.errors().join('\n')));
+    QCOMPARE(catcher.opened.first(), catcher.opened.last());
+    QVERIFY(catcher.opened.first().startsWith(output));
+    // The second run leaves the first one's files alone and writes numbered copies.
+    QStringList cards;
+    QDirIterator files(catcher.opened.first(), {QStringLiteral("*.vcf")}, QDir::Files);
+    while (files.hasNext())
+        cards << QFileInfo(files.next()).completeBaseName();
+    cards.sort();
+    QStringList expected;
+    for (const QString& name : names)
+        expected << name << name + QStringLiteral(" (1)");
+    expected.sort();
+    QCOMPARE(cards, expected);
+    QVERIFY(
+        QFile::exists(QDir(catcher.opened.first()).filePath(QStringLiteral("Contacts (1).csv"))));
+    page.ClosePlugin();
+}
+
+QTEST_MAIN(TestDemoPages)
+#include "tst_demopages.moc"

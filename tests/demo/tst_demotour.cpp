@@ -1,0 +1,174 @@
+// The scripted tour through the demo host on a freshly generated sample
+// backup: every category is scanned with the counts the generator wrote, the
+// search narrows the contacts to the ones holding the keyword, and the
+// recovery writes exactly the ticked contacts.
+
+#include "demohostwindow.h"
+#include "demotour.h"
+#include "pages/demopagefactory.h"
+
+#include "samplebackupwriter.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace MMobile;
+
+class TestDemoTour : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void everyCategoryIsScanned_data();
+    void everyCategoryIsScanned();
+    void searchNarrowsToTheKeyword();
+    void recoveryWritesTheTickedContacts();
+    void screenshotsShowEveryPage();
+    void logAndOutputFolderAreKept();
+
+private:
+    DemoHostWindow::Options HostOptions() const;
+
+    QTemporaryDir m_dir;
+    SampleBackupContent m_content;
+    DemoTour::Summary m_summary;
+    DemoTour::Options m_tourOptions;
+};
+
+DemoHostWindow::Options TestDemoTour::HostOptions() const
+{
+    DemoHostWindow::Options options;
+    options.backupFolder = m_dir.filePath(QStringLiteral("backup"));
+    options.resourceFolder = QStringLiteral(CP_DEMO_RESOURCE_DIR "common/");
+    options.pictureFolder = QStringLiteral(CP_DEMO_RESOURCE_DIR);
+    options.workFolder = m_dir.filePath(QStringLiteral("work/"));
+    options.settingsFile = m_dir.filePath(QStringLiteral("settings.ini"));
+    options.logFolder = m_dir.filePath(QStringLiteral("log"));
+    return options;
+}
+
+void TestDemoTour::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    SampleBackupWriter writer(SampleBackupWriter::Options{});
+    QVERIFY2(writer.Write(m_dir.filePath(QStringLiteral("backup"))),
+             qPrintable(writer.ErrorText()));
+    m_content = writer.Content();
+    QVERIFY(DemoHostWindow::ConfigureLogging(m_dir.filePath(QStringLiteral("log"))));
+
+    DemoHostWindow host(HostOptions());
+    host.show();
+    m_tourOptions.screenshotFolder = m_dir.filePath(QStringLiteral("shots"));
+    m_tourOptions.recoverFolder = m_dir.filePath(QStringLiteral("recovered"));
+    m_tourOptions.tickCount = 3;
+    DemoTour tour(&host, m_tourOptions);
+    m_summary = tour.Run();
+    QVERIFY2(m_summary.ok(), qPrintable(m_summary.ToText()));
+}
+
+void TestDemoTour::everyCategoryIsScanned_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("count");
+    const auto add = [](MDType type, size_t count) {
+        QTest::newRow(qPrintable(DemoPageFactory::DisplayName(type))) << int(type) << int(count);
+    };
+    add(MD_PHOTO, m_content.photos.size());
+    add(MD_CONTACT, m_content.contacts.size());
+    add(MD_MESSAGE, m_content.conversations.size());
+    add(MD_MESSAGE_ATTACHMENT, size_t(m_content.AttachmentCount()));
+    add(MD_CALL_HISTORY, m_content.calls.size());
+    add(MD_CALENDAR, m_content.events.size());
+    add(MD_REMINDER, m_content.reminders.size());
+    add(MD_NOTE, m_content.notes.size());
+    add(MD_VOICE_MEMO, m_content.memos.size());
+    add(MD_SAFARI_BOOKMARK, m_content.bookmarks.size());
+    add(MD_WHATSAPP_MESSAGE, m_content.chats.size());
+    add(MD_WHATSAPP_ATTACHMENT, size_t(m_content.MediaCount()));
+    // Not in a backup the engine reads: scanned, and empty.
+    add(MD_NOTE_ATTACHMENT, 0);
+    add(MD_WECHAT_CONTACT, 0);
+    add(MD_WECHAT_MESSAGE, 0);
+    add(MD_WECHAT_ATTACHMENT, 0);
+}
+
+void TestDemoTour::everyCategoryIsScanned()
+{
+    QFETCH(int, type);
+    QFETCH(int, count);
+    QCOMPARE(m_summary.scanStatus.value(type, -1), int(TASK_COMPLETE));
+    QCOMPARE(m_summary.itemCounts.value(type, -1), count);
+    QCOMPARE(m_summary.itemCounts.size(), DemoPageFactory::Categories().size());
+}
+
+void TestDemoTour::searchNarrowsToTheKeyword()
+{
+    const QString keyword = m_summary.keyword;
+    QVERIFY(!keyword.isEmpty());
+    int holding = 0;
+    for (const SampleBackupContent::Contact& contact : m_content.contacts) {
+        const QStringList fields =
+            QStringList{contact.first, contact.last, contact.organization, contact.note} +
+            contact.phones + contact.emails + contact.urls;
+        if (fields.filter(keyword, Qt::CaseInsensitive).size() > 0)
+            ++holding;
+    }
+    QCOMPARE(m_summary.rowsBeforeSearch, int(m_content.contacts.size()));
+    QVERIFY(m_summary.rowsAfterSearch < m_summary.rowsBeforeSearch);
+    QCOMPARE(m_summary.rowsAfterSearch, holding);
+}
+
+void TestDemoTour::recoveryWritesTheTickedContacts()
+{
+    QCOMPARE(m_summary.tickedRows.size(), m_tourOptions.tickCount);
+    QVERIFY(m_summary.recoveredFolder.startsWith(m_tourOptions.recoverFolder));
+    QStringList cards;
+    QDirIterator files(m_summary.recoveredFolder, QDir::Files, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        files.next();
+        if (files.fileName().endsWith(QLatin1String(".vcf")))
+            cards << files.fileInfo().completeBaseName();
+    }
+    // One card per ticked contact, and the list beside them.
+    QCOMPARE(cards.size(), m_tourOptions.tickCount);
+    QCOMPARE(m_summary.recoveredFiles, m_tourOptions.tickCount + 1);
+    for (const QString& name : m_summary.tickedRows)
+        QVERIFY2(cards.contains(name), qPrintable(name));
+    QFile list(QDir(m_summary.recoveredFolder).filePath(QStringLiteral("Contacts.csv")));
+    QVERIFY(list.open(QIODevice::ReadOnly));
+    QCOMPARE(list.readAll().count("\r\n"), m_tourOptions.tickCount + 1);
+}
+
+void TestDemoTour::screenshotsShowEveryPage()
+{
+    // One per category, one of the search and one of the host's list.
+    QCOMPARE(m_summary.screenshots.size(), DemoPageFactory::Categories().size() + 2);
+    for (const QString& file : m_summary.screenshots) {
+        const QImage image(file);
+        QVERIFY2(!image.isNull(), qPrintable(file));
+        QVERIFY(image.width() >= 400);
+    }
+}
+
+void TestDemoTour::logAndOutputFolderAreKept()
+{
+    QFile log(m_dir.filePath(QStringLiteral("log/demo.log")));
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QByteArray lines = log.readAll();
+    QVERIFY(lines.contains(QStringLiteral("Scan Contacts complete, data count: %1")
+                               .arg(m_content.contacts.size())
+                               .toUtf8()));
+    QVERIFY(lines.contains("Export Contacts complete"));
+    // The folder chosen in the dialog is what the next run offers.
+    DemoHostWindow next(HostOptions());
+    QCOMPARE(QDir::fromNativeSeparators(QString::fromUtf8(next.GetOutputDir())),
+             m_tourOptions.recoverFolder);
+}
+
+QTEST_MAIN(TestDemoTour)
+#include "tst_demotour.moc"

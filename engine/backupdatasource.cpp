@@ -116,7 +116,8 @@ MMobile::ITaskCtrl* BackupDataSource::StartExport(const MMobile::ImportExportCon
         }
     }
     const MMobile::MDType type = m_type;
-    return AddTask(
+    // Recovery tasks run from their start call on; only a scan waits for Start().
+    EngineTask* exportTask = AddTask(
         std::make_unique<EngineTask>(callback, context, [type, folder, items](EngineTask& task) {
             CategoryExporter exporter(type, folder, items);
             const TASK_CTRL_STATUS status = exporter.Run(task);
@@ -124,6 +125,9 @@ MMobile::ITaskCtrl* BackupDataSource::StartExport(const MMobile::ImportExportCon
                 qCWarning(lcEngine).noquote() << "export failed:" << exporter.ErrorText();
             return status;
         }));
+    if (!exportTask->Start())
+        return nullptr;
+    return exportTask;
 }
 
 TASK_CTRL_STATUS BackupDataSource::Scan(EngineTask& task, ItemGetter* getter)

@@ -220,12 +220,3 @@ void DemoPhotoPage::ShowPreview(const QModelIndex& index)
         QPixmap::fromImage(image.scaledToWidth(kPreviewWidth - 10, Qt::SmoothTransformation)));
     m_pPreview->setToolTip(Utf8(photo->GetDisplayText()) + QLatin1Char('\n') + when);
 }
-
-void DemoPhotoPage::ShowProgress()
-{
-    CategoryPanel::ShowProgress();
-    // The engine's export tasks wait for Start(), which the base page does not
-    // call on them; a second Start() on a running task is refused harmlessly.
-    if (m_pTaskCtrl)
-        m_pTaskCtrl->Start();
-}

@@ -42,7 +42,6 @@ protected:
     int GetExportOption() override;
     void NewTaskItem() override;
     void slotAfterScan() override;
-    void ShowProgress() override;
 
 private:
     void UpdateSelection();

@@ -211,12 +211,3 @@ QString DemoTablePage::CellsAsHtml(int sourceRow) const
     }
     return html + QStringLiteral("</table>");
 }
-
-void DemoTablePage::ShowProgress()
-{
-    CategoryPanel::ShowProgress();
-    // The engine's export tasks wait for Start(), which the base page does not
-    // call on them; a second Start() on a running task is refused harmlessly.
-    if (m_pTaskCtrl)
-        m_pTaskCtrl->Start();
-}

@@ -45,7 +45,6 @@ public:
 protected:
     int GetExportOption() override;
     void slotAfterScan() override;
-    void ShowProgress() override;
     // The detail of one record as rich text; by default the row's cells.
     virtual QString DetailText(MMobile::IMDCommon* item, int sourceRow) const;
     QString CellsAsHtml(int sourceRow) const;

@@ -196,12 +196,3 @@ void RemindersPage::ShowDetail(const QModelIndex& index)
                                 Escaped(record->GetLocation()), Escaped(record->GetNote()))
                            .replace(QLatin1Char('\n'), QStringLiteral("<br>")));
 }
-
-void RemindersPage::ShowProgress()
-{
-    CategoryPanel::ShowProgress();
-    // The engine's export tasks wait for Start(), which the base page does not
-    // call on them; a second Start() on a running task is refused harmlessly.
-    if (m_pTaskCtrl)
-        m_pTaskCtrl->Start();
-}

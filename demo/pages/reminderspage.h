@@ -35,7 +35,6 @@ public:
 protected:
     int GetExportOption() override;
     void slotAfterScan() override;
-    void ShowProgress() override;
 
 private:
     void RunSearch(const QString& text);

@@ -23,8 +23,10 @@ bool ScanRunner::Callback(void* context, MMobile::MDType type, int status, int p
 
 int ScanRunner::Wait(MMobile::ITaskCtrl* task)
 {
-    if (!task || !task->Start())
+    if (!task)
         return -1;
+    // A scan waits for Start(); an export already runs and refuses a second one.
+    task->Start();
     QElapsedTimer timer;
     timer.start();
     while (!MMobile::IsTaskEndStatus(task->GetStatus())) {

@@ -11,6 +11,7 @@
 // number of heap allocations of one pass (the search must not allocate per
 // field).
 
+#include "allocationcounter.h"
 #include "contracts/icontact.h"
 #include "contracts/icontactaddresslist.h"
 #include "contracts/icontactlist.h"
@@ -36,50 +37,6 @@
 #include <random>
 #include <string>
 #include <vector>
-
-// Counts every heap allocation of the program, to show what one pass costs.
-static std::atomic<long> g_allocations{0};
-
-void* operator new(std::size_t size)
-{
-    ++g_allocations;
-    if (void* p = std::malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size)
-{
-    ++g_allocations;
-    if (void* p = std::malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept
-{
-    ++g_allocations;
-    return std::malloc(size ? size : 1);
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
-{
-    ++g_allocations;
-    return std::malloc(size ? size : 1);
-}
-void operator delete(void* p) noexcept
-{
-    std::free(p);
-}
-void operator delete[](void* p) noexcept
-{
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
 
 namespace {
 
@@ -632,9 +589,9 @@ void printComparison()
         double bestMm = 1e30;
         long allocs = 0;
         for (int round = 0; round < 7; ++round) {
-            const long before = g_allocations.load();
+            const long before = AllocationCount();
             bestBm = std::min(bestBm, timeSearch(engine, store, keyword.text));
-            allocs = g_allocations.load() - before;
+            allocs = AllocationCount() - before;
             MemmemSearch baseline(keyword.text);
             const double t0 = cpuMs();
             baseline.run(store);

@@ -5,7 +5,7 @@
 // real work. The store, model and proxy are built once; each iteration starts
 // from the unsorted (or unfiltered) state, which is restored outside the timing.
 
-#include "fakecontact.h"
+#include "contactrecord.h"
 #include "fakegetter.h"
 
 #include "store/taskitem.h"
@@ -62,10 +62,10 @@ struct Table
         const QStringList names = makeNames(kContacts);
         QVector<MMobile::IMDCommon*> items;
         for (int i = names.size() - 1; i >= 0; --i) {
-            auto contact = std::make_unique<FakeContact>();
-            contact->name().set(FakeContactName::FullName, names.at(i));
-            contact->organization().set(FakeContactOrganization::CompanyName, "Company");
-            contact->phones().append(QString::number(5550000 + i));
+            auto contact = std::make_unique<ContactRecord>();
+            contact->Name().Text().Set(ContactName::Full, names.at(i));
+            contact->Organization().Text().Set(ContactOrganization::Company, QString("Company"));
+            contact->Phones().Append(QByteArray::number(5550000 + i), QByteArray());
             items << getter.newItem(std::move(contact), i % 9 == 0);
         }
         getter.prepend(items);

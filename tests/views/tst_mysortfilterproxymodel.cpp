@@ -245,15 +245,15 @@ void TestMySortFilterProxyModel::sortDateTimesChronologically()
         switch (type) {
         case MD_NOTE:
             texts = QStringList{row.first, row.second};
-            records.addTexts<FakeNote>(texts);
+            records.addTexts<NoteRecord>(texts);
             break;
         case MD_CALENDAR:
             texts = QStringList{row.first, "somewhere", row.second, row.second};
-            records.addTexts<FakeCalendar>(texts);
+            records.addTexts<CalendarRecord>(texts);
             break;
         default:
             texts = QStringList{row.first, "open", row.second};
-            records.addTexts<FakeReminider>(texts);
+            records.addTexts<ReminderRecord>(texts);
             break;
         }
     }
@@ -274,9 +274,9 @@ void TestMySortFilterProxyModel::sortCallHistoryDateAsText()
 {
     ViewStore records(MD_CALL_HISTORY);
     // Chronologically 9 Jan comes first; as text "1/10/..." does.
-    records.addTexts<FakeCallHistory>({"Ann", "1", "1/9/2020"});
-    records.addTexts<FakeCallHistory>({"Bo", "2", "1/10/2020"});
-    records.addTexts<FakeCallHistory>({"Cy", "3", "1/11/2019"});
+    records.addTexts<CallRecord>({"Ann", "1", "1/9/2020"});
+    records.addTexts<CallRecord>({"Bo", "2", "1/10/2020"});
+    records.addTexts<CallRecord>({"Cy", "3", "1/11/2019"});
     TaskItemModel model;
     model.setCurrentTypeItems(records.fill());
     MySortFilterProxyModel proxy;

@@ -34,21 +34,21 @@ FakeItem* addTextRecord(ViewStore& store, MDType type, const QStringList& texts)
 {
     switch (type) {
     case MD_CALL_HISTORY:
-        return store.addTexts<FakeCallHistory>(texts);
+        return store.addTexts<CallRecord>(texts);
     case MD_CALENDAR:
-        return store.addTexts<FakeCalendar>(texts);
+        return store.addTexts<CalendarRecord>(texts);
     case MD_NOTE:
-        return store.addTexts<FakeNote>(texts);
+        return store.addTexts<NoteRecord>(texts);
     case MD_SAFARI_BOOKMARK:
-        return store.addTexts<FakeSafariBookmark>(texts);
+        return store.addTexts<BookmarkRecord>(texts);
     case MD_WHATSAPP_MESSAGE:
-        return store.addTexts<FakeWhatsAppMessenger>(texts);
+        return store.addTexts<WhatsAppRecord>(texts);
     case MD_WECHAT_CONTACT:
         return store.addTexts<FakeWeChatFriend>(texts);
     case MD_WECHAT_MESSAGE:
         return store.addTexts<FakeWeChatMessager>(texts);
     case MD_REMINDER:
-        return store.addTexts<FakeReminider>(texts);
+        return store.addTexts<ReminderRecord>(texts);
     default:
         return nullptr;
     }
@@ -309,15 +309,15 @@ void TestTaskItemModel::contactCells()
     QFETCH(QStringList, cells);
 
     ViewStore records(MD_CONTACT);
-    auto contact = std::make_unique<FakeContact>();
-    contact->name().set(FakeContactName::FullName, name);
-    contact->organization().set(FakeContactOrganization::CompanyName, company);
+    auto contact = std::make_unique<ContactRecord>();
+    contact->Name().Text().Set(ContactName::Full, name);
+    contact->Organization().Text().Set(ContactOrganization::Company, company);
     for (const QString& phone : phones)
-        contact->phones().append(phone, "mobile");
+        contact->Phones().Append(phone.toUtf8(), "mobile");
     for (const QString& email : emails)
-        contact->emails().append(email, "work");
+        contact->Emails().Append(email.toUtf8(), "work");
     for (const QString& url : urls)
-        contact->urls().append(url);
+        contact->Urls().Append(url.toUtf8(), QByteArray());
     records.add(std::move(contact));
 
     TaskItemModel model(nullptr, brief);
@@ -369,10 +369,13 @@ void TestTaskItemModel::participants()
     QFETCH(QStringList, cells);
 
     ViewStore records(MD_MESSAGE);
-    auto chat = std::make_unique<FakeMessage>();
-    for (int i = 0; i < names.size(); ++i)
-        chat->addParticipant(names.at(i), phones.at(i), emails.at(i));
-    chat->addEntry("hello", "A", "2020-01-02 03:04:05");
+    auto chat = std::make_unique<ConversationRecord>();
+    for (int i = 0; i < names.size(); ++i) {
+        RecordText& who = chat->AddParticipant();
+        who.Set(ConversationRecord::Name, names.at(i));
+        who.Set(ConversationRecord::Phone, phones.at(i));
+        who.Set(ConversationRecord::Email, emails.at(i));
+    }
     records.add(std::move(chat));
 
     TaskItemModel model;
@@ -398,8 +401,8 @@ void TestTaskItemModel::checkState()
     QFETCH(int, shown);
 
     ViewStore records(MD_NOTE);
-    records.addTexts<FakeNote>({"a"});
-    records.addTexts<FakeNote>({"b"});
+    records.addTexts<NoteRecord>({"a"});
+    records.addTexts<NoteRecord>({"b"});
     TaskItem* store = records.fill();
     store->SetChecked(1, stored);
     QCOMPARE(store->GetCheckState(1), stored);
@@ -450,8 +453,8 @@ void TestTaskItemModel::missingRecords()
 {
     ViewStore records(MD_CONTACT);
     records.addItem(std::make_unique<FakeItem>(nullptr, true)); // no record at all
-    records.addTexts<FakeNote>({"a note", "2020-01-01 00:00:00"},
-                               false); // a record of another kind
+    records.addTexts<NoteRecord>({"a note", "2020-01-01 00:00:00"},
+                                 false); // a record of another kind
     TaskItemModel model;
     auto tester = watch(&model);
     model.setCurrentTypeItems(records.fill());
@@ -497,7 +500,7 @@ void TestTaskItemModel::setDataTicksTheRecord()
 
     ViewStore records(MD_CALL_HISTORY);
     for (int i = 0; i < 3; ++i)
-        records.addTexts<FakeCallHistory>({QString::number(i)});
+        records.addTexts<CallRecord>({QString::number(i)});
     TaskItem* store = records.fill();
     // Call history enters ticked; start row 1 from the opposite of what is set.
     store->SetChecked(1, expected == Qt::Checked ? Qt::Unchecked : Qt::Checked);
@@ -522,8 +525,8 @@ void TestTaskItemModel::setDataTicksTheRecord()
 void TestTaskItemModel::setDataOtherRoles()
 {
     ViewStore records(MD_CALL_HISTORY);
-    records.addTexts<FakeCallHistory>({"a"});
-    records.addTexts<FakeCallHistory>({"b"});
+    records.addTexts<CallRecord>({"a"});
+    records.addTexts<CallRecord>({"b"});
     TaskItem* store = records.fill();
     TaskItemModel model;
     auto tester = watch(&model);
@@ -546,7 +549,7 @@ void TestTaskItemModel::setDataOtherRoles()
 void TestTaskItemModel::flagsByColumn()
 {
     ViewStore records(MD_CALL_HISTORY);
-    records.addTexts<FakeCallHistory>({"a"});
+    records.addTexts<CallRecord>({"a"});
     TaskItemModel model;
     auto tester = watch(&model);
     model.setCurrentTypeItems(records.fill());
@@ -560,8 +563,8 @@ void TestTaskItemModel::flagsByColumn()
 void TestTaskItemModel::rowCountIsTakenOnReset()
 {
     ViewStore records(MD_NOTE);
-    records.addTexts<FakeNote>({"first"});
-    records.addTexts<FakeNote>({"second"});
+    records.addTexts<NoteRecord>({"first"});
+    records.addTexts<NoteRecord>({"second"});
     TaskItem* store = records.fill();
 
     TaskItemModel model;
@@ -575,7 +578,9 @@ void TestTaskItemModel::rowCountIsTakenOnReset()
     QCOMPARE(model.rowCount(), 2);
 
     // A running scan adds at the front; the table keeps its rows until it is reset.
-    FakeItem* newest = records.getter().newItem(std::make_unique<FakeNote>(QStringList{"new"}));
+    auto note = std::make_unique<NoteRecord>();
+    note->Text().Set(NoteRecord::Title, QString("new"));
+    FakeItem* newest = records.getter().newItem(std::move(note));
     store->AddData(newest, 0);
     QCOMPARE(store->GetDataCountEx(), 3u);
     QCOMPARE(model.rowCount(), 2);
@@ -594,7 +599,7 @@ void TestTaskItemModel::rowsWithClearedSearchMarks()
 {
     ViewStore records(MD_NOTE);
     for (const char* title : {"a", "b", "c", "d"})
-        records.addTexts<FakeNote>({title});
+        records.addTexts<NoteRecord>({title});
     TaskItem* store = records.fill();
     store->SetSearchMark(0, false);
     store->SetSearchMark(2, false);
@@ -638,7 +643,7 @@ void TestTaskItemModel::checkAll()
     const Qt::CheckState outside = store->GetCheckState(2);
     QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
 
-    FakeItem* newest = records.getter().newItem(std::make_unique<FakeContact>());
+    FakeItem* newest = records.getter().newItem(std::make_unique<ContactRecord>());
     store->AddData(newest, 0);
     model.CheckAll(state);
     QCOMPARE(reset.count(), 1);

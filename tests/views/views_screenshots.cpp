@@ -79,13 +79,13 @@ int main(int argc, char** argv)
         {"Émile Zoë", "Umbrella", "+33 1 23 45 67", "emile@umbrella.example", false},
         {"王小明", "北京公司", "+86 10 1234 5678", nullptr, true}};
     for (const Row& row : rows) {
-        auto contact = std::make_unique<FakeContact>();
-        contact->name().set(FakeContactName::FullName, row.name);
-        contact->organization().set(FakeContactOrganization::CompanyName, row.company);
-        contact->phones().append(row.phone);
+        auto contact = std::make_unique<ContactRecord>();
+        contact->Name().Text().Set(ContactName::Full, QByteArray(row.name));
+        contact->Organization().Text().Set(ContactOrganization::Company, QByteArray(row.company));
+        contact->Phones().Append(row.phone, QByteArray());
         if (row.email) {
-            contact->emails().append(row.email);
-            contact->urls().append(QString::fromUtf8(row.email).section('@', 1));
+            contact->Emails().Append(row.email, QByteArray());
+            contact->Urls().Append(QByteArray(row.email).split('@').value(1), QByteArray());
         }
         records.add(std::move(contact), row.deleted);
     }

@@ -1,10 +1,17 @@
 #ifndef VIEWSTORE_H
 #define VIEWSTORE_H
 
-#include "fakecontact.h"
-#include "fakeconversation.h"
 #include "fakegetter.h"
-#include "fakerecords.h"
+#include "fakewechat.h"
+
+#include "bookmarkrecord.h"
+#include "calendarrecord.h"
+#include "callrecord.h"
+#include "contactrecord.h"
+#include "conversationrecord.h"
+#include "noterecord.h"
+#include "reminderrecord.h"
+#include "whatsapprecord.h"
 
 #include "store/taskitem.h"
 
@@ -36,16 +43,19 @@ public:
     // A record made from its texts in getter order (null entries stay null).
     template <class Record> FakeItem* addTexts(const QStringList& texts, bool deleted = false)
     {
-        return add(std::make_unique<Record>(texts), deleted);
+        auto record = std::make_unique<Record>();
+        for (int i = 0; i < texts.size(); ++i)
+            record->Text().Set(i, texts.at(i));
+        return add(std::move(record), deleted);
     }
     FakeItem* addContact(const QString& name, const QString& company, const QString& phone,
                          bool deleted = false)
     {
-        auto contact = std::make_unique<FakeContact>();
-        contact->name().set(FakeContactName::FullName, name);
-        contact->organization().set(FakeContactOrganization::CompanyName, company);
+        auto contact = std::make_unique<ContactRecord>();
+        contact->Name().Text().Set(ContactName::Full, name);
+        contact->Organization().Text().Set(ContactOrganization::Company, company);
         if (!phone.isNull())
-            contact->phones().append(phone);
+            contact->Phones().Append(phone.toUtf8(), QByteArray());
         return add(std::move(contact), deleted);
     }
 

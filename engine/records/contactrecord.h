@@ -26,6 +26,10 @@ public:
     ContactValueList& Emails() { return m_emails; }
     ContactValueList& Urls() { return m_urls; }
     ContactAddressList& Addresses() { return m_addresses; }
+    ContactValueList& InstantMessages() { return m_instantMessages; }
+    ContactValueList& RelatedNames() { return m_relatedNames; }
+    ContactValueList& Dates() { return m_dates; }
+    ContactValueList& SocialProfiles() { return m_socialProfiles; }
     RecordText& Text() { return m_text; }
 
     MMobile::IContactName* GetName() override;

@@ -1,6 +1,10 @@
 #include "bmdifferential.h"
 
-#include "cbmsearchprobe.h"
+#include "contracts/imdcommon.h"
+#include "contracts/imdgetter.h"
+#include "contracts/isafaribookmark.h"
+#include "search/cbmsearch.h"
+#include "store/taskitem.h"
 
 #include <algorithm>
 #include <cstring>
@@ -33,11 +37,34 @@ std::string upToZero(const std::string& s)
     return s.substr(0, std::strlen(s.c_str()));
 }
 
-// One engine for every check, so later patterns run on reused, longer arrays
-// that still hold entries of earlier patterns.
-CBMSearch& engine()
+// The smallest store the engine searches: one bookmark whose title is the
+// text. Written here so the fuzz target needs nothing but the engine and the
+// store.
+struct OneBookmark : MMobile::ISafariBookmark, MMobile::IMDCommon, MMobile::IMDGetter
 {
-    static CBMSearch instance;
+    std::string title;
+    const char* GetTitle() override { return title.c_str(); }
+    const char* GetUrl() override { return nullptr; }
+    MMobile::IMDRecord* GetRecord() override { return this; }
+    bool IsDeleted() override { return false; }
+    void SetDropMark(bool) override {}
+    unsigned int GetCount() override { return 1; }
+    MMobile::IMDCommon* GetItem(unsigned int) override { return this; }
+};
+
+// One engine and store for every check, so later patterns run on reused,
+// longer arrays that still hold entries of earlier patterns.
+struct Search
+{
+    OneBookmark bookmark;
+    TaskItem store{MMobile::MD_SAFARI_BOOKMARK};
+    CBMSearch engine;
+    Search() { store.SetDatas(&bookmark); }
+};
+
+Search& search()
+{
+    static Search instance;
     return instance;
 }
 
@@ -47,43 +74,18 @@ Outcome check(const std::string& rawPattern, const std::string& rawText)
 {
     Outcome outcome;
     const std::string pattern = upToZero(rawPattern);
-    const std::string text = upToZero(rawText);
     if (pattern.empty())
         return outcome;
 
-    std::string folded = pattern;
-    for (char& c : folded)
-        c = lower(c);
-    const int m = int(folded.size());
-
-    CBMSearch& bm = engine();
-    if (!CBMSearchProbe::buildBS(bm, folded.c_str(), m) ||
-        !CBMSearchProbe::buildGS(bm, folded.c_str(), m)) {
+    Search& s = search();
+    s.bookmark.title = upToZero(rawText);
+    if (!s.engine.SearchContent(&s.store, pattern.c_str(), int(pattern.size()))) {
         outcome.ok = false;
         outcome.what = "tables not built";
         return outcome;
     }
-
-    const QVector<int> suffix = CBMSearchProbe::suffix(bm, m);
-    const QVector<int> shifts = CBMSearchProbe::goodSuffix(bm, m);
-    for (int i = 0; i < m; ++i) {
-        int q = i;
-        while (q >= 0 && folded[q] == folded[q + m - 1 - i])
-            --q;
-        if (suffix.value(i, -1) != i - q) {
-            outcome.ok = false;
-            outcome.what = "suffix length " + std::to_string(i);
-            return outcome;
-        }
-        if (shifts.value(i, 0) < 1 || shifts.value(i, 0) > m) {
-            outcome.ok = false;
-            outcome.what = "good-suffix shift out of range at " + std::to_string(i);
-            return outcome;
-        }
-    }
-
-    outcome.engine = CBMSearchProbe::bmSearch(bm, text.c_str(), folded.c_str(), m);
-    outcome.naive = naiveFind(pattern, text);
+    outcome.engine = s.store.GetSearchMark(0);
+    outcome.naive = naiveFind(pattern, s.bookmark.title);
     if (outcome.engine != outcome.naive) {
         outcome.ok = false;
         outcome.what = "match differs";

@@ -5,6 +5,21 @@
 #include <new>
 
 static std::atomic<long> g_allocations{0};
+static std::atomic<long> g_nothrowAllocations{0};
+static std::atomic<int> g_nothrowBeforeFailure{-1};
+
+static void* nothrowAllocation(std::size_t size)
+{
+    ++g_allocations;
+    ++g_nothrowAllocations;
+    const int left = g_nothrowBeforeFailure.load();
+    if (left >= 0) {
+        g_nothrowBeforeFailure.store(left - 1);
+        if (left == 0)
+            return nullptr;
+    }
+    return std::malloc(size ? size : 1);
+}
 
 void* operator new(std::size_t size)
 {
@@ -22,13 +37,11 @@ void* operator new[](std::size_t size)
 }
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept
 {
-    ++g_allocations;
-    return std::malloc(size ? size : 1);
+    return nothrowAllocation(size);
 }
 void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
 {
-    ++g_allocations;
-    return std::malloc(size ? size : 1);
+    return nothrowAllocation(size);
 }
 void operator delete(void* p) noexcept
 {
@@ -50,4 +63,14 @@ void operator delete[](void* p, std::size_t) noexcept
 long AllocationCount()
 {
     return g_allocations.load();
+}
+
+long NothrowAllocationCount()
+{
+    return g_nothrowAllocations.load();
+}
+
+void FailNothrowAllocationAfter(int count)
+{
+    g_nothrowBeforeFailure.store(count);
 }

@@ -4,6 +4,36 @@
 
 namespace SqliteCarve {
 
+namespace {
+
+// Whether a record says anything: zeroed or blank space decodes as records
+// of NULLs, zeros and zero bytes, which are not reported.
+bool informative(const std::vector<CarvedValue> &values)
+{
+    for (const CarvedValue &v : values) {
+        switch (v.kind) {
+        case CarvedValue::Kind::Null:
+            break;
+        case CarvedValue::Kind::Integer:
+            if (v.integer != 0)
+                return true;
+            break;
+        case CarvedValue::Kind::Real:
+            if (v.real != 0)
+                return true;
+            break;
+        case CarvedValue::Kind::Text:
+        case CarvedValue::Kind::Blob:
+            if (v.bytes.find_first_not_of('\0') != std::string_view::npos)
+                return true;
+            break;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
 Carver::Carver() : m_decoder(m_image) {}
 
 bool Carver::open(const std::string& databasePath, const std::string& walPath,
@@ -111,6 +141,8 @@ void Carver::emit(int table, const RecordDecoder::Cell& cell, std::vector<Carved
 {
     const TableSchema& schema = m_catalog.tables()[size_t(table)];
     const int alias = schema.aliasColumn();
+    if (!informative(values))
+        return;
     const uint64_t valuesHash = LiveRowIndex::valuesHash(values, alias);
     if (m_live.contains(valuesHash, cell.hasRowid, cell.rowid))
         return;

@@ -8,9 +8,9 @@ namespace {
 
 // Whether a record says anything: zeroed or blank space decodes as records
 // of NULLs, zeros and zero bytes, which are not reported.
-bool informative(const std::vector<CarvedValue> &values)
+bool informative(const std::vector<CarvedValue>& values)
 {
-    for (const CarvedValue &v : values) {
+    for (const CarvedValue& v : values) {
         switch (v.kind) {
         case CarvedValue::Kind::Null:
             break;
@@ -76,8 +76,13 @@ bool Carver::openBytes(std::vector<uint8_t> database, std::vector<uint8_t> wal,
 
 bool Carver::prepare(std::string* error)
 {
-    if (m_hasWal)
-        m_image.applyWal(m_wal);
+    if (m_hasWal && !m_image.applyWal(m_wal, error))
+        return false;
+    if (m_image.pageCount() == 0) {
+        if (error)
+            *error = "an empty database";
+        return false;
+    }
     // The decoder was made before the image was loaded: give it the sizes now.
     m_decoder = RecordDecoder(m_image);
     m_catalog.read(m_image, m_decoder);
@@ -93,9 +98,9 @@ void Carver::run(const Sink& sink)
     using Source = CarvedRecord::Source;
     PageCarver pages(m_image, m_decoder, m_catalog.tables());
     uint32_t current = 0;
-    const PageCarver::Emit emit = [&](int table, const RecordDecoder::Cell& cell,
-                                      std::vector<CarvedValue>& values, Source source) {
-        this->emit(table, cell, values, source, current, sink);
+    const PageCarver::Report report = [&](int table, const RecordDecoder::Cell& cell,
+                                          std::vector<CarvedValue>& values, Source source) {
+        this->report(table, cell, values, source, current, sink);
     };
 
     for (current = 1; current <= m_image.pageCount(); ++current) {
@@ -103,11 +108,11 @@ void Carver::run(const Sink& sink)
         const PageMap::Role role = m_map.role(current);
         const int owner = m_map.owner(current);
         if (role == PageMap::Role::TableLeaf) {
-            pages.carveFreeSpace(page, current, owner, emit);
+            pages.carveFreeSpace(page, current, owner, report);
         } else if (m_map.isFree(current)) {
             const bool dropped = owner >= 0 && m_catalog.tables()[size_t(owner)].isDropped();
             pages.carveLoosePage(page, current, owner, role == PageMap::Role::FreelistTrunk,
-                                 dropped ? Source::DroppedTable : Source::Freelist, emit);
+                                 dropped ? Source::DroppedTable : Source::Freelist, report);
         }
     }
 
@@ -122,7 +127,7 @@ void Carver::run(const Sink& sink)
             current = frame.page;
             if (current <= 1 || m_image.page(current) == frame.data)
                 continue;
-            pages.carveLoosePage(frame.data, current, ownerOf(current), false, Source::Wal, emit);
+            pages.carveLoosePage(frame.data, current, ownerOf(current), false, Source::Wal, report);
         }
     }
     if (m_hasJournal) {
@@ -131,13 +136,13 @@ void Carver::run(const Sink& sink)
             if (current <= 1 || m_journal.pageSize() != m_image.pageSize())
                 continue;
             pages.carveLoosePage(original.data, current, ownerOf(current), false, Source::Journal,
-                                 emit);
+                                 report);
         }
     }
 }
 
-void Carver::emit(int table, const RecordDecoder::Cell& cell, std::vector<CarvedValue>& values,
-                  CarvedRecord::Source source, uint32_t page, const Sink& sink)
+void Carver::report(int table, const RecordDecoder::Cell& cell, std::vector<CarvedValue>& values,
+                    CarvedRecord::Source source, uint32_t page, const Sink& sink)
 {
     const TableSchema& schema = m_catalog.tables()[size_t(table)];
     const int alias = schema.aliasColumn();

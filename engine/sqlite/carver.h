@@ -50,8 +50,8 @@ public:
 
 private:
     bool prepare(std::string* error);
-    void emit(int table, const RecordDecoder::Cell& cell, std::vector<CarvedValue>& values,
-              CarvedRecord::Source source, uint32_t page, const Sink& sink);
+    void report(int table, const RecordDecoder::Cell& cell, std::vector<CarvedValue>& values,
+                CarvedRecord::Source source, uint32_t page, const Sink& sink);
 
     DatabaseImage m_image;
     WalFile m_wal;

@@ -24,47 +24,70 @@ bool DatabaseImage::loadBytes(std::vector<uint8_t> bytes, std::string* error)
 {
     m_bytes = std::move(bytes);
     m_pages.clear();
-    const uint8_t* h = m_bytes.data();
-    if (m_bytes.size() < 512 || std::memcmp(h, kMagic, sizeof kMagic) != 0) {
+    m_pageSize = m_usableSize = 0;
+    // A database in WAL mode that was never checkpointed is an empty file;
+    // its pages are all in the log.
+    if (m_bytes.empty())
+        return true;
+    if (!readHeader(m_bytes.data(), m_bytes.size(), error))
+        return false;
+    const size_t count = m_bytes.size() / m_pageSize;
+    m_pages.reserve(count);
+    for (size_t i = 0; i < count; ++i)
+        m_pages.push_back(m_bytes.data() + i * m_pageSize);
+    return true;
+}
+
+bool DatabaseImage::readHeader(const uint8_t* h, size_t available, std::string* error)
+{
+    if (available < 512 || std::memcmp(h, kMagic, sizeof kMagic) != 0) {
         if (error)
             *error = "not an SQLite 3 database";
         return false;
     }
-    m_pageSize = be16(h + 16);
-    if (m_pageSize == 1)
-        m_pageSize = 65536;
+    uint32_t pageSize = be16(h + 16);
+    if (pageSize == 1)
+        pageSize = 65536;
     const uint32_t reserved = h[20];
-    if (m_pageSize < 512 || m_pageSize > 65536 || (m_pageSize & (m_pageSize - 1)) ||
-        m_pageSize - reserved < 480) {
+    if (pageSize < 512 || pageSize > 65536 || (pageSize & (pageSize - 1)) ||
+        pageSize - reserved < 480 || (m_pageSize && pageSize != m_pageSize)) {
         if (error)
             *error = "database header with a bad page size";
         return false;
     }
+    m_pageSize = pageSize;
     m_usableSize = m_pageSize - reserved;
     m_freelistTrunk = be32(h + 32);
     m_autoVacuum = be32(h + 52) != 0;
     const uint32_t encoding = be32(h + 56);
     m_encoding = encoding == 2 ? Utf16le : encoding == 3 ? Utf16be : Utf8;
-    const size_t count = m_bytes.size() / m_pageSize;
-    m_pages.reserve(count);
-    for (size_t i = 0; i < count; ++i)
-        m_pages.push_back(h + i * m_pageSize);
     return true;
 }
 
-void DatabaseImage::applyWal(const WalFile& wal)
+bool DatabaseImage::applyWal(const WalFile& wal, std::string* error)
 {
-    if (wal.pageSize() != m_pageSize || wal.committedSize() == 0)
-        return;
-    m_blank.assign(m_pageSize, 0);
-    m_pages.resize(wal.committedSize(), m_blank.data());
-    for (const WalFile::Frame& frame : wal.frames()) {
-        if (frame.committed && frame.page <= m_pages.size())
-            m_pages[frame.page - 1] = frame.data;
+    if (m_pageSize == 0)
+        m_pageSize = wal.pageSize();
+    if (wal.pageSize() != m_pageSize) {
+        if (error)
+            *error = "the write-ahead log's page size is not the database's";
+        return false;
+    }
+    if (wal.committedSize() != 0) {
+        m_blank.assign(m_pageSize, 0);
+        m_pages.resize(wal.committedSize(), m_blank.data());
+        for (const WalFile::Frame& frame : wal.frames()) {
+            if (frame.committed && frame.page <= m_pages.size())
+                m_pages[frame.page - 1] = frame.data;
+        }
     }
     // The log's copy of page 1 carries the header in force.
-    const uint8_t* h = m_pages[0];
-    m_freelistTrunk = be32(h + 32);
+    if (m_pages.empty()) {
+        if (error)
+            *error = "not an SQLite 3 database";
+        return false;
+    }
+    return readHeader(m_pages[0], m_pageSize, error);
 }
 
 } // namespace SqliteCarve

@@ -20,8 +20,9 @@ public:
 
     bool load(const std::string& path, std::string* error);
     bool loadBytes(std::vector<uint8_t> bytes, std::string* error);
-    // The log must outlive this image.
-    void applyWal(const WalFile& wal);
+    // Lays the log's committed frames over the file; the log must outlive
+    // this image. False when the result is no database.
+    bool applyWal(const WalFile& wal, std::string* error);
 
     uint32_t pageSize() const { return m_pageSize; }
     uint32_t usableSize() const { return m_usableSize; }
@@ -39,6 +40,8 @@ public:
     static uint32_t headerOffset(uint32_t number) { return number == 1 ? 100 : 0; }
 
 private:
+    bool readHeader(const uint8_t* h, size_t available, std::string* error);
+
     std::vector<uint8_t> m_bytes;
     std::vector<const uint8_t*> m_pages;
     std::vector<uint8_t> m_blank; // for pages the log adds past the file's end

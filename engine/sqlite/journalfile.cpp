@@ -4,6 +4,7 @@
 #include "sqliteformat.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace SqliteCarve {
 
@@ -30,7 +31,7 @@ bool JournalFile::loadBytes(std::vector<uint8_t> bytes, uint32_t pageSize, std::
         return false;
     }
     const uint8_t* h = m_bytes.data();
-    uint32_t sector = 512;
+    uint32_t sector = 0;
     m_pageSize = pageSize;
     if (std::equal(kMagic, kMagic + 8, h)) {
         sector = be32(h + 20);
@@ -40,10 +41,30 @@ bool JournalFile::loadBytes(std::vector<uint8_t> bytes, uint32_t pageSize, std::
             *error = "not a rollback journal";
         return false;
     }
-    if (m_pageSize < 512 || m_pageSize > 65536 || (m_pageSize & (m_pageSize - 1)) || sector < 32 ||
-        sector > 65536 || (sector & (sector - 1))) {
+    if (m_pageSize < 512 || m_pageSize > 65536 || (m_pageSize & (m_pageSize - 1))) {
         if (error)
-            *error = "rollback journal with a bad page or sector size";
+            *error = "rollback journal with a bad page size";
+        return false;
+    }
+    if (sector == 0) {
+        // A persisted journal's header was zeroed at commit, its sector size
+        // with it: the first record is where a page number and a b-tree page
+        // start on a sector boundary.
+        for (uint32_t candidate = 512; candidate <= 65536 && !sector; candidate *= 2) {
+            if (candidate + 4 + m_pageSize > m_bytes.size())
+                break;
+            const uint8_t* page = h + candidate + 4;
+            const uint8_t flag = page[0];
+            const bool firstPage = std::memcmp(page, "SQLite format 3", 16) == 0;
+            if (be32(h + candidate) != 0 &&
+                (firstPage || flag == InteriorIndexPage || flag == InteriorTablePage ||
+                 flag == LeafIndexPage || flag == LeafTablePage))
+                sector = candidate;
+        }
+    }
+    if (sector < 32 || sector > 65536 || (sector & (sector - 1))) {
+        if (error)
+            *error = "rollback journal without records";
         return false;
     }
     // Every record is taken, whatever the header's count says: records past

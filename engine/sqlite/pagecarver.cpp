@@ -39,23 +39,24 @@ bool PageCarver::readLayout(const uint8_t* page, uint32_t number, Layout& layout
     return true;
 }
 
-void PageCarver::carveFreeSpace(const uint8_t* page, uint32_t number, int table, const Emit& emit)
+void PageCarver::carveFreeSpace(const uint8_t* page, uint32_t number, int table,
+                                const Report& report)
 {
     Layout layout;
     if (!readLayout(page, number, layout))
         return;
-    carveFreeblocks(page, layout, table, CarvedRecord::Source::Freeblock, emit);
+    carveFreeblocks(page, layout, table, CarvedRecord::Source::Freeblock, report);
     carveRegion(page, layout.arrayEnd, layout.contentStart, false, table,
-                CarvedRecord::Source::Unallocated, emit);
+                CarvedRecord::Source::Unallocated, report);
 }
 
 void PageCarver::carveLoosePage(const uint8_t* page, uint32_t number, int table, bool trunk,
-                                CarvedRecord::Source source, const Emit& emit)
+                                CarvedRecord::Source source, const Report& report)
 {
     if (trunk) {
         const uint32_t leaves = be32(page + 4);
         if (leaves <= (m_usable - 8) / 4)
-            carveRegion(page, 8 + 4 * leaves, m_usable, false, table, source, emit);
+            carveRegion(page, 8 + 4 * leaves, m_usable, false, table, source, report);
         return;
     }
     Layout layout;
@@ -69,14 +70,14 @@ void PageCarver::carveLoosePage(const uint8_t* page, uint32_t number, int table,
         if (offset < layout.arrayEnd || offset >= m_usable)
             continue;
         if (m_decoder.decodeCell(page, offset, m_usable, m_tables[size_t(table)], cell, m_values))
-            emit(table, cell, m_values, source);
+            report(table, cell, m_values, source);
     }
-    carveFreeblocks(page, layout, table, source, emit);
-    carveRegion(page, layout.arrayEnd, layout.contentStart, false, table, source, emit);
+    carveFreeblocks(page, layout, table, source, report);
+    carveRegion(page, layout.arrayEnd, layout.contentStart, false, table, source, report);
 }
 
 void PageCarver::carveFreeblocks(const uint8_t* page, const Layout& layout, int table,
-                                 CarvedRecord::Source source, const Emit& emit)
+                                 CarvedRecord::Source source, const Report& report)
 {
     // The chain runs in increasing offsets; anything else is corruption.
     uint32_t offset = layout.firstFreeblock;
@@ -87,14 +88,14 @@ void PageCarver::carveFreeblocks(const uint8_t* page, const Layout& layout, int 
         const uint32_t size = be16(page + offset + 2);
         if (size < 4 || offset + size > m_usable)
             return;
-        carveRegion(page, offset, offset + size, true, table, source, emit);
+        carveRegion(page, offset, offset + size, true, table, source, report);
         previous = offset;
         offset = be16(page + offset);
     }
 }
 
 void PageCarver::carveRegion(const uint8_t* page, uint32_t begin, uint32_t end, bool freeblock,
-                             int table, CarvedRecord::Source source, const Emit& emit)
+                             int table, CarvedRecord::Source source, const Report& report)
 {
     RecordDecoder::Cell cell;
     uint32_t offset = begin;
@@ -108,14 +109,23 @@ void PageCarver::carveRegion(const uint8_t* page, uint32_t begin, uint32_t end, 
             }
         } else {
             found = decodeIntact(page, offset, end, table, cell);
-            if (found < 0 && staleHeaderAt(page, offset, end))
+            if (found < 0 && staleHeaderAt(page, offset, end)) {
                 found = decodeDamaged(page, offset, end, table, cell);
+                // A guessed header loses to an intact cell just after it.
+                RecordDecoder::Cell intact;
+                for (uint32_t step = 1; found >= 0 && step <= 4; ++step) {
+                    if (decodeIntact(page, offset + step, end, table, intact) >= 0)
+                        found = -1;
+                }
+                if (found >= 0)
+                    found = decodeDamaged(page, offset, end, table, cell);
+            }
         }
         if (found < 0) {
             ++offset;
             continue;
         }
-        emit(found, cell, m_values, source);
+        report(found, cell, m_values, source);
         offset = cell.end;
     }
 }

@@ -24,22 +24,23 @@ class PageCarver
 {
 public:
     // table: index into the tables; values: the decoded columns.
-    using Emit = std::function<void(int table, const RecordDecoder::Cell& cell,
-                                    std::vector<CarvedValue>& values, CarvedRecord::Source source)>;
+    using Report =
+        std::function<void(int table, const RecordDecoder::Cell& cell,
+                           std::vector<CarvedValue>& values, CarvedRecord::Source source)>;
 
     PageCarver(const DatabaseImage& image, RecordDecoder& decoder,
                const std::vector<TableSchema>& tables);
 
     // Freeblocks (source Freeblock) and the gap (Unallocated) of a live leaf
     // of `table`.
-    void carveFreeSpace(const uint8_t* page, uint32_t number, int table, const Emit& emit);
+    void carveFreeSpace(const uint8_t* page, uint32_t number, int table, const Report& report);
 
     // A page outside the live trees; table is its known owner or -1, in which
     // case the table whose schema fits the page best is taken. A freelist
     // trunk's b-tree header is gone: its space past the leaf list is slid
     // over instead.
     void carveLoosePage(const uint8_t* page, uint32_t number, int table, bool trunk,
-                        CarvedRecord::Source source, const Emit& emit);
+                        CarvedRecord::Source source, const Report& report);
 
 private:
     struct Layout
@@ -52,9 +53,9 @@ private:
     };
     bool readLayout(const uint8_t* page, uint32_t number, Layout& layout) const;
     void carveFreeblocks(const uint8_t* page, const Layout& layout, int table,
-                         CarvedRecord::Source source, const Emit& emit);
+                         CarvedRecord::Source source, const Report& report);
     void carveRegion(const uint8_t* page, uint32_t begin, uint32_t end, bool freeblock, int table,
-                     CarvedRecord::Source source, const Emit& emit);
+                     CarvedRecord::Source source, const Report& report);
     int decodeIntact(const uint8_t* page, uint32_t offset, uint32_t end, int table,
                      RecordDecoder::Cell& cell);
     int decodeDamaged(const uint8_t* page, uint32_t offset, uint32_t end, int table,

@@ -136,7 +136,7 @@ bool RecordDecoder::decodeDamagedCell(const uint8_t* page, uint32_t offset, uint
     if (m_types.size() < size_t(columns) + 1)
         m_types.resize(size_t(columns) + 1);
     const uint32_t intact = offset + 4;
-    if (intact + 2 > limit)
+    if (intact + 2 > limit || columns < 2)
         return false;
     const uint8_t* end = page + limit;
     cell = Cell();
@@ -182,36 +182,46 @@ bool RecordDecoder::decodeDamagedCell(const uint8_t* page, uint32_t offset, uint
         // Payload size and rowid in one byte each: the header size and the first
         // column's serial type are lost. The type is guessed from what the column
         // can hold and what the record's end allows.
-        if (columns >= 2) {
+        // With a single intact type left, only a record that fills its space
+        // or is followed by an intact cell is told from chance.
+        if (columns >= 3 || (columns == 2 && m_minimumEndFit >= 2)) {
             const uint32_t headerStart = offset + 2;
             const int typeBytes = readCount(page + intact, 1, columns - 1);
             const uint32_t header = 2 + uint32_t(std::max(typeBytes, 0));
             if (typeBytes >= 0 && header < 128) {
-                for (uint64_t type = 0; type <= 9; ++type) {
+                auto tryType = [&](uint64_t type) {
                     if (!schema.accepts(0, type))
-                        continue;
+                        return false;
                     m_types[0] = type;
-                    if (finish(page, offset, headerStart, header, limit, 2, schema, cell, values))
-                        return true;
-                }
-                uint64_t known = 0;
-                for (int i = 1; i < columns; ++i)
-                    known += uint64_t(std::max<int64_t>(serialTypeSize(m_types[size_t(i)]), 0));
-                for (uint32_t slack = 0; slack <= 3; ++slack) {
-                    const int64_t size =
-                        int64_t(limit) - slack - (headerStart + header) - int64_t(known);
-                    if (size < 0 || size > 57)
-                        continue;
-                    for (uint64_t type : {uint64_t(13 + 2 * size), uint64_t(12 + 2 * size)}) {
-                        if (!schema.accepts(0, type))
-                            continue;
-                        m_types[0] = type;
-                        if (finish(page, offset, headerStart, header, limit, 2, schema, cell,
-                                   values) &&
-                            cell.end + slack == limit)
+                    return finish(page, offset, headerStart, header, limit, 2, schema, cell,
+                                  values);
+                };
+                // Of the types that fit equally well, the one the column's
+                // affinity makes likeliest wins: a REAL column holds reals,
+                // a BLOB column blobs; of size 0, NULL.
+                static const uint8_t integerOrder[] = {0, 8, 9, 1, 2, 3, 4, 5, 6, 7};
+                static const uint8_t realOrder[] = {0, 8, 9, 1, 2, 3, 4, 5, 7, 6};
+                const TableSchema::Affinity affinity = schema.affinity(0);
+                auto tryNumbers = [&]() {
+                    for (uint8_t type :
+                         affinity == TableSchema::Affinity::Real ? realOrder : integerOrder) {
+                        if (tryType(type))
                             return true;
                     }
-                }
+                    return false;
+                };
+                auto tryLengths = [&](uint64_t base) {
+                    for (uint64_t size = 0; size <= 57; ++size) {
+                        if (tryType(base + 2 * size))
+                            return true;
+                    }
+                    return false;
+                };
+                const bool found = affinity == TableSchema::Affinity::Blob
+                                       ? tryLengths(12) || tryLengths(13) || tryNumbers()
+                                       : tryNumbers() || tryLengths(13) || tryLengths(12);
+                if (found)
+                    return true;
             }
         }
 
@@ -268,7 +278,7 @@ bool RecordDecoder::finish(const uint8_t* page, uint32_t cellStart, uint32_t hea
     const uint64_t end = uint64_t(headerStart) + local + (payload > local ? 4 : 0);
     if (end > limit)
         return false;
-    if (lostPrefix && endFit(page, uint32_t(end), limit) < m_minimumEndFit)
+    if (lostPrefix && endFit(page, uint32_t(end), limit, schema) < m_minimumEndFit)
         return false;
     const uint8_t* record = page + headerStart;
     cell.overflowPage = 0;
@@ -286,21 +296,54 @@ bool RecordDecoder::finish(const uint8_t* page, uint32_t cellStart, uint32_t hea
     return true;
 }
 
-int RecordDecoder::endFit(const uint8_t* page, uint32_t end, uint32_t limit)
+int RecordDecoder::endFit(const uint8_t* page, uint32_t end, uint32_t limit,
+                          const TableSchema& schema)
 {
     if (end == limit)
         return 3;
     if (limit - end >= 4) {
         if (intactColumnCount(page, end, limit) > 0)
             return 2;
-        // The stale header of an earlier freeblock that this one absorbed.
+        // The stale header of an earlier freeblock that this one absorbed,
+        // over a record of the same table.
         const uint32_t next = be16(page + end);
         const uint32_t size = be16(page + end + 2);
-        if (size >= 4 && end + size <= limit && (next == 0 || (next > end && next < m_usable)))
+        if (size >= 4 && end + size <= limit && (next == 0 || (next > end && next < m_usable)) &&
+            damagedShapeAt(page, end, limit, schema))
             return 1;
     }
     // Up to three bytes are a fragment the freeblock swallowed.
     return limit - end <= 3 ? 0 : -1;
+}
+
+bool RecordDecoder::damagedShapeAt(const uint8_t* page, uint32_t offset, uint32_t limit,
+                                   const TableSchema& schema) const
+{
+    // The serial types after the lost four bytes, read as the forms that
+    // keep them all, must suit the columns and end the record by limit.
+    const uint8_t* end = page + limit;
+    const int columns = schema.columnCount();
+    struct Form
+    {
+        uint32_t typesAt;
+        int first; // 1 when the first column's type was lost too
+    };
+    for (const Form form : {Form{offset + 4, 0}, Form{offset + 5, 0}, Form{offset + 4, 1}}) {
+        const uint8_t* p = page + form.typesAt;
+        uint64_t body = 0;
+        int i = form.first;
+        for (; i < columns; ++i) {
+            uint64_t type;
+            const int len = readVarint(p, end, type);
+            if (!len || !schema.accepts(i, type))
+                break;
+            body += uint64_t(serialTypeSize(type));
+            p += len;
+        }
+        if (i == columns && uint64_t(p - page) + std::min<uint64_t>(body, m_usable) <= limit)
+            return true;
+    }
+    return false;
 }
 
 bool RecordDecoder::gatherOverflow(const uint8_t* local, uint32_t localSize, uint64_t payloadSize,

@@ -62,7 +62,9 @@ private:
     // How well a damaged record's end fits its free space: 3 it fills it,
     // 2 an intact cell follows, 1 a stale freeblock header follows, 0 a
     // fragment of up to three bytes is left, -1 it does not fit.
-    int endFit(const uint8_t* page, uint32_t end, uint32_t limit);
+    int endFit(const uint8_t* page, uint32_t end, uint32_t limit, const TableSchema& schema);
+    bool damagedShapeAt(const uint8_t* page, uint32_t offset, uint32_t limit,
+                        const TableSchema& schema) const;
     bool gatherOverflow(const uint8_t* local, uint32_t localSize, uint64_t payloadSize,
                         uint32_t firstPage);
     bool decodeValues(const uint8_t* body, int columns, std::vector<CarvedValue>& values) const;

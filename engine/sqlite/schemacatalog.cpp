@@ -65,11 +65,11 @@ void SchemaCatalog::read(const DatabaseImage& image, RecordDecoder& decoder)
     // Old rows in the free space of sqlite_master name the dropped tables.
     std::vector<TableSchema> masterOnly{master};
     PageCarver carver(image, decoder, masterOnly);
-    const auto emit = [&](int, const RecordDecoder::Cell&, std::vector<CarvedValue>& values,
-                          CarvedRecord::Source) { addRow(image, values, true); };
+    const auto report = [&](int, const RecordDecoder::Cell&, std::vector<CarvedValue>& values,
+                            CarvedRecord::Source) { addRow(image, values, true); };
     std::sort(m_masterPages.begin(), m_masterPages.end());
     for (uint32_t number : m_masterPages)
-        carver.carveFreeSpace(image.page(number), number, 0, emit);
+        carver.carveFreeSpace(image.page(number), number, 0, report);
 }
 
 void SchemaCatalog::addRow(const DatabaseImage& image, const std::vector<CarvedValue>& row,

@@ -19,7 +19,7 @@ QVector<CorpusScorer::KeyRow> CorpusScorer::readDeletedRows(const QString& keyPa
         return rows;
     QXmlStreamReader xml(&file);
     QString table;
-    bool tableDeleted = false;  // a dropped table: every row of it is deleted
+    bool tableDeleted = false; // a dropped table: every row of it is deleted
     bool inElementMeta = false;
     bool inRow = false;
     bool deleted = false;
@@ -41,7 +41,8 @@ QVector<CorpusScorer::KeyRow> CorpusScorer::readDeletedRows(const QString& keyPa
                 inElementMeta = false;
             } else if (name == QLatin1String("row")) {
                 inRow = true;
-                deleted = tableDeleted || xml.attributes().value(QLatin1String("deleted")) == QLatin1String("1");
+                deleted = tableDeleted ||
+                          xml.attributes().value(QLatin1String("deleted")) == QLatin1String("1");
                 row = KeyRow{table, {}};
             } else if (name == QLatin1String("content") && inRow) {
                 row.values << xml.readElementText();
@@ -75,7 +76,8 @@ bool CorpusScorer::matches(const CarvedRow& carved, const KeyRow& key)
     return true;
 }
 
-CorpusScorer::Counts CorpusScorer::scoreDatabase(const QString& databasePath, const QString& keyPath)
+CorpusScorer::Counts CorpusScorer::scoreDatabase(const QString& databasePath,
+                                                 const QString& keyPath)
 {
     Counts counts;
     counts.databases = 1;
@@ -149,7 +151,8 @@ bool CorpusScorer::run(const QString& root)
     databases.sort();
     for (const QString& path : databases) {
         const QFileInfo info(path);
-        const QString key = info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".xml");
+        const QString key =
+            info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".xml");
         const Counts counts = scoreDatabase(path, key);
         Counts& total = m_categories[info.completeBaseName().section(QLatin1Char('-'), 0, 0)];
         total.databases += counts.databases;
@@ -164,11 +167,13 @@ bool CorpusScorer::run(const QString& root)
 
 QString CorpusScorer::table() const
 {
-    QString out = QStringLiteral("category  dbs  deleted  recovered  carved  correct  recall  precision\n");
+    QString out =
+        QStringLiteral("category  dbs  deleted  recovered  carved  correct  recall  precision\n");
     for (auto it = m_categories.cbegin(); it != m_categories.cend(); ++it) {
         const Counts& c = it.value();
-        out += QString::asprintf("%-8s %4d %8d %10d %7d %8d %7.3f %10.3f\n", qPrintable(it.key()), c.databases,
-                                 c.deletedRows, c.recoveredRows, c.carved, c.correct, c.recall(), c.precision());
+        out += QString::asprintf("%-8s %4d %8d %10d %7d %8d %7.3f %10.3f\n", qPrintable(it.key()),
+                                 c.databases, c.deletedRows, c.recoveredRows, c.carved, c.correct,
+                                 c.recall(), c.precision());
     }
     return out;
 }

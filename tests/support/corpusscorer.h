@@ -22,11 +22,11 @@ public:
     struct Counts
     {
         int databases = 0;
-        int unreadable = 0;     // databases the carver refused to open
-        int deletedRows = 0;    // in the answer keys
-        int recoveredRows = 0;  // deleted rows some carved record reproduces
-        int carved = 0;         // records the carver reported
-        int correct = 0;        // carved records that reproduce a deleted row
+        int unreadable = 0;    // databases the carver refused to open
+        int deletedRows = 0;   // in the answer keys
+        int recoveredRows = 0; // deleted rows some carved record reproduces
+        int carved = 0;        // records the carver reported
+        int correct = 0;       // carved records that reproduce a deleted row
         double recall() const { return deletedRows ? double(recoveredRows) / deletedRows : 1.0; }
         double precision() const { return carved ? double(correct) / carved : 1.0; }
     };
@@ -38,7 +38,8 @@ public:
 
     const QMap<QString, Counts>& categories() const { return m_categories; }
     Counts category(const QString& name) const { return m_categories.value(name); }
-    // One line per category: databases, deleted rows, recovered, carved, correct, recall, precision.
+    // One line per category: databases, deleted rows, recovered, carved, correct, recall,
+    // precision.
     QString table() const;
 
 private:
@@ -50,9 +51,9 @@ private:
     struct CarvedRow
     {
         QString table;
-        QStringList values;     // as the key writes them; NULL as "NULL"
-        QVector<int> numeric;   // 1 where the value is a number
-        int alias = -1;         // the rowid alias column when its value is unknown
+        QStringList values;   // as the key writes them; NULL as "NULL"
+        QVector<int> numeric; // 1 where the value is a number
+        int alias = -1;       // the rowid alias column when its value is unknown
     };
     static QVector<KeyRow> readDeletedRows(const QString& keyPath);
     static bool matches(const CarvedRow& carved, const KeyRow& key);

@@ -102,7 +102,7 @@ void PageCarver::carveRegion(const uint8_t* page, uint32_t begin, uint32_t end, 
     while (offset + kMinCell <= end) {
         int found = -1;
         if (offset == begin && freeblock) {
-            found = decodeDamaged(page, offset, end, table, cell);
+            found = decodeDamaged(page, offset, end, true, table, cell);
             if (found < 0) {
                 offset += 4;
                 continue;
@@ -110,7 +110,7 @@ void PageCarver::carveRegion(const uint8_t* page, uint32_t begin, uint32_t end, 
         } else {
             found = decodeIntact(page, offset, end, table, cell);
             if (found < 0 && staleHeaderAt(page, offset, end)) {
-                found = decodeDamaged(page, offset, end, table, cell);
+                found = decodeDamaged(page, offset, end, false, table, cell);
                 // A guessed header loses to an intact cell just after it.
                 RecordDecoder::Cell intact;
                 for (uint32_t step = 1; found >= 0 && step <= 4; ++step) {
@@ -118,7 +118,7 @@ void PageCarver::carveRegion(const uint8_t* page, uint32_t begin, uint32_t end, 
                         found = -1;
                 }
                 if (found >= 0)
-                    found = decodeDamaged(page, offset, end, table, cell);
+                    found = decodeDamaged(page, offset, end, false, table, cell);
             }
         }
         if (found < 0) {
@@ -151,16 +151,16 @@ int PageCarver::decodeIntact(const uint8_t* page, uint32_t offset, uint32_t end,
     return -1;
 }
 
-int PageCarver::decodeDamaged(const uint8_t* page, uint32_t offset, uint32_t end, int table,
-                              RecordDecoder::Cell& cell)
+int PageCarver::decodeDamaged(const uint8_t* page, uint32_t offset, uint32_t end, bool knownBlock,
+                              int table, RecordDecoder::Cell& cell)
 {
     if (table >= 0)
-        return m_decoder.decodeDamagedCell(page, offset, end, m_tables[size_t(table)], cell,
-                                           m_values)
+        return m_decoder.decodeDamagedCell(page, offset, end, knownBlock, m_tables[size_t(table)],
+                                           cell, m_values)
                    ? table
                    : -1;
     for (size_t i = 0; i < m_tables.size(); ++i) {
-        if (m_decoder.decodeDamagedCell(page, offset, end, m_tables[i], cell, m_values))
+        if (m_decoder.decodeDamagedCell(page, offset, end, knownBlock, m_tables[i], cell, m_values))
             return int(i);
     }
     return -1;

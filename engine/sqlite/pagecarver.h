@@ -58,8 +58,8 @@ private:
                      CarvedRecord::Source source, const Report& report);
     int decodeIntact(const uint8_t* page, uint32_t offset, uint32_t end, int table,
                      RecordDecoder::Cell& cell);
-    int decodeDamaged(const uint8_t* page, uint32_t offset, uint32_t end, int table,
-                      RecordDecoder::Cell& cell);
+    int decodeDamaged(const uint8_t* page, uint32_t offset, uint32_t end, bool knownBlock,
+                      int table, RecordDecoder::Cell& cell);
     bool staleHeaderAt(const uint8_t* page, uint32_t offset, uint32_t end) const;
     int bestTable(const uint8_t* page, const Layout& layout);
 

@@ -129,14 +129,14 @@ bool RecordDecoder::decodeCell(const uint8_t* page, uint32_t offset, uint32_t li
 }
 
 bool RecordDecoder::decodeDamagedCell(const uint8_t* page, uint32_t offset, uint32_t limit,
-                                      const TableSchema& schema, Cell& cell,
+                                      bool knownBlock, const TableSchema& schema, Cell& cell,
                                       std::vector<CarvedValue>& values)
 {
     const int columns = schema.columnCount();
     if (m_types.size() < size_t(columns) + 1)
         m_types.resize(size_t(columns) + 1);
     const uint32_t intact = offset + 4;
-    if (intact + 2 > limit || columns < 2)
+    if (intact + 2 > limit)
         return false;
     const uint8_t* end = page + limit;
     cell = Cell();
@@ -166,6 +166,10 @@ bool RecordDecoder::decodeDamagedCell(const uint8_t* page, uint32_t offset, uint
             uint32_t prefix, sizeBytes;
         };
         for (const Form form : {Form{3, 1}, Form{3, 2}, Form{2, 2}}) {
+            // A lone column's type proves little: its record must fill its space
+            // or be followed by an intact cell.
+            if (columns == 1 && m_minimumEndFit < 2)
+                break;
             const uint32_t headerStart = offset + form.prefix;
             const int typeBytes = readCount(page + headerStart + form.sizeBytes, 0, columns);
             if (typeBytes < 0)
@@ -184,7 +188,7 @@ bool RecordDecoder::decodeDamagedCell(const uint8_t* page, uint32_t offset, uint
         // can hold and what the record's end allows.
         // With a single intact type left, only a record that fills its space
         // or is followed by an intact cell is told from chance.
-        if (columns >= 3 || (columns == 2 && m_minimumEndFit >= 2)) {
+        if (columns >= 3 || (columns == 2 && m_minimumEndFit >= 1)) {
             const uint32_t headerStart = offset + 2;
             const int typeBytes = readCount(page + intact, 1, columns - 1);
             const uint32_t header = 2 + uint32_t(std::max(typeBytes, 0));
@@ -217,16 +221,17 @@ bool RecordDecoder::decodeDamagedCell(const uint8_t* page, uint32_t offset, uint
                     }
                     return false;
                 };
-                const bool found = affinity == TableSchema::Affinity::Blob
+                const bool found =
+                    tryType(0) || (affinity == TableSchema::Affinity::Blob
                                        ? tryLengths(12) || tryLengths(13) || tryNumbers()
-                                       : tryNumbers() || tryLengths(13) || tryLengths(12);
+                                       : tryNumbers() || tryLengths(13) || tryLengths(12));
                 if (found)
                     return true;
             }
         }
 
         // A large payload size or rowid: the header starts past the lost bytes.
-        for (uint32_t prefix = 4; prefix <= 5; ++prefix) {
+        for (uint32_t prefix = 4; prefix <= 5 && (columns > 1 || m_minimumEndFit >= 2); ++prefix) {
             const uint32_t headerStart = offset + prefix;
             uint64_t header;
             const int len = readVarint(page + headerStart, end, header);
@@ -241,7 +246,7 @@ bool RecordDecoder::decodeDamagedCell(const uint8_t* page, uint32_t offset, uint
         }
         return false;
     };
-    for (m_minimumEndFit = 3; m_minimumEndFit >= 0; --m_minimumEndFit) {
+    for (m_minimumEndFit = 3; m_minimumEndFit >= (knownBlock ? 0 : 1); --m_minimumEndFit) {
         if (attempt())
             return true;
     }
@@ -302,7 +307,7 @@ int RecordDecoder::endFit(const uint8_t* page, uint32_t end, uint32_t limit,
     if (end == limit)
         return 3;
     if (limit - end >= 4) {
-        if (intactColumnCount(page, end, limit) > 0)
+        if (intactCellOf(page, end, limit, schema))
             return 2;
         // The stale header of an earlier freeblock that this one absorbed,
         // over a record of the same table.
@@ -314,6 +319,32 @@ int RecordDecoder::endFit(const uint8_t* page, uint32_t end, uint32_t limit,
     }
     // Up to three bytes are a fragment the freeblock swallowed.
     return limit - end <= 3 ? 0 : -1;
+}
+
+bool RecordDecoder::intactCellOf(const uint8_t* page, uint32_t offset, uint32_t limit,
+                                 const TableSchema& schema) const
+{
+    const uint8_t* end = page + limit;
+    const uint8_t* p = page + offset;
+    uint64_t payload, rowid, header;
+    int len = readVarint(p, end, payload);
+    if (!len || (p += len, !(len = readVarint(p, end, rowid))))
+        return false;
+    p += len;
+    const uint8_t* record = p;
+    if (!(len = readVarint(p, end, header)) || header > uint64_t(end - record))
+        return false;
+    p += len;
+    uint64_t body = 0;
+    for (int i = 0; i < schema.columnCount(); ++i) {
+        uint64_t type;
+        if (p >= record + header || !(len = readVarint(p, record + header, type)) ||
+            !schema.accepts(i, type))
+            return false;
+        body += uint64_t(serialTypeSize(type));
+        p += len;
+    }
+    return p == record + header && header + body == payload;
 }
 
 bool RecordDecoder::damagedShapeAt(const uint8_t* page, uint32_t offset, uint32_t limit,

@@ -43,8 +43,9 @@ public:
 
     // A cell whose first four bytes a freeblock header overwrote: its payload
     // size, rowid and often its header size are lost. The record must end at
-    // limit (give or take a fragment) or where another intact cell starts.
-    bool decodeDamagedCell(const uint8_t* page, uint32_t offset, uint32_t limit,
+    // limit, where another cell of the table starts, or (when limit is the
+    // end of a live freeblock, knownBlock) a fragment before limit.
+    bool decodeDamagedCell(const uint8_t* page, uint32_t offset, uint32_t limit, bool knownBlock,
                            const TableSchema& schema, Cell& cell, std::vector<CarvedValue>& values);
 
     // The column count of an intact-looking cell at offset (sizes add up),
@@ -63,6 +64,8 @@ private:
     // 2 an intact cell follows, 1 a stale freeblock header follows, 0 a
     // fragment of up to three bytes is left, -1 it does not fit.
     int endFit(const uint8_t* page, uint32_t end, uint32_t limit, const TableSchema& schema);
+    bool intactCellOf(const uint8_t* page, uint32_t offset, uint32_t limit,
+                      const TableSchema& schema) const;
     bool damagedShapeAt(const uint8_t* page, uint32_t offset, uint32_t limit,
                         const TableSchema& schema) const;
     bool gatherOverflow(const uint8_t* local, uint32_t localSize, uint64_t payloadSize,

@@ -89,6 +89,7 @@ bool Carver::prepare(std::string* error)
     m_live = LiveRowIndex();
     m_map.build(m_image, m_decoder, m_catalog, m_live);
     m_seenValues.clear();
+    m_seenWithoutRowid.clear();
     m_seenRows.clear();
     return true;
 }
@@ -154,16 +155,15 @@ void Carver::report(int table, const RecordDecoder::Cell& cell, std::vector<Carv
     // Once per table and values; a copy that lost its rowid adds nothing to
     // one that kept it, and the other way round.
     const uint64_t key = LiveRowIndex::rowHash(valuesHash, table);
-    auto seen = m_seenValues.find(key);
     if (cell.hasRowid) {
-        const uint64_t row = LiveRowIndex::rowHash(key, cell.rowid);
-        if ((seen != m_seenValues.end() && seen->second) || !m_seenRows.insert(row).second)
+        if (m_seenWithoutRowid.contains(key) ||
+            !m_seenRows.insert(LiveRowIndex::rowHash(key, cell.rowid)))
             return;
-        m_seenValues.emplace(key, false);
+        m_seenValues.insert(key);
     } else {
-        if (seen != m_seenValues.end())
+        if (!m_seenValues.insert(key))
             return;
-        m_seenValues.emplace(key, true);
+        m_seenWithoutRowid.insert(key);
     }
     if (alias >= 0) {
         CarvedValue& id = values[size_t(alias)];

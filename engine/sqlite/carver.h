@@ -10,10 +10,10 @@
 #include "schemacatalog.h"
 #include "walfile.h"
 
+#include "fingerprintset.h"
+
 #include <functional>
 #include <string>
-#include <unordered_map>
-#include <unordered_set>
 
 namespace SqliteCarve {
 
@@ -62,10 +62,11 @@ private:
     SchemaCatalog m_catalog;
     PageMap m_map;
     LiveRowIndex m_live;
-    // Reported records: by values, remembering whether one came without a
+    // Reported records: by values, by values of those that came without a
     // rowid, and by values and rowid.
-    std::unordered_map<uint64_t, bool> m_seenValues;
-    std::unordered_set<uint64_t> m_seenRows;
+    FingerprintSet m_seenValues;
+    FingerprintSet m_seenWithoutRowid;
+    FingerprintSet m_seenRows;
     CarvedRecord m_record;
 };
 

@@ -5,6 +5,7 @@
 
 #include "carver.h"
 #include "carverfixture.h"
+#include "recordjson.h"
 
 #include <QRandomGenerator>
 #include <QSet>
@@ -37,6 +38,8 @@ private slots:
     void pages();
     void logs_data();
     void logs();
+    void json_data();
+    void json();
     void badInput_data();
     void badInput();
     void differential_data();
@@ -163,6 +166,62 @@ void TestCarver::logs()
     QCOMPARE(
         CarverFixture::carve(fixture.bytes(), wal ? log : QByteArray(), wal ? QByteArray() : log),
         expected);
+}
+
+void TestCarver::json_data()
+{
+    QTest::addColumn<QByteArray>("encoding");
+    QTest::addColumn<QByteArray>("row");
+    QTest::addColumn<QByteArray>("values");
+
+    QTest::newRow("every kind")
+        << QByteArray("UTF-8") << QByteArray("11, 2.5, 3, 'say \"hi\"\n\tto \\ me', X'00ff10'")
+        << QByteArray("[11, 2.5, 3.0, \"say \\\"hi\\\"\\n\\tto \\\\ me\", \"00ff10\"]");
+    QTest::newRow("nulls and controls")
+        << QByteArray("UTF-8") << QByteArray("-7, NULL, 1e300, 'a' || char(127), NULL")
+        << QByteArray("[-7, null, 1e+300, \"a\x7f\", null]");
+    QTest::newRow("utf-16 text")
+        << QByteArray("UTF-16le")
+        << QByteArray("12, -0.125, 4, '\xc3\xa9t\xc3\xa9 \xf0\x9f\x8c\x9e', X''")
+        << QByteArray("[12, -0.125, 4.0, \"\xc3\xa9t\xc3\xa9 \xf0\x9f\x8c\x9e\", \"\"]");
+}
+
+// The tool's line: every kind of value, text in both encodings, REAL columns
+// as reals, the rowid null once lost.
+void TestCarver::json()
+{
+    QFETCH(QByteArray, encoding);
+    QFETCH(QByteArray, row);
+    QFETCH(QByteArray, values);
+
+    CarverFixture::Options options;
+    options.encoding = encoding;
+    CarverFixture fixture(options);
+    QVERIFY(fixture.exec("CREATE TABLE j(i INTEGER, r REAL, f FLOAT, t TEXT, b BLOB);"
+                         "INSERT INTO j VALUES(" +
+                         row +
+                         "); INSERT INTO j VALUES(99, 9.5, 9, 'keep', X'99');"
+                         "DELETE FROM j WHERE rowid=1;"));
+    const QByteArray bytes = fixture.bytes();
+    SqliteCarve::Carver carver;
+    std::string error;
+    QVERIFY(carver.openBytes(std::vector<uint8_t>(bytes.begin(), bytes.end()), {}, {}, &error));
+    QStringList lines;
+    carver.run([&](const SqliteCarve::CarvedRecord& record) {
+        std::string line;
+        SqliteCarve::RecordJson::write(record, carver.image().encoding(), line);
+        lines << QString::fromStdString(line);
+    });
+    QCOMPARE(lines.size(), 1);
+    const QString line = lines.first();
+    QVERIFY2(QRegularExpression(QStringLiteral("^\\{\"table\": \"j\", \"source\": \"freeblock\", "
+                                               "\"page\": 2, \"offset\": \\d+, \"rowid\": null, "
+                                               "\"values\": "))
+                 .match(line)
+                 .hasMatch(),
+             qPrintable(line));
+    QCOMPARE(line.mid(line.indexOf(QLatin1String("\"values\": ")) + 10),
+             QString::fromUtf8(values + "}"));
 }
 
 void TestCarver::badInput_data()

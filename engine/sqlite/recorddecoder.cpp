@@ -246,7 +246,8 @@ bool RecordDecoder::decodeDamagedCell(const uint8_t* page, uint32_t offset, uint
         }
         return false;
     };
-    for (m_minimumEndFit = 3; m_minimumEndFit >= (knownBlock ? 0 : 1); --m_minimumEndFit) {
+    const int weakest = knownBlock ? 0 : (columns <= 2 ? 2 : 1);
+    for (m_minimumEndFit = 3; m_minimumEndFit >= weakest; --m_minimumEndFit) {
         if (attempt())
             return true;
     }

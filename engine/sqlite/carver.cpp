@@ -86,6 +86,19 @@ bool Carver::prepare(std::string* error)
     // The decoder was made before the image was loaded: give it the sizes now.
     m_decoder = RecordDecoder(m_image);
     m_catalog.read(m_image, m_decoder);
+    // Older images of sqlite_master name tables dropped since.
+    if (m_hasWal) {
+        for (const WalFile::Frame& frame : m_wal.frames()) {
+            if (m_catalog.isMasterPage(frame.page) && m_image.page(frame.page) != frame.data)
+                m_catalog.readOlderImage(m_image, m_decoder, frame.data, frame.page);
+        }
+    }
+    if (m_hasJournal && m_journal.pageSize() == m_image.pageSize()) {
+        for (const JournalFile::Page& original : m_journal.pages()) {
+            if (m_catalog.isMasterPage(original.page))
+                m_catalog.readOlderImage(m_image, m_decoder, original.data, original.page);
+        }
+    }
     m_live = LiveRowIndex();
     m_map.build(m_image, m_decoder, m_catalog, m_live);
     m_seenValues.clear();

@@ -72,6 +72,21 @@ void SchemaCatalog::read(const DatabaseImage& image, RecordDecoder& decoder)
         carver.carveFreeSpace(image.page(number), number, 0, report);
 }
 
+void SchemaCatalog::readOlderImage(const DatabaseImage& image, RecordDecoder& decoder,
+                                   const uint8_t* page, uint32_t number)
+{
+    std::vector<TableSchema> masterOnly{TableSchema::master()};
+    PageCarver carver(image, decoder, masterOnly);
+    carver.carveLoosePage(page, number, 0, false, CarvedRecord::Source::Wal,
+                          [&](int, const RecordDecoder::Cell&, std::vector<CarvedValue>& values,
+                              CarvedRecord::Source) { addRow(image, values, true); });
+}
+
+bool SchemaCatalog::isMasterPage(uint32_t number) const
+{
+    return number == 1 || std::binary_search(m_masterPages.begin(), m_masterPages.end(), number);
+}
+
 void SchemaCatalog::addRow(const DatabaseImage& image, const std::vector<CarvedValue>& row,
                            bool dropped)
 {

@@ -20,6 +20,12 @@ class SchemaCatalog
 {
 public:
     void read(const DatabaseImage& image, RecordDecoder& decoder);
+    // An older image of a sqlite_master page (from the log or the journal):
+    // the tables it names that the database no longer has are added as
+    // dropped.
+    void readOlderImage(const DatabaseImage& image, RecordDecoder& decoder, const uint8_t* page,
+                        uint32_t number);
+    bool isMasterPage(uint32_t number) const;
 
     const std::vector<TableSchema>& tables() const { return m_tables; }
     const std::vector<uint32_t>& indexRoots() const { return m_indexRoots; }

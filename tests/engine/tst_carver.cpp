@@ -145,6 +145,12 @@ void TestCarver::logs_data()
         << kPeople + "PRAGMA secure_delete=ON; DELETE FROM t WHERE n=1; BEGIN;"
                      "INSERT INTO t VALUES(7,'gert',7.0); DELETE FROM t WHERE n=2;"
         << QStringList{"t/WAL/1: 1|anna|1.5"};
+    QTest::newRow("table dropped in the log")
+        << QByteArray("WAL")
+        << QByteArray("CREATE TABLE gone(x INTEGER, y TEXT);"
+                      "INSERT INTO gone VALUES(7,'seven'),(8,'eight');"
+                      "PRAGMA secure_delete=ON; DROP TABLE gone;")
+        << QStringList{"gone/WAL/1: 7|seven", "gone/WAL/2: 8|eight"};
     QTest::newRow("persisted journal")
         << QByteArray("PERSIST") << kPeople + "PRAGMA secure_delete=ON; DELETE FROM t WHERE n=4;"
         << QStringList{"t/journal/4: 4|dora|40000000000"};

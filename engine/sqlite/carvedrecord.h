@@ -1,0 +1,41 @@
+#ifndef CARVEDRECORD_H
+#define CARVEDRECORD_H
+
+#include "carvedvalue.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace SqliteCarve {
+
+class TableSchema;
+
+// A deleted record as the carver hands it out: its table, where it was found
+// and its values in column order. The values view memory owned by the
+// carver; copy what must outlive the callback.
+struct CarvedRecord
+{
+    enum class Source : uint8_t {
+        Freeblock,
+        Unallocated,
+        Freelist,
+        DroppedTable,
+        Overflow,
+        Wal,
+        Journal
+    };
+
+    const TableSchema* table = nullptr;
+    Source source = Source::Freeblock;
+    uint32_t page = 0;
+    uint32_t offset = 0; // of the cell inside the page image
+    bool hasRowid = false;
+    int64_t rowid = 0;
+    std::vector<CarvedValue> values;
+
+    static const char* sourceName(Source source);
+};
+
+} // namespace SqliteCarve
+
+#endif // CARVEDRECORD_H

@@ -1,0 +1,203 @@
+#include "carver.h"
+
+#include "pagecarver.h"
+
+namespace SqliteCarve {
+
+namespace {
+
+// Whether a record says anything: zeroed or blank space decodes as records
+// of NULLs, zeros and zero bytes, which are not reported.
+bool informative(const std::vector<CarvedValue>& values)
+{
+    for (const CarvedValue& v : values) {
+        switch (v.kind) {
+        case CarvedValue::Kind::Null:
+            break;
+        case CarvedValue::Kind::Integer:
+            if (v.integer != 0)
+                return true;
+            break;
+        case CarvedValue::Kind::Real:
+            if (v.real != 0)
+                return true;
+            break;
+        case CarvedValue::Kind::Text:
+        case CarvedValue::Kind::Blob:
+            if (v.bytes.find_first_not_of('\0') != std::string_view::npos)
+                return true;
+            break;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+Carver::Carver() : m_decoder(m_image) {}
+
+bool Carver::open(const std::string& databasePath, const std::string& walPath,
+                  const std::string& journalPath, std::string* error)
+{
+    m_hasWal = m_hasJournal = false;
+    if (!m_image.load(databasePath, error))
+        return false;
+    if (!walPath.empty()) {
+        if (!m_wal.load(walPath, error))
+            return false;
+        m_hasWal = true;
+    }
+    if (!journalPath.empty()) {
+        if (!m_journal.load(journalPath, m_image.pageSize(), error))
+            return false;
+        m_hasJournal = true;
+    }
+    return prepare(error);
+}
+
+bool Carver::openBytes(std::vector<uint8_t> database, std::vector<uint8_t> wal,
+                       std::vector<uint8_t> journal, std::string* error)
+{
+    m_hasWal = m_hasJournal = false;
+    if (!m_image.loadBytes(std::move(database), error))
+        return false;
+    if (!wal.empty()) {
+        if (!m_wal.loadBytes(std::move(wal), error))
+            return false;
+        m_hasWal = true;
+    }
+    if (!journal.empty()) {
+        if (!m_journal.loadBytes(std::move(journal), m_image.pageSize(), error))
+            return false;
+        m_hasJournal = true;
+    }
+    return prepare(error);
+}
+
+bool Carver::prepare(std::string* error)
+{
+    if (m_hasWal && !m_image.applyWal(m_wal, error))
+        return false;
+    if (m_image.pageCount() == 0) {
+        if (error)
+            *error = "an empty database";
+        return false;
+    }
+    // The decoder was made before the image was loaded: give it the sizes now.
+    m_decoder = RecordDecoder(m_image);
+    m_catalog.read(m_image, m_decoder);
+    // Older images of sqlite_master name tables dropped since.
+    if (m_hasWal) {
+        for (const WalFile::Frame& frame : m_wal.frames()) {
+            if (m_catalog.isMasterPage(frame.page) && m_image.page(frame.page) != frame.data)
+                m_catalog.readOlderImage(m_image, m_decoder, frame.data, frame.page);
+        }
+    }
+    if (m_hasJournal && m_journal.pageSize() == m_image.pageSize()) {
+        for (const JournalFile::Page& original : m_journal.pages()) {
+            if (m_catalog.isMasterPage(original.page))
+                m_catalog.readOlderImage(m_image, m_decoder, original.data, original.page);
+        }
+    }
+    m_live = LiveRowIndex();
+    m_map.build(m_image, m_decoder, m_catalog, m_live);
+    m_seenValues.clear();
+    m_seenWithoutRowid.clear();
+    m_seenRows.clear();
+    return true;
+}
+
+void Carver::run(const Sink& sink)
+{
+    using Source = CarvedRecord::Source;
+    PageCarver pages(m_image, m_decoder, m_catalog.tables());
+    uint32_t current = 0;
+    const PageCarver::Report report = [&](int table, const RecordDecoder::Cell& cell,
+                                          std::vector<CarvedValue>& values, Source source) {
+        this->report(table, cell, values, source, current, sink);
+    };
+
+    for (current = 1; current <= m_image.pageCount(); ++current) {
+        const uint8_t* page = m_image.page(current);
+        const PageMap::Role role = m_map.role(current);
+        const int owner = m_map.owner(current);
+        if (role == PageMap::Role::TableLeaf) {
+            pages.carveFreeSpace(page, current, owner, report);
+        } else if (m_map.isFree(current)) {
+            const bool dropped = owner >= 0 && m_catalog.tables()[size_t(owner)].isDropped();
+            pages.carveLoosePage(page, current, owner, role == PageMap::Role::FreelistTrunk,
+                                 dropped ? Source::DroppedTable : Source::Freelist, report);
+        }
+    }
+
+    // Older images of pages: the log's frames that are not the current page,
+    // then the journal's originals. Their live cells are filtered out.
+    auto ownerOf = [&](uint32_t number) {
+        const PageMap::Role role = m_map.role(number);
+        return role == PageMap::Role::TableLeaf || m_map.isFree(number) ? m_map.owner(number) : -1;
+    };
+    if (m_hasWal) {
+        for (const WalFile::Frame& frame : m_wal.frames()) {
+            current = frame.page;
+            if (current <= 1 || m_image.page(current) == frame.data)
+                continue;
+            pages.carveLoosePage(frame.data, current, ownerOf(current), false, Source::Wal, report);
+        }
+    }
+    if (m_hasJournal) {
+        for (const JournalFile::Page& original : m_journal.pages()) {
+            current = original.page;
+            if (current <= 1 || m_journal.pageSize() != m_image.pageSize())
+                continue;
+            pages.carveLoosePage(original.data, current, ownerOf(current), false, Source::Journal,
+                                 report);
+        }
+    }
+}
+
+void Carver::report(int table, const RecordDecoder::Cell& cell, std::vector<CarvedValue>& values,
+                    CarvedRecord::Source source, uint32_t page, const Sink& sink)
+{
+    const TableSchema& schema = m_catalog.tables()[size_t(table)];
+    const int alias = schema.aliasColumn();
+    if (!informative(values))
+        return;
+    const uint64_t valuesHash = LiveRowIndex::valuesHash(values, alias);
+    if (m_live.contains(valuesHash, cell.hasRowid, cell.rowid))
+        return;
+    // Once per table and values; a copy that lost its rowid adds nothing to
+    // one that kept it, and the other way round.
+    const uint64_t key = LiveRowIndex::rowHash(valuesHash, table);
+    if (cell.hasRowid) {
+        if (m_seenWithoutRowid.contains(key) ||
+            !m_seenRows.insert(LiveRowIndex::rowHash(key, cell.rowid)))
+            return;
+        m_seenValues.insert(key);
+    } else {
+        if (!m_seenValues.insert(key))
+            return;
+        m_seenWithoutRowid.insert(key);
+    }
+    if (alias >= 0) {
+        CarvedValue& id = values[size_t(alias)];
+        id = CarvedValue();
+        if (cell.hasRowid) {
+            id.kind = CarvedValue::Kind::Integer;
+            id.integer = cell.rowid;
+        }
+    }
+    if (cell.overflowPage &&
+        (source == CarvedRecord::Source::Freeblock || source == CarvedRecord::Source::Unallocated))
+        source = CarvedRecord::Source::Overflow;
+    m_record.table = &schema;
+    m_record.source = source;
+    m_record.page = page;
+    m_record.offset = cell.start;
+    m_record.hasRowid = cell.hasRowid;
+    m_record.rowid = cell.rowid;
+    m_record.values.swap(values);
+    sink(m_record);
+    m_record.values.swap(values);
+}
+
+} // namespace SqliteCarve

@@ -1,0 +1,75 @@
+#ifndef CARVER_H
+#define CARVER_H
+
+#include "carvedrecord.h"
+#include "databaseimage.h"
+#include "journalfile.h"
+#include "liverowindex.h"
+#include "pagemap.h"
+#include "recorddecoder.h"
+#include "schemacatalog.h"
+#include "walfile.h"
+
+#include "fingerprintset.h"
+
+#include <functional>
+#include <string>
+
+namespace SqliteCarve {
+
+// Recovers the deleted records of an SQLite database from its file and,
+// when given, its write-ahead log and rollback journal. The files are read
+// once into memory and never written. Records are handed to a callback in
+// the order they are found (pages of the file in order, then the log's
+// frames, then the journal's pages), each once, and never one the database
+// still holds.
+//
+//     Carver carver;
+//     if (carver.open("db.sqlite", "", "", &error))
+//         carver.run([](const CarvedRecord &record) { ... });
+class Carver
+{
+public:
+    using Sink = std::function<void(const CarvedRecord&)>;
+
+    Carver();
+    Carver(const Carver&) = delete;
+    Carver& operator=(const Carver&) = delete;
+
+    // walPath and journalPath may be empty. On failure nothing can be carved.
+    bool open(const std::string& databasePath, const std::string& walPath,
+              const std::string& journalPath, std::string* error);
+    // The same, from bytes already in memory (an empty log or journal is none).
+    bool openBytes(std::vector<uint8_t> database, std::vector<uint8_t> wal,
+                   std::vector<uint8_t> journal, std::string* error);
+
+    void run(const Sink& sink);
+
+    const DatabaseImage& image() const { return m_image; }
+    const std::vector<TableSchema>& tables() const { return m_catalog.tables(); }
+
+private:
+    bool prepare(std::string* error);
+    void report(int table, const RecordDecoder::Cell& cell, std::vector<CarvedValue>& values,
+                CarvedRecord::Source source, uint32_t page, const Sink& sink);
+
+    DatabaseImage m_image;
+    WalFile m_wal;
+    JournalFile m_journal;
+    bool m_hasWal = false;
+    bool m_hasJournal = false;
+    RecordDecoder m_decoder;
+    SchemaCatalog m_catalog;
+    PageMap m_map;
+    LiveRowIndex m_live;
+    // Reported records: by values, by values of those that came without a
+    // rowid, and by values and rowid.
+    FingerprintSet m_seenValues;
+    FingerprintSet m_seenWithoutRowid;
+    FingerprintSet m_seenRows;
+    CarvedRecord m_record;
+};
+
+} // namespace SqliteCarve
+
+#endif // CARVER_H

@@ -1,0 +1,16 @@
+#ifndef FILEBYTES_H
+#define FILEBYTES_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace SqliteCarve {
+
+// Reads a whole file, front to back, into memory. The file is opened for
+// reading only. Returns false (with a message) when it cannot be read.
+bool readFileBytes(const std::string& path, std::vector<uint8_t>& bytes, std::string* error);
+
+} // namespace SqliteCarve
+
+#endif // FILEBYTES_H

@@ -1,0 +1,505 @@
+#include "recorddecoder.h"
+
+#include "databaseimage.h"
+#include "sqliteformat.h"
+#include "tableschema.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace SqliteCarve {
+
+namespace {
+
+// Larger records are taken for garbage rather than carved.
+const uint64_t kMaxPayload = uint64_t(1) << 30;
+
+int64_t readSigned(const uint8_t* p, int bytes)
+{
+    uint64_t v = (p[0] & 0x80) ? ~uint64_t(0) : 0;
+    for (int i = 0; i < bytes; ++i)
+        v = (v << 8) | p[i];
+    return int64_t(v);
+}
+
+bool isControl(uint32_t c)
+{
+    return c < 0x20 && c != '\t' && c != '\n' && c != '\r';
+}
+
+} // namespace
+
+RecordDecoder::RecordDecoder(const DatabaseImage& image)
+    : m_image(&image), m_usable(image.usableSize())
+{
+}
+
+uint32_t RecordDecoder::localPayloadSize(uint64_t payloadSize) const
+{
+    const uint32_t maxLocal = m_usable - 35;
+    if (payloadSize <= maxLocal)
+        return uint32_t(payloadSize);
+    const uint32_t minLocal = (m_usable - 12) * 32 / 255 - 23;
+    const uint32_t k = uint32_t(minLocal + (payloadSize - minLocal) % (m_usable - 4));
+    return k <= maxLocal ? k : minLocal;
+}
+
+int RecordDecoder::readTypes(const uint8_t* p, const uint8_t* end, int first, int maxColumns)
+{
+    int n = first;
+    while (p < end) {
+        if (n >= maxColumns)
+            return -1;
+        uint64_t type;
+        const int len = readVarint(p, end, type);
+        if (!len)
+            return -1;
+        m_types[size_t(n++)] = type;
+        p += len;
+    }
+    return n;
+}
+
+int RecordDecoder::intactColumnCount(const uint8_t* page, uint32_t offset, uint32_t limit)
+{
+    const uint8_t* end = page + limit;
+    uint64_t payload, rowid, header;
+    const uint8_t* p = page + offset;
+    int len = readVarint(p, end, payload);
+    if (!len || payload == 0 || payload > kMaxPayload)
+        return 0;
+    p += len;
+    if (!(len = readVarint(p, end, rowid)))
+        return 0;
+    p += len;
+    const uint8_t* record = p;
+    if (!(len = readVarint(p, end, header)) || header <= uint64_t(len) || header > payload ||
+        header > uint64_t(end - record))
+        return 0;
+    const uint8_t* headerEnd = record + header;
+    p += len;
+    uint64_t body = 0;
+    int columns = 0;
+    while (p < headerEnd) {
+        uint64_t type;
+        if (!(len = readVarint(p, headerEnd, type)) || type == 10 || type == 11)
+            return 0;
+        body += uint64_t(serialTypeSize(type));
+        p += len;
+        ++columns;
+    }
+    if (header + body != payload)
+        return 0;
+    const uint32_t local = localPayloadSize(payload);
+    if (header > local)
+        return 0;
+    const uint64_t cellEnd = uint64_t(record - page) + local + (payload > local ? 4 : 0);
+    return cellEnd <= limit ? columns : 0;
+}
+
+bool RecordDecoder::decodeCell(const uint8_t* page, uint32_t offset, uint32_t limit,
+                               const TableSchema& schema, Cell& cell,
+                               std::vector<CarvedValue>& values)
+{
+    const int columns = schema.columnCount();
+    if (m_types.size() < size_t(columns) + 1)
+        m_types.resize(size_t(columns) + 1);
+    const uint8_t* end = page + limit;
+    uint64_t payload, rowid, header;
+    const uint8_t* p = page + offset;
+    int len = readVarint(p, end, payload);
+    if (!len || payload == 0 || payload > kMaxPayload)
+        return false;
+    p += len;
+    if (!(len = readVarint(p, end, rowid)))
+        return false;
+    p += len;
+    const uint32_t headerStart = uint32_t(p - page);
+    if (!(len = readVarint(p, end, header)) || header <= uint64_t(len) || header > payload ||
+        header > limit - headerStart)
+        return false;
+    if (readTypes(p + len, page + headerStart + header, 0, columns) != columns)
+        return false;
+    cell = Cell();
+    cell.start = offset;
+    cell.payloadSize = payload;
+    cell.hasRowid = true;
+    cell.rowid = int64_t(rowid);
+    return finish(page, offset, headerStart, uint32_t(header), limit, 0, schema, cell, values);
+}
+
+bool RecordDecoder::decodeDamagedCell(const uint8_t* page, uint32_t offset, uint32_t limit,
+                                      bool knownBlock, const TableSchema& schema, Cell& cell,
+                                      std::vector<CarvedValue>& values)
+{
+    const int columns = schema.columnCount();
+    if (m_types.size() < size_t(columns) + 1)
+        m_types.resize(size_t(columns) + 1);
+    const uint32_t intact = offset + 4;
+    if (intact + 2 > limit)
+        return false;
+    const uint8_t* end = page + limit;
+    cell = Cell();
+    cell.start = offset;
+
+    // Every reading of the lost bytes is tried, the ones whose end fits the
+    // free space best first.
+    auto attempt = [&]() -> bool {
+        // Reads `count` serial types from p into m_types[first...]; their bytes, or -1.
+        auto readCount = [&](const uint8_t* p, int first, int count) -> int {
+            const uint8_t* start = p;
+            for (int i = first; i < first + count; ++i) {
+                uint64_t type;
+                const int len = readVarint(p, end, type);
+                if (!len)
+                    return -1;
+                m_types[size_t(i)] = type;
+                p += len;
+            }
+            return int(p - start);
+        };
+
+        // The payload size and rowid took `prefix` bytes; the header size took
+        // `sizeBytes` and is lost, the serial types are intact.
+        struct Form
+        {
+            uint32_t prefix, sizeBytes;
+        };
+        for (const Form form : {Form{3, 1}, Form{3, 2}, Form{2, 2}}) {
+            // A lone column's type proves little: its record must fill its space
+            // or be followed by an intact cell.
+            if (columns == 1 && m_minimumEndFit < 2)
+                break;
+            const uint32_t headerStart = offset + form.prefix;
+            const int typeBytes = readCount(page + headerStart + form.sizeBytes, 0, columns);
+            if (typeBytes < 0)
+                continue;
+            const uint32_t header = form.sizeBytes + uint32_t(typeBytes);
+            if (varintLength(header) != int(form.sizeBytes))
+                continue;
+            if (form.prefix == 3 && form.sizeBytes == 2 && page[intact] != (header & 0x7f))
+                continue;
+            if (finish(page, offset, headerStart, header, limit, form.prefix, schema, cell, values))
+                return true;
+        }
+
+        // Payload size and rowid in one byte each: the header size and the first
+        // column's serial type are lost. The type is guessed from what the column
+        // can hold and what the record's end allows.
+        // With a single intact type left, only a record that fills its space
+        // or is followed by an intact cell is told from chance.
+        if (columns >= 3 || (columns == 2 && m_minimumEndFit >= 1)) {
+            const uint32_t headerStart = offset + 2;
+            const int typeBytes = readCount(page + intact, 1, columns - 1);
+            const uint32_t header = 2 + uint32_t(std::max(typeBytes, 0));
+            if (typeBytes >= 0 && header < 128) {
+                auto tryType = [&](uint64_t type) {
+                    if (!schema.accepts(0, type))
+                        return false;
+                    m_types[0] = type;
+                    return finish(page, offset, headerStart, header, limit, 2, schema, cell,
+                                  values);
+                };
+                // Of the types that fit equally well, the one the column's
+                // affinity makes likeliest wins: a REAL column holds reals,
+                // a BLOB column blobs; of size 0, NULL.
+                static const uint8_t integerOrder[] = {0, 8, 9, 1, 2, 3, 4, 5, 6, 7};
+                static const uint8_t realOrder[] = {0, 8, 9, 1, 2, 3, 4, 5, 7, 6};
+                const TableSchema::Affinity affinity = schema.affinity(0);
+                auto tryNumbers = [&]() {
+                    for (uint8_t type :
+                         affinity == TableSchema::Affinity::Real ? realOrder : integerOrder) {
+                        if (tryType(type))
+                            return true;
+                    }
+                    return false;
+                };
+                auto tryLengths = [&](uint64_t base) {
+                    for (uint64_t size = 0; size <= 57; ++size) {
+                        if (tryType(base + 2 * size))
+                            return true;
+                    }
+                    return false;
+                };
+                const bool found =
+                    tryType(0) || (affinity == TableSchema::Affinity::Blob
+                                       ? tryLengths(12) || tryLengths(13) || tryNumbers()
+                                       : tryNumbers() || tryLengths(13) || tryLengths(12));
+                if (found)
+                    return true;
+            }
+        }
+
+        // A large payload size or rowid: the header starts past the lost bytes.
+        for (uint32_t prefix = 4; prefix <= 5 && (columns > 1 || m_minimumEndFit >= 2); ++prefix) {
+            const uint32_t headerStart = offset + prefix;
+            uint64_t header;
+            const int len = readVarint(page + headerStart, end, header);
+            if (!len || header <= uint64_t(len) || header > limit - headerStart)
+                continue;
+            if (readTypes(page + headerStart + len, page + headerStart + header, 0, columns) !=
+                columns)
+                continue;
+            if (finish(page, offset, headerStart, uint32_t(header), limit, prefix, schema, cell,
+                       values))
+                return true;
+        }
+        return false;
+    };
+    const int weakest = knownBlock ? 0 : (columns <= 2 ? 2 : 1);
+    for (m_minimumEndFit = 3; m_minimumEndFit >= weakest; --m_minimumEndFit) {
+        if (attempt())
+            return true;
+    }
+    return false;
+}
+
+bool RecordDecoder::finish(const uint8_t* page, uint32_t cellStart, uint32_t headerStart,
+                           uint32_t headerSize, uint32_t limit, uint32_t lostPrefix,
+                           const TableSchema& schema, Cell& cell, std::vector<CarvedValue>& values)
+{
+    const int columns = schema.columnCount();
+    uint64_t body = 0;
+    for (int i = 0; i < columns; ++i) {
+        const uint64_t type = m_types[size_t(i)];
+        if (!schema.accepts(i, type))
+            return false;
+        body += uint64_t(serialTypeSize(type));
+    }
+    const uint64_t payload = headerSize + body;
+    if (payload > kMaxPayload)
+        return false;
+    if (lostPrefix) {
+        // The payload size varint and at least one byte of rowid filled the
+        // lost prefix.
+        const uint32_t sizeBytes = uint32_t(varintLength(payload));
+        if (sizeBytes >= lostPrefix || lostPrefix - sizeBytes > 9)
+            return false;
+    } else if (payload != cell.payloadSize) {
+        return false;
+    }
+    const uint32_t local = localPayloadSize(payload);
+    if (headerSize > local)
+        return false;
+    const uint64_t end = uint64_t(headerStart) + local + (payload > local ? 4 : 0);
+    if (end > limit)
+        return false;
+    if (lostPrefix && endFit(page, uint32_t(end), limit, schema) < m_minimumEndFit)
+        return false;
+    const uint8_t* record = page + headerStart;
+    cell.overflowPage = 0;
+    if (payload > local) {
+        cell.overflowPage = be32(page + headerStart + local);
+        if (!gatherOverflow(record, local, payload, cell.overflowPage))
+            return false;
+        record = m_payload.data();
+    }
+    if (!decodeValues(record + headerSize, columns, values))
+        return false;
+    cell.start = cellStart;
+    cell.end = uint32_t(end);
+    cell.payloadSize = payload;
+    return true;
+}
+
+int RecordDecoder::endFit(const uint8_t* page, uint32_t end, uint32_t limit,
+                          const TableSchema& schema)
+{
+    if (end == limit)
+        return 3;
+    if (limit - end >= 4) {
+        if (intactCellOf(page, end, limit, schema))
+            return 2;
+        // The stale header of an earlier freeblock that this one absorbed,
+        // over a record of the same table.
+        const uint32_t next = be16(page + end);
+        const uint32_t size = be16(page + end + 2);
+        if (size >= 4 && end + size <= limit && (next == 0 || (next > end && next < m_usable)) &&
+            damagedShapeAt(page, end, limit, schema))
+            return 1;
+    }
+    // Up to three bytes are a fragment the freeblock swallowed.
+    return limit - end <= 3 ? 0 : -1;
+}
+
+bool RecordDecoder::intactCellOf(const uint8_t* page, uint32_t offset, uint32_t limit,
+                                 const TableSchema& schema) const
+{
+    const uint8_t* end = page + limit;
+    const uint8_t* p = page + offset;
+    uint64_t payload, rowid, header;
+    int len = readVarint(p, end, payload);
+    if (!len || (p += len, !(len = readVarint(p, end, rowid))))
+        return false;
+    p += len;
+    const uint8_t* record = p;
+    if (!(len = readVarint(p, end, header)) || header > uint64_t(end - record))
+        return false;
+    p += len;
+    uint64_t body = 0;
+    for (int i = 0; i < schema.columnCount(); ++i) {
+        uint64_t type;
+        if (p >= record + header || !(len = readVarint(p, record + header, type)) ||
+            !schema.accepts(i, type))
+            return false;
+        body += uint64_t(serialTypeSize(type));
+        p += len;
+    }
+    return p == record + header && header + body == payload;
+}
+
+bool RecordDecoder::damagedShapeAt(const uint8_t* page, uint32_t offset, uint32_t limit,
+                                   const TableSchema& schema) const
+{
+    // The serial types after the lost four bytes, read as the forms that
+    // keep them all, must suit the columns and end the record by limit.
+    const uint8_t* end = page + limit;
+    const int columns = schema.columnCount();
+    struct Form
+    {
+        uint32_t typesAt;
+        int first; // 1 when the first column's type was lost too
+    };
+    for (const Form form : {Form{offset + 4, 0}, Form{offset + 5, 0}, Form{offset + 4, 1}}) {
+        const uint8_t* p = page + form.typesAt;
+        uint64_t body = 0;
+        int i = form.first;
+        for (; i < columns; ++i) {
+            uint64_t type;
+            const int len = readVarint(p, end, type);
+            if (!len || !schema.accepts(i, type))
+                break;
+            body += uint64_t(serialTypeSize(type));
+            p += len;
+        }
+        if (i == columns && uint64_t(p - page) + std::min<uint64_t>(body, m_usable) <= limit)
+            return true;
+    }
+    return false;
+}
+
+bool RecordDecoder::gatherOverflow(const uint8_t* local, uint32_t localSize, uint64_t payloadSize,
+                                   uint32_t firstPage)
+{
+    const uint32_t perPage = m_usable - 4;
+    if ((payloadSize - localSize + perPage - 1) / perPage > m_image->pageCount())
+        return false;
+    m_payload.resize(size_t(payloadSize));
+    std::memcpy(m_payload.data(), local, localSize);
+    uint64_t filled = localSize;
+    uint32_t number = firstPage;
+    while (filled < payloadSize) {
+        const uint8_t* page = m_image->page(number);
+        if (!page)
+            return false;
+        const uint32_t chunk = uint32_t(std::min<uint64_t>(payloadSize - filled, perPage));
+        std::memcpy(m_payload.data() + filled, page + 4, chunk);
+        filled += chunk;
+        number = be32(page);
+        // The chain ends exactly where the payload does.
+        if ((filled < payloadSize) != (number != 0))
+            return false;
+    }
+    return true;
+}
+
+bool RecordDecoder::decodeValues(const uint8_t* body, int columns,
+                                 std::vector<CarvedValue>& values) const
+{
+    values.resize(size_t(columns));
+    const uint8_t* p = body;
+    for (int i = 0; i < columns; ++i) {
+        const uint64_t type = m_types[size_t(i)];
+        CarvedValue& v = values[size_t(i)];
+        v = CarvedValue();
+        const size_t size = size_t(serialTypeSize(type));
+        if (type == 0) {
+            v.kind = CarvedValue::Kind::Null;
+        } else if (type <= 6) {
+            v.kind = CarvedValue::Kind::Integer;
+            v.integer = readSigned(p, int(size));
+        } else if (type == 7) {
+            uint64_t bits = 0;
+            for (int b = 0; b < 8; ++b)
+                bits = (bits << 8) | p[b];
+            std::memcpy(&v.real, &bits, sizeof bits);
+            v.kind = CarvedValue::Kind::Real;
+        } else if (type == 8 || type == 9) {
+            v.kind = CarvedValue::Kind::Integer;
+            v.integer = int64_t(type - 8);
+        } else {
+            const bool text = isTextType(type);
+            if (text && !validText(p, size))
+                return false;
+            v.kind = text ? CarvedValue::Kind::Text : CarvedValue::Kind::Blob;
+            v.bytes = std::string_view(reinterpret_cast<const char*>(p), size);
+        }
+        p += size;
+    }
+    return true;
+}
+
+bool RecordDecoder::validText(const uint8_t* p, size_t n) const
+{
+    const DatabaseImage::Encoding encoding = m_image->encoding();
+    if (encoding == DatabaseImage::Utf8) {
+        for (size_t i = 0; i < n;) {
+            const uint8_t c = p[i];
+            if (c < 0x80) {
+                if (isControl(c))
+                    return false;
+                ++i;
+                continue;
+            }
+            int extra;
+            uint32_t cp;
+            if ((c & 0xe0) == 0xc0) {
+                extra = 1;
+                cp = c & 0x1f;
+            } else if ((c & 0xf0) == 0xe0) {
+                extra = 2;
+                cp = c & 0x0f;
+            } else if ((c & 0xf8) == 0xf0) {
+                extra = 3;
+                cp = c & 0x07;
+            } else {
+                return false;
+            }
+            if (i + size_t(extra) >= n)
+                return false;
+            for (int k = 1; k <= extra; ++k) {
+                if ((p[i + size_t(k)] & 0xc0) != 0x80)
+                    return false;
+                cp = (cp << 6) | (p[i + size_t(k)] & 0x3f);
+            }
+            static const uint32_t minimum[4] = {0, 0x80, 0x800, 0x10000};
+            if (cp < minimum[extra] || cp > 0x10ffff || (cp >= 0xd800 && cp <= 0xdfff))
+                return false;
+            i += size_t(extra) + 1;
+        }
+        return true;
+    }
+    if (n % 2)
+        return false;
+    const bool little = encoding == DatabaseImage::Utf16le;
+    for (size_t i = 0; i < n; i += 2) {
+        const uint32_t unit =
+            little ? uint32_t(p[i] | p[i + 1] << 8) : uint32_t(p[i] << 8 | p[i + 1]);
+        if (isControl(unit))
+            return false;
+        if (unit >= 0xdc00 && unit <= 0xdfff)
+            return false;
+        if (unit >= 0xd800 && unit <= 0xdbff) {
+            if (i + 3 >= n)
+                return false;
+            const uint32_t low =
+                little ? uint32_t(p[i + 2] | p[i + 3] << 8) : uint32_t(p[i + 2] << 8 | p[i + 3]);
+            if (low < 0xdc00 || low > 0xdfff)
+                return false;
+            i += 2;
+        }
+    }
+    return true;
+}
+
+} // namespace SqliteCarve

@@ -1,0 +1,85 @@
+#ifndef RECORDDECODER_H
+#define RECORDDECODER_H
+
+#include "carvedvalue.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace SqliteCarve {
+
+class DatabaseImage;
+class TableSchema;
+
+// Decodes table b-tree leaf cells found anywhere in a page image against a
+// table's schema, and rejects what cannot be such a cell: serial types the
+// columns cannot hold, lengths outside the page, text that is not valid in
+// the database's encoding, broken overflow chains. It reuses its buffers, so
+// decoding allocates nothing once they have grown. Decoded text and blob
+// values view the page image or the decoder's overflow buffer until the next
+// call. Points at the image, which must outlive it.
+//
+//     RecordDecoder decoder(image);
+//     RecordDecoder::Cell cell;
+//     if (decoder.decodeCell(page, offset, limit, schema, cell, values)) ...
+class RecordDecoder
+{
+public:
+    struct Cell
+    {
+        uint32_t start = 0;
+        uint32_t end = 0; // past the local payload and its overflow pointer
+        uint64_t payloadSize = 0;
+        bool hasRowid = false;
+        int64_t rowid = 0;
+        uint32_t overflowPage = 0; // first page of the overflow chain, 0 if none
+    };
+
+    explicit RecordDecoder(const DatabaseImage& image);
+
+    // A cell whose bytes are intact, starting at offset and ending by limit.
+    bool decodeCell(const uint8_t* page, uint32_t offset, uint32_t limit, const TableSchema& schema,
+                    Cell& cell, std::vector<CarvedValue>& values);
+
+    // A cell whose first four bytes a freeblock header overwrote: its payload
+    // size, rowid and often its header size are lost. The record must end at
+    // limit, where another cell of the table starts, or (when limit is the
+    // end of a live freeblock, knownBlock) a fragment before limit.
+    bool decodeDamagedCell(const uint8_t* page, uint32_t offset, uint32_t limit, bool knownBlock,
+                           const TableSchema& schema, Cell& cell, std::vector<CarvedValue>& values);
+
+    // The column count of an intact-looking cell at offset (sizes add up),
+    // 0 if there is none: lets a caller pick the schemas worth trying.
+    int intactColumnCount(const uint8_t* page, uint32_t offset, uint32_t limit);
+
+    // The bytes of payload a table leaf cell keeps on its page.
+    uint32_t localPayloadSize(uint64_t payloadSize) const;
+
+private:
+    int readTypes(const uint8_t* p, const uint8_t* end, int first, int maxColumns);
+    bool finish(const uint8_t* page, uint32_t cellStart, uint32_t headerStart, uint32_t headerSize,
+                uint32_t limit, uint32_t lostPrefix, const TableSchema& schema, Cell& cell,
+                std::vector<CarvedValue>& values);
+    // How well a damaged record's end fits its free space: 3 it fills it,
+    // 2 an intact cell follows, 1 a stale freeblock header follows, 0 a
+    // fragment of up to three bytes is left, -1 it does not fit.
+    int endFit(const uint8_t* page, uint32_t end, uint32_t limit, const TableSchema& schema);
+    bool intactCellOf(const uint8_t* page, uint32_t offset, uint32_t limit,
+                      const TableSchema& schema) const;
+    bool damagedShapeAt(const uint8_t* page, uint32_t offset, uint32_t limit,
+                        const TableSchema& schema) const;
+    bool gatherOverflow(const uint8_t* local, uint32_t localSize, uint64_t payloadSize,
+                        uint32_t firstPage);
+    bool decodeValues(const uint8_t* body, int columns, std::vector<CarvedValue>& values) const;
+    bool validText(const uint8_t* p, size_t n) const;
+
+    const DatabaseImage* m_image;
+    uint32_t m_usable;
+    std::vector<uint64_t> m_types;
+    std::vector<uint8_t> m_payload;
+    int m_minimumEndFit = 0;
+};
+
+} // namespace SqliteCarve
+
+#endif // RECORDDECODER_H

@@ -1,0 +1,53 @@
+#ifndef TABLESCHEMA_H
+#define TABLESCHEMA_H
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace SqliteCarve {
+
+// What the carver knows of one rowid table: its columns' affinities and
+// NOT NULL constraints, the INTEGER PRIMARY KEY alias and its root page.
+// Built from the CREATE TABLE statement of a live or a carved sqlite_master
+// row; a plain value, copied freely.
+class TableSchema
+{
+public:
+    enum class Affinity : uint8_t { Integer, Text, Blob, Real, Numeric };
+
+    // Lets SQLite itself parse the statement (in a private in-memory
+    // database), so every quirk of its grammar is honoured.
+    static std::optional<TableSchema>
+    fromCreateStatement(const std::string& name, const std::string& sql, uint32_t rootPage);
+    // The fixed layout of sqlite_master: type, name, tbl_name, rootpage, sql.
+    static TableSchema master();
+
+    const std::string& name() const { return m_name; }
+    const std::string& sql() const { return m_sql; }
+    uint32_t rootPage() const { return m_rootPage; }
+    int columnCount() const { return int(m_affinity.size()); }
+    int aliasColumn() const { return m_alias; }
+    Affinity affinity(int column) const { return m_affinity[size_t(column)]; }
+    bool isDropped() const { return m_dropped; }
+    void setDropped(bool dropped) { m_dropped = dropped; }
+
+    // Whether a value of this serial type can have been stored in the column.
+    bool accepts(int column, uint64_t serialType) const;
+
+    static Affinity affinityOf(const std::string& declaredType);
+
+private:
+    std::string m_name;
+    std::string m_sql;
+    uint32_t m_rootPage = 0;
+    int m_alias = -1;
+    bool m_dropped = false;
+    std::vector<Affinity> m_affinity;
+    std::vector<bool> m_notNull;
+};
+
+} // namespace SqliteCarve
+
+#endif // TABLESCHEMA_H

@@ -66,6 +66,11 @@ QString BackupDevice::UnlockError() const
     return m_encryption->ErrorText();
 }
 
+QString BackupDevice::PrivateFolder() const
+{
+    return m_encryption->PrivateFolder();
+}
+
 MMobile::IDeviceInfo* BackupDevice::GetDeviceInfo()
 {
     return this;

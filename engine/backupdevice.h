@@ -70,6 +70,9 @@ public:
     UnlockResult Unlock(const QString& password);
     // Why the last Unlock() failed.
     QString UnlockError() const;
+    // The private folder of this device's decrypted files; empty before an
+    // encrypted backup is unlocked. It goes with the device.
+    QString PrivateFolder() const;
     EncryptedBackup* Encryption() const { return m_encryption.get(); }
     // A new empty item list that lives as long as the device.
     ItemGetter* NewGetter();

@@ -37,10 +37,12 @@ EncryptedBackup::EncryptedBackup(const QString& folder) : m_folder(folder)
     if (!m_encrypted)
         return;
     m_manifestKey = manifest.value(QStringLiteral("ManifestKey")).toByteArray();
-    m_keyBag =
-        std::make_unique<KeyBag>(manifest.value(QStringLiteral("BackupKeyBag")).toByteArray());
+    const QByteArray keyBag = manifest.value(QStringLiteral("BackupKeyBag")).toByteArray();
+    m_keyBag = std::make_unique<KeyBag>(keyBag);
     m_state = LOCKED;
-    if (!m_keyBag->IsValid()) {
+    // A bag that is there but broken is damage a scan reports at once; a
+    // missing one leaves the backup locked until Unlock() tells why.
+    if (!m_keyBag->IsValid() && !keyBag.isEmpty()) {
         m_state = DAMAGED;
         m_error = m_keyBag->ErrorText();
     }

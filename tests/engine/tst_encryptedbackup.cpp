@@ -50,13 +50,15 @@ bool DamagePlistData(const QString& folder, const QString& key,
         return false;
     QString xml = QString::fromUtf8(file.readAll());
     file.close();
-    const QRegularExpression entry(QStringLiteral("(<key>%1</key>\\s*<data>)([^<]*)(</data>)").arg(key));
+    const QRegularExpression entry(
+        QStringLiteral("(<key>%1</key>\\s*<data>)([^<]*)(</data>)").arg(key));
     const QRegularExpressionMatch match = entry.match(xml);
     if (!match.hasMatch())
         return false;
     QByteArray data = QByteArray::fromBase64(match.captured(2).toLatin1());
     damage(data);
-    xml.replace(match.capturedStart(2), match.capturedLength(2), QString::fromLatin1(data.toBase64()));
+    xml.replace(match.capturedStart(2), match.capturedLength(2),
+                QString::fromLatin1(data.toBase64()));
     return BackupFixture::WriteFile(file.fileName(), xml.toUtf8());
 }
 
@@ -155,12 +157,13 @@ void TestEncryptedBackup::unlockResults_data()
     QTest::addColumn<QByteArray>("scanError"); // empty: the scan completes
 
     const QString right = QString::fromUtf8(Password);
-    QTest::newRow("right password") << right << QString() << int(BackupDevice::UNLOCK_OK)
-                                    << QByteArray();
-    QTest::newRow("wrong password") << QStringLiteral("Kore pass 7") << QString()
-                                    << int(BackupDevice::UNLOCK_WRONG_PASSWORD) << QByteArray("255");
-    QTest::newRow("empty password") << QString() << QString()
-                                    << int(BackupDevice::UNLOCK_WRONG_PASSWORD) << QByteArray("255");
+    QTest::newRow("right password")
+        << right << QString() << int(BackupDevice::UNLOCK_OK) << QByteArray();
+    QTest::newRow("wrong password")
+        << QStringLiteral("Kore pass 7") << QString() << int(BackupDevice::UNLOCK_WRONG_PASSWORD)
+        << QByteArray("255");
+    QTest::newRow("empty password")
+        << QString() << QString() << int(BackupDevice::UNLOCK_WRONG_PASSWORD) << QByteArray("255");
     QTest::newRow("damaged keybag") << right << QStringLiteral("BackupKeyBag")
                                     << int(BackupDevice::UNLOCK_DAMAGED) << QByteArray("3");
     QTest::newRow("damaged manifest key") << right << QStringLiteral("ManifestKey")

@@ -103,8 +103,12 @@ bool BackupCipher::DecryptCbc(const SecretBytes& key, QIODevice& in, QIODevice& 
     // Padding is handled here: a backup file is cut to its archived size.
     EVP_CIPHER_CTX_set_padding(context.get(), 0);
 
-    QByteArray input(static_cast<int>(ChunkSize), Qt::Uninitialized);
-    SecretBytes plain(static_cast<std::size_t>(ChunkSize + BlockSize));
+    // Most files of a phone are small: their buffers are cut to their size.
+    const qint64 known = in.isSequential() ? ChunkSize : in.size() - in.pos();
+    const qint64 chunk =
+        qBound<qint64>(BlockSize, (known + BlockSize - 1) / BlockSize * BlockSize, ChunkSize);
+    QByteArray input(static_cast<int>(chunk), Qt::Uninitialized);
+    SecretBytes plain(static_cast<std::size_t>(chunk + BlockSize));
     // The last block is held back until the end, where the padding is known.
     unsigned char held[BlockSize];
     bool holding = false;
@@ -112,7 +116,7 @@ bool BackupCipher::DecryptCbc(const SecretBytes& key, QIODevice& in, QIODevice& 
     qint64 written = 0;
     bool ok = true;
     for (;;) {
-        const qint64 n = in.read(input.data(), ChunkSize);
+        const qint64 n = in.read(input.data(), chunk);
         if (n < 0) {
             error = QStringLiteral("the encrypted file cannot be read");
             ok = false;

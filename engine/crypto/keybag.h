@@ -28,7 +28,6 @@ public:
 
     bool IsValid() const { return m_valid; }
     QString ErrorText() const { return m_error; }
-    int DerivationRounds() const { return m_dpic; }
     UnlockResult Unlock(const SecretBytes& password);
     bool IsUnlocked() const { return m_unlocked; }
     // Unwraps a key wrapped with the key of `protectionClass`; false when the

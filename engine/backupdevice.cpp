@@ -8,8 +8,13 @@
 #include "plistreader.h"
 
 #include <QDir>
+#include <QLoggingCategory>
 
 #include <openssl/crypto.h>
+
+namespace {
+Q_LOGGING_CATEGORY(lcDevice, "mmobileengine")
+} // namespace
 
 BackupDevice::BackupDevice(const QString& folder)
     : m_folder(folder), m_encryption(std::make_unique<EncryptedBackup>(folder))
@@ -58,6 +63,8 @@ BackupDevice::UnlockResult BackupDevice::Unlock(const QString& password)
     case EncryptedBackup::UNLOCK_DAMAGED:
         break;
     }
+    qCWarning(lcDevice).noquote() << "the encrypted backup cannot be unlocked:"
+                                  << m_encryption->ErrorText();
     return UNLOCK_DAMAGED;
 }
 

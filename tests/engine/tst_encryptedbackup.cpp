@@ -36,11 +36,6 @@ struct DataSourceDeleter
 };
 using SourcePtr = std::unique_ptr<ICategoryDataSource, DataSourceDeleter>;
 
-QStringList PrivateFolders()
-{
-    return QDir::temp().entryList({QStringLiteral("mmobile-backup-*")}, QDir::Dirs);
-}
-
 // Rewrites one data entry of the XML Manifest.plist the generator writes.
 bool DamagePlistData(const QString& folder, const QString& key,
                      const std::function<void(QByteArray&)>& damage)
@@ -86,7 +81,7 @@ private:
     QString m_plainFolder;
     QString m_encryptedFolder;
     QString m_evidence;
-    QStringList m_foldersBefore;
+    QString m_temp; // this test's temporary folder, where private folders go
     std::unique_ptr<BackupDevice> m_plain;
     std::unique_ptr<BackupDevice> m_encrypted;
     int m_exports = 0;
@@ -95,7 +90,11 @@ private:
 void TestEncryptedBackup::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    m_foldersBefore = PrivateFolders();
+    // A temporary folder of its own, so that other programs' files do not count.
+    m_temp = m_dir.filePath(QStringLiteral("tmp"));
+    QVERIFY(QDir().mkpath(m_temp));
+    qputenv("TMPDIR", QFile::encodeName(m_temp));
+    QCOMPARE(QDir::tempPath(), QFileInfo(m_temp).canonicalFilePath());
     SampleBackupWriter::Options options;
     m_plainFolder = m_dir.filePath(QStringLiteral("plain"));
     SampleBackupWriter plain(options);
@@ -242,7 +241,7 @@ void TestEncryptedBackup::filesAreDecryptedOnDemand()
     BackupDevice device(m_encryptedFolder);
     QCOMPARE(device.Unlock(QString::fromUtf8(Password)), BackupDevice::UNLOCK_OK);
     const QString privateFolder = device.PrivateFolder();
-    QVERIFY(!privateFolder.isEmpty());
+    QVERIFY(privateFolder.startsWith(QDir::tempPath()));
     // Mode 0700: the owner's only.
     const QFile::Permissions owner = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
     const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
@@ -273,7 +272,8 @@ void TestEncryptedBackup::nothingDecryptedRemains()
     QVERIFY(QFileInfo(privateFolder).isDir());
     m_encrypted.reset();
     QVERIFY(!QFileInfo::exists(privateFolder));
-    QCOMPARE(PrivateFolders(), m_foldersBefore);
+    QCOMPARE(QDir(m_temp).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList());
     // Nothing was written into or next to the backup.
     QCOMPARE(BackupFixture::Digests(m_encryptedFolder), m_evidence);
 }

@@ -1,7 +1,9 @@
 #include "demohostwindow.h"
 
+#include "backupunlocker.h"
 #include "demoloadcallback.h"
 #include "pages/demopagefactory.h"
+#include "passworddialog.h"
 
 #include "backupdevice.h"
 #include "log4qt/logger.h"
@@ -82,6 +84,36 @@ DemoHostWindow::DemoHostWindow(const Options& options, QWidget* parent)
     statusBar()->addWidget(m_pStatusLine, 1);
     Notify(tr("Ready. Double-click a category to scan it."));
     resize(420, 560);
+}
+
+bool DemoHostWindow::UnlockBackup(bool mayAsk)
+{
+    if (!m_device->IsEncrypted() || m_device->IsUnlocked())
+        return true;
+    if (m_options.password.isEmpty()) {
+        if (!mayAsk) {
+            Notify(tr("The backup is encrypted and no password was given."), true);
+            return false;
+        }
+        PasswordDialog dialog(*m_device, this);
+        if (dialog.exec() != QDialog::Accepted) {
+            Notify(tr("The backup stays locked: its categories cannot be read."), true);
+            return false;
+        }
+    } else {
+        Notify(tr("Checking the backup password ..."));
+        const int result = BackupUnlocker::UnlockAndWait(*m_device, m_options.password);
+        if (result == BackupDevice::UNLOCK_WRONG_PASSWORD) {
+            Notify(tr("Wrong password"), true);
+            return false;
+        }
+        if (result != BackupDevice::UNLOCK_OK) {
+            Notify(tr("The backup's keys are damaged: %1").arg(m_device->UnlockError()), true);
+            return false;
+        }
+    }
+    Notify(tr("The backup is unlocked. Double-click a category to scan it."));
+    return true;
 }
 
 DemoHostWindow::~DemoHostWindow()

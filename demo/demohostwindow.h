@@ -43,11 +43,17 @@ public:
         QString workFolder;     // thumbnails (ends with a separator)
         QString settingsFile;   // empty: the user's settings
         QString logFolder;
+        QString password; // of an encrypted backup; empty: ask for it
     };
 
     explicit DemoHostWindow(const Options& options, QWidget* parent = nullptr);
     ~DemoHostWindow() override;
 
+    // Unlocks an encrypted backup before its pages scan it: with the
+    // password of the options, or else (when `mayAsk`) with the password
+    // dialog. True when the backup can be read; a locked backup's scans end
+    // with its backup error.
+    bool UnlockBackup(bool mayAsk);
     // Opens (or raises) the page of `type`; null when it cannot start its scan.
     CategoryPanel* OpenCategory(MMobile::MDType type);
     // The open page of `type`, or null.

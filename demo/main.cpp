@@ -39,7 +39,12 @@ int main(int argc, char* argv[])
     const QCommandLineOption settings(QStringLiteral("settings"),
                                       QStringLiteral("Keep the settings in this INI file."),
                                       QStringLiteral("file"));
-    parser.addOptions({tour, recover, keyword, logs, settings});
+    const QCommandLineOption password(
+        QStringLiteral("password"),
+        QStringLiteral("The password of an encrypted backup (or set CP_BACKUP_PASSWORD); "
+                       "without it the host asks, and the tour leaves the backup locked."),
+        QStringLiteral("password"));
+    parser.addOptions({tour, recover, keyword, logs, settings, password});
     parser.process(app);
 
     // A desktop-sized font; offscreen platforms start with a large one.
@@ -56,6 +61,8 @@ int main(int argc, char* argv[])
     QTemporaryDir work;
     options.workFolder = work.path() + QLatin1Char('/');
     options.settingsFile = parser.value(settings);
+    options.password = parser.isSet(password) ? parser.value(password)
+                                              : QString::fromUtf8(qgetenv("CP_BACKUP_PASSWORD"));
     options.logFolder =
         parser.isSet(logs) ? parser.value(logs) : QDir(dataDir).filePath(QStringLiteral("log"));
     if (!DemoHostWindow::ConfigureLogging(options.logFolder))
@@ -64,6 +71,8 @@ int main(int argc, char* argv[])
 
     DemoHostWindow host(options);
     host.show();
+    // The tour has no one to ask: a locked backup shows its backup errors.
+    host.UnlockBackup(!parser.isSet(tour));
     if (!parser.isSet(tour))
         return app.exec();
 

@@ -5,7 +5,9 @@
 #include "categoryexporter.h"
 #include "categoryreader.h"
 #include "contracts/importexportconfigure.h"
+#include "crypto/encryptedbackup.h"
 #include "engineitem.h"
+#include "enginerecord.h"
 #include "enginetask.h"
 #include "itemgetter.h"
 
@@ -116,10 +118,11 @@ MMobile::ITaskCtrl* BackupDataSource::StartExport(const MMobile::ImportExportCon
         }
     }
     const MMobile::MDType type = m_type;
+    EncryptedBackup* encryption = m_device.Encryption();
     // Recovery tasks run from their start call on; only a scan waits for Start().
-    EngineTask* exportTask = AddTask(
-        std::make_unique<EngineTask>(callback, context, [type, folder, items](EngineTask& task) {
-            CategoryExporter exporter(type, folder, items);
+    EngineTask* exportTask = AddTask(std::make_unique<EngineTask>(
+        callback, context, [type, folder, items, encryption](EngineTask& task) {
+            CategoryExporter exporter(type, folder, items, encryption);
             const TASK_CTRL_STATUS status = exporter.Run(task);
             if (status == MMobile::TASK_ERROR)
                 qCWarning(lcEngine).noquote() << "export failed:" << exporter.ErrorText();
@@ -134,7 +137,7 @@ TASK_CTRL_STATUS BackupDataSource::Scan(EngineTask& task, ItemGetter* getter)
 {
     if (!task.Report(static_cast<MMobile::MDType>(-1), MMobile::TASK_BEGIN, 0, PhaseBackup))
         return MMobile::TASK_STOP;
-    BackupManifest manifest(m_device.Folder());
+    BackupManifest manifest(m_device.Folder(), m_device.Encryption());
     const BackupManifest::BackupError error = manifest.Open();
     if (error != BackupManifest::BACKUP_OK) {
         qCWarning(lcEngine).noquote() << "backup error" << error << manifest.ErrorText();
@@ -159,6 +162,12 @@ TASK_CTRL_STATUS BackupDataSource::Scan(EngineTask& task, ItemGetter* getter)
     }
     if (reader.Stopped() || task.StopRequested())
         return MMobile::TASK_STOP;
+    if (m_device.IsEncrypted()) {
+        for (const auto& item : items) {
+            if (EngineRecord* record = item->Engine())
+                record->SetEncryption(m_device.Encryption());
+        }
+    }
 
     // Batches from the last records to the first, each put in front of the
     // ones before, leave the getter in the reader's order.

@@ -2,12 +2,22 @@
 
 #include "backupdatasource.h"
 #include "contracts/mmobiletypes.h"
+#include "crypto/encryptedbackup.h"
+#include "crypto/secretbytes.h"
 #include "itemgetter.h"
 #include "plistreader.h"
 
 #include <QDir>
+#include <QLoggingCategory>
 
-BackupDevice::BackupDevice(const QString& folder) : m_folder(folder)
+#include <openssl/crypto.h>
+
+namespace {
+Q_LOGGING_CATEGORY(lcDevice, "mmobileengine")
+} // namespace
+
+BackupDevice::BackupDevice(const QString& folder)
+    : m_folder(folder), m_encryption(std::make_unique<EncryptedBackup>(folder))
 {
     const QVariantMap info =
         PlistReader::ParseFile(QDir(folder).filePath(QStringLiteral("Info.plist"))).toMap();
@@ -28,6 +38,45 @@ BackupDevice::BackupDevice(const QString& folder) : m_folder(folder)
 }
 
 BackupDevice::~BackupDevice() = default;
+
+bool BackupDevice::IsEncrypted() const
+{
+    return m_encryption->IsEncrypted();
+}
+
+bool BackupDevice::IsUnlocked() const
+{
+    return m_encryption->CurrentState() == EncryptedBackup::UNLOCKED;
+}
+
+BackupDevice::UnlockResult BackupDevice::Unlock(const QString& password)
+{
+    QByteArray utf8 = password.toUtf8();
+    SecretBytes secret = SecretBytes::FromByteArray(utf8);
+    if (!utf8.isEmpty())
+        OPENSSL_cleanse(utf8.data(), static_cast<std::size_t>(utf8.size()));
+    switch (m_encryption->Unlock(secret)) {
+    case EncryptedBackup::UNLOCK_OK:
+        return UNLOCK_OK;
+    case EncryptedBackup::UNLOCK_WRONG_PASSWORD:
+        return UNLOCK_WRONG_PASSWORD;
+    case EncryptedBackup::UNLOCK_DAMAGED:
+        break;
+    }
+    qCWarning(lcDevice).noquote() << "the encrypted backup cannot be unlocked:"
+                                  << m_encryption->ErrorText();
+    return UNLOCK_DAMAGED;
+}
+
+QString BackupDevice::UnlockError() const
+{
+    return m_encryption->ErrorText();
+}
+
+QString BackupDevice::PrivateFolder() const
+{
+    return m_encryption->PrivateFolder();
+}
 
 MMobile::IDeviceInfo* BackupDevice::GetDeviceInfo()
 {

@@ -13,16 +13,24 @@
 #include <mutex>
 #include <vector>
 
+class EncryptedBackup;
 class ItemGetter;
 
-// An unencrypted backup folder of a phone, as the device data interfaces
-// show a device. The caller owns it and deletes it after releasing every data
-// source it handed out. The device keeps the items of every scan until it is
-// deleted, so item pointers stay valid after a data source is released or a
+// A backup folder of a phone, as the device data interfaces show a device. The caller owns it and
+// deletes it after releasing every data source it handed out. The device keeps the items of every
+// scan until it is deleted, so item pointers stay valid after a data source is released or a
 // category is scanned again.
 //
-// The folder is checked when a scan starts, not here: a missing, damaged or
-// encrypted backup is reported by the scan as a backup error.
+// The folder is checked when a scan starts, not here: a missing or damaged
+// backup, or an encrypted one that was not unlocked, is reported by the scan
+// as a backup error. An encrypted backup is unlocked once per device:
+//
+//     BackupDevice device(folder);
+//     if (device.IsEncrypted())      // then, off the GUI thread:
+//         result = device.Unlock(password);
+//
+// Its decrypted files live in a private temporary folder that goes with the
+// device.
 class MMOBILEENGINE_EXPORT BackupDevice : public MMobile::IDevice, public MMobile::IDeviceInfo
 {
 public:
@@ -33,6 +41,12 @@ public:
         PROP_PRODUCT_VERSION = 3, // "Product Version", the system version
         PROP_SERIAL_NUMBER = 4,   // "Serial Number"
         PROP_BACKUP_FOLDER = 5    // the folder this device reads
+    };
+
+    enum UnlockResult {
+        UNLOCK_OK,             // unlocked (or not encrypted): scans read the backup
+        UNLOCK_WRONG_PASSWORD, // the password does not open the keybag
+        UNLOCK_DAMAGED         // the keybag or the manifest key is damaged: scans report error 3
     };
 
     explicit BackupDevice(const QString& folder);
@@ -46,12 +60,27 @@ public:
     const char* GetTextProperty(int key, int index) override;
 
     QString Folder() const { return m_folder; }
+
+    // Whether Manifest.plist marks the backup as encrypted.
+    bool IsEncrypted() const;
+    bool IsUnlocked() const;
+    // Checks `password` and keeps the backup's keys for this device. Derives
+    // the password key (seconds with a phone's keybag) on the calling thread,
+    // so never call it on the GUI thread; after a success it answers at once.
+    UnlockResult Unlock(const QString& password);
+    // Why the last Unlock() failed.
+    QString UnlockError() const;
+    // The private folder of this device's decrypted files; empty before an
+    // encrypted backup is unlocked. It goes with the device.
+    QString PrivateFolder() const;
+    EncryptedBackup* Encryption() const { return m_encryption.get(); }
     // A new empty item list that lives as long as the device.
     ItemGetter* NewGetter();
 
 private:
     QString m_folder;
     std::map<int, QByteArray> m_properties;
+    std::unique_ptr<EncryptedBackup> m_encryption;
     std::mutex m_getterMutex;
     std::vector<std::unique_ptr<ItemGetter>> m_getters;
 };

@@ -1,5 +1,6 @@
 #include "backupmanifest.h"
 
+#include "crypto/encryptedbackup.h"
 #include "plistreader.h"
 
 #include <QCryptographicHash>
@@ -11,7 +12,10 @@ namespace {
 constexpr int FlagFile = 1;
 } // namespace
 
-BackupManifest::BackupManifest(const QString& folder) : m_folder(folder) {}
+BackupManifest::BackupManifest(const QString& folder, EncryptedBackup* encryption)
+    : m_folder(folder), m_encryption(encryption)
+{
+}
 
 BackupManifest::BackupError BackupManifest::Open()
 {
@@ -24,15 +28,26 @@ BackupManifest::BackupError BackupManifest::Open()
     // is read before the database is touched.
     const QVariant manifest =
         PlistReader::ParseFile(dir.filePath(QStringLiteral("Manifest.plist")));
-    if (manifest.toMap().value(QStringLiteral("IsEncrypted")).toBool()) {
-        m_error = QStringLiteral("the backup is encrypted");
-        return BACKUP_ENCRYPTED;
+    m_encrypted = manifest.toMap().value(QStringLiteral("IsEncrypted")).toBool();
+    if (m_encrypted) {
+        const EncryptedBackup::State state =
+            m_encryption ? m_encryption->CurrentState() : EncryptedBackup::LOCKED;
+        if (state == EncryptedBackup::DAMAGED) {
+            m_error = QStringLiteral("the keys of the encrypted backup are damaged: %1")
+                          .arg(m_encryption->ErrorText());
+            return BACKUP_MANIFEST_DAMAGED;
+        }
+        if (state != EncryptedBackup::UNLOCKED) {
+            m_error = QStringLiteral("the backup is encrypted and no correct password was given");
+            return BACKUP_ENCRYPTED;
+        }
     }
-    const QString dbPath = dir.filePath(QStringLiteral("Manifest.db"));
-    if (!QFileInfo(dbPath).isFile()) {
+    if (!QFileInfo(dir.filePath(QStringLiteral("Manifest.db"))).isFile()) {
         m_error = QStringLiteral("Manifest.db not found in %1").arg(m_folder);
         return BACKUP_FOLDER_MISSING;
     }
+    const QString dbPath =
+        m_encrypted ? m_encryption->ManifestDbPath() : dir.filePath(QStringLiteral("Manifest.db"));
     if (!m_db.Open(dbPath)) {
         m_error = QStringLiteral("Manifest.db cannot be read: %1").arg(m_db.LastError());
         return BACKUP_MANIFEST_DAMAGED;
@@ -55,16 +70,31 @@ BackupManifest::BackupError BackupManifest::Open()
 
 QString BackupManifest::FindFile(const QString& domain, const QString& relativePath)
 {
-    QString fileId;
-    m_db.Query(QStringLiteral("SELECT fileID FROM Files WHERE domain=? AND relativePath=?"),
-               {domain, relativePath}, [&fileId](const SqliteDb::Row& row) {
-                   fileId = row.String(0);
+    QString path;
+    m_db.Query(QStringLiteral("SELECT fileID, file FROM Files WHERE domain=? AND relativePath=?"),
+               {domain, relativePath}, [this, &path](const SqliteDb::Row& row) {
+                   path = ReadablePath(row.String(0), row.Text(1));
                    return false;
                });
-    if (fileId.isEmpty())
-        return QString();
+    return path;
+}
+
+QString BackupManifest::FetchFile(const QString& domain, const QString& relativePath)
+{
+    const QString path = FindFile(domain, relativePath);
+    if (path.isEmpty() || !m_encryption || m_encryption->Materialize(path))
+        return path;
+    return QString();
+}
+
+QString BackupManifest::ReadablePath(const QString& fileId, const QByteArray& archive) const
+{
     const QString path = ContentPath(fileId);
-    return QFileInfo(path).isFile() ? path : QString();
+    if (!QFileInfo(path).isFile())
+        return QString();
+    if (!m_encrypted)
+        return path;
+    return m_encryption->Register(fileId, path, archive);
 }
 
 bool BackupManifest::Lists(const QString& domain, const QString& relativePath)
@@ -83,19 +113,18 @@ std::vector<BackupManifest::Entry> BackupManifest::ListFiles(const QString& doma
 {
     std::vector<Entry> entries;
     // substr() instead of LIKE: paths may hold '%' and '_'.
-    m_db.Query(QStringLiteral("SELECT fileID, domain, relativePath FROM Files WHERE domain=? AND "
-                              "substr(relativePath, 1, ?)=? AND flags=? ORDER BY relativePath"),
-               {domain, prefix.size(), prefix, FlagFile}, [&](const SqliteDb::Row& row) {
-                   Entry entry;
-                   entry.fileId = row.String(0);
-                   entry.domain = row.String(1);
-                   entry.relativePath = row.String(2);
-                   const QString path = ContentPath(entry.fileId);
-                   if (QFileInfo(path).isFile())
-                       entry.contentPath = path;
-                   entries.push_back(entry);
-                   return true;
-               });
+    m_db.Query(
+        QStringLiteral("SELECT fileID, domain, relativePath, file FROM Files WHERE domain=? AND "
+                       "substr(relativePath, 1, ?)=? AND flags=? ORDER BY relativePath"),
+        {domain, prefix.size(), prefix, FlagFile}, [&](const SqliteDb::Row& row) {
+            Entry entry;
+            entry.fileId = row.String(0);
+            entry.domain = row.String(1);
+            entry.relativePath = row.String(2);
+            entry.contentPath = ReadablePath(entry.fileId, row.Text(3));
+            entries.push_back(entry);
+            return true;
+        });
     return entries;
 }
 

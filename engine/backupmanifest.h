@@ -7,10 +7,16 @@
 
 #include <vector>
 
+class EncryptedBackup;
+
 // The file index of one backup folder (Manifest.plist and Manifest.db).
 // Open() checks the folder and answers one of the BackupError codes; after a
 // successful Open() the manifest finds files by domain and relative path.
 // Made and used by one scan or export task, on that task's thread.
+//
+// An encrypted backup is read through its EncryptedBackup (borrowed from the
+// device): the manifest opens the decrypted Manifest.db, and content paths
+// are the private plaintext paths of the files, decrypted on demand.
 class BackupManifest
 {
 public:
@@ -20,7 +26,7 @@ public:
         BACKUP_OK = 0,
         BACKUP_FOLDER_MISSING = 2,   // no backup folder, or no Manifest.db in it
         BACKUP_MANIFEST_DAMAGED = 3, // Manifest.db is not a readable database or lacks Files
-        BACKUP_ENCRYPTED = 255       // an encrypted backup: refused
+        BACKUP_ENCRYPTED = 255       // an encrypted backup that is not unlocked
     };
 
     struct Entry
@@ -32,7 +38,7 @@ public:
         QString contentPath;
     };
 
-    explicit BackupManifest(const QString& folder);
+    explicit BackupManifest(const QString& folder, EncryptedBackup* encryption = nullptr);
 
     BackupError Open();
     QString ErrorText() const { return m_error; }
@@ -42,6 +48,9 @@ public:
     // The content file of `domain`-`relativePath`; empty when the backup has no
     // such file or its content is missing from the folder.
     QString FindFile(const QString& domain, const QString& relativePath);
+    // FindFile(), with the content decrypted into place first in an encrypted
+    // backup; for files that are opened at once, like databases.
+    QString FetchFile(const QString& domain, const QString& relativePath);
     // Whether Files lists the path, whatever the folder holds.
     bool Lists(const QString& domain, const QString& relativePath);
     // Files (not folders) of `domain` whose path starts with `prefix`, by path.
@@ -49,12 +58,17 @@ public:
 
     // The content location of a file ID: <first two digits>/<fileID>.
     QString ContentPath(const QString& fileId) const;
+    // Where a listed file's content can be read: its content path, or in an
+    // encrypted backup its private path; empty when missing or unusable.
+    QString ReadablePath(const QString& fileId, const QByteArray& archive) const;
     static QString FileIdOf(const QString& domain, const QString& relativePath);
 
 private:
     QString m_folder;
     QString m_error;
     qint64 m_fileCount = 0;
+    EncryptedBackup* m_encryption;
+    bool m_encrypted = false;
     SqliteDb m_db;
 };
 

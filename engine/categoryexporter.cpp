@@ -3,6 +3,7 @@
 #include "contracts/mmobile.h"
 #include "csvwriter.h"
 #include "engineitem.h"
+#include "enginerecord.h"
 #include "enginetask.h"
 #include "icalwriter.h"
 #include "vcardwriter.h"
@@ -10,6 +11,10 @@
 #include <QFileInfo>
 #include <QStringList>
 #include <QUrl>
+
+#include <atomic>
+#include <mutex>
+#include <thread>
 
 namespace {
 
@@ -67,8 +72,8 @@ Conversation ConversationOf(EngineItem* item)
 } // namespace
 
 CategoryExporter::CategoryExporter(MMobile::MDType type, const QString& folder,
-                                   std::vector<EngineItem*> items)
-    : m_type(type), m_folder(folder), m_items(std::move(items))
+                                   std::vector<EngineItem*> items, EncryptedBackup* encryption)
+    : m_type(type), m_folder(folder, encryption), m_items(std::move(items))
 {
 }
 
@@ -294,16 +299,62 @@ bool CategoryExporter::WriteBookmarks()
 
 bool CategoryExporter::CopyFiles(EngineTask& task)
 {
-    int done = 0;
+    // Names are handed out in item order first, so the result does not depend
+    // on which thread finishes first.
+    struct Copy
+    {
+        QString source;
+        QString target;
+    };
+    std::vector<Copy> copies;
     for (EngineItem* item : m_items) {
         if (EngineRecord* record = item->Engine()) {
-            for (const EngineRecord::SourceFile& file : record->SourceFiles()) {
-                if (m_folder.CopyFile(file.path, file.name).isEmpty())
-                    return false;
-            }
+            for (const EngineRecord::SourceFile& file : record->SourceFiles())
+                copies.push_back({file.path, m_folder.Reserve(file.name)});
         }
-        if (!Progress(task, ++done))
-            return true;
     }
+    std::atomic<std::size_t> next{0};
+    std::atomic<int> done{0};
+    std::atomic<bool> halt{false};
+    std::mutex errorMutex;
+    QString error;
+    // Copies the next file; false when none is left or the export halts.
+    const auto work = [&]() {
+        const std::size_t index = next.fetch_add(1);
+        if (index >= copies.size() || halt.load())
+            return false;
+        QString failure;
+        if (!m_folder.CopyTo(copies[index].source, copies[index].target, failure)) {
+            std::lock_guard<std::mutex> lock(errorMutex);
+            if (error.isEmpty())
+                error = failure;
+            halt.store(true);
+            return false;
+        }
+        ++done;
+        return true;
+    };
+    const unsigned cores = qMax(1u, std::thread::hardware_concurrency());
+    const std::size_t helpers = qMin<std::size_t>(cores - 1, copies.size());
+    std::vector<std::thread> threads;
+    for (std::size_t i = 0; i < helpers; ++i) {
+        threads.emplace_back([&work]() {
+            while (work()) {
+            }
+        });
+    }
+    // This thread copies too, and reports the progress of all of them.
+    const int total = qMax(1, static_cast<int>(copies.size()));
+    while (work()) {
+        const int percent = qBound(0, done.load() * 100 / total, 99);
+        if (!task.Report(m_type, MMobile::TASK_PERCENT, percent, nullptr)) {
+            m_stopped = true;
+            halt.store(true);
+        }
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    if (!error.isEmpty())
+        return m_folder.Fail(error);
     return true;
 }

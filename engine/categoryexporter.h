@@ -8,6 +8,7 @@
 
 #include <vector>
 
+class EncryptedBackup;
 class EngineItem;
 class EngineTask;
 
@@ -16,11 +17,14 @@ class EngineTask;
 // conversation with its attachments beside them, CSV for calls, bookmarks
 // and notes (notes also as text files), iCalendar for events and reminders,
 // and plain copies for photos, attachments and voice memos. Runs on the
-// export task's thread; the items are borrowed from the scan's getter.
+// export task's thread; the items are borrowed from the scan's getter. The
+// files of photos, attachments and voice memos are copied (or, from an
+// encrypted backup, decrypted) on every core.
 class CategoryExporter
 {
 public:
-    CategoryExporter(MMobile::MDType type, const QString& folder, std::vector<EngineItem*> items);
+    CategoryExporter(MMobile::MDType type, const QString& folder, std::vector<EngineItem*> items,
+                     EncryptedBackup* encryption = nullptr);
 
     // Reports progress through `task` and answers the end status: 3 done, 4 a
     // file could not be written, 5 stopped.

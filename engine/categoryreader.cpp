@@ -174,9 +174,11 @@ CategoryReader::OpenResult CategoryReader::OpenDatabase(const QString& domain, c
 {
     if (!m_manifest.Lists(domain, path))
         return OPEN_ABSENT;
-    const QString file = m_manifest.FindFile(domain, path);
+    const QString file = m_manifest.FetchFile(domain, path);
     if (file.isEmpty()) {
-        m_error = QStringLiteral("%1 is listed in the backup but its content is missing").arg(path);
+        m_error = QStringLiteral("%1 is listed in the backup but its content is missing or "
+                                 "cannot be decrypted")
+                      .arg(path);
         return OPEN_FAILED;
     }
     if (!db.Open(file)) {

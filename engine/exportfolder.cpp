@@ -1,10 +1,15 @@
 #include "exportfolder.h"
 
+#include "crypto/encryptedbackup.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
-ExportFolder::ExportFolder(const QString& path) : m_path(path) {}
+ExportFolder::ExportFolder(const QString& path, EncryptedBackup* encryption)
+    : m_path(path), m_encryption(encryption)
+{
+}
 
 bool ExportFolder::Prepare()
 {
@@ -77,35 +82,57 @@ QString ExportFolder::WriteFile(const QString& name, const QByteArray& data)
 
 QString ExportFolder::CopyFile(const QString& source, const QString& name)
 {
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly)) {
-        m_error = QStringLiteral("cannot read %1: %2").arg(source, in.errorString());
-        return QString();
-    }
     const QString path = FreeName(name);
+    QString error;
+    if (!CopyTo(source, path, error)) {
+        m_error = error;
+        return QString();
+    }
+    return path;
+}
+
+bool ExportFolder::CopyTo(const QString& source, const QString& path, QString& error) const
+{
+    const bool encrypted = m_encryption && m_encryption->Knows(source);
+    QFile in(source);
+    if (!encrypted && !in.open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("cannot read %1: %2").arg(source, in.errorString());
+        return false;
+    }
     QFile out(path);
+    // NewOnly: a file that appeared since the name was chosen is not touched.
     if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-        m_error = QStringLiteral("cannot create %1: %2").arg(path, out.errorString());
-        return QString();
+        error = QStringLiteral("cannot create %1: %2").arg(path, out.errorString());
+        return false;
     }
-    char buffer[64 * 1024];
-    for (;;) {
-        const qint64 n = in.read(buffer, sizeof buffer);
-        if (n < 0 || (n > 0 && out.write(buffer, n) != n)) {
-            m_error = QStringLiteral("cannot copy to %1: %2").arg(path, out.errorString());
-            out.close();
-            out.remove();
-            return QString();
+    bool ok = true;
+    if (encrypted) {
+        ok = m_encryption->DecryptTo(source, out, error);
+    } else {
+        char buffer[64 * 1024];
+        for (;;) {
+            const qint64 n = in.read(buffer, sizeof buffer);
+            if (n < 0 || (n > 0 && out.write(buffer, n) != n)) {
+                error = QStringLiteral("cannot copy to %1: %2").arg(path, out.errorString());
+                ok = false;
+                break;
+            }
+            if (n == 0)
+                break;
         }
-        if (n == 0)
-            break;
     }
-    if (!out.flush()) {
-        m_error = QStringLiteral("cannot write %1: %2").arg(path, out.errorString());
-        out.close();
-        out.remove();
-        return QString();
+    if (ok && !out.flush()) {
+        error = QStringLiteral("cannot write %1: %2").arg(path, out.errorString());
+        ok = false;
     }
     out.close();
-    return path;
+    if (!ok)
+        out.remove();
+    return ok;
+}
+
+bool ExportFolder::Fail(const QString& error)
+{
+    m_error = error;
+    return false;
 }

@@ -5,15 +5,18 @@
 #include <QSet>
 #include <QString>
 
+class EncryptedBackup;
+
 // The output folder of one export. Every file goes in under a name that no
 // file in the folder had before: a taken name gets " (1)", " (2)" ... before
 // its extension, so nothing that was there is ever overwritten. Names are
 // cleaned of characters that Windows does not allow. The first failure is
-// kept in ErrorText().
+// kept in ErrorText(). Files of an encrypted backup are decrypted straight
+// into the folder with the backup's keys (borrowed).
 class ExportFolder
 {
 public:
-    explicit ExportFolder(const QString& path);
+    explicit ExportFolder(const QString& path, EncryptedBackup* encryption = nullptr);
 
     // Creates the folder if needed.
     bool Prepare();
@@ -21,7 +24,14 @@ public:
     QString WriteFile(const QString& name, const QByteArray& data);
     // Copies `source` in as a new file; the full path, or empty on failure.
     QString CopyFile(const QString& source, const QString& name);
+    // A new full path for `name`, taken for this export but not yet created;
+    // with CopyTo() it lets several threads copy into the folder at once.
+    QString Reserve(const QString& name) { return FreeName(name); }
+    // Copies (or decrypts) `source` into the new file `path`; thread-safe.
+    bool CopyTo(const QString& source, const QString& path, QString& error) const;
     QString ErrorText() const { return m_error; }
+    // Keeps `error` as the folder's failure; answers false.
+    bool Fail(const QString& error);
     QString Path() const { return m_path; }
 
     static QString CleanName(const QString& name);
@@ -30,6 +40,7 @@ private:
     QString FreeName(const QString& name);
 
     QString m_path;
+    EncryptedBackup* m_encryption;
     QString m_error;
     QSet<QString> m_taken; // names handed out by this export, in lower case
 };

@@ -5,6 +5,10 @@
 #
 #   scripts/run-demo.sh [--tour] [backup folder] [more options of cpdemo]
 #
+# An encrypted backup takes its password from --password PASSWORD (an option
+# of cpdemo) or from CP_BACKUP_PASSWORD; without either the host asks for it,
+# and the tour leaves the backup locked (its pages show backup error 255).
+#
 # BUILD_DIR (default: build) is the build folder; JOBS (default: 2) the
 # number of parallel compile jobs.
 set -eu

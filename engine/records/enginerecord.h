@@ -6,6 +6,8 @@
 #include <atomic>
 #include <vector>
 
+class ContentFiles;
+
 namespace MMobile {
 class IMDRecord;
 }
@@ -13,7 +15,8 @@ class IMDRecord;
 // What every record of this engine has besides its data interface: a
 // virtual destructor (the interfaces have none), the drop mark that both
 // IMDCommon and the file records set, and the backup files that an export
-// copies. Owned by its EngineItem.
+// copies. Owned by its EngineItem. In an encrypted backup the content paths
+// are private plaintext paths that the backup's keys fill on demand.
 class EngineRecord
 {
 public:
@@ -30,7 +33,16 @@ public:
     bool IsDropped() const { return m_dropped.load(); }
     void MarkDropped(bool drop) { m_dropped.store(drop); }
 
+    // Set by the scan of an encrypted backup; the device owns the object.
+    void SetEncryption(ContentFiles* encryption) { m_encryption = encryption; }
+
+protected:
+    // Decrypts `path` into place first when it is a file of an encrypted
+    // backup that no one has read yet.
+    void MakeReadable(const char* path) const;
+
 private:
+    ContentFiles* m_encryption = nullptr;
     std::atomic<bool> m_dropped{false};
 };
 

@@ -26,6 +26,8 @@ void FileRecord::SetDropMark(bool drop)
 }
 const char* FileRecord::GetFilePath()
 {
+    // Whoever asks for the path reads the file (a thumbnail, a preview).
+    MakeReadable(m_text.Get(FilePath));
     return m_text.Get(FilePath);
 }
 const char* FileRecord::GetThumbnailPath()

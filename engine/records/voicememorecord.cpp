@@ -34,7 +34,11 @@ const char* VoiceMemoRecord::GetTextProperty(int key)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     const auto it = m_properties.find(key);
-    return it == m_properties.end() ? nullptr : it->second.constData();
+    if (it == m_properties.end())
+        return nullptr;
+    if (key == PROP_FILE_PATH)
+        MakeReadable(it->second.constData());
+    return it->second.constData();
 }
 
 void VoiceMemoRecord::SetTextProperty(int key, const char* value)

@@ -1,5 +1,6 @@
 // Writes a synthetic phone backup folder for the engine's tests and demos.
-//   mmobile-sample-backup [--scale N] [--no-media] [--seed S] <folder>
+//   mmobile-sample-backup [--scale N] [--no-media] [--seed S]
+//                         [--password PASSWORD [--kdf-rounds N]] <folder>
 
 #include "samplebackupwriter.h"
 
@@ -21,6 +22,15 @@ int main(int argc, char* argv[])
                                QStringLiteral("Leave out pictures, recordings and attachments."));
     QCommandLineOption seed(QStringLiteral("seed"), QStringLiteral("Seed of the invented texts."),
                             QStringLiteral("S"), QStringLiteral("20240601"));
+    QCommandLineOption password(QStringLiteral("password"),
+                                QStringLiteral("Encrypt the backup with this password."),
+                                QStringLiteral("PASSWORD"));
+    QCommandLineOption rounds(
+        QStringLiteral("kdf-rounds"),
+        QStringLiteral("Rounds of the first key derivation step (the phone's: 10000000)."),
+        QStringLiteral("N"), QStringLiteral("10000000"));
+    parser.addOption(password);
+    parser.addOption(rounds);
     parser.addOption(scale);
     parser.addOption(noMedia);
     parser.addOption(seed);
@@ -35,6 +45,16 @@ int main(int argc, char* argv[])
     options.scale = parser.value(scale).toInt();
     options.media = !parser.isSet(noMedia);
     options.seed = parser.value(seed).toUInt();
+    options.password = parser.value(password);
+    options.kdfRounds = parser.value(rounds).toInt();
+    if (parser.isSet(password) && options.password.isEmpty()) {
+        err << "--password must not be empty\n";
+        return 2;
+    }
+    if (options.kdfRounds < 1) {
+        err << "--kdf-rounds must be a positive number\n";
+        return 2;
+    }
     if (options.scale < 1) {
         err << "--scale must be a positive number\n";
         return 2;

@@ -1,5 +1,6 @@
 #include "samplebackupwriter.h"
 
+#include "samplebackupencryptor.h"
 #include "sqlitewriter.h"
 
 #include <QBuffer>
@@ -49,7 +50,8 @@ const std::vector<QString> Places = {"Room 4, Level 2", "Old Harbour Café", "Li
                                      "City Library",    "Riverside Park",   "Studio \"Blue\""};
 const std::vector<QString> Domains = {"example.com", "example.org", "example.net"};
 
-QByteArray XmlPlist(const QList<QPair<QString, QString>>& strings, bool encryptionFlag)
+QByteArray XmlPlist(const QList<QPair<QString, QString>>& strings, bool encryptionFlag,
+                    bool encrypted = false, const QList<QPair<QString, QByteArray>>& data = {})
 {
     QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                      "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
@@ -59,8 +61,13 @@ QByteArray XmlPlist(const QList<QPair<QString, QString>>& strings, bool encrypti
         xml += "\t<key>" + entry.first.toHtmlEscaped().toUtf8() + "</key>\n\t<string>" +
                entry.second.toHtmlEscaped().toUtf8() + "</string>\n";
     }
+    for (const auto& entry : data) {
+        xml += "\t<key>" + entry.first.toUtf8() + "</key>\n\t<data>" + entry.second.toBase64() +
+               "</data>\n";
+    }
     if (encryptionFlag)
-        xml += "\t<key>IsEncrypted</key>\n\t<false/>\n";
+        xml += encrypted ? "\t<key>IsEncrypted</key>\n\t<true/>\n"
+                         : "\t<key>IsEncrypted</key>\n\t<false/>\n";
     xml += "</dict>\n</plist>\n";
     return xml;
 }
@@ -143,7 +150,9 @@ QString SampleBackupWriter::AddFile(const QString& domain, const QString& relati
                                       "flags, file) VALUES (?, ?, ?, 1, ?)"),
                        {fileId, domain, relativePath, QByteArray()});
     QDir(m_folder).mkpath(fileId.left(2));
-    return QDir(m_folder).filePath(fileId.left(2) + QLatin1Char('/') + fileId);
+    const QString path = QDir(m_folder).filePath(fileId.left(2) + QLatin1Char('/') + fileId);
+    m_files[fileId] = {relativePath, path};
+    return path;
 }
 
 bool SampleBackupWriter::WriteContent(const QString& domain, const QString& relativePath,
@@ -239,14 +248,57 @@ bool SampleBackupWriter::Write(const QString& folder)
             "FilesRelativePathIdx ON Files(relativePath); CREATE TABLE Properties (key TEXT "
             "PRIMARY KEY, value BLOB)")))
         return Fail(m_manifest->LastError());
+    m_files.clear();
     const bool ok = WriteInfo() && WriteContacts() && WriteMessages() && WriteCalls() &&
                     WriteCalendar() && WriteNotes() && WriteBookmarks() && WritePhotos() &&
                     WriteVoiceMemos() && WriteWhatsApp();
+    if (!ok || !m_options.password.isEmpty())
+        return ok && Encrypt();
     const bool closed = m_manifest->Close();
     m_manifest.reset();
-    if (!ok)
-        return false;
     return closed || Fail(QStringLiteral("cannot finish Manifest.db"));
+}
+
+bool SampleBackupWriter::Encrypt()
+{
+    SampleBackupEncryptor encryptor(m_options.password, m_options.kdfRounds);
+    if (!encryptor.IsValid())
+        return Fail(QStringLiteral("the keys of the encrypted backup cannot be made"));
+    for (const auto& entry : m_files) {
+        // Media files are class 4 (no protection) on the phone, the rest class 3.
+        const int protectionClass =
+            entry.second.relativePath.startsWith(QLatin1String("Media/")) ? 4 : 3;
+        const QByteArray archive =
+            encryptor.EncryptFile(entry.second.path, entry.second.relativePath, protectionClass);
+        if (archive.isEmpty() ||
+            m_manifest->Insert(QStringLiteral("UPDATE Files SET file=? WHERE fileID=?"),
+                               {archive, entry.first}) < 0)
+            return Fail(QStringLiteral("cannot encrypt %1").arg(entry.second.path));
+    }
+    const bool closed = m_manifest->Close();
+    m_manifest.reset();
+    if (!closed)
+        return Fail(QStringLiteral("cannot finish Manifest.db"));
+    if (!encryptor.EncryptManifestDb(QDir(m_folder).filePath(QStringLiteral("Manifest.db"))))
+        return Fail(QStringLiteral("cannot encrypt Manifest.db"));
+    return WriteManifestPlist(true, encryptor.KeyBag(), encryptor.ManifestKey());
+}
+
+bool SampleBackupWriter::WriteManifestPlist(bool encrypted, const QByteArray& keyBag,
+                                            const QByteArray& manifestKey)
+{
+    const QString date =
+        QDateTime::fromSecsSinceEpoch(static_cast<qint64>(m_now) + 978307200, Qt::UTC)
+            .toString(Qt::ISODate);
+    QFile manifest(QDir(m_folder).filePath(QStringLiteral("Manifest.plist")));
+    QList<QPair<QString, QByteArray>> data;
+    if (encrypted)
+        data = {{QStringLiteral("BackupKeyBag"), keyBag},
+                {QStringLiteral("ManifestKey"), manifestKey}};
+    const QByteArray xml = XmlPlist({{"Version", "10.0"}, {"Date", date}}, true, encrypted, data);
+    if (!manifest.open(QIODevice::WriteOnly) || manifest.write(xml) != xml.size())
+        return Fail(QStringLiteral("cannot write Manifest.plist"));
+    return true;
 }
 
 bool SampleBackupWriter::WriteInfo()
@@ -256,10 +308,8 @@ bool SampleBackupWriter::WriteInfo()
         QDateTime::fromSecsSinceEpoch(static_cast<qint64>(m_now) + 978307200, Qt::UTC)
             .toString(Qt::ISODate);
     QFile info(QDir(m_folder).filePath(QStringLiteral("Info.plist")));
-    QFile manifest(QDir(m_folder).filePath(QStringLiteral("Manifest.plist")));
     QFile status(QDir(m_folder).filePath(QStringLiteral("Status.plist")));
-    if (!info.open(QIODevice::WriteOnly) || !manifest.open(QIODevice::WriteOnly) ||
-        !status.open(QIODevice::WriteOnly))
+    if (!info.open(QIODevice::WriteOnly) || !status.open(QIODevice::WriteOnly))
         return Fail(QStringLiteral("cannot write the property lists"));
     info.write(XmlPlist({{"Device Name", m_content.displayName},
                          {"Display Name", m_content.displayName},
@@ -268,9 +318,8 @@ bool SampleBackupWriter::WriteInfo()
                          {"Serial Number", "SAMPLE000001"},
                          {"Last Backup Date", date}},
                         false));
-    manifest.write(XmlPlist({{"Version", "10.0"}, {"Date", date}}, true));
     status.write(XmlPlist({{"SnapshotState", "finished"}, {"Version", "3.3"}}, false));
-    return true;
+    return WriteManifestPlist(false, QByteArray(), QByteArray());
 }
 
 bool SampleBackupWriter::WriteContacts()

@@ -7,13 +7,15 @@
 #include <QString>
 
 #include <cstdint>
+#include <map>
 #include <memory>
 
 class SqliteWriter;
 
 // Writes a synthetic backup folder with the layout and the database schemas
-// of a phone's unencrypted backup: Info.plist, Manifest.plist, Manifest.db
-// and the content files under <two hex digits>/<fileID>. Every name and text
+// of a phone's backup: Info.plist, Manifest.plist, Manifest.db and the
+// content files under <two hex digits>/<fileID>. With a password the same
+// content is encrypted as the phone encrypts it (SampleBackupEncryptor). Every name and text
 // is invented from fixed word lists with a seeded generator, so the same
 // options always write the same records. Content() tells what was written.
 class SampleBackupWriter
@@ -24,6 +26,8 @@ public:
         int scale = 1;     // every count times this
         bool media = true; // picture, recording and attachment files
         std::uint32_t seed = 20240601;
+        QString password;         // encrypts the backup when not empty
+        int kdfRounds = 10000000; // DPIC, the first derivation step's rounds
     };
 
     explicit SampleBackupWriter(const Options& options);
@@ -61,6 +65,9 @@ private:
     bool WritePhotos();
     bool WriteVoiceMemos();
     bool WriteWhatsApp();
+    bool WriteManifestPlist(bool encrypted, const QByteArray& keyBag,
+                            const QByteArray& manifestKey);
+    bool Encrypt();
     bool Fail(const QString& error);
 
     Options m_options;
@@ -69,6 +76,12 @@ private:
     quint32 m_state;
     double m_now; // seconds since 2001 of the backup
     std::unique_ptr<SqliteWriter> m_manifest;
+    struct WrittenFile
+    {
+        QString relativePath;
+        QString path;
+    };
+    std::map<QString, WrittenFile> m_files; // by file ID
     SampleBackupContent m_content;
 };
 

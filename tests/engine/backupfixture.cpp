@@ -60,3 +60,19 @@ bool BackupFixture::WriteFile(const QString& file, const QByteArray& data)
     QFile out(file);
     return out.open(QIODevice::WriteOnly | QIODevice::Truncate) && out.write(data) == data.size();
 }
+
+QString BackupFixture::Digests(const QString& folder)
+{
+    QStringList lines;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile file(it.next());
+        QCryptographicHash hash(QCryptographicHash::Sha1);
+        if (file.open(QIODevice::ReadOnly))
+            hash.addData(&file);
+        lines.append(QDir(folder).relativeFilePath(file.fileName()) + QStringLiteral(": ") +
+                     QString::fromLatin1(hash.result().toHex()));
+    }
+    lines.sort();
+    return lines.join(QLatin1Char('\n'));
+}

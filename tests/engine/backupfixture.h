@@ -15,6 +15,9 @@ public:
     static bool Exec(const QString& database, const QString& sql);
     static bool Truncate(const QString& file, qint64 size);
     static bool WriteFile(const QString& file, const QByteArray& data);
+    // "relative path: SHA-1" of every file under `folder`, sorted, one a line:
+    // equal texts mean equal trees.
+    static QString Digests(const QString& folder);
 };
 
 #endif // BACKUPFIXTURE_H

@@ -1,0 +1,48 @@
+#include "backupunlocker.h"
+
+#include "backupdevice.h"
+
+#include <QEventLoop>
+#include <QtConcurrent/QtConcurrentRun>
+
+BackupUnlocker::BackupUnlocker(BackupDevice& device, QObject* parent)
+    : QObject(parent), m_device(device)
+{
+    connect(&m_watcher, &QFutureWatcher<int>::finished, this,
+            [this]() { emit finished(m_watcher.result()); });
+}
+
+BackupUnlocker::~BackupUnlocker()
+{
+    // The worker uses the device: it may not outlive this object.
+    m_watcher.waitForFinished();
+}
+
+bool BackupUnlocker::Start(const QString& password)
+{
+    if (IsRunning())
+        return false;
+    BackupDevice* device = &m_device;
+    m_watcher.setFuture(QtConcurrent::run(
+        [device, password]() { return static_cast<int>(device->Unlock(password)); }));
+    return true;
+}
+
+bool BackupUnlocker::IsRunning() const
+{
+    return m_watcher.isRunning();
+}
+
+int BackupUnlocker::UnlockAndWait(BackupDevice& device, const QString& password)
+{
+    BackupUnlocker unlocker(device);
+    QEventLoop loop;
+    int result = BackupDevice::UNLOCK_DAMAGED;
+    connect(&unlocker, &BackupUnlocker::finished, &loop, [&loop, &result](int value) {
+        result = value;
+        loop.quit();
+    });
+    unlocker.Start(password);
+    loop.exec();
+    return result;
+}

@@ -1,0 +1,240 @@
+#include "encryptedbackup.h"
+
+#include "archivedfile.h"
+#include "backupcipher.h"
+#include "keybag.h"
+#include "plistreader.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QTemporaryDir>
+#include <QVariantMap>
+#include <QtEndian>
+
+#include <atomic>
+
+struct EncryptedBackup::Entry
+{
+    QString source;
+    qint64 size = 0;
+    int protectionClass = 0;
+    QByteArray wrappedKey;
+    std::atomic<bool> ready{false};
+};
+
+namespace {
+
+constexpr int ManifestKeyMinimum = 4 + 40;
+
+} // namespace
+
+EncryptedBackup::EncryptedBackup(const QString& folder) : m_folder(folder)
+{
+    const QVariantMap manifest =
+        PlistReader::ParseFile(QDir(folder).filePath(QStringLiteral("Manifest.plist"))).toMap();
+    m_encrypted = manifest.value(QStringLiteral("IsEncrypted")).toBool();
+    if (!m_encrypted)
+        return;
+    m_manifestKey = manifest.value(QStringLiteral("ManifestKey")).toByteArray();
+    const QByteArray keyBag = manifest.value(QStringLiteral("BackupKeyBag")).toByteArray();
+    m_keyBag = std::make_unique<KeyBag>(keyBag);
+    m_state = LOCKED;
+    // A bag that is there but broken is damage a scan reports at once; a
+    // missing one leaves the backup locked until Unlock() tells why.
+    if (!m_keyBag->IsValid() && !keyBag.isEmpty()) {
+        m_state = DAMAGED;
+        m_error = m_keyBag->ErrorText();
+    }
+}
+
+// The private folder and every decrypted file in it go with the QTemporaryDir;
+// the class keys are wiped by the key bag.
+EncryptedBackup::~EncryptedBackup() = default;
+
+EncryptedBackup::State EncryptedBackup::CurrentState() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_state;
+}
+
+QString EncryptedBackup::ErrorText() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_error;
+}
+
+QString EncryptedBackup::ManifestDbPath() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_manifestDb;
+}
+
+QString EncryptedBackup::PrivateFolder() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_private ? m_private->path() : QString();
+}
+
+EncryptedBackup::UnlockResult EncryptedBackup::Damage(const QString& error)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_state = DAMAGED;
+    m_error = error;
+    return UNLOCK_DAMAGED;
+}
+
+EncryptedBackup::UnlockResult EncryptedBackup::Unlock(const SecretBytes& password)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_state == NOT_ENCRYPTED || m_state == UNLOCKED)
+            return UNLOCK_OK;
+        if (m_state == DAMAGED)
+            return UNLOCK_DAMAGED;
+    }
+    // Only one thread unlocks at a time; the others wait for its result above
+    // on their next call. The key bag is not touched by readers until UNLOCKED.
+    std::lock_guard<std::mutex> unlockLock(m_unlockMutex);
+    if (CurrentState() != LOCKED)
+        return CurrentState() == UNLOCKED ? UNLOCK_OK : UNLOCK_DAMAGED;
+
+    switch (m_keyBag->Unlock(password)) {
+    case KeyBag::WRONG_PASSWORD: {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_error = QStringLiteral("wrong password");
+        return UNLOCK_WRONG_PASSWORD;
+    }
+    case KeyBag::DAMAGED:
+        return Damage(m_keyBag->ErrorText());
+    case KeyBag::UNLOCKED:
+        break;
+    }
+    if (m_manifestKey.size() < ManifestKeyMinimum)
+        return Damage(QStringLiteral("the manifest key is missing or too short"));
+    const int manifestClass =
+        static_cast<int>(qFromLittleEndian<quint32>(m_manifestKey.constData()));
+    SecretBytes manifestKey;
+    // The class keys are right (they passed their own check), so a manifest
+    // key that fails its check is damaged, not a wrong password.
+    if (!m_keyBag->UnwrapKey(manifestClass, m_manifestKey.mid(4), manifestKey))
+        return Damage(
+            QStringLiteral("the manifest key of class %1 cannot be unwrapped").arg(manifestClass));
+    if (!DecryptManifestDb(manifestKey))
+        return UNLOCK_DAMAGED;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_state = UNLOCKED;
+    m_error.clear();
+    return UNLOCK_OK;
+}
+
+bool EncryptedBackup::DecryptManifestDb(const SecretBytes& manifestKey)
+{
+    auto folder = std::make_unique<QTemporaryDir>(
+        QDir(QDir::tempPath()).filePath(QStringLiteral("mmobile-backup-XXXXXX")));
+    if (!folder->isValid() ||
+        !QFile::setPermissions(folder->path(),
+                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)) {
+        Damage(QStringLiteral("no private temporary folder can be made"));
+        return false;
+    }
+    const QString target = QDir(folder->path()).filePath(QStringLiteral("Manifest.db"));
+    QFile in(QDir(m_folder).filePath(QStringLiteral("Manifest.db")));
+    // A backup without Manifest.db is reported by the manifest itself.
+    if (in.exists()) {
+        QFile out(target);
+        QString error;
+        if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly) ||
+            !BackupCipher::DecryptCbc(manifestKey, in, out, -1, error)) {
+            Damage(QStringLiteral("Manifest.db cannot be decrypted: %1")
+                       .arg(error.isEmpty() ? in.errorString() : error));
+            return false;
+        }
+        out.close();
+        if (!out.open(QIODevice::ReadOnly) || out.read(16) != QByteArray("SQLite format 3", 16)) {
+            Damage(QStringLiteral("Manifest.db does not decrypt to a database with its key"));
+            return false;
+        }
+    }
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_private = std::move(folder);
+    m_manifestDb = in.exists() ? target : QString();
+    return true;
+}
+
+QString EncryptedBackup::Register(const QString& fileId, const QString& encryptedPath,
+                                  const QByteArray& archive)
+{
+    const ArchivedFile file = ArchivedFile::Parse(archive);
+    if (!file.IsValid() || fileId.isEmpty() || fileId.contains(QLatin1Char('/')))
+        return QString();
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!m_private)
+        return QString();
+    const QString path = QDir(m_private->path()).filePath(fileId);
+    auto& entry = m_entries[path];
+    if (!entry) {
+        entry = std::make_shared<Entry>();
+        entry->source = encryptedPath;
+        entry->size = file.Size();
+        entry->protectionClass = file.ProtectionClass();
+        entry->wrappedKey = file.WrappedKey();
+    }
+    return path;
+}
+
+std::shared_ptr<EncryptedBackup::Entry> EncryptedBackup::Find(const QString& path) const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const auto it = m_entries.find(path);
+    return it == m_entries.end() ? nullptr : it->second;
+}
+
+bool EncryptedBackup::Knows(const QString& path) const
+{
+    return Find(path) != nullptr;
+}
+
+bool EncryptedBackup::Materialize(const QString& path)
+{
+    const std::shared_ptr<Entry> entry = Find(path);
+    if (!entry || entry->ready.load())
+        return true;
+    // Two readers may race here; each writes its own temporary file and the
+    // rename leaves one whole copy.
+    QSaveFile out(path);
+    QString error;
+    if (!out.open(QIODevice::WriteOnly) || !DecryptEntry(*entry, out, error) || !out.commit())
+        return false;
+    entry->ready.store(true);
+    return true;
+}
+
+bool EncryptedBackup::DecryptTo(const QString& path, QIODevice& out, QString& error) const
+{
+    const std::shared_ptr<Entry> entry = Find(path);
+    if (!entry) {
+        error = QStringLiteral("%1 is not a file of the encrypted backup").arg(path);
+        return false;
+    }
+    return DecryptEntry(*entry, out, error);
+}
+
+bool EncryptedBackup::DecryptEntry(const Entry& entry, QIODevice& out, QString& error) const
+{
+    if (CurrentState() != UNLOCKED) {
+        error = QStringLiteral("the backup is locked");
+        return false;
+    }
+    SecretBytes key;
+    if (!m_keyBag->UnwrapKey(entry.protectionClass, entry.wrappedKey, key)) {
+        error = QStringLiteral("the key of %1 cannot be unwrapped").arg(entry.source);
+        return false;
+    }
+    QFile in(entry.source);
+    if (!in.open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("cannot read %1: %2").arg(entry.source, in.errorString());
+        return false;
+    }
+    return BackupCipher::DecryptCbc(key, in, out, entry.size, error);
+}

@@ -1,0 +1,89 @@
+#ifndef ENCRYPTEDBACKUP_H
+#define ENCRYPTEDBACKUP_H
+
+#include "contentfiles.h"
+#include "secretbytes.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <map>
+#include <memory>
+#include <mutex>
+
+class ArchivedFile;
+class KeyBag;
+class QIODevice;
+class QTemporaryDir;
+
+// The keys of one encrypted backup folder for one session, and the private
+// folder its plaintext goes into. Owned by the BackupDevice of the folder.
+//
+// Unlock() derives the password key once (seconds: the phone's millions of
+// PBKDF2 rounds), unwraps the class keys, then decrypts Manifest.db into a
+// private temporary folder (mode 0700) that goes, with everything in it, when
+// this object goes. Content files are decrypted on demand: Register() names
+// the private path a file will have, Materialize() writes it there when a
+// reader needs it, DecryptTo() writes it straight into an export. Nothing is
+// ever written next to the backup. Every function may run on any thread.
+class EncryptedBackup : public ContentFiles
+{
+public:
+    enum State {
+        NOT_ENCRYPTED, // Manifest.plist does not say IsEncrypted
+        LOCKED,        // encrypted, no correct password given yet
+        UNLOCKED,      // the keys are there and Manifest.db is decrypted
+        DAMAGED        // the keybag or the manifest key cannot be used
+    };
+    enum UnlockResult { UNLOCK_OK, UNLOCK_WRONG_PASSWORD, UNLOCK_DAMAGED };
+
+    explicit EncryptedBackup(const QString& folder);
+    ~EncryptedBackup();
+    EncryptedBackup(const EncryptedBackup&) = delete;
+    EncryptedBackup& operator=(const EncryptedBackup&) = delete;
+
+    State CurrentState() const;
+    bool IsEncrypted() const { return m_encrypted; }
+    // Blocks for the key derivation: never call it on a GUI thread. Once
+    // unlocked, later calls answer UNLOCK_OK without deriving again.
+    UnlockResult Unlock(const SecretBytes& password);
+    // Why the backup is damaged or the password was refused.
+    QString ErrorText() const;
+    // The decrypted Manifest.db; empty until unlocked or when the backup has none.
+    QString ManifestDbPath() const;
+    QString PrivateFolder() const;
+
+    // The private path under which the content of `fileId` will be readable;
+    // empty when `archive` holds no usable key. Nothing is decrypted yet.
+    QString Register(const QString& fileId, const QString& encryptedPath,
+                     const QByteArray& archive);
+    // Whether `path` is a registered private path.
+    bool Knows(const QString& path) const;
+    // Decrypts a registered file into its private path if it is not there
+    // yet; true when it is there (and for paths this object does not know).
+    bool Materialize(const QString& path) override;
+    // Decrypts a registered file into `out`, without a private copy.
+    bool DecryptTo(const QString& path, QIODevice& out, QString& error) const;
+
+private:
+    struct Entry;
+
+    UnlockResult Damage(const QString& error);
+    bool DecryptManifestDb(const SecretBytes& manifestKey);
+    bool DecryptEntry(const Entry& entry, QIODevice& out, QString& error) const;
+    std::shared_ptr<Entry> Find(const QString& path) const;
+
+    const QString m_folder;
+    bool m_encrypted = false;
+    QByteArray m_manifestKey;
+    std::mutex m_unlockMutex;   // one derivation at a time
+    mutable std::mutex m_mutex; // guards what follows
+    State m_state = NOT_ENCRYPTED;
+    QString m_error;
+    std::unique_ptr<KeyBag> m_keyBag;
+    std::unique_ptr<QTemporaryDir> m_private;
+    QString m_manifestDb;
+    std::map<QString, std::shared_ptr<Entry>> m_entries; // by private path
+};
+
+#endif // ENCRYPTEDBACKUP_H

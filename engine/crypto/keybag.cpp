@@ -1,0 +1,137 @@
+#include "keybag.h"
+
+#include "backupcipher.h"
+
+#include <QtEndian>
+
+namespace {
+
+constexpr int PasswordKeySize = 32;
+constexpr int WrappedKeySize = 40;
+
+int IntValue(const QByteArray& value)
+{
+    if (value.size() != 4)
+        return -1;
+    return static_cast<int>(qFromBigEndian<quint32>(value.constData()));
+}
+
+} // namespace
+
+KeyBag::KeyBag(const QByteArray& data)
+{
+    m_valid = Parse(data);
+}
+
+bool KeyBag::Fail(const QString& error)
+{
+    m_error = error;
+    return false;
+}
+
+bool KeyBag::Parse(const QByteArray& data)
+{
+    if (data.isEmpty())
+        return Fail(QStringLiteral("the backup has no keybag"));
+    // The bag's own records come first; each UUID after the first opens the
+    // records of one class key.
+    bool inClass = false;
+    bool seenUuid = false;
+    ClassKey current;
+    int currentClass = -1;
+    const auto finishClass = [this, &current, &currentClass]() {
+        if (currentClass < 0 || current.wrapped.size() != WrappedKeySize)
+            return Fail(QStringLiteral("a class key of the keybag is incomplete"));
+        m_classes[currentClass] = std::move(current);
+        current = ClassKey();
+        currentClass = -1;
+        return true;
+    };
+    int pos = 0;
+    while (pos < data.size()) {
+        if (data.size() - pos < 8)
+            return Fail(QStringLiteral("the keybag ends inside a record header"));
+        const QByteArray tag = data.mid(pos, 4);
+        const quint32 length = qFromBigEndian<quint32>(data.constData() + pos + 4);
+        pos += 8;
+        if (length > static_cast<quint32>(data.size() - pos))
+            return Fail(QStringLiteral("the keybag record %1 runs past its end")
+                            .arg(QString::fromLatin1(tag.toHex())));
+        const QByteArray value = data.mid(pos, static_cast<int>(length));
+        pos += static_cast<int>(length);
+
+        if (tag == "UUID") {
+            if (inClass && !finishClass())
+                return false;
+            inClass = seenUuid;
+            seenUuid = true;
+        } else if (inClass) {
+            if (tag == "CLAS")
+                currentClass = IntValue(value);
+            else if (tag == "WRAP")
+                current.wrap = IntValue(value);
+            else if (tag == "WPKY")
+                current.wrapped = value;
+        } else if (tag == "SALT") {
+            m_salt = value;
+        } else if (tag == "ITER") {
+            m_iter = IntValue(value);
+        } else if (tag == "DPSL") {
+            m_dpsl = value;
+        } else if (tag == "DPIC") {
+            m_dpic = IntValue(value);
+        }
+    }
+    if (inClass && !finishClass())
+        return false;
+    if (m_salt.isEmpty() || m_iter < 1)
+        return Fail(QStringLiteral("the keybag lacks its salt or round count"));
+    if (m_dpsl.isEmpty() || m_dpic < 1)
+        return Fail(QStringLiteral("the keybag lacks its second salt or round count"));
+    if (m_classes.empty())
+        return Fail(QStringLiteral("the keybag holds no class keys"));
+    return true;
+}
+
+KeyBag::UnlockResult KeyBag::Unlock(const SecretBytes& password)
+{
+    if (!m_valid)
+        return DAMAGED;
+    // Newer phones first stretch the password with SHA-256 over DPSL/DPIC,
+    // then derive the key-encryption key with SHA-1 over SALT/ITER.
+    const SecretBytes stretched =
+        BackupCipher::Pbkdf2(BackupCipher::SHA256, password, m_dpsl, m_dpic, PasswordKeySize);
+    const SecretBytes passwordKey =
+        BackupCipher::Pbkdf2(BackupCipher::SHA1, stretched, m_salt, m_iter, PasswordKeySize);
+    if (passwordKey.IsEmpty()) {
+        m_error = QStringLiteral("the password key cannot be derived");
+        return DAMAGED;
+    }
+    bool any = false;
+    for (auto& entry : m_classes) {
+        ClassKey& classKey = entry.second;
+        if (!(classKey.wrap & WrapPasscode))
+            continue;
+        if (!BackupCipher::UnwrapKey(passwordKey, classKey.wrapped, classKey.key)) {
+            for (auto& other : m_classes)
+                other.second.key.Clear();
+            m_error = QStringLiteral("wrong password");
+            return WRONG_PASSWORD;
+        }
+        any = true;
+    }
+    if (!any) {
+        m_error = QStringLiteral("no class key of the keybag is protected by the password");
+        return DAMAGED;
+    }
+    m_unlocked = true;
+    return UNLOCKED;
+}
+
+bool KeyBag::UnwrapKey(int protectionClass, const QByteArray& wrapped, SecretBytes& key) const
+{
+    const auto it = m_classes.find(protectionClass);
+    if (!m_unlocked || it == m_classes.end() || it->second.key.IsEmpty())
+        return false;
+    return BackupCipher::UnwrapKey(it->second.key, wrapped, key);
+}

@@ -1,0 +1,191 @@
+// The demo host's way into an encrypted backup: the password dialog names
+// the device, masks the field, shows a busy bar while it checks, says
+// "Wrong password" and asks again, can be cancelled, and refuses a backup
+// whose keys are damaged; the host unlocks with a password given up front.
+
+#include "backupdevice.h"
+#include "demohostwindow.h"
+#include "passworddialog.h"
+#include "samplebackupwriter.h"
+
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const char* const Password = "open sesame";
+
+struct DialogParts
+{
+    QLabel* prompt;
+    QLineEdit* field;
+    QLabel* message;
+    QProgressBar* busy;
+    QPushButton* ok;
+};
+
+DialogParts Parts(PasswordDialog& dialog)
+{
+    return {dialog.findChild<QLabel*>(QStringLiteral("promptLabel")),
+            dialog.findChild<QLineEdit*>(QStringLiteral("passwordEdit")),
+            dialog.findChild<QLabel*>(QStringLiteral("messageLabel")),
+            dialog.findChild<QProgressBar*>(QStringLiteral("busyBar")),
+            dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)};
+}
+
+} // namespace
+
+class TestPasswordDialog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void promptNamesTheDeviceAndMasks();
+    void wrongPasswordAsksAgain_data();
+    void wrongPasswordAsksAgain();
+    void cancelLeavesTheBackupLocked();
+    void damagedKeysCanOnlyBeCancelled();
+    void hostUnlocksWithTheGivenPassword_data();
+    void hostUnlocksWithTheGivenPassword();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_backup;
+};
+
+void TestPasswordDialog::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    SampleBackupWriter::Options options;
+    options.media = false;
+    options.password = QString::fromLatin1(Password);
+    options.kdfRounds = 1000;
+    m_backup = m_dir.filePath(QStringLiteral("backup"));
+    SampleBackupWriter writer(options);
+    QVERIFY2(writer.Write(m_backup), qPrintable(writer.ErrorText()));
+}
+
+void TestPasswordDialog::promptNamesTheDeviceAndMasks()
+{
+    BackupDevice device(m_backup);
+    PasswordDialog dialog(device);
+    const DialogParts parts = Parts(dialog);
+    QVERIFY(parts.prompt->text().contains(QStringLiteral("Zoë's Phone")));
+    QCOMPARE(parts.field->echoMode(), QLineEdit::Password);
+}
+
+void TestPasswordDialog::wrongPasswordAsksAgain_data()
+{
+    QTest::addColumn<QString>("first");
+    QTest::newRow("wrong") << QStringLiteral("open sesame!");
+    QTest::newRow("empty") << QString();
+}
+
+void TestPasswordDialog::wrongPasswordAsksAgain()
+{
+    QFETCH(QString, first);
+    BackupDevice device(m_backup);
+    PasswordDialog dialog(device);
+    const DialogParts parts = Parts(dialog);
+    dialog.show();
+    parts.field->setText(first);
+    parts.ok->click();
+    // The check runs on a worker: the dialog is busy until its answer arrives.
+    QVERIFY(parts.busy->isVisible());
+    QVERIFY(!parts.ok->isEnabled());
+    QTRY_VERIFY(parts.message->isVisible());
+    QCOMPARE(parts.message->text(), QStringLiteral("Wrong password"));
+    QVERIFY(dialog.isVisible());
+    QVERIFY(!parts.busy->isVisible());
+    QVERIFY(parts.field->text().isEmpty());
+    QVERIFY(!device.IsUnlocked());
+
+    parts.field->setText(QString::fromLatin1(Password));
+    parts.ok->click();
+    QTRY_VERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QVERIFY(device.IsUnlocked());
+}
+
+void TestPasswordDialog::cancelLeavesTheBackupLocked()
+{
+    BackupDevice device(m_backup);
+    PasswordDialog dialog(device);
+    dialog.show();
+    Parts(dialog).field->setText(QString::fromLatin1(Password));
+    dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    QVERIFY(!dialog.isVisible());
+    QVERIFY(!device.IsUnlocked());
+}
+
+void TestPasswordDialog::damagedKeysCanOnlyBeCancelled()
+{
+    // The manifest key cut short: the password is right, the keys are not.
+    const QString folder = m_dir.filePath(QStringLiteral("damaged"));
+    QVERIFY(QDir().mkpath(folder));
+    for (const QString& name : QDir(m_backup).entryList(QDir::Files))
+        QVERIFY(QFile::copy(QDir(m_backup).filePath(name), QDir(folder).filePath(name)));
+    QFile plist(QDir(folder).filePath(QStringLiteral("Manifest.plist")));
+    QVERIFY(plist.open(QIODevice::ReadOnly));
+    QByteArray xml = plist.readAll();
+    plist.close();
+    const int key = xml.indexOf("<key>ManifestKey</key>");
+    const int data = xml.indexOf("<data>", key) + 6;
+    QVERIFY(key > 0 && data > key);
+    xml.replace(data, 8, "AAAAAA==");
+    xml.remove(data + 8, xml.indexOf("</data>", data) - data - 8);
+    QVERIFY(plist.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    plist.write(xml);
+    plist.close();
+
+    BackupDevice device(folder);
+    PasswordDialog dialog(device);
+    const DialogParts parts = Parts(dialog);
+    dialog.show();
+    parts.field->setText(QString::fromLatin1(Password));
+    parts.ok->click();
+    QTRY_VERIFY(parts.message->isVisible());
+    QVERIFY(parts.message->text().contains(QStringLiteral("damaged")));
+    QVERIFY(!parts.ok->isEnabled());
+    QVERIFY(dialog.isVisible());
+}
+
+void TestPasswordDialog::hostUnlocksWithTheGivenPassword_data()
+{
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<bool>("unlocked");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("right") << QString::fromLatin1(Password) << true
+                           << QStringLiteral("The backup is unlocked.");
+    QTest::newRow("wrong") << QStringLiteral("sesame") << false << QStringLiteral("Wrong password");
+    QTest::newRow("none, no one to ask")
+        << QString() << false << QStringLiteral("no password was given");
+}
+
+void TestPasswordDialog::hostUnlocksWithTheGivenPassword()
+{
+    QFETCH(QString, password);
+    QFETCH(bool, unlocked);
+    QFETCH(QString, status);
+    DemoHostWindow::Options options;
+    options.backupFolder = m_backup;
+    options.workFolder = m_dir.filePath(QStringLiteral("work/"));
+    options.settingsFile = m_dir.filePath(QStringLiteral("settings.ini"));
+    options.logFolder = m_dir.filePath(QStringLiteral("log"));
+    options.password = password;
+    DemoHostWindow host(options);
+    QCOMPARE(host.UnlockBackup(false), unlocked);
+    QVERIFY2(host.StatusText().contains(status), qPrintable(host.StatusText()));
+}
+
+QTEST_MAIN(TestPasswordDialog)
+#include "tst_passworddialog.moc"

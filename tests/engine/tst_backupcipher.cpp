@@ -1,0 +1,251 @@
+// The primitives of encrypted backups as the engine calls them: PBKDF2 and
+// AES key unwrap against the published vectors, the CBC file decryption's
+// size and padding rules, and the keybag parser's refusal of damaged bags.
+
+#include "crypto/backupcipher.h"
+#include "crypto/keybag.h"
+
+#include <QBuffer>
+#include <QtEndian>
+#include <QtTest>
+
+#include <openssl/evp.h>
+
+namespace {
+
+SecretBytes Secret(const QByteArray& bytes)
+{
+    return SecretBytes::FromByteArray(bytes);
+}
+
+QByteArray Hex(const char* hex)
+{
+    return QByteArray::fromHex(hex);
+}
+
+// AES-256-CBC, zero IV, PKCS#7: how the phone writes a file.
+QByteArray Encrypt(const QByteArray& key, const QByteArray& plain)
+{
+    EVP_CIPHER_CTX* context = EVP_CIPHER_CTX_new();
+    const unsigned char iv[16] = {};
+    QByteArray out(plain.size() + 16, Qt::Uninitialized);
+    int length = 0;
+    int final = 0;
+    auto* target = reinterpret_cast<unsigned char*>(out.data());
+    EVP_EncryptInit_ex(context, EVP_aes_256_cbc(), nullptr,
+                       reinterpret_cast<const unsigned char*>(key.constData()), iv);
+    EVP_EncryptUpdate(context, target, &length,
+                      reinterpret_cast<const unsigned char*>(plain.constData()), plain.size());
+    EVP_EncryptFinal_ex(context, target + length, &final);
+    EVP_CIPHER_CTX_free(context);
+    out.truncate(length + final);
+    return out;
+}
+
+QByteArray Record(const char* tag, const QByteArray& value)
+{
+    char length[4];
+    qToBigEndian<quint32>(static_cast<quint32>(value.size()), length);
+    return QByteArray(tag, 4) + QByteArray(length, 4) + value;
+}
+
+QByteArray Number(quint32 value)
+{
+    char bytes[4];
+    qToBigEndian<quint32>(value, bytes);
+    return QByteArray(bytes, 4);
+}
+
+QByteArray BagHeader()
+{
+    return Record("VERS", Number(3)) + Record("TYPE", Number(1)) +
+           Record("UUID", QByteArray(16, 'u')) + Record("SALT", QByteArray(20, 's')) +
+           Record("ITER", Number(10)) + Record("DPIC", Number(10)) +
+           Record("DPSL", QByteArray(20, 'd'));
+}
+
+QByteArray ClassRecords(int protectionClass, int wrappedSize = 40)
+{
+    return Record("UUID", QByteArray(16, 'c')) + Record("CLAS", Number(protectionClass)) +
+           Record("WRAP", Number(2)) + Record("KTYP", Number(0)) +
+           Record("WPKY", QByteArray(wrappedSize, 'w'));
+}
+
+} // namespace
+
+class TestBackupCipher : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void pbkdf2Sha1_data();
+    void pbkdf2Sha1();
+    void unwrapKey_data();
+    void unwrapKey();
+    void decryptCbc_data();
+    void decryptCbc();
+    void keyBagParsing_data();
+    void keyBagParsing();
+};
+
+void TestBackupCipher::pbkdf2Sha1_data()
+{
+    QTest::addColumn<QByteArray>("password");
+    QTest::addColumn<QByteArray>("salt");
+    QTest::addColumn<int>("iterations");
+    QTest::addColumn<QByteArray>("expected");
+    // RFC 6070, but for its 16,777,216-round case: seconds for no new path.
+    QTest::newRow("1 round") << QByteArray("password") << QByteArray("salt") << 1
+                             << Hex("0c60c80f961f0e71f3a9b524af6012062fe037a6");
+    QTest::newRow("2 rounds") << QByteArray("password") << QByteArray("salt") << 2
+                              << Hex("ea6c014dc72d6f8ccd1ed92ace1d41f0d8de8957");
+    QTest::newRow("4096 rounds") << QByteArray("password") << QByteArray("salt") << 4096
+                                 << Hex("4b007901b765489abead49d926f721d065a429c1");
+    QTest::newRow("long inputs, 25 bytes")
+        << QByteArray("passwordPASSWORDpassword")
+        << QByteArray("saltSALTsaltSALTsaltSALTsaltSALTsalt") << 4096
+        << Hex("3d2eec4fe41c849b80c8d83662c0e44a8b291a964cf2f07038");
+    QTest::newRow("embedded zeros, 16 bytes")
+        << QByteArray("pass\0word", 9) << QByteArray("sa\0lt", 5) << 4096
+        << Hex("56fa6aa75548099dcc37d7f03425e0c3");
+}
+
+void TestBackupCipher::pbkdf2Sha1()
+{
+    QFETCH(QByteArray, password);
+    QFETCH(QByteArray, salt);
+    QFETCH(int, iterations);
+    QFETCH(QByteArray, expected);
+    const SecretBytes key = BackupCipher::Pbkdf2(BackupCipher::SHA1, Secret(password), salt,
+                                                 iterations, expected.size());
+    QCOMPARE(key.ToByteArray().toHex(), expected.toHex());
+}
+
+void TestBackupCipher::unwrapKey_data()
+{
+    QTest::addColumn<QByteArray>("kek");
+    QTest::addColumn<QByteArray>("wrapped");
+    QTest::addColumn<QByteArray>("expected"); // empty: the integrity check fails
+
+    const QByteArray kek128 = Hex("000102030405060708090A0B0C0D0E0F");
+    const QByteArray kek192 = Hex("000102030405060708090A0B0C0D0E0F1011121314151617");
+    const QByteArray kek256 =
+        Hex("000102030405060708090A0B0C0D0E0F101112131415161718191A1B1C1D1E1F");
+    const QByteArray key128 = Hex("00112233445566778899AABBCCDDEEFF");
+    const QByteArray key192 = Hex("00112233445566778899AABBCCDDEEFF0001020304050607");
+    const QByteArray key256 =
+        Hex("00112233445566778899AABBCCDDEEFF000102030405060708090A0B0C0D0E0F");
+    // RFC 3394, section 4.
+    QTest::newRow("4.1 128 with 128")
+        << kek128 << Hex("1FA68B0A8112B447AEF34BD8FB5A7B829D3E862371D2CFE5") << key128;
+    QTest::newRow("4.2 128 with 192")
+        << kek192 << Hex("96778B25AE6CA435F92B5B97C050AED2468AB8A17AD84E5D") << key128;
+    QTest::newRow("4.3 128 with 256")
+        << kek256 << Hex("64E8C3F9CE0F5BA263E9777905818A2A93C8191E7D6E8AE7") << key128;
+    QTest::newRow("4.4 192 with 192")
+        << kek192 << Hex("031D33264E15D33268F24EC260743EDCE1C6C7DDEE725A936BA814915C6762D2")
+        << key192;
+    QTest::newRow("4.5 192 with 256")
+        << kek256 << Hex("A8F9BC1612C68B3FF6E6F4FBE30E71E4769C8B80A32CB8958CD5D17D6B254DA1")
+        << key192;
+    const QByteArray wrapped256 = Hex("28C9F404C4B810F4CBCCB35CFB87F8263F5786E2D80ED326CBC7F0E71A9"
+                                      "9F43BFB988B9B7A02DD21");
+    QTest::newRow("4.6 256 with 256") << kek256 << wrapped256 << key256;
+    // What a wrong password looks like: another key-encryption key.
+    QByteArray otherKek = kek256;
+    otherKek[0] = '\x01';
+    QTest::newRow("wrong key") << otherKek << wrapped256 << QByteArray();
+    QByteArray flipped = wrapped256;
+    flipped[20] = static_cast<char>(flipped[20] ^ 0x40);
+    QTest::newRow("damaged wrap") << kek256 << flipped << QByteArray();
+    QTest::newRow("not whole half-blocks") << kek256 << wrapped256.left(39) << QByteArray();
+    QTest::newRow("odd key size") << kek256.left(20) << wrapped256 << QByteArray();
+}
+
+void TestBackupCipher::unwrapKey()
+{
+    QFETCH(QByteArray, kek);
+    QFETCH(QByteArray, wrapped);
+    QFETCH(QByteArray, expected);
+    SecretBytes key;
+    QCOMPARE(BackupCipher::UnwrapKey(Secret(kek), wrapped, key), !expected.isEmpty());
+    QCOMPARE(key.ToByteArray().toHex(), expected.toHex());
+}
+
+void TestBackupCipher::decryptCbc_data()
+{
+    QTest::addColumn<int>("plainSize");
+    QTest::addColumn<int>("cutTo");     // the archived size, or -1 for PKCS#7
+    QTest::addColumn<int>("dropBytes"); // ciphertext bytes taken off the end
+    QTest::addColumn<int>("expected");  // plaintext bytes, or -1 for a failure
+
+    QTest::newRow("archived size") << 1000 << 1000 << 0 << 1000;
+    QTest::newRow("whole blocks, size") << 4096 << 4096 << 0 << 4096;
+    QTest::newRow("padding taken off") << 1000 << -1 << 0 << 1000;
+    QTest::newRow("whole blocks, padding") << 4096 << -1 << 0 << 4096;
+    QTest::newRow("past a read chunk") << (3 << 20) + 5 << (3 << 20) + 5 << 0 << (3 << 20) + 5;
+    QTest::newRow("empty file") << 0 << 0 << 0 << 0;
+    QTest::newRow("not whole blocks") << 1000 << 1000 << 3 << -1;
+    QTest::newRow("shorter than its size") << 1000 << 1000 << 16 << -1;
+}
+
+void TestBackupCipher::decryptCbc()
+{
+    QFETCH(int, plainSize);
+    QFETCH(int, cutTo);
+    QFETCH(int, dropBytes);
+    QFETCH(int, expected);
+    const QByteArray key(32, '\x5a');
+    QByteArray plain(plainSize, Qt::Uninitialized);
+    for (int i = 0; i < plainSize; ++i)
+        plain[i] = static_cast<char>(i * 7 + i / 251);
+    QByteArray cipher = Encrypt(key, plain);
+    cipher.chop(dropBytes);
+    QBuffer in(&cipher);
+    QByteArray output;
+    QBuffer out(&output);
+    QVERIFY(in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly));
+    QString error;
+    const bool ok = BackupCipher::DecryptCbc(Secret(key), in, out, cutTo, error);
+    QCOMPARE(ok, expected >= 0);
+    QCOMPARE(error.isEmpty(), ok);
+    if (ok)
+        QVERIFY(output == plain.left(expected));
+}
+
+void TestBackupCipher::keyBagParsing_data()
+{
+    QTest::addColumn<QByteArray>("bag");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<QString>("reason");
+
+    const QByteArray good = BagHeader() + ClassRecords(1) + ClassRecords(3);
+    QTest::newRow("complete") << good << true << QString();
+    QTest::newRow("empty") << QByteArray() << false << "no keybag";
+    QTest::newRow("cut in a header") << good.left(good.size() - 45) << false << "record header";
+    QTest::newRow("cut in a value") << good.left(good.size() - 10) << false << "runs past";
+    QByteArray noSecondSalt = BagHeader();
+    noSecondSalt.replace("DPSL", "XXXX");
+    QTest::newRow("no DPSL") << noSecondSalt + ClassRecords(1) << false << "second salt";
+    QTest::newRow("no class keys") << BagHeader() << false << "no class keys";
+    QTest::newRow("short wrapped key")
+        << BagHeader() + ClassRecords(1, 32) << false << "incomplete";
+    QByteArray longLength = good;
+    qToBigEndian<quint32>(0xFFFFFFF0u, longLength.data() + 4);
+    QTest::newRow("huge length") << longLength << false << "runs past";
+}
+
+void TestBackupCipher::keyBagParsing()
+{
+    QFETCH(QByteArray, bag);
+    QFETCH(bool, valid);
+    QFETCH(QString, reason);
+    KeyBag keyBag(bag);
+    QCOMPARE(keyBag.IsValid(), valid);
+    QVERIFY2(keyBag.ErrorText().contains(reason), qPrintable(keyBag.ErrorText()));
+    if (!valid)
+        QCOMPARE(keyBag.Unlock(Secret("anything")), KeyBag::DAMAGED);
+}
+
+QTEST_GUILESS_MAIN(TestBackupCipher)
+#include "tst_backupcipher.moc"

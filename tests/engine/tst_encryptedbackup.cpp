@@ -1,0 +1,282 @@
+// An encrypted generated backup reads, with its password, to the same records
+// and files as its unencrypted twin; a wrong or empty password and damaged
+// keys give their own results; plaintext appears only on demand, only in the
+// device's private folder, and is gone with the device; the backup itself is
+// never changed.
+
+#include "backupdevice.h"
+#include "backupfixture.h"
+#include "contracts/mmobile.h"
+#include "samplebackupwriter.h"
+#include "scanrunner.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+using namespace MMobile;
+
+namespace {
+
+const char* const Password = "Kor\xc3\xa9 pass 7";
+
+struct DataSourceDeleter
+{
+    void operator()(ICategoryDataSource* source) const
+    {
+        if (source)
+            source->Release();
+    }
+};
+using SourcePtr = std::unique_ptr<ICategoryDataSource, DataSourceDeleter>;
+
+// Rewrites one data entry of the XML Manifest.plist the generator writes.
+bool DamagePlistData(const QString& folder, const QString& key,
+                     const std::function<void(QByteArray&)>& damage)
+{
+    QFile file(QDir(folder).filePath(QStringLiteral("Manifest.plist")));
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QString xml = QString::fromUtf8(file.readAll());
+    file.close();
+    const QRegularExpression entry(
+        QStringLiteral("(<key>%1</key>\\s*<data>)([^<]*)(</data>)").arg(key));
+    const QRegularExpressionMatch match = entry.match(xml);
+    if (!match.hasMatch())
+        return false;
+    QByteArray data = QByteArray::fromBase64(match.captured(2).toLatin1());
+    damage(data);
+    xml.replace(match.capturedStart(2), match.capturedLength(2),
+                QString::fromLatin1(data.toBase64()));
+    return BackupFixture::WriteFile(file.fileName(), xml.toUtf8());
+}
+
+} // namespace
+
+class TestEncryptedBackup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void lockedBackupIsRefused();
+    void unlockResults_data();
+    void unlockResults();
+    void categoriesMatchTheTwin_data();
+    void categoriesMatchTheTwin();
+    void filesAreDecryptedOnDemand();
+    void nothingDecryptedRemains();
+
+private:
+    int Scan(BackupDevice& device, MDType type, SourcePtr& source, QByteArray* error = nullptr);
+    QString Export(SourcePtr& source, MDType type);
+
+    QTemporaryDir m_dir;
+    QString m_plainFolder;
+    QString m_encryptedFolder;
+    QString m_evidence;
+    QString m_temp; // this test's temporary folder, where private folders go
+    std::unique_ptr<BackupDevice> m_plain;
+    std::unique_ptr<BackupDevice> m_encrypted;
+    int m_exports = 0;
+};
+
+void TestEncryptedBackup::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    // A temporary folder of its own, so that other programs' files do not count.
+    m_temp = m_dir.filePath(QStringLiteral("tmp"));
+    QVERIFY(QDir().mkpath(m_temp));
+    qputenv("TMPDIR", QFile::encodeName(m_temp));
+    QCOMPARE(QDir::tempPath(), QFileInfo(m_temp).canonicalFilePath());
+    SampleBackupWriter::Options options;
+    m_plainFolder = m_dir.filePath(QStringLiteral("plain"));
+    SampleBackupWriter plain(options);
+    QVERIFY2(plain.Write(m_plainFolder), qPrintable(plain.ErrorText()));
+    options.password = QString::fromUtf8(Password);
+    options.kdfRounds = 2000;
+    m_encryptedFolder = m_dir.filePath(QStringLiteral("encrypted"));
+    SampleBackupWriter encrypted(options);
+    QVERIFY2(encrypted.Write(m_encryptedFolder), qPrintable(encrypted.ErrorText()));
+    m_evidence = BackupFixture::Digests(m_encryptedFolder);
+
+    m_plain = std::make_unique<BackupDevice>(m_plainFolder);
+    m_encrypted = std::make_unique<BackupDevice>(m_encryptedFolder);
+    QVERIFY(!m_plain->IsEncrypted());
+    QVERIFY(m_encrypted->IsEncrypted());
+    QCOMPARE(m_encrypted->Unlock(QString::fromUtf8(Password)), BackupDevice::UNLOCK_OK);
+    QVERIFY(m_encrypted->IsUnlocked());
+}
+
+int TestEncryptedBackup::Scan(BackupDevice& device, MDType type, SourcePtr& source,
+                              QByteArray* error)
+{
+    source.reset(device.GetDataSource(type));
+    ScanRunner runner(source.get());
+    const int status = runner.Scan();
+    if (error)
+        *error = runner.BackupError();
+    return status;
+}
+
+QString TestEncryptedBackup::Export(SourcePtr& source, MDType type)
+{
+    const QString folder = m_dir.filePath(QStringLiteral("out%1").arg(++m_exports));
+    ImportExportConfigure config;
+    config.nType = type;
+    config.nMode = RECOVER_TO_PC;
+    config.SetPath(folder.toUtf8().constData());
+    ScanRunner runner(source.get());
+    return runner.Export(config) == TASK_COMPLETE ? folder : QString();
+}
+
+void TestEncryptedBackup::lockedBackupIsRefused()
+{
+    BackupDevice device(m_encryptedFolder);
+    QVERIFY(device.IsEncrypted());
+    QVERIFY(!device.IsUnlocked());
+    QVERIFY(device.PrivateFolder().isEmpty());
+    SourcePtr source;
+    QByteArray error;
+    QCOMPARE(Scan(device, MD_CONTACT, source, &error), int(TASK_ERROR));
+    QCOMPARE(error, QByteArray("255"));
+}
+
+void TestEncryptedBackup::unlockResults_data()
+{
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("damagedKey"); // a Manifest.plist entry to damage, or none
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QByteArray>("scanError"); // empty: the scan completes
+
+    const QString right = QString::fromUtf8(Password);
+    QTest::newRow("right password")
+        << right << QString() << int(BackupDevice::UNLOCK_OK) << QByteArray();
+    QTest::newRow("wrong password")
+        << QStringLiteral("Kore pass 7") << QString() << int(BackupDevice::UNLOCK_WRONG_PASSWORD)
+        << QByteArray("255");
+    QTest::newRow("empty password")
+        << QString() << QString() << int(BackupDevice::UNLOCK_WRONG_PASSWORD) << QByteArray("255");
+    QTest::newRow("damaged keybag") << right << QStringLiteral("BackupKeyBag")
+                                    << int(BackupDevice::UNLOCK_DAMAGED) << QByteArray("3");
+    QTest::newRow("damaged manifest key") << right << QStringLiteral("ManifestKey")
+                                          << int(BackupDevice::UNLOCK_DAMAGED) << QByteArray("3");
+}
+
+void TestEncryptedBackup::unlockResults()
+{
+    QFETCH(QString, password);
+    QFETCH(QString, damagedKey);
+    QFETCH(int, result);
+    QFETCH(QByteArray, scanError);
+    QString folder = m_encryptedFolder;
+    if (!damagedKey.isEmpty()) {
+        folder = m_dir.filePath(QStringLiteral("damaged-") + damagedKey);
+        QVERIFY(BackupFixture::CopyFolder(m_encryptedFolder, folder));
+        // A keybag cut inside a record; a manifest key with one bit changed.
+        QVERIFY(DamagePlistData(folder, damagedKey, [&damagedKey](QByteArray& data) {
+            if (damagedKey == QLatin1String("BackupKeyBag"))
+                data.chop(30);
+            else
+                data[10] = static_cast<char>(data[10] ^ 0x01);
+        }));
+    }
+    BackupDevice device(folder);
+    QCOMPARE(int(device.Unlock(password)), result);
+    QCOMPARE(device.IsUnlocked(), result == BackupDevice::UNLOCK_OK);
+    if (result != BackupDevice::UNLOCK_OK)
+        QVERIFY(!device.UnlockError().isEmpty());
+    SourcePtr source;
+    QByteArray error;
+    QCOMPARE(Scan(device, MD_SAFARI_BOOKMARK, source, &error),
+             int(scanError.isEmpty() ? TASK_COMPLETE : TASK_ERROR));
+    QCOMPARE(error, scanError);
+}
+
+void TestEncryptedBackup::categoriesMatchTheTwin_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::newRow("contacts") << int(MD_CONTACT);
+    QTest::newRow("messages") << int(MD_MESSAGE);
+    QTest::newRow("message attachments") << int(MD_MESSAGE_ATTACHMENT);
+    QTest::newRow("calls") << int(MD_CALL_HISTORY);
+    QTest::newRow("calendar") << int(MD_CALENDAR);
+    QTest::newRow("reminders") << int(MD_REMINDER);
+    QTest::newRow("notes") << int(MD_NOTE);
+    QTest::newRow("bookmarks") << int(MD_SAFARI_BOOKMARK);
+    QTest::newRow("photos") << int(MD_PHOTO);
+    QTest::newRow("voice memos") << int(MD_VOICE_MEMO);
+    QTest::newRow("WhatsApp messages") << int(MD_WHATSAPP_MESSAGE);
+    QTest::newRow("WhatsApp attachments") << int(MD_WHATSAPP_ATTACHMENT);
+}
+
+void TestEncryptedBackup::categoriesMatchTheTwin()
+{
+    QFETCH(int, type);
+    SourcePtr plain;
+    SourcePtr encrypted;
+    QCOMPARE(Scan(*m_plain, MDType(type), plain), int(TASK_COMPLETE));
+    QCOMPARE(Scan(*m_encrypted, MDType(type), encrypted), int(TASK_COMPLETE));
+    const unsigned int count = plain->GetDataGetter()->GetCount();
+    QVERIFY(count > 0);
+    QCOMPARE(encrypted->GetDataGetter()->GetCount(), count);
+    // The exports hold every record's text and every file's bytes: equal
+    // trees mean equal records and equal decrypted files.
+    const QString plainOut = Export(plain, MDType(type));
+    const QString encryptedOut = Export(encrypted, MDType(type));
+    QVERIFY(!plainOut.isEmpty() && !encryptedOut.isEmpty());
+    const QString expected = BackupFixture::Digests(plainOut);
+    QVERIFY(!expected.isEmpty());
+    QCOMPARE(BackupFixture::Digests(encryptedOut), expected);
+}
+
+void TestEncryptedBackup::filesAreDecryptedOnDemand()
+{
+    BackupDevice device(m_encryptedFolder);
+    QCOMPARE(device.Unlock(QString::fromUtf8(Password)), BackupDevice::UNLOCK_OK);
+    const QString privateFolder = device.PrivateFolder();
+    QVERIFY(privateFolder.startsWith(QDir::tempPath()));
+    // Mode 0700: the owner's only.
+    const QFile::Permissions owner = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+    const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                      QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+    QCOMPARE(QFileInfo(privateFolder).permissions() & (owner | others), owner);
+    SourcePtr encrypted;
+    SourcePtr plain;
+    QCOMPARE(Scan(device, MD_PHOTO, encrypted), int(TASK_COMPLETE));
+    QCOMPARE(Scan(*m_plain, MD_PHOTO, plain), int(TASK_COMPLETE));
+    // The scan decrypted Manifest.db and the photo library, no picture.
+    const int before = QDir(privateFolder).entryList(QDir::Files).size();
+    QCOMPARE(before, 2);
+    auto* photo = record_cast<IPhoto>(encrypted->GetDataGetter()->GetItem(3));
+    auto* twin = record_cast<IPhoto>(plain->GetDataGetter()->GetItem(3));
+    QVERIFY(photo && twin);
+    const QString path = QString::fromUtf8(photo->GetFilePath());
+    QVERIFY(path.startsWith(privateFolder));
+    QCOMPARE(QDir(privateFolder).entryList(QDir::Files).size(), before + 1);
+    QFile decrypted(path);
+    QFile original(QString::fromUtf8(twin->GetFilePath()));
+    QVERIFY(decrypted.open(QIODevice::ReadOnly) && original.open(QIODevice::ReadOnly));
+    QVERIFY(decrypted.readAll() == original.readAll());
+}
+
+void TestEncryptedBackup::nothingDecryptedRemains()
+{
+    const QString privateFolder = m_encrypted->PrivateFolder();
+    QVERIFY(QFileInfo(privateFolder).isDir());
+    m_encrypted.reset();
+    QVERIFY(!QFileInfo::exists(privateFolder));
+    QCOMPARE(QDir(m_temp).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList());
+    // Nothing was written into or next to the backup.
+    QCOMPARE(BackupFixture::Digests(m_encryptedFolder), m_evidence);
+}
+
+QTEST_GUILESS_MAIN(TestEncryptedBackup)
+#include "tst_encryptedbackup.moc"

@@ -8,10 +8,27 @@
 
 #include "store/taskitem.h"
 
+#include <QAbstractItemModelTester>
 #include <QStringList>
 #include <QVector>
 
 #include <memory>
+
+// Fails the running test at the first broken model rule while it lives.
+inline std::unique_ptr<QAbstractItemModelTester> watch(QAbstractItemModel* model)
+{
+    return std::make_unique<QAbstractItemModelTester>(
+        model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+}
+
+// The display texts of one column, top to bottom.
+inline QStringList column(const QAbstractItemModel& model, int col)
+{
+    QStringList texts;
+    for (int row = 0; row < model.rowCount(); ++row)
+        texts << model.data(model.index(row, col)).toString();
+    return texts;
+}
 
 // A category store filled from fake records, in the order they were added:
 // store position i holds the i-th added item. The getter owns the items and

@@ -67,19 +67,20 @@ class TestImageItemList : public QObject
 
 private:
     QTemporaryDir m_dir;
+    // Five photos: three on 12 May 2023, two on 10 May, added out of order.
+    // Entries: title 12 May, a1, a2, a3, title 10 May, b1, b2.
+    std::unique_ptr<PhotoSet> m_five;
+    std::unique_ptr<ImageItemList> m_store;
+
     QString work() const { return m_dir.path() + QStringLiteral("/work/"); }
     QString skin() const { return m_dir.path() + QStringLiteral("/skin/"); }
     QString thumbs() const { return work() + QStringLiteral("iThmb/"); }
     bool noThumbnails() const { return QDir(thumbs()).entryList(QDir::Files).isEmpty(); }
-
-    // Five photos: three on 12 May 2023, two on 10 May, added out of order.
-    void fillFive(PhotoSet& set)
+    std::unique_ptr<ImageItemList> filled(PhotoSet& set, MMobile::MDType type = MMobile::MD_PHOTO)
     {
-        set.addPhoto(localSeconds(2023, 5, 10, 9, 0), QStringLiteral("b1"));
-        set.addPhoto(localSeconds(2023, 5, 12, 8, 0), QStringLiteral("a3"));
-        set.addPhoto(localSeconds(2023, 5, 12, 20, 0), QStringLiteral("a1"));
-        set.addPhoto(localSeconds(2023, 5, 10, 7, 0), QStringLiteral("b2"));
-        set.addPhoto(localSeconds(2023, 5, 12, 12, 0), QStringLiteral("a2"));
+        auto store = std::make_unique<ImageItemList>(type, work(), skin());
+        store->SetDatas(set.getter());
+        return store;
     }
 
 private slots:
@@ -88,45 +89,45 @@ private slots:
         QVERIFY(m_dir.isValid());
         setTimeZone("CET-1CEST,M3.5.0,M10.5.0/3");
     }
-    void init() { QDir(thumbs()).removeRecursively(); }
+    void init()
+    {
+        QDir(thumbs()).removeRecursively();
+        m_store.reset();
+        m_five = std::make_unique<PhotoSet>();
+        for (const char* text : {"b1 10 9", "a3 12 8", "a1 12 20", "b2 10 7", "a2 12 12"}) {
+            const QStringList parts = QString::fromLatin1(text).split(QLatin1Char(' '));
+            m_five->addPhoto(localSeconds(2023, 5, parts[1].toInt(), parts[2].toInt(), 0),
+                             parts[0]);
+        }
+        m_store = filled(*m_five);
+    }
     void cleanupTestCase() { qunsetenv("TZ"); }
 
-    void groupsByDayNewestFirst_data()
-    {
-        QTest::addColumn<bool>("duringScan");
-        QTest::newRow("fill at once") << false;
-        QTest::newRow("scan then flush") << true;
-    }
     void groupsByDayNewestFirst()
     {
-        QFETCH(bool, duringScan);
-        PhotoSet set;
-        fillFive(set);
-        QVERIFY(!QFileInfo::exists(thumbs()));
+        QDir(thumbs()).removeRecursively();
         ImageItemList store(MMobile::MD_PHOTO, work(), skin());
         QVERIFY(QFileInfo(thumbs()).isDir());
         QCOMPARE(store.GetDefaultPhotoPath(), skin() + QStringLiteral("default_picture.png"));
-        if (duringScan) {
-            for (int i = 0; i < set.count(); ++i)
-                store.AddData(set.item(i), i);
-            QCOMPARE(store.GetViewCount(), 0);
-            store.SetDatas(nullptr);
-        } else {
-            store.SetDatas(set.getter());
+        // During a scan the entries wait for the flush; the order is the same.
+        for (int i = 0; i < m_five->count(); ++i)
+            store.AddData(m_five->item(i), i);
+        QCOMPARE(store.GetViewCount(), 0);
+        store.SetDatas(nullptr);
+        for (ImageItemList* grid : {m_store.get(), &store}) {
+            QCOMPARE(rows(*grid),
+                     QStringList({"T:12-05-2023", "a1", "a2", "a3", "T:10-05-2023", "b1", "b2"}));
+            QCOMPARE(grid->GetViewItem(0)->memberRows, QVector<int>({1, 2, 3}));
+            QCOMPARE(grid->GetViewItem(4)->memberRows, QVector<int>({5, 6}));
+            QCOMPARE(grid->GetViewItem(1)->dataIndex, 2);
+            QCOMPARE(grid->GetViewItem(6)->dataIndex, 3);
+            QCOMPARE(grid->GetDataCount(true), 5u);
+            QCOMPARE(grid->GetCheckedCount(), 5u);
+            QVERIFY(!grid->GetViewItem(-1) && !grid->GetViewItem(7));
+            grid->ChangeViewMode(IMAGE_VIEW_FLAT);
+            QCOMPARE(rows(*grid), QStringList({"a1", "a2", "a3", "b1", "b2"}));
+            QVERIFY(!grid->GetViewItem(5));
         }
-
-        QCOMPARE(rows(store),
-                 QStringList({"T:12-05-2023", "a1", "a2", "a3", "T:10-05-2023", "b1", "b2"}));
-        QCOMPARE(store.GetViewItem(0)->memberRows, QVector<int>({1, 2, 3}));
-        QCOMPARE(store.GetViewItem(4)->memberRows, QVector<int>({5, 6}));
-        QCOMPARE(store.GetViewItem(1)->dataIndex, 2);
-        QCOMPARE(store.GetViewItem(6)->dataIndex, 3);
-        QCOMPARE(store.GetDataCount(true), 5u);
-        QCOMPARE(store.GetCheckedCount(), 5u);
-        QVERIFY(!store.GetViewItem(-1) && !store.GetViewItem(7));
-        store.ChangeViewMode(IMAGE_VIEW_FLAT);
-        QCOMPARE(rows(store), QStringList({"a1", "a2", "a3", "b1", "b2"}));
-        QVERIFY(!store.GetViewItem(5));
         // A second flush has nothing pending and changes nothing.
         store.SetDatas(nullptr);
         QCOMPARE(store.GetViewCount(), 5);
@@ -137,11 +138,12 @@ private slots:
         QTest::addColumn<QByteArray>("zone");
         QTest::addColumn<int>("firstHour");
         QTest::addColumn<int>("titles");
-        QTest::newRow("Berlin 23:59 / 00:01")
-            << QByteArray("CET-1CEST,M3.5.0,M10.5.0/3") << 23 << 2;
+        // clang-format off
+        QTest::newRow("Berlin 23:59 / 00:01") << QByteArray("CET-1CEST,M3.5.0,M10.5.0/3") << 23 << 2;
         QTest::newRow("New York 23:59 / 00:01") << QByteArray("EST5EDT,M3.2.0,M11.1.0") << 23 << 2;
         QTest::newRow("Kathmandu 23:59 / 00:01") << QByteArray("NPT-5:45") << 23 << 2;
         QTest::newRow("Kathmandu 00:00 / 00:01") << QByteArray("NPT-5:45") << 0 << 1;
+        // clang-format on
     }
     void localDayBoundary()
     {
@@ -152,12 +154,11 @@ private slots:
         PhotoSet set;
         set.addPhoto(localSeconds(2023, 5, firstHour ? 10 : 11, firstHour, firstHour ? 59 : 0));
         set.addPhoto(localSeconds(2023, 5, 11, 0, 1));
-        ImageItemList store(MMobile::MD_PHOTO, work(), skin());
-        store.SetDatas(set.getter());
+        auto store = filled(set);
         setTimeZone("CET-1CEST,M3.5.0,M10.5.0/3");
-        QCOMPARE(store.GetViewCount(), titles + 2);
-        QCOMPARE(store.GetViewItem(0)->text, QStringLiteral("11-05-2023"));
-        QCOMPARE(store.GetViewItem(2)->isTitle, titles == 2);
+        QCOMPARE(store->GetViewCount(), titles + 2);
+        QCOMPARE(store->GetViewItem(0)->text, QStringLiteral("11-05-2023"));
+        QCOMPARE(store->GetViewItem(2)->isTitle, titles == 2);
     }
 
     void voiceMemosGroupAndShowTheVoicePicture()
@@ -165,11 +166,10 @@ private slots:
         PhotoSet set;
         set.addMemo(localSeconds(2023, 1, 2, 10, 0), "older");
         set.addMemo(localSeconds(2023, 1, 3, 10, 0), "newer");
-        ImageItemList store(MMobile::MD_VOICE_MEMO, work(), skin());
-        store.SetDatas(set.getter());
-        QCOMPARE(rows(store), QStringList({"T:03-01-2023", "newer", "T:02-01-2023", "older"}));
-        QCOMPARE(store.GetViewItem(1)->recording, set.memo(1));
-        QVERIFY(!store.GetViewItem(1)->photo);
+        auto store = filled(set, MMobile::MD_VOICE_MEMO);
+        QCOMPARE(rows(*store), QStringList({"T:03-01-2023", "newer", "T:02-01-2023", "older"}));
+        QCOMPARE(store->GetViewItem(1)->recording, set.memo(1));
+        QVERIFY(!store->GetViewItem(1)->photo);
         const QByteArray voice = (skin() + QStringLiteral("default_voice.png")).toUtf8();
         for (int i = 0; i < 2; ++i)
             QCOMPARE(set.memo(i)->propertyWrites(),
@@ -197,14 +197,13 @@ private slots:
         QFETCH(int, rows);
         PhotoSet set;
         set.addPhoto(100, "one");
-        ImageItemList store(type, work(), skin());
-        store.SetDatas(set.getter());
-        QCOMPARE(store.GetViewCount(), rows);
-        store.ClearData();
-        store.AddData(set.item(0), 0);
-        store.SetDatas(nullptr);
-        QCOMPARE(store.GetViewCount(), rows);
-        QCOMPARE(store.GetDataCount(false), unsigned(rows / 2));
+        auto store = filled(set, type);
+        QCOMPARE(store->GetViewCount(), rows);
+        store->ClearData();
+        store->AddData(set.item(0), 0);
+        store->SetDatas(nullptr);
+        QCOMPARE(store->GetViewCount(), rows);
+        QCOMPARE(store->GetDataCount(false), unsigned(rows / 2));
     }
 
     // Steps: "<row>+" ticks, "<row>-" unticks a grid row, "f" and "d" switch
@@ -215,34 +214,19 @@ private slots:
         QTest::addColumn<QString>("answers");
         QTest::addColumn<QString>("entries"); // the ticks of the 7 entries after
         QTest::addColumn<unsigned int>("count");
-        QTest::newRow("a photo partly unticks its day") << "2-"
-                                                        << "P"
-                                                        << "PCUCCCC" << 4u;
-        QTest::newRow("unticking twice counts once") << "2- 2-"
-                                                     << "PP"
-                                                     << "PCUCCCC" << 4u;
-        QTest::newRow("the day follows its photos") << "2- 2+ 5- 6-"
-                                                    << "PCPP"
-                                                    << "CCCCUUU" << 3u;
-        QTest::newRow("a title unticks its day") << "2- 0-"
-                                                 << "PP"
-                                                 << "UUUUCCC" << 2u;
-        QTest::newRow("a title ticks its day") << "2- 0- 0+"
-                                               << "PPC"
-                                               << "CCCCCCC" << 5u;
-        QTest::newRow("last day unticked") << "4- 2- 0-"
-                                           << "PPU"
-                                           << "UUUUUUU" << 0u;
-        QTest::newRow("one day ticked again") << "4- 0- 0+"
-                                              << "PUP"
-                                              << "CCCCUUU" << 3u;
+        // clang-format off
+        QTest::newRow("a photo partly unticks its day") << "2-" << "P" << "PCUCCCC" << 4u;
+        QTest::newRow("unticking twice counts once") << "2- 2-" << "PP" << "PCUCCCC" << 4u;
+        QTest::newRow("the day follows its photos") << "2- 2+ 5- 6-" << "PCPP" << "CCCCUUU" << 3u;
+        QTest::newRow("a title unticks its day") << "2- 0-" << "PP" << "UUUUCCC" << 2u;
+        QTest::newRow("a title ticks its day") << "2- 0- 0+" << "PPC" << "CCCCCCC" << 5u;
+        QTest::newRow("last day unticked") << "4- 2- 0-" << "PPU" << "UUUUUUU" << 0u;
+        QTest::newRow("one day ticked again") << "4- 0- 0+" << "PUP" << "CCCCUUU" << 3u;
+        QTest::newRow("past the end") << "7-" << "C" << "CCCCCCC" << 5u;
         // The flat layout leaves titles alone and does not compare old ticks.
-        QTest::newRow("flat") << "f 0- d"
-                              << "P"
-                              << "CUCCCCC" << 4u;
-        QTest::newRow("flat, twice") << "f 0- 0-"
-                                     << "PP"
-                                     << "CUCCCCC" << 3u;
+        QTest::newRow("flat") << "f 0- d" << "P" << "CUCCCCC" << 4u;
+        QTest::newRow("flat, twice") << "f 0- 0-" << "PP" << "CUCCCCC" << 3u;
+        // clang-format on
     }
     void ticks()
     {
@@ -250,32 +234,24 @@ private slots:
         QFETCH(QString, answers);
         QFETCH(QString, entries);
         QFETCH(unsigned int, count);
-        PhotoSet set;
-        fillFive(set);
-        ImageItemList store(MMobile::MD_PHOTO, work(), skin());
-        store.SetDatas(set.getter());
         QString got;
         for (const QString& step : steps.split(QLatin1Char(' '))) {
-            if (step == QLatin1String("f") || step == QLatin1String("d")) {
-                store.ChangeViewMode(step == QLatin1String("f") ? IMAGE_VIEW_FLAT
-                                                                : IMAGE_VIEW_BY_DATE);
-                continue;
-            }
-            const Qt::CheckState state =
-                step.endsWith(QLatin1Char('+')) ? Qt::Checked : Qt::Unchecked;
-            got += QLatin1Char("UPC"[store.SetChecked(step.left(1).toUInt(), state)]);
+            if (step.size() == 1)
+                m_store->ChangeViewMode(step == QLatin1String("f") ? IMAGE_VIEW_FLAT
+                                                                   : IMAGE_VIEW_BY_DATE);
+            else
+                got += QLatin1Char("UPC"[m_store->SetChecked(
+                    step.left(1).toUInt(), step.endsWith('+') ? Qt::Checked : Qt::Unchecked)]);
         }
         QCOMPARE(got, answers);
-        QCOMPARE(tickLetters(store, 7), entries);
-        QCOMPARE(store.GetCheckedCount(), count);
+        QCOMPARE(tickLetters(*m_store, 7), entries);
+        QCOMPARE(m_store->GetCheckedCount(), count);
+        QCOMPARE(m_store->GetCheckState(7), Qt::Unchecked);
     }
 
     void hideAndLayouts()
     {
-        PhotoSet set;
-        fillFive(set);
-        ImageItemList store(MMobile::MD_PHOTO, work(), skin());
-        store.SetDatas(set.getter());
+        ImageItemList& store = *m_store;
         QCOMPARE(store.GetViewMode(), IMAGE_VIEW_BY_DATE);
         auto hidden = [&store] {
             QString out;
@@ -298,25 +274,16 @@ private slots:
         QCOMPARE(hidden(), QStringLiteral("..h..hh"));
     }
 
-    void checkAllAndOutOfRange()
+    void checkAll()
     {
-        PhotoSet set;
-        fillFive(set);
-        ImageItemList store(MMobile::MD_PHOTO, work(), skin());
-        store.SetDatas(set.getter());
-        store.SetAllImageDataChecked(Qt::Unchecked);
-        QCOMPARE(tickLetters(store, 7), QStringLiteral("UUUUUUU"));
-        QCOMPARE(store.GetCheckedCount(), 0u);
-        store.SetAllImageDataChecked(Qt::PartiallyChecked);
-        QCOMPARE(tickLetters(store, 7), QStringLiteral("PPPPPPP"));
-        QCOMPARE(store.GetCheckedCount(), 0u);
-        store.SetAllImageDataChecked(Qt::Checked);
-        QCOMPARE(store.GetCheckedCount(), 5u);
-        QCOMPARE(store.SetChecked(7, Qt::Unchecked), Qt::Checked);
-        QCOMPARE(store.GetCheckState(7), Qt::Unchecked);
-        QCOMPARE(store.GetDataCountEx(), 0u);
+        for (Qt::CheckState state : {Qt::Unchecked, Qt::PartiallyChecked, Qt::Checked}) {
+            m_store->SetAllImageDataChecked(state);
+            QCOMPARE(tickLetters(*m_store, 7), QString(7, QLatin1Char("UPC"[state])));
+            QCOMPARE(m_store->GetCheckedCount(), state == Qt::Checked ? 5u : 0u);
+        }
+        QCOMPARE(m_store->GetDataCountEx(), 0u);
         QTest::ignoreMessage(QtWarningMsg, "Can't get image data by index");
-        QVERIFY(!store.GetData(0));
+        QVERIFY(!m_store->GetData(0));
     }
 
     void selectionForRecovery_data()
@@ -327,101 +294,69 @@ private slots:
         QTest::newRow("ticked, flat") << false << int(IMAGE_VIEW_FLAT);
         QTest::newRow("all, by date") << true << int(IMAGE_VIEW_BY_DATE);
     }
+    // This store's photos in grid order, then the brother's; the vector keeps
+    // what it held and the answer is its whole length.
     void selectionForRecovery()
     {
         QFETCH(bool, all);
         QFETCH(int, mode);
-        PhotoSet set;
-        for (int i = 0; i < 3; ++i)
-            set.addPhoto(300 - 100 * i);
-        ImageItemList store(MMobile::MD_PHOTO, work(), skin());
-        store.SetDatas(set.getter());
-        store.SetChecked(2, Qt::Unchecked); // photo 1
-        store.ChangeViewMode(ImageViewMode(mode));
-
-        std::vector<unsigned int> indexs;
-        const std::vector<unsigned int> expected{0, all ? 1u : 2u, 2};
-        QCOMPARE(store.GetCheckedDataIndexs(indexs, all), all ? 3u : 2u);
-        QCOMPARE(indexs,
-                 std::vector<unsigned int>(expected.begin(), expected.begin() + (all ? 3 : 2)));
-        QCOMPARE(set.photo(1)->dropMark(), !all);
-        QVERIFY(!set.photo(0)->dropMark() && !set.photo(2)->dropMark());
-        // The counting form marks the same way.
-        QCOMPARE(store.GetCheckedDataIndexs(), 2u);
-        QVERIFY(set.photo(1)->dropMark());
-    }
-
-    void brotherIsAppendedAfterThisStore()
-    {
-        PhotoSet mine;
-        mine.addPhoto(20);
-        mine.addPhoto(10);
         PhotoSet theirs;
         for (int time : {5, 50, 7})
             theirs.addPhoto(time);
-        ImageItemList store(MMobile::MD_PHOTO, work(), skin());
-        ImageItemList brother(MMobile::MD_PHOTO, work(), skin());
-        store.SetDatas(mine.getter());
-        brother.SetDatas(theirs.getter());
-        brother.ChangeViewMode(IMAGE_VIEW_FLAT);
-        brother.SetChecked(2, Qt::Unchecked); // the third by time (50, 7, 5)
-        store.SetBrotherList(&brother);
+        auto brother = filled(theirs);
+        brother->ChangeViewMode(IMAGE_VIEW_FLAT);
+        brother->SetChecked(2, Qt::Unchecked); // the third by time (50, 7, 5)
+        m_store->SetBrotherList(brother.get());
+        m_store->SetChecked(2, Qt::Unchecked); // a2, data index 4
+        m_store->ChangeViewMode(ImageViewMode(mode));
 
         std::vector<unsigned int> indexs{42};
-        // The length of the whole vector, the entry it already held included.
-        QCOMPARE(store.GetCheckedDataIndexs(indexs, false), 5u);
-        QCOMPARE(indexs, std::vector<unsigned int>({42, 0, 1, 1, 2}));
-        QVERIFY(theirs.photo(0)->dropMark());
-        QVERIFY(!theirs.photo(2)->dropMark());
-        // Filling unlinks the brother.
-        store.SetDatas(mine.getter());
-        indexs.clear();
-        QCOMPARE(store.GetCheckedDataIndexs(indexs, true), 2u);
+        const std::vector<unsigned int> expected =
+            all ? std::vector<unsigned int>{42, 2, 4, 1, 0, 3, 1, 2, 0}
+                : std::vector<unsigned int>{42, 2, 1, 0, 3, 1, 2};
+        QCOMPARE(m_store->GetCheckedDataIndexs(indexs, all), unsigned(expected.size()));
+        QCOMPARE(indexs, expected);
+        QCOMPARE(m_five->photo(4)->dropMark(), !all);
+        QCOMPARE(theirs.photo(0)->dropMark(), !all);
+        QVERIFY(!m_five->photo(2)->dropMark() && !theirs.photo(2)->dropMark());
+        // The counting form marks the same way; filling unlinks the brother.
+        QCOMPARE(m_store->GetCheckedDataIndexs(), 6u);
+        QVERIFY(m_five->photo(4)->dropMark());
+        m_store->SetDatas(m_five->getter());
+        QCOMPARE(m_store->GetCheckedDataIndexs(), 5u);
     }
 
     void commonDataDropMarksOnlyUnticked()
     {
-        PhotoSet set;
-        for (int i = 0; i < 3; ++i)
-            set.addPhoto(3 - i);
-        ImageItemList store(MMobile::MD_PHOTO, work(), skin());
-        store.SetDatas(set.getter());
-        store.SetChecked(2, Qt::Unchecked); // photo 1
-        store.SetAllImageDataChecked(Qt::PartiallyChecked);
-        store.SetChecked(3, Qt::Unchecked); // photo 2
-        store.SetCommonDataDrop();
-        QCOMPARE(set.photo(0)->dropMarkCalls(), 0);
-        QCOMPARE(set.photo(1)->dropMarkCalls(), 0); // partly ticked now
-        QCOMPARE(set.photo(2)->dropMarkCalls(), 1);
-        QVERIFY(set.photo(2)->dropMark());
+        m_store->SetChecked(2, Qt::Unchecked); // a2
+        m_store->SetAllImageDataChecked(Qt::PartiallyChecked);
+        m_store->SetChecked(3, Qt::Unchecked); // a3
+        m_store->SetCommonDataDrop();
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(m_five->photo(i)->dropMarkCalls(), i == 1 ? 1 : 0);
+        QVERIFY(m_five->photo(1)->dropMark());
     }
 
     void clearKeepsViewModeOnlyAndCopiesStandAlone()
     {
-        PhotoSet set;
-        fillFive(set);
-        ImageItemList store(MMobile::MD_PHOTO, work(), skin());
-        store.SetDatas(set.getter());
-        ImageItemList copy(store);
-        store.AddData(set.item(0), 0);
-        store.SetBrotherList(&copy);
-        store.SetOnlyDeleteSelected(true);
-        store.ChangeViewMode(IMAGE_VIEW_FLAT);
-        store.ClearData();
-        QCOMPARE(store.GetDataCount(false), 0u);
-        QCOMPARE(store.GetCheckedCount(), 0u);
-        QVERIFY(!store.GetOnlyDeleteSelected());
-        QCOMPARE(store.GetViewMode(), IMAGE_VIEW_FLAT);
-        store.SetDatas(nullptr); // the pending entry went too
-        QCOMPARE(store.GetViewCount(), 0);
-        std::vector<unsigned int> indexs;
-        QCOMPARE(store.GetCheckedDataIndexs(indexs, true), 0u);
-
+        ImageItemList copy(*m_store);
+        m_store->AddData(m_five->item(0), 0);
+        m_store->SetBrotherList(&copy);
+        m_store->SetOnlyDeleteSelected(true);
+        m_store->ChangeViewMode(IMAGE_VIEW_FLAT);
+        m_store->ClearData();
+        QCOMPARE(m_store->GetDataCount(false), 0u);
+        QCOMPARE(m_store->GetCheckedCount(), 0u);
+        QVERIFY(!m_store->GetOnlyDeleteSelected());
+        QCOMPARE(m_store->GetViewMode(), IMAGE_VIEW_FLAT);
+        m_store->SetDatas(nullptr); // the pending entry went too
+        QCOMPARE(m_store->GetViewCount(), 0);
+        QCOMPARE(m_store->GetCheckedDataIndexs(), 0u);
         // The copy kept every row and tick; assigning brings them over.
         copy.SetChecked(1, Qt::Unchecked);
-        store = copy;
-        QCOMPARE(rows(store).size(), 7);
-        QCOMPARE(tickLetters(store, 7), QStringLiteral("PUCCCCC"));
+        *m_store = copy;
+        QCOMPARE(rows(*m_store).size(), 7);
+        QCOMPARE(tickLetters(*m_store, 7), QStringLiteral("PUCCCCC"));
     }
 
     // Real picture files: JPEG, PNG and HEIC, with and without a format name.
@@ -430,13 +365,14 @@ private slots:
         QTest::addColumn<QString>("source");
         QTest::addColumn<QByteArray>("format");
         QTest::addColumn<QString>("expectedName");
+        // clang-format off
         QTest::newRow("jpeg, no format") << "landscape.jpeg" << QByteArray() << "landscape.jpg";
-        QTest::newRow("jpeg, format jpg")
-            << "landscape.jpeg" << QByteArray("jpg") << "landscape.jpeg";
+        QTest::newRow("jpeg, format jpg") << "landscape.jpeg" << QByteArray("jpg") << "landscape.jpeg";
         QTest::newRow("png portrait, no format") << "tall.v2.png" << QByteArray() << "tall.jpg";
         QTest::newRow("png, format png") << "tall.v2.png" << QByteArray("png") << "tall.v2.png";
         QTest::newRow("heic, no format") << "heic" << QByteArray() << "gradient.jpg";
         QTest::newRow("small jpeg") << "small.jpg" << QByteArray() << "small.jpg";
+        // clang-format on
     }
     void thumbnailsOfRealPictures()
     {
@@ -444,7 +380,6 @@ private slots:
         QFETCH(QByteArray, format);
         QFETCH(QString, expectedName);
         QString path = m_dir.path() + QStringLiteral("/") + source;
-        QImage original;
         if (source == QLatin1String("heic")) {
             path = QStringLiteral(PHOTO_DATA_DIR "/gradient.heic");
             QVERIFY2(QImageReader::supportedImageFormats().contains("heic"),
@@ -456,16 +391,14 @@ private slots:
             QVERIFY(samplePicture(size.width(), size.height(), 3)
                         .save(path, source.endsWith(QLatin1String("png")) ? "PNG" : "JPEG", 95));
         }
+        QImage original;
         QVERIFY(original.load(path));
-
         PhotoSet set;
         FakePhoto* photo = set.addPhoto(1000);
         photo->setThumbnailPath(FakeText());
         photo->setFilePath(path);
         photo->setFormatName(format.isNull() ? FakeText() : FakeText(format));
-        ImageItemList store(MMobile::MD_PHOTO, work(), skin());
-        store.SetDatas(set.getter());
-
+        filled(set);
         const QString expectedPath = thumbs() + expectedName;
         QCOMPARE(photo->thumbnailPathWrites(), QByteArrayList({expectedPath.toUtf8()}));
         const QImage thumbnail(expectedPath);
@@ -483,26 +416,18 @@ private slots:
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("file"); // "broken", "missing", "kept" or none
         QTest::addColumn<QString>("expected");
-        QTest::newRow("undecodable picture") << 8 << "broken"
-                                             << "default_picture.png";
-        QTest::newRow("missing picture") << 8 << "missing"
-                                         << "default_picture.png";
-        QTest::newRow("no path") << 8 << ""
-                                 << "default_picture.png";
-        QTest::newRow("audio") << 2 << "broken"
-                               << "default_voice.png";
-        QTest::newRow("video") << 4 << "broken"
-                               << "default_movie.png";
-        QTest::newRow("contact card") << 16 << "broken"
-                                      << "VcfFlag.png";
-        QTest::newRow("other kind 0") << 0 << "broken"
-                                      << "question.png";
-        QTest::newRow("other kind 32") << 32 << "broken"
-                                       << "question.png";
-        QTest::newRow("other kind 10") << 10 << "broken"
-                                       << "question.png";
-        QTest::newRow("a thumbnail of its own") << 8 << "kept"
-                                                << "/elsewhere/kept.jpg";
+        // clang-format off
+        QTest::newRow("undecodable picture") << 8 << "broken" << "default_picture.png";
+        QTest::newRow("missing picture") << 8 << "missing" << "default_picture.png";
+        QTest::newRow("no path") << 8 << "" << "default_picture.png";
+        QTest::newRow("audio") << 2 << "broken" << "default_voice.png";
+        QTest::newRow("video") << 4 << "broken" << "default_movie.png";
+        QTest::newRow("contact card") << 16 << "broken" << "VcfFlag.png";
+        QTest::newRow("other kind 0") << 0 << "broken" << "question.png";
+        QTest::newRow("other kind 32") << 32 << "broken" << "question.png";
+        QTest::newRow("other kind 10") << 10 << "broken" << "question.png";
+        QTest::newRow("a thumbnail of its own") << 8 << "kept" << "/elsewhere/kept.jpg";
+        // clang-format on
     }
     void stockPictures()
     {
@@ -516,7 +441,6 @@ private slots:
         out.close();
         const QString picture = m_dir.path() + QStringLiteral("/kept.jpg");
         QVERIFY(samplePicture(200, 100).save(picture));
-
         PhotoSet set;
         FakePhoto* photo = set.addPhoto(1, "file", kind);
         photo->setThumbnailPath(file == QLatin1String("kept") ? FakeText("/elsewhere/kept.jpg")
@@ -548,8 +472,7 @@ private slots:
             photo->setThumbnailPath(FakeText());
             photo->setFilePath(path);
         }
-        ImageItemList store(MMobile::MD_PHOTO, work(), skin());
-        store.SetDatas(set.getter());
+        filled(set);
         const QByteArray shared = (thumbs() + QStringLiteral("IMG_0001.jpg")).toUtf8();
         QCOMPARE(set.photo(0)->thumbnailPath().bytes(), shared);
         QCOMPARE(set.photo(1)->thumbnailPath().bytes(), shared);

@@ -71,10 +71,9 @@ private slots:
         for (bool tree : {false, true}) {
             const QByteArray view = tree ? "tree: " : "table: ";
             QTest::newRow(view + "down moves first") << tree << int(Qt::Key_Down) << 0 << 1;
-            QTest::newRow(view + "letter without match") << tree << int(Qt::Key_Q) << 1 << 1;
             QTest::newRow(view + "letter with match") << tree << int(Qt::Key_C) << 0 << 2;
-            QTest::newRow(view + "shift alone") << tree << int(Qt::Key_Shift) << 2 << 2;
-            QTest::newRow(view + "no current index") << tree << int(Qt::Key_Q) << -1 << -1;
+            QTest::newRow(view + "shift, no current index")
+                << tree << int(Qt::Key_Shift) << -1 << -1;
         }
     }
     // Every key, after its own handling, reports the current index.
@@ -90,19 +89,11 @@ private slots:
             item->setEditable(false); // letters search instead of editing
             model.appendRow(item);
         }
-        std::unique_ptr<QAbstractItemView> view;
-        std::unique_ptr<QSignalSpy> next, previous;
-        if (tree) {
-            auto* treeView = new QTreeViewEX;
-            next = std::make_unique<QSignalSpy>(treeView, &QTreeViewEX::showNextRowItems);
-            previous = std::make_unique<QSignalSpy>(treeView, &QTreeViewEX::showPreRowItems);
-            view.reset(treeView);
-        } else {
-            auto* tableView = new MytableView;
-            next = std::make_unique<QSignalSpy>(tableView, &MytableView::showNextRowItems);
-            previous = std::make_unique<QSignalSpy>(tableView, &MytableView::showPreRowItems);
-            view.reset(tableView);
-        }
+        // Both views declare the two signals with the same signatures.
+        std::unique_ptr<QAbstractItemView> view(
+            tree ? static_cast<QAbstractItemView*>(new QTreeViewEX) : new MytableView);
+        QSignalSpy next(view.get(), SIGNAL(showNextRowItems(QModelIndex)));
+        QSignalSpy previous(view.get(), SIGNAL(showPreRowItems(int)));
         view->setModel(&model);
         view->show();
         QVERIFY(QTest::qWaitForWindowExposed(view.get()));
@@ -112,11 +103,11 @@ private slots:
         else
             view->selectionModel()->clearCurrentIndex();
         QTest::keyClick(view.get(), Qt::Key(key));
-        QCOMPARE(next->count(), 1);
-        const QModelIndex reported = next->at(0).at(0).value<QModelIndex>();
+        QCOMPARE(next.count(), 1);
+        const QModelIndex reported = next.at(0).at(0).value<QModelIndex>();
         QCOMPARE(reported, view->currentIndex());
         QCOMPARE(reported.isValid() ? reported.row() : -1, endRow);
-        QCOMPARE(previous->count(), 0);
+        QCOMPARE(previous.count(), 0);
     }
 
     // The whole chain a page builds: store, table model, proxy, view and header.

@@ -457,29 +457,6 @@ private slots:
         QCOMPARE(photo->thumbnailPath().bytes(), path.toUtf8());
         QVERIFY(noThumbnails());
     }
-
-    void sameFileNameSharesOneThumbnail()
-    {
-        PhotoSet set;
-        for (const char* folder : {"/a/", "/b/"}) {
-            const QString path =
-                m_dir.path() + QLatin1String(folder) + QStringLiteral("IMG_0001.JPG");
-            QDir().mkpath(QFileInfo(path).path());
-            const bool portrait = set.count() == 1;
-            QVERIFY(
-                samplePicture(portrait ? 300 : 400, portrait ? 400 : 300, 1).save(path, "JPEG"));
-            FakePhoto* photo = set.addPhoto(set.count() + 1);
-            photo->setThumbnailPath(FakeText());
-            photo->setFilePath(path);
-        }
-        filled(set);
-        const QByteArray shared = (thumbs() + QStringLiteral("IMG_0001.jpg")).toUtf8();
-        QCOMPARE(set.photo(0)->thumbnailPath().bytes(), shared);
-        QCOMPARE(set.photo(1)->thumbnailPath().bytes(), shared);
-        // The later one (the portrait) wrote the file last.
-        const QImage thumbnail{QString::fromUtf8(shared)};
-        QVERIFY(thumbnail.height() > thumbnail.width());
-    }
 };
 
 QTEST_GUILESS_MAIN(TestImageItemList)

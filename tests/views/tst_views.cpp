@@ -1,35 +1,11 @@
-#include "viewstore.h"
-
 #include "views/myheaderview.h"
-#include "views/mysortfilterproxymodel.h"
 #include "views/mytableview.h"
 #include "views/qtreeviewex.h"
-#include "views/taskitemmodel.h"
 
 #include <QCheckBox>
 #include <QSignalSpy>
 #include <QStandardItemModel>
-#include <QStyledItemDelegate>
 #include <QTest>
-
-using namespace MMobile;
-
-namespace {
-
-// Exposes what the view and its delegate use to place the check indicator.
-class OptionDelegate : public QStyledItemDelegate
-{
-public:
-    using QStyledItemDelegate::initStyleOption;
-};
-
-class TestTable : public MytableView
-{
-public:
-    using MytableView::viewOptions;
-};
-
-} // namespace
 
 class TestViews : public QObject
 {
@@ -108,56 +84,6 @@ private slots:
         QCOMPARE(reported, view->currentIndex());
         QCOMPARE(reported.isValid() ? reported.row() : -1, endRow);
         QCOMPARE(previous.count(), 0);
-    }
-
-    // The whole chain a page builds: store, table model, proxy, view and header.
-    void clickTicksTheStore()
-    {
-        ViewStore records(MD_CONTACT);
-        records.addContact("Ann", "Acme", "1", false);
-        records.addContact("Bo", "Globex", "2", true);
-        records.addContact("Cy", "Initech", "3", false);
-        TaskItem* store = records.fill();
-        TaskItemModel model;
-        auto modelTester = watch(&model);
-        model.setCurrentTypeItems(store);
-        MySortFilterProxyModel proxy;
-        auto proxyTester = watch(&proxy);
-        proxy.setSourceModel(&model);
-        TestTable view;
-        OptionDelegate delegate;
-        view.setItemDelegate(&delegate);
-        view.setHorizontalHeader(new MyHeaderView(&view, Qt::Horizontal));
-        view.setModel(&proxy);
-        view.setSortingEnabled(true);
-        view.sortByColumn(0, Qt::DescendingOrder);
-        view.resize(500, 200);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
-
-        // Descending by name: Cy, Bo, Ann. Cy starts unticked.
-        const QModelIndex cy = proxy.index(0, 0);
-        QCOMPARE(cy.data().toString(), QStringLiteral("Cy"));
-        const int record = proxy.mapToSource(cy).row();
-        QStyleOptionViewItem option = view.viewOptions();
-        option.rect = view.visualRect(cy);
-        delegate.initStyleOption(&option, cy);
-        const QPoint centre =
-            view.style()
-                ->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, &view)
-                .center();
-        QSignalSpy checked(&model, &TaskItemModel::itemCheckedChanged);
-        for (Qt::CheckState state : {Qt::Checked, Qt::Unchecked}) {
-            QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, centre);
-            QCOMPARE(store->GetCheckState(record), state);
-        }
-        QCOMPARE(checked.count(), 2);
-        QCOMPARE(checked.at(0).at(0).value<QModelIndex>().row(), record);
-        QCOMPARE(store->GetCheckState(0), Qt::Unchecked);
-        // A click on the text of another column ticks nothing.
-        QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier,
-                          view.visualRect(proxy.index(1, 2)).center());
-        QCOMPARE(checked.count(), 2);
     }
 };
 

@@ -1,6 +1,7 @@
 #include "photofixture.h"
 
 #include <QSignalSpy>
+#include <QStandardItemModel>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -49,6 +50,9 @@ private slots:
         model.CheckAll(Qt::Checked);
         QCOMPARE(changed.count(), 0);
         QCOMPARE(m_grid->model.rowCount(m_grid->model.index(0, 0)), 0);
+        // An index of another model reads as nothing here.
+        QStandardItemModel other(1, 1);
+        QVERIFY(!m_grid->model.data(other.index(0, 0), Qt::DisplayRole).isValid());
     }
 
     void roleTable_data()

@@ -49,6 +49,19 @@ void setFilter(QSortFilterProxyModel& proxy, FilterKind kind, const QString& tex
     }
 }
 
+// The table model of a store behind the proxy, under a fatal model tester.
+struct Proxied
+{
+    explicit Proxied(ViewStore& records)
+    {
+        model.setCurrentTypeItems(records.fill());
+        proxy.setSourceModel(&model);
+    }
+    TaskItemModel model;
+    MySortFilterProxyModel proxy;
+    std::unique_ptr<QAbstractItemModelTester> tester = watch(&proxy);
+};
+
 // Counts how often the proxy reads the cells' display texts.
 class CountingModel : public QStandardItemModel
 {
@@ -117,11 +130,8 @@ private slots:
         records.addContact("Bo Chan", "Globex", "555-2");
         records.addContact("Cy Dunn", QString(), "555-3");
         records.addContact("Dee Ann", "Initech", QString());
-        TaskItemModel model;
-        model.setCurrentTypeItems(records.fill());
-        MySortFilterProxyModel proxy;
-        auto tester = watch(&proxy);
-        proxy.setSourceModel(&model);
+        Proxied table(records);
+        MySortFilterProxyModel& proxy = table.proxy;
         proxy.setFilterKeyColumn(2);
         proxy.setFilterRole(Qt::ToolTipRole);
         setFilter(proxy, kind, filter, caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive);
@@ -157,25 +167,21 @@ private slots:
         QFETCH(int, type);
         QFETCH(int, dateColumn);
         // Titles name the chronological rank; "none" has a malformed date.
-        const QList<QPair<QString, QString>> rows{{"3", "2021-01-10 00:00:00"},
-                                                  {"1", "2020-12-31 23:59:59"},
-                                                  {"none", "2021/01/01 00:00:00"},
-                                                  {"2", "2021-01-09 12:00:00"},
-                                                  {"4", "2021-01-10 00:00:01"}};
         ViewStore records{MDType(type)};
-        for (const auto& row : rows) {
+        for (const char* row :
+             {"3 2021-01-10 00:00:00", "1 2020-12-31 23:59:59", "none 2021/01/01 00:00:00",
+              "2 2021-01-09 12:00:00", "4 2021-01-10 00:00:01"}) {
+            const QString title = QString(row).section(' ', 0, 0);
+            const QString date = QString(row).section(' ', 1);
             if (type == MD_NOTE)
-                records.addTexts<FakeNote>({row.first, row.second});
+                records.addTexts<FakeNote>({title, date});
             else if (type == MD_CALENDAR)
-                records.addTexts<FakeCalendar>({row.first, "somewhere", row.second, row.second});
+                records.addTexts<FakeCalendar>({title, "somewhere", date, date});
             else
-                records.addTexts<FakeReminider>({row.first, "open", row.second});
+                records.addTexts<FakeReminider>({title, "open", date});
         }
-        TaskItemModel model;
-        model.setCurrentTypeItems(records.fill());
-        MySortFilterProxyModel proxy;
-        auto tester = watch(&proxy);
-        proxy.setSourceModel(&model);
+        Proxied table(records);
+        MySortFilterProxyModel& proxy = table.proxy;
         proxy.sort(dateColumn, Qt::AscendingOrder);
         // An invalid date-time sorts before every valid one.
         QCOMPARE(column(proxy, 0), (QStringList{"none", "1", "2", "3", "4"}));
@@ -333,11 +339,8 @@ private slots:
         ViewStore records(MD_CONTACT);
         for (const char* name : {"A", "B", "C", "D", "E", "F"})
             records.addContact(name, "co", "1");
-        TaskItemModel model;
-        model.setCurrentTypeItems(records.fill());
-        MySortFilterProxyModel proxy;
-        auto tester = watch(&proxy);
-        proxy.setSourceModel(&model);
+        Proxied table(records);
+        MySortFilterProxyModel& proxy = table.proxy;
         proxy.setFilterRegExp(QRegExp(filter));
         proxy.sort(0, Qt::SortOrder(order));
         // The source's own stripe under proxy row 0 or 1 would be the other colour.
@@ -351,7 +354,7 @@ private slots:
         }
         QVERIFY(!proxy.data(QModelIndex(), Qt::BackgroundRole).isValid());
         QCOMPARE(proxy.data(proxy.index(0, 0), Qt::ForegroundRole),
-                 model.data(proxy.mapToSource(proxy.index(0, 0)), Qt::ForegroundRole));
+                 table.model.data(proxy.mapToSource(proxy.index(0, 0)), Qt::ForegroundRole));
     }
 };
 

@@ -286,6 +286,11 @@ private slots:
         source.reads = 0;
         proxy.sort(0, Qt::AscendingOrder);
         QCOMPARE(source.reads, 0);
+        // A column the source does not have reads nothing either.
+        proxy.sort(1, Qt::AscendingOrder);
+        QCOMPARE(source.reads, 0);
+        proxy.sort(0, Qt::AscendingOrder);
+        source.reads = 0;
         // A re-sort by the base class reads the rows for each comparison.
         proxy.invalidate();
         proxy.rowCount();

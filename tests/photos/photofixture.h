@@ -6,6 +6,11 @@
 #include "fakephoto.h"
 #include "fakevoicememo.h"
 
+#include "photos/imagelistitmmodel.h"
+#include "store/imageitemlist.h"
+
+#include <QAbstractItemModelTester>
+
 #include <QDateTime>
 #include <QImage>
 #include <QPainter>
@@ -94,5 +99,24 @@ inline QImage samplePicture(int width, int height, int seed = 0)
         painter.drawRect(QRectF(width * i / 8.0, height * 0.7, width / 20.0, height * 0.3));
     return image;
 }
+
+// A photo store filled from `set`, with <folder>/work/ and <folder>/skin/, and
+// the grid model over it under a fatal model tester. Owns both; `set` must
+// outlive it.
+struct PhotoGrid
+{
+    PhotoGrid(PhotoSet& set, const QString& folder)
+        : store(MMobile::MD_PHOTO, folder + QStringLiteral("/work/"),
+                folder + QStringLiteral("/skin/"))
+    {
+        store.SetDatas(set.getter());
+        model.SetDatas(&store);
+    }
+    QVariant value(int row, int role) const { return model.index(row, 0).data(role); }
+
+    ImageItemList store;
+    ImageListItmModel model;
+    QAbstractItemModelTester tester{&model, QAbstractItemModelTester::FailureReportingMode::Fatal};
+};
 
 #endif // PHOTOFIXTURE_H

@@ -1,4 +1,4 @@
-// Renders the photo grid offscreen into a PNG: camera-sized JPEG scenes taken
+// Renders the photo grid offscreen into a PNG: camera-sized JPEG pictures taken
 // on three days go through the store's thumbnail fill, the model and the
 // delegate with the stock skin; one day is collapsed and one partly ticked.
 //
@@ -12,49 +12,9 @@
 
 #include <QApplication>
 #include <QListView>
-#include <QPainterPath>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <cstdio>
-
-namespace {
-
-// A small landscape: sky, sun, hills and a lake, varied by `seed`.
-QImage scene(int width, int height, int seed)
-{
-    QRandomGenerator random(quint32(seed * 7919 + 3));
-    QImage image(width, height, QImage::Format_RGB32);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const int hue = (190 + seed * 23) % 360;
-    QLinearGradient sky(0, 0, 0, height * 0.6);
-    sky.setColorAt(0, QColor::fromHsv(hue, 120, 250));
-    sky.setColorAt(1, QColor::fromHsv((hue + 30) % 360, 60, 255));
-    painter.fillRect(image.rect(), sky);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(255, 220 - seed % 5 * 20, 90));
-    painter.drawEllipse(QPointF(width * (0.2 + random.bounded(0.6)), height * 0.2), width * 0.07,
-                        width * 0.07);
-    for (int layer = 0; layer < 3; ++layer) {
-        QPainterPath hills;
-        hills.moveTo(0, height);
-        const double base = height * (0.45 + 0.1 * layer);
-        for (int x = 0; x <= width; x += width / 8)
-            hills.lineTo(x, base - random.bounded(height * 0.15));
-        hills.lineTo(width, height);
-        painter.setBrush(QColor::fromHsv((100 + seed * 11 + layer * 15) % 360, 140 + layer * 30,
-                                         170 - layer * 40));
-        painter.drawPath(hills);
-    }
-    QLinearGradient lake(0, height * 0.78, 0, height);
-    lake.setColorAt(0, QColor::fromHsv(hue, 160, 200));
-    lake.setColorAt(1, QColor::fromHsv(hue, 200, 120));
-    painter.fillRect(QRectF(0, height * 0.8, width, height * 0.2), lake);
-    return image;
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -86,7 +46,7 @@ int main(int argc, char** argv)
                              video ? MMobile::FILE_KIND_VIDEO : MMobile::FILE_KIND_PICTURE);
             photo->setThumbnailPath(FakeText());
             const QString path = dir.filePath(name);
-            scene(portrait ? 3024 : 4032, portrait ? 4032 : 3024, n).save(path, "JPEG", 90);
+            samplePicture(portrait ? 3024 : 4032, portrait ? 4032 : 3024, n).save(path, "JPEG", 90);
             photo->setFilePath(path);
         }
     }

@@ -1,16 +1,12 @@
 #include "photofixture.h"
 
 #include "photos/imagelistdelegate.h"
-#include "photos/imagelistitmmodel.h"
-#include "store/imageitemlist.h"
 
-#include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QMouseEvent>
 #include <QSignalSpy>
 #include <QStyle>
 #include <QStyleOptionButton>
-#include <QStyleOptionViewItem>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -28,48 +24,39 @@ const QColor kTriangleDown(0, 200, 200);
 const QColor kLine(0, 0, 250);
 const QColor kDefaultPhoto(250, 120, 0);
 const QColor kPhoto(250, 0, 0);
-
 const QPoint kOrigin(20, 30);
+const QSize kTitle(930, 32);
+const QSize kCell(133, 145);
 
-bool sameColour(QRgb pixel, const QColor& colour)
-{
-    return std::abs(qRed(pixel) - colour.red()) < 8 &&
-           std::abs(qGreen(pixel) - colour.green()) < 8 &&
-           std::abs(qBlue(pixel) - colour.blue()) < 8;
-}
-
-// The bounding rectangle of the pixels of `colour`.
-QRect areaOf(const QImage& image, const QColor& colour)
-{
-    QRect area;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (sameColour(image.pixel(x, y), colour))
-                area |= QRect(x, y, 1, 1);
-    return area;
-}
-
-// The bounding rectangle of dark grey (text) pixels; the skin colours are not grey.
-QRect inkOf(const QImage& image)
+// The bounding rectangle of the pixels of `colour`, or with a null colour of
+// the dark grey (text) pixels; the skin colours are not grey.
+QRect areaOf(const QImage& image, const QColor& colour = QColor())
 {
     QRect area;
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
             const QRgb p = image.pixel(x, y);
-            const int spread =
-                std::max({qRed(p), qGreen(p), qBlue(p)}) - std::min({qRed(p), qGreen(p), qBlue(p)});
-            if (qGray(p) < 140 && spread < 24)
+            const bool hit =
+                colour.isValid()
+                    ? std::abs(qRed(p) - colour.red()) < 8 &&
+                          std::abs(qGreen(p) - colour.green()) < 8 &&
+                          std::abs(qBlue(p) - colour.blue()) < 8
+                    : qGray(p) < 140 && std::max({qRed(p), qGreen(p), qBlue(p)}) -
+                                                std::min({qRed(p), qGreen(p), qBlue(p)}) <
+                                            24;
+            if (hit)
                 area |= QRect(x, y, 1, 1);
         }
     }
     return area;
 }
 
-bool saveFlat(const QString& path, const QSize& size, const QColor& colour)
+bool saveFlat(const QString& path, const QSize& size, const QColor& colour,
+              const char* format = nullptr)
 {
     QImage image(size, QImage::Format_RGB32);
     image.fill(colour);
-    return image.save(path);
+    return image.save(path, format);
 }
 
 QSize indicator()
@@ -89,9 +76,7 @@ class TestImageListDelegate : public QObject
 private:
     QTemporaryDir m_dir;
     PhotoSet m_set;
-    std::unique_ptr<ImageItemList> m_store;
-    std::unique_ptr<ImageListItmModel> m_model;
-    std::unique_ptr<QAbstractItemModelTester> m_tester;
+    std::unique_ptr<PhotoGrid> m_grid;
     std::unique_ptr<ImageListDelegate> m_delegate;
 
     QString skin() const { return m_dir.path() + QStringLiteral("/skin/"); }
@@ -99,40 +84,27 @@ private:
     {
         return m_dir.path() + QStringLiteral("/pictures/") + name;
     }
-
-    QStyleOptionViewItem option(const QSize& size) const
+    QStyleOptionViewItem option(int row) const
     {
         QStyleOptionViewItem opt;
-        opt.rect = QRect(kOrigin, size);
+        opt.rect = QRect(
+            kOrigin, m_grid->value(row, ImageListItmModel::TitleRole).toBool() ? kTitle : kCell);
         return opt;
     }
-
-    QImage render(int row, const QSize& size = QSize(133, 145)) const
+    QImage render(ImageListDelegate& delegate, int row) const
     {
-        QImage image(400, 300, QImage::Format_RGB32);
+        QImage image(1200, 300, QImage::Format_RGB32);
         image.fill(Qt::white);
         QPainter painter(&image);
-        m_delegate->paint(&painter, option(size), m_model->index(row, 0));
-        painter.end();
+        delegate.paint(&painter, option(row), m_grid->model.index(row, 0));
         return image;
     }
-
-    // Sends one mouse event at `offset` from the row's top-left corner.
-    bool click(int row, const QPoint& offset, QEvent::Type type = QEvent::MouseButtonRelease,
-               Qt::MouseButton button = Qt::LeftButton)
+    QString ticks() const
     {
-        const QPoint pos = kOrigin + offset;
-        QMouseEvent event(type, pos, pos, button, button, Qt::NoModifier);
-        const bool title = m_model->index(row, 0).data(ImageListItmModel::TitleRole).toBool();
-        return m_delegate->editorEvent(&event, m_model.get(),
-                                       option(title ? QSize(930, 32) : QSize(133, 145)),
-                                       m_model->index(row, 0));
-    }
-
-    int tick(int row) const { return m_model->index(row, 0).data(Qt::CheckStateRole).toInt(); }
-    bool collapsed(int row) const
-    {
-        return m_model->index(row, 0).data(ImageListItmModel::HiddenRole).toBool();
+        QString out;
+        for (int row = 0; row < 7; ++row)
+            out += QLatin1Char("UPC"[m_grid->value(row, Qt::CheckStateRole).toInt()]);
+        return out;
     }
 
 private slots:
@@ -151,49 +123,43 @@ private slots:
         QVERIFY(saveFlat(picture("wide.png"), QSize(226, 96), kPhoto));
         QVERIFY(saveFlat(picture("narrow.png"), QSize(48, 96), kPhoto));
         QVERIFY(saveFlat(picture("small.png"), QSize(40, 30), kPhoto));
-
+        // The file name says nothing about the content: the content decides.
+        QVERIFY(saveFlat(picture("photo.png.bin"), QSize(113, 96), kPhoto, "JPG"));
         qputenv("TZ", "UTC0");
         tzset();
-        // Day 2: three photos; day 1: two photos.
+        // Rows: title 2 June, three photos, title 1 June, two photos.
         m_set.addPhoto(localSeconds(2024, 6, 2, 12, 0), QStringLiteral("14 characters"));
         m_set.addPhoto(localSeconds(2024, 6, 2, 11, 0), QStringLiteral("15 characters!!"));
         m_set.addPhoto(localSeconds(2024, 6, 2, 10, 0), QStringLiteral("Cd"));
         m_set.addPhoto(localSeconds(2024, 6, 1, 12, 0), QStringLiteral("Dd"));
         m_set.addPhoto(localSeconds(2024, 6, 1, 11, 0), QStringLiteral("Ee"));
     }
-
     void init()
     {
-        m_store = std::make_unique<ImageItemList>(MMobile::MD_PHOTO,
-                                                  m_dir.path() + QStringLiteral("/work/"), skin());
-        m_store->SetDatas(m_set.getter());
-        m_model = std::make_unique<ImageListItmModel>(nullptr);
-        m_tester = std::make_unique<QAbstractItemModelTester>(
-            m_model.get(), QAbstractItemModelTester::FailureReportingMode::Fatal);
-        m_model->SetDatas(m_store.get());
+        m_grid = std::make_unique<PhotoGrid>(m_set, m_dir.path());
         m_delegate = std::make_unique<ImageListDelegate>(nullptr, skin());
     }
-
     void cleanup()
     {
         m_delegate.reset();
-        m_tester.reset();
-        m_model.reset();
-        m_store.reset();
+        m_grid.reset();
     }
 
     void sizeHints()
     {
-        const QStyleOptionViewItem opt = option(QSize(5, 5));
-        QCOMPARE(m_delegate->sizeHint(opt, m_model->index(0, 0)), QSize(930, 32));
-        QCOMPARE(m_delegate->sizeHint(opt, m_model->index(1, 0)), QSize(133, 145));
-        m_model->setData(m_model->index(0, 0), true, ImageListItmModel::HiddenRole);
-        QCOMPARE(m_delegate->sizeHint(opt, m_model->index(0, 0)), QSize(930, 32));
-        QCOMPARE(m_delegate->sizeHint(opt, m_model->index(1, 0)), QSize(0, 0));
-        QCOMPARE(m_delegate->sizeHint(opt, m_model->index(5, 0)), QSize(133, 145));
+        auto hint = [this](int row) {
+            return m_delegate->sizeHint(option(0), m_grid->model.index(row, 0));
+        };
+        QCOMPARE(hint(0), kTitle);
+        QCOMPARE(hint(1), kCell);
+        m_grid->model.setData(m_grid->model.index(0, 0), true, ImageListItmModel::HiddenRole);
+        QCOMPARE(hint(0), kTitle);
+        QCOMPARE(hint(1), QSize(0, 0));
+        QCOMPARE(hint(5), kCell);
+        QVERIFY(areaOf(render(*m_delegate, 1), Qt::white) == QRect(0, 0, 1200, 300));
         // A collapsed photo shows again in the flat layout.
-        m_model->ChangeViewMode(IMAGE_VIEW_FLAT);
-        QCOMPARE(m_delegate->sizeHint(opt, m_model->index(0, 0)), QSize(133, 145));
+        m_grid->model.ChangeViewMode(IMAGE_VIEW_FLAT);
+        QCOMPARE(hint(0), kCell);
     }
 
     void thumbnailPlacement_data()
@@ -203,8 +169,10 @@ private slots:
         QTest::addColumn<QRect>("expected"); // relative to the row's corner
         QTest::newRow("wide 226 x 96") << picture("wide.png") << kPhoto << QRect(4, 33, 113, 48);
         QTest::newRow("narrow 48 x 96") << picture("narrow.png") << kPhoto << QRect(36, 9, 48, 96);
-        QTest::newRow("small 40 x 30 grows to 113 x 84")
+        QTest::newRow("small 40 x 30 grows")
             << picture("small.png") << kPhoto << QRect(4, 15, 113, 84);
+        QTest::newRow("JPEG under another name")
+            << picture("photo.png.bin") << kPhoto << QRect(4, 9, 113, 96);
         QTest::newRow("missing file")
             << picture("gone.png") << kDefaultPhoto << QRect(4, 9, 113, 96);
         QTest::newRow("empty path") << QString("") << kDefaultPhoto << QRect(4, 9, 113, 96);
@@ -216,19 +184,7 @@ private slots:
         QFETCH(QColor, colour);
         QFETCH(QRect, expected);
         m_set.photo(0)->setThumbnailPath(file);
-        const QImage image = render(1);
-        QCOMPARE(areaOf(image, colour), expected.translated(kOrigin));
-    }
-
-    void jpegWithAnotherNameStillLoads()
-    {
-        // The file name says nothing about the content: the content decides.
-        const QString path = picture("photo.png.bin");
-        QImage jpeg(113, 96, QImage::Format_RGB32);
-        jpeg.fill(kPhoto);
-        QVERIFY(jpeg.save(path, "JPG"));
-        m_set.photo(0)->setThumbnailPath(path);
-        QCOMPARE(areaOf(render(1), kPhoto), QRect(4, 9, 113, 96).translated(kOrigin));
+        QCOMPARE(areaOf(render(*m_delegate, 1), colour), expected.translated(kOrigin));
         m_set.photo(0)->setThumbnailPath("/thumbs/0.jpg");
     }
 
@@ -237,7 +193,7 @@ private slots:
         QTest::addColumn<int>("row");
         QTest::addColumn<int>("state");
         QTest::addColumn<QColor>("box");
-        QTest::addColumn<int>("textTop"); // first row the text may reach, from the corner
+        QTest::addColumn<int>("textTop"); // first row the text may reach, from the box
         QTest::newRow("14 characters, ticked") << 1 << 2 << kCheck << 0;
         QTest::newRow("15 characters, unticked") << 2 << 0 << kNoCheck << -6;
         QTest::newRow("partly ticked shows ticked") << 3 << 1 << kCheck << 0;
@@ -248,29 +204,17 @@ private slots:
         QFETCH(int, state);
         QFETCH(QColor, box);
         QFETCH(int, textTop);
-        m_store->GetViewItem(row)->checkState = Qt::CheckState(state);
-        const QImage image = render(row);
-        const QSize iw = indicator();
+        m_grid->store.GetViewItem(row)->checkState = Qt::CheckState(state);
+        const QImage image = render(*m_delegate, row);
         const QPoint boxCorner = kOrigin + QPoint(8, 120);
         QCOMPARE(areaOf(image, box), QRect(boxCorner, QSize(13, 13)));
-
-        const QRect ink = inkOf(image);
-        QVERIFY(!ink.isNull());
-        const int left = boxCorner.x() + iw.width() - 1 + 8;
+        const QRect ink = areaOf(image);
+        const int left = boxCorner.x() + indicator().width() - 1 + 8;
         QVERIFY2(ink.left() >= left && ink.left() < left + 4,
                  qPrintable(QString::number(ink.left())));
-        const int top = boxCorner.y() + textTop;
-        QVERIFY2(ink.top() >= top, qPrintable(QString::number(ink.top())));
         // A short text starts in its rectangle's top row, a long one 6 higher.
-        QVERIFY2(ink.top() < top + 6, qPrintable(QString::number(ink.top())));
-    }
-
-    void hiddenPhotoPaintsNothing()
-    {
-        m_model->setData(m_model->index(0, 0), true, ImageListItmModel::HiddenRole);
-        const QImage image = render(1);
-        QCOMPARE(image.pixel(0, 0), qRgb(255, 255, 255));
-        QVERIFY(areaOf(image, qRgb(255, 255, 255)) == image.rect());
+        const int top = boxCorner.y() + textTop;
+        QVERIFY2(ink.top() >= top && ink.top() < top + 6, qPrintable(QString::number(ink.top())));
     }
 
     void titlePainting_data()
@@ -289,156 +233,103 @@ private slots:
         QFETCH(bool, hide);
         QFETCH(QColor, box);
         QFETCH(QColor, triangle);
-        m_store->GetViewItem(0)->checkState = Qt::CheckState(state);
-        m_store->SetHide(0, hide);
-        QImage image(1200, 80, QImage::Format_RGB32);
-        image.fill(Qt::white);
-        QPainter painter(&image);
-        m_delegate->paint(&painter, option(QSize(930, 32)), m_model->index(0, 0));
-        painter.end();
-
-        const QSize iw = indicator();
+        m_grid->store.GetViewItem(0)->checkState = Qt::CheckState(state);
+        m_grid->store.SetHide(0, hide);
+        const QImage image = render(*m_delegate, 0);
         const QPoint boxCorner = kOrigin + QPoint(16, 18);
         QCOMPARE(areaOf(image, box), QRect(boxCorner, QSize(13, 13)));
-        const QRect triangleRect(boxCorner.x() + iw.width() - 1 + 8, boxCorner.y(), 14, 14);
+        const QRect triangleRect(boxCorner.x() + indicator().width() - 1 + 8, boxCorner.y(), 14,
+                                 14);
         QCOMPARE(areaOf(image, triangle), triangleRect);
         const QRect labelRect(triangleRect.right() + 8, triangleRect.top(), 100, 14);
         QCOMPARE(areaOf(image, kLine), QRect(labelRect.right() + 8, labelRect.top() + 6, 730, 2));
-
         // The label ("02-06-2024   (3)") sits in its 100 x 14 rectangle.
-        const QRect ink = inkOf(image);
+        const QRect ink = areaOf(image);
         QVERIFY(labelRect.adjusted(-1, -1, 1, 1).contains(ink));
         QVERIFY(ink.width() > 50);
-    }
-
-    void titleClicks()
-    {
-        QSignalSpy changed(m_model.get(), &ImageListItmModel::itemCheckedChanged);
-        m_store->SetChecked(1, Qt::Unchecked);
-        QCOMPARE(tick(0), int(Qt::PartiallyChecked));
-
-        // Tick box: a partly ticked day becomes unticked, then ticked again.
-        QVERIFY(click(0, QPoint(20, 22)));
-        QCOMPARE(tick(0), int(Qt::Unchecked));
-        for (int row : {1, 2, 3})
-            QCOMPARE(tick(row), int(Qt::Unchecked));
-        QCOMPARE(tick(5), int(Qt::Checked));
-        QVERIFY(click(0, QPoint(16, 18))); // the box's corner counts
-        QCOMPARE(tick(2), int(Qt::Checked));
-        QCOMPARE(changed.count(), 2);
-
-        // The collapse zone past the box: the triangle and the start of the label.
-        QVERIFY(!click(0, QPoint(40, 24)));
-        QVERIFY(collapsed(0));
-        QVERIFY(collapsed(1));
-        QCOMPARE(tick(0), int(Qt::Checked));
-        QVERIFY(!click(0, QPoint(129, 31))); // last pixel of the zone
-        QVERIFY(!collapsed(0));
-        QCOMPARE(changed.count(), 2);
-
-        // Outside every zone.
-        QVERIFY(!click(0, QPoint(130, 24)));
-        QVERIFY(!click(0, QPoint(60, 32)));
-        QVERIFY(!click(0, QPoint(10, 22)));
-        QVERIFY(!collapsed(0));
-        QCOMPARE(tick(0), int(Qt::Checked));
-    }
-
-    void photoClicks()
-    {
-        QSignalSpy changed(m_model.get(), &ImageListItmModel::itemCheckedChanged);
-        QVERIFY(click(3, QPoint(10, 122)));
-        QCOMPARE(tick(3), int(Qt::Unchecked));
-        QCOMPARE(tick(0), int(Qt::PartiallyChecked));
-        QVERIFY(click(3, QPoint(8, 120))); // the box's corner counts
-        QCOMPARE(tick(3), int(Qt::Checked));
-        QCOMPARE(tick(0), int(Qt::Checked));
-        QCOMPARE(changed.count(), 2);
-        // The photo box sits below the thumbnail, not where a title's box is.
-        QVERIFY(!click(3, QPoint(20, 22)));
-        QCOMPARE(tick(3), int(Qt::Checked));
-    }
-
-    void ignoredEvents_data()
-    {
-        QTest::addColumn<int>("row");
-        QTest::addColumn<QPoint>("offset");
-        QTest::addColumn<int>("type");
-        QTest::addColumn<int>("button");
-        const int release = QEvent::MouseButtonRelease;
-        const int press = QEvent::MouseButtonPress;
-        QTest::newRow("right click on a title box")
-            << 0 << QPoint(20, 22) << release << int(Qt::RightButton);
-        QTest::newRow("middle click on a photo box")
-            << 1 << QPoint(10, 122) << release << int(Qt::MiddleButton);
-        QTest::newRow("press on a title box")
-            << 0 << QPoint(20, 22) << press << int(Qt::LeftButton);
-        QTest::newRow("press on a photo box")
-            << 1 << QPoint(10, 122) << press << int(Qt::LeftButton);
-        QTest::newRow("move over a photo box")
-            << 1 << QPoint(10, 122) << int(QEvent::MouseMove) << int(Qt::LeftButton);
-        QTest::newRow("photo outside the box")
-            << 1 << QPoint(60, 40) << release << int(Qt::LeftButton);
-        QTest::newRow("photo collapse zone means nothing")
-            << 1 << QPoint(40, 22) << release << int(Qt::LeftButton);
-    }
-    void ignoredEvents()
-    {
-        QFETCH(int, row);
-        QFETCH(QPoint, offset);
-        QFETCH(int, type);
-        QFETCH(int, button);
-        QSignalSpy changed(m_model.get(), &ImageListItmModel::itemCheckedChanged);
-        QSignalSpy reset(m_model.get(), &QAbstractItemModel::modelReset);
-        QVERIFY(!click(row, offset, QEvent::Type(type), Qt::MouseButton(button)));
-        QCOMPARE(changed.count(), 0);
-        QCOMPARE(reset.count(), 0);
-        QCOMPARE(tick(row), int(Qt::Checked));
-        QVERIFY(!collapsed(0));
-    }
-
-    void doubleClickTogglesThreeTimes_data()
-    {
-        QTest::addColumn<int>("row");
-        QTest::addColumn<QPoint>("offset");
-        QTest::newRow("photo box") << 1 << QPoint(12, 124);
-        QTest::newRow("title box") << 0 << QPoint(22, 24);
-    }
-    void doubleClickTogglesThreeTimes()
-    {
-        QFETCH(int, row);
-        QFETCH(QPoint, offset);
-        QSignalSpy changed(m_model.get(), &ImageListItmModel::itemCheckedChanged);
-        QVERIFY(!click(row, offset, QEvent::MouseButtonPress));
-        QVERIFY(click(row, offset, QEvent::MouseButtonRelease));
-        QCOMPARE(tick(row), int(Qt::Unchecked));
-        QVERIFY(click(row, offset, QEvent::MouseButtonDblClick));
-        QCOMPARE(tick(row), int(Qt::Checked));
-        QVERIFY(click(row, offset, QEvent::MouseButtonRelease));
-        QCOMPARE(tick(row), int(Qt::Unchecked));
-        QCOMPARE(changed.count(), 3);
-    }
-
-    void collapseByDoubleClickToggles()
-    {
-        QVERIFY(!click(0, QPoint(45, 25)));
-        QVERIFY(!click(0, QPoint(45, 25), QEvent::MouseButtonDblClick));
-        QVERIFY(!click(0, QPoint(45, 25)));
-        QVERIFY(collapsed(0));
-        QVERIFY(collapsed(3));
     }
 
     void missingSkinDrawsNoPictures()
     {
         ImageListDelegate bare(nullptr, m_dir.path() + QStringLiteral("/noskin/"));
-        QImage image(1200, 80, QImage::Format_RGB32);
-        image.fill(Qt::white);
-        QPainter painter(&image);
-        bare.paint(&painter, option(QSize(930, 32)), m_model->index(0, 0));
-        painter.end();
+        const QImage image = render(bare, 0);
         QVERIFY(areaOf(image, kCheck).isNull());
         QVERIFY(areaOf(image, kTriangleDown).isNull());
-        QVERIFY(!inkOf(image).isNull()); // the label still shows
+        QVERIFY(!areaOf(image).isNull()); // the label still shows
+    }
+
+    // Mouse events at an offset from a row's corner, on a fresh grid whose
+    // row 1 may first be unticked ("pre"). Rows: title, 3 photos, title, 2 photos.
+    void clicks_data()
+    {
+        QTest::addColumn<bool>("pre");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QPoint>("offset");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("button");
+        QTest::addColumn<int>("times");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QString>("ticks");
+        QTest::addColumn<bool>("collapsed"); // the first day
+        const int up = QEvent::MouseButtonRelease;
+        const int dbl = QEvent::MouseButtonDblClick;
+        const int left = Qt::LeftButton;
+        // clang-format off
+        QTest::newRow("title box") << false << 0 << QPoint(20, 22) << up << left << 1 << true << "UUUUCCC" << false;
+        QTest::newRow("title box corner") << false << 0 << QPoint(16, 18) << up << left << 1 << true << "UUUUCCC" << false;
+        QTest::newRow("title box, twice") << false << 0 << QPoint(20, 22) << up << left << 2 << true << "CCCCCCC" << false;
+        QTest::newRow("title box, double click") << false << 0 << QPoint(22, 24) << dbl << left << 1 << true << "UUUUCCC" << false;
+        QTest::newRow("partly ticked day unticks") << true << 0 << QPoint(20, 22) << up << left << 1 << true << "UUUUCCC" << false;
+        QTest::newRow("partly ticked day, twice") << true << 0 << QPoint(20, 22) << up << left << 2 << true << "CCCCCCC" << false;
+        QTest::newRow("collapse zone") << false << 0 << QPoint(40, 24) << up << left << 1 << false << "CCCCCCC" << true;
+        QTest::newRow("collapse zone, double click") << false << 0 << QPoint(45, 25) << dbl << left << 1 << false << "CCCCCCC" << true;
+        QTest::newRow("last pixel of the zone") << false << 0 << QPoint(129, 31) << up << left << 1 << false << "CCCCCCC" << true;
+        QTest::newRow("collapse zone, twice") << false << 0 << QPoint(40, 24) << up << left << 2 << false << "CCCCCCC" << false;
+        QTest::newRow("past the zone") << false << 0 << QPoint(130, 24) << up << left << 1 << false << "CCCCCCC" << false;
+        QTest::newRow("below the zone") << false << 0 << QPoint(60, 32) << up << left << 1 << false << "CCCCCCC" << false;
+        QTest::newRow("left of the box") << false << 0 << QPoint(10, 22) << up << left << 1 << false << "CCCCCCC" << false;
+        QTest::newRow("photo box") << false << 3 << QPoint(10, 122) << up << left << 1 << true << "PCCUCCC" << false;
+        QTest::newRow("photo box corner") << false << 3 << QPoint(8, 120) << up << left << 1 << true << "PCCUCCC" << false;
+        QTest::newRow("photo box, twice") << false << 3 << QPoint(12, 124) << up << left << 2 << true << "CCCCCCC" << false;
+        QTest::newRow("photo box, double click") << false << 1 << QPoint(12, 124) << dbl << left << 1 << true << "PUCCCCC" << false;
+        QTest::newRow("photo at the title's box") << false << 3 << QPoint(20, 22) << up << left << 1 << false << "CCCCCCC" << false;
+        QTest::newRow("photo collapse zone") << false << 1 << QPoint(40, 22) << up << left << 1 << false << "CCCCCCC" << false;
+        QTest::newRow("photo outside the box") << false << 1 << QPoint(60, 40) << up << left << 1 << false << "CCCCCCC" << false;
+        QTest::newRow("right click") << false << 0 << QPoint(20, 22) << up << int(Qt::RightButton) << 1 << false << "CCCCCCC" << false;
+        QTest::newRow("middle click") << false << 1 << QPoint(10, 122) << up << int(Qt::MiddleButton) << 1 << false << "CCCCCCC" << false;
+        QTest::newRow("press on a title box") << false << 0 << QPoint(20, 22) << int(QEvent::MouseButtonPress) << left << 1 << false << "CCCCCCC" << false;
+        QTest::newRow("press on a photo box") << false << 1 << QPoint(10, 122) << int(QEvent::MouseButtonPress) << left << 1 << false << "CCCCCCC" << false;
+        QTest::newRow("move over a photo box") << false << 1 << QPoint(10, 122) << int(QEvent::MouseMove) << left << 1 << false << "CCCCCCC" << false;
+        // clang-format on
+    }
+    void clicks()
+    {
+        QFETCH(bool, pre);
+        QFETCH(int, row);
+        QFETCH(QPoint, offset);
+        QFETCH(int, type);
+        QFETCH(int, button);
+        QFETCH(int, times);
+        QFETCH(bool, accepted);
+        QFETCH(QString, ticks);
+        QFETCH(bool, collapsed);
+        if (pre)
+            m_grid->store.SetChecked(1, Qt::Unchecked);
+        QSignalSpy checked(&m_grid->model, &ImageListItmModel::itemCheckedChanged);
+        const QPoint pos = kOrigin + offset;
+        for (int i = 0; i < times; ++i) {
+            QMouseEvent event(QEvent::Type(type), pos, pos, Qt::MouseButton(button),
+                              Qt::MouseButton(button), Qt::NoModifier);
+            QCOMPARE(m_delegate->editorEvent(&event, &m_grid->model, option(row),
+                                             m_grid->model.index(row, 0)),
+                     accepted);
+        }
+        QCOMPARE(this->ticks(), ticks);
+        QCOMPARE(m_grid->value(0, ImageListItmModel::HiddenRole).toBool(), collapsed);
+        QCOMPARE(m_grid->value(1, ImageListItmModel::HiddenRole).toBool(), collapsed);
+        QCOMPARE(checked.count(), accepted ? times : 0);
+        QVERIFY(!m_delegate->editorEvent(nullptr, &m_grid->model, option(0),
+                                         m_grid->model.index(0, 0)));
     }
 };
 

@@ -15,12 +15,29 @@
 
 #include "store/taskitem.h"
 
+#include <QAbstractItemModelTester>
 #include <QStringList>
 #include <QVector>
 
 #include <memory>
 
-// A category store filled from fake records, in the order they were added:
+// Fails the running test at the first broken model rule while it lives.
+inline std::unique_ptr<QAbstractItemModelTester> watch(QAbstractItemModel* model)
+{
+    return std::make_unique<QAbstractItemModelTester>(
+        model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+}
+
+// The display texts of one column, top to bottom.
+inline QStringList column(const QAbstractItemModel& model, int col)
+{
+    QStringList texts;
+    for (int row = 0; row < model.rowCount(); ++row)
+        texts << model.data(model.index(row, col)).toString();
+    return texts;
+}
+
+// A category store filled from the engine's records, in the order they were added:
 // store position i holds the i-th added item. The getter owns the items and
 // their records, so the store's pointers stay valid as long as this lives.
 class ViewStore
@@ -34,6 +51,13 @@ public:
         m_pending.append(item);
         return item;
     }
+    template <class Record> static std::unique_ptr<Record> textRecord(const QStringList& texts)
+    {
+        auto record = std::make_unique<Record>();
+        for (int i = 0; i < texts.size(); ++i)
+            record->Text().Set(i, texts.at(i));
+        return record;
+    }
     FakeItem* addItem(std::unique_ptr<FakeItem> item)
     {
         FakeItem* raw = m_getter.adopt(std::move(item));
@@ -43,10 +67,7 @@ public:
     // A record made from its texts in getter order (null entries stay null).
     template <class Record> FakeItem* addTexts(const QStringList& texts, bool deleted = false)
     {
-        auto record = std::make_unique<Record>();
-        for (int i = 0; i < texts.size(); ++i)
-            record->Text().Set(i, texts.at(i));
-        return add(std::move(record), deleted);
+        return add(textRecord<Record>(texts), deleted);
     }
     FakeItem* addContact(const QString& name, const QString& company, const QString& phone,
                          bool deleted = false)

@@ -5,7 +5,6 @@
 
 #include "allocationcounter.h"
 #include "bmdifferential.h"
-#include "fakegetter.h"
 #include "fakewechat.h"
 
 #include "bookmarkrecord.h"
@@ -14,6 +13,7 @@
 #include "contactrecord.h"
 #include "conversationrecord.h"
 #include "engineitem.h"
+#include "itemgetter.h"
 #include "messageentryrecord.h"
 #include "noterecord.h"
 #include "reminderrecord.h"
@@ -59,32 +59,23 @@ public:
 // Records in store order, loaded into a counting store of one category.
 struct Fixture
 {
-    std::vector<std::unique_ptr<MMobile::IMDCommon, void (*)(MMobile::IMDCommon*)>> items;
-    FakeGetter getter;
+    std::vector<std::unique_ptr<EngineItem>> pending;
+    ItemGetter getter;
     CountingStore store;
 
     explicit Fixture(MDType type) : store(type) {}
 
+    // A null record makes an item without one.
     void add(std::unique_ptr<EngineRecord> record)
     {
-        items.emplace_back(new EngineItem(std::move(record), false),
-                           [](MMobile::IMDCommon* item) { delete static_cast<EngineItem*>(item); });
-    }
-    void addWithoutRecord()
-    {
-        items.emplace_back(new FakeItem(nullptr),
-                           [](MMobile::IMDCommon* item) { delete static_cast<FakeItem*>(item); });
+        pending.push_back(std::make_unique<EngineItem>(std::move(record), false));
     }
     Fixture& load()
     {
-        // The store lists a getter's items last to first.
-        QVector<MMobile::IMDCommon*> all;
-        for (auto it = items.rbegin(); it != items.rend(); ++it)
-            all.append(it->get());
-        getter.clear();
-        getter.prepend(all);
+        const int count = int(pending.size());
+        getter.Prepend(std::move(pending));
         store.SetDatas(&getter);
-        return setMarks(QVector<bool>(int(items.size()), true));
+        return setMarks(QVector<bool>(count, true));
     }
     QVector<bool> marks() const
     {
@@ -626,7 +617,7 @@ void TestCBMSearch::categoriesWithoutSearch()
     Fixture fixture(type);
     fixture.add(builderFor(MMobile::MD_NOTE)([](const QByteArray&) { return kHit; }));
     fixture.add(builderFor(MMobile::MD_SAFARI_BOOKMARK)([](const QByteArray&) { return kHit; }));
-    fixture.addWithoutRecord();
+    fixture.add(nullptr);
     CBMSearch engine;
     QVERIFY(fixture.load().search(engine, kNeedle));
     QCOMPARE(fixture.marks(), QVector<bool>(3, false));
@@ -648,7 +639,7 @@ void TestCBMSearch::emptyStoreAndRecordOfAnotherKind()
     // A bookmark and an item without a record in a contacts store: no match.
     Fixture mixed(MMobile::MD_CONTACT);
     mixed.add(builderFor(MMobile::MD_SAFARI_BOOKMARK)([](const QByteArray&) { return kHit; }));
-    mixed.addWithoutRecord();
+    mixed.add(nullptr);
     mixed.add(contact([](const QByteArray& at) { return at == "note" ? kHit : QByteArray(); }));
     QVERIFY(mixed.load().search(engine, kNeedle));
     QCOMPARE(mixed.marks(), (QVector<bool>{false, false, true}));

@@ -5,7 +5,6 @@
 
 #include "testpage.h"
 
-#include "fakeitem.h"
 #include "modaldialoganswerer.h"
 
 #include "dialogs/recoverprogressdialog.h"
@@ -13,8 +12,6 @@
 #include "log4qt/listappender.h"
 
 #include <QDesktopServices>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTest>
 #include <QUrl>
 
@@ -22,8 +19,6 @@ using namespace MMobile;
 using Answer = ModalDialogAnswerer::Answer;
 
 namespace {
-
-const int kTimeout = 10000;
 
 // Stands in for the desktop's file browser.
 class UrlRecorder : public QObject
@@ -35,39 +30,30 @@ public slots:
     void open(const QUrl& url) { urls << url; }
 };
 
-// A page whose scan has ended with `count` items, all ticked unless `ticked` says otherwise.
-struct Scanned
+// A page whose scan has ended with `count` items, all ticked.
+struct Scanned : PageWorld
 {
-    Scanned(MDType type, int count, const char* deviceName = "Anna's iPhone")
-        : world(type, deviceName), page(&world.host, type)
+    Scanned(MDType type, int count) : PageWorld(type, false, "Anna's iPhone")
     {
-        FakeGetter* getter = world.source.dataGetter();
         for (int i = 0; i < count; ++i)
-            items.prepend(prependItem(getter, true));
-        FakeTaskScript script;
-        script.report(TASK_COMPLETE, 100, "0");
-        world.source.setScanScript(script);
-        page.show();
-        scanned = page.Load(&world.device, nullptr) != nullptr &&
-                  world.source.lastTask()->waitFinished(kTimeout);
+            items.prepend(prependItem(source.dataGetter(), true));
+        scanned = load(completeScan()) && source.lastTask()->waitFinished(kTimeout);
         QTest::qWait(0);
+        answerer.ignore(QStringLiteral("RecoverProgressDialog"));
+        answerer.ignore(QStringLiteral("TestPage"));
     }
 
-    void pressButton(const char* name)
+    void toDevice(IDevice* target)
     {
-        auto* button = page.findChild<QPushButton*>(QLatin1String(name));
-        QVERIFY(button);
-        QVERIFY(button->isEnabled());
-        QTest::mouseClick(button, Qt::LeftButton);
+        QMetaObject::invokeMethod(&page, "slotImportToDevice", Q_ARG(IDevice*, target));
     }
 
-    PageWorld world;
-    TestPage page;
     QVector<FakeItem*> items;
     bool scanned = false;
+    ModalDialogAnswerer answerer;
 };
 
-// The folder dialog's Recover button, after typing `folder` into its field.
+// The folder dialog's Recover button.
 Answer recoverInto()
 {
     return Answer::pressButton(QStringLiteral("btnSetRecover"));
@@ -83,20 +69,17 @@ private slots:
     void init();
     void cleanup();
     void toComputer();
-    void toComputerNothingTicked();
-    void toComputerFolderCancelled();
-    void toComputerRefusedByPage();
+    void toComputerStartsNothing_data();
+    void toComputerStartsNothing();
     void toComputerWeChat_data();
     void toComputerWeChat();
     void secondRecoveryNewFolderDialogSameProgress();
     void toScannedDevice();
     void toOtherDevice();
-    void exportDoesNotStart();
-    void importDoesNotStart();
+    void recoveryDoesNotStart();
     void completedToDevice();
     void endedWithFailure_data();
     void endedWithFailure();
-    void exportWithoutLoad();
 
 private:
     UrlRecorder m_urls;
@@ -123,85 +106,68 @@ void TestRecoveryWorkflow::toComputer()
     FakeTaskScript exportScript;
     exportScript.report(TASK_PERCENT, 50, "x");
     exportScript.report(TASK_COMPLETE, 100, nullptr).after(50);
-    s.world.source.setExportScript(exportScript);
-
+    s.source.setExportScript(exportScript);
     QTemporaryDir out;
-    s.world.host.setOutputDir(out.path());
-    ModalDialogAnswerer answerer;
-    answerer.ignore(QStringLiteral("RecoverProgressDialog"));
-    answerer.answer(recoverInto());
-    s.pressButton("btnRecoverToPC");
-    QVERIFY(answerer.waitAnswered(1, kTimeout));
-    QVERIFY(answerer.errors().isEmpty());
+    s.host.setOutputDir(out.path());
+    s.answerer.answer(recoverInto());
+    QTest::mouseClick(s.page.button("btnRecoverToPC"), Qt::LeftButton);
+    QVERIFY(s.answerer.waitAnswered(1, kTimeout));
+    QVERIFY(s.answerer.errors().isEmpty());
 
     QCOMPARE(s.page.m_recoverMode, int(RECOVER_TO_PC));
     QCOMPARE(s.page.recoverBeforeTargets, QVector<IDevice*>{nullptr});
-    QCOMPARE(s.world.host.outputDirsSet(), QStringList{out.path()});
-    const FakeDataSource::StartCall call = s.world.source.lastStart(FakeDataSource::Export);
+    QCOMPARE(s.host.outputDirsSet(), QStringList{out.path()});
+    const FakeDataSource::StartCall call = s.source.lastStart(FakeDataSource::Export);
     QCOMPARE(call.config.nType, MD_CONTACT);
     QCOMPARE(call.config.nMode, int(RECOVER_TO_PC));
     QCOMPARE(call.config.nOption, 7);
     QCOMPARE(call.config.pDevice, nullptr);
     QCOMPARE(call.indexes(), (QVector<int>{0, 2}));
     const QString path = QString::fromUtf8(call.path());
-    QVERIFY2(path.startsWith(out.path()), qPrintable(path));
-    QVERIFY2(path.contains("Anna"), qPrintable(path));
+    QVERIFY2(path.startsWith(out.path()) && path.contains("Anna"), qPrintable(path));
     QCOMPARE(s.page.m_outputPath, path);
     QCOMPARE(s.items[1]->dropMark(), true);
     QCOMPARE(s.items[0]->dropMark(), false);
 
-    QVERIFY(s.page.m_pProgressDialog);
     QVERIFY(s.page.m_pProgressDialog->isVisible());
     QVERIFY(call.task->waitFinished(kTimeout));
     QTRY_VERIFY(!s.page.m_pProgressDialog->isVisible());
-    QTRY_COMPARE(m_urls.urls.size(), 1);
-    QCOMPARE(m_urls.urls.first(), QUrl::fromLocalFile(path));
-    QCOMPARE(s.world.host.recoverResults().size(), 1);
-    QCOMPARE(s.world.host.recoverResults().first().ok, 1);
-    QCOMPARE(s.world.host.recoverResults().first().mode, int(RECOVER_TO_PC));
+    QTRY_COMPARE(m_urls.urls, QList<QUrl>{QUrl::fromLocalFile(path)});
+    QCOMPARE(s.host.recoverResults().size(), 1);
+    QCOMPARE(s.host.recoverResults().first().ok, 1);
+    QCOMPARE(s.host.recoverResults().first().mode, int(RECOVER_TO_PC));
     QVERIFY(log.messages().contains("Export Contacts complete"));
     // No message for a recovery to the computer.
-    QCOMPARE(answerer.answeredCount(), 1);
+    QCOMPARE(s.answerer.answeredCount(), 1);
 }
 
-void TestRecoveryWorkflow::toComputerNothingTicked()
+void TestRecoveryWorkflow::toComputerStartsNothing_data()
 {
+    QTest::addColumn<int>("situation");
+    QTest::addColumn<int>("dialogs");
+    QTest::newRow("nothing ticked") << 0 << 1;
+    QTest::newRow("folder dialog cancelled") << 1 << 1;
+    QTest::newRow("refused by the page") << 2 << 0;
+}
+
+void TestRecoveryWorkflow::toComputerStartsNothing()
+{
+    QFETCH(int, situation);
+    QFETCH(int, dialogs);
     Scanned s(MD_CONTACT, 2);
-    s.page.store()->SetCheckAllState(Qt::Unchecked);
+    if (situation == 0)
+        s.page.store()->SetCheckAllState(Qt::Unchecked);
+    s.page.recoverBefore = situation != 2;
+    if (dialogs > 0)
+        s.answerer.answer(situation == 1 ? Answer::pressButton(QStringLiteral("btnCancel"))
+                                         : recoverInto());
     // The bar refuses before the page is asked; the page itself starts nothing either.
-    ModalDialogAnswerer answerer;
-    answerer.ignore(QStringLiteral("RecoverProgressDialog"));
-    answerer.answer(recoverInto());
     QMetaObject::invokeMethod(&s.page, "slotExportToPC");
-    QCOMPARE(answerer.answeredCount(), 1);
-    QCOMPARE(s.world.source.startCount(FakeDataSource::Export), 0);
-    QVERIFY(s.world.host.recoverResults().isEmpty());
-}
-
-void TestRecoveryWorkflow::toComputerFolderCancelled()
-{
-    Scanned s(MD_CONTACT, 2);
-    ModalDialogAnswerer answerer;
-    answerer.ignore(QStringLiteral("RecoverProgressDialog"));
-    answerer.answer(Answer::pressButton(QStringLiteral("btnCancel")));
-    s.pressButton("btnRecoverToPC");
-    QVERIFY(answerer.waitAnswered(1, kTimeout));
-    QCOMPARE(s.world.source.startCount(FakeDataSource::Export), 0);
-    QVERIFY(s.world.host.outputDirsSet().isEmpty());
-    QVERIFY(s.world.host.recoverResults().isEmpty());
-}
-
-void TestRecoveryWorkflow::toComputerRefusedByPage()
-{
-    Scanned s(MD_CONTACT, 2);
-    s.page.recoverBefore = false;
-    ModalDialogAnswerer answerer;
-    answerer.ignore(QStringLiteral("RecoverProgressDialog"));
-    s.pressButton("btnRecoverToPC");
-    QCoreApplication::processEvents();
-    QCOMPARE(answerer.answeredCount(), 0);
-    QCOMPARE(s.page.m_pFolderDialog, nullptr);
-    QCOMPARE(s.world.source.startCount(FakeDataSource::Export), 0);
+    QCOMPARE(s.answerer.answeredCount(), dialogs);
+    QCOMPARE(s.page.m_pFolderDialog != nullptr, dialogs > 0);
+    QCOMPARE(s.source.startCount(FakeDataSource::Export), 0);
+    QCOMPARE(s.host.outputDirsSet().size(), situation == 0 ? 1 : 0);
+    QVERIFY(s.host.recoverResults().isEmpty());
 }
 
 void TestRecoveryWorkflow::toComputerWeChat_data()
@@ -226,12 +192,10 @@ void TestRecoveryWorkflow::toComputerWeChat()
     s.page.store()->SetCheckAllState(Qt::Unchecked);
     for (FakeItem* item : s.items)
         item->SetDropMark(false);
-    ModalDialogAnswerer answerer;
-    answerer.ignore(QStringLiteral("RecoverProgressDialog"));
-    answerer.answer(recoverInto());
+    s.answerer.answer(recoverInto());
     QMetaObject::invokeMethod(&s.page, "slotExportToPC");
-    const FakeDataSource::StartCall call = s.world.source.lastStart(FakeDataSource::Export);
-    QCOMPARE(s.world.source.startCount(FakeDataSource::Export), 1);
+    const FakeDataSource::StartCall call = s.source.lastStart(FakeDataSource::Export);
+    QCOMPARE(s.source.startCount(FakeDataSource::Export), 1);
     QCOMPARE(call.indexes(), QVector<int>{account});
     QCOMPARE(s.items[0]->dropMark(), marksDrops);
     QVERIFY(call.task->waitFinished(kTimeout));
@@ -242,42 +206,40 @@ void TestRecoveryWorkflow::secondRecoveryNewFolderDialogSameProgress()
     Scanned s(MD_NOTE, 1);
     FakeTaskScript exportScript;
     exportScript.report(TASK_COMPLETE, 100, nullptr);
-    s.world.source.setExportScript(exportScript);
-    ModalDialogAnswerer answerer;
-    answerer.ignore(QStringLiteral("RecoverProgressDialog"));
-    answerer.answer(recoverInto());
+    s.source.setExportScript(exportScript);
+    s.answerer.answer(recoverInto());
     QMetaObject::invokeMethod(&s.page, "slotExportToPC");
     QPointer<SetRecoveryFolderDialog> first(s.page.m_pFolderDialog);
     RecoverProgressDialog* progress = s.page.m_pProgressDialog;
     QVERIFY(first && progress);
-    QVERIFY(s.world.source.lastTask()->waitFinished(kTimeout));
+    QVERIFY(s.source.lastTask()->waitFinished(kTimeout));
     // The end report hides the progress dialog before the user can press again.
     QTRY_VERIFY(!progress->isVisible());
-    answerer.answer(recoverInto());
+    s.answerer.answer(recoverInto());
     QMetaObject::invokeMethod(&s.page, "slotExportToPC");
     QVERIFY(first.isNull());
     QVERIFY(s.page.m_pFolderDialog);
     QCOMPARE(s.page.m_pProgressDialog, progress);
-    QCOMPARE(s.world.source.startCount(FakeDataSource::Export), 2);
-    QVERIFY(s.world.source.lastTask()->waitFinished(kTimeout));
+    QCOMPARE(s.source.startCount(FakeDataSource::Export), 2);
+    QVERIFY(s.source.lastTask()->waitFinished(kTimeout));
 }
 
 void TestRecoveryWorkflow::toScannedDevice()
 {
     Scanned s(MD_MESSAGE, 3);
     s.page.store()->SetChecked(0, Qt::Unchecked);
-    QMetaObject::invokeMethod(&s.page, "slotImportToDevice", Q_ARG(IDevice*, &s.world.device));
+    s.toDevice(&s.device);
     QCOMPARE(s.page.m_recoverMode, int(RECOVER_SAME_DEVICE));
-    QCOMPARE(s.page.recoverBeforeTargets, QVector<IDevice*>{&s.world.device});
-    QCOMPARE(s.world.source.startCount(FakeDataSource::Export), 0);
-    const FakeDataSource::StartCall call = s.world.source.lastStart(FakeDataSource::Import);
+    QCOMPARE(s.page.recoverBeforeTargets, QVector<IDevice*>{&s.device});
+    QCOMPARE(s.source.startCount(FakeDataSource::Export), 0);
+    const FakeDataSource::StartCall call = s.source.lastStart(FakeDataSource::Import);
     QCOMPARE(int(call.config.nType), -1);
     QCOMPARE(call.config.nMode, int(RECOVER_SAME_DEVICE));
     QCOMPARE(call.config.nOption, 0);
-    QCOMPARE(call.config.pDevice, static_cast<IDevice*>(&s.world.device));
+    QCOMPARE(call.config.pDevice, static_cast<IDevice*>(&s.device));
     QCOMPARE(call.path(), QByteArray());
     QCOMPARE(call.indexes(), (QVector<int>{1, 2}));
-    QVERIFY(s.page.m_pProgressDialog && s.page.m_pProgressDialog->isVisible());
+    QVERIFY(s.page.m_pProgressDialog->isVisible());
     QVERIFY(call.task->waitFinished(kTimeout));
 }
 
@@ -285,59 +247,49 @@ void TestRecoveryWorkflow::toOtherDevice()
 {
     Scanned s(MD_MESSAGE, 2);
     FakeDevice other("Other");
-    s.world.host.setDevices({&other});
+    s.host.setDevices({&other});
     s.page.UpdateRecoverState();
-    ModalDialogAnswerer answerer;
-    answerer.ignore(QStringLiteral("RecoverProgressDialog"));
-    answerer.answer(Answer::ok());
-    s.pressButton("btnRecoverToDevice");
+    QTest::mouseClick(s.page.button("btnRecoverToDevice"), Qt::LeftButton);
     QCOMPARE(s.page.m_recoverMode, int(RECOVER_TO_OTHER_DEVICE));
-    const FakeDataSource::StartCall call = s.world.source.lastStart(FakeDataSource::Export);
-    QCOMPARE(s.world.source.startCount(FakeDataSource::Import), 0);
+    const FakeDataSource::StartCall call = s.source.lastStart(FakeDataSource::Export);
+    QCOMPARE(s.source.startCount(FakeDataSource::Import), 0);
     QCOMPARE(call.config.nType, MD_MESSAGE);
     QCOMPARE(call.config.nMode, int(RECOVER_TO_OTHER_DEVICE));
     QCOMPARE(call.config.pDevice, static_cast<IDevice*>(&other));
     QCOMPARE(call.indexes(), (QVector<int>{0, 1}));
     // The empty export script ends the task; its end is not an end report.
     QVERIFY(call.task->waitFinished(kTimeout));
-
     // Nothing ticked: nothing starts.
     s.page.store()->SetCheckAllState(Qt::Unchecked);
-    QMetaObject::invokeMethod(&s.page, "slotImportToDevice", Q_ARG(IDevice*, &other));
-    QCOMPARE(s.world.source.startCount(FakeDataSource::Export), 1);
+    s.toDevice(&other);
+    QCOMPARE(s.source.startCount(FakeDataSource::Export), 1);
+    QVERIFY(s.host.recoverResults().isEmpty());
 }
 
-void TestRecoveryWorkflow::exportDoesNotStart()
+void TestRecoveryWorkflow::recoveryDoesNotStart()
 {
     Scanned s(MD_CONTACT, 1);
-    s.world.source.setStartFails(FakeDataSource::Export, true);
-    ModalDialogAnswerer answerer;
-    answerer.ignore(QStringLiteral("RecoverProgressDialog"));
-    answerer.answer(recoverInto());
+    s.source.setStartFails(FakeDataSource::Export, true);
+    s.source.setStartFails(FakeDataSource::Import, true);
+    s.answerer.answer(recoverInto());
     QMetaObject::invokeMethod(&s.page, "slotExportToPC");
-    QCOMPARE(answerer.answeredCount(), 1);
-    QCOMPARE(s.world.host.recoverResults().size(), 1);
-    QCOMPARE(s.world.host.recoverResults().first().ok, 0);
-    QCOMPARE(s.world.host.recoverResults().first().mode, int(RECOVER_TO_PC));
+    QCOMPARE(s.answerer.answeredCount(), 1);
     QCOMPARE(s.page.m_pProgressDialog, nullptr);
-}
 
-void TestRecoveryWorkflow::importDoesNotStart()
-{
-    Scanned s(MD_CONTACT, 1);
-    s.world.source.setStartFails(FakeDataSource::Import, true);
-    ModalDialogAnswerer answerer;
-    answerer.ignore(QStringLiteral("RecoverProgressDialog"));
-    answerer.answer(Answer::ok());
-    QMetaObject::invokeMethod(&s.page, "slotImportToDevice", Q_ARG(IDevice*, &s.world.device));
-    QCOMPARE(answerer.answeredCount(), 1);
-    const ModalDialogAnswerer::Seen seen = answerer.last();
+    s.answerer.answer(Answer::ok());
+    s.toDevice(&s.device);
+    QCOMPARE(s.answerer.answeredCount(), 2);
+    const ModalDialogAnswerer::Seen seen = s.answerer.last();
     QCOMPARE(seen.messageType, 0);
     QCOMPARE(seen.messageText, QString("Recovery failed! Please try again!"));
     QVERIFY(seen.cancelButtonHidden);
     QCOMPARE(seen.okButtonText, QString("OK"));
-    QCOMPARE(s.world.host.recoverResults().first().mode, int(RECOVER_SAME_DEVICE));
-    QCOMPARE(s.world.host.recoverResults().first().ok, 0);
+    QCOMPARE(s.page.m_pProgressDialog, nullptr);
+    const QVector<FakeHost::RecoverResult> results = s.host.recoverResults();
+    QCOMPARE(results.size(), 2);
+    QCOMPARE(results[0].mode, int(RECOVER_TO_PC));
+    QCOMPARE(results[1].mode, int(RECOVER_SAME_DEVICE));
+    QCOMPARE(results[0].ok + results[1].ok, 0);
 }
 
 void TestRecoveryWorkflow::completedToDevice()
@@ -345,21 +297,19 @@ void TestRecoveryWorkflow::completedToDevice()
     Scanned s(MD_NOTE, 2);
     FakeTaskScript importScript;
     importScript.report(TASK_COMPLETE, 100, nullptr);
-    s.world.source.setImportScript(importScript);
-    ModalDialogAnswerer answerer;
-    answerer.ignore(QStringLiteral("RecoverProgressDialog"));
-    answerer.answer(Answer::ok());
-    QMetaObject::invokeMethod(&s.page, "slotImportToDevice", Q_ARG(IDevice*, &s.world.device));
-    QVERIFY(s.world.source.lastTask()->waitFinished(kTimeout));
-    QVERIFY(answerer.waitAnswered(1, kTimeout));
-    const ModalDialogAnswerer::Seen seen = answerer.last();
+    s.source.setImportScript(importScript);
+    s.answerer.answer(Answer::ok());
+    s.toDevice(&s.device);
+    QVERIFY(s.source.lastTask()->waitFinished(kTimeout));
+    QVERIFY(s.answerer.waitAnswered(1, kTimeout));
+    const ModalDialogAnswerer::Seen seen = s.answerer.last();
     QCOMPARE(seen.messageType, 1);
     QCOMPARE(
         seen.messageText,
         QString("Recovery completed!<br> Please check your iOS device for the recovered data."));
     QVERIFY(seen.cancelButtonHidden);
     QVERIFY(!s.page.m_pProgressDialog->isVisible());
-    QCOMPARE(s.world.host.recoverResults().first().ok, 1);
+    QCOMPARE(s.host.recoverResults().first().ok, 1);
     QVERIFY(m_urls.urls.isEmpty());
 }
 
@@ -379,32 +329,20 @@ void TestRecoveryWorkflow::endedWithFailure()
     FakeTaskScript exportScript;
     exportScript.report(TASK_PERCENT, 30, nullptr);
     exportScript.report(status, 30, nullptr);
-    s.world.source.setExportScript(exportScript);
-    ModalDialogAnswerer answerer;
-    answerer.ignore(QStringLiteral("RecoverProgressDialog"));
-    answerer.answer(Answer::ok());
-    QMetaObject::invokeMethod(&s.page, "slotImportToDevice", Q_ARG(IDevice*, &other));
-    QVERIFY(s.world.source.lastTask()->waitFinished(kTimeout));
-    QVERIFY(answerer.waitAnswered(1, kTimeout));
-    const ModalDialogAnswerer::Seen seen = answerer.last();
+    s.source.setExportScript(exportScript);
+    s.answerer.answer(Answer::ok());
+    s.toDevice(&other);
+    QVERIFY(s.source.lastTask()->waitFinished(kTimeout));
+    QVERIFY(s.answerer.waitAnswered(1, kTimeout));
+    const ModalDialogAnswerer::Seen seen = s.answerer.last();
     QCOMPARE(seen.messageType, 3);
     QCOMPARE(seen.messageText, QString("Recovery failed! Please try again!"));
-    QCOMPARE(s.world.host.recoverResults().size(), 1);
-    QCOMPARE(s.world.host.recoverResults().first().mode, int(RECOVER_TO_OTHER_DEVICE));
-    QCOMPARE(s.world.host.recoverResults().first().ok, 0);
-    QCOMPARE(s.world.host.operationFailures(), QVector<int>{MD_CALENDAR});
+    QCOMPARE(s.host.recoverResults().size(), 1);
+    QCOMPARE(s.host.recoverResults().first().mode, int(RECOVER_TO_OTHER_DEVICE));
+    QCOMPARE(s.host.recoverResults().first().ok, 0);
+    QCOMPARE(s.host.operationFailures(), QVector<int>{MD_CALENDAR});
     QVERIFY(log.messages().contains("Export Calendar error"));
     QVERIFY(!s.page.m_pProgressDialog->isVisible());
-}
-
-void TestRecoveryWorkflow::exportWithoutLoad()
-{
-    PageWorld world(MD_CONTACT);
-    TestPage page(&world.host, MD_CONTACT);
-    FakeDevice other("Other");
-    QMetaObject::invokeMethod(&page, "slotImportToDevice", Q_ARG(IDevice*, &other));
-    // No store, nothing selected: nothing is started or told.
-    QVERIFY(world.host.recoverResults().isEmpty());
 }
 
 QTEST_MAIN(TestRecoveryWorkflow)

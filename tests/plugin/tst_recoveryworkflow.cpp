@@ -68,18 +68,14 @@ class TestRecoveryWorkflow : public QObject
 private slots:
     void init();
     void cleanup();
-    void toComputer();
-    void toComputerStartsNothing_data();
-    void toComputerStartsNothing();
+    void recovery_data();
+    void recovery();
+    void startsNothing_data();
+    void startsNothing();
     void toComputerWeChat_data();
     void toComputerWeChat();
     void secondRecoveryNewFolderDialogSameProgress();
-    void toScannedDevice();
-    void toOtherDevice();
     void recoveryDoesNotStart();
-    void completedToDevice();
-    void endedWithFailure_data();
-    void endedWithFailure();
 
 private:
     UrlRecorder m_urls;
@@ -96,76 +92,121 @@ void TestRecoveryWorkflow::cleanup()
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
 }
 
-void TestRecoveryWorkflow::toComputer()
+void TestRecoveryWorkflow::recovery_data()
 {
+    QTest::addColumn<int>("target"); // 0 the computer, 1 the scanned device, 2 another one
+    QTest::addColumn<int>("end");
+    QTest::newRow("to computer") << 0 << int(TASK_COMPLETE);
+    QTest::newRow("to computer, error") << 0 << int(TASK_ERROR);
+    QTest::newRow("to scanned device") << 1 << int(TASK_COMPLETE);
+    QTest::newRow("to other device") << 2 << int(TASK_COMPLETE);
+    QTest::newRow("to other device, error") << 2 << int(TASK_ERROR);
+    QTest::newRow("to other device, stopped") << 2 << int(TASK_STOP);
+}
+
+void TestRecoveryWorkflow::recovery()
+{
+    QFETCH(int, target);
+    QFETCH(int, end);
     Log4Qt::ListAppender log(QStringLiteral("TestPage"));
     Scanned s(MD_CONTACT, 3);
     QVERIFY(s.scanned);
+    FakeDevice other("Other");
+    IDevice* device = target == 0 ? nullptr : target == 1 ? &s.device : &other;
+    const int mode = target == 0   ? RECOVER_TO_PC
+                     : target == 1 ? RECOVER_SAME_DEVICE
+                                   : RECOVER_TO_OTHER_DEVICE;
+    const bool ok = end == TASK_COMPLETE;
     s.page.store()->SetChecked(1, Qt::Unchecked);
     s.page.CheckSeletedItem(0, 0);
-    FakeTaskScript exportScript;
-    exportScript.report(TASK_PERCENT, 50, "x");
-    exportScript.report(TASK_COMPLETE, 100, nullptr).after(50);
-    s.source.setExportScript(exportScript);
+    FakeTaskScript script;
+    script.report(TASK_PERCENT, 50, "x");
+    script.report(end, 100, nullptr);
+    s.source.setExportScript(script);
+    s.source.setImportScript(script);
     QTemporaryDir out;
     s.host.setOutputDir(out.path());
-    s.answerer.answer(recoverInto());
-    QTest::mouseClick(s.page.button("btnRecoverToPC"), Qt::LeftButton);
-    QVERIFY(s.answerer.waitAnswered(1, kTimeout));
-    QVERIFY(s.answerer.errors().isEmpty());
+    s.host.setDevices({device ? device : &other});
+    s.page.UpdateRecoverState();
+    if (target == 0)
+        s.answerer.answer(recoverInto());
+    if (!ok || target != 0)
+        s.answerer.answer(Answer::ok());
+    QTest::mouseClick(s.page.button(target == 0 ? "btnRecoverToPC" : "btnRecoverToDevice"),
+                      Qt::LeftButton);
 
-    QCOMPARE(s.page.m_recoverMode, int(RECOVER_TO_PC));
-    QCOMPARE(s.page.recoverBeforeTargets, QVector<IDevice*>{nullptr});
-    QCOMPARE(s.host.outputDirsSet(), QStringList{out.path()});
-    const FakeDataSource::StartCall call = s.source.lastStart(FakeDataSource::Export);
-    QCOMPARE(call.config.nType, MD_CONTACT);
-    QCOMPARE(call.config.nMode, int(RECOVER_TO_PC));
-    QCOMPARE(call.config.nOption, 7);
-    QCOMPARE(call.config.pDevice, nullptr);
+    QCOMPARE(s.page.m_recoverMode, mode);
+    QCOMPARE(s.page.recoverBeforeTargets, QVector<IDevice*>{device});
+    const bool imports = target == 1;
+    QCOMPARE(s.source.startCount(imports ? FakeDataSource::Export : FakeDataSource::Import), 0);
+    const auto call = s.source.lastStart(imports ? FakeDataSource::Import : FakeDataSource::Export);
+    QCOMPARE(int(call.config.nType), imports ? -1 : int(MD_CONTACT));
+    QCOMPARE(call.config.nMode, mode);
+    QCOMPARE(call.config.nOption, target == 0 ? 7 : 0);
+    QCOMPARE(call.config.pDevice, device);
     QCOMPARE(call.indexes(), (QVector<int>{0, 2}));
-    const QString path = QString::fromUtf8(call.path());
-    QVERIFY2(path.startsWith(out.path()) && path.contains("Anna"), qPrintable(path));
-    QCOMPARE(s.page.m_outputPath, path);
     QCOMPARE(s.items[1]->dropMark(), true);
     QCOMPARE(s.items[0]->dropMark(), false);
+    const QString path = QString::fromUtf8(call.path());
+    QCOMPARE(s.page.m_outputPath, path);
+    QCOMPARE(s.host.outputDirsSet(), target == 0 ? QStringList{out.path()} : QStringList());
+    if (target == 0)
+        QVERIFY2(path.startsWith(out.path()) && path.contains("Anna"), qPrintable(path));
 
     QVERIFY(s.page.m_pProgressDialog->isVisible());
     QVERIFY(call.task->waitFinished(kTimeout));
     QTRY_VERIFY(!s.page.m_pProgressDialog->isVisible());
-    QTRY_COMPARE(m_urls.urls, QList<QUrl>{QUrl::fromLocalFile(path)});
+    QVERIFY(
+        s.answerer.waitAnswered(s.answerer.answeredCount() + s.answerer.pendingCount(), kTimeout));
+    QVERIFY(s.answerer.errors().isEmpty());
+    if (ok && target == 0) {
+        QCOMPARE(m_urls.urls, QList<QUrl>{QUrl::fromLocalFile(path)});
+    } else {
+        const ModalDialogAnswerer::Seen seen = s.answerer.last();
+        QCOMPARE(seen.messageType, ok ? 1 : 3);
+        QCOMPARE(seen.messageText, ok ? QString("Recovery completed!<br> Please check your iOS "
+                                                "device for the recovered data.")
+                                      : QString("Recovery failed! Please try again!"));
+        QVERIFY(seen.cancelButtonHidden);
+        QVERIFY(m_urls.urls.isEmpty());
+    }
     QCOMPARE(s.host.recoverResults().size(), 1);
-    QCOMPARE(s.host.recoverResults().first().ok, 1);
-    QCOMPARE(s.host.recoverResults().first().mode, int(RECOVER_TO_PC));
-    QVERIFY(log.messages().contains("Export Contacts complete"));
-    // No message for a recovery to the computer.
-    QCOMPARE(s.answerer.answeredCount(), 1);
+    QCOMPARE(s.host.recoverResults().first().mode, mode);
+    QCOMPARE(s.host.recoverResults().first().ok, int(ok));
+    QCOMPARE(s.host.operationFailures(), ok ? QVector<int>() : QVector<int>{MD_CONTACT});
+    QVERIFY(log.messages().contains(ok ? "Export Contacts complete" : "Export Contacts error"));
 }
 
-void TestRecoveryWorkflow::toComputerStartsNothing_data()
+void TestRecoveryWorkflow::startsNothing_data()
 {
     QTest::addColumn<int>("situation");
     QTest::addColumn<int>("dialogs");
     QTest::newRow("nothing ticked") << 0 << 1;
     QTest::newRow("folder dialog cancelled") << 1 << 1;
     QTest::newRow("refused by the page") << 2 << 0;
+    QTest::newRow("to device, nothing ticked") << 3 << 0;
 }
 
-void TestRecoveryWorkflow::toComputerStartsNothing()
+void TestRecoveryWorkflow::startsNothing()
 {
     QFETCH(int, situation);
     QFETCH(int, dialogs);
     Scanned s(MD_CONTACT, 2);
-    if (situation == 0)
+    if (situation == 0 || situation == 3)
         s.page.store()->SetCheckAllState(Qt::Unchecked);
     s.page.recoverBefore = situation != 2;
     if (dialogs > 0)
         s.answerer.answer(situation == 1 ? Answer::pressButton(QStringLiteral("btnCancel"))
                                          : recoverInto());
     // The bar refuses before the page is asked; the page itself starts nothing either.
-    QMetaObject::invokeMethod(&s.page, "slotExportToPC");
+    if (situation == 3)
+        s.toDevice(&s.device);
+    else
+        QMetaObject::invokeMethod(&s.page, "slotExportToPC");
     QCOMPARE(s.answerer.answeredCount(), dialogs);
     QCOMPARE(s.page.m_pFolderDialog != nullptr, dialogs > 0);
     QCOMPARE(s.source.startCount(FakeDataSource::Export), 0);
+    QCOMPARE(s.source.startCount(FakeDataSource::Import), 0);
     QCOMPARE(s.host.outputDirsSet().size(), situation == 0 ? 1 : 0);
     QVERIFY(s.host.recoverResults().isEmpty());
 }
@@ -224,48 +265,6 @@ void TestRecoveryWorkflow::secondRecoveryNewFolderDialogSameProgress()
     QVERIFY(s.source.lastTask()->waitFinished(kTimeout));
 }
 
-void TestRecoveryWorkflow::toScannedDevice()
-{
-    Scanned s(MD_MESSAGE, 3);
-    s.page.store()->SetChecked(0, Qt::Unchecked);
-    s.toDevice(&s.device);
-    QCOMPARE(s.page.m_recoverMode, int(RECOVER_SAME_DEVICE));
-    QCOMPARE(s.page.recoverBeforeTargets, QVector<IDevice*>{&s.device});
-    QCOMPARE(s.source.startCount(FakeDataSource::Export), 0);
-    const FakeDataSource::StartCall call = s.source.lastStart(FakeDataSource::Import);
-    QCOMPARE(int(call.config.nType), -1);
-    QCOMPARE(call.config.nMode, int(RECOVER_SAME_DEVICE));
-    QCOMPARE(call.config.nOption, 0);
-    QCOMPARE(call.config.pDevice, static_cast<IDevice*>(&s.device));
-    QCOMPARE(call.path(), QByteArray());
-    QCOMPARE(call.indexes(), (QVector<int>{1, 2}));
-    QVERIFY(s.page.m_pProgressDialog->isVisible());
-    QVERIFY(call.task->waitFinished(kTimeout));
-}
-
-void TestRecoveryWorkflow::toOtherDevice()
-{
-    Scanned s(MD_MESSAGE, 2);
-    FakeDevice other("Other");
-    s.host.setDevices({&other});
-    s.page.UpdateRecoverState();
-    QTest::mouseClick(s.page.button("btnRecoverToDevice"), Qt::LeftButton);
-    QCOMPARE(s.page.m_recoverMode, int(RECOVER_TO_OTHER_DEVICE));
-    const FakeDataSource::StartCall call = s.source.lastStart(FakeDataSource::Export);
-    QCOMPARE(s.source.startCount(FakeDataSource::Import), 0);
-    QCOMPARE(call.config.nType, MD_MESSAGE);
-    QCOMPARE(call.config.nMode, int(RECOVER_TO_OTHER_DEVICE));
-    QCOMPARE(call.config.pDevice, static_cast<IDevice*>(&other));
-    QCOMPARE(call.indexes(), (QVector<int>{0, 1}));
-    // The empty export script ends the task; its end is not an end report.
-    QVERIFY(call.task->waitFinished(kTimeout));
-    // Nothing ticked: nothing starts.
-    s.page.store()->SetCheckAllState(Qt::Unchecked);
-    s.toDevice(&other);
-    QCOMPARE(s.source.startCount(FakeDataSource::Export), 1);
-    QVERIFY(s.host.recoverResults().isEmpty());
-}
-
 void TestRecoveryWorkflow::recoveryDoesNotStart()
 {
     Scanned s(MD_CONTACT, 1);
@@ -290,59 +289,6 @@ void TestRecoveryWorkflow::recoveryDoesNotStart()
     QCOMPARE(results[0].mode, int(RECOVER_TO_PC));
     QCOMPARE(results[1].mode, int(RECOVER_SAME_DEVICE));
     QCOMPARE(results[0].ok + results[1].ok, 0);
-}
-
-void TestRecoveryWorkflow::completedToDevice()
-{
-    Scanned s(MD_NOTE, 2);
-    FakeTaskScript importScript;
-    importScript.report(TASK_COMPLETE, 100, nullptr);
-    s.source.setImportScript(importScript);
-    s.answerer.answer(Answer::ok());
-    s.toDevice(&s.device);
-    QVERIFY(s.source.lastTask()->waitFinished(kTimeout));
-    QVERIFY(s.answerer.waitAnswered(1, kTimeout));
-    const ModalDialogAnswerer::Seen seen = s.answerer.last();
-    QCOMPARE(seen.messageType, 1);
-    QCOMPARE(
-        seen.messageText,
-        QString("Recovery completed!<br> Please check your iOS device for the recovered data."));
-    QVERIFY(seen.cancelButtonHidden);
-    QVERIFY(!s.page.m_pProgressDialog->isVisible());
-    QCOMPARE(s.host.recoverResults().first().ok, 1);
-    QVERIFY(m_urls.urls.isEmpty());
-}
-
-void TestRecoveryWorkflow::endedWithFailure_data()
-{
-    QTest::addColumn<int>("status");
-    QTest::newRow("error") << int(TASK_ERROR);
-    QTest::newRow("stopped") << int(TASK_STOP);
-}
-
-void TestRecoveryWorkflow::endedWithFailure()
-{
-    QFETCH(int, status);
-    Log4Qt::ListAppender log(QStringLiteral("TestPage"));
-    Scanned s(MD_CALENDAR, 2);
-    FakeDevice other("Other");
-    FakeTaskScript exportScript;
-    exportScript.report(TASK_PERCENT, 30, nullptr);
-    exportScript.report(status, 30, nullptr);
-    s.source.setExportScript(exportScript);
-    s.answerer.answer(Answer::ok());
-    s.toDevice(&other);
-    QVERIFY(s.source.lastTask()->waitFinished(kTimeout));
-    QVERIFY(s.answerer.waitAnswered(1, kTimeout));
-    const ModalDialogAnswerer::Seen seen = s.answerer.last();
-    QCOMPARE(seen.messageType, 3);
-    QCOMPARE(seen.messageText, QString("Recovery failed! Please try again!"));
-    QCOMPARE(s.host.recoverResults().size(), 1);
-    QCOMPARE(s.host.recoverResults().first().mode, int(RECOVER_TO_OTHER_DEVICE));
-    QCOMPARE(s.host.recoverResults().first().ok, 0);
-    QCOMPARE(s.host.operationFailures(), QVector<int>{MD_CALENDAR});
-    QVERIFY(log.messages().contains("Export Calendar error"));
-    QVERIFY(!s.page.m_pProgressDialog->isVisible());
 }
 
 QTEST_MAIN(TestRecoveryWorkflow)

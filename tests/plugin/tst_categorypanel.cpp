@@ -1,5 +1,6 @@
 // The page object and its host interface: construction, Load, the plain host
-// operations, closing, the skin and the selection summary.
+// operations, closing, the skin and the selection summary; the category names
+// and the scan progress display on their own.
 
 #include "testpage.h"
 
@@ -8,11 +9,16 @@
 #include "gifprogresswidget.h"
 #include "log4qt/logger.h"
 #include "mystatusbar.h"
+#include "plugin/categorynames.h"
 #include "plugin/scanprogresswidget.h"
+#include "taskprogresswidget.h"
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QTest>
+
+#include <climits>
 
 using namespace MMobile;
 
@@ -39,6 +45,11 @@ void saveShot(QWidget* widget, const char* name)
         QVERIFY(widget->grab().save(QDir(dir).filePath(QLatin1String(name) + ".png")));
 }
 
+TaskProgressWidget* tasksOf(ScanProgressWidget& widget)
+{
+    return widget.findChild<TaskProgressWidget*>("widgetTasks");
+}
+
 } // namespace
 
 class TestCategoryPanel : public QObject
@@ -49,10 +60,8 @@ private slots:
     void construction();
     void loadFailures();
     void loadStartsScan();
-    void loadAgain_data();
-    void loadAgain();
-    void isLoad_data();
-    void isLoad();
+    void isLoadAndLoadAgain_data();
+    void isLoadAndLoadAgain();
     void writeParam_data();
     void writeParam();
     void closing();
@@ -62,8 +71,14 @@ private slots:
     void selectionSummary();
     void getDataCountSelectsAll();
     void exportSilent();
-    void updateRecoverStateRefreshesTarget();
     void pageLayoutDuringAndAfterScan();
+    void displayName_data();
+    void displayName();
+    void animationByCategory_data();
+    void animationByCategory();
+    void taskLines();
+    void noDataTips();
+    void movedAnimationOutlivesNothing();
 };
 
 void TestCategoryPanel::construction()
@@ -123,43 +138,7 @@ void TestCategoryPanel::loadStartsScan()
     QVERIFY(task->waitFinished(kTimeout));
 }
 
-void TestCategoryPanel::loadAgain_data()
-{
-    QTest::addColumn<int>("end");
-    QTest::addColumn<int>("scans");
-    QTest::newRow("after complete scan") << int(TASK_COMPLETE) << 1;
-    QTest::newRow("after failed scan") << int(TASK_ERROR) << 2;
-}
-
-void TestCategoryPanel::loadAgain()
-{
-    QFETCH(int, end);
-    QFETCH(int, scans);
-    FakeDevice other("Other");
-    FakeDataSource otherSource(MD_CONTACT); // outlives the page, which releases it
-    PageWorld world(MD_CONTACT);
-    prependItem(world.source.dataGetter(), true);
-    FakeTaskScript script;
-    script.report(end, 100, "0");
-    QVERIFY(world.load(script)->waitFinished(kTimeout));
-    QTRY_VERIFY(world.page.IsLoad(&world.device));
-    TaskItem* store = world.page.store();
-    QCOMPARE(world.page.Load(&world.device, &world.host), &world.page);
-    QCOMPARE(world.source.startCount(FakeDataSource::Scan), scans);
-    QCOMPARE(world.page.store(), store);
-    QVERIFY(world.source.lastTask()->waitFinished(kTimeout));
-    QTRY_COMPARE(store->GetDataCountEx(), end == TASK_COMPLETE ? 1u : 0u);
-
-    // Another device rescans.
-    otherSource.setScanScript(completeScan());
-    other.setDataSource(MD_CONTACT, &otherSource);
-    QCOMPARE(world.page.Load(&other, &world.host), &world.page);
-    QCOMPARE(store->GetDataCountEx(), 0u);
-    QCOMPARE(otherSource.startCount(FakeDataSource::Scan), 1);
-    QVERIFY(otherSource.lastTask()->waitFinished(kTimeout));
-}
-
-void TestCategoryPanel::isLoad_data()
+void TestCategoryPanel::isLoadAndLoadAgain_data()
 {
     QTest::addColumn<int>("status");
     QTest::addColumn<bool>("loaded");
@@ -168,21 +147,28 @@ void TestCategoryPanel::isLoad_data()
         QTest::addRow("status %d", status) << status << loaded[status];
 }
 
-void TestCategoryPanel::isLoad()
+void TestCategoryPanel::isLoadAndLoadAgain()
 {
     QFETCH(int, status);
     QFETCH(bool, loaded);
     PageWorld world(MD_CALENDAR);
     FakeTaskScript script;
     script.report(status, 10, "0");
-    script.report(TASK_STOP, 10, "0").held();
+    script.report(status, 10, "0").held();
     QCOMPARE(world.page.IsLoad(nullptr), false);
     FakeTask* task = world.load(script);
-    // The report of `status` has been made once the worker holds at the next step.
+    // The first report has been made once the worker holds at the next step.
     QCOMPARE(task->waitHeld(kTimeout), 1);
     QCOMPARE(world.page.IsLoad(&world.device), loaded);
     task->release();
     QVERIFY(task->waitFinished(kTimeout));
+    // Only a complete scan of the same device is not made again.
+    world.source.setScanScript(completeScan());
+    TaskItem* store = world.page.store();
+    QCOMPARE(world.page.Load(&world.device, nullptr), &world.page);
+    QCOMPARE(world.source.startCount(FakeDataSource::Scan), status == TASK_COMPLETE ? 1 : 2);
+    QCOMPARE(world.page.store(), store);
+    QVERIFY(world.source.lastTask()->waitFinished(kTimeout));
 }
 
 void TestCategoryPanel::writeParam_data()
@@ -361,18 +347,6 @@ void TestCategoryPanel::exportSilent()
     QVERIFY(task->waitFinished(kTimeout));
 }
 
-void TestCategoryPanel::updateRecoverStateRefreshesTarget()
-{
-    PageWorld world(MD_NOTE);
-    const int before = world.host.deviceListCalls();
-    FakeDevice phone("Anna's phone");
-    world.host.setDevices({&phone});
-    world.page.UpdateRecoverState();
-    QCOMPARE(world.host.deviceListCalls(), before + 1);
-    QCOMPARE(world.page.button("btnRecoverToDevice")->toolTip(),
-             QString("Recover to Anna's phone"));
-}
-
 void TestCategoryPanel::pageLayoutDuringAndAfterScan()
 {
     PageWorld world(MD_CONTACT, false, "Anna's iPhone");
@@ -417,9 +391,129 @@ void TestCategoryPanel::pageLayoutDuringAndAfterScan()
     QTRY_VERIFY(progress->isHidden());
     QCOMPARE(status->leftLable(), QString("You select 3 item(s) in 5 item(s)"));
     saveShot(&page, "page-after-scan");
-    // The progress dialog of a recovery, over the page.
-    page.ShowProgress();
-    QVERIFY(page.m_pProgressDialog->isVisible());
+}
+
+void TestCategoryPanel::displayName_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("name");
+    const char* names[] = {"Photos",
+                           "Contacts",
+                           "Message Attachments",
+                           "Messages",
+                           "Call History",
+                           "Calendar",
+                           "Notes Attachments",
+                           "Notes",
+                           "Voice Memos",
+                           "Safari",
+                           "WhatsApp Attachments",
+                           "WhatsApp Messages",
+                           "WeChat Contacts",
+                           "WeChat Attachments",
+                           "WeChat Messages"};
+    for (int type = 0; type < 15; ++type)
+        QTest::addRow("%d", type) << type << QString(names[type]);
+    QTest::newRow("22") << 22 << "Reminders";
+    for (int type : {15, 21, 23, -1, INT_MAX})
+        QTest::addRow("%d has none", type) << type << QString();
+}
+
+void TestCategoryPanel::displayName()
+{
+    QFETCH(int, type);
+    QFETCH(QString, name);
+    const auto value = static_cast<MDType>(type);
+    QCOMPARE(CategoryNames::DisplayName(value), name);
+    QCOMPARE(QString::fromLatin1(CategoryNames::SourceText(value)), name);
+    QCOMPARE(CategoryNames::SourceText(value) == nullptr, name.isEmpty());
+}
+
+void TestCategoryPanel::animationByCategory_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<bool>("embedded");
+    for (int type : {0, 2, 4, 6, 8, 9, 10, 13})
+        QTest::addRow("embedded %d", type) << type << true;
+    for (int type : {1, 3, 5, 7, 11, 12, 14, 22, 15, -1})
+        QTest::addRow("separate %d", type) << type << false;
+}
+
+void TestCategoryPanel::animationByCategory()
+{
+    QFETCH(int, type);
+    QFETCH(bool, embedded);
+    ScanProgressWidget widget(nullptr, QStringLiteral("/skin/"), static_cast<MDType>(type));
+    auto* inForm = widget.findChild<GifProgressWidget*>("widgetProgress");
+    QCOMPARE(inForm->isHidden(), !embedded);
+    QCOMPARE(inForm->moviePath(), embedded ? QString("/skin/scanMovie.gif") : QString());
+    QWidget elsewhere;
+    auto* separate = qobject_cast<GifProgressWidget*>(widget.SetProgressShowParent(&elsewhere));
+    QCOMPARE(separate == nullptr, embedded);
+    QCOMPARE(widget.findChildren<GifProgressWidget*>().size(), 1);
+    // The percentage goes to the animation in use.
+    widget.SetPercent(42);
+    QCOMPARE(inForm->percent(), embedded ? 42u : 0u);
+    if (embedded)
+        return;
+    QCOMPARE(separate->parentWidget(), &elsewhere);
+    QCOMPARE(separate->moviePath(), QString("/skin/scanMovie.gif"));
+    QCOMPARE(separate->percent(), 42u);
+    // The separate animation shows no percentage text.
+    QVERIFY(separate->findChild<QLabel*>("lblPercent")->isHidden());
+}
+
+void TestCategoryPanel::taskLines()
+{
+    ScanProgressWidget widget(nullptr, QString(), MD_CONTACT);
+    TaskProgressWidget* tasks = tasksOf(widget);
+    QCOMPARE(tasks->taskCount(), 2);
+    QCOMPARE(tasks->taskText(0), QString("Scanning data..."));
+    QCOMPARE(tasks->taskText(1), QString("Analyzing data..."));
+    widget.SetTaskTextDataName(QStringLiteral("Contacts"));
+    QCOMPARE(tasks->taskText(0), QString("Scanning Contacts ..."));
+    QCOMPARE(tasks->taskText(1), QString("Analyzing Contacts ..."));
+
+    const int before = int(tasks->taskState(0));
+    widget.Update(1, TASK_COMPLETE);
+    QCOMPARE(int(tasks->taskState(1)), int(TASK_COMPLETE));
+    QCOMPARE(int(tasks->taskState(0)), before);
+    widget.Update(0, TASK_ERROR);
+    QCOMPARE(int(tasks->taskState(0)), int(TASK_ERROR));
+    widget.Update(7, TASK_ERROR); // no such line
+    QCOMPARE(tasks->taskCount(), 2);
+}
+
+void TestCategoryPanel::noDataTips()
+{
+    ScanProgressWidget widget(nullptr, QString(), MD_CONTACT);
+    QWidget holder;
+    QWidget* separate = widget.SetProgressShowParent(&holder);
+    separate->show();
+    QVERIFY(widget.findChild<QLabel*>("labelTips")->isHidden());
+    widget.ShowNoDataTips();
+    QVERIFY(widget.isVisible());
+    auto* tips = widget.findChild<QLabel*>("labelTips");
+    QCOMPARE(tips->text(), QString("No data found."));
+    QVERIFY(!tips->isHidden());
+    QVERIFY(tasksOf(widget)->isHidden());
+    QVERIFY(widget.findChild<QWidget*>("widgetProgress")->isHidden());
+    QVERIFY(!separate->isHidden());
+}
+
+void TestCategoryPanel::movedAnimationOutlivesNothing()
+{
+    // The separate animation moved into a parent that dies first: the widget
+    // must not touch it afterwards.
+    ScanProgressWidget widget(nullptr, QString(), MD_NOTE);
+    {
+        QWidget holder;
+        QVERIFY(widget.SetProgressShowParent(&holder));
+    }
+    widget.SetPercent(10);
+    widget.StartMovie();
+    widget.StopMovie();
+    QCOMPARE(widget.SetProgressShowParent(nullptr), nullptr);
 }
 
 QTEST_MAIN(TestCategoryPanel)

@@ -56,7 +56,7 @@ protected:
     bool OnRecoverBefore(MMobile::IDevice* target) override
     {
         recoverBeforeTargets << target;
-        return recoverBefore;
+        return recoverBefore && CategoryPanel::OnRecoverBefore(target);
     }
 };
 

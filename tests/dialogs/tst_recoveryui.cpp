@@ -174,8 +174,6 @@ void TestRecoveryUi::barSignalsAndEnabling()
     QVERIFY(child(&bar, "btnClose")->isEnabled());
     bar.SetRecoverButtonsEnabled(true);
     QVERIFY(child(&bar, "btnRecoverToDevice")->isEnabled());
-    RecoverButtonBar withoutHost(nullptr, nullptr, true);
-    withoutHost.RefreshDeviceTarget();
 }
 
 void TestRecoveryUi::progressDialog()
@@ -197,11 +195,6 @@ void TestRecoveryUi::progressDialog()
     QCOMPARE(state->text(), QString("Recovering the data, please wait..."));
     dialog.setLabelStateText(QStringLiteral("12 of 40"));
     QCOMPARE(state->text(), QString("12 of 40"));
-
-    RecoverProgressDialog withoutAnimation(QStringLiteral("/no/such/folder/"), nullptr, kFlags);
-    QVERIFY(!child<QLabel>(&withoutAnimation, "labelMovie")->movie()->isValid());
-    withoutAnimation.show();
-    QVERIFY(withoutAnimation.isVisible());
 }
 
 void TestRecoveryUi::progressDialogKeys_data()

@@ -87,7 +87,6 @@ private slots:
     void switchButton();
     void frameClose_data();
     void frameClose();
-    void frameTitleBar();
     void taskLines_data();
     void taskLines();
     void gifProgress();
@@ -317,37 +316,6 @@ void TestFrameKit::frameClose()
     QTest::keyClick(&frame, Qt::Key_Escape);
     QVERIFY(!frame.isVisible());
     QCOMPARE(requested.size(), int(requestClose));
-}
-
-void TestFrameKit::frameTitleBar()
-{
-    MyWidget frame;
-    const auto shown = [&frame](const char* name) {
-        return child(&frame, name)->isVisibleTo(&frame);
-    };
-    auto* title = child<QLabel>(&frame, "lblTitle");
-    static_cast<QWidget&>(frame).setWindowTitle(QStringLiteral("Notes"));
-    QCOMPARE(title->text(), QString("Notes"));
-    QVERIFY(shown("btnMin") && shown("btnMax") && shown("btnClose"));
-    frame.setOnlyShowCloseButton(true);
-    QVERIFY(!shown("btnMin") && !shown("btnMax") && shown("btnClose"));
-    frame.setOnlyShowCloseButton(false);
-    QVERIFY(shown("btnMin") && shown("btnMax"));
-    frame.resize(400, 300);
-    frame.setFixedSizeWidget(true);
-    QVERIFY(shown("btnMin") && !shown("btnMax"));
-    frame.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&frame));
-    QCOMPARE(frame.maximumSize(), QSize(400, 300));
-    frame.setFixedSizeWidget(false);
-    QVERIFY(shown("btnMax"));
-    frame.setMenuButtonsHide();
-    QVERIFY(!shown("btnMin") && !shown("btnMax") && !shown("btnClose"));
-
-    MyWidget plain(nullptr, false, 40, Qt::Window | Qt::WindowCloseButtonHint);
-    QVERIFY(plain.windowFlags().testFlag(Qt::FramelessWindowHint));
-    QVERIFY(!child(&plain, "btnMin")->isVisibleTo(&plain));
-    QCOMPARE(child(&plain, "titleBar")->height(), 40);
 }
 
 void TestFrameKit::taskLines_data()

@@ -58,7 +58,6 @@ private slots:
     void barDeviceTarget();
     void barRefusals_data();
     void barRefusals();
-    void barSignalsAndEnabling();
     void progressDialog();
     void progressDialogKeys_data();
     void progressDialogKeys();
@@ -91,6 +90,7 @@ void TestRecoveryUi::barDeviceTarget()
     bar.show();
     QPushButton* button = child(&bar, "btnRecoverToDevice");
     QCOMPARE(button->toolTip(), tooltip);
+    QCOMPARE(child(&bar, "btnRecoverToPC")->toolTip(), QString("Recover to PC"));
     bar.SetHasCheckedItems(true);
     QSignalSpy toDevice(&bar, &RecoverButtonBar::signalRecoverToDevice);
     ModalDialogAnswerer answerer;
@@ -151,29 +151,6 @@ void TestRecoveryUi::barRefusals()
     QCOMPARE(seen.messageText, message);
     QVERIFY(seen.cancelButtonHidden);
     QCOMPARE(toPC.size() + toDevice.size(), 0);
-}
-
-void TestRecoveryUi::barSignalsAndEnabling()
-{
-    FakeHost host;
-    RecoverButtonBar bar(nullptr, &host, false);
-    bar.show();
-    QCOMPARE(child(&bar, "btnRecoverToPC")->toolTip(), QString("Recover to PC"));
-    QVERIFY(child(&bar, "btnRecoverToDevice")->isHidden());
-    QVERIFY(child(&bar, "btnDeviceMenu")->isHidden());
-    QSignalSpy toPC(&bar, &RecoverButtonBar::signalRecoverToPC);
-    QSignalSpy closed(&bar, &RecoverButtonBar::signalClose);
-    bar.SetHasCheckedItems(true);
-    QTest::mouseClick(child(&bar, "btnRecoverToPC"), Qt::LeftButton);
-    QTest::mouseClick(child(&bar, "btnClose"), Qt::LeftButton);
-    QCOMPARE(toPC.size(), 1);
-    QCOMPARE(closed.size(), 1);
-    bar.SetRecoverButtonsEnabled(false);
-    QVERIFY(!child(&bar, "btnRecoverToPC")->isEnabled());
-    QVERIFY(!child(&bar, "btnRecoverToDevice")->isEnabled());
-    QVERIFY(child(&bar, "btnClose")->isEnabled());
-    bar.SetRecoverButtonsEnabled(true);
-    QVERIFY(child(&bar, "btnRecoverToDevice")->isEnabled());
 }
 
 void TestRecoveryUi::progressDialog()

@@ -104,7 +104,8 @@ void TestCategoryPanel::loadStartsScan()
     world.device.setDataSource(MD_MESSAGE, nullptr);
     QCOMPARE(world.page.Load(&world.device, nullptr), nullptr);
     QCOMPARE(world.source.startCount(FakeDataSource::Scan), 1);
-    // It can be loaded again.
+    // Nothing runs: closing returns at once, and the page can be loaded again.
+    world.page.ClosePlugin();
     world.device.setDataSource(MD_MESSAGE, &world.source);
     world.source.setStartFails(FakeDataSource::Scan, false);
     FakeTaskScript script;
@@ -319,6 +320,7 @@ void TestCategoryPanel::exportSilent()
 
 void TestCategoryPanel::pageLayoutDuringAndAfterScan()
 {
+    QWidget elsewhere; // outlives the page
     PageWorld world(MD_CONTACT, false, "Anna's iPhone");
     world.host.setSkinDir(-1, QStringLiteral(CP_RESOURCES_DIR));
     FakeDevice phone("Anna's iPhone");
@@ -361,6 +363,13 @@ void TestCategoryPanel::pageLayoutDuringAndAfterScan()
     QTRY_VERIFY(progress->isHidden());
     QCOMPARE(status->leftLable(), QString("You select 3 item(s) in 5 item(s)"));
     saveShot(&page, "page-after-scan");
+
+    // Moved elsewhere by a derived page, the display is no longer placed.
+    progress->setParent(&elsewhere);
+    progress->setGeometry(1, 2, 30, 40);
+    page.resize(800, 600);
+    QTest::qWait(0);
+    QCOMPARE(progress->geometry(), QRect(1, 2, 30, 40));
 }
 
 void TestCategoryPanel::displayNames()

@@ -41,6 +41,20 @@ const Qt::WindowFlags kFlags = Qt::Window | Qt::FramelessWindowHint | Qt::Window
 const char kGif[] =
     "47494638396101000100800000000000ffffff21f90401000000002c00000000010001000002024401003b";
 
+// A host that may report devices without handing over their list.
+class ListlessHost : public FakeHost
+{
+public:
+    DeviceEntry* GetDeviceList(unsigned int* count) override
+    {
+        DeviceEntry* entries = FakeHost::GetDeviceList(count);
+        if (listless)
+            *count = 2;
+        return listless ? nullptr : entries;
+    }
+    bool listless = false;
+};
+
 template <class T = QPushButton> T* child(QObject* parent, const char* name)
 {
     return parent->findChild<T*>(QLatin1String(name));
@@ -70,9 +84,10 @@ private slots:
 
 void TestRecoveryUi::barDeviceTarget_data()
 {
-    QTest::addColumn<int>("entries"); // 0 none, 1 null device first, 2 two devices
+    QTest::addColumn<int>("entries"); // 0 none, 1 null device first, 2 two, 3 a count only
     QTest::addColumn<QString>("tooltip");
     QTest::newRow("no entries") << 0 << QString();
+    QTest::newRow("a count without a list") << 3 << QString();
     QTest::newRow("first entry empty") << 1 << "Please connect device";
     QTest::newRow("two devices") << 2 << QString::fromUtf8("Recover to Jürgen's iPhone");
 }
@@ -83,7 +98,8 @@ void TestRecoveryUi::barDeviceTarget()
     QFETCH(QString, tooltip);
     FakeDevice first(QString::fromUtf8("Jürgen's iPhone"));
     FakeDevice second("Second");
-    FakeHost host;
+    ListlessHost host;
+    host.listless = entries == 3;
     if (entries > 0)
         host.setDevices({entries == 1 ? nullptr : &first, &second});
     RecoverButtonBar bar(nullptr, &host, true);
@@ -102,6 +118,7 @@ void TestRecoveryUi::barDeviceTarget()
         QCOMPARE(toDevice.first().first().value<IDevice*>(), static_cast<IDevice*>(&first));
 
     // The tooltip keeps its text when the list empties; the target goes.
+    host.listless = false;
     host.setDevices({});
     bar.RefreshDeviceTarget();
     QCOMPARE(button->toolTip(), tooltip);

@@ -166,33 +166,39 @@ void TestWorkflows::storeFollowsGetterDuringScan()
 
 void TestWorkflows::dataReportsThatHandNothingOver_data()
 {
-    QTest::addColumn<bool>("withoutCategory");
-    QTest::newRow("without category") << true;
-    QTest::newRow("without new items") << false;
+    QTest::addColumn<int>("type");
+    QTest::addColumn<bool>("getterGone");
+    QTest::addColumn<unsigned int>("stored");
+    QTest::newRow("without category") << -1 << false << 0u;
+    QTest::newRow("without new items") << int(MD_MESSAGE) << false << 2u;
+    QTest::newRow("without getter") << int(MD_MESSAGE) << true << 0u;
 }
 
 void TestWorkflows::dataReportsThatHandNothingOver()
 {
-    QFETCH(bool, withoutCategory);
+    QFETCH(int, type);
+    QFETCH(bool, getterGone);
+    QFETCH(unsigned int, stored);
     World world(MD_MESSAGE);
     FakeGetter* getter = world.source.dataGetter();
-    const int type = withoutCategory ? -1 : MD_MESSAGE;
+    world.source.setDataGetterHidden(getterGone);
     FakeTaskScript script;
     script.report(TASK_DATA, 30, "0").withType(type).prepending(getter, newItems(getter, 2));
-    // Same count again: nothing is handed over (a hand-over would reload the
-    // whole store, dropping the tick made below).
+    // Same count again: nothing new is handed over, the tick made below stays.
     script.report(TASK_DATA, 40, "0").withType(type).held();
     script.report(TASK_PERCENT, 50, "0").held();
     FakeTask* task = world.load(script);
     QCOMPARE(task->waitHeld(kTimeout), 1);
-    if (!withoutCategory)
-        world.page.store()->SetChecked(0, Qt::Unchecked);
+    TaskItem* store = world.page.store();
+    QCOMPARE(store->GetDataCountEx(), stored);
+    if (stored > 0)
+        store->SetChecked(0, Qt::Unchecked);
     task->release();
     QCOMPARE(task->waitHeld(kTimeout), 2);
-    QCOMPARE(world.page.store()->GetDataCountEx(), withoutCategory ? 0u : 2u);
-    QCOMPARE(world.source.dataGetterRequests(), withoutCategory ? 0 : 2);
-    if (!withoutCategory)
-        QCOMPARE(world.page.store()->GetCheckState(0), Qt::Unchecked);
+    QCOMPARE(store->GetDataCountEx(), stored);
+    QCOMPARE(world.source.dataGetterRequests(), type == -1 ? 0 : 2);
+    if (stored > 0)
+        QCOMPARE(store->GetCheckState(0), Qt::Unchecked);
     QTRY_COMPARE(int(world.lines()->taskState(1)), int(TASK_DATA));
     task->release();
     QVERIFY(task->waitFinished(kTimeout));

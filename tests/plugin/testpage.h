@@ -11,9 +11,12 @@
 #include "plugin/categorypanel.h"
 #include "store/taskitem.h"
 
+#include <QPushButton>
 #include <QTemporaryDir>
 
 #include <memory>
+
+const int kTimeout = 10000;
 
 // A category page as a plug-in derives it, with its protected parts opened
 // for the tests.
@@ -33,18 +36,19 @@ public:
     QVector<MMobile::IDevice*> recoverBeforeTargets;
 
     using CategoryPanel::CheckSeletedItem;
+    using CategoryPanel::isExistExportData;
     using CategoryPanel::m_bClosing;
     using CategoryPanel::m_outputPath;
     using CategoryPanel::m_pFixLspParam;
     using CategoryPanel::m_pFolderDialog;
     using CategoryPanel::m_pMessageDialog;
     using CategoryPanel::m_pProgressDialog;
-    using CategoryPanel::m_pTaskItem;
     using CategoryPanel::m_recoverMode;
     using CategoryPanel::m_status;
     using CategoryPanel::ShowProgress;
 
     TaskItem* store() const { return m_pTaskItem; }
+    QPushButton* button(const char* name) { return findChild<QPushButton*>(QLatin1String(name)); }
 
 protected:
     int GetExportOption() override { return exportOption; }
@@ -52,34 +56,63 @@ protected:
     bool OnRecoverBefore(MMobile::IDevice* target) override
     {
         recoverBeforeTargets << target;
-        return recoverBefore;
+        return recoverBefore && CategoryPanel::OnRecoverBefore(target);
     }
 };
+
+// `count` new owned, record-less items of `getter`, not yet in its list.
+inline QVector<MMobile::IMDCommon*> newItems(FakeGetter* getter, int count, bool deleted = false)
+{
+    QVector<MMobile::IMDCommon*> items;
+    for (int i = 0; i < count; ++i)
+        items << getter->adopt(std::make_unique<FakeItem>(nullptr, deleted));
+    return items;
+}
 
 // An owned, record-less item put at the front of `getter`.
 inline FakeItem* prependItem(FakeGetter* getter, bool deleted)
 {
-    FakeItem* item = getter->adopt(std::make_unique<FakeItem>(nullptr, deleted));
+    auto* item = static_cast<FakeItem*>(newItems(getter, 1, deleted).first());
     getter->prepend(item);
     return item;
 }
 
-// A host, a device and the data source of one category, ready for a page.
+inline FakeTaskScript completeScan()
+{
+    FakeTaskScript script;
+    script.report(MMobile::TASK_BEGIN, 0, "1");
+    script.report(MMobile::TASK_COMPLETE, 100, "0");
+    return script;
+}
+
+// A host, a device and the data source of one category, and a page on them.
 struct PageWorld
 {
-    explicit PageWorld(MMobile::MDType type, const char* deviceName = "Test iPhone")
-        : device(deviceName), source(type)
+    explicit PageWorld(MMobile::MDType type, bool withCallback = false,
+                       const char* deviceName = "Test iPhone")
+        : device(deviceName), source(type), page(&host, type),
+          callback(withCallback ? &host : nullptr)
     {
         device.setDataSource(type, &source);
         host.setSkinDir(-1, resources.path() + QLatin1Char('/'));
         host.setSkinDir(int(type), resources.path() + QLatin1Char('/'));
         host.setOutputDir(resources.path());
+        page.show();
+    }
+
+    // Loads the page with `script` as its scan; the scan task, or null.
+    FakeTask* load(const FakeTaskScript& script)
+    {
+        source.setScanScript(script);
+        return page.Load(&device, callback) ? source.lastTask() : nullptr;
     }
 
     QTemporaryDir resources;
     FakeHost host;
     FakeDevice device;
     FakeDataSource source;
+    TestPage page;
+    ILoadCallback* callback;
 };
 
 #endif // TESTPAGE_H

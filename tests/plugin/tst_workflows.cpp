@@ -1,0 +1,637 @@
+// A page's two workflows from the engine's reports and the user's presses:
+// the scan (progress lines, the data hand-over while the scan runs and at its
+// end, the load-callback road, closing at any moment, the backup errors with
+// their messages and retry) and the recovery of the ticked items to the
+// computer or a device (the configurations the engine gets, the dialogs, the
+// end reports and what the user and the host are told).
+
+#include "testpage.h"
+
+#include "modaldialoganswerer.h"
+
+#include "dialogs/recoverprogressdialog.h"
+#include "dialogs/setrecoveryfolderdialog.h"
+#include "log4qt/listappender.h"
+#include "mystatusbar.h"
+#include "plugin/scanprogresswidget.h"
+#include "taskprogresswidget.h"
+
+#include <QDesktopServices>
+#include <QRandomGenerator>
+#include <QTest>
+#include <QThread>
+#include <QUrl>
+
+using namespace MMobile;
+using Answer = ModalDialogAnswerer::Answer;
+
+namespace {
+
+// Stands in for the desktop's file browser.
+class UrlRecorder : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls << url; }
+};
+
+// A page with an answerer for its dialogs, which leaves the page itself and
+// the progress dialog alone.
+struct World : PageWorld
+{
+    World(MDType type, bool withCallback = false) : PageWorld(type, withCallback, "Anna's iPhone")
+    {
+        answerer.ignore(QStringLiteral("TestPage"));
+        answerer.ignore(QStringLiteral("RecoverProgressDialog"));
+    }
+
+    TaskProgressWidget* lines() { return page.findChild<TaskProgressWidget*>("widgetTasks"); }
+    bool progressHidden() { return page.findChild<ScanProgressWidget*>()->isHidden(); }
+    void toDevice(IDevice* target)
+    {
+        QMetaObject::invokeMethod(&page, "slotImportToDevice", Q_ARG(IDevice*, target));
+    }
+    void toComputer() { QMetaObject::invokeMethod(&page, "slotExportToPC"); }
+
+    ModalDialogAnswerer answerer;
+};
+
+// A page whose scan has ended with `count` items, all ticked.
+struct Scanned : World
+{
+    Scanned(MDType type, int count) : World(type)
+    {
+        for (int i = 0; i < count; ++i)
+            items.prepend(prependItem(source.dataGetter(), true));
+        scanned = load(completeScan()) && source.lastTask()->waitFinished(kTimeout);
+        QTest::qWait(0);
+    }
+
+    QVector<FakeItem*> items;
+    bool scanned = false;
+};
+
+QVector<IMDCommon*> storeItems(TaskItem* store)
+{
+    QVector<IMDCommon*> items;
+    for (unsigned int i = 0; i < store->GetDataCountEx(); ++i)
+        items << store->GetData(i);
+    return items;
+}
+
+// The folder dialog's Recover button.
+Answer recoverInto()
+{
+    return Answer::pressButton(QStringLiteral("btnSetRecover"));
+}
+
+} // namespace
+
+class TestWorkflows : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void storeFollowsGetterDuringScan();
+    void dataReportsThatHandNothingOver_data();
+    void dataReportsThatHandNothingOver();
+    void scanEnds_data();
+    void scanEnds();
+    void loadCallbackRoad();
+    void closingReleasesPendingHandOver();
+    void closingAtRandomMoments();
+    void backupErrorMessages_data();
+    void backupErrorMessages();
+    void unknownBackupCodesEndScan_data();
+    void unknownBackupCodesEndScan();
+    void lockedDevice_data();
+    void lockedDevice();
+    void recovery_data();
+    void recovery();
+    void recoveryStartsNothing_data();
+    void recoveryStartsNothing();
+    void recoveryToComputerWeChat_data();
+    void recoveryToComputerWeChat();
+    void recoveryDoesNotStart();
+
+private:
+    UrlRecorder m_urls;
+};
+
+void TestWorkflows::init()
+{
+    m_urls.urls.clear();
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &m_urls, "open");
+}
+
+void TestWorkflows::cleanup()
+{
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+}
+
+void TestWorkflows::storeFollowsGetterDuringScan()
+{
+    World world(MD_MESSAGE);
+    FakeGetter* getter = world.source.dataGetter();
+    FakeTaskScript script;
+    script.report(TASK_BEGIN, 0, "1");
+    script.report(TASK_DATA, 30, "0").prepending(getter, newItems(getter, 2));
+    script.report(TASK_PERCENT, 40, "0").held();
+    script.report(TASK_DATA, 60, "0").prepending(getter, newItems(getter, 3));
+    script.report(TASK_PERCENT, 70, "0").held();
+    script.report(TASK_COMPLETE, 100, "0");
+    FakeTask* task = world.load(script);
+    TaskItem* store = world.page.store();
+    QCOMPARE(task->waitHeld(kTimeout), 2);
+    // The hand-over finished before the report returned.
+    QCOMPARE(storeItems(store), getter->items());
+    QCOMPARE(store->GetDataCountEx(), 2u);
+    task->release();
+    QCOMPARE(task->waitHeld(kTimeout), 4);
+    QCOMPARE(storeItems(store), getter->items());
+    QCOMPARE(store->GetDataCountEx(), 5u);
+    // A tick made during the scan stays with its item until the end reload.
+    store->SetChecked(4, Qt::Unchecked);
+    task->release();
+    QVERIFY(task->waitFinished(kTimeout));
+    QTRY_VERIFY(world.progressHidden());
+    QCOMPARE(storeItems(store), getter->items());
+    QCOMPARE(store->GetCheckState(4), Qt::Checked);
+    QVERIFY(world.page.button("btnRecoverToPC")->isEnabled());
+}
+
+void TestWorkflows::dataReportsThatHandNothingOver_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<bool>("getterGone");
+    QTest::addColumn<unsigned int>("stored");
+    QTest::newRow("without category") << -1 << false << 0u;
+    QTest::newRow("without new items") << int(MD_MESSAGE) << false << 2u;
+    QTest::newRow("without getter") << int(MD_MESSAGE) << true << 0u;
+}
+
+void TestWorkflows::dataReportsThatHandNothingOver()
+{
+    QFETCH(int, type);
+    QFETCH(bool, getterGone);
+    QFETCH(unsigned int, stored);
+    World world(MD_MESSAGE);
+    FakeGetter* getter = world.source.dataGetter();
+    world.source.setDataGetterHidden(getterGone);
+    FakeTaskScript script;
+    script.report(TASK_DATA, 30, "0").withType(type).prepending(getter, newItems(getter, 2));
+    // Same count again: nothing new is handed over, the tick made below stays.
+    script.report(TASK_DATA, 40, "0").withType(type).held();
+    script.report(TASK_PERCENT, 50, "0").held();
+    FakeTask* task = world.load(script);
+    QCOMPARE(task->waitHeld(kTimeout), 1);
+    TaskItem* store = world.page.store();
+    QCOMPARE(store->GetDataCountEx(), stored);
+    if (stored > 0)
+        store->SetChecked(0, Qt::Unchecked);
+    task->release();
+    QCOMPARE(task->waitHeld(kTimeout), 2);
+    QCOMPARE(store->GetDataCountEx(), stored);
+    QCOMPARE(world.source.dataGetterRequests(), type == -1 ? 0 : 2);
+    if (stored > 0)
+        QCOMPARE(store->GetCheckState(0), Qt::Unchecked);
+    QTRY_COMPARE(int(world.lines()->taskState(1)), int(TASK_DATA));
+    task->release();
+    QVERIFY(task->waitFinished(kTimeout));
+}
+
+void TestWorkflows::scanEnds_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("end");
+    QTest::addColumn<QByteArray>("code"); // of the end report: 0 analysis, 9 backup
+    QTest::addColumn<bool>("getterGone");
+    QTest::addColumn<QString>("log");
+    QTest::newRow("complete") << int(MD_CONTACT) << int(TASK_COMPLETE) << QByteArray("0") << false
+                              << "Scan Contacts complete, data count: 2";
+    QTest::newRow("reminders") << int(MD_REMINDER) << int(TASK_COMPLETE) << QByteArray("0") << false
+                               << "Scan Reminders complete, data count: 2";
+    QTest::newRow("without getter") << int(MD_CALENDAR) << int(TASK_COMPLETE) << QByteArray("0")
+                                    << true << "Scan Calendar complete, data count: 0";
+    QTest::newRow("error keeps data")
+        << int(MD_NOTE) << int(TASK_ERROR) << QByteArray("0") << false << "Scan Notes error";
+    QTest::newRow("stopped") << int(MD_NOTE) << int(TASK_STOP) << QByteArray("9") << false
+                             << QString();
+}
+
+void TestWorkflows::scanEnds()
+{
+    QFETCH(int, type);
+    QFETCH(int, end);
+    QFETCH(QByteArray, code);
+    QFETCH(bool, getterGone);
+    QFETCH(QString, log);
+    Log4Qt::ListAppender capture(QStringLiteral("TestPage"));
+    World world(static_cast<MDType>(type));
+    const bool reminders = type == MD_REMINDER;
+    FakeGetter* getter =
+        reminders ? world.source.namedGetter("Reminider") : world.source.dataGetter();
+    FakeTaskScript script;
+    script.report(TASK_DATA, 20, "0").prepending(getter, newItems(getter, 2, true));
+    script.report(end, 100, code.constData()).running([&world, getterGone] {
+        world.source.setDataGetterHidden(getterGone);
+    });
+    QVERIFY(world.load(script)->waitFinished(kTimeout));
+    QTRY_VERIFY(world.progressHidden());
+    QCOMPARE(world.page.store()->GetDataCountEx(), 2u);
+    QCOMPARE(world.page.getStatusBar()->leftLable(), QString("You select 2 item(s) in 2 item(s)"));
+    QCOMPARE(capture.messages().join(QString()), log);
+    if (!log.isEmpty())
+        QCOMPARE(capture.lines().first().level, QString("INFO"));
+    // The error and stop lines are marked: the analysis line for code 0.
+    const int line = code == "0" ? 1 : 0;
+    QCOMPARE(int(world.lines()->taskState(line)), end == TASK_COMPLETE ? int(TASK_DATA) : end);
+    QCOMPARE(world.page.IsLoad(nullptr), end != TASK_STOP);
+    QCOMPARE(world.host.operationFailures().size(), end == TASK_ERROR ? 1 : 0);
+    QCOMPARE(world.source.dataGetterRequests() == 0, reminders);
+    QCOMPARE(world.source.namedGetterRequests().contains("Reminider"), reminders);
+}
+
+void TestWorkflows::loadCallbackRoad()
+{
+    World world(MD_MESSAGE, true);
+    FakeGetter* getter = world.source.dataGetter();
+    FakeTaskScript script;
+    script.report(TASK_BEGIN, 5, "1");
+    script.report(TASK_PERCENT, 15, "1");
+    script.report(TASK_DATA, 40, "0").prepending(getter, newItems(getter, 2));
+    // The host asks to stop: the page passes the request on.
+    script.report(TASK_STOP, 40, "0").running([&world] { world.host.setStopRequested(true); });
+    FakeTask* task = world.load(script);
+    QVERIFY(task->waitFinished(kTimeout));
+    QVERIFY(task->stoppedByCallback());
+    QCOMPARE(world.host.scanPercents(), (QVector<int>{5, 15, 40}));
+    QCOMPARE(world.host.scanStatuses(), (QVector<int>{TASK_DATA, TASK_STOP}));
+    QCOMPARE(world.host.stopRequestedCount(), 4);
+    QCOMPARE(world.page.store()->GetDataCountEx(), 2u);
+    QTRY_VERIFY(world.progressHidden());
+    // Only the stop status reaches the page's own lines.
+    QCOMPARE(int(world.lines()->taskState(1)), int(TASK_STOP));
+    QVERIFY(int(world.lines()->taskState(0)) != int(TASK_DATA));
+    QCOMPARE(world.host.eventsOffGuiThread().size(), world.host.events().size());
+}
+
+void TestWorkflows::closingReleasesPendingHandOver()
+{
+    // The GUI thread closes the page without ever taking the getter: the
+    // engine's wait must end, or the close would wait forever.
+    World world(MD_MESSAGE);
+    FakeGetter* getter = world.source.dataGetter();
+    FakeTaskScript script;
+    script.report(TASK_DATA, 50, "0").prepending(getter, newItems(getter, 2));
+    script.report(TASK_PERCENT, 60, "0");
+    FakeTask* task = world.load(script);
+    // Wait without processing events, so the queued hand-over stays pending.
+    while (task->GetStatus() != TASK_DATA)
+        QThread::msleep(1);
+    world.page.ClosePlugin();
+    QVERIFY(task->waitFinished(kTimeout));
+    QVERIFY(task->stoppedByCallback());
+    // The report waiting for the hand-over answers false.
+    QCOMPARE(task->reports().last().result, false);
+}
+
+void TestWorkflows::closingAtRandomMoments()
+{
+    // Close while reports, hand-overs and waits are in every possible phase;
+    // a deadlock would hang here (and fail on the test's timeout).
+    QRandomGenerator random(20261206);
+    for (int round = 0; round < 300; ++round) {
+        PageWorld world(random.bounded(2) ? MD_MESSAGE : MD_CONTACT, random.bounded(4) == 0);
+        FakeGetter* getter = world.source.dataGetter();
+        FakeTaskScript script;
+        script.report(TASK_BEGIN, 0, "1");
+        for (int i = 0; i < 6; ++i) {
+            script.report(TASK_DATA, 10 + i * 10, "0")
+                .prepending(getter, newItems(getter, 1 + int(random.bounded(3))))
+                .after(int(random.bounded(2)));
+            script.report(TASK_PERCENT, 15 + i * 10, "0");
+        }
+        script.report(TASK_COMPLETE, 100, "0");
+        FakeTask* task = world.load(script);
+        QVERIFY(task);
+        const int wait = int(random.bounded(12));
+        if (random.bounded(2))
+            QTest::qWait(wait);
+        else
+            QThread::msleep(static_cast<unsigned long>(wait));
+        world.page.ClosePlugin();
+        QVERIFY(IsTaskEndStatus(task->GetStatus()) || task->isFinished());
+        QVERIFY2(task->waitFinished(kTimeout), qPrintable(QString("round %1").arg(round)));
+        QCOMPARE(world.host.pluginCloses().size(), 1);
+        QVERIFY(!world.page.isVisible());
+        QCoreApplication::processEvents();
+    }
+}
+
+void TestWorkflows::backupErrorMessages_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("text");
+    const QString mail = "support@example.com";
+    for (int code : {2, 3, 255})
+        QTest::addRow("%d", code)
+            << code
+            << QString("<strong>Backup error(error code:%1)</strong><br>Please send us all files "
+                       "in log folder (Help > Open Log)<br> together with the upper error code "
+                       "to <br><a href='mailto:%2'>%2</a> for help.")
+                   .arg(code)
+                   .arg(mail);
+    QTest::newRow("5") << 5
+                       << "<strong>Fail to backup. Please try possible solutions below to fix "
+                          "it:</strong><br><br>1. Please change to another USB port.<br>2. Please "
+                          "restart the Mobile device.<br>3. Please contact " +
+                              mail +
+                              " with all files in log folder<br> (Help > Open Log) for help.";
+    QTest::newRow("6") << 6
+                       << "There is not enough storage space on your device or the largest<br>"
+                          "hard disk on your computer to finish the scanning. Please free "
+                          "some<br>storage space and try again.<br>";
+    QTest::newRow("7") << 7
+                       << "Opps, it seems that you are doing some settings on your device.<br>"
+                          "Please close the Settings page and try again.<br>";
+    QTest::newRow("10")
+        << 10
+        << "<strong>Scan error(error code:10)</strong><br>We detect the presence of a small "
+           "problem in your<br>environment, in order to recover the data in a timely</br><br>"
+           "manner, it is recommended that you according to the</br><br>error code, <a "
+           "href=\"https://www.example.com/support/contact.html\"><span style=\" "
+           "text-decoration: underline; color:#0000ff;\">contact customer service</span></a>."
+           "</br>";
+}
+
+void TestWorkflows::backupErrorMessages()
+{
+    QFETCH(int, code);
+    QFETCH(QString, text);
+    Log4Qt::ListAppender log(QStringLiteral("TestPage"));
+    World world(MD_CONTACT);
+    world.answerer.answer(Answer::ok());
+    FakeTaskScript script;
+    script.report(TASK_PERCENT, 10, "1");
+    script.report(TASK_DATA, 20, QByteArray::number(code).constData());
+    FakeTask* task = world.load(script);
+    QVERIFY(task->waitFinished(kTimeout));
+    QVERIFY(task->stoppedByCallback());
+    QVERIFY(world.answerer.waitAnswered(1, kTimeout));
+    const ModalDialogAnswerer::Seen seen = world.answerer.last();
+    QVERIFY(seen.isMessageDialog);
+    QCOMPARE(seen.messageType, 3);
+    QCOMPARE(seen.messageText, text);
+    QVERIFY(seen.cancelButtonHidden);
+    QCOMPARE(seen.okButtonText, QString("OK"));
+    QCOMPARE(log.messages(), QStringList{"Backup Contacts error"});
+    QCOMPARE(log.lines().first().level, QString("ERROR"));
+    // The status of the failing report is not taken.
+    QCOMPARE(int(world.page.m_status), int(TASK_PERCENT));
+    // Without a load callback the page closes.
+    QTRY_VERIFY(!world.page.isVisible());
+    QCOMPARE(world.host.pluginCloses(), QVector<int>{MD_CONTACT});
+}
+
+void TestWorkflows::unknownBackupCodesEndScan_data()
+{
+    QTest::addColumn<QByteArray>("code");
+    QTest::addColumn<bool>("withCallback");
+    for (const char* code : {"8", "11", "300", "-3"}) {
+        QTest::addRow("%s closes", code) << QByteArray(code) << false;
+        QTest::addRow("%s aborts", code) << QByteArray(code) << true;
+    }
+}
+
+void TestWorkflows::unknownBackupCodesEndScan()
+{
+    QFETCH(QByteArray, code);
+    QFETCH(bool, withCallback);
+    World world(MD_CONTACT, withCallback);
+    FakeTaskScript script;
+    script.report(TASK_PERCENT, 10, code.constData());
+    QVERIFY(world.load(script)->waitFinished(kTimeout));
+    QTRY_COMPARE(world.host.scanAbortedCount() + world.host.pluginCloses().size(), 1);
+    QCOMPARE(world.host.scanAbortedCount(), withCallback ? 1 : 0);
+    QCOMPARE(world.page.isVisible(), withCallback);
+}
+
+void TestWorkflows::lockedDevice_data()
+{
+    QTest::addColumn<bool>("retry");
+    QTest::newRow("retry") << true;
+    QTest::newRow("cancel") << false;
+}
+
+void TestWorkflows::lockedDevice()
+{
+    QFETCH(bool, retry);
+    World world(MD_CONTACT);
+    world.answerer.answer(retry ? Answer::ok() : Answer::cancel());
+    FakeTaskScript script;
+    script.report(TASK_PERCENT, 10, "4");
+    FakeTask* first = world.load(script);
+    world.source.setScanScript(completeScan());
+    QVERIFY(world.answerer.waitAnswered(1, kTimeout));
+    const ModalDialogAnswerer::Seen seen = world.answerer.last();
+    QCOMPARE(seen.messageText, QString("Please unlock your device with passcodes while scanning."));
+    QCOMPARE(seen.okButtonText, QString("Retry"));
+    QCOMPARE(seen.cancelButtonText, QString("Cancel"));
+    QVERIFY(!seen.cancelButtonHidden);
+    QVERIFY(first->waitFinished(kTimeout));
+    // Retry: a fresh scan on the same device, the failed task released.
+    QTRY_COMPARE(world.source.startCount(FakeDataSource::Scan), retry ? 2 : 1);
+    QCOMPARE(first->releaseCalls(), int(retry));
+    QTRY_COMPARE(world.page.isVisible(), retry);
+    QCOMPARE(world.host.pluginCloses().size(), int(!retry));
+    QVERIFY(world.source.lastTask()->waitFinished(kTimeout));
+    QTRY_COMPARE(world.page.IsLoad(nullptr), retry);
+}
+
+void TestWorkflows::recovery_data()
+{
+    QTest::addColumn<int>("target"); // 0 the computer, 1 the scanned device, 2 another one
+    QTest::addColumn<int>("end");
+    QTest::newRow("to computer") << 0 << int(TASK_COMPLETE);
+    QTest::newRow("to computer, error") << 0 << int(TASK_ERROR);
+    QTest::newRow("to scanned device") << 1 << int(TASK_COMPLETE);
+    QTest::newRow("to other device") << 2 << int(TASK_COMPLETE);
+    QTest::newRow("to other device, error") << 2 << int(TASK_ERROR);
+    QTest::newRow("to other device, stopped") << 2 << int(TASK_STOP);
+}
+
+void TestWorkflows::recovery()
+{
+    QFETCH(int, target);
+    QFETCH(int, end);
+    Log4Qt::ListAppender log(QStringLiteral("TestPage"));
+    Scanned s(MD_CONTACT, 3);
+    QVERIFY(s.scanned);
+    FakeDevice other("Other");
+    IDevice* device = target == 0 ? nullptr : target == 1 ? &s.device : &other;
+    const int mode = target == 0   ? RECOVER_TO_PC
+                     : target == 1 ? RECOVER_SAME_DEVICE
+                                   : RECOVER_TO_OTHER_DEVICE;
+    const bool ok = end == TASK_COMPLETE;
+    s.page.store()->SetChecked(1, Qt::Unchecked);
+    s.page.CheckSeletedItem(0, 0);
+    FakeTaskScript script;
+    script.report(TASK_PERCENT, 50, "x");
+    script.report(end, 100, nullptr);
+    s.source.setExportScript(script);
+    s.source.setImportScript(script);
+    QTemporaryDir out;
+    s.host.setOutputDir(out.path());
+    s.host.setDevices({device ? device : &other});
+    s.page.UpdateRecoverState();
+    if (target == 0)
+        s.answerer.answer(recoverInto());
+    if (!ok || target != 0)
+        s.answerer.answer(Answer::ok());
+    QTest::mouseClick(s.page.button(target == 0 ? "btnRecoverToPC" : "btnRecoverToDevice"),
+                      Qt::LeftButton);
+
+    QCOMPARE(s.page.m_recoverMode, mode);
+    QCOMPARE(s.page.recoverBeforeTargets, QVector<IDevice*>{device});
+    const bool imports = target == 1;
+    QCOMPARE(s.source.startCount(imports ? FakeDataSource::Export : FakeDataSource::Import), 0);
+    const auto call = s.source.lastStart(imports ? FakeDataSource::Import : FakeDataSource::Export);
+    QCOMPARE(int(call.config.nType), imports ? -1 : int(MD_CONTACT));
+    QCOMPARE(call.config.nMode, mode);
+    QCOMPARE(call.config.nOption, target == 0 ? 7 : 0);
+    QCOMPARE(call.config.pDevice, device);
+    QCOMPARE(call.indexes(), (QVector<int>{0, 2}));
+    QCOMPARE(s.items[1]->dropMark(), true);
+    QCOMPARE(s.items[0]->dropMark(), false);
+    const QString path = QString::fromUtf8(call.path());
+    QCOMPARE(s.page.m_outputPath, path);
+    QCOMPARE(s.host.outputDirsSet(), target == 0 ? QStringList{out.path()} : QStringList());
+    if (target == 0)
+        QVERIFY2(path.startsWith(out.path()) && path.contains("Anna"), qPrintable(path));
+
+    RecoverProgressDialog* progress = s.page.m_pProgressDialog;
+    QVERIFY(progress->isVisible());
+    QVERIFY(call.task->waitFinished(kTimeout));
+    QTRY_VERIFY(!progress->isVisible());
+    QVERIFY(
+        s.answerer.waitAnswered(s.answerer.answeredCount() + s.answerer.pendingCount(), kTimeout));
+    QVERIFY(s.answerer.errors().isEmpty());
+    if (ok && target == 0) {
+        QCOMPARE(m_urls.urls, QList<QUrl>{QUrl::fromLocalFile(path)});
+    } else {
+        const ModalDialogAnswerer::Seen seen = s.answerer.last();
+        QCOMPARE(seen.messageType, ok ? 1 : 3);
+        QCOMPARE(seen.messageText, ok ? QString("Recovery completed!<br> Please check your iOS "
+                                                "device for the recovered data.")
+                                      : QString("Recovery failed! Please try again!"));
+        QVERIFY(seen.cancelButtonHidden);
+        QVERIFY(m_urls.urls.isEmpty());
+    }
+    QCOMPARE(s.host.recoverResults().size(), 1);
+    QCOMPARE(s.host.recoverResults().first().mode, mode);
+    QCOMPARE(s.host.recoverResults().first().ok, int(ok));
+    QCOMPARE(s.host.operationFailures(), ok ? QVector<int>() : QVector<int>{MD_CONTACT});
+    QVERIFY(log.messages().contains(ok ? "Export Contacts complete" : "Export Contacts error"));
+    if (target != 0)
+        return;
+    // A second recovery: a new folder dialog, the same progress dialog.
+    QPointer<SetRecoveryFolderDialog> first(s.page.m_pFolderDialog);
+    s.answerer.answer(recoverInto());
+    s.toComputer();
+    QVERIFY(first.isNull() && s.page.m_pFolderDialog);
+    QCOMPARE(s.page.m_pProgressDialog, progress);
+    QCOMPARE(s.source.startCount(FakeDataSource::Export), 2);
+    QVERIFY(s.source.lastTask()->waitFinished(kTimeout));
+}
+
+void TestWorkflows::recoveryStartsNothing_data()
+{
+    QTest::addColumn<int>("situation");
+    QTest::addColumn<int>("dialogs");
+    QTest::newRow("nothing ticked") << 0 << 1;
+    QTest::newRow("folder dialog cancelled") << 1 << 1;
+    QTest::newRow("refused by the page") << 2 << 0;
+    QTest::newRow("to device, nothing ticked") << 3 << 0;
+}
+
+void TestWorkflows::recoveryStartsNothing()
+{
+    QFETCH(int, situation);
+    QFETCH(int, dialogs);
+    Scanned s(MD_CONTACT, 2);
+    if (situation == 0 || situation == 3)
+        s.page.store()->SetCheckAllState(Qt::Unchecked);
+    s.page.recoverBefore = situation != 2;
+    if (dialogs > 0)
+        s.answerer.answer(situation == 1 ? Answer::pressButton(QStringLiteral("btnCancel"))
+                                         : recoverInto());
+    // The bar refuses before the page is asked; the page itself starts nothing either.
+    if (situation == 3)
+        s.toDevice(&s.device);
+    else
+        s.toComputer();
+    QCOMPARE(s.answerer.answeredCount(), dialogs);
+    QCOMPARE(s.page.m_pFolderDialog != nullptr, dialogs > 0);
+    QCOMPARE(s.source.startCount(FakeDataSource::Export), 0);
+    QCOMPARE(s.source.startCount(FakeDataSource::Import), 0);
+    QCOMPARE(s.host.outputDirsSet().size(), situation == 0 ? 1 : 0);
+    QVERIFY(s.host.recoverResults().isEmpty());
+}
+
+void TestWorkflows::recoveryToComputerWeChat_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("account");
+    QTest::addColumn<bool>("marksDrops");
+    QTest::newRow("contacts default account") << int(MD_WECHAT_CONTACT) << -1 << false;
+    QTest::newRow("messages") << int(MD_WECHAT_MESSAGE) << 1 << true;
+}
+
+void TestWorkflows::recoveryToComputerWeChat()
+{
+    QFETCH(int, type);
+    QFETCH(int, account);
+    QFETCH(bool, marksDrops);
+    Scanned s(static_cast<MDType>(type), 2);
+    s.page.weChatIndex = account;
+    // Nothing ticked: the account index is exported all the same.
+    s.page.store()->SetCheckAllState(Qt::Unchecked);
+    s.items[0]->SetDropMark(false);
+    s.answerer.answer(recoverInto());
+    s.toComputer();
+    const FakeDataSource::StartCall call = s.source.lastStart(FakeDataSource::Export);
+    QCOMPARE(s.source.startCount(FakeDataSource::Export), 1);
+    QCOMPARE(call.indexes(), QVector<int>{account});
+    QCOMPARE(s.items[0]->dropMark(), marksDrops);
+    QVERIFY(call.task->waitFinished(kTimeout));
+}
+
+void TestWorkflows::recoveryDoesNotStart()
+{
+    Scanned s(MD_CONTACT, 1);
+    s.source.setStartFails(FakeDataSource::Export, true);
+    s.source.setStartFails(FakeDataSource::Import, true);
+    s.answerer.answer({recoverInto(), Answer::ok()});
+    s.toComputer();
+    s.toDevice(&s.device);
+    QCOMPARE(s.answerer.answeredCount(), 2);
+    const ModalDialogAnswerer::Seen seen = s.answerer.last();
+    QCOMPARE(seen.messageType, 0);
+    QCOMPARE(seen.messageText, QString("Recovery failed! Please try again!"));
+    QVERIFY(seen.cancelButtonHidden);
+    QCOMPARE(seen.okButtonText, QString("OK"));
+    QCOMPARE(s.page.m_pProgressDialog, nullptr);
+    const QVector<FakeHost::RecoverResult> results = s.host.recoverResults();
+    QCOMPARE(results.size(), 2);
+    QCOMPARE(results[0].mode, int(RECOVER_TO_PC));
+    QCOMPARE(results[1].mode, int(RECOVER_SAME_DEVICE));
+    QCOMPARE(results[0].ok + results[1].ok, 0);
+}
+
+QTEST_MAIN(TestWorkflows)
+#include "tst_workflows.moc"

@@ -18,11 +18,13 @@ class CATEGORYPANEL_EXPORT ImageListItmModel : public QAbstractListModel
 {
     Q_OBJECT
 public:
+    // Qt::UserRole and the three after it: 256 to 259 with Qt 5 (Qt 4 had
+    // 32 to 35). Plug-ins use the names, which stay the same.
     enum Roles {
-        TitleRole = Qt::UserRole,           // 32, bool: the row is a day title
-        HiddenRole = Qt::UserRole + 1,      // 33, bool: collapsed (by-date layout only)
-        MemberCountRole = Qt::UserRole + 2, // 34, int: photos of a title's day
-        DefaultPhotoRole = Qt::UserRole + 3 // 35, QString: the store's default photo
+        TitleRole = Qt::UserRole,           // bool: the row is a day title
+        HiddenRole = Qt::UserRole + 1,      // bool: collapsed (by-date layout only)
+        MemberCountRole = Qt::UserRole + 2, // int: photos of a title's day
+        DefaultPhotoRole = Qt::UserRole + 3 // QString: the store's default photo
     };
 
     explicit ImageListItmModel(QObject* parent = nullptr);

@@ -45,10 +45,6 @@ inline unsigned char Fold(unsigned char byte)
 
 } // namespace
 
-#ifdef CATEGORYPANEL_BUILD_TESTS
-bool CBMSearch::s_failNextAllocation = false;
-#endif
-
 CBMSearch::CBMSearch() : m_badChar(), m_suffix(nullptr), m_goodSuffix(nullptr), m_tableSize(0) {}
 
 CBMSearch::CBMSearch(const CBMSearch&) : CBMSearch() {}
@@ -175,15 +171,8 @@ bool CBMSearch::BuildGS(const char* pattern, int m)
     if (m > m_tableSize)
         FreeTables();
     if (m_tableSize == 0) {
-        bool fail = false;
-#ifdef CATEGORYPANEL_BUILD_TESTS
-        fail = s_failNextAllocation;
-        s_failNextAllocation = false;
-#endif
-        if (!fail) {
-            m_suffix = new (std::nothrow) qint32[m];
-            m_goodSuffix = new (std::nothrow) qint32[m];
-        }
+        m_suffix = new (std::nothrow) qint32[m];
+        m_goodSuffix = new (std::nothrow) qint32[m];
         if (!m_suffix || !m_goodSuffix) {
             // Drop a half-made pair so that the next search tries again.
             FreeTables();

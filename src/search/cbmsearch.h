@@ -68,13 +68,6 @@ private:
 
     void FreeTables();
 
-#ifdef CATEGORYPANEL_BUILD_TESTS
-    // Lets the library's tests read the tables and make the next table
-    // allocation fail.
-    friend class CBMSearchProbe;
-    static bool s_failNextAllocation;
-#endif
-
     qint32 m_badChar[256];
     qint32* m_suffix;
     qint32* m_goodSuffix;

@@ -328,7 +328,7 @@ void TaskItemModel::setCurrentTypeItems(TaskItem* item)
 {
     beginResetModel();
     m_pItems = item;
-    m_nRowCount = item ? qint32(item->GetDataCountEx()) : 0;
+    m_nRowCount = item ? qint32(item->GetDataCount(false)) : 0;
     endResetModel();
 }
 

@@ -12,12 +12,13 @@ class TaskItem;
 // orange and the others in grey, striped rows and centred cells. The store is
 // borrowed: whoever set it keeps it alive while the model refers to it.
 //
-// Row r is record r of the store. The row count is taken when the store is set
-// and counts every record of the store, whatever its search mark: a store whose
-// search has cleared some marks still gets one row per record, so no matching
-// record is cut off the end, and the page hides the rows that are out of view
-// (TaskItem::CheckIdxHide). While every mark is set, as after a fill, this is
-// the number of search-marked records.
+// Rows address records by their position in the store: row r shows record r.
+// The row count is the store's number of search-marked records, taken when
+// the store is set and not followed afterwards. The two agree while every
+// search mark is set, as after a fill; a page that shows search results keeps
+// the marks set for the model and filters through a proxy, or hides rows
+// itself (TaskItem::CheckIdxHide). Handed a store with cleared marks, the
+// table shows that many records from the start of the store.
 //
 // Only the listed columns exist: the calendar's and the reminders' note texts
 // have no section of their own, so headerData and data answer nothing past the

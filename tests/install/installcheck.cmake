@@ -21,6 +21,20 @@ foreach(header categorypanel/store/taskitem.h categorypanel/contracts/mmobile.h
     endif()
 endforeach()
 
+# Test seams stay out of what is installed: no test hooks in the headers,
+# no test switch among the package's compile definitions.
+function(refuse glob pattern)
+    file(GLOB_RECURSE files LIST_DIRECTORIES false ${glob})
+    foreach(file ${files})
+        file(STRINGS ${file} hits REGEX "${pattern}")
+        if(hits)
+            message(FATAL_ERROR "test seam installed in ${file}: ${hits}")
+        endif()
+    endforeach()
+endfunction()
+refuse("${prefix}/include/*.h" "CBMSearchProbe|s_failNextAllocation")
+refuse("${prefix}/lib*/cmake/*.cmake" "CATEGORYPANEL_BUILD_TESTS")
+
 run(${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/consumer
     -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Debug
     -DCMAKE_CXX_COMPILER=${CXX_COMPILER} "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}" "-DCMAKE_EXE_LINKER_FLAGS=${CXX_FLAGS}")

@@ -13,6 +13,11 @@
 #include <cstdio>
 #include <cstring>
 
+// A plug-in sees only the product: the package passes no test switch.
+#ifdef CATEGORYPANEL_BUILD_TESTS
+#error "the package passes the library's test switch to plug-ins"
+#endif
+
 namespace {
 
 class Host : public IUIPluginSetting

@@ -16,15 +16,6 @@
 
 namespace {
 
-QString plainText(QString text)
-{
-    // "&&" is a literal ampersand, a single '&' marks the mnemonic.
-    text.replace(QLatin1String("&&"), QChar(0x1));
-    text.remove(QLatin1Char('&'));
-    text.replace(QChar(0x1), QLatin1Char('&'));
-    return text;
-}
-
 bool usable(QAbstractButton* button, QWidget* dialog)
 {
     return button->isVisibleTo(dialog) && button->isEnabled();
@@ -67,22 +58,6 @@ ModalDialogAnswerer::Answer ModalDialogAnswerer::Answer::pressButton(const QStri
     Answer a;
     a.action = PressObjectName;
     a.value = objectName;
-    return a;
-}
-
-ModalDialogAnswerer::Answer ModalDialogAnswerer::Answer::pressText(const QString& text)
-{
-    Answer a;
-    a.action = PressText;
-    a.value = text;
-    return a;
-}
-
-ModalDialogAnswerer::Answer ModalDialogAnswerer::Answer::pressIndex(int index)
-{
-    Answer a;
-    a.action = PressIndex;
-    a.index = index;
     return a;
 }
 
@@ -195,11 +170,6 @@ bool ModalDialogAnswerer::waitAnswered(int count, int timeoutMs)
     return true;
 }
 
-void ModalDialogAnswerer::setPollInterval(int ms)
-{
-    m_timer.setInterval(ms < 1 ? 1 : ms);
-}
-
 bool ModalDialogAnswerer::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_current && event->type() == QEvent::Hide) {
@@ -236,38 +206,13 @@ void ModalDialogAnswerer::handle(QWidget* dialog, const Answer& answer)
 
     QAbstractButton* target = nullptr;
     switch (answer.action) {
-    case Answer::PressObjectName:
-    case Answer::PressText: {
-        const QList<QAbstractButton*> buttons = dialog->findChildren<QAbstractButton*>();
-        for (QAbstractButton* button : buttons) {
-            const bool match =
-                answer.action == Answer::PressObjectName
-                    ? button->objectName() == answer.value
-                    : (button->text() == answer.value || plainText(button->text()) == answer.value);
-            if (match) {
-                target = button;
-                break;
-            }
-        }
+    case Answer::PressObjectName: {
+        target = dialog->findChild<QAbstractButton*>(answer.value);
         if (!target)
             seen.error = QStringLiteral("no button \"%1\" in %2").arg(answer.value, seen.className);
         else if (!usable(target, dialog))
             seen.error = QStringLiteral("button \"%1\" in %2 is hidden or disabled")
                              .arg(answer.value, seen.className);
-        break;
-    }
-    case Answer::PressIndex: {
-        int n = 0;
-        const QList<QAbstractButton*> buttons = dialog->findChildren<QAbstractButton*>();
-        for (QAbstractButton* button : buttons) {
-            if (usable(button, dialog) && n++ == answer.index) {
-                target = button;
-                break;
-            }
-        }
-        if (!target)
-            seen.error =
-                QStringLiteral("no button number %1 in %2").arg(answer.index).arg(seen.className);
         break;
     }
     case Answer::Reject:
@@ -289,7 +234,8 @@ void ModalDialogAnswerer::handle(QWidget* dialog, const Answer& answer)
         act = Answer::reject();
         seen.done = QStringLiteral("reject");
     } else if (target) {
-        seen.done = QStringLiteral("press:%1").arg(plainText(target->text()));
+        seen.done =
+            QStringLiteral("press:%1").arg(QString(target->text()).remove(QLatin1Char('&')));
     }
     // Recorded before acting: the dialog's owner may react to the press at once.
     m_seen.append(seen);

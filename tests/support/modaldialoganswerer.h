@@ -30,16 +30,11 @@ class ModalDialogAnswerer : public QObject
 public:
     struct Answer
     {
-        enum Action { PressObjectName, PressText, PressIndex, Reject, Escape, ChooseFile };
+        enum Action { PressObjectName, Reject, Escape, ChooseFile };
         Action action = Reject;
-        QString value;  // object name, button text or path
-        int index = -1; // PressIndex
+        QString value; // object name or path
 
         static Answer pressButton(const QString& objectName);
-        // Matches the button text with or without its '&' mnemonic markers.
-        static Answer pressText(const QString& text);
-        // The n-th visible, enabled button in creation order.
-        static Answer pressIndex(int index);
         static Answer reject();
         static Answer escape();
         // A QFileDialog: selects `path` (a file, or a folder in directory mode) and accepts.
@@ -82,7 +77,6 @@ public:
     QStringList errors() const;
     // Processes events until `count` dialogs in all were answered. False on timeout.
     bool waitAnswered(int count, int timeoutMs);
-    void setPollInterval(int ms);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

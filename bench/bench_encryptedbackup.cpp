@@ -7,6 +7,7 @@
 #include "backupdevice.h"
 #include "contracts/mmobile.h"
 #include "crypto/backupcipher.h"
+#include "enginetasks.h"
 #include "samplebackupwriter.h"
 
 #include <benchmark/benchmark.h>
@@ -56,21 +57,6 @@ QString Backup(int scale, bool media, int rounds)
     return folder;
 }
 
-bool Quiet(void*, MMobile::MDType, int, int, const char*)
-{
-    return true;
-}
-
-// A scan waits for Start(); an export runs from StartExport() on.
-int RunTask(MMobile::ITaskCtrl* task, bool start = true)
-{
-    if (!task || (start && !task->Start()))
-        return -1;
-    while (!MMobile::IsTaskEndStatus(task->GetStatus()))
-        QThread::usleep(200);
-    return task->GetStatus();
-}
-
 qint64 FolderBytes(const QString& folder)
 {
     qint64 bytes = 0;
@@ -109,7 +95,8 @@ void BM_ExportPhotos(benchmark::State& state)
         return;
     }
     MMobile::ICategoryDataSource* source = device.GetDataSource(MMobile::MD_PHOTO);
-    if (RunTask(source->StartScan(1, &Quiet, nullptr)) != MMobile::TASK_COMPLETE) {
+    if (enginetasks::Run(source->StartScan(1, &enginetasks::Quiet, nullptr)) !=
+        MMobile::TASK_COMPLETE) {
         state.SkipWithError("scan failed");
         source->Release();
         return;
@@ -121,7 +108,7 @@ void BM_ExportPhotos(benchmark::State& state)
         MMobile::ImportExportConfigure config;
         config.nMode = MMobile::RECOVER_TO_PC;
         config.SetPath(out.toUtf8().constData());
-        if (RunTask(source->StartExport(&config, &Quiet, nullptr), false) !=
+        if (enginetasks::Run(source->StartExport(&config, &enginetasks::Quiet, nullptr), false) !=
             MMobile::TASK_COMPLETE) {
             state.SkipWithError("export failed");
             break;

@@ -4,6 +4,7 @@
 
 #include "backupdevice.h"
 #include "contracts/mmobile.h"
+#include "enginetasks.h"
 #include "samplebackupwriter.h"
 
 #include <benchmark/benchmark.h>
@@ -42,21 +43,6 @@ QString Backup(int scale)
     return folder;
 }
 
-bool Quiet(void*, MMobile::MDType, int, int, const char*)
-{
-    return true;
-}
-
-// A scan waits for Start(); an export runs from StartExport on.
-int RunTask(MMobile::ITaskCtrl* task, bool start = true)
-{
-    if (!task || (start && !task->Start()))
-        return -1;
-    while (!MMobile::IsTaskEndStatus(task->GetStatus()))
-        QThread::usleep(200);
-    return task->GetStatus();
-}
-
 void BM_ScanMessages(benchmark::State& state)
 {
     const QString folder = Backup(static_cast<int>(state.range(0)));
@@ -68,7 +54,8 @@ void BM_ScanMessages(benchmark::State& state)
     unsigned int conversations = 0;
     for (auto _ : state) {
         MMobile::ICategoryDataSource* source = device.GetDataSource(MMobile::MD_MESSAGE);
-        if (RunTask(source->StartScan(1, &Quiet, nullptr)) != MMobile::TASK_COMPLETE)
+        if (enginetasks::Run(source->StartScan(1, &enginetasks::Quiet, nullptr)) !=
+            MMobile::TASK_COMPLETE)
             state.SkipWithError("scan failed");
         conversations = source->GetDataGetter()->GetCount();
         source->Release();
@@ -83,8 +70,8 @@ void BM_ExportContacts(benchmark::State& state)
     const QString folder = Backup(static_cast<int>(state.range(0)));
     BackupDevice device(folder);
     MMobile::ICategoryDataSource* source = device.GetDataSource(MMobile::MD_CONTACT);
-    if (folder.isEmpty() ||
-        RunTask(source->StartScan(1, &Quiet, nullptr)) != MMobile::TASK_COMPLETE) {
+    if (folder.isEmpty() || enginetasks::Run(source->StartScan(1, &enginetasks::Quiet, nullptr)) !=
+                                MMobile::TASK_COMPLETE) {
         state.SkipWithError("scan failed");
         source->Release();
         return;
@@ -97,7 +84,8 @@ void BM_ExportContacts(benchmark::State& state)
                            .filePath(QStringLiteral("export%1").arg(run++))
                            .toUtf8()
                            .constData());
-        if (RunTask(source->StartExport(&config, &Quiet, nullptr), false) != MMobile::TASK_COMPLETE)
+        if (enginetasks::Run(source->StartExport(&config, &enginetasks::Quiet, nullptr), false) !=
+            MMobile::TASK_COMPLETE)
             state.SkipWithError("export failed");
     }
     state.counters["contacts"] = source->GetDataGetter()->GetCount();

@@ -45,13 +45,12 @@ CategoryOverview::CategoryOverview(const QString& skinFolder, QWidget* parent) :
     m_pList->setObjectName(QStringLiteral("categoryList"));
     m_pList->setViewMode(QListView::IconMode);
     m_pList->setIconSize(QSize(48, 48));
-    m_pList->setGridSize(QSize(172, 128));
+    m_pList->setGridSize(QSize(158, 124));
     m_pList->setTextElideMode(Qt::ElideNone);
     m_pList->setStyleSheet(QStringLiteral("QListWidget#categoryList { padding: 10px; }"));
     m_pList->setResizeMode(QListView::Adjust);
     m_pList->setMovement(QListView::Static);
     m_pList->setWordWrap(true);
-    m_pList->setUniformItemSizes(true);
     for (MMobile::MDType type : DemoPageFactory::Categories()) {
         auto* item = new QListWidgetItem(m_pList);
         item->setData(kTypeRole, int(type));

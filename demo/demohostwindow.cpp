@@ -6,7 +6,6 @@
 #include "categoryoverview.h"
 #include "demoloadcallback.h"
 #include "pages/demopagefactory.h"
-#include "pages/demophotopage.h"
 #include "pages/demotablepage.h"
 #include "pages/reminderspage.h"
 #include "passworddialog.h"
@@ -15,7 +14,6 @@
 #include "log4qt/logger.h"
 #include "log4qt/propertyconfigurator.h"
 #include "plugin/categorypanel.h"
-#include "store/imageitemlist.h"
 #include "store/taskitem.h"
 
 #include <QAction>
@@ -47,16 +45,16 @@ QString WithSeparator(QString folder)
     return folder;
 }
 
-// The store behind a page, whatever view it shows it in.
-const TaskItem* StoreOf(CategoryPanel* page)
+// The deleted items a page took. A file page's store keeps the photos and
+// recordings, which carry no deleted mark: none are counted there.
+int DeletedItems(CategoryPanel* page)
 {
+    const TaskItem* store = nullptr;
     if (auto* table = qobject_cast<DemoTablePage*>(page))
-        return table->store();
-    if (auto* photos = qobject_cast<DemoPhotoPage*>(page))
-        return photos->imageStore();
-    if (auto* reminders = qobject_cast<RemindersPage*>(page))
-        return reminders->store();
-    return nullptr;
+        store = table->store();
+    else if (auto* reminders = qobject_cast<RemindersPage*>(page))
+        store = reminders->store();
+    return store ? int(store->GetDataCount(true)) : 0;
 }
 } // namespace
 
@@ -577,8 +575,7 @@ void DemoHostWindow::OnPageScanEnded(int type, int status)
         CategoryPanel* page = Page(category);
         if (page && status == MMobile::TASK_COMPLETE) {
             m_counts.insert(type, int(page->GetDataCount()));
-            const TaskItem* store = StoreOf(page);
-            m_deleted.insert(type, store ? int(store->GetDataCount(true)) : 0);
+            m_deleted.insert(type, DeletedItems(page));
         } else {
             m_counts.insert(type, page ? int(page->GetDataCount()) : -1);
             m_deleted.insert(type, 0);

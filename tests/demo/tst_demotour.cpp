@@ -90,8 +90,13 @@ void TestDemoTour::everyCategoryIsScanned_data()
 {
     QTest::addColumn<int>("type");
     QTest::addColumn<int>("count");
-    const auto add = [](MDType type, size_t count) {
-        QTest::newRow(qPrintable(DemoPageFactory::DisplayName(type))) << int(type) << int(count);
+    QTest::addColumn<int>("deleted");
+    int deletedNotes = 0;
+    for (const SampleBackupContent::Note& note : m_content.notes)
+        deletedNotes += note.deleted ? 1 : 0;
+    const auto add = [&](MDType type, size_t count) {
+        QTest::newRow(qPrintable(DemoPageFactory::DisplayName(type)))
+            << int(type) << int(count) << (type == MD_NOTE ? deletedNotes : 0);
     };
     add(MD_PHOTO, m_content.photos.size());
     add(MD_CONTACT, m_content.contacts.size());
@@ -119,14 +124,17 @@ void TestDemoTour::everyCategoryIsScanned()
     QCOMPARE(m_summary.scanStatus.value(type, -1), int(TASK_COMPLETE));
     QCOMPARE(m_summary.itemCounts.value(type, -1), count);
     QCOMPARE(m_summary.itemCounts.size(), DemoPageFactory::Categories().size());
-    // The overview shows the count under the category's name.
     const QString name = DemoPageFactory::DisplayName(MDType(type));
     const QStringList texts =
         m_summary.overviewTexts.filter(QRegularExpression(QStringLiteral("^%1\n").arg(name)));
     QCOMPARE(texts.size(), 1);
-    QVERIFY2(
-        texts.first().contains(QRegularExpression(QStringLiteral("\n%1 items?(\n|$)").arg(count))),
-        qPrintable(texts.first()));
+    // The overview shows the counts under the category's name.
+    QFETCH(int, deleted);
+    QCOMPARE(m_summary.deletedCounts.value(type, -1), deleted);
+    const QString counts = deleted > 0
+                               ? QStringLiteral("\n%1 items?\n%2 deleted$").arg(count).arg(deleted)
+                               : QStringLiteral("\n%1 items?$").arg(count);
+    QVERIFY2(texts.first().contains(QRegularExpression(counts)), qPrintable(texts.first()));
 }
 
 void TestDemoTour::searchNarrowsToTheKeyword()
@@ -160,6 +168,12 @@ void TestDemoTour::recoveryWritesTheTickedContacts()
     // One card per ticked contact, and the list beside them.
     QCOMPARE(cards.size(), m_tourOptions.tickCount);
     QCOMPARE(m_summary.recoveredFiles, m_tourOptions.tickCount + 1);
+    // The host says what was written, and where.
+    QVERIFY2(m_summary.recoveryText.contains(
+                 QStringLiteral("%1 file(s)").arg(m_tourOptions.tickCount + 1)) &&
+                 m_summary.recoveryText.contains(
+                     QDir::toNativeSeparators(QDir::cleanPath(m_summary.recoveredFolder))),
+             qPrintable(m_summary.recoveryText));
     for (const QString& name : m_summary.tickedRows)
         QVERIFY2(cards.contains(name), qPrintable(name));
     QFile list(QDir(m_summary.recoveredFolder).filePath(QStringLiteral("Contacts.csv")));

@@ -104,6 +104,10 @@ DemoHostWindow::DemoHostWindow(const Options& options, QWidget* parent)
     m_pStatusLine = new QLabel(this);
     m_pStatusLine->setObjectName(QStringLiteral("statusLine"));
     statusBar()->addWidget(m_pStatusLine, 1);
+    m_pRecoveryLine = new QLabel(this);
+    m_pRecoveryLine->setObjectName(QStringLiteral("recoveryLine"));
+    m_pRecoveryLine->hide();
+    statusBar()->addPermanentWidget(m_pRecoveryLine);
     m_pOpenRecovered = new QPushButton(tr("Open Folder"), this);
     m_pOpenRecovered->setObjectName(QStringLiteral("btnOpenRecovered"));
     m_pOpenRecovered->setToolTip(tr("Open the folder the last recovery wrote into"));
@@ -551,6 +555,11 @@ void DemoHostWindow::OnRecoverResult(int mode, MMobile::MDType type, int ok)
         logger()->info(m_lastRecoveryText + QStringLiteral(": ") +
                        written.files.join(QStringLiteral(", ")));
         Notify(m_lastRecoveryText);
+        m_pRecoveryLine->setText(tr("Last recovery: %1 file(s), %2")
+                                     .arg(written.files.size())
+                                     .arg(QLocale().formattedDataSize(written.bytes)));
+        m_pRecoveryLine->setToolTip(m_lastRecoveryText);
+        m_pRecoveryLine->show();
         m_pOpenRecovered->setVisible(!written.files.isEmpty());
         m_report.Snapshot(m_report.Folder());
     } else {
@@ -571,6 +580,9 @@ void DemoHostWindow::OnPageScanEnded(int type, int status)
     // report, and the count is only right once it has run.
     QTimer::singleShot(0, this, [this, type, status] {
         const auto category = static_cast<MMobile::MDType>(type);
+        // A report of a page of the backup open before: its callback is gone.
+        if (!m_callbacks.contains(type))
+            return;
         m_scanStatus.insert(type, status);
         CategoryPanel* page = Page(category);
         if (page && status == MMobile::TASK_COMPLETE) {
@@ -600,6 +612,8 @@ void DemoHostWindow::OnPageScanEnded(int type, int status)
 void DemoHostWindow::OnPageScanPercent(int type, int percent)
 {
     const auto category = MMobile::MDType(type);
+    if (!m_callbacks.contains(type) || ScanEnded(category))
+        return;
     m_pOverview->SetScanning(category, percent);
     if (type == m_scanCurrent)
         m_pOverview->SetOverallProgress(m_scanAllTotal - m_scanQueue.size() - 1, m_scanAllTotal,

@@ -148,6 +148,7 @@ private:
     BackupListWidget* m_pBackupList;
     CategoryOverview* m_pOverview;
     QLabel* m_pStatusLine;
+    QLabel* m_pRecoveryLine; // what the last recovery wrote, while the status line moves on
     QPushButton* m_pOpenRecovered;
     QHash<int, CategoryPanel*> m_pages;
     // Closed pages waiting to be freed once their closing code has returned.

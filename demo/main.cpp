@@ -125,6 +125,8 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "cannot write the log configuration into %s\n",
                      qPrintable(options.logFolder));
         qInstallMessageHandler(nullptr);
+        for (const QString& line : qAsConst(g_pendingLines))
+            std::fprintf(stderr, "%s\n", qPrintable(line));
     } else {
         g_logReady = true;
         for (const QString& line : qAsConst(g_pendingLines))

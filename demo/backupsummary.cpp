@@ -9,6 +9,7 @@
 
 #include <plist/plist.h>
 
+#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -30,7 +31,7 @@ QVariant NodeValue(plist_t node)
         char* text = nullptr;
         plist_get_string_val(node, &text);
         const QString value = QString::fromUtf8(text);
-        free(text);
+        std::free(text);
         return value;
     }
     case PLIST_BOOLEAN: {
@@ -80,9 +81,9 @@ ReadResult ReadDictionary(const QString& path, QVariantMap* entries)
         if (!key)
             break;
         entries->insert(QString::fromUtf8(key), NodeValue(value));
-        free(key);
+        std::free(key);
     }
-    free(it);
+    std::free(it);
     return ReadResult::Read;
 }
 

@@ -106,8 +106,7 @@ void TestBackupLocator::listsEachBackup_data()
     QTest::addColumn<bool>("encrypted");
     QTest::addColumn<QString>("problem");
 
-    const int win = BackupLocator::Windows, mac = BackupLocator::MacOS,
-              linux = BackupLocator::Linux;
+    const int win = BackupLocator::Windows, mac = BackupLocator::MacOS, lin = BackupLocator::Linux;
     const int ready = BackupSummary::Ready, damaged = BackupSummary::Damaged,
               none = BackupSummary::NotABackup;
     const QString ann = QStringLiteral("Ann's iPhone"), bob = QStringLiteral("Bob's iPad");
@@ -121,14 +120,14 @@ void TestBackupLocator::listsEachBackup_data()
     QTest::newRow("macos, damaged manifest") << mac << 0 << "damaged" << damaged << ann << annModel
                                              << false << "Manifest.plist cannot be read";
     QTest::newRow("linux data home, encrypted")
-        << linux << 0 << "encrypted" << ready << bob << bobModel << true << QString();
+        << lin << 0 << "encrypted" << ready << bob << bobModel << true << QString();
     QTest::newRow("linux data home, not a backup")
-        << linux << 0 << "notabackup" << none << "00008030-001A" << QString() << false
+        << lin << 0 << "notabackup" << none << "00008030-001A" << QString() << false
         << "Not a backup";
     QTest::newRow("linux home, unfinished")
-        << linux << 1 << "unfinished" << damaged << ann << annModel << false
+        << lin << 1 << "unfinished" << damaged << ann << annModel << false
         << "did not finish (state \"uploading\")";
-    QTest::newRow("added backup") << linux << -1 << "plain" << ready << ann << annModel << false
+    QTest::newRow("added backup") << lin << -1 << "plain" << ready << ann << annModel << false
                                   << QString();
     QTest::newRow("added folder of backups")
         << win << -2 << "encrypted" << ready << bob << bobModel << true << QString();

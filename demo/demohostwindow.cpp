@@ -31,6 +31,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QUrl>
+#include <QtConcurrent>
 
 namespace {
 const char kOutputDirKey[] = "output/folder";
@@ -59,7 +60,8 @@ int DeletedItems(CategoryPanel* page)
 } // namespace
 
 DemoHostWindow::DemoHostWindow(const Options& options, QWidget* parent)
-    : QMainWindow(parent), m_options(options), m_scanAllTotal(0), m_scanCurrent(-1), m_deviceEntry{}
+    : QMainWindow(parent), m_options(options), m_listing(false), m_listAgain(false),
+      m_scanAllTotal(0), m_scanCurrent(-1), m_deviceEntry{}
 {
     m_options.resourceFolder = WithSeparator(m_options.resourceFolder);
     m_options.pictureFolder = WithSeparator(m_options.pictureFolder);
@@ -90,6 +92,8 @@ DemoHostWindow::DemoHostWindow(const Options& options, QWidget* parent)
     splitter->setSizes({270, 730});
     setCentralWidget(splitter);
 
+    connect(&m_listWatcher, &QFutureWatcher<QList<BackupSummary>>::finished, this,
+            &DemoHostWindow::OnBackupsListed);
     connect(m_pBackupList, &BackupListWidget::openRequested, this,
             [this](const QString& folder) { OpenBackup(folder, true); });
     connect(m_pBackupList, &BackupListWidget::unusableChosen, this,
@@ -154,29 +158,61 @@ void DemoHostWindow::BuildMenus()
 
 void DemoHostWindow::Start(bool mayAsk)
 {
-    RefreshBackups();
     if (!m_options.backupFolder.isEmpty()) {
         AddBackupFolder(m_options.backupFolder, mayAsk);
         return;
     }
-    const QString last = m_settings->value(QLatin1String(kLastBackupKey)).toString();
-    for (const BackupSummary& backup : Backups()) {
-        if (!last.isEmpty() && backup.folder == QDir::cleanPath(last) &&
-            backup.state == BackupSummary::Ready) {
-            OpenBackup(backup.folder, mayAsk);
-            return;
+    ListBackups([this, mayAsk] {
+        const QString last =
+            QDir::cleanPath(m_settings->value(QLatin1String(kLastBackupKey)).toString());
+        for (const BackupSummary& backup : Backups()) {
+            if (backup.folder == last && backup.state == BackupSummary::Ready) {
+                OpenBackup(backup.folder, mayAsk);
+                return;
+            }
         }
-    }
-    const int found = Backups().size();
-    Notify(found ? tr("%1 backup folder(s) found. Double-click one to open it.").arg(found)
-                 : tr("No backup found. Use File > Open Backup Folder... to choose one."));
+        const int found = Backups().size();
+        Notify(found ? tr("%1 backup folder(s) listed. Double-click one to open it.").arg(found)
+                     : tr("No backup found. Use File > Open Backup Folder... to choose one."));
+    });
 }
 
 void DemoHostWindow::RefreshBackups()
 {
+    ListBackups(nullptr);
+}
+
+void DemoHostWindow::ListBackups(std::function<void()> then)
+{
+    if (then)
+        m_afterListing << then;
+    if (m_listing) {
+        m_listAgain = true;
+        return;
+    }
+    m_listing = true;
+    Notify(tr("Looking for backups ..."));
+    const QStringList standard = m_options.standardFolders;
     const QStringList added = AddedFolders() + m_options.knownFolders;
-    m_pBackupList->SetBackups(BackupLocator::Find(m_options.standardFolders, added));
+    m_listWatcher.setFuture(
+        QtConcurrent::run([standard, added] { return BackupLocator::Find(standard, added); }));
+}
+
+void DemoHostWindow::OnBackupsListed()
+{
+    m_listing = false;
+    if (m_listAgain) {
+        m_listAgain = false;
+        ListBackups(nullptr);
+        return;
+    }
+    m_pBackupList->SetBackups(m_listWatcher.result());
     m_pBackupList->SetCurrentBackup(CurrentBackup());
+    const QVector<std::function<void()>> after = m_afterListing;
+    m_afterListing.clear();
+    for (const std::function<void()>& then : after)
+        then();
+    emit backupsListed();
 }
 
 QList<BackupSummary> DemoHostWindow::Backups() const
@@ -198,16 +234,15 @@ void DemoHostWindow::AddBackupFolder(const QString& folder, bool mayAsk)
         m_settings->setValue(QLatin1String(kAddedFoldersKey), added);
         m_settings->sync();
     }
-    RefreshBackups();
-    const BackupSummary backup = BackupSummary::Read(clean);
-    if (backup.state == BackupSummary::Ready)
-        OpenBackup(clean, mayAsk);
-    else if (backup.state == BackupSummary::Damaged)
-        Notify(tr("%1: %2").arg(QDir::toNativeSeparators(clean), backup.problem), true);
-    else if (m_pBackupList->ItemOf(clean))
-        Notify(tr("%1: %2").arg(QDir::toNativeSeparators(clean), backup.problem), true);
-    else
-        Notify(tr("Backups found in %1 are listed.").arg(QDir::toNativeSeparators(clean)));
+    ListBackups([this, clean, mayAsk] {
+        const BackupSummary backup = BackupSummary::Read(clean);
+        if (backup.state == BackupSummary::Ready)
+            OpenBackup(clean, mayAsk);
+        else if (backup.state == BackupSummary::Damaged || m_pBackupList->ItemOf(clean))
+            Notify(tr("%1: %2").arg(QDir::toNativeSeparators(clean), backup.problem), true);
+        else
+            Notify(tr("Backups found in %1 are listed.").arg(QDir::toNativeSeparators(clean)));
+    });
 }
 
 bool DemoHostWindow::OpenBackup(const QString& folder, bool mayAsk)
@@ -215,7 +250,17 @@ bool DemoHostWindow::OpenBackup(const QString& folder, bool mayAsk)
     const QString clean = QDir::cleanPath(folder);
     if (m_device && m_device->Folder() == clean)
         return UnlockBackup(mayAsk);
-    const BackupSummary backup = BackupSummary::Read(clean);
+    // The list has read it already; a folder not listed is read now.
+    BackupSummary backup;
+    bool listed = false;
+    for (const BackupSummary& entry : Backups()) {
+        if (entry.folder == clean) {
+            backup = entry;
+            listed = true;
+        }
+    }
+    if (!listed)
+        backup = BackupSummary::Read(clean);
     if (backup.state != BackupSummary::Ready) {
         Notify(tr("%1: %2").arg(QDir::toNativeSeparators(clean), backup.problem), true);
         return false;

@@ -10,12 +10,14 @@
 #include "log4qt/classlogger.h"
 
 #include <QByteArray>
+#include <QFutureWatcher>
 #include <QHash>
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
 #include <QVector>
 
+#include <functional>
 #include <memory>
 
 class BackupDevice;
@@ -61,10 +63,14 @@ public:
     explicit DemoHostWindow(const Options& options, QWidget* parent = nullptr);
     ~DemoHostWindow() override;
 
-    // Lists the backups and opens the backup of the options or the last one.
+    // Lists the backups and opens the backup of the options or the last one
+    // once the list is there.
     void Start(bool mayAsk);
-    // Lists the backups again (standard places, added and known folders).
+    // Lists the backups again (standard places, added and known folders) on a
+    // worker thread: sizing a large backup reads every folder of it.
     void RefreshBackups();
+    // The list is being made.
+    bool IsListing() const { return m_listing; }
     QList<BackupSummary> Backups() const;
     // Adds a folder the user chose (a backup or a folder of backups) to the
     // list and the settings, and opens it when it is one usable backup.
@@ -129,6 +135,7 @@ public slots:
 
 signals:
     void scanEnded(int type, int status);
+    void backupsListed();
     void recoverResult(int mode, int type, int ok);
     void backupOpened(const QString& folder);
 
@@ -137,6 +144,9 @@ protected:
 
 private:
     void BuildMenus();
+    // Lists the backups, then runs `then` (when not null).
+    void ListBackups(std::function<void()> then);
+    void OnBackupsListed();
     void Notify(const QString& text, bool error = false);
     void CloseAllPages();
     void ScanNext();
@@ -146,6 +156,10 @@ private:
     std::unique_ptr<BackupDevice> m_device;
     std::unique_ptr<QSettings> m_settings;
     BackupListWidget* m_pBackupList;
+    QFutureWatcher<QList<BackupSummary>> m_listWatcher;
+    bool m_listing;
+    bool m_listAgain; // the folders changed while the list was being made
+    QVector<std::function<void()>> m_afterListing;
     CategoryOverview* m_pOverview;
     QLabel* m_pStatusLine;
     QLabel* m_pRecoveryLine; // what the last recovery wrote, while the status line moves on

@@ -99,6 +99,10 @@ bool DemoTour::SaveHostShot(const QString& name)
 bool DemoTour::OpenFromList()
 {
     BackupListWidget* list = m_host->BackupList();
+    if (!WaitFor([this] { return !m_host->IsListing(); }, m_options.scanTimeoutMs)) {
+        m_summary.errors << QStringLiteral("the backup list did not come");
+        return false;
+    }
     SaveHostShot(QStringLiteral("backups.png"));
     if (m_host->CurrentBackup().isEmpty()) {
         // As a user would: the first backup of the list that can be opened.

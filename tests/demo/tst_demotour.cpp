@@ -241,9 +241,10 @@ void TestDemoTour::settingsPersistAcrossRuns()
         DemoHostWindow first(options);
         first.show();
         first.Start(false);
+        QTRY_VERIFY(!first.IsListing());
         QVERIFY(first.CurrentBackup().isEmpty());
         first.AddBackupFolder(backup, false);
-        QCOMPARE(first.CurrentBackup(), backup);
+        QTRY_COMPARE(first.CurrentBackup(), backup);
         first.SetOutputDir(output.toUtf8().constData());
         first.resize(777, 555);
         QCoreApplication::processEvents();
@@ -251,9 +252,9 @@ void TestDemoTour::settingsPersistAcrossRuns()
     DemoHostWindow second(options);
     second.show();
     second.Start(false);
+    QTRY_COMPARE(second.CurrentBackup(), backup);
     QCOMPARE(second.AddedFolders(), QStringList{backup});
     QCOMPARE(second.Backups().size(), 1);
-    QCOMPARE(second.CurrentBackup(), backup);
     QCOMPARE(second.OutputDir(), output);
     QCOMPARE(second.size(), QSize(777, 555));
 }

@@ -1,30 +1,43 @@
 #include "demohostwindow.h"
 
+#include "backuplistwidget.h"
+#include "backuplocator.h"
 #include "backupunlocker.h"
+#include "categoryoverview.h"
 #include "demoloadcallback.h"
 #include "pages/demopagefactory.h"
+#include "pages/demotablepage.h"
+#include "pages/reminderspage.h"
 #include "passworddialog.h"
 
 #include "backupdevice.h"
 #include "log4qt/logger.h"
 #include "log4qt/propertyconfigurator.h"
 #include "plugin/categorypanel.h"
+#include "store/taskitem.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
-#include <QListWidget>
+#include <QLocale>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QSettings>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
 #include <QUrl>
-#include <QVBoxLayout>
+#include <QtConcurrent>
 
 namespace {
 const char kOutputDirKey[] = "output/folder";
+const char kGeometryKey[] = "window/geometry";
+const char kLastBackupKey[] = "backups/last";
+const char kAddedFoldersKey[] = "backups/added";
 
 QString WithSeparator(QString folder)
 {
@@ -32,16 +45,29 @@ QString WithSeparator(QString folder)
         folder += QLatin1Char('/');
     return folder;
 }
+
+// The deleted items a page took. A file page's store keeps the photos and
+// recordings, which carry no deleted mark: none are counted there.
+int DeletedItems(CategoryPanel* page)
+{
+    const TaskItem* store = nullptr;
+    if (auto* table = qobject_cast<DemoTablePage*>(page))
+        store = table->store();
+    else if (auto* reminders = qobject_cast<RemindersPage*>(page))
+        store = reminders->store();
+    return store ? int(store->GetDataCount(true)) : 0;
+}
 } // namespace
 
 DemoHostWindow::DemoHostWindow(const Options& options, QWidget* parent)
-    : QMainWindow(parent), m_options(options), m_deviceEntry{}
+    : QMainWindow(parent), m_options(options), m_listing(false), m_listAgain(false),
+      m_scanAllTotal(0), m_scanCurrent(-1), m_deviceEntry{}
 {
     m_options.resourceFolder = WithSeparator(m_options.resourceFolder);
     m_options.pictureFolder = WithSeparator(m_options.pictureFolder);
+    m_options.skinFolder = WithSeparator(m_options.skinFolder);
     m_options.workFolder = WithSeparator(m_options.workFolder);
     m_resourceDir = m_options.resourceFolder.toUtf8();
-    m_pictureDir = m_options.pictureFolder.toUtf8();
     QDir().mkpath(m_options.workFolder);
 
     if (m_options.settingsFile.isEmpty())
@@ -49,47 +75,227 @@ DemoHostWindow::DemoHostWindow(const Options& options, QWidget* parent)
     else
         m_settings = std::make_unique<QSettings>(m_options.settingsFile, QSettings::IniFormat);
 
-    m_device = std::make_unique<BackupDevice>(m_options.backupFolder);
-    m_deviceEntry.pDevice = m_device.get();
-
     setObjectName(QStringLiteral("DemoHostWindow"));
-    setWindowTitle(tr("Backup explorer - %1").arg(QDir::toNativeSeparators(options.backupFolder)));
-    auto* central = new QWidget(this);
-    auto* layout = new QVBoxLayout(central);
-    auto* heading = new QLabel(
-        tr("<b>Backup:</b> %1").arg(QDir::toNativeSeparators(options.backupFolder).toHtmlEscaped()),
-        central);
-    heading->setObjectName(QStringLiteral("backupLabel"));
-    m_pCategoryList = new QListWidget(central);
-    m_pCategoryList->setObjectName(QStringLiteral("categoryList"));
-    for (MMobile::MDType type : DemoPageFactory::Categories()) {
-        auto* item = new QListWidgetItem(m_pCategoryList);
-        item->setData(Qt::UserRole, int(type));
-        UpdateListItem(type);
-    }
-    layout->addWidget(heading);
-    layout->addWidget(m_pCategoryList, 1);
-    setCentralWidget(central);
-    connect(m_pCategoryList, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
-        OpenCategory(static_cast<MMobile::MDType>(item->data(Qt::UserRole).toInt()));
-    });
+    setWindowTitle(tr("Backup explorer"));
+    // The list's marks are drawn with the skins; any category's folder has them.
+    const QString marks = QDir(m_options.skinFolder).filePath(QStringLiteral("contacts"));
+    m_pBackupList = new BackupListWidget(marks, this);
+    m_pOverview = new CategoryOverview(m_options.skinFolder, this);
+    m_pOverview->SetHeading(tr("No backup open"),
+                            tr("Choose a backup in the list, or File > Open Backup Folder..."));
+    m_pOverview->SetEnabled(false);
+    auto* splitter = new QSplitter(this);
+    splitter->setObjectName(QStringLiteral("hostSplitter"));
+    splitter->addWidget(m_pBackupList);
+    splitter->addWidget(m_pOverview);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({270, 730});
+    setCentralWidget(splitter);
+
+    connect(&m_listWatcher, &QFutureWatcher<QList<BackupSummary>>::finished, this,
+            &DemoHostWindow::OnBackupsListed);
+    connect(m_pBackupList, &BackupListWidget::openRequested, this,
+            [this](const QString& folder) { OpenBackup(folder, true); });
+    connect(m_pBackupList, &BackupListWidget::unusableChosen, this,
+            [this](const QString& folder, const QString& problem) {
+                Notify(tr("%1: %2").arg(QDir::toNativeSeparators(folder), problem), true);
+            });
+    connect(m_pOverview, &CategoryOverview::categoryActivated, this,
+            [this](int type) { OpenCategory(static_cast<MMobile::MDType>(type)); });
+    connect(m_pOverview, &CategoryOverview::scanAllRequested, this, &DemoHostWindow::ScanAll);
+
+    BuildMenus();
+    m_pStatusLine = new QLabel(this);
+    m_pStatusLine->setObjectName(QStringLiteral("statusLine"));
+    statusBar()->addWidget(m_pStatusLine, 1);
+    m_pRecoveryLine = new QLabel(this);
+    m_pRecoveryLine->setObjectName(QStringLiteral("recoveryLine"));
+    m_pRecoveryLine->hide();
+    statusBar()->addPermanentWidget(m_pRecoveryLine);
+    m_pOpenRecovered = new QPushButton(tr("Open Folder"), this);
+    m_pOpenRecovered->setObjectName(QStringLiteral("btnOpenRecovered"));
+    m_pOpenRecovered->setToolTip(tr("Open the folder the last recovery wrote into"));
+    m_pOpenRecovered->hide();
+    statusBar()->addPermanentWidget(m_pOpenRecovered);
+    connect(m_pOpenRecovered, &QPushButton::clicked, this, &DemoHostWindow::OpenRecoveredFolder);
+
+    if (!restoreGeometry(m_settings->value(QLatin1String(kGeometryKey)).toByteArray()))
+        resize(1000, 700);
+}
+
+DemoHostWindow::~DemoHostWindow()
+{
+    SaveGeometry();
+    CloseAllPages();
+}
+
+void DemoHostWindow::BuildMenus()
+{
+    QMenu* file = menuBar()->addMenu(tr("&File"));
+    QAction* open = file->addAction(tr("&Open Backup Folder..."));
+    open->setObjectName(QStringLiteral("actionOpenBackupFolder"));
+    open->setShortcut(QKeySequence::Open);
+    connect(open, &QAction::triggered, this, &DemoHostWindow::ChooseBackupFolder);
+    QAction* refresh = file->addAction(tr("&Refresh Backup List"));
+    refresh->setObjectName(QStringLiteral("actionRefreshBackups"));
+    refresh->setShortcut(QKeySequence::Refresh);
+    connect(refresh, &QAction::triggered, this, &DemoHostWindow::RefreshBackups);
+    QAction* output = file->addAction(tr("Output &Folder..."));
+    output->setObjectName(QStringLiteral("actionOutputFolder"));
+    connect(output, &QAction::triggered, this, &DemoHostWindow::ChooseOutputFolder);
+    file->addSeparator();
+    QAction* quit = file->addAction(tr("&Quit"));
+    quit->setShortcut(QKeySequence::Quit);
+    connect(quit, &QAction::triggered, this, &QWidget::close);
 
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     QAction* openLog = help->addAction(tr("Open &Log"));
     openLog->setObjectName(QStringLiteral("actionOpenLog"));
     connect(openLog, &QAction::triggered, this, &DemoHostWindow::OpenLogFolder);
+}
 
-    m_pStatusLine = new QLabel(this);
-    m_pStatusLine->setObjectName(QStringLiteral("statusLine"));
-    statusBar()->addWidget(m_pStatusLine, 1);
-    Notify(tr("Ready. Double-click a category to scan it."));
-    resize(420, 560);
+// ---- backups
+
+void DemoHostWindow::Start(bool mayAsk)
+{
+    if (!m_options.backupFolder.isEmpty()) {
+        AddBackupFolder(m_options.backupFolder, mayAsk);
+        return;
+    }
+    ListBackups([this, mayAsk] {
+        const QString last =
+            QDir::cleanPath(m_settings->value(QLatin1String(kLastBackupKey)).toString());
+        for (const BackupSummary& backup : Backups()) {
+            if (backup.folder == last && backup.state == BackupSummary::Ready) {
+                OpenBackup(backup.folder, mayAsk);
+                return;
+            }
+        }
+        const int found = Backups().size();
+        Notify(found ? tr("%1 backup folder(s) listed. Double-click one to open it.").arg(found)
+                     : tr("No backup found. Use File > Open Backup Folder... to choose one."));
+    });
+}
+
+void DemoHostWindow::RefreshBackups()
+{
+    ListBackups(nullptr);
+}
+
+void DemoHostWindow::ListBackups(std::function<void()> then)
+{
+    if (then)
+        m_afterListing << then;
+    if (m_listing) {
+        m_listAgain = true;
+        return;
+    }
+    m_listing = true;
+    Notify(tr("Looking for backups ..."));
+    const QStringList standard = m_options.standardFolders;
+    const QStringList added = AddedFolders() + m_options.knownFolders;
+    m_listWatcher.setFuture(
+        QtConcurrent::run([standard, added] { return BackupLocator::Find(standard, added); }));
+}
+
+void DemoHostWindow::OnBackupsListed()
+{
+    m_listing = false;
+    if (m_listAgain) {
+        m_listAgain = false;
+        ListBackups(nullptr);
+        return;
+    }
+    m_pBackupList->SetBackups(m_listWatcher.result());
+    m_pBackupList->SetCurrentBackup(CurrentBackup());
+    const QVector<std::function<void()>> after = m_afterListing;
+    m_afterListing.clear();
+    for (const std::function<void()>& then : after)
+        then();
+    emit backupsListed();
+}
+
+QList<BackupSummary> DemoHostWindow::Backups() const
+{
+    return m_pBackupList->Backups();
+}
+
+QStringList DemoHostWindow::AddedFolders() const
+{
+    return m_settings->value(QLatin1String(kAddedFoldersKey)).toStringList();
+}
+
+void DemoHostWindow::AddBackupFolder(const QString& folder, bool mayAsk)
+{
+    const QString clean = QDir::cleanPath(QDir(folder).absolutePath());
+    QStringList added = AddedFolders();
+    if (!added.contains(clean)) {
+        added << clean;
+        m_settings->setValue(QLatin1String(kAddedFoldersKey), added);
+        m_settings->sync();
+    }
+    ListBackups([this, clean, mayAsk] {
+        const BackupSummary backup = BackupSummary::Read(clean);
+        if (backup.state == BackupSummary::Ready)
+            OpenBackup(clean, mayAsk);
+        else if (backup.state == BackupSummary::Damaged || m_pBackupList->ItemOf(clean))
+            Notify(tr("%1: %2").arg(QDir::toNativeSeparators(clean), backup.problem), true);
+        else
+            Notify(tr("Backups found in %1 are listed.").arg(QDir::toNativeSeparators(clean)));
+    });
+}
+
+bool DemoHostWindow::OpenBackup(const QString& folder, bool mayAsk)
+{
+    const QString clean = QDir::cleanPath(folder);
+    if (m_device && m_device->Folder() == clean)
+        return UnlockBackup(mayAsk);
+    // The list has read it already; a folder not listed is read now.
+    BackupSummary backup;
+    bool listed = false;
+    for (const BackupSummary& entry : Backups()) {
+        if (entry.folder == clean) {
+            backup = entry;
+            listed = true;
+        }
+    }
+    if (!listed)
+        backup = BackupSummary::Read(clean);
+    if (backup.state != BackupSummary::Ready) {
+        Notify(tr("%1: %2").arg(QDir::toNativeSeparators(clean), backup.problem), true);
+        return false;
+    }
+    CloseAllPages();
+    m_scanQueue.clear();
+    m_scanCurrent = -1;
+    m_scanStatus.clear();
+    m_counts.clear();
+    m_deleted.clear();
+    m_device = std::make_unique<BackupDevice>(clean);
+    m_deviceEntry.pDevice = m_device.get();
+    m_settings->setValue(QLatin1String(kLastBackupKey), clean);
+    m_settings->sync();
+    m_pBackupList->SetCurrentBackup(clean);
+    m_pOverview->Reset();
+    m_pOverview->SetHeading(backup.Title(), backup.Details());
+    m_pOverview->SetEnabled(true);
+    setWindowTitle(tr("Backup explorer - %1").arg(backup.Title()));
+    logger()->info(QStringLiteral("Opened the backup %1").arg(clean));
+    Notify(tr("%1 is open. Double-click a category, or scan all.").arg(backup.Title()));
+    const bool readable = UnlockBackup(mayAsk);
+    emit backupOpened(clean);
+    return readable;
+}
+
+QString DemoHostWindow::CurrentBackup() const
+{
+    return m_device ? m_device->Folder() : QString();
 }
 
 bool DemoHostWindow::UnlockBackup(bool mayAsk)
 {
-    if (!m_device->IsEncrypted() || m_device->IsUnlocked())
-        return true;
+    if (!m_device || !m_device->IsEncrypted() || m_device->IsUnlocked())
+        return m_device != nullptr;
     if (m_options.password.isEmpty()) {
         if (!mayAsk) {
             Notify(tr("The backup is encrypted and no password was given."), true);
@@ -116,7 +322,17 @@ bool DemoHostWindow::UnlockBackup(bool mayAsk)
     return true;
 }
 
-DemoHostWindow::~DemoHostWindow()
+void DemoHostWindow::ChooseBackupFolder()
+{
+    const QString folder = QFileDialog::getExistingDirectory(
+        this, tr("Open Backup Folder"), QFileInfo(CurrentBackup()).absolutePath());
+    if (!folder.isEmpty())
+        AddBackupFolder(folder, true);
+}
+
+// ---- pages
+
+void DemoHostWindow::CloseAllPages()
 {
     // Out of the table first, so that their closing notice finds nothing to free.
     const QList<CategoryPanel*> pages = m_pages.values() + m_closedPages;
@@ -125,15 +341,20 @@ DemoHostWindow::~DemoHostWindow()
     for (CategoryPanel* page : pages)
         page->Free();
     qDeleteAll(m_callbacks);
+    m_callbacks.clear();
 }
 
-CategoryPanel* DemoHostWindow::OpenCategory(MMobile::MDType type)
+CategoryPanel* DemoHostWindow::OpenCategory(MMobile::MDType type, bool show)
 {
     if (CategoryPanel* open = Page(type)) {
-        open->show();
-        open->raise();
+        if (show) {
+            open->show();
+            open->raise();
+        }
         return open;
     }
+    if (!m_device)
+        return nullptr;
     CategoryPanel* page = DemoPageFactory::Create(this, type, m_options.workFolder);
     if (!page)
         return nullptr;
@@ -141,17 +362,68 @@ CategoryPanel* DemoHostWindow::OpenCategory(MMobile::MDType type)
     auto* callback = new DemoLoadCallback(this, type);
     m_callbacks.insert(int(type), callback);
     m_scanStatus.insert(int(type), MMobile::TASK_BEGIN);
+    m_counts.remove(int(type));
+    m_deleted.remove(int(type));
     m_pages.insert(int(type), page);
     if (!page->Load(m_device.get(), callback)) {
         m_pages.remove(int(type));
         m_scanStatus.insert(int(type), MMobile::TASK_ERROR);
+        m_pOverview->SetCounts(type, -1, 0);
         Notify(tr("%1: the scan could not start").arg(DemoPageFactory::DisplayName(type)), true);
         page->Free();
         return nullptr;
     }
+    m_pOverview->SetScanning(type, 0);
     Notify(tr("Scanning %1 ...").arg(DemoPageFactory::DisplayName(type)));
-    page->show();
+    if (show) {
+        m_report.Snapshot(QString::fromUtf8(GetOutputDir()));
+        page->show();
+    }
     return page;
+}
+
+void DemoHostWindow::ScanAll()
+{
+    m_scanQueue.clear();
+    // Neither scanned yet nor scanning in an open page.
+    for (MMobile::MDType type : DemoPageFactory::Categories()) {
+        if (!m_counts.contains(int(type)) && !Page(type))
+            m_scanQueue << type;
+    }
+    m_scanAllTotal = m_scanQueue.size();
+    m_scanCurrent = -1;
+    if (m_scanAllTotal == 0) {
+        Notify(tr("Every category is scanned."));
+        return;
+    }
+    logger()->info(QStringLiteral("Scanning %1 categories in the background").arg(m_scanAllTotal));
+    ScanNext();
+}
+
+bool DemoHostWindow::ScanAllRunning() const
+{
+    return m_scanCurrent >= 0 || !m_scanQueue.isEmpty();
+}
+
+void DemoHostWindow::ScanNext()
+{
+    m_scanCurrent = -1;
+    while (!m_scanQueue.isEmpty()) {
+        const MMobile::MDType type = m_scanQueue.takeFirst();
+        m_pOverview->SetOverallProgress(m_scanAllTotal - m_scanQueue.size() - 1, m_scanAllTotal, 0);
+        if (OpenCategory(type, false)) {
+            m_scanCurrent = int(type);
+            return;
+        }
+    }
+    m_pOverview->SetOverallProgress(m_scanAllTotal, m_scanAllTotal, 0);
+    int items = 0;
+    int deleted = 0;
+    for (MMobile::MDType type : DemoPageFactory::Categories()) {
+        items += qMax(0, ItemCount(type));
+        deleted += qMax(0, DeletedCount(type));
+    }
+    Notify(tr("All categories scanned: %1 items, %2 deleted").arg(items).arg(deleted));
 }
 
 CategoryPanel* DemoHostWindow::Page(MMobile::MDType type) const
@@ -180,6 +452,11 @@ int DemoHostWindow::ItemCount(MMobile::MDType type) const
     return m_counts.value(int(type), -1);
 }
 
+int DemoHostWindow::DeletedCount(MMobile::MDType type) const
+{
+    return m_deleted.value(int(type), -1);
+}
+
 QString DemoHostWindow::StatusText() const
 {
     return m_pStatusLine->text();
@@ -193,6 +470,22 @@ QString DemoHostWindow::LogFolder() const
 QString DemoHostWindow::OutputDir() const
 {
     return m_settings->value(QLatin1String(kOutputDirKey)).toString();
+}
+
+void DemoHostWindow::ChooseOutputFolder()
+{
+    const QString folder = QFileDialog::getExistingDirectory(this, tr("Output Folder"),
+                                                             QString::fromUtf8(GetOutputDir()));
+    if (folder.isEmpty())
+        return;
+    SetOutputDir(QDir::toNativeSeparators(folder).toUtf8().constData());
+    Notify(tr("Recovered data goes to %1").arg(QDir::toNativeSeparators(folder)));
+}
+
+void DemoHostWindow::OpenRecoveredFolder()
+{
+    if (!m_lastRecoveryFolder.isEmpty())
+        QDesktopServices::openUrl(QUrl::fromLocalFile(m_lastRecoveryFolder));
 }
 
 bool DemoHostWindow::ConfigureLogging(const QString& folder)
@@ -216,6 +509,18 @@ bool DemoHostWindow::ConfigureLogging(const QString& folder)
     return Log4Qt::PropertyConfigurator::configure(properties);
 }
 
+void DemoHostWindow::closeEvent(QCloseEvent* event)
+{
+    SaveGeometry();
+    QMainWindow::closeEvent(event);
+}
+
+void DemoHostWindow::SaveGeometry()
+{
+    m_settings->setValue(QLatin1String(kGeometryKey), saveGeometry());
+    m_settings->sync();
+}
+
 // ---- IUIPluginSetting
 
 QWidget* DemoHostWindow::GetParentWidget()
@@ -235,20 +540,31 @@ const char* DemoHostWindow::GetOutputDir()
 
 void DemoHostWindow::SetOutputDir(const char* dir)
 {
-    m_settings->setValue(QLatin1String(kOutputDirKey), dir ? QString::fromUtf8(dir) : QString());
+    const QString folder = dir ? QString::fromUtf8(dir) : QString();
+    m_settings->setValue(QLatin1String(kOutputDirKey), folder);
     m_settings->sync();
+    // Set just before a recovery writes: what is there now is not its work.
+    m_report.Snapshot(folder);
 }
 
 const char* DemoHostWindow::GetSkinDir(int type)
 {
-    return type == -1 ? m_resourceDir.constData() : m_pictureDir.constData();
+    if (type == -1)
+        return m_resourceDir.constData();
+    const QString skin = m_options.skinFolder.isEmpty()
+                             ? QString()
+                             : m_options.skinFolder +
+                                   CategoryOverview::SkinKey(MMobile::MDType(type)) +
+                                   QLatin1Char('/');
+    m_skinDir = (!skin.isEmpty() && QDir(skin).exists() ? skin : m_options.pictureFolder).toUtf8();
+    return m_skinDir.constData();
 }
 
 DeviceEntry* DemoHostWindow::GetDeviceList(unsigned int* count)
 {
     if (count)
-        *count = 1;
-    return &m_deviceEntry;
+        *count = m_device ? 1 : 0;
+    return m_device ? &m_deviceEntry : nullptr;
 }
 
 void DemoHostWindow::OnPluginClose(MMobile::MDType type)
@@ -272,11 +588,32 @@ void DemoHostWindow::OnOperationFailed(MMobile::MDType type)
 
 void DemoHostWindow::OnRecoverResult(int mode, MMobile::MDType type, int ok)
 {
-    const QString where =
-        mode == MMobile::RECOVER_TO_PC ? tr("to the computer") : tr("to a device");
-    Notify(ok ? tr("%1 recovered %2").arg(DemoPageFactory::DisplayName(type), where)
-              : tr("%1: recovery %2 failed").arg(DemoPageFactory::DisplayName(type), where),
-           !ok);
+    const QString name = DemoPageFactory::DisplayName(type);
+    if (mode == MMobile::RECOVER_TO_PC && ok) {
+        const RecoveryReport::Written written = m_report.Compare();
+        m_lastRecoveryFolder = written.commonFolder;
+        m_lastRecoveryText = tr("%1: %2 file(s), %3, written to %4")
+                                 .arg(name)
+                                 .arg(written.files.size())
+                                 .arg(QLocale().formattedDataSize(written.bytes))
+                                 .arg(QDir::toNativeSeparators(written.commonFolder));
+        logger()->info(m_lastRecoveryText + QStringLiteral(": ") +
+                       written.files.join(QStringLiteral(", ")));
+        Notify(m_lastRecoveryText);
+        m_pRecoveryLine->setText(tr("Last recovery: %1 file(s), %2")
+                                     .arg(written.files.size())
+                                     .arg(QLocale().formattedDataSize(written.bytes)));
+        m_pRecoveryLine->setToolTip(m_lastRecoveryText);
+        m_pRecoveryLine->show();
+        m_pOpenRecovered->setVisible(!written.files.isEmpty());
+        m_report.Snapshot(m_report.Folder());
+    } else {
+        const QString where =
+            mode == MMobile::RECOVER_TO_PC ? tr("to the computer") : tr("to a device");
+        Notify(ok ? tr("%1 recovered %2").arg(name, where)
+                  : tr("%1: recovery %2 failed").arg(name, where),
+               !ok);
+    }
     emit recoverResult(mode, int(type), ok);
 }
 
@@ -288,24 +625,46 @@ void DemoHostWindow::OnPageScanEnded(int type, int status)
     // report, and the count is only right once it has run.
     QTimer::singleShot(0, this, [this, type, status] {
         const auto category = static_cast<MMobile::MDType>(type);
+        // A report of a page of the backup open before: its callback is gone.
+        if (!m_callbacks.contains(type))
+            return;
         m_scanStatus.insert(type, status);
-        if (CategoryPanel* page = Page(category))
+        CategoryPanel* page = Page(category);
+        if (page && status == MMobile::TASK_COMPLETE) {
             m_counts.insert(type, int(page->GetDataCount()));
-        UpdateListItem(category);
+            m_deleted.insert(type, DeletedItems(page));
+        } else {
+            m_counts.insert(type, page ? int(page->GetDataCount()) : -1);
+            m_deleted.insert(type, 0);
+        }
         const QString name = DemoPageFactory::DisplayName(category);
-        if (status == MMobile::TASK_COMPLETE)
-            Notify(tr("%1: %2 item(s) found").arg(name).arg(ItemCount(category)));
-        else
+        if (status == MMobile::TASK_COMPLETE) {
+            m_pOverview->SetCounts(category, ItemCount(category), DeletedCount(category));
+            Notify(tr("%1: %2 item(s) found, %3 deleted")
+                       .arg(name)
+                       .arg(ItemCount(category))
+                       .arg(DeletedCount(category)));
+        } else {
+            m_pOverview->SetCounts(category, -1, 0);
             Notify(tr("%1: the scan ended without data (status %2)").arg(name).arg(status), true);
+        }
         emit scanEnded(type, status);
+        if (type == m_scanCurrent)
+            ScanNext();
     });
 }
 
 void DemoHostWindow::OnPageScanPercent(int type, int percent)
 {
-    m_pStatusLine->setText(tr("Scanning %1 ... %2%")
-                               .arg(DemoPageFactory::DisplayName(MMobile::MDType(type)))
-                               .arg(percent));
+    const auto category = MMobile::MDType(type);
+    if (!m_callbacks.contains(type) || ScanEnded(category))
+        return;
+    m_pOverview->SetScanning(category, percent);
+    if (type == m_scanCurrent)
+        m_pOverview->SetOverallProgress(m_scanAllTotal - m_scanQueue.size() - 1, m_scanAllTotal,
+                                        percent);
+    m_pStatusLine->setText(
+        tr("Scanning %1 ... %2%").arg(DemoPageFactory::DisplayName(category)).arg(percent));
 }
 
 void DemoHostWindow::OpenLogFolder()
@@ -320,24 +679,4 @@ void DemoHostWindow::Notify(const QString& text, bool error)
         logger()->error(text);
     else
         logger()->info(text);
-}
-
-QListWidgetItem* DemoHostWindow::ListItem(MMobile::MDType type) const
-{
-    for (int row = 0; row < m_pCategoryList->count(); ++row) {
-        QListWidgetItem* item = m_pCategoryList->item(row);
-        if (item->data(Qt::UserRole).toInt() == int(type))
-            return item;
-    }
-    return nullptr;
-}
-
-void DemoHostWindow::UpdateListItem(MMobile::MDType type)
-{
-    QListWidgetItem* item = ListItem(type);
-    if (!item)
-        return;
-    const int count = ItemCount(type);
-    const QString name = DemoPageFactory::DisplayName(type);
-    item->setText(count < 0 ? name : tr("%1 (%2)").arg(name).arg(count));
 }

@@ -1,31 +1,42 @@
 #ifndef DEMOHOSTWINDOW_H
 #define DEMOHOSTWINDOW_H
 
+#include "backupsummary.h"
+#include "recoveryreport.h"
+
 #include "contracts/deviceentry.h"
 #include "contracts/iuipluginsetting.h"
 #include "contracts/mmobiletypes.h"
 #include "log4qt/classlogger.h"
 
 #include <QByteArray>
+#include <QFutureWatcher>
 #include <QHash>
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
+#include <QVector>
 
+#include <functional>
 #include <memory>
 
 class BackupDevice;
+class BackupListWidget;
+class CategoryOverview;
 class CategoryPanel;
 class DemoLoadCallback;
 class QLabel;
-class QListWidget;
-class QListWidgetItem;
+class QPushButton;
 class QSettings;
 
-// The demo host: a main window listing the categories of one backup folder
-// with their item counts, opening each category's page on that backup. It is
-// the pages' settings object (parent window, skin folders, output folder kept
-// in QSettings, device list) and receives their notifications, which it shows
-// in its status line and writes to its log.
+// The demo host: a main window listing the backups found on the computer
+// (standard places, added folders) and, for the open one, an overview of its
+// categories with their item and deleted counts; each category's page opens
+// on it, one at a time or all scanned in the background. It is the pages'
+// settings object (parent window, one skin folder per category, output
+// folder, device list) and receives their notifications, which it shows in
+// its status line and writes to its log. Window geometry, the last backup,
+// the added folders and the output folder are kept in QSettings.
 //
 // The window owns the backup device, the open pages (freed with Free() when
 // they close or when the window goes) and one load callback per page.
@@ -37,11 +48,14 @@ class DemoHostWindow : public QMainWindow, public IUIPluginSetting
 public:
     struct Options
     {
-        QString backupFolder;
-        QString resourceFolder; // common pictures: logo, movies (ends with a separator)
-        QString pictureFolder;  // photo grid pictures (ends with a separator)
-        QString workFolder;     // thumbnails (ends with a separator)
-        QString settingsFile;   // empty: the user's settings
+        QString backupFolder;        // opened at start when set (and added to the list)
+        QStringList standardFolders; // where backup programs keep one backup per sub-folder
+        QStringList knownFolders;    // listed like added folders, e.g. the sample backup
+        QString resourceFolder;      // common pictures: logo, movies (ends with a separator)
+        QString pictureFolder;       // stock pictures, for pages without a skin folder
+        QString skinFolder;          // one skin folder per category
+        QString workFolder;          // thumbnails (ends with a separator)
+        QString settingsFile;        // empty: the user's settings
         QString logFolder;
         QString password; // of an encrypted backup; empty: ask for it
     };
@@ -49,13 +63,35 @@ public:
     explicit DemoHostWindow(const Options& options, QWidget* parent = nullptr);
     ~DemoHostWindow() override;
 
+    // Lists the backups and opens the backup of the options or the last one
+    // once the list is there.
+    void Start(bool mayAsk);
+    // Lists the backups again (standard places, added and known folders) on a
+    // worker thread: sizing a large backup reads every folder of it.
+    void RefreshBackups();
+    // The list is being made.
+    bool IsListing() const { return m_listing; }
+    QList<BackupSummary> Backups() const;
+    // Adds a folder the user chose (a backup or a folder of backups) to the
+    // list and the settings, and opens it when it is one usable backup.
+    void AddBackupFolder(const QString& folder, bool mayAsk);
+    QStringList AddedFolders() const;
+    // Closes the pages of the open backup and opens `folder`; an encrypted
+    // one is unlocked first. False when it cannot be read.
+    bool OpenBackup(const QString& folder, bool mayAsk);
+    QString CurrentBackup() const;
+
     // Unlocks an encrypted backup before its pages scan it: with the
     // password of the options, or else (when `mayAsk`) with the password
     // dialog. True when the backup can be read; a locked backup's scans end
     // with its backup error.
     bool UnlockBackup(bool mayAsk);
-    // Opens (or raises) the page of `type`; null when it cannot start its scan.
-    CategoryPanel* OpenCategory(MMobile::MDType type);
+    // Opens (or raises) the page of `type`; null when it cannot start its
+    // scan. A page opened without `show` scans in the background.
+    CategoryPanel* OpenCategory(MMobile::MDType type, bool show = true);
+    // Scans every category not scanned yet, one after the other, in the background.
+    void ScanAll();
+    bool ScanAllRunning() const;
     // The open page of `type`, or null.
     CategoryPanel* Page(MMobile::MDType type) const;
     void CloseCategory(MMobile::MDType type);
@@ -64,9 +100,16 @@ public:
     int ScanStatus(MMobile::MDType type) const;
     // Items found by the last scan of `type`, -1 before one ended.
     int ItemCount(MMobile::MDType type) const;
+    // Deleted items among them, -1 before the scan ended.
+    int DeletedCount(MMobile::MDType type) const;
+    CategoryOverview* Overview() const { return m_pOverview; }
+    BackupListWidget* BackupList() const { return m_pBackupList; }
     QString StatusText() const;
     QString LogFolder() const;
     QString OutputDir() const;
+    // What the last recovery to the computer wrote, and where.
+    QString LastRecoveryText() const { return m_lastRecoveryText; }
+    QString LastRecoveryFolder() const { return m_lastRecoveryFolder; }
 
     // Writes a log4j properties file into `folder` that sends every line to
     // "<folder>/demo.log" and applies it; false when it cannot be written.
@@ -86,31 +129,59 @@ public slots:
     void OnPageScanEnded(int type, int status);
     void OnPageScanPercent(int type, int percent);
     void OpenLogFolder();
+    void ChooseBackupFolder();
+    void ChooseOutputFolder();
+    void OpenRecoveredFolder();
 
 signals:
     void scanEnded(int type, int status);
+    void backupsListed();
     void recoverResult(int mode, int type, int ok);
+    void backupOpened(const QString& folder);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
+    void BuildMenus();
+    // Lists the backups, then runs `then` (when not null).
+    void ListBackups(std::function<void()> then);
+    void OnBackupsListed();
     void Notify(const QString& text, bool error = false);
-    void UpdateListItem(MMobile::MDType type);
-    QListWidgetItem* ListItem(MMobile::MDType type) const;
+    void CloseAllPages();
+    void ScanNext();
+    void SaveGeometry();
 
     Options m_options;
     std::unique_ptr<BackupDevice> m_device;
     std::unique_ptr<QSettings> m_settings;
-    QListWidget* m_pCategoryList;
+    BackupListWidget* m_pBackupList;
+    QFutureWatcher<QList<BackupSummary>> m_listWatcher;
+    bool m_listing;
+    bool m_listAgain; // the folders changed while the list was being made
+    QVector<std::function<void()>> m_afterListing;
+    CategoryOverview* m_pOverview;
     QLabel* m_pStatusLine;
+    QLabel* m_pRecoveryLine; // what the last recovery wrote, while the status line moves on
+    QPushButton* m_pOpenRecovered;
     QHash<int, CategoryPanel*> m_pages;
     // Closed pages waiting to be freed once their closing code has returned.
     QList<CategoryPanel*> m_closedPages;
     QHash<int, DemoLoadCallback*> m_callbacks;
     QHash<int, int> m_scanStatus;
     QHash<int, int> m_counts;
+    QHash<int, int> m_deleted;
+    // The categories the background scan still has to do, and how many it had.
+    QVector<MMobile::MDType> m_scanQueue;
+    int m_scanAllTotal;
+    int m_scanCurrent; // the category the background scan waits for, -1: none
+    RecoveryReport m_report;
+    QString m_lastRecoveryText;
+    QString m_lastRecoveryFolder;
     // Texts handed out through IUIPluginSetting live here until the next call.
     QByteArray m_outputDir;
     QByteArray m_resourceDir;
-    QByteArray m_pictureDir;
+    QByteArray m_skinDir;
     DeviceEntry m_deviceEntry;
 };
 

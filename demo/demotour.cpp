@@ -1,5 +1,7 @@
 #include "demotour.h"
 
+#include "backuplistwidget.h"
+#include "categoryoverview.h"
 #include "demohostwindow.h"
 #include "pages/demopagefactory.h"
 #include "pages/demotablepage.h"
@@ -57,6 +59,8 @@ DemoTour::Summary DemoTour::Run()
     m_summary = Summary();
     if (!QDir().mkpath(m_options.screenshotFolder))
         m_summary.errors << QStringLiteral("cannot make %1").arg(m_options.screenshotFolder);
+    if (!OpenFromList() || !ScanAllAndShowOverview())
+        return m_summary;
     int number = 1;
     for (MMobile::MDType type : DemoPageFactory::Categories()) {
         CategoryPanel* page = OpenAndWait(type);
@@ -66,6 +70,7 @@ DemoTour::Summary DemoTour::Run()
         }
         Screenshot(page, number++, type);
         if (type == m_options.searchCategory) {
+            GrabButtons(page);
             if (auto* table = qobject_cast<DemoTablePage*>(page))
                 SearchTickRecover(table);
             else
@@ -74,11 +79,100 @@ DemoTour::Summary DemoTour::Run()
         m_host->CloseCategory(type);
         QCoreApplication::processEvents();
     }
-    // The host's list with the counts of every category.
-    const QString hostShot = QDir(m_options.screenshotFolder).filePath(QStringLiteral("host.png"));
-    if (m_host->grab().save(hostShot))
-        m_summary.screenshots << hostShot;
+    // The host with the counts of every category and the recovery's report.
+    SaveHostShot(QStringLiteral("host.png"));
     return m_summary;
+}
+
+bool DemoTour::SaveHostShot(const QString& name)
+{
+    QCoreApplication::processEvents();
+    const QString file = QDir(m_options.screenshotFolder).filePath(name);
+    if (!m_host->grab().save(file)) {
+        m_summary.errors << QStringLiteral("cannot save %1").arg(file);
+        return false;
+    }
+    m_summary.screenshots << file;
+    return true;
+}
+
+bool DemoTour::OpenFromList()
+{
+    BackupListWidget* list = m_host->BackupList();
+    if (!WaitFor([this] { return !m_host->IsListing(); }, m_options.scanTimeoutMs)) {
+        m_summary.errors << QStringLiteral("the backup list did not come");
+        return false;
+    }
+    SaveHostShot(QStringLiteral("backups.png"));
+    if (m_host->CurrentBackup().isEmpty()) {
+        // As a user would: the first backup of the list that can be opened.
+        for (const BackupSummary& backup : list->Backups()) {
+            if (backup.state != BackupSummary::Ready)
+                continue;
+            QListWidgetItem* item = list->ItemOf(backup.folder);
+            list->setCurrentItem(item);
+            emit list->itemActivated(item);
+            break;
+        }
+    }
+    m_summary.backupFolder = m_host->CurrentBackup();
+    if (m_summary.backupFolder.isEmpty()) {
+        m_summary.errors << QStringLiteral("no backup in the list could be opened");
+        return false;
+    }
+    return true;
+}
+
+bool DemoTour::ScanAllAndShowOverview()
+{
+    auto* scanAll = m_host->findChild<QAbstractButton*>(QStringLiteral("btnScanAll"));
+    if (!scanAll) {
+        m_summary.errors << QStringLiteral("no Scan All button");
+        return false;
+    }
+    QTimer answerer;
+    connect(&answerer, &QTimer::timeout, this, &DemoTour::AnswerDialogs);
+    answerer.start(50);
+    scanAll->click();
+    const auto allEnded = [this] {
+        if (m_host->ScanAllRunning())
+            return false;
+        for (MMobile::MDType type : DemoPageFactory::Categories()) {
+            if (!m_host->ScanEnded(type))
+                return false;
+        }
+        return true;
+    };
+    const bool ended = WaitFor(allEnded, m_options.scanTimeoutMs);
+    answerer.stop();
+    for (MMobile::MDType type : DemoPageFactory::Categories()) {
+        m_summary.itemCounts.insert(int(type), m_host->ItemCount(type));
+        m_summary.deletedCounts.insert(int(type), m_host->DeletedCount(type));
+        m_summary.scanStatus.insert(int(type), m_host->ScanStatus(type));
+        m_summary.overviewTexts << m_host->Overview()->ItemText(type);
+    }
+    if (!ended) {
+        m_summary.errors << QStringLiteral("the background scan did not end in time");
+        return false;
+    }
+    return SaveHostShot(QStringLiteral("overview.png"));
+}
+
+void DemoTour::GrabButtons(CategoryPanel* page)
+{
+    // The frame's title bar has a close button too: look in the recover bar.
+    QWidget* bar = nullptr;
+    for (QWidget* child : page->findChildren<QWidget*>()) {
+        if (child->inherits("RecoverButtonBar"))
+            bar = child;
+    }
+    for (const char* name : {"btnRecoverToPC", "btnRecoverToDevice", "btnClose"}) {
+        auto* button = bar ? bar->findChild<QAbstractButton*>(QLatin1String(name)) : nullptr;
+        if (button)
+            m_summary.buttonImages.insert(QLatin1String(name), button->grab().toImage());
+        else
+            m_summary.errors << QStringLiteral("no button %1").arg(QLatin1String(name));
+    }
 }
 
 CategoryPanel* DemoTour::OpenAndWait(MMobile::MDType type)
@@ -229,6 +323,7 @@ void DemoTour::SearchTickRecover(DemoTablePage* page)
     m_recovering = false;
 
     m_summary.recoveredFolder = m_openedFolder;
+    m_summary.recoveryText = m_host->LastRecoveryText();
     if (!m_openedFolder.isEmpty()) {
         QDirIterator files(m_openedFolder, QDir::Files, QDirIterator::Subdirectories);
         while (files.hasNext()) {
@@ -270,14 +365,17 @@ void DemoTour::AnswerDialogs()
 
 QString DemoTour::Summary::ToText() const
 {
-    QString text = QStringLiteral("Tour summary\n");
+    QString text =
+        QStringLiteral("Tour summary\nBackup: %1\n").arg(QDir::toNativeSeparators(backupFolder));
     for (MMobile::MDType type : DemoPageFactory::Categories()) {
         if (!itemCounts.contains(int(type)))
             continue;
         const int status = scanStatus.value(int(type));
-        text += QStringLiteral("  %1: %2 item(s)%3\n")
+        const int deleted = deletedCounts.value(int(type));
+        text += QStringLiteral("  %1: %2 item(s)%3%4\n")
                     .arg(DemoPageFactory::DisplayName(type), -22)
                     .arg(itemCounts.value(int(type)))
+                    .arg(deleted > 0 ? QStringLiteral(", %1 deleted").arg(deleted) : QString())
                     .arg(status == MMobile::TASK_COMPLETE
                              ? QString()
                              : QStringLiteral(" (scan status %1)").arg(status));
@@ -292,6 +390,8 @@ QString DemoTour::Summary::ToText() const
     text += QStringLiteral("Recovered %1 file(s) into %2\n")
                 .arg(recoveredFiles)
                 .arg(QDir::toNativeSeparators(recoveredFolder));
+    if (!recoveryText.isEmpty())
+        text += recoveryText + QLatin1Char('\n');
     if (!screenshots.isEmpty())
         text += QStringLiteral("%1 screenshot(s) in %2\n")
                     .arg(screenshots.size())

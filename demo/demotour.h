@@ -3,6 +3,7 @@
 
 #include "contracts/mmobiletypes.h"
 
+#include <QImage>
 #include <QMap>
 #include <QObject>
 #include <QString>
@@ -14,7 +15,9 @@ class DemoHostWindow;
 class DemoTablePage;
 
 // A scripted walk through the demo host, for machines without a user: opens
-// every category, waits for its scan, saves a screenshot of each page, then
+// a backup from the host's list of found backups (unless one is open), scans
+// every category in the background and shows the overview with the counts,
+// then opens every category, saves a screenshot of each page, then
 // on one table page searches a keyword, ticks a few of the rows found and
 // recovers them to a folder, answering the folder dialog itself. Modal
 // dialogs are answered by a timer; the desktop's "open folder" request is
@@ -37,8 +40,13 @@ public:
 
     struct Summary
     {
-        QMap<int, int> itemCounts; // category -> items, -1 when the scan failed
-        QMap<int, int> scanStatus; // category -> end status
+        QString backupFolder;         // the backup opened
+        QMap<int, int> itemCounts;    // category -> items, -1 when the scan failed
+        QMap<int, int> deletedCounts; // category -> deleted items
+        QMap<int, int> scanStatus;    // category -> end status
+        QStringList overviewTexts;    // the overview's text of every category
+        // The search page's recover bar buttons as drawn, by object name.
+        QMap<QString, QImage> buttonImages;
         QStringList screenshots;
         QString keyword;
         int rowsBeforeSearch = -1;
@@ -46,6 +54,7 @@ public:
         QStringList tickedRows; // the ticked rows' first column, in table order
         int recoveredFiles = 0;
         QString recoveredFolder; // the folder the page opened after the recovery
+        QString recoveryText;    // what the host said was written
         QStringList errors;
         bool ok() const { return errors.isEmpty(); }
         QString ToText() const;
@@ -62,6 +71,10 @@ public slots:
     void openFolder(const QUrl& url);
 
 private:
+    bool OpenFromList();
+    bool ScanAllAndShowOverview();
+    bool SaveHostShot(const QString& name);
+    void GrabButtons(CategoryPanel* page);
     CategoryPanel* OpenAndWait(MMobile::MDType type);
     void SelectFirstItem(CategoryPanel* page);
     bool Screenshot(CategoryPanel* page, int number, MMobile::MDType type);

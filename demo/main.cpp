@@ -1,19 +1,68 @@
-// The demo host: lists the categories of a backup folder and opens their
-// pages; with --tour it walks through every page without a user instead.
+// The demo host: lists the backups on the computer, shows the categories of
+// the one opened and opens their pages; with --tour it walks through every
+// page without a user instead.
 
+#include "backuplocator.h"
 #include "demohostwindow.h"
 #include "demotour.h"
+
+#include "log4qt/logger.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <cstdio>
 
+namespace {
+
+// Lines Qt wrote before the log was configured, and whether it is.
+QStringList g_pendingLines;
+bool g_logReady = false;
+
+// Qt's own messages go to the log, not the terminal: the platform plug-ins'
+// notes (offscreen windows cannot size themselves, and so on) are noise for
+// a user; only critical ones still reach stderr.
+void RouteQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    const QString category = QString::fromLatin1(context.category ? context.category : "");
+    // The offscreen plug-in says so of every window it cannot resize.
+    const bool platformNote = category.startsWith(QLatin1String("qt.qpa")) ||
+                              text.startsWith(QLatin1String("This plugin does not support"));
+    if (platformNote && type != QtCriticalMsg && type != QtFatalMsg)
+        return;
+    const QString line = category.isEmpty() || category == QLatin1String("default")
+                             ? text
+                             : category + QStringLiteral(": ") + text;
+    if (!g_logReady && type != QtCriticalMsg && type != QtFatalMsg) {
+        g_pendingLines << line;
+        return;
+    }
+    Log4Qt::Logger* logger = Log4Qt::Logger::logger(QStringLiteral("Qt"));
+    switch (type) {
+    case QtDebugMsg:
+    case QtInfoMsg:
+        logger->info(line);
+        break;
+    case QtWarningMsg:
+        logger->warn(line);
+        break;
+    case QtCriticalMsg:
+    case QtFatalMsg:
+        logger->error(line);
+        std::fprintf(stderr, "%s\n", qPrintable(line));
+        break;
+    }
+}
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
+    qInstallMessageHandler(RouteQtMessage);
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("CategoryPanelDemo"));
     QApplication::setApplicationName(QStringLiteral("cpdemo"));
@@ -22,8 +71,10 @@ int main(int argc, char* argv[])
     parser.setApplicationDescription(
         QStringLiteral("Shows the data of a phone backup folder through the category pages."));
     parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("backup"),
-                                 QStringLiteral("The backup folder (default: the sample backup)."));
+    parser.addPositionalArgument(
+        QStringLiteral("backup"),
+        QStringLiteral("A backup folder to open (default: the last one; the backups on this "
+                       "computer and the sample backup are listed)."));
     const QCommandLineOption tour(QStringLiteral("tour"),
                                   QStringLiteral("Walk through every page without a user, saving "
                                                  "screenshots into <folder>."),
@@ -54,8 +105,13 @@ int main(int argc, char* argv[])
 
     const QString dataDir = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
     DemoHostWindow::Options options;
-    options.backupFolder =
-        parser.positionalArguments().value(0, QString::fromUtf8(CP_DEMO_SAMPLE_BACKUP));
+    options.backupFolder = parser.positionalArguments().value(0);
+    options.standardFolders = BackupLocator::StandardFolders(BackupLocator::CurrentSystem(),
+                                                             BackupLocator::CurrentPlaces());
+    const QString sample = QString::fromUtf8(CP_DEMO_SAMPLE_BACKUP);
+    if (QFileInfo::exists(sample))
+        options.knownFolders << sample;
+    options.skinFolder = QString::fromUtf8(CP_DEMO_SKIN_DIR);
     options.resourceFolder = QString::fromUtf8(CP_DEMO_RESOURCE_DIR) + QStringLiteral("common/");
     options.pictureFolder = QString::fromUtf8(CP_DEMO_RESOURCE_DIR);
     QTemporaryDir work;
@@ -65,14 +121,23 @@ int main(int argc, char* argv[])
                                               : QString::fromUtf8(qgetenv("CP_BACKUP_PASSWORD"));
     options.logFolder =
         parser.isSet(logs) ? parser.value(logs) : QDir(dataDir).filePath(QStringLiteral("log"));
-    if (!DemoHostWindow::ConfigureLogging(options.logFolder))
+    if (!DemoHostWindow::ConfigureLogging(options.logFolder)) {
         std::fprintf(stderr, "cannot write the log configuration into %s\n",
                      qPrintable(options.logFolder));
+        qInstallMessageHandler(nullptr);
+        for (const QString& line : qAsConst(g_pendingLines))
+            std::fprintf(stderr, "%s\n", qPrintable(line));
+    } else {
+        g_logReady = true;
+        for (const QString& line : qAsConst(g_pendingLines))
+            Log4Qt::Logger::logger(QStringLiteral("Qt"))->warn(line);
+        g_pendingLines.clear();
+    }
 
     DemoHostWindow host(options);
     host.show();
     // The tour has no one to ask: a locked backup shows its backup errors.
-    host.UnlockBackup(!parser.isSet(tour));
+    host.Start(!parser.isSet(tour));
     if (!parser.isSet(tour))
         return app.exec();
 

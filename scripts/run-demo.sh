@@ -1,7 +1,9 @@
 #!/bin/sh
-# Builds the demo host and shows it on a backup folder (default: the sample
-# backup, generated on first use). Without a display, or with --tour, it runs
-# the scripted tour on the offscreen platform instead and prints its summary.
+# Builds the demo host and shows it with the backups it finds on this computer
+# and the sample backup (generated on first use); a backup folder given as the
+# first argument is added to its list and opened. Without a display, or with
+# --tour, it runs the scripted tour on the offscreen platform instead and
+# prints its summary.
 #
 #   scripts/run-demo.sh [--tour] [backup folder] [more options of cpdemo]
 #
@@ -46,6 +48,6 @@ fi
 SHOTS="$BUILD_DIR/demo-tour"
 rm -rf "$SHOTS"
 echo "No display (or --tour): touring the pages offscreen; screenshots go to $SHOTS"
-QT_QPA_PLATFORM=offscreen QT_LOGGING_RULES='qt.qpa.*=false' \
+QT_QPA_PLATFORM=offscreen \
     exec "$BUILD_DIR/demo/cpdemo" --tour "$SHOTS" --log-dir "$SHOTS/log" \
     --settings "$SHOTS/settings.ini" "$@"

@@ -1,7 +1,10 @@
 // The scripted tour through the demo host on a freshly generated sample
-// backup: every category is scanned with the counts the generator wrote, the
-// search narrows the contacts to the ones holding the keyword, and the
-// recovery writes exactly the ticked contacts.
+// backup, which the host lists as it lists the backups it finds: the tour
+// opens it from the list, every category is scanned in the background with
+// the counts the generator wrote, the search narrows the contacts to the
+// ones holding the keyword, the recovery writes exactly the ticked contacts
+// and the pages' buttons are drawn by their skin. The host's settings
+// persist from one run to the next.
 
 #include "demohostwindow.h"
 #include "demotour.h"
@@ -13,6 +16,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QImage>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -24,12 +28,16 @@ class TestDemoTour : public QObject
 
 private slots:
     void initTestCase();
+    void openedFromTheBackupList();
     void everyCategoryIsScanned_data();
     void everyCategoryIsScanned();
     void searchNarrowsToTheKeyword();
     void recoveryWritesTheTickedContacts();
     void screenshotsShowEveryPage();
+    void recoverButtonsAreSkinned_data();
+    void recoverButtonsAreSkinned();
     void logAndOutputFolderAreKept();
+    void settingsPersistAcrossRuns();
 
 private:
     DemoHostWindow::Options HostOptions() const;
@@ -43,7 +51,8 @@ private:
 DemoHostWindow::Options TestDemoTour::HostOptions() const
 {
     DemoHostWindow::Options options;
-    options.backupFolder = m_dir.filePath(QStringLiteral("backup"));
+    options.knownFolders << m_dir.filePath(QStringLiteral("backup"));
+    options.skinFolder = QStringLiteral(CP_DEMO_SKIN_DIR);
     options.resourceFolder = QStringLiteral(CP_DEMO_RESOURCE_DIR "common/");
     options.pictureFolder = QStringLiteral(CP_DEMO_RESOURCE_DIR);
     options.workFolder = m_dir.filePath(QStringLiteral("work/"));
@@ -63,6 +72,7 @@ void TestDemoTour::initTestCase()
 
     DemoHostWindow host(HostOptions());
     host.show();
+    host.Start(false);
     m_tourOptions.screenshotFolder = m_dir.filePath(QStringLiteral("shots"));
     m_tourOptions.recoverFolder = m_dir.filePath(QStringLiteral("recovered"));
     m_tourOptions.tickCount = 3;
@@ -71,12 +81,22 @@ void TestDemoTour::initTestCase()
     QVERIFY2(m_summary.ok(), qPrintable(m_summary.ToText()));
 }
 
+void TestDemoTour::openedFromTheBackupList()
+{
+    QCOMPARE(m_summary.backupFolder, m_dir.filePath(QStringLiteral("backup")));
+}
+
 void TestDemoTour::everyCategoryIsScanned_data()
 {
     QTest::addColumn<int>("type");
     QTest::addColumn<int>("count");
-    const auto add = [](MDType type, size_t count) {
-        QTest::newRow(qPrintable(DemoPageFactory::DisplayName(type))) << int(type) << int(count);
+    QTest::addColumn<int>("deleted");
+    int deletedNotes = 0;
+    for (const SampleBackupContent::Note& note : m_content.notes)
+        deletedNotes += note.deleted ? 1 : 0;
+    const auto add = [&](MDType type, size_t count) {
+        QTest::newRow(qPrintable(DemoPageFactory::DisplayName(type)))
+            << int(type) << int(count) << (type == MD_NOTE ? deletedNotes : 0);
     };
     add(MD_PHOTO, m_content.photos.size());
     add(MD_CONTACT, m_content.contacts.size());
@@ -104,6 +124,17 @@ void TestDemoTour::everyCategoryIsScanned()
     QCOMPARE(m_summary.scanStatus.value(type, -1), int(TASK_COMPLETE));
     QCOMPARE(m_summary.itemCounts.value(type, -1), count);
     QCOMPARE(m_summary.itemCounts.size(), DemoPageFactory::Categories().size());
+    const QString name = DemoPageFactory::DisplayName(MDType(type));
+    const QStringList texts =
+        m_summary.overviewTexts.filter(QRegularExpression(QStringLiteral("^%1\n").arg(name)));
+    QCOMPARE(texts.size(), 1);
+    // The overview shows the counts under the category's name.
+    QFETCH(int, deleted);
+    QCOMPARE(m_summary.deletedCounts.value(type, -1), deleted);
+    const QString counts = deleted > 0
+                               ? QStringLiteral("\n%1 items?\n%2 deleted$").arg(count).arg(deleted)
+                               : QStringLiteral("\n%1 items?$").arg(count);
+    QVERIFY2(texts.first().contains(QRegularExpression(counts)), qPrintable(texts.first()));
 }
 
 void TestDemoTour::searchNarrowsToTheKeyword()
@@ -137,6 +168,12 @@ void TestDemoTour::recoveryWritesTheTickedContacts()
     // One card per ticked contact, and the list beside them.
     QCOMPARE(cards.size(), m_tourOptions.tickCount);
     QCOMPARE(m_summary.recoveredFiles, m_tourOptions.tickCount + 1);
+    // The host says what was written, and where.
+    QVERIFY2(m_summary.recoveryText.contains(
+                 QStringLiteral("%1 file(s)").arg(m_tourOptions.tickCount + 1)) &&
+                 m_summary.recoveryText.contains(
+                     QDir::toNativeSeparators(QDir::cleanPath(m_summary.recoveredFolder))),
+             qPrintable(m_summary.recoveryText));
     for (const QString& name : m_summary.tickedRows)
         QVERIFY2(cards.contains(name), qPrintable(name));
     QFile list(QDir(m_summary.recoveredFolder).filePath(QStringLiteral("Contacts.csv")));
@@ -146,13 +183,36 @@ void TestDemoTour::recoveryWritesTheTickedContacts()
 
 void TestDemoTour::screenshotsShowEveryPage()
 {
-    // One per category, one of the search and one of the host's list.
-    QCOMPARE(m_summary.screenshots.size(), DemoPageFactory::Categories().size() + 2);
+    // One per category, the search, and the host's backup list, overview and end.
+    QCOMPARE(m_summary.screenshots.size(), DemoPageFactory::Categories().size() + 4);
     for (const QString& file : m_summary.screenshots) {
         const QImage image(file);
         QVERIFY2(!image.isNull(), qPrintable(file));
         QVERIFY(image.width() >= 400);
     }
+}
+
+void TestDemoTour::recoverButtonsAreSkinned_data()
+{
+    QTest::addColumn<QString>("name");
+    for (const char* name : {"btnRecoverToPC", "btnRecoverToDevice", "btnClose"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+void TestDemoTour::recoverButtonsAreSkinned()
+{
+    // A bare button is a grey bevel; the skin's picture is mostly its colour.
+    QFETCH(QString, name);
+    const QImage image = m_summary.buttonImages.value(name);
+    QVERIFY(image.width() >= 30 && image.height() >= 30);
+    int coloured = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (QColor(image.pixel(x, y)).hsvSaturation() > 100)
+                ++coloured;
+        }
+    }
+    QVERIFY2(coloured * 2 > image.width() * image.height(), qPrintable(QString::number(coloured)));
 }
 
 void TestDemoTour::logAndOutputFolderAreKept()
@@ -168,6 +228,35 @@ void TestDemoTour::logAndOutputFolderAreKept()
     DemoHostWindow next(HostOptions());
     QCOMPARE(QDir::fromNativeSeparators(QString::fromUtf8(next.GetOutputDir())),
              m_tourOptions.recoverFolder);
+}
+
+void TestDemoTour::settingsPersistAcrossRuns()
+{
+    DemoHostWindow::Options options = HostOptions();
+    options.knownFolders.clear();
+    options.settingsFile = m_dir.filePath(QStringLiteral("persist.ini"));
+    const QString backup = m_dir.filePath(QStringLiteral("backup"));
+    const QString output = m_dir.filePath(QStringLiteral("chosen-output"));
+    {
+        DemoHostWindow first(options);
+        first.show();
+        first.Start(false);
+        QTRY_VERIFY(!first.IsListing());
+        QVERIFY(first.CurrentBackup().isEmpty());
+        first.AddBackupFolder(backup, false);
+        QTRY_COMPARE(first.CurrentBackup(), backup);
+        first.SetOutputDir(output.toUtf8().constData());
+        first.resize(777, 555);
+        QCoreApplication::processEvents();
+    }
+    DemoHostWindow second(options);
+    second.show();
+    second.Start(false);
+    QTRY_COMPARE(second.CurrentBackup(), backup);
+    QCOMPARE(second.AddedFolders(), QStringList{backup});
+    QCOMPARE(second.Backups().size(), 1);
+    QCOMPARE(second.OutputDir(), output);
+    QCOMPARE(second.size(), QSize(777, 555));
 }
 
 QTEST_MAIN(TestDemoTour)

@@ -177,13 +177,12 @@ void TestPasswordDialog::hostUnlocksWithTheGivenPassword()
     QFETCH(bool, unlocked);
     QFETCH(QString, status);
     DemoHostWindow::Options options;
-    options.backupFolder = m_backup;
     options.workFolder = m_dir.filePath(QStringLiteral("work/"));
     options.settingsFile = m_dir.filePath(QStringLiteral("settings.ini"));
     options.logFolder = m_dir.filePath(QStringLiteral("log"));
     options.password = password;
     DemoHostWindow host(options);
-    QCOMPARE(host.UnlockBackup(false), unlocked);
+    QCOMPARE(host.OpenBackup(m_backup, false), unlocked);
     QVERIFY2(host.StatusText().contains(status), qPrintable(host.StatusText()));
 }
 

@@ -1,0 +1,43 @@
+#ifndef BACKUPSUMMARY_H
+#define BACKUPSUMMARY_H
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QString>
+
+// What the backup list shows of one backup folder, read from its Info.plist,
+// Manifest.plist and Status.plist alone (no database is opened, nothing is
+// written): the device, the date, the size on disk and whether it is
+// encrypted, or what is wrong with a folder that is not a usable backup.
+class BackupSummary
+{
+    Q_DECLARE_TR_FUNCTIONS(BackupSummary)
+
+public:
+    enum State {
+        Ready,      // a complete backup the engine can open
+        NotABackup, // none of the backup's files are there
+        Damaged     // a backup, but a file is missing, unreadable or unfinished
+    };
+
+    static BackupSummary Read(const QString& folder);
+    // Whether `folder` holds any of a backup's own files (a quick look).
+    static bool LooksLikeBackup(const QString& folder);
+
+    QString folder;
+    State state = NotABackup;
+    QString problem; // why the state is not Ready
+    QString deviceName;
+    QString model;         // the product type, e.g. "iPhone15,2"
+    QString systemVersion; // the iOS version
+    QDateTime date;        // of the last backup (UTC)
+    qint64 size = 0;       // bytes of every file in the folder
+    bool encrypted = false;
+
+    // "Device name" or the folder's name when there is none.
+    QString Title() const;
+    // One line: model, iOS version, date and size, or the problem.
+    QString Details() const;
+};
+
+#endif // BACKUPSUMMARY_H

@@ -1,0 +1,39 @@
+#!/bin/sh
+# Takes the README's screenshots of the demo host: a made-up home folder holds
+# an encrypted backup where a command-line backup tool leaves it, a damaged
+# one and a folder that is not a backup, beside the sample backup; the tour
+# runs on it offscreen and the pictures are copied into doc/screenshots/.
+#
+#   scripts/make-readme-screenshots.sh      (after scripts/run-demo.sh has built the demo)
+set -eu
+
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+BUILD_DIR=${BUILD_DIR:-"$ROOT/build"}
+WORK="$BUILD_DIR/readme-shots"
+FAKE_HOME="$WORK/home"
+BACKUPS="$FAKE_HOME/.local/share/MobileSync/Backup"
+
+rm -rf "$WORK"
+mkdir -p "$BACKUPS"
+"$BUILD_DIR/engine/tools/mmobile-sample-backup" --password secret --kdf-rounds 10000 \
+    "$BACKUPS/00008110-001E2D4C3A6B801E"
+# Damaged: the backup stopped while writing its manifest.
+cp -r "$BUILD_DIR/sample-backup" "$BACKUPS/00008030-000C59A21E38802E"
+printf '<?xml version="1.0"?><plist><dict><key>IsEnc' \
+    > "$BACKUPS/00008030-000C59A21E38802E/Manifest.plist"
+mkdir -p "$BACKUPS/Old photos"
+echo "copied by hand" > "$BACKUPS/Old photos/readme.txt"
+
+HOME="$FAKE_HOME" XDG_DATA_HOME="$FAKE_HOME/.local/share" QT_QPA_PLATFORM=offscreen \
+CP_BACKUP_PASSWORD=secret \
+    "$BUILD_DIR/demo/cpdemo" --tour "$WORK/tour" --log-dir "$WORK/log" \
+    --settings "$WORK/settings.ini"
+
+SHOTS="$ROOT/doc/screenshots"
+cp "$WORK/tour/backups.png" "$SHOTS/host-backups.png"
+cp "$WORK/tour/overview.png" "$SHOTS/host-overview.png"
+cp "$WORK/tour/host.png" "$SHOTS/host-after-recovery.png"
+for page in "$WORK"/tour/[0-9][0-9]-*.png "$WORK"/tour/search-*.png; do
+    cp "$page" "$SHOTS/"
+done
+echo "Screenshots copied into $SHOTS"

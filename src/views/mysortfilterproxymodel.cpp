@@ -54,14 +54,20 @@ void MySortFilterProxyModel::setSourceModel(QAbstractItemModel* source)
                     m_keys->forgetRows(topLeft.row(), bottomRight.row());
             });
         auto forget = [this] { forgetKeys(); };
+        // After these the base class sorts every row again, if it keeps an order.
+        auto forgetAndRank = [this] {
+            forgetKeys();
+            if (dynamicSortFilter())
+                rankSortColumn(sortColumn());
+        };
         m_sourceConnections << connect(source, &Model::rowsInserted, this, forget)
                             << connect(source, &Model::rowsRemoved, this, forget)
                             << connect(source, &Model::rowsMoved, this, forget)
                             << connect(source, &Model::columnsInserted, this, forget)
                             << connect(source, &Model::columnsRemoved, this, forget)
                             << connect(source, &Model::columnsMoved, this, forget)
-                            << connect(source, &Model::layoutChanged, this, forget)
-                            << connect(source, &Model::modelReset, this, forget);
+                            << connect(source, &Model::layoutChanged, this, forgetAndRank)
+                            << connect(source, &Model::modelReset, this, forgetAndRank);
     }
     QSortFilterProxyModel::setSourceModel(source);
 }
@@ -156,8 +162,26 @@ void MySortFilterProxyModel::setFilterRegularExpression(const QRegularExpression
     changeFilter([&] { QSortFilterProxyModel::setFilterRegularExpression(regularExpression); });
 }
 
-// Reading a record is a chain of pointer hops into the engine's items; the
-// key cache reads each cell of the column once however often it is compared.
+// Ranks the source column under a proxy column, when the proxy shows every
+// source column (otherwise the comparisons read the cells as they go).
+void MySortFilterProxyModel::rankSortColumn(int column)
+{
+    QAbstractItemModel* source = sourceModel();
+    if (source && column >= 0 && columnCount() == source->columnCount())
+        m_keys->rankColumn(source, column);
+}
+
+// Reading a record is a chain of pointer hops into the engine's items, and a
+// sort compares every row about log2(n) times: the rows are read and ranked
+// once, then the base class sorts on the ranks.
+void MySortFilterProxyModel::sort(int column, Qt::SortOrder order)
+{
+    // The base class ignores a request for the order it already keeps up.
+    if (!(dynamicSortFilter() && sortColumn() == column && sortOrder() == order))
+        rankSortColumn(column);
+    QSortFilterProxyModel::sort(column, order);
+}
+
 bool MySortFilterProxyModel::lessThan(const QModelIndex& left, const QModelIndex& right) const
 {
     if (!sourceModel())

@@ -1,8 +1,11 @@
 #include "views/sortkeycache.h"
 
-#include <QAbstractItemModel>
+#include <QAbstractListModel>
+#include <QAbstractTableModel>
 #include <QLocale>
 #include <QRegExp>
+
+#include <algorithm>
 
 // localeAwareCompare collates with the system locale; so do the keys.
 SortKeyCache::SortKeyCache(QRegExp* addressPattern)
@@ -13,28 +16,83 @@ SortKeyCache::SortKeyCache(QRegExp* addressPattern)
 void SortKeyCache::clear()
 {
     m_entries.clear();
+    m_ranks.clear();
     m_model = nullptr;
+    m_flat = false;
     m_column = -1;
     m_collator = QCollator(QLocale::system());
 }
 
 void SortKeyCache::forgetRows(int first, int last)
 {
+    m_ranks.clear();
     const int end = qMin(last + 1, int(m_entries.size()));
     for (int row = qMax(first, 0); row < end; ++row)
         m_entries[size_t(row)] = Entry();
 }
 
+void SortKeyCache::select(const QAbstractItemModel* model, int column)
+{
+    m_entries.clear();
+    m_ranks.clear();
+    m_model = model;
+    m_column = column;
+    // Cells of a table or list model have no children, so no parent to ask.
+    m_flat = qobject_cast<const QAbstractTableModel*>(model) ||
+             qobject_cast<const QAbstractListModel*>(model);
+}
+
+// A full sort is coming: every cell is read, the cells are ordered once by
+// their keys here, and each comparison of the sort then compares two ranks.
+// Equal cells share a rank, so the sort keeps them in source order as before.
+// A column that mixes date-times and texts has no total order to rank by; its
+// cells are compared one pair at a time.
+void SortKeyCache::rankColumn(const QAbstractItemModel* model, int column)
+{
+    if (!model || column < 0 || column >= model->columnCount())
+        return;
+    if (model != m_model || column != m_column)
+        select(model, column);
+    const int rows = model->rowCount();
+    if (m_ranks.size() == size_t(rows) && rows > 0)
+        return;
+    m_entries.resize(size_t(rows));
+    int dateTimes = 0;
+    for (int row = 0; row < rows; ++row) {
+        Entry& cached = m_entries[size_t(row)];
+        if (!cached.filled)
+            fill(model->index(row, column), cached);
+        dateTimes += cached.isDateTime;
+    }
+    if (dateTimes != 0 && dateTimes != rows)
+        return;
+    const bool byDate = dateTimes != 0;
+    auto entryLess = [&](int a, int b) {
+        const Entry& l = m_entries[size_t(a)];
+        const Entry& r = m_entries[size_t(b)];
+        return byDate ? l.dateTime < r.dateTime : textLess(l, r);
+    };
+    std::vector<int> order(static_cast<size_t>(rows));
+    for (int row = 0; row < rows; ++row)
+        order[size_t(row)] = row;
+    std::sort(order.begin(), order.end(), entryLess);
+    m_ranks.assign(size_t(rows), 0);
+    int rank = 0;
+    for (size_t i = 1; i < order.size(); ++i) {
+        if (entryLess(order[i - 1], order[i]))
+            ++rank;
+        m_ranks[size_t(order[i])] = rank;
+    }
+}
+
 // Makes room for both cells before references into the table are taken.
 void SortKeyCache::prepare(const QModelIndex& left, const QModelIndex& right)
 {
-    if (left.parent().isValid() || right.parent().isValid())
+    if (!(m_flat && left.model() == m_model) &&
+        (left.parent().isValid() || right.parent().isValid()))
         return;
-    if (left.model() != m_model || left.column() != m_column) {
-        m_entries.clear();
-        m_model = left.model();
-        m_column = left.column();
-    }
+    if (left.model() != m_model || left.column() != m_column)
+        select(left.model(), left.column());
     const size_t needed = size_t(qMax(left.row(), right.row())) + 1;
     if (needed > m_entries.size())
         m_entries.resize(qMax(needed, size_t(m_model->rowCount())));
@@ -44,7 +102,8 @@ void SortKeyCache::prepare(const QModelIndex& left, const QModelIndex& right)
 // read into scratch for this one comparison.
 SortKeyCache::Entry& SortKeyCache::entry(const QModelIndex& index, Entry& scratch)
 {
-    if (index.parent().isValid() || index.row() < 0) {
+    const bool topLevel = (m_flat && index.model() == m_model) || !index.parent().isValid();
+    if (!topLevel || index.row() < 0) {
         fill(index, scratch);
         return scratch;
     }
@@ -96,6 +155,14 @@ bool SortKeyCache::textLess(const Entry& left, const Entry& right) const
 // so the other form of a cell is read only when a comparison needs it.
 bool SortKeyCache::less(const QModelIndex& left, const QModelIndex& right)
 {
+    if (!m_ranks.empty() && left.model() == m_model && left.column() == m_column &&
+        right.column() == m_column &&
+        (m_flat || (!left.parent().isValid() && !right.parent().isValid()))) {
+        const size_t l = size_t(left.row());
+        const size_t r = size_t(right.row());
+        if (l < m_ranks.size() && r < m_ranks.size())
+            return m_ranks[l] < m_ranks[r];
+    }
     prepare(left, right);
     Entry leftScratch;
     Entry rightScratch;

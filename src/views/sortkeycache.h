@@ -25,6 +25,8 @@ public:
 
     // Whether the cell at left sorts before the cell at right (same model).
     bool less(const QModelIndex& left, const QModelIndex& right);
+    // Reads and ranks every top-level cell of column, ahead of a full sort.
+    void rankColumn(const QAbstractItemModel* model, int column);
     // Forgets every cell; the next comparison reads afresh.
     void clear();
     // Forgets the top-level rows first..last.
@@ -41,6 +43,7 @@ private:
         bool emptyText = false;
     };
 
+    void select(const QAbstractItemModel* model, int column);
     void prepare(const QModelIndex& left, const QModelIndex& right);
     Entry& entry(const QModelIndex& index, Entry& scratch);
     void fill(const QModelIndex& index, Entry& entry);
@@ -51,7 +54,11 @@ private:
     QCollator m_collator;
     const QAbstractItemModel* m_model = nullptr;
     int m_column = -1;
+    bool m_flat = false;
     std::vector<Entry> m_entries;
+    // Position of each top-level cell in the column's order, equal cells
+    // sharing one; empty unless rankColumn ran since the last change.
+    std::vector<int> m_ranks;
 };
 
 #endif // SORTKEYCACHE_H

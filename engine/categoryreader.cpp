@@ -1,7 +1,5 @@
 #include "categoryreader.h"
 
-#include "thumbnailmaker.h"
-
 #include "appletime.h"
 #include "backupmanifest.h"
 #include "bookmarkrecord.h"

@@ -126,7 +126,9 @@ private slots:
     {
         QTest::addColumn<QByteArray>("content");
         QTest::newRow("not a picture") << QByteArray("plain text, no picture");
-        QTest::newRow("truncated JPEG") << QByteArray("\xFF\xD8\xFF\xE1\x00\x10Exif", 12);
+        QTest::newRow("truncated JPEG") << QByteArray("\xFF\xD8\xFF\xE1\x00\x10"
+                                                      "Exif",
+                                                      10);
         QTest::newRow("truncated HEIC") << QByteArray("\x00\x00\x00\x18"
                                                       "ftypheic",
                                                       12);
@@ -179,5 +181,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestEngineThumbnails)
+QTEST_GUILESS_MAIN(TestEngineThumbnails)
 #include "tst_enginethumbnails.moc"

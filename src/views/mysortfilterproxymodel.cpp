@@ -163,12 +163,20 @@ void MySortFilterProxyModel::setFilterRegularExpression(const QRegularExpression
 }
 
 // Ranks the source column under a proxy column, when the proxy shows every
-// source column (otherwise the comparisons read the cells as they go).
+// source column so the two are the same (otherwise the comparisons read the
+// cells as they go).
 void MySortFilterProxyModel::rankSortColumn(int column)
 {
     QAbstractItemModel* source = sourceModel();
-    if (source && column >= 0 && columnCount() == source->columnCount())
-        m_keys->rankColumn(source, column);
+    if (!source || column < 0 || column >= source->columnCount())
+        return;
+    // Asks the filter rather than the mapping, which may be out of date while
+    // the source resets.
+    for (int sourceColumn = 0; sourceColumn < source->columnCount(); ++sourceColumn) {
+        if (!filterAcceptsColumn(sourceColumn, QModelIndex()))
+            return;
+    }
+    m_keys->rankColumn(source, column);
 }
 
 // Reading a record is a chain of pointer hops into the engine's items, and a

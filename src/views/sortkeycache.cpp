@@ -66,22 +66,45 @@ void SortKeyCache::rankColumn(const QAbstractItemModel* model, int column)
     }
     if (dateTimes != 0 && dateTimes != rows)
         return;
-    const bool byDate = dateTimes != 0;
-    auto entryLess = [&](int a, int b) {
-        const Entry& l = m_entries[size_t(a)];
-        const Entry& r = m_entries[size_t(b)];
-        return byDate ? l.dateTime < r.dateTime : textLess(l, r);
-    };
-    std::vector<int> order(static_cast<size_t>(rows));
-    for (int row = 0; row < rows; ++row)
-        order[size_t(row)] = row;
-    std::sort(order.begin(), order.end(), entryLess);
     m_ranks.assign(size_t(rows), 0);
+    if (dateTimes != 0) {
+        auto dateLess = [&](int a, int b) {
+            return m_entries[size_t(a)].dateTime < m_entries[size_t(b)].dateTime;
+        };
+        std::vector<int> order(static_cast<size_t>(rows));
+        for (int row = 0; row < rows; ++row)
+            order[size_t(row)] = row;
+        std::sort(order.begin(), order.end(), dateLess);
+        int rank = 0;
+        for (size_t i = 1; i < order.size(); ++i) {
+            rank += dateLess(order[i - 1], order[i]) ? 1 : 0;
+            m_ranks[size_t(order[i])] = rank;
+        }
+        return;
+    }
+    // Texts: the keys side by side with their rows, so the sort walks one
+    // compact array; an empty text (no key) comes before any other.
+    struct Keyed
+    {
+        const QCollatorSortKey* key;
+        int row;
+    };
+    std::vector<Keyed> order;
+    order.reserve(size_t(rows));
+    for (int row = 0; row < rows; ++row) {
+        const Entry& entry = m_entries[size_t(row)];
+        order.push_back(Keyed{entry.emptyText ? nullptr : &*entry.key, row});
+    }
+    auto keyLess = [](const Keyed& l, const Keyed& r) {
+        if (!l.key || !r.key)
+            return !l.key && r.key;
+        return l.key->compare(*r.key) < 0;
+    };
+    std::sort(order.begin(), order.end(), keyLess);
     int rank = 0;
     for (size_t i = 1; i < order.size(); ++i) {
-        if (entryLess(order[i - 1], order[i]))
-            ++rank;
-        m_ranks[size_t(order[i])] = rank;
+        rank += keyLess(order[i - 1], order[i]) ? 1 : 0;
+        m_ranks[size_t(order[i].row)] = rank;
     }
 }
 

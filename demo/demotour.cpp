@@ -287,8 +287,6 @@ void DemoTour::SearchTickRecover(DemoTablePage* page)
     MySortFilterProxyModel* proxy = page->proxyModel();
     for (int row = 0; row < proxy->rowCount() && m_summary.tickedRows.size() < m_options.tickCount;
          ++row) {
-        if (page->tableView()->isRowHidden(row))
-            continue;
         proxy->setData(proxy->index(row, 0), int(Qt::Checked), Qt::CheckStateRole);
         m_summary.tickedRows << proxy->index(row, 0).data().toString();
     }

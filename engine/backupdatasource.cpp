@@ -10,6 +10,7 @@
 #include "enginerecord.h"
 #include "enginetask.h"
 #include "itemgetter.h"
+#include "thumbnailmaker.h"
 
 #include <QLoggingCategory>
 
@@ -154,8 +155,24 @@ TASK_CTRL_STATUS BackupDataSource::Scan(EngineTask& task, ItemGetter* getter)
         return task.Report(static_cast<MMobile::MDType>(-1), MMobile::TASK_PERCENT, percent / 2,
                            PhaseAnalysis);
     });
+    // Photos get their thumbnails on worker threads while the rows are read.
+    // The files of an encrypted backup are read through its keys, which the
+    // makers do not hold: the store makes those thumbnails itself.
+    std::unique_ptr<ThumbnailMaker> thumbnails;
+    const QString thumbnailFolder = m_type == MMobile::MD_PHOTO && !m_device.IsEncrypted()
+                                        ? m_device.ThumbnailFolder()
+                                        : QString();
+    if (!thumbnailFolder.isEmpty()) {
+        thumbnails = std::make_unique<ThumbnailMaker>(thumbnailFolder);
+        reader.SetThumbnailMaker(thumbnails.get());
+    }
     CategoryReader::Items items;
-    if (!reader.Read(items)) {
+    const bool read = reader.Read(items);
+    if (thumbnails && (!read || reader.Stopped() || task.StopRequested()))
+        thumbnails->Stop();
+    else if (thumbnails)
+        thumbnails->Finish();
+    if (!read) {
         qCWarning(lcEngine).noquote() << "scan error:" << reader.ErrorText();
         task.Report(static_cast<MMobile::MDType>(-1), MMobile::TASK_ERROR, 50, PhaseAnalysis);
         return MMobile::TASK_ERROR;

@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QLoggingCategory>
+#include <QTemporaryDir>
 
 #include <openssl/crypto.h>
 
@@ -38,6 +39,16 @@ BackupDevice::BackupDevice(const QString& folder)
 }
 
 BackupDevice::~BackupDevice() = default;
+
+QString BackupDevice::ThumbnailFolder()
+{
+    std::lock_guard<std::mutex> lock(m_thumbnailMutex);
+    if (!m_thumbnailFolder) {
+        m_thumbnailFolder = std::make_unique<QTemporaryDir>(
+            QDir(QDir::tempPath()).filePath(QStringLiteral("mmobile-thumbnails-XXXXXX")));
+    }
+    return m_thumbnailFolder->isValid() ? m_thumbnailFolder->path() : QString();
+}
 
 bool BackupDevice::IsEncrypted() const
 {

@@ -15,6 +15,7 @@
 
 class EncryptedBackup;
 class ItemGetter;
+class QTemporaryDir;
 
 // A backup folder of a phone, as the device data interfaces show a device. The caller owns it and
 // deletes it after releasing every data source it handed out. The device keeps the items of every
@@ -76,6 +77,9 @@ public:
     EncryptedBackup* Encryption() const { return m_encryption.get(); }
     // A new empty item list that lives as long as the device.
     ItemGetter* NewGetter();
+    // A private folder for the thumbnails that scans make, created on first
+    // use and removed with the device; empty when it cannot be created.
+    QString ThumbnailFolder();
 
 private:
     QString m_folder;
@@ -83,6 +87,8 @@ private:
     std::unique_ptr<EncryptedBackup> m_encryption;
     std::mutex m_getterMutex;
     std::vector<std::unique_ptr<ItemGetter>> m_getters;
+    std::mutex m_thumbnailMutex;
+    std::unique_ptr<QTemporaryDir> m_thumbnailFolder;
 };
 
 #endif // BACKUPDEVICE_H

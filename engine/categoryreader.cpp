@@ -13,6 +13,7 @@
 #include "noterecord.h"
 #include "reminderrecord.h"
 #include "sqlitedb.h"
+#include "thumbnailmaker.h"
 #include "voicememorecord.h"
 #include "whatsapprecord.h"
 
@@ -686,6 +687,8 @@ bool CategoryReader::ReadPhotos(Items& items)
             auto record = std::make_unique<FileRecord>(kind, 0);
             record->Text().Set(FileRecord::FilePath, entry.contentPath);
             record->Text().Set(FileRecord::DisplayText, name);
+            if (m_thumbnails && kind == MMobile::FILE_KIND_PICTURE)
+                m_thumbnails->Submit(record.get(), entry.contentPath);
             items.push_back(MakeItem(std::move(record)));
         }
         return true;
@@ -709,6 +712,8 @@ bool CategoryReader::ReadPhotos(Items& items)
                 kind, static_cast<std::uint64_t>(qMax<qint64>(0, AppleTime::ToUnix(row.Real(2)))));
             record->Text().Set(FileRecord::FilePath, path);
             record->Text().Set(FileRecord::DisplayText, name);
+            if (m_thumbnails && kind == MMobile::FILE_KIND_PICTURE)
+                m_thumbnails->Submit(record.get(), path);
             items.push_back(MakeItem(std::move(record), row.Int(4) != 0));
             return Tick(static_cast<qint64>(items.size()), 0);
         });

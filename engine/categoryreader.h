@@ -13,6 +13,7 @@
 class BackupManifest;
 class EngineItem;
 class SqliteDb;
+class ThumbnailMaker;
 
 // Reads the records of one category from the databases of an opened backup
 // into new items, in a fixed order (the database's own order of rows, by
@@ -38,6 +39,8 @@ public:
     bool Read(Items& items);
     bool Stopped() const { return m_stopped; }
     QString ErrorText() const { return m_error; }
+    // Pictures of the photo category are queued here as they are read (borrowed).
+    void SetThumbnailMaker(ThumbnailMaker* maker) { m_thumbnails = maker; }
 
     // Where each category's store lies in the backup.
     static const char* const HomeDomain;
@@ -72,6 +75,7 @@ private:
     QString m_error;
     bool m_stopped = false;
     int m_lastPercent = -1;
+    ThumbnailMaker* m_thumbnails = nullptr;
     QHash<QString, QString> m_contactNames; // phone digits or e-mail -> full name
 };
 

@@ -1,10 +1,11 @@
 #include "demotablepage.h"
 
+#include "searchmarkproxy.h"
+
 #include "search/cbmsearch.h"
 #include "search/searchbar.h"
 #include "store/taskitem.h"
 #include "views/myheaderview.h"
-#include "views/mysortfilterproxymodel.h"
 #include "views/mytableview.h"
 #include "views/taskitemmodel.h"
 
@@ -13,6 +14,7 @@
 
 #include <QCheckBox>
 #include <QItemSelectionModel>
+#include <QLineEdit>
 #include <QSplitter>
 #include <QTextBrowser>
 #include <QVBoxLayout>
@@ -39,7 +41,7 @@ DemoTablePage::DemoTablePage(IUIPluginSetting* setting, MMobile::MDType type)
     m_pTable->verticalHeader()->hide();
 
     m_pModel = new TaskItemModel(this);
-    m_pProxy = new MySortFilterProxyModel(this);
+    m_pProxy = new SearchMarkProxy(this);
     m_pProxy->setSourceModel(m_pModel);
     m_pTable->setModel(m_pProxy);
 
@@ -66,8 +68,6 @@ DemoTablePage::DemoTablePage(IUIPluginSetting* setting, MMobile::MDType type)
     connect(m_pTable->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) { ShowDetail(current); });
     connect(m_pTable, &MytableView::showNextRowItems, this, &DemoTablePage::ShowDetail);
-    // The sort re-orders the rows, so the hidden ones must follow.
-    connect(m_pProxy, &QAbstractItemModel::layoutChanged, this, &DemoTablePage::ApplyView);
 
     resize(1000, 640);
 }
@@ -75,6 +75,7 @@ DemoTablePage::DemoTablePage(IUIPluginSetting* setting, MMobile::MDType type)
 DemoTablePage::~DemoTablePage()
 {
     // Views go first: the store they show dies in the base destructor.
+    m_pProxy->setStore(nullptr);
     m_pModel->setCurrentTypeItems(nullptr);
     delete m_pSearch;
 }
@@ -116,12 +117,7 @@ TASK_CTRL_STATUS DemoTablePage::scanStatus() const
 
 int DemoTablePage::VisibleRowCount() const
 {
-    int visible = 0;
-    for (int row = 0; row < m_pProxy->rowCount(); ++row) {
-        if (!m_pTable->isRowHidden(row))
-            ++visible;
-    }
-    return visible;
+    return m_pProxy->rowCount();
 }
 
 int DemoTablePage::GetExportOption()
@@ -132,10 +128,24 @@ int DemoTablePage::GetExportOption()
 void DemoTablePage::slotAfterScan()
 {
     CategoryPanel::slotAfterScan();
+    // The model counts the records whose search mark is set: every record, as
+    // long as the marks are all set when it takes the store. The search result
+    // is shown through the proxy, never by handing the model a narrowed store.
+    const unsigned int count = m_pTaskItem ? m_pTaskItem->GetDataCountEx() : 0;
+    for (unsigned int i = 0; i < count; ++i)
+        m_pTaskItem->SetSearchMark(i, true);
+    if (count > 0)
+        m_pTaskItem->UpdateCheckedCountBySearch();
+    m_pProxy->setStore(m_pTaskItem);
     m_pModel->setCurrentTypeItems(m_pTaskItem);
-    m_pSearchBar->EnableAllTool(m_pTaskItem && m_pTaskItem->GetDataCountEx() > 0);
+    m_pSearchBar->EnableAllTool(count > 0);
     m_pTable->resizeColumnsToContents();
-    ApplyView();
+    // A keyword still in the bar applies to the new records too.
+    auto* field = m_pSearchBar->findChild<QLineEdit*>(QStringLiteral("filterLineEdit"));
+    if (field && !field->text().isEmpty())
+        RunSearch(field->text());
+    else
+        ApplyView();
 }
 
 void DemoTablePage::RunSearch(const QString& text)
@@ -159,12 +169,7 @@ void DemoTablePage::SetOnlyDeleted(bool onlyDeleted)
 
 void DemoTablePage::ApplyView()
 {
-    for (int row = 0; row < m_pProxy->rowCount(); ++row) {
-        const int source = m_pProxy->mapToSource(m_pProxy->index(row, 0)).row();
-        const bool hide = !m_pTaskItem || m_pTaskItem->CheckIdxHide(unsigned(source));
-        if (m_pTable->isRowHidden(row) != hide)
-            m_pTable->setRowHidden(row, hide);
-    }
+    m_pProxy->marksChanged();
     UpdateSelection();
 }
 
@@ -181,8 +186,7 @@ void DemoTablePage::OnCheckAllClicked()
     const unsigned int inView = m_pTaskItem->GetDataCount(m_pTaskItem->GetOnlyDeleteSelected());
     const bool tickAll = m_pTaskItem->GetCheckedCount() < inView;
     m_pModel->CheckAll(tickAll ? Qt::Checked : Qt::Unchecked);
-    // The model reset forgot which rows were hidden.
-    ApplyView();
+    UpdateSelection();
 }
 
 void DemoTablePage::ShowDetail(const QModelIndex& proxyIndex)

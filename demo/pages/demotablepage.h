@@ -5,6 +5,7 @@
 
 class MyHeaderView;
 class MySortFilterProxyModel;
+class SearchMarkProxy;
 class MytableView;
 class SearchBar;
 class TaskItemModel;
@@ -36,7 +37,7 @@ public:
     TaskItemModel* tableModel() const;
     MySortFilterProxyModel* proxyModel() const;
     QTextBrowser* detailPane() const;
-    // Rows of the table that are not hidden by the search or the filter.
+    // Rows of the table that the search, the only-deleted switch and the filter let through.
     int VisibleRowCount() const;
     // The store behind the table; null before the first Load.
     TaskItem* store() const;
@@ -52,7 +53,7 @@ protected:
 private:
     void RunSearch(const QString& text);
     void SetOnlyDeleted(bool onlyDeleted);
-    // Hides the rows that are out of view and refreshes the selection text.
+    // Filters the rows again after the store's marks changed; refreshes the selection text.
     void ApplyView();
     void UpdateSelection();
     void OnCheckAllClicked();
@@ -63,7 +64,7 @@ private:
     MytableView* m_pTable;
     MyHeaderView* m_pHeader;
     TaskItemModel* m_pModel;
-    MySortFilterProxyModel* m_pProxy;
+    SearchMarkProxy* m_pProxy;
     QTextBrowser* m_pDetail;
     CBMSearch* m_pSearch;
 };

@@ -1,5 +1,6 @@
 #include "photos/imagelistdelegate.h"
 
+#include "photos/fittedimagecache.h"
 #include "photos/imagelistitmmodel.h"
 
 #include <QApplication>
@@ -22,17 +23,6 @@ const QSize kLabelSize(100, 14);
 const QSize kRuleSize(730, 2);
 const int kShortText = 14;
 
-// Fitted into the thumbnail box; null when the file does not load.
-QImage LoadFitted(const QString& path, const char* format)
-{
-    QImage image;
-    if (!path.isEmpty())
-        image.load(path, format);
-    if (image.isNull())
-        return image;
-    return image.scaled(kBoxWidth, kBoxHeight, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-}
-
 } // namespace
 
 ImageListDelegate::ImageListDelegate(QObject* parent, const QString& skinFolder)
@@ -41,7 +31,8 @@ ImageListDelegate::ImageListDelegate(QObject* parent, const QString& skinFolder)
       m_line(skinFolder + QStringLiteral("line.png")),
       m_check(skinFolder + QStringLiteral("check.png")),
       m_partCheck(skinFolder + QStringLiteral("bcheck.png")),
-      m_noCheck(skinFolder + QStringLiteral("nocheck.png"))
+      m_noCheck(skinFolder + QStringLiteral("nocheck.png")),
+      m_thumbnails(std::make_unique<FittedImageCache>(QSize(kBoxWidth, kBoxHeight)))
 {
 }
 
@@ -125,11 +116,10 @@ void ImageListDelegate::PaintPhoto(QPainter* painter, const QStyleOptionViewItem
         return;
 
     const QString path = index.data(Qt::DecorationRole).toString();
-    QImage image = LoadFitted(path, nullptr);
+    QImage image = m_thumbnails->fitted(path);
     if (image.isNull())
-        image = LoadFitted(path, "JPG");
-    if (image.isNull())
-        image = LoadFitted(index.data(ImageListItmModel::DefaultPhotoRole).toString(), nullptr);
+        image = m_thumbnails->fitted(index.data(ImageListItmModel::DefaultPhotoRole).toString(),
+                                     /*jpegFallback=*/false);
 
     const int x = option.rect.x();
     const int y = option.rect.y();

@@ -6,12 +6,17 @@
 #include <QPixmap>
 #include <QStyledItemDelegate>
 
+#include <memory>
+
+class FittedImageCache;
+
 // Draws the rows of the photo grid fed by ImageListItmModel: a day title as a
 // full-width bar (tri-state box, collapse triangle, day and photo count, rule)
 // and a photo as a 133 x 145 cell (thumbnail, box, text). Left clicks on the
 // boxes and on a title's collapse zone become setData calls on the model.
 // Everything is read from the model's roles; the stock pixmaps are loaded once
-// from the skin folder and owned by the delegate.
+// from the skin folder and owned by the delegate, as is the cache of fitted
+// thumbnails that spares a repaint from decoding and scaling every file again.
 class CATEGORYPANEL_EXPORT ImageListDelegate : public QStyledItemDelegate
 {
     Q_OBJECT
@@ -43,6 +48,7 @@ private:
     QPixmap m_check;
     QPixmap m_partCheck;
     QPixmap m_noCheck;
+    std::unique_ptr<FittedImageCache> m_thumbnails;
 };
 
 #endif // IMAGELISTDELEGATE_H

@@ -1,19 +1,24 @@
 #include "views/mysortfilterproxymodel.h"
 
+#include "views/sortkeycache.h"
+
+#include <QAbstractListModel>
+#include <QAbstractTableModel>
 #include <QColor>
-#include <QDateTime>
 #include <QRegExp>
 #include <QRegularExpression>
 
 MySortFilterProxyModel::MySortFilterProxyModel(QObject* parent)
     : QSortFilterProxyModel(parent),
       m_pAddressPattern(
-          new QRegExp(QStringLiteral("([\\w\\.]*@[\\w\\.]*)"), Qt::CaseSensitive, QRegExp::RegExp))
+          new QRegExp(QStringLiteral("([\\w\\.]*@[\\w\\.]*)"), Qt::CaseSensitive, QRegExp::RegExp)),
+      m_keys(new SortKeyCache(m_pAddressPattern))
 {
 }
 
 MySortFilterProxyModel::~MySortFilterProxyModel()
 {
+    m_keys.reset();
     delete m_pAddressPattern;
 }
 
@@ -25,6 +30,46 @@ QVariant MySortFilterProxyModel::data(const QModelIndex& index, int role) const
         return index.row() % 2 == 0 ? QColor(242, 242, 242, 255) : QColor(255, 255, 255, 255);
     }
     return QSortFilterProxyModel::data(index, role);
+}
+
+void MySortFilterProxyModel::forgetKeys()
+{
+    m_keys->clear();
+}
+
+// The key cache must hear of a source change before the base class re-sorts
+// on it, so its connections are made before the base class makes its own.
+void MySortFilterProxyModel::setSourceModel(QAbstractItemModel* source)
+{
+    for (const QMetaObject::Connection& connection : qAsConst(m_sourceConnections))
+        disconnect(connection);
+    m_sourceConnections.clear();
+    forgetKeys();
+    if (source) {
+        using Model = QAbstractItemModel;
+        m_sourceConnections << connect(
+            source, &Model::dataChanged, this,
+            [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
+                if (!topLeft.parent().isValid())
+                    m_keys->forgetRows(topLeft.row(), bottomRight.row());
+            });
+        auto forget = [this] { forgetKeys(); };
+        // After these the base class sorts every row again, if it keeps an order.
+        auto forgetAndRank = [this] {
+            forgetKeys();
+            if (dynamicSortFilter())
+                rankSortColumn(sortColumn());
+        };
+        m_sourceConnections << connect(source, &Model::rowsInserted, this, forget)
+                            << connect(source, &Model::rowsRemoved, this, forget)
+                            << connect(source, &Model::rowsMoved, this, forget)
+                            << connect(source, &Model::columnsInserted, this, forget)
+                            << connect(source, &Model::columnsRemoved, this, forget)
+                            << connect(source, &Model::columnsMoved, this, forget)
+                            << connect(source, &Model::layoutChanged, this, forgetAndRank)
+                            << connect(source, &Model::modelReset, this, forgetAndRank);
+    }
+    QSortFilterProxyModel::setSourceModel(source);
 }
 
 // The base class keeps either a QRegExp (setFilterRegExp, setFilterFixedString,
@@ -43,9 +88,14 @@ bool MySortFilterProxyModel::matchesFilter(const QString& text) const
 
 bool MySortFilterProxyModel::filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const
 {
+    if (m_holdFilter)
+        return sourceRow >= 0 && sourceRow < m_heldRows.size() && m_heldRows.at(sourceRow);
     const QAbstractItemModel* source = sourceModel();
     if (!source)
         return false;
+    // An empty expression matches every text: nothing to read.
+    if (filterRegExp().pattern().isEmpty() && filterRegularExpression().pattern().isEmpty())
+        return true;
     const QModelIndex first = source->index(sourceRow, 0, sourceParent);
     if (matchesFilter(source->data(first, Qt::DisplayRole).toString()))
         return true;
@@ -54,71 +104,95 @@ bool MySortFilterProxyModel::filterAcceptsRow(int sourceRow, const QModelIndex& 
     return matchesFilter(source->data(second, Qt::DisplayRole).toString());
 }
 
-QString MySortFilterProxyModel::sortText(const QModelIndex& index, const QVariant& value) const
-{
-    const QString text = value.toString();
-    if (index.column() != 1)
-        return text;
-    // The pattern keeps the state of its last match; the proxy lives on one thread.
-    if (m_pAddressPattern->indexIn(text, 0) == -1)
-        return text;
-    return m_pAddressPattern->cap(1);
-}
-
-MySortFilterProxyModel::SortValue
-MySortFilterProxyModel::sortValue(const QModelIndex& sourceIndex) const
-{
-    SortValue result;
-    result.value = sourceModel()->data(sourceIndex, Qt::DisplayRole);
-    result.text = sortText(sourceIndex, result.value);
-    return result;
-}
-
-// A date-time on the left compares chronologically with whatever the right
-// side converts to; everything else compares by locale-aware text.
-bool MySortFilterProxyModel::less(const SortValue& left, const SortValue& right)
-{
-    if (left.value.type() == QVariant::DateTime)
-        return left.value.toDateTime() < right.value.toDateTime();
-    return QString::localeAwareCompare(left.text, right.text) < 0;
-}
-
-const MySortFilterProxyModel::SortValue*
-MySortFilterProxyModel::cachedSortValue(const QModelIndex& sourceIndex) const
-{
-    if (sourceIndex.column() != m_nSortValuesColumn || sourceIndex.model() != sourceModel() ||
-        sourceIndex.parent().isValid())
-        return nullptr;
-    const int row = sourceIndex.row();
-    return row >= 0 && row < m_sortValues.size() ? &m_sortValues.at(row) : nullptr;
-}
-
-void MySortFilterProxyModel::sort(int column, Qt::SortOrder order)
+// Applies a filter setter of the base class. For a flat source the rows shown
+// now are held while the base class compares old and new filter, so it finds
+// nothing to remove or insert; one rebuild of the mapping then tests each row
+// once and tells views with a single layout change.
+template <class Apply> void MySortFilterProxyModel::changeFilter(Apply apply)
 {
     QAbstractItemModel* source = sourceModel();
-    // The base class ignores a request for the order it already keeps up.
-    const bool unchanged = dynamicSortFilter() && sortColumn() == column && sortOrder() == order;
-    if (source && !unchanged && column >= 0 && column < source->columnCount()) {
-        const int rows = source->rowCount();
-        m_sortValues.reserve(rows);
-        for (int row = 0; row < rows; ++row)
-            m_sortValues.append(sortValue(source->index(row, column)));
-        m_nSortValuesColumn = column;
+    const bool flat =
+        qobject_cast<QAbstractTableModel*>(source) || qobject_cast<QAbstractListModel*>(source);
+    if (!flat || columnCount() == 0) {
+        apply();
+        return;
     }
+    m_heldRows.fill(0, source->rowCount());
+    const int shown = rowCount();
+    for (int row = 0; row < shown; ++row) {
+        const int sourceRow = mapToSource(index(row, 0)).row();
+        if (sourceRow >= 0 && sourceRow < m_heldRows.size())
+            m_heldRows[sourceRow] = 1;
+    }
+    m_holdFilter = true;
+    apply();
+    m_holdFilter = false;
+    m_heldRows.clear();
+    m_heldRows.squeeze();
+    invalidate();
+}
+
+void MySortFilterProxyModel::setFilterRegExp(const QString& pattern)
+{
+    changeFilter([&] { QSortFilterProxyModel::setFilterRegExp(pattern); });
+}
+
+void MySortFilterProxyModel::setFilterRegExp(const QRegExp& regExp)
+{
+    changeFilter([&] { QSortFilterProxyModel::setFilterRegExp(regExp); });
+}
+
+void MySortFilterProxyModel::setFilterWildcard(const QString& pattern)
+{
+    changeFilter([&] { QSortFilterProxyModel::setFilterWildcard(pattern); });
+}
+
+void MySortFilterProxyModel::setFilterFixedString(const QString& pattern)
+{
+    changeFilter([&] { QSortFilterProxyModel::setFilterFixedString(pattern); });
+}
+
+void MySortFilterProxyModel::setFilterRegularExpression(const QString& pattern)
+{
+    changeFilter([&] { QSortFilterProxyModel::setFilterRegularExpression(pattern); });
+}
+
+void MySortFilterProxyModel::setFilterRegularExpression(const QRegularExpression& regularExpression)
+{
+    changeFilter([&] { QSortFilterProxyModel::setFilterRegularExpression(regularExpression); });
+}
+
+// Ranks the source column under a proxy column, when the proxy shows every
+// source column so the two are the same (otherwise the comparisons read the
+// cells as they go).
+void MySortFilterProxyModel::rankSortColumn(int column)
+{
+    QAbstractItemModel* source = sourceModel();
+    if (!source || column < 0 || column >= source->columnCount())
+        return;
+    // Asks the filter rather than the mapping, which may be out of date while
+    // the source resets.
+    for (int sourceColumn = 0; sourceColumn < source->columnCount(); ++sourceColumn) {
+        if (!filterAcceptsColumn(sourceColumn, QModelIndex()))
+            return;
+    }
+    m_keys->rankColumn(source, column);
+}
+
+// Reading a record is a chain of pointer hops into the engine's items, and a
+// sort compares every row about log2(n) times: the rows are read and ranked
+// once, then the base class sorts on the ranks.
+void MySortFilterProxyModel::sort(int column, Qt::SortOrder order)
+{
+    // The base class ignores a request for the order it already keeps up.
+    if (!(dynamicSortFilter() && sortColumn() == column && sortOrder() == order))
+        rankSortColumn(column);
     QSortFilterProxyModel::sort(column, order);
-    m_sortValues.clear();
-    m_sortValues.squeeze();
-    m_nSortValuesColumn = -1;
 }
 
 bool MySortFilterProxyModel::lessThan(const QModelIndex& left, const QModelIndex& right) const
 {
     if (!sourceModel())
         return false;
-    const SortValue* cachedLeft = cachedSortValue(left);
-    const SortValue* cachedRight = cachedSortValue(right);
-    if (cachedLeft && cachedRight)
-        return less(*cachedLeft, *cachedRight);
-    return less(cachedLeft ? *cachedLeft : sortValue(left),
-                cachedRight ? *cachedRight : sortValue(right));
+    return m_keys->less(left, right);
 }

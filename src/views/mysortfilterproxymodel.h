@@ -6,7 +6,10 @@
 #include <QSortFilterProxyModel>
 #include <QVector>
 
+#include <memory>
+
 class QRegExp;
+class SortKeyCache;
 
 // Sorts and filters a TaskItemModel for its view, and stripes the rows by their
 // visible position so the stripes stay regular after sorting and filtering.
@@ -15,15 +18,23 @@ class QRegExp;
 // a wildcard or a QRegularExpression) is matched against the display texts of
 // columns 0 and 1; the filter key column and role play no part. Sorting
 // compares date-times chronologically, the e-mail part alone of column-1 texts
-// that hold an address, and everything else with QString::localeAwareCompare.
-// The proxy owns its compiled address pattern; the source model is the owner's.
+// that hold an address, and everything else as QString::localeAwareCompare does.
+// The proxy owns its compiled address pattern and its key cache; the source
+// model is the owner's.
 //
-// Reading a record is a chain of pointer hops into the engine's items, and a
-// sort compares every row about log2(n) times, so sort() reads each top-level
-// row of the sort column once into a table that lives only while that sort
-// runs. The comparison itself is unchanged, so the order is the same as when
-// the base class re-sorts on its own (after a source change or an
-// invalidate()), which reads the rows for every comparison.
+// Speed on large tables:
+// - Each top-level cell of the sort column is read once and turned into a
+//   collation key, kept until the source reports a change. Before a full sort
+//   (sort(), a source reset or layout change) the cells are ranked by their
+//   keys, so the base class's comparisons compare two integers; other
+//   comparisons compare keys. The order is the one localeAwareCompare gives,
+//   ties kept in source order. A source reset thus costs one read of the
+//   column and one sort on ranks, not a read of two records per comparison.
+// - The base class removes the rows a new filter rejects one run at a time and
+//   rebuilds its whole mapping after each run. For a flat source (a table or a
+//   list model) the filter setters below instead rebuild the mapping once, so a
+//   filter change reaches views as one layout change rather than as row
+//   removals and insertions; selections of rows still shown are kept.
 class CATEGORYPANEL_EXPORT MySortFilterProxyModel : public QSortFilterProxyModel
 {
     Q_OBJECT
@@ -33,30 +44,35 @@ public:
     ~MySortFilterProxyModel() override;
 
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    void setSourceModel(QAbstractItemModel* sourceModel) override;
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
+public slots:
+    // The base class's setters of the same names, applied in one pass.
+    void setFilterRegExp(const QString& pattern);
+    void setFilterRegExp(const QRegExp& regExp);
+    void setFilterWildcard(const QString& pattern);
+    void setFilterFixedString(const QString& pattern);
+    void setFilterRegularExpression(const QString& pattern);
+    void setFilterRegularExpression(const QRegularExpression& regularExpression);
 
 protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
     bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
 
 private:
-    // What lessThan compares of one cell.
-    struct SortValue
-    {
-        QVariant value;
-        QString text;
-    };
-
     bool matchesFilter(const QString& text) const;
-    QString sortText(const QModelIndex& index, const QVariant& value) const;
-    SortValue sortValue(const QModelIndex& sourceIndex) const;
-    const SortValue* cachedSortValue(const QModelIndex& sourceIndex) const;
-    static bool less(const SortValue& left, const SortValue& right);
+    template <class Apply> void changeFilter(Apply apply);
+    void forgetKeys();
+    void rankSortColumn(int column);
 
     QRegExp* m_pAddressPattern;
-    // Filled by sort() for its own run only; empty otherwise.
-    QVector<SortValue> m_sortValues;
-    int m_nSortValuesColumn;
+    std::unique_ptr<SortKeyCache> m_keys;
+    // While a filter setter runs: the top-level rows shown before it, so the
+    // base class sees no change until the mapping is rebuilt in one go.
+    QVector<char> m_heldRows;
+    bool m_holdFilter = false;
+    QList<QMetaObject::Connection> m_sourceConnections;
 };
 
 #endif // MYSORTFILTERPROXYMODEL_H

@@ -32,6 +32,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTextBrowser>
@@ -68,6 +69,7 @@ private slots:
     void initTestCase();
     void searchHidesAndShowsRows_data();
     void searchHidesAndShowsRows();
+    void onlyDeletedSwitch_data();
     void onlyDeletedSwitch();
     void checkAllBoxAndSelectionText();
     void checkAllTicksOnlyRowsInView();
@@ -176,18 +178,52 @@ void TestDemoPages::searchHidesAndShowsRows()
     page.ClosePlugin();
 }
 
+void TestDemoPages::onlyDeletedSwitch_data()
+{
+    QTest::addColumn<QString>("keyword"); // "*": the longest word of the first deleted note
+    QTest::newRow("no keyword") << QString();
+    QTest::newRow("word of a deleted note") << QStringLiteral("*");
+    QTest::newRow("other case") << QStringLiteral("DINNER");
+    QTest::newRow("no match") << QStringLiteral("qqzzxxnomatch");
+}
+
+// The switch and a search together: the notes holding the keyword (title,
+// body or folder; ASCII letters fold) and, with the switch on, deleted.
 void TestDemoPages::onlyDeletedSwitch()
 {
-    int deleted = 0;
-    for (const SampleBackupContent::Note& note : m_content.notes)
-        deleted += note.deleted ? 1 : 0;
-    QVERIFY(deleted > 0);
+    QFETCH(QString, keyword);
+    if (keyword == QStringLiteral("*")) {
+        keyword.clear();
+        for (const SampleBackupContent::Note& note : m_content.notes) {
+            if (!note.deleted)
+                continue;
+            for (const QString& word :
+                 note.body.split(QRegularExpression(QStringLiteral("[^A-Za-z]+"))))
+                keyword = word.size() > keyword.size() ? word : keyword;
+            break;
+        }
+    }
+    auto inView = [&](bool onlyDeleted) {
+        int count = 0;
+        for (const SampleBackupContent::Note& note : m_content.notes) {
+            const bool holds = !QStringList{note.title, note.body, note.folder}
+                                    .filter(keyword, Qt::CaseInsensitive)
+                                    .isEmpty();
+            count += holds && (note.deleted || !onlyDeleted) ? 1 : 0;
+        }
+        return count;
+    };
+    const int deleted = inView(true);
+    QVERIFY(QTest::currentDataTag() != QByteArray("word of a deleted note") ||
+            (deleted > 0 && deleted < inView(false)));
     FakeHost host;
     Prepare(host);
     NotesPage page(&host);
     QVERIFY(LoadAndWait(page));
+    Tester proxyTester(page.proxyModel(), kFatal);
     const int all = int(m_content.notes.size());
-    QCOMPARE(page.VisibleRowCount(), all);
+    page.searchBar()->findChild<QLineEdit*>(QStringLiteral("filterLineEdit"))->setText(keyword);
+    QCOMPARE(page.VisibleRowCount(), inView(false));
     auto* toggle = page.searchBar()->findChild<QWidget*>(QStringLiteral("btnOnlyShowDelete"));
     QVERIFY(toggle);
     QTest::mouseClick(toggle, Qt::LeftButton);
@@ -196,6 +232,7 @@ void TestDemoPages::onlyDeletedSwitch()
     QCOMPARE(SelectionText(page),
              QStringLiteral("You select %1 item(s) in %1 item(s)").arg(deleted));
     QTest::mouseClick(toggle, Qt::LeftButton);
+    page.searchBar()->findChild<QLineEdit*>(QStringLiteral("filterLineEdit"))->clear();
     QCOMPARE(page.VisibleRowCount(), all);
     page.ClosePlugin();
 }

@@ -8,6 +8,7 @@
 
 #include <QDateTime>
 #include <QFileInfo>
+#include <QImage>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -378,7 +379,11 @@ void TestEngineCategories::photos()
         QCOMPARE(photo->GetFileKind(), int(FILE_KIND_PICTURE));
         QVERIFY(QFileInfo(Text(photo->GetFilePath())).size() > 0);
         QCOMPARE(Text(photo->GetFormatName()), QStringLiteral("jpg"));
-        QVERIFY(!photo->GetThumbnailPath());
+        // The scan made the grid thumbnail, fitted into 113 x 96.
+        const QImage thumbnail(Text(photo->GetThumbnailPath()));
+        QVERIFY(!thumbnail.isNull());
+        QVERIFY(thumbnail.width() <= 113 && thumbnail.height() <= 96);
+        QVERIFY(thumbnail.width() == 113 || thumbnail.height() == 96);
         photo->SetThumbnailPath("/tmp/thumb.jpg");
         QCOMPARE(Text(photo->GetThumbnailPath()), QStringLiteral("/tmp/thumb.jpg"));
         heic += expected.name.endsWith(QLatin1String(".HEIC")) ? 1 : 0;

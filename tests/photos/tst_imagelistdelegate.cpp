@@ -188,6 +188,30 @@ private slots:
         m_set.photo(0)->setThumbnailPath("/thumbs/0.jpg");
     }
 
+    // Painting keeps decoded thumbnails, yet a file written again after it was
+    // drawn shows its new content, also when it keeps its size; a file that
+    // appears where there was none replaces the default photo.
+    void rewrittenThumbnailIsDrawnAnew()
+    {
+        const QString file = picture("rewritten.png");
+        m_set.photo(0)->setThumbnailPath(file);
+        QCOMPARE(areaOf(render(*m_delegate, 1), kDefaultPhoto),
+                 QRect(4, 9, 113, 96).translated(kOrigin));
+        const QDateTime first = QDateTime::currentDateTime().addSecs(-60);
+        for (const QColor& colour : {kPhoto, kLine, kPhoto}) {
+            QVERIFY(saveFlat(file, QSize(113, 96), colour));
+            // Two writes within the clock's resolution still differ in time.
+            QFile stamp(file);
+            QVERIFY(stamp.open(QIODevice::ReadWrite));
+            QVERIFY(stamp.setFileTime(first.addSecs(colour == kLine ? 1 : 2),
+                                      QFileDevice::FileModificationTime));
+            stamp.close();
+            QCOMPARE(areaOf(render(*m_delegate, 1), colour),
+                     QRect(4, 9, 113, 96).translated(kOrigin));
+        }
+        m_set.photo(0)->setThumbnailPath("/thumbs/0.jpg");
+    }
+
     void photoTickAndText_data()
     {
         QTest::addColumn<int>("row");

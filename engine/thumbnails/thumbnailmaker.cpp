@@ -1,0 +1,147 @@
+#include "thumbnailmaker.h"
+
+#include "embeddedthumbnail.h"
+
+#include "contracts/iphoto.h"
+
+#include <QDir>
+#include <QImageReader>
+
+#include <cmath>
+
+const QSize ThumbnailMaker::Box(113, 96);
+
+namespace {
+
+// A preview serves when it has the picture's proportions (within rounding)
+// and enough pixels for the box: otherwise scaling it would crop, stretch or
+// blur the thumbnail.
+bool PreviewServes(const QImage& preview, const QSize& picture, const QSize& fit)
+{
+    if (preview.isNull() || picture.isEmpty())
+        return false;
+    const double previewRatio = double(preview.width()) / preview.height();
+    const double pictureRatio = double(picture.width()) / picture.height();
+    return std::abs(previewRatio - pictureRatio) <= 0.02 * pictureRatio &&
+           preview.width() >= fit.width() && preview.height() >= fit.height();
+}
+
+// Decodes at reduced size where the decoder can (JPEG), keeping at least
+// twice the final size for the smooth pass, as the photo store does.
+QImage DecodeFitted(const QString& path)
+{
+    QImageReader reader(path);
+    reader.setDecideFormatFromContent(true);
+    const QSize full = reader.size();
+    if (full.isValid() && !full.isEmpty() && reader.supportsOption(QImageIOHandler::ScaledSize)) {
+        const QSize fit = full.scaled(ThumbnailMaker::Box, Qt::KeepAspectRatio);
+        int reduction = 1;
+        while (reduction < 8 && full.width() / (reduction * 2) >= fit.width() * 2 &&
+               full.height() / (reduction * 2) >= fit.height() * 2)
+            reduction *= 2;
+        if (reduction > 1) {
+            reader.setScaledSize(QSize(full.width() / reduction, full.height() / reduction));
+            reader.setQuality(100);
+        }
+        const QImage decoded = reader.read();
+        if (decoded.isNull())
+            return QImage();
+        return decoded.scaled(fit, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    const QImage decoded = reader.read();
+    if (decoded.isNull())
+        return QImage();
+    return decoded.scaled(ThumbnailMaker::Box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}
+
+} // namespace
+
+ThumbnailMaker::ThumbnailMaker(const QString& folder, unsigned threads)
+    : m_folder(folder),
+      m_threadCount(threads > 0 ? threads : qMax(1u, std::thread::hardware_concurrency()))
+{
+}
+
+ThumbnailMaker::~ThumbnailMaker()
+{
+    Stop();
+}
+
+QImage ThumbnailMaker::Fitted(const QString& path)
+{
+    if (path.isEmpty())
+        return QImage();
+    const EmbeddedThumbnail::Result preview = EmbeddedThumbnail::Read(path);
+    const QSize fit = preview.picture.scaled(Box, Qt::KeepAspectRatio);
+    if (PreviewServes(preview.image, preview.picture, fit))
+        return preview.image.scaled(fit, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return DecodeFitted(path);
+}
+
+void ThumbnailMaker::Submit(MMobile::IPhoto* photo, const QString& path)
+{
+    if (!photo || path.isEmpty())
+        return;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_closing)
+        return;
+    m_jobs.push_back(Job{photo, path, m_next++});
+    if (m_threads.size() < m_threadCount)
+        m_threads.emplace_back(&ThumbnailMaker::Work, this);
+    m_wake.notify_one();
+}
+
+void ThumbnailMaker::Work()
+{
+    for (;;) {
+        Job job;
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_wake.wait(lock, [this] { return m_closing || !m_jobs.empty(); });
+            if (m_jobs.empty())
+                return;
+            job = m_jobs.front();
+            m_jobs.pop_front();
+        }
+        Make(job);
+    }
+}
+
+// Only this worker touches the photo until the maker is joined.
+void ThumbnailMaker::Make(const Job& job) const
+{
+    const QImage image = Fitted(job.path);
+    if (image.isNull())
+        return;
+    const QString file = QDir(m_folder).filePath(QString::number(job.number) + ".jpg");
+    if (!image.save(file, "JPG"))
+        return;
+    const QByteArray utf8 = file.toUtf8();
+    job.photo->SetThumbnailPath(utf8.constData());
+}
+
+void ThumbnailMaker::Join()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_closing = true;
+    }
+    m_wake.notify_all();
+    for (std::thread& thread : m_threads)
+        thread.join();
+    m_threads.clear();
+}
+
+void ThumbnailMaker::Finish()
+{
+    Join();
+}
+
+void ThumbnailMaker::Stop()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_jobs.clear();
+    }
+    Join();
+}

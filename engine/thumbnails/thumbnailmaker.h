@@ -1,0 +1,72 @@
+#ifndef THUMBNAILMAKER_H
+#define THUMBNAILMAKER_H
+
+#include <QImage>
+#include <QString>
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace MMobile {
+class IPhoto;
+}
+
+// Makes the grid thumbnails of a scan's pictures on worker threads, one per
+// core, while the scan goes on reading: from the preview embedded in the file
+// where there is a usable one, else from a decode at reduced size. Each
+// thumbnail is written as a JPEG into the folder given (the device's), and the
+// photo is given its path, so the photo store has nothing to decode on the
+// GUI thread. A photo whose thumbnail cannot be made keeps an empty path, and
+// the store then treats it as it treats any photo without one.
+//
+// The scan owns the maker and the photos; a photo handed to Submit must stay
+// alive, and untouched by others, until Finish or Stop returns. A maker serves
+// one scan: after Finish or Stop it takes no more pictures.
+class ThumbnailMaker
+{
+public:
+    // The box that the photo grid fits its thumbnails into.
+    static const QSize Box;
+
+    explicit ThumbnailMaker(const QString& folder, unsigned threads = 0);
+    ~ThumbnailMaker();
+    ThumbnailMaker(const ThumbnailMaker&) = delete;
+    ThumbnailMaker& operator=(const ThumbnailMaker&) = delete;
+
+    // Queues the picture at path for photo.
+    void Submit(MMobile::IPhoto* photo, const QString& path);
+    // Returns once every queued picture has its thumbnail (or failed).
+    void Finish();
+    // Drops the pictures not started yet and returns once the workers stopped.
+    void Stop();
+
+    // The picture fitted into the box as the photo store fits it (aspect ratio
+    // kept, smooth scaling); null when it cannot be read.
+    static QImage Fitted(const QString& path);
+
+private:
+    struct Job
+    {
+        MMobile::IPhoto* photo;
+        QString path;
+        int number;
+    };
+
+    void Work();
+    void Make(const Job& job) const;
+    void Join();
+
+    const QString m_folder;
+    const unsigned m_threadCount;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<Job> m_jobs;
+    std::vector<std::thread> m_threads;
+    bool m_closing = false;
+    int m_next = 0;
+};
+
+#endif // THUMBNAILMAKER_H

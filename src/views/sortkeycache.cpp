@@ -1,0 +1,202 @@
+#include "views/sortkeycache.h"
+
+#include <QAbstractListModel>
+#include <QAbstractTableModel>
+#include <QLocale>
+#include <QRegExp>
+
+#include <algorithm>
+
+// localeAwareCompare collates with the system locale; so do the keys.
+SortKeyCache::SortKeyCache(QRegExp* addressPattern)
+    : m_pAddressPattern(addressPattern), m_collator(QLocale::system())
+{
+}
+
+void SortKeyCache::clear()
+{
+    m_entries.clear();
+    m_ranks.clear();
+    m_model = nullptr;
+    m_flat = false;
+    m_column = -1;
+    m_collator = QCollator(QLocale::system());
+}
+
+void SortKeyCache::forgetRows(int first, int last)
+{
+    m_ranks.clear();
+    const int end = qMin(last + 1, int(m_entries.size()));
+    for (int row = qMax(first, 0); row < end; ++row)
+        m_entries[size_t(row)] = Entry();
+}
+
+void SortKeyCache::select(const QAbstractItemModel* model, int column)
+{
+    m_entries.clear();
+    m_ranks.clear();
+    m_model = model;
+    m_column = column;
+    // Cells of a table or list model have no children, so no parent to ask.
+    m_flat = qobject_cast<const QAbstractTableModel*>(model) ||
+             qobject_cast<const QAbstractListModel*>(model);
+}
+
+// A full sort is coming: every cell is read, the cells are ordered once by
+// their keys here, and each comparison of the sort then compares two ranks.
+// Equal cells share a rank, so the sort keeps them in source order as before.
+// A column that mixes date-times and texts has no total order to rank by; its
+// cells are compared one pair at a time.
+void SortKeyCache::rankColumn(const QAbstractItemModel* model, int column)
+{
+    if (!model || column < 0 || column >= model->columnCount())
+        return;
+    if (model != m_model || column != m_column)
+        select(model, column);
+    const int rows = model->rowCount();
+    if (m_ranks.size() == size_t(rows) && rows > 0)
+        return;
+    m_entries.resize(size_t(rows));
+    int dateTimes = 0;
+    for (int row = 0; row < rows; ++row) {
+        Entry& cached = m_entries[size_t(row)];
+        if (!cached.filled)
+            fill(model->index(row, column), cached);
+        dateTimes += cached.isDateTime;
+    }
+    if (dateTimes != 0 && dateTimes != rows)
+        return;
+    m_ranks.assign(size_t(rows), 0);
+    if (dateTimes != 0) {
+        auto dateLess = [&](int a, int b) {
+            return m_entries[size_t(a)].dateTime < m_entries[size_t(b)].dateTime;
+        };
+        std::vector<int> order(static_cast<size_t>(rows));
+        for (int row = 0; row < rows; ++row)
+            order[size_t(row)] = row;
+        std::sort(order.begin(), order.end(), dateLess);
+        int rank = 0;
+        for (size_t i = 1; i < order.size(); ++i) {
+            rank += dateLess(order[i - 1], order[i]) ? 1 : 0;
+            m_ranks[size_t(order[i])] = rank;
+        }
+        return;
+    }
+    // Texts: the keys side by side with their rows, so the sort walks one
+    // compact array; an empty text (no key) comes before any other.
+    struct Keyed
+    {
+        const QCollatorSortKey* key;
+        int row;
+    };
+    std::vector<Keyed> order;
+    order.reserve(size_t(rows));
+    for (int row = 0; row < rows; ++row) {
+        const Entry& entry = m_entries[size_t(row)];
+        order.push_back(Keyed{entry.emptyText ? nullptr : &*entry.key, row});
+    }
+    auto keyLess = [](const Keyed& l, const Keyed& r) {
+        if (!l.key || !r.key)
+            return !l.key && r.key;
+        return l.key->compare(*r.key) < 0;
+    };
+    std::sort(order.begin(), order.end(), keyLess);
+    int rank = 0;
+    for (size_t i = 1; i < order.size(); ++i) {
+        rank += keyLess(order[i - 1], order[i]) ? 1 : 0;
+        m_ranks[size_t(order[i].row)] = rank;
+    }
+}
+
+// Makes room for both cells before references into the table are taken.
+void SortKeyCache::prepare(const QModelIndex& left, const QModelIndex& right)
+{
+    if (!(m_flat && left.model() == m_model) &&
+        (left.parent().isValid() || right.parent().isValid()))
+        return;
+    if (left.model() != m_model || left.column() != m_column)
+        select(left.model(), left.column());
+    const size_t needed = size_t(qMax(left.row(), right.row())) + 1;
+    if (needed > m_entries.size())
+        m_entries.resize(qMax(needed, size_t(m_model->rowCount())));
+}
+
+// Top-level cells of the cached column live in the table; any other cell is
+// read into scratch for this one comparison.
+SortKeyCache::Entry& SortKeyCache::entry(const QModelIndex& index, Entry& scratch)
+{
+    const bool topLevel = (m_flat && index.model() == m_model) || !index.parent().isValid();
+    if (!topLevel || index.row() < 0) {
+        fill(index, scratch);
+        return scratch;
+    }
+    if (index.model() != m_model || index.column() != m_column) {
+        fill(index, scratch);
+        return scratch;
+    }
+    Entry& cached = m_entries[size_t(index.row())];
+    if (!cached.filled)
+        fill(index, cached);
+    return cached;
+}
+
+void SortKeyCache::fill(const QModelIndex& index, Entry& entry)
+{
+    const QVariant value = index.model()->data(index, Qt::DisplayRole);
+    entry.filled = true;
+    entry.isDateTime = value.type() == QVariant::DateTime;
+    if (entry.isDateTime)
+        entry.dateTime = value.toDateTime();
+    else
+        makeKey(index, value, entry);
+}
+
+// The text as the comparison sees it: in column 1 the first address-like part
+// alone. An empty text gets no key, since it compares by length alone.
+void SortKeyCache::makeKey(const QModelIndex& index, const QVariant& value, Entry& entry)
+{
+    QString text = value.toString();
+    // The pattern keeps the state of its last match; the proxy lives on one thread.
+    if (index.column() == 1 && m_pAddressPattern->indexIn(text, 0) != -1)
+        text = m_pAddressPattern->cap(1);
+    entry.keyed = true;
+    entry.emptyText = text.isEmpty();
+    if (!entry.emptyText)
+        entry.key = m_collator.sortKey(text);
+}
+
+// localeAwareCompare puts an empty text before any other and collates the rest.
+bool SortKeyCache::textLess(const Entry& left, const Entry& right) const
+{
+    if (left.emptyText || right.emptyText)
+        return left.emptyText && !right.emptyText;
+    return left.key->compare(*right.key) < 0;
+}
+
+// A date-time on the left compares chronologically with whatever the right
+// side converts to; everything else compares by text. Mixed columns are rare,
+// so the other form of a cell is read only when a comparison needs it.
+bool SortKeyCache::less(const QModelIndex& left, const QModelIndex& right)
+{
+    if (!m_ranks.empty() && left.model() == m_model && left.column() == m_column &&
+        right.column() == m_column &&
+        (m_flat || (!left.parent().isValid() && !right.parent().isValid()))) {
+        const size_t l = size_t(left.row());
+        const size_t r = size_t(right.row());
+        if (l < m_ranks.size() && r < m_ranks.size())
+            return m_ranks[l] < m_ranks[r];
+    }
+    prepare(left, right);
+    Entry leftScratch;
+    Entry rightScratch;
+    const Entry& l = entry(left, leftScratch);
+    Entry& r = entry(right, rightScratch);
+    if (l.isDateTime) {
+        if (r.isDateTime)
+            return l.dateTime < r.dateTime;
+        return l.dateTime < right.model()->data(right, Qt::DisplayRole).toDateTime();
+    }
+    if (!r.keyed)
+        makeKey(right, right.model()->data(right, Qt::DisplayRole), r);
+    return textLess(l, r);
+}

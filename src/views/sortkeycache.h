@@ -1,0 +1,64 @@
+#ifndef SORTKEYCACHE_H
+#define SORTKEYCACHE_H
+
+#include <QCollator>
+#include <QDateTime>
+
+#include <optional>
+#include <vector>
+
+class QAbstractItemModel;
+class QModelIndex;
+class QRegExp;
+class QVariant;
+
+// The sort rule of the table proxy, with what it needs of each top-level cell
+// of one column kept between comparisons: a date-time, or the collation key of
+// the cell's text (the address part alone in column 1). Keys compare exactly as
+// QString::localeAwareCompare compares the texts, so a sort on them gives the
+// same order at a fraction of the cost. The proxy owns the cache and tells it
+// when the source changes; the address pattern is the proxy's.
+class SortKeyCache
+{
+public:
+    explicit SortKeyCache(QRegExp* addressPattern);
+
+    // Whether the cell at left sorts before the cell at right (same model).
+    bool less(const QModelIndex& left, const QModelIndex& right);
+    // Reads and ranks every top-level cell of column, ahead of a full sort.
+    void rankColumn(const QAbstractItemModel* model, int column);
+    // Forgets every cell; the next comparison reads afresh.
+    void clear();
+    // Forgets the top-level rows first..last.
+    void forgetRows(int first, int last);
+
+private:
+    struct Entry
+    {
+        std::optional<QCollatorSortKey> key;
+        QDateTime dateTime;
+        bool filled = false;
+        bool isDateTime = false;
+        bool keyed = false;
+        bool emptyText = false;
+    };
+
+    void select(const QAbstractItemModel* model, int column);
+    void prepare(const QModelIndex& left, const QModelIndex& right);
+    Entry& entry(const QModelIndex& index, Entry& scratch);
+    void fill(const QModelIndex& index, Entry& entry);
+    void makeKey(const QModelIndex& index, const QVariant& value, Entry& entry);
+    bool textLess(const Entry& left, const Entry& right) const;
+
+    QRegExp* m_pAddressPattern;
+    QCollator m_collator;
+    const QAbstractItemModel* m_model = nullptr;
+    int m_column = -1;
+    bool m_flat = false;
+    std::vector<Entry> m_entries;
+    // Position of each top-level cell in the column's order, equal cells
+    // sharing one; empty unless rankColumn ran since the last change.
+    std::vector<int> m_ranks;
+};
+
+#endif // SORTKEYCACHE_H

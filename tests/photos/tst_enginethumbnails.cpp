@@ -1,0 +1,185 @@
+#include "photofixture.h"
+#include "picturefiles.h"
+
+#include "embeddedthumbnail.h"
+#include "thumbnailmaker.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+
+namespace {
+
+// Mean difference per channel of two pictures of one size, in 1/255 units.
+double meanDifference(const QImage& a, const QImage& b)
+{
+    const QImage left = a.convertToFormat(QImage::Format_RGB32);
+    const QImage right = b.convertToFormat(QImage::Format_RGB32);
+    double sum = 0;
+    for (int y = 0; y < left.height(); ++y) {
+        for (int x = 0; x < left.width(); ++x) {
+            const QRgb p = left.pixel(x, y);
+            const QRgb q = right.pixel(x, y);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+                   std::abs(qBlue(p) - qBlue(q));
+        }
+    }
+    return sum / (3.0 * left.width() * left.height());
+}
+
+enum class Kind { JpegWithExif, Jpeg, HeicWithThumbnail, Heic, Png };
+
+} // namespace
+
+Q_DECLARE_METATYPE(Kind)
+
+// The thumbnails that the engine makes while it scans, against the photo
+// store's own: same size, and as close to a full decode.
+class TestEngineThumbnails : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+    QString file(const QString& name) const { return m_dir.filePath(name); }
+    // The store's own thumbnail of the picture at path, and the path it chose.
+    QString storeThumbnail(const QString& path, const QString& enginePath = QString())
+    {
+        PhotoSet set;
+        FakePhoto* photo = set.addPhoto(0);
+        photo->setFilePath(path);
+        photo->setThumbnailPath(enginePath.isNull() ? FakeText() : FakeText(enginePath));
+        ImageItemList store(MMobile::MD_PHOTO, file("work/"), file("skin/"));
+        store.SetDatas(set.getter());
+        return QString::fromUtf8(photo->GetThumbnailPath());
+    }
+
+private slots:
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
+
+    void sameAsTheStore_data()
+    {
+        QTest::addColumn<Kind>("kind");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<bool>("preview");
+        QTest::newRow("JPEG with EXIF thumbnail") << Kind::JpegWithExif << QSize(640, 480) << true;
+        QTest::newRow("JPEG without") << Kind::Jpeg << QSize(1280, 720) << false;
+        QTest::newRow("HEIC with thumbnail") << Kind::HeicWithThumbnail << QSize(640, 480) << true;
+        QTest::newRow("HEIC without") << Kind::Heic << QSize(640, 480) << false;
+        QTest::newRow("PNG") << Kind::Png << QSize(300, 500) << false;
+    }
+    void sameAsTheStore()
+    {
+        QFETCH(Kind, kind);
+        QFETCH(QSize, size);
+        QFETCH(bool, preview);
+        const QImage picture = samplePicture(size.width(), size.height(), int(kind));
+        const QString path = file(QStringLiteral("picture%1").arg(int(kind)));
+        const QImage exifPreview =
+            picture.scaled(160, 120, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        switch (kind) {
+        case Kind::JpegWithExif:
+            QVERIFY(PictureFiles::WriteJpeg(path, picture, exifPreview));
+            break;
+        case Kind::Jpeg:
+            QVERIFY(PictureFiles::WriteJpeg(path, picture));
+            break;
+        case Kind::HeicWithThumbnail:
+        case Kind::Heic:
+            QVERIFY(PictureFiles::WriteHeic(path, picture, kind == Kind::Heic ? 0 : 320));
+            break;
+        case Kind::Png:
+            QVERIFY(picture.save(path, "PNG"));
+            break;
+        }
+        QCOMPARE(!EmbeddedThumbnail::Read(path).image.isNull(), preview);
+
+        // Made as a scan makes them: on the maker's threads, into its folder.
+        QTemporaryDir folder;
+        PhotoSet set;
+        FakePhoto* photo = set.addPhoto(0);
+        photo->setThumbnailPath(FakeText());
+        {
+            ThumbnailMaker maker(folder.path(), 2);
+            maker.Submit(photo, path);
+            maker.Finish();
+        }
+        const QString made = QString::fromUtf8(photo->GetThumbnailPath());
+        QVERIFY(made.startsWith(folder.path()));
+        const QImage engine(made);
+        const QImage store(storeThumbnail(path));
+        QVERIFY(!engine.isNull() && !store.isNull());
+        QCOMPARE(engine.size(), store.size());
+        const QImage full(path);
+        QCOMPARE(full.size(), size);
+        const QImage reference =
+            full.scaled(engine.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        const double difference = meanDifference(engine, reference);
+        QVERIFY2(difference < 6.0, qPrintable(QString::number(difference)));
+        // The store keeps a path the engine set and makes nothing itself.
+        QCOMPARE(storeThumbnail(path, made), made);
+    }
+
+    void failedThumbnailFallsBackAsTheStoreWould_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("not a picture") << QByteArray("plain text, no picture");
+        QTest::newRow("truncated JPEG") << QByteArray("\xFF\xD8\xFF\xE1\x00\x10"
+                                                      "Exif",
+                                                      10);
+        QTest::newRow("truncated HEIC") << QByteArray("\x00\x00\x00\x18"
+                                                      "ftypheic",
+                                                      12);
+        QTest::newRow("empty") << QByteArray();
+    }
+    void failedThumbnailFallsBackAsTheStoreWould()
+    {
+        QFETCH(QByteArray, content);
+        const QString path = file("broken.jpg");
+        QFile broken(path);
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        broken.write(content);
+        broken.close();
+        QTemporaryDir folder;
+        PhotoSet set;
+        FakePhoto* photo = set.addPhoto(0);
+        photo->setThumbnailPath(FakeText());
+        {
+            ThumbnailMaker maker(folder.path());
+            maker.Submit(photo, path);
+            maker.Finish();
+        }
+        QVERIFY(photo->thumbnailPathWrites().isEmpty());
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList());
+        QCOMPARE(storeThumbnail(path, QString::fromUtf8(photo->GetThumbnailPath())),
+                 file("skin/default_picture.png"));
+    }
+
+    // Stopping drops what was not started; the photos it dropped keep no path.
+    void stopLeavesTheRestToTheStore()
+    {
+        const QString path = file("many.jpg");
+        QVERIFY(PictureFiles::WriteJpeg(path, samplePicture(320, 240)));
+        QTemporaryDir folder;
+        PhotoSet set;
+        for (int i = 0; i < 40; ++i)
+            set.addPhoto(0)->setThumbnailPath(FakeText());
+        ThumbnailMaker maker(folder.path(), 1);
+        for (int i = 0; i < 40; ++i)
+            maker.Submit(set.photo(i), path);
+        maker.Stop();
+        int made = 0;
+        for (int i = 0; i < 40; ++i)
+            made += set.photo(i)->thumbnailPathWrites().size();
+        QVERIFY(made < 40);
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), made);
+        maker.Submit(set.photo(0), path); // a stopped maker takes nothing more
+        maker.Finish();
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), made);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestEngineThumbnails)
+#include "tst_enginethumbnails.moc"

@@ -48,7 +48,8 @@ BackupManifest::BackupError BackupManifest::Open()
     }
     const QString dbPath =
         m_encrypted ? m_encryption->ManifestDbPath() : dir.filePath(QStringLiteral("Manifest.db"));
-    if (!m_db.Open(dbPath)) {
+    const QString wal = dir.filePath(QStringLiteral("Manifest.db-wal"));
+    if (!m_db.Open(dbPath, m_encrypted ? QString() : wal, m_workFolder)) {
         m_error = QStringLiteral("Manifest.db cannot be read: %1").arg(m_db.LastError());
         return BACKUP_MANIFEST_DAMAGED;
     }

@@ -40,6 +40,8 @@ public:
 
     explicit BackupManifest(const QString& folder, EncryptedBackup* encryption = nullptr);
 
+    // Where a Manifest.db with a log beside it is read from (a private folder).
+    void SetWorkFolder(const QString& folder) { m_workFolder = folder; }
     BackupError Open();
     QString ErrorText() const { return m_error; }
     // Number of rows of Files, known after Open().
@@ -65,6 +67,7 @@ public:
 
 private:
     QString m_folder;
+    QString m_workFolder;
     QString m_error;
     qint64 m_fileCount = 0;
     EncryptedBackup* m_encryption;

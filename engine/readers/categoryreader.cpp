@@ -129,8 +129,9 @@ std::unique_ptr<EngineItem> MakeItem(std::unique_ptr<EngineRecord> record, bool 
 
 } // namespace
 
-CategoryReader::CategoryReader(BackupManifest& manifest, MMobile::MDType type, Progress progress)
-    : m_manifest(manifest), m_type(type), m_progress(std::move(progress))
+CategoryReader::CategoryReader(BackupManifest& manifest, const QString& workFolder,
+                               MMobile::MDType type, Progress progress)
+    : m_manifest(manifest), m_workFolder(workFolder), m_type(type), m_progress(std::move(progress))
 {
 }
 
@@ -181,7 +182,10 @@ CategoryReader::OpenResult CategoryReader::OpenDatabase(const QString& domain, c
                       .arg(path);
         return OPEN_FAILED;
     }
-    if (!db.Open(file)) {
+    // The log is its own entry of the backup; its committed pages hold the
+    // newest records.
+    const QString wal = m_manifest.FetchFile(domain, path + QStringLiteral("-wal"));
+    if (!db.Open(file, wal, m_workFolder)) {
         m_error = QStringLiteral("%1 cannot be read: %2").arg(path, db.LastError());
         return OPEN_FAILED;
     }

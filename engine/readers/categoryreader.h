@@ -30,7 +30,9 @@ public:
     using Progress = std::function<bool(int percent)>;
     using Items = std::vector<std::unique_ptr<EngineItem>>;
 
-    CategoryReader(BackupManifest& manifest, MMobile::MDType type, Progress progress);
+    // Databases with a log are read from copies in `workFolder`.
+    CategoryReader(BackupManifest& manifest, const QString& workFolder, MMobile::MDType type,
+                   Progress progress);
     ~CategoryReader();
 
     // False when the category's data cannot be read; a stopped read answers
@@ -67,6 +69,7 @@ private:
     bool ReadWhatsApp(Items& items, bool attachments);
 
     BackupManifest& m_manifest;
+    QString m_workFolder;
     MMobile::MDType m_type;
     Progress m_progress;
     QString m_error;

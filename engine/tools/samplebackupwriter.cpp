@@ -443,6 +443,9 @@ bool SampleBackupWriter::WriteMessages()
         while (handles.contains(conversation.handle))
             conversation.handle = PhoneNumber();
         handles.insert(conversation.handle);
+        // The newest conversation stays in the log, as on a phone between checkpoints.
+        if (c == conversations - 1 && !db.StartLog())
+            return Fail(db.LastError());
         const qint64 handle = db.Insert("INSERT INTO handle (id, service) VALUES (?, ?)",
                                         {conversation.handle, QStringLiteral("iMessage")});
         const qint64 chat = db.Insert(
@@ -499,7 +502,7 @@ bool SampleBackupWriter::WriteMessages()
         }
         m_content.conversations.push_back(conversation);
     }
-    return db.Close() || Fail(db.LastError());
+    return db.Close(AddFile(Home, "Library/SMS/sms.db-wal")) || Fail(db.LastError());
 }
 
 bool SampleBackupWriter::WriteCalls()

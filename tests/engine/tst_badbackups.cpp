@@ -122,7 +122,9 @@ void TestBadBackups::damaged()
     else if (damage == "missingsms")
         QVERIFY(QFile::remove(sms));
     else if (damage == "nochattable")
-        QVERIFY(BackupFixture::Exec(sms, "DROP TABLE chat"));
+        QVERIFY(BackupFixture::Exec(
+            sms, "DROP TABLE chat",
+            BackupFixture::ContentPath(folder, "HomeDomain", "Library/SMS/sms.db-wal")));
     else if (damage == "nolocation")
         QVERIFY(BackupFixture::Exec(
             BackupFixture::ContentPath(folder, "HomeDomain", "Library/Calendar/Calendar.sqlitedb"),

@@ -271,6 +271,7 @@ void TestEncryptedBackup::nothingDecryptedRemains()
     const QString privateFolder = m_encrypted->PrivateFolder();
     QVERIFY(QFileInfo(privateFolder).isDir());
     m_encrypted.reset();
+    m_plain.reset(); // its working copies go with it too
     QVERIFY(!QFileInfo::exists(privateFolder));
     QCOMPARE(QDir(m_temp).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList());

@@ -2,6 +2,7 @@
 // generator wrote, in the generator's order, through the public interfaces.
 
 #include "backupdevice.h"
+#include "backupfixture.h"
 #include "contracts/mmobile.h"
 #include "samplebackupwriter.h"
 #include "scanrunner.h"
@@ -236,6 +237,11 @@ void TestEngineCategories::messages()
     }
     // Partners found in the address book carry their names.
     QVERIFY(named > 0);
+    // The newest conversation was read from the log alone.
+    const QString database =
+        BackupFixture::ContentPath(m_dir.path(), "HomeDomain", "Library/SMS/sms.db");
+    QCOMPARE(BackupFixture::QueryInt(database, "SELECT count(*) FROM chat"),
+             qint64(m_content.conversations.size()) - 1);
 }
 
 void TestEngineCategories::messageAttachments()

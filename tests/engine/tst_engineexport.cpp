@@ -3,6 +3,7 @@
 // written. Imports and exports to a device do not start.
 
 #include "backupdevice.h"
+#include "backupfixture.h"
 #include "contracts/mmobile.h"
 #include "samplebackupwriter.h"
 #include "scanrunner.h"
@@ -134,6 +135,8 @@ private slots:
     void unwritableFolderFails();
     void deviceModesRefused_data();
     void deviceModesRefused();
+    void backupStaysAsItWas_data();
+    void backupStaysAsItWas();
 
 private:
     // Scans `type`, drops every `dropEvery`-th item, exports into a new folder.
@@ -143,6 +146,7 @@ private:
     QTemporaryDir m_dir;
     SampleBackupContent m_content;
     std::unique_ptr<BackupDevice> m_device;
+    QString m_evidence; // the backup's digests before any scan
     int m_exports = 0;
 };
 
@@ -153,6 +157,7 @@ void TestEngineExport::initTestCase()
     QVERIFY2(writer.Write(m_dir.filePath("backup")), qPrintable(writer.ErrorText()));
     m_content = writer.Content();
     m_device = std::make_unique<BackupDevice>(m_dir.filePath("backup"));
+    m_evidence = BackupFixture::Digests(m_dir.filePath("backup"));
 }
 
 int TestEngineExport::Export(MDType type, int dropEvery, QString& folder, SourcePtr& source,
@@ -477,6 +482,49 @@ void TestEngineExport::deviceModesRefused()
                      : source->StartExport(&config, nullptr, nullptr)));
     QVERIFY(!source->StartExport(nullptr, nullptr, nullptr));
     QVERIFY(!QDir(m_dir.filePath("device")).exists());
+}
+
+void TestEngineExport::backupStaysAsItWas_data()
+{
+    QTest::addColumn<bool>("readOnlyCopy");
+    QTest::newRow("the backup") << false;
+    QTest::newRow("a read-only copy") << true;
+}
+
+// Every category scanned and exported (after the tests above): not a byte of
+// the backup changes, not a file appears in it, and a copy on which nothing
+// may be written reads the same.
+void TestEngineExport::backupStaysAsItWas()
+{
+    QFETCH(bool, readOnlyCopy);
+    const QString original = m_dir.filePath("backup");
+    QString folder = original;
+    std::unique_ptr<BackupDevice> copyDevice;
+    BackupDevice* device = m_device.get();
+    if (readOnlyCopy) {
+        folder = m_dir.filePath("read-only");
+        QVERIFY(BackupFixture::CopyFolder(original, folder));
+        QVERIFY(BackupFixture::SetWritable(folder, false));
+        copyDevice = std::make_unique<BackupDevice>(folder);
+        device = copyDevice.get();
+    }
+    for (int type : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 22}) {
+        SourcePtr expected(m_device->GetDataSource(static_cast<MDType>(type)));
+        SourcePtr source(device->GetDataSource(static_cast<MDType>(type)));
+        QCOMPARE(ScanRunner(expected.get()).Scan(), int(TASK_COMPLETE));
+        QCOMPARE(ScanRunner(source.get()).Scan(), int(TASK_COMPLETE));
+        QCOMPARE(source->GetDataGetter()->GetCount(), expected->GetDataGetter()->GetCount());
+        ImportExportConfigure config;
+        config.nType = static_cast<MDType>(type);
+        config.nMode = RECOVER_TO_PC;
+        config.SetPath(
+            m_dir.filePath(QStringLiteral("evidence%1").arg(++m_exports)).toUtf8().constData());
+        QCOMPARE(ScanRunner(source.get()).Export(config), int(TASK_COMPLETE));
+    }
+    copyDevice.reset();
+    if (readOnlyCopy)
+        QVERIFY(BackupFixture::SetWritable(folder, true));
+    QCOMPARE(BackupFixture::Digests(folder), m_evidence);
 }
 
 QTEST_MAIN(TestEngineExport)

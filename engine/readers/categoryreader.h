@@ -2,33 +2,29 @@
 #define CATEGORYREADER_H
 
 #include "contracts/mmobiletypes.h"
+#include "readercontext.h"
 
-#include <QHash>
 #include <QString>
 
-#include <functional>
-#include <memory>
-#include <vector>
-
 class BackupManifest;
-class EngineItem;
-class SqliteDb;
 
 // Reads the records of one category from the databases of an opened backup
 // into new items, in a fixed order (the database's own order of rows, by
-// date where the category is a time line). Used by one scan task on its own
-// thread; the manifest is borrowed.
+// date where the category is a time line), through the reader of that
+// category. Used by one scan task on its own thread; the manifest is
+// borrowed. The local time zone is taken once, when the reader is made.
 //
 // A category whose database the backup does not list reads as no items. A
 // database that is listed but whose content is missing, that is not a
-// readable database or that lacks a table the category needs fails the read
-// (ErrorText() tells why).
+// readable database or that lacks the category's main table fails the read
+// (ErrorText() tells why); a missing optional table or column leaves its
+// field empty and is logged.
 class CategoryReader
 {
 public:
     // Called now and then with the part read so far (0-100); false stops the read.
-    using Progress = std::function<bool(int percent)>;
-    using Items = std::vector<std::unique_ptr<EngineItem>>;
+    using Progress = ReaderContext::Progress;
+    using Items = ReaderContext::Items;
 
     // Databases with a log are read from copies in `workFolder`.
     CategoryReader(BackupManifest& manifest, const QString& workFolder, MMobile::MDType type,
@@ -38,44 +34,12 @@ public:
     // False when the category's data cannot be read; a stopped read answers
     // true with Stopped() set and whatever it had read.
     bool Read(Items& items);
-    bool Stopped() const { return m_stopped; }
-    QString ErrorText() const { return m_error; }
-
-    // Where each category's store lies in the backup.
-    static const char* const HomeDomain;
-    static const char* const CameraRollDomain;
-    static const char* const MediaDomain;
-    static const char* const WhatsAppDomain;
-    static const char* const NotesDomain;
+    bool Stopped() const { return m_context.Stopped(); }
+    QString ErrorText() const { return m_context.ErrorText(); }
 
 private:
-    enum OpenResult { OPEN_OK, OPEN_ABSENT, OPEN_FAILED };
-
-    OpenResult OpenDatabase(const QString& domain, const QString& path, SqliteDb& db);
-    bool RequireTables(SqliteDb& db, const QStringList& tables);
-    bool Tick(qint64 done, qint64 total);
-    void LoadContactNames();
-    QString ContactNameOf(const QString& address) const;
-
-    bool ReadContacts(Items& items);
-    bool ReadMessages(Items& items);
-    bool ReadMessageAttachments(Items& items);
-    bool ReadCalls(Items& items);
-    bool ReadCalendar(Items& items, bool reminders);
-    bool ReadNotes(Items& items);
-    bool ReadBookmarks(Items& items);
-    bool ReadPhotos(Items& items);
-    bool ReadVoiceMemos(Items& items);
-    bool ReadWhatsApp(Items& items, bool attachments);
-
-    BackupManifest& m_manifest;
-    QString m_workFolder;
+    ReaderContext m_context;
     MMobile::MDType m_type;
-    Progress m_progress;
-    QString m_error;
-    bool m_stopped = false;
-    int m_lastPercent = -1;
-    QHash<QString, QString> m_contactNames; // phone digits or e-mail -> full name
 };
 
 #endif // CATEGORYREADER_H

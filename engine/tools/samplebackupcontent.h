@@ -14,7 +14,13 @@ struct SampleBackupContent
     struct Contact
     {
         QString first, last, organization, note;
-        QStringList phones, emails, urls;
+        QStringList phones, emails, urls, relatedNames;
+        double birthday = 0; // seconds since 2001 (floating), when hasBirthday
+        bool hasBirthday = false;
+        std::vector<double> dates;               // anniversaries, seconds since 2001
+        std::vector<QStringList> addresses;      // street, city, state, ZIP, country
+        std::vector<QStringList> messaging;      // user name, service
+        std::vector<QStringList> socialProfiles; // user name, service
     };
     struct Message
     {

@@ -337,11 +337,31 @@ bool SampleBackupWriter::WriteContacts()
                  "CREATE TABLE ABMultiValueEntry (parent_id INTEGER, key INTEGER, value TEXT);"
                  "CREATE TABLE ABMultiValueEntryKey (value TEXT, UNIQUE(value));"))
         return Fail(db.LastError());
-    for (const char* label : {"_$!<Mobile>!$_", "_$!<Home>!$_", "_$!<Work>!$_", "_$!<HomePage>!$_"})
+    // Labels 1-4 and 5-7 (dates, related names); entry keys 1-5 address
+    // parts, 6-8 accounts.
+    for (const char* label : {"_$!<Mobile>!$_", "_$!<Home>!$_", "_$!<Work>!$_", "_$!<HomePage>!$_",
+                              "_$!<Anniversary>!$_", "_$!<Mother>!$_", "_$!<Friend>!$_"})
         db.Insert("INSERT INTO ABMultiValueLabel (value) VALUES (?)", {QString::fromLatin1(label)});
-    for (const char* key : {"Street", "City", "State", "ZIP", "Country"})
+    for (const char* key :
+         {"Street", "City", "State", "ZIP", "Country", "username", "service", "url"})
         db.Insert("INSERT INTO ABMultiValueEntryKey (value) VALUES (?)",
                   {QString::fromLatin1(key)});
+    const QDateTime epoch(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC);
+    // A floating date is kept at midnight UTC of its day.
+    const auto dayValue = [&epoch](int year, int month, int day) {
+        return static_cast<double>(
+            epoch.secsTo(QDateTime(QDate(year, month, day), QTime(0, 0), Qt::UTC)));
+    };
+    const auto insertValue = [&db](qint64 person, int property, int label, const QVariant& value) {
+        return db.Insert("INSERT INTO ABMultiValue (record_id, property, identifier, label, value) "
+                         "VALUES (?, ?, 0, ?, ?)",
+                         {person, property, label, value});
+    };
+    const auto insertEntries = [&db](qint64 parent, int firstKey, const QStringList& parts) {
+        for (int k = 0; k < parts.size(); ++k)
+            db.Insert("INSERT INTO ABMultiValueEntry (parent_id, key, value) VALUES (?, ?, ?)",
+                      {parent, firstKey + k, parts[k]});
+    };
     const int count = 300 * m_options.scale;
     for (int i = 0; i < count; ++i) {
         SampleBackupContent::Contact contact;
@@ -349,6 +369,11 @@ bool SampleBackupWriter::WriteContacts()
         contact.last = Pick(LastNames);
         contact.organization = Pick(Companies);
         contact.note = Range(0, 3) == 0 ? Sentence() : QString();
+        // Some birthdays have no year: the address book keeps those in 1604.
+        contact.hasBirthday = i % 4 == 1;
+        if (contact.hasBirthday)
+            contact.birthday =
+                dayValue(i % 8 == 1 ? 1604 : Range(1950, 2005), Range(1, 12), Range(1, 28));
         const QVariant organization =
             contact.organization.isEmpty() ? QVariant() : QVariant(contact.organization);
         const qint64 id = db.Insert(
@@ -356,9 +381,7 @@ bool SampleBackupWriter::WriteContacts()
             "VALUES (?, ?, ?, ?, 0, ?, ?)",
             {contact.first, contact.last, organization,
              contact.note.isEmpty() ? QVariant() : QVariant(contact.note),
-             Range(0, 4) == 0
-                 ? QVariant(QString::number(-400000000.0 + Range(0, 300000000), 'f', 0))
-                 : QVariant(),
+             contact.hasBirthday ? QVariant(QString::number(contact.birthday, 'f', 0)) : QVariant(),
              contact.organization.isEmpty() ? QVariant() : QVariant(QStringLiteral("Engineer"))});
         const int phones = Range(1, 2);
         for (int p = 0; p < phones; ++p) {
@@ -367,33 +390,44 @@ bool SampleBackupWriter::WriteContacts()
                       "VALUES (?, 3, ?, ?, ?)",
                       {id, p, p + 1, contact.phones.last()});
         }
-        if (Range(0, 1) == 0) {
-            contact.emails.append(QStringLiteral("%1.%2%3@%4")
+        for (int e = Range(0, 1) == 0 ? (i % 6 == 0 ? 2 : 1) : 0; e > 0; --e) {
+            contact.emails.append(QStringLiteral("%1.%2%3.%4@%5")
                                       .arg(contact.first.toLower(), contact.last.toLower())
                                       .arg(i)
+                                      .arg(e)
                                       .arg(Pick(Domains)));
-            db.Insert("INSERT INTO ABMultiValue (record_id, property, identifier, label, value) "
-                      "VALUES (?, 4, 0, 2, ?)",
-                      {id, contact.emails.last()});
+            insertValue(id, 4, 2, contact.emails.last());
         }
         if (Range(0, 4) == 0) {
             contact.urls.append(QStringLiteral("https://www.%1/~%2").arg(Pick(Domains)).arg(i));
-            db.Insert("INSERT INTO ABMultiValue (record_id, property, identifier, label, value) "
-                      "VALUES (?, 22, 0, 4, ?)",
-                      {id, contact.urls.last()});
+            insertValue(id, 22, 4, contact.urls.last());
         }
-        if (Range(0, 5) == 0) {
-            const qint64 address = db.Insert(
-                "INSERT INTO ABMultiValue (record_id, property, identifier, label, value) VALUES "
-                "(?, 5, 0, 2, NULL)",
-                {id});
-            const QStringList parts = {QStringLiteral("%1 Mill Lane").arg(Range(1, 200)),
-                                       QStringLiteral("Northwick"), QStringLiteral("Shire"),
-                                       QStringLiteral("NW%1 2AB").arg(Range(1, 9)),
-                                       QStringLiteral("United Kingdom")};
-            for (int k = 0; k < parts.size(); ++k)
-                db.Insert("INSERT INTO ABMultiValueEntry (parent_id, key, value) VALUES (?, ?, ?)",
-                          {address, k + 1, parts[k]});
+        // Contacts with one, two and three postal addresses.
+        const int addresses = i % 7 == 3 ? 3 : i % 5 == 1 ? 2 : Range(0, 5) == 0 ? 1 : 0;
+        for (int a = 0; a < addresses; ++a) {
+            const QStringList parts = {
+                QStringLiteral("%1 Mill Lane").arg(Range(1, 200)),
+                a == 1 ? QStringLiteral("Eastbury") : QStringLiteral("Northwick"),
+                QStringLiteral("Shire"), QStringLiteral("NW%1 2AB").arg(Range(1, 9)),
+                QStringLiteral("United Kingdom")};
+            insertEntries(insertValue(id, 5, 2 + a % 2, QVariant()), 1, parts);
+            contact.addresses.push_back(parts);
+        }
+        if (i % 9 == 2) {
+            contact.dates.push_back(dayValue(Range(1990, 2020), Range(1, 12), Range(1, 28)));
+            insertValue(id, 12, 5, QString::number(contact.dates.back(), 'f', 0));
+            contact.relatedNames << Pick(FirstNames) << Pick(FirstNames);
+            insertValue(id, 23, 6, contact.relatedNames[0]);
+            insertValue(id, 23, 7, contact.relatedNames[1]);
+        }
+        if (i % 10 == 4) {
+            const QString user = contact.first.toLower() + QString::number(i);
+            for (const char* service : {"Skype", "Jabber"}) {
+                contact.messaging.push_back({user, QString::fromLatin1(service)});
+                insertEntries(insertValue(id, 13, 2, QVariant()), 6, contact.messaging.back());
+            }
+            contact.socialProfiles.push_back({user, QStringLiteral("Mastodon")});
+            insertEntries(insertValue(id, 46, 2, QVariant()), 6, contact.socialProfiles.back());
         }
         m_content.contacts.push_back(contact);
     }

@@ -228,6 +228,16 @@ void TestEngineExport::contacts()
             QCOMPARE(Unescape(Property(lines, "N").section(';', 1, 1)), expected.first);
             QCOMPARE(Unescape(Property(lines, "NOTE")), expected.note);
             notes += expected.note.isEmpty() ? 0 : 1;
+            // Floating: the stored day whatever the zone; without a year, --MMDD.
+            const QDate birthday = QDateTime(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC)
+                                       .addSecs(qint64(expected.birthday))
+                                       .date();
+            QCOMPARE(Property(lines, "BDAY"), !expected.hasBirthday ? QString()
+                                              : birthday.year() == 1604
+                                                  ? birthday.toString(QStringLiteral("--MMdd"))
+                                                  : birthday.toString(Qt::ISODate));
+            QCOMPARE(lines.filter(QRegularExpression(QStringLiteral("^ADR[;:]"))).size(),
+                     int(expected.addresses.size()));
             found = true;
             break;
         }

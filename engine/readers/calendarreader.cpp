@@ -2,6 +2,7 @@
 
 #include "calendarrecord.h"
 #include "engineitem.h"
+#include "localclock.h"
 #include "reminderrecord.h"
 #include "schemaprobe.h"
 #include "sqlitedb.h"
@@ -35,7 +36,7 @@ bool CalendarReader::Read(ReaderContext::Items& items, bool reminders)
         reminders ? schema.Column(item, QStringLiteral("ci"), QStringLiteral("due_date"))
                   : schema.Column(item, QStringLiteral("ci"), QStringLiteral("start_date"));
     const QString sql =
-        QStringLiteral("SELECT %1, %2, %3, %4, %5, %6, %7, %8, %9 FROM CalendarItem ci")
+        QStringLiteral("SELECT %1, %2, %3, %4, %5, %6, %7, %8, %9, ")
             .arg(schema.Column(item, QStringLiteral("ci"), QStringLiteral("summary")),
                  locations ? QStringLiteral("l.title") : QStringLiteral("NULL"),
                  schema.Column(item, QStringLiteral("ci"), QStringLiteral("start_date")),
@@ -45,6 +46,8 @@ bool CalendarReader::Read(ReaderContext::Items& items, bool reminders)
                  schema.Column(item, QStringLiteral("ci"), QStringLiteral("completion_date")),
                  schema.Column(item, QStringLiteral("ci"), QStringLiteral("priority")),
                  calendars ? QStringLiteral("c.title") : QStringLiteral("NULL")) +
+        schema.Column(item, QStringLiteral("ci"), QStringLiteral("all_day")) +
+        QStringLiteral(" FROM CalendarItem ci") +
         (locations ? QStringLiteral(" LEFT JOIN Location l ON l.ROWID = ci.location_id")
                    : QString()) +
         (calendars ? QStringLiteral(" LEFT JOIN Calendar c ON c.ROWID = ci.calendar_id")
@@ -73,8 +76,16 @@ bool CalendarReader::Read(ReaderContext::Items& items, bool reminders)
             RecordText& text = record->Text();
             text.Set(CalendarRecord::Title, row.Text(0));
             text.Set(CalendarRecord::Location, row.Text(1));
-            text.Set(CalendarRecord::StartDate, m_context.DateText(row, 2));
-            text.Set(CalendarRecord::EndDate, m_context.DateText(row, 3));
+            if (row.Int(9) != 0) {
+                // All-day events are floating days; the end is their last day.
+                const double start = row.Real(2);
+                const double end = row.IsNull(3) ? start : qMax(start, row.Real(3) - 1);
+                text.Set(CalendarRecord::StartDate, LocalClock::DateText(start));
+                text.Set(CalendarRecord::EndDate, LocalClock::DateText(end));
+            } else {
+                text.Set(CalendarRecord::StartDate, m_context.DateText(row, 2));
+                text.Set(CalendarRecord::EndDate, m_context.DateText(row, 3));
+            }
             text.Set(CalendarRecord::Note, row.Text(4));
             items.push_back(ReaderContext::MakeItem(std::move(record)));
         }

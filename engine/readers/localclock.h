@@ -1,6 +1,7 @@
 #ifndef LOCALCLOCK_H
 #define LOCALCLOCK_H
 
+#include <QByteArray>
 #include <QString>
 #include <QTimeZone>
 
@@ -23,6 +24,8 @@ public:
     // nanoseconds since 2001); empty when the value is no usable time.
     QString Text(double stored) const;
     QString UnixText(std::int64_t unixSeconds) const;
+    // Text() as UTF-8, as records keep it; null when the value is no usable time.
+    QByteArray Utf8Text(double stored) const;
 
     // The day of a floating date stored as seconds since 2001 (its day in
     // UTC): "yyyy-MM-dd", or "--MM-dd" for a date without a year (stored in
@@ -32,7 +35,15 @@ public:
     static constexpr int NoYear = 1604;
 
 private:
+    int OffsetAt(std::int64_t unixSeconds) const;
+    QByteArray Format(std::int64_t unixSeconds) const;
+
     QTimeZone m_zone;
+    // The offset of the last time asked for holds from m_from to m_to
+    // (between two transitions of the zone), so most times need no lookup.
+    mutable std::int64_t m_from = 0;
+    mutable std::int64_t m_to = 0;
+    mutable int m_offset = 0;
 };
 
 #endif // LOCALCLOCK_H

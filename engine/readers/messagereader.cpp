@@ -28,9 +28,11 @@ QString MediaRelativePath(QString path)
 }
 
 // The text of a message with an attachment holds U+FFFC where the file stood.
-QByteArray WithoutObjectMarks(QByteArray text)
+QByteArray WithoutObjectMarks(const QByteArray& text)
 {
-    return text.replace("\xEF\xBF\xBC", "").trimmed();
+    if (!text.contains("\xEF\xBF\xBC"))
+        return text;
+    return QByteArray(text).replace("\xEF\xBF\xBC", "").trimmed();
 }
 
 } // namespace
@@ -87,7 +89,8 @@ bool MessageReader::ReadConversations(ReaderContext::Items& items)
         return m_context.Fail(db.LastError());
 
     QHash<qint64, ConversationRecord*> chatOfMessage;
-    QHash<qint64, QString> senders; // by handle
+    QHash<qint64, QByteArray> senders; // by handle
+    const QByteArray me("Me");
     qint64 done = 0;
     ok = db.Query(
         QStringLiteral("SELECT cmj.chat_id, m.ROWID, m.text, m.handle_id, m.date, m.is_from_me "
@@ -100,14 +103,15 @@ bool MessageReader::ReadConversations(ReaderContext::Items& items)
                 MessageEntryRecord& entry = chat->AddEntry(sent);
                 entry.Texts().Set(MessageEntryRecord::Text, WithoutObjectMarks(row.Text(2)));
                 if (sent) {
-                    entry.Texts().Set(MessageEntryRecord::Sender, QStringLiteral("Me"));
+                    entry.Texts().Set(MessageEntryRecord::Sender, me);
                 } else {
                     // Named once per handle, not per message.
                     auto sender = senders.find(row.Int(3));
                     if (sender == senders.end()) {
                         const QString handle = handles.value(row.Int(3));
                         const QString name = m_context.ContactNameOf(handle);
-                        sender = senders.insert(row.Int(3), name.isEmpty() ? handle : name);
+                        sender =
+                            senders.insert(row.Int(3), (name.isEmpty() ? handle : name).toUtf8());
                     }
                     entry.Texts().Set(MessageEntryRecord::Sender, sender.value());
                 }

@@ -46,9 +46,9 @@ ReaderContext::OpenResult ReaderContext::OpenDatabase(const QString& domain, con
     return OPEN_OK;
 }
 
-QString ReaderContext::DateText(const SqliteDb::Row& row, int column) const
+QByteArray ReaderContext::DateText(const SqliteDb::Row& row, int column) const
 {
-    return row.IsNull(column) ? QString() : m_clock.Text(row.Real(column));
+    return row.IsNull(column) ? QByteArray() : m_clock.Utf8Text(row.Real(column));
 }
 
 bool ReaderContext::Tick(qint64 done, qint64 total)

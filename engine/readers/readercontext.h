@@ -44,8 +44,9 @@ public:
     BackupManifest& Manifest() { return m_manifest; }
     // The local time zone of this scan, taken when the context was made.
     const LocalClock& Clock() const { return m_clock; }
-    // The local text of a stored time column; null for NULL or no usable time.
-    QString DateText(const SqliteDb::Row& row, int column) const;
+    // The local text of a stored time column, as records keep it; null for
+    // NULL or no usable time.
+    QByteArray DateText(const SqliteDb::Row& row, int column) const;
     // Opens a database of the backup with its log, if the backup has one.
     // OPEN_ABSENT when the backup does not list it; OPEN_FAILED sets the error.
     OpenResult OpenDatabase(const QString& domain, const QString& path, SqliteDb& db);

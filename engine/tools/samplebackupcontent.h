@@ -44,6 +44,8 @@ struct SampleBackupContent
     {
         QString title, location, note;
         double start = 0, end = 0;
+        // Floating: start at midnight UTC of its first day, end at 23:59:59 of its last.
+        bool allDay = false;
     };
     struct Reminder
     {

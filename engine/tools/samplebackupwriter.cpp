@@ -597,8 +597,16 @@ bool SampleBackupWriter::WriteCalendar()
     for (int i = 0; i < 60 * m_options.scale; ++i) {
         SampleBackupContent::Event event;
         start += Range(3600, 200000);
-        event.start = start;
-        event.end = start + 1800 * Range(1, 6);
+        event.allDay = i % 5 == 2;
+        if (event.allDay) {
+            // The next midnight, so that the events stay in order of start.
+            start = std::ceil(start / 86400.0) * 86400.0;
+            event.start = start;
+            event.end = event.start + 86400.0 * Range(1, 3) - 1;
+        } else {
+            event.start = start;
+            event.end = start + 1800 * Range(1, 6);
+        }
         event.title = QStringLiteral("%1 with %2").arg(Pick(Words)).arg(Pick(FirstNames));
         event.title[0] = event.title[0].toUpper();
         event.location = Range(0, 2) ? Pick(Places) : QString();
@@ -608,9 +616,11 @@ bool SampleBackupWriter::WriteCalendar()
             location = db.Insert("INSERT INTO Location (title) VALUES (?)", {event.location});
         db.Insert("INSERT INTO CalendarItem (summary, location_id, description, start_date, "
                   "start_tz, end_date, all_day, calendar_id, entity_type) VALUES (?, ?, ?, ?, "
-                  "'Europe/London', ?, 0, ?, 2)",
+                  "?, ?, ?, ?, 2)",
                   {event.title, location, event.note.isEmpty() ? QVariant() : QVariant(event.note),
-                   event.start, event.end, home});
+                   event.start,
+                   event.allDay ? QStringLiteral("_float") : QStringLiteral("Europe/London"),
+                   event.end, event.allDay ? 1 : 0, home});
         m_content.events.push_back(event);
     }
     double due = m_now - 86400.0 * 30;

@@ -92,14 +92,17 @@ QString Unescape(const QString& value)
     return out;
 }
 
-QString Property(const QStringList& lines, const QString& name, int from = 0)
+// The value of the first property `name` from line `from` on; with
+// `parameters`, its parameters too ("VALUE=DATE:20240514").
+QString Property(const QStringList& lines, const QString& name, int from = 0,
+                 bool parameters = false)
 {
     for (int i = from; i < lines.size(); ++i) {
         const QString& line = lines[i];
         const int colon = line.indexOf(':');
         const QString key = line.left(colon).section(';', 0, 0);
         if (key == name)
-            return line.mid(colon + 1);
+            return parameters ? line.mid(key.size() + 1) : line.mid(colon + 1);
     }
     return QString();
 }
@@ -351,11 +354,14 @@ void TestEngineExport::calendarAndReminders()
     IMDGetter* getter = source->GetDataGetter();
     QStringList summaries;
     QStringList times;
+    QStringList ends;
+    int allDay = 0;
     for (int i = 0; i < lines.size(); ++i) {
         if (lines[i] != begin)
             continue;
         summaries.append(Unescape(Property(lines, "SUMMARY", i)));
-        times.append(Property(lines, reminders ? "DUE" : "DTSTART", i));
+        times.append(Property(lines, reminders ? "DUE" : "DTSTART", i, true));
+        ends.append(Property(lines, "DTEND", i, true));
     }
     int expected = 0;
     for (unsigned int i = 0; i < getter->GetCount(); ++i) {
@@ -366,11 +372,23 @@ void TestEngineExport::calendarAndReminders()
         const char* date = reminders ? record_cast<IReminider>(getter->GetItem(i))->GetDate()
                                      : record_cast<ICalendar>(getter->GetItem(i))->GetStartDate();
         QCOMPARE(summaries.value(expected), Text(title));
-        QCOMPARE(QDateTime::fromString(times.value(expected), "yyyyMMdd'T'HHmmss"),
-                 QDateTime::fromString(Text(date), "yyyy-MM-dd HH:mm:ss"));
+        if (!reminders && m_content.events[i].allDay) {
+            // A floating day, and the day after the last one as the exclusive end.
+            const QDate last = QDateTime(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC)
+                                   .addSecs(qint64(m_content.events[i].end))
+                                   .date();
+            QCOMPARE(times.value(expected), "VALUE=DATE:" + QString(Text(date)).remove('-'));
+            QCOMPARE(ends.value(expected),
+                     "VALUE=DATE:" + last.addDays(1).toString(QStringLiteral("yyyyMMdd")));
+            ++allDay;
+        } else {
+            QCOMPARE(QDateTime::fromString(times.value(expected), "yyyyMMdd'T'HHmmss"),
+                     QDateTime::fromString(Text(date), "yyyy-MM-dd HH:mm:ss"));
+        }
         ++expected;
     }
     QCOMPARE(summaries.size(), expected);
+    QVERIFY(reminders || allDay > 0);
 }
 
 void TestEngineExport::notes()

@@ -4,8 +4,11 @@
 #include "readercontext.h"
 
 // Reads the call history: CallHistory.storedata (ZCALLRECORD, iOS 8 on) or,
-// in older backups, call_history.db (table call). Numbers the address book
-// knows get its names. The context is borrowed.
+// in older backups, call_history.db (table call). The type tells the
+// direction ("Outgoing", "Unanswered", "Incoming", "Missed") and, after it,
+// a call that is not a phone call: "(FaceTime Video)", "(FaceTime Audio)" or
+// the app's name. Numbers and addresses the address book knows get its names.
+// The context is borrowed.
 class CallReader
 {
 public:
@@ -13,6 +16,10 @@ public:
     bool Read(ReaderContext::Items& items);
 
 private:
+    bool ReadOld(SqliteDb& db, ReaderContext::Items& items);
+    void Add(ReaderContext::Items& items, const QString& address, QString name,
+             const QByteArray& date, const QString& type, double duration);
+
     ReaderContext& m_context;
 };
 

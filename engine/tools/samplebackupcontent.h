@@ -36,9 +36,11 @@ struct SampleBackupContent
     };
     struct Call
     {
+        enum Kind { Phone, FaceTimeVideo, FaceTimeAudio, OtherApp };
         QString address, name;
-        double date = 0, duration = 0;
+        double date = 0, duration = 0; // seconds since 2001 whatever the store keeps
         bool outgoing = false, answered = false;
+        Kind kind = Phone;
     };
     struct Event
     {

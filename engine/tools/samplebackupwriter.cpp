@@ -539,38 +539,76 @@ bool SampleBackupWriter::WriteMessages()
     return db.Close(AddFile(Home, "Library/SMS/sms.db-wal")) || Fail(db.LastError());
 }
 
+QList<int> SampleBackupWriter::Generations()
+{
+    return {7, 12, 14, 16, 18};
+}
+
 bool SampleBackupWriter::WriteCalls()
 {
+    // Up to iOS 7 the call history is call_history.db of the wireless domain,
+    // dated in seconds since 1970, with flags for the direction and FaceTime.
+    const bool old = m_options.ios <= 7;
     SqliteWriter db;
-    if (!db.Open(AddFile(Home, "Library/CallHistoryDB/CallHistory.storedata")) ||
-        !db.Exec(
-            "CREATE TABLE ZCALLRECORD (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, Z_OPT INTEGER, "
-            "ZANSWERED INTEGER, ZCALLTYPE INTEGER, ZORIGINATED INTEGER, ZDATE TIMESTAMP, "
-            "ZDURATION FLOAT, ZADDRESS VARCHAR, ZNAME VARCHAR, ZSERVICE_PROVIDER VARCHAR)"))
+    if (!db.Open(old ? AddFile("WirelessDomain", "Library/CallHistory/call_history.db")
+                     : AddFile(Home, "Library/CallHistoryDB/CallHistory.storedata")) ||
+        !db.Exec(old ? "CREATE TABLE call (ROWID INTEGER PRIMARY KEY AUTOINCREMENT, address TEXT, "
+                       "date INTEGER, duration INTEGER, flags INTEGER, id INTEGER, name TEXT, "
+                       "country_code TEXT, network_code TEXT, read INTEGER, assisted INTEGER, "
+                       "face_time_data BLOB, originalAddress TEXT)"
+                     : "CREATE TABLE ZCALLRECORD (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, Z_OPT "
+                       "INTEGER, ZANSWERED INTEGER, ZCALLTYPE INTEGER, ZORIGINATED INTEGER, ZDATE "
+                       "TIMESTAMP, ZDURATION FLOAT, ZADDRESS VARCHAR, ZNAME VARCHAR, "
+                       "ZSERVICE_PROVIDER VARCHAR)"))
         return Fail(db.LastError());
     const int count = 200 * m_options.scale;
     double date = m_now - 86400.0 * 200;
     for (int i = 0; i < count; ++i) {
         SampleBackupContent::Call call;
-        date += Range(600, 80000) + 0.25;
+        date += Range(600, 80000) + (old ? 0 : 0.25);
         call.date = date;
         call.outgoing = Range(0, 2) == 0;
-        call.answered = call.outgoing || Range(0, 3) != 0;
-        call.duration = call.answered ? Range(5, 3600) + 0.5 : 0;
+        // Some outgoing calls are not answered either.
+        call.answered = Range(0, 3) != 0;
+        call.duration = call.answered ? Range(5, 3600) + (old ? 0 : 0.5) : 0;
+        call.kind = i % 7 == 3            ? SampleBackupContent::Call::FaceTimeVideo
+                    : i % 7 == 5 && !old  ? SampleBackupContent::Call::FaceTimeAudio
+                    : i % 11 == 6 && !old ? SampleBackupContent::Call::OtherApp
+                                          : SampleBackupContent::Call::Phone;
         if (i % 4 == 0 && !m_content.contacts.empty()) {
             const auto& contact =
                 m_content.contacts[static_cast<std::size_t>(i) % m_content.contacts.size()];
             call.address = contact.phones.first();
             call.name = contact.first + QLatin1Char(' ') + contact.last;
+        } else if (call.kind == SampleBackupContent::Call::FaceTimeVideo && i % 2) {
+            call.address = QStringLiteral("caller%1@%2").arg(i).arg(Pick(Domains));
         } else {
             call.address = PhoneNumber();
         }
-        db.Insert(
-            "INSERT INTO ZCALLRECORD (Z_ENT, Z_OPT, ZANSWERED, ZCALLTYPE, ZORIGINATED, ZDATE, "
-            "ZDURATION, ZADDRESS, ZNAME, ZSERVICE_PROVIDER) VALUES (2, 1, ?, 1, ?, ?, ?, ?, ?, "
-            "'com.apple.Telephony')",
-            {call.answered ? 1 : 0, call.outgoing ? 1 : 0, call.date, call.duration, call.address,
-             call.name.isEmpty() ? QVariant() : QVariant(call.name)});
+        const QVariant name = call.name.isEmpty() ? QVariant() : QVariant(call.name);
+        if (old) {
+            // 4 incoming, 5 outgoing; 16 marks FaceTime.
+            const int flags = (call.outgoing ? 5 : 4) |
+                              (call.kind == SampleBackupContent::Call::FaceTimeVideo ? 16 : 0);
+            db.Insert("INSERT INTO call (address, date, duration, flags, id, name) VALUES (?, ?, "
+                      "?, ?, -1, ?)",
+                      {call.address, static_cast<qint64>(call.date) + 978307200,
+                       static_cast<qint64>(call.duration), flags, name});
+        } else {
+            // ZCALLTYPE: 1 phone (or an app's call), 8 FaceTime video, 16 FaceTime audio.
+            const int type = call.kind == SampleBackupContent::Call::FaceTimeVideo   ? 8
+                             : call.kind == SampleBackupContent::Call::FaceTimeAudio ? 16
+                                                                                     : 1;
+            const QString provider = call.kind == SampleBackupContent::Call::OtherApp
+                                         ? QStringLiteral("net.whatsapp.WhatsApp")
+                                     : type == 1 ? QStringLiteral("com.apple.Telephony")
+                                                 : QStringLiteral("com.apple.FaceTime");
+            db.Insert("INSERT INTO ZCALLRECORD (Z_ENT, Z_OPT, ZANSWERED, ZCALLTYPE, ZORIGINATED, "
+                      "ZDATE, ZDURATION, ZADDRESS, ZNAME, ZSERVICE_PROVIDER) VALUES (2, 1, ?, ?, "
+                      "?, ?, ?, ?, ?, ?)",
+                      {call.answered ? 1 : 0, type, call.outgoing ? 1 : 0, call.date, call.duration,
+                       call.address, name, provider});
+        }
         m_content.calls.push_back(call);
     }
     return db.Close() || Fail(db.LastError());
@@ -727,12 +765,17 @@ bool SampleBackupWriter::WriteBookmarks()
 
 bool SampleBackupWriter::WritePhotos()
 {
+    // Up to iOS 13 the assets are ZGENERICASSET.
+    const QString assets =
+        m_options.ios <= 12 ? QStringLiteral("ZGENERICASSET") : QStringLiteral("ZASSET");
     SqliteWriter db;
     if (!db.Open(AddFile(CameraRoll, "Media/PhotoData/Photos.sqlite")) ||
-        !db.Exec("CREATE TABLE ZASSET (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, ZKIND INTEGER, "
-                 "ZTRASHEDSTATE INTEGER, ZDATECREATED TIMESTAMP, ZMODIFICATIONDATE TIMESTAMP, "
-                 "ZTRASHEDDATE TIMESTAMP, ZDIRECTORY VARCHAR, ZFILENAME VARCHAR, "
-                 "ZUNIFORMTYPEIDENTIFIER VARCHAR, ZWIDTH INTEGER, ZHEIGHT INTEGER)"))
+        !db.Exec(QStringLiteral(
+                     "CREATE TABLE %1 (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, ZKIND INTEGER, "
+                     "ZTRASHEDSTATE INTEGER, ZDATECREATED TIMESTAMP, ZMODIFICATIONDATE TIMESTAMP, "
+                     "ZTRASHEDDATE TIMESTAMP, ZDIRECTORY VARCHAR, ZFILENAME VARCHAR, "
+                     "ZUNIFORMTYPEIDENTIFIER VARCHAR, ZWIDTH INTEGER, ZHEIGHT INTEGER)")
+                     .arg(assets)))
         return Fail(db.LastError());
     if (!m_options.media)
         return db.Close() || Fail(db.LastError());
@@ -770,9 +813,11 @@ bool SampleBackupWriter::WritePhotos()
                           QStringLiteral("Media/%1/%2").arg(photo.directory, photo.name), data))
             return false;
         db.Insert(
-            "INSERT INTO ZASSET (Z_ENT, ZKIND, ZTRASHEDSTATE, ZDATECREATED, ZMODIFICATIONDATE, "
-            "ZTRASHEDDATE, ZDIRECTORY, ZFILENAME, ZUNIFORMTYPEIDENTIFIER, ZWIDTH, ZHEIGHT) "
-            "VALUES (33, 0, ?, ?, ?, ?, ?, ?, ?, 320, 240)",
+            QStringLiteral("INSERT INTO %1 (Z_ENT, ZKIND, ZTRASHEDSTATE, ZDATECREATED, "
+                           "ZMODIFICATIONDATE, ZTRASHEDDATE, ZDIRECTORY, ZFILENAME, "
+                           "ZUNIFORMTYPEIDENTIFIER, ZWIDTH, ZHEIGHT) VALUES (33, 0, ?, ?, ?, ?, "
+                           "?, ?, ?, 320, 240)")
+                .arg(assets),
             {photo.trashed ? 1 : 0, photo.date, photo.date,
              photo.trashed ? QVariant(m_now - 86400.0) : QVariant(), photo.directory, photo.name,
              uti});

@@ -4,6 +4,7 @@
 #include "samplebackupcontent.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <cstdint>
@@ -28,7 +29,11 @@ public:
         std::uint32_t seed = 20240601;
         QString password;         // encrypts the backup when not empty
         int kdfRounds = 10000000; // DPIC, the first derivation step's rounds
+        // The system generation whose schemas are written (one of Generations()).
+        int ios = 18;
     };
+    // The generations the writer knows: 7, 12, 14, 16 and 18.
+    static QList<int> Generations();
 
     explicit SampleBackupWriter(const Options& options);
     ~SampleBackupWriter();

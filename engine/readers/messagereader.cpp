@@ -1,6 +1,7 @@
 #include "messagereader.h"
 
 #include "appletime.h"
+#include "attributedbody.h"
 #include "backupmanifest.h"
 #include "conversationrecord.h"
 #include "engineitem.h"
@@ -56,21 +57,33 @@ bool MessageReader::ReadConversations(ReaderContext::Items& items)
         handles.insert(row.Int(0), row.String(1));
         return true;
     });
-    QHash<qint64, ConversationRecord*> chats;
-    ReaderContext::Items read;
+    // Items are made at the end: a conversation whose messages are all
+    // recently deleted reports itself deleted.
+    struct Chat
+    {
+        std::unique_ptr<ConversationRecord> record;
+        int live = 0;
+        int recovered = 0;
+    };
+    std::vector<Chat> read;
+    QHash<qint64, std::size_t> chatIndex;
     ok = ok &&
          db.Query(QStringLiteral("SELECT ROWID FROM chat ORDER BY ROWID"), [&](const Row& row) {
-             auto record = std::make_unique<ConversationRecord>();
-             chats.insert(row.Int(0), record.get());
-             read.push_back(ReaderContext::MakeItem(std::move(record)));
+             chatIndex.insert(row.Int(0), read.size());
+             read.push_back({std::make_unique<ConversationRecord>()});
              return true;
          });
+    const auto chatOf = [&](qint64 id) -> Chat* {
+        const auto it = chatIndex.constFind(id);
+        return it == chatIndex.constEnd() ? nullptr : &read[it.value()];
+    };
     ok = ok && db.Query(QStringLiteral("SELECT chat_id, handle_id FROM chat_handle_join "
                                        "ORDER BY chat_id, handle_id"),
                         [&](const Row& row) {
-                            ConversationRecord* chat = chats.value(row.Int(0));
-                            if (!chat)
+                            Chat* found = chatOf(row.Int(0));
+                            if (!found)
                                 return true;
+                            ConversationRecord* chat = found->record.get();
                             const QString id = handles.value(row.Int(1));
                             RecordText& participant = chat->AddParticipant();
                             participant.Set(ConversationRecord::Name, m_context.ContactNameOf(id));
@@ -79,12 +92,23 @@ bool MessageReader::ReadConversations(ReaderContext::Items& items)
                             participant.Set(ConversationRecord::Email, email ? id : QString(""));
                             return true;
                         });
+    // iOS 16 keeps recently deleted messages apart, still tied to their chat.
+    const bool recoverable = schema.HasTable(QStringLiteral("chat_recoverable_message_join"));
+    const QString joins =
+        recoverable ? QStringLiteral("(SELECT chat_id, message_id, 0 AS recovered FROM "
+                                     "chat_message_join UNION ALL SELECT chat_id, message_id, 1 "
+                                     "FROM chat_recoverable_message_join)")
+                    : QStringLiteral("(SELECT chat_id, message_id, 0 AS recovered FROM "
+                                     "chat_message_join)");
+    // From iOS 16 on many messages have their text only in attributedBody.
+    const bool bodies =
+        schema.HasColumn(QStringLiteral("message"), QStringLiteral("attributedBody"));
     qint64 total = 0;
-    ok = ok && db.Query(QStringLiteral("SELECT count(*) FROM chat_message_join"),
-                        [&total](const Row& row) {
-                            total = row.Int(0);
-                            return false;
-                        });
+    ok = ok &&
+         db.Query(QStringLiteral("SELECT count(*) FROM %1").arg(joins), [&total](const Row& row) {
+             total = row.Int(0);
+             return false;
+         });
     if (!ok)
         return m_context.Fail(db.LastError());
 
@@ -93,15 +117,21 @@ bool MessageReader::ReadConversations(ReaderContext::Items& items)
     const QByteArray me("Me");
     qint64 done = 0;
     ok = db.Query(
-        QStringLiteral("SELECT cmj.chat_id, m.ROWID, m.text, m.handle_id, m.date, m.is_from_me "
-                       "FROM chat_message_join cmj JOIN message m ON m.ROWID = cmj.message_id "
-                       "ORDER BY cmj.chat_id, m.date, m.ROWID"),
+        QStringLiteral("SELECT j.chat_id, m.ROWID, m.text, m.handle_id, m.date, m.is_from_me, %1, "
+                       "j.recovered FROM %2 j JOIN message m ON m.ROWID = j.message_id ORDER BY "
+                       "j.chat_id, m.date, m.ROWID")
+            .arg(bodies ? QStringLiteral("m.attributedBody") : QStringLiteral("NULL"), joins),
         [&](const Row& row) {
-            ConversationRecord* chat = chats.value(row.Int(0));
-            if (chat) {
+            Chat* found = chatOf(row.Int(0));
+            if (found) {
+                ConversationRecord* chat = found->record.get();
+                ++(row.Int(7) != 0 ? found->recovered : found->live);
                 const bool sent = row.Int(5) != 0;
                 MessageEntryRecord& entry = chat->AddEntry(sent);
-                entry.Texts().Set(MessageEntryRecord::Text, WithoutObjectMarks(row.Text(2)));
+                QByteArray text = row.Text(2);
+                if (text.isEmpty() && !row.IsNull(6))
+                    text = AttributedBody::Text(row.Text(6));
+                entry.Texts().Set(MessageEntryRecord::Text, WithoutObjectMarks(text));
                 if (sent) {
                     entry.Texts().Set(MessageEntryRecord::Sender, me);
                 } else {
@@ -144,8 +174,9 @@ bool MessageReader::ReadConversations(ReaderContext::Items& items)
                      return true;
                  });
     }
-    for (auto& item : read)
-        items.push_back(std::move(item));
+    for (Chat& chat : read)
+        items.push_back(
+            ReaderContext::MakeItem(std::move(chat.record), chat.live == 0 && chat.recovered > 0));
     return true;
 }
 

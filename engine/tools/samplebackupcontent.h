@@ -33,6 +33,7 @@ struct SampleBackupContent
         QString handle;                // phone number or e-mail address
         std::vector<Message> messages; // in date order
         QStringList attachments;       // original names
+        bool deleted = false;          // all its messages recently deleted (iOS 16 on)
     };
     struct Call
     {

@@ -434,6 +434,24 @@ bool SampleBackupWriter::WriteContacts()
     return db.Close() || Fail(db.LastError());
 }
 
+// An NSAttributedString in the typedstream form of attributedBody, reduced to
+// what a reader of the text needs: the class chain, then the NSString with
+// its length (one byte, or 0x81 and two bytes little-endian) and UTF-8 bytes.
+QByteArray SampleBackupWriter::AttributedBody(const QString& text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    QByteArray archive("\x04\x0bstreamtyped\x81\xe8\x03\x84\x01\x40\x84\x84\x84\x12");
+    archive.append("NSAttributedString").append('\0').append("\x84\x84\x08NSObject");
+    archive.append('\0').append("\x85\x92\x84\x84\x84\x08NSString\x01\x94\x84\x01\x2b");
+    if (utf8.size() < 0x80) {
+        archive.append(static_cast<char>(utf8.size()));
+    } else {
+        archive.append('\x81').append(static_cast<char>(utf8.size() & 0xff));
+        archive.append(static_cast<char>(utf8.size() >> 8));
+    }
+    return archive.append(utf8).append("\x86\x84\x02iI\x01\x01\x92\x84\x84\x84");
+}
+
 bool SampleBackupWriter::WriteMessages()
 {
     SqliteWriter db;
@@ -447,7 +465,7 @@ bool SampleBackupWriter::WriteMessages()
             "CREATE TABLE message (ROWID INTEGER PRIMARY KEY AUTOINCREMENT, guid TEXT UNIQUE "
             "NOT NULL, text TEXT, handle_id INTEGER DEFAULT 0, service TEXT, date INTEGER, "
             "date_read INTEGER, is_from_me INTEGER DEFAULT 0, cache_has_attachments INTEGER "
-            "DEFAULT 0);"
+            "DEFAULT 0, attributedBody BLOB);"
             "CREATE TABLE chat_message_join (chat_id INTEGER, message_id INTEGER, "
             "message_date INTEGER DEFAULT 0, PRIMARY KEY (chat_id, message_id));"
             "CREATE TABLE chat_handle_join (chat_id INTEGER, handle_id INTEGER, UNIQUE(chat_id, "
@@ -457,6 +475,13 @@ bool SampleBackupWriter::WriteMessages()
             "transfer_name TEXT, total_bytes INTEGER DEFAULT 0);"
             "CREATE TABLE message_attachment_join (message_id INTEGER, attachment_id INTEGER, "
             "UNIQUE(message_id, attachment_id));"))
+        return Fail(db.LastError());
+    // iOS 16 on: recently deleted messages, and texts kept only in attributedBody.
+    const bool recent = m_options.ios >= 16;
+    if (recent && !db.Exec("CREATE TABLE chat_recoverable_message_join (chat_id INTEGER "
+                           "REFERENCES chat (ROWID) ON DELETE CASCADE, message_id INTEGER "
+                           "REFERENCES message (ROWID) ON DELETE CASCADE, delete_date INTEGER, "
+                           "ck_sync_state INTEGER DEFAULT 0, PRIMARY KEY (chat_id, message_id))"))
         return Fail(db.LastError());
     const int conversations = 40 * m_options.scale;
     const int messagesEach = 75;
@@ -492,6 +517,7 @@ bool SampleBackupWriter::WriteMessages()
                   {chat, handle});
         // Conversations alternate between the older seconds and the newer nanoseconds.
         const bool nanoseconds = c % 2 == 1;
+        conversation.deleted = recent && c == 2;
         double seconds = m_now - 86400.0 * Range(30, 400);
         for (int m = 0; m < messagesEach; ++m) {
             SampleBackupContent::Message message;
@@ -499,15 +525,22 @@ bool SampleBackupWriter::WriteMessages()
             message.text = Sentence();
             message.sent = Range(0, 1) == 0;
             message.date = nanoseconds ? seconds * 1e9 : seconds;
+            const bool archived = recent && m % 3 == 1;
             const qint64 row = db.Insert(
                 "INSERT INTO message (guid, text, handle_id, service, date, is_from_me, "
-                "cache_has_attachments) VALUES (?, ?, ?, 'iMessage', ?, ?, 0)",
+                "cache_has_attachments, attributedBody) VALUES (?, ?, ?, 'iMessage', ?, ?, 0, ?)",
                 {QUuid::createUuidV5(QUuid(), QStringLiteral("m%1-%2").arg(c).arg(m)).toString(),
-                 message.text, handle, static_cast<qint64>(message.date), message.sent ? 1 : 0});
-            db.Insert(
-                "INSERT INTO chat_message_join (chat_id, message_id, message_date) VALUES (?, "
-                "?, ?)",
-                {chat, row, static_cast<qint64>(message.date)});
+                 archived ? QVariant() : QVariant(message.text), handle,
+                 static_cast<qint64>(message.date), message.sent ? 1 : 0,
+                 archived ? QVariant(AttributedBody(message.text)) : QVariant()});
+            if (conversation.deleted)
+                db.Insert("INSERT INTO chat_recoverable_message_join (chat_id, message_id, "
+                          "delete_date) VALUES (?, ?, ?)",
+                          {chat, row, static_cast<qint64>(m_now - 86400)});
+            else
+                db.Insert("INSERT INTO chat_message_join (chat_id, message_id, message_date) "
+                          "VALUES (?, ?, ?)",
+                          {chat, row, static_cast<qint64>(message.date)});
             if (m_options.media && m % 37 == 5 && c < 20) {
                 ++attachmentNumber;
                 const QString guid =

@@ -59,6 +59,7 @@ private:
     bool WriteContent(const QString& domain, const QString& relativePath, const QByteArray& data);
     QByteArray Picture(int index, const char* format);
     QByteArray Heic(int index);
+    static QByteArray AttributedBody(const QString& text);
 
     bool WriteInfo();
     bool WriteContacts();

@@ -279,11 +279,15 @@ void TestEngineCategories::messages()
     QVERIFY(getter);
     QCOMPARE(getter->GetCount(), unsigned(m_content.conversations.size()));
     int named = 0;
+    int deleted = 0;
     for (unsigned int c = 0; c < getter->GetCount(); ++c) {
         const SampleBackupContent::Conversation& expected = m_content.conversations[c];
         IMessage* message = record_cast<IMessage>(getter->GetItem(c));
         QVERIFY(message);
         QCOMPARE(message->GetParticipantCount(), 1u);
+        // Recently deleted (iOS 16 on): the conversation says so.
+        QCOMPARE(getter->GetItem(c)->IsDeleted(), expected.deleted);
+        deleted += expected.deleted ? 1 : 0;
         const bool email = expected.handle.contains(QLatin1Char('@'));
         QCOMPARE(Text(email ? message->GetParticipantEmail(0) : message->GetParticipantPhone(0)),
                  expected.handle);
@@ -304,6 +308,7 @@ void TestEngineCategories::messages()
     }
     // Partners found in the address book carry their names.
     QVERIFY(named > 0);
+    QCOMPARE(deleted, 1);
     // The newest conversation was read from the log alone.
     const QString database =
         BackupFixture::ContentPath(m_dir.path(), "HomeDomain", "Library/SMS/sms.db");

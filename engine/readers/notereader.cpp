@@ -1,6 +1,7 @@
 #include "notereader.h"
 
 #include "engineitem.h"
+#include "notebody.h"
 #include "noterecord.h"
 #include "schemaprobe.h"
 #include "sqlitedb.h"
@@ -102,21 +103,48 @@ bool NoteReader::ReadStore(SqliteDb& db, ReaderContext::Items& items)
     const QString objects = QStringLiteral("ZICCLOUDSYNCINGOBJECT");
     if (!schema.HasTable(objects))
         return m_context.Fail(QStringLiteral("NoteStore.sqlite lacks the table %1").arg(objects));
-    const bool ok = db.Query(
-        QStringLiteral("SELECT ZTITLE1, %1, ZMODIFICATIONDATE1, %2 FROM ZICCLOUDSYNCINGOBJECT "
-                       "WHERE ZTITLE1 IS NOT NULL ORDER BY ZMODIFICATIONDATE1, Z_PK")
-            .arg(schema.Column(objects, QString(), QStringLiteral("ZSNIPPET")),
-                 schema.Column(objects, QString(), QStringLiteral("ZMARKEDFORDELETION"))),
-        [&](const Row& row) {
-            auto record = std::make_unique<NoteRecord>();
-            RecordText& text = record->Text();
-            text.Set(NoteRecord::Title, row.Text(0));
-            text.Set(NoteRecord::Snippet, row.Text(1));
-            text.Set(NoteRecord::Body, row.Text(1));
-            text.Set(NoteRecord::Date, m_context.DateText(row, 2));
-            text.Set(NoteRecord::Folder, QStringLiteral("Notes"));
-            items.push_back(ReaderContext::MakeItem(std::move(record), row.Int(3) != 0));
-            return m_context.Tick(static_cast<qint64>(items.size()), 0);
-        });
+    // Notes, folders and accounts share the table: a note has its data (or,
+    // in older stores, a title); its folder is a row of the same table.
+    const bool data = schema.HasColumn(objects, QStringLiteral("ZNOTEDATA")) &&
+                      schema.Optional(QStringLiteral("ZICNOTEDATA"), QStringLiteral("note texts"));
+    const bool folders = schema.HasColumn(objects, QStringLiteral("ZFOLDER"));
+    const QString sql =
+        QStringLiteral("SELECT n.ZTITLE1, %1, n.ZMODIFICATIONDATE1, %2, %3, %4, %5 FROM "
+                       "ZICCLOUDSYNCINGOBJECT n%6%7 WHERE %8 ORDER BY n.ZMODIFICATIONDATE1, n.Z_PK")
+            .arg(
+                schema.Column(objects, QStringLiteral("n"), QStringLiteral("ZSNIPPET")),
+                schema.Column(objects, QStringLiteral("n"), QStringLiteral("ZMARKEDFORDELETION")),
+                folders ? schema.Column(objects, QStringLiteral("f"), QStringLiteral("ZTITLE2"))
+                        : QStringLiteral("NULL"),
+                folders ? schema.Column(objects, QStringLiteral("f"), QStringLiteral("ZFOLDERTYPE"))
+                        : QStringLiteral("NULL"),
+                data ? QStringLiteral("d.ZDATA") : QStringLiteral("NULL"),
+                folders ? QStringLiteral(" LEFT JOIN ZICCLOUDSYNCINGOBJECT f ON f.Z_PK = n.ZFOLDER")
+                        : QString(),
+                data ? QStringLiteral(" LEFT JOIN ZICNOTEDATA d ON d.Z_PK = n.ZNOTEDATA")
+                     : QString(),
+                data ? QStringLiteral("(n.ZNOTEDATA IS NOT NULL OR n.ZTITLE1 IS NOT NULL)")
+                     : QStringLiteral("n.ZTITLE1 IS NOT NULL"));
+    const bool ok = db.Query(sql, [&](const Row& row) {
+        auto record = std::make_unique<NoteRecord>();
+        RecordText& text = record->Text();
+        QByteArray body = row.IsNull(6) ? QByteArray() : NoteBody::Text(row.Text(6));
+        if (body.isNull())
+            body = row.Text(1);
+        QByteArray title = row.Text(0);
+        // A note without a title shows its first line, as the phone does.
+        if (title.isEmpty())
+            title = body.left(body.indexOf('\n') < 0 ? body.size() : body.indexOf('\n')).trimmed();
+        text.Set(NoteRecord::Title, title);
+        text.Set(NoteRecord::Snippet, row.Text(1));
+        text.Set(NoteRecord::Body, body);
+        text.Set(NoteRecord::Date, m_context.DateText(row, 2));
+        const QByteArray folder = row.Text(4);
+        text.Set(NoteRecord::Folder, folder.isEmpty() ? QByteArray("Notes") : folder);
+        // Folder type 1 is "Recently Deleted", whether or not the note is marked.
+        const bool deleted = row.Int(3) != 0 || row.Int(5) == 1;
+        items.push_back(ReaderContext::MakeItem(std::move(record), deleted));
+        return m_context.Tick(static_cast<qint64>(items.size()), 0);
+    });
     return ok || m_context.Fail(db.LastError());
 }

@@ -18,6 +18,7 @@
 #endif
 
 #include <cmath>
+#include <zlib.h>
 
 namespace {
 
@@ -452,6 +453,38 @@ QByteArray SampleBackupWriter::AttributedBody(const QString& text)
     return archive.append(utf8).append("\x86\x84\x02iI\x01\x01\x92\x84\x84\x84");
 }
 
+// A note's text as ZICNOTEDATA keeps it: gzip of a protocol buffer with the
+// text as field 2 of the note (field 3) of the document (field 2).
+QByteArray SampleBackupWriter::NoteData(const QString& text)
+{
+    const auto wrap = [](int field, const QByteArray& value) {
+        QByteArray out(1, static_cast<char>(field << 3 | 2));
+        for (quint32 size = static_cast<quint32>(value.size());; size >>= 7) {
+            out.append(static_cast<char>((size & 0x7f) | (size > 0x7f ? 0x80 : 0)));
+            if (size <= 0x7f)
+                break;
+        }
+        return out + value;
+    };
+    // A version field first, as the phone writes, which a reader skips.
+    const QByteArray message = QByteArray("\x08\x00", 2) +
+                               wrap(2, QByteArray("\x08\x00", 2) + wrap(3, wrap(2, text.toUtf8())));
+    z_stream stream{};
+    if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) !=
+        Z_OK)
+        return QByteArray();
+    QByteArray out(static_cast<int>(deflateBound(&stream, static_cast<uLong>(message.size()))),
+                   '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(message.constData()));
+    stream.avail_in = static_cast<uInt>(message.size());
+    stream.next_out = reinterpret_cast<Bytef*>(out.data());
+    stream.avail_out = static_cast<uInt>(out.size());
+    const int rc = deflate(&stream, Z_FINISH);
+    out.resize(static_cast<int>(stream.total_out));
+    deflateEnd(&stream);
+    return rc == Z_STREAM_END ? out : QByteArray();
+}
+
 bool SampleBackupWriter::WriteMessages()
 {
     SqliteWriter db;
@@ -749,25 +782,43 @@ bool SampleBackupWriter::WriteNotes()
     if (!db.Close())
         return Fail(db.LastError());
 
+    // The newer store (iOS 9 on): folders are rows of ZICCLOUDSYNCINGOBJECT
+    // too, and the full text is a gzip'd protocol buffer in ZICNOTEDATA.
     SqliteWriter store;
     if (!store.Open(AddFile(NotesGroup, "NoteStore.sqlite")) ||
         !store.Exec("CREATE TABLE ZICCLOUDSYNCINGOBJECT (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, "
-                    "ZMARKEDFORDELETION INTEGER, ZFOLDER INTEGER, ZMODIFICATIONDATE1 TIMESTAMP, "
-                    "ZTITLE1 VARCHAR, ZSNIPPET VARCHAR, ZTITLE2 VARCHAR);"
-                    "INSERT INTO ZICCLOUDSYNCINGOBJECT (Z_ENT, ZTITLE2) VALUES (14, 'Notes');"))
+                    "ZMARKEDFORDELETION INTEGER, ZFOLDER INTEGER, ZFOLDERTYPE INTEGER, ZNOTEDATA "
+                    "INTEGER, ZMODIFICATIONDATE1 TIMESTAMP, ZTITLE1 VARCHAR, ZSNIPPET VARCHAR, "
+                    "ZTITLE2 VARCHAR);"
+                    "CREATE TABLE ZICNOTEDATA (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, ZNOTE "
+                    "INTEGER, ZDATA BLOB);"
+                    "INSERT INTO ZICCLOUDSYNCINGOBJECT (Z_PK, Z_ENT, ZFOLDERTYPE, ZTITLE2) VALUES "
+                    "(1, 14, 0, 'Notes'), (2, 14, 0, '工作笔记'), (3, 14, 1, 'Recently Deleted');"))
         return Fail(store.LastError());
+    const QStringList folders = {QStringLiteral("Notes"), QStringLiteral("工作笔记"),
+                                 QStringLiteral("Recently Deleted")};
     for (int i = 0; i < 10 * m_options.scale; ++i) {
         SampleBackupContent::Note note;
         date += Range(3600, 500000);
         note.date = date;
         note.title = QStringLiteral("Idea %1 – %2").arg(i + 1).arg(Pick(Words));
-        note.body = Sentence();
-        note.folder = QStringLiteral("Notes");
+        // The text starts with the title line.
+        note.body = note.title + QLatin1Char('\n') + Sentence() + QLatin1Char('\n') + Sentence();
+        const int folder = i % 5 == 4 ? 2 : i % 3 == 1 ? 1 : 0;
+        note.folder = folders[folder];
         note.newStore = true;
-        note.deleted = i % 4 == 3;
+        const bool marked = i % 4 == 3;
+        note.deleted = marked || folder == 2;
+        // Some notes have no title of their own: the first line stands for it.
+        const bool untitled = i % 6 == 5;
+        const qint64 data = store.Insert("INSERT INTO ZICNOTEDATA (Z_ENT, ZDATA) VALUES (9, ?)",
+                                         {NoteData(note.body)});
         store.Insert("INSERT INTO ZICCLOUDSYNCINGOBJECT (Z_ENT, ZMARKEDFORDELETION, ZFOLDER, "
-                     "ZMODIFICATIONDATE1, ZTITLE1, ZSNIPPET) VALUES (12, ?, 1, ?, ?, ?)",
-                     {note.deleted ? 1 : 0, note.date, note.title, note.body});
+                     "ZNOTEDATA, ZMODIFICATIONDATE1, ZTITLE1, ZSNIPPET) VALUES (12, ?, ?, ?, ?, ?, "
+                     "?)",
+                     {marked ? 1 : 0, folder + 1, data, note.date,
+                      untitled ? QVariant() : QVariant(note.title),
+                      note.body.section(QLatin1Char('\n'), 1, 1)});
         m_content.notes.push_back(note);
     }
     return store.Close() || Fail(store.LastError());

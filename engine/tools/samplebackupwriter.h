@@ -60,6 +60,7 @@ private:
     QByteArray Picture(int index, const char* format);
     QByteArray Heic(int index);
     static QByteArray AttributedBody(const QString& text);
+    static QByteArray NoteData(const QString& text);
 
     bool WriteInfo();
     bool WriteContacts();

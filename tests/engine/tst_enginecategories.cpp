@@ -437,6 +437,7 @@ void TestEngineCategories::notes()
     QVERIFY(getter);
     QCOMPARE(getter->GetCount(), unsigned(m_content.notes.size()));
     int deleted = 0;
+    QSet<QString> folders;
     for (unsigned int i = 0; i < getter->GetCount(); ++i) {
         const SampleBackupContent::Note& expected = m_content.notes[i];
         INote* note = record_cast<INote>(getter->GetItem(i));
@@ -447,8 +448,11 @@ void TestEngineCategories::notes()
         QCOMPARE(Text(note->GetFolder()), expected.folder);
         QCOMPARE(getter->GetItem(i)->IsDeleted(), expected.deleted);
         deleted += expected.deleted ? 1 : 0;
+        folders.insert(expected.folder);
     }
     QVERIFY(deleted > 0);
+    QVERIFY(folders.contains(QStringLiteral("工作笔记")));
+    QVERIFY(folders.contains(QStringLiteral("Recently Deleted")));
 }
 
 void TestEngineCategories::bookmarks()

@@ -3,9 +3,13 @@
 
 #include "readercontext.h"
 
-// Reads WhatsApp's ChatStorage.sqlite: one chat per ZWACHATSESSION with its
-// messages (ZWAMESSAGE) and the media files the backup holds (ZWAMEDIAITEM),
-// or, for the attachments category, those files alone. The context is
+// Reads WhatsApp's ChatStorage.sqlite (the personal and the business app
+// keep the same schema): one chat per ZWACHATSESSION with its messages
+// (ZWAMESSAGE) and the media files the backup holds (ZWAMEDIAITEM), or, for
+// the attachments category, those files alone. Only a person's JID
+// (…@s.whatsapp.net) is shown as a number; groups (…@g.us) show their subject
+// and each received message its writer (ZWAGROUPMEMBER), @lid identifiers
+// the name the database has for them (ZWAPROFILEPUSHNAME). The context is
 // borrowed.
 class WhatsAppReader
 {

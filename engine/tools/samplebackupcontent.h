@@ -25,6 +25,7 @@ struct SampleBackupContent
     struct Message
     {
         QString text;
+        QString sender;  // who wrote a received WhatsApp message, as shown
         double date = 0; // seconds or nanoseconds since 2001
         bool sent = false;
     };
@@ -80,7 +81,8 @@ struct SampleBackupContent
     };
     struct Chat
     {
-        QString jid, partner;
+        QString jid, partner; // a group's subject as partner
+        QString phone;        // "+<digits>" of a person's chat; empty for groups and @lid
         std::vector<Message> messages;
         QStringList media;
     };

@@ -956,33 +956,87 @@ bool SampleBackupWriter::WriteWhatsApp()
                  "ZSESSIONTYPE INTEGER, ZLASTMESSAGEDATE TIMESTAMP, ZCONTACTJID VARCHAR, "
                  "ZPARTNERNAME VARCHAR);"
                  "CREATE TABLE ZWAMESSAGE (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, ZISFROMME "
-                 "INTEGER, ZCHATSESSION INTEGER, ZMEDIAITEM INTEGER, ZMESSAGEDATE TIMESTAMP, "
-                 "ZFROMJID VARCHAR, ZTOJID VARCHAR, ZTEXT VARCHAR);"
+                 "INTEGER, ZCHATSESSION INTEGER, ZGROUPMEMBER INTEGER, ZMEDIAITEM INTEGER, "
+                 "ZMESSAGEDATE TIMESTAMP, ZFROMJID VARCHAR, ZTOJID VARCHAR, ZTEXT VARCHAR);"
                  "CREATE TABLE ZWAMEDIAITEM (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, ZMESSAGE "
-                 "INTEGER, ZFILESIZE INTEGER, ZMEDIALOCALPATH VARCHAR, ZTITLE VARCHAR);"))
+                 "INTEGER, ZFILESIZE INTEGER, ZMEDIALOCALPATH VARCHAR, ZTITLE VARCHAR);"
+                 "CREATE TABLE ZWAGROUPMEMBER (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, "
+                 "ZCHATSESSION INTEGER, ZCONTACTNAME VARCHAR, ZFIRSTNAME VARCHAR, ZMEMBERJID "
+                 "VARCHAR);"
+                 "CREATE TABLE ZWAPROFILEPUSHNAME (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, ZJID "
+                 "VARCHAR, ZPUSHNAME VARCHAR);"))
         return Fail(db.LastError());
     int media = 0;
     for (int c = 0; c < 10 * m_options.scale; ++c) {
         SampleBackupContent::Chat chat;
-        chat.jid = QStringLiteral("4477009%1@s.whatsapp.net").arg(10000 + c);
-        chat.partner = Pick(FirstNames) + QLatin1Char(' ') + Pick(LastNames);
+        // Every fourth chat is a group (…@g.us, session type 1); chat 2 is a
+        // person known by an @lid identifier only.
+        const bool group = c % 4 == 1;
+        if (group) {
+            chat.jid = QStringLiteral("4477009%1-16%2@g.us").arg(10000 + c).arg(c);
+            chat.partner = QStringLiteral("%1 club").arg(Pick(Words));
+        } else if (c == 2) {
+            chat.jid = QStringLiteral("2%1318@lid").arg(70000 + c);
+            chat.partner = Pick(FirstNames);
+        } else {
+            chat.jid = QStringLiteral("4477009%1@s.whatsapp.net").arg(10000 + c);
+            chat.phone = QLatin1Char('+') + chat.jid.section(QLatin1Char('@'), 0, 0);
+            chat.partner = Pick(FirstNames) + QLatin1Char(' ') + Pick(LastNames);
+        }
         double date = m_now - 86400.0 * Range(10, 200);
         const qint64 session = db.Insert(
             "INSERT INTO ZWACHATSESSION (Z_ENT, ZSESSIONTYPE, ZLASTMESSAGEDATE, ZCONTACTJID, "
-            "ZPARTNERNAME) VALUES (4, 0, ?, ?, ?)",
-            {date, chat.jid, chat.partner});
+            "ZPARTNERNAME) VALUES (4, ?, ?, ?, ?)",
+            {group ? 1 : 0, date, chat.jid, chat.partner});
+        // A group's members: one saved as a contact, one with only the name
+        // it pushes (an @lid member), one with nothing but its number.
+        struct Member
+        {
+            qint64 row;
+            QString jid, shown;
+        };
+        std::vector<Member> members;
+        if (group) {
+            const QString named = Pick(FirstNames) + QLatin1Char(' ') + Pick(LastNames);
+            const QString pushed = Pick(FirstNames);
+            const QString number = QStringLiteral("4479001%1").arg(20000 + c);
+            const QString lid = QStringLiteral("1%1555@lid").arg(80000 + c);
+            members.push_back({0, number + QStringLiteral("1@s.whatsapp.net"), named});
+            members.push_back({0, lid, pushed});
+            members.push_back({0, number + QStringLiteral("2@s.whatsapp.net"),
+                               QLatin1Char('+') + number + QLatin1Char('2')});
+            for (std::size_t k = 0; k < members.size(); ++k)
+                members[k].row = db.Insert(
+                    "INSERT INTO ZWAGROUPMEMBER (Z_ENT, ZCHATSESSION, ZCONTACTNAME, ZMEMBERJID) "
+                    "VALUES (7, ?, ?, ?)",
+                    {session, k == 0 ? QVariant(named) : QVariant(), members[k].jid});
+            db.Insert("INSERT INTO ZWAPROFILEPUSHNAME (Z_ENT, ZJID, ZPUSHNAME) VALUES (10, ?, ?)",
+                      {lid, pushed});
+        }
         for (int m = 0; m < 50; ++m) {
             SampleBackupContent::Message message;
             date += Range(60, 30000);
             message.date = date;
             message.sent = Range(0, 1) == 0;
             message.text = Sentence();
-            const qint64 row = db.Insert(
-                "INSERT INTO ZWAMESSAGE (Z_ENT, ZISFROMME, ZCHATSESSION, ZMESSAGEDATE, ZFROMJID, "
-                "ZTOJID, ZTEXT) VALUES (9, ?, ?, ?, ?, ?, ?)",
-                {message.sent ? 1 : 0, session, message.date,
-                 message.sent ? QVariant() : QVariant(chat.jid),
-                 message.sent ? QVariant(chat.jid) : QVariant(), message.text});
+            QVariant member;
+            QString from = chat.jid;
+            if (message.sent) {
+                message.sender = QStringLiteral("Me");
+            } else if (group) {
+                const Member& writer = members[static_cast<std::size_t>(m) % members.size()];
+                member = writer.row;
+                from = writer.jid;
+                message.sender = writer.shown;
+            } else {
+                message.sender = chat.partner;
+            }
+            const qint64 row =
+                db.Insert("INSERT INTO ZWAMESSAGE (Z_ENT, ZISFROMME, ZCHATSESSION, ZGROUPMEMBER, "
+                          "ZMESSAGEDATE, ZFROMJID, ZTOJID, ZTEXT) VALUES (9, ?, ?, ?, ?, ?, ?, ?)",
+                          {message.sent ? 1 : 0, session, member, message.date,
+                           message.sent ? QVariant() : QVariant(from),
+                           message.sent ? QVariant(chat.jid) : QVariant(), message.text});
             if (m_options.media && m == 20 + c % 5) {
                 ++media;
                 const QString name = QStringLiteral("%1.jpg").arg(

@@ -561,20 +561,24 @@ void TestEngineCategories::whatsApp()
     IMDGetter* getter = Scan(MD_WHATSAPP_MESSAGE, source);
     QVERIFY(getter);
     QCOMPARE(getter->GetCount(), unsigned(m_content.chats.size()));
+    int groups = 0;
     for (unsigned int c = 0; c < getter->GetCount(); ++c) {
         const SampleBackupContent::Chat& expected = m_content.chats[c];
         IWhatsAppMessenger* chat = record_cast<IWhatsAppMessenger>(getter->GetItem(c));
         QVERIFY(chat);
         QCOMPARE(Text(chat->GetChatName()), expected.partner);
         QCOMPARE(Text(chat->GetPartnerName()), expected.partner);
-        QCOMPARE(Text(chat->GetPartnerPhone()), QLatin1Char('+') + expected.jid.section('@', 0, 0));
+        QCOMPARE(Text(chat->GetPartnerPhone()), expected.phone);
+        groups += expected.jid.endsWith(QLatin1String("@g.us")) ? 1 : 0;
         QCOMPARE(chat->GetEntryCount(), unsigned(expected.messages.size()));
         for (unsigned int m = 0; m < chat->GetEntryCount(); ++m) {
             QCOMPARE(Text(chat->GetEntry(m)->GetText()), expected.messages[m].text);
             QCOMPARE(Text(chat->GetEntry(m)->GetDate()), Expected(expected.messages[m].date));
             QCOMPARE(chat->GetEntry(m)->IsSent(), expected.messages[m].sent);
+            QCOMPARE(Text(chat->GetEntry(m)->GetSender()), expected.messages[m].sender);
         }
     }
+    QVERIFY(groups > 0);
 }
 
 void TestEngineCategories::whatsAppAttachments()

@@ -26,20 +26,24 @@ QString Duration(qint64 seconds)
 bool VoiceMemoReader::Read(ReaderContext::Items& items)
 {
     const QString domain = QString::fromLatin1(ReaderContext::MediaDomain);
+    // CloudRecordings.db (iOS 14 on) or, before, Recordings.db.
     SqliteDb db;
-    const ReaderContext::OpenResult open =
-        m_context.OpenDatabase(domain, QStringLiteral("Media/Recordings/Recordings.db"), db);
+    ReaderContext::OpenResult open =
+        m_context.OpenDatabase(domain, QStringLiteral("Media/Recordings/CloudRecordings.db"), db);
+    if (open == ReaderContext::OPEN_ABSENT)
+        open = m_context.OpenDatabase(domain, QStringLiteral("Media/Recordings/Recordings.db"), db);
     if (open != ReaderContext::OPEN_OK)
         return open == ReaderContext::OPEN_ABSENT;
-    SchemaProbe schema(db, QStringLiteral("Recordings.db"));
-    const QString table = QStringLiteral("ZRECORDING");
-    if (!schema.HasTable(table))
-        return m_context.Fail(QStringLiteral("Recordings.db lacks the table ZRECORDING"));
+    SchemaProbe schema(db, QStringLiteral("the recordings database"));
+    const QString table =
+        schema.FirstTable({QStringLiteral("ZCLOUDRECORDING"), QStringLiteral("ZRECORDING")});
+    if (table.isEmpty())
+        return m_context.Fail(QStringLiteral("the recordings database lacks its recordings table"));
     BackupManifest& manifest = m_context.Manifest();
     const bool ok = db.Query(
-        QStringLiteral("SELECT ZPATH, %1, ZDATE, %2 FROM ZRECORDING ORDER BY ZDATE, Z_PK")
+        QStringLiteral("SELECT ZPATH, %1, ZDATE, %2 FROM %3 ORDER BY ZDATE, Z_PK")
             .arg(schema.Column(table, QString(), QStringLiteral("ZCUSTOMLABEL")),
-                 schema.Column(table, QString(), QStringLiteral("ZDURATION"))),
+                 schema.Column(table, QString(), QStringLiteral("ZDURATION")), table),
         [&](const SqliteDb::Row& row) {
             const QString fileName = row.String(0);
             const QString path =

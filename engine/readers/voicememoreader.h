@@ -3,8 +3,9 @@
 
 #include "readercontext.h"
 
-// Reads the voice memos of Recordings.db (ZRECORDING) whose recordings the
-// backup holds, by date. The context is borrowed.
+// Reads the voice memos whose recordings the backup holds, by date:
+// CloudRecordings.db (ZCLOUDRECORDING, iOS 14 on) or Recordings.db
+// (ZRECORDING). The context is borrowed.
 class VoiceMemoReader
 {
 public:

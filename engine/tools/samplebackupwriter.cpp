@@ -912,11 +912,15 @@ bool SampleBackupWriter::WritePhotos()
 
 bool SampleBackupWriter::WriteVoiceMemos()
 {
+    // From iOS 14 on the recordings are listed in CloudRecordings.db.
+    const bool cloud = m_options.ios >= 14;
+    const QString table = cloud ? QStringLiteral("ZCLOUDRECORDING") : QStringLiteral("ZRECORDING");
     SqliteWriter db;
-    if (!db.Open(AddFile(Media, "Media/Recordings/Recordings.db")) ||
-        !db.Exec(
-            "CREATE TABLE ZRECORDING (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, ZDATE TIMESTAMP, "
-            "ZDURATION FLOAT, ZCUSTOMLABEL VARCHAR, ZPATH VARCHAR)"))
+    if (!db.Open(AddFile(Media, cloud ? "Media/Recordings/CloudRecordings.db"
+                                      : "Media/Recordings/Recordings.db")) ||
+        !db.Exec(QStringLiteral("CREATE TABLE %1 (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, ZDATE "
+                                "TIMESTAMP, ZDURATION FLOAT, ZCUSTOMLABEL VARCHAR, ZPATH VARCHAR)")
+                     .arg(table)))
         return Fail(db.LastError());
     if (!m_options.media)
         return db.Close() || Fail(db.LastError());
@@ -939,8 +943,9 @@ bool SampleBackupWriter::WriteVoiceMemos()
         if (!WriteContent(Media, QStringLiteral("Media/Recordings/") + memo.path, data))
             return false;
         db.Insert(
-            "INSERT INTO ZRECORDING (Z_ENT, ZDATE, ZDURATION, ZCUSTOMLABEL, ZPATH) VALUES (1, "
-            "?, ?, ?, ?)",
+            QStringLiteral("INSERT INTO %1 (Z_ENT, ZDATE, ZDURATION, ZCUSTOMLABEL, ZPATH) VALUES "
+                           "(1, ?, ?, ?, ?)")
+                .arg(table),
             {memo.date, memo.duration, memo.label.isEmpty() ? QVariant() : QVariant(memo.label),
              memo.path});
         m_content.memos.push_back(memo);

@@ -530,6 +530,17 @@ void TestEngineCategories::generations()
     source.reset(device.GetDataSource(MD_PHOTO));
     QCOMPARE(ScanRunner(source.get()).Scan(), int(TASK_COMPLETE));
     CheckPhotos(source->GetDataGetter(), writer.Content());
+    if (QTest::currentTestFailed())
+        return;
+    source.reset(device.GetDataSource(MD_VOICE_MEMO));
+    QCOMPARE(ScanRunner(source.get()).Scan(), int(TASK_COMPLETE));
+    const std::vector<SampleBackupContent::Memo>& memos = writer.Content().memos;
+    QCOMPARE(source->GetDataGetter()->GetCount(), unsigned(memos.size()));
+    for (unsigned int i = 0; i < memos.size(); ++i) {
+        IVoiceMemo* memo = record_cast<IVoiceMemo>(source->GetDataGetter()->GetItem(i));
+        QCOMPARE(Text(memo->GetTextProperty(2)), memos[i].path);
+        QCOMPARE(memo->GetTime(), ExpectedUnix(memos[i].date));
+    }
 }
 
 void TestEngineCategories::voiceMemos()

@@ -4,7 +4,8 @@
 #include "readercontext.h"
 
 // Reads Safari's Bookmarks.db: every bookmark (type 0) with an address, in
-// the database's order. The context is borrowed.
+// the database's order, with the path of the folders (type 1) it lies in.
+// The context is borrowed.
 class BookmarkReader
 {
 public:

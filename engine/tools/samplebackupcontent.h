@@ -67,6 +67,7 @@ struct SampleBackupContent
     struct Bookmark
     {
         QString title, url;
+        QString folder; // path of folder titles below the root
     };
     struct Photo
     {

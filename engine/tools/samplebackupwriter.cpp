@@ -832,16 +832,23 @@ bool SampleBackupWriter::WriteBookmarks()
                  "DEFAULT 0, parent INTEGER, type INTEGER, title TEXT, url TEXT, num_children "
                  "INTEGER DEFAULT 0, order_index INTEGER NOT NULL DEFAULT 0);"
                  "INSERT INTO bookmarks (special_id, parent, type, title) VALUES (0, NULL, 1, "
-                 "'Root'), (1, 1, 1, 'BookmarksBar');"))
+                 "'Root'), (1, 1, 1, 'BookmarksBar'), (0, 2, 1, 'Travel'), (0, 1, 1, 'Recipes'), "
+                 "(0, 4, 1, 'Weekend');"))
         return Fail(db.LastError());
+    // Folder rows 2-5 and their paths below the root.
+    const QStringList paths = {QStringLiteral("BookmarksBar"),
+                               QStringLiteral("BookmarksBar/Travel"), QStringLiteral("Recipes"),
+                               QStringLiteral("Recipes/Weekend")};
     for (int i = 0; i < 50 * m_options.scale; ++i) {
         SampleBackupContent::Bookmark bookmark;
         bookmark.title = QStringLiteral("%1, %2 and more").arg(Pick(Words), Pick(Words));
         bookmark.url =
             QStringLiteral("https://%1.%2/page?id=%3").arg(Pick(Words)).arg(Pick(Domains)).arg(i);
+        const int folder = i % 4;
+        bookmark.folder = paths[folder];
         db.Insert(
-            "INSERT INTO bookmarks (parent, type, title, url, order_index) VALUES (2, 0, ?, ?, ?)",
-            {bookmark.title, bookmark.url, i});
+            "INSERT INTO bookmarks (parent, type, title, url, order_index) VALUES (?, 0, ?, ?, ?)",
+            {folder + 2, bookmark.title, bookmark.url, i});
         m_content.bookmarks.push_back(bookmark);
     }
     return db.Close() || Fail(db.LastError());

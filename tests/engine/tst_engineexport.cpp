@@ -434,7 +434,8 @@ void TestEngineExport::bookmarksNeverOverwrite()
     // Titles hold commas: they come back whole.
     for (int r = 1; r < rows.size(); ++r)
         QCOMPARE(rows[r],
-                 (QStringList{m_content.bookmarks[r - 1].title, m_content.bookmarks[r - 1].url}));
+                 (QStringList{m_content.bookmarks[r - 1].title, m_content.bookmarks[r - 1].url,
+                              m_content.bookmarks[r - 1].folder}));
 }
 
 void TestEngineExport::files_data()

@@ -5,9 +5,11 @@
 
 #include <QString>
 
+#include <memory>
 #include <vector>
 
 class EncryptedBackup;
+class MbdbIndex;
 
 // The file index of one backup folder (Manifest.plist and Manifest.db).
 // Open() checks the folder and answers one of the BackupError codes; after a
@@ -39,6 +41,7 @@ public:
     };
 
     explicit BackupManifest(const QString& folder, EncryptedBackup* encryption = nullptr);
+    ~BackupManifest();
 
     // Where a Manifest.db with a log beside it is read from (a private folder).
     void SetWorkFolder(const QString& folder) { m_workFolder = folder; }
@@ -72,6 +75,7 @@ private:
     qint64 m_fileCount = 0;
     EncryptedBackup* m_encryption;
     bool m_encrypted = false;
+    std::unique_ptr<MbdbIndex> m_mbdb; // the index of an older backup (Manifest.mbdb)
     SqliteDb m_db;
 };
 

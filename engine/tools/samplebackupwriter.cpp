@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <QSet>
@@ -152,7 +153,7 @@ QString SampleBackupWriter::AddFile(const QString& domain, const QString& relati
                        {fileId, domain, relativePath, QByteArray()});
     QDir(m_folder).mkpath(fileId.left(2));
     const QString path = QDir(m_folder).filePath(fileId.left(2) + QLatin1Char('/') + fileId);
-    m_files[fileId] = {relativePath, path};
+    m_files[fileId] = {domain, relativePath, path};
     return path;
 }
 
@@ -257,7 +258,48 @@ bool SampleBackupWriter::Write(const QString& folder)
         return ok && Encrypt();
     const bool closed = m_manifest->Close();
     m_manifest.reset();
-    return closed || Fail(QStringLiteral("cannot finish Manifest.db"));
+    if (!closed)
+        return Fail(QStringLiteral("cannot finish Manifest.db"));
+    // Up to iOS 9 the index is Manifest.mbdb.
+    return m_options.ios > 9 || WriteMbdb();
+}
+
+bool SampleBackupWriter::WriteMbdb()
+{
+    const auto number = [](QByteArray& out, quint64 value, int bytes) {
+        for (int i = bytes - 1; i >= 0; --i)
+            out.append(static_cast<char>((value >> (8 * i)) & 0xff));
+    };
+    const auto text = [&number](QByteArray& out, const QString& value) {
+        if (value.isNull()) {
+            number(out, 0xFFFF, 2);
+            return;
+        }
+        const QByteArray utf8 = value.toUtf8();
+        number(out, static_cast<quint64>(utf8.size()), 2);
+        out.append(utf8);
+    };
+    QByteArray index("mbdb\x05\x00", 6);
+    for (const auto& file : m_files) {
+        text(index, file.second.domain);
+        text(index, file.second.relativePath);
+        for (int i = 0; i < 3; ++i) // link target, data hash, encryption key
+            text(index, QString());
+        number(index, 0x81A4, 2); // a file, rw-r--r--
+        number(index, 0, 8 + 4 + 4);
+        for (int i = 0; i < 3; ++i)
+            number(index, static_cast<quint64>(m_now) + 978307200, 4);
+        number(index, static_cast<quint64>(QFileInfo(file.second.path).size()), 8);
+        number(index, 4, 1); // protection class
+        number(index, 1, 1); // one property
+        text(index, QStringLiteral("com.apple.backup.note"));
+        text(index, QStringLiteral("sample"));
+    }
+    QFile::remove(QDir(m_folder).filePath(QStringLiteral("Manifest.db")));
+    QFile out(QDir(m_folder).filePath(QStringLiteral("Manifest.mbdb")));
+    if (!out.open(QIODevice::WriteOnly) || out.write(index) != index.size())
+        return Fail(QStringLiteral("cannot write Manifest.mbdb"));
+    return true;
 }
 
 bool SampleBackupWriter::Encrypt()

@@ -75,6 +75,7 @@ private:
     bool WriteManifestPlist(bool encrypted, const QByteArray& keyBag,
                             const QByteArray& manifestKey);
     bool Encrypt();
+    bool WriteMbdb();
     bool Fail(const QString& error);
 
     Options m_options;
@@ -85,6 +86,7 @@ private:
     std::unique_ptr<SqliteWriter> m_manifest;
     struct WrittenFile
     {
+        QString domain;
         QString relativePath;
         QString path;
     };

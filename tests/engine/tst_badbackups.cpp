@@ -78,6 +78,8 @@ void TestBadBackups::damaged_data()
         << "garbagemanifest" << int(MD_MESSAGE) << int(TASK_ERROR) << QByteArray("3") << noItems;
     QTest::newRow("Manifest.db without Files")
         << "nofilestable" << int(MD_MESSAGE) << int(TASK_ERROR) << QByteArray("3") << noItems;
+    QTest::newRow("Manifest.mbdb cut in a record")
+        << "cutmbdb" << int(MD_CONTACT) << int(TASK_ERROR) << QByteArray("3") << noItems;
     QTest::newRow("encrypted") << "encrypted" << int(MD_PHOTO) << int(TASK_ERROR)
                                << QByteArray("255") << noItems;
     QTest::newRow("truncated sms.db")
@@ -108,6 +110,10 @@ void TestBadBackups::damaged()
         folder = m_dir.filePath(QStringLiteral("does-not-exist"));
     else if (damage == "nomanifest")
         QVERIFY(QFile::remove(manifest));
+    else if (damage == "cutmbdb")
+        QVERIFY(QFile::remove(manifest) &&
+                BackupFixture::WriteFile(QDir(folder).filePath("Manifest.mbdb"),
+                                         QByteArray("mbdb\x05\x00\x00\x0aHomeDomain\x00", 19)));
     else if (damage == "truncmanifest")
         QVERIFY(BackupFixture::Truncate(manifest, 3000));
     else if (damage == "garbagemanifest")

@@ -521,6 +521,9 @@ void TestEngineCategories::generations()
     options.ios = ios;
     SampleBackupWriter writer(options);
     QVERIFY2(writer.Write(dir.path()), qPrintable(writer.ErrorText()));
+    // Up to iOS 9 the backup's index is Manifest.mbdb.
+    QCOMPARE(QFileInfo::exists(dir.filePath("Manifest.mbdb")), ios <= 9);
+    QCOMPARE(QFileInfo::exists(dir.filePath("Manifest.db")), ios > 9);
     BackupDevice device(dir.path());
     SourcePtr source(device.GetDataSource(MD_CALL_HISTORY));
     QCOMPARE(ScanRunner(source.get()).Scan(), int(TASK_COMPLETE));

@@ -1,25 +1,21 @@
 #include "samplebackupwriter.h"
 
 #include "samplebackupencryptor.h"
+#include "sampleformats.h"
+#include "samplepictures.h"
+#include "samplerandom.h"
+#include "samplewords.h"
 #include "sqlitewriter.h"
 
-#include <QBuffer>
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QImage>
-#include <QPainter>
 #include <QSet>
 #include <QUuid>
 
-#ifdef MMOBILE_HAVE_LIBHEIF
-#include <libheif/heif.h>
-#endif
-
 #include <cmath>
-#include <zlib.h>
 
 namespace {
 
@@ -29,55 +25,10 @@ const char* const Media = "MediaDomain";
 const char* const WhatsApp = "AppDomainGroup-group.net.whatsapp.WhatsApp.shared";
 const char* const NotesGroup = "AppDomainGroup-group.com.apple.notes";
 
-const std::vector<QString> FirstNames = {
-    "Alba", "Bruno", "Chiara", "Dario", "Elif",  "Fenna", "Goran", "Hana",  "Iker",  "Jovana",
-    "Kofi", "Lena",  "Malik",  "Nadia", "Oskar", "Priya", "Quinn", "Rosa",  "Søren", "Tomás",
-    "Ulla", "Vera",  "Wiktor", "Xenia", "Yusuf", "Zoë",   "Łucja", "Renée", "Mei",   "Anaïs"};
-const std::vector<QString> LastNames = {
-    "Abara",  "Brenner", "Castell", "Dorn",   "Eskola",    "Farrow", "Gallo",
-    "Hartl",  "Ibsen",   "Janků",   "Kowal",  "Lindqvist", "Moreau", "Nakamura",
-    "Okafor", "Pérez",   "Quist",   "Roth",   "Sørlie",    "Tanaka", "Umarov",
-    "Varga",  "Weiß",    "Xu",      "Yılmaz", "Zeller",    "Ørsted", "Núñez"};
-const std::vector<QString> Companies = {"Birchwood Tiles",       "Cobalt & Finch",
-                                        "Dunmore Logistics",     "Elmstead Bakery",
-                                        "Fjordline Studio",      "Grenfell, Hart & Co.",
-                                        "Harbour \"North\" Ltd", "Inkwell Press",
-                                        "Juniper Clinic",        ""};
-const std::vector<QString> Words = {
-    "meeting", "tomorrow", "lunch",    "train",  "ticket", "garden",  "coffee", "photos",
-    "weekend", "report",   "birthday", "keys",   "parcel", "concert", "dinner", "bike",
-    "rain",    "museum",   "map",      "recipe", "café",   "über",    "naïve",  "ok",
-    "soon",    "later",    "great",    "thanks", "maybe",  "plan"};
-const std::vector<QString> Places = {"Room 4, Level 2", "Old Harbour Café", "Lindenstraße 12",
-                                     "City Library",    "Riverside Park",   "Studio \"Blue\""};
-const std::vector<QString> Domains = {"example.com", "example.org", "example.net"};
-
-QByteArray XmlPlist(const QList<QPair<QString, QString>>& strings, bool encryptionFlag,
-                    bool encrypted = false, const QList<QPair<QString, QByteArray>>& data = {})
-{
-    QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                     "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
-                     "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
-                     "<plist version=\"1.0\">\n<dict>\n";
-    for (const auto& entry : strings) {
-        xml += "\t<key>" + entry.first.toHtmlEscaped().toUtf8() + "</key>\n\t<string>" +
-               entry.second.toHtmlEscaped().toUtf8() + "</string>\n";
-    }
-    for (const auto& entry : data) {
-        xml += "\t<key>" + entry.first.toUtf8() + "</key>\n\t<data>" + entry.second.toBase64() +
-               "</data>\n";
-    }
-    if (encryptionFlag)
-        xml += encrypted ? "\t<key>IsEncrypted</key>\n\t<true/>\n"
-                         : "\t<key>IsEncrypted</key>\n\t<false/>\n";
-    xml += "</dict>\n</plist>\n";
-    return xml;
-}
-
 } // namespace
 
 SampleBackupWriter::SampleBackupWriter(const Options& options)
-    : m_options(options), m_state(options.seed ? options.seed : 1),
+    : m_options(options), m_random(options.seed),
       // 2024-06-01 12:00:00 UTC
       m_now(738936000.0)
 {
@@ -86,55 +37,6 @@ SampleBackupWriter::SampleBackupWriter(const Options& options)
 }
 
 SampleBackupWriter::~SampleBackupWriter() = default;
-
-quint32 SampleBackupWriter::Next()
-{
-    // xorshift32: small, fast and the same everywhere.
-    m_state ^= m_state << 13;
-    m_state ^= m_state >> 17;
-    m_state ^= m_state << 5;
-    return m_state;
-}
-
-int SampleBackupWriter::Range(int low, int high)
-{
-    if (high <= low)
-        return low;
-    return low + static_cast<int>(Next() % static_cast<quint32>(high - low + 1));
-}
-
-QString SampleBackupWriter::Sentence()
-{
-    QStringList words;
-    const int count = Range(2, 9);
-    for (int i = 0; i < count; ++i)
-        words.append(Pick(Words));
-    QString text = words.join(QLatin1Char(' '));
-    text[0] = text[0].toUpper();
-    // Some texts carry what CSV and vCard writers must quote or escape.
-    switch (Range(0, 9)) {
-    case 0:
-        text += QStringLiteral(", really");
-        break;
-    case 1:
-        text += QStringLiteral(" \"quoted\"");
-        break;
-    case 2:
-        text += QStringLiteral("\nsecond line");
-        break;
-    case 3:
-        text += QStringLiteral("; semicolon");
-        break;
-    default:
-        text += QLatin1Char('.');
-    }
-    return text;
-}
-
-QString SampleBackupWriter::PhoneNumber()
-{
-    return QStringLiteral("+44 7700 9%1").arg(Range(0, 99999), 5, 10, QLatin1Char('0'));
-}
 
 bool SampleBackupWriter::Fail(const QString& error)
 {
@@ -164,76 +66,6 @@ bool SampleBackupWriter::WriteContent(const QString& domain, const QString& rela
     if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size())
         return Fail(QStringLiteral("cannot write %1").arg(file.fileName()));
     return true;
-}
-
-QByteArray SampleBackupWriter::Picture(int index, const char* format)
-{
-    QImage image(320, 240, QImage::Format_RGB32);
-    const QColor top = QColor::fromHsv((index * 37) % 360, 160, 230);
-    const QColor bottom = QColor::fromHsv((index * 37 + 120) % 360, 200, 120);
-    QPainter painter(&image);
-    QLinearGradient gradient(0, 0, 0, 240);
-    gradient.setColorAt(0, top);
-    gradient.setColorAt(1, bottom);
-    painter.fillRect(image.rect(), gradient);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(255, 240, 200));
-    painter.drawEllipse(QPoint(60 + (index * 23) % 200, 50 + (index * 11) % 60), 28, 28);
-    painter.setBrush(bottom.darker(150));
-    painter.drawRect(0, 180 - (index % 5) * 10, 320, 80);
-    painter.end();
-    QByteArray data;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format, 80);
-    return data;
-}
-
-QByteArray SampleBackupWriter::Heic(int index)
-{
-#ifdef MMOBILE_HAVE_LIBHEIF
-    const QImage image =
-        QImage::fromData(Picture(index, "PNG")).convertToFormat(QImage::Format_RGB888);
-    QByteArray result;
-    heif_context* context = heif_context_alloc();
-    heif_encoder* encoder = nullptr;
-    heif_image* heif = nullptr;
-    if (heif_context_get_encoder_for_format(context, heif_compression_HEVC, &encoder).code ==
-            heif_error_Ok &&
-        heif_image_create(image.width(), image.height(), heif_colorspace_RGB,
-                          heif_chroma_interleaved_RGB, &heif)
-                .code == heif_error_Ok &&
-        heif_image_add_plane(heif, heif_channel_interleaved, image.width(), image.height(), 8)
-                .code == heif_error_Ok) {
-        int stride = 0;
-        uint8_t* plane = heif_image_get_plane(heif, heif_channel_interleaved, &stride);
-        for (int y = 0; y < image.height(); ++y)
-            memcpy(plane + y * stride, image.constScanLine(y),
-                   static_cast<size_t>(image.width() * 3));
-        heif_encoder_set_lossy_quality(encoder, 60);
-        if (heif_context_encode_image(context, heif, encoder, nullptr, nullptr).code ==
-            heif_error_Ok) {
-            heif_writer writer;
-            writer.writer_api_version = 1;
-            writer.write = [](heif_context*, const void* data, size_t size, void* userdata) {
-                static_cast<QByteArray*>(userdata)->append(static_cast<const char*>(data),
-                                                           static_cast<int>(size));
-                heif_error ok = {heif_error_Ok, heif_suberror_Unspecified, "ok"};
-                return ok;
-            };
-            heif_context_write(context, &writer, &result);
-        }
-    }
-    if (heif)
-        heif_image_release(heif);
-    if (encoder)
-        heif_encoder_release(encoder);
-    heif_context_free(context);
-    return result;
-#else
-    Q_UNUSED(index);
-    return QByteArray();
-#endif
 }
 
 bool SampleBackupWriter::Write(const QString& folder)
@@ -266,35 +98,11 @@ bool SampleBackupWriter::Write(const QString& folder)
 
 bool SampleBackupWriter::WriteMbdb()
 {
-    const auto number = [](QByteArray& out, quint64 value, int bytes) {
-        for (int i = bytes - 1; i >= 0; --i)
-            out.append(static_cast<char>((value >> (8 * i)) & 0xff));
-    };
-    const auto text = [&number](QByteArray& out, const QString& value) {
-        if (value.isNull()) {
-            number(out, 0xFFFF, 2);
-            return;
-        }
-        const QByteArray utf8 = value.toUtf8();
-        number(out, static_cast<quint64>(utf8.size()), 2);
-        out.append(utf8);
-    };
-    QByteArray index("mbdb\x05\x00", 6);
-    for (const auto& file : m_files) {
-        text(index, file.second.domain);
-        text(index, file.second.relativePath);
-        for (int i = 0; i < 3; ++i) // link target, data hash, encryption key
-            text(index, QString());
-        number(index, 0x81A4, 2); // a file, rw-r--r--
-        number(index, 0, 8 + 4 + 4);
-        for (int i = 0; i < 3; ++i)
-            number(index, static_cast<quint64>(m_now) + 978307200, 4);
-        number(index, static_cast<quint64>(QFileInfo(file.second.path).size()), 8);
-        number(index, 4, 1); // protection class
-        number(index, 1, 1); // one property
-        text(index, QStringLiteral("com.apple.backup.note"));
-        text(index, QStringLiteral("sample"));
-    }
+    std::vector<SampleFormats::IndexEntry> entries;
+    for (const auto& file : m_files)
+        entries.push_back(
+            {file.second.domain, file.second.relativePath, QFileInfo(file.second.path).size()});
+    const QByteArray index = SampleFormats::Mbdb(entries, static_cast<quint32>(m_now + 978307200));
     QFile::remove(QDir(m_folder).filePath(QStringLiteral("Manifest.db")));
     QFile out(QDir(m_folder).filePath(QStringLiteral("Manifest.mbdb")));
     if (!out.open(QIODevice::WriteOnly) || out.write(index) != index.size())
@@ -338,7 +146,8 @@ bool SampleBackupWriter::WriteManifestPlist(bool encrypted, const QByteArray& ke
     if (encrypted)
         data = {{QStringLiteral("BackupKeyBag"), keyBag},
                 {QStringLiteral("ManifestKey"), manifestKey}};
-    const QByteArray xml = XmlPlist({{"Version", "10.0"}, {"Date", date}}, true, encrypted, data);
+    const QByteArray xml =
+        SampleFormats::XmlPlist({{"Version", "10.0"}, {"Date", date}}, true, encrypted, data);
     if (!manifest.open(QIODevice::WriteOnly) || manifest.write(xml) != xml.size())
         return Fail(QStringLiteral("cannot write Manifest.plist"));
     return true;
@@ -354,14 +163,15 @@ bool SampleBackupWriter::WriteInfo()
     QFile status(QDir(m_folder).filePath(QStringLiteral("Status.plist")));
     if (!info.open(QIODevice::WriteOnly) || !status.open(QIODevice::WriteOnly))
         return Fail(QStringLiteral("cannot write the property lists"));
-    info.write(XmlPlist({{"Device Name", m_content.displayName},
-                         {"Display Name", m_content.displayName},
-                         {"Product Type", "iPhone15,2"},
-                         {"Product Version", "17.5"},
-                         {"Serial Number", "SAMPLE000001"},
-                         {"Last Backup Date", date}},
-                        false));
-    status.write(XmlPlist({{"SnapshotState", "finished"}, {"Version", "3.3"}}, false));
+    info.write(SampleFormats::XmlPlist({{"Device Name", m_content.displayName},
+                                        {"Display Name", m_content.displayName},
+                                        {"Product Type", "iPhone15,2"},
+                                        {"Product Version", "17.5"},
+                                        {"Serial Number", "SAMPLE000001"},
+                                        {"Last Backup Date", date}},
+                                       false));
+    status.write(
+        SampleFormats::XmlPlist({{"SnapshotState", "finished"}, {"Version", "3.3"}}, false));
     return WriteManifestPlist(false, QByteArray(), QByteArray());
 }
 
@@ -408,9 +218,9 @@ bool SampleBackupWriter::WriteContacts()
     const int count = 300 * m_options.scale;
     for (int i = 0; i < count; ++i) {
         SampleBackupContent::Contact contact;
-        contact.first = Pick(FirstNames);
-        contact.last = Pick(LastNames);
-        contact.organization = Pick(Companies);
+        contact.first = Pick(SampleWords::FirstNames);
+        contact.last = Pick(SampleWords::LastNames);
+        contact.organization = Pick(SampleWords::Companies);
         contact.note = Range(0, 3) == 0 ? Sentence() : QString();
         // Some birthdays have no year: the address book keeps those in 1604.
         contact.hasBirthday = i % 4 == 1;
@@ -438,11 +248,12 @@ bool SampleBackupWriter::WriteContacts()
                                       .arg(contact.first.toLower(), contact.last.toLower())
                                       .arg(i)
                                       .arg(e)
-                                      .arg(Pick(Domains)));
+                                      .arg(Pick(SampleWords::Domains)));
             insertValue(id, 4, 2, contact.emails.last());
         }
         if (Range(0, 4) == 0) {
-            contact.urls.append(QStringLiteral("https://www.%1/~%2").arg(Pick(Domains)).arg(i));
+            contact.urls.append(
+                QStringLiteral("https://www.%1/~%2").arg(Pick(SampleWords::Domains)).arg(i));
             insertValue(id, 22, 4, contact.urls.last());
         }
         // Contacts with one, two and three postal addresses.
@@ -459,7 +270,7 @@ bool SampleBackupWriter::WriteContacts()
         if (i % 9 == 2) {
             contact.dates.push_back(dayValue(Range(1990, 2020), Range(1, 12), Range(1, 28)));
             insertValue(id, 12, 5, QString::number(contact.dates.back(), 'f', 0));
-            contact.relatedNames << Pick(FirstNames) << Pick(FirstNames);
+            contact.relatedNames << Pick(SampleWords::FirstNames) << Pick(SampleWords::FirstNames);
             insertValue(id, 23, 6, contact.relatedNames[0]);
             insertValue(id, 23, 7, contact.relatedNames[1]);
         }
@@ -475,56 +286,6 @@ bool SampleBackupWriter::WriteContacts()
         m_content.contacts.push_back(contact);
     }
     return db.Close() || Fail(db.LastError());
-}
-
-// An NSAttributedString in the typedstream form of attributedBody, reduced to
-// what a reader of the text needs: the class chain, then the NSString with
-// its length (one byte, or 0x81 and two bytes little-endian) and UTF-8 bytes.
-QByteArray SampleBackupWriter::AttributedBody(const QString& text)
-{
-    const QByteArray utf8 = text.toUtf8();
-    QByteArray archive("\x04\x0bstreamtyped\x81\xe8\x03\x84\x01\x40\x84\x84\x84\x12");
-    archive.append("NSAttributedString").append('\0').append("\x84\x84\x08NSObject");
-    archive.append('\0').append("\x85\x92\x84\x84\x84\x08NSString\x01\x94\x84\x01\x2b");
-    if (utf8.size() < 0x80) {
-        archive.append(static_cast<char>(utf8.size()));
-    } else {
-        archive.append('\x81').append(static_cast<char>(utf8.size() & 0xff));
-        archive.append(static_cast<char>(utf8.size() >> 8));
-    }
-    return archive.append(utf8).append("\x86\x84\x02iI\x01\x01\x92\x84\x84\x84");
-}
-
-// A note's text as ZICNOTEDATA keeps it: gzip of a protocol buffer with the
-// text as field 2 of the note (field 3) of the document (field 2).
-QByteArray SampleBackupWriter::NoteData(const QString& text)
-{
-    const auto wrap = [](int field, const QByteArray& value) {
-        QByteArray out(1, static_cast<char>(field << 3 | 2));
-        for (quint32 size = static_cast<quint32>(value.size());; size >>= 7) {
-            out.append(static_cast<char>((size & 0x7f) | (size > 0x7f ? 0x80 : 0)));
-            if (size <= 0x7f)
-                break;
-        }
-        return out + value;
-    };
-    // A version field first, as the phone writes, which a reader skips.
-    const QByteArray message = QByteArray("\x08\x00", 2) +
-                               wrap(2, QByteArray("\x08\x00", 2) + wrap(3, wrap(2, text.toUtf8())));
-    z_stream stream{};
-    if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) !=
-        Z_OK)
-        return QByteArray();
-    QByteArray out(static_cast<int>(deflateBound(&stream, static_cast<uLong>(message.size()))),
-                   '\0');
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(message.constData()));
-    stream.avail_in = static_cast<uInt>(message.size());
-    stream.next_out = reinterpret_cast<Bytef*>(out.data());
-    stream.avail_out = static_cast<uInt>(out.size());
-    const int rc = deflate(&stream, Z_FINISH);
-    out.resize(static_cast<int>(stream.total_out));
-    deflateEnd(&stream);
-    return rc == Z_STREAM_END ? out : QByteArray();
 }
 
 bool SampleBackupWriter::WriteMessages()
@@ -567,7 +328,8 @@ bool SampleBackupWriter::WriteMessages()
         // Most partners are contacts, so the engine can name them; some are not.
         if (c % 5 == 4 || m_content.contacts.empty())
             conversation.handle =
-                c % 2 ? PhoneNumber() : QStringLiteral("someone%1@%2").arg(c).arg(Pick(Domains));
+                c % 2 ? PhoneNumber()
+                      : QStringLiteral("someone%1@%2").arg(c).arg(Pick(SampleWords::Domains));
         else {
             const auto& contact =
                 m_content.contacts[static_cast<std::size_t>(c) % m_content.contacts.size()];
@@ -607,7 +369,7 @@ bool SampleBackupWriter::WriteMessages()
                 {QUuid::createUuidV5(QUuid(), QStringLiteral("m%1-%2").arg(c).arg(m)).toString(),
                  archived ? QVariant() : QVariant(message.text), handle,
                  static_cast<qint64>(message.date), message.sent ? 1 : 0,
-                 archived ? QVariant(AttributedBody(message.text)) : QVariant()});
+                 archived ? QVariant(SampleFormats::AttributedBody(message.text)) : QVariant()});
             if (conversation.deleted)
                 db.Insert("INSERT INTO chat_recoverable_message_join (chat_id, message_id, "
                           "delete_date) VALUES (?, ?, ?)",
@@ -628,7 +390,8 @@ bool SampleBackupWriter::WriteMessages()
                                          .arg(guid.left(2).toLower())
                                          .arg(attachmentNumber % 100, 2, 10, QLatin1Char('0'))
                                          .arg(guid, name);
-                if (!WriteContent(Media, path, Picture(attachmentNumber + 500, "JPEG")))
+                if (!WriteContent(Media, path,
+                                  SamplePictures::Picture(attachmentNumber + 500, "JPEG")))
                     return false;
                 const qint64 attachment = db.Insert(
                     "INSERT INTO attachment (guid, created_date, filename, mime_type, "
@@ -689,7 +452,7 @@ bool SampleBackupWriter::WriteCalls()
             call.address = contact.phones.first();
             call.name = contact.first + QLatin1Char(' ') + contact.last;
         } else if (call.kind == SampleBackupContent::Call::FaceTimeVideo && i % 2) {
-            call.address = QStringLiteral("caller%1@%2").arg(i).arg(Pick(Domains));
+            call.address = QStringLiteral("caller%1@%2").arg(i).arg(Pick(SampleWords::Domains));
         } else {
             call.address = PhoneNumber();
         }
@@ -753,9 +516,11 @@ bool SampleBackupWriter::WriteCalendar()
             event.start = start;
             event.end = start + 1800 * Range(1, 6);
         }
-        event.title = QStringLiteral("%1 with %2").arg(Pick(Words)).arg(Pick(FirstNames));
+        event.title = QStringLiteral("%1 with %2")
+                          .arg(Pick(SampleWords::Words))
+                          .arg(Pick(SampleWords::FirstNames));
         event.title[0] = event.title[0].toUpper();
-        event.location = Range(0, 2) ? Pick(Places) : QString();
+        event.location = Range(0, 2) ? Pick(SampleWords::Places) : QString();
         event.note = Range(0, 2) == 0 ? Sentence() : QString();
         QVariant location;
         if (!event.location.isEmpty())
@@ -774,7 +539,7 @@ bool SampleBackupWriter::WriteCalendar()
         SampleBackupContent::Reminder reminder;
         due += Range(3600, 150000);
         reminder.due = due;
-        reminder.title = QStringLiteral("Buy %1").arg(Pick(Words));
+        reminder.title = QStringLiteral("Buy %1").arg(Pick(SampleWords::Words));
         reminder.list = i % 2 ? QStringLiteral("Errands") : QStringLiteral("Groceries");
         reminder.completed = due < m_now && Range(0, 1) == 0;
         const int priorities[] = {0, 1, 5, 9};
@@ -807,7 +572,7 @@ bool SampleBackupWriter::WriteNotes()
         SampleBackupContent::Note note;
         date += Range(3600, 500000);
         note.date = date;
-        note.title = QStringLiteral("Note %1: %2").arg(i + 1).arg(Pick(Words));
+        note.title = QStringLiteral("Note %1: %2").arg(i + 1).arg(Pick(SampleWords::Words));
         note.body = Sentence() + QLatin1Char('\n') + Sentence();
         note.folder = i % 3 ? QStringLiteral("Notes") : QStringLiteral("Recipes");
         QString html = note.body.toHtmlEscaped();
@@ -843,7 +608,7 @@ bool SampleBackupWriter::WriteNotes()
         SampleBackupContent::Note note;
         date += Range(3600, 500000);
         note.date = date;
-        note.title = QStringLiteral("Idea %1 – %2").arg(i + 1).arg(Pick(Words));
+        note.title = QStringLiteral("Idea %1 – %2").arg(i + 1).arg(Pick(SampleWords::Words));
         // The text starts with the title line.
         note.body = note.title + QLatin1Char('\n') + Sentence() + QLatin1Char('\n') + Sentence();
         const int folder = i % 5 == 4 ? 2 : i % 3 == 1 ? 1 : 0;
@@ -854,7 +619,7 @@ bool SampleBackupWriter::WriteNotes()
         // Some notes have no title of their own: the first line stands for it.
         const bool untitled = i % 6 == 5;
         const qint64 data = store.Insert("INSERT INTO ZICNOTEDATA (Z_ENT, ZDATA) VALUES (9, ?)",
-                                         {NoteData(note.body)});
+                                         {SampleFormats::NoteData(note.body)});
         store.Insert("INSERT INTO ZICCLOUDSYNCINGOBJECT (Z_ENT, ZMARKEDFORDELETION, ZFOLDER, "
                      "ZNOTEDATA, ZMODIFICATIONDATE1, ZTITLE1, ZSNIPPET) VALUES (12, ?, ?, ?, ?, ?, "
                      "?)",
@@ -883,9 +648,12 @@ bool SampleBackupWriter::WriteBookmarks()
                                QStringLiteral("Recipes/Weekend")};
     for (int i = 0; i < 50 * m_options.scale; ++i) {
         SampleBackupContent::Bookmark bookmark;
-        bookmark.title = QStringLiteral("%1, %2 and more").arg(Pick(Words), Pick(Words));
-        bookmark.url =
-            QStringLiteral("https://%1.%2/page?id=%3").arg(Pick(Words)).arg(Pick(Domains)).arg(i);
+        bookmark.title = QStringLiteral("%1, %2 and more")
+                             .arg(Pick(SampleWords::Words), Pick(SampleWords::Words));
+        bookmark.url = QStringLiteral("https://%1.%2/page?id=%3")
+                           .arg(Pick(SampleWords::Words))
+                           .arg(Pick(SampleWords::Domains))
+                           .arg(i);
         const int folder = i % 4;
         bookmark.folder = paths[folder];
         db.Insert(
@@ -926,17 +694,17 @@ bool SampleBackupWriter::WritePhotos()
         QByteArray data;
         QString uti = QStringLiteral("public.jpeg");
         if (i % 3 == 2) {
-            data = Heic(i);
+            data = SamplePictures::Heic(i);
             uti = QStringLiteral("public.heic");
         }
         QString suffix = QStringLiteral("HEIC");
         if (data.isEmpty()) {
             if (i % 25 == 24) {
-                data = Picture(i, "PNG");
+                data = SamplePictures::Picture(i, "PNG");
                 suffix = QStringLiteral("PNG");
                 uti = QStringLiteral("public.png");
             } else {
-                data = Picture(i, "JPEG");
+                data = SamplePictures::Picture(i, "JPEG");
                 suffix = QStringLiteral("JPG");
                 uti = QStringLiteral("public.jpeg");
             }
@@ -982,7 +750,8 @@ bool SampleBackupWriter::WriteVoiceMemos()
         memo.path = QDateTime::fromSecsSinceEpoch(static_cast<qint64>(date) + 978307200, Qt::UTC)
                         .toString(QStringLiteral("yyyyMMdd HHmmss")) +
                     QStringLiteral("-%1.m4a").arg(i);
-        memo.label = i % 2 ? QStringLiteral("Memo %1 – %2").arg(i + 1).arg(Pick(Words)) : QString();
+        memo.label = i % 2 ? QStringLiteral("Memo %1 – %2").arg(i + 1).arg(Pick(SampleWords::Words))
+                           : QString();
         // A small MPEG-4 audio header followed by silence is enough for a copy.
         QByteArray data("\x00\x00\x00\x18"
                         "ftypM4A \x00\x00\x00\x00"
@@ -1028,14 +797,15 @@ bool SampleBackupWriter::WriteWhatsApp()
         const bool group = c % 4 == 1;
         if (group) {
             chat.jid = QStringLiteral("4477009%1-16%2@g.us").arg(10000 + c).arg(c);
-            chat.partner = QStringLiteral("%1 club").arg(Pick(Words));
+            chat.partner = QStringLiteral("%1 club").arg(Pick(SampleWords::Words));
         } else if (c == 2) {
             chat.jid = QStringLiteral("2%1318@lid").arg(70000 + c);
-            chat.partner = Pick(FirstNames);
+            chat.partner = Pick(SampleWords::FirstNames);
         } else {
             chat.jid = QStringLiteral("4477009%1@s.whatsapp.net").arg(10000 + c);
             chat.phone = QLatin1Char('+') + chat.jid.section(QLatin1Char('@'), 0, 0);
-            chat.partner = Pick(FirstNames) + QLatin1Char(' ') + Pick(LastNames);
+            chat.partner =
+                Pick(SampleWords::FirstNames) + QLatin1Char(' ') + Pick(SampleWords::LastNames);
         }
         double date = m_now - 86400.0 * Range(10, 200);
         const qint64 session = db.Insert(
@@ -1051,8 +821,9 @@ bool SampleBackupWriter::WriteWhatsApp()
         };
         std::vector<Member> members;
         if (group) {
-            const QString named = Pick(FirstNames) + QLatin1Char(' ') + Pick(LastNames);
-            const QString pushed = Pick(FirstNames);
+            const QString named =
+                Pick(SampleWords::FirstNames) + QLatin1Char(' ') + Pick(SampleWords::LastNames);
+            const QString pushed = Pick(SampleWords::FirstNames);
             const QString number = QStringLiteral("4479001%1").arg(20000 + c);
             const QString lid = QStringLiteral("1%1555@lid").arg(80000 + c);
             members.push_back({0, number + QStringLiteral("1@s.whatsapp.net"), named});
@@ -1102,7 +873,7 @@ bool SampleBackupWriter::WriteWhatsApp()
                                           .arg(name.at(1))
                                           .arg(name);
                 if (!WriteContent(WhatsApp, QStringLiteral("Message/") + local,
-                                  Picture(media + 800, "JPEG")))
+                                  SamplePictures::Picture(media + 800, "JPEG")))
                     return false;
                 const qint64 item = db.Insert(
                     "INSERT INTO ZWAMEDIAITEM (Z_ENT, ZMESSAGE, ZMEDIALOCALPATH) VALUES (8, ?, ?)",

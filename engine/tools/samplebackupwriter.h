@@ -2,6 +2,7 @@
 #define SAMPLEBACKUPWRITER_H
 
 #include "samplebackupcontent.h"
+#include "samplerandom.h"
 
 #include <QByteArray>
 #include <QList>
@@ -45,22 +46,14 @@ public:
     QString ErrorText() const { return m_error; }
 
 private:
-    quint32 Next();
-    int Range(int low, int high);
-    template <class T> const T& Pick(const std::vector<T>& list)
-    {
-        return list[static_cast<std::size_t>(Range(0, static_cast<int>(list.size()) - 1))];
-    }
-    QString Sentence();
-    QString PhoneNumber();
+    int Range(int low, int high) { return m_random.Range(low, high); }
+    template <class T> const T& Pick(const std::vector<T>& list) { return m_random.Pick(list); }
+    QString Sentence() { return m_random.Sentence(); }
+    QString PhoneNumber() { return m_random.PhoneNumber(); }
 
     // Adds a file to the manifest and returns where its content goes.
     QString AddFile(const QString& domain, const QString& relativePath);
     bool WriteContent(const QString& domain, const QString& relativePath, const QByteArray& data);
-    QByteArray Picture(int index, const char* format);
-    QByteArray Heic(int index);
-    static QByteArray AttributedBody(const QString& text);
-    static QByteArray NoteData(const QString& text);
 
     bool WriteInfo();
     bool WriteContacts();
@@ -81,7 +74,7 @@ private:
     Options m_options;
     QString m_folder;
     QString m_error;
-    quint32 m_state;
+    SampleRandom m_random;
     double m_now; // seconds since 2001 of the backup
     std::unique_ptr<SqliteWriter> m_manifest;
     struct WrittenFile

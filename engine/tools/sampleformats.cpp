@@ -59,7 +59,7 @@ QByteArray SampleFormats::Mbdb(const std::vector<IndexEntry>& entries, quint32 t
 {
     const auto number = [](QByteArray& out, quint64 value, int bytes) {
         for (int i = bytes - 1; i >= 0; --i)
-            out.append(static_cast<char>((value >> (8 * i)) & 0xff));
+            out.append(static_cast<char>(i < 8 ? (value >> (8 * i)) & 0xff : 0));
     };
     const auto text = [&number](QByteArray& out, const QString& value) {
         if (value.isNull()) {

@@ -3,6 +3,7 @@
 #include "backupmanifest.h"
 #include "engineitem.h"
 #include "enginerecord.h"
+#include "schemaprobe.h"
 #include "sqlitedb.h"
 
 const char* const ReaderContext::HomeDomain = "HomeDomain";
@@ -103,9 +104,15 @@ void ReaderContext::LoadContactNames()
         m_error = error;
         return;
     }
-    db.Query(QStringLiteral("SELECT trim(ifnull(p.First, '') || ' ' || ifnull(p.Middle, '') || ' "
-                            "' || ifnull(p.Last, '')), mv.value FROM ABMultiValue mv JOIN ABPerson "
-                            "p ON p.ROWID = mv.record_id WHERE mv.property IN (3, 4)"),
+    // Any of the name columns may be missing; the others still name the person.
+    SchemaProbe schema(db, QStringLiteral("AddressBook.sqlitedb"));
+    const QString person = QStringLiteral("ABPerson");
+    db.Query(QStringLiteral("SELECT trim(ifnull(%1, '') || ' ' || ifnull(%2, '') || ' ' || "
+                            "ifnull(%3, '')), mv.value FROM ABMultiValue mv JOIN ABPerson p ON "
+                            "p.ROWID = mv.record_id WHERE mv.property IN (3, 4)")
+                 .arg(schema.Column(person, QStringLiteral("p"), QStringLiteral("First")),
+                      schema.Column(person, QStringLiteral("p"), QStringLiteral("Middle")),
+                      schema.Column(person, QStringLiteral("p"), QStringLiteral("Last"))),
              [this](const SqliteDb::Row& row) {
                  const QString name = row.String(0).simplified();
                  const QString key = AddressKey(row.String(1));

@@ -139,6 +139,8 @@ TASK_CTRL_STATUS BackupDataSource::Scan(EngineTask& task, ItemGetter* getter)
     if (!task.Report(static_cast<MMobile::MDType>(-1), MMobile::TASK_BEGIN, 0, PhaseBackup))
         return MMobile::TASK_STOP;
     BackupManifest manifest(m_device.Folder(), m_device.Encryption());
+    const QString workFolder = m_device.WorkFolder();
+    manifest.SetWorkFolder(workFolder);
     const BackupManifest::BackupError error = manifest.Open();
     if (error != BackupManifest::BACKUP_OK) {
         qCWarning(lcEngine).noquote() << "backup error" << error << manifest.ErrorText();
@@ -151,7 +153,7 @@ TASK_CTRL_STATUS BackupDataSource::Scan(EngineTask& task, ItemGetter* getter)
         return MMobile::TASK_STOP;
 
     // Reading is the first half of the analysis line, handing over the second.
-    CategoryReader reader(manifest, m_type, [&task](int percent) {
+    CategoryReader reader(manifest, workFolder, m_type, [&task](int percent) {
         return task.Report(static_cast<MMobile::MDType>(-1), MMobile::TASK_PERCENT, percent / 2,
                            PhaseAnalysis);
     });

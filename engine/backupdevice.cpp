@@ -84,6 +84,21 @@ QString BackupDevice::UnlockError() const
     return m_encryption->ErrorText();
 }
 
+QString BackupDevice::WorkFolder()
+{
+    if (IsEncrypted())
+        return m_encryption->PrivateFolder();
+    std::lock_guard<std::mutex> lock(m_workMutex);
+    if (!m_work) {
+        auto folder = std::make_unique<QTemporaryDir>(
+            QDir(QDir::tempPath()).filePath(QStringLiteral("mmobile-work-XXXXXX")));
+        if (!folder->isValid())
+            return QString();
+        m_work = std::move(folder);
+    }
+    return m_work->path();
+}
+
 QString BackupDevice::PrivateFolder() const
 {
     return m_encryption->PrivateFolder();

@@ -75,6 +75,10 @@ public:
     // encrypted backup is unlocked. It goes with the device.
     QString PrivateFolder() const;
     EncryptedBackup* Encryption() const { return m_encryption.get(); }
+    // The private folder (mode 0700) in which scans make working copies of
+    // databases: the decrypted files' folder of an encrypted backup, else one
+    // made on first use. It goes with the device; empty when it cannot be made.
+    QString WorkFolder();
     // A new empty item list that lives as long as the device.
     ItemGetter* NewGetter();
     // A private folder for the thumbnails that scans make, created on first
@@ -85,6 +89,8 @@ private:
     QString m_folder;
     std::map<int, QByteArray> m_properties;
     std::unique_ptr<EncryptedBackup> m_encryption;
+    std::mutex m_workMutex;
+    std::unique_ptr<QTemporaryDir> m_work;
     std::mutex m_getterMutex;
     std::vector<std::unique_ptr<ItemGetter>> m_getters;
     std::mutex m_thumbnailMutex;

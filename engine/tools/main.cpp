@@ -1,5 +1,5 @@
 // Writes a synthetic phone backup folder for the engine's tests and demos.
-//   mmobile-sample-backup [--scale N] [--no-media] [--seed S]
+//   mmobile-sample-backup [--scale N] [--no-media] [--seed S] [--ios 7|12|14|16|18]
 //                         [--password PASSWORD [--kdf-rounds N]] <folder>
 
 #include "samplebackupwriter.h"
@@ -29,6 +29,11 @@ int main(int argc, char* argv[])
         QStringLiteral("kdf-rounds"),
         QStringLiteral("Rounds of the first key derivation step (the phone's: 10000000)."),
         QStringLiteral("N"), QStringLiteral("10000000"));
+    QCommandLineOption ios(QStringLiteral("ios"),
+                           QStringLiteral("Write the schemas of this system generation: 7, 12, 14, "
+                                          "16 or 18 (the newest, by default)."),
+                           QStringLiteral("N"), QStringLiteral("18"));
+    parser.addOption(ios);
     parser.addOption(password);
     parser.addOption(rounds);
     parser.addOption(scale);
@@ -47,6 +52,11 @@ int main(int argc, char* argv[])
     options.seed = parser.value(seed).toUInt();
     options.password = parser.value(password);
     options.kdfRounds = parser.value(rounds).toInt();
+    options.ios = parser.value(ios).toInt();
+    if (!SampleBackupWriter::Generations().contains(options.ios)) {
+        err << "--ios must be one of 7, 12, 14, 16 and 18\n";
+        return 2;
+    }
     if (parser.isSet(password) && options.password.isEmpty()) {
         err << "--password must not be empty\n";
         return 2;

@@ -14,11 +14,18 @@ struct SampleBackupContent
     struct Contact
     {
         QString first, last, organization, note;
-        QStringList phones, emails, urls;
+        QStringList phones, emails, urls, relatedNames;
+        double birthday = 0; // seconds since 2001 (floating), when hasBirthday
+        bool hasBirthday = false;
+        std::vector<double> dates;               // anniversaries, seconds since 2001
+        std::vector<QStringList> addresses;      // street, city, state, ZIP, country
+        std::vector<QStringList> messaging;      // user name, service
+        std::vector<QStringList> socialProfiles; // user name, service
     };
     struct Message
     {
         QString text;
+        QString sender;  // who wrote a received WhatsApp message, as shown
         double date = 0; // seconds or nanoseconds since 2001
         bool sent = false;
     };
@@ -27,17 +34,22 @@ struct SampleBackupContent
         QString handle;                // phone number or e-mail address
         std::vector<Message> messages; // in date order
         QStringList attachments;       // original names
+        bool deleted = false;          // all its messages recently deleted (iOS 16 on)
     };
     struct Call
     {
+        enum Kind { Phone, FaceTimeVideo, FaceTimeAudio, OtherApp };
         QString address, name;
-        double date = 0, duration = 0;
+        double date = 0, duration = 0; // seconds since 2001 whatever the store keeps
         bool outgoing = false, answered = false;
+        Kind kind = Phone;
     };
     struct Event
     {
         QString title, location, note;
         double start = 0, end = 0;
+        // Floating: start at midnight UTC of its first day, end at 23:59:59 of its last.
+        bool allDay = false;
     };
     struct Reminder
     {
@@ -55,6 +67,7 @@ struct SampleBackupContent
     struct Bookmark
     {
         QString title, url;
+        QString folder; // path of folder titles below the root
     };
     struct Photo
     {
@@ -69,7 +82,8 @@ struct SampleBackupContent
     };
     struct Chat
     {
-        QString jid, partner;
+        QString jid, partner; // a group's subject as partner
+        QString phone;        // "+<digits>" of a person's chat; empty for groups and @lid
         std::vector<Message> messages;
         QStringList media;
     };

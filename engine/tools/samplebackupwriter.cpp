@@ -1,21 +1,19 @@
 #include "samplebackupwriter.h"
 
 #include "samplebackupencryptor.h"
+#include "sampleformats.h"
+#include "samplepictures.h"
+#include "samplerandom.h"
+#include "samplewords.h"
 #include "sqlitewriter.h"
 
-#include <QBuffer>
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QImage>
-#include <QPainter>
+#include <QFileInfo>
 #include <QSet>
 #include <QUuid>
-
-#ifdef MMOBILE_HAVE_LIBHEIF
-#include <libheif/heif.h>
-#endif
 
 #include <cmath>
 
@@ -27,55 +25,10 @@ const char* const Media = "MediaDomain";
 const char* const WhatsApp = "AppDomainGroup-group.net.whatsapp.WhatsApp.shared";
 const char* const NotesGroup = "AppDomainGroup-group.com.apple.notes";
 
-const std::vector<QString> FirstNames = {
-    "Alba", "Bruno", "Chiara", "Dario", "Elif",  "Fenna", "Goran", "Hana",  "Iker",  "Jovana",
-    "Kofi", "Lena",  "Malik",  "Nadia", "Oskar", "Priya", "Quinn", "Rosa",  "Søren", "Tomás",
-    "Ulla", "Vera",  "Wiktor", "Xenia", "Yusuf", "Zoë",   "Łucja", "Renée", "Mei",   "Anaïs"};
-const std::vector<QString> LastNames = {
-    "Abara",  "Brenner", "Castell", "Dorn",   "Eskola",    "Farrow", "Gallo",
-    "Hartl",  "Ibsen",   "Janků",   "Kowal",  "Lindqvist", "Moreau", "Nakamura",
-    "Okafor", "Pérez",   "Quist",   "Roth",   "Sørlie",    "Tanaka", "Umarov",
-    "Varga",  "Weiß",    "Xu",      "Yılmaz", "Zeller",    "Ørsted", "Núñez"};
-const std::vector<QString> Companies = {"Birchwood Tiles",       "Cobalt & Finch",
-                                        "Dunmore Logistics",     "Elmstead Bakery",
-                                        "Fjordline Studio",      "Grenfell, Hart & Co.",
-                                        "Harbour \"North\" Ltd", "Inkwell Press",
-                                        "Juniper Clinic",        ""};
-const std::vector<QString> Words = {
-    "meeting", "tomorrow", "lunch",    "train",  "ticket", "garden",  "coffee", "photos",
-    "weekend", "report",   "birthday", "keys",   "parcel", "concert", "dinner", "bike",
-    "rain",    "museum",   "map",      "recipe", "café",   "über",    "naïve",  "ok",
-    "soon",    "later",    "great",    "thanks", "maybe",  "plan"};
-const std::vector<QString> Places = {"Room 4, Level 2", "Old Harbour Café", "Lindenstraße 12",
-                                     "City Library",    "Riverside Park",   "Studio \"Blue\""};
-const std::vector<QString> Domains = {"example.com", "example.org", "example.net"};
-
-QByteArray XmlPlist(const QList<QPair<QString, QString>>& strings, bool encryptionFlag,
-                    bool encrypted = false, const QList<QPair<QString, QByteArray>>& data = {})
-{
-    QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                     "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
-                     "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
-                     "<plist version=\"1.0\">\n<dict>\n";
-    for (const auto& entry : strings) {
-        xml += "\t<key>" + entry.first.toHtmlEscaped().toUtf8() + "</key>\n\t<string>" +
-               entry.second.toHtmlEscaped().toUtf8() + "</string>\n";
-    }
-    for (const auto& entry : data) {
-        xml += "\t<key>" + entry.first.toUtf8() + "</key>\n\t<data>" + entry.second.toBase64() +
-               "</data>\n";
-    }
-    if (encryptionFlag)
-        xml += encrypted ? "\t<key>IsEncrypted</key>\n\t<true/>\n"
-                         : "\t<key>IsEncrypted</key>\n\t<false/>\n";
-    xml += "</dict>\n</plist>\n";
-    return xml;
-}
-
 } // namespace
 
 SampleBackupWriter::SampleBackupWriter(const Options& options)
-    : m_options(options), m_state(options.seed ? options.seed : 1),
+    : m_options(options), m_random(options.seed),
       // 2024-06-01 12:00:00 UTC
       m_now(738936000.0)
 {
@@ -84,55 +37,6 @@ SampleBackupWriter::SampleBackupWriter(const Options& options)
 }
 
 SampleBackupWriter::~SampleBackupWriter() = default;
-
-quint32 SampleBackupWriter::Next()
-{
-    // xorshift32: small, fast and the same everywhere.
-    m_state ^= m_state << 13;
-    m_state ^= m_state >> 17;
-    m_state ^= m_state << 5;
-    return m_state;
-}
-
-int SampleBackupWriter::Range(int low, int high)
-{
-    if (high <= low)
-        return low;
-    return low + static_cast<int>(Next() % static_cast<quint32>(high - low + 1));
-}
-
-QString SampleBackupWriter::Sentence()
-{
-    QStringList words;
-    const int count = Range(2, 9);
-    for (int i = 0; i < count; ++i)
-        words.append(Pick(Words));
-    QString text = words.join(QLatin1Char(' '));
-    text[0] = text[0].toUpper();
-    // Some texts carry what CSV and vCard writers must quote or escape.
-    switch (Range(0, 9)) {
-    case 0:
-        text += QStringLiteral(", really");
-        break;
-    case 1:
-        text += QStringLiteral(" \"quoted\"");
-        break;
-    case 2:
-        text += QStringLiteral("\nsecond line");
-        break;
-    case 3:
-        text += QStringLiteral("; semicolon");
-        break;
-    default:
-        text += QLatin1Char('.');
-    }
-    return text;
-}
-
-QString SampleBackupWriter::PhoneNumber()
-{
-    return QStringLiteral("+44 7700 9%1").arg(Range(0, 99999), 5, 10, QLatin1Char('0'));
-}
 
 bool SampleBackupWriter::Fail(const QString& error)
 {
@@ -151,7 +55,7 @@ QString SampleBackupWriter::AddFile(const QString& domain, const QString& relati
                        {fileId, domain, relativePath, QByteArray()});
     QDir(m_folder).mkpath(fileId.left(2));
     const QString path = QDir(m_folder).filePath(fileId.left(2) + QLatin1Char('/') + fileId);
-    m_files[fileId] = {relativePath, path};
+    m_files[fileId] = {domain, relativePath, path};
     return path;
 }
 
@@ -162,76 +66,6 @@ bool SampleBackupWriter::WriteContent(const QString& domain, const QString& rela
     if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size())
         return Fail(QStringLiteral("cannot write %1").arg(file.fileName()));
     return true;
-}
-
-QByteArray SampleBackupWriter::Picture(int index, const char* format)
-{
-    QImage image(320, 240, QImage::Format_RGB32);
-    const QColor top = QColor::fromHsv((index * 37) % 360, 160, 230);
-    const QColor bottom = QColor::fromHsv((index * 37 + 120) % 360, 200, 120);
-    QPainter painter(&image);
-    QLinearGradient gradient(0, 0, 0, 240);
-    gradient.setColorAt(0, top);
-    gradient.setColorAt(1, bottom);
-    painter.fillRect(image.rect(), gradient);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(255, 240, 200));
-    painter.drawEllipse(QPoint(60 + (index * 23) % 200, 50 + (index * 11) % 60), 28, 28);
-    painter.setBrush(bottom.darker(150));
-    painter.drawRect(0, 180 - (index % 5) * 10, 320, 80);
-    painter.end();
-    QByteArray data;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format, 80);
-    return data;
-}
-
-QByteArray SampleBackupWriter::Heic(int index)
-{
-#ifdef MMOBILE_HAVE_LIBHEIF
-    const QImage image =
-        QImage::fromData(Picture(index, "PNG")).convertToFormat(QImage::Format_RGB888);
-    QByteArray result;
-    heif_context* context = heif_context_alloc();
-    heif_encoder* encoder = nullptr;
-    heif_image* heif = nullptr;
-    if (heif_context_get_encoder_for_format(context, heif_compression_HEVC, &encoder).code ==
-            heif_error_Ok &&
-        heif_image_create(image.width(), image.height(), heif_colorspace_RGB,
-                          heif_chroma_interleaved_RGB, &heif)
-                .code == heif_error_Ok &&
-        heif_image_add_plane(heif, heif_channel_interleaved, image.width(), image.height(), 8)
-                .code == heif_error_Ok) {
-        int stride = 0;
-        uint8_t* plane = heif_image_get_plane(heif, heif_channel_interleaved, &stride);
-        for (int y = 0; y < image.height(); ++y)
-            memcpy(plane + y * stride, image.constScanLine(y),
-                   static_cast<size_t>(image.width() * 3));
-        heif_encoder_set_lossy_quality(encoder, 60);
-        if (heif_context_encode_image(context, heif, encoder, nullptr, nullptr).code ==
-            heif_error_Ok) {
-            heif_writer writer;
-            writer.writer_api_version = 1;
-            writer.write = [](heif_context*, const void* data, size_t size, void* userdata) {
-                static_cast<QByteArray*>(userdata)->append(static_cast<const char*>(data),
-                                                           static_cast<int>(size));
-                heif_error ok = {heif_error_Ok, heif_suberror_Unspecified, "ok"};
-                return ok;
-            };
-            heif_context_write(context, &writer, &result);
-        }
-    }
-    if (heif)
-        heif_image_release(heif);
-    if (encoder)
-        heif_encoder_release(encoder);
-    heif_context_free(context);
-    return result;
-#else
-    Q_UNUSED(index);
-    return QByteArray();
-#endif
 }
 
 bool SampleBackupWriter::Write(const QString& folder)
@@ -256,7 +90,24 @@ bool SampleBackupWriter::Write(const QString& folder)
         return ok && Encrypt();
     const bool closed = m_manifest->Close();
     m_manifest.reset();
-    return closed || Fail(QStringLiteral("cannot finish Manifest.db"));
+    if (!closed)
+        return Fail(QStringLiteral("cannot finish Manifest.db"));
+    // Up to iOS 9 the index is Manifest.mbdb.
+    return m_options.ios > 9 || WriteMbdb();
+}
+
+bool SampleBackupWriter::WriteMbdb()
+{
+    std::vector<SampleFormats::IndexEntry> entries;
+    for (const auto& file : m_files)
+        entries.push_back(
+            {file.second.domain, file.second.relativePath, QFileInfo(file.second.path).size()});
+    const QByteArray index = SampleFormats::Mbdb(entries, static_cast<quint32>(m_now + 978307200));
+    QFile::remove(QDir(m_folder).filePath(QStringLiteral("Manifest.db")));
+    QFile out(QDir(m_folder).filePath(QStringLiteral("Manifest.mbdb")));
+    if (!out.open(QIODevice::WriteOnly) || out.write(index) != index.size())
+        return Fail(QStringLiteral("cannot write Manifest.mbdb"));
+    return true;
 }
 
 bool SampleBackupWriter::Encrypt()
@@ -295,7 +146,8 @@ bool SampleBackupWriter::WriteManifestPlist(bool encrypted, const QByteArray& ke
     if (encrypted)
         data = {{QStringLiteral("BackupKeyBag"), keyBag},
                 {QStringLiteral("ManifestKey"), manifestKey}};
-    const QByteArray xml = XmlPlist({{"Version", "10.0"}, {"Date", date}}, true, encrypted, data);
+    const QByteArray xml =
+        SampleFormats::XmlPlist({{"Version", "10.0"}, {"Date", date}}, true, encrypted, data);
     if (!manifest.open(QIODevice::WriteOnly) || manifest.write(xml) != xml.size())
         return Fail(QStringLiteral("cannot write Manifest.plist"));
     return true;
@@ -311,14 +163,15 @@ bool SampleBackupWriter::WriteInfo()
     QFile status(QDir(m_folder).filePath(QStringLiteral("Status.plist")));
     if (!info.open(QIODevice::WriteOnly) || !status.open(QIODevice::WriteOnly))
         return Fail(QStringLiteral("cannot write the property lists"));
-    info.write(XmlPlist({{"Device Name", m_content.displayName},
-                         {"Display Name", m_content.displayName},
-                         {"Product Type", "iPhone15,2"},
-                         {"Product Version", "17.5"},
-                         {"Serial Number", "SAMPLE000001"},
-                         {"Last Backup Date", date}},
-                        false));
-    status.write(XmlPlist({{"SnapshotState", "finished"}, {"Version", "3.3"}}, false));
+    info.write(SampleFormats::XmlPlist({{"Device Name", m_content.displayName},
+                                        {"Display Name", m_content.displayName},
+                                        {"Product Type", "iPhone15,2"},
+                                        {"Product Version", "17.5"},
+                                        {"Serial Number", "SAMPLE000001"},
+                                        {"Last Backup Date", date}},
+                                       false));
+    status.write(
+        SampleFormats::XmlPlist({{"SnapshotState", "finished"}, {"Version", "3.3"}}, false));
     return WriteManifestPlist(false, QByteArray(), QByteArray());
 }
 
@@ -337,18 +190,43 @@ bool SampleBackupWriter::WriteContacts()
                  "CREATE TABLE ABMultiValueEntry (parent_id INTEGER, key INTEGER, value TEXT);"
                  "CREATE TABLE ABMultiValueEntryKey (value TEXT, UNIQUE(value));"))
         return Fail(db.LastError());
-    for (const char* label : {"_$!<Mobile>!$_", "_$!<Home>!$_", "_$!<Work>!$_", "_$!<HomePage>!$_"})
+    // Labels 1-4 and 5-7 (dates, related names); entry keys 1-5 address
+    // parts, 6-8 accounts.
+    for (const char* label : {"_$!<Mobile>!$_", "_$!<Home>!$_", "_$!<Work>!$_", "_$!<HomePage>!$_",
+                              "_$!<Anniversary>!$_", "_$!<Mother>!$_", "_$!<Friend>!$_"})
         db.Insert("INSERT INTO ABMultiValueLabel (value) VALUES (?)", {QString::fromLatin1(label)});
-    for (const char* key : {"Street", "City", "State", "ZIP", "Country"})
+    for (const char* key :
+         {"Street", "City", "State", "ZIP", "Country", "username", "service", "url"})
         db.Insert("INSERT INTO ABMultiValueEntryKey (value) VALUES (?)",
                   {QString::fromLatin1(key)});
+    const QDateTime epoch(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC);
+    // A floating date is kept at midnight UTC of its day.
+    const auto dayValue = [&epoch](int year, int month, int day) {
+        return static_cast<double>(
+            epoch.secsTo(QDateTime(QDate(year, month, day), QTime(0, 0), Qt::UTC)));
+    };
+    const auto insertValue = [&db](qint64 person, int property, int label, const QVariant& value) {
+        return db.Insert("INSERT INTO ABMultiValue (record_id, property, identifier, label, value) "
+                         "VALUES (?, ?, 0, ?, ?)",
+                         {person, property, label, value});
+    };
+    const auto insertEntries = [&db](qint64 parent, int firstKey, const QStringList& parts) {
+        for (int k = 0; k < parts.size(); ++k)
+            db.Insert("INSERT INTO ABMultiValueEntry (parent_id, key, value) VALUES (?, ?, ?)",
+                      {parent, firstKey + k, parts[k]});
+    };
     const int count = 300 * m_options.scale;
     for (int i = 0; i < count; ++i) {
         SampleBackupContent::Contact contact;
-        contact.first = Pick(FirstNames);
-        contact.last = Pick(LastNames);
-        contact.organization = Pick(Companies);
+        contact.first = Pick(SampleWords::FirstNames);
+        contact.last = Pick(SampleWords::LastNames);
+        contact.organization = Pick(SampleWords::Companies);
         contact.note = Range(0, 3) == 0 ? Sentence() : QString();
+        // Some birthdays have no year: the address book keeps those in 1604.
+        contact.hasBirthday = i % 4 == 1;
+        if (contact.hasBirthday)
+            contact.birthday =
+                dayValue(i % 8 == 1 ? 1604 : Range(1950, 2005), Range(1, 12), Range(1, 28));
         const QVariant organization =
             contact.organization.isEmpty() ? QVariant() : QVariant(contact.organization);
         const qint64 id = db.Insert(
@@ -356,9 +234,7 @@ bool SampleBackupWriter::WriteContacts()
             "VALUES (?, ?, ?, ?, 0, ?, ?)",
             {contact.first, contact.last, organization,
              contact.note.isEmpty() ? QVariant() : QVariant(contact.note),
-             Range(0, 4) == 0
-                 ? QVariant(QString::number(-400000000.0 + Range(0, 300000000), 'f', 0))
-                 : QVariant(),
+             contact.hasBirthday ? QVariant(QString::number(contact.birthday, 'f', 0)) : QVariant(),
              contact.organization.isEmpty() ? QVariant() : QVariant(QStringLiteral("Engineer"))});
         const int phones = Range(1, 2);
         for (int p = 0; p < phones; ++p) {
@@ -367,33 +243,45 @@ bool SampleBackupWriter::WriteContacts()
                       "VALUES (?, 3, ?, ?, ?)",
                       {id, p, p + 1, contact.phones.last()});
         }
-        if (Range(0, 1) == 0) {
-            contact.emails.append(QStringLiteral("%1.%2%3@%4")
+        for (int e = Range(0, 1) == 0 ? (i % 6 == 0 ? 2 : 1) : 0; e > 0; --e) {
+            contact.emails.append(QStringLiteral("%1.%2%3.%4@%5")
                                       .arg(contact.first.toLower(), contact.last.toLower())
                                       .arg(i)
-                                      .arg(Pick(Domains)));
-            db.Insert("INSERT INTO ABMultiValue (record_id, property, identifier, label, value) "
-                      "VALUES (?, 4, 0, 2, ?)",
-                      {id, contact.emails.last()});
+                                      .arg(e)
+                                      .arg(Pick(SampleWords::Domains)));
+            insertValue(id, 4, 2, contact.emails.last());
         }
         if (Range(0, 4) == 0) {
-            contact.urls.append(QStringLiteral("https://www.%1/~%2").arg(Pick(Domains)).arg(i));
-            db.Insert("INSERT INTO ABMultiValue (record_id, property, identifier, label, value) "
-                      "VALUES (?, 22, 0, 4, ?)",
-                      {id, contact.urls.last()});
+            contact.urls.append(
+                QStringLiteral("https://www.%1/~%2").arg(Pick(SampleWords::Domains)).arg(i));
+            insertValue(id, 22, 4, contact.urls.last());
         }
-        if (Range(0, 5) == 0) {
-            const qint64 address = db.Insert(
-                "INSERT INTO ABMultiValue (record_id, property, identifier, label, value) VALUES "
-                "(?, 5, 0, 2, NULL)",
-                {id});
-            const QStringList parts = {QStringLiteral("%1 Mill Lane").arg(Range(1, 200)),
-                                       QStringLiteral("Northwick"), QStringLiteral("Shire"),
-                                       QStringLiteral("NW%1 2AB").arg(Range(1, 9)),
-                                       QStringLiteral("United Kingdom")};
-            for (int k = 0; k < parts.size(); ++k)
-                db.Insert("INSERT INTO ABMultiValueEntry (parent_id, key, value) VALUES (?, ?, ?)",
-                          {address, k + 1, parts[k]});
+        // Contacts with one, two and three postal addresses.
+        const int addresses = i % 7 == 3 ? 3 : i % 5 == 1 ? 2 : Range(0, 5) == 0 ? 1 : 0;
+        for (int a = 0; a < addresses; ++a) {
+            const QStringList parts = {
+                QStringLiteral("%1 Mill Lane").arg(Range(1, 200)),
+                a == 1 ? QStringLiteral("Eastbury") : QStringLiteral("Northwick"),
+                QStringLiteral("Shire"), QStringLiteral("NW%1 2AB").arg(Range(1, 9)),
+                QStringLiteral("United Kingdom")};
+            insertEntries(insertValue(id, 5, 2 + a % 2, QVariant()), 1, parts);
+            contact.addresses.push_back(parts);
+        }
+        if (i % 9 == 2) {
+            contact.dates.push_back(dayValue(Range(1990, 2020), Range(1, 12), Range(1, 28)));
+            insertValue(id, 12, 5, QString::number(contact.dates.back(), 'f', 0));
+            contact.relatedNames << Pick(SampleWords::FirstNames) << Pick(SampleWords::FirstNames);
+            insertValue(id, 23, 6, contact.relatedNames[0]);
+            insertValue(id, 23, 7, contact.relatedNames[1]);
+        }
+        if (i % 10 == 4) {
+            const QString user = contact.first.toLower() + QString::number(i);
+            for (const char* service : {"Skype", "Jabber"}) {
+                contact.messaging.push_back({user, QString::fromLatin1(service)});
+                insertEntries(insertValue(id, 13, 2, QVariant()), 6, contact.messaging.back());
+            }
+            contact.socialProfiles.push_back({user, QStringLiteral("Mastodon")});
+            insertEntries(insertValue(id, 46, 2, QVariant()), 6, contact.socialProfiles.back());
         }
         m_content.contacts.push_back(contact);
     }
@@ -413,7 +301,7 @@ bool SampleBackupWriter::WriteMessages()
             "CREATE TABLE message (ROWID INTEGER PRIMARY KEY AUTOINCREMENT, guid TEXT UNIQUE "
             "NOT NULL, text TEXT, handle_id INTEGER DEFAULT 0, service TEXT, date INTEGER, "
             "date_read INTEGER, is_from_me INTEGER DEFAULT 0, cache_has_attachments INTEGER "
-            "DEFAULT 0);"
+            "DEFAULT 0, attributedBody BLOB);"
             "CREATE TABLE chat_message_join (chat_id INTEGER, message_id INTEGER, "
             "message_date INTEGER DEFAULT 0, PRIMARY KEY (chat_id, message_id));"
             "CREATE TABLE chat_handle_join (chat_id INTEGER, handle_id INTEGER, UNIQUE(chat_id, "
@@ -424,6 +312,13 @@ bool SampleBackupWriter::WriteMessages()
             "CREATE TABLE message_attachment_join (message_id INTEGER, attachment_id INTEGER, "
             "UNIQUE(message_id, attachment_id));"))
         return Fail(db.LastError());
+    // iOS 16 on: recently deleted messages, and texts kept only in attributedBody.
+    const bool recent = m_options.ios >= 16;
+    if (recent && !db.Exec("CREATE TABLE chat_recoverable_message_join (chat_id INTEGER "
+                           "REFERENCES chat (ROWID) ON DELETE CASCADE, message_id INTEGER "
+                           "REFERENCES message (ROWID) ON DELETE CASCADE, delete_date INTEGER, "
+                           "ck_sync_state INTEGER DEFAULT 0, PRIMARY KEY (chat_id, message_id))"))
+        return Fail(db.LastError());
     const int conversations = 40 * m_options.scale;
     const int messagesEach = 75;
     int attachmentNumber = 0;
@@ -433,7 +328,8 @@ bool SampleBackupWriter::WriteMessages()
         // Most partners are contacts, so the engine can name them; some are not.
         if (c % 5 == 4 || m_content.contacts.empty())
             conversation.handle =
-                c % 2 ? PhoneNumber() : QStringLiteral("someone%1@%2").arg(c).arg(Pick(Domains));
+                c % 2 ? PhoneNumber()
+                      : QStringLiteral("someone%1@%2").arg(c).arg(Pick(SampleWords::Domains));
         else {
             const auto& contact =
                 m_content.contacts[static_cast<std::size_t>(c) % m_content.contacts.size()];
@@ -443,6 +339,9 @@ bool SampleBackupWriter::WriteMessages()
         while (handles.contains(conversation.handle))
             conversation.handle = PhoneNumber();
         handles.insert(conversation.handle);
+        // The newest conversation stays in the log, as on a phone between checkpoints.
+        if (c == conversations - 1 && !db.StartLog())
+            return Fail(db.LastError());
         const qint64 handle = db.Insert("INSERT INTO handle (id, service) VALUES (?, ?)",
                                         {conversation.handle, QStringLiteral("iMessage")});
         const qint64 chat = db.Insert(
@@ -455,6 +354,7 @@ bool SampleBackupWriter::WriteMessages()
                   {chat, handle});
         // Conversations alternate between the older seconds and the newer nanoseconds.
         const bool nanoseconds = c % 2 == 1;
+        conversation.deleted = recent && c == 2;
         double seconds = m_now - 86400.0 * Range(30, 400);
         for (int m = 0; m < messagesEach; ++m) {
             SampleBackupContent::Message message;
@@ -462,15 +362,22 @@ bool SampleBackupWriter::WriteMessages()
             message.text = Sentence();
             message.sent = Range(0, 1) == 0;
             message.date = nanoseconds ? seconds * 1e9 : seconds;
+            const bool archived = recent && m % 3 == 1;
             const qint64 row = db.Insert(
                 "INSERT INTO message (guid, text, handle_id, service, date, is_from_me, "
-                "cache_has_attachments) VALUES (?, ?, ?, 'iMessage', ?, ?, 0)",
+                "cache_has_attachments, attributedBody) VALUES (?, ?, ?, 'iMessage', ?, ?, 0, ?)",
                 {QUuid::createUuidV5(QUuid(), QStringLiteral("m%1-%2").arg(c).arg(m)).toString(),
-                 message.text, handle, static_cast<qint64>(message.date), message.sent ? 1 : 0});
-            db.Insert(
-                "INSERT INTO chat_message_join (chat_id, message_id, message_date) VALUES (?, "
-                "?, ?)",
-                {chat, row, static_cast<qint64>(message.date)});
+                 archived ? QVariant() : QVariant(message.text), handle,
+                 static_cast<qint64>(message.date), message.sent ? 1 : 0,
+                 archived ? QVariant(SampleFormats::AttributedBody(message.text)) : QVariant()});
+            if (conversation.deleted)
+                db.Insert("INSERT INTO chat_recoverable_message_join (chat_id, message_id, "
+                          "delete_date) VALUES (?, ?, ?)",
+                          {chat, row, static_cast<qint64>(m_now - 86400)});
+            else
+                db.Insert("INSERT INTO chat_message_join (chat_id, message_id, message_date) "
+                          "VALUES (?, ?, ?)",
+                          {chat, row, static_cast<qint64>(message.date)});
             if (m_options.media && m % 37 == 5 && c < 20) {
                 ++attachmentNumber;
                 const QString guid =
@@ -483,7 +390,8 @@ bool SampleBackupWriter::WriteMessages()
                                          .arg(guid.left(2).toLower())
                                          .arg(attachmentNumber % 100, 2, 10, QLatin1Char('0'))
                                          .arg(guid, name);
-                if (!WriteContent(Media, path, Picture(attachmentNumber + 500, "JPEG")))
+                if (!WriteContent(Media, path,
+                                  SamplePictures::Picture(attachmentNumber + 500, "JPEG")))
                     return false;
                 const qint64 attachment = db.Insert(
                     "INSERT INTO attachment (guid, created_date, filename, mime_type, "
@@ -499,41 +407,79 @@ bool SampleBackupWriter::WriteMessages()
         }
         m_content.conversations.push_back(conversation);
     }
-    return db.Close() || Fail(db.LastError());
+    return db.Close(AddFile(Home, "Library/SMS/sms.db-wal")) || Fail(db.LastError());
+}
+
+QList<int> SampleBackupWriter::Generations()
+{
+    return {7, 12, 14, 16, 18};
 }
 
 bool SampleBackupWriter::WriteCalls()
 {
+    // Up to iOS 7 the call history is call_history.db of the wireless domain,
+    // dated in seconds since 1970, with flags for the direction and FaceTime.
+    const bool old = m_options.ios <= 7;
     SqliteWriter db;
-    if (!db.Open(AddFile(Home, "Library/CallHistoryDB/CallHistory.storedata")) ||
-        !db.Exec(
-            "CREATE TABLE ZCALLRECORD (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, Z_OPT INTEGER, "
-            "ZANSWERED INTEGER, ZCALLTYPE INTEGER, ZORIGINATED INTEGER, ZDATE TIMESTAMP, "
-            "ZDURATION FLOAT, ZADDRESS VARCHAR, ZNAME VARCHAR, ZSERVICE_PROVIDER VARCHAR)"))
+    if (!db.Open(old ? AddFile("WirelessDomain", "Library/CallHistory/call_history.db")
+                     : AddFile(Home, "Library/CallHistoryDB/CallHistory.storedata")) ||
+        !db.Exec(old ? "CREATE TABLE call (ROWID INTEGER PRIMARY KEY AUTOINCREMENT, address TEXT, "
+                       "date INTEGER, duration INTEGER, flags INTEGER, id INTEGER, name TEXT, "
+                       "country_code TEXT, network_code TEXT, read INTEGER, assisted INTEGER, "
+                       "face_time_data BLOB, originalAddress TEXT)"
+                     : "CREATE TABLE ZCALLRECORD (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, Z_OPT "
+                       "INTEGER, ZANSWERED INTEGER, ZCALLTYPE INTEGER, ZORIGINATED INTEGER, ZDATE "
+                       "TIMESTAMP, ZDURATION FLOAT, ZADDRESS VARCHAR, ZNAME VARCHAR, "
+                       "ZSERVICE_PROVIDER VARCHAR)"))
         return Fail(db.LastError());
     const int count = 200 * m_options.scale;
     double date = m_now - 86400.0 * 200;
     for (int i = 0; i < count; ++i) {
         SampleBackupContent::Call call;
-        date += Range(600, 80000) + 0.25;
+        date += Range(600, 80000) + (old ? 0 : 0.25);
         call.date = date;
         call.outgoing = Range(0, 2) == 0;
-        call.answered = call.outgoing || Range(0, 3) != 0;
-        call.duration = call.answered ? Range(5, 3600) + 0.5 : 0;
+        // Some outgoing calls are not answered either.
+        call.answered = Range(0, 3) != 0;
+        call.duration = call.answered ? Range(5, 3600) + (old ? 0 : 0.5) : 0;
+        call.kind = i % 7 == 3            ? SampleBackupContent::Call::FaceTimeVideo
+                    : i % 7 == 5 && !old  ? SampleBackupContent::Call::FaceTimeAudio
+                    : i % 11 == 6 && !old ? SampleBackupContent::Call::OtherApp
+                                          : SampleBackupContent::Call::Phone;
         if (i % 4 == 0 && !m_content.contacts.empty()) {
             const auto& contact =
                 m_content.contacts[static_cast<std::size_t>(i) % m_content.contacts.size()];
             call.address = contact.phones.first();
             call.name = contact.first + QLatin1Char(' ') + contact.last;
+        } else if (call.kind == SampleBackupContent::Call::FaceTimeVideo && i % 2) {
+            call.address = QStringLiteral("caller%1@%2").arg(i).arg(Pick(SampleWords::Domains));
         } else {
             call.address = PhoneNumber();
         }
-        db.Insert(
-            "INSERT INTO ZCALLRECORD (Z_ENT, Z_OPT, ZANSWERED, ZCALLTYPE, ZORIGINATED, ZDATE, "
-            "ZDURATION, ZADDRESS, ZNAME, ZSERVICE_PROVIDER) VALUES (2, 1, ?, 1, ?, ?, ?, ?, ?, "
-            "'com.apple.Telephony')",
-            {call.answered ? 1 : 0, call.outgoing ? 1 : 0, call.date, call.duration, call.address,
-             call.name.isEmpty() ? QVariant() : QVariant(call.name)});
+        const QVariant name = call.name.isEmpty() ? QVariant() : QVariant(call.name);
+        if (old) {
+            // 4 incoming, 5 outgoing; 16 marks FaceTime.
+            const int flags = (call.outgoing ? 5 : 4) |
+                              (call.kind == SampleBackupContent::Call::FaceTimeVideo ? 16 : 0);
+            db.Insert("INSERT INTO call (address, date, duration, flags, id, name) VALUES (?, ?, "
+                      "?, ?, -1, ?)",
+                      {call.address, static_cast<qint64>(call.date) + 978307200,
+                       static_cast<qint64>(call.duration), flags, name});
+        } else {
+            // ZCALLTYPE: 1 phone (or an app's call), 8 FaceTime video, 16 FaceTime audio.
+            const int type = call.kind == SampleBackupContent::Call::FaceTimeVideo   ? 8
+                             : call.kind == SampleBackupContent::Call::FaceTimeAudio ? 16
+                                                                                     : 1;
+            const QString provider = call.kind == SampleBackupContent::Call::OtherApp
+                                         ? QStringLiteral("net.whatsapp.WhatsApp")
+                                     : type == 1 ? QStringLiteral("com.apple.Telephony")
+                                                 : QStringLiteral("com.apple.FaceTime");
+            db.Insert("INSERT INTO ZCALLRECORD (Z_ENT, Z_OPT, ZANSWERED, ZCALLTYPE, ZORIGINATED, "
+                      "ZDATE, ZDURATION, ZADDRESS, ZNAME, ZSERVICE_PROVIDER) VALUES (2, 1, ?, ?, "
+                      "?, ?, ?, ?, ?, ?)",
+                      {call.answered ? 1 : 0, type, call.outgoing ? 1 : 0, call.date, call.duration,
+                       call.address, name, provider});
+        }
         m_content.calls.push_back(call);
     }
     return db.Close() || Fail(db.LastError());
@@ -560,20 +506,32 @@ bool SampleBackupWriter::WriteCalendar()
     for (int i = 0; i < 60 * m_options.scale; ++i) {
         SampleBackupContent::Event event;
         start += Range(3600, 200000);
-        event.start = start;
-        event.end = start + 1800 * Range(1, 6);
-        event.title = QStringLiteral("%1 with %2").arg(Pick(Words)).arg(Pick(FirstNames));
+        event.allDay = i % 5 == 2;
+        if (event.allDay) {
+            // The next midnight, so that the events stay in order of start.
+            start = std::ceil(start / 86400.0) * 86400.0;
+            event.start = start;
+            event.end = event.start + 86400.0 * Range(1, 3) - 1;
+        } else {
+            event.start = start;
+            event.end = start + 1800 * Range(1, 6);
+        }
+        event.title = QStringLiteral("%1 with %2")
+                          .arg(Pick(SampleWords::Words))
+                          .arg(Pick(SampleWords::FirstNames));
         event.title[0] = event.title[0].toUpper();
-        event.location = Range(0, 2) ? Pick(Places) : QString();
+        event.location = Range(0, 2) ? Pick(SampleWords::Places) : QString();
         event.note = Range(0, 2) == 0 ? Sentence() : QString();
         QVariant location;
         if (!event.location.isEmpty())
             location = db.Insert("INSERT INTO Location (title) VALUES (?)", {event.location});
         db.Insert("INSERT INTO CalendarItem (summary, location_id, description, start_date, "
                   "start_tz, end_date, all_day, calendar_id, entity_type) VALUES (?, ?, ?, ?, "
-                  "'Europe/London', ?, 0, ?, 2)",
+                  "?, ?, ?, ?, 2)",
                   {event.title, location, event.note.isEmpty() ? QVariant() : QVariant(event.note),
-                   event.start, event.end, home});
+                   event.start,
+                   event.allDay ? QStringLiteral("_float") : QStringLiteral("Europe/London"),
+                   event.end, event.allDay ? 1 : 0, home});
         m_content.events.push_back(event);
     }
     double due = m_now - 86400.0 * 30;
@@ -581,7 +539,7 @@ bool SampleBackupWriter::WriteCalendar()
         SampleBackupContent::Reminder reminder;
         due += Range(3600, 150000);
         reminder.due = due;
-        reminder.title = QStringLiteral("Buy %1").arg(Pick(Words));
+        reminder.title = QStringLiteral("Buy %1").arg(Pick(SampleWords::Words));
         reminder.list = i % 2 ? QStringLiteral("Errands") : QStringLiteral("Groceries");
         reminder.completed = due < m_now && Range(0, 1) == 0;
         const int priorities[] = {0, 1, 5, 9};
@@ -614,7 +572,7 @@ bool SampleBackupWriter::WriteNotes()
         SampleBackupContent::Note note;
         date += Range(3600, 500000);
         note.date = date;
-        note.title = QStringLiteral("Note %1: %2").arg(i + 1).arg(Pick(Words));
+        note.title = QStringLiteral("Note %1: %2").arg(i + 1).arg(Pick(SampleWords::Words));
         note.body = Sentence() + QLatin1Char('\n') + Sentence();
         note.folder = i % 3 ? QStringLiteral("Notes") : QStringLiteral("Recipes");
         QString html = note.body.toHtmlEscaped();
@@ -631,25 +589,43 @@ bool SampleBackupWriter::WriteNotes()
     if (!db.Close())
         return Fail(db.LastError());
 
+    // The newer store (iOS 9 on): folders are rows of ZICCLOUDSYNCINGOBJECT
+    // too, and the full text is a gzip'd protocol buffer in ZICNOTEDATA.
     SqliteWriter store;
     if (!store.Open(AddFile(NotesGroup, "NoteStore.sqlite")) ||
         !store.Exec("CREATE TABLE ZICCLOUDSYNCINGOBJECT (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, "
-                    "ZMARKEDFORDELETION INTEGER, ZFOLDER INTEGER, ZMODIFICATIONDATE1 TIMESTAMP, "
-                    "ZTITLE1 VARCHAR, ZSNIPPET VARCHAR, ZTITLE2 VARCHAR);"
-                    "INSERT INTO ZICCLOUDSYNCINGOBJECT (Z_ENT, ZTITLE2) VALUES (14, 'Notes');"))
+                    "ZMARKEDFORDELETION INTEGER, ZFOLDER INTEGER, ZFOLDERTYPE INTEGER, ZNOTEDATA "
+                    "INTEGER, ZMODIFICATIONDATE1 TIMESTAMP, ZTITLE1 VARCHAR, ZSNIPPET VARCHAR, "
+                    "ZTITLE2 VARCHAR);"
+                    "CREATE TABLE ZICNOTEDATA (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, ZNOTE "
+                    "INTEGER, ZDATA BLOB);"
+                    "INSERT INTO ZICCLOUDSYNCINGOBJECT (Z_PK, Z_ENT, ZFOLDERTYPE, ZTITLE2) VALUES "
+                    "(1, 14, 0, 'Notes'), (2, 14, 0, '工作笔记'), (3, 14, 1, 'Recently Deleted');"))
         return Fail(store.LastError());
+    const QStringList folders = {QStringLiteral("Notes"), QStringLiteral("工作笔记"),
+                                 QStringLiteral("Recently Deleted")};
     for (int i = 0; i < 10 * m_options.scale; ++i) {
         SampleBackupContent::Note note;
         date += Range(3600, 500000);
         note.date = date;
-        note.title = QStringLiteral("Idea %1 – %2").arg(i + 1).arg(Pick(Words));
-        note.body = Sentence();
-        note.folder = QStringLiteral("Notes");
+        note.title = QStringLiteral("Idea %1 – %2").arg(i + 1).arg(Pick(SampleWords::Words));
+        // The text starts with the title line.
+        note.body = note.title + QLatin1Char('\n') + Sentence() + QLatin1Char('\n') + Sentence();
+        const int folder = i % 5 == 4 ? 2 : i % 3 == 1 ? 1 : 0;
+        note.folder = folders[folder];
         note.newStore = true;
-        note.deleted = i % 4 == 3;
+        const bool marked = i % 4 == 3;
+        note.deleted = marked || folder == 2;
+        // Some notes have no title of their own: the first line stands for it.
+        const bool untitled = i % 6 == 5;
+        const qint64 data = store.Insert("INSERT INTO ZICNOTEDATA (Z_ENT, ZDATA) VALUES (9, ?)",
+                                         {SampleFormats::NoteData(note.body)});
         store.Insert("INSERT INTO ZICCLOUDSYNCINGOBJECT (Z_ENT, ZMARKEDFORDELETION, ZFOLDER, "
-                     "ZMODIFICATIONDATE1, ZTITLE1, ZSNIPPET) VALUES (12, ?, 1, ?, ?, ?)",
-                     {note.deleted ? 1 : 0, note.date, note.title, note.body});
+                     "ZNOTEDATA, ZMODIFICATIONDATE1, ZTITLE1, ZSNIPPET) VALUES (12, ?, ?, ?, ?, ?, "
+                     "?)",
+                     {marked ? 1 : 0, folder + 1, data, note.date,
+                      untitled ? QVariant() : QVariant(note.title),
+                      note.body.section(QLatin1Char('\n'), 1, 1)});
         m_content.notes.push_back(note);
     }
     return store.Close() || Fail(store.LastError());
@@ -663,16 +639,26 @@ bool SampleBackupWriter::WriteBookmarks()
                  "DEFAULT 0, parent INTEGER, type INTEGER, title TEXT, url TEXT, num_children "
                  "INTEGER DEFAULT 0, order_index INTEGER NOT NULL DEFAULT 0);"
                  "INSERT INTO bookmarks (special_id, parent, type, title) VALUES (0, NULL, 1, "
-                 "'Root'), (1, 1, 1, 'BookmarksBar');"))
+                 "'Root'), (1, 1, 1, 'BookmarksBar'), (0, 2, 1, 'Travel'), (0, 1, 1, 'Recipes'), "
+                 "(0, 4, 1, 'Weekend');"))
         return Fail(db.LastError());
+    // Folder rows 2-5 and their paths below the root.
+    const QStringList paths = {QStringLiteral("BookmarksBar"),
+                               QStringLiteral("BookmarksBar/Travel"), QStringLiteral("Recipes"),
+                               QStringLiteral("Recipes/Weekend")};
     for (int i = 0; i < 50 * m_options.scale; ++i) {
         SampleBackupContent::Bookmark bookmark;
-        bookmark.title = QStringLiteral("%1, %2 and more").arg(Pick(Words), Pick(Words));
-        bookmark.url =
-            QStringLiteral("https://%1.%2/page?id=%3").arg(Pick(Words)).arg(Pick(Domains)).arg(i);
+        bookmark.title = QStringLiteral("%1, %2 and more")
+                             .arg(Pick(SampleWords::Words), Pick(SampleWords::Words));
+        bookmark.url = QStringLiteral("https://%1.%2/page?id=%3")
+                           .arg(Pick(SampleWords::Words))
+                           .arg(Pick(SampleWords::Domains))
+                           .arg(i);
+        const int folder = i % 4;
+        bookmark.folder = paths[folder];
         db.Insert(
-            "INSERT INTO bookmarks (parent, type, title, url, order_index) VALUES (2, 0, ?, ?, ?)",
-            {bookmark.title, bookmark.url, i});
+            "INSERT INTO bookmarks (parent, type, title, url, order_index) VALUES (?, 0, ?, ?, ?)",
+            {folder + 2, bookmark.title, bookmark.url, i});
         m_content.bookmarks.push_back(bookmark);
     }
     return db.Close() || Fail(db.LastError());
@@ -680,12 +666,17 @@ bool SampleBackupWriter::WriteBookmarks()
 
 bool SampleBackupWriter::WritePhotos()
 {
+    // Up to iOS 13 the assets are ZGENERICASSET.
+    const QString assets =
+        m_options.ios <= 12 ? QStringLiteral("ZGENERICASSET") : QStringLiteral("ZASSET");
     SqliteWriter db;
     if (!db.Open(AddFile(CameraRoll, "Media/PhotoData/Photos.sqlite")) ||
-        !db.Exec("CREATE TABLE ZASSET (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, ZKIND INTEGER, "
-                 "ZTRASHEDSTATE INTEGER, ZDATECREATED TIMESTAMP, ZMODIFICATIONDATE TIMESTAMP, "
-                 "ZTRASHEDDATE TIMESTAMP, ZDIRECTORY VARCHAR, ZFILENAME VARCHAR, "
-                 "ZUNIFORMTYPEIDENTIFIER VARCHAR, ZWIDTH INTEGER, ZHEIGHT INTEGER)"))
+        !db.Exec(QStringLiteral(
+                     "CREATE TABLE %1 (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, ZKIND INTEGER, "
+                     "ZTRASHEDSTATE INTEGER, ZDATECREATED TIMESTAMP, ZMODIFICATIONDATE TIMESTAMP, "
+                     "ZTRASHEDDATE TIMESTAMP, ZDIRECTORY VARCHAR, ZFILENAME VARCHAR, "
+                     "ZUNIFORMTYPEIDENTIFIER VARCHAR, ZWIDTH INTEGER, ZHEIGHT INTEGER)")
+                     .arg(assets)))
         return Fail(db.LastError());
     if (!m_options.media)
         return db.Close() || Fail(db.LastError());
@@ -703,17 +694,17 @@ bool SampleBackupWriter::WritePhotos()
         QByteArray data;
         QString uti = QStringLiteral("public.jpeg");
         if (i % 3 == 2) {
-            data = Heic(i);
+            data = SamplePictures::Heic(i);
             uti = QStringLiteral("public.heic");
         }
         QString suffix = QStringLiteral("HEIC");
         if (data.isEmpty()) {
             if (i % 25 == 24) {
-                data = Picture(i, "PNG");
+                data = SamplePictures::Picture(i, "PNG");
                 suffix = QStringLiteral("PNG");
                 uti = QStringLiteral("public.png");
             } else {
-                data = Picture(i, "JPEG");
+                data = SamplePictures::Picture(i, "JPEG");
                 suffix = QStringLiteral("JPG");
                 uti = QStringLiteral("public.jpeg");
             }
@@ -723,9 +714,11 @@ bool SampleBackupWriter::WritePhotos()
                           QStringLiteral("Media/%1/%2").arg(photo.directory, photo.name), data))
             return false;
         db.Insert(
-            "INSERT INTO ZASSET (Z_ENT, ZKIND, ZTRASHEDSTATE, ZDATECREATED, ZMODIFICATIONDATE, "
-            "ZTRASHEDDATE, ZDIRECTORY, ZFILENAME, ZUNIFORMTYPEIDENTIFIER, ZWIDTH, ZHEIGHT) "
-            "VALUES (33, 0, ?, ?, ?, ?, ?, ?, ?, 320, 240)",
+            QStringLiteral("INSERT INTO %1 (Z_ENT, ZKIND, ZTRASHEDSTATE, ZDATECREATED, "
+                           "ZMODIFICATIONDATE, ZTRASHEDDATE, ZDIRECTORY, ZFILENAME, "
+                           "ZUNIFORMTYPEIDENTIFIER, ZWIDTH, ZHEIGHT) VALUES (33, 0, ?, ?, ?, ?, "
+                           "?, ?, ?, 320, 240)")
+                .arg(assets),
             {photo.trashed ? 1 : 0, photo.date, photo.date,
              photo.trashed ? QVariant(m_now - 86400.0) : QVariant(), photo.directory, photo.name,
              uti});
@@ -736,11 +729,15 @@ bool SampleBackupWriter::WritePhotos()
 
 bool SampleBackupWriter::WriteVoiceMemos()
 {
+    // From iOS 14 on the recordings are listed in CloudRecordings.db.
+    const bool cloud = m_options.ios >= 14;
+    const QString table = cloud ? QStringLiteral("ZCLOUDRECORDING") : QStringLiteral("ZRECORDING");
     SqliteWriter db;
-    if (!db.Open(AddFile(Media, "Media/Recordings/Recordings.db")) ||
-        !db.Exec(
-            "CREATE TABLE ZRECORDING (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, ZDATE TIMESTAMP, "
-            "ZDURATION FLOAT, ZCUSTOMLABEL VARCHAR, ZPATH VARCHAR)"))
+    if (!db.Open(AddFile(Media, cloud ? "Media/Recordings/CloudRecordings.db"
+                                      : "Media/Recordings/Recordings.db")) ||
+        !db.Exec(QStringLiteral("CREATE TABLE %1 (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, ZDATE "
+                                "TIMESTAMP, ZDURATION FLOAT, ZCUSTOMLABEL VARCHAR, ZPATH VARCHAR)")
+                     .arg(table)))
         return Fail(db.LastError());
     if (!m_options.media)
         return db.Close() || Fail(db.LastError());
@@ -753,7 +750,8 @@ bool SampleBackupWriter::WriteVoiceMemos()
         memo.path = QDateTime::fromSecsSinceEpoch(static_cast<qint64>(date) + 978307200, Qt::UTC)
                         .toString(QStringLiteral("yyyyMMdd HHmmss")) +
                     QStringLiteral("-%1.m4a").arg(i);
-        memo.label = i % 2 ? QStringLiteral("Memo %1 – %2").arg(i + 1).arg(Pick(Words)) : QString();
+        memo.label = i % 2 ? QStringLiteral("Memo %1 – %2").arg(i + 1).arg(Pick(SampleWords::Words))
+                           : QString();
         // A small MPEG-4 audio header followed by silence is enough for a copy.
         QByteArray data("\x00\x00\x00\x18"
                         "ftypM4A \x00\x00\x00\x00"
@@ -763,8 +761,9 @@ bool SampleBackupWriter::WriteVoiceMemos()
         if (!WriteContent(Media, QStringLiteral("Media/Recordings/") + memo.path, data))
             return false;
         db.Insert(
-            "INSERT INTO ZRECORDING (Z_ENT, ZDATE, ZDURATION, ZCUSTOMLABEL, ZPATH) VALUES (1, "
-            "?, ?, ?, ?)",
+            QStringLiteral("INSERT INTO %1 (Z_ENT, ZDATE, ZDURATION, ZCUSTOMLABEL, ZPATH) VALUES "
+                           "(1, ?, ?, ?, ?)")
+                .arg(table),
             {memo.date, memo.duration, memo.label.isEmpty() ? QVariant() : QVariant(memo.label),
              memo.path});
         m_content.memos.push_back(memo);
@@ -780,33 +779,89 @@ bool SampleBackupWriter::WriteWhatsApp()
                  "ZSESSIONTYPE INTEGER, ZLASTMESSAGEDATE TIMESTAMP, ZCONTACTJID VARCHAR, "
                  "ZPARTNERNAME VARCHAR);"
                  "CREATE TABLE ZWAMESSAGE (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, ZISFROMME "
-                 "INTEGER, ZCHATSESSION INTEGER, ZMEDIAITEM INTEGER, ZMESSAGEDATE TIMESTAMP, "
-                 "ZFROMJID VARCHAR, ZTOJID VARCHAR, ZTEXT VARCHAR);"
+                 "INTEGER, ZCHATSESSION INTEGER, ZGROUPMEMBER INTEGER, ZMEDIAITEM INTEGER, "
+                 "ZMESSAGEDATE TIMESTAMP, ZFROMJID VARCHAR, ZTOJID VARCHAR, ZTEXT VARCHAR);"
                  "CREATE TABLE ZWAMEDIAITEM (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, ZMESSAGE "
-                 "INTEGER, ZFILESIZE INTEGER, ZMEDIALOCALPATH VARCHAR, ZTITLE VARCHAR);"))
+                 "INTEGER, ZFILESIZE INTEGER, ZMEDIALOCALPATH VARCHAR, ZTITLE VARCHAR);"
+                 "CREATE TABLE ZWAGROUPMEMBER (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, "
+                 "ZCHATSESSION INTEGER, ZCONTACTNAME VARCHAR, ZFIRSTNAME VARCHAR, ZMEMBERJID "
+                 "VARCHAR);"
+                 "CREATE TABLE ZWAPROFILEPUSHNAME (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, ZJID "
+                 "VARCHAR, ZPUSHNAME VARCHAR);"))
         return Fail(db.LastError());
     int media = 0;
     for (int c = 0; c < 10 * m_options.scale; ++c) {
         SampleBackupContent::Chat chat;
-        chat.jid = QStringLiteral("4477009%1@s.whatsapp.net").arg(10000 + c);
-        chat.partner = Pick(FirstNames) + QLatin1Char(' ') + Pick(LastNames);
+        // Every fourth chat is a group (…@g.us, session type 1); chat 2 is a
+        // person known by an @lid identifier only.
+        const bool group = c % 4 == 1;
+        if (group) {
+            chat.jid = QStringLiteral("4477009%1-16%2@g.us").arg(10000 + c).arg(c);
+            chat.partner = QStringLiteral("%1 club").arg(Pick(SampleWords::Words));
+        } else if (c == 2) {
+            chat.jid = QStringLiteral("2%1318@lid").arg(70000 + c);
+            chat.partner = Pick(SampleWords::FirstNames);
+        } else {
+            chat.jid = QStringLiteral("4477009%1@s.whatsapp.net").arg(10000 + c);
+            chat.phone = QLatin1Char('+') + chat.jid.section(QLatin1Char('@'), 0, 0);
+            chat.partner =
+                Pick(SampleWords::FirstNames) + QLatin1Char(' ') + Pick(SampleWords::LastNames);
+        }
         double date = m_now - 86400.0 * Range(10, 200);
         const qint64 session = db.Insert(
             "INSERT INTO ZWACHATSESSION (Z_ENT, ZSESSIONTYPE, ZLASTMESSAGEDATE, ZCONTACTJID, "
-            "ZPARTNERNAME) VALUES (4, 0, ?, ?, ?)",
-            {date, chat.jid, chat.partner});
+            "ZPARTNERNAME) VALUES (4, ?, ?, ?, ?)",
+            {group ? 1 : 0, date, chat.jid, chat.partner});
+        // A group's members: one saved as a contact, one with only the name
+        // it pushes (an @lid member), one with nothing but its number.
+        struct Member
+        {
+            qint64 row;
+            QString jid, shown;
+        };
+        std::vector<Member> members;
+        if (group) {
+            const QString named =
+                Pick(SampleWords::FirstNames) + QLatin1Char(' ') + Pick(SampleWords::LastNames);
+            const QString pushed = Pick(SampleWords::FirstNames);
+            const QString number = QStringLiteral("4479001%1").arg(20000 + c);
+            const QString lid = QStringLiteral("1%1555@lid").arg(80000 + c);
+            members.push_back({0, number + QStringLiteral("1@s.whatsapp.net"), named});
+            members.push_back({0, lid, pushed});
+            members.push_back({0, number + QStringLiteral("2@s.whatsapp.net"),
+                               QLatin1Char('+') + number + QLatin1Char('2')});
+            for (std::size_t k = 0; k < members.size(); ++k)
+                members[k].row = db.Insert(
+                    "INSERT INTO ZWAGROUPMEMBER (Z_ENT, ZCHATSESSION, ZCONTACTNAME, ZMEMBERJID) "
+                    "VALUES (7, ?, ?, ?)",
+                    {session, k == 0 ? QVariant(named) : QVariant(), members[k].jid});
+            db.Insert("INSERT INTO ZWAPROFILEPUSHNAME (Z_ENT, ZJID, ZPUSHNAME) VALUES (10, ?, ?)",
+                      {lid, pushed});
+        }
         for (int m = 0; m < 50; ++m) {
             SampleBackupContent::Message message;
             date += Range(60, 30000);
             message.date = date;
             message.sent = Range(0, 1) == 0;
             message.text = Sentence();
-            const qint64 row = db.Insert(
-                "INSERT INTO ZWAMESSAGE (Z_ENT, ZISFROMME, ZCHATSESSION, ZMESSAGEDATE, ZFROMJID, "
-                "ZTOJID, ZTEXT) VALUES (9, ?, ?, ?, ?, ?, ?)",
-                {message.sent ? 1 : 0, session, message.date,
-                 message.sent ? QVariant() : QVariant(chat.jid),
-                 message.sent ? QVariant(chat.jid) : QVariant(), message.text});
+            QVariant member;
+            QString from = chat.jid;
+            if (message.sent) {
+                message.sender = QStringLiteral("Me");
+            } else if (group) {
+                const Member& writer = members[static_cast<std::size_t>(m) % members.size()];
+                member = writer.row;
+                from = writer.jid;
+                message.sender = writer.shown;
+            } else {
+                message.sender = chat.partner;
+            }
+            const qint64 row =
+                db.Insert("INSERT INTO ZWAMESSAGE (Z_ENT, ZISFROMME, ZCHATSESSION, ZGROUPMEMBER, "
+                          "ZMESSAGEDATE, ZFROMJID, ZTOJID, ZTEXT) VALUES (9, ?, ?, ?, ?, ?, ?, ?)",
+                          {message.sent ? 1 : 0, session, member, message.date,
+                           message.sent ? QVariant() : QVariant(from),
+                           message.sent ? QVariant(chat.jid) : QVariant(), message.text});
             if (m_options.media && m == 20 + c % 5) {
                 ++media;
                 const QString name = QStringLiteral("%1.jpg").arg(
@@ -818,7 +873,7 @@ bool SampleBackupWriter::WriteWhatsApp()
                                           .arg(name.at(1))
                                           .arg(name);
                 if (!WriteContent(WhatsApp, QStringLiteral("Message/") + local,
-                                  Picture(media + 800, "JPEG")))
+                                  SamplePictures::Picture(media + 800, "JPEG")))
                     return false;
                 const qint64 item = db.Insert(
                     "INSERT INTO ZWAMEDIAITEM (Z_ENT, ZMESSAGE, ZMEDIALOCALPATH) VALUES (8, ?, ?)",

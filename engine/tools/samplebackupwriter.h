@@ -2,8 +2,10 @@
 #define SAMPLEBACKUPWRITER_H
 
 #include "samplebackupcontent.h"
+#include "samplerandom.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <cstdint>
@@ -28,7 +30,11 @@ public:
         std::uint32_t seed = 20240601;
         QString password;         // encrypts the backup when not empty
         int kdfRounds = 10000000; // DPIC, the first derivation step's rounds
+        // The system generation whose schemas are written (one of Generations()).
+        int ios = 18;
     };
+    // The generations the writer knows: 7, 12, 14, 16 and 18.
+    static QList<int> Generations();
 
     explicit SampleBackupWriter(const Options& options);
     ~SampleBackupWriter();
@@ -40,20 +46,14 @@ public:
     QString ErrorText() const { return m_error; }
 
 private:
-    quint32 Next();
-    int Range(int low, int high);
-    template <class T> const T& Pick(const std::vector<T>& list)
-    {
-        return list[static_cast<std::size_t>(Range(0, static_cast<int>(list.size()) - 1))];
-    }
-    QString Sentence();
-    QString PhoneNumber();
+    int Range(int low, int high) { return m_random.Range(low, high); }
+    template <class T> const T& Pick(const std::vector<T>& list) { return m_random.Pick(list); }
+    QString Sentence() { return m_random.Sentence(); }
+    QString PhoneNumber() { return m_random.PhoneNumber(); }
 
     // Adds a file to the manifest and returns where its content goes.
     QString AddFile(const QString& domain, const QString& relativePath);
     bool WriteContent(const QString& domain, const QString& relativePath, const QByteArray& data);
-    QByteArray Picture(int index, const char* format);
-    QByteArray Heic(int index);
 
     bool WriteInfo();
     bool WriteContacts();
@@ -68,16 +68,18 @@ private:
     bool WriteManifestPlist(bool encrypted, const QByteArray& keyBag,
                             const QByteArray& manifestKey);
     bool Encrypt();
+    bool WriteMbdb();
     bool Fail(const QString& error);
 
     Options m_options;
     QString m_folder;
     QString m_error;
-    quint32 m_state;
+    SampleRandom m_random;
     double m_now; // seconds since 2001 of the backup
     std::unique_ptr<SqliteWriter> m_manifest;
     struct WrittenFile
     {
+        QString domain;
         QString relativePath;
         QString path;
     };

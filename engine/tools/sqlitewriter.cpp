@@ -14,7 +14,9 @@ SqliteWriter::~SqliteWriter()
 bool SqliteWriter::Open(const QString& path)
 {
     Close();
-    QFile::remove(path);
+    m_path = path;
+    for (const char* suffix : {"", "-wal", "-shm"})
+        QFile::remove(path + QLatin1String(suffix));
     if (sqlite3_open(path.toUtf8().constData(), &m_db) != SQLITE_OK) {
         m_error = QString::fromUtf8(sqlite3_errmsg(m_db));
         sqlite3_close(m_db);
@@ -72,12 +74,35 @@ qint64 SqliteWriter::Insert(const QString& sql, const std::vector<QVariant>& val
     return sqlite3_last_insert_rowid(m_db);
 }
 
-bool SqliteWriter::Close()
+bool SqliteWriter::StartLog()
+{
+    m_logging = Exec(QStringLiteral("COMMIT")) && Exec(QStringLiteral("PRAGMA journal_mode=WAL")) &&
+                Exec(QStringLiteral("PRAGMA wal_autocheckpoint=0")) &&
+                Exec(QStringLiteral("BEGIN"));
+    return m_logging;
+}
+
+bool SqliteWriter::Close(const QString& logPath)
 {
     if (!m_db)
         return true;
-    const bool ok = Exec(QStringLiteral("COMMIT"));
+    bool ok = Exec(QStringLiteral("COMMIT"));
+    if (m_logging) {
+        // Closing would otherwise copy the log back into the database.
+        sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    } else {
+        ok = ok && Exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+    }
     sqlite3_close(m_db);
     m_db = nullptr;
+    if (m_logging) {
+        m_logging = false;
+        QFile::remove(m_path + QLatin1String("-shm"));
+        QFile::remove(logPath);
+        if (!ok || logPath.isEmpty() || !QFile::rename(m_path + QLatin1String("-wal"), logPath)) {
+            m_error = QStringLiteral("cannot move the log of %1").arg(m_path);
+            return false;
+        }
+    }
     return ok;
 }

@@ -10,7 +10,9 @@ struct sqlite3;
 struct sqlite3_stmt;
 
 // A database file being written by the sample backup writer: statements run
-// inside one transaction that Close() commits.
+// inside one transaction that Close() commits. The file is left in WAL mode,
+// as the phone leaves its databases; after StartLog() what follows is
+// committed into the log only, which Close() moves to where the backup keeps it.
 class SqliteWriter
 {
 public:
@@ -23,11 +25,16 @@ public:
     bool Exec(const QString& sql);
     // Runs one statement with `values` bound in order; the new row's id, or -1.
     qint64 Insert(const QString& sql, const std::vector<QVariant>& values);
-    bool Close();
+    // Commits what came before and writes the rest into the log.
+    bool StartLog();
+    // Commits; a log started by StartLog() goes to `logPath`, which must then be given.
+    bool Close(const QString& logPath = QString());
     QString LastError() const { return m_error; }
 
 private:
     sqlite3* m_db = nullptr;
+    QString m_path;
+    bool m_logging = false;
     QString m_error;
 };
 

@@ -37,8 +37,11 @@ QString BackupFixture::ContentPath(const QString& folder, const QString& domain,
     return QDir(folder).filePath(id.left(2) + QLatin1Char('/') + id);
 }
 
-bool BackupFixture::Exec(const QString& database, const QString& sql)
+bool BackupFixture::Exec(const QString& database, const QString& sql, const QString& wal)
 {
+    // Closing the connection checkpoints the log into the database and removes it.
+    if (!wal.isEmpty() && !QFile::rename(wal, database + QStringLiteral("-wal")))
+        return false;
     sqlite3* db = nullptr;
     if (sqlite3_open(database.toUtf8().constData(), &db) != SQLITE_OK) {
         sqlite3_close(db);
@@ -47,6 +50,40 @@ bool BackupFixture::Exec(const QString& database, const QString& sql)
     const bool ok =
         sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
     sqlite3_close(db);
+    return ok;
+}
+
+qint64 BackupFixture::QueryInt(const QString& database, const QString& sql)
+{
+    const QByteArray uri = "file:" + database.toUtf8() + "?immutable=1";
+    sqlite3* db = nullptr;
+    qint64 value = -1;
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_open_v2(uri.constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) ==
+            SQLITE_OK &&
+        sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW)
+        value = sqlite3_column_int64(statement, 0);
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return value;
+}
+
+bool BackupFixture::SetWritable(const QString& folder, bool writable)
+{
+    const QFile::Permissions write =
+        QFile::WriteOwner | QFile::WriteUser | QFile::WriteGroup | QFile::WriteOther;
+    bool ok = true;
+    QDirIterator it(folder, QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    QStringList paths{folder};
+    while (it.hasNext())
+        paths.append(it.next());
+    for (const QString& path : paths) {
+        QFile file(path);
+        const QFile::Permissions mode = file.permissions();
+        ok = file.setPermissions(writable ? mode | write : mode & ~write) && ok;
+    }
     return ok;
 }
 

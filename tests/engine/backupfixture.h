@@ -11,8 +11,15 @@ public:
     // The content file of a backup file, whether it exists or not.
     static QString ContentPath(const QString& folder, const QString& domain,
                                const QString& relativePath);
-    // Runs `sql` on a database file; false on any error.
-    static bool Exec(const QString& database, const QString& sql);
+    // Runs `sql` on a database file; false on any error. A `wal` (the log the
+    // backup keeps as its own file) is merged into the database first and
+    // then gone from the folder.
+    static bool Exec(const QString& database, const QString& sql, const QString& wal = QString());
+    // The first column of the first row of `sql`, the database opened as
+    // immutable (nothing written beside it, no log read); -1 on any error.
+    static qint64 QueryInt(const QString& database, const QString& sql);
+    // Gives or takes the write permission of everything under `folder`.
+    static bool SetWritable(const QString& folder, bool writable);
     static bool Truncate(const QString& file, qint64 size);
     static bool WriteFile(const QString& file, const QByteArray& data);
     // "relative path: SHA-1" of every file under `folder`, sorted, one a line:

@@ -3,11 +3,13 @@
 // the local texts are known.
 
 #include "appletime.h"
+#include "localclock.h"
 #include "plistreader.h"
 
 #include <QtTest>
 
 #include <ctime>
+#include <limits>
 
 class TestAppleTime : public QObject
 {
@@ -17,6 +19,10 @@ private slots:
     void initTestCase();
     void text_data();
     void text();
+    void clockZones_data();
+    void clockZones();
+    void floatingDates_data();
+    void floatingDates();
     void xmlPlist();
     void damagedPlists_data();
     void damagedPlists();
@@ -44,6 +50,13 @@ void TestAppleTime::text_data()
     QTest::newRow("nanoseconds, day two")
         << 86400.0e9 << "2001-01-02 00:00:00" << qint64(978393600);
     QTest::newRow("leap day") << 131241600.0 << "2005-02-28 00:00:00" << qint64(1109548800);
+    QTest::newRow("29 February") << 131328000.0 << "2005-03-01 00:00:00" << qint64(1109635200);
+    QTest::newRow("2000-02-29") << -26524800.0 << "2000-02-29 00:00:00" << qint64(951782400);
+    // No usable time: no text, and 0 rather than undefined behaviour.
+    QTest::newRow("huge") << 1e300 << "" << qint64(0);
+    QTest::newRow("huge negative") << -1e300 << "" << qint64(0);
+    QTest::newRow("infinite") << std::numeric_limits<double>::infinity() << "" << qint64(0);
+    QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << "" << qint64(0);
 }
 
 void TestAppleTime::text()
@@ -53,6 +66,58 @@ void TestAppleTime::text()
     QFETCH(qint64, unix);
     QCOMPARE(AppleTime::ToText(stored), text);
     QCOMPARE(qint64(AppleTime::ToUnix(stored)), unix);
+    // The scan's clock formats by hand; in UTC it must say the same.
+    QCOMPARE(LocalClock(QTimeZone::utc()).Text(stored), text);
+    QCOMPARE(LocalClock::DateText(stored), text.left(10));
+}
+
+void TestAppleTime::clockZones_data()
+{
+    QTest::addColumn<QByteArray>("zone");
+    QTest::addColumn<double>("stored");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("far east") << QByteArray("Pacific/Kiritimati") << 0.0 << "2001-01-01 14:00:00";
+    QTest::newRow("far west") << QByteArray("Pacific/Pago_Pago") << 0.0 << "2000-12-31 13:00:00";
+    // Summer and winter of one zone, asked in turn (the clock keeps an interval).
+    QTest::newRow("summer") << QByteArray("Europe/Berlin") << 738936000.0 << "2024-06-01 14:00:00";
+    QTest::newRow("winter") << QByteArray("Europe/Berlin") << 725760000.0 << "2024-01-01 01:00:00";
+}
+
+void TestAppleTime::clockZones()
+{
+    QFETCH(QByteArray, zone);
+    QFETCH(double, stored);
+    QFETCH(QString, text);
+    LocalClock clock{QTimeZone(zone)};
+    QCOMPARE(clock.Text(stored), text);
+    QCOMPARE(
+        clock.Text(stored + 86400.0 * 180),
+        QDateTime::fromSecsSinceEpoch(qint64(stored) + 978307200 + 86400 * 180, QTimeZone(zone))
+            .toString("yyyy-MM-dd HH:mm:ss"));
+    QCOMPARE(clock.Text(stored), text);
+}
+
+void TestAppleTime::floatingDates_data()
+{
+    QTest::addColumn<double>("stored");
+    QTest::addColumn<QString>("day");
+    QTest::newRow("a day") << 738892800.0 << "2024-06-01";
+    QTest::newRow("no year") << -12516595200.0 << "--05-14";
+    QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << "";
+}
+
+// Floating dates keep their day whatever the zone.
+void TestAppleTime::floatingDates()
+{
+    QFETCH(double, stored);
+    QFETCH(QString, day);
+    for (const char* zone : {"Pacific/Kiritimati", "Pacific/Pago_Pago"}) {
+        qputenv("TZ", zone);
+        tzset();
+        QCOMPARE(LocalClock::DateText(stored), day);
+    }
+    qputenv("TZ", "UTC");
+    tzset();
 }
 
 void TestAppleTime::xmlPlist()

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -26,6 +27,8 @@ private slots:
     void initTestCase();
     void damaged_data();
     void damaged();
+    void optionalPartMissing_data();
+    void optionalPartMissing();
     void missingPhotoFileIsLeftOut();
     void binaryManifestPlistIsRead();
 
@@ -75,6 +78,8 @@ void TestBadBackups::damaged_data()
         << "garbagemanifest" << int(MD_MESSAGE) << int(TASK_ERROR) << QByteArray("3") << noItems;
     QTest::newRow("Manifest.db without Files")
         << "nofilestable" << int(MD_MESSAGE) << int(TASK_ERROR) << QByteArray("3") << noItems;
+    QTest::newRow("Manifest.mbdb cut in a record")
+        << "cutmbdb" << int(MD_CONTACT) << int(TASK_ERROR) << QByteArray("3") << noItems;
     QTest::newRow("encrypted") << "encrypted" << int(MD_PHOTO) << int(TASK_ERROR)
                                << QByteArray("255") << noItems;
     QTest::newRow("truncated sms.db")
@@ -83,8 +88,6 @@ void TestBadBackups::damaged_data()
         << "missingsms" << int(MD_MESSAGE) << int(TASK_ERROR) << QByteArray() << noItems;
     QTest::newRow("sms.db without chat table")
         << "nochattable" << int(MD_MESSAGE) << int(TASK_ERROR) << QByteArray() << noItems;
-    QTest::newRow("calendar without Location")
-        << "nolocation" << int(MD_CALENDAR) << int(TASK_ERROR) << QByteArray() << noItems;
     QTest::newRow("no bookmarks database") << "nobookmarks" << int(MD_SAFARI_BOOKMARK)
                                            << int(TASK_COMPLETE) << QByteArray() << noItems;
     QTest::newRow("other categories unharmed")
@@ -107,6 +110,10 @@ void TestBadBackups::damaged()
         folder = m_dir.filePath(QStringLiteral("does-not-exist"));
     else if (damage == "nomanifest")
         QVERIFY(QFile::remove(manifest));
+    else if (damage == "cutmbdb")
+        QVERIFY(QFile::remove(manifest) &&
+                BackupFixture::WriteFile(QDir(folder).filePath("Manifest.mbdb"),
+                                         QByteArray("mbdb\x05\x00\x00\x0aHomeDomain\x00", 19)));
     else if (damage == "truncmanifest")
         QVERIFY(BackupFixture::Truncate(manifest, 3000));
     else if (damage == "garbagemanifest")
@@ -122,11 +129,9 @@ void TestBadBackups::damaged()
     else if (damage == "missingsms")
         QVERIFY(QFile::remove(sms));
     else if (damage == "nochattable")
-        QVERIFY(BackupFixture::Exec(sms, "DROP TABLE chat"));
-    else if (damage == "nolocation")
         QVERIFY(BackupFixture::Exec(
-            BackupFixture::ContentPath(folder, "HomeDomain", "Library/Calendar/Calendar.sqlitedb"),
-            "DROP TABLE Location"));
+            sms, "DROP TABLE chat",
+            BackupFixture::ContentPath(folder, "HomeDomain", "Library/SMS/sms.db-wal")));
     else if (damage == "nobookmarks")
         QVERIFY(BackupFixture::Exec(manifest, "DELETE FROM Files WHERE relativePath = "
                                               "'Library/Safari/Bookmarks.db'"));
@@ -149,6 +154,87 @@ void TestBadBackups::damaged()
     }
     IMDGetter* getter = source->GetDataGetter();
     QCOMPARE(getter ? int(getter->GetCount()) : 0, count);
+    source->Release();
+}
+
+void TestBadBackups::optionalPartMissing_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("domain");
+    QTest::addColumn<QString>("database");
+    QTest::addColumn<QString>("sql");
+
+    const QString home = QStringLiteral("HomeDomain");
+    const QString book = QStringLiteral("Library/AddressBook/AddressBook.sqlitedb");
+    const QString calendar = QStringLiteral("Library/Calendar/Calendar.sqlitedb");
+    const QString calls = QStringLiteral("Library/CallHistoryDB/CallHistory.storedata");
+    const QString whatsApp = QStringLiteral("AppDomainGroup-group.net.whatsapp.WhatsApp.shared");
+    const struct
+    {
+        MDType type;
+        QString domain, database;
+        const char* sql;
+    } rows[] = {
+        {MD_CONTACT, home, book, "DROP TABLE ABMultiValueLabel"},
+        {MD_CONTACT, home, book, "DROP TABLE ABMultiValueEntry"},
+        {MD_CONTACT, home, book, "DROP TABLE ABMultiValueEntryKey"},
+        {MD_CONTACT, home, book, "ALTER TABLE ABPerson DROP COLUMN Birthday"},
+        {MD_CONTACT, home, book, "ALTER TABLE ABPerson DROP COLUMN Nickname"},
+        {MD_MESSAGE, home, "Library/SMS/sms.db", "DROP TABLE message_attachment_join"},
+        {MD_MESSAGE_ATTACHMENT, home, "Library/SMS/sms.db",
+         "ALTER TABLE attachment DROP COLUMN created_date"},
+        {MD_CALL_HISTORY, home, calls, "ALTER TABLE ZCALLRECORD DROP COLUMN ZNAME"},
+        {MD_CALL_HISTORY, home, calls, "ALTER TABLE ZCALLRECORD DROP COLUMN ZDURATION"},
+        {MD_CALENDAR, home, calendar, "DROP TABLE Location"},
+        {MD_CALENDAR, home, calendar, "ALTER TABLE CalendarItem DROP COLUMN description"},
+        {MD_REMINDER, home, calendar, "DROP TABLE Calendar"},
+        {MD_REMINDER, home, calendar, "ALTER TABLE CalendarItem DROP COLUMN priority"},
+        {MD_NOTE, home, "Library/Notes/notes.sqlite", "DROP TABLE ZFOLDER"},
+        {MD_NOTE, home, "Library/Notes/notes.sqlite", "DROP TABLE ZNOTEBODY"},
+        {MD_NOTE, QStringLiteral("AppDomainGroup-group.com.apple.notes"),
+         QStringLiteral("NoteStore.sqlite"),
+         "ALTER TABLE ZICCLOUDSYNCINGOBJECT DROP COLUMN ZSNIPPET"},
+        {MD_PHOTO, QStringLiteral("CameraRollDomain"),
+         QStringLiteral("Media/PhotoData/Photos.sqlite"),
+         "ALTER TABLE ZASSET DROP COLUMN ZTRASHEDSTATE"},
+        {MD_VOICE_MEMO, QStringLiteral("MediaDomain"),
+         QStringLiteral("Media/Recordings/CloudRecordings.db"),
+         "ALTER TABLE ZCLOUDRECORDING DROP COLUMN ZCUSTOMLABEL"},
+        {MD_WHATSAPP_MESSAGE, whatsApp, QStringLiteral("ChatStorage.sqlite"),
+         "ALTER TABLE ZWAMEDIAITEM DROP COLUMN ZMEDIALOCALPATH"},
+        {MD_WHATSAPP_MESSAGE, whatsApp, QStringLiteral("ChatStorage.sqlite"),
+         "DROP TABLE ZWAMEDIAITEM"},
+        {MD_WHATSAPP_ATTACHMENT, whatsApp, QStringLiteral("ChatStorage.sqlite"),
+         "ALTER TABLE ZWAMEDIAITEM DROP COLUMN ZMEDIALOCALPATH"},
+    };
+    for (const auto& row : rows)
+        QTest::newRow(row.sql) << int(row.type) << row.domain << row.database
+                               << QString::fromLatin1(row.sql);
+}
+
+// A table or column the category can do without, taken away: the category
+// still completes with its records (only files it can no longer find go).
+void TestBadBackups::optionalPartMissing()
+{
+    QFETCH(int, type);
+    QFETCH(QString, domain);
+    QFETCH(QString, database);
+    QFETCH(QString, sql);
+    const QString folder = Copy();
+    const QString wal = BackupFixture::ContentPath(folder, domain, database + "-wal");
+    QVERIFY(BackupFixture::Exec(BackupFixture::ContentPath(folder, domain, database), sql,
+                                QFileInfo(wal).isFile() ? wal : QString()));
+    BackupDevice template_(m_template);
+    BackupDevice device(folder);
+    ICategoryDataSource* expected = template_.GetDataSource(static_cast<MDType>(type));
+    ICategoryDataSource* source = device.GetDataSource(static_cast<MDType>(type));
+    QCOMPARE(ScanRunner(expected).Scan(), int(TASK_COMPLETE));
+    QCOMPARE(ScanRunner(source).Scan(), int(TASK_COMPLETE));
+    const bool files = type == MD_WHATSAPP_ATTACHMENT;
+    QCOMPARE(source->GetDataGetter()->GetCount(),
+             files ? 0u : expected->GetDataGetter()->GetCount());
+    QVERIFY(source->GetDataGetter()->GetCount() > 0 || files);
+    expected->Release();
     source->Release();
 }
 

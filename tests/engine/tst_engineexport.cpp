@@ -3,6 +3,7 @@
 // written. Imports and exports to a device do not start.
 
 #include "backupdevice.h"
+#include "backupfixture.h"
 #include "contracts/mmobile.h"
 #include "samplebackupwriter.h"
 #include "scanrunner.h"
@@ -91,14 +92,17 @@ QString Unescape(const QString& value)
     return out;
 }
 
-QString Property(const QStringList& lines, const QString& name, int from = 0)
+// The value of the first property `name` from line `from` on; with
+// `parameters`, its parameters too ("VALUE=DATE:20240514").
+QString Property(const QStringList& lines, const QString& name, int from = 0,
+                 bool parameters = false)
 {
     for (int i = from; i < lines.size(); ++i) {
         const QString& line = lines[i];
         const int colon = line.indexOf(':');
         const QString key = line.left(colon).section(';', 0, 0);
         if (key == name)
-            return line.mid(colon + 1);
+            return parameters ? line.mid(key.size() + 1) : line.mid(colon + 1);
     }
     return QString();
 }
@@ -134,6 +138,8 @@ private slots:
     void unwritableFolderFails();
     void deviceModesRefused_data();
     void deviceModesRefused();
+    void backupStaysAsItWas_data();
+    void backupStaysAsItWas();
 
 private:
     // Scans `type`, drops every `dropEvery`-th item, exports into a new folder.
@@ -143,6 +149,7 @@ private:
     QTemporaryDir m_dir;
     SampleBackupContent m_content;
     std::unique_ptr<BackupDevice> m_device;
+    QString m_evidence; // the backup's digests before any scan
     int m_exports = 0;
 };
 
@@ -153,6 +160,7 @@ void TestEngineExport::initTestCase()
     QVERIFY2(writer.Write(m_dir.filePath("backup")), qPrintable(writer.ErrorText()));
     m_content = writer.Content();
     m_device = std::make_unique<BackupDevice>(m_dir.filePath("backup"));
+    m_evidence = BackupFixture::Digests(m_dir.filePath("backup"));
 }
 
 int TestEngineExport::Export(MDType type, int dropEvery, QString& folder, SourcePtr& source,
@@ -223,6 +231,16 @@ void TestEngineExport::contacts()
             QCOMPARE(Unescape(Property(lines, "N").section(';', 1, 1)), expected.first);
             QCOMPARE(Unescape(Property(lines, "NOTE")), expected.note);
             notes += expected.note.isEmpty() ? 0 : 1;
+            // Floating: the stored day whatever the zone; without a year, --MMDD.
+            const QDate birthday = QDateTime(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC)
+                                       .addSecs(qint64(expected.birthday))
+                                       .date();
+            QCOMPARE(Property(lines, "BDAY"), !expected.hasBirthday ? QString()
+                                              : birthday.year() == 1604
+                                                  ? birthday.toString(QStringLiteral("--MMdd"))
+                                                  : birthday.toString(Qt::ISODate));
+            QCOMPARE(lines.filter(QRegularExpression(QStringLiteral("^ADR[;:]"))).size(),
+                     int(expected.addresses.size()));
             found = true;
             break;
         }
@@ -336,11 +354,14 @@ void TestEngineExport::calendarAndReminders()
     IMDGetter* getter = source->GetDataGetter();
     QStringList summaries;
     QStringList times;
+    QStringList ends;
+    int allDay = 0;
     for (int i = 0; i < lines.size(); ++i) {
         if (lines[i] != begin)
             continue;
         summaries.append(Unescape(Property(lines, "SUMMARY", i)));
-        times.append(Property(lines, reminders ? "DUE" : "DTSTART", i));
+        times.append(Property(lines, reminders ? "DUE" : "DTSTART", i, true));
+        ends.append(Property(lines, "DTEND", i, true));
     }
     int expected = 0;
     for (unsigned int i = 0; i < getter->GetCount(); ++i) {
@@ -351,11 +372,23 @@ void TestEngineExport::calendarAndReminders()
         const char* date = reminders ? record_cast<IReminider>(getter->GetItem(i))->GetDate()
                                      : record_cast<ICalendar>(getter->GetItem(i))->GetStartDate();
         QCOMPARE(summaries.value(expected), Text(title));
-        QCOMPARE(QDateTime::fromString(times.value(expected), "yyyyMMdd'T'HHmmss"),
-                 QDateTime::fromString(Text(date), "yyyy-MM-dd HH:mm:ss"));
+        if (!reminders && m_content.events[i].allDay) {
+            // A floating day, and the day after the last one as the exclusive end.
+            const QDate last = QDateTime(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC)
+                                   .addSecs(qint64(m_content.events[i].end))
+                                   .date();
+            QCOMPARE(times.value(expected), "VALUE=DATE:" + QString(Text(date)).remove('-'));
+            QCOMPARE(ends.value(expected),
+                     "VALUE=DATE:" + last.addDays(1).toString(QStringLiteral("yyyyMMdd")));
+            ++allDay;
+        } else {
+            QCOMPARE(QDateTime::fromString(times.value(expected), "yyyyMMdd'T'HHmmss"),
+                     QDateTime::fromString(Text(date), "yyyy-MM-dd HH:mm:ss"));
+        }
         ++expected;
     }
     QCOMPARE(summaries.size(), expected);
+    QVERIFY(reminders || allDay > 0);
 }
 
 void TestEngineExport::notes()
@@ -401,7 +434,8 @@ void TestEngineExport::bookmarksNeverOverwrite()
     // Titles hold commas: they come back whole.
     for (int r = 1; r < rows.size(); ++r)
         QCOMPARE(rows[r],
-                 (QStringList{m_content.bookmarks[r - 1].title, m_content.bookmarks[r - 1].url}));
+                 (QStringList{m_content.bookmarks[r - 1].title, m_content.bookmarks[r - 1].url,
+                              m_content.bookmarks[r - 1].folder}));
 }
 
 void TestEngineExport::files_data()
@@ -477,6 +511,49 @@ void TestEngineExport::deviceModesRefused()
                      : source->StartExport(&config, nullptr, nullptr)));
     QVERIFY(!source->StartExport(nullptr, nullptr, nullptr));
     QVERIFY(!QDir(m_dir.filePath("device")).exists());
+}
+
+void TestEngineExport::backupStaysAsItWas_data()
+{
+    QTest::addColumn<bool>("readOnlyCopy");
+    QTest::newRow("the backup") << false;
+    QTest::newRow("a read-only copy") << true;
+}
+
+// Every category scanned and exported (after the tests above): not a byte of
+// the backup changes, not a file appears in it, and a copy on which nothing
+// may be written reads the same.
+void TestEngineExport::backupStaysAsItWas()
+{
+    QFETCH(bool, readOnlyCopy);
+    const QString original = m_dir.filePath("backup");
+    QString folder = original;
+    std::unique_ptr<BackupDevice> copyDevice;
+    BackupDevice* device = m_device.get();
+    if (readOnlyCopy) {
+        folder = m_dir.filePath("read-only");
+        QVERIFY(BackupFixture::CopyFolder(original, folder));
+        QVERIFY(BackupFixture::SetWritable(folder, false));
+        copyDevice = std::make_unique<BackupDevice>(folder);
+        device = copyDevice.get();
+    }
+    for (int type : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 22}) {
+        SourcePtr expected(m_device->GetDataSource(static_cast<MDType>(type)));
+        SourcePtr source(device->GetDataSource(static_cast<MDType>(type)));
+        QCOMPARE(ScanRunner(expected.get()).Scan(), int(TASK_COMPLETE));
+        QCOMPARE(ScanRunner(source.get()).Scan(), int(TASK_COMPLETE));
+        QCOMPARE(source->GetDataGetter()->GetCount(), expected->GetDataGetter()->GetCount());
+        ImportExportConfigure config;
+        config.nType = static_cast<MDType>(type);
+        config.nMode = RECOVER_TO_PC;
+        config.SetPath(
+            m_dir.filePath(QStringLiteral("evidence%1").arg(++m_exports)).toUtf8().constData());
+        QCOMPARE(ScanRunner(source.get()).Export(config), int(TASK_COMPLETE));
+    }
+    copyDevice.reset();
+    if (readOnlyCopy)
+        QVERIFY(BackupFixture::SetWritable(folder, true));
+    QCOMPARE(BackupFixture::Digests(folder), m_evidence);
 }
 
 QTEST_MAIN(TestEngineExport)

@@ -1,6 +1,7 @@
 #include "backupmanifest.h"
 
 #include "crypto/encryptedbackup.h"
+#include "mbdbindex.h"
 #include "plistreader.h"
 
 #include <QCryptographicHash>
@@ -16,6 +17,8 @@ BackupManifest::BackupManifest(const QString& folder, EncryptedBackup* encryptio
     : m_folder(folder), m_encryption(encryption)
 {
 }
+
+BackupManifest::~BackupManifest() = default;
 
 BackupManifest::BackupError BackupManifest::Open()
 {
@@ -42,13 +45,24 @@ BackupManifest::BackupError BackupManifest::Open()
             return BACKUP_ENCRYPTED;
         }
     }
-    if (!QFileInfo(dir.filePath(QStringLiteral("Manifest.db"))).isFile()) {
-        m_error = QStringLiteral("Manifest.db not found in %1").arg(m_folder);
-        return BACKUP_FOLDER_MISSING;
-    }
-    const QString dbPath =
+    QString dbPath =
         m_encrypted ? m_encryption->ManifestDbPath() : dir.filePath(QStringLiteral("Manifest.db"));
-    if (!m_db.Open(dbPath)) {
+    const QString mbdb = dir.filePath(QStringLiteral("Manifest.mbdb"));
+    if (!QFileInfo(dir.filePath(QStringLiteral("Manifest.db"))).isFile()) {
+        if (m_encrypted || !QFileInfo(mbdb).isFile()) {
+            m_error = QStringLiteral("Manifest.db not found in %1").arg(m_folder);
+            return BACKUP_FOLDER_MISSING;
+        }
+        // A backup of iOS 9 or older: its index is read into a private database.
+        m_mbdb = std::make_unique<MbdbIndex>();
+        if (!m_mbdb->Convert(mbdb, m_workFolder)) {
+            m_error = m_mbdb->ErrorText();
+            return BACKUP_MANIFEST_DAMAGED;
+        }
+        dbPath = m_mbdb->DatabasePath();
+    }
+    const QString wal = dir.filePath(QStringLiteral("Manifest.db-wal"));
+    if (!m_db.Open(dbPath, m_encrypted ? QString() : wal, m_workFolder)) {
         m_error = QStringLiteral("Manifest.db cannot be read: %1").arg(m_db.LastError());
         return BACKUP_MANIFEST_DAMAGED;
     }

@@ -18,9 +18,12 @@ public:
     // Seconds since 2001 from a stored value of either unit: values too large to
     // be seconds within this millennium are nanoseconds.
     static double ToAppleSeconds(double stored);
-    // Seconds since 1970 UTC.
+    // Seconds since 1970 UTC; 0 for a value that is no time (infinite, not a
+    // number, or beyond the years 1-9999).
     static std::int64_t ToUnix(double stored);
-    // "yyyy-MM-dd HH:mm:ss" in local time.
+    // The same; false for a value that is no time.
+    static bool ToUnix(double stored, std::int64_t& unixSeconds);
+    // "yyyy-MM-dd HH:mm:ss" in local time; empty for a value that is no time.
     static QString ToText(double stored);
     static QString UnixToText(std::int64_t unixSeconds);
 };

@@ -138,8 +138,16 @@ QByteArray VCardWriter::Card(MMobile::IContact* contact)
                                   Escape(Text(addresses->GetCountry(i)))));
         }
     }
-    if (!Text(contact->GetBirthday()).isEmpty())
-        card += Line(QStringLiteral("BDAY:") + Text(contact->GetBirthday()));
+    addList(contact->GetInstantMessageList(), QStringLiteral("IMPP"), QString());
+    addList(contact->GetSocialProfileList(), QStringLiteral("X-SOCIALPROFILE"), QString());
+    addList(contact->GetRelatedNameList(), QStringLiteral("X-ABRELATEDNAMES"), QString());
+    addList(contact->GetDateList(), QStringLiteral("X-ABDATE"), QString());
+    QString birthday = Text(contact->GetBirthday());
+    // A birthday without a year ("--MM-dd") is written as vCard has it: --MMDD.
+    if (birthday.startsWith(QLatin1String("--")))
+        birthday = QStringLiteral("--") + birthday.mid(2).remove(QLatin1Char('-'));
+    if (!birthday.isEmpty())
+        card += Line(QStringLiteral("BDAY:") + birthday);
     if (!Text(contact->GetNote()).isEmpty())
         card += Line(QStringLiteral("NOTE:") + Escape(Text(contact->GetNote())));
     card += Line(QStringLiteral("END:VCARD"));

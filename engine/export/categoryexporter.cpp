@@ -1,5 +1,7 @@
 #include "categoryexporter.h"
 
+#include "bookmarkrecord.h"
+
 #include "contracts/mmobile.h"
 #include "csvwriter.h"
 #include "engineitem.h"
@@ -289,10 +291,15 @@ bool CategoryExporter::WriteNotes(EngineTask& task)
 
 bool CategoryExporter::WriteBookmarks()
 {
-    CsvWriter csv({QStringLiteral("Title"), QStringLiteral("URL")});
+    CsvWriter csv({QStringLiteral("Title"), QStringLiteral("URL"), QStringLiteral("Folder")});
     for (EngineItem* item : m_items) {
-        if (auto* bookmark = MMobile::record_cast<MMobile::ISafariBookmark>(item))
-            csv.AddRow({Text(bookmark->GetTitle()), Text(bookmark->GetUrl())});
+        auto* bookmark = MMobile::record_cast<MMobile::ISafariBookmark>(item);
+        if (!bookmark)
+            continue;
+        // The folder is the engine's own addition to the page's interface.
+        const auto* record = dynamic_cast<const BookmarkRecord*>(bookmark);
+        csv.AddRow({Text(bookmark->GetTitle()), Text(bookmark->GetUrl()),
+                    record ? Text(record->GetFolder()) : QString()});
     }
     return !m_folder.WriteFile(QStringLiteral("Safari Bookmarks.csv"), csv.Data()).isEmpty();
 }

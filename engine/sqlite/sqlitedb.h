@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <functional>
@@ -15,6 +16,12 @@ struct sqlite3_stmt;
 // thread that opened it. Queries hand each row to a function; every failure
 // (not a database, truncated, missing table or column) is a false result with
 // the reason in LastError(), never an exception.
+//
+// The backup is evidence, and may lie on read-only media: a database alone is
+// opened in place as immutable, so SQLite neither locks nor creates anything
+// beside it. A database with a write-ahead log is read from a private working
+// copy of the two files (SQLite finds a log only next to its database and
+// writes its index there); the connection removes its copies when it closes.
 class SqliteDb
 {
 public:
@@ -40,8 +47,12 @@ public:
     SqliteDb(const SqliteDb&) = delete;
     SqliteDb& operator=(const SqliteDb&) = delete;
 
-    // Opens `path` read-only and checks that it is a readable database.
-    bool Open(const QString& path);
+    // Opens `path` read-only and checks that it is a readable database. With
+    // `wal`, the database's log, both are read from copies made in
+    // `workFolder`; a database already lying in `workFolder` (a decrypted
+    // one) gets its log copied beside it and is read there.
+    bool Open(const QString& path, const QString& wal = QString(),
+              const QString& workFolder = QString());
     void Close();
     bool IsOpen() const { return m_db != nullptr; }
     bool HasTable(const QString& table);
@@ -52,8 +63,13 @@ public:
     QString LastError() const { return m_error; }
 
 private:
+    bool OpenConnection(const QString& path, bool immutable);
+    bool MakeWorkingCopy(const QString& path, const QString& wal, const QString& workFolder,
+                         QString& copy);
+
     sqlite3* m_db = nullptr;
     QString m_error;
+    QStringList m_copies; // files this connection made, removed by Close()
 };
 
 #endif // SQLITEDB_H

@@ -5,9 +5,11 @@
 
 #include <QString>
 
+#include <memory>
 #include <vector>
 
 class EncryptedBackup;
+class MbdbIndex;
 
 // The file index of one backup folder (Manifest.plist and Manifest.db).
 // Open() checks the folder and answers one of the BackupError codes; after a
@@ -39,7 +41,10 @@ public:
     };
 
     explicit BackupManifest(const QString& folder, EncryptedBackup* encryption = nullptr);
+    ~BackupManifest();
 
+    // Where a Manifest.db with a log beside it is read from (a private folder).
+    void SetWorkFolder(const QString& folder) { m_workFolder = folder; }
     BackupError Open();
     QString ErrorText() const { return m_error; }
     // Number of rows of Files, known after Open().
@@ -65,10 +70,12 @@ public:
 
 private:
     QString m_folder;
+    QString m_workFolder;
     QString m_error;
     qint64 m_fileCount = 0;
     EncryptedBackup* m_encryption;
     bool m_encrypted = false;
+    std::unique_ptr<MbdbIndex> m_mbdb; // the index of an older backup (Manifest.mbdb)
     SqliteDb m_db;
 };
 

@@ -2,7 +2,12 @@
 
 #include <sqlite3.h>
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QUrl>
+
+#include <atomic>
 
 bool SqliteDb::Row::IsNull(int column) const
 {
@@ -42,20 +47,76 @@ SqliteDb::~SqliteDb()
     Close();
 }
 
-bool SqliteDb::Open(const QString& path)
+bool SqliteDb::Open(const QString& path, const QString& wal, const QString& workFolder)
 {
     Close();
     if (!QFileInfo(path).isFile()) {
         m_error = QStringLiteral("no such file: %1").arg(path);
         return false;
     }
-    const QByteArray name = path.toUtf8();
+    if (wal.isEmpty() || !QFileInfo(wal).isFile())
+        return OpenConnection(path, true);
+    if (workFolder.isEmpty()) {
+        m_error = QStringLiteral("no private folder to read the log of %1 in").arg(path);
+        return false;
+    }
+    QString copy;
+    if (!MakeWorkingCopy(path, wal, workFolder, copy)) {
+        Close();
+        return false;
+    }
+    return OpenConnection(copy, false);
+}
+
+bool SqliteDb::MakeWorkingCopy(const QString& path, const QString& wal, const QString& workFolder,
+                               QString& copy)
+{
+    const QDir folder(workFolder);
+    if (QFileInfo(path).absolutePath() == folder.absolutePath()) {
+        copy = path;
+    } else {
+        // Several connections of one device may read the same database at once.
+        static std::atomic<int> serial{0};
+        copy =
+            folder.filePath(QStringLiteral("%1.%2").arg(QFileInfo(path).fileName()).arg(++serial));
+        if (!QFile::copy(path, copy)) {
+            m_error =
+                QStringLiteral("cannot make a working copy of %1 in %2").arg(path, workFolder);
+            return false;
+        }
+        m_copies << copy;
+    }
+    // The backup's own -shm is left out on purpose: an index of another
+    // session could hide frames, and SQLite rebuilds it from the log.
+    const QString log = copy + QStringLiteral("-wal");
+    if (!QFileInfo(log).isFile()) {
+        if (!QFile::copy(wal, log)) {
+            m_error = QStringLiteral("cannot make a working copy of %1 in %2").arg(wal, workFolder);
+            return false;
+        }
+        m_copies << log;
+    }
+    m_copies << copy + QStringLiteral("-shm");
+    // Copies keep the backup's read-only mode; SQLite must write the index.
+    for (const QString& file : {copy, log})
+        QFile(file).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    return true;
+}
+
+bool SqliteDb::OpenConnection(const QString& path, bool immutable)
+{
+    // A URI, so that `immutable` can be given; the path is escaped as one.
+    QByteArray uri = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toEncoded();
+    if (immutable)
+        uri += "?immutable=1";
     sqlite3* db = nullptr;
     const int rc =
-        sqlite3_open_v2(name.constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
+        sqlite3_open_v2(uri.constData(), &db,
+                        SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI, nullptr);
     if (rc != SQLITE_OK) {
         m_error = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
         sqlite3_close(db);
+        Close();
         return false;
     }
     m_db = db;
@@ -76,6 +137,9 @@ void SqliteDb::Close()
     if (m_db)
         sqlite3_close(m_db);
     m_db = nullptr;
+    for (const QString& file : qAsConst(m_copies))
+        QFile::remove(file);
+    m_copies.clear();
 }
 
 bool SqliteDb::HasTable(const QString& table)

@@ -62,12 +62,28 @@ void ICalWriter::AddEvent(MMobile::ICalendar* event)
     AddLine(QStringLiteral("UID:") + Uid(QStringLiteral("event"), m_count++,
                                          Text(event->GetTitle()) + Text(event->GetStartDate())));
     AddLine(QStringLiteral("DTSTAMP:") + stamp);
-    const QString start = DateTime(event->GetStartDate());
-    const QString end = DateTime(event->GetEndDate());
-    if (!start.isEmpty())
-        AddLine(QStringLiteral("DTSTART:") + start);
-    if (!end.isEmpty())
-        AddLine(QStringLiteral("DTEND:") + end);
+    // Date texts ("yyyy-MM-dd") are all-day events; QDate would also take
+    // the date part of a date and time.
+    const QString startText = Text(event->GetStartDate());
+    const QDate firstDay =
+        startText.size() == 10 ? QDate::fromString(startText, Qt::ISODate) : QDate();
+    if (firstDay.isValid()) {
+        // An all-day event: dates, the end being the day after its last.
+        QDate lastDay = QDate::fromString(Text(event->GetEndDate()), Qt::ISODate);
+        if (!lastDay.isValid() || lastDay < firstDay)
+            lastDay = firstDay;
+        AddLine(QStringLiteral("DTSTART;VALUE=DATE:") +
+                firstDay.toString(QStringLiteral("yyyyMMdd")));
+        AddLine(QStringLiteral("DTEND;VALUE=DATE:") +
+                lastDay.addDays(1).toString(QStringLiteral("yyyyMMdd")));
+    } else {
+        const QString start = DateTime(event->GetStartDate());
+        const QString end = DateTime(event->GetEndDate());
+        if (!start.isEmpty())
+            AddLine(QStringLiteral("DTSTART:") + start);
+        if (!end.isEmpty())
+            AddLine(QStringLiteral("DTEND:") + end);
+    }
     AddLine(QStringLiteral("SUMMARY:") + Escape(Text(event->GetTitle())));
     if (!Text(event->GetLocation()).isEmpty())
         AddLine(QStringLiteral("LOCATION:") + Escape(Text(event->GetLocation())));

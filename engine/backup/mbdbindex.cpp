@@ -1,0 +1,143 @@
+#include "mbdbindex.h"
+
+#include <sqlite3.h>
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryFile>
+
+namespace {
+
+// Files.flags of Manifest.db.
+int FlagsOfMode(quint16 mode)
+{
+    switch (mode & 0xF000) {
+    case 0x4000:
+        return 2;
+    case 0xA000:
+        return 4;
+    default:
+        return 1;
+    }
+}
+
+// Reads the records of the index one field at a time; any read past the end
+// sets `ok` to false for good.
+class Reader
+{
+public:
+    explicit Reader(const QByteArray& data) : m_data(data) {}
+    bool ok = true;
+    bool AtEnd() const { return m_at >= m_data.size(); }
+
+    quint64 Number(int bytes)
+    {
+        if (!ok || bytes > m_data.size() - m_at) {
+            ok = false;
+            return 0;
+        }
+        quint64 value = 0;
+        for (int i = 0; i < bytes; ++i)
+            value = value << 8 | static_cast<quint8>(m_data.at(m_at++));
+        return value;
+    }
+    void Skip(int bytes)
+    {
+        if (!ok || bytes > m_data.size() - m_at)
+            ok = false;
+        else
+            m_at += bytes;
+    }
+    QByteArray String()
+    {
+        const quint64 size = Number(2);
+        if (!ok || size == 0xFFFF)
+            return QByteArray();
+        if (static_cast<qint64>(size) > m_data.size() - m_at) {
+            ok = false;
+            return QByteArray();
+        }
+        const QByteArray value = m_data.mid(m_at, static_cast<int>(size));
+        m_at += static_cast<int>(size);
+        return value;
+    }
+
+private:
+    const QByteArray& m_data;
+    int m_at = 6; // after "mbdb" 5 0
+};
+
+} // namespace
+
+MbdbIndex::MbdbIndex() = default;
+MbdbIndex::~MbdbIndex() = default;
+
+QString MbdbIndex::DatabasePath() const
+{
+    return m_database ? m_database->fileName() : QString();
+}
+
+bool MbdbIndex::Convert(const QString& mbdb, const QString& folder)
+{
+    QFile file(mbdb);
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_error = QStringLiteral("Manifest.mbdb cannot be read: %1").arg(file.errorString());
+        return false;
+    }
+    const QByteArray data = file.readAll();
+    if (!data.startsWith(QByteArray("mbdb\x05\x00", 6))) {
+        m_error = QStringLiteral("Manifest.mbdb is not a backup index");
+        return false;
+    }
+    auto database = std::make_unique<QTemporaryFile>(
+        QDir(folder).filePath(QStringLiteral("manifest-XXXXXX.db")));
+    if (folder.isEmpty() || !database->open()) {
+        m_error = QStringLiteral("no private folder to read Manifest.mbdb into");
+        return false;
+    }
+    database->close();
+    sqlite3* db = nullptr;
+    sqlite3_stmt* insert = nullptr;
+    bool ok = sqlite3_open(database->fileName().toUtf8().constData(), &db) == SQLITE_OK &&
+              sqlite3_exec(db,
+                           "PRAGMA journal_mode=OFF; BEGIN; CREATE TABLE Files (fileID TEXT "
+                           "PRIMARY KEY, domain TEXT, relativePath TEXT, flags INTEGER, file BLOB)",
+                           nullptr, nullptr, nullptr) == SQLITE_OK &&
+              sqlite3_prepare_v2(db,
+                                 "INSERT OR REPLACE INTO Files (fileID, domain, relativePath, "
+                                 "flags, file) VALUES (?, ?, ?, ?, NULL)",
+                                 -1, &insert, nullptr) == SQLITE_OK;
+    Reader reader(data);
+    while (ok && !reader.AtEnd()) {
+        const QByteArray domain = reader.String();
+        const QByteArray path = reader.String();
+        for (int i = 0; i < 3; ++i) // link target, data hash, encryption key
+            reader.String();
+        const int flags = FlagsOfMode(static_cast<quint16>(reader.Number(2)));
+        reader.Skip(8 + 4 + 4 + 4 * 3 + 8 + 1); // inode, ids, times, size, protection class
+        const quint64 properties = reader.Number(1);
+        for (quint64 i = 0; i < properties * 2; ++i)
+            reader.String();
+        if (!reader.ok)
+            break;
+        const QByteArray id =
+            QCryptographicHash::hash(domain + '-' + path, QCryptographicHash::Sha1).toHex();
+        sqlite3_bind_text(insert, 1, id.constData(), id.size(), SQLITE_TRANSIENT);
+        sqlite3_bind_text(insert, 2, domain.constData(), domain.size(), SQLITE_TRANSIENT);
+        sqlite3_bind_text(insert, 3, path.constData(), path.size(), SQLITE_TRANSIENT);
+        sqlite3_bind_int(insert, 4, flags);
+        ok = sqlite3_step(insert) == SQLITE_DONE && sqlite3_reset(insert) == SQLITE_OK;
+    }
+    if (!reader.ok)
+        m_error = QStringLiteral("Manifest.mbdb ends inside a record");
+    else if (!ok)
+        m_error = QStringLiteral("Manifest.mbdb cannot be indexed: %1")
+                      .arg(QString::fromUtf8(db ? sqlite3_errmsg(db) : "out of memory"));
+    ok = ok && reader.ok && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_finalize(insert);
+    sqlite3_close(db);
+    if (ok)
+        m_database = std::move(database);
+    return ok;
+}

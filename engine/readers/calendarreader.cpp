@@ -1,0 +1,95 @@
+#include "calendarreader.h"
+
+#include "calendarrecord.h"
+#include "engineitem.h"
+#include "localclock.h"
+#include "reminderrecord.h"
+#include "schemaprobe.h"
+#include "sqlitedb.h"
+
+namespace {
+
+using Row = SqliteDb::Row;
+
+// CalendarItem.entity_type
+constexpr int EntityEvent = 2;
+constexpr int EntityReminder = 3;
+
+} // namespace
+
+bool CalendarReader::Read(ReaderContext::Items& items, bool reminders)
+{
+    SqliteDb db;
+    const ReaderContext::OpenResult open =
+        m_context.OpenDatabase(QString::fromLatin1(ReaderContext::HomeDomain),
+                               QStringLiteral("Library/Calendar/Calendar.sqlitedb"), db);
+    if (open != ReaderContext::OPEN_OK)
+        return open == ReaderContext::OPEN_ABSENT;
+    SchemaProbe schema(db, QStringLiteral("Calendar.sqlitedb"));
+    if (!schema.HasTable(QStringLiteral("CalendarItem")))
+        return m_context.Fail(QStringLiteral("Calendar.sqlitedb lacks the table CalendarItem"));
+    const QString item = QStringLiteral("CalendarItem");
+    const bool locations = schema.Optional(QStringLiteral("Location"), QStringLiteral("locations"));
+    const bool calendars =
+        schema.Optional(QStringLiteral("Calendar"), QStringLiteral("reminder lists"));
+    const QString order =
+        reminders ? schema.Column(item, QStringLiteral("ci"), QStringLiteral("due_date"))
+                  : schema.Column(item, QStringLiteral("ci"), QStringLiteral("start_date"));
+    const QString sql =
+        QStringLiteral("SELECT %1, %2, %3, %4, %5, %6, %7, %8, %9, ")
+            .arg(schema.Column(item, QStringLiteral("ci"), QStringLiteral("summary")),
+                 locations ? QStringLiteral("l.title") : QStringLiteral("NULL"),
+                 schema.Column(item, QStringLiteral("ci"), QStringLiteral("start_date")),
+                 schema.Column(item, QStringLiteral("ci"), QStringLiteral("end_date")),
+                 schema.Column(item, QStringLiteral("ci"), QStringLiteral("description")),
+                 schema.Column(item, QStringLiteral("ci"), QStringLiteral("due_date")),
+                 schema.Column(item, QStringLiteral("ci"), QStringLiteral("completion_date")),
+                 schema.Column(item, QStringLiteral("ci"), QStringLiteral("priority")),
+                 calendars ? QStringLiteral("c.title") : QStringLiteral("NULL")) +
+        schema.Column(item, QStringLiteral("ci"), QStringLiteral("all_day")) +
+        QStringLiteral(" FROM CalendarItem ci") +
+        (locations ? QStringLiteral(" LEFT JOIN Location l ON l.ROWID = ci.location_id")
+                   : QString()) +
+        (calendars ? QStringLiteral(" LEFT JOIN Calendar c ON c.ROWID = ci.calendar_id")
+                   : QString()) +
+        QStringLiteral(" WHERE ci.entity_type = ? ORDER BY %1, ci.ROWID").arg(order);
+    const bool ok = db.Query(sql, {reminders ? EntityReminder : EntityEvent}, [&](const Row& row) {
+        if (reminders) {
+            auto record = std::make_unique<ReminderRecord>();
+            RecordText& text = record->Text();
+            text.Set(ReminderRecord::Title, row.Text(0));
+            text.Set(ReminderRecord::Location, row.Text(1));
+            text.Set(ReminderRecord::Note, row.Text(4));
+            text.Set(ReminderRecord::Date, m_context.DateText(row, 5));
+            text.Set(ReminderRecord::Status,
+                     row.IsNull(6) ? QStringLiteral("Not Completed") : QStringLiteral("Completed"));
+            // 1-4 high, 5 medium, 6-9 low, 0 none.
+            const qint64 priority = row.Int(7);
+            text.Set(ReminderRecord::Priority, priority <= 0   ? QStringLiteral("None")
+                                               : priority < 5  ? QStringLiteral("High")
+                                               : priority == 5 ? QStringLiteral("Medium")
+                                                               : QStringLiteral("Low"));
+            text.Set(ReminderRecord::ListName, row.Text(8));
+            items.push_back(ReaderContext::MakeItem(std::move(record)));
+        } else {
+            auto record = std::make_unique<CalendarRecord>();
+            RecordText& text = record->Text();
+            text.Set(CalendarRecord::Title, row.Text(0));
+            text.Set(CalendarRecord::Location, row.Text(1));
+            if (row.Int(9) != 0) {
+                // All-day events are floating days; the end is their last day.
+                const double start = row.Real(2);
+                const double end = row.IsNull(3) ? start : qMax(start, row.Real(3) - 1);
+                text.Set(CalendarRecord::StartDate, LocalClock::DateText(start));
+                text.Set(CalendarRecord::EndDate, LocalClock::DateText(end));
+            } else {
+                text.Set(CalendarRecord::StartDate, m_context.DateText(row, 2));
+                text.Set(CalendarRecord::EndDate, m_context.DateText(row, 3));
+            }
+            text.Set(CalendarRecord::Note, row.Text(4));
+            items.push_back(ReaderContext::MakeItem(std::move(record)));
+        }
+        return m_context.Tick(static_cast<qint64>(items.size()), 0);
+    });
+    return ok || m_context.Fail(db.LastError());
+}

@@ -1,0 +1,124 @@
+#include "callreader.h"
+
+#include "callrecord.h"
+#include "engineitem.h"
+#include "schemaprobe.h"
+#include "sqlitedb.h"
+
+namespace {
+
+using Row = SqliteDb::Row;
+
+QString Duration(qint64 seconds)
+{
+    if (seconds < 0)
+        seconds = 0;
+    return QStringLiteral("%1:%2:%3")
+        .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
+        .arg((seconds / 60) % 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+} // namespace
+
+namespace {
+
+// "Outgoing", "Unanswered" (outgoing, never picked up), "Incoming" or
+// "Missed", then the kind of call when it is not a phone call.
+QString CallType(bool outgoing, bool answered, const QString& kind)
+{
+    const QString direction =
+        outgoing ? (answered ? QStringLiteral("Outgoing") : QStringLiteral("Unanswered"))
+                 : (answered ? QStringLiteral("Incoming") : QStringLiteral("Missed"));
+    return kind.isEmpty() ? direction : QStringLiteral("%1 (%2)").arg(direction, kind);
+}
+
+} // namespace
+
+bool CallReader::Read(ReaderContext::Items& items)
+{
+    SqliteDb db;
+    ReaderContext::OpenResult open =
+        m_context.OpenDatabase(QString::fromLatin1(ReaderContext::HomeDomain),
+                               QStringLiteral("Library/CallHistoryDB/CallHistory.storedata"), db);
+    if (open == ReaderContext::OPEN_ABSENT) {
+        open = m_context.OpenDatabase(QString::fromLatin1(ReaderContext::WirelessDomain),
+                                      QStringLiteral("Library/CallHistory/call_history.db"), db);
+        if (open != ReaderContext::OPEN_OK)
+            return open == ReaderContext::OPEN_ABSENT;
+        return ReadOld(db, items);
+    }
+    if (open != ReaderContext::OPEN_OK)
+        return false;
+    SchemaProbe schema(db, QStringLiteral("CallHistory.storedata"));
+    const QString table = QStringLiteral("ZCALLRECORD");
+    if (!schema.HasTable(table))
+        return m_context.Fail(QStringLiteral("CallHistory.storedata lacks the table ZCALLRECORD"));
+    const bool ok = db.Query(
+        QStringLiteral("SELECT ZADDRESS, %1, ZDATE, %2, %3, %4, %5, %6 FROM ZCALLRECORD ORDER BY "
+                       "ZDATE, Z_PK")
+            .arg(schema.Column(table, QString(), QStringLiteral("ZNAME")),
+                 schema.Column(table, QString(), QStringLiteral("ZDURATION")),
+                 schema.Column(table, QString(), QStringLiteral("ZORIGINATED")),
+                 schema.Column(table, QString(), QStringLiteral("ZANSWERED")),
+                 schema.Column(table, QString(), QStringLiteral("ZCALLTYPE")),
+                 schema.Column(table, QString(), QStringLiteral("ZSERVICE_PROVIDER"))),
+        [&](const Row& row) {
+            // ZCALLTYPE 8 and 16 are FaceTime video and audio; another
+            // provider than the phone's is an app's call.
+            const qint64 type = row.Int(6);
+            const QString provider = row.String(7);
+            QString kind;
+            if (type == 8)
+                kind = QStringLiteral("FaceTime Video");
+            else if (type == 16)
+                kind = QStringLiteral("FaceTime Audio");
+            else if (!provider.isEmpty() && !provider.startsWith(QLatin1String("com.apple.")))
+                kind = provider.section(QLatin1Char('.'), -1);
+            Add(items, row.String(0), row.String(1), m_context.DateText(row, 2),
+                CallType(row.Int(4) != 0, row.Int(5) != 0, kind), row.Real(3));
+            return m_context.Tick(static_cast<qint64>(items.size()), 0);
+        });
+    return ok || m_context.Fail(db.LastError());
+}
+
+bool CallReader::ReadOld(SqliteDb& db, ReaderContext::Items& items)
+{
+    SchemaProbe schema(db, QStringLiteral("call_history.db"));
+    const QString table = QStringLiteral("call");
+    if (!schema.HasTable(table))
+        return m_context.Fail(QStringLiteral("call_history.db lacks the table call"));
+    // Dated in seconds since 1970; flags: bit 0 outgoing, 4 incoming, 16 FaceTime.
+    const bool ok =
+        db.Query(QStringLiteral("SELECT address, %1, date, %2, %3 FROM call ORDER BY date, ROWID")
+                     .arg(schema.Column(table, QString(), QStringLiteral("name")),
+                          schema.Column(table, QString(), QStringLiteral("duration")),
+                          schema.Column(table, QString(), QStringLiteral("flags"))),
+                 [&](const Row& row) {
+                     const qint64 flags = row.Int(4);
+                     const bool answered = row.Int(3) > 0;
+                     const QString date =
+                         row.IsNull(2) ? QString() : m_context.Clock().UnixText(row.Int(2));
+                     Add(items, row.String(0), row.String(1), date.toUtf8(),
+                         CallType((flags & 1) != 0, answered,
+                                  (flags & 16) != 0 ? QStringLiteral("FaceTime") : QString()),
+                         row.Real(3));
+                     return m_context.Tick(static_cast<qint64>(items.size()), 0);
+                 });
+    return ok || m_context.Fail(db.LastError());
+}
+
+void CallReader::Add(ReaderContext::Items& items, const QString& address, QString name,
+                     const QByteArray& date, const QString& type, double duration)
+{
+    auto record = std::make_unique<CallRecord>();
+    RecordText& text = record->Text();
+    if (name.isEmpty())
+        name = m_context.ContactNameOf(address);
+    text.Set(CallRecord::Name, name);
+    text.Set(CallRecord::Phone, address);
+    text.Set(CallRecord::Date, date);
+    text.Set(CallRecord::Type, type);
+    text.Set(CallRecord::Duration, Duration(static_cast<qint64>(duration)));
+    items.push_back(ReaderContext::MakeItem(std::move(record)));
+}

@@ -1,0 +1,53 @@
+#include "categoryreader.h"
+
+#include "bookmarkreader.h"
+#include "calendarreader.h"
+#include "callreader.h"
+#include "contactreader.h"
+#include "engineitem.h"
+#include "messagereader.h"
+#include "notereader.h"
+#include "photoreader.h"
+#include "voicememoreader.h"
+#include "whatsappreader.h"
+
+CategoryReader::CategoryReader(BackupManifest& manifest, const QString& workFolder,
+                               MMobile::MDType type, Progress progress)
+    : m_context(manifest, workFolder, std::move(progress)), m_type(type)
+{
+}
+
+CategoryReader::~CategoryReader() = default;
+
+bool CategoryReader::Read(Items& items)
+{
+    switch (m_type) {
+    case MMobile::MD_PHOTO:
+        return PhotoReader(m_context).Read(items);
+    case MMobile::MD_CONTACT:
+        return ContactReader(m_context).Read(items);
+    case MMobile::MD_MESSAGE_ATTACHMENT:
+        return MessageReader(m_context).ReadAttachments(items);
+    case MMobile::MD_MESSAGE:
+        return MessageReader(m_context).ReadConversations(items);
+    case MMobile::MD_CALL_HISTORY:
+        return CallReader(m_context).Read(items);
+    case MMobile::MD_CALENDAR:
+        return CalendarReader(m_context).Read(items, false);
+    case MMobile::MD_NOTE:
+        return NoteReader(m_context).Read(items);
+    case MMobile::MD_VOICE_MEMO:
+        return VoiceMemoReader(m_context).Read(items);
+    case MMobile::MD_SAFARI_BOOKMARK:
+        return BookmarkReader(m_context).Read(items);
+    case MMobile::MD_WHATSAPP_ATTACHMENT:
+        return WhatsAppReader(m_context).ReadAttachments(items);
+    case MMobile::MD_WHATSAPP_MESSAGE:
+        return WhatsAppReader(m_context).ReadChats(items);
+    case MMobile::MD_REMINDER:
+        return CalendarReader(m_context).Read(items, true);
+    default:
+        // Note attachments and the WeChat categories are not read by this engine.
+        return true;
+    }
+}

@@ -1,0 +1,47 @@
+#ifndef CATEGORYREADER_H
+#define CATEGORYREADER_H
+
+#include "contracts/mmobiletypes.h"
+#include "readercontext.h"
+
+#include <QString>
+
+class BackupManifest;
+
+// Reads the records of one category from the databases of an opened backup
+// into new items, in a fixed order (the database's own order of rows, by
+// date where the category is a time line), through the reader of that
+// category. Used by one scan task on its own thread; the manifest is
+// borrowed. The local time zone is taken once, when the reader is made.
+//
+// A category whose database the backup does not list reads as no items. A
+// database that is listed but whose content is missing, that is not a
+// readable database or that lacks the category's main table fails the read
+// (ErrorText() tells why); a missing optional table or column leaves its
+// field empty and is logged.
+class CategoryReader
+{
+public:
+    // Called now and then with the part read so far (0-100); false stops the read.
+    using Progress = ReaderContext::Progress;
+    using Items = ReaderContext::Items;
+
+    // Databases with a log are read from copies in `workFolder`.
+    CategoryReader(BackupManifest& manifest, const QString& workFolder, MMobile::MDType type,
+                   Progress progress);
+    ~CategoryReader();
+
+    // False when the category's data cannot be read; a stopped read answers
+    // true with Stopped() set and whatever it had read.
+    bool Read(Items& items);
+    bool Stopped() const { return m_context.Stopped(); }
+    QString ErrorText() const { return m_context.ErrorText(); }
+    // Pictures of the photo category are queued here as they are read (borrowed).
+    void SetThumbnailMaker(ThumbnailMaker* maker) { m_context.SetThumbnailMaker(maker); }
+
+private:
+    ReaderContext m_context;
+    MMobile::MDType m_type;
+};
+
+#endif // CATEGORYREADER_H

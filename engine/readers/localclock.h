@@ -1,0 +1,49 @@
+#ifndef LOCALCLOCK_H
+#define LOCALCLOCK_H
+
+#include <QByteArray>
+#include <QString>
+#include <QTimeZone>
+
+#include <cstdint>
+
+// Turns the phone's stored times into the texts the pages show, in the time
+// zone the computer had when the scan began. The zone is looked up once, by
+// the constructor: Qt's own local-time conversion asks the system again for
+// every value, which costs more than reading the record. Floating dates
+// (all-day events, birthdays) have no zone and are shown as stored.
+// Cheap to copy; used on one scan's thread.
+class LocalClock
+{
+public:
+    // The system's time zone now.
+    LocalClock();
+    explicit LocalClock(const QTimeZone& zone);
+
+    // "yyyy-MM-dd HH:mm:ss" in local time of a stored time (seconds or
+    // nanoseconds since 2001); empty when the value is no usable time.
+    QString Text(double stored) const;
+    QString UnixText(std::int64_t unixSeconds) const;
+    // Text() as UTF-8, as records keep it; null when the value is no usable time.
+    QByteArray Utf8Text(double stored) const;
+
+    // The day of a floating date stored as seconds since 2001 (its day in
+    // UTC): "yyyy-MM-dd", or "--MM-dd" for a date without a year (stored in
+    // the year 1604); empty when the value is no usable time.
+    static QString DateText(double stored);
+    // The year the address book stores for dates without one.
+    static constexpr int NoYear = 1604;
+
+private:
+    int OffsetAt(std::int64_t unixSeconds) const;
+    QByteArray Format(std::int64_t unixSeconds) const;
+
+    QTimeZone m_zone;
+    // The offset of the last time asked for holds from m_from to m_to
+    // (between two transitions of the zone), so most times need no lookup.
+    mutable std::int64_t m_from = 0;
+    mutable std::int64_t m_to = 0;
+    mutable int m_offset = 0;
+};
+
+#endif // LOCALCLOCK_H

@@ -1,0 +1,216 @@
+#include "messagereader.h"
+
+#include "appletime.h"
+#include "attributedbody.h"
+#include "backupmanifest.h"
+#include "conversationrecord.h"
+#include "engineitem.h"
+#include "filerecord.h"
+#include "messageentryrecord.h"
+#include "schemaprobe.h"
+#include "sqlitedb.h"
+
+#include <QFileInfo>
+
+namespace {
+
+using Row = SqliteDb::Row;
+
+const QString SmsPath = QStringLiteral("Library/SMS/sms.db");
+
+// Attachment paths are stored as seen on the phone ("~/Library/SMS/...").
+QString MediaRelativePath(QString path)
+{
+    if (path.startsWith(QLatin1String("~/")))
+        path.remove(0, 2);
+    else if (path.startsWith(QLatin1String("/var/mobile/")))
+        path.remove(0, 12);
+    return path;
+}
+
+// The text of a message with an attachment holds U+FFFC where the file stood.
+QByteArray WithoutObjectMarks(const QByteArray& text)
+{
+    if (!text.contains("\xEF\xBF\xBC"))
+        return text;
+    return QByteArray(text).replace("\xEF\xBF\xBC", "").trimmed();
+}
+
+} // namespace
+
+bool MessageReader::ReadConversations(ReaderContext::Items& items)
+{
+    SqliteDb db;
+    const ReaderContext::OpenResult open =
+        m_context.OpenDatabase(QString::fromLatin1(ReaderContext::HomeDomain), SmsPath, db);
+    if (open != ReaderContext::OPEN_OK)
+        return open == ReaderContext::OPEN_ABSENT;
+    SchemaProbe schema(db, QStringLiteral("sms.db"));
+    const QString missing = schema.MissingTable(
+        {QStringLiteral("message"), QStringLiteral("handle"), QStringLiteral("chat"),
+         QStringLiteral("chat_message_join"), QStringLiteral("chat_handle_join")});
+    if (!missing.isEmpty())
+        return m_context.Fail(QStringLiteral("sms.db lacks the table %1").arg(missing));
+
+    QHash<qint64, QString> handles;
+    bool ok = db.Query(QStringLiteral("SELECT ROWID, id FROM handle"), [&handles](const Row& row) {
+        handles.insert(row.Int(0), row.String(1));
+        return true;
+    });
+    // Items are made at the end: a conversation whose messages are all
+    // recently deleted reports itself deleted.
+    struct Chat
+    {
+        std::unique_ptr<ConversationRecord> record;
+        int live = 0;
+        int recovered = 0;
+    };
+    std::vector<Chat> read;
+    QHash<qint64, std::size_t> chatIndex;
+    ok = ok &&
+         db.Query(QStringLiteral("SELECT ROWID FROM chat ORDER BY ROWID"), [&](const Row& row) {
+             chatIndex.insert(row.Int(0), read.size());
+             read.push_back({std::make_unique<ConversationRecord>()});
+             return true;
+         });
+    const auto chatOf = [&](qint64 id) -> Chat* {
+        const auto it = chatIndex.constFind(id);
+        return it == chatIndex.constEnd() ? nullptr : &read[it.value()];
+    };
+    ok = ok && db.Query(QStringLiteral("SELECT chat_id, handle_id FROM chat_handle_join "
+                                       "ORDER BY chat_id, handle_id"),
+                        [&](const Row& row) {
+                            Chat* found = chatOf(row.Int(0));
+                            if (!found)
+                                return true;
+                            ConversationRecord* chat = found->record.get();
+                            const QString id = handles.value(row.Int(1));
+                            RecordText& participant = chat->AddParticipant();
+                            participant.Set(ConversationRecord::Name, m_context.ContactNameOf(id));
+                            const bool email = id.contains(QLatin1Char('@'));
+                            participant.Set(ConversationRecord::Phone, email ? QString("") : id);
+                            participant.Set(ConversationRecord::Email, email ? id : QString(""));
+                            return true;
+                        });
+    // iOS 16 keeps recently deleted messages apart, still tied to their chat.
+    const bool recoverable = schema.HasTable(QStringLiteral("chat_recoverable_message_join"));
+    const QString joins =
+        recoverable ? QStringLiteral("(SELECT chat_id, message_id, 0 AS recovered FROM "
+                                     "chat_message_join UNION ALL SELECT chat_id, message_id, 1 "
+                                     "FROM chat_recoverable_message_join)")
+                    : QStringLiteral("(SELECT chat_id, message_id, 0 AS recovered FROM "
+                                     "chat_message_join)");
+    // From iOS 16 on many messages have their text only in attributedBody.
+    const bool bodies =
+        schema.HasColumn(QStringLiteral("message"), QStringLiteral("attributedBody"));
+    qint64 total = 0;
+    ok = ok &&
+         db.Query(QStringLiteral("SELECT count(*) FROM %1").arg(joins), [&total](const Row& row) {
+             total = row.Int(0);
+             return false;
+         });
+    if (!ok)
+        return m_context.Fail(db.LastError());
+
+    QHash<qint64, ConversationRecord*> chatOfMessage;
+    QHash<qint64, QByteArray> senders; // by handle
+    const QByteArray me("Me");
+    qint64 done = 0;
+    ok = db.Query(
+        QStringLiteral("SELECT j.chat_id, m.ROWID, m.text, m.handle_id, m.date, m.is_from_me, %1, "
+                       "j.recovered FROM %2 j JOIN message m ON m.ROWID = j.message_id ORDER BY "
+                       "j.chat_id, m.date, m.ROWID")
+            .arg(bodies ? QStringLiteral("m.attributedBody") : QStringLiteral("NULL"), joins),
+        [&](const Row& row) {
+            Chat* found = chatOf(row.Int(0));
+            if (found) {
+                ConversationRecord* chat = found->record.get();
+                ++(row.Int(7) != 0 ? found->recovered : found->live);
+                const bool sent = row.Int(5) != 0;
+                MessageEntryRecord& entry = chat->AddEntry(sent);
+                QByteArray text = row.Text(2);
+                if (text.isEmpty() && !row.IsNull(6))
+                    text = AttributedBody::Text(row.Text(6));
+                entry.Texts().Set(MessageEntryRecord::Text, WithoutObjectMarks(text));
+                if (sent) {
+                    entry.Texts().Set(MessageEntryRecord::Sender, me);
+                } else {
+                    // Named once per handle, not per message.
+                    auto sender = senders.find(row.Int(3));
+                    if (sender == senders.end()) {
+                        const QString handle = handles.value(row.Int(3));
+                        const QString name = m_context.ContactNameOf(handle);
+                        sender =
+                            senders.insert(row.Int(3), (name.isEmpty() ? handle : name).toUtf8());
+                    }
+                    entry.Texts().Set(MessageEntryRecord::Sender, sender.value());
+                }
+                entry.Texts().Set(MessageEntryRecord::Date, m_context.DateText(row, 4));
+                chatOfMessage.insert(row.Int(1), chat);
+            }
+            return m_context.Tick(++done, total);
+        });
+    if (!ok)
+        return m_context.Fail(db.LastError());
+    if (m_context.Stopped())
+        return true;
+    if (schema.Optional(QStringLiteral("attachment"), QStringLiteral("attachments")) &&
+        schema.Optional(QStringLiteral("message_attachment_join"), QStringLiteral("attachments"))) {
+        BackupManifest& manifest = m_context.Manifest();
+        const QString media = QString::fromLatin1(ReaderContext::MediaDomain);
+        db.Query(QStringLiteral("SELECT maj.message_id, a.filename, a.transfer_name FROM "
+                                "message_attachment_join maj JOIN attachment a ON a.ROWID = "
+                                "maj.attachment_id ORDER BY maj.message_id, a.ROWID"),
+                 [&](const Row& row) {
+                     ConversationRecord* chat = chatOfMessage.value(row.Int(0));
+                     const QString relative = MediaRelativePath(row.String(1));
+                     const QString path = chat ? manifest.FindFile(media, relative) : QString();
+                     if (!path.isEmpty()) {
+                         QString name = row.String(2);
+                         if (name.isEmpty())
+                             name = QFileInfo(relative).fileName();
+                         chat->AddAttachment({path, name});
+                     }
+                     return true;
+                 });
+    }
+    for (Chat& chat : read)
+        items.push_back(
+            ReaderContext::MakeItem(std::move(chat.record), chat.live == 0 && chat.recovered > 0));
+    return true;
+}
+
+bool MessageReader::ReadAttachments(ReaderContext::Items& items)
+{
+    SqliteDb db;
+    const ReaderContext::OpenResult open =
+        m_context.OpenDatabase(QString::fromLatin1(ReaderContext::HomeDomain), SmsPath, db);
+    if (open != ReaderContext::OPEN_OK)
+        return open == ReaderContext::OPEN_ABSENT;
+    SchemaProbe schema(db, QStringLiteral("sms.db"));
+    if (!schema.HasTable(QStringLiteral("attachment")))
+        return m_context.Fail(QStringLiteral("sms.db lacks the table attachment"));
+    BackupManifest& manifest = m_context.Manifest();
+    const QString media = QString::fromLatin1(ReaderContext::MediaDomain);
+    const bool ok = db.Query(
+        QStringLiteral("SELECT filename, transfer_name, %1 FROM attachment ORDER BY %1, ROWID")
+            .arg(schema.Column(QStringLiteral("attachment"), QString(),
+                               QStringLiteral("created_date"))),
+        [&](const Row& row) {
+            const QString relative = MediaRelativePath(row.String(0));
+            const QString path = manifest.FindFile(media, relative);
+            if (path.isEmpty())
+                return true;
+            QString name = row.String(1);
+            if (name.isEmpty())
+                name = QFileInfo(relative).fileName();
+            auto record = std::make_unique<FileRecord>(
+                FileRecord::KindOfName(name),
+                static_cast<std::uint64_t>(qMax<qint64>(0, AppleTime::ToUnix(row.Real(2)))));
+            record->Text().Set(FileRecord::FilePath, path);
+            record->Text().Set(FileRecord::DisplayText, name);
+            items.push_back(ReaderContext::MakeItem(std::move(record)));
+            return m_context.Tick(static_cast<qint64>(items.size()), 0);
+        });
+    return ok || m_context.Fail(db.LastError());
+}

@@ -1,0 +1,129 @@
+#include "readercontext.h"
+
+#include "backupmanifest.h"
+#include "engineitem.h"
+#include "enginerecord.h"
+#include "schemaprobe.h"
+#include "sqlitedb.h"
+
+const char* const ReaderContext::HomeDomain = "HomeDomain";
+const char* const ReaderContext::CameraRollDomain = "CameraRollDomain";
+const char* const ReaderContext::MediaDomain = "MediaDomain";
+const char* const ReaderContext::WirelessDomain = "WirelessDomain";
+const char* const ReaderContext::WhatsAppDomain =
+    "AppDomainGroup-group.net.whatsapp.WhatsApp.shared";
+const char* const ReaderContext::NotesDomain = "AppDomainGroup-group.com.apple.notes";
+
+Q_LOGGING_CATEGORY(lcReaders, "mmobileengine")
+
+namespace {
+constexpr int TickEvery = 256;
+} // namespace
+
+ReaderContext::ReaderContext(BackupManifest& manifest, const QString& workFolder, Progress progress)
+    : m_manifest(manifest), m_workFolder(workFolder), m_progress(std::move(progress))
+{
+}
+
+ReaderContext::OpenResult ReaderContext::OpenDatabase(const QString& domain, const QString& path,
+                                                      SqliteDb& db)
+{
+    if (!m_manifest.Lists(domain, path))
+        return OPEN_ABSENT;
+    const QString file = m_manifest.FetchFile(domain, path);
+    if (file.isEmpty()) {
+        Fail(QStringLiteral("%1 is listed in the backup but its content is missing or cannot be "
+                            "decrypted")
+                 .arg(path));
+        return OPEN_FAILED;
+    }
+    // The log is its own entry of the backup; its committed pages hold the
+    // newest records.
+    const QString wal = m_manifest.FetchFile(domain, path + QStringLiteral("-wal"));
+    if (!db.Open(file, wal, m_workFolder)) {
+        Fail(QStringLiteral("%1 cannot be read: %2").arg(path, db.LastError()));
+        return OPEN_FAILED;
+    }
+    return OPEN_OK;
+}
+
+QByteArray ReaderContext::DateText(const SqliteDb::Row& row, int column) const
+{
+    return row.IsNull(column) ? QByteArray() : m_clock.Utf8Text(row.Real(column));
+}
+
+bool ReaderContext::Tick(qint64 done, qint64 total)
+{
+    if (m_stopped)
+        return false;
+    if (done % TickEvery != 0)
+        return true;
+    const int percent =
+        total > 0 ? static_cast<int>(qBound<qint64>(0, done * 100 / total, 100)) : 0;
+    if (m_progress && !m_progress(percent)) {
+        m_stopped = true;
+        return false;
+    }
+    return true;
+}
+
+bool ReaderContext::Fail(const QString& error)
+{
+    m_error = error;
+    return false;
+}
+
+QString ReaderContext::AddressKey(const QString& address)
+{
+    if (address.contains(QLatin1Char('@')))
+        return address.trimmed().toLower();
+    // The last nine digits identify a number with or without its country code.
+    QString digits;
+    for (const QChar c : address) {
+        if (c.isDigit())
+            digits.append(c);
+    }
+    return digits.right(9);
+}
+
+QString ReaderContext::ContactNameOf(const QString& address)
+{
+    if (!m_namesLoaded)
+        LoadContactNames();
+    return m_contactNames.value(AddressKey(address));
+}
+
+void ReaderContext::LoadContactNames()
+{
+    m_namesLoaded = true;
+    SqliteDb db;
+    const QString error = m_error;
+    if (OpenDatabase(QString::fromLatin1(HomeDomain),
+                     QStringLiteral("Library/AddressBook/AddressBook.sqlitedb"), db) != OPEN_OK) {
+        // Names are a help, not the category: its read goes on without them.
+        m_error = error;
+        return;
+    }
+    // Any of the name columns may be missing; the others still name the person.
+    SchemaProbe schema(db, QStringLiteral("AddressBook.sqlitedb"));
+    const QString person = QStringLiteral("ABPerson");
+    db.Query(QStringLiteral("SELECT trim(ifnull(%1, '') || ' ' || ifnull(%2, '') || ' ' || "
+                            "ifnull(%3, '')), mv.value FROM ABMultiValue mv JOIN ABPerson p ON "
+                            "p.ROWID = mv.record_id WHERE mv.property IN (3, 4)")
+                 .arg(schema.Column(person, QStringLiteral("p"), QStringLiteral("First")),
+                      schema.Column(person, QStringLiteral("p"), QStringLiteral("Middle")),
+                      schema.Column(person, QStringLiteral("p"), QStringLiteral("Last"))),
+             [this](const SqliteDb::Row& row) {
+                 const QString name = row.String(0).simplified();
+                 const QString key = AddressKey(row.String(1));
+                 if (!name.isEmpty() && !key.isEmpty() && !m_contactNames.contains(key))
+                     m_contactNames.insert(key, name);
+                 return true;
+             });
+}
+
+std::unique_ptr<EngineItem> ReaderContext::MakeItem(std::unique_ptr<EngineRecord> record,
+                                                    bool deleted)
+{
+    return std::make_unique<EngineItem>(std::move(record), deleted);
+}

@@ -1,0 +1,86 @@
+#ifndef READERCONTEXT_H
+#define READERCONTEXT_H
+
+#include "localclock.h"
+
+#include <QHash>
+#include <QLoggingCategory>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "sqlitedb.h"
+
+class BackupManifest;
+class EngineItem;
+class EngineRecord;
+class ThumbnailMaker;
+
+// The engine's log channel, as the readers write to it.
+Q_DECLARE_LOGGING_CATEGORY(lcReaders)
+
+// What the readers of one scan share: the opened backup (borrowed), the
+// private folder for working copies, the progress callback, the error of the
+// read and the address book's names, loaded on first use. Made by the
+// CategoryReader of a scan and used on that scan's thread only.
+class ReaderContext
+{
+public:
+    using Progress = std::function<bool(int percent)>;
+    using Items = std::vector<std::unique_ptr<EngineItem>>;
+    enum OpenResult { OPEN_OK, OPEN_ABSENT, OPEN_FAILED };
+
+    // Where each category's store lies in the backup.
+    static const char* const HomeDomain;
+    static const char* const CameraRollDomain;
+    static const char* const MediaDomain;
+    static const char* const WirelessDomain;
+    static const char* const WhatsAppDomain;
+    static const char* const NotesDomain;
+
+    ReaderContext(BackupManifest& manifest, const QString& workFolder, Progress progress);
+
+    BackupManifest& Manifest() { return m_manifest; }
+    // The local time zone of this scan, taken when the context was made.
+    const LocalClock& Clock() const { return m_clock; }
+    // The local text of a stored time column, as records keep it; null for
+    // NULL or no usable time.
+    QByteArray DateText(const SqliteDb::Row& row, int column) const;
+    // Opens a database of the backup with its log, if the backup has one.
+    // OPEN_ABSENT when the backup does not list it; OPEN_FAILED sets the error.
+    OpenResult OpenDatabase(const QString& domain, const QString& path, SqliteDb& db);
+    // Reports progress every few records; false once the read is to stop.
+    bool Tick(qint64 done, qint64 total);
+    bool Stopped() const { return m_stopped; }
+    // Where pictures go for their thumbnails while they are read (borrowed;
+    // null: the store makes its own).
+    void SetThumbnailMaker(ThumbnailMaker* maker) { m_thumbnails = maker; }
+    ThumbnailMaker* Thumbnails() const { return m_thumbnails; }
+    // Sets the error of the read and answers false.
+    bool Fail(const QString& error);
+    QString ErrorText() const { return m_error; }
+    // The address book's full name for a phone number or e-mail address.
+    QString ContactNameOf(const QString& address);
+
+    static std::unique_ptr<EngineItem> MakeItem(std::unique_ptr<EngineRecord> record,
+                                                bool deleted = false);
+    // The last nine digits of a number, or a lower-case e-mail address.
+    static QString AddressKey(const QString& address);
+
+private:
+    void LoadContactNames();
+
+    BackupManifest& m_manifest;
+    QString m_workFolder;
+    Progress m_progress;
+    LocalClock m_clock;
+    QString m_error;
+    bool m_stopped = false;
+    ThumbnailMaker* m_thumbnails = nullptr;
+    bool m_namesLoaded = false;
+    QHash<QString, QString> m_contactNames; // AddressKey() -> full name
+};
+
+#endif // READERCONTEXT_H

@@ -1,0 +1,70 @@
+#include "voicememoreader.h"
+
+#include "appletime.h"
+#include "backupmanifest.h"
+#include "engineitem.h"
+#include "schemaprobe.h"
+#include "sqlitedb.h"
+#include "voicememorecord.h"
+
+#include <QFileInfo>
+
+namespace {
+
+QString Duration(qint64 seconds)
+{
+    if (seconds < 0)
+        seconds = 0;
+    return QStringLiteral("%1:%2:%3")
+        .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
+        .arg((seconds / 60) % 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+} // namespace
+
+bool VoiceMemoReader::Read(ReaderContext::Items& items)
+{
+    const QString domain = QString::fromLatin1(ReaderContext::MediaDomain);
+    // CloudRecordings.db (iOS 14 on) or, before, Recordings.db.
+    SqliteDb db;
+    ReaderContext::OpenResult open =
+        m_context.OpenDatabase(domain, QStringLiteral("Media/Recordings/CloudRecordings.db"), db);
+    if (open == ReaderContext::OPEN_ABSENT)
+        open = m_context.OpenDatabase(domain, QStringLiteral("Media/Recordings/Recordings.db"), db);
+    if (open != ReaderContext::OPEN_OK)
+        return open == ReaderContext::OPEN_ABSENT;
+    SchemaProbe schema(db, QStringLiteral("the recordings database"));
+    const QString table =
+        schema.FirstTable({QStringLiteral("ZCLOUDRECORDING"), QStringLiteral("ZRECORDING")});
+    if (table.isEmpty())
+        return m_context.Fail(QStringLiteral("the recordings database lacks its recordings table"));
+    BackupManifest& manifest = m_context.Manifest();
+    const bool ok = db.Query(
+        QStringLiteral("SELECT ZPATH, %1, ZDATE, %2 FROM %3 ORDER BY ZDATE, Z_PK")
+            .arg(schema.Column(table, QString(), QStringLiteral("ZCUSTOMLABEL")),
+                 schema.Column(table, QString(), QStringLiteral("ZDURATION")), table),
+        [&](const SqliteDb::Row& row) {
+            const QString fileName = row.String(0);
+            const QString path =
+                manifest.FindFile(domain, QStringLiteral("Media/Recordings/") + fileName);
+            if (path.isEmpty())
+                return true;
+            QString label = row.String(1);
+            if (label.isEmpty())
+                label = QFileInfo(fileName).completeBaseName();
+            const qint64 time = qMax<qint64>(0, AppleTime::ToUnix(row.Real(2)));
+            auto record =
+                std::make_unique<VoiceMemoRecord>(label, static_cast<std::uint64_t>(time));
+            record->SetTextProperty(VoiceMemoRecord::PROP_FILE_PATH, path.toUtf8().constData());
+            record->SetTextProperty(VoiceMemoRecord::PROP_FILE_NAME, fileName.toUtf8().constData());
+            record->SetTextProperty(
+                VoiceMemoRecord::PROP_DURATION,
+                Duration(static_cast<qint64>(row.Real(3))).toUtf8().constData());
+            record->SetTextProperty(VoiceMemoRecord::PROP_DATE,
+                                    m_context.Clock().UnixText(time).toUtf8().constData());
+            items.push_back(ReaderContext::MakeItem(std::move(record)));
+            return m_context.Tick(static_cast<qint64>(items.size()), 0);
+        });
+    return ok || m_context.Fail(db.LastError());
+}

@@ -1,0 +1,25 @@
+#ifndef WHATSAPPREADER_H
+#define WHATSAPPREADER_H
+
+#include "readercontext.h"
+
+// Reads WhatsApp's ChatStorage.sqlite (the personal and the business app
+// keep the same schema): one chat per ZWACHATSESSION with its messages
+// (ZWAMESSAGE) and the media files the backup holds (ZWAMEDIAITEM), or, for
+// the attachments category, those files alone. Only a person's JID
+// (…@s.whatsapp.net) is shown as a number; groups (…@g.us) show their subject
+// and each received message its writer (ZWAGROUPMEMBER), @lid identifiers
+// the name the database has for them (ZWAPROFILEPUSHNAME). The context is
+// borrowed.
+class WhatsAppReader
+{
+public:
+    explicit WhatsAppReader(ReaderContext& context) : m_context(context) {}
+    bool ReadChats(ReaderContext::Items& items);
+    bool ReadAttachments(ReaderContext::Items& items);
+
+private:
+    ReaderContext& m_context;
+};
+
+#endif // WHATSAPPREADER_H

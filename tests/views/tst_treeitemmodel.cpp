@@ -227,6 +227,7 @@ private slots:
         parent.appendChild(listed);
         QCOMPARE(parent.child(0), listed);
         QCOMPARE(parent.child(1), nullptr);
+        QCOMPARE(parent.child(-1), nullptr);
         // A node that names a parent which does not list it has no position;
         // ticking it still updates the parent from the listed children.
         TreeItem unlisted(texts, 2, nullptr, &parent);

@@ -64,8 +64,9 @@ bool BackupDataSource::IsBusy()
 {
     std::lock_guard<std::mutex> lock(m_taskMutex);
     for (auto& task : m_tasks) {
-        const TASK_CTRL_STATUS status = task->GetStatus();
-        if (!MMobile::IsTaskEndStatus(status))
+        // A task in its end report has finished its work: a page may start
+        // the next task as soon as that report reaches it.
+        if (!MMobile::IsTaskEndStatus(task->GetStatus()) && !task->IsEnding())
             return true;
     }
     return false;

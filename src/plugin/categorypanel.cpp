@@ -148,6 +148,7 @@ QWidget* CategoryPanel::Load(MMobile::IDevice* device, ILoadCallback* callback)
         m_pScanProgress->StartMovie();
 
     m_pTaskCtrl = m_pDataSource->StartScan(1, &CategoryPanel::ScanDataCallBack, this);
+    m_recoveryTask = false;
     if (!m_pTaskCtrl) {
         m_pScanProgress->StopMovie();
         return nullptr;
@@ -220,7 +221,7 @@ void CategoryPanel::slotsCloseWindow()
     if (!m_bClosing && m_pSetting)
         m_pSetting->OnPluginClose(m_type);
     m_bClosing = true;
-    if (m_pTaskCtrl && !MMobile::IsTaskEndStatus(m_status)) {
+    if (m_pTaskCtrl && (m_recoveryTask || !MMobile::IsTaskEndStatus(m_status))) {
         for (;;) {
             const TASK_CTRL_STATUS status = m_pTaskCtrl->GetStatus();
             if (MMobile::IsTaskEndStatus(status))
@@ -229,10 +230,21 @@ void CategoryPanel::slotsCloseWindow()
                 sleep(10);
         }
     }
+    WaitForReports();
     m_pTaskCtrl = nullptr;
+    m_recoveryTask = false;
     delete m_pMessageDialog;
     m_pMessageDialog = nullptr;
     close();
+}
+
+void CategoryPanel::WaitForReports()
+{
+    // The page's status turns final inside the last report, before the engine
+    // thread has left it (hand-over, log line, host notifications), so the
+    // status alone cannot tell that the page may go.
+    while (m_reportsInProgress.load() > 0)
+        sleep(1);
 }
 
 void CategoryPanel::LoadSkin()
@@ -338,7 +350,14 @@ bool CategoryPanel::ScanDataCallBack(void* context, MMobile::MDType type, int st
                                      const char* lable)
 {
     auto* page = static_cast<CategoryPanel*>(context);
-    return page ? page->ScanData(type, status, percent, lable) : false;
+    if (!page)
+        return false;
+    // Counted from entry to exit: a closing page waits for the count to drop
+    // to 0, and nothing here touches the page after the decrement.
+    page->m_reportsInProgress.fetch_add(1);
+    const bool goOn = page->ScanData(type, status, percent, lable);
+    page->m_reportsInProgress.fetch_sub(1);
+    return goOn;
 }
 
 bool CategoryPanel::ScanData(MMobile::MDType type, int status, int percent, const char* lable)
@@ -653,13 +672,18 @@ void CategoryPanel::slotImportToDevice(IDevice* pDevice)
 
 bool CategoryPanel::Export(MMobile::ImportExportConfigure* config)
 {
+    MMobile::ITaskCtrl* task = nullptr;
     if (m_pDataSource)
-        m_pTaskCtrl = m_pDataSource->StartExport(config, &CategoryPanel::ExportDataCallBack, this);
-    if (!m_pDataSource || !m_pTaskCtrl) {
+        task = m_pDataSource->StartExport(config, &CategoryPanel::ExportDataCallBack, this);
+    if (!task) {
+        // The scan's task stays the one a close waits for.
         if (m_pSetting)
             m_pSetting->OnRecoverResult(m_recoverMode, m_type, 0);
+        ShowMessage(3, tr("Recovery failed! Please try again!"));
         return false;
     }
+    m_pTaskCtrl = task;
+    m_recoveryTask = true;
     ShowProgress();
     return true;
 }
@@ -671,8 +695,12 @@ bool CategoryPanel::Import(MMobile::ImportExportConfigure* config)
             m_pSetting->OnRecoverResult(m_recoverMode, m_type, 0);
         return false;
     }
-    m_pTaskCtrl = m_pDataSource->StartImport(config, &CategoryPanel::ImportDataCallBack, this);
-    if (!m_pTaskCtrl) {
+    MMobile::ITaskCtrl* task =
+        m_pDataSource->StartImport(config, &CategoryPanel::ImportDataCallBack, this);
+    if (task) {
+        m_pTaskCtrl = task;
+        m_recoveryTask = true;
+    } else {
         if (m_pSetting)
             m_pSetting->OnRecoverResult(m_recoverMode, m_type, 0);
         MyMessageDailog dialog(this, true);
@@ -700,7 +728,12 @@ bool CategoryPanel::ExportDataCallBack(void* context, MMobile::MDType, int statu
                                        const char* lable)
 {
     auto* page = static_cast<CategoryPanel*>(context);
-    return page ? page->ExportData(status, percent, lable) : false;
+    if (!page)
+        return false;
+    page->m_reportsInProgress.fetch_add(1);
+    const bool goOn = page->ExportData(status, percent, lable);
+    page->m_reportsInProgress.fetch_sub(1);
+    return goOn;
 }
 
 bool CategoryPanel::ImportDataCallBack(void* context, MMobile::MDType, int status, int percent,
@@ -708,7 +741,12 @@ bool CategoryPanel::ImportDataCallBack(void* context, MMobile::MDType, int statu
 {
     // The engine's import reports take the export's road to the result slot.
     auto* page = static_cast<CategoryPanel*>(context);
-    return page ? page->ExportData(status, percent, lable) : false;
+    if (!page)
+        return false;
+    page->m_reportsInProgress.fetch_add(1);
+    const bool goOn = page->ExportData(status, percent, lable);
+    page->m_reportsInProgress.fetch_sub(1);
+    return goOn;
 }
 
 bool CategoryPanel::ExportData(int status, int percent, const char* lable)

@@ -1,11 +1,11 @@
 #include "backupdevice.h"
 
 #include "backupdatasource.h"
+#include "backupmanifest.h"
 #include "contracts/mmobiletypes.h"
 #include "crypto/encryptedbackup.h"
 #include "crypto/secretbytes.h"
 #include "itemgetter.h"
-#include "plistreader.h"
 
 #include <QDir>
 #include <QLoggingCategory>
@@ -20,7 +20,7 @@ BackupDevice::BackupDevice(const QString& folder)
     : m_folder(folder), m_encryption(std::make_unique<EncryptedBackup>(folder))
 {
     const QVariantMap info =
-        PlistReader::ParseFile(QDir(folder).filePath(QStringLiteral("Info.plist"))).toMap();
+        BackupManifest::ReadPlist(folder, QStringLiteral("Info.plist")).toMap();
     const auto set = [this, &info](int key, const char* name) {
         const QString value = info.value(QLatin1String(name)).toString();
         if (!value.isEmpty())

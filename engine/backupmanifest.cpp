@@ -26,8 +26,7 @@ BackupManifest::BackupError BackupManifest::Open()
     }
     // An encrypted backup keeps its Manifest.db encrypted as well, so the flag
     // is read before the database is touched.
-    const QVariant manifest =
-        PlistReader::ParseFile(dir.filePath(QStringLiteral("Manifest.plist")));
+    const QVariant manifest = ReadPlist(m_folder, QStringLiteral("Manifest.plist"));
     m_encrypted = manifest.toMap().value(QStringLiteral("IsEncrypted")).toBool();
     if (m_encrypted) {
         const EncryptedBackup::State state =
@@ -42,7 +41,8 @@ BackupManifest::BackupError BackupManifest::Open()
             return BACKUP_ENCRYPTED;
         }
     }
-    if (!QFileInfo(dir.filePath(QStringLiteral("Manifest.db"))).isFile()) {
+    m_canonicalFolder = QFileInfo(m_folder).canonicalFilePath();
+    if (!IsInside(m_canonicalFolder, dir.filePath(QStringLiteral("Manifest.db")))) {
         m_error = QStringLiteral("Manifest.db not found in %1").arg(m_folder);
         return BACKUP_FOLDER_MISSING;
     }
@@ -90,7 +90,7 @@ QString BackupManifest::FetchFile(const QString& domain, const QString& relative
 QString BackupManifest::ReadablePath(const QString& fileId, const QByteArray& archive) const
 {
     const QString path = ContentPath(fileId);
-    if (!QFileInfo(path).isFile())
+    if (path.isEmpty() || !IsInside(m_canonicalFolder, path))
         return QString();
     if (!m_encrypted)
         return path;
@@ -130,9 +130,47 @@ std::vector<BackupManifest::Entry> BackupManifest::ListFiles(const QString& doma
 
 QString BackupManifest::ContentPath(const QString& fileId) const
 {
-    if (fileId.size() < 2)
+    // Anything but a SHA-1 in hexadecimal could name a path of its own
+    // ("../", "/etc/passwd"): it is not a file of the backup.
+    if (!IsFileId(fileId))
         return QString();
     return QDir(m_folder).filePath(fileId.left(2) + QLatin1Char('/') + fileId);
+}
+
+QVariant BackupManifest::ReadPlist(const QString& folder, const QString& name)
+{
+    const QString path = QDir(folder).filePath(name);
+    if (!IsInsideFolder(folder, path))
+        return QVariant();
+    return PlistReader::ParseFile(path);
+}
+
+bool BackupManifest::IsFileId(const QString& fileId)
+{
+    if (fileId.size() != 40)
+        return false;
+    for (const QChar c : fileId) {
+        if (!c.isDigit() && !(c >= QLatin1Char('a') && c <= QLatin1Char('f')) &&
+            !(c >= QLatin1Char('A') && c <= QLatin1Char('F')))
+            return false;
+    }
+    return true;
+}
+
+bool BackupManifest::IsInsideFolder(const QString& folder, const QString& path)
+{
+    return IsInside(QFileInfo(folder).canonicalFilePath(), path);
+}
+
+bool BackupManifest::IsInside(const QString& canonicalFolder, const QString& path)
+{
+    // Links are followed to their end: a content file, or its two-digit
+    // folder, linked to a place outside the backup is not read.
+    const QFileInfo file(path);
+    if (!file.isFile())
+        return false;
+    const QString target = file.canonicalFilePath();
+    return !canonicalFolder.isEmpty() && target.startsWith(canonicalFolder + QLatin1Char('/'));
 }
 
 QString BackupManifest::FileIdOf(const QString& domain, const QString& relativePath)

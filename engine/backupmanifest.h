@@ -4,6 +4,7 @@
 #include "sqlitedb.h"
 
 #include <QString>
+#include <QVariant>
 
 #include <vector>
 
@@ -56,15 +57,26 @@ public:
     // Files (not folders) of `domain` whose path starts with `prefix`, by path.
     std::vector<Entry> ListFiles(const QString& domain, const QString& prefix);
 
-    // The content location of a file ID: <first two digits>/<fileID>.
+    // The content location of a file ID: <first two digits>/<fileID>; empty
+    // for an ID that is not 40 hexadecimal digits.
     QString ContentPath(const QString& fileId) const;
+    static bool IsFileId(const QString& fileId);
+    // `path` is a regular file whose real location, links followed, lies
+    // inside `folder`.
+    static bool IsInsideFolder(const QString& folder, const QString& path);
+    // The plist `name` of a backup folder (Info.plist, Manifest.plist);
+    // invalid when missing, damaged or outside the folder.
+    static QVariant ReadPlist(const QString& folder, const QString& name);
     // Where a listed file's content can be read: its content path, or in an
     // encrypted backup its private path; empty when missing or unusable.
     QString ReadablePath(const QString& fileId, const QByteArray& archive) const;
     static QString FileIdOf(const QString& domain, const QString& relativePath);
 
 private:
+    static bool IsInside(const QString& canonicalFolder, const QString& path);
+
     QString m_folder;
+    QString m_canonicalFolder; // links resolved, known after Open()
     QString m_error;
     qint64 m_fileCount = 0;
     EncryptedBackup* m_encryption;

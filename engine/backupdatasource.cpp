@@ -104,13 +104,16 @@ MMobile::ITaskCtrl* BackupDataSource::StartImport(const MMobile::ImportExportCon
 MMobile::ITaskCtrl* BackupDataSource::StartExport(const MMobile::ImportExportConfigure* config,
                                                   MMobile::TaskCallBack callback, void* context)
 {
-    if (!config || config->nMode != MMobile::RECOVER_TO_PC || !config->szPath || !*config->szPath)
+    if (!config || config->nMode != MMobile::RECOVER_TO_PC)
         return nullptr;
     if (IsBusy())
         return nullptr;
     // The page builds the configuration as a local: everything it says is
     // taken now, the drop marks included.
-    const QString folder = QString::fromUtf8(config->szPath);
+    // An empty or relative folder (a path cut short on its way here) is
+    // refused by the task itself: it ends with status 4, which the page
+    // shows as a failed recovery.
+    const QString folder = config->szPath ? QString::fromUtf8(config->szPath) : QString();
     std::vector<EngineItem*> items;
     if (ItemGetter* getter = m_getter.load()) {
         for (EngineItem* item : getter->Snapshot()) {

@@ -85,7 +85,12 @@ MMobile::ITaskCtrl* BackupDataSource::StartScan(int mode, MMobile::TaskCallBack 
     Q_UNUSED(mode);
     if (IsBusy())
         return nullptr;
-    ItemGetter* getter = m_device.NewGetter();
+    auto shared = std::make_shared<ItemGetter>();
+    ItemGetter* getter = shared.get();
+    {
+        std::lock_guard<std::mutex> lock(m_getterMutex);
+        m_getters.push_back(std::move(shared));
+    }
     m_getter.store(getter);
     return AddTask(std::make_unique<EngineTask>(
         callback, context, [this, getter](EngineTask& task) { return Scan(task, getter); }));
@@ -115,7 +120,13 @@ MMobile::ITaskCtrl* BackupDataSource::StartExport(const MMobile::ImportExportCon
     // shows as a failed recovery.
     const QString folder = config->szPath ? QString::fromUtf8(config->szPath) : QString();
     std::vector<EngineItem*> items;
-    if (ItemGetter* getter = m_getter.load()) {
+    std::shared_ptr<ItemGetter> getter;
+    {
+        std::lock_guard<std::mutex> lock(m_getterMutex);
+        if (!m_getters.empty())
+            getter = m_getters.back();
+    }
+    if (getter) {
         for (EngineItem* item : getter->Snapshot()) {
             if (!item->IsDropped())
                 items.push_back(item);
@@ -125,7 +136,7 @@ MMobile::ITaskCtrl* BackupDataSource::StartExport(const MMobile::ImportExportCon
     EncryptedBackup* encryption = m_device.Encryption();
     // Recovery tasks run from their start call on; only a scan waits for Start().
     EngineTask* exportTask = AddTask(std::make_unique<EngineTask>(
-        callback, context, [type, folder, items, encryption](EngineTask& task) {
+        callback, context, [type, folder, items, getter, encryption](EngineTask& task) {
             CategoryExporter exporter(type, folder, items, encryption);
             const TASK_CTRL_STATUS status = exporter.Run(task);
             if (status == MMobile::TASK_ERROR)

@@ -98,10 +98,3 @@ const char* BackupDevice::GetTextProperty(int key, int index)
     const auto it = m_properties.find(key);
     return it == m_properties.end() ? nullptr : it->second.constData();
 }
-
-ItemGetter* BackupDevice::NewGetter()
-{
-    std::lock_guard<std::mutex> lock(m_getterMutex);
-    m_getters.push_back(std::make_unique<ItemGetter>());
-    return m_getters.back().get();
-}

@@ -74,15 +74,11 @@ public:
     // encrypted backup is unlocked. It goes with the device.
     QString PrivateFolder() const;
     EncryptedBackup* Encryption() const { return m_encryption.get(); }
-    // A new empty item list that lives as long as the device.
-    ItemGetter* NewGetter();
 
 private:
     QString m_folder;
     std::map<int, QByteArray> m_properties;
     std::unique_ptr<EncryptedBackup> m_encryption;
-    std::mutex m_getterMutex;
-    std::vector<std::unique_ptr<ItemGetter>> m_getters;
 };
 
 #endif // BACKUPDEVICE_H

@@ -113,11 +113,13 @@ CategoryPanel::CategoryPanel(IUIPluginSetting* setting, MMobile::MDType type, bo
 CategoryPanel::~CategoryPanel()
 {
     CategoryPanel::slotsCloseWindow();
+    // The store points into the sources' items, which go with the sources.
+    delete m_pTaskItem;
+    m_pTaskItem = nullptr;
     if (m_pDataSource)
         m_pDataSource->Release();
     for (MMobile::ICategoryDataSource* source : m_retiredDataSources)
         source->Release();
-    delete m_pTaskItem;
 }
 
 // ---- host interface
@@ -136,8 +138,16 @@ QWidget* CategoryPanel::Load(MMobile::IDevice* device, ILoadCallback* callback)
         m_pTaskItem->ClearData();
 
     if (m_pDataSource) {
-        m_retiredDataSources.push_back(m_pDataSource);
+        // The store no longer points into the old source's items. Once its
+        // task is over and no hand-over of its getter is pending, it goes at
+        // once, and its items with it; otherwise the destructor releases it.
+        const bool taskOver = !m_pTaskCtrl || MMobile::IsTaskEndStatus(m_pTaskCtrl->GetStatus());
+        if (taskOver && !m_handOverPending && m_reportsInProgress.load() == 0)
+            m_pDataSource->Release();
+        else
+            m_retiredDataSources.push_back(m_pDataSource);
         m_pDataSource = nullptr;
+        m_pTaskCtrl = nullptr;
     }
     m_pDataSource = device ? device->GetDataSource(m_type) : nullptr;
     if (!m_pDataSource)
@@ -451,6 +461,7 @@ MMobile::IMDGetter* CategoryPanel::FetchDataGetter()
 void CategoryPanel::HandOver(MMobile::IMDGetter* getter)
 {
     m_bDataAdded = false;
+    m_handOverPending = true;
     emit addDataSignal(getter);
     while (!m_bDataAdded) {
         if (m_bClosing)
@@ -477,6 +488,7 @@ void CategoryPanel::slotAddData(IMDGetter* pGetter)
             m_pTaskItem->SetDatas(pGetter);
         }
     }
+    m_handOverPending = false;
     m_bDataAdded = true;
 }
 

@@ -178,6 +178,9 @@ private:
     // The current task is a recovery: the close waits for it whatever the
     // scan's status says.
     bool m_recoveryTask = false;
+    // A getter was handed over and the GUI thread has not taken it yet (the
+    // wait ends early when the page closes): the source must stay.
+    std::atomic<bool> m_handOverPending{false};
 };
 
 #endif // CATEGORYPANEL_H

@@ -80,6 +80,7 @@ private slots:
     void freeWaitsForLastReport_data();
     void freeWaitsForLastReport();
     void exportWithoutTaskSaysSo();
+    void reloadReleasesFinishedSource();
 };
 
 void TestPageClose::freeWaitsForLastReport_data()
@@ -192,6 +193,46 @@ void TestPageClose::exportWithoutTaskSaysSo()
     QCOMPARE(answerer.last().messageText, QStringLiteral("Recovery failed! Please try again!"));
     QCOMPARE(world.host.recoverResults().size(), 1);
     QCOMPARE(world.host.recoverResults().first().ok, 0);
+}
+
+// A new load lets the old source (and with it the engine's items) go at
+// once when its task is over; a source whose scan still runs waits for the
+// destructor.
+void TestPageClose::reloadReleasesFinishedSource()
+{
+    World world;
+    FakeDevice second;
+    FakeDataSource secondSource(MD_CONTACT);
+    second.setDataSource(MD_CONTACT, &secondSource);
+    FakeDevice third;
+    FakeDataSource thirdSource(MD_CONTACT);
+    third.setDataSource(MD_CONTACT, &thirdSource);
+    auto* page = new ClosePage(&world.host);
+    page->show();
+
+    world.source.setScanScript(endingWith(TASK_COMPLETE));
+    QVERIFY(page->Load(&world.device, nullptr));
+    QVERIFY(world.source.lastTask()->waitFinished(kTimeout));
+    QTRY_VERIFY_WITH_TIMEOUT(page->IsLoad(&world.device), kTimeout);
+
+    FakeTaskScript held;
+    held.report(TASK_BEGIN, 0, "1").held();
+    held.report(TASK_COMPLETE, 100, "0");
+    secondSource.setScanScript(held);
+    QVERIFY(page->Load(&second, nullptr));
+    QCOMPARE(world.source.releaseCalls(), 1);
+
+    thirdSource.setScanScript(endingWith(TASK_COMPLETE));
+    QVERIFY(page->Load(&third, nullptr));
+    QCOMPARE(secondSource.releaseCalls(), 0);
+    secondSource.lastTask()->release();
+    QVERIFY(secondSource.lastTask()->waitFinished(kTimeout));
+    QVERIFY(thirdSource.lastTask()->waitFinished(kTimeout));
+
+    page->Free();
+    QCOMPARE(world.source.releaseCalls(), 1);
+    QCOMPARE(secondSource.releaseCalls(), 1);
+    QCOMPARE(thirdSource.releaseCalls(), 1);
 }
 
 QTEST_MAIN(TestPageClose)

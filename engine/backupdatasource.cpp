@@ -177,6 +177,17 @@ TASK_CTRL_STATUS BackupDataSource::Scan(EngineTask& task, ItemGetter* getter)
     }
     if (reader.Stopped() || task.StopRequested())
         return MMobile::TASK_STOP;
+    // A scan that leaves records out says so: the log tells how many and
+    // why, and the device keeps the count for the host.
+    m_device.SetSkippedCount(m_type, reader.SkippedCount());
+    if (reader.SkippedCount() > 0)
+        qCWarning(lcEngine).noquote()
+            << QStringLiteral("scan of category %1 left out %2 record(s) without their content "
+                              "file; %3 content path(s) refused (not a file ID of the backup, or "
+                              "leading out of the backup folder)")
+                   .arg(m_type)
+                   .arg(reader.SkippedCount())
+                   .arg(manifest.RefusedCount());
     if (m_device.IsEncrypted()) {
         for (const auto& item : items) {
             if (EngineRecord* record = item->Engine())

@@ -98,3 +98,16 @@ const char* BackupDevice::GetTextProperty(int key, int index)
     const auto it = m_properties.find(key);
     return it == m_properties.end() ? nullptr : it->second.constData();
 }
+
+int BackupDevice::SkippedCount(MMobile::MDType type) const
+{
+    std::lock_guard<std::mutex> lock(m_skippedMutex);
+    const auto it = m_skipped.find(type);
+    return it == m_skipped.end() ? 0 : it->second;
+}
+
+void BackupDevice::SetSkippedCount(MMobile::MDType type, int count)
+{
+    std::lock_guard<std::mutex> lock(m_skippedMutex);
+    m_skipped[type] = count;
+}

@@ -74,11 +74,17 @@ public:
     // encrypted backup is unlocked. It goes with the device.
     QString PrivateFolder() const;
     EncryptedBackup* Encryption() const { return m_encryption.get(); }
+    // Records the last complete scan of `type` left out (their content file
+    // missing or refused), for the host to show; 0 before any scan.
+    int SkippedCount(MMobile::MDType type) const;
+    void SetSkippedCount(MMobile::MDType type, int count);
 
 private:
     QString m_folder;
     std::map<int, QByteArray> m_properties;
     std::unique_ptr<EncryptedBackup> m_encryption;
+    mutable std::mutex m_skippedMutex;
+    std::map<int, int> m_skipped; // category -> records left out
 };
 
 #endif // BACKUPDEVICE_H

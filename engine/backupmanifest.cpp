@@ -90,8 +90,12 @@ QString BackupManifest::FetchFile(const QString& domain, const QString& relative
 QString BackupManifest::ReadablePath(const QString& fileId, const QByteArray& archive) const
 {
     const QString path = ContentPath(fileId);
-    if (path.isEmpty() || !IsInside(m_canonicalFolder, path))
+    if (path.isEmpty() || !IsInside(m_canonicalFolder, path)) {
+        // Missing files are common in damaged backups; anything else is refused.
+        if (path.isEmpty() || QFileInfo::exists(path) || QFileInfo(path).isSymLink())
+            ++m_refused;
         return QString();
+    }
     if (!m_encrypted)
         return path;
     return m_encryption->Register(fileId, path, archive);

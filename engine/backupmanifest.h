@@ -54,6 +54,9 @@ public:
     QString FetchFile(const QString& domain, const QString& relativePath);
     // Whether Files lists the path, whatever the folder holds.
     bool Lists(const QString& domain, const QString& relativePath);
+    // Content paths refused so far: a file ID that is not one, or a file that
+    // leads (through links) out of the backup folder.
+    int RefusedCount() const { return m_refused; }
     // Files (not folders) of `domain` whose path starts with `prefix`, by path.
     std::vector<Entry> ListFiles(const QString& domain, const QString& prefix);
 
@@ -81,6 +84,7 @@ private:
     qint64 m_fileCount = 0;
     EncryptedBackup* m_encryption;
     bool m_encrypted = false;
+    mutable int m_refused = 0;
     SqliteDb m_db;
 };
 

@@ -445,6 +445,8 @@ bool CategoryReader::ReadMessages(Items& items)
                      ConversationRecord* chat = chatOfMessage.value(row.Int(0));
                      const QString relative = MediaRelativePath(row.String(1));
                      const QString path = m_manifest.FindFile(MediaDomain, relative);
+                     if (chat && path.isEmpty())
+                         ++m_skipped;
                      if (chat && !path.isEmpty()) {
                          QString name = row.String(2);
                          if (name.isEmpty())
@@ -473,8 +475,10 @@ bool CategoryReader::ReadMessageAttachments(Items& items)
         [&](const Row& row) {
             const QString relative = MediaRelativePath(row.String(0));
             const QString path = m_manifest.FindFile(MediaDomain, relative);
-            if (path.isEmpty())
+            if (path.isEmpty()) {
+                ++m_skipped;
                 return true;
+            }
             QString name = row.String(1);
             if (name.isEmpty())
                 name = QFileInfo(relative).fileName();
@@ -681,6 +685,8 @@ bool CategoryReader::ReadPhotos(Items& items)
              m_manifest.ListFiles(CameraRollDomain, QStringLiteral("Media/DCIM/"))) {
             const QString name = QFileInfo(entry.relativePath).fileName();
             const int kind = FileRecord::KindOfName(name);
+            if (entry.contentPath.isEmpty() && kind != 0)
+                ++m_skipped;
             if (entry.contentPath.isEmpty() || kind == 0)
                 continue;
             auto record = std::make_unique<FileRecord>(kind, 0);
@@ -700,8 +706,10 @@ bool CategoryReader::ReadPhotos(Items& items)
             const QString name = row.String(1);
             const QString path = m_manifest.FindFile(
                 CameraRollDomain, QStringLiteral("Media/%1/%2").arg(row.String(0), name));
-            if (path.isEmpty())
+            if (path.isEmpty()) {
+                ++m_skipped;
                 return Tick(static_cast<qint64>(items.size()), 0);
+            }
             // ZKIND: 0 picture, 1 video.
             const int kind =
                 row.Int(3) == 1 ? MMobile::FILE_KIND_VIDEO : MMobile::FILE_KIND_PICTURE;
@@ -734,8 +742,10 @@ bool CategoryReader::ReadVoiceMemos(Items& items)
             const QString fileName = row.String(0);
             const QString path =
                 m_manifest.FindFile(MediaDomain, QStringLiteral("Media/Recordings/") + fileName);
-            if (path.isEmpty())
+            if (path.isEmpty()) {
+                ++m_skipped;
                 return true;
+            }
             QString label = row.String(1);
             if (label.isEmpty())
                 label = QFileInfo(fileName).completeBaseName();
@@ -777,8 +787,10 @@ bool CategoryReader::ReadWhatsApp(Items& items, bool attachments)
             [&](const Row& row) {
                 const QString local = row.String(0);
                 const QString path = mediaPath(local);
-                if (path.isEmpty())
+                if (path.isEmpty()) {
+                    ++m_skipped;
                     return true;
+                }
                 const QString name = QFileInfo(local).fileName();
                 auto record = std::make_unique<FileRecord>(
                     FileRecord::KindOfName(name),
@@ -838,6 +850,8 @@ bool CategoryReader::ReadWhatsApp(Items& items, bool attachments)
                          const QString path = mediaPath(local);
                          if (!path.isEmpty())
                              chat->AddAttachment({path, QFileInfo(local).fileName()});
+                         else
+                             ++m_skipped;
                      }
                  }
                  return Tick(++done, total);

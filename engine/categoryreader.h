@@ -38,6 +38,9 @@ public:
     bool Read(Items& items);
     bool Stopped() const { return m_stopped; }
     QString ErrorText() const { return m_error; }
+    // Records (and attachments) left out because their content file is
+    // missing from the backup or refused (see BackupManifest::RefusedCount()).
+    int SkippedCount() const { return m_skipped; }
 
     // Where each category's store lies in the backup.
     static const char* const HomeDomain;
@@ -72,6 +75,7 @@ private:
     QString m_error;
     bool m_stopped = false;
     int m_lastPercent = -1;
+    int m_skipped = 0;
     QHash<QString, QString> m_contactNames; // phone digits or e-mail -> full name
 };
 

@@ -2,8 +2,9 @@
 // backup error code as phase code (2 folder or Manifest.db missing, 3
 // Manifest.db unreadable, 255 encrypted), status 4 for a category database
 // that cannot be read, or a complete scan that leaves out the files it may
-// not read. Nothing crashes, and nothing outside the backup folder is read:
-// a canary file beside the backup must never reach an export.
+// not read, counted as skipped. Nothing crashes, and nothing outside the
+// backup folder is read: a canary file beside the backup must never reach an
+// export.
 
 #include "backupdevice.h"
 #include "backupfixture.h"
@@ -291,6 +292,9 @@ void TestBadBackups::damaged()
         QVERIFY(count < baseline && count > 0);
     else
         QCOMPARE(count, qMax(0, baseline - lost));
+    // Files left out are counted, never silent.
+    if (type == MD_PHOTO && status == TASK_COMPLETE)
+        QCOMPARE(device.SkippedCount(MD_PHOTO), baseline - count);
     if (count > 0)
         QVERIFY(!ExportShowsCanary(source, type));
     source->Release();

@@ -75,11 +75,16 @@ void TestRescanMemory::twentyRescansStayFlat()
     for (int i = 2; i < 20; ++i)
         QCOMPARE(scan(), items);
     const qint64 growth = ResidentBytes() - level;
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    // The sanitizers hold freed memory back (quarantine, shadow); the scans
+    // above still run under them, the figure is for the plain build.
+    QSKIP("resident size is not meaningful under a sanitizer");
+#endif
     QVERIFY2(
         growth <= oneScan,
         qPrintable(
             QStringLiteral("grew %1 KiB; one scan %2 KiB").arg(growth / 1024).arg(oneScan / 1024)));
 }
 
-QTEST_MAIN(TestRescanMemory)
+QTEST_GUILESS_MAIN(TestRescanMemory)
 #include "tst_rescanmemory.moc"

@@ -7,12 +7,15 @@
 
 #include "fakedatasource.h"
 #include "fakedevice.h"
+#include "fakegetter.h"
 #include "fakehost.h"
+#include "fakeitem.h"
 #include "faketask.h"
 #include "modaldialoganswerer.h"
 
 #include "contracts/importexportconfigure.h"
 #include "plugin/categorypanel.h"
+#include "store/taskitem.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -33,6 +36,7 @@ public:
     explicit ClosePage(IUIPluginSetting* setting) : CategoryPanel(setting, MD_CONTACT, true) {}
     using CategoryPanel::Export;
     using CategoryPanel::Import;
+    using CategoryPanel::m_pTaskItem;
     void setRecoverMode(int mode) { m_recoverMode = mode; }
 
 protected:
@@ -81,6 +85,7 @@ private slots:
     void freeWaitsForLastReport();
     void exportWithoutTaskSaysSo();
     void reloadReleasesFinishedSource();
+    void twoPagesScanAtOnce();
 };
 
 void TestPageClose::freeWaitsForLastReport_data()
@@ -233,6 +238,38 @@ void TestPageClose::reloadReleasesFinishedSource()
     QCOMPARE(world.source.releaseCalls(), 1);
     QCOMPARE(secondSource.releaseCalls(), 1);
     QCOMPARE(thirdSource.releaseCalls(), 1);
+}
+
+// Two pages with their scans on two engine threads at once, then freed while
+// idle: clean under ThreadSanitizer.
+void TestPageClose::twoPagesScanAtOnce()
+{
+    World first;
+    World second;
+    ClosePage* pages[2] = {new ClosePage(&first.host), new ClosePage(&second.host)};
+    World* worlds[2] = {&first, &second};
+    for (int p = 0; p < 2; ++p) {
+        FakeGetter* getter = worlds[p]->source.dataGetter();
+        FakeTaskScript script;
+        script.report(TASK_BEGIN, 0, "1");
+        for (int batch = 0; batch < 5; ++batch) {
+            QVector<IMDCommon*> items;
+            for (int i = 0; i < 20; ++i)
+                items << getter->adopt(std::make_unique<FakeItem>(nullptr, false));
+            script.report(TASK_DATA, 10 + batch * 10, "0").prepending(getter, items);
+        }
+        script.report(TASK_COMPLETE, 100, "0");
+        worlds[p]->source.setScanScript(script);
+        pages[p]->show();
+    }
+    QVERIFY(pages[0]->Load(&first.device, nullptr));
+    QVERIFY(pages[1]->Load(&second.device, nullptr));
+    for (int p = 0; p < 2; ++p) {
+        QVERIFY(worlds[p]->source.lastTask()->waitFinished(kTimeout));
+        QTRY_VERIFY_WITH_TIMEOUT(pages[p]->IsLoad(&worlds[p]->device), kTimeout);
+        QCOMPARE(pages[p]->m_pTaskItem->GetDataCountEx(), 100u);
+        pages[p]->Free();
+    }
 }
 
 QTEST_MAIN(TestPageClose)

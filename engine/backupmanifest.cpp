@@ -71,11 +71,13 @@ BackupManifest::BackupError BackupManifest::Open()
 QString BackupManifest::FindFile(const QString& domain, const QString& relativePath)
 {
     QString path;
-    m_db.Query(QStringLiteral("SELECT fileID, file FROM Files WHERE domain=? AND relativePath=?"),
-               {domain, relativePath}, [this, &path](const SqliteDb::Row& row) {
-                   path = ReadablePath(row.String(0), row.Text(1));
-                   return false;
-               });
+    if (!m_db.Query(
+            QStringLiteral("SELECT fileID, file FROM Files WHERE domain=? AND relativePath=?"),
+            {domain, relativePath}, [this, &path](const SqliteDb::Row& row) {
+                path = ReadablePath(row.String(0), row.Text(1));
+                return false;
+            }))
+        m_damaged = true;
     return path;
 }
 
@@ -104,11 +106,12 @@ QString BackupManifest::ReadablePath(const QString& fileId, const QByteArray& ar
 bool BackupManifest::Lists(const QString& domain, const QString& relativePath)
 {
     bool listed = false;
-    m_db.Query(QStringLiteral("SELECT 1 FROM Files WHERE domain=? AND relativePath=?"),
-               {domain, relativePath}, [&listed](const SqliteDb::Row&) {
-                   listed = true;
-                   return false;
-               });
+    if (!m_db.Query(QStringLiteral("SELECT 1 FROM Files WHERE domain=? AND relativePath=?"),
+                    {domain, relativePath}, [&listed](const SqliteDb::Row&) {
+                        listed = true;
+                        return false;
+                    }))
+        m_damaged = true;
     return listed;
 }
 
@@ -117,7 +120,7 @@ std::vector<BackupManifest::Entry> BackupManifest::ListFiles(const QString& doma
 {
     std::vector<Entry> entries;
     // substr() instead of LIKE: paths may hold '%' and '_'.
-    m_db.Query(
+    const bool ok = m_db.Query(
         QStringLiteral("SELECT fileID, domain, relativePath, file FROM Files WHERE domain=? AND "
                        "substr(relativePath, 1, ?)=? AND flags=? ORDER BY relativePath"),
         {domain, prefix.size(), prefix, FlagFile}, [&](const SqliteDb::Row& row) {
@@ -129,6 +132,8 @@ std::vector<BackupManifest::Entry> BackupManifest::ListFiles(const QString& doma
             entries.push_back(entry);
             return true;
         });
+    if (!ok)
+        m_damaged = true;
     return entries;
 }
 

@@ -54,6 +54,9 @@ public:
     QString FetchFile(const QString& domain, const QString& relativePath);
     // Whether Files lists the path, whatever the folder holds.
     bool Lists(const QString& domain, const QString& relativePath);
+    // A lookup in Manifest.db failed (a damaged page): "not listed" answers
+    // since then may be wrong.
+    bool IsDamaged() const { return m_damaged; }
     // Content paths refused so far: a file ID that is not one, or a file that
     // leads (through links) out of the backup folder.
     int RefusedCount() const { return m_refused; }
@@ -85,6 +88,7 @@ private:
     EncryptedBackup* m_encryption;
     bool m_encrypted = false;
     mutable int m_refused = 0;
+    bool m_damaged = false;
     SqliteDb m_db;
 };
 

@@ -172,8 +172,12 @@ bool CategoryReader::Read(Items& items)
 CategoryReader::OpenResult CategoryReader::OpenDatabase(const QString& domain, const QString& path,
                                                         SqliteDb& db)
 {
-    if (!m_manifest.Lists(domain, path))
-        return OPEN_ABSENT;
+    if (!m_manifest.Lists(domain, path)) {
+        if (!m_manifest.IsDamaged())
+            return OPEN_ABSENT;
+        m_error = QStringLiteral("Manifest.db cannot be searched for %1").arg(path);
+        return OPEN_FAILED;
+    }
     const QString file = m_manifest.FetchFile(domain, path);
     if (file.isEmpty()) {
         m_error = QStringLiteral("%1 is listed in the backup but its content is missing or "
@@ -694,7 +698,9 @@ bool CategoryReader::ReadPhotos(Items& items)
             record->Text().Set(FileRecord::DisplayText, name);
             items.push_back(MakeItem(std::move(record)));
         }
-        return true;
+        if (m_manifest.IsDamaged())
+            m_error = QStringLiteral("Manifest.db cannot be searched for the camera roll");
+        return !m_manifest.IsDamaged();
     }
     if (!RequireTables(db, {QStringLiteral("ZASSET")}))
         return false;

@@ -103,6 +103,21 @@ QString BackupManifest::ReadablePath(const QString& fileId, const QByteArray& ar
     return m_encryption->Register(fileId, path, archive);
 }
 
+bool BackupManifest::IsDamaged()
+{
+    if (!m_damaged && !m_checked) {
+        m_checked = true;
+        QString verdict;
+        const bool ok =
+            m_db.Query(QStringLiteral("PRAGMA quick_check"), [&verdict](const SqliteDb::Row& row) {
+                verdict = row.String(0);
+                return false;
+            });
+        m_damaged = !ok || verdict != QLatin1String("ok");
+    }
+    return m_damaged;
+}
+
 bool BackupManifest::Lists(const QString& domain, const QString& relativePath)
 {
     bool listed = false;

@@ -54,9 +54,10 @@ public:
     QString FetchFile(const QString& domain, const QString& relativePath);
     // Whether Files lists the path, whatever the folder holds.
     bool Lists(const QString& domain, const QString& relativePath);
-    // A lookup in Manifest.db failed (a damaged page): "not listed" answers
-    // since then may be wrong.
-    bool IsDamaged() const { return m_damaged; }
+    // Whether "not listed" answers can be trusted: false when a lookup in
+    // Manifest.db failed or, checked on the first call, SQLite's quick check
+    // finds the database damaged (a damaged index can miss rows silently).
+    bool IsDamaged();
     // Content paths refused so far: a file ID that is not one, or a file that
     // leads (through links) out of the backup folder.
     int RefusedCount() const { return m_refused; }
@@ -89,6 +90,7 @@ private:
     bool m_encrypted = false;
     mutable int m_refused = 0;
     bool m_damaged = false;
+    bool m_checked = false; // the quick check ran
     SqliteDb m_db;
 };
 

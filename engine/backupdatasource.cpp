@@ -65,8 +65,9 @@ bool BackupDataSource::IsBusy()
 {
     std::lock_guard<std::mutex> lock(m_taskMutex);
     for (auto& task : m_tasks) {
-        const TASK_CTRL_STATUS status = task->GetStatus();
-        if (!MMobile::IsTaskEndStatus(status))
+        // A task in its end report has finished its work: a page may start
+        // the next task as soon as that report reaches it.
+        if (!MMobile::IsTaskEndStatus(task->GetStatus()) && !task->IsEnding())
             return true;
     }
     return false;
@@ -85,7 +86,12 @@ MMobile::ITaskCtrl* BackupDataSource::StartScan(int mode, MMobile::TaskCallBack 
     Q_UNUSED(mode);
     if (IsBusy())
         return nullptr;
-    ItemGetter* getter = m_device.NewGetter();
+    auto shared = std::make_shared<ItemGetter>();
+    ItemGetter* getter = shared.get();
+    {
+        std::lock_guard<std::mutex> lock(m_getterMutex);
+        m_getters.push_back(std::move(shared));
+    }
     m_getter.store(getter);
     return AddTask(std::make_unique<EngineTask>(
         callback, context, [this, getter](EngineTask& task) { return Scan(task, getter); }));
@@ -104,15 +110,24 @@ MMobile::ITaskCtrl* BackupDataSource::StartImport(const MMobile::ImportExportCon
 MMobile::ITaskCtrl* BackupDataSource::StartExport(const MMobile::ImportExportConfigure* config,
                                                   MMobile::TaskCallBack callback, void* context)
 {
-    if (!config || config->nMode != MMobile::RECOVER_TO_PC || !config->szPath || !*config->szPath)
+    if (!config || config->nMode != MMobile::RECOVER_TO_PC)
         return nullptr;
     if (IsBusy())
         return nullptr;
     // The page builds the configuration as a local: everything it says is
     // taken now, the drop marks included.
-    const QString folder = QString::fromUtf8(config->szPath);
+    // An empty or relative folder (a path cut short on its way here) is
+    // refused by the task itself: it ends with status 4, which the page
+    // shows as a failed recovery.
+    const QString folder = config->szPath ? QString::fromUtf8(config->szPath) : QString();
     std::vector<EngineItem*> items;
-    if (ItemGetter* getter = m_getter.load()) {
+    std::shared_ptr<ItemGetter> getter;
+    {
+        std::lock_guard<std::mutex> lock(m_getterMutex);
+        if (!m_getters.empty())
+            getter = m_getters.back();
+    }
+    if (getter) {
         for (EngineItem* item : getter->Snapshot()) {
             if (!item->IsDropped())
                 items.push_back(item);
@@ -122,7 +137,7 @@ MMobile::ITaskCtrl* BackupDataSource::StartExport(const MMobile::ImportExportCon
     EncryptedBackup* encryption = m_device.Encryption();
     // Recovery tasks run from their start call on; only a scan waits for Start().
     EngineTask* exportTask = AddTask(std::make_unique<EngineTask>(
-        callback, context, [type, folder, items, encryption](EngineTask& task) {
+        callback, context, [type, folder, items, getter, encryption](EngineTask& task) {
             CategoryExporter exporter(type, folder, items, encryption);
             const TASK_CTRL_STATUS status = exporter.Run(task);
             if (status == MMobile::TASK_ERROR)
@@ -181,6 +196,17 @@ TASK_CTRL_STATUS BackupDataSource::Scan(EngineTask& task, ItemGetter* getter)
     }
     if (reader.Stopped() || task.StopRequested())
         return MMobile::TASK_STOP;
+    // A scan that leaves records out says so: the log tells how many and
+    // why, and the device keeps the count for the host.
+    m_device.SetSkippedCount(m_type, reader.SkippedCount());
+    if (reader.SkippedCount() > 0)
+        qCWarning(lcEngine).noquote()
+            << QStringLiteral("scan of category %1 left out %2 record(s) without their content "
+                              "file; %3 content path(s) refused (not a file ID of the backup, or "
+                              "leading out of the backup folder)")
+                   .arg(m_type)
+                   .arg(reader.SkippedCount())
+                   .arg(manifest.RefusedCount());
     if (m_device.IsEncrypted()) {
         for (const auto& item : items) {
             if (EngineRecord* record = item->Engine())

@@ -26,8 +26,8 @@ class ItemGetter;
 // items of the last scan whose drop mark is not set.
 //
 // Owned by the caller, who calls Release() once; that stops and waits for
-// every task the source made, and the tasks go with it. The device is
-// borrowed and must outlive the source.
+// every task the source made, and the tasks and the items of its scans go
+// with it. The device is borrowed and must outlive the source.
 class BackupDataSource final : public MMobile::ICategoryDataSource
 {
 public:
@@ -51,6 +51,10 @@ private:
     BackupDevice& m_device;
     MMobile::MDType m_type;
     std::atomic<ItemGetter*> m_getter{nullptr};
+    // The items of every scan of this source: a page's store points into
+    // them until it releases the source; an export holds its own reference.
+    std::mutex m_getterMutex;
+    std::vector<std::shared_ptr<ItemGetter>> m_getters;
     std::mutex m_taskMutex;
     std::vector<std::unique_ptr<EngineTask>> m_tasks;
 };

@@ -1,11 +1,11 @@
 #include "backupdevice.h"
 
 #include "backupdatasource.h"
+#include "backupmanifest.h"
 #include "contracts/mmobiletypes.h"
 #include "crypto/encryptedbackup.h"
 #include "crypto/secretbytes.h"
 #include "itemgetter.h"
-#include "plistreader.h"
 
 #include <QDir>
 #include <QLoggingCategory>
@@ -21,7 +21,7 @@ BackupDevice::BackupDevice(const QString& folder)
     : m_folder(folder), m_encryption(std::make_unique<EncryptedBackup>(folder))
 {
     const QVariantMap info =
-        PlistReader::ParseFile(QDir(folder).filePath(QStringLiteral("Info.plist"))).toMap();
+        BackupManifest::ReadPlist(folder, QStringLiteral("Info.plist")).toMap();
     const auto set = [this, &info](int key, const char* name) {
         const QString value = info.value(QLatin1String(name)).toString();
         if (!value.isEmpty())
@@ -125,9 +125,15 @@ const char* BackupDevice::GetTextProperty(int key, int index)
     return it == m_properties.end() ? nullptr : it->second.constData();
 }
 
-ItemGetter* BackupDevice::NewGetter()
+int BackupDevice::SkippedCount(MMobile::MDType type) const
 {
-    std::lock_guard<std::mutex> lock(m_getterMutex);
-    m_getters.push_back(std::make_unique<ItemGetter>());
-    return m_getters.back().get();
+    std::lock_guard<std::mutex> lock(m_skippedMutex);
+    const auto it = m_skipped.find(type);
+    return it == m_skipped.end() ? 0 : it->second;
+}
+
+void BackupDevice::SetSkippedCount(MMobile::MDType type, int count)
+{
+    std::lock_guard<std::mutex> lock(m_skippedMutex);
+    m_skipped[type] = count;
 }

@@ -84,6 +84,10 @@ public:
     // A private folder for the thumbnails that scans make, created on first
     // use and removed with the device; empty when it cannot be created.
     QString ThumbnailFolder();
+    // Records the last complete scan of `type` left out (their content file
+    // missing or refused), for the host to show; 0 before any scan.
+    int SkippedCount(MMobile::MDType type) const;
+    void SetSkippedCount(MMobile::MDType type, int count);
 
 private:
     QString m_folder;
@@ -95,6 +99,8 @@ private:
     std::vector<std::unique_ptr<ItemGetter>> m_getters;
     std::mutex m_thumbnailMutex;
     std::unique_ptr<QTemporaryDir> m_thumbnailFolder;
+    mutable std::mutex m_skippedMutex;
+    std::map<int, int> m_skipped; // category -> records left out
 };
 
 #endif // BACKUPDEVICE_H

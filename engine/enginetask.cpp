@@ -39,6 +39,8 @@ bool EngineTask::Report(MMobile::MDType type, int status, int percent, const cha
         return false;
     if (!MMobile::IsTaskEndStatus(status))
         m_status.store(status);
+    else
+        m_ending.store(true);
     if (m_callback && !m_callback(m_context, type, status, percent, label))
         m_stop.store(true);
     return !m_stop.load();

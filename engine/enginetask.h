@@ -36,6 +36,9 @@ public:
     // Blocks until the body has returned (at once when never started).
     void Wait();
     bool IsReleased() const { return m_released.load(); }
+    // The body has sent its end report (it may still be inside the
+    // callback): the task no longer holds the data source.
+    bool IsEnding() const { return m_ending.load(); }
 
 private:
     void Run();
@@ -46,6 +49,7 @@ private:
     std::atomic<int> m_status{MMobile::TASK_STOP};
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_released{false};
+    std::atomic<bool> m_ending{false};
     std::mutex m_threadMutex;
     std::thread m_thread;
     bool m_started = false;

@@ -200,16 +200,11 @@ bool MakeOutputPath(const char* folder, MMobile::IDevice* device, MMobile::MDTyp
     path += categoryFolderName(type);
     path += separator;
 
-    const std::size_t room = static_cast<std::size_t>(outSize) - 1;
-    if (path.size() <= room) {
-        std::memcpy(out, path.data(), path.size());
-        out[path.size()] = '\0';
-        return true;
-    }
-    std::size_t cut = room;
-    while (cut > 0 && isContinuation(static_cast<unsigned char>(path[cut])))
-        --cut;
-    std::memcpy(out, path.data(), cut);
-    out[cut] = '\0';
-    return false;
+    // A cut path names another folder, possibly outside the chosen one:
+    // nothing is written rather than that.
+    if (path.size() > static_cast<std::size_t>(outSize) - 1)
+        return false;
+    std::memcpy(out, path.data(), path.size());
+    out[path.size()] = '\0';
+    return true;
 }

@@ -32,10 +32,11 @@ class IDevice;
 // leading '_'.
 //
 // `out` receives at most `outSize` bytes and is always zero-terminated when
-// `outSize` >= 1. A path that does not fit is cut at a character boundary (no
-// UTF-8 sequence is split) and the result is false. Returns true only when the
-// whole path was written. A null `folder` or `out`, `outSize` <= 0 or an empty
-// folder give false with an empty `out` (when there is room for the zero).
+// `outSize` >= 1. Returns true only when the whole path was written. A path
+// that does not fit is never cut (a cut path would name another folder): the
+// result is false and `out` is left empty. A null `folder` or `out`,
+// `outSize` <= 0 or an empty folder also give false with an empty `out`
+// (when there is room for the zero).
 FRAMEKIT_EXPORT bool MakeOutputPath(const char* folder, MMobile::IDevice* device,
                                     MMobile::MDType type, char* out, int outSize);
 

@@ -29,8 +29,7 @@ BackupManifest::BackupError BackupManifest::Open()
     }
     // An encrypted backup keeps its Manifest.db encrypted as well, so the flag
     // is read before the database is touched.
-    const QVariant manifest =
-        PlistReader::ParseFile(dir.filePath(QStringLiteral("Manifest.plist")));
+    const QVariant manifest = ReadPlist(m_folder, QStringLiteral("Manifest.plist"));
     m_encrypted = manifest.toMap().value(QStringLiteral("IsEncrypted")).toBool();
     if (m_encrypted) {
         const EncryptedBackup::State state =
@@ -45,11 +44,17 @@ BackupManifest::BackupError BackupManifest::Open()
             return BACKUP_ENCRYPTED;
         }
     }
+    m_canonicalFolder = QFileInfo(m_folder).canonicalFilePath();
     QString dbPath =
         m_encrypted ? m_encryption->ManifestDbPath() : dir.filePath(QStringLiteral("Manifest.db"));
     const QString mbdb = dir.filePath(QStringLiteral("Manifest.mbdb"));
-    if (!QFileInfo(dir.filePath(QStringLiteral("Manifest.db"))).isFile()) {
-        if (m_encrypted || !QFileInfo(mbdb).isFile()) {
+    const QString manifestDb = dir.filePath(QStringLiteral("Manifest.db"));
+    if (QFileInfo(manifestDb).isFile() && !IsInside(m_canonicalFolder, manifestDb)) {
+        m_error = QStringLiteral("Manifest.db not found in %1").arg(m_folder);
+        return BACKUP_FOLDER_MISSING;
+    }
+    if (!QFileInfo(manifestDb).isFile()) {
+        if (m_encrypted || !QFileInfo(mbdb).isFile() || !IsInside(m_canonicalFolder, mbdb)) {
             m_error = QStringLiteral("Manifest.db not found in %1").arg(m_folder);
             return BACKUP_FOLDER_MISSING;
         }
@@ -85,11 +90,13 @@ BackupManifest::BackupError BackupManifest::Open()
 QString BackupManifest::FindFile(const QString& domain, const QString& relativePath)
 {
     QString path;
-    m_db.Query(QStringLiteral("SELECT fileID, file FROM Files WHERE domain=? AND relativePath=?"),
-               {domain, relativePath}, [this, &path](const SqliteDb::Row& row) {
-                   path = ReadablePath(row.String(0), row.Text(1));
-                   return false;
-               });
+    if (!m_db.Query(
+            QStringLiteral("SELECT fileID, file FROM Files WHERE domain=? AND relativePath=?"),
+            {domain, relativePath}, [this, &path](const SqliteDb::Row& row) {
+                path = ReadablePath(row.String(0), row.Text(1));
+                return false;
+            }))
+        m_damaged = true;
     return path;
 }
 
@@ -104,21 +111,41 @@ QString BackupManifest::FetchFile(const QString& domain, const QString& relative
 QString BackupManifest::ReadablePath(const QString& fileId, const QByteArray& archive) const
 {
     const QString path = ContentPath(fileId);
-    if (!QFileInfo(path).isFile())
+    if (path.isEmpty() || !IsInside(m_canonicalFolder, path)) {
+        // Missing files are common in damaged backups; anything else is refused.
+        if (path.isEmpty() || QFileInfo::exists(path) || QFileInfo(path).isSymLink())
+            ++m_refused;
         return QString();
+    }
     if (!m_encrypted)
         return path;
     return m_encryption->Register(fileId, path, archive);
 }
 
+bool BackupManifest::IsDamaged()
+{
+    if (!m_damaged && !m_checked) {
+        m_checked = true;
+        QString verdict;
+        const bool ok =
+            m_db.Query(QStringLiteral("PRAGMA quick_check"), [&verdict](const SqliteDb::Row& row) {
+                verdict = row.String(0);
+                return false;
+            });
+        m_damaged = !ok || verdict != QLatin1String("ok");
+    }
+    return m_damaged;
+}
+
 bool BackupManifest::Lists(const QString& domain, const QString& relativePath)
 {
     bool listed = false;
-    m_db.Query(QStringLiteral("SELECT 1 FROM Files WHERE domain=? AND relativePath=?"),
-               {domain, relativePath}, [&listed](const SqliteDb::Row&) {
-                   listed = true;
-                   return false;
-               });
+    if (!m_db.Query(QStringLiteral("SELECT 1 FROM Files WHERE domain=? AND relativePath=?"),
+                    {domain, relativePath}, [&listed](const SqliteDb::Row&) {
+                        listed = true;
+                        return false;
+                    }))
+        m_damaged = true;
     return listed;
 }
 
@@ -127,7 +154,7 @@ std::vector<BackupManifest::Entry> BackupManifest::ListFiles(const QString& doma
 {
     std::vector<Entry> entries;
     // substr() instead of LIKE: paths may hold '%' and '_'.
-    m_db.Query(
+    const bool ok = m_db.Query(
         QStringLiteral("SELECT fileID, domain, relativePath, file FROM Files WHERE domain=? AND "
                        "substr(relativePath, 1, ?)=? AND flags=? ORDER BY relativePath"),
         {domain, prefix.size(), prefix, FlagFile}, [&](const SqliteDb::Row& row) {
@@ -139,14 +166,54 @@ std::vector<BackupManifest::Entry> BackupManifest::ListFiles(const QString& doma
             entries.push_back(entry);
             return true;
         });
+    if (!ok)
+        m_damaged = true;
     return entries;
 }
 
 QString BackupManifest::ContentPath(const QString& fileId) const
 {
-    if (fileId.size() < 2)
+    // Anything but a SHA-1 in hexadecimal could name a path of its own
+    // ("../", "/etc/passwd"): it is not a file of the backup.
+    if (!IsFileId(fileId))
         return QString();
     return QDir(m_folder).filePath(fileId.left(2) + QLatin1Char('/') + fileId);
+}
+
+QVariant BackupManifest::ReadPlist(const QString& folder, const QString& name)
+{
+    const QString path = QDir(folder).filePath(name);
+    if (!IsInsideFolder(folder, path))
+        return QVariant();
+    return PlistReader::ParseFile(path);
+}
+
+bool BackupManifest::IsFileId(const QString& fileId)
+{
+    if (fileId.size() != 40)
+        return false;
+    for (const QChar c : fileId) {
+        if (!c.isDigit() && !(c >= QLatin1Char('a') && c <= QLatin1Char('f')) &&
+            !(c >= QLatin1Char('A') && c <= QLatin1Char('F')))
+            return false;
+    }
+    return true;
+}
+
+bool BackupManifest::IsInsideFolder(const QString& folder, const QString& path)
+{
+    return IsInside(QFileInfo(folder).canonicalFilePath(), path);
+}
+
+bool BackupManifest::IsInside(const QString& canonicalFolder, const QString& path)
+{
+    // Links are followed to their end: a content file, or its two-digit
+    // folder, linked to a place outside the backup is not read.
+    const QFileInfo file(path);
+    if (!file.isFile())
+        return false;
+    const QString target = file.canonicalFilePath();
+    return !canonicalFolder.isEmpty() && target.startsWith(canonicalFolder + QLatin1Char('/'));
 }
 
 QString BackupManifest::FileIdOf(const QString& domain, const QString& relativePath)

@@ -4,6 +4,7 @@
 #include "sqlitedb.h"
 
 #include <QString>
+#include <QVariant>
 
 #include <memory>
 #include <vector>
@@ -58,24 +59,45 @@ public:
     QString FetchFile(const QString& domain, const QString& relativePath);
     // Whether Files lists the path, whatever the folder holds.
     bool Lists(const QString& domain, const QString& relativePath);
+    // Whether "not listed" answers can be trusted: false when a lookup in
+    // Manifest.db failed or, checked on the first call, SQLite's quick check
+    // finds the database damaged (a damaged index can miss rows silently).
+    bool IsDamaged();
+    // Content paths refused so far: a file ID that is not one, or a file that
+    // leads (through links) out of the backup folder.
+    int RefusedCount() const { return m_refused; }
     // Files (not folders) of `domain` whose path starts with `prefix`, by path.
     std::vector<Entry> ListFiles(const QString& domain, const QString& prefix);
 
-    // The content location of a file ID: <first two digits>/<fileID>.
+    // The content location of a file ID: <first two digits>/<fileID>; empty
+    // for an ID that is not 40 hexadecimal digits.
     QString ContentPath(const QString& fileId) const;
+    static bool IsFileId(const QString& fileId);
+    // `path` is a regular file whose real location, links followed, lies
+    // inside `folder`.
+    static bool IsInsideFolder(const QString& folder, const QString& path);
+    // The plist `name` of a backup folder (Info.plist, Manifest.plist);
+    // invalid when missing, damaged or outside the folder.
+    static QVariant ReadPlist(const QString& folder, const QString& name);
     // Where a listed file's content can be read: its content path, or in an
     // encrypted backup its private path; empty when missing or unusable.
     QString ReadablePath(const QString& fileId, const QByteArray& archive) const;
     static QString FileIdOf(const QString& domain, const QString& relativePath);
 
 private:
+    static bool IsInside(const QString& canonicalFolder, const QString& path);
+
     QString m_folder;
     QString m_workFolder;
+    QString m_canonicalFolder; // links resolved, known after Open()
     QString m_error;
     qint64 m_fileCount = 0;
     EncryptedBackup* m_encryption;
     bool m_encrypted = false;
     std::unique_ptr<MbdbIndex> m_mbdb; // the index of an older backup (Manifest.mbdb)
+    mutable int m_refused = 0;
+    bool m_damaged = false;
+    bool m_checked = false; // the quick check ran
     SqliteDb m_db;
 };
 

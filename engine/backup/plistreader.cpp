@@ -1,286 +1,204 @@
 #include "plistreader.h"
 
-#include "appletime.h"
-
 #include <QDateTime>
 #include <QFile>
-#include <QXmlStreamReader>
+#include <QVariantList>
+#include <QVariantMap>
 
-#include <cstring>
-#include <set>
+#include <plist/plist.h>
+
+#include <cstdlib>
+#include <memory>
 
 namespace {
 
-QVariant ReadXmlValue(QXmlStreamReader& xml, int depth);
+// Seconds from 1970-01-01 to 2001-01-01, where plist dates count from.
+constexpr qint64 AppleEpochOffset = 978307200;
 
-QVariant ReadXmlDict(QXmlStreamReader& xml, int depth)
+struct PlistFree
+{
+    void operator()(plist_t node) const { plist_free(node); }
+};
+using PlistTree = std::unique_ptr<void, PlistFree>;
+
+struct CFree
+{
+    void operator()(char* text) const { std::free(text); }
+};
+using CText = std::unique_ptr<char, CFree>;
+
+QVariant Convert(plist_t node, int depth, bool& ok);
+
+quint64 BigEndian(const uchar* bytes, int size)
+{
+    quint64 value = 0;
+    for (int i = 0; i < size; ++i)
+        value = (value << 8) | bytes[i];
+    return value;
+}
+
+// libplist 2.2 aborts (an assertion) when it hands out a string or a
+// dictionary key holding U+0000, which only a binary list's UTF-16 strings
+// can carry. Such a list is refused before libplist sees it: this walks the
+// offset table of a binary list and looks at every UTF-16 string object. A
+// table it cannot follow is left to libplist, which refuses it.
+bool HasUtf16Nul(const QByteArray& data)
+{
+    const auto* bytes = reinterpret_cast<const uchar*>(data.constData());
+    const quint64 size = quint64(data.size());
+    constexpr quint64 HeaderSize = 8;
+    constexpr quint64 TrailerSize = 32;
+    if (size < HeaderSize + TrailerSize || !data.startsWith("bplist00"))
+        return false;
+    const uchar* trailer = bytes + size - TrailerSize;
+    const int offsetSize = trailer[6];
+    const quint64 objects = BigEndian(trailer + 8, 8);
+    const quint64 table = BigEndian(trailer + 24, 8);
+    const quint64 tableEnd = size - TrailerSize;
+    if (offsetSize < 1 || offsetSize > 8 || table > tableEnd ||
+        objects > (tableEnd - table) / quint64(offsetSize))
+        return false;
+    for (quint64 i = 0; i < objects; ++i) {
+        const quint64 at = BigEndian(bytes + table + i * quint64(offsetSize), offsetSize);
+        if (at >= tableEnd || (bytes[at] >> 4) != 0x6)
+            continue;
+        quint64 length = bytes[at] & 0x0F;
+        quint64 start = at + 1;
+        if (length == 0x0F) {
+            // The length follows as an integer object of 1, 2, 4 or 8 bytes.
+            if (start >= tableEnd || (bytes[start] >> 4) != 0x1)
+                continue;
+            const int lengthSize = 1 << (bytes[start] & 0x0F);
+            if (lengthSize > 8 || start + 1 + quint64(lengthSize) > tableEnd)
+                continue;
+            length = BigEndian(bytes + start + 1, lengthSize);
+            start += 1 + quint64(lengthSize);
+        }
+        if (start > tableEnd || length > (tableEnd - start) / 2)
+            continue;
+        for (quint64 k = 0; k < length; ++k) {
+            if (bytes[start + 2 * k] == 0 && bytes[start + 2 * k + 1] == 0)
+                return true;
+        }
+    }
+    return false;
+}
+
+QVariant ConvertDict(plist_t node, int depth, bool& ok)
 {
     QVariantMap map;
-    QString key;
-    while (xml.readNextStartElement()) {
-        if (xml.name() == QLatin1String("key")) {
-            key = xml.readElementText();
-        } else {
-            const QVariant value = ReadXmlValue(xml, depth + 1);
-            if (!value.isValid())
-                return QVariant();
-            map.insert(key, value);
-        }
-    }
-    return map;
-}
-
-QVariant ReadXmlValue(QXmlStreamReader& xml, int depth)
-{
-    if (depth > 64)
+    plist_dict_iter iter = nullptr;
+    plist_dict_new_iter(node, &iter);
+    if (!iter) {
+        ok = false;
         return QVariant();
-    const QStringRef name = xml.name();
-    if (name == QLatin1String("dict"))
-        return ReadXmlDict(xml, depth);
-    if (name == QLatin1String("array")) {
-        QVariantList list;
-        while (xml.readNextStartElement()) {
-            const QVariant value = ReadXmlValue(xml, depth + 1);
-            if (!value.isValid())
-                return QVariant();
-            list.append(value);
-        }
-        return list;
     }
-    if (name == QLatin1String("true") || name == QLatin1String("false")) {
-        const bool value = name == QLatin1String("true");
-        xml.skipCurrentElement();
-        return value;
+    for (;;) {
+        char* rawKey = nullptr;
+        plist_t value = nullptr;
+        plist_dict_next_item(node, iter, &rawKey, &value);
+        CText key(rawKey);
+        if (!value)
+            break;
+        const QVariant converted = Convert(value, depth + 1, ok);
+        if (!ok)
+            break;
+        map.insert(QString::fromUtf8(key ? key.get() : ""), converted);
     }
-    const QString text = xml.readElementText();
-    if (name == QLatin1String("string"))
-        return text;
-    if (name == QLatin1String("integer"))
-        return text.trimmed().toLongLong();
-    if (name == QLatin1String("real"))
-        return text.trimmed().toDouble();
-    if (name == QLatin1String("data"))
-        return QByteArray::fromBase64(text.toLatin1());
-    if (name == QLatin1String("date"))
-        return QDateTime::fromString(text.trimmed(), Qt::ISODate).toUTC();
-    return QVariant();
+    std::free(iter);
+    return ok ? QVariant(map) : QVariant();
 }
 
-// Binary lists: a trailer at the end gives the offset table, which points at
-// the objects; containers refer to their members by object number.
-class BinaryPlist
+QVariant Convert(plist_t node, int depth, bool& ok)
 {
-public:
-    explicit BinaryPlist(const QByteArray& data) : m_data(data) {}
-
-    QVariant Parse()
-    {
-        const int size = m_data.size();
-        if (size < 8 + 32)
-            return QVariant();
-        const auto* trailer = reinterpret_cast<const uchar*>(m_data.constData()) + size - 32;
-        m_offsetSize = trailer[6];
-        m_refSize = trailer[7];
-        m_objectCount = BigEndian(trailer + 8, 8);
-        const quint64 top = BigEndian(trailer + 16, 8);
-        m_tableOffset = BigEndian(trailer + 24, 8);
-        if (m_offsetSize < 1 || m_offsetSize > 8 || m_refSize < 1 || m_refSize > 8 ||
-            top >= m_objectCount ||
-            m_tableOffset + m_objectCount * m_offsetSize > static_cast<quint64>(size) - 32)
-            return QVariant();
-        return Object(top, 0);
+    if (!node || depth > PlistReader::MaximumDepth) {
+        ok = false;
+        return QVariant();
     }
-
-private:
-    static quint64 BigEndian(const uchar* p, int n)
-    {
-        quint64 value = 0;
-        for (int i = 0; i < n; ++i)
-            value = (value << 8) | p[i];
-        return value;
+    switch (plist_get_node_type(node)) {
+    case PLIST_BOOLEAN: {
+        uint8_t value = 0;
+        plist_get_bool_val(node, &value);
+        return QVariant(value != 0);
     }
-    const uchar* At(quint64 offset, quint64 n) const
-    {
-        if (offset + n > static_cast<quint64>(m_data.size()) || offset + n < offset)
-            return nullptr;
-        return reinterpret_cast<const uchar*>(m_data.constData()) + offset;
+    case PLIST_UINT: {
+        // Negative integers come back as their two's complement.
+        uint64_t value = 0;
+        plist_get_uint_val(node, &value);
+        return QVariant(static_cast<qint64>(value));
     }
-    // Length of a container or string: the low nibble, or an integer object after it.
-    bool Length(quint64& pos, int nibble, quint64& length) const
-    {
-        if (nibble != 0xF) {
-            length = static_cast<quint64>(nibble);
-            return true;
-        }
-        const uchar* marker = At(pos, 1);
-        if (!marker || (marker[0] & 0xF0) != 0x10)
-            return false;
-        const int bytes = 1 << (marker[0] & 0x0F);
-        const uchar* p = At(pos + 1, static_cast<quint64>(bytes));
-        if (!p || bytes > 8)
-            return false;
-        length = BigEndian(p, bytes);
-        pos += 1 + static_cast<quint64>(bytes);
-        return true;
+    case PLIST_UID: {
+        uint64_t value = 0;
+        plist_get_uid_val(node, &value);
+        return QVariant(static_cast<qint64>(value));
     }
-    QVariant Object(quint64 index, int depth)
-    {
-        if (index >= m_objectCount || depth > 64 || m_active.count(index))
-            return QVariant();
-        const uchar* entry = At(m_tableOffset + index * m_offsetSize, m_offsetSize);
-        if (!entry)
-            return QVariant();
-        quint64 pos = BigEndian(entry, m_offsetSize);
-        const uchar* marker = At(pos, 1);
-        if (!marker)
-            return QVariant();
-        const int high = marker[0] >> 4;
-        const int low = marker[0] & 0x0F;
-        ++pos;
-        switch (high) {
-        case 0x0:
-            if (low == 0x8)
-                return false;
-            if (low == 0x9)
-                return true;
-            return QVariant();
-        case 0x1: {
-            const int bytes = 1 << low;
-            const uchar* p = bytes <= 8 ? At(pos, static_cast<quint64>(bytes)) : nullptr;
-            if (!p)
-                return QVariant();
-            const quint64 raw = BigEndian(p, bytes);
-            return bytes == 8 ? static_cast<qint64>(raw) : static_cast<qint64>(raw);
-        }
-        case 0x2:
-        case 0x3: {
-            const int bytes = high == 0x3 ? 8 : 1 << low;
-            const uchar* p = At(pos, static_cast<quint64>(bytes));
-            if (!p || (bytes != 4 && bytes != 8))
-                return QVariant();
-            const quint64 raw = BigEndian(p, bytes);
-            double value = 0;
-            if (bytes == 4) {
-                quint32 bits = static_cast<quint32>(raw);
-                float f;
-                std::memcpy(&f, &bits, 4);
-                value = f;
-            } else {
-                std::memcpy(&value, &raw, 8);
-            }
-            if (high == 0x3)
-                return QDateTime::fromSecsSinceEpoch(AppleTime::ToUnix(value), Qt::UTC);
-            return value;
-        }
-        case 0x4:
-        case 0x5:
-        case 0x6: {
-            quint64 length = 0;
-            if (!Length(pos, low, length))
-                return QVariant();
-            const quint64 bytes = high == 0x6 ? length * 2 : length;
-            const uchar* p = At(pos, bytes);
-            if (!p)
-                return QVariant();
-            if (high == 0x4)
-                return QByteArray(reinterpret_cast<const char*>(p), static_cast<int>(bytes));
-            if (high == 0x5)
-                return QString::fromLatin1(reinterpret_cast<const char*>(p),
-                                           static_cast<int>(bytes));
-            QString text;
-            text.reserve(static_cast<int>(length));
-            for (quint64 i = 0; i < length; ++i)
-                text.append(QChar(static_cast<ushort>(BigEndian(p + 2 * i, 2))));
-            return text;
-        }
-        case 0x8: {
-            const uchar* p = At(pos, static_cast<quint64>(low) + 1);
-            return p ? QVariant(static_cast<qint64>(BigEndian(p, low + 1))) : QVariant();
-        }
-        case 0xA:
-        case 0xD: {
-            quint64 length = 0;
-            if (!Length(pos, low, length))
-                return QVariant();
-            const quint64 refs = high == 0xD ? length * 2 : length;
-            const uchar* p = At(pos, refs * m_refSize);
-            if (!p)
-                return QVariant();
-            m_active.insert(index);
-            QVariant result;
-            if (high == 0xA) {
-                QVariantList list;
-                for (quint64 i = 0; i < length; ++i) {
-                    const QVariant value =
-                        Object(BigEndian(p + i * m_refSize, m_refSize), depth + 1);
-                    if (!value.isValid()) {
-                        m_active.erase(index);
-                        return QVariant();
-                    }
-                    list.append(value);
-                }
-                result = list;
-            } else {
-                QVariantMap map;
-                for (quint64 i = 0; i < length; ++i) {
-                    const QVariant key = Object(BigEndian(p + i * m_refSize, m_refSize), depth + 1);
-                    const QVariant value =
-                        Object(BigEndian(p + (length + i) * m_refSize, m_refSize), depth + 1);
-                    if (!key.isValid() || !value.isValid()) {
-                        m_active.erase(index);
-                        return QVariant();
-                    }
-                    map.insert(key.toString(), value);
-                }
-                result = map;
-            }
-            m_active.erase(index);
-            return result;
-        }
-        default:
-            return QVariant();
-        }
+    case PLIST_REAL: {
+        double value = 0;
+        plist_get_real_val(node, &value);
+        return QVariant(value);
     }
-
-    const QByteArray& m_data;
-    int m_offsetSize = 0;
-    int m_refSize = 0;
-    quint64 m_objectCount = 0;
-    quint64 m_tableOffset = 0;
-    std::set<quint64> m_active; // containers being read, against reference cycles
-};
+    case PLIST_STRING: {
+        uint64_t length = 0;
+        const char* text = plist_get_string_ptr(node, &length);
+        if (!text || length > uint64_t(PlistReader::MaximumSize)) {
+            ok = false;
+            return QVariant();
+        }
+        return QVariant(QString::fromUtf8(text, int(qstrnlen(text, uint(length)))));
+    }
+    case PLIST_DATA: {
+        char* raw = nullptr;
+        uint64_t length = 0;
+        plist_get_data_val(node, &raw, &length);
+        CText bytes(raw);
+        if (length > uint64_t(PlistReader::MaximumSize)) {
+            ok = false;
+            return QVariant();
+        }
+        return QVariant(QByteArray(bytes ? bytes.get() : "", bytes ? int(length) : 0));
+    }
+    case PLIST_DATE: {
+        int32_t seconds = 0;
+        int32_t microseconds = 0;
+        plist_get_date_val(node, &seconds, &microseconds);
+        const qint64 ms = (qint64(seconds) + AppleEpochOffset) * 1000 + microseconds / 1000;
+        return QVariant(QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC));
+    }
+    case PLIST_ARRAY: {
+        QVariantList list;
+        const uint32_t size = plist_array_get_size(node);
+        for (uint32_t i = 0; i < size && ok; ++i)
+            list.append(Convert(plist_array_get_item(node, i), depth + 1, ok));
+        return ok ? QVariant(list) : QVariant();
+    }
+    case PLIST_DICT:
+        return ConvertDict(node, depth, ok);
+    default:
+        ok = false;
+        return QVariant();
+    }
+}
 
 } // namespace
 
 QVariant PlistReader::Parse(const QByteArray& data)
 {
-    if (data.startsWith("bplist00"))
-        return ParseBinary(data);
-    return ParseXml(data);
+    if (data.isEmpty() || data.size() > MaximumSize || HasUtf16Nul(data))
+        return QVariant();
+    plist_t root = nullptr;
+    plist_from_memory(data.constData(), static_cast<uint32_t>(data.size()), &root);
+    const PlistTree tree(root);
+    if (!root)
+        return QVariant();
+    bool ok = true;
+    QVariant value = Convert(root, 0, ok);
+    return ok ? value : QVariant();
 }
 
 QVariant PlistReader::ParseFile(const QString& path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly) || file.size() > MaximumSize)
         return QVariant();
-    return Parse(file.readAll());
-}
-
-QVariant PlistReader::ParseXml(const QByteArray& data)
-{
-    QXmlStreamReader xml(data);
-    if (!xml.readNextStartElement() || xml.name() != QLatin1String("plist"))
-        return QVariant();
-    if (!xml.readNextStartElement())
-        return QVariant();
-    const QVariant value = ReadXmlValue(xml, 0);
-    if (xml.hasError())
-        return QVariant();
-    return value;
-}
-
-QVariant PlistReader::ParseBinary(const QByteArray& data)
-{
-    return BinaryPlist(data).Parse();
+    return Parse(file.read(MaximumSize + 1));
 }

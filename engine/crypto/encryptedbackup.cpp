@@ -2,8 +2,8 @@
 
 #include "archivedfile.h"
 #include "backupcipher.h"
+#include "backupmanifest.h"
 #include "keybag.h"
-#include "plistreader.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,7 +32,7 @@ constexpr int ManifestKeyMinimum = 4 + 40;
 EncryptedBackup::EncryptedBackup(const QString& folder) : m_folder(folder)
 {
     const QVariantMap manifest =
-        PlistReader::ParseFile(QDir(folder).filePath(QStringLiteral("Manifest.plist"))).toMap();
+        BackupManifest::ReadPlist(folder, QStringLiteral("Manifest.plist")).toMap();
     m_encrypted = manifest.value(QStringLiteral("IsEncrypted")).toBool();
     if (!m_encrypted)
         return;

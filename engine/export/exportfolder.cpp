@@ -11,10 +11,57 @@ ExportFolder::ExportFolder(const QString& path, EncryptedBackup* encryption)
 {
 }
 
+namespace {
+
+// Longer "extensions" are part of the name: nothing opens a file by them.
+constexpr int MaximumSuffixBytes = 32;
+
+int Utf8Length(const QString& text)
+{
+    return text.toUtf8().size();
+}
+
+void TrimEnd(QString& name)
+{
+    while (!name.isEmpty() &&
+           (name.endsWith(QLatin1Char('.')) || name.at(name.size() - 1).isSpace()))
+        name.chop(1);
+}
+
+// CON, PRN, AUX, NUL, COM1-9 and LPT1-9 name devices on Windows, whatever
+// their case or extension.
+bool IsReservedName(const QString& name)
+{
+    const QString base = name.section(QLatin1Char('.'), 0, 0).trimmed().toUpper();
+    static const QStringList reserved = {QStringLiteral("CON"), QStringLiteral("PRN"),
+                                         QStringLiteral("AUX"), QStringLiteral("NUL")};
+    if (reserved.contains(base))
+        return true;
+    return base.size() == 4 &&
+           (base.startsWith(QLatin1String("COM")) || base.startsWith(QLatin1String("LPT"))) &&
+           base[3] >= QLatin1Char('1') && base[3] <= QLatin1Char('9');
+}
+
+// `base` cut at a character boundary so that base + suffix fit `maximumBytes`.
+QString FitBytes(QString base, const QString& suffix, int maximumBytes)
+{
+    const int room = maximumBytes - Utf8Length(suffix);
+    while (!base.isEmpty() && Utf8Length(base) > room) {
+        base.chop(1);
+        if (!base.isEmpty() && base.at(base.size() - 1).isHighSurrogate())
+            base.chop(1);
+    }
+    TrimEnd(base);
+    return base;
+}
+
+} // namespace
+
 bool ExportFolder::Prepare()
 {
-    if (m_path.isEmpty()) {
-        m_error = QStringLiteral("no output folder");
+    // A relative path would land wherever the process happens to run.
+    if (m_path.isEmpty() || QDir::isRelativePath(m_path)) {
+        m_error = QStringLiteral("no usable output folder: \"%1\"").arg(m_path);
         return false;
     }
     if (!QDir().mkpath(m_path)) {
@@ -24,38 +71,49 @@ bool ExportFolder::Prepare()
     return true;
 }
 
-QString ExportFolder::CleanName(const QString& name)
+QString ExportFolder::CleanName(const QString& name, const QString& addition)
 {
     QString clean;
-    for (const QChar c : name) {
-        if (c.unicode() < 0x20 || QStringLiteral("<>:\"/\\|?*").contains(c))
+    clean.reserve(name.size());
+    for (int i = 0; i < name.size(); ++i) {
+        const QChar c = name[i];
+        if (c.isHighSurrogate() && i + 1 < name.size() && name[i + 1].isLowSurrogate()) {
+            clean.append(c).append(name[++i]);
+        } else if (c.unicode() < 0x20 || c.unicode() == 0x7F || c.isSurrogate() ||
+                   QStringLiteral("<>:\"/\\|?*").contains(c)) {
             clean.append(QLatin1Char('_'));
-        else
+        } else {
             clean.append(c);
+        }
     }
     clean = clean.trimmed();
-    while (clean.endsWith(QLatin1Char('.')))
-        clean.chop(1);
-    if (clean.isEmpty())
-        clean = QStringLiteral("unnamed");
-    return clean.left(120);
+    TrimEnd(clean);
+
+    // The extension stays; the rest gives way to the byte limit.
+    const int dot = clean.lastIndexOf(QLatin1Char('.'));
+    QString base = clean;
+    QString suffix;
+    if (dot > 0 && Utf8Length(clean.mid(dot)) <= MaximumSuffixBytes) {
+        base = clean.left(dot);
+        suffix = clean.mid(dot);
+    }
+    base = FitBytes(base, addition + suffix, MaximumNameBytes);
+    if (base.isEmpty() || base == QLatin1String(".") || base == QLatin1String(".."))
+        base = QStringLiteral("unnamed");
+    if (IsReservedName(base + suffix))
+        base.prepend(QLatin1Char('_'));
+    return base + addition + suffix;
 }
 
 QString ExportFolder::FreeName(const QString& name)
 {
-    const QString clean = CleanName(name);
-    const QFileInfo info(clean);
-    const QString base = info.completeBaseName().isEmpty() ? clean : info.completeBaseName();
-    const QString suffix = info.completeBaseName().isEmpty() || info.suffix().isEmpty()
-                               ? QString()
-                               : QLatin1Char('.') + info.suffix();
     const QDir dir(m_path);
-    QString candidate = clean;
+    QString candidate = CleanName(name);
     for (int n = 1;; ++n) {
         // Case-insensitive, as the file systems of the desktop are.
         if (!m_taken.contains(candidate.toLower()) && !QFileInfo::exists(dir.filePath(candidate)))
             break;
-        candidate = QStringLiteral("%1 (%2)%3").arg(base).arg(n).arg(suffix);
+        candidate = CleanName(name, QStringLiteral(" (%1)").arg(n));
     }
     m_taken.insert(candidate.toLower());
     return dir.filePath(candidate);

@@ -10,7 +10,7 @@ class EncryptedBackup;
 // The output folder of one export. Every file goes in under a name that no
 // file in the folder had before: a taken name gets " (1)", " (2)" ... before
 // its extension, so nothing that was there is ever overwritten. Names are
-// cleaned of characters that Windows does not allow. The first failure is
+// made safe by CleanName(). The folder must be an absolute path. The first failure is
 // kept in ErrorText(). Files of an encrypted backup are decrypted straight
 // into the folder with the backup's keys (borrowed).
 class ExportFolder
@@ -34,7 +34,15 @@ public:
     bool Fail(const QString& error);
     QString Path() const { return m_path; }
 
-    static QString CleanName(const QString& name);
+    // The longest file name, in UTF-8 bytes, that the desktop's file systems take.
+    static constexpr int MaximumNameBytes = 255;
+    // The one rule that makes a file name of an item's name: characters
+    // Windows does not allow become '_', leading and trailing spaces and
+    // trailing dots go, a Windows device name (CON, NUL, COM1...) gets a
+    // leading '_', and the name is cut, at a character boundary, to
+    // MaximumNameBytes with its extension kept. `addition` goes in before the
+    // extension (a counter that makes the name new).
+    static QString CleanName(const QString& name, const QString& addition = QString());
 
 private:
     QString FreeName(const QString& name);

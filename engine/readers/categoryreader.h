@@ -36,6 +36,7 @@ public:
     bool Read(Items& items);
     bool Stopped() const { return m_context.Stopped(); }
     QString ErrorText() const { return m_context.ErrorText(); }
+    int SkippedCount() const { return m_context.SkippedCount(); }
     // Pictures of the photo category are queued here as they are read (borrowed).
     void SetThumbnailMaker(ThumbnailMaker* maker) { m_context.SetThumbnailMaker(maker); }
 

@@ -165,6 +165,8 @@ bool MessageReader::ReadConversations(ReaderContext::Items& items)
                      ConversationRecord* chat = chatOfMessage.value(row.Int(0));
                      const QString relative = MediaRelativePath(row.String(1));
                      const QString path = chat ? manifest.FindFile(media, relative) : QString();
+                     if (chat && path.isEmpty())
+                         m_context.Skip();
                      if (!path.isEmpty()) {
                          QString name = row.String(2);
                          if (name.isEmpty())
@@ -199,8 +201,10 @@ bool MessageReader::ReadAttachments(ReaderContext::Items& items)
         [&](const Row& row) {
             const QString relative = MediaRelativePath(row.String(0));
             const QString path = manifest.FindFile(media, relative);
-            if (path.isEmpty())
+            if (path.isEmpty()) {
+                m_context.Skip();
                 return true;
+            }
             QString name = row.String(1);
             if (name.isEmpty())
                 name = QFileInfo(relative).fileName();

@@ -59,6 +59,8 @@ bool NoteReader::Read(ReaderContext::Items& items)
             continue;
         }
         ++failed;
+        // The other store still reads; the notes of this one count as left out.
+        m_context.Skip();
         qCWarning(lcReaders).noquote() << "notes store not read:" << m_context.ErrorText();
         errors += m_context.ErrorText() + QLatin1Char(' ');
     }

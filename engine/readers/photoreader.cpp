@@ -44,8 +44,10 @@ bool PhotoReader::Read(ReaderContext::Items& items)
             const QString name = row.String(1);
             const QString path =
                 manifest.FindFile(domain, QStringLiteral("Media/%1/%2").arg(row.String(0), name));
-            if (path.isEmpty())
+            if (path.isEmpty()) {
+                m_context.Skip();
                 return m_context.Tick(static_cast<qint64>(items.size()), 0);
+            }
             // ZKIND: 0 picture, 1 video.
             const int kind =
                 row.Int(3) == 1 ? MMobile::FILE_KIND_VIDEO : MMobile::FILE_KIND_PICTURE;
@@ -67,6 +69,8 @@ void PhotoReader::ReadFiles(ReaderContext::Items& items)
              QString::fromLatin1(ReaderContext::CameraRollDomain), QStringLiteral("Media/DCIM/"))) {
         const QString name = QFileInfo(entry.relativePath).fileName();
         const int kind = FileRecord::KindOfName(name);
+        if (entry.contentPath.isEmpty() && kind != 0)
+            m_context.Skip();
         if (entry.contentPath.isEmpty() || kind == 0)
             continue;
         auto record = std::make_unique<FileRecord>(kind, 0);

@@ -28,8 +28,13 @@ ReaderContext::ReaderContext(BackupManifest& manifest, const QString& workFolder
 ReaderContext::OpenResult ReaderContext::OpenDatabase(const QString& domain, const QString& path,
                                                       SqliteDb& db)
 {
-    if (!m_manifest.Lists(domain, path))
-        return OPEN_ABSENT;
+    if (!m_manifest.Lists(domain, path)) {
+        // A manifest that cannot be searched says nothing about absence.
+        if (!m_manifest.IsDamaged())
+            return OPEN_ABSENT;
+        Fail(QStringLiteral("Manifest.db cannot be searched for %1").arg(path));
+        return OPEN_FAILED;
+    }
     const QString file = m_manifest.FetchFile(domain, path);
     if (file.isEmpty()) {
         Fail(QStringLiteral("%1 is listed in the backup but its content is missing or cannot be "
@@ -39,7 +44,16 @@ ReaderContext::OpenResult ReaderContext::OpenDatabase(const QString& domain, con
     }
     // The log is its own entry of the backup; its committed pages hold the
     // newest records.
-    const QString wal = m_manifest.FetchFile(domain, path + QStringLiteral("-wal"));
+    const QString walPath = path + QStringLiteral("-wal");
+    const QString wal = m_manifest.FetchFile(domain, walPath);
+    if (wal.isEmpty() && m_manifest.Lists(domain, walPath)) {
+        // Listed but missing or refused: whatever it committed is lost, and
+        // the scan says so instead of reading as complete.
+        qCWarning(lcReaders).noquote() << walPath
+                                       << "is listed but its content is missing or "
+                                          "refused; its newest records are lost";
+        Skip();
+    }
     if (!db.Open(file, wal, m_workFolder)) {
         Fail(QStringLiteral("%1 cannot be read: %2").arg(path, db.LastError()));
         return OPEN_FAILED;

@@ -54,6 +54,10 @@ public:
     // Reports progress every few records; false once the read is to stop.
     bool Tick(qint64 done, qint64 total);
     bool Stopped() const { return m_stopped; }
+    // Records (and attachments) left out because their content file is
+    // missing from the backup or refused (see BackupManifest::RefusedCount()).
+    void Skip() { ++m_skipped; }
+    int SkippedCount() const { return m_skipped; }
     // Where pictures go for their thumbnails while they are read (borrowed;
     // null: the store makes its own).
     void SetThumbnailMaker(ThumbnailMaker* maker) { m_thumbnails = maker; }
@@ -78,6 +82,7 @@ private:
     LocalClock m_clock;
     QString m_error;
     bool m_stopped = false;
+    int m_skipped = 0;
     ThumbnailMaker* m_thumbnails = nullptr;
     bool m_namesLoaded = false;
     QHash<QString, QString> m_contactNames; // AddressKey() -> full name

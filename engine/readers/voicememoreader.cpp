@@ -48,8 +48,10 @@ bool VoiceMemoReader::Read(ReaderContext::Items& items)
             const QString fileName = row.String(0);
             const QString path =
                 manifest.FindFile(domain, QStringLiteral("Media/Recordings/") + fileName);
-            if (path.isEmpty())
+            if (path.isEmpty()) {
+                m_context.Skip();
                 return true;
+            }
             QString label = row.String(1);
             if (label.isEmpty())
                 label = QFileInfo(fileName).completeBaseName();

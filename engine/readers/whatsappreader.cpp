@@ -48,8 +48,10 @@ bool WhatsAppReader::ReadAttachments(ReaderContext::Items& items)
         [&](const Row& row) {
             const QString local = row.String(0);
             const QString path = manifest.FindFile(domain, QStringLiteral("Message/") + local);
-            if (path.isEmpty())
+            if (path.isEmpty()) {
+                m_context.Skip();
                 return true;
+            }
             const QString name = QFileInfo(local).fileName();
             auto record = std::make_unique<FileRecord>(
                 FileRecord::KindOfName(name),
@@ -196,6 +198,8 @@ bool WhatsAppReader::ReadChats(ReaderContext::Items& items)
                         manifest.FindFile(domain, QStringLiteral("Message/") + local);
                     if (!path.isEmpty())
                         record->AddAttachment({path, QFileInfo(local).fileName()});
+                    else
+                        m_context.Skip();
                 }
             }
             return m_context.Tick(++done, total);

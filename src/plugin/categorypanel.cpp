@@ -113,11 +113,13 @@ CategoryPanel::CategoryPanel(IUIPluginSetting* setting, MMobile::MDType type, bo
 CategoryPanel::~CategoryPanel()
 {
     CategoryPanel::slotsCloseWindow();
+    // The store points into the sources' items, which go with the sources.
+    delete m_pTaskItem;
+    m_pTaskItem = nullptr;
     if (m_pDataSource)
         m_pDataSource->Release();
     for (MMobile::ICategoryDataSource* source : m_retiredDataSources)
         source->Release();
-    delete m_pTaskItem;
 }
 
 // ---- host interface
@@ -136,8 +138,16 @@ QWidget* CategoryPanel::Load(MMobile::IDevice* device, ILoadCallback* callback)
         m_pTaskItem->ClearData();
 
     if (m_pDataSource) {
-        m_retiredDataSources.push_back(m_pDataSource);
+        // The store no longer points into the old source's items. Once its
+        // task is over and no hand-over of its getter is pending, it goes at
+        // once, and its items with it; otherwise the destructor releases it.
+        const bool taskOver = !m_pTaskCtrl || MMobile::IsTaskEndStatus(m_pTaskCtrl->GetStatus());
+        if (taskOver && !m_handOverPending && m_reportsInProgress.load() == 0)
+            m_pDataSource->Release();
+        else
+            m_retiredDataSources.push_back(m_pDataSource);
         m_pDataSource = nullptr;
+        m_pTaskCtrl = nullptr;
     }
     m_pDataSource = device ? device->GetDataSource(m_type) : nullptr;
     if (!m_pDataSource)
@@ -148,6 +158,7 @@ QWidget* CategoryPanel::Load(MMobile::IDevice* device, ILoadCallback* callback)
         m_pScanProgress->StartMovie();
 
     m_pTaskCtrl = m_pDataSource->StartScan(1, &CategoryPanel::ScanDataCallBack, this);
+    m_recoveryTask = false;
     if (!m_pTaskCtrl) {
         m_pScanProgress->StopMovie();
         return nullptr;
@@ -220,7 +231,7 @@ void CategoryPanel::slotsCloseWindow()
     if (!m_bClosing && m_pSetting)
         m_pSetting->OnPluginClose(m_type);
     m_bClosing = true;
-    if (m_pTaskCtrl && !MMobile::IsTaskEndStatus(m_status)) {
+    if (m_pTaskCtrl && (m_recoveryTask || !MMobile::IsTaskEndStatus(m_status))) {
         for (;;) {
             const TASK_CTRL_STATUS status = m_pTaskCtrl->GetStatus();
             if (MMobile::IsTaskEndStatus(status))
@@ -229,10 +240,21 @@ void CategoryPanel::slotsCloseWindow()
                 sleep(10);
         }
     }
+    WaitForReports();
     m_pTaskCtrl = nullptr;
+    m_recoveryTask = false;
     delete m_pMessageDialog;
     m_pMessageDialog = nullptr;
     close();
+}
+
+void CategoryPanel::WaitForReports()
+{
+    // The page's status turns final inside the last report, before the engine
+    // thread has left it (hand-over, log line, host notifications), so the
+    // status alone cannot tell that the page may go.
+    while (m_reportsInProgress.load() > 0)
+        sleep(1);
 }
 
 void CategoryPanel::LoadSkin()
@@ -338,7 +360,14 @@ bool CategoryPanel::ScanDataCallBack(void* context, MMobile::MDType type, int st
                                      const char* lable)
 {
     auto* page = static_cast<CategoryPanel*>(context);
-    return page ? page->ScanData(type, status, percent, lable) : false;
+    if (!page)
+        return false;
+    // Counted from entry to exit: a closing page waits for the count to drop
+    // to 0, and nothing here touches the page after the decrement.
+    page->m_reportsInProgress.fetch_add(1);
+    const bool goOn = page->ScanData(type, status, percent, lable);
+    page->m_reportsInProgress.fetch_sub(1);
+    return goOn;
 }
 
 bool CategoryPanel::ScanData(MMobile::MDType type, int status, int percent, const char* lable)
@@ -432,6 +461,7 @@ MMobile::IMDGetter* CategoryPanel::FetchDataGetter()
 void CategoryPanel::HandOver(MMobile::IMDGetter* getter)
 {
     m_bDataAdded = false;
+    m_handOverPending = true;
     emit addDataSignal(getter);
     while (!m_bDataAdded) {
         if (m_bClosing)
@@ -458,6 +488,7 @@ void CategoryPanel::slotAddData(IMDGetter* pGetter)
             m_pTaskItem->SetDatas(pGetter);
         }
     }
+    m_handOverPending = false;
     m_bDataAdded = true;
 }
 
@@ -653,13 +684,18 @@ void CategoryPanel::slotImportToDevice(IDevice* pDevice)
 
 bool CategoryPanel::Export(MMobile::ImportExportConfigure* config)
 {
+    MMobile::ITaskCtrl* task = nullptr;
     if (m_pDataSource)
-        m_pTaskCtrl = m_pDataSource->StartExport(config, &CategoryPanel::ExportDataCallBack, this);
-    if (!m_pDataSource || !m_pTaskCtrl) {
+        task = m_pDataSource->StartExport(config, &CategoryPanel::ExportDataCallBack, this);
+    if (!task) {
+        // The scan's task stays the one a close waits for.
         if (m_pSetting)
             m_pSetting->OnRecoverResult(m_recoverMode, m_type, 0);
+        ShowMessage(3, tr("Recovery failed! Please try again!"));
         return false;
     }
+    m_pTaskCtrl = task;
+    m_recoveryTask = true;
     ShowProgress();
     return true;
 }
@@ -671,8 +707,12 @@ bool CategoryPanel::Import(MMobile::ImportExportConfigure* config)
             m_pSetting->OnRecoverResult(m_recoverMode, m_type, 0);
         return false;
     }
-    m_pTaskCtrl = m_pDataSource->StartImport(config, &CategoryPanel::ImportDataCallBack, this);
-    if (!m_pTaskCtrl) {
+    MMobile::ITaskCtrl* task =
+        m_pDataSource->StartImport(config, &CategoryPanel::ImportDataCallBack, this);
+    if (task) {
+        m_pTaskCtrl = task;
+        m_recoveryTask = true;
+    } else {
         if (m_pSetting)
             m_pSetting->OnRecoverResult(m_recoverMode, m_type, 0);
         MyMessageDailog dialog(this, true);
@@ -700,7 +740,12 @@ bool CategoryPanel::ExportDataCallBack(void* context, MMobile::MDType, int statu
                                        const char* lable)
 {
     auto* page = static_cast<CategoryPanel*>(context);
-    return page ? page->ExportData(status, percent, lable) : false;
+    if (!page)
+        return false;
+    page->m_reportsInProgress.fetch_add(1);
+    const bool goOn = page->ExportData(status, percent, lable);
+    page->m_reportsInProgress.fetch_sub(1);
+    return goOn;
 }
 
 bool CategoryPanel::ImportDataCallBack(void* context, MMobile::MDType, int status, int percent,
@@ -708,7 +753,12 @@ bool CategoryPanel::ImportDataCallBack(void* context, MMobile::MDType, int statu
 {
     // The engine's import reports take the export's road to the result slot.
     auto* page = static_cast<CategoryPanel*>(context);
-    return page ? page->ExportData(status, percent, lable) : false;
+    if (!page)
+        return false;
+    page->m_reportsInProgress.fetch_add(1);
+    const bool goOn = page->ExportData(status, percent, lable);
+    page->m_reportsInProgress.fetch_sub(1);
+    return goOn;
 }
 
 bool CategoryPanel::ExportData(int status, int percent, const char* lable)

@@ -165,9 +165,22 @@ protected:
     void* m_pFixLspParam;
 
 private:
+    // Waits until no engine thread is inside one of the page's callbacks.
+    void WaitForReports();
+
     // Sources of earlier loads, kept until the destructor: a task of theirs
     // may still be ending inside the engine.
     std::vector<MMobile::ICategoryDataSource*> m_retiredDataSources;
+    // Engine threads inside a callback of this page right now. A task shows
+    // its end status while its last report is still running, so the close
+    // waits for this to drop to 0 as well.
+    std::atomic<int> m_reportsInProgress{0};
+    // The current task is a recovery: the close waits for it whatever the
+    // scan's status says.
+    bool m_recoveryTask = false;
+    // A getter was handed over and the GUI thread has not taken it yet (the
+    // wait ends early when the page closes): the source must stay.
+    std::atomic<bool> m_handOverPending{false};
 };
 
 #endif // CATEGORYPANEL_H

@@ -52,5 +52,5 @@ void TestEngineScale::hundredThousandMessages()
     source->Release();
 }
 
-QTEST_MAIN(TestEngineScale)
+QTEST_GUILESS_MAIN(TestEngineScale)
 #include "tst_enginescale.moc"

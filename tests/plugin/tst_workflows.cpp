@@ -622,10 +622,13 @@ void TestWorkflows::recoveryDoesNotStart()
     Scanned s(MD_CONTACT, 1);
     s.source.setStartFails(FakeDataSource::Export, true);
     s.source.setStartFails(FakeDataSource::Import, true);
-    s.answerer.answer({recoverInto(), Answer::ok()});
+    // An export without a task says so, as a failed one does.
+    s.answerer.answer({recoverInto(), Answer::ok(), Answer::ok()});
     s.toComputer();
-    s.toDevice(&s.device);
     QCOMPARE(s.answerer.answeredCount(), 2);
+    QCOMPARE(s.answerer.last().messageText, QString("Recovery failed! Please try again!"));
+    s.toDevice(&s.device);
+    QCOMPARE(s.answerer.answeredCount(), 3);
     const ModalDialogAnswerer::Seen seen = s.answerer.last();
     QCOMPARE(seen.messageType, 0);
     QCOMPARE(seen.messageText, QString("Recovery failed! Please try again!"));

@@ -4,6 +4,7 @@
 #include "sampleformats.h"
 #include "samplepictures.h"
 #include "samplerandom.h"
+#include "samplewechatwriter.h"
 #include "samplewords.h"
 #include "sqlitewriter.h"
 
@@ -85,7 +86,7 @@ bool SampleBackupWriter::Write(const QString& folder)
     m_files.clear();
     const bool ok = WriteInfo() && WriteContacts() && WriteMessages() && WriteCalls() &&
                     WriteCalendar() && WriteNotes() && WriteBookmarks() && WritePhotos() &&
-                    WriteVoiceMemos() && WriteWhatsApp();
+                    WriteVoiceMemos() && WriteWhatsApp() && WriteWeChat();
     if (!ok || !m_options.password.isEmpty())
         return ok && Encrypt();
     const bool closed = m_manifest->Close();
@@ -769,6 +770,17 @@ bool SampleBackupWriter::WriteVoiceMemos()
         m_content.memos.push_back(memo);
     }
     return db.Close() || Fail(db.LastError());
+}
+
+bool SampleBackupWriter::WriteWeChat()
+{
+    SampleWeChatWriter writer(
+        m_random, m_options.scale, m_options.media, qint64(m_now) + 978307200,
+        [this](const QString& domain, const QString& path) { return AddFile(domain, path); },
+        [this](const QString& domain, const QString& path, const QByteArray& data) {
+            return WriteContent(domain, path, data);
+        });
+    return writer.Write(m_content.weChatAccounts) || Fail(writer.ErrorText());
 }
 
 bool SampleBackupWriter::WriteWhatsApp()

@@ -613,9 +613,6 @@ void TestEngineCategories::unreadCategoriesCompleteEmpty_data()
 {
     QTest::addColumn<int>("type");
     QTest::newRow("note attachments") << int(MD_NOTE_ATTACHMENT);
-    QTest::newRow("wechat contacts") << int(MD_WECHAT_CONTACT);
-    QTest::newRow("wechat attachments") << int(MD_WECHAT_ATTACHMENT);
-    QTest::newRow("wechat messages") << int(MD_WECHAT_MESSAGE);
 }
 
 void TestEngineCategories::unreadCategoriesCompleteEmpty()

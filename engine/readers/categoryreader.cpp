@@ -6,6 +6,7 @@
 #include "contactreader.h"
 #include "engineitem.h"
 #include "messagereader.h"
+#include "noteattachmentreader.h"
 #include "notereader.h"
 #include "photoreader.h"
 #include "voicememoreader.h"
@@ -47,6 +48,8 @@ bool CategoryReader::Read(Items& items)
         return WhatsAppReader(m_context).ReadChats(items);
     case MMobile::MD_REMINDER:
         return CalendarReader(m_context).Read(items, true);
+    case MMobile::MD_NOTE_ATTACHMENT:
+        return NoteAttachmentReader(m_context).Read(items);
     case MMobile::MD_WECHAT_CONTACT:
         return ReadWeChat(WeChatReader::CONTACTS, items);
     case MMobile::MD_WECHAT_MESSAGE:

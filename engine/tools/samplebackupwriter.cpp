@@ -2,6 +2,7 @@
 
 #include "samplebackupencryptor.h"
 #include "sampleformats.h"
+#include "samplenoteattachments.h"
 #include "samplepictures.h"
 #include "samplerandom.h"
 #include "samplewechatwriter.h"
@@ -605,6 +606,7 @@ bool SampleBackupWriter::WriteNotes()
         return Fail(store.LastError());
     const QStringList folders = {QStringLiteral("Notes"), QStringLiteral("工作笔记"),
                                  QStringLiteral("Recently Deleted")};
+    std::vector<SampleNoteAttachments::Note> attached;
     for (int i = 0; i < 10 * m_options.scale; ++i) {
         SampleBackupContent::Note note;
         date += Range(3600, 500000);
@@ -621,14 +623,23 @@ bool SampleBackupWriter::WriteNotes()
         const bool untitled = i % 6 == 5;
         const qint64 data = store.Insert("INSERT INTO ZICNOTEDATA (Z_ENT, ZDATA) VALUES (9, ?)",
                                          {SampleFormats::NoteData(note.body)});
-        store.Insert("INSERT INTO ZICCLOUDSYNCINGOBJECT (Z_ENT, ZMARKEDFORDELETION, ZFOLDER, "
-                     "ZNOTEDATA, ZMODIFICATIONDATE1, ZTITLE1, ZSNIPPET) VALUES (12, ?, ?, ?, ?, ?, "
-                     "?)",
-                     {marked ? 1 : 0, folder + 1, data, note.date,
-                      untitled ? QVariant() : QVariant(note.title),
-                      note.body.section(QLatin1Char('\n'), 1, 1)});
+        const qint64 row = store.Insert(
+            "INSERT INTO ZICCLOUDSYNCINGOBJECT (Z_ENT, ZMARKEDFORDELETION, ZFOLDER, "
+            "ZNOTEDATA, ZMODIFICATIONDATE1, ZTITLE1, ZSNIPPET) VALUES (12, ?, ?, ?, ?, ?, "
+            "?)",
+            {marked ? 1 : 0, folder + 1, data, note.date,
+             untitled ? QVariant() : QVariant(note.title),
+             note.body.section(QLatin1Char('\n'), 1, 1)});
+        attached.push_back({row, note.date});
         m_content.notes.push_back(note);
     }
+    SampleNoteAttachments attachments(
+        m_random, m_options.media,
+        [this](const QString& domain, const QString& path, const QByteArray& data) {
+            return WriteContent(domain, path, data);
+        });
+    if (!attachments.Write(store, attached, m_content.noteAttachments))
+        return Fail(store.LastError());
     return store.Close() || Fail(store.LastError());
 }
 

@@ -120,8 +120,7 @@ void TestDemoTour::everyCategoryIsScanned_data()
     add(MD_WECHAT_CONTACT, weChat.contacts.size());
     add(MD_WECHAT_MESSAGE, weChat.chats.size());
     add(MD_WECHAT_ATTACHMENT, weChat.files.size());
-    // Not in a backup the engine reads: scanned, and empty.
-    add(MD_NOTE_ATTACHMENT, 0);
+    add(MD_NOTE_ATTACHMENT, m_content.noteAttachments.size());
 }
 
 void TestDemoTour::everyCategoryIsScanned()

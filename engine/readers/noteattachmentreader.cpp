@@ -119,8 +119,13 @@ bool NoteAttachmentReader::Read(ReaderContext::Items& items)
                     m_context.Skip();
                 return true;
             }
-            if (name.isEmpty())
-                name = relative.section(QLatin1Char('/'), -1);
+            const QString file = relative.section(QLatin1Char('/'), -1);
+            if (row.IsNull(2))
+                // A drawing's picture is named by its identifier; a shorter name reads better.
+                name = QStringLiteral("Drawing %1.%2")
+                           .arg(identifier.left(8), file.section(QLatin1Char('.'), -1));
+            else if (name.isEmpty())
+                name = file;
             const double date = row.Real(4);
             auto record = std::make_unique<FileRecord>(
                 KindOf(uti, name),

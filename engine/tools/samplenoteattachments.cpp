@@ -96,8 +96,9 @@ bool SampleNoteAttachments::Write(SqliteWriter& store, const std::vector<Note>& 
             file.picture = extension == QLatin1String("jpg") || extension == QLatin1String("png");
             if (QLatin1String(kind.uti).startsWith(QLatin1String("com.apple.drawing"))) {
                 // A drawing has no media object; its picture stands for it.
-                file.name = id + QStringLiteral(".png");
-                file.relativePath = base + QStringLiteral("FallbackImages/") + file.name;
+                file.relativePath =
+                    base + QStringLiteral("FallbackImages/") + id + QStringLiteral(".png");
+                file.name = QStringLiteral("Drawing %1.png").arg(id.left(8));
             } else {
                 const QString mediaId = Identifier(QStringLiteral("media-%1").arg(made));
                 file.name = QStringLiteral("%1 %2.%3")

@@ -87,7 +87,8 @@ bool SampleWeChatWriter::WriteAccount(int number, SampleBackupContent::WeChatAcc
     account.userName = QStringLiteral("wxid_%1%2").arg(first.toLower()).arg(4100 + number * 37);
     // Keep user names to the characters the app allows.
     account.userName.remove(QRegularExpression(QStringLiteral("[^a-z0-9_]")));
-    account.nickName = first + QStringLiteral(" (WeChat %1)").arg(number + 1);
+    // Short, as a chooser shows it; the second account's differs even for the same name.
+    account.nickName = number == 0 ? first : first + QStringLiteral(" %1").arg(number + 1);
     account.folder = Md5(account.userName);
     const QString base = QStringLiteral("Documents/%1/").arg(account.folder);
 
@@ -119,7 +120,13 @@ bool SampleWeChatWriter::WriteAccount(int number, SampleBackupContent::WeChatAcc
         contact.nickName = m_random.Pick(SampleWords::FirstNames) + QLatin1Char(' ') +
                            m_random.Pick(SampleWords::LastNames);
         if (i % 2 == 0)
-            contact.alias = QStringLiteral("%1_%2").arg(contact.nickName.section(' ', 0, 0)).arg(i);
+            // WeChat IDs are plain letters, digits and '_'.
+            contact.alias = QStringLiteral("%1_%2")
+                                .arg(contact.nickName.section(' ', 0, 0)
+                                         .normalized(QString::NormalizationForm_D)
+                                         .toLower()
+                                         .remove(QRegularExpression(QStringLiteral("[^a-z]"))))
+                                .arg(i);
         if (i % 3 == 1)
             contact.remark =
                 QStringLiteral("%1 from %2")
@@ -145,7 +152,7 @@ bool SampleWeChatWriter::WriteAccount(int number, SampleBackupContent::WeChatAcc
     official.kind = 2;
     SampleBackupContent::WeChatContact group;
     group.userName = QStringLiteral("2%1%2@chatroom").arg(number).arg(4471093);
-    group.nickName = m_random.Pick(SampleWords::Words) + QStringLiteral(" 群聊");
+    group.nickName = m_random.Pick(SampleWords::Words) + QStringLiteral(" group");
     group.shown = group.nickName;
     group.kind = 1;
     const std::vector<Member> members = {
@@ -179,10 +186,11 @@ bool SampleWeChatWriter::WriteAccount(int number, SampleBackupContent::WeChatAcc
         QString userName, shown;
         bool group;
     };
-    std::vector<ChatSpec> chats = {{people[0].userName, people[0].shown, false},
+    // The group's chat comes last and so is the newest.
+    std::vector<ChatSpec> chats = {{official.userName, official.shown, false},
+                                   {people[0].userName, people[0].shown, false},
                                    {people[1].userName, people[1].shown, false},
-                                   {group.userName, group.shown, true},
-                                   {official.userName, official.shown, false}};
+                                   {group.userName, group.shown, true}};
     for (std::size_t c = 0; c < chats.size(); ++c) {
         const ChatSpec& spec = chats[c];
         const QString hash = Md5(spec.userName);
@@ -263,9 +271,9 @@ bool SampleWeChatWriter::WriteAccount(int number, SampleBackupContent::WeChatAcc
                  {},
                  {}});
             // A message taken back: the app keeps a notice in its place.
-            const QString notice = c % 2 == 0
-                                       ? QStringLiteral("You recalled a message")
-                                       : QStringLiteral("\"%1\" recalled a message").arg(partner);
+            const bool mine = c % 2 == 0 || spec.group;
+            const QString notice = mine ? QStringLiteral("You recalled a message")
+                                        : QStringLiteral("\"%1\" recalled a message").arg(partner);
             plan.push_back({10002,
                             QStringLiteral("<sysmsg type=\"revokemsg\"><revokemsg><session>%1"
                                            "</session><msgid>1</msgid><newmsgid>%2</newmsgid>"
@@ -275,7 +283,7 @@ bool SampleWeChatWriter::WriteAccount(int number, SampleBackupContent::WeChatAcc
                                 .arg(700000 + c)
                                 .arg(notice),
                             QStringLiteral("[Recalled] ") + notice,
-                            c % 2 == 0,
+                            mine,
                             {},
                             {},
                             {},

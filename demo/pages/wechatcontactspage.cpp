@@ -18,7 +18,11 @@ QString WeChatContactsPage::DetailText(MMobile::IMDCommon* item, int sourceRow) 
     const QString user = DetailFormatter::Text(record->GetUserName());
     // Groups keep their members where people keep a signature.
     const bool group = user.endsWith(QLatin1String("@chatroom"));
+    const QString kind = group                                   ? tr("Group")
+                         : user.startsWith(QLatin1String("gh_")) ? tr("Official account")
+                                                                 : tr("Person");
     const std::pair<QString, QString> rows[] = {
+        {tr("Kind"), kind},
         {tr("User name"), user},
         {tr("WeChat ID"), DetailFormatter::Text(record->GetAlias())},
         {tr("Remark"), DetailFormatter::Text(record->GetRemark())},

@@ -114,7 +114,7 @@ bool SampleWeChatWriter::WriteAccount(int number, SampleBackupContent::WeChatAcc
         return Fail(contacts.LastError());
     std::vector<Member> people;
     std::vector<Member> strangers;
-    for (int i = 0; i < 4 + 2 * m_scale; ++i) {
+    for (int i = 0; i < 4 + 2 * m_scale + number; ++i) {
         SampleBackupContent::WeChatContact contact;
         contact.userName = QStringLiteral("wxid_%1p%2").arg(number).arg(700 + i * 13);
         contact.nickName = m_random.Pick(SampleWords::FirstNames) + QLatin1Char(' ') +
@@ -289,7 +289,8 @@ bool SampleWeChatWriter::WriteAccount(int number, SampleBackupContent::WeChatAcc
                             {},
                             {}});
         }
-        if (c == 1) {
+        // Accounts differ in size: the second has media in two chats.
+        if (c == 1 || (number == 1 && c == 2)) {
             QByteArray video("\0\0\0\x18"
                              "ftypmp42\0\0\0\0mp42isom",
                              24);
@@ -305,7 +306,7 @@ bool SampleWeChatWriter::WriteAccount(int number, SampleBackupContent::WeChatAcc
                             QStringLiteral("mp4"),
                             {}});
             const QString file =
-                QStringLiteral("Report %1.pdf").arg(m_random.Pick(SampleWords::Words));
+                QStringLiteral("Report %1 %2.pdf").arg(m_random.Pick(SampleWords::Words)).arg(c);
             const QByteArray pdf = QByteArray("%PDF-1.4\n% sample\n") +
                                    m_random.Sentence().toUtf8() + QByteArray("\n%%EOF\n");
             plan.push_back({49,

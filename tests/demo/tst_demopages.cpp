@@ -8,6 +8,7 @@
 #include "pages/photospage.h"
 #include "pages/reminderspage.h"
 #include "pages/reminderstreemodel.h"
+#include "pages/wechatattachmentspage.h"
 #include "pages/wechatmessagespage.h"
 
 #include "backupdevice.h"
@@ -80,6 +81,7 @@ private slots:
     void remindersTreeTicksReachTheStore();
     void twoRecoveriesInARow();
     void weChatAccountSwitchAndRecovery();
+    void weChatAttachmentsFollowTheAccount();
 
 private:
     void Prepare(FakeHost& host);
@@ -491,6 +493,24 @@ void TestDemoPages::weChatAccountSwitchAndRecovery()
     wanted.sort();
     QCOMPARE(written, wanted);
     QVERIFY2(answerer.errors().isEmpty(), qPrintable(answerer.errors().join('\n')));
+    page.ClosePlugin();
+}
+
+void TestDemoPages::weChatAttachmentsFollowTheAccount()
+{
+    FakeHost host;
+    Prepare(host);
+    WeChatAttachmentsPage page(&host, m_dir.filePath(QStringLiteral("work/")));
+    Tester tester(page.gridModel(), kFatal);
+    QVERIFY(LoadAndWait(page));
+    auto* chooser = page.searchBar()->findChild<QComboBox*>(QStringLiteral("weChatcomboBox"));
+    QVERIFY(chooser && chooser->isVisibleTo(&page));
+    QVERIFY(m_content.weChatAccounts[0].files.size() != m_content.weChatAccounts[1].files.size());
+    for (int account : {1, 0}) {
+        chooser->setCurrentIndex(account);
+        QCOMPARE(page.imageStore()->GetDataCount(false),
+                 unsigned(m_content.weChatAccounts[account].files.size()));
+    }
     page.ClosePlugin();
 }
 

@@ -10,7 +10,9 @@
 #include "enginerecord.h"
 #include "enginetask.h"
 #include "itemgetter.h"
+#include "rangegetter.h"
 #include "thumbnailmaker.h"
+#include "wechatfriendrecord.h"
 
 #include <QLoggingCategory>
 
@@ -51,9 +53,45 @@ void BackupDataSource::Release()
 
 MMobile::IMDGetter* BackupDataSource::GetNamedGetter(const char* name)
 {
-    if (name && m_type == MMobile::MD_REMINDER && std::strcmp(name, "Reminider") == 0)
+    if (!name)
+        return nullptr;
+    if (m_type == MMobile::MD_REMINDER && std::strcmp(name, "Reminider") == 0)
         return m_getter.load();
-    return nullptr;
+    std::lock_guard<std::mutex> lock(m_getterMutex);
+    if (m_weChatSets.empty())
+        return nullptr;
+    WeChatSets& sets = *m_weChatSets.back();
+    const QByteArray wanted(name);
+    if (wanted == "WeChatAccounts")
+        return sets.accounts.get();
+    const QByteArray prefix("WeChatAccount");
+    if (!wanted.startsWith(prefix))
+        return nullptr;
+    bool ok = false;
+    const int index = wanted.mid(prefix.size()).toInt(&ok);
+    if (!ok || index < 0 || std::size_t(index) >= sets.perAccount.size())
+        return nullptr;
+    return sets.perAccount[std::size_t(index)].get();
+}
+
+void BackupDataSource::SetWeChatAccounts(const std::shared_ptr<ItemGetter>& getter,
+                                         const std::vector<WeChatAccount>& accounts)
+{
+    auto sets = std::make_unique<WeChatSets>();
+    sets->accounts = std::make_shared<ItemGetter>();
+    std::vector<std::unique_ptr<EngineItem>> records;
+    for (const WeChatAccount& account : accounts) {
+        auto record = std::make_unique<WeChatFriendRecord>();
+        record->Text().Set(WeChatFriendRecord::UserName, account.userName);
+        record->Text().Set(WeChatFriendRecord::DisplayName, account.ShownName());
+        record->Text().Set(WeChatFriendRecord::Alias, account.alias);
+        records.push_back(std::make_unique<EngineItem>(std::move(record), false));
+        sets->perAccount.push_back(std::make_unique<RangeGetter>(getter, unsigned(account.first),
+                                                                 unsigned(account.count)));
+    }
+    sets->accounts->Prepend(std::move(records));
+    std::lock_guard<std::mutex> lock(m_getterMutex);
+    m_weChatSets.push_back(std::move(sets));
 }
 
 MMobile::IMDGetter* BackupDataSource::GetDataGetter()
@@ -127,10 +165,26 @@ MMobile::ITaskCtrl* BackupDataSource::StartExport(const MMobile::ImportExportCon
         if (!m_getters.empty())
             getter = m_getters.back();
     }
+    // The WeChat pages pass the chosen account's index instead of items.
+    unsigned int first = 0;
+    unsigned int count = ~0u;
+    const bool weChat = m_type == MMobile::MD_WECHAT_CONTACT ||
+                        m_type == MMobile::MD_WECHAT_MESSAGE ||
+                        m_type == MMobile::MD_WECHAT_ATTACHMENT;
+    if (weChat && config->nIndexCount > 0 && config->pIndexs[0] >= 0) {
+        std::lock_guard<std::mutex> lock(m_getterMutex);
+        const std::size_t account = std::size_t(config->pIndexs[0]);
+        if (m_weChatSets.empty() || account >= m_weChatSets.back()->perAccount.size())
+            return nullptr;
+        RangeGetter& range = *m_weChatSets.back()->perAccount[account];
+        first = range.First();
+        count = range.GetCount();
+    }
     if (getter) {
-        for (EngineItem* item : getter->Snapshot()) {
-            if (!item->IsDropped())
-                items.push_back(item);
+        const std::vector<EngineItem*> all = getter->Snapshot();
+        for (std::size_t i = first; i < all.size() && i - first < count; ++i) {
+            if (!all[i]->IsDropped())
+                items.push_back(all[i]);
         }
     }
     const MMobile::MDType type = m_type;
@@ -185,6 +239,18 @@ TASK_CTRL_STATUS BackupDataSource::Scan(EngineTask& task, ItemGetter* getter)
     }
     CategoryReader::Items items;
     const bool read = reader.Read(items);
+    if (read && !reader.WeChatAccounts().empty()) {
+        std::shared_ptr<ItemGetter> shared;
+        {
+            std::lock_guard<std::mutex> lock(m_getterMutex);
+            for (const auto& held : m_getters) {
+                if (held.get() == getter)
+                    shared = held;
+            }
+        }
+        if (shared)
+            SetWeChatAccounts(shared, reader.WeChatAccounts());
+    }
     if (thumbnails && (!read || reader.Stopped() || task.StopRequested()))
         thumbnails->Stop();
     else if (thumbnails)

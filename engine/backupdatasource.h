@@ -13,6 +13,8 @@
 class BackupDevice;
 class EngineTask;
 class ItemGetter;
+class RangeGetter;
+struct WeChatAccount;
 
 // The data source of one category of a backup. A scan runs a backup phase
 // (phase code 1: the folder and its manifest are checked) and an analysis
@@ -23,7 +25,9 @@ class ItemGetter;
 //
 // Only exports to a folder (mode 3) are possible: a backup cannot take data
 // back, so imports and exports to a device do not start. An export writes the
-// items of the last scan whose drop mark is not set.
+// items of the last scan whose drop mark is not set; for the WeChat
+// categories only those of the account whose index the configuration holds
+// (every account for -1).
 //
 // Owned by the caller, who calls Release() once; that stops and waits for
 // every task the source made, and the tasks and the items of its scans go
@@ -47,6 +51,9 @@ private:
     bool IsBusy();
     EngineTask* AddTask(std::unique_ptr<EngineTask> task);
     TASK_CTRL_STATUS Scan(EngineTask& task, ItemGetter* getter);
+    // Publishes the accounts of a WeChat scan as named data sets.
+    void SetWeChatAccounts(const std::shared_ptr<ItemGetter>& getter,
+                           const std::vector<WeChatAccount>& accounts);
 
     BackupDevice& m_device;
     MMobile::MDType m_type;
@@ -55,6 +62,15 @@ private:
     // them until it releases the source; an export holds its own reference.
     std::mutex m_getterMutex;
     std::vector<std::shared_ptr<ItemGetter>> m_getters;
+    // WeChat categories: "WeChatAccounts" lists the accounts of the last scan
+    // (their own contact records, in account order) and "WeChatAccount<i>"
+    // is account i's run of the items. Earlier scans' sets stay valid too.
+    struct WeChatSets
+    {
+        std::shared_ptr<ItemGetter> accounts;
+        std::vector<std::unique_ptr<RangeGetter>> perAccount;
+    };
+    std::vector<std::unique_ptr<WeChatSets>> m_weChatSets;
     std::mutex m_taskMutex;
     std::vector<std::unique_ptr<EngineTask>> m_tasks;
 };

@@ -1,5 +1,7 @@
 #include "demophotopage.h"
 
+#include "wechataccountchooser.h"
+
 #include "photos/imagelistdelegate.h"
 #include "photos/imagelistitmmodel.h"
 #include "search/searchbar.h"
@@ -90,6 +92,9 @@ DemoPhotoPage::DemoPhotoPage(IUIPluginSetting* setting, MMobile::MDType type,
     connect(m_pLayoutButton, &QPushButton::clicked, this, &DemoPhotoPage::ToggleLayout);
     connect(m_pGrid->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { ShowPreview(current); });
+    m_pAccounts = new WeChatAccountChooser(m_pSearchBar, this);
+    connect(m_pAccounts, &WeChatAccountChooser::accountChosen, this,
+            [this](MMobile::IMDGetter* getter) { ShowAccount(getter); });
 
     resize(1300, 720);
 }
@@ -148,6 +153,30 @@ void DemoPhotoPage::NewTaskItem()
 void DemoPhotoPage::slotAfterScan()
 {
     CategoryPanel::slotAfterScan();
+    // WeChat files come one account at a time; the chooser shows the first.
+    if (m_pImages && m_pAccounts->Reset(m_pDataSource))
+        return;
+    m_pModel->SetDatas(m_pImages);
+    UpdateSelection();
+}
+
+WeChatAccountChooser* DemoPhotoPage::accountChooser() const
+{
+    return m_pAccounts;
+}
+
+int DemoPhotoPage::GetExportWeChatIndex()
+{
+    return m_pAccounts->Current();
+}
+
+void DemoPhotoPage::ShowAccount(MMobile::IMDGetter* getter)
+{
+    if (!m_pImages)
+        return;
+    m_pPreview->clear();
+    m_pModel->SetDatas(nullptr);
+    m_pImages->SetDatas(getter);
     m_pModel->SetDatas(m_pImages);
     UpdateSelection();
 }

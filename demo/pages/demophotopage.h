@@ -9,11 +9,16 @@ class ImageItemList;
 class ImageListDelegate;
 class ImageListItmModel;
 class SearchBar;
+class WeChatAccountChooser;
 class QCheckBox;
 class QLabel;
 class QListView;
 class QModelIndex;
 class QPushButton;
+
+namespace MMobile {
+class IMDGetter;
+}
 
 // A page for the file categories (photos, attachments, voice memos): the
 // thumbnails in a grid grouped by day (or flat), a check-all box, a button
@@ -37,13 +42,17 @@ public:
     SearchBar* searchBar() const;
     TASK_CTRL_STATUS scanStatus() const;
     void SetViewMode(int mode);
+    // The account chooser of the WeChat attachments page (idle on the others).
+    WeChatAccountChooser* accountChooser() const;
 
 protected:
     int GetExportOption() override;
+    int GetExportWeChatIndex() override;
     void NewTaskItem() override;
     void slotAfterScan() override;
 
 private:
+    void ShowAccount(MMobile::IMDGetter* getter);
     void UpdateSelection();
     void OnCheckAllClicked();
     void ToggleLayout();
@@ -59,6 +68,7 @@ private:
     ImageListItmModel* m_pModel;
     ImageListDelegate* m_pDelegate;
     QLabel* m_pPreview;
+    WeChatAccountChooser* m_pAccounts;
 };
 
 #endif // DEMOPHOTOPAGE_H

@@ -1,6 +1,7 @@
 #include "demotablepage.h"
 
 #include "searchmarkproxy.h"
+#include "wechataccountchooser.h"
 
 #include "search/cbmsearch.h"
 #include "search/searchbar.h"
@@ -68,6 +69,9 @@ DemoTablePage::DemoTablePage(IUIPluginSetting* setting, MMobile::MDType type)
     connect(m_pTable->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) { ShowDetail(current); });
     connect(m_pTable, &MytableView::showNextRowItems, this, &DemoTablePage::ShowDetail);
+    m_pAccounts = new WeChatAccountChooser(m_pSearchBar, this);
+    connect(m_pAccounts, &WeChatAccountChooser::accountChosen, this,
+            [this](MMobile::IMDGetter* getter) { ShowAccount(getter); });
 
     resize(1000, 640);
 }
@@ -125,9 +129,38 @@ int DemoTablePage::GetExportOption()
     return 0;
 }
 
+WeChatAccountChooser* DemoTablePage::accountChooser() const
+{
+    return m_pAccounts;
+}
+
+int DemoTablePage::GetExportWeChatIndex()
+{
+    return m_pAccounts->Current();
+}
+
 void DemoTablePage::slotAfterScan()
 {
     CategoryPanel::slotAfterScan();
+    // WeChat data comes one account at a time; the chooser shows the first.
+    if (!m_pTaskItem || !m_pAccounts->Reset(m_pDataSource))
+        ShowStore();
+}
+
+void DemoTablePage::ShowAccount(MMobile::IMDGetter* getter)
+{
+    if (!m_pTaskItem)
+        return;
+    m_pDetail->clear();
+    // The views let go of the old records before the store changes under them.
+    m_pProxy->setStore(nullptr);
+    m_pModel->setCurrentTypeItems(nullptr);
+    m_pTaskItem->SetDatas(getter);
+    ShowStore();
+}
+
+void DemoTablePage::ShowStore()
+{
     // The model counts the records whose search mark is set: every record, as
     // long as the marks are all set when it takes the store. The search result
     // is shown through the proxy, never by handing the model a narrowed store.

@@ -8,6 +8,7 @@ class MySortFilterProxyModel;
 class SearchMarkProxy;
 class MytableView;
 class SearchBar;
+class WeChatAccountChooser;
 class TaskItemModel;
 class CBMSearch;
 class QModelIndex;
@@ -16,7 +17,8 @@ class QTextBrowser;
 
 namespace MMobile {
 class IMDCommon;
-}
+class IMDGetter;
+} // namespace MMobile
 
 // A category page that lists its records in a sortable table: the search bar
 // above, the table (TaskItemModel behind MySortFilterProxyModel, check-all box
@@ -42,15 +44,21 @@ public:
     // The store behind the table; null before the first Load.
     TaskItem* store() const;
     TASK_CTRL_STATUS scanStatus() const;
+    // The account chooser of the WeChat pages (idle on the others).
+    WeChatAccountChooser* accountChooser() const;
 
 protected:
     int GetExportOption() override;
+    int GetExportWeChatIndex() override;
     void slotAfterScan() override;
     // The detail of one record as rich text; by default the row's cells.
     virtual QString DetailText(MMobile::IMDCommon* item, int sourceRow) const;
     QString CellsAsHtml(int sourceRow) const;
 
 private:
+    // Shows what the store holds now: marks, models, search and selection.
+    void ShowStore();
+    void ShowAccount(MMobile::IMDGetter* getter);
     void RunSearch(const QString& text);
     void SetOnlyDeleted(bool onlyDeleted);
     // Filters the rows again after the store's marks changed; refreshes the selection text.
@@ -67,6 +75,7 @@ private:
     SearchMarkProxy* m_pProxy;
     QTextBrowser* m_pDetail;
     CBMSearch* m_pSearch;
+    WeChatAccountChooser* m_pAccounts;
 };
 
 #endif // DEMOTABLEPAGE_H

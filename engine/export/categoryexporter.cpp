@@ -1,6 +1,7 @@
 #include "categoryexporter.h"
 
 #include "bookmarkrecord.h"
+#include "wechatfriendrecord.h"
 
 #include "contracts/mmobile.h"
 #include "csvwriter.h"
@@ -65,6 +66,10 @@ Conversation ConversationOf(EngineItem* item)
             conversation.name = Text(chat->GetPartnerPhone());
         for (unsigned int i = 0; i < chat->GetEntryCount(); ++i)
             conversation.entries.push_back(chat->GetEntry(i));
+    } else if (auto* weChat = MMobile::record_cast<MMobile::IWeChatMessager>(item)) {
+        conversation.name = Text(weChat->GetChatName());
+        for (unsigned int i = 0; i < weChat->GetEntryCount(); ++i)
+            conversation.entries.push_back(weChat->GetEntry(i));
     }
     if (conversation.name.isEmpty())
         conversation.name = QStringLiteral("Conversation");
@@ -103,7 +108,11 @@ TASK_CTRL_STATUS CategoryExporter::Run(EngineTask& task)
         break;
     case MMobile::MD_MESSAGE:
     case MMobile::MD_WHATSAPP_MESSAGE:
+    case MMobile::MD_WECHAT_MESSAGE:
         ok = WriteConversations(task);
+        break;
+    case MMobile::MD_WECHAT_CONTACT:
+        ok = WriteWeChatContacts(task);
         break;
     case MMobile::MD_CALL_HISTORY:
         ok = WriteCalls();
@@ -123,6 +132,8 @@ TASK_CTRL_STATUS CategoryExporter::Run(EngineTask& task)
     case MMobile::MD_PHOTO:
     case MMobile::MD_MESSAGE_ATTACHMENT:
     case MMobile::MD_WHATSAPP_ATTACHMENT:
+    case MMobile::MD_WECHAT_ATTACHMENT:
+    case MMobile::MD_NOTE_ATTACHMENT:
     case MMobile::MD_VOICE_MEMO:
         ok = CopyFiles(task);
         break;
@@ -181,6 +192,48 @@ bool CategoryExporter::WriteContacts(EngineTask& task)
             return true;
     }
     return !m_folder.WriteFile(QStringLiteral("Contacts.csv"), csv.Data()).isEmpty();
+}
+
+bool CategoryExporter::WriteWeChatContacts(EngineTask& task)
+{
+    CsvWriter csv({QStringLiteral("Name"), QStringLiteral("User Name"), QStringLiteral("Alias"),
+                   QStringLiteral("Remark"), QStringLiteral("Type"), QStringLiteral("Members")});
+    int done = 0;
+    for (EngineItem* item : m_items) {
+        auto* contact = MMobile::record_cast<MMobile::IWeChatFriend>(item);
+        if (!contact)
+            continue;
+        const auto* record = dynamic_cast<const WeChatFriendRecord*>(contact);
+        const QString kind = record ? record->KindName() : QString();
+        const QString name = Text(contact->GetDisplayName());
+        const QString user = Text(contact->GetUserName());
+        const QString members = record && record->ContactKind() == WeChatFriendRecord::Group
+                                    ? Text(contact->GetSignature())
+                                    : QString();
+        csv.AddRow(
+            {name, user, Text(contact->GetAlias()), Text(contact->GetRemark()), kind, members});
+        QByteArray card = VCardWriter::Line(QStringLiteral("BEGIN:VCARD")) +
+                          VCardWriter::Line(QStringLiteral("VERSION:3.0")) +
+                          VCardWriter::Line(QStringLiteral("FN:") + VCardWriter::Escape(name)) +
+                          VCardWriter::Line(QStringLiteral("N:") + VCardWriter::Escape(name) +
+                                            QStringLiteral(";;;;"));
+        const QString alias = Text(contact->GetAlias());
+        card += VCardWriter::Line(QStringLiteral("X-WECHAT-ID:") +
+                                  VCardWriter::Escape(alias.isEmpty() ? user : alias));
+        if (kind == QLatin1String("Group"))
+            card += VCardWriter::Line(QStringLiteral("KIND:group"));
+        const QString note = Text(contact->GetRemark());
+        if (!note.isEmpty())
+            card += VCardWriter::Line(QStringLiteral("NOTE:") + VCardWriter::Escape(note));
+        card += VCardWriter::Line(QStringLiteral("END:VCARD"));
+        const QString fileName =
+            (name.isEmpty() ? QStringLiteral("Contact") : name) + QStringLiteral(".vcf");
+        if (m_folder.WriteFile(fileName, card).isEmpty())
+            return false;
+        if (!Progress(task, ++done))
+            return true;
+    }
+    return !m_folder.WriteFile(QStringLiteral("WeChat Contacts.csv"), csv.Data()).isEmpty();
 }
 
 bool CategoryExporter::WriteConversations(EngineTask& task)

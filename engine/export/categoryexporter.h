@@ -35,6 +35,7 @@ private:
     bool Progress(EngineTask& task, int done);
     bool WriteContacts(EngineTask& task);
     bool WriteConversations(EngineTask& task);
+    bool WriteWeChatContacts(EngineTask& task);
     bool WriteCalls();
     bool WriteCalendar(bool reminders);
     bool WriteNotes(EngineTask& task);

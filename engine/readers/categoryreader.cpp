@@ -6,9 +6,11 @@
 #include "contactreader.h"
 #include "engineitem.h"
 #include "messagereader.h"
+#include "noteattachmentreader.h"
 #include "notereader.h"
 #include "photoreader.h"
 #include "voicememoreader.h"
+#include "wechatreader.h"
 #include "whatsappreader.h"
 
 CategoryReader::CategoryReader(BackupManifest& manifest, const QString& workFolder,
@@ -46,8 +48,23 @@ bool CategoryReader::Read(Items& items)
         return WhatsAppReader(m_context).ReadChats(items);
     case MMobile::MD_REMINDER:
         return CalendarReader(m_context).Read(items, true);
+    case MMobile::MD_NOTE_ATTACHMENT:
+        return NoteAttachmentReader(m_context).Read(items);
+    case MMobile::MD_WECHAT_CONTACT:
+        return ReadWeChat(WeChatReader::CONTACTS, items);
+    case MMobile::MD_WECHAT_MESSAGE:
+        return ReadWeChat(WeChatReader::CHATS, items);
+    case MMobile::MD_WECHAT_ATTACHMENT:
+        return ReadWeChat(WeChatReader::ATTACHMENTS, items);
     default:
-        // Note attachments and the WeChat categories are not read by this engine.
         return true;
     }
+}
+
+bool CategoryReader::ReadWeChat(int what, Items& items)
+{
+    WeChatReader reader(m_context);
+    const bool ok = reader.Read(static_cast<WeChatReader::What>(what), items);
+    m_weChatAccounts = reader.Accounts();
+    return ok;
 }

@@ -3,6 +3,7 @@
 
 #include "contracts/mmobiletypes.h"
 #include "readercontext.h"
+#include "wechataccount.h"
 
 #include <QString>
 
@@ -39,10 +40,15 @@ public:
     int SkippedCount() const { return m_context.SkippedCount(); }
     // Pictures of the photo category are queued here as they are read (borrowed).
     void SetThumbnailMaker(ThumbnailMaker* maker) { m_context.SetThumbnailMaker(maker); }
+    // The WeChat accounts of a WeChat read, each with its run of the items.
+    const std::vector<WeChatAccount>& WeChatAccounts() const { return m_weChatAccounts; }
 
 private:
+    bool ReadWeChat(int what, Items& items);
+
     ReaderContext m_context;
     MMobile::MDType m_type;
+    std::vector<WeChatAccount> m_weChatAccounts;
 };
 
 #endif // CATEGORYREADER_H

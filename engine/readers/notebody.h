@@ -12,11 +12,12 @@ class NoteBody
 public:
     // Null when the data is not such a stream or holds no text.
     static QByteArray Text(const QByteArray& data);
+    // The value of the first length-delimited `field` of `message`; null when
+    // absent. Other stores' protocol buffers are walked with it too.
+    static QByteArray Field(const QByteArray& message, int field);
 
 private:
     static QByteArray Inflate(const QByteArray& data);
-    // The value of the first length-delimited `field` of `message`; null when absent.
-    static QByteArray Field(const QByteArray& message, int field);
 };
 
 #endif // NOTEBODY_H

@@ -88,6 +88,42 @@ struct SampleBackupContent
         QStringList media;
     };
 
+    // One account of the WeChat app; times are seconds since 1970.
+    struct WeChatContact
+    {
+        QString userName, nickName, alias, remark;
+        QString shown;       // remark, else nickname
+        int kind = 0;        // 0 person, 1 group, 2 official account
+        QStringList members; // a group's members as shown
+    };
+    struct WeChatFile
+    {
+        QString name; // as the engine names it
+        QString relativePath;
+        qint64 time = 0;
+        int kind = 0; // 8 picture, 2 audio, 4 video, 0 other
+    };
+    struct WeChatChat
+    {
+        QString name;                  // the partner or group as shown
+        std::vector<Message> messages; // text is the readable summary; date is seconds since 1970
+        std::vector<int> types;        // the stored type of each message
+    };
+    struct WeChatAccount
+    {
+        QString folder, userName, nickName;
+        std::vector<WeChatContact> contacts; // as the contacts category lists them
+        std::vector<WeChatChat> chats;       // in table order
+        std::vector<WeChatFile> files;       // by time
+    };
+    struct NoteAttachment
+    {
+        QString name, relativePath;
+        double noteDate = 0; // seconds since 2001
+        QByteArray data;
+        bool picture = false;
+    };
+
     QString displayName;
     std::vector<Contact> contacts;
     std::vector<Conversation> conversations;
@@ -99,6 +135,8 @@ struct SampleBackupContent
     std::vector<Photo> photos;
     std::vector<Memo> memos;
     std::vector<Chat> chats;
+    std::vector<WeChatAccount> weChatAccounts; // in folder order
+    std::vector<NoteAttachment> noteAttachments;
 
     int MessageCount() const;
     int AttachmentCount() const;

@@ -2,8 +2,10 @@
 
 #include "samplebackupencryptor.h"
 #include "sampleformats.h"
+#include "samplenoteattachments.h"
 #include "samplepictures.h"
 #include "samplerandom.h"
+#include "samplewechatwriter.h"
 #include "samplewords.h"
 #include "sqlitewriter.h"
 
@@ -85,7 +87,7 @@ bool SampleBackupWriter::Write(const QString& folder)
     m_files.clear();
     const bool ok = WriteInfo() && WriteContacts() && WriteMessages() && WriteCalls() &&
                     WriteCalendar() && WriteNotes() && WriteBookmarks() && WritePhotos() &&
-                    WriteVoiceMemos() && WriteWhatsApp();
+                    WriteVoiceMemos() && WriteWhatsApp() && WriteWeChat();
     if (!ok || !m_options.password.isEmpty())
         return ok && Encrypt();
     const bool closed = m_manifest->Close();
@@ -604,6 +606,7 @@ bool SampleBackupWriter::WriteNotes()
         return Fail(store.LastError());
     const QStringList folders = {QStringLiteral("Notes"), QStringLiteral("工作笔记"),
                                  QStringLiteral("Recently Deleted")};
+    std::vector<SampleNoteAttachments::Note> attached;
     for (int i = 0; i < 10 * m_options.scale; ++i) {
         SampleBackupContent::Note note;
         date += Range(3600, 500000);
@@ -620,14 +623,23 @@ bool SampleBackupWriter::WriteNotes()
         const bool untitled = i % 6 == 5;
         const qint64 data = store.Insert("INSERT INTO ZICNOTEDATA (Z_ENT, ZDATA) VALUES (9, ?)",
                                          {SampleFormats::NoteData(note.body)});
-        store.Insert("INSERT INTO ZICCLOUDSYNCINGOBJECT (Z_ENT, ZMARKEDFORDELETION, ZFOLDER, "
-                     "ZNOTEDATA, ZMODIFICATIONDATE1, ZTITLE1, ZSNIPPET) VALUES (12, ?, ?, ?, ?, ?, "
-                     "?)",
-                     {marked ? 1 : 0, folder + 1, data, note.date,
-                      untitled ? QVariant() : QVariant(note.title),
-                      note.body.section(QLatin1Char('\n'), 1, 1)});
+        const qint64 row = store.Insert(
+            "INSERT INTO ZICCLOUDSYNCINGOBJECT (Z_ENT, ZMARKEDFORDELETION, ZFOLDER, "
+            "ZNOTEDATA, ZMODIFICATIONDATE1, ZTITLE1, ZSNIPPET) VALUES (12, ?, ?, ?, ?, ?, "
+            "?)",
+            {marked ? 1 : 0, folder + 1, data, note.date,
+             untitled ? QVariant() : QVariant(note.title),
+             note.body.section(QLatin1Char('\n'), 1, 1)});
+        attached.push_back({row, note.date});
         m_content.notes.push_back(note);
     }
+    SampleNoteAttachments attachments(
+        m_random, m_options.media,
+        [this](const QString& domain, const QString& path, const QByteArray& data) {
+            return WriteContent(domain, path, data);
+        });
+    if (!attachments.Write(store, attached, m_content.noteAttachments))
+        return Fail(store.LastError());
     return store.Close() || Fail(store.LastError());
 }
 
@@ -769,6 +781,17 @@ bool SampleBackupWriter::WriteVoiceMemos()
         m_content.memos.push_back(memo);
     }
     return db.Close() || Fail(db.LastError());
+}
+
+bool SampleBackupWriter::WriteWeChat()
+{
+    SampleWeChatWriter writer(
+        m_random, m_options.scale, m_options.media, qint64(m_now) + 978307200,
+        [this](const QString& domain, const QString& path) { return AddFile(domain, path); },
+        [this](const QString& domain, const QString& path, const QByteArray& data) {
+            return WriteContent(domain, path, data);
+        });
+    return writer.Write(m_content.weChatAccounts) || Fail(writer.ErrorText());
 }
 
 bool SampleBackupWriter::WriteWhatsApp()

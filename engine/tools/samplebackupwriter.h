@@ -65,6 +65,7 @@ private:
     bool WritePhotos();
     bool WriteVoiceMemos();
     bool WriteWhatsApp();
+    bool WriteWeChat();
     bool WriteManifestPlist(bool encrypted, const QByteArray& keyBag,
                             const QByteArray& manifestKey);
     bool Encrypt();

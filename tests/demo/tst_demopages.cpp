@@ -8,6 +8,8 @@
 #include "pages/photospage.h"
 #include "pages/reminderspage.h"
 #include "pages/reminderstreemodel.h"
+#include "pages/wechatattachmentspage.h"
+#include "pages/wechatmessagespage.h"
 
 #include "backupdevice.h"
 #include "fakehost.h"
@@ -26,6 +28,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
 #include <QDirIterator>
@@ -77,6 +80,8 @@ private slots:
     void photoGridLayoutsAndCheckAll();
     void remindersTreeTicksReachTheStore();
     void twoRecoveriesInARow();
+    void weChatAccountSwitchAndRecovery();
+    void weChatAttachmentsFollowTheAccount();
 
 private:
     void Prepare(FakeHost& host);
@@ -435,6 +440,77 @@ void TestDemoPages::twoRecoveriesInARow()
     QCOMPARE(cards, expected);
     QVERIFY(
         QFile::exists(QDir(catcher.opened.first()).filePath(QStringLiteral("Contacts (1).csv"))));
+    page.ClosePlugin();
+}
+
+void TestDemoPages::weChatAccountSwitchAndRecovery()
+{
+    FakeHost host;
+    Prepare(host);
+    host.setOutputDir(m_dir.filePath(QStringLiteral("wechat")));
+    WeChatMessagesPage page(&host);
+    Tester proxyTester(page.proxyModel(), kFatal);
+    Tester modelTester(page.tableModel(), kFatal);
+    QVERIFY(LoadAndWait(page));
+    auto* chooser = page.searchBar()->findChild<QComboBox*>(QStringLiteral("weChatcomboBox"));
+    QVERIFY(chooser && chooser->isVisibleTo(&page));
+    QCOMPARE(chooser->count(), int(m_content.weChatAccounts.size()));
+    // Each account shows its own chats only, whichever came before.
+    for (int account : {1, 0, 1}) {
+        const SampleBackupContent::WeChatAccount& expected = m_content.weChatAccounts[account];
+        chooser->setCurrentIndex(account);
+        QCOMPARE(chooser->itemText(account), expected.nickName);
+        QCOMPARE(page.VisibleRowCount(), int(expected.chats.size()));
+        QStringList shown;
+        QStringList wanted;
+        for (int row = 0; row < page.VisibleRowCount(); ++row) {
+            shown << page.proxyModel()->index(row, 0).data().toString();
+            QCOMPARE(page.proxyModel()->index(row, 1).data().toString(), expected.nickName);
+        }
+        for (const SampleBackupContent::WeChatChat& chat : expected.chats)
+            wanted << chat.name;
+        shown.sort();
+        wanted.sort();
+        QCOMPARE(shown, wanted);
+    }
+    // Recovery of the second account: its chats, and only its, are written.
+    page.tableModel()->CheckAll(Qt::Checked);
+    QCOMPARE(page.store()->GetCheckedCount(), unsigned(m_content.weChatAccounts[1].chats.size()));
+    FolderCatcher catcher;
+    ModalDialogAnswerer answerer;
+    answerer.ignore(QStringLiteral("WeChatMessagesPage"));
+    answerer.ignore(QStringLiteral("RecoverProgressDialog"));
+    answerer.answer(ModalDialogAnswerer::Answer::pressButton(QStringLiteral("btnSetRecover")));
+    page.findChild<QPushButton*>(QStringLiteral("btnRecoverToPC"))->click();
+    QVERIFY(answerer.waitAnswered(1, kTimeout));
+    QVERIFY(QTest::qWaitFor([&] { return catcher.opened.size() == 1; }, kTimeout));
+    QCOMPARE(host.recoverResults().last().ok, 1);
+    QStringList written = QDir(catcher.opened.first()).entryList({QStringLiteral("*.html")});
+    QStringList wanted;
+    for (const SampleBackupContent::WeChatChat& chat : m_content.weChatAccounts[1].chats)
+        wanted << chat.name + QStringLiteral(".html");
+    written.sort();
+    wanted.sort();
+    QCOMPARE(written, wanted);
+    QVERIFY2(answerer.errors().isEmpty(), qPrintable(answerer.errors().join('\n')));
+    page.ClosePlugin();
+}
+
+void TestDemoPages::weChatAttachmentsFollowTheAccount()
+{
+    FakeHost host;
+    Prepare(host);
+    WeChatAttachmentsPage page(&host, m_dir.filePath(QStringLiteral("work/")));
+    Tester tester(page.gridModel(), kFatal);
+    QVERIFY(LoadAndWait(page));
+    auto* chooser = page.searchBar()->findChild<QComboBox*>(QStringLiteral("weChatcomboBox"));
+    QVERIFY(chooser && chooser->isVisibleTo(&page));
+    QVERIFY(m_content.weChatAccounts[0].files.size() != m_content.weChatAccounts[1].files.size());
+    for (int account : {1, 0}) {
+        chooser->setCurrentIndex(account);
+        QCOMPARE(page.imageStore()->GetDataCount(false),
+                 unsigned(m_content.weChatAccounts[account].files.size()));
+    }
     page.ClosePlugin();
 }
 

@@ -115,11 +115,12 @@ void TestDemoTour::everyCategoryIsScanned_data()
     add(MD_SAFARI_BOOKMARK, m_content.bookmarks.size());
     add(MD_WHATSAPP_MESSAGE, m_content.chats.size());
     add(MD_WHATSAPP_ATTACHMENT, size_t(m_content.MediaCount()));
-    // Not in a backup the engine reads: scanned, and empty.
-    add(MD_NOTE_ATTACHMENT, 0);
-    add(MD_WECHAT_CONTACT, 0);
-    add(MD_WECHAT_MESSAGE, 0);
-    add(MD_WECHAT_ATTACHMENT, 0);
+    // The WeChat pages show their first account.
+    const SampleBackupContent::WeChatAccount& weChat = m_content.weChatAccounts.front();
+    add(MD_WECHAT_CONTACT, weChat.contacts.size());
+    add(MD_WECHAT_MESSAGE, weChat.chats.size());
+    add(MD_WECHAT_ATTACHMENT, weChat.files.size());
+    add(MD_NOTE_ATTACHMENT, m_content.noteAttachments.size());
 }
 
 void TestDemoTour::everyCategoryIsScanned()

@@ -100,8 +100,6 @@ private slots:
     void voiceMemos();
     void whatsApp();
     void whatsAppAttachments();
-    void unreadCategoriesCompleteEmpty_data();
-    void unreadCategoriesCompleteEmpty();
     void stopsWhenTheCallbackSaysSo();
     void rescanKeepsOldItemsValid();
 
@@ -607,26 +605,6 @@ void TestEngineCategories::whatsAppAttachments()
     QVERIFY(getter);
     QVERIFY(m_content.MediaCount() > 0);
     QCOMPARE(getter->GetCount(), unsigned(m_content.MediaCount()));
-}
-
-void TestEngineCategories::unreadCategoriesCompleteEmpty_data()
-{
-    QTest::addColumn<int>("type");
-    QTest::newRow("note attachments") << int(MD_NOTE_ATTACHMENT);
-    QTest::newRow("wechat contacts") << int(MD_WECHAT_CONTACT);
-    QTest::newRow("wechat attachments") << int(MD_WECHAT_ATTACHMENT);
-    QTest::newRow("wechat messages") << int(MD_WECHAT_MESSAGE);
-}
-
-void TestEngineCategories::unreadCategoriesCompleteEmpty()
-{
-    QFETCH(int, type);
-    SourcePtr source(m_device->GetDataSource(static_cast<MDType>(type)));
-    QVERIFY(source);
-    ScanRunner runner(source.get());
-    QCOMPARE(runner.Scan(), int(TASK_COMPLETE));
-    QVERIFY(source->GetDataGetter());
-    QCOMPARE(source->GetDataGetter()->GetCount(), 0u);
 }
 
 void TestEngineCategories::stopsWhenTheCallbackSaysSo()

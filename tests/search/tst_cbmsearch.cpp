@@ -5,7 +5,8 @@
 
 #include "allocationcounter.h"
 #include "bmdifferential.h"
-#include "fakewechat.h"
+#include "wechatchatrecord.h"
+#include "wechatfriendrecord.h"
 
 #include "bookmarkrecord.h"
 #include "calendarrecord.h"
@@ -227,11 +228,11 @@ Builder builderFor(MDType type)
     case MMobile::MD_REMINDER:
         return rowOfTexts<ReminderRecord>();
     case MMobile::MD_WECHAT_CONTACT:
-        return rowOfTexts<FakeWeChatFriend>();
+        return rowOfTexts<WeChatFriendRecord>();
     case MMobile::MD_WHATSAPP_MESSAGE:
         return chatWithEntries<WhatsAppRecord>;
     case MMobile::MD_WECHAT_MESSAGE:
-        return chatWithEntries<FakeWeChatMessager>;
+        return chatWithEntries<WeChatChatRecord>;
     default:
         return rowOfTexts<NoteRecord>();
     }
@@ -419,8 +420,8 @@ void TestCBMSearch::fields_data()
         {"bookmark", MMobile::MD_SAFARI_BOOKMARK, BookmarkRecord::FieldCount,
          BookmarkRecord::Folder},
         {"reminder", MMobile::MD_REMINDER, ReminderRecord::FieldCount, -1},
-        {"WeChat friend", MMobile::MD_WECHAT_CONTACT, FakeWeChatFriend::FieldCount, -1},
-        {"WeChat chat", MMobile::MD_WECHAT_MESSAGE, FakeWeChatMessager::FieldCount, -1},
+        {"WeChat friend", MMobile::MD_WECHAT_CONTACT, WeChatFriendRecord::FieldCount, -1},
+        {"WeChat chat", MMobile::MD_WECHAT_MESSAGE, WeChatChatRecord::FieldCount, -1},
         {"WhatsApp chat", MMobile::MD_WHATSAPP_MESSAGE, WhatsAppRecord::FieldCount,
          WhatsAppRecord::ChatName},
     };

@@ -27,9 +27,9 @@ FakeItem* addTextRecord(ViewStore& store, MDType type, const QStringList& texts)
     case MD_WHATSAPP_MESSAGE:
         return store.addTexts<WhatsAppRecord>(texts);
     case MD_WECHAT_CONTACT:
-        return store.addTexts<FakeWeChatFriend>(texts);
+        return store.addTexts<WeChatFriendRecord>(texts);
     case MD_WECHAT_MESSAGE:
-        return store.addTexts<FakeWeChatMessager>(texts);
+        return store.addTexts<WeChatChatRecord>(texts);
     default:
         return store.addTexts<ReminderRecord>(texts);
     }

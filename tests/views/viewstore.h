@@ -2,7 +2,8 @@
 #define VIEWSTORE_H
 
 #include "fakegetter.h"
-#include "fakewechat.h"
+#include "wechatchatrecord.h"
+#include "wechatfriendrecord.h"
 
 #include "bookmarkrecord.h"
 #include "calendarrecord.h"

@@ -1,0 +1,344 @@
+#include "wechatreader.h"
+
+#include "backupmanifest.h"
+#include "engineitem.h"
+#include "filerecord.h"
+#include "messageentryrecord.h"
+#include "notebody.h"
+#include "schemaprobe.h"
+#include "sqlitedb.h"
+#include "wechatchatrecord.h"
+#include "wechatfriendrecord.h"
+#include "wechatmessagetext.h"
+
+#include "contracts/mmobiletypes.h"
+
+#include <QCryptographicHash>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <map>
+
+const char* const WeChatReader::Domain = "AppDomain-com.tencent.xin";
+
+namespace {
+
+using Row = SqliteDb::Row;
+
+QString Md5(const QByteArray& text)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(text, QCryptographicHash::Md5).toHex());
+}
+
+QString AccountPath(const QString& hash, const QString& rest)
+{
+    return QStringLiteral("Documents/%1/%2").arg(hash, rest);
+}
+
+bool IsGroup(const QByteArray& userName)
+{
+    return userName.endsWith("@chatroom");
+}
+
+bool IsOfficial(const QByteArray& userName)
+{
+    return userName.startsWith("gh_");
+}
+
+} // namespace
+
+QByteArray WeChatReader::Contact::Shown() const
+{
+    if (!remark.isEmpty())
+        return remark;
+    return nickName.isEmpty() ? userName : nickName;
+}
+
+std::vector<WeChatReader::Folder> WeChatReader::Folders()
+{
+    static const QRegularExpression database(QStringLiteral(
+        "^Documents/([0-9a-f]{32})/DB/(MM|WCDB_Contact|message_([0-9]+))\\.sqlite$"));
+    std::map<QString, Folder> folders;
+    std::map<QString, std::map<int, QString>> numbered;
+    for (const BackupManifest::Entry& entry : m_context.Manifest().ListFiles(
+             QString::fromLatin1(Domain), QStringLiteral("Documents/"))) {
+        const QRegularExpressionMatch match = database.match(entry.relativePath);
+        if (!match.hasMatch())
+            continue;
+        Folder& folder = folders[match.captured(1)];
+        folder.hash = match.captured(1);
+        if (match.captured(2) == QLatin1String("WCDB_Contact"))
+            folder.contacts = true;
+        else if (match.captured(2) == QLatin1String("MM"))
+            numbered[folder.hash][-1] = entry.relativePath;
+        else
+            numbered[folder.hash][match.captured(3).toInt()] = entry.relativePath;
+    }
+    std::vector<Folder> result;
+    for (auto& pair : folders) {
+        for (const auto& path : numbered[pair.first])
+            pair.second.messageDatabases.append(path.second);
+        result.push_back(pair.second);
+    }
+    return result;
+}
+
+bool WeChatReader::Open(const QString& path, SqliteDb& db)
+{
+    ++m_listed;
+    const QString error = m_context.ErrorText();
+    const ReaderContext::OpenResult open =
+        m_context.OpenDatabase(QString::fromLatin1(Domain), path, db);
+    if (open == ReaderContext::OPEN_OK)
+        return true;
+    if (open == ReaderContext::OPEN_FAILED) {
+        ++m_failed;
+        qCWarning(lcReaders).noquote() << "WeChat:" << m_context.ErrorText();
+        // One account's damage is not the category's: the read goes on.
+        m_context.Fail(error);
+    }
+    return false;
+}
+
+bool WeChatReader::Read(What what, ReaderContext::Items& items)
+{
+    for (const Folder& folder : Folders()) {
+        WeChatAccount account;
+        account.folder = folder.hash;
+        account.first = items.size();
+        LoadContacts(folder, account);
+        if (what == CONTACTS)
+            ReadContacts(folder.hash, items);
+        else
+            ReadMessages(folder, account, what, items);
+        account.count = items.size() - account.first;
+        m_accounts.push_back(account);
+        if (m_context.Stopped())
+            return true;
+    }
+    if (m_listed > 0 && m_failed == m_listed)
+        return m_context.Fail(QStringLiteral("no WeChat database of the backup can be read"));
+    return true;
+}
+
+void WeChatReader::LoadContacts(const Folder& folder, WeChatAccount& account)
+{
+    m_contacts.clear();
+    m_byUser.clear();
+    m_byHash.clear();
+    SqliteDb db;
+    if (!folder.contacts ||
+        !Open(AccountPath(folder.hash, QStringLiteral("DB/WCDB_Contact.sqlite")), db))
+        return;
+    SchemaProbe schema(db, QStringLiteral("WCDB_Contact.sqlite"));
+    const QString table = QStringLiteral("Friend");
+    if (!schema.Optional(table, QStringLiteral("the account's contacts")))
+        return;
+    db.Query(QStringLiteral("SELECT %1, %2, %3, %4 FROM Friend ORDER BY rowid")
+                 .arg(schema.Column(table, QString(), QStringLiteral("userName")),
+                      schema.Column(table, QString(), QStringLiteral("type")),
+                      schema.Column(table, QString(), QStringLiteral("dbContactRemark")),
+                      schema.Column(table, QString(), QStringLiteral("dbContactChatRoom"))),
+             [this, &folder, &account](const Row& row) {
+                 Contact contact;
+                 contact.userName = row.Text(0);
+                 if (contact.userName.isEmpty())
+                     return true;
+                 contact.type = static_cast<int>(row.Int(1));
+                 const QByteArray remark = row.Text(2);
+                 contact.nickName = NoteBody::Field(remark, 1);
+                 contact.alias = NoteBody::Field(remark, 2);
+                 contact.remark = NoteBody::Field(remark, 3);
+                 const QString members = QString::fromUtf8(NoteBody::Field(row.Text(3), 1));
+                 contact.members = members.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+                 const QString hash = Md5(contact.userName);
+                 if (hash == folder.hash) {
+                     // The account's own row names the account.
+                     account.userName = QString::fromUtf8(contact.userName);
+                     account.nickName = QString::fromUtf8(contact.nickName);
+                     account.alias = QString::fromUtf8(contact.alias);
+                 }
+                 m_byUser.insert(QString::fromUtf8(contact.userName), int(m_contacts.size()));
+                 m_byHash.insert(hash, int(m_contacts.size()));
+                 m_contacts.push_back(contact);
+                 return true;
+             });
+}
+
+void WeChatReader::ReadContacts(const QString& accountHash, ReaderContext::Items& items)
+{
+    for (const Contact& contact : m_contacts) {
+        const bool group = IsGroup(contact.userName);
+        const bool official = IsOfficial(contact.userName);
+        // Bit 0 of the type marks a contact of the address list; people met
+        // only in a group are not the account's contacts, nor is the account.
+        if ((!group && !official && !(contact.type & 1)) || Md5(contact.userName) == accountHash)
+            continue;
+        auto record =
+            std::make_unique<WeChatFriendRecord>(group      ? WeChatFriendRecord::Group
+                                                 : official ? WeChatFriendRecord::OfficialAccount
+                                                            : WeChatFriendRecord::Person);
+        RecordText& text = record->Text();
+        text.Set(WeChatFriendRecord::UserName, contact.userName);
+        text.Set(WeChatFriendRecord::DisplayName, contact.Shown());
+        text.Set(WeChatFriendRecord::Alias, contact.alias);
+        text.Set(WeChatFriendRecord::Remark, contact.remark);
+        if (group) {
+            // A group lists its members where a person has a signature.
+            QStringList names;
+            for (const QString& member : contact.members)
+                names.append(QString::fromUtf8(ShownUser(member)));
+            text.Set(WeChatFriendRecord::Signature, names.join(QStringLiteral(", ")));
+        }
+        items.push_back(ReaderContext::MakeItem(std::move(record)));
+    }
+}
+
+QByteArray WeChatReader::ShownUser(const QString& userName) const
+{
+    const int index = m_byUser.value(userName, -1);
+    return index < 0 ? userName.toUtf8() : m_contacts[std::size_t(index)].Shown();
+}
+
+void WeChatReader::ReadMessages(const Folder& folder, const WeChatAccount& account, What what,
+                                ReaderContext::Items& items)
+{
+    static const QRegularExpression chatTable(QStringLiteral("^Chat_([0-9a-f]{32})$"));
+    BackupManifest& manifest = m_context.Manifest();
+    const QString domain = QString::fromLatin1(Domain);
+    const QByteArray accountName = account.ShownName().toUtf8();
+    const QByteArray me("Me");
+    struct Chat
+    {
+        std::unique_ptr<WeChatChatRecord> record;
+        qint64 last = 0;
+    };
+    std::vector<Chat> chats;
+    std::vector<std::pair<qint64, std::unique_ptr<FileRecord>>> files;
+    qint64 done = 0;
+    for (const QString& path : folder.messageDatabases) {
+        SqliteDb db;
+        if (!Open(path, db))
+            continue;
+        QStringList tables;
+        db.Query(
+            QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"),
+            [&tables](const Row& row) {
+                tables.append(row.String(0));
+                return true;
+            });
+        SchemaProbe schema(db, path.section(QLatin1Char('/'), -1));
+        for (const QString& table : tables) {
+            const QRegularExpressionMatch match = chatTable.match(table);
+            if (!match.hasMatch())
+                continue;
+            const QString hash = match.captured(1);
+            const int index = m_byHash.value(hash, -1);
+            const Contact* partner = index < 0 ? nullptr : &m_contacts[std::size_t(index)];
+            const bool group = partner && IsGroup(partner->userName);
+            // A chat whose partner the contacts do not name shows its hash.
+            const QByteArray chatName = partner ? partner->Shown() : hash.toUtf8();
+            Chat chat;
+            chat.record = std::make_unique<WeChatChatRecord>();
+            RecordText& text = chat.record->Text();
+            text.Set(WeChatChatRecord::ChatName, chatName);
+            text.Set(WeChatChatRecord::Account, accountName);
+            if (group) {
+                QStringList names;
+                for (const QString& member : partner->members)
+                    names.append(QString::fromUtf8(ShownUser(member)));
+                text.Set(WeChatChatRecord::Member, names.join(QStringLiteral(", ")));
+            } else {
+                text.Set(WeChatChatRecord::Member, partner ? partner->userName : hash.toUtf8());
+            }
+            const bool ok = db.Query(
+                QStringLiteral("SELECT %1, %2, %3, %4, %5 FROM %6 ORDER BY %2, %1")
+                    .arg(schema.Column(table, QString(), QStringLiteral("MesLocalID")),
+                         schema.Column(table, QString(), QStringLiteral("CreateTime")),
+                         schema.Column(table, QString(), QStringLiteral("Message")),
+                         schema.Column(table, QString(), QStringLiteral("Des")),
+                         schema.Column(table, QString(), QStringLiteral("Type")), table),
+                [&](const Row& row) {
+                    const qint64 localId = row.Int(0);
+                    const qint64 time = row.Int(1);
+                    // Des 0: sent from this phone.
+                    const bool sent = row.Int(3) == 0;
+                    const int type = row.IsNull(4) ? WeChatMessageText::TEXT : int(row.Int(4));
+                    QString content = row.String(2);
+                    QByteArray sender = sent ? me : chatName;
+                    if (!sent && group) {
+                        const QString writer = WeChatMessageText::TakeGroupSender(content);
+                        if (!writer.isEmpty())
+                            sender = ShownUser(writer);
+                    }
+                    chat.last = qMax(chat.last, time);
+                    MessageEntryRecord& entry = chat.record->AddEntry(sent);
+                    entry.Texts().Set(MessageEntryRecord::Text,
+                                      WeChatMessageText::Summary(type, content));
+                    entry.Texts().Set(MessageEntryRecord::Sender, sender);
+                    entry.Texts().Set(MessageEntryRecord::Date, m_context.Clock().UnixText(time));
+                    // The message's media file, where the backup has one.
+                    QString rest;
+                    QString name;
+                    int kind = 0;
+                    const QString id = QString::number(localId);
+                    // Local ids count per chat: the chat's hash keeps names apart.
+                    const QString stem = hash.left(8) + QLatin1Char('_') + id;
+                    if (type == WeChatMessageText::PICTURE) {
+                        rest = QStringLiteral("Img/%1/%2.pic").arg(hash, id);
+                        name = stem + QStringLiteral(".jpg");
+                        kind = MMobile::FILE_KIND_PICTURE;
+                    } else if (type == WeChatMessageText::VOICE) {
+                        rest = QStringLiteral("Audio/%1/%2.aud").arg(hash, id);
+                        name = stem + QStringLiteral(".aud");
+                        kind = MMobile::FILE_KIND_AUDIO;
+                    } else if (type == WeChatMessageText::VIDEO) {
+                        rest = QStringLiteral("Video/%1/%2.mp4").arg(hash, id);
+                        name = stem + QStringLiteral(".mp4");
+                        kind = MMobile::FILE_KIND_VIDEO;
+                    } else if (type == WeChatMessageText::APP &&
+                               WeChatMessageText::AppMessageType(content) ==
+                                   WeChatMessageText::APP_FILE) {
+                        name = WeChatMessageText::AppFileName(content);
+                        const QString extension = name.section(QLatin1Char('.'), -1);
+                        rest = QStringLiteral("OpenData/%1/%2.%3").arg(hash, id, extension);
+                        kind = FileRecord::KindOfName(name);
+                    }
+                    if (!rest.isEmpty()) {
+                        const QString file =
+                            manifest.FindFile(domain, AccountPath(folder.hash, rest));
+                        if (file.isEmpty()) {
+                            m_context.Skip();
+                        } else if (what == CHATS) {
+                            chat.record->AddAttachment({file, name});
+                        } else {
+                            auto record = std::make_unique<FileRecord>(
+                                kind, static_cast<std::uint64_t>(qMax<qint64>(0, time)));
+                            record->Text().Set(FileRecord::FilePath, file);
+                            record->Text().Set(FileRecord::DisplayText, name);
+                            files.emplace_back(time, std::move(record));
+                        }
+                    }
+                    return m_context.Tick(++done, 0);
+                });
+            if (!ok)
+                qCWarning(lcReaders).noquote() << "WeChat:" << path << table << db.LastError();
+            if (chat.record->GetEntryCount() > 0)
+                chats.push_back(std::move(chat));
+            if (m_context.Stopped())
+                return;
+        }
+    }
+    if (what == CHATS) {
+        // Newest chat first, as the app lists them.
+        std::stable_sort(chats.begin(), chats.end(),
+                         [](const Chat& a, const Chat& b) { return a.last > b.last; });
+        for (Chat& chat : chats)
+            items.push_back(ReaderContext::MakeItem(std::move(chat.record)));
+    } else {
+        std::stable_sort(files.begin(), files.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (auto& file : files)
+            items.push_back(ReaderContext::MakeItem(std::move(file.second)));
+    }
+}

@@ -1,9 +1,11 @@
 #include "samplebackupwriter.h"
 
 #include "samplebackupencryptor.h"
+#include "samplechatless.h"
 #include "sampleformats.h"
 #include "samplepictures.h"
 #include "samplerandom.h"
+#include "samplereminderstore.h"
 #include "samplewords.h"
 #include "sqlitewriter.h"
 
@@ -23,6 +25,7 @@ const char* const Home = "HomeDomain";
 const char* const CameraRoll = "CameraRollDomain";
 const char* const Media = "MediaDomain";
 const char* const WhatsApp = "AppDomainGroup-group.net.whatsapp.WhatsApp.shared";
+const char* const WhatsAppBusiness = "AppDomainGroup-group.net.whatsapp.WhatsAppSMB.shared";
 const char* const NotesGroup = "AppDomainGroup-group.com.apple.notes";
 
 } // namespace
@@ -407,6 +410,8 @@ bool SampleBackupWriter::WriteMessages()
         }
         m_content.conversations.push_back(conversation);
     }
+    if (!SampleChatless::Write(db, m_random, m_now, m_content))
+        return Fail(db.LastError());
     return db.Close(AddFile(Home, "Library/SMS/sms.db-wal")) || Fail(db.LastError());
 }
 
@@ -423,14 +428,15 @@ bool SampleBackupWriter::WriteCalls()
     SqliteWriter db;
     if (!db.Open(old ? AddFile("WirelessDomain", "Library/CallHistory/call_history.db")
                      : AddFile(Home, "Library/CallHistoryDB/CallHistory.storedata")) ||
-        !db.Exec(old ? "CREATE TABLE call (ROWID INTEGER PRIMARY KEY AUTOINCREMENT, address TEXT, "
-                       "date INTEGER, duration INTEGER, flags INTEGER, id INTEGER, name TEXT, "
-                       "country_code TEXT, network_code TEXT, read INTEGER, assisted INTEGER, "
-                       "face_time_data BLOB, originalAddress TEXT)"
-                     : "CREATE TABLE ZCALLRECORD (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, Z_OPT "
-                       "INTEGER, ZANSWERED INTEGER, ZCALLTYPE INTEGER, ZORIGINATED INTEGER, ZDATE "
-                       "TIMESTAMP, ZDURATION FLOAT, ZADDRESS VARCHAR, ZNAME VARCHAR, "
-                       "ZSERVICE_PROVIDER VARCHAR)"))
+        !db.Exec(
+            old ? "CREATE TABLE call (ROWID INTEGER PRIMARY KEY AUTOINCREMENT, address TEXT, "
+                  "date INTEGER, duration INTEGER, flags INTEGER, id INTEGER, name TEXT, "
+                  "country_code TEXT, network_code TEXT, read INTEGER, assisted INTEGER, "
+                  "face_time_data BLOB, originalAddress TEXT)"
+                : "CREATE TABLE ZCALLRECORD (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, Z_OPT "
+                  "INTEGER, ZANSWERED INTEGER, ZCALLTYPE INTEGER, ZDISCONNECTED_CAUSE INTEGER, "
+                  "ZORIGINATED INTEGER, ZDATE TIMESTAMP, ZDURATION FLOAT, ZADDRESS VARCHAR, "
+                  "ZNAME VARCHAR, ZSERVICE_PROVIDER VARCHAR)"))
         return Fail(db.LastError());
     const int count = 200 * m_options.scale;
     double date = m_now - 86400.0 * 200;
@@ -442,6 +448,8 @@ bool SampleBackupWriter::WriteCalls()
         // Some outgoing calls are not answered either.
         call.answered = Range(0, 3) != 0;
         call.duration = call.answered ? Range(5, 3600) + (old ? 0 : 0.5) : 0;
+        // The newer store tells a call its caller hung up apart (cause 0).
+        call.cancelled = !old && call.outgoing && !call.answered && i % 2 == 0;
         call.kind = i % 7 == 3            ? SampleBackupContent::Call::FaceTimeVideo
                     : i % 7 == 5 && !old  ? SampleBackupContent::Call::FaceTimeAudio
                     : i % 11 == 6 && !old ? SampleBackupContent::Call::OtherApp
@@ -474,11 +482,13 @@ bool SampleBackupWriter::WriteCalls()
                                          ? QStringLiteral("net.whatsapp.WhatsApp")
                                      : type == 1 ? QStringLiteral("com.apple.Telephony")
                                                  : QStringLiteral("com.apple.FaceTime");
-            db.Insert("INSERT INTO ZCALLRECORD (Z_ENT, Z_OPT, ZANSWERED, ZCALLTYPE, ZORIGINATED, "
-                      "ZDATE, ZDURATION, ZADDRESS, ZNAME, ZSERVICE_PROVIDER) VALUES (2, 1, ?, ?, "
-                      "?, ?, ?, ?, ?, ?)",
-                      {call.answered ? 1 : 0, type, call.outgoing ? 1 : 0, call.date, call.duration,
-                       call.address, name, provider});
+            // ZDISCONNECTED_CAUSE: 0 ended on this phone, 6 declined or not answered.
+            const int cause = call.answered || call.cancelled ? 0 : 6;
+            db.Insert("INSERT INTO ZCALLRECORD (Z_ENT, Z_OPT, ZANSWERED, ZCALLTYPE, "
+                      "ZDISCONNECTED_CAUSE, ZORIGINATED, ZDATE, ZDURATION, ZADDRESS, ZNAME, "
+                      "ZSERVICE_PROVIDER) VALUES (2, 1, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+                      {call.answered ? 1 : 0, type, cause, call.outgoing ? 1 : 0, call.date,
+                       call.duration, call.address, name, provider});
         }
         m_content.calls.push_back(call);
     }
@@ -552,7 +562,16 @@ bool SampleBackupWriter::WriteCalendar()
                    reminder.completed ? QVariant(reminder.due + 600) : QVariant()});
         m_content.reminders.push_back(reminder);
     }
-    return db.Close() || Fail(db.LastError());
+    if (!db.Close())
+        return Fail(db.LastError());
+    // Newer phones keep reminders in the Reminders app's own store too.
+    if (m_options.ios < 14)
+        return true;
+    SqliteWriter store;
+    return (store.Open(AddFile(SampleReminderStore::Domain, SampleReminderStore::Path())) &&
+            SampleReminderStore::Write(store, m_random, due, m_options.scale, m_content) &&
+            store.Close()) ||
+           Fail(store.LastError());
 }
 
 bool SampleBackupWriter::WriteNotes()
@@ -773,8 +792,11 @@ bool SampleBackupWriter::WriteVoiceMemos()
 
 bool SampleBackupWriter::WriteWhatsApp()
 {
+    // The business app keeps the same store in its own shared container.
+    const QString domain =
+        QString::fromLatin1(m_options.whatsAppBusiness ? WhatsAppBusiness : WhatsApp);
     SqliteWriter db;
-    if (!db.Open(AddFile(WhatsApp, "ChatStorage.sqlite")) ||
+    if (!db.Open(AddFile(domain, "ChatStorage.sqlite")) ||
         !db.Exec("CREATE TABLE ZWACHATSESSION (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, "
                  "ZSESSIONTYPE INTEGER, ZLASTMESSAGEDATE TIMESTAMP, ZCONTACTJID VARCHAR, "
                  "ZPARTNERNAME VARCHAR);"
@@ -872,7 +894,7 @@ bool SampleBackupWriter::WriteWhatsApp()
                                           .arg(name.at(0))
                                           .arg(name.at(1))
                                           .arg(name);
-                if (!WriteContent(WhatsApp, QStringLiteral("Message/") + local,
+                if (!WriteContent(domain, QStringLiteral("Message/") + local,
                                   SamplePictures::Picture(media + 800, "JPEG")))
                     return false;
                 const qint64 item = db.Insert(

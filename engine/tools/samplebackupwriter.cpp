@@ -1,6 +1,7 @@
 #include "samplebackupwriter.h"
 
 #include "samplebackupencryptor.h"
+#include "samplecalls.h"
 #include "samplechatless.h"
 #include "sampleformats.h"
 #include "samplepictures.h"
@@ -422,76 +423,13 @@ QList<int> SampleBackupWriter::Generations()
 
 bool SampleBackupWriter::WriteCalls()
 {
-    // Up to iOS 7 the call history is call_history.db of the wireless domain,
-    // dated in seconds since 1970, with flags for the direction and FaceTime.
+    // Up to iOS 7 the call history is call_history.db of the wireless domain.
     const bool old = m_options.ios <= 7;
     SqliteWriter db;
     if (!db.Open(old ? AddFile("WirelessDomain", "Library/CallHistory/call_history.db")
                      : AddFile(Home, "Library/CallHistoryDB/CallHistory.storedata")) ||
-        !db.Exec(
-            old ? "CREATE TABLE call (ROWID INTEGER PRIMARY KEY AUTOINCREMENT, address TEXT, "
-                  "date INTEGER, duration INTEGER, flags INTEGER, id INTEGER, name TEXT, "
-                  "country_code TEXT, network_code TEXT, read INTEGER, assisted INTEGER, "
-                  "face_time_data BLOB, originalAddress TEXT)"
-                : "CREATE TABLE ZCALLRECORD (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, Z_OPT "
-                  "INTEGER, ZANSWERED INTEGER, ZCALLTYPE INTEGER, ZDISCONNECTED_CAUSE INTEGER, "
-                  "ZORIGINATED INTEGER, ZDATE TIMESTAMP, ZDURATION FLOAT, ZADDRESS VARCHAR, "
-                  "ZNAME VARCHAR, ZSERVICE_PROVIDER VARCHAR)"))
+        !SampleCalls::Write(db, m_random, m_now, m_options.scale, old, m_content))
         return Fail(db.LastError());
-    const int count = 200 * m_options.scale;
-    double date = m_now - 86400.0 * 200;
-    for (int i = 0; i < count; ++i) {
-        SampleBackupContent::Call call;
-        date += Range(600, 80000) + (old ? 0 : 0.25);
-        call.date = date;
-        call.outgoing = Range(0, 2) == 0;
-        // Some outgoing calls are not answered either.
-        call.answered = Range(0, 3) != 0;
-        call.duration = call.answered ? Range(5, 3600) + (old ? 0 : 0.5) : 0;
-        // The newer store tells a call its caller hung up apart (cause 0).
-        call.cancelled = !old && call.outgoing && !call.answered && i % 2 == 0;
-        call.kind = i % 7 == 3            ? SampleBackupContent::Call::FaceTimeVideo
-                    : i % 7 == 5 && !old  ? SampleBackupContent::Call::FaceTimeAudio
-                    : i % 11 == 6 && !old ? SampleBackupContent::Call::OtherApp
-                                          : SampleBackupContent::Call::Phone;
-        if (i % 4 == 0 && !m_content.contacts.empty()) {
-            const auto& contact =
-                m_content.contacts[static_cast<std::size_t>(i) % m_content.contacts.size()];
-            call.address = contact.phones.first();
-            call.name = contact.first + QLatin1Char(' ') + contact.last;
-        } else if (call.kind == SampleBackupContent::Call::FaceTimeVideo && i % 2) {
-            call.address = QStringLiteral("caller%1@%2").arg(i).arg(Pick(SampleWords::Domains));
-        } else {
-            call.address = PhoneNumber();
-        }
-        const QVariant name = call.name.isEmpty() ? QVariant() : QVariant(call.name);
-        if (old) {
-            // 4 incoming, 5 outgoing; 16 marks FaceTime.
-            const int flags = (call.outgoing ? 5 : 4) |
-                              (call.kind == SampleBackupContent::Call::FaceTimeVideo ? 16 : 0);
-            db.Insert("INSERT INTO call (address, date, duration, flags, id, name) VALUES (?, ?, "
-                      "?, ?, -1, ?)",
-                      {call.address, static_cast<qint64>(call.date) + 978307200,
-                       static_cast<qint64>(call.duration), flags, name});
-        } else {
-            // ZCALLTYPE: 1 phone (or an app's call), 8 FaceTime video, 16 FaceTime audio.
-            const int type = call.kind == SampleBackupContent::Call::FaceTimeVideo   ? 8
-                             : call.kind == SampleBackupContent::Call::FaceTimeAudio ? 16
-                                                                                     : 1;
-            const QString provider = call.kind == SampleBackupContent::Call::OtherApp
-                                         ? QStringLiteral("net.whatsapp.WhatsApp")
-                                     : type == 1 ? QStringLiteral("com.apple.Telephony")
-                                                 : QStringLiteral("com.apple.FaceTime");
-            // ZDISCONNECTED_CAUSE: 0 ended on this phone, 6 declined or not answered.
-            const int cause = call.answered || call.cancelled ? 0 : 6;
-            db.Insert("INSERT INTO ZCALLRECORD (Z_ENT, Z_OPT, ZANSWERED, ZCALLTYPE, "
-                      "ZDISCONNECTED_CAUSE, ZORIGINATED, ZDATE, ZDURATION, ZADDRESS, ZNAME, "
-                      "ZSERVICE_PROVIDER) VALUES (2, 1, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
-                      {call.answered ? 1 : 0, type, cause, call.outgoing ? 1 : 0, call.date,
-                       call.duration, call.address, name, provider});
-        }
-        m_content.calls.push_back(call);
-    }
     return db.Close() || Fail(db.LastError());
 }
 

@@ -173,7 +173,7 @@ bool MessageReader::ReadConversations(ReaderContext::Items& items)
     for (Chat& chat : read)
         items.push_back(
             ReaderContext::MakeItem(std::move(chat.record), chat.live == 0 && chat.recovered > 0));
-    return ReadChatless(db, handles, recoverable, bodies, items);
+    return ReadChatless(db, handles, recoverable, bodies, chatOfMessage.size(), items);
 }
 
 void MessageReader::AddParticipant(ConversationRecord& chat, const QString& id)
@@ -186,15 +186,28 @@ void MessageReader::AddParticipant(ConversationRecord& chat, const QString& id)
 }
 
 bool MessageReader::ReadChatless(SqliteDb& db, const QHash<qint64, QString>& handles,
-                                 bool recoverable, bool bodies, ReaderContext::Items& items)
+                                 bool recoverable, bool bodies, qint64 inChats,
+                                 ReaderContext::Items& items)
 {
     // Messages that no chat holds (their chat deleted on the phone, a join
     // row lost) are still the user's: one conversation per handle, after the
-    // chats. NOT IN builds one index of the joins instead of a search per message.
+    // chats. Looked for only when the table holds more messages than the
+    // chats showed; NOT IN builds one index of the joins instead of a search
+    // per message.
+    qint64 messages = 0;
+    if (!db.Query(QStringLiteral("SELECT count(*) FROM message"), [&messages](const Row& row) {
+            messages = row.Int(0);
+            return false;
+        }))
+        return m_context.Fail(db.LastError());
+    if (messages <= inChats)
+        return true;
     const QString joined =
-        QStringLiteral("SELECT message_id FROM chat_message_join WHERE message_id IS NOT NULL") +
-        (recoverable ? QStringLiteral(" UNION ALL SELECT message_id FROM "
-                                      "chat_recoverable_message_join WHERE message_id IS NOT NULL")
+        QStringLiteral("SELECT j.message_id FROM chat_message_join j JOIN chat c ON c.ROWID = "
+                       "j.chat_id WHERE j.message_id IS NOT NULL") +
+        (recoverable ? QStringLiteral(" UNION ALL SELECT j.message_id FROM "
+                                      "chat_recoverable_message_join j JOIN chat c ON c.ROWID = "
+                                      "j.chat_id WHERE j.message_id IS NOT NULL")
                      : QString());
     std::unique_ptr<ConversationRecord> chat;
     qint64 chatHandle = -1;

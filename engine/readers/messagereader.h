@@ -21,8 +21,9 @@ public:
 
 private:
     void AddParticipant(ConversationRecord& chat, const QString& id);
+    // `inChats`: the messages the chats showed.
     bool ReadChatless(SqliteDb& db, const QHash<qint64, QString>& handles, bool recoverable,
-                      bool bodies, ReaderContext::Items& items);
+                      bool bodies, qint64 inChats, ReaderContext::Items& items);
 
     ReaderContext& m_context;
 };

@@ -112,6 +112,10 @@ DemoHostWindow::DemoHostWindow(const Options& options, QWidget* parent)
     m_pRecoveryLine->setObjectName(QStringLiteral("recoveryLine"));
     m_pRecoveryLine->hide();
     statusBar()->addPermanentWidget(m_pRecoveryLine);
+    m_pSkippedLine = new QLabel(this);
+    m_pSkippedLine->setObjectName(QStringLiteral("skippedLine"));
+    m_pSkippedLine->hide();
+    statusBar()->addPermanentWidget(m_pSkippedLine);
     m_pOpenRecovered = new QPushButton(tr("Open Folder"), this);
     m_pOpenRecovered->setObjectName(QStringLiteral("btnOpenRecovered"));
     m_pOpenRecovered->setToolTip(tr("Open the folder the last recovery wrote into"));
@@ -271,6 +275,8 @@ bool DemoHostWindow::OpenBackup(const QString& folder, bool mayAsk)
     m_scanStatus.clear();
     m_counts.clear();
     m_deleted.clear();
+    m_skipped.clear();
+    ShowSkipped();
     m_device = std::make_unique<BackupDevice>(clean);
     m_deviceEntry.pDevice = m_device.get();
     m_settings->setValue(QLatin1String(kLastBackupKey), clean);
@@ -638,12 +644,18 @@ void DemoHostWindow::OnPageScanEnded(int type, int status)
             m_deleted.insert(type, 0);
         }
         const QString name = DemoPageFactory::DisplayName(category);
+        const int skipped =
+            m_device && status == MMobile::TASK_COMPLETE ? m_device->SkippedCount(category) : 0;
+        m_skipped.insert(type, skipped);
+        ShowSkipped();
         if (status == MMobile::TASK_COMPLETE) {
             m_pOverview->SetCounts(category, ItemCount(category), DeletedCount(category));
-            Notify(tr("%1: %2 item(s) found, %3 deleted")
-                       .arg(name)
-                       .arg(ItemCount(category))
-                       .arg(DeletedCount(category)));
+            const QString found = tr("%1: %2 item(s) found, %3 deleted")
+                                      .arg(name)
+                                      .arg(ItemCount(category))
+                                      .arg(DeletedCount(category));
+            Notify(skipped > 0 ? tr("%1, %2 damaged record(s) skipped").arg(found).arg(skipped)
+                               : found);
         } else {
             m_pOverview->SetCounts(category, -1, 0);
             Notify(tr("%1: the scan ended without data (status %2)").arg(name).arg(status), true);
@@ -665,6 +677,35 @@ void DemoHostWindow::OnPageScanPercent(int type, int percent)
                                         percent);
     m_pStatusLine->setText(
         tr("Scanning %1 ... %2%").arg(DemoPageFactory::DisplayName(category)).arg(percent));
+}
+
+// The scans' skipped records, all categories together: a plain count in the
+// status bar that stays while the status line moves on, per category in its
+// tool tip.
+void DemoHostWindow::ShowSkipped()
+{
+    int total = 0;
+    QStringList lines;
+    for (MMobile::MDType type : DemoPageFactory::Categories()) {
+        const int skipped = m_skipped.value(int(type));
+        if (skipped > 0)
+            lines << tr("%1: %2").arg(DemoPageFactory::DisplayName(type)).arg(skipped);
+        total += skipped;
+    }
+    m_pSkippedLine->setText(total == 1 ? tr("1 damaged record was skipped")
+                                       : tr("%1 damaged records were skipped").arg(total));
+    m_pSkippedLine->setToolTip(lines.join(QLatin1Char('\n')));
+    m_pSkippedLine->setVisible(total > 0);
+}
+
+int DemoHostWindow::SkippedCount(MMobile::MDType type) const
+{
+    return m_skipped.value(int(type), -1);
+}
+
+QString DemoHostWindow::SkippedText() const
+{
+    return m_pSkippedLine->isVisibleTo(this) ? m_pSkippedLine->text() : QString();
 }
 
 void DemoHostWindow::OpenLogFolder()

@@ -102,6 +102,11 @@ public:
     int ItemCount(MMobile::MDType type) const;
     // Deleted items among them, -1 before the scan ended.
     int DeletedCount(MMobile::MDType type) const;
+    // Records the last complete scan of `type` had to leave out (damaged
+    // rows, missing or refused files), as the engine counted them.
+    int SkippedCount(MMobile::MDType type) const;
+    // The status bar's note of the skipped records; empty while there are none.
+    QString SkippedText() const;
     CategoryOverview* Overview() const { return m_pOverview; }
     BackupListWidget* BackupList() const { return m_pBackupList; }
     QString StatusText() const;
@@ -148,6 +153,7 @@ private:
     void ListBackups(std::function<void()> then);
     void OnBackupsListed();
     void Notify(const QString& text, bool error = false);
+    void ShowSkipped();
     void CloseAllPages();
     void ScanNext();
     void SaveGeometry();
@@ -164,6 +170,7 @@ private:
     QLabel* m_pStatusLine;
     QLabel* m_pRecoveryLine; // what the last recovery wrote, while the status line moves on
     QPushButton* m_pOpenRecovered;
+    QLabel* m_pSkippedLine; // records the scans left out, while the status line moves on
     QHash<int, CategoryPanel*> m_pages;
     // Closed pages waiting to be freed once their closing code has returned.
     QList<CategoryPanel*> m_closedPages;
@@ -171,6 +178,7 @@ private:
     QHash<int, int> m_scanStatus;
     QHash<int, int> m_counts;
     QHash<int, int> m_deleted;
+    QHash<int, int> m_skipped;
     // The categories the background scan still has to do, and how many it had.
     QVector<MMobile::MDType> m_scanQueue;
     int m_scanAllTotal;

@@ -7,6 +7,9 @@
 #include "schemaprobe.h"
 #include "sqlitedb.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace {
 
 using Row = SqliteDb::Row;
@@ -18,6 +21,27 @@ constexpr int EntityReminder = 3;
 } // namespace
 
 bool CalendarReader::Read(ReaderContext::Items& items, bool reminders)
+{
+    ReminderStoreReader::DatedItems dated;
+    if (!ReadCalendarStore(items, reminders, dated))
+        return false;
+    if (!reminders || m_context.Stopped())
+        return true;
+    // Since iOS 13 the Reminders app keeps its own stores; older reminders
+    // may still stand in the calendar store. Both are shown, by due date.
+    if (!ReminderStoreReader(m_context).Read(dated))
+        return false;
+    std::stable_sort(dated.begin(), dated.end(),
+                     [](const ReminderStoreReader::Dated& a, const ReminderStoreReader::Dated& b) {
+                         return a.due < b.due;
+                     });
+    for (ReminderStoreReader::Dated& reminder : dated)
+        items.push_back(std::move(reminder.item));
+    return true;
+}
+
+bool CalendarReader::ReadCalendarStore(ReaderContext::Items& items, bool reminders,
+                                       ReminderStoreReader::DatedItems& dated)
 {
     SqliteDb db;
     const ReaderContext::OpenResult open =
@@ -61,16 +85,11 @@ bool CalendarReader::Read(ReaderContext::Items& items, bool reminders)
             text.Set(ReminderRecord::Location, row.Text(1));
             text.Set(ReminderRecord::Note, row.Text(4));
             text.Set(ReminderRecord::Date, m_context.DateText(row, 5));
-            text.Set(ReminderRecord::Status,
-                     row.IsNull(6) ? QStringLiteral("Not Completed") : QStringLiteral("Completed"));
-            // 1-4 high, 5 medium, 6-9 low, 0 none.
-            const qint64 priority = row.Int(7);
-            text.Set(ReminderRecord::Priority, priority <= 0   ? QStringLiteral("None")
-                                               : priority < 5  ? QStringLiteral("High")
-                                               : priority == 5 ? QStringLiteral("Medium")
-                                                               : QStringLiteral("Low"));
+            text.Set(ReminderRecord::Status, ReminderRecord::StatusText(!row.IsNull(6)));
+            text.Set(ReminderRecord::Priority, ReminderRecord::PriorityText(row.Int(7)));
             text.Set(ReminderRecord::ListName, row.Text(8));
-            items.push_back(ReaderContext::MakeItem(std::move(record)));
+            dated.push_back({row.IsNull(5) ? std::numeric_limits<double>::lowest() : row.Real(5),
+                             ReaderContext::MakeItem(std::move(record))});
         } else {
             auto record = std::make_unique<CalendarRecord>();
             RecordText& text = record->Text();
@@ -89,7 +108,7 @@ bool CalendarReader::Read(ReaderContext::Items& items, bool reminders)
             text.Set(CalendarRecord::Note, row.Text(4));
             items.push_back(ReaderContext::MakeItem(std::move(record)));
         }
-        return m_context.Tick(static_cast<qint64>(items.size()), 0);
+        return m_context.Tick(static_cast<qint64>(items.size() + dated.size()), 0);
     });
     return ok || m_context.Fail(db.LastError());
 }

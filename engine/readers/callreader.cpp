@@ -23,12 +23,15 @@ QString Duration(qint64 seconds)
 
 namespace {
 
-// "Outgoing", "Unanswered" (outgoing, never picked up), "Incoming" or
+// "Outgoing", "Cancelled" (outgoing, hung up by the caller before anyone
+// answered), "Unanswered" (outgoing, never picked up), "Incoming" or
 // "Missed", then the kind of call when it is not a phone call.
-QString CallType(bool outgoing, bool answered, const QString& kind)
+QString CallType(bool outgoing, bool answered, bool cancelled, const QString& kind)
 {
     const QString direction =
-        outgoing ? (answered ? QStringLiteral("Outgoing") : QStringLiteral("Unanswered"))
+        outgoing ? (answered    ? QStringLiteral("Outgoing")
+                    : cancelled ? QStringLiteral("Cancelled")
+                                : QStringLiteral("Unanswered"))
                  : (answered ? QStringLiteral("Incoming") : QStringLiteral("Missed"));
     return kind.isEmpty() ? direction : QStringLiteral("%1 (%2)").arg(direction, kind);
 }
@@ -55,14 +58,15 @@ bool CallReader::Read(ReaderContext::Items& items)
     if (!schema.HasTable(table))
         return m_context.Fail(QStringLiteral("CallHistory.storedata lacks the table ZCALLRECORD"));
     const bool ok = db.Query(
-        QStringLiteral("SELECT ZADDRESS, %1, ZDATE, %2, %3, %4, %5, %6 FROM ZCALLRECORD ORDER BY "
-                       "ZDATE, Z_PK")
+        QStringLiteral("SELECT ZADDRESS, %1, ZDATE, %2, %3, %4, %5, %6, %7 FROM ZCALLRECORD ORDER "
+                       "BY ZDATE, Z_PK")
             .arg(schema.Column(table, QString(), QStringLiteral("ZNAME")),
                  schema.Column(table, QString(), QStringLiteral("ZDURATION")),
                  schema.Column(table, QString(), QStringLiteral("ZORIGINATED")),
                  schema.Column(table, QString(), QStringLiteral("ZANSWERED")),
                  schema.Column(table, QString(), QStringLiteral("ZCALLTYPE")),
-                 schema.Column(table, QString(), QStringLiteral("ZSERVICE_PROVIDER"))),
+                 schema.Column(table, QString(), QStringLiteral("ZSERVICE_PROVIDER")),
+                 schema.Column(table, QString(), QStringLiteral("ZDISCONNECTED_CAUSE"))),
         [&](const Row& row) {
             // ZCALLTYPE 8 and 16 are FaceTime video and audio; another
             // provider than the phone's is an app's call.
@@ -75,8 +79,12 @@ bool CallReader::Read(ReaderContext::Items& items)
                 kind = QStringLiteral("FaceTime Audio");
             else if (!provider.isEmpty() && !provider.startsWith(QLatin1String("com.apple.")))
                 kind = provider.section(QLatin1Char('.'), -1);
+            // Cause 0 is a call ended on this phone; an outgoing call that
+            // ended so before anyone answered was cancelled by its caller,
+            // any other cause (declined, no answer, busy) left it unanswered.
+            const bool cancelled = !row.IsNull(8) && row.Int(8) == 0;
             Add(items, row.String(0), row.String(1), m_context.DateText(row, 2),
-                CallType(row.Int(4) != 0, row.Int(5) != 0, kind), row.Real(3));
+                CallType(row.Int(4) != 0, row.Int(5) != 0, cancelled, kind), row.Real(3));
             return m_context.Tick(static_cast<qint64>(items.size()), 0);
         });
     return ok || m_context.Fail(db.LastError());
@@ -100,7 +108,8 @@ bool CallReader::ReadOld(SqliteDb& db, ReaderContext::Items& items)
                      const QString date =
                          row.IsNull(2) ? QString() : m_context.Clock().UnixText(row.Int(2));
                      Add(items, row.String(0), row.String(1), date.toUtf8(),
-                         CallType((flags & 1) != 0, answered,
+                         // This store keeps no cause: a call not picked up is unanswered.
+                         CallType((flags & 1) != 0, answered, false,
                                   (flags & 16) != 0 ? QStringLiteral("FaceTime") : QString()),
                          row.Real(3));
                      return m_context.Tick(static_cast<qint64>(items.size()), 0);

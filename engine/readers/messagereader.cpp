@@ -83,13 +83,7 @@ bool MessageReader::ReadConversations(ReaderContext::Items& items)
                             Chat* found = chatOf(row.Int(0));
                             if (!found)
                                 return true;
-                            ConversationRecord* chat = found->record.get();
-                            const QString id = handles.value(row.Int(1));
-                            RecordText& participant = chat->AddParticipant();
-                            participant.Set(ConversationRecord::Name, m_context.ContactNameOf(id));
-                            const bool email = id.contains(QLatin1Char('@'));
-                            participant.Set(ConversationRecord::Phone, email ? QString("") : id);
-                            participant.Set(ConversationRecord::Email, email ? id : QString(""));
+                            AddParticipant(*found->record, handles.value(row.Int(1)));
                             return true;
                         });
     // iOS 16 keeps recently deleted messages apart, still tied to their chat.
@@ -179,7 +173,74 @@ bool MessageReader::ReadConversations(ReaderContext::Items& items)
     for (Chat& chat : read)
         items.push_back(
             ReaderContext::MakeItem(std::move(chat.record), chat.live == 0 && chat.recovered > 0));
-    return true;
+    return ReadChatless(db, handles, recoverable, bodies, chatOfMessage.size(), items);
+}
+
+void MessageReader::AddParticipant(ConversationRecord& chat, const QString& id)
+{
+    RecordText& participant = chat.AddParticipant();
+    participant.Set(ConversationRecord::Name, m_context.ContactNameOf(id));
+    const bool email = id.contains(QLatin1Char('@'));
+    participant.Set(ConversationRecord::Phone, email ? QString("") : id);
+    participant.Set(ConversationRecord::Email, email ? id : QString(""));
+}
+
+bool MessageReader::ReadChatless(SqliteDb& db, const QHash<qint64, QString>& handles,
+                                 bool recoverable, bool bodies, qint64 inChats,
+                                 ReaderContext::Items& items)
+{
+    // Messages that no chat holds (their chat deleted on the phone, a join
+    // row lost) are still the user's: one conversation per handle, after the
+    // chats. Looked for only when the table holds more messages than the
+    // chats showed; NOT IN builds one index of the joins instead of a search
+    // per message.
+    qint64 messages = 0;
+    if (!db.Query(QStringLiteral("SELECT count(*) FROM message"), [&messages](const Row& row) {
+            messages = row.Int(0);
+            return false;
+        }))
+        return m_context.Fail(db.LastError());
+    if (messages <= inChats)
+        return true;
+    const QString joined =
+        QStringLiteral("SELECT j.message_id FROM chat_message_join j JOIN chat c ON c.ROWID = "
+                       "j.chat_id WHERE j.message_id IS NOT NULL") +
+        (recoverable ? QStringLiteral(" UNION ALL SELECT j.message_id FROM "
+                                      "chat_recoverable_message_join j JOIN chat c ON c.ROWID = "
+                                      "j.chat_id WHERE j.message_id IS NOT NULL")
+                     : QString());
+    std::unique_ptr<ConversationRecord> chat;
+    qint64 chatHandle = -1;
+    QByteArray sender;
+    const bool ok = db.Query(
+        QStringLiteral("SELECT m.handle_id, m.text, %1, m.date, m.is_from_me FROM message m WHERE "
+                       "m.ROWID NOT IN (%2) ORDER BY m.handle_id, m.date, m.ROWID")
+            .arg(bodies ? QStringLiteral("m.attributedBody") : QStringLiteral("NULL"), joined),
+        [&](const Row& row) {
+            const qint64 handle = row.Int(0);
+            if (!chat || handle != chatHandle) {
+                if (chat)
+                    items.push_back(ReaderContext::MakeItem(std::move(chat)));
+                chat = std::make_unique<ConversationRecord>();
+                chatHandle = handle;
+                const QString id = handles.value(handle);
+                AddParticipant(*chat, id);
+                const QString name = m_context.ContactNameOf(id);
+                sender = (name.isEmpty() ? id : name).toUtf8();
+            }
+            const bool sent = row.Int(4) != 0;
+            MessageEntryRecord& entry = chat->AddEntry(sent);
+            QByteArray text = row.Text(1);
+            if (text.isEmpty() && !row.IsNull(2))
+                text = AttributedBody::Text(row.Text(2));
+            entry.Texts().Set(MessageEntryRecord::Text, WithoutObjectMarks(text));
+            entry.Texts().Set(MessageEntryRecord::Sender, sent ? QByteArray("Me") : sender);
+            entry.Texts().Set(MessageEntryRecord::Date, m_context.DateText(row, 3));
+            return !m_context.Stopped();
+        });
+    if (chat)
+        items.push_back(ReaderContext::MakeItem(std::move(chat)));
+    return ok || m_context.Fail(db.LastError());
 }
 
 bool MessageReader::ReadAttachments(ReaderContext::Items& items)

@@ -12,6 +12,8 @@ const char* const ReaderContext::MediaDomain = "MediaDomain";
 const char* const ReaderContext::WirelessDomain = "WirelessDomain";
 const char* const ReaderContext::WhatsAppDomain =
     "AppDomainGroup-group.net.whatsapp.WhatsApp.shared";
+const char* const ReaderContext::WhatsAppBusinessDomain =
+    "AppDomainGroup-group.net.whatsapp.WhatsAppSMB.shared";
 const char* const ReaderContext::NotesDomain = "AppDomainGroup-group.com.apple.notes";
 
 Q_LOGGING_CATEGORY(lcReaders, "mmobileengine")

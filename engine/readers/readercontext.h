@@ -38,6 +38,7 @@ public:
     static const char* const MediaDomain;
     static const char* const WirelessDomain;
     static const char* const WhatsAppDomain;
+    static const char* const WhatsAppBusinessDomain;
     static const char* const NotesDomain;
 
     ReaderContext(BackupManifest& manifest, const QString& workFolder, Progress progress);

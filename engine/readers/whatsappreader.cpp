@@ -24,9 +24,20 @@ QString MissingTable(SchemaProbe& schema)
 
 } // namespace
 
+bool WhatsAppReader::ReadChats(ReaderContext::Items& items)
+{
+    return ReadChats(QString::fromLatin1(ReaderContext::WhatsAppDomain), items) &&
+           ReadChats(QString::fromLatin1(ReaderContext::WhatsAppBusinessDomain), items);
+}
+
 bool WhatsAppReader::ReadAttachments(ReaderContext::Items& items)
 {
-    const QString domain = QString::fromLatin1(ReaderContext::WhatsAppDomain);
+    return ReadAttachments(QString::fromLatin1(ReaderContext::WhatsAppDomain), items) &&
+           ReadAttachments(QString::fromLatin1(ReaderContext::WhatsAppBusinessDomain), items);
+}
+
+bool WhatsAppReader::ReadAttachments(const QString& domain, ReaderContext::Items& items)
+{
     SqliteDb db;
     const ReaderContext::OpenResult open = m_context.OpenDatabase(domain, ChatStorage, db);
     if (open != ReaderContext::OPEN_OK)
@@ -64,9 +75,8 @@ bool WhatsAppReader::ReadAttachments(ReaderContext::Items& items)
     return ok || m_context.Fail(db.LastError());
 }
 
-bool WhatsAppReader::ReadChats(ReaderContext::Items& items)
+bool WhatsAppReader::ReadChats(const QString& domain, ReaderContext::Items& items)
 {
-    const QString domain = QString::fromLatin1(ReaderContext::WhatsAppDomain);
     SqliteDb db;
     const ReaderContext::OpenResult open = m_context.OpenDatabase(domain, ChatStorage, db);
     if (open != ReaderContext::OPEN_OK)

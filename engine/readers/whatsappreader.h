@@ -3,13 +3,12 @@
 
 #include "readercontext.h"
 
-// Reads WhatsApp's ChatStorage.sqlite (the personal and the business app
-// keep the same schema): one chat per ZWACHATSESSION with its messages
-// (ZWAMESSAGE) and the media files the backup holds (ZWAMEDIAITEM), or, for
-// the attachments category, those files alone. Only a person's JID
-// (…@s.whatsapp.net) is shown as a number; groups (…@g.us) show their subject
-// and each received message its writer (ZWAGROUPMEMBER), @lid identifiers
-// the name the database has for them (ZWAPROFILEPUSHNAME). The context is
+// Reads WhatsApp's ChatStorage.sqlite of the personal app, then of the
+// business app (its own shared container, the same schema): one chat per ZWACHATSESSION with its
+// messages (ZWAMESSAGE) and the media files the backup holds (ZWAMEDIAITEM), or, for the
+// attachments category, those files alone. Only a person's JID (…@s.whatsapp.net) is shown as a
+// number; groups (…@g.us) show their subject and each received message its writer (ZWAGROUPMEMBER),
+// @lid identifiers the name the database has for them (ZWAPROFILEPUSHNAME). The context is
 // borrowed.
 class WhatsAppReader
 {
@@ -19,6 +18,9 @@ public:
     bool ReadAttachments(ReaderContext::Items& items);
 
 private:
+    bool ReadChats(const QString& domain, ReaderContext::Items& items);
+    bool ReadAttachments(const QString& domain, ReaderContext::Items& items);
+
     ReaderContext& m_context;
 };
 

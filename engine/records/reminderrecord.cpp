@@ -3,6 +3,19 @@
 ReminderRecord::ReminderRecord() : m_text(FieldCount) {}
 ReminderRecord::~ReminderRecord() = default;
 
+QString ReminderRecord::PriorityText(qint64 priority)
+{
+    return priority <= 0   ? QStringLiteral("None")
+           : priority < 5  ? QStringLiteral("High")
+           : priority == 5 ? QStringLiteral("Medium")
+                           : QStringLiteral("Low");
+}
+
+QString ReminderRecord::StatusText(bool completed)
+{
+    return completed ? QStringLiteral("Completed") : QStringLiteral("Not Completed");
+}
+
 const char* ReminderRecord::GetTitle()
 {
     return m_text.Get(Title);

@@ -5,8 +5,8 @@
 #include "enginerecord.h"
 #include "recordtext.h"
 
-// One reminder of the calendar store. Its texts are set by the category reader; owned by
-// its EngineItem.
+// One reminder of the calendar store or of the Reminders app's stores. Its texts are set by the
+// category reader; owned by its EngineItem.
 class ReminderRecord : public MMobile::IReminider, public EngineRecord
 {
 public:
@@ -16,6 +16,10 @@ public:
     ~ReminderRecord() override;
     MMobile::IMDRecord* Record() override { return this; }
     RecordText& Text() { return m_text; }
+    // The texts of a stored priority (1-4 high, 5 medium, 6-9 low, 0 none)
+    // and of a completion mark, as both reminder stores keep them.
+    static QString PriorityText(qint64 priority);
+    static QString StatusText(bool completed);
 
     const char* GetTitle() override;
     const char* GetStatus() override;

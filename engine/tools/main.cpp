@@ -1,5 +1,6 @@
 // Writes a synthetic phone backup folder for the engine's tests and demos.
 //   mmobile-sample-backup [--scale N] [--no-media] [--seed S] [--ios 7|12|14|16|18]
+//                         [--whatsapp-business]
 //                         [--password PASSWORD [--kdf-rounds N]] <folder>
 
 #include "samplebackupwriter.h"
@@ -34,6 +35,9 @@ int main(int argc, char* argv[])
                                           "16 or 18 (the newest, by default)."),
                            QStringLiteral("N"), QStringLiteral("18"));
     parser.addOption(ios);
+    QCommandLineOption business(QStringLiteral("whatsapp-business"),
+                                QStringLiteral("Write WhatsApp's store as the business app's."));
+    parser.addOption(business);
     parser.addOption(password);
     parser.addOption(rounds);
     parser.addOption(scale);
@@ -53,6 +57,7 @@ int main(int argc, char* argv[])
     options.password = parser.value(password);
     options.kdfRounds = parser.value(rounds).toInt();
     options.ios = parser.value(ios).toInt();
+    options.whatsAppBusiness = parser.isSet(business);
     if (!SampleBackupWriter::Generations().contains(options.ios)) {
         err << "--ios must be one of 7, 12, 14, 16 and 18\n";
         return 2;

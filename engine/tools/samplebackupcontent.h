@@ -35,6 +35,7 @@ struct SampleBackupContent
         std::vector<Message> messages; // in date order
         QStringList attachments;       // original names
         bool deleted = false;          // all its messages recently deleted (iOS 16 on)
+        bool chatless = false;         // messages of no chat (its chat deleted), seconds
     };
     struct Call
     {
@@ -42,6 +43,7 @@ struct SampleBackupContent
         QString address, name;
         double date = 0, duration = 0; // seconds since 2001 whatever the store keeps
         bool outgoing = false, answered = false;
+        bool cancelled = false; // outgoing, hung up by its caller before an answer
         Kind kind = Phone;
     };
     struct Event
@@ -57,6 +59,7 @@ struct SampleBackupContent
         double due = 0;
         bool completed = false;
         int priority = 0;
+        bool deleted = false; // marked for deletion (the Reminders app's store)
     };
     struct Note
     {

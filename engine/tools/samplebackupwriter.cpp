@@ -1,10 +1,13 @@
 #include "samplebackupwriter.h"
 
 #include "samplebackupencryptor.h"
+#include "samplecalls.h"
+#include "samplechatless.h"
 #include "sampleformats.h"
 #include "samplenoteattachments.h"
 #include "samplepictures.h"
 #include "samplerandom.h"
+#include "samplereminderstore.h"
 #include "samplewechatwriter.h"
 #include "samplewords.h"
 #include "sqlitewriter.h"
@@ -25,6 +28,7 @@ const char* const Home = "HomeDomain";
 const char* const CameraRoll = "CameraRollDomain";
 const char* const Media = "MediaDomain";
 const char* const WhatsApp = "AppDomainGroup-group.net.whatsapp.WhatsApp.shared";
+const char* const WhatsAppBusiness = "AppDomainGroup-group.net.whatsapp.WhatsAppSMB.shared";
 const char* const NotesGroup = "AppDomainGroup-group.com.apple.notes";
 
 } // namespace
@@ -409,6 +413,8 @@ bool SampleBackupWriter::WriteMessages()
         }
         m_content.conversations.push_back(conversation);
     }
+    if (!SampleChatless::Write(db, m_random, m_now, m_content))
+        return Fail(db.LastError());
     return db.Close(AddFile(Home, "Library/SMS/sms.db-wal")) || Fail(db.LastError());
 }
 
@@ -419,71 +425,13 @@ QList<int> SampleBackupWriter::Generations()
 
 bool SampleBackupWriter::WriteCalls()
 {
-    // Up to iOS 7 the call history is call_history.db of the wireless domain,
-    // dated in seconds since 1970, with flags for the direction and FaceTime.
+    // Up to iOS 7 the call history is call_history.db of the wireless domain.
     const bool old = m_options.ios <= 7;
     SqliteWriter db;
     if (!db.Open(old ? AddFile("WirelessDomain", "Library/CallHistory/call_history.db")
                      : AddFile(Home, "Library/CallHistoryDB/CallHistory.storedata")) ||
-        !db.Exec(old ? "CREATE TABLE call (ROWID INTEGER PRIMARY KEY AUTOINCREMENT, address TEXT, "
-                       "date INTEGER, duration INTEGER, flags INTEGER, id INTEGER, name TEXT, "
-                       "country_code TEXT, network_code TEXT, read INTEGER, assisted INTEGER, "
-                       "face_time_data BLOB, originalAddress TEXT)"
-                     : "CREATE TABLE ZCALLRECORD (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, Z_OPT "
-                       "INTEGER, ZANSWERED INTEGER, ZCALLTYPE INTEGER, ZORIGINATED INTEGER, ZDATE "
-                       "TIMESTAMP, ZDURATION FLOAT, ZADDRESS VARCHAR, ZNAME VARCHAR, "
-                       "ZSERVICE_PROVIDER VARCHAR)"))
+        !SampleCalls::Write(db, m_random, m_now, m_options.scale, old, m_content))
         return Fail(db.LastError());
-    const int count = 200 * m_options.scale;
-    double date = m_now - 86400.0 * 200;
-    for (int i = 0; i < count; ++i) {
-        SampleBackupContent::Call call;
-        date += Range(600, 80000) + (old ? 0 : 0.25);
-        call.date = date;
-        call.outgoing = Range(0, 2) == 0;
-        // Some outgoing calls are not answered either.
-        call.answered = Range(0, 3) != 0;
-        call.duration = call.answered ? Range(5, 3600) + (old ? 0 : 0.5) : 0;
-        call.kind = i % 7 == 3            ? SampleBackupContent::Call::FaceTimeVideo
-                    : i % 7 == 5 && !old  ? SampleBackupContent::Call::FaceTimeAudio
-                    : i % 11 == 6 && !old ? SampleBackupContent::Call::OtherApp
-                                          : SampleBackupContent::Call::Phone;
-        if (i % 4 == 0 && !m_content.contacts.empty()) {
-            const auto& contact =
-                m_content.contacts[static_cast<std::size_t>(i) % m_content.contacts.size()];
-            call.address = contact.phones.first();
-            call.name = contact.first + QLatin1Char(' ') + contact.last;
-        } else if (call.kind == SampleBackupContent::Call::FaceTimeVideo && i % 2) {
-            call.address = QStringLiteral("caller%1@%2").arg(i).arg(Pick(SampleWords::Domains));
-        } else {
-            call.address = PhoneNumber();
-        }
-        const QVariant name = call.name.isEmpty() ? QVariant() : QVariant(call.name);
-        if (old) {
-            // 4 incoming, 5 outgoing; 16 marks FaceTime.
-            const int flags = (call.outgoing ? 5 : 4) |
-                              (call.kind == SampleBackupContent::Call::FaceTimeVideo ? 16 : 0);
-            db.Insert("INSERT INTO call (address, date, duration, flags, id, name) VALUES (?, ?, "
-                      "?, ?, -1, ?)",
-                      {call.address, static_cast<qint64>(call.date) + 978307200,
-                       static_cast<qint64>(call.duration), flags, name});
-        } else {
-            // ZCALLTYPE: 1 phone (or an app's call), 8 FaceTime video, 16 FaceTime audio.
-            const int type = call.kind == SampleBackupContent::Call::FaceTimeVideo   ? 8
-                             : call.kind == SampleBackupContent::Call::FaceTimeAudio ? 16
-                                                                                     : 1;
-            const QString provider = call.kind == SampleBackupContent::Call::OtherApp
-                                         ? QStringLiteral("net.whatsapp.WhatsApp")
-                                     : type == 1 ? QStringLiteral("com.apple.Telephony")
-                                                 : QStringLiteral("com.apple.FaceTime");
-            db.Insert("INSERT INTO ZCALLRECORD (Z_ENT, Z_OPT, ZANSWERED, ZCALLTYPE, ZORIGINATED, "
-                      "ZDATE, ZDURATION, ZADDRESS, ZNAME, ZSERVICE_PROVIDER) VALUES (2, 1, ?, ?, "
-                      "?, ?, ?, ?, ?, ?)",
-                      {call.answered ? 1 : 0, type, call.outgoing ? 1 : 0, call.date, call.duration,
-                       call.address, name, provider});
-        }
-        m_content.calls.push_back(call);
-    }
     return db.Close() || Fail(db.LastError());
 }
 
@@ -554,7 +502,16 @@ bool SampleBackupWriter::WriteCalendar()
                    reminder.completed ? QVariant(reminder.due + 600) : QVariant()});
         m_content.reminders.push_back(reminder);
     }
-    return db.Close() || Fail(db.LastError());
+    if (!db.Close())
+        return Fail(db.LastError());
+    // Newer phones keep reminders in the Reminders app's own store too.
+    if (m_options.ios < 14)
+        return true;
+    SqliteWriter store;
+    return (store.Open(AddFile(SampleReminderStore::Domain, SampleReminderStore::Path())) &&
+            SampleReminderStore::Write(store, m_random, due, m_options.scale, m_content) &&
+            store.Close()) ||
+           Fail(store.LastError());
 }
 
 bool SampleBackupWriter::WriteNotes()
@@ -796,8 +753,11 @@ bool SampleBackupWriter::WriteWeChat()
 
 bool SampleBackupWriter::WriteWhatsApp()
 {
+    // The business app keeps the same store in its own shared container.
+    const QString domain =
+        QString::fromLatin1(m_options.whatsAppBusiness ? WhatsAppBusiness : WhatsApp);
     SqliteWriter db;
-    if (!db.Open(AddFile(WhatsApp, "ChatStorage.sqlite")) ||
+    if (!db.Open(AddFile(domain, "ChatStorage.sqlite")) ||
         !db.Exec("CREATE TABLE ZWACHATSESSION (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, "
                  "ZSESSIONTYPE INTEGER, ZLASTMESSAGEDATE TIMESTAMP, ZCONTACTJID VARCHAR, "
                  "ZPARTNERNAME VARCHAR);"
@@ -895,7 +855,7 @@ bool SampleBackupWriter::WriteWhatsApp()
                                           .arg(name.at(0))
                                           .arg(name.at(1))
                                           .arg(name);
-                if (!WriteContent(WhatsApp, QStringLiteral("Message/") + local,
+                if (!WriteContent(domain, QStringLiteral("Message/") + local,
                                   SamplePictures::Picture(media + 800, "JPEG")))
                     return false;
                 const qint64 item = db.Insert(

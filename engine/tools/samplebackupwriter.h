@@ -32,6 +32,8 @@ public:
         int kdfRounds = 10000000; // DPIC, the first derivation step's rounds
         // The system generation whose schemas are written (one of Generations()).
         int ios = 18;
+        // WhatsApp's store in the business app's container instead of the personal one's.
+        bool whatsAppBusiness = false;
     };
     // The generations the writer knows: 7, 12, 14, 16 and 18.
     static QList<int> Generations();

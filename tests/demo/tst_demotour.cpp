@@ -10,6 +10,7 @@
 #include "demotour.h"
 #include "pages/demopagefactory.h"
 
+#include "backupfixture.h"
 #include "samplebackupwriter.h"
 
 #include <QDir>
@@ -39,6 +40,8 @@ private slots:
     void recoverButtonsAreSkinned();
     void logAndOutputFolderAreKept();
     void settingsPersistAcrossRuns();
+    void skippedRecordsAreShown_data();
+    void skippedRecordsAreShown();
 
 private:
     DemoHostWindow::Options HostOptions() const;
@@ -93,10 +96,12 @@ void TestDemoTour::everyCategoryIsScanned_data()
     QTest::addColumn<int>("count");
     QTest::addColumn<int>("deleted");
     // The generator's own marks: notes in Recently Deleted, conversations
-    // whose messages were all recently deleted.
+    // whose messages were all recently deleted, reminders marked for deletion.
     QMap<int, int> deleted;
     for (const SampleBackupContent::Note& note : m_content.notes)
         deleted[MD_NOTE] += note.deleted ? 1 : 0;
+    for (const SampleBackupContent::Reminder& reminder : m_content.reminders)
+        deleted[MD_REMINDER] += reminder.deleted ? 1 : 0;
     for (const SampleBackupContent::Conversation& conversation : m_content.conversations)
         deleted[MD_MESSAGE] += conversation.deleted ? 1 : 0;
     const auto add = [&](MDType type, size_t count) {
@@ -263,6 +268,44 @@ void TestDemoTour::settingsPersistAcrossRuns()
     QCOMPARE(second.Backups().size(), 1);
     QCOMPARE(second.OutputDir(), output);
     QCOMPARE(second.size(), QSize(777, 555));
+}
+
+void TestDemoTour::skippedRecordsAreShown_data()
+{
+    QTest::addColumn<QStringList>("removed"); // content files taken out of the backup
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("nothing missing") << QStringList() << QString();
+    // The newest messages are in the log: without it they are lost, and said so.
+    QTest::newRow("message log missing") << QStringList{QStringLiteral("Library/SMS/sms.db-wal")}
+                                         << QStringLiteral("1 damaged record was skipped");
+}
+
+// Records a scan had to leave out are counted in the status bar, plainly.
+void TestDemoTour::skippedRecordsAreShown()
+{
+    QFETCH(QStringList, removed);
+    QFETCH(QString, shown);
+    QTemporaryDir dir;
+    SampleBackupWriter::Options sample;
+    sample.media = false;
+    SampleBackupWriter writer(sample);
+    QVERIFY2(writer.Write(dir.path()), qPrintable(writer.ErrorText()));
+    for (const QString& path : removed)
+        QVERIFY(QFile::remove(BackupFixture::ContentPath(dir.path(), "HomeDomain", path)));
+    DemoHostWindow::Options options = HostOptions();
+    options.knownFolders.clear();
+    options.settingsFile = m_dir.filePath(QStringLiteral("skipped.ini"));
+    DemoHostWindow host(options);
+    host.show();
+    QVERIFY(host.OpenBackup(dir.path(), false));
+    QVERIFY(host.OpenCategory(MD_MESSAGE, false));
+    QTRY_VERIFY(host.ScanEnded(MD_MESSAGE));
+    QCOMPARE(host.ScanStatus(MD_MESSAGE), int(TASK_COMPLETE));
+    QCOMPARE(host.SkippedCount(MD_MESSAGE), removed.size());
+    QCOMPARE(host.SkippedText(), shown);
+    if (!shown.isEmpty())
+        QVERIFY2(host.StatusText().contains(QStringLiteral("1 damaged record(s) skipped")),
+                 qPrintable(host.StatusText()));
 }
 
 QTEST_MAIN(TestDemoTour)

@@ -1,0 +1,78 @@
+#include "samplecalls.h"
+
+#include "samplerandom.h"
+#include "samplewords.h"
+#include "sqlitewriter.h"
+
+bool SampleCalls::Write(SqliteWriter& db, SampleRandom& random, double now, int scale, bool old,
+                        SampleBackupContent& content)
+{
+    // The old store is dated in seconds since 1970, with flags for the
+    // direction and FaceTime.
+    if (!db.Exec(
+            old ? "CREATE TABLE call (ROWID INTEGER PRIMARY KEY AUTOINCREMENT, address TEXT, "
+                  "date INTEGER, duration INTEGER, flags INTEGER, id INTEGER, name TEXT, "
+                  "country_code TEXT, network_code TEXT, read INTEGER, assisted INTEGER, "
+                  "face_time_data BLOB, originalAddress TEXT)"
+                : "CREATE TABLE ZCALLRECORD (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, Z_OPT "
+                  "INTEGER, ZANSWERED INTEGER, ZCALLTYPE INTEGER, ZDISCONNECTED_CAUSE INTEGER, "
+                  "ZORIGINATED INTEGER, ZDATE TIMESTAMP, ZDURATION FLOAT, ZADDRESS VARCHAR, "
+                  "ZNAME VARCHAR, ZSERVICE_PROVIDER VARCHAR)"))
+        return false;
+    const int count = 200 * scale;
+    double date = now - 86400.0 * 200;
+    for (int i = 0; i < count; ++i) {
+        SampleBackupContent::Call call;
+        date += random.Range(600, 80000) + (old ? 0 : 0.25);
+        call.date = date;
+        call.outgoing = random.Range(0, 2) == 0;
+        // Some outgoing calls are not answered either.
+        call.answered = random.Range(0, 3) != 0;
+        call.duration = call.answered ? random.Range(5, 3600) + (old ? 0 : 0.5) : 0;
+        // The newer store tells a call its caller hung up apart (cause 0).
+        call.cancelled = !old && call.outgoing && !call.answered && i % 2 == 0;
+        call.kind = i % 7 == 3            ? SampleBackupContent::Call::FaceTimeVideo
+                    : i % 7 == 5 && !old  ? SampleBackupContent::Call::FaceTimeAudio
+                    : i % 11 == 6 && !old ? SampleBackupContent::Call::OtherApp
+                                          : SampleBackupContent::Call::Phone;
+        if (i % 4 == 0 && !content.contacts.empty()) {
+            const auto& contact =
+                content.contacts[static_cast<std::size_t>(i) % content.contacts.size()];
+            call.address = contact.phones.first();
+            call.name = contact.first + QLatin1Char(' ') + contact.last;
+        } else if (call.kind == SampleBackupContent::Call::FaceTimeVideo && i % 2) {
+            call.address =
+                QStringLiteral("caller%1@%2").arg(i).arg(random.Pick(SampleWords::Domains));
+        } else {
+            call.address = random.PhoneNumber();
+        }
+        const QVariant name = call.name.isEmpty() ? QVariant() : QVariant(call.name);
+        if (old) {
+            // 4 incoming, 5 outgoing; 16 marks FaceTime.
+            const int flags = (call.outgoing ? 5 : 4) |
+                              (call.kind == SampleBackupContent::Call::FaceTimeVideo ? 16 : 0);
+            db.Insert("INSERT INTO call (address, date, duration, flags, id, name) VALUES (?, ?, "
+                      "?, ?, -1, ?)",
+                      {call.address, static_cast<qint64>(call.date) + 978307200,
+                       static_cast<qint64>(call.duration), flags, name});
+        } else {
+            // ZCALLTYPE: 1 phone (or an app's call), 8 FaceTime video, 16 FaceTime audio.
+            const int type = call.kind == SampleBackupContent::Call::FaceTimeVideo   ? 8
+                             : call.kind == SampleBackupContent::Call::FaceTimeAudio ? 16
+                                                                                     : 1;
+            const QString provider = call.kind == SampleBackupContent::Call::OtherApp
+                                         ? QStringLiteral("net.whatsapp.WhatsApp")
+                                     : type == 1 ? QStringLiteral("com.apple.Telephony")
+                                                 : QStringLiteral("com.apple.FaceTime");
+            // ZDISCONNECTED_CAUSE: 0 ended on this phone, 6 declined or not answered.
+            const int cause = call.answered || call.cancelled ? 0 : 6;
+            db.Insert("INSERT INTO ZCALLRECORD (Z_ENT, Z_OPT, ZANSWERED, ZCALLTYPE, "
+                      "ZDISCONNECTED_CAUSE, ZORIGINATED, ZDATE, ZDURATION, ZADDRESS, ZNAME, "
+                      "ZSERVICE_PROVIDER) VALUES (2, 1, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+                      {call.answered ? 1 : 0, type, cause, call.outgoing ? 1 : 0, call.date,
+                       call.duration, call.address, name, provider});
+        }
+        content.calls.push_back(call);
+    }
+    return true;
+}

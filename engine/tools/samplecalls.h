@@ -1,0 +1,21 @@
+#ifndef SAMPLECALLS_H
+#define SAMPLECALLS_H
+
+#include "samplebackupcontent.h"
+
+class SampleRandom;
+class SqliteWriter;
+
+// The call history of a sample backup, written into an open database: the
+// old store (call_history.db, iOS 7) or the newer one (CallHistory.storedata),
+// with phone, FaceTime and app calls answered, missed, unanswered and, where
+// the store keeps why a call ended, cancelled. The calls are appended to the
+// content in date order.
+class SampleCalls
+{
+public:
+    static bool Write(SqliteWriter& db, SampleRandom& random, double now, int scale, bool old,
+                      SampleBackupContent& content);
+};
+
+#endif // SAMPLECALLS_H

@@ -108,6 +108,48 @@ void SortKeyCache::rankColumn(const QAbstractItemModel* model, int column)
     }
 }
 
+// A reset (the check-all box does one) mostly leaves the texts as they were:
+// each cell is read once, and only a changed one costs a new key. When none
+// changed, the ranks stand and the base class's sort compares them at once.
+void SortKeyCache::refreshColumn(const QAbstractItemModel* model, int column)
+{
+    if (!model || column < 0 || column >= model->columnCount())
+        return;
+    const int rows = model->rowCount();
+    if (model != m_model || column != m_column || m_entries.size() != size_t(rows)) {
+        clear();
+        rankColumn(model, column);
+        return;
+    }
+    bool changed = false;
+    for (int row = 0; row < rows; ++row) {
+        const QModelIndex index = model->index(row, column);
+        const QVariant value = model->data(index, Qt::DisplayRole);
+        Entry& cached = m_entries[size_t(row)];
+        if (cached.filled && holds(cached, value))
+            continue;
+        cached = Entry();
+        changed = true;
+        cached.filled = true;
+        cached.isDateTime = value.type() == QVariant::DateTime;
+        if (cached.isDateTime)
+            cached.dateTime = value.toDateTime();
+        else
+            makeKey(index, value, cached);
+    }
+    if (changed || m_ranks.size() != size_t(rows))
+        m_ranks.clear();
+    rankColumn(model, column);
+}
+
+// Whether a cell read again still has the value its entry was made from.
+bool SortKeyCache::holds(const Entry& entry, const QVariant& value)
+{
+    if (value.type() == QVariant::DateTime)
+        return entry.isDateTime && entry.dateTime == value.toDateTime();
+    return !entry.isDateTime && entry.keyed && entry.text == value.toString();
+}
+
 // Makes room for both cells before references into the table are taken.
 void SortKeyCache::prepare(const QModelIndex& left, const QModelIndex& right)
 {
@@ -155,7 +197,8 @@ void SortKeyCache::fill(const QModelIndex& index, Entry& entry)
 // alone. An empty text gets no key, since it compares by length alone.
 void SortKeyCache::makeKey(const QModelIndex& index, const QVariant& value, Entry& entry)
 {
-    QString text = value.toString();
+    entry.text = value.toString();
+    QString text = entry.text;
     // The pattern keeps the state of its last match; the proxy lives on one thread.
     if (index.column() == 1 && m_pAddressPattern->indexIn(text, 0) != -1)
         text = m_pAddressPattern->cap(1);

@@ -3,6 +3,7 @@
 
 #include <QCollator>
 #include <QDateTime>
+#include <QString>
 
 #include <optional>
 #include <vector>
@@ -27,6 +28,10 @@ public:
     bool less(const QModelIndex& left, const QModelIndex& right);
     // Reads and ranks every top-level cell of column, ahead of a full sort.
     void rankColumn(const QAbstractItemModel* model, int column);
+    // After the source reset or changed its layout: reads every top-level
+    // cell of column again and ranks them, keeping the keys (and the ranks,
+    // if nothing changed) of cells whose value is the one they had.
+    void refreshColumn(const QAbstractItemModel* model, int column);
     // Forgets every cell; the next comparison reads afresh.
     void clear();
     // Forgets the top-level rows first..last.
@@ -36,6 +41,7 @@ private:
     struct Entry
     {
         std::optional<QCollatorSortKey> key;
+        QString text; // the cell's text as read, before the address is cut out
         QDateTime dateTime;
         bool filled = false;
         bool isDateTime = false;
@@ -49,6 +55,7 @@ private:
     void fill(const QModelIndex& index, Entry& entry);
     void makeKey(const QModelIndex& index, const QVariant& value, Entry& entry);
     bool textLess(const Entry& left, const Entry& right) const;
+    static bool holds(const Entry& entry, const QVariant& value);
 
     QRegExp* m_pAddressPattern;
     QCollator m_collator;

@@ -201,6 +201,9 @@ void MySortFilterProxyModel::sort(int column, Qt::SortOrder order)
 // Called about n log n times per sort: no more than the cache's own test.
 bool MySortFilterProxyModel::lessThan(const QModelIndex& left, const QModelIndex& right) const
 {
+    bool answer = false;
+    if (m_keys->lessByRank(left, right, answer))
+        return answer;
     if (!left.model() || !right.model())
         return false;
     return m_keys->less(left, right);

@@ -1,6 +1,7 @@
 #ifndef SORTKEYCACHE_H
 #define SORTKEYCACHE_H
 
+#include <QAbstractItemModel>
 #include <QCollator>
 #include <QDateTime>
 #include <QString>
@@ -8,8 +9,6 @@
 #include <optional>
 #include <vector>
 
-class QAbstractItemModel;
-class QModelIndex;
 class QRegExp;
 class QVariant;
 
@@ -26,6 +25,20 @@ public:
 
     // Whether the cell at left sorts before the cell at right (same model).
     bool less(const QModelIndex& left, const QModelIndex& right);
+    // less() from the ranks alone, for the cells of a ranked flat column;
+    // false when they have none. Inline: a sort asks it n log n times.
+    bool lessByRank(const QModelIndex& left, const QModelIndex& right, bool& answer) const
+    {
+        if (!m_flat || m_ranks.empty() || left.model() != m_model || right.model() != m_model ||
+            left.column() != m_column || right.column() != m_column)
+            return false;
+        const size_t l = size_t(left.row());
+        const size_t r = size_t(right.row());
+        if (l >= m_ranks.size() || r >= m_ranks.size())
+            return false;
+        answer = m_ranks[l] < m_ranks[r];
+        return true;
+    }
     // Reads and ranks every top-level cell of column, ahead of a full sort.
     void rankColumn(const QAbstractItemModel* model, int column);
     // After the source reset or changed its layout: reads every top-level

@@ -14,6 +14,7 @@
 #include "thumbnailmaker.h"
 #include "wechatfriendrecord.h"
 
+#include <QBuffer>
 #include <QLoggingCategory>
 
 #include <cstring>
@@ -227,14 +228,21 @@ TASK_CTRL_STATUS BackupDataSource::Scan(EngineTask& task, ItemGetter* getter)
                            PhaseAnalysis);
     });
     // Photos get their thumbnails on worker threads while the rows are read.
-    // The files of an encrypted backup are read through its keys, which the
-    // makers do not hold: the store makes those thumbnails itself.
+    // The pictures of an encrypted backup are decrypted into memory for that:
+    // they reach the private folder only when a page asks for the file.
     std::unique_ptr<ThumbnailMaker> thumbnails;
-    const QString thumbnailFolder = m_type == MMobile::MD_PHOTO && !m_device.IsEncrypted()
-                                        ? m_device.ThumbnailFolder()
-                                        : QString();
+    const QString thumbnailFolder =
+        m_type == MMobile::MD_PHOTO ? m_device.ThumbnailFolder() : QString();
     if (!thumbnailFolder.isEmpty()) {
-        thumbnails = std::make_unique<ThumbnailMaker>(thumbnailFolder);
+        ThumbnailMaker::ContentReader decrypt;
+        if (EncryptedBackup* encryption = m_device.IsEncrypted() ? m_device.Encryption() : nullptr)
+            decrypt = [encryption](const QString& path, QByteArray& content) {
+                QBuffer buffer(&content);
+                QString error;
+                return buffer.open(QIODevice::WriteOnly) &&
+                       encryption->DecryptTo(path, buffer, error);
+            };
+        thumbnails = std::make_unique<ThumbnailMaker>(thumbnailFolder, 0, std::move(decrypt));
         reader.SetThumbnailMaker(thumbnails.get());
     }
     CategoryReader::Items items;

@@ -42,6 +42,13 @@ BackupDevice::~BackupDevice() = default;
 
 QString BackupDevice::ThumbnailFolder()
 {
+    // Thumbnails of an encrypted backup show its pictures: they stay with its
+    // other plaintext, in the private folder.
+    if (IsEncrypted()) {
+        const QString privateFolder = m_encryption->PrivateFolder();
+        const QString folder = QDir(privateFolder).filePath(QStringLiteral("thumbnails"));
+        return !privateFolder.isEmpty() && QDir().mkpath(folder) ? folder : QString();
+    }
     std::lock_guard<std::mutex> lock(m_thumbnailMutex);
     if (!m_thumbnailFolder) {
         m_thumbnailFolder = std::make_unique<QTemporaryDir>(

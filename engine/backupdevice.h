@@ -82,7 +82,8 @@ public:
     // A new empty item list that lives as long as the device.
     ItemGetter* NewGetter();
     // A private folder for the thumbnails that scans make, created on first
-    // use and removed with the device; empty when it cannot be created.
+    // use and removed with the device (inside PrivateFolder() for an encrypted
+    // backup); empty when it cannot be created.
     QString ThumbnailFolder();
     // Records the last complete scan of `type` left out (their content file
     // missing or refused), for the host to show; 0 before any scan.

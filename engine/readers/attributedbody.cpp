@@ -1,12 +1,18 @@
 #include "attributedbody.h"
 
+#include <cstring>
+
 QByteArray AttributedBody::Text(const QByteArray& archive)
 {
-    static const QByteArray marker("NSString");
-    const int found = archive.indexOf(marker);
-    if (found < 0)
+    static const char marker[] = "NSString";
+    const qint64 markerSize = sizeof marker - 1;
+    // memmem: Qt's generic search costs several times more on every message.
+    const void* hit = memmem(archive.constData(), static_cast<size_t>(archive.size()), marker,
+                             static_cast<size_t>(markerSize));
+    if (!hit)
         return QByteArray();
-    qint64 at = found + marker.size() + 5;
+    const qint64 found = static_cast<const char*>(hit) - archive.constData();
+    qint64 at = found + markerSize + 5;
     if (at >= archive.size())
         return QByteArray();
     const auto byte = [&archive](qint64 index) {

@@ -11,6 +11,9 @@
 #include "sqlitedb.h"
 
 #include <QFileInfo>
+#include <QSet>
+
+#include <cstring>
 
 namespace {
 
@@ -31,7 +34,8 @@ QString MediaRelativePath(QString path)
 // The text of a message with an attachment holds U+FFFC where the file stood.
 QByteArray WithoutObjectMarks(const QByteArray& text)
 {
-    if (!text.contains("\xEF\xBF\xBC"))
+    // Looked for with memmem: most texts have none, and every message is asked.
+    if (!memmem(text.constData(), static_cast<size_t>(text.size()), "\xEF\xBF\xBC", 3))
         return text;
     return QByteArray(text).replace("\xEF\xBF\xBC", "").trimmed();
 }
@@ -106,6 +110,18 @@ bool MessageReader::ReadConversations(ReaderContext::Items& items)
     if (!ok)
         return m_context.Fail(db.LastError());
 
+    // The chat of each message that has attachments, for their query below;
+    // only those are kept, not a map entry per message.
+    const bool attachments =
+        schema.Optional(QStringLiteral("attachment"), QStringLiteral("attachments")) &&
+        schema.Optional(QStringLiteral("message_attachment_join"), QStringLiteral("attachments"));
+    QSet<qint64> withAttachments;
+    if (attachments)
+        db.Query(QStringLiteral("SELECT DISTINCT message_id FROM message_attachment_join"),
+                 [&withAttachments](const Row& row) {
+                     withAttachments.insert(row.Int(0));
+                     return true;
+                 });
     QHash<qint64, ConversationRecord*> chatOfMessage;
     QHash<qint64, QByteArray> senders; // by handle
     const QByteArray me("Me");
@@ -140,7 +156,8 @@ bool MessageReader::ReadConversations(ReaderContext::Items& items)
                     entry.Texts().Set(MessageEntryRecord::Sender, sender.value());
                 }
                 entry.Texts().Set(MessageEntryRecord::Date, m_context.DateText(row, 4));
-                chatOfMessage.insert(row.Int(1), chat);
+                if (withAttachments.contains(row.Int(1)))
+                    chatOfMessage.insert(row.Int(1), chat);
             }
             return m_context.Tick(++done, total);
         });
@@ -148,8 +165,7 @@ bool MessageReader::ReadConversations(ReaderContext::Items& items)
         return m_context.Fail(db.LastError());
     if (m_context.Stopped())
         return true;
-    if (schema.Optional(QStringLiteral("attachment"), QStringLiteral("attachments")) &&
-        schema.Optional(QStringLiteral("message_attachment_join"), QStringLiteral("attachments"))) {
+    if (attachments) {
         BackupManifest& manifest = m_context.Manifest();
         const QString media = QString::fromLatin1(ReaderContext::MediaDomain);
         db.Query(QStringLiteral("SELECT maj.message_id, a.filename, a.transfer_name FROM "

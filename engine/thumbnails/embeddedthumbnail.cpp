@@ -1,5 +1,6 @@
 #include "embeddedthumbnail.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QImageReader>
 #include <QString>
@@ -53,24 +54,53 @@ EmbeddedThumbnail::Result EmbeddedThumbnail::Read(const QString& path)
         return Result();
     const QByteArray head = file.read(16);
     file.close();
-    if (IsHeif(head))
-        return ReadHeif(path);
-    if (IsJpeg(head))
-        return ReadExif(path);
+    const QByteArray name = QFile::encodeName(path);
+    if (IsHeif(head)) {
+        HoldHeif();
+        std::unique_ptr<heif_context, HeifDeleter> context(heif_context_alloc());
+        if (!context ||
+            heif_context_read_from_file(context.get(), name.constData(), nullptr).code !=
+                heif_error_Ok)
+            return Result();
+        return FromHeif(context.get());
+    }
+    if (IsJpeg(head)) {
+        // The header alone gives the size of the picture.
+        return FromExif(exif_data_new_from_file(name.constData()),
+                        QImageReader(path, "JPG").size());
+    }
     return Result();
 }
 
-EmbeddedThumbnail::Result EmbeddedThumbnail::ReadHeif(const QString& path)
+EmbeddedThumbnail::Result EmbeddedThumbnail::FromContent(const QByteArray& content)
+{
+    if (IsHeif(content.left(16))) {
+        HoldHeif();
+        std::unique_ptr<heif_context, HeifDeleter> context(heif_context_alloc());
+        // The content outlives the context.
+        if (!context ||
+            heif_context_read_from_memory_without_copy(context.get(), content.constData(),
+                                                       static_cast<size_t>(content.size()), nullptr)
+                    .code != heif_error_Ok)
+            return Result();
+        return FromHeif(context.get());
+    }
+    if (IsJpeg(content.left(16))) {
+        QBuffer buffer;
+        buffer.setData(content);
+        buffer.open(QIODevice::ReadOnly);
+        const auto* bytes = reinterpret_cast<const unsigned char*>(content.constData());
+        return FromExif(exif_data_new_from_data(bytes, static_cast<unsigned>(content.size())),
+                        QImageReader(&buffer, "JPG").size());
+    }
+    return Result();
+}
+
+EmbeddedThumbnail::Result EmbeddedThumbnail::FromHeif(heif_context* context)
 {
     Result result;
-    HoldHeif();
-    std::unique_ptr<heif_context, HeifDeleter> context(heif_context_alloc());
-    const QByteArray name = QFile::encodeName(path);
-    if (!context ||
-        heif_context_read_from_file(context.get(), name.constData(), nullptr).code != heif_error_Ok)
-        return result;
     heif_image_handle* primaryRaw = nullptr;
-    if (heif_context_get_primary_image_handle(context.get(), &primaryRaw).code != heif_error_Ok)
+    if (heif_context_get_primary_image_handle(context, &primaryRaw).code != heif_error_Ok)
         return result;
     std::unique_ptr<const heif_image_handle, HeifDeleter> primary(primaryRaw);
     // The handle's size already accounts for the picture's rotation.
@@ -112,13 +142,11 @@ EmbeddedThumbnail::Result EmbeddedThumbnail::ReadHeif(const QString& path)
     return result;
 }
 
-EmbeddedThumbnail::Result EmbeddedThumbnail::ReadExif(const QString& path)
+// Takes the EXIF data (null when there is none) and releases it.
+EmbeddedThumbnail::Result EmbeddedThumbnail::FromExif(_ExifData* exif, const QSize& picture)
 {
     Result result;
-    // The header alone gives the size of the picture.
-    result.picture = QImageReader(path, "JPG").size();
-    const QByteArray name = QFile::encodeName(path);
-    ExifData* exif = exif_data_new_from_file(name.constData());
+    result.picture = picture;
     if (!exif)
         return result;
     if (exif->data && exif->size > 0)

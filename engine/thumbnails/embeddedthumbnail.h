@@ -4,7 +4,10 @@
 #include <QImage>
 #include <QSize>
 
+class QByteArray;
 class QString;
+struct heif_context;
+struct _ExifData;
 
 // The small preview that a camera stores inside a picture file: the thumbnail
 // item of a HEIF/HEIC file (read with libheif) or the EXIF thumbnail of a
@@ -21,10 +24,12 @@ public:
 
     // The preview of the picture at path, if it has one.
     static Result Read(const QString& path);
+    // The same for a picture already in memory (decrypted content).
+    static Result FromContent(const QByteArray& content);
 
 private:
-    static Result ReadHeif(const QString& path);
-    static Result ReadExif(const QString& path);
+    static Result FromHeif(heif_context* context);
+    static Result FromExif(_ExifData* exif, const QSize& picture);
 };
 
 #endif // EMBEDDEDTHUMBNAIL_H

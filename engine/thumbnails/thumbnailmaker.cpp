@@ -4,6 +4,7 @@
 
 #include "contracts/iphoto.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QImageReader>
 
@@ -28,9 +29,8 @@ bool PreviewServes(const QImage& preview, const QSize& picture, const QSize& fit
 
 // Decodes at reduced size where the decoder can (JPEG), keeping at least
 // twice the final size for the smooth pass, as the photo store does.
-QImage DecodeFitted(const QString& path)
+QImage DecodeFitted(QImageReader& reader)
 {
-    QImageReader reader(path);
     reader.setDecideFormatFromContent(true);
     const QSize full = reader.size();
     if (full.isValid() && !full.isEmpty() && reader.supportsOption(QImageIOHandler::ScaledSize)) {
@@ -56,9 +56,19 @@ QImage DecodeFitted(const QString& path)
 
 } // namespace
 
-ThumbnailMaker::ThumbnailMaker(const QString& folder, unsigned threads)
+// The embedded preview where it serves, else a reduced decode.
+QImage FromPreviewOrDecode(const EmbeddedThumbnail::Result& preview, QImageReader& reader)
+{
+    const QSize fit = preview.picture.scaled(ThumbnailMaker::Box, Qt::KeepAspectRatio);
+    if (PreviewServes(preview.image, preview.picture, fit))
+        return preview.image.scaled(fit, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return DecodeFitted(reader);
+}
+
+ThumbnailMaker::ThumbnailMaker(const QString& folder, unsigned threads, ContentReader reader)
     : m_folder(folder),
-      m_threadCount(threads > 0 ? threads : qMax(1u, std::thread::hardware_concurrency()))
+      m_threadCount(threads > 0 ? threads : qMax(1u, std::thread::hardware_concurrency())),
+      m_reader(std::move(reader))
 {
 }
 
@@ -71,11 +81,19 @@ QImage ThumbnailMaker::Fitted(const QString& path)
 {
     if (path.isEmpty())
         return QImage();
-    const EmbeddedThumbnail::Result preview = EmbeddedThumbnail::Read(path);
-    const QSize fit = preview.picture.scaled(Box, Qt::KeepAspectRatio);
-    if (PreviewServes(preview.image, preview.picture, fit))
-        return preview.image.scaled(fit, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    return DecodeFitted(path);
+    QImageReader reader(path);
+    return FromPreviewOrDecode(EmbeddedThumbnail::Read(path), reader);
+}
+
+QImage ThumbnailMaker::FittedContent(const QByteArray& content)
+{
+    if (content.isEmpty())
+        return QImage();
+    QBuffer buffer;
+    buffer.setData(content);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    return FromPreviewOrDecode(EmbeddedThumbnail::FromContent(content), reader);
 }
 
 void ThumbnailMaker::Submit(MMobile::IPhoto* photo, const QString& path)
@@ -110,7 +128,14 @@ void ThumbnailMaker::Work()
 // Only this worker touches the photo until the maker is joined.
 void ThumbnailMaker::Make(const Job& job) const
 {
-    const QImage image = Fitted(job.path);
+    QImage image;
+    if (m_reader) {
+        QByteArray content;
+        if (m_reader(job.path, content))
+            image = FittedContent(content);
+    } else {
+        image = Fitted(job.path);
+    }
     if (image.isNull())
         return;
     const QString file = QDir(m_folder).filePath(QString::number(job.number) + ".jpg");

@@ -6,6 +6,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -22,6 +23,10 @@ class IPhoto;
 // GUI thread. A photo whose thumbnail cannot be made keeps an empty path, and
 // the store then treats it as it treats any photo without one.
 //
+// Pictures whose content is not a plain file (an encrypted backup's) are read
+// through the reader given: their content stays in memory, and only the
+// thumbnails are written, into the folder given.
+//
 // The scan owns the maker and the photos; a photo handed to Submit must stay
 // alive, and untouched by others, until Finish or Stop returns. A maker serves
 // one scan: after Finish or Stop it takes no more pictures.
@@ -31,7 +36,12 @@ public:
     // The box that the photo grid fits its thumbnails into.
     static const QSize Box;
 
-    explicit ThumbnailMaker(const QString& folder, unsigned threads = 0);
+    // Puts a picture's whole content into `content`; false when it cannot.
+    // Called on the worker threads.
+    using ContentReader = std::function<bool(const QString& path, QByteArray& content)>;
+
+    explicit ThumbnailMaker(const QString& folder, unsigned threads = 0,
+                            ContentReader reader = ContentReader());
     ~ThumbnailMaker();
     ThumbnailMaker(const ThumbnailMaker&) = delete;
     ThumbnailMaker& operator=(const ThumbnailMaker&) = delete;
@@ -46,6 +56,8 @@ public:
     // The picture fitted into the box as the photo store fits it (aspect ratio
     // kept, smooth scaling); null when it cannot be read.
     static QImage Fitted(const QString& path);
+    // The same for a picture's content in memory.
+    static QImage FittedContent(const QByteArray& content);
 
 private:
     struct Job
@@ -61,6 +73,7 @@ private:
 
     const QString m_folder;
     const unsigned m_threadCount;
+    const ContentReader m_reader;
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::deque<Job> m_jobs;

@@ -54,11 +54,13 @@ void MySortFilterProxyModel::setSourceModel(QAbstractItemModel* source)
                     m_keys->forgetRows(topLeft.row(), bottomRight.row());
             });
         auto forget = [this] { forgetKeys(); };
-        // After these the base class sorts every row again, if it keeps an order.
-        auto forgetAndRank = [this] {
-            forgetKeys();
-            if (dynamicSortFilter())
-                rankSortColumn(sortColumn());
+        // After these the base class sorts every row again, if it keeps an
+        // order: the cells are read again, and only changed ones get new keys.
+        auto refresh = [this] {
+            if (dynamicSortFilter() && canRank(sortColumn()))
+                m_keys->refreshColumn(sourceModel(), sortColumn());
+            else
+                forgetKeys();
         };
         m_sourceConnections << connect(source, &Model::rowsInserted, this, forget)
                             << connect(source, &Model::rowsRemoved, this, forget)
@@ -66,8 +68,8 @@ void MySortFilterProxyModel::setSourceModel(QAbstractItemModel* source)
                             << connect(source, &Model::columnsInserted, this, forget)
                             << connect(source, &Model::columnsRemoved, this, forget)
                             << connect(source, &Model::columnsMoved, this, forget)
-                            << connect(source, &Model::layoutChanged, this, forgetAndRank)
-                            << connect(source, &Model::modelReset, this, forgetAndRank);
+                            << connect(source, &Model::layoutChanged, this, refresh)
+                            << connect(source, &Model::modelReset, this, refresh);
     }
     QSortFilterProxyModel::setSourceModel(source);
 }
@@ -162,21 +164,27 @@ void MySortFilterProxyModel::setFilterRegularExpression(const QRegularExpression
     changeFilter([&] { QSortFilterProxyModel::setFilterRegularExpression(regularExpression); });
 }
 
-// Ranks the source column under a proxy column, when the proxy shows every
-// source column so the two are the same (otherwise the comparisons read the
-// cells as they go).
-void MySortFilterProxyModel::rankSortColumn(int column)
+// A proxy column can be ranked as the source column of the same number when
+// the proxy shows every source column, so the two are the same (otherwise the
+// comparisons read the cells as they go).
+bool MySortFilterProxyModel::canRank(int column) const
 {
-    QAbstractItemModel* source = sourceModel();
+    const QAbstractItemModel* source = sourceModel();
     if (!source || column < 0 || column >= source->columnCount())
-        return;
+        return false;
     // Asks the filter rather than the mapping, which may be out of date while
     // the source resets.
     for (int sourceColumn = 0; sourceColumn < source->columnCount(); ++sourceColumn) {
         if (!filterAcceptsColumn(sourceColumn, QModelIndex()))
-            return;
+            return false;
     }
-    m_keys->rankColumn(source, column);
+    return true;
+}
+
+void MySortFilterProxyModel::rankSortColumn(int column)
+{
+    if (canRank(column))
+        m_keys->rankColumn(sourceModel(), column);
 }
 
 // Reading a record is a chain of pointer hops into the engine's items, and a
@@ -190,9 +198,13 @@ void MySortFilterProxyModel::sort(int column, Qt::SortOrder order)
     QSortFilterProxyModel::sort(column, order);
 }
 
+// Called about n log n times per sort: no more than the cache's own test.
 bool MySortFilterProxyModel::lessThan(const QModelIndex& left, const QModelIndex& right) const
 {
-    if (!sourceModel())
+    bool answer = false;
+    if (m_keys->lessByRank(left, right, answer))
+        return answer;
+    if (!left.model() || !right.model())
         return false;
     return m_keys->less(left, right);
 }

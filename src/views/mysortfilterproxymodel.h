@@ -29,7 +29,9 @@ class SortKeyCache;
 //   keys, so the base class's comparisons compare two integers; other
 //   comparisons compare keys. The order is the one localeAwareCompare gives,
 //   ties kept in source order. A source reset thus costs one read of the
-//   column and one sort on ranks, not a read of two records per comparison.
+//   column and one sort on ranks, not a read of two records per comparison;
+//   cells whose text the reset left as it was keep their keys (and, when none
+//   changed, their ranks), so the check-all box collates nothing again.
 // - The base class removes the rows a new filter rejects one run at a time and
 //   rebuilds its whole mapping after each run. For a flat source (a table or a
 //   list model) the filter setters below instead rebuild the mapping once, so a
@@ -64,6 +66,7 @@ private:
     bool matchesFilter(const QString& text) const;
     template <class Apply> void changeFilter(Apply apply);
     void forgetKeys();
+    bool canRank(int column) const;
     void rankSortColumn(int column);
 
     QRegExp* m_pAddressPattern;

@@ -16,6 +16,7 @@ SortKeyCache::SortKeyCache(QRegExp* addressPattern)
 void SortKeyCache::clear()
 {
     m_entries.clear();
+    m_texts.clear();
     m_ranks.clear();
     m_model = nullptr;
     m_flat = false;
@@ -34,6 +35,7 @@ void SortKeyCache::forgetRows(int first, int last)
 void SortKeyCache::select(const QAbstractItemModel* model, int column)
 {
     m_entries.clear();
+    m_texts.clear();
     m_ranks.clear();
     m_model = model;
     m_column = column;
@@ -61,7 +63,7 @@ void SortKeyCache::rankColumn(const QAbstractItemModel* model, int column)
     for (int row = 0; row < rows; ++row) {
         Entry& cached = m_entries[size_t(row)];
         if (!cached.filled)
-            fill(model->index(row, column), cached);
+            fill(model->index(row, column), cached, true);
         dateTimes += cached.isDateTime;
     }
     if (dateTimes != 0 && dateTimes != rows)
@@ -82,19 +84,18 @@ void SortKeyCache::rankColumn(const QAbstractItemModel* model, int column)
         }
         return;
     }
-    // Texts: the keys side by side with their rows, so the sort walks one
-    // compact array; an empty text (no key) comes before any other.
+    // Texts: copies of the keys side by side with their rows, so the sort
+    // walks one compact array and never reaches into the large table of
+    // entries; an empty text (no key) comes before any other.
     struct Keyed
     {
-        const QCollatorSortKey* key;
+        std::optional<QCollatorSortKey> key;
         int row;
     };
     std::vector<Keyed> order;
     order.reserve(size_t(rows));
-    for (int row = 0; row < rows; ++row) {
-        const Entry& entry = m_entries[size_t(row)];
-        order.push_back(Keyed{entry.emptyText ? nullptr : &*entry.key, row});
-    }
+    for (int row = 0; row < rows; ++row)
+        order.push_back(Keyed{m_entries[size_t(row)].key, row});
     auto keyLess = [](const Keyed& l, const Keyed& r) {
         if (!l.key || !r.key)
             return !l.key && r.key;
@@ -106,6 +107,59 @@ void SortKeyCache::rankColumn(const QAbstractItemModel* model, int column)
         rank += keyLess(order[i - 1], order[i]) ? 1 : 0;
         m_ranks[size_t(order[i].row)] = rank;
     }
+}
+
+// A reset (the check-all box does one) mostly leaves the texts as they were:
+// each cell is read once, and only a changed one costs a new key. When none
+// changed, the ranks stand and the base class's sort compares them at once.
+void SortKeyCache::refreshColumn(const QAbstractItemModel* model, int column)
+{
+    if (!model || column < 0 || column >= model->columnCount())
+        return;
+    const int rows = model->rowCount();
+    if (model != m_model || column != m_column || m_entries.size() != size_t(rows)) {
+        clear();
+        rankColumn(model, column);
+        return;
+    }
+    // The texts still held move to a new block, so changed ones leave no waste.
+    QString texts;
+    texts.swap(m_texts);
+    m_texts.reserve(texts.size());
+    bool changed = false;
+    for (int row = 0; row < rows; ++row) {
+        const QModelIndex index = model->index(row, column);
+        const QVariant value = model->data(index, Qt::DisplayRole);
+        Entry& cached = m_entries[size_t(row)];
+        if (cached.filled && holds(cached, value, texts)) {
+            if (cached.textSize >= 0) {
+                const int at = m_texts.size();
+                m_texts.append(texts.constData() + cached.textAt, cached.textSize);
+                cached.textAt = at;
+            }
+            continue;
+        }
+        cached = Entry();
+        changed = true;
+        cached.filled = true;
+        cached.isDateTime = value.type() == QVariant::DateTime;
+        if (cached.isDateTime)
+            cached.dateTime = value.toDateTime();
+        else
+            makeKey(index, value, cached, true);
+    }
+    if (changed || m_ranks.size() != size_t(rows))
+        m_ranks.clear();
+    rankColumn(model, column);
+}
+
+// Whether a cell read again still has the value its entry was made from.
+bool SortKeyCache::holds(const Entry& entry, const QVariant& value, const QString& texts)
+{
+    if (value.type() == QVariant::DateTime)
+        return entry.isDateTime && entry.dateTime == value.toDateTime();
+    return !entry.isDateTime && entry.keyed && entry.textSize >= 0 &&
+           QStringView(texts).mid(entry.textAt, entry.textSize) == value.toString();
 }
 
 // Makes room for both cells before references into the table are taken.
@@ -140,7 +194,7 @@ SortKeyCache::Entry& SortKeyCache::entry(const QModelIndex& index, Entry& scratc
     return cached;
 }
 
-void SortKeyCache::fill(const QModelIndex& index, Entry& entry)
+void SortKeyCache::fill(const QModelIndex& index, Entry& entry, bool keep)
 {
     const QVariant value = index.model()->data(index, Qt::DisplayRole);
     entry.filled = true;
@@ -148,14 +202,19 @@ void SortKeyCache::fill(const QModelIndex& index, Entry& entry)
     if (entry.isDateTime)
         entry.dateTime = value.toDateTime();
     else
-        makeKey(index, value, entry);
+        makeKey(index, value, entry, keep);
 }
 
 // The text as the comparison sees it: in column 1 the first address-like part
 // alone. An empty text gets no key, since it compares by length alone.
-void SortKeyCache::makeKey(const QModelIndex& index, const QVariant& value, Entry& entry)
+void SortKeyCache::makeKey(const QModelIndex& index, const QVariant& value, Entry& entry, bool keep)
 {
     QString text = value.toString();
+    if (keep) {
+        entry.textAt = m_texts.size();
+        entry.textSize = text.size();
+        m_texts += text;
+    }
     // The pattern keeps the state of its last match; the proxy lives on one thread.
     if (index.column() == 1 && m_pAddressPattern->indexIn(text, 0) != -1)
         text = m_pAddressPattern->cap(1);

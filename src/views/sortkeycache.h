@@ -1,14 +1,14 @@
 #ifndef SORTKEYCACHE_H
 #define SORTKEYCACHE_H
 
+#include <QAbstractItemModel>
 #include <QCollator>
 #include <QDateTime>
+#include <QString>
 
 #include <optional>
 #include <vector>
 
-class QAbstractItemModel;
-class QModelIndex;
 class QRegExp;
 class QVariant;
 
@@ -25,8 +25,26 @@ public:
 
     // Whether the cell at left sorts before the cell at right (same model).
     bool less(const QModelIndex& left, const QModelIndex& right);
+    // less() from the ranks alone, for the cells of a ranked flat column;
+    // false when they have none. Inline: a sort asks it n log n times.
+    bool lessByRank(const QModelIndex& left, const QModelIndex& right, bool& answer) const
+    {
+        if (!m_flat || m_ranks.empty() || left.model() != m_model || right.model() != m_model ||
+            left.column() != m_column || right.column() != m_column)
+            return false;
+        const size_t l = size_t(left.row());
+        const size_t r = size_t(right.row());
+        if (l >= m_ranks.size() || r >= m_ranks.size())
+            return false;
+        answer = m_ranks[l] < m_ranks[r];
+        return true;
+    }
     // Reads and ranks every top-level cell of column, ahead of a full sort.
     void rankColumn(const QAbstractItemModel* model, int column);
+    // After the source reset or changed its layout: reads every top-level
+    // cell of column again and ranks them, keeping the keys (and the ranks,
+    // if nothing changed) of cells whose value is the one they had.
+    void refreshColumn(const QAbstractItemModel* model, int column);
     // Forgets every cell; the next comparison reads afresh.
     void clear();
     // Forgets the top-level rows first..last.
@@ -36,6 +54,9 @@ private:
     struct Entry
     {
         std::optional<QCollatorSortKey> key;
+        // The cell's text as read (before the address is cut out), in m_texts.
+        int textAt = 0;
+        int textSize = -1;
         QDateTime dateTime;
         bool filled = false;
         bool isDateTime = false;
@@ -46,9 +67,11 @@ private:
     void select(const QAbstractItemModel* model, int column);
     void prepare(const QModelIndex& left, const QModelIndex& right);
     Entry& entry(const QModelIndex& index, Entry& scratch);
-    void fill(const QModelIndex& index, Entry& entry);
-    void makeKey(const QModelIndex& index, const QVariant& value, Entry& entry);
+    // With keep, the text goes into m_texts for refreshColumn to compare.
+    void fill(const QModelIndex& index, Entry& entry, bool keep = false);
+    void makeKey(const QModelIndex& index, const QVariant& value, Entry& entry, bool keep = false);
     bool textLess(const Entry& left, const Entry& right) const;
+    static bool holds(const Entry& entry, const QVariant& value, const QString& texts);
 
     QRegExp* m_pAddressPattern;
     QCollator m_collator;
@@ -56,6 +79,9 @@ private:
     int m_column = -1;
     bool m_flat = false;
     std::vector<Entry> m_entries;
+    // The texts of the entries back to back: one block rather than a string
+    // kept per cell among the keys, which slowed the sort of a million rows.
+    QString m_texts;
     // Position of each top-level cell in the column's order, equal cells
     // sharing one; empty unless rankColumn ran since the last change.
     std::vector<int> m_ranks;

@@ -329,6 +329,7 @@ void TaskItemModel::setCurrentTypeItems(TaskItem* item)
     beginResetModel();
     m_pItems = item;
     m_nRowCount = item ? qint32(item->GetDataCount(false)) : 0;
+    m_nColumnCount = item ? columnsOf(item->GetType(), m_bBriefContact).count : 0;
     endResetModel();
 }
 
@@ -352,6 +353,14 @@ QModelIndex TaskItemModel::CreateModelIndexByRow(int row) const
     return createIndex(row, 0);
 }
 
+// The base class's bounds check, without its extra call per index.
+QModelIndex TaskItemModel::index(int row, int column, const QModelIndex& parent) const
+{
+    if (row < 0 || column < 0 || row >= rowCount(parent) || column >= columnCount(parent))
+        return QModelIndex();
+    return createIndex(row, column);
+}
+
 int TaskItemModel::rowCount(const QModelIndex& parent) const
 {
     // A table: records have no children.
@@ -360,9 +369,7 @@ int TaskItemModel::rowCount(const QModelIndex& parent) const
 
 int TaskItemModel::columnCount(const QModelIndex& parent) const
 {
-    if (!m_pItems || parent.isValid())
-        return 0;
-    return columnsOf(m_pItems->GetType(), m_bBriefContact).count;
+    return m_pItems && !parent.isValid() ? m_nColumnCount : 0;
 }
 
 QVariant TaskItemModel::headerData(int section, Qt::Orientation orientation, int role) const

@@ -38,6 +38,8 @@ public:
     void CheckAll(int state);
     QModelIndex CreateModelIndexByRow(int row) const;
 
+    QModelIndex index(int row, int column,
+                      const QModelIndex& parent = QModelIndex()) const override;
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -56,6 +58,9 @@ private:
 
     TaskItem* m_pItems;
     qint32 m_nRowCount;
+    // The columns of the store's category, taken with the store: a sort asks
+    // for them twice per comparison.
+    qint32 m_nColumnCount = 0;
     bool m_bBriefContact;
 };
 

@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -253,6 +254,9 @@ void TestEncryptedBackup::categoriesMatchTheTwin()
 
 void TestEncryptedBackup::filesAreDecryptedOnDemand()
 {
+    SourcePtr plain;
+    QCOMPARE(Scan(*m_plain, MD_PHOTO, plain), int(TASK_COMPLETE));
+    const QStringList tempBefore = QDir(m_temp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     BackupDevice device(m_encryptedFolder);
     QCOMPARE(device.Unlock(QString::fromUtf8(Password)), BackupDevice::UNLOCK_OK);
     const QString privateFolder = device.PrivateFolder();
@@ -263,12 +267,33 @@ void TestEncryptedBackup::filesAreDecryptedOnDemand()
                                       QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
     QCOMPARE(QFileInfo(privateFolder).permissions() & (owner | others), owner);
     SourcePtr encrypted;
-    SourcePtr plain;
     QCOMPARE(Scan(device, MD_PHOTO, encrypted), int(TASK_COMPLETE));
-    QCOMPARE(Scan(*m_plain, MD_PHOTO, plain), int(TASK_COMPLETE));
-    // The scan decrypted Manifest.db and the photo library, no picture.
+    // The scan decrypted Manifest.db and the photo library, no picture: the
+    // thumbnails were made from content in memory, and only they were
+    // written, inside the private folder, as the twin's pictures give them.
     const int before = QDir(privateFolder).entryList(QDir::Files).size();
     QCOMPARE(before, 2);
+    QStringList tempAfter = tempBefore;
+    tempAfter << QFileInfo(privateFolder).fileName();
+    tempAfter.sort();
+    QStringList tempNow = QDir(m_temp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    tempNow.sort(); // as tempAfter: QDir ignores case
+    QCOMPARE(tempNow, tempAfter);
+    IMDGetter* photos = encrypted->GetDataGetter();
+    QCOMPARE(photos->GetCount(), plain->GetDataGetter()->GetCount());
+    for (unsigned int i = 0; i < photos->GetCount(); ++i) {
+        auto* photo = record_cast<IPhoto>(photos->GetItem(i));
+        auto* twin = record_cast<IPhoto>(plain->GetDataGetter()->GetItem(i));
+        QVERIFY(photo && twin);
+        const QString thumbnail = QString::fromUtf8(photo->GetThumbnailPath());
+        QCOMPARE(thumbnail.isEmpty(), QByteArray(twin->GetThumbnailPath()).isEmpty());
+        if (!thumbnail.isEmpty()) {
+            QVERIFY2(thumbnail.startsWith(privateFolder + '/'), qPrintable(thumbnail));
+            QCOMPARE(QImage(thumbnail).size(),
+                     QImage(QString::fromUtf8(twin->GetThumbnailPath())).size());
+        }
+    }
+    QCOMPARE(BackupFixture::Digests(m_encryptedFolder), m_evidence);
     auto* photo = record_cast<IPhoto>(encrypted->GetDataGetter()->GetItem(3));
     auto* twin = record_cast<IPhoto>(plain->GetDataGetter()->GetItem(3));
     QVERIFY(photo && twin);

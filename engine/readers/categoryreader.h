@@ -32,7 +32,8 @@ public:
     ~CategoryReader();
 
     // False when the category's data cannot be read; a stopped read answers
-    // true with Stopped() set and whatever it had read.
+    // true with Stopped() set and whatever it had read. The records the
+    // databases lost follow the live ones (DeletedRecords).
     bool Read(Items& items);
     bool Stopped() const { return m_context.Stopped(); }
     QString ErrorText() const { return m_context.ErrorText(); }
@@ -41,6 +42,8 @@ public:
     void SetThumbnailMaker(ThumbnailMaker* maker) { m_context.SetThumbnailMaker(maker); }
 
 private:
+    bool ReadLive(Items& items);
+
     ReaderContext m_context;
     MMobile::MDType m_type;
 };

@@ -28,6 +28,16 @@ ReaderContext::ReaderContext(BackupManifest& manifest, const QString& workFolder
 ReaderContext::OpenResult ReaderContext::OpenDatabase(const QString& domain, const QString& path,
                                                       SqliteDb& db)
 {
+    if (!m_redirectFile.isEmpty() && !m_loadingNames) {
+        if (domain != m_redirectDomain || path != m_redirectPath)
+            return OPEN_ABSENT;
+        if (!db.Open(m_redirectFile)) {
+            Fail(QStringLiteral("the deleted rows of %1 cannot be read: %2")
+                     .arg(path, db.LastError()));
+            return OPEN_FAILED;
+        }
+        return OPEN_OK;
+    }
     if (!m_manifest.Lists(domain, path)) {
         // A manifest that cannot be searched says nothing about absence.
         if (!m_manifest.IsDamaged())
@@ -72,13 +82,31 @@ bool ReaderContext::Tick(qint64 done, qint64 total)
         return false;
     if (done % TickEvery != 0)
         return true;
-    const int percent =
-        total > 0 ? static_cast<int>(qBound<qint64>(0, done * 100 / total, 100)) : 0;
-    if (m_progress && !m_progress(percent)) {
+    return Report(total > 0 ? static_cast<int>(qBound<qint64>(0, done * 100 / total, 100)) : 0);
+}
+
+bool ReaderContext::Report(int percent)
+{
+    if (m_stopped)
+        return false;
+    if (m_progress && !m_progress(m_partFrom + percent * (m_partTo - m_partFrom) / 100)) {
         m_stopped = true;
         return false;
     }
     return true;
+}
+
+void ReaderContext::SetProgressPart(int from, int to)
+{
+    m_partFrom = from;
+    m_partTo = to;
+}
+
+void ReaderContext::Redirect(const QString& domain, const QString& path, const QString& file)
+{
+    m_redirectDomain = domain;
+    m_redirectPath = path;
+    m_redirectFile = file;
 }
 
 bool ReaderContext::Fail(const QString& error)
@@ -112,8 +140,12 @@ void ReaderContext::LoadContactNames()
     m_namesLoaded = true;
     SqliteDb db;
     const QString error = m_error;
-    if (OpenDatabase(QString::fromLatin1(HomeDomain),
-                     QStringLiteral("Library/AddressBook/AddressBook.sqlitedb"), db) != OPEN_OK) {
+    m_loadingNames = true;
+    const OpenResult open =
+        OpenDatabase(QString::fromLatin1(HomeDomain),
+                     QStringLiteral("Library/AddressBook/AddressBook.sqlitedb"), db);
+    m_loadingNames = false;
+    if (open != OPEN_OK) {
         // Names are a help, not the category: its read goes on without them.
         m_error = error;
         return;

@@ -31,6 +31,8 @@ class Carver
 {
 public:
     using Sink = std::function<void(const CarvedRecord&)>;
+    // Told the pages carved so far and in all now and then; false stops the run.
+    using Progress = std::function<bool(uint32_t done, uint32_t total)>;
 
     Carver();
     Carver(const Carver&) = delete;
@@ -43,7 +45,8 @@ public:
     bool openBytes(std::vector<uint8_t> database, std::vector<uint8_t> wal,
                    std::vector<uint8_t> journal, std::string* error);
 
-    void run(const Sink& sink);
+    // False when `progress` stopped it.
+    bool run(const Sink& sink, const Progress& progress = Progress());
 
     const DatabaseImage& image() const { return m_image; }
     const std::vector<TableSchema>& tables() const { return m_catalog.tables(); }

@@ -61,6 +61,10 @@ public:
     bool Query(const QString& sql, const std::vector<QVariant>& params, const RowFunction& row);
     bool Query(const QString& sql, const RowFunction& row) { return Query(sql, {}, row); }
     QString LastError() const { return m_error; }
+    // The file SQLite reads (the working copy when there is a log) and, when
+    // it has one, the copy of its log; empty when not open.
+    QString ReadPath() const { return m_db ? m_readPath : QString(); }
+    QString LogPath() const;
 
 private:
     bool OpenConnection(const QString& path, bool immutable);
@@ -68,6 +72,7 @@ private:
                          QString& copy);
 
     sqlite3* m_db = nullptr;
+    QString m_readPath;
     QString m_error;
     QStringList m_copies; // files this connection made, removed by Close()
 };

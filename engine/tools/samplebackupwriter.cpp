@@ -1,6 +1,7 @@
 #include "samplebackupwriter.h"
 
 #include "samplebackupencryptor.h"
+#include "sampledeletions.h"
 #include "sampleformats.h"
 #include "samplepictures.h"
 #include "samplerandom.h"
@@ -59,6 +60,13 @@ QString SampleBackupWriter::AddFile(const QString& domain, const QString& relati
     return path;
 }
 
+bool SampleBackupWriter::Forget(SqliteWriter& db, int store)
+{
+    return !m_deletions ||
+           m_deletions->Delete(db, static_cast<SampleDeletions::Store>(store), m_content) ||
+           Fail(db.LastError());
+}
+
 bool SampleBackupWriter::WriteContent(const QString& domain, const QString& relativePath,
                                       const QByteArray& data)
 {
@@ -83,9 +91,12 @@ bool SampleBackupWriter::Write(const QString& folder)
             "PRIMARY KEY, value BLOB)")))
         return Fail(m_manifest->LastError());
     m_files.clear();
+    m_deletions.reset(m_options.deletions ? new SampleDeletions : nullptr);
     const bool ok = WriteInfo() && WriteContacts() && WriteMessages() && WriteCalls() &&
                     WriteCalendar() && WriteNotes() && WriteBookmarks() && WritePhotos() &&
                     WriteVoiceMemos() && WriteWhatsApp();
+    if (ok && m_deletions && !m_deletions->WriteTruth(folder))
+        return Fail(QStringLiteral("cannot write %1").arg(SampleDeletions::TruthPath(folder)));
     if (!ok || !m_options.password.isEmpty())
         return ok && Encrypt();
     const bool closed = m_manifest->Close();
@@ -285,7 +296,7 @@ bool SampleBackupWriter::WriteContacts()
         }
         m_content.contacts.push_back(contact);
     }
-    return db.Close() || Fail(db.LastError());
+    return (Forget(db, SampleDeletions::Contacts) && db.Close()) || Fail(db.LastError());
 }
 
 bool SampleBackupWriter::WriteMessages()
@@ -407,7 +418,9 @@ bool SampleBackupWriter::WriteMessages()
         }
         m_content.conversations.push_back(conversation);
     }
-    return db.Close(AddFile(Home, "Library/SMS/sms.db-wal")) || Fail(db.LastError());
+    return (Forget(db, SampleDeletions::Messages) &&
+            db.Close(AddFile(Home, "Library/SMS/sms.db-wal"))) ||
+           Fail(db.LastError());
 }
 
 QList<int> SampleBackupWriter::Generations()
@@ -482,7 +495,7 @@ bool SampleBackupWriter::WriteCalls()
         }
         m_content.calls.push_back(call);
     }
-    return db.Close() || Fail(db.LastError());
+    return (Forget(db, SampleDeletions::Calls) && db.Close()) || Fail(db.LastError());
 }
 
 bool SampleBackupWriter::WriteCalendar()
@@ -552,7 +565,7 @@ bool SampleBackupWriter::WriteCalendar()
                    reminder.completed ? QVariant(reminder.due + 600) : QVariant()});
         m_content.reminders.push_back(reminder);
     }
-    return db.Close() || Fail(db.LastError());
+    return (Forget(db, SampleDeletions::Calendar) && db.Close()) || Fail(db.LastError());
 }
 
 bool SampleBackupWriter::WriteNotes()
@@ -586,7 +599,7 @@ bool SampleBackupWriter::WriteNotes()
                   {row, QStringLiteral("<div>%1</div>").arg(html)});
         m_content.notes.push_back(note);
     }
-    if (!db.Close())
+    if (!Forget(db, SampleDeletions::LegacyNotes) || !db.Close())
         return Fail(db.LastError());
 
     // The newer store (iOS 9 on): folders are rows of ZICCLOUDSYNCINGOBJECT
@@ -628,7 +641,7 @@ bool SampleBackupWriter::WriteNotes()
                       note.body.section(QLatin1Char('\n'), 1, 1)});
         m_content.notes.push_back(note);
     }
-    return store.Close() || Fail(store.LastError());
+    return (Forget(store, SampleDeletions::NoteStore) && store.Close()) || Fail(store.LastError());
 }
 
 bool SampleBackupWriter::WriteBookmarks()
@@ -661,7 +674,7 @@ bool SampleBackupWriter::WriteBookmarks()
             {folder + 2, bookmark.title, bookmark.url, i});
         m_content.bookmarks.push_back(bookmark);
     }
-    return db.Close() || Fail(db.LastError());
+    return (Forget(db, SampleDeletions::Bookmarks) && db.Close()) || Fail(db.LastError());
 }
 
 bool SampleBackupWriter::WritePhotos()
@@ -885,5 +898,5 @@ bool SampleBackupWriter::WriteWhatsApp()
         }
         m_content.chats.push_back(chat);
     }
-    return db.Close() || Fail(db.LastError());
+    return (Forget(db, SampleDeletions::WhatsApp) && db.Close()) || Fail(db.LastError());
 }

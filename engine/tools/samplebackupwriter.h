@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 
+class SampleDeletions;
 class SqliteWriter;
 
 // Writes a synthetic backup folder with the layout and the database schemas
@@ -32,6 +33,8 @@ public:
         int kdfRounds = 10000000; // DPIC, the first derivation step's rounds
         // The system generation whose schemas are written (one of Generations()).
         int ios = 18;
+        // Deletes some records as the phone does; the truth goes beside the folder.
+        bool deletions = false;
     };
     // The generations the writer knows: 7, 12, 14, 16 and 18.
     static QList<int> Generations();
@@ -44,6 +47,8 @@ public:
     bool Write(const QString& folder);
     const SampleBackupContent& Content() const { return m_content; }
     QString ErrorText() const { return m_error; }
+    // What was deleted (see SampleDeletions), when Options::deletions.
+    const SampleDeletions* Deletions() const { return m_deletions.get(); }
 
 private:
     int Range(int low, int high) { return m_random.Range(low, high); }
@@ -70,6 +75,8 @@ private:
     bool Encrypt();
     bool WriteMbdb();
     bool Fail(const QString& error);
+    // Deletes some of a database's records before it is closed (`store` a SampleDeletions::Store).
+    bool Forget(SqliteWriter& db, int store);
 
     Options m_options;
     QString m_folder;
@@ -85,6 +92,7 @@ private:
     };
     std::map<QString, WrittenFile> m_files; // by file ID
     SampleBackupContent m_content;
+    std::unique_ptr<SampleDeletions> m_deletions;
 };
 
 #endif // SAMPLEBACKUPWRITER_H

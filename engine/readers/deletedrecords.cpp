@@ -53,10 +53,9 @@ std::vector<Store> StoresOf(MMobile::MDType type)
             {home,
              "Library/SMS/sms.db",
              {Records("message", "guid"), Support("handle"), Support("chat"),
-              Support("chat_handle_join"),
-              Support("chat_message_join", "message_id IN (SELECT ROWID FROM main.message)"),
+              Support("chat_handle_join"), Support("chat_message_join", "0"),
               Support("chat_recoverable_message_join", "0"),
-              Support("message_attachment_join", "message_id IN (SELECT ROWID FROM main.message)"),
+              Support("message_attachment_join", "0"),
               Support("attachment",
                       "ROWID IN (SELECT attachment_id FROM main.message_attachment_join)")},
              {// A carved chat whose rowid was overwritten is the chat its
@@ -172,6 +171,9 @@ void DeletedRecords::Read(const ReadFunction& read, ReaderContext::Items& items)
         const Store& store = stores[std::size_t(s)];
         const int end = 80 + 20 * (s + 1) / count;
         m_context.SetProgressPart(80 + 20 * s / count, end);
+        // Where the carving begins, so that its share of the scan shows.
+        if (!m_context.Report(0))
+            break;
         const QString domain = QString::fromLatin1(store.domain);
         const QString path = QString::fromLatin1(store.path);
         if (!m_context.Manifest().Lists(domain, path))

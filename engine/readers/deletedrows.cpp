@@ -103,17 +103,6 @@ bool DeletedRows::Carve(const QString& domain, const QString& path,
         if (keys == 1)
             m_alias[t] = alias;
     }
-    // The rowids of live records: a carved row that has one is an older version.
-    std::vector<QSet<qint64>> liveIds(m_tables.size());
-    for (std::size_t t = 0; t < m_tables.size(); ++t) {
-        if (m_tables[t].kind == Table::Records)
-            m_live->Query(QStringLiteral("SELECT rowid FROM %1").arg(Quoted(m_tables[t].name)),
-                          [&](const SqliteDb::Row& row) {
-                              liveIds[t].insert(row.Int(0));
-                              return true;
-                          });
-    }
-
     // Rowids each record table's change log names; a log that is not there names none.
     std::vector<QSet<qint64>> logged(m_tables.size());
     for (std::size_t t = 0; t < m_tables.size(); ++t) {
@@ -134,6 +123,17 @@ bool DeletedRows::Carve(const QString& domain, const QString& path,
     const QString journal =
         manifest.Lists(domain, journalPath) ? manifest.FetchFile(domain, journalPath) : QString();
     SqliteCarve::Carver carver;
+    // Records with an identity are told from live rows here, by rowid and
+    // identity; join rows no live row keeps need no telling. The carver need
+    // not decode their live rows.
+    std::vector<std::string> unindexed;
+    for (std::size_t t = 0; t < m_tables.size(); ++t) {
+        const Table& table = m_tables[t];
+        if (table.kind == Table::Records ? m_columns[t].contains(table.identity)
+                                         : table.keepLive == QLatin1String("0"))
+            unindexed.push_back(table.name.toStdString());
+    }
+    carver.setUnindexedTables(unindexed);
     std::string carveError;
     if (!carver.open(QFile::encodeName(m_live->ReadPath()).toStdString(),
                      QFile::encodeName(m_live->LogPath()).toStdString(),
@@ -151,10 +151,9 @@ bool DeletedRows::Carve(const QString& domain, const QString& path,
                 if (m_tables[t].name.compare(table, Qt::CaseInsensitive) != 0 ||
                     int(record.values.size()) != m_columns[t].size())
                     continue;
-                // One version of a record, the first found (the newest), and
-                // none that is still live.
+                // One version of a record, the first found (the newest).
                 if (record.hasRowid && m_tables[t].kind == Table::Records &&
-                    (seen[t].contains(record.rowid) || liveIds[t].contains(record.rowid)))
+                    seen[t].contains(record.rowid))
                     return;
                 if (record.hasRowid)
                     seen[t].insert(record.rowid);
@@ -271,18 +270,26 @@ bool DeletedRows::Open()
 
 bool DeletedRows::Insert(const Row& row)
 {
-    const QStringList& columns = m_columns[std::size_t(row.table)];
+    const std::size_t t = std::size_t(row.table);
+    const QStringList& columns = m_columns[t];
     const bool rowid = !NamesRowid(columns);
-    QString marks = rowid ? QStringLiteral("?") : QString();
-    for (int c = 0; c < columns.size(); ++c)
-        marks += (marks.isEmpty() ? QStringLiteral("?") : QStringLiteral(", ?"));
-    const QByteArray sql =
-        QStringLiteral("INSERT OR IGNORE INTO main.%1 (%2) VALUES (%3)")
-            .arg(Quoted(m_tables[std::size_t(row.table)].name), ColumnList(columns), marks)
-            .toUtf8();
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(m_db, sql.constData(), sql.size(), &statement, nullptr) != SQLITE_OK)
-        return false;
+    if (m_inserts.size() != m_tables.size())
+        m_inserts.assign(m_tables.size(), nullptr);
+    sqlite3_stmt*& statement = m_inserts[t];
+    if (!statement) {
+        QString marks = rowid ? QStringLiteral("?") : QString();
+        for (int c = 0; c < columns.size(); ++c)
+            marks += (marks.isEmpty() ? QStringLiteral("?") : QStringLiteral(", ?"));
+        const QByteArray sql = QStringLiteral("INSERT OR IGNORE INTO main.%1 (%2) VALUES (%3)")
+                                   .arg(Quoted(m_tables[t].name), ColumnList(columns), marks)
+                                   .toUtf8();
+        if (sqlite3_prepare_v2(m_db, sql.constData(), sql.size(), &statement, nullptr) !=
+            SQLITE_OK) {
+            sqlite3_finalize(statement);
+            statement = nullptr;
+            return false;
+        }
+    }
     int index = 1;
     const auto bind = [&](const QVariant& value) {
         if (value.isNull())
@@ -305,44 +312,72 @@ bool DeletedRows::Insert(const Row& row)
     for (const QVariant& value : row.values)
         bind(value);
     const bool ok = sqlite3_step(statement) == SQLITE_DONE;
-    sqlite3_finalize(statement);
+    sqlite3_reset(statement);
     return ok;
 }
 
-QString DeletedRows::Build(const QByteArray& source)
+bool DeletedRows::Fill()
 {
-    if (!Open())
-        return QString();
-    const int wanted = m_sources.indexOf(source);
+    // Support rows once, for the record rows of every source; a record that
+    // is live by its identity, or a second copy of one, is dropped here.
     Exec(QStringLiteral("BEGIN"));
-    for (std::size_t t = 0; t < m_tables.size(); ++t) {
-        if (!m_columns[t].isEmpty())
-            Exec(QStringLiteral("DELETE FROM main.%1").arg(Quoted(m_tables[t].name)));
-    }
     for (std::size_t t = 0; t < m_tables.size(); ++t) {
         const Table& table = m_tables[t];
         if (m_columns[t].isEmpty())
             continue;
         const QString name = Quoted(table.name);
-        const QString copyLive =
-            QStringLiteral("INSERT OR IGNORE INTO main.%1 (%2) SELECT %2 FROM live.%1 WHERE %3")
-                .arg(name, ColumnList(m_columns[t]), table.keepLive);
         if (table.kind == Table::Support)
-            Exec(copyLive);
+            Exec(
+                QStringLiteral("INSERT OR IGNORE INTO main.%1 (%2) SELECT %2 FROM live.%1 WHERE %3")
+                    .arg(name, ColumnList(m_columns[t]), table.keepLive));
         for (const Row& row : m_rows) {
-            if (row.table == int(t) && (table.kind == Table::Support || row.source == wanted))
+            if (row.table == int(t))
                 Insert(row);
         }
-        if (table.kind == Table::Records) {
-            // Never a live record: not by its rowid, not by its identity.
-            if (!m_alias[t].isEmpty())
-                Exec(QStringLiteral("DELETE FROM main.%1 WHERE %2 IN (SELECT %2 FROM live.%1)")
-                         .arg(name, Quoted(m_alias[t])));
-            if (!table.identity.isEmpty() && m_columns[t].contains(table.identity))
-                Exec(QStringLiteral("DELETE FROM main.%1 WHERE %2 IN (SELECT %2 FROM live.%1)")
-                         .arg(name, Quoted(table.identity)));
-            Exec(copyLive);
+        if (table.kind != Table::Records)
+            continue;
+        // An older version of a live record has its rowid or its identity.
+        Exec(QStringLiteral("DELETE FROM main.%1 WHERE EXISTS (SELECT 1 FROM live.%1 l WHERE "
+                            "l.rowid = main.%1.rowid)")
+                 .arg(name));
+        if (!table.identity.isEmpty() && m_columns[t].contains(table.identity))
+            Exec(QStringLiteral("DELETE FROM main.%1 WHERE EXISTS (SELECT 1 FROM live.%1 l WHERE "
+                                "l.%2 = main.%1.%2)")
+                     .arg(name, Quoted(table.identity)));
+        QSet<qint64> kept;
+        sqlite3_stmt* statement = nullptr;
+        const QByteArray sql = QStringLiteral("SELECT rowid FROM main.%1").arg(name).toUtf8();
+        if (sqlite3_prepare_v2(m_db, sql.constData(), -1, &statement, nullptr) == SQLITE_OK) {
+            while (sqlite3_step(statement) == SQLITE_ROW)
+                kept.insert(sqlite3_column_int64(statement, 0));
         }
+        sqlite3_finalize(statement);
+        for (Row& row : m_rows) {
+            if (row.table == int(t) && !kept.contains(row.rowid.toLongLong()))
+                row.dropped = true;
+        }
+    }
+    return Exec(QStringLiteral("COMMIT"));
+}
+
+QString DeletedRows::Build(const QByteArray& source)
+{
+    if (!m_db && !(Open() && Fill()))
+        return QString();
+    const int wanted = m_sources.indexOf(source);
+    Exec(QStringLiteral("BEGIN"));
+    for (std::size_t t = 0; t < m_tables.size(); ++t) {
+        const Table& table = m_tables[t];
+        if (m_columns[t].isEmpty() || table.kind != Table::Records)
+            continue;
+        const QString name = Quoted(table.name);
+        Exec(QStringLiteral("DELETE FROM main.%1").arg(name));
+        for (const Row& row : m_rows) {
+            if (row.table == int(t) && row.source == wanted && !row.dropped)
+                Insert(row);
+        }
+        Exec(QStringLiteral("INSERT OR IGNORE INTO main.%1 (%2) SELECT %2 FROM live.%1 WHERE %3")
+                 .arg(name, ColumnList(m_columns[t]), table.keepLive));
     }
     for (const QString& fixup : qAsConst(m_fixups))
         Exec(fixup);
@@ -352,6 +387,9 @@ QString DeletedRows::Build(const QByteArray& source)
 
 void DeletedRows::Remove()
 {
+    for (sqlite3_stmt* statement : m_inserts)
+        sqlite3_finalize(statement);
+    m_inserts.clear();
     if (m_db)
         sqlite3_close(m_db);
     m_db = nullptr;

@@ -12,6 +12,7 @@
 class ReaderContext;
 class SqliteDb;
 struct sqlite3;
+struct sqlite3_stmt;
 
 // The rows one database of the backup lost, carved from the private working
 // copy the engine reads (with its log) and laid out as a database of the
@@ -63,9 +64,11 @@ private:
         int source;     // into m_sources
         QVariant rowid; // null when lost
         std::vector<QVariant> values;
+        bool dropped = false; // live after all, or a copy of another row
     };
     bool Exec(const QString& sql);
     bool Open();
+    bool Fill();
     bool Insert(const Row& row);
     void Remove();
 
@@ -79,6 +82,7 @@ private:
     std::unique_ptr<SqliteDb> m_live; // keeps the working copy while rows are built
     QString m_file;
     sqlite3* m_db = nullptr;
+    std::vector<sqlite3_stmt*> m_inserts; // by table, prepared on first use
 };
 
 #endif // DELETEDROWS_H

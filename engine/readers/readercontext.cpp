@@ -6,6 +6,8 @@
 #include "schemaprobe.h"
 #include "sqlitedb.h"
 
+#include <QFile>
+
 const char* const ReaderContext::HomeDomain = "HomeDomain";
 const char* const ReaderContext::CameraRollDomain = "CameraRollDomain";
 const char* const ReaderContext::MediaDomain = "MediaDomain";
@@ -25,6 +27,12 @@ ReaderContext::ReaderContext(BackupManifest& manifest, const QString& workFolder
 {
 }
 
+ReaderContext::~ReaderContext()
+{
+    for (const QString& file : qAsConst(m_copies))
+        QFile::remove(file);
+}
+
 ReaderContext::OpenResult ReaderContext::OpenDatabase(const QString& domain, const QString& path,
                                                       SqliteDb& db)
 {
@@ -38,6 +46,10 @@ ReaderContext::OpenResult ReaderContext::OpenDatabase(const QString& domain, con
         }
         return OPEN_OK;
     }
+    const QString key = domain + QLatin1Char('/') + path;
+    const QString copy = m_copyOf.value(key);
+    if (!copy.isEmpty() && db.Open(copy, copy + QStringLiteral("-wal"), m_workFolder))
+        return OPEN_OK;
     if (!m_manifest.Lists(domain, path)) {
         // A manifest that cannot be searched says nothing about absence.
         if (!m_manifest.IsDamaged())
@@ -67,6 +79,10 @@ ReaderContext::OpenResult ReaderContext::OpenDatabase(const QString& domain, con
     if (!db.Open(file, wal, m_workFolder)) {
         Fail(QStringLiteral("%1 cannot be read: %2").arg(path, db.LastError()));
         return OPEN_FAILED;
+    }
+    if (!db.LogPath().isEmpty()) {
+        m_copies << db.TakeCopies();
+        m_copyOf.insert(key, db.ReadPath());
     }
     return OPEN_OK;
 }

@@ -41,6 +41,9 @@ public:
     static const char* const NotesDomain;
 
     ReaderContext(BackupManifest& manifest, const QString& workFolder, Progress progress);
+    ~ReaderContext();
+    ReaderContext(const ReaderContext&) = delete;
+    ReaderContext& operator=(const ReaderContext&) = delete;
 
     BackupManifest& Manifest() { return m_manifest; }
     // The local time zone of this scan, taken when the context was made.
@@ -93,6 +96,10 @@ private:
     int m_partTo = 100;
     QString m_redirectDomain, m_redirectPath, m_redirectFile;
     bool m_loadingNames = false;
+    // Working copies of databases with a log, kept for the scan so that a
+    // second look (the deleted rows) does not copy them again.
+    QHash<QString, QString> m_copyOf; // "domain/path" -> copy
+    QStringList m_copies;             // removed with the context
     LocalClock m_clock;
     QString m_error;
     bool m_stopped = false;

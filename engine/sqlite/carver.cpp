@@ -100,7 +100,12 @@ bool Carver::prepare(std::string* error)
         }
     }
     m_live = LiveRowIndex();
-    m_map.build(m_image, m_decoder, m_catalog, m_live);
+    std::vector<bool> unindexed(m_catalog.tables().size(), false);
+    for (size_t t = 0; t < unindexed.size(); ++t) {
+        for (const std::string& name : m_unindexed)
+            unindexed[t] = unindexed[t] || m_catalog.tables()[t].name() == name;
+    }
+    m_map.build(m_image, m_decoder, m_catalog, m_live, unindexed);
     m_seenValues.clear();
     m_seenWithoutRowid.clear();
     m_seenRows.clear();

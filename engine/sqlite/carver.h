@@ -38,6 +38,12 @@ public:
     Carver(const Carver&) = delete;
     Carver& operator=(const Carver&) = delete;
 
+    // Tables (by name) whose live rows the caller tells from deleted ones
+    // itself (by rowid and an identity column): their rows are not indexed,
+    // which spares decoding every live row, and their records are not
+    // checked against them. Set before open().
+    void setUnindexedTables(std::vector<std::string> names) { m_unindexed = std::move(names); }
+
     // walPath and journalPath may be empty. On failure nothing can be carved.
     bool open(const std::string& databasePath, const std::string& walPath,
               const std::string& journalPath, std::string* error);
@@ -71,6 +77,7 @@ private:
     FingerprintSet m_seenWithoutRowid;
     FingerprintSet m_seenRows;
     CarvedRecord m_record;
+    std::vector<std::string> m_unindexed;
 };
 
 } // namespace SqliteCarve

@@ -110,6 +110,7 @@ bool SqliteDb::OpenConnection(const QString& path, bool immutable)
     if (immutable)
         uri += "?immutable=1";
     m_readPath = QFileInfo(path).absoluteFilePath();
+    m_immutable = immutable;
     sqlite3* db = nullptr;
     const int rc =
         sqlite3_open_v2(uri.constData(), &db,
@@ -136,9 +137,14 @@ bool SqliteDb::OpenConnection(const QString& path, bool immutable)
 QString SqliteDb::LogPath() const
 {
     const QString log = m_readPath + QStringLiteral("-wal");
-    return m_db && m_copies.contains(m_readPath + QStringLiteral("-shm")) && QFileInfo(log).isFile()
-               ? log
-               : QString();
+    return m_db && !m_immutable && QFileInfo(log).isFile() ? log : QString();
+}
+
+QStringList SqliteDb::TakeCopies()
+{
+    QStringList copies;
+    copies.swap(m_copies);
+    return copies;
 }
 
 void SqliteDb::Close()

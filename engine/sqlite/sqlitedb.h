@@ -65,6 +65,9 @@ public:
     // it has one, the copy of its log; empty when not open.
     QString ReadPath() const { return m_db ? m_readPath : QString(); }
     QString LogPath() const;
+    // Hands the working copies this connection made to the caller, who
+    // removes them; Close() then leaves them for another connection.
+    QStringList TakeCopies();
 
 private:
     bool OpenConnection(const QString& path, bool immutable);
@@ -73,6 +76,7 @@ private:
 
     sqlite3* m_db = nullptr;
     QString m_readPath;
+    bool m_immutable = false;
     QString m_error;
     QStringList m_copies; // files this connection made, removed by Close()
 };

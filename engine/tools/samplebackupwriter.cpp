@@ -351,7 +351,7 @@ bool SampleBackupWriter::WriteMessages()
             conversation.handle = PhoneNumber();
         handles.insert(conversation.handle);
         // The newest conversation stays in the log, as on a phone between checkpoints.
-        if (c == conversations - 1 && !db.StartLog())
+        if (c == conversations - 1 && (!Forget(db, SampleDeletions::Messages) || !db.StartLog()))
             return Fail(db.LastError());
         const qint64 handle = db.Insert("INSERT INTO handle (id, service) VALUES (?, ?)",
                                         {conversation.handle, QStringLiteral("iMessage")});
@@ -418,7 +418,7 @@ bool SampleBackupWriter::WriteMessages()
         }
         m_content.conversations.push_back(conversation);
     }
-    return (Forget(db, SampleDeletions::Messages) &&
+    return (Forget(db, SampleDeletions::Conversation) &&
             db.Close(AddFile(Home, "Library/SMS/sms.db-wal"))) ||
            Fail(db.LastError());
 }

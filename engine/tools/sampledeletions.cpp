@@ -65,19 +65,18 @@ bool SampleDeletions::Delete(SqliteWriter& db, Store store, const SampleBackupCo
                                     "FROM ABMultiValue WHERE record_id IN (%1))"),
                      QStringLiteral("DELETE FROM ABMultiValue WHERE record_id IN (%1)"),
                      QStringLiteral("DELETE FROM ABPerson WHERE ROWID IN (%1)")});
-    case Messages: {
-        // Single messages here and there, and one conversation whole.
-        if (!Take(db, QStringLiteral("messages"),
-                  QStringLiteral(
-                      "SELECT m.ROWID, m.text, m.guid FROM message m JOIN chat_message_join j ON "
-                      "j.message_id = m.ROWID WHERE m.text IS NOT NULL AND m.ROWID % "
-                      "15 = 4 AND j.chat_id <> %1 AND m.ROWID NOT IN (SELECT "
-                      "message_id FROM message_attachment_join)")
-                          .arg(DeletedConversation + 1) +
-                      Inside("message", "m.ROWID"),
-                  {QStringLiteral("DELETE FROM chat_message_join WHERE message_id IN (%1)"),
-                   QStringLiteral("DELETE FROM message WHERE ROWID IN (%1)")}))
-            return false;
+    case Messages:
+        return Take(db, QStringLiteral("messages"),
+                    QStringLiteral(
+                        "SELECT m.ROWID, m.text, m.guid FROM message m JOIN chat_message_join j ON "
+                        "j.message_id = m.ROWID WHERE m.text IS NOT NULL AND m.ROWID % "
+                        "15 = 4 AND j.chat_id <> %1 AND m.ROWID NOT IN (SELECT "
+                        "message_id FROM message_attachment_join)")
+                            .arg(DeletedConversation + 1) +
+                        Inside("message", "m.ROWID"),
+                    {QStringLiteral("DELETE FROM chat_message_join WHERE message_id IN (%1)"),
+                     QStringLiteral("DELETE FROM message WHERE ROWID IN (%1)")});
+    case Conversation: {
         if (int(content.conversations.size()) <= DeletedConversation)
             return true;
         // Its messages are rows (index * 75 + 1) on; many keep their text only

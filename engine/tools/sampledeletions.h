@@ -21,7 +21,19 @@ struct SampleBackupContent;
 class SampleDeletions
 {
 public:
-    enum Store { Contacts, Messages, Calls, Calendar, LegacyNotes, NoteStore, Bookmarks, WhatsApp };
+    // Messages: single messages here and there; Conversation: one whole
+    // conversation, which sms.db deletes in its log.
+    enum Store {
+        Contacts,
+        Messages,
+        Conversation,
+        Calls,
+        Calendar,
+        LegacyNotes,
+        NoteStore,
+        Bookmarks,
+        WhatsApp
+    };
 
     // Run on an open database just before it is closed; false with the
     // database's error when a statement fails.

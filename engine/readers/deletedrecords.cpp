@@ -195,12 +195,16 @@ void DeletedRecords::Read(const ReadFunction& read, ReaderContext::Items& items)
                     << "the deleted rows of" << path << "cannot be read:" << m_context.ErrorText();
                 continue;
             }
+            int recovered = 0;
             for (auto& item : found) {
                 if (!HasContent(*item))
                     continue;
                 item->SetDeleted(source);
                 items.push_back(std::move(item));
+                ++recovered;
             }
+            qCInfo(lcReaders).noquote()
+                << path << ":" << recovered << "deleted records from" << source;
         }
     }
     // What the deleted rows lacked is no failure of the category.

@@ -7,6 +7,7 @@
 #include "sampledeletions.h"
 #include "scanrunner.h"
 
+#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -69,6 +70,8 @@ private slots:
     void initTestCase();
     void recovered_data();
     void recovered();
+    void exportSaysDeleted_data();
+    void exportSaysDeleted();
 
 private:
     QTemporaryDir m_dir;
@@ -181,6 +184,44 @@ void TestDeletedRecords::recovered()
           recovered, int(intact.size()), int(truth.size()));
     QVERIFY2(recall >= 0.9, qPrintable(QString::number(recall)));
     QVERIFY2(live.isEmpty(), qPrintable(live.join(QLatin1String(" / "))));
+}
+
+void TestDeletedRecords::exportSaysDeleted_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("files");
+    // A row of the contacts' CSV, the page of a conversation.
+    QTest::newRow("contacts") << int(MD_CONTACT) << "*.csv";
+    QTest::newRow("messages") << int(MD_MESSAGE) << "*.html";
+}
+
+void TestDeletedRecords::exportSaysDeleted()
+{
+    QFETCH(int, type);
+    QFETCH(QString, files);
+    BackupDevice device(m_dir.filePath(QStringLiteral("backup")));
+    ICategoryDataSource* source = device.GetDataSource(MDType(type));
+    QVERIFY(source);
+    QCOMPARE(ScanRunner(source).Scan(), int(TASK_COMPLETE));
+    IMDGetter* getter = source->GetDataGetter();
+    int deleted = 0;
+    for (unsigned int i = 0; i < getter->GetCount(); ++i)
+        deleted += getter->GetItem(i)->IsDeleted() ? 1 : 0;
+    const QString folder = m_dir.filePath(QStringLiteral("export%1").arg(type));
+    ImportExportConfigure config;
+    config.nType = MDType(type);
+    config.nMode = RECOVER_TO_PC;
+    config.SetPath(folder.toUtf8().constData());
+    QCOMPARE(ScanRunner(source).Export(config), int(TASK_COMPLETE));
+    source->Release();
+    int marked = 0;
+    for (const QString& file : QDir(folder).entryList({files}, QDir::Files)) {
+        QFile content(QDir(folder).filePath(file));
+        QVERIFY(content.open(QIODevice::ReadOnly));
+        marked += content.readAll().count("Yes (");
+    }
+    QVERIFY(deleted > 0);
+    QCOMPARE(marked, deleted);
 }
 
 QTEST_GUILESS_MAIN(TestDeletedRecords)

@@ -93,8 +93,10 @@ void TestDemoTour::everyCategoryIsScanned_data()
     QTest::addColumn<int>("count");
     QTest::addColumn<int>("deleted");
     // The generator's own marks: notes in Recently Deleted, conversations
-    // whose messages were all recently deleted.
+    // whose messages were all recently deleted, photos in the trash.
     QMap<int, int> deleted;
+    for (const SampleBackupContent::Photo& photo : m_content.photos)
+        deleted[MD_PHOTO] += photo.trashed ? 1 : 0;
     for (const SampleBackupContent::Note& note : m_content.notes)
         deleted[MD_NOTE] += note.deleted ? 1 : 0;
     for (const SampleBackupContent::Conversation& conversation : m_content.conversations)

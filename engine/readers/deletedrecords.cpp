@@ -203,7 +203,7 @@ void DeletedRecords::Read(const ReadFunction& read, ReaderContext::Items& items)
                 items.push_back(std::move(item));
                 ++recovered;
             }
-            qCInfo(lcReaders).noquote()
+            qCDebug(lcReaders).noquote()
                 << path << ":" << recovered << "deleted records from" << source;
         }
     }

@@ -6,6 +6,7 @@
 #include "categoryoverview.h"
 #include "demoloadcallback.h"
 #include "pages/demopagefactory.h"
+#include "pages/demophotopage.h"
 #include "pages/demotablepage.h"
 #include "pages/reminderspage.h"
 #include "passworddialog.h"
@@ -47,9 +48,11 @@ QString WithSeparator(QString folder)
 }
 
 // The deleted items a page took. A file page's store keeps the photos and
-// recordings, which carry no deleted mark: none are counted there.
+// recordings without their deleted mark: the page counts them from its scan.
 int DeletedItems(CategoryPanel* page)
 {
+    if (auto* files = qobject_cast<DemoPhotoPage*>(page))
+        return files->deletedCount();
     const TaskItem* store = nullptr;
     if (auto* table = qobject_cast<DemoTablePage*>(page))
         store = table->store();

@@ -7,6 +7,9 @@
 #include "search/searchbar.h"
 #include "store/imageitemlist.h"
 
+#include "contracts/icategorydatasource.h"
+#include "contracts/imdcommon.h"
+#include "contracts/imdgetter.h"
 #include "contracts/iphoto.h"
 #include "contracts/itaskctrl.h"
 #include "contracts/iuipluginsetting.h"
@@ -107,6 +110,17 @@ DemoPhotoPage::~DemoPhotoPage()
 ImageItemList* DemoPhotoPage::imageStore() const
 {
     return m_pImages;
+}
+
+int DemoPhotoPage::deletedCount() const
+{
+    MMobile::IMDGetter* getter = m_pDataSource ? m_pDataSource->GetDataGetter() : nullptr;
+    int deleted = 0;
+    for (unsigned int i = 0; getter && i < getter->GetCount(); ++i) {
+        MMobile::IMDCommon* item = getter->GetItem(i);
+        deleted += item && item->IsDeleted() ? 1 : 0;
+    }
+    return deleted;
 }
 
 ImageListItmModel* DemoPhotoPage::gridModel() const

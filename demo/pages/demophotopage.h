@@ -35,6 +35,9 @@ public:
     ~DemoPhotoPage() override;
 
     ImageItemList* imageStore() const;
+    // The items of the last scan that report themselves deleted (the store
+    // keeps photos and recordings without their deleted mark).
+    int deletedCount() const;
     ImageListItmModel* gridModel() const;
     QListView* gridView() const;
     QLabel* previewPane() const;

@@ -37,6 +37,17 @@ QStringList Values(MMobile::IContactList* list)
     return values;
 }
 
+// The "Deleted" column of a record: where a deleted item was found, or
+// empty for a live one.
+QString DeletedText(EngineItem* item)
+{
+    if (!item->IsDeleted())
+        return QString();
+    return item->Source().isEmpty()
+               ? QStringLiteral("Yes")
+               : QStringLiteral("Yes (%1)").arg(QString::fromUtf8(item->Source()));
+}
+
 struct Conversation
 {
     QString name;
@@ -156,7 +167,7 @@ bool CategoryExporter::WriteContacts(EngineTask& task)
     CsvWriter csv({QStringLiteral("Name"), QStringLiteral("First Name"),
                    QStringLiteral("Last Name"), QStringLiteral("Company"), QStringLiteral("Phone"),
                    QStringLiteral("Email"), QStringLiteral("Homepage"), QStringLiteral("Address"),
-                   QStringLiteral("Birthday"), QStringLiteral("Note")});
+                   QStringLiteral("Birthday"), QStringLiteral("Note"), QStringLiteral("Deleted")});
     int done = 0;
     for (EngineItem* item : m_items) {
         auto* contact = MMobile::record_cast<MMobile::IContact>(item);
@@ -182,7 +193,7 @@ bool CategoryExporter::WriteContacts(EngineTask& task)
                     Values(contact->GetEmailList()).join(QStringLiteral("; ")),
                     Values(contact->GetUrlList()).join(QStringLiteral("; ")),
                     addresses.join(QStringLiteral("\n")), Text(contact->GetBirthday()),
-                    Text(contact->GetNote())});
+                    Text(contact->GetNote()), DeletedText(item)});
         const QString fileName =
             (full.isEmpty() ? (company.isEmpty() ? QStringLiteral("Contact") : company) : full) +
             QStringLiteral(".vcf");
@@ -253,18 +264,24 @@ bool CategoryExporter::WriteConversations(EngineTask& task)
             attachmentNames.append(QFileInfo(written).fileName());
         }
         CsvWriter csv({QStringLiteral("Date"), QStringLiteral("Sender"),
-                       QStringLiteral("Direction"), QStringLiteral("Text")});
+                       QStringLiteral("Direction"), QStringLiteral("Text"),
+                       QStringLiteral("Deleted")});
+        const QString deleted = DeletedText(item);
         QString html =
             QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>%1</title>"
-                           "</head>\n<body>\n<h1>%1</h1>\n<table>\n")
+                           "</head>\n<body>\n<h1>%1</h1>\n")
                 .arg(conversation.name.toHtmlEscaped());
+        if (!deleted.isEmpty())
+            html += QStringLiteral("<p class=\"deleted\">Deleted: %1</p>\n")
+                        .arg(deleted.toHtmlEscaped());
+        html += QStringLiteral("<table>\n");
         for (MMobile::IMessageEntry* entry : conversation.entries) {
             if (!entry)
                 continue;
             const QString direction =
                 entry->IsSent() ? QStringLiteral("Sent") : QStringLiteral("Received");
             csv.AddRow({Text(entry->GetDate()), Text(entry->GetSender()), direction,
-                        Text(entry->GetText())});
+                        Text(entry->GetText()), deleted});
             html += QStringLiteral("<tr class=\"%1\"><td>%2</td><td>%3</td><td>%4</td></tr>\n")
                         .arg(direction.toLower(), Text(entry->GetDate()).toHtmlEscaped(),
                              Text(entry->GetSender()).toHtmlEscaped(),
@@ -282,7 +299,10 @@ bool CategoryExporter::WriteConversations(EngineTask& task)
             html += QStringLiteral("</ul>\n");
         }
         html += QStringLiteral("</body></html>\n");
-        const QString base = ExportFolder::CleanName(conversation.name);
+        // A conversation's deleted messages stand beside its live ones.
+        const QString base = ExportFolder::CleanName(
+            deleted.isEmpty() ? conversation.name
+                              : conversation.name + QStringLiteral(" (deleted)"));
         if (m_folder.WriteFile(base + QStringLiteral(".html"), html.toUtf8()).isEmpty() ||
             m_folder.WriteFile(base + QStringLiteral(".csv"), csv.Data()).isEmpty())
             return false;
@@ -295,11 +315,11 @@ bool CategoryExporter::WriteConversations(EngineTask& task)
 bool CategoryExporter::WriteCalls()
 {
     CsvWriter csv({QStringLiteral("Name"), QStringLiteral("Phone"), QStringLiteral("Date"),
-                   QStringLiteral("Type"), QStringLiteral("Duration")});
+                   QStringLiteral("Type"), QStringLiteral("Duration"), QStringLiteral("Deleted")});
     for (EngineItem* item : m_items) {
         if (auto* call = MMobile::record_cast<MMobile::ICallHistory>(item))
             csv.AddRow({Text(call->GetName()), Text(call->GetPhoneNumber()), Text(call->GetDate()),
-                        Text(call->GetCallType()), Text(call->GetDuration())});
+                        Text(call->GetCallType()), Text(call->GetDuration()), DeletedText(item)});
     }
     return !m_folder.WriteFile(QStringLiteral("Call History.csv"), csv.Data()).isEmpty();
 }
@@ -321,7 +341,7 @@ bool CategoryExporter::WriteCalendar(bool reminders)
 bool CategoryExporter::WriteNotes(EngineTask& task)
 {
     CsvWriter csv({QStringLiteral("Title"), QStringLiteral("Date"), QStringLiteral("Folder"),
-                   QStringLiteral("Text")});
+                   QStringLiteral("Text"), QStringLiteral("Deleted")});
     int done = 0;
     for (EngineItem* item : m_items) {
         auto* note = MMobile::record_cast<MMobile::INote>(item);
@@ -329,7 +349,8 @@ bool CategoryExporter::WriteNotes(EngineTask& task)
             continue;
         const QString title = Text(note->GetTitle());
         const QString body = Text(note->GetBody());
-        csv.AddRow({title, Text(note->GetDate()), Text(note->GetFolder()), body});
+        csv.AddRow(
+            {title, Text(note->GetDate()), Text(note->GetFolder()), body, DeletedText(item)});
         const QString text = title + QStringLiteral("\r\n") + Text(note->GetDate()) +
                              QStringLiteral("\r\n\r\n") + body + QStringLiteral("\r\n");
         const QString name =
@@ -344,7 +365,8 @@ bool CategoryExporter::WriteNotes(EngineTask& task)
 
 bool CategoryExporter::WriteBookmarks()
 {
-    CsvWriter csv({QStringLiteral("Title"), QStringLiteral("URL"), QStringLiteral("Folder")});
+    CsvWriter csv({QStringLiteral("Title"), QStringLiteral("URL"), QStringLiteral("Folder"),
+                   QStringLiteral("Deleted")});
     for (EngineItem* item : m_items) {
         auto* bookmark = MMobile::record_cast<MMobile::ISafariBookmark>(item);
         if (!bookmark)
@@ -352,7 +374,7 @@ bool CategoryExporter::WriteBookmarks()
         // The folder is the engine's own addition to the page's interface.
         const auto* record = dynamic_cast<const BookmarkRecord*>(bookmark);
         csv.AddRow({Text(bookmark->GetTitle()), Text(bookmark->GetUrl()),
-                    record ? Text(record->GetFolder()) : QString()});
+                    record ? Text(record->GetFolder()) : QString(), DeletedText(item)});
     }
     return !m_folder.WriteFile(QStringLiteral("Safari Bookmarks.csv"), csv.Data()).isEmpty();
 }

@@ -4,6 +4,7 @@
 #include "calendarreader.h"
 #include "callreader.h"
 #include "contactreader.h"
+#include "deletedrecords.h"
 #include "engineitem.h"
 #include "messagereader.h"
 #include "noteattachmentreader.h"
@@ -22,6 +23,24 @@ CategoryReader::CategoryReader(BackupManifest& manifest, const QString& workFold
 CategoryReader::~CategoryReader() = default;
 
 bool CategoryReader::Read(Items& items)
+{
+    const bool carves = DeletedRecords::Carves(m_type);
+    m_context.SetProgressPart(0, carves ? 80 : 100);
+    if (!ReadLive(items))
+        return false;
+    // What the phone marked deleted itself says so as its source.
+    const QByteArray mark = DeletedRecords::MarkSource(m_type);
+    for (auto& item : items) {
+        if (item->IsDeleted() && item->Source().isEmpty())
+            item->SetDeleted(mark);
+    }
+    if (carves && !m_context.Stopped())
+        DeletedRecords(m_context, m_type)
+            .Read([this](Items& found) { return ReadLive(found); }, items);
+    return true;
+}
+
+bool CategoryReader::ReadLive(Items& items)
 {
     switch (m_type) {
     case MMobile::MD_PHOTO:

@@ -33,7 +33,8 @@ public:
     ~CategoryReader();
 
     // False when the category's data cannot be read; a stopped read answers
-    // true with Stopped() set and whatever it had read.
+    // true with Stopped() set and whatever it had read. The records the
+    // databases lost follow the live ones (DeletedRecords).
     bool Read(Items& items);
     bool Stopped() const { return m_context.Stopped(); }
     QString ErrorText() const { return m_context.ErrorText(); }
@@ -45,6 +46,7 @@ public:
 
 private:
     bool ReadWeChat(int what, Items& items);
+    bool ReadLive(Items& items);
 
     ReaderContext m_context;
     MMobile::MDType m_type;

@@ -6,6 +6,8 @@
 #include "schemaprobe.h"
 #include "sqlitedb.h"
 
+#include <QFile>
+
 const char* const ReaderContext::HomeDomain = "HomeDomain";
 const char* const ReaderContext::CameraRollDomain = "CameraRollDomain";
 const char* const ReaderContext::MediaDomain = "MediaDomain";
@@ -27,9 +29,29 @@ ReaderContext::ReaderContext(BackupManifest& manifest, const QString& workFolder
 {
 }
 
+ReaderContext::~ReaderContext()
+{
+    for (const QString& file : qAsConst(m_copies))
+        QFile::remove(file);
+}
+
 ReaderContext::OpenResult ReaderContext::OpenDatabase(const QString& domain, const QString& path,
                                                       SqliteDb& db)
 {
+    if (!m_redirectFile.isEmpty() && !m_loadingNames) {
+        if (domain != m_redirectDomain || path != m_redirectPath)
+            return OPEN_ABSENT;
+        if (!db.Open(m_redirectFile)) {
+            Fail(QStringLiteral("the deleted rows of %1 cannot be read: %2")
+                     .arg(path, db.LastError()));
+            return OPEN_FAILED;
+        }
+        return OPEN_OK;
+    }
+    const QString key = domain + QLatin1Char('/') + path;
+    const QString copy = m_copyOf.value(key);
+    if (!copy.isEmpty() && db.Open(copy, copy + QStringLiteral("-wal"), m_workFolder))
+        return OPEN_OK;
     if (!m_manifest.Lists(domain, path)) {
         // A manifest that cannot be searched says nothing about absence.
         if (!m_manifest.IsDamaged())
@@ -60,6 +82,10 @@ ReaderContext::OpenResult ReaderContext::OpenDatabase(const QString& domain, con
         Fail(QStringLiteral("%1 cannot be read: %2").arg(path, db.LastError()));
         return OPEN_FAILED;
     }
+    if (!db.LogPath().isEmpty()) {
+        m_copies << db.TakeCopies();
+        m_copyOf.insert(key, db.ReadPath());
+    }
     return OPEN_OK;
 }
 
@@ -74,13 +100,31 @@ bool ReaderContext::Tick(qint64 done, qint64 total)
         return false;
     if (done % TickEvery != 0)
         return true;
-    const int percent =
-        total > 0 ? static_cast<int>(qBound<qint64>(0, done * 100 / total, 100)) : 0;
-    if (m_progress && !m_progress(percent)) {
+    return Report(total > 0 ? static_cast<int>(qBound<qint64>(0, done * 100 / total, 100)) : 0);
+}
+
+bool ReaderContext::Report(int percent)
+{
+    if (m_stopped)
+        return false;
+    if (m_progress && !m_progress(m_partFrom + percent * (m_partTo - m_partFrom) / 100)) {
         m_stopped = true;
         return false;
     }
     return true;
+}
+
+void ReaderContext::SetProgressPart(int from, int to)
+{
+    m_partFrom = from;
+    m_partTo = to;
+}
+
+void ReaderContext::Redirect(const QString& domain, const QString& path, const QString& file)
+{
+    m_redirectDomain = domain;
+    m_redirectPath = path;
+    m_redirectFile = file;
 }
 
 bool ReaderContext::Fail(const QString& error)
@@ -114,8 +158,12 @@ void ReaderContext::LoadContactNames()
     m_namesLoaded = true;
     SqliteDb db;
     const QString error = m_error;
-    if (OpenDatabase(QString::fromLatin1(HomeDomain),
-                     QStringLiteral("Library/AddressBook/AddressBook.sqlitedb"), db) != OPEN_OK) {
+    m_loadingNames = true;
+    const OpenResult open =
+        OpenDatabase(QString::fromLatin1(HomeDomain),
+                     QStringLiteral("Library/AddressBook/AddressBook.sqlitedb"), db);
+    m_loadingNames = false;
+    if (open != OPEN_OK) {
         // Names are a help, not the category: its read goes on without them.
         m_error = error;
         return;

@@ -42,6 +42,9 @@ public:
     static const char* const NotesDomain;
 
     ReaderContext(BackupManifest& manifest, const QString& workFolder, Progress progress);
+    ~ReaderContext();
+    ReaderContext(const ReaderContext&) = delete;
+    ReaderContext& operator=(const ReaderContext&) = delete;
 
     BackupManifest& Manifest() { return m_manifest; }
     // The local time zone of this scan, taken when the context was made.
@@ -54,6 +57,16 @@ public:
     OpenResult OpenDatabase(const QString& domain, const QString& path, SqliteDb& db);
     // Reports progress every few records; false once the read is to stop.
     bool Tick(qint64 done, qint64 total);
+    // Reports `percent` of the part of the read under way; false once it is to stop.
+    bool Report(int percent);
+    // The part of the whole read (0-100) that the next reports fill.
+    void SetProgressPart(int from, int to);
+    // While set, the database (domain, path) is read from `file` (the rows
+    // it lost, see DeletedRows) and every other database reads as absent,
+    // but for the address book's names.
+    void Redirect(const QString& domain, const QString& path, const QString& file);
+    void EndRedirect() { m_redirectFile.clear(); }
+    QString WorkFolder() const { return m_workFolder; }
     bool Stopped() const { return m_stopped; }
     // Records (and attachments) left out because their content file is
     // missing from the backup or refused (see BackupManifest::RefusedCount()).
@@ -80,6 +93,14 @@ private:
     BackupManifest& m_manifest;
     QString m_workFolder;
     Progress m_progress;
+    int m_partFrom = 0;
+    int m_partTo = 100;
+    QString m_redirectDomain, m_redirectPath, m_redirectFile;
+    bool m_loadingNames = false;
+    // Working copies of databases with a log, kept for the scan so that a
+    // second look (the deleted rows) does not copy them again.
+    QHash<QString, QString> m_copyOf; // "domain/path" -> copy
+    QStringList m_copies;             // removed with the context
     LocalClock m_clock;
     QString m_error;
     bool m_stopped = false;

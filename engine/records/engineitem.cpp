@@ -27,3 +27,9 @@ bool EngineItem::IsDropped() const
 {
     return m_record && m_record->IsDropped();
 }
+
+void EngineItem::SetDeleted(const QByteArray& source)
+{
+    m_deleted = true;
+    m_source = source;
+}

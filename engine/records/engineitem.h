@@ -4,6 +4,8 @@
 #include "contracts/imdcommon.h"
 #include "enginerecord.h"
 
+#include <QByteArray>
+
 #include <memory>
 
 // One item found by a scan: its record, its deleted flag and its drop mark.
@@ -20,10 +22,15 @@ public:
 
     bool IsDropped() const;
     EngineRecord* Engine() const { return m_record.get(); }
+    // Where a deleted item was found: the part of the database it was carved
+    // from, or the phone's own mark; empty for live items.
+    const QByteArray& Source() const { return m_source; }
+    void SetDeleted(const QByteArray& source);
 
 private:
     std::unique_ptr<EngineRecord> m_record;
     bool m_deleted;
+    QByteArray m_source;
 };
 
 #endif // ENGINEITEM_H

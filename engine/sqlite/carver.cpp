@@ -100,15 +100,25 @@ bool Carver::prepare(std::string* error)
         }
     }
     m_live = LiveRowIndex();
-    m_map.build(m_image, m_decoder, m_catalog, m_live);
+    std::vector<bool> unindexed(m_catalog.tables().size(), false);
+    for (size_t t = 0; t < unindexed.size(); ++t) {
+        for (const std::string& name : m_unindexed)
+            unindexed[t] = unindexed[t] || m_catalog.tables()[t].name() == name;
+    }
+    m_map.build(m_image, m_decoder, m_catalog, m_live, unindexed);
     m_seenValues.clear();
     m_seenWithoutRowid.clear();
     m_seenRows.clear();
     return true;
 }
 
-void Carver::run(const Sink& sink)
+bool Carver::run(const Sink& sink, const Progress& progress)
 {
+    // The log's and the journal's pages count after the file's.
+    const uint32_t total = m_image.pageCount() + (m_hasWal ? uint32_t(m_wal.frames().size()) : 0) +
+                           (m_hasJournal ? uint32_t(m_journal.pages().size()) : 0);
+    uint32_t done = 0;
+    const auto carry = [&]() { return !progress || ++done % 1024 != 0 || progress(done, total); };
     using Source = CarvedRecord::Source;
     PageCarver pages(m_image, m_decoder, m_catalog.tables());
     uint32_t current = 0;
@@ -118,6 +128,8 @@ void Carver::run(const Sink& sink)
     };
 
     for (current = 1; current <= m_image.pageCount(); ++current) {
+        if (!carry())
+            return false;
         const uint8_t* page = m_image.page(current);
         const PageMap::Role role = m_map.role(current);
         const int owner = m_map.owner(current);
@@ -137,7 +149,16 @@ void Carver::run(const Sink& sink)
         return role == PageMap::Role::TableLeaf || m_map.isFree(number) ? m_map.owner(number) : -1;
     };
     if (m_hasWal) {
+        // The file's pages that the log superseded hold what the log deleted.
+        for (current = 2; current <= m_image.pageCount(); ++current) {
+            const uint8_t* original = m_image.filePage(current);
+            if (original && original != m_image.page(current))
+                pages.carveLoosePage(original, current, ownerOf(current), false, Source::Wal,
+                                     report);
+        }
         for (const WalFile::Frame& frame : m_wal.frames()) {
+            if (!carry())
+                return false;
             current = frame.page;
             if (current <= 1 || m_image.page(current) == frame.data)
                 continue;
@@ -146,6 +167,8 @@ void Carver::run(const Sink& sink)
     }
     if (m_hasJournal) {
         for (const JournalFile::Page& original : m_journal.pages()) {
+            if (!carry())
+                return false;
             current = original.page;
             if (current <= 1 || m_journal.pageSize() != m_image.pageSize())
                 continue;
@@ -153,6 +176,7 @@ void Carver::run(const Sink& sink)
                                  report);
         }
     }
+    return true;
 }
 
 void Carver::report(int table, const RecordDecoder::Cell& cell, std::vector<CarvedValue>& values,

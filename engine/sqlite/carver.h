@@ -31,10 +31,18 @@ class Carver
 {
 public:
     using Sink = std::function<void(const CarvedRecord&)>;
+    // Told the pages carved so far and in all now and then; false stops the run.
+    using Progress = std::function<bool(uint32_t done, uint32_t total)>;
 
     Carver();
     Carver(const Carver&) = delete;
     Carver& operator=(const Carver&) = delete;
+
+    // Tables (by name) whose live rows the caller tells from deleted ones
+    // itself (by rowid and an identity column): their rows are not indexed,
+    // which spares decoding every live row, and their records are not
+    // checked against them. Set before open().
+    void setUnindexedTables(std::vector<std::string> names) { m_unindexed = std::move(names); }
 
     // walPath and journalPath may be empty. On failure nothing can be carved.
     bool open(const std::string& databasePath, const std::string& walPath,
@@ -43,7 +51,8 @@ public:
     bool openBytes(std::vector<uint8_t> database, std::vector<uint8_t> wal,
                    std::vector<uint8_t> journal, std::string* error);
 
-    void run(const Sink& sink);
+    // False when `progress` stopped it.
+    bool run(const Sink& sink, const Progress& progress = Progress());
 
     const DatabaseImage& image() const { return m_image; }
     const std::vector<TableSchema>& tables() const { return m_catalog.tables(); }
@@ -68,6 +77,7 @@ private:
     FingerprintSet m_seenWithoutRowid;
     FingerprintSet m_seenRows;
     CarvedRecord m_record;
+    std::vector<std::string> m_unindexed;
 };
 
 } // namespace SqliteCarve

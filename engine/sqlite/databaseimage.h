@@ -36,6 +36,14 @@ public:
     {
         return number >= 1 && number <= m_pages.size() ? m_pages[number - 1] : nullptr;
     }
+    // The file's own copy of a page, which a committed frame of the log may
+    // have superseded; null past the file's end.
+    const uint8_t* filePage(uint32_t number) const
+    {
+        return number >= 1 && uint64_t(number) * m_pageSize <= m_bytes.size()
+                   ? m_bytes.data() + uint64_t(number - 1) * m_pageSize
+                   : nullptr;
+    }
     // Where the b-tree header starts: after the file header on page 1.
     static uint32_t headerOffset(uint32_t number) { return number == 1 ? 100 : 0; }
 

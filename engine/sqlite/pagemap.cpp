@@ -15,7 +15,8 @@ bool PageMap::isFree(uint32_t page) const
 }
 
 void PageMap::build(const DatabaseImage& image, RecordDecoder& decoder,
-                    const SchemaCatalog& catalog, LiveRowIndex& live)
+                    const SchemaCatalog& catalog, LiveRowIndex& live,
+                    const std::vector<bool>& unindexed)
 {
     const uint32_t count = image.pageCount();
     m_roles.assign(size_t(count) + 1, Role::Unknown);
@@ -30,7 +31,8 @@ void PageMap::build(const DatabaseImage& image, RecordDecoder& decoder,
     const std::vector<TableSchema>& tables = catalog.tables();
     for (size_t t = 0; t < tables.size(); ++t) {
         if (!tables[t].isDropped())
-            walkTable(image, decoder, tables[t].rootPage(), int(t), true, live, catalog);
+            walkTable(image, decoder, tables[t].rootPage(), int(t), true, live, catalog,
+                      t < unindexed.size() && unindexed[t]);
     }
     for (uint32_t root : catalog.indexRoots())
         walkIndex(image, root);
@@ -43,7 +45,8 @@ void PageMap::build(const DatabaseImage& image, RecordDecoder& decoder,
 }
 
 void PageMap::walkTable(const DatabaseImage& image, RecordDecoder& decoder, uint32_t root,
-                        int table, bool live, LiveRowIndex& liveRows, const SchemaCatalog& catalog)
+                        int table, bool live, LiveRowIndex& liveRows, const SchemaCatalog& catalog,
+                        bool unindexed)
 {
     const TableSchema& schema = catalog.tables()[size_t(table)];
     const uint32_t usable = image.usableSize();
@@ -80,7 +83,8 @@ void PageMap::walkTable(const DatabaseImage& image, RecordDecoder& decoder, uint
                 continue;
             if (flag == InteriorTablePage) {
                 stack.push_back(be32(page + offset));
-            } else if (live && decoder.decodeCell(page, offset, usable, schema, cell, values)) {
+            } else if (live && !unindexed &&
+                       decoder.decodeCell(page, offset, usable, schema, cell, values)) {
                 liveRows.add(values, schema.aliasColumn(), cell.rowid);
                 if (cell.overflowPage)
                     markOverflow(image, cell.overflowPage);

@@ -31,8 +31,10 @@ public:
         PointerMap,
     };
 
+    // `unindexed`: per table of the catalog, whether its live rows stay out
+    // of `live` (empty: none does).
     void build(const DatabaseImage& image, RecordDecoder& decoder, const SchemaCatalog& catalog,
-               LiveRowIndex& live);
+               LiveRowIndex& live, const std::vector<bool>& unindexed = {});
 
     Role role(uint32_t page) const { return page < m_roles.size() ? m_roles[page] : Role::Unknown; }
     // Index into the catalog's tables, -1 if none.
@@ -42,7 +44,8 @@ public:
 
 private:
     void walkTable(const DatabaseImage& image, RecordDecoder& decoder, uint32_t root, int table,
-                   bool live, LiveRowIndex& liveRows, const SchemaCatalog& catalog);
+                   bool live, LiveRowIndex& liveRows, const SchemaCatalog& catalog,
+                   bool unindexed = false);
     void walkIndex(const DatabaseImage& image, uint32_t root);
     void walkFreelist(const DatabaseImage& image);
     void markOverflow(const DatabaseImage& image, uint32_t first);

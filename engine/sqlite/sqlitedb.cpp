@@ -109,6 +109,8 @@ bool SqliteDb::OpenConnection(const QString& path, bool immutable)
     QByteArray uri = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toEncoded();
     if (immutable)
         uri += "?immutable=1";
+    m_readPath = QFileInfo(path).absoluteFilePath();
+    m_immutable = immutable;
     sqlite3* db = nullptr;
     const int rc =
         sqlite3_open_v2(uri.constData(), &db,
@@ -130,6 +132,19 @@ bool SqliteDb::OpenConnection(const QString& path, bool immutable)
         return false;
     }
     return true;
+}
+
+QString SqliteDb::LogPath() const
+{
+    const QString log = m_readPath + QStringLiteral("-wal");
+    return m_db && !m_immutable && QFileInfo(log).isFile() ? log : QString();
+}
+
+QStringList SqliteDb::TakeCopies()
+{
+    QStringList copies;
+    copies.swap(m_copies);
+    return copies;
 }
 
 void SqliteDb::Close()

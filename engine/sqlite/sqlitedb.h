@@ -61,6 +61,13 @@ public:
     bool Query(const QString& sql, const std::vector<QVariant>& params, const RowFunction& row);
     bool Query(const QString& sql, const RowFunction& row) { return Query(sql, {}, row); }
     QString LastError() const { return m_error; }
+    // The file SQLite reads (the working copy when there is a log) and, when
+    // it has one, the copy of its log; empty when not open.
+    QString ReadPath() const { return m_db ? m_readPath : QString(); }
+    QString LogPath() const;
+    // Hands the working copies this connection made to the caller, who
+    // removes them; Close() then leaves them for another connection.
+    QStringList TakeCopies();
 
 private:
     bool OpenConnection(const QString& path, bool immutable);
@@ -68,6 +75,8 @@ private:
                          QString& copy);
 
     sqlite3* m_db = nullptr;
+    QString m_readPath;
+    bool m_immutable = false;
     QString m_error;
     QStringList m_copies; // files this connection made, removed by Close()
 };

@@ -1,6 +1,6 @@
 // Writes a synthetic phone backup folder for the engine's tests and demos.
-//   mmobile-sample-backup [--scale N] [--no-media] [--seed S] [--ios 7|12|14|16|18]
-//                         [--whatsapp-business]
+//   mmobile-sample-backup [--scale N] [--no-media] [--no-deletions] [--seed S]
+//                         [--ios 7|12|14|16|18] [--whatsapp-business]
 //                         [--password PASSWORD [--kdf-rounds N]] <folder>
 
 #include "samplebackupwriter.h"
@@ -21,6 +21,10 @@ int main(int argc, char* argv[])
                              QStringLiteral("N"), QStringLiteral("1"));
     QCommandLineOption noMedia(QStringLiteral("no-media"),
                                QStringLiteral("Leave out pictures, recordings and attachments."));
+    QCommandLineOption noDeletions(
+        QStringLiteral("no-deletions"),
+        QStringLiteral("Delete nothing (else some records are deleted as the phone deletes them, "
+                       "and <folder>.deleted.json lists them)."));
     QCommandLineOption seed(QStringLiteral("seed"), QStringLiteral("Seed of the invented texts."),
                             QStringLiteral("S"), QStringLiteral("20240601"));
     QCommandLineOption password(QStringLiteral("password"),
@@ -42,6 +46,7 @@ int main(int argc, char* argv[])
     parser.addOption(rounds);
     parser.addOption(scale);
     parser.addOption(noMedia);
+    parser.addOption(noDeletions);
     parser.addOption(seed);
     parser.addPositionalArgument(QStringLiteral("folder"), QStringLiteral("The folder to write."));
     parser.process(app);
@@ -53,6 +58,7 @@ int main(int argc, char* argv[])
     SampleBackupWriter::Options options;
     options.scale = parser.value(scale).toInt();
     options.media = !parser.isSet(noMedia);
+    options.deletions = !parser.isSet(noDeletions);
     options.seed = parser.value(seed).toUInt();
     options.password = parser.value(password);
     options.kdfRounds = parser.value(rounds).toInt();

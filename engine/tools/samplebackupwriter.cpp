@@ -3,6 +3,7 @@
 #include "samplebackupencryptor.h"
 #include "samplecalls.h"
 #include "samplechatless.h"
+#include "sampledeletions.h"
 #include "sampleformats.h"
 #include "samplenoteattachments.h"
 #include "samplepictures.h"
@@ -65,6 +66,13 @@ QString SampleBackupWriter::AddFile(const QString& domain, const QString& relati
     return path;
 }
 
+bool SampleBackupWriter::Forget(SqliteWriter& db, int store)
+{
+    return !m_deletions ||
+           m_deletions->Delete(db, static_cast<SampleDeletions::Store>(store), m_content) ||
+           Fail(db.LastError());
+}
+
 bool SampleBackupWriter::WriteContent(const QString& domain, const QString& relativePath,
                                       const QByteArray& data)
 {
@@ -89,9 +97,12 @@ bool SampleBackupWriter::Write(const QString& folder)
             "PRIMARY KEY, value BLOB)")))
         return Fail(m_manifest->LastError());
     m_files.clear();
+    m_deletions.reset(m_options.deletions ? new SampleDeletions : nullptr);
     const bool ok = WriteInfo() && WriteContacts() && WriteMessages() && WriteCalls() &&
                     WriteCalendar() && WriteNotes() && WriteBookmarks() && WritePhotos() &&
                     WriteVoiceMemos() && WriteWhatsApp() && WriteWeChat();
+    if (ok && m_deletions && !m_deletions->WriteTruth(folder))
+        return Fail(QStringLiteral("cannot write %1").arg(SampleDeletions::TruthPath(folder)));
     if (!ok || !m_options.password.isEmpty())
         return ok && Encrypt();
     const bool closed = m_manifest->Close();
@@ -291,7 +302,7 @@ bool SampleBackupWriter::WriteContacts()
         }
         m_content.contacts.push_back(contact);
     }
-    return db.Close() || Fail(db.LastError());
+    return (Forget(db, SampleDeletions::Contacts) && db.Close()) || Fail(db.LastError());
 }
 
 bool SampleBackupWriter::WriteMessages()
@@ -346,7 +357,7 @@ bool SampleBackupWriter::WriteMessages()
             conversation.handle = PhoneNumber();
         handles.insert(conversation.handle);
         // The newest conversation stays in the log, as on a phone between checkpoints.
-        if (c == conversations - 1 && !db.StartLog())
+        if (c == conversations - 1 && (!Forget(db, SampleDeletions::Messages) || !db.StartLog()))
             return Fail(db.LastError());
         const qint64 handle = db.Insert("INSERT INTO handle (id, service) VALUES (?, ?)",
                                         {conversation.handle, QStringLiteral("iMessage")});
@@ -415,7 +426,9 @@ bool SampleBackupWriter::WriteMessages()
     }
     if (!SampleChatless::Write(db, m_random, m_now, m_content))
         return Fail(db.LastError());
-    return db.Close(AddFile(Home, "Library/SMS/sms.db-wal")) || Fail(db.LastError());
+    return (Forget(db, SampleDeletions::Conversation) &&
+            db.Close(AddFile(Home, "Library/SMS/sms.db-wal"))) ||
+           Fail(db.LastError());
 }
 
 QList<int> SampleBackupWriter::Generations()
@@ -432,7 +445,7 @@ bool SampleBackupWriter::WriteCalls()
                      : AddFile(Home, "Library/CallHistoryDB/CallHistory.storedata")) ||
         !SampleCalls::Write(db, m_random, m_now, m_options.scale, old, m_content))
         return Fail(db.LastError());
-    return db.Close() || Fail(db.LastError());
+    return (Forget(db, SampleDeletions::Calls) && db.Close()) || Fail(db.LastError());
 }
 
 bool SampleBackupWriter::WriteCalendar()
@@ -502,7 +515,7 @@ bool SampleBackupWriter::WriteCalendar()
                    reminder.completed ? QVariant(reminder.due + 600) : QVariant()});
         m_content.reminders.push_back(reminder);
     }
-    if (!db.Close())
+    if (!Forget(db, SampleDeletions::Calendar) || !db.Close())
         return Fail(db.LastError());
     // Newer phones keep reminders in the Reminders app's own store too.
     if (m_options.ios < 14)
@@ -545,7 +558,7 @@ bool SampleBackupWriter::WriteNotes()
                   {row, QStringLiteral("<div>%1</div>").arg(html)});
         m_content.notes.push_back(note);
     }
-    if (!db.Close())
+    if (!Forget(db, SampleDeletions::LegacyNotes) || !db.Close())
         return Fail(db.LastError());
 
     // The newer store (iOS 9 on): folders are rows of ZICCLOUDSYNCINGOBJECT
@@ -597,7 +610,7 @@ bool SampleBackupWriter::WriteNotes()
         });
     if (!attachments.Write(store, attached, m_content.noteAttachments))
         return Fail(store.LastError());
-    return store.Close() || Fail(store.LastError());
+    return (Forget(store, SampleDeletions::NoteStore) && store.Close()) || Fail(store.LastError());
 }
 
 bool SampleBackupWriter::WriteBookmarks()
@@ -630,7 +643,7 @@ bool SampleBackupWriter::WriteBookmarks()
             {folder + 2, bookmark.title, bookmark.url, i});
         m_content.bookmarks.push_back(bookmark);
     }
-    return db.Close() || Fail(db.LastError());
+    return (Forget(db, SampleDeletions::Bookmarks) && db.Close()) || Fail(db.LastError());
 }
 
 bool SampleBackupWriter::WritePhotos()
@@ -868,5 +881,5 @@ bool SampleBackupWriter::WriteWhatsApp()
         }
         m_content.chats.push_back(chat);
     }
-    return db.Close() || Fail(db.LastError());
+    return (Forget(db, SampleDeletions::WhatsApp) && db.Close()) || Fail(db.LastError());
 }

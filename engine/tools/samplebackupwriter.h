@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 
+class SampleDeletions;
 class SqliteWriter;
 
 // Writes a synthetic backup folder with the layout and the database schemas
@@ -34,6 +35,8 @@ public:
         int ios = 18;
         // WhatsApp's store in the business app's container instead of the personal one's.
         bool whatsAppBusiness = false;
+        // Deletes some records as the phone does; the truth goes beside the folder.
+        bool deletions = false;
     };
     // The generations the writer knows: 7, 12, 14, 16 and 18.
     static QList<int> Generations();
@@ -46,6 +49,8 @@ public:
     bool Write(const QString& folder);
     const SampleBackupContent& Content() const { return m_content; }
     QString ErrorText() const { return m_error; }
+    // What was deleted (see SampleDeletions), when Options::deletions.
+    const SampleDeletions* Deletions() const { return m_deletions.get(); }
 
 private:
     int Range(int low, int high) { return m_random.Range(low, high); }
@@ -73,6 +78,8 @@ private:
     bool Encrypt();
     bool WriteMbdb();
     bool Fail(const QString& error);
+    // Deletes some of a database's records before it is closed (`store` a SampleDeletions::Store).
+    bool Forget(SqliteWriter& db, int store);
 
     Options m_options;
     QString m_folder;
@@ -88,6 +95,7 @@ private:
     };
     std::map<QString, WrittenFile> m_files; // by file ID
     SampleBackupContent m_content;
+    std::unique_ptr<SampleDeletions> m_deletions;
 };
 
 #endif // SAMPLEBACKUPWRITER_H

@@ -23,7 +23,10 @@ bool SqliteWriter::Open(const QString& path)
         m_db = nullptr;
         return false;
     }
-    return Exec(QStringLiteral("PRAGMA journal_mode=OFF")) && Exec(QStringLiteral("BEGIN"));
+    // As the phone's databases: freed pages stay in the file (this build of
+    // SQLite may default to vacuuming them away).
+    return Exec(QStringLiteral("PRAGMA auto_vacuum=NONE")) &&
+           Exec(QStringLiteral("PRAGMA journal_mode=OFF")) && Exec(QStringLiteral("BEGIN"));
 }
 
 bool SqliteWriter::Exec(const QString& sql)
@@ -72,6 +75,41 @@ qint64 SqliteWriter::Insert(const QString& sql, const std::vector<QVariant>& val
         return -1;
     }
     return sqlite3_last_insert_rowid(m_db);
+}
+
+QList<QVariantList> SqliteWriter::Select(const QString& sql)
+{
+    QList<QVariantList> rows;
+    sqlite3_stmt* statement = nullptr;
+    const QByteArray text = sql.toUtf8();
+    if (!m_db ||
+        sqlite3_prepare_v2(m_db, text.constData(), text.size(), &statement, nullptr) != SQLITE_OK) {
+        m_error = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("not open");
+        return rows;
+    }
+    while (sqlite3_step(statement) == SQLITE_ROW) {
+        QVariantList row;
+        for (int c = 0; c < sqlite3_column_count(statement); ++c) {
+            switch (sqlite3_column_type(statement, c)) {
+            case SQLITE_NULL:
+                row << QVariant();
+                break;
+            case SQLITE_INTEGER:
+                row << QVariant(qlonglong(sqlite3_column_int64(statement, c)));
+                break;
+            case SQLITE_FLOAT:
+                row << QVariant(sqlite3_column_double(statement, c));
+                break;
+            default:
+                row << QVariant(QString::fromUtf8(
+                    reinterpret_cast<const char*>(sqlite3_column_text(statement, c)),
+                    sqlite3_column_bytes(statement, c)));
+            }
+        }
+        rows << row;
+    }
+    sqlite3_finalize(statement);
+    return rows;
 }
 
 bool SqliteWriter::StartLog()

@@ -25,6 +25,8 @@ public:
     bool Exec(const QString& sql);
     // Runs one statement with `values` bound in order; the new row's id, or -1.
     qint64 Insert(const QString& sql, const std::vector<QVariant>& values);
+    // The rows of a query, each a list of its columns' values.
+    QList<QVariantList> Select(const QString& sql);
     // Commits what came before and writes the rest into the log.
     bool StartLog();
     // Commits; a log started by StartLog() goes to `logPath`, which must then be given.

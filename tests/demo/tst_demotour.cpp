@@ -96,8 +96,11 @@ void TestDemoTour::everyCategoryIsScanned_data()
     QTest::addColumn<int>("count");
     QTest::addColumn<int>("deleted");
     // The generator's own marks: notes in Recently Deleted, conversations
-    // whose messages were all recently deleted, reminders marked for deletion.
+    // whose messages were all recently deleted, reminders marked for deletion,
+    // photos in the trash.
     QMap<int, int> deleted;
+    for (const SampleBackupContent::Photo& photo : m_content.photos)
+        deleted[MD_PHOTO] += photo.trashed ? 1 : 0;
     for (const SampleBackupContent::Note& note : m_content.notes)
         deleted[MD_NOTE] += note.deleted ? 1 : 0;
     for (const SampleBackupContent::Reminder& reminder : m_content.reminders)

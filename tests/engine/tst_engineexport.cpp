@@ -277,7 +277,7 @@ void TestEngineExport::conversations()
     int rows = 0;
     for (const QString& csv : csvs) {
         const QVector<QStringList> parsed = ParseCsv(Read(QDir(folder).filePath(csv)));
-        QCOMPARE(parsed.first(), (QStringList{"Date", "Sender", "Direction", "Text"}));
+        QCOMPARE(parsed.first(), (QStringList{"Date", "Sender", "Direction", "Text", "Deleted"}));
         for (int r = 1; r < parsed.size(); ++r) {
             texts.insert(parsed[r][3]);
             ++rows;
@@ -328,7 +328,7 @@ void TestEngineExport::calls()
         ICallHistory* call = record_cast<ICallHistory>(getter->GetItem(r - 1));
         QCOMPARE(rows[r], (QStringList{Text(call->GetName()), Text(call->GetPhoneNumber()),
                                        Text(call->GetDate()), Text(call->GetCallType()),
-                                       Text(call->GetDuration())}));
+                                       Text(call->GetDuration()), QString()}));
     }
 }
 
@@ -435,7 +435,7 @@ void TestEngineExport::bookmarksNeverOverwrite()
     for (int r = 1; r < rows.size(); ++r)
         QCOMPARE(rows[r],
                  (QStringList{m_content.bookmarks[r - 1].title, m_content.bookmarks[r - 1].url,
-                              m_content.bookmarks[r - 1].folder}));
+                              m_content.bookmarks[r - 1].folder, QString()}));
 }
 
 void TestEngineExport::files_data()

@@ -1,0 +1,212 @@
+#include "deletedrecords.h"
+
+#include "backupmanifest.h"
+#include "conversationrecord.h"
+#include "deletedrows.h"
+#include "engineitem.h"
+#include "whatsapprecord.h"
+
+namespace {
+
+using Table = DeletedRows::Table;
+
+struct Store
+{
+    const char* domain;
+    const char* path;
+    std::vector<Table> tables;
+    QStringList fixups;
+};
+
+Table Records(const char* name, const char* identity = "", const char* keepLive = "0",
+              const char* logged = "")
+{
+    return {QString::fromLatin1(name), Table::Records, QString::fromLatin1(keepLive),
+            QString::fromLatin1(identity), QString::fromLatin1(logged)};
+}
+
+Table Support(const char* name, const char* keepLive = "1")
+{
+    return {QString::fromLatin1(name), Table::Support, QString::fromLatin1(keepLive), QString(),
+            QString()};
+}
+
+// Which tables of which database hold the category's records, and what of
+// the live rows their reader needs beside them.
+std::vector<Store> StoresOf(MMobile::MDType type)
+{
+    const char* home = ReaderContext::HomeDomain;
+    switch (type) {
+    case MMobile::MD_CONTACT:
+        return {{home,
+                 "Library/AddressBook/AddressBook.sqlitedb",
+                 {Records("ABPerson", "GUID", "0",
+                          "SELECT record FROM ABPersonChanges WHERE record NOT IN (SELECT ROWID "
+                          "FROM ABPerson)"),
+                  Support("ABMultiValue", "record_id IN (SELECT ROWID FROM main.ABPerson)"),
+                  Support("ABMultiValueEntry", "parent_id IN (SELECT UID FROM main.ABMultiValue)"),
+                  Support("ABMultiValueLabel"), Support("ABMultiValueEntryKey")},
+                 {}}};
+    case MMobile::MD_MESSAGE:
+        // A message whose join row is lost joins the chat of its handle.
+        return {
+            {home,
+             "Library/SMS/sms.db",
+             {Records("message", "guid"), Support("handle"), Support("chat"),
+              Support("chat_handle_join"), Support("chat_message_join", "0"),
+              Support("chat_recoverable_message_join", "0"),
+              Support("message_attachment_join", "0"),
+              Support("attachment",
+                      "ROWID IN (SELECT attachment_id FROM main.message_attachment_join)")},
+             {// A carved chat whose rowid was overwritten is the chat its
+              // handle's surviving join row names.
+              QStringLiteral("UPDATE OR IGNORE main.chat SET ROWID = (SELECT j.chat_id FROM "
+                             "main.chat_handle_join j JOIN main.handle h ON h.ROWID = "
+                             "j.handle_id WHERE h.id = chat.chat_identifier AND j.chat_id NOT "
+                             "IN (SELECT ROWID FROM main.chat)) WHERE ROWID >= 281474976710656 "
+                             "AND EXISTS (SELECT 1 FROM main.chat_handle_join j JOIN "
+                             "main.handle h ON h.ROWID = j.handle_id WHERE h.id = "
+                             "chat.chat_identifier AND j.chat_id NOT IN (SELECT ROWID FROM "
+                             "main.chat))"),
+              // A chat known only by its join rows is a chat still.
+              QStringLiteral("INSERT OR IGNORE INTO main.chat (ROWID, guid) SELECT DISTINCT "
+                             "chat_id, 'deleted;' || chat_id FROM main.chat_handle_join WHERE "
+                             "chat_id NOT IN (SELECT ROWID FROM main.chat)"),
+              QStringLiteral("INSERT OR IGNORE INTO main.chat_message_join (chat_id, message_id) "
+                             "SELECT min(j.chat_id), m.ROWID FROM main.message m JOIN "
+                             "main.chat_handle_join j ON j.handle_id = m.handle_id WHERE "
+                             "m.ROWID NOT IN (SELECT message_id FROM main.chat_message_join) "
+                             "GROUP BY m.ROWID")}}};
+    case MMobile::MD_CALL_HISTORY:
+        return {{home,
+                 "Library/CallHistoryDB/CallHistory.storedata",
+                 {Records("ZCALLRECORD", "ZUNIQUE_ID")},
+                 {}},
+                {ReaderContext::WirelessDomain,
+                 "Library/CallHistory/call_history.db",
+                 {Records("call")},
+                 {}}};
+    case MMobile::MD_CALENDAR:
+    case MMobile::MD_REMINDER:
+        return {{home,
+                 "Library/Calendar/Calendar.sqlitedb",
+                 {Records("CalendarItem", "UUID"),
+                  Support("Location", "ROWID IN (SELECT location_id FROM main.CalendarItem)"),
+                  Support("Calendar")},
+                 {}}};
+    case MMobile::MD_NOTE:
+        // Folders share the newer store's table with the notes.
+        return {
+            {home,
+             "Library/Notes/notes.sqlite",
+             {Records("ZNOTE"), Support("ZNOTEBODY", "ZOWNER IN (SELECT Z_PK FROM main.ZNOTE)"),
+              Support("ZFOLDER")},
+             {}},
+            {ReaderContext::NotesDomain,
+             "NoteStore.sqlite",
+             {Records("ZICCLOUDSYNCINGOBJECT", "ZIDENTIFIER",
+                      "ZNOTEDATA IS NULL AND ZTITLE1 IS NULL"),
+              Support("ZICNOTEDATA", "Z_PK IN (SELECT ZNOTEDATA FROM main.ZICCLOUDSYNCINGOBJECT)")},
+             {}}};
+    case MMobile::MD_SAFARI_BOOKMARK:
+        return {{home, "Library/Safari/Bookmarks.db", {Records("bookmarks", "", "type = 1")}, {}}};
+    case MMobile::MD_WHATSAPP_MESSAGE:
+        return {{ReaderContext::WhatsAppDomain,
+                 "ChatStorage.sqlite",
+                 {Records("ZWAMESSAGE", "ZSTANZAID"), Support("ZWACHATSESSION"),
+                  Support("ZWAGROUPMEMBER"), Support("ZWAPROFILEPUSHNAME"),
+                  Support("ZWAMEDIAITEM", "ZMESSAGE IN (SELECT Z_PK FROM main.ZWAMESSAGE)")},
+                 {}}};
+    default:
+        return {};
+    }
+}
+
+// A conversation or chat that got no recovered message is no record of one.
+bool HasContent(EngineItem& item)
+{
+    EngineRecord* record = item.Engine();
+    if (auto* conversation = dynamic_cast<ConversationRecord*>(record))
+        return conversation->GetEntryCount() > 0;
+    if (auto* chat = dynamic_cast<WhatsAppRecord*>(record))
+        return chat->GetEntryCount() > 0;
+    return record != nullptr;
+}
+
+} // namespace
+
+DeletedRecords::DeletedRecords(ReaderContext& context, MMobile::MDType type)
+    : m_context(context), m_type(type)
+{
+}
+
+bool DeletedRecords::Carves(MMobile::MDType type)
+{
+    return !StoresOf(type).empty();
+}
+
+QByteArray DeletedRecords::MarkSource(MMobile::MDType type)
+{
+    switch (type) {
+    case MMobile::MD_MESSAGE:
+        return QByteArrayLiteral("recently deleted");
+    case MMobile::MD_NOTE:
+        return QByteArrayLiteral("Recently Deleted folder");
+    case MMobile::MD_PHOTO:
+        return QByteArrayLiteral("recently deleted album");
+    case MMobile::MD_REMINDER:
+        return QByteArrayLiteral("marked for deletion");
+    default:
+        return QByteArrayLiteral("marked deleted");
+    }
+}
+
+void DeletedRecords::Read(const ReadFunction& read, ReaderContext::Items& items)
+{
+    const std::vector<Store> stores = StoresOf(m_type);
+    const QString error = m_context.ErrorText();
+    // The carving takes the last fifth of the read, shared by the databases.
+    const int count = int(stores.size());
+    for (int s = 0; s < count; ++s) {
+        const Store& store = stores[std::size_t(s)];
+        const int end = 80 + 20 * (s + 1) / count;
+        m_context.SetProgressPart(80 + 20 * s / count, end);
+        // Where the carving begins, so that its share of the scan shows.
+        if (!m_context.Report(0))
+            break;
+        const QString domain = QString::fromLatin1(store.domain);
+        const QString path = QString::fromLatin1(store.path);
+        if (!m_context.Manifest().Lists(domain, path))
+            continue;
+        DeletedRows rows(m_context);
+        if (!rows.Carve(domain, path, store.tables, store.fixups))
+            continue;
+        for (const QByteArray& source : rows.Sources()) {
+            const QString file = rows.Build(source);
+            if (file.isEmpty() || m_context.Stopped())
+                break;
+            ReaderContext::Items found;
+            m_context.SetProgressPart(end, end);
+            m_context.Redirect(domain, path, file);
+            const bool ok = read(found);
+            m_context.EndRedirect();
+            if (!ok) {
+                qCInfo(lcReaders).noquote()
+                    << "the deleted rows of" << path << "cannot be read:" << m_context.ErrorText();
+                continue;
+            }
+            int recovered = 0;
+            for (auto& item : found) {
+                if (!HasContent(*item))
+                    continue;
+                item->SetDeleted(source);
+                items.push_back(std::move(item));
+                ++recovered;
+            }
+            qCDebug(lcReaders).noquote()
+                << path << ":" << recovered << "deleted records from" << source;
+        }
+    }
+    // What the deleted rows lacked is no failure of the category.
+    m_context.Fail(error);
+}

@@ -1,0 +1,33 @@
+#ifndef DELETEDRECORDS_H
+#define DELETEDRECORDS_H
+
+#include "contracts/mmobiletypes.h"
+#include "readercontext.h"
+
+#include <functional>
+
+// The records a category's databases lost: for each of its databases the
+// rows carved from free space, the log and the journal (DeletedRows) are read
+// by the category's own reader, one carved source at a time, and come out as
+// items that report themselves deleted with that source. Conversations and
+// chats without a recovered message are left out. Used by the scan's
+// CategoryReader on its thread; the context is borrowed.
+class DeletedRecords
+{
+public:
+    using ReadFunction = std::function<bool(ReaderContext::Items&)>;
+
+    DeletedRecords(ReaderContext& context, MMobile::MDType type);
+    // Whether the category has tables whose deleted rows make records.
+    static bool Carves(MMobile::MDType type);
+    // The phone's own mark of a deleted item of the category, as its source.
+    static QByteArray MarkSource(MMobile::MDType type);
+    // Appends the deleted records that `read` makes of them to `items`.
+    void Read(const ReadFunction& read, ReaderContext::Items& items);
+
+private:
+    ReaderContext& m_context;
+    MMobile::MDType m_type;
+};
+
+#endif // DELETEDRECORDS_H

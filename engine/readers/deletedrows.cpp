@@ -1,0 +1,402 @@
+#include "deletedrows.h"
+
+#include "backupmanifest.h"
+#include "carver.h"
+#include "readercontext.h"
+#include "sqlitedb.h"
+#include "textutf8.h"
+
+#include <sqlite3.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <QUrl>
+
+#include <atomic>
+
+namespace {
+
+using SqliteCarve::CarvedRecord;
+using SqliteCarve::CarvedValue;
+
+constexpr int SourceCount = int(CarvedRecord::Source::Journal) + 1;
+const QByteArray LoggedSuffix = QByteArrayLiteral(", change log");
+constexpr qint64 LostRowids = qint64(1) << 48;
+
+QString Quoted(const QString& name)
+{
+    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QLatin1String("\"\"")) +
+           QLatin1Char('"');
+}
+
+bool IsRowidName(const QString& name)
+{
+    return name.compare(QLatin1String("rowid"), Qt::CaseInsensitive) == 0 ||
+           name.compare(QLatin1String("oid"), Qt::CaseInsensitive) == 0 ||
+           name.compare(QLatin1String("_rowid_"), Qt::CaseInsensitive) == 0;
+}
+
+// "rowid, a, b" for a column list; without the rowid when a column already
+// goes by that name (it is then the rowid itself).
+QString ColumnList(const QStringList& columns)
+{
+    QStringList quoted;
+    bool named = false;
+    for (const QString& column : columns) {
+        quoted << Quoted(column);
+        named = named || IsRowidName(column);
+    }
+    return (named ? QString() : QStringLiteral("rowid, ")) + quoted.join(QStringLiteral(", "));
+}
+
+bool NamesRowid(const QStringList& columns)
+{
+    for (const QString& column : columns) {
+        if (IsRowidName(column))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+DeletedRows::DeletedRows(ReaderContext& context) : m_context(context) {}
+
+DeletedRows::~DeletedRows()
+{
+    Remove();
+}
+
+bool DeletedRows::Carve(const QString& domain, const QString& path,
+                        const std::vector<Table>& tables, const QStringList& fixups)
+{
+    Remove();
+    m_tables = tables;
+    m_fixups = fixups;
+    m_rows.clear();
+    const QString error = m_context.ErrorText();
+    m_live = std::make_unique<SqliteDb>();
+    if (m_context.OpenDatabase(domain, path, *m_live) != ReaderContext::OPEN_OK) {
+        // The live read went well; a second look that fails costs only the deleted rows.
+        m_context.Fail(error);
+        m_live.reset();
+        return false;
+    }
+    m_columns.assign(m_tables.size(), QStringList());
+    m_alias.assign(m_tables.size(), QString());
+    for (std::size_t t = 0; t < m_tables.size(); ++t) {
+        int keys = 0;
+        QString alias;
+        m_live->Query(
+            QStringLiteral("SELECT name, type, pk FROM pragma_table_info(?) ORDER BY cid"),
+            {m_tables[t].name}, [&](const SqliteDb::Row& row) {
+                m_columns[t] << row.String(0);
+                if (row.Int(2) > 0) {
+                    ++keys;
+                    if (row.String(1).compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0)
+                        alias = row.String(0);
+                }
+                return true;
+            });
+        if (keys == 1)
+            m_alias[t] = alias;
+    }
+    // Rowids each record table's change log names; a log that is not there names none.
+    std::vector<QSet<qint64>> logged(m_tables.size());
+    for (std::size_t t = 0; t < m_tables.size(); ++t) {
+        if (!m_tables[t].logged.isEmpty())
+            m_live->Query(m_tables[t].logged, [&](const SqliteDb::Row& row) {
+                logged[t].insert(row.Int(0));
+                return true;
+            });
+    }
+    m_sources.clear();
+    for (int s = 0; s < SourceCount; ++s)
+        m_sources << QByteArray(CarvedRecord::sourceName(CarvedRecord::Source(s)));
+    for (int s = 0; s < SourceCount; ++s)
+        m_sources << m_sources[s] + LoggedSuffix;
+
+    BackupManifest& manifest = m_context.Manifest();
+    const QString journalPath = path + QStringLiteral("-journal");
+    const QString journal =
+        manifest.Lists(domain, journalPath) ? manifest.FetchFile(domain, journalPath) : QString();
+    SqliteCarve::Carver carver;
+    // Records with an identity are told from live rows here, by rowid and
+    // identity; join rows no live row keeps need no telling. The carver need
+    // not decode their live rows.
+    std::vector<std::string> unindexed;
+    for (std::size_t t = 0; t < m_tables.size(); ++t) {
+        const Table& table = m_tables[t];
+        if (table.kind == Table::Records ? m_columns[t].contains(table.identity)
+                                         : table.keepLive == QLatin1String("0"))
+            unindexed.push_back(table.name.toStdString());
+    }
+    carver.setUnindexedTables(unindexed);
+    std::string carveError;
+    if (!carver.open(QFile::encodeName(m_live->ReadPath()).toStdString(),
+                     QFile::encodeName(m_live->LogPath()).toStdString(),
+                     QFile::encodeName(journal).toStdString(), &carveError)) {
+        qCInfo(lcReaders).noquote() << path << "cannot be carved:" << carveError.c_str();
+        return false;
+    }
+    const auto encoding = carver.image().encoding();
+    std::vector<QSet<qint64>> seen(m_tables.size());
+    std::string text;
+    const bool complete = carver.run(
+        [&](const CarvedRecord& record) {
+            const QString table = QString::fromStdString(record.table->name());
+            for (std::size_t t = 0; t < m_tables.size(); ++t) {
+                if (m_tables[t].name.compare(table, Qt::CaseInsensitive) != 0 ||
+                    int(record.values.size()) != m_columns[t].size())
+                    continue;
+                // One version of a record, the first found (the newest).
+                if (record.hasRowid && m_tables[t].kind == Table::Records &&
+                    seen[t].contains(record.rowid))
+                    return;
+                if (record.hasRowid)
+                    seen[t].insert(record.rowid);
+                const bool marked = record.hasRowid && logged[t].contains(record.rowid);
+                // A row whose rowid was overwritten gets one no live row can have.
+                const qint64 rowid =
+                    record.hasRowid ? record.rowid : LostRowids + qint64(m_rows.size());
+                Row row{int(t),
+                        int(record.source) + (marked ? SourceCount : 0),
+                        QVariant(qlonglong(rowid)),
+                        {}};
+                row.values.reserve(record.values.size());
+                for (const CarvedValue& value : record.values) {
+                    switch (value.kind) {
+                    case CarvedValue::Kind::Null:
+                        row.values.emplace_back();
+                        break;
+                    case CarvedValue::Kind::Integer:
+                        row.values.emplace_back(qlonglong(value.integer));
+                        break;
+                    case CarvedValue::Kind::Real:
+                        row.values.emplace_back(value.real);
+                        break;
+                    case CarvedValue::Kind::Text:
+                        text.clear();
+                        SqliteCarve::appendUtf8(text, value.bytes, encoding);
+                        row.values.emplace_back(QString::fromStdString(text));
+                        break;
+                    case CarvedValue::Kind::Blob:
+                        row.values.emplace_back(
+                            QByteArray(value.bytes.data(), int(value.bytes.size())));
+                        break;
+                    }
+                }
+                const int alias = m_columns[t].indexOf(m_alias[t]);
+                if (alias >= 0 && !m_alias[t].isEmpty())
+                    row.values[std::size_t(alias)] = row.rowid;
+                m_rows.push_back(std::move(row));
+                return;
+            }
+        },
+        [this](uint32_t done, uint32_t total) {
+            return m_context.Report(total ? int(qint64(done) * 100 / total) : 0);
+        });
+    return complete && !m_context.Stopped();
+}
+
+QList<QByteArray> DeletedRows::Sources() const
+{
+    std::vector<bool> found(std::size_t(m_sources.size()), false);
+    for (const Row& row : m_rows) {
+        if (m_tables[std::size_t(row.table)].kind == Table::Records)
+            found[std::size_t(row.source)] = true;
+    }
+    QList<QByteArray> sources;
+    for (int s = 0; s < m_sources.size(); ++s) {
+        if (found[std::size_t(s)])
+            sources << m_sources[s];
+    }
+    return sources;
+}
+
+bool DeletedRows::Exec(const QString& sql)
+{
+    char* message = nullptr;
+    if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &message) != SQLITE_OK) {
+        qCInfo(lcReaders).noquote() << "deleted rows:" << message << sql.left(120);
+        sqlite3_free(message);
+        return false;
+    }
+    return true;
+}
+
+bool DeletedRows::Open()
+{
+    if (m_db)
+        return true;
+    if (!m_live || m_context.WorkFolder().isEmpty())
+        return false;
+    static std::atomic<int> serial{0};
+    m_file =
+        QDir(m_context.WorkFolder()).filePath(QStringLiteral("deleted-%1.sqlite").arg(++serial));
+    QFile::remove(m_file);
+    if (sqlite3_open_v2(QFile::encodeName(m_file).constData(), &m_db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI,
+                        nullptr) != SQLITE_OK) {
+        qCInfo(lcReaders).noquote() << "cannot make" << m_file;
+        Remove();
+        return false;
+    }
+    // The live rows come from the copy the engine reads, never written.
+    QByteArray live = QUrl::fromLocalFile(m_live->ReadPath()).toEncoded() + "?mode=ro";
+    if (m_live->LogPath().isEmpty())
+        live += "&immutable=1";
+    if (!Exec(QStringLiteral("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; ATTACH '%1' AS live")
+                  .arg(QString::fromUtf8(live).replace(QLatin1Char('\''), QLatin1String("''")))))
+        return false;
+    // Every table of the database, so that readers find the schema they probe for.
+    sqlite3_stmt* statement = nullptr;
+    QStringList creates;
+    if (sqlite3_prepare_v2(m_db,
+                           "SELECT sql FROM live.sqlite_master WHERE type = 'table' AND name NOT "
+                           "LIKE 'sqlite\\_%' ESCAPE '\\' AND sql LIKE 'CREATE TABLE%'",
+                           -1, &statement, nullptr) == SQLITE_OK) {
+        while (sqlite3_step(statement) == SQLITE_ROW)
+            creates << QString::fromUtf8(
+                reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+    }
+    sqlite3_finalize(statement);
+    for (const QString& create : qAsConst(creates))
+        Exec(create);
+    return true;
+}
+
+bool DeletedRows::Insert(const Row& row)
+{
+    const std::size_t t = std::size_t(row.table);
+    const QStringList& columns = m_columns[t];
+    const bool rowid = !NamesRowid(columns);
+    if (m_inserts.size() != m_tables.size())
+        m_inserts.assign(m_tables.size(), nullptr);
+    sqlite3_stmt*& statement = m_inserts[t];
+    if (!statement) {
+        QString marks = rowid ? QStringLiteral("?") : QString();
+        for (int c = 0; c < columns.size(); ++c)
+            marks += (marks.isEmpty() ? QStringLiteral("?") : QStringLiteral(", ?"));
+        const QByteArray sql = QStringLiteral("INSERT OR IGNORE INTO main.%1 (%2) VALUES (%3)")
+                                   .arg(Quoted(m_tables[t].name), ColumnList(columns), marks)
+                                   .toUtf8();
+        if (sqlite3_prepare_v2(m_db, sql.constData(), sql.size(), &statement, nullptr) !=
+            SQLITE_OK) {
+            sqlite3_finalize(statement);
+            statement = nullptr;
+            return false;
+        }
+    }
+    int index = 1;
+    const auto bind = [&](const QVariant& value) {
+        if (value.isNull())
+            sqlite3_bind_null(statement, index);
+        else if (value.type() == QVariant::LongLong)
+            sqlite3_bind_int64(statement, index, value.toLongLong());
+        else if (value.type() == QVariant::Double)
+            sqlite3_bind_double(statement, index, value.toDouble());
+        else if (value.type() == QVariant::ByteArray) {
+            const QByteArray bytes = value.toByteArray();
+            sqlite3_bind_blob(statement, index, bytes.constData(), bytes.size(), SQLITE_TRANSIENT);
+        } else {
+            const QByteArray bytes = value.toString().toUtf8();
+            sqlite3_bind_text(statement, index, bytes.constData(), bytes.size(), SQLITE_TRANSIENT);
+        }
+        ++index;
+    };
+    if (rowid)
+        bind(row.rowid);
+    for (const QVariant& value : row.values)
+        bind(value);
+    const bool ok = sqlite3_step(statement) == SQLITE_DONE;
+    sqlite3_reset(statement);
+    return ok;
+}
+
+bool DeletedRows::Fill()
+{
+    // Support rows once, for the record rows of every source; a record that
+    // is live by its identity, or a second copy of one, is dropped here.
+    Exec(QStringLiteral("BEGIN"));
+    for (std::size_t t = 0; t < m_tables.size(); ++t) {
+        const Table& table = m_tables[t];
+        if (m_columns[t].isEmpty())
+            continue;
+        const QString name = Quoted(table.name);
+        if (table.kind == Table::Support)
+            Exec(
+                QStringLiteral("INSERT OR IGNORE INTO main.%1 (%2) SELECT %2 FROM live.%1 WHERE %3")
+                    .arg(name, ColumnList(m_columns[t]), table.keepLive));
+        for (const Row& row : m_rows) {
+            if (row.table == int(t))
+                Insert(row);
+        }
+        if (table.kind != Table::Records)
+            continue;
+        // An older version of a live record has its rowid or its identity.
+        Exec(QStringLiteral("DELETE FROM main.%1 WHERE EXISTS (SELECT 1 FROM live.%1 l WHERE "
+                            "l.rowid = main.%1.rowid)")
+                 .arg(name));
+        if (!table.identity.isEmpty() && m_columns[t].contains(table.identity))
+            Exec(QStringLiteral("DELETE FROM main.%1 WHERE EXISTS (SELECT 1 FROM live.%1 l WHERE "
+                                "l.%2 = main.%1.%2)")
+                     .arg(name, Quoted(table.identity)));
+        QSet<qint64> kept;
+        sqlite3_stmt* statement = nullptr;
+        const QByteArray sql = QStringLiteral("SELECT rowid FROM main.%1").arg(name).toUtf8();
+        if (sqlite3_prepare_v2(m_db, sql.constData(), -1, &statement, nullptr) == SQLITE_OK) {
+            while (sqlite3_step(statement) == SQLITE_ROW)
+                kept.insert(sqlite3_column_int64(statement, 0));
+        }
+        sqlite3_finalize(statement);
+        for (Row& row : m_rows) {
+            if (row.table == int(t) && !kept.contains(row.rowid.toLongLong()))
+                row.dropped = true;
+        }
+    }
+    return Exec(QStringLiteral("COMMIT"));
+}
+
+QString DeletedRows::Build(const QByteArray& source)
+{
+    if (!m_db && !(Open() && Fill()))
+        return QString();
+    const int wanted = m_sources.indexOf(source);
+    Exec(QStringLiteral("BEGIN"));
+    for (std::size_t t = 0; t < m_tables.size(); ++t) {
+        const Table& table = m_tables[t];
+        if (m_columns[t].isEmpty() || table.kind != Table::Records)
+            continue;
+        const QString name = Quoted(table.name);
+        Exec(QStringLiteral("DELETE FROM main.%1").arg(name));
+        for (const Row& row : m_rows) {
+            if (row.table == int(t) && row.source == wanted && !row.dropped)
+                Insert(row);
+        }
+        Exec(QStringLiteral("INSERT OR IGNORE INTO main.%1 (%2) SELECT %2 FROM live.%1 WHERE %3")
+                 .arg(name, ColumnList(m_columns[t]), table.keepLive));
+    }
+    for (const QString& fixup : qAsConst(m_fixups))
+        Exec(fixup);
+    Exec(QStringLiteral("COMMIT"));
+    return m_file;
+}
+
+void DeletedRows::Remove()
+{
+    for (sqlite3_stmt* statement : m_inserts)
+        sqlite3_finalize(statement);
+    m_inserts.clear();
+    if (m_db)
+        sqlite3_close(m_db);
+    m_db = nullptr;
+    if (!m_file.isEmpty()) {
+        QFile::remove(m_file);
+        QFile::remove(m_file + QStringLiteral("-journal"));
+    }
+    m_file.clear();
+    m_live.reset();
+}

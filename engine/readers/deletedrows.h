@@ -1,0 +1,88 @@
+#ifndef DELETEDROWS_H
+#define DELETEDROWS_H
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <memory>
+#include <vector>
+
+class ReaderContext;
+class SqliteDb;
+struct sqlite3;
+struct sqlite3_stmt;
+
+// The rows one database of the backup lost, carved from the private working
+// copy the engine reads (with its log) and laid out as a database of the
+// same schema in the scan's work folder, so that a category's reader reads
+// them exactly as it reads the live rows. A record table holds the carved
+// rows of one source at a time (plus the live rows its filter keeps, e.g.
+// folders); a support table holds the live rows its filter keeps and every
+// carved row. A carved row whose rowid or identity a live row has is never
+// taken. Used on the scan's thread; the context is borrowed, the files are
+// removed with the object.
+class DeletedRows
+{
+public:
+    struct Table
+    {
+        enum Kind { Records, Support };
+        QString name;
+        Kind kind = Support;
+        // SQL condition on live rows to copy ("0": none); may name the
+        // tables built before it as main.<table>.
+        QString keepLive = QStringLiteral("0");
+        // A column that identifies a record across versions (a GUID); empty: none.
+        QString identity;
+        // A query of the rowids the database itself logs as removed (a change
+        // log); such rows say so in their source. Empty: none.
+        QString logged = QString();
+    };
+
+    explicit DeletedRows(ReaderContext& context);
+    ~DeletedRows();
+    DeletedRows(const DeletedRows&) = delete;
+    DeletedRows& operator=(const DeletedRows&) = delete;
+
+    // Carves (domain, path); `tables` in the order they are filled, `fixups`
+    // run after every fill. False when the backup lacks the database, it
+    // cannot be carved or the scan stopped (Stopped() on the context).
+    bool Carve(const QString& domain, const QString& path, const std::vector<Table>& tables,
+               const QStringList& fixups = QStringList());
+    // The sources of carved record rows (the carver's name of where they
+    // were found, with ", change log" for logged ones), in a fixed order.
+    QList<QByteArray> Sources() const;
+    // Fills the database with the record rows of `source`; its path, or empty.
+    QString Build(const QByteArray& source);
+
+private:
+    struct Row
+    {
+        int table;      // index into m_tables
+        int source;     // into m_sources
+        QVariant rowid; // null when lost
+        std::vector<QVariant> values;
+        bool dropped = false; // live after all, or a copy of another row
+    };
+    bool Exec(const QString& sql);
+    bool Open();
+    bool Fill();
+    bool Insert(const Row& row);
+    void Remove();
+
+    ReaderContext& m_context;
+    std::vector<Table> m_tables;
+    std::vector<QStringList> m_columns; // of each table, in record order
+    std::vector<QString> m_alias;       // each table's INTEGER PRIMARY KEY, if any
+    QStringList m_fixups;
+    std::vector<Row> m_rows;
+    QList<QByteArray> m_sources;
+    std::unique_ptr<SqliteDb> m_live; // keeps the working copy while rows are built
+    QString m_file;
+    sqlite3* m_db = nullptr;
+    std::vector<sqlite3_stmt*> m_inserts; // by table, prepared on first use
+};
+
+#endif // DELETEDROWS_H

@@ -1,0 +1,60 @@
+#ifndef SAMPLEDELETIONS_H
+#define SAMPLEDELETIONS_H
+
+#include <QList>
+#include <QMap>
+#include <QString>
+
+class SqliteWriter;
+struct SampleBackupContent;
+
+// Deletes some of the records a sample database holds, as the phone does:
+// secure_delete off and no auto-vacuum, so the rows' bytes stay in free
+// space (or, for a database whose log is open, the deletion lives only in
+// the log). Keeps the ground truth of what went, by category, as the pages
+// show it: "contacts" full names, "messages" and "whatsapp" texts, "calls"
+// "address|HH:mm:ss", "events", "reminders" and "notes" titles, "bookmarks"
+// addresses. Each key comes with a probe, a text the record stores whole (a
+// GUID, a title), by which a reader of the files can tell whether SQLite
+// reused the record's bytes. The truth is written beside the backup folder,
+// never in it.
+class SampleDeletions
+{
+public:
+    // Messages: single messages here and there; Conversation: one whole
+    // conversation, which sms.db deletes in its log.
+    enum Store {
+        Contacts,
+        Messages,
+        Conversation,
+        Calls,
+        Calendar,
+        LegacyNotes,
+        NoteStore,
+        Bookmarks,
+        WhatsApp
+    };
+
+    // Run on an open database just before it is closed; false with the
+    // database's error when a statement fails.
+    bool Delete(SqliteWriter& db, Store store, const SampleBackupContent& content);
+    struct Entry
+    {
+        QString key, probe;
+    };
+    const QMap<QString, QList<Entry>>& Truth() const { return m_truth; }
+    // <folder>.deleted.json: an object of the categories' lists of
+    // {"key": ..., "probe": ...}.
+    static QString TruthPath(const QString& backupFolder);
+    bool WriteTruth(const QString& backupFolder) const;
+
+private:
+    // Records the keys `select` gives (rowid, key, probe) and deletes the rows by
+    // rowid with each of `deletes` ("... WHERE x IN (%1)").
+    bool Take(SqliteWriter& db, const QString& category, const QString& select,
+              const QStringList& deletes);
+
+    QMap<QString, QList<Entry>> m_truth;
+};
+
+#endif // SAMPLEDELETIONS_H

@@ -1,0 +1,228 @@
+// The records a generated backup deleted come back on their category's
+// pages as deleted items, and no live record is reported deleted.
+#include "backupdevice.h"
+#include "backupfixture.h"
+#include "contracts/mmobile.h"
+#include "samplebackupwriter.h"
+#include "sampledeletions.h"
+#include "scanrunner.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+using namespace MMobile;
+
+namespace {
+
+QString Text(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+template <class Chat> QStringList EntryTexts(Chat* chat)
+{
+    QStringList texts;
+    for (unsigned int e = 0; chat && e < chat->GetEntryCount(); ++e)
+        texts << Text(chat->GetEntry(e)->GetText());
+    return texts;
+}
+
+// What the generator's truth lists of an item, by category.
+QStringList Keys(MDType type, IMDCommon* item)
+{
+    switch (type) {
+    case MD_CONTACT:
+        return {Text(record_cast<IContact>(item)->GetName()->GetFullName())};
+    case MD_MESSAGE:
+        return EntryTexts(record_cast<IMessage>(item));
+    case MD_WHATSAPP_MESSAGE:
+        return EntryTexts(record_cast<IWhatsAppMessenger>(item));
+    case MD_CALL_HISTORY: {
+        ICallHistory* call = record_cast<ICallHistory>(item);
+        return {Text(call->GetPhoneNumber()) + QLatin1Char('|') + Text(call->GetDuration())};
+    }
+    case MD_CALENDAR:
+        return {Text(record_cast<ICalendar>(item)->GetTitle())};
+    case MD_REMINDER:
+        return {Text(record_cast<IReminider>(item)->GetTitle())};
+    case MD_NOTE:
+        return {Text(record_cast<INote>(item)->GetTitle())};
+    case MD_SAFARI_BOOKMARK:
+        return {Text(record_cast<ISafariBookmark>(item)->GetUrl())};
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
+class TestDeletedRecords : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void recovered_data();
+    void recovered();
+    void exportSaysDeleted_data();
+    void exportSaysDeleted();
+
+private:
+    QTemporaryDir m_dir;
+    QJsonObject m_truth;
+    // What the phone itself marked deleted, which scans report deleted too.
+    QSet<QString> m_marked;
+};
+
+void TestDeletedRecords::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    SampleBackupWriter::Options options;
+    options.media = false;
+    options.deletions = true;
+    SampleBackupWriter writer(options);
+    const QString folder = m_dir.filePath(QStringLiteral("backup"));
+    QVERIFY2(writer.Write(folder), qPrintable(writer.ErrorText()));
+    QFile truth(SampleDeletions::TruthPath(folder));
+    QVERIFY(truth.open(QIODevice::ReadOnly));
+    m_truth = QJsonDocument::fromJson(truth.readAll()).object();
+    for (const auto& conversation : writer.Content().conversations) {
+        for (const auto& message : conversation.messages) {
+            if (conversation.deleted)
+                m_marked.insert(message.text);
+        }
+    }
+    for (const auto& note : writer.Content().notes) {
+        if (note.deleted)
+            m_marked.insert(note.title);
+    }
+}
+
+void TestDeletedRecords::recovered_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("category");
+    // The category's databases as "domain/path", whose bytes tell which
+    // deleted records SQLite has not overwritten.
+    QTest::addColumn<QStringList>("files");
+    const QString home = QStringLiteral("HomeDomain/Library/");
+    QTest::newRow("contacts") << int(MD_CONTACT) << "contacts"
+                              << QStringList{home + "AddressBook/AddressBook.sqlitedb"};
+    QTest::newRow("messages") << int(MD_MESSAGE) << "messages" << QStringList{home + "SMS/sms.db"};
+    QTest::newRow("calls") << int(MD_CALL_HISTORY) << "calls"
+                           << QStringList{home + "CallHistoryDB/CallHistory.storedata"};
+    QTest::newRow("events") << int(MD_CALENDAR) << "events"
+                            << QStringList{home + "Calendar/Calendar.sqlitedb"};
+    QTest::newRow("reminders") << int(MD_REMINDER) << "reminders"
+                               << QStringList{home + "Calendar/Calendar.sqlitedb"};
+    QTest::newRow("notes") << int(MD_NOTE) << "notes"
+                           << QStringList{home + "Notes/notes.sqlite",
+                                          "AppDomainGroup-group.com.apple.notes/NoteStore.sqlite"};
+    QTest::newRow("bookmarks") << int(MD_SAFARI_BOOKMARK) << "bookmarks"
+                               << QStringList{home + "Safari/Bookmarks.db"};
+    QTest::newRow("WhatsApp")
+        << int(MD_WHATSAPP_MESSAGE) << "whatsapp"
+        << QStringList{"AppDomainGroup-group.net.whatsapp.WhatsApp.shared/ChatStorage.sqlite"};
+}
+
+void TestDeletedRecords::recovered()
+{
+    QFETCH(int, type);
+    QFETCH(QString, category);
+    QFETCH(QStringList, files);
+    const QString folder = m_dir.filePath(QStringLiteral("backup"));
+    QByteArray bytes;
+    for (const QString& file : files) {
+        for (const char* suffix : {"", "-wal"}) {
+            QFile content(BackupFixture::ContentPath(folder, file.section(QLatin1Char('/'), 0, 0),
+                                                     file.section(QLatin1Char('/'), 1) +
+                                                         QLatin1String(suffix)));
+            if (content.open(QIODevice::ReadOnly))
+                bytes += content.readAll();
+        }
+    }
+    QStringList truth;  // every deleted record
+    QStringList intact; // those whose bytes SQLite has not reused
+    for (const QJsonValue& entry : m_truth.value(category).toArray()) {
+        const QString key = entry[QLatin1String("key")].toString();
+        truth << key;
+        if (bytes.contains(entry[QLatin1String("probe")].toString().toUtf8()))
+            intact << key;
+    }
+    QVERIFY(!intact.isEmpty());
+    BackupDevice device(folder);
+    ICategoryDataSource* source = device.GetDataSource(MDType(type));
+    QVERIFY(source);
+    ScanRunner runner(source);
+    QCOMPARE(runner.Scan(), int(TASK_COMPLETE));
+    IMDGetter* getter = source->GetDataGetter();
+    QSet<QString> found;
+    QStringList live;
+    for (unsigned int i = 0; i < getter->GetCount(); ++i) {
+        IMDCommon* item = getter->GetItem(i);
+        const QStringList keys = Keys(MDType(type), item);
+        if (!item->IsDeleted())
+            continue;
+        for (const QString& key : keys) {
+            if (!truth.contains(key) && !m_marked.contains(key))
+                live << key;
+            found.insert(key);
+        }
+    }
+    source->Release();
+    int recovered = 0;
+    for (const QString& key : qAsConst(intact))
+        recovered += found.contains(key) ? 1 : 0;
+    const double recall = double(recovered) / intact.size();
+    qInfo("%s: %d of %d intact deleted records recovered (%d deleted)", qPrintable(category),
+          recovered, int(intact.size()), int(truth.size()));
+    QVERIFY2(recall >= 0.9, qPrintable(QString::number(recall)));
+    QVERIFY2(live.isEmpty(), qPrintable(live.join(QLatin1String(" / "))));
+}
+
+void TestDeletedRecords::exportSaysDeleted_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("files");
+    // A row of the contacts' CSV, the page of a conversation.
+    QTest::newRow("contacts") << int(MD_CONTACT) << "*.csv";
+    QTest::newRow("messages") << int(MD_MESSAGE) << "*.html";
+}
+
+void TestDeletedRecords::exportSaysDeleted()
+{
+    QFETCH(int, type);
+    QFETCH(QString, files);
+    BackupDevice device(m_dir.filePath(QStringLiteral("backup")));
+    ICategoryDataSource* source = device.GetDataSource(MDType(type));
+    QVERIFY(source);
+    QCOMPARE(ScanRunner(source).Scan(), int(TASK_COMPLETE));
+    IMDGetter* getter = source->GetDataGetter();
+    int deleted = 0;
+    for (unsigned int i = 0; i < getter->GetCount(); ++i)
+        deleted += getter->GetItem(i)->IsDeleted() ? 1 : 0;
+    const QString folder = m_dir.filePath(QStringLiteral("export%1").arg(type));
+    ImportExportConfigure config;
+    config.nType = MDType(type);
+    config.nMode = RECOVER_TO_PC;
+    config.SetPath(folder.toUtf8().constData());
+    QCOMPARE(ScanRunner(source).Export(config), int(TASK_COMPLETE));
+    source->Release();
+    int marked = 0;
+    for (const QString& file : QDir(folder).entryList({files}, QDir::Files)) {
+        QFile content(QDir(folder).filePath(file));
+        QVERIFY(content.open(QIODevice::ReadOnly));
+        marked += content.readAll().count("Yes (");
+    }
+    QVERIFY(deleted > 0);
+    QCOMPARE(marked, deleted);
+}
+
+QTEST_GUILESS_MAIN(TestDeletedRecords)
+#include "tst_deletedrecords.moc"

@@ -70,7 +70,9 @@ ReaderContext::OpenResult ReaderContext::OpenDatabase(const QString& domain, con
     // newest records.
     const QString walPath = path + QStringLiteral("-wal");
     const QString wal = m_manifest.FetchFile(domain, walPath);
-    if (wal.isEmpty() && m_manifest.Lists(domain, walPath)) {
+    // A database opened again (for its deleted rows) loses its log once.
+    if (wal.isEmpty() && m_manifest.Lists(domain, walPath) && !m_lostLogs.contains(key)) {
+        m_lostLogs.insert(key);
         // Listed but missing or refused: whatever it committed is lost, and
         // the scan says so instead of reading as complete.
         qCWarning(lcReaders).noquote() << walPath

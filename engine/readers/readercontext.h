@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QLoggingCategory>
+#include <QSet>
 #include <QString>
 
 #include <functional>
@@ -101,6 +102,7 @@ private:
     // second look (the deleted rows) does not copy them again.
     QHash<QString, QString> m_copyOf; // "domain/path" -> copy
     QStringList m_copies;             // removed with the context
+    QSet<QString> m_lostLogs;         // "domain/path" whose listed log was missing, counted once
     LocalClock m_clock;
     QString m_error;
     bool m_stopped = false;

@@ -39,7 +39,12 @@ bool ReminderStoreReader::Read(DatedItems& reminders)
         if (!storeName.match(name).hasMatch())
             continue;
         SqliteDb db;
-        if (m_context.OpenDatabase(domain, entry.relativePath, db) != ReaderContext::OPEN_OK)
+        // Absent while the context reads another database's deleted rows.
+        const ReaderContext::OpenResult open =
+            m_context.OpenDatabase(domain, entry.relativePath, db);
+        if (open == ReaderContext::OPEN_ABSENT)
+            continue;
+        if (open != ReaderContext::OPEN_OK)
             return false;
         if (!ReadStore(db, name, reminders))
             return false;

@@ -12,6 +12,7 @@
 #include "pages/wechatmessagespage.h"
 
 #include "backupdevice.h"
+#include "backupfixture.h"
 #include "fakehost.h"
 #include "modaldialoganswerer.h"
 #include "mystatusbar.h"
@@ -488,7 +489,7 @@ void TestDemoPages::weChatAccountSwitchAndRecovery()
     QStringList written = QDir(catcher.opened.first()).entryList({QStringLiteral("*.html")});
     QStringList wanted;
     for (const SampleBackupContent::WeChatChat& chat : m_content.weChatAccounts[1].chats)
-        wanted << chat.name + QStringLiteral(".html");
+        wanted << BackupFixture::ExportName(chat.name + QStringLiteral(".html"));
     written.sort();
     wanted.sort();
     QCOMPARE(written, wanted);

@@ -27,6 +27,16 @@ bool BackupFixture::CopyFolder(const QString& from, const QString& to)
     return true;
 }
 
+QString BackupFixture::ExportName(const QString& name)
+{
+    QString clean = name;
+    for (QChar& c : clean) {
+        if (c.unicode() < 32 || QStringLiteral("<>:\"/\\|?*").contains(c))
+            c = QLatin1Char('_');
+    }
+    return clean;
+}
+
 QString BackupFixture::ContentPath(const QString& folder, const QString& domain,
                                    const QString& relativePath)
 {

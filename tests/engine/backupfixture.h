@@ -25,6 +25,9 @@ public:
     // "relative path: SHA-1" of every file under `folder`, sorted, one a line:
     // equal texts mean equal trees.
     static QString Digests(const QString& folder);
+    // The file name an export gives a short item name: the characters
+    // Windows does not allow become '_' (enough for the sample's names).
+    static QString ExportName(const QString& name);
 };
 
 #endif // BACKUPFIXTURE_H

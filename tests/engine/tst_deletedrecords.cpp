@@ -102,6 +102,10 @@ void TestDeletedRecords::initTestCase()
         if (note.deleted)
             m_marked.insert(note.title);
     }
+    for (const auto& reminder : writer.Content().reminders) {
+        if (reminder.deleted)
+            m_marked.insert(reminder.title);
+    }
 }
 
 void TestDeletedRecords::recovered_data()

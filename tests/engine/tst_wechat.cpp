@@ -259,7 +259,8 @@ void TestWeChat::exportWritesTheChosenAccount()
         QVERIFY(!csv.contains(m_content.weChatAccounts[1 - account].contacts[0].userName));
     } else {
         for (const SampleBackupContent::WeChatChat& chat : expected.chats)
-            QVERIFY2(out.exists(chat.name + QStringLiteral(".csv")), qPrintable(chat.name));
+            QVERIFY2(out.exists(BackupFixture::ExportName(chat.name + QStringLiteral(".csv"))),
+                     qPrintable(chat.name));
     }
 }
 

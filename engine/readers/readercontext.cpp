@@ -73,7 +73,8 @@ bool ReaderContext::Tick(qint64 done, qint64 total)
     if (done % TickEvery != 0)
         return true;
     const int percent =
-        total > 0 ? static_cast<int>(qBound<qint64>(0, done * 100 / total, 100)) : 0;
+        total > 0 ? static_cast<int>(qBound(qint64(0), qint64(done * 100 / total), qint64(100)))
+                  : 0;
     if (m_progress && !m_progress(percent)) {
         m_stopped = true;
         return false;

@@ -70,16 +70,16 @@ private:
     void rankSortColumn(int column);
 
     QRegExp* m_pAddressPattern;
-#if QT_VERSION_MAJOR >= 6
-    std::unique_ptr<QRegExp> m_pRegExpFilter;
-    void applyRegExpFilter(const QRegExp& regExp);
-#endif
     std::unique_ptr<SortKeyCache> m_keys;
     // While a filter setter runs: the top-level rows shown before it, so the
     // base class sees no change until the mapping is rebuilt in one go.
     QVector<char> m_heldRows;
     bool m_holdFilter = false;
     QList<QMetaObject::Connection> m_sourceConnections;
+#if QT_VERSION_MAJOR >= 6
+    std::unique_ptr<QRegExp> m_pRegExpFilter;
+    void applyRegExpFilter(const QRegExp& regExp);
+#endif
 };
 
 #endif // MYSORTFILTERPROXYMODEL_H

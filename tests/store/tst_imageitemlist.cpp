@@ -367,7 +367,7 @@ private slots:
         if (source == QLatin1String("heic")) {
             path = QStringLiteral(PHOTO_DATA_DIR "/gradient.heic");
             QVERIFY2(QImageReader::supportedImageFormats().contains("heic"),
-                     "no Qt image plug-in reads HEIC (kimageformat-plugins)");
+                     "no Qt image plug-in reads HEIC (plugins/heif)");
         } else {
             const QSize size = source.startsWith(QLatin1String("landscape")) ? QSize(1600, 1200)
                                : source.startsWith(QLatin1String("tall"))    ? QSize(300, 640)

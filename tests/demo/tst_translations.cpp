@@ -6,6 +6,9 @@
 #include "demopagefactory.h"
 #include "hosttranslations.h"
 
+#include "photos/imagelistdelegate.h"
+#include "photos/imagelistitmmodel.h"
+#include "plugin/categorypanel.h"
 #include "store/taskitem.h"
 
 #include <QCoreApplication>
@@ -91,6 +94,7 @@ private slots:
     void systemLanguage_data();
     void systemLanguage();
     void storeNamesStayEnglish();
+    void trUtf8UnderEitherQt();
 };
 
 void TestTranslations::catalogueComplete_data()
@@ -180,6 +184,20 @@ void TestTranslations::storeNamesStayEnglish()
         german << TaskItem(type).GetName();
     QCOMPARE(german, english);
     QVERIFY(DemoPageFactory::Title(MMobile::MD_CONTACT) != TaskItem(MMobile::MD_CONTACT).GetName());
+}
+
+// Part of the classes' interface under Qt 5 (deprecated there), kept under Qt 6.
+void TestTranslations::trUtf8UnderEitherQt()
+{
+    HostTranslations translations;
+    QVERIFY(translations.Install(QLocale(QLocale::German)));
+    QT_WARNING_PUSH
+    QT_WARNING_DISABLE_DEPRECATED
+    QCOMPARE(CategoryPanel::trUtf8("Contacts"), CategoryPanel::tr("Contacts"));
+    QVERIFY(CategoryPanel::trUtf8("Contacts") != QLatin1String("Contacts"));
+    QCOMPARE(ImageListItmModel::trUtf8("Photos"), QStringLiteral("Photos"));
+    QCOMPARE(ImageListDelegate::trUtf8("Photos", nullptr, 2), QStringLiteral("Photos"));
+    QT_WARNING_POP
 }
 
 QTEST_MAIN(TestTranslations)

@@ -147,7 +147,7 @@ BackupSummary BackupSummary::Read(const QString& folder)
          {info.value(QStringLiteral("Last Backup Date")), status.value(QStringLiteral("Date")),
           manifest.value(QStringLiteral("Date"))}) {
         QDateTime when = date.toDateTime();
-        if (date.type() == QVariant::String)
+        if (date.userType() == QMetaType::QString)
             when = QDateTime::fromString(date.toString(), Qt::ISODate);
         if (when.isValid()) {
             summary.date = when.toUTC();

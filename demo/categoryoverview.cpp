@@ -144,5 +144,5 @@ QListWidgetItem* CategoryOverview::Item(MMobile::MDType type) const
 void CategoryOverview::SetSecondLine(MMobile::MDType type, const QString& text)
 {
     if (QListWidgetItem* item = Item(type))
-        item->setText(DemoPageFactory::DisplayName(type) + QLatin1Char('\n') + text);
+        item->setText(DemoPageFactory::Title(type) + QLatin1Char('\n') + text);
 }

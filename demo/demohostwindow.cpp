@@ -378,12 +378,12 @@ CategoryPanel* DemoHostWindow::OpenCategory(MMobile::MDType type, bool show)
         m_pages.remove(int(type));
         m_scanStatus.insert(int(type), MMobile::TASK_ERROR);
         m_pOverview->SetCounts(type, -1, 0);
-        Notify(tr("%1: the scan could not start").arg(DemoPageFactory::DisplayName(type)), true);
+        Notify(tr("%1: the scan could not start").arg(DemoPageFactory::Title(type)), true);
         page->Free();
         return nullptr;
     }
     m_pOverview->SetScanning(type, 0);
-    Notify(tr("Scanning %1 ...").arg(DemoPageFactory::DisplayName(type)));
+    Notify(tr("Scanning %1 ...").arg(DemoPageFactory::Title(type)));
     if (show) {
         m_report.Snapshot(QString::fromUtf8(GetOutputDir()));
         page->show();
@@ -581,7 +581,7 @@ void DemoHostWindow::OnPluginClose(MMobile::MDType type)
     CategoryPanel* page = m_pages.take(int(type));
     if (!page)
         return;
-    Notify(tr("%1 closed").arg(DemoPageFactory::DisplayName(type)));
+    Notify(tr("%1 closed").arg(DemoPageFactory::Title(type)));
     // The page is still inside its own closing code: free it afterwards.
     m_closedPages.append(page);
     QTimer::singleShot(0, this, [this, page] {
@@ -592,12 +592,12 @@ void DemoHostWindow::OnPluginClose(MMobile::MDType type)
 
 void DemoHostWindow::OnOperationFailed(MMobile::MDType type)
 {
-    Notify(tr("%1: the operation failed").arg(DemoPageFactory::DisplayName(type)), true);
+    Notify(tr("%1: the operation failed").arg(DemoPageFactory::Title(type)), true);
 }
 
 void DemoHostWindow::OnRecoverResult(int mode, MMobile::MDType type, int ok)
 {
-    const QString name = DemoPageFactory::DisplayName(type);
+    const QString name = DemoPageFactory::Title(type);
     if (mode == MMobile::RECOVER_TO_PC && ok) {
         const RecoveryReport::Written written = m_report.Compare();
         m_lastRecoveryFolder = written.commonFolder;
@@ -646,7 +646,7 @@ void DemoHostWindow::OnPageScanEnded(int type, int status)
             m_counts.insert(type, page ? int(page->GetDataCount()) : -1);
             m_deleted.insert(type, 0);
         }
-        const QString name = DemoPageFactory::DisplayName(category);
+        const QString name = DemoPageFactory::Title(category);
         const int skipped =
             m_device && status == MMobile::TASK_COMPLETE ? m_device->SkippedCount(category) : 0;
         m_skipped.insert(type, skipped);
@@ -679,7 +679,7 @@ void DemoHostWindow::OnPageScanPercent(int type, int percent)
         m_pOverview->SetOverallProgress(m_scanAllTotal - m_scanQueue.size() - 1, m_scanAllTotal,
                                         percent);
     m_pStatusLine->setText(
-        tr("Scanning %1 ... %2%").arg(DemoPageFactory::DisplayName(category)).arg(percent));
+        tr("Scanning %1 ... %2%").arg(DemoPageFactory::Title(category)).arg(percent));
 }
 
 // The scans' skipped records, all categories together: a plain count in the
@@ -692,7 +692,7 @@ void DemoHostWindow::ShowSkipped()
     for (MMobile::MDType type : DemoPageFactory::Categories()) {
         const int skipped = m_skipped.value(int(type));
         if (skipped > 0)
-            lines << tr("%1: %2").arg(DemoPageFactory::DisplayName(type)).arg(skipped);
+            lines << tr("%1: %2").arg(DemoPageFactory::Title(type)).arg(skipped);
         total += skipped;
     }
     m_pSkippedLine->setText(total == 1 ? tr("1 damaged record was skipped")

@@ -5,6 +5,7 @@
 #include "backuplocator.h"
 #include "demohostwindow.h"
 #include "demotour.h"
+#include "hosttranslations.h"
 
 #include "log4qt/logger.h"
 
@@ -12,6 +13,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -66,6 +68,10 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("CategoryPanelDemo"));
     QApplication::setApplicationName(QStringLiteral("cpdemo"));
+    // Our HEIC reader, which Qt 6 has no system plug-in for.
+    QCoreApplication::addLibraryPath(QStringLiteral(CP_DEMO_PLUGIN_DIR));
+    HostTranslations translations;
+    translations.Install(QLocale::system());
 
     QCommandLineParser parser;
     parser.setApplicationDescription(

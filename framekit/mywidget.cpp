@@ -20,6 +20,15 @@ const int kDefaultTitleHeight = 32;
 const int kShadowWidth = 8;
 const int kIconSize = 16;
 
+QPoint GlobalPos(const QMouseEvent* event)
+{
+#if QT_VERSION_MAJOR >= 6
+    return event->globalPosition().toPoint();
+#else
+    return event->globalPos();
+#endif
+}
+
 QToolButton* makeTitleButton(QWidget* parent, const char* name, QStyle::StandardPixmap pixmap,
                              const QString& tip)
 {
@@ -269,7 +278,7 @@ bool MyWidget::eventFilter(QObject* watched, QEvent* event)
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::LeftButton && m_moving && !isMaximized()) {
             m_dragging = true;
-            m_dragOffset = mouse->globalPos() - frameGeometry().topLeft();
+            m_dragOffset = GlobalPos(mouse) - frameGeometry().topLeft();
             return true;
         }
         break;
@@ -277,7 +286,7 @@ bool MyWidget::eventFilter(QObject* watched, QEvent* event)
     case QEvent::MouseMove: {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (m_dragging && (mouse->buttons() & Qt::LeftButton)) {
-            move(mouse->globalPos() - m_dragOffset);
+            move(GlobalPos(mouse) - m_dragOffset);
             return true;
         }
         break;

@@ -36,4 +36,11 @@ cp "$WORK/tour/host.png" "$SHOTS/host-after-recovery.png"
 for page in "$WORK"/tour/[0-9][0-9]-*.png "$WORK"/tour/search-*.png; do
     cp "$page" "$SHOTS/"
 done
+
+# The contacts page once more, in German (the host follows the system language).
+HOME="$FAKE_HOME" XDG_DATA_HOME="$FAKE_HOME/.local/share" QT_QPA_PLATFORM=offscreen \
+LANGUAGE=de LANG=de_DE.UTF-8 CP_BACKUP_PASSWORD=secret \
+    "$BUILD_DIR/demo/cpdemo" --tour "$WORK/tour-de" --log-dir "$WORK/log-de" \
+    --settings "$WORK/settings.ini" "$BUILD_DIR/sample-backup"
+cp "$WORK/tour-de/02-contacts.png" "$SHOTS/de-contacts.png"
 echo "Screenshots copied into $SHOTS"

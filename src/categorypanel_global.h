@@ -19,4 +19,16 @@
 #define CATEGORYPANEL_AUTOTEST_EXPORT
 #endif
 
+// Qt 6's Q_OBJECT no longer declares trUtf8; the classes whose interface had
+// it keep it, in a public section (texts are UTF-8 under either Qt).
+#if QT_VERSION_MAJOR >= 6
+#define CATEGORYPANEL_TRUTF8                                                                       \
+    static inline QString trUtf8(const char* s, const char* c = nullptr, int n = -1)               \
+    {                                                                                              \
+        return tr(s, c, n);                                                                        \
+    }
+#else
+#define CATEGORYPANEL_TRUTF8
+#endif
+
 #endif // CATEGORYPANEL_GLOBAL_H

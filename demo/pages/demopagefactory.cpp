@@ -17,6 +17,8 @@
 #include "whatsappattachmentspage.h"
 #include "whatsappmessagespage.h"
 
+#include <QCoreApplication>
+
 using namespace MMobile;
 
 QVector<MDType> DemoPageFactory::Categories()
@@ -43,39 +45,44 @@ QString DemoPageFactory::DisplayName(MDType type)
 {
     switch (type) {
     case MD_PHOTO:
-        return QStringLiteral("Photos");
+        return QStringLiteral(QT_TRANSLATE_NOOP("DemoPageFactory", "Photos"));
     case MD_CONTACT:
-        return QStringLiteral("Contacts");
+        return QStringLiteral(QT_TRANSLATE_NOOP("DemoPageFactory", "Contacts"));
     case MD_MESSAGE_ATTACHMENT:
-        return QStringLiteral("Message Attachments");
+        return QStringLiteral(QT_TRANSLATE_NOOP("DemoPageFactory", "Message Attachments"));
     case MD_MESSAGE:
-        return QStringLiteral("Messages");
+        return QStringLiteral(QT_TRANSLATE_NOOP("DemoPageFactory", "Messages"));
     case MD_CALL_HISTORY:
-        return QStringLiteral("Call History");
+        return QStringLiteral(QT_TRANSLATE_NOOP("DemoPageFactory", "Call History"));
     case MD_CALENDAR:
-        return QStringLiteral("Calendar");
+        return QStringLiteral(QT_TRANSLATE_NOOP("DemoPageFactory", "Calendar"));
     case MD_NOTE_ATTACHMENT:
-        return QStringLiteral("Note Attachments");
+        return QStringLiteral(QT_TRANSLATE_NOOP("DemoPageFactory", "Note Attachments"));
     case MD_NOTE:
-        return QStringLiteral("Notes");
+        return QStringLiteral(QT_TRANSLATE_NOOP("DemoPageFactory", "Notes"));
     case MD_VOICE_MEMO:
-        return QStringLiteral("Voice Memos");
+        return QStringLiteral(QT_TRANSLATE_NOOP("DemoPageFactory", "Voice Memos"));
     case MD_SAFARI_BOOKMARK:
-        return QStringLiteral("Safari Bookmarks");
+        return QStringLiteral(QT_TRANSLATE_NOOP("DemoPageFactory", "Safari Bookmarks"));
     case MD_WHATSAPP_ATTACHMENT:
-        return QStringLiteral("WhatsApp Attachments");
+        return QStringLiteral(QT_TRANSLATE_NOOP("DemoPageFactory", "WhatsApp Attachments"));
     case MD_WHATSAPP_MESSAGE:
-        return QStringLiteral("WhatsApp Messages");
+        return QStringLiteral(QT_TRANSLATE_NOOP("DemoPageFactory", "WhatsApp Messages"));
     case MD_WECHAT_CONTACT:
-        return QStringLiteral("WeChat Contacts");
+        return QStringLiteral(QT_TRANSLATE_NOOP("DemoPageFactory", "WeChat Contacts"));
     case MD_WECHAT_ATTACHMENT:
-        return QStringLiteral("WeChat Attachments");
+        return QStringLiteral(QT_TRANSLATE_NOOP("DemoPageFactory", "WeChat Attachments"));
     case MD_WECHAT_MESSAGE:
-        return QStringLiteral("WeChat Messages");
+        return QStringLiteral(QT_TRANSLATE_NOOP("DemoPageFactory", "WeChat Messages"));
     case MD_REMINDER:
-        return QStringLiteral("Reminders");
+        return QStringLiteral(QT_TRANSLATE_NOOP("DemoPageFactory", "Reminders"));
     }
     return QString();
+}
+
+QString DemoPageFactory::Title(MDType type)
+{
+    return QCoreApplication::translate("DemoPageFactory", DisplayName(type).toUtf8().constData());
 }
 
 bool DemoPageFactory::IsFileCategory(MDType type)

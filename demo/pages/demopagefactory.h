@@ -17,6 +17,8 @@ public:
     // Every category with a page, in the order the host lists them.
     static QVector<MMobile::MDType> Categories();
     static QString DisplayName(MMobile::MDType type);
+    // The display name in the application's language (DisplayName stays the English key).
+    static QString Title(MMobile::MDType type);
     // Whether the category shows its items in the photo grid.
     static bool IsFileCategory(MMobile::MDType type);
     // Null for a category without a page. `workFolder` (ending with a separator)

@@ -6,6 +6,8 @@
 #include "contracts/iwechatmessager.h"
 #include "contracts/iwhatsappmessenger.h"
 
+#include <QCoreApplication>
+
 #include <QStringList>
 
 namespace {
@@ -44,7 +46,9 @@ template <class Record> QString DetailFormatter::Entries(Record* record)
     for (unsigned int i = 0; i < count && i < kMaxEntries; ++i)
         html += Entry(record->GetEntry(i));
     if (count > kMaxEntries)
-        html += QStringLiteral("<p>... %1 more</p>").arg(count - kMaxEntries);
+        html += QStringLiteral("<p>%1</p>")
+                    .arg(QCoreApplication::translate("DetailFormatter", "... %1 more")
+                             .arg(count - kMaxEntries));
     return html;
 }
 

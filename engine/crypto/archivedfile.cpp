@@ -12,7 +12,7 @@ namespace {
 // reader gives those references as integers.
 QVariant Resolve(const QVariantList& objects, const QVariant& value)
 {
-    if (value.type() == QVariant::Map || value.type() == QVariant::ByteArray)
+    if (value.userType() == QMetaType::QVariantMap || value.userType() == QMetaType::QByteArray)
         return value;
     bool ok = false;
     const qint64 index = value.toLongLong(&ok);
@@ -34,7 +34,7 @@ ArchivedFile ArchivedFile::Parse(const QByteArray& archive)
         return file;
     const QVariant keyObject = Resolve(objects, attributes.value(QStringLiteral("EncryptionKey")));
     QByteArray key = keyObject.toMap().value(QStringLiteral("NS.data")).toByteArray();
-    if (key.isEmpty() && keyObject.type() == QVariant::ByteArray)
+    if (key.isEmpty() && keyObject.userType() == QMetaType::QByteArray)
         key = keyObject.toByteArray();
     if (key.size() < 4 + 24)
         return file;

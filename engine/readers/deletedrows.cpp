@@ -294,11 +294,11 @@ bool DeletedRows::Insert(const Row& row)
     const auto bind = [&](const QVariant& value) {
         if (value.isNull())
             sqlite3_bind_null(statement, index);
-        else if (value.type() == QVariant::LongLong)
+        else if (value.userType() == QMetaType::LongLong)
             sqlite3_bind_int64(statement, index, value.toLongLong());
-        else if (value.type() == QVariant::Double)
+        else if (value.userType() == QMetaType::Double)
             sqlite3_bind_double(statement, index, value.toDouble());
-        else if (value.type() == QVariant::ByteArray) {
+        else if (value.userType() == QMetaType::QByteArray) {
             const QByteArray bytes = value.toByteArray();
             sqlite3_bind_blob(statement, index, bytes.constData(), bytes.size(), SQLITE_TRANSIENT);
         } else {

@@ -102,7 +102,9 @@ bool ReaderContext::Tick(qint64 done, qint64 total)
         return false;
     if (done % TickEvery != 0)
         return true;
-    return Report(total > 0 ? static_cast<int>(qBound<qint64>(0, done * 100 / total, 100)) : 0);
+    return Report(total > 0
+                      ? static_cast<int>(qBound(qint64(0), qint64(done * 100 / total), qint64(100)))
+                      : 0);
 }
 
 bool ReaderContext::Report(int percent)

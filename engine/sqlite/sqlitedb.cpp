@@ -195,15 +195,15 @@ bool SqliteDb::Query(const QString& sql, const std::vector<QVariant>& params,
     }
     for (int i = 0; i < static_cast<int>(params.size()); ++i) {
         const QVariant& value = params[i];
-        switch (value.type()) {
-        case QVariant::Int:
-        case QVariant::LongLong:
-        case QVariant::UInt:
-        case QVariant::ULongLong:
-        case QVariant::Bool:
+        switch (value.userType()) {
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+        case QMetaType::UInt:
+        case QMetaType::ULongLong:
+        case QMetaType::Bool:
             sqlite3_bind_int64(statement, i + 1, value.toLongLong());
             break;
-        case QVariant::Double:
+        case QMetaType::Double:
             sqlite3_bind_double(statement, i + 1, value.toDouble());
             break;
         default:

@@ -26,7 +26,7 @@ QVector<CorpusScorer::KeyRow> CorpusScorer::readDeletedRows(const QString& keyPa
     KeyRow row;
     while (!xml.atEnd()) {
         xml.readNext();
-        const QStringRef name = xml.name();
+        const auto name = xml.name();
         if (xml.isStartElement()) {
             if (name == QLatin1String("element")) {
                 table.clear();

@@ -55,12 +55,12 @@ qint64 SqliteWriter::Insert(const QString& sql, const std::vector<QVariant>& val
         const QVariant& value = values[i];
         if (value.isNull()) {
             sqlite3_bind_null(statement, i + 1);
-        } else if (value.type() == QVariant::Double) {
+        } else if (value.userType() == QMetaType::Double) {
             sqlite3_bind_double(statement, i + 1, value.toDouble());
-        } else if (value.type() == QVariant::Int || value.type() == QVariant::LongLong ||
-                   value.type() == QVariant::Bool) {
+        } else if (value.userType() == QMetaType::Int || value.userType() == QMetaType::LongLong ||
+                   value.userType() == QMetaType::Bool) {
             sqlite3_bind_int64(statement, i + 1, value.toLongLong());
-        } else if (value.type() == QVariant::ByteArray) {
+        } else if (value.userType() == QMetaType::QByteArray) {
             const QByteArray bytes = value.toByteArray();
             sqlite3_bind_blob(statement, i + 1, bytes.constData(), bytes.size(), SQLITE_TRANSIENT);
         } else {

@@ -21,6 +21,7 @@ class CATEGORYPANEL_EXPORT ImageListDelegate : public QStyledItemDelegate
 {
     Q_OBJECT
 public:
+    CATEGORYPANEL_TRUTF8
     // `skinFolder` ends with a path separator.
     ImageListDelegate(QObject* parent, const QString& skinFolder);
     ~ImageListDelegate() override;

@@ -18,6 +18,7 @@ class CATEGORYPANEL_EXPORT ImageListItmModel : public QAbstractListModel
 {
     Q_OBJECT
 public:
+    CATEGORYPANEL_TRUTF8
     // Qt::UserRole and the three after it: 256 to 259 with Qt 5 (Qt 4 had
     // 32 to 35). Plug-ins use the names, which stay the same.
     enum Roles {

@@ -57,6 +57,7 @@ class CATEGORYPANEL_EXPORT CategoryPanel : public MyWidget, public IUIDataPlugin
     LOG4QT_DECLARE_QCLASS_LOGGER
 
 public:
+    CATEGORYPANEL_TRUTF8
     // `showDeviceButton`: whether the recover bar offers recovery to a device.
     CategoryPanel(IUIPluginSetting* setting, MMobile::MDType type, bool showDeviceButton);
     ~CategoryPanel() override;

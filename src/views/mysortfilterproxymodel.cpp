@@ -13,7 +13,18 @@ MySortFilterProxyModel::MySortFilterProxyModel(QObject* parent)
       m_pAddressPattern(
           new QRegExp(QStringLiteral("([\\w\\.]*@[\\w\\.]*)"), Qt::CaseSensitive, QRegExp::RegExp)),
       m_keys(new SortKeyCache(m_pAddressPattern))
+#if QT_VERSION_MAJOR >= 6
+      ,
+      m_pRegExpFilter(new QRegExp)
+#endif
 {
+#if QT_VERSION_MAJOR >= 6
+    // As Qt 5's base class does with the QRegExp it keeps.
+    connect(this, &QSortFilterProxyModel::filterCaseSensitivityChanged, this,
+            [this](Qt::CaseSensitivity sensitivity) {
+                m_pRegExpFilter->setCaseSensitivity(sensitivity);
+            });
+#endif
 }
 
 MySortFilterProxyModel::~MySortFilterProxyModel()
@@ -77,9 +88,18 @@ void MySortFilterProxyModel::setSourceModel(QAbstractItemModel* source)
 // The base class keeps either a QRegExp (setFilterRegExp, setFilterFixedString,
 // setFilterWildcard) or a QRegularExpression (setFilterRegularExpression); the
 // one holding a pattern is the one in effect. Without a pattern every text matches.
+QRegExp MySortFilterProxyModel::regExpFilter() const
+{
+#if QT_VERSION_MAJOR >= 6
+    return *m_pRegExpFilter;
+#else
+    return filterRegExp();
+#endif
+}
+
 bool MySortFilterProxyModel::matchesFilter(const QString& text) const
 {
-    const QRegExp regExp = filterRegExp();
+    const QRegExp regExp = regExpFilter();
     if (!regExp.pattern().isEmpty())
         return regExp.indexIn(text) != -1;
     const QRegularExpression regularExpression = filterRegularExpression();
@@ -96,7 +116,7 @@ bool MySortFilterProxyModel::filterAcceptsRow(int sourceRow, const QModelIndex& 
     if (!source)
         return false;
     // An empty expression matches every text: nothing to read.
-    if (filterRegExp().pattern().isEmpty() && filterRegularExpression().pattern().isEmpty())
+    if (regExpFilter().pattern().isEmpty() && filterRegularExpression().pattern().isEmpty())
         return true;
     const QModelIndex first = source->index(sourceRow, 0, sourceParent);
     if (matchesFilter(source->data(first, Qt::DisplayRole).toString()))
@@ -134,6 +154,60 @@ template <class Apply> void MySortFilterProxyModel::changeFilter(Apply apply)
     invalidate();
 }
 
+#if QT_VERSION_MAJOR >= 6
+// The QRegExp replaces any QRegularExpression of the base class, and its case
+// sensitivity becomes the proxy's, as in Qt 5.
+void MySortFilterProxyModel::applyRegExpFilter(const QRegExp& regExp)
+{
+    QSortFilterProxyModel::setFilterRegularExpression(QRegularExpression());
+    setFilterCaseSensitivity(regExp.caseSensitivity());
+    *m_pRegExpFilter = regExp;
+    invalidateFilter();
+}
+
+void MySortFilterProxyModel::setFilterRegExp(const QString& pattern)
+{
+    changeFilter(
+        [&] { applyRegExpFilter(QRegExp(pattern, filterCaseSensitivity(), QRegExp::RegExp)); });
+}
+
+void MySortFilterProxyModel::setFilterRegExp(const QRegExp& regExp)
+{
+    changeFilter([&] { applyRegExpFilter(regExp); });
+}
+
+void MySortFilterProxyModel::setFilterWildcard(const QString& pattern)
+{
+    changeFilter([&] {
+        *m_pRegExpFilter = QRegExp();
+        QSortFilterProxyModel::setFilterWildcard(pattern);
+    });
+}
+
+void MySortFilterProxyModel::setFilterFixedString(const QString& pattern)
+{
+    changeFilter([&] {
+        *m_pRegExpFilter = QRegExp();
+        QSortFilterProxyModel::setFilterFixedString(pattern);
+    });
+}
+
+void MySortFilterProxyModel::setFilterRegularExpression(const QString& pattern)
+{
+    changeFilter([&] {
+        *m_pRegExpFilter = QRegExp();
+        QSortFilterProxyModel::setFilterRegularExpression(pattern);
+    });
+}
+
+void MySortFilterProxyModel::setFilterRegularExpression(const QRegularExpression& regularExpression)
+{
+    changeFilter([&] {
+        *m_pRegExpFilter = QRegExp();
+        QSortFilterProxyModel::setFilterRegularExpression(regularExpression);
+    });
+}
+#else
 void MySortFilterProxyModel::setFilterRegExp(const QString& pattern)
 {
     changeFilter([&] { QSortFilterProxyModel::setFilterRegExp(pattern); });
@@ -163,6 +237,7 @@ void MySortFilterProxyModel::setFilterRegularExpression(const QRegularExpression
 {
     changeFilter([&] { QSortFilterProxyModel::setFilterRegularExpression(regularExpression); });
 }
+#endif
 
 // A proxy column can be ranked as the source column of the same number when
 // the proxy shows every source column, so the two are the same (otherwise the

@@ -20,7 +20,9 @@ class SortKeyCache;
 // compares date-times chronologically, the e-mail part alone of column-1 texts
 // that hold an address, and everything else as QString::localeAwareCompare does.
 // The proxy owns its compiled address pattern and its key cache; the source
-// model is the owner's.
+// model is the owner's. Under Qt 6, whose base class keeps QRegularExpression
+// filters only, the proxy keeps a QRegExp filter itself (QRegExp from Qt's
+// Core5Compat module), with the same rules.
 //
 // Speed on large tables:
 // - Each top-level cell of the sort column is read once and turned into a
@@ -64,6 +66,7 @@ protected:
 
 private:
     bool matchesFilter(const QString& text) const;
+    QRegExp regExpFilter() const;
     template <class Apply> void changeFilter(Apply apply);
     void forgetKeys();
     bool canRank(int column) const;
@@ -76,6 +79,10 @@ private:
     QVector<char> m_heldRows;
     bool m_holdFilter = false;
     QList<QMetaObject::Connection> m_sourceConnections;
+#if QT_VERSION_MAJOR >= 6
+    std::unique_ptr<QRegExp> m_pRegExpFilter;
+    void applyRegExpFilter(const QRegExp& regExp);
+#endif
 };
 
 #endif // MYSORTFILTERPROXYMODEL_H

@@ -198,7 +198,7 @@ void SortKeyCache::fill(const QModelIndex& index, Entry& entry, bool keep)
 {
     const QVariant value = index.model()->data(index, Qt::DisplayRole);
     entry.filled = true;
-    entry.isDateTime = value.type() == QVariant::DateTime;
+    entry.isDateTime = value.userType() == QMetaType::QDateTime;
     if (entry.isDateTime)
         entry.dateTime = value.toDateTime();
     else

@@ -21,6 +21,15 @@ foreach(header categorypanel/store/taskitem.h categorypanel/contracts/mmobile.h
     endif()
 endforeach()
 
+# The catalogues and the HEIC reader lie beside the libraries.
+foreach(pattern categorypanel/translations/categorypanel_de.qm categorypanel/translations/framekit_de.qm
+                categorypanel/plugins/imageformats/libcpheif.so)
+    file(GLOB found ${prefix}/lib*/${pattern})
+    if(NOT found)
+        message(FATAL_ERROR "not installed: lib/${pattern}")
+    endif()
+endforeach()
+
 # Test seams stay out of what is installed: no test hooks in the headers,
 # no test switch among the package's compile definitions.
 function(refuse glob pattern)
@@ -36,8 +45,21 @@ refuse("${prefix}/include/*.h" "CBMSearchProbe|s_failNextAllocation")
 refuse("${prefix}/lib*/cmake/*.cmake" "CATEGORYPANEL_BUILD_TESTS")
 
 run(${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/consumer
-    -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Debug
+    -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Debug -DCONSUMER_QT_MAJOR=${QT_MAJOR}
     -DCMAKE_CXX_COMPILER=${CXX_COMPILER} "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}" "-DCMAKE_EXE_LINKER_FLAGS=${CXX_FLAGS}")
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/consumer)
 run(${WORK_DIR}/consumer/consumer)
-message(STATUS "installed package builds and runs a plug-in")
+
+# A plug-in written for the other Qt does not take this package.
+if(QT_MAJOR EQUAL 5)
+    set(other_qt 6)
+else()
+    set(other_qt 5)
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/consumer-qt${other_qt}
+    -DCMAKE_PREFIX_PATH=${prefix} -DCONSUMER_QT_MAJOR=${other_qt}
+    RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(rc EQUAL 0 OR NOT err MATCHES "built with Qt ${QT_MAJOR}, not Qt ${other_qt}")
+    message(FATAL_ERROR "a Qt ${other_qt} plug-in was not refused the Qt ${QT_MAJOR} package:\n${out}\n${err}")
+endif()
+message(STATUS "installed package builds and runs a Qt ${QT_MAJOR} plug-in and refuses a Qt ${other_qt} one")

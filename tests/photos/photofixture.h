@@ -17,6 +17,7 @@
 #include <QString>
 #include <QVector>
 
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -98,6 +99,23 @@ inline QImage samplePicture(int width, int height, int seed = 0)
     for (int i = 0; i < 8; ++i)
         painter.drawRect(QRectF(width * i / 8.0, height * 0.7, width / 20.0, height * 0.3));
     return image;
+}
+
+// Mean difference per channel of two pictures of one size, in 1/255 units.
+inline double meanDifference(const QImage& a, const QImage& b)
+{
+    const QImage left = a.convertToFormat(QImage::Format_RGB32);
+    const QImage right = b.convertToFormat(QImage::Format_RGB32);
+    double sum = 0;
+    for (int y = 0; y < left.height(); ++y) {
+        for (int x = 0; x < left.width(); ++x) {
+            const QRgb p = left.pixel(x, y);
+            const QRgb q = right.pixel(x, y);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+                   std::abs(qBlue(p) - qBlue(q));
+        }
+    }
+    return sum / (3.0 * left.width() * left.height());
 }
 
 // A photo store filled from `set`, with <folder>/work/ and <folder>/skin/, and

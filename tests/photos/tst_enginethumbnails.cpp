@@ -11,23 +11,6 @@
 
 namespace {
 
-// Mean difference per channel of two pictures of one size, in 1/255 units.
-double meanDifference(const QImage& a, const QImage& b)
-{
-    const QImage left = a.convertToFormat(QImage::Format_RGB32);
-    const QImage right = b.convertToFormat(QImage::Format_RGB32);
-    double sum = 0;
-    for (int y = 0; y < left.height(); ++y) {
-        for (int x = 0; x < left.width(); ++x) {
-            const QRgb p = left.pixel(x, y);
-            const QRgb q = right.pixel(x, y);
-            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
-                   std::abs(qBlue(p) - qBlue(q));
-        }
-    }
-    return sum / (3.0 * left.width() * left.height());
-}
-
 enum class Kind { JpegWithExif, Jpeg, HeicWithThumbnail, Heic, Png };
 
 } // namespace

@@ -12,6 +12,7 @@
 #include "dialogs/recoverprogressdialog.h"
 #include "dialogs/setrecoveryfolderdialog.h"
 #include "log4qt/listappender.h"
+#include "mymessagedailog.h"
 #include "mystatusbar.h"
 #include "plugin/scanprogresswidget.h"
 #include "taskprogresswidget.h"
@@ -20,6 +21,7 @@
 #include <QRandomGenerator>
 #include <QTest>
 #include <QThread>
+#include <QTranslator>
 #include <QUrl>
 
 using namespace MMobile;
@@ -116,6 +118,7 @@ private slots:
     void recoveryStartsNothing();
     void recoveryToComputerWeChat_data();
     void recoveryToComputerWeChat();
+    void recoveryDoesNotStart_data();
     void recoveryDoesNotStart();
 
 private:
@@ -617,8 +620,28 @@ void TestWorkflows::recoveryToComputerWeChat()
     QVERIFY(call.task->waitFinished(kTimeout));
 }
 
+void TestWorkflows::recoveryDoesNotStart_data()
+{
+    QTest::addColumn<bool>("german");
+    QTest::newRow("English") << false;
+    QTest::newRow("German catalogues") << true;
+}
+
 void TestWorkflows::recoveryDoesNotStart()
 {
+    QFETCH(bool, german);
+    // Translators take themselves out of the application when destroyed.
+    QTranslator library;
+    QTranslator kit;
+    if (german) {
+        QVERIFY(library.load(QStringLiteral(CP_QM_DIR "/categorypanel_de.qm")));
+        QVERIFY(kit.load(QStringLiteral(CP_QM_DIR "/framekit_de.qm")));
+        QCoreApplication::installTranslator(&library);
+        QCoreApplication::installTranslator(&kit);
+    }
+    const QString english = QStringLiteral("Recovery failed! Please try again!");
+    const QString translated = CategoryPanel::tr("Recovery failed! Please try again!");
+    QCOMPARE(translated != english, german);
     Scanned s(MD_CONTACT, 1);
     s.source.setStartFails(FakeDataSource::Export, true);
     s.source.setStartFails(FakeDataSource::Import, true);
@@ -626,14 +649,15 @@ void TestWorkflows::recoveryDoesNotStart()
     s.answerer.answer({recoverInto(), Answer::ok(), Answer::ok()});
     s.toComputer();
     QCOMPARE(s.answerer.answeredCount(), 2);
-    QCOMPARE(s.answerer.last().messageText, QString("Recovery failed! Please try again!"));
+    QCOMPARE(s.answerer.last().messageText, translated);
+    // An import that does not start says so in English whatever the language.
     s.toDevice(&s.device);
     QCOMPARE(s.answerer.answeredCount(), 3);
     const ModalDialogAnswerer::Seen seen = s.answerer.last();
     QCOMPARE(seen.messageType, 0);
-    QCOMPARE(seen.messageText, QString("Recovery failed! Please try again!"));
+    QCOMPARE(seen.messageText, english);
     QVERIFY(seen.cancelButtonHidden);
-    QCOMPARE(seen.okButtonText, QString("OK"));
+    QCOMPARE(seen.okButtonText, MyMessageDailog::tr("OK"));
     QCOMPARE(s.page.m_pProgressDialog, nullptr);
     const QVector<FakeHost::RecoverResult> results = s.host.recoverResults();
     QCOMPARE(results.size(), 2);

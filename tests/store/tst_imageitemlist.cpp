@@ -43,22 +43,6 @@ QString tickLetters(const ImageItemList& store, int entries)
     return out;
 }
 
-double meanDifference(const QImage& a, const QImage& b)
-{
-    const QImage x = a.convertToFormat(QImage::Format_RGB32);
-    const QImage y = b.convertToFormat(QImage::Format_RGB32);
-    double sum = 0;
-    for (int j = 0; j < x.height(); ++j) {
-        for (int i = 0; i < x.width(); ++i) {
-            const QRgb p = x.pixel(i, j);
-            const QRgb q = y.pixel(i, j);
-            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
-                   std::abs(qBlue(p) - qBlue(q));
-        }
-    }
-    return sum / (3.0 * x.width() * x.height());
-}
-
 } // namespace
 
 class TestImageItemList : public QObject
@@ -383,7 +367,7 @@ private slots:
         if (source == QLatin1String("heic")) {
             path = QStringLiteral(PHOTO_DATA_DIR "/gradient.heic");
             QVERIFY2(QImageReader::supportedImageFormats().contains("heic"),
-                     "no Qt image plug-in reads HEIC (kimageformat-plugins)");
+                     "no Qt image plug-in reads HEIC (plugins/heif)");
         } else {
             const QSize size = source.startsWith(QLatin1String("landscape")) ? QSize(1600, 1200)
                                : source.startsWith(QLatin1String("tall"))    ? QSize(300, 640)

@@ -24,10 +24,10 @@ QList<int> sourceRows(const QSortFilterProxyModel& proxy)
     return rows;
 }
 
-// How the owner hands the filter text to the base class.
+// How the owner hands the filter text to the proxy.
 enum class FilterKind { RegExp, FixedString, Wildcard, RegularExpression };
 
-void setFilter(QSortFilterProxyModel& proxy, FilterKind kind, const QString& text,
+void setFilter(MySortFilterProxyModel& proxy, FilterKind kind, const QString& text,
                Qt::CaseSensitivity sensitivity)
 {
     proxy.setFilterCaseSensitivity(sensitivity);
@@ -261,7 +261,7 @@ private slots:
         };
         auto less = [&](int a, int b) {
             const QVariant left = source.index(a, sortColumn).data();
-            if (left.type() == QVariant::DateTime)
+            if (left.userType() == QMetaType::QDateTime)
                 return left.toDateTime() < source.index(b, sortColumn).data().toDateTime();
             return QString::localeAwareCompare(textOf(a), textOf(b)) < 0;
         };

@@ -41,12 +41,12 @@ QStringList rowCells(const QAbstractItemModel& model, int row)
     QStringList cells;
     for (int col = 0; col < model.columnCount(); ++col) {
         const QVariant value = model.data(model.index(row, col));
-        if (value.type() == QVariant::DateTime)
+        if (value.userType() == QMetaType::QDateTime)
             cells << "date:" + (value.toDateTime().isValid()
                                     ? value.toDateTime().toString(Qt::ISODate)
                                     : QStringLiteral("invalid"));
         else
-            cells << (value.type() == QVariant::String ? value.toString() : "<none>");
+            cells << (value.userType() == QMetaType::QString ? value.toString() : "<none>");
     }
     return cells;
 }

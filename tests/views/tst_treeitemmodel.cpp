@@ -220,7 +220,7 @@ private slots:
         QCOMPARE(parent.row(), 0);
         QCOMPARE(parent.GetItemType(), 3);
         QCOMPARE(parent.GetlpData(), static_cast<void*>(&user));
-        QCOMPARE(parent.data(2).type(), QVariant::String);
+        QCOMPARE(parent.data(2).userType(), int(QMetaType::QString));
         QCOMPARE(parent.data(-1).toString(), QString());
         QCOMPARE(parent.child(-1), nullptr);
         auto* listed = new TreeItem(texts, 2, nullptr, &parent);

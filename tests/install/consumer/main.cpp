@@ -10,12 +10,17 @@
 #include "store/taskitem.h"
 
 #include <QApplication>
+#include <QImageReader>
+#include <QTranslator>
 #include <cstdio>
 #include <cstring>
 
 // A plug-in sees only the product: the package passes no test switch.
 #ifdef CATEGORYPANEL_BUILD_TESTS
 #error "the package passes the library's test switch to plug-ins"
+#endif
+#if QT_VERSION_MAJOR != CONSUMER_QT_MAJOR
+#error "the package brought another Qt than the plug-in's"
 #endif
 
 namespace {
@@ -60,6 +65,17 @@ int main(int argc, char** argv)
     page->Free();
     if (host.closes != 1)
         return 5;
+    // The catalogues and the HEIC reader lie where the package says.
+    QTranslator german;
+    if (!german.load(QStringLiteral("categorypanel_de"),
+                     QStringLiteral(CATEGORYPANEL_TRANSLATIONS)))
+        return 6;
+    QCoreApplication::installTranslator(&german);
+    if (CategoryPanel::tr("Contacts") == QLatin1String("Contacts"))
+        return 7;
+    QCoreApplication::addLibraryPath(QStringLiteral(CATEGORYPANEL_PLUGINS));
+    if (!QImageReader::supportedImageFormats().contains("heic"))
+        return 8;
     Log4Qt::Logger::logger("consumer")->info(QStringLiteral("plug-in linked"));
     std::printf("%s\n", path);
     return 0;

@@ -1,0 +1,387 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>BackupSummary</name>
+    <message>
+        <source>The folder does not exist</source>
+        <translation>Der Ordner existiert nicht</translation>
+    </message>
+    <message>
+        <source>Not a backup: there is no Info.plist or Manifest.plist</source>
+        <translation>Kein Backup: Info.plist und Manifest.plist fehlen</translation>
+    </message>
+    <message>
+        <source>Damaged: %1 is missing</source>
+        <translation>Beschädigt: %1 fehlt</translation>
+    </message>
+    <message>
+        <source>Damaged: %1 cannot be read</source>
+        <translation>Beschädigt: %1 kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>Damaged: the backup did not finish (state &quot;%1&quot;)</source>
+        <translation>Beschädigt: Das Backup wurde nicht abgeschlossen (Status „%1“)</translation>
+    </message>
+    <message>
+        <source>iOS %1</source>
+        <translation>iOS %1</translation>
+    </message>
+    <message>
+        <source>encrypted</source>
+        <translation>verschlüsselt</translation>
+    </message>
+</context>
+<context>
+    <name>CategoryOverview</name>
+    <message>
+        <source>1 item</source>
+        <translation>1 Eintrag</translation>
+    </message>
+    <message>
+        <source>%1 items</source>
+        <translation>%1 Einträge</translation>
+    </message>
+    <message>
+        <source>Scan All</source>
+        <translation>Alle scannen</translation>
+    </message>
+    <message>
+        <source>Scan every category in the background</source>
+        <translation>Alle Kategorien im Hintergrund scannen</translation>
+    </message>
+    <message>
+        <source>%p% of all categories</source>
+        <translation>%p % aller Kategorien</translation>
+    </message>
+    <message>
+        <source>not scanned</source>
+        <translation>nicht gescannt</translation>
+    </message>
+    <message>
+        <source>scanning ... %1%</source>
+        <translation>Scan läuft ... %1 %</translation>
+    </message>
+    <message>
+        <source>could not be read</source>
+        <translation>konnte nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>%1 deleted</source>
+        <translation>%1 gelöscht</translation>
+    </message>
+</context>
+<context>
+    <name>DemoHostWindow</name>
+    <message>
+        <source>Backup explorer</source>
+        <translation>Backup-Explorer</translation>
+    </message>
+    <message>
+        <source>No backup open</source>
+        <translation>Kein Backup geöffnet</translation>
+    </message>
+    <message>
+        <source>Choose a backup in the list, or File &gt; Open Backup Folder...</source>
+        <translation>Wählen Sie ein Backup in der Liste oder über Datei &gt; Backup-Ordner öffnen ...</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>Open Folder</source>
+        <translation>Ordner öffnen</translation>
+    </message>
+    <message>
+        <source>Open the folder the last recovery wrote into</source>
+        <translation>Den Ordner der letzten Wiederherstellung öffnen</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Datei</translation>
+    </message>
+    <message>
+        <source>&amp;Open Backup Folder...</source>
+        <translation>Backup-Ordner ö&amp;ffnen ...</translation>
+    </message>
+    <message>
+        <source>&amp;Refresh Backup List</source>
+        <translation>Backup-Liste &amp;aktualisieren</translation>
+    </message>
+    <message>
+        <source>Output &amp;Folder...</source>
+        <translation>&amp;Zielordner ...</translation>
+    </message>
+    <message>
+        <source>&amp;Quit</source>
+        <translation>&amp;Beenden</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Hilfe</translation>
+    </message>
+    <message>
+        <source>Open &amp;Log</source>
+        <translation>&amp;Protokoll öffnen</translation>
+    </message>
+    <message>
+        <source>%1 backup folder(s) listed. Double-click one to open it.</source>
+        <translation>%1 Backup-Ordner aufgelistet. Doppelklicken Sie auf einen, um ihn zu öffnen.</translation>
+    </message>
+    <message>
+        <source>No backup found. Use File &gt; Open Backup Folder... to choose one.</source>
+        <translation>Kein Backup gefunden. Wählen Sie eines über Datei &gt; Backup-Ordner öffnen ...</translation>
+    </message>
+    <message>
+        <source>Looking for backups ...</source>
+        <translation>Backups werden gesucht ...</translation>
+    </message>
+    <message>
+        <source>Backups found in %1 are listed.</source>
+        <translation>Die in %1 gefundenen Backups sind aufgelistet.</translation>
+    </message>
+    <message>
+        <source>Backup explorer - %1</source>
+        <translation>Backup-Explorer – %1</translation>
+    </message>
+    <message>
+        <source>%1 is open. Double-click a category, or scan all.</source>
+        <translation>%1 ist geöffnet. Doppelklicken Sie auf eine Kategorie oder scannen Sie alle.</translation>
+    </message>
+    <message>
+        <source>The backup is encrypted and no password was given.</source>
+        <translation>Das Backup ist verschlüsselt, und es wurde kein Passwort angegeben.</translation>
+    </message>
+    <message>
+        <source>The backup stays locked: its categories cannot be read.</source>
+        <translation>Das Backup bleibt gesperrt: Seine Kategorien können nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source>Checking the backup password ...</source>
+        <translation>Das Backup-Passwort wird geprüft ...</translation>
+    </message>
+    <message>
+        <source>Wrong password</source>
+        <translation>Falsches Passwort</translation>
+    </message>
+    <message>
+        <source>The backup&apos;s keys are damaged: %1</source>
+        <translation>Die Schlüssel des Backups sind beschädigt: %1</translation>
+    </message>
+    <message>
+        <source>The backup is unlocked. Double-click a category to scan it.</source>
+        <translation>Das Backup ist entsperrt. Doppelklicken Sie auf eine Kategorie, um sie zu scannen.</translation>
+    </message>
+    <message>
+        <source>Open Backup Folder</source>
+        <translation>Backup-Ordner öffnen</translation>
+    </message>
+    <message>
+        <source>%1: the scan could not start</source>
+        <translation>%1: Der Scan konnte nicht gestartet werden</translation>
+    </message>
+    <message>
+        <source>Scanning %1 ...</source>
+        <translation>Scan läuft: %1 ...</translation>
+    </message>
+    <message>
+        <source>Every category is scanned.</source>
+        <translation>Alle Kategorien sind gescannt.</translation>
+    </message>
+    <message>
+        <source>All categories scanned: %1 items, %2 deleted</source>
+        <translation>Alle Kategorien gescannt: %1 Einträge, davon %2 gelöscht</translation>
+    </message>
+    <message>
+        <source>Output Folder</source>
+        <translation>Zielordner</translation>
+    </message>
+    <message>
+        <source>Recovered data goes to %1</source>
+        <translation>Wiederhergestellte Daten werden in %1 gespeichert</translation>
+    </message>
+    <message>
+        <source>%1 closed</source>
+        <translation>%1 geschlossen</translation>
+    </message>
+    <message>
+        <source>%1: the operation failed</source>
+        <translation>%1: Der Vorgang ist fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>%1: %2 file(s), %3, written to %4</source>
+        <translation>%1: %2 Datei(en), %3, gespeichert in %4</translation>
+    </message>
+    <message>
+        <source>Last recovery: %1 file(s), %2</source>
+        <translation>Letzte Wiederherstellung: %1 Datei(en), %2</translation>
+    </message>
+    <message>
+        <source>to the computer</source>
+        <translation>auf den Computer</translation>
+    </message>
+    <message>
+        <source>to a device</source>
+        <translation>auf ein Gerät</translation>
+    </message>
+    <message>
+        <source>%1 recovered %2</source>
+        <translation>%1 %2 wiederhergestellt</translation>
+    </message>
+    <message>
+        <source>%1: recovery %2 failed</source>
+        <translation>%1: Wiederherstellung %2 fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>%1: %2 item(s) found, %3 deleted</source>
+        <translation>%1: %2 gefunden, davon %3 gelöscht</translation>
+    </message>
+    <message>
+        <source>%1: the scan ended without data (status %2)</source>
+        <translation>%1: Der Scan endete ohne Daten (Status %2)</translation>
+    </message>
+    <message>
+        <source>Scanning %1 ... %2%</source>
+        <translation>Scan läuft: %1 ... %2 %</translation>
+    </message>
+</context>
+<context>
+    <name>DemoPageFactory</name>
+    <message>
+        <source>Photos</source>
+        <translation>Fotos</translation>
+    </message>
+    <message>
+        <source>Contacts</source>
+        <translation>Kontakte</translation>
+    </message>
+    <message>
+        <source>Message Attachments</source>
+        <translation>Nachrichtenanhänge</translation>
+    </message>
+    <message>
+        <source>Messages</source>
+        <translation>Nachrichten</translation>
+    </message>
+    <message>
+        <source>Call History</source>
+        <translation>Anrufliste</translation>
+    </message>
+    <message>
+        <source>Calendar</source>
+        <translation>Kalender</translation>
+    </message>
+    <message>
+        <source>Note Attachments</source>
+        <translation>Notizanhänge</translation>
+    </message>
+    <message>
+        <source>Notes</source>
+        <translation>Notizen</translation>
+    </message>
+    <message>
+        <source>Voice Memos</source>
+        <translation>Sprachmemos</translation>
+    </message>
+    <message>
+        <source>Safari Bookmarks</source>
+        <translation>Safari-Lesezeichen</translation>
+    </message>
+    <message>
+        <source>WhatsApp Attachments</source>
+        <translation>WhatsApp-Anhänge</translation>
+    </message>
+    <message>
+        <source>WhatsApp Messages</source>
+        <translation>WhatsApp-Nachrichten</translation>
+    </message>
+    <message>
+        <source>WeChat Contacts</source>
+        <translation>WeChat-Kontakte</translation>
+    </message>
+    <message>
+        <source>WeChat Attachments</source>
+        <translation>WeChat-Anhänge</translation>
+    </message>
+    <message>
+        <source>WeChat Messages</source>
+        <translation>WeChat-Nachrichten</translation>
+    </message>
+    <message>
+        <source>Reminders</source>
+        <translation>Erinnerungen</translation>
+    </message>
+</context>
+<context>
+    <name>DemoPhotoPage</name>
+    <message>
+        <source>Select all</source>
+        <translation>Alle auswählen</translation>
+    </message>
+    <message>
+        <source>Show all files</source>
+        <translation>Alle Dateien anzeigen</translation>
+    </message>
+    <message>
+        <source>Group by day</source>
+        <translation>Nach Tag gruppieren</translation>
+    </message>
+</context>
+<context>
+    <name>DetailFormatter</name>
+    <message>
+        <source>... %1 more</source>
+        <translation>... %1 weitere</translation>
+    </message>
+</context>
+<context>
+    <name>PasswordDialog</name>
+    <message>
+        <source>Encrypted backup</source>
+        <translation>Verschlüsseltes Backup</translation>
+    </message>
+    <message>
+        <source>The backup of &quot;%1&quot; is encrypted. Enter its backup password to open it.</source>
+        <translation>Das Backup von „%1“ ist verschlüsselt. Geben Sie das Backup-Passwort ein, um es zu öffnen.</translation>
+    </message>
+    <message>
+        <source>Wrong password</source>
+        <translation>Falsches Passwort</translation>
+    </message>
+    <message>
+        <source>The backup&apos;s keys are damaged (backup error 3).</source>
+        <translation>Die Schlüssel des Backups sind beschädigt (Backup-Fehler 3).</translation>
+    </message>
+</context>
+<context>
+    <name>RemindersTreeModel</name>
+    <message>
+        <source>Title</source>
+        <translation>Titel</translation>
+    </message>
+    <message>
+        <source>Due date</source>
+        <translation>Fällig am</translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>Priority</source>
+        <translation>Priorität</translation>
+    </message>
+    <message>
+        <source>(no list)</source>
+        <translation>(keine Liste)</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n reminder(s)</source>
+        <translation>
+            <numerusform>%n Erinnerung</numerusform>
+            <numerusform>%n Erinnerungen</numerusform>
+        </translation>
+    </message>
+</context>
+</TS>

@@ -245,6 +245,18 @@
         <source>Scanning %1 ... %2%</source>
         <translation>Scan läuft: %1 ... %2 %</translation>
     </message>
+    <message>
+        <source>%1, %2 damaged record(s) skipped</source>
+        <translation>%1, übersprungene beschädigte Datensätze: %2</translation>
+    </message>
+    <message>
+        <source>1 damaged record was skipped</source>
+        <translation>1 beschädigter Datensatz wurde übersprungen</translation>
+    </message>
+    <message>
+        <source>%1 damaged records were skipped</source>
+        <translation>%1 beschädigte Datensätze wurden übersprungen</translation>
+    </message>
 </context>
 <context>
     <name>DemoPageFactory</name>
@@ -382,6 +394,56 @@
             <numerusform>%n Erinnerung</numerusform>
             <numerusform>%n Erinnerungen</numerusform>
         </translation>
+    </message>
+</context>
+<context>
+    <name>WeChatAccountChooser</name>
+    <message>
+        <source>Account %1</source>
+        <translation>Konto %1</translation>
+    </message>
+</context>
+<context>
+    <name>WeChatContactsPage</name>
+    <message>
+        <source>Group</source>
+        <translation>Gruppe</translation>
+    </message>
+    <message>
+        <source>Official account</source>
+        <translation>Offizielles Konto</translation>
+    </message>
+    <message>
+        <source>Person</source>
+        <translation>Person</translation>
+    </message>
+    <message>
+        <source>Kind</source>
+        <translation>Art</translation>
+    </message>
+    <message>
+        <source>User name</source>
+        <translation>Benutzername</translation>
+    </message>
+    <message>
+        <source>WeChat ID</source>
+        <translation>WeChat-ID</translation>
+    </message>
+    <message>
+        <source>Remark</source>
+        <translation>Anmerkung</translation>
+    </message>
+    <message>
+        <source>Region</source>
+        <translation>Region</translation>
+    </message>
+    <message>
+        <source>Members</source>
+        <translation>Mitglieder</translation>
+    </message>
+    <message>
+        <source>Signature</source>
+        <translation>Signatur</translation>
     </message>
 </context>
 </TS>

@@ -6,6 +6,8 @@
 #include "engineitem.h"
 #include "whatsapprecord.h"
 
+#include <map>
+
 namespace {
 
 using Table = DeletedRows::Table;
@@ -133,6 +135,43 @@ bool HasContent(EngineItem& item)
     return record != nullptr;
 }
 
+// Who a conversation or chat is with, so that its deleted messages from
+// several carved sources make one deleted item; empty for other records.
+QByteArray ChatKey(EngineRecord* record)
+{
+    QByteArray key;
+    if (auto* conversation = dynamic_cast<ConversationRecord*>(record)) {
+        for (unsigned int i = 0; i < conversation->GetParticipantCount(); ++i)
+            key += QByteArray(conversation->GetParticipantPhone(i)) + '\x1f' +
+                   conversation->GetParticipantEmail(i) + '\x1e';
+        return key.isEmpty() ? key : "c" + key;
+    }
+    if (auto* chat = dynamic_cast<WhatsAppRecord*>(record))
+        return QByteArray("w") + chat->GetChatName() + '\x1f' + chat->GetPartnerPhone();
+    return key;
+}
+
+// Moves the messages of `item` into the item of the same chat already found
+// (adding `source` to its sources); false when there is none yet.
+bool JoinChat(std::map<QByteArray, EngineItem*>& chats, EngineItem& item, const QByteArray& source)
+{
+    const QByteArray key = ChatKey(item.Engine());
+    if (key.isEmpty())
+        return false;
+    const auto found = chats.emplace(key, &item);
+    if (found.second)
+        return false;
+    EngineItem& into = *found.first->second;
+    if (auto* conversation = dynamic_cast<ConversationRecord*>(into.Engine()))
+        conversation->Absorb(*static_cast<ConversationRecord*>(item.Engine()));
+    else
+        static_cast<WhatsAppRecord*>(into.Engine())
+            ->Absorb(*static_cast<WhatsAppRecord*>(item.Engine()));
+    if (!(", " + into.Source() + ", ").contains(", " + source + ", "))
+        into.SetDeleted(into.Source() + ", " + source);
+    return true;
+}
+
 } // namespace
 
 DeletedRecords::DeletedRecords(ReaderContext& context, MMobile::MDType type)
@@ -167,6 +206,7 @@ void DeletedRecords::Read(const ReadFunction& read, ReaderContext::Items& items)
     const QString error = m_context.ErrorText();
     // The carving takes the last fifth of the read, shared by the databases.
     const int count = int(stores.size());
+    std::map<QByteArray, EngineItem*> chats;
     for (int s = 0; s < count; ++s) {
         const Store& store = stores[std::size_t(s)];
         const int end = 80 + 20 * (s + 1) / count;
@@ -199,9 +239,11 @@ void DeletedRecords::Read(const ReadFunction& read, ReaderContext::Items& items)
             for (auto& item : found) {
                 if (!HasContent(*item))
                     continue;
+                ++recovered;
+                if (JoinChat(chats, *item, source))
+                    continue;
                 item->SetDeleted(source);
                 items.push_back(std::move(item));
-                ++recovered;
             }
             qCDebug(lcReaders).noquote()
                 << path << ":" << recovered << "deleted records from" << source;

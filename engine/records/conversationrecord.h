@@ -3,12 +3,11 @@
 
 #include "contracts/imessage.h"
 #include "enginerecord.h"
+#include "messageentryrecord.h"
 #include "recordtext.h"
 
 #include <memory>
 #include <vector>
-
-class MessageEntryRecord;
 
 // One conversation of the message store: its participants, its messages
 // (oldest first) and the attachment files an export copies beside it. Owns
@@ -26,6 +25,8 @@ public:
     RecordText& AddParticipant();
     MessageEntryRecord& AddEntry(bool sent);
     void AddAttachment(const SourceFile& file);
+    // Takes over the entries and files of the same chat read from elsewhere.
+    void Absorb(ConversationRecord& other);
 
     unsigned int GetParticipantCount() override;
     const char* GetParticipantName(unsigned int index) override;
@@ -38,7 +39,7 @@ private:
     const char* Participant(unsigned int index, ParticipantField field) const;
 
     std::vector<RecordText> m_participants;
-    std::vector<std::unique_ptr<MessageEntryRecord>> m_entries;
+    MessageEntries m_entries;
     std::vector<SourceFile> m_attachments;
 };
 

@@ -1,5 +1,10 @@
 #include "messageentryrecord.h"
 
+#include <QByteArray>
+
+#include <algorithm>
+#include <iterator>
+
 MessageEntryRecord::MessageEntryRecord(bool sent) : m_text(FieldCount), m_sent(sent) {}
 MessageEntryRecord::~MessageEntryRecord() = default;
 
@@ -18,4 +23,17 @@ const char* MessageEntryRecord::GetDate()
 bool MessageEntryRecord::IsSent()
 {
     return m_sent;
+}
+
+void MergeEntries(MessageEntries& into, MessageEntries& from)
+{
+    const auto middle = into.size();
+    into.insert(into.end(), std::make_move_iterator(from.begin()),
+                std::make_move_iterator(from.end()));
+    from.clear();
+    std::inplace_merge(into.begin(), into.begin() + std::ptrdiff_t(middle), into.end(),
+                       [](const std::unique_ptr<MessageEntryRecord>& a,
+                          const std::unique_ptr<MessageEntryRecord>& b) {
+                           return qstrcmp(a->GetDate(), b->GetDate()) < 0;
+                       });
 }

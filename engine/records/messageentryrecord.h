@@ -4,6 +4,9 @@
 #include "contracts/imessageentry.h"
 #include "recordtext.h"
 
+#include <memory>
+#include <vector>
+
 // One message of a conversation or chat. Owned by the conversation record.
 class MessageEntryRecord : public MMobile::IMessageEntry
 {
@@ -23,5 +26,10 @@ private:
     RecordText m_text;
     bool m_sent;
 };
+
+using MessageEntries = std::vector<std::unique_ptr<MessageEntryRecord>>;
+// Moves the entries of `from` into `into`, keeping the order by date (the
+// dates are sortable text) and, among equal dates, the order they had.
+void MergeEntries(MessageEntries& into, MessageEntries& from);
 
 #endif // MESSAGEENTRYRECORD_H

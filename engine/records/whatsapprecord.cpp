@@ -43,3 +43,11 @@ MMobile::IMessageEntry* WhatsAppRecord::GetEntry(unsigned int index)
 {
     return index < m_entries.size() ? m_entries[index].get() : nullptr;
 }
+
+void WhatsAppRecord::Absorb(WhatsAppRecord& other)
+{
+    MergeEntries(m_entries, other.m_entries);
+    m_attachments.insert(m_attachments.end(), other.m_attachments.begin(),
+                         other.m_attachments.end());
+    other.m_attachments.clear();
+}

@@ -3,12 +3,11 @@
 
 #include "contracts/iwhatsappmessenger.h"
 #include "enginerecord.h"
+#include "messageentryrecord.h"
 #include "recordtext.h"
 
 #include <memory>
 #include <vector>
-
-class MessageEntryRecord;
 
 // One WhatsApp chat: its partner, its messages (oldest first) and its media
 // files. Owns its entries.
@@ -25,6 +24,8 @@ public:
     RecordText& Text() { return m_text; }
     MessageEntryRecord& AddEntry(bool sent);
     void AddAttachment(const SourceFile& file);
+    // Takes over the entries and files of the same chat read from elsewhere.
+    void Absorb(WhatsAppRecord& other);
 
     const char* GetChatName() override;
     const char* GetPartnerName() override;
@@ -34,7 +35,7 @@ public:
 
 private:
     RecordText m_text;
-    std::vector<std::unique_ptr<MessageEntryRecord>> m_entries;
+    MessageEntries m_entries;
     std::vector<SourceFile> m_attachments;
 };
 

@@ -168,11 +168,15 @@ void TestDeletedRecords::recovered()
     IMDGetter* getter = source->GetDataGetter();
     QSet<QString> found;
     QStringList live;
+    QStringList chats; // who each deleted conversation is with: once, whatever the sources
     for (unsigned int i = 0; i < getter->GetCount(); ++i) {
         IMDCommon* item = getter->GetItem(i);
         const QStringList keys = Keys(MDType(type), item);
         if (!item->IsDeleted())
             continue;
+        if (IMessage* conversation = type == MD_MESSAGE ? record_cast<IMessage>(item) : nullptr)
+            chats << Text(conversation->GetParticipantPhone(0)) +
+                         Text(conversation->GetParticipantEmail(0));
         for (const QString& key : keys) {
             if (!truth.contains(key) && !m_marked.contains(key))
                 live << key;
@@ -180,6 +184,7 @@ void TestDeletedRecords::recovered()
         }
     }
     source->Release();
+    QCOMPARE(QSet<QString>(chats.begin(), chats.end()).size(), chats.size());
     int recovered = 0;
     for (const QString& key : qAsConst(intact))
         recovered += found.contains(key) ? 1 : 0;

@@ -103,8 +103,13 @@ void ICalWriter::AddTodo(MMobile::IReminider* reminder)
                                          Text(reminder->GetTitle()) + Text(reminder->GetDate())));
     AddLine(QStringLiteral("DTSTAMP:") + stamp);
     AddLine(QStringLiteral("SUMMARY:") + Escape(Text(reminder->GetTitle())));
-    const QString due = DateTime(reminder->GetDate());
-    if (!due.isEmpty())
+    // A date text ("yyyy-MM-dd") is a reminder due on a day.
+    const QString dueText = Text(reminder->GetDate());
+    const QDate dueDay = dueText.size() == 10 ? QDate::fromString(dueText, Qt::ISODate) : QDate();
+    const QString due = dueDay.isValid() ? QString() : DateTime(reminder->GetDate());
+    if (dueDay.isValid())
+        AddLine(QStringLiteral("DUE;VALUE=DATE:") + dueDay.toString(QStringLiteral("yyyyMMdd")));
+    else if (!due.isEmpty())
         AddLine(QStringLiteral("DUE:") + due);
     const bool completed = Text(reminder->GetStatus()) == QLatin1String("Completed");
     AddLine(QStringLiteral("STATUS:") +

@@ -84,7 +84,11 @@ bool CalendarReader::ReadCalendarStore(ReaderContext::Items& items, bool reminde
             text.Set(ReminderRecord::Title, row.Text(0));
             text.Set(ReminderRecord::Location, row.Text(1));
             text.Set(ReminderRecord::Note, row.Text(4));
-            text.Set(ReminderRecord::Date, m_context.DateText(row, 5));
+            // A reminder due on a day is a floating date, like an all-day event.
+            if (row.Int(9) != 0 && !row.IsNull(5))
+                text.Set(ReminderRecord::Date, LocalClock::DateText(row.Real(5)));
+            else
+                text.Set(ReminderRecord::Date, m_context.DateText(row, 5));
             text.Set(ReminderRecord::Status, ReminderRecord::StatusText(!row.IsNull(6)));
             text.Set(ReminderRecord::Priority, ReminderRecord::PriorityText(row.Int(7)));
             text.Set(ReminderRecord::ListName, row.Text(8));

@@ -60,6 +60,7 @@ struct SampleBackupContent
         bool completed = false;
         int priority = 0;
         bool deleted = false; // marked for deletion (the Reminders app's store)
+        bool allDay = false;  // due on a floating day: `due` is its midnight UTC
     };
     struct Note
     {

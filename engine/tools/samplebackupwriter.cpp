@@ -501,6 +501,10 @@ bool SampleBackupWriter::WriteCalendar()
     for (int i = 0; i < 40 * m_options.scale; ++i) {
         SampleBackupContent::Reminder reminder;
         due += Range(3600, 150000);
+        // Some are due on a day, not at a time.
+        reminder.allDay = i % 6 == 4;
+        if (reminder.allDay)
+            due = std::ceil(due / 86400.0) * 86400.0; // the next midnight UTC, in order
         reminder.due = due;
         reminder.title = QStringLiteral("Buy %1").arg(Pick(SampleWords::Words));
         reminder.list = i % 2 ? QStringLiteral("Errands") : QStringLiteral("Groceries");
@@ -509,10 +513,11 @@ bool SampleBackupWriter::WriteCalendar()
         reminder.priority = priorities[Range(0, 3)];
         reminder.note = Range(0, 3) == 0 ? Sentence() : QString();
         db.Insert("INSERT INTO CalendarItem (summary, description, calendar_id, entity_type, "
-                  "priority, due_date, completion_date) VALUES (?, ?, ?, 3, ?, ?, ?)",
+                  "priority, due_date, completion_date, all_day) VALUES (?, ?, ?, 3, ?, ?, ?, ?)",
                   {reminder.title, reminder.note.isEmpty() ? QVariant() : QVariant(reminder.note),
                    i % 2 ? errands : groceries, reminder.priority, reminder.due,
-                   reminder.completed ? QVariant(reminder.due + 600) : QVariant()});
+                   reminder.completed ? QVariant(reminder.due + 600) : QVariant(),
+                   reminder.allDay ? 1 : 0});
         m_content.reminders.push_back(reminder);
     }
     if (!Forget(db, SampleDeletions::Calendar) || !db.Close())

@@ -420,7 +420,8 @@ void CheckReminders(IMDGetter* getter, const SampleBackupContent& content, int i
         QCOMPARE(Text(reminder->GetTitle()), expected.title);
         QCOMPARE(Text(reminder->GetListName()), expected.list);
         QCOMPARE(Text(reminder->GetNote()), expected.note);
-        QCOMPARE(Text(reminder->GetDate()), Expected(expected.due));
+        QCOMPARE(Text(reminder->GetDate()),
+                 expected.allDay ? ExpectedDay(expected.due) : Expected(expected.due));
         QCOMPARE(Text(reminder->GetStatus()), expected.completed ? QStringLiteral("Completed")
                                                                  : QStringLiteral("Not Completed"));
         const QString priority = expected.priority == 0   ? "None"

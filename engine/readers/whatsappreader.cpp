@@ -26,14 +26,35 @@ QString MissingTable(SchemaProbe& schema)
 
 bool WhatsAppReader::ReadChats(ReaderContext::Items& items)
 {
-    return ReadChats(QString::fromLatin1(ReaderContext::WhatsAppDomain), items) &&
-           ReadChats(QString::fromLatin1(ReaderContext::WhatsAppBusinessDomain), items);
+    return ReadStores(&WhatsAppReader::ReadChats, items);
 }
 
 bool WhatsAppReader::ReadAttachments(ReaderContext::Items& items)
 {
-    return ReadAttachments(QString::fromLatin1(ReaderContext::WhatsAppDomain), items) &&
-           ReadAttachments(QString::fromLatin1(ReaderContext::WhatsAppBusinessDomain), items);
+    return ReadStores(&WhatsAppReader::ReadAttachments, items);
+}
+
+bool WhatsAppReader::ReadStores(StoreRead read, ReaderContext::Items& items)
+{
+    // A store that cannot be read costs only its own records, and is counted
+    // as skipped; the category fails when no store it has could be read.
+    int present = 0;
+    int failed = 0;
+    QString error;
+    for (const char* domain :
+         {ReaderContext::WhatsAppDomain, ReaderContext::WhatsAppBusinessDomain}) {
+        const QString name = QString::fromLatin1(domain);
+        present += m_context.Manifest().Lists(name, ChatStorage) ? 1 : 0;
+        if ((this->*read)(name, items))
+            continue;
+        if (m_context.Stopped())
+            return false;
+        ++failed;
+        error = m_context.ErrorText();
+        qCWarning(lcReaders).noquote() << "WhatsApp:" << name << ":" << error;
+        m_context.Skip();
+    }
+    return failed == 0 || failed < present || m_context.Fail(error);
 }
 
 bool WhatsAppReader::ReadAttachments(const QString& domain, ReaderContext::Items& items)

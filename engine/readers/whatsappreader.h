@@ -9,7 +9,7 @@
 // attachments category, those files alone. Only a person's JID (…@s.whatsapp.net) is shown as a
 // number; groups (…@g.us) show their subject and each received message its writer (ZWAGROUPMEMBER),
 // @lid identifiers the name the database has for them (ZWAPROFILEPUSHNAME). The context is
-// borrowed.
+// borrowed. One app's store that cannot be read leaves the other's records.
 class WhatsAppReader
 {
 public:
@@ -18,6 +18,8 @@ public:
     bool ReadAttachments(ReaderContext::Items& items);
 
 private:
+    using StoreRead = bool (WhatsAppReader::*)(const QString&, ReaderContext::Items&);
+    bool ReadStores(StoreRead read, ReaderContext::Items& items);
     bool ReadChats(const QString& domain, ReaderContext::Items& items);
     bool ReadAttachments(const QString& domain, ReaderContext::Items& items);
 

@@ -169,6 +169,18 @@ bool TestBadBackups::Damage(const QString& damage, QString& folder)
     if (damage == "nobookmarks")
         return BackupFixture::Exec(manifest, "DELETE FROM Files WHERE relativePath = "
                                              "'Library/Safari/Bookmarks.db'");
+    if (damage == "brokenbusiness") {
+        // The business app's store is listed but is no database.
+        const QString domain =
+            QStringLiteral("AppDomainGroup-group.net.whatsapp.WhatsAppSMB.shared");
+        const QString file = BackupFixture::ContentPath(folder, domain, "ChatStorage.sqlite");
+        const QString id = QFileInfo(file).fileName();
+        return dir.mkpath(id.left(2)) && BackupFixture::WriteFile(file, QByteArray(8192, 'x')) &&
+               BackupFixture::Exec(manifest, QStringLiteral("INSERT INTO Files (fileID, domain, "
+                                                            "relativePath, flags) VALUES ('%1', "
+                                                            "'%2', 'ChatStorage.sqlite', 1)")
+                                                 .arg(id, domain));
+    }
     if (damage == "missingphoto")
         return QFile::remove(photoFile);
     if (damage == "phototraversal")
@@ -253,6 +265,8 @@ void TestBadBackups::damaged_data()
     row("sms.db without chat table", "nochattable", MD_MESSAGE, TASK_ERROR, none, all);
     row("no bookmarks database", "nobookmarks", MD_SAFARI_BOOKMARK, TASK_COMPLETE, none, all);
     row("other categories unharmed", "truncsms", MD_SAFARI_BOOKMARK, TASK_COMPLETE, none, 0);
+    row("business app's store damaged", "brokenbusiness", MD_WHATSAPP_MESSAGE, TASK_COMPLETE, none,
+        0);
     row("photo content missing", "missingphoto", MD_PHOTO, TASK_COMPLETE, none, 1);
     row("photo fileID climbs out", "phototraversal", MD_PHOTO, TASK_COMPLETE, none, 1);
     row("photo fileID absolute", "photoabsolute", MD_PHOTO, TASK_COMPLETE, none, 1);

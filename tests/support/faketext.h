@@ -4,8 +4,6 @@
 #include <QByteArray>
 #include <QString>
 
-class QStringList;
-
 // A text as the engine hands it out: UTF-8 that may be null. Fake records keep
 // their texts in these so that a getter returns nullptr for a null text and a
 // pointer that stays valid for as long as the text is not changed.
@@ -24,9 +22,6 @@ public:
     const char* get() const { return m_null ? nullptr : m_bytes.constData(); }
     bool isNull() const { return m_null; }
     QByteArray bytes() const { return m_bytes; }
-
-    // Fills `count` texts from `texts` in order; missing entries stay null.
-    static void fill(FakeText* texts, int count, const QStringList& values);
 
 private:
     QByteArray m_bytes;

@@ -26,16 +26,6 @@ namespace {
 
 const char* const Password = "Kor\xc3\xa9 pass 7";
 
-struct DataSourceDeleter
-{
-    void operator()(ICategoryDataSource* source) const
-    {
-        if (source)
-            source->Release();
-    }
-};
-using SourcePtr = std::unique_ptr<ICategoryDataSource, DataSourceDeleter>;
-
 // Rewrites one data entry of the XML Manifest.plist the generator writes.
 bool DamagePlistData(const QString& folder, const QString& key,
                      const std::function<void(QByteArray&)>& damage)
@@ -128,12 +118,7 @@ int TestEncryptedBackup::Scan(BackupDevice& device, MDType type, SourcePtr& sour
 QString TestEncryptedBackup::Export(SourcePtr& source, MDType type)
 {
     const QString folder = m_dir.filePath(QStringLiteral("out%1").arg(++m_exports));
-    ImportExportConfigure config;
-    config.nType = type;
-    config.nMode = RECOVER_TO_PC;
-    config.SetPath(folder.toUtf8().constData());
-    ScanRunner runner(source.get());
-    return runner.Export(config) == TASK_COMPLETE ? folder : QString();
+    return ScanRunner(source.get()).ExportAll(type, folder) == TASK_COMPLETE ? folder : QString();
 }
 
 void TestEncryptedBackup::lockedBackupIsRefused()

@@ -60,16 +60,6 @@ void UseZone()
     tzset();
 }
 
-struct DataSourceDeleter
-{
-    void operator()(ICategoryDataSource* source) const
-    {
-        if (source)
-            source->Release();
-    }
-};
-using SourcePtr = std::unique_ptr<ICategoryDataSource, DataSourceDeleter>;
-
 } // namespace
 
 class TestEngineCategories : public QObject
@@ -94,7 +84,6 @@ private slots:
     void reminders();
     void notes();
     void bookmarks();
-    void photos();
     void generations_data();
     void generations();
     void voiceMemos();
@@ -124,13 +113,7 @@ void TestEngineCategories::initTestCase()
 
 IMDGetter* TestEngineCategories::Scan(MDType type, SourcePtr& source)
 {
-    source.reset(m_device->GetDataSource(type));
-    if (!source)
-        return nullptr;
-    ScanRunner runner(source.get());
-    if (runner.Scan() != TASK_COMPLETE)
-        return nullptr;
-    return source->GetDataGetter();
+    return ScanRunner::ScanInto(source, *m_device, type);
 }
 
 void TestEngineCategories::deviceInfo()
@@ -504,12 +487,6 @@ void CheckPhotos(IMDGetter* getter, const SampleBackupContent& content)
     QVERIFY(days.size() > 3);
 }
 
-void TestEngineCategories::photos()
-{
-    SourcePtr source;
-    CheckPhotos(Scan(MD_PHOTO, source), m_content);
-}
-
 void TestEngineCategories::generations_data()
 {
     QTest::addColumn<int>("ios");
@@ -530,22 +507,19 @@ void TestEngineCategories::generations()
     QCOMPARE(QFileInfo::exists(dir.filePath("Manifest.mbdb")), ios <= 9);
     QCOMPARE(QFileInfo::exists(dir.filePath("Manifest.db")), ios > 9);
     BackupDevice device(dir.path());
-    SourcePtr source(device.GetDataSource(MD_CALL_HISTORY));
-    QCOMPARE(ScanRunner(source.get()).Scan(), int(TASK_COMPLETE));
-    CheckCalls(source->GetDataGetter(), writer.Content(), ios);
+    SourcePtr source;
+    CheckCalls(ScanRunner::ScanInto(source, device, MD_CALL_HISTORY), writer.Content(), ios);
     if (QTest::currentTestFailed())
         return;
-    source.reset(device.GetDataSource(MD_PHOTO));
-    QCOMPARE(ScanRunner(source.get()).Scan(), int(TASK_COMPLETE));
-    CheckPhotos(source->GetDataGetter(), writer.Content());
+    CheckPhotos(ScanRunner::ScanInto(source, device, MD_PHOTO), writer.Content());
     if (QTest::currentTestFailed())
         return;
-    source.reset(device.GetDataSource(MD_VOICE_MEMO));
-    QCOMPARE(ScanRunner(source.get()).Scan(), int(TASK_COMPLETE));
+    IMDGetter* getter = ScanRunner::ScanInto(source, device, MD_VOICE_MEMO);
     const std::vector<SampleBackupContent::Memo>& memos = writer.Content().memos;
-    QCOMPARE(source->GetDataGetter()->GetCount(), unsigned(memos.size()));
+    QVERIFY(getter);
+    QCOMPARE(getter->GetCount(), unsigned(memos.size()));
     for (unsigned int i = 0; i < memos.size(); ++i) {
-        IVoiceMemo* memo = record_cast<IVoiceMemo>(source->GetDataGetter()->GetItem(i));
+        IVoiceMemo* memo = record_cast<IVoiceMemo>(getter->GetItem(i));
         QCOMPARE(Text(memo->GetTextProperty(2)), memos[i].path);
         QCOMPARE(memo->GetTime(), ExpectedUnix(memos[i].date));
     }

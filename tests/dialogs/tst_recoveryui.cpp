@@ -265,7 +265,8 @@ void TestRecoveryUi::folderDialogAnswers()
     ModalDialogAnswerer answerer;
     answerer.answer(Answer::pressButton(recover ? "btnSetRecover" : "btnCancel"));
     QCOMPARE(dialog.exec(), int(recover ? QDialog::Accepted : QDialog::Rejected));
-    QCOMPARE(host.outputDirsSet(), recover ? QStringList{typed} : QStringList());
+    QCOMPARE(host.events("SetOutputDir"),
+             recover ? QStringList{"SetOutputDir(" + typed + ")"} : QStringList());
     QCOMPARE(host.outputDir(), recover ? typed : QString("/stored"));
     // The current path is read from the field at each call.
     const QString& path = dialog.getCurOutputPath();
@@ -300,7 +301,7 @@ void TestRecoveryUi::folderDialogBrowse()
     // A cancelled browse puts the stored folder back, also over a typed one.
     QCOMPARE(child<QLineEdit>(&dialog, "editOutputPath")->text(),
              chosen ? QDir::toNativeSeparators(dir.filePath("chosen")) : dir.path());
-    QVERIFY(host.outputDirsSet().isEmpty());
+    QVERIFY(host.events("SetOutputDir").isEmpty());
 }
 
 QTEST_MAIN(TestRecoveryUi)

@@ -161,16 +161,7 @@ int Check(const QString& folder, const QString& out, const std::map<int, int>& b
         }
         if (status == TASK_COMPLETE && count > 0) {
             const QString target = out + '/' + QString::number(type);
-            std::vector<unsigned int> all(static_cast<std::size_t>(count));
-            for (unsigned int i = 0; i < all.size(); ++i)
-                all[i] = i;
-            ImportExportConfigure config;
-            config.nType = type;
-            config.nMode = RECOVER_TO_PC;
-            config.SetPath(target.toUtf8().constData());
-            config.SetIndexs(all.data(), int(all.size()));
-            ScanRunner exporter(source);
-            exporter.Export(config);
+            ScanRunner(source).ExportAll(type, target);
             if (TreeHolds(target, kCanary)) {
                 std::printf("  escape: category %d exported the canary\n", int(type));
                 flags |= kEscape;

@@ -1,11 +1,21 @@
 #include "scanrunner.h"
 
 #include "contracts/icategorydatasource.h"
+#include "contracts/idevice.h"
 #include "contracts/imdgetter.h"
+#include "contracts/importexportconfigure.h"
 #include "contracts/itaskctrl.h"
 
 #include <QElapsedTimer>
 #include <QThread>
+
+#include <vector>
+
+void SourceRelease::operator()(MMobile::ICategoryDataSource* source) const
+{
+    if (source)
+        source->Release();
+}
 
 ScanRunner::ScanRunner(MMobile::ICategoryDataSource* source) : m_source(source) {}
 
@@ -45,6 +55,29 @@ int ScanRunner::Scan()
 int ScanRunner::Export(const MMobile::ImportExportConfigure& config)
 {
     return Wait(m_source->StartExport(&config, &ScanRunner::Callback, this));
+}
+
+int ScanRunner::ExportAll(MMobile::MDType type, const QString& folder)
+{
+    MMobile::IMDGetter* getter = m_source->GetDataGetter();
+    std::vector<unsigned int> all(getter ? getter->GetCount() : 0u);
+    for (unsigned int i = 0; i < all.size(); ++i)
+        all[i] = i;
+    MMobile::ImportExportConfigure config;
+    config.nType = type;
+    config.nMode = MMobile::RECOVER_TO_PC;
+    config.SetPath(folder.toUtf8().constData());
+    config.SetIndexs(all.data(), static_cast<int>(all.size()));
+    return Export(config);
+}
+
+MMobile::IMDGetter* ScanRunner::ScanInto(SourcePtr& source, MMobile::IDevice& device,
+                                         MMobile::MDType type)
+{
+    source.reset(device.GetDataSource(type));
+    if (!source || ScanRunner(source.get()).Scan() != MMobile::TASK_COMPLETE)
+        return nullptr;
+    return source->GetDataGetter();
 }
 
 QVector<ScanRunner::Report> ScanRunner::Reports()

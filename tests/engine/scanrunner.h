@@ -4,16 +4,27 @@
 #include "contracts/mmobiletypes.h"
 
 #include <QByteArray>
+#include <QString>
 #include <QVector>
 
 #include <atomic>
+#include <memory>
 #include <mutex>
 
 namespace MMobile {
 class ICategoryDataSource;
+class IDevice;
+class IMDGetter;
 class ITaskCtrl;
 struct ImportExportConfigure;
 } // namespace MMobile
+
+// Releases a data source when it goes.
+struct SourceRelease
+{
+    void operator()(MMobile::ICategoryDataSource* source) const;
+};
+using SourcePtr = std::unique_ptr<MMobile::ICategoryDataSource, SourceRelease>;
 
 // Runs one engine task to its end the way a page would, recording every
 // report the engine makes (from its own thread, under a lock). A test may
@@ -36,6 +47,13 @@ public:
     // or did not end within the time limit.
     int Scan();
     int Export(const MMobile::ImportExportConfigure& config);
+    // Exports every item of the scanned source into `folder`, as a recovery to
+    // the computer; the end status.
+    int ExportAll(MMobile::MDType type, const QString& folder);
+    // Scans `type` of `device` into `source`: its getter after a complete
+    // scan, else null.
+    static MMobile::IMDGetter* ScanInto(SourcePtr& source, MMobile::IDevice& device,
+                                        MMobile::MDType type);
     // Answer false at the first report with `status`.
     void StopAt(int status) { m_stopStatus = status; }
 

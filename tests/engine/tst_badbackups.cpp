@@ -44,7 +44,6 @@ private slots:
     void damaged();
     void optionalPartMissing_data();
     void optionalPartMissing();
-    void binaryManifestPlistIsRead();
     void exportStartsAsScanEnds();
 
 private:
@@ -90,11 +89,9 @@ int TestBadBackups::BaselineCount(int type)
 {
     if (!m_baseline.count(type)) {
         BackupDevice device(m_template);
-        ICategoryDataSource* source = device.GetDataSource(static_cast<MDType>(type));
-        ScanRunner runner(source);
-        runner.Scan();
-        m_baseline[type] = source->GetDataGetter() ? int(source->GetDataGetter()->GetCount()) : 0;
-        source->Release();
+        SourcePtr source;
+        IMDGetter* getter = ScanRunner::ScanInto(source, device, static_cast<MDType>(type));
+        m_baseline[type] = getter ? int(getter->GetCount()) : 0;
     }
     return m_baseline[type];
 }
@@ -147,6 +144,16 @@ bool TestBadBackups::Damage(const QString& damage, QString& folder)
         return BackupFixture::WriteFile(dir.filePath("Manifest.plist"),
                                         "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>"
                                         "<key>IsEncrypted</key><true/></dict></plist>");
+    if (damage == "encryptedbinary") {
+        // Phones write the binary form. { "IsEncrypted": true }: objects 0
+        // dict, 1 key, 2 true, then their offsets and the trailer.
+        QByteArray plist = QByteArray("bplist00\xD1\x01\x02\x5BIsEncrypted\x09\x08\x0B\x17", 27);
+        QByteArray trailer(32, '\0');
+        trailer[6] = trailer[7] = 1; // offset and reference sizes
+        trailer[15] = 3;             // objects
+        trailer[31] = 24;            // offset table
+        return BackupFixture::WriteFile(dir.filePath("Manifest.plist"), plist + trailer);
+    }
     if (damage.startsWith("repro:")) {
         // "repro:<target plist>:<corpus file>"
         const QStringList parts = damage.split(':');
@@ -209,16 +216,7 @@ bool TestBadBackups::ExportShowsCanary(ICategoryDataSource* source, int type)
 {
     const QString out = m_dir.filePath(QStringLiteral("export%1").arg(m_copies));
     QDir().mkpath(out);
-    std::vector<unsigned int> all(source->GetDataGetter()->GetCount());
-    for (unsigned int i = 0; i < all.size(); ++i)
-        all[i] = i;
-    ImportExportConfigure config;
-    config.nType = static_cast<MDType>(type);
-    config.nMode = RECOVER_TO_PC;
-    config.SetPath(out.toUtf8().constData());
-    config.SetIndexs(all.data(), static_cast<int>(all.size()));
-    ScanRunner runner(source);
-    if (runner.Export(config) != TASK_COMPLETE)
+    if (ScanRunner(source).ExportAll(static_cast<MDType>(type), out) != TASK_COMPLETE)
         return true;
     QDirIterator it(out, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
@@ -252,6 +250,7 @@ void TestBadBackups::damaged_data()
     row("Manifest.db not a database", "garbagemanifest", MD_MESSAGE, TASK_ERROR, "3", all);
     row("Manifest.db without Files", "nofilestable", MD_MESSAGE, TASK_ERROR, "3", all);
     row("encrypted", "encrypted", MD_PHOTO, TASK_ERROR, "255", all);
+    row("encrypted, binary Manifest.plist", "encryptedbinary", MD_CONTACT, TASK_ERROR, "255", all);
     row("Info.plist string overflow", "repro:Info.plist:bplist-utf16-overflow.plist", MD_CONTACT,
         TASK_COMPLETE, none, 0);
     row("Manifest.plist dict overflow", "repro:Manifest.plist:bplist-dict-overflow.plist",
@@ -402,48 +401,13 @@ void TestBadBackups::optionalPartMissing()
     const QString wal = BackupFixture::ContentPath(folder, domain, database + "-wal");
     QVERIFY(BackupFixture::Exec(BackupFixture::ContentPath(folder, domain, database), sql,
                                 QFileInfo(wal).isFile() ? wal : QString()));
-    BackupDevice template_(m_template);
     BackupDevice device(folder);
-    ICategoryDataSource* expected = template_.GetDataSource(static_cast<MDType>(type));
-    ICategoryDataSource* source = device.GetDataSource(static_cast<MDType>(type));
-    QCOMPARE(ScanRunner(expected).Scan(), int(TASK_COMPLETE));
-    QCOMPARE(ScanRunner(source).Scan(), int(TASK_COMPLETE));
+    SourcePtr source;
+    IMDGetter* getter = ScanRunner::ScanInto(source, device, static_cast<MDType>(type));
+    QVERIFY(getter);
     const bool files = type == MD_WHATSAPP_ATTACHMENT;
-    QCOMPARE(source->GetDataGetter()->GetCount(),
-             files ? 0u : expected->GetDataGetter()->GetCount());
-    QVERIFY(source->GetDataGetter()->GetCount() > 0 || files);
-    expected->Release();
-    source->Release();
-}
-
-// Phones write Manifest.plist in the binary form.
-void TestBadBackups::binaryManifestPlistIsRead()
-{
-    const QString folder = Copy();
-    // bplist00: { "IsEncrypted": true }, objects 0 dict, 1 key, 2 true.
-    QByteArray plist("bplist00");
-    const int dict = plist.size();
-    plist.append(char(0xD1)).append(char(1)).append(char(2));
-    const int key = plist.size();
-    plist.append(char(0x5B)).append("IsEncrypted");
-    const int value = plist.size();
-    plist.append(char(0x09));
-    const int table = plist.size();
-    plist.append(char(dict)).append(char(key)).append(char(value));
-    QByteArray trailer(32, '\0');
-    trailer[6] = 1;  // offset size
-    trailer[7] = 1;  // reference size
-    trailer[15] = 3; // objects
-    trailer[23] = 0; // top object
-    trailer[31] = char(table);
-    plist.append(trailer);
-    QVERIFY(BackupFixture::WriteFile(QDir(folder).filePath("Manifest.plist"), plist));
-    BackupDevice device(folder);
-    ICategoryDataSource* source = device.GetDataSource(MD_CONTACT);
-    ScanRunner runner(source);
-    QCOMPARE(runner.Scan(), int(TASK_ERROR));
-    QCOMPARE(runner.BackupError(), QByteArray("255"));
-    source->Release();
+    QCOMPARE(int(getter->GetCount()), files ? 0 : BaselineCount(type));
+    QVERIFY(getter->GetCount() > 0 || files);
 }
 
 // A page enables its recover buttons on the scan's end report, while the

@@ -71,16 +71,6 @@ void UseZone()
     SetZone(zone);
 }
 
-struct DataSourceDeleter
-{
-    void operator()(ICategoryDataSource* source) const
-    {
-        if (source)
-            source->Release();
-    }
-};
-using SourcePtr = std::unique_ptr<ICategoryDataSource, DataSourceDeleter>;
-
 } // namespace
 
 class TestEngineCategories : public QObject
@@ -100,7 +90,6 @@ private slots:
     void calendar();
     void reminders();
     void bookmarks();
-    void photos();
     void generations_data();
     void generations();
     void voiceMemos();
@@ -127,13 +116,7 @@ void TestEngineCategories::initTestCase()
 
 IMDGetter* TestEngineCategories::Scan(MDType type, SourcePtr& source)
 {
-    source.reset(m_device->GetDataSource(type));
-    if (!source)
-        return nullptr;
-    ScanRunner runner(source.get());
-    if (runner.Scan() != TASK_COMPLETE)
-        return nullptr;
-    return source->GetDataGetter();
+    return ScanRunner::ScanInto(source, *m_device, type);
 }
 
 void TestEngineCategories::deviceInfo()

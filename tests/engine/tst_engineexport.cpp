@@ -107,16 +107,6 @@ QString Property(const QStringList& lines, const QString& name, int from = 0,
     return QString();
 }
 
-struct DataSourceDeleter
-{
-    void operator()(ICategoryDataSource* source) const
-    {
-        if (source)
-            source->Release();
-    }
-};
-using SourcePtr = std::unique_ptr<ICategoryDataSource, DataSourceDeleter>;
-
 } // namespace
 
 class TestEngineExport : public QObject
@@ -166,22 +156,14 @@ void TestEngineExport::initTestCase()
 int TestEngineExport::Export(MDType type, int dropEvery, QString& folder, SourcePtr& source,
                              const QString& into)
 {
-    source.reset(m_device->GetDataSource(type));
-    ScanRunner scan(source.get());
-    if (scan.Scan() != TASK_COMPLETE)
+    IMDGetter* getter = ScanRunner::ScanInto(source, *m_device, type);
+    if (!getter)
         return -1;
-    IMDGetter* getter = source->GetDataGetter();
     for (unsigned int i = 0; i < getter->GetCount(); ++i)
         getter->GetItem(i)->SetDropMark(dropEvery > 0 && i % dropEvery == 0);
     folder = into.isEmpty() ? m_dir.filePath(QStringLiteral("out%1").arg(++m_exports)) : into;
-    ImportExportConfigure config;
-    config.nType = type;
-    config.nMode = RECOVER_TO_PC;
-    config.SetPath(folder.toUtf8().constData());
-    std::vector<int> all(getter->GetCount());
-    config.SetIndexs(all.data(), static_cast<int>(all.size()));
     ScanRunner runner(source.get());
-    const int status = runner.Export(config);
+    const int status = runner.ExportAll(type, folder);
     const QVector<ScanRunner::Report> reports = runner.Reports();
     if (reports.isEmpty() || reports.first().status != TASK_BEGIN ||
         reports.last().status != status)
@@ -545,12 +527,10 @@ void TestEngineExport::backupStaysAsItWas()
         QCOMPARE(ScanRunner(expected.get()).Scan(), int(TASK_COMPLETE));
         QCOMPARE(ScanRunner(source.get()).Scan(), int(TASK_COMPLETE));
         QCOMPARE(source->GetDataGetter()->GetCount(), expected->GetDataGetter()->GetCount());
-        ImportExportConfigure config;
-        config.nType = static_cast<MDType>(type);
-        config.nMode = RECOVER_TO_PC;
-        config.SetPath(
-            m_dir.filePath(QStringLiteral("evidence%1").arg(++m_exports)).toUtf8().constData());
-        QCOMPARE(ScanRunner(source.get()).Export(config), int(TASK_COMPLETE));
+        QCOMPARE(ScanRunner(source.get())
+                     .ExportAll(static_cast<MDType>(type),
+                                m_dir.filePath(QString("evidence%1").arg(++m_exports))),
+                 int(TASK_COMPLETE));
     }
     copyDevice.reset();
     if (readOnlyCopy)

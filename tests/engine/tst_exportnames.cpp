@@ -69,22 +69,10 @@ void TestExportNames::initTestCase()
 int TestExportNames::ExportNotes(const QByteArray& folder)
 {
     BackupDevice device(m_backup);
-    ICategoryDataSource* source = device.GetDataSource(MD_NOTE);
-    ScanRunner scan(source);
-    if (scan.Scan() != TASK_COMPLETE)
+    SourcePtr source;
+    if (!ScanRunner::ScanInto(source, device, MD_NOTE))
         return -1;
-    std::vector<unsigned int> all(source->GetDataGetter()->GetCount());
-    for (unsigned int i = 0; i < all.size(); ++i)
-        all[i] = i;
-    ImportExportConfigure config;
-    config.nType = MD_NOTE;
-    config.nMode = RECOVER_TO_PC;
-    config.SetPath(folder.constData());
-    config.SetIndexs(all.data(), int(all.size()));
-    ScanRunner runner(source);
-    const int status = runner.Export(config);
-    source->Release();
-    return status;
+    return ScanRunner(source.get()).ExportAll(MD_NOTE, QString::fromUtf8(folder));
 }
 
 void TestExportNames::hostileTitlesInLongFolder()

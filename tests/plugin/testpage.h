@@ -36,6 +36,8 @@ public:
     QVector<MMobile::IDevice*> recoverBeforeTargets;
 
     using CategoryPanel::CheckSeletedItem;
+    using CategoryPanel::Export;
+    using CategoryPanel::Import;
     using CategoryPanel::isExistExportData;
     using CategoryPanel::m_bClosing;
     using CategoryPanel::m_outputPath;
@@ -85,18 +87,31 @@ inline FakeTaskScript completeScan()
     return script;
 }
 
-// A host, a device and the data source of one category, and a page on them.
-struct PageWorld
+// A host, a device and the data source of one category.
+struct PageHost
 {
-    explicit PageWorld(MMobile::MDType type, bool withCallback = false,
-                       const char* deviceName = "Test iPhone")
-        : device(deviceName), source(type), page(&host, type),
-          callback(withCallback ? &host : nullptr)
+    explicit PageHost(MMobile::MDType type, const char* deviceName = "Test iPhone")
+        : device(deviceName), source(type)
     {
         device.setDataSource(type, &source);
         host.setSkinDir(-1, resources.path() + QLatin1Char('/'));
         host.setSkinDir(int(type), resources.path() + QLatin1Char('/'));
         host.setOutputDir(resources.path());
+    }
+
+    QTemporaryDir resources;
+    FakeHost host;
+    FakeDevice device;
+    FakeDataSource source;
+};
+
+// A page on them.
+struct PageWorld : PageHost
+{
+    explicit PageWorld(MMobile::MDType type, bool withCallback = false,
+                       const char* deviceName = "Test iPhone")
+        : PageHost(type, deviceName), page(&host, type), callback(withCallback ? &host : nullptr)
+    {
         page.show();
     }
 
@@ -107,10 +122,6 @@ struct PageWorld
         return page.Load(&device, callback) ? source.lastTask() : nullptr;
     }
 
-    QTemporaryDir resources;
-    FakeHost host;
-    FakeDevice device;
-    FakeDataSource source;
     TestPage page;
     ILoadCallback* callback;
 };

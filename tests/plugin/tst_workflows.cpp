@@ -254,7 +254,7 @@ void TestWorkflows::scanEnds()
     const int line = code == "0" ? 1 : 0;
     QCOMPARE(int(world.lines()->taskState(line)), end == TASK_COMPLETE ? int(TASK_DATA) : end);
     QCOMPARE(world.page.IsLoad(nullptr), end != TASK_STOP);
-    QCOMPARE(world.host.operationFailures().size(), end == TASK_ERROR ? 1 : 0);
+    QCOMPARE(world.host.events("OnOperationFailed").size(), end == TASK_ERROR ? 1 : 0);
     QCOMPARE(world.source.dataGetterRequests() == 0, reminders);
     QCOMPARE(world.source.namedGetterRequests().contains("Reminider"), reminders);
 }
@@ -272,9 +272,12 @@ void TestWorkflows::loadCallbackRoad()
     FakeTask* task = world.load(script);
     QVERIFY(task->waitFinished(kTimeout));
     QVERIFY(task->stoppedByCallback());
-    QCOMPARE(world.host.scanPercents(), (QVector<int>{5, 15, 40}));
-    QCOMPARE(world.host.scanStatuses(), (QVector<int>{TASK_DATA, TASK_STOP}));
-    QCOMPARE(world.host.stopRequestedCount(), 4);
+    QCOMPARE(world.host.events("OnScanPercent"),
+             (QStringList{"OnScanPercent(5)", "OnScanPercent(15)", "OnScanPercent(40)"}));
+    QCOMPARE(world.host.events("OnScanStatus"),
+             QStringList({QString("OnScanStatus(%1)").arg(TASK_DATA),
+                          QString("OnScanStatus(%1)").arg(TASK_STOP)}));
+    QCOMPARE(world.host.events("IsStopRequested").size(), 4);
     QCOMPARE(world.page.store()->GetDataCountEx(), 2u);
     QTRY_VERIFY(world.progressHidden());
     // Only the stop status reaches the page's own lines.
@@ -300,7 +303,7 @@ void TestWorkflows::closingReleasesPendingHandOver()
     QVERIFY(task->waitFinished(kTimeout));
     QVERIFY(task->stoppedByCallback());
     // The report waiting for the hand-over answers false.
-    QCOMPARE(task->reports().last().result, false);
+    QCOMPARE(task->results().last(), false);
 }
 
 void TestWorkflows::closingAtRandomMoments()
@@ -419,8 +422,8 @@ void TestWorkflows::unknownBackupCodesEndScan()
     FakeTaskScript script;
     script.report(TASK_PERCENT, 10, code.constData());
     QVERIFY(world.load(script)->waitFinished(kTimeout));
-    QTRY_COMPARE(world.host.scanAbortedCount() + world.host.pluginCloses().size(), 1);
-    QCOMPARE(world.host.scanAbortedCount(), withCallback ? 1 : 0);
+    QTRY_COMPARE(world.host.events("OnScanAborted").size() + world.host.pluginCloses().size(), 1);
+    QCOMPARE(world.host.events("OnScanAborted").size(), withCallback ? 1 : 0);
     QCOMPARE(world.page.isVisible(), withCallback);
 }
 
@@ -513,7 +516,8 @@ void TestWorkflows::recovery()
     QCOMPARE(s.items[0]->dropMark(), false);
     const QString path = QString::fromUtf8(call.path());
     QCOMPARE(s.page.m_outputPath, path);
-    QCOMPARE(s.host.outputDirsSet(), target == 0 ? QStringList{out.path()} : QStringList());
+    QCOMPARE(s.host.events("SetOutputDir"),
+             target == 0 ? QStringList{"SetOutputDir(" + out.path() + ")"} : QStringList());
     if (target == 0)
         QVERIFY2(path.startsWith(out.path()) && path.contains("Anna"), qPrintable(path));
 
@@ -538,7 +542,8 @@ void TestWorkflows::recovery()
     QCOMPARE(s.host.recoverResults().size(), 1);
     QCOMPARE(s.host.recoverResults().first().mode, mode);
     QCOMPARE(s.host.recoverResults().first().ok, int(ok));
-    QCOMPARE(s.host.operationFailures(), ok ? QVector<int>() : QVector<int>{MD_CONTACT});
+    QCOMPARE(s.host.events("OnOperationFailed"),
+             ok ? QStringList() : QStringList{QString("OnOperationFailed(%1)").arg(MD_CONTACT)});
     QVERIFY(log.messages().contains(ok ? "Export Contacts complete" : "Export Contacts error"));
     if (target != 0)
         return;
@@ -588,7 +593,7 @@ void TestWorkflows::recoveryStartsNothing()
     QCOMPARE(s.page.m_pFolderDialog != nullptr, dialogs > 0);
     QCOMPARE(s.source.startCount(FakeDataSource::Export), 0);
     QCOMPARE(s.source.startCount(FakeDataSource::Import), 0);
-    QCOMPARE(s.host.outputDirsSet().size(), situation == 0 ? 1 : 0);
+    QCOMPARE(s.host.events("SetOutputDir").size(), situation == 0 ? 1 : 0);
     QVERIFY(s.host.recoverResults().isEmpty());
 }
 

@@ -210,6 +210,7 @@ private slots:
         // The flat layout leaves titles alone and does not compare old ticks.
         QTest::newRow("flat") << "f 0- d" << "P" << "CUCCCCC" << 4u;
         QTest::newRow("flat, twice") << "f 0- 0-" << "PP" << "CUCCCCC" << 3u;
+        QTest::newRow("flat, ticked again") << "f 0- 0+" << "PC" << "CCCCCCC" << 5u;
         // clang-format on
     }
     void ticks()

@@ -110,12 +110,6 @@ void FakeDataSource::setStartFails(Kind kind, bool fails)
     m_startFails[kind] = fails;
 }
 
-std::vector<FakeDataSource::StartCall> FakeDataSource::startCalls() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_calls;
-}
-
 int FakeDataSource::startCount(Kind kind) const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -181,9 +175,7 @@ MMobile::ITaskCtrl* FakeDataSource::start(Kind kind, int mode,
     StartCall call;
     call.kind = kind;
     call.mode = mode;
-    call.callback = callback;
     call.context = context;
-    call.configNull = configNull;
     if (config)
         call.config = *config;
     if (!m_startFails[kind] && !configNull) {

@@ -39,9 +39,7 @@ public:
     {
         Kind kind = Scan;
         int mode = 0; // StartScan's mode argument
-        MMobile::TaskCallBack callback = nullptr;
         void* context = nullptr;
-        bool configNull = false;               // StartImport/StartExport got no configuration
         MMobile::ImportExportConfigure config; // copy made during the call
         FakeTask* task = nullptr;              // null when the start failed
 
@@ -80,7 +78,6 @@ public:
     // Starts of `kind` return null (the call is still recorded).
     void setStartFails(Kind kind, bool fails);
 
-    std::vector<StartCall> startCalls() const;
     int startCount(Kind kind) const;
     // The last call of `kind`; a default StartCall when there is none.
     StartCall lastStart(Kind kind) const;

@@ -1,18 +1,14 @@
 #include "fakedevice.h"
 
-FakeDevice::FakeDevice(const FakeText& displayName)
-{
-    if (!displayName.isNull())
-        m_info.setDisplayName(displayName);
-}
+#include "contracts/mmobiletypes.h"
+
+FakeDevice::FakeDevice(const FakeText& displayName) : m_displayName(displayName) {}
 
 FakeDevice::~FakeDevice() = default;
 
 MMobile::IDeviceInfo* FakeDevice::GetDeviceInfo()
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    ++m_infoCalls;
-    return m_infoHidden ? nullptr : &m_info;
+    return this;
 }
 
 MMobile::ICategoryDataSource* FakeDevice::GetDataSource(MMobile::MDType type)
@@ -23,6 +19,11 @@ MMobile::ICategoryDataSource* FakeDevice::GetDataSource(MMobile::MDType type)
     return it == m_sources.end() ? nullptr : it->second;
 }
 
+const char* FakeDevice::GetTextProperty(int key, int index)
+{
+    return key == MMobile::DEVICE_PROP_DISPLAY_NAME && index == 0 ? m_displayName.get() : nullptr;
+}
+
 void FakeDevice::setDataSource(MMobile::MDType type, MMobile::ICategoryDataSource* source)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -30,18 +31,6 @@ void FakeDevice::setDataSource(MMobile::MDType type, MMobile::ICategoryDataSourc
         m_sources[type] = source;
     else
         m_sources.erase(type);
-}
-
-void FakeDevice::setDeviceInfoHidden(bool hidden)
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_infoHidden = hidden;
-}
-
-int FakeDevice::deviceInfoCalls() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_infoCalls;
 }
 
 QVector<int> FakeDevice::dataSourceRequests() const

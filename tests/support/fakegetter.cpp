@@ -13,7 +13,6 @@ unsigned int FakeGetter::GetCount()
 MMobile::IMDCommon* FakeGetter::GetItem(unsigned int index)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    ++m_getItemCalls;
     return index < m_items.size() ? m_items[index] : nullptr;
 }
 
@@ -53,10 +52,4 @@ QVector<MMobile::IMDCommon*> FakeGetter::items() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     return QVector<MMobile::IMDCommon*>(m_items.begin(), m_items.end());
-}
-
-int FakeGetter::getItemCalls() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_getItemCalls;
 }

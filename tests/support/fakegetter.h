@@ -56,13 +56,11 @@ public:
     void clear();
 
     QVector<MMobile::IMDCommon*> items() const;
-    int getItemCalls() const;
 
 private:
     mutable std::mutex m_mutex;
     std::deque<MMobile::IMDCommon*> m_items;
     std::vector<std::unique_ptr<FakeItem>> m_owned;
-    int m_getItemCalls = 0;
 };
 
 #endif // FAKEGETTER_H

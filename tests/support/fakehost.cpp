@@ -29,7 +29,6 @@ void FakeHost::SetOutputDir(const char* dir)
     const QString text = QStringLiteral("SetOutputDir(%1)").arg(value);
     std::lock_guard<std::mutex> lock(m_mutex);
     m_outputDir = dir ? QByteArray(dir) : QByteArray();
-    m_outputDirsSet.append(value);
     recordLocked(text);
 }
 
@@ -43,7 +42,6 @@ const char* FakeHost::GetSkinDir(int type)
 DeviceEntry* FakeHost::GetDeviceList(unsigned int* count)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    ++m_deviceListCalls;
     if (count)
         *count = static_cast<unsigned int>(m_devices.size());
     return m_devices.empty() ? nullptr : m_devices.data();
@@ -61,7 +59,6 @@ void FakeHost::OnOperationFailed(MMobile::MDType type)
 {
     const QString text = QStringLiteral("OnOperationFailed(%1)").arg(type);
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_operationFailures.append(type);
     recordLocked(text);
 }
 
@@ -77,7 +74,6 @@ bool FakeHost::IsStopRequested()
 {
     const QString text = QStringLiteral("IsStopRequested()");
     std::lock_guard<std::mutex> lock(m_mutex);
-    ++m_stopRequests;
     recordLocked(text);
     return m_stopRequested;
 }
@@ -86,7 +82,6 @@ void FakeHost::OnScanStatus(int status)
 {
     const QString text = QStringLiteral("OnScanStatus(%1)").arg(status);
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_scanStatuses.append(status);
     recordLocked(text);
 }
 
@@ -94,7 +89,6 @@ void FakeHost::OnScanPercent(int percent)
 {
     const QString text = QStringLiteral("OnScanPercent(%1)").arg(percent);
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_scanPercents.append(percent);
     recordLocked(text);
 }
 
@@ -102,7 +96,6 @@ void FakeHost::OnScanAborted()
 {
     const QString text = QStringLiteral("OnScanAborted()");
     std::lock_guard<std::mutex> lock(m_mutex);
-    ++m_scanAborted;
     recordLocked(text);
 }
 
@@ -132,30 +125,15 @@ void FakeHost::setSkinDir(int type, const QString& dir)
 
 void FakeHost::setDevices(const QVector<MMobile::IDevice*>& devices)
 {
-    QVector<DeviceEntry> entries;
-    for (MMobile::IDevice* device : devices)
-        entries.append(DeviceEntry{device, 0, {0, 0}});
-    setDeviceEntries(entries);
-}
-
-void FakeHost::setDeviceEntries(const QVector<DeviceEntry>& entries)
-{
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_devices.assign(entries.begin(), entries.end());
+    m_devices.clear();
+    for (MMobile::IDevice* device : devices)
+        m_devices.push_back(DeviceEntry{device, 0, {0, 0}});
 }
 
 void FakeHost::setStopRequested(bool stop)
 {
     m_stopRequested = stop;
-}
-
-QStringList FakeHost::events() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    QStringList result;
-    for (const Event& event : m_events)
-        result.append(event.text);
-    return result;
 }
 
 QStringList FakeHost::eventsOffGuiThread() const
@@ -169,34 +147,20 @@ QStringList FakeHost::eventsOffGuiThread() const
     return result;
 }
 
-int FakeHost::eventCount(const QString& prefix) const
+QStringList FakeHost::events(const QString& prefix) const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    int count = 0;
+    QStringList result;
     for (const Event& event : m_events) {
         if (event.text.startsWith(prefix))
-            ++count;
+            result.append(event.text);
     }
-    return count;
+    return result;
 }
 
 bool FakeHost::hasEvent(const QString& prefix) const
 {
-    return eventCount(prefix) > 0;
-}
-
-void FakeHost::clearEvents()
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_events.clear();
-    m_pluginCloses.clear();
-    m_operationFailures.clear();
-    m_recoverResults.clear();
-    m_outputDirsSet.clear();
-    m_scanStatuses.clear();
-    m_scanPercents.clear();
-    m_scanAborted = 0;
-    m_stopRequests = 0;
+    return !events(prefix).isEmpty();
 }
 
 bool FakeHost::waitForEvent(const QString& prefix, int timeoutMs)
@@ -221,52 +185,10 @@ QVector<int> FakeHost::pluginCloses() const
     return m_pluginCloses;
 }
 
-QVector<int> FakeHost::operationFailures() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_operationFailures;
-}
-
 QVector<FakeHost::RecoverResult> FakeHost::recoverResults() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_recoverResults;
-}
-
-QStringList FakeHost::outputDirsSet() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_outputDirsSet;
-}
-
-QVector<int> FakeHost::scanStatuses() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_scanStatuses;
-}
-
-QVector<int> FakeHost::scanPercents() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_scanPercents;
-}
-
-int FakeHost::scanAbortedCount() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_scanAborted;
-}
-
-int FakeHost::stopRequestedCount() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_stopRequests;
-}
-
-int FakeHost::deviceListCalls() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_deviceListCalls;
 }
 
 void FakeHost::recordLocked(const QString& text)

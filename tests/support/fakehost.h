@@ -26,9 +26,9 @@ class IDevice;
 // The host as a page sees it: its settings and notifications (IUIPluginSetting)
 // and its load callback (ILoadCallback). Every notification and callback call
 // is recorded in order, under a lock, because the engine's threads make some
-// of them; each event is a text such as "OnRecoverResult(3,0,1)" and there are
-// typed getters. Make the host on the GUI thread: events from other threads
-// are told apart from the ones it makes there.
+// of them; each event is a text such as "OnRecoverResult(3,0,1)", and the
+// closes and recovery results also come typed. Make the host on the GUI thread: events from other
+// threads are told apart from the ones it makes there.
 //
 // The settings (parent widget, folders, devices) are the test's to set before
 // the page reads them; a returned text or device array stays valid until the
@@ -73,28 +73,19 @@ public:
     void setSkinDir(int type, const QString& dir);
     // One entry per device, state 0; a null device makes a slot without one.
     void setDevices(const QVector<MMobile::IDevice*>& devices);
-    void setDeviceEntries(const QVector<DeviceEntry>& entries);
     void setStopRequested(bool stop);
 
-    QStringList events() const;
+    // The events in order; with a prefix, those starting with it.
+    QStringList events(const QString& prefix = QString()) const;
     // The events made on a thread other than the one that made the host.
     QStringList eventsOffGuiThread() const;
-    int eventCount(const QString& prefix) const;
     bool hasEvent(const QString& prefix) const;
-    void clearEvents();
     // Waits, processing events, until an event starting with `prefix` has been
     // recorded (also one recorded before the call). False on timeout.
     bool waitForEvent(const QString& prefix, int timeoutMs);
 
     QVector<int> pluginCloses() const;
-    QVector<int> operationFailures() const;
     QVector<RecoverResult> recoverResults() const;
-    QStringList outputDirsSet() const;
-    QVector<int> scanStatuses() const;
-    QVector<int> scanPercents() const;
-    int scanAbortedCount() const;
-    int stopRequestedCount() const;
-    int deviceListCalls() const;
 
 private:
     struct Event
@@ -109,14 +100,7 @@ private:
     mutable std::mutex m_mutex;
     std::vector<Event> m_events;
     QVector<int> m_pluginCloses;
-    QVector<int> m_operationFailures;
     QVector<RecoverResult> m_recoverResults;
-    QStringList m_outputDirsSet;
-    QVector<int> m_scanStatuses;
-    QVector<int> m_scanPercents;
-    int m_scanAborted = 0;
-    int m_stopRequests = 0;
-    int m_deviceListCalls = 0;
     std::atomic<bool> m_stopRequested{false};
 
     QPointer<QWidget> m_parent;

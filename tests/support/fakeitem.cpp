@@ -8,7 +8,6 @@ FakeItem::~FakeItem() = default;
 
 MMobile::IMDRecord* FakeItem::GetRecord()
 {
-    ++m_recordCalls;
     return m_record;
 }
 
@@ -20,13 +19,6 @@ bool FakeItem::IsDeleted()
 void FakeItem::SetDropMark(bool drop)
 {
     m_dropMark = drop;
-    ++m_dropMarkCalls;
-}
-
-void FakeItem::setRecord(MMobile::IMDRecord* record)
-{
-    m_record = record;
-    m_ownedRecord.reset();
 }
 
 void FakeItem::setDeleted(bool deleted)
@@ -37,14 +29,4 @@ void FakeItem::setDeleted(bool deleted)
 bool FakeItem::dropMark() const
 {
     return m_dropMark;
-}
-
-int FakeItem::dropMarkCalls() const
-{
-    return m_dropMarkCalls;
-}
-
-int FakeItem::recordCalls() const
-{
-    return m_recordCalls;
 }

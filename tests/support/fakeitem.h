@@ -34,20 +34,14 @@ public:
     bool IsDeleted() override;
     void SetDropMark(bool drop) override;
 
-    // Borrows `record`; a record the item owned so far is freed.
-    void setRecord(MMobile::IMDRecord* record);
     void setDeleted(bool deleted);
     bool dropMark() const;
-    int dropMarkCalls() const;
-    int recordCalls() const;
 
 private:
     MMobile::IMDRecord* m_record;
     std::shared_ptr<void> m_ownedRecord;
     std::atomic<bool> m_deleted;
     std::atomic<bool> m_dropMark{false};
-    std::atomic<int> m_dropMarkCalls{0};
-    std::atomic<int> m_recordCalls{0};
 };
 
 #endif // FAKEITEM_H

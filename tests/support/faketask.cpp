@@ -44,8 +44,7 @@ FakeTask::~FakeTask()
 
 bool FakeTask::Start()
 {
-    ++m_startCalls;
-    if (m_script.startFails() || m_started.exchange(true))
+    if (m_started.exchange(true))
         return false;
     m_status = MMobile::TASK_BEGIN;
     m_thread = std::thread(&FakeTask::run, this);
@@ -114,12 +113,6 @@ void FakeTask::abort()
     m_wake.notify_all();
 }
 
-int FakeTask::heldStep() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_heldStep;
-}
-
 bool FakeTask::isStarted() const
 {
     return m_started;
@@ -135,33 +128,21 @@ bool FakeTask::stoppedByCallback() const
     return m_stoppedByCallback;
 }
 
-int FakeTask::startCalls() const
-{
-    return m_startCalls;
-}
-
 int FakeTask::releaseCalls() const
 {
     return m_releaseCalls;
 }
 
-QVector<FakeTask::Report> FakeTask::reports() const
+QVector<bool> FakeTask::results() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_reports;
-}
-
-int FakeTask::reportCount() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_reports.size();
+    return m_results;
 }
 
 void FakeTask::run()
 {
     const std::vector<FakeTaskScript::Step>& steps = m_script.steps();
     int endStatus = MMobile::TASK_STOP;
-    int lastPercent = 0;
     bool stopped = false;
     for (std::size_t i = 0; i < steps.size() && !stopped; ++i) {
         const FakeTaskScript::Step& step = steps[i];
@@ -192,13 +173,10 @@ void FakeTask::run()
         const bool end = MMobile::IsTaskEndStatus(step.status);
         if (!end)
             m_status = step.status;
-        lastPercent = step.percent;
-        const bool goOn = call(index, step.type.value_or(m_type), step.status, step.percent,
+        const bool goOn = call(step.type.value_or(m_type), step.status, step.percent,
                                step.label ? &*step.label : nullptr);
         if (!goOn) {
             m_stoppedByCallback = true;
-            if (m_script.confirmStop())
-                call(-1, m_type, MMobile::TASK_STOP, lastPercent, nullptr);
             stopped = true;
             break;
         }
@@ -216,24 +194,14 @@ void FakeTask::run()
     m_wake.notify_all();
 }
 
-bool FakeTask::call(int stepIndex, int type, int status, int percent, const QByteArray* label)
+bool FakeTask::call(int type, int status, int percent, const QByteArray* label)
 {
     bool result = true;
     if (m_callback)
         result = m_callback(m_context, static_cast<MMobile::MDType>(type), status, percent,
                             label ? label->constData() : nullptr);
-    Report report;
-    report.step = stepIndex;
-    report.type = type;
-    report.status = status;
-    report.percent = percent;
-    report.labelNull = label == nullptr;
-    if (label)
-        report.label = *label;
-    report.result = result;
-    report.thread = std::this_thread::get_id();
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_reports.push_back(report);
+    m_results.append(result);
     return result;
 }
 

@@ -5,7 +5,6 @@
 
 #include "contracts/itaskctrl.h"
 
-#include <QByteArray>
 #include <QVector>
 
 #include <atomic>
@@ -31,19 +30,6 @@
 class FakeTask : public MMobile::ITaskCtrl
 {
 public:
-    // One callback made by the task.
-    struct Report
-    {
-        int step = -1; // index into the script; -1 for the stop confirmation
-        int type = -1;
-        int status = 0;
-        int percent = 0;
-        QByteArray label;
-        bool labelNull = true;
-        bool result = false; // what the callback answered
-        std::thread::id thread;
-    };
-
     FakeTask(MMobile::MDType type, const FakeTaskScript& script, MMobile::TaskCallBack callback,
              void* context);
     virtual ~FakeTask();
@@ -67,19 +53,16 @@ public:
     // Stops the script before its next step, opening any gate.
     void abort();
 
-    // The step the worker is held at, or -1.
-    int heldStep() const;
     bool isStarted() const;
     bool isFinished() const;
     bool stoppedByCallback() const;
-    int startCalls() const;
     int releaseCalls() const;
-    QVector<Report> reports() const;
-    int reportCount() const;
+    // What the page's callback answered, one entry per report.
+    QVector<bool> results() const;
 
 private:
     void run();
-    bool call(int stepIndex, int type, int status, int percent, const QByteArray* label);
+    bool call(int type, int status, int percent, const QByteArray* label);
     // Sleeps unless aborted; false when aborted.
     bool sleepFor(int ms);
 
@@ -93,7 +76,6 @@ private:
     std::atomic<bool> m_started{false};
     std::atomic<bool> m_finished{false};
     std::atomic<bool> m_stoppedByCallback{false};
-    std::atomic<int> m_startCalls{0};
     std::atomic<int> m_releaseCalls{0};
 
     mutable std::mutex m_mutex;
@@ -102,7 +84,7 @@ private:
     int m_releases = 0;    // release() calls so far
     int m_gatesPassed = 0; // gates the worker has gone through
     int m_heldStep = -1;
-    QVector<Report> m_reports;
+    QVector<bool> m_results;
 };
 
 #endif // FAKETASK_H

@@ -53,22 +53,11 @@ public:
     // `label` null sends a null label. The reference is valid until the next report().
     Step& report(int status, int percent, const char* label = nullptr);
 
-    // After a false callback result, send one more report (TASK_STOP, last
-    // percentage, null label) as an engine confirming the stop; its result is
-    // ignored. Off by default.
-    void setConfirmStop(bool confirm) { m_confirmStop = confirm; }
-    bool confirmStop() const { return m_confirmStop; }
-    // FakeTask::Start() answers false and plays nothing.
-    void setStartFails(bool fails) { m_startFails = fails; }
-    bool startFails() const { return m_startFails; }
-
     const std::vector<Step>& steps() const { return m_steps; }
     bool isEmpty() const { return m_steps.empty(); }
 
 private:
     std::vector<Step> m_steps;
-    bool m_confirmStop = false;
-    bool m_startFails = false;
 };
 
 #endif // FAKETASKSCRIPT_H

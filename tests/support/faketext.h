@@ -24,9 +24,6 @@ public:
     bool isNull() const { return m_null; }
     QByteArray bytes() const { return m_bytes; }
 
-    // Fills `count` texts from `texts` in order; missing entries stay null.
-    static void fill(FakeText* texts, int count, const QStringList& values);
-
 private:
     QByteArray m_bytes;
     bool m_null = true;

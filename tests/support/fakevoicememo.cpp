@@ -9,7 +9,6 @@ FakeVoiceMemo::~FakeVoiceMemo() = default;
 void FakeVoiceMemo::SetDropMark(bool drop)
 {
     m_dropMark = drop;
-    ++m_dropMarkCalls;
 }
 
 const char* FakeVoiceMemo::GetDisplayText()
@@ -32,15 +31,4 @@ void FakeVoiceMemo::SetTextProperty(int key, const char* value)
 {
     m_properties[key] = FakeText(value);
     m_writes.append(qMakePair(key, value ? QByteArray(value) : QByteArray()));
-}
-
-FakeText FakeVoiceMemo::textProperty(int key) const
-{
-    auto it = m_properties.find(key);
-    return it == m_properties.end() ? FakeText() : it->second;
-}
-
-FakeText FakeVoiceMemo::thumbnailPath() const
-{
-    return textProperty(MMobile::VOICE_PROP_THUMBNAIL_PATH);
 }

@@ -33,15 +33,10 @@ public:
 
     void setDisplayText(const FakeText& text) { m_displayText = text; }
     void setTime(std::uint64_t secondsSinceEpoch) { m_time = secondsSinceEpoch; }
-    // Sets a property the way the engine starts out; not counted as a page write.
-    void setTextProperty(int key, const FakeText& value) { m_properties[key] = value; }
 
-    FakeText textProperty(int key) const;
-    FakeText thumbnailPath() const;
     // Every SetTextProperty() call in order (a null value as a null array).
     QVector<QPair<int, QByteArray>> propertyWrites() const { return m_writes; }
     bool dropMark() const { return m_dropMark; }
-    int dropMarkCalls() const { return m_dropMarkCalls; }
 
 private:
     FakeText m_displayText;
@@ -49,7 +44,6 @@ private:
     std::map<int, FakeText> m_properties;
     QVector<QPair<int, QByteArray>> m_writes;
     std::atomic<bool> m_dropMark{false};
-    std::atomic<int> m_dropMarkCalls{0};
 };
 
 #endif // FAKEVOICEMEMO_H

@@ -66,13 +66,6 @@ ModalDialogAnswerer::Answer ModalDialogAnswerer::Answer::reject()
     return Answer();
 }
 
-ModalDialogAnswerer::Answer ModalDialogAnswerer::Answer::escape()
-{
-    Answer a;
-    a.action = Escape;
-    return a;
-}
-
 ModalDialogAnswerer::Answer ModalDialogAnswerer::Answer::chooseFile(const QString& path)
 {
     Answer a;
@@ -121,12 +114,6 @@ void ModalDialogAnswerer::ignore(const QString& className)
     m_ignored.insert(className);
 }
 
-void ModalDialogAnswerer::clear()
-{
-    m_pending.clear();
-    m_timer.stop();
-}
-
 int ModalDialogAnswerer::pendingCount() const
 {
     return m_pending.size();
@@ -135,11 +122,6 @@ int ModalDialogAnswerer::pendingCount() const
 int ModalDialogAnswerer::answeredCount() const
 {
     return m_seen.size();
-}
-
-QVector<ModalDialogAnswerer::Seen> ModalDialogAnswerer::seen() const
-{
-    return m_seen;
 }
 
 ModalDialogAnswerer::Seen ModalDialogAnswerer::last() const
@@ -218,9 +200,6 @@ void ModalDialogAnswerer::handle(QWidget* dialog, const Answer& answer)
     case Answer::Reject:
         seen.done = QStringLiteral("reject");
         break;
-    case Answer::Escape:
-        seen.done = QStringLiteral("escape");
-        break;
     case Answer::ChooseFile:
         if (!qobject_cast<QFileDialog*>(dialog))
             seen.error = QStringLiteral("%1 is not a file dialog").arg(seen.className);
@@ -248,9 +227,7 @@ void ModalDialogAnswerer::handle(QWidget* dialog, const Answer& answer)
     QTimer::singleShot(0, this, [guardedDialog, guardedTarget, act] {
         if (!guardedDialog)
             return;
-        if (act.action == Answer::Escape) {
-            QTest::keyClick(guardedDialog.data(), Qt::Key_Escape);
-        } else if (act.action == Answer::ChooseFile) {
+        if (act.action == Answer::ChooseFile) {
             choose(qobject_cast<QFileDialog*>(guardedDialog.data()), act.value);
         } else if (act.action == Answer::Reject) {
             rejectDialog(guardedDialog.data());

@@ -30,13 +30,12 @@ class ModalDialogAnswerer : public QObject
 public:
     struct Answer
     {
-        enum Action { PressObjectName, Reject, Escape, ChooseFile };
+        enum Action { PressObjectName, Reject, ChooseFile };
         Action action = Reject;
         QString value; // object name or path
 
         static Answer pressButton(const QString& objectName);
         static Answer reject();
-        static Answer escape();
         // A QFileDialog: selects `path` (a file, or a folder in directory mode) and accepts.
         static Answer chooseFile(const QString& path);
         // The buttons of MyMessageDailog.
@@ -55,7 +54,7 @@ public:
         QString okButtonText;         // MyMessageDailog only
         QString cancelButtonText;     // MyMessageDailog only
         bool cancelButtonHidden = false;
-        QString done;  // "press:<button text>", "reject", "escape", "choose:<path>"
+        QString done;  // "press:<button text>", "reject", "choose:<path>"
         QString error; // why the answer could not be carried out, or empty
     };
 
@@ -67,11 +66,8 @@ public:
     // Never answers modal windows of this class (for instance a progress
     // window that the code under test shows while it waits).
     void ignore(const QString& className);
-    // Drops the answers not used yet.
-    void clear();
     int pendingCount() const;
     int answeredCount() const;
-    QVector<Seen> seen() const;
     // The last dialog answered; a default Seen when there is none.
     Seen last() const;
     QStringList errors() const;

@@ -32,8 +32,10 @@ bool VoiceMemoReader::Read(ReaderContext::Items& items)
         m_context.OpenDatabase(domain, QStringLiteral("Media/Recordings/CloudRecordings.db"), db);
     if (open == ReaderContext::OPEN_ABSENT)
         open = m_context.OpenDatabase(domain, QStringLiteral("Media/Recordings/Recordings.db"), db);
+    if (open == ReaderContext::OPEN_ABSENT)
+        return ReadFiles(items);
     if (open != ReaderContext::OPEN_OK)
-        return open == ReaderContext::OPEN_ABSENT;
+        return false;
     SchemaProbe schema(db, QStringLiteral("the recordings database"));
     const QString table =
         schema.FirstTable({QStringLiteral("ZCLOUDRECORDING"), QStringLiteral("ZRECORDING")});
@@ -69,4 +71,27 @@ bool VoiceMemoReader::Read(ReaderContext::Items& items)
             return m_context.Tick(static_cast<qint64>(items.size()), 0);
         });
     return ok || m_context.Fail(db.LastError());
+}
+
+bool VoiceMemoReader::ReadFiles(ReaderContext::Items& items)
+{
+    // Without a database the recordings are still in the backup: listed by
+    // file name, undated, so that nothing the phone kept is left out.
+    for (const BackupManifest::Entry& entry :
+         m_context.Manifest().ListFiles(QString::fromLatin1(ReaderContext::MediaDomain),
+                                        QStringLiteral("Media/Recordings/"))) {
+        const QString fileName = QFileInfo(entry.relativePath).fileName();
+        if (!fileName.endsWith(QLatin1String(".m4a"), Qt::CaseInsensitive))
+            continue;
+        if (entry.contentPath.isEmpty()) {
+            m_context.Skip();
+            continue;
+        }
+        auto record = std::make_unique<VoiceMemoRecord>(QFileInfo(fileName).completeBaseName(), 0);
+        record->SetTextProperty(VoiceMemoRecord::PROP_FILE_PATH,
+                                entry.contentPath.toUtf8().constData());
+        record->SetTextProperty(VoiceMemoRecord::PROP_FILE_NAME, fileName.toUtf8().constData());
+        items.push_back(ReaderContext::MakeItem(std::move(record)));
+    }
+    return true;
 }

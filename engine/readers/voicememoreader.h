@@ -5,7 +5,8 @@
 
 // Reads the voice memos whose recordings the backup holds, by date:
 // CloudRecordings.db (ZCLOUDRECORDING, iOS 14 on) or Recordings.db
-// (ZRECORDING). The context is borrowed.
+// (ZRECORDING); without either, the recording files the backup lists. The
+// context is borrowed.
 class VoiceMemoReader
 {
 public:
@@ -13,6 +14,8 @@ public:
     bool Read(ReaderContext::Items& items);
 
 private:
+    bool ReadFiles(ReaderContext::Items& items);
+
     ReaderContext& m_context;
 };
 

@@ -188,6 +188,9 @@ bool TestBadBackups::Damage(const QString& damage, QString& folder)
                                                             "'%2', 'ChatStorage.sqlite', 1)")
                                                  .arg(id, domain));
     }
+    if (damage == "norecordingsdb")
+        return BackupFixture::Exec(manifest, "DELETE FROM Files WHERE relativePath LIKE "
+                                             "'Media/Recordings/%Recordings.db'");
     if (damage == "missingphoto")
         return QFile::remove(photoFile);
     if (damage == "phototraversal")
@@ -264,6 +267,8 @@ void TestBadBackups::damaged_data()
     row("sms.db without chat table", "nochattable", MD_MESSAGE, TASK_ERROR, none, all);
     row("no bookmarks database", "nobookmarks", MD_SAFARI_BOOKMARK, TASK_COMPLETE, none, all);
     row("other categories unharmed", "truncsms", MD_SAFARI_BOOKMARK, TASK_COMPLETE, none, 0);
+    row("recordings without their database", "norecordingsdb", MD_VOICE_MEMO, TASK_COMPLETE, none,
+        0);
     row("business app's store damaged", "brokenbusiness", MD_WHATSAPP_MESSAGE, TASK_COMPLETE, none,
         0);
     row("photo content missing", "missingphoto", MD_PHOTO, TASK_COMPLETE, none, 1);

@@ -501,12 +501,6 @@ void CheckPhotos(IMDGetter* getter, const SampleBackupContent& content)
     QVERIFY(days.size() > 3);
 }
 
-void TestEngineCategories::photos()
-{
-    SourcePtr source;
-    CheckPhotos(Scan(MD_PHOTO, source), m_content);
-}
-
 void CheckWhatsApp(IMDGetter* getter, const SampleBackupContent& content)
 {
     QVERIFY(getter);

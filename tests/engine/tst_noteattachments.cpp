@@ -25,15 +25,6 @@ QByteArray Read(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-struct DataSourceDeleter
-{
-    void operator()(ICategoryDataSource* source) const
-    {
-        if (source)
-            source->Release();
-    }
-};
-
 } // namespace
 
 class TestNoteAttachments : public QObject
@@ -55,8 +46,7 @@ void TestNoteAttachments::readAndExported()
     // Pictures, a drawing and other files.
     QVERIFY(expected.size() >= 5);
     BackupDevice device(dir.filePath("backup"));
-    std::unique_ptr<ICategoryDataSource, DataSourceDeleter> source(
-        device.GetDataSource(MD_NOTE_ATTACHMENT));
+    SourcePtr source(device.GetDataSource(MD_NOTE_ATTACHMENT));
     ScanRunner scan(source.get());
     QCOMPARE(scan.Scan(), int(TASK_COMPLETE));
     IMDGetter* getter = source->GetDataGetter();

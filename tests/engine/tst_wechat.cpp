@@ -34,16 +34,6 @@ QByteArray Read(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-struct DataSourceDeleter
-{
-    void operator()(ICategoryDataSource* source) const
-    {
-        if (source)
-            source->Release();
-    }
-};
-using SourcePtr = std::unique_ptr<ICategoryDataSource, DataSourceDeleter>;
-
 // The named data set of account `index`, after a completed scan.
 IMDGetter* ScanAccount(BackupDevice& device, MDType type, int index, SourcePtr& source)
 {

@@ -3,7 +3,6 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QStringList>
 
 // A text as the engine hands it out: UTF-8 that may be null. Fake records keep
 // their texts in these so that a getter returns nullptr for a null text and a

@@ -181,19 +181,19 @@ bool SampleWeChatWriter::WriteAccount(int number, SampleBackupContent::WeChatAcc
         return Fail(QStringLiteral("cannot open the chat databases"));
     qint64 time = m_now - 86400 * (40 + number * 9);
     int picture = 0;
-    struct ChatSpec
+    struct ChatPlan
     {
         QString userName, shown;
         bool group;
     };
     // The group's chat comes last and so is the newest.
-    std::vector<ChatSpec> chats = {{official.userName, official.shown, false},
+    std::vector<ChatPlan> chats = {{official.userName, official.shown, false},
                                    {people[0].userName, people[0].shown, false},
                                    {people[1].userName, people[1].shown, false},
                                    {group.userName, group.shown, true}};
     for (std::size_t c = 0; c < chats.size(); ++c) {
-        const ChatSpec& spec = chats[c];
-        const QString hash = Md5(spec.userName);
+        const ChatPlan& chatPlan = chats[c];
+        const QString hash = Md5(chatPlan.userName);
         const QString table = QStringLiteral("Chat_") + hash;
         SqliteWriter& db = number == 1 && c >= 2 ? more : main;
         if (!db.Exec(QStringLiteral("CREATE TABLE %1 (TableVer INTEGER DEFAULT 1, MesLocalID "
@@ -204,7 +204,7 @@ bool SampleWeChatWriter::WriteAccount(int number, SampleBackupContent::WeChatAcc
                          .arg(table)))
             return Fail(db.LastError());
         SampleBackupContent::WeChatChat chat;
-        chat.name = spec.shown;
+        chat.name = chatPlan.shown;
         struct Planned
         {
             int type;
@@ -214,7 +214,7 @@ bool SampleWeChatWriter::WriteAccount(int number, SampleBackupContent::WeChatAcc
             QString folder, extension, name;
         };
         std::vector<Planned> plan;
-        const QString partner = spec.shown;
+        const QString partner = chatPlan.shown;
         for (int i = 0; i < 3 * m_scale; ++i)
             plan.push_back({1, m_random.Sentence(), QString(), i % 2 == 1, {}, {}, {}, {}});
         const QString title = QStringLiteral("%1 %2").arg(m_random.Pick(SampleWords::Words),
@@ -232,7 +232,7 @@ bool SampleWeChatWriter::WriteAccount(int number, SampleBackupContent::WeChatAcc
              {},
              {},
              {}});
-        if (spec.userName == official.userName) {
+        if (chatPlan.userName == official.userName) {
             // An official account only sends articles.
         } else {
             ++picture;
@@ -271,7 +271,7 @@ bool SampleWeChatWriter::WriteAccount(int number, SampleBackupContent::WeChatAcc
                  {},
                  {}});
             // A message taken back: the app keeps a notice in its place.
-            const bool mine = c % 2 == 0 || spec.group;
+            const bool mine = c % 2 == 0 || chatPlan.group;
             const QString notice = mine ? QStringLiteral("You recalled a message")
                                         : QStringLiteral("\"%1\" recalled a message").arg(partner);
             plan.push_back({10002,
@@ -279,7 +279,7 @@ bool SampleWeChatWriter::WriteAccount(int number, SampleBackupContent::WeChatAcc
                                            "</session><msgid>1</msgid><newmsgid>%2</newmsgid>"
                                            "<replacemsg><![CDATA[%3]]></replacemsg></revokemsg>"
                                            "</sysmsg>")
-                                .arg(spec.userName)
+                                .arg(chatPlan.userName)
                                 .arg(700000 + c)
                                 .arg(notice),
                             QStringLiteral("[Recalled] ") + notice,
@@ -329,7 +329,7 @@ bool SampleWeChatWriter::WriteAccount(int number, SampleBackupContent::WeChatAcc
                             {},
                             {}});
         }
-        if (spec.group) {
+        if (chatPlan.group) {
             const QString joined = strangers[1].shown;
             plan.push_back({10000,
                             QStringLiteral("\"%1\" joined the group chat").arg(joined),
@@ -350,13 +350,13 @@ bool SampleWeChatWriter::WriteAccount(int number, SampleBackupContent::WeChatAcc
             QString stored = p.stored;
             if (p.sent) {
                 message.sender = QStringLiteral("Me");
-            } else if (spec.group && p.type != 10000) {
+            } else if (chatPlan.group && p.type != 10000) {
                 // In a group the writer stands before the content.
                 const Member& writer = members[1 + i % (members.size() - 1)];
                 stored = writer.userName + QStringLiteral(":\n") + stored;
                 message.sender = writer.shown;
             } else {
-                message.sender = spec.shown;
+                message.sender = chatPlan.shown;
             }
             const qint64 id = db.Insert(
                 QStringLiteral("INSERT INTO %1 (MesSvrID, CreateTime, Message, Status, Type, Des) "

@@ -45,7 +45,18 @@ bool WhatsAppReader::ReadStores(StoreRead read, ReaderContext::Items& items)
          {ReaderContext::WhatsAppDomain, ReaderContext::WhatsAppBusinessDomain}) {
         const QString name = QString::fromLatin1(domain);
         present += m_context.Manifest().Lists(name, ChatStorage) ? 1 : 0;
-        if ((this->*read)(name, items))
+        SqliteDb db;
+        const ReaderContext::OpenResult open = m_context.OpenDatabase(name, ChatStorage, db);
+        bool ok = open == ReaderContext::OPEN_ABSENT;
+        if (open == ReaderContext::OPEN_OK) {
+            SchemaProbe schema(db, ChatStorage);
+            const QString missing = MissingTable(schema);
+            ok = missing.isEmpty()
+                     ? (this->*read)(name, db, schema, items)
+                     : m_context.Fail(
+                           QStringLiteral("%1 lacks the table %2").arg(ChatStorage, missing));
+        }
+        if (ok)
             continue;
         if (m_context.Stopped())
             return false;
@@ -57,16 +68,9 @@ bool WhatsAppReader::ReadStores(StoreRead read, ReaderContext::Items& items)
     return failed == 0 || failed < present || m_context.Fail(error);
 }
 
-bool WhatsAppReader::ReadAttachments(const QString& domain, ReaderContext::Items& items)
+bool WhatsAppReader::ReadAttachments(const QString& domain, SqliteDb& db, SchemaProbe& schema,
+                                     ReaderContext::Items& items)
 {
-    SqliteDb db;
-    const ReaderContext::OpenResult open = m_context.OpenDatabase(domain, ChatStorage, db);
-    if (open != ReaderContext::OPEN_OK)
-        return open == ReaderContext::OPEN_ABSENT;
-    SchemaProbe schema(db, ChatStorage);
-    const QString missing = MissingTable(schema);
-    if (!missing.isEmpty())
-        return m_context.Fail(QStringLiteral("%1 lacks the table %2").arg(ChatStorage, missing));
     if (!schema.Optional(QStringLiteral("ZWAMEDIAITEM"), QStringLiteral("media files")) ||
         !schema.HasColumn(QStringLiteral("ZWAMEDIAITEM"), QStringLiteral("ZMEDIALOCALPATH"))) {
         schema.Column(QStringLiteral("ZWAMEDIAITEM"), QString(), QStringLiteral("ZMEDIALOCALPATH"));
@@ -96,16 +100,9 @@ bool WhatsAppReader::ReadAttachments(const QString& domain, ReaderContext::Items
     return ok || m_context.Fail(db.LastError());
 }
 
-bool WhatsAppReader::ReadChats(const QString& domain, ReaderContext::Items& items)
+bool WhatsAppReader::ReadChats(const QString& domain, SqliteDb& db, SchemaProbe& schema,
+                               ReaderContext::Items& items)
 {
-    SqliteDb db;
-    const ReaderContext::OpenResult open = m_context.OpenDatabase(domain, ChatStorage, db);
-    if (open != ReaderContext::OPEN_OK)
-        return open == ReaderContext::OPEN_ABSENT;
-    SchemaProbe schema(db, ChatStorage);
-    const QString missing = MissingTable(schema);
-    if (!missing.isEmpty())
-        return m_context.Fail(QStringLiteral("%1 lacks the table %2").arg(ChatStorage, missing));
     const QString session = QStringLiteral("ZWACHATSESSION");
     const QString message = QStringLiteral("ZWAMESSAGE");
 

@@ -3,6 +3,8 @@
 
 #include "readercontext.h"
 
+class SchemaProbe;
+
 // Reads WhatsApp's ChatStorage.sqlite of the personal app, then of the
 // business app (its own shared container, the same schema): one chat per ZWACHATSESSION with its
 // messages (ZWAMESSAGE) and the media files the backup holds (ZWAMEDIAITEM), or, for the
@@ -18,10 +20,14 @@ public:
     bool ReadAttachments(ReaderContext::Items& items);
 
 private:
-    using StoreRead = bool (WhatsAppReader::*)(const QString&, ReaderContext::Items&);
+    // One app's opened store whose main tables are there.
+    using StoreRead = bool (WhatsAppReader::*)(const QString&, SqliteDb&, SchemaProbe&,
+                                               ReaderContext::Items&);
     bool ReadStores(StoreRead read, ReaderContext::Items& items);
-    bool ReadChats(const QString& domain, ReaderContext::Items& items);
-    bool ReadAttachments(const QString& domain, ReaderContext::Items& items);
+    bool ReadChats(const QString& domain, SqliteDb& db, SchemaProbe& schema,
+                   ReaderContext::Items& items);
+    bool ReadAttachments(const QString& domain, SqliteDb& db, SchemaProbe& schema,
+                         ReaderContext::Items& items);
 
     ReaderContext& m_context;
 };

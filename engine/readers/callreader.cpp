@@ -9,20 +9,6 @@ namespace {
 
 using Row = SqliteDb::Row;
 
-QString Duration(qint64 seconds)
-{
-    if (seconds < 0)
-        seconds = 0;
-    return QStringLiteral("%1:%2:%3")
-        .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
-        .arg((seconds / 60) % 60, 2, 10, QLatin1Char('0'))
-        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
-}
-
-} // namespace
-
-namespace {
-
 // "Outgoing", "Cancelled" (outgoing, hung up by the caller before anyone
 // answered), "Unanswered" (outgoing, never picked up), "Incoming" or
 // "Missed", then the kind of call when it is not a phone call.
@@ -128,6 +114,6 @@ void CallReader::Add(ReaderContext::Items& items, const QString& address, QStrin
     text.Set(CallRecord::Phone, address);
     text.Set(CallRecord::Date, date);
     text.Set(CallRecord::Type, type);
-    text.Set(CallRecord::Duration, Duration(static_cast<qint64>(duration)));
+    text.Set(CallRecord::Duration, ReaderContext::DurationText(static_cast<qint64>(duration)));
     items.push_back(ReaderContext::MakeItem(std::move(record)));
 }

@@ -195,3 +195,13 @@ std::unique_ptr<EngineItem> ReaderContext::MakeItem(std::unique_ptr<EngineRecord
 {
     return std::make_unique<EngineItem>(std::move(record), deleted);
 }
+
+QString ReaderContext::DurationText(qint64 seconds)
+{
+    if (seconds < 0)
+        seconds = 0;
+    return QStringLiteral("%1:%2:%3")
+        .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
+        .arg((seconds / 60) % 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}

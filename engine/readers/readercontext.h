@@ -87,6 +87,8 @@ public:
                                                 bool deleted = false);
     // The last nine digits of a number, or a lower-case e-mail address.
     static QString AddressKey(const QString& address);
+    // A length of time as "hh:mm:ss"; a negative one as zero.
+    static QString DurationText(qint64 seconds);
 
 private:
     void LoadContactNames();

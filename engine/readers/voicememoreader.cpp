@@ -9,20 +9,6 @@
 
 #include <QFileInfo>
 
-namespace {
-
-QString Duration(qint64 seconds)
-{
-    if (seconds < 0)
-        seconds = 0;
-    return QStringLiteral("%1:%2:%3")
-        .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
-        .arg((seconds / 60) % 60, 2, 10, QLatin1Char('0'))
-        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
-}
-
-} // namespace
-
 bool VoiceMemoReader::Read(ReaderContext::Items& items)
 {
     const QString domain = QString::fromLatin1(ReaderContext::MediaDomain);
@@ -64,7 +50,7 @@ bool VoiceMemoReader::Read(ReaderContext::Items& items)
             record->SetTextProperty(VoiceMemoRecord::PROP_FILE_NAME, fileName.toUtf8().constData());
             record->SetTextProperty(
                 VoiceMemoRecord::PROP_DURATION,
-                Duration(static_cast<qint64>(row.Real(3))).toUtf8().constData());
+                ReaderContext::DurationText(static_cast<qint64>(row.Real(3))).toUtf8().constData());
             record->SetTextProperty(VoiceMemoRecord::PROP_DATE,
                                     m_context.Clock().UnixText(time).toUtf8().constData());
             items.push_back(ReaderContext::MakeItem(std::move(record)));

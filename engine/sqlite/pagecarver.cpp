@@ -172,7 +172,10 @@ bool PageCarver::staleHeaderAt(const uint8_t* page, uint32_t offset, uint32_t en
         return false;
     const uint32_t next = be16(page + offset);
     const uint32_t size = be16(page + offset + 2);
-    return size >= kMinCell + 1 && offset + size <= end &&
+    // A cell freed at the start of the content area left such a header too,
+    // and cells added since may have taken the top of its block: its size
+    // may reach past the content area's start, not past the page.
+    return size >= kMinCell + 1 && offset + size <= m_usable &&
            (next == 0 || (next > offset && next < m_usable));
 }
 

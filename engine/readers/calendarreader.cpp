@@ -7,6 +7,8 @@
 #include "schemaprobe.h"
 #include "sqlitedb.h"
 
+#include <QSet>
+
 #include <algorithm>
 #include <limits>
 
@@ -28,9 +30,24 @@ bool CalendarReader::Read(ReaderContext::Items& items, bool reminders)
     if (!reminders || m_context.Stopped())
         return true;
     // Since iOS 13 the Reminders app keeps its own stores; older reminders
-    // may still stand in the calendar store. Both are shown, by due date.
+    // may still stand in the calendar store. Both are shown, by due date,
+    // except a calendar-store reminder the app moved into its store, which
+    // would show twice: the store's copy is the one the app shows now.
+    const size_t calendarStore = dated.size();
     if (!ReminderStoreReader(m_context).Read(dated))
         return false;
+    QSet<QString> moved;
+    for (size_t i = calendarStore; i < dated.size(); ++i) {
+        for (const QString& id : qAsConst(dated[i].ids))
+            moved.insert(id);
+    }
+    auto wasMoved = [&moved](const ReminderStoreReader::Dated& reminder) {
+        return std::any_of(reminder.ids.begin(), reminder.ids.end(),
+                           [&moved](const QString& id) { return moved.contains(id); });
+    };
+    dated.erase(
+        std::remove_if(dated.begin(), dated.begin() + std::ptrdiff_t(calendarStore), wasMoved),
+        dated.begin() + std::ptrdiff_t(calendarStore));
     std::stable_sort(dated.begin(), dated.end(),
                      [](const ReminderStoreReader::Dated& a, const ReminderStoreReader::Dated& b) {
                          return a.due < b.due;
@@ -70,7 +87,15 @@ bool CalendarReader::ReadCalendarStore(ReaderContext::Items& items, bool reminde
                  schema.Column(item, QStringLiteral("ci"), QStringLiteral("completion_date")),
                  schema.Column(item, QStringLiteral("ci"), QStringLiteral("priority")),
                  calendars ? QStringLiteral("c.title") : QStringLiteral("NULL")) +
-        schema.Column(item, QStringLiteral("ci"), QStringLiteral("all_day")) +
+        // A reminder's due day has its own flag where the table has one.
+        schema.Column(item, QStringLiteral("ci"),
+                      reminders && schema.HasColumn(item, QStringLiteral("due_all_day"))
+                          ? QStringLiteral("due_all_day")
+                          : QStringLiteral("all_day")) +
+        QStringLiteral(", %1, %2")
+            .arg(schema.LinkColumn(item, QStringLiteral("ci"), QStringLiteral("UUID")),
+                 schema.LinkColumn(item, QStringLiteral("ci"),
+                                   QStringLiteral("unique_identifier"))) +
         QStringLiteral(" FROM CalendarItem ci") +
         (locations ? QStringLiteral(" LEFT JOIN Location l ON l.ROWID = ci.location_id")
                    : QString()) +
@@ -92,8 +117,13 @@ bool CalendarReader::ReadCalendarStore(ReaderContext::Items& items, bool reminde
             text.Set(ReminderRecord::Status, ReminderRecord::StatusText(!row.IsNull(6)));
             text.Set(ReminderRecord::Priority, ReminderRecord::PriorityText(row.Int(7)));
             text.Set(ReminderRecord::ListName, row.Text(8));
+            QStringList ids;
+            for (int column : {10, 11}) {
+                if (!row.IsNull(column))
+                    ids << QString::fromUtf8(row.Text(column));
+            }
             dated.push_back({row.IsNull(5) ? std::numeric_limits<double>::lowest() : row.Real(5),
-                             ReaderContext::MakeItem(std::move(record))});
+                             ReaderContext::MakeItem(std::move(record)), ids});
         } else {
             auto record = std::make_unique<CalendarRecord>();
             RecordText& text = record->Text();

@@ -75,7 +75,7 @@ bool ReminderStoreReader::ReadStore(SqliteDb& db, const QString& name, DatedItem
     const QString r = QStringLiteral("r");
     const QString due = schema.Column(table, r, QStringLiteral("ZDUEDATE"));
     const QString sql =
-        QStringLiteral("SELECT %1, %2, %3, %4, %5, %6, %7, %8 FROM ZREMCDREMINDER r")
+        QStringLiteral("SELECT %1, %2, %3, %4, %5, %6, %7, %8, %9 FROM ZREMCDREMINDER r")
             .arg(FirstColumn(schema, table, r,
                              {QStringLiteral("ZTITLE"), QStringLiteral("ZTITLE1")}),
                  schema.Column(table, r, QStringLiteral("ZNOTES")), due,
@@ -83,7 +83,8 @@ bool ReminderStoreReader::ReadStore(SqliteDb& db, const QString& name, DatedItem
                  schema.Column(table, r, QStringLiteral("ZCOMPLETIONDATE")),
                  schema.Column(table, r, QStringLiteral("ZPRIORITY")),
                  joinList ? listName : QStringLiteral("NULL"),
-                 schema.Column(table, r, QStringLiteral("ZMARKEDFORDELETION"))) +
+                 schema.Column(table, r, QStringLiteral("ZMARKEDFORDELETION")),
+                 schema.LinkColumn(table, r, QStringLiteral("ZDACALENDARITEMUNIQUEIDENTIFIER"))) +
         (joinList ? QStringLiteral(" LEFT JOIN %1 l ON l.Z_PK = r.ZLIST").arg(lists) : QString()) +
         QStringLiteral(" ORDER BY %1, r.Z_PK").arg(due);
     const bool ok = db.Query(sql, [&](const SqliteDb::Row& row) {
@@ -97,8 +98,10 @@ bool ReminderStoreReader::ReadStore(SqliteDb& db, const QString& name, DatedItem
         text.Set(ReminderRecord::Status, ReminderRecord::StatusText(completed));
         text.Set(ReminderRecord::Priority, ReminderRecord::PriorityText(row.Int(5)));
         text.Set(ReminderRecord::ListName, row.Text(6));
-        reminders.push_back({row.IsNull(2) ? std::numeric_limits<double>::lowest() : row.Real(2),
-                             ReaderContext::MakeItem(std::move(record), row.Int(7) != 0)});
+        reminders.push_back(
+            {row.IsNull(2) ? std::numeric_limits<double>::lowest() : row.Real(2),
+             ReaderContext::MakeItem(std::move(record), row.Int(7) != 0),
+             row.IsNull(8) ? QStringList() : QStringList{QString::fromUtf8(row.Text(8))}});
         return m_context.Tick(static_cast<qint64>(reminders.size()), 0);
     });
     return ok || m_context.Fail(db.LastError());

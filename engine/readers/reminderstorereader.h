@@ -3,6 +3,8 @@
 
 #include "readercontext.h"
 
+#include <QStringList>
+
 class SchemaProbe;
 class SqliteDb;
 
@@ -20,6 +22,10 @@ public:
     {
         double due; // stored seconds since 2001; lowest() when there is none
         std::unique_ptr<EngineItem> item;
+        // The calendar item's identifiers: UUID and unique_identifier in the
+        // calendar store, the one kept from it (ZDACALENDARITEMUNIQUEIDENTIFIER)
+        // in the Reminders app's store.
+        QStringList ids;
     };
     using DatedItems = std::vector<Dated>;
 

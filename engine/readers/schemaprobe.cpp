@@ -45,6 +45,11 @@ QString SchemaProbe::Column(const QString& table, const QString& alias, const QS
     return QStringLiteral("NULL");
 }
 
+QString SchemaProbe::LinkColumn(const QString& table, const QString& alias, const QString& column)
+{
+    return HasColumn(table, column) ? Column(table, alias, column) : QStringLiteral("NULL");
+}
+
 bool SchemaProbe::Optional(const QString& table, const QString& lost)
 {
     if (HasTable(table))

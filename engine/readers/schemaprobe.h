@@ -24,6 +24,9 @@ public:
     // `alias`.`column` for a SELECT list, or NULL (logged) when the column is missing.
     QString Column(const QString& table, const QString& alias, const QString& column);
     // Whether an optional table is there; logs what stays empty when it is not.
+    // As Column, without a log line: for a column that only links records,
+    // whose absence costs the user nothing.
+    QString LinkColumn(const QString& table, const QString& alias, const QString& column);
     bool Optional(const QString& table, const QString& lost);
     // The first of `tables` that is missing, for the read's error; empty when all are there.
     QString MissingTable(const QStringList& tables);

@@ -32,6 +32,15 @@ const char* const WhatsApp = "AppDomainGroup-group.net.whatsapp.WhatsApp.shared"
 const char* const WhatsAppBusiness = "AppDomainGroup-group.net.whatsapp.WhatsAppSMB.shared";
 const char* const NotesGroup = "AppDomainGroup-group.com.apple.notes";
 
+// A calendar item's UUID, upper case as the phone writes it; the same for
+// the same item in every sample.
+QString CalendarItemId(const QString& kind, int i)
+{
+    return QUuid::createUuidV5(QUuid(), QStringLiteral("%1-%2").arg(kind).arg(i))
+        .toString(QUuid::WithoutBraces)
+        .toUpper();
+}
+
 } // namespace
 
 SampleBackupWriter::SampleBackupWriter(const Options& options)
@@ -460,7 +469,8 @@ bool SampleBackupWriter::WriteCalendar()
             "CREATE TABLE CalendarItem (ROWID INTEGER PRIMARY KEY AUTOINCREMENT, summary TEXT, "
             "location_id INTEGER, description TEXT, start_date REAL, start_tz TEXT, end_date "
             "REAL, all_day INTEGER, calendar_id INTEGER, entity_type INTEGER, priority "
-            "INTEGER, due_date REAL, completion_date REAL, hidden INTEGER DEFAULT 0)"))
+            "INTEGER, due_date REAL, due_all_day INTEGER, completion_date REAL, hidden INTEGER "
+            "DEFAULT 0, unique_identifier TEXT, UUID TEXT)"))
         return Fail(db.LastError());
     const qint64 home = db.Insert("INSERT INTO Calendar (title) VALUES ('Home')", {});
     const qint64 errands = db.Insert("INSERT INTO Calendar (title) VALUES ('Errands')", {});
@@ -488,16 +498,18 @@ bool SampleBackupWriter::WriteCalendar()
         QVariant location;
         if (!event.location.isEmpty())
             location = db.Insert("INSERT INTO Location (title) VALUES (?)", {event.location});
+        const QString id = CalendarItemId(QStringLiteral("event"), i);
         db.Insert("INSERT INTO CalendarItem (summary, location_id, description, start_date, "
-                  "start_tz, end_date, all_day, calendar_id, entity_type) VALUES (?, ?, ?, ?, "
-                  "?, ?, ?, ?, 2)",
+                  "start_tz, end_date, all_day, calendar_id, entity_type, unique_identifier, "
+                  "UUID) VALUES (?, ?, ?, ?, ?, ?, ?, ?, 2, ?, ?)",
                   {event.title, location, event.note.isEmpty() ? QVariant() : QVariant(event.note),
                    event.start,
                    event.allDay ? QStringLiteral("_float") : QStringLiteral("Europe/London"),
-                   event.end, event.allDay ? 1 : 0, home});
+                   event.end, event.allDay ? 1 : 0, home, id, id});
         m_content.events.push_back(event);
     }
     double due = m_now - 86400.0 * 30;
+    std::vector<SampleReminderStore::Moved> moved;
     for (int i = 0; i < 40 * m_options.scale; ++i) {
         SampleBackupContent::Reminder reminder;
         due += Range(3600, 150000);
@@ -512,13 +524,21 @@ bool SampleBackupWriter::WriteCalendar()
         const int priorities[] = {0, 1, 5, 9};
         reminder.priority = priorities[Range(0, 3)];
         reminder.note = Range(0, 3) == 0 ? Sentence() : QString();
-        db.Insert("INSERT INTO CalendarItem (summary, description, calendar_id, entity_type, "
-                  "priority, due_date, completion_date, all_day) VALUES (?, ?, ?, 3, ?, ?, ?, ?)",
-                  {reminder.title, reminder.note.isEmpty() ? QVariant() : QVariant(reminder.note),
-                   i % 2 ? errands : groceries, reminder.priority, reminder.due,
-                   reminder.completed ? QVariant(reminder.due + 600) : QVariant(),
-                   reminder.allDay ? 1 : 0});
+        const QString id = CalendarItemId(QStringLiteral("reminder"), i);
+        const qint64 row = db.Insert(
+            "INSERT INTO CalendarItem (summary, description, calendar_id, entity_type, priority, "
+            "due_date, completion_date, due_all_day, unique_identifier, UUID) VALUES (?, ?, ?, "
+            "3, ?, ?, ?, ?, ?, ?)",
+            {reminder.title, reminder.note.isEmpty() ? QVariant() : QVariant(reminder.note),
+             i % 2 ? errands : groceries, reminder.priority, reminder.due,
+             reminder.completed ? QVariant(reminder.due + 600) : QVariant(),
+             reminder.allDay ? 1 : 0, id, id});
         m_content.reminders.push_back(reminder);
+        // The Reminders app moves reminders into its own store and may leave
+        // them in the calendar store too (not those deleted below, nor those
+        // due on a day, whose time the app's store keeps otherwise).
+        if (i % 5 == 1 && !reminder.allDay && row % 9 != 6)
+            moved.push_back({id, reminder});
     }
     if (!Forget(db, SampleDeletions::Calendar) || !db.Close())
         return Fail(db.LastError());
@@ -527,7 +547,7 @@ bool SampleBackupWriter::WriteCalendar()
         return true;
     SqliteWriter store;
     return (store.Open(AddFile(SampleReminderStore::Domain, SampleReminderStore::Path())) &&
-            SampleReminderStore::Write(store, m_random, due, m_options.scale, m_content) &&
+            SampleReminderStore::Write(store, m_random, due, m_options.scale, moved, m_content) &&
             store.Close()) ||
            Fail(store.LastError());
 }

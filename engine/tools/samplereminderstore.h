@@ -11,13 +11,21 @@ class SqliteWriter;
 // ZREMCDBASELIST, reminders in ZREMCDREMINDER, some marked for deletion.
 // Written into an open database; the reminders are appended to the content,
 // due after `due` (the calendar store's last), so the content stays in order.
+// Reminders moved from the calendar store are written again, linked to their
+// calendar item, and are not new content.
 class SampleReminderStore
 {
 public:
+    struct Moved
+    {
+        QString calendarItemId;
+        SampleBackupContent::Reminder reminder;
+    };
+
     static const char* const Domain;
     static QString Path();
     static bool Write(SqliteWriter& db, SampleRandom& random, double due, int scale,
-                      SampleBackupContent& content);
+                      const std::vector<Moved>& moved, SampleBackupContent& content);
 };
 
 #endif // SAMPLEREMINDERSTORE_H

@@ -165,31 +165,40 @@ bool MessageReader::ReadConversations(ReaderContext::Items& items)
         return m_context.Fail(db.LastError());
     if (m_context.Stopped())
         return true;
-    if (attachments) {
-        BackupManifest& manifest = m_context.Manifest();
-        const QString media = QString::fromLatin1(ReaderContext::MediaDomain);
-        db.Query(QStringLiteral("SELECT maj.message_id, a.filename, a.transfer_name FROM "
-                                "message_attachment_join maj JOIN attachment a ON a.ROWID = "
-                                "maj.attachment_id ORDER BY maj.message_id, a.ROWID"),
-                 [&](const Row& row) {
-                     ConversationRecord* chat = chatOfMessage.value(row.Int(0));
-                     const QString relative = MediaRelativePath(row.String(1));
-                     const QString path = chat ? manifest.FindFile(media, relative) : QString();
-                     if (chat && path.isEmpty())
-                         m_context.Skip();
-                     if (!path.isEmpty()) {
-                         QString name = row.String(2);
-                         if (name.isEmpty())
-                             name = QFileInfo(relative).fileName();
-                         chat->AddAttachment({path, name});
-                     }
-                     return true;
-                 });
-    }
     for (Chat& chat : read)
         items.push_back(
             ReaderContext::MakeItem(std::move(chat.record), chat.live == 0 && chat.recovered > 0));
-    return ReadChatless(db, handles, recoverable, bodies, chatOfMessage.size(), items);
+    if (!ReadChatless(db, handles, recoverable, bodies, withAttachments, chatOfMessage, items))
+        return false;
+    if (attachments)
+        AttachFiles(db, chatOfMessage);
+    return true;
+}
+
+// The records stay where the items hold them: the pointers in chatOfMessage
+// are still good.
+void MessageReader::AttachFiles(SqliteDb& db,
+                                const QHash<qint64, ConversationRecord*>& chatOfMessage)
+{
+    BackupManifest& manifest = m_context.Manifest();
+    const QString media = QString::fromLatin1(ReaderContext::MediaDomain);
+    db.Query(QStringLiteral("SELECT maj.message_id, a.filename, a.transfer_name FROM "
+                            "message_attachment_join maj JOIN attachment a ON a.ROWID = "
+                            "maj.attachment_id ORDER BY maj.message_id, a.ROWID"),
+             [&](const Row& row) {
+                 ConversationRecord* chat = chatOfMessage.value(row.Int(0));
+                 const QString relative = MediaRelativePath(row.String(1));
+                 const QString path = chat ? manifest.FindFile(media, relative) : QString();
+                 if (chat && path.isEmpty())
+                     m_context.Skip();
+                 if (!path.isEmpty()) {
+                     QString name = row.String(2);
+                     if (name.isEmpty())
+                         name = QFileInfo(relative).fileName();
+                     chat->AddAttachment({path, name});
+                 }
+                 return true;
+             });
 }
 
 void MessageReader::AddParticipant(ConversationRecord& chat, const QString& id)
@@ -202,22 +211,14 @@ void MessageReader::AddParticipant(ConversationRecord& chat, const QString& id)
 }
 
 bool MessageReader::ReadChatless(SqliteDb& db, const QHash<qint64, QString>& handles,
-                                 bool recoverable, bool bodies, qint64 inChats,
+                                 bool recoverable, bool bodies, const QSet<qint64>& withAttachments,
+                                 QHash<qint64, ConversationRecord*>& chatOfMessage,
                                  ReaderContext::Items& items)
 {
     // Messages that no chat holds (their chat deleted on the phone, a join
     // row lost) are still the user's: one conversation per handle, after the
-    // chats. Looked for only when the table holds more messages than the
-    // chats showed; NOT IN builds one index of the joins instead of a search
-    // per message.
-    qint64 messages = 0;
-    if (!db.Query(QStringLiteral("SELECT count(*) FROM message"), [&messages](const Row& row) {
-            messages = row.Int(0);
-            return false;
-        }))
-        return m_context.Fail(db.LastError());
-    if (messages <= inChats)
-        return true;
+    // chats. NOT IN builds one index of the joins instead of a search per
+    // message.
     const QString joined =
         QStringLiteral("SELECT j.message_id FROM chat_message_join j JOIN chat c ON c.ROWID = "
                        "j.chat_id WHERE j.message_id IS NOT NULL") +
@@ -229,8 +230,8 @@ bool MessageReader::ReadChatless(SqliteDb& db, const QHash<qint64, QString>& han
     qint64 chatHandle = -1;
     QByteArray sender;
     const bool ok = db.Query(
-        QStringLiteral("SELECT m.handle_id, m.text, %1, m.date, m.is_from_me FROM message m WHERE "
-                       "m.ROWID NOT IN (%2) ORDER BY m.handle_id, m.date, m.ROWID")
+        QStringLiteral("SELECT m.handle_id, m.text, %1, m.date, m.is_from_me, m.ROWID FROM message "
+                       "m WHERE m.ROWID NOT IN (%2) ORDER BY m.handle_id, m.date, m.ROWID")
             .arg(bodies ? QStringLiteral("m.attributedBody") : QStringLiteral("NULL"), joined),
         [&](const Row& row) {
             const qint64 handle = row.Int(0);
@@ -252,6 +253,8 @@ bool MessageReader::ReadChatless(SqliteDb& db, const QHash<qint64, QString>& han
             entry.Texts().Set(MessageEntryRecord::Text, WithoutObjectMarks(text));
             entry.Texts().Set(MessageEntryRecord::Sender, sent ? QByteArray("Me") : sender);
             entry.Texts().Set(MessageEntryRecord::Date, m_context.DateText(row, 3));
+            if (withAttachments.contains(row.Int(5)))
+                chatOfMessage.insert(row.Int(5), chat.get());
             return !m_context.Stopped();
         });
     if (chat)

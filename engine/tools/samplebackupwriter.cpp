@@ -404,37 +404,23 @@ bool SampleBackupWriter::WriteMessages()
                 db.Insert("INSERT INTO chat_message_join (chat_id, message_id, message_date) "
                           "VALUES (?, ?, ?)",
                           {chat, row, static_cast<qint64>(message.date)});
-            if (m_options.media && m % 37 == 5 && c < 20) {
-                ++attachmentNumber;
-                const QString guid =
-                    QUuid::createUuidV5(QUuid(), QStringLiteral("a%1").arg(attachmentNumber))
-                        .toString(QUuid::WithoutBraces)
-                        .toUpper();
-                const QString name =
-                    QStringLiteral("IMG_%1.jpeg").arg(attachmentNumber, 4, 10, QLatin1Char('0'));
-                const QString path = QStringLiteral("Library/SMS/Attachments/%1/%2/%3/%4")
-                                         .arg(guid.left(2).toLower())
-                                         .arg(attachmentNumber % 100, 2, 10, QLatin1Char('0'))
-                                         .arg(guid, name);
-                if (!WriteContent(Media, path,
-                                  SamplePictures::Picture(attachmentNumber + 500, "JPEG")))
-                    return false;
-                const qint64 attachment = db.Insert(
-                    "INSERT INTO attachment (guid, created_date, filename, mime_type, "
-                    "transfer_name) "
-                    "VALUES (?, ?, ?, 'image/jpeg', ?)",
-                    {guid, static_cast<qint64>(seconds), QStringLiteral("~/") + path, name});
-                db.Insert("INSERT INTO message_attachment_join (message_id, attachment_id) VALUES "
-                          "(?, ?)",
-                          {row, attachment});
-                conversation.attachments.append(name);
-            }
+            if (m_options.media && m % 37 == 5 && c < 20 &&
+                !WriteMessageAttachment(db, row, ++attachmentNumber, seconds,
+                                        conversation.attachments))
+                return false;
             conversation.messages.push_back(message);
         }
         m_content.conversations.push_back(conversation);
     }
-    if (!SampleChatless::Write(db, m_random, m_now, m_content))
+    qint64 withAttachment = -1;
+    if (!SampleChatless::Write(db, m_random, m_now, m_content, withAttachment))
         return Fail(db.LastError());
+    // A picture sent in the deleted chat stays with its message.
+    if (m_options.media &&
+        !WriteMessageAttachment(db, withAttachment, ++attachmentNumber,
+                                m_content.conversations.back().messages.front().date,
+                                m_content.conversations.back().attachments))
+        return false;
     return (Forget(db, SampleDeletions::Conversation) &&
             db.Close(AddFile(Home, "Library/SMS/sms.db-wal"))) ||
            Fail(db.LastError());
@@ -443,6 +429,31 @@ bool SampleBackupWriter::WriteMessages()
 QList<int> SampleBackupWriter::Generations()
 {
     return {7, 12, 14, 16, 18};
+}
+
+bool SampleBackupWriter::WriteMessageAttachment(SqliteWriter& db, qint64 message, int number,
+                                                double seconds, QStringList& names)
+{
+    const QString guid = QUuid::createUuidV5(QUuid(), QStringLiteral("a%1").arg(number))
+                             .toString(QUuid::WithoutBraces)
+                             .toUpper();
+    const QString name = QStringLiteral("IMG_%1.jpeg").arg(number, 4, 10, QLatin1Char('0'));
+    const QString path = QStringLiteral("Library/SMS/Attachments/%1/%2/%3/%4")
+                             .arg(guid.left(2).toLower())
+                             .arg(number % 100, 2, 10, QLatin1Char('0'))
+                             .arg(guid, name);
+    if (!WriteContent(Media, path, SamplePictures::Picture(number + 500, "JPEG")))
+        return false;
+    const qint64 attachment =
+        db.Insert("INSERT INTO attachment (guid, created_date, filename, mime_type, "
+                  "transfer_name) VALUES (?, ?, ?, 'image/jpeg', ?)",
+                  {guid, static_cast<qint64>(seconds), QStringLiteral("~/") + path, name});
+    if (attachment < 0 || db.Insert("INSERT INTO message_attachment_join (message_id, "
+                                    "attachment_id) VALUES (?, ?)",
+                                    {message, attachment}) < 0)
+        return Fail(db.LastError());
+    names.append(name);
+    return true;
 }
 
 bool SampleBackupWriter::WriteCalls()

@@ -65,6 +65,10 @@ private:
     bool WriteInfo();
     bool WriteContacts();
     bool WriteMessages();
+    // A picture sent with `message`, as the messages app files it; its name
+    // is appended to `names`.
+    bool WriteMessageAttachment(SqliteWriter& db, qint64 message, int number, double seconds,
+                                QStringList& names);
     bool WriteCalls();
     bool WriteCalendar();
     bool WriteNotes();

@@ -6,7 +6,7 @@
 #include <QUuid>
 
 bool SampleChatless::Write(SqliteWriter& db, SampleRandom& random, double now,
-                           SampleBackupContent& content)
+                           SampleBackupContent& content, qint64& first)
 {
     SampleBackupContent::Conversation conversation;
     conversation.chatless = true;
@@ -22,13 +22,15 @@ bool SampleChatless::Write(SqliteWriter& db, SampleRandom& random, double now,
         message.date = seconds;
         message.text = random.Sentence();
         message.sent = m % 2 == 1;
-        if (db.Insert(
-                "INSERT INTO message (guid, text, handle_id, service, date, is_from_me) "
-                "VALUES (?, ?, ?, 'SMS', ?, ?)",
-                {QUuid::createUuidV5(QUuid(), QStringLiteral("chatless-%1").arg(m)).toString(),
-                 message.text, handle, static_cast<qint64>(message.date), message.sent ? 1 : 0}) <
-            0)
+        const qint64 row = db.Insert(
+            "INSERT INTO message (guid, text, handle_id, service, date, is_from_me) "
+            "VALUES (?, ?, ?, 'SMS', ?, ?)",
+            {QUuid::createUuidV5(QUuid(), QStringLiteral("chatless-%1").arg(m)).toString(),
+             message.text, handle, static_cast<qint64>(message.date), message.sent ? 1 : 0});
+        if (row < 0)
             return false;
+        if (m == 0)
+            first = row;
         conversation.messages.push_back(message);
     }
     content.conversations.push_back(conversation);

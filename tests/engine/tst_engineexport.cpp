@@ -11,7 +11,9 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
 #include <QtTest>
+#include <algorithm>
 
 #include <memory>
 
@@ -118,6 +120,7 @@ private slots:
     void contacts();
     void conversations_data();
     void conversations();
+    void chatlessKeepsItsFiles();
     void calls();
     void calendarAndReminders_data();
     void calendarAndReminders();
@@ -296,6 +299,23 @@ void TestEngineExport::conversations()
         links +=
             QString::fromUtf8(Read(QDir(folder).filePath(page))).count(QStringLiteral("<a href="));
     QCOMPARE(links, attachments);
+}
+
+// A message whose chat is gone keeps the picture sent with it.
+void TestEngineExport::chatlessKeepsItsFiles()
+{
+    SourcePtr source;
+    IMDGetter* getter = ScanRunner::ScanInto(source, *m_device, MD_MESSAGE);
+    QVERIFY(getter);
+    const auto& conversations = m_content.conversations;
+    const auto chatless = std::find_if(conversations.begin(), conversations.end(),
+                                       [](const auto& c) { return c.chatless; });
+    QVERIFY(chatless != conversations.end() && !chatless->attachments.isEmpty());
+    for (unsigned int i = 0; i < getter->GetCount(); ++i)
+        getter->GetItem(i)->SetDropMark(i != unsigned(chatless - conversations.begin()));
+    const QString folder = m_dir.filePath(QStringLiteral("chatless"));
+    QCOMPARE(ScanRunner(source.get()).ExportAll(MD_MESSAGE, folder), int(TASK_COMPLETE));
+    QCOMPARE(QDir(folder).entryList({"*.jpeg"}, QDir::Files), chatless->attachments);
 }
 
 void TestEngineExport::calls()

@@ -58,47 +58,6 @@ public:
     int updates = 0;
 };
 
-// Records in store order, loaded into a counting store of one category.
-struct Fixture
-{
-    std::vector<std::unique_ptr<EngineItem>> pending;
-    ItemGetter getter;
-    CountingStore store;
-
-    explicit Fixture(MDType type) : store(type) {}
-
-    // A null record makes an item without one.
-    void add(std::unique_ptr<EngineRecord> record)
-    {
-        pending.push_back(std::make_unique<EngineItem>(std::move(record), false));
-    }
-    Fixture& load()
-    {
-        const int count = int(pending.size());
-        getter.Prepend(std::move(pending));
-        store.SetDatas(&getter);
-        return setMarks(QVector<bool>(count, true));
-    }
-    QVector<bool> marks() const
-    {
-        QVector<bool> result;
-        for (unsigned int i = 0; i < store.GetDataCountEx(); ++i)
-            result.append(store.GetSearchMark(i));
-        return result;
-    }
-    Fixture& setMarks(const QVector<bool>& marks)
-    {
-        for (int i = 0; i < marks.size(); ++i)
-            store.SetSearchMark(unsigned(i), marks[i]);
-        store.markWrites = store.updates = 0;
-        return *this;
-    }
-    bool search(CBMSearch& engine, const char* keyword)
-    {
-        return engine.SearchContent(&store, keyword, keyword ? int(qstrlen(keyword)) : 0);
-    }
-};
-
 // Builds a record whose every text is `text(place)`: the needle at the place
 // a test row names, filler (or null) elsewhere.
 using Text = std::function<QByteArray(const QByteArray& place)>;
@@ -239,6 +198,55 @@ Builder builderFor(MDType type)
     }
 }
 
+// Records in store order, loaded into a counting store of one category.
+struct Fixture
+{
+    std::vector<std::unique_ptr<EngineItem>> pending;
+    ItemGetter getter;
+    CountingStore store;
+
+    explicit Fixture(MDType type) : store(type) {}
+    // Loaded records of the store's kind with one text each, at `place`.
+    Fixture(MDType type, const QByteArrayList& texts, const QByteArray& place = "0") : store(type)
+    {
+        for (const QByteArray& text : texts)
+            add(builderFor(type)(
+                [&](const QByteArray& at) { return at == place ? text : QByteArray(); }));
+        load();
+    }
+
+    // A null record makes an item without one.
+    void add(std::unique_ptr<EngineRecord> record)
+    {
+        pending.push_back(std::make_unique<EngineItem>(std::move(record), false));
+    }
+    Fixture& load()
+    {
+        const int count = int(pending.size());
+        getter.Prepend(std::move(pending));
+        store.SetDatas(&getter);
+        return setMarks(QVector<bool>(count, true));
+    }
+    QVector<bool> marks() const
+    {
+        QVector<bool> result;
+        for (unsigned int i = 0; i < store.GetDataCountEx(); ++i)
+            result.append(store.GetSearchMark(i));
+        return result;
+    }
+    Fixture& setMarks(const QVector<bool>& marks)
+    {
+        for (int i = 0; i < marks.size(); ++i)
+            store.SetSearchMark(unsigned(i), marks[i]);
+        store.markWrites = store.updates = 0;
+        return *this;
+    }
+    bool search(CBMSearch& engine, const char* keyword)
+    {
+        return engine.SearchContent(&store, keyword, keyword ? int(qstrlen(keyword)) : 0);
+    }
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(MDType)
@@ -255,9 +263,9 @@ private slots:
     void fields();
     void listsWalkedToTheirCounts_data();
     void listsWalkedToTheirCounts();
-    void categoriesWithoutSearch_data();
-    void categoriesWithoutSearch();
-    void emptyStoreAndRecordOfAnotherKind();
+    void recordsOfAnotherKind_data();
+    void recordsOfAnotherKind();
+    void emptyOrNoStore();
     void tablesAreReusedAndGrow();
     void copiesOwnTheirTables();
     void allocationFailureKeepsMarks();
@@ -293,15 +301,13 @@ void TestCBMSearch::keyword()
     QFETCH(QByteArrayList, names);
     QFETCH(QString, marks);
 
-    Fixture fixture(MMobile::MD_CALL_HISTORY);
+    Fixture fixture(MMobile::MD_CALL_HISTORY, names);
     QVector<bool> expected, before;
-    for (int i = 0; i < names.size(); ++i) {
-        fixture.add(builderFor(MMobile::MD_CALL_HISTORY)(
-            [&](const QByteArray& at) { return at == "0" ? names[i] : QByteArray(); }));
-        expected << (marks[i] == '1');
-        before << (marks[i] != '1');
+    for (const QChar mark : marks) {
+        expected << (mark == '1');
+        before << (mark != '1');
     }
-    fixture.load().setMarks(before);
+    fixture.setMarks(before);
     // Only the bytes the search may read, on the heap: the sanitizer build
     // catches a read past an unterminated keyword.
     const int bytes = qBound(0, length, keyword.size() + 1);
@@ -510,39 +516,44 @@ void TestCBMSearch::listsWalkedToTheirCounts()
     }
 }
 
-void TestCBMSearch::categoriesWithoutSearch_data()
+void TestCBMSearch::recordsOfAnotherKind_data()
 {
     QTest::addColumn<MDType>("type");
-    QTest::newRow("photo") << MMobile::MD_PHOTO;
-    QTest::newRow("message attachment") << MMobile::MD_MESSAGE_ATTACHMENT;
-    QTest::newRow("note attachment") << MMobile::MD_NOTE_ATTACHMENT;
-    QTest::newRow("voice memo") << MMobile::MD_VOICE_MEMO;
-    QTest::newRow("WhatsApp attachment") << MMobile::MD_WHATSAPP_ATTACHMENT;
-    QTest::newRow("WeChat attachment") << MMobile::MD_WECHAT_ATTACHMENT;
-    QTest::newRow("15") << MDType(15);
-    QTest::newRow("21") << MDType(21);
-    QTest::newRow("-1") << MDType(-1);
+    QTest::addColumn<bool>("contactFound");
+    QTest::newRow("contact") << MMobile::MD_CONTACT << true;
+    QTest::newRow("photo") << MMobile::MD_PHOTO << false;
+    QTest::newRow("message attachment") << MMobile::MD_MESSAGE_ATTACHMENT << false;
+    QTest::newRow("note attachment") << MMobile::MD_NOTE_ATTACHMENT << false;
+    QTest::newRow("voice memo") << MMobile::MD_VOICE_MEMO << false;
+    QTest::newRow("WhatsApp attachment") << MMobile::MD_WHATSAPP_ATTACHMENT << false;
+    QTest::newRow("WeChat attachment") << MMobile::MD_WECHAT_ATTACHMENT << false;
+    QTest::newRow("15") << MDType(15) << false;
+    QTest::newRow("21") << MDType(21) << false;
+    QTest::newRow("-1") << MDType(-1) << false;
 }
 
-void TestCBMSearch::categoriesWithoutSearch()
+// Records that would match if the store's kind searched them, an item without
+// a record, and a contact: only a contacts store finds the contact.
+void TestCBMSearch::recordsOfAnotherKind()
 {
     QFETCH(MDType, type);
+    QFETCH(bool, contactFound);
 
-    // Records that would match if they were searched.
     Fixture fixture(type);
     fixture.add(builderFor(MMobile::MD_NOTE)([](const QByteArray&) { return kHit; }));
     fixture.add(builderFor(MMobile::MD_SAFARI_BOOKMARK)([](const QByteArray&) { return kHit; }));
     fixture.add(nullptr);
+    fixture.add(contact([](const QByteArray& at) { return at == "note" ? kHit : QByteArray(); }));
     CBMSearch engine;
     QVERIFY(fixture.load().search(engine, kNeedle));
-    QCOMPARE(fixture.marks(), QVector<bool>(3, false));
+    QCOMPARE(fixture.marks(), (QVector<bool>{false, false, false, contactFound}));
     QCOMPARE(fixture.store.updates, 1);
     QVERIFY(fixture.search(engine, nullptr));
-    QCOMPARE(fixture.marks(), QVector<bool>(3, true));
+    QCOMPARE(fixture.marks(), QVector<bool>(4, true));
     QCOMPARE(fixture.store.updates, 2);
 }
 
-void TestCBMSearch::emptyStoreAndRecordOfAnotherKind()
+void TestCBMSearch::emptyOrNoStore()
 {
     Fixture empty(MMobile::MD_CONTACT);
     CBMSearch engine;
@@ -550,23 +561,11 @@ void TestCBMSearch::emptyStoreAndRecordOfAnotherKind()
     QVERIFY(empty.search(engine, nullptr));
     QCOMPARE(empty.store.updates + empty.store.markWrites, 0);
     QVERIFY(!engine.SearchContent(nullptr, "abc", 3));
-
-    // A bookmark and an item without a record in a contacts store: no match.
-    Fixture mixed(MMobile::MD_CONTACT);
-    mixed.add(builderFor(MMobile::MD_SAFARI_BOOKMARK)([](const QByteArray&) { return kHit; }));
-    mixed.add(nullptr);
-    mixed.add(contact([](const QByteArray& at) { return at == "note" ? kHit : QByteArray(); }));
-    QVERIFY(mixed.load().search(engine, kNeedle));
-    QCOMPARE(mixed.marks(), (QVector<bool>{false, false, true}));
 }
 
 void TestCBMSearch::tablesAreReusedAndGrow()
 {
-    Fixture fixture(MMobile::MD_NOTE);
-    fixture.add(builderFor(MMobile::MD_NOTE)([](const QByteArray& at) {
-        return at == "0" ? QByteArray("Some long title here") : QByteArray();
-    }));
-    fixture.load();
+    Fixture fixture(MMobile::MD_NOTE, {"Some long title here"});
     CBMSearch engine;
     // Keyword, matches, table allocations the search makes (two arrays at a time).
     const struct
@@ -586,11 +585,7 @@ void TestCBMSearch::tablesAreReusedAndGrow()
 
 void TestCBMSearch::copiesOwnTheirTables()
 {
-    Fixture fixture(MMobile::MD_NOTE);
-    fixture.add(builderFor(MMobile::MD_NOTE)([](const QByteArray& at) {
-        return at == "2" ? QByteArray("body with keyword") : QByteArray();
-    }));
-    fixture.load();
+    Fixture fixture(MMobile::MD_NOTE, {"body with keyword"}, "2");
 
     CBMSearch source;
     QVERIFY(fixture.search(source, "keyword"));
@@ -614,11 +609,9 @@ void TestCBMSearch::copiesOwnTheirTables()
 
 void TestCBMSearch::allocationFailureKeepsMarks()
 {
-    Fixture fixture(MMobile::MD_NOTE);
-    for (int i = 0; i < 3; ++i)
-        fixture.add(builderFor(MMobile::MD_NOTE)([](const QByteArray&) { return kHit; }));
+    Fixture fixture(MMobile::MD_NOTE, {kHit, kHit, kHit});
     const QVector<bool> before{true, false, true};
-    fixture.load().setMarks(before);
+    fixture.setMarks(before);
 
     CBMSearch engine;
     // First array, second array, and on growing: the marks stay as they were.

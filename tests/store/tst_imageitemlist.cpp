@@ -408,8 +408,6 @@ private slots:
         QTest::newRow("audio") << 2 << "broken" << "default_voice.png";
         QTest::newRow("video") << 4 << "broken" << "default_movie.png";
         QTest::newRow("contact card") << 16 << "broken" << "VcfFlag.png";
-        QTest::newRow("other kind 0") << 0 << "broken" << "question.png";
-        QTest::newRow("other kind 32") << 32 << "broken" << "question.png";
         QTest::newRow("other kind 10") << 10 << "broken" << "question.png";
         QTest::newRow("a thumbnail of its own") << 8 << "kept" << "/elsewhere/kept.jpg";
         // clang-format on

@@ -350,7 +350,6 @@ private slots:
         TaskItemModel model;
         auto tester = watch(&model);
         model.setCurrentTypeItems(store);
-        QCOMPARE(model.rowCount(), int(store->GetDataCount(false)));
         QCOMPARE(column(model, 0), (QStringList{"0", "1", "2", "3"}));
     }
 

@@ -49,6 +49,7 @@ public:
         ++markWrites;
         TaskItem::SetSearchMark(index, mark);
     }
+
     void UpdateCheckedCountBySearch() override
     {
         ++updates;
@@ -256,410 +257,401 @@ class TestCBMSearch : public QObject
     Q_OBJECT
 
 private slots:
-    void keyword_data();
-    void keyword();
-    void differentialAgainstNaiveSearch();
-    void fields_data();
-    void fields();
-    void listsWalkedToTheirCounts_data();
-    void listsWalkedToTheirCounts();
-    void recordsOfAnotherKind_data();
-    void recordsOfAnotherKind();
-    void emptyOrNoStore();
-    void tablesAreReusedAndGrow();
-    void copiesOwnTheirTables();
-    void allocationFailureKeepsMarks();
-    void noAllocationPerField();
-};
-
-void TestCBMSearch::keyword_data()
-{
-    QTest::addColumn<QByteArray>("keyword"); // null: none at all
-    QTest::addColumn<int>("length");
-    QTest::addColumn<QByteArrayList>("names");
-    QTest::addColumn<QString>("marks");
-
-    const QByteArrayList names{"Ann Lee", "Bob Stone", "ANNA", "Lee Ann", "Annex", "Joe"};
-    // clang-format off
-    QTest::newRow("keyword") << QByteArray("ann") << 3 << names << "101110";
-    QTest::newRow("length shorter than keyword") << QByteArray("needlexyz") << 6 << QByteArrayList{"a NEEDLE here", "needl"} << "10";
-    QTest::newRow("whole keyword missing") << QByteArray("needlexyz") << 9 << QByteArrayList{"a NEEDLE here"} << "0";
-    QTest::newRow("length past the keyword is cut") << QByteArray("abc") << 50 << QByteArrayList{"xxabcxx", "xxABxx"} << "10";
-    QTest::newRow("null keyword") << QByteArray() << 5 << names << "111111";
-    QTest::newRow("length 0") << QByteArray("joe") << 0 << names << "111111";
-    QTest::newRow("negative length") << QByteArray("joe") << -4 << names << "111111";
-    QTest::newRow("empty keyword, length given") << QByteArray("") << 3 << names << "111111";
-    // clang-format on
-}
-
-// Every item starts ticked and marked the other way, so each mark is written
-// and the ticked count must follow the new marks.
-void TestCBMSearch::keyword()
-{
-    QFETCH(QByteArray, keyword);
-    QFETCH(int, length);
-    QFETCH(QByteArrayList, names);
-    QFETCH(QString, marks);
-
-    Fixture fixture(MMobile::MD_CALL_HISTORY, names);
-    QVector<bool> expected, before;
-    for (const QChar mark : marks) {
-        expected << (mark == '1');
-        before << (mark != '1');
-    }
-    fixture.setMarks(before);
-    // Only the bytes the search may read, on the heap: the sanitizer build
-    // catches a read past an unterminated keyword.
-    const int bytes = qBound(0, length, keyword.size() + 1);
-    std::unique_ptr<char[]> copy(new char[size_t(bytes)]);
-    std::memcpy(copy.get(), keyword.constData(), size_t(bytes));
-    CBMSearch engine;
-    QVERIFY(engine.SearchContent(&fixture.store, keyword.isNull() ? nullptr : copy.get(), length));
-    QCOMPARE(fixture.marks(), expected);
-    QCOMPARE(fixture.store.markWrites, names.size());
-    QCOMPARE(fixture.store.updates, 1);
-    QCOMPARE(fixture.store.GetCheckedCount(), unsigned(marks.count('1')));
-}
-
-void TestCBMSearch::differentialAgainstNaiveSearch()
-{
-    // Letters around both ends of A-Z and a-z, their non-letter neighbours and
-    // UTF-8 bytes, so that matches, case-folded matches and near misses are
-    // all frequent.
-    const char alphabet[] = "aAbBzZ@[`{\xc3\xa9\x89\xe9\xff\x80";
-    const int alphabetSize = int(sizeof(alphabet)) - 1;
-    const quint32 seed = 20261206;
-    QRandomGenerator random(seed);
-    int matches = 0;
-    const int rounds = 60000;
-    for (int round = 0; round < rounds; ++round) {
-        const int letters = 2 + random.bounded(alphabetSize - 1);
-        auto randomText = [&](int length) {
-            std::string text;
-            for (int k = 0; k < length; ++k)
-                text.push_back(alphabet[random.bounded(letters)]);
-            return text;
-        };
-        const std::string pattern = randomText(1 + random.bounded(round % 50 == 0 ? 40 : 8));
-        std::string text = randomText(random.bounded(48));
-        // Plant a copy with random case flips in a third of the texts.
-        if (random.bounded(3) == 0 && pattern.size() <= text.size()) {
-            std::string planted = pattern;
-            for (char& c : planted) {
-                if (((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) && random.bounded(2))
-                    c ^= 0x20;
-            }
-            text.replace(random.bounded(int(text.size() - pattern.size() + 1)), pattern.size(),
-                         planted);
-        }
-        const bmdifferential::Outcome outcome = bmdifferential::check(pattern, text);
-        QVERIFY2(outcome.ok, qPrintable(QStringLiteral("round %1: %2; pattern %3, text %4")
-                                            .arg(round)
-                                            .arg(QString::fromStdString(outcome.what))
-                                            .arg(QByteArray::fromStdString(pattern).toHex().data())
-                                            .arg(QByteArray::fromStdString(text).toHex().data())));
-        matches += outcome.naive ? 1 : 0;
-    }
-    // Both outcomes must be well represented for the comparison to mean much.
-    QVERIFY2(matches > rounds / 5 && matches < rounds * 4 / 5,
-             qPrintable(QString::number(matches)));
-}
-
-void TestCBMSearch::fields_data()
-{
-    QTest::addColumn<MDType>("type");
-    QTest::addColumn<QByteArray>("place");
-    QTest::addColumn<QByteArray>("fullName"); // "other", "empty" or "null"
-    QTest::addColumn<QByteArray>("company");
-    QTest::addColumn<bool>("found");
-
-    auto row = [](const char* name, MDType type, const QByteArray& place, bool found,
-                  const char* fullName = "other", const char* company = "other") {
-        QTest::addRow("%s %s (%s, %s)", name, place.constData(), fullName, company)
-            << type << place << QByteArray(fullName) << QByteArray(company) << found;
-    };
-    const struct
+    void keyword_data()
     {
-        const char* name;
-        MDType type;
-        int fields;
-        int unsearched;
-    } textRecords[] = {
-        {"call", MMobile::MD_CALL_HISTORY, CallRecord::FieldCount, -1},
-        {"calendar", MMobile::MD_CALENDAR, CalendarRecord::FieldCount, -1},
-        {"note", MMobile::MD_NOTE, NoteRecord::FieldCount, -1},
-        {"bookmark", MMobile::MD_SAFARI_BOOKMARK, BookmarkRecord::FieldCount,
-         BookmarkRecord::Folder},
-        {"reminder", MMobile::MD_REMINDER, ReminderRecord::FieldCount, -1},
-        {"WeChat friend", MMobile::MD_WECHAT_CONTACT, WeChatFriendRecord::FieldCount, -1},
-        {"WeChat chat", MMobile::MD_WECHAT_MESSAGE, WeChatChatRecord::FieldCount, -1},
-        {"WhatsApp chat", MMobile::MD_WHATSAPP_MESSAGE, WhatsAppRecord::FieldCount,
-         WhatsAppRecord::ChatName},
-    };
-    for (const auto& r : textRecords) {
-        for (int field = 0; field < r.fields; ++field)
-            row(r.name, r.type, QByteArray::number(field), field != r.unsearched);
-    }
-    const MDType contact = MMobile::MD_CONTACT;
-    row("contact", contact, "name" + QByteArray::number(ContactName::Full), true);
-    for (int part = 0; part < ContactName::Full; ++part) {
-        const QByteArray place = "name" + QByteArray::number(part);
-        row("contact", contact, place, false);
-        row("contact", contact, place, true, "empty");
-        row("contact", contact, place, true, "null");
-    }
-    row("contact", contact, "org" + QByteArray::number(ContactOrganization::Company), true);
-    for (int part = 0; part < ContactOrganization::Company; ++part) {
-        const QByteArray place = "org" + QByteArray::number(part);
-        row("contact", contact, place, false);
-        row("contact", contact, place, true, "other", "empty");
-        row("contact", contact, place, true, "other", "null");
-    }
-    for (const char* list : {"phone", "email", "url", "im", "related", "date", "social"}) {
-        row("contact", contact, list, true);
-        row("contact", contact, QByteArray(list) + "Label", false);
-    }
-    for (int field = 0; field < ContactAddressList::FieldCount; ++field)
-        row("contact", contact, "address" + QByteArray::number(field), true);
-    row("contact", contact, "note", true, "null", "null");
-    row("contact", contact, "birthday", true, "empty", "empty");
-    row("contact", contact, "nowhere", false, "null", "null");
+        QTest::addColumn<QByteArray>("keyword"); // null: none at all
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QByteArrayList>("names");
+        QTest::addColumn<QString>("marks");
 
-    const MDType message = MMobile::MD_MESSAGE;
-    for (int k = 0; k < 3; ++k) {
-        const QByteArray at = QByteArray::number(k);
-        for (const char* role : {"name", "phone", "email", "text", "sender"})
-            row("message", message, role + at, true);
-        row("message", message, "date" + at, false);
-        row("WhatsApp chat", MMobile::MD_WHATSAPP_MESSAGE, "text" + at, true);
-        row("WhatsApp chat", MMobile::MD_WHATSAPP_MESSAGE, "sender" + at, true);
-        row("WhatsApp chat", MMobile::MD_WHATSAPP_MESSAGE, "date" + at, false);
-        row("WeChat chat", MMobile::MD_WECHAT_MESSAGE, "text" + at, false);
+        const QByteArrayList names{"Ann Lee", "Bob Stone", "ANNA", "Lee Ann", "Annex", "Joe"};
+        // clang-format off
+        QTest::newRow("keyword") << QByteArray("ann") << 3 << names << "101110";
+        QTest::newRow("length shorter than keyword") << QByteArray("needlexyz") << 6 << QByteArrayList{"a NEEDLE here", "needl"} << "10";
+        QTest::newRow("whole keyword missing") << QByteArray("needlexyz") << 9 << QByteArrayList{"a NEEDLE here"} << "0";
+        QTest::newRow("length past the keyword is cut") << QByteArray("abc") << 50 << QByteArrayList{"xxabcxx", "xxABxx"} << "10";
+        QTest::newRow("null keyword") << QByteArray() << 5 << names << "111111";
+        QTest::newRow("length 0") << QByteArray("joe") << 0 << names << "111111";
+        QTest::newRow("negative length") << QByteArray("joe") << -4 << names << "111111";
+        QTest::newRow("empty keyword, length given") << QByteArray("") << 3 << names << "111111";
+        // clang-format on
     }
-}
 
-void TestCBMSearch::fields()
-{
-    QFETCH(MDType, type);
-    QFETCH(QByteArray, place);
-    QFETCH(QByteArray, fullName);
-    QFETCH(QByteArray, company);
-    QFETCH(bool, found);
+    // Every item starts ticked and marked the other way, so each mark is written
+    // and the ticked count must follow the new marks.
+    void keyword()
+    {
+        QFETCH(QByteArray, keyword);
+        QFETCH(int, length);
+        QFETCH(QByteArrayList, names);
+        QFETCH(QString, marks);
 
-    const QByteArray fullPlace = "name" + QByteArray::number(ContactName::Full);
-    const QByteArray companyPlace = "org" + QByteArray::number(ContactOrganization::Company);
-    for (bool othersNull : {false, true}) {
-        auto texts = [&](const QByteArray& needleAt) -> Text {
-            return [=](const QByteArray& at) {
-                if (at == needleAt)
-                    return kHit;
-                if (at != fullPlace && at != companyPlace)
-                    return othersNull ? QByteArray() : kFiller;
-                const QByteArray state = at == fullPlace ? fullName : company;
-                return state == "empty" ? QByteArray("") : state == "null" ? QByteArray() : kFiller;
+        Fixture fixture(MMobile::MD_CALL_HISTORY, names);
+        QVector<bool> expected, before;
+        for (const QChar mark : marks) {
+            expected << (mark == '1');
+            before << (mark != '1');
+        }
+        fixture.setMarks(before);
+        // Only the bytes the search may read, on the heap: the sanitizer build
+        // catches a read past an unterminated keyword.
+        const int bytes = qBound(0, length, keyword.size() + 1);
+        std::unique_ptr<char[]> copy(new char[size_t(bytes)]);
+        std::memcpy(copy.get(), keyword.constData(), size_t(bytes));
+        CBMSearch engine;
+        QVERIFY(
+            engine.SearchContent(&fixture.store, keyword.isNull() ? nullptr : copy.get(), length));
+        QCOMPARE(fixture.marks(), expected);
+        QCOMPARE(fixture.store.markWrites, names.size());
+        QCOMPARE(fixture.store.updates, 1);
+        QCOMPARE(fixture.store.GetCheckedCount(), unsigned(marks.count('1')));
+    }
+
+    void differentialAgainstNaiveSearch()
+    {
+        // Letters around both ends of A-Z and a-z, their non-letter neighbours and
+        // UTF-8 bytes, so that matches, case-folded matches and near misses are
+        // all frequent.
+        const char alphabet[] = "aAbBzZ@[`{\xc3\xa9\x89\xe9\xff\x80";
+        const int alphabetSize = int(sizeof(alphabet)) - 1;
+        const quint32 seed = 20261206;
+        QRandomGenerator random(seed);
+        int matches = 0;
+        const int rounds = 60000;
+        for (int round = 0; round < rounds; ++round) {
+            const int letters = 2 + random.bounded(alphabetSize - 1);
+            auto randomText = [&](int length) {
+                std::string text;
+                for (int k = 0; k < length; ++k)
+                    text.push_back(alphabet[random.bounded(letters)]);
+                return text;
             };
-        };
-        Fixture fixture(type);
-        fixture.add(builderFor(type)(texts(place)));
-        fixture.add(builderFor(type)(texts("nowhere")));
-        CBMSearch engine;
-        QVERIFY(fixture.load().search(engine, kNeedle));
-        QCOMPARE(fixture.marks(), (QVector<bool>{found, false}));
-    }
-}
-
-void TestCBMSearch::listsWalkedToTheirCounts_data()
-{
-    QTest::addColumn<QByteArray>("list");
-    for (const char* list : {"participants", "entries", "whatsapp", "phones"})
-        QTest::newRow(list) << QByteArray(list);
-}
-
-void TestCBMSearch::listsWalkedToTheirCounts()
-{
-    QFETCH(QByteArray, list);
-
-    // The needle is in the last of three entries. A list that reports one
-    // entry fewer than it holds hides it: a search that reads past a count
-    // finds it there.
-    for (bool hide : {false, true}) {
-        Text needleLast = [](const QByteArray& at) { return at.endsWith('2') ? kHit : kFiller; };
-        std::unique_ptr<EngineRecord> record;
-        MDType type = MMobile::MD_MESSAGE;
-        if (list == "participants" || list == "entries") {
-            auto chat = std::make_unique<ShortConversation>(hide ? list : QByteArray());
-            const bool inParticipants = list == "participants";
-            Text filler = [](const QByteArray&) { return kFiller; };
-            for (int k = 0; k < 3; ++k)
-                chat->AddParticipant().Set(
-                    ConversationRecord::Name,
-                    (inParticipants ? needleLast : filler)(QByteArray::number(k)));
-            addEntries(*chat, inParticipants ? filler : needleLast, 3);
-            record = std::move(chat);
-        } else if (list == "whatsapp") {
-            type = MMobile::MD_WHATSAPP_MESSAGE;
-            auto chat = std::make_unique<ShortWhatsApp>(hide);
-            addEntries(*chat, needleLast, 3);
-            record = std::move(chat);
-        } else {
-            type = MMobile::MD_CONTACT;
-            auto person = std::make_unique<ShortPhonesContact>(hide);
-            for (int k = 0; k < 3; ++k)
-                person->phones.Append(needleLast(QByteArray::number(k)), QByteArray());
-            record = std::move(person);
+            const std::string pattern = randomText(1 + random.bounded(round % 50 == 0 ? 40 : 8));
+            std::string text = randomText(random.bounded(48));
+            // Plant a copy with random case flips in a third of the texts.
+            if (random.bounded(3) == 0 && pattern.size() <= text.size()) {
+                std::string planted = pattern;
+                for (char& c : planted) {
+                    if (((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) && random.bounded(2))
+                        c ^= 0x20;
+                }
+                text.replace(random.bounded(int(text.size() - pattern.size() + 1)), pattern.size(),
+                             planted);
+            }
+            const bmdifferential::Outcome outcome = bmdifferential::check(pattern, text);
+            QVERIFY2(outcome.ok,
+                     qPrintable(QStringLiteral("round %1: %2; pattern %3, text %4")
+                                    .arg(round)
+                                    .arg(QString::fromStdString(outcome.what))
+                                    .arg(QByteArray::fromStdString(pattern).toHex().data())
+                                    .arg(QByteArray::fromStdString(text).toHex().data())));
+            matches += outcome.naive ? 1 : 0;
         }
+        // Both outcomes must be well represented for the comparison to mean much.
+        QVERIFY2(matches > rounds / 5 && matches < rounds * 4 / 5,
+                 qPrintable(QString::number(matches)));
+    }
+
+    void fields_data()
+    {
+        QTest::addColumn<MDType>("type");
+        QTest::addColumn<QByteArray>("place");
+        QTest::addColumn<QByteArray>("fullName"); // "other", "empty" or "null"
+        QTest::addColumn<QByteArray>("company");
+        QTest::addColumn<bool>("found");
+
+        auto row = [](const char* name, MDType type, const QByteArray& place, bool found,
+                      const char* fullName = "other", const char* company = "other") {
+            QTest::addRow("%s %s (%s, %s)", name, place.constData(), fullName, company)
+                << type << place << QByteArray(fullName) << QByteArray(company) << found;
+        };
+        const struct
+        {
+            const char* name;
+            MDType type;
+            int fields;
+            int unsearched;
+        } textRecords[] = {
+            {"call", MMobile::MD_CALL_HISTORY, CallRecord::FieldCount, -1},
+            {"calendar", MMobile::MD_CALENDAR, CalendarRecord::FieldCount, -1},
+            {"note", MMobile::MD_NOTE, NoteRecord::FieldCount, -1},
+            {"bookmark", MMobile::MD_SAFARI_BOOKMARK, BookmarkRecord::FieldCount,
+             BookmarkRecord::Folder},
+            {"reminder", MMobile::MD_REMINDER, ReminderRecord::FieldCount, -1},
+            {"WeChat friend", MMobile::MD_WECHAT_CONTACT, WeChatFriendRecord::FieldCount, -1},
+            {"WeChat chat", MMobile::MD_WECHAT_MESSAGE, WeChatChatRecord::FieldCount, -1},
+            {"WhatsApp chat", MMobile::MD_WHATSAPP_MESSAGE, WhatsAppRecord::FieldCount,
+             WhatsAppRecord::ChatName},
+        };
+        for (const auto& r : textRecords) {
+            for (int field = 0; field < r.fields; ++field)
+                row(r.name, r.type, QByteArray::number(field), field != r.unsearched);
+        }
+        const MDType contact = MMobile::MD_CONTACT;
+        row("contact", contact, "name" + QByteArray::number(ContactName::Full), true);
+        for (int part = 0; part < ContactName::Full; ++part) {
+            const QByteArray place = "name" + QByteArray::number(part);
+            row("contact", contact, place, false);
+            row("contact", contact, place, true, "empty");
+            row("contact", contact, place, true, "null");
+        }
+        row("contact", contact, "org" + QByteArray::number(ContactOrganization::Company), true);
+        for (int part = 0; part < ContactOrganization::Company; ++part) {
+            const QByteArray place = "org" + QByteArray::number(part);
+            row("contact", contact, place, false);
+            row("contact", contact, place, true, "other", "empty");
+            row("contact", contact, place, true, "other", "null");
+        }
+        for (const char* list : {"phone", "email", "url", "im", "related", "date", "social"}) {
+            row("contact", contact, list, true);
+            row("contact", contact, QByteArray(list) + "Label", false);
+        }
+        for (int field = 0; field < ContactAddressList::FieldCount; ++field)
+            row("contact", contact, "address" + QByteArray::number(field), true);
+        row("contact", contact, "note", true, "null", "null");
+        row("contact", contact, "birthday", true, "empty", "empty");
+        row("contact", contact, "nowhere", false, "null", "null");
+
+        const MDType message = MMobile::MD_MESSAGE;
+        for (int k = 0; k < 3; ++k) {
+            const QByteArray at = QByteArray::number(k);
+            for (const char* role : {"name", "phone", "email", "text", "sender"})
+                row("message", message, role + at, true);
+            row("message", message, "date" + at, false);
+            row("WhatsApp chat", MMobile::MD_WHATSAPP_MESSAGE, "text" + at, true);
+            row("WhatsApp chat", MMobile::MD_WHATSAPP_MESSAGE, "sender" + at, true);
+            row("WhatsApp chat", MMobile::MD_WHATSAPP_MESSAGE, "date" + at, false);
+            row("WeChat chat", MMobile::MD_WECHAT_MESSAGE, "text" + at, false);
+        }
+    }
+    void fields()
+    {
+        QFETCH(MDType, type);
+        QFETCH(QByteArray, place);
+        QFETCH(QByteArray, fullName);
+        QFETCH(QByteArray, company);
+        QFETCH(bool, found);
+
+        const QByteArray fullPlace = "name" + QByteArray::number(ContactName::Full);
+        const QByteArray companyPlace = "org" + QByteArray::number(ContactOrganization::Company);
+        for (bool othersNull : {false, true}) {
+            auto texts = [&](const QByteArray& needleAt) -> Text {
+                return [=](const QByteArray& at) {
+                    if (at == needleAt)
+                        return kHit;
+                    if (at != fullPlace && at != companyPlace)
+                        return othersNull ? QByteArray() : kFiller;
+                    const QByteArray state = at == fullPlace ? fullName : company;
+                    return state == "empty"  ? QByteArray("")
+                           : state == "null" ? QByteArray()
+                                             : kFiller;
+                };
+            };
+            Fixture fixture(type);
+            fixture.add(builderFor(type)(texts(place)));
+            fixture.add(builderFor(type)(texts("nowhere")));
+            CBMSearch engine;
+            QVERIFY(fixture.load().search(engine, kNeedle));
+            QCOMPARE(fixture.marks(), (QVector<bool>{found, false}));
+        }
+    }
+
+    void listsWalkedToTheirCounts_data()
+    {
+        QTest::addColumn<QByteArray>("list");
+        for (const char* list : {"participants", "entries", "whatsapp", "phones"})
+            QTest::newRow(list) << QByteArray(list);
+    }
+    void listsWalkedToTheirCounts()
+    {
+        QFETCH(QByteArray, list);
+
+        // The needle is in the last of three entries. A list that reports one
+        // entry fewer than it holds hides it: a search that reads past a count
+        // finds it there.
+        for (bool hide : {false, true}) {
+            Text needleLast = [](const QByteArray& at) {
+                return at.endsWith('2') ? kHit : kFiller;
+            };
+            std::unique_ptr<EngineRecord> record;
+            MDType type = MMobile::MD_MESSAGE;
+            if (list == "participants" || list == "entries") {
+                auto chat = std::make_unique<ShortConversation>(hide ? list : QByteArray());
+                const bool inParticipants = list == "participants";
+                Text filler = [](const QByteArray&) { return kFiller; };
+                for (int k = 0; k < 3; ++k)
+                    chat->AddParticipant().Set(
+                        ConversationRecord::Name,
+                        (inParticipants ? needleLast : filler)(QByteArray::number(k)));
+                addEntries(*chat, inParticipants ? filler : needleLast, 3);
+                record = std::move(chat);
+            } else if (list == "whatsapp") {
+                type = MMobile::MD_WHATSAPP_MESSAGE;
+                auto chat = std::make_unique<ShortWhatsApp>(hide);
+                addEntries(*chat, needleLast, 3);
+                record = std::move(chat);
+            } else {
+                type = MMobile::MD_CONTACT;
+                auto person = std::make_unique<ShortPhonesContact>(hide);
+                for (int k = 0; k < 3; ++k)
+                    person->phones.Append(needleLast(QByteArray::number(k)), QByteArray());
+                record = std::move(person);
+            }
+            Fixture fixture(type);
+            fixture.add(std::move(record));
+            CBMSearch engine;
+            QVERIFY(fixture.load().search(engine, kNeedle));
+            QCOMPARE(fixture.marks(), QVector<bool>{!hide});
+        }
+    }
+
+    void recordsOfAnotherKind_data()
+    {
+        QTest::addColumn<MDType>("type");
+        QTest::addColumn<bool>("contactFound");
+        QTest::newRow("contact") << MMobile::MD_CONTACT << true;
+        QTest::newRow("photo") << MMobile::MD_PHOTO << false;
+        QTest::newRow("message attachment") << MMobile::MD_MESSAGE_ATTACHMENT << false;
+        QTest::newRow("note attachment") << MMobile::MD_NOTE_ATTACHMENT << false;
+        QTest::newRow("voice memo") << MMobile::MD_VOICE_MEMO << false;
+        QTest::newRow("WhatsApp attachment") << MMobile::MD_WHATSAPP_ATTACHMENT << false;
+        QTest::newRow("WeChat attachment") << MMobile::MD_WECHAT_ATTACHMENT << false;
+        QTest::newRow("15") << MDType(15) << false;
+        QTest::newRow("21") << MDType(21) << false;
+        QTest::newRow("-1") << MDType(-1) << false;
+    }
+
+    // Records that would match if the store's kind searched them, an item without
+    // a record, and a contact: only a contacts store finds the contact.
+    void recordsOfAnotherKind()
+    {
+        QFETCH(MDType, type);
+        QFETCH(bool, contactFound);
+
         Fixture fixture(type);
-        fixture.add(std::move(record));
+        fixture.add(builderFor(MMobile::MD_NOTE)([](const QByteArray&) { return kHit; }));
+        fixture.add(
+            builderFor(MMobile::MD_SAFARI_BOOKMARK)([](const QByteArray&) { return kHit; }));
+        fixture.add(nullptr);
+        fixture.add(
+            contact([](const QByteArray& at) { return at == "note" ? kHit : QByteArray(); }));
         CBMSearch engine;
         QVERIFY(fixture.load().search(engine, kNeedle));
-        QCOMPARE(fixture.marks(), QVector<bool>{!hide});
+        QCOMPARE(fixture.marks(), (QVector<bool>{false, false, false, contactFound}));
+        QCOMPARE(fixture.store.updates, 1);
+        QVERIFY(fixture.search(engine, nullptr));
+        QCOMPARE(fixture.marks(), QVector<bool>(4, true));
+        QCOMPARE(fixture.store.updates, 2);
     }
-}
 
-void TestCBMSearch::recordsOfAnotherKind_data()
-{
-    QTest::addColumn<MDType>("type");
-    QTest::addColumn<bool>("contactFound");
-    QTest::newRow("contact") << MMobile::MD_CONTACT << true;
-    QTest::newRow("photo") << MMobile::MD_PHOTO << false;
-    QTest::newRow("message attachment") << MMobile::MD_MESSAGE_ATTACHMENT << false;
-    QTest::newRow("note attachment") << MMobile::MD_NOTE_ATTACHMENT << false;
-    QTest::newRow("voice memo") << MMobile::MD_VOICE_MEMO << false;
-    QTest::newRow("WhatsApp attachment") << MMobile::MD_WHATSAPP_ATTACHMENT << false;
-    QTest::newRow("WeChat attachment") << MMobile::MD_WECHAT_ATTACHMENT << false;
-    QTest::newRow("15") << MDType(15) << false;
-    QTest::newRow("21") << MDType(21) << false;
-    QTest::newRow("-1") << MDType(-1) << false;
-}
-
-// Records that would match if the store's kind searched them, an item without
-// a record, and a contact: only a contacts store finds the contact.
-void TestCBMSearch::recordsOfAnotherKind()
-{
-    QFETCH(MDType, type);
-    QFETCH(bool, contactFound);
-
-    Fixture fixture(type);
-    fixture.add(builderFor(MMobile::MD_NOTE)([](const QByteArray&) { return kHit; }));
-    fixture.add(builderFor(MMobile::MD_SAFARI_BOOKMARK)([](const QByteArray&) { return kHit; }));
-    fixture.add(nullptr);
-    fixture.add(contact([](const QByteArray& at) { return at == "note" ? kHit : QByteArray(); }));
-    CBMSearch engine;
-    QVERIFY(fixture.load().search(engine, kNeedle));
-    QCOMPARE(fixture.marks(), (QVector<bool>{false, false, false, contactFound}));
-    QCOMPARE(fixture.store.updates, 1);
-    QVERIFY(fixture.search(engine, nullptr));
-    QCOMPARE(fixture.marks(), QVector<bool>(4, true));
-    QCOMPARE(fixture.store.updates, 2);
-}
-
-void TestCBMSearch::emptyOrNoStore()
-{
-    Fixture empty(MMobile::MD_CONTACT);
-    CBMSearch engine;
-    QVERIFY(empty.search(engine, "abc"));
-    QVERIFY(empty.search(engine, nullptr));
-    QCOMPARE(empty.store.updates + empty.store.markWrites, 0);
-    QVERIFY(!engine.SearchContent(nullptr, "abc", 3));
-}
-
-void TestCBMSearch::tablesAreReusedAndGrow()
-{
-    Fixture fixture(MMobile::MD_NOTE, {"Some long title here"});
-    CBMSearch engine;
-    // Keyword, matches, table allocations the search makes (two arrays at a time).
-    const struct
+    void emptyOrNoStore()
     {
-        const char* keyword;
-        bool found;
-        long allocations;
-    } steps[] = {{"long title", true, 2},      {"tit", true, 0},   {"title herx", false, 0},
-                 {"some long title", true, 2}, {nullptr, true, 0}, {"me l", true, 0}};
-    for (const auto& step : steps) {
-        const long before = NothrowAllocationCount();
-        QVERIFY(fixture.search(engine, step.keyword));
-        QCOMPARE(NothrowAllocationCount() - before, step.allocations);
-        QCOMPARE(fixture.marks(), QVector<bool>{step.found});
+        Fixture empty(MMobile::MD_CONTACT);
+        CBMSearch engine;
+        QVERIFY(empty.search(engine, "abc"));
+        QVERIFY(empty.search(engine, nullptr));
+        QCOMPARE(empty.store.updates + empty.store.markWrites, 0);
+        QVERIFY(!engine.SearchContent(nullptr, "abc", 3));
     }
-}
 
-void TestCBMSearch::copiesOwnTheirTables()
-{
-    Fixture fixture(MMobile::MD_NOTE, {"body with keyword"}, "2");
-
-    CBMSearch source;
-    QVERIFY(fixture.search(source, "keyword"));
-    CBMSearch target;
-    QVERIFY(fixture.search(target, "with"));
-    target = source;
-    CBMSearch& alias = source;
-    source = alias;
-    CBMSearch constructed(source);
-    // Each engine searches with tables of its own; the sanitizer build
-    // catches an array shared and freed twice when they go.
-    for (CBMSearch* engine : {&target, &constructed, &source}) {
-        const long before = NothrowAllocationCount();
-        QVERIFY(fixture.search(*engine, "missing"));
-        QCOMPARE(fixture.marks(), QVector<bool>{false});
-        QVERIFY(fixture.search(*engine, "BODY"));
-        QCOMPARE(fixture.marks(), QVector<bool>{true});
-        QVERIFY(NothrowAllocationCount() - before <= 2);
+    void tablesAreReusedAndGrow()
+    {
+        Fixture fixture(MMobile::MD_NOTE, {"Some long title here"});
+        CBMSearch engine;
+        // Keyword, matches, table allocations the search makes (two arrays at a time).
+        const struct
+        {
+            const char* keyword;
+            bool found;
+            long allocations;
+        } steps[] = {{"long title", true, 2},      {"tit", true, 0},   {"title herx", false, 0},
+                     {"some long title", true, 2}, {nullptr, true, 0}, {"me l", true, 0}};
+        for (const auto& step : steps) {
+            const long before = NothrowAllocationCount();
+            QVERIFY(fixture.search(engine, step.keyword));
+            QCOMPARE(NothrowAllocationCount() - before, step.allocations);
+            QCOMPARE(fixture.marks(), QVector<bool>{step.found});
+        }
     }
-}
 
-void TestCBMSearch::allocationFailureKeepsMarks()
-{
-    Fixture fixture(MMobile::MD_NOTE, {kHit, kHit, kHit});
-    const QVector<bool> before{true, false, true};
-    fixture.setMarks(before);
+    void copiesOwnTheirTables()
+    {
+        Fixture fixture(MMobile::MD_NOTE, {"body with keyword"}, "2");
 
-    CBMSearch engine;
-    // First array, second array, and on growing: the marks stay as they were.
-    for (int failing : {0, 1}) {
-        FailNothrowAllocationAfter(failing);
-        QVERIFY(!fixture.search(engine, "filler"));
+        CBMSearch source;
+        QVERIFY(fixture.search(source, "keyword"));
+        CBMSearch target;
+        QVERIFY(fixture.search(target, "with"));
+        target = source;
+        CBMSearch& alias = source;
+        source = alias;
+        CBMSearch constructed(source);
+        // Each engine searches with tables of its own; the sanitizer build
+        // catches an array shared and freed twice when they go.
+        for (CBMSearch* engine : {&target, &constructed, &source}) {
+            const long before = NothrowAllocationCount();
+            QVERIFY(fixture.search(*engine, "missing"));
+            QCOMPARE(fixture.marks(), QVector<bool>{false});
+            QVERIFY(fixture.search(*engine, "BODY"));
+            QCOMPARE(fixture.marks(), QVector<bool>{true});
+            QVERIFY(NothrowAllocationCount() - before <= 2);
+        }
+    }
+
+    void allocationFailureKeepsMarks()
+    {
+        Fixture fixture(MMobile::MD_NOTE, {kHit, kHit, kHit});
+        const QVector<bool> before{true, false, true};
+        fixture.setMarks(before);
+
+        CBMSearch engine;
+        // First array, second array, and on growing: the marks stay as they were.
+        for (int failing : {0, 1}) {
+            FailNothrowAllocationAfter(failing);
+            QVERIFY(!fixture.search(engine, "filler"));
+            QCOMPARE(fixture.marks(), before);
+            QCOMPARE(fixture.store.markWrites + fixture.store.updates, 0);
+        }
+        QVERIFY(fixture.search(engine, "xy"));
+        QCOMPARE(fixture.marks(), QVector<bool>(3, false));
+        fixture.setMarks(before);
+        FailNothrowAllocationAfter(0);
+        QVERIFY(!fixture.search(engine, kNeedle));
         QCOMPARE(fixture.marks(), before);
-        QCOMPARE(fixture.store.markWrites + fixture.store.updates, 0);
+        // The next search builds afresh.
+        QVERIFY(fixture.search(engine, kNeedle));
+        QCOMPARE(fixture.marks(), QVector<bool>(3, true));
+        QCOMPARE(fixture.store.updates, 1);
     }
-    QVERIFY(fixture.search(engine, "xy"));
-    QCOMPARE(fixture.marks(), QVector<bool>(3, false));
-    fixture.setMarks(before);
-    FailNothrowAllocationAfter(0);
-    QVERIFY(!fixture.search(engine, kNeedle));
-    QCOMPARE(fixture.marks(), before);
-    // The next search builds afresh.
-    QVERIFY(fixture.search(engine, kNeedle));
-    QCOMPARE(fixture.marks(), QVector<bool>(3, true));
-    QCOMPARE(fixture.store.updates, 1);
-}
 
-void TestCBMSearch::noAllocationPerField()
-{
-    // One contact with a dozen texts, and three hundred of them.
-    auto person = [](const QByteArray& at) {
-        return at == "note" ? QByteArray("a note about this person") : kFiller;
-    };
-    Fixture small(MMobile::MD_CONTACT);
-    small.add(contact(person));
-    Fixture large(MMobile::MD_CONTACT);
-    for (int i = 0; i < 300; ++i)
-        large.add(contact(person));
-    small.load();
-    large.load();
-    CBMSearch engine;
-    // Let the tables reach their size first; later searches reuse them.
-    QVERIFY(small.search(engine, "a much longer keyword"));
-    for (const char* keyword : {"#", "Rexon", "person", "note about"}) {
-        long before = AllocationCount();
-        QVERIFY(small.search(engine, keyword));
-        const long one = AllocationCount() - before;
-        before = AllocationCount();
-        QVERIFY(large.search(engine, keyword));
-        QCOMPARE(AllocationCount() - before, one);
-        // The folded keyword is all a search may allocate.
-        QVERIFY(one <= 1);
+    void noAllocationPerField()
+    {
+        // One contact with a dozen texts, and three hundred of them.
+        auto person = [](const QByteArray& at) {
+            return at == "note" ? QByteArray("a note about this person") : kFiller;
+        };
+        Fixture small(MMobile::MD_CONTACT);
+        small.add(contact(person));
+        Fixture large(MMobile::MD_CONTACT);
+        for (int i = 0; i < 300; ++i)
+            large.add(contact(person));
+        small.load();
+        large.load();
+        CBMSearch engine;
+        // Let the tables reach their size first; later searches reuse them.
+        QVERIFY(small.search(engine, "a much longer keyword"));
+        for (const char* keyword : {"#", "Rexon", "person", "note about"}) {
+            long before = AllocationCount();
+            QVERIFY(small.search(engine, keyword));
+            const long one = AllocationCount() - before;
+            before = AllocationCount();
+            QVERIFY(large.search(engine, keyword));
+            QCOMPARE(AllocationCount() - before, one);
+            // The folded keyword is all a search may allocate.
+            QVERIFY(one <= 1);
+        }
     }
-}
+};
 
 QTEST_GUILESS_MAIN(TestCBMSearch)
 #include "tst_cbmsearch.moc"

@@ -39,6 +39,23 @@ private:
         return QString::fromUtf8(photo->GetThumbnailPath());
     }
 
+    // The path the engine's maker gives a photo of the picture at path, made as
+    // a scan makes it: on the maker's threads, into `folder`; null when none.
+    static QString engineThumbnail(const QString& path, const QString& folder)
+    {
+        PhotoSet set;
+        FakePhoto* photo = set.addPhoto(0);
+        photo->setThumbnailPath(FakeText());
+        {
+            ThumbnailMaker maker(folder, 2);
+            maker.Submit(photo, path);
+            maker.Finish();
+        }
+        return photo->thumbnailPathWrites().isEmpty()
+                   ? QString()
+                   : QString::fromUtf8(photo->GetThumbnailPath());
+    }
+
 private slots:
     void initTestCase() { QVERIFY(m_dir.isValid()); }
 
@@ -79,17 +96,8 @@ private slots:
         }
         QCOMPARE(!EmbeddedThumbnail::Read(path).image.isNull(), preview);
 
-        // Made as a scan makes them: on the maker's threads, into its folder.
         QTemporaryDir folder;
-        PhotoSet set;
-        FakePhoto* photo = set.addPhoto(0);
-        photo->setThumbnailPath(FakeText());
-        {
-            ThumbnailMaker maker(folder.path(), 2);
-            maker.Submit(photo, path);
-            maker.Finish();
-        }
-        const QString made = QString::fromUtf8(photo->GetThumbnailPath());
+        const QString made = engineThumbnail(path, folder.path());
         QVERIFY(made.startsWith(folder.path()));
         const QImage engine(made);
         const QImage store(storeThumbnail(path));
@@ -126,18 +134,9 @@ private slots:
         broken.write(content);
         broken.close();
         QTemporaryDir folder;
-        PhotoSet set;
-        FakePhoto* photo = set.addPhoto(0);
-        photo->setThumbnailPath(FakeText());
-        {
-            ThumbnailMaker maker(folder.path());
-            maker.Submit(photo, path);
-            maker.Finish();
-        }
-        QVERIFY(photo->thumbnailPathWrites().isEmpty());
+        QVERIFY(engineThumbnail(path, folder.path()).isNull());
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList());
-        QCOMPARE(storeThumbnail(path, QString::fromUtf8(photo->GetThumbnailPath())),
-                 file("skin/default_picture.png"));
+        QCOMPARE(storeThumbnail(path), file("skin/default_picture.png"));
     }
 
     // Stopping drops what was not started; the photos it dropped keep no path.

@@ -14,16 +14,17 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <memory>
+
 class TestSearchBar : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void init() { m_bar = new SearchBar; }
-    void cleanup()
+    void init()
     {
-        delete m_bar;
-        m_bar = nullptr;
+        m_bar = std::make_unique<SearchBar>();
+        m_bar->show();
     }
 
     void interface()
@@ -50,8 +51,7 @@ private slots:
     void typingEmitsTextAndShowsClearButton()
     {
         m_bar->EnableAllTool(true);
-        m_bar->show();
-        QSignalSpy texts(m_bar, &SearchBar::signalfilterlineEditTextEdited);
+        QSignalSpy texts(m_bar.get(), &SearchBar::signalfilterlineEditTextEdited);
         QTest::keyClick(field(), Qt::Key_A);
         QTest::keyClick(field(), 'B');
         QVERIFY(!clearButton()->isHidden());
@@ -69,10 +69,9 @@ private slots:
     void clearingEmitsEmptyOnce()
     {
         m_bar->EnableAllTool(true);
-        m_bar->show();
         for (bool byButton : {false, true}) {
             QTest::keyClicks(field(), QStringLiteral("ann"));
-            QSignalSpy texts(m_bar, &SearchBar::signalfilterlineEditTextEdited);
+            QSignalSpy texts(m_bar.get(), &SearchBar::signalfilterlineEditTextEdited);
             if (byButton)
                 QTest::mouseClick(clearButton(), Qt::LeftButton);
             else
@@ -86,8 +85,7 @@ private slots:
 
     void switchEmitsOnlyWhenEnabled()
     {
-        m_bar->show();
-        QSignalSpy states(m_bar, &SearchBar::signalOnlyShowDeletedItems);
+        QSignalSpy states(m_bar.get(), &SearchBar::signalOnlyShowDeletedItems);
         QTest::mouseClick(onlyDeleted(), Qt::LeftButton);
         m_bar->EnableAllTool(true);
         QTest::mouseClick(onlyDeleted(), Qt::LeftButton);
@@ -99,7 +97,7 @@ private slots:
 
     void accountChooser()
     {
-        QSignalSpy indexes(m_bar, &SearchBar::signalChangeWeChatCombox);
+        QSignalSpy indexes(m_bar.get(), &SearchBar::signalChangeWeChatCombox);
         QStringList none;
         m_bar->AddDataToComboBox(none);
         QStringList accounts{"wxid_one", "wxid_two", "wxid_three"};
@@ -129,11 +127,10 @@ private slots:
     {
         m_bar->EnableAllTool(true);
         QVERIFY(onlyDeleted()->isEnabled() && field()->isEnabled());
-        m_bar->show();
         QTest::keyClicks(field(), QStringLiteral("lee"));
         m_bar->ShowWechatComboBox(true);
 
-        QSignalSpy texts(m_bar, &SearchBar::signalfilterlineEditTextEdited);
+        QSignalSpy texts(m_bar.get(), &SearchBar::signalfilterlineEditTextEdited);
         m_bar->EnableAllTool(false);
         QVERIFY(!onlyDeleted()->isEnabled() && !field()->isEnabled());
         QCOMPARE(field()->text(), QStringLiteral("lee"));
@@ -159,7 +156,7 @@ private:
         return values;
     }
 
-    SearchBar* m_bar = nullptr;
+    std::unique_ptr<SearchBar> m_bar;
 };
 
 QTEST_MAIN(TestSearchBar)

@@ -129,10 +129,10 @@ private slots:
         QFETCH(bool, caseSensitive);
         QFETCH(QStringList, shown);
         ViewStore records(MD_CONTACT);
-        records.addContact("Ann Lee", "Acme", "555-1");
-        records.addContact("Bo Chan", "Globex", "555-2");
-        records.addContact("Cy Dunn", QString(), "555-3");
-        records.addContact("Dee Ann", "Initech", QString());
+        records.addRecord({"Ann Lee", "Acme", "p:555-1"});
+        records.addRecord({"Bo Chan", "Globex", "p:555-2"});
+        records.addRecord({"Cy Dunn", QString(), "p:555-3"});
+        records.addRecord({"Dee Ann", "Initech"});
         Proxied table(records);
         MySortFilterProxyModel& proxy = table.proxy;
         proxy.setFilterKeyColumn(2);
@@ -176,12 +176,9 @@ private slots:
               "2 2021-01-09 12:00:00", "4 2021-01-10 00:00:01"}) {
             const QString title = QString(row).section(' ', 0, 0);
             const QString date = QString(row).section(' ', 1);
-            if (type == MD_NOTE)
-                records.addTexts<NoteRecord>({title, date});
-            else if (type == MD_CALENDAR)
-                records.addTexts<CalendarRecord>({title, "somewhere", date, date});
-            else
-                records.addTexts<ReminderRecord>({title, "open", date});
+            records.addRecord(type == MD_NOTE       ? QStringList{title, date}
+                              : type == MD_CALENDAR ? QStringList{title, "somewhere", date, date}
+                                                    : QStringList{title, "open", date});
         }
         Proxied table(records);
         MySortFilterProxyModel& proxy = table.proxy;
@@ -342,7 +339,7 @@ private slots:
         QFETCH(QString, filter);
         ViewStore records(MD_CONTACT);
         for (const char* name : {"A", "B", "C", "D", "E", "F"})
-            records.addContact(name, "co", "1");
+            records.addRecord({name, "co", "p:1"});
         Proxied table(records);
         MySortFilterProxyModel& proxy = table.proxy;
         proxy.setFilterRegExp(QRegExp(filter));

@@ -11,7 +11,7 @@
 
 namespace {
 
-enum class Kind { JpegWithExif, Jpeg, HeicWithThumbnail, Heic, Png };
+enum class Kind { Jpeg, Heic, Png };
 
 } // namespace
 
@@ -64,9 +64,9 @@ private slots:
         QTest::addColumn<Kind>("kind");
         QTest::addColumn<QSize>("size");
         QTest::addColumn<bool>("preview");
-        QTest::newRow("JPEG with EXIF thumbnail") << Kind::JpegWithExif << QSize(640, 480) << true;
+        QTest::newRow("JPEG with EXIF thumbnail") << Kind::Jpeg << QSize(640, 480) << true;
         QTest::newRow("JPEG without") << Kind::Jpeg << QSize(1280, 720) << false;
-        QTest::newRow("HEIC with thumbnail") << Kind::HeicWithThumbnail << QSize(640, 480) << true;
+        QTest::newRow("HEIC with thumbnail") << Kind::Heic << QSize(640, 480) << true;
         QTest::newRow("HEIC without") << Kind::Heic << QSize(640, 480) << false;
         QTest::newRow("PNG") << Kind::Png << QSize(300, 500) << false;
     }
@@ -76,24 +76,13 @@ private slots:
         QFETCH(QSize, size);
         QFETCH(bool, preview);
         const QImage picture = samplePicture(size.width(), size.height(), int(kind));
-        const QString path = file(QStringLiteral("picture%1").arg(int(kind)));
+        const QString path = file(QStringLiteral("picture%1").arg(int(kind) * 2 + preview));
         const QImage exifPreview =
-            picture.scaled(160, 120, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        switch (kind) {
-        case Kind::JpegWithExif:
-            QVERIFY(PictureFiles::WriteJpeg(path, picture, exifPreview));
-            break;
-        case Kind::Jpeg:
-            QVERIFY(PictureFiles::WriteJpeg(path, picture));
-            break;
-        case Kind::HeicWithThumbnail:
-        case Kind::Heic:
-            QVERIFY(PictureFiles::WriteHeic(path, picture, kind == Kind::Heic ? 0 : 320));
-            break;
-        case Kind::Png:
-            QVERIFY(picture.save(path, "PNG"));
-            break;
-        }
+            preview ? picture.scaled(160, 120, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                    : QImage();
+        QVERIFY(kind == Kind::Png    ? picture.save(path, "PNG")
+                : kind == Kind::Heic ? PictureFiles::WriteHeic(path, picture, preview ? 320 : 0)
+                                     : PictureFiles::WriteJpeg(path, picture, exifPreview));
         QCOMPARE(!EmbeddedThumbnail::Read(path).image.isNull(), preview);
 
         QTemporaryDir folder;

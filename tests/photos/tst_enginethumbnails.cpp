@@ -11,7 +11,7 @@
 
 namespace {
 
-enum class Kind { JpegWithExif, Jpeg, HeicWithThumbnail, Heic, Png };
+enum class Kind { Jpeg, Heic, Png };
 
 } // namespace
 
@@ -39,6 +39,23 @@ private:
         return QString::fromUtf8(photo->GetThumbnailPath());
     }
 
+    // The path the engine's maker gives a photo of the picture at path, made as
+    // a scan makes it: on the maker's threads, into `folder`; null when none.
+    static QString engineThumbnail(const QString& path, const QString& folder)
+    {
+        PhotoSet set;
+        FakePhoto* photo = set.addPhoto(0);
+        photo->setThumbnailPath(FakeText());
+        {
+            ThumbnailMaker maker(folder, 2);
+            maker.Submit(photo, path);
+            maker.Finish();
+        }
+        return photo->thumbnailPathWrites().isEmpty()
+                   ? QString()
+                   : QString::fromUtf8(photo->GetThumbnailPath());
+    }
+
 private slots:
     void initTestCase() { QVERIFY(m_dir.isValid()); }
 
@@ -47,9 +64,9 @@ private slots:
         QTest::addColumn<Kind>("kind");
         QTest::addColumn<QSize>("size");
         QTest::addColumn<bool>("preview");
-        QTest::newRow("JPEG with EXIF thumbnail") << Kind::JpegWithExif << QSize(640, 480) << true;
+        QTest::newRow("JPEG with EXIF thumbnail") << Kind::Jpeg << QSize(640, 480) << true;
         QTest::newRow("JPEG without") << Kind::Jpeg << QSize(1280, 720) << false;
-        QTest::newRow("HEIC with thumbnail") << Kind::HeicWithThumbnail << QSize(640, 480) << true;
+        QTest::newRow("HEIC with thumbnail") << Kind::Heic << QSize(640, 480) << true;
         QTest::newRow("HEIC without") << Kind::Heic << QSize(640, 480) << false;
         QTest::newRow("PNG") << Kind::Png << QSize(300, 500) << false;
     }
@@ -59,37 +76,17 @@ private slots:
         QFETCH(QSize, size);
         QFETCH(bool, preview);
         const QImage picture = samplePicture(size.width(), size.height(), int(kind));
-        const QString path = file(QStringLiteral("picture%1").arg(int(kind)));
+        const QString path = file(QStringLiteral("picture%1").arg(int(kind) * 2 + preview));
         const QImage exifPreview =
-            picture.scaled(160, 120, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        switch (kind) {
-        case Kind::JpegWithExif:
-            QVERIFY(PictureFiles::WriteJpeg(path, picture, exifPreview));
-            break;
-        case Kind::Jpeg:
-            QVERIFY(PictureFiles::WriteJpeg(path, picture));
-            break;
-        case Kind::HeicWithThumbnail:
-        case Kind::Heic:
-            QVERIFY(PictureFiles::WriteHeic(path, picture, kind == Kind::Heic ? 0 : 320));
-            break;
-        case Kind::Png:
-            QVERIFY(picture.save(path, "PNG"));
-            break;
-        }
+            preview ? picture.scaled(160, 120, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                    : QImage();
+        QVERIFY(kind == Kind::Png    ? picture.save(path, "PNG")
+                : kind == Kind::Heic ? PictureFiles::WriteHeic(path, picture, preview ? 320 : 0)
+                                     : PictureFiles::WriteJpeg(path, picture, exifPreview));
         QCOMPARE(!EmbeddedThumbnail::Read(path).image.isNull(), preview);
 
-        // Made as a scan makes them: on the maker's threads, into its folder.
         QTemporaryDir folder;
-        PhotoSet set;
-        FakePhoto* photo = set.addPhoto(0);
-        photo->setThumbnailPath(FakeText());
-        {
-            ThumbnailMaker maker(folder.path(), 2);
-            maker.Submit(photo, path);
-            maker.Finish();
-        }
-        const QString made = QString::fromUtf8(photo->GetThumbnailPath());
+        const QString made = engineThumbnail(path, folder.path());
         QVERIFY(made.startsWith(folder.path()));
         const QImage engine(made);
         const QImage store(storeThumbnail(path));
@@ -126,18 +123,9 @@ private slots:
         broken.write(content);
         broken.close();
         QTemporaryDir folder;
-        PhotoSet set;
-        FakePhoto* photo = set.addPhoto(0);
-        photo->setThumbnailPath(FakeText());
-        {
-            ThumbnailMaker maker(folder.path());
-            maker.Submit(photo, path);
-            maker.Finish();
-        }
-        QVERIFY(photo->thumbnailPathWrites().isEmpty());
+        QVERIFY(engineThumbnail(path, folder.path()).isNull());
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList());
-        QCOMPARE(storeThumbnail(path, QString::fromUtf8(photo->GetThumbnailPath())),
-                 file("skin/default_picture.png"));
+        QCOMPARE(storeThumbnail(path), file("skin/default_picture.png"));
     }
 
     // Stopping drops what was not started; the photos it dropped keep no path.

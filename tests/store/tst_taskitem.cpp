@@ -110,10 +110,8 @@ private slots:
             "WhatsApp Message Attachments", "WhatsApp Messages", "WeChat Contacts", "WeChat Attachments",
             "WeChat Messages", "Reminders", "", "", "", "", "", "", "Reminders", ""};
         // clang-format on
-        for (int type = -1; type <= 23; ++type) {
+        for (int type = -1; type <= 23; ++type)
             QCOMPARE(TaskItem::NameOfType(MDType(type)), names.at(type + 1));
-            QCOMPARE(TaskItem(MDType(type)).GetName(), names.at(type + 1));
-        }
     }
 
     void randomizedAgainstReference_data()

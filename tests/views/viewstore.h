@@ -70,15 +70,53 @@ public:
     {
         return add(textRecord<Record>(texts), deleted);
     }
-    FakeItem* addContact(const QString& name, const QString& company, const QString& phone,
-                         bool deleted = false)
+    // One record of the store's category from its texts: in getter order for the text-row
+    // categories; a contact's name, company, then "p:", "e:" and "u:" list entries; a message's
+    // participants as "name/phone/email".
+    FakeItem* addRecord(const QStringList& texts, bool deleted = false)
     {
-        auto contact = std::make_unique<ContactRecord>();
-        contact->Name().Text().Set(ContactName::Full, name);
-        contact->Organization().Text().Set(ContactOrganization::Company, company);
-        if (!phone.isNull())
-            contact->Phones().Append(phone.toUtf8(), QByteArray());
-        return add(std::move(contact), deleted);
+        switch (m_store.GetType()) {
+        case MMobile::MD_CONTACT: {
+            auto contact = std::make_unique<ContactRecord>();
+            contact->Name().Text().Set(ContactName::Full, texts.at(0));
+            contact->Organization().Text().Set(ContactOrganization::Company, texts.value(1));
+            for (const QString& field : texts.mid(2)) {
+                const QByteArray value = field.mid(2).toUtf8();
+                if (field.startsWith("p:"))
+                    contact->Phones().Append(value, "mobile");
+                else if (field.startsWith("e:"))
+                    contact->Emails().Append(value, "work");
+                else
+                    contact->Urls().Append(value, QByteArray());
+            }
+            return add(std::move(contact), deleted);
+        }
+        case MMobile::MD_MESSAGE: {
+            auto chat = std::make_unique<ConversationRecord>();
+            for (const QString& participant : texts) {
+                RecordText& who = chat->AddParticipant();
+                for (int part = 0; part < 3; ++part)
+                    who.Set(part, participant.section('/', part, part));
+            }
+            return add(std::move(chat), deleted);
+        }
+        case MMobile::MD_CALL_HISTORY:
+            return addTexts<CallRecord>(texts, deleted);
+        case MMobile::MD_CALENDAR:
+            return addTexts<CalendarRecord>(texts, deleted);
+        case MMobile::MD_NOTE:
+            return addTexts<NoteRecord>(texts, deleted);
+        case MMobile::MD_SAFARI_BOOKMARK:
+            return addTexts<BookmarkRecord>(texts, deleted);
+        case MMobile::MD_WHATSAPP_MESSAGE:
+            return addTexts<WhatsAppRecord>(texts, deleted);
+        case MMobile::MD_WECHAT_CONTACT:
+            return addTexts<WeChatFriendRecord>(texts, deleted);
+        case MMobile::MD_WECHAT_MESSAGE:
+            return addTexts<WeChatChatRecord>(texts, deleted);
+        default:
+            return addTexts<ReminderRecord>(texts, deleted);
+        }
     }
 
     // Loads everything added so far into the store, as the end of a scan does.

@@ -18,18 +18,6 @@
 
 using namespace MMobile;
 
-namespace {
-
-FakeTaskScript recoveryEndingWith(int status)
-{
-    FakeTaskScript script;
-    script.report(TASK_PERCENT, 50);
-    script.report(status, 100);
-    return script;
-}
-
-} // namespace
-
 class TestPageClose : public QObject
 {
     Q_OBJECT
@@ -75,11 +63,13 @@ void TestPageClose::freeWaitsForLastReport()
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
     };
 
-    if (kind == FakeDataSource::Scan) {
-        FakeTaskScript script;
-        script.report(TASK_BEGIN, 0, "1");
-        script.report(status, 100, "0");
-        world.source.setScanScript(script);
+    // A scan's reports carry the phase; a recovery's none.
+    const bool scan = kind == FakeDataSource::Scan;
+    FakeTaskScript script;
+    script.report(scan ? TASK_BEGIN : TASK_PERCENT, scan ? 0 : 50, scan ? "1" : nullptr);
+    script.report(status, 100, scan ? "0" : nullptr);
+    world.source.setScript(FakeDataSource::Kind(kind), script);
+    if (scan) {
         connect(page, &CategoryPanel::afterScanSignal, page, hold, Qt::DirectConnection);
         QVERIFY(page->Load(&world.device, nullptr));
     } else {
@@ -97,19 +87,11 @@ void TestPageClose::freeWaitsForLastReport()
         config.nType = MD_CONTACT;
         const unsigned int index = 0;
         config.SetIndexs(&index, 1);
-        if (kind == FakeDataSource::Export) {
-            world.source.setExportScript(recoveryEndingWith(status));
-            page->m_recoverMode = RECOVER_TO_OTHER_DEVICE;
-            config.nMode = RECOVER_TO_OTHER_DEVICE;
-            config.pDevice = &world.device;
-            QVERIFY(page->Export(&config));
-        } else {
-            world.source.setImportScript(recoveryEndingWith(status));
-            page->m_recoverMode = RECOVER_SAME_DEVICE;
-            config.nMode = RECOVER_SAME_DEVICE;
-            config.pDevice = &world.device;
-            QVERIFY(page->Import(&config));
-        }
+        const bool exports = kind == FakeDataSource::Export;
+        page->m_recoverMode = config.nMode =
+            exports ? RECOVER_TO_OTHER_DEVICE : RECOVER_SAME_DEVICE;
+        config.pDevice = &world.device;
+        QVERIFY(exports ? page->Export(&config) : page->Import(&config));
     }
     FakeTask* task = world.source.lastTask();
     QVERIFY(task);
@@ -138,12 +120,10 @@ void TestPageClose::freeWaitsForLastReport()
 void TestPageClose::reloadReleasesFinishedSource()
 {
     PageHost world(MD_CONTACT);
-    FakeDevice second;
-    FakeDataSource secondSource(MD_CONTACT);
-    second.setDataSource(MD_CONTACT, &secondSource);
-    FakeDevice third;
-    FakeDataSource thirdSource(MD_CONTACT);
-    third.setDataSource(MD_CONTACT, &thirdSource);
+    PageHost second(MD_CONTACT);
+    PageHost third(MD_CONTACT);
+    FakeDataSource& secondSource = second.source;
+    FakeDataSource& thirdSource = third.source;
     auto* page = new TestPage(&world.host, MD_CONTACT);
     page->show();
 
@@ -156,11 +136,11 @@ void TestPageClose::reloadReleasesFinishedSource()
     held.report(TASK_BEGIN, 0, "1").held();
     held.report(TASK_COMPLETE, 100, "0");
     secondSource.setScanScript(held);
-    QVERIFY(page->Load(&second, nullptr));
+    QVERIFY(page->Load(&second.device, nullptr));
     QCOMPARE(world.source.releaseCalls(), 1);
 
     thirdSource.setScanScript(completeScan());
-    QVERIFY(page->Load(&third, nullptr));
+    QVERIFY(page->Load(&third.device, nullptr));
     QCOMPARE(secondSource.releaseCalls(), 0);
     secondSource.lastTask()->release();
     QVERIFY(secondSource.lastTask()->waitFinished(kTimeout));
@@ -185,9 +165,8 @@ void TestPageClose::twoPagesScanAtOnce()
         FakeGetter* getter = worlds[p]->source.dataGetter();
         FakeTaskScript script;
         script.report(TASK_BEGIN, 0, "1");
-        for (int batch = 0; batch < 5; ++batch) {
+        for (int batch = 0; batch < 5; ++batch)
             script.report(TASK_DATA, 10 + batch * 10, "0").prepending(getter, newItems(getter, 20));
-        }
         script.report(TASK_COMPLETE, 100, "0");
         worlds[p]->source.setScanScript(script);
         pages[p]->show();

@@ -283,7 +283,7 @@ void TestWorkflows::loadCallbackRoad()
     // Only the stop status reaches the page's own lines.
     QCOMPARE(int(world.lines()->taskState(1)), int(TASK_STOP));
     QVERIFY(int(world.lines()->taskState(0)) != int(TASK_DATA));
-    QCOMPARE(world.host.eventsOffGuiThread().size(), world.host.events().size());
+    QCOMPARE(world.host.events(QString(), true).size(), world.host.events().size());
 }
 
 void TestWorkflows::closingReleasesPendingHandOver()
@@ -489,8 +489,8 @@ void TestWorkflows::recovery()
     FakeTaskScript script;
     script.report(TASK_PERCENT, 50, "x");
     script.report(end, 100, nullptr);
-    s.source.setExportScript(script);
-    s.source.setImportScript(script);
+    s.source.setScript(FakeDataSource::Export, script);
+    s.source.setScript(FakeDataSource::Import, script);
     QTemporaryDir out;
     s.host.setOutputDir(out.path());
     s.host.setDevices({device ? device : &other});
@@ -539,9 +539,8 @@ void TestWorkflows::recovery()
         QVERIFY(seen.cancelButtonHidden);
         QVERIFY(m_urls.urls.isEmpty());
     }
-    QCOMPARE(s.host.recoverResults().size(), 1);
-    QCOMPARE(s.host.recoverResults().first().mode, mode);
-    QCOMPARE(s.host.recoverResults().first().ok, int(ok));
+    QCOMPARE(s.host.events("OnRecoverResult"),
+             QStringList{QString("OnRecoverResult(%1,%2,%3)").arg(mode).arg(MD_CONTACT).arg(ok)});
     QCOMPARE(s.host.events("OnOperationFailed"),
              ok ? QStringList() : QStringList{QString("OnOperationFailed(%1)").arg(MD_CONTACT)});
     QVERIFY(log.messages().contains(ok ? "Export Contacts complete" : "Export Contacts error"));
@@ -664,11 +663,10 @@ void TestWorkflows::recoveryDoesNotStart()
     QVERIFY(seen.cancelButtonHidden);
     QCOMPARE(seen.okButtonText, MyMessageDailog::tr("OK"));
     QCOMPARE(s.page.m_pProgressDialog, nullptr);
-    const QVector<FakeHost::RecoverResult> results = s.host.recoverResults();
-    QCOMPARE(results.size(), 2);
-    QCOMPARE(results[0].mode, int(RECOVER_TO_PC));
-    QCOMPARE(results[1].mode, int(RECOVER_SAME_DEVICE));
-    QCOMPARE(results[0].ok + results[1].ok, 0);
+    const QString failed = QString("OnRecoverResult(%1,%2,0)");
+    QCOMPARE(s.host.events("OnRecoverResult"),
+             (QStringList{failed.arg(RECOVER_TO_PC).arg(MD_CONTACT),
+                          failed.arg(RECOVER_SAME_DEVICE).arg(MD_CONTACT)}));
 }
 
 QTEST_MAIN(TestWorkflows)

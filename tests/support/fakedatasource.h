@@ -62,8 +62,6 @@ public:
                                     MMobile::TaskCallBack callback, void* context) override;
     void Release() override;
 
-    MMobile::MDType type() const { return m_type; }
-
     // The category's getter; GetDataGetter() hands it out unless hidden.
     FakeGetter* dataGetter() const;
     // GetDataGetter() answers null while hidden.
@@ -73,8 +71,6 @@ public:
 
     void setScript(Kind kind, const FakeTaskScript& script);
     void setScanScript(const FakeTaskScript& script) { setScript(Scan, script); }
-    void setImportScript(const FakeTaskScript& script) { setScript(Import, script); }
-    void setExportScript(const FakeTaskScript& script) { setScript(Export, script); }
     // Starts of `kind` return null (the call is still recorded).
     void setStartFails(Kind kind, bool fails);
 
@@ -83,14 +79,13 @@ public:
     StartCall lastStart(Kind kind) const;
     // The task of the last successful start of any kind, or null.
     FakeTask* lastTask() const;
-    QVector<FakeTask*> tasks() const;
     QByteArrayList namedGetterRequests() const;
     int dataGetterRequests() const;
     int releaseCalls() const;
 
 private:
     MMobile::ITaskCtrl* start(Kind kind, int mode, const MMobile::ImportExportConfigure* config,
-                              bool configNull, MMobile::TaskCallBack callback, void* context);
+                              MMobile::TaskCallBack callback, void* context);
 
     const MMobile::MDType m_type;
     mutable std::mutex m_mutex;

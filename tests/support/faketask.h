@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -50,10 +51,7 @@ public:
     int waitHeld(int timeoutMs);
     // Opens the gate the worker waits at, or the next one it reaches.
     void release();
-    // Stops the script before its next step, opening any gate.
-    void abort();
 
-    bool isStarted() const;
     bool isFinished() const;
     bool stoppedByCallback() const;
     int releaseCalls() const;
@@ -61,7 +59,11 @@ public:
     QVector<bool> results() const;
 
 private:
+    // Stops the script before its next step, opening any gate.
+    void abort();
     void run();
+    // Waits until `done` (called under the lock) holds; false on timeout.
+    bool waitFor(int timeoutMs, const std::function<bool()>& done);
     bool call(int type, int status, int percent, const QByteArray* label);
     // Sleeps unless aborted; false when aborted.
     bool sleepFor(int ms);

@@ -1,5 +1,7 @@
 #include "faketaskscript.h"
 
+#include "fakegetter.h"
+
 #include <utility>
 
 FakeTaskScript::Step& FakeTaskScript::Step::withType(int category)
@@ -23,9 +25,7 @@ FakeTaskScript::Step& FakeTaskScript::Step::held()
 FakeTaskScript::Step& FakeTaskScript::Step::prepending(FakeGetter* target,
                                                        const QVector<MMobile::IMDCommon*>& items)
 {
-    getter = target;
-    newItems = items;
-    return *this;
+    return running([target, items] { target->prepend(items); });
 }
 
 FakeTaskScript::Step& FakeTaskScript::Step::running(std::function<void()> fn)

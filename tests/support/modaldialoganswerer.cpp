@@ -53,37 +53,6 @@ void rejectDialog(QWidget* dialog)
 
 } // namespace
 
-ModalDialogAnswerer::Answer ModalDialogAnswerer::Answer::pressButton(const QString& objectName)
-{
-    Answer a;
-    a.action = PressObjectName;
-    a.value = objectName;
-    return a;
-}
-
-ModalDialogAnswerer::Answer ModalDialogAnswerer::Answer::reject()
-{
-    return Answer();
-}
-
-ModalDialogAnswerer::Answer ModalDialogAnswerer::Answer::chooseFile(const QString& path)
-{
-    Answer a;
-    a.action = ChooseFile;
-    a.value = path;
-    return a;
-}
-
-ModalDialogAnswerer::Answer ModalDialogAnswerer::Answer::ok()
-{
-    return pressButton(QStringLiteral("btnOk"));
-}
-
-ModalDialogAnswerer::Answer ModalDialogAnswerer::Answer::cancel()
-{
-    return pressButton(QStringLiteral("btnCancel"));
-}
-
 ModalDialogAnswerer::ModalDialogAnswerer(QObject* parent) : QObject(parent)
 {
     m_timer.setInterval(10);
@@ -94,12 +63,6 @@ ModalDialogAnswerer::~ModalDialogAnswerer()
 {
     if (m_current)
         m_current->removeEventFilter(this);
-}
-
-void ModalDialogAnswerer::answer(const Answer& next)
-{
-    m_pending.append(next);
-    m_timer.start();
 }
 
 void ModalDialogAnswerer::answer(const QVector<Answer>& next)

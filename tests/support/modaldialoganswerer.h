@@ -34,13 +34,16 @@ public:
         Action action = Reject;
         QString value; // object name or path
 
-        static Answer pressButton(const QString& objectName);
-        static Answer reject();
+        static Answer pressButton(const QString& objectName)
+        {
+            return {PressObjectName, objectName};
+        }
+        static Answer reject() { return {}; }
         // A QFileDialog: selects `path` (a file, or a folder in directory mode) and accepts.
-        static Answer chooseFile(const QString& path);
+        static Answer chooseFile(const QString& path) { return {ChooseFile, path}; }
         // The buttons of MyMessageDailog.
-        static Answer ok();
-        static Answer cancel();
+        static Answer ok() { return pressButton(QStringLiteral("btnOk")); }
+        static Answer cancel() { return pressButton(QStringLiteral("btnCancel")); }
     };
 
     // What one dialog showed and what was done to it.
@@ -61,7 +64,7 @@ public:
     explicit ModalDialogAnswerer(QObject* parent = nullptr);
     ~ModalDialogAnswerer() override;
 
-    void answer(const Answer& next);
+    void answer(const Answer& next) { answer(QVector<Answer>{next}); }
     void answer(const QVector<Answer>& next);
     // Never answers modal windows of this class (for instance a progress
     // window that the code under test shows while it waits).

@@ -16,7 +16,7 @@
 // front while a scan runs: item 0 is the newest. All members are thread-safe,
 // so a scan script may grow it from the task's thread while the GUI reads it.
 //
-// Items are either borrowed (prepend) or owned (adopt, newItem). Owned items
+// Items are either borrowed (prepend) or owned (adopt, newItem, prependNew). Owned items
 // live as long as the getter, even after clear(), because a page's store may
 // still point at them.
 class FakeGetter : public MMobile::IMDGetter
@@ -38,6 +38,14 @@ public:
     template <class Record> FakeItem* newItem(std::unique_ptr<Record> record, bool deleted = false)
     {
         return adopt(FakeItem::owning(std::move(record), deleted));
+    }
+    // newItem() and prepend() in one.
+    template <class Record>
+    FakeItem* prependNew(std::unique_ptr<Record> record, bool deleted = false)
+    {
+        FakeItem* item = newItem(std::move(record), deleted);
+        prepend(item);
+        return item;
     }
 
     // Inserts `item` at index 0; a null item is ignored.

@@ -59,6 +59,14 @@ public:
         bool cancelButtonHidden = false;
         QString done;  // "press:<button text>", "reject", "choose:<path>"
         QString error; // why the answer could not be carried out, or empty
+
+        // "<type> [<ok>|<cancel, empty when hidden>] <text>": a message dialog at once.
+        QString message() const
+        {
+            return QStringLiteral("%1 [%2|%3] %4")
+                .arg(messageType)
+                .arg(okButtonText, cancelButtonHidden ? QString() : cancelButtonText, messageText);
+        }
     };
 
     explicit ModalDialogAnswerer(QObject* parent = nullptr);

@@ -2,15 +2,6 @@
 
 #include "contracts/mmobiletypes.h"
 
-FakeDevice::FakeDevice(const FakeText& displayName) : m_displayName(displayName) {}
-
-FakeDevice::~FakeDevice() = default;
-
-MMobile::IDeviceInfo* FakeDevice::GetDeviceInfo()
-{
-    return this;
-}
-
 MMobile::ICategoryDataSource* FakeDevice::GetDataSource(MMobile::MDType type)
 {
     std::lock_guard<std::mutex> lock(m_mutex);

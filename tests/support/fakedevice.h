@@ -18,13 +18,12 @@
 class FakeDevice : public MMobile::IDevice, public MMobile::IDeviceInfo
 {
 public:
-    explicit FakeDevice(const FakeText& displayName = FakeText());
-    virtual ~FakeDevice();
+    explicit FakeDevice(const FakeText& displayName = FakeText()) : m_displayName(displayName) {}
 
     FakeDevice(const FakeDevice&) = delete;
     FakeDevice& operator=(const FakeDevice&) = delete;
 
-    MMobile::IDeviceInfo* GetDeviceInfo() override;
+    MMobile::IDeviceInfo* GetDeviceInfo() override { return this; }
     MMobile::ICategoryDataSource* GetDataSource(MMobile::MDType type) override;
     const char* GetTextProperty(int key, int index) override;
 

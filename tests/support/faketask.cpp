@@ -38,16 +38,6 @@ bool FakeTask::Start()
     return true;
 }
 
-void FakeTask::Release()
-{
-    ++m_releaseCalls;
-}
-
-MMobile::TASK_CTRL_STATUS FakeTask::GetStatus()
-{
-    return m_status;
-}
-
 bool FakeTask::waitFinished(int timeoutMs)
 {
     return m_started && waitFor(timeoutMs, [this] { return m_finished.load(); });
@@ -99,21 +89,6 @@ void FakeTask::abort()
     std::lock_guard<std::mutex> lock(m_mutex);
     m_abort = true;
     m_wake.notify_all();
-}
-
-bool FakeTask::isFinished() const
-{
-    return m_finished;
-}
-
-bool FakeTask::stoppedByCallback() const
-{
-    return m_stoppedByCallback;
-}
-
-int FakeTask::releaseCalls() const
-{
-    return m_releaseCalls;
 }
 
 QVector<bool> FakeTask::results() const

@@ -40,8 +40,8 @@ public:
 
     // Launches the worker; false when already started or the script says so.
     bool Start() override;
-    void Release() override;
-    MMobile::TASK_CTRL_STATUS GetStatus() override;
+    void Release() override { ++m_releaseCalls; }
+    MMobile::TASK_CTRL_STATUS GetStatus() override { return m_status; }
 
     // Waits until the worker has finished, processing the GUI thread's events
     // meanwhile (a page's callback may wait for its GUI thread). False on timeout.
@@ -52,9 +52,9 @@ public:
     // Opens the gate the worker waits at, or the next one it reaches.
     void release();
 
-    bool isFinished() const;
-    bool stoppedByCallback() const;
-    int releaseCalls() const;
+    bool isFinished() const { return m_finished; }
+    bool stoppedByCallback() const { return m_stoppedByCallback; }
+    int releaseCalls() const { return m_releaseCalls; }
     // What the page's callback answered, one entry per report.
     QVector<bool> results() const;
 

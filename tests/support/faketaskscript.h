@@ -41,11 +41,27 @@ public:
         bool gate = false;               // block until FakeTask::release()
         std::function<void()> action;    // runs on the task's thread before the report
 
-        Step& withType(int category);
-        Step& after(int ms);
-        Step& held();
+        Step& withType(int category)
+        {
+            type = category;
+            return *this;
+        }
+        Step& after(int ms)
+        {
+            delayMs = ms < 0 ? 0 : ms;
+            return *this;
+        }
+        Step& held()
+        {
+            gate = true;
+            return *this;
+        }
         Step& prepending(FakeGetter* target, const QVector<MMobile::IMDCommon*>& items);
-        Step& running(std::function<void()> fn);
+        Step& running(std::function<void()> fn)
+        {
+            action = std::move(fn);
+            return *this;
+        }
     };
 
     // `label` null sends a null label. The reference is valid until the next report().

@@ -78,11 +78,6 @@ void FakeDataSource::Release()
     ++m_releaseCalls;
 }
 
-FakeGetter* FakeDataSource::dataGetter() const
-{
-    return m_dataGetter.get();
-}
-
 void FakeDataSource::setDataGetterHidden(bool hidden)
 {
     std::lock_guard<std::mutex> lock(m_mutex);

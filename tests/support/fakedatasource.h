@@ -63,7 +63,7 @@ public:
     void Release() override;
 
     // The category's getter; GetDataGetter() hands it out unless hidden.
-    FakeGetter* dataGetter() const;
+    FakeGetter* dataGetter() const { return m_dataGetter.get(); }
     // GetDataGetter() answers null while hidden.
     void setDataGetterHidden(bool hidden);
     // The getter GetNamedGetter(name) answers, made on first use.

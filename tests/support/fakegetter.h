@@ -22,9 +22,7 @@
 class FakeGetter : public MMobile::IMDGetter
 {
 public:
-    FakeGetter();
-    virtual ~FakeGetter();
-
+    FakeGetter() = default;
     FakeGetter(const FakeGetter&) = delete;
     FakeGetter& operator=(const FakeGetter&) = delete;
 

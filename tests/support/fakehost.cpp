@@ -9,8 +9,6 @@
 
 FakeHost::FakeHost() : m_guiThread(std::this_thread::get_id()) {}
 
-FakeHost::~FakeHost() = default;
-
 QWidget* FakeHost::GetParentWidget()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -114,11 +112,6 @@ void FakeHost::setDevices(const QVector<MMobile::IDevice*>& devices)
         m_devices.push_back(DeviceEntry{device, 0, {0, 0}});
 }
 
-void FakeHost::setStopRequested(bool stop)
-{
-    m_stopRequested = stop;
-}
-
 QStringList FakeHost::events(const QString& prefix, bool offGuiThreadOnly) const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -128,11 +121,6 @@ QStringList FakeHost::events(const QString& prefix, bool offGuiThreadOnly) const
             result.append(event.text);
     }
     return result;
-}
-
-bool FakeHost::hasEvent(const QString& prefix) const
-{
-    return !events(prefix).isEmpty();
 }
 
 bool FakeHost::waitForEvent(const QString& prefix, int timeoutMs)

@@ -72,26 +72,6 @@ void ModalDialogAnswerer::answer(const QVector<Answer>& next)
         m_timer.start();
 }
 
-void ModalDialogAnswerer::ignore(const QString& className)
-{
-    m_ignored.insert(className);
-}
-
-int ModalDialogAnswerer::pendingCount() const
-{
-    return m_pending.size();
-}
-
-int ModalDialogAnswerer::answeredCount() const
-{
-    return m_seen.size();
-}
-
-ModalDialogAnswerer::Seen ModalDialogAnswerer::last() const
-{
-    return m_seen.isEmpty() ? Seen() : m_seen.last();
-}
-
 QStringList ModalDialogAnswerer::errors() const
 {
     QStringList result;

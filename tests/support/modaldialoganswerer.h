@@ -76,11 +76,11 @@ public:
     void answer(const QVector<Answer>& next);
     // Never answers modal windows of this class (for instance a progress
     // window that the code under test shows while it waits).
-    void ignore(const QString& className);
-    int pendingCount() const;
-    int answeredCount() const;
+    void ignore(const QString& className) { m_ignored.insert(className); }
+    int pendingCount() const { return m_pending.size(); }
+    int answeredCount() const { return m_seen.size(); }
     // The last dialog answered; a default Seen when there is none.
-    Seen last() const;
+    Seen last() const { return m_seen.isEmpty() ? Seen() : m_seen.last(); }
     QStringList errors() const;
     // Processes events until `count` dialogs in all were answered. False on timeout.
     bool waitAnswered(int count, int timeoutMs);

@@ -113,7 +113,6 @@ void TestCategoryPanel::loadStartsScan()
     QCOMPARE(call.mode, 1);
     QCOMPARE(call.context, static_cast<void*>(&world.page));
     QCOMPARE(int(task->GetStatus()), int(TASK_BEGIN));
-    QCOMPARE(world.device.dataSourceRequests(), QVector<int>(3, MD_MESSAGE));
     QVERIFY(!world.page.button("btnRecoverToPC")->isEnabled());
     QVERIFY(!world.page.button("btnRecoverToDevice")->isEnabled());
     QVERIFY(world.page.button("btnClose")->isEnabled());

@@ -261,7 +261,6 @@ void TestWorkflows::scanEnds()
     QCOMPARE(world.page.IsLoad(nullptr), end != TASK_STOP);
     QCOMPARE(world.host.events("OnOperationFailed").size(), end == TASK_ERROR ? 1 : 0);
     QCOMPARE(world.source.dataGetterRequests() == 0, reminders);
-    QCOMPARE(world.source.namedGetterRequests().contains("Reminider"), reminders);
 }
 
 void TestWorkflows::loadCallbackRoad()

@@ -40,7 +40,6 @@ FakeDataSource::~FakeDataSource()
 MMobile::IMDGetter* FakeDataSource::GetNamedGetter(const char* name)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_namedRequests.append(name ? QByteArray(name) : QByteArray());
     if (!name)
         return nullptr;
     auto it = m_namedGetters.find(QByteArray(name));
@@ -132,12 +131,6 @@ FakeTask* FakeDataSource::lastTask() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_tasks.empty() ? nullptr : m_tasks.back().get();
-}
-
-QByteArrayList FakeDataSource::namedGetterRequests() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_namedRequests;
 }
 
 int FakeDataSource::dataGetterRequests() const

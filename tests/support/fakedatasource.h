@@ -7,7 +7,6 @@
 #include "contracts/importexportconfigure.h"
 
 #include <QByteArray>
-#include <QByteArrayList>
 #include <QVector>
 
 #include <map>
@@ -79,7 +78,6 @@ public:
     StartCall lastStart(Kind kind) const;
     // The task of the last successful start of any kind, or null.
     FakeTask* lastTask() const;
-    QByteArrayList namedGetterRequests() const;
     int dataGetterRequests() const;
     int releaseCalls() const;
 
@@ -96,7 +94,6 @@ private:
     bool m_startFails[3] = {false, false, false};
     std::vector<StartCall> m_calls;
     std::vector<std::unique_ptr<FakeTask>> m_tasks;
-    QByteArrayList m_namedRequests;
     int m_dataGetterRequests = 0;
     int m_releaseCalls = 0;
 };

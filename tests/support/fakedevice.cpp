@@ -5,7 +5,6 @@
 MMobile::ICategoryDataSource* FakeDevice::GetDataSource(MMobile::MDType type)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_requests.append(type);
     auto it = m_sources.find(type);
     return it == m_sources.end() ? nullptr : it->second;
 }
@@ -22,10 +21,4 @@ void FakeDevice::setDataSource(MMobile::MDType type, MMobile::ICategoryDataSourc
         m_sources[type] = source;
     else
         m_sources.erase(type);
-}
-
-QVector<int> FakeDevice::dataSourceRequests() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_requests;
 }

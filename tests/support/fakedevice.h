@@ -6,8 +6,6 @@
 #include "contracts/idevice.h"
 #include "contracts/ideviceinfo.h"
 
-#include <QVector>
-
 #include <map>
 #include <mutex>
 
@@ -30,14 +28,10 @@ public:
     // Null removes the category's source.
     void setDataSource(MMobile::MDType type, MMobile::ICategoryDataSource* source);
 
-    // The categories asked for, in order.
-    QVector<int> dataSourceRequests() const;
-
 private:
     const FakeText m_displayName;
-    mutable std::mutex m_mutex;
+    std::mutex m_mutex;
     std::map<int, MMobile::ICategoryDataSource*> m_sources;
-    QVector<int> m_requests;
 };
 
 #endif // FAKEDEVICE_H

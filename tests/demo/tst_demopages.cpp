@@ -1,9 +1,16 @@
-// The wiring of the demo's category pages on a generated sample backup: the
-// search bar hides and shows rows, the only-deleted switch, the check-all box
-// and the selection text, the detail pane, the photo grid's layouts, the
-// reminders tree's ticks, and two recoveries in a row.
+// The demo on one generated sample backup. The scripted tour through the demo
+// host, which lists the backup as it lists the ones it finds: every category is
+// scanned in the background with the counts the generator wrote, the search
+// narrows the contacts, the recovery writes exactly the ticked contacts, the
+// buttons are drawn by their skin and the settings persist. Then the wiring of
+// single pages: the search bar, the only-deleted switch, the check-all box and
+// the selection text, the detail pane, the photo grid's layouts, the reminders
+// tree's ticks, the WeChat accounts, and two recoveries in a row.
 
+#include "demohostwindow.h"
+#include "demotour.h"
 #include "pages/contactspage.h"
+#include "pages/demopagefactory.h"
 #include "pages/notespage.h"
 #include "pages/photospage.h"
 #include "pages/reminderspage.h"
@@ -23,7 +30,6 @@
 #include "views/mysortfilterproxymodel.h"
 #include "views/mytableview.h"
 #include "views/taskitemmodel.h"
-#include "views/treeitem.h"
 
 #include "photos/imagelistitmmodel.h"
 
@@ -33,8 +39,9 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QDirIterator>
+#include <QImage>
 #include <QLineEdit>
-#include <QListView>
+#include <QMap>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSet>
@@ -43,7 +50,7 @@
 #include <QTreeView>
 #include <QtTest>
 
-#include <memory>
+#include <algorithm>
 
 using namespace MMobile;
 
@@ -56,19 +63,79 @@ template <class Page> QLineEdit* Field(Page& page)
 {
     return page.searchBar()->template findChild<QLineEdit*>(QStringLiteral("filterLineEdit"));
 }
-} // namespace
 
-// Catches the page's request to open the output folder.
-class FolderCatcher : public QObject
+QString Selected(int count, int of)
+{
+    return QStringLiteral("You select %1 item(s) in %2 item(s)").arg(count).arg(of);
+}
+
+// A host with the demo's pictures and `output` as its output folder.
+struct DemoHost : FakeHost
+{
+    explicit DemoHost(const QString& output)
+    {
+        setSkinDir(-1, QStringLiteral(CP_DEMO_RESOURCE_DIR "common/"));
+        for (int type = 0; type <= 22; ++type)
+            setSkinDir(type, QStringLiteral(CP_DEMO_RESOURCE_DIR));
+        setOutputDir(output);
+    }
+};
+
+// A page of the demo on its own host, closed when the test ends.
+template <class Page> struct Opened : DemoHost
+{
+    template <class... Extra>
+    Opened(IDevice* device, const QString& output, Extra... extra)
+        : DemoHost(output), page(this, extra...), device(device)
+    {
+    }
+    ~Opened() { page.ClosePlugin(); }
+    bool load()
+    {
+        page.show();
+        if (!page.Load(device, nullptr))
+            return false;
+        // The page's end-of-scan slot has run once the recover buttons are enabled.
+        auto* button = page.template findChild<QPushButton*>(QStringLiteral("btnRecoverToPC"));
+        return QTest::qWaitFor(
+            [&] { return page.scanStatus() == TASK_COMPLETE && button && button->isEnabled(); },
+            kTimeout);
+    }
+    QString selection() { return page.getStatusBar()->leftLable(); }
+
+    Page page;
+    IDevice* device;
+};
+
+// Catches the page's request to open the output folder, and answers its
+// folder dialog with Recover.
+struct RecoveryWatch : QObject
 {
     Q_OBJECT
 public:
-    FolderCatcher() { QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "open"); }
-    ~FolderCatcher() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
+    explicit RecoveryWatch(const char* pageClass)
+    {
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "open");
+        answerer.ignore(QString::fromLatin1(pageClass));
+        answerer.ignore(QStringLiteral("RecoverProgressDialog"));
+    }
+    ~RecoveryWatch() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
+    // Presses the page's button and waits for the folder to be opened.
+    bool recover(QWidget* page)
+    {
+        answerer.answer(ModalDialogAnswerer::Answer::pressButton(QStringLiteral("btnSetRecover")));
+        const int before = int(opened.size());
+        const int answered = answerer.answeredCount() + 1;
+        page->findChild<QPushButton*>(QStringLiteral("btnRecoverToPC"))->click();
+        return answerer.waitAnswered(answered, kTimeout) &&
+               QTest::qWaitFor([&] { return opened.size() == before + 1; }, kTimeout);
+    }
     QStringList opened;
+    ModalDialogAnswerer answerer;
 public slots:
     void open(const QUrl& url) { opened << url.toLocalFile(); }
 };
+} // namespace
 
 class TestDemoPages : public QObject
 {
@@ -76,6 +143,17 @@ class TestDemoPages : public QObject
 
 private slots:
     void initTestCase();
+    void everyCategoryIsScanned_data();
+    void everyCategoryIsScanned();
+    void searchNarrowsToTheKeyword();
+    void recoveryWritesTheTickedContacts();
+    void screenshotsShowEveryPage();
+    void recoverButtonsAreSkinned_data();
+    void recoverButtonsAreSkinned();
+    void logAndOutputFolderAreKept();
+    void settingsPersistAcrossRuns();
+    void skippedRecordsAreShown_data();
+    void skippedRecordsAreShown();
     void searchHidesAndShowsRows_data();
     void searchHidesAndShowsRows();
     void onlyDeletedSwitch_data();
@@ -89,15 +167,30 @@ private slots:
     void weChatAttachmentsFollowTheAccount();
 
 private:
-    void Prepare(FakeHost& host);
-    template <class Page> bool LoadAndWait(Page& page);
+    DemoHostWindow::Options HostOptions(const char* settings = "settings.ini") const;
     int ContactsHolding(const QString& keyword) const;
-    static QString SelectionText(CategoryPanel& page);
+    QString Output(const char* name) const { return m_dir.filePath(QLatin1String(name)); }
+    IDevice* Device() const { return m_device.get(); }
 
     QTemporaryDir m_dir;
     SampleBackupContent m_content;
     std::unique_ptr<BackupDevice> m_device;
+    DemoTour::Summary m_summary;
+    DemoTour::Options m_tourOptions;
 };
+
+DemoHostWindow::Options TestDemoPages::HostOptions(const char* settings) const
+{
+    DemoHostWindow::Options options;
+    options.knownFolders << m_dir.filePath(QStringLiteral("backup"));
+    options.skinFolder = QStringLiteral(CP_DEMO_SKIN_DIR);
+    options.resourceFolder = QStringLiteral(CP_DEMO_RESOURCE_DIR "common/");
+    options.pictureFolder = QStringLiteral(CP_DEMO_RESOURCE_DIR);
+    options.workFolder = m_dir.filePath(QStringLiteral("work/"));
+    options.settingsFile = m_dir.filePath(QLatin1String(settings));
+    options.logFolder = m_dir.filePath(QStringLiteral("log"));
+    return options;
+}
 
 void TestDemoPages::initTestCase()
 {
@@ -107,46 +200,236 @@ void TestDemoPages::initTestCase()
              qPrintable(writer.ErrorText()));
     m_content = writer.Content();
     m_device = std::make_unique<BackupDevice>(m_dir.filePath(QStringLiteral("backup")));
-}
+    QVERIFY(DemoHostWindow::ConfigureLogging(m_dir.filePath(QStringLiteral("log"))));
 
-void TestDemoPages::Prepare(FakeHost& host)
-{
-    host.setSkinDir(-1, QStringLiteral(CP_DEMO_RESOURCE_DIR "common/"));
-    for (int type = 0; type <= 22; ++type)
-        host.setSkinDir(type, QStringLiteral(CP_DEMO_RESOURCE_DIR));
-    host.setOutputDir(m_dir.filePath(QStringLiteral("output")));
-}
-
-template <class Page> bool TestDemoPages::LoadAndWait(Page& page)
-{
-    page.show();
-    if (!page.Load(m_device.get(), nullptr))
-        return false;
-    // The page's end-of-scan slot has run once the recover buttons are enabled.
-    auto* button = page.template findChild<QPushButton*>(QStringLiteral("btnRecoverToPC"));
-    return QTest::qWaitFor(
-        [&] { return page.scanStatus() == TASK_COMPLETE && button && button->isEnabled(); },
-        kTimeout);
+    DemoHostWindow host(HostOptions());
+    host.show();
+    host.Start(false);
+    m_tourOptions.screenshotFolder = m_dir.filePath(QStringLiteral("shots"));
+    m_tourOptions.recoverFolder = m_dir.filePath(QStringLiteral("recovered"));
+    m_tourOptions.tickCount = 3;
+    DemoTour tour(&host, m_tourOptions);
+    m_summary = tour.Run();
+    QVERIFY2(m_summary.ok(), qPrintable(m_summary.ToText()));
+    // The tour opened the backup from the host's list.
+    QCOMPARE(m_summary.backupFolder, m_dir.filePath(QStringLiteral("backup")));
 }
 
 int TestDemoPages::ContactsHolding(const QString& keyword) const
 {
-    if (keyword.isEmpty())
-        return int(m_content.contacts.size());
     int holding = 0;
     for (const SampleBackupContent::Contact& contact : m_content.contacts) {
         const QStringList fields =
             QStringList{contact.first, contact.last, contact.organization, contact.note} +
             contact.phones + contact.emails + contact.urls;
-        if (!fields.filter(keyword, Qt::CaseInsensitive).isEmpty())
+        if (keyword.isEmpty() || !fields.filter(keyword, Qt::CaseInsensitive).isEmpty())
             ++holding;
     }
     return holding;
 }
 
-QString TestDemoPages::SelectionText(CategoryPanel& page)
+void TestDemoPages::everyCategoryIsScanned_data()
 {
-    return page.getStatusBar()->leftLable();
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("deleted");
+    // The generator's own marks: notes in Recently Deleted, conversations
+    // whose messages were all recently deleted, reminders marked for deletion,
+    // photos in the trash.
+    QMap<int, int> deleted;
+    for (const SampleBackupContent::Photo& photo : m_content.photos)
+        deleted[MD_PHOTO] += photo.trashed ? 1 : 0;
+    for (const SampleBackupContent::Note& note : m_content.notes)
+        deleted[MD_NOTE] += note.deleted ? 1 : 0;
+    for (const SampleBackupContent::Reminder& reminder : m_content.reminders)
+        deleted[MD_REMINDER] += reminder.deleted ? 1 : 0;
+    for (const SampleBackupContent::Conversation& conversation : m_content.conversations)
+        deleted[MD_MESSAGE] += conversation.deleted ? 1 : 0;
+    const auto add = [&](MDType type, size_t count) {
+        QTest::newRow(qPrintable(DemoPageFactory::DisplayName(type)))
+            << int(type) << int(count) << deleted.value(type);
+    };
+    add(MD_PHOTO, m_content.photos.size());
+    add(MD_CONTACT, m_content.contacts.size());
+    add(MD_MESSAGE, m_content.conversations.size());
+    add(MD_MESSAGE_ATTACHMENT, size_t(m_content.AttachmentCount()));
+    add(MD_CALL_HISTORY, m_content.calls.size());
+    add(MD_CALENDAR, m_content.events.size());
+    add(MD_REMINDER, m_content.reminders.size());
+    add(MD_NOTE, m_content.notes.size());
+    add(MD_VOICE_MEMO, m_content.memos.size());
+    add(MD_SAFARI_BOOKMARK, m_content.bookmarks.size());
+    add(MD_WHATSAPP_MESSAGE, m_content.chats.size());
+    add(MD_WHATSAPP_ATTACHMENT, size_t(m_content.MediaCount()));
+    // The WeChat pages show their first account.
+    const SampleBackupContent::WeChatAccount& weChat = m_content.weChatAccounts.front();
+    add(MD_WECHAT_CONTACT, weChat.contacts.size());
+    add(MD_WECHAT_MESSAGE, weChat.chats.size());
+    add(MD_WECHAT_ATTACHMENT, weChat.files.size());
+    add(MD_NOTE_ATTACHMENT, m_content.noteAttachments.size());
+}
+
+void TestDemoPages::everyCategoryIsScanned()
+{
+    QFETCH(int, type);
+    QFETCH(int, count);
+    QFETCH(int, deleted);
+    QCOMPARE(m_summary.scanStatus.value(type, -1), int(TASK_COMPLETE));
+    QCOMPARE(m_summary.itemCounts.value(type, -1), count);
+    QCOMPARE(m_summary.itemCounts.size(), DemoPageFactory::Categories().size());
+    QCOMPARE(m_summary.deletedCounts.value(type, -1), deleted);
+    // The overview shows the counts under the category's name.
+    const QString name = DemoPageFactory::DisplayName(MDType(type));
+    const QStringList texts =
+        m_summary.overviewTexts.filter(QRegularExpression(QStringLiteral("^%1\n").arg(name)));
+    QCOMPARE(texts.size(), 1);
+    const QString counts = deleted > 0
+                               ? QStringLiteral("\n%1 items?\n%2 deleted$").arg(count).arg(deleted)
+                               : QStringLiteral("\n%1 items?$").arg(count);
+    QVERIFY2(texts.first().contains(QRegularExpression(counts)), qPrintable(texts.first()));
+}
+
+void TestDemoPages::searchNarrowsToTheKeyword()
+{
+    QVERIFY(!m_summary.keyword.isEmpty());
+    QCOMPARE(m_summary.rowsBeforeSearch, int(m_content.contacts.size()));
+    QVERIFY(m_summary.rowsAfterSearch < m_summary.rowsBeforeSearch);
+    QCOMPARE(m_summary.rowsAfterSearch, ContactsHolding(m_summary.keyword));
+}
+
+void TestDemoPages::recoveryWritesTheTickedContacts()
+{
+    const int ticked = m_tourOptions.tickCount;
+    QCOMPARE(m_summary.tickedRows.size(), ticked);
+    QVERIFY(m_summary.recoveredFolder.startsWith(m_tourOptions.recoverFolder));
+    QStringList cards;
+    QDirIterator files(m_summary.recoveredFolder, {QStringLiteral("*.vcf")}, QDir::Files,
+                       QDirIterator::Subdirectories);
+    while (files.hasNext())
+        cards << QFileInfo(files.next()).completeBaseName();
+    // One card per ticked contact, and the list beside them.
+    cards.sort();
+    QStringList tickedRows = m_summary.tickedRows;
+    tickedRows.sort();
+    QCOMPARE(cards, tickedRows);
+    QCOMPARE(m_summary.recoveredFiles, ticked + 1);
+    // The host says what was written, and where.
+    QVERIFY2(m_summary.recoveryText.contains(QStringLiteral("%1 file(s)").arg(ticked + 1)) &&
+                 m_summary.recoveryText.contains(
+                     QDir::toNativeSeparators(QDir::cleanPath(m_summary.recoveredFolder))),
+             qPrintable(m_summary.recoveryText));
+    QFile list(QDir(m_summary.recoveredFolder).filePath(QStringLiteral("Contacts.csv")));
+    QVERIFY(list.open(QIODevice::ReadOnly));
+    QCOMPARE(list.readAll().count("\r\n"), ticked + 1);
+}
+
+void TestDemoPages::screenshotsShowEveryPage()
+{
+    // One per category, the search, and the host's backup list, overview and end.
+    QCOMPARE(m_summary.screenshots.size(), DemoPageFactory::Categories().size() + 4);
+    for (const QString& file : m_summary.screenshots)
+        QVERIFY2(QImage(file).width() >= 400, qPrintable(file));
+}
+
+void TestDemoPages::recoverButtonsAreSkinned_data()
+{
+    QTest::addColumn<QString>("name");
+    for (const char* name : {"btnRecoverToPC", "btnRecoverToDevice", "btnClose"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+void TestDemoPages::recoverButtonsAreSkinned()
+{
+    // A bare button is a grey bevel; the skin's picture is mostly its colour.
+    QFETCH(QString, name);
+    const QImage image = m_summary.buttonImages.value(name);
+    QVERIFY(image.width() >= 30 && image.height() >= 30);
+    int coloured = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            coloured += QColor(image.pixel(x, y)).hsvSaturation() > 100 ? 1 : 0;
+    }
+    QVERIFY2(coloured * 2 > image.width() * image.height(), qPrintable(QString::number(coloured)));
+}
+
+void TestDemoPages::logAndOutputFolderAreKept()
+{
+    QFile log(m_dir.filePath(QStringLiteral("log/demo.log")));
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QByteArray lines = log.readAll();
+    QVERIFY(lines.contains(QStringLiteral("Scan Contacts complete, data count: %1")
+                               .arg(m_content.contacts.size())
+                               .toUtf8()));
+    QVERIFY(lines.contains("Export Contacts complete"));
+    // The folder chosen in the dialog is what the next run offers.
+    DemoHostWindow next(HostOptions());
+    QCOMPARE(QDir::fromNativeSeparators(QString::fromUtf8(next.GetOutputDir())),
+             m_tourOptions.recoverFolder);
+}
+
+void TestDemoPages::settingsPersistAcrossRuns()
+{
+    DemoHostWindow::Options options = HostOptions("persist.ini");
+    options.knownFolders.clear();
+    const QString backup = m_dir.filePath(QStringLiteral("backup"));
+    const QString output = m_dir.filePath(QStringLiteral("chosen-output"));
+    {
+        DemoHostWindow first(options);
+        first.show();
+        first.Start(false);
+        QTRY_VERIFY(!first.IsListing());
+        QVERIFY(first.CurrentBackup().isEmpty());
+        first.AddBackupFolder(backup, false);
+        QTRY_COMPARE(first.CurrentBackup(), backup);
+        first.SetOutputDir(output.toUtf8().constData());
+        first.resize(777, 555);
+        QCoreApplication::processEvents();
+    }
+    DemoHostWindow second(options);
+    second.show();
+    second.Start(false);
+    QTRY_COMPARE(second.CurrentBackup(), backup);
+    QCOMPARE(second.AddedFolders(), QStringList{backup});
+    QCOMPARE(second.Backups().size(), 1);
+    QCOMPARE(second.OutputDir(), output);
+    QCOMPARE(second.size(), QSize(777, 555));
+}
+
+void TestDemoPages::skippedRecordsAreShown_data()
+{
+    QTest::addColumn<QStringList>("removed"); // content files taken out of the backup
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("nothing missing") << QStringList() << QString();
+    // The newest messages are in the log: without it they are lost, and said so.
+    QTest::newRow("message log missing") << QStringList{QStringLiteral("Library/SMS/sms.db-wal")}
+                                         << QStringLiteral("1 damaged record was skipped");
+}
+
+// Records a scan had to leave out are counted in the status bar, plainly.
+void TestDemoPages::skippedRecordsAreShown()
+{
+    QFETCH(QStringList, removed);
+    QFETCH(QString, shown);
+    QTemporaryDir dir;
+    SampleBackupWriter::Options sample;
+    sample.media = false;
+    SampleBackupWriter writer(sample);
+    QVERIFY2(writer.Write(dir.path()), qPrintable(writer.ErrorText()));
+    for (const QString& path : removed)
+        QVERIFY(QFile::remove(BackupFixture::ContentPath(dir.path(), "HomeDomain", path)));
+    DemoHostWindow::Options options = HostOptions("skipped.ini");
+    options.knownFolders.clear();
+    DemoHostWindow host(options);
+    host.show();
+    QVERIFY(host.OpenBackup(dir.path(), false));
+    QVERIFY(host.OpenCategory(MD_MESSAGE, false));
+    QTRY_VERIFY(host.ScanEnded(MD_MESSAGE));
+    QCOMPARE(host.ScanStatus(MD_MESSAGE), int(TASK_COMPLETE));
+    QCOMPARE(host.SkippedCount(MD_MESSAGE), removed.size());
+    QCOMPARE(host.SkippedText(), shown);
+    if (!shown.isEmpty())
+        QVERIFY2(host.StatusText().contains(QStringLiteral("1 damaged record(s) skipped")),
+                 qPrintable(host.StatusText()));
 }
 
 void TestDemoPages::searchHidesAndShowsRows_data()
@@ -161,10 +444,9 @@ void TestDemoPages::searchHidesAndShowsRows_data()
 void TestDemoPages::searchHidesAndShowsRows()
 {
     QFETCH(QString, keyword);
-    FakeHost host;
-    Prepare(host);
-    ContactsPage page(&host);
-    QVERIFY(LoadAndWait(page));
+    Opened<ContactsPage> o(Device(), Output("output"));
+    ContactsPage& page = o.page;
+    QVERIFY(o.load());
     Tester tableTester(page.tableModel(), kFatal);
     Tester proxyTester(page.proxyModel(), kFatal);
     const int all = int(m_content.contacts.size());
@@ -176,14 +458,14 @@ void TestDemoPages::searchHidesAndShowsRows()
     const int expected = ContactsHolding(keyword);
     QCOMPARE(page.VisibleRowCount(), expected);
     QCOMPARE(int(page.store()->GetDataCount(false)), expected);
-    QCOMPARE(SelectionText(page),
-             QStringLiteral("You select 0 item(s) in %1 item(s)").arg(expected));
+    QCOMPARE(o.selection(), Selected(0, expected));
     // The check-all box ticks the rows in view only.
     auto* box = page.tableView()->findChild<QCheckBox*>(QStringLiteral("checkAllBox"));
     if (expected > 0) {
         box->click();
         QCOMPARE(int(page.store()->GetCheckedCount()), expected);
         QCOMPARE(box->checkState(), Qt::Checked);
+        QCOMPARE(o.selection(), Selected(expected, expected));
     }
 
     // A sort keeps the hidden rows hidden.
@@ -197,7 +479,6 @@ void TestDemoPages::searchHidesAndShowsRows()
     QCOMPARE(box->checkState(), expected == 0     ? Qt::Unchecked
                                 : expected == all ? Qt::Checked
                                                   : Qt::PartiallyChecked);
-    page.ClosePlugin();
 }
 
 void TestDemoPages::onlyDeletedSwitch_data()
@@ -216,14 +497,12 @@ void TestDemoPages::onlyDeletedSwitch()
     QFETCH(QString, keyword);
     if (keyword == QStringLiteral("*")) {
         keyword.clear();
-        for (const SampleBackupContent::Note& note : m_content.notes) {
-            if (!note.deleted)
-                continue;
-            for (const QString& word :
-                 note.body.split(QRegularExpression(QStringLiteral("[^A-Za-z]+"))))
-                keyword = word.size() > keyword.size() ? word : keyword;
-            break;
-        }
+        const auto note =
+            std::find_if(m_content.notes.begin(), m_content.notes.end(),
+                         [](const SampleBackupContent::Note& n) { return n.deleted; });
+        for (const QString& word :
+             note->body.split(QRegularExpression(QStringLiteral("[^A-Za-z]+"))))
+            keyword = word.size() > keyword.size() ? word : keyword;
     }
     auto inView = [&](bool onlyDeleted) {
         int count = 0;
@@ -238,12 +517,10 @@ void TestDemoPages::onlyDeletedSwitch()
     const int deleted = inView(true);
     QVERIFY(QTest::currentDataTag() != QByteArray("word of a deleted note") ||
             (deleted > 0 && deleted < inView(false)));
-    FakeHost host;
-    Prepare(host);
-    NotesPage page(&host);
-    QVERIFY(LoadAndWait(page));
+    Opened<NotesPage> o(Device(), Output("output"));
+    NotesPage& page = o.page;
+    QVERIFY(o.load());
     Tester proxyTester(page.proxyModel(), kFatal);
-    const int all = int(m_content.notes.size());
     Field(page)->setText(keyword);
     QCOMPARE(page.VisibleRowCount(), inView(false));
     auto* toggle = page.searchBar()->findChild<QWidget*>(QStringLiteral("btnOnlyShowDelete"));
@@ -251,32 +528,21 @@ void TestDemoPages::onlyDeletedSwitch()
     QTest::mouseClick(toggle, Qt::LeftButton);
     QCOMPARE(page.VisibleRowCount(), deleted);
     // Deleted notes start ticked: all of those in view are.
-    QCOMPARE(SelectionText(page),
-             QStringLiteral("You select %1 item(s) in %1 item(s)").arg(deleted));
+    QCOMPARE(o.selection(), Selected(deleted, deleted));
     QTest::mouseClick(toggle, Qt::LeftButton);
     Field(page)->clear();
-    QCOMPARE(page.VisibleRowCount(), all);
-    page.ClosePlugin();
+    QCOMPARE(page.VisibleRowCount(), int(m_content.notes.size()));
 }
 
 void TestDemoPages::checkAllBoxAndSelectionText()
 {
-    FakeHost host;
-    Prepare(host);
-    ContactsPage page(&host);
-    QVERIFY(LoadAndWait(page));
+    Opened<ContactsPage> o(Device(), Output("output"));
+    ContactsPage& page = o.page;
+    QVERIFY(o.load());
     Tester proxyTester(page.proxyModel(), kFatal);
     const int all = int(m_content.contacts.size());
     auto* box = page.tableView()->findChild<QCheckBox*>(QStringLiteral("checkAllBox"));
-    QVERIFY(box);
-    QCOMPARE(SelectionText(page), QStringLiteral("You select 0 item(s) in %1 item(s)").arg(all));
-    QCOMPARE(box->checkState(), Qt::Unchecked);
-
     box->click();
-    QCOMPARE(int(page.store()->GetCheckedCount()), all);
-    QCOMPARE(box->checkState(), Qt::Checked);
-    QCOMPARE(SelectionText(page), QStringLiteral("You select %1 item(s) in %1 item(s)").arg(all));
-
     box->click();
     QCOMPARE(page.store()->GetCheckedCount(), 0u);
     QCOMPARE(box->checkState(), Qt::Unchecked);
@@ -284,84 +550,74 @@ void TestDemoPages::checkAllBoxAndSelectionText()
     // One tick through the view's model: the text and the box follow.
     MySortFilterProxyModel* proxy = page.proxyModel();
     QVERIFY(proxy->setData(proxy->index(3, 0), int(Qt::Checked), Qt::CheckStateRole));
-    QCOMPARE(SelectionText(page), QStringLiteral("You select 1 item(s) in %1 item(s)").arg(all));
+    QCOMPARE(o.selection(), Selected(1, all));
     QCOMPARE(box->checkState(), Qt::PartiallyChecked);
     // From partly ticked the box ticks everything.
     box->click();
     QCOMPARE(int(page.store()->GetCheckedCount()), all);
-    page.ClosePlugin();
 }
 
 void TestDemoPages::detailPaneShowsTheNote()
 {
-    FakeHost host;
-    Prepare(host);
-    NotesPage page(&host);
-    QVERIFY(LoadAndWait(page));
+    Opened<NotesPage> o(Device(), Output("output"));
+    NotesPage& page = o.page;
+    QVERIFY(o.load());
     QVERIFY(page.detailPane()->toPlainText().isEmpty());
-    QTableView* view = page.tableView();
     for (int row : {0, 7}) {
-        view->setCurrentIndex(page.proxyModel()->index(row, 1));
+        page.tableView()->setCurrentIndex(page.proxyModel()->index(row, 1));
         const QString shown = page.detailPane()->toPlainText();
         // Some note of the backup is the one shown: its title and the start of its body.
-        bool found = false;
-        for (const SampleBackupContent::Note& note : m_content.notes) {
-            if (!note.title.isEmpty() && shown.startsWith(note.title) &&
-                shown.contains(note.body.left(20).simplified()))
-                found = true;
-        }
+        const bool found =
+            std::any_of(m_content.notes.begin(), m_content.notes.end(), [&](const auto& note) {
+                return !note.title.isEmpty() && shown.startsWith(note.title) &&
+                       shown.contains(note.body.left(20).simplified());
+            });
         QVERIFY2(found, qPrintable(shown));
     }
-    page.ClosePlugin();
 }
 
 void TestDemoPages::photoGridLayoutsAndCheckAll()
 {
-    FakeHost host;
-    Prepare(host);
-    PhotosPage page(&host, m_dir.filePath(QStringLiteral("work/")));
-    QVERIFY(LoadAndWait(page));
-    Tester gridTester(page.gridModel(), kFatal);
+    Opened<PhotosPage> o(Device(), Output("output"), m_dir.filePath(QStringLiteral("work/")));
+    PhotosPage& page = o.page;
+    QVERIFY(o.load());
+    QAbstractItemModel* grid = page.gridModel();
+    Tester gridTester(grid, kFatal);
     const int photos = int(m_content.photos.size());
     QSet<QDate> days;
-    for (int row = 0; row < page.gridModel()->rowCount(); ++row) {
-        if (page.gridModel()->index(row, 0).data(ImageListItmModel::TitleRole).toBool())
-            days.insert(
-                QDate::fromString(page.gridModel()->index(row, 0).data().toString().left(10),
-                                  QStringLiteral("dd-MM-yyyy")));
+    for (int row = 0; row < grid->rowCount(); ++row) {
+        const QModelIndex index = grid->index(row, 0);
+        if (index.data(ImageListItmModel::TitleRole).toBool())
+            days.insert(QDate::fromString(index.data().toString().left(10), "dd-MM-yyyy"));
     }
     QVERIFY(days.size() > 1);
-    QCOMPARE(page.gridModel()->rowCount(), photos + days.size());
+    QCOMPARE(grid->rowCount(), photos + days.size());
 
     auto* layout = page.findChild<QPushButton*>(QStringLiteral("layoutButton"));
     layout->click();
     QCOMPARE(page.imageStore()->GetViewMode(), IMAGE_VIEW_FLAT);
-    QCOMPARE(page.gridModel()->rowCount(), photos);
+    QCOMPARE(grid->rowCount(), photos);
     layout->click();
-    QCOMPARE(page.gridModel()->rowCount(), photos + days.size());
+    QCOMPARE(grid->rowCount(), photos + days.size());
 
     // Photos start ticked; the box unticks them all, then ticks them again.
-    QCOMPARE(SelectionText(page),
-             QStringLiteral("You select %1 item(s) in %1 item(s)").arg(photos));
+    QCOMPARE(o.selection(), Selected(photos, photos));
     page.checkAllBox()->click();
     QCOMPARE(page.imageStore()->GetCheckedCount(), 0u);
     QCOMPARE(page.checkAllBox()->checkState(), Qt::Unchecked);
     // One photo through the grid's model.
-    QVERIFY(page.gridModel()->setData(page.gridModel()->index(1, 0), int(Qt::Checked),
-                                      Qt::CheckStateRole));
-    QCOMPARE(SelectionText(page), QStringLiteral("You select 1 item(s) in %1 item(s)").arg(photos));
+    QVERIFY(grid->setData(grid->index(1, 0), int(Qt::Checked), Qt::CheckStateRole));
+    QCOMPARE(o.selection(), Selected(1, photos));
     QCOMPARE(page.checkAllBox()->checkState(), Qt::PartiallyChecked);
     page.checkAllBox()->click();
     QCOMPARE(int(page.imageStore()->GetCheckedCount()), photos);
-    page.ClosePlugin();
 }
 
 void TestDemoPages::remindersTreeTicksReachTheStore()
 {
-    FakeHost host;
-    Prepare(host);
-    RemindersPage page(&host);
-    QVERIFY(LoadAndWait(page));
+    Opened<RemindersPage> o(Device(), Output("output"));
+    RemindersPage& page = o.page;
+    QVERIFY(o.load());
     RemindersTreeModel* model = page.treeModel();
     Tester treeTester(model, kFatal);
     const int all = int(m_content.reminders.size());
@@ -375,136 +631,105 @@ void TestDemoPages::remindersTreeTicksReachTheStore()
     QVERIFY(inList > 0 && inList < all);
     QVERIFY(model->setData(list, int(Qt::Unchecked), Qt::CheckStateRole));
     QCOMPARE(int(page.store()->GetCheckedCount()), all - inList);
-    QCOMPARE(SelectionText(page),
-             QStringLiteral("You select %1 item(s) in %2 item(s)").arg(all - inList).arg(all));
+    QCOMPARE(o.selection(), Selected(all - inList, all));
 
     // A search hides the leaves without the keyword, and a list left empty.
-    const QString keyword = QStringLiteral("qqzzxxnomatch");
-    Field(page)->setText(keyword);
+    Field(page)->setText(QStringLiteral("qqzzxxnomatch"));
     QCOMPARE(page.VisibleRowCount(), 0);
     QVERIFY(page.treeView()->isRowHidden(0, QModelIndex()));
     Field(page)->clear();
     QCOMPARE(page.VisibleRowCount(), all);
     QVERIFY(!page.treeView()->isRowHidden(0, QModelIndex()));
-    page.ClosePlugin();
 }
 
 void TestDemoPages::twoRecoveriesInARow()
 {
-    FakeHost host;
-    Prepare(host);
-    const QString output = m_dir.filePath(QStringLiteral("twice"));
-    host.setOutputDir(output);
-    ContactsPage page(&host);
-    QVERIFY(LoadAndWait(page));
-    MySortFilterProxyModel* proxy = page.proxyModel();
-    QStringList names;
+    const QString output = Output("twice");
+    Opened<ContactsPage> o(Device(), output);
+    QVERIFY(o.load());
+    MySortFilterProxyModel* proxy = o.page.proxyModel();
+    QStringList expected;
     for (int row : {0, 5}) {
         QVERIFY(proxy->setData(proxy->index(row, 0), int(Qt::Checked), Qt::CheckStateRole));
-        names << proxy->index(row, 0).data().toString();
+        expected << proxy->index(row, 0).data().toString();
+        expected << expected.last() + QStringLiteral(" (1)");
     }
-    FolderCatcher catcher;
-    ModalDialogAnswerer answerer;
-    answerer.ignore(QStringLiteral("ContactsPage"));
-    answerer.ignore(QStringLiteral("RecoverProgressDialog"));
-    auto* recover = page.findChild<QPushButton*>(QStringLiteral("btnRecoverToPC"));
+    RecoveryWatch watch("ContactsPage");
     for (int round = 1; round <= 2; ++round) {
-        answerer.answer(ModalDialogAnswerer::Answer::pressButton(QStringLiteral("btnSetRecover")));
-        recover->click();
-        QVERIFY(answerer.waitAnswered(round, kTimeout));
-        QVERIFY(QTest::qWaitFor([&] { return catcher.opened.size() == round; }, kTimeout));
-        QCOMPARE(host.recoverResults().size(), round);
-        QCOMPARE(host.recoverResults().last().ok, 1);
-        QCOMPARE(host.recoverResults().last().mode, int(RECOVER_TO_PC));
+        QVERIFY(watch.recover(&o.page));
+        QCOMPARE(o.events("OnRecoverResult").size(), round);
+        QCOMPARE(o.events("OnRecoverResult").last(),
+                 QString("OnRecoverResult(%1,%2,1)").arg(RECOVER_TO_PC).arg(MD_CONTACT));
     }
-    QVERIFY2(answerer.errors().isEmpty(), qPrintable(answerer.errors().join('\n')));
-    QCOMPARE(catcher.opened.first(), catcher.opened.last());
-    QVERIFY(catcher.opened.first().startsWith(output));
+    QVERIFY2(watch.answerer.errors().isEmpty(), qPrintable(watch.answerer.errors().join('\n')));
+    QCOMPARE(watch.opened.first(), watch.opened.last());
+    QVERIFY(watch.opened.first().startsWith(output));
     // The second run leaves the first one's files alone and writes numbered copies.
     QStringList cards;
-    QDirIterator files(catcher.opened.first(), {QStringLiteral("*.vcf")}, QDir::Files);
+    QDirIterator files(watch.opened.first(), {QStringLiteral("*.vcf")}, QDir::Files);
     while (files.hasNext())
         cards << QFileInfo(files.next()).completeBaseName();
     cards.sort();
-    QStringList expected;
-    for (const QString& name : names)
-        expected << name << name + QStringLiteral(" (1)");
     expected.sort();
     QCOMPARE(cards, expected);
-    QVERIFY(
-        QFile::exists(QDir(catcher.opened.first()).filePath(QStringLiteral("Contacts (1).csv"))));
-    page.ClosePlugin();
+    QVERIFY(QFile::exists(QDir(watch.opened.first()).filePath(QStringLiteral("Contacts (1).csv"))));
 }
 
 void TestDemoPages::weChatAccountSwitchAndRecovery()
 {
-    FakeHost host;
-    Prepare(host);
-    host.setOutputDir(m_dir.filePath(QStringLiteral("wechat")));
-    WeChatMessagesPage page(&host);
+    Opened<WeChatMessagesPage> o(Device(), Output("wechat"));
+    WeChatMessagesPage& page = o.page;
     Tester proxyTester(page.proxyModel(), kFatal);
     Tester modelTester(page.tableModel(), kFatal);
-    QVERIFY(LoadAndWait(page));
+    QVERIFY(o.load());
     auto* chooser = page.searchBar()->findChild<QComboBox*>(QStringLiteral("weChatcomboBox"));
     QVERIFY(chooser && chooser->isVisibleTo(&page));
     QCOMPARE(chooser->count(), int(m_content.weChatAccounts.size()));
+    const auto chatNames = [](const SampleBackupContent::WeChatAccount& account, bool files) {
+        QStringList names;
+        for (const SampleBackupContent::WeChatChat& chat : account.chats)
+            names << (files ? BackupFixture::ExportName(chat.name + ".html") : chat.name);
+        names.sort();
+        return names;
+    };
     // Each account shows its own chats only, whichever came before.
     for (int account : {1, 0, 1}) {
         const SampleBackupContent::WeChatAccount& expected = m_content.weChatAccounts[account];
         chooser->setCurrentIndex(account);
         QCOMPARE(chooser->itemText(account), expected.nickName);
-        QCOMPARE(page.VisibleRowCount(), int(expected.chats.size()));
         QStringList shown;
-        QStringList wanted;
         for (int row = 0; row < page.VisibleRowCount(); ++row) {
             shown << page.proxyModel()->index(row, 0).data().toString();
             QCOMPARE(page.proxyModel()->index(row, 1).data().toString(), expected.nickName);
         }
-        for (const SampleBackupContent::WeChatChat& chat : expected.chats)
-            wanted << chat.name;
         shown.sort();
-        wanted.sort();
-        QCOMPARE(shown, wanted);
+        QCOMPARE(shown, chatNames(expected, false));
     }
     // Recovery of the second account: its chats, and only its, are written.
     page.tableModel()->CheckAll(Qt::Checked);
     QCOMPARE(page.store()->GetCheckedCount(), unsigned(m_content.weChatAccounts[1].chats.size()));
-    FolderCatcher catcher;
-    ModalDialogAnswerer answerer;
-    answerer.ignore(QStringLiteral("WeChatMessagesPage"));
-    answerer.ignore(QStringLiteral("RecoverProgressDialog"));
-    answerer.answer(ModalDialogAnswerer::Answer::pressButton(QStringLiteral("btnSetRecover")));
-    page.findChild<QPushButton*>(QStringLiteral("btnRecoverToPC"))->click();
-    QVERIFY(answerer.waitAnswered(1, kTimeout));
-    QVERIFY(QTest::qWaitFor([&] { return catcher.opened.size() == 1; }, kTimeout));
-    QCOMPARE(host.recoverResults().last().ok, 1);
-    QStringList written = QDir(catcher.opened.first()).entryList({QStringLiteral("*.html")});
-    QStringList wanted;
-    for (const SampleBackupContent::WeChatChat& chat : m_content.weChatAccounts[1].chats)
-        wanted << BackupFixture::ExportName(chat.name + QStringLiteral(".html"));
+    RecoveryWatch watch("WeChatMessagesPage");
+    QVERIFY(watch.recover(&page));
+    QCOMPARE(o.recoverResults().last().ok, 1);
+    QStringList written = QDir(watch.opened.first()).entryList({QStringLiteral("*.html")});
     written.sort();
-    wanted.sort();
-    QCOMPARE(written, wanted);
-    QVERIFY2(answerer.errors().isEmpty(), qPrintable(answerer.errors().join('\n')));
-    page.ClosePlugin();
+    QCOMPARE(written, chatNames(m_content.weChatAccounts[1], true));
+    QVERIFY2(watch.answerer.errors().isEmpty(), qPrintable(watch.answerer.errors().join('\n')));
 }
 
 void TestDemoPages::weChatAttachmentsFollowTheAccount()
 {
-    FakeHost host;
-    Prepare(host);
-    WeChatAttachmentsPage page(&host, m_dir.filePath(QStringLiteral("work/")));
-    Tester tester(page.gridModel(), kFatal);
-    QVERIFY(LoadAndWait(page));
-    auto* chooser = page.searchBar()->findChild<QComboBox*>(QStringLiteral("weChatcomboBox"));
-    QVERIFY(chooser && chooser->isVisibleTo(&page));
+    Opened<WeChatAttachmentsPage> o(Device(), Output("output"), Output("work/"));
+    Tester tester(o.page.gridModel(), kFatal);
+    QVERIFY(o.load());
+    auto* chooser = o.page.searchBar()->findChild<QComboBox*>(QStringLiteral("weChatcomboBox"));
+    QVERIFY(chooser && chooser->isVisibleTo(&o.page));
     QVERIFY(m_content.weChatAccounts[0].files.size() != m_content.weChatAccounts[1].files.size());
     for (int account : {1, 0}) {
         chooser->setCurrentIndex(account);
-        QCOMPARE(page.imageStore()->GetDataCount(false),
+        QCOMPARE(o.page.imageStore()->GetDataCount(false),
                  unsigned(m_content.weChatAccounts[account].files.size()));
     }
-    page.ClosePlugin();
 }
 
 QTEST_MAIN(TestDemoPages)

@@ -48,7 +48,6 @@ class TestPasswordDialog : public QObject
 
 private slots:
     void initTestCase();
-    void promptNamesTheDeviceAndMasks();
     void wrongPasswordAsksAgain_data();
     void wrongPasswordAsksAgain();
     void cancelLeavesTheBackupLocked();
@@ -73,15 +72,6 @@ void TestPasswordDialog::initTestCase()
     QVERIFY2(writer.Write(m_backup), qPrintable(writer.ErrorText()));
 }
 
-void TestPasswordDialog::promptNamesTheDeviceAndMasks()
-{
-    BackupDevice device(m_backup);
-    PasswordDialog dialog(device);
-    const DialogParts parts = Parts(dialog);
-    QVERIFY(parts.prompt->text().contains(QStringLiteral("Zoë's Phone")));
-    QCOMPARE(parts.field->echoMode(), QLineEdit::Password);
-}
-
 void TestPasswordDialog::wrongPasswordAsksAgain_data()
 {
     QTest::addColumn<QString>("first");
@@ -95,6 +85,9 @@ void TestPasswordDialog::wrongPasswordAsksAgain()
     BackupDevice device(m_backup);
     PasswordDialog dialog(device);
     const DialogParts parts = Parts(dialog);
+    // The prompt names the device; the field is masked.
+    QVERIFY(parts.prompt->text().contains(QStringLiteral("Zoë's Phone")));
+    QCOMPARE(parts.field->echoMode(), QLineEdit::Password);
     dialog.show();
     parts.field->setText(first);
     parts.ok->click();

@@ -93,8 +93,7 @@ private slots:
     void catalogueComplete();
     void systemLanguage_data();
     void systemLanguage();
-    void storeNamesStayEnglish();
-    void trUtf8UnderEitherQt();
+    void textsOutsideTheCatalogues();
 };
 
 void TestTranslations::catalogueComplete_data()
@@ -171,26 +170,21 @@ void TestTranslations::systemLanguage()
     QCOMPARE(DemoPageFactory::Title(MMobile::MD_CONTACT), contacts);
 }
 
-// The store's category names are plain names, not display texts.
-void TestTranslations::storeNamesStayEnglish()
+// The store's category names are plain names, not display texts; trUtf8 is
+// part of the classes' interface under Qt 5 (deprecated there), kept under Qt 6.
+void TestTranslations::textsOutsideTheCatalogues()
 {
-    QStringList english;
-    for (MMobile::MDType type : DemoPageFactory::Categories())
-        english << TaskItem(type).GetName();
+    const auto storeNames = [] {
+        QStringList names;
+        for (MMobile::MDType type : DemoPageFactory::Categories())
+            names << TaskItem(type).GetName();
+        return names;
+    };
+    const QStringList english = storeNames();
     HostTranslations translations;
     QVERIFY(translations.Install(QLocale(QLocale::German)));
-    QStringList german;
-    for (MMobile::MDType type : DemoPageFactory::Categories())
-        german << TaskItem(type).GetName();
-    QCOMPARE(german, english);
+    QCOMPARE(storeNames(), english);
     QVERIFY(DemoPageFactory::Title(MMobile::MD_CONTACT) != TaskItem(MMobile::MD_CONTACT).GetName());
-}
-
-// Part of the classes' interface under Qt 5 (deprecated there), kept under Qt 6.
-void TestTranslations::trUtf8UnderEitherQt()
-{
-    HostTranslations translations;
-    QVERIFY(translations.Install(QLocale(QLocale::German)));
     QT_WARNING_PUSH
     QT_WARNING_DISABLE_DEPRECATED
     QCOMPARE(CategoryPanel::trUtf8("Contacts"), CategoryPanel::tr("Contacts"));

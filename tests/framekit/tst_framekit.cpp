@@ -187,6 +187,12 @@ void TestFrameKit::everyBufferSizeIsSafe_data()
     QTest::newRow("3-byte") << QByteArray("/\xE5\xAF\xBC")
                             << QByteArray("\xE6\x88\x91\xE7\x9A\x84");
     QTest::newRow("4-byte") << QByteArray("/\xF0\x9F\x93\x81") << QByteArray("\xF0\x9F\x93\xB1");
+    // Paths around 1,024 bytes: a long folder, one that ends inside a character there, a long name.
+    QTest::newRow("1,000-byte folder") << "/" + QByteArray(1000, 'f') << QByteArray(30, 'n');
+    QTest::newRow("CJK folder") << "/" + QByteArray("\xE8\xB7\xAF").repeated(333)
+                                << QByteArray("\xE6\x89\x8B\xE6\x9C\xBA");
+    QTest::newRow("long name") << QByteArray("/home/u")
+                               << QByteArray(600, 'n') + QByteArray(600, 'm');
 }
 
 void TestFrameKit::everyBufferSizeIsSafe()

@@ -30,7 +30,6 @@ public:
     {
     }
 
-    int exportOption = 7;
     int weChatIndex = -1;
     bool recoverBefore = true;
     QVector<MMobile::IDevice*> recoverBeforeTargets;
@@ -39,21 +38,18 @@ public:
     using CategoryPanel::Export;
     using CategoryPanel::Import;
     using CategoryPanel::isExistExportData;
-    using CategoryPanel::m_bClosing;
     using CategoryPanel::m_outputPath;
     using CategoryPanel::m_pFixLspParam;
     using CategoryPanel::m_pFolderDialog;
-    using CategoryPanel::m_pMessageDialog;
     using CategoryPanel::m_pProgressDialog;
     using CategoryPanel::m_recoverMode;
     using CategoryPanel::m_status;
-    using CategoryPanel::ShowProgress;
 
     TaskItem* store() const { return m_pTaskItem; }
     QPushButton* button(const char* name) { return findChild<QPushButton*>(QLatin1String(name)); }
 
 protected:
-    int GetExportOption() override { return exportOption; }
+    int GetExportOption() override { return 7; }
     int GetExportWeChatIndex() override { return weChatIndex; }
     bool OnRecoverBefore(MMobile::IDevice* target) override
     {
@@ -115,15 +111,24 @@ struct PageWorld : PageHost
         page.show();
     }
 
-    // Loads the page with `script` as its scan; the scan task, or null.
-    FakeTask* load(const FakeTaskScript& script)
+    // Loads the page with `scan` as its scan; the scan task, or null.
+    FakeTask* load(const FakeTaskScript& scan)
     {
-        source.setScanScript(script);
+        source.setScanScript(scan);
         return page.Load(&device, callback) ? source.lastTask() : nullptr;
+    }
+    FakeTask* load() { return load(script); }
+    // A data report of the scan that hands over `count` new items.
+    FakeTaskScript::Step& data(int percent, int count)
+    {
+        return script.report(MMobile::TASK_DATA, percent, "0")
+            .prepending(getter, newItems(getter, count));
     }
 
     TestPage page;
     ILoadCallback* callback;
+    FakeGetter* const getter = source.dataGetter();
+    FakeTaskScript script; // the scan load() plays
 };
 
 #endif // TESTPAGE_H

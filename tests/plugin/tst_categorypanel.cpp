@@ -59,7 +59,6 @@ private slots:
     void writeParam_data();
     void writeParam();
     void closing();
-    void closingWaitsForRunningTask();
     void skinPlaceholdersAndF8();
     void selectionSummary_data();
     void selectionSummary();
@@ -108,14 +107,12 @@ void TestCategoryPanel::loadStartsScan()
     world.page.ClosePlugin();
     world.device.setDataSource(MD_MESSAGE, &world.source);
     world.source.setStartFails(FakeDataSource::Scan, false);
-    FakeTaskScript script;
-    script.report(TASK_BEGIN, 0, "1").held();
-    FakeTask* task = world.load(script);
+    world.script.report(TASK_BEGIN, 0, "1").held();
+    FakeTask* task = world.load();
     const FakeDataSource::StartCall call = world.source.lastStart(FakeDataSource::Scan);
     QCOMPARE(call.mode, 1);
     QCOMPARE(call.context, static_cast<void*>(&world.page));
-    QVERIFY(task->isStarted());
-    QCOMPARE(world.device.dataSourceRequests(), QVector<int>(3, MD_MESSAGE));
+    QCOMPARE(int(task->GetStatus()), int(TASK_BEGIN));
     QVERIFY(!world.page.button("btnRecoverToPC")->isEnabled());
     QVERIFY(!world.page.button("btnRecoverToDevice")->isEnabled());
     QVERIFY(world.page.button("btnClose")->isEnabled());
@@ -139,11 +136,10 @@ void TestCategoryPanel::isLoadAndLoadAgain()
     QFETCH(int, status);
     QFETCH(bool, loaded);
     PageWorld world(MD_CALENDAR);
-    FakeTaskScript script;
-    script.report(status, 10, "0");
-    script.report(status, 10, "0").held();
+    world.script.report(status, 10, "0");
+    world.script.report(status, 10, "0").held();
     QCOMPARE(world.page.IsLoad(nullptr), false);
-    FakeTask* task = world.load(script);
+    FakeTask* task = world.load();
     // The first report has been made once the worker holds at the next step.
     QCOMPARE(task->waitHeld(kTimeout), 1);
     QCOMPARE(world.page.IsLoad(&world.device), loaded);
@@ -203,23 +199,6 @@ void TestCategoryPanel::closing()
     QCOMPARE(world.host.pluginCloses(), (QVector<int>{MD_NOTE, MD_NOTE}));
 }
 
-void TestCategoryPanel::closingWaitsForRunningTask()
-{
-    PageWorld world(MD_CONTACT);
-    FakeTaskScript script;
-    script.report(TASK_BEGIN, 0, "1");
-    script.report(TASK_PERCENT, 10, "1").after(150);
-    script.report(TASK_PERCENT, 20, "1").after(150);
-    FakeTask* task = world.load(script);
-    QTRY_VERIFY(!task->results().isEmpty());
-    world.page.ClosePlugin();
-    // Returned only once the task had ended: the next report answered false.
-    QVERIFY(task->isFinished() || IsTaskEndStatus(task->GetStatus()));
-    QVERIFY(task->stoppedByCallback());
-    QVERIFY(!world.page.isVisible());
-    QVERIFY(task->waitFinished(kTimeout));
-}
-
 void TestCategoryPanel::skinPlaceholdersAndF8()
 {
     PageWorld world(MD_CONTACT);
@@ -264,10 +243,8 @@ void TestCategoryPanel::selectionSummary()
     QFETCH(int, state);
     QFETCH(QString, text);
     PageWorld world(MD_CONTACT);
-    FakeGetter* getter = world.source.dataGetter();
-    getter->prepend(newItems(getter, 1));
-    getter->prepend(newItems(getter, 1, true));
-    getter->prepend(newItems(getter, 1));
+    for (bool deleted : {false, true, false})
+        world.getter->prepend(newItems(world.getter, 1, deleted));
     QVERIFY(world.load(completeScan())->waitFinished(kTimeout));
     QTRY_COMPARE(world.page.store()->GetDataCountEx(), 3u);
     QCOMPARE(int(world.page.CheckSeletedItem(selected, total)), state);
@@ -325,8 +302,8 @@ void TestCategoryPanel::pageLayoutDuringAndAfterScan()
     world.host.setSkinDir(-1, QStringLiteral(CP_RESOURCES_DIR));
     FakeDevice phone("Anna's iPhone");
     world.host.setDevices({&phone});
-    FakeGetter* getter = world.source.dataGetter();
-    FakeTaskScript script;
+    FakeGetter* getter = world.getter;
+    FakeTaskScript& script = world.script;
     script.report(TASK_BEGIN, 0, "1");
     script.report(TASK_PERCENT, 35, "1");
     script.report(TASK_DATA, 60, "0").held();

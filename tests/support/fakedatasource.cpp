@@ -40,7 +40,6 @@ FakeDataSource::~FakeDataSource()
 MMobile::IMDGetter* FakeDataSource::GetNamedGetter(const char* name)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_namedRequests.append(name ? QByteArray(name) : QByteArray());
     if (!name)
         return nullptr;
     auto it = m_namedGetters.find(QByteArray(name));
@@ -50,7 +49,7 @@ MMobile::IMDGetter* FakeDataSource::GetNamedGetter(const char* name)
 MMobile::ITaskCtrl* FakeDataSource::StartScan(int mode, MMobile::TaskCallBack callback,
                                               void* context)
 {
-    return start(Scan, mode, nullptr, false, callback, context);
+    return start(Scan, mode, nullptr, callback, context);
 }
 
 MMobile::IMDGetter* FakeDataSource::GetDataGetter()
@@ -63,24 +62,19 @@ MMobile::IMDGetter* FakeDataSource::GetDataGetter()
 MMobile::ITaskCtrl* FakeDataSource::StartImport(const MMobile::ImportExportConfigure* config,
                                                 MMobile::TaskCallBack callback, void* context)
 {
-    return start(Import, 0, config, config == nullptr, callback, context);
+    return start(Import, 0, config, callback, context);
 }
 
 MMobile::ITaskCtrl* FakeDataSource::StartExport(const MMobile::ImportExportConfigure* config,
                                                 MMobile::TaskCallBack callback, void* context)
 {
-    return start(Export, 0, config, config == nullptr, callback, context);
+    return start(Export, 0, config, callback, context);
 }
 
 void FakeDataSource::Release()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     ++m_releaseCalls;
-}
-
-FakeGetter* FakeDataSource::dataGetter() const
-{
-    return m_dataGetter.get();
 }
 
 void FakeDataSource::setDataGetterHidden(bool hidden)
@@ -139,21 +133,6 @@ FakeTask* FakeDataSource::lastTask() const
     return m_tasks.empty() ? nullptr : m_tasks.back().get();
 }
 
-QVector<FakeTask*> FakeDataSource::tasks() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    QVector<FakeTask*> result;
-    for (const std::unique_ptr<FakeTask>& task : m_tasks)
-        result.append(task.get());
-    return result;
-}
-
-QByteArrayList FakeDataSource::namedGetterRequests() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_namedRequests;
-}
-
 int FakeDataSource::dataGetterRequests() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -168,8 +147,7 @@ int FakeDataSource::releaseCalls() const
 
 MMobile::ITaskCtrl* FakeDataSource::start(Kind kind, int mode,
                                           const MMobile::ImportExportConfigure* config,
-                                          bool configNull, MMobile::TaskCallBack callback,
-                                          void* context)
+                                          MMobile::TaskCallBack callback, void* context)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
     StartCall call;
@@ -178,7 +156,8 @@ MMobile::ITaskCtrl* FakeDataSource::start(Kind kind, int mode,
     call.context = context;
     if (config)
         call.config = *config;
-    if (!m_startFails[kind] && !configNull) {
+    // Import and export need a configuration.
+    if (!m_startFails[kind] && (config || kind == Scan)) {
         m_tasks.push_back(std::make_unique<FakeTask>(m_type, m_scripts[kind], callback, context));
         call.task = m_tasks.back().get();
     }

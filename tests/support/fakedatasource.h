@@ -7,7 +7,6 @@
 #include "contracts/importexportconfigure.h"
 
 #include <QByteArray>
-#include <QByteArrayList>
 #include <QVector>
 
 #include <map>
@@ -62,10 +61,8 @@ public:
                                     MMobile::TaskCallBack callback, void* context) override;
     void Release() override;
 
-    MMobile::MDType type() const { return m_type; }
-
     // The category's getter; GetDataGetter() hands it out unless hidden.
-    FakeGetter* dataGetter() const;
+    FakeGetter* dataGetter() const { return m_dataGetter.get(); }
     // GetDataGetter() answers null while hidden.
     void setDataGetterHidden(bool hidden);
     // The getter GetNamedGetter(name) answers, made on first use.
@@ -73,8 +70,6 @@ public:
 
     void setScript(Kind kind, const FakeTaskScript& script);
     void setScanScript(const FakeTaskScript& script) { setScript(Scan, script); }
-    void setImportScript(const FakeTaskScript& script) { setScript(Import, script); }
-    void setExportScript(const FakeTaskScript& script) { setScript(Export, script); }
     // Starts of `kind` return null (the call is still recorded).
     void setStartFails(Kind kind, bool fails);
 
@@ -83,14 +78,12 @@ public:
     StartCall lastStart(Kind kind) const;
     // The task of the last successful start of any kind, or null.
     FakeTask* lastTask() const;
-    QVector<FakeTask*> tasks() const;
-    QByteArrayList namedGetterRequests() const;
     int dataGetterRequests() const;
     int releaseCalls() const;
 
 private:
     MMobile::ITaskCtrl* start(Kind kind, int mode, const MMobile::ImportExportConfigure* config,
-                              bool configNull, MMobile::TaskCallBack callback, void* context);
+                              MMobile::TaskCallBack callback, void* context);
 
     const MMobile::MDType m_type;
     mutable std::mutex m_mutex;
@@ -101,7 +94,6 @@ private:
     bool m_startFails[3] = {false, false, false};
     std::vector<StartCall> m_calls;
     std::vector<std::unique_ptr<FakeTask>> m_tasks;
-    QByteArrayList m_namedRequests;
     int m_dataGetterRequests = 0;
     int m_releaseCalls = 0;
 };

@@ -2,19 +2,9 @@
 
 #include "contracts/mmobiletypes.h"
 
-FakeDevice::FakeDevice(const FakeText& displayName) : m_displayName(displayName) {}
-
-FakeDevice::~FakeDevice() = default;
-
-MMobile::IDeviceInfo* FakeDevice::GetDeviceInfo()
-{
-    return this;
-}
-
 MMobile::ICategoryDataSource* FakeDevice::GetDataSource(MMobile::MDType type)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_requests.append(type);
     auto it = m_sources.find(type);
     return it == m_sources.end() ? nullptr : it->second;
 }
@@ -31,10 +21,4 @@ void FakeDevice::setDataSource(MMobile::MDType type, MMobile::ICategoryDataSourc
         m_sources[type] = source;
     else
         m_sources.erase(type);
-}
-
-QVector<int> FakeDevice::dataSourceRequests() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_requests;
 }

@@ -6,8 +6,6 @@
 #include "contracts/idevice.h"
 #include "contracts/ideviceinfo.h"
 
-#include <QVector>
-
 #include <map>
 #include <mutex>
 
@@ -18,27 +16,22 @@
 class FakeDevice : public MMobile::IDevice, public MMobile::IDeviceInfo
 {
 public:
-    explicit FakeDevice(const FakeText& displayName = FakeText());
-    virtual ~FakeDevice();
+    explicit FakeDevice(const FakeText& displayName = FakeText()) : m_displayName(displayName) {}
 
     FakeDevice(const FakeDevice&) = delete;
     FakeDevice& operator=(const FakeDevice&) = delete;
 
-    MMobile::IDeviceInfo* GetDeviceInfo() override;
+    MMobile::IDeviceInfo* GetDeviceInfo() override { return this; }
     MMobile::ICategoryDataSource* GetDataSource(MMobile::MDType type) override;
     const char* GetTextProperty(int key, int index) override;
 
     // Null removes the category's source.
     void setDataSource(MMobile::MDType type, MMobile::ICategoryDataSource* source);
 
-    // The categories asked for, in order.
-    QVector<int> dataSourceRequests() const;
-
 private:
     const FakeText m_displayName;
-    mutable std::mutex m_mutex;
+    std::mutex m_mutex;
     std::map<int, MMobile::ICategoryDataSource*> m_sources;
-    QVector<int> m_requests;
 };
 
 #endif // FAKEDEVICE_H

@@ -1,9 +1,5 @@
 #include "fakegetter.h"
 
-FakeGetter::FakeGetter() = default;
-
-FakeGetter::~FakeGetter() = default;
-
 unsigned int FakeGetter::GetCount()
 {
     std::lock_guard<std::mutex> lock(m_mutex);

@@ -16,15 +16,13 @@
 // front while a scan runs: item 0 is the newest. All members are thread-safe,
 // so a scan script may grow it from the task's thread while the GUI reads it.
 //
-// Items are either borrowed (prepend) or owned (adopt, prependNew). Owned items
+// Items are either borrowed (prepend) or owned (adopt, newItem, prependNew). Owned items
 // live as long as the getter, even after clear(), because a page's store may
 // still point at them.
 class FakeGetter : public MMobile::IMDGetter
 {
 public:
-    FakeGetter();
-    virtual ~FakeGetter();
-
+    FakeGetter() = default;
     FakeGetter(const FakeGetter&) = delete;
     FakeGetter& operator=(const FakeGetter&) = delete;
 

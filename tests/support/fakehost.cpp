@@ -9,8 +9,6 @@
 
 FakeHost::FakeHost() : m_guiThread(std::this_thread::get_id()) {}
 
-FakeHost::~FakeHost() = default;
-
 QWidget* FakeHost::GetParentWidget()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -25,11 +23,8 @@ const char* FakeHost::GetOutputDir()
 
 void FakeHost::SetOutputDir(const char* dir)
 {
-    const QString value = dir ? QString::fromUtf8(dir) : QString();
-    const QString text = QStringLiteral("SetOutputDir(%1)").arg(value);
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_outputDir = dir ? QByteArray(dir) : QByteArray();
-    recordLocked(text);
+    record(QStringLiteral("SetOutputDir(%1)").arg(QString::fromUtf8(dir)),
+           [&] { m_outputDir = QByteArray(dir); });
 }
 
 const char* FakeHost::GetSkinDir(int type)
@@ -49,54 +44,40 @@ DeviceEntry* FakeHost::GetDeviceList(unsigned int* count)
 
 void FakeHost::OnPluginClose(MMobile::MDType type)
 {
-    const QString text = QStringLiteral("OnPluginClose(%1)").arg(type);
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_pluginCloses.append(type);
-    recordLocked(text);
+    record(QStringLiteral("OnPluginClose(%1)").arg(type), [&] { m_pluginCloses.append(type); });
 }
 
 void FakeHost::OnOperationFailed(MMobile::MDType type)
 {
-    const QString text = QStringLiteral("OnOperationFailed(%1)").arg(type);
-    std::lock_guard<std::mutex> lock(m_mutex);
-    recordLocked(text);
+    record(QStringLiteral("OnOperationFailed(%1)").arg(type));
 }
 
 void FakeHost::OnRecoverResult(int mode, MMobile::MDType type, int ok)
 {
-    const QString text = QStringLiteral("OnRecoverResult(%1,%2,%3)").arg(mode).arg(type).arg(ok);
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_recoverResults.append({mode, type, ok});
-    recordLocked(text);
+    record(QStringLiteral("OnRecoverResult(%1,%2,%3)").arg(mode).arg(type).arg(ok), [&] {
+        m_recoverResults.append({mode, type, ok});
+    });
 }
 
 bool FakeHost::IsStopRequested()
 {
-    const QString text = QStringLiteral("IsStopRequested()");
-    std::lock_guard<std::mutex> lock(m_mutex);
-    recordLocked(text);
+    record(QStringLiteral("IsStopRequested()"));
     return m_stopRequested;
 }
 
 void FakeHost::OnScanStatus(int status)
 {
-    const QString text = QStringLiteral("OnScanStatus(%1)").arg(status);
-    std::lock_guard<std::mutex> lock(m_mutex);
-    recordLocked(text);
+    record(QStringLiteral("OnScanStatus(%1)").arg(status));
 }
 
 void FakeHost::OnScanPercent(int percent)
 {
-    const QString text = QStringLiteral("OnScanPercent(%1)").arg(percent);
-    std::lock_guard<std::mutex> lock(m_mutex);
-    recordLocked(text);
+    record(QStringLiteral("OnScanPercent(%1)").arg(percent));
 }
 
 void FakeHost::OnScanAborted()
 {
-    const QString text = QStringLiteral("OnScanAborted()");
-    std::lock_guard<std::mutex> lock(m_mutex);
-    recordLocked(text);
+    record(QStringLiteral("OnScanAborted()"));
 }
 
 void FakeHost::setParentWidget(QWidget* parent)
@@ -131,36 +112,15 @@ void FakeHost::setDevices(const QVector<MMobile::IDevice*>& devices)
         m_devices.push_back(DeviceEntry{device, 0, {0, 0}});
 }
 
-void FakeHost::setStopRequested(bool stop)
-{
-    m_stopRequested = stop;
-}
-
-QStringList FakeHost::eventsOffGuiThread() const
+QStringList FakeHost::events(const QString& prefix, bool offGuiThreadOnly) const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     QStringList result;
     for (const Event& event : m_events) {
-        if (event.offGuiThread)
+        if (event.text.startsWith(prefix) && (event.offGuiThread || !offGuiThreadOnly))
             result.append(event.text);
     }
     return result;
-}
-
-QStringList FakeHost::events(const QString& prefix) const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    QStringList result;
-    for (const Event& event : m_events) {
-        if (event.text.startsWith(prefix))
-            result.append(event.text);
-    }
-    return result;
-}
-
-bool FakeHost::hasEvent(const QString& prefix) const
-{
-    return !events(prefix).isEmpty();
 }
 
 bool FakeHost::waitForEvent(const QString& prefix, int timeoutMs)
@@ -191,7 +151,10 @@ QVector<FakeHost::RecoverResult> FakeHost::recoverResults() const
     return m_recoverResults;
 }
 
-void FakeHost::recordLocked(const QString& text)
+void FakeHost::record(const QString& text, const std::function<void()>& alsoLocked)
 {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (alsoLocked)
+        alsoLocked();
     m_events.push_back({text, std::this_thread::get_id() != m_guiThread});
 }

@@ -12,6 +12,7 @@
 #include <QVector>
 
 #include <atomic>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -44,7 +45,6 @@ public:
     };
 
     FakeHost();
-    virtual ~FakeHost();
 
     FakeHost(const FakeHost&) = delete;
     FakeHost& operator=(const FakeHost&) = delete;
@@ -73,13 +73,12 @@ public:
     void setSkinDir(int type, const QString& dir);
     // One entry per device, state 0; a null device makes a slot without one.
     void setDevices(const QVector<MMobile::IDevice*>& devices);
-    void setStopRequested(bool stop);
+    void setStopRequested(bool stop) { m_stopRequested = stop; }
 
-    // The events in order; with a prefix, those starting with it.
-    QStringList events(const QString& prefix = QString()) const;
-    // The events made on a thread other than the one that made the host.
-    QStringList eventsOffGuiThread() const;
-    bool hasEvent(const QString& prefix) const;
+    // The events in order; with a prefix, those starting with it; optionally
+    // only those made on a thread other than the one that made the host.
+    QStringList events(const QString& prefix = QString(), bool offGuiThreadOnly = false) const;
+    bool hasEvent(const QString& prefix) const { return !events(prefix).isEmpty(); }
     // Waits, processing events, until an event starting with `prefix` has been
     // recorded (also one recorded before the call). False on timeout.
     bool waitForEvent(const QString& prefix, int timeoutMs);
@@ -93,8 +92,8 @@ private:
         QString text;
         bool offGuiThread;
     };
-    // Call with m_mutex held.
-    void recordLocked(const QString& text);
+    // Records `text` and runs `alsoLocked`, under the lock.
+    void record(const QString& text, const std::function<void()>& alsoLocked = nullptr);
 
     const std::thread::id m_guiThread;
     mutable std::mutex m_mutex;

@@ -15,8 +15,10 @@
 class FakeItem : public MMobile::IMDCommon
 {
 public:
-    explicit FakeItem(MMobile::IMDRecord* record = nullptr, bool deleted = false);
-    virtual ~FakeItem();
+    explicit FakeItem(MMobile::IMDRecord* record = nullptr, bool deleted = false)
+        : m_record(record), m_deleted(deleted)
+    {
+    }
 
     FakeItem(const FakeItem&) = delete;
     FakeItem& operator=(const FakeItem&) = delete;
@@ -30,12 +32,12 @@ public:
         return item;
     }
 
-    MMobile::IMDRecord* GetRecord() override;
-    bool IsDeleted() override;
-    void SetDropMark(bool drop) override;
+    MMobile::IMDRecord* GetRecord() override { return m_record; }
+    bool IsDeleted() override { return m_deleted; }
+    void SetDropMark(bool drop) override { m_dropMark = drop; }
 
-    void setDeleted(bool deleted);
-    bool dropMark() const;
+    void setDeleted(bool deleted) { m_deleted = deleted; }
+    bool dropMark() const { return m_dropMark; }
 
 private:
     MMobile::IMDRecord* m_record;

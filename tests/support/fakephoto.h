@@ -21,17 +21,22 @@
 class FakePhoto : public MMobile::IPhoto
 {
 public:
-    FakePhoto();
-    virtual ~FakePhoto();
-
-    void SetDropMark(bool drop) override;
-    const char* GetFilePath() override;
-    const char* GetThumbnailPath() override;
-    void SetThumbnailPath(const char* path) override;
-    const char* GetDisplayText() override;
-    int GetFileKind() override;
-    std::uint64_t GetTime() override;
-    const char* GetFormatName() override;
+    void SetDropMark(bool drop) override
+    {
+        m_dropMark = drop;
+        ++m_dropMarkCalls;
+    }
+    const char* GetFilePath() override { return m_filePath.get(); }
+    const char* GetThumbnailPath() override { return m_thumbnailPath.get(); }
+    void SetThumbnailPath(const char* path) override
+    {
+        m_thumbnailPath = FakeText(path);
+        m_thumbnailWrites.append(path ? QByteArray(path) : QByteArray());
+    }
+    const char* GetDisplayText() override { return m_displayText.get(); }
+    int GetFileKind() override { return m_fileKind; }
+    std::uint64_t GetTime() override { return m_time; }
+    const char* GetFormatName() override { return m_formatName.get(); }
 
     void setFilePath(const FakeText& path) { m_filePath = path; }
     // Sets the path the way the engine starts out; not counted as a page write.

@@ -1,7 +1,5 @@
 #include "faketask.h"
 
-#include "fakegetter.h"
-
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
@@ -14,17 +12,6 @@ bool onGuiThread()
 {
     QCoreApplication* app = QCoreApplication::instance();
     return app && app->thread() == QThread::currentThread();
-}
-
-// One round of waiting: the GUI thread keeps its events moving, because a
-// page's callback may be waiting for a slot to run there.
-template <class Predicate>
-void waitRound(std::mutex& mutex, std::condition_variable& wake, bool gui, Predicate done)
-{
-    if (gui)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    std::unique_lock<std::mutex> lock(mutex);
-    wake.wait_for(lock, std::chrono::milliseconds(2), done);
 }
 
 } // namespace
@@ -51,47 +38,38 @@ bool FakeTask::Start()
     return true;
 }
 
-void FakeTask::Release()
-{
-    ++m_releaseCalls;
-}
-
-MMobile::TASK_CTRL_STATUS FakeTask::GetStatus()
-{
-    return m_status;
-}
-
 bool FakeTask::waitFinished(int timeoutMs)
 {
-    if (!m_started)
-        return false;
-    const bool gui = onGuiThread();
-    QElapsedTimer timer;
-    timer.start();
-    while (!m_finished) {
-        if (timer.elapsed() >= timeoutMs)
-            return false;
-        waitRound(m_mutex, m_wake, gui, [this] { return m_finished.load(); });
-    }
-    return true;
+    return m_started && waitFor(timeoutMs, [this] { return m_finished.load(); });
 }
 
 int FakeTask::waitHeld(int timeoutMs)
 {
     if (!m_started)
         return -1;
+    waitFor(timeoutMs, [this] { return m_heldStep >= 0 || m_finished; });
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_heldStep;
+}
+
+bool FakeTask::waitFor(int timeoutMs, const std::function<bool()>& done)
+{
+    // The GUI thread keeps its events moving, because a page's callback may
+    // be waiting for a slot to run there.
     const bool gui = onGuiThread();
     QElapsedTimer timer;
     timer.start();
     for (;;) {
         {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            if (m_heldStep >= 0)
-                return m_heldStep;
+            std::unique_lock<std::mutex> lock(m_mutex);
+            if (done())
+                return true;
+            if (timer.elapsed() >= timeoutMs)
+                return false;
+            m_wake.wait_for(lock, std::chrono::milliseconds(2), done);
         }
-        if (m_finished || timer.elapsed() >= timeoutMs)
-            return -1;
-        waitRound(m_mutex, m_wake, gui, [this] { return m_heldStep >= 0 || m_finished; });
+        if (gui)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     }
 }
 
@@ -111,26 +89,6 @@ void FakeTask::abort()
     std::lock_guard<std::mutex> lock(m_mutex);
     m_abort = true;
     m_wake.notify_all();
-}
-
-bool FakeTask::isStarted() const
-{
-    return m_started;
-}
-
-bool FakeTask::isFinished() const
-{
-    return m_finished;
-}
-
-bool FakeTask::stoppedByCallback() const
-{
-    return m_stoppedByCallback;
-}
-
-int FakeTask::releaseCalls() const
-{
-    return m_releaseCalls;
 }
 
 QVector<bool> FakeTask::results() const
@@ -163,8 +121,6 @@ void FakeTask::run()
             break;
         if (step.action)
             step.action();
-        if (step.getter)
-            step.getter->prepend(step.newItems);
         if (!sleepFor(step.delayMs))
             break;
 

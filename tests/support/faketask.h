@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -39,8 +40,8 @@ public:
 
     // Launches the worker; false when already started or the script says so.
     bool Start() override;
-    void Release() override;
-    MMobile::TASK_CTRL_STATUS GetStatus() override;
+    void Release() override { ++m_releaseCalls; }
+    MMobile::TASK_CTRL_STATUS GetStatus() override { return m_status; }
 
     // Waits until the worker has finished, processing the GUI thread's events
     // meanwhile (a page's callback may wait for its GUI thread). False on timeout.
@@ -50,18 +51,19 @@ public:
     int waitHeld(int timeoutMs);
     // Opens the gate the worker waits at, or the next one it reaches.
     void release();
-    // Stops the script before its next step, opening any gate.
-    void abort();
 
-    bool isStarted() const;
-    bool isFinished() const;
-    bool stoppedByCallback() const;
-    int releaseCalls() const;
+    bool isFinished() const { return m_finished; }
+    bool stoppedByCallback() const { return m_stoppedByCallback; }
+    int releaseCalls() const { return m_releaseCalls; }
     // What the page's callback answered, one entry per report.
     QVector<bool> results() const;
 
 private:
+    // Stops the script before its next step, opening any gate.
+    void abort();
     void run();
+    // Waits until `done` (called under the lock) holds; false on timeout.
+    bool waitFor(int timeoutMs, const std::function<bool()>& done);
     bool call(int type, int status, int percent, const QByteArray* label);
     // Sleeps unless aborted; false when aborted.
     bool sleepFor(int ms);

@@ -1,37 +1,13 @@
 #include "faketaskscript.h"
 
+#include "fakegetter.h"
+
 #include <utility>
-
-FakeTaskScript::Step& FakeTaskScript::Step::withType(int category)
-{
-    type = category;
-    return *this;
-}
-
-FakeTaskScript::Step& FakeTaskScript::Step::after(int ms)
-{
-    delayMs = ms < 0 ? 0 : ms;
-    return *this;
-}
-
-FakeTaskScript::Step& FakeTaskScript::Step::held()
-{
-    gate = true;
-    return *this;
-}
 
 FakeTaskScript::Step& FakeTaskScript::Step::prepending(FakeGetter* target,
                                                        const QVector<MMobile::IMDCommon*>& items)
 {
-    getter = target;
-    newItems = items;
-    return *this;
-}
-
-FakeTaskScript::Step& FakeTaskScript::Step::running(std::function<void()> fn)
-{
-    action = std::move(fn);
-    return *this;
+    return running([target, items] { target->prepend(items); });
 }
 
 FakeTaskScript::Step& FakeTaskScript::report(int status, int percent, const char* label)

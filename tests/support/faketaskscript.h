@@ -26,8 +26,8 @@ class IMDCommon;
 //   s.report(MMobile::TASK_COMPLETE, 100, "0").held();
 //
 // What a step does, in this order: wait at the gate (held()), run its action
-// and grow its getter, sleep its delay, set the task status to `status`, call
-// the callback. A false result stops the task with TASK_STOP.
+// (growing a getter is one), sleep its delay, set the task status to `status`,
+// call the callback. A false result stops the task with TASK_STOP.
 class FakeTaskScript
 {
 public:
@@ -39,22 +39,35 @@ public:
         std::optional<int> type;         // nullopt: the task's own category
         int delayMs = 0;                 // sleep before the report; cut short by an abort
         bool gate = false;               // block until FakeTask::release()
-        FakeGetter* getter = nullptr;    // grows by `newItems` before the report
-        QVector<MMobile::IMDCommon*> newItems;
-        std::function<void()> action; // runs on the task's thread before the report
+        std::function<void()> action;    // runs on the task's thread before the report
 
-        Step& withType(int category);
-        Step& after(int ms);
-        Step& held();
+        Step& withType(int category)
+        {
+            type = category;
+            return *this;
+        }
+        Step& after(int ms)
+        {
+            delayMs = ms < 0 ? 0 : ms;
+            return *this;
+        }
+        Step& held()
+        {
+            gate = true;
+            return *this;
+        }
         Step& prepending(FakeGetter* target, const QVector<MMobile::IMDCommon*>& items);
-        Step& running(std::function<void()> fn);
+        Step& running(std::function<void()> fn)
+        {
+            action = std::move(fn);
+            return *this;
+        }
     };
 
     // `label` null sends a null label. The reference is valid until the next report().
     Step& report(int status, int percent, const char* label = nullptr);
 
     const std::vector<Step>& steps() const { return m_steps; }
-    bool isEmpty() const { return m_steps.empty(); }
 
 private:
     std::vector<Step> m_steps;

@@ -22,14 +22,19 @@
 class FakeVoiceMemo : public MMobile::IVoiceMemo
 {
 public:
-    FakeVoiceMemo();
-    virtual ~FakeVoiceMemo();
-
-    void SetDropMark(bool drop) override;
-    const char* GetDisplayText() override;
-    std::uint64_t GetTime() override;
-    const char* GetTextProperty(int key) override;
-    void SetTextProperty(int key, const char* value) override;
+    void SetDropMark(bool drop) override { m_dropMark = drop; }
+    const char* GetDisplayText() override { return m_displayText.get(); }
+    std::uint64_t GetTime() override { return m_time; }
+    const char* GetTextProperty(int key) override
+    {
+        auto it = m_properties.find(key);
+        return it == m_properties.end() ? nullptr : it->second.get();
+    }
+    void SetTextProperty(int key, const char* value) override
+    {
+        m_properties[key] = FakeText(value);
+        m_writes.append(qMakePair(key, value ? QByteArray(value) : QByteArray()));
+    }
 
     void setDisplayText(const FakeText& text) { m_displayText = text; }
     void setTime(std::uint64_t secondsSinceEpoch) { m_time = secondsSinceEpoch; }

@@ -53,37 +53,6 @@ void rejectDialog(QWidget* dialog)
 
 } // namespace
 
-ModalDialogAnswerer::Answer ModalDialogAnswerer::Answer::pressButton(const QString& objectName)
-{
-    Answer a;
-    a.action = PressObjectName;
-    a.value = objectName;
-    return a;
-}
-
-ModalDialogAnswerer::Answer ModalDialogAnswerer::Answer::reject()
-{
-    return Answer();
-}
-
-ModalDialogAnswerer::Answer ModalDialogAnswerer::Answer::chooseFile(const QString& path)
-{
-    Answer a;
-    a.action = ChooseFile;
-    a.value = path;
-    return a;
-}
-
-ModalDialogAnswerer::Answer ModalDialogAnswerer::Answer::ok()
-{
-    return pressButton(QStringLiteral("btnOk"));
-}
-
-ModalDialogAnswerer::Answer ModalDialogAnswerer::Answer::cancel()
-{
-    return pressButton(QStringLiteral("btnCancel"));
-}
-
 ModalDialogAnswerer::ModalDialogAnswerer(QObject* parent) : QObject(parent)
 {
     m_timer.setInterval(10);
@@ -96,37 +65,11 @@ ModalDialogAnswerer::~ModalDialogAnswerer()
         m_current->removeEventFilter(this);
 }
 
-void ModalDialogAnswerer::answer(const Answer& next)
-{
-    m_pending.append(next);
-    m_timer.start();
-}
-
 void ModalDialogAnswerer::answer(const QVector<Answer>& next)
 {
     m_pending += next;
     if (!m_pending.isEmpty())
         m_timer.start();
-}
-
-void ModalDialogAnswerer::ignore(const QString& className)
-{
-    m_ignored.insert(className);
-}
-
-int ModalDialogAnswerer::pendingCount() const
-{
-    return m_pending.size();
-}
-
-int ModalDialogAnswerer::answeredCount() const
-{
-    return m_seen.size();
-}
-
-ModalDialogAnswerer::Seen ModalDialogAnswerer::last() const
-{
-    return m_seen.isEmpty() ? Seen() : m_seen.last();
 }
 
 QStringList ModalDialogAnswerer::errors() const

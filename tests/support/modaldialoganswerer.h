@@ -34,13 +34,16 @@ public:
         Action action = Reject;
         QString value; // object name or path
 
-        static Answer pressButton(const QString& objectName);
-        static Answer reject();
+        static Answer pressButton(const QString& objectName)
+        {
+            return {PressObjectName, objectName};
+        }
+        static Answer reject() { return {}; }
         // A QFileDialog: selects `path` (a file, or a folder in directory mode) and accepts.
-        static Answer chooseFile(const QString& path);
+        static Answer chooseFile(const QString& path) { return {ChooseFile, path}; }
         // The buttons of MyMessageDailog.
-        static Answer ok();
-        static Answer cancel();
+        static Answer ok() { return pressButton(QStringLiteral("btnOk")); }
+        static Answer cancel() { return pressButton(QStringLiteral("btnCancel")); }
     };
 
     // What one dialog showed and what was done to it.
@@ -56,20 +59,28 @@ public:
         bool cancelButtonHidden = false;
         QString done;  // "press:<button text>", "reject", "choose:<path>"
         QString error; // why the answer could not be carried out, or empty
+
+        // "<type> [<ok>|<cancel, empty when hidden>] <text>": a message dialog at once.
+        QString message() const
+        {
+            return QStringLiteral("%1 [%2|%3] %4")
+                .arg(messageType)
+                .arg(okButtonText, cancelButtonHidden ? QString() : cancelButtonText, messageText);
+        }
     };
 
     explicit ModalDialogAnswerer(QObject* parent = nullptr);
     ~ModalDialogAnswerer() override;
 
-    void answer(const Answer& next);
+    void answer(const Answer& next) { answer(QVector<Answer>{next}); }
     void answer(const QVector<Answer>& next);
     // Never answers modal windows of this class (for instance a progress
     // window that the code under test shows while it waits).
-    void ignore(const QString& className);
-    int pendingCount() const;
-    int answeredCount() const;
+    void ignore(const QString& className) { m_ignored.insert(className); }
+    int pendingCount() const { return m_pending.size(); }
+    int answeredCount() const { return m_seen.size(); }
     // The last dialog answered; a default Seen when there is none.
-    Seen last() const;
+    Seen last() const { return m_seen.isEmpty() ? Seen() : m_seen.last(); }
     QStringList errors() const;
     // Processes events until `count` dialogs in all were answered. False on timeout.
     bool waitAnswered(int count, int timeoutMs);

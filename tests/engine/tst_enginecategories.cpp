@@ -1,5 +1,7 @@
 // Every category read from a generated backup gives the records the
-// generator wrote, in the generator's order, through the public interfaces.
+// generator wrote, in the generator's order, through the public interfaces;
+// WeChat per account of two, its exports writing the chosen account's files,
+// a damaged account database costing only what it held.
 
 #include "backupdevice.h"
 #include "backupfixture.h"
@@ -316,6 +318,28 @@ void CheckMemos(IMDGetter* getter, const Content& content)
         });
 }
 
+const QString kWeChatDomain = QStringLiteral("AppDomain-com.tencent.xin");
+
+// The named data set of account `index`, after a completed scan.
+IMDGetter* ScanAccount(BackupDevice& device, MDType type, int index, SourcePtr& source)
+{
+    source.reset(device.GetDataSource(type));
+    ScanRunner runner(source.get());
+    if (runner.Scan() != TASK_COMPLETE)
+        return nullptr;
+    return source->GetNamedGetter(QByteArray("WeChatAccount" + QByteArray::number(index)));
+}
+
+IWeChatMessager* FindChat(IMDGetter* getter, const QString& name)
+{
+    for (unsigned int i = 0; i < getter->GetCount(); ++i) {
+        auto* chat = record_cast<IWeChatMessager>(getter->GetItem(i));
+        if (chat && Text(chat->GetChatName()) == name)
+            return chat;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 class TestEngineCategories : public QObject
@@ -340,9 +364,16 @@ private slots:
     void generations();
     void stopsWhenTheCallbackSaysSo();
     void rescanKeepsOldItemsValid();
+    void weChatAccounts();
+    void weChatAccount_data();
+    void weChatAccount();
+    void weChatExportWritesTheChosenAccount_data();
+    void weChatExportWritesTheChosenAccount();
+    void weChatDamagedAccountCostsOnlyItsRecords();
 
 private:
     IMDGetter* Scan(MDType type, SourcePtr& source);
+    QByteArray WeChatOriginal(const Content::WeChatFile& file) const;
 
     QTemporaryDir m_dir;
     Content m_content;
@@ -355,6 +386,7 @@ void TestEngineCategories::initTestCase()
     SampleBackupWriter writer(SampleBackupWriter::Options{});
     QVERIFY2(writer.Write(m_dir.filePath("backup")), qPrintable(writer.ErrorText()));
     m_content = writer.Content();
+    QCOMPARE(m_content.weChatAccounts.size(), std::size_t(2));
     m_device = std::make_unique<BackupDevice>(m_dir.filePath("backup"));
 }
 
@@ -579,6 +611,166 @@ void TestEngineCategories::rescanKeepsOldItemsValid()
     QVERIFY(again->GetDataGetter()->GetItem(0) != old);
     // Still readable while its source lives (the source owns its scans' items).
     QCOMPARE(Text(record_cast<ISafariBookmark>(old)->GetTitle()), m_content.bookmarks[0].title);
+}
+
+void TestEngineCategories::weChatAccounts()
+{
+    SourcePtr source(m_device->GetDataSource(MD_WECHAT_MESSAGE));
+    QVERIFY(!source->GetNamedGetter("WeChatAccounts"));
+    ScanRunner runner(source.get());
+    QCOMPARE(runner.Scan(), int(TASK_COMPLETE));
+    IMDGetter* accounts = source->GetNamedGetter("WeChatAccounts");
+    QVERIFY(accounts);
+    QCOMPARE(accounts->GetCount(), unsigned(m_content.weChatAccounts.size()));
+    unsigned int total = 0;
+    for (unsigned int i = 0; i < accounts->GetCount(); ++i) {
+        auto* account = record_cast<IWeChatFriend>(accounts->GetItem(i));
+        QVERIFY(account);
+        QCOMPARE(Text(account->GetUserName()), m_content.weChatAccounts[i].userName);
+        QCOMPARE(Text(account->GetDisplayName()), m_content.weChatAccounts[i].nickName);
+        total +=
+            source->GetNamedGetter(QByteArray("WeChatAccount" + QByteArray::number(i)))->GetCount();
+    }
+    QVERIFY(!source->GetNamedGetter("WeChatAccount2"));
+    QCOMPARE(total, source->GetDataGetter()->GetCount());
+}
+
+void TestEngineCategories::weChatAccount_data()
+{
+    QTest::addColumn<int>("account");
+    QTest::newRow("first account") << 0;
+    QTest::newRow("second account") << 1;
+}
+
+QByteArray TestEngineCategories::WeChatOriginal(const Content::WeChatFile& file) const
+{
+    return BackupFixture::Read(
+        BackupFixture::ContentPath(m_dir.filePath("backup"), kWeChatDomain, file.relativePath));
+}
+
+// Each account's contacts, chats and files as the generator wrote them.
+void TestEngineCategories::weChatAccount()
+{
+    QFETCH(int, account);
+    const Content::WeChatAccount& expected = m_content.weChatAccounts[account];
+    SourcePtr source;
+    CheckRecords<IWeChatFriend>(
+        ScanAccount(*m_device, MD_WECHAT_CONTACT, account, source), expected.contacts,
+        [](IWeChatFriend* contact, bool, const Content::WeChatContact& want, unsigned) {
+            // A group lists its members, the account and people it does not know included.
+            return Sides{{Text(contact->GetUserName()), Text(contact->GetDisplayName()),
+                          Text(contact->GetAlias()), Text(contact->GetRemark()),
+                          want.kind == 1 ? Text(contact->GetSignature()) : QString()},
+                         {want.userName, want.shown, want.alias, want.remark,
+                          want.members.join(QStringLiteral(", "))}};
+        });
+
+    IMDGetter* getter = ScanAccount(*m_device, MD_WECHAT_MESSAGE, account, source);
+    QVERIFY(getter);
+    QCOMPARE(getter->GetCount(), unsigned(expected.chats.size()));
+    for (const Content::WeChatChat& want : expected.chats) {
+        IWeChatMessager* chat = FindChat(getter, want.name);
+        QVERIFY2(chat, qPrintable(want.name));
+        QCOMPARE(Text(chat->GetAccount()), expected.nickName);
+        QCOMPARE(chat->GetEntryCount(), unsigned(want.messages.size()));
+        for (unsigned int m = 0; m < chat->GetEntryCount(); ++m) {
+            IMessageEntry* entry = chat->GetEntry(m);
+            const Content::Message& message = want.messages[m];
+            QCOMPARE(QStringList({Text(entry->GetText()), Text(entry->GetSender()),
+                                  Text(entry->GetDate())}),
+                     QStringList({message.text, message.sender,
+                                  QDateTime::fromSecsSinceEpoch(qint64(message.date))
+                                      .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))}));
+            QCOMPARE(entry->IsSent(), message.sent);
+        }
+    }
+
+    CheckRecords<IPhoto>(
+        ScanAccount(*m_device, MD_WECHAT_ATTACHMENT, account, source), expected.files,
+        [this](IPhoto* file, bool, const Content::WeChatFile& want, unsigned) {
+            return Sides{{Text(file->GetDisplayText()), Number(file->GetFileKind()),
+                          Number(file->GetTime()),
+                          BackupFixture::Read(Text(file->GetFilePath())).toHex()},
+                         {want.name, Number(want.kind), Number(std::uint64_t(want.time)),
+                          WeChatOriginal(want).toHex()}};
+        });
+}
+
+void TestEngineCategories::weChatExportWritesTheChosenAccount_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("account");
+    QTest::addColumn<QString>("suffix");
+    QTest::newRow("contacts, first") << int(MD_WECHAT_CONTACT) << 0 << "vcf";
+    QTest::newRow("chats, second") << int(MD_WECHAT_MESSAGE) << 1 << "html";
+    QTest::newRow("attachments, second") << int(MD_WECHAT_ATTACHMENT) << 1 << "";
+}
+
+void TestEngineCategories::weChatExportWritesTheChosenAccount()
+{
+    QFETCH(int, type);
+    QFETCH(int, account);
+    QFETCH(QString, suffix);
+    const Content::WeChatAccount& expected = m_content.weChatAccounts[account];
+    SourcePtr source;
+    QVERIFY(ScanAccount(*m_device, MDType(type), account, source));
+    const QString folder = m_dir.filePath(QStringLiteral("out%1").arg(type));
+    ImportExportConfigure config;
+    config.nType = MDType(type);
+    config.nMode = RECOVER_TO_PC;
+    config.SetPath(folder.toUtf8().constData());
+    config.SetIndexs(&account, 1);
+    ScanRunner runner(source.get());
+    QCOMPARE(runner.Export(config), int(TASK_COMPLETE));
+    const QDir out(folder);
+    if (type == MD_WECHAT_ATTACHMENT) {
+        // The original files, byte for byte.
+        QCOMPARE(out.entryList(QDir::Files).size(), int(expected.files.size()));
+        for (const Content::WeChatFile& file : expected.files)
+            QCOMPARE(BackupFixture::Read(out.filePath(file.name)), WeChatOriginal(file));
+        return;
+    }
+    const int count =
+        type == MD_WECHAT_CONTACT ? int(expected.contacts.size()) : int(expected.chats.size());
+    QCOMPARE(out.entryList({QStringLiteral("*.") + suffix}, QDir::Files).size(), count);
+    if (type == MD_WECHAT_CONTACT) {
+        const QString csv =
+            QString::fromUtf8(BackupFixture::Read(out.filePath("WeChat Contacts.csv")));
+        for (const Content::WeChatContact& contact : expected.contacts)
+            QVERIFY(csv.contains(contact.userName));
+        QVERIFY(!csv.contains(m_content.weChatAccounts[1 - account].contacts[0].userName));
+    } else {
+        for (const Content::WeChatChat& chat : expected.chats)
+            QVERIFY2(out.exists(BackupFixture::ExportName(chat.name + QStringLiteral(".csv"))),
+                     qPrintable(chat.name));
+    }
+}
+
+void TestEngineCategories::weChatDamagedAccountCostsOnlyItsRecords()
+{
+    const QString copy = m_dir.filePath("damaged");
+    QVERIFY(BackupFixture::CopyFolder(m_dir.filePath("backup"), copy));
+    const Content::WeChatAccount& broken = m_content.weChatAccounts[0];
+    // Every chat database of the first account is damaged (the other
+    // account's and its own contact database are not).
+    for (const char* name : {"MM", "message_1"}) {
+        const QString file = BackupFixture::ContentPath(
+            copy, kWeChatDomain,
+            QStringLiteral("Documents/%1/DB/%2.sqlite").arg(broken.folder, QLatin1String(name)));
+        QVERIFY(!QFile::exists(file) || BackupFixture::WriteFile(file, QByteArray(4096, 'x')));
+    }
+    BackupDevice device(copy);
+    SourcePtr source;
+    IMDGetter* first = ScanAccount(device, MD_WECHAT_MESSAGE, 0, source);
+    QVERIFY(first);
+    QCOMPARE(first->GetCount(), 0u);
+    IMDGetter* second = source->GetNamedGetter("WeChatAccount1");
+    QCOMPARE(second->GetCount(), unsigned(m_content.weChatAccounts[1].chats.size()));
+    // The account's contacts lie in another database and are all there.
+    SourcePtr contacts;
+    IMDGetter* people = ScanAccount(device, MD_WECHAT_CONTACT, 0, contacts);
+    QVERIFY(people);
+    QCOMPARE(people->GetCount(), unsigned(broken.contacts.size()));
 }
 
 QTEST_MAIN(TestEngineCategories)

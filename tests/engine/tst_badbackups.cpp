@@ -13,7 +13,6 @@
 #include "samplereminderstore.h"
 #include "scanrunner.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -99,11 +98,8 @@ bool TestBadBackups::Damage(const QString& damage, QString& folder)
     const QString sms = BackupFixture::ContentPath(folder, "HomeDomain", "Library/SMS/sms.db");
     const SampleBackupContent::Photo& photo = m_content.photos[3];
     const QString photoPath = QStringLiteral("Media/%1/%2").arg(photo.directory, photo.name);
-    const QString photoId =
-        QString::fromLatin1(QCryptographicHash::hash(("CameraRollDomain-" + photoPath).toUtf8(),
-                                                     QCryptographicHash::Sha1)
-                                .toHex());
     const QString photoFile = BackupFixture::ContentPath(folder, "CameraRollDomain", photoPath);
+    const QString photoId = QFileInfo(photoFile).fileName();
     const auto setPhotoId = [&](const QString& id) {
         return BackupFixture::Exec(manifest, QStringLiteral("UPDATE Files SET fileID='%1' WHERE "
                                                             "fileID='%2'")

@@ -654,7 +654,7 @@ void TestEngineCategories::weChatAccount()
                           Text(contact->GetAlias()), Text(contact->GetRemark()),
                           want.kind == 1 ? Text(contact->GetSignature()) : QString()},
                          {want.userName, want.shown, want.alias, want.remark,
-                          want.members.join(QStringLiteral(", "))}};
+                          want.kind == 1 ? want.members.join(QStringLiteral(", ")) : QString()}};
         });
 
     IMDGetter* getter = ScanAccount(*m_device, MD_WECHAT_MESSAGE, account, source);

@@ -97,15 +97,26 @@ bool BackupFixture::SetWritable(const QString& folder, bool writable)
     return ok;
 }
 
-bool BackupFixture::Truncate(const QString& file, qint64 size)
-{
-    return QFile::resize(file, size);
-}
-
 bool BackupFixture::WriteFile(const QString& file, const QByteArray& data)
 {
     QFile out(file);
     return out.open(QIODevice::WriteOnly | QIODevice::Truncate) && out.write(data) == data.size();
+}
+
+QByteArray BackupFixture::Read(const QString& file)
+{
+    QFile in(file);
+    return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+}
+
+bool BackupFixture::TreeHolds(const QString& folder, const QByteArray& needle)
+{
+    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        if (Read(it.next()).contains(needle))
+            return true;
+    }
+    return false;
 }
 
 QString BackupFixture::Digests(const QString& folder)

@@ -20,8 +20,11 @@ public:
     static qint64 QueryInt(const QString& database, const QString& sql);
     // Gives or takes the write permission of everything under `folder`.
     static bool SetWritable(const QString& folder, bool writable);
-    static bool Truncate(const QString& file, qint64 size);
     static bool WriteFile(const QString& file, const QByteArray& data);
+    // The whole file; empty when it cannot be read.
+    static QByteArray Read(const QString& file);
+    // Whether any file under `folder` holds `needle`.
+    static bool TreeHolds(const QString& folder, const QByteArray& needle);
     // "relative path: SHA-1" of every file under `folder`, sorted, one a line:
     // equal texts mean equal trees.
     static QString Digests(const QString& folder);
@@ -29,5 +32,11 @@ public:
     // Windows does not allow become '_' (enough for the sample's names).
     static QString ExportName(const QString& name);
 };
+
+// The engine's texts are UTF-8.
+inline QString Text(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
 
 #endif // BACKUPFIXTURE_H

@@ -16,7 +16,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -112,8 +111,7 @@ QString Mutate(const QString& folder, const QString& work, QRandomGenerator& ran
         return "folder linked out";
     }
     case 5:
-        BackupFixture::Truncate(content,
-                                qint64(random.bounded(quint32(QFileInfo(content).size() + 1))));
+        QFile::resize(content, qint64(random.bounded(quint32(QFileInfo(content).size() + 1))));
         return "content truncated";
     case 6:
         FlipBytes(content, 1 + int(random.bounded(64)), random);
@@ -129,17 +127,6 @@ QString Mutate(const QString& folder, const QString& work, QRandomGenerator& ran
         QFile::remove(content);
         return "content missing";
     }
-}
-
-bool TreeHolds(const QString& folder, const QByteArray& needle)
-{
-    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        QFile file(it.next());
-        if (file.open(QIODevice::ReadOnly) && file.readAll().contains(needle))
-            return true;
-    }
-    return false;
 }
 
 // Runs in the child: every category scanned, and exported when complete.
@@ -162,7 +149,7 @@ int Check(const QString& folder, const QString& out, const std::map<int, int>& b
         if (status == TASK_COMPLETE && count > 0) {
             const QString target = out + '/' + QString::number(type);
             ScanRunner(source).ExportAll(type, target);
-            if (TreeHolds(target, kCanary)) {
+            if (BackupFixture::TreeHolds(target, kCanary)) {
                 std::printf("  escape: category %d exported the canary\n", int(type));
                 flags |= kEscape;
             }
@@ -193,11 +180,9 @@ int main(int argc, char** argv)
     {
         BackupDevice device(base);
         for (const MDType type : kCategories) {
-            ICategoryDataSource* source = device.GetDataSource(type);
-            ScanRunner scan(source);
-            scan.Scan();
-            baseline[type] = source->GetDataGetter() ? int(source->GetDataGetter()->GetCount()) : 0;
-            source->Release();
+            SourcePtr source;
+            IMDGetter* getter = ScanRunner::ScanInto(source, device, type);
+            baseline[type] = getter ? int(getter->GetCount()) : 0;
         }
     }
 

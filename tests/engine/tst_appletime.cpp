@@ -141,20 +141,13 @@ void TestAppleTime::damagedPlists_data()
     QTest::newRow("not a plist") << QByteArray("<html></html>");
     QTest::newRow("cut xml") << QByteArray("<plist><dict><key>a</key><string>b");
     QTest::newRow("binary header only") << QByteArray("bplist00");
-    QByteArray trailerOnly("bplist00");
-    trailerOnly.append(QByteArray(32, '\xff'));
-    QTest::newRow("binary with a wild trailer") << trailerOnly;
+    QTest::newRow("binary with a wild trailer") << QByteArray("bplist00") + QByteArray(32, '\xff');
     // An array that holds itself.
-    QByteArray cycle("bplist00");
-    cycle.append(char(0xA1)).append(char(0));
-    cycle.append(char(8));
-    QByteArray trailer(32, '\0');
-    trailer[6] = 1;
-    trailer[7] = 1;
-    trailer[15] = 1;
-    trailer[31] = 10;
-    cycle.append(trailer);
-    QTest::newRow("binary reference cycle") << cycle;
+    // (object 0 at offset 8, its offset table at 10; one-byte offsets and references)
+    QTest::newRow("binary reference cycle")
+        << QByteArray("bplist00\xA1\x00\x08"
+                      "\0\0\0\0\0\0\x01\x01\0\0\0\0\0\0\0\x01\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\x0A",
+                      43);
 }
 
 void TestAppleTime::damagedPlists()

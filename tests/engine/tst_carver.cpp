@@ -36,8 +36,6 @@ class TestCarver : public QObject
 private slots:
     void pages_data();
     void pages();
-    void logs_data();
-    void logs();
     void json_data();
     void json();
     void badInput_data();
@@ -48,130 +46,90 @@ private slots:
 
 void TestCarver::pages_data()
 {
+    QTest::addColumn<QByteArray>("sql");
+    QTest::addColumn<QStringList>("expected");
     QTest::addColumn<int>("pageSize");
     QTest::addColumn<int>("reserved");
     QTest::addColumn<QByteArray>("encoding");
-    QTest::addColumn<QByteArray>("sql");
-    QTest::addColumn<QStringList>("expected");
-
-    QTest::newRow("separate freeblocks")
-        << 4096 << 0 << QByteArray("UTF-8") << kPeople + "DELETE FROM t WHERE n IN (2,4);"
-        << QStringList{"t/freeblock/-: 4|dora|40000000000", "t/freeblock/-: 2|bob|2.25"};
-    QTest::newRow("neighbours share a freeblock")
-        << 4096 << 0 << QByteArray("UTF-8") << kPeople + "DELETE FROM t WHERE n IN (2,3,4);"
-        << QStringList{"t/freeblock/-: 4|dora|40000000000", "t/freeblock/-: 3|carl|-3.5",
-                       "t/freeblock/-: 2|bob|2.25"};
-    QTest::newRow("top of the cell content")
-        << 4096 << 0 << QByteArray("UTF-8") << kPeople + "DELETE FROM t WHERE n=6;"
-        << QStringList{"t/unallocated/-: 6|fritz|6.125"};
-    QTest::newRow("reserved bytes")
-        << 4096 << 32 << QByteArray("UTF-8") << kPeople + "DELETE FROM t WHERE n IN (1,5);"
-        << QStringList{"t/freeblock/-: 5|emil|null", "t/freeblock/-: null|anna|1.5"};
-    QTest::newRow("utf-16le")
-        << 4096 << 0 << QByteArray("UTF-16le")
-        << QByteArray("CREATE TABLE w(name TEXT, city TEXT);"
-                      "INSERT INTO w VALUES('J\xc3\xbcrgen','\xe6\x9d\xb1\xe4\xba\xac'),"
-                      "('Zo\xc3\xab','Paris'),('Li','\xf0\x9f\x98\x80 Ort');"
-                      "DELETE FROM w WHERE rowid IN (1,3);")
-        << QStringList{"w/freeblock/-: J\xc3\xbcrgen|\xe6\x9d\xb1\xe4\xba\xac",
-                       "w/unallocated/-: Li|\xf0\x9f\x98\x80 Ort"};
-    QTest::newRow("utf-16be")
-        << 1024 << 0 << QByteArray("UTF-16be")
-        << QByteArray(
-               "CREATE TABLE w(name TEXT, city TEXT);"
-               "INSERT INTO w VALUES('J\xc3\xbcrgen','K\xc3\xb6ln'),('Ida','Rom'),('Bo','Oslo');"
-               "DELETE FROM w WHERE rowid=2;")
-        << QStringList{"w/freeblock/-: Ida|Rom"};
-    QTest::newRow("integer primary key")
-        << 4096 << 0 << QByteArray("UTF-8")
-        << QByteArray("CREATE TABLE k(id INTEGER PRIMARY KEY, label TEXT);"
-                      "INSERT INTO k VALUES(10,'ten'),(20,'twenty'),(30,'thirty');"
-                      "DELETE FROM k WHERE id=20;")
-        << QStringList{"k/freeblock/-: null|twenty"};
-    QTest::newRow("updated row keeps its old version")
-        << 4096 << 0 << QByteArray("UTF-8")
-        << kPeople + "UPDATE t SET name='bob the builder' WHERE n=2;"
-        << QStringList{"t/freeblock/-: 2|bob|2.25"};
-    QTest::newRow("dropped table")
-        << 4096 << 0 << QByteArray("UTF-8")
-        << QByteArray("CREATE TABLE keep(a TEXT); INSERT INTO keep VALUES('stays');"
-                      "CREATE TABLE gone(x INTEGER, y TEXT);"
-                      "INSERT INTO gone VALUES(7,'seven'),(8,'eight'); DROP TABLE gone;")
-        << QStringList{"gone/dropped table/2: 8|eight", "gone/dropped table/1: 7|seven"};
-    QTest::newRow("overflow chain on the freelist")
-        << 1024 << 0 << QByteArray("UTF-8")
-        << QByteArray("CREATE TABLE junk(b BLOB); INSERT INTO junk VALUES(zeroblob(5000));"
-                      "DROP TABLE junk;"
-                      "CREATE TABLE o(n INTEGER, body TEXT); INSERT INTO o VALUES(1,'short'),(2,'" +
-                      longText(3000).toUtf8() + "'); DELETE FROM o WHERE n=2;")
-        << QStringList{"o/overflow/-: 2|" + longText(3000)};
-    QTest::newRow("secure delete leaves nothing")
-        << 4096 << 0 << QByteArray("UTF-8")
-        << "PRAGMA secure_delete=ON;" + kPeople + "DELETE FROM t WHERE n IN (2,6);"
-        << QStringList();
+    QTest::addColumn<QByteArray>("journalMode");
+    const auto row = [](const char* name, const QByteArray& sql, const QStringList& expected,
+                        int pageSize = 4096, int reserved = 0, const char* encoding = "UTF-8",
+                        const char* journalMode = "DELETE") {
+        QTest::newRow(name) << sql << expected << pageSize << reserved << QByteArray(encoding)
+                            << QByteArray(journalMode);
+    };
+    row("separate freeblocks", kPeople + "DELETE FROM t WHERE n IN (2,4);",
+        {"t/freeblock/-: 4|dora|40000000000", "t/freeblock/-: 2|bob|2.25"});
+    row("neighbours share a freeblock", kPeople + "DELETE FROM t WHERE n IN (2,3,4);",
+        {"t/freeblock/-: 4|dora|40000000000", "t/freeblock/-: 3|carl|-3.5",
+         "t/freeblock/-: 2|bob|2.25"});
+    row("top of the cell content", kPeople + "DELETE FROM t WHERE n=6;",
+        {"t/unallocated/-: 6|fritz|6.125"});
+    row("reserved bytes", kPeople + "DELETE FROM t WHERE n IN (1,5);",
+        {"t/freeblock/-: 5|emil|null", "t/freeblock/-: null|anna|1.5"}, 4096, 32);
+    row("utf-16le",
+        "CREATE TABLE w(name TEXT, city TEXT);"
+        "INSERT INTO w VALUES('J\xc3\xbcrgen','\xe6\x9d\xb1\xe4\xba\xac'),"
+        "('Zo\xc3\xab','Paris'),('Li','\xf0\x9f\x98\x80 Ort');"
+        "DELETE FROM w WHERE rowid IN (1,3);",
+        {"w/freeblock/-: J\xc3\xbcrgen|\xe6\x9d\xb1\xe4\xba\xac",
+         "w/unallocated/-: Li|\xf0\x9f\x98\x80 Ort"},
+        4096, 0, "UTF-16le");
+    row("utf-16be",
+        "CREATE TABLE w(name TEXT, city TEXT);"
+        "INSERT INTO w VALUES('J\xc3\xbcrgen','K\xc3\xb6ln'),('Ida','Rom'),('Bo','Oslo');"
+        "DELETE FROM w WHERE rowid=2;",
+        {"w/freeblock/-: Ida|Rom"}, 1024, 0, "UTF-16be");
+    row("integer primary key",
+        "CREATE TABLE k(id INTEGER PRIMARY KEY, label TEXT);"
+        "INSERT INTO k VALUES(10,'ten'),(20,'twenty'),(30,'thirty'); DELETE FROM k WHERE id=20;",
+        {"k/freeblock/-: null|twenty"});
+    row("updated row keeps its old version",
+        kPeople + "UPDATE t SET name='bob the builder' WHERE n=2;", {"t/freeblock/-: 2|bob|2.25"});
+    row("dropped table",
+        "CREATE TABLE keep(a TEXT); INSERT INTO keep VALUES('stays');"
+        "CREATE TABLE gone(x INTEGER, y TEXT);"
+        "INSERT INTO gone VALUES(7,'seven'),(8,'eight'); DROP TABLE gone;",
+        {"gone/dropped table/2: 8|eight", "gone/dropped table/1: 7|seven"});
+    row("overflow chain on the freelist",
+        "CREATE TABLE junk(b BLOB); INSERT INTO junk VALUES(zeroblob(5000)); DROP TABLE junk;"
+        "CREATE TABLE o(n INTEGER, body TEXT); INSERT INTO o VALUES(1,'short'),(2,'" +
+            longText(3000).toUtf8() + "'); DELETE FROM o WHERE n=2;",
+        {"o/overflow/-: 2|" + longText(3000)}, 1024);
+    row("secure delete leaves nothing",
+        "PRAGMA secure_delete=ON;" + kPeople + "DELETE FROM t WHERE n IN (2,6);", {});
+    // secure_delete wipes the current page, so only the older image remains.
+    row("older frame of the log",
+        kPeople + "PRAGMA secure_delete=ON; DELETE FROM t WHERE n IN (3,5);",
+        {"t/WAL/3: 3|carl|-3.5", "t/WAL/5: 5|emil|null"}, 4096, 0, "UTF-8", "WAL");
+    row("uncommitted frame of the log",
+        kPeople + "PRAGMA secure_delete=ON; DELETE FROM t WHERE n=1; BEGIN;"
+                  "INSERT INTO t VALUES(7,'gert',7.0); DELETE FROM t WHERE n=2;",
+        {"t/WAL/1: 1|anna|1.5"}, 4096, 0, "UTF-8", "WAL");
+    row("table dropped in the log",
+        "CREATE TABLE gone(x INTEGER, y TEXT); INSERT INTO gone VALUES(7,'seven'),(8,'eight');"
+        "PRAGMA secure_delete=ON; DROP TABLE gone;",
+        {"gone/WAL/1: 7|seven", "gone/WAL/2: 8|eight"}, 4096, 0, "UTF-8", "WAL");
+    row("persisted journal", kPeople + "PRAGMA secure_delete=ON; DELETE FROM t WHERE n=4;",
+        {"t/journal/4: 4|dora|40000000000"}, 4096, 0, "UTF-8", "PERSIST");
 }
 
 void TestCarver::pages()
 {
+    QFETCH(QByteArray, sql);
+    QFETCH(QStringList, expected);
     QFETCH(int, pageSize);
     QFETCH(int, reserved);
     QFETCH(QByteArray, encoding);
-    QFETCH(QByteArray, sql);
-    QFETCH(QStringList, expected);
-
-    CarverFixture::Options options;
-    options.pageSize = pageSize;
-    options.reservedBytes = reserved;
-    options.encoding = encoding;
-    CarverFixture fixture(options);
+    QFETCH(QByteArray, journalMode);
+    CarverFixture fixture({pageSize, reserved, encoding, journalMode});
     QVERIFY(fixture.exec(sql));
     const QByteArray database = fixture.bytes();
     QCOMPARE(uint8_t(database.at(20)), uint8_t(reserved));
-    QCOMPARE(CarverFixture::carve(database), expected);
-}
-
-void TestCarver::logs_data()
-{
-    QTest::addColumn<QByteArray>("journalMode");
-    QTest::addColumn<QByteArray>("sql");
-    QTest::addColumn<QStringList>("expected");
-
-    // secure_delete wipes the current page, so only the older image remains.
-    QTest::newRow("older frame of the log")
-        << QByteArray("WAL") << kPeople + "PRAGMA secure_delete=ON; DELETE FROM t WHERE n IN (3,5);"
-        << QStringList{"t/WAL/3: 3|carl|-3.5", "t/WAL/5: 5|emil|null"};
-    QTest::newRow("uncommitted frame of the log")
-        << QByteArray("WAL")
-        << kPeople + "PRAGMA secure_delete=ON; DELETE FROM t WHERE n=1; BEGIN;"
-                     "INSERT INTO t VALUES(7,'gert',7.0); DELETE FROM t WHERE n=2;"
-        << QStringList{"t/WAL/1: 1|anna|1.5"};
-    QTest::newRow("table dropped in the log")
-        << QByteArray("WAL")
-        << QByteArray("CREATE TABLE gone(x INTEGER, y TEXT);"
-                      "INSERT INTO gone VALUES(7,'seven'),(8,'eight');"
-                      "PRAGMA secure_delete=ON; DROP TABLE gone;")
-        << QStringList{"gone/WAL/1: 7|seven", "gone/WAL/2: 8|eight"};
-    QTest::newRow("persisted journal")
-        << QByteArray("PERSIST") << kPeople + "PRAGMA secure_delete=ON; DELETE FROM t WHERE n=4;"
-        << QStringList{"t/journal/4: 4|dora|40000000000"};
-}
-
-void TestCarver::logs()
-{
-    QFETCH(QByteArray, journalMode);
-    QFETCH(QByteArray, sql);
-    QFETCH(QStringList, expected);
-
-    CarverFixture::Options options;
-    options.journalMode = journalMode;
-    CarverFixture fixture(options);
-    QVERIFY(fixture.exec(sql));
-    const bool wal = journalMode == "WAL";
-    const QByteArray log = fixture.bytes(wal ? "-wal" : "-journal");
-    QVERIFY(!log.isEmpty());
-    QCOMPARE(
-        CarverFixture::carve(fixture.bytes(), wal ? log : QByteArray(), wal ? QByteArray() : log),
-        expected);
+    const QByteArray wal = fixture.bytes("-wal");
+    const QByteArray journal = fixture.bytes("-journal");
+    QCOMPARE(wal.isEmpty() && journal.isEmpty(), journalMode == "DELETE");
+    QCOMPARE(CarverFixture::carve(database, wal, journal), expected);
 }
 
 void TestCarver::json_data()
@@ -306,51 +264,36 @@ void TestCarver::differential()
     }
     create += ");";
 
-    // A row as SQL literals and as the fixture renders what is carved.
+    // A value as an SQL literal and as the fixture renders it carved.
+    auto makeValue = [&random](int kind) -> std::pair<QByteArray, QString> {
+        if (random.bounded(10) == 0)
+            return {"NULL", "null"};
+        if (kind == 0) {
+            const qint64 v =
+                qint64(random.generate64() >> random.bounded(64)) * (random.bounded(2) ? 1 : -1);
+            return {QByteArray::number(v), QString::number(v)};
+        }
+        if (kind == 2) {
+            const double v = (random.generateDouble() - 0.5) * std::pow(10.0, random.bounded(12));
+            return {QByteArray::number(v, 'g', 17), QString::number(v, 'g', 12)};
+        }
+        QByteArray bytes(
+            kind == 1 ? (random.bounded(8) == 0 ? 300 + random.bounded(3000) : random.bounded(40))
+                      : random.bounded(1, 30),
+            '\0');
+        for (char& c : bytes)
+            c = char(kind == 1 ? 'a' + random.bounded(26) : random.bounded(256));
+        if (kind == 1)
+            return {"'" + bytes + "'", QString::fromLatin1(bytes)};
+        return {"X'" + bytes.toHex() + "'", "x" + QString::fromLatin1(bytes.toHex())};
+    };
     auto makeRow = [&](QByteArray& literals, QString& rendered) {
         QStringList shown;
         literals.clear();
         for (int c = 0; c < columns; ++c) {
-            if (c)
-                literals += ',';
-            if (random.bounded(10) == 0) {
-                literals += "NULL";
-                shown << QStringLiteral("null");
-                continue;
-            }
-            switch (kinds[c]) {
-            case 0: {
-                const qint64 v = qint64(random.generate64() >> random.bounded(64)) *
-                                 (random.bounded(2) ? 1 : -1);
-                literals += QByteArray::number(v);
-                shown << QString::number(v);
-                break;
-            }
-            case 1: {
-                const int length =
-                    random.bounded(8) == 0 ? 300 + random.bounded(3000) : random.bounded(40);
-                QByteArray text;
-                for (int i = 0; i < length; ++i)
-                    text += char('a' + random.bounded(26));
-                literals += "'" + text + "'";
-                shown << QString::fromLatin1(text);
-                break;
-            }
-            case 2: {
-                const double v =
-                    (random.generateDouble() - 0.5) * std::pow(10.0, random.bounded(12));
-                literals += QByteArray::number(v, 'g', 17);
-                shown << QString::number(v, 'g', 12);
-                break;
-            }
-            default: {
-                QByteArray blob;
-                for (int i = random.bounded(1, 30); i > 0; --i)
-                    blob += char(random.bounded(256));
-                literals += "X'" + blob.toHex() + "'";
-                shown << "x" + QString::fromLatin1(blob.toHex());
-            }
-            }
+            const std::pair<QByteArray, QString> value = makeValue(kinds[c]);
+            literals += (c ? "," : "") + value.first;
+            shown << value.second;
         }
         rendered = shown.join(QLatin1Char('|'));
     };

@@ -20,11 +20,6 @@ using namespace MMobile;
 
 namespace {
 
-QString Text(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
-
 template <class Chat> QStringList EntryTexts(Chat* chat)
 {
     QStringList texts;
@@ -93,19 +88,14 @@ void TestDeletedRecords::initTestCase()
     QVERIFY(truth.open(QIODevice::ReadOnly));
     m_truth = QJsonDocument::fromJson(truth.readAll()).object();
     for (const auto& conversation : writer.Content().conversations) {
-        for (const auto& message : conversation.messages) {
-            if (conversation.deleted)
-                m_marked.insert(message.text);
-        }
+        for (const auto& message : conversation.messages)
+            m_marked += conversation.deleted ? message.text : QString();
     }
-    for (const auto& note : writer.Content().notes) {
-        if (note.deleted)
-            m_marked.insert(note.title);
-    }
-    for (const auto& reminder : writer.Content().reminders) {
-        if (reminder.deleted)
-            m_marked.insert(reminder.title);
-    }
+    for (const auto& note : writer.Content().notes)
+        m_marked += note.deleted ? note.title : QString();
+    for (const auto& reminder : writer.Content().reminders)
+        m_marked += reminder.deleted ? reminder.title : QString();
+    m_marked.remove(QString());
 }
 
 void TestDeletedRecords::recovered_data()
@@ -115,24 +105,20 @@ void TestDeletedRecords::recovered_data()
     // The category's databases as "domain/path", whose bytes tell which
     // deleted records SQLite has not overwritten.
     QTest::addColumn<QStringList>("files");
+    const auto row = [](MDType type, const char* category, const QStringList& files) {
+        QTest::newRow(category) << int(type) << QString(category) << files;
+    };
     const QString home = QStringLiteral("HomeDomain/Library/");
-    QTest::newRow("contacts") << int(MD_CONTACT) << "contacts"
-                              << QStringList{home + "AddressBook/AddressBook.sqlitedb"};
-    QTest::newRow("messages") << int(MD_MESSAGE) << "messages" << QStringList{home + "SMS/sms.db"};
-    QTest::newRow("calls") << int(MD_CALL_HISTORY) << "calls"
-                           << QStringList{home + "CallHistoryDB/CallHistory.storedata"};
-    QTest::newRow("events") << int(MD_CALENDAR) << "events"
-                            << QStringList{home + "Calendar/Calendar.sqlitedb"};
-    QTest::newRow("reminders") << int(MD_REMINDER) << "reminders"
-                               << QStringList{home + "Calendar/Calendar.sqlitedb"};
-    QTest::newRow("notes") << int(MD_NOTE) << "notes"
-                           << QStringList{home + "Notes/notes.sqlite",
-                                          "AppDomainGroup-group.com.apple.notes/NoteStore.sqlite"};
-    QTest::newRow("bookmarks") << int(MD_SAFARI_BOOKMARK) << "bookmarks"
-                               << QStringList{home + "Safari/Bookmarks.db"};
-    QTest::newRow("WhatsApp")
-        << int(MD_WHATSAPP_MESSAGE) << "whatsapp"
-        << QStringList{"AppDomainGroup-group.net.whatsapp.WhatsApp.shared/ChatStorage.sqlite"};
+    row(MD_CONTACT, "contacts", {home + "AddressBook/AddressBook.sqlitedb"});
+    row(MD_MESSAGE, "messages", {home + "SMS/sms.db"});
+    row(MD_CALL_HISTORY, "calls", {home + "CallHistoryDB/CallHistory.storedata"});
+    row(MD_CALENDAR, "events", {home + "Calendar/Calendar.sqlitedb"});
+    row(MD_REMINDER, "reminders", {home + "Calendar/Calendar.sqlitedb"});
+    row(MD_NOTE, "notes",
+        {home + "Notes/notes.sqlite", "AppDomainGroup-group.com.apple.notes/NoteStore.sqlite"});
+    row(MD_SAFARI_BOOKMARK, "bookmarks", {home + "Safari/Bookmarks.db"});
+    row(MD_WHATSAPP_MESSAGE, "whatsapp",
+        {"AppDomainGroup-group.net.whatsapp.WhatsApp.shared/ChatStorage.sqlite"});
 }
 
 void TestDeletedRecords::recovered()
@@ -217,18 +203,11 @@ void TestDeletedRecords::exportSaysDeleted()
     for (unsigned int i = 0; i < getter->GetCount(); ++i)
         deleted += getter->GetItem(i)->IsDeleted() ? 1 : 0;
     const QString folder = m_dir.filePath(QStringLiteral("export%1").arg(type));
-    ImportExportConfigure config;
-    config.nType = MDType(type);
-    config.nMode = RECOVER_TO_PC;
-    config.SetPath(folder.toUtf8().constData());
-    QCOMPARE(ScanRunner(source).Export(config), int(TASK_COMPLETE));
+    QCOMPARE(ScanRunner(source).ExportAll(MDType(type), folder), int(TASK_COMPLETE));
     source->Release();
     int marked = 0;
-    for (const QString& file : QDir(folder).entryList({files}, QDir::Files)) {
-        QFile content(QDir(folder).filePath(file));
-        QVERIFY(content.open(QIODevice::ReadOnly));
-        marked += content.readAll().count("Yes (");
-    }
+    for (const QString& file : QDir(folder).entryList({files}, QDir::Files))
+        marked += BackupFixture::Read(QDir(folder).filePath(file)).count("Yes (");
     QVERIFY(deleted > 0);
     QCOMPARE(marked, deleted);
 }

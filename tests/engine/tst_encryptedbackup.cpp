@@ -128,21 +128,18 @@ void TestEncryptedBackup::unlockResults_data()
     QTest::addColumn<int>("result");
     QTest::addColumn<QByteArray>("scanError"); // empty: the scan completes
 
+    const auto row = [](const char* name, const QString& password, const char* damagedKey,
+                        BackupDevice::UnlockResult result, const char* scanError) {
+        QTest::newRow(name) << password << QString(damagedKey) << int(result)
+                            << QByteArray(scanError);
+    };
     const QString right = QString::fromUtf8(Password);
-    QTest::newRow("locked") << QString() << QString() << int(BackupDevice::UNLOCK_WRONG_PASSWORD)
-                            << QByteArray("255");
-    QTest::newRow("right password")
-        << right << QString() << int(BackupDevice::UNLOCK_OK) << QByteArray();
-    QTest::newRow("wrong password")
-        << QStringLiteral("Kore pass 7") << QString() << int(BackupDevice::UNLOCK_WRONG_PASSWORD)
-        << QByteArray("255");
-    QTest::newRow("empty password")
-        << QString("") << QString() << int(BackupDevice::UNLOCK_WRONG_PASSWORD)
-        << QByteArray("255");
-    QTest::newRow("damaged keybag") << right << QStringLiteral("BackupKeyBag")
-                                    << int(BackupDevice::UNLOCK_DAMAGED) << QByteArray("3");
-    QTest::newRow("damaged manifest key") << right << QStringLiteral("ManifestKey")
-                                          << int(BackupDevice::UNLOCK_DAMAGED) << QByteArray("3");
+    row("locked", QString(), "", BackupDevice::UNLOCK_WRONG_PASSWORD, "255");
+    row("right password", right, "", BackupDevice::UNLOCK_OK, "");
+    row("wrong password", "Kore pass 7", "", BackupDevice::UNLOCK_WRONG_PASSWORD, "255");
+    row("empty password", "", "", BackupDevice::UNLOCK_WRONG_PASSWORD, "255");
+    row("damaged keybag", right, "BackupKeyBag", BackupDevice::UNLOCK_DAMAGED, "3");
+    row("damaged manifest key", right, "ManifestKey", BackupDevice::UNLOCK_DAMAGED, "3");
 }
 
 void TestEncryptedBackup::unlockResults()
@@ -182,18 +179,10 @@ void TestEncryptedBackup::unlockResults()
 void TestEncryptedBackup::categoriesMatchTheTwin_data()
 {
     QTest::addColumn<int>("type");
-    QTest::newRow("contacts") << int(MD_CONTACT);
-    QTest::newRow("messages") << int(MD_MESSAGE);
-    QTest::newRow("message attachments") << int(MD_MESSAGE_ATTACHMENT);
-    QTest::newRow("calls") << int(MD_CALL_HISTORY);
-    QTest::newRow("calendar") << int(MD_CALENDAR);
-    QTest::newRow("reminders") << int(MD_REMINDER);
-    QTest::newRow("notes") << int(MD_NOTE);
-    QTest::newRow("bookmarks") << int(MD_SAFARI_BOOKMARK);
-    QTest::newRow("photos") << int(MD_PHOTO);
-    QTest::newRow("voice memos") << int(MD_VOICE_MEMO);
-    QTest::newRow("WhatsApp messages") << int(MD_WHATSAPP_MESSAGE);
-    QTest::newRow("WhatsApp attachments") << int(MD_WHATSAPP_ATTACHMENT);
+    for (MDType type : {MD_CONTACT, MD_MESSAGE, MD_MESSAGE_ATTACHMENT, MD_CALL_HISTORY, MD_CALENDAR,
+                        MD_REMINDER, MD_NOTE, MD_SAFARI_BOOKMARK, MD_PHOTO, MD_VOICE_MEMO,
+                        MD_WHATSAPP_MESSAGE, MD_WHATSAPP_ATTACHMENT})
+        QTest::addRow("category %d", int(type)) << int(type);
 }
 
 void TestEncryptedBackup::categoriesMatchTheTwin()
@@ -215,14 +204,11 @@ void TestEncryptedBackup::categoriesMatchTheTwin()
     // made a second apart do not share.
     for (const QString& out : {plainOut, encryptedOut}) {
         for (const QFileInfo& ics : QDir(out).entryInfoList({QStringLiteral("*.ics")})) {
-            QFile file(ics.filePath());
-            QVERIFY(file.open(QIODevice::ReadOnly));
             QByteArray kept;
-            for (const QByteArray& line : file.readAll().split('\n')) {
+            for (const QByteArray& line : BackupFixture::Read(ics.filePath()).split('\n')) {
                 if (!line.startsWith("DTSTAMP:"))
                     kept += line + '\n';
             }
-            file.close();
             QVERIFY(BackupFixture::WriteFile(ics.filePath(), kept));
         }
     }
@@ -279,10 +265,8 @@ void TestEncryptedBackup::filesAreDecryptedOnDemand()
     const QString path = QString::fromUtf8(photo->GetFilePath());
     QVERIFY(path.startsWith(privateFolder));
     QCOMPARE(QDir(privateFolder).entryList(QDir::Files).size(), before + 1);
-    QFile decrypted(path);
-    QFile original(QString::fromUtf8(twin->GetFilePath()));
-    QVERIFY(decrypted.open(QIODevice::ReadOnly) && original.open(QIODevice::ReadOnly));
-    QVERIFY(decrypted.readAll() == original.readAll());
+    const QByteArray original = BackupFixture::Read(QString::fromUtf8(twin->GetFilePath()));
+    QVERIFY(!original.isEmpty() && BackupFixture::Read(path) == original);
 }
 
 void TestEncryptedBackup::nothingDecryptedRemains()
@@ -290,9 +274,8 @@ void TestEncryptedBackup::nothingDecryptedRemains()
     const QString privateFolder = m_encrypted->PrivateFolder();
     QVERIFY(QFileInfo(privateFolder).isDir());
     m_encrypted.reset();
-    m_plain.reset(); // its working copies go with it too
     QVERIFY(!QFileInfo::exists(privateFolder));
-    // The plain twin's photo thumbnails go with it too.
+    // The plain twin's working copies and photo thumbnails go with it too.
     m_plain.reset();
     QCOMPARE(QDir(m_temp).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList());

@@ -39,6 +39,20 @@ void OkWhenMessageBoxShows(ModalDialogAnswerer& answerer)
     });
     timer->start(10);
 }
+
+// A shown page of `type` on a host whose skins and output lie in `folder`.
+struct HostedPage
+{
+    HostedPage(const QString& folder, MDType type) : page(&host, type)
+    {
+        for (int skin = -1; skin <= 22; ++skin)
+            host.setSkinDir(skin, folder + QLatin1Char('/'));
+        host.setOutputDir(folder + QStringLiteral("/output"));
+        page.show();
+    }
+    FakeHost host;
+    EnginePage page;
+};
 } // namespace
 
 class TestEnginePage : public QObject
@@ -54,8 +68,6 @@ private slots:
     void recoveryToDeviceFails();
 
 private:
-    void Prepare(FakeHost& host);
-
     QTemporaryDir m_dir;
     SampleBackupContent m_content;
     std::unique_ptr<BackupDevice> m_device;
@@ -68,14 +80,6 @@ void TestEnginePage::initTestCase()
     QVERIFY2(writer.Write(m_dir.filePath("backup")), qPrintable(writer.ErrorText()));
     m_content = writer.Content();
     m_device = std::make_unique<BackupDevice>(m_dir.filePath("backup"));
-}
-
-void TestEnginePage::Prepare(FakeHost& host)
-{
-    host.setSkinDir(-1, m_dir.path() + QLatin1Char('/'));
-    for (int type = 0; type <= 22; ++type)
-        host.setSkinDir(type, m_dir.path() + QLatin1Char('/'));
-    host.setOutputDir(m_dir.filePath("output"));
 }
 
 void TestEnginePage::fullScan_data()
@@ -94,10 +98,9 @@ void TestEnginePage::fullScan()
 {
     QFETCH(int, type);
     QFETCH(int, count);
-    FakeHost host;
-    Prepare(host);
-    EnginePage page(&host, static_cast<MDType>(type));
-    page.show();
+    HostedPage hosted(m_dir.path(), static_cast<MDType>(type));
+    EnginePage& page = hosted.page;
+    FakeHost& host = hosted.host;
     QVERIFY(page.Load(m_device.get(), nullptr));
     QTRY_COMPARE_WITH_TIMEOUT(page.status(), int(TASK_COMPLETE), kTimeout);
     QTRY_VERIFY_WITH_TIMEOUT(
@@ -129,12 +132,11 @@ void TestEnginePage::encryptedBackupIsABackupError()
                                      "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>"
                                      "<key>IsEncrypted</key><true/></dict></plist>"));
     BackupDevice device(folder);
-    FakeHost host;
-    Prepare(host);
     ModalDialogAnswerer answerer;
     OkWhenMessageBoxShows(answerer);
-    EnginePage page(&host, MD_CONTACT);
-    page.show();
+    HostedPage hosted(m_dir.path(), MD_CONTACT);
+    EnginePage& page = hosted.page;
+    FakeHost& host = hosted.host;
     QVERIFY(page.Load(&device, nullptr));
     QVERIFY(answerer.waitAnswered(1, kTimeout));
     QVERIFY2(answerer.last().isMessageDialog,
@@ -149,10 +151,8 @@ void TestEnginePage::encryptedBackupIsABackupError()
 
 void TestEnginePage::silentExportWritesEveryItem()
 {
-    FakeHost host;
-    Prepare(host);
-    EnginePage page(&host, MD_SAFARI_BOOKMARK);
-    page.show();
+    HostedPage hosted(m_dir.path(), MD_SAFARI_BOOKMARK);
+    EnginePage& page = hosted.page;
     QVERIFY(page.Load(m_device.get(), nullptr));
     QTRY_COMPARE_WITH_TIMEOUT(page.status(), int(TASK_COMPLETE), kTimeout);
     QTRY_COMPARE_WITH_TIMEOUT(page.store()->GetDataCountEx(), unsigned(m_content.bookmarks.size()),
@@ -184,10 +184,9 @@ void TestEnginePage::silentExportWritesEveryItem()
 
 void TestEnginePage::recoveryToDeviceFails()
 {
-    FakeHost host;
-    Prepare(host);
-    EnginePage page(&host, MD_NOTE);
-    page.show();
+    HostedPage hosted(m_dir.path(), MD_NOTE);
+    EnginePage& page = hosted.page;
+    FakeHost& host = hosted.host;
     QVERIFY(page.Load(m_device.get(), nullptr));
     QTRY_COMPARE_WITH_TIMEOUT(page.status(), int(TASK_COMPLETE), kTimeout);
     QTRY_VERIFY_WITH_TIMEOUT(page.store()->GetDataCountEx() > 0, kTimeout);

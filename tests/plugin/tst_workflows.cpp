@@ -650,6 +650,11 @@ void TestWorkflows::recoveryDoesNotStart()
     QCOMPARE(s.host.events("OnRecoverResult"),
              (QStringList{failed.arg(RECOVER_TO_PC).arg(MD_CONTACT),
                           failed.arg(RECOVER_SAME_DEVICE).arg(MD_CONTACT)}));
+    // A derived page that starts them itself is told that nothing started.
+    MMobile::ImportExportConfigure config{};
+    s.answerer.answer({Answer::ok(), Answer::ok()});
+    QVERIFY(!s.page.Export(&config));
+    QVERIFY(!s.page.Import(&config));
 }
 
 void TestWorkflows::freeWaitsForLastReport_data()

@@ -142,7 +142,7 @@ void SortKeyCache::refreshColumn(const QAbstractItemModel* model, int column)
         cached = Entry();
         changed = true;
         cached.filled = true;
-        cached.isDateTime = value.type() == QVariant::DateTime;
+        cached.isDateTime = value.userType() == QMetaType::QDateTime;
         if (cached.isDateTime)
             cached.dateTime = value.toDateTime();
         else
@@ -156,7 +156,7 @@ void SortKeyCache::refreshColumn(const QAbstractItemModel* model, int column)
 // Whether a cell read again still has the value its entry was made from.
 bool SortKeyCache::holds(const Entry& entry, const QVariant& value, const QString& texts)
 {
-    if (value.type() == QVariant::DateTime)
+    if (value.userType() == QMetaType::QDateTime)
         return entry.isDateTime && entry.dateTime == value.toDateTime();
     return !entry.isDateTime && entry.keyed && entry.textSize >= 0 &&
            QStringView(texts).mid(entry.textAt, entry.textSize) == value.toString();

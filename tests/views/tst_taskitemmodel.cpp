@@ -149,6 +149,7 @@ private slots:
         QCOMPARE(rowCells(model, 1), cells);
         QVERIFY(model.data(model.index(0, 0)).toString().startsWith("other"));
         QVERIFY(!model.data(model.index(1, cells.size())).isValid());
+        QVERIFY(!model.index(2, 0).isValid());
     }
 
     // Colours, alignment, flags and ticks of every cell; partly ticked shows ticked.

@@ -330,16 +330,6 @@ IMDGetter* ScanAccount(BackupDevice& device, MDType type, int index, SourcePtr& 
     return source->GetNamedGetter(QByteArray("WeChatAccount" + QByteArray::number(index)));
 }
 
-IWeChatMessager* FindChat(IMDGetter* getter, const QString& name)
-{
-    for (unsigned int i = 0; i < getter->GetCount(); ++i) {
-        auto* chat = record_cast<IWeChatMessager>(getter->GetItem(i));
-        if (chat && Text(chat->GetChatName()) == name)
-            return chat;
-    }
-    return nullptr;
-}
-
 } // namespace
 
 class TestEngineCategories : public QObject
@@ -611,18 +601,15 @@ void TestEngineCategories::weChatAccounts()
     QVERIFY(!source->GetNamedGetter("WeChatAccounts"));
     ScanRunner runner(source.get());
     QCOMPARE(runner.Scan(), int(TASK_COMPLETE));
-    IMDGetter* accounts = source->GetNamedGetter("WeChatAccounts");
-    QVERIFY(accounts);
-    QCOMPARE(accounts->GetCount(), unsigned(m_content.weChatAccounts.size()));
     unsigned int total = 0;
-    for (unsigned int i = 0; i < accounts->GetCount(); ++i) {
-        auto* account = record_cast<IWeChatFriend>(accounts->GetItem(i));
-        QVERIFY(account);
-        QCOMPARE(Text(account->GetUserName()), m_content.weChatAccounts[i].userName);
-        QCOMPARE(Text(account->GetDisplayName()), m_content.weChatAccounts[i].nickName);
-        total +=
-            source->GetNamedGetter(QByteArray("WeChatAccount" + QByteArray::number(i)))->GetCount();
-    }
+    CheckRecords<IWeChatFriend>(
+        source->GetNamedGetter("WeChatAccounts"), m_content.weChatAccounts,
+        [&](IWeChatFriend* account, bool, const Content::WeChatAccount& want, unsigned i) {
+            total += source->GetNamedGetter(QByteArray("WeChatAccount" + QByteArray::number(i)))
+                         ->GetCount();
+            return Sides{{Text(account->GetUserName()), Text(account->GetDisplayName())},
+                         {want.userName, want.nickName}};
+        });
     QVERIFY(!source->GetNamedGetter("WeChatAccount2"));
     QCOMPARE(total, source->GetDataGetter()->GetCount());
 }
@@ -657,25 +644,31 @@ void TestEngineCategories::weChatAccount()
                           want.kind == 1 ? want.members.join(QStringLiteral(", ")) : QString()}};
         });
 
+    // One text a chat, its messages in order; the chats in any order.
     IMDGetter* getter = ScanAccount(*m_device, MD_WECHAT_MESSAGE, account, source);
     QVERIFY(getter);
-    QCOMPARE(getter->GetCount(), unsigned(expected.chats.size()));
-    for (const Content::WeChatChat& want : expected.chats) {
-        IWeChatMessager* chat = FindChat(getter, want.name);
-        QVERIFY2(chat, qPrintable(want.name));
-        QCOMPARE(Text(chat->GetAccount()), expected.nickName);
-        QCOMPARE(chat->GetEntryCount(), unsigned(want.messages.size()));
+    QStringList read, written;
+    for (unsigned int i = 0; i < getter->GetCount(); ++i) {
+        auto* chat = record_cast<IWeChatMessager>(getter->GetItem(i));
+        QVERIFY(chat);
+        read << Text(chat->GetChatName()) + '|' + Text(chat->GetAccount());
         for (unsigned int m = 0; m < chat->GetEntryCount(); ++m) {
             IMessageEntry* entry = chat->GetEntry(m);
-            const Content::Message& message = want.messages[m];
-            QCOMPARE(QStringList({Text(entry->GetText()), Text(entry->GetSender()),
-                                  Text(entry->GetDate())}),
-                     QStringList({message.text, message.sender,
-                                  QDateTime::fromSecsSinceEpoch(qint64(message.date))
-                                      .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))}));
-            QCOMPARE(entry->IsSent(), message.sent);
+            read.last() += '\n' + Text(entry->GetText()) + '|' + Text(entry->GetSender()) + '|' +
+                           Text(entry->GetDate()) + '|' + Number(entry->IsSent());
         }
     }
+    for (const Content::WeChatChat& want : expected.chats) {
+        written << want.name + '|' + expected.nickName;
+        for (const Content::Message& m : want.messages)
+            written.last() += '\n' + m.text + '|' + m.sender + '|' +
+                              QDateTime::fromSecsSinceEpoch(qint64(m.date))
+                                  .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) +
+                              '|' + Number(m.sent);
+    }
+    read.sort();
+    written.sort();
+    QCOMPARE(read, written);
 
     CheckRecords<IPhoto>(
         ScanAccount(*m_device, MD_WECHAT_ATTACHMENT, account, source), expected.files,

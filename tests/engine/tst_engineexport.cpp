@@ -52,8 +52,7 @@ QStringList Unfold(const QByteArray& data)
 {
     QByteArray joined = data;
     joined.replace("\r\n ", "");
-    QStringList lines = QString::fromUtf8(joined).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
-    return lines;
+    return QString::fromUtf8(joined).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
 }
 
 QString Unescape(const QString& value)
@@ -97,11 +96,10 @@ private slots:
     void conversations_data();
     void conversations();
     void chatlessKeepsItsFiles();
-    void calls();
     void calendarAndReminders_data();
     void calendarAndReminders();
-    void notes();
-    void bookmarksNeverOverwrite();
+    void csvFiles_data();
+    void csvFiles();
     void files_data();
     void files();
     void unusableFolderFails_data();
@@ -285,22 +283,6 @@ void TestEngineExport::chatlessKeepsItsFiles()
     QCOMPARE(QDir(folder).entryList({"*.jpeg"}, QDir::Files), chatless->attachments);
 }
 
-void TestEngineExport::calls()
-{
-    QString folder;
-    SourcePtr source;
-    QCOMPARE(Export(MD_CALL_HISTORY, 0, folder, source), int(TASK_COMPLETE));
-    const QVector<QStringList> rows = ParseCsv(Read(QDir(folder).filePath("Call History.csv")));
-    QCOMPARE(rows.size() - 1, int(m_content.calls.size()));
-    IMDGetter* getter = source->GetDataGetter();
-    for (int r = 1; r < rows.size(); ++r) {
-        ICallHistory* call = record_cast<ICallHistory>(getter->GetItem(r - 1));
-        QCOMPARE(rows[r], (QStringList{Text(call->GetName()), Text(call->GetPhoneNumber()),
-                                       Text(call->GetDate()), Text(call->GetCallType()),
-                                       Text(call->GetDuration()), QString()}));
-    }
-}
-
 void TestEngineExport::calendarAndReminders_data()
 {
     QTest::addColumn<int>("type");
@@ -359,46 +341,57 @@ void TestEngineExport::calendarAndReminders()
     QCOMPARE(summaries.size(), expected);
 }
 
-void TestEngineExport::notes()
+void TestEngineExport::csvFiles_data()
 {
-    QString folder;
-    SourcePtr source;
-    QCOMPARE(Export(MD_NOTE, 5, folder, source), int(TASK_COMPLETE));
-    IMDGetter* getter = source->GetDataGetter();
-    const QVector<QStringList> rows = ParseCsv(Read(QDir(folder).filePath("Notes.csv")));
-    int r = 1;
-    for (unsigned int i = 0; i < getter->GetCount(); ++i) {
-        if (i % 5 == 0)
-            continue;
-        INote* note = record_cast<INote>(getter->GetItem(i));
-        QCOMPARE(rows.value(r).value(0), Text(note->GetTitle()));
-        QCOMPARE(rows.value(r).value(3), Text(note->GetBody()));
-        ++r;
-    }
-    QCOMPARE(rows.size(), r);
-    QCOMPARE(QDir(folder).entryList({"*.txt"}, QDir::Files).size(), r - 1);
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("dropEvery");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("calls") << int(MD_CALL_HISTORY) << 0 << "Call History";
+    QTest::newRow("notes") << int(MD_NOTE) << 5 << "Notes";
+    QTest::newRow("bookmarks") << int(MD_SAFARI_BOOKMARK) << 0 << "Safari Bookmarks";
 }
 
-void TestEngineExport::bookmarksNeverOverwrite()
+// Every kept record is one row that parses back to its fields (bookmark titles
+// hold commas), written beside the files of those names that were there.
+void TestEngineExport::csvFiles()
 {
-    const QString folder = m_dir.filePath("taken");
-    QVERIFY(QDir().mkpath(folder));
-    QVERIFY(BackupFixture::WriteFile(QDir(folder).filePath("Safari Bookmarks.csv"), "keep me"));
-    QVERIFY(
-        BackupFixture::WriteFile(QDir(folder).filePath("Safari Bookmarks (1).csv"), "keep me too"));
+    QFETCH(int, type);
+    QFETCH(int, dropEvery);
+    QFETCH(QString, name);
+    const QDir folder(m_dir.filePath(QStringLiteral("taken%1").arg(type)));
+    QVERIFY(folder.mkpath("."));
+    const QStringList taken = {name + ".csv", name + " (1).csv"};
+    for (const QString& file : taken)
+        QVERIFY(BackupFixture::WriteFile(folder.filePath(file), file.toUtf8()));
     QString written;
     SourcePtr source;
-    QCOMPARE(Export(MD_SAFARI_BOOKMARK, 0, written, source, folder), int(TASK_COMPLETE));
-    QCOMPARE(Read(QDir(folder).filePath("Safari Bookmarks.csv")), QByteArray("keep me"));
-    QCOMPARE(Read(QDir(folder).filePath("Safari Bookmarks (1).csv")), QByteArray("keep me too"));
-    const QVector<QStringList> rows =
-        ParseCsv(Read(QDir(folder).filePath("Safari Bookmarks (2).csv")));
-    QCOMPARE(rows.size() - 1, int(m_content.bookmarks.size()));
-    // Titles hold commas: they come back whole.
+    QCOMPARE(Export(MDType(type), dropEvery, written, source, folder.path()), int(TASK_COMPLETE));
+    for (const QString& file : taken)
+        QCOMPARE(Read(folder.filePath(file)), file.toUtf8());
+    QVector<QStringList> rows = ParseCsv(Read(folder.filePath(name + " (2).csv")));
+    QVector<QStringList> expected{rows.value(0)};
+    IMDGetter* getter = source->GetDataGetter();
+    for (unsigned int i = 0; i < getter->GetCount(); ++i) {
+        IMDCommon* item = getter->GetItem(i);
+        if (dropEvery > 0 && i % dropEvery == 0)
+            continue;
+        QStringList fields;
+        if (auto* call = record_cast<ICallHistory>(item))
+            fields = {Text(call->GetName()), Text(call->GetPhoneNumber()), Text(call->GetDate()),
+                      Text(call->GetCallType()), Text(call->GetDuration())};
+        else if (auto* note = record_cast<INote>(item))
+            fields = {Text(note->GetTitle()), Text(note->GetDate()), Text(note->GetFolder()),
+                      Text(note->GetBody())};
+        else if (record_cast<ISafariBookmark>(item))
+            fields = {m_content.bookmarks[i].title, m_content.bookmarks[i].url,
+                      m_content.bookmarks[i].folder};
+        expected << fields + QStringList{item->IsDeleted() ? "Yes" : ""};
+    }
     for (int r = 1; r < rows.size(); ++r)
-        QCOMPARE(rows[r],
-                 (QStringList{m_content.bookmarks[r - 1].title, m_content.bookmarks[r - 1].url,
-                              m_content.bookmarks[r - 1].folder, QString()}));
+        rows[r].last().truncate(3); // "Yes (where it was found)"
+    QCOMPARE(rows, expected);
+    QCOMPARE(folder.entryList({"*.txt"}, QDir::Files).size(),
+             type == MD_NOTE ? expected.size() - 1 : 0);
 }
 
 void TestEngineExport::files_data()

@@ -147,11 +147,9 @@ void TestDeletedRecords::recovered()
     }
     QVERIFY(!intact.isEmpty());
     BackupDevice device(folder);
-    ICategoryDataSource* source = device.GetDataSource(MDType(type));
-    QVERIFY(source);
-    ScanRunner runner(source);
-    QCOMPARE(runner.Scan(), int(TASK_COMPLETE));
-    IMDGetter* getter = source->GetDataGetter();
+    SourcePtr source;
+    IMDGetter* getter = ScanRunner::ScanInto(source, device, MDType(type));
+    QVERIFY(getter);
     QSet<QString> found;
     QStringList live;
     QStringList chats; // who each deleted conversation is with: once, whatever the sources
@@ -169,7 +167,6 @@ void TestDeletedRecords::recovered()
             found.insert(key);
         }
     }
-    source->Release();
     QCOMPARE(QSet<QString>(chats.begin(), chats.end()).size(), chats.size());
     int recovered = 0;
     for (const QString& key : qAsConst(intact))
@@ -195,16 +192,14 @@ void TestDeletedRecords::exportSaysDeleted()
     QFETCH(int, type);
     QFETCH(QString, files);
     BackupDevice device(m_dir.filePath(QStringLiteral("backup")));
-    ICategoryDataSource* source = device.GetDataSource(MDType(type));
-    QVERIFY(source);
-    QCOMPARE(ScanRunner(source).Scan(), int(TASK_COMPLETE));
-    IMDGetter* getter = source->GetDataGetter();
+    SourcePtr source;
+    IMDGetter* getter = ScanRunner::ScanInto(source, device, MDType(type));
+    QVERIFY(getter);
     int deleted = 0;
     for (unsigned int i = 0; i < getter->GetCount(); ++i)
         deleted += getter->GetItem(i)->IsDeleted() ? 1 : 0;
     const QString folder = m_dir.filePath(QStringLiteral("export%1").arg(type));
-    QCOMPARE(ScanRunner(source).ExportAll(MDType(type), folder), int(TASK_COMPLETE));
-    source->Release();
+    QCOMPARE(ScanRunner(source.get()).ExportAll(MDType(type), folder), int(TASK_COMPLETE));
     int marked = 0;
     for (const QString& file : QDir(folder).entryList({files}, QDir::Files))
         marked += BackupFixture::Read(QDir(folder).filePath(file)).count("Yes (");

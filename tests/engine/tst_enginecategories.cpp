@@ -477,7 +477,7 @@ void TestEngineCategories::attachments()
 }
 
 // The newer note store's attachments: one file item each, named and dated as
-// written, exported as the original files.
+// written.
 void TestEngineCategories::noteAttachments()
 {
     const std::vector<Content::NoteAttachment>& expected = m_content.noteAttachments;
@@ -491,12 +491,6 @@ void TestEngineCategories::noteAttachments()
                                           {want.name, ExpectedUnix(want.noteDate),
                                            Number(want.picture), want.data.toHex()}};
                          });
-    const QDir folder(m_dir.filePath("out"));
-    QCOMPARE(ScanRunner(source.get()).ExportAll(MD_NOTE_ATTACHMENT, folder.path()),
-             int(TASK_COMPLETE));
-    QCOMPARE(folder.entryList(QDir::Files).size(), int(expected.size()));
-    for (const Content::NoteAttachment& want : expected)
-        QCOMPARE(BackupFixture::Read(folder.filePath(want.name)), want.data);
 }
 
 void TestEngineCategories::bookmarks()

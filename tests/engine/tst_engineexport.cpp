@@ -401,6 +401,7 @@ void TestEngineExport::files_data()
     QTest::newRow("message attachments") << int(MD_MESSAGE_ATTACHMENT);
     QTest::newRow("whatsapp attachments") << int(MD_WHATSAPP_ATTACHMENT);
     QTest::newRow("voice memos") << int(MD_VOICE_MEMO);
+    QTest::newRow("note attachments") << int(MD_NOTE_ATTACHMENT);
 }
 
 void TestEngineExport::files()

@@ -405,18 +405,11 @@ void TestEngineExport::files()
     IMDGetter* getter = source->GetDataGetter();
     QStringList expected;
     for (unsigned int i = 1; i < getter->GetCount(); i += 2) {
-        IMDCommon* item = getter->GetItem(i);
-        QString path;
-        QString name;
-        if (IPhoto* photo = record_cast<IPhoto>(item)) {
-            path = Text(photo->GetFilePath());
-            name = Text(photo->GetDisplayText());
-        } else if (IVoiceMemo* memo = record_cast<IVoiceMemo>(item)) {
-            path = Text(memo->GetTextProperty(1));
-            name = Text(memo->GetTextProperty(2));
-        }
-        expected.append(name);
-        QCOMPARE(Read(QDir(folder).filePath(name)), Read(path));
+        auto* photo = record_cast<IPhoto>(getter->GetItem(i));
+        auto* memo = record_cast<IVoiceMemo>(getter->GetItem(i));
+        expected << Text(photo ? photo->GetDisplayText() : memo->GetTextProperty(2));
+        QCOMPARE(Read(QDir(folder).filePath(expected.last())),
+                 Read(Text(photo ? photo->GetFilePath() : memo->GetTextProperty(1))));
     }
     QVERIFY(!expected.isEmpty());
     QCOMPARE(QDir(folder).entryList(QDir::Files).size(), expected.size());
@@ -475,10 +468,8 @@ void TestEngineExport::hostileNoteTitlesInLongFolder()
                 .arg(titles[i])
                 .arg(i)));
     }
-    QString chosen = m_dir.filePath(QStringLiteral("long"));
-    for (int i = 0; i < 5; ++i)
-        chosen += QLatin1Char('/') + QString(200, QLatin1Char('d'));
-    QVERIFY(chosen.toUtf8().size() > 1000);
+    const QString chosen = m_dir.filePath(QStringLiteral("long")) +
+                           (QLatin1Char('/') + QString(200, QLatin1Char('d'))).repeated(5);
     BackupDevice device(backup);
     SourcePtr source;
     QVERIFY(ScanRunner::ScanInto(source, device, MD_NOTE));

@@ -84,9 +84,9 @@ void TestDeletedRecords::initTestCase()
     SampleBackupWriter writer(options);
     const QString folder = m_dir.filePath(QStringLiteral("backup"));
     QVERIFY2(writer.Write(folder), qPrintable(writer.ErrorText()));
-    QFile truth(SampleDeletions::TruthPath(folder));
-    QVERIFY(truth.open(QIODevice::ReadOnly));
-    m_truth = QJsonDocument::fromJson(truth.readAll()).object();
+    m_truth =
+        QJsonDocument::fromJson(BackupFixture::Read(SampleDeletions::TruthPath(folder))).object();
+    QVERIFY(!m_truth.isEmpty());
     for (const auto& conversation : writer.Content().conversations) {
         for (const auto& message : conversation.messages)
             m_marked += conversation.deleted ? message.text : QString();
@@ -129,13 +129,9 @@ void TestDeletedRecords::recovered()
     const QString folder = m_dir.filePath(QStringLiteral("backup"));
     QByteArray bytes;
     for (const QString& file : files) {
-        for (const char* suffix : {"", "-wal"}) {
-            QFile content(BackupFixture::ContentPath(folder, file.section(QLatin1Char('/'), 0, 0),
-                                                     file.section(QLatin1Char('/'), 1) +
-                                                         QLatin1String(suffix)));
-            if (content.open(QIODevice::ReadOnly))
-                bytes += content.readAll();
-        }
+        for (const char* suffix : {"", "-wal"})
+            bytes += BackupFixture::Read(BackupFixture::ContentPath(folder, file.section('/', 0, 0),
+                                                                    file.section('/', 1) + suffix));
     }
     QStringList truth;  // every deleted record
     QStringList intact; // those whose bytes SQLite has not reused

@@ -551,20 +551,16 @@ void TestEngineCategories::stopsWhenTheCallbackSaysSo()
     ScanRunner runner(source.get());
     runner.StopAt(TASK_DATA);
     QCOMPARE(runner.Scan(), int(TASK_STOP));
-    const QVector<ScanRunner::Report> reports = runner.Reports();
-    QCOMPARE(reports.last().status, int(TASK_DATA));
+    QCOMPARE(runner.Reports().last().status, int(TASK_DATA));
     QVERIFY(source->GetDataGetter()->GetCount() < unsigned(m_content.conversations.size()));
 }
 
 void TestEngineCategories::rescanKeepsOldItemsValid()
 {
-    SourcePtr source(m_device->GetDataSource(MD_SAFARI_BOOKMARK));
-    ScanRunner first(source.get());
-    QCOMPARE(first.Scan(), int(TASK_COMPLETE));
+    SourcePtr source, again;
+    QVERIFY(Scan(MD_SAFARI_BOOKMARK, source));
     IMDCommon* old = source->GetDataGetter()->GetItem(0);
-    SourcePtr again(m_device->GetDataSource(MD_SAFARI_BOOKMARK));
-    ScanRunner second(again.get());
-    QCOMPARE(second.Scan(), int(TASK_COMPLETE));
+    QVERIFY(Scan(MD_SAFARI_BOOKMARK, again));
     QVERIFY(again->GetDataGetter()->GetItem(0) != old);
     // Still readable while its source lives (the source owns its scans' items).
     QCOMPARE(Text(record_cast<ISafariBookmark>(old)->GetTitle()), m_content.bookmarks[0].title);
@@ -574,8 +570,7 @@ void TestEngineCategories::weChatAccounts()
 {
     SourcePtr source(m_device->GetDataSource(MD_WECHAT_MESSAGE));
     QVERIFY(!source->GetNamedGetter("WeChatAccounts"));
-    ScanRunner runner(source.get());
-    QCOMPARE(runner.Scan(), int(TASK_COMPLETE));
+    QCOMPARE(ScanRunner(source.get()).Scan(), int(TASK_COMPLETE));
     unsigned int total = 0;
     CheckRecords<IWeChatFriend>(
         source->GetNamedGetter("WeChatAccounts"), m_content.weChatAccounts,

@@ -346,8 +346,6 @@ void TestCarver::differential()
         QVERIFY2(!found.contains(values), qPrintable("twice: " + record.left(300)));
         found << values;
     }
-    qInfo("%d columns, %d deleted, %d carved, %d without rowid and wrong", columns,
-          int(deleted.size()), int(carved.size()), wrong);
     // A record that lost its header reads the remaining types against the
     // schema; with one or two columns that is too little to tell a partly
     // overwritten record from a whole one, and after rewrites remnants abound.

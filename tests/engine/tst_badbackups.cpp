@@ -272,13 +272,12 @@ void TestBadBackups::damaged()
 
     const int baseline = BaselineCount(type);
     QString folder = Copy();
-    QVERIFY(!folder.isEmpty());
-    QVERIFY(Damage(damage, folder));
+    QVERIFY(!folder.isEmpty() && Damage(damage, folder));
 
     BackupDevice device(folder);
-    ICategoryDataSource* source = device.GetDataSource(static_cast<MDType>(type));
+    SourcePtr source(device.GetDataSource(static_cast<MDType>(type)));
     QVERIFY(source);
-    ScanRunner runner(source);
+    ScanRunner runner(source.get());
     QCOMPARE(runner.Scan(), status);
     QCOMPARE(runner.BackupError(), backupError);
     const QVector<ScanRunner::Report> reports = runner.Reports();
@@ -301,8 +300,7 @@ void TestBadBackups::damaged()
     if (type == MD_PHOTO && status == TASK_COMPLETE)
         QCOMPARE(device.SkippedCount(MD_PHOTO), baseline - count);
     if (count > 0)
-        QVERIFY(!ExportShowsCanary(source, type));
-    source->Release();
+        QVERIFY(!ExportShowsCanary(source.get(), type));
 }
 
 void TestBadBackups::optionalPartMissing_data()

@@ -291,46 +291,34 @@ void TestEngineExport::calendarAndReminders()
     QCOMPARE(Export(static_cast<MDType>(type), 4, folder, source), int(TASK_COMPLETE));
     const QStringList lines =
         Unfold(Read(QDir(folder).filePath(reminders ? "Reminders.ics" : "Calendar.ics")));
-    QCOMPARE(lines.first(), QStringLiteral("BEGIN:VCALENDAR"));
-    QCOMPARE(lines.last(), QStringLiteral("END:VCALENDAR"));
-    const QString begin = reminders ? "BEGIN:VTODO" : "BEGIN:VEVENT";
-    IMDGetter* getter = source->GetDataGetter();
-    QStringList summaries;
-    QStringList times;
-    QStringList ends;
+    // Of each entry its summary, its start or due time, and a floating event's end.
+    QStringList written{lines.first(), lines.last()};
+    QStringList expected{"BEGIN:VCALENDAR", "END:VCALENDAR"};
     for (int i = 0; i < lines.size(); ++i) {
-        if (lines[i] != begin)
-            continue;
-        summaries.append(Unescape(Property(lines, "SUMMARY", i)));
-        times.append(Property(lines, reminders ? "DUE" : "DTSTART", i, true));
-        ends.append(Property(lines, "DTEND", i, true));
+        const QString time = Property(lines, reminders ? "DUE" : "DTSTART", i, true);
+        if (lines[i] == (reminders ? "BEGIN:VTODO" : "BEGIN:VEVENT"))
+            written << Unescape(Property(lines, "SUMMARY", i)) + '|' + time + '|' +
+                           (time.startsWith("VALUE=") ? Property(lines, "DTEND", i, true) : "");
     }
-    int expected = 0;
+    IMDGetter* getter = source->GetDataGetter();
     for (unsigned int i = 0; i < getter->GetCount(); ++i) {
-        if (i % 4 == 0)
-            continue;
-        const char* title = reminders ? record_cast<IReminider>(getter->GetItem(i))->GetTitle()
-                                      : record_cast<ICalendar>(getter->GetItem(i))->GetTitle();
-        const char* date = reminders ? record_cast<IReminider>(getter->GetItem(i))->GetDate()
-                                     : record_cast<ICalendar>(getter->GetItem(i))->GetStartDate();
-        QCOMPARE(summaries.value(expected), Text(title));
-        if (Text(date).size() == 10) {
-            // A floating day, and for an event the day after the last one as the exclusive end.
-            QCOMPARE(times.value(expected), "VALUE=DATE:" + QString(Text(date)).remove('-'));
-            if (!reminders) {
-                const QDate last = QDateTime(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC)
-                                       .addSecs(qint64(m_content.events[i].end))
-                                       .date();
-                QCOMPARE(ends.value(expected),
-                         "VALUE=DATE:" + last.addDays(1).toString(QStringLiteral("yyyyMMdd")));
-            }
-        } else {
-            QCOMPARE(QDateTime::fromString(times.value(expected), "yyyyMMdd'T'HHmmss"),
-                     QDateTime::fromString(Text(date), "yyyy-MM-dd HH:mm:ss"));
-        }
-        ++expected;
+        auto* reminder = record_cast<IReminider>(getter->GetItem(i));
+        auto* event = record_cast<ICalendar>(getter->GetItem(i));
+        const QString date = Text(reminder ? reminder->GetDate() : event->GetStartDate());
+        // A floating day, and for an event the day after the last one as the exclusive end.
+        const QDate last = QDateTime(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC)
+                               .addSecs(qint64(reminder ? 0 : m_content.events[i].end))
+                               .date();
+        const QString end = reminder ? "" : "VALUE=DATE:" + last.addDays(1).toString("yyyyMMdd");
+        if (i % 4 != 0)
+            expected << Text(reminder ? reminder->GetTitle() : event->GetTitle()) + '|' +
+                            (date.size() == 10
+                                 ? "VALUE=DATE:" + QString(date).remove('-') + '|' + end
+                                 : QDateTime::fromString(date, "yyyy-MM-dd HH:mm:ss")
+                                           .toString("yyyyMMdd'T'HHmmss") +
+                                       '|');
     }
-    QCOMPARE(summaries.size(), expected);
+    QCOMPARE(written, expected);
 }
 
 void TestEngineExport::csvFiles_data()

@@ -171,16 +171,11 @@ void TestCarver::json()
         SqliteCarve::RecordJson::write(record, carver.image().encoding(), line);
         lines << QString::fromStdString(line);
     });
-    QCOMPARE(lines.size(), 1);
-    const QString line = lines.first();
-    QVERIFY2(QRegularExpression(QStringLiteral("^\\{\"table\": \"j\", \"source\": \"freeblock\", "
-                                               "\"page\": 2, \"offset\": \\d+, \"rowid\": null, "
-                                               "\"values\": "))
-                 .match(line)
-                 .hasMatch(),
-             qPrintable(line));
-    QCOMPARE(line.mid(line.indexOf(QLatin1String("\"values\": ")) + 10),
-             QString::fromUtf8(values + "}"));
+    // One line; the offset is wherever SQLite put the record.
+    QCOMPARE(lines.join('\n').replace(QRegularExpression("\"offset\": \\d+,"), "\"offset\": N,"),
+             "{\"table\": \"j\", \"source\": \"freeblock\", \"page\": 2, \"offset\": N, "
+             "\"rowid\": null, \"values\": " +
+                 QString::fromUtf8(values) + "}");
 }
 
 void TestCarver::badInput_data()

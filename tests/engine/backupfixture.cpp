@@ -63,22 +63,6 @@ bool BackupFixture::Exec(const QString& database, const QString& sql, const QStr
     return ok;
 }
 
-qint64 BackupFixture::QueryInt(const QString& database, const QString& sql)
-{
-    const QByteArray uri = "file:" + database.toUtf8() + "?immutable=1";
-    sqlite3* db = nullptr;
-    qint64 value = -1;
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_open_v2(uri.constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) ==
-            SQLITE_OK &&
-        sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &statement, nullptr) == SQLITE_OK &&
-        sqlite3_step(statement) == SQLITE_ROW)
-        value = sqlite3_column_int64(statement, 0);
-    sqlite3_finalize(statement);
-    sqlite3_close(db);
-    return value;
-}
-
 bool BackupFixture::SetWritable(const QString& folder, bool writable)
 {
     const QFile::Permissions write =

@@ -15,9 +15,6 @@ public:
     // backup keeps as its own file) is merged into the database first and
     // then gone from the folder.
     static bool Exec(const QString& database, const QString& sql, const QString& wal = QString());
-    // The first column of the first row of `sql`, the database opened as
-    // immutable (nothing written beside it, no log read); -1 on any error.
-    static qint64 QueryInt(const QString& database, const QString& sql);
     // Gives or takes the write permission of everything under `folder`.
     static bool SetWritable(const QString& folder, bool writable);
     static bool WriteFile(const QString& file, const QByteArray& data);

@@ -47,14 +47,11 @@ QStringList FileIds(const QString& manifest)
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(manifest.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) ==
         SQLITE_OK) {
-        sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(db, "SELECT fileID FROM Files WHERE flags=1", -1, &statement,
-                               nullptr) == SQLITE_OK) {
-            while (sqlite3_step(statement) == SQLITE_ROW)
-                ids << QString::fromUtf8(
-                    reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-        }
-        sqlite3_finalize(statement);
+        const auto add = [](void* list, int, char** values, char**) {
+            static_cast<QStringList*>(list)->append(QString::fromUtf8(values[0]));
+            return 0;
+        };
+        sqlite3_exec(db, "SELECT fileID FROM Files WHERE flags=1", add, &ids, nullptr);
     }
     sqlite3_close(db);
     return ids;

@@ -27,8 +27,6 @@ public:
     int status() const { return m_status; }
     QVector<HandOver> handOvers;
 
-    using CategoryPanel::m_bClosing;
-
 protected:
     int GetExportOption() override { return 0; }
     void slotAddData(IMDGetter* pGetter) override

@@ -126,12 +126,11 @@ void TestAppleTime::xmlPlist()
         "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>Display Name</key>"
         "<string>Zoë &amp; co</string><key>Count</key><integer>42</integer><key>On</key><true/>"
         "<key>List</key><array><real>1.5</real><data>AAEC</data></array></dict></plist>");
-    const QVariantMap map = value.toMap();
-    QCOMPARE(map.value("Display Name").toString(), QStringLiteral("Zoë & co"));
-    QCOMPARE(map.value("Count").toLongLong(), 42);
-    QCOMPARE(map.value("On").toBool(), true);
-    QCOMPARE(map.value("List").toList().value(0).toDouble(), 1.5);
-    QCOMPARE(map.value("List").toList().value(1).toByteArray(), QByteArray("\x00\x01\x02", 3));
+    QCOMPARE(value,
+             QVariant(QVariantMap{{"Display Name", QStringLiteral("Zoë & co")},
+                                  {"Count", qlonglong(42)},
+                                  {"On", true},
+                                  {"List", QVariantList{1.5, QByteArray("\x00\x01\x02", 3)}}}));
 }
 
 void TestAppleTime::damagedPlists_data()

@@ -42,18 +42,16 @@ QByteArray Encrypt(const QByteArray& key, const QByteArray& plain)
     return out;
 }
 
-QByteArray Record(const char* tag, const QByteArray& value)
-{
-    char length[4];
-    qToBigEndian<quint32>(static_cast<quint32>(value.size()), length);
-    return QByteArray(tag, 4) + QByteArray(length, 4) + value;
-}
-
 QByteArray Number(quint32 value)
 {
     char bytes[4];
     qToBigEndian<quint32>(value, bytes);
     return QByteArray(bytes, 4);
+}
+
+QByteArray Record(const char* tag, const QByteArray& value)
+{
+    return QByteArray(tag, 4) + Number(quint32(value.size())) + value;
 }
 
 QByteArray BagHeader()

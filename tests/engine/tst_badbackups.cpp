@@ -126,8 +126,6 @@ bool TestBadBackups::Damage(const QString& damage, QString& folder)
         return QFile::resize(manifest, 3000);
     if (damage == "garbagemanifest")
         return BackupFixture::WriteFile(manifest, QByteArray(8192, 'x'));
-    if (damage == "nofilestable")
-        return BackupFixture::Exec(manifest, "DROP TABLE Files");
     if (damage == "manifestdir")
         return QFile::remove(manifest) && dir.mkdir(QStringLiteral("Manifest.db"));
     if (damage == "manifestlink")
@@ -146,6 +144,8 @@ bool TestBadBackups::Damage(const QString& damage, QString& folder)
         trailer[31] = 24;            // offset table
         return BackupFixture::WriteFile(dir.filePath("Manifest.plist"), plist + trailer);
     }
+    if (damage.startsWith("manifest:"))
+        return BackupFixture::Exec(manifest, damage.mid(9));
     if (damage.startsWith("repro:")) {
         // "repro:<target plist>:<corpus file>"
         const QStringList parts = damage.split(':');
@@ -158,16 +158,10 @@ bool TestBadBackups::Damage(const QString& damage, QString& folder)
         return QFile::remove(sms);
     if (damage == "smsdir")
         return QFile::remove(sms) && QDir().mkdir(sms);
-    if (damage == "smstraversal")
-        return BackupFixture::Exec(manifest, "UPDATE Files SET fileID='../canary' WHERE "
-                                             "relativePath='Library/SMS/sms.db'");
     if (damage == "nochattable")
         return BackupFixture::Exec(
             sms, "DROP TABLE chat",
             BackupFixture::ContentPath(folder, "HomeDomain", "Library/SMS/sms.db-wal"));
-    if (damage == "nobookmarks")
-        return BackupFixture::Exec(manifest, "DELETE FROM Files WHERE relativePath = "
-                                             "'Library/Safari/Bookmarks.db'");
     if (damage == "brokenbusiness") {
         // The business app's store is listed but is no database.
         const QString domain =
@@ -180,9 +174,6 @@ bool TestBadBackups::Damage(const QString& damage, QString& folder)
                                                             "'%2', 'ChatStorage.sqlite', 1)")
                                                  .arg(id, domain));
     }
-    if (damage == "norecordingsdb")
-        return BackupFixture::Exec(manifest, "DELETE FROM Files WHERE relativePath LIKE "
-                                             "'Media/Recordings/%Recordings.db'");
     if (damage == "missingphoto")
         return QFile::remove(photoFile);
     if (damage == "phototraversal")
@@ -236,7 +227,7 @@ void TestBadBackups::damaged_data()
     row("truncated Manifest.db", "truncmanifest", MD_CONTACT, TASK_ERROR, "3", all);
     row("Manifest.mbdb cut in a record", "cutmbdb", MD_CONTACT, TASK_ERROR, "3", all);
     row("Manifest.db not a database", "garbagemanifest", MD_MESSAGE, TASK_ERROR, "3", all);
-    row("Manifest.db without Files", "nofilestable", MD_MESSAGE, TASK_ERROR, "3", all);
+    row("Manifest.db without Files", "manifest:DROP TABLE Files", MD_MESSAGE, TASK_ERROR, "3", all);
     row("encrypted", "encrypted", MD_PHOTO, TASK_ERROR, "255", all);
     row("encrypted, binary Manifest.plist", "encryptedbinary", MD_CONTACT, TASK_ERROR, "255", all);
     row("Info.plist string overflow", "repro:Info.plist:bplist-utf16-overflow.plist", MD_CONTACT,
@@ -248,12 +239,17 @@ void TestBadBackups::damaged_data()
     row("truncated sms.db", "truncsms", MD_MESSAGE, TASK_ERROR, none, all);
     row("sms.db content missing", "missingsms", MD_MESSAGE, TASK_ERROR, none, all);
     row("sms.db a folder", "smsdir", MD_MESSAGE, TASK_ERROR, none, all);
-    row("sms.db fileID climbs out", "smstraversal", MD_MESSAGE, TASK_ERROR, none, all);
+    row("sms.db fileID climbs out",
+        "manifest:UPDATE Files SET fileID='../canary' WHERE relativePath='Library/SMS/sms.db'",
+        MD_MESSAGE, TASK_ERROR, none, all);
     row("sms.db without chat table", "nochattable", MD_MESSAGE, TASK_ERROR, none, all);
-    row("no bookmarks database", "nobookmarks", MD_SAFARI_BOOKMARK, TASK_COMPLETE, none, all);
+    row("no bookmarks database",
+        "manifest:DELETE FROM Files WHERE relativePath='Library/Safari/Bookmarks.db'",
+        MD_SAFARI_BOOKMARK, TASK_COMPLETE, none, all);
     row("other categories unharmed", "truncsms", MD_SAFARI_BOOKMARK, TASK_COMPLETE, none, 0);
-    row("recordings without their database", "norecordingsdb", MD_VOICE_MEMO, TASK_COMPLETE, none,
-        0);
+    row("recordings without their database",
+        "manifest:DELETE FROM Files WHERE relativePath LIKE 'Media/Recordings/%Recordings.db'",
+        MD_VOICE_MEMO, TASK_COMPLETE, none, 0);
     row("business app's store damaged", "brokenbusiness", MD_WHATSAPP_MESSAGE, TASK_COMPLETE, none,
         0);
     row("photo content missing", "missingphoto", MD_PHOTO, TASK_COMPLETE, none, 1);
@@ -276,13 +272,12 @@ void TestBadBackups::damaged()
 
     const int baseline = BaselineCount(type);
     QString folder = Copy();
-    QVERIFY(!folder.isEmpty());
-    QVERIFY(Damage(damage, folder));
+    QVERIFY(!folder.isEmpty() && Damage(damage, folder));
 
     BackupDevice device(folder);
-    ICategoryDataSource* source = device.GetDataSource(static_cast<MDType>(type));
+    SourcePtr source(device.GetDataSource(static_cast<MDType>(type)));
     QVERIFY(source);
-    ScanRunner runner(source);
+    ScanRunner runner(source.get());
     QCOMPARE(runner.Scan(), status);
     QCOMPARE(runner.BackupError(), backupError);
     const QVector<ScanRunner::Report> reports = runner.Reports();
@@ -305,8 +300,7 @@ void TestBadBackups::damaged()
     if (type == MD_PHOTO && status == TASK_COMPLETE)
         QCOMPARE(device.SkippedCount(MD_PHOTO), baseline - count);
     if (count > 0)
-        QVERIFY(!ExportShowsCanary(source, type));
-    source->Release();
+        QVERIFY(!ExportShowsCanary(source.get(), type));
 }
 
 void TestBadBackups::optionalPartMissing_data()

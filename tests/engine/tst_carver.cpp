@@ -124,12 +124,9 @@ void TestCarver::pages()
     QFETCH(QByteArray, journalMode);
     CarverFixture fixture({pageSize, reserved, encoding, journalMode});
     QVERIFY(fixture.exec(sql));
-    const QByteArray database = fixture.bytes();
-    QCOMPARE(uint8_t(database.at(20)), uint8_t(reserved));
-    const QByteArray wal = fixture.bytes("-wal");
-    const QByteArray journal = fixture.bytes("-journal");
-    QCOMPARE(wal.isEmpty() && journal.isEmpty(), journalMode == "DELETE");
-    QCOMPARE(CarverFixture::carve(database, wal, journal), expected);
+    QCOMPARE(
+        CarverFixture::carve(fixture.bytes(), fixture.bytes("-wal"), fixture.bytes("-journal")),
+        expected);
 }
 
 void TestCarver::json_data()
@@ -158,9 +155,7 @@ void TestCarver::json()
     QFETCH(QByteArray, row);
     QFETCH(QByteArray, values);
 
-    CarverFixture::Options options;
-    options.encoding = encoding;
-    CarverFixture fixture(options);
+    CarverFixture fixture({4096, 0, encoding});
     QVERIFY(fixture.exec("CREATE TABLE j(i INTEGER, r REAL, f FLOAT, t TEXT, b BLOB);"
                          "INSERT INTO j VALUES(" +
                          row +
@@ -176,16 +171,11 @@ void TestCarver::json()
         SqliteCarve::RecordJson::write(record, carver.image().encoding(), line);
         lines << QString::fromStdString(line);
     });
-    QCOMPARE(lines.size(), 1);
-    const QString line = lines.first();
-    QVERIFY2(QRegularExpression(QStringLiteral("^\\{\"table\": \"j\", \"source\": \"freeblock\", "
-                                               "\"page\": 2, \"offset\": \\d+, \"rowid\": null, "
-                                               "\"values\": "))
-                 .match(line)
-                 .hasMatch(),
-             qPrintable(line));
-    QCOMPARE(line.mid(line.indexOf(QLatin1String("\"values\": ")) + 10),
-             QString::fromUtf8(values + "}"));
+    // One line; the offset is wherever SQLite put the record.
+    QCOMPARE(lines.join('\n').replace(QRegularExpression("\"offset\": \\d+,"), "\"offset\": N,"),
+             "{\"table\": \"j\", \"source\": \"freeblock\", \"page\": 2, \"offset\": N, "
+             "\"rowid\": null, \"values\": " +
+                 QString::fromUtf8(values) + "}");
 }
 
 void TestCarver::badInput_data()
@@ -298,9 +288,7 @@ void TestCarver::differential()
         rendered = shown.join(QLatin1Char('|'));
     };
 
-    CarverFixture::Options options;
-    options.pageSize = 512 << random.bounded(4);
-    CarverFixture fixture(options);
+    CarverFixture fixture({512 << random.bounded(4)});
     QVERIFY(fixture.exec(create));
     const int rows = 30 + random.bounded(300);
     QStringList rendered;
@@ -353,8 +341,6 @@ void TestCarver::differential()
         QVERIFY2(!found.contains(values), qPrintable("twice: " + record.left(300)));
         found << values;
     }
-    qInfo("%d columns, %d deleted, %d carved, %d without rowid and wrong", columns,
-          int(deleted.size()), int(carved.size()), wrong);
     // A record that lost its header reads the remaining types against the
     // schema; with one or two columns that is too little to tell a partly
     // overwritten record from a whole one, and after rewrites remnants abound.

@@ -84,9 +84,9 @@ void TestDeletedRecords::initTestCase()
     SampleBackupWriter writer(options);
     const QString folder = m_dir.filePath(QStringLiteral("backup"));
     QVERIFY2(writer.Write(folder), qPrintable(writer.ErrorText()));
-    QFile truth(SampleDeletions::TruthPath(folder));
-    QVERIFY(truth.open(QIODevice::ReadOnly));
-    m_truth = QJsonDocument::fromJson(truth.readAll()).object();
+    m_truth =
+        QJsonDocument::fromJson(BackupFixture::Read(SampleDeletions::TruthPath(folder))).object();
+    QVERIFY(!m_truth.isEmpty());
     for (const auto& conversation : writer.Content().conversations) {
         for (const auto& message : conversation.messages)
             m_marked += conversation.deleted ? message.text : QString();
@@ -129,13 +129,9 @@ void TestDeletedRecords::recovered()
     const QString folder = m_dir.filePath(QStringLiteral("backup"));
     QByteArray bytes;
     for (const QString& file : files) {
-        for (const char* suffix : {"", "-wal"}) {
-            QFile content(BackupFixture::ContentPath(folder, file.section(QLatin1Char('/'), 0, 0),
-                                                     file.section(QLatin1Char('/'), 1) +
-                                                         QLatin1String(suffix)));
-            if (content.open(QIODevice::ReadOnly))
-                bytes += content.readAll();
-        }
+        for (const char* suffix : {"", "-wal"})
+            bytes += BackupFixture::Read(BackupFixture::ContentPath(folder, file.section('/', 0, 0),
+                                                                    file.section('/', 1) + suffix));
     }
     QStringList truth;  // every deleted record
     QStringList intact; // those whose bytes SQLite has not reused
@@ -147,11 +143,9 @@ void TestDeletedRecords::recovered()
     }
     QVERIFY(!intact.isEmpty());
     BackupDevice device(folder);
-    ICategoryDataSource* source = device.GetDataSource(MDType(type));
-    QVERIFY(source);
-    ScanRunner runner(source);
-    QCOMPARE(runner.Scan(), int(TASK_COMPLETE));
-    IMDGetter* getter = source->GetDataGetter();
+    SourcePtr source;
+    IMDGetter* getter = ScanRunner::ScanInto(source, device, MDType(type));
+    QVERIFY(getter);
     QSet<QString> found;
     QStringList live;
     QStringList chats; // who each deleted conversation is with: once, whatever the sources
@@ -169,7 +163,6 @@ void TestDeletedRecords::recovered()
             found.insert(key);
         }
     }
-    source->Release();
     QCOMPARE(QSet<QString>(chats.begin(), chats.end()).size(), chats.size());
     int recovered = 0;
     for (const QString& key : qAsConst(intact))
@@ -195,16 +188,14 @@ void TestDeletedRecords::exportSaysDeleted()
     QFETCH(int, type);
     QFETCH(QString, files);
     BackupDevice device(m_dir.filePath(QStringLiteral("backup")));
-    ICategoryDataSource* source = device.GetDataSource(MDType(type));
-    QVERIFY(source);
-    QCOMPARE(ScanRunner(source).Scan(), int(TASK_COMPLETE));
-    IMDGetter* getter = source->GetDataGetter();
+    SourcePtr source;
+    IMDGetter* getter = ScanRunner::ScanInto(source, device, MDType(type));
+    QVERIFY(getter);
     int deleted = 0;
     for (unsigned int i = 0; i < getter->GetCount(); ++i)
         deleted += getter->GetItem(i)->IsDeleted() ? 1 : 0;
     const QString folder = m_dir.filePath(QStringLiteral("export%1").arg(type));
-    QCOMPARE(ScanRunner(source).ExportAll(MDType(type), folder), int(TASK_COMPLETE));
-    source->Release();
+    QCOMPARE(ScanRunner(source.get()).ExportAll(MDType(type), folder), int(TASK_COMPLETE));
     int marked = 0;
     for (const QString& file : QDir(folder).entryList({files}, QDir::Files))
         marked += BackupFixture::Read(QDir(folder).filePath(file)).count("Yes (");

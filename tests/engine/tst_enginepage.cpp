@@ -100,7 +100,6 @@ void TestEnginePage::fullScan()
     QFETCH(int, count);
     HostedPage hosted(m_dir.path(), static_cast<MDType>(type));
     EnginePage& page = hosted.page;
-    FakeHost& host = hosted.host;
     QVERIFY(page.Load(m_device.get(), nullptr));
     QTRY_COMPARE_WITH_TIMEOUT(page.status(), int(TASK_COMPLETE), kTimeout);
     QTRY_VERIFY_WITH_TIMEOUT(
@@ -120,7 +119,7 @@ void TestEnginePage::fullScan()
     QVERIFY(during > 1);
     QCOMPARE(last, unsigned(count));
     QVERIFY(page.IsLoad(m_device.get()));
-    QVERIFY(!host.hasEvent(QStringLiteral("OnOperationFailed")));
+    QVERIFY(!hosted.host.hasEvent(QStringLiteral("OnOperationFailed")));
     page.ClosePlugin();
 }
 
@@ -136,7 +135,6 @@ void TestEnginePage::encryptedBackupIsABackupError()
     OkWhenMessageBoxShows(answerer);
     HostedPage hosted(m_dir.path(), MD_CONTACT);
     EnginePage& page = hosted.page;
-    FakeHost& host = hosted.host;
     QVERIFY(page.Load(&device, nullptr));
     QVERIFY(answerer.waitAnswered(1, kTimeout));
     QVERIFY2(answerer.last().isMessageDialog,
@@ -145,7 +143,7 @@ void TestEnginePage::encryptedBackupIsABackupError()
     QVERIFY2(answerer.last().messageText.contains(QStringLiteral("255")),
              qPrintable(answerer.last().messageText));
     // After the message the page closes and tells the host.
-    QVERIFY(host.waitForEvent(QStringLiteral("OnPluginClose"), kTimeout));
+    QVERIFY(hosted.host.waitForEvent(QStringLiteral("OnPluginClose"), kTimeout));
     QCOMPARE(page.store()->GetDataCountEx(), 0u);
 }
 
@@ -186,7 +184,6 @@ void TestEnginePage::recoveryToDeviceFails()
 {
     HostedPage hosted(m_dir.path(), MD_NOTE);
     EnginePage& page = hosted.page;
-    FakeHost& host = hosted.host;
     QVERIFY(page.Load(m_device.get(), nullptr));
     QTRY_COMPARE_WITH_TIMEOUT(page.status(), int(TASK_COMPLETE), kTimeout);
     QTRY_VERIFY_WITH_TIMEOUT(page.store()->GetDataCountEx() > 0, kTimeout);
@@ -198,10 +195,10 @@ void TestEnginePage::recoveryToDeviceFails()
                                       Q_ARG(IDevice*, m_device.get())));
     QVERIFY(answerer.waitAnswered(1, kTimeout));
     QCOMPARE(answerer.last().messageText, QStringLiteral("Recovery failed! Please try again!"));
-    const QVector<FakeHost::RecoverResult> results = host.recoverResults();
+    const QVector<FakeHost::RecoverResult> results = hosted.host.recoverResults();
     QCOMPARE(results.size(), 1);
-    QCOMPARE(results.first().mode, int(RECOVER_SAME_DEVICE));
-    QCOMPARE(results.first().type, int(MD_NOTE));
+    QCOMPARE(QList<int>({results.first().mode, results.first().type}),
+             QList<int>({RECOVER_SAME_DEVICE, MD_NOTE}));
     page.ClosePlugin();
 }
 

@@ -357,14 +357,15 @@ void TestEngineExport::csvFiles()
             continue;
         QStringList fields;
         if (auto* call = record_cast<ICallHistory>(item))
-            fields = {Text(call->GetName()), Text(call->GetPhoneNumber()), Text(call->GetDate()),
-                      Text(call->GetCallType()), Text(call->GetDuration())};
+            fields = QStringList{Text(call->GetName()), Text(call->GetPhoneNumber()),
+                                 Text(call->GetDate()), Text(call->GetCallType()),
+                                 Text(call->GetDuration())};
         else if (auto* note = record_cast<INote>(item))
-            fields = {Text(note->GetTitle()), Text(note->GetDate()), Text(note->GetFolder()),
-                      Text(note->GetBody())};
+            fields = QStringList{Text(note->GetTitle()), Text(note->GetDate()),
+                                 Text(note->GetFolder()), Text(note->GetBody())};
         else if (record_cast<ISafariBookmark>(item))
-            fields = {m_content.bookmarks[i].title, m_content.bookmarks[i].url,
-                      m_content.bookmarks[i].folder};
+            fields = QStringList{m_content.bookmarks[i].title, m_content.bookmarks[i].url,
+                                 m_content.bookmarks[i].folder};
         expected << fields + QStringList{item->IsDeleted() ? "Yes" : ""};
     }
     for (int r = 1; r < rows.size(); ++r)

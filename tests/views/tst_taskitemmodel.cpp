@@ -150,6 +150,7 @@ private slots:
         QVERIFY(model.data(model.index(0, 0)).toString().startsWith("other"));
         QVERIFY(!model.data(model.index(1, cells.size())).isValid());
         QVERIFY(!model.index(2, 0).isValid());
+        QVERIFY(!model.index(1, model.columnCount()).isValid());
     }
 
     // Colours, alignment, flags and ticks of every cell; partly ticked shows ticked.

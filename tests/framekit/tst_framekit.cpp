@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QLayout>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTextCodec>
@@ -87,6 +88,7 @@ private slots:
     void switchButton();
     void frameClose_data();
     void frameClose();
+    void shadowOnlyAroundARestoredFrame();
     void taskLines_data();
     void taskLines();
     void gifProgress();
@@ -320,6 +322,17 @@ void TestFrameKit::frameClose()
     QTest::keyClick(&frame, Qt::Key_Escape);
     QVERIFY(!frame.isVisible());
     QCOMPARE(requested.size(), int(requestClose));
+}
+
+void TestFrameKit::shadowOnlyAroundARestoredFrame()
+{
+    for (bool shadow : {false, true}) {
+        MyWidget frame(nullptr, shadow, 0);
+        frame.show();
+        QCOMPARE(frame.layout()->contentsMargins().left() > 0, shadow);
+        frame.showMaximized();
+        QTRY_COMPARE(frame.layout()->contentsMargins().left(), 0);
+    }
 }
 
 void TestFrameKit::taskLines_data()

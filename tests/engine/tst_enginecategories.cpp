@@ -339,8 +339,6 @@ private slots:
     void weChatAccounts();
     void weChatAccount_data();
     void weChatAccount();
-    void weChatExportWritesTheChosenAccount_data();
-    void weChatExportWritesTheChosenAccount();
     void weChatDamagedAccountCostsOnlyItsRecords();
 
 private:
@@ -425,24 +423,19 @@ void TestEngineCategories::scanReports()
 
 void TestEngineCategories::zoned_data()
 {
-    QTest::addColumn<int>("type");
     QTest::addColumn<QByteArray>("zone");
-    for (const QByteArray& zone : Zones()) {
-        QTest::addRow("contacts, %s", zone.constData()) << int(MD_CONTACT) << zone;
-        QTest::addRow("calendar, %s", zone.constData()) << int(MD_CALENDAR) << zone;
-    }
+    for (const QByteArray& zone : Zones())
+        QTest::newRow(zone.constData()) << zone;
 }
 
+// Contacts' floating days and events' local times.
 void TestEngineCategories::zoned()
 {
-    QFETCH(int, type);
     QFETCH(QByteArray, zone);
     SetZone(zone);
     SourcePtr source;
-    if (type == MD_CONTACT)
-        CheckContacts(Scan(MD_CONTACT, source), m_content);
-    else
-        CheckEvents(Scan(MD_CALENDAR, source), m_content);
+    CheckContacts(Scan(MD_CONTACT, source), m_content);
+    CheckEvents(Scan(MD_CALENDAR, source), m_content);
 }
 
 void TestEngineCategories::attachments_data()
@@ -597,12 +590,23 @@ QByteArray TestEngineCategories::WeChatOriginal(const Content::WeChatFile& file)
         BackupFixture::ContentPath(m_dir.filePath("backup"), kWeChatDomain, file.relativePath));
 }
 
-// Each account's contacts, chats and files as the generator wrote them.
+// Each account's contacts, chats and files as the generator wrote them, and
+// exports of the account that write its files and no other account's.
 void TestEngineCategories::weChatAccount()
 {
     QFETCH(int, account);
     const Content::WeChatAccount& expected = m_content.weChatAccounts[account];
     SourcePtr source;
+    QDir out;
+    const auto exportTo = [&](MDType type) {
+        out.setPath(m_dir.filePath(QStringLiteral("out%1-%2").arg(type).arg(account)));
+        ImportExportConfigure config;
+        config.nType = type;
+        config.nMode = RECOVER_TO_PC;
+        config.SetPath(out.path().toUtf8().constData());
+        config.SetIndexs(&account, 1);
+        return ScanRunner(source.get()).Export(config);
+    };
     CheckRecords<IWeChatFriend>(
         ScanAccount(*m_device, MD_WECHAT_CONTACT, account, source), expected.contacts,
         [](IWeChatFriend* contact, bool, const Content::WeChatContact& want, unsigned) {
@@ -613,6 +617,13 @@ void TestEngineCategories::weChatAccount()
                          {want.userName, want.shown, want.alias, want.remark,
                           want.kind == 1 ? want.members.join(QStringLiteral(", ")) : QString()}};
         });
+    QCOMPARE(exportTo(MD_WECHAT_CONTACT), int(TASK_COMPLETE));
+    QCOMPARE(out.entryList({QStringLiteral("*.vcf")}, QDir::Files).size(),
+             int(expected.contacts.size()));
+    const QString csv = QString::fromUtf8(BackupFixture::Read(out.filePath("WeChat Contacts.csv")));
+    for (const Content::WeChatContact& contact : expected.contacts)
+        QVERIFY(csv.contains(contact.userName));
+    QVERIFY(!csv.contains(m_content.weChatAccounts[1 - account].contacts[0].userName));
 
     // One text a chat, its messages in order; the chats in any order.
     IMDGetter* getter = ScanAccount(*m_device, MD_WECHAT_MESSAGE, account, source);
@@ -639,6 +650,12 @@ void TestEngineCategories::weChatAccount()
     read.sort();
     written.sort();
     QCOMPARE(read, written);
+    QCOMPARE(exportTo(MD_WECHAT_MESSAGE), int(TASK_COMPLETE));
+    QCOMPARE(out.entryList({QStringLiteral("*.html")}, QDir::Files).size(),
+             int(expected.chats.size()));
+    for (const Content::WeChatChat& chat : expected.chats)
+        QVERIFY2(out.exists(BackupFixture::ExportName(chat.name + QStringLiteral(".csv"))),
+                 qPrintable(chat.name));
 
     CheckRecords<IPhoto>(
         ScanAccount(*m_device, MD_WECHAT_ATTACHMENT, account, source), expected.files,
@@ -649,55 +666,11 @@ void TestEngineCategories::weChatAccount()
                          {want.name, Number(want.kind), Number(std::uint64_t(want.time)),
                           WeChatOriginal(want).toHex()}};
         });
-}
-
-void TestEngineCategories::weChatExportWritesTheChosenAccount_data()
-{
-    QTest::addColumn<int>("type");
-    QTest::addColumn<int>("account");
-    QTest::addColumn<QString>("suffix");
-    QTest::newRow("contacts, first") << int(MD_WECHAT_CONTACT) << 0 << "vcf";
-    QTest::newRow("chats, second") << int(MD_WECHAT_MESSAGE) << 1 << "html";
-    QTest::newRow("attachments, second") << int(MD_WECHAT_ATTACHMENT) << 1 << "";
-}
-
-void TestEngineCategories::weChatExportWritesTheChosenAccount()
-{
-    QFETCH(int, type);
-    QFETCH(int, account);
-    QFETCH(QString, suffix);
-    const Content::WeChatAccount& expected = m_content.weChatAccounts[account];
-    SourcePtr source;
-    QVERIFY(ScanAccount(*m_device, MDType(type), account, source));
-    const QString folder = m_dir.filePath(QStringLiteral("out%1").arg(type));
-    ImportExportConfigure config;
-    config.nType = MDType(type);
-    config.nMode = RECOVER_TO_PC;
-    config.SetPath(folder.toUtf8().constData());
-    config.SetIndexs(&account, 1);
-    QCOMPARE(ScanRunner(source.get()).Export(config), int(TASK_COMPLETE));
-    const QDir out(folder);
-    if (type == MD_WECHAT_ATTACHMENT) {
-        // The original files, byte for byte.
-        QCOMPARE(out.entryList(QDir::Files).size(), int(expected.files.size()));
-        for (const Content::WeChatFile& file : expected.files)
-            QCOMPARE(BackupFixture::Read(out.filePath(file.name)), WeChatOriginal(file));
-        return;
-    }
-    const int count =
-        type == MD_WECHAT_CONTACT ? int(expected.contacts.size()) : int(expected.chats.size());
-    QCOMPARE(out.entryList({QStringLiteral("*.") + suffix}, QDir::Files).size(), count);
-    if (type == MD_WECHAT_CONTACT) {
-        const QString csv =
-            QString::fromUtf8(BackupFixture::Read(out.filePath("WeChat Contacts.csv")));
-        for (const Content::WeChatContact& contact : expected.contacts)
-            QVERIFY(csv.contains(contact.userName));
-        QVERIFY(!csv.contains(m_content.weChatAccounts[1 - account].contacts[0].userName));
-    } else {
-        for (const Content::WeChatChat& chat : expected.chats)
-            QVERIFY2(out.exists(BackupFixture::ExportName(chat.name + QStringLiteral(".csv"))),
-                     qPrintable(chat.name));
-    }
+    // The original files, byte for byte.
+    QCOMPARE(exportTo(MD_WECHAT_ATTACHMENT), int(TASK_COMPLETE));
+    QCOMPARE(out.entryList(QDir::Files).size(), int(expected.files.size()));
+    for (const Content::WeChatFile& file : expected.files)
+        QCOMPARE(BackupFixture::Read(out.filePath(file.name)), WeChatOriginal(file));
 }
 
 void TestEngineCategories::weChatDamagedAccountCostsOnlyItsRecords()

@@ -89,25 +89,16 @@ QStringList CarverFixture::carve(const QByteArray& database, const QByteArray& w
     carver.run([&](const SqliteCarve::CarvedRecord& record) {
         QStringList values;
         for (const SqliteCarve::CarvedValue& v : record.values) {
+            using Kind = SqliteCarve::CarvedValue::Kind;
+            const QByteArray bytes(v.bytes.data(), int(v.bytes.size()));
             std::string text;
-            switch (v.kind) {
-            case SqliteCarve::CarvedValue::Kind::Null:
-                text = "null";
-                break;
-            case SqliteCarve::CarvedValue::Kind::Integer:
-                text = std::to_string(v.integer);
-                break;
-            case SqliteCarve::CarvedValue::Kind::Real:
-                text = QByteArray::number(v.real, 'g', 12).toStdString();
-                break;
-            case SqliteCarve::CarvedValue::Kind::Text:
+            if (v.kind == Kind::Text)
                 SqliteCarve::appendUtf8(text, v.bytes, carver.image().encoding());
-                break;
-            case SqliteCarve::CarvedValue::Kind::Blob:
-                text = "x" + QByteArray(v.bytes.data(), int(v.bytes.size())).toHex().toStdString();
-                break;
-            }
-            values << QString::fromStdString(text);
+            values << (v.kind == Kind::Null      ? QStringLiteral("null")
+                       : v.kind == Kind::Integer ? QString::number(v.integer)
+                       : v.kind == Kind::Real    ? QString::number(v.real, 'g', 12)
+                       : v.kind == Kind::Blob    ? "x" + QString::fromLatin1(bytes.toHex())
+                                                 : QString::fromStdString(text));
         }
         records << QStringLiteral("%1/%2/%3: %4")
                        .arg(QString::fromStdString(record.table->name()),

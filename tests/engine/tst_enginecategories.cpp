@@ -289,6 +289,31 @@ void CheckWhatsApp(IMDGetter* getter, const Content& content)
         });
 }
 
+// The newer note store's attachments: one file item each, named and dated as
+// written.
+void CheckNoteAttachments(IMDGetter* getter, const Content& content)
+{
+    QVERIFY(content.noteAttachments.size() >= 5); // pictures, a drawing and other files
+    CheckRecords<IPhoto>(getter, content.noteAttachments,
+                         [](IPhoto* file, bool, const Content::NoteAttachment& want, unsigned) {
+                             return Sides{{Text(file->GetDisplayText()), Number(file->GetTime()),
+                                           Number(file->GetFileKind() == FILE_KIND_PICTURE),
+                                           BackupFixture::Read(Text(file->GetFilePath())).toHex()},
+                                          {want.name, ExpectedUnix(want.noteDate),
+                                           Number(want.picture), want.data.toHex()}};
+                         });
+}
+
+void CheckBookmarks(IMDGetter* getter, const Content& content)
+{
+    CheckRecords<ISafariBookmark>(
+        getter, content.bookmarks,
+        [](ISafariBookmark* bookmark, bool, const Content::Bookmark& want, unsigned) {
+            return Sides{{Text(bookmark->GetTitle()), Text(bookmark->GetUrl())},
+                         {want.title, want.url}};
+        });
+}
+
 void CheckMemos(IMDGetter* getter, const Content& content)
 {
     CheckRecords<IVoiceMemo>(
@@ -330,8 +355,6 @@ private slots:
     void zoned();
     void attachments_data();
     void attachments();
-    void noteAttachments();
-    void bookmarks();
     void generations_data();
     void generations();
     void stopsWhenTheCallbackSaysSo();
@@ -428,7 +451,8 @@ void TestEngineCategories::zoned_data()
         QTest::newRow(zone.constData()) << zone;
 }
 
-// Contacts' floating days and events' local times.
+// Categories the generations share, read field by field in both zones:
+// contacts' floating days, events' local times.
 void TestEngineCategories::zoned()
 {
     QFETCH(QByteArray, zone);
@@ -436,6 +460,8 @@ void TestEngineCategories::zoned()
     SourcePtr source;
     CheckContacts(Scan(MD_CONTACT, source), m_content);
     CheckEvents(Scan(MD_CALENDAR, source), m_content);
+    CheckNoteAttachments(Scan(MD_NOTE_ATTACHMENT, source), m_content);
+    CheckBookmarks(Scan(MD_SAFARI_BOOKMARK, source), m_content);
 }
 
 void TestEngineCategories::attachments_data()
@@ -463,34 +489,6 @@ void TestEngineCategories::attachments()
         QVERIFY(Text(photo->GetDisplayText()).startsWith(prefix));
         QVERIFY(prefix.isEmpty() || photo->GetFileKind() == FILE_KIND_PICTURE);
     }
-}
-
-// The newer note store's attachments: one file item each, named and dated as
-// written.
-void TestEngineCategories::noteAttachments()
-{
-    const std::vector<Content::NoteAttachment>& expected = m_content.noteAttachments;
-    QVERIFY(expected.size() >= 5); // pictures, a drawing and other files
-    SourcePtr source;
-    CheckRecords<IPhoto>(Scan(MD_NOTE_ATTACHMENT, source), expected,
-                         [](IPhoto* file, bool, const Content::NoteAttachment& want, unsigned) {
-                             return Sides{{Text(file->GetDisplayText()), Number(file->GetTime()),
-                                           Number(file->GetFileKind() == FILE_KIND_PICTURE),
-                                           BackupFixture::Read(Text(file->GetFilePath())).toHex()},
-                                          {want.name, ExpectedUnix(want.noteDate),
-                                           Number(want.picture), want.data.toHex()}};
-                         });
-}
-
-void TestEngineCategories::bookmarks()
-{
-    SourcePtr source;
-    CheckRecords<ISafariBookmark>(
-        Scan(MD_SAFARI_BOOKMARK, source), m_content.bookmarks,
-        [](ISafariBookmark* bookmark, bool, const Content::Bookmark& want, unsigned) {
-            return Sides{{Text(bookmark->GetTitle()), Text(bookmark->GetUrl())},
-                         {want.title, want.url}};
-        });
 }
 
 void TestEngineCategories::generations_data()

@@ -240,15 +240,11 @@ void TestEngineExport::contacts()
             QVERIFY(line.size() <= 76);
         const QStringList lines = Unfold(data);
         const QRegularExpression address(QStringLiteral("^ADR[;:]"));
-        cards << QStringList{lines.first(),
-                             lines.at(1),
-                             Unescape(Property(lines, "FN")),
-                             Unescape(Property(lines, "N").section(';', 1, 1)),
-                             Unescape(Property(lines, "TEL")),
-                             Unescape(Property(lines, "NOTE")),
-                             Property(lines, "BDAY"),
-                             QString::number(lines.filter(address).size()),
-                             lines.last()}
+        cards << QStringList({lines.first(), lines.at(1), Unescape(Property(lines, "FN")),
+                              Unescape(Property(lines, "N").section(';', 1, 1)),
+                              Unescape(Property(lines, "TEL")), Unescape(Property(lines, "NOTE")),
+                              Property(lines, "BDAY"),
+                              QString::number(lines.filter(address).size()), lines.last()})
                      .join('|');
     }
     for (unsigned int i = 0; i < getter->GetCount(); ++i) {
@@ -263,15 +259,9 @@ void TestEngineExport::contacts()
         const QString bday = !want.hasBirthday         ? QString()
                              : birthday.year() == 1604 ? birthday.toString(QStringLiteral("--MMdd"))
                                                        : birthday.toString(Qt::ISODate);
-        expectedCards << QStringList{"BEGIN:VCARD",
-                                     "VERSION:3.0",
-                                     expectedNames.last(),
-                                     want.first,
-                                     want.phones.first(),
-                                     want.note,
-                                     bday,
-                                     QString::number(want.addresses.size()),
-                                     "END:VCARD"}
+        expectedCards << QStringList({"BEGIN:VCARD", "VERSION:3.0", expectedNames.last(),
+                                      want.first, want.phones.first(), want.note, bday,
+                                      QString::number(want.addresses.size()), "END:VCARD"})
                              .join('|');
     }
     QCOMPARE(names, expectedNames);

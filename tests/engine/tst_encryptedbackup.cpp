@@ -245,7 +245,6 @@ void TestEncryptedBackup::filesAreDecryptedOnDemand()
                      QImage(QString::fromUtf8(twin->GetThumbnailPath())).size());
         }
     }
-    QCOMPARE(BackupFixture::Digests(m_encryptedFolder), m_evidence);
     auto* photo = record_cast<IPhoto>(encrypted->GetDataGetter()->GetItem(3));
     auto* twin = record_cast<IPhoto>(plain->GetDataGetter()->GetItem(3));
     QVERIFY(photo && twin);

@@ -314,6 +314,20 @@ void CheckBookmarks(IMDGetter* getter, const Content& content)
         });
 }
 
+// Message and WhatsApp attachments: each a file of the backup; pictures
+// named with `prefix`.
+void CheckAttachments(IMDGetter* getter, int count, const QString& prefix)
+{
+    QVERIFY(getter && count > 0);
+    QCOMPARE(getter->GetCount(), unsigned(count));
+    for (unsigned int i = 0; i < getter->GetCount(); ++i) {
+        IPhoto* photo = record_cast<IPhoto>(getter->GetItem(i));
+        QVERIFY(photo && QFileInfo(Text(photo->GetFilePath())).isFile());
+        QVERIFY(Text(photo->GetDisplayText()).startsWith(prefix));
+        QVERIFY(prefix.isEmpty() || photo->GetFileKind() == FILE_KIND_PICTURE);
+    }
+}
+
 void CheckMemos(IMDGetter* getter, const Content& content)
 {
     CheckRecords<IVoiceMemo>(
@@ -353,8 +367,6 @@ private slots:
     void scanReports();
     void zoned_data();
     void zoned();
-    void attachments_data();
-    void attachments();
     void generations_data();
     void generations();
     void stopsWhenTheCallbackSaysSo();
@@ -451,8 +463,8 @@ void TestEngineCategories::zoned_data()
         QTest::newRow(zone.constData()) << zone;
 }
 
-// Categories the generations share, read field by field in both zones:
-// contacts' floating days, events' local times.
+// The categories the generations do not vary, read in both zones: contacts'
+// floating days, events' local times.
 void TestEngineCategories::zoned()
 {
     QFETCH(QByteArray, zone);
@@ -462,33 +474,8 @@ void TestEngineCategories::zoned()
     CheckEvents(Scan(MD_CALENDAR, source), m_content);
     CheckNoteAttachments(Scan(MD_NOTE_ATTACHMENT, source), m_content);
     CheckBookmarks(Scan(MD_SAFARI_BOOKMARK, source), m_content);
-}
-
-void TestEngineCategories::attachments_data()
-{
-    QTest::addColumn<int>("type");
-    QTest::addColumn<int>("count");
-    QTest::addColumn<QString>("prefix"); // of every name
-    QTest::newRow("messages") << int(MD_MESSAGE_ATTACHMENT) << m_content.AttachmentCount()
-                              << "IMG_";
-    QTest::newRow("whatsapp") << int(MD_WHATSAPP_ATTACHMENT) << m_content.MediaCount() << "";
-}
-
-void TestEngineCategories::attachments()
-{
-    QFETCH(int, type);
-    QFETCH(int, count);
-    QFETCH(QString, prefix);
-    SourcePtr source;
-    IMDGetter* getter = Scan(MDType(type), source);
-    QVERIFY(getter && count > 0);
-    QCOMPARE(getter->GetCount(), unsigned(count));
-    for (unsigned int i = 0; i < getter->GetCount(); ++i) {
-        IPhoto* photo = record_cast<IPhoto>(getter->GetItem(i));
-        QVERIFY(photo && QFileInfo(Text(photo->GetFilePath())).isFile());
-        QVERIFY(Text(photo->GetDisplayText()).startsWith(prefix));
-        QVERIFY(prefix.isEmpty() || photo->GetFileKind() == FILE_KIND_PICTURE);
-    }
+    CheckAttachments(Scan(MD_MESSAGE_ATTACHMENT, source), m_content.AttachmentCount(), "IMG_");
+    CheckAttachments(Scan(MD_WHATSAPP_ATTACHMENT, source), m_content.MediaCount(), "");
 }
 
 void TestEngineCategories::generations_data()

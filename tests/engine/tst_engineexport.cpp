@@ -511,15 +511,14 @@ void TestEngineExport::hostileNoteTitlesInLongFolder()
                                 "Trailing...", "spaces . . ",     "../../escape", ".."};
     const QString store = BackupFixture::ContentPath(backup, "AppDomainGroup-group.com.apple.notes",
                                                      "NoteStore.sqlite");
-    for (int i = 0; i < titles.size(); ++i) {
-        QVERIFY(BackupFixture::Exec(
-            store,
-            QStringLiteral("UPDATE ZICCLOUDSYNCINGOBJECT SET ZTITLE1='%1' WHERE rowid=(SELECT "
-                           "rowid FROM ZICCLOUDSYNCINGOBJECT WHERE ZTITLE1 IS NOT NULL "
-                           "ORDER BY rowid LIMIT 1 OFFSET %2)")
-                .arg(titles[i])
-                .arg(i)));
-    }
+    QString sql;
+    for (int i = 0; i < titles.size(); ++i)
+        sql += QStringLiteral("UPDATE ZICCLOUDSYNCINGOBJECT SET ZTITLE1='%1' WHERE rowid=(SELECT "
+                              "rowid FROM ZICCLOUDSYNCINGOBJECT WHERE ZTITLE1 IS NOT NULL "
+                              "ORDER BY rowid LIMIT 1 OFFSET %2);")
+                   .arg(titles[i])
+                   .arg(i);
+    QVERIFY(BackupFixture::Exec(store, sql));
     const QString chosen = m_dir.filePath(QStringLiteral("long")) +
                            (QLatin1Char('/') + QString(200, QLatin1Char('d'))).repeated(5);
     BackupDevice device(backup);
@@ -545,10 +544,7 @@ void TestEngineExport::hostileNoteTitlesInLongFolder()
     }
     // Every title gave its note file, extension kept.
     for (const QString& start : {cjk.left(80), QString(200, 'a')})
-        QVERIFY2(std::any_of(names.begin(), names.end(),
-                             [&](const QString& n) {
-                                 return n.startsWith(start) && n.endsWith(QLatin1String(".txt"));
-                             }),
+        QVERIFY2(!names.filter(QRegularExpression('^' + start + ".*\\.txt$")).isEmpty(),
                  qPrintable(start));
     for (const char* name : {"_CON.txt", "_nul.txt.txt", "Trailing.txt"})
         QVERIFY2(names.contains(QString(name)), name);

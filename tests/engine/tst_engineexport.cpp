@@ -10,18 +10,15 @@
 #include "contracts/mmobile.h"
 #include "fakehost.h"
 #include "modaldialoganswerer.h"
-#include "mymessagedailog.h"
 #include "plugin/categorypanel.h"
 #include "samplebackupwriter.h"
 #include "scanrunner.h"
 #include "store/taskitem.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
 
 #include <algorithm>
@@ -121,7 +118,8 @@ protected:
     }
 };
 
-// A shown page of `type` on a host whose skins and output lie in `folder`.
+// A shown page of `type` on a host whose skins and output lie in `folder`,
+// and the answerer of its message boxes.
 struct HostedPage
 {
     HostedPage(const QString& folder, MDType type) : page(&host, type)
@@ -130,25 +128,14 @@ struct HostedPage
             host.setSkinDir(skin, folder + QLatin1Char('/'));
         host.setOutputDir(folder + QStringLiteral("/output"));
         page.show();
+        // The page is a modal window itself.
+        answerer.ignore(QStringLiteral("EnginePage"));
+        answerer.ignore(QStringLiteral("RecoverProgressDialog"));
     }
     FakeHost host;
     EnginePage page;
+    ModalDialogAnswerer answerer;
 };
-
-// The page is a modal window itself: the answer is queued only once the
-// message box is the modal widget, so that it does not go to the page. A
-// timer looks, because the box runs its own event loop.
-void OkWhenMessageBoxShows(ModalDialogAnswerer& answerer)
-{
-    auto* timer = new QTimer(&answerer);
-    QObject::connect(timer, &QTimer::timeout, &answerer, [timer, &answerer] {
-        if (!qobject_cast<MyMessageDailog*>(QApplication::activeModalWidget()))
-            return;
-        answerer.answer(ModalDialogAnswerer::Answer::ok());
-        timer->stop();
-    });
-    timer->start(10);
-}
 
 } // namespace
 
@@ -625,10 +612,10 @@ void TestEngineExport::pageShowsBackupError()
                                      "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>"
                                      "<key>IsEncrypted</key><true/></dict></plist>"));
     BackupDevice device(folder);
-    ModalDialogAnswerer answerer;
-    OkWhenMessageBoxShows(answerer);
     HostedPage hosted(m_dir.path(), MD_CONTACT);
     EnginePage& page = hosted.page;
+    ModalDialogAnswerer& answerer = hosted.answerer;
+    answerer.answer(ModalDialogAnswerer::Answer::ok());
     QVERIFY(page.Load(&device, nullptr));
     QVERIFY(answerer.waitAnswered(1, kTimeout));
     QVERIFY2(answerer.last().isMessageDialog,
@@ -682,8 +669,8 @@ void TestEngineExport::pageRecoveryToDeviceFails()
     QTRY_COMPARE_WITH_TIMEOUT(page.status(), int(TASK_COMPLETE), kTimeout);
     QTRY_VERIFY_WITH_TIMEOUT(page.store()->GetDataCountEx() > 0, kTimeout);
     page.store()->SetCheckAllState(Qt::Checked);
-    ModalDialogAnswerer answerer;
-    OkWhenMessageBoxShows(answerer);
+    ModalDialogAnswerer& answerer = hosted.answerer;
+    answerer.answer(ModalDialogAnswerer::Answer::ok());
     qRegisterMetaType<IDevice*>("IDevice*");
     QVERIFY(QMetaObject::invokeMethod(&page, "slotImportToDevice", Qt::QueuedConnection,
                                       Q_ARG(IDevice*, m_device.get())));

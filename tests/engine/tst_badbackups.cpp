@@ -19,8 +19,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <functional>
 #include <map>
-#include <vector>
 
 using namespace MMobile;
 
@@ -30,7 +30,35 @@ const QByteArray kCanary = "CANARY-7f3a: this file lies outside the backup and m
 // "Some items fewer", where the exact number depends on the folder's layout.
 const int kSomeLost = -1;
 
+// What a damage works on: a fresh copy of the backup (which it may point
+// elsewhere), its files, and the places outside it.
+struct Site
+{
+    QString folder, manifest, sms, photoFile, photoId, outside, canary;
+
+    QString File(const QString& name) const { return QDir(folder).filePath(name); }
+    bool SetPhotoId(const QString& id) const
+    {
+        return BackupFixture::Exec(
+            manifest,
+            QStringLiteral("UPDATE Files SET fileID='%1' WHERE fileID='%2'").arg(id, photoId));
+    }
+    // Moves the photo's content to where `id` puts it and lists it under `id`.
+    bool RenamePhoto(const QString& id) const
+    {
+        return QDir(folder).mkpath(id.left(2)) &&
+               QFile::rename(photoFile, File(id.left(2) + '/' + id)) && SetPhotoId(id);
+    }
+    bool WritePlist(const char* name, const QByteArray& data) const
+    {
+        return BackupFixture::WriteFile(File(name), data);
+    }
+};
+using Damage = std::function<bool(Site&)>;
+
 } // namespace
+
+Q_DECLARE_METATYPE(Damage)
 
 class TestBadBackups : public QObject
 {
@@ -46,8 +74,6 @@ private slots:
 
 private:
     QString Copy();
-    // Applies the named damage to `folder` (which it may point elsewhere).
-    bool Damage(const QString& damage, QString& folder);
     int BaselineCount(int type);
     // Every item of the source exported; whether any output file holds the canary.
     bool ExportShowsCanary(ICategoryDataSource* source, int type);
@@ -91,113 +117,6 @@ int TestBadBackups::BaselineCount(int type)
     return m_baseline[type];
 }
 
-bool TestBadBackups::Damage(const QString& damage, QString& folder)
-{
-    const QDir dir(folder);
-    const QString manifest = dir.filePath(QStringLiteral("Manifest.db"));
-    const QString sms = BackupFixture::ContentPath(folder, "HomeDomain", "Library/SMS/sms.db");
-    const SampleBackupContent::Photo& photo = m_content.photos[3];
-    const QString photoPath = QStringLiteral("Media/%1/%2").arg(photo.directory, photo.name);
-    const QString photoFile = BackupFixture::ContentPath(folder, "CameraRollDomain", photoPath);
-    const QString photoId = QFileInfo(photoFile).fileName();
-    const auto setPhotoId = [&](const QString& id) {
-        return BackupFixture::Exec(manifest, QStringLiteral("UPDATE Files SET fileID='%1' WHERE "
-                                                            "fileID='%2'")
-                                                 .arg(id, photoId));
-    };
-    // Moves the photo's content to where `id` puts it and lists it under `id`.
-    const auto renamePhoto = [&](const QString& id) {
-        return dir.mkpath(id.left(2)) &&
-               QFile::rename(photoFile, dir.filePath(id.left(2) + '/' + id)) && setPhotoId(id);
-    };
-    const QString outside = m_dir.filePath(QStringLiteral("outside%1").arg(m_copies));
-
-    if (damage == "nofolder") {
-        folder = m_dir.filePath(QStringLiteral("does-not-exist"));
-        return true;
-    }
-    if (damage == "nomanifest")
-        return QFile::remove(manifest);
-    if (damage == "cutmbdb")
-        return QFile::remove(manifest) &&
-               BackupFixture::WriteFile(dir.filePath("Manifest.mbdb"),
-                                        QByteArray("mbdb\x05\x00\x00\x0aHomeDomain\x00", 19));
-    if (damage == "truncmanifest")
-        return QFile::resize(manifest, 3000);
-    if (damage == "garbagemanifest")
-        return BackupFixture::WriteFile(manifest, QByteArray(8192, 'x'));
-    if (damage == "manifestdir")
-        return QFile::remove(manifest) && dir.mkdir(QStringLiteral("Manifest.db"));
-    if (damage == "manifestlink")
-        return QFile::rename(manifest, outside) && QFile::link(outside, manifest);
-    if (damage == "encrypted")
-        return BackupFixture::WriteFile(dir.filePath("Manifest.plist"),
-                                        "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>"
-                                        "<key>IsEncrypted</key><true/></dict></plist>");
-    if (damage == "encryptedbinary") {
-        // Phones write the binary form. { "IsEncrypted": true }: objects 0
-        // dict, 1 key, 2 true, then their offsets and the trailer.
-        QByteArray plist = QByteArray("bplist00\xD1\x01\x02\x5BIsEncrypted\x09\x08\x0B\x17", 27);
-        QByteArray trailer(32, '\0');
-        trailer[6] = trailer[7] = 1; // offset and reference sizes
-        trailer[15] = 3;             // objects
-        trailer[31] = 24;            // offset table
-        return BackupFixture::WriteFile(dir.filePath("Manifest.plist"), plist + trailer);
-    }
-    if (damage.startsWith("manifest:"))
-        return BackupFixture::Exec(manifest, damage.mid(9));
-    if (damage.startsWith("repro:")) {
-        // "repro:<target plist>:<corpus file>"
-        const QStringList parts = damage.split(':');
-        QFile::remove(dir.filePath(parts[1]));
-        return QFile::copy(QStringLiteral(PLIST_CORPUS_DIR "/") + parts[2], dir.filePath(parts[1]));
-    }
-    if (damage == "truncsms")
-        return QFile::resize(sms, 6000);
-    if (damage == "missingsms")
-        return QFile::remove(sms);
-    if (damage == "smsdir")
-        return QFile::remove(sms) && QDir().mkdir(sms);
-    if (damage == "nochattable")
-        return BackupFixture::Exec(
-            sms, "DROP TABLE chat",
-            BackupFixture::ContentPath(folder, "HomeDomain", "Library/SMS/sms.db-wal"));
-    if (damage == "brokenbusiness") {
-        // The business app's store is listed but is no database.
-        const QString domain =
-            QStringLiteral("AppDomainGroup-group.net.whatsapp.WhatsAppSMB.shared");
-        const QString file = BackupFixture::ContentPath(folder, domain, "ChatStorage.sqlite");
-        const QString id = QFileInfo(file).fileName();
-        return dir.mkpath(id.left(2)) && BackupFixture::WriteFile(file, QByteArray(8192, 'x')) &&
-               BackupFixture::Exec(manifest, QStringLiteral("INSERT INTO Files (fileID, domain, "
-                                                            "relativePath, flags) VALUES ('%1', "
-                                                            "'%2', 'ChatStorage.sqlite', 1)")
-                                                 .arg(id, domain));
-    }
-    if (damage == "missingphoto")
-        return QFile::remove(photoFile);
-    if (damage == "phototraversal")
-        return setPhotoId(QStringLiteral("../canary"));
-    if (damage == "photoabsolute")
-        return setPhotoId(m_canary);
-    if (damage == "photolink")
-        return QFile::remove(photoFile) && QFile::link(m_canary, photoFile);
-    if (damage == "photofolderlink") {
-        // The whole two-digit folder moves out, the photo becomes the canary.
-        const QString bucket = QFileInfo(photoFile).absolutePath();
-        return QFile::rename(bucket, outside) &&
-               BackupFixture::WriteFile(QDir(outside).filePath(photoId), kCanary) &&
-               QFile::link(outside, bucket);
-    }
-    if (damage == "photononhex")
-        return renamePhoto(QStringLiteral("g") + photoId.mid(1));
-    if (damage == "photoshortid")
-        return renamePhoto(photoId.left(39));
-    if (damage == "photoupperhex")
-        return renamePhoto(photoId.toUpper());
-    return false;
-}
-
 bool TestBadBackups::ExportShowsCanary(ICategoryDataSource* source, int type)
 {
     const QString out = m_dir.filePath(QStringLiteral("export%1").arg(m_copies));
@@ -208,7 +127,7 @@ bool TestBadBackups::ExportShowsCanary(ICategoryDataSource* source, int type)
 
 void TestBadBackups::damaged_data()
 {
-    QTest::addColumn<QString>("damage");
+    QTest::addColumn<Damage>("damage");
     QTest::addColumn<int>("type");
     QTest::addColumn<int>("status");
     QTest::addColumn<QByteArray>("backupError");
@@ -216,65 +135,139 @@ void TestBadBackups::damaged_data()
 
     const int all = 1 << 20; // every item
     const QByteArray none;
-    const auto row = [](const char* name, const char* damage, MDType type, int status,
-                        const QByteArray& backupError, int lost) {
-        QTest::newRow(name) << QString(damage) << int(type) << status << backupError << lost;
+    const auto row = [](const char* name, MDType type, int status, const QByteArray& backupError,
+                        int lost, const Damage& damage) {
+        QTest::newRow(name) << damage << int(type) << status << backupError << lost;
     };
-    row("no folder", "nofolder", MD_CONTACT, TASK_ERROR, "2", all);
-    row("no Manifest.db", "nomanifest", MD_CONTACT, TASK_ERROR, "2", all);
-    row("Manifest.db a folder", "manifestdir", MD_CONTACT, TASK_ERROR, "2", all);
-    row("Manifest.db linked out", "manifestlink", MD_CONTACT, TASK_ERROR, "2", all);
-    row("truncated Manifest.db", "truncmanifest", MD_CONTACT, TASK_ERROR, "3", all);
-    row("Manifest.mbdb cut in a record", "cutmbdb", MD_CONTACT, TASK_ERROR, "3", all);
-    row("Manifest.db not a database", "garbagemanifest", MD_MESSAGE, TASK_ERROR, "3", all);
-    row("Manifest.db without Files", "manifest:DROP TABLE Files", MD_MESSAGE, TASK_ERROR, "3", all);
-    row("encrypted", "encrypted", MD_PHOTO, TASK_ERROR, "255", all);
-    row("encrypted, binary Manifest.plist", "encryptedbinary", MD_CONTACT, TASK_ERROR, "255", all);
-    row("Info.plist string overflow", "repro:Info.plist:bplist-utf16-overflow.plist", MD_CONTACT,
-        TASK_COMPLETE, none, 0);
-    row("Manifest.plist dict overflow", "repro:Manifest.plist:bplist-dict-overflow.plist",
-        MD_CONTACT, TASK_COMPLETE, none, 0);
-    row("Manifest.plist with a nul key", "repro:Manifest.plist:bplist-utf16-nul-key.plist",
-        MD_CONTACT, TASK_COMPLETE, none, 0);
-    row("truncated sms.db", "truncsms", MD_MESSAGE, TASK_ERROR, none, all);
-    row("sms.db content missing", "missingsms", MD_MESSAGE, TASK_ERROR, none, all);
-    row("sms.db a folder", "smsdir", MD_MESSAGE, TASK_ERROR, none, all);
-    row("sms.db fileID climbs out",
-        "manifest:UPDATE Files SET fileID='../canary' WHERE relativePath='Library/SMS/sms.db'",
-        MD_MESSAGE, TASK_ERROR, none, all);
-    row("sms.db without chat table", "nochattable", MD_MESSAGE, TASK_ERROR, none, all);
-    row("no bookmarks database",
-        "manifest:DELETE FROM Files WHERE relativePath='Library/Safari/Bookmarks.db'",
-        MD_SAFARI_BOOKMARK, TASK_COMPLETE, none, all);
-    row("other categories unharmed", "truncsms", MD_SAFARI_BOOKMARK, TASK_COMPLETE, none, 0);
-    row("recordings without their database",
-        "manifest:DELETE FROM Files WHERE relativePath LIKE 'Media/Recordings/%Recordings.db'",
-        MD_VOICE_MEMO, TASK_COMPLETE, none, 0);
-    row("business app's store damaged", "brokenbusiness", MD_WHATSAPP_MESSAGE, TASK_COMPLETE, none,
-        0);
-    row("photo content missing", "missingphoto", MD_PHOTO, TASK_COMPLETE, none, 1);
-    row("photo fileID climbs out", "phototraversal", MD_PHOTO, TASK_COMPLETE, none, 1);
-    row("photo fileID absolute", "photoabsolute", MD_PHOTO, TASK_COMPLETE, none, 1);
-    row("photo linked out", "photolink", MD_PHOTO, TASK_COMPLETE, none, 1);
-    row("photo folder linked out", "photofolderlink", MD_PHOTO, TASK_COMPLETE, none, kSomeLost);
-    row("photo fileID not hex", "photononhex", MD_PHOTO, TASK_COMPLETE, none, 1);
-    row("photo fileID short", "photoshortid", MD_PHOTO, TASK_COMPLETE, none, 1);
-    row("photo fileID in capitals", "photoupperhex", MD_PHOTO, TASK_COMPLETE, none, 0);
+    const auto sql = [](const char* statement) {
+        return [statement](Site& s) { return BackupFixture::Exec(s.manifest, statement); };
+    };
+    // A damaged plist from the fuzzing corpus in place of the backup's own.
+    const auto repro = [](const char* plist, const char* corpusFile) {
+        return [=](Site& s) {
+            QFile::remove(s.File(plist));
+            return QFile::copy(QStringLiteral(PLIST_CORPUS_DIR "/") + corpusFile, s.File(plist));
+        };
+    };
+    const QByteArray xmlEncrypted = "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>"
+                                    "<key>IsEncrypted</key><true/></dict></plist>";
+    // Phones write the binary form. { "IsEncrypted": true }: objects 0 dict,
+    // 1 key, 2 true, their offsets, then the trailer (one-byte offsets and
+    // references, three objects, the offset table at 24).
+    const QByteArray binaryEncrypted("bplist00\xD1\x01\x02\x5BIsEncrypted\x09\x08\x0B\x17"
+                                     "\0\0\0\0\0\0\x01\x01\0\0\0\0\0\0\0\x03"
+                                     "\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\x18",
+                                     59);
+
+    row("no folder", MD_CONTACT, TASK_ERROR, "2", all, [](Site& s) {
+        s.folder += QStringLiteral("-gone");
+        return true;
+    });
+    row("no Manifest.db", MD_CONTACT, TASK_ERROR, "2", all,
+        [](Site& s) { return QFile::remove(s.manifest); });
+    row("Manifest.db a folder", MD_CONTACT, TASK_ERROR, "2", all,
+        [](Site& s) { return QFile::remove(s.manifest) && QDir().mkdir(s.manifest); });
+    row("Manifest.db linked out", MD_CONTACT, TASK_ERROR, "2", all, [](Site& s) {
+        return QFile::rename(s.manifest, s.outside) && QFile::link(s.outside, s.manifest);
+    });
+    row("truncated Manifest.db", MD_CONTACT, TASK_ERROR, "3", all,
+        [](Site& s) { return QFile::resize(s.manifest, 3000); });
+    row("Manifest.mbdb cut in a record", MD_CONTACT, TASK_ERROR, "3", all, [](Site& s) {
+        return QFile::remove(s.manifest) &&
+               s.WritePlist("Manifest.mbdb", QByteArray("mbdb\x05\x00\x00\x0aHomeDomain\x00", 19));
+    });
+    row("Manifest.db not a database", MD_MESSAGE, TASK_ERROR, "3", all,
+        [](Site& s) { return BackupFixture::WriteFile(s.manifest, QByteArray(8192, 'x')); });
+    row("Manifest.db without Files", MD_MESSAGE, TASK_ERROR, "3", all, sql("DROP TABLE Files"));
+    row("encrypted", MD_PHOTO, TASK_ERROR, "255", all,
+        [=](Site& s) { return s.WritePlist("Manifest.plist", xmlEncrypted); });
+    row("encrypted, binary Manifest.plist", MD_CONTACT, TASK_ERROR, "255", all,
+        [=](Site& s) { return s.WritePlist("Manifest.plist", binaryEncrypted); });
+    row("Info.plist string overflow", MD_CONTACT, TASK_COMPLETE, none, 0,
+        repro("Info.plist", "bplist-utf16-overflow.plist"));
+    row("Manifest.plist dict overflow", MD_CONTACT, TASK_COMPLETE, none, 0,
+        repro("Manifest.plist", "bplist-dict-overflow.plist"));
+    row("Manifest.plist with a nul key", MD_CONTACT, TASK_COMPLETE, none, 0,
+        repro("Manifest.plist", "bplist-utf16-nul-key.plist"));
+    row("truncated sms.db", MD_MESSAGE, TASK_ERROR, none, all,
+        [](Site& s) { return QFile::resize(s.sms, 6000); });
+    row("sms.db content missing", MD_MESSAGE, TASK_ERROR, none, all,
+        [](Site& s) { return QFile::remove(s.sms); });
+    row("sms.db a folder", MD_MESSAGE, TASK_ERROR, none, all,
+        [](Site& s) { return QFile::remove(s.sms) && QDir().mkdir(s.sms); });
+    row("sms.db fileID climbs out", MD_MESSAGE, TASK_ERROR, none, all,
+        sql("UPDATE Files SET fileID='../canary' WHERE relativePath='Library/SMS/sms.db'"));
+    row("sms.db without chat table", MD_MESSAGE, TASK_ERROR, none, all, [](Site& s) {
+        return BackupFixture::Exec(
+            s.sms, "DROP TABLE chat",
+            BackupFixture::ContentPath(s.folder, "HomeDomain", "Library/SMS/sms.db-wal"));
+    });
+    row("no bookmarks database", MD_SAFARI_BOOKMARK, TASK_COMPLETE, none, all,
+        sql("DELETE FROM Files WHERE relativePath='Library/Safari/Bookmarks.db'"));
+    row("other categories unharmed", MD_SAFARI_BOOKMARK, TASK_COMPLETE, none, 0,
+        [](Site& s) { return QFile::resize(s.sms, 6000); });
+    row("recordings without their database", MD_VOICE_MEMO, TASK_COMPLETE, none, 0,
+        sql("DELETE FROM Files WHERE relativePath LIKE 'Media/Recordings/%Recordings.db'"));
+    // The business app's store is listed but is no database.
+    row("business app's store damaged", MD_WHATSAPP_MESSAGE, TASK_COMPLETE, none, 0, [](Site& s) {
+        const QString domain =
+            QStringLiteral("AppDomainGroup-group.net.whatsapp.WhatsAppSMB.shared");
+        const QString file = BackupFixture::ContentPath(s.folder, domain, "ChatStorage.sqlite");
+        const QString id = QFileInfo(file).fileName();
+        return QDir(s.folder).mkpath(id.left(2)) &&
+               BackupFixture::WriteFile(file, QByteArray(8192, 'x')) &&
+               BackupFixture::Exec(s.manifest, QStringLiteral("INSERT INTO Files (fileID, domain, "
+                                                              "relativePath, flags) VALUES ('%1', "
+                                                              "'%2', 'ChatStorage.sqlite', 1)")
+                                                   .arg(id, domain));
+    });
+    row("photo content missing", MD_PHOTO, TASK_COMPLETE, none, 1,
+        [](Site& s) { return QFile::remove(s.photoFile); });
+    row("photo fileID climbs out", MD_PHOTO, TASK_COMPLETE, none, 1,
+        [](Site& s) { return s.SetPhotoId(QStringLiteral("../canary")); });
+    row("photo fileID absolute", MD_PHOTO, TASK_COMPLETE, none, 1,
+        [](Site& s) { return s.SetPhotoId(s.canary); });
+    row("photo linked out", MD_PHOTO, TASK_COMPLETE, none, 1,
+        [](Site& s) { return QFile::remove(s.photoFile) && QFile::link(s.canary, s.photoFile); });
+    // The whole two-digit folder moves out, the photo becomes the canary.
+    row("photo folder linked out", MD_PHOTO, TASK_COMPLETE, none, kSomeLost, [](Site& s) {
+        const QString bucket = QFileInfo(s.photoFile).absolutePath();
+        return QFile::rename(bucket, s.outside) &&
+               BackupFixture::WriteFile(QDir(s.outside).filePath(s.photoId), kCanary) &&
+               QFile::link(s.outside, bucket);
+    });
+    row("photo fileID not hex", MD_PHOTO, TASK_COMPLETE, none, 1,
+        [](Site& s) { return s.RenamePhoto(QStringLiteral("g") + s.photoId.mid(1)); });
+    row("photo fileID short", MD_PHOTO, TASK_COMPLETE, none, 1,
+        [](Site& s) { return s.RenamePhoto(s.photoId.left(39)); });
+    row("photo fileID in capitals", MD_PHOTO, TASK_COMPLETE, none, 0,
+        [](Site& s) { return s.RenamePhoto(s.photoId.toUpper()); });
 }
 
 void TestBadBackups::damaged()
 {
-    QFETCH(QString, damage);
+    QFETCH(Damage, damage);
     QFETCH(int, type);
     QFETCH(int, status);
     QFETCH(QByteArray, backupError);
     QFETCH(int, lost);
 
     const int baseline = BaselineCount(type);
-    QString folder = Copy();
-    QVERIFY(!folder.isEmpty() && Damage(damage, folder));
+    Site site;
+    site.folder = Copy();
+    QVERIFY(!site.folder.isEmpty());
+    site.manifest = site.File(QStringLiteral("Manifest.db"));
+    site.sms = BackupFixture::ContentPath(site.folder, "HomeDomain", "Library/SMS/sms.db");
+    const SampleBackupContent::Photo& photo = m_content.photos[3];
+    site.photoFile =
+        BackupFixture::ContentPath(site.folder, "CameraRollDomain",
+                                   QStringLiteral("Media/%1/%2").arg(photo.directory, photo.name));
+    site.photoId = QFileInfo(site.photoFile).fileName();
+    site.outside = m_dir.filePath(QStringLiteral("outside%1").arg(m_copies));
+    site.canary = m_canary;
+    QVERIFY(damage(site));
 
-    BackupDevice device(folder);
+    BackupDevice device(site.folder);
     SourcePtr source(device.GetDataSource(static_cast<MDType>(type)));
     QVERIFY(source);
     ScanRunner runner(source.get());

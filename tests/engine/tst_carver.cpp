@@ -4,14 +4,111 @@
 // journal, in UTF-8 and UTF-16 and with reserved bytes; live rows never do.
 
 #include "carver.h"
-#include "carverfixture.h"
 #include "recordjson.h"
+#include "textutf8.h"
 
+#include <sqlite3.h>
+
+#include <QFile>
 #include <QRandomGenerator>
 #include <QSet>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
+
+// Settings of a test database that must precede its first table.
+struct CarverOptions
+{
+    int pageSize = 4096;
+    int reservedBytes = 0; // at the end of each page
+    QByteArray encoding = "UTF-8";
+    QByteArray journalMode = "DELETE";
+};
+
+// A small SQLite database made by SQLite itself (in a temporary folder, on
+// one open connection) whose bytes are carved. Carved records read
+// "table/source/rowid: v1|v2|..." with the rowid "-" when it was lost, NULL
+// as "null" and reals as %g.
+class CarverFixture
+{
+public:
+    explicit CarverFixture(const CarverOptions& options = CarverOptions())
+    {
+        m_path = m_dir.filePath(QStringLiteral("test.db"));
+        if (sqlite3_open(QFile::encodeName(m_path).constData(), &m_db) != SQLITE_OK)
+            return;
+        int reserve = options.reservedBytes;
+        if (reserve > 0)
+            sqlite3_file_control(m_db, "main", SQLITE_FCNTL_RESERVE_BYTES, &reserve);
+        exec("PRAGMA page_size=" + QByteArray::number(options.pageSize) + ";PRAGMA encoding='" +
+             options.encoding + "';PRAGMA journal_mode=" + options.journalMode +
+             ";PRAGMA wal_autocheckpoint=0;PRAGMA secure_delete=OFF;PRAGMA auto_vacuum=NONE");
+    }
+    ~CarverFixture() { sqlite3_close(m_db); }
+    CarverFixture(const CarverFixture&) = delete;
+    CarverFixture& operator=(const CarverFixture&) = delete;
+
+    // False (with a warning) on an error.
+    bool exec(const QByteArray& sql)
+    {
+        char* message = nullptr;
+        if (sqlite3_exec(m_db, sql.constData(), nullptr, nullptr, &message) == SQLITE_OK)
+            return true;
+        qWarning() << "sqlite:" << message << sql.left(200);
+        sqlite3_free(message);
+        return false;
+    }
+    // The database file, or a companion ("-wal", "-journal"), as it is now.
+    QByteArray bytes(const QString& suffix = QString()) const
+    {
+        QFile file(m_path + suffix);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    static QStringList carve(const QByteArray& database, const QByteArray& wal = QByteArray(),
+                             const QByteArray& journal = QByteArray());
+
+private:
+    QTemporaryDir m_dir;
+    QString m_path;
+    sqlite3* m_db = nullptr;
+};
+
+QStringList CarverFixture::carve(const QByteArray& database, const QByteArray& wal,
+                                 const QByteArray& journal)
+{
+    auto vector = [](const QByteArray& b) { return std::vector<uint8_t>(b.begin(), b.end()); };
+    SqliteCarve::Carver carver;
+    std::string error;
+    QStringList records;
+    if (!carver.openBytes(vector(database), vector(wal), vector(journal), &error)) {
+        qWarning() << "carver:" << error.c_str();
+        return records;
+    }
+    carver.run([&](const SqliteCarve::CarvedRecord& record) {
+        QStringList values;
+        for (const SqliteCarve::CarvedValue& v : record.values) {
+            using Kind = SqliteCarve::CarvedValue::Kind;
+            const QByteArray bytes(v.bytes.data(), int(v.bytes.size()));
+            std::string text;
+            if (v.kind == Kind::Text)
+                SqliteCarve::appendUtf8(text, v.bytes, carver.image().encoding());
+            values << (v.kind == Kind::Null      ? QStringLiteral("null")
+                       : v.kind == Kind::Integer ? QString::number(v.integer)
+                       : v.kind == Kind::Real    ? QString::number(v.real, 'g', 12)
+                       : v.kind == Kind::Blob    ? "x" + QString::fromLatin1(bytes.toHex())
+                                                 : QString::fromStdString(text));
+        }
+        records << QStringLiteral("%1/%2/%3: %4")
+                       .arg(QString::fromStdString(record.table->name()),
+                            QString::fromLatin1(
+                                SqliteCarve::CarvedRecord::sourceName(record.source)),
+                            record.hasRowid ? QString::number(record.rowid) : QStringLiteral("-"),
+                            values.join(QLatin1Char('|')));
+    });
+    return records;
+}
 
 // Six rows of t(n, name, score); the first row sits at the end of the page.
 // (A lost serial type of size 0 reads as NULL: 0 and 1 would be ambiguous.)

@@ -168,8 +168,6 @@ void TestDeletedRecords::recovered()
     for (const QString& key : qAsConst(intact))
         recovered += found.contains(key) ? 1 : 0;
     const double recall = double(recovered) / intact.size();
-    qInfo("%s: %d of %d intact deleted records recovered (%d deleted)", qPrintable(category),
-          recovered, int(intact.size()), int(truth.size()));
     QVERIFY2(recall >= 0.9, qPrintable(QString::number(recall)));
     QVERIFY2(live.isEmpty(), qPrintable(live.join(QLatin1String(" / "))));
 }

@@ -289,6 +289,45 @@ void CheckWhatsApp(IMDGetter* getter, const Content& content)
         });
 }
 
+// The newer note store's attachments: one file item each, named and dated as
+// written.
+void CheckNoteAttachments(IMDGetter* getter, const Content& content)
+{
+    QVERIFY(content.noteAttachments.size() >= 5); // pictures, a drawing and other files
+    CheckRecords<IPhoto>(getter, content.noteAttachments,
+                         [](IPhoto* file, bool, const Content::NoteAttachment& want, unsigned) {
+                             return Sides{{Text(file->GetDisplayText()), Number(file->GetTime()),
+                                           Number(file->GetFileKind() == FILE_KIND_PICTURE),
+                                           BackupFixture::Read(Text(file->GetFilePath())).toHex()},
+                                          {want.name, ExpectedUnix(want.noteDate),
+                                           Number(want.picture), want.data.toHex()}};
+                         });
+}
+
+void CheckBookmarks(IMDGetter* getter, const Content& content)
+{
+    CheckRecords<ISafariBookmark>(
+        getter, content.bookmarks,
+        [](ISafariBookmark* bookmark, bool, const Content::Bookmark& want, unsigned) {
+            return Sides{{Text(bookmark->GetTitle()), Text(bookmark->GetUrl())},
+                         {want.title, want.url}};
+        });
+}
+
+// Message and WhatsApp attachments: each a file of the backup; pictures
+// named with `prefix`.
+void CheckAttachments(IMDGetter* getter, int count, const QString& prefix)
+{
+    QVERIFY(getter && count > 0);
+    QCOMPARE(getter->GetCount(), unsigned(count));
+    for (unsigned int i = 0; i < getter->GetCount(); ++i) {
+        IPhoto* photo = record_cast<IPhoto>(getter->GetItem(i));
+        QVERIFY(photo && QFileInfo(Text(photo->GetFilePath())).isFile());
+        QVERIFY(Text(photo->GetDisplayText()).startsWith(prefix));
+        QVERIFY(prefix.isEmpty() || photo->GetFileKind() == FILE_KIND_PICTURE);
+    }
+}
+
 void CheckMemos(IMDGetter* getter, const Content& content)
 {
     CheckRecords<IVoiceMemo>(
@@ -328,10 +367,6 @@ private slots:
     void scanReports();
     void zoned_data();
     void zoned();
-    void attachments_data();
-    void attachments();
-    void noteAttachments();
-    void bookmarks();
     void generations_data();
     void generations();
     void stopsWhenTheCallbackSaysSo();
@@ -339,8 +374,6 @@ private slots:
     void weChatAccounts();
     void weChatAccount_data();
     void weChatAccount();
-    void weChatExportWritesTheChosenAccount_data();
-    void weChatExportWritesTheChosenAccount();
     void weChatDamagedAccountCostsOnlyItsRecords();
 
 private:
@@ -425,79 +458,24 @@ void TestEngineCategories::scanReports()
 
 void TestEngineCategories::zoned_data()
 {
-    QTest::addColumn<int>("type");
     QTest::addColumn<QByteArray>("zone");
-    for (const QByteArray& zone : Zones()) {
-        QTest::addRow("contacts, %s", zone.constData()) << int(MD_CONTACT) << zone;
-        QTest::addRow("calendar, %s", zone.constData()) << int(MD_CALENDAR) << zone;
-    }
+    for (const QByteArray& zone : Zones())
+        QTest::newRow(zone.constData()) << zone;
 }
 
+// The categories the generations do not vary, read in both zones: contacts'
+// floating days, events' local times.
 void TestEngineCategories::zoned()
 {
-    QFETCH(int, type);
     QFETCH(QByteArray, zone);
     SetZone(zone);
     SourcePtr source;
-    if (type == MD_CONTACT)
-        CheckContacts(Scan(MD_CONTACT, source), m_content);
-    else
-        CheckEvents(Scan(MD_CALENDAR, source), m_content);
-}
-
-void TestEngineCategories::attachments_data()
-{
-    QTest::addColumn<int>("type");
-    QTest::addColumn<int>("count");
-    QTest::addColumn<QString>("prefix"); // of every name
-    QTest::newRow("messages") << int(MD_MESSAGE_ATTACHMENT) << m_content.AttachmentCount()
-                              << "IMG_";
-    QTest::newRow("whatsapp") << int(MD_WHATSAPP_ATTACHMENT) << m_content.MediaCount() << "";
-}
-
-void TestEngineCategories::attachments()
-{
-    QFETCH(int, type);
-    QFETCH(int, count);
-    QFETCH(QString, prefix);
-    SourcePtr source;
-    IMDGetter* getter = Scan(MDType(type), source);
-    QVERIFY(getter && count > 0);
-    QCOMPARE(getter->GetCount(), unsigned(count));
-    for (unsigned int i = 0; i < getter->GetCount(); ++i) {
-        IPhoto* photo = record_cast<IPhoto>(getter->GetItem(i));
-        QVERIFY(photo && QFileInfo(Text(photo->GetFilePath())).isFile());
-        QVERIFY(Text(photo->GetDisplayText()).startsWith(prefix));
-        QVERIFY(prefix.isEmpty() || photo->GetFileKind() == FILE_KIND_PICTURE);
-    }
-}
-
-// The newer note store's attachments: one file item each, named and dated as
-// written.
-void TestEngineCategories::noteAttachments()
-{
-    const std::vector<Content::NoteAttachment>& expected = m_content.noteAttachments;
-    QVERIFY(expected.size() >= 5); // pictures, a drawing and other files
-    SourcePtr source;
-    CheckRecords<IPhoto>(Scan(MD_NOTE_ATTACHMENT, source), expected,
-                         [](IPhoto* file, bool, const Content::NoteAttachment& want, unsigned) {
-                             return Sides{{Text(file->GetDisplayText()), Number(file->GetTime()),
-                                           Number(file->GetFileKind() == FILE_KIND_PICTURE),
-                                           BackupFixture::Read(Text(file->GetFilePath())).toHex()},
-                                          {want.name, ExpectedUnix(want.noteDate),
-                                           Number(want.picture), want.data.toHex()}};
-                         });
-}
-
-void TestEngineCategories::bookmarks()
-{
-    SourcePtr source;
-    CheckRecords<ISafariBookmark>(
-        Scan(MD_SAFARI_BOOKMARK, source), m_content.bookmarks,
-        [](ISafariBookmark* bookmark, bool, const Content::Bookmark& want, unsigned) {
-            return Sides{{Text(bookmark->GetTitle()), Text(bookmark->GetUrl())},
-                         {want.title, want.url}};
-        });
+    CheckContacts(Scan(MD_CONTACT, source), m_content);
+    CheckEvents(Scan(MD_CALENDAR, source), m_content);
+    CheckNoteAttachments(Scan(MD_NOTE_ATTACHMENT, source), m_content);
+    CheckBookmarks(Scan(MD_SAFARI_BOOKMARK, source), m_content);
+    CheckAttachments(Scan(MD_MESSAGE_ATTACHMENT, source), m_content.AttachmentCount(), "IMG_");
+    CheckAttachments(Scan(MD_WHATSAPP_ATTACHMENT, source), m_content.MediaCount(), "");
 }
 
 void TestEngineCategories::generations_data()
@@ -597,12 +575,23 @@ QByteArray TestEngineCategories::WeChatOriginal(const Content::WeChatFile& file)
         BackupFixture::ContentPath(m_dir.filePath("backup"), kWeChatDomain, file.relativePath));
 }
 
-// Each account's contacts, chats and files as the generator wrote them.
+// Each account's contacts, chats and files as the generator wrote them, and
+// exports of the account that write its files and no other account's.
 void TestEngineCategories::weChatAccount()
 {
     QFETCH(int, account);
     const Content::WeChatAccount& expected = m_content.weChatAccounts[account];
     SourcePtr source;
+    QDir out;
+    const auto exportTo = [&](MDType type) {
+        out.setPath(m_dir.filePath(QStringLiteral("out%1-%2").arg(type).arg(account)));
+        ImportExportConfigure config;
+        config.nType = type;
+        config.nMode = RECOVER_TO_PC;
+        config.SetPath(out.path().toUtf8().constData());
+        config.SetIndexs(&account, 1);
+        return ScanRunner(source.get()).Export(config);
+    };
     CheckRecords<IWeChatFriend>(
         ScanAccount(*m_device, MD_WECHAT_CONTACT, account, source), expected.contacts,
         [](IWeChatFriend* contact, bool, const Content::WeChatContact& want, unsigned) {
@@ -613,6 +602,13 @@ void TestEngineCategories::weChatAccount()
                          {want.userName, want.shown, want.alias, want.remark,
                           want.kind == 1 ? want.members.join(QStringLiteral(", ")) : QString()}};
         });
+    QCOMPARE(exportTo(MD_WECHAT_CONTACT), int(TASK_COMPLETE));
+    QCOMPARE(out.entryList({QStringLiteral("*.vcf")}, QDir::Files).size(),
+             int(expected.contacts.size()));
+    const QString csv = QString::fromUtf8(BackupFixture::Read(out.filePath("WeChat Contacts.csv")));
+    for (const Content::WeChatContact& contact : expected.contacts)
+        QVERIFY(csv.contains(contact.userName));
+    QVERIFY(!csv.contains(m_content.weChatAccounts[1 - account].contacts[0].userName));
 
     // One text a chat, its messages in order; the chats in any order.
     IMDGetter* getter = ScanAccount(*m_device, MD_WECHAT_MESSAGE, account, source);
@@ -639,6 +635,12 @@ void TestEngineCategories::weChatAccount()
     read.sort();
     written.sort();
     QCOMPARE(read, written);
+    QCOMPARE(exportTo(MD_WECHAT_MESSAGE), int(TASK_COMPLETE));
+    QCOMPARE(out.entryList({QStringLiteral("*.html")}, QDir::Files).size(),
+             int(expected.chats.size()));
+    for (const Content::WeChatChat& chat : expected.chats)
+        QVERIFY2(out.exists(BackupFixture::ExportName(chat.name + QStringLiteral(".csv"))),
+                 qPrintable(chat.name));
 
     CheckRecords<IPhoto>(
         ScanAccount(*m_device, MD_WECHAT_ATTACHMENT, account, source), expected.files,
@@ -649,55 +651,11 @@ void TestEngineCategories::weChatAccount()
                          {want.name, Number(want.kind), Number(std::uint64_t(want.time)),
                           WeChatOriginal(want).toHex()}};
         });
-}
-
-void TestEngineCategories::weChatExportWritesTheChosenAccount_data()
-{
-    QTest::addColumn<int>("type");
-    QTest::addColumn<int>("account");
-    QTest::addColumn<QString>("suffix");
-    QTest::newRow("contacts, first") << int(MD_WECHAT_CONTACT) << 0 << "vcf";
-    QTest::newRow("chats, second") << int(MD_WECHAT_MESSAGE) << 1 << "html";
-    QTest::newRow("attachments, second") << int(MD_WECHAT_ATTACHMENT) << 1 << "";
-}
-
-void TestEngineCategories::weChatExportWritesTheChosenAccount()
-{
-    QFETCH(int, type);
-    QFETCH(int, account);
-    QFETCH(QString, suffix);
-    const Content::WeChatAccount& expected = m_content.weChatAccounts[account];
-    SourcePtr source;
-    QVERIFY(ScanAccount(*m_device, MDType(type), account, source));
-    const QString folder = m_dir.filePath(QStringLiteral("out%1").arg(type));
-    ImportExportConfigure config;
-    config.nType = MDType(type);
-    config.nMode = RECOVER_TO_PC;
-    config.SetPath(folder.toUtf8().constData());
-    config.SetIndexs(&account, 1);
-    QCOMPARE(ScanRunner(source.get()).Export(config), int(TASK_COMPLETE));
-    const QDir out(folder);
-    if (type == MD_WECHAT_ATTACHMENT) {
-        // The original files, byte for byte.
-        QCOMPARE(out.entryList(QDir::Files).size(), int(expected.files.size()));
-        for (const Content::WeChatFile& file : expected.files)
-            QCOMPARE(BackupFixture::Read(out.filePath(file.name)), WeChatOriginal(file));
-        return;
-    }
-    const int count =
-        type == MD_WECHAT_CONTACT ? int(expected.contacts.size()) : int(expected.chats.size());
-    QCOMPARE(out.entryList({QStringLiteral("*.") + suffix}, QDir::Files).size(), count);
-    if (type == MD_WECHAT_CONTACT) {
-        const QString csv =
-            QString::fromUtf8(BackupFixture::Read(out.filePath("WeChat Contacts.csv")));
-        for (const Content::WeChatContact& contact : expected.contacts)
-            QVERIFY(csv.contains(contact.userName));
-        QVERIFY(!csv.contains(m_content.weChatAccounts[1 - account].contacts[0].userName));
-    } else {
-        for (const Content::WeChatChat& chat : expected.chats)
-            QVERIFY2(out.exists(BackupFixture::ExportName(chat.name + QStringLiteral(".csv"))),
-                     qPrintable(chat.name));
-    }
+    // The original files, byte for byte.
+    QCOMPARE(exportTo(MD_WECHAT_ATTACHMENT), int(TASK_COMPLETE));
+    QCOMPARE(out.entryList(QDir::Files).size(), int(expected.files.size()));
+    for (const Content::WeChatFile& file : expected.files)
+        QCOMPARE(BackupFixture::Read(out.filePath(file.name)), WeChatOriginal(file));
 }
 
 void TestEngineCategories::weChatDamagedAccountCostsOnlyItsRecords()

@@ -1,17 +1,20 @@
-// The phone's time stamps across the 2001 epoch, in both units, and the
-// property lists the backup keeps, read in both forms. Runs in UTC so that
-// the local texts are known.
+// The readers' texts: the phone's time stamps across the 2001 epoch, in both
+// units; the property lists the backup keeps, read in both forms; stored
+// WeChat messages whose XML is damaged, partial or of an unknown kind, and
+// which texts carry a group writer. Runs in UTC so that the local texts are
+// known.
 
 #include "appletime.h"
 #include "localclock.h"
 #include "plistreader.h"
+#include "wechatmessagetext.h"
 
 #include <QtTest>
 
 #include <ctime>
 #include <limits>
 
-class TestAppleTime : public QObject
+class TestReaderTexts : public QObject
 {
     Q_OBJECT
 
@@ -26,9 +29,13 @@ private slots:
     void xmlPlist();
     void damagedPlists_data();
     void damagedPlists();
+    void weChatSummary_data();
+    void weChatSummary();
+    void weChatGroupSender_data();
+    void weChatGroupSender();
 };
 
-void TestAppleTime::initTestCase()
+void TestReaderTexts::initTestCase()
 {
     qputenv("TZ", "UTC");
 #ifndef Q_OS_WIN
@@ -36,7 +43,7 @@ void TestAppleTime::initTestCase()
 #endif
 }
 
-void TestAppleTime::text_data()
+void TestReaderTexts::text_data()
 {
     QTest::addColumn<double>("stored");
     QTest::addColumn<QString>("text");
@@ -59,7 +66,7 @@ void TestAppleTime::text_data()
     QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << "" << qint64(0);
 }
 
-void TestAppleTime::text()
+void TestReaderTexts::text()
 {
     QFETCH(double, stored);
     QFETCH(QString, text);
@@ -71,7 +78,7 @@ void TestAppleTime::text()
     QCOMPARE(LocalClock::DateText(stored), text.left(10));
 }
 
-void TestAppleTime::clockZones_data()
+void TestReaderTexts::clockZones_data()
 {
     QTest::addColumn<QByteArray>("zone");
     QTest::addColumn<double>("stored");
@@ -83,7 +90,7 @@ void TestAppleTime::clockZones_data()
     QTest::newRow("winter") << QByteArray("Europe/Berlin") << 725760000.0 << "2024-01-01 01:00:00";
 }
 
-void TestAppleTime::clockZones()
+void TestReaderTexts::clockZones()
 {
     QFETCH(QByteArray, zone);
     QFETCH(double, stored);
@@ -97,7 +104,7 @@ void TestAppleTime::clockZones()
     QCOMPARE(clock.Text(stored), text);
 }
 
-void TestAppleTime::floatingDates_data()
+void TestReaderTexts::floatingDates_data()
 {
     QTest::addColumn<double>("stored");
     QTest::addColumn<QString>("day");
@@ -107,7 +114,7 @@ void TestAppleTime::floatingDates_data()
 }
 
 // Floating dates keep their day whatever the zone.
-void TestAppleTime::floatingDates()
+void TestReaderTexts::floatingDates()
 {
     QFETCH(double, stored);
     QFETCH(QString, day);
@@ -120,7 +127,7 @@ void TestAppleTime::floatingDates()
     tzset();
 }
 
-void TestAppleTime::xmlPlist()
+void TestReaderTexts::xmlPlist()
 {
     const QVariant value = PlistReader::Parse(
         "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>Display Name</key>"
@@ -133,7 +140,7 @@ void TestAppleTime::xmlPlist()
                                   {"List", QVariantList{1.5, QByteArray("\x00\x01\x02", 3)}}}));
 }
 
-void TestAppleTime::damagedPlists_data()
+void TestReaderTexts::damagedPlists_data()
 {
     QTest::addColumn<QByteArray>("data");
     QTest::newRow("empty") << QByteArray();
@@ -149,11 +156,69 @@ void TestAppleTime::damagedPlists_data()
                       43);
 }
 
-void TestAppleTime::damagedPlists()
+void TestReaderTexts::damagedPlists()
 {
     QFETCH(QByteArray, data);
     QVERIFY(!PlistReader::Parse(data).isValid());
 }
 
-QTEST_GUILESS_MAIN(TestAppleTime)
-#include "tst_appletime.moc"
+void TestReaderTexts::weChatSummary_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("content");
+    QTest::addColumn<QString>("expected");
+    const auto row = [](const char* name, int type, const char* content, const char* expected) {
+        QTest::newRow(name) << type << QString(content) << QString(expected);
+    };
+    row("voice of a minute", 34, "<msg><voicemsg voicelength=\"60400\"/></msg>", "[Voice 1:00]");
+    row("voice without length", 34, "<msg><voicemsg/></msg>", "[Voice]");
+    // A title the XML breaks off in is not trusted.
+    row("link cut short", 49, "<msg><appmsg><title>Half", "[Link]");
+    row("link not XML", 49, "no markup at all", "[Link]");
+    row("file with its extension", 49,
+        "<msg><appmsg><title>a.PDF</title><type>6</type><appattach><fileext>pdf"
+        "</fileext></appattach></appmsg></msg>",
+        "[File] a.PDF");
+    row("text before the XML", 48, "x:\n<msg><location poiname=\"Pier\"/></msg>",
+        "[Location] Pier");
+    row("recall without notice", 10002, "<sysmsg>Taken <b>back</b></sysmsg>",
+        "[Recalled] Taken back");
+    row("unknown type", 9999, "anything", "[Message of type 9999]");
+    row("empty text", 1, "", "");
+}
+
+void TestReaderTexts::weChatSummary()
+{
+    QFETCH(int, type);
+    QFETCH(QString, content);
+    QFETCH(QString, expected);
+    QCOMPARE(WeChatMessageText::Summary(type, content), expected);
+}
+
+void TestReaderTexts::weChatGroupSender_data()
+{
+    QTest::addColumn<QString>("content");
+    QTest::addColumn<QString>("sender");
+    QTest::addColumn<QString>("rest");
+    const auto row = [](const char* name, const char* content, const char* sender,
+                        const char* rest) {
+        QTest::newRow(name) << QString(content) << QString(sender) << QString(rest);
+    };
+    row("writer", "wxid_a1:\nhello", "wxid_a1", "hello");
+    row("room member", "12345@chatroom:\n<msg/>", "12345@chatroom", "<msg/>");
+    row("colon in a sentence", "Note: see\nbelow", "", "Note: see\nbelow");
+    row("spaces before the colon", "dear all:\nhi", "", "dear all:\nhi");
+    row("leading colon", ":\nx", "", ":\nx");
+}
+
+void TestReaderTexts::weChatGroupSender()
+{
+    QFETCH(QString, content);
+    QFETCH(QString, sender);
+    QFETCH(QString, rest);
+    QCOMPARE(WeChatMessageText::TakeGroupSender(content), sender);
+    QCOMPARE(content, rest);
+}
+
+QTEST_GUILESS_MAIN(TestReaderTexts)
+#include "tst_readertexts.moc"

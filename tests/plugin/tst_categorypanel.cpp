@@ -186,7 +186,7 @@ void TestCategoryPanel::closing()
     QTest::mouseClick(world.page.button("btnClose"), Qt::LeftButton);
     QVERIFY(!world.page.isVisible());
     world.page.ClosePlugin();
-    QCOMPARE(world.host.pluginCloses(), QVector<int>{MD_NOTE});
+    QCOMPARE(world.closes(), 1);
 
     // A Load opens a new round: the next close tells the host again, at once
     // after the scan's end.
@@ -196,7 +196,8 @@ void TestCategoryPanel::closing()
     world.page.ClosePlugin();
     world.page.ClosePlugin();
     QVERIFY(!world.page.isVisible());
-    QCOMPARE(world.host.pluginCloses(), (QVector<int>{MD_NOTE, MD_NOTE}));
+    QCOMPARE(world.host.events("OnPluginClose"),
+             (QStringList{"OnPluginClose(7)", "OnPluginClose(7)"}));
 }
 
 void TestCategoryPanel::skinPlaceholdersAndF8()
@@ -219,7 +220,7 @@ void TestCategoryPanel::skinPlaceholdersAndF8()
     // Keys still reach the frame: Escape asks to close.
     page.show();
     QTest::keyClick(&page, Qt::Key_Escape);
-    QCOMPARE(world.host.pluginCloses(), QVector<int>{MD_CONTACT});
+    QCOMPARE(world.closes(), 1);
 }
 
 void TestCategoryPanel::selectionSummary_data()
@@ -267,14 +268,15 @@ void TestCategoryPanel::exportSilent()
     // Loaded but empty: the given indexes stay.
     QVERIFY(world.load(completeScan())->waitFinished(kTimeout));
     QVERIFY(world.page.ExportSilent(&config, &hostCallback, nullptr));
-    QCOMPARE(world.source.lastStart(FakeDataSource::Export).indexes(), (QVector<int>{4, 5}));
+    const QString exported = "Export type 3 mode 3 option 7 to none items %1 in /out/messages/";
+    QCOMPARE(world.source.lastStart(FakeDataSource::Export).text(), exported.arg("4,5"));
     QVERIFY(world.source.lastTask()->waitFinished(kTimeout));
 
     // With data, everything is exported and counted, ticked, marked as
     // dropped or not (a Load without a device first, so that the next one
     // scans again).
-    FakeItem* dropped = prependItem(world.source.dataGetter(), false);
-    world.source.dataGetter()->prepend(newItems(world.source.dataGetter(), 2));
+    FakeItem* dropped = prependItem(world.getter, false);
+    world.getter->prepend(newItems(world.getter, 2));
     dropped->SetDropMark(true);
     QCOMPARE(world.page.Load(nullptr, nullptr), nullptr);
     QVERIFY(world.load(completeScan())->waitFinished(kTimeout));
@@ -286,10 +288,7 @@ void TestCategoryPanel::exportSilent()
     auto* task = static_cast<FakeTask*>(world.page.ExportSilent(&config, &hostCallback, &context));
     QVERIFY(task);
     const FakeDataSource::StartCall call = world.source.lastStart(FakeDataSource::Export);
-    QCOMPARE(call.config.nOption, 7);
-    QCOMPARE(call.config.nMode, int(RECOVER_TO_PC));
-    QCOMPARE(call.path(), QByteArray("/out/messages/"));
-    QCOMPARE(call.indexes(), (QVector<int>{0, 1, 2}));
+    QCOMPARE(call.text(), exported.arg("0,1,2"));
     QCOMPARE(call.context, static_cast<void*>(&context));
     QCOMPARE(config.nIndexCount, 2); // the host's own configuration is left alone
     QVERIFY(task->waitFinished(kTimeout));
@@ -298,20 +297,18 @@ void TestCategoryPanel::exportSilent()
 void TestCategoryPanel::pageLayoutDuringAndAfterScan()
 {
     QWidget elsewhere; // outlives the page
-    PageWorld world(MD_CONTACT, false, "Anna's iPhone");
+    PageWorld world(MD_CONTACT);
     world.host.setSkinDir(-1, QStringLiteral(CP_RESOURCES_DIR));
-    FakeDevice phone("Anna's iPhone");
-    world.host.setDevices({&phone});
+    world.host.setDevices({&world.device});
     FakeGetter* getter = world.getter;
-    FakeTaskScript& script = world.script;
-    script.report(TASK_BEGIN, 0, "1");
-    script.report(TASK_PERCENT, 35, "1");
-    script.report(TASK_DATA, 60, "0").held();
-    script.report(TASK_COMPLETE, 100, "0").running([getter] {
+    world.script.report(TASK_BEGIN, 0, "1");
+    world.script.report(TASK_PERCENT, 35, "1");
+    world.script.report(TASK_DATA, 60, "0").held();
+    world.script.report(TASK_COMPLETE, 100, "0").running([getter] {
         for (int i = 0; i < 5; ++i)
             getter->prepend(newItems(getter, 1, i % 2 == 0));
     });
-    world.source.setScanScript(script);
+    world.source.setScanScript(world.script);
     TestPage page(&world.host, MD_CONTACT);
     page.resize(960, 640);
     page.show();

@@ -3,21 +3,30 @@
 #include "fakegetter.h"
 #include "faketask.h"
 
+#include "contracts/idevice.h"
+#include "contracts/ideviceinfo.h"
+
+#include <QStringList>
+
 #include <utility>
 
-QVector<int> FakeDataSource::StartCall::indexes() const
+QString FakeDataSource::StartCall::text() const
 {
-    QVector<int> result;
-    if (config.pIndexs) {
-        for (int i = 0; i < config.nIndexCount; ++i)
-            result.append(config.pIndexs[i]);
-    }
-    return result;
-}
-
-QByteArray FakeDataSource::StartCall::path() const
-{
-    return config.szPath ? QByteArray(config.szPath) : QByteArray();
+    QStringList indexes;
+    for (int i = 0; config.pIndexs && i < config.nIndexCount; ++i)
+        indexes << QString::number(config.pIndexs[i]);
+    MMobile::IDeviceInfo* info = config.pDevice ? config.pDevice->GetDeviceInfo() : nullptr;
+    const char* device =
+        info ? info->GetTextProperty(MMobile::DEVICE_PROP_DISPLAY_NAME, 0) : "none";
+    return QStringLiteral("%1 type %2 mode %3 option %4 to %5 items %6 in %7")
+        .arg(QLatin1String(kind == Scan     ? "Scan"
+                           : kind == Import ? "Import"
+                                            : "Export"))
+        .arg(config.nType)
+        .arg(config.nMode)
+        .arg(config.nOption)
+        .arg(QString::fromUtf8(device), indexes.join(QLatin1Char(',')),
+             QString::fromUtf8(config.szPath));
 }
 
 FakeDataSource::FakeDataSource(MMobile::MDType type)

@@ -7,7 +7,7 @@
 #include "contracts/importexportconfigure.h"
 
 #include <QByteArray>
-#include <QVector>
+#include <QString>
 
 #include <map>
 #include <memory>
@@ -42,8 +42,8 @@ public:
         MMobile::ImportExportConfigure config; // copy made during the call
         FakeTask* task = nullptr;              // null when the start failed
 
-        QVector<int> indexes() const;
-        QByteArray path() const; // null without a path
+        // "Export type 1 mode 3 option 7 to <device name or none> items 0,2 in <path>"
+        QString text() const;
     };
 
     explicit FakeDataSource(MMobile::MDType type);

@@ -11,32 +11,28 @@ FakeHost::FakeHost() : m_guiThread(std::this_thread::get_id()) {}
 
 QWidget* FakeHost::GetParentWidget()
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
     return m_parent.data();
 }
 
 const char* FakeHost::GetOutputDir()
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
     return m_outputDir.constData();
 }
 
 void FakeHost::SetOutputDir(const char* dir)
 {
-    record(QStringLiteral("SetOutputDir(%1)").arg(QString::fromUtf8(dir)),
-           [&] { m_outputDir = QByteArray(dir); });
+    record(QStringLiteral("SetOutputDir(%1)").arg(QString::fromUtf8(dir)));
+    m_outputDir = QByteArray(dir);
 }
 
 const char* FakeHost::GetSkinDir(int type)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
     auto it = m_skinDirs.find(type);
     return it == m_skinDirs.end() ? "" : it->second.constData();
 }
 
 DeviceEntry* FakeHost::GetDeviceList(unsigned int* count)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
     if (count)
         *count = static_cast<unsigned int>(m_devices.size());
     return m_devices.empty() ? nullptr : m_devices.data();
@@ -44,7 +40,7 @@ DeviceEntry* FakeHost::GetDeviceList(unsigned int* count)
 
 void FakeHost::OnPluginClose(MMobile::MDType type)
 {
-    record(QStringLiteral("OnPluginClose(%1)").arg(type), [&] { m_pluginCloses.append(type); });
+    record(QStringLiteral("OnPluginClose(%1)").arg(type));
 }
 
 void FakeHost::OnOperationFailed(MMobile::MDType type)
@@ -54,9 +50,8 @@ void FakeHost::OnOperationFailed(MMobile::MDType type)
 
 void FakeHost::OnRecoverResult(int mode, MMobile::MDType type, int ok)
 {
-    record(QStringLiteral("OnRecoverResult(%1,%2,%3)").arg(mode).arg(type).arg(ok), [&] {
-        m_recoverResults.append({mode, type, ok});
-    });
+    record(QStringLiteral("OnRecoverResult(%1,%2,%3)").arg(mode).arg(type).arg(ok));
+    m_recoverResults.append({mode, type, ok});
 }
 
 bool FakeHost::IsStopRequested()
@@ -82,31 +77,26 @@ void FakeHost::OnScanAborted()
 
 void FakeHost::setParentWidget(QWidget* parent)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
     m_parent = parent;
 }
 
 void FakeHost::setOutputDir(const QString& dir)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
     m_outputDir = dir.toUtf8();
 }
 
 QString FakeHost::outputDir() const
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
     return QString::fromUtf8(m_outputDir);
 }
 
 void FakeHost::setSkinDir(int type, const QString& dir)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
     m_skinDirs[type] = dir.toUtf8();
 }
 
 void FakeHost::setDevices(const QVector<MMobile::IDevice*>& devices)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
     m_devices.clear();
     for (MMobile::IDevice* device : devices)
         m_devices.push_back(DeviceEntry{device, 0, {0, 0}});
@@ -139,22 +129,8 @@ bool FakeHost::waitForEvent(const QString& prefix, int timeoutMs)
     return true;
 }
 
-QVector<int> FakeHost::pluginCloses() const
+void FakeHost::record(const QString& text)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_pluginCloses;
-}
-
-QVector<FakeHost::RecoverResult> FakeHost::recoverResults() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_recoverResults;
-}
-
-void FakeHost::record(const QString& text, const std::function<void()>& alsoLocked)
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (alsoLocked)
-        alsoLocked();
     m_events.push_back({text, std::this_thread::get_id() != m_guiThread});
 }

@@ -91,12 +91,6 @@ void FakeTask::abort()
     m_wake.notify_all();
 }
 
-QVector<bool> FakeTask::results() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_results;
-}
-
 void FakeTask::run()
 {
     const std::vector<FakeTaskScript::Step>& steps = m_script.steps();
@@ -152,13 +146,8 @@ void FakeTask::run()
 
 bool FakeTask::call(int type, int status, int percent, const QByteArray* label)
 {
-    bool result = true;
-    if (m_callback)
-        result = m_callback(m_context, static_cast<MMobile::MDType>(type), status, percent,
-                            label ? label->constData() : nullptr);
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_results.append(result);
-    return result;
+    return !m_callback || m_callback(m_context, static_cast<MMobile::MDType>(type), status, percent,
+                                     label ? label->constData() : nullptr);
 }
 
 bool FakeTask::sleepFor(int ms)

@@ -5,8 +5,6 @@
 
 #include "contracts/itaskctrl.h"
 
-#include <QVector>
-
 #include <atomic>
 #include <condition_variable>
 #include <functional>
@@ -55,8 +53,6 @@ public:
     bool isFinished() const { return m_finished; }
     bool stoppedByCallback() const { return m_stoppedByCallback; }
     int releaseCalls() const { return m_releaseCalls; }
-    // What the page's callback answered, one entry per report.
-    QVector<bool> results() const;
 
 private:
     // Stops the script before its next step, opening any gate.
@@ -86,7 +82,6 @@ private:
     int m_releases = 0;    // release() calls so far
     int m_gatesPassed = 0; // gates the worker has gone through
     int m_heldStep = -1;
-    QVector<bool> m_results;
 };
 
 #endif // FAKETASK_H

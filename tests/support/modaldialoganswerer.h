@@ -39,7 +39,7 @@ public:
             return {PressObjectName, objectName};
         }
         static Answer reject() { return {}; }
-        // A QFileDialog: selects `path` (a file, or a folder in directory mode) and accepts.
+        // A QFileDialog in directory mode: selects the folder `path` and accepts.
         static Answer chooseFile(const QString& path) { return {ChooseFile, path}; }
         // The buttons of MyMessageDailog.
         static Answer ok() { return pressButton(QStringLiteral("btnOk")); }
@@ -53,7 +53,7 @@ public:
         QString windowTitle;
         bool isMessageDialog = false; // a MyMessageDailog
         int messageType = -1;         // MyMessageDailog only
-        QString messageText;          // MyMessageDailog or QMessageBox
+        QString messageText;          // MyMessageDailog only
         QString okButtonText;         // MyMessageDailog only
         QString cancelButtonText;     // MyMessageDailog only
         bool cancelButtonHidden = false;

@@ -9,8 +9,6 @@
 
 #include "testpage.h"
 
-#include "modaldialoganswerer.h"
-
 #include "dialogs/recoverprogressdialog.h"
 #include "dialogs/setrecoveryfolderdialog.h"
 #include "log4qt/listappender.h"
@@ -396,7 +394,7 @@ void TestWorkflows::backupErrors()
     QVERIFY(task->waitFinished(kTimeout));
     QVERIFY(task->stoppedByCallback());
     QVERIFY(world.answerer.waitAnswered(button.isEmpty() ? 0 : 1, kTimeout));
-    QCOMPARE(world.answerer.answeredCount() ? world.answerer.last().message() : QString(), message);
+    QCOMPARE(world.answerer.last().message, message);
     QCOMPARE(log.messages().first(), QString("Backup Contacts error"));
     QCOMPARE(log.lines().first().level, QString("ERROR"));
     const auto now = [&] {
@@ -549,7 +547,7 @@ void TestWorkflows::recovery()
     lines << s.host.events();
     if (s.answerer.answeredCount())
         lines << QString("%1 dialogs: ").arg(s.answerer.answeredCount()) +
-                     (s.answerer.last().isMessageDialog ? s.answerer.last().message()
+                     (s.answerer.last().isMessageDialog ? s.answerer.last().message
                                                         : s.answerer.last().className);
     lines << log.messages().filter("Export") << "output " + s.page.m_outputPath;
     for (const QUrl& url : m_urls.urls)
@@ -594,7 +592,7 @@ void TestWorkflows::recoveryDoesNotStartInGerman()
     s.toComputer();
     QCOMPARE(s.answerer.last().messageText, translated);
     s.toDevice(&s.device);
-    QCOMPARE(s.answerer.last().message(), "0 [" + MyMessageDailog::tr("OK") + "|] " + english);
+    QCOMPARE(s.answerer.last().message, "0 [" + MyMessageDailog::tr("OK") + "|] " + english);
     // A derived page that starts them itself is told that nothing started.
     MMobile::ImportExportConfigure config{};
     s.answerer.answer({Answer::ok(), Answer::ok()});
@@ -615,8 +613,8 @@ void TestWorkflows::freeWaitsForLastReport_data()
 }
 
 // The engine thread is held inside the page's final scan, export or import
-// report; it is let go only once Free() returned or half a second passed, so
-// a page that does not wait for it is freed under the engine thread (and
+// report; it goes on only once Free() returned or half a second passed, so a
+// page that does not wait for it is freed under the engine thread (and
 // AddressSanitizer, with the library instrumented, reports the use after free).
 void TestWorkflows::freeWaitsForLastReport()
 {
@@ -631,13 +629,15 @@ void TestWorkflows::freeWaitsForLastReport()
     page->show();
 
     std::atomic<bool> held{false};
-    std::atomic<bool> gateOpen{false};
+    std::atomic<bool> freeReturned{false};
+    std::atomic<bool> freedWhileHeld{false};
     // Runs on the engine thread inside the page's report, after the page has
     // taken the end status.
     auto hold = [&] {
         held = true;
-        while (!gateOpen)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        for (int i = 0; i < 50 && !freeReturned; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        freedWhileHeld = freeReturned.load();
     };
 
     // A scan's reports carry the phase; a recovery's none.
@@ -665,21 +665,10 @@ void TestWorkflows::freeWaitsForLastReport()
                                              : page->Import(&config));
     FakeTask* task = world.source.lastTask();
     QTRY_VERIFY_WITH_TIMEOUT(held.load(), kTimeout);
-
-    std::atomic<bool> freeReturned{false};
-    std::atomic<bool> freedWhileHeld{false};
-    std::thread releaser([&] {
-        for (int i = 0; i < 50 && !freeReturned; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        freedWhileHeld = freeReturned.load();
-        gateOpen = true;
-    });
     page->Free();
     freeReturned = true;
-    releaser.join();
-
-    QVERIFY(!freedWhileHeld.load());
     QVERIFY(task->waitFinished(kTimeout));
+    QVERIFY(!freedWhileHeld.load());
     QVERIFY(IsTaskEndStatus(task->GetStatus()));
 }
 

@@ -8,7 +8,7 @@
 
 #include <QStringList>
 
-#include <utility>
+#include <algorithm>
 
 QString FakeDataSource::StartCall::text() const
 {
@@ -32,18 +32,6 @@ QString FakeDataSource::StartCall::text() const
 FakeDataSource::FakeDataSource(MMobile::MDType type)
     : m_type(type), m_dataGetter(std::make_unique<FakeGetter>())
 {
-}
-
-FakeDataSource::~FakeDataSource()
-{
-    // Joined before the getters go (a script may still be growing one), and
-    // outside the lock, since a step's action may call back into this object.
-    std::vector<std::unique_ptr<FakeTask>> tasks;
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        tasks.swap(m_tasks);
-    }
-    tasks.clear();
 }
 
 MMobile::IMDGetter* FakeDataSource::GetNamedGetter(const char* name)
@@ -82,7 +70,6 @@ MMobile::ITaskCtrl* FakeDataSource::StartExport(const MMobile::ImportExportConfi
 
 void FakeDataSource::Release()
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
     ++m_releaseCalls;
 }
 
@@ -103,30 +90,22 @@ FakeGetter* FakeDataSource::namedGetter(const QByteArray& name)
 
 void FakeDataSource::setScript(Kind kind, const FakeTaskScript& script)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
     m_scripts[kind] = script;
 }
 
 void FakeDataSource::setStartFails(Kind kind, bool fails)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
     m_startFails[kind] = fails;
 }
 
 int FakeDataSource::startCount(Kind kind) const
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    int count = 0;
-    for (const StartCall& call : m_calls) {
-        if (call.kind == kind)
-            ++count;
-    }
-    return count;
+    return int(std::count_if(m_calls.begin(), m_calls.end(),
+                             [kind](const StartCall& call) { return call.kind == kind; }));
 }
 
 FakeDataSource::StartCall FakeDataSource::lastStart(Kind kind) const
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
     for (auto it = m_calls.rbegin(); it != m_calls.rend(); ++it) {
         if (it->kind == kind)
             return *it;
@@ -138,7 +117,6 @@ FakeDataSource::StartCall FakeDataSource::lastStart(Kind kind) const
 
 FakeTask* FakeDataSource::lastTask() const
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
     return m_tasks.empty() ? nullptr : m_tasks.back().get();
 }
 
@@ -150,7 +128,6 @@ int FakeDataSource::dataGetterRequests() const
 
 int FakeDataSource::releaseCalls() const
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
     return m_releaseCalls;
 }
 
@@ -158,7 +135,6 @@ MMobile::ITaskCtrl* FakeDataSource::start(Kind kind, int mode,
                                           const MMobile::ImportExportConfigure* config,
                                           MMobile::TaskCallBack callback, void* context)
 {
-    std::unique_lock<std::mutex> lock(m_mutex);
     StartCall call;
     call.kind = kind;
     call.mode = mode;
@@ -170,12 +146,10 @@ MMobile::ITaskCtrl* FakeDataSource::start(Kind kind, int mode,
         m_tasks.push_back(std::make_unique<FakeTask>(m_type, m_scripts[kind], callback, context));
         call.task = m_tasks.back().get();
     }
-    FakeTask* task = call.task;
-    m_calls.push_back(std::move(call));
-    lock.unlock();
+    m_calls.push_back(call);
     // Like the engine, import and export tasks run from the start call on;
     // a scan waits for the page's Start().
-    if (task && kind != Scan)
-        task->Start();
-    return task;
+    if (call.task && kind != Scan)
+        call.task->Start();
+    return call.task;
 }

@@ -27,7 +27,8 @@ class FakeTask;
 // Set the scripts before the page starts a task: each StartScan, StartImport
 // and StartExport makes a new FakeTask playing a copy of the script of its kind
 // and records what it was given, the configuration deep-copied as the engine
-// must do. Thread-safe.
+// must do. The getters are handed out to the engine's threads under a lock;
+// everything else is for the GUI thread, where pages start and release.
 class FakeDataSource : public MMobile::ICategoryDataSource
 {
 public:
@@ -47,7 +48,6 @@ public:
     };
 
     explicit FakeDataSource(MMobile::MDType type);
-    virtual ~FakeDataSource();
 
     FakeDataSource(const FakeDataSource&) = delete;
     FakeDataSource& operator=(const FakeDataSource&) = delete;
@@ -93,9 +93,11 @@ private:
     FakeTaskScript m_scripts[3];
     bool m_startFails[3] = {false, false, false};
     std::vector<StartCall> m_calls;
-    std::vector<std::unique_ptr<FakeTask>> m_tasks;
     int m_dataGetterRequests = 0;
     int m_releaseCalls = 0;
+    // Last, so that the tasks are joined first: a script may still be
+    // growing a getter or asking for one.
+    std::vector<std::unique_ptr<FakeTask>> m_tasks;
 };
 
 #endif // FAKEDATASOURCE_H

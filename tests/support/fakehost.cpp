@@ -1,11 +1,7 @@
 #include "fakehost.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QThread>
+#include <QTest>
 #include <QWidget>
-
-#include <chrono>
 
 FakeHost::FakeHost() : m_guiThread(std::this_thread::get_id()) {}
 
@@ -115,18 +111,7 @@ QStringList FakeHost::events(const QString& prefix, bool offGuiThreadOnly) const
 
 bool FakeHost::waitForEvent(const QString& prefix, int timeoutMs)
 {
-    QCoreApplication* app = QCoreApplication::instance();
-    const bool gui = app && app->thread() == QThread::currentThread();
-    QElapsedTimer timer;
-    timer.start();
-    while (!hasEvent(prefix)) {
-        if (timer.elapsed() >= timeoutMs)
-            return false;
-        if (gui)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
+    return QTest::qWaitFor([&] { return hasEvent(prefix); }, timeoutMs);
 }
 
 void FakeHost::record(const QString& text)

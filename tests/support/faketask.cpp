@@ -2,19 +2,8 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QThread>
 
 #include <chrono>
-
-namespace {
-
-bool onGuiThread()
-{
-    QCoreApplication* app = QCoreApplication::instance();
-    return app && app->thread() == QThread::currentThread();
-}
-
-} // namespace
 
 FakeTask::FakeTask(MMobile::MDType type, const FakeTaskScript& script,
                    MMobile::TaskCallBack callback, void* context)
@@ -24,7 +13,11 @@ FakeTask::FakeTask(MMobile::MDType type, const FakeTaskScript& script,
 
 FakeTask::~FakeTask()
 {
-    abort();
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_abort = true;
+        m_wake.notify_all();
+    }
     if (m_thread.joinable())
         m_thread.join();
 }
@@ -54,9 +47,6 @@ int FakeTask::waitHeld(int timeoutMs)
 
 bool FakeTask::waitFor(int timeoutMs, const std::function<bool()>& done)
 {
-    // The GUI thread keeps its events moving, because a page's callback may
-    // be waiting for a slot to run there.
-    const bool gui = onGuiThread();
     QElapsedTimer timer;
     timer.start();
     for (;;) {
@@ -68,8 +58,9 @@ bool FakeTask::waitFor(int timeoutMs, const std::function<bool()>& done)
                 return false;
             m_wake.wait_for(lock, std::chrono::milliseconds(2), done);
         }
-        if (gui)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        // The GUI thread keeps its events moving, because a page's callback
+        // may be waiting for a slot to run there.
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     }
 }
 
@@ -81,13 +72,6 @@ void FakeTask::release()
     // release() does not see the gate that was just opened.
     if (m_heldStep >= 0 && m_releases > m_gatesPassed)
         m_heldStep = -1;
-    m_wake.notify_all();
-}
-
-void FakeTask::abort()
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_abort = true;
     m_wake.notify_all();
 }
 

@@ -20,7 +20,7 @@
 // report, an end status (3, 4, 5) only once its callback has returned, so that
 // a page may go away as soon as it sees one. After the script: the last step's
 // status when that is an end status, else TASK_STOP; a task stopped by a false
-// result or by abort() ends with TASK_STOP.
+// result or by the destructor ends with TASK_STOP.
 //
 // The data source that started the task owns it. The destructor aborts the
 // script (gates open, delays cut short) and joins the thread; it cannot cut
@@ -55,8 +55,6 @@ public:
     int releaseCalls() const { return m_releaseCalls; }
 
 private:
-    // Stops the script before its next step, opening any gate.
-    void abort();
     void run();
     // Waits until `done` (called under the lock) holds; false on timeout.
     bool waitFor(int timeoutMs, const std::function<bool()>& done);

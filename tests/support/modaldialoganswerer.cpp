@@ -176,10 +176,12 @@ void ModalDialogAnswerer::describe(QWidget* dialog, Seen& seen)
     seen.windowTitle = dialog->windowTitle();
     if (auto* message = qobject_cast<MyMessageDailog*>(dialog)) {
         seen.isMessageDialog = true;
-        seen.messageType = static_cast<int>(message->messageType());
         seen.messageText = message->messageText();
-        seen.okButtonText = message->okButtonText();
-        seen.cancelButtonText = message->cancelButtonText();
-        seen.cancelButtonHidden = message->isCancelButtonHidden();
+        seen.message =
+            QStringLiteral("%1 [%2|%3] %4")
+                .arg(static_cast<int>(message->messageType()))
+                .arg(message->okButtonText(),
+                     message->isCancelButtonHidden() ? QString() : message->cancelButtonText(),
+                     seen.messageText);
     }
 }

@@ -52,21 +52,11 @@ public:
         QString className;
         QString windowTitle;
         bool isMessageDialog = false; // a MyMessageDailog
-        int messageType = -1;         // MyMessageDailog only
         QString messageText;          // MyMessageDailog only
-        QString okButtonText;         // MyMessageDailog only
-        QString cancelButtonText;     // MyMessageDailog only
-        bool cancelButtonHidden = false;
+        // A MyMessageDailog at once: "<type> [<ok>|<cancel, empty when hidden>] <text>".
+        QString message;
         QString done;  // "press:<button text>", "reject", "choose:<path>"
         QString error; // why the answer could not be carried out, or empty
-
-        // "<type> [<ok>|<cancel, empty when hidden>] <text>": a message dialog at once.
-        QString message() const
-        {
-            return QStringLiteral("%1 [%2|%3] %4")
-                .arg(messageType)
-                .arg(okButtonText, cancelButtonHidden ? QString() : cancelButtonText, messageText);
-        }
     };
 
     explicit ModalDialogAnswerer(QObject* parent = nullptr);

@@ -249,7 +249,7 @@ void TestRecoveryUi::folderDialog()
     QVERIFY2(answerer.errors().isEmpty(), qPrintable(answerer.errors().join('\n')));
     QCOMPARE(host.events("SetOutputDir"),
              recover ? QStringList{"SetOutputDir(" + typed + ")"} : QStringList());
-    QCOMPARE(host.outputDir(), recover ? typed : stored.path());
+    QCOMPARE(QString::fromUtf8(host.GetOutputDir()), recover ? typed : stored.path());
     // The current path is read from the field at each call.
     const QString& path = dialog.getCurOutputPath();
     QCOMPARE(path, typed);

@@ -72,7 +72,7 @@ inline QVector<MMobile::IMDCommon*> newItems(FakeGetter* getter, int count, bool
 inline FakeItem* prependItem(FakeGetter* getter, bool deleted)
 {
     auto* item = static_cast<FakeItem*>(newItems(getter, 1, deleted).first());
-    getter->prepend(item);
+    getter->prepend({item});
     return item;
 }
 

@@ -81,11 +81,6 @@ void FakeHost::setOutputDir(const QString& dir)
     m_outputDir = dir.toUtf8();
 }
 
-QString FakeHost::outputDir() const
-{
-    return QString::fromUtf8(m_outputDir);
-}
-
 void FakeHost::setSkinDir(int type, const QString& dir)
 {
     m_skinDirs[type] = dir.toUtf8();

@@ -68,7 +68,6 @@ public:
     void setParentWidget(QWidget* parent);
     // Not recorded as a SetOutputDir event.
     void setOutputDir(const QString& dir);
-    QString outputDir() const;
     // -1 is the common resource folder; unset folders answer "".
     void setSkinDir(int type, const QString& dir);
     // One entry per device, state 0; a null device makes a slot without one.

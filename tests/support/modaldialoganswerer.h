@@ -67,13 +67,17 @@ public:
     // Never answers modal windows of this class (for instance a progress
     // window that the code under test shows while it waits).
     void ignore(const QString& className) { m_ignored.insert(className); }
-    int pendingCount() const { return m_pending.size(); }
     int answeredCount() const { return m_seen.size(); }
     // The last dialog answered; a default Seen when there is none.
     Seen last() const { return m_seen.isEmpty() ? Seen() : m_seen.last(); }
     QStringList errors() const;
     // Processes events until `count` dialogs in all were answered. False on timeout.
     bool waitAnswered(int count, int timeoutMs);
+    // The same until every queued answer has been given.
+    bool waitAllAnswered(int timeoutMs)
+    {
+        return waitAnswered(answeredCount() + m_pending.size(), timeoutMs);
+    }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -210,8 +210,6 @@ void TestWorkflows::scanEnds_data()
     QTest::addColumn<QString>("log");
     QTest::newRow("complete") << int(MD_CONTACT) << int(TASK_COMPLETE) << QByteArray("0") << false
                               << "Scan Contacts complete, data count: 2";
-    QTest::newRow("reminders") << int(MD_REMINDER) << int(TASK_COMPLETE) << QByteArray("0") << false
-                               << "Scan Reminders complete, data count: 2";
     QTest::newRow("without getter") << int(MD_CALENDAR) << int(TASK_COMPLETE) << QByteArray("0")
                                     << true << "Scan Calendar complete, data count: 0";
     QTest::newRow("error keeps data")
@@ -229,9 +227,7 @@ void TestWorkflows::scanEnds()
     QFETCH(QString, log);
     Log4Qt::ListAppender capture(QStringLiteral("TestPage"));
     World world(static_cast<MDType>(type));
-    const bool reminders = type == MD_REMINDER;
-    FakeGetter* getter =
-        reminders ? world.source.namedGetter("Reminider") : world.source.dataGetter();
+    FakeGetter* getter = world.getter;
     FakeTaskScript script;
     script.report(TASK_DATA, 20, "0").prepending(getter, newItems(getter, 2, true));
     script.report(end, 100, code.constData()).running([&world, getterGone] {
@@ -249,7 +245,6 @@ void TestWorkflows::scanEnds()
     QCOMPARE(int(world.lines()->taskState(line)), end == TASK_COMPLETE ? int(TASK_DATA) : end);
     QCOMPARE(world.page.IsLoad(nullptr), end != TASK_STOP);
     QCOMPARE(world.host.events("OnOperationFailed").size(), end == TASK_ERROR ? 1 : 0);
-    QCOMPARE(world.source.dataGetterRequests() == 0, reminders);
 }
 
 void TestWorkflows::loadCallbackRoad()

@@ -34,13 +34,9 @@ FakeDataSource::FakeDataSource(MMobile::MDType type)
 {
 }
 
-MMobile::IMDGetter* FakeDataSource::GetNamedGetter(const char* name)
+MMobile::IMDGetter* FakeDataSource::GetNamedGetter(const char*)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (!name)
-        return nullptr;
-    auto it = m_namedGetters.find(QByteArray(name));
-    return it == m_namedGetters.end() ? nullptr : it->second.get();
+    return nullptr;
 }
 
 MMobile::ITaskCtrl* FakeDataSource::StartScan(int mode, MMobile::TaskCallBack callback,
@@ -77,15 +73,6 @@ void FakeDataSource::setDataGetterHidden(bool hidden)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_dataGetterHidden = hidden;
-}
-
-FakeGetter* FakeDataSource::namedGetter(const QByteArray& name)
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    std::unique_ptr<FakeGetter>& getter = m_namedGetters[name];
-    if (!getter)
-        getter = std::make_unique<FakeGetter>();
-    return getter.get();
 }
 
 void FakeDataSource::setScript(Kind kind, const FakeTaskScript& script)

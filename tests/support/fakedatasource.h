@@ -9,7 +9,6 @@
 #include <QByteArray>
 #include <QString>
 
-#include <map>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -17,9 +16,10 @@
 class FakeGetter;
 class FakeTask;
 
-// The category data source a FakeDevice hands out. It owns its data getter,
-// its named getters and every task it started (joined in the destructor);
-// the test owns the data source itself, so Release() is only counted.
+// The category data source a FakeDevice hands out. It owns its data getter
+// and every task it started (joined when it goes); it has no named getters
+// (the page tests on the engine cover those). The test owns the data source
+// itself, so Release() is only counted.
 //
 // Import and export tasks start running from their start call, as the
 // engine's do; a scan task waits for Start().
@@ -65,8 +65,6 @@ public:
     FakeGetter* dataGetter() const { return m_dataGetter.get(); }
     // GetDataGetter() answers null while hidden.
     void setDataGetterHidden(bool hidden);
-    // The getter GetNamedGetter(name) answers, made on first use.
-    FakeGetter* namedGetter(const QByteArray& name);
 
     void setScript(Kind kind, const FakeTaskScript& script);
     void setScanScript(const FakeTaskScript& script) { setScript(Scan, script); }
@@ -88,7 +86,6 @@ private:
     const MMobile::MDType m_type;
     mutable std::mutex m_mutex;
     std::unique_ptr<FakeGetter> m_dataGetter;
-    std::map<QByteArray, std::unique_ptr<FakeGetter>> m_namedGetters;
     bool m_dataGetterHidden = false;
     FakeTaskScript m_scripts[3];
     bool m_startFails[3] = {false, false, false};

@@ -72,7 +72,6 @@ private slots:
     void buttonBar();
     void progressDialog_data();
     void progressDialog();
-    void folderDialogForm();
     void folderDialog_data();
     void folderDialog();
 };
@@ -180,35 +179,6 @@ void TestRecoveryUi::progressDialog()
     QCOMPARE(dialog.isVisible(), staysOpen);
 }
 
-void TestRecoveryUi::folderDialogForm()
-{
-    FakeHost host;
-    host.setOutputDir(QString::fromUtf8("/home/anna/Wiederhergestellt ä"));
-    SetRecoveryFolderDialog dialog(&host, nullptr);
-    QCOMPARE(dialog.windowTitle(), QString("Setting"));
-    QVERIFY(dialog.isModal());
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    QWidget* form = dialog.getClientWidget();
-    QVERIFY(form->width() >= 540 && form->height() >= 200);
-    // Only the close button in the title bar.
-    QVERIFY(!child<QToolButton>(&dialog, "btnMin")->isVisible());
-    QVERIFY(!child<QToolButton>(&dialog, "btnMax")->isVisible());
-    QVERIFY(child<QToolButton>(&dialog, "btnClose")->isVisible());
-    auto* label = child<QLabel>(form, "label");
-    QCOMPARE(label->text(), QString("Save the recovered data to the following path."));
-    QVERIFY(label->width() >= label->sizeHint().width() || label->geometry().right() >= 539);
-    QStringList buttons;
-    for (const char* name : {"btnSetRecover", "btnCancel", "btnBrowse"})
-        buttons << child(form, name)->text();
-    QCOMPARE(buttons, (QStringList{"Recover", "Cancel", "Browse"}));
-    QCOMPARE(child<QLineEdit>(form, "editOutputPath")->text(),
-             QString::fromUtf8("/home/anna/Wiederhergestellt ä"));
-    const QString shots = qEnvironmentVariable("CP_SCREENSHOT_DIR");
-    if (!shots.isEmpty())
-        QVERIFY(dialog.grab().save(QDir(shots).filePath("recovery-folder-dialog.png")));
-}
-
 void TestRecoveryUi::folderDialog_data()
 {
     QTest::addColumn<QString>("typed");
@@ -227,29 +197,49 @@ void TestRecoveryUi::folderDialog()
     QFETCH(QString, typed);
     QFETCH(QString, browse);
     QFETCH(bool, recover);
-    QTemporaryDir stored;
-    QVERIFY(QDir(stored.path()).mkdir("chosen"));
-    const QString chosen = stored.filePath("chosen");
+    const QString stored = QString::fromUtf8("/home/anna/Wiederhergestellt ä");
+    QTemporaryDir chosen;
     FakeHost host;
-    host.setOutputDir(stored.path());
+    host.setOutputDir(stored);
     SetRecoveryFolderDialog dialog(&host, nullptr);
+    QCOMPARE(dialog.windowTitle(), QString("Setting"));
+    QVERIFY(dialog.isModal());
     dialog.show();
-    auto* edit = child<QLineEdit>(&dialog, "editOutputPath");
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QWidget* form = dialog.getClientWidget();
+    QVERIFY(form->width() >= 540 && form->height() >= 200);
+    // Only the close button in the title bar.
+    QVERIFY(!child<QToolButton>(&dialog, "btnMin")->isVisible());
+    QVERIFY(!child<QToolButton>(&dialog, "btnMax")->isVisible());
+    QVERIFY(child<QToolButton>(&dialog, "btnClose")->isVisible());
+    auto* label = child<QLabel>(form, "label");
+    QCOMPARE(label->text(), QString("Save the recovered data to the following path."));
+    QVERIFY(label->width() >= label->sizeHint().width() || label->geometry().right() >= 539);
+    QStringList buttons;
+    for (const char* name : {"btnSetRecover", "btnCancel", "btnBrowse"})
+        buttons << child(form, name)->text();
+    QCOMPARE(buttons, (QStringList{"Recover", "Cancel", "Browse"}));
+    auto* edit = child<QLineEdit>(form, "editOutputPath");
+    QCOMPARE(edit->text(), stored);
+    const QString shots = qEnvironmentVariable("CP_SCREENSHOT_DIR");
+    if (!shots.isEmpty())
+        QVERIFY(dialog.grab().save(QDir(shots).filePath("recovery-folder-dialog.png")));
+
     edit->setText(typed);
     ModalDialogAnswerer answerer;
     if (!browse.isEmpty()) {
-        answerer.answer(browse == "chosen" ? Answer::chooseFile(chosen) : Answer::reject());
+        answerer.answer(browse == "chosen" ? Answer::chooseFile(chosen.path()) : Answer::reject());
         QTest::mouseClick(child(&dialog, "btnBrowse"), Qt::LeftButton);
         QCOMPARE(answerer.last().windowTitle, QString("Set to save folder"));
         // A cancelled browse puts the stored folder back, also over a typed one.
-        typed = browse == "chosen" ? QDir::toNativeSeparators(chosen) : stored.path();
+        typed = browse == "chosen" ? QDir::toNativeSeparators(chosen.path()) : stored;
     }
     answerer.answer(Answer::pressButton(recover ? "btnSetRecover" : "btnCancel"));
     QCOMPARE(dialog.exec(), int(recover ? QDialog::Accepted : QDialog::Rejected));
     QVERIFY2(answerer.errors().isEmpty(), qPrintable(answerer.errors().join('\n')));
     QCOMPARE(host.events("SetOutputDir"),
              recover ? QStringList{"SetOutputDir(" + typed + ")"} : QStringList());
-    QCOMPARE(QString::fromUtf8(host.GetOutputDir()), recover ? typed : stored.path());
+    QCOMPARE(QString::fromUtf8(host.GetOutputDir()), recover ? typed : stored);
     // The current path is read from the field at each call.
     const QString& path = dialog.getCurOutputPath();
     QCOMPARE(path, typed);

@@ -86,12 +86,6 @@ QString nameOf(IDevice* device)
                   : QString("none");
 }
 
-// The folder dialog's Recover button.
-Answer recoverInto()
-{
-    return Answer::pressButton(QStringLiteral("btnSetRecover"));
-}
-
 } // namespace
 
 class TestWorkflows : public QObject
@@ -551,7 +545,7 @@ void TestWorkflows::recovery()
     // A failed one shows its message again, which must be answered before
     // the test ends, whenever its report reaches the page.
     QPointer<SetRecoveryFolderDialog> first(s.page.m_pFolderDialog);
-    s.answerer.answer(recoverInto());
+    s.answerer.answer(Answer::pressButton("btnSetRecover"));
     if (end != TASK_COMPLETE)
         s.answerer.answer(Answer::ok());
     s.toComputer();
@@ -579,7 +573,7 @@ void TestWorkflows::recoveryDoesNotStartInGerman()
     Scanned s(MD_CONTACT, 1);
     s.source.setStartFails(FakeDataSource::Export, true);
     s.source.setStartFails(FakeDataSource::Import, true);
-    s.answerer.answer({recoverInto(), Answer::ok(), Answer::ok()});
+    s.answerer.answer({Answer::pressButton("btnSetRecover"), Answer::ok(), Answer::ok()});
     s.toComputer();
     QCOMPARE(s.answerer.last().messageText, translated);
     s.toDevice(&s.device);

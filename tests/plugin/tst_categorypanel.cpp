@@ -105,19 +105,8 @@ void TestCategoryPanel::loadStartsScan()
     world.page.ClosePlugin();
     world.device.setDataSource(MD_MESSAGE, &world.source);
     world.source.setStartFails(FakeDataSource::Scan, false);
-    world.script.report(TASK_BEGIN, 0, "1").held();
-    FakeTask* task = world.load();
-    const FakeDataSource::StartCall call = world.source.lastStart(FakeDataSource::Scan);
-    QCOMPARE(call.mode, 1);
-    QCOMPARE(call.context, static_cast<void*>(&world.page));
-    QCOMPARE(int(task->GetStatus()), int(TASK_BEGIN));
-    QVERIFY(!world.page.button("btnRecoverToPC")->isEnabled());
-    QVERIFY(!world.page.button("btnRecoverToDevice")->isEnabled());
-    QVERIFY(world.page.button("btnClose")->isEnabled());
-    QCOMPARE(world.page.getStatusBar()->leftLable(), QString("You select 0 item(s) in 0 item(s)"));
-    QVERIFY(task->waitHeld(kTimeout) >= 0);
-    task->release();
-    QVERIFY(task->waitFinished(kTimeout));
+    QVERIFY(world.load(completeScan())->waitFinished(kTimeout));
+    QTRY_VERIFY(world.page.IsLoad(nullptr));
 }
 
 void TestCategoryPanel::isLoadAndLoadAgain_data()
@@ -134,10 +123,21 @@ void TestCategoryPanel::isLoadAndLoadAgain()
     QFETCH(int, status);
     QFETCH(bool, loaded);
     PageWorld world(MD_CALENDAR);
-    world.script.report(status, 10, "0");
+    world.script.report(status, 10, "0").held();
     world.script.report(status, 10, "0").held();
     QCOMPARE(world.page.IsLoad(nullptr), false);
     FakeTask* task = world.load();
+    // Before the first report: the scan runs for this page, the recovery
+    // buttons wait for its end.
+    QCOMPARE(task->waitHeld(kTimeout), 0);
+    const FakeDataSource::StartCall call = world.source.lastStart(FakeDataSource::Scan);
+    QCOMPARE(call.mode, 1);
+    QCOMPARE(call.context, static_cast<void*>(&world.page));
+    QVERIFY(!world.page.button("btnRecoverToPC")->isEnabled());
+    QVERIFY(!world.page.button("btnRecoverToDevice")->isEnabled());
+    QVERIFY(world.page.button("btnClose")->isEnabled());
+    QCOMPARE(world.page.getStatusBar()->leftLable(), QString("You select 0 item(s) in 0 item(s)"));
+    task->release();
     // The first report has been made once the worker holds at the next step.
     QCOMPARE(task->waitHeld(kTimeout), 1);
     QCOMPARE(world.page.IsLoad(&world.device), loaded);

@@ -25,6 +25,7 @@
 #include <QUrl>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 using namespace MMobile;
@@ -294,8 +295,11 @@ void TestWorkflows::closingAtRandomMoments()
         PageWorld world(random.bounded(2) ? MD_MESSAGE : MD_CONTACT, random.bounded(4) == 0);
         world.script.report(TASK_BEGIN, 0, "1");
         for (int i = 0; i < 6; ++i) {
-            world.data(10 + i * 10, 1 + int(random.bounded(3))).after(int(random.bounded(2)));
-            world.script.report(TASK_PERCENT, 15 + i * 10, "0");
+            world.data(10 + i * 10, 1 + int(random.bounded(3)));
+            const std::chrono::milliseconds pause(random.bounded(2));
+            world.script.report(TASK_PERCENT, 15 + i * 10, "0").running([pause] {
+                std::this_thread::sleep_for(pause);
+            });
         }
         world.script.report(TASK_COMPLETE, 100, "0");
         FakeTask* task = world.load();

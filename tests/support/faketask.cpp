@@ -99,8 +99,6 @@ void FakeTask::run()
             break;
         if (step.action)
             step.action();
-        if (!sleepFor(step.delayMs))
-            break;
 
         // An end status shows only once its callback has returned: a page
         // that waits for it may be destroyed right after seeing it.
@@ -132,12 +130,4 @@ bool FakeTask::call(int type, int status, int percent, const QByteArray* label)
 {
     return !m_callback || m_callback(m_context, static_cast<MMobile::MDType>(type), status, percent,
                                      label ? label->constData() : nullptr);
-}
-
-bool FakeTask::sleepFor(int ms)
-{
-    std::unique_lock<std::mutex> lock(m_mutex);
-    if (ms > 0)
-        m_wake.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_abort; });
-    return !m_abort;
 }

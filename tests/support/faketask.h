@@ -23,7 +23,7 @@
 // result or by the destructor ends with TASK_STOP.
 //
 // The data source that started the task owns it. The destructor aborts the
-// script (gates open, delays cut short) and joins the thread; it cannot cut
+// script (gates open) and joins the thread; it cannot cut
 // short a callback that is itself waiting, so finish a page's task (or close
 // the page) before the data source goes.
 class FakeTask : public MMobile::ITaskCtrl
@@ -59,8 +59,6 @@ private:
     // Waits until `done` (called under the lock) holds; false on timeout.
     bool waitFor(int timeoutMs, const std::function<bool()>& done);
     bool call(int type, int status, int percent, const QByteArray* label);
-    // Sleeps unless aborted; false when aborted.
-    bool sleepFor(int ms);
 
     const MMobile::MDType m_type;
     const FakeTaskScript m_script;

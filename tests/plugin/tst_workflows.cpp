@@ -43,7 +43,7 @@ public slots:
     void open(const QUrl& url) { urls << url; }
 };
 
-// A page with the recovery controls at hand.
+// A page with its scan display and recovery slots at hand.
 struct World : PageWorld
 {
     using PageWorld::PageWorld;
@@ -508,6 +508,7 @@ void TestWorkflows::recovery()
     s.page.UpdateRecoverState();
     for (const QString& button : buttons.split(' ', Qt::SkipEmptyParts))
         s.answerer.answer(Answer::pressButton(button));
+    // The bar refuses an empty selection itself; the page is asked directly.
     if (!ticked.contains('1'))
         target == 0 ? s.toComputer() : s.toDevice(device);
     else

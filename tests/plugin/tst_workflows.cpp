@@ -96,9 +96,8 @@ class TestWorkflows : public QObject
 private slots:
     void init();
     void cleanup();
-    void storeFollowsGetterDuringScan();
-    void dataReportsThatHandNothingOver_data();
-    void dataReportsThatHandNothingOver();
+    void handOvers_data();
+    void handOvers();
     void scanEnds_data();
     void scanEnds();
     void loadCallbackRoad();
@@ -129,71 +128,61 @@ void TestWorkflows::cleanup()
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
 }
 
-void TestWorkflows::storeFollowsGetterDuringScan()
+void TestWorkflows::handOvers_data()
 {
+    QTest::addColumn<int>("type"); // of the data reports
+    QTest::addColumn<bool>("getterGone");
+    QTest::addColumn<int>("added"); // by the second data report
+    // At each held moment the store's size, then where the item unticked at
+    // the first one sits at the second.
+    QTest::addColumn<QString>("held");
+    QTest::newRow("new items") << int(MD_MESSAGE) << false << 3 << "2 5 4";
+    QTest::newRow("without new items") << int(MD_MESSAGE) << false << 0 << "2 2 1";
+    QTest::newRow("without category") << -1 << false << 0 << "0 0 -1";
+    QTest::newRow("without getter") << int(MD_MESSAGE) << true << 0 << "0 0 -1";
+}
+
+void TestWorkflows::handOvers()
+{
+    QFETCH(int, type);
+    QFETCH(bool, getterGone);
+    QFETCH(int, added);
+    QFETCH(QString, held);
     World world(MD_MESSAGE);
+    world.source.setDataGetterHidden(getterGone);
     world.script.report(TASK_BEGIN, 0, "1");
-    world.data(30, 2);
+    world.data(30, 2).withType(type);
     world.script.report(TASK_PERCENT, 40, "0").held();
-    world.data(60, 3);
+    world.data(60, added).withType(type);
     world.script.report(TASK_PERCENT, 70, "0").held();
     world.script.report(TASK_COMPLETE, 100, "0");
     FakeTask* task = world.load();
     TaskItem* store = world.page.store();
-    QCOMPARE(task->waitHeld(kTimeout), 2);
     // The hand-over finished before the report returned.
-    QCOMPARE(storeItems(store), world.getter->items());
+    QCOMPARE(task->waitHeld(kTimeout), 2);
+    QStringList seen{QString::number(store->GetDataCountEx())};
     // A tick made during the scan stays with its item, moved behind the new
     // ones, until the end reload.
     store->SetChecked(1, Qt::Unchecked);
     task->release();
     QCOMPARE(task->waitHeld(kTimeout), 4);
-    QCOMPARE(storeItems(store), world.getter->items());
-    QCOMPARE(store->GetCheckState(4), Qt::Unchecked);
-    task->release();
-    QVERIFY(task->waitFinished(kTimeout));
-    QTRY_VERIFY(world.progressHidden());
-    QCOMPARE(storeItems(store), world.getter->items());
-    QCOMPARE(store->GetCheckState(4), Qt::Checked);
-    QVERIFY(world.page.button("btnRecoverToPC")->isEnabled());
-}
-
-void TestWorkflows::dataReportsThatHandNothingOver_data()
-{
-    QTest::addColumn<int>("type");
-    QTest::addColumn<bool>("getterGone");
-    QTest::addColumn<unsigned int>("stored");
-    QTest::newRow("without category") << -1 << false << 0u;
-    QTest::newRow("without new items") << int(MD_MESSAGE) << false << 2u;
-    QTest::newRow("without getter") << int(MD_MESSAGE) << true << 0u;
-}
-
-void TestWorkflows::dataReportsThatHandNothingOver()
-{
-    QFETCH(int, type);
-    QFETCH(bool, getterGone);
-    QFETCH(unsigned int, stored);
-    World world(MD_MESSAGE);
-    world.source.setDataGetterHidden(getterGone);
-    world.data(30, 2).withType(type);
-    // Same count again: nothing new is handed over, the tick made below stays.
-    world.script.report(TASK_DATA, 40, "0").withType(type).held();
-    world.script.report(TASK_PERCENT, 50, "0").held();
-    FakeTask* task = world.load();
-    QCOMPARE(task->waitHeld(kTimeout), 1);
-    TaskItem* store = world.page.store();
-    QCOMPARE(store->GetDataCountEx(), stored);
-    if (stored > 0)
-        store->SetChecked(0, Qt::Unchecked);
-    task->release();
-    QCOMPARE(task->waitHeld(kTimeout), 2);
-    QCOMPARE(store->GetDataCountEx(), stored);
+    seen << QString::number(store->GetDataCountEx()) << "-1";
+    for (unsigned int i = 0; i < store->GetDataCountEx(); ++i) {
+        if (store->GetCheckState(i) == Qt::Unchecked)
+            seen.last() = QString::number(i);
+    }
+    QCOMPARE(seen.join(' '), held);
+    if (!getterGone && type != -1)
+        QCOMPARE(storeItems(store), world.getter->items());
     QCOMPARE(world.source.dataGetterRequests(), type == -1 ? 0 : 2);
-    if (stored > 0)
-        QCOMPARE(store->GetCheckState(0), Qt::Unchecked);
+    // The analysis line shows the data phase, handed over or not.
     QTRY_COMPARE(int(world.lines()->taskState(1)), int(TASK_DATA));
     task->release();
     QVERIFY(task->waitFinished(kTimeout));
+    QTRY_VERIFY(world.progressHidden());
+    QCOMPARE(storeItems(store), getterGone ? QVector<IMDCommon*>() : world.getter->items());
+    QCOMPARE(store->GetCheckedCount(), store->GetDataCountEx());
+    QVERIFY(world.page.button("btnRecoverToPC")->isEnabled());
 }
 
 void TestWorkflows::scanEnds_data()

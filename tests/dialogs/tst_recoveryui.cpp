@@ -68,34 +68,42 @@ class TestRecoveryUi : public QObject
 
 private slots:
     void initTestCase() { qRegisterMetaType<IDevice*>("IDevice*"); }
-    void barDeviceTarget_data();
-    void barDeviceTarget();
-    void barRefusals_data();
-    void barRefusals();
+    void buttonBar_data();
+    void buttonBar();
+    void progressDialog_data();
     void progressDialog();
-    void progressDialogKeys_data();
-    void progressDialogKeys();
-    void folderDialogForm();
-    void folderDialogAnswers_data();
-    void folderDialogAnswers();
-    void folderDialogBrowse_data();
-    void folderDialogBrowse();
+    void folderDialog_data();
+    void folderDialog();
 };
 
-void TestRecoveryUi::barDeviceTarget_data()
+void TestRecoveryUi::buttonBar_data()
 {
     QTest::addColumn<int>("entries"); // 0 none, 1 null device first, 2 two, 3 a count only
+    QTest::addColumn<bool>("checked");
+    QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("tooltip");
-    QTest::newRow("no entries") << 0 << QString();
-    QTest::newRow("a count without a list") << 3 << QString();
-    QTest::newRow("first entry empty") << 1 << "Please connect device";
-    QTest::newRow("two devices") << 2 << QString::fromUtf8("Recover to Jürgen's iPhone");
+    QTest::addColumn<QString>("refusal"); // none: the device is the target
+    const QString toDevice = "btnRecoverToDevice";
+    const QString jurgen = QString::fromUtf8("Recover to Jürgen's iPhone");
+    QTest::newRow("pc, nothing ticked") << 0 << false << "btnRecoverToPC"
+                                        << "" << kNothingChosenPC;
+    QTest::newRow("device, nothing ticked")
+        << 2 << false << toDevice << jurgen << kNothingChosenDevice;
+    QTest::newRow("no entries") << 0 << true << toDevice << "" << kNoDevice;
+    QTest::newRow("no entries, nothing ticked") << 0 << false << toDevice << "" << kNoDevice;
+    QTest::newRow("a count without a list") << 3 << true << toDevice << "" << kNoDevice;
+    QTest::newRow("first entry empty")
+        << 1 << true << toDevice << "Please connect device" << kNoDevice;
+    QTest::newRow("two devices") << 2 << true << toDevice << jurgen << "";
 }
 
-void TestRecoveryUi::barDeviceTarget()
+void TestRecoveryUi::buttonBar()
 {
     QFETCH(int, entries);
+    QFETCH(bool, checked);
+    QFETCH(QString, button);
     QFETCH(QString, tooltip);
+    QFETCH(QString, refusal);
     FakeDevice first(QString::fromUtf8("Jürgen's iPhone"));
     FakeDevice second("Second");
     ListlessHost host;
@@ -104,70 +112,46 @@ void TestRecoveryUi::barDeviceTarget()
         host.setDevices({entries == 1 ? nullptr : &first, &second});
     RecoverButtonBar bar(nullptr, &host, true);
     bar.show();
-    QPushButton* button = child(&bar, "btnRecoverToDevice");
-    QCOMPARE(button->toolTip(), tooltip);
+    QPushButton* deviceButton = child(&bar, "btnRecoverToDevice");
+    QCOMPARE(deviceButton->toolTip(), tooltip);
     QCOMPARE(child(&bar, "btnRecoverToPC")->toolTip(), QString("Recover to PC"));
-    bar.SetHasCheckedItems(true);
-    QSignalSpy toDevice(&bar, &RecoverButtonBar::signalRecoverToDevice);
-    ModalDialogAnswerer answerer;
-    answerer.answer({Answer::ok(), Answer::ok()});
-    QTest::mouseClick(button, Qt::LeftButton);
-    QCOMPARE(toDevice.size(), entries == 2 ? 1 : 0);
-    QCOMPARE(answerer.answeredCount(), entries == 2 ? 0 : 1);
-    if (entries == 2)
-        QCOMPARE(toDevice.first().first().value<IDevice*>(), static_cast<IDevice*>(&first));
-
-    // The tooltip keeps its text when the list empties; the target goes.
-    host.listless = false;
-    host.setDevices({});
-    bar.RefreshDeviceTarget();
-    QCOMPARE(button->toolTip(), tooltip);
-    QTest::mouseClick(button, Qt::LeftButton);
-    QCOMPARE(toDevice.size(), entries == 2 ? 1 : 0);
-    QCOMPARE(answerer.last().messageText, QString(kNoDevice));
-}
-
-void TestRecoveryUi::barRefusals_data()
-{
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<bool>("device");
-    QTest::addColumn<bool>("checked");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("pc, nothing ticked") << "btnRecoverToPC" << false << false << kNothingChosenPC;
-    QTest::newRow("device, nothing ticked")
-        << "btnRecoverToDevice" << true << false << kNothingChosenDevice;
-    QTest::newRow("device missing") << "btnRecoverToDevice" << false << true << kNoDevice;
-    QTest::newRow("device missing, nothing ticked")
-        << "btnRecoverToDevice" << false << false << kNoDevice;
-}
-
-void TestRecoveryUi::barRefusals()
-{
-    QFETCH(QString, button);
-    QFETCH(bool, device);
-    QFETCH(bool, checked);
-    QFETCH(QString, message);
-    FakeDevice phone("Phone");
-    FakeHost host;
-    if (device)
-        host.setDevices({&phone});
-    RecoverButtonBar bar(nullptr, &host, true);
-    bar.show();
     // Nothing is ticked until the page says otherwise.
     if (checked)
         bar.SetHasCheckedItems(true);
     QSignalSpy toPC(&bar, &RecoverButtonBar::signalRecoverToPC);
     QSignalSpy toDevice(&bar, &RecoverButtonBar::signalRecoverToDevice);
     ModalDialogAnswerer answerer;
-    answerer.answer(Answer::ok());
+    answerer.answer({Answer::ok(), Answer::ok()});
     QTest::mouseClick(child(&bar, button.toLatin1().constData()), Qt::LeftButton);
-    QCOMPARE(answerer.answeredCount(), 1);
-    QCOMPARE(answerer.last().message(), "3 [OK|] " + message);
-    QCOMPARE(toPC.size() + toDevice.size(), 0);
+    QCOMPARE(answerer.last().message, refusal.isEmpty() ? QString() : "3 [OK|] " + refusal);
+    QCOMPARE(toPC.size(), 0);
+    QCOMPARE(toDevice.size(), int(refusal.isEmpty()));
+    if (refusal.isEmpty())
+        QCOMPARE(toDevice.first().first().value<IDevice*>(), static_cast<IDevice*>(&first));
+
+    // The tooltip keeps its text when the list empties; the target goes.
+    host.listless = false;
+    host.setDevices({});
+    bar.RefreshDeviceTarget();
+    QCOMPARE(deviceButton->toolTip(), tooltip);
+    QTest::mouseClick(deviceButton, Qt::LeftButton);
+    QCOMPARE(toDevice.size(), int(refusal.isEmpty()));
+    QCOMPARE(answerer.last().messageText, QString(kNoDevice));
+}
+
+void TestRecoveryUi::progressDialog_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("staysOpen");
+    QTest::newRow("escape") << int(Qt::Key_Escape) << true;
+    QTest::newRow("letter") << int(Qt::Key_A) << true;
+    QTest::newRow("enter reaches the dialog") << int(Qt::Key_Return) << false;
 }
 
 void TestRecoveryUi::progressDialog()
 {
+    QFETCH(int, key);
+    QFETCH(bool, staysOpen);
     QTemporaryDir dir;
     QFile gif(dir.filePath("bkgif.gif"));
     QVERIFY(gif.open(QIODevice::WriteOnly));
@@ -185,22 +169,6 @@ void TestRecoveryUi::progressDialog()
     QCOMPARE(state->text(), QString("Recovering the data, please wait..."));
     dialog.setLabelStateText(QStringLiteral("12 of 40"));
     QCOMPARE(state->text(), QString("12 of 40"));
-}
-
-void TestRecoveryUi::progressDialogKeys_data()
-{
-    QTest::addColumn<int>("key");
-    QTest::addColumn<bool>("staysOpen");
-    QTest::newRow("escape") << int(Qt::Key_Escape) << true;
-    QTest::newRow("letter") << int(Qt::Key_A) << true;
-    QTest::newRow("enter reaches the dialog") << int(Qt::Key_Return) << false;
-}
-
-void TestRecoveryUi::progressDialogKeys()
-{
-    QFETCH(int, key);
-    QFETCH(bool, staysOpen);
-    RecoverProgressDialog dialog(QString(), nullptr, kFlags);
     // A default button shows that other keys get the standard dialog handling.
     auto* button = new QPushButton(QStringLiteral("Done"), &dialog);
     button->setDefault(true);
@@ -211,10 +179,28 @@ void TestRecoveryUi::progressDialogKeys()
     QCOMPARE(dialog.isVisible(), staysOpen);
 }
 
-void TestRecoveryUi::folderDialogForm()
+void TestRecoveryUi::folderDialog_data()
 {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("browse"); // what the folder browser gives: "", "chosen", "cancel"
+    QTest::addColumn<bool>("recover");
+    QTest::newRow("folder") << QString::fromUtf8("/tmp/wiederhergestellt/Фото") << "" << true;
+    QTest::newRow("empty") << QString() << "" << true;
+    QTest::newRow("not a folder") << QString("::nowhere::") << "" << true;
+    QTest::newRow("cancel") << QString("/typed") << "" << false;
+    QTest::newRow("browsed") << QString("/typed") << "chosen" << false;
+    QTest::newRow("browse cancelled") << QString("/typed") << "cancel" << true;
+}
+
+void TestRecoveryUi::folderDialog()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, browse);
+    QFETCH(bool, recover);
+    const QString stored = QString::fromUtf8("/home/anna/Wiederhergestellt ä");
+    QTemporaryDir chosen;
     FakeHost host;
-    host.setOutputDir(QString::fromUtf8("/home/anna/Wiederhergestellt ä"));
+    host.setOutputDir(stored);
     SetRecoveryFolderDialog dialog(&host, nullptr);
     QCOMPARE(dialog.windowTitle(), QString("Setting"));
     QVERIFY(dialog.isModal());
@@ -233,72 +219,33 @@ void TestRecoveryUi::folderDialogForm()
     for (const char* name : {"btnSetRecover", "btnCancel", "btnBrowse"})
         buttons << child(form, name)->text();
     QCOMPARE(buttons, (QStringList{"Recover", "Cancel", "Browse"}));
-    QCOMPARE(child<QLineEdit>(form, "editOutputPath")->text(),
-             QString::fromUtf8("/home/anna/Wiederhergestellt ä"));
+    auto* edit = child<QLineEdit>(form, "editOutputPath");
+    QCOMPARE(edit->text(), stored);
     const QString shots = qEnvironmentVariable("CP_SCREENSHOT_DIR");
     if (!shots.isEmpty())
         QVERIFY(dialog.grab().save(QDir(shots).filePath("recovery-folder-dialog.png")));
-}
 
-void TestRecoveryUi::folderDialogAnswers_data()
-{
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<bool>("recover");
-    QTest::newRow("folder") << QString::fromUtf8("/tmp/wiederhergestellt/Фото") << true;
-    QTest::newRow("empty") << QString() << true;
-    QTest::newRow("not a folder") << QString("::nowhere::") << true;
-    QTest::newRow("cancel") << QString("/typed") << false;
-}
-
-void TestRecoveryUi::folderDialogAnswers()
-{
-    QFETCH(QString, typed);
-    QFETCH(bool, recover);
-    FakeHost host;
-    host.setOutputDir(QStringLiteral("/stored"));
-    SetRecoveryFolderDialog dialog(&host, nullptr);
-    auto* edit = child<QLineEdit>(&dialog, "editOutputPath");
     edit->setText(typed);
     ModalDialogAnswerer answerer;
+    if (!browse.isEmpty()) {
+        answerer.answer(browse == "chosen" ? Answer::chooseFile(chosen.path()) : Answer::reject());
+        QTest::mouseClick(child(&dialog, "btnBrowse"), Qt::LeftButton);
+        QCOMPARE(answerer.last().windowTitle, QString("Set to save folder"));
+        // A cancelled browse puts the stored folder back, also over a typed one.
+        typed = browse == "chosen" ? QDir::toNativeSeparators(chosen.path()) : stored;
+    }
     answerer.answer(Answer::pressButton(recover ? "btnSetRecover" : "btnCancel"));
     QCOMPARE(dialog.exec(), int(recover ? QDialog::Accepted : QDialog::Rejected));
+    QVERIFY2(answerer.errors().isEmpty(), qPrintable(answerer.errors().join('\n')));
     QCOMPARE(host.events("SetOutputDir"),
              recover ? QStringList{"SetOutputDir(" + typed + ")"} : QStringList());
-    QCOMPARE(host.outputDir(), recover ? typed : QString("/stored"));
+    QCOMPARE(QString::fromUtf8(host.GetOutputDir()), recover ? typed : stored);
     // The current path is read from the field at each call.
     const QString& path = dialog.getCurOutputPath();
     QCOMPARE(path, typed);
     edit->setText(QStringLiteral("/second"));
     QCOMPARE(dialog.getCurOutputPath(), QString("/second"));
     QCOMPARE(path, QString("/second"));
-}
-
-void TestRecoveryUi::folderDialogBrowse_data()
-{
-    QTest::addColumn<bool>("chosen");
-    QTest::newRow("chosen") << true;
-    QTest::newRow("cancelled") << false;
-}
-
-void TestRecoveryUi::folderDialogBrowse()
-{
-    QFETCH(bool, chosen);
-    QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkdir("chosen"));
-    FakeHost host;
-    host.setOutputDir(dir.path());
-    SetRecoveryFolderDialog dialog(&host, nullptr);
-    dialog.show();
-    child<QLineEdit>(&dialog, "editOutputPath")->setText(QStringLiteral("/typed/by/hand"));
-    ModalDialogAnswerer answerer;
-    answerer.answer(chosen ? Answer::chooseFile(dir.filePath("chosen")) : Answer::reject());
-    QTest::mouseClick(child(&dialog, "btnBrowse"), Qt::LeftButton);
-    QVERIFY2(answerer.errors().isEmpty(), qPrintable(answerer.errors().join('\n')));
-    QCOMPARE(answerer.last().windowTitle, QString("Set to save folder"));
-    // A cancelled browse puts the stored folder back, also over a typed one.
-    QCOMPARE(child<QLineEdit>(&dialog, "editOutputPath")->text(),
-             chosen ? QDir::toNativeSeparators(dir.filePath("chosen")) : dir.path());
-    QVERIFY(host.events("SetOutputDir").isEmpty());
 }
 
 QTEST_MAIN(TestRecoveryUi)

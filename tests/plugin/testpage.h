@@ -7,6 +7,7 @@
 #include "fakehost.h"
 #include "fakeitem.h"
 #include "faketask.h"
+#include "modaldialoganswerer.h"
 
 #include "plugin/categorypanel.h"
 #include "store/taskitem.h"
@@ -71,7 +72,7 @@ inline QVector<MMobile::IMDCommon*> newItems(FakeGetter* getter, int count, bool
 inline FakeItem* prependItem(FakeGetter* getter, bool deleted)
 {
     auto* item = static_cast<FakeItem*>(newItems(getter, 1, deleted).first());
-    getter->prepend(item);
+    getter->prepend({item});
     return item;
 }
 
@@ -86,8 +87,7 @@ inline FakeTaskScript completeScan()
 // A host, a device and the data source of one category.
 struct PageHost
 {
-    explicit PageHost(MMobile::MDType type, const char* deviceName = "Test iPhone")
-        : device(deviceName), source(type)
+    explicit PageHost(MMobile::MDType type) : device("Anna's iPhone"), source(type)
     {
         device.setDataSource(type, &source);
         host.setSkinDir(-1, resources.path() + QLatin1Char('/'));
@@ -101,14 +101,16 @@ struct PageHost
     FakeDataSource source;
 };
 
-// A page on them.
+// A page on them, with an answerer for its dialogs that leaves the page
+// itself and the progress dialog alone.
 struct PageWorld : PageHost
 {
-    explicit PageWorld(MMobile::MDType type, bool withCallback = false,
-                       const char* deviceName = "Test iPhone")
-        : PageHost(type, deviceName), page(&host, type), callback(withCallback ? &host : nullptr)
+    explicit PageWorld(MMobile::MDType type, bool withCallback = false)
+        : PageHost(type), page(&host, type), callback(withCallback ? &host : nullptr)
     {
         page.show();
+        answerer.ignore(QStringLiteral("TestPage"));
+        answerer.ignore(QStringLiteral("RecoverProgressDialog"));
     }
 
     // Loads the page with `scan` as its scan; the scan task, or null.
@@ -124,11 +126,13 @@ struct PageWorld : PageHost
         return script.report(MMobile::TASK_DATA, percent, "0")
             .prepending(getter, newItems(getter, count));
     }
+    int closes() const { return host.events(QStringLiteral("OnPluginClose")).size(); }
 
     TestPage page;
     ILoadCallback* callback;
     FakeGetter* const getter = source.dataGetter();
     FakeTaskScript script; // the scan load() plays
+    ModalDialogAnswerer answerer;
 };
 
 #endif // TESTPAGE_H

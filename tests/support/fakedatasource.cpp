@@ -3,21 +3,30 @@
 #include "fakegetter.h"
 #include "faketask.h"
 
-#include <utility>
+#include "contracts/idevice.h"
+#include "contracts/ideviceinfo.h"
 
-QVector<int> FakeDataSource::StartCall::indexes() const
-{
-    QVector<int> result;
-    if (config.pIndexs) {
-        for (int i = 0; i < config.nIndexCount; ++i)
-            result.append(config.pIndexs[i]);
-    }
-    return result;
-}
+#include <QStringList>
 
-QByteArray FakeDataSource::StartCall::path() const
+#include <algorithm>
+
+QString FakeDataSource::StartCall::text() const
 {
-    return config.szPath ? QByteArray(config.szPath) : QByteArray();
+    QStringList indexes;
+    for (int i = 0; config.pIndexs && i < config.nIndexCount; ++i)
+        indexes << QString::number(config.pIndexs[i]);
+    MMobile::IDeviceInfo* info = config.pDevice ? config.pDevice->GetDeviceInfo() : nullptr;
+    const char* device =
+        info ? info->GetTextProperty(MMobile::DEVICE_PROP_DISPLAY_NAME, 0) : "none";
+    return QStringLiteral("%1 type %2 mode %3 option %4 to %5 items %6 in %7")
+        .arg(QLatin1String(kind == Scan     ? "Scan"
+                           : kind == Import ? "Import"
+                                            : "Export"))
+        .arg(config.nType)
+        .arg(config.nMode)
+        .arg(config.nOption)
+        .arg(QString::fromUtf8(device), indexes.join(QLatin1Char(',')),
+             QString::fromUtf8(config.szPath));
 }
 
 FakeDataSource::FakeDataSource(MMobile::MDType type)
@@ -25,25 +34,9 @@ FakeDataSource::FakeDataSource(MMobile::MDType type)
 {
 }
 
-FakeDataSource::~FakeDataSource()
+MMobile::IMDGetter* FakeDataSource::GetNamedGetter(const char*)
 {
-    // Joined before the getters go (a script may still be growing one), and
-    // outside the lock, since a step's action may call back into this object.
-    std::vector<std::unique_ptr<FakeTask>> tasks;
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        tasks.swap(m_tasks);
-    }
-    tasks.clear();
-}
-
-MMobile::IMDGetter* FakeDataSource::GetNamedGetter(const char* name)
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (!name)
-        return nullptr;
-    auto it = m_namedGetters.find(QByteArray(name));
-    return it == m_namedGetters.end() ? nullptr : it->second.get();
+    return nullptr;
 }
 
 MMobile::ITaskCtrl* FakeDataSource::StartScan(int mode, MMobile::TaskCallBack callback,
@@ -73,7 +66,6 @@ MMobile::ITaskCtrl* FakeDataSource::StartExport(const MMobile::ImportExportConfi
 
 void FakeDataSource::Release()
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
     ++m_releaseCalls;
 }
 
@@ -83,41 +75,24 @@ void FakeDataSource::setDataGetterHidden(bool hidden)
     m_dataGetterHidden = hidden;
 }
 
-FakeGetter* FakeDataSource::namedGetter(const QByteArray& name)
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    std::unique_ptr<FakeGetter>& getter = m_namedGetters[name];
-    if (!getter)
-        getter = std::make_unique<FakeGetter>();
-    return getter.get();
-}
-
 void FakeDataSource::setScript(Kind kind, const FakeTaskScript& script)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
     m_scripts[kind] = script;
 }
 
 void FakeDataSource::setStartFails(Kind kind, bool fails)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
     m_startFails[kind] = fails;
 }
 
 int FakeDataSource::startCount(Kind kind) const
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    int count = 0;
-    for (const StartCall& call : m_calls) {
-        if (call.kind == kind)
-            ++count;
-    }
-    return count;
+    return int(std::count_if(m_calls.begin(), m_calls.end(),
+                             [kind](const StartCall& call) { return call.kind == kind; }));
 }
 
 FakeDataSource::StartCall FakeDataSource::lastStart(Kind kind) const
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
     for (auto it = m_calls.rbegin(); it != m_calls.rend(); ++it) {
         if (it->kind == kind)
             return *it;
@@ -129,7 +104,6 @@ FakeDataSource::StartCall FakeDataSource::lastStart(Kind kind) const
 
 FakeTask* FakeDataSource::lastTask() const
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
     return m_tasks.empty() ? nullptr : m_tasks.back().get();
 }
 
@@ -141,7 +115,6 @@ int FakeDataSource::dataGetterRequests() const
 
 int FakeDataSource::releaseCalls() const
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
     return m_releaseCalls;
 }
 
@@ -149,7 +122,6 @@ MMobile::ITaskCtrl* FakeDataSource::start(Kind kind, int mode,
                                           const MMobile::ImportExportConfigure* config,
                                           MMobile::TaskCallBack callback, void* context)
 {
-    std::unique_lock<std::mutex> lock(m_mutex);
     StartCall call;
     call.kind = kind;
     call.mode = mode;
@@ -161,12 +133,10 @@ MMobile::ITaskCtrl* FakeDataSource::start(Kind kind, int mode,
         m_tasks.push_back(std::make_unique<FakeTask>(m_type, m_scripts[kind], callback, context));
         call.task = m_tasks.back().get();
     }
-    FakeTask* task = call.task;
-    m_calls.push_back(std::move(call));
-    lock.unlock();
+    m_calls.push_back(call);
     // Like the engine, import and export tasks run from the start call on;
     // a scan waits for the page's Start().
-    if (task && kind != Scan)
-        task->Start();
-    return task;
+    if (call.task && kind != Scan)
+        call.task->Start();
+    return call.task;
 }

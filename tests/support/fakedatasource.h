@@ -7,9 +7,8 @@
 #include "contracts/importexportconfigure.h"
 
 #include <QByteArray>
-#include <QVector>
+#include <QString>
 
-#include <map>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -17,9 +16,10 @@
 class FakeGetter;
 class FakeTask;
 
-// The category data source a FakeDevice hands out. It owns its data getter,
-// its named getters and every task it started (joined in the destructor);
-// the test owns the data source itself, so Release() is only counted.
+// The category data source a FakeDevice hands out. It owns its data getter
+// and every task it started (joined when it goes); it has no named getters
+// (the page tests on the engine cover those). The test owns the data source
+// itself, so Release() is only counted.
 //
 // Import and export tasks start running from their start call, as the
 // engine's do; a scan task waits for Start().
@@ -27,7 +27,8 @@ class FakeTask;
 // Set the scripts before the page starts a task: each StartScan, StartImport
 // and StartExport makes a new FakeTask playing a copy of the script of its kind
 // and records what it was given, the configuration deep-copied as the engine
-// must do. Thread-safe.
+// must do. The getters are handed out to the engine's threads under a lock;
+// everything else is for the GUI thread, where pages start and release.
 class FakeDataSource : public MMobile::ICategoryDataSource
 {
 public:
@@ -42,12 +43,11 @@ public:
         MMobile::ImportExportConfigure config; // copy made during the call
         FakeTask* task = nullptr;              // null when the start failed
 
-        QVector<int> indexes() const;
-        QByteArray path() const; // null without a path
+        // "Export type 1 mode 3 option 7 to <device name or none> items 0,2 in <path>"
+        QString text() const;
     };
 
     explicit FakeDataSource(MMobile::MDType type);
-    virtual ~FakeDataSource();
 
     FakeDataSource(const FakeDataSource&) = delete;
     FakeDataSource& operator=(const FakeDataSource&) = delete;
@@ -65,8 +65,6 @@ public:
     FakeGetter* dataGetter() const { return m_dataGetter.get(); }
     // GetDataGetter() answers null while hidden.
     void setDataGetterHidden(bool hidden);
-    // The getter GetNamedGetter(name) answers, made on first use.
-    FakeGetter* namedGetter(const QByteArray& name);
 
     void setScript(Kind kind, const FakeTaskScript& script);
     void setScanScript(const FakeTaskScript& script) { setScript(Scan, script); }
@@ -88,14 +86,15 @@ private:
     const MMobile::MDType m_type;
     mutable std::mutex m_mutex;
     std::unique_ptr<FakeGetter> m_dataGetter;
-    std::map<QByteArray, std::unique_ptr<FakeGetter>> m_namedGetters;
     bool m_dataGetterHidden = false;
     FakeTaskScript m_scripts[3];
     bool m_startFails[3] = {false, false, false};
     std::vector<StartCall> m_calls;
-    std::vector<std::unique_ptr<FakeTask>> m_tasks;
     int m_dataGetterRequests = 0;
     int m_releaseCalls = 0;
+    // Last, so that the tasks are joined first: a script may still be
+    // growing a getter or asking for one.
+    std::vector<std::unique_ptr<FakeTask>> m_tasks;
 };
 
 #endif // FAKEDATASOURCE_H

@@ -4,7 +4,6 @@
 
 MMobile::ICategoryDataSource* FakeDevice::GetDataSource(MMobile::MDType type)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
     auto it = m_sources.find(type);
     return it == m_sources.end() ? nullptr : it->second;
 }
@@ -16,7 +15,6 @@ const char* FakeDevice::GetTextProperty(int key, int index)
 
 void FakeDevice::setDataSource(MMobile::MDType type, MMobile::ICategoryDataSource* source)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
     if (source)
         m_sources[type] = source;
     else

@@ -7,12 +7,12 @@
 #include "contracts/ideviceinfo.h"
 
 #include <map>
-#include <mutex>
 
 // A connected device for tests, which is also its own device information (a
 // display name, or null). It hands out the data source set for each category,
 // which stays the test's (the page's Release() is only counted by
-// FakeDataSource). Categories without one answer null.
+// FakeDataSource). Categories without one answer null. GUI thread only, where
+// pages load.
 class FakeDevice : public MMobile::IDevice, public MMobile::IDeviceInfo
 {
 public:
@@ -30,7 +30,6 @@ public:
 
 private:
     const FakeText m_displayName;
-    std::mutex m_mutex;
     std::map<int, MMobile::ICategoryDataSource*> m_sources;
 };
 

@@ -21,14 +21,6 @@ FakeItem* FakeGetter::adopt(std::unique_ptr<FakeItem> item)
     return m_owned.back().get();
 }
 
-void FakeGetter::prepend(MMobile::IMDCommon* item)
-{
-    if (!item)
-        return;
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_items.push_front(item);
-}
-
 void FakeGetter::prepend(const QVector<MMobile::IMDCommon*>& items)
 {
     std::lock_guard<std::mutex> lock(m_mutex);

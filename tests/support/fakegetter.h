@@ -42,13 +42,12 @@ public:
     FakeItem* prependNew(std::unique_ptr<Record> record, bool deleted = false)
     {
         FakeItem* item = newItem(std::move(record), deleted);
-        prepend(item);
+        prepend({item});
         return item;
     }
 
-    // Inserts `item` at index 0; a null item is ignored.
-    void prepend(MMobile::IMDCommon* item);
-    // Inserts one item after the other, so the last of `items` ends at index 0.
+    // Inserts one item after the other, so the last of `items` ends at index 0;
+    // null items are left out.
     void prepend(const QVector<MMobile::IMDCommon*>& items);
     // Unlists every item; owned items stay alive.
     void clear();

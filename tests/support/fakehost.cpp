@@ -1,42 +1,34 @@
 #include "fakehost.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QThread>
+#include <QTest>
 #include <QWidget>
-
-#include <chrono>
 
 FakeHost::FakeHost() : m_guiThread(std::this_thread::get_id()) {}
 
 QWidget* FakeHost::GetParentWidget()
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
     return m_parent.data();
 }
 
 const char* FakeHost::GetOutputDir()
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
     return m_outputDir.constData();
 }
 
 void FakeHost::SetOutputDir(const char* dir)
 {
-    record(QStringLiteral("SetOutputDir(%1)").arg(QString::fromUtf8(dir)),
-           [&] { m_outputDir = QByteArray(dir); });
+    record(QStringLiteral("SetOutputDir(%1)").arg(QString::fromUtf8(dir)));
+    m_outputDir = QByteArray(dir);
 }
 
 const char* FakeHost::GetSkinDir(int type)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
     auto it = m_skinDirs.find(type);
     return it == m_skinDirs.end() ? "" : it->second.constData();
 }
 
 DeviceEntry* FakeHost::GetDeviceList(unsigned int* count)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
     if (count)
         *count = static_cast<unsigned int>(m_devices.size());
     return m_devices.empty() ? nullptr : m_devices.data();
@@ -44,7 +36,7 @@ DeviceEntry* FakeHost::GetDeviceList(unsigned int* count)
 
 void FakeHost::OnPluginClose(MMobile::MDType type)
 {
-    record(QStringLiteral("OnPluginClose(%1)").arg(type), [&] { m_pluginCloses.append(type); });
+    record(QStringLiteral("OnPluginClose(%1)").arg(type));
 }
 
 void FakeHost::OnOperationFailed(MMobile::MDType type)
@@ -54,9 +46,8 @@ void FakeHost::OnOperationFailed(MMobile::MDType type)
 
 void FakeHost::OnRecoverResult(int mode, MMobile::MDType type, int ok)
 {
-    record(QStringLiteral("OnRecoverResult(%1,%2,%3)").arg(mode).arg(type).arg(ok), [&] {
-        m_recoverResults.append({mode, type, ok});
-    });
+    record(QStringLiteral("OnRecoverResult(%1,%2,%3)").arg(mode).arg(type).arg(ok));
+    m_recoverResults.append({mode, type, ok});
 }
 
 bool FakeHost::IsStopRequested()
@@ -82,31 +73,21 @@ void FakeHost::OnScanAborted()
 
 void FakeHost::setParentWidget(QWidget* parent)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
     m_parent = parent;
 }
 
 void FakeHost::setOutputDir(const QString& dir)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
     m_outputDir = dir.toUtf8();
-}
-
-QString FakeHost::outputDir() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return QString::fromUtf8(m_outputDir);
 }
 
 void FakeHost::setSkinDir(int type, const QString& dir)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
     m_skinDirs[type] = dir.toUtf8();
 }
 
 void FakeHost::setDevices(const QVector<MMobile::IDevice*>& devices)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
     m_devices.clear();
     for (MMobile::IDevice* device : devices)
         m_devices.push_back(DeviceEntry{device, 0, {0, 0}});
@@ -125,36 +106,11 @@ QStringList FakeHost::events(const QString& prefix, bool offGuiThreadOnly) const
 
 bool FakeHost::waitForEvent(const QString& prefix, int timeoutMs)
 {
-    QCoreApplication* app = QCoreApplication::instance();
-    const bool gui = app && app->thread() == QThread::currentThread();
-    QElapsedTimer timer;
-    timer.start();
-    while (!hasEvent(prefix)) {
-        if (timer.elapsed() >= timeoutMs)
-            return false;
-        if (gui)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
+    return QTest::qWaitFor([&] { return hasEvent(prefix); }, timeoutMs);
 }
 
-QVector<int> FakeHost::pluginCloses() const
+void FakeHost::record(const QString& text)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_pluginCloses;
-}
-
-QVector<FakeHost::RecoverResult> FakeHost::recoverResults() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_recoverResults;
-}
-
-void FakeHost::record(const QString& text, const std::function<void()>& alsoLocked)
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (alsoLocked)
-        alsoLocked();
     m_events.push_back({text, std::this_thread::get_id() != m_guiThread});
 }

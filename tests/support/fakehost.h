@@ -12,7 +12,6 @@
 #include <QVector>
 
 #include <atomic>
-#include <functional>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -27,13 +26,14 @@ class IDevice;
 // The host as a page sees it: its settings and notifications (IUIPluginSetting)
 // and its load callback (ILoadCallback). Every notification and callback call
 // is recorded in order, under a lock, because the engine's threads make some
-// of them; each event is a text such as "OnRecoverResult(3,0,1)", and the
-// closes and recovery results also come typed. Make the host on the GUI thread: events from other
-// threads are told apart from the ones it makes there.
+// of them; each event is a text such as "OnRecoverResult(3,0,1)". Make the
+// host on the GUI thread: events from other threads are told apart from the
+// ones it makes there.
 //
-// The settings (parent widget, folders, devices) are the test's to set before
-// the page reads them; a returned text or device array stays valid until the
-// same setting changes. Parent widget and devices are borrowed.
+// The settings (parent widget, folders, devices) and the recovery results,
+// which also come typed, are read and written on the GUI thread only, where
+// pages use them; a returned text or device array stays valid until the same
+// setting changes. Parent widget and devices are borrowed.
 class FakeHost : public IUIPluginSetting, public ILoadCallback
 {
 public:
@@ -68,7 +68,6 @@ public:
     void setParentWidget(QWidget* parent);
     // Not recorded as a SetOutputDir event.
     void setOutputDir(const QString& dir);
-    QString outputDir() const;
     // -1 is the common resource folder; unset folders answer "".
     void setSkinDir(int type, const QString& dir);
     // One entry per device, state 0; a null device makes a slot without one.
@@ -83,8 +82,7 @@ public:
     // recorded (also one recorded before the call). False on timeout.
     bool waitForEvent(const QString& prefix, int timeoutMs);
 
-    QVector<int> pluginCloses() const;
-    QVector<RecoverResult> recoverResults() const;
+    QVector<RecoverResult> recoverResults() const { return m_recoverResults; }
 
 private:
     struct Event
@@ -92,13 +90,11 @@ private:
         QString text;
         bool offGuiThread;
     };
-    // Records `text` and runs `alsoLocked`, under the lock.
-    void record(const QString& text, const std::function<void()>& alsoLocked = nullptr);
+    void record(const QString& text);
 
     const std::thread::id m_guiThread;
     mutable std::mutex m_mutex;
     std::vector<Event> m_events;
-    QVector<int> m_pluginCloses;
     QVector<RecoverResult> m_recoverResults;
     std::atomic<bool> m_stopRequested{false};
 

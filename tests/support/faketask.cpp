@@ -2,19 +2,8 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QThread>
 
 #include <chrono>
-
-namespace {
-
-bool onGuiThread()
-{
-    QCoreApplication* app = QCoreApplication::instance();
-    return app && app->thread() == QThread::currentThread();
-}
-
-} // namespace
 
 FakeTask::FakeTask(MMobile::MDType type, const FakeTaskScript& script,
                    MMobile::TaskCallBack callback, void* context)
@@ -24,7 +13,11 @@ FakeTask::FakeTask(MMobile::MDType type, const FakeTaskScript& script,
 
 FakeTask::~FakeTask()
 {
-    abort();
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_abort = true;
+        m_wake.notify_all();
+    }
     if (m_thread.joinable())
         m_thread.join();
 }
@@ -54,9 +47,6 @@ int FakeTask::waitHeld(int timeoutMs)
 
 bool FakeTask::waitFor(int timeoutMs, const std::function<bool()>& done)
 {
-    // The GUI thread keeps its events moving, because a page's callback may
-    // be waiting for a slot to run there.
-    const bool gui = onGuiThread();
     QElapsedTimer timer;
     timer.start();
     for (;;) {
@@ -68,8 +58,9 @@ bool FakeTask::waitFor(int timeoutMs, const std::function<bool()>& done)
                 return false;
             m_wake.wait_for(lock, std::chrono::milliseconds(2), done);
         }
-        if (gui)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        // The GUI thread keeps its events moving, because a page's callback
+        // may be waiting for a slot to run there.
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     }
 }
 
@@ -82,19 +73,6 @@ void FakeTask::release()
     if (m_heldStep >= 0 && m_releases > m_gatesPassed)
         m_heldStep = -1;
     m_wake.notify_all();
-}
-
-void FakeTask::abort()
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_abort = true;
-    m_wake.notify_all();
-}
-
-QVector<bool> FakeTask::results() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_results;
 }
 
 void FakeTask::run()
@@ -121,8 +99,6 @@ void FakeTask::run()
             break;
         if (step.action)
             step.action();
-        if (!sleepFor(step.delayMs))
-            break;
 
         // An end status shows only once its callback has returned: a page
         // that waits for it may be destroyed right after seeing it.
@@ -152,19 +128,6 @@ void FakeTask::run()
 
 bool FakeTask::call(int type, int status, int percent, const QByteArray* label)
 {
-    bool result = true;
-    if (m_callback)
-        result = m_callback(m_context, static_cast<MMobile::MDType>(type), status, percent,
-                            label ? label->constData() : nullptr);
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_results.append(result);
-    return result;
-}
-
-bool FakeTask::sleepFor(int ms)
-{
-    std::unique_lock<std::mutex> lock(m_mutex);
-    if (ms > 0)
-        m_wake.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_abort; });
-    return !m_abort;
+    return !m_callback || m_callback(m_context, static_cast<MMobile::MDType>(type), status, percent,
+                                     label ? label->constData() : nullptr);
 }

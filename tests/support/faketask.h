@@ -5,8 +5,6 @@
 
 #include "contracts/itaskctrl.h"
 
-#include <QVector>
-
 #include <atomic>
 #include <condition_variable>
 #include <functional>
@@ -22,10 +20,10 @@
 // report, an end status (3, 4, 5) only once its callback has returned, so that
 // a page may go away as soon as it sees one. After the script: the last step's
 // status when that is an end status, else TASK_STOP; a task stopped by a false
-// result or by abort() ends with TASK_STOP.
+// result or by the destructor ends with TASK_STOP.
 //
 // The data source that started the task owns it. The destructor aborts the
-// script (gates open, delays cut short) and joins the thread; it cannot cut
+// script (gates open) and joins the thread; it cannot cut
 // short a callback that is itself waiting, so finish a page's task (or close
 // the page) before the data source goes.
 class FakeTask : public MMobile::ITaskCtrl
@@ -55,18 +53,12 @@ public:
     bool isFinished() const { return m_finished; }
     bool stoppedByCallback() const { return m_stoppedByCallback; }
     int releaseCalls() const { return m_releaseCalls; }
-    // What the page's callback answered, one entry per report.
-    QVector<bool> results() const;
 
 private:
-    // Stops the script before its next step, opening any gate.
-    void abort();
     void run();
     // Waits until `done` (called under the lock) holds; false on timeout.
     bool waitFor(int timeoutMs, const std::function<bool()>& done);
     bool call(int type, int status, int percent, const QByteArray* label);
-    // Sleeps unless aborted; false when aborted.
-    bool sleepFor(int ms);
 
     const MMobile::MDType m_type;
     const FakeTaskScript m_script;
@@ -86,7 +78,6 @@ private:
     int m_releases = 0;    // release() calls so far
     int m_gatesPassed = 0; // gates the worker has gone through
     int m_heldStep = -1;
-    QVector<bool> m_results;
 };
 
 #endif // FAKETASK_H

@@ -26,7 +26,7 @@ class IMDCommon;
 //   s.report(MMobile::TASK_COMPLETE, 100, "0").held();
 //
 // What a step does, in this order: wait at the gate (held()), run its action
-// (growing a getter is one), sleep its delay, set the task status to `status`,
+// (growing a getter is one), set the task status to `status`,
 // call the callback. A false result stops the task with TASK_STOP.
 class FakeTaskScript
 {
@@ -37,18 +37,12 @@ public:
         int percent = 0;
         std::optional<QByteArray> label; // nullopt: the callback gets a null label
         std::optional<int> type;         // nullopt: the task's own category
-        int delayMs = 0;                 // sleep before the report; cut short by an abort
         bool gate = false;               // block until FakeTask::release()
         std::function<void()> action;    // runs on the task's thread before the report
 
         Step& withType(int category)
         {
             type = category;
-            return *this;
-        }
-        Step& after(int ms)
-        {
-            delayMs = ms < 0 ? 0 : ms;
             return *this;
         }
         Step& held()

@@ -10,7 +10,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QTest>
 #include <QWidget>
 
@@ -21,24 +20,15 @@ bool usable(QAbstractButton* button, QWidget* dialog)
     return button->isVisibleTo(dialog) && button->isEnabled();
 }
 
-void choose(QFileDialog* files, const QString& path)
+// The code under test only asks for folders.
+void chooseFolder(QFileDialog* files, const QString& path)
 {
     if (!files)
         return;
-    // selectFile() leaves the name field alone while it has the focus, which it
-    // has in a shown dialog, so the field is written directly.
-    auto* nameField = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-    const QFileInfo info(path);
-    if (files->fileMode() == QFileDialog::Directory) {
-        files->setDirectory(info.absoluteFilePath());
-        if (nameField)
-            nameField->clear();
-    } else {
-        files->setDirectory(info.absolutePath());
-        files->selectFile(info.fileName());
-        if (nameField)
-            nameField->setText(info.fileName());
-    }
+    files->setDirectory(QFileInfo(path).absoluteFilePath());
+    // A name left in the field would be taken as a subfolder of the chosen one.
+    if (auto* nameField = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        nameField->clear();
     // Public through QDialog, protected in QFileDialog.
     static_cast<QDialog*>(files)->accept();
 }
@@ -171,7 +161,7 @@ void ModalDialogAnswerer::handle(QWidget* dialog, const Answer& answer)
         if (!guardedDialog)
             return;
         if (act.action == Answer::ChooseFile) {
-            choose(qobject_cast<QFileDialog*>(guardedDialog.data()), act.value);
+            chooseFolder(qobject_cast<QFileDialog*>(guardedDialog.data()), act.value);
         } else if (act.action == Answer::Reject) {
             rejectDialog(guardedDialog.data());
         } else if (guardedTarget) {
@@ -186,12 +176,12 @@ void ModalDialogAnswerer::describe(QWidget* dialog, Seen& seen)
     seen.windowTitle = dialog->windowTitle();
     if (auto* message = qobject_cast<MyMessageDailog*>(dialog)) {
         seen.isMessageDialog = true;
-        seen.messageType = static_cast<int>(message->messageType());
         seen.messageText = message->messageText();
-        seen.okButtonText = message->okButtonText();
-        seen.cancelButtonText = message->cancelButtonText();
-        seen.cancelButtonHidden = message->isCancelButtonHidden();
-    } else if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
-        seen.messageText = box->text();
+        seen.message =
+            QStringLiteral("%1 [%2|%3] %4")
+                .arg(static_cast<int>(message->messageType()))
+                .arg(message->okButtonText(),
+                     message->isCancelButtonHidden() ? QString() : message->cancelButtonText(),
+                     seen.messageText);
     }
 }

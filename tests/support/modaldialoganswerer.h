@@ -39,7 +39,7 @@ public:
             return {PressObjectName, objectName};
         }
         static Answer reject() { return {}; }
-        // A QFileDialog: selects `path` (a file, or a folder in directory mode) and accepts.
+        // A QFileDialog in directory mode: selects the folder `path` and accepts.
         static Answer chooseFile(const QString& path) { return {ChooseFile, path}; }
         // The buttons of MyMessageDailog.
         static Answer ok() { return pressButton(QStringLiteral("btnOk")); }
@@ -52,21 +52,11 @@ public:
         QString className;
         QString windowTitle;
         bool isMessageDialog = false; // a MyMessageDailog
-        int messageType = -1;         // MyMessageDailog only
-        QString messageText;          // MyMessageDailog or QMessageBox
-        QString okButtonText;         // MyMessageDailog only
-        QString cancelButtonText;     // MyMessageDailog only
-        bool cancelButtonHidden = false;
+        QString messageText;          // MyMessageDailog only
+        // A MyMessageDailog at once: "<type> [<ok>|<cancel, empty when hidden>] <text>".
+        QString message;
         QString done;  // "press:<button text>", "reject", "choose:<path>"
         QString error; // why the answer could not be carried out, or empty
-
-        // "<type> [<ok>|<cancel, empty when hidden>] <text>": a message dialog at once.
-        QString message() const
-        {
-            return QStringLiteral("%1 [%2|%3] %4")
-                .arg(messageType)
-                .arg(okButtonText, cancelButtonHidden ? QString() : cancelButtonText, messageText);
-        }
     };
 
     explicit ModalDialogAnswerer(QObject* parent = nullptr);
@@ -77,13 +67,17 @@ public:
     // Never answers modal windows of this class (for instance a progress
     // window that the code under test shows while it waits).
     void ignore(const QString& className) { m_ignored.insert(className); }
-    int pendingCount() const { return m_pending.size(); }
     int answeredCount() const { return m_seen.size(); }
     // The last dialog answered; a default Seen when there is none.
     Seen last() const { return m_seen.isEmpty() ? Seen() : m_seen.last(); }
     QStringList errors() const;
     // Processes events until `count` dialogs in all were answered. False on timeout.
     bool waitAnswered(int count, int timeoutMs);
+    // The same until every queued answer has been given.
+    bool waitAllAnswered(int timeoutMs)
+    {
+        return waitAnswered(answeredCount() + m_pending.size(), timeoutMs);
+    }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

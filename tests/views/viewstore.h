@@ -59,12 +59,6 @@ public:
             record->Text().Set(i, texts.at(i));
         return record;
     }
-    FakeItem* addItem(std::unique_ptr<FakeItem> item)
-    {
-        FakeItem* raw = m_getter.adopt(std::move(item));
-        m_pending.append(raw);
-        return raw;
-    }
     // A record made from its texts in getter order (null entries stay null).
     template <class Record> FakeItem* addTexts(const QStringList& texts, bool deleted = false)
     {
@@ -123,15 +117,12 @@ public:
     TaskItem* fill()
     {
         m_getter.clear();
-        QVector<MMobile::IMDCommon*> reversed;
-        for (int i = m_pending.size() - 1; i >= 0; --i)
-            reversed.append(m_pending.at(i));
-        m_getter.prepend(reversed);
+        for (auto it = m_pending.crbegin(); it != m_pending.crend(); ++it)
+            m_getter.prepend(*it);
         m_store.SetDatas(&m_getter);
         return &m_store;
     }
 
-    TaskItem* store() { return &m_store; }
     FakeGetter& getter() { return m_getter; }
 
 private:

@@ -153,10 +153,9 @@ private slots:
     void withoutRows()
     {
         ImageListItmModel model(nullptr);
-        auto tester = std::make_unique<QAbstractItemModelTester>(
-            &model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::Fatal);
         QVERIFY(!model.data(model.index(0, 0), Qt::DisplayRole).isValid());
-        QVERIFY(!model.headerData(0, Qt::Horizontal, Qt::DisplayRole).isValid());
         QVERIFY(!model.setData(model.index(0, 0), false, Qt::CheckStateRole));
         model.CheckAll(Qt::Checked);
         model.ChangeViewMode(IMAGE_VIEW_FLAT);
@@ -210,19 +209,6 @@ private slots:
         QVERIFY(!value(row, Qt::UserRole + 4).isValid());
         QCOMPARE(m_grid->model.flags(m_grid->model.index(row, 0)),
                  Qt::ItemIsSelectable | Qt::ItemIsUserCheckable | Qt::ItemIsEnabled);
-    }
-
-    void voiceMemoDecorationIsItsPicture()
-    {
-        PhotoSet memos;
-        memos.addMemo(10, QStringLiteral("memo"));
-        ImageItemList store(MMobile::MD_VOICE_MEMO, m_dir.path() + QStringLiteral("/work/"),
-                            skin());
-        store.SetDatas(memos.getter());
-        m_grid->model.SetDatas(&store);
-        QCOMPARE(value(1, Qt::DecorationRole).toString(),
-                 skin() + QStringLiteral("default_voice.png"));
-        m_grid->model.SetDatas(nullptr);
     }
 
     void setData_data()

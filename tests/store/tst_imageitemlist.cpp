@@ -164,6 +164,10 @@ private slots:
                      (QVector<QPair<int, QByteArray>>{
                          {int(MMobile::VOICE_PROP_THUMBNAIL_PATH), voice}}));
         QVERIFY(noThumbnails());
+        // The grid shows that picture.
+        ImageListItmModel model;
+        model.SetDatas(store.get());
+        QCOMPARE(model.index(1, 0).data(Qt::DecorationRole).toByteArray(), voice);
     }
 
     void otherCategoriesStayEmpty_data()
@@ -195,33 +199,39 @@ private slots:
     }
 
     // Steps: "<row>+" ticks, "<row>-" unticks a grid row, "a<U|P|C>" sets all,
-    // "f" and "d" switch to the flat and by-date layouts. Each tick's answer
-    // is a letter U, P, C.
-    void ticks_data()
+    // "h<row>" collapses a row, "v<mode>" changes the layout (0 flat, 1 by
+    // date). Each tick's answer is a letter U, P, C.
+    void steps_data()
     {
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("answers");
-        QTest::addColumn<QString>("entries"); // the ticks of the 7 entries after
+        QTest::addColumn<QString>("entries"); // ticks of the 7 entries, collapsed rows, layout
         QTest::addColumn<unsigned int>("count");
         // clang-format off
-        QTest::newRow("a photo partly unticks its day") << "2-" << "P" << "PCUCCCC" << 4u;
-        QTest::newRow("unticking twice counts once") << "2- 2-" << "PP" << "PCUCCCC" << 4u;
-        QTest::newRow("the day follows its photos") << "2- 2+ 5- 6-" << "PCPP" << "CCCCUUU" << 3u;
-        QTest::newRow("a title unticks its day") << "2- 0-" << "PP" << "UUUUCCC" << 2u;
-        QTest::newRow("a title ticks its day") << "2- 0- 0+" << "PPC" << "CCCCCCC" << 5u;
-        QTest::newRow("last day unticked") << "4- 2- 0-" << "PPU" << "UUUUUUU" << 0u;
-        QTest::newRow("one day ticked again") << "4- 0- 0+" << "PUP" << "CCCCUUU" << 3u;
-        QTest::newRow("past the end") << "7-" << "C" << "CCCCCCC" << 5u;
-        QTest::newRow("all unticked") << "aU" << "" << "UUUUUUU" << 0u;
-        QTest::newRow("all partly ticked keeps the count") << "aP" << "" << "PPPPPPP" << 5u;
-        QTest::newRow("all ticked again") << "aU aC" << "" << "CCCCCCC" << 5u;
+        QTest::newRow("a photo partly unticks its day") << "2-" << "P" << "PCUCCCC ....... 1" << 4u;
+        QTest::newRow("unticking twice counts once") << "2- 2-" << "PP" << "PCUCCCC ....... 1" << 4u;
+        QTest::newRow("the day follows its photos") << "2- 2+ 5- 6-" << "PCPP" << "CCCCUUU ....... 1" << 3u;
+        QTest::newRow("a title unticks its day") << "2- 0-" << "PP" << "UUUUCCC ....... 1" << 2u;
+        QTest::newRow("a title ticks its day") << "2- 0- 0+" << "PPC" << "CCCCCCC ....... 1" << 5u;
+        QTest::newRow("last day unticked") << "4- 2- 0-" << "PPU" << "UUUUUUU ....... 1" << 0u;
+        QTest::newRow("one day ticked again") << "4- 0- 0+" << "PUP" << "CCCCUUU ....... 1" << 3u;
+        QTest::newRow("past the end") << "7-" << "C" << "CCCCCCC ....... 1" << 5u;
+        QTest::newRow("all unticked") << "aU" << "" << "UUUUUUU ....... 1" << 0u;
+        QTest::newRow("all partly ticked keeps the count") << "aP" << "" << "PPPPPPP ....... 1" << 5u;
+        QTest::newRow("all ticked again") << "aU aC" << "" << "CCCCCCC ....... 1" << 5u;
         // The flat layout leaves titles alone and does not compare old ticks.
-        QTest::newRow("flat") << "f 0- d" << "P" << "CUCCCCC" << 4u;
-        QTest::newRow("flat, twice") << "f 0- 0-" << "PP" << "CUCCCCC" << 3u;
-        QTest::newRow("flat, ticked again") << "f 0- 0+" << "PC" << "CCCCCCC" << 5u;
+        QTest::newRow("flat") << "v0 0- v1" << "P" << "CUCCCCC ....... 1" << 4u;
+        QTest::newRow("flat, twice") << "v0 0- 0-" << "PP" << "CUCCCCC ..... 0" << 3u;
+        QTest::newRow("flat, ticked again") << "v0 0- 0+" << "PC" << "CCCCCCC ..... 0" << 5u;
+        QTest::newRow("a title collapses its day") << "h4" << "" << "CCCCCCC ....hhh 1" << 5u;
+        // A photo has no members: only itself.
+        QTest::newRow("a photo collapses itself") << "h4 h2 h7 h-1" << "" << "CCCCCCC ..h.hhh 1" << 5u;
+        // Titles come back expanded; their photos keep the collapsed flag.
+        QTest::newRow("layouts expand titles") << "h4 h2 v0 v1" << "" << "CCCCCCC ..h..hh 1" << 5u;
+        QTest::newRow("another layout keeps them") << "h4 h2 v0 v1 v7" << "" << "CCCCCCC ..h..hh 7" << 5u;
         // clang-format on
     }
-    void ticks()
+    void steps()
     {
         QFETCH(QString, steps);
         QFETCH(QString, answers);
@@ -229,44 +239,26 @@ private slots:
         QFETCH(unsigned int, count);
         QString got;
         for (const QString& step : steps.split(QLatin1Char(' '))) {
+            const int number = step.mid(1).toInt();
             if (step.startsWith('a'))
                 m_store->SetAllImageDataChecked(Qt::CheckState(QString("UPC").indexOf(step[1])));
-            else if (step.size() == 1)
-                m_store->ChangeViewMode(step == QLatin1String("f") ? IMAGE_VIEW_FLAT
-                                                                   : IMAGE_VIEW_BY_DATE);
+            else if (step.startsWith('v'))
+                m_store->ChangeViewMode(ImageViewMode(number));
+            else if (step.startsWith('h'))
+                m_store->SetHide(number, true);
             else
                 got += QLatin1Char("UPC"[m_store->SetChecked(
                     step.left(1).toUInt(), step.endsWith('+') ? Qt::Checked : Qt::Unchecked)]);
         }
         QCOMPARE(got, answers);
-        QCOMPARE(tickLetters(*m_store, 7), entries);
+        QString hidden;
+        for (int row = 0; row < m_store->GetViewCount(); ++row)
+            hidden += m_store->GetViewItem(row)->hidden ? 'h' : '.';
+        QCOMPARE(tickLetters(*m_store, 7) + ' ' + hidden + ' ' +
+                     QString::number(m_store->GetViewMode()),
+                 entries);
         QCOMPARE(m_store->GetCheckedCount(), count);
         QCOMPARE(m_store->GetCheckState(7), Qt::Unchecked);
-    }
-
-    void hideAndLayouts()
-    {
-        ImageItemList& store = *m_store;
-        QCOMPARE(store.GetViewMode(), IMAGE_VIEW_BY_DATE);
-        auto hidden = [&store] {
-            QString out;
-            for (int pos = 0; pos < 7; ++pos)
-                out += store.GetViewItem(pos)->hidden ? QLatin1Char('h') : QLatin1Char('.');
-            return out;
-        };
-        store.SetHide(4, true);
-        QCOMPARE(hidden(), QStringLiteral("....hhh"));
-        store.SetHide(2, true); // a photo has no members: only itself
-        store.SetHide(7, true);
-        store.SetHide(-1, true);
-        QCOMPARE(hidden(), QStringLiteral("..h.hhh"));
-        // Titles come back expanded; their photos keep the collapsed flag.
-        store.ChangeViewMode(IMAGE_VIEW_FLAT);
-        store.ChangeViewMode(IMAGE_VIEW_BY_DATE);
-        QCOMPARE(hidden(), QStringLiteral("..h..hh"));
-        store.ChangeViewMode(ImageViewMode(7));
-        QCOMPARE(int(store.GetViewMode()), 7);
-        QCOMPARE(hidden(), QStringLiteral("..h..hh"));
     }
 
     void selectionForRecovery_data()

@@ -238,9 +238,9 @@ private slots:
 
         const QModelIndex index = column < 0 ? QModelIndex() : model.index(1, column);
         QCOMPARE(model.setData(index, value, role), expected >= 0);
-        QCOMPARE(int(store->GetCheckState(1)), expected >= 0 ? expected : int(before));
-        QCOMPARE(store->GetCheckState(0), Qt::Checked);
-        QCOMPARE(store->GetCheckState(2), Qt::Checked);
+        QCOMPARE((QVector<int>{store->GetCheckState(0), store->GetCheckState(1),
+                               store->GetCheckState(2)}),
+                 (QVector<int>{Qt::Checked, expected >= 0 ? expected : int(before), Qt::Checked}));
         QCOMPARE(checked.count(), expected >= 0 ? 1 : 0);
         if (expected >= 0)
             QCOMPARE(checked.at(0).at(0).value<QModelIndex>(), index);

@@ -29,12 +29,13 @@ inline std::unique_ptr<QAbstractItemModelTester> watch(QAbstractItemModel* model
         model, QAbstractItemModelTester::FailureReportingMode::Fatal);
 }
 
-// The display texts of one column, top to bottom.
-inline QStringList column(const QAbstractItemModel& model, int col)
+// The display texts of one column under `parent`, top to bottom.
+inline QStringList column(const QAbstractItemModel& model, int col,
+                          const QModelIndex& parent = QModelIndex())
 {
     QStringList texts;
-    for (int row = 0; row < model.rowCount(); ++row)
-        texts << model.data(model.index(row, col)).toString();
+    for (int row = 0; row < model.rowCount(parent); ++row)
+        texts << model.data(model.index(row, col, parent)).toString();
     return texts;
 }
 

@@ -28,6 +28,7 @@
 
 #include <cstring>
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -175,30 +176,18 @@ std::unique_ptr<EngineRecord> whatsApp(const Text& text)
 
 Builder builderFor(MDType type)
 {
-    switch (type) {
-    case MMobile::MD_CONTACT:
-        return contact;
-    case MMobile::MD_MESSAGE:
-        return conversation;
-    case MMobile::MD_CALL_HISTORY:
-        return rowOfTexts<CallRecord>();
-    case MMobile::MD_CALENDAR:
-        return rowOfTexts<CalendarRecord>();
-    case MMobile::MD_NOTE:
-        return rowOfTexts<NoteRecord>();
-    case MMobile::MD_SAFARI_BOOKMARK:
-        return rowOfTexts<BookmarkRecord>();
-    case MMobile::MD_REMINDER:
-        return rowOfTexts<ReminderRecord>();
-    case MMobile::MD_WECHAT_CONTACT:
-        return rowOfTexts<WeChatFriendRecord>();
-    case MMobile::MD_WHATSAPP_MESSAGE:
-        return whatsApp;
-    case MMobile::MD_WECHAT_MESSAGE:
-        return weChat;
-    default:
-        return rowOfTexts<NoteRecord>();
-    }
+    const std::map<MDType, Builder> builders{
+        {MMobile::MD_CONTACT, contact},
+        {MMobile::MD_MESSAGE, conversation},
+        {MMobile::MD_CALL_HISTORY, rowOfTexts<CallRecord>()},
+        {MMobile::MD_CALENDAR, rowOfTexts<CalendarRecord>()},
+        {MMobile::MD_NOTE, rowOfTexts<NoteRecord>()},
+        {MMobile::MD_SAFARI_BOOKMARK, rowOfTexts<BookmarkRecord>()},
+        {MMobile::MD_REMINDER, rowOfTexts<ReminderRecord>()},
+        {MMobile::MD_WECHAT_CONTACT, rowOfTexts<WeChatFriendRecord>()},
+        {MMobile::MD_WHATSAPP_MESSAGE, whatsApp},
+        {MMobile::MD_WECHAT_MESSAGE, weChat}};
+    return builders.at(type);
 }
 
 // Records in store order, loaded into a counting store of one category.
@@ -228,19 +217,20 @@ struct Fixture
         const int count = int(pending.size());
         getter.Prepend(std::move(pending));
         store.SetDatas(&getter);
-        return setMarks(QVector<bool>(count, true));
+        return setMarks(QString(count, '1'));
     }
-    QVector<bool> marks() const
+    // The search marks as '1' (shown) and '0'.
+    QString marks() const
     {
-        QVector<bool> result;
+        QString result;
         for (unsigned int i = 0; i < store.GetDataCountEx(); ++i)
-            result.append(store.GetSearchMark(i));
+            result += store.GetSearchMark(i) ? '1' : '0';
         return result;
     }
-    Fixture& setMarks(const QVector<bool>& marks)
+    Fixture& setMarks(const QString& marks)
     {
         for (int i = 0; i < marks.size(); ++i)
-            store.SetSearchMark(unsigned(i), marks[i]);
+            store.SetSearchMark(unsigned(i), marks[i] == '1');
         store.markWrites = store.updates = 0;
         return *this;
     }
@@ -289,12 +279,8 @@ private slots:
         QFETCH(QString, marks);
 
         Fixture fixture(MMobile::MD_CALL_HISTORY, names);
-        QVector<bool> expected, before;
-        for (const QChar mark : marks) {
-            expected << (mark == '1');
-            before << (mark != '1');
-        }
-        fixture.setMarks(before);
+        QString before = marks;
+        fixture.setMarks(before.replace('0', 'x').replace('1', '0').replace('x', '1'));
         // Only the bytes the search may read, on the heap: the sanitizer build
         // catches a read past an unterminated keyword.
         const int bytes = qBound(0, length, keyword.size() + 1);
@@ -303,7 +289,7 @@ private slots:
         CBMSearch engine;
         QVERIFY(
             engine.SearchContent(&fixture.store, keyword.isNull() ? nullptr : copy.get(), length));
-        QCOMPARE(fixture.marks(), expected);
+        QCOMPARE(fixture.marks(), marks);
         QCOMPARE(fixture.store.markWrites, names.size());
         QCOMPARE(fixture.store.updates, 1);
         QCOMPARE(fixture.store.GetCheckedCount(), unsigned(marks.count('1')));
@@ -463,7 +449,7 @@ private slots:
             fixture.add(builderFor(type)(texts("nowhere")));
             CBMSearch engine;
             QVERIFY(fixture.load().search(engine, kNeedle));
-            QCOMPARE(fixture.marks(), (QVector<bool>{found, false}));
+            QCOMPARE(fixture.marks(), QString(found ? "10" : "00"));
         }
     }
 
@@ -499,10 +485,10 @@ private slots:
             contact([](const QByteArray& at) { return at == "note" ? kHit : QByteArray(); }));
         CBMSearch engine;
         QVERIFY(fixture.load().search(engine, kNeedle));
-        QCOMPARE(fixture.marks(), (QVector<bool>{false, false, false, contactFound}));
+        QCOMPARE(fixture.marks(), QString(contactFound ? "0001" : "0000"));
         QCOMPARE(fixture.store.updates, 1);
         QVERIFY(fixture.search(engine, nullptr));
-        QCOMPARE(fixture.marks(), QVector<bool>(4, true));
+        QCOMPARE(fixture.marks(), QString("1111"));
         QCOMPARE(fixture.store.updates, 2);
     }
 
@@ -532,7 +518,7 @@ private slots:
             const long before = NothrowAllocationCount();
             QVERIFY(fixture.search(engine, step.keyword));
             QCOMPARE(NothrowAllocationCount() - before, step.allocations);
-            QCOMPARE(fixture.marks(), QVector<bool>{step.found});
+            QCOMPARE(fixture.marks(), QString(step.found ? "1" : "0"));
         }
         // Copies start without tables and build their own (the sanitizer build
         // catches an array shared and freed twice); a self-assignment keeps them.
@@ -547,9 +533,9 @@ private slots:
         for (auto [copy, allocations] : copies) {
             const long before = NothrowAllocationCount();
             QVERIFY(fixture.search(*copy, "missing"));
-            QVERIFY(!fixture.marks().first());
+            QCOMPARE(fixture.marks(), QString("0"));
             QVERIFY(fixture.search(*copy, "SOME"));
-            QVERIFY(fixture.marks().first());
+            QCOMPARE(fixture.marks(), QString("1"));
             QCOMPARE(NothrowAllocationCount() - before, allocations);
         }
     }
@@ -557,7 +543,7 @@ private slots:
     void allocationFailureKeepsMarks()
     {
         Fixture fixture(MMobile::MD_NOTE, {kHit, kHit, kHit});
-        const QVector<bool> before{true, false, true};
+        const QString before = "101";
         fixture.setMarks(before);
 
         CBMSearch engine;
@@ -569,14 +555,14 @@ private slots:
             QCOMPARE(fixture.store.markWrites + fixture.store.updates, 0);
         }
         QVERIFY(fixture.search(engine, "xy"));
-        QCOMPARE(fixture.marks(), QVector<bool>(3, false));
+        QCOMPARE(fixture.marks(), QString("000"));
         fixture.setMarks(before);
         FailNothrowAllocationAfter(0);
         QVERIFY(!fixture.search(engine, kNeedle));
         QCOMPARE(fixture.marks(), before);
         // The next search builds afresh.
         QVERIFY(fixture.search(engine, kNeedle));
-        QCOMPARE(fixture.marks(), QVector<bool>(3, true));
+        QCOMPARE(fixture.marks(), QString("111"));
         QCOMPARE(fixture.store.updates, 1);
     }
 

@@ -17,6 +17,7 @@
 #include "store/taskitem.h"
 
 #include <QAbstractItemModelTester>
+#include <QMap>
 #include <QStringList>
 #include <QVector>
 
@@ -70,8 +71,8 @@ public:
     // participants as "name/phone/email".
     FakeItem* addRecord(const QStringList& texts, bool deleted = false)
     {
-        switch (m_store.GetType()) {
-        case MMobile::MD_CONTACT: {
+        const MMobile::MDType type = m_store.GetType();
+        if (type == MMobile::MD_CONTACT) {
             auto contact = std::make_unique<ContactRecord>();
             contact->Name().Text().Set(ContactName::Full, texts.at(0));
             contact->Organization().Text().Set(ContactOrganization::Company, texts.value(1));
@@ -86,7 +87,7 @@ public:
             }
             return add(std::move(contact), deleted);
         }
-        case MMobile::MD_MESSAGE: {
+        if (type == MMobile::MD_MESSAGE) {
             auto chat = std::make_unique<ConversationRecord>();
             for (const QString& participant : texts) {
                 RecordText& who = chat->AddParticipant();
@@ -95,23 +96,16 @@ public:
             }
             return add(std::move(chat), deleted);
         }
-        case MMobile::MD_CALL_HISTORY:
-            return addTexts<CallRecord>(texts, deleted);
-        case MMobile::MD_CALENDAR:
-            return addTexts<CalendarRecord>(texts, deleted);
-        case MMobile::MD_NOTE:
-            return addTexts<NoteRecord>(texts, deleted);
-        case MMobile::MD_SAFARI_BOOKMARK:
-            return addTexts<BookmarkRecord>(texts, deleted);
-        case MMobile::MD_WHATSAPP_MESSAGE:
-            return addTexts<WhatsAppRecord>(texts, deleted);
-        case MMobile::MD_WECHAT_CONTACT:
-            return addTexts<WeChatFriendRecord>(texts, deleted);
-        case MMobile::MD_WECHAT_MESSAGE:
-            return addTexts<WeChatChatRecord>(texts, deleted);
-        default:
-            return addTexts<ReminderRecord>(texts, deleted);
-        }
+        using Add = FakeItem* (ViewStore::*)(const QStringList&, bool);
+        const QMap<int, Add> rows{
+            {MMobile::MD_CALL_HISTORY, &ViewStore::addTexts<CallRecord>},
+            {MMobile::MD_CALENDAR, &ViewStore::addTexts<CalendarRecord>},
+            {MMobile::MD_NOTE, &ViewStore::addTexts<NoteRecord>},
+            {MMobile::MD_SAFARI_BOOKMARK, &ViewStore::addTexts<BookmarkRecord>},
+            {MMobile::MD_WHATSAPP_MESSAGE, &ViewStore::addTexts<WhatsAppRecord>},
+            {MMobile::MD_WECHAT_CONTACT, &ViewStore::addTexts<WeChatFriendRecord>},
+            {MMobile::MD_WECHAT_MESSAGE, &ViewStore::addTexts<WeChatChatRecord>}};
+        return (this->*rows.value(type, &ViewStore::addTexts<ReminderRecord>))(texts, deleted);
     }
 
     // Loads everything added so far into the store, as the end of a scan does.

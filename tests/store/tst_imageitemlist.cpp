@@ -334,101 +334,84 @@ private slots:
         QCOMPARE(tickLetters(*m_store, 7), QStringLiteral("PUCCCCC"));
     }
 
-    // Real picture files: JPEG, PNG and HEIC, with and without a format name.
-    void thumbnailsOfRealPictures_data()
+    // A photo's thumbnail as a scan fills it in: made from real JPEG, PNG and
+    // HEIC files, with and without a format name, into work/iThmb/; a stock
+    // picture of the skin for other kinds and for pictures that cannot be read.
+    void thumbnails_data()
     {
-        QTest::addColumn<QString>("source");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>(
+            "source"); // a file made here, "heic", "broken", "missing", "kept"
         QTest::addColumn<QByteArray>("format");
-        QTest::addColumn<QString>("expectedName");
+        QTest::addColumn<QString>("expected"); // under the test folder, or absolute
         // clang-format off
-        QTest::newRow("jpeg, no format") << "landscape.jpeg" << QByteArray() << "landscape.jpg";
-        QTest::newRow("jpeg, format jpg") << "landscape.jpeg" << QByteArray("jpg") << "landscape.jpeg";
-        QTest::newRow("png portrait, no format") << "tall.v2.png" << QByteArray() << "tall.jpg";
-        QTest::newRow("png, format png") << "tall.v2.png" << QByteArray("png") << "tall.v2.png";
-        QTest::newRow("heic, no format") << "heic" << QByteArray() << "gradient.jpg";
-        QTest::newRow("small jpeg") << "small.jpg" << QByteArray() << "small.jpg";
+        QTest::newRow("jpeg, no format") << 8 << "landscape.jpeg" << QByteArray() << "work/iThmb/landscape.jpg";
+        QTest::newRow("jpeg, format jpg") << 8 << "landscape.jpeg" << QByteArray("jpg") << "work/iThmb/landscape.jpeg";
+        QTest::newRow("png portrait, no format") << 8 << "tall.v2.png" << QByteArray() << "work/iThmb/tall.jpg";
+        QTest::newRow("png, format png") << 8 << "tall.v2.png" << QByteArray("png") << "work/iThmb/tall.v2.png";
+        QTest::newRow("heic, no format") << 8 << "heic" << QByteArray() << "work/iThmb/gradient.jpg";
+        QTest::newRow("small jpeg") << 8 << "small.jpg" << QByteArray() << "work/iThmb/small.jpg";
+        QTest::newRow("undecodable picture") << 8 << "broken" << QByteArray() << "skin/default_picture.png";
+        QTest::newRow("missing picture") << 8 << "missing" << QByteArray() << "skin/default_picture.png";
+        QTest::newRow("no path") << 8 << "" << QByteArray() << "skin/default_picture.png";
+        QTest::newRow("audio") << 2 << "broken" << QByteArray() << "skin/default_voice.png";
+        QTest::newRow("video") << 4 << "broken" << QByteArray() << "skin/default_movie.png";
+        QTest::newRow("contact card") << 16 << "broken" << QByteArray() << "skin/VcfFlag.png";
+        QTest::newRow("other kind 10") << 10 << "broken" << QByteArray() << "skin/question.png";
+        QTest::newRow("a thumbnail of its own") << 8 << "kept" << QByteArray() << "/elsewhere/kept.jpg";
         // clang-format on
     }
-    void thumbnailsOfRealPictures()
+    void thumbnails()
     {
+        QFETCH(int, kind);
         QFETCH(QString, source);
         QFETCH(QByteArray, format);
-        QFETCH(QString, expectedName);
+        QFETCH(QString, expected);
         QString path = m_dir.path() + QStringLiteral("/") + source;
         if (source == QLatin1String("heic")) {
             path = QStringLiteral(PHOTO_DATA_DIR "/gradient.heic");
             QVERIFY2(QImageReader::supportedImageFormats().contains("heic"),
                      "no Qt image plug-in reads HEIC (plugins/heif)");
-        } else {
+        } else if (source == QLatin1String("broken")) {
+            QFile out(path);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write("\xff\xd8\xff\xe0 this is not really a picture");
+        } else if (source.contains('.') || source == QLatin1String("kept")) {
             const QSize size = source.startsWith(QLatin1String("landscape")) ? QSize(1600, 1200)
                                : source.startsWith(QLatin1String("tall"))    ? QSize(300, 640)
                                                                              : QSize(60, 40);
             QVERIFY(samplePicture(size.width(), size.height(), 3)
                         .save(path, source.endsWith(QLatin1String("png")) ? "PNG" : "JPEG", 95));
         }
-        QImage original;
-        QVERIFY(original.load(path));
         PhotoSet set;
-        FakePhoto* photo = set.addPhoto(1000);
-        photo->setThumbnailPath(FakeText());
-        photo->setFilePath(path);
+        FakePhoto* photo = set.addPhoto(1000, "file", kind);
+        photo->setThumbnailPath(source == QLatin1String("kept") ? FakeText("/elsewhere/kept.jpg")
+                                                                : FakeText());
+        if (!source.isEmpty())
+            photo->setFilePath(source == QLatin1String("missing")
+                                   ? m_dir.path() + QStringLiteral("/nowhere/gone.jpg")
+                                   : path);
         photo->setFormatName(format.isNull() ? FakeText() : FakeText(format));
-        filled(set);
-        const QString expectedPath = thumbs() + expectedName;
-        QCOMPARE(photo->thumbnailPathWrites(), QByteArrayList({expectedPath.toUtf8()}));
-        const QImage thumbnail(expectedPath);
-        const QImage reference =
-            original.scaled(113, 96, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-        QCOMPARE(thumbnail.size(), reference.size());
-        // As good as a full decode scaled smoothly, give or take the JPEG
-        // rounding of the saved file.
-        const double difference = meanDifference(thumbnail, reference);
-        QVERIFY2(difference < 6.0, qPrintable(QString::number(difference)));
-    }
-
-    void stockPictures_data()
-    {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QString>("file"); // "broken", "missing", "kept" or none
-        QTest::addColumn<QString>("expected");
-        // clang-format off
-        QTest::newRow("undecodable picture") << 8 << "broken" << "default_picture.png";
-        QTest::newRow("missing picture") << 8 << "missing" << "default_picture.png";
-        QTest::newRow("no path") << 8 << "" << "default_picture.png";
-        QTest::newRow("audio") << 2 << "broken" << "default_voice.png";
-        QTest::newRow("video") << 4 << "broken" << "default_movie.png";
-        QTest::newRow("contact card") << 16 << "broken" << "VcfFlag.png";
-        QTest::newRow("other kind 10") << 10 << "broken" << "question.png";
-        QTest::newRow("a thumbnail of its own") << 8 << "kept" << "/elsewhere/kept.jpg";
-        // clang-format on
-    }
-    void stockPictures()
-    {
-        QFETCH(int, kind);
-        QFETCH(QString, file);
-        QFETCH(QString, expected);
-        const QString broken = m_dir.path() + QStringLiteral("/broken.jpg");
-        QFile out(broken);
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write("\xff\xd8\xff\xe0 this is not really a picture");
-        out.close();
-        const QString picture = m_dir.path() + QStringLiteral("/kept.jpg");
-        QVERIFY(samplePicture(200, 100).save(picture));
-        PhotoSet set;
-        FakePhoto* photo = set.addPhoto(1, "file", kind);
-        photo->setThumbnailPath(file == QLatin1String("kept") ? FakeText("/elsewhere/kept.jpg")
-                                                              : FakeText());
-        if (file == QLatin1String("broken"))
-            photo->setFilePath(broken);
-        else if (file == QLatin1String("missing"))
-            photo->setFilePath(m_dir.path() + QStringLiteral("/nowhere/gone.jpg"));
-        else if (file == QLatin1String("kept"))
-            photo->setFilePath(picture);
         ImageItemList store(MMobile::MD_PHOTO, work(), skin());
         store.AddData(set.item(0), 0);
-        const QString path = expected.startsWith(QLatin1Char('/')) ? expected : skin() + expected;
-        QCOMPARE(photo->thumbnailPath().bytes(), path.toUtf8());
-        QVERIFY(noThumbnails());
+        const QString thumbnail =
+            expected.startsWith('/') ? expected : m_dir.path() + QStringLiteral("/") + expected;
+        QCOMPARE(photo->thumbnailPath().bytes(), thumbnail.toUtf8());
+        if (!expected.startsWith(QLatin1String("work/"))) {
+            QVERIFY(noThumbnails());
+            return;
+        }
+        QCOMPARE(photo->thumbnailPathWrites(), QByteArrayList({thumbnail.toUtf8()}));
+        QImage original;
+        QVERIFY(original.load(path));
+        const QImage made(thumbnail);
+        const QImage reference =
+            original.scaled(113, 96, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        QCOMPARE(made.size(), reference.size());
+        // As good as a full decode scaled smoothly, give or take the JPEG
+        // rounding of the saved file.
+        const double difference = meanDifference(made, reference);
+        QVERIFY2(difference < 6.0, qPrintable(QString::number(difference)));
     }
 };
 

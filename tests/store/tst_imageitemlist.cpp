@@ -101,10 +101,6 @@ private slots:
         for (ImageItemList* grid : {m_store.get(), &store}) {
             QCOMPARE(rows(*grid),
                      QStringList({"T:12-05-2023", "a1", "a2", "a3", "T:10-05-2023", "b1", "b2"}));
-            QCOMPARE(grid->GetViewItem(0)->memberRows, QVector<int>({1, 2, 3}));
-            QCOMPARE(grid->GetViewItem(4)->memberRows, QVector<int>({5, 6}));
-            QCOMPARE(grid->GetViewItem(1)->dataIndex, 2);
-            QCOMPARE(grid->GetViewItem(6)->dataIndex, 3);
             QCOMPARE(grid->GetDataCount(true), 5u);
             QCOMPARE(grid->GetCheckedCount(), 5u);
             QVERIFY(!grid->GetViewItem(-1) && !grid->GetViewItem(7));

@@ -141,7 +141,7 @@ private slots:
         QCOMPARE(tree.ticks() + ' ' + answers + ' ' + QString::number(reset.count()), result);
     }
 
-    void numbersStripesAndHighlight()
+    void structure()
     {
         const int first = TreeItem::m_nItemNo;
         GroupTree tree; // nine nodes, made in the order of their letters
@@ -160,11 +160,7 @@ private slots:
         for (int column = 0; column < 2; ++column)
             QCOMPARE(tree.indexOf(tree.leaves[1], column).data(Qt::BackgroundRole).value<QColor>(),
                      QColor(112, 146, 190));
-    }
 
-    void structureAndHeaders()
-    {
-        GroupTree tree;
         const QModelIndex group = tree.index(0, 0);
         const QModelIndex leaf = tree.index(2, 1, group);
         QCOMPARE((QVariantList{tree.columnCount(), tree.headerData(1, Qt::Horizontal),
@@ -182,7 +178,6 @@ private slots:
         QVERIFY(!tree.index(3, 0, group).isValid());
 
         // Clear the current node before its parent deletes it.
-        tree.SetCurSelTreeItem(tree.leaves[0]);
         tree.beginResetModel();
         tree.SetCurSelTreeItem(nullptr);
         tree.group->ClearChild();

@@ -313,13 +313,11 @@ private slots:
         m_store->SetOnlyDeleteSelected(true);
         m_store->ChangeViewMode(IMAGE_VIEW_FLAT);
         m_store->ClearData();
-        QCOMPARE(m_store->GetDataCount(false), 0u);
-        QCOMPARE(m_store->GetCheckedCount(), 0u);
-        QVERIFY(!m_store->GetOnlyDeleteSelected());
-        QCOMPARE(m_store->GetViewMode(), IMAGE_VIEW_FLAT);
         m_store->SetDatas(nullptr); // the pending entry went too
-        QCOMPARE(m_store->GetViewCount(), 0);
-        QCOMPARE(m_store->GetCheckedDataIndexs(), 0u);
+        QCOMPARE((QVariantList{m_store->GetDataCount(false), m_store->GetCheckedCount(),
+                               m_store->GetOnlyDeleteSelected(), m_store->GetViewMode(),
+                               m_store->GetViewCount(), m_store->GetCheckedDataIndexs()}),
+                 (QVariantList{0u, 0u, false, IMAGE_VIEW_FLAT, 0, 0u}));
         // The copy kept every row and tick; assigning brings them over.
         copy.SetChecked(1, Qt::Unchecked);
         *m_store = copy;

@@ -166,12 +166,12 @@ private slots:
         QCOMPARE((QVariantList{tree.columnCount(), tree.headerData(1, Qt::Horizontal),
                                tree.headerData(2, Qt::Horizontal), tree.headerData(0, Qt::Vertical),
                                tree.headerData(5, Qt::Vertical, Qt::CheckStateRole),
-                               tree.rowCount(group), tree.rowCount(tree.index(0, 1)), leaf.data(),
-                               leaf.data(Qt::CheckStateRole), group.data(Qt::ToolTipRole),
-                               int(tree.flags(group)), int(tree.flags(leaf)),
-                               int(tree.flags(QModelIndex()))}),
-                 (QVariantList{2, "B", "", QVariant(), 2, 3, 0, "leaf 2 detail", QVariant(),
-                               QVariant(), 0x31, 0x21, 0}));
+                               tree.rowCount(group), tree.rowCount(tree.index(0, 1)), group.data(),
+                               leaf.data(), leaf.data(Qt::CheckStateRole),
+                               group.data(Qt::ToolTipRole), int(tree.flags(group)),
+                               int(tree.flags(leaf)), int(tree.flags(QModelIndex()))}),
+                 (QVariantList{2, "B", "", QVariant(), 2, 3, 0, "group", "leaf 2 detail",
+                               QVariant(), QVariant(), 0x31, 0x21, 0}));
         QCOMPARE(group.internalPointer(), static_cast<void*>(tree.group));
         QCOMPARE(leaf.internalPointer(), static_cast<void*>(tree.leaves[2]));
         QCOMPARE(tree.parent(leaf), group);

@@ -153,10 +153,9 @@ private slots:
     void withoutRows()
     {
         ImageListItmModel model(nullptr);
-        auto tester = std::make_unique<QAbstractItemModelTester>(
-            &model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::Fatal);
         QVERIFY(!model.data(model.index(0, 0), Qt::DisplayRole).isValid());
-        QVERIFY(!model.headerData(0, Qt::Horizontal, Qt::DisplayRole).isValid());
         QVERIFY(!model.setData(model.index(0, 0), false, Qt::CheckStateRole));
         model.CheckAll(Qt::Checked);
         model.ChangeViewMode(IMAGE_VIEW_FLAT);
@@ -176,15 +175,16 @@ private slots:
     {
         QTest::addColumn<int>("mode");
         QTest::addColumn<int>("row");
-        QTest::addColumn<QString>("roles"); // display, title, members, decoration
+        QTest::addColumn<QString>("roles"); // display, title, members, decoration, size hint
         const int byDate = IMAGE_VIEW_BY_DATE;
         const int flat = IMAGE_VIEW_FLAT;
-        QTest::newRow("by date, title") << byDate << 0 << "02-06-2024 true 3 none";
-        QTest::newRow("by date, photo") << byDate << 1 << "14 characters false 0 /thumbs/0.jpg";
-        QTest::newRow("by date, second title") << byDate << 4 << "01-06-2024 true 2 none";
-        QTest::newRow("by date, last photo") << byDate << 6 << "Ee false 0 /thumbs/4.jpg";
-        QTest::newRow("flat, first photo") << flat << 0 << "14 characters false 0 /thumbs/0.jpg";
-        QTest::newRow("flat, last photo") << flat << 4 << "Ee false 0 /thumbs/4.jpg";
+        QTest::newRow("by date, title") << byDate << 0 << "02-06-2024 true 3 none 930x32";
+        QTest::newRow("by date, photo") << byDate << 1 << "14 characters false 0 /thumbs/0.jpg 0x0";
+        QTest::newRow("by date, second title") << byDate << 4 << "01-06-2024 true 2 none 930x32";
+        QTest::newRow("by date, last photo") << byDate << 6 << "Ee false 0 /thumbs/4.jpg 0x0";
+        QTest::newRow("flat, first photo")
+            << flat << 0 << "14 characters false 0 /thumbs/0.jpg 133x145";
+        QTest::newRow("flat, last photo") << flat << 4 << "Ee false 0 /thumbs/4.jpg 133x145";
     }
     void roleTable()
     {
@@ -197,10 +197,12 @@ private slots:
         m_grid->model.ChangeViewMode(ImageViewMode(mode));
         QCOMPARE(m_grid->model.rowCount(), mode == IMAGE_VIEW_FLAT ? 5 : 7);
         const QVariant decoration = value(row, Qt::DecorationRole);
+        const QSize hint = m_delegate->sizeHint(option(row), m_grid->model.index(row, 0));
         QCOMPARE((QStringList{value(row, Qt::DisplayRole).toString(),
                               value(row, ImageListItmModel::TitleRole).toString(),
                               value(row, ImageListItmModel::MemberCountRole).toString(),
-                              decoration.isValid() ? decoration.toString() : "none"}
+                              decoration.isValid() ? decoration.toString() : "none",
+                              QString("%1x%2").arg(hint.width()).arg(hint.height())}
                       .join(' ')),
                  roles);
         QCOMPARE(value(row, Qt::CheckStateRole), QVariant(int(Qt::Checked)));
@@ -208,100 +210,57 @@ private slots:
         QCOMPARE(value(row, ImageListItmModel::DefaultPhotoRole).toString(),
                  skin() + QStringLiteral("default_picture.png"));
         QVERIFY(!value(row, Qt::UserRole + 4).isValid());
+        // A collapsed photo draws nothing.
+        if (hint.isEmpty())
+            QCOMPARE(areaOf(render(*m_delegate, row), Qt::white), QRect(0, 0, 1200, 300));
         QCOMPARE(m_grid->model.flags(m_grid->model.index(row, 0)),
                  Qt::ItemIsSelectable | Qt::ItemIsUserCheckable | Qt::ItemIsEnabled);
     }
 
-    void voiceMemoDecorationIsItsPicture()
-    {
-        PhotoSet memos;
-        memos.addMemo(10, QStringLiteral("memo"));
-        ImageItemList store(MMobile::MD_VOICE_MEMO, m_dir.path() + QStringLiteral("/work/"),
-                            skin());
-        store.SetDatas(memos.getter());
-        m_grid->model.SetDatas(&store);
-        QCOMPARE(value(1, Qt::DecorationRole).toString(),
-                 skin() + QStringLiteral("default_voice.png"));
-        m_grid->model.SetDatas(nullptr);
-    }
-
-    void setData_data()
+    // Photo row 1 starts unticked; role -1 stands for CheckAll of the input.
+    void tickChanges_data()
     {
         QTest::addColumn<int>("role");
-        QTest::addColumn<QVariant>("input");
-        QTest::addColumn<bool>("accepted");
-        QTest::addColumn<int>("tick");    // of photo row 1, which starts unticked
-        QTest::addColumn<int>("notices"); // itemCheckedChanged and dataChanged
-        QTest::addColumn<int>("resets");
+        QTest::addColumn<int>("input");
+        // The answer, the ticks, row 1 collapsed, itemCheckedChanged, the rows
+        // dataChanged names, resets and the store's ticked count.
+        QTest::addColumn<QString>("result");
         const int check = Qt::CheckStateRole;
-        QTest::newRow("unchecked") << check << QVariant(int(Qt::Unchecked)) << true << 0 << 1 << 1;
-        QTest::newRow("partly checked ticks") << check << QVariant(1) << true << 2 << 1 << 1;
-        QTest::newRow("hidden collapses")
-            << int(ImageListItmModel::HiddenRole) << QVariant(true) << false << 0 << 0 << 1;
-        QTest::newRow("display") << int(Qt::DisplayRole) << QVariant(true) << false << 0 << 0 << 0;
+        const int hidden = ImageListItmModel::HiddenRole;
+        // clang-format off
+        QTest::newRow("unchecked") << check << int(Qt::Unchecked) << "y PUCCCCC - 1 1-1 1 4";
+        QTest::newRow("partly checked ticks") << check << 1 << "y CCCCCCC - 1 1-1 1 5";
+        QTest::newRow("hidden collapses") << hidden << 1 << "n PUCCCCC h 0  1 4";
+        QTest::newRow("display") << int(Qt::DisplayRole) << 1 << "n PUCCCCC - 0  0 4";
+        QTest::newRow("all unchecked") << -1 << int(Qt::Unchecked) << "- UUUUUUU - 0 0-6 0 0";
+        QTest::newRow("all checked") << -1 << int(Qt::Checked) << "- CCCCCCC - 0 0-6 0 5";
+        // clang-format on
     }
-    void setData()
+    void tickChanges()
     {
         QFETCH(int, role);
-        QFETCH(QVariant, input);
-        QFETCH(bool, accepted);
-        QFETCH(int, tick);
-        QFETCH(int, notices);
-        QFETCH(int, resets);
+        QFETCH(int, input);
+        QFETCH(QString, result);
         m_grid->store.SetChecked(1, Qt::Unchecked);
         QSignalSpy checked(&m_grid->model, &ImageListItmModel::itemCheckedChanged);
         QSignalSpy changed(&m_grid->model, &QAbstractItemModel::dataChanged);
         QSignalSpy reset(&m_grid->model, &QAbstractItemModel::modelReset);
-        QCOMPARE(m_grid->model.setData(m_grid->model.index(1, 0), input, role), accepted);
-        QCOMPARE(value(1, Qt::CheckStateRole).toInt(), tick);
-        // The title follows its day.
-        QCOMPARE(value(0, Qt::CheckStateRole).toInt(), tick == 2 ? 2 : 1);
-        QCOMPARE(value(1, ImageListItmModel::HiddenRole).toBool(),
-                 role == ImageListItmModel::HiddenRole);
-        QCOMPARE(checked.count(), notices);
-        QCOMPARE(changed.count(), notices);
-        QCOMPARE(reset.count(), resets);
-    }
-
-    void checkAll_data()
-    {
-        QTest::addColumn<int>("state");
-        QTest::addColumn<unsigned int>("count");
-        QTest::newRow("unchecked") << int(Qt::Unchecked) << 0u;
-        QTest::newRow("checked") << int(Qt::Checked) << 5u;
-    }
-    void checkAll()
-    {
-        QFETCH(int, state);
-        QFETCH(unsigned int, count);
-        m_grid->store.SetChecked(1, Qt::Checked == state ? Qt::Unchecked : Qt::Checked);
-        QSignalSpy checked(&m_grid->model, &ImageListItmModel::itemCheckedChanged);
-        QSignalSpy changed(&m_grid->model, &QAbstractItemModel::dataChanged);
-        m_grid->model.CheckAll(Qt::CheckState(state));
-        QCOMPARE(checked.count(), 0);
-        QCOMPARE(changed.count(), 1);
-        QCOMPARE(changed.first().at(0).toModelIndex().row(), 0);
-        QCOMPARE(changed.first().at(1).toModelIndex().row(), 6);
-        QCOMPARE(m_grid->store.GetCheckedCount(), count);
-        for (int row = 0; row < 7; ++row)
-            QCOMPARE(value(row, Qt::CheckStateRole).toInt(), state);
-    }
-
-    void sizeHints()
-    {
-        auto hint = [this](int row) {
-            return m_delegate->sizeHint(option(0), m_grid->model.index(row, 0));
-        };
-        QCOMPARE(hint(0), kTitle);
-        QCOMPARE(hint(1), kCell);
-        m_grid->model.setData(m_grid->model.index(0, 0), true, ImageListItmModel::HiddenRole);
-        QCOMPARE(hint(0), kTitle);
-        QCOMPARE(hint(1), QSize(0, 0));
-        QCOMPARE(hint(5), kCell);
-        QVERIFY(areaOf(render(*m_delegate, 1), Qt::white) == QRect(0, 0, 1200, 300));
-        // A collapsed photo shows again in the flat layout.
-        m_grid->model.ChangeViewMode(IMAGE_VIEW_FLAT);
-        QCOMPARE(hint(0), kCell);
+        QString answer = "-";
+        if (role < 0)
+            m_grid->model.CheckAll(Qt::CheckState(input));
+        else
+            answer = m_grid->model.setData(m_grid->model.index(1, 0), input, role) ? "y" : "n";
+        QStringList rows;
+        for (const QList<QVariant>& call : changed)
+            rows << QString::number(call.at(0).toModelIndex().row()) + '-' +
+                        QString::number(call.at(1).toModelIndex().row());
+        QCOMPARE((QStringList{answer, ticks(),
+                              value(1, ImageListItmModel::HiddenRole).toBool() ? "h" : "-",
+                              QString::number(checked.count()), rows.join(','),
+                              QString::number(reset.count()),
+                              QString::number(m_grid->store.GetCheckedCount())}
+                      .join(' ')),
+                 result);
     }
 
     void thumbnailPlacement_data()
@@ -355,63 +314,54 @@ private slots:
         m_set.photo(0)->setThumbnailPath("/thumbs/0.jpg");
     }
 
-    void photoTickAndText_data()
+    // Row 0 is a title: its box, the collapse triangle, the label and the line;
+    // the others are photos: the box and the text beside it.
+    void painting_data()
     {
         QTest::addColumn<int>("row");
-        QTest::addColumn<int>("state");
-        QTest::addColumn<QColor>("box");
-        QTest::addColumn<int>("textTop"); // first row the text may reach, from the box
-        QTest::newRow("14 characters, ticked") << 1 << 2 << kCheck << 0;
-        QTest::newRow("15 characters, unticked") << 2 << 0 << kNoCheck << -6;
-        QTest::newRow("partly ticked shows ticked") << 3 << 1 << kCheck << 0;
-    }
-    void photoTickAndText()
-    {
-        QFETCH(int, row);
-        QFETCH(int, state);
-        QFETCH(QColor, box);
-        QFETCH(int, textTop);
-        m_grid->store.GetViewItem(row)->checkState = Qt::CheckState(state);
-        const QImage image = render(*m_delegate, row);
-        const QPoint boxCorner = kOrigin + QPoint(8, 120);
-        QCOMPARE(areaOf(image, box), QRect(boxCorner, QSize(13, 13)));
-        const QRect ink = areaOf(image);
-        const int left = boxCorner.x() + indicator().width() - 1 + 8;
-        QVERIFY2(ink.left() >= left && ink.left() < left + 4,
-                 qPrintable(QString::number(ink.left())));
-        // A short text starts in its rectangle's top row, a long one 6 higher.
-        const int top = boxCorner.y() + textTop;
-        QVERIFY2(ink.top() >= top && ink.top() < top + 6, qPrintable(QString::number(ink.top())));
-    }
-
-    void titlePainting_data()
-    {
         QTest::addColumn<int>("state");
         QTest::addColumn<bool>("hide");
         QTest::addColumn<QColor>("box");
         QTest::addColumn<QColor>("triangle");
-        QTest::newRow("ticked, expanded") << 2 << false << kCheck << kTriangleDown;
-        QTest::newRow("partly, collapsed") << 1 << true << kPartCheck << kTriangleUp;
-        QTest::newRow("unticked, expanded") << 0 << false << kNoCheck << kTriangleDown;
+        QTest::addColumn<int>("textTop"); // first row a photo's text may reach, from the box
+        // clang-format off
+        QTest::newRow("title ticked, expanded") << 0 << 2 << false << kCheck << kTriangleDown << 0;
+        QTest::newRow("title partly, collapsed") << 0 << 1 << true << kPartCheck << kTriangleUp << 0;
+        QTest::newRow("title unticked, expanded") << 0 << 0 << false << kNoCheck << kTriangleDown << 0;
+        QTest::newRow("14 characters, ticked") << 1 << 2 << false << kCheck << QColor() << 0;
+        QTest::newRow("15 characters, unticked") << 2 << 0 << false << kNoCheck << QColor() << -6;
+        QTest::newRow("partly ticked shows ticked") << 3 << 1 << false << kCheck << QColor() << 0;
+        // clang-format on
     }
-    void titlePainting()
+    void painting()
     {
+        QFETCH(int, row);
         QFETCH(int, state);
         QFETCH(bool, hide);
         QFETCH(QColor, box);
         QFETCH(QColor, triangle);
-        m_grid->store.GetViewItem(0)->checkState = Qt::CheckState(state);
-        m_grid->store.SetHide(0, hide);
-        const QImage image = render(*m_delegate, 0);
-        const QPoint boxCorner = kOrigin + QPoint(16, 18);
+        QFETCH(int, textTop);
+        m_grid->store.GetViewItem(row)->checkState = Qt::CheckState(state);
+        m_grid->store.SetHide(row, hide);
+        const QImage image = render(*m_delegate, row);
+        const QPoint boxCorner = kOrigin + (row == 0 ? QPoint(16, 18) : QPoint(8, 120));
         QCOMPARE(areaOf(image, box), QRect(boxCorner, QSize(13, 13)));
-        const QRect triangleRect(boxCorner.x() + indicator().width() - 1 + 8, boxCorner.y(), 14,
-                                 14);
+        const int right = boxCorner.x() + indicator().width() - 1 + 8;
+        const QRect ink = areaOf(image);
+        if (row > 0) {
+            QVERIFY2(ink.left() >= right && ink.left() < right + 4,
+                     qPrintable(QString::number(ink.left())));
+            // A short text starts in its rectangle's top row, a long one 6 higher.
+            const int top = boxCorner.y() + textTop;
+            QVERIFY2(ink.top() >= top && ink.top() < top + 6,
+                     qPrintable(QString::number(ink.top())));
+            return;
+        }
+        const QRect triangleRect(right, boxCorner.y(), 14, 14);
         QCOMPARE(areaOf(image, triangle), triangleRect);
         const QRect labelRect(triangleRect.right() + 8, triangleRect.top(), 100, 14);
         QCOMPARE(areaOf(image, kLine), QRect(labelRect.right() + 8, labelRect.top() + 6, 730, 2));
         // The label ("02-06-2024   (3)") sits in its 100 x 14 rectangle.
-        const QRect ink = areaOf(image);
         QVERIFY(labelRect.adjusted(-1, -1, 1, 1).contains(ink));
         QVERIFY(ink.width() > 50);
     }
@@ -425,70 +375,67 @@ private slots:
         QVERIFY(!areaOf(image).isNull()); // the label still shows
     }
 
-    // Mouse events at an offset from a row's corner, on a fresh grid whose
-    // row 1 may first be unticked ("pre"). Rows: title, 3 photos, title, 2 photos.
+    // Mouse events at an offset from a row's corner: "up" (left release),
+    // "dbl" (left double click), "right" (right release), "press", "move"; "pre"
+    // first unticks row 1. Rows: title, 3 photos, title, 2 photos.
     void clicks_data()
     {
-        QTest::addColumn<bool>("pre");
         QTest::addColumn<int>("row");
         QTest::addColumn<QPoint>("offset");
-        QTest::addColumn<int>("type");
-        QTest::addColumn<int>("button");
-        QTest::addColumn<int>("times");
-        QTest::addColumn<bool>("accepted");
-        QTest::addColumn<QString>("ticks");
-        QTest::addColumn<bool>("collapsed"); // the first day
-        const int up = QEvent::MouseButtonRelease;
-        const int dbl = QEvent::MouseButtonDblClick;
-        const int left = Qt::LeftButton;
+        QTest::addColumn<QString>("events");
+        QTest::addColumn<QString>("result"); // ticks, answers, first day collapsed
         // clang-format off
-        QTest::newRow("title box") << false << 0 << QPoint(20, 22) << up << left << 1 << true << "UUUUCCC" << false;
-        QTest::newRow("title box corner") << false << 0 << QPoint(16, 18) << up << left << 1 << true << "UUUUCCC" << false;
-        QTest::newRow("title box, twice") << false << 0 << QPoint(20, 22) << up << left << 2 << true << "CCCCCCC" << false;
-        QTest::newRow("title box, double click") << false << 0 << QPoint(22, 24) << dbl << left << 1 << true << "UUUUCCC" << false;
-        QTest::newRow("partly ticked day unticks") << true << 0 << QPoint(20, 22) << up << left << 1 << true << "UUUUCCC" << false;
-        QTest::newRow("collapse zone") << false << 0 << QPoint(40, 24) << up << left << 1 << false << "CCCCCCC" << true;
-        QTest::newRow("last pixel of the zone") << false << 0 << QPoint(129, 31) << up << left << 1 << false << "CCCCCCC" << true;
-        QTest::newRow("collapse zone, twice") << false << 0 << QPoint(40, 24) << up << left << 2 << false << "CCCCCCC" << false;
-        QTest::newRow("past the zone") << false << 0 << QPoint(130, 24) << up << left << 1 << false << "CCCCCCC" << false;
-        QTest::newRow("below the zone") << false << 0 << QPoint(60, 32) << up << left << 1 << false << "CCCCCCC" << false;
-        QTest::newRow("left of the box") << false << 0 << QPoint(10, 22) << up << left << 1 << false << "CCCCCCC" << false;
-        QTest::newRow("photo box") << false << 3 << QPoint(10, 122) << up << left << 1 << true << "PCCUCCC" << false;
-        QTest::newRow("photo box corner") << false << 3 << QPoint(8, 120) << up << left << 1 << true << "PCCUCCC" << false;
-        QTest::newRow("photo box, twice") << false << 3 << QPoint(12, 124) << up << left << 2 << true << "CCCCCCC" << false;
-        QTest::newRow("photo at the title's box") << false << 3 << QPoint(20, 22) << up << left << 1 << false << "CCCCCCC" << false;
-        QTest::newRow("photo outside the box") << false << 1 << QPoint(60, 40) << up << left << 1 << false << "CCCCCCC" << false;
-        QTest::newRow("right click") << false << 0 << QPoint(20, 22) << up << int(Qt::RightButton) << 1 << false << "CCCCCCC" << false;
-        QTest::newRow("press on a title box") << false << 0 << QPoint(20, 22) << int(QEvent::MouseButtonPress) << left << 1 << false << "CCCCCCC" << false;
-        QTest::newRow("move over a photo box") << false << 1 << QPoint(10, 122) << int(QEvent::MouseMove) << left << 1 << false << "CCCCCCC" << false;
+        QTest::newRow("title box") << 0 << QPoint(20, 22) << "up" << "UUUUCCC y -";
+        QTest::newRow("title box corner") << 0 << QPoint(16, 18) << "up" << "UUUUCCC y -";
+        QTest::newRow("title box, twice") << 0 << QPoint(20, 22) << "up up" << "CCCCCCC yy -";
+        QTest::newRow("title box, double click") << 0 << QPoint(22, 24) << "dbl" << "UUUUCCC y -";
+        QTest::newRow("partly ticked day unticks") << 0 << QPoint(20, 22) << "pre up" << "UUUUCCC y -";
+        QTest::newRow("collapse zone") << 0 << QPoint(40, 24) << "up" << "CCCCCCC n collapsed";
+        QTest::newRow("last pixel of the zone") << 0 << QPoint(129, 31) << "up" << "CCCCCCC n collapsed";
+        QTest::newRow("collapse zone, twice") << 0 << QPoint(40, 24) << "up up" << "CCCCCCC nn -";
+        QTest::newRow("past the zone") << 0 << QPoint(130, 24) << "up" << "CCCCCCC n -";
+        QTest::newRow("below the zone") << 0 << QPoint(60, 32) << "up" << "CCCCCCC n -";
+        QTest::newRow("left of the box") << 0 << QPoint(10, 22) << "up" << "CCCCCCC n -";
+        QTest::newRow("photo box") << 3 << QPoint(10, 122) << "up" << "PCCUCCC y -";
+        QTest::newRow("photo box corner") << 3 << QPoint(8, 120) << "up" << "PCCUCCC y -";
+        QTest::newRow("photo box, twice") << 3 << QPoint(12, 124) << "up up" << "CCCCCCC yy -";
+        QTest::newRow("photo at the title's box") << 3 << QPoint(20, 22) << "up" << "CCCCCCC n -";
+        QTest::newRow("photo outside the box") << 1 << QPoint(60, 40) << "up" << "CCCCCCC n -";
+        QTest::newRow("right click") << 0 << QPoint(20, 22) << "right" << "CCCCCCC n -";
+        QTest::newRow("press on a title box") << 0 << QPoint(20, 22) << "press" << "CCCCCCC n -";
+        QTest::newRow("move over a photo box") << 1 << QPoint(10, 122) << "move" << "CCCCCCC n -";
         // clang-format on
     }
     void clicks()
     {
-        QFETCH(bool, pre);
         QFETCH(int, row);
         QFETCH(QPoint, offset);
-        QFETCH(int, type);
-        QFETCH(int, button);
-        QFETCH(int, times);
-        QFETCH(bool, accepted);
-        QFETCH(QString, ticks);
-        QFETCH(bool, collapsed);
-        if (pre)
-            m_grid->store.SetChecked(1, Qt::Unchecked);
+        QFETCH(QString, events);
+        QFETCH(QString, result);
+        const QMap<QString, QPair<QEvent::Type, Qt::MouseButton>> kinds{
+            {"up", {QEvent::MouseButtonRelease, Qt::LeftButton}},
+            {"dbl", {QEvent::MouseButtonDblClick, Qt::LeftButton}},
+            {"right", {QEvent::MouseButtonRelease, Qt::RightButton}},
+            {"press", {QEvent::MouseButtonPress, Qt::LeftButton}},
+            {"move", {QEvent::MouseMove, Qt::LeftButton}}};
         QSignalSpy checked(&m_grid->model, &ImageListItmModel::itemCheckedChanged);
         const QPoint pos = kOrigin + offset;
-        for (int i = 0; i < times; ++i) {
-            QMouseEvent event(QEvent::Type(type), pos, pos, Qt::MouseButton(button),
-                              Qt::MouseButton(button), Qt::NoModifier);
-            QCOMPARE(m_delegate->editorEvent(&event, &m_grid->model, option(row),
-                                             m_grid->model.index(row, 0)),
-                     accepted);
+        QString answers;
+        for (const QString& name : events.split(' ')) {
+            const auto kind = kinds.value(name);
+            QMouseEvent event(kind.first, pos, pos, kind.second, kind.second, Qt::NoModifier);
+            if (name == "pre")
+                m_grid->store.SetChecked(1, Qt::Unchecked); // tells the model nothing
+            else if (m_delegate->editorEvent(&event, &m_grid->model, option(row),
+                                             m_grid->model.index(row, 0)))
+                answers += 'y';
+            else
+                answers += 'n';
         }
-        QCOMPARE(this->ticks(), ticks);
-        QCOMPARE(value(0, ImageListItmModel::HiddenRole).toBool(), collapsed);
+        const bool collapsed = value(0, ImageListItmModel::HiddenRole).toBool();
         QCOMPARE(value(1, ImageListItmModel::HiddenRole).toBool(), collapsed);
-        QCOMPARE(checked.count(), accepted ? times : 0);
+        QCOMPARE(ticks() + ' ' + answers + ' ' + (collapsed ? "collapsed" : "-"), result);
+        QCOMPARE(checked.count(), answers.count('y'));
         QVERIFY(!m_delegate->editorEvent(nullptr, &m_grid->model, option(0),
                                          m_grid->model.index(0, 0)));
     }

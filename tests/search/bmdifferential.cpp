@@ -20,16 +20,8 @@ char lower(char c)
 
 bool naiveFind(const std::string& pattern, const std::string& text)
 {
-    if (pattern.size() > text.size())
-        return false;
-    for (size_t start = 0; start + pattern.size() <= text.size(); ++start) {
-        size_t k = 0;
-        while (k < pattern.size() && lower(text[start + k]) == lower(pattern[k]))
-            ++k;
-        if (k == pattern.size())
-            return true;
-    }
-    return false;
+    return std::search(text.begin(), text.end(), pattern.begin(), pattern.end(),
+                       [](char a, char b) { return lower(a) == lower(b); }) != text.end();
 }
 
 std::string upToZero(const std::string& s)

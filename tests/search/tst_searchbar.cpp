@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QMetaMethod>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QTest>
 
 #include <memory>
@@ -25,6 +24,13 @@ private slots:
     {
         m_bar = std::make_unique<SearchBar>();
         m_bar->show();
+        m_emitted.clear();
+        connect(m_bar.get(), &SearchBar::signalfilterlineEditTextEdited, this,
+                [this](const QString& text) { m_emitted << "t:" + text; });
+        connect(m_bar.get(), &SearchBar::signalOnlyShowDeletedItems, this,
+                [this](bool on) { m_emitted << (on ? "d:true" : "d:false"); });
+        connect(m_bar.get(), &SearchBar::signalChangeWeChatCombox, this,
+                [this](int index) { m_emitted << "w:" + QString::number(index); });
     }
 
     void interface()
@@ -48,95 +54,76 @@ private slots:
         QVERIFY(chooser()->isHidden() && clearButton()->isHidden());
     }
 
-    void typingEmitsTextAndShowsClearButton()
+    // Steps: "on"/"off" (EnableAllTool), "k<char>" and "bs" (keys), "type:<text>",
+    // "set:<text>" (by code), "clear" (ClearSearchInfo), "x" (the clear button),
+    // "sw" (the switch), "acc:<a,b>" (AddDataToComboBox), "pick<n>" (the
+    // user's account), "show"/"hide" (ShowWechatComboBox).
+    void steps_data()
     {
-        m_bar->EnableAllTool(true);
-        QSignalSpy texts(m_bar.get(), &SearchBar::signalfilterlineEditTextEdited);
-        QTest::keyClick(field(), Qt::Key_A);
-        QTest::keyClick(field(), 'B');
-        QVERIFY(!clearButton()->isHidden());
-        QTest::keyClick(field(), Qt::Key_Backspace);
-        QVERIFY(!clearButton()->isHidden());
-        QTest::keyClick(field(), Qt::Key_Backspace);
-        QVERIFY(clearButton()->isHidden());
+        QTest::addColumn<QString>("steps");
+        // The signals in order | the text; x: clear button shown, s and f: switch
+        // and field enabled, w and l: chooser and label shown; the accounts.
+        QTest::addColumn<QString>("result");
+        // clang-format off
+        QTest::newRow("typing shows the clear button") << "on ka kB" << "t:a t:aB | aB xsf-- ";
+        QTest::newRow("one backspace") << "on ka kB bs" << "t:a t:aB t:a | a xsf-- ";
+        QTest::newRow("an empty field hides it") << "on ka bs" << "t:a t: |  -sf-- ";
         // Text set by code goes out too, even into the disabled field.
-        m_bar->EnableAllTool(false);
-        field()->setText(QStringLiteral("Smith"));
-        QCOMPARE(emitted(texts), (QStringList{"a", "aB", "a", QString(), "Smith"}));
-        QVERIFY(!clearButton()->isHidden());
+        QTest::newRow("set by code") << "on ka bs off set:Smith" << "t:a t: t:Smith | Smith x---- ";
+        QTest::newRow("clearing emits once") << "on type:ann clear clear" << "t:a t:an t:ann t: |  -sf-- ";
+        QTest::newRow("the clear button") << "on type:ann x clear" << "t:a t:an t:ann t: |  -sf-- ";
+        QTest::newRow("the switch only when enabled") << "sw on sw sw off sw" << "d:true d:false |  ----- ";
+        QTest::newRow("accounts") << "acc: acc:one,two,three" << "w:0 |  ----- one,two,three";
+        // Refilling empties the chooser first (-1), then the first name is current;
+        // picking the current one again says nothing.
+        QTest::newRow("picks and refills") << "acc:a,b,c pick2 pick2 pick1 acc:d,e" << "w:0 w:2 w:1 w:-1 w:0 |  ----- d,e";
+        QTest::newRow("emptied") << "acc:a,b acc:" << "w:0 w:-1 |  ----- ";
+        QTest::newRow("chooser shown") << "show" << " |  ---wl ";
+        QTest::newRow("chooser hidden again") << "show hide" << " |  ----- ";
+        QTest::newRow("disabling keeps text and chooser") << "on type:lee show off" << "t:l t:le t:lee | lee x--wl ";
+        // clang-format on
     }
-
-    void clearingEmitsEmptyOnce()
+    void steps()
     {
-        m_bar->EnableAllTool(true);
-        for (bool byButton : {false, true}) {
-            QTest::keyClicks(field(), QStringLiteral("ann"));
-            QSignalSpy texts(m_bar.get(), &SearchBar::signalfilterlineEditTextEdited);
-            if (byButton)
-                QTest::mouseClick(clearButton(), Qt::LeftButton);
-            else
+        QFETCH(QString, steps);
+        QFETCH(QString, result);
+        for (const QString& step : steps.split(' ', Qt::SkipEmptyParts)) {
+            const QString text = step.section(':', 1);
+            if (step == "on" || step == "off")
+                m_bar->EnableAllTool(step == "on");
+            else if (step == "show" || step == "hide")
+                m_bar->ShowWechatComboBox(step == "show");
+            else if (step == "bs")
+                QTest::keyClick(field(), Qt::Key_Backspace);
+            else if (step.startsWith("type:"))
+                QTest::keyClicks(field(), text);
+            else if (step.startsWith("set:"))
+                field()->setText(text);
+            else if (step == "clear")
                 m_bar->ClearSearchInfo();
-            m_bar->ClearSearchInfo();
-            QCOMPARE(emitted(texts), QStringList{QString()});
-            QVERIFY(field()->text().isEmpty());
-            QVERIFY(clearButton()->isHidden());
+            else if (step == "x" || step == "sw")
+                QTest::mouseClick(step == "x" ? static_cast<QWidget*>(clearButton())
+                                              : onlyDeleted(),
+                                  Qt::LeftButton);
+            else if (step.startsWith("acc:")) {
+                QStringList names = text.split(',', Qt::SkipEmptyParts);
+                m_bar->AddDataToComboBox(names);
+            } else if (step.startsWith("pick"))
+                chooser()->setCurrentIndex(step.mid(4).toInt());
+            else
+                QTest::keyClick(field(), step.at(1).toLatin1());
         }
-    }
-
-    void switchEmitsOnlyWhenEnabled()
-    {
-        QSignalSpy states(m_bar.get(), &SearchBar::signalOnlyShowDeletedItems);
-        QTest::mouseClick(onlyDeleted(), Qt::LeftButton);
-        m_bar->EnableAllTool(true);
-        QTest::mouseClick(onlyDeleted(), Qt::LeftButton);
-        QTest::mouseClick(onlyDeleted(), Qt::LeftButton);
-        m_bar->EnableAllTool(false);
-        QTest::mouseClick(onlyDeleted(), Qt::LeftButton);
-        QCOMPARE(emitted(states), (QStringList{"true", "false"}));
-    }
-
-    void accountChooser()
-    {
-        QSignalSpy indexes(m_bar.get(), &SearchBar::signalChangeWeChatCombox);
-        QStringList none;
-        m_bar->AddDataToComboBox(none);
-        QStringList accounts{"wxid_one", "wxid_two", "wxid_three"};
-        m_bar->AddDataToComboBox(accounts);
-        QCOMPARE(chooser()->count(), 3);
-        QCOMPARE(chooser()->itemText(2), QStringLiteral("wxid_three"));
-        // The user's picks; picking the current one again says nothing.
-        chooser()->setCurrentIndex(2);
-        chooser()->setCurrentIndex(2);
-        chooser()->setCurrentIndex(1);
-        // Refilling empties the chooser first (-1), then the first name is current.
-        QStringList others{"wxid_four", "wxid_five"};
-        m_bar->AddDataToComboBox(others);
-        QCOMPARE(chooser()->itemText(0), QStringLiteral("wxid_four"));
-        m_bar->AddDataToComboBox(none);
-        QCOMPARE(chooser()->count(), 0);
-        QCOMPARE(emitted(indexes), (QStringList{"0", "2", "1", "-1", "0", "-1"}));
-
-        m_bar->ShowWechatComboBox(true);
-        QVERIFY(!chooser()->isHidden() && !child<QLabel>("weChatlabel")->isHidden());
-        m_bar->ShowWechatComboBox(false);
-        QVERIFY(chooser()->isHidden() && child<QLabel>("weChatlabel")->isHidden());
-        QVERIFY(!onlyDeleted()->isHidden());
-    }
-
-    void enableAllToolKeepsTextAndChooser()
-    {
-        m_bar->EnableAllTool(true);
-        QVERIFY(onlyDeleted()->isEnabled() && field()->isEnabled());
-        QTest::keyClicks(field(), QStringLiteral("lee"));
-        m_bar->ShowWechatComboBox(true);
-
-        QSignalSpy texts(m_bar.get(), &SearchBar::signalfilterlineEditTextEdited);
-        m_bar->EnableAllTool(false);
-        QVERIFY(!onlyDeleted()->isEnabled() && !field()->isEnabled());
-        QCOMPARE(field()->text(), QStringLiteral("lee"));
-        QVERIFY(!clearButton()->isHidden() && clearButton()->isEnabled());
-        QVERIFY(!chooser()->isHidden() && chooser()->isEnabled());
-        QCOMPARE(texts.count(), 0);
+        QStringList accounts;
+        for (int i = 0; i < chooser()->count(); ++i)
+            accounts << chooser()->itemText(i);
+        const QString flags = QString(clearButton()->isHidden() ? "-" : "x") +
+                              (onlyDeleted()->isEnabled() ? "s" : "-") +
+                              (field()->isEnabled() ? "f" : "-") +
+                              (chooser()->isHidden() ? "-" : "w") +
+                              (child<QLabel>("weChatlabel")->isHidden() ? "-" : "l");
+        QCOMPARE(m_emitted.join(' ') + " | " + field()->text() + ' ' + flags + ' ' +
+                     accounts.join(','),
+                 result);
     }
 
 private:
@@ -148,15 +135,8 @@ private:
     QPushButton* clearButton() const { return child<QPushButton>("clearSearchEditBtn"); }
     QComboBox* chooser() const { return child<QComboBox>("weChatcomboBox"); }
     SwitchBtnWidget* onlyDeleted() const { return child<SwitchBtnWidget>("btnOnlyShowDelete"); }
-    QStringList emitted(const QSignalSpy& spy) const
-    {
-        QStringList values;
-        for (const QList<QVariant>& call : spy)
-            values << call.at(0).toString();
-        return values;
-    }
-
     std::unique_ptr<SearchBar> m_bar;
+    QStringList m_emitted; // the bar's signals, in order
 };
 
 QTEST_MAIN(TestSearchBar)

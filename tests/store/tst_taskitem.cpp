@@ -29,6 +29,7 @@ struct Reference
     bool onlyDeleted = false;
     unsigned int checked = 0;
 
+    void clear() { *this = Reference{type}; }
     bool passesFilter(const Entry& e) const { return !onlyDeleted || e.item->IsDeleted(); }
     bool inView(const Entry& e) const { return e.mark && passesFilter(e); }
     bool selected(const Entry& e) const { return inView(e) && e.state == Qt::Checked; }
@@ -137,8 +138,7 @@ private slots:
         auto anyItem = [&] { return pool[random.bounded(int(pool.size()))].get(); };
         FakeGetter getter;
         TaskItem store(static_cast<MDType>(type));
-        Reference ref;
-        ref.type = static_cast<MDType>(type);
+        Reference ref{static_cast<MDType>(type)};
         auto anyIndex = [&] { return int(random.bounded(ref.entries.size() + 3)) - 1; };
         auto anyState = [&] { return static_cast<Qt::CheckState>(random.bounded(3)); };
 
@@ -206,9 +206,7 @@ private slots:
                     fill << anyItem();
                 getter.prepend(fill);
                 store.SetDatas(&getter);
-                ref.entries.clear();
-                ref.onlyDeleted = false;
-                ref.checked = 0;
+                ref.clear();
                 for (int i = fill.size() - 1; i >= 0; --i)
                     ref.add(static_cast<FakeItem*>(getter.GetItem(unsigned(i))));
             } else if (op < 98) {
@@ -219,9 +217,7 @@ private slots:
                     store.ClearData();
                 else
                     store.SetDatas(nullptr);
-                ref.entries.clear();
-                ref.onlyDeleted = false;
-                ref.checked = 0;
+                ref.clear();
             }
 
             QVERIFY2(store.GetCheckedCount() == ref.checked, where);

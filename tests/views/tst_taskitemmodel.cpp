@@ -35,21 +35,6 @@ class TestTaskItemModel : public QObject
     Q_OBJECT
 
 private slots:
-    void withoutStore()
-    {
-        TaskItemModel model;
-        auto tester = watch(&model);
-        QCOMPARE(model.getCurrentItem(), nullptr);
-        QCOMPARE(model.columnCount(), 0);
-        const QModelIndex index = model.CreateModelIndexByRow(0);
-        QCOMPARE(model.data(index, Qt::TextAlignmentRole).toInt(), 0x84);
-        QVERIFY(!model.data(index, Qt::DisplayRole).isValid());
-        QVERIFY(!model.data(index, Qt::CheckStateRole).isValid());
-        QCOMPARE(model.headerData(3, Qt::Vertical, Qt::CheckStateRole).toInt(), 2);
-        QVERIFY(!model.headerData(0, Qt::Horizontal, Qt::DisplayRole).isValid());
-        QVERIFY(!model.setData(index, true, Qt::CheckStateRole));
-    }
-
     void columns_data()
     {
         QTest::addColumn<MDType>("type");
@@ -183,13 +168,23 @@ private slots:
         QCOMPARE(model.flags(QModelIndex()), Qt::ItemFlags());
     }
 
+    // Without a store, rows have nothing but the alignment; items without a
+    // record of the store's kind show no texts.
     void missingRecords()
     {
-        ViewStore records(MD_CONTACT);
-        records.addItem(std::make_unique<FakeItem>(nullptr, true)); // no record at all
-        records.addTexts<NoteRecord>({"a note"});                   // a record of another kind
         TaskItemModel model;
         auto tester = watch(&model);
+        QCOMPARE(model.getCurrentItem(), nullptr);
+        const QModelIndex index = model.CreateModelIndexByRow(0);
+        QCOMPARE((QVariantList{model.columnCount(), index.data(Qt::TextAlignmentRole), index.data(),
+                               index.data(Qt::CheckStateRole),
+                               model.headerData(3, Qt::Vertical, Qt::CheckStateRole),
+                               model.headerData(0, Qt::Horizontal),
+                               model.setData(index, true, Qt::CheckStateRole)}),
+                 (QVariantList{0, 0x84, QVariant(), QVariant(), 2, QVariant(), false}));
+        ViewStore records(MD_CONTACT);
+        records.add(std::unique_ptr<NoteRecord>(), true); // no record at all
+        records.addTexts<NoteRecord>({"a note"});         // a record of another kind
         model.setCurrentTypeItems(records.fill());
         for (int row = 0; row < 2; ++row) {
             QCOMPARE(rowCells(model, row), QVector<QString>(5, "<none>").toList());
@@ -199,54 +194,70 @@ private slots:
         }
         // A row past the store's records has nothing but the alignment.
         const QModelIndex past = model.CreateModelIndexByRow(7);
-        QCOMPARE(past.row(), 7);
-        QCOMPARE(past.model(), &model);
-        QVERIFY(!model.data(past, Qt::CheckStateRole).isValid());
-        QCOMPARE(model.data(past, Qt::TextAlignmentRole).toInt(), 0x84);
+        QCOMPARE((QVariantList{past.row(), past.data(Qt::CheckStateRole),
+                               past.data(Qt::TextAlignmentRole)}),
+                 (QVariantList{7, QVariant(), 0x84}));
     }
 
-    void setDataTicksTheRecord_data()
+    // Three calls, the third outside the search, ticked as `start`; column -1
+    // gives setData no index, -2 calls CheckAll with the value.
+    void tickChanges_data()
     {
         QTest::addColumn<int>("column");
         QTest::addColumn<int>("role");
-        QTest::addColumn<QVariant>("value");
-        QTest::addColumn<int>("expected"); // -1: refused
+        QTest::addColumn<int>("value");
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>(
+            "result"); // answer, ticks, itemCheckedChanged, dataChanged, resets
         const int check = Qt::CheckStateRole;
-        QTest::newRow("tick in column 0") << 0 << check << QVariant(int(Qt::Checked)) << 2;
-        QTest::newRow("true in column 2") << 2 << check << QVariant(true) << 2;
-        QTest::newRow("partial value ticks fully") << 0 << check << QVariant(1) << 2;
-        QTest::newRow("false unticks") << 1 << check << QVariant(false) << 0;
-        QTest::newRow("edit role") << 0 << int(Qt::EditRole) << QVariant(false) << -1;
-        QTest::newRow("no index") << -1 << check << QVariant(false) << -1;
+        // clang-format off
+        QTest::newRow("tick in column 0") << 0 << check << int(Qt::Checked) << "CUC" << "y CCC 1 0 0";
+        QTest::newRow("column 2") << 2 << check << int(Qt::Checked) << "CUC" << "y CCC 1 0 0";
+        QTest::newRow("partial value ticks fully") << 0 << check << 1 << "CUC" << "y CCC 1 0 0";
+        QTest::newRow("false unticks") << 1 << check << 0 << "CCC" << "y CUC 1 0 0";
+        QTest::newRow("edit role") << 0 << int(Qt::EditRole) << 0 << "CCC" << "n CCC 0 0 0";
+        QTest::newRow("no index") << -1 << check << 0 << "CCC" << "n CCC 0 0 0";
+        // The record outside the search keeps its tick.
+        QTest::newRow("check all") << -2 << 0 << int(Qt::Checked) << "UUU" << "- CCU 0 0 1";
+        QTest::newRow("uncheck all") << -2 << 0 << int(Qt::Unchecked) << "CCC" << "- UUC 0 0 1";
+        // A value that is no check state changes nothing but still repaints.
+        QTest::newRow("no check state") << -2 << 0 << 7 << "CUC" << "- CUC 0 0 1";
+        // clang-format on
     }
-    void setDataTicksTheRecord()
+    void tickChanges()
     {
         QFETCH(int, column);
         QFETCH(int, role);
-        QFETCH(QVariant, value);
-        QFETCH(int, expected);
+        QFETCH(int, value);
+        QFETCH(QString, start);
+        QFETCH(QString, result);
         ViewStore records(MD_CALL_HISTORY);
         for (int i = 0; i < 3; ++i)
             records.addTexts<CallRecord>({QString::number(i)});
         TaskItem* store = records.fill();
-        // Call history enters ticked; start row 1 from the opposite of what is set.
-        store->SetChecked(1, expected == 2 ? Qt::Unchecked : Qt::Checked);
-        const Qt::CheckState before = store->GetCheckState(1);
+        for (int row = 0; row < 3; ++row)
+            store->SetChecked(row, start[row] == 'C' ? Qt::Checked : Qt::Unchecked);
+        store->SetSearchMark(2, false);
         TaskItemModel model;
         auto tester = watch(&model);
         model.setCurrentTypeItems(store);
         QSignalSpy checked(&model, &TaskItemModel::itemCheckedChanged);
         QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
-
+        QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
         const QModelIndex index = column < 0 ? QModelIndex() : model.index(1, column);
-        QCOMPARE(model.setData(index, value, role), expected >= 0);
-        QCOMPARE(int(store->GetCheckState(1)), expected >= 0 ? expected : int(before));
-        QCOMPARE(store->GetCheckState(0), Qt::Checked);
-        QCOMPARE(store->GetCheckState(2), Qt::Checked);
-        QCOMPARE(checked.count(), expected >= 0 ? 1 : 0);
-        if (expected >= 0)
+        QString got = "-";
+        if (column == -2)
+            model.CheckAll(value);
+        else
+            got = model.setData(index, value, role) ? "y" : "n";
+        got += ' ';
+        for (int row = 0; row < 3; ++row)
+            got += "UPC"[store->GetCheckState(row)];
+        QCOMPARE(
+            got + QString(" %1 %2 %3").arg(checked.count()).arg(changed.count()).arg(reset.count()),
+            result);
+        if (checked.count())
             QCOMPARE(checked.at(0).at(0).value<QModelIndex>(), index);
-        QCOMPARE(changed.count(), 0);
     }
 
     void rowCountIsTakenOnReset()
@@ -280,37 +291,6 @@ private slots:
         model.setCurrentTypeItems(nullptr);
         QCOMPARE(model.rowCount(), 0);
         QCOMPARE(model.columnCount(), 0);
-    }
-
-    void checkAll_data()
-    {
-        QTest::addColumn<int>("state");
-        QTest::newRow("check") << int(Qt::Checked);
-        QTest::newRow("uncheck") << int(Qt::Unchecked);
-    }
-    void checkAll()
-    {
-        QFETCH(int, state);
-        ViewStore records(MD_CONTACT);
-        records.addRecord({"a"}, true);
-        records.addRecord({"b"});
-        records.addRecord({"c"});
-        TaskItem* store = records.fill();
-        store->SetSearchMark(2, false);
-        TaskItemModel model;
-        auto tester = watch(&model);
-        model.setCurrentTypeItems(store);
-        QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
-        model.CheckAll(state);
-        QCOMPARE(reset.count(), 1);
-        for (int row = 0; row < 2; ++row)
-            QCOMPARE(model.data(model.index(row, 0), Qt::CheckStateRole).toInt(), state);
-        // The record outside the search keeps its tick.
-        QCOMPARE(store->GetCheckState(2), Qt::Unchecked);
-        // A value that is no check state changes nothing but still repaints.
-        model.CheckAll(7);
-        QCOMPARE(reset.count(), 2);
-        QCOMPARE(int(store->GetCheckState(0)), state);
     }
 };
 

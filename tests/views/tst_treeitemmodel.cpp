@@ -3,14 +3,16 @@
 
 #include <QAbstractItemModelTester>
 #include <QColor>
+#include <QMap>
 #include <QSignalSpy>
 #include <QSize>
 #include <QTest>
 
 namespace {
 
-// A page's tree model: a group of type 1 with three leaves under the root,
-// built through the protected appendChild and watched by a model tester.
+// A page's tree model, built through the protected appendChild and watched by
+// a model tester. Nodes by letter: r the root; g a group of type 1 and 0 to 2
+// its leaves; s a second group; p a group of type 0 and a, b its leaves.
 class GroupTree : public TreeItemModel
 {
 public:
@@ -22,7 +24,17 @@ public:
         group = add(nullptr, "group");
         for (int i = 0; i < 3; ++i)
             leaves[i] = add(group, QString("leaf %1").arg(i), 2);
+        m_nodes = {{'r', GetRootItem()},
+                   {'g', group},
+                   {'0', leaves[0]},
+                   {'1', leaves[1]},
+                   {'2', leaves[2]},
+                   {'s', add(nullptr, "second")},
+                   {'p', add(nullptr, "plain", 0)}};
+        m_nodes['a'] = add(m_nodes['p'], "a", 2);
+        m_nodes['b'] = add(m_nodes['p'], "b", 2);
     }
+    TreeItem* node(QChar name) const { return m_nodes.value(name); }
     static QStringList& headers()
     {
         static QStringList texts{"A", "B"};
@@ -44,15 +56,21 @@ public:
             return QModelIndex();
         return index(item->row(), column, indexOf(item->parent()));
     }
-    // The ticks of the group and its leaves as letters U, P, C.
+    // The ticks of r, g, 0 to 2, s, p, a and b as letters U, P, C.
     QString ticks() const
     {
         QString out;
-        for (TreeItem* node : {group, leaves[0], leaves[1], leaves[2]})
-            out += QLatin1Char("UPC"[data(indexOf(node), Qt::CheckStateRole).toInt()]);
+        for (QChar name : QStringLiteral("rg012spab")) {
+            const QVariant state = name == 'r' ? m_nodes['r']->GetCheckState()
+                                               : data(indexOf(node(name)), Qt::CheckStateRole);
+            out += QLatin1Char("UPC"[state.toInt()]);
+        }
         return out;
     }
     QAbstractItemModelTester tester{this, QAbstractItemModelTester::FailureReportingMode::Fatal};
+
+private:
+    QMap<QChar, TreeItem*> m_nodes;
 };
 
 } // namespace
@@ -62,60 +80,72 @@ class TestTreeItemModel : public QObject
     Q_OBJECT
 
 private slots:
-    // Steps "<node>=<u|c>": node g is the group, 0 to 2 its leaves.
-    void spreadInAGroup_data()
+    // Steps: "<node>=<u|c>" ticks a node;
+    // "<node><column>:<value>" gives setData that value as the node's check
+    // state (column "-": no index, "e": column 0 in the edit role); "*<node>"
+    // makes a node current and "*=<u|c>" ticks the current one.
+    void steps_data()
     {
         QTest::addColumn<QString>("steps");
-        QTest::addColumn<QString>("ticks");
+        QTest::addColumn<QString>("result"); // ticks, setData answers, resets
         // clang-format off
-        QTest::newRow("fresh nodes are checked") << "" << "CCCC";
-        QTest::newRow("one leaf unchecked") << "1=u" << "PCUC";
-        QTest::newRow("two leaves unchecked") << "0=u 2=u" << "PUCU";
-        QTest::newRow("all leaves unchecked") << "0=u 1=u 2=u" << "UUUU";
-        QTest::newRow("one leaf rechecked") << "0=u 1=u 2=u 1=c" << "PUCU";
-        QTest::newRow("group checks all leaves") << "0=u 2=u g=c" << "CCCC";
-        QTest::newRow("group unchecks all leaves") << "g=u" << "UUUU";
+        QTest::newRow("fresh nodes are checked") << "" << "CCCCCCCCC  0";
+        QTest::newRow("one leaf unchecked") << "1=u" << "CPCUCCCCC  0";
+        QTest::newRow("two leaves unchecked") << "0=u 2=u" << "CPUCUCCCC  0";
+        QTest::newRow("all leaves unchecked") << "0=u 1=u 2=u" << "CUUUUCCCC  0";
+        QTest::newRow("one leaf rechecked") << "0=u 1=u 2=u 1=c" << "CPUCUCCCC  0";
+        QTest::newRow("group checks all leaves") << "0=u 2=u g=c" << "CCCCCCCCC  0";
+        QTest::newRow("group unchecks all leaves") << "g=u" << "UUUUUCCCC  0";
+        QTest::newRow("setData unticks") << "00:0" << "CPUCCCCCC y 1";
+        QTest::newRow("setData, partial ticks in column 1") << "0=u 01:1" << "CCCCCCCCC y 1";
+        QTest::newRow("setData, edit role") << "0e:0" << "CCCCCCCCC n 0";
+        QTest::newRow("setData, no index") << "0-:0" << "CCCCCCCCC n 0";
+        QTest::newRow("nothing current") << "*=u" << "CCCCCCCCC  0";
+        QTest::newRow("current unticked") << "*1 *=u" << "CPCUCCCCC  1";
+        // The root and type-0 groups take the state their last changed child
+        // gave them, one level up only.
+        QTest::newRow("root follows the second group") << "g=u s=c" << "CUUUUCCCC  0";
+        QTest::newRow("a leaf changes its group only") << "g=u s=c 0=c" << "CPCUUCCCC  0";
+        QTest::newRow("type-0 group") << "a=u" << "CCCCCCUUC  0";
         // clang-format on
     }
-    void spreadInAGroup()
+    void steps()
     {
         QFETCH(QString, steps);
-        QFETCH(QString, ticks);
+        QFETCH(QString, result);
         GroupTree tree;
+        QSignalSpy reset(&tree, &QAbstractItemModel::modelReset);
+        QSignalSpy checked(&tree, &TreeItemModel::itemCheckedChanged);
+        QString answers;
         for (const QString& step : steps.split(' ', Qt::SkipEmptyParts)) {
-            TreeItem* node = step.at(0) == 'g' ? tree.group : tree.leaves[step.left(1).toInt()];
-            node->SetChecked(step.endsWith('c') ? Qt::Checked : Qt::Unchecked);
+            const Qt::CheckState state = step.endsWith('c') ? Qt::Checked : Qt::Unchecked;
+            if (step.startsWith("*="))
+                tree.SetCurSelTreeItemCheckState(state);
+            else if (step.startsWith('*'))
+                tree.SetCurSelTreeItem(tree.node(step.at(1)));
+            else if (step.at(1) == '=')
+                tree.node(step.at(0))->SetChecked(state);
+            else {
+                const QChar column = step.at(1);
+                const QModelIndex index = column == '-'
+                                              ? QModelIndex()
+                                              : tree.indexOf(tree.node(step.at(0)), column == '1');
+                const int role = column == 'e' ? Qt::EditRole : Qt::CheckStateRole;
+                const bool accepted = tree.setData(index, step.mid(3).toInt(), role);
+                answers += accepted ? 'y' : 'n';
+                if (accepted)
+                    QCOMPARE(checked.last().at(0).value<QModelIndex>(), index);
+            }
         }
-        QCOMPARE(tree.ticks(), ticks);
+        QCOMPARE(checked.count(), answers.count('y'));
+        QCOMPARE(tree.ticks() + ' ' + answers + ' ' + QString::number(reset.count()), result);
     }
 
-    // The root and type-0 groups take the state their last changed child gave them.
-    void rootFollowsTheLastChild()
-    {
-        GroupTree tree;
-        TreeItem* second = tree.add(nullptr, "second");
-        TreeItem* root = tree.GetRootItem();
-        tree.group->SetChecked(Qt::Unchecked);
-        QCOMPARE(root->GetCheckState(), Qt::Unchecked);
-        QCOMPARE(second->GetCheckState(), Qt::Checked);
-        second->SetChecked(Qt::Checked);
-        QCOMPARE(root->GetCheckState(), Qt::Checked);
-        tree.leaves[0]->SetChecked(Qt::Checked);
-        QCOMPARE(tree.group->GetCheckState(), Qt::PartiallyChecked);
-        QCOMPARE(root->GetCheckState(), Qt::Checked); // one level up only
-
-        TreeItem* plain = tree.add(nullptr, "plain", 0);
-        TreeItem* a = tree.add(plain, "a", 2);
-        tree.add(plain, "b", 2);
-        a->SetChecked(Qt::Unchecked);
-        QCOMPARE(plain->GetCheckState(), Qt::Unchecked);
-    }
-
-    void numbersStripesAndHighlight()
+    void structure()
     {
         const int first = TreeItem::m_nItemNo;
-        GroupTree tree; // the root, the group and three leaves
-        QCOMPARE(TreeItem::m_nItemNo, first + 5);
+        GroupTree tree; // nine nodes, made in the order of their letters
+        QCOMPARE(TreeItem::m_nItemNo, first + 9);
         QCOMPARE(tree.leaves[2]->GetItemNo(), first + 4);
         for (TreeItem* node : {tree.group, tree.leaves[0], tree.leaves[1]}) {
             for (int column = 0; column < 2; ++column) {
@@ -126,83 +156,33 @@ private slots:
                 QCOMPARE(index.data(Qt::SizeHintRole).toSize(), QSize(10, 35));
             }
         }
-        QSignalSpy reset(&tree, &QAbstractItemModel::modelReset);
-        QSignalSpy checked(&tree, &TreeItemModel::itemCheckedChanged);
-        tree.SetCurSelTreeItemCheckState(Qt::Unchecked); // nothing current: nothing happens
-        QCOMPARE(tree.ticks(), QStringLiteral("CCCC"));
         tree.SetCurSelTreeItem(tree.leaves[1]);
-        QCOMPARE(reset.count(), 0);
         for (int column = 0; column < 2; ++column)
             QCOMPARE(tree.indexOf(tree.leaves[1], column).data(Qt::BackgroundRole).value<QColor>(),
                      QColor(112, 146, 190));
-        tree.SetCurSelTreeItemCheckState(Qt::Unchecked);
-        QCOMPARE(reset.count(), 1);
-        QCOMPARE(checked.count(), 0);
-        QCOMPARE(tree.ticks(), QStringLiteral("PCUC"));
-    }
 
-    void structureAndHeaders()
-    {
-        GroupTree tree;
-        QCOMPARE(tree.columnCount(), 2);
-        QCOMPARE(tree.headerData(1, Qt::Horizontal).toString(), QStringLiteral("B"));
-        QCOMPARE(tree.headerData(2, Qt::Horizontal).toString(), QString());
-        QVERIFY(!tree.headerData(0, Qt::Vertical).isValid());
-        QCOMPARE(tree.headerData(5, Qt::Vertical, Qt::CheckStateRole).toInt(), 2);
         const QModelIndex group = tree.index(0, 0);
-        QCOMPARE(group.internalPointer(), static_cast<void*>(tree.group));
-        QCOMPARE(tree.rowCount(group), 3);
-        QCOMPARE(tree.rowCount(tree.index(0, 1)), 0);
         const QModelIndex leaf = tree.index(2, 1, group);
+        QCOMPARE((QVariantList{tree.columnCount(), tree.headerData(1, Qt::Horizontal),
+                               tree.headerData(2, Qt::Horizontal), tree.headerData(0, Qt::Vertical),
+                               tree.headerData(5, Qt::Vertical, Qt::CheckStateRole),
+                               tree.rowCount(group), tree.rowCount(tree.index(0, 1)), group.data(),
+                               leaf.data(), leaf.data(Qt::CheckStateRole),
+                               group.data(Qt::ToolTipRole), int(tree.flags(group)),
+                               int(tree.flags(leaf)), int(tree.flags(QModelIndex()))}),
+                 (QVariantList{2, "B", "", QVariant(), 2, 3, 0, "group", "leaf 2 detail",
+                               QVariant(), QVariant(), 0x31, 0x21, 0}));
+        QCOMPARE(group.internalPointer(), static_cast<void*>(tree.group));
         QCOMPARE(leaf.internalPointer(), static_cast<void*>(tree.leaves[2]));
         QCOMPARE(tree.parent(leaf), group);
-        QCOMPARE(leaf.data().toString(), QStringLiteral("leaf 2 detail"));
         QVERIFY(!tree.index(3, 0, group).isValid());
-        QVERIFY(!leaf.data(Qt::CheckStateRole).isValid() && !group.data(Qt::ToolTipRole).isValid());
-        QCOMPARE((QVector<int>{int(tree.flags(group)), int(tree.flags(leaf)),
-                               int(tree.flags(QModelIndex()))}),
-                 (QVector<int>{0x31, 0x21, 0}));
 
         // Clear the current node before its parent deletes it.
-        tree.SetCurSelTreeItem(tree.leaves[0]);
         tree.beginResetModel();
         tree.SetCurSelTreeItem(nullptr);
         tree.group->ClearChild();
         tree.endResetModel();
         QCOMPARE(tree.rowCount(group), 0);
-    }
-
-    void setDataSpreadsAndResets_data()
-    {
-        QTest::addColumn<int>("column");
-        QTest::addColumn<int>("role");
-        QTest::addColumn<int>("value");
-        QTest::addColumn<QString>("ticks"); // empty: refused
-        QTest::newRow("untick") << 0 << int(Qt::CheckStateRole) << 0 << "PUCC";
-        QTest::newRow("partial ticks, column 1") << 1 << int(Qt::CheckStateRole) << 1 << "CCCC";
-        QTest::newRow("edit role") << 0 << int(Qt::EditRole) << 0 << "";
-        QTest::newRow("no index") << -1 << int(Qt::CheckStateRole) << 0 << "";
-    }
-    void setDataSpreadsAndResets()
-    {
-        QFETCH(int, column);
-        QFETCH(int, role);
-        QFETCH(int, value);
-        QFETCH(QString, ticks);
-        GroupTree tree;
-        QSignalSpy reset(&tree, &QAbstractItemModel::modelReset);
-        QSignalSpy checked(&tree, &TreeItemModel::itemCheckedChanged);
-        const QModelIndex index = column < 0 ? QModelIndex() : tree.indexOf(tree.leaves[0], column);
-        if (value == 1)
-            tree.leaves[0]->SetChecked(Qt::Unchecked);
-        QCOMPARE(tree.setData(index, value, role), !ticks.isEmpty());
-        QCOMPARE(reset.count(), ticks.isEmpty() ? 0 : 1);
-        QCOMPARE(checked.count(), reset.count());
-        if (!ticks.isEmpty()) {
-            QCOMPARE(tree.ticks(), ticks);
-            QCOMPARE(checked.at(0).at(0).value<QModelIndex>().internalPointer(),
-                     static_cast<void*>(tree.leaves[0]));
-        }
     }
 
     void nodeBasics()

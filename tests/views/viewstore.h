@@ -17,6 +17,7 @@
 #include "store/taskitem.h"
 
 #include <QAbstractItemModelTester>
+#include <QMap>
 #include <QStringList>
 #include <QVector>
 
@@ -29,12 +30,13 @@ inline std::unique_ptr<QAbstractItemModelTester> watch(QAbstractItemModel* model
         model, QAbstractItemModelTester::FailureReportingMode::Fatal);
 }
 
-// The display texts of one column, top to bottom.
-inline QStringList column(const QAbstractItemModel& model, int col)
+// The display texts of one column under `parent`, top to bottom.
+inline QStringList column(const QAbstractItemModel& model, int col,
+                          const QModelIndex& parent = QModelIndex())
 {
     QStringList texts;
-    for (int row = 0; row < model.rowCount(); ++row)
-        texts << model.data(model.index(row, col)).toString();
+    for (int row = 0; row < model.rowCount(parent); ++row)
+        texts << model.data(model.index(row, col, parent)).toString();
     return texts;
 }
 
@@ -59,12 +61,6 @@ public:
             record->Text().Set(i, texts.at(i));
         return record;
     }
-    FakeItem* addItem(std::unique_ptr<FakeItem> item)
-    {
-        FakeItem* raw = m_getter.adopt(std::move(item));
-        m_pending.append(raw);
-        return raw;
-    }
     // A record made from its texts in getter order (null entries stay null).
     template <class Record> FakeItem* addTexts(const QStringList& texts, bool deleted = false)
     {
@@ -75,8 +71,8 @@ public:
     // participants as "name/phone/email".
     FakeItem* addRecord(const QStringList& texts, bool deleted = false)
     {
-        switch (m_store.GetType()) {
-        case MMobile::MD_CONTACT: {
+        const MMobile::MDType type = m_store.GetType();
+        if (type == MMobile::MD_CONTACT) {
             auto contact = std::make_unique<ContactRecord>();
             contact->Name().Text().Set(ContactName::Full, texts.at(0));
             contact->Organization().Text().Set(ContactOrganization::Company, texts.value(1));
@@ -91,7 +87,7 @@ public:
             }
             return add(std::move(contact), deleted);
         }
-        case MMobile::MD_MESSAGE: {
+        if (type == MMobile::MD_MESSAGE) {
             auto chat = std::make_unique<ConversationRecord>();
             for (const QString& participant : texts) {
                 RecordText& who = chat->AddParticipant();
@@ -100,38 +96,28 @@ public:
             }
             return add(std::move(chat), deleted);
         }
-        case MMobile::MD_CALL_HISTORY:
-            return addTexts<CallRecord>(texts, deleted);
-        case MMobile::MD_CALENDAR:
-            return addTexts<CalendarRecord>(texts, deleted);
-        case MMobile::MD_NOTE:
-            return addTexts<NoteRecord>(texts, deleted);
-        case MMobile::MD_SAFARI_BOOKMARK:
-            return addTexts<BookmarkRecord>(texts, deleted);
-        case MMobile::MD_WHATSAPP_MESSAGE:
-            return addTexts<WhatsAppRecord>(texts, deleted);
-        case MMobile::MD_WECHAT_CONTACT:
-            return addTexts<WeChatFriendRecord>(texts, deleted);
-        case MMobile::MD_WECHAT_MESSAGE:
-            return addTexts<WeChatChatRecord>(texts, deleted);
-        default:
-            return addTexts<ReminderRecord>(texts, deleted);
-        }
+        using Add = FakeItem* (ViewStore::*)(const QStringList&, bool);
+        const QMap<int, Add> rows{
+            {MMobile::MD_CALL_HISTORY, &ViewStore::addTexts<CallRecord>},
+            {MMobile::MD_CALENDAR, &ViewStore::addTexts<CalendarRecord>},
+            {MMobile::MD_NOTE, &ViewStore::addTexts<NoteRecord>},
+            {MMobile::MD_SAFARI_BOOKMARK, &ViewStore::addTexts<BookmarkRecord>},
+            {MMobile::MD_WHATSAPP_MESSAGE, &ViewStore::addTexts<WhatsAppRecord>},
+            {MMobile::MD_WECHAT_CONTACT, &ViewStore::addTexts<WeChatFriendRecord>},
+            {MMobile::MD_WECHAT_MESSAGE, &ViewStore::addTexts<WeChatChatRecord>}};
+        return (this->*rows.value(type, &ViewStore::addTexts<ReminderRecord>))(texts, deleted);
     }
 
     // Loads everything added so far into the store, as the end of a scan does.
     TaskItem* fill()
     {
         m_getter.clear();
-        QVector<MMobile::IMDCommon*> reversed;
-        for (int i = m_pending.size() - 1; i >= 0; --i)
-            reversed.append(m_pending.at(i));
-        m_getter.prepend(reversed);
+        for (auto it = m_pending.crbegin(); it != m_pending.crend(); ++it)
+            m_getter.prepend(*it);
         m_store.SetDatas(&m_getter);
         return &m_store;
     }
 
-    TaskItem* store() { return &m_store; }
     FakeGetter& getter() { return m_getter; }
 
 private:

@@ -1,9 +1,8 @@
 // Exports to a folder write files that parse back, leave dropped items out,
 // never overwrite a file that was there, and fail with 4 when nothing can be
 // written. Imports and exports to a device do not start. Behind a real
-// category page, a scan's items reach the page's store while the scan runs,
-// backup errors reach the page's error road, and a recovery to the device is
-// refused.
+// category page, a scan's items reach the page's store while the scan runs
+// and a silent export writes every item.
 
 #include "backupdevice.h"
 #include "backupfixture.h"
@@ -162,9 +161,7 @@ private slots:
     void deviceModesRefused();
     void pageFullScan_data();
     void pageFullScan();
-    void pageShowsBackupError();
     void pageSilentExportWritesEveryItem();
-    void pageRecoveryToDeviceFails();
     void backupStaysAsItWas_data();
     void backupStaysAsItWas();
 
@@ -604,30 +601,6 @@ void TestEngineExport::pageFullScan()
     page.ClosePlugin();
 }
 
-void TestEngineExport::pageShowsBackupError()
-{
-    const QString folder = m_dir.filePath("encrypted");
-    QVERIFY(BackupFixture::CopyFolder(m_dir.filePath("backup"), folder));
-    QVERIFY(BackupFixture::WriteFile(QDir(folder).filePath("Manifest.plist"),
-                                     "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>"
-                                     "<key>IsEncrypted</key><true/></dict></plist>"));
-    BackupDevice device(folder);
-    HostedPage hosted(m_dir.path(), MD_CONTACT);
-    EnginePage& page = hosted.page;
-    ModalDialogAnswerer& answerer = hosted.answerer;
-    answerer.answer(ModalDialogAnswerer::Answer::ok());
-    QVERIFY(page.Load(&device, nullptr));
-    QVERIFY(answerer.waitAnswered(1, kTimeout));
-    QVERIFY2(answerer.last().isMessageDialog,
-             qPrintable(answerer.last().className + QLatin1Char(' ') + answerer.last().done +
-                        QLatin1Char(' ') + answerer.errors().join(';')));
-    QVERIFY2(answerer.last().messageText.contains(QStringLiteral("255")),
-             qPrintable(answerer.last().messageText));
-    // After the message the page closes and tells the host.
-    QVERIFY(hosted.host.waitForEvent(QStringLiteral("OnPluginClose"), kTimeout));
-    QCOMPARE(page.store()->GetDataCountEx(), 0u);
-}
-
 void TestEngineExport::pageSilentExportWritesEveryItem()
 {
     HostedPage hosted(m_dir.path(), MD_SAFARI_BOOKMARK);
@@ -658,28 +631,6 @@ void TestEngineExport::pageSilentExportWritesEveryItem()
     QVERIFY(csv.open(QIODevice::ReadOnly));
     // Header plus one line per bookmark; no title or address holds a line break.
     QCOMPARE(csv.readAll().count("\r\n"), int(m_content.bookmarks.size()) + 1);
-    page.ClosePlugin();
-}
-
-void TestEngineExport::pageRecoveryToDeviceFails()
-{
-    HostedPage hosted(m_dir.path(), MD_NOTE);
-    EnginePage& page = hosted.page;
-    QVERIFY(page.Load(m_device.get(), nullptr));
-    QTRY_COMPARE_WITH_TIMEOUT(page.status(), int(TASK_COMPLETE), kTimeout);
-    QTRY_VERIFY_WITH_TIMEOUT(page.store()->GetDataCountEx() > 0, kTimeout);
-    page.store()->SetCheckAllState(Qt::Checked);
-    ModalDialogAnswerer& answerer = hosted.answerer;
-    answerer.answer(ModalDialogAnswerer::Answer::ok());
-    qRegisterMetaType<IDevice*>("IDevice*");
-    QVERIFY(QMetaObject::invokeMethod(&page, "slotImportToDevice", Qt::QueuedConnection,
-                                      Q_ARG(IDevice*, m_device.get())));
-    QVERIFY(answerer.waitAnswered(1, kTimeout));
-    QCOMPARE(answerer.last().messageText, QStringLiteral("Recovery failed! Please try again!"));
-    const QVector<FakeHost::RecoverResult> results = hosted.host.recoverResults();
-    QCOMPARE(results.size(), 1);
-    QCOMPARE(QList<int>({results.first().mode, results.first().type}),
-             QList<int>({RECOVER_SAME_DEVICE, MD_NOTE}));
     page.ClosePlugin();
 }
 

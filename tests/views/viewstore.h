@@ -113,7 +113,7 @@ public:
     {
         m_getter.clear();
         for (auto it = m_pending.crbegin(); it != m_pending.crend(); ++it)
-            m_getter.prepend(*it);
+            m_getter.prepend({*it});
         m_store.SetDatas(&m_getter);
         return &m_store;
     }

@@ -1,0 +1,52 @@
+#include "phoneservices.h"
+
+#include "afcservice.h"
+#include "lockdownsession.h"
+#include "notificationproxy.h"
+#include "wirestream.h"
+
+namespace {
+
+// Real phones hand out a fresh port per StartService; fixed ones do as well
+// for hosts, which only pass the number back to usbmux.
+constexpr uint16_t kNotificationProxyPort = 50001;
+constexpr uint16_t kAfcPort = 50002;
+
+} // namespace
+
+PhoneServices::PhoneServices(const ServedBackup& backup, PhoneState& state, PairingStore& pairing)
+    : m_backup(backup), m_state(state), m_pairing(pairing)
+{
+}
+
+uint16_t PhoneServices::PortOf(const std::string& service)
+{
+    if (service == "com.apple.mobile.notification_proxy")
+        return kNotificationProxyPort;
+    if (service == "com.apple.afc")
+        return kAfcPort;
+    return 0;
+}
+
+bool PhoneServices::Offers(uint16_t port) const
+{
+    return port == kLockdownPort || port == kNotificationProxyPort || port == kAfcPort;
+}
+
+void PhoneServices::Run(uint16_t port, int fd)
+{
+    WireStream stream(fd);
+    switch (port) {
+    case kLockdownPort:
+        LockdownSession(m_backup, m_state, m_pairing).Run(stream);
+        break;
+    case kNotificationProxyPort:
+        NotificationProxy().Run(stream);
+        break;
+    case kAfcPort:
+        AfcService(m_afcLockMutex, m_afcLockOwner).Run(stream);
+        break;
+    default:
+        break;
+    }
+}

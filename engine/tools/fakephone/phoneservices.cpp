@@ -1,6 +1,7 @@
 #include "phoneservices.h"
 
 #include "afcservice.h"
+#include "backupservice.h"
 #include "lockdownsession.h"
 #include "notificationproxy.h"
 #include "wirestream.h"
@@ -11,6 +12,7 @@ namespace {
 // for hosts, which only pass the number back to usbmux.
 constexpr uint16_t kNotificationProxyPort = 50001;
 constexpr uint16_t kAfcPort = 50002;
+constexpr uint16_t kBackupPort = 50003;
 
 } // namespace
 
@@ -25,12 +27,15 @@ uint16_t PhoneServices::PortOf(const std::string& service)
         return kNotificationProxyPort;
     if (service == "com.apple.afc")
         return kAfcPort;
+    if (service == "com.apple.mobilebackup2")
+        return kBackupPort;
     return 0;
 }
 
 bool PhoneServices::Offers(uint16_t port) const
 {
-    return port == kLockdownPort || port == kNotificationProxyPort || port == kAfcPort;
+    return port == kLockdownPort || port == kNotificationProxyPort || port == kAfcPort ||
+           port == kBackupPort;
 }
 
 void PhoneServices::Run(uint16_t port, int fd)
@@ -45,6 +50,9 @@ void PhoneServices::Run(uint16_t port, int fd)
         break;
     case kAfcPort:
         AfcService(m_afcLockMutex, m_afcLockOwner).Run(stream);
+        break;
+    case kBackupPort:
+        BackupService(m_backup, m_state).Run(stream);
         break;
     default:
         break;

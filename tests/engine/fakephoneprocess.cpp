@@ -35,7 +35,9 @@ bool FakePhoneProcess::Start(const QString& backupFolder, const QString& scenari
     if (!udid.isEmpty())
         arguments << QStringLiteral("--udid") << udid;
     arguments << more;
-    m_process.setProgram(QStringLiteral(MMOBILE_FAKE_PHONE));
+    // MMOBILE_FAKE_PHONE in the environment runs another build of it (a sanitizer's).
+    m_process.setProgram(
+        qEnvironmentVariable("MMOBILE_FAKE_PHONE", QStringLiteral(MMOBILE_FAKE_PHONE)));
     m_process.setArguments(arguments);
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
     m_process.start();

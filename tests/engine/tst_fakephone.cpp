@@ -66,6 +66,7 @@ class TestFakePhone : public QObject
 
 private slots:
     void initTestCase();
+    void cleanupTestCase();
     void deviceValues_data();
     void deviceValues();
     void fullBackupIsTheServedFolder_data();
@@ -75,6 +76,7 @@ private slots:
     void incrementalSendsOnlyChanges_data();
     void incrementalSendsOnlyChanges();
     void lockedUntilUnlocked();
+    void diskFullIsRefused();
     void trustDialog_data();
     void trustDialog();
     void restoreIsReceived_data();
@@ -139,6 +141,17 @@ void TestFakePhone::initTestCase()
             QCOMPARE(variant.servedDevice->Unlock(options.password), BackupDevice::UNLOCK_OK);
             QCOMPARE(variant.receivedDevice->Unlock(options.password), BackupDevice::UNLOCK_OK);
         }
+    }
+}
+
+void TestFakePhone::cleanupTestCase()
+{
+    // Nothing went wrong on the phones that served every other test's
+    // clients (hostile ones too): they wrote no error, and a sanitizer's
+    // build of them (MMOBILE_FAKE_PHONE) would have.
+    for (Variant& variant : m_variants) {
+        QVERIFY(variant.phone.Signal(0));
+        QCOMPARE(variant.phone.Errors(), QString());
     }
 }
 
@@ -317,6 +330,19 @@ void TestFakePhone::lockedUntilUnlocked()
     run = Backup(phone, out, true);
     QVERIFY2(run.exitCode == 0, run.output.right(2000).constData());
     QCOMPARE(Content(QDir(out).filePath(PlainUdid)), Content(m_variants[0].served));
+}
+
+void TestFakePhone::diskFullIsRefused()
+{
+    FakePhoneProcess phone;
+    QVERIFY2(phone.Start(m_variants[0].served, "disk-full", PlainUdid), qPrintable(phone.Errors()));
+    const QString out = m_dir.filePath("full-out");
+    const FakePhoneProcess::Run run = Backup(phone, out, true);
+    QVERIFY2(run.output.contains("ErrorCode 105: Insufficient free disk space on drive to back up "
+                                 "(MBErrorDomain/105)"),
+             run.output.constData());
+    QCOMPARE(run.exitCode, (-105) & 0xff);
+    QVERIFY(!QFile::exists(QDir(out).filePath(QString(PlainUdid) + "/Status.plist")));
 }
 
 void TestFakePhone::trustDialog_data()

@@ -14,6 +14,11 @@ FakePhoneProcess::~FakePhoneProcess()
     Stop();
 }
 
+QString FakePhoneProcess::Program()
+{
+    return qEnvironmentVariable("MMOBILE_FAKE_PHONE", QStringLiteral(MMOBILE_FAKE_PHONE));
+}
+
 QString FakePhoneProcess::SocketPath() const
 {
     return m_dir.filePath(QStringLiteral("usbmux.sock"));
@@ -35,9 +40,7 @@ bool FakePhoneProcess::Start(const QString& backupFolder, const QString& scenari
     if (!udid.isEmpty())
         arguments << QStringLiteral("--udid") << udid;
     arguments << more;
-    // MMOBILE_FAKE_PHONE in the environment runs another build of it (a sanitizer's).
-    m_process.setProgram(
-        qEnvironmentVariable("MMOBILE_FAKE_PHONE", QStringLiteral(MMOBILE_FAKE_PHONE)));
+    m_process.setProgram(Program());
     m_process.setArguments(arguments);
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
     m_process.start();

@@ -29,6 +29,10 @@ public:
     FakePhoneProcess();
     ~FakePhoneProcess();
 
+    // The fake's program: MMOBILE_FAKE_PHONE from the environment when set (a
+    // sanitizer's build of it), else the one this build made.
+    static QString Program();
+
     // `more`: further options (--restore-into FOLDER).
     bool Start(const QString& backupFolder, const QString& scenario = QStringLiteral("normal"),
                const QString& udid = QString(), const QStringList& more = QStringList());

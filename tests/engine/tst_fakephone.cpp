@@ -67,6 +67,8 @@ class TestFakePhone : public QObject
 private slots:
     void initTestCase();
     void cleanupTestCase();
+    void commandLineErrors_data();
+    void commandLineErrors();
     void deviceValues_data();
     void deviceValues();
     void fullBackupIsTheServedFolder_data();
@@ -153,6 +155,51 @@ void TestFakePhone::cleanupTestCase()
         QVERIFY(variant.phone.Signal(0));
         QCOMPARE(variant.phone.Errors(), QString());
     }
+}
+
+void TestFakePhone::commandLineErrors_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("error");
+    const QString socket = m_dir.filePath("unused.sock");
+    const QString served = m_variants[0].served;
+    QTest::newRow("nothing") << QStringList() << 2 << "--socket and --backup are required";
+    QTest::newRow("unknown option")
+        << QStringList{"--socket", socket, "--colour", "red"} << 2 << "unknown option --colour";
+    QTest::newRow("value missing")
+        << QStringList{"--socket"} << 2 << "missing value after --socket";
+    QTest::newRow("unknown scenario")
+        << QStringList{"--socket", socket, "--backup", served, "--scenario", "normal,dance"} << 2
+        << "unknown scenario 'dance'";
+    QTest::newRow("percentage over 100")
+        << QStringList{"--socket", socket, "--backup", served, "--scenario", "unplug-at=101"} << 2
+        << "unplug-at needs a percentage from 0 to 100";
+    QTest::newRow("slow without a number")
+        << QStringList{"--socket", socket, "--backup", served, "--scenario", "slow=fast"} << 2
+        << "slow=MS needs milliseconds";
+    QTest::newRow("not a backup folder")
+        << QStringList{"--socket", socket, "--backup", m_dir.filePath("plain-out")} << 1
+        << "no readable Manifest.plist";
+    QTest::newRow("no folder") << QStringList{"--socket", socket, "--backup",
+                                              m_dir.filePath("none")}
+                               << 1 << "not a folder";
+}
+
+void TestFakePhone::commandLineErrors()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, error);
+    QProcess fake;
+    fake.start(FakePhoneProcess::Program(), arguments);
+    QVERIFY(fake.waitForFinished(60000));
+    QCOMPARE(fake.exitCode(), exitCode);
+    // Errors go to stderr only, and nothing listens.
+    QCOMPARE(fake.readAllStandardOutput(), QByteArray());
+    const QString errors = QString::fromLocal8Bit(fake.readAllStandardError());
+    QVERIFY2(errors.contains(error), qPrintable(errors));
+    QVERIFY(!QFileInfo::exists(m_dir.filePath("unused.sock")));
 }
 
 void TestFakePhone::deviceValues_data()

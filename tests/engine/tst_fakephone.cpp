@@ -46,6 +46,18 @@ QString Content(const QString& folder)
     return lines.join('\n');
 }
 
+// A tool's output without its progress bars, for failure messages.
+QByteArray Summary(const QByteArray& output)
+{
+    QList<QByteArray> lines;
+    for (const QByteArray& line : output.split('\n')) {
+        const QByteArray last = line.split('\r').last().trimmed();
+        if (!last.isEmpty() && !last.startsWith('['))
+            lines << last;
+    }
+    return lines.mid(std::max(0, int(lines.size()) - 12)).join('\n');
+}
+
 // Waits, without re-asking the phone, until `done` holds (a signal's effect).
 bool Eventually(const std::function<bool()>& done)
 {
@@ -250,7 +262,7 @@ void TestFakePhone::fullBackupIsTheServedFolder()
     const Variant& v = m_variants[variant];
     QVERIFY(v.backup.finished);
     QVERIFY2(v.backup.exitCode == 0 && v.backup.output.contains("Backup Successful."),
-             v.backup.output.right(2000).constData());
+             Summary(v.backup.output).constData());
     // Every file byte for byte where the phone keeps it, and nothing else:
     // the snapshot folder is gone.
     const QString served = Content(v.served);
@@ -352,9 +364,9 @@ void TestFakePhone::incrementalSendsOnlyChanges()
     QVERIFY2(phone.Start(served, "normal", PlainUdid), qPrintable(phone.Errors()));
     const FakePhoneProcess::Run run = Backup(phone, out, false);
     QVERIFY2(run.exitCode == 0 && run.output.contains("Incremental backup mode."),
-             run.output.right(2000).constData());
+             Summary(run.output).constData());
     QVERIFY2(run.output.contains(QString("Received %1 files from device.").arg(received).toUtf8()),
-             run.output.right(2000).constData());
+             Summary(run.output).constData());
     QCOMPARE(Content(QDir(out).filePath(PlainUdid)), Content(served));
 }
 
@@ -375,7 +387,7 @@ void TestFakePhone::lockedUntilUnlocked()
         return phone.Tool("ideviceinfo", {"-k", "PasswordProtected"}).output == "false\n";
     }));
     run = Backup(phone, out, true);
-    QVERIFY2(run.exitCode == 0, run.output.right(2000).constData());
+    QVERIFY2(run.exitCode == 0, Summary(run.output).constData());
     QCOMPARE(Content(QDir(out).filePath(PlainUdid)), Content(m_variants[0].served));
 }
 
@@ -423,15 +435,26 @@ void TestFakePhone::trustDialog()
 void TestFakePhone::restoreIsReceived_data()
 {
     QTest::addColumn<int>("variant");
-    QTest::newRow("plain, by its index") << 0;
-    QTest::newRow("encrypted, by the folder's listing") << 1;
+    QTest::addColumn<bool>("fileMissing"); // one file its index lists is not in the host's folder
+    QTest::newRow("plain, by its index") << 0 << false;
+    QTest::newRow("encrypted, by the folder's listing") << 1 << false;
+    QTest::newRow("a listed file missing") << 0 << true;
 }
 
 void TestFakePhone::restoreIsReceived()
 {
     QFETCH(int, variant);
+    QFETCH(bool, fileMissing);
     const Variant& v = m_variants[variant];
-    const QString into = m_dir.filePath(QStringLiteral("restored-%1").arg(variant));
+    QString source = v.received;
+    if (fileMissing) {
+        source = m_dir.filePath("damaged/") + v.udid;
+        QVERIFY(BackupFixture::CopyFolder(v.received, source));
+        QVERIFY(QFile::remove(
+            BackupFixture::ContentPath(source, "HomeDomain", "Library/Safari/Bookmarks.db")));
+    }
+    const QString into =
+        m_dir.filePath(QStringLiteral("restored-%1-%2").arg(variant).arg(fileMissing));
     QVERIFY(QDir().mkpath(into));
     FakePhoneProcess phone;
     QVERIFY2(phone.Start(v.served, "normal", v.udid, {"--restore-into", into}),
@@ -440,9 +463,17 @@ void TestFakePhone::restoreIsReceived()
     if (variant == 1)
         arguments << "--password" << QString::fromUtf8(Password);
     const FakePhoneProcess::Run run =
-        phone.Tool("idevicebackup2", arguments << QFileInfo(v.received).path());
+        phone.Tool("idevicebackup2", arguments << QFileInfo(source).path());
+    if (fileMissing) {
+        // What a phone answers, and nothing half-restored is kept.
+        QVERIFY2(run.output.contains("ErrorCode 205: Multiple errors downloading files"),
+                 Summary(run.output).constData());
+        QCOMPARE(QDir(into).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList());
+        return;
+    }
     QVERIFY2(run.exitCode == 0 && run.output.contains("Restore Successful."),
-             run.output.right(2000).constData());
+             Summary(run.output).constData());
     // The phone received the host's backup whole, its Info.plist included.
     const QString received = QDir(into).filePath(v.udid);
     QCOMPARE(BackupFixture::Digests(received), BackupFixture::Digests(v.received));
@@ -466,7 +497,7 @@ void TestFakePhone::unplugMidTransferKeepsThePreviousBackup()
     const FakePhoneProcess::Run run = Backup(phone, out, true);
     QVERIFY(run.finished);
     QVERIFY2(run.exitCode != 0 && !run.output.contains("Backup Successful."),
-             run.output.right(2000).constData());
+             Summary(run.output).constData());
     // Half of the files had gone into the snapshot folder; the previous
     // backup beside it is as it was.
     const QString snapshot = QDir(out).filePath(QString(PlainUdid) + "/Snapshot");

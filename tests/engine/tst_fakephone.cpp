@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -133,6 +134,9 @@ FakePhoneProcess::Run TestFakePhone::Backup(const FakePhoneProcess& phone, const
 void TestFakePhone::initTestCase()
 {
     QVERIFY(m_dir.isValid());
+    for (const char* tool : {"idevice_id", "ideviceinfo", "idevicepair", "idevicebackup2"})
+        QVERIFY2(!QStandardPaths::findExecutable(tool).isEmpty(),
+                 "the cross-check needs libimobiledevice's tools (libimobiledevice-utils)");
     SampleBackupWriter::Options options;
     for (int i = 0; i < 2; ++i) {
         Variant& variant = m_variants[i];

@@ -200,6 +200,9 @@ void TestFakePhone::commandLineErrors_data()
     QTest::newRow("no folder") << QStringList{"--socket", socket, "--backup",
                                               m_dir.filePath("none")}
                                << 1 << "not a folder";
+    QTest::newRow("UDID that is a path")
+        << QStringList{"--socket", socket, "--backup", served, "--udid", "../../etc"} << 1
+        << "not a usable UDID: ../../etc";
 }
 
 void TestFakePhone::commandLineErrors()

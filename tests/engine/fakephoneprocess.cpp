@@ -80,13 +80,18 @@ QString FakePhoneProcess::Errors()
     return QString::fromLocal8Bit(m_errors);
 }
 
+QProcessEnvironment FakePhoneProcess::Environment() const
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("USBMUXD_SOCKET_ADDRESS"), QString::fromLocal8Bit(Address()));
+    return environment;
+}
+
 FakePhoneProcess::Run FakePhoneProcess::Tool(const QString& program, const QStringList& arguments,
                                              int timeoutMs) const
 {
     QProcess tool;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("USBMUXD_SOCKET_ADDRESS"), QString::fromLocal8Bit(Address()));
-    tool.setProcessEnvironment(environment);
+    tool.setProcessEnvironment(Environment());
     tool.setProcessChannelMode(QProcess::MergedChannels);
     tool.start(program, arguments);
     Run run;

@@ -38,8 +38,9 @@ public:
                const QString& udid = QString(), const QStringList& more = QStringList());
     void Stop();
     QString SocketPath() const;
-    // USBMUXD_SOCKET_ADDRESS's value for this phone.
+    // USBMUXD_SOCKET_ADDRESS's value for this phone, and an environment holding it.
     QByteArray Address() const;
+    QProcessEnvironment Environment() const;
     qint64 Pid() const { return m_process.processId(); }
     bool Signal(int signal) const;
     // The fake's stderr so far (only errors go there).

@@ -97,6 +97,7 @@ private slots:
     void restoreIsReceived_data();
     void restoreIsReceived();
     void unplugMidTransferKeepsThePreviousBackup();
+    void syncLockIsExclusive();
     void plugEventsReachListeners();
     void hostileBytesAreRefused_data();
     void hostileBytesAreRefused();
@@ -517,6 +518,36 @@ void TestFakePhone::unplugMidTransferKeepsThePreviousBackup()
     QVERIFY(Eventually([&phone] {
         return phone.Tool("idevice_id", {"-l"}).output == QByteArray(PlainUdid) + "\n";
     }));
+}
+
+void TestFakePhone::syncLockIsExclusive()
+{
+    FakePhoneProcess phone;
+    QVERIFY2(phone.Start(m_variants[0].served, "slow=1000", PlainUdid), qPrintable(phone.Errors()));
+    // A first backup takes the phone's sync lock and crawls.
+    QProcess first;
+    first.setProcessEnvironment(phone.Environment());
+    first.setProcessChannelMode(QProcess::MergedChannels);
+    const QString out = m_dir.filePath("lock-out");
+    QVERIFY(QDir().mkpath(out));
+    first.start("idevicebackup2", {"backup", "--full", out});
+    QVERIFY(first.waitForStarted(30000));
+    QByteArray firstOutput;
+    QVERIFY(Eventually([&] {
+        first.waitForReadyRead(10);
+        firstOutput += first.readAll();
+        return firstOutput.contains("Receiving files") || first.state() != QProcess::Running;
+    }));
+    QVERIFY2(first.state() == QProcess::Running, firstOutput.constData());
+    // A second one finds the lock taken and gives up, as on a phone that
+    // another computer is backing up.
+    const FakePhoneProcess::Run second = Backup(phone, m_dir.filePath("lock-out-2"), true);
+    QVERIFY2(second.exitCode != 0 && second.output.contains("timeout while locking for sync"),
+             Summary(second.output).constData());
+    // Unplugged, the first one ends too.
+    QVERIFY(phone.Signal(SIGHUP));
+    QVERIFY(first.waitForFinished(60000));
+    QVERIFY(first.exitCode() != 0);
 }
 
 namespace {

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+class WireStream;
+
+// Just enough of the phone's file service (AFC) for a host's backup: the sync
+// lock file "/com.apple.itunes.lock_sync" can be opened, locked exclusively
+// (one holder across all connections; others are told the lock would block),
+// unlocked and closed; every other path does not exist. Borrows the shared lock
+// owner and its mutex from PhoneServices.
+class AfcService
+{
+public:
+    AfcService(std::mutex& lockMutex, uint64_t& lockOwner);
+    void Run(WireStream& stream);
+
+private:
+    bool Send(WireStream& stream, uint64_t operation, const std::string& payload);
+    bool SendStatus(WireStream& stream, uint64_t status);
+    void ReleaseLock(uint64_t handle);
+
+    std::mutex& m_lockMutex;
+    uint64_t& m_lockOwner;
+    uint64_t m_packetNumber = 0;
+};

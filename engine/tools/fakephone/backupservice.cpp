@@ -1,0 +1,44 @@
+#include "backupservice.h"
+
+#include "backupsession.h"
+#include "devicelink.h"
+#include "plistnode.h"
+#include "servedbackup.h"
+
+BackupService::BackupService(const ServedBackup& backup, PhoneState& state)
+    : m_backup(backup), m_state(state)
+{
+}
+
+void BackupService::Run(WireStream& stream)
+{
+    DeviceLink link(stream);
+    if (!link.Open())
+        return;
+    for (;;) {
+        PlistNode message;
+        if (!link.Receive(&message))
+            return;
+        const std::string kind = PlistNode::StringValue(plist_array_get_item(message.Get(), 0));
+        if (kind == "DLMessageDisconnect")
+            return;
+        if (kind != "DLMessageProcessMessage")
+            continue;
+        plist_t body = plist_array_get_item(message.Get(), 1);
+        const std::string request = PlistNode::String(body, "MessageName");
+        std::string target = PlistNode::String(body, "TargetIdentifier");
+        if (target.empty())
+            target = m_backup.Udid();
+        bool connected = true;
+        if (request == "Backup") {
+            const bool full =
+                PlistNode::Bool(plist_dict_get_item(body, "Options"), "ForceFullBackup");
+            connected = BackupSession(m_backup, m_state, link, target, full).Run();
+        } else {
+            connected = link.SendProcessMessage(1, "The fake phone does not support the request '" +
+                                                       request + "'");
+        }
+        if (!connected)
+            return;
+    }
+}

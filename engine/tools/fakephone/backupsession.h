@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class BackupPlan;
+class DeviceLink;
+class PhoneState;
+class ServedBackup;
+
+// The phone's side of one Backup request, as a phone of iOS 10 and later plays
+// it: locked phones answer "Device locked"; unless a full backup is forced the
+// host's Status.plist, Manifest.plist and Manifest.db are fetched to decide what
+// changed; the free space is asked; the files are uploaded in batches into
+// <udid>/Snapshot/, moved into place, files the phone no longer has removed,
+// and Status.plist (finished) comes last, so an interrupted backup leaves the
+// host's previous one as it was. Progress: element 2 of each upload message is
+// the overall percentage, element 3 the bytes of that batch. Borrows all.
+class BackupSession
+{
+public:
+    BackupSession(const ServedBackup& backup, PhoneState& state, DeviceLink& link,
+                  const std::string& target, bool forceFull);
+    // False when the connection is gone (unplugged, host left).
+    bool Run();
+
+private:
+    bool FetchHostIndex(const std::string& scratch, std::string* indexPath);
+    bool Directories(const BackupPlan& plan);
+    bool EnoughSpace(uint64_t bytes, bool* enough);
+    bool Upload(const BackupPlan& plan);
+    bool UploadOne(const std::string& remote, const std::string& local, const std::string& bytes);
+    bool MoveIntoPlace(const BackupPlan& plan);
+    bool RemoveItems(const std::vector<std::string>& paths);
+    bool StatusOk();
+
+    const ServedBackup& m_backup;
+    PhoneState& m_state;
+    DeviceLink& m_link;
+    std::string m_target;
+    bool m_forceFull;
+    uint64_t m_total = 0;
+    uint64_t m_sent = 0;
+};

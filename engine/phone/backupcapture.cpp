@@ -14,6 +14,7 @@
 
 #include <libimobiledevice/mobilebackup2.h>
 #include <plist/plist.h>
+#include <usbmuxd.h>
 
 #include <cstdlib>
 #include <memory>
@@ -147,6 +148,33 @@ void BackupCapture::SetLinkSocket(int socket)
     m_socket = socket;
     if (m_socket >= 0 && m_cancel.load())
         ::shutdown(m_socket, 2);
+}
+
+bool BackupCapture::LinkAlive()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_socketMutex);
+        if (m_socket >= 0) {
+#ifdef _WIN32
+            // Readable with nothing to read: the other end has closed.
+            u_long pending = 0;
+            fd_set readable;
+            FD_ZERO(&readable);
+            FD_SET(SOCKET(m_socket), &readable);
+            timeval none{0, 0};
+            if (ioctlsocket(SOCKET(m_socket), FIONREAD, &pending) == 0 && pending == 0 &&
+                select(0, &readable, nullptr, nullptr, &none) == 1)
+                return false;
+#else
+            // A closed link reads as the end of the stream at once.
+            char byte = 0;
+            if (::recv(m_socket, &byte, 1, MSG_PEEK | MSG_DONTWAIT) == 0)
+                return false;
+#endif
+        }
+    }
+    usbmuxd_device_info_t device;
+    return usbmuxd_get_device_by_udid(m_udid.constData(), &device) == 1;
 }
 
 void BackupCapture::Cancel()
@@ -295,6 +323,7 @@ int BackupCapture::Run()
     if (m_freeSpace)
         receiver.SetFreeSpaceProbe(m_freeSpace);
     receiver.SetProgressCallback([this](int percent) { Report(STAGE_RECEIVING, percent); });
+    receiver.SetLinkProbe([this]() { return LinkAlive(); });
     const int code = receiver.Run();
     m_bytes = receiver.BytesReceived();
     m_files = receiver.FilesReceived();

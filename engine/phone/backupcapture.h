@@ -68,6 +68,7 @@ private:
     void Report(Stage stage, int percent);
     // The link under the backup service's client, closed by Cancel().
     void SetLinkSocket(int socket);
+    bool LinkAlive();
 
     QByteArray m_udid;
     QString m_destination;

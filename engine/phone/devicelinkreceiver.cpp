@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -150,7 +151,8 @@ int DeviceLinkReceiver::Run()
             return CAPTURE_CANCELLED;
         if (error == MOBILEBACKUP2_E_RECEIVE_TIMEOUT ||
             (error == MOBILEBACKUP2_E_SUCCESS && !message)) {
-            if (std::chrono::steady_clock::now() - silentSince > MaxSilence) {
+            if ((m_linkAlive && !m_linkAlive()) ||
+                std::chrono::steady_clock::now() - silentSince > MaxSilence) {
                 Fail(CAPTURE_FAILED, QStringLiteral("the phone stopped answering"));
                 return m_code;
             }
@@ -261,11 +263,13 @@ bool DeviceLinkReceiver::ReadExact(char* data, uint32_t length)
         }
         const bool timeout =
             error == MOBILEBACKUP2_E_RECEIVE_TIMEOUT || error == MOBILEBACKUP2_E_SUCCESS;
-        if (!timeout || std::chrono::steady_clock::now() - silentSince > MaxSilence) {
+        const bool alive = timeout && (!m_linkAlive || m_linkAlive());
+        if (!alive || std::chrono::steady_clock::now() - silentSince > MaxSilence) {
             if (m_code == 0)
                 Fail(CAPTURE_FAILED, QStringLiteral("the phone went away in the middle of a file"));
             return false;
         }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return true;
 }

@@ -29,6 +29,9 @@ public:
 
     void SetProgressCallback(ProgressCallback callback) { m_progress = std::move(callback); }
     void SetFreeSpaceProbe(FreeSpaceProbe probe) { m_freeSpace = std::move(probe); }
+    // Whether the phone is still there; asked when a read brings nothing, as
+    // the library answers a closed link and a slow phone alike.
+    void SetLinkProbe(std::function<bool()> probe) { m_linkAlive = std::move(probe); }
 
     // Runs until the phone's final status; answers a CaptureCode.
     int Run();
@@ -71,6 +74,7 @@ private:
     const std::atomic<bool>& m_cancel;
     ProgressCallback m_progress;
     FreeSpaceProbe m_freeSpace;
+    std::function<bool()> m_linkAlive;
     QString m_error;
     int m_code = 0;
     int m_phoneError = -1;

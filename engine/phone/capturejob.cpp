@@ -57,6 +57,7 @@ CaptureJob::State CaptureJob::Start()
     m_capture = capture;
     m_now = Snapshot();
     m_now.state = RUNNING;
+    ++m_runs;
     m_error.clear();
     m_thread = std::thread(&CaptureJob::Run, this, capture);
     return RUNNING;
@@ -139,4 +140,10 @@ QString CaptureJob::ErrorText() const
 QString CaptureJob::BackupFolder() const
 {
     return QDir(m_destination).filePath(QString::fromLatin1(m_udid));
+}
+
+int CaptureJob::Runs() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_runs;
 }

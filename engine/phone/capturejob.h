@@ -51,6 +51,8 @@ public:
     void SetPairingTimeout(int ms);
     QString ErrorText() const;
     QString BackupFolder() const;
+    // How many captures were started.
+    int Runs() const;
 
 private:
     void Run(std::shared_ptr<BackupCapture> capture);
@@ -63,6 +65,7 @@ private:
     Snapshot m_now;
     QString m_error;
     int m_waiters = 0;
+    int m_runs = 0;
     int m_pairingTimeoutMs = 120000;
     Finished m_finished;
     std::shared_ptr<BackupCapture> m_capture;

@@ -331,7 +331,7 @@ void DemoHostWindow::OpenPhone(const PhoneInfo& phone)
     CloseAllPages();
     ResetScans();
     m_device.reset();
-    m_pBackupList->SetCurrentBackup(QString());
+    m_pBackupList->clearSelection();
     m_pPhones->Open(phone);
     m_deviceEntry.pDevice = m_pPhones->Device();
     const QString title = phone.ShownName();

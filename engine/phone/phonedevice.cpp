@@ -1,0 +1,100 @@
+#include "phonedevice.h"
+
+#include "backupdevice.h"
+#include "capturecode.h"
+#include "contracts/mmobiletypes.h"
+#include "phonedatasource.h"
+
+PhoneDevice::PhoneDevice(const PhoneInfo& info, const QString& destination)
+    : m_info(info), m_destination(destination), m_job(info.udid, destination)
+{
+    const auto set = [this](int key, const QString& value) {
+        if (!value.isEmpty())
+            m_properties[key] = value.toUtf8();
+    };
+    set(PROP_DEVICE_NAME, info.name);
+    set(PROP_PRODUCT_TYPE, info.productType);
+    set(PROP_PRODUCT_VERSION, info.productVersion);
+    set(MMobile::DEVICE_PROP_DISPLAY_NAME, info.ShownName());
+    set(PROP_BACKUP_FOLDER, m_job.BackupFolder());
+    set(PROP_UDID, QString::fromLatin1(info.udid));
+    m_job.SetFinishedCallback([this](int code) { OnCaptured(code); });
+}
+
+PhoneDevice::~PhoneDevice()
+{
+    // The capture's thread calls back into this object: stop it first.
+    m_job.Cancel();
+    m_job.Join();
+}
+
+MMobile::ICategoryDataSource* PhoneDevice::GetDataSource(MMobile::MDType type)
+{
+    if ((type < MMobile::MD_PHOTO || type > MMobile::MD_WECHAT_MESSAGE) &&
+        type != MMobile::MD_REMINDER)
+        return nullptr;
+    return new PhoneDataSource(*this, type);
+}
+
+const char* PhoneDevice::GetTextProperty(int key, int index)
+{
+    if (index != 0)
+        return nullptr;
+    const auto it = m_properties.find(key);
+    return it == m_properties.end() ? nullptr : it->second.constData();
+}
+
+void PhoneDevice::OnCaptured(int code)
+{
+    if (code != CAPTURE_OK)
+        return;
+    std::function<void()> listener;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        // A new reader per capture: the pages of an earlier one keep theirs.
+        m_backups.push_back(std::make_unique<BackupDevice>(m_job.BackupFolder()));
+        m_declined = false;
+        if (m_backups.back()->IsEncrypted())
+            listener = m_passwordListener;
+    }
+    if (listener)
+        listener();
+}
+
+BackupDevice* PhoneDevice::Backup()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_backups.empty() ? nullptr : m_backups.back().get();
+}
+
+void PhoneDevice::SetPasswordListener(std::function<void()> listener)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_passwordListener = std::move(listener);
+}
+
+bool PhoneDevice::NeedsPassword()
+{
+    BackupDevice* backup = Backup();
+    return backup && backup->IsEncrypted() && !backup->IsUnlocked();
+}
+
+int PhoneDevice::Unlock(const QString& password)
+{
+    BackupDevice* backup = Backup();
+    if (!backup)
+        return BackupDevice::UNLOCK_DAMAGED;
+    return backup->Unlock(password);
+}
+
+void PhoneDevice::DeclinePassword()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_declined = true;
+}
+
+bool PhoneDevice::PasswordDeclined() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_declined;
+}

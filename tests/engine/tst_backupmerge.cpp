@@ -7,6 +7,7 @@
 #include "contracts/mmobile.h"
 #include "merge/backupmerge.h"
 #include "merge/filearchive.h"
+#include "recordtexts.h"
 #include "samplebackupwriter.h"
 #include "scanrunner.h"
 
@@ -21,76 +22,6 @@
 using namespace MMobile;
 
 namespace {
-
-QString Values(IContactList* list)
-{
-    QStringList values;
-    for (unsigned int i = 0; list && i < list->GetCount(); ++i)
-        values << Text(list->GetLabel(i)) + QLatin1Char('=') + Text(list->GetValue(i));
-    return values.join(QLatin1Char(','));
-}
-
-// Every field the page shows of an item, one text per record.
-QStringList Records(MDType type, IMDCommon* item)
-{
-    switch (type) {
-    case MD_CONTACT: {
-        IContact* contact = record_cast<IContact>(item);
-        IContactAddressList* addresses = contact->GetAddressList();
-        QStringList places;
-        for (unsigned int i = 0; addresses && i < addresses->GetCount(); ++i)
-            places << Text(addresses->GetLabel(i)) + QLatin1Char('=') +
-                          Text(addresses->GetStreet(i)) + QLatin1Char('/') +
-                          Text(addresses->GetCity(i));
-        return {QStringList{
-            Text(contact->GetName()->GetFullName()), Values(contact->GetPhoneList()),
-            Values(contact->GetEmailList()), Values(contact->GetUrlList()),
-            Values(contact->GetDateList()), Values(contact->GetInstantMessageList()),
-            Values(contact->GetRelatedNameList()), Values(contact->GetSocialProfileList()),
-            places.join(QLatin1Char(',')), Text(contact->GetBirthday()), Text(contact->GetNote())}
-                    .join(QLatin1Char('|'))};
-    }
-    case MD_MESSAGE: {
-        IMessage* chat = record_cast<IMessage>(item);
-        const QString with =
-            Text(chat->GetParticipantPhone(0)) + Text(chat->GetParticipantEmail(0));
-        QStringList messages;
-        for (unsigned int e = 0; e < chat->GetEntryCount(); ++e) {
-            IMessageEntry* entry = chat->GetEntry(e);
-            messages << QStringList{with, Text(entry->GetDate()), Text(entry->GetText()),
-                                    entry->IsSent() ? QStringLiteral("sent")
-                                                    : QStringLiteral("received")}
-                            .join(QLatin1Char('|'));
-        }
-        return messages;
-    }
-    case MD_CALL_HISTORY: {
-        ICallHistory* call = record_cast<ICallHistory>(item);
-        return {QStringList{Text(call->GetPhoneNumber()), Text(call->GetDate()),
-                            Text(call->GetCallType()), Text(call->GetDuration())}
-                    .join(QLatin1Char('|'))};
-    }
-    default:
-        return {};
-    }
-}
-
-// The records of a scan of `folder`, live or deleted ones, sorted.
-QStringList Scan(const QString& folder, MDType type, bool deleted)
-{
-    BackupDevice device(folder);
-    SourcePtr source;
-    IMDGetter* getter = ScanRunner::ScanInto(source, device, type);
-    if (!getter)
-        return {QStringLiteral("scan failed")};
-    QStringList records;
-    for (unsigned int i = 0; i < getter->GetCount(); ++i) {
-        if (getter->GetItem(i)->IsDeleted() == deleted)
-            records << Records(type, getter->GetItem(i));
-    }
-    records.sort();
-    return records;
-}
 
 // The first column of the first row of `sql` on a database of a backup,
 // read with its log from copies in a private folder.
@@ -207,9 +138,9 @@ void TestBackupMerge::merged()
     QFETCH(int, type);
     QFETCH(QString, path);
     QFETCH(QByteArray, loose);
-    const QStringList recovered = Scan(Folder("source"), MDType(type), true);
+    const QStringList recovered = RecordTexts::Scan(Folder("source"), MDType(type), true);
     QVERIFY(!recovered.isEmpty());
-    QStringList expected = Scan(Folder("target"), MDType(type), false) + recovered;
+    QStringList expected = RecordTexts::Scan(Folder("target"), MDType(type), false) + recovered;
     expected.sort();
 
     const QString out = m_dir.filePath(QStringLiteral("out%1").arg(type));
@@ -220,9 +151,10 @@ void TestBackupMerge::merged()
     QVERIFY2(merge.Run(Folder("source"), Folder("target"), out), qPrintable(merge.ErrorText()));
     QCOMPARE(merge.AddedCount(), recovered.size());
     QCOMPARE(merge.SkippedCount(), 0);
-    QCOMPARE(Scan(out, MDType(type), false), expected);
+    QCOMPARE(RecordTexts::Scan(out, MDType(type), false), expected);
     // What the target's phone marked deleted stays so; nothing else is.
-    QCOMPARE(Scan(out, MDType(type), true), Scan(Folder("target"), MDType(type), true));
+    QCOMPARE(RecordTexts::Scan(out, MDType(type), true),
+             RecordTexts::Scan(Folder("target"), MDType(type), true));
 
     // The merged database is sound, without a log, and the index says so.
     const QString home = QStringLiteral("HomeDomain");
@@ -242,7 +174,7 @@ void TestBackupMerge::merged()
     QVERIFY2(second.Run(Folder("source"), out, again), qPrintable(second.ErrorText()));
     QCOMPARE(second.AddedCount(), 0);
     QCOMPARE(second.SkippedCount(), recovered.size());
-    QCOMPARE(Scan(again, MDType(type), false), expected);
+    QCOMPARE(RecordTexts::Scan(again, MDType(type), false), expected);
 }
 
 void TestBackupMerge::refused_data()

@@ -99,6 +99,8 @@ bool WriteInfoPlist(const QString& path, const PhoneInfo& info, const QString& b
     SetString(dict, "Target Identifier", QString::fromLatin1(info.udid));
     SetString(dict, "Target Type", QStringLiteral("Device"));
     SetString(dict, "Unique Identifier", QString::fromLatin1(info.udid).toUpper());
+    // Restoring clients read the apps to reinstall from it; none are saved.
+    plist_dict_set_item(dict, "Applications", plist_new_dict());
     plist_dict_set_item(dict, "iTunes Files", plist_new_dict());
     plist_dict_set_item(dict, "iTunes Settings", plist_new_dict());
     char* xml = nullptr;

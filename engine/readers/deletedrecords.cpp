@@ -11,14 +11,7 @@
 namespace {
 
 using Table = DeletedRows::Table;
-
-struct Store
-{
-    const char* domain;
-    const char* path;
-    std::vector<Table> tables;
-    QStringList fixups;
-};
+using Store = DeletedRecords::Store;
 
 Table Records(const char* name, const char* identity = "", const char* keepLive = "0",
               const char* logged = "")
@@ -33,9 +26,11 @@ Table Support(const char* name, const char* keepLive = "1")
             QString()};
 }
 
+} // namespace
+
 // Which tables of which database hold the category's records, and what of
 // the live rows their reader needs beside them.
-std::vector<Store> StoresOf(MMobile::MDType type)
+std::vector<Store> DeletedRecords::StoresOf(MMobile::MDType type)
 {
     const char* home = ReaderContext::HomeDomain;
     switch (type) {
@@ -123,6 +118,8 @@ std::vector<Store> StoresOf(MMobile::MDType type)
         return {};
     }
 }
+
+namespace {
 
 // A conversation or chat that got no recovered message is no record of one.
 bool HasContent(EngineItem& item)

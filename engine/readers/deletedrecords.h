@@ -2,6 +2,7 @@
 #define DELETEDRECORDS_H
 
 #include "contracts/mmobiletypes.h"
+#include "deletedrows.h"
 #include "readercontext.h"
 
 #include <functional>
@@ -16,10 +17,22 @@ class DeletedRecords
 {
 public:
     using ReadFunction = std::function<bool(ReaderContext::Items&)>;
+    // One database of the category: where it lies, which of its tables hold
+    // the records and what beside them, and the statements run after a fill.
+    struct Store
+    {
+        const char* domain;
+        const char* path;
+        std::vector<DeletedRows::Table> tables;
+        QStringList fixups;
+    };
 
     DeletedRecords(ReaderContext& context, MMobile::MDType type);
     // Whether the category has tables whose deleted rows make records.
     static bool Carves(MMobile::MDType type);
+    // The databases of the category whose deleted rows make records (a merge
+    // of recovered records reads them the same way).
+    static std::vector<Store> StoresOf(MMobile::MDType type);
     // The phone's own mark of a deleted item of the category, as its source.
     static QByteArray MarkSource(MMobile::MDType type);
     // Appends the deleted records that `read` makes of them to `items`.

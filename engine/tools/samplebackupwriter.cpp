@@ -392,7 +392,10 @@ bool SampleBackupWriter::WriteMessages()
             const qint64 row = db.Insert(
                 "INSERT INTO message (guid, text, handle_id, service, date, is_from_me, "
                 "cache_has_attachments, attributedBody) VALUES (?, ?, ?, 'iMessage', ?, ?, 0, ?)",
-                {QUuid::createUuidV5(QUuid(), QStringLiteral("m%1-%2").arg(c).arg(m)).toString(),
+                // Unique per seed, as two phones' messages are.
+                {QUuid::createUuidV5(QUuid(),
+                                     QStringLiteral("m%1-%2-%3").arg(m_options.seed).arg(c).arg(m))
+                     .toString(),
                  archived ? QVariant() : QVariant(message.text), handle,
                  static_cast<qint64>(message.date), message.sent ? 1 : 0,
                  archived ? QVariant(SampleFormats::AttributedBody(message.text)) : QVariant()});

@@ -1,0 +1,37 @@
+#ifndef STOREMERGE_H
+#define STOREMERGE_H
+
+#include "deletedrecords.h"
+
+#include <QString>
+
+class CategoryMerger;
+class MergedManifest;
+class ReaderContext;
+
+// Merges one database of a category (a store: domain, path, its record
+// tables) from the source backup into the merged backup: the target's
+// database and its log are copied into the private work folder, the
+// source's live rows and/or the rows it lost are added there in one
+// transaction, the log is checkpointed, the integrity checked, and only then
+// is the file put back in the merged backup with its Files row, its log
+// left empty. Borrowed: context, manifest and merger; one thread.
+class StoreMerge
+{
+public:
+    StoreMerge(ReaderContext& source, MergedManifest& out, CategoryMerger& merger);
+    // `onlyDeleted`: the rows the source lost and those its phone marks
+    // deleted; else every record of the source.
+    bool Run(const DeletedRecords::Store& store, bool onlyDeleted);
+    QString ErrorText() const { return m_error; }
+
+private:
+    bool Fail(const QString& error);
+
+    ReaderContext& m_source;
+    MergedManifest& m_out;
+    CategoryMerger& m_merger;
+    QString m_error;
+};
+
+#endif // STOREMERGE_H

@@ -1,0 +1,80 @@
+#include "recordtexts.h"
+
+#include "backupdevice.h"
+#include "backupfixture.h"
+#include "contracts/mmobile.h"
+#include "scanrunner.h"
+
+using namespace MMobile;
+
+namespace {
+
+QString Values(IContactList* list)
+{
+    QStringList values;
+    for (unsigned int i = 0; list && i < list->GetCount(); ++i)
+        values << Text(list->GetLabel(i)) + QLatin1Char('=') + Text(list->GetValue(i));
+    return values.join(QLatin1Char(','));
+}
+
+} // namespace
+
+QStringList RecordTexts::Of(MDType type, IMDCommon* item)
+{
+    switch (type) {
+    case MD_CONTACT: {
+        IContact* contact = record_cast<IContact>(item);
+        IContactAddressList* addresses = contact->GetAddressList();
+        QStringList places;
+        for (unsigned int i = 0; addresses && i < addresses->GetCount(); ++i)
+            places << Text(addresses->GetLabel(i)) + QLatin1Char('=') +
+                          Text(addresses->GetStreet(i)) + QLatin1Char('/') +
+                          Text(addresses->GetCity(i));
+        return {QStringList{
+            Text(contact->GetName()->GetFullName()), Values(contact->GetPhoneList()),
+            Values(contact->GetEmailList()), Values(contact->GetUrlList()),
+            Values(contact->GetDateList()), Values(contact->GetInstantMessageList()),
+            Values(contact->GetRelatedNameList()), Values(contact->GetSocialProfileList()),
+            places.join(QLatin1Char(',')), Text(contact->GetBirthday()), Text(contact->GetNote())}
+                    .join(QLatin1Char('|'))};
+    }
+    case MD_MESSAGE: {
+        IMessage* chat = record_cast<IMessage>(item);
+        const QString with =
+            Text(chat->GetParticipantPhone(0)) + Text(chat->GetParticipantEmail(0));
+        QStringList messages;
+        for (unsigned int e = 0; e < chat->GetEntryCount(); ++e) {
+            IMessageEntry* entry = chat->GetEntry(e);
+            messages << QStringList{with, Text(entry->GetDate()), Text(entry->GetText()),
+                                    entry->IsSent() ? QStringLiteral("sent")
+                                                    : QStringLiteral("received")}
+                            .join(QLatin1Char('|'));
+        }
+        return messages;
+    }
+    case MD_CALL_HISTORY: {
+        ICallHistory* call = record_cast<ICallHistory>(item);
+        return {QStringList{Text(call->GetPhoneNumber()), Text(call->GetDate()),
+                            Text(call->GetCallType()), Text(call->GetDuration())}
+                    .join(QLatin1Char('|'))};
+    }
+    default:
+        return {};
+    }
+}
+
+QStringList RecordTexts::Scan(const QString& folder, MDType type, bool deleted)
+{
+    BackupDevice device(folder);
+    SourcePtr source;
+    IMDGetter* getter = ScanRunner::ScanInto(source, device, type);
+    if (!getter)
+        return {QStringLiteral("scan failed")};
+    QStringList records;
+    for (unsigned int i = 0; i < getter->GetCount(); ++i) {
+        if (getter->GetItem(i)->IsDeleted() == deleted)
+            records << Of(type, getter->GetItem(i));
+    }
+    records.sort();
+    return records;
+}

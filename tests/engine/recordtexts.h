@@ -1,0 +1,23 @@
+#ifndef RECORDTEXTS_H
+#define RECORDTEXTS_H
+
+#include "contracts/mmobiletypes.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace MMobile {
+class IMDCommon;
+}
+
+// Every field the page shows of the records of contacts, messages and calls,
+// one text per record, so that two scans compare as lists of texts.
+class RecordTexts
+{
+public:
+    static QStringList Of(MMobile::MDType type, MMobile::IMDCommon* item);
+    // The records of a scan of `folder`, live or deleted ones, sorted.
+    static QStringList Scan(const QString& folder, MMobile::MDType type, bool deleted);
+};
+
+#endif // RECORDTEXTS_H

@@ -1,0 +1,173 @@
+// Recovering to a phone: a capture of the fake phone, the deleted contacts,
+// messages and calls of another backup merged into it, and the merged backup
+// restored to the fake phone, which keeps what it received. What the phone
+// received scans to the merged records; Debian's idevicebackup2 accepts the
+// merged backup too; a locked or refusing phone, or an incomplete backup,
+// gives its code.
+#include "backupcapture.h"
+#include "backupfixture.h"
+#include "backuprestore.h"
+#include "capturecode.h"
+#include "fakephoneprocess.h"
+#include "merge/backupmerge.h"
+#include "recordtexts.h"
+#include "samplebackupwriter.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace MMobile;
+
+namespace {
+const char* const Udid = "00008030-000A5E1E0C3A802E";
+const MDType Types[] = {MD_CONTACT, MD_MESSAGE, MD_CALL_HISTORY};
+} // namespace
+
+class TestPhoneRestore : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void restored_data();
+    void restored();
+    void otherClientAccepts();
+    void refused_data();
+    void refused();
+
+private:
+    QString Folder(const QString& name) const { return m_dir.filePath(name); }
+    // Restores `backup` to a fake phone serving the target in `scenario`,
+    // keeping what it receives in `into` (none: it refuses restores).
+    int Restore(const QString& backup, const QString& scenario, const QString& into,
+                QList<int>* progress = nullptr);
+
+    QTemporaryDir m_dir;
+    QString m_merged;
+};
+
+int TestPhoneRestore::Restore(const QString& backup, const QString& scenario, const QString& into,
+                              QList<int>* progress)
+{
+    FakePhoneProcess phone;
+    if (!phone.Start(Folder("target"), scenario, Udid,
+                     into.isEmpty() ? QStringList() : QStringList{"--restore-into", into}))
+        return -100;
+    qputenv("USBMUXD_SOCKET_ADDRESS", phone.Address());
+    BackupRestore restore(Udid, backup);
+    restore.SetProgressCallback([progress](int percent) {
+        if (progress)
+            progress->append(percent);
+    });
+    return restore.Run();
+}
+
+void TestPhoneRestore::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    SampleBackupWriter::Options options;
+    options.media = false;
+    options.deletions = true;
+    QVERIFY(SampleBackupWriter(options).Write(Folder("source")));
+    options.deletions = false;
+    options.seed = 7;
+    QVERIFY(SampleBackupWriter(options).Write(Folder("target")));
+    // The phone's own backup first, then the records merged into a copy of it.
+    {
+        FakePhoneProcess phone;
+        QVERIFY2(phone.Start(Folder("target"), "normal", Udid), qPrintable(phone.Errors()));
+        qputenv("USBMUXD_SOCKET_ADDRESS", phone.Address());
+        BackupCapture capture(Udid, Folder("captured"));
+        QCOMPARE(capture.Run(), int(CAPTURE_OK));
+    }
+    QString from = QDir(Folder("captured")).filePath(Udid);
+    for (const MDType type : Types) {
+        BackupMerge::Options merge;
+        merge.category = type;
+        merge.onlyDeleted = true;
+        const QString out = Folder("merged-%1").arg(type);
+        BackupMerge merger(merge);
+        QVERIFY2(merger.Run(Folder("source"), from, out), qPrintable(merger.ErrorText()));
+        from = out;
+    }
+    m_merged = from;
+}
+
+void TestPhoneRestore::restored_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::newRow("contacts") << int(MD_CONTACT);
+    QTest::newRow("messages") << int(MD_MESSAGE);
+    QTest::newRow("calls") << int(MD_CALL_HISTORY);
+}
+
+void TestPhoneRestore::restored()
+{
+    QFETCH(int, type);
+    const QString into = Folder("into");
+    const QString received = QDir(into).filePath(Udid);
+    if (!QFileInfo::exists(received)) {
+        QVERIFY(QDir().mkpath(into));
+        QList<int> progress;
+        QCOMPARE(Restore(m_merged, "normal", into, &progress), int(CAPTURE_OK));
+        QVERIFY(!progress.isEmpty());
+        QCOMPARE(progress.last(), 100);
+        // The phone received the merged backup whole.
+        QCOMPARE(BackupFixture::Digests(received), BackupFixture::Digests(m_merged));
+    }
+    QStringList expected = RecordTexts::Scan(Folder("target"), MDType(type), false) +
+                           RecordTexts::Scan(Folder("source"), MDType(type), true);
+    expected.sort();
+    QCOMPARE(RecordTexts::Scan(received, MDType(type), false), expected);
+}
+
+void TestPhoneRestore::otherClientAccepts()
+{
+    const QString into = Folder("into-other");
+    QVERIFY(QDir().mkpath(into));
+    FakePhoneProcess phone;
+    QVERIFY2(phone.Start(Folder("target"), "normal", Udid, {"--restore-into", into}),
+             qPrintable(phone.Errors()));
+    const FakePhoneProcess::Run run =
+        phone.Tool("idevicebackup2", {"restore", "--system", "-s", QFileInfo(m_merged).fileName(),
+                                      QFileInfo(m_merged).path()});
+    QVERIFY2(run.exitCode == 0 && run.output.contains("Restore Successful."),
+             run.output.right(2000).constData());
+    QCOMPARE(BackupFixture::Digests(QDir(into).filePath(Udid)), BackupFixture::Digests(m_merged));
+}
+
+void TestPhoneRestore::refused_data()
+{
+    QTest::addColumn<QString>("scenario");
+    QTest::addColumn<bool>("keeps"); // the phone keeps restores
+    QTest::addColumn<bool>("complete");
+    QTest::addColumn<int>("code");
+    QTest::newRow("locked") << "locked" << true << true << int(CAPTURE_LOCKED);
+    QTest::newRow("refused") << "normal" << false << true << int(CAPTURE_PROTOCOL);
+    QTest::newRow("incomplete backup") << "normal" << true << false << int(CAPTURE_INTERNAL);
+}
+
+void TestPhoneRestore::refused()
+{
+    QFETCH(QString, scenario);
+    QFETCH(bool, keeps);
+    QFETCH(bool, complete);
+    QFETCH(int, code);
+    QString backup = m_merged;
+    if (!complete) {
+        backup = Folder("incomplete");
+        QVERIFY(BackupFixture::CopyFolder(m_merged, backup));
+        QVERIFY(
+            QFile::remove(BackupFixture::ContentPath(backup, "HomeDomain", "Library/SMS/sms.db")));
+    }
+    const QString into = Folder("into-" + QString(QTest::currentDataTag()).replace(' ', '-'));
+    QVERIFY(QDir().mkpath(into));
+    QCOMPARE(Restore(backup, scenario, keeps ? into : QString()), code);
+    // Nothing is kept by a phone whose restore did not finish.
+    QCOMPARE(QDir(into).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+}
+
+QTEST_GUILESS_MAIN(TestPhoneRestore)
+#include "tst_phonerestore.moc"

@@ -150,12 +150,14 @@ QByteArray bigName(int i, int length = 130)
 
 // Rows with rowids and payloads too large for one byte each, as real tables
 // have: a freeblock header overwrites only the payload size and the rowid.
-QByteArray bigRows(const char* table, int first, int count, int length = 130)
+// Row i gets the rowid 1000 + step * i + shift.
+QByteArray bigRows(const char* table, int first, int count, int length = 130, int step = 1,
+                   int shift = 0)
 {
     QByteArray sql;
     for (int i = first; i < first + count; ++i)
         sql += QByteArray("INSERT INTO ") + table + "(rowid, n, name) VALUES(" +
-               QByteArray::number(1000 + i) + "," + QByteArray::number(i) + ",'" +
+               QByteArray::number(1000 + step * i + shift) + "," + QByteArray::number(i) + ",'" +
                bigName(i, length) + "');";
     return sql;
 }
@@ -260,17 +262,19 @@ void TestCarver::pages_data()
     // Freed cells kept their freeblock headers when the emptied page was
     // reset; new rows took only its end.
     row("freed heads in the gap",
-        kUsers + "DELETE FROM u WHERE id BETWEEN 20005 AND 20009; DELETE FROM u;"
+        kUsers + "DELETE FROM u WHERE id=20005; DELETE FROM u WHERE id=20006;"
+                 "DELETE FROM u WHERE id=20007; DELETE FROM u WHERE id=20008;"
+                 "DELETE FROM u WHERE id=20009; DELETE FROM u;"
                  "INSERT INTO u VALUES(20003,'Nadine','Mayer',-309512131,-2625089393.75407),"
-                 "(20004,'Emil','Vogt',870402720,-26202949.24183);",
+                 "(20004,'Emil','Vogt',870402720,-26202949.24183),"
+                 "(20005,'Helene','Hoffmann',880365148,1517503883.93062),"
+                 "(20006,'Katrin','Seidel',1470639698,-58175728.21778),"
+                 "(20007,'Noah','Vogel',408529756,-3108021606.74148);",
         {"u/unallocated/10: 20010|Julius|Braun|941308350|-252645646.805",
          "u/unallocated/-: 20009|Oskar|Jung|-1321280146|2012170072.18",
          "u/unallocated/-: 20008|Julian|Weber|692693150|-857419271.887",
          "u/unallocated/-: 20007|Oskar|Bergmann|-1167773723|-3232399634.19",
-         "u/unallocated/-: 20006|Lara|Horn|-384834918|-4829283044.59",
-         "u/unallocated/-: 20005|Otto|Heinrich|1155076104|-1594597751.55",
-         "u/unallocated/4: 20004|Irma|Baumann|985155245|-4908664510.54",
-         "u/unallocated/3: 20003|Annika|Schmitz|1184946766|-1502135142.92"});
+         "u/unallocated/-: 20006|Lara|Horn|-384834918|-4829283044.59"});
     // Neighbours freed into one block, whose end a shorter row took.
     row("freeblock cut by an insert",
         kUsers + "DELETE FROM u WHERE id BETWEEN 20005 AND 20009;"
@@ -279,11 +283,12 @@ void TestCarver::pages_data()
          "u/freeblock/-: 20008|Julian|Weber|692693150|-857419271.887",
          "u/freeblock/-: 20007|Oskar|Bergmann|-1167773723|-3232399634.19",
          "u/freeblock/-: 20006|Lara|Horn|-384834918|-4829283044.59"});
-    // The root page was a leaf when a row was deleted, and an interior page
-    // once the table outgrew it.
+    // The root page was a leaf when rows were deleted, and an interior page
+    // once the table outgrew it; rows added since rebuilt its children.
     row("root page grown interior",
-        "CREATE TABLE big(n INTEGER, name TEXT);" + bigRows("big", 1, 25) +
-            "DELETE FROM big WHERE n IN (2,4);" + bigRows("big", 40, 1, 1000),
+        "CREATE TABLE big(n INTEGER, name TEXT);" + bigRows("big", 1, 25, 130, 10) +
+            "DELETE FROM big WHERE n IN (2,4);" + bigRows("big", 99, 1, 1000, 4000) +
+            bigRows("big", 101, 25, 130, 10, 5 - 1000),
         {"big/unallocated/-: 4|" + bigName(4), "big/unallocated/-: 2|" + bigName(2)});
     row("older than an added column",
         "CREATE TABLE a(n INTEGER, name TEXT, city TEXT);" + bigRows("a", 1, 4) +

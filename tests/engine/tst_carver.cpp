@@ -5,11 +5,15 @@
 
 #include "carver.h"
 #include "recordjson.h"
+#include "samplecarversituations.h"
 #include "textutf8.h"
 
 #include <sqlite3.h>
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRandomGenerator>
 #include <QSet>
 #include <QTemporaryDir>
@@ -183,6 +187,8 @@ private slots:
     void sideFiles();
     void versions_data();
     void versions();
+    void situations_data();
+    void situations();
     void json_data();
     void json();
     void badInput_data();
@@ -401,6 +407,54 @@ void TestCarver::versions()
     QVERIFY(fixture.exec(sql));
     QCOMPARE(CarverFixture::carve(fixture.bytes(), fixture.bytes("-wal"), QByteArray(), versions),
              expected);
+}
+
+void TestCarver::situations_data()
+{
+    QTest::addColumn<QString>("name");
+    for (const QString& name : SampleCarverSituations::Names())
+        QTest::newRow(qPrintable(name)) << name;
+}
+
+// The generator's databases: every deleted row whose bytes survive comes
+// back whole, and no whole record is anything but a deleted row.
+void TestCarver::situations()
+{
+    QFETCH(QString, name);
+    static QTemporaryDir folder;
+    static bool written = false;
+    if (!written) {
+        SampleCarverSituations writer;
+        QVERIFY2(writer.Write(folder.path()), qPrintable(writer.ErrorText()));
+        written = true;
+    }
+    QFile truthFile(folder.filePath(name + ".truth.json"));
+    QVERIFY(truthFile.open(QIODevice::ReadOnly));
+    const QJsonObject truth = QJsonDocument::fromJson(truthFile.readAll()).object();
+    const QString journal = truth.value("journal").toString();
+    auto bytes = [&](const QString& file) {
+        QFile in(folder.filePath(file));
+        return file.isEmpty() || !in.open(QIODevice::ReadOnly) ? QByteArray() : in.readAll();
+    };
+    QStringList expected;
+    for (const QJsonValue& row : truth.value("deleted").toArray()) {
+        QStringList values;
+        for (const QJsonValue& v : row.toObject().value("values").toArray())
+            values << (v.isNull()     ? QStringLiteral("null")
+                       : v.isString() ? v.toString()
+                                      : QString::number(v.toDouble(), 'g', 12));
+        if (row.toObject().value("survives").toBool())
+            expected << values.join('|');
+    }
+    QVERIFY(!expected.isEmpty());
+    QStringList carved;
+    for (const QString& record : CarverFixture::carve(bytes(name + ".db"), {}, bytes(journal))) {
+        if (!record.contains(" (lost from "))
+            carved << record.mid(record.indexOf(": ") + 2);
+    }
+    carved.sort();
+    expected.sort();
+    QCOMPARE(carved, expected);
 }
 
 void TestCarver::json_data()

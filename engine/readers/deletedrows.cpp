@@ -141,6 +141,8 @@ bool DeletedRows::Carve(const QString& domain, const QString& path,
         qCInfo(lcReaders).noquote() << path << "cannot be carved:" << carveError.c_str();
         return false;
     }
+    for (const std::string& warning : carver.warnings())
+        qCInfo(lcReaders).noquote() << path << "carved without its" << warning.c_str();
     const auto encoding = carver.image().encoding();
     std::vector<QSet<qint64>> seen(m_tables.size());
     std::string text;

@@ -31,7 +31,15 @@ struct CarvedRecord
     uint32_t offset = 0; // of the cell inside the page image
     bool hasRowid = false;
     int64_t rowid = 0;
+    // A record a later cell cut: the values from this column on were lost
+    // (and read NULL); -1 for a whole record.
+    int lostFrom = -1;
+    // An older version of a row the table still has (same rowid, mostly
+    // the same values); reported only when asked for.
+    bool liveVersion = false;
     std::vector<CarvedValue> values;
+
+    bool partial() const { return lostFrom >= 0; }
 
     static const char* sourceName(Source source);
 };

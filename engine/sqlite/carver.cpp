@@ -34,23 +34,26 @@ bool informative(const std::vector<CarvedValue>& values)
 
 } // namespace
 
-Carver::Carver() : m_decoder(m_image) {}
+Carver::Carver() : m_decoder(m_image), m_liveDecoder(m_image), m_lookup(m_image) {}
 
 bool Carver::open(const std::string& databasePath, const std::string& walPath,
                   const std::string& journalPath, std::string* error)
 {
     m_hasWal = m_hasJournal = false;
+    m_warnings.clear();
     if (!m_image.load(databasePath, error))
         return false;
+    // A side file that cannot be read costs only what it held.
+    std::string sideError;
     if (!walPath.empty()) {
-        if (!m_wal.load(walPath, error))
-            return false;
-        m_hasWal = true;
+        m_hasWal = m_wal.load(walPath, &sideError);
+        if (!m_hasWal)
+            m_warnings.push_back("write-ahead log: " + sideError);
     }
     if (!journalPath.empty()) {
-        if (!m_journal.load(journalPath, m_image.pageSize(), error))
-            return false;
-        m_hasJournal = true;
+        m_hasJournal = m_journal.load(journalPath, m_image.pageSize(), &sideError);
+        if (!m_hasJournal)
+            m_warnings.push_back("rollback journal: " + sideError);
     }
     return prepare(error);
 }
@@ -59,25 +62,34 @@ bool Carver::openBytes(std::vector<uint8_t> database, std::vector<uint8_t> wal,
                        std::vector<uint8_t> journal, std::string* error)
 {
     m_hasWal = m_hasJournal = false;
+    m_warnings.clear();
     if (!m_image.loadBytes(std::move(database), error))
         return false;
+    std::string sideError;
     if (!wal.empty()) {
-        if (!m_wal.loadBytes(std::move(wal), error))
-            return false;
-        m_hasWal = true;
+        m_hasWal = m_wal.loadBytes(std::move(wal), &sideError);
+        if (!m_hasWal)
+            m_warnings.push_back("write-ahead log: " + sideError);
     }
     if (!journal.empty()) {
-        if (!m_journal.loadBytes(std::move(journal), m_image.pageSize(), error))
-            return false;
-        m_hasJournal = true;
+        m_hasJournal = m_journal.loadBytes(std::move(journal), m_image.pageSize(), &sideError);
+        if (!m_hasJournal)
+            m_warnings.push_back("rollback journal: " + sideError);
     }
     return prepare(error);
 }
 
 bool Carver::prepare(std::string* error)
 {
-    if (m_hasWal && !m_image.applyWal(m_wal, error))
-        return false;
+    if (m_hasWal) {
+        std::string walError;
+        if (!m_image.applyWal(m_wal, &walError)) {
+            m_warnings.push_back("write-ahead log: " + walError);
+            m_hasWal = false;
+            if (!m_image.dropWal(error))
+                return false;
+        }
+    }
     if (m_image.pageCount() == 0) {
         if (error)
             *error = "an empty database";
@@ -85,6 +97,8 @@ bool Carver::prepare(std::string* error)
     }
     // The decoder was made before the image was loaded: give it the sizes now.
     m_decoder = RecordDecoder(m_image);
+    m_liveDecoder = RecordDecoder(m_image);
+    m_lookup = LiveRowLookup(m_image);
     m_catalog.read(m_image, m_decoder);
     // Older images of sqlite_master name tables dropped since.
     if (m_hasWal) {
@@ -133,7 +147,7 @@ bool Carver::run(const Sink& sink, const Progress& progress)
         const uint8_t* page = m_image.page(current);
         const PageMap::Role role = m_map.role(current);
         const int owner = m_map.owner(current);
-        if (role == PageMap::Role::TableLeaf) {
+        if (role == PageMap::Role::TableLeaf || role == PageMap::Role::TableInterior) {
             pages.carveFreeSpace(page, current, owner, report);
         } else if (m_map.isFree(current)) {
             const bool dropped = owner >= 0 && m_catalog.tables()[size_t(owner)].isDropped();
@@ -146,7 +160,10 @@ bool Carver::run(const Sink& sink, const Progress& progress)
     // then the journal's originals. Their live cells are filtered out.
     auto ownerOf = [&](uint32_t number) {
         const PageMap::Role role = m_map.role(number);
-        return role == PageMap::Role::TableLeaf || m_map.isFree(number) ? m_map.owner(number) : -1;
+        return role == PageMap::Role::TableLeaf || role == PageMap::Role::TableInterior ||
+                       m_map.isFree(number)
+                   ? m_map.owner(number)
+                   : -1;
     };
     if (m_hasWal) {
         // The file's pages that the log superseded hold what the log deleted.
@@ -179,6 +196,32 @@ bool Carver::run(const Sink& sink, const Progress& progress)
     return true;
 }
 
+bool Carver::isLiveVersion(int table, const RecordDecoder::Cell& cell,
+                           const std::vector<CarvedValue>& values)
+{
+    const TableSchema& schema = m_catalog.tables()[size_t(table)];
+    if (schema.isDropped() || !m_lookup.find(m_liveDecoder, schema, cell.rowid, m_liveValues))
+        return false;
+    // An update keeps most of a row; a new row that took a freed rowid does not.
+    int informative = 0, same = 0;
+    for (size_t i = 0; i < values.size() && i < m_liveValues.size(); ++i) {
+        if (int(i) == schema.aliasColumn())
+            continue;
+        const CarvedValue& a = values[i];
+        const CarvedValue& b = m_liveValues[i];
+        const bool blank = (a.kind == CarvedValue::Kind::Null ||
+                            (a.kind == CarvedValue::Kind::Integer && a.integer == 0)) &&
+                           (b.kind == CarvedValue::Kind::Null ||
+                            (b.kind == CarvedValue::Kind::Integer && b.integer == 0));
+        if (blank)
+            continue;
+        ++informative;
+        same += a.kind == b.kind && a.integer == b.integer &&
+                (a.kind != CarvedValue::Kind::Real || a.real == b.real) && a.bytes == b.bytes;
+    }
+    return informative > 0 && 2 * same >= informative;
+}
+
 void Carver::report(int table, const RecordDecoder::Cell& cell, std::vector<CarvedValue>& values,
                     CarvedRecord::Source source, uint32_t page, const Sink& sink)
 {
@@ -188,6 +231,9 @@ void Carver::report(int table, const RecordDecoder::Cell& cell, std::vector<Carv
         return;
     const uint64_t valuesHash = LiveRowIndex::valuesHash(values, alias);
     if (m_live.contains(valuesHash, cell.hasRowid, cell.rowid))
+        return;
+    const bool version = cell.hasRowid && isLiveVersion(table, cell, values);
+    if (version && !m_reportVersions)
         return;
     // Once per table and values; a copy that lost its rowid adds nothing to
     // one that kept it, and the other way round.
@@ -219,6 +265,8 @@ void Carver::report(int table, const RecordDecoder::Cell& cell, std::vector<Carv
     m_record.offset = cell.start;
     m_record.hasRowid = cell.hasRowid;
     m_record.rowid = cell.rowid;
+    m_record.lostFrom = cell.lostFrom;
+    m_record.liveVersion = version;
     m_record.values.swap(values);
     sink(m_record);
     m_record.values.swap(values);

@@ -5,6 +5,7 @@
 #include "databaseimage.h"
 #include "journalfile.h"
 #include "liverowindex.h"
+#include "liverowlookup.h"
 #include "pagemap.h"
 #include "recorddecoder.h"
 #include "schemacatalog.h"
@@ -44,7 +45,13 @@ public:
     // checked against them. Set before open().
     void setUnindexedTables(std::vector<std::string> names) { m_unindexed = std::move(names); }
 
-    // walPath and journalPath may be empty. On failure nothing can be carved.
+    // Whether older versions of live rows (same rowid, mostly the same
+    // values) are reported too, marked liveVersion. Off by default.
+    void setReportLiveVersions(bool on) { m_reportVersions = on; }
+
+    // walPath and journalPath may be empty. On failure nothing can be
+    // carved; a log or journal that cannot be read is left out with a
+    // warning, and the database is carved without it.
     bool open(const std::string& databasePath, const std::string& walPath,
               const std::string& journalPath, std::string* error);
     // The same, from bytes already in memory (an empty log or journal is none).
@@ -55,10 +62,14 @@ public:
     bool run(const Sink& sink, const Progress& progress = Progress());
 
     const DatabaseImage& image() const { return m_image; }
+    // What open() left out and why, e.g. "write-ahead log: not a write-ahead log".
+    const std::vector<std::string>& warnings() const { return m_warnings; }
     const std::vector<TableSchema>& tables() const { return m_catalog.tables(); }
 
 private:
     bool prepare(std::string* error);
+    bool isLiveVersion(int table, const RecordDecoder::Cell& cell,
+                       const std::vector<CarvedValue>& values);
     void report(int table, const RecordDecoder::Cell& cell, std::vector<CarvedValue>& values,
                 CarvedRecord::Source source, uint32_t page, const Sink& sink);
 
@@ -78,6 +89,12 @@ private:
     FingerprintSet m_seenRows;
     CarvedRecord m_record;
     std::vector<std::string> m_unindexed;
+    std::vector<std::string> m_warnings;
+    bool m_reportVersions = false;
+    // Its own buffers: a live row is decoded while a carved one is in hand.
+    RecordDecoder m_liveDecoder;
+    LiveRowLookup m_lookup;
+    std::vector<CarvedValue> m_liveValues;
 };
 
 } // namespace SqliteCarve

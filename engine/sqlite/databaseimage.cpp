@@ -23,7 +23,13 @@ bool DatabaseImage::load(const std::string& path, std::string* error)
 bool DatabaseImage::loadBytes(std::vector<uint8_t> bytes, std::string* error)
 {
     m_bytes = std::move(bytes);
+    return dropWal(error);
+}
+
+bool DatabaseImage::dropWal(std::string* error)
+{
     m_pages.clear();
+    m_blank.clear();
     m_pageSize = m_usableSize = 0;
     // A database in WAL mode that was never checkpointed is an empty file;
     // its pages are all in the log.

@@ -23,6 +23,8 @@ public:
     // Lays the log's committed frames over the file; the log must outlive
     // this image. False when the result is no database.
     bool applyWal(const WalFile& wal, std::string* error);
+    // Back to the file's own pages, as before applyWal.
+    bool dropWal(std::string* error);
 
     uint32_t pageSize() const { return m_pageSize; }
     uint32_t usableSize() const { return m_usableSize; }

@@ -33,10 +33,20 @@ bool JournalFile::loadBytes(std::vector<uint8_t> bytes, uint32_t pageSize, std::
     const uint8_t* h = m_bytes.data();
     uint32_t sector = 0;
     m_pageSize = pageSize;
+    const auto zero = [](uint8_t b) { return b == 0; };
+    const auto powerOfTwo = [](uint32_t v, uint32_t low) {
+        return v >= low && v <= 65536 && !(v & (v - 1));
+    };
     if (std::equal(kMagic, kMagic + 8, h)) {
         sector = be32(h + 20);
         m_pageSize = be32(h + 24);
-    } else if (std::any_of(h, h + kHeaderFields, [](uint8_t b) { return b != 0; })) {
+    } else if (std::all_of(h, h + 12, zero) && powerOfTwo(be32(h + 20), 32) &&
+               powerOfTwo(be32(h + 24), 512)) {
+        // Captured before its first sync: SQLite writes the magic and the
+        // record count last, the nonce, sizes and records first.
+        sector = be32(h + 20);
+        m_pageSize = be32(h + 24);
+    } else if (!std::all_of(h, h + kHeaderFields, zero)) {
         if (error)
             *error = "not a rollback journal";
         return false;

@@ -8,7 +8,9 @@
 namespace SqliteCarve {
 
 // A rollback journal read into memory: the original images of the pages a
-// transaction changed. Page views point into bytes the object owns.
+// transaction changed, also from a journal captured before its first sync
+// (magic and record count still zero). Page views point into bytes the
+// object owns.
 class JournalFile
 {
 public:

@@ -25,11 +25,12 @@ bool PageCarver::readLayout(const uint8_t* page, uint32_t number, Layout& layout
 {
     layout.header = DatabaseImage::headerOffset(number);
     const uint8_t* h = page + layout.header;
-    if (h[0] != LeafTablePage)
+    if (h[0] != LeafTablePage && h[0] != InteriorTablePage)
         return false;
+    layout.interior = h[0] == InteriorTablePage;
     layout.firstFreeblock = be16(h + 1);
     layout.cells = be16(h + 3);
-    layout.arrayEnd = layout.header + 8 + 2 * layout.cells;
+    layout.arrayEnd = layout.header + (layout.interior ? 12 : 8) + 2 * layout.cells;
     if (layout.arrayEnd > m_usable)
         return false;
     uint32_t content = be16(h + 5);
@@ -47,7 +48,8 @@ void PageCarver::carveFreeSpace(const uint8_t* page, uint32_t number, int table,
         return;
     carveFreeblocks(page, layout, table, CarvedRecord::Source::Freeblock, report);
     carveRegion(page, layout.arrayEnd, layout.contentStart, false, table,
-                CarvedRecord::Source::Unallocated, report);
+                CarvedRecord::Source::Unallocated, report,
+                isCellStart(page, layout, layout.contentStart));
 }
 
 void PageCarver::carveLoosePage(const uint8_t* page, uint32_t number, int table, bool trunk,
@@ -65,7 +67,7 @@ void PageCarver::carveLoosePage(const uint8_t* page, uint32_t number, int table,
     if (table < 0)
         table = bestTable(page, layout);
     RecordDecoder::Cell cell;
-    for (uint32_t i = 0; table >= 0 && i < layout.cells; ++i) {
+    for (uint32_t i = 0; table >= 0 && !layout.interior && i < layout.cells; ++i) {
         const uint32_t offset = be16(page + layout.header + 8 + 2 * i);
         if (offset < layout.arrayEnd || offset >= m_usable)
             continue;
@@ -88,21 +90,29 @@ void PageCarver::carveFreeblocks(const uint8_t* page, const Layout& layout, int 
         const uint32_t size = be16(page + offset + 2);
         if (size < 4 || offset + size > m_usable)
             return;
-        carveRegion(page, offset, offset + size, true, table, source, report);
+        carveRegion(page, offset, offset + size, true, table, source, report,
+                    isCellStart(page, layout, offset + size));
         previous = offset;
         offset = be16(page + offset);
     }
 }
 
 void PageCarver::carveRegion(const uint8_t* page, uint32_t begin, uint32_t end, bool freeblock,
-                             int table, CarvedRecord::Source source, const Report& report)
+                             int table, CarvedRecord::Source source, const Report& report,
+                             bool cutEnd)
 {
+    m_cutEnd = cutEnd;
     RecordDecoder::Cell cell;
     uint32_t offset = begin;
     while (offset + kMinCell <= end) {
         int found = -1;
         if (offset == begin && freeblock) {
             found = decodeDamaged(page, offset, end, true, table, cell);
+            if (found < 0 && (found = decodeCut(page, offset, end, true, table, cell)) >= 0) {
+                // What remains of the block is the cut record's.
+                report(found, cell, m_values, source);
+                return;
+            }
             if (found < 0) {
                 offset += 4;
                 continue;
@@ -121,6 +131,15 @@ void PageCarver::carveRegion(const uint8_t* page, uint32_t begin, uint32_t end, 
                     found = decodeDamaged(page, offset, end, false, table, cell);
             }
         }
+        if (found < 0 && m_cutEnd) {
+            found = decodeCut(page, offset, end, false, table, cell);
+            if (found < 0 && staleHeaderAt(page, offset, end))
+                found = decodeCut(page, offset, end, true, table, cell);
+            if (found >= 0) {
+                report(found, cell, m_values, source);
+                return;
+            }
+        }
         if (found < 0) {
             ++offset;
             continue;
@@ -130,23 +149,49 @@ void PageCarver::carveRegion(const uint8_t* page, uint32_t begin, uint32_t end, 
     }
 }
 
+int PageCarver::decodeCut(const uint8_t* page, uint32_t offset, uint32_t end, bool damaged,
+                          int table, RecordDecoder::Cell& cell)
+{
+    // Only a region that a live cell closes can have cut a record, and only
+    // one whose owner is known.
+    if (table < 0 || !m_cutEnd)
+        return -1;
+    return m_decoder.decodeCutCell(page, offset, end, damaged, m_tables[size_t(table)], cell,
+                                   m_values)
+               ? table
+               : -1;
+}
+
+bool PageCarver::isCellStart(const uint8_t* page, const Layout& layout, uint32_t offset) const
+{
+    for (uint32_t i = 0; i < layout.cells; ++i) {
+        if (be16(page + layout.header + (layout.interior ? 12 : 8) + 2 * i) == offset)
+            return true;
+    }
+    return false;
+}
+
 int PageCarver::decodeIntact(const uint8_t* page, uint32_t offset, uint32_t end, int table,
                              RecordDecoder::Cell& cell)
 {
     const int columns = m_decoder.intactColumnCount(page, offset, end);
     if (columns == 0)
         return -1;
+    // A record with fewer values may be older than a column the table got.
     if (table >= 0) {
         const TableSchema& schema = m_tables[size_t(table)];
-        return schema.columnCount() == columns &&
+        return schema.columnCount() >= columns &&
                        m_decoder.decodeCell(page, offset, end, schema, cell, m_values)
                    ? table
                    : -1;
     }
-    for (size_t i = 0; i < m_tables.size(); ++i) {
-        if (m_tables[i].columnCount() == columns &&
-            m_decoder.decodeCell(page, offset, end, m_tables[i], cell, m_values))
-            return int(i);
+    for (const bool exact : {true, false}) {
+        for (size_t i = 0; i < m_tables.size(); ++i) {
+            if ((exact ? m_tables[i].columnCount() == columns
+                       : m_tables[i].columnCount() > columns) &&
+                m_decoder.decodeCell(page, offset, end, m_tables[i], cell, m_values))
+                return int(i);
+        }
     }
     return -1;
 }

@@ -31,8 +31,9 @@ public:
     PageCarver(const DatabaseImage& image, RecordDecoder& decoder,
                const std::vector<TableSchema>& tables);
 
-    // Freeblocks (source Freeblock) and the gap (Unallocated) of a live leaf
-    // of `table`.
+    // Freeblocks (source Freeblock) and the gap (Unallocated) of a live page
+    // of `table`: a leaf, or an interior page, which keeps the cells of the
+    // leaf it was before the table outgrew one page.
     void carveFreeSpace(const uint8_t* page, uint32_t number, int table, const Report& report);
 
     // A page outside the live trees; table is its known owner or -1, in which
@@ -50,12 +51,18 @@ private:
         uint32_t arrayEnd = 0;
         uint32_t contentStart = 0;
         uint32_t firstFreeblock = 0;
+        bool interior = false; // an interior table page (its free space holds leaf cells)
     };
     bool readLayout(const uint8_t* page, uint32_t number, Layout& layout) const;
     void carveFreeblocks(const uint8_t* page, const Layout& layout, int table,
                          CarvedRecord::Source source, const Report& report);
+    // cutEnd: a live cell starts at end, which may have cut the region's
+    // last record.
     void carveRegion(const uint8_t* page, uint32_t begin, uint32_t end, bool freeblock, int table,
-                     CarvedRecord::Source source, const Report& report);
+                     CarvedRecord::Source source, const Report& report, bool cutEnd = false);
+    bool isCellStart(const uint8_t* page, const Layout& layout, uint32_t offset) const;
+    int decodeCut(const uint8_t* page, uint32_t offset, uint32_t end, bool damaged, int table,
+                  RecordDecoder::Cell& cell);
     int decodeIntact(const uint8_t* page, uint32_t offset, uint32_t end, int table,
                      RecordDecoder::Cell& cell);
     int decodeDamaged(const uint8_t* page, uint32_t offset, uint32_t end, bool knownBlock,
@@ -67,6 +74,7 @@ private:
     const std::vector<TableSchema>& m_tables;
     uint32_t m_usable;
     std::vector<CarvedValue> m_values;
+    bool m_cutEnd = false; // of the region being carved
 };
 
 } // namespace SqliteCarve

@@ -14,6 +14,13 @@ namespace {
 // Larger records are taken for garbage rather than carved.
 const uint64_t kMaxPayload = uint64_t(1) << 30;
 
+// A record with fewer values than the table has columns (written before an
+// ALTER TABLE ... ADD COLUMN) keeps at least this share of them and two.
+bool plausibleShort(const TableSchema& schema, int count)
+{
+    return count >= 2 && 2 * count >= schema.columnCount() && schema.acceptsShortRecord(count);
+}
+
 int64_t readSigned(const uint8_t* p, int bytes)
 {
     uint64_t v = (p[0] & 0x80) ? ~uint64_t(0) : 0;
@@ -118,7 +125,8 @@ bool RecordDecoder::decodeCell(const uint8_t* page, uint32_t offset, uint32_t li
     if (!(len = readVarint(p, end, header)) || header <= uint64_t(len) || header > payload ||
         header > limit - headerStart)
         return false;
-    if (readTypes(p + len, page + headerStart + header, 0, columns) != columns)
+    m_count = readTypes(p + len, page + headerStart + header, 0, columns);
+    if (m_count != columns && !plausibleShort(schema, m_count))
         return false;
     cell = Cell();
     cell.start = offset;
@@ -145,6 +153,7 @@ bool RecordDecoder::decodeDamagedCell(const uint8_t* page, uint32_t offset, uint
     // Every reading of the lost bytes is tried, the ones whose end fits the
     // free space best first.
     auto attempt = [&]() -> bool {
+        m_count = columns;
         // Reads `count` serial types from p into m_types[first...]; their bytes, or -1.
         auto readCount = [&](const uint8_t* p, int first, int count) -> int {
             const uint8_t* start = p;
@@ -237,8 +246,9 @@ bool RecordDecoder::decodeDamagedCell(const uint8_t* page, uint32_t offset, uint
             const int len = readVarint(page + headerStart, end, header);
             if (!len || header <= uint64_t(len) || header > limit - headerStart)
                 continue;
-            if (readTypes(page + headerStart + len, page + headerStart + header, 0, columns) !=
-                columns)
+            // Its header size survives, and with it how many values it has.
+            m_count = readTypes(page + headerStart + len, page + headerStart + header, 0, columns);
+            if (m_count != columns && !plausibleShort(schema, m_count))
                 continue;
             if (finish(page, offset, headerStart, uint32_t(header), limit, prefix, schema, cell,
                        values))
@@ -254,11 +264,105 @@ bool RecordDecoder::decodeDamagedCell(const uint8_t* page, uint32_t offset, uint
     return false;
 }
 
+bool RecordDecoder::decodeCutCell(const uint8_t* page, uint32_t offset, uint32_t limit,
+                                  bool damaged, const TableSchema& schema, Cell& cell,
+                                  std::vector<CarvedValue>& values)
+{
+    const int columns = schema.columnCount();
+    if (m_types.size() < size_t(columns) + 1)
+        m_types.resize(size_t(columns) + 1);
+    const uint8_t* end = page + limit;
+    cell = Cell();
+    cell.start = offset;
+    // The header's serial types, read up to headerEnd; false if they are not
+    // a plausible record of the table.
+    auto types = [&](uint32_t typesAt, uint32_t headerEnd) {
+        if (headerEnd > limit)
+            return false;
+        m_count = readTypes(page + typesAt, page + headerEnd, 0, columns);
+        return m_count == columns || plausibleShort(schema, m_count);
+    };
+    if (!damaged) {
+        uint64_t payload, rowid, header;
+        const uint8_t* p = page + offset;
+        int len = readVarint(p, end, payload);
+        if (!len || payload == 0 || payload > kMaxPayload)
+            return false;
+        p += len;
+        if (!(len = readVarint(p, end, rowid)))
+            return false;
+        p += len;
+        const uint32_t headerStart = uint32_t(p - page);
+        if (!(len = readVarint(p, end, header)) || header <= uint64_t(len) || header > payload ||
+            !types(headerStart + uint32_t(len), headerStart + uint32_t(header)))
+            return false;
+        cell.payloadSize = payload;
+        cell.hasRowid = true;
+        cell.rowid = int64_t(rowid);
+        return finishCut(page, headerStart, uint32_t(header), limit, 0, schema, cell, values);
+    }
+    if (offset + 6 > limit)
+        return false;
+    // The header size read whole past a large payload size or rowid.
+    for (uint32_t prefix = 4; prefix <= 5; ++prefix) {
+        const uint32_t headerStart = offset + prefix;
+        uint64_t header;
+        const int len = readVarint(page + headerStart, end, header);
+        if (len && header > uint64_t(len) && header <= limit - headerStart &&
+            types(headerStart + uint32_t(len), headerStart + uint32_t(header)) &&
+            finishCut(page, headerStart, uint32_t(header), limit, prefix, schema, cell, values))
+            return true;
+    }
+    return false;
+}
+
+bool RecordDecoder::finishCut(const uint8_t* page, uint32_t headerStart, uint32_t headerSize,
+                              uint32_t limit, uint32_t lostPrefix, const TableSchema& schema,
+                              Cell& cell, std::vector<CarvedValue>& values)
+{
+    const int columns = m_count;
+    uint64_t body = 0;
+    for (int i = 0; i < columns; ++i) {
+        if (!schema.accepts(i, m_types[size_t(i)]))
+            return false;
+        body += uint64_t(serialTypeSize(m_types[size_t(i)]));
+    }
+    const uint64_t payload = headerSize + body;
+    if (lostPrefix) {
+        const uint32_t sizeBytes = uint32_t(varintLength(payload));
+        if (sizeBytes >= lostPrefix || lostPrefix - sizeBytes > 9)
+            return false;
+    } else if (payload != cell.payloadSize) {
+        return false;
+    }
+    // Only a record kept whole on its page; one that reached past limit.
+    if (payload > localPayloadSize(payload) || uint64_t(headerStart) + payload <= limit)
+        return false;
+    values.assign(size_t(schema.columnCount()), CarvedValue());
+    uint64_t at = uint64_t(headerStart) + headerSize;
+    int kept = 0;
+    for (; kept < columns; ++kept) {
+        const uint64_t type = m_types[size_t(kept)];
+        const uint64_t size = uint64_t(serialTypeSize(type));
+        if (at + size > limit)
+            break;
+        if (!decodeValue(type, page + at, values[size_t(kept)]))
+            return false;
+        at += size;
+    }
+    if (kept < 2 || 2 * kept < schema.columnCount())
+        return false;
+    cell.end = limit;
+    cell.payloadSize = payload;
+    cell.lostFrom = kept;
+    return true;
+}
+
 bool RecordDecoder::finish(const uint8_t* page, uint32_t cellStart, uint32_t headerStart,
                            uint32_t headerSize, uint32_t limit, uint32_t lostPrefix,
                            const TableSchema& schema, Cell& cell, std::vector<CarvedValue>& values)
 {
-    const int columns = schema.columnCount();
+    const int columns = m_count;
     uint64_t body = 0;
     for (int i = 0; i < columns; ++i) {
         const uint64_t type = m_types[size_t(i)];
@@ -296,6 +400,10 @@ bool RecordDecoder::finish(const uint8_t* page, uint32_t cellStart, uint32_t hea
     }
     if (!decodeValues(record + headerSize, columns, values))
         return false;
+    // The columns added since the record was written read as their defaults.
+    values.resize(size_t(schema.columnCount()));
+    for (int i = columns; i < schema.columnCount(); ++i)
+        values[size_t(i)] = schema.defaultValue(i);
     cell.start = cellStart;
     cell.end = uint32_t(end);
     cell.payloadSize = payload;
@@ -312,10 +420,12 @@ int RecordDecoder::endFit(const uint8_t* page, uint32_t end, uint32_t limit,
             return 2;
         // The stale header of an earlier freeblock that this one absorbed,
         // over a record of the same table.
+        // Its block may reach past limit: cells added since took its top,
+        // cutting the record it heads.
         const uint32_t next = be16(page + end);
         const uint32_t size = be16(page + end + 2);
-        if (size >= 4 && end + size <= limit && (next == 0 || (next > end && next < m_usable)) &&
-            damagedShapeAt(page, end, limit, schema))
+        if (size >= 4 && end + size <= m_usable && (next == 0 || (next > end && next < m_usable)) &&
+            damagedShapeAt(page, end, limit, end + size > limit, schema))
             return 1;
     }
     // Up to three bytes are a fragment the freeblock swallowed.
@@ -348,7 +458,7 @@ bool RecordDecoder::intactCellOf(const uint8_t* page, uint32_t offset, uint32_t 
     return p == record + header && header + body == payload;
 }
 
-bool RecordDecoder::damagedShapeAt(const uint8_t* page, uint32_t offset, uint32_t limit,
+bool RecordDecoder::damagedShapeAt(const uint8_t* page, uint32_t offset, uint32_t limit, bool cut,
                                    const TableSchema& schema) const
 {
     // The serial types after the lost four bytes, read as the forms that
@@ -364,15 +474,20 @@ bool RecordDecoder::damagedShapeAt(const uint8_t* page, uint32_t offset, uint32_
         const uint8_t* p = page + form.typesAt;
         uint64_t body = 0;
         int i = form.first;
-        for (; i < columns; ++i) {
+        bool unsuited = false;
+        for (; i < columns && p < end; ++i) {
             uint64_t type;
             const int len = readVarint(p, end, type);
-            if (!len || !schema.accepts(i, type))
+            if (!len || !schema.accepts(i, type)) {
+                unsuited = len != 0;
                 break;
+            }
             body += uint64_t(serialTypeSize(type));
             p += len;
         }
-        if (i == columns && uint64_t(p - page) + std::min<uint64_t>(body, m_usable) <= limit)
+        // A cut record keeps what lies before limit: its types there must suit.
+        if (cut ? !unsuited && i > form.first
+                : i == columns && uint64_t(p - page) + std::min<uint64_t>(body, m_usable) <= limit)
             return true;
     }
     return false;
@@ -410,31 +525,37 @@ bool RecordDecoder::decodeValues(const uint8_t* body, int columns,
     const uint8_t* p = body;
     for (int i = 0; i < columns; ++i) {
         const uint64_t type = m_types[size_t(i)];
-        CarvedValue& v = values[size_t(i)];
-        v = CarvedValue();
-        const size_t size = size_t(serialTypeSize(type));
-        if (type == 0) {
-            v.kind = CarvedValue::Kind::Null;
-        } else if (type <= 6) {
-            v.kind = CarvedValue::Kind::Integer;
-            v.integer = readSigned(p, int(size));
-        } else if (type == 7) {
-            uint64_t bits = 0;
-            for (int b = 0; b < 8; ++b)
-                bits = (bits << 8) | p[b];
-            std::memcpy(&v.real, &bits, sizeof bits);
-            v.kind = CarvedValue::Kind::Real;
-        } else if (type == 8 || type == 9) {
-            v.kind = CarvedValue::Kind::Integer;
-            v.integer = int64_t(type - 8);
-        } else {
-            const bool text = isTextType(type);
-            if (text && !validText(p, size))
-                return false;
-            v.kind = text ? CarvedValue::Kind::Text : CarvedValue::Kind::Blob;
-            v.bytes = std::string_view(reinterpret_cast<const char*>(p), size);
-        }
-        p += size;
+        if (!decodeValue(type, p, values[size_t(i)]))
+            return false;
+        p += serialTypeSize(type);
+    }
+    return true;
+}
+
+bool RecordDecoder::decodeValue(uint64_t type, const uint8_t* p, CarvedValue& v) const
+{
+    v = CarvedValue();
+    const size_t size = size_t(serialTypeSize(type));
+    if (type == 0) {
+        v.kind = CarvedValue::Kind::Null;
+    } else if (type <= 6) {
+        v.kind = CarvedValue::Kind::Integer;
+        v.integer = readSigned(p, int(size));
+    } else if (type == 7) {
+        uint64_t bits = 0;
+        for (int b = 0; b < 8; ++b)
+            bits = (bits << 8) | p[b];
+        std::memcpy(&v.real, &bits, sizeof bits);
+        v.kind = CarvedValue::Kind::Real;
+    } else if (type == 8 || type == 9) {
+        v.kind = CarvedValue::Kind::Integer;
+        v.integer = int64_t(type - 8);
+    } else {
+        const bool text = isTextType(type);
+        if (text && !validText(p, size))
+            return false;
+        v.kind = text ? CarvedValue::Kind::Text : CarvedValue::Kind::Blob;
+        v.bytes = std::string_view(reinterpret_cast<const char*>(p), size);
     }
     return true;
 }

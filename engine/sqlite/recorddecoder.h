@@ -33,11 +33,14 @@ public:
         bool hasRowid = false;
         int64_t rowid = 0;
         uint32_t overflowPage = 0; // first page of the overflow chain, 0 if none
+        int lostFrom = -1; // a cut record's first lost column (NULL from there), -1 if whole
     };
 
     explicit RecordDecoder(const DatabaseImage& image);
 
     // A cell whose bytes are intact, starting at offset and ending by limit.
+    // A record with fewer values than the schema (older than an ADD
+    // COLUMN) gets the later columns' defaults.
     bool decodeCell(const uint8_t* page, uint32_t offset, uint32_t limit, const TableSchema& schema,
                     Cell& cell, std::vector<CarvedValue>& values);
 
@@ -47,6 +50,15 @@ public:
     // end of a live freeblock, knownBlock) a fragment before limit.
     bool decodeDamagedCell(const uint8_t* page, uint32_t offset, uint32_t limit, bool knownBlock,
                            const TableSchema& schema, Cell& cell, std::vector<CarvedValue>& values);
+
+    // A record a later cell cut: its head intact or (damaged) overwritten
+    // by a freeblock header, its serial types whole before limit, its body
+    // running past limit. The values wholly before limit are kept (at least
+    // half of them and two), the rest read NULL and cell.lostFrom says where
+    // they start. Only heads whose serial types all survive are read: with
+    // the first type lost, the values' places are a guess.
+    bool decodeCutCell(const uint8_t* page, uint32_t offset, uint32_t limit, bool damaged,
+                       const TableSchema& schema, Cell& cell, std::vector<CarvedValue>& values);
 
     // The column count of an intact-looking cell at offset (sizes add up),
     // 0 if there is none: lets a caller pick the schemas worth trying.
@@ -66,11 +78,17 @@ private:
     int endFit(const uint8_t* page, uint32_t end, uint32_t limit, const TableSchema& schema);
     bool intactCellOf(const uint8_t* page, uint32_t offset, uint32_t limit,
                       const TableSchema& schema) const;
-    bool damagedShapeAt(const uint8_t* page, uint32_t offset, uint32_t limit,
+    // cut: a later cell took the block's end, so the record's body may
+    // reach past limit.
+    bool damagedShapeAt(const uint8_t* page, uint32_t offset, uint32_t limit, bool cut,
                         const TableSchema& schema) const;
     bool gatherOverflow(const uint8_t* local, uint32_t localSize, uint64_t payloadSize,
                         uint32_t firstPage);
+    bool finishCut(const uint8_t* page, uint32_t headerStart, uint32_t headerSize, uint32_t limit,
+                   uint32_t lostPrefix, const TableSchema& schema, Cell& cell,
+                   std::vector<CarvedValue>& values);
     bool decodeValues(const uint8_t* body, int columns, std::vector<CarvedValue>& values) const;
+    bool decodeValue(uint64_t type, const uint8_t* p, CarvedValue& v) const;
     bool validText(const uint8_t* p, size_t n) const;
 
     const DatabaseImage* m_image;
@@ -78,6 +96,7 @@ private:
     std::vector<uint64_t> m_types;
     std::vector<uint8_t> m_payload;
     int m_minimumEndFit = 0;
+    int m_count = 0; // serial types the record being decoded has
 };
 
 } // namespace SqliteCarve

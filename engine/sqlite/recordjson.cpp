@@ -95,7 +95,19 @@ void RecordJson::write(const CarvedRecord& record, DatabaseImage::Encoding encod
             break;
         }
     }
-    out += "]}";
+    out += ']';
+    if (record.partial()) {
+        out += ", \"partial\": true, \"lost_columns\": [";
+        for (size_t i = size_t(record.lostFrom); i < record.values.size(); ++i) {
+            if (i > size_t(record.lostFrom))
+                out += ", ";
+            out += std::to_string(i);
+        }
+        out += ']';
+    }
+    if (record.liveVersion)
+        out += ", \"live_version\": true";
+    out += '}';
 }
 
 } // namespace SqliteCarve

@@ -11,6 +11,9 @@ struct CarvedRecord;
 
 // Writes a carved record as one line of JSON:
 // {"table": "...", "source": "...", "page": N, "offset": N, "rowid": N or null, "values": [...]}
+// and, for a record a later cell cut, "partial": true, "lost_columns": [N, ...]
+// (those values read null); for an older version of a live row,
+// "live_version": true.
 // Integers and reals are numbers (a REAL column's value always a real), text
 // a UTF-8 string, NULL null, a blob a string of lowercase hex.
 class RecordJson

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstdlib>
 #include <sqlite3.h>
 
 namespace SqliteCarve {
@@ -75,6 +77,8 @@ TableSchema::fromCreateStatement(const std::string& name, const std::string& sql
             const int column = int(schema.m_affinity.size());
             schema.m_affinity.push_back(affinityOf(declared));
             schema.m_notNull.push_back(sqlite3_column_int(stmt, 3) != 0);
+            const auto* fallback = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 4));
+            schema.setDefault(column, fallback ? fallback : "");
             if (sqlite3_column_int(stmt, 5) > 0) {
                 ++pkColumns;
                 pkColumn = column;
@@ -102,6 +106,92 @@ TableSchema TableSchema::master()
                          Affinity::Text};
     schema.m_notNull = {true, true, true, false, false};
     return schema;
+}
+
+void TableSchema::setDefault(int column, const std::string& literal)
+{
+    if (m_defaults.size() <= size_t(column))
+        m_defaults.resize(size_t(column) + 1);
+    Default& value = m_defaults[size_t(column)];
+    value = Default();
+    std::string text = literal;
+    while (!text.empty() && text.front() == '(' && text.back() == ')')
+        text = text.substr(1, text.size() - 2);
+    if (text.empty())
+        return;
+    const std::string word = upper(text);
+    if (word == "TRUE" || word == "FALSE") {
+        value.kind = CarvedValue::Kind::Integer;
+        value.integer = word == "TRUE";
+    } else if (text.size() >= 2 && text.front() == '\'' && text.back() == '\'') {
+        value.kind = CarvedValue::Kind::Text;
+        for (size_t i = 1; i + 1 < text.size(); ++i) {
+            value.bytes += text[i];
+            if (text[i] == '\'' && text[i + 1] == '\'')
+                ++i;
+        }
+    } else if (text.size() >= 3 && (text[0] == 'x' || text[0] == 'X') && text[1] == '\'' &&
+               text.back() == '\'' && text.size() % 2 == 1) {
+        auto digit = [](char c) {
+            return c >= '0' && c <= '9'   ? c - '0'
+                   : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                   : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                          : -1;
+        };
+        for (size_t i = 2; i + 1 < text.size(); i += 2) {
+            const int high = digit(text[i]);
+            const int low = digit(text[i + 1]);
+            if (high < 0 || low < 0)
+                return;
+            value.bytes += char(high << 4 | low);
+        }
+        value.kind = CarvedValue::Kind::Blob;
+    } else {
+        // A number, signed or not; an integer unless it has a point or an exponent.
+        char* end = nullptr;
+        errno = 0;
+        const bool real = text.find_first_of(".eE") != std::string::npos;
+        if (real) {
+            const double number = std::strtod(text.c_str(), &end);
+            if (end == text.c_str() + text.size() && errno == 0) {
+                value.kind = CarvedValue::Kind::Real;
+                value.real = number;
+            }
+        } else {
+            const long long number = std::strtoll(text.c_str(), &end, 10);
+            if (end == text.c_str() + text.size() && errno == 0 && end != text.c_str()) {
+                value.kind = CarvedValue::Kind::Integer;
+                value.integer = number;
+            }
+        }
+    }
+}
+
+CarvedValue TableSchema::defaultValue(int column) const
+{
+    CarvedValue value;
+    if (size_t(column) >= m_defaults.size())
+        return value;
+    const Default& d = m_defaults[size_t(column)];
+    value.kind = d.kind;
+    value.integer = d.integer;
+    value.real = d.real;
+    value.bytes = d.bytes;
+    return value;
+}
+
+bool TableSchema::acceptsShortRecord(int count) const
+{
+    if (count < 1 || count > columnCount())
+        return false;
+    for (int i = count; i < columnCount(); ++i) {
+        // ADD COLUMN cannot add a key or a NOT NULL column without a default.
+        if (i == m_alias ||
+            (m_notNull[size_t(i)] && (size_t(i) >= m_defaults.size() ||
+                                      m_defaults[size_t(i)].kind == CarvedValue::Kind::Null)))
+            return false;
+    }
+    return true;
 }
 
 bool TableSchema::accepts(int column, uint64_t serialType) const

@@ -1,6 +1,8 @@
 #ifndef TABLESCHEMA_H
 #define TABLESCHEMA_H
 
+#include "carvedvalue.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -35,6 +37,17 @@ public:
 
     // Whether a value of this serial type can have been stored in the column.
     bool accepts(int column, uint64_t serialType) const;
+    // What SQLite reads for a column a record lacks (one written before an
+    // ALTER TABLE ... ADD COLUMN): the column's default, NULL when it has
+    // none or an expression. Text views the schema, which must outlive it.
+    CarvedValue defaultValue(int column) const;
+    // Whether a record of `count` values can be an older row of this table:
+    // every later column may be missing (nullable or with a default).
+    bool acceptsShortRecord(int count) const;
+    // The default of a column as the statement declares it: a number, a
+    // quoted string, a blob literal, NULL, TRUE or FALSE; anything else
+    // (an expression) reads as NULL.
+    void setDefault(int column, const std::string& literal);
 
     static Affinity affinityOf(const std::string& declaredType);
 
@@ -46,6 +59,14 @@ private:
     bool m_dropped = false;
     std::vector<Affinity> m_affinity;
     std::vector<bool> m_notNull;
+    struct Default
+    {
+        CarvedValue::Kind kind = CarvedValue::Kind::Null;
+        int64_t integer = 0;
+        double real = 0;
+        std::string bytes;
+    };
+    std::vector<Default> m_defaults;
 };
 
 } // namespace SqliteCarve

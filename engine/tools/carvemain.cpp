@@ -1,6 +1,8 @@
-// mmobile-carve [--wal FILE] [--journal FILE] DATABASE
+// mmobile-carve [--versions] [--wal FILE] [--journal FILE] DATABASE
 // Prints every deleted record recovered from the database (and its log or
-// journal) as one JSON object a line. The files are only read.
+// journal) as one JSON object a line: the records no live row has, and with
+// --versions the older versions of live rows too. A log or journal that
+// cannot be read is left out with a warning. The files are only read.
 
 #include "carver.h"
 #include "recordjson.h"
@@ -13,7 +15,8 @@ namespace {
 
 int usage()
 {
-    std::fprintf(stderr, "usage: mmobile-carve [--wal FILE] [--journal FILE] DATABASE\n");
+    std::fprintf(stderr,
+                 "usage: mmobile-carve [--versions] [--wal FILE] [--journal FILE] DATABASE\n");
     return 2;
 }
 
@@ -22,8 +25,11 @@ int usage()
 int main(int argc, char** argv)
 {
     std::string database, wal, journal;
+    bool versions = false;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--wal") == 0 && i + 1 < argc)
+        if (std::strcmp(argv[i], "--versions") == 0)
+            versions = true;
+        else if (std::strcmp(argv[i], "--wal") == 0 && i + 1 < argc)
             wal = argv[++i];
         else if (std::strcmp(argv[i], "--journal") == 0 && i + 1 < argc)
             journal = argv[++i];
@@ -36,11 +42,14 @@ int main(int argc, char** argv)
         return usage();
 
     SqliteCarve::Carver carver;
+    carver.setReportLiveVersions(versions);
     std::string error;
     if (!carver.open(database, wal, journal, &error)) {
         std::fprintf(stderr, "mmobile-carve: %s\n", error.c_str());
         return 1;
     }
+    for (const std::string& warning : carver.warnings())
+        std::fprintf(stderr, "mmobile-carve: %s left out\n", warning.c_str());
     std::string line;
     carver.run([&](const SqliteCarve::CarvedRecord& record) {
         line.clear();

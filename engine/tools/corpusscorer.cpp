@@ -90,6 +90,10 @@ CorpusScorer::Counts CorpusScorer::scoreDatabase(const QString& databasePath,
     if (carver.open(QFile::encodeName(databasePath).toStdString(), {}, {}, &error)) {
         const auto encoding = carver.image().encoding();
         carver.run([&](const SqliteCarve::CarvedRecord& record) {
+            if (record.partial()) {
+                ++counts.partial;
+                return;
+            }
             CarvedRow row;
             row.table = QString::fromStdString(record.table->name());
             if (!record.hasRowid)
@@ -161,19 +165,20 @@ bool CorpusScorer::run(const QString& root)
         total.recoveredRows += counts.recoveredRows;
         total.carved += counts.carved;
         total.correct += counts.correct;
+        total.partial += counts.partial;
     }
     return !databases.isEmpty();
 }
 
 QString CorpusScorer::table() const
 {
-    QString out =
-        QStringLiteral("category  dbs  deleted  recovered  carved  correct  recall  precision\n");
+    QString out = QStringLiteral(
+        "category  dbs  deleted  recovered  carved  correct  recall  precision  partial\n");
     for (auto it = m_categories.cbegin(); it != m_categories.cend(); ++it) {
         const Counts& c = it.value();
-        out += QString::asprintf("%-8s %4d %8d %10d %7d %8d %7.3f %10.3f\n", qPrintable(it.key()),
-                                 c.databases, c.deletedRows, c.recoveredRows, c.carved, c.correct,
-                                 c.recall(), c.precision());
+        out += QString::asprintf("%-8s %4d %8d %10d %7d %8d %7.3f %10.3f %8d\n",
+                                 qPrintable(it.key()), c.databases, c.deletedRows, c.recoveredRows,
+                                 c.carved, c.correct, c.recall(), c.precision(), c.partial);
     }
     return out;
 }

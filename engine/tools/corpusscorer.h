@@ -25,8 +25,9 @@ public:
         int unreadable = 0;    // databases the carver refused to open
         int deletedRows = 0;   // in the answer keys
         int recoveredRows = 0; // deleted rows some carved record reproduces
-        int carved = 0;        // records the carver reported
+        int carved = 0;        // whole records the carver reported
         int correct = 0;       // carved records that reproduce a deleted row
+        int partial = 0;       // records with lost values, no exact recovery: apart
         double recall() const { return deletedRows ? double(recoveredRows) / deletedRows : 1.0; }
         double precision() const { return carved ? double(correct) / carved : 1.0; }
     };
@@ -39,7 +40,7 @@ public:
     const QMap<QString, Counts>& categories() const { return m_categories; }
     Counts category(const QString& name) const { return m_categories.value(name); }
     // One line per category: databases, deleted rows, recovered, carved, correct, recall,
-    // precision.
+    // precision, partial records.
     QString table() const;
 
 private:

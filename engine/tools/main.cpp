@@ -4,6 +4,7 @@
 //                         [--password PASSWORD [--kdf-rounds N]] <folder>
 
 #include "samplebackupwriter.h"
+#include "samplecarversituations.h"
 
 #include <QCommandLineParser>
 #include <QGuiApplication>
@@ -48,12 +49,25 @@ int main(int argc, char* argv[])
     parser.addOption(noMedia);
     parser.addOption(noDeletions);
     parser.addOption(seed);
+    QCommandLineOption situations(
+        QStringLiteral("carver-situations"),
+        QStringLiteral("Write the deleted-record situations of a carver (databases and their "
+                       "truth) into the folder instead of a backup."));
+    parser.addOption(situations);
     parser.addPositionalArgument(QStringLiteral("folder"), QStringLiteral("The folder to write."));
     parser.process(app);
     QTextStream err(stderr);
     if (parser.positionalArguments().size() != 1) {
         err << parser.helpText();
         return 2;
+    }
+    if (parser.isSet(situations)) {
+        SampleCarverSituations writer;
+        if (!writer.Write(parser.positionalArguments().first())) {
+            err << writer.ErrorText() << '\n';
+            return 1;
+        }
+        return 0;
     }
     SampleBackupWriter::Options options;
     options.scale = parser.value(scale).toInt();

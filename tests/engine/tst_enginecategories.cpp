@@ -379,6 +379,8 @@ private slots:
     void weChatChatList();
     void weChatAccountNames_data();
     void weChatAccountNames();
+    void weChatChatsWithoutTheirLists_data();
+    void weChatChatsWithoutTheirLists();
 
 private:
     IMDGetter* Scan(MDType type, SourcePtr& source);
@@ -757,6 +759,53 @@ void TestEngineCategories::weChatAccountNames()
     // An account nothing names shows its folder.
     QCOMPARE(Text(read->GetUserName()), named ? want.userName : QString());
     QCOMPARE(Text(read->GetDisplayName()), named ? want.nickName : want.folder);
+}
+
+void TestEngineCategories::weChatChatsWithoutTheirLists_data()
+{
+    QTest::addColumn<bool>("contactGone");
+    QTest::addColumn<bool>("sessionsGone");
+    QTest::newRow("a partner's contact row gone") << true << false;
+    QTest::newRow("the session list damaged") << false << true;
+}
+
+// A chat whose partner has no contact row takes the user name the session
+// list gives it; without a readable session list no chat counts as deleted.
+void TestEngineCategories::weChatChatsWithoutTheirLists()
+{
+    QFETCH(bool, contactGone);
+    QFETCH(bool, sessionsGone);
+    const Content::WeChatAccount& want = m_content.weChatAccounts[0];
+    const auto partner = std::find_if(want.chats.begin(), want.chats.end(), [](const auto& c) {
+        return c.listed && !c.userName.endsWith(QLatin1String("@chatroom"));
+    });
+    QVERIFY(partner != want.chats.end());
+    const QString copy =
+        m_dir.filePath(QStringLiteral("lists%1%2").arg(contactGone).arg(sessionsGone));
+    QVERIFY(BackupFixture::CopyFolder(m_dir.filePath("backup"), copy));
+    const QString base = QStringLiteral("Documents/%1/").arg(want.folder);
+    QVERIFY(!contactGone ||
+            BackupFixture::Exec(
+                BackupFixture::ContentPath(copy, kWeChatDomain, base + "DB/WCDB_Contact.sqlite"),
+                QStringLiteral("DELETE FROM Friend WHERE userName = '%1'").arg(partner->userName)));
+    QVERIFY(!sessionsGone ||
+            BackupFixture::WriteFile(
+                BackupFixture::ContentPath(copy, kWeChatDomain, base + "session/session.db"),
+                QByteArray(4096, 'x')));
+    BackupDevice device(copy);
+    SourcePtr source;
+    IMDGetter* getter = ScanAccount(device, MD_WECHAT_MESSAGE, 0, source);
+    QVERIFY(getter);
+    QStringList read, written;
+    for (unsigned int i = 0; i < getter->GetCount(); ++i)
+        read << Text(record_cast<IWeChatMessager>(getter->GetItem(i))->GetChatName()) + '|' +
+                    Number(getter->GetItem(i)->IsDeleted());
+    for (const Content::WeChatChat& chat : want.chats)
+        written << (contactGone && chat.userName == partner->userName ? chat.userName : chat.name) +
+                       '|' + Number(!sessionsGone && !chat.listed);
+    read.sort();
+    written.sort();
+    QCOMPARE(read, written);
 }
 
 QTEST_MAIN(TestEngineCategories)

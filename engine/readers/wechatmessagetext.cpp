@@ -23,6 +23,17 @@ QString WithoutTags(QString text)
     return text.remove(tags).trimmed();
 }
 
+// The notice the app puts in place of a message the partner took back: a
+// plain system message, in the language of the phone.
+bool IsRecallNotice(const QString& text)
+{
+    static const QRegularExpression notice(
+        QStringLiteral("^(?:You recalled a message|\"[^\"]{1,64}\" recalled a message\\.?|"
+                       "\u4f60\u64a4\u56de\u4e86\u4e00\u6761\u6d88\u606f|"
+                       "\"[^\"]{1,64}\" ?\u64a4\u56de\u4e86\u4e00\u6761\u6d88\u606f)$"));
+    return notice.match(text).hasMatch();
+}
+
 } // namespace
 
 QString WeChatMessageText::XmlValue(const QString& xml, const QString& name,
@@ -117,13 +128,22 @@ QString WeChatMessageText::Summary(int type, const QString& content)
     }
     case CALL:
         return Tagged(QStringLiteral("Call"));
-    case SYSTEM:
-        return WithoutTags(content);
+    case SYSTEM: {
+        const QString text = WithoutTags(content);
+        return IsRecallNotice(text) ? Tagged(QStringLiteral("Recalled"), text) : text;
+    }
     case REVOKED: {
+        // An XML system message: the account's own recall keeps its notice
+        // in editrevokecontent/text, the server's in revokemsg/replacemsg.
+        const QString kind = XmlValue(content, QStringLiteral("sysmsg"), QStringLiteral("type"));
         QString text = XmlValue(content, QStringLiteral("replacemsg"));
+        if (text.isEmpty() && kind == QLatin1String("editrevokecontent"))
+            text = XmlValue(content, QStringLiteral("text"));
         if (text.isEmpty())
             text = WithoutTags(content);
-        return Tagged(QStringLiteral("Recalled"), text);
+        const bool recall = kind.isEmpty() || kind == QLatin1String("revokemsg") ||
+                            kind == QLatin1String("editrevokecontent");
+        return recall ? Tagged(QStringLiteral("Recalled"), text) : text;
     }
     default:
         return Tagged(QStringLiteral("Message of type %1").arg(type));

@@ -110,12 +110,18 @@ struct SampleBackupContent
     struct WeChatChat
     {
         QString name;                  // the partner or group as shown
+        QString userName;              // the partner's or group's
+        bool listed = true;            // named by the session list (else removed from it)
+        int unread = 0;                // as the session list counts them
+        qint64 lastTime = 0;           // of the last message
         std::vector<Message> messages; // text is the readable summary; date is seconds since 1970
         std::vector<int> types;        // the stored type of each message
     };
     struct WeChatAccount
     {
-        QString folder, userName, nickName;
+        QString folder, userName, nickName, alias;
+        QString settingsPath;                // the settings archive or MMKV file naming the account
+        bool ownRow = true;                  // the account has a Friend row of its own
         std::vector<WeChatContact> contacts; // as the contacts category lists them
         std::vector<WeChatChat> chats;       // in table order
         std::vector<WeChatFile> files;       // by time

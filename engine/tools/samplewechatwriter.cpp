@@ -1,7 +1,10 @@
 #include "samplewechatwriter.h"
 
 #include "samplepictures.h"
+#include "sampleproto.h"
 #include "samplerandom.h"
+#include "samplewechataccountfiles.h"
+#include "samplewechatsessions.h"
 #include "samplewords.h"
 #include "sqlitewriter.h"
 
@@ -20,37 +23,124 @@ QString Md5(const QString& text)
         QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Md5).toHex());
 }
 
-// A length-delimited protocol buffer field.
-QByteArray Field(int number, const QString& value)
-{
-    const QByteArray bytes = value.toUtf8();
-    QByteArray field(1, char(number << 3 | 2));
-    quint64 length = quint64(bytes.size());
-    do {
-        char byte = char(length & 0x7f);
-        length >>= 7;
-        if (length)
-            byte = char(byte | 0x80);
-        field.append(byte);
-    } while (length);
-    return field + bytes;
-}
-
 // Nickname 1, alias 2, remark 3; the pinyin fields the app adds are left out.
 QByteArray RemarkField(const QString& nick, const QString& alias, const QString& remark)
 {
-    QByteArray data = Field(1, nick);
+    SampleProto data;
+    data.Text(1, nick);
     if (!alias.isEmpty())
-        data += Field(2, alias);
+        data.Text(2, alias);
     if (!remark.isEmpty())
-        data += Field(3, remark);
-    return data;
+        data.Text(3, remark);
+    return data.Data();
 }
 
+// A group member: `display` is the name the member gave themselves in the
+// group; `shown` the name the chat shows (a remark, else that name, else
+// the nickname).
 struct Member
 {
-    QString userName, shown;
+    QString userName, shown, display;
 };
+
+// The group's chat-room field: the members' user names ';'-separated (1),
+// the owner (2) and the room data (6), an XML list of the members with
+// their names within the group.
+QByteArray ChatRoomField(const std::vector<Member>& members, const QString& owner)
+{
+    QStringList names;
+    QString xml = QStringLiteral("<RoomData>");
+    for (const Member& member : members) {
+        names.append(member.userName);
+        xml += QStringLiteral("<Member UserName=\"%1\">").arg(member.userName.toHtmlEscaped());
+        if (!member.display.isEmpty())
+            xml +=
+                QStringLiteral("<DisplayName>%1</DisplayName>").arg(member.display.toHtmlEscaped());
+        xml += QStringLiteral("<Flag>0</Flag></Member>");
+    }
+    xml += QStringLiteral("<MaxCount>500</MaxCount></RoomData>");
+    return SampleProto()
+        .Text(1, names.join(QLatin1Char(';')))
+        .Text(2, owner)
+        .Varint(3, 0)
+        .Text(6, xml)
+        .Data();
+}
+
+// One message as the writer plans it.
+struct Planned
+{
+    int type;
+    QString stored, summary;
+    bool sent;
+    QByteArray media; // the best copy, the one a reader takes
+    QString folder, extension, name;
+    // Other copies of the same media by the suffix of their names: a
+    // picture's thumbnail and HD copy, a video's thumbnail and original.
+    std::vector<std::pair<QString, QByteArray>> others;
+};
+
+// Pictures come in three states: opened (.pic and its thumbnail), opened
+// in full size too (.pic_hd beside them) and never opened (the thumbnail
+// alone, .pic_thum).
+Planned PicturePlan(int index, bool sent)
+{
+    const QByteArray thumbnail = SamplePictures::Picture(980 + index, "JPEG");
+    const QByteArray picture = SamplePictures::Picture(900 + index, "JPEG");
+    Planned plan{3,
+                 QString(),
+                 QStringLiteral("[Picture]"),
+                 sent,
+                 picture,
+                 QStringLiteral("Img"),
+                 QStringLiteral("pic"),
+                 {},
+                 {{QStringLiteral(".pic_thum"), thumbnail}}};
+    if (index % 3 == 2) {
+        plan.media = SamplePictures::Picture(940 + index, "JPEG");
+        plan.extension = QStringLiteral("pic_hd");
+        plan.others.emplace_back(QStringLiteral(".pic"), picture);
+    } else if (index % 3 == 0) {
+        plan.media = thumbnail;
+        plan.extension = QStringLiteral("pic_thum");
+        plan.others.clear();
+    }
+    plan.stored = QStringLiteral("<msg><img length=\"%1\" hdlength=\"%2\"/></msg>")
+                      .arg(picture.size())
+                      .arg(index % 3 == 2 ? plan.media.size() : 0);
+    return plan;
+}
+
+// A video with its thumbnail (.video_thum); one the account sent keeps its
+// original (_raw.mp4); one never downloaded has the thumbnail alone.
+Planned VideoPlan(const QByteArray& video, int index, bool sent, bool notDownloaded)
+{
+    const QByteArray thumbnail = SamplePictures::Picture(960 + index, "JPEG");
+    Planned plan{
+        43,
+        QStringLiteral("<msg><videomsg length=\"%1\" playlength=\"12\"/></msg>").arg(video.size()),
+        QStringLiteral("[Video 0:12]"),
+        sent,
+        video,
+        QStringLiteral("Video"),
+        QStringLiteral("mp4"),
+        {},
+        {{QStringLiteral(".video_thum"), thumbnail}}};
+    if (sent)
+        plan.others.emplace_back(QStringLiteral("_raw.mp4"), video + QByteArray("original"));
+    if (notDownloaded) {
+        plan.media = thumbnail;
+        plan.extension = QStringLiteral("video_thum");
+        plan.others.clear();
+    }
+    return plan;
+}
+
+const char* const FriendColumns =
+    "(userName TEXT PRIMARY KEY, type INTEGER DEFAULT 0, certificationFlag INTEGER DEFAULT 0, "
+    "imgStatus INTEGER DEFAULT 0, encodeUserName TEXT, dbContactLocal BLOB, dbContactOther "
+    "BLOB, dbContactRemark BLOB, dbContactHeadImage BLOB, dbContactProfile BLOB, "
+    "dbContactSocial BLOB, dbContactChatRoom BLOB, dbContactBrand BLOB)";
 
 } // namespace
 
@@ -61,6 +151,39 @@ SampleWeChatWriter::SampleWeChatWriter(SampleRandom& random, int scale, bool med
 {
 }
 
+QString SampleWeChatWriter::HeadUrl(const QString& userName)
+{
+    return QStringLiteral("https://wx.qlogo.cn/mmhead/ver_1/%1/132")
+        .arg(Md5(userName + QStringLiteral("/head")));
+}
+
+bool SampleWeChatWriter::WriteSettings(int number, SampleBackupContent::WeChatAccount& account)
+{
+    const SampleWeChatAccountFiles::Identity identity{account.userName, account.nickName,
+                                                      account.alias, HeadUrl(account.userName)};
+    const QString base = QStringLiteral("Documents/%1/").arg(account.folder);
+    bool written = false;
+    if (number == 0) {
+        // Older versions: a keyed archive in the account's folder.
+        account.settingsPath = base + QStringLiteral("mmsetting.archive");
+        written = m_writeFile(Domain, account.settingsPath,
+                              SampleWeChatAccountFiles::SettingsArchive(identity));
+    } else {
+        // Newer ones: an MMKV file named after the user.
+        account.settingsPath =
+            QStringLiteral("Documents/MMappedKV/mmsetting.archive.") + account.userName;
+        const QByteArray mmkv = SampleWeChatAccountFiles::SettingsMmkv(identity);
+        written = m_writeFile(Domain, account.settingsPath, mmkv) &&
+                  m_writeFile(Domain, account.settingsPath + QStringLiteral(".crc"),
+                              SampleWeChatAccountFiles::MmkvCrc(mmkv));
+    }
+    // The avatar as the app last showed it.
+    if (written && m_media)
+        written = m_writeFile(Domain, base + QStringLiteral("lastHeadImage"),
+                              SamplePictures::Picture(880 + number, "JPEG"));
+    return written || Fail(QStringLiteral("cannot write the settings of %1").arg(account.userName));
+}
+
 bool SampleWeChatWriter::Fail(const QString& error)
 {
     m_error = error;
@@ -69,12 +192,19 @@ bool SampleWeChatWriter::Fail(const QString& error)
 
 bool SampleWeChatWriter::Write(std::vector<SampleBackupContent::WeChatAccount>& accounts)
 {
+    // Every account that logged in on the phone, in the order it did.
+    std::vector<SampleWeChatAccountFiles::Identity> logins;
     for (int number = 0; number < 2; ++number) {
         SampleBackupContent::WeChatAccount account;
         if (!WriteAccount(number, account))
             return false;
         accounts.push_back(account);
+        logins.push_back(
+            {account.userName, account.nickName, account.alias, HeadUrl(account.userName)});
     }
+    if (!m_writeFile(Domain, QStringLiteral("Documents/LoginInfo2.dat"),
+                     SampleWeChatAccountFiles::LoginInfo(logins)))
+        return Fail(QStringLiteral("cannot write LoginInfo2.dat"));
     // The app's folders are named by hash; readers list them in that order.
     std::sort(accounts.begin(), accounts.end(),
               [](const auto& a, const auto& b) { return a.folder < b.folder; });
@@ -89,28 +219,38 @@ bool SampleWeChatWriter::WriteAccount(int number, SampleBackupContent::WeChatAcc
     account.userName.remove(QRegularExpression(QStringLiteral("[^a-z0-9_]")));
     // Short, as a chooser shows it; the second account's differs even for the same name.
     account.nickName = number == 0 ? first : first + QStringLiteral(" %1").arg(number + 1);
+    account.alias = first.toLower() + QStringLiteral("_%1").arg(1988 + number * 5);
+    account.alias.remove(QRegularExpression(QStringLiteral("[^a-z0-9_]")));
     account.folder = Md5(account.userName);
     const QString base = QStringLiteral("Documents/%1/").arg(account.folder);
+    if (!WriteSettings(number, account))
+        return false;
 
     // Contacts: the account itself, people (some with a remark or an
     // alias), people met only in the group, an official account, a group.
+    // WeCom (enterprise) contacts lie in OpenIMContact, beside Friend.
     SqliteWriter contacts;
     if (!contacts.Open(m_addFile(Domain, base + QStringLiteral("DB/WCDB_Contact.sqlite"))) ||
-        !contacts.Exec(QStringLiteral(
-            "CREATE TABLE Friend (userName TEXT PRIMARY KEY, type INTEGER DEFAULT 0, "
-            "certificationFlag INTEGER DEFAULT 0, imgStatus INTEGER DEFAULT 0, encodeUserName "
-            "TEXT, dbContactLocal BLOB, dbContactOther BLOB, dbContactRemark BLOB, "
-            "dbContactHeadImage BLOB, dbContactProfile BLOB, dbContactSocial BLOB, "
-            "dbContactChatRoom BLOB, dbContactBrand BLOB)")))
+        !contacts.Exec(QStringLiteral("CREATE TABLE Friend ") + QLatin1String(FriendColumns)) ||
+        !contacts.Exec(QStringLiteral("CREATE TABLE OpenIMContact ") +
+                       QLatin1String(FriendColumns)))
         return Fail(contacts.LastError());
     const auto addRow = [&contacts](const QString& user, int type, const QByteArray& remark,
                                     const QByteArray& room) {
-        return contacts.Insert(QStringLiteral("INSERT INTO Friend (userName, type, "
+        const QString table = user.endsWith(QLatin1String("@openim"))
+                                  ? QStringLiteral("OpenIMContact")
+                                  : QStringLiteral("Friend");
+        return contacts.Insert(QStringLiteral("INSERT INTO %1 (userName, type, "
                                               "dbContactRemark, dbContactChatRoom) VALUES (?, ?, "
-                                              "?, ?)"),
+                                              "?, ?)")
+                                   .arg(table),
                                {user, type, remark, room.isEmpty() ? QVariant() : room}) >= 0;
     };
-    if (!addRow(account.userName, 1, RemarkField(account.nickName, QString(), QString()), {}))
+    // The second account's own row is gone (newer versions keep the account
+    // in its settings only): its name must come from there.
+    account.ownRow = number == 0;
+    if (account.ownRow &&
+        !addRow(account.userName, 1, RemarkField(account.nickName, account.alias, QString()), {}))
         return Fail(contacts.LastError());
     std::vector<Member> people;
     std::vector<Member> strangers;
@@ -135,7 +275,14 @@ bool SampleWeChatWriter::WriteAccount(int number, SampleBackupContent::WeChatAcc
         if (!addRow(contact.userName, 3,
                     RemarkField(contact.nickName, contact.alias, contact.remark), {}))
             return Fail(contacts.LastError());
-        people.push_back({contact.userName, contact.shown});
+        // The first person calls themselves otherwise in the group (a
+        // remark would still win, as in the app).
+        const QString display =
+            i == 0 || i == 1 ? contact.nickName.section(' ', 0, 0) + QStringLiteral(" (family)")
+                             : QString();
+        people.push_back({contact.userName,
+                          contact.remark.isEmpty() && !display.isEmpty() ? display : contact.shown,
+                          display});
         account.contacts.push_back(contact);
     }
     for (int i = 0; i < 2; ++i) {
@@ -143,8 +290,16 @@ bool SampleWeChatWriter::WriteAccount(int number, SampleBackupContent::WeChatAcc
         const QString nick = m_random.Pick(SampleWords::FirstNames);
         if (!addRow(user, 4, RemarkField(nick, QString(), QString()), {}))
             return Fail(contacts.LastError());
-        strangers.push_back({user, nick});
+        const QString display = i == 0 ? QStringLiteral("Coach ") + nick : QString();
+        strangers.push_back({user, display.isEmpty() ? nick : display, display});
     }
+    // A colleague from WeCom, a contact of the account.
+    SampleBackupContent::WeChatContact colleague;
+    colleague.userName = QStringLiteral("16888%1%2@openim").arg(number).arg(50321);
+    colleague.nickName = people[2].shown.section(' ', 0, 0) + QStringLiteral(" (Works)");
+    colleague.shown = colleague.nickName;
+    if (!addRow(colleague.userName, 1, RemarkField(colleague.nickName, QString(), QString()), {}))
+        return Fail(contacts.LastError());
     SampleBackupContent::WeChatContact official;
     official.userName = QStringLiteral("gh_%1news%2").arg(number).arg(51);
     official.nickName = m_random.Pick(SampleWords::Places) + QStringLiteral(" Daily");
@@ -155,19 +310,26 @@ bool SampleWeChatWriter::WriteAccount(int number, SampleBackupContent::WeChatAcc
     group.nickName = m_random.Pick(SampleWords::Words) + QStringLiteral(" group");
     group.shown = group.nickName;
     group.kind = 1;
-    const std::vector<Member> members = {
-        {account.userName, account.nickName}, people[0], people[1], strangers[0], strangers[1]};
-    QStringList memberNames;
-    for (const Member& member : members) {
-        memberNames.append(member.userName);
+    // A member the account has no row of: only the group names them.
+    const Member guest = {QStringLiteral("wxid_%1g%2").arg(number).arg(903),
+                          QStringLiteral("Neighbour %1").arg(number + 3),
+                          QStringLiteral("Neighbour %1").arg(number + 3)};
+    const std::vector<Member> members = {{account.userName, account.nickName, QString()},
+                                         people[0],
+                                         people[1],
+                                         strangers[0],
+                                         strangers[1],
+                                         guest,
+                                         {colleague.userName, colleague.shown, QString()}};
+    for (const Member& member : members)
         group.members.append(member.shown);
-    }
     if (!addRow(official.userName, 3, RemarkField(official.nickName, QString(), QString()), {}) ||
         !addRow(group.userName, 2, RemarkField(group.nickName, QString(), QString()),
-                Field(1, memberNames.join(QLatin1Char(';')))))
+                ChatRoomField(members, account.userName)))
         return Fail(contacts.LastError());
     account.contacts.push_back(official);
     account.contacts.push_back(group);
+    account.contacts.push_back(colleague);
     if (!contacts.Close())
         return Fail(contacts.LastError());
 
@@ -188,8 +350,8 @@ bool SampleWeChatWriter::WriteAccount(int number, SampleBackupContent::WeChatAcc
     };
     // The group's chat comes last and so is the newest.
     std::vector<ChatPlan> chats = {{official.userName, official.shown, false},
-                                   {people[0].userName, people[0].shown, false},
-                                   {people[1].userName, people[1].shown, false},
+                                   {people[0].userName, account.contacts[0].shown, false},
+                                   {people[1].userName, account.contacts[1].shown, false},
                                    {group.userName, group.shown, true}};
     for (std::size_t c = 0; c < chats.size(); ++c) {
         const ChatPlan& chatPlan = chats[c];
@@ -205,18 +367,11 @@ bool SampleWeChatWriter::WriteAccount(int number, SampleBackupContent::WeChatAcc
             return Fail(db.LastError());
         SampleBackupContent::WeChatChat chat;
         chat.name = chatPlan.shown;
-        struct Planned
-        {
-            int type;
-            QString stored, summary;
-            bool sent;
-            QByteArray media;
-            QString folder, extension, name;
-        };
+        chat.userName = chatPlan.userName;
         std::vector<Planned> plan;
         const QString partner = chatPlan.shown;
         for (int i = 0; i < 3 * m_scale; ++i)
-            plan.push_back({1, m_random.Sentence(), QString(), i % 2 == 1, {}, {}, {}, {}});
+            plan.push_back({1, m_random.Sentence(), QString(), i % 2 == 1, {}, {}, {}, {}, {}});
         const QString title = QStringLiteral("%1 %2").arg(m_random.Pick(SampleWords::Words),
                                                           m_random.Pick(SampleWords::Words));
         plan.push_back(
@@ -231,19 +386,13 @@ bool SampleWeChatWriter::WriteAccount(int number, SampleBackupContent::WeChatAcc
              {},
              {},
              {},
+             {},
              {}});
         if (chatPlan.userName == official.userName) {
             // An official account only sends articles.
         } else {
             ++picture;
-            plan.push_back({3,
-                            QStringLiteral("<msg><img length=\"20480\" hdlength=\"0\"/></msg>"),
-                            QStringLiteral("[Picture]"),
-                            c % 2 == 0,
-                            SamplePictures::Picture(900 + number * 10 + picture, "JPEG"),
-                            QStringLiteral("Img"),
-                            QStringLiteral("pic"),
-                            {}});
+            plan.push_back(PicturePlan(number * 10 + picture, c % 2 == 0));
             const int ms = 3000 + int(c) * 2000 + number * 1000;
             QByteArray silk("\x02#!SILK_V3", 10);
             for (int k = 0; k < 64 + int(c); ++k)
@@ -260,6 +409,7 @@ bool SampleWeChatWriter::WriteAccount(int number, SampleBackupContent::WeChatAcc
                  silk,
                  QStringLiteral("Audio"),
                  QStringLiteral("aud"),
+                 {},
                  {}});
             plan.push_back(
                 {47,
@@ -269,21 +419,26 @@ bool SampleWeChatWriter::WriteAccount(int number, SampleBackupContent::WeChatAcc
                  {},
                  {},
                  {},
+                 {},
                  {}});
-            // A message taken back: the app keeps a notice in its place.
+            // A message taken back: the app puts a notice in its place; the
+            // account's own keeps the text for re-editing.
             const bool mine = c % 2 == 0 || chatPlan.group;
             const QString notice = mine ? QStringLiteral("You recalled a message")
                                         : QStringLiteral("\"%1\" recalled a message").arg(partner);
-            plan.push_back({10002,
-                            QStringLiteral("<sysmsg type=\"revokemsg\"><revokemsg><session>%1"
-                                           "</session><msgid>1</msgid><newmsgid>%2</newmsgid>"
-                                           "<replacemsg><![CDATA[%3]]></replacemsg></revokemsg>"
-                                           "</sysmsg>")
-                                .arg(chatPlan.userName)
-                                .arg(700000 + c)
-                                .arg(notice),
+            const QString stored =
+                mine ? QStringLiteral("<sysmsg type=\"editrevokecontent\"><editrevokecontent>"
+                                      "<text><![CDATA[%1]]></text><link><scene>editrevokecontent"
+                                      "</scene><text><![CDATA[Re-edit]]></text><revokecontent>"
+                                      "<![CDATA[%2]]></revokecontent></link></editrevokecontent>"
+                                      "</sysmsg>")
+                           .arg(notice, m_random.Sentence())
+                     : notice;
+            plan.push_back({mine ? 10002 : 10000,
+                            stored,
                             QStringLiteral("[Recalled] ") + notice,
                             mine,
+                            {},
                             {},
                             {},
                             {},
@@ -296,15 +451,8 @@ bool SampleWeChatWriter::WriteAccount(int number, SampleBackupContent::WeChatAcc
                              24);
             for (int k = 0; k < 200; ++k)
                 video.append(char(m_random.Range(0, 255)));
-            plan.push_back({43,
-                            QStringLiteral("<msg><videomsg length=\"%1\" playlength=\"12\"/></msg>")
-                                .arg(video.size()),
-                            QStringLiteral("[Video 0:12]"),
-                            false,
-                            video,
-                            QStringLiteral("Video"),
-                            QStringLiteral("mp4"),
-                            {}});
+            plan.push_back(VideoPlan(video, number * 10 + int(c), number == 1 && c == 1,
+                                     number == 1 && c == 2));
             const QString file =
                 QStringLiteral("Report %1 %2.pdf").arg(m_random.Pick(SampleWords::Words)).arg(c);
             const QByteArray pdf = QByteArray("%PDF-1.4\n% sample\n") +
@@ -315,8 +463,13 @@ bool SampleWeChatWriter::WriteAccount(int number, SampleBackupContent::WeChatAcc
                                            "</appattach></appmsg></msg>")
                                 .arg(file.toHtmlEscaped())
                                 .arg(pdf.size()),
-                            QStringLiteral("[File] ") + file, true, pdf, QStringLiteral("OpenData"),
-                            QStringLiteral("pdf"), file});
+                            QStringLiteral("[File] ") + file,
+                            true,
+                            pdf,
+                            QStringLiteral("OpenData"),
+                            QStringLiteral("pdf"),
+                            file,
+                            {}});
             const QString place = m_random.Pick(SampleWords::Places);
             plan.push_back({48,
                             QStringLiteral("<msg><location x=\"31.2\" y=\"121.4\" scale=\"16\" "
@@ -324,6 +477,7 @@ bool SampleWeChatWriter::WriteAccount(int number, SampleBackupContent::WeChatAcc
                                 .arg(place.toHtmlEscaped()),
                             QStringLiteral("[Location] ") + place,
                             false,
+                            {},
                             {},
                             {},
                             {},
@@ -335,6 +489,7 @@ bool SampleWeChatWriter::WriteAccount(int number, SampleBackupContent::WeChatAcc
                             QStringLiteral("\"%1\" joined the group chat").arg(joined),
                             QStringLiteral("\"%1\" joined the group chat").arg(joined),
                             false,
+                            {},
                             {},
                             {},
                             {},
@@ -367,27 +522,44 @@ bool SampleWeChatWriter::WriteAccount(int number, SampleBackupContent::WeChatAcc
             if (id < 0)
                 return Fail(db.LastError());
             if (!p.folder.isEmpty() && m_media) {
-                const QString relative =
-                    QStringLiteral("%1/%2/%3.%4").arg(p.folder, hash).arg(id).arg(p.extension);
+                const QString stem = QStringLiteral("%1/%2/%3").arg(p.folder, hash).arg(id);
+                const QString relative = stem + QLatin1Char('.') + p.extension;
                 if (!m_writeFile(Domain, base + relative, p.media))
                     return false;
+                for (const auto& other : p.others)
+                    if (!m_writeFile(Domain, base + stem + other.first, other.second))
+                        return false;
                 SampleBackupContent::WeChatFile file;
                 file.relativePath = base + relative;
                 file.time = time;
-                file.kind = p.type == 3 ? 8 : p.type == 34 ? 2 : p.type == 43 ? 4 : 0;
-                const QString stem = hash.left(8) + QStringLiteral("_%1").arg(id);
+                // A video seen only as its thumbnail is a picture.
+                const bool still = p.type == 3 || p.extension == QLatin1String("video_thum");
+                file.kind = still ? 8 : p.type == 34 ? 2 : p.type == 43 ? 4 : 0;
+                const QString name = hash.left(8) + QStringLiteral("_%1").arg(id);
                 file.name = !p.name.isEmpty() ? p.name
-                            : p.type == 3     ? stem + QStringLiteral(".jpg")
-                                              : stem + QLatin1Char('.') + p.extension;
+                            : still           ? name + QStringLiteral(".jpg")
+                                              : name + QLatin1Char('.') + p.extension;
                 account.files.push_back(file);
             }
             chat.messages.push_back(message);
             chat.types.push_back(p.type);
         }
+        chat.lastTime = time;
+        // The official account's chat was removed from the list; its table stays.
+        chat.listed = chatPlan.userName != official.userName;
+        chat.unread = c == 3 ? 2 : c == 1 ? 1 : 0;
         account.chats.push_back(chat);
     }
     if (!main.Close() || (number == 1 && !more.Close()))
         return Fail(QStringLiteral("cannot finish the chat databases"));
+    std::vector<SampleWeChatSessions::Session> sessions;
+    for (const SampleBackupContent::WeChatChat& chat : account.chats)
+        if (chat.listed)
+            sessions.push_back(
+                {chat.userName, chat.name, chat.lastTime, chat.unread, int(chat.messages.size())});
+    SampleWeChatSessions sessionList(m_addFile, m_writeFile);
+    if (!sessionList.Write(base, sessions))
+        return Fail(sessionList.ErrorText());
     std::stable_sort(account.files.begin(), account.files.end(),
                      [](const auto& a, const auto& b) { return a.time < b.time; });
     return true;

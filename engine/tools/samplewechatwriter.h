@@ -11,12 +11,16 @@
 class SampleRandom;
 class SqliteWriter;
 
-// Writes the WeChat app's data of a sample backup: two accounts, each with
-// its Documents/<MD5 of the user name>/ folder holding DB/WCDB_Contact.sqlite
-// (people, people met only in a group, an official account, a group with
-// members), its chats in DB/MM.sqlite and, for the second account, in
-// DB/message_1.sqlite too, with messages of every type the app stores and
-// their media files. All names and texts are invented. Used by
+// Writes the WeChat app's data of a sample backup: Documents/LoginInfo2.dat
+// naming the two accounts, and for each its settings (SampleWeChatAccountFiles)
+// and its Documents/<MD5 of the user name>/ folder holding
+// DB/WCDB_Contact.sqlite (people, people met only in a group, an official
+// account, a group with members and their names within it, a WeCom
+// colleague in OpenIMContact), its chats in DB/MM.sqlite and, for the
+// second account, in DB/message_1.sqlite too, with messages of every type
+// the app stores and their media files in the variants the app keeps
+// (.pic, .pic_hd, .pic_thum; .mp4, _raw.mp4, .video_thum), and its session
+// list (SampleWeChatSessions). All names and texts are invented. Used by
 // SampleBackupWriter, which lends its file functions and random source.
 class SampleWeChatWriter
 {
@@ -34,6 +38,9 @@ public:
 
 private:
     bool WriteAccount(int number, SampleBackupContent::WeChatAccount& account);
+    // The account's settings (name, nickname, avatar) and its last avatar.
+    bool WriteSettings(int number, SampleBackupContent::WeChatAccount& account);
+    static QString HeadUrl(const QString& userName);
     bool Fail(const QString& error);
 
     SampleRandom& m_random;

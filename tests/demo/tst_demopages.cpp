@@ -262,6 +262,9 @@ void TestDemoPages::everyCategoryIsScanned_data()
     add(MD_WHATSAPP_ATTACHMENT, size_t(m_content.MediaCount()));
     // The WeChat pages show their first account.
     const SampleBackupContent::WeChatAccount& weChat = m_content.weChatAccounts.front();
+    // A chat its session list no longer names is a deleted conversation.
+    for (const SampleBackupContent::WeChatChat& chat : weChat.chats)
+        deleted[MD_WECHAT_MESSAGE] += chat.listed ? 0 : 1;
     add(MD_WECHAT_CONTACT, weChat.contacts.size());
     add(MD_WECHAT_MESSAGE, weChat.chats.size());
     add(MD_WECHAT_ATTACHMENT, weChat.files.size());
@@ -673,7 +676,10 @@ void TestDemoPages::weChatAccountSwitchAndRecovery()
     const auto chatNames = [](const SampleBackupContent::WeChatAccount& account, bool files) {
         QStringList names;
         for (const SampleBackupContent::WeChatChat& chat : account.chats)
-            names << (files ? BackupFixture::ExportName(chat.name + ".html") : chat.name);
+            // A chat the session list no longer names is a deleted conversation.
+            names << (files ? BackupFixture::ExportName(chat.name +
+                                                        (chat.listed ? "" : " (deleted)") + ".html")
+                            : chat.name);
         names.sort();
         return names;
     };

@@ -375,6 +375,12 @@ private slots:
     void weChatAccount_data();
     void weChatAccount();
     void weChatDamagedAccountCostsOnlyItsRecords();
+    void weChatChatList_data() { weChatAccount_data(); }
+    void weChatChatList();
+    void weChatAccountNames_data();
+    void weChatAccountNames();
+    void weChatChatsWithoutTheirLists_data();
+    void weChatChatsWithoutTheirLists();
 
 private:
     IMDGetter* Scan(MDType type, SourcePtr& source);
@@ -638,8 +644,11 @@ void TestEngineCategories::weChatAccount()
     QCOMPARE(exportTo(MD_WECHAT_MESSAGE), int(TASK_COMPLETE));
     QCOMPARE(out.entryList({QStringLiteral("*.html")}, QDir::Files).size(),
              int(expected.chats.size()));
+    // A chat the session list no longer names is a deleted conversation.
     for (const Content::WeChatChat& chat : expected.chats)
-        QVERIFY2(out.exists(BackupFixture::ExportName(chat.name + QStringLiteral(".csv"))),
+        QVERIFY2(out.exists(BackupFixture::ExportName(
+                     chat.name + (chat.listed ? QString() : QStringLiteral(" (deleted)")) +
+                     QStringLiteral(".csv"))),
                  qPrintable(chat.name));
 
     CheckRecords<IPhoto>(
@@ -683,6 +692,120 @@ void TestEngineCategories::weChatDamagedAccountCostsOnlyItsRecords()
     IMDGetter* people = ScanAccount(device, MD_WECHAT_CONTACT, 0, contacts);
     QVERIFY(people);
     QCOMPARE(people->GetCount(), unsigned(broken.contacts.size()));
+}
+
+// The chats in the order of the account's session list, newest first, and
+// after them the chats it no longer names, as deleted conversations.
+void TestEngineCategories::weChatChatList()
+{
+    QFETCH(int, account);
+    std::vector<Content::WeChatChat> expected = m_content.weChatAccounts[account].chats;
+    QVERIFY(std::any_of(expected.begin(), expected.end(), [](const auto& c) { return !c.listed; }));
+    std::stable_sort(expected.begin(), expected.end(), [](const auto& a, const auto& b) {
+        return a.listed != b.listed ? a.listed : a.lastTime > b.lastTime;
+    });
+    SourcePtr source;
+    IMDGetter* getter = ScanAccount(*m_device, MD_WECHAT_MESSAGE, account, source);
+    QVERIFY(getter);
+    QStringList read, written;
+    for (unsigned int i = 0; i < getter->GetCount(); ++i)
+        read << Text(record_cast<IWeChatMessager>(getter->GetItem(i))->GetChatName()) + '|' +
+                    Number(getter->GetItem(i)->IsDeleted());
+    for (const Content::WeChatChat& want : expected)
+        written << want.name + '|' + Number(!want.listed);
+    QCOMPARE(read, written);
+}
+
+void TestEngineCategories::weChatAccountNames_data()
+{
+    QTest::addColumn<int>("account");
+    QTest::addColumn<bool>("settings"); // damaged
+    QTest::addColumn<bool>("logins");   // damaged
+    QTest::addColumn<bool>("named");
+    // Each account's settings first, then the login list, then its own
+    // contact row, which only the first account has.
+    for (int account : {0, 1}) {
+        const bool ownRow = m_content.weChatAccounts[std::size_t(account)].ownRow;
+        QTest::addRow("account %d, settings damaged", account) << account << true << false << true;
+        QTest::addRow("account %d, login list damaged", account)
+            << account << false << true << true;
+        QTest::addRow("account %d, both damaged", account) << account << true << true << ownRow;
+    }
+}
+
+void TestEngineCategories::weChatAccountNames()
+{
+    QFETCH(int, account);
+    QFETCH(bool, settings);
+    QFETCH(bool, logins);
+    QFETCH(bool, named);
+    const Content::WeChatAccount& want = m_content.weChatAccounts[std::size_t(account)];
+    const QString copy =
+        m_dir.filePath(QStringLiteral("names%1%2%3").arg(account).arg(settings).arg(logins));
+    QVERIFY(BackupFixture::CopyFolder(m_dir.filePath("backup"), copy));
+    const auto damage = [&](const QString& path) {
+        return BackupFixture::WriteFile(BackupFixture::ContentPath(copy, kWeChatDomain, path),
+                                        QByteArray(64, '\x07'));
+    };
+    QVERIFY(!settings || damage(want.settingsPath));
+    QVERIFY(!logins || damage(QStringLiteral("Documents/LoginInfo2.dat")));
+    BackupDevice device(copy);
+    SourcePtr source(device.GetDataSource(MD_WECHAT_MESSAGE));
+    QCOMPARE(ScanRunner(source.get()).Scan(), int(TASK_COMPLETE));
+    IMDGetter* accounts = source->GetNamedGetter("WeChatAccounts");
+    QVERIFY(accounts);
+    auto* read = record_cast<IWeChatFriend>(accounts->GetItem(unsigned(account)));
+    QVERIFY(read);
+    // An account nothing names shows its folder.
+    QCOMPARE(Text(read->GetUserName()), named ? want.userName : QString());
+    QCOMPARE(Text(read->GetDisplayName()), named ? want.nickName : want.folder);
+}
+
+void TestEngineCategories::weChatChatsWithoutTheirLists_data()
+{
+    QTest::addColumn<bool>("contactGone");
+    QTest::addColumn<bool>("sessionsGone");
+    QTest::newRow("a partner's contact row gone") << true << false;
+    QTest::newRow("the session list damaged") << false << true;
+}
+
+// A chat whose partner has no contact row takes the user name the session
+// list gives it; without a readable session list no chat counts as deleted.
+void TestEngineCategories::weChatChatsWithoutTheirLists()
+{
+    QFETCH(bool, contactGone);
+    QFETCH(bool, sessionsGone);
+    const Content::WeChatAccount& want = m_content.weChatAccounts[0];
+    const auto partner = std::find_if(want.chats.begin(), want.chats.end(), [](const auto& c) {
+        return c.listed && !c.userName.endsWith(QLatin1String("@chatroom"));
+    });
+    QVERIFY(partner != want.chats.end());
+    const QString copy =
+        m_dir.filePath(QStringLiteral("lists%1%2").arg(contactGone).arg(sessionsGone));
+    QVERIFY(BackupFixture::CopyFolder(m_dir.filePath("backup"), copy));
+    const QString base = QStringLiteral("Documents/%1/").arg(want.folder);
+    QVERIFY(!contactGone ||
+            BackupFixture::Exec(
+                BackupFixture::ContentPath(copy, kWeChatDomain, base + "DB/WCDB_Contact.sqlite"),
+                QStringLiteral("DELETE FROM Friend WHERE userName = '%1'").arg(partner->userName)));
+    QVERIFY(!sessionsGone ||
+            BackupFixture::WriteFile(
+                BackupFixture::ContentPath(copy, kWeChatDomain, base + "session/session.db"),
+                QByteArray(4096, 'x')));
+    BackupDevice device(copy);
+    SourcePtr source;
+    IMDGetter* getter = ScanAccount(device, MD_WECHAT_MESSAGE, 0, source);
+    QVERIFY(getter);
+    QStringList read, written;
+    for (unsigned int i = 0; i < getter->GetCount(); ++i)
+        read << Text(record_cast<IWeChatMessager>(getter->GetItem(i))->GetChatName()) + '|' +
+                    Number(getter->GetItem(i)->IsDeleted());
+    for (const Content::WeChatChat& chat : want.chats)
+        written << (contactGone && chat.userName == partner->userName ? chat.userName : chat.name) +
+                       '|' + Number(!sessionsGone && !chat.listed);
+    read.sort();
+    written.sort();
+    QCOMPARE(read, written);
 }
 
 QTEST_MAIN(TestEngineCategories)

@@ -183,6 +183,29 @@ void TestReaderTexts::weChatSummary_data()
         "[Location] Pier");
     row("recall without notice", 10002, "<sysmsg>Taken <b>back</b></sysmsg>",
         "[Recalled] Taken back");
+    // The shapes the app stores a recall in: the partner's as a plain notice,
+    // the account's own with its text kept for re-editing.
+    row("partner's recall", 10000, "\"Ann Lee\" recalled a message",
+        "[Recalled] \"Ann Lee\" recalled a message");
+    row("partner's recall in Chinese", 10000,
+        "\"\xe6\x9d\x8e\" \xe6\x92\xa4\xe5\x9b\x9e\xe4\xba\x86\xe4\xb8\x80\xe6\x9d\xa1"
+        "\xe6\xb6\x88\xe6\x81\xaf",
+        "[Recalled] \"\xe6\x9d\x8e\" \xe6\x92\xa4\xe5\x9b\x9e\xe4\xba\x86\xe4\xb8\x80"
+        "\xe6\x9d\xa1\xe6\xb6\x88\xe6\x81\xaf");
+    row("notice that only mentions a recall", 10000, "Ann recalled a message about lunch",
+        "Ann recalled a message about lunch");
+    row("own recall kept for re-editing", 10002,
+        "<sysmsg type=\"editrevokecontent\"><editrevokecontent><text><![CDATA[You recalled a "
+        "message]]></text><link><text>Re-edit</text><revokecontent>secret</revokecontent>"
+        "</link></editrevokecontent></sysmsg>",
+        "[Recalled] You recalled a message");
+    row("server's recall", 10002,
+        "<sysmsg type=\"revokemsg\"><revokemsg><replacemsg><![CDATA[\"Bo\" recalled a "
+        "message]]></replacemsg></revokemsg></sysmsg>",
+        "[Recalled] \"Bo\" recalled a message");
+    row("other system message", 10002,
+        "<sysmsg type=\"pat\"><pat><template>Bo patted you</template></pat></sysmsg>",
+        "Bo patted you");
     row("unknown type", 9999, "anything", "[Message of type 9999]");
     row("empty text", 1, "", "");
 }

@@ -40,6 +40,8 @@ private slots:
     void systemLanguage_data();
     void systemLanguage();
     void textsOutsideTheCatalogues();
+    void emptySelectionNamesTheButton_data();
+    void emptySelectionNamesTheButton();
     void everyDialogIsGerman_data();
     void everyDialogIsGerman();
 };
@@ -104,6 +106,38 @@ std::unique_ptr<QWidget> MakeWindow(const QString& kind, const QString& folder,
     return std::make_unique<PasswordDialog>(device);
 }
 } // namespace
+
+void TestTranslations::emptySelectionNamesTheButton_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("computer"); // what the computer button's refusal names
+    QTest::addColumn<QString>("device");
+    QTest::newRow("English") << "en_US"
+                             << "the Recover to computer button<br> (the first one)"
+                             << "the Recover to device button<br> (the second one)";
+    QTest::newRow("German") << "de_DE"
+                            << "„Auf Computer wiederherstellen“<br> (die erste)"
+                            << "„Auf Gerät wiederherstellen“<br> (die zweite)";
+}
+
+// The recover bar's library texts say "click Recover button", a button the
+// host shows as an icon: the host's wording names it, in every language.
+void TestTranslations::emptySelectionNamesTheButton()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, computer);
+    QFETCH(QString, device);
+    HostTranslations translations;
+    translations.Install(QLocale(locale));
+    const QString toComputer = QCoreApplication::translate(
+        "RecoverButtonBar", "Oops! It seems you haven't chosen any data to recover.<br> Please "
+                            "tick the check boxes and click Recover button to<br> recover.");
+    const QString toDevice = QCoreApplication::translate(
+        "RecoverButtonBar", "Oops! It seems you haven't chosen any data to recover.<br> Please "
+                            "tick the checkboxes and click Recover button to <br> recover.");
+    QVERIFY2(toComputer.contains(computer), qPrintable(toComputer));
+    QVERIFY2(toDevice.contains(device), qPrintable(toDevice));
+}
 
 void TestTranslations::everyDialogIsGerman_data()
 {

@@ -1,5 +1,7 @@
 #include "backupsummary.h"
 
+#include "failures/backuphealthcheck.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -172,14 +174,17 @@ BackupSummary BackupSummary::Read(const QString& folder)
              status.value(QStringLiteral("SnapshotState")).toString() != QLatin1String("finished"))
         summary.problem = tr("Damaged: the backup did not finish (state \"%1\")")
                               .arg(status.value(QStringLiteral("SnapshotState")).toString());
-    else
+    else if (!summary.encrypted)
+        summary.problem = BackupHealthCheck::ManifestProblem(folder);
+    if (summary.problem.isEmpty())
         summary.state = Ready;
     return summary;
 }
 
 QString BackupSummary::Title() const
 {
-    return deviceName.isEmpty() ? QFileInfo(folder).fileName() : deviceName;
+    const QString name = deviceName.isEmpty() ? QFileInfo(folder).fileName() : deviceName;
+    return sample ? tr("%1 (sample)").arg(name) : name;
 }
 
 QString BackupSummary::Details() const

@@ -6,9 +6,11 @@
 #include <QString>
 
 // What the backup list shows of one backup folder, read from its Info.plist,
-// Manifest.plist and Status.plist alone (no database is opened, nothing is
-// written): the device, the date, the size on disk and whether it is
-// encrypted, or what is wrong with a folder that is not a usable backup.
+// Manifest.plist and Status.plist, with the file index (Manifest.db) of an
+// unencrypted backup checked read-only (nothing is written): the device,
+// the date, the size on disk and whether it is encrypted, or what is wrong
+// with a folder that is not a usable backup. Read() reads every file of the
+// folder: call it off the GUI thread.
 class BackupSummary
 {
     Q_DECLARE_TR_FUNCTIONS(BackupSummary)
@@ -33,8 +35,10 @@ public:
     QDateTime date;        // of the last backup (UTC)
     qint64 size = 0;       // bytes of every file in the folder
     bool encrypted = false;
+    bool sample = false; // the generated sample backup, not a phone's
 
-    // "Device name" or the folder's name when there is none.
+    // "Device name" or the folder's name when there is none; "(sample)" after
+    // the generated sample's name.
     QString Title() const;
     // One line: model, iOS version, date and size, or the problem.
     QString Details() const;

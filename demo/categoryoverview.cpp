@@ -101,6 +101,11 @@ void CategoryOverview::Reset()
     SetOverallProgress(0, 0, 0);
 }
 
+void CategoryOverview::SetNotScanned(MMobile::MDType type)
+{
+    SetSecondLine(type, tr("not scanned"));
+}
+
 void CategoryOverview::SetScanning(MMobile::MDType type, int percent)
 {
     SetSecondLine(type, tr("scanning ... %1%").arg(percent));
@@ -143,6 +148,14 @@ QListWidgetItem* CategoryOverview::Item(MMobile::MDType type) const
 
 void CategoryOverview::SetSecondLine(MMobile::MDType type, const QString& text)
 {
-    if (QListWidgetItem* item = Item(type))
-        item->setText(DemoPageFactory::Title(type) + QLatin1Char('\n') + text);
+    QListWidgetItem* item = Item(type);
+    if (!item)
+        return;
+    // Always three lines: an item whose text grows or shrinks leaves pieces
+    // of its old text painted beside the new one.
+    QString lines = DemoPageFactory::Title(type) + QLatin1Char('\n') + text;
+    if (lines.count(QLatin1Char('\n')) < 2)
+        lines += QLatin1Char('\n');
+    item->setText(lines);
+    m_pList->viewport()->update();
 }

@@ -29,6 +29,8 @@ public:
     // Back to "not scanned" for every category.
     void Reset();
     void SetScanning(MMobile::MDType type, int percent);
+    // Back to "not scanned" for one category (its scan was stopped).
+    void SetNotScanned(MMobile::MDType type);
     // -1 items: the scan ended without data.
     void SetCounts(MMobile::MDType type, int items, int deleted);
     // Overall progress of a background scan; `total` 0 hides it.

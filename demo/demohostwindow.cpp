@@ -5,6 +5,10 @@
 #include "backupunlocker.h"
 #include "categoryoverview.h"
 #include "demoloadcallback.h"
+#include "failures/backupchecker.h"
+#include "failures/backuphealthcheck.h"
+#include "failures/failurenotice.h"
+#include "failures/recoveryfailure.h"
 #include "pages/demopagefactory.h"
 #include "pages/demophotopage.h"
 #include "pages/demotablepage.h"
@@ -69,7 +73,7 @@ int DeletedItems(CategoryPanel* page)
 
 DemoHostWindow::DemoHostWindow(const Options& options, QWidget* parent)
     : QMainWindow(parent), m_options(options), m_listing(false), m_listAgain(false),
-      m_scanAllTotal(0), m_scanCurrent(-1), m_deviceEntry{}
+      m_mayAsk(false), m_scanAllTotal(0), m_scanCurrent(-1), m_deviceEntry{}
 {
     m_options.resourceFolder = WithSeparator(m_options.resourceFolder);
     m_options.pictureFolder = WithSeparator(m_options.pictureFolder);
@@ -120,8 +124,11 @@ DemoHostWindow::DemoHostWindow(const Options& options, QWidget* parent)
     connect(m_pBackupList, &BackupListWidget::openRequested, this,
             [this](const QString& folder) { OpenBackup(folder, true); });
     connect(m_pBackupList, &BackupListWidget::unusableChosen, this,
-            [this](const QString& folder, const QString& problem) {
-                Notify(tr("%1: %2").arg(QDir::toNativeSeparators(folder), problem), true);
+            [this](const QString& folder, const QString&) {
+                for (const BackupSummary& backup : Backups()) {
+                    if (backup.folder == folder)
+                        ReportDamaged(backup);
+                }
             });
     connect(m_pOverview, &CategoryOverview::categoryActivated, this,
             [this](int type) { OpenCategory(static_cast<MMobile::MDType>(type)); });
@@ -132,6 +139,21 @@ DemoHostWindow::DemoHostWindow(const Options& options, QWidget* parent)
     m_pStatusLine = new QLabel(this);
     m_pStatusLine->setObjectName(QStringLiteral("statusLine"));
     statusBar()->addWidget(m_pStatusLine, 1);
+    m_pFailure = new FailureNotice(this);
+    statusBar()->addWidget(m_pFailure, 2);
+    m_pChecker = new BackupChecker(this);
+    connect(m_pChecker, &BackupChecker::checked, this, [this](const BackupSummary& backup) {
+        if (backup.folder != CurrentBackup())
+            return;
+        if (backup.state != BackupSummary::Ready)
+            ReportDamaged(backup);
+        else if (m_device && m_device->IsEncrypted() && !m_device->IsUnlocked())
+            ReportLocked();
+        else
+            ReportFailure(tr("The backup could not be read, so the scan stopped. The log has "
+                             "the details (Help > Open Log)."),
+                          tr("Open Log"), [this] { OpenLogFolder(); });
+    });
     m_pRecoveryLine = new QLabel(this);
     m_pRecoveryLine->setObjectName(QStringLiteral("recoveryLine"));
     m_pRecoveryLine->hide();
@@ -188,6 +210,7 @@ void DemoHostWindow::BuildMenus()
 
 void DemoHostWindow::Start(bool mayAsk)
 {
+    m_mayAsk = mayAsk;
     m_pPhones->List()->Start();
     if (!m_options.backupFolder.isEmpty()) {
         AddBackupFolder(m_options.backupFolder, mayAsk);
@@ -210,7 +233,10 @@ void DemoHostWindow::Start(bool mayAsk)
 
 void DemoHostWindow::RefreshBackups()
 {
-    ListBackups(nullptr);
+    ListBackups([this] {
+        Notify(
+            tr("%1 backup folder(s) listed. Double-click one to open it.").arg(Backups().size()));
+    });
 }
 
 void DemoHostWindow::ListBackups(std::function<void()> then)
@@ -237,7 +263,11 @@ void DemoHostWindow::OnBackupsListed()
         ListBackups(nullptr);
         return;
     }
-    m_pBackupList->SetBackups(m_listWatcher.result());
+    QList<BackupSummary> backups = m_listWatcher.result();
+    const QString sample = QDir::cleanPath(m_options.sampleFolder);
+    for (BackupSummary& backup : backups)
+        backup.sample = !m_options.sampleFolder.isEmpty() && backup.folder == sample;
+    m_pBackupList->SetBackups(backups);
     m_pBackupList->SetCurrentBackup(CurrentBackup());
     const QVector<std::function<void()>> after = m_afterListing;
     m_afterListing.clear();
@@ -266,11 +296,17 @@ void DemoHostWindow::AddBackupFolder(const QString& folder, bool mayAsk)
         m_settings->sync();
     }
     ListBackups([this, clean, mayAsk] {
-        const BackupSummary backup = BackupSummary::Read(clean);
+        // The list has read it on its worker thread.
+        BackupSummary backup;
+        backup.folder = clean;
+        for (const BackupSummary& entry : Backups()) {
+            if (entry.folder == clean)
+                backup = entry;
+        }
         if (backup.state == BackupSummary::Ready)
             OpenBackup(clean, mayAsk);
         else if (backup.state == BackupSummary::Damaged || m_pBackupList->ItemOf(clean))
-            Notify(tr("%1: %2").arg(QDir::toNativeSeparators(clean), backup.problem), true);
+            ReportDamaged(backup);
         else
             Notify(tr("Backups found in %1 are listed.").arg(QDir::toNativeSeparators(clean)));
     });
@@ -293,9 +329,10 @@ bool DemoHostWindow::OpenBackup(const QString& folder, bool mayAsk)
     if (!listed)
         backup = BackupSummary::Read(clean);
     if (backup.state != BackupSummary::Ready) {
-        Notify(tr("%1: %2").arg(QDir::toNativeSeparators(clean), backup.problem), true);
+        ReportDamaged(backup);
         return false;
     }
+    m_pFailure->Clear();
     CloseAllPages();
     m_pPhones->Close();
     ResetScans();
@@ -422,9 +459,17 @@ CategoryPanel* DemoHostWindow::OpenCategory(MMobile::MDType type, bool show)
     }
     if (!PageDevice())
         return nullptr;
+    // A locked backup's scan could only end with its backup error.
+    if (m_device && m_device->IsEncrypted() && !m_device->IsUnlocked() &&
+        !UnlockBackup(m_mayAsk && show && m_options.password.isEmpty())) {
+        ReportLocked();
+        return nullptr;
+    }
     CategoryPanel* page = DemoPageFactory::Create(this, type, m_options.workFolder);
     if (!page)
         return nullptr;
+    // The host's own buttons keep working while a page is open.
+    page->setWindowModality(Qt::NonModal);
     delete m_callbacks.take(int(type));
     auto* callback = new DemoLoadCallback(this, type);
     m_callbacks.insert(int(type), callback);
@@ -459,6 +504,12 @@ void DemoHostWindow::ScanAll()
     }
     m_scanAllTotal = m_scanQueue.size();
     m_scanCurrent = -1;
+    if (m_device && m_device->IsEncrypted() && !m_device->IsUnlocked() &&
+        !UnlockBackup(m_mayAsk && m_options.password.isEmpty())) {
+        m_scanQueue.clear();
+        ReportLocked();
+        return;
+    }
     if (m_scanAllTotal == 0) {
         Notify(tr("Every category is scanned."));
         return;
@@ -552,7 +603,16 @@ void DemoHostWindow::ChooseOutputFolder()
 void DemoHostWindow::OpenRecoveredFolder()
 {
     if (!m_lastRecoveryFolder.isEmpty())
-        QDesktopServices::openUrl(QUrl::fromLocalFile(m_lastRecoveryFolder));
+        ShowFolder(m_lastRecoveryFolder);
+}
+
+void DemoHostWindow::ShowFolder(const QString& folder)
+{
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(folder)))
+        return;
+    Notify(tr("No file manager could be started. The folder is %1")
+               .arg(QDir::toNativeSeparators(folder)),
+           true);
 }
 
 bool DemoHostWindow::ConfigureLogging(const QString& folder)
@@ -640,6 +700,13 @@ void DemoHostWindow::OnPluginClose(MMobile::MDType type)
     if (!page)
         return;
     Notify(tr("%1 closed").arg(DemoPageFactory::Title(type)));
+    // Closed mid-scan: it was not scanned, and its late reports are dropped.
+    if (!ScanEnded(type)) {
+        m_scanStatus.insert(int(type), MMobile::TASK_STOP);
+        m_pOverview->SetNotScanned(type);
+        if (int(type) == m_scanCurrent)
+            QTimer::singleShot(0, this, [this] { ScanNext(); });
+    }
     // The page is still inside its own closing code: free it afterwards.
     m_closedPages.append(page);
     QTimer::singleShot(0, this, [this, page] {
@@ -674,12 +741,13 @@ void DemoHostWindow::OnRecoverResult(int mode, MMobile::MDType type, int ok)
         m_pRecoveryLine->show();
         m_pOpenRecovered->setVisible(!written.files.isEmpty());
         m_report.Snapshot(m_report.Folder());
+    } else if (ok) {
+        Notify(tr("%1 recovered to a device").arg(name));
+    } else if (mode == MMobile::RECOVER_TO_PC) {
+        ReportFailure(RecoveryFailure::Message(mode, name, QString::fromUtf8(GetOutputDir())),
+                      tr("Choose Another Folder..."), [this] { ChooseOutputFolder(); });
     } else {
-        const QString where =
-            mode == MMobile::RECOVER_TO_PC ? tr("to the computer") : tr("to a device");
-        Notify(ok ? tr("%1 recovered %2").arg(name, where)
-                  : tr("%1: recovery %2 failed").arg(name, where),
-               !ok);
+        ReportFailure(RecoveryFailure::Message(mode, name, QString()), QString(), nullptr);
     }
     emit recoverResult(mode, int(type), ok);
 }
@@ -695,8 +763,11 @@ void DemoHostWindow::OnPageScanEnded(int type, int status)
         // A report of a page of the backup open before: its callback is gone.
         if (!m_callbacks.contains(type))
             return;
-        m_scanStatus.insert(type, status);
         CategoryPanel* page = Page(category);
+        // The end of a scan whose page was closed before: it stays not scanned.
+        if (!page)
+            return;
+        m_scanStatus.insert(type, status);
         if (page && status == MMobile::TASK_COMPLETE) {
             m_counts.insert(type, int(page->GetDataCount()));
             m_deleted.insert(type, DeletedItems(page));
@@ -771,7 +842,57 @@ QString DemoHostWindow::SkippedText() const
 
 void DemoHostWindow::OpenLogFolder()
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(m_options.logFolder));
+    ShowFolder(m_options.logFolder);
+}
+
+void DemoHostWindow::OnPageScanAborted(int type)
+{
+    const auto category = MMobile::MDType(type);
+    if (!m_callbacks.contains(type) || ScanEnded(category))
+        return;
+    m_scanStatus.insert(type, MMobile::TASK_STOP);
+    m_pOverview->SetCounts(category, -1, 0);
+    // Left open, the page would spin for good.
+    CloseCategory(category);
+    const bool background = ScanAllRunning();
+    m_scanQueue.clear();
+    m_scanCurrent = -1;
+    m_pOverview->SetOverallProgress(0, 0, 0);
+    Notify(background
+               ? tr("Scan All stopped: the backup could not be read")
+               : tr("%1: the backup could not be read").arg(DemoPageFactory::Title(category)),
+           true);
+    // What is wrong with the backup, said once; found off the GUI thread.
+    m_pChecker->Check(CurrentBackup());
+    emit scanEnded(type, MMobile::TASK_STOP);
+}
+
+void DemoHostWindow::ReportFailure(const QString& text, const QString& actionText,
+                                   std::function<void()> action)
+{
+    logger()->error(text);
+    m_pFailure->Show(text, actionText, std::move(action));
+}
+
+void DemoHostWindow::ReportLocked()
+{
+    ReportFailure(tr("The backup is encrypted and locked: its categories can be read once you "
+                     "enter its password."),
+                  tr("Unlock..."), [this] {
+                      if (UnlockBackup(true))
+                          m_pFailure->Clear();
+                      else
+                          ReportLocked();
+                  });
+}
+
+void DemoHostWindow::ReportDamaged(const BackupSummary& backup)
+{
+    const QString problem = backup.problem.isEmpty() ? tr("it cannot be read") : backup.problem;
+    ReportFailure(
+        tr("%1: %2. %3")
+            .arg(QDir::toNativeSeparators(backup.folder), problem, BackupHealthCheck::Advice()),
+        tr("Open Another Backup..."), [this] { ChooseBackupFolder(); });
 }
 
 void DemoHostWindow::Notify(const QString& text, bool error)

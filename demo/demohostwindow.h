@@ -20,6 +20,7 @@
 #include <functional>
 #include <memory>
 
+class BackupChecker;
 class BackupDevice;
 class PhoneHost;
 struct PhoneInfo;
@@ -27,6 +28,7 @@ class BackupListWidget;
 class CategoryOverview;
 class CategoryPanel;
 class DemoLoadCallback;
+class FailureNotice;
 class QLabel;
 class QPushButton;
 class QSettings;
@@ -53,6 +55,7 @@ public:
         QString backupFolder;        // opened at start when set (and added to the list)
         QStringList standardFolders; // where backup programs keep one backup per sub-folder
         QStringList knownFolders;    // listed like added folders, e.g. the sample backup
+        QString sampleFolder;        // the generated sample backup, labelled as such
         QString resourceFolder;      // common pictures: logo, movies (ends with a separator)
         QString pictureFolder;       // stock pictures, for pages without a skin folder
         QString skinFolder;          // one skin folder per category
@@ -94,7 +97,9 @@ public:
     // with its backup error.
     bool UnlockBackup(bool mayAsk);
     // Opens (or raises) the page of `type`; null when it cannot start its
-    // scan. A page opened without `show` scans in the background.
+    // scan. A page opened without `show` scans in the background. A locked
+    // backup opens no page: the host asks for its password again (when it
+    // may ask) or says that it is locked.
     CategoryPanel* OpenCategory(MMobile::MDType type, bool show = true);
     // Scans every category not scanned yet, one after the other, in the background.
     void ScanAll();
@@ -117,6 +122,8 @@ public:
     CategoryOverview* Overview() const { return m_pOverview; }
     BackupListWidget* BackupList() const { return m_pBackupList; }
     QString StatusText() const;
+    // The failure the status bar shows with what to do next; empty: none.
+    FailureNotice* Failure() const { return m_pFailure; }
     QString LogFolder() const;
     QString OutputDir() const;
     // What the last recovery to the computer wrote, and where.
@@ -140,6 +147,9 @@ public:
 public slots:
     void OnPageScanEnded(int type, int status);
     void OnPageScanPercent(int type, int percent);
+    // A page's scan ended with a backup error: the page is closed and a
+    // background scan stops, with the backup's problem said once.
+    void OnPageScanAborted(int type);
     void OpenLogFolder();
     void ChooseBackupFolder();
     void ChooseOutputFolder();
@@ -163,6 +173,13 @@ private:
     void ListBackups(std::function<void()> then);
     void OnBackupsListed();
     void Notify(const QString& text, bool error = false);
+    // Shows a failure with the action that helps, and logs it.
+    void ReportFailure(const QString& text, const QString& actionText,
+                       std::function<void()> action);
+    void ReportLocked();
+    void ReportDamaged(const BackupSummary& backup);
+    // Opens `folder` in the file manager, or says where it is.
+    void ShowFolder(const QString& folder);
     void ShowSkipped();
     void CloseAllPages();
     void ScanNext();
@@ -183,6 +200,9 @@ private:
     QLabel* m_pRecoveryLine; // what the last recovery wrote, while the status line moves on
     QPushButton* m_pOpenRecovered;
     QLabel* m_pSkippedLine; // records the scans left out, while the status line moves on
+    FailureNotice* m_pFailure;
+    BackupChecker* m_pChecker; // says why a scan of the open backup was aborted
+    bool m_mayAsk;             // a user is there to answer the password dialog
     QHash<int, CategoryPanel*> m_pages;
     // Closed pages waiting to be freed once their closing code has returned.
     QList<CategoryPanel*> m_closedPages;

@@ -52,8 +52,7 @@ void DemoLoadCallback::OnScanAborted()
     const int type = int(m_type);
     if (host)
         QMetaObject::invokeMethod(
-            host, [host, type] { host->OnPageScanEnded(type, MMobile::TASK_STOP); },
-            Qt::QueuedConnection);
+            host, [host, type] { host->OnPageScanAborted(type); }, Qt::QueuedConnection);
 }
 
 void DemoLoadCallback::RequestStop()

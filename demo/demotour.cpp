@@ -3,6 +3,7 @@
 #include "backuplistwidget.h"
 #include "categoryoverview.h"
 #include "demohostwindow.h"
+#include "failures/failuretour.h"
 #include "pages/demopagefactory.h"
 #include "pages/demotablepage.h"
 
@@ -81,6 +82,8 @@ DemoTour::Summary DemoTour::Run()
     }
     // The host with the counts of every category and the recovery's report.
     SaveHostShot(QStringLiteral("host.png"));
+    FailureTour failures(m_host, m_options.screenshotFolder, m_options.scanTimeoutMs);
+    failures.Run(&m_summary.failureNotices, &m_summary.screenshots, &m_summary.errors);
     return m_summary;
 }
 
@@ -390,6 +393,8 @@ QString DemoTour::Summary::ToText() const
                 .arg(QDir::toNativeSeparators(recoveredFolder));
     if (!recoveryText.isEmpty())
         text += recoveryText + QLatin1Char('\n');
+    for (const QString& notice : failureNotices)
+        text += QStringLiteral("Failure path %1\n").arg(notice);
     if (!screenshots.isEmpty())
         text += QStringLiteral("%1 screenshot(s) in %2\n")
                     .arg(screenshots.size())

@@ -19,7 +19,9 @@ class DemoTablePage;
 // every category in the background and shows the overview with the counts,
 // then opens every category, saves a screenshot of each page, then
 // on one table page searches a keyword, ticks a few of the rows found and
-// recovers them to a folder, answering the folder dialog itself. Modal
+// recovers them to a folder, answering the folder dialog itself; last it
+// walks the failure paths (a recovery that cannot write, a damaged and a
+// locked backup, on copies) and opens the backup again. Modal
 // dialogs are answered by a timer; the desktop's "open folder" request is
 // caught instead of starting a file manager. The host is borrowed.
 class DemoTour : public QObject
@@ -55,6 +57,8 @@ public:
         int recoveredFiles = 0;
         QString recoveredFolder; // the folder the page opened after the recovery
         QString recoveryText;    // what the host said was written
+        // What the host (and a page) said on the failure paths, one a line.
+        QStringList failureNotices;
         QStringList errors;
         bool ok() const { return errors.isEmpty(); }
         QString ToText() const;

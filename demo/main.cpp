@@ -62,10 +62,27 @@ void RouteQtMessage(QtMsgType type, const QMessageLogContext& context, const QSt
     }
 }
 
+// A session with no language set (or "C", "POSIX") would have every table
+// sort names by code point; such a session gets English collation and
+// formats instead. An explicit LC_ALL is left alone.
+void DefaultToEnglish()
+{
+    if (!qEnvironmentVariableIsEmpty("LC_ALL"))
+        return;
+    for (const char* name : {"LC_NUMERIC", "LANG"}) {
+        const QByteArray value = qgetenv(name);
+        if (!value.isEmpty() && !value.startsWith("C") && value != "POSIX")
+            return;
+    }
+    qputenv("LANG", "en_US.UTF-8");
+    qunsetenv("LC_NUMERIC");
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    DefaultToEnglish();
     qInstallMessageHandler(RouteQtMessage);
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("CategoryPanelDemo"));
@@ -117,8 +134,10 @@ int main(int argc, char* argv[])
     options.standardFolders = BackupLocator::StandardFolders(BackupLocator::CurrentSystem(),
                                                              BackupLocator::CurrentPlaces());
     const QString sample = QString::fromUtf8(CP_DEMO_SAMPLE_BACKUP);
-    if (QFileInfo::exists(sample))
+    if (QFileInfo::exists(sample)) {
         options.knownFolders << sample;
+        options.sampleFolder = sample;
+    }
     options.skinFolder = QString::fromUtf8(CP_DEMO_SKIN_DIR);
     options.resourceFolder = QString::fromUtf8(CP_DEMO_RESOURCE_DIR) + QStringLiteral("common/");
     options.pictureFolder = QString::fromUtf8(CP_DEMO_RESOURCE_DIR);

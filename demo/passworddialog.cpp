@@ -30,6 +30,7 @@ PasswordDialog::PasswordDialog(BackupDevice& device, QWidget* parent)
     m_pMessage = new QLabel(this);
     m_pMessage->setObjectName(QStringLiteral("messageLabel"));
     m_pMessage->setStyleSheet(QStringLiteral("color: #b00020;"));
+    m_pMessage->setWordWrap(true);
     m_pMessage->hide();
     m_pBusy = new QProgressBar(this);
     m_pBusy->setObjectName(QStringLiteral("busyBar"));
@@ -37,6 +38,9 @@ PasswordDialog::PasswordDialog(BackupDevice& device, QWidget* parent)
     m_pBusy->setTextVisible(false);
     m_pBusy->hide();
     m_pButtons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    // The host ships no catalogue of Qt's own: the buttons take the host's words.
+    m_pButtons->button(QDialogButtonBox::Ok)->setText(tr("Unlock"));
+    m_pButtons->button(QDialogButtonBox::Cancel)->setText(tr("Cancel"));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_pPrompt);
@@ -83,7 +87,17 @@ void PasswordDialog::OnChecked(int result)
         break;
     }
     m_pMessage->show();
+    GrowToFit();
     m_pPassword->setFocus();
+}
+
+void PasswordDialog::GrowToFit()
+{
+    // The message takes a line: the wrapped prompt must not lose one for it.
+    layout()->activate();
+    const int needed = heightForWidth(width());
+    if (needed > height())
+        resize(width(), needed);
 }
 
 void PasswordDialog::SetBusy(bool busy)

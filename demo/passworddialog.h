@@ -29,6 +29,7 @@ public:
 private:
     void OnChecked(int result);
     void SetBusy(bool busy);
+    void GrowToFit();
 
     BackupDevice& m_device;
     BackupUnlocker* m_unlocker;

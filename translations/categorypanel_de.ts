@@ -256,6 +256,22 @@
         <source>Set to save folder</source>
         <translation>Zielordner wählen</translation>
     </message>
+    <message>
+        <source>Save the recovered data to the following path.</source>
+        <translation>Die wiederhergestellten Daten in diesem Ordner speichern:</translation>
+    </message>
+    <message>
+        <source>Recover</source>
+        <translation>Wiederherstellen</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Browse</source>
+        <translation>Durchsuchen</translation>
+    </message>
 </context>
 <context>
     <name>TaskItemModel</name>

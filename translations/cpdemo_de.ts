@@ -2,6 +2,40 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>AllDayDelegate</name>
+    <message>
+        <source>%1 (all day)</source>
+        <translation>%1 (ganztägig)</translation>
+    </message>
+</context>
+<context>
+    <name>BackupHealthCheck</name>
+    <message>
+        <source>Damaged: Manifest.db, the backup&apos;s index of files, is cut short or corrupt</source>
+        <translation>Beschädigt: Manifest.db, das Dateiverzeichnis des Backups, ist abgeschnitten oder fehlerhaft</translation>
+    </message>
+    <message>
+        <source>Damaged: Manifest.db, the backup&apos;s index of files, is not a database</source>
+        <translation>Beschädigt: Manifest.db, das Dateiverzeichnis des Backups, ist keine Datenbank</translation>
+    </message>
+    <message>
+        <source>Damaged: Manifest.db, the backup&apos;s index of files, cannot be read (%1)</source>
+        <translation>Beschädigt: Manifest.db, das Dateiverzeichnis des Backups, kann nicht gelesen werden (%1)</translation>
+    </message>
+    <message>
+        <source>Damaged: Manifest.db, the backup&apos;s index of files, is missing</source>
+        <translation>Beschädigt: Manifest.db, das Dateiverzeichnis des Backups, fehlt</translation>
+    </message>
+    <message>
+        <source>Damaged: Manifest.db, the backup&apos;s index of files, has no list of files</source>
+        <translation>Beschädigt: Manifest.db, das Dateiverzeichnis des Backups, enthält keine Dateiliste</translation>
+    </message>
+    <message>
+        <source>Make a new backup of the phone, or open another backup.</source>
+        <translation>Erstellen Sie ein neues Backup des Telefons oder öffnen Sie ein anderes Backup.</translation>
+    </message>
+</context>
+<context>
     <name>BackupSummary</name>
     <message>
         <source>The folder does not exist</source>
@@ -30,6 +64,10 @@
     <message>
         <source>encrypted</source>
         <translation>verschlüsselt</translation>
+    </message>
+    <message>
+        <source>%1 (sample)</source>
+        <translation>%1 (Beispiel)</translation>
     </message>
 </context>
 <context>
@@ -69,6 +107,23 @@
     <message>
         <source>%1 deleted</source>
         <translation>%1 gelöscht</translation>
+    </message>
+</context>
+<context>
+    <name>DeletedMarkDelegate</name>
+    <message>
+        <source>Deleted</source>
+        <translation>Gelöscht</translation>
+    </message>
+    <message>
+        <source>Deleted on the phone; recoverable from this backup</source>
+        <translation>Auf dem Telefon gelöscht; aus diesem Backup wiederherstellbar</translation>
+    </message>
+    <message>
+        <source>%1
+Deleted on the phone; recoverable from this backup</source>
+        <translation>%1
+Auf dem Telefon gelöscht; aus diesem Backup wiederherstellbar</translation>
     </message>
 </context>
 <context>
@@ -226,22 +281,6 @@
         <translation>Letzte Wiederherstellung: %1 Datei(en), %2</translation>
     </message>
     <message>
-        <source>to the computer</source>
-        <translation>auf den Computer</translation>
-    </message>
-    <message>
-        <source>to a device</source>
-        <translation>auf ein Gerät</translation>
-    </message>
-    <message>
-        <source>%1 recovered %2</source>
-        <translation>%1 %2 wiederhergestellt</translation>
-    </message>
-    <message>
-        <source>%1: recovery %2 failed</source>
-        <translation>%1: Wiederherstellung %2 fehlgeschlagen</translation>
-    </message>
-    <message>
         <source>%1: %2 item(s) found, %3 deleted</source>
         <translation>%1: %2 gefunden, davon %3 gelöscht</translation>
     </message>
@@ -264,6 +303,54 @@
     <message>
         <source>%1 damaged records were skipped</source>
         <translation>%1 beschädigte Datensätze wurden übersprungen</translation>
+    </message>
+    <message>
+        <source>The backup could not be read, so the scan stopped. The log has the details (Help &gt; Open Log).</source>
+        <translation>Das Backup konnte nicht gelesen werden, daher wurde der Scan beendet. Einzelheiten stehen im Protokoll (Hilfe &gt; Protokoll öffnen).</translation>
+    </message>
+    <message>
+        <source>Open Log</source>
+        <translation>Protokoll öffnen</translation>
+    </message>
+    <message>
+        <source>No file manager could be started. The folder is %1</source>
+        <translation>Es konnte kein Dateimanager gestartet werden. Der Ordner ist %1</translation>
+    </message>
+    <message>
+        <source>%1 recovered to a device</source>
+        <translation>%1 auf ein Gerät wiederhergestellt</translation>
+    </message>
+    <message>
+        <source>Choose Another Folder...</source>
+        <translation>Anderen Ordner wählen ...</translation>
+    </message>
+    <message>
+        <source>Scan All stopped: the backup could not be read</source>
+        <translation>„Alle scannen“ wurde beendet: Das Backup konnte nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>%1: the backup could not be read</source>
+        <translation>%1: Das Backup konnte nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>The backup is encrypted and locked: its categories can be read once you enter its password.</source>
+        <translation>Das Backup ist verschlüsselt und gesperrt: Seine Kategorien lassen sich lesen, sobald Sie sein Passwort eingeben.</translation>
+    </message>
+    <message>
+        <source>Unlock...</source>
+        <translation>Entsperren ...</translation>
+    </message>
+    <message>
+        <source>it cannot be read</source>
+        <translation>es kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>%1: %2. %3</source>
+        <translation>%1: %2. %3</translation>
+    </message>
+    <message>
+        <source>Open Another Backup...</source>
+        <translation>Anderes Backup öffnen ...</translation>
     </message>
 </context>
 <context>
@@ -332,6 +419,10 @@
         <source>Reminders</source>
         <translation>Erinnerungen</translation>
     </message>
+    <message>
+        <source>Close this page</source>
+        <translation>Diese Seite schließen</translation>
+    </message>
 </context>
 <context>
     <name>DemoPhotoPage</name>
@@ -347,12 +438,41 @@
         <source>Group by day</source>
         <translation>Nach Tag gruppieren</translation>
     </message>
+    <message>
+        <source>No items match</source>
+        <translation>Keine passenden Einträge</translation>
+    </message>
+</context>
+<context>
+    <name>DemoTablePage</name>
+    <message>
+        <source>No items match</source>
+        <translation>Keine passenden Einträge</translation>
+    </message>
 </context>
 <context>
     <name>DetailFormatter</name>
     <message>
         <source>... %1 more</source>
         <translation>... %1 weitere</translation>
+    </message>
+</context>
+<context>
+    <name>FailureNotice</name>
+    <message>
+        <source>Dismiss this message</source>
+        <translation>Diese Meldung schließen</translation>
+    </message>
+</context>
+<context>
+    <name>HostWording</name>
+    <message>
+        <source>Oops! It seems you haven&apos;t chosen any data to recover.&lt;br&gt; Please tick the check boxes, then click the Recover to computer button&lt;br&gt; (the first one).</source>
+        <translation>Hoppla! Sie haben anscheinend keine Daten zum Wiederherstellen ausgewählt.&lt;br&gt; Bitte setzen Sie Häkchen und klicken Sie dann auf die Schaltfläche „Auf Computer wiederherstellen“&lt;br&gt; (die erste).</translation>
+    </message>
+    <message>
+        <source>Oops! It seems you haven&apos;t chosen any data to recover.&lt;br&gt; Please tick the check boxes, then click the Recover to device button&lt;br&gt; (the second one).</source>
+        <translation>Hoppla! Sie haben anscheinend keine Daten zum Wiederherstellen ausgewählt.&lt;br&gt; Bitte setzen Sie Häkchen und klicken Sie dann auf die Schaltfläche „Auf Gerät wiederherstellen“&lt;br&gt; (die zweite).</translation>
     </message>
 </context>
 <context>
@@ -372,6 +492,60 @@
     <message>
         <source>The backup&apos;s keys are damaged (backup error 3).</source>
         <translation>Die Schlüssel des Backups sind beschädigt (Backup-Fehler 3).</translation>
+    </message>
+    <message>
+        <source>Unlock</source>
+        <translation>Entsperren</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>RecoveryFailure</name>
+    <message>
+        <source>no folder was chosen</source>
+        <translation>es wurde kein Ordner gewählt</translation>
+    </message>
+    <message>
+        <source>cannot write into %1: %2</source>
+        <translation>in %1 kann nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>it is a file, not a folder</source>
+        <translation>das ist eine Datei, kein Ordner</translation>
+    </message>
+    <message>
+        <source>the disk is read-only</source>
+        <translation>der Datenträger ist schreibgeschützt</translation>
+    </message>
+    <message>
+        <source>the disk is full</source>
+        <translation>der Datenträger ist voll</translation>
+    </message>
+    <message>
+        <source>permission denied</source>
+        <translation>keine Schreibberechtigung</translation>
+    </message>
+    <message>
+        <source>%1: the recovery to a device failed: a backup cannot take data back to a phone. Recover to the computer instead.</source>
+        <translation>%1: Die Wiederherstellung auf ein Gerät ist fehlgeschlagen: Aus einem Backup lassen sich keine Daten auf ein Telefon zurückspielen. Stellen Sie stattdessen auf dem Computer wieder her.</translation>
+    </message>
+    <message>
+        <source>%1: the recovery to %2 failed. The log has the details (Help &gt; Open Log).</source>
+        <translation>%1: Die Wiederherstellung nach %2 ist fehlgeschlagen. Einzelheiten stehen im Protokoll (Hilfe &gt; Protokoll öffnen).</translation>
+    </message>
+    <message>
+        <source>%1: the recovery failed: %2</source>
+        <translation>%1: Die Wiederherstellung ist fehlgeschlagen: %2</translation>
+    </message>
+</context>
+<context>
+    <name>RemindersPage</name>
+    <message>
+        <source>No items match</source>
+        <translation>Keine passenden Einträge</translation>
     </message>
 </context>
 <context>

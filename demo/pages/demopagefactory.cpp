@@ -17,6 +17,9 @@
 #include "whatsappattachmentspage.h"
 #include "whatsappmessagespage.h"
 
+#include "plugin/categorypanel.h"
+
+#include <QAbstractButton>
 #include <QCoreApplication>
 
 using namespace MMobile;
@@ -100,8 +103,8 @@ bool DemoPageFactory::IsFileCategory(MDType type)
     }
 }
 
-CategoryPanel* DemoPageFactory::Create(IUIPluginSetting* setting, MDType type,
-                                       const QString& workFolder)
+namespace {
+CategoryPanel* MakePage(IUIPluginSetting* setting, MDType type, const QString& workFolder)
 {
     switch (type) {
     case MD_PHOTO:
@@ -138,4 +141,19 @@ CategoryPanel* DemoPageFactory::Create(IUIPluginSetting* setting, MDType type,
         return new RemindersPage(setting);
     }
     return nullptr;
+}
+} // namespace
+
+CategoryPanel* DemoPageFactory::Create(IUIPluginSetting* setting, MDType type,
+                                       const QString& workFolder)
+{
+    CategoryPanel* page = MakePage(setting, type, workFolder);
+    // The recover bar's close button is a bare cross: say what it does.
+    for (QWidget* bar : page ? page->findChildren<QWidget*>() : QList<QWidget*>()) {
+        if (!bar->inherits("RecoverButtonBar"))
+            continue;
+        if (auto* close = bar->findChild<QAbstractButton*>(QStringLiteral("btnClose")))
+            close->setToolTip(QCoreApplication::translate("DemoPageFactory", "Close this page"));
+    }
+    return page;
 }

@@ -1,5 +1,7 @@
 #include "demophotopage.h"
 
+#include "deletedmarkdelegate.h"
+#include "gridfilter.h"
 #include "wechataccountchooser.h"
 
 #include "photos/imagelistdelegate.h"
@@ -62,10 +64,12 @@ DemoPhotoPage::DemoPhotoPage(IUIPluginSetting* setting, MMobile::MDType type,
     m_pGrid->setMovement(QListView::Static);
     m_pGrid->setSpacing(0);
     m_pGrid->setMinimumWidth(950);
-    m_pDelegate = new ImageListDelegate(this, m_pictureFolder);
+    m_pDelegate = new DeletedMarkDelegate(this, m_pictureFolder,
+                                          [this](int row) { return m_pFilter->IsDeletedRow(row); });
     m_pModel = new ImageListItmModel(this);
     m_pGrid->setItemDelegate(m_pDelegate);
     m_pGrid->setModel(m_pModel);
+    m_pFilter = new GridFilter(m_pGrid);
 
     m_pPreview = new QLabel(client);
     m_pPreview->setObjectName(QStringLiteral("previewPane"));
@@ -86,8 +90,22 @@ DemoPhotoPage::DemoPhotoPage(IUIPluginSetting* setting, MMobile::MDType type,
     layout->addLayout(tools);
     layout->addLayout(body, 1);
 
-    // The content search reads records of the table categories only.
+    // Nothing to search or filter before the scan.
     m_pSearchBar->EnableAllTool(false);
+    connect(m_pSearchBar, &SearchBar::signalfilterlineEditTextEdited, m_pFilter,
+            &GridFilter::SetKeyword);
+    connect(m_pSearchBar, &SearchBar::signalOnlyShowDeletedItems, m_pFilter,
+            &GridFilter::SetOnlyDeleted);
+    connect(m_pFilter, &GridFilter::applied, this, [this](int visible) {
+        // The file shown may be filtered away; an empty result says so.
+        if (!m_pFilter->IsActive())
+            return;
+        const QModelIndex current = m_pGrid->currentIndex();
+        if (visible == 0)
+            m_pPreview->setText(tr("No items match"));
+        else if (!current.isValid() || m_pGrid->isRowHidden(current.row()))
+            m_pPreview->clear();
+    });
 
     connect(m_pModel, &ImageListItmModel::itemCheckedChanged, this,
             &DemoPhotoPage::UpdateSelection);
@@ -171,6 +189,8 @@ void DemoPhotoPage::slotAfterScan()
     if (m_pImages && m_pAccounts->Reset(m_pDataSource))
         return;
     m_pModel->SetDatas(m_pImages);
+    m_pFilter->SetStore(m_pImages, m_pDataSource ? m_pDataSource->GetDataGetter() : nullptr);
+    m_pSearchBar->EnableAllTool(m_pImages && m_pImages->GetViewCount() > 0);
     UpdateSelection();
 }
 
@@ -192,6 +212,8 @@ void DemoPhotoPage::ShowAccount(MMobile::IMDGetter* getter)
     m_pModel->SetDatas(nullptr);
     m_pImages->SetDatas(getter);
     m_pModel->SetDatas(m_pImages);
+    m_pFilter->SetStore(m_pImages, getter);
+    m_pSearchBar->EnableAllTool(m_pImages->GetViewCount() > 0);
     UpdateSelection();
 }
 
@@ -222,7 +244,17 @@ void DemoPhotoPage::OnCheckAllClicked()
     if (!m_pImages)
         return;
     const bool tickAll = m_pImages->GetCheckedCount() < m_pImages->GetDataCount(false);
-    m_pModel->CheckAll(tickAll ? Qt::Checked : Qt::Unchecked);
+    if (!m_pFilter->IsActive()) {
+        m_pModel->CheckAll(tickAll ? Qt::Checked : Qt::Unchecked);
+    } else {
+        // Only the files in view: what the user sees is what gets ticked.
+        for (int row = 0; row < m_pModel->rowCount(); ++row) {
+            if (!m_pGrid->isRowHidden(row) &&
+                !m_pModel->index(row).data(ImageListItmModel::TitleRole).toBool())
+                m_pModel->setData(m_pModel->index(row), int(tickAll ? Qt::Checked : Qt::Unchecked),
+                                  Qt::CheckStateRole);
+        }
+    }
     UpdateSelection();
 }
 
@@ -233,6 +265,7 @@ void DemoPhotoPage::ShowPreview(const QModelIndex& index)
         m_pPreview->clear();
         return;
     }
+    m_pPreview->setToolTip(QString());
     if (entry->recording) {
         MMobile::IVoiceMemo* memo = entry->recording;
         m_pPreview->setText(QStringLiteral("<h3>%1</h3><p>%2<br>%3</p>")
@@ -261,5 +294,7 @@ void DemoPhotoPage::ShowPreview(const QModelIndex& index)
     }
     m_pPreview->setPixmap(
         QPixmap::fromImage(image.scaledToWidth(kPreviewWidth - 10, Qt::SmoothTransformation)));
-    m_pPreview->setToolTip(Utf8(photo->GetDisplayText()) + QLatin1Char('\n') + when);
+    m_pPreview->setToolTip(
+        DeletedMarkDelegate::ToolTip(Utf8(photo->GetDisplayText()) + QLatin1Char('\n') + when,
+                                     m_pFilter->IsDeletedRow(index.row())));
 }

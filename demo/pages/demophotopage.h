@@ -5,8 +5,9 @@
 
 #include <QString>
 
+class DeletedMarkDelegate;
+class GridFilter;
 class ImageItemList;
-class ImageListDelegate;
 class ImageListItmModel;
 class SearchBar;
 class WeChatAccountChooser;
@@ -21,8 +22,10 @@ class IMDGetter;
 }
 
 // A page for the file categories (photos, attachments, voice memos): the
-// thumbnails in a grid grouped by day (or flat), a check-all box, a button
-// that switches the layout, and the selected file in a preview pane. The
+// thumbnails in a grid grouped by day (or flat), deleted files marked, a
+// search bar whose keyword and only-deleted switch filter the grid, a
+// check-all box, a button that switches the layout, and the selected file
+// in a preview pane. The
 // store is an ImageItemList writing its thumbnails below `workFolder`; the
 // model, delegate and views are children of the page, the store the base's.
 class DemoPhotoPage : public CategoryPanel
@@ -43,6 +46,7 @@ public:
     QLabel* previewPane() const;
     QCheckBox* checkAllBox() const;
     SearchBar* searchBar() const;
+    GridFilter* filter() const { return m_pFilter; }
     TASK_CTRL_STATUS scanStatus() const;
     void SetViewMode(int mode);
     // The account chooser of the WeChat attachments page (idle on the others).
@@ -69,7 +73,8 @@ private:
     QPushButton* m_pLayoutButton;
     QListView* m_pGrid;
     ImageListItmModel* m_pModel;
-    ImageListDelegate* m_pDelegate;
+    DeletedMarkDelegate* m_pDelegate;
+    GridFilter* m_pFilter;
     QLabel* m_pPreview;
     WeChatAccountChooser* m_pAccounts;
 };

@@ -45,6 +45,8 @@ DemoTablePage::DemoTablePage(IUIPluginSetting* setting, MMobile::MDType type)
     m_pProxy = new SearchMarkProxy(this);
     m_pProxy->setSourceModel(m_pModel);
     m_pTable->setModel(m_pProxy);
+    // Rows come in the engine's order: no column shows a sort until one is clicked.
+    m_pHeader->setSortIndicator(-1, Qt::AscendingOrder);
 
     m_pDetail = new QTextBrowser(m_pSplitter);
     m_pDetail->setObjectName(QStringLiteral("detailPane"));
@@ -203,6 +205,12 @@ void DemoTablePage::SetOnlyDeleted(bool onlyDeleted)
 void DemoTablePage::ApplyView()
 {
     m_pProxy->marksChanged();
+    // The row shown on the right may be filtered away; an empty result says so.
+    if (m_pProxy->rowCount() == 0 && m_pTaskItem && m_pTaskItem->GetDataCountEx() > 0)
+        m_pDetail->setHtml(QStringLiteral("<p style='color:#777777'>%1</p>")
+                               .arg(tr("No items match").toHtmlEscaped()));
+    else if (!m_pTable->currentIndex().isValid())
+        m_pDetail->clear();
     UpdateSelection();
 }
 

@@ -168,16 +168,24 @@ void RemindersPage::TakeTicks()
 void RemindersPage::ApplyView()
 {
     m_pTree->expandAll();
-    QHash<TreeItem*, bool> listShown;
+    QHash<TreeItem*, int> listShown;
     for (TreeItem* leaf : m_pModel->Leaves()) {
         const QModelIndex index = m_pModel->IndexOf(leaf);
         const int row = m_pModel->StoreRow(leaf);
         const bool hide = !m_pTaskItem || m_pTaskItem->CheckIdxHide(unsigned(row));
         m_pTree->setRowHidden(index.row(), index.parent(), hide);
-        listShown[leaf->parent()] |= !hide;
+        listShown[leaf->parent()] += hide ? 0 : 1;
     }
     for (auto list = listShown.cbegin(); list != listShown.cend(); ++list)
-        m_pTree->setRowHidden(list.key()->row(), QModelIndex(), !list.value());
+        m_pTree->setRowHidden(list.key()->row(), QModelIndex(), list.value() == 0);
+    m_pModel->SetShownCounts(listShown);
+    // The reminder shown on the right may be filtered away; an empty result says so.
+    const QModelIndex current = m_pTree->currentIndex();
+    if (VisibleRowCount() == 0 && !m_pModel->Leaves().isEmpty())
+        m_pDetail->setHtml(QStringLiteral("<p style='color:#777777'>%1</p>")
+                               .arg(tr("No items match").toHtmlEscaped()));
+    else if (current.isValid() && m_pTree->isRowHidden(current.row(), current.parent()))
+        m_pDetail->clear();
     CheckSeletedItem(0, 0);
 }
 

@@ -6,6 +6,7 @@
 #include "contracts/imdcommon.h"
 #include "contracts/ireminider.h"
 
+#include <QColor>
 #include <QMap>
 
 namespace {
@@ -44,6 +45,7 @@ void RemindersTreeModel::Build(TaskItem* store)
     GetRootItem()->ClearChild();
     m_leaves.clear();
     m_rows.clear();
+    m_shown.clear();
     if (store) {
         // Lists by name; reminders keep the store's order inside their list.
         QMap<QString, QVector<int>> lists;
@@ -89,4 +91,26 @@ QModelIndex RemindersTreeModel::IndexOf(TreeItem* node) const
     if (!node || node == const_cast<RemindersTreeModel*>(this)->GetRootItem())
         return QModelIndex();
     return createIndex(node->row(), 0, node);
+}
+
+QVariant RemindersTreeModel::data(const QModelIndex& index, int role) const
+{
+    auto* node = index.isValid() ? static_cast<TreeItem*>(index.internalPointer()) : nullptr;
+    if (node && role == Qt::ForegroundRole && m_rows.contains(node)) {
+        auto* item = static_cast<MMobile::IMDCommon*>(node->GetlpData());
+        if (item && item->IsDeleted())
+            return QColor(243, 161, 89);
+    }
+    if (node && role == Qt::DisplayRole && index.column() == 1 && !m_rows.contains(node) &&
+        m_shown.contains(node))
+        return tr("%n reminder(s)", nullptr, m_shown.value(node));
+    return TreeItemModel::data(index, role);
+}
+
+void RemindersTreeModel::SetShownCounts(const QHash<TreeItem*, int>& shown)
+{
+    m_shown = shown;
+    const int lists = rowCount(QModelIndex());
+    if (lists > 0)
+        emit dataChanged(index(0, 1), index(lists - 1, 1), {Qt::DisplayRole});
 }

@@ -42,12 +42,12 @@ public:
 
     void retranslateUi(QWidget*)
     {
-        const char* context = "SetRecoveryFolderDialog";
-        label->setText(
-            QCoreApplication::translate(context, "Save the recovered data to the following path."));
-        btnSetRecover->setText(QCoreApplication::translate(context, "Recover"));
-        btnCancel->setText(QCoreApplication::translate(context, "Cancel"));
-        btnBrowse->setText(QCoreApplication::translate(context, "Browse"));
+        // Literal contexts: the catalogue tools find only those.
+        label->setText(QCoreApplication::translate(
+            "SetRecoveryFolderDialog", "Save the recovered data to the following path."));
+        btnSetRecover->setText(QCoreApplication::translate("SetRecoveryFolderDialog", "Recover"));
+        btnCancel->setText(QCoreApplication::translate("SetRecoveryFolderDialog", "Cancel"));
+        btnBrowse->setText(QCoreApplication::translate("SetRecoveryFolderDialog", "Browse"));
     }
 };
 

@@ -688,10 +688,10 @@ bool CategoryPanel::Export(MMobile::ImportExportConfigure* config)
     if (m_pDataSource)
         task = m_pDataSource->StartExport(config, &CategoryPanel::ExportDataCallBack, this);
     if (!task) {
-        // The scan's task stays the one a close waits for.
+        // The scan's task stays the one a close waits for. An export that
+        // does not start is the host's to explain: the page shows nothing.
         if (m_pSetting)
             m_pSetting->OnRecoverResult(m_recoverMode, m_type, 0);
-        ShowMessage(3, tr("Recovery failed! Please try again!"));
         return false;
     }
     m_pTaskCtrl = task;

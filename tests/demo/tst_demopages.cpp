@@ -9,8 +9,12 @@
 
 #include "demohostwindow.h"
 #include "demotour.h"
+#include "pages/alldaydelegate.h"
+#include "pages/calendarpage.h"
 #include "pages/contactspage.h"
+#include "pages/deletedmarkdelegate.h"
 #include "pages/demopagefactory.h"
+#include "pages/gridfilter.h"
 #include "pages/notespage.h"
 #include "pages/photospage.h"
 #include "pages/reminderspage.h"
@@ -30,6 +34,7 @@
 #include "views/mysortfilterproxymodel.h"
 #include "views/mytableview.h"
 #include "views/taskitemmodel.h"
+#include "views/treeitem.h"
 
 #include "photos/imagelistitmmodel.h"
 
@@ -39,8 +44,11 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QDirIterator>
+#include <QHeaderView>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMap>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -164,6 +172,13 @@ private slots:
     void twoRecoveriesInARow();
     void weChatAccountSwitchAndRecovery();
     void weChatAttachmentsFollowTheAccount();
+    void photoGridSearchAndDeletedMarks_data();
+    void photoGridSearchAndDeletedMarks();
+    void remindersShowDeletedAndCountInView();
+    void calendarShowsAllDayEvents();
+    void noMatchSaysSoAndClearsTheDetail();
+    void tableShowsNoSortUntilClicked();
+    void tourWalksTheFailurePaths();
 
 private:
     DemoHostWindow::Options HostOptions(const char* settings = "settings.ini") const;
@@ -209,6 +224,9 @@ void TestDemoPages::initTestCase()
     m_tourOptions.tickCount = 3;
     DemoTour tour(&host, m_tourOptions);
     m_summary = tour.Run();
+    // The whole summary: a failure message is cut short.
+    if (!m_summary.ok())
+        qWarning().noquote() << m_summary.ToText();
     QVERIFY2(m_summary.ok(), qPrintable(m_summary.ToText()));
     // The tour opened the backup from the host's list.
     QCOMPARE(m_summary.backupFolder, m_dir.filePath(QStringLiteral("backup")));
@@ -327,8 +345,9 @@ void TestDemoPages::recoveryWritesTheTickedContacts()
 
 void TestDemoPages::screenshotsShowEveryPage()
 {
-    // One per category, the search, and the host's backup list, overview and end.
-    QCOMPARE(m_summary.screenshots.size(), DemoPageFactory::Categories().size() + 4);
+    // One per category, the search, the host's backup list, overview and end,
+    // and the three failure paths.
+    QCOMPARE(m_summary.screenshots.size(), DemoPageFactory::Categories().size() + 7);
     for (const QString& file : m_summary.screenshots)
         QVERIFY2(QImage(file).width() >= 400, qPrintable(file));
 }
@@ -721,6 +740,196 @@ void TestDemoPages::weChatAttachmentsFollowTheAccount()
         QCOMPARE(o.page.imageStore()->GetDataCount(false),
                  unsigned(m_content.weChatAccounts[account].files.size()));
     }
+}
+
+void TestDemoPages::photoGridSearchAndDeletedMarks_data()
+{
+    QTest::addColumn<QString>("keyword"); // "*": the name of the first trashed photo
+    QTest::addColumn<bool>("onlyDeleted");
+    QTest::newRow("only deleted") << QString() << true;
+    QTest::newRow("a name") << QStringLiteral("*") << false;
+    QTest::newRow("a name, only deleted") << QStringLiteral("*") << true;
+    QTest::newRow("no match") << QStringLiteral("qqzzxxnomatch") << false;
+}
+
+// The switch and the search filter the grid; deleted files carry the mark
+// and nothing else does; a day with no file in view loses its title too.
+void TestDemoPages::photoGridSearchAndDeletedMarks()
+{
+    QFETCH(QString, keyword);
+    QFETCH(bool, onlyDeleted);
+    const auto trashed =
+        std::find_if(m_content.photos.begin(), m_content.photos.end(),
+                     [](const SampleBackupContent::Photo& photo) { return photo.trashed; });
+    QVERIFY(trashed != m_content.photos.end());
+    if (keyword == QStringLiteral("*"))
+        keyword = trashed->name;
+    int expected = 0;
+    int deleted = 0;
+    for (const SampleBackupContent::Photo& photo : m_content.photos) {
+        deleted += photo.trashed ? 1 : 0;
+        expected += (!onlyDeleted || photo.trashed) &&
+                            (keyword.isEmpty() || photo.name.contains(keyword, Qt::CaseInsensitive))
+                        ? 1
+                        : 0;
+    }
+    Opened<PhotosPage> o(Device(), Output("output"), m_dir.filePath(QStringLiteral("work/")));
+    PhotosPage& page = o.page;
+    QVERIFY(o.load());
+    QVERIFY(Field(page)->isEnabled());
+    QCOMPARE(page.filter()->DeletedFiles(), deleted);
+    Field(page)->setText(keyword);
+    if (onlyDeleted)
+        QTest::mouseClick(
+            page.searchBar()->findChild<QWidget*>(QStringLiteral("btnOnlyShowDelete")),
+            Qt::LeftButton);
+    QCOMPARE(page.filter()->VisibleFiles(), expected);
+    QListView* grid = page.gridView();
+    int files = 0;
+    int marked = 0;
+    int titleFiles = -1; // files in view under the last title in view
+    for (int row = 0; row < grid->model()->rowCount(); ++row) {
+        const QModelIndex index = grid->model()->index(row, 0);
+        const bool title = index.data(ImageListItmModel::TitleRole).toBool();
+        if (title) {
+            // A title in view has a file in view below it.
+            QVERIFY(titleFiles != 0);
+            titleFiles = grid->isRowHidden(row) ? -1 : 0;
+            continue;
+        }
+        if (grid->isRowHidden(row))
+            continue;
+        QVERIFY(titleFiles >= 0);
+        ++titleFiles;
+        ++files;
+        marked += page.filter()->IsDeletedRow(row) ? 1 : 0;
+    }
+    QVERIFY(titleFiles != 0);
+    QCOMPARE(files, expected);
+    if (onlyDeleted)
+        QCOMPARE(marked, files);
+    QCOMPARE(page.previewPane()->text(),
+             expected == 0 ? PhotosPage::tr("No items match") : QString());
+    // The tool tip of a deleted file says so.
+    QVERIFY(DeletedMarkDelegate::ToolTip(QStringLiteral("IMG_1.HEIC"), true)
+                .startsWith(QStringLiteral("IMG_1.HEIC\nDeleted on the phone")));
+}
+
+// Deleted reminders are orange; each list counts the reminders in view.
+void TestDemoPages::remindersShowDeletedAndCountInView()
+{
+    Opened<RemindersPage> o(Device(), Output("output"));
+    RemindersPage& page = o.page;
+    QVERIFY(o.load());
+    auto* model = qobject_cast<RemindersTreeModel*>(page.treeView()->model());
+    QVERIFY(model);
+    int orange = 0;
+    for (TreeItem* leaf : model->Leaves())
+        orange +=
+            model->IndexOf(leaf).data(Qt::ForegroundRole).value<QColor>() == QColor(243, 161, 89)
+                ? 1
+                : 0;
+    int deleted = 0;
+    for (const SampleBackupContent::Reminder& reminder : m_content.reminders)
+        deleted += reminder.deleted ? 1 : 0;
+    QVERIFY(deleted > 0);
+    QCOMPARE(orange, deleted);
+    QTest::mouseClick(page.searchBar()->findChild<QWidget*>(QStringLiteral("btnOnlyShowDelete")),
+                      Qt::LeftButton);
+    int counted = 0;
+    for (int list = 0; list < model->rowCount(); ++list) {
+        if (page.treeView()->isRowHidden(list, QModelIndex()))
+            continue;
+        const QString count = model->index(list, 1).data().toString();
+        counted += count.section(QLatin1Char(' '), 0, 0).toInt();
+    }
+    QCOMPARE(counted, deleted);
+}
+
+void TestDemoPages::calendarShowsAllDayEvents()
+{
+    Opened<CalendarPage> o(Device(), Output("output"));
+    CalendarPage& page = o.page;
+    QVERIFY(o.load());
+    int allDay = 0;
+    for (const SampleBackupContent::Event& event : m_content.events)
+        allDay += event.allDay ? 1 : 0;
+    QVERIFY(allDay > 0);
+    int shown = 0;
+    QAbstractItemModel* model = page.proxyModel();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const QModelIndex start = model->index(row, 2);
+        const QDate day = page.AllDay(page.proxyModel()->mapToSource(start).row(), 2);
+        if (!day.isValid())
+            continue;
+        ++shown;
+        // The model's cell stays empty; the delegate shows the day.
+        QVERIFY(!start.data().toDateTime().isValid());
+        auto* delegate = qobject_cast<AllDayDelegate*>(page.tableView()->itemDelegateForColumn(2));
+        QVERIFY(delegate);
+        QCOMPARE(delegate->CellText(start), AllDayDelegate::DayText(day));
+        QVERIFY(delegate->CellText(start).contains(QLocale().toString(day, QLocale::ShortFormat)));
+        QVERIFY(page.AllDay(page.proxyModel()->mapToSource(start).row(), 3).isValid());
+    }
+    QCOMPARE(shown, allDay);
+}
+
+// A search that matches nothing says so on the right instead of the last item.
+void TestDemoPages::noMatchSaysSoAndClearsTheDetail()
+{
+    Opened<NotesPage> o(Device(), Output("output"));
+    NotesPage& page = o.page;
+    QVERIFY(o.load());
+    page.tableView()->setCurrentIndex(page.proxyModel()->index(0, 1));
+    QVERIFY(!page.detailPane()->toPlainText().isEmpty());
+    Field(page)->setText(QStringLiteral("qqzzxxnomatch"));
+    QCOMPARE(page.VisibleRowCount(), 0);
+    QCOMPARE(page.detailPane()->toPlainText(), NotesPage::tr("No items match"));
+    Field(page)->clear();
+    QVERIFY(page.VisibleRowCount() > 0);
+    QVERIFY(page.detailPane()->toPlainText() != NotesPage::tr("No items match"));
+}
+
+// The header shows a sort only once the user sorted by a column.
+void TestDemoPages::tableShowsNoSortUntilClicked()
+{
+    Opened<ContactsPage> o(Device(), Output("output"));
+    ContactsPage& page = o.page;
+    QVERIFY(o.load());
+    QHeaderView* header = page.tableView()->horizontalHeader();
+    QCOMPARE(header->sortIndicatorSection(), -1);
+    QCOMPARE(page.proxyModel()->sortColumn(), -1);
+    header->setSortIndicator(1, Qt::AscendingOrder);
+    QCOMPARE(page.proxyModel()->sortColumn(), 1);
+}
+
+// The tour's last part: a recovery that cannot write, a damaged and a locked
+// backup, each said by the host with what to do.
+void TestDemoPages::tourWalksTheFailurePaths()
+{
+    const QStringList notices = m_summary.failureNotices;
+    QVERIFY2(notices.filter(QRegularExpression(
+                                QStringLiteral("^recovery: Contacts: the recovery failed: cannot "
+                                               "write into .*not-a-folder: it "
+                                               "is a file, not a folder$")))
+                     .size() == 1,
+             qPrintable(notices.join('\n')));
+    QVERIFY2(notices.contains(QStringLiteral("page: Recovery failed! Please try again!")),
+             qPrintable(notices.join('\n')));
+    QVERIFY2(notices
+                     .filter(QRegularExpression(QStringLiteral(
+                         "^damaged backup: .*damaged: Damaged: Manifest.db, the backup's index of "
+                         "files, "
+                         "(is cut short or corrupt|cannot be read \\(.*\\))\\. Make a new backup")))
+                     .size() == 1,
+             qPrintable(notices.join('\n')));
+    QVERIFY2(notices.contains(QStringLiteral(
+                 "locked backup: The backup is encrypted and locked: its categories can be read "
+                 "once you enter its password.")),
+             qPrintable(notices.join('\n')));
+    for (const char* shot : {"failure-recovery.png", "failure-damaged.png", "failure-locked.png"})
+        QVERIFY(m_summary.screenshots.contains(m_dir.filePath(QStringLiteral("shots/")) +
+                                               QLatin1String(shot)));
 }
 
 QTEST_MAIN(TestDemoPages)

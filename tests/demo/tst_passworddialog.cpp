@@ -98,6 +98,11 @@ void TestPasswordDialog::wrongPasswordAsksAgain()
     QTRY_VERIFY(parts.message->isVisible());
     QCOMPARE(parts.message->text(), QStringLiteral("Wrong password"));
     QVERIFY(dialog.isVisible());
+    // Nothing is cut: the wrapped prompt keeps every line beside the message.
+    QCoreApplication::processEvents();
+    for (QLabel* label : {parts.prompt, parts.message})
+        QVERIFY2(label->height() >= label->heightForWidth(label->width()),
+                 qPrintable(label->objectName()));
     QVERIFY(!parts.busy->isVisible());
     QVERIFY(parts.field->text().isEmpty());
     QVERIFY(!device.IsUnlocked());

@@ -445,10 +445,15 @@ void TestWorkflows::recovery_data()
                                          << "mode 3 asked none\ndrops 000\noutput ";
     QTest::newRow("to device, nothing ticked") << int(MD_CONTACT) << 1 << "000" << false << "" << 0
                                                << "mode 1 asked Anna's iPhone\ndrops 111\noutput ";
+    // An export that does not start is only reported to the host; an import
+    // that does not start also says so.
     QTest::newRow("to computer, no task")
-        << int(MD_CONTACT) << 0 << "101" << false << "btnSetRecover btnOk" << -1
-        << "mode 3 asked none\ndrops 010\nSetOutputDir(<out>)\nOnRecoverResult(3,1,0)\n2 dialogs: "
-           "3 [OK|] Recovery failed! Please try again!\noutput <out>/Anna's iPhone/Contacts/";
+        << int(MD_CONTACT) << 0 << "101" << false << "btnSetRecover" << -1
+        << "mode 3 asked none\ndrops 010\nSetOutputDir(<out>)\nOnRecoverResult(3,1,0)\n" + folder +
+               "output <out>/Anna's iPhone/Contacts/";
+    QTest::newRow("to other device, no task")
+        << int(MD_CONTACT) << 2 << "101" << false << "" << -1
+        << "mode 4 asked Other\ndrops 010\nOnRecoverResult(4,1,0)\noutput ";
     QTest::newRow("to scanned device, no task")
         << int(MD_CONTACT) << 1 << "101" << false << "btnOk" << -1
         << "mode 1 asked Anna's iPhone\ndrops 010\nOnRecoverResult(1,1,0)\n1 dialogs: 0 [OK|] "
@@ -550,8 +555,9 @@ void TestWorkflows::recovery()
     QVERIFY(s.answerer.waitAllAnswered(kTimeout));
 }
 
-// The failure message of an export that does not start is translated; that
-// of an import is not.
+// An export that does not start shows nothing, on a scanned page and on a
+// page that was never loaded; an import that does not start shows its
+// message, untranslated.
 void TestWorkflows::recoveryDoesNotStartInGerman()
 {
     // Translators take themselves out of the application when destroyed.
@@ -562,21 +568,30 @@ void TestWorkflows::recoveryDoesNotStartInGerman()
     QCoreApplication::installTranslator(&library);
     QCoreApplication::installTranslator(&kit);
     const QString english = QStringLiteral("Recovery failed! Please try again!");
-    const QString translated = CategoryPanel::tr("Recovery failed! Please try again!");
-    QVERIFY(translated != english);
     Scanned s(MD_CONTACT, 1);
     s.source.setStartFails(FakeDataSource::Export, true);
     s.source.setStartFails(FakeDataSource::Import, true);
-    s.answerer.answer({Answer::pressButton("btnSetRecover"), Answer::ok(), Answer::ok()});
+    s.answerer.answer({Answer::pressButton("btnSetRecover"), Answer::ok()});
     s.toComputer();
-    QCOMPARE(s.answerer.last().messageText, translated);
+    QCOMPARE(s.answerer.last().className, QStringLiteral("SetRecoveryFolderDialog"));
     s.toDevice(&s.device);
     QCOMPARE(s.answerer.last().message, "0 [" + MyMessageDailog::tr("OK") + "|] " + english);
+    QCOMPARE(s.host.events("OnRecoverResult"),
+             QStringList({"OnRecoverResult(3,1,0)", "OnRecoverResult(1,1,0)"}));
     // A derived page that starts them itself is told that nothing started.
     MMobile::ImportExportConfigure config{};
-    s.answerer.answer({Answer::ok(), Answer::ok()});
+    s.answerer.answer(Answer::ok());
     QVERIFY(!s.page.Export(&config));
+    QCOMPARE(s.answerer.answeredCount(), 2);
     QVERIFY(!s.page.Import(&config));
+    QVERIFY(s.answerer.waitAllAnswered(kTimeout));
+    QCOMPARE(s.answerer.answeredCount(), 3);
+    // A page that was never loaded has no data source: the host is told, nothing shows.
+    FakeHost host;
+    TestPage never(&host, MD_CONTACT);
+    QVERIFY(!never.Export(&config));
+    QCOMPARE(host.events("OnRecoverResult"), QStringList({"OnRecoverResult(0,1,0)"}));
+    QCOMPARE(s.answerer.answeredCount(), 3);
 }
 
 void TestWorkflows::freeWaitsForLastReport_data()

@@ -1,0 +1,52 @@
+#include "recoveryfailure.h"
+
+#include "contracts/mmobiletypes.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStorageInfo>
+#include <QTemporaryFile>
+
+namespace {
+// Less than this is a full disk for a recovery.
+const qint64 kMinimumFree = 1024 * 1024;
+} // namespace
+
+QString RecoveryFailure::Explain(const QString& folder)
+{
+    if (folder.isEmpty())
+        return tr("no folder was chosen");
+    // The recovery makes the missing folders: what matters is the nearest one there.
+    QString existing = QDir::cleanPath(QDir(folder).absolutePath());
+    while (!QFileInfo::exists(existing) && QFileInfo(existing).dir().path() != existing)
+        existing = QFileInfo(existing).dir().path();
+    const QString shown = QDir::toNativeSeparators(existing);
+    const auto cannot = [&shown](const QString& reason) {
+        return tr("cannot write into %1: %2").arg(shown, reason);
+    };
+    const QFileInfo info(existing);
+    if (!info.isDir())
+        return cannot(tr("it is a file, not a folder"));
+    const QStorageInfo disk(existing);
+    if (disk.isValid() && disk.isReadOnly())
+        return cannot(tr("the disk is read-only"));
+    if (disk.isValid() && disk.bytesAvailable() < kMinimumFree)
+        return cannot(tr("the disk is full"));
+    QTemporaryFile probe(QDir(existing).filePath(QStringLiteral(".recovery-probe-XXXXXX")));
+    if (!probe.open())
+        return cannot(info.isWritable() ? probe.errorString() : tr("permission denied"));
+    return QString();
+}
+
+QString RecoveryFailure::Message(int mode, const QString& category, const QString& folder)
+{
+    if (mode != MMobile::RECOVER_TO_PC)
+        return tr("%1: the recovery to a device failed: a backup cannot take data back to a "
+                  "phone. Recover to the computer instead.")
+            .arg(category);
+    const QString why = Explain(folder);
+    if (why.isEmpty())
+        return tr("%1: the recovery to %2 failed. The log has the details (Help > Open Log).")
+            .arg(category, QDir::toNativeSeparators(folder));
+    return tr("%1: the recovery failed: %2").arg(category, why);
+}

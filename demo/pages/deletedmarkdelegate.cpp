@@ -1,0 +1,65 @@
+#include "deletedmarkdelegate.h"
+
+#include <QAbstractItemView>
+#include <QHelpEvent>
+#include <QPainter>
+#include <QToolTip>
+
+namespace {
+// The colour the tables give deleted rows.
+const QColor kOrange(243, 161, 89);
+} // namespace
+
+DeletedMarkDelegate::DeletedMarkDelegate(QObject* parent, const QString& skinFolder,
+                                         RowTest isDeleted)
+    : ImageListDelegate(parent, skinFolder), m_isDeleted(std::move(isDeleted))
+{
+}
+
+void DeletedMarkDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                                const QModelIndex& index) const
+{
+    ImageListDelegate::paint(painter, option, index);
+    if (!m_isDeleted || !m_isDeleted(index.row()))
+        return;
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    const QRect cell = option.rect.adjusted(3, 3, -3, -3);
+    painter->setPen(QPen(kOrange, 3));
+    painter->setBrush(Qt::NoBrush);
+    painter->drawRoundedRect(cell, 4, 4);
+    // The badge in the top right corner, inside the frame.
+    QFont font = painter->font();
+    font.setPixelSize(10);
+    font.setBold(true);
+    painter->setFont(font);
+    const QString text = tr("Deleted");
+    const int width = painter->fontMetrics().horizontalAdvance(text) + 10;
+    const QRect badge(cell.right() - width - 2, cell.top() + 3, width, 16);
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(kOrange);
+    painter->drawRoundedRect(badge, 3, 3);
+    painter->setPen(Qt::white);
+    painter->drawText(badge, Qt::AlignCenter, text);
+    painter->restore();
+}
+
+bool DeletedMarkDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view,
+                                    const QStyleOptionViewItem& option, const QModelIndex& index)
+{
+    if (event && event->type() == QEvent::ToolTip && index.isValid() && m_isDeleted &&
+        m_isDeleted(index.row())) {
+        QToolTip::showText(event->globalPos(),
+                           ToolTip(index.data(Qt::DisplayRole).toString(), true), view);
+        return true;
+    }
+    return ImageListDelegate::helpEvent(event, view, option, index);
+}
+
+QString DeletedMarkDelegate::ToolTip(const QString& name, bool deleted)
+{
+    if (!deleted)
+        return name;
+    return name.isEmpty() ? tr("Deleted on the phone; recoverable from this backup")
+                          : tr("%1\nDeleted on the phone; recoverable from this backup").arg(name);
+}

@@ -8,7 +8,7 @@ liblog4cxx-dev libbenchmark-dev clang-format-14 clang libclang-rt-14-dev \
 kimageformat-plugins qttools5-dev qttools5-dev-tools \
 qt6-base-dev qt6-5compat-dev qt6-tools-dev qt6-l10n-tools qt6-tools-dev-tools \
 libsqlite3-dev zlib1g-dev libheif-dev libexif-dev libssl-dev libplist-dev \
-python3 python3-cryptography \
+python3 python3-cryptography abigail-tools \
 xvfb xauth"
 
 missing=""

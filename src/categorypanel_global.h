@@ -3,20 +3,13 @@
 
 #include <QtGlobal>
 
-// CATEGORYPANEL_EXPORT marks what category plug-ins link against.
-// CATEGORYPANEL_AUTOTEST_EXPORT marks internal classes that only the library's
-// own tests reach; they are exported only from a build with tests, and a
-// plug-in never sees them exported.
+// CATEGORYPANEL_EXPORT marks what category plug-ins link against, and nothing
+// else leaves the shared library. Internal classes carry no mark; the
+// library's tests reach them by linking the library's objects.
 #if defined(CATEGORYPANEL_LIBRARY)
 #define CATEGORYPANEL_EXPORT Q_DECL_EXPORT
 #else
 #define CATEGORYPANEL_EXPORT Q_DECL_IMPORT
-#endif
-
-#if defined(CATEGORYPANEL_LIBRARY) && defined(CATEGORYPANEL_BUILD_TESTS)
-#define CATEGORYPANEL_AUTOTEST_EXPORT Q_DECL_EXPORT
-#else
-#define CATEGORYPANEL_AUTOTEST_EXPORT
 #endif
 
 // Qt 6's Q_OBJECT no longer declares trUtf8; the classes whose interface had

@@ -24,7 +24,7 @@ using MMobile::IDevice;
 // The device menu button stays hidden for the bar's whole life, so the bar
 // offers no device menu: the device button recovers to the first device of
 // the host's list, as its tooltip says.
-class CATEGORYPANEL_AUTOTEST_EXPORT RecoverButtonBar : public QWidget
+class RecoverButtonBar : public QWidget
 {
     Q_OBJECT
 

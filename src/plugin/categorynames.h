@@ -9,7 +9,7 @@
 // The user-visible names of the data categories. The texts are translated in
 // the context "CategoryPanel" at every call, so a language change shows at the
 // next lookup. -1 (the page's own category) is the page's to resolve.
-class CATEGORYPANEL_AUTOTEST_EXPORT CategoryNames
+class CategoryNames
 {
 public:
     // The untranslated source text; null for values without a name.

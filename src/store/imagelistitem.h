@@ -14,7 +14,7 @@ class IVoiceMemo;
 // One row of the photo grid: either a day title or the entry of one file item
 // (photo or voice memo). A plain value, copied freely; the photo and recording
 // pointers are borrowed from the engine and never released here.
-class CATEGORYPANEL_EXPORT ImageListItem
+class ImageListItem
 {
 public:
     ImageListItem();

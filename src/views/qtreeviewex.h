@@ -7,7 +7,7 @@
 
 // The tree-view counterpart of MytableView: reports the current index after
 // every key press. Internal to the library; it keeps no state of its own.
-class CATEGORYPANEL_AUTOTEST_EXPORT QTreeViewEX : public QTreeView
+class QTreeViewEX : public QTreeView
 {
     Q_OBJECT
 

@@ -41,14 +41,29 @@ function(refuse glob pattern)
         endif()
     endforeach()
 endfunction()
-refuse("${prefix}/include/*.h" "CBMSearchProbe|s_failNextAllocation")
+refuse("${prefix}/include/*.h" "CBMSearchProbe|s_failNextAllocation|ListAppender")
 refuse("${prefix}/lib*/cmake/*.cmake" "CATEGORYPANEL_BUILD_TESTS")
 
 run(${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/consumer
     -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Debug -DCONSUMER_QT_MAJOR=${QT_MAJOR}
     -DCMAKE_CXX_COMPILER=${CXX_COMPILER} "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}" "-DCMAKE_EXE_LINKER_FLAGS=${CXX_FLAGS}")
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/consumer)
-run(${WORK_DIR}/consumer/consumer)
+
+# From a prefix outside the system's library path and without
+# LD_LIBRARY_PATH: every installed library finds its siblings by itself, also
+# when a host that links none of them loads it as a plug-in's dependency.
+set(bare ${CMAKE_COMMAND} -E env --unset=LD_LIBRARY_PATH --unset=DYLD_LIBRARY_PATH)
+string(REPLACE "," ";" libraries "${LIBRARIES}")
+set(library_paths)
+foreach(library ${libraries})
+    file(GLOB found ${prefix}/lib*/${library})
+    if(NOT found)
+        message(FATAL_ERROR "not installed: lib/${library}")
+    endif()
+    list(APPEND library_paths ${found})
+endforeach()
+run(${bare} ${WORK_DIR}/consumer/loadcheck ${library_paths})
+run(${bare} ${WORK_DIR}/consumer/consumer)
 
 # A plug-in written for the other Qt does not take this package.
 if(QT_MAJOR EQUAL 5)

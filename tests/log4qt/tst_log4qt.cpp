@@ -1,5 +1,5 @@
+#include "listappender.h"
 #include "log4qt/classlogger.h"
-#include "log4qt/listappender.h"
 #include "log4qt/logger.h"
 #include "log4qt/propertyconfigurator.h"
 

@@ -11,7 +11,7 @@
 
 #include "dialogs/recoverprogressdialog.h"
 #include "dialogs/setrecoveryfolderdialog.h"
-#include "log4qt/listappender.h"
+#include "listappender.h"
 #include "mymessagedailog.h"
 #include "mystatusbar.h"
 #include "plugin/scanprogresswidget.h"

@@ -1,11 +1,12 @@
-#include "log4qt/listappender.h"
+#include "listappender.h"
 
-#include "log4cxxbridge.h"
+#include "log4qt/logger.h"
 
 #include <QStringList>
 #include <mutex>
 
 #include <log4cxx/appenderskeleton.h>
+#include <log4cxx/logger.h>
 #include <log4cxx/spi/loggingevent.h>
 
 #include <memory>
@@ -13,6 +14,11 @@
 // The log4cxx object macros expect to expand inside namespace log4cxx.
 namespace log4cxx {
 namespace {
+
+QString fromLogString(const LogString& text)
+{
+    return QString::fromUtf8(text.data(), int(text.size()));
+}
 
 class CollectingAppender : public log4cxx::AppenderSkeleton
 {
@@ -40,7 +46,6 @@ public:
 protected:
     void append(const spi::LoggingEventPtr& event, helpers::Pool&) override
     {
-        using Log4Qt::Bridge::fromLogString;
         Log4Qt::ListAppender::Line line{fromLogString(event->getLoggerName()),
                                         fromLogString(event->getLevel()->toString()),
                                         fromLogString(event->getMessage())};
@@ -68,8 +73,24 @@ struct ListAppender::Private
     std::shared_ptr<CollectingAppender> appender;
 };
 
+namespace {
+
+log4cxx::LoggerPtr loggerFor(const QString& name)
+{
+    // The adapter's first logger applies its default configuration; an
+    // appender attached before that would be dropped with log4cxx's own.
+    Logger::rootLogger();
+    if (name.isEmpty())
+        return log4cxx::Logger::getRootLogger();
+    const QByteArray utf8 = name.toUtf8();
+    return log4cxx::Logger::getLogger(
+        log4cxx::LogString(utf8.constData(), std::size_t(utf8.size())));
+}
+
+} // namespace
+
 ListAppender::ListAppender(const QString& loggerName)
-    : d(new Private{Bridge::loggerFor(loggerName), std::make_shared<CollectingAppender>()})
+    : d(new Private{loggerFor(loggerName), std::make_shared<CollectingAppender>()})
 {
     d->target->addAppender(d->appender);
 }

@@ -1,17 +1,16 @@
-#ifndef LOG4QT_LISTAPPENDER_H
-#define LOG4QT_LISTAPPENDER_H
-
-#include "log4qt/log4qt_global.h"
+#ifndef LISTAPPENDER_H
+#define LISTAPPENDER_H
 
 #include <QList>
 #include <QString>
 
 namespace Log4Qt {
 
-// Collects the lines written to one logger and its descendants while it
-// exists (tests, and hosts that show recent lines in a window). Thread-safe:
-// lines may be written from any thread.
-class LOG4QT_EXPORT ListAppender
+// Test helper: collects the lines written through Log4Qt to one logger and its
+// descendants while it exists, by attaching an appender to the log4cxx logger
+// of that name (which the adapter writes to). Thread-safe: lines may be
+// written from any thread.
+class ListAppender
 {
 public:
     struct Line
@@ -37,4 +36,4 @@ private:
 
 } // namespace Log4Qt
 
-#endif // LOG4QT_LISTAPPENDER_H
+#endif // LISTAPPENDER_H

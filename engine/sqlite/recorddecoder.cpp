@@ -11,9 +11,6 @@ namespace SqliteCarve {
 
 namespace {
 
-// Larger records are taken for garbage rather than carved.
-const uint64_t kMaxPayload = uint64_t(1) << 30;
-
 int64_t readSigned(const uint8_t* p, int bytes)
 {
     uint64_t v = (p[0] & 0x80) ? ~uint64_t(0) : 0;
@@ -82,9 +79,8 @@ int RecordDecoder::intactColumnCount(const uint8_t* page, uint32_t offset, uint3
     int columns = 0;
     while (p < headerEnd) {
         uint64_t type;
-        if (!(len = readVarint(p, headerEnd, type)) || type == 10 || type == 11)
+        if (!(len = readVarint(p, headerEnd, type)) || !addSerialSize(body, type))
             return 0;
-        body += uint64_t(serialTypeSize(type));
         p += len;
         ++columns;
     }
@@ -262,11 +258,10 @@ bool RecordDecoder::finish(const uint8_t* page, uint32_t cellStart, uint32_t hea
     uint64_t body = 0;
     for (int i = 0; i < columns; ++i) {
         const uint64_t type = m_types[size_t(i)];
-        if (!schema.accepts(i, type))
+        if (!schema.accepts(i, type) || !addSerialSize(body, type))
             return false;
-        body += uint64_t(serialTypeSize(type));
     }
-    const uint64_t payload = headerSize + body;
+    const uint64_t payload = uint64_t(headerSize) + body;
     if (payload > kMaxPayload)
         return false;
     if (lostPrefix) {
@@ -340,9 +335,8 @@ bool RecordDecoder::intactCellOf(const uint8_t* page, uint32_t offset, uint32_t 
     for (int i = 0; i < schema.columnCount(); ++i) {
         uint64_t type;
         if (p >= record + header || !(len = readVarint(p, record + header, type)) ||
-            !schema.accepts(i, type))
+            !schema.accepts(i, type) || !addSerialSize(body, type))
             return false;
-        body += uint64_t(serialTypeSize(type));
         p += len;
     }
     return p == record + header && header + body == payload;
@@ -367,9 +361,8 @@ bool RecordDecoder::damagedShapeAt(const uint8_t* page, uint32_t offset, uint32_
         for (; i < columns; ++i) {
             uint64_t type;
             const int len = readVarint(p, end, type);
-            if (!len || !schema.accepts(i, type))
+            if (!len || !schema.accepts(i, type) || !addSerialSize(body, type))
                 break;
-            body += uint64_t(serialTypeSize(type));
             p += len;
         }
         if (i == columns && uint64_t(p - page) + std::min<uint64_t>(body, m_usable) <= limit)

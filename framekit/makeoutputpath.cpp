@@ -75,7 +75,8 @@ bool isReservedDeviceName(const std::string& name)
         base.pop_back();
     for (char& c : base)
         c = upper(c);
-    if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL")
+    if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL" || base == "CONIN$" ||
+        base == "CONOUT$")
         return true;
     return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
            base[3] >= '1' && base[3] <= '9';
@@ -112,6 +113,9 @@ std::string safeComponent(const std::string& raw)
 
     if (result.empty() || result == "." || result == "..")
         return "_";
+    // A name that begins with a dot is hidden on Unix: it is made visible.
+    for (std::size_t i = 0; i < result.size() && result[i] == '.'; ++i)
+        result[i] = '_';
     if (isReservedDeviceName(result))
         result.insert(result.begin(), '_');
     return result;

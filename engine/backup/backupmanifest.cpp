@@ -66,8 +66,18 @@ BackupManifest::BackupError BackupManifest::Open()
         }
         dbPath = m_mbdb->DatabasePath();
     }
-    const QString wal = dir.filePath(QStringLiteral("Manifest.db-wal"));
-    if (!m_db.Open(dbPath, m_encrypted ? QString() : wal, m_workFolder)) {
+    // The log is read only when it lies in the backup: a link that leads
+    // out of it is never followed (the database is read without it).
+    QString wal = dir.filePath(QStringLiteral("Manifest.db-wal"));
+    const QFileInfo walInfo(wal);
+    if (m_encrypted || !(walInfo.exists() || walInfo.isSymLink())) {
+        wal.clear();
+    } else if (!IsInside(m_canonicalFolder, wal)) {
+        qWarning("Manifest.db-wal leads out of the backup and is not read");
+        ++m_refused;
+        wal.clear();
+    }
+    if (!m_db.Open(dbPath, wal, m_workFolder)) {
         m_error = QStringLiteral("Manifest.db cannot be read: %1").arg(m_db.LastError());
         return BACKUP_MANIFEST_DAMAGED;
     }

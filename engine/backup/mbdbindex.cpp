@@ -1,5 +1,7 @@
 #include "mbdbindex.h"
 
+#include "sqliteguard.h"
+
 #include <sqlite3.h>
 
 #include <QCryptographicHash>
@@ -99,10 +101,14 @@ bool MbdbIndex::Convert(const QString& mbdb, const QString& folder)
     database->close();
     sqlite3* db = nullptr;
     sqlite3_stmt* insert = nullptr;
+    // The index's texts are the backup's: they are bound, never run, on a
+    // connection under the engine's rules.
     bool ok = sqlite3_open(database->fileName().toUtf8().constData(), &db) == SQLITE_OK &&
+              sqlite3_exec(db, "PRAGMA journal_mode=OFF", nullptr, nullptr, nullptr) == SQLITE_OK &&
+              SqliteCarve::SqliteGuard::Harden(db) &&
               sqlite3_exec(db,
-                           "PRAGMA journal_mode=OFF; BEGIN; CREATE TABLE Files (fileID TEXT "
-                           "PRIMARY KEY, domain TEXT, relativePath TEXT, flags INTEGER, file BLOB)",
+                           "BEGIN; CREATE TABLE Files (fileID TEXT PRIMARY KEY, domain TEXT, "
+                           "relativePath TEXT, flags INTEGER, file BLOB)",
                            nullptr, nullptr, nullptr) == SQLITE_OK &&
               sqlite3_prepare_v2(db,
                                  "INSERT OR REPLACE INTO Files (fileID, domain, relativePath, "

@@ -4,11 +4,11 @@
 #include "backupcipher.h"
 #include "backupmanifest.h"
 #include "keybag.h"
+#include "plaintextfolder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
-#include <QTemporaryDir>
 #include <QVariantMap>
 #include <QtEndian>
 
@@ -31,6 +31,8 @@ constexpr int ManifestKeyMinimum = 4 + 40;
 
 EncryptedBackup::EncryptedBackup(const QString& folder) : m_folder(folder)
 {
+    // What a process that died left of another backup's plaintext goes first.
+    PlaintextFolder::RemoveStaleOnce();
     const QVariantMap manifest =
         BackupManifest::ReadPlist(folder, QStringLiteral("Manifest.plist")).toMap();
     m_encrypted = manifest.value(QStringLiteral("IsEncrypted")).toBool();
@@ -48,7 +50,7 @@ EncryptedBackup::EncryptedBackup(const QString& folder) : m_folder(folder)
     }
 }
 
-// The private folder and every decrypted file in it go with the QTemporaryDir;
+// The private folder and every decrypted file in it go with the PlaintextFolder;
 // the class keys are wiped by the key bag.
 EncryptedBackup::~EncryptedBackup() = default;
 
@@ -73,7 +75,7 @@ QString EncryptedBackup::ManifestDbPath() const
 QString EncryptedBackup::PrivateFolder() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_private ? m_private->path() : QString();
+    return m_private ? m_private->Path() : QString();
 }
 
 EncryptedBackup::UnlockResult EncryptedBackup::Damage(const QString& error)
@@ -130,18 +132,17 @@ EncryptedBackup::UnlockResult EncryptedBackup::Unlock(const SecretBytes& passwor
 
 bool EncryptedBackup::DecryptManifestDb(const SecretBytes& manifestKey)
 {
-    auto folder = std::make_unique<QTemporaryDir>(
-        QDir(QDir::tempPath()).filePath(QStringLiteral("mmobile-backup-XXXXXX")));
-    if (!folder->isValid() ||
-        !QFile::setPermissions(folder->path(),
-                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)) {
+    auto folder = std::make_unique<PlaintextFolder>();
+    if (!folder->IsValid()) {
         Damage(QStringLiteral("no private temporary folder can be made"));
         return false;
     }
-    const QString target = QDir(folder->path()).filePath(QStringLiteral("Manifest.db"));
+    const QString target = QDir(folder->Path()).filePath(QStringLiteral("Manifest.db"));
     QFile in(QDir(m_folder).filePath(QStringLiteral("Manifest.db")));
-    // A backup without Manifest.db is reported by the manifest itself.
-    if (in.exists()) {
+    // A backup without Manifest.db is reported by the manifest itself, and so
+    // is one whose Manifest.db leads out of the backup: that is never read.
+    const bool inside = BackupManifest::IsInsideFolder(m_folder, in.fileName());
+    if (inside) {
         QFile out(target);
         QString error;
         if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly) ||
@@ -158,7 +159,7 @@ bool EncryptedBackup::DecryptManifestDb(const SecretBytes& manifestKey)
     }
     std::lock_guard<std::mutex> lock(m_mutex);
     m_private = std::move(folder);
-    m_manifestDb = in.exists() ? target : QString();
+    m_manifestDb = inside ? target : QString();
     return true;
 }
 
@@ -171,7 +172,7 @@ QString EncryptedBackup::Register(const QString& fileId, const QString& encrypte
     std::lock_guard<std::mutex> lock(m_mutex);
     if (!m_private)
         return QString();
-    const QString path = QDir(m_private->path()).filePath(fileId);
+    const QString path = QDir(m_private->Path()).filePath(fileId);
     auto& entry = m_entries[path];
     if (!entry) {
         entry = std::make_shared<Entry>();

@@ -14,7 +14,7 @@
 class ArchivedFile;
 class KeyBag;
 class QIODevice;
-class QTemporaryDir;
+class PlaintextFolder;
 
 // The keys of one encrypted backup folder for one session, and the private
 // folder its plaintext goes into. Owned by the BackupDevice of the folder.
@@ -22,10 +22,10 @@ class QTemporaryDir;
 // Unlock() derives the password key once (seconds: the phone's millions of
 // PBKDF2 rounds), unwraps the class keys, then decrypts Manifest.db into a
 // private temporary folder (mode 0700) that goes, with everything in it, when
-// this object goes. Content files are decrypted on demand: Register() names
-// the private path a file will have, Materialize() writes it there when a
-// reader needs it, DecryptTo() writes it straight into an export. Nothing is
-// ever written next to the backup. Every function may run on any thread.
+// this object goes or a signal ends the process (see PlaintextFolder). Content files are decrypted
+// on demand: Register() names the private path a file will have, Materialize() writes it there when
+// a reader needs it, DecryptTo() writes it straight into an export. Nothing is ever written next to
+// the backup. Every function may run on any thread.
 class EncryptedBackup : public ContentFiles
 {
 public:
@@ -81,7 +81,7 @@ private:
     State m_state = NOT_ENCRYPTED;
     QString m_error;
     std::unique_ptr<KeyBag> m_keyBag;
-    std::unique_ptr<QTemporaryDir> m_private;
+    std::unique_ptr<PlaintextFolder> m_private;
     QString m_manifestDb;
     std::map<QString, std::shared_ptr<Entry>> m_entries; // by private path
 };

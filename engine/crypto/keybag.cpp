@@ -8,6 +8,11 @@ namespace {
 
 constexpr int PasswordKeySize = 32;
 constexpr int WrappedKeySize = 40;
+// Phones use 10,000 SHA-1 rounds and, since iOS 10.2, 10,000,000 SHA-256
+// rounds before them. Far larger counts only make unlocking take minutes:
+// such a bag is damaged.
+constexpr int MaximumSha1Rounds = 10000000;
+constexpr int MaximumSha256Rounds = 50000000;
 
 int IntValue(const QByteArray& value)
 {
@@ -86,8 +91,14 @@ bool KeyBag::Parse(const QByteArray& data)
         return false;
     if (m_salt.isEmpty() || m_iter < 1)
         return Fail(QStringLiteral("the keybag lacks its salt or round count"));
-    if (m_dpsl.isEmpty() || m_dpic < 1)
+    // Bags of iOS 10.1 and older have no second salt and count: their one
+    // derivation is the SHA-1 one. Half of the pair is damage.
+    if (m_dpsl.isEmpty() != (m_dpic == 0) || (!m_dpsl.isEmpty() && m_dpic < 1))
         return Fail(QStringLiteral("the keybag lacks its second salt or round count"));
+    if (m_iter > MaximumSha1Rounds || m_dpic > MaximumSha256Rounds)
+        return Fail(QStringLiteral("the keybag asks for %1 and %2 rounds, far more than phones use")
+                        .arg(m_iter)
+                        .arg(m_dpic));
     if (m_classes.empty())
         return Fail(QStringLiteral("the keybag holds no class keys"));
     return true;
@@ -98,29 +109,44 @@ KeyBag::UnlockResult KeyBag::Unlock(const SecretBytes& password)
     if (!m_valid)
         return DAMAGED;
     // Newer phones first stretch the password with SHA-256 over DPSL/DPIC,
-    // then derive the key-encryption key with SHA-1 over SALT/ITER.
+    // then derive the key-encryption key with SHA-1 over SALT/ITER; older
+    // ones only the latter.
     const SecretBytes stretched =
-        BackupCipher::Pbkdf2(BackupCipher::SHA256, password, m_dpsl, m_dpic, PasswordKeySize);
+        m_dpsl.isEmpty()
+            ? SecretBytes(reinterpret_cast<const char*>(password.Data()), password.Size())
+            : BackupCipher::Pbkdf2(BackupCipher::SHA256, password, m_dpsl, m_dpic, PasswordKeySize);
     const SecretBytes passwordKey =
         BackupCipher::Pbkdf2(BackupCipher::SHA1, stretched, m_salt, m_iter, PasswordKeySize);
     if (passwordKey.IsEmpty()) {
         m_error = QStringLiteral("the password key cannot be derived");
         return DAMAGED;
     }
-    bool any = false;
+    // One class key that unwraps proves the password right: any other that
+    // then fails its check is damaged, not a sign of a wrong password.
+    int unwrapped = 0;
+    int failed = -1; // the first class that did not unwrap
     for (auto& entry : m_classes) {
         ClassKey& classKey = entry.second;
         if (!(classKey.wrap & WrapPasscode))
             continue;
-        if (!BackupCipher::UnwrapKey(passwordKey, classKey.wrapped, classKey.key)) {
-            for (auto& other : m_classes)
-                other.second.key.Clear();
+        if (BackupCipher::UnwrapKey(passwordKey, classKey.wrapped, classKey.key))
+            ++unwrapped;
+        else if (failed < 0)
+            failed = entry.first;
+    }
+    if (unwrapped == 0 || failed >= 0) {
+        for (auto& other : m_classes)
+            other.second.key.Clear();
+        if (unwrapped > 0) {
+            m_error = QStringLiteral("the keybag is damaged: the key of class %1 does not unwrap "
+                                     "with the right password")
+                          .arg(failed);
+            return DAMAGED;
+        }
+        if (failed >= 0) {
             m_error = QStringLiteral("wrong password");
             return WRONG_PASSWORD;
         }
-        any = true;
-    }
-    if (!any) {
         m_error = QStringLiteral("no class key of the keybag is protected by the password");
         return DAMAGED;
     }

@@ -9,7 +9,8 @@
 #include <map>
 
 // The backup keybag of Manifest.plist (BackupKeyBag): tag-length-value
-// records, first the bag's own (SALT, ITER, DPSL, DPIC...), then one group
+// records, first the bag's own (SALT, ITER, and since iOS 10.2 DPSL, DPIC),
+// then one group
 // per protection class (UUID, CLAS, WRAP, KTYP, WPKY). Unlock() turns the
 // backup password into the key that unwraps the class keys; the unwrapped
 // class keys then unwrap the manifest key and every file key. The class keys
@@ -19,8 +20,9 @@ class KeyBag
 public:
     enum UnlockResult {
         UNLOCKED,       // every class key the password protects is unwrapped
-        WRONG_PASSWORD, // a class key failed its integrity check
-        DAMAGED         // the bag cannot be parsed or lacks what unlocking needs
+        WRONG_PASSWORD, // no class key passed its integrity check
+        DAMAGED         // the bag cannot be parsed, lacks what unlocking needs, or
+                        // holds a class key that fails where others pass
     };
 
     // Parses the bag; IsValid() tells whether it has what Unlock() needs.

@@ -28,13 +28,14 @@ void TrimEnd(QString& name)
         name.chop(1);
 }
 
-// CON, PRN, AUX, NUL, COM1-9 and LPT1-9 name devices on Windows, whatever
-// their case or extension.
+// CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM1-9 and LPT1-9 name devices on
+// Windows, whatever their case or extension.
 bool IsReservedName(const QString& name)
 {
     const QString base = name.section(QLatin1Char('.'), 0, 0).trimmed().toUpper();
-    static const QStringList reserved = {QStringLiteral("CON"), QStringLiteral("PRN"),
-                                         QStringLiteral("AUX"), QStringLiteral("NUL")};
+    static const QStringList reserved = {QStringLiteral("CON"),    QStringLiteral("PRN"),
+                                         QStringLiteral("AUX"),    QStringLiteral("NUL"),
+                                         QStringLiteral("CONIN$"), QStringLiteral("CONOUT$")};
     if (reserved.contains(base))
         return true;
     return base.size() == 4 &&
@@ -88,6 +89,9 @@ QString ExportFolder::CleanName(const QString& name, const QString& addition)
     }
     clean = clean.trimmed();
     TrimEnd(clean);
+    // A name that begins with a dot is hidden on Unix: it is made visible.
+    for (int i = 0; i < clean.size() && clean[i] == QLatin1Char('.'); ++i)
+        clean[i] = QLatin1Char('_');
 
     // The extension stays; the rest gives way to the byte limit.
     const int dot = clean.lastIndexOf(QLatin1Char('.'));

@@ -220,8 +220,14 @@ void DeletedRecords::Read(const ReadFunction& read, ReaderContext::Items& items)
             continue;
         for (const QByteArray& source : rows.Sources()) {
             const QString file = rows.Build(source);
-            if (file.isEmpty() || m_context.Stopped())
+            if (m_context.Stopped())
                 break;
+            if (file.isEmpty()) {
+                // The deleted rows were found but cannot be read: counted,
+                // never silent.
+                m_context.Skip();
+                break;
+            }
             ReaderContext::Items found;
             m_context.SetProgressPart(end, end);
             m_context.Redirect(domain, path, file);

@@ -4,6 +4,8 @@
 #include "carver.h"
 #include "readercontext.h"
 #include "sqlitedb.h"
+#include "sqliteguard.h"
+#include "tableschema.h"
 #include "textutf8.h"
 
 #include <sqlite3.h>
@@ -14,6 +16,7 @@
 #include <QSet>
 #include <QUrl>
 
+#include <algorithm>
 #include <atomic>
 
 namespace {
@@ -246,28 +249,137 @@ bool DeletedRows::Open()
         Remove();
         return false;
     }
-    // The live rows come from the copy the engine reads, never written.
+    // The live rows come from the copy the engine reads, never written. The
+    // connection's own settings and its one attachment come first; from then
+    // on it runs under the engine's rules, which refuse any other.
     QByteArray live = QUrl::fromLocalFile(m_live->ReadPath()).toEncoded() + "?mode=ro";
     if (m_live->LogPath().isEmpty())
         live += "&immutable=1";
     if (!Exec(QStringLiteral("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; ATTACH '%1' AS live")
-                  .arg(QString::fromUtf8(live).replace(QLatin1Char('\''), QLatin1String("''")))))
+                  .arg(QString::fromUtf8(live).replace(QLatin1Char('\''), QLatin1String("''")))) ||
+        !SqliteCarve::SqliteGuard::Harden(m_db)) {
+        Remove();
         return false;
-    // Every table of the database, so that readers find the schema they probe for.
-    sqlite3_stmt* statement = nullptr;
-    QStringList creates;
-    if (sqlite3_prepare_v2(m_db,
-                           "SELECT sql FROM live.sqlite_master WHERE type = 'table' AND name NOT "
-                           "LIKE 'sqlite\\_%' ESCAPE '\\' AND sql LIKE 'CREATE TABLE%'",
-                           -1, &statement, nullptr) == SQLITE_OK) {
-        while (sqlite3_step(statement) == SQLITE_ROW)
-            creates << QString::fromUtf8(
-                reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
     }
-    sqlite3_finalize(statement);
-    for (const QString& create : qAsConst(creates))
-        Exec(create);
+    // Every table of the database, so that readers find the schema they probe
+    // for. Each is built from its column list: the backup's CREATE statement
+    // is text of the backup, and is never run.
+    QStringList names;
+    const bool listed = m_live->Query(
+        QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE "
+                       "'sqlite\\_%' ESCAPE '\\' AND sql LIKE 'CREATE TABLE%'"),
+        [&names](const SqliteDb::Row& row) {
+            names << row.String(0);
+            return true;
+        });
+    if (!listed) {
+        qCWarning(lcReaders).noquote()
+            << "deleted rows: the tables cannot be listed:" << m_live->LastError();
+        Remove();
+        return false;
+    }
+    // The tables a virtual table keeps its data in are its own: no reader
+    // reads them, and SQLite reserves their names.
+    QStringList virtuals;
+    m_live->Query(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND sql "
+                                 "LIKE 'CREATE VIRTUAL TABLE%'"),
+                  [&virtuals](const SqliteDb::Row& row) {
+                      virtuals << row.String(0) + QLatin1Char('_');
+                      return true;
+                  });
+    for (const QString& name : qAsConst(names)) {
+        if (std::any_of(virtuals.begin(), virtuals.end(), [&name](const QString& prefix) {
+                return name.startsWith(prefix, Qt::CaseInsensitive);
+            }))
+            continue;
+        const QString create = CreateStatement(name);
+        if (create.isEmpty() || !Exec(create)) {
+            Remove();
+            return false;
+        }
+    }
     return true;
+}
+
+QString DeletedRows::CreateStatement(const QString& table) const
+{
+    struct Column
+    {
+        QString name, type;
+        bool notNull;
+        int key;
+    };
+    std::vector<Column> columns;
+    if (!m_live->Query(
+            QStringLiteral("SELECT name, type, \"notnull\", pk FROM pragma_table_info(?) ORDER "
+                           "BY cid"),
+            {table},
+            [&columns](const SqliteDb::Row& row) {
+                columns.push_back({row.String(0), row.String(1), row.Int(2) != 0, int(row.Int(3))});
+                return true;
+            }) ||
+        columns.empty()) {
+        qCWarning(lcReaders).noquote()
+            << "deleted rows: the columns of" << table << "cannot be read:" << m_live->LastError();
+        return QString();
+    }
+    QStringList keys;
+    for (const Column& column : columns) {
+        if (column.key > 0)
+            keys << Quoted(column.name);
+    }
+    // Only a lone key declared exactly INTEGER is the rowid; every other
+    // column gets a type of the same affinity that never makes it one.
+    QStringList parts;
+    for (const Column& column : columns) {
+        const bool alias = keys.size() == 1 && column.key > 0 &&
+                           column.type.compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0;
+        QString part = Quoted(column.name) + QLatin1Char(' ');
+        switch (SqliteCarve::TableSchema::affinityOf(column.type.toStdString())) {
+        case SqliteCarve::TableSchema::Affinity::Integer:
+            part += alias ? QStringLiteral("INTEGER PRIMARY KEY") : QStringLiteral("INT");
+            break;
+        case SqliteCarve::TableSchema::Affinity::Text:
+            part += QStringLiteral("TEXT");
+            break;
+        case SqliteCarve::TableSchema::Affinity::Blob:
+            part += QStringLiteral("BLOB");
+            break;
+        case SqliteCarve::TableSchema::Affinity::Real:
+            part += QStringLiteral("REAL");
+            break;
+        case SqliteCarve::TableSchema::Affinity::Numeric:
+            part += QStringLiteral("NUMERIC");
+            break;
+        }
+        if (column.notNull)
+            part += QStringLiteral(" NOT NULL");
+        if (alias)
+            keys.clear();
+        parts << part;
+    }
+    if (!keys.isEmpty())
+        parts << QStringLiteral("PRIMARY KEY (%1)").arg(keys.join(QStringLiteral(", ")));
+    // The table's UNIQUE constraints, which keep one copy of a carved row.
+    QStringList indexes;
+    m_live->Query(QStringLiteral("SELECT name FROM pragma_index_list(?) WHERE \"unique\" AND "
+                                 "origin = 'u' AND NOT partial"),
+                  {table}, [&indexes](const SqliteDb::Row& row) {
+                      indexes << row.String(0);
+                      return true;
+                  });
+    for (const QString& index : qAsConst(indexes)) {
+        QStringList unique;
+        m_live->Query(QStringLiteral("SELECT name FROM pragma_index_info(?) ORDER BY seqno"),
+                      {index}, [&unique](const SqliteDb::Row& row) {
+                          unique << Quoted(row.String(0));
+                          return true;
+                      });
+        if (!unique.isEmpty() && !unique.contains(Quoted(QString())))
+            parts << QStringLiteral("UNIQUE (%1)").arg(unique.join(QStringLiteral(", ")));
+    }
+    return QStringLiteral("CREATE TABLE main.%1 (%2)")
+        .arg(Quoted(table), parts.join(QStringLiteral(", ")));
 }
 
 bool DeletedRows::Insert(const Row& row)
@@ -322,69 +434,85 @@ bool DeletedRows::Fill()
 {
     // Support rows once, for the record rows of every source; a record that
     // is live by its identity, or a second copy of one, is dropped here.
-    Exec(QStringLiteral("BEGIN"));
-    for (std::size_t t = 0; t < m_tables.size(); ++t) {
+    // Every step must succeed (a full work folder fails them): rows lost
+    // here would be lost without a word.
+    bool ok = Exec(QStringLiteral("BEGIN"));
+    for (std::size_t t = 0; ok && t < m_tables.size(); ++t) {
         const Table& table = m_tables[t];
         if (m_columns[t].isEmpty())
             continue;
         const QString name = Quoted(table.name);
         if (table.kind == Table::Support)
-            Exec(
+            ok = Exec(
                 QStringLiteral("INSERT OR IGNORE INTO main.%1 (%2) SELECT %2 FROM live.%1 WHERE %3")
                     .arg(name, ColumnList(m_columns[t]), table.keepLive));
         for (const Row& row : m_rows) {
-            if (row.table == int(t))
-                Insert(row);
+            if (ok && row.table == int(t))
+                ok = Insert(row);
         }
-        if (table.kind != Table::Records)
+        if (!ok || table.kind != Table::Records)
             continue;
         // An older version of a live record has its rowid or its identity.
-        Exec(QStringLiteral("DELETE FROM main.%1 WHERE EXISTS (SELECT 1 FROM live.%1 l WHERE "
-                            "l.rowid = main.%1.rowid)")
-                 .arg(name));
-        if (!table.identity.isEmpty() && m_columns[t].contains(table.identity))
-            Exec(QStringLiteral("DELETE FROM main.%1 WHERE EXISTS (SELECT 1 FROM live.%1 l WHERE "
-                                "l.%2 = main.%1.%2)")
-                     .arg(name, Quoted(table.identity)));
+        ok = Exec(QStringLiteral("DELETE FROM main.%1 WHERE EXISTS (SELECT 1 FROM live.%1 l WHERE "
+                                 "l.rowid = main.%1.rowid)")
+                      .arg(name));
+        if (ok && !table.identity.isEmpty() && m_columns[t].contains(table.identity))
+            ok = Exec(QStringLiteral("DELETE FROM main.%1 WHERE EXISTS (SELECT 1 FROM live.%1 l "
+                                     "WHERE l.%2 = main.%1.%2)")
+                          .arg(name, Quoted(table.identity)));
         QSet<qint64> kept;
         sqlite3_stmt* statement = nullptr;
         const QByteArray sql = QStringLiteral("SELECT rowid FROM main.%1").arg(name).toUtf8();
-        if (sqlite3_prepare_v2(m_db, sql.constData(), -1, &statement, nullptr) == SQLITE_OK) {
-            while (sqlite3_step(statement) == SQLITE_ROW)
+        int rc =
+            ok ? sqlite3_prepare_v2(m_db, sql.constData(), -1, &statement, nullptr) : SQLITE_ERROR;
+        if (rc == SQLITE_OK) {
+            while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
                 kept.insert(sqlite3_column_int64(statement, 0));
         }
         sqlite3_finalize(statement);
+        ok = ok && rc == SQLITE_DONE;
         for (Row& row : m_rows) {
             if (row.table == int(t) && !kept.contains(row.rowid.toLongLong()))
                 row.dropped = true;
         }
     }
-    return Exec(QStringLiteral("COMMIT"));
+    return Finish(ok && Exec(QStringLiteral("COMMIT")));
+}
+
+bool DeletedRows::Finish(bool ok)
+{
+    if (!ok) {
+        qCWarning(lcReaders).noquote()
+            << "deleted rows cannot be laid out in" << m_file << ":" << sqlite3_errmsg(m_db);
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        m_failed = true;
+    }
+    return ok;
 }
 
 QString DeletedRows::Build(const QByteArray& source)
 {
-    if (!m_db && !(Open() && Fill()))
+    if (m_failed || (!m_db && !(Open() && Fill())))
         return QString();
     const int wanted = m_sources.indexOf(source);
-    Exec(QStringLiteral("BEGIN"));
-    for (std::size_t t = 0; t < m_tables.size(); ++t) {
+    bool ok = Exec(QStringLiteral("BEGIN"));
+    for (std::size_t t = 0; ok && t < m_tables.size(); ++t) {
         const Table& table = m_tables[t];
         if (m_columns[t].isEmpty() || table.kind != Table::Records)
             continue;
         const QString name = Quoted(table.name);
-        Exec(QStringLiteral("DELETE FROM main.%1").arg(name));
+        ok = Exec(QStringLiteral("DELETE FROM main.%1").arg(name));
         for (const Row& row : m_rows) {
-            if (row.table == int(t) && row.source == wanted && !row.dropped)
-                Insert(row);
+            if (ok && row.table == int(t) && row.source == wanted && !row.dropped)
+                ok = Insert(row);
         }
-        Exec(QStringLiteral("INSERT OR IGNORE INTO main.%1 (%2) SELECT %2 FROM live.%1 WHERE %3")
-                 .arg(name, ColumnList(m_columns[t]), table.keepLive));
+        ok = ok && Exec(QStringLiteral(
+                            "INSERT OR IGNORE INTO main.%1 (%2) SELECT %2 FROM live.%1 WHERE %3")
+                            .arg(name, ColumnList(m_columns[t]), table.keepLive));
     }
     for (const QString& fixup : qAsConst(m_fixups))
-        Exec(fixup);
-    Exec(QStringLiteral("COMMIT"));
-    return m_file;
+        ok = ok && Exec(fixup);
+    return Finish(ok && Exec(QStringLiteral("COMMIT"))) ? m_file : QString();
 }
 
 void DeletedRows::Remove()
@@ -401,4 +529,5 @@ void DeletedRows::Remove()
     }
     m_file.clear();
     m_live.reset();
+    m_failed = false;
 }

@@ -54,7 +54,8 @@ public:
     // The sources of carved record rows (the carver's name of where they
     // were found, with ", change log" for logged ones), in a fixed order.
     QList<QByteArray> Sources() const;
-    // Fills the database with the record rows of `source`; its path, or empty.
+    // Fills the database with the record rows of `source`; its path, or empty
+    // when the rows cannot be laid out (a full work folder).
     QString Build(const QByteArray& source);
 
 private:
@@ -68,8 +69,14 @@ private:
     };
     bool Exec(const QString& sql);
     bool Open();
+    // A CREATE TABLE of the engine's own making for `table` of the live
+    // database; empty when its columns cannot be read.
+    QString CreateStatement(const QString& table) const;
     bool Fill();
     bool Insert(const Row& row);
+    // Ends a transaction that `ok` says failed with a rollback, a warning and
+    // no more databases; returns `ok`.
+    bool Finish(bool ok);
     void Remove();
 
     ReaderContext& m_context;
@@ -83,6 +90,7 @@ private:
     QString m_file;
     sqlite3* m_db = nullptr;
     std::vector<sqlite3_stmt*> m_inserts; // by table, prepared on first use
+    bool m_failed = false;                // the work folder refused the rows
 };
 
 #endif // DELETEDROWS_H

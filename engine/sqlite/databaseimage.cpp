@@ -4,6 +4,7 @@
 #include "sqliteformat.h"
 #include "walfile.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace SqliteCarve {
@@ -80,8 +81,15 @@ bool DatabaseImage::applyWal(const WalFile& wal, std::string* error)
         return false;
     }
     if (wal.committedSize() != 0) {
+        // The size a commit frame claims is a number of the file: past every
+        // page the database and the log hold, it names only blank pages.
+        size_t highest = m_pages.size();
+        for (const WalFile::Frame& frame : wal.frames()) {
+            if (frame.committed)
+                highest = std::max<size_t>(highest, frame.page);
+        }
         m_blank.assign(m_pageSize, 0);
-        m_pages.resize(wal.committedSize(), m_blank.data());
+        m_pages.resize(std::min<size_t>(wal.committedSize(), highest), m_blank.data());
         for (const WalFile::Frame& frame : wal.frames()) {
             if (frame.committed && frame.page <= m_pages.size())
                 m_pages[frame.page - 1] = frame.data;

@@ -11,9 +11,6 @@ namespace SqliteCarve {
 
 namespace {
 
-// Larger records are taken for garbage rather than carved.
-const uint64_t kMaxPayload = uint64_t(1) << 30;
-
 // A record with fewer values than the table has columns (written before an
 // ALTER TABLE ... ADD COLUMN) keeps at least this share of them and two.
 bool plausibleShort(const TableSchema& schema, int count)
@@ -89,9 +86,8 @@ int RecordDecoder::intactColumnCount(const uint8_t* page, uint32_t offset, uint3
     int columns = 0;
     while (p < headerEnd) {
         uint64_t type;
-        if (!(len = readVarint(p, headerEnd, type)) || type == 10 || type == 11)
+        if (!(len = readVarint(p, headerEnd, type)) || !addSerialSize(body, type))
             return 0;
-        body += uint64_t(serialTypeSize(type));
         p += len;
         ++columns;
     }
@@ -323,9 +319,8 @@ bool RecordDecoder::finishCut(const uint8_t* page, uint32_t headerStart, uint32_
     const int columns = m_count;
     uint64_t body = 0;
     for (int i = 0; i < columns; ++i) {
-        if (!schema.accepts(i, m_types[size_t(i)]))
+        if (!schema.accepts(i, m_types[size_t(i)]) || !addSerialSize(body, m_types[size_t(i)]))
             return false;
-        body += uint64_t(serialTypeSize(m_types[size_t(i)]));
     }
     const uint64_t payload = headerSize + body;
     if (lostPrefix) {
@@ -366,11 +361,10 @@ bool RecordDecoder::finish(const uint8_t* page, uint32_t cellStart, uint32_t hea
     uint64_t body = 0;
     for (int i = 0; i < columns; ++i) {
         const uint64_t type = m_types[size_t(i)];
-        if (!schema.accepts(i, type))
+        if (!schema.accepts(i, type) || !addSerialSize(body, type))
             return false;
-        body += uint64_t(serialTypeSize(type));
     }
-    const uint64_t payload = headerSize + body;
+    const uint64_t payload = uint64_t(headerSize) + body;
     if (payload > kMaxPayload)
         return false;
     if (lostPrefix) {
@@ -450,9 +444,8 @@ bool RecordDecoder::intactCellOf(const uint8_t* page, uint32_t offset, uint32_t 
     for (int i = 0; i < schema.columnCount(); ++i) {
         uint64_t type;
         if (p >= record + header || !(len = readVarint(p, record + header, type)) ||
-            !schema.accepts(i, type))
+            !schema.accepts(i, type) || !addSerialSize(body, type))
             return false;
-        body += uint64_t(serialTypeSize(type));
         p += len;
     }
     return p == record + header && header + body == payload;
@@ -478,11 +471,10 @@ bool RecordDecoder::damagedShapeAt(const uint8_t* page, uint32_t offset, uint32_
         for (; i < columns && p < end; ++i) {
             uint64_t type;
             const int len = readVarint(p, end, type);
-            if (!len || !schema.accepts(i, type)) {
+            if (!len || !schema.accepts(i, type) || !addSerialSize(body, type)) {
                 unsuited = len != 0;
                 break;
             }
-            body += uint64_t(serialTypeSize(type));
             p += len;
         }
         // A cut record keeps what lies before limit: its types there must suit.

@@ -1,5 +1,7 @@
 #include "sqlitedb.h"
 
+#include "sqliteguard.h"
+
 #include <sqlite3.h>
 
 #include <QDir>
@@ -115,8 +117,12 @@ bool SqliteDb::OpenConnection(const QString& path, bool immutable)
     const int rc =
         sqlite3_open_v2(uri.constData(), &db,
                         SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI, nullptr);
-    if (rc != SQLITE_OK) {
-        m_error = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+    // The database is the backup's: its schema is not trusted, nothing it
+    // says runs, and the connection can reach no other file.
+    if (rc != SQLITE_OK || !SqliteCarve::SqliteGuard::Harden(db)) {
+        m_error = QString::fromUtf8(db && rc != SQLITE_OK ? sqlite3_errmsg(db)
+                                    : rc != SQLITE_OK     ? sqlite3_errstr(rc)
+                                                          : "the connection cannot be secured");
         sqlite3_close(db);
         Close();
         return false;

@@ -57,6 +57,22 @@ inline int64_t serialTypeSize(uint64_t type)
     return int64_t((type - 12) / 2);
 }
 
+// Larger records are taken for garbage rather than carved.
+const uint64_t kMaxPayload = uint64_t(1) << 30;
+
+// Adds the bytes a value of `type` takes to the body size `body`; false, with
+// `body` unchanged, for a reserved type or when the body would pass
+// kMaxPayload. Sizes read from a file reach 2^63: summed unchecked, two of
+// them wrap to a small body.
+inline bool addSerialSize(uint64_t& body, uint64_t type)
+{
+    const int64_t size = serialTypeSize(type);
+    if (size < 0 || body > kMaxPayload || uint64_t(size) > kMaxPayload - body)
+        return false;
+    body += uint64_t(size);
+    return true;
+}
+
 inline bool isTextType(uint64_t type)
 {
     return type >= 13 && (type & 1);

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <sqlite3.h>
 
+#include "sqliteguard.h"
+
 namespace SqliteCarve {
 
 namespace {
@@ -54,15 +56,18 @@ TableSchema::fromCreateStatement(const std::string& name, const std::string& sql
     if (head.find("VIRTUAL") != std::string::npos)
         return std::nullopt;
     sqlite3* db = nullptr;
+    // The statement is the backup's: it runs alone, on a connection that
+    // refuses anything but the table it creates.
     if (sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
-        SQLITE_OK) {
+            SQLITE_OK ||
+        !SqliteGuard::Harden(db)) {
         sqlite3_close(db);
         return std::nullopt;
     }
     std::optional<TableSchema> result;
     sqlite3_stmt* stmt = nullptr;
     const std::string pragma = "PRAGMA table_info(" + quoted(name) + ")";
-    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK &&
+    if (SqliteGuard::RunCreateTable(db, sql) &&
         sqlite3_prepare_v2(db, pragma.c_str(), -1, &stmt, nullptr) == SQLITE_OK) {
         TableSchema schema;
         schema.m_name = name;

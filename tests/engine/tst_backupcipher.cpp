@@ -62,6 +62,25 @@ QByteArray BagHeader()
            Record("DPSL", QByteArray(20, 'd'));
 }
 
+// AES key wrap (RFC 3394) of `key` with `kek`.
+QByteArray Wrap(const QByteArray& kek, const QByteArray& key)
+{
+    EVP_CIPHER_CTX* context = EVP_CIPHER_CTX_new();
+    EVP_CIPHER_CTX_set_flags(context, EVP_CIPHER_CTX_FLAG_WRAP_ALLOW);
+    QByteArray out(key.size() + 8, Qt::Uninitialized);
+    int length = 0;
+    int final = 0;
+    auto* target = reinterpret_cast<unsigned char*>(out.data());
+    EVP_EncryptInit_ex(context, EVP_aes_256_wrap(), nullptr,
+                       reinterpret_cast<const unsigned char*>(kek.constData()), nullptr);
+    EVP_EncryptUpdate(context, target, &length,
+                      reinterpret_cast<const unsigned char*>(key.constData()), key.size());
+    EVP_EncryptFinal_ex(context, target + length, &final);
+    EVP_CIPHER_CTX_free(context);
+    out.truncate(length + final);
+    return out;
+}
+
 QByteArray ClassRecords(int protectionClass, int wrappedSize = 40)
 {
     return Record("UUID", QByteArray(16, 'c')) + Record("CLAS", Number(protectionClass)) +
@@ -84,6 +103,8 @@ private slots:
     void decryptCbc();
     void keyBagParsing_data();
     void keyBagParsing();
+    void keyBagUnlock_data();
+    void keyBagUnlock();
 };
 
 void TestBackupCipher::pbkdf2Sha1_data()
@@ -210,7 +231,7 @@ void TestBackupCipher::keyBagParsing_data()
     QTest::newRow("cut in a value") << good.left(good.size() - 10) << false << "runs past";
     QByteArray noSecondSalt = BagHeader();
     noSecondSalt.replace("DPSL", "XXXX");
-    QTest::newRow("no DPSL") << noSecondSalt + ClassRecords(1) << false << "second salt";
+    QTest::newRow("DPIC without DPSL") << noSecondSalt + ClassRecords(1) << false << "second salt";
     QTest::newRow("no class keys") << BagHeader() << false << "no class keys";
     QTest::newRow("short wrapped key")
         << BagHeader() + ClassRecords(1, 32) << false << "incomplete";
@@ -229,6 +250,75 @@ void TestBackupCipher::keyBagParsing()
     QVERIFY2(keyBag.ErrorText().contains(reason), qPrintable(keyBag.ErrorText()));
     if (!valid)
         QCOMPARE(keyBag.Unlock(Secret("anything")), KeyBag::DAMAGED);
+}
+
+void TestBackupCipher::keyBagUnlock_data()
+{
+    QTest::addColumn<QByteArray>("bag");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QString>("reason");
+
+    const QByteArray salt(20, 's');
+    const QByteArray secondSalt(20, 'd');
+    const auto derive = [&](const QByteArray& password, bool twice) {
+        SecretBytes key = Secret(password);
+        if (twice)
+            key = BackupCipher::Pbkdf2(BackupCipher::SHA256, key, secondSalt, 3, 32);
+        return BackupCipher::Pbkdf2(BackupCipher::SHA1, key, salt, 2, 32).ToByteArray();
+    };
+    const auto bag = [&](bool twice, const QByteArray& kek, const QByteArray& secondKek) {
+        QByteArray data = Record("VERS", Number(3)) + Record("UUID", QByteArray(16, 'u')) +
+                          Record("SALT", salt) + Record("ITER", Number(2));
+        if (twice)
+            data += Record("DPSL", secondSalt) + Record("DPIC", Number(3));
+        for (int protectionClass : {1, 3}) {
+            data += Record("UUID", QByteArray(16, 'c')) +
+                    Record("CLAS", Number(quint32(protectionClass))) + Record("WRAP", Number(3)) +
+                    Record("WPKY", Wrap(protectionClass == 1 ? kek : secondKek,
+                                        QByteArray(32, char('k' + protectionClass))));
+        }
+        return data;
+    };
+    const QByteArray right = derive("secret", true);
+    const QByteArray wrong = derive("other", true);
+    const auto row = [](const char* name, const QByteArray& data, KeyBag::UnlockResult result,
+                        const char* reason) {
+        QTest::newRow(name) << data << int(result) << QString(reason);
+    };
+    row("right password", bag(true, right, right), KeyBag::UNLOCKED, "");
+    row("wrong password", bag(true, wrong, wrong), KeyBag::WRONG_PASSWORD, "wrong password");
+    row("one class key damaged", bag(true, right, wrong), KeyBag::DAMAGED, "class 3");
+    row("first class key damaged", bag(true, wrong, right), KeyBag::DAMAGED, "class 1");
+    // iOS 10.1 and older: one SHA-1 derivation, no DPSL or DPIC.
+    const QByteArray old = derive("secret", false);
+    row("old scheme", bag(false, old, old), KeyBag::UNLOCKED, "");
+    row("old scheme, wrong password", bag(false, derive("other", false), derive("other", false)),
+        KeyBag::WRONG_PASSWORD, "wrong password");
+    QByteArray noCount = bag(true, right, right);
+    noCount.replace("DPIC", "XXXX");
+    row("DPSL without DPIC", noCount, KeyBag::DAMAGED, "second salt");
+    QByteArray huge = bag(true, right, right);
+    qToBigEndian<quint32>(0x7FFFFFFF, huge.data() + huge.indexOf("DPIC") + 8);
+    row("2^31 rounds", huge, KeyBag::DAMAGED, "far more");
+    huge = bag(false, old, old);
+    qToBigEndian<quint32>(0x7FFFFFFF, huge.data() + huge.indexOf("ITER") + 8);
+    row("2^31 SHA-1 rounds", huge, KeyBag::DAMAGED, "far more");
+}
+
+// A keybag with real wrapped class keys: the password and the bag's damage
+// give their own results.
+void TestBackupCipher::keyBagUnlock()
+{
+    QFETCH(QByteArray, bag);
+    QFETCH(int, result);
+    QFETCH(QString, reason);
+    KeyBag keyBag(bag);
+    QCOMPARE(int(keyBag.Unlock(Secret("secret"))), result);
+    QVERIFY2(keyBag.ErrorText().contains(reason), qPrintable(keyBag.ErrorText()));
+    QCOMPARE(keyBag.IsUnlocked(), result == KeyBag::UNLOCKED);
+    SecretBytes key;
+    QCOMPARE(keyBag.UnwrapKey(3, Wrap(QByteArray(32, char('k' + 3)), QByteArray(32, 'f')), key),
+             result == KeyBag::UNLOCKED);
 }
 
 QTEST_GUILESS_MAIN(TestBackupCipher)

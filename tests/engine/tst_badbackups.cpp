@@ -17,7 +17,10 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <QtTest>
+
+#include <sqlite3.h>
 
 #include <functional>
 #include <map>
@@ -35,6 +38,7 @@ const int kSomeLost = -1;
 struct Site
 {
     QString folder, manifest, sms, photoFile, photoId, outside, canary;
+    QString bookmarks, marker; // a category database, a file no scan may make
 
     QString File(const QString& name) const { return QDir(folder).filePath(name); }
     bool SetPhotoId(const QString& id) const
@@ -56,6 +60,18 @@ struct Site
 };
 using Damage = std::function<bool(Site&)>;
 
+// Runs `sql` on `database` in write-ahead mode and leaves its log beside it.
+bool LeaveLog(const QString& database, const char* sql)
+{
+    sqlite3* db = nullptr;
+    bool ok = sqlite3_open(QFile::encodeName(database).constData(), &db) == SQLITE_OK &&
+              sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr) == SQLITE_OK &&
+              sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr) == SQLITE_OK &&
+              sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    return ok && QFileInfo(database + QStringLiteral("-wal")).size() > 0;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Damage)
@@ -71,12 +87,17 @@ private slots:
     void optionalPartMissing_data();
     void optionalPartMissing();
     void exportStartsAsScanEnds();
+    void hostileDatabase_data();
+    void hostileDatabase();
 
 private:
     QString Copy();
     int BaselineCount(int type);
     // Every item of the source exported; whether any output file holds the canary.
     bool ExportShowsCanary(ICategoryDataSource* source, int type);
+    // The deleted bookmarks a scan of `folder` finds (-1: the scan failed),
+    // and in `live` the others.
+    int DeletedCount(const QString& folder, int& live);
 
     QTemporaryDir m_dir;
     QString m_template;
@@ -84,6 +105,9 @@ private:
     SampleBackupContent m_content;
     std::map<int, int> m_baseline;
     int m_copies = 0;
+    QString m_withDeleted; // a backup with deleted bookmarks, made when needed
+    int m_deletedBaseline = -1;
+    int m_liveBaseline = 0;
 };
 
 void TestBadBackups::initTestCase()
@@ -169,6 +193,14 @@ void TestBadBackups::damaged_data()
         [](Site& s) { return QFile::remove(s.manifest) && QDir().mkdir(s.manifest); });
     row("Manifest.db linked out", MD_CONTACT, TASK_ERROR, "2", all, [](Site& s) {
         return QFile::rename(s.manifest, s.outside) && QFile::link(s.outside, s.manifest);
+    });
+    // A log of the manifest, made outside the backup, that would drop every
+    // message database from the index.
+    row("Manifest.db-wal linked out", MD_MESSAGE, TASK_COMPLETE, none, 0, [](Site& s) {
+        const QString copy = s.outside + QStringLiteral(".db");
+        return QFile::copy(s.manifest, copy) &&
+               LeaveLog(copy, "DELETE FROM Files WHERE relativePath LIKE 'Library/SMS/%'") &&
+               QFile::link(copy + QStringLiteral("-wal"), s.manifest + QStringLiteral("-wal"));
     });
     row("truncated Manifest.db", MD_CONTACT, TASK_ERROR, "3", all,
         [](Site& s) { return QFile::resize(s.manifest, 3000); });
@@ -407,6 +439,227 @@ void TestBadBackups::exportStartsAsScanEnds()
     QVERIFY(context.exportTask);
     QTRY_COMPARE_WITH_TIMEOUT(context.exportTask->GetStatus(), int(TASK_COMPLETE), 60000);
     source->Release();
+}
+
+namespace {
+
+// A 64-bit value as SQLite's nine-byte varint.
+QByteArray LongVarint(quint64 v)
+{
+    QByteArray out;
+    for (int i = 0; i < 8; ++i)
+        out += char(0x80 | ((v >> (8 + 7 * (7 - i))) & 0x7f));
+    return out + char(v & 0xff);
+}
+
+// The page size of a database file.
+int PageSize(const QByteArray& header)
+{
+    const int size = (quint8(header[16]) << 8) | quint8(header[17]);
+    return size == 1 ? 65536 : size;
+}
+
+// Table leaf, interior or overflow pages appended to a database, in no table
+// (SQLite never reads them; the carver does). Each holds one cell: `cell` for
+// a leaf, a child pointer to `child` for an interior page.
+struct PageSpec
+{
+    QByteArray cell; // empty: an interior page
+    quint32 child = 0;
+    quint32 next = 0; // for an overflow page (cell "overflow"): the next page
+};
+
+// The page number the first appended page gets.
+quint32 NextPage(const QString& file)
+{
+    const QByteArray bytes = BackupFixture::Read(file);
+    return quint32(bytes.size() / PageSize(bytes)) + 1;
+}
+
+bool AppendPages(const QString& file, const std::vector<PageSpec>& pages)
+{
+    const QByteArray bytes = BackupFixture::Read(file);
+    if (bytes.size() < 100)
+        return false;
+    const int size = PageSize(bytes);
+    QByteArray added;
+    for (const PageSpec& spec : pages) {
+        QByteArray page(size, '\0');
+        const auto put32 = [&page](int at, quint32 v) { qToBigEndian(v, page.data() + at); };
+        if (spec.cell == "overflow") {
+            put32(0, spec.next);
+            page.replace(4, 16, QByteArray(16, 'o'));
+        } else if (spec.cell.isEmpty()) {
+            const int at = size - 8;
+            page[0] = char(5); // interior table page: one cell, its child and the right child
+            qToBigEndian(quint16(1), page.data() + 3);
+            qToBigEndian(quint16(at), page.data() + 5);
+            qToBigEndian(quint16(at), page.data() + 12);
+            put32(at, spec.child);
+            page[at + 4] = char(1);
+            put32(8, spec.child);
+        } else {
+            const int at = size - spec.cell.size() - 16;
+            page[0] = char(13); // table leaf page with one cell
+            qToBigEndian(quint16(1), page.data() + 3);
+            qToBigEndian(quint16(at), page.data() + 5);
+            qToBigEndian(quint16(at), page.data() + 8);
+            page.replace(at, spec.cell.size(), spec.cell);
+        }
+        added += page;
+    }
+    // The header's page count takes them in, as SQLite's would.
+    QByteArray all = bytes + added;
+    qToBigEndian(quint32(all.size() / size), all.data() + 28);
+    return BackupFixture::WriteFile(file, all);
+}
+
+// A cell of bookmarks(id, special_id, parent, type, title, url, num_children,
+// order_index) whose title and url are blobs of about 2^63 bytes each: with
+// the five eight-byte integers the sizes add up, modulo 2^64, to a record of
+// 40 bytes.
+QByteArray HugeBlobCell()
+{
+    QByteArray header;
+    header += char(0) + QByteArray(3, char(6)); // id (the rowid), three integers
+    header += LongVarint(~quint64(0) - 1);      // 2^63 - 7 bytes
+    header += LongVarint(~quint64(0) - 23);     // 2^63 - 18 bytes
+    header += QByteArray(2, char(6));
+    header.prepend(char(header.size() + 1));
+    const QByteArray record = header + QByteArray(40 - header.size(), 'b');
+    return char(record.size()) + QByteArray("\x81\x01", 2) + record; // rowid 129
+}
+
+// A cell of the same table whose 5000-byte title goes on into overflow page
+// `first` (4096-byte pages keep 489 bytes of such a payload).
+QByteArray OverflowCell(quint32 first)
+{
+    const int text = 5000;
+    const int type = 2 * text + 13;
+    QByteArray header;
+    header += char(0) + QByteArray(3, char(1)); // id (the rowid), three one-byte integers
+    header += char(0x80 | (type >> 7)) + char(type & 0x7f);
+    header += char(0) + char(1) + char(1); // url NULL, two one-byte integers
+    header.prepend(char(header.size() + 1));
+    const QByteArray record =
+        header + QByteArray(3, char(1)) + QByteArray(text, 'x') + QByteArray(2, char(1));
+    const int payload = record.size();
+    const int minLocal = (4096 - 12) * 32 / 255 - 23;
+    const int local = minLocal + (payload - minLocal) % (4096 - 4);
+    const int kept = local <= 4096 - 35 ? local : minLocal;
+    QByteArray cell;
+    cell += char(0x80 | (payload >> 7)) + char(payload & 0x7f);
+    cell += char(0x7f); // rowid 127
+    QByteArray pointer(4, '\0');
+    qToBigEndian(first, pointer.data());
+    return cell + record.left(kept) + pointer;
+}
+
+} // namespace
+
+void TestBadBackups::hostileDatabase_data()
+{
+    QTest::addColumn<Damage>("damage");
+    QTest::addColumn<bool>("complete"); // every deleted bookmark found too
+
+    const auto sql = [](const QString& statement) {
+        return Damage([statement](Site& s) {
+            return BackupFixture::Exec(s.bookmarks, statement.arg(s.marker));
+        });
+    };
+    const auto pages = [](std::function<std::vector<PageSpec>(quint32)> make) {
+        return Damage(
+            [make](Site& s) { return AppendPages(s.bookmarks, make(NextPage(s.bookmarks))); });
+    };
+    // Statements after a table's own in its schema row: SQLite never runs them.
+    QTest::newRow("schema row goes on with ATTACH")
+        << sql("PRAGMA writable_schema=ON; UPDATE sqlite_master SET sql = sql || '; ATTACH "
+               "DATABASE ''%1'' AS p; CREATE TABLE p.marker(y)' WHERE name = 'bookmarks'")
+        << true;
+    QTest::newRow("schema row of its own with ATTACH")
+        << sql("CREATE TABLE extra(a); PRAGMA writable_schema=ON; UPDATE sqlite_master SET sql "
+               "= 'CREATE TABLE extra(a); ATTACH ''%1'' AS p; CREATE TABLE p.m(y)' WHERE name = "
+               "'extra'")
+        << true;
+    QTest::newRow("quotes in table and column names")
+        << sql("CREATE TABLE \"x\"\"); ATTACH '%1' AS p; --\" (\"a\"\"); ATTACH '%1' AS q; "
+               "--\" TEXT UNIQUE, b)")
+        << true;
+    QTest::newRow("trigger") << sql("CREATE TRIGGER t AFTER INSERT ON bookmarks BEGIN DELETE "
+                                    "FROM bookmarks; END; SELECT '%1'")
+                             << true;
+    QTest::newRow("view") << sql("CREATE VIEW v AS SELECT title FROM bookmarks; SELECT '%1'")
+                          << true;
+    QTest::newRow("virtual table")
+        << sql("CREATE VIRTUAL TABLE f USING fts4(title); SELECT '%1'") << true;
+    QTest::newRow("serial types of 2^63 bytes")
+        << pages([](quint32) { return std::vector<PageSpec>{{HugeBlobCell()}}; }) << true;
+    QTest::newRow("cyclic overflow chain") << pages([](quint32 first) {
+        return std::vector<PageSpec>{{OverflowCell(first + 1)}, {"overflow", 0, first + 1}};
+    }) << true;
+    QTest::newRow("overflow chain into the page")
+        << pages([](quint32 first) { return std::vector<PageSpec>{{OverflowCell(first)}}; })
+        << true;
+    // A table whose tree is an interior page that is its own child.
+    QTest::newRow("page-number loop") << Damage([](Site& s) {
+        const quint32 first = NextPage(s.bookmarks);
+        return AppendPages(s.bookmarks, {{QByteArray(), first}}) &&
+               BackupFixture::Exec(
+                   s.bookmarks,
+                   QStringLiteral("PRAGMA writable_schema=ON; INSERT INTO sqlite_master VALUES "
+                                  "('table', 'loop', 'loop', %1, 'CREATE TABLE loop(a, b)')")
+                       .arg(first));
+    }) << true;
+}
+
+// A category database crafted to attack the scan: nothing it says runs, no
+// file appears outside the backup, the backup is unchanged, and every
+// bookmark, live or deleted, still comes back.
+void TestBadBackups::hostileDatabase()
+{
+    QFETCH(Damage, damage);
+    QFETCH(bool, complete);
+    // A backup whose bookmarks database has deleted rows, so that they are
+    // carved and laid out again.
+    if (m_deletedBaseline < 0) {
+        SampleBackupWriter::Options options;
+        options.media = false;
+        options.deletions = true;
+        SampleBackupWriter writer(options);
+        m_withDeleted = m_dir.filePath(QStringLiteral("with-deleted"));
+        QVERIFY2(writer.Write(m_withDeleted), qPrintable(writer.ErrorText()));
+        m_deletedBaseline = DeletedCount(m_withDeleted, m_liveBaseline);
+        QVERIFY(m_deletedBaseline > 0);
+    }
+    Site site;
+    site.folder = m_dir.filePath(QStringLiteral("copies/%1").arg(++m_copies));
+    QVERIFY(BackupFixture::CopyFolder(m_withDeleted, site.folder));
+    site.bookmarks =
+        BackupFixture::ContentPath(site.folder, "HomeDomain", "Library/Safari/Bookmarks.db");
+    site.marker = m_dir.filePath(QStringLiteral("marker%1.db").arg(m_copies));
+    QVERIFY(damage(site));
+    QVERIFY(!QFileInfo::exists(site.marker));
+    const QString digests = BackupFixture::Digests(site.folder);
+
+    int live = 0;
+    const int deleted = DeletedCount(site.folder, live);
+    QVERIFY2(!QFileInfo::exists(site.marker), "a statement of the backup ran");
+    QCOMPARE(live, m_liveBaseline);
+    if (complete)
+        QCOMPARE(deleted, m_deletedBaseline);
+    QCOMPARE(BackupFixture::Digests(site.folder), digests);
+}
+
+int TestBadBackups::DeletedCount(const QString& folder, int& live)
+{
+    BackupDevice device(folder);
+    SourcePtr source;
+    IMDGetter* getter = ScanRunner::ScanInto(source, device, MD_SAFARI_BOOKMARK);
+    int deleted = 0;
+    live = 0;
+    for (unsigned int i = 0; getter && i < getter->GetCount(); ++i)
+        ++(getter->GetItem(i)->IsDeleted() ? deleted : live);
+    return getter ? deleted : -1;
 }
 
 QTEST_MAIN(TestBadBackups)

@@ -16,6 +16,11 @@
 
 #include <memory>
 
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
 using namespace MMobile;
 
 namespace {
@@ -67,6 +72,7 @@ private slots:
     void recovered();
     void exportSaysDeleted_data();
     void exportSaysDeleted();
+    void fullWorkFolder();
 
 private:
     QTemporaryDir m_dir;
@@ -199,6 +205,32 @@ void TestDeletedRecords::exportSaysDeleted()
         marked += BackupFixture::Read(QDir(folder).filePath(file)).count("Yes (");
     QVERIFY(deleted > 0);
     QCOMPARE(marked, deleted);
+}
+
+// A work folder that takes no file past one page (a full disk, to SQLite):
+// the deleted bookmarks cannot be laid out there, and the scan says so in its
+// skipped count instead of ending as if there were none.
+void TestDeletedRecords::fullWorkFolder()
+{
+#ifdef Q_OS_UNIX
+    BackupDevice device(m_dir.filePath(QStringLiteral("backup")));
+    rlimit old{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit page = old;
+    page.rlim_cur = 4096;
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &page), 0);
+    SourcePtr source;
+    IMDGetter* getter = ScanRunner::ScanInto(source, device, MD_SAFARI_BOOKMARK);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previous);
+    QVERIFY(getter && getter->GetCount() > 0);
+    for (unsigned int i = 0; i < getter->GetCount(); ++i)
+        QVERIFY(!getter->GetItem(i)->IsDeleted());
+    QVERIFY(device.SkippedCount(MD_SAFARI_BOOKMARK) > 0);
+#else
+    QSKIP("file size limits are a POSIX matter");
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestDeletedRecords)

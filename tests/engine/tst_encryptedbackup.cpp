@@ -14,11 +14,18 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+#endif
 
 using namespace MMobile;
 
@@ -60,6 +67,8 @@ private slots:
     void categoriesMatchTheTwin_data();
     void categoriesMatchTheTwin();
     void filesAreDecryptedOnDemand();
+    void privateFolderGoesWithTheProcess_data();
+    void privateFolderGoesWithTheProcess();
     void nothingDecryptedRemains();
 
 private:
@@ -110,8 +119,9 @@ QString TestEncryptedBackup::Export(SourcePtr& source, MDType type)
 
 void TestEncryptedBackup::unlockResults_data()
 {
-    QTest::addColumn<QString>("password");   // null: Unlock() is not called
-    QTest::addColumn<QString>("damagedKey"); // a Manifest.plist entry to damage, or none
+    QTest::addColumn<QString>("password"); // null: Unlock() is not called
+    // A Manifest.plist entry to damage, "link" for Manifest.db linked out, or none.
+    QTest::addColumn<QString>("damagedKey");
     QTest::addColumn<int>("result");
     QTest::addColumn<QByteArray>("scanError"); // empty: the scan completes
 
@@ -127,6 +137,8 @@ void TestEncryptedBackup::unlockResults_data()
     row("empty password", "", "", BackupDevice::UNLOCK_WRONG_PASSWORD, "255");
     row("damaged keybag", right, "BackupKeyBag", BackupDevice::UNLOCK_DAMAGED, "3");
     row("damaged manifest key", right, "ManifestKey", BackupDevice::UNLOCK_DAMAGED, "3");
+    // Manifest.db a link to a file outside the backup: never read nor decrypted.
+    row("Manifest.db linked out", right, "link", BackupDevice::UNLOCK_OK, "2");
 }
 
 void TestEncryptedBackup::unlockResults()
@@ -139,7 +151,11 @@ void TestEncryptedBackup::unlockResults()
     if (!damagedKey.isEmpty()) {
         folder = m_dir.filePath(QStringLiteral("damaged-") + damagedKey);
         QVERIFY(BackupFixture::CopyFolder(m_encryptedFolder, folder));
-        QVERIFY(DamagePlistData(folder, damagedKey));
+        const QString manifest = QDir(folder).filePath(QStringLiteral("Manifest.db"));
+        const QString outside = folder + QStringLiteral("-Manifest.db");
+        QVERIFY(damagedKey == QLatin1String("link")
+                    ? QFile::rename(manifest, outside) && QFile::link(outside, manifest)
+                    : DamagePlistData(folder, damagedKey));
     }
     BackupDevice device(folder);
     QVERIFY(device.IsEncrypted());
@@ -148,6 +164,8 @@ void TestEncryptedBackup::unlockResults()
     else
         QCOMPARE(int(device.Unlock(password)), result);
     QCOMPARE(device.IsUnlocked(), result == BackupDevice::UNLOCK_OK);
+    if (damagedKey == QLatin1String("link"))
+        QVERIFY(!QFileInfo::exists(QDir(device.PrivateFolder()).filePath("Manifest.db")));
     if (result != BackupDevice::UNLOCK_OK && !password.isNull())
         QVERIFY(!device.UnlockError().isEmpty());
     SourcePtr source(device.GetDataSource(MD_SAFARI_BOOKMARK));
@@ -242,6 +260,49 @@ void TestEncryptedBackup::filesAreDecryptedOnDemand()
     QVERIFY(!original.isEmpty() && BackupFixture::Read(path) == original);
 }
 
+void TestEncryptedBackup::privateFolderGoesWithTheProcess_data()
+{
+    QTest::addColumn<int>("signal");
+#ifdef Q_OS_UNIX
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+    QTest::newRow("SIGQUIT") << int(SIGQUIT);
+    // Nothing runs: the next start of the engine removes what is left.
+    QTest::newRow("SIGKILL") << int(SIGKILL);
+#endif
+}
+
+// A process holding an unlocked backup is ended by a signal: its decrypted
+// files do not outlive it, while those of a process still running stay.
+void TestEncryptedBackup::privateFolderGoesWithTheProcess()
+{
+#ifdef Q_OS_UNIX
+    QFETCH(int, signal);
+    QProcess holder;
+    holder.start(QCoreApplication::applicationFilePath(),
+                 {QStringLiteral("--hold"), m_encryptedFolder, QString::fromUtf8(Password)});
+    QVERIFY(holder.waitForStarted());
+    QVERIFY(holder.waitForReadyRead(120000));
+    const QString folder = QString::fromLocal8Bit(holder.readLine()).trimmed();
+    QVERIFY2(QFileInfo(QDir(folder).filePath(QStringLiteral("Manifest.db"))).isFile(),
+             qPrintable(folder));
+    QCOMPARE(::kill(pid_t(holder.processId()), signal), 0);
+    QVERIFY(holder.waitForFinished(30000));
+    QCOMPARE(holder.exitStatus(), QProcess::CrashExit);
+    if (signal == SIGKILL) {
+        QVERIFY(QFileInfo::exists(folder));
+        QCOMPARE(QProcess::execute(QCoreApplication::applicationFilePath(),
+                                   {QStringLiteral("--start"), m_encryptedFolder}),
+                 0);
+    }
+    QVERIFY(!QFileInfo::exists(folder));
+    QVERIFY(QFileInfo(m_encrypted->PrivateFolder()).isDir());
+#else
+    QSKIP("signals are a POSIX matter");
+#endif
+}
+
 void TestEncryptedBackup::nothingDecryptedRemains()
 {
     const QString privateFolder = m_encrypted->PrivateFolder();
@@ -256,5 +317,38 @@ void TestEncryptedBackup::nothingDecryptedRemains()
     QCOMPARE(BackupFixture::Digests(m_encryptedFolder), m_evidence);
 }
 
-QTEST_GUILESS_MAIN(TestEncryptedBackup)
+#ifdef Q_OS_UNIX
+// The other process of privateFolderGoesWithTheProcess(): unlocks the backup,
+// says where its private folder is, and waits to be ended.
+static int HoldUnlocked(const char* folder, const char* password)
+{
+    // A host with the signals' defaults, whatever the shell that ran the test.
+    for (int signal : {SIGTERM, SIGINT, SIGHUP, SIGQUIT})
+        std::signal(signal, SIG_DFL);
+    BackupDevice device(QString::fromLocal8Bit(folder));
+    if (device.Unlock(QString::fromUtf8(password)) != BackupDevice::UNLOCK_OK)
+        return 3;
+    std::printf("%s\n", QFile::encodeName(device.PrivateFolder()).constData());
+    std::fflush(stdout);
+    for (;;)
+        pause();
+}
+#endif
+
+int main(int argc, char** argv)
+{
+#ifdef Q_OS_UNIX
+    if (argc == 4 && qstrcmp(argv[1], "--hold") == 0)
+        return HoldUnlocked(argv[2], argv[3]);
+#endif
+    // A later start of the engine, in a process of its own.
+    if (argc == 3 && qstrcmp(argv[1], "--start") == 0) {
+        BackupDevice device(QString::fromLocal8Bit(argv[2]));
+        return device.IsEncrypted() ? 0 : 1;
+    }
+    QCoreApplication app(argc, argv);
+    TestEncryptedBackup test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_encryptedbackup.moc"

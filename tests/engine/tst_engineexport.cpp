@@ -481,7 +481,8 @@ void TestEngineExport::unusableFolderFails()
 }
 
 // Names an export cannot take as they are: a title of 89 CJK characters (267
-// bytes), an ASCII title over 255 bytes, Windows device names, trailing dots
+// bytes), an ASCII title over 255 bytes, Windows device names (CONIN$ too),
+// names that would be hidden, trailing dots
 // and spaces, exported into a folder of more than 1,000 bytes. Every file
 // lands inside that folder under a valid name with its extension.
 void TestEngineExport::hostileNoteTitlesInLongFolder()
@@ -491,8 +492,9 @@ void TestEngineExport::hostileNoteTitlesInLongFolder()
     QString cjk;
     for (int i = 0; i < 89; ++i)
         cjk += QChar(0x4E00 + i);
-    const QStringList titles = {cjk,           QString(300, 'a'), "CON",          "nul.txt", "com1",
-                                "Trailing...", "spaces . . ",     "../../escape", ".."};
+    const QStringList titles = {cjk,       QString(300, 'a'), "CON",
+                                "nul.txt", "CONIN$",          "Trailing...",
+                                ".hidden", "../../escape",    ".."};
     const QString store = BackupFixture::ContentPath(backup, "AppDomainGroup-group.com.apple.notes",
                                                      "NoteStore.sqlite");
     QString sql;
@@ -521,8 +523,8 @@ void TestEngineExport::hostileNoteTitlesInLongFolder()
         const QString name = file.fileName();
         const QString base = name.section(QLatin1Char('.'), 0, 0).trimmed().toUpper();
         QVERIFY2(name.toUtf8().size() <= 255 && !name.endsWith(QLatin1Char('.')) &&
-                     !name.endsWith(QLatin1Char(' ')) &&
-                     !QStringList({"CON", "NUL", "COM1"}).contains(base),
+                     !name.endsWith(QLatin1Char(' ')) && !name.startsWith(QLatin1Char('.')) &&
+                     !QStringList({"CON", "NUL", "COM1", "CONIN$", "CONOUT$"}).contains(base),
                  qPrintable(name));
         names << name;
     }
@@ -530,8 +532,9 @@ void TestEngineExport::hostileNoteTitlesInLongFolder()
     for (const QString& start : {cjk.left(80), QString(200, 'a')})
         QVERIFY2(!names.filter(QRegularExpression('^' + start + ".*\\.txt$")).isEmpty(),
                  qPrintable(start));
-    for (const char* name : {"_CON.txt", "_nul.txt.txt", "Trailing.txt"})
-        QVERIFY2(names.contains(QString(name)), name);
+    for (const char* name :
+         {"_CON.txt", "_nul.txt.txt", "Trailing.txt", "_hidden.txt", "_CONIN$.txt"})
+        QVERIFY2(names.contains(QString(name)), qPrintable(names.join(QLatin1Char('|'))));
 }
 
 void TestEngineExport::deviceModesRefused_data()

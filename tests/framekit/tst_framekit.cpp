@@ -104,7 +104,8 @@ void TestFrameKit::deviceNameBecomesOneSafeFolder_data()
     row("plain", "Anna's phone", "Anna's phone");
     row("utf-8", "J\xC3\xBCrgen \xE6\x88\x91 \xF0\x9F\x93\xB1",
         "J\xC3\xBCrgen \xE6\x88\x91 \xF0\x9F\x93\xB1");
-    row("parent escape", "../../etc", ".._.._etc");
+    row("parent escape", "../../etc", "___.._etc");
+    row("hidden", ".config", "_config");
     row("dot dot", "..", "_");
     row("dot", ".", "_");
     row("reserved punctuation", "a/b\\c<d>e:f\"g|h?i*j", "a_b_c_d_e_f_g_h_i_j");
@@ -116,6 +117,8 @@ void TestFrameKit::deviceNameBecomesOneSafeFolder_data()
     row("con.txt", "con.txt", "_con.txt");
     row("Lpt9", "Lpt9", "_Lpt9");
     row("com1.backup.x", "com1.backup.x", "_com1.backup.x");
+    row("CONIN$", "CONIN$", "_CONIN$");
+    row("conout$.txt", "conout$.txt", "_conout$.txt");
     row("COM0 is allowed", "COM0", "COM0");
     row("CONSOLE is allowed", "CONSOLE", "CONSOLE");
     row("stray continuation byte", "a\x80z", "a_z");

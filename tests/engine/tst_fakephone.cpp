@@ -418,6 +418,8 @@ void TestFakePhone::trustDialog_data()
     QTest::addColumn<QByteArray>("firstAnswer");
     QTest::newRow("pending") << "pairing-pending" << QByteArray("Please accept the trust dialog");
     QTest::newRow("refused") << "pairing-refused" << QByteArray("user denied the trust dialog");
+    // A locked phone shows no dialog: the passcode comes first.
+    QTest::newRow("locked") << "locked,pairing-pending" << QByteArray("because a passcode is set");
 }
 
 void TestFakePhone::trustDialog()

@@ -4,6 +4,7 @@
 #include "sampleproto.h"
 #include "samplerandom.h"
 #include "samplewechataccountfiles.h"
+#include "samplewechatmedia.h"
 #include "samplewechatsessions.h"
 #include "samplewords.h"
 #include "sqlitewriter.h"
@@ -67,74 +68,7 @@ QByteArray ChatRoomField(const std::vector<Member>& members, const QString& owne
         .Data();
 }
 
-// One message as the writer plans it.
-struct Planned
-{
-    int type;
-    QString stored, summary;
-    bool sent;
-    QByteArray media; // the best copy, the one a reader takes
-    QString folder, extension, name;
-    // Other copies of the same media by the suffix of their names: a
-    // picture's thumbnail and HD copy, a video's thumbnail and original.
-    std::vector<std::pair<QString, QByteArray>> others;
-};
-
-// Pictures come in three states: opened (.pic and its thumbnail), opened
-// in full size too (.pic_hd beside them) and never opened (the thumbnail
-// alone, .pic_thum).
-Planned PicturePlan(int index, bool sent)
-{
-    const QByteArray thumbnail = SamplePictures::Picture(980 + index, "JPEG");
-    const QByteArray picture = SamplePictures::Picture(900 + index, "JPEG");
-    Planned plan{3,
-                 QString(),
-                 QStringLiteral("[Picture]"),
-                 sent,
-                 picture,
-                 QStringLiteral("Img"),
-                 QStringLiteral("pic"),
-                 {},
-                 {{QStringLiteral(".pic_thum"), thumbnail}}};
-    if (index % 3 == 2) {
-        plan.media = SamplePictures::Picture(940 + index, "JPEG");
-        plan.extension = QStringLiteral("pic_hd");
-        plan.others.emplace_back(QStringLiteral(".pic"), picture);
-    } else if (index % 3 == 0) {
-        plan.media = thumbnail;
-        plan.extension = QStringLiteral("pic_thum");
-        plan.others.clear();
-    }
-    plan.stored = QStringLiteral("<msg><img length=\"%1\" hdlength=\"%2\"/></msg>")
-                      .arg(picture.size())
-                      .arg(index % 3 == 2 ? plan.media.size() : 0);
-    return plan;
-}
-
-// A video with its thumbnail (.video_thum); one the account sent keeps its
-// original (_raw.mp4); one never downloaded has the thumbnail alone.
-Planned VideoPlan(const QByteArray& video, int index, bool sent, bool notDownloaded)
-{
-    const QByteArray thumbnail = SamplePictures::Picture(960 + index, "JPEG");
-    Planned plan{
-        43,
-        QStringLiteral("<msg><videomsg length=\"%1\" playlength=\"12\"/></msg>").arg(video.size()),
-        QStringLiteral("[Video 0:12]"),
-        sent,
-        video,
-        QStringLiteral("Video"),
-        QStringLiteral("mp4"),
-        {},
-        {{QStringLiteral(".video_thum"), thumbnail}}};
-    if (sent)
-        plan.others.emplace_back(QStringLiteral("_raw.mp4"), video + QByteArray("original"));
-    if (notDownloaded) {
-        plan.media = thumbnail;
-        plan.extension = QStringLiteral("video_thum");
-        plan.others.clear();
-    }
-    return plan;
-}
+using Planned = SampleWeChatMedia::Message;
 
 const char* const FriendColumns =
     "(userName TEXT PRIMARY KEY, type INTEGER DEFAULT 0, certificationFlag INTEGER DEFAULT 0, "
@@ -392,7 +326,7 @@ bool SampleWeChatWriter::WriteAccount(int number, SampleBackupContent::WeChatAcc
             // An official account only sends articles.
         } else {
             ++picture;
-            plan.push_back(PicturePlan(number * 10 + picture, c % 2 == 0));
+            plan.push_back(SampleWeChatMedia::Picture(number * 10 + picture, c % 2 == 0));
             const int ms = 3000 + int(c) * 2000 + number * 1000;
             QByteArray silk("\x02#!SILK_V3", 10);
             for (int k = 0; k < 64 + int(c); ++k)
@@ -451,8 +385,8 @@ bool SampleWeChatWriter::WriteAccount(int number, SampleBackupContent::WeChatAcc
                              24);
             for (int k = 0; k < 200; ++k)
                 video.append(char(m_random.Range(0, 255)));
-            plan.push_back(VideoPlan(video, number * 10 + int(c), number == 1 && c == 1,
-                                     number == 1 && c == 2));
+            plan.push_back(SampleWeChatMedia::Video(video, number * 10 + int(c),
+                                                    number == 1 && c == 1, number == 1 && c == 2));
             const QString file =
                 QStringLiteral("Report %1 %2.pdf").arg(m_random.Pick(SampleWords::Words)).arg(c);
             const QByteArray pdf = QByteArray("%PDF-1.4\n% sample\n") +

@@ -871,18 +871,20 @@ bool SampleBackupWriter::WriteWhatsApp()
             const QString number = QStringLiteral("4479001%1").arg(20000 + c);
             const QString lid = QStringLiteral("1%1555@lid").arg(80000 + c);
             const QString gone = Pick(SampleWords::FirstNames) + QStringLiteral(" (left)");
+            // The one who left first: its row is not the last, so no later
+            // member takes its key (Core Data never reuses one).
+            members.push_back({0, number + QStringLiteral("3@s.whatsapp.net"), gone, gone});
             members.push_back({0, number + QStringLiteral("1@s.whatsapp.net"), named, QString()});
             members.push_back({0, lid, pushed, pushed});
             members.push_back({0, number + QStringLiteral("2@s.whatsapp.net"),
                                QLatin1Char('+') + number + QLatin1Char('2'), QString()});
-            members.push_back({0, number + QStringLiteral("3@s.whatsapp.net"), gone, gone});
             for (std::size_t k = 0; k < members.size(); ++k)
                 members[k].row = db.Insert(
                     "INSERT INTO ZWAGROUPMEMBER (Z_ENT, ZCHATSESSION, ZCONTACTNAME, ZMEMBERJID) "
                     "VALUES (7, ?, ?, ?)",
-                    {session, k == 0 ? QVariant(named) : QVariant(), members[k].jid});
+                    {session, k == 1 ? QVariant(named) : QVariant(), members[k].jid});
             if (!db.Exec(QStringLiteral("DELETE FROM ZWAGROUPMEMBER WHERE Z_PK = %1")
-                             .arg(members.back().row)))
+                             .arg(members.front().row)))
                 return Fail(db.LastError());
             db.Insert("INSERT INTO ZWAPROFILEPUSHNAME (Z_ENT, ZJID, ZPUSHNAME) VALUES (10, ?, ?)",
                       {lid, pushed});

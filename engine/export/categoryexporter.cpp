@@ -1,6 +1,9 @@
 #include "categoryexporter.h"
 
 #include "bookmarkrecord.h"
+#include "calendarrecord.h"
+#include "messageentryrecord.h"
+#include "reminderrecord.h"
 #include "wechatfriendrecord.h"
 
 #include "contracts/mmobile.h"
@@ -280,8 +283,14 @@ bool CategoryExporter::WriteConversations(EngineTask& task)
                 continue;
             const QString direction =
                 entry->IsSent() ? QStringLiteral("Sent") : QStringLiteral("Received");
+            // A deleted message says where it was found itself.
+            const auto* record = dynamic_cast<MessageEntryRecord*>(entry);
+            const QString found =
+                record && !record->Source().isEmpty() && !deleted.isEmpty()
+                    ? QStringLiteral("Yes (%1)").arg(QString::fromUtf8(record->Source()))
+                    : deleted;
             csv.AddRow({Text(entry->GetDate()), Text(entry->GetSender()), direction,
-                        Text(entry->GetText()), deleted});
+                        Text(entry->GetText()), found});
             html += QStringLiteral("<tr class=\"%1\"><td>%2</td><td>%3</td><td>%4</td></tr>\n")
                         .arg(direction.toLower(), Text(entry->GetDate()).toHtmlEscaped(),
                              Text(entry->GetSender()).toHtmlEscaped(),
@@ -328,10 +337,15 @@ bool CategoryExporter::WriteCalendar(bool reminders)
 {
     ICalWriter calendar;
     for (EngineItem* item : m_items) {
-        if (reminders)
-            calendar.AddTodo(MMobile::record_cast<MMobile::IReminider>(item));
-        else
-            calendar.AddEvent(MMobile::record_cast<MMobile::ICalendar>(item));
+        if (reminders) {
+            const auto* record = dynamic_cast<ReminderRecord*>(item->Engine());
+            calendar.AddTodo(MMobile::record_cast<MMobile::IReminider>(item),
+                             record ? record->Identity() : QString());
+        } else {
+            const auto* record = dynamic_cast<CalendarRecord*>(item->Engine());
+            calendar.AddEvent(MMobile::record_cast<MMobile::ICalendar>(item),
+                              record ? record->Identity() : QString());
+        }
     }
     const QString name =
         reminders ? QStringLiteral("Reminders.ics") : QStringLiteral("Calendar.ics");

@@ -14,13 +14,12 @@ QString Text(const char* utf8)
     return QString::fromUtf8(utf8);
 }
 
-QString Uid(const QString& kind, int index, const QString& seed)
+QString Uid(const QString& kind, int index, const QString& seed, const QString& identity)
 {
+    const QString key = identity.isEmpty() ? kind + QString::number(index) + seed
+                                           : kind + QLatin1Char('#') + identity;
     const QByteArray hash =
-        QCryptographicHash::hash((kind + QString::number(index) + seed).toUtf8(),
-                                 QCryptographicHash::Sha1)
-            .toHex()
-            .left(24);
+        QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex().left(24);
     return QString::fromLatin1(hash) + QStringLiteral("@mmobileengine");
 }
 
@@ -52,7 +51,7 @@ QString ICalWriter::DateTime(const char* text)
     return time.toString(QStringLiteral("yyyyMMdd'T'HHmmss"));
 }
 
-void ICalWriter::AddEvent(MMobile::ICalendar* event)
+void ICalWriter::AddEvent(MMobile::ICalendar* event, const QString& identity)
 {
     if (!event)
         return;
@@ -60,7 +59,8 @@ void ICalWriter::AddEvent(MMobile::ICalendar* event)
         QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
     AddLine(QStringLiteral("BEGIN:VEVENT"));
     AddLine(QStringLiteral("UID:") + Uid(QStringLiteral("event"), m_count++,
-                                         Text(event->GetTitle()) + Text(event->GetStartDate())));
+                                         Text(event->GetTitle()) + Text(event->GetStartDate()),
+                                         identity));
     AddLine(QStringLiteral("DTSTAMP:") + stamp);
     // Date texts ("yyyy-MM-dd") are all-day events; QDate would also take
     // the date part of a date and time.
@@ -92,7 +92,7 @@ void ICalWriter::AddEvent(MMobile::ICalendar* event)
     AddLine(QStringLiteral("END:VEVENT"));
 }
 
-void ICalWriter::AddTodo(MMobile::IReminider* reminder)
+void ICalWriter::AddTodo(MMobile::IReminider* reminder, const QString& identity)
 {
     if (!reminder)
         return;
@@ -100,7 +100,8 @@ void ICalWriter::AddTodo(MMobile::IReminider* reminder)
         QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
     AddLine(QStringLiteral("BEGIN:VTODO"));
     AddLine(QStringLiteral("UID:") + Uid(QStringLiteral("todo"), m_count++,
-                                         Text(reminder->GetTitle()) + Text(reminder->GetDate())));
+                                         Text(reminder->GetTitle()) + Text(reminder->GetDate()),
+                                         identity));
     AddLine(QStringLiteral("DTSTAMP:") + stamp);
     AddLine(QStringLiteral("SUMMARY:") + Escape(Text(reminder->GetTitle())));
     // A date text ("yyyy-MM-dd") is a reminder due on a day.

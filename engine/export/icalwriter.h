@@ -15,8 +15,11 @@ class ICalWriter
 {
 public:
     ICalWriter();
-    void AddEvent(MMobile::ICalendar* event);
-    void AddTodo(MMobile::IReminider* reminder);
+    // identity: the item's own (CalendarRecord::Identity()); the UID is made
+    // of it, so that exports of one backup agree wherever they are made.
+    // Empty: of the item's texts and place in the file.
+    void AddEvent(MMobile::ICalendar* event, const QString& identity = QString());
+    void AddTodo(MMobile::IReminider* reminder, const QString& identity = QString());
     // The whole calendar, with its end line.
     QByteArray Data() const;
 

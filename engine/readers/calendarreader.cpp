@@ -92,7 +92,7 @@ bool CalendarReader::ReadCalendarStore(ReaderContext::Items& items, bool reminde
                       reminders && schema.HasColumn(item, QStringLiteral("due_all_day"))
                           ? QStringLiteral("due_all_day")
                           : QStringLiteral("all_day")) +
-        QStringLiteral(", %1, %2")
+        QStringLiteral(", %1, %2, ci.ROWID")
             .arg(schema.LinkColumn(item, QStringLiteral("ci"), QStringLiteral("UUID")),
                  schema.LinkColumn(item, QStringLiteral("ci"),
                                    QStringLiteral("unique_identifier"))) +
@@ -102,6 +102,14 @@ bool CalendarReader::ReadCalendarStore(ReaderContext::Items& items, bool reminde
         (calendars ? QStringLiteral(" LEFT JOIN Calendar c ON c.ROWID = ci.calendar_id")
                    : QString()) +
         QStringLiteral(" WHERE ci.entity_type = ? ORDER BY %1, ci.ROWID").arg(order);
+    // The item's own identity, for exports that stay the same in any zone.
+    auto identity = [](const Row& row) {
+        for (int column : {10, 11}) {
+            if (!row.IsNull(column) && !row.String(column).isEmpty())
+                return row.String(column);
+        }
+        return QStringLiteral("Calendar.sqlitedb#%1").arg(row.Int(12));
+    };
     const bool ok = db.Query(sql, {reminders ? EntityReminder : EntityEvent}, [&](const Row& row) {
         if (reminders) {
             auto record = std::make_unique<ReminderRecord>();
@@ -117,6 +125,7 @@ bool CalendarReader::ReadCalendarStore(ReaderContext::Items& items, bool reminde
             text.Set(ReminderRecord::Status, ReminderRecord::StatusText(!row.IsNull(6)));
             text.Set(ReminderRecord::Priority, ReminderRecord::PriorityText(row.Int(7)));
             text.Set(ReminderRecord::ListName, row.Text(8));
+            record->SetIdentity(identity(row));
             QStringList ids;
             for (int column : {10, 11}) {
                 if (!row.IsNull(column))
@@ -140,6 +149,7 @@ bool CalendarReader::ReadCalendarStore(ReaderContext::Items& items, bool reminde
                 text.Set(CalendarRecord::EndDate, m_context.DateText(row, 3));
             }
             text.Set(CalendarRecord::Note, row.Text(4));
+            record->SetIdentity(identity(row));
             items.push_back(ReaderContext::MakeItem(std::move(record)));
         }
         return m_context.Tick(static_cast<qint64>(items.size() + dated.size()), 0);

@@ -69,8 +69,12 @@ bool CallReader::Read(ReaderContext::Items& items)
             // ended so before anyone answered was cancelled by its caller,
             // any other cause (declined, no answer, busy) left it unanswered.
             const bool cancelled = !row.IsNull(8) && row.Int(8) == 0;
+            // Since iOS 17 an outgoing call is never marked answered: one
+            // that lasted connected.
+            const bool outgoing = row.Int(4) != 0;
+            const bool answered = row.Int(5) != 0 || (outgoing && row.Real(3) > 0);
             Add(items, row.String(0), row.String(1), m_context.DateText(row, 2),
-                CallType(row.Int(4) != 0, row.Int(5) != 0, cancelled, kind), row.Real(3));
+                CallType(outgoing, answered, cancelled, kind), row.Real(3));
             return m_context.Tick(static_cast<qint64>(items.size()), 0);
         });
     return ok || m_context.Fail(db.LastError());

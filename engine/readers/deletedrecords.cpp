@@ -4,6 +4,7 @@
 #include "conversationrecord.h"
 #include "deletedrows.h"
 #include "engineitem.h"
+#include "messageentryrecord.h"
 #include "whatsapprecord.h"
 
 #include <map>
@@ -65,10 +66,19 @@ std::vector<Store> DeletedRecords::StoresOf(MMobile::MDType type)
                              "main.handle h ON h.ROWID = j.handle_id WHERE h.id = "
                              "chat.chat_identifier AND j.chat_id NOT IN (SELECT ROWID FROM "
                              "main.chat))"),
-              // A chat known only by its join rows is a chat still.
+              // A chat known only by its join rows is a chat still, with the
+              // people its messages came from where no handle join is left.
               QStringLiteral("INSERT OR IGNORE INTO main.chat (ROWID, guid) SELECT DISTINCT "
                              "chat_id, 'deleted;' || chat_id FROM main.chat_handle_join WHERE "
                              "chat_id NOT IN (SELECT ROWID FROM main.chat)"),
+              QStringLiteral("INSERT OR IGNORE INTO main.chat (ROWID, guid) SELECT DISTINCT "
+                             "chat_id, 'deleted;' || chat_id FROM main.chat_message_join WHERE "
+                             "chat_id IS NOT NULL AND chat_id NOT IN (SELECT ROWID FROM "
+                             "main.chat)"),
+              QStringLiteral("INSERT INTO main.chat_handle_join (chat_id, handle_id) SELECT "
+                             "DISTINCT j.chat_id, m.handle_id FROM main.chat_message_join j JOIN "
+                             "main.message m ON m.ROWID = j.message_id WHERE m.handle_id > 0 AND "
+                             "j.chat_id NOT IN (SELECT chat_id FROM main.chat_handle_join)"),
               QStringLiteral("INSERT OR IGNORE INTO main.chat_message_join (chat_id, message_id) "
                              "SELECT min(j.chat_id), m.ROWID FROM main.message m JOIN "
                              "main.chat_handle_join j ON j.handle_id = m.handle_id WHERE "
@@ -138,14 +148,36 @@ QByteArray ChatKey(EngineRecord* record)
 {
     QByteArray key;
     if (auto* conversation = dynamic_cast<ConversationRecord*>(record)) {
-        for (unsigned int i = 0; i < conversation->GetParticipantCount(); ++i)
-            key += QByteArray(conversation->GetParticipantPhone(i)) + '\x1f' +
-                   conversation->GetParticipantEmail(i) + '\x1e';
-        return key.isEmpty() ? key : "c" + key;
+        // Participants nobody knows (their handle lost) tell no two
+        // conversations apart: such a conversation joins no other.
+        bool known = false;
+        for (unsigned int i = 0; i < conversation->GetParticipantCount(); ++i) {
+            const QByteArray phone = conversation->GetParticipantPhone(i);
+            const QByteArray email = conversation->GetParticipantEmail(i);
+            known = known || !phone.isEmpty() || !email.isEmpty();
+            key += phone + '\x1f' + email + '\x1e';
+        }
+        return known ? "c" + key : QByteArray();
     }
     if (auto* chat = dynamic_cast<WhatsAppRecord*>(record))
         return QByteArray("w") + chat->GetChatName() + '\x1f' + chat->GetPartnerPhone();
     return key;
+}
+
+// Tells each message of a conversation or chat where it was found, so
+// that it keeps saying so once chats of several sources are joined.
+void TagEntries(EngineRecord* record, const QByteArray& source)
+{
+    auto tag = [&source](auto* chat) {
+        for (unsigned int i = 0; i < chat->GetEntryCount(); ++i) {
+            if (auto* entry = dynamic_cast<MessageEntryRecord*>(chat->GetEntry(i)))
+                entry->SetSource(source);
+        }
+    };
+    if (auto* conversation = dynamic_cast<ConversationRecord*>(record))
+        tag(conversation);
+    else if (auto* chat = dynamic_cast<WhatsAppRecord*>(record))
+        tag(chat);
 }
 
 // Moves the messages of `item` into the item of the same chat already found
@@ -243,6 +275,7 @@ void DeletedRecords::Read(const ReadFunction& read, ReaderContext::Items& items)
                 if (!HasContent(*item))
                     continue;
                 ++recovered;
+                TagEntries(item->Engine(), source);
                 if (JoinChat(chats, *item, source))
                     continue;
                 item->SetDeleted(source);

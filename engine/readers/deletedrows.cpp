@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSet>
 #include <QUrl>
 
@@ -147,7 +148,8 @@ bool DeletedRows::Carve(const QString& domain, const QString& path,
     for (const std::string& warning : carver.warnings())
         qCInfo(lcReaders).noquote() << path << "carved without its" << warning.c_str();
     const auto encoding = carver.image().encoding();
-    std::vector<QSet<qint64>> seen(m_tables.size());
+    // Where each record table's rowids went in m_rows.
+    std::vector<QHash<qint64, std::size_t>> seen(m_tables.size());
     std::string text;
     const bool complete = carver.run(
         [&](const CarvedRecord& record) {
@@ -156,12 +158,11 @@ bool DeletedRows::Carve(const QString& domain, const QString& path,
                 if (m_tables[t].name.compare(table, Qt::CaseInsensitive) != 0 ||
                     int(record.values.size()) != m_columns[t].size())
                     continue;
-                // One version of a record, the first found (the newest).
-                if (record.hasRowid && m_tables[t].kind == Table::Records &&
-                    seen[t].contains(record.rowid))
-                    return;
-                if (record.hasRowid)
-                    seen[t].insert(record.rowid);
+                // One version of a record, the first found (the newest); what
+                // it lacks an older one may still hold (a title since cleared).
+                const auto older = record.hasRowid && m_tables[t].kind == Table::Records
+                                       ? seen[t].constFind(record.rowid)
+                                       : seen[t].constEnd();
                 const bool marked = record.hasRowid && logged[t].contains(record.rowid);
                 // A row whose rowid was overwritten gets one no live row can have.
                 const qint64 rowid =
@@ -196,6 +197,17 @@ bool DeletedRows::Carve(const QString& domain, const QString& path,
                 const int alias = m_columns[t].indexOf(m_alias[t]);
                 if (alias >= 0 && !m_alias[t].isEmpty())
                     row.values[std::size_t(alias)] = row.rowid;
+                if (older != seen[t].constEnd()) {
+                    std::vector<QVariant>& newest = m_rows[*older].values;
+                    for (std::size_t v = 0; v < newest.size() && v < row.values.size(); ++v) {
+                        if (newest[v].isNull() || (newest[v].userType() == QMetaType::QString &&
+                                                   newest[v].toString().isEmpty()))
+                            newest[v] = row.values[v];
+                    }
+                    return;
+                }
+                if (record.hasRowid && m_tables[t].kind == Table::Records)
+                    seen[t].insert(record.rowid, m_rows.size());
                 m_rows.push_back(std::move(row));
                 return;
             }

@@ -31,6 +31,15 @@ QString PlainText(const QString& html)
     return text.trimmed();
 }
 
+// A note without a title of its own shows its first line, in every store.
+QByteArray TitleOf(const QByteArray& title, const QByteArray& body)
+{
+    if (!title.isEmpty())
+        return title;
+    const int end = body.indexOf('\n');
+    return (end < 0 ? body : body.left(end)).trimmed();
+}
+
 } // namespace
 
 bool NoteReader::Read(ReaderContext::Items& items)
@@ -88,10 +97,12 @@ bool NoteReader::ReadLegacy(SqliteDb& db, ReaderContext::Items& items)
         [&](const Row& row) {
             auto record = std::make_unique<NoteRecord>();
             RecordText& text = record->Text();
-            text.Set(NoteRecord::Title, row.Text(0));
+            const QByteArray body =
+                row.IsNull(3) ? QByteArray() : PlainText(row.String(3)).toUtf8();
+            text.Set(NoteRecord::Title, TitleOf(row.Text(0), body));
             text.Set(NoteRecord::Snippet, row.Text(1));
             text.Set(NoteRecord::Date, m_context.DateText(row, 2));
-            text.Set(NoteRecord::Body, row.IsNull(3) ? QString() : PlainText(row.String(3)));
+            text.Set(NoteRecord::Body, body);
             text.Set(NoteRecord::Folder, row.Text(4));
             items.push_back(ReaderContext::MakeItem(std::move(record)));
             return m_context.Tick(static_cast<qint64>(items.size()), 0);
@@ -111,7 +122,7 @@ bool NoteReader::ReadStore(SqliteDb& db, ReaderContext::Items& items)
                       schema.Optional(QStringLiteral("ZICNOTEDATA"), QStringLiteral("note texts"));
     const bool folders = schema.HasColumn(objects, QStringLiteral("ZFOLDER"));
     const QString sql =
-        QStringLiteral("SELECT n.ZTITLE1, %1, n.ZMODIFICATIONDATE1, %2, %3, %4, %5 FROM "
+        QStringLiteral("SELECT n.ZTITLE1, %1, n.ZMODIFICATIONDATE1, %2, %3, %4, %5, %9 FROM "
                        "ZICCLOUDSYNCINGOBJECT n%6%7 WHERE %8 ORDER BY n.ZMODIFICATIONDATE1, n.Z_PK")
             .arg(
                 schema.Column(objects, QStringLiteral("n"), QStringLiteral("ZSNIPPET")),
@@ -126,18 +137,20 @@ bool NoteReader::ReadStore(SqliteDb& db, ReaderContext::Items& items)
                 data ? QStringLiteral(" LEFT JOIN ZICNOTEDATA d ON d.Z_PK = n.ZNOTEDATA")
                      : QString(),
                 data ? QStringLiteral("(n.ZNOTEDATA IS NOT NULL OR n.ZTITLE1 IS NOT NULL)")
-                     : QStringLiteral("n.ZTITLE1 IS NOT NULL"));
+                     : QStringLiteral("n.ZTITLE1 IS NOT NULL"))
+            .arg(schema.LinkColumn(objects, QStringLiteral("n"),
+                                   QStringLiteral("ZISPASSWORDPROTECTED")));
     const bool ok = db.Query(sql, [&](const Row& row) {
         auto record = std::make_unique<NoteRecord>();
         RecordText& text = record->Text();
-        QByteArray body = row.IsNull(6) ? QByteArray() : NoteBody::Text(row.Text(6));
-        if (body.isNull())
+        // A locked note's text is encrypted; its title is not.
+        const bool locked = row.Int(7) != 0;
+        QByteArray body = locked || row.IsNull(6) ? QByteArray() : NoteBody::Text(row.Text(6));
+        if (locked)
+            body = NoteRecord::LockedBody();
+        else if (body.isNull())
             body = row.Text(1);
-        QByteArray title = row.Text(0);
-        // A note without a title shows its first line, as the phone does.
-        if (title.isEmpty())
-            title = body.left(body.indexOf('\n') < 0 ? body.size() : body.indexOf('\n')).trimmed();
-        text.Set(NoteRecord::Title, title);
+        text.Set(NoteRecord::Title, TitleOf(row.Text(0), locked ? QByteArray() : body));
         text.Set(NoteRecord::Snippet, row.Text(1));
         text.Set(NoteRecord::Body, body);
         text.Set(NoteRecord::Date, m_context.DateText(row, 2));

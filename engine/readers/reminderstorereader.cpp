@@ -75,7 +75,7 @@ bool ReminderStoreReader::ReadStore(SqliteDb& db, const QString& name, DatedItem
     const QString r = QStringLiteral("r");
     const QString due = schema.Column(table, r, QStringLiteral("ZDUEDATE"));
     const QString sql =
-        QStringLiteral("SELECT %1, %2, %3, %4, %5, %6, %7, %8, %9 FROM ZREMCDREMINDER r")
+        QStringLiteral("SELECT %1, %2, %3, %4, %5, %6, %7, %8, %9, r.Z_PK FROM ZREMCDREMINDER r")
             .arg(FirstColumn(schema, table, r,
                              {QStringLiteral("ZTITLE"), QStringLiteral("ZTITLE1")}),
                  schema.Column(table, r, QStringLiteral("ZNOTES")), due,
@@ -98,6 +98,10 @@ bool ReminderStoreReader::ReadStore(SqliteDb& db, const QString& name, DatedItem
         text.Set(ReminderRecord::Status, ReminderRecord::StatusText(completed));
         text.Set(ReminderRecord::Priority, ReminderRecord::PriorityText(row.Int(5)));
         text.Set(ReminderRecord::ListName, row.Text(6));
+        // The calendar item it came from names it, else its row in this store.
+        record->SetIdentity(row.IsNull(8) || row.String(8).isEmpty()
+                                ? QStringLiteral("%1#%2").arg(name).arg(row.Int(9))
+                                : row.String(8));
         reminders.push_back(
             {row.IsNull(2) ? std::numeric_limits<double>::lowest() : row.Real(2),
              ReaderContext::MakeItem(std::move(record), row.Int(7) != 0),

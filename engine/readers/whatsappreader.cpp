@@ -190,18 +190,37 @@ bool WhatsAppReader::ReadChats(const QString& domain, SqliteDb& db, SchemaProbe&
     const QString from = schema.HasColumn(message, QStringLiteral("ZFROMJID"))
                              ? QStringLiteral("m.ZFROMJID")
                              : QStringLiteral("NULL");
+    const QString pushName = schema.HasColumn(message, QStringLiteral("ZPUSHNAME"))
+                                 ? QStringLiteral("m.ZPUSHNAME")
+                                 : QStringLiteral("NULL");
+    // In a group the writer, not the group, is the sender: the member the
+    // message links, else the name it carries, else the JID it came from
+    // when that is a member's (a received group message comes from the
+    // group's); the group only when nothing tells.
+    const auto groupSender = [&](const Row& row) -> QByteArray {
+        const QByteArray member = row.IsNull(5) ? QByteArray() : members.value(row.Int(5));
+        if (!member.isEmpty())
+            return member;
+        if (!row.Text(7).isEmpty())
+            return row.Text(7);
+        const QString jid = row.String(6);
+        if (!jid.isEmpty() && !jid.endsWith(QLatin1String("@g.us")))
+            return shownJid(jid, QByteArray());
+        return chats.value(row.Int(0)).partner;
+    };
     BackupManifest& manifest = m_context.Manifest();
     const QByteArray me("Me");
     qint64 done = 0;
     ok = db.Query(
-        QStringLiteral("SELECT m.ZCHATSESSION, %1, %2, m.ZMESSAGEDATE, %3, %4, %5 FROM ZWAMESSAGE "
-                       "m%6 ORDER BY m.ZCHATSESSION, m.ZMESSAGEDATE, m.Z_PK")
+        QStringLiteral("SELECT m.ZCHATSESSION, %1, %2, m.ZMESSAGEDATE, %3, %4, %5, %7 FROM "
+                       "ZWAMESSAGE m%6 ORDER BY m.ZCHATSESSION, m.ZMESSAGEDATE, m.Z_PK")
             .arg(schema.Column(message, QStringLiteral("m"), QStringLiteral("ZISFROMME")),
                  schema.Column(message, QStringLiteral("m"), QStringLiteral("ZTEXT")),
                  media ? QStringLiteral("mi.ZMEDIALOCALPATH") : QStringLiteral("NULL"), groupMember,
                  from,
                  media ? QStringLiteral(" LEFT JOIN ZWAMEDIAITEM mi ON mi.ZMESSAGE = m.Z_PK")
-                       : QString()),
+                       : QString(),
+                 pushName),
         [&](const Row& row) {
             const auto chat = chats.constFind(row.Int(0));
             if (chat != chats.constEnd()) {
@@ -210,14 +229,8 @@ bool WhatsAppReader::ReadChats(const QString& domain, SqliteDb& db, SchemaProbe&
                 MessageEntryRecord& entry = record->AddEntry(sent);
                 entry.Texts().Set(MessageEntryRecord::Text, row.Text(2));
                 QByteArray sender = me;
-                if (!sent) {
-                    // In a group the writer, not the group, is the sender.
-                    sender = chat->partner;
-                    if (chat->group && !row.IsNull(5))
-                        sender = members.value(row.Int(5));
-                    if (chat->group && sender.isEmpty() && !row.IsNull(6))
-                        sender = shownJid(row.String(6), QByteArray());
-                }
+                if (!sent)
+                    sender = chat->group ? groupSender(row) : chat->partner;
                 entry.Texts().Set(MessageEntryRecord::Sender, sender);
                 entry.Texts().Set(MessageEntryRecord::Date, m_context.DateText(row, 3));
                 if (!row.IsNull(4)) {

@@ -16,6 +16,11 @@ public:
     ~CalendarRecord() override;
     MMobile::IMDRecord* Record() override { return this; }
     RecordText& Text() { return m_text; }
+    // Who the item is in its store, whatever the computer's clock: its UUID
+    // or unique identifier, else its store and row ("Calendar.sqlitedb#12").
+    // Empty when the store tells none.
+    const QString& Identity() const { return m_identity; }
+    void SetIdentity(const QString& identity) { m_identity = identity; }
 
     const char* GetTitle() override;
     const char* GetLocation() override;
@@ -25,6 +30,7 @@ public:
 
 private:
     RecordText m_text;
+    QString m_identity;
 };
 
 #endif // CALENDARRECORD_H

@@ -16,6 +16,10 @@ public:
     explicit MessageEntryRecord(bool sent);
     virtual ~MessageEntryRecord();
     RecordText& Texts() { return m_text; }
+    // Where a deleted message was found (a carved source), empty for a live
+    // one: a conversation gathers messages from several.
+    const QByteArray& Source() const { return m_source; }
+    void SetSource(const QByteArray& source) { m_source = source; }
 
     const char* GetText() override;
     const char* GetSender() override;
@@ -24,6 +28,7 @@ public:
 
 private:
     RecordText m_text;
+    QByteArray m_source;
     bool m_sent;
 };
 

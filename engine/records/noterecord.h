@@ -16,6 +16,8 @@ public:
     ~NoteRecord() override;
     MMobile::IMDRecord* Record() override { return this; }
     RecordText& Text() { return m_text; }
+    // The body shown for a locked note, whose text the store keeps encrypted.
+    static QByteArray LockedBody() { return QByteArrayLiteral("This note is locked."); }
 
     const char* GetTitle() override;
     const char* GetDate() override;

@@ -16,6 +16,11 @@ public:
     ~ReminderRecord() override;
     MMobile::IMDRecord* Record() override { return this; }
     RecordText& Text() { return m_text; }
+    // Who the item is in its store, whatever the computer's clock: its UUID
+    // or unique identifier, else its store and row ("Calendar.sqlitedb#12").
+    // Empty when the store tells none.
+    const QString& Identity() const { return m_identity; }
+    void SetIdentity(const QString& identity) { m_identity = identity; }
     // The texts of a stored priority (1-4 high, 5 medium, 6-9 low, 0 none)
     // and of a completion mark, as both reminder stores keep them.
     static QString PriorityText(qint64 priority);
@@ -31,6 +36,7 @@ public:
 
 private:
     RecordText m_text;
+    QString m_identity;
 };
 
 #endif // REMINDERRECORD_H

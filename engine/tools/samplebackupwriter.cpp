@@ -466,7 +466,7 @@ bool SampleBackupWriter::WriteCalls()
     SqliteWriter db;
     if (!db.Open(old ? AddFile("WirelessDomain", "Library/CallHistory/call_history.db")
                      : AddFile(Home, "Library/CallHistoryDB/CallHistory.storedata")) ||
-        !SampleCalls::Write(db, m_random, m_now, m_options.scale, old, m_content))
+        !SampleCalls::Write(db, m_random, m_now, m_options.scale, m_options.ios, m_content))
         return Fail(db.LastError());
     return (Forget(db, SampleDeletions::Calls) && db.Close()) || Fail(db.LastError());
 }
@@ -607,7 +607,7 @@ bool SampleBackupWriter::WriteNotes()
         !store.Exec("CREATE TABLE ZICCLOUDSYNCINGOBJECT (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, "
                     "ZMARKEDFORDELETION INTEGER, ZFOLDER INTEGER, ZFOLDERTYPE INTEGER, ZNOTEDATA "
                     "INTEGER, ZMODIFICATIONDATE1 TIMESTAMP, ZTITLE1 VARCHAR, ZSNIPPET VARCHAR, "
-                    "ZTITLE2 VARCHAR);"
+                    "ZTITLE2 VARCHAR, ZISPASSWORDPROTECTED INTEGER);"
                     "CREATE TABLE ZICNOTEDATA (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, ZNOTE "
                     "INTEGER, ZDATA BLOB);"
                     "INSERT INTO ZICCLOUDSYNCINGOBJECT (Z_PK, Z_ENT, ZFOLDERTYPE, ZTITLE2) VALUES "
@@ -630,15 +630,24 @@ bool SampleBackupWriter::WriteNotes()
         note.deleted = marked || folder == 2;
         // Some notes have no title of their own: the first line stands for it.
         const bool untitled = i % 6 == 5;
+        // A locked note keeps its title in the clear and its text encrypted,
+        // without a snippet.
+        const bool locked = i % 7 == 2 && !untitled;
+        QByteArray sealed;
+        for (int b = 0; locked && b < 96; ++b)
+            sealed += char(Range(0, 255));
         const qint64 data = store.Insert("INSERT INTO ZICNOTEDATA (Z_ENT, ZDATA) VALUES (9, ?)",
-                                         {SampleFormats::NoteData(note.body)});
+                                         {locked ? sealed : SampleFormats::NoteData(note.body)});
         const qint64 row = store.Insert(
             "INSERT INTO ZICCLOUDSYNCINGOBJECT (Z_ENT, ZMARKEDFORDELETION, ZFOLDER, "
-            "ZNOTEDATA, ZMODIFICATIONDATE1, ZTITLE1, ZSNIPPET) VALUES (12, ?, ?, ?, ?, ?, "
-            "?)",
+            "ZNOTEDATA, ZMODIFICATIONDATE1, ZTITLE1, ZSNIPPET, ZISPASSWORDPROTECTED) VALUES (12, "
+            "?, ?, ?, ?, ?, ?, ?)",
             {marked ? 1 : 0, folder + 1, data, note.date,
              untitled ? QVariant() : QVariant(note.title),
-             note.body.section(QLatin1Char('\n'), 1, 1)});
+             locked ? QVariant() : QVariant(note.body.section(QLatin1Char('\n'), 1, 1)),
+             locked ? 1 : 0});
+        if (locked)
+            note.body = QStringLiteral("This note is locked.");
         attached.push_back({row, note.date});
         m_content.notes.push_back(note);
     }
@@ -815,7 +824,8 @@ bool SampleBackupWriter::WriteWhatsApp()
                  "ZPARTNERNAME VARCHAR);"
                  "CREATE TABLE ZWAMESSAGE (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, ZISFROMME "
                  "INTEGER, ZCHATSESSION INTEGER, ZGROUPMEMBER INTEGER, ZMEDIAITEM INTEGER, "
-                 "ZMESSAGEDATE TIMESTAMP, ZFROMJID VARCHAR, ZTOJID VARCHAR, ZTEXT VARCHAR);"
+                 "ZMESSAGEDATE TIMESTAMP, ZFROMJID VARCHAR, ZTOJID VARCHAR, ZPUSHNAME VARCHAR, "
+                 "ZTEXT VARCHAR);"
                  "CREATE TABLE ZWAMEDIAITEM (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, ZMESSAGE "
                  "INTEGER, ZFILESIZE INTEGER, ZMEDIALOCALPATH VARCHAR, ZTITLE VARCHAR);"
                  "CREATE TABLE ZWAGROUPMEMBER (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, "
@@ -848,11 +858,13 @@ bool SampleBackupWriter::WriteWhatsApp()
             "ZPARTNERNAME) VALUES (4, ?, ?, ?, ?)",
             {group ? 1 : 0, date, chat.jid, chat.partner});
         // A group's members: one saved as a contact, one with only the name
-        // it pushes (an @lid member), one with nothing but its number.
+        // it pushes (an @lid member), one with nothing but its number, and
+        // one who left, whose member row is gone while its messages keep the
+        // name it pushed.
         struct Member
         {
             qint64 row;
-            QString jid, shown;
+            QString jid, shown, pushed;
         };
         std::vector<Member> members;
         if (group) {
@@ -861,15 +873,22 @@ bool SampleBackupWriter::WriteWhatsApp()
             const QString pushed = Pick(SampleWords::FirstNames);
             const QString number = QStringLiteral("4479001%1").arg(20000 + c);
             const QString lid = QStringLiteral("1%1555@lid").arg(80000 + c);
-            members.push_back({0, number + QStringLiteral("1@s.whatsapp.net"), named});
-            members.push_back({0, lid, pushed});
+            const QString gone = Pick(SampleWords::FirstNames) + QStringLiteral(" (left)");
+            // The one who left first: its row is not the last, so no later
+            // member takes its key (Core Data never reuses one).
+            members.push_back({0, number + QStringLiteral("3@s.whatsapp.net"), gone, gone});
+            members.push_back({0, number + QStringLiteral("1@s.whatsapp.net"), named, QString()});
+            members.push_back({0, lid, pushed, pushed});
             members.push_back({0, number + QStringLiteral("2@s.whatsapp.net"),
-                               QLatin1Char('+') + number + QLatin1Char('2')});
+                               QLatin1Char('+') + number + QLatin1Char('2'), QString()});
             for (std::size_t k = 0; k < members.size(); ++k)
                 members[k].row = db.Insert(
                     "INSERT INTO ZWAGROUPMEMBER (Z_ENT, ZCHATSESSION, ZCONTACTNAME, ZMEMBERJID) "
                     "VALUES (7, ?, ?, ?)",
-                    {session, k == 0 ? QVariant(named) : QVariant(), members[k].jid});
+                    {session, k == 1 ? QVariant(named) : QVariant(), members[k].jid});
+            if (!db.Exec(QStringLiteral("DELETE FROM ZWAGROUPMEMBER WHERE Z_PK = %1")
+                             .arg(members.front().row)))
+                return Fail(db.LastError());
             db.Insert("INSERT INTO ZWAPROFILEPUSHNAME (Z_ENT, ZJID, ZPUSHNAME) VALUES (10, ?, ?)",
                       {lid, pushed});
         }
@@ -879,24 +898,28 @@ bool SampleBackupWriter::WriteWhatsApp()
             message.date = date;
             message.sent = Range(0, 1) == 0;
             message.text = Sentence();
-            QVariant member;
-            QString from = chat.jid;
+            QVariant member, pushName;
+            // A message received in a group comes from the group's JID; its
+            // writer is the member it links and the name it carries.
+            const QString from = chat.jid;
             if (message.sent) {
                 message.sender = QStringLiteral("Me");
             } else if (group) {
                 const Member& writer = members[static_cast<std::size_t>(m) % members.size()];
                 member = writer.row;
-                from = writer.jid;
+                if (!writer.pushed.isEmpty())
+                    pushName = writer.pushed;
                 message.sender = writer.shown;
             } else {
                 message.sender = chat.partner;
             }
             const qint64 row =
                 db.Insert("INSERT INTO ZWAMESSAGE (Z_ENT, ZISFROMME, ZCHATSESSION, ZGROUPMEMBER, "
-                          "ZMESSAGEDATE, ZFROMJID, ZTOJID, ZTEXT) VALUES (9, ?, ?, ?, ?, ?, ?, ?)",
+                          "ZMESSAGEDATE, ZFROMJID, ZTOJID, ZPUSHNAME, ZTEXT) VALUES (9, ?, ?, ?, "
+                          "?, ?, ?, ?, ?)",
                           {message.sent ? 1 : 0, session, member, message.date,
                            message.sent ? QVariant() : QVariant(from),
-                           message.sent ? QVariant(chat.jid) : QVariant(), message.text});
+                           message.sent ? QVariant(chat.jid) : QVariant(), pushName, message.text});
             if (m_options.media && m == 20 + c % 5) {
                 ++media;
                 const QString name = QStringLiteral("%1.jpg").arg(

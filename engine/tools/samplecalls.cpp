@@ -4,9 +4,10 @@
 #include "samplewords.h"
 #include "sqlitewriter.h"
 
-bool SampleCalls::Write(SqliteWriter& db, SampleRandom& random, double now, int scale, bool old,
+bool SampleCalls::Write(SqliteWriter& db, SampleRandom& random, double now, int scale, int ios,
                         SampleBackupContent& content)
 {
+    const bool old = ios <= 7;
     // The old store is dated in seconds since 1970, with flags for the
     // direction and FaceTime.
     if (!db.Exec(
@@ -69,8 +70,9 @@ bool SampleCalls::Write(SqliteWriter& db, SampleRandom& random, double now, int 
             db.Insert("INSERT INTO ZCALLRECORD (Z_ENT, Z_OPT, ZANSWERED, ZCALLTYPE, "
                       "ZDISCONNECTED_CAUSE, ZORIGINATED, ZDATE, ZDURATION, ZADDRESS, ZNAME, "
                       "ZSERVICE_PROVIDER) VALUES (2, 1, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
-                      {call.answered ? 1 : 0, type, cause, call.outgoing ? 1 : 0, call.date,
-                       call.duration, call.address, name, provider});
+                      {call.answered && !(call.outgoing && ios >= 17) ? 1 : 0, type, cause,
+                       call.outgoing ? 1 : 0, call.date, call.duration, call.address, name,
+                       provider});
         }
         content.calls.push_back(call);
     }

@@ -9,12 +9,15 @@ class SqliteWriter;
 // The call history of a sample backup, written into an open database: the
 // old store (call_history.db, iOS 7) or the newer one (CallHistory.storedata),
 // with phone, FaceTime and app calls answered, missed, unanswered and, where
-// the store keeps why a call ended, cancelled. The calls are appended to the
-// content in date order.
+// the store keeps why a call ended, cancelled. From iOS 17 on the store marks
+// only incoming calls answered: an outgoing call that connected has
+// ZANSWERED 0 and a duration. The calls are appended to the content in date
+// order.
 class SampleCalls
 {
 public:
-    static bool Write(SqliteWriter& db, SampleRandom& random, double now, int scale, bool old,
+    // ios: the system generation whose store is written (7 the old one).
+    static bool Write(SqliteWriter& db, SampleRandom& random, double now, int scale, int ios,
                       SampleBackupContent& content);
 };
 

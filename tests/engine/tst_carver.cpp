@@ -303,6 +303,12 @@ void TestCarver::pages_data()
             bigRows("a", 5, 1) + "UPDATE a SET note='set' WHERE n=5; DELETE FROM a WHERE n=5;",
         {"a/freeblock/-: 2|" + bigName(2) + "|null|none|-1|null",
          "a/unallocated/-: 5|" + bigName(5) + "|null|set|-1|null"});
+    row("defaults of every kind",
+        "CREATE TABLE d(n INTEGER, name TEXT, city TEXT, zip TEXT);" + bigRows("d", 1, 3) +
+            "DELETE FROM d WHERE n=2; ALTER TABLE d ADD COLUMN b BLOB DEFAULT X'00fF';"
+            "ALTER TABLE d ADD COLUMN r REAL DEFAULT (-2.5); ALTER TABLE d ADD COLUMN t TEXT "
+            "DEFAULT 'it''s'; ALTER TABLE d ADD COLUMN y INTEGER DEFAULT TRUE;",
+        {"d/freeblock/-: 2|" + bigName(2) + "|null|null|x00ff|-2.5|it's|1"});
     // A row freed and its slot's end given to a shorter one: the surviving
     // head and values come back, the values the new row took are lost.
     row("record cut by a later cell",

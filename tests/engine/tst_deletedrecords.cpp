@@ -73,6 +73,7 @@ private slots:
     void exportSaysDeleted_data();
     void exportSaysDeleted();
     void fullWorkFolder();
+    void messageRowsSayTheirSource();
 
 private:
     QTemporaryDir m_dir;
@@ -231,6 +232,31 @@ void TestDeletedRecords::fullWorkFolder()
 #else
     QSKIP("file size limits are a POSIX matter");
 #endif
+}
+
+// A conversation gathers deleted messages from several places; each row of
+// its CSV names the one its message came from.
+void TestDeletedRecords::messageRowsSayTheirSource()
+{
+    BackupDevice device(m_dir.filePath(QStringLiteral("backup")));
+    SourcePtr source;
+    QVERIFY(ScanRunner::ScanInto(source, device, MD_MESSAGE));
+    const QString folder = m_dir.filePath(QStringLiteral("rowsources"));
+    QCOMPARE(ScanRunner(source.get()).ExportAll(MD_MESSAGE, folder), int(TASK_COMPLETE));
+    const QStringList known{"freeblock", "unallocated", "freelist", "dropped table",
+                            "overflow",  "WAL",         "journal",  "recently deleted"};
+    QSet<QString> seen;
+    for (const QString& file : QDir(folder).entryList({"*.csv"}, QDir::Files)) {
+        const QString csv = QString::fromUtf8(BackupFixture::Read(QDir(folder).filePath(file)));
+        const QRegularExpression mark(QStringLiteral("Yes \\(([^)]*)\\)"));
+        for (auto match = mark.globalMatch(csv); match.hasNext();) {
+            const QString where = match.next().captured(1);
+            QVERIFY2(known.contains(where), qPrintable(file + ": " + where));
+            seen << where;
+        }
+    }
+    // The log's conversation and the messages from free space both show.
+    QVERIFY2(seen.size() >= 2, qPrintable(QStringList(seen.values()).join(", ")));
 }
 
 QTEST_GUILESS_MAIN(TestDeletedRecords)

@@ -150,6 +150,8 @@ private slots:
     void chatlessKeepsItsFiles();
     void calendarAndReminders_data();
     void calendarAndReminders();
+    void calendarIdentities_data();
+    void calendarIdentities();
     void csvFiles_data();
     void csvFiles();
     void files_data();
@@ -366,6 +368,43 @@ void TestEngineExport::calendarAndReminders()
                                        '|');
     }
     QCOMPARE(written, expected);
+}
+
+void TestEngineExport::calendarIdentities_data()
+{
+    calendarAndReminders_data();
+}
+
+// Two exports of one backup made in two time zones give every entry the
+// same UID, and no two entries share one: importing both duplicates nothing.
+void TestEngineExport::calendarIdentities()
+{
+    QFETCH(int, type);
+    const QByteArray zone = qgetenv("TZ");
+    QList<QStringList> uids;
+    for (const char* where : {"Pacific/Kiritimati", "America/Los_Angeles"}) {
+        qputenv("TZ", where);
+        tzset();
+        QString folder;
+        SourcePtr source;
+        QCOMPARE(Export(static_cast<MDType>(type), 0, folder, source), int(TASK_COMPLETE));
+        QStringList found;
+        for (const QString& line : Unfold(Read(
+                 QDir(folder).filePath(type == MD_REMINDER ? "Reminders.ics" : "Calendar.ics")))) {
+            if (line.startsWith("UID:"))
+                found << line;
+        }
+        uids << found;
+    }
+    if (zone.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", zone);
+    tzset();
+    QVERIFY(uids.first().size() > 10);
+    QCOMPARE(uids.last(), uids.first());
+    QCOMPARE(int(QSet<QString>(uids.first().begin(), uids.first().end()).size()),
+             uids.first().size());
 }
 
 void TestEngineExport::csvFiles_data()

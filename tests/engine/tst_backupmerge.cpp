@@ -89,6 +89,7 @@ private slots:
     void initTestCase();
     void merged_data();
     void merged();
+    void encryptedSource();
     void refused_data();
     void refused();
     void backupsUnchanged();
@@ -175,6 +176,33 @@ void TestBackupMerge::merged()
     QCOMPARE(second.AddedCount(), 0);
     QCOMPARE(second.SkippedCount(), recovered.size());
     QCOMPARE(RecordTexts::Scan(again, MDType(type), false), expected);
+}
+
+void TestBackupMerge::encryptedSource()
+{
+    // The same records, encrypted: the merge decrypts them privately.
+    SampleBackupWriter::Options options;
+    options.media = false;
+    options.deletions = true;
+    options.password = QStringLiteral("merge me");
+    options.kdfRounds = 1;
+    QVERIFY(SampleBackupWriter(options).Write(Folder("encrypted")));
+    BackupMerge::Options merge;
+    merge.category = MD_CONTACT;
+    merge.onlyDeleted = true;
+    merge.password = QStringLiteral("not it");
+    BackupMerge wrong(merge);
+    QVERIFY(!wrong.Run(Folder("encrypted"), Folder("target"), Folder("from-encrypted")));
+    QVERIFY2(wrong.ErrorText().contains(QLatin1String("password")), qPrintable(wrong.ErrorText()));
+    QVERIFY(!QFileInfo::exists(Folder("from-encrypted")));
+    merge.password = options.password;
+    BackupMerge right(merge);
+    QVERIFY2(right.Run(Folder("encrypted"), Folder("target"), Folder("from-encrypted")),
+             qPrintable(right.ErrorText()));
+    QStringList expected = RecordTexts::Scan(Folder("target"), MD_CONTACT, false) +
+                           RecordTexts::Scan(Folder("source"), MD_CONTACT, true);
+    expected.sort();
+    QCOMPARE(RecordTexts::Scan(Folder("from-encrypted"), MD_CONTACT, false), expected);
 }
 
 void TestBackupMerge::refused_data()

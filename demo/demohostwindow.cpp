@@ -10,10 +10,14 @@
 #include "pages/demotablepage.h"
 #include "pages/reminderspage.h"
 #include "passworddialog.h"
+#include "phones/phonecapturebar.h"
+#include "phones/phonehost.h"
+#include "phones/phonelistwidget.h"
 
 #include "backupdevice.h"
 #include "log4qt/logger.h"
 #include "log4qt/propertyconfigurator.h"
+#include "phonedevice.h"
 #include "plugin/categorypanel.h"
 #include "store/taskitem.h"
 
@@ -32,6 +36,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QUrl>
+#include <QVBoxLayout>
 #include <QtConcurrent>
 
 namespace {
@@ -87,10 +92,25 @@ DemoHostWindow::DemoHostWindow(const Options& options, QWidget* parent)
     m_pOverview->SetHeading(tr("No backup open"),
                             tr("Choose a backup in the list, or File > Open Backup Folder..."));
     m_pOverview->SetEnabled(false);
+    // Phones on the cable above the backups; the open phone's backup line
+    // above the overview.
+    m_pPhones = new PhoneHost(this, m_options.phoneBackupFolder.isEmpty()
+                                        ? m_options.standardFolders.value(0)
+                                        : m_options.phoneBackupFolder);
+    auto* sources = new QSplitter(Qt::Vertical, this);
+    sources->setObjectName(QStringLiteral("sourceSplitter"));
+    sources->addWidget(m_pPhones->List());
+    sources->addWidget(m_pBackupList);
+    sources->setSizes({160, 440});
+    auto* right = new QWidget(this);
+    auto* rightLayout = new QVBoxLayout(right);
+    rightLayout->setContentsMargins(0, 0, 0, 0);
+    rightLayout->addWidget(m_pPhones->Bar());
+    rightLayout->addWidget(m_pOverview, 1);
     auto* splitter = new QSplitter(this);
     splitter->setObjectName(QStringLiteral("hostSplitter"));
-    splitter->addWidget(m_pBackupList);
-    splitter->addWidget(m_pOverview);
+    splitter->addWidget(sources);
+    splitter->addWidget(right);
     splitter->setStretchFactor(1, 1);
     splitter->setSizes({270, 730});
     setCentralWidget(splitter);
@@ -106,6 +126,7 @@ DemoHostWindow::DemoHostWindow(const Options& options, QWidget* parent)
     connect(m_pOverview, &CategoryOverview::categoryActivated, this,
             [this](int type) { OpenCategory(static_cast<MMobile::MDType>(type)); });
     connect(m_pOverview, &CategoryOverview::scanAllRequested, this, &DemoHostWindow::ScanAll);
+    connect(m_pPhones->List(), &PhoneListWidget::phoneOpened, this, &DemoHostWindow::OpenPhone);
 
     BuildMenus();
     m_pStatusLine = new QLabel(this);
@@ -134,6 +155,8 @@ DemoHostWindow::~DemoHostWindow()
 {
     SaveGeometry();
     CloseAllPages();
+    // After its pages: deleting a phone stops its capture.
+    m_pPhones->Close();
 }
 
 void DemoHostWindow::BuildMenus()
@@ -165,6 +188,7 @@ void DemoHostWindow::BuildMenus()
 
 void DemoHostWindow::Start(bool mayAsk)
 {
+    m_pPhones->List()->Start();
     if (!m_options.backupFolder.isEmpty()) {
         AddBackupFolder(m_options.backupFolder, mayAsk);
         return;
@@ -273,13 +297,8 @@ bool DemoHostWindow::OpenBackup(const QString& folder, bool mayAsk)
         return false;
     }
     CloseAllPages();
-    m_scanQueue.clear();
-    m_scanCurrent = -1;
-    m_scanStatus.clear();
-    m_counts.clear();
-    m_deleted.clear();
-    m_skipped.clear();
-    ShowSkipped();
+    m_pPhones->Close();
+    ResetScans();
     m_device = std::make_unique<BackupDevice>(clean);
     m_deviceEntry.pDevice = m_device.get();
     m_settings->setValue(QLatin1String(kLastBackupKey), clean);
@@ -294,6 +313,45 @@ bool DemoHostWindow::OpenBackup(const QString& folder, bool mayAsk)
     const bool readable = UnlockBackup(mayAsk);
     emit backupOpened(clean);
     return readable;
+}
+
+void DemoHostWindow::ResetScans()
+{
+    m_scanQueue.clear();
+    m_scanCurrent = -1;
+    m_scanStatus.clear();
+    m_counts.clear();
+    m_deleted.clear();
+    m_skipped.clear();
+    ShowSkipped();
+}
+
+void DemoHostWindow::OpenPhone(const PhoneInfo& phone)
+{
+    CloseAllPages();
+    ResetScans();
+    m_device.reset();
+    m_pBackupList->clearSelection();
+    m_pPhones->Open(phone);
+    m_deviceEntry.pDevice = m_pPhones->Device();
+    const QString title = phone.ShownName();
+    m_pOverview->Reset();
+    m_pOverview->SetHeading(title, tr("%1, iOS %2. Scanning a category first backs the phone up "
+                                      "into %3.")
+                                       .arg(phone.productType, phone.productVersion,
+                                            QDir::toNativeSeparators(m_pPhones->BackupFolder())));
+    m_pOverview->SetEnabled(true);
+    setWindowTitle(tr("Backup explorer - %1").arg(title));
+    logger()->info(QStringLiteral("Opened the phone %1").arg(QString::fromLatin1(phone.udid)));
+    Notify(tr("%1 is open. Double-click a category, or scan all: the phone is backed up first.")
+               .arg(title));
+}
+
+MMobile::IDevice* DemoHostWindow::PageDevice() const
+{
+    if (m_device)
+        return m_device.get();
+    return m_pPhones->Device();
 }
 
 QString DemoHostWindow::CurrentBackup() const
@@ -362,7 +420,7 @@ CategoryPanel* DemoHostWindow::OpenCategory(MMobile::MDType type, bool show)
         }
         return open;
     }
-    if (!m_device)
+    if (!PageDevice())
         return nullptr;
     CategoryPanel* page = DemoPageFactory::Create(this, type, m_options.workFolder);
     if (!page)
@@ -374,7 +432,7 @@ CategoryPanel* DemoHostWindow::OpenCategory(MMobile::MDType type, bool show)
     m_counts.remove(int(type));
     m_deleted.remove(int(type));
     m_pages.insert(int(type), page);
-    if (!page->Load(m_device.get(), callback)) {
+    if (!page->Load(PageDevice(), callback)) {
         m_pages.remove(int(type));
         m_scanStatus.insert(int(type), MMobile::TASK_ERROR);
         m_pOverview->SetCounts(type, -1, 0);
@@ -572,8 +630,8 @@ const char* DemoHostWindow::GetSkinDir(int type)
 DeviceEntry* DemoHostWindow::GetDeviceList(unsigned int* count)
 {
     if (count)
-        *count = m_device ? 1 : 0;
-    return m_device ? &m_deviceEntry : nullptr;
+        *count = PageDevice() ? 1 : 0;
+    return PageDevice() ? &m_deviceEntry : nullptr;
 }
 
 void DemoHostWindow::OnPluginClose(MMobile::MDType type)

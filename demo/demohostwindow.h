@@ -21,6 +21,8 @@
 #include <memory>
 
 class BackupDevice;
+class PhoneHost;
+struct PhoneInfo;
 class BackupListWidget;
 class CategoryOverview;
 class CategoryPanel;
@@ -58,6 +60,8 @@ public:
         QString settingsFile;        // empty: the user's settings
         QString logFolder;
         QString password; // of an encrypted backup; empty: ask for it
+        // Where phones are backed up to; empty: the first standard folder.
+        QString phoneBackupFolder;
     };
 
     explicit DemoHostWindow(const Options& options, QWidget* parent = nullptr);
@@ -66,6 +70,9 @@ public:
     // Lists the backups and opens the backup of the options or the last one
     // once the list is there.
     void Start(bool mayAsk);
+    // Opens a phone the phone list paired: its pages capture, then scan.
+    void OpenPhone(const PhoneInfo& phone);
+    PhoneHost* Phones() const { return m_pPhones; }
     // Lists the backups again (standard places, added and known folders) on a
     // worker thread: sizing a large backup reads every folder of it.
     void RefreshBackups();
@@ -149,6 +156,9 @@ protected:
 
 private:
     void BuildMenus();
+    // The device the pages load: the open backup's or the open phone's.
+    MMobile::IDevice* PageDevice() const;
+    void ResetScans();
     // Lists the backups, then runs `then` (when not null).
     void ListBackups(std::function<void()> then);
     void OnBackupsListed();
@@ -160,6 +170,8 @@ private:
 
     Options m_options;
     std::unique_ptr<BackupDevice> m_device;
+    PhoneHost* m_pPhones; // the phones on the cable and the open phone
+
     std::unique_ptr<QSettings> m_settings;
     BackupListWidget* m_pBackupList;
     QFutureWatcher<QList<BackupSummary>> m_listWatcher;

@@ -6,6 +6,7 @@
 #include "demohostwindow.h"
 #include "demotour.h"
 #include "hosttranslations.h"
+#include "phones/phonetour.h"
 
 #include "log4qt/logger.h"
 
@@ -18,6 +19,7 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -140,6 +142,16 @@ int main(int argc, char* argv[])
         g_pendingLines.clear();
     }
 
+    // The tour also backs up a test phone: it listens before the host does.
+    std::unique_ptr<PhoneTour> phoneTour;
+    if (parser.isSet(tour)) {
+        phoneTour = std::make_unique<PhoneTour>(QString::fromUtf8(CP_DEMO_FAKE_PHONE), sample);
+        if (phoneTour->StartPhone())
+            options.phoneBackupFolder = phoneTour->BackupFolder();
+        else
+            phoneTour.reset();
+    }
+
     DemoHostWindow host(options);
     host.show();
     // The tour has no one to ask: a locked backup shows its backup errors.
@@ -156,7 +168,17 @@ int main(int argc, char* argv[])
     DemoTour walk(&host, tourOptions);
     const DemoTour::Summary summary = walk.Run();
     std::printf("%s", qPrintable(summary.ToText()));
+    QStringList phoneErrors;
+    if (phoneTour) {
+        phoneErrors = phoneTour->Run(&host, tourOptions.screenshotFolder);
+        for (const QString& shot : phoneTour->Screenshots())
+            std::printf("Test phone screenshot: %s\n", qPrintable(shot));
+        for (const QString& error : qAsConst(phoneErrors))
+            std::printf("Test phone error: %s\n", qPrintable(error));
+    } else {
+        std::printf("Test phone: not toured (no fake phone program or sample backup)\n");
+    }
     std::printf("Log file: %s\n",
                 qPrintable(QDir::toNativeSeparators(QDir(options.logFolder).filePath("demo.log"))));
-    return summary.ok() ? 0 : 1;
+    return summary.ok() && phoneErrors.isEmpty() ? 0 : 1;
 }

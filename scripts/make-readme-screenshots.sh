@@ -33,7 +33,8 @@ SHOTS="$ROOT/doc/screenshots"
 cp "$WORK/tour/backups.png" "$SHOTS/host-backups.png"
 cp "$WORK/tour/overview.png" "$SHOTS/host-overview.png"
 cp "$WORK/tour/host.png" "$SHOTS/host-after-recovery.png"
-for page in "$WORK"/tour/[0-9][0-9]-*.png "$WORK"/tour/search-*.png; do
+# The tour's test phone: its entry, the trust prompt, the backup line, the scan.
+for page in "$WORK"/tour/[0-9][0-9]-*.png "$WORK"/tour/search-*.png "$WORK"/tour/phone-*.png; do
     cp "$page" "$SHOTS/"
 done
 

@@ -74,6 +74,14 @@
 <context>
     <name>DemoHostWindow</name>
     <message>
+        <source>%1, iOS %2. Scanning a category first backs the phone up into %3.</source>
+        <translation>%1, iOS %2. Beim Scannen einer Kategorie wird das Telefon zuerst nach %3 gesichert.</translation>
+    </message>
+    <message>
+        <source>%1 is open. Double-click a category, or scan all: the phone is backed up first.</source>
+        <translation>%1 ist geöffnet. Doppelklicken Sie auf eine Kategorie oder scannen Sie alle: Das Telefon wird zuerst gesichert.</translation>
+    </message>
+    <message>
         <source>Backup explorer</source>
         <translation>Backup-Explorer</translation>
     </message>
@@ -444,6 +452,103 @@
     <message>
         <source>Signature</source>
         <translation>Signatur</translation>
+    </message>
+</context>
+<context>
+    <name>PhonePairingTask</name>
+    <message>
+        <source>The phone trusts this computer.</source>
+        <translation>Das Telefon vertraut diesem Computer.</translation>
+    </message>
+    <message>
+        <source>The phone answered &quot;Don't Trust&quot;. To try again, unplug it, plug it back in and choose &quot;Trust&quot; this time.</source>
+        <translation>Das Telefon hat &quot;Nicht vertrauen&quot; geantwortet. Um es erneut zu versuchen, trennen Sie es, schließen Sie es wieder an und wählen Sie diesmal &quot;Vertrauen&quot;.</translation>
+    </message>
+    <message>
+        <source>Nobody answered &quot;Trust This Computer?&quot; on the phone in time.</source>
+        <translation>Niemand hat &quot;Diesem Computer vertrauen?&quot; auf dem Telefon rechtzeitig beantwortet.</translation>
+    </message>
+    <message>
+        <source>The phone could not be paired.</source>
+        <translation>Das Telefon konnte nicht gekoppelt werden.</translation>
+    </message>
+</context>
+<context>
+    <name>PhoneListWidget</name>
+    <message>
+        <source>&lt;b&gt;Connected phones&lt;/b&gt;</source>
+        <translation>&lt;b&gt;Verbundene Telefone&lt;/b&gt;</translation>
+    </message>
+    <message>
+        <source>Double-click a phone to back it up and scan it</source>
+        <translation>Doppelklicken Sie auf ein Telefon, um es zu sichern und zu scannen</translation>
+    </message>
+    <message>
+        <source>Try Again</source>
+        <translation>Erneut versuchen</translation>
+    </message>
+    <message>
+        <source>TEST PHONE (simulated): %1</source>
+        <translation>TESTTELEFON (simuliert): %1</translation>
+    </message>
+    <message>
+        <source>iOS %1</source>
+        <translation>iOS %1</translation>
+    </message>
+    <message>
+        <source>trusted</source>
+        <translation>vertraut</translation>
+    </message>
+    <message>
+        <source>not trusted yet</source>
+        <translation>noch nicht vertraut</translation>
+    </message>
+    <message>
+        <source>No phone connected. Plug one in with its cable.</source>
+        <translation>Kein Telefon verbunden. Schließen Sie eines mit seinem Kabel an.</translation>
+    </message>
+    <message>
+        <source>Connecting to the phone ...</source>
+        <translation>Verbindung zum Telefon ...</translation>
+    </message>
+    <message>
+        <source>Unlock the phone with its passcode: it asks &quot;Trust This Computer?&quot; once it is unlocked.</source>
+        <translation>Entsperren Sie das Telefon mit seinem Code: Danach fragt es &quot;Diesem Computer vertrauen?&quot;.</translation>
+    </message>
+    <message>
+        <source>The phone shows &quot;Trust This Computer?&quot;. Tap &quot;Trust&quot; on the phone and enter its passcode; this computer waits.</source>
+        <translation>Das Telefon zeigt &quot;Diesem Computer vertrauen?&quot;. Tippen Sie auf dem Telefon auf &quot;Vertrauen&quot; und geben Sie seinen Code ein; dieser Computer wartet.</translation>
+    </message>
+</context>
+<context>
+    <name>PhoneCaptureBar</name>
+    <message>
+        <source>Backup of %1 complete</source>
+        <translation>Backup von %1 abgeschlossen</translation>
+    </message>
+    <message>
+        <source>Backup of %1 stopped</source>
+        <translation>Backup von %1 angehalten</translation>
+    </message>
+    <message>
+        <source>Backup of %1 failed (error %2)</source>
+        <translation>Backup von %1 fehlgeschlagen (Fehler %2)</translation>
+    </message>
+    <message>
+        <source>&quot;Trust This Computer?&quot; is showing on %1</source>
+        <translation>%1 zeigt &quot;Diesem Computer vertrauen?&quot;</translation>
+    </message>
+    <message>
+        <source>Unlock %1 with its passcode</source>
+        <translation>Entsperren Sie %1 mit seinem Code</translation>
+    </message>
+    <message>
+        <source>Backing up %1 ... %2%</source>
+        <translation>Backup von %1 ... %2%</translation>
+    </message>
+    <message>
+        <source>%1 prepares its backup ...</source>
+        <translation>%1 bereitet sein Backup vor ...</translation>
     </message>
 </context>
 </TS>

@@ -269,6 +269,9 @@ int BackupCapture::Run()
             error == LOCKDOWN_E_MUX_ERROR ? CAPTURE_FAILED : CAPTURE_PROTOCOL,
             QStringLiteral("the backup service did not start (lockdown error %1)").arg(int(error)));
     }
+    // The session is not needed once the service runs; a phone drops idle
+    // lockdown connections anyway.
+    phone.CloseLockdown();
     mobilebackup2_client_t rawClient = nullptr;
     const mobilebackup2_error_t opened =
         mobilebackup2_client_new(phone.Device(), service, &rawClient);

@@ -51,8 +51,7 @@ QString BackupStaging::BackupFolder() const
 
 bool BackupStaging::Prepare()
 {
-    if (m_udid.isEmpty() || m_udid.contains(QLatin1Char('/')) ||
-        m_udid.contains(QLatin1Char('\\')) || m_udid.startsWith(QLatin1Char('.'))) {
+    if (!ValidIdentifier()) {
         m_error = QStringLiteral("not a usable phone identifier: %1").arg(m_udid);
         return false;
     }
@@ -125,8 +124,15 @@ bool BackupStaging::Commit()
     return true;
 }
 
+bool BackupStaging::ValidIdentifier() const
+{
+    return !m_udid.isEmpty() && !m_udid.contains(QLatin1Char('/')) &&
+           !m_udid.contains(QLatin1Char('\\')) && !m_udid.startsWith(QLatin1Char('.'));
+}
+
 void BackupStaging::Discard()
 {
-    if (QFileInfo::exists(m_root))
+    // Nothing is removed for a name that might point elsewhere.
+    if (ValidIdentifier() && QFileInfo::exists(m_root))
         QDir(m_root).removeRecursively();
 }

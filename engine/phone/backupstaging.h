@@ -40,6 +40,7 @@ public:
 
 private:
     bool LinkTree(const QString& from, const QString& to);
+    bool ValidIdentifier() const;
 
     QString m_destination;
     QString m_udid;

@@ -41,6 +41,12 @@ void CaptureJob::JoinFinished()
         m_thread.join();
 }
 
+void CaptureJob::Join()
+{
+    std::lock_guard<std::mutex> starting(m_startMutex);
+    JoinFinished();
+}
+
 CaptureJob::State CaptureJob::Start()
 {
     std::lock_guard<std::mutex> starting(m_startMutex);

@@ -46,6 +46,8 @@ public:
     Snapshot Wait(const WaitCallback& callback);
     Snapshot Now() const;
     void Cancel();
+    // Waits for the capture's thread (after Cancel(): within a second).
+    void Join();
     // Called on the capture's thread when a capture ends.
     void SetFinishedCallback(Finished callback);
     void SetPairingTimeout(int ms);

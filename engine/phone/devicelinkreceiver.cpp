@@ -209,9 +209,14 @@ DeviceLinkReceiver::Step DeviceLinkReceiver::Dispatch(const QString& name, plist
 
 QString DeviceLinkReceiver::LocalPath(const QString& phonePath) const
 {
+    return ResolvePath(m_root, phonePath);
+}
+
+QString DeviceLinkReceiver::ResolvePath(const QString& root, const QString& phonePath)
+{
     if (phonePath.isEmpty() || phonePath.contains(QLatin1Char('\\')) ||
-        phonePath.contains(QChar(0)) || QDir::isAbsolutePath(phonePath) ||
-        phonePath.contains(QLatin1Char(':')))
+        phonePath.contains(QChar(0)) || phonePath.startsWith(QLatin1Char('/')) ||
+        QDir::isAbsolutePath(phonePath) || phonePath.contains(QLatin1Char(':')))
         return QString();
     const QStringList parts = phonePath.split(QLatin1Char('/'), Qt::SkipEmptyParts);
     if (parts.isEmpty())
@@ -220,7 +225,7 @@ QString DeviceLinkReceiver::LocalPath(const QString& phonePath) const
         if (part == QLatin1String("..") || part == QLatin1String("."))
             return QString();
     }
-    return m_root + QLatin1Char('/') + parts.join(QLatin1Char('/'));
+    return QDir(root).absolutePath() + QLatin1Char('/') + parts.join(QLatin1Char('/'));
 }
 
 void DeviceLinkReceiver::TakeProgress(plist_t message, uint32_t index)

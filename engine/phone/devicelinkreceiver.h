@@ -43,6 +43,9 @@ public:
     int FilesReceived() const { return m_files; }
 
     static qint64 FreeSpace(const QString& folder);
+    // `phonePath` (relative, '/'-separated) inside `root`, or empty when it
+    // is not a plain relative path that stays inside.
+    static QString ResolvePath(const QString& root, const QString& phonePath);
 
 private:
     enum Step { STEP_GO_ON, STEP_DONE, STEP_FAILED };

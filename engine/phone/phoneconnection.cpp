@@ -26,6 +26,14 @@ PhoneConnection::~PhoneConnection()
     Close();
 }
 
+void PhoneConnection::CloseLockdown()
+{
+    if (m_lockdown)
+        lockdownd_client_free(m_lockdown);
+    m_lockdown = nullptr;
+    m_session = false;
+}
+
 void PhoneConnection::Close()
 {
     if (m_lockdown)

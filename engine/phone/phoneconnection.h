@@ -48,6 +48,8 @@ public:
     lockdownd_client_t Lockdown() const { return m_lockdown; }
     bool IsConnected() const { return m_device != nullptr; }
     void Close();
+    // Frees the lockdown client only; services started through it go on.
+    void CloseLockdown();
 
 private:
     bool OpenDevice();

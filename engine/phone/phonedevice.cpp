@@ -25,7 +25,7 @@ PhoneDevice::~PhoneDevice()
 {
     // The capture's thread calls back into this object: stop it first.
     m_job.Cancel();
-    m_job.SetFinishedCallback(nullptr);
+    m_job.Join();
 }
 
 MMobile::ICategoryDataSource* PhoneDevice::GetDataSource(MMobile::MDType type)

@@ -190,11 +190,21 @@ void TestPhoneCapture::failureKeepsEarlierBackup()
     QFETCH(int, code);
     QVERIFY(BackupFixture::CopyFolder(Previous(), m_dest->path()));
     const QString folder = QDir(m_dest->path()).filePath(Udid);
+    // The earlier backup differs from what the phone sends now, so a byte
+    // written through to it would show.
+    // The phone sends files in path order: the first is sent before any failure.
+    QStringList sent;
+    for (QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
+        sent << it.next();
+    sent.sort();
+    QVERIFY(!sent.isEmpty() && QFileInfo(sent.first()).fileName().size() == 40);
+    QVERIFY(BackupFixture::WriteFile(sent.first(), "the earlier backup's own bytes"));
     const QString before = BackupFixture::Digests(folder);
     QVERIFY(!before.isEmpty());
     QVERIFY(m_phone->Start(Served(), Udid, scenario));
     BackupCapture capture(Udid.toLatin1(), m_dest->path());
     capture.SetPairingTimeout(1500);
+    capture.SetForceFull(true);
     if (freeSpace >= 0)
         capture.SetFreeSpaceProbe([freeSpace](const QString&) { return freeSpace; });
     QCOMPARE(capture.Run(), code);

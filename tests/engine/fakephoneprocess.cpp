@@ -14,6 +14,11 @@ FakePhoneProcess::~FakePhoneProcess()
     Stop();
 }
 
+QString FakePhoneProcess::Program()
+{
+    return qEnvironmentVariable("MMOBILE_FAKE_PHONE", QStringLiteral(MMOBILE_FAKE_PHONE));
+}
+
 QString FakePhoneProcess::SocketPath() const
 {
     return m_dir.filePath(QStringLiteral("usbmux.sock"));
@@ -35,7 +40,7 @@ bool FakePhoneProcess::Start(const QString& backupFolder, const QString& scenari
     if (!udid.isEmpty())
         arguments << QStringLiteral("--udid") << udid;
     arguments << more;
-    m_process.setProgram(QStringLiteral(MMOBILE_FAKE_PHONE));
+    m_process.setProgram(Program());
     m_process.setArguments(arguments);
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
     m_process.start();
@@ -75,13 +80,18 @@ QString FakePhoneProcess::Errors()
     return QString::fromLocal8Bit(m_errors);
 }
 
+QProcessEnvironment FakePhoneProcess::Environment() const
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("USBMUXD_SOCKET_ADDRESS"), QString::fromLocal8Bit(Address()));
+    return environment;
+}
+
 FakePhoneProcess::Run FakePhoneProcess::Tool(const QString& program, const QStringList& arguments,
                                              int timeoutMs) const
 {
     QProcess tool;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("USBMUXD_SOCKET_ADDRESS"), QString::fromLocal8Bit(Address()));
-    tool.setProcessEnvironment(environment);
+    tool.setProcessEnvironment(Environment());
     tool.setProcessChannelMode(QProcess::MergedChannels);
     tool.start(program, arguments);
     Run run;

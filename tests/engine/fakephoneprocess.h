@@ -29,13 +29,18 @@ public:
     FakePhoneProcess();
     ~FakePhoneProcess();
 
+    // The fake's program: MMOBILE_FAKE_PHONE from the environment when set (a
+    // sanitizer's build of it), else the one this build made.
+    static QString Program();
+
     // `more`: further options (--restore-into FOLDER).
     bool Start(const QString& backupFolder, const QString& scenario = QStringLiteral("normal"),
                const QString& udid = QString(), const QStringList& more = QStringList());
     void Stop();
     QString SocketPath() const;
-    // USBMUXD_SOCKET_ADDRESS's value for this phone.
+    // USBMUXD_SOCKET_ADDRESS's value for this phone, and an environment holding it.
     QByteArray Address() const;
+    QProcessEnvironment Environment() const;
     qint64 Pid() const { return m_process.processId(); }
     bool Signal(int signal) const;
     // The fake's stderr so far (only errors go there).

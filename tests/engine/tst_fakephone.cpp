@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -46,6 +47,18 @@ QString Content(const QString& folder)
     return lines.join('\n');
 }
 
+// A tool's output without its progress bars, for failure messages.
+QByteArray Summary(const QByteArray& output)
+{
+    QList<QByteArray> lines;
+    for (const QByteArray& line : output.split('\n')) {
+        const QByteArray last = line.split('\r').last().trimmed();
+        if (!last.isEmpty() && !last.startsWith('['))
+            lines << last;
+    }
+    return lines.mid(std::max(0, int(lines.size()) - 12)).join('\n');
+}
+
 // Waits, without re-asking the phone, until `done` holds (a signal's effect).
 bool Eventually(const std::function<bool()>& done)
 {
@@ -66,6 +79,9 @@ class TestFakePhone : public QObject
 
 private slots:
     void initTestCase();
+    void cleanupTestCase();
+    void commandLineErrors_data();
+    void commandLineErrors();
     void deviceValues_data();
     void deviceValues();
     void fullBackupIsTheServedFolder_data();
@@ -75,11 +91,13 @@ private slots:
     void incrementalSendsOnlyChanges_data();
     void incrementalSendsOnlyChanges();
     void lockedUntilUnlocked();
+    void diskFullIsRefused();
     void trustDialog_data();
     void trustDialog();
     void restoreIsReceived_data();
     void restoreIsReceived();
     void unplugMidTransferKeepsThePreviousBackup();
+    void syncLockIsExclusive();
     void plugEventsReachListeners();
     void hostileBytesAreRefused_data();
     void hostileBytesAreRefused();
@@ -117,6 +135,9 @@ FakePhoneProcess::Run TestFakePhone::Backup(const FakePhoneProcess& phone, const
 void TestFakePhone::initTestCase()
 {
     QVERIFY(m_dir.isValid());
+    for (const char* tool : {"idevice_id", "ideviceinfo", "idevicepair", "idevicebackup2"})
+        QVERIFY2(!QStandardPaths::findExecutable(tool).isEmpty(),
+                 "the cross-check needs libimobiledevice's tools (libimobiledevice-utils)");
     SampleBackupWriter::Options options;
     for (int i = 0; i < 2; ++i) {
         Variant& variant = m_variants[i];
@@ -140,6 +161,65 @@ void TestFakePhone::initTestCase()
             QCOMPARE(variant.receivedDevice->Unlock(options.password), BackupDevice::UNLOCK_OK);
         }
     }
+}
+
+void TestFakePhone::cleanupTestCase()
+{
+    // Nothing went wrong on the phones that served every other test's
+    // clients (hostile ones too): they wrote no error, and a sanitizer's
+    // build of them (MMOBILE_FAKE_PHONE) would have.
+    for (Variant& variant : m_variants) {
+        QVERIFY(variant.phone.Signal(0));
+        QCOMPARE(variant.phone.Errors(), QString());
+    }
+}
+
+void TestFakePhone::commandLineErrors_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("error");
+    const QString socket = m_dir.filePath("unused.sock");
+    const QString served = m_variants[0].served;
+    QTest::newRow("nothing") << QStringList() << 2 << "--socket and --backup are required";
+    QTest::newRow("unknown option")
+        << QStringList{"--socket", socket, "--colour", "red"} << 2 << "unknown option --colour";
+    QTest::newRow("value missing")
+        << QStringList{"--socket"} << 2 << "missing value after --socket";
+    QTest::newRow("unknown scenario")
+        << QStringList{"--socket", socket, "--backup", served, "--scenario", "normal,dance"} << 2
+        << "unknown scenario 'dance'";
+    QTest::newRow("percentage over 100")
+        << QStringList{"--socket", socket, "--backup", served, "--scenario", "unplug-at=101"} << 2
+        << "unplug-at needs a percentage from 0 to 100";
+    QTest::newRow("slow without a number")
+        << QStringList{"--socket", socket, "--backup", served, "--scenario", "slow=fast"} << 2
+        << "slow=MS needs milliseconds";
+    QTest::newRow("not a backup folder")
+        << QStringList{"--socket", socket, "--backup", m_dir.filePath("plain-out")} << 1
+        << "no readable Manifest.plist";
+    QTest::newRow("no folder") << QStringList{"--socket", socket, "--backup",
+                                              m_dir.filePath("none")}
+                               << 1 << "not a folder";
+    QTest::newRow("UDID that is a path")
+        << QStringList{"--socket", socket, "--backup", served, "--udid", "../../etc"} << 1
+        << "not a usable UDID: ../../etc";
+}
+
+void TestFakePhone::commandLineErrors()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, error);
+    QProcess fake;
+    fake.start(FakePhoneProcess::Program(), arguments);
+    QVERIFY(fake.waitForFinished(60000));
+    QCOMPARE(fake.exitCode(), exitCode);
+    // Errors go to stderr only, and nothing listens.
+    QCOMPARE(fake.readAllStandardOutput(), QByteArray());
+    const QString errors = QString::fromLocal8Bit(fake.readAllStandardError());
+    QVERIFY2(errors.contains(error), qPrintable(errors));
+    QVERIFY(!QFileInfo::exists(m_dir.filePath("unused.sock")));
 }
 
 void TestFakePhone::deviceValues_data()
@@ -190,7 +270,7 @@ void TestFakePhone::fullBackupIsTheServedFolder()
     const Variant& v = m_variants[variant];
     QVERIFY(v.backup.finished);
     QVERIFY2(v.backup.exitCode == 0 && v.backup.output.contains("Backup Successful."),
-             v.backup.output.right(2000).constData());
+             Summary(v.backup.output).constData());
     // Every file byte for byte where the phone keeps it, and nothing else:
     // the snapshot folder is gone.
     const QString served = Content(v.served);
@@ -292,9 +372,9 @@ void TestFakePhone::incrementalSendsOnlyChanges()
     QVERIFY2(phone.Start(served, "normal", PlainUdid), qPrintable(phone.Errors()));
     const FakePhoneProcess::Run run = Backup(phone, out, false);
     QVERIFY2(run.exitCode == 0 && run.output.contains("Incremental backup mode."),
-             run.output.right(2000).constData());
+             Summary(run.output).constData());
     QVERIFY2(run.output.contains(QString("Received %1 files from device.").arg(received).toUtf8()),
-             run.output.right(2000).constData());
+             Summary(run.output).constData());
     QCOMPARE(Content(QDir(out).filePath(PlainUdid)), Content(served));
 }
 
@@ -315,8 +395,21 @@ void TestFakePhone::lockedUntilUnlocked()
         return phone.Tool("ideviceinfo", {"-k", "PasswordProtected"}).output == "false\n";
     }));
     run = Backup(phone, out, true);
-    QVERIFY2(run.exitCode == 0, run.output.right(2000).constData());
+    QVERIFY2(run.exitCode == 0, Summary(run.output).constData());
     QCOMPARE(Content(QDir(out).filePath(PlainUdid)), Content(m_variants[0].served));
+}
+
+void TestFakePhone::diskFullIsRefused()
+{
+    FakePhoneProcess phone;
+    QVERIFY2(phone.Start(m_variants[0].served, "disk-full", PlainUdid), qPrintable(phone.Errors()));
+    const QString out = m_dir.filePath("full-out");
+    const FakePhoneProcess::Run run = Backup(phone, out, true);
+    QVERIFY2(run.output.contains("ErrorCode 105: Insufficient free disk space on drive to back up "
+                                 "(MBErrorDomain/105)"),
+             run.output.constData());
+    QCOMPARE(run.exitCode, (-105) & 0xff);
+    QVERIFY(!QFile::exists(QDir(out).filePath(QString(PlainUdid) + "/Status.plist")));
 }
 
 void TestFakePhone::trustDialog_data()
@@ -350,15 +443,26 @@ void TestFakePhone::trustDialog()
 void TestFakePhone::restoreIsReceived_data()
 {
     QTest::addColumn<int>("variant");
-    QTest::newRow("plain, by its index") << 0;
-    QTest::newRow("encrypted, by the folder's listing") << 1;
+    QTest::addColumn<bool>("fileMissing"); // one file its index lists is not in the host's folder
+    QTest::newRow("plain, by its index") << 0 << false;
+    QTest::newRow("encrypted, by the folder's listing") << 1 << false;
+    QTest::newRow("a listed file missing") << 0 << true;
 }
 
 void TestFakePhone::restoreIsReceived()
 {
     QFETCH(int, variant);
+    QFETCH(bool, fileMissing);
     const Variant& v = m_variants[variant];
-    const QString into = m_dir.filePath(QStringLiteral("restored-%1").arg(variant));
+    QString source = v.received;
+    if (fileMissing) {
+        source = m_dir.filePath("damaged/") + v.udid;
+        QVERIFY(BackupFixture::CopyFolder(v.received, source));
+        QVERIFY(QFile::remove(
+            BackupFixture::ContentPath(source, "HomeDomain", "Library/Safari/Bookmarks.db")));
+    }
+    const QString into =
+        m_dir.filePath(QStringLiteral("restored-%1-%2").arg(variant).arg(fileMissing));
     QVERIFY(QDir().mkpath(into));
     FakePhoneProcess phone;
     QVERIFY2(phone.Start(v.served, "normal", v.udid, {"--restore-into", into}),
@@ -367,9 +471,17 @@ void TestFakePhone::restoreIsReceived()
     if (variant == 1)
         arguments << "--password" << QString::fromUtf8(Password);
     const FakePhoneProcess::Run run =
-        phone.Tool("idevicebackup2", arguments << QFileInfo(v.received).path());
+        phone.Tool("idevicebackup2", arguments << QFileInfo(source).path());
+    if (fileMissing) {
+        // What a phone answers, and nothing half-restored is kept.
+        QVERIFY2(run.output.contains("ErrorCode 205: Multiple errors downloading files"),
+                 Summary(run.output).constData());
+        QCOMPARE(QDir(into).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList());
+        return;
+    }
     QVERIFY2(run.exitCode == 0 && run.output.contains("Restore Successful."),
-             run.output.right(2000).constData());
+             Summary(run.output).constData());
     // The phone received the host's backup whole, its Info.plist included.
     const QString received = QDir(into).filePath(v.udid);
     QCOMPARE(BackupFixture::Digests(received), BackupFixture::Digests(v.received));
@@ -393,7 +505,7 @@ void TestFakePhone::unplugMidTransferKeepsThePreviousBackup()
     const FakePhoneProcess::Run run = Backup(phone, out, true);
     QVERIFY(run.finished);
     QVERIFY2(run.exitCode != 0 && !run.output.contains("Backup Successful."),
-             run.output.right(2000).constData());
+             Summary(run.output).constData());
     // Half of the files had gone into the snapshot folder; the previous
     // backup beside it is as it was.
     const QString snapshot = QDir(out).filePath(QString(PlainUdid) + "/Snapshot");
@@ -406,6 +518,36 @@ void TestFakePhone::unplugMidTransferKeepsThePreviousBackup()
     QVERIFY(Eventually([&phone] {
         return phone.Tool("idevice_id", {"-l"}).output == QByteArray(PlainUdid) + "\n";
     }));
+}
+
+void TestFakePhone::syncLockIsExclusive()
+{
+    FakePhoneProcess phone;
+    QVERIFY2(phone.Start(m_variants[0].served, "slow=1000", PlainUdid), qPrintable(phone.Errors()));
+    // A first backup takes the phone's sync lock and crawls.
+    QProcess first;
+    first.setProcessEnvironment(phone.Environment());
+    first.setProcessChannelMode(QProcess::MergedChannels);
+    const QString out = m_dir.filePath("lock-out");
+    QVERIFY(QDir().mkpath(out));
+    first.start("idevicebackup2", {"backup", "--full", out});
+    QVERIFY(first.waitForStarted(30000));
+    QByteArray firstOutput;
+    QVERIFY(Eventually([&] {
+        first.waitForReadyRead(10);
+        firstOutput += first.readAll();
+        return firstOutput.contains("Receiving files") || first.state() != QProcess::Running;
+    }));
+    QVERIFY2(first.state() == QProcess::Running, firstOutput.constData());
+    // A second one finds the lock taken and gives up, as on a phone that
+    // another computer is backing up.
+    const FakePhoneProcess::Run second = Backup(phone, m_dir.filePath("lock-out-2"), true);
+    QVERIFY2(second.exitCode != 0 && second.output.contains("timeout while locking for sync"),
+             Summary(second.output).constData());
+    // Unplugged, the first one ends too.
+    QVERIFY(phone.Signal(SIGHUP));
+    QVERIFY(first.waitForFinished(60000));
+    QVERIFY(first.exitCode() != 0);
 }
 
 namespace {

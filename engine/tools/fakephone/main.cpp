@@ -18,7 +18,8 @@
 // until unlocked); pairing-pending (pairing waits on the trust dialog);
 // pairing-refused (pairing is refused until accepted); unplug-at=PERCENT
 // (unplugged once PERCENT of the backup's bytes are sent); slow[=MS] (MS
-// milliseconds, default 20, after every 64 KiB).
+// milliseconds, default 20, after every 64 KiB); disk-full (after asking the
+// host's free space, a backup ends with "Insufficient free disk space").
 // A restore to the phone (idevicebackup2 restore) is kept as FOLDER/<udid>/ in
 // the standard layout, with the request's options beside it in
 // FOLDER/<udid>.restore-options.plist; without --restore-into it is refused.
@@ -48,7 +49,7 @@ int Usage(const char* reason)
                  "usage: mmobile-fake-phone --socket PATH --backup DIR [--udid U] "
                  "[--scenario NAME[,NAME...]] [--restore-into FOLDER]\n"
                  "scenarios: normal, locked, pairing-pending, pairing-refused, "
-                 "unplug-at=PERCENT, slow[=MS]\n",
+                 "unplug-at=PERCENT, slow[=MS], disk-full\n",
                  reason);
     return 2;
 }

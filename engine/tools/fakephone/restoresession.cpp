@@ -141,8 +141,10 @@ bool RestoreSession::Run()
     std::error_code error;
     const std::string staging = (fs::path(m_into) / (".incoming-" + m_udid)).string();
     fs::remove_all(staging, error);
-    if (m_into.empty() || m_source.find('/') != std::string::npos || m_source.empty() ||
-        !fs::create_directories(staging, error))
+    // The source names a folder below the staging one: a plain name only.
+    const bool plainName = !m_source.empty() && m_source != "." && m_source != ".." &&
+                           m_source.find_first_of("/\\") == std::string::npos;
+    if (m_into.empty() || !plainName || !fs::create_directories(staging, error))
         return m_link.SendProcessMessage(1, "The fake phone keeps no restores: start it with "
                                             "--restore-into DIR");
     std::vector<std::string> first;

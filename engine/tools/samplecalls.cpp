@@ -76,5 +76,8 @@ bool SampleCalls::Write(SqliteWriter& db, SampleRandom& random, double now, int 
         }
         content.calls.push_back(call);
     }
-    return true;
+    // Core Data keeps each entity's last key, which the app's next call takes from.
+    return old || db.Exec("CREATE TABLE Z_PRIMARYKEY (Z_ENT INTEGER PRIMARY KEY, Z_NAME VARCHAR, "
+                          "Z_SUPER INTEGER, Z_MAX INTEGER); INSERT INTO Z_PRIMARYKEY SELECT 2, "
+                          "'CallRecord', 0, max(Z_PK) FROM ZCALLRECORD");
 }

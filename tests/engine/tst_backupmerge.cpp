@@ -89,6 +89,7 @@ private slots:
     void initTestCase();
     void merged_data();
     void merged();
+    void encryptedSource();
     void refused_data();
     void refused();
     void backupsUnchanged();
@@ -118,8 +119,9 @@ void TestBackupMerge::merged_data()
 {
     QTest::addColumn<int>("type");
     QTest::addColumn<QString>("path"); // the category's database in HomeDomain
-    // Rows that hang on nothing, as many in the merged database as in the
-    // target's (the scan would show them anyway).
+    // Rows that hang on nothing (the scan would show them anyway), and the
+    // last key Core Data hands out, the same in the merged database as in
+    // the target's.
     QTest::addColumn<QByteArray>("loose");
     QTest::newRow("contacts")
         << int(MD_CONTACT) << "Library/AddressBook/AddressBook.sqlitedb"
@@ -130,7 +132,9 @@ void TestBackupMerge::merged_data()
                               << QByteArray("SELECT count(*) FROM message WHERE ROWID NOT IN "
                                             "(SELECT message_id FROM chat_message_join)");
     QTest::newRow("calls") << int(MD_CALL_HISTORY) << "Library/CallHistoryDB/CallHistory.storedata"
-                           << QByteArray("SELECT count(*) FROM ZCALLRECORD WHERE Z_PK IS NULL");
+                           << QByteArray(
+                                  "SELECT (SELECT Z_MAX FROM Z_PRIMARYKEY WHERE Z_ENT = 2) - "
+                                  "(SELECT max(Z_PK) FROM ZCALLRECORD)");
 }
 
 void TestBackupMerge::merged()
@@ -175,6 +179,33 @@ void TestBackupMerge::merged()
     QCOMPARE(second.AddedCount(), 0);
     QCOMPARE(second.SkippedCount(), recovered.size());
     QCOMPARE(RecordTexts::Scan(again, MDType(type), false), expected);
+}
+
+void TestBackupMerge::encryptedSource()
+{
+    // The same records, encrypted: the merge decrypts them privately.
+    SampleBackupWriter::Options options;
+    options.media = false;
+    options.deletions = true;
+    options.password = QStringLiteral("merge me");
+    options.kdfRounds = 1;
+    QVERIFY(SampleBackupWriter(options).Write(Folder("encrypted")));
+    BackupMerge::Options merge;
+    merge.category = MD_CONTACT;
+    merge.onlyDeleted = true;
+    merge.password = QStringLiteral("not it");
+    BackupMerge wrong(merge);
+    QVERIFY(!wrong.Run(Folder("encrypted"), Folder("target"), Folder("from-encrypted")));
+    QVERIFY2(wrong.ErrorText().contains(QLatin1String("password")), qPrintable(wrong.ErrorText()));
+    QVERIFY(!QFileInfo::exists(Folder("from-encrypted")));
+    merge.password = options.password;
+    BackupMerge right(merge);
+    QVERIFY2(right.Run(Folder("encrypted"), Folder("target"), Folder("from-encrypted")),
+             qPrintable(right.ErrorText()));
+    QStringList expected = RecordTexts::Scan(Folder("target"), MD_CONTACT, false) +
+                           RecordTexts::Scan(Folder("source"), MD_CONTACT, true);
+    expected.sort();
+    QCOMPARE(RecordTexts::Scan(Folder("from-encrypted"), MD_CONTACT, false), expected);
 }
 
 void TestBackupMerge::refused_data()

@@ -169,6 +169,13 @@ QString EncryptedBackup::Register(const QString& fileId, const QString& encrypte
     const ArchivedFile file = ArchivedFile::Parse(archive);
     if (!file.IsValid() || fileId.isEmpty() || fileId.contains(QLatin1Char('/')))
         return QString();
+    // A file whose key does not unwrap cannot be read: it is left out (and
+    // counted) by the scan, not found missing halfway through an export.
+    SecretBytes key;
+    if (CurrentState() == UNLOCKED &&
+        !m_keyBag->UnwrapKey(file.ProtectionClass(), file.WrappedKey(), key))
+        return QString();
+    key.Clear();
     std::lock_guard<std::mutex> lock(m_mutex);
     if (!m_private)
         return QString();

@@ -54,7 +54,8 @@ public:
     QString PrivateFolder() const;
 
     // The private path under which the content of `fileId` will be readable;
-    // empty when `archive` holds no usable key. Nothing is decrypted yet.
+    // empty when `archive` holds no usable key (one that does not unwrap
+    // included). Nothing is decrypted yet.
     QString Register(const QString& fileId, const QString& encryptedPath,
                      const QByteArray& archive);
     // Whether `path` is a registered private path.

@@ -66,7 +66,10 @@ bool ExportFolder::Prepare()
         return false;
     }
     if (!QDir().mkpath(m_path)) {
-        m_error = QStringLiteral("cannot create %1").arg(m_path);
+        // The system's own reason (no room, a name too long, a file in the
+        // way), which QDir does not keep.
+        const QString reason = qt_error_string(-1);
+        m_error = QStringLiteral("cannot create %1: %2").arg(m_path, reason);
         return false;
     }
     return true;

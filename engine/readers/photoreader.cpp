@@ -69,8 +69,13 @@ void PhotoReader::ReadFiles(ReaderContext::Items& items)
              QString::fromLatin1(ReaderContext::CameraRollDomain), QStringLiteral("Media/DCIM/"))) {
         const QString name = QFileInfo(entry.relativePath).fileName();
         const int kind = FileRecord::KindOfName(name);
-        if (entry.contentPath.isEmpty() && kind != 0)
+        if (entry.contentPath.isEmpty() && kind != 0) {
+            qCInfo(lcReaders).noquote()
+                << entry.relativePath
+                << "is left out: its content is missing, leads out of the backup or cannot be "
+                   "decrypted";
             m_context.Skip();
+        }
         if (entry.contentPath.isEmpty() || kind == 0)
             continue;
         auto record = std::make_unique<FileRecord>(kind, 0);

@@ -11,6 +11,7 @@
 #include "scanrunner.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -20,6 +21,8 @@
 #include <QtTest>
 
 #include <memory>
+
+#include <sqlite3.h>
 
 #ifdef Q_OS_UNIX
 #include <csignal>
@@ -67,6 +70,7 @@ private slots:
     void categoriesMatchTheTwin_data();
     void categoriesMatchTheTwin();
     void filesAreDecryptedOnDemand();
+    void undecryptablePhotoIsLeftOut();
     void privateFolderGoesWithTheProcess_data();
     void privateFolderGoesWithTheProcess();
     void nothingDecryptedRemains();
@@ -258,6 +262,59 @@ void TestEncryptedBackup::filesAreDecryptedOnDemand()
     QCOMPARE(QDir(privateFolder).entryList(QDir::Files).size(), before + 1);
     const QByteArray original = BackupFixture::Read(QString::fromUtf8(twin->GetFilePath()));
     QVERIFY(!original.isEmpty() && BackupFixture::Read(path) == original);
+}
+
+// A photo whose file key does not unwrap (one byte of its wrapped key
+// changed in the decrypted Manifest.db): the scan leaves it out and counts
+// it, and the export writes every other photo.
+void TestEncryptedBackup::undecryptablePhotoIsLeftOut()
+{
+    BackupDevice device(m_encryptedFolder);
+    QCOMPARE(device.Unlock(QString::fromUtf8(Password)), BackupDevice::UNLOCK_OK);
+    const QString manifest = QDir(device.PrivateFolder()).filePath(QStringLiteral("Manifest.db"));
+    sqlite3* db = nullptr;
+    QCOMPARE(sqlite3_open(QFile::encodeName(manifest).constData(), &db), SQLITE_OK);
+    sqlite3_stmt* read = nullptr;
+    QByteArray id;
+    QByteArray archive;
+    if (sqlite3_prepare_v2(db,
+                           "SELECT fileID, file FROM Files WHERE domain = 'CameraRollDomain' AND "
+                           "relativePath LIKE 'Media/DCIM/%.JPG' ORDER BY relativePath LIMIT 1",
+                           -1, &read, nullptr) == SQLITE_OK &&
+        sqlite3_step(read) == SQLITE_ROW) {
+        id = reinterpret_cast<const char*>(sqlite3_column_text(read, 0));
+        archive = QByteArray(static_cast<const char*>(sqlite3_column_blob(read, 1)),
+                             sqlite3_column_bytes(read, 1));
+    }
+    sqlite3_finalize(read);
+    // The key's data object: 44 bytes (class, then the wrapped key).
+    const int key = archive.indexOf(QByteArray("\x4F\x10\x2C", 3));
+    QVERIFY(!id.isEmpty() && key > 0);
+    archive[key + 3 + 20] = char(archive[key + 3 + 20] ^ 0x40);
+    sqlite3_stmt* write = nullptr;
+    QCOMPARE(
+        sqlite3_prepare_v2(db, "UPDATE Files SET file = ? WHERE fileID = ?", -1, &write, nullptr),
+        SQLITE_OK);
+    sqlite3_bind_blob(write, 1, archive.constData(), archive.size(), SQLITE_TRANSIENT);
+    sqlite3_bind_text(write, 2, id.constData(), id.size(), SQLITE_TRANSIENT);
+    QCOMPARE(sqlite3_step(write), SQLITE_DONE);
+    sqlite3_finalize(write);
+    sqlite3_close(db);
+
+    SourcePtr twin;
+    IMDGetter* all = ScanRunner::ScanInto(twin, *m_plain, MD_PHOTO);
+    SourcePtr source;
+    IMDGetter* getter = ScanRunner::ScanInto(source, device, MD_PHOTO);
+    QVERIFY(all && getter);
+    QCOMPARE(int(getter->GetCount()), int(all->GetCount()) - 1);
+    QCOMPARE(device.SkippedCount(MD_PHOTO), 1);
+    const QString out = Export(source, MD_PHOTO);
+    QVERIFY(!out.isEmpty());
+    QDirIterator files(out, QDir::Files, QDirIterator::Subdirectories);
+    int written = 0;
+    for (; files.hasNext(); files.next())
+        ++written;
+    QCOMPARE(written, int(getter->GetCount()));
 }
 
 void TestEncryptedBackup::privateFolderGoesWithTheProcess_data()

@@ -9,12 +9,14 @@
 #include "engineitem.h"
 #include "enginerecord.h"
 #include "enginetask.h"
+#include "filerecord.h"
 #include "itemgetter.h"
 #include "rangegetter.h"
 #include "thumbnailmaker.h"
 #include "wechatfriendrecord.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QLoggingCategory>
 
 #include <cstring>
@@ -30,6 +32,32 @@ const char* const PhaseBackup = "1";
 // The page takes each batch into its store while the scan waits, so a scan
 // hands over at most this many batches.
 constexpr std::size_t BatchCount = 20;
+
+// The categories whose items the photo grid shows: pictures among other files.
+bool ShowsPictures(MMobile::MDType type)
+{
+    switch (type) {
+    case MMobile::MD_PHOTO:
+    case MMobile::MD_MESSAGE_ATTACHMENT:
+    case MMobile::MD_NOTE_ATTACHMENT:
+    case MMobile::MD_WHATSAPP_ATTACHMENT:
+    case MMobile::MD_WECHAT_ATTACHMENT:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A folder per category below the device's: the makers of two scans running
+// at once number their files alike.
+QString CategoryThumbnailFolder(BackupDevice& device, MMobile::MDType type)
+{
+    const QString folder = device.ThumbnailFolder();
+    if (folder.isEmpty() || type == MMobile::MD_PHOTO)
+        return folder;
+    const QString own = QDir(folder).filePath(QStringLiteral("category-%1").arg(int(type)));
+    return QDir().mkpath(own) ? own : QString();
+}
 
 } // namespace
 
@@ -227,12 +255,13 @@ TASK_CTRL_STATUS BackupDataSource::Scan(EngineTask& task, ItemGetter* getter)
         return task.Report(static_cast<MMobile::MDType>(-1), MMobile::TASK_PERCENT, percent / 2,
                            PhaseAnalysis);
     });
-    // Photos get their thumbnails on worker threads while the rows are read.
-    // The pictures of an encrypted backup are decrypted into memory for that:
-    // they reach the private folder only when a page asks for the file.
+    // Pictures get their thumbnails on worker threads: photos while the rows
+    // are read, the attachment categories' once they are. The pictures of an
+    // encrypted backup are decrypted into memory for that: they reach the
+    // private folder only when a page asks for the file.
     std::unique_ptr<ThumbnailMaker> thumbnails;
     const QString thumbnailFolder =
-        m_type == MMobile::MD_PHOTO ? m_device.ThumbnailFolder() : QString();
+        ShowsPictures(m_type) ? CategoryThumbnailFolder(m_device, m_type) : QString();
     if (!thumbnailFolder.isEmpty()) {
         ThumbnailMaker::ContentReader decrypt;
         if (EncryptedBackup* encryption = m_device.IsEncrypted() ? m_device.Encryption() : nullptr)
@@ -247,6 +276,14 @@ TASK_CTRL_STATUS BackupDataSource::Scan(EngineTask& task, ItemGetter* getter)
     }
     CategoryReader::Items items;
     const bool read = reader.Read(items);
+    if (read && thumbnails && m_type != MMobile::MD_PHOTO && !task.StopRequested()) {
+        for (const auto& item : items) {
+            auto* file = dynamic_cast<FileRecord*>(item->Engine());
+            // The content path as read: GetFilePath would decrypt the file.
+            if (file && file->GetFileKind() == MMobile::FILE_KIND_PICTURE)
+                thumbnails->Submit(file, QString::fromUtf8(file->Text().Get(FileRecord::FilePath)));
+        }
+    }
     if (read && !reader.WeChatAccounts().empty()) {
         std::shared_ptr<ItemGetter> shared;
         {

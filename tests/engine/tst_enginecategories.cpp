@@ -248,6 +248,14 @@ void CheckNotes(IMDGetter* getter, const Content& content)
         });
 }
 
+// Whether the scan made the file's grid thumbnail, fitted into 113 x 96.
+bool FittedThumbnail(IPhoto* file)
+{
+    const QSize thumbnail = QImage(Text(file->GetThumbnailPath())).size();
+    return thumbnail.width() > 0 && thumbnail.width() <= 113 && thumbnail.height() <= 96 &&
+           (thumbnail.width() == 113 || thumbnail.height() == 96);
+}
+
 void CheckPhotos(IMDGetter* getter, const Content& content)
 {
     CheckRecords<IPhoto>(
@@ -298,9 +306,11 @@ void CheckNoteAttachments(IMDGetter* getter, const Content& content)
                          [](IPhoto* file, bool, const Content::NoteAttachment& want, unsigned) {
                              return Sides{{Text(file->GetDisplayText()), Number(file->GetTime()),
                                            Number(file->GetFileKind() == FILE_KIND_PICTURE),
+                                           Number(FittedThumbnail(file)),
                                            BackupFixture::Read(Text(file->GetFilePath())).toHex()},
                                           {want.name, ExpectedUnix(want.noteDate),
-                                           Number(want.picture), want.data.toHex()}};
+                                           Number(want.picture), Number(want.picture),
+                                           want.data.toHex()}};
                          });
 }
 
@@ -325,6 +335,8 @@ void CheckAttachments(IMDGetter* getter, int count, const QString& prefix)
         QVERIFY(photo && QFileInfo(Text(photo->GetFilePath())).isFile());
         QVERIFY(Text(photo->GetDisplayText()).startsWith(prefix));
         QVERIFY(prefix.isEmpty() || photo->GetFileKind() == FILE_KIND_PICTURE);
+        // The scan made the thumbnails of the pictures, as it does for photos.
+        QCOMPARE(FittedThumbnail(photo), photo->GetFileKind() == FILE_KIND_PICTURE);
     }
 }
 
@@ -655,10 +667,10 @@ void TestEngineCategories::weChatAccount()
         ScanAccount(*m_device, MD_WECHAT_ATTACHMENT, account, source), expected.files,
         [this](IPhoto* file, bool, const Content::WeChatFile& want, unsigned) {
             return Sides{{Text(file->GetDisplayText()), Number(file->GetFileKind()),
-                          Number(file->GetTime()),
+                          Number(file->GetTime()), Number(FittedThumbnail(file)),
                           BackupFixture::Read(Text(file->GetFilePath())).toHex()},
                          {want.name, Number(want.kind), Number(std::uint64_t(want.time)),
-                          WeChatOriginal(want).toHex()}};
+                          Number(want.kind == FILE_KIND_PICTURE), WeChatOriginal(want).toHex()}};
         });
     // The original files, byte for byte.
     QCOMPARE(exportTo(MD_WECHAT_ATTACHMENT), int(TASK_COMPLETE));

@@ -117,7 +117,14 @@ DemoHostWindow::DemoHostWindow(const Options& options, QWidget* parent)
     splitter->addWidget(right);
     splitter->setStretchFactor(1, 1);
     splitter->setSizes({270, 730});
-    setCentralWidget(splitter);
+    // Below the lists, across the window: a failure and what to do about it.
+    m_pFailure = new FailureNotice(this);
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(splitter, 1);
+    column->addWidget(m_pFailure);
+    setCentralWidget(central);
 
     connect(&m_listWatcher, &QFutureWatcher<QList<BackupSummary>>::finished, this,
             &DemoHostWindow::OnBackupsListed);
@@ -139,8 +146,6 @@ DemoHostWindow::DemoHostWindow(const Options& options, QWidget* parent)
     m_pStatusLine = new QLabel(this);
     m_pStatusLine->setObjectName(QStringLiteral("statusLine"));
     statusBar()->addWidget(m_pStatusLine, 1);
-    m_pFailure = new FailureNotice(this);
-    statusBar()->addWidget(m_pFailure, 2);
     m_pChecker = new BackupChecker(this);
     connect(m_pChecker, &BackupChecker::checked, this, [this](const BackupSummary& backup) {
         if (backup.folder != CurrentBackup())

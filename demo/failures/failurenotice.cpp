@@ -21,8 +21,11 @@ FailureNotice::FailureNotice(QWidget* parent) : QWidget(parent)
     m_pDismiss->setText(QStringLiteral("\u00d7"));
     m_pDismiss->setAutoRaise(true);
     m_pDismiss->setToolTip(tr("Dismiss this message"));
+    setAttribute(Qt::WA_StyledBackground, true);
+    setStyleSheet(
+        QStringLiteral("FailureNotice { background: #fdecea; border-top: 1px solid #e6b3ab; }"));
     auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setContentsMargins(8, 4, 4, 4);
     layout->addWidget(m_pText, 1);
     layout->addWidget(m_pAction);
     layout->addWidget(m_pDismiss);

@@ -9,12 +9,13 @@ class QLabel;
 class QPushButton;
 class QToolButton;
 
-// The host's status-bar notice of something that went wrong: what failed
+// The host's notice of something that went wrong, a band across the bottom
+// of the window above the status bar: what failed
 // and why in plain words, and the one thing the user can do next as a
 // button (choose another folder, unlock the backup, open another backup).
 // It stays until the user dismisses it or the next notice replaces it, so a
-// failure is not lost while the status line moves on. Owned by the window's
-// status bar; the action is a function the window gives it.
+// failure is not lost while the status line moves on. Owned by the window;
+// the action is a function the window gives it.
 class FailureNotice : public QWidget
 {
     Q_OBJECT

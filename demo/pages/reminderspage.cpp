@@ -122,7 +122,8 @@ void RemindersPage::slotAfterScan()
     m_pSearchBar->EnableAllTool(m_pTaskItem && m_pTaskItem->GetDataCountEx() > 0);
     ApplyView();
     // The tree model's rows hint a token width, so contents cannot size the columns.
-    m_pTree->header()->resizeSection(0, 280);
+    // Narrow enough that the priority column fits beside the detail pane.
+    m_pTree->header()->resizeSection(0, 200);
     m_pTree->header()->resizeSection(1, 140);
     m_pTree->header()->resizeSection(2, 100);
 }

@@ -14,9 +14,11 @@ constexpr uint64_t kMaxPacket = 1u << 20;
 // Operations and status codes of the AFC wire protocol.
 constexpr uint64_t kOpStatus = 0x01;
 constexpr uint64_t kOpData = 0x02;
+constexpr uint64_t kOpMakeDir = 0x09;
 constexpr uint64_t kOpGetFileInfo = 0x0a;
 constexpr uint64_t kOpFileOpen = 0x0d;
 constexpr uint64_t kOpFileOpenResult = 0x0e;
+constexpr uint64_t kOpFileWrite = 0x10;
 constexpr uint64_t kOpFileClose = 0x14;
 constexpr uint64_t kOpFileLock = 0x1b;
 constexpr uint64_t kSuccess = 0;
@@ -27,6 +29,14 @@ constexpr uint64_t kWouldBlock = 19;
 constexpr uint64_t kLockExclusive = 2;
 constexpr uint64_t kLockUnlock = 8;
 const char kLockFile[] = "/com.apple.itunes.lock_sync";
+const char kRestoreFolder[] = "/iTunesRestore";
+
+bool InRestoreFolder(const std::string& path)
+{
+    const std::string prefix = std::string(kRestoreFolder) + "/";
+    return path.compare(0, prefix.size(), prefix) == 0 && path.find("/..") == std::string::npos &&
+           path.size() > prefix.size();
+}
 
 uint64_t Get64(const unsigned char* bytes)
 {
@@ -97,7 +107,7 @@ void AfcService::Run(WireStream& stream)
             // mode (8 bytes), then the path, zero-terminated.
             const std::string path =
                 payload.size() > 8 ? std::string(payload.c_str() + 8) : std::string();
-            if (path != kLockFile) {
+            if (path != kLockFile && !InRestoreFolder(path)) {
                 ok = SendStatus(stream, kObjectNotFound);
             } else {
                 const uint64_t handle = g_nextHandle++;
@@ -123,6 +133,13 @@ void AfcService::Run(WireStream& stream)
                     m_lockOwner = handle;
                 ok = SendStatus(stream, free ? kSuccess : kWouldBlock);
             }
+        } else if (operation == kOpMakeDir) {
+            ok = SendStatus(stream, std::string(payload.c_str()) == kRestoreFolder
+                                        ? kSuccess
+                                        : kOpNotSupported);
+        } else if (operation == kOpFileWrite) {
+            const uint64_t handle = payload.size() >= 8 ? Get64(bytes) : 0;
+            ok = SendStatus(stream, handles.count(handle) ? kSuccess : kInvalidArgument);
         } else if (operation == kOpGetFileInfo) {
             const std::string path(payload.c_str());
             if (path == kLockFile) {

@@ -6,11 +6,13 @@
 
 class WireStream;
 
-// Just enough of the phone's file service (AFC) for a host's backup: the sync
-// lock file "/com.apple.itunes.lock_sync" can be opened, locked exclusively
-// (one holder across all connections; others are told the lock would block),
-// unlocked and closed; every other path does not exist. Borrows the shared lock
-// owner and its mutex from PhoneServices.
+// Just enough of the phone's file service (AFC) for a host's backup and
+// restore: the sync lock file "/com.apple.itunes.lock_sync" can be opened,
+// locked exclusively (one holder across all connections; others are told the
+// lock would block), unlocked and closed; the folder "/iTunesRestore" can be
+// made and files in it written (what a restoring host leaves there is not
+// kept); every other path does not exist. Borrows the shared lock owner and its
+// mutex from PhoneServices.
 class AfcService
 {
 public:

@@ -3,10 +3,12 @@
 #include "backupsession.h"
 #include "devicelink.h"
 #include "plistnode.h"
+#include "restoresession.h"
 #include "servedbackup.h"
 
-BackupService::BackupService(const ServedBackup& backup, PhoneState& state)
-    : m_backup(backup), m_state(state)
+BackupService::BackupService(const ServedBackup& backup, PhoneState& state,
+                             const std::string& restoreInto)
+    : m_backup(backup), m_state(state), m_restoreInto(restoreInto)
 {
 }
 
@@ -34,6 +36,14 @@ void BackupService::Run(WireStream& stream)
             const bool full =
                 PlistNode::Bool(plist_dict_get_item(body, "Options"), "ForceFullBackup");
             connected = BackupSession(m_backup, m_state, link, target, full).Run();
+        } else if (request == "Restore") {
+            std::string source = PlistNode::String(body, "SourceIdentifier");
+            if (source.empty())
+                source = target;
+            plist_t options = plist_dict_get_item(body, "Options");
+            const PlistNode copy(options ? plist_copy(options) : plist_new_dict());
+            connected =
+                RestoreSession(m_state, link, m_backup.Udid(), source, copy, m_restoreInto).Run();
         } else {
             connected = link.SendProcessMessage(1, "The fake phone does not support the request '" +
                                                        request + "'");

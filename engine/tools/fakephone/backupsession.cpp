@@ -136,7 +136,7 @@ bool BackupSession::EnoughSpace(uint64_t bytes, bool* enough)
     uint64_t free = 0;
     if (status.payload && plist_get_node_type(status.payload.Get()) == PLIST_UINT)
         plist_get_uint_val(status.payload.Get(), &free);
-    *enough = status.code == 0 && free >= bytes + kSpaceHeadroom;
+    *enough = status.code == 0 && free >= bytes + kSpaceHeadroom && !m_state.DiskFull();
     return true;
 }
 

@@ -109,9 +109,11 @@ bool DeviceLink::SendName(const std::string& name)
 
 bool DeviceLink::SendBlock(Code code, const char* data, uint32_t size)
 {
-    const unsigned char codeByte = code;
-    return m_stream.WriteUint32BigEndian(size + 1) && m_stream.WriteAll(&codeByte, 1) &&
-           (size == 0 || m_stream.WriteAll(data, size));
+    const uint32_t length = size + 1;
+    const unsigned char header[5] = {
+        static_cast<unsigned char>(length >> 24), static_cast<unsigned char>(length >> 16),
+        static_cast<unsigned char>(length >> 8), static_cast<unsigned char>(length), code};
+    return m_stream.WriteAll(header, sizeof header) && (size == 0 || m_stream.WriteAll(data, size));
 }
 
 bool DeviceLink::SendEndOfFiles()

@@ -1,6 +1,7 @@
 // mmobile-fake-phone: a phone on the real wire protocols, for tests without one.
 //
 //   mmobile-fake-phone --socket PATH --backup DIR [--udid U] [--scenario NAME[,NAME...]]
+//                      [--restore-into FOLDER]
 //
 // Listens on the Unix socket PATH as usbmuxd does; libimobiledevice and its
 // tools reach it with USBMUXD_SOCKET_ADDRESS=UNIX:PATH (idevice_id -l,
@@ -17,7 +18,11 @@
 // until unlocked); pairing-pending (pairing waits on the trust dialog);
 // pairing-refused (pairing is refused until accepted); unplug-at=PERCENT
 // (unplugged once PERCENT of the backup's bytes are sent); slow[=MS] (MS
-// milliseconds, default 20, after every 64 KiB).
+// milliseconds, default 20, after every 64 KiB); disk-full (after asking the
+// host's free space, a backup ends with "Insufficient free disk space").
+// A restore to the phone (idevicebackup2 restore) is kept as FOLDER/<udid>/ in
+// the standard layout, with the request's options beside it in
+// FOLDER/<udid>.restore-options.plist; without --restore-into it is refused.
 // The user's part is played with signals: SIGUSR1 unlocks and accepts the trust
 // dialog, SIGUSR2 refuses it, SIGHUP unplugs or plugs the phone back in.
 // The socket's path appears once the phone answers. It runs until killed and
@@ -42,9 +47,9 @@ int Usage(const char* reason)
     std::fprintf(stderr,
                  "mmobile-fake-phone: %s\n"
                  "usage: mmobile-fake-phone --socket PATH --backup DIR [--udid U] "
-                 "[--scenario NAME[,NAME...]]\n"
+                 "[--scenario NAME[,NAME...]] [--restore-into FOLDER]\n"
                  "scenarios: normal, locked, pairing-pending, pairing-refused, "
-                 "unplug-at=PERCENT, slow[=MS]\n",
+                 "unplug-at=PERCENT, slow[=MS], disk-full\n",
                  reason);
     return 2;
 }
@@ -53,7 +58,7 @@ int Usage(const char* reason)
 
 int main(int argc, char* argv[])
 {
-    std::string socketPath, folder, udid, scenarioText = "normal";
+    std::string socketPath, folder, udid, restoreInto, scenarioText = "normal";
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         if (i + 1 >= argc)
@@ -67,6 +72,8 @@ int main(int argc, char* argv[])
             udid = value;
         else if (option == "--scenario")
             scenarioText = value;
+        else if (option == "--restore-into")
+            restoreInto = value;
         else
             return Usage(("unknown option " + option).c_str());
     }
@@ -85,7 +92,7 @@ int main(int argc, char* argv[])
     SignalControl::Block();
     PhoneState state(scenario);
     PairingStore pairing(scenario.pairing, backup.Udid());
-    PhoneServices services(backup, state, pairing);
+    PhoneServices services(backup, state, pairing, restoreInto);
     UsbmuxServer server(backup, state, pairing, services);
     if (!server.Listen(socketPath, &error)) {
         std::fprintf(stderr, "mmobile-fake-phone: %s\n", error.c_str());

@@ -16,8 +16,9 @@ constexpr uint16_t kBackupPort = 50003;
 
 } // namespace
 
-PhoneServices::PhoneServices(const ServedBackup& backup, PhoneState& state, PairingStore& pairing)
-    : m_backup(backup), m_state(state), m_pairing(pairing)
+PhoneServices::PhoneServices(const ServedBackup& backup, PhoneState& state, PairingStore& pairing,
+                             const std::string& restoreInto)
+    : m_backup(backup), m_state(state), m_pairing(pairing), m_restoreInto(restoreInto)
 {
 }
 
@@ -52,7 +53,7 @@ void PhoneServices::Run(uint16_t port, int fd)
         AfcService(m_afcLockMutex, m_afcLockOwner).Run(stream);
         break;
     case kBackupPort:
-        BackupService(m_backup, m_state).Run(stream);
+        BackupService(m_backup, m_state, m_restoreInto).Run(stream);
         break;
     default:
         break;

@@ -18,7 +18,8 @@ class PhoneServices
 public:
     static constexpr uint16_t kLockdownPort = 62078;
 
-    PhoneServices(const ServedBackup& backup, PhoneState& state, PairingStore& pairing);
+    PhoneServices(const ServedBackup& backup, PhoneState& state, PairingStore& pairing,
+                  const std::string& restoreInto);
 
     // 0 for a service the phone does not offer.
     static uint16_t PortOf(const std::string& service);
@@ -29,6 +30,7 @@ private:
     const ServedBackup& m_backup;
     PhoneState& m_state;
     PairingStore& m_pairing;
+    std::string m_restoreInto;
     std::mutex m_afcLockMutex;
     uint64_t m_afcLockOwner = 0;
 };

@@ -4,7 +4,7 @@
 
 PhoneState::PhoneState(const Scenario& scenario)
     : m_locked(scenario.locked), m_unplugAtPercent(scenario.unplugAtPercent),
-      m_slowMilliseconds(scenario.slowMilliseconds)
+      m_slowMilliseconds(scenario.slowMilliseconds), m_diskFull(scenario.diskFull)
 {
 }
 

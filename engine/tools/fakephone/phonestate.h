@@ -41,6 +41,7 @@ public:
     // The unplug-at scenario: true once, when sent/total first reaches the percentage.
     bool UnplugDue(uint64_t sent, uint64_t total);
     int SlowMilliseconds() const { return m_slowMilliseconds; }
+    bool DiskFull() const { return m_diskFull; }
 
 private:
     void NotifyLocked(bool attached);
@@ -51,6 +52,7 @@ private:
     uint32_t m_deviceId = 1;
     int m_unplugAtPercent;
     const int m_slowMilliseconds;
+    const bool m_diskFull;
     std::set<int> m_connections;
     std::map<int, EventSink> m_listeners;
     int m_nextListener = 1;

@@ -10,6 +10,8 @@
 //   pairing-refused   not trusted: every pairing is refused until accepted
 //   unplug-at=PERCENT unplugged once, when PERCENT of the backup's bytes were sent
 //   slow[=MS]         waits MS milliseconds (default 20) after every 64 KiB sent
+//   disk-full         wants more free space than any computer has: backups end
+//                     with "Insufficient free disk space" after the host answers
 class Scenario
 {
 public:
@@ -22,4 +24,5 @@ public:
     Pairing pairing = PAIRED;
     int unplugAtPercent = -1;
     int slowMilliseconds = 0;
+    bool diskFull = false;
 };

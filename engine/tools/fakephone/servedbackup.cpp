@@ -71,6 +71,15 @@ bool ServedBackup::Load(const std::string& folder, const std::string& udid, std:
         m_udid = root.filename().string();
     if (m_udid.empty())
         m_udid = PathDigest(m_folder);
+    // The UDID names folders on hosts and in --restore-into: letters, digits
+    // and dashes only, whatever a backup's Info.plist says.
+    if (m_udid.size() > 64 ||
+        m_udid.find_first_not_of(
+            "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ-") !=
+            std::string::npos) {
+        *error = "not a usable UDID: " + m_udid;
+        return false;
+    }
 
     m_files.clear();
     m_closing.clear();

@@ -8,7 +8,9 @@
 #include <thread>
 
 namespace {
-constexpr int RetryMs = 500;
+// Each request makes new host keys (a second of CPU): ask again only every
+// two seconds while the prompt is up.
+constexpr int RetryMs = 2000;
 constexpr int SliceMs = 50;
 } // namespace
 

@@ -9,7 +9,7 @@
 
 // Makes a phone trust this computer: asks it to pair and, while it shows
 // "Trust This Computer?" (or waits to be unlocked first), asks again every
-// half second until the user answers, the time runs out or the caller stops
+// two seconds until the user answers, the time runs out or the caller stops
 // it. Blocking; run it on a worker thread. Holds nothing between runs.
 class PhonePairer
 {

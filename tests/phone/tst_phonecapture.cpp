@@ -180,7 +180,9 @@ void TestPhoneCapture::failureKeepsEarlierBackup_data()
     QTest::newRow("unplugged") << "unplug-at=40" << qint64(-1) << int(CAPTURE_FAILED);
     QTest::newRow("trust refused") << "pairing-refused" << qint64(-1) << int(CAPTURE_NO_ACCESS);
     QTest::newRow("trust unanswered") << "pairing-pending" << qint64(-1) << int(CAPTURE_NO_ACCESS);
-    QTest::newRow("disk full") << "normal" << qint64(4096) << int(CAPTURE_NO_SPACE);
+    QTest::newRow("little free space") << "normal" << qint64(4096) << int(CAPTURE_NO_SPACE);
+    QTest::newRow("phone finds the disk full")
+        << "disk-full" << qint64(-1) << int(CAPTURE_NO_SPACE);
 }
 
 void TestPhoneCapture::failureKeepsEarlierBackup()

@@ -5,6 +5,8 @@
 
 #include "backuplocator.h"
 
+#include <sqlite3.h>
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -33,6 +35,24 @@ QByteArray Manifest(bool encrypted)
                      : "<key>IsEncrypted</key><false/>\n");
 }
 
+// A file index the lister's health check accepts: a Files table, one row.
+QByteArray Index()
+{
+    QTemporaryDir dir;
+    const QString scratch = dir.filePath(QStringLiteral("Manifest.db"));
+    sqlite3* db = nullptr;
+    const QByteArray path = QFile::encodeName(scratch);
+    bool ok = sqlite3_open(path.constData(), &db) == SQLITE_OK &&
+              sqlite3_exec(db,
+                           "CREATE TABLE Files (fileID TEXT PRIMARY KEY, domain TEXT, "
+                           "relativePath TEXT, flags INTEGER, file BLOB);"
+                           "INSERT INTO Files VALUES ('ab12', 'HomeDomain', 'a', 1, NULL);",
+                           nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    QFile file(scratch);
+    return ok && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 QByteArray Status(const char* state)
 {
     return Plist(QByteArray("<key>SnapshotState</key><string>") + state + "</string>\n");
@@ -46,7 +66,7 @@ qint64 WriteBackup(const QString& folder, const QString& kind)
         files["Info.plist"] = Info("Ann's iPhone", "iPhone14,5", "16.1", "2024-03-02T10:00:00Z");
         files["Manifest.plist"] = Manifest(false);
         files["Status.plist"] = Status(kind == QLatin1String("plain") ? "finished" : "uploading");
-        files["Manifest.db"] = QByteArray(4096, 'd');
+        files["Manifest.db"] = Index();
         files["ab/ab12"] = QByteArray(1000, 'x');
     } else if (kind == QLatin1String("encrypted")) {
         files["Info.plist"] = Info("Bob's iPad", "iPad13,1", "17.0", "2025-01-05T08:30:00Z");

@@ -462,7 +462,7 @@ int PageSize(const QByteArray& header)
 // Table leaf, interior or overflow pages appended to a database, in no table
 // (SQLite never reads them; the carver does). Each holds one cell: `cell` for
 // a leaf, a child pointer to `child` for an interior page.
-struct PageSpec
+struct PageLayout
 {
     QByteArray cell; // empty: an interior page
     quint32 child = 0;
@@ -476,35 +476,35 @@ quint32 NextPage(const QString& file)
     return quint32(bytes.size() / PageSize(bytes)) + 1;
 }
 
-bool AppendPages(const QString& file, const std::vector<PageSpec>& pages)
+bool AppendPages(const QString& file, const std::vector<PageLayout>& pages)
 {
     const QByteArray bytes = BackupFixture::Read(file);
     if (bytes.size() < 100)
         return false;
     const int size = PageSize(bytes);
     QByteArray added;
-    for (const PageSpec& spec : pages) {
+    for (const PageLayout& layout : pages) {
         QByteArray page(size, '\0');
         const auto put32 = [&page](int at, quint32 v) { qToBigEndian(v, page.data() + at); };
-        if (spec.cell == "overflow") {
-            put32(0, spec.next);
+        if (layout.cell == "overflow") {
+            put32(0, layout.next);
             page.replace(4, 16, QByteArray(16, 'o'));
-        } else if (spec.cell.isEmpty()) {
+        } else if (layout.cell.isEmpty()) {
             const int at = size - 8;
             page[0] = char(5); // interior table page: one cell, its child and the right child
             qToBigEndian(quint16(1), page.data() + 3);
             qToBigEndian(quint16(at), page.data() + 5);
             qToBigEndian(quint16(at), page.data() + 12);
-            put32(at, spec.child);
+            put32(at, layout.child);
             page[at + 4] = char(1);
-            put32(8, spec.child);
+            put32(8, layout.child);
         } else {
-            const int at = size - spec.cell.size() - 16;
+            const int at = size - layout.cell.size() - 16;
             page[0] = char(13); // table leaf page with one cell
             qToBigEndian(quint16(1), page.data() + 3);
             qToBigEndian(quint16(at), page.data() + 5);
             qToBigEndian(quint16(at), page.data() + 8);
-            page.replace(at, spec.cell.size(), spec.cell);
+            page.replace(at, layout.cell.size(), layout.cell);
         }
         added += page;
     }
@@ -567,7 +567,7 @@ void TestBadBackups::hostileDatabase_data()
             return BackupFixture::Exec(s.bookmarks, statement.arg(s.marker));
         });
     };
-    const auto pages = [](std::function<std::vector<PageSpec>(quint32)> make) {
+    const auto pages = [](std::function<std::vector<PageLayout>(quint32)> make) {
         return Damage(
             [make](Site& s) { return AppendPages(s.bookmarks, make(NextPage(s.bookmarks))); });
     };
@@ -593,12 +593,12 @@ void TestBadBackups::hostileDatabase_data()
     QTest::newRow("virtual table")
         << sql("CREATE VIRTUAL TABLE f USING fts4(title); SELECT '%1'") << true;
     QTest::newRow("serial types of 2^63 bytes")
-        << pages([](quint32) { return std::vector<PageSpec>{{HugeBlobCell()}}; }) << true;
+        << pages([](quint32) { return std::vector<PageLayout>{{HugeBlobCell()}}; }) << true;
     QTest::newRow("cyclic overflow chain") << pages([](quint32 first) {
-        return std::vector<PageSpec>{{OverflowCell(first + 1)}, {"overflow", 0, first + 1}};
+        return std::vector<PageLayout>{{OverflowCell(first + 1)}, {"overflow", 0, first + 1}};
     }) << true;
     QTest::newRow("overflow chain into the page")
-        << pages([](quint32 first) { return std::vector<PageSpec>{{OverflowCell(first)}}; })
+        << pages([](quint32 first) { return std::vector<PageLayout>{{OverflowCell(first)}}; })
         << true;
     // A table whose tree is an interior page that is its own child.
     QTest::newRow("page-number loop") << Damage([](Site& s) {

@@ -14,6 +14,9 @@ FailureNotice::FailureNotice(QWidget* parent) : QWidget(parent)
     m_pText->setTextFormat(Qt::PlainText);
     m_pText->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_pText->setStyleSheet(QStringLiteral("color: #a8321e;"));
+    // What failed and what to do next takes two lines in a normal window: the
+    // status area's layout would otherwise give the band the height of one.
+    m_pText->setMinimumHeight(2 * m_pText->fontMetrics().lineSpacing() + 2);
     m_pAction = new QPushButton(this);
     m_pAction->setObjectName(QStringLiteral("btnFailureAction"));
     m_pDismiss = new QToolButton(this);

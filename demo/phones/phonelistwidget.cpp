@@ -23,6 +23,11 @@ PhoneListWidget::PhoneListWidget(QWidget* parent)
     heading->setObjectName(QStringLiteral("labelPhones"));
     m_pList = new QListWidget(this);
     m_pList->setObjectName(QStringLiteral("listPhones"));
+    // The list is as narrow as the backup list: entries wrap instead of
+    // hiding behind a horizontal scroll bar.
+    m_pList->setWordWrap(true);
+    m_pList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_pList->setResizeMode(QListView::Adjust);
     m_pList->setToolTip(tr("Double-click a phone to back it up and scan it"));
     m_pState = new QLabel(this);
     m_pState->setObjectName(QStringLiteral("labelPhoneState"));

@@ -29,8 +29,11 @@
 #include <QThread>
 #include <QUrl>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 namespace {
 
@@ -55,6 +58,31 @@ QString SkinDir(IUIPluginSetting* setting, int type)
 int PhaseCode(const char* lable)
 {
     return lable ? std::atoi(lable) : 0;
+}
+
+// Wakes a closing page when an engine thread leaves a report (of any page:
+// the waiter checks its own). Shared by all pages, so that the page's layout,
+// which plug-ins are built against, stays as it is.
+std::mutex reportGateMutex;
+std::condition_variable reportGate;
+
+// A closing page looks at its task again at least this often: a task that
+// stopped after a report returned false ends without a report of its own.
+constexpr std::chrono::milliseconds kTaskRecheck(2);
+
+// Runs one report of the page, counted from entry to exit: a closing page
+// waits for the count to drop to 0, and nothing here touches the page after
+// the decrement.
+template <typename Report> bool CountedReport(std::atomic<int>& inProgress, Report report)
+{
+    inProgress.fetch_add(1);
+    const bool goOn = report();
+    {
+        std::lock_guard<std::mutex> lock(reportGateMutex);
+        inProgress.fetch_sub(1);
+    }
+    reportGate.notify_all();
+    return goOn;
 }
 
 } // namespace
@@ -98,6 +126,12 @@ CategoryPanel::CategoryPanel(IUIPluginSetting* setting, MMobile::MDType type, bo
     m_pScanProgress->SetTaskTextDataName(MDTypeToName(type));
     getClientWidget()->installEventFilter(this);
     PlaceScanProgress();
+    // The page's own deferred deletion and parent changes (below).
+    installEventFilter(this);
+    // A parent (the host's window) deletes its children after telling that
+    // it goes: the page closes then, while it is still whole.
+    if (QObject* parent = this->parent())
+        connect(parent, &QObject::destroyed, this, &CategoryPanel::slotsCloseWindow);
 
     m_pRecoverBar = new RecoverButtonBar(getStatusBar(), m_pSetting, showDeviceButton);
     getStatusBar()->AddWidget(m_pRecoverBar);
@@ -171,6 +205,10 @@ QWidget* CategoryPanel::Load(MMobile::IDevice* device, ILoadCallback* callback)
 
 void CategoryPanel::Free()
 {
+    // Closed while the page is still whole: the engine thread may be inside
+    // a last report, and the derived page's destructor would otherwise run
+    // under it before the base's destructor waits.
+    CategoryPanel::slotsCloseWindow();
     delete this;
 }
 
@@ -231,15 +269,6 @@ void CategoryPanel::slotsCloseWindow()
     if (!m_bClosing && m_pSetting)
         m_pSetting->OnPluginClose(m_type);
     m_bClosing = true;
-    if (m_pTaskCtrl && (m_recoveryTask || !MMobile::IsTaskEndStatus(m_status))) {
-        for (;;) {
-            const TASK_CTRL_STATUS status = m_pTaskCtrl->GetStatus();
-            if (MMobile::IsTaskEndStatus(status))
-                break;
-            if (status == MMobile::TASK_DATA)
-                sleep(10);
-        }
-    }
     WaitForReports();
     m_pTaskCtrl = nullptr;
     m_recoveryTask = false;
@@ -250,11 +279,21 @@ void CategoryPanel::slotsCloseWindow()
 
 void CategoryPanel::WaitForReports()
 {
-    // The page's status turns final inside the last report, before the engine
-    // thread has left it (hand-over, log line, host notifications), so the
-    // status alone cannot tell that the page may go.
-    while (m_reportsInProgress.load() > 0)
-        sleep(1);
+    // Until the running task shows an end status and no engine thread is
+    // inside a report of the page: the page's status turns final inside the
+    // last report, before the engine thread has left it (hand-over, log line,
+    // host notifications), so the status alone cannot tell that the page may
+    // go. Each report's exit wakes the wait; the task's own status, which
+    // can turn final without a report, is looked at again every few ms.
+    bool taskRunning = m_pTaskCtrl && (m_recoveryTask || !MMobile::IsTaskEndStatus(m_status));
+    std::unique_lock<std::mutex> lock(reportGateMutex);
+    for (;;) {
+        if (taskRunning)
+            taskRunning = !MMobile::IsTaskEndStatus(m_pTaskCtrl->GetStatus());
+        if (!taskRunning && m_reportsInProgress.load() == 0)
+            return;
+        reportGate.wait_for(lock, kTaskRecheck);
+    }
 }
 
 void CategoryPanel::LoadSkin()
@@ -278,6 +317,18 @@ void CategoryPanel::keyPressEvent(QKeyEvent* event)
 
 bool CategoryPanel::eventFilter(QObject* watched, QEvent* event)
 {
+    // Every way the page is destroyed closes it first, so that its
+    // destructors never run while an engine thread is inside a report.
+    if (watched == this) {
+        if (event->type() == QEvent::DeferredDelete) {
+            CategoryPanel::slotsCloseWindow();
+        } else if (event->type() == QEvent::ParentAboutToChange && parent()) {
+            disconnect(parent(), &QObject::destroyed, this, &CategoryPanel::slotsCloseWindow);
+        } else if (event->type() == QEvent::ParentChange && parent()) {
+            connect(parent(), &QObject::destroyed, this, &CategoryPanel::slotsCloseWindow,
+                    Qt::UniqueConnection);
+        }
+    }
     if (watched == getClientWidget() &&
         (event->type() == QEvent::Resize || event->type() == QEvent::Move ||
          event->type() == QEvent::Show))
@@ -362,12 +413,8 @@ bool CategoryPanel::ScanDataCallBack(void* context, MMobile::MDType type, int st
     auto* page = static_cast<CategoryPanel*>(context);
     if (!page)
         return false;
-    // Counted from entry to exit: a closing page waits for the count to drop
-    // to 0, and nothing here touches the page after the decrement.
-    page->m_reportsInProgress.fetch_add(1);
-    const bool goOn = page->ScanData(type, status, percent, lable);
-    page->m_reportsInProgress.fetch_sub(1);
-    return goOn;
+    return CountedReport(page->m_reportsInProgress,
+                         [&] { return page->ScanData(type, status, percent, lable); });
 }
 
 bool CategoryPanel::ScanData(MMobile::MDType type, int status, int percent, const char* lable)
@@ -742,10 +789,8 @@ bool CategoryPanel::ExportDataCallBack(void* context, MMobile::MDType, int statu
     auto* page = static_cast<CategoryPanel*>(context);
     if (!page)
         return false;
-    page->m_reportsInProgress.fetch_add(1);
-    const bool goOn = page->ExportData(status, percent, lable);
-    page->m_reportsInProgress.fetch_sub(1);
-    return goOn;
+    return CountedReport(page->m_reportsInProgress,
+                         [&] { return page->ExportData(status, percent, lable); });
 }
 
 bool CategoryPanel::ImportDataCallBack(void* context, MMobile::MDType, int status, int percent,
@@ -755,10 +800,8 @@ bool CategoryPanel::ImportDataCallBack(void* context, MMobile::MDType, int statu
     auto* page = static_cast<CategoryPanel*>(context);
     if (!page)
         return false;
-    page->m_reportsInProgress.fetch_add(1);
-    const bool goOn = page->ExportData(status, percent, lable);
-    page->m_reportsInProgress.fetch_sub(1);
-    return goOn;
+    return CountedReport(page->m_reportsInProgress,
+                         [&] { return page->ExportData(status, percent, lable); });
 }
 
 bool CategoryPanel::ExportData(int status, int percent, const char* lable)

@@ -18,6 +18,7 @@
 #include "taskprogresswidget.h"
 
 #include <QDesktopServices>
+#include <QPointer>
 #include <QRandomGenerator>
 #include <QTest>
 #include <QThread>
@@ -594,44 +595,67 @@ void TestWorkflows::recoveryDoesNotStartInGerman()
     QCOMPARE(s.answerer.answeredCount(), 3);
 }
 
+// How a page goes: the host's Free(), a deferred deletion, or its parent
+// window (the host's) deleted.
+enum class Ending { Free, DeleteLater, ParentDeleted };
+Q_DECLARE_METATYPE(Ending)
+
 void TestWorkflows::freeWaitsForLastReport_data()
 {
     QTest::addColumn<int>("kind");
     QTest::addColumn<int>("status");
-    QTest::newRow("scan complete") << int(FakeDataSource::Scan) << int(TASK_COMPLETE);
-    QTest::newRow("scan error") << int(FakeDataSource::Scan) << int(TASK_ERROR);
-    QTest::newRow("export complete") << int(FakeDataSource::Export) << int(TASK_COMPLETE);
-    QTest::newRow("export error") << int(FakeDataSource::Export) << int(TASK_ERROR);
-    QTest::newRow("import complete") << int(FakeDataSource::Import) << int(TASK_COMPLETE);
-    QTest::newRow("import error") << int(FakeDataSource::Import) << int(TASK_ERROR);
+    QTest::addColumn<Ending>("ending");
+    const int scan = FakeDataSource::Scan;
+    const int exportTask = FakeDataSource::Export;
+    const int import = FakeDataSource::Import;
+    QTest::newRow("scan complete") << scan << int(TASK_COMPLETE) << Ending::Free;
+    QTest::newRow("scan error") << scan << int(TASK_ERROR) << Ending::Free;
+    QTest::newRow("export complete") << exportTask << int(TASK_COMPLETE) << Ending::Free;
+    QTest::newRow("export error") << exportTask << int(TASK_ERROR) << Ending::Free;
+    QTest::newRow("import complete") << import << int(TASK_COMPLETE) << Ending::Free;
+    QTest::newRow("import error") << import << int(TASK_ERROR) << Ending::Free;
+    QTest::newRow("scan, deleteLater") << scan << int(TASK_COMPLETE) << Ending::DeleteLater;
+    QTest::newRow("export, deleteLater") << exportTask << int(TASK_ERROR) << Ending::DeleteLater;
+    QTest::newRow("scan, parent deleted") << scan << int(TASK_COMPLETE) << Ending::ParentDeleted;
+    QTest::newRow("import, parent deleted")
+        << import << int(TASK_COMPLETE) << Ending::ParentDeleted;
 }
 
 // The engine thread is held inside the page's final scan, export or import
-// report; it goes on only once Free() returned or half a second passed, so a
-// page that does not wait for it is freed under the engine thread (and
-// AddressSanitizer, with the library instrumented, reports the use after free).
+// report; it goes on only once the page's destruction returned or half a
+// second passed, and then looks at the page's class as the page's logger does
+// on its first line. A page that does not wait for it is destroyed under the
+// engine thread: its derived part is gone (the class seen is the base's), and
+// ThreadSanitizer reports the race on the page's virtual table
+// (AddressSanitizer, with the library instrumented, the use after free).
 void TestWorkflows::freeWaitsForLastReport()
 {
     QFETCH(int, kind);
     QFETCH(int, status);
+    QFETCH(Ending, ending);
     PageHost world(MD_CONTACT);
     // The result messages the page shows once the report reached its slot.
     ModalDialogAnswerer answerer;
     answerer.ignore(QStringLiteral("RecoverProgressDialog"));
     answerer.answer({Answer::ok(), Answer::ok()});
+    auto* window = new QWidget;
+    world.host.setParentWidget(window);
     auto* page = new TestPage(&world.host, MD_CONTACT);
     page->show();
 
     std::atomic<bool> held{false};
-    std::atomic<bool> freeReturned{false};
-    std::atomic<bool> freedWhileHeld{false};
+    std::atomic<bool> destroyed{false};
+    std::atomic<bool> destroyedWhileHeld{false};
+    QByteArray classSeen;
     // Runs on the engine thread inside the page's report, after the page has
     // taken the end status.
     auto hold = [&] {
         held = true;
-        for (int i = 0; i < 50 && !freeReturned; ++i)
+        for (int i = 0; i < 50 && !destroyed; ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        freedWhileHeld = freeReturned.load();
+        destroyedWhileHeld = destroyed.load();
+        if (!destroyedWhileHeld)
+            classSeen = page->metaObject()->className();
     };
 
     // A scan's reports carry the phase; a recovery's none.
@@ -659,10 +683,24 @@ void TestWorkflows::freeWaitsForLastReport()
                                              : page->Import(&config));
     FakeTask* task = world.source.lastTask();
     QTRY_VERIFY_WITH_TIMEOUT(held.load(), kTimeout);
-    page->Free();
-    freeReturned = true;
+    switch (ending) {
+    case Ending::Free:
+        page->Free();
+        break;
+    case Ending::DeleteLater: {
+        QPointer<TestPage> alive(page);
+        page->deleteLater();
+        QTRY_VERIFY_WITH_TIMEOUT(!alive, kTimeout);
+        break;
+    }
+    case Ending::ParentDeleted:
+        break;
+    }
+    delete window;
+    destroyed = true;
     QVERIFY(task->waitFinished(kTimeout));
-    QVERIFY(!freedWhileHeld.load());
+    QVERIFY(!destroyedWhileHeld.load());
+    QCOMPARE(classSeen, QByteArray("TestPage"));
     QVERIFY(IsTaskEndStatus(task->GetStatus()));
 }
 

@@ -300,6 +300,9 @@ TASK_CTRL_STATUS BackupDataSource::Scan(EngineTask& task, ItemGetter* getter)
         thumbnails->Stop();
     else if (thumbnails)
         thumbnails->Finish();
+    // A stop that interrupted a query or a copy fails the read: it is a stop.
+    if (!read && (reader.Stopped() || task.StopRequested()))
+        return MMobile::TASK_STOP;
     if (!read) {
         qCWarning(lcEngine).noquote() << "scan error:" << reader.ErrorText();
         task.Report(static_cast<MMobile::MDType>(-1), MMobile::TASK_ERROR, 50, PhaseAnalysis);

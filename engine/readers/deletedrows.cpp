@@ -138,6 +138,7 @@ bool DeletedRows::Carve(const QString& domain, const QString& path,
             unindexed.push_back(table.name.toStdString());
     }
     carver.setUnindexedTables(unindexed);
+    carver.setGoOn([this] { return m_context.KeepAlive(); });
     std::string carveError;
     if (!carver.open(QFile::encodeName(m_live->ReadPath()).toStdString(),
                      QFile::encodeName(m_live->LogPath()).toStdString(),
@@ -213,7 +214,9 @@ bool DeletedRows::Carve(const QString& domain, const QString& path,
             }
         },
         [this](uint32_t done, uint32_t total) {
-            return m_context.Report(total ? int(qint64(done) * 100 / total) : 0);
+            // A percentage now and then; in between only whether to stop.
+            return done % 1024 == 0 ? m_context.Report(total ? int(qint64(done) * 100 / total) : 0)
+                                    : m_context.KeepAlive();
         });
     return complete && !m_context.Stopped();
 }
@@ -261,6 +264,11 @@ bool DeletedRows::Open()
         Remove();
         return false;
     }
+    // Filling the scratch tables answers a stop at once.
+    sqlite3_progress_handler(
+        m_db, 4096,
+        [](void* context) { return static_cast<ReaderContext*>(context)->KeepAlive() ? 0 : 1; },
+        &m_context);
     // The live rows come from the copy the engine reads, never written. The
     // connection's own settings and its one attachment come first; from then
     // on it runs under the engine's rules, which refuse any other.

@@ -22,6 +22,8 @@ Q_LOGGING_CATEGORY(lcReaders, "mmobileengine")
 
 namespace {
 constexpr int TickEvery = 256;
+// The longest a read goes without asking whether it is to stop.
+constexpr qint64 KeepAliveMs = 10;
 } // namespace
 
 ReaderContext::ReaderContext(BackupManifest& manifest, const QString& workFolder, Progress progress)
@@ -38,6 +40,8 @@ ReaderContext::~ReaderContext()
 ReaderContext::OpenResult ReaderContext::OpenDatabase(const QString& domain, const QString& path,
                                                       SqliteDb& db)
 {
+    // A long query or copy of the backup's database answers a stop at once.
+    db.SetGoOn([this] { return KeepAlive(); });
     if (!m_redirectFile.isEmpty() && !m_loadingNames) {
         if (domain != m_redirectDomain || path != m_redirectPath)
             return OPEN_ABSENT;
@@ -101,7 +105,7 @@ bool ReaderContext::Tick(qint64 done, qint64 total)
     if (m_stopped)
         return false;
     if (done % TickEvery != 0)
-        return true;
+        return done % 16 != 0 || KeepAlive();
     return Report(total > 0
                       ? static_cast<int>(qBound(qint64(0), qint64(done * 100 / total), qint64(100)))
                       : 0);
@@ -111,7 +115,23 @@ bool ReaderContext::Report(int percent)
 {
     if (m_stopped)
         return false;
-    if (m_progress && !m_progress(m_partFrom + percent * (m_partTo - m_partFrom) / 100)) {
+    m_lastPercent = m_partFrom + percent * (m_partTo - m_partFrom) / 100;
+    m_sinceReport.start();
+    if (m_progress && !m_progress(m_lastPercent)) {
+        m_stopped = true;
+        return false;
+    }
+    return true;
+}
+
+bool ReaderContext::KeepAlive()
+{
+    if (m_stopped)
+        return false;
+    if (m_sinceReport.isValid() && m_sinceReport.elapsed() < KeepAliveMs)
+        return true;
+    m_sinceReport.start();
+    if (m_progress && !m_progress(m_lastPercent)) {
         m_stopped = true;
         return false;
     }

@@ -3,6 +3,7 @@
 
 #include "localclock.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QLoggingCategory>
 #include <QSet>
@@ -60,6 +61,11 @@ public:
     bool Tick(qint64 done, qint64 total);
     // Reports `percent` of the part of the read under way; false once it is to stop.
     bool Report(int percent);
+    // Cheap enough for every row or page: reports the last percentage again
+    // when nothing was reported for a few ms, so that a stop asked for in the
+    // middle of a long step (a query, a copy, carving) is answered at once.
+    // False once the read is to stop.
+    bool KeepAlive();
     // The part of the whole read (0-100) that the next reports fill.
     void SetProgressPart(int from, int to);
     // While set, the database (domain, path) is read from `file` (the rows
@@ -96,6 +102,8 @@ private:
     BackupManifest& m_manifest;
     QString m_workFolder;
     Progress m_progress;
+    QElapsedTimer m_sinceReport;
+    int m_lastPercent = 0; // of the whole read
     int m_partFrom = 0;
     int m_partTo = 100;
     QString m_redirectDomain, m_redirectPath, m_redirectFile;

@@ -1,5 +1,6 @@
 #include "carver.h"
 
+#include "filebytes.h"
 #include "pagecarver.h"
 
 namespace SqliteCarve {
@@ -41,7 +42,9 @@ bool Carver::open(const std::string& databasePath, const std::string& walPath,
 {
     m_hasWal = m_hasJournal = false;
     m_warnings.clear();
-    if (!m_image.load(databasePath, error))
+    std::vector<uint8_t> database;
+    if (!readFileBytes(databasePath, database, error, m_goOn) ||
+        !m_image.loadBytes(std::move(database), error))
         return false;
     // A side file that cannot be read costs only what it held.
     std::string sideError;
@@ -120,6 +123,11 @@ bool Carver::prepare(std::string* error)
             unindexed[t] = unindexed[t] || m_catalog.tables()[t].name() == name;
     }
     m_map.build(m_image, m_decoder, m_catalog, m_live, unindexed);
+    if (m_map.stopped()) {
+        if (error)
+            *error = "stopped";
+        return false;
+    }
     m_seenValues.clear();
     m_seenWithoutRowid.clear();
     m_seenRows.clear();
@@ -129,10 +137,14 @@ bool Carver::prepare(std::string* error)
 bool Carver::run(const Sink& sink, const Progress& progress)
 {
     // The log's and the journal's pages count after the file's.
-    const uint32_t total = m_image.pageCount() + (m_hasWal ? uint32_t(m_wal.frames().size()) : 0) +
-                           (m_hasJournal ? uint32_t(m_journal.pages().size()) : 0);
+    // With a log, the file's pages are gone through twice (below).
+    const uint32_t total =
+        m_image.pageCount() +
+        (m_hasWal ? m_image.pageCount() - 1 + uint32_t(m_wal.frames().size()) : 0) +
+        (m_hasJournal ? uint32_t(m_journal.pages().size()) : 0);
     uint32_t done = 0;
-    const auto carry = [&]() { return !progress || ++done % 1024 != 0 || progress(done, total); };
+    // Often enough that a caller who stops the run is answered at once.
+    const auto carry = [&]() { return !progress || ++done % 16 != 0 || progress(done, total); };
     using Source = CarvedRecord::Source;
     PageCarver pages(m_image, m_decoder, m_catalog.tables());
     uint32_t current = 0;
@@ -168,6 +180,8 @@ bool Carver::run(const Sink& sink, const Progress& progress)
     if (m_hasWal) {
         // The file's pages that the log superseded hold what the log deleted.
         for (current = 2; current <= m_image.pageCount(); ++current) {
+            if (!carry())
+                return false;
             const uint8_t* original = m_image.filePage(current);
             if (original && original != m_image.page(current))
                 pages.carveLoosePage(original, current, ownerOf(current), false, Source::Wal,

@@ -32,7 +32,7 @@ class Carver
 {
 public:
     using Sink = std::function<void(const CarvedRecord&)>;
-    // Told the pages carved so far and in all now and then; false stops the run.
+    // Told the pages carved so far and in all every few pages; false stops the run.
     using Progress = std::function<bool(uint32_t done, uint32_t total)>;
 
     Carver();
@@ -48,6 +48,15 @@ public:
     // Whether older versions of live rows (same rowid, mostly the same
     // values) are reported too, marked liveVersion. Off by default.
     void setReportLiveVersions(bool on) { m_reportVersions = on; }
+
+    // Asked while open() reads the database and every few pages while it
+    // indexes the live rows; false makes open() fail ("stopped"). Set
+    // before open().
+    void setGoOn(std::function<bool()> goOn)
+    {
+        m_goOn = goOn;
+        m_map.setGoOn(std::move(goOn));
+    }
 
     // walPath and journalPath may be empty. On failure nothing can be
     // carved; a log or journal that cannot be read is left out with a
@@ -90,6 +99,7 @@ private:
     CarvedRecord m_record;
     std::vector<std::string> m_unindexed;
     std::vector<std::string> m_warnings;
+    std::function<bool()> m_goOn;
     bool m_reportVersions = false;
     // Its own buffers: a live row is decoded while a carved one is in hand.
     RecordDecoder m_liveDecoder;

@@ -1,10 +1,12 @@
 #include "filebytes.h"
 
+#include <algorithm>
 #include <fstream>
 
 namespace SqliteCarve {
 
-bool readFileBytes(const std::string& path, std::vector<uint8_t>& bytes, std::string* error)
+bool readFileBytes(const std::string& path, std::vector<uint8_t>& bytes, std::string* error,
+                   const std::function<bool()>& goOn)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
@@ -21,10 +23,20 @@ bool readFileBytes(const std::string& path, std::vector<uint8_t>& bytes, std::st
         return false;
     }
     bytes.resize(size_t(size));
-    if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), size)) {
-        if (error)
-            *error = "cannot read " + path;
-        return false;
+    // In slices, so that a caller who stops is answered within one.
+    constexpr std::streamoff slice = 4 << 20;
+    for (std::streamoff done = 0; done < size; done += slice) {
+        if (goOn && !goOn()) {
+            if (error)
+                *error = "stopped";
+            return false;
+        }
+        const std::streamoff part = std::min(slice, size - done);
+        if (!in.read(reinterpret_cast<char*>(bytes.data()) + done, part)) {
+            if (error)
+                *error = "cannot read " + path;
+            return false;
+        }
     }
     return true;
 }

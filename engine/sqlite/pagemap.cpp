@@ -19,6 +19,7 @@ void PageMap::build(const DatabaseImage& image, RecordDecoder& decoder,
                     const std::vector<bool>& unindexed)
 {
     const uint32_t count = image.pageCount();
+    m_stopped = false;
     m_roles.assign(size_t(count) + 1, Role::Unknown);
     m_owners.assign(size_t(count) + 1, -1);
     for (uint32_t page : catalog.masterPages())
@@ -55,6 +56,10 @@ void PageMap::walkTable(const DatabaseImage& image, RecordDecoder& decoder, uint
     RecordDecoder::Cell cell;
     uint32_t budget = image.pageCount();
     while (!stack.empty() && budget-- > 0) {
+        if (m_stopped || (m_goOn && ++m_walked % 16 == 0 && !m_goOn())) {
+            m_stopped = true;
+            return;
+        }
         const uint32_t number = stack.back();
         stack.pop_back();
         const uint8_t* page = image.page(number);

@@ -2,6 +2,7 @@
 #define PAGEMAP_H
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace SqliteCarve {
@@ -36,6 +37,11 @@ public:
     void build(const DatabaseImage& image, RecordDecoder& decoder, const SchemaCatalog& catalog,
                LiveRowIndex& live, const std::vector<bool>& unindexed = {});
 
+    // Asked every few pages while build() walks the tables; false stops the
+    // walk, and the map is then incomplete (stopped()).
+    void setGoOn(std::function<bool()> goOn) { m_goOn = std::move(goOn); }
+    bool stopped() const { return m_stopped; }
+
     Role role(uint32_t page) const { return page < m_roles.size() ? m_roles[page] : Role::Unknown; }
     // Index into the catalog's tables, -1 if none.
     int owner(uint32_t page) const { return page < m_owners.size() ? m_owners[page] : -1; }
@@ -51,6 +57,9 @@ private:
     void markOverflow(const DatabaseImage& image, uint32_t first);
 
     std::vector<Role> m_roles;
+    std::function<bool()> m_goOn;
+    bool m_stopped = false;
+    uint32_t m_walked = 0;
     std::vector<int> m_owners;
 };
 

@@ -49,6 +49,42 @@ SqliteDb::~SqliteDb()
     Close();
 }
 
+void SqliteDb::SetGoOn(GoOn goOn)
+{
+    m_goOn = std::move(goOn);
+    if (m_db)
+        sqlite3_progress_handler(m_db, m_goOn ? 4096 : 0, m_goOn ? &SqliteDb::Interrupt : nullptr,
+                                 this);
+}
+
+int SqliteDb::Interrupt(void* self)
+{
+    const GoOn& goOn = static_cast<SqliteDb*>(self)->m_goOn;
+    return goOn && !goOn() ? 1 : 0;
+}
+
+bool SqliteDb::CopyFile(const QString& from, const QString& to)
+{
+    if (!m_goOn)
+        return QFile::copy(from, to);
+    // In slices, so that a scan that stops does not wait for a whole database.
+    QFile in(from);
+    QFile out(to);
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return false;
+    QByteArray slice;
+    bool ok = true;
+    while (ok && !in.atEnd()) {
+        slice = in.read(1 << 20);
+        ok = !slice.isEmpty() && out.write(slice) == slice.size() && m_goOn();
+    }
+    ok = ok && out.flush();
+    out.close();
+    if (!ok)
+        out.remove();
+    return ok;
+}
+
 bool SqliteDb::Open(const QString& path, const QString& wal, const QString& workFolder)
 {
     Close();
@@ -81,7 +117,7 @@ bool SqliteDb::MakeWorkingCopy(const QString& path, const QString& wal, const QS
         static std::atomic<int> serial{0};
         copy =
             folder.filePath(QStringLiteral("%1.%2").arg(QFileInfo(path).fileName()).arg(++serial));
-        if (!QFile::copy(path, copy)) {
+        if (!CopyFile(path, copy)) {
             m_error =
                 QStringLiteral("cannot make a working copy of %1 in %2").arg(path, workFolder);
             return false;
@@ -92,7 +128,7 @@ bool SqliteDb::MakeWorkingCopy(const QString& path, const QString& wal, const QS
     // session could hide frames, and SQLite rebuilds it from the log.
     const QString log = copy + QStringLiteral("-wal");
     if (!QFileInfo(log).isFile()) {
-        if (!QFile::copy(wal, log)) {
+        if (!CopyFile(wal, log)) {
             m_error = QStringLiteral("cannot make a working copy of %1 in %2").arg(wal, workFolder);
             return false;
         }
@@ -128,6 +164,7 @@ bool SqliteDb::OpenConnection(const QString& path, bool immutable)
         return false;
     }
     m_db = db;
+    SetGoOn(m_goOn);
     // Opening is lazy: reading the schema is what finds a file that is not a
     // database or whose first pages are damaged.
     if (!Query(QStringLiteral("SELECT count(*) FROM sqlite_master"),

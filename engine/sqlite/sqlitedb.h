@@ -42,6 +42,10 @@ public:
     };
     using RowFunction = std::function<bool(const Row&)>;
 
+    // Asked now and then while a statement runs or a working copy is made;
+    // false interrupts it (the statement or the open fails).
+    using GoOn = std::function<bool()>;
+
     SqliteDb();
     ~SqliteDb();
     SqliteDb(const SqliteDb&) = delete;
@@ -54,6 +58,8 @@ public:
     bool Open(const QString& path, const QString& wal = QString(),
               const QString& workFolder = QString());
     void Close();
+    // For the connections opened from now on; the one open now too.
+    void SetGoOn(GoOn goOn);
     bool IsOpen() const { return m_db != nullptr; }
     bool HasTable(const QString& table);
     bool HasColumn(const QString& table, const QString& column);
@@ -73,12 +79,15 @@ private:
     bool OpenConnection(const QString& path, bool immutable);
     bool MakeWorkingCopy(const QString& path, const QString& wal, const QString& workFolder,
                          QString& copy);
+    bool CopyFile(const QString& from, const QString& to);
+    static int Interrupt(void* self);
 
     sqlite3* m_db = nullptr;
     QString m_readPath;
     bool m_immutable = false;
     QString m_error;
     QStringList m_copies; // files this connection made, removed by Close()
+    GoOn m_goOn;
 };
 
 #endif // SQLITEDB_H

@@ -56,6 +56,8 @@ public:
                                         MMobile::MDType type);
     // Answer false at the first report with `status`.
     void StopAt(int status) { m_stopStatus = status; }
+    // Answer false at the n-th report (from 1), whatever it is.
+    void StopAtReport(int n) { m_stopReport = n; }
 
     QVector<Report> Reports();
     // The phase code of the first report whose label is none of 0, 1 and 9.
@@ -70,6 +72,7 @@ private:
     std::mutex m_mutex;
     QVector<Report> m_reports;
     std::atomic<int> m_stopStatus{-1};
+    std::atomic<int> m_stopReport{-1};
 };
 
 #endif // SCANRUNNER_H

@@ -382,6 +382,8 @@ private slots:
     void generations_data();
     void generations();
     void stopsWhenTheCallbackSaysSo();
+    void falseEndsTheTask_data();
+    void falseEndsTheTask();
     void rescanKeepsOldItemsValid();
     void weChatAccounts();
     void weChatAccount_data();
@@ -549,6 +551,59 @@ void TestEngineCategories::stopsWhenTheCallbackSaysSo()
     QCOMPARE(runner.Scan(), int(TASK_STOP));
     QCOMPARE(runner.Reports().last().status, int(TASK_DATA));
     QVERIFY(source->GetDataGetter()->GetCount() < unsigned(m_content.conversations.size()));
+}
+
+void TestEngineCategories::falseEndsTheTask_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<bool>("exports");
+    for (int type : {MD_PHOTO, MD_CONTACT, MD_MESSAGE, MD_CALL_HISTORY, MD_CALENDAR, MD_NOTE,
+                     MD_VOICE_MEMO, MD_SAFARI_BOOKMARK, MD_REMINDER, MD_MESSAGE_ATTACHMENT,
+                     MD_WHATSAPP_MESSAGE, MD_WHATSAPP_ATTACHMENT, MD_NOTE_ATTACHMENT,
+                     MD_WECHAT_CONTACT, MD_WECHAT_MESSAGE, MD_WECHAT_ATTACHMENT}) {
+        const QByteArray name = QByteArray::number(type);
+        QTest::newRow("scan " + name) << type << false;
+        QTest::newRow("export " + name) << type << true;
+    }
+}
+
+// A callback that answers false ends a scan or an export at any report:
+// with status 5 and without a report after that one (the stop reached the
+// reader, the carver and the exporter wherever they were, a query or a copy
+// included, and none of them went on as if nothing happened).
+void TestEngineCategories::falseEndsTheTask()
+{
+    QFETCH(int, type);
+    QFETCH(bool, exports);
+    QTemporaryDir out;
+    const QString folder = out.filePath(QStringLiteral("out"));
+    SourcePtr source;
+    const auto run = [&](ScanRunner& runner) {
+        return exports ? runner.ExportAll(MDType(type), folder) : runner.Scan();
+    };
+    if (exports)
+        QVERIFY(Scan(MDType(type), source));
+    else
+        source.reset(m_device->GetDataSource(MDType(type)));
+    ScanRunner whole(source.get());
+    QCOMPARE(run(whole), int(TASK_COMPLETE));
+    const int reports = whole.Reports().size();
+    // Half-way is far enough from the end for a run that reports less often.
+    for (int at : {1, 2, 3, reports / 2}) {
+        if (at < 1 || at >= reports)
+            continue;
+        ScanRunner runner(source.get());
+        runner.StopAtReport(at);
+        const int end = run(runner);
+        // Copies on several threads report a varying number of times: a run
+        // may end before the report that says stop, or that report may be
+        // its end.
+        const QVector<ScanRunner::Report> seen = runner.Reports();
+        if (seen.size() < at || IsTaskEndStatus(seen[at - 1].status))
+            continue;
+        QCOMPARE(end, int(TASK_STOP));
+        QCOMPARE(runner.Reports().size(), at);
+    }
 }
 
 void TestEngineCategories::rescanKeepsOldItemsValid()

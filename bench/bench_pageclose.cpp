@@ -1,0 +1,187 @@
+// Closing a messages page while its scan runs: the time from the close to
+// its return, when the engine is in the middle of the live read, of the
+// deleted records' pass or of handing the items over. The page waits for the
+// engine to stop, so this is the engine's time to stop plus the page's own.
+// A GUI-stall probe, a 5 ms heartbeat timer on the GUI thread, gives the
+// longest time between two beats over the scan and the close, in wall time
+// and in CPU time of the GUI thread (the wall time less what the thread spent
+// waiting for a core).
+//
+// The baseline, in the same run: the same scan left to its end (what a close
+// that waits for the scan, as one did before the engine stopped early, can
+// cost at most). ratio = close / scan.
+
+#include "backupdevice.h"
+#include "contracts/mmobile.h"
+#include "fakehost.h"
+#include "samplebackupwriter.h"
+
+#include "plugin/categorypanel.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <ctime>
+
+namespace {
+
+double threadCpuMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
+// The longest gaps between two beats of a 5 ms timer on the GUI thread.
+class Heartbeat
+{
+public:
+    Heartbeat()
+    {
+        m_clock.start();
+        m_lastWall = 0;
+        m_lastCpu = threadCpuMs();
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { Beat(); });
+        m_timer.start(5);
+    }
+    void Beat()
+    {
+        const double wall = m_clock.nsecsElapsed() / 1e6;
+        const double cpu = threadCpuMs();
+        wallMs = std::max(wallMs, wall - m_lastWall);
+        cpuMs = std::max(cpuMs, cpu - m_lastCpu);
+        m_lastWall = wall;
+        m_lastCpu = cpu;
+    }
+    double wallMs = 0;
+    double cpuMs = 0;
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    double m_lastWall;
+    double m_lastCpu;
+};
+
+class MessagesPage : public CategoryPanel
+{
+public:
+    explicit MessagesPage(IUIPluginSetting* host) : CategoryPanel(host, MMobile::MD_MESSAGE, false)
+    {
+    }
+    bool Scanned() { return IsLoad(nullptr); }
+
+protected:
+    int GetExportOption() override { return 0; }
+};
+
+// The message scan with deleted records of `--scale 64 --no-media`.
+struct Backup
+{
+    QTemporaryDir dir;
+    QString folder;
+
+    Backup()
+    {
+        SampleBackupWriter::Options options;
+        options.scale = 64;
+        options.media = false;
+        options.deletions = true;
+        SampleBackupWriter writer(options);
+        folder = dir.filePath(QStringLiteral("backup"));
+        if (!writer.Write(folder))
+            folder.clear();
+    }
+};
+
+Backup& backup()
+{
+    static Backup instance;
+    return instance;
+}
+
+// Runs the event loop for `ms` or until `done`.
+template <class Done> void spin(double ms, Done done)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.nsecsElapsed() / 1e6 < ms && !done())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+}
+
+// A whole scan of the backup on a page, in ms.
+double fullScanMs(FakeHost& host, BackupDevice& device)
+{
+    MessagesPage page(&host);
+    QElapsedTimer clock;
+    clock.start();
+    if (!page.Load(&device, nullptr))
+        return -1;
+    spin(600000, [&] { return page.Scanned(); });
+    return clock.nsecsElapsed() / 1e6;
+}
+
+// The page is closed after `state.range(0)` percent of a whole scan's time.
+void BM_PageCloseDuringScan(benchmark::State& state)
+{
+    if (backup().folder.isEmpty()) {
+        state.SkipWithError("sample backup not written");
+        return;
+    }
+    FakeHost host;
+    BackupDevice device(backup().folder);
+    const double scanMs = std::min(fullScanMs(host, device), fullScanMs(host, device));
+    double closeMs = 0;
+    double stallWall = 0;
+    double stallCpu = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        Heartbeat heartbeat;
+        auto* page = new MessagesPage(&host);
+        page->Load(&device, nullptr);
+        spin(scanMs * double(state.range(0)) / 100, [&] { return page->Scanned(); });
+        QElapsedTimer clock;
+        clock.start();
+        state.ResumeTiming();
+        page->ClosePlugin();
+        state.PauseTiming();
+        closeMs = std::max(closeMs, clock.nsecsElapsed() / 1e6);
+        page->Free();
+        heartbeat.Beat();
+        stallWall = std::max(stallWall, heartbeat.wallMs);
+        stallCpu = std::max(stallCpu, heartbeat.cpuMs);
+        state.ResumeTiming();
+    }
+    state.counters["scan_ms"] = scanMs;
+    state.counters["close_ms"] = closeMs;
+    state.counters["stall_wall_ms"] = stallWall;
+    state.counters["stall_cpu_ms"] = stallCpu;
+    state.counters["ratio"] = closeMs / scanMs;
+}
+BENCHMARK(BM_PageCloseDuringScan)
+    ->Arg(20)
+    ->Arg(50)
+    ->Arg(80)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

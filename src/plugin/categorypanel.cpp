@@ -762,12 +762,7 @@ bool CategoryPanel::Import(MMobile::ImportExportConfigure* config)
     } else {
         if (m_pSetting)
             m_pSetting->OnRecoverResult(m_recoverMode, m_type, 0);
-        MyMessageDailog dialog(this, true);
-        dialog.setMessageType(static_cast<MyMessageDailog::MESSAGE_TYPE>(0));
-        dialog.setBtnText(MyMessageDailog::tr("OK"), MyMessageDailog::tr("Cancel"));
-        dialog.setCancelBtnHide();
-        dialog.setMessageText(QStringLiteral("Recovery failed! Please try again!"));
-        dialog.exec();
+        ShowMessage(0, QStringLiteral("Recovery failed! Please try again!"));
         return false;
     }
     ShowProgress();
@@ -851,10 +846,13 @@ void CategoryPanel::slotExportDataResult(TASK_CTRL_STATUS state, int, const char
 
 void CategoryPanel::ShowMessage(int type, const QString& text)
 {
-    MyMessageDailog dialog(this, true);
-    dialog.setMessageType(static_cast<MyMessageDailog::MESSAGE_TYPE>(type));
-    dialog.setBtnText(MyMessageDailog::tr("OK"), MyMessageDailog::tr("Cancel"));
-    dialog.setCancelBtnHide();
-    dialog.setMessageText(text);
-    dialog.exec();
+    // On the heap: the page (and the dialog, its child) may be deleted while
+    // the dialog runs, by a deferred deletion its event loop delivers.
+    QPointer<MyMessageDailog> dialog(new MyMessageDailog(this, true));
+    dialog->setMessageType(static_cast<MyMessageDailog::MESSAGE_TYPE>(type));
+    dialog->setBtnText(MyMessageDailog::tr("OK"), MyMessageDailog::tr("Cancel"));
+    dialog->setCancelBtnHide();
+    dialog->setMessageText(text);
+    dialog->exec();
+    delete dialog.data();
 }

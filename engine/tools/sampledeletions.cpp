@@ -50,21 +50,57 @@ bool SampleDeletions::Delete(SqliteWriter& db, Store store, const SampleBackupCo
     if (!db.Exec(QStringLiteral("PRAGMA secure_delete=OFF")))
         return false;
     switch (store) {
-    case Contacts:
-        // The address book logs the removal; the person's values go with it.
-        return db.Exec(QStringLiteral("CREATE TABLE IF NOT EXISTS ABPersonChanges (record INTEGER, "
-                                      "type INTEGER, Image INTEGER, ExternalIdentifier TEXT, "
-                                      "StoreID INTEGER)")) &&
-               db.Exec(QStringLiteral("INSERT INTO ABPersonChanges (record, type) SELECT ROWID, 2 "
-                                      "FROM ABPerson WHERE ROWID % 20 = 7")) &&
-               Take(db, QStringLiteral("contacts"),
-                    QStringLiteral("SELECT ROWID, trim(ifnull(First, '') || ' ' || ifnull(Last, "
-                                   "'')), ifnull(First, '') || ifnull(Last, '') FROM ABPerson "
-                                   "WHERE ROWID % 20 = 7"),
-                    {QStringLiteral("DELETE FROM ABMultiValueEntry WHERE parent_id IN (SELECT UID "
-                                    "FROM ABMultiValue WHERE record_id IN (%1))"),
-                     QStringLiteral("DELETE FROM ABMultiValue WHERE record_id IN (%1)"),
-                     QStringLiteral("DELETE FROM ABPerson WHERE ROWID IN (%1)")});
+    case Contacts: {
+        // The address book logs each removal. Most people go with their
+        // values and their row of the search index; some leave both behind;
+        // of some only the search index keeps a trace, of others only their
+        // values: their own rows were overwritten.
+        const QString all = QStringLiteral("ROWID % 20 = 7 OR ROWID % 40 IN (13, 33)");
+        if (!db.Exec(QStringLiteral("CREATE TABLE IF NOT EXISTS ABPersonChanges (record INTEGER, "
+                                    "type INTEGER, Image INTEGER, ExternalIdentifier TEXT, "
+                                    "StoreID INTEGER)")) ||
+            !db.Exec(QStringLiteral("INSERT INTO ABPersonChanges (record, type) SELECT ROWID, 2 "
+                                    "FROM ABPerson WHERE ") +
+                     all))
+            return false;
+        const QString name =
+            QStringLiteral("trim(ifnull(p.First, '') || ' ' || ifnull(p.Last, ''))");
+        // "<name>|<value>" of each value a reader can still find, the name
+        // empty where nothing keeps it.
+        const auto values = [&](const QString& who, const QString& which) {
+            for (const QVariantList& row :
+                 db.Select(QStringLiteral("SELECT %1, v.value FROM ABPerson p JOIN ABMultiValue v "
+                                          "ON v.record_id = p.ROWID WHERE v.property IN (3, 4) "
+                                          "AND (%2)")
+                               .arg(who, which)))
+                m_truth[QStringLiteral("contact values")]
+                    << Entry{row.value(0).toString() + QLatin1Char('|') + row.value(1).toString(),
+                             row.value(1).toString()};
+        };
+        values(name, QStringLiteral("p.ROWID % 40 IN (13, 27)"));
+        values(QStringLiteral("''"), QStringLiteral("p.ROWID % 40 = 33"));
+        const QString person = QStringLiteral(
+            "SELECT ROWID, trim(ifnull(First, '') || ' ' || ifnull(Last, '')), ifnull(First, '') "
+            "|| ifnull(Last, '') FROM ABPerson WHERE ");
+        const QString entries = QStringLiteral("DELETE FROM ABMultiValueEntry WHERE parent_id IN "
+                                               "(SELECT UID FROM ABMultiValue WHERE record_id IN "
+                                               "(%1))");
+        const QString multi = QStringLiteral("DELETE FROM ABMultiValue WHERE record_id IN (%1)");
+        const QString index =
+            QStringLiteral("DELETE FROM ABPersonFullTextSearch WHERE docid IN (%1)");
+        const QString people = QStringLiteral("DELETE FROM ABPerson WHERE ROWID IN (%1)");
+        return Take(db, QStringLiteral("contacts"), person + QStringLiteral("ROWID % 40 = 7"),
+                    {entries, multi, index, people}) &&
+               Take(db, QStringLiteral("contacts"), person + QStringLiteral("ROWID % 40 = 27"),
+                    {people}) &&
+               db.Exec(QStringLiteral("PRAGMA secure_delete=ON")) &&
+               Take(db, QStringLiteral("contacts"), person + QStringLiteral("ROWID % 40 = 13"),
+                    {entries, multi, people}) &&
+               Take(db, QString(),
+                    QStringLiteral("SELECT ROWID FROM ABPerson WHERE ROWID % 40 = 33"),
+                    {index, people}) &&
+               db.Exec(QStringLiteral("PRAGMA secure_delete=OFF"));
+    }
     case Messages:
         return Take(db, QStringLiteral("messages"),
                     QStringLiteral(

@@ -37,8 +37,11 @@ template <class Chat> QStringList EntryTexts(Chat* chat)
 QStringList Keys(MDType type, IMDCommon* item)
 {
     switch (type) {
-    case MD_CONTACT:
-        return {Text(record_cast<IContact>(item)->GetName()->GetFullName())};
+    case MD_CONTACT: {
+        // A person known only by his numbers has no name to list.
+        const QString name = Text(record_cast<IContact>(item)->GetName()->GetFullName());
+        return name.isEmpty() ? QStringList() : QStringList{name};
+    }
     case MD_MESSAGE:
         return EntryTexts(record_cast<IMessage>(item));
     case MD_WHATSAPP_MESSAGE:
@@ -60,6 +63,17 @@ QStringList Keys(MDType type, IMDCommon* item)
     }
 }
 
+// An e-mail address as it is, a number by its last nine digits: the forms a
+// phone keeps of one number differ in the rest.
+QString ValueKey(const QString& value)
+{
+    if (value.contains(QLatin1Char('@')))
+        return value;
+    QString digits = value;
+    digits.remove(QRegularExpression(QStringLiteral("[^0-9]")));
+    return digits.right(9);
+}
+
 } // namespace
 
 class TestDeletedRecords : public QObject
@@ -74,6 +88,7 @@ private slots:
     void exportSaysDeleted();
     void fullWorkFolder();
     void messageRowsSayTheirSource();
+    void contactRemnants();
 
 private:
     QTemporaryDir m_dir;
@@ -257,6 +272,51 @@ void TestDeletedRecords::messageRowsSayTheirSource()
     }
     // The log's conversation and the messages from free space both show.
     QVERIFY2(seen.size() >= 2, qPrintable(QStringList(seen.values()).join(", ")));
+}
+
+// People whose own rows are gone live on in the address book's search index
+// and in the values they owned: each deleted contact carries the numbers and
+// addresses left of him, one contact per person whatever held them.
+void TestDeletedRecords::contactRemnants()
+{
+    BackupDevice device(m_dir.filePath(QStringLiteral("backup")));
+    SourcePtr source;
+    IMDGetter* getter = ScanRunner::ScanInto(source, device, MD_CONTACT);
+    QVERIFY(getter);
+    // "<name>|<value>" and "|<value>" of every value of a deleted contact;
+    // numbers by their last nine digits.
+    QSet<QString> found;
+    for (unsigned int i = 0; i < getter->GetCount(); ++i) {
+        IMDCommon* item = getter->GetItem(i);
+        if (!item->IsDeleted())
+            continue;
+        IContact* contact = record_cast<IContact>(item);
+        const QString name = Text(contact->GetName()->GetFullName());
+        for (IContactList* list : {contact->GetPhoneList(), contact->GetEmailList()}) {
+            for (unsigned int v = 0; v < list->GetCount(); ++v) {
+                const QString value = ValueKey(Text(list->GetValue(v)));
+                found << name + QLatin1Char('|') + value << QLatin1Char('|') + value;
+            }
+        }
+    }
+    const QJsonArray truth = m_truth.value(QStringLiteral("contact values")).toArray();
+    QVERIFY(truth.size() > 4);
+    QStringList missing;
+    for (const QJsonValue& entry : truth) {
+        const QString key = entry[QLatin1String("key")].toString();
+        const QString wanted = key.section('|', 0, 0) + '|' + ValueKey(key.section('|', 1));
+        if (!found.contains(wanted))
+            missing << key;
+    }
+    QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QLatin1String(" / "))));
+    // Each says where it was found.
+    const QString folder = m_dir.filePath(QStringLiteral("remnants"));
+    QCOMPARE(ScanRunner(source.get()).ExportAll(MD_CONTACT, folder), int(TASK_COMPLETE));
+    QByteArray csv;
+    for (const QString& file : QDir(folder).entryList({"*.csv"}, QDir::Files))
+        csv += BackupFixture::Read(QDir(folder).filePath(file));
+    QVERIFY(csv.contains("Yes (full-text index)"));
+    QVERIFY(csv.contains("Yes (leftover values)"));
 }
 
 QTEST_GUILESS_MAIN(TestDeletedRecords)

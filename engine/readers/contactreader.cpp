@@ -1,7 +1,6 @@
 #include "contactreader.h"
 
 #include "contactrecord.h"
-#include "contactsearchindex.h"
 #include "engineitem.h"
 #include "localclock.h"
 #include "schemaprobe.h"
@@ -200,20 +199,6 @@ bool ContactReader::Read(ReaderContext::Items& items)
         });
     if (!valuesOk)
         return m_context.Fail(db.LastError());
-    // Of a deleted person the search index may know more than what is left
-    // of his rows; of a live one it knows nothing his rows do not say.
-    ContactSearchIndex index;
-    if (m_context.Redirected() && index.Load(db, ContactSearchIndex::LostTable)) {
-        for (auto it = byId.constBegin(); it != byId.constEnd(); ++it) {
-            RecordText& name = it.value()->Name().Text();
-            if (index.FillIn(it.key(), *it.value()))
-                name.Set(
-                    ContactName::Full,
-                    JoinNonEmpty({name.String(ContactName::Prefix), name.String(ContactName::First),
-                                  name.String(ContactName::Middle), name.String(ContactName::Last),
-                                  name.String(ContactName::Suffix)}));
-        }
-    }
     for (auto& item : read)
         items.push_back(std::move(item));
     return true;

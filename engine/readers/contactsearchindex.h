@@ -2,17 +2,16 @@
 #define CONTACTSEARCHINDEX_H
 
 #include <QByteArray>
-#include <QHash>
 #include <QList>
 
-class ContactRecord;
-class SqliteDb;
+struct sqlite3;
 
 // What the address book's search index (ABPersonFullTextSearch_content)
 // keeps of each person: names, organization, note, numbers and e-mail
 // addresses. Its columns are numbered differently by generation (c15Phone,
 // later c16Phone), so they are found by the property their name ends in.
-// Fills in what a recovered contact lacks; owns its copy of the rows.
+// Writes what it knows into the rows an address book lost, so that every
+// reader of them (a page, a merge) sees the same people. Holds nothing.
 class ContactSearchIndex
 {
 public:
@@ -21,20 +20,15 @@ public:
     // is kept for the index.
     static const char* const LostTable;
 
-    // Reads `table` of `db` (Table or LostTable); false when it has none.
-    bool Load(SqliteDb& db, const char* table);
-    // Fills the name, organization and note parts `contact` lacks, and its
-    // numbers and addresses when it has none, from the index row of person
-    // `id`; true when it changed a part of the name.
-    bool FillIn(qint64 id, ContactRecord& contact) const;
+    // Completes the people of the laid-out address book `db` from its
+    // LostTable: the name parts they lack, and their numbers and addresses
+    // where they have none. True also when there is no index; false when a
+    // write fails.
+    static bool Complete(sqlite3* db);
     // The numbers of an index cell: each number is there as typed (spaces
     // and all) and in other forms, so runs of digits make one number and a
     // number whose digits another ends in is that number again.
     static QList<QByteArray> Numbers(const QByteArray& cell);
-
-private:
-    // Property ("First", "Phone", ...) -> text, by person.
-    QHash<qint64, QHash<QByteArray, QByteArray>> m_rows;
 };
 
 #endif // CONTACTSEARCHINDEX_H

@@ -38,26 +38,20 @@ std::vector<Store> DeletedRecords::StoresOf(MMobile::MDType type)
     switch (type) {
     case MMobile::MD_CONTACT: {
         // A person whose row is gone may live on in the search index and in
-        // the values he owned; those are people of their own where carving
-        // found no row of theirs (the reader adds what the index knows).
+        // the values he owned; those the index names are people of their own
+        // where carving found no row of theirs, completed from what the
+        // index knows. (Values alone name nobody a merge could tell apart.)
         Table people = Records("ABPerson", "GUID", "0",
                                "SELECT record FROM ABPersonChanges WHERE record NOT IN (SELECT "
                                "ROWID FROM ABPerson)");
         const QString lost = QLatin1String(ContactSearchIndex::LostTable);
-        const QString values = QStringLiteral("ABMultiValue");
         people.remnants = {
             {QByteArrayLiteral("full-text index"),
              {lost},
              QStringLiteral("INSERT OR IGNORE INTO main.ABPerson (ROWID) SELECT docid FROM "
                             "main.%1 WHERE docid < %2")
                  .arg(lost)
-                 .arg(DeletedRows::LostRowids)},
-            {QByteArrayLiteral("leftover values"),
-             {lost, values},
-             QStringLiteral("INSERT OR IGNORE INTO main.ABPerson (ROWID) SELECT DISTINCT record_id "
-                            "FROM main.ABMultiValue WHERE property IN (3, 4) AND record_id NOT IN "
-                            "(SELECT docid FROM main.%1)")
-                 .arg(lost)}};
+                 .arg(DeletedRows::LostRowids)}};
         // A carved person whose rowid was overwritten is the one the index
         // row of his name holds (the first two columns, in every generation).
         people.identify =
@@ -66,6 +60,7 @@ std::vector<Store> DeletedRecords::StoresOf(MMobile::MDType type)
                            "%2 AND f.docid < %2 AND coalesce(p.First, p.Last) IS NOT NULL AND "
                            "f.docid NOT IN (SELECT ROWID FROM main.ABPerson) GROUP BY p.ROWID")
                 .arg(lost, QStringLiteral("%1"));
+        people.complete = &ContactSearchIndex::Complete;
         Table index =
             Support(ContactSearchIndex::Table, "docid NOT IN (SELECT ROWID FROM live.ABPerson)");
         index.layout = lost;

@@ -566,7 +566,7 @@ QString DeletedRows::Build(const QByteArray& source)
             if (ok && row.table == int(t) && row.source == wanted && !row.dropped)
                 ok = Insert(row);
         }
-        ok = ok && FillRemnants(t, source);
+        ok = ok && FillRemnants(t, source) && (!table.complete || table.complete(m_db));
         ok = ok && Exec(QStringLiteral(
                             "INSERT OR IGNORE INTO main.%1 (%2) SELECT %2 FROM live.%1 WHERE %3")
                             .arg(name, ColumnList(m_columns[t]), table.keepLive));

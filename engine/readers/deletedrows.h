@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -55,6 +56,9 @@ public:
         // rows whose rowid was overwritten but that another table still ties
         // to theirs; %1 stands for the first rowid given to such rows.
         QString identify = QString();
+        // Run on the laid-out database once the rows of a source are in it:
+        // completes them from what other tables know; false when it fails.
+        std::function<bool(sqlite3*)> complete = nullptr;
         // A support table's name in the laid-out database where its own is
         // that of a virtual table's part (SQLite keeps those for the virtual table,
         // which the live database has); empty: its own.

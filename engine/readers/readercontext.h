@@ -67,8 +67,6 @@ public:
     // but for the address book's names.
     void Redirect(const QString& domain, const QString& path, const QString& file);
     void EndRedirect() { m_redirectFile.clear(); }
-    // Whether a database is read from the rows it lost.
-    bool Redirected() const { return !m_redirectFile.isEmpty(); }
     QString WorkFolder() const { return m_workFolder; }
     bool Stopped() const { return m_stopped; }
     // Records (and attachments) left out because their content file is

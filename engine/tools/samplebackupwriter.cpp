@@ -678,7 +678,11 @@ bool SampleBackupWriter::WriteNotes()
         });
     if (!attachments.Write(store, attached, m_content.noteAttachments))
         return Fail(store.LastError());
-    return (Forget(store, SampleDeletions::NoteStore) && store.Close()) || Fail(store.LastError());
+    // The deletions may leave their last steps in the log.
+    return (Forget(store, SampleDeletions::NoteStore) &&
+            store.Close(store.Logging() ? AddFile(NotesGroup, "NoteStore.sqlite-wal")
+                                        : QString())) ||
+           Fail(store.LastError());
 }
 
 bool SampleBackupWriter::WriteBookmarks()

@@ -101,17 +101,35 @@ bool SampleDeletions::Delete(SqliteWriter& db, Store store, const SampleBackupCo
                     {index, people}) &&
                db.Exec(QStringLiteral("PRAGMA secure_delete=OFF"));
     }
-    case Messages:
-        return Take(db, QStringLiteral("messages"),
-                    QStringLiteral(
-                        "SELECT m.ROWID, m.text, m.guid FROM message m JOIN chat_message_join j ON "
-                        "j.message_id = m.ROWID WHERE m.text IS NOT NULL AND m.ROWID % "
-                        "15 = 4 AND j.chat_id <> %1 AND m.ROWID NOT IN (SELECT "
-                        "message_id FROM message_attachment_join)")
-                            .arg(DeletedConversation + 1) +
-                        Inside("message", "m.ROWID"),
+    case Messages: {
+        // Each message goes with its row joining it to its chat, which
+        // carving finds again; of some that row was overwritten, and only the
+        // message's handle still tells its chat.
+        QStringList ids, handleOnly;
+        for (const QVariantList& row : db.Select(
+                 QStringLiteral("SELECT m.ROWID, c.chat_identifier || '|' || m.text, m.guid FROM "
+                                "message m JOIN chat_message_join j ON j.message_id = m.ROWID "
+                                "JOIN chat c ON c.ROWID = j.chat_id WHERE m.text IS NOT NULL AND "
+                                "m.ROWID % 15 = 4 AND j.chat_id <> %1 AND m.ROWID NOT IN (SELECT "
+                                "message_id FROM message_attachment_join)")
+                     .arg(DeletedConversation + 1) +
+                 Inside("message", "m.ROWID"))) {
+            ids << row.value(0).toString();
+            if (row.value(0).toLongLong() % 30 == 19)
+                handleOnly << ids.last();
+            m_truth[QStringLiteral("message chats")]
+                << Entry{row.value(1).toString(), row.value(2).toString()};
+        }
+        return (handleOnly.isEmpty() ||
+                db.Exec(QStringLiteral("PRAGMA secure_delete=ON; DELETE FROM chat_message_join "
+                                       "WHERE message_id IN (%1); PRAGMA secure_delete=OFF")
+                            .arg(handleOnly.join(QLatin1Char(','))))) &&
+               Take(db, QStringLiteral("messages"),
+                    QStringLiteral("SELECT ROWID, text, guid FROM message WHERE ROWID IN (%1)")
+                        .arg(ids.join(QLatin1Char(','))),
                     {QStringLiteral("DELETE FROM chat_message_join WHERE message_id IN (%1)"),
                      QStringLiteral("DELETE FROM message WHERE ROWID IN (%1)")});
+    }
     case Conversation: {
         if (int(content.conversations.size()) <= DeletedConversation)
             return true;
@@ -124,9 +142,13 @@ bool SampleDeletions::Delete(SqliteWriter& db, Store store, const SampleBackupCo
                            .arg(DeletedConversation + 1))) {
             const qint64 index = row.value(0).toLongLong() - 1 -
                                  qint64(DeletedConversation) * qint64(messages.size());
-            if (index >= 0 && index < qint64(messages.size()))
-                m_truth[QStringLiteral("messages")]
-                    << Entry{messages[std::size_t(index)].text, row.value(1).toString()};
+            if (index < 0 || index >= qint64(messages.size()))
+                continue;
+            const QString& text = messages[std::size_t(index)].text;
+            m_truth[QStringLiteral("messages")] << Entry{text, row.value(1).toString()};
+            m_truth[QStringLiteral("message chats")] << Entry{
+                content.conversations[DeletedConversation].handle + QLatin1Char('|') + text,
+                row.value(1).toString()};
         }
         const QString chat = QString::number(DeletedConversation + 1);
         return db.Exec(QStringLiteral("DELETE FROM message_attachment_join WHERE message_id IN "
@@ -177,15 +199,39 @@ bool SampleDeletions::Delete(SqliteWriter& db, Store store, const SampleBackupCo
                     QStringLiteral("SELECT Z_PK, ZTITLE, ZTITLE FROM ZNOTE WHERE Z_PK % 8 = 3"),
                     {QStringLiteral("DELETE FROM ZNOTEBODY WHERE ZOWNER IN (%1)"),
                      QStringLiteral("DELETE FROM ZNOTE WHERE Z_PK IN (%1)")});
-    case NoteStore:
+    case NoteStore: {
+        // A locked note is saved once more without its title before it goes,
+        // both after the last checkpoint: the file's own page keeps the row
+        // as it was, title and all, and the log only the untitled copy.
+        QStringList locked;
+        for (const QVariantList& row :
+             db.Select(QStringLiteral("SELECT Z_PK, ZTITLE1 FROM ZICCLOUDSYNCINGOBJECT WHERE "
+                                      "ZNOTEDATA IS NOT NULL AND ZTITLE1 IS NOT NULL AND "
+                                      "ZMARKEDFORDELETION = 0 AND ZISPASSWORDPROTECTED = 1 AND "
+                                      "Z_PK % 4 = 1"))) {
+            locked << row.value(0).toString();
+            for (const char* category : {"notes", "locked notes"})
+                m_truth[QLatin1String(category)]
+                    << Entry{row.value(1).toString(), row.value(1).toString()};
+        }
+        const QString ids = locked.join(QLatin1Char(','));
         return Take(db, QStringLiteral("notes"),
-                    QStringLiteral(
-                        "SELECT Z_PK, ZTITLE1, ZTITLE1 FROM ZICCLOUDSYNCINGOBJECT WHERE ZNOTEDATA "
-                        "IS NOT NULL AND ZTITLE1 IS NOT NULL AND ZMARKEDFORDELETION = 0 "
-                        "AND Z_PK % 4 = 1"),
+                    QStringLiteral("SELECT Z_PK, ZTITLE1, ZTITLE1 FROM ZICCLOUDSYNCINGOBJECT "
+                                   "WHERE ZNOTEDATA IS NOT NULL AND ZTITLE1 IS NOT NULL AND "
+                                   "ZMARKEDFORDELETION = 0 AND ZISPASSWORDPROTECTED = 0 AND "
+                                   "Z_PK % 4 = 1"),
                     {QStringLiteral("DELETE FROM ZICNOTEDATA WHERE Z_PK IN (SELECT ZNOTEDATA FROM "
                                     "ZICCLOUDSYNCINGOBJECT WHERE Z_PK IN (%1))"),
-                     QStringLiteral("DELETE FROM ZICCLOUDSYNCINGOBJECT WHERE Z_PK IN (%1)")});
+                     QStringLiteral("DELETE FROM ZICCLOUDSYNCINGOBJECT WHERE Z_PK IN (%1)")}) &&
+               (locked.isEmpty() ||
+                (db.StartLog() &&
+                 db.Exec(QStringLiteral("UPDATE ZICCLOUDSYNCINGOBJECT SET ZTITLE1 = NULL WHERE "
+                                        "Z_PK IN (%1); COMMIT; BEGIN; DELETE FROM ZICNOTEDATA "
+                                        "WHERE Z_PK IN (SELECT ZNOTEDATA FROM "
+                                        "ZICCLOUDSYNCINGOBJECT WHERE Z_PK IN (%1)); DELETE FROM "
+                                        "ZICCLOUDSYNCINGOBJECT WHERE Z_PK IN (%1)")
+                             .arg(ids))));
+    }
     case Bookmarks:
         return Take(
             db, QStringLiteral("bookmarks"),

@@ -1,6 +1,7 @@
 #include "deletedrecords.h"
 
 #include "backupmanifest.h"
+#include "contactsearchindex.h"
 #include "conversationrecord.h"
 #include "deletedrows.h"
 #include "engineitem.h"
@@ -35,16 +36,42 @@ std::vector<Store> DeletedRecords::StoresOf(MMobile::MDType type)
 {
     const char* home = ReaderContext::HomeDomain;
     switch (type) {
-    case MMobile::MD_CONTACT:
+    case MMobile::MD_CONTACT: {
+        // A person whose row is gone may live on in the search index and in
+        // the values he owned; those the index names are people of their own
+        // where carving found no row of theirs, completed from what the
+        // index knows. (Values alone name nobody a merge could tell apart.)
+        Table people = Records("ABPerson", "GUID", "0",
+                               "SELECT record FROM ABPersonChanges WHERE record NOT IN (SELECT "
+                               "ROWID FROM ABPerson)");
+        const QString lost = QLatin1String(ContactSearchIndex::LostTable);
+        people.remnants = {
+            {QByteArrayLiteral("full-text index"),
+             {lost},
+             QStringLiteral("INSERT OR IGNORE INTO main.ABPerson (ROWID) SELECT docid FROM "
+                            "main.%1 WHERE docid < %2")
+                 .arg(lost)
+                 .arg(DeletedRows::LostRowids)}};
+        // A carved person whose rowid was overwritten is the one the index
+        // row of his name holds (the first two columns, in every generation).
+        people.identify =
+            QStringLiteral("SELECT p.ROWID, min(f.docid) FROM main.ABPerson p JOIN main.%1 f "
+                           "ON f.c0First IS p.First AND f.c1Last IS p.Last WHERE p.ROWID >= "
+                           "%2 AND f.docid < %2 AND coalesce(p.First, p.Last) IS NOT NULL AND "
+                           "f.docid NOT IN (SELECT ROWID FROM main.ABPerson) GROUP BY p.ROWID")
+                .arg(lost, QStringLiteral("%1"));
+        people.complete = &ContactSearchIndex::Complete;
+        Table index =
+            Support(ContactSearchIndex::Table, "docid NOT IN (SELECT ROWID FROM live.ABPerson)");
+        index.layout = lost;
         return {{home,
                  "Library/AddressBook/AddressBook.sqlitedb",
-                 {Records("ABPerson", "GUID", "0",
-                          "SELECT record FROM ABPersonChanges WHERE record NOT IN (SELECT ROWID "
-                          "FROM ABPerson)"),
-                  Support("ABMultiValue", "record_id IN (SELECT ROWID FROM main.ABPerson)"),
+                 {people, index,
+                  Support("ABMultiValue", "record_id NOT IN (SELECT ROWID FROM live.ABPerson)"),
                   Support("ABMultiValueEntry", "parent_id IN (SELECT UID FROM main.ABMultiValue)"),
                   Support("ABMultiValueLabel"), Support("ABMultiValueEntryKey")},
                  {}}};
+    }
     case MMobile::MD_MESSAGE:
         // A message whose join row is lost joins the chat of its handle.
         return {

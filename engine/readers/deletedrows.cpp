@@ -27,7 +27,6 @@ using SqliteCarve::CarvedValue;
 
 constexpr int SourceCount = int(CarvedRecord::Source::Journal) + 1;
 const QByteArray LoggedSuffix = QByteArrayLiteral(", change log");
-constexpr qint64 LostRowids = qint64(1) << 48;
 
 QString Quoted(const QString& name)
 {
@@ -121,6 +120,12 @@ bool DeletedRows::Carve(const QString& domain, const QString& path,
         m_sources << QByteArray(CarvedRecord::sourceName(CarvedRecord::Source(s)));
     for (int s = 0; s < SourceCount; ++s)
         m_sources << m_sources[s] + LoggedSuffix;
+    for (const Table& table : m_tables) {
+        for (const Table::Remnant& remnant : table.remnants) {
+            if (!m_sources.contains(remnant.source))
+                m_sources << remnant.source;
+        }
+    }
 
     BackupManifest& manifest = m_context.Manifest();
     const QString journalPath = path + QStringLiteral("-journal");
@@ -230,7 +235,7 @@ QList<QByteArray> DeletedRows::Sources() const
     }
     QList<QByteArray> sources;
     for (int s = 0; s < m_sources.size(); ++s) {
-        if (found[std::size_t(s)])
+        if (found[std::size_t(s)] || s >= 2 * SourceCount)
             sources << m_sources[s];
     }
     return sources;
@@ -308,11 +313,18 @@ bool DeletedRows::Open()
                       return true;
                   });
     for (const QString& name : qAsConst(names)) {
-        if (std::any_of(virtuals.begin(), virtuals.end(), [&name](const QString& prefix) {
+        // ... unless one of them is to be read as a table of its own, under
+        // the name it is given.
+        const auto wanted = std::find_if(m_tables.begin(), m_tables.end(), [&name](const Table& t) {
+            return t.name.compare(name, Qt::CaseInsensitive) == 0 && !t.layout.isEmpty();
+        });
+        if (wanted == m_tables.end() &&
+            std::any_of(virtuals.begin(), virtuals.end(), [&name](const QString& prefix) {
                 return name.startsWith(prefix, Qt::CaseInsensitive);
             }))
             continue;
-        const QString create = CreateStatement(name);
+        const QString create =
+            CreateStatement(name, wanted == m_tables.end() ? name : wanted->layout);
         if (create.isEmpty() || !Exec(create)) {
             Remove();
             return false;
@@ -321,7 +333,12 @@ bool DeletedRows::Open()
     return true;
 }
 
-QString DeletedRows::CreateStatement(const QString& table) const
+QString DeletedRows::LaidOut(std::size_t t) const
+{
+    return Quoted(m_tables[t].layout.isEmpty() ? m_tables[t].name : m_tables[t].layout);
+}
+
+QString DeletedRows::CreateStatement(const QString& table, const QString& as) const
 {
     struct Column
     {
@@ -399,7 +416,7 @@ QString DeletedRows::CreateStatement(const QString& table) const
             parts << QStringLiteral("UNIQUE (%1)").arg(unique.join(QStringLiteral(", ")));
     }
     return QStringLiteral("CREATE TABLE main.%1 (%2)")
-        .arg(Quoted(table), parts.join(QStringLiteral(", ")));
+        .arg(Quoted(as), parts.join(QStringLiteral(", ")));
 }
 
 bool DeletedRows::Insert(const Row& row)
@@ -415,7 +432,7 @@ bool DeletedRows::Insert(const Row& row)
         for (int c = 0; c < columns.size(); ++c)
             marks += (marks.isEmpty() ? QStringLiteral("?") : QStringLiteral(", ?"));
         const QByteArray sql = QStringLiteral("INSERT OR IGNORE INTO main.%1 (%2) VALUES (%3)")
-                                   .arg(Quoted(m_tables[t].name), ColumnList(columns), marks)
+                                   .arg(LaidOut(t), ColumnList(columns), marks)
                                    .toUtf8();
         if (sqlite3_prepare_v2(m_db, sql.constData(), sql.size(), &statement, nullptr) !=
             SQLITE_OK) {
@@ -464,8 +481,8 @@ bool DeletedRows::Fill()
         const QString name = Quoted(table.name);
         if (table.kind == Table::Support)
             ok = Exec(
-                QStringLiteral("INSERT OR IGNORE INTO main.%1 (%2) SELECT %2 FROM live.%1 WHERE %3")
-                    .arg(name, ColumnList(m_columns[t]), table.keepLive));
+                QStringLiteral("INSERT OR IGNORE INTO main.%1 (%2) SELECT %2 FROM live.%4 WHERE %3")
+                    .arg(LaidOut(t), ColumnList(m_columns[t]), table.keepLive, name));
         for (const Row& row : m_rows) {
             if (ok && row.table == int(t))
                 ok = Insert(row);
@@ -496,7 +513,38 @@ bool DeletedRows::Fill()
                 row.dropped = true;
         }
     }
+    for (std::size_t t = 0; ok && t < m_tables.size(); ++t)
+        Reidentify(t);
     return Finish(ok && Exec(QStringLiteral("COMMIT")));
+}
+
+void DeletedRows::Reidentify(std::size_t t)
+{
+    if (m_tables[t].identify.isEmpty())
+        return;
+    // A query that cannot run (a table the database lacks) ties nothing.
+    QHash<qint64, qint64> rowids;
+    sqlite3_stmt* statement = nullptr;
+    const QByteArray sql = m_tables[t].identify.arg(LostRowids).toUtf8();
+    if (sqlite3_prepare_v2(m_db, sql.constData(), -1, &statement, nullptr) == SQLITE_OK) {
+        while (sqlite3_step(statement) == SQLITE_ROW) {
+            const qint64 rowid = sqlite3_column_int64(statement, 1);
+            // One lost row to a rowid: two rows that fit the same one are left alone.
+            if (std::find(rowids.cbegin(), rowids.cend(), rowid) == rowids.cend())
+                rowids.insert(sqlite3_column_int64(statement, 0), rowid);
+            else
+                rowids.remove(rowids.key(rowid));
+        }
+    }
+    sqlite3_finalize(statement);
+    const int alias = m_columns[t].indexOf(m_alias[t]);
+    for (Row& row : m_rows) {
+        if (row.table != int(t) || row.dropped || !rowids.contains(row.rowid.toLongLong()))
+            continue;
+        row.rowid = qlonglong(rowids.value(row.rowid.toLongLong()));
+        if (alias >= 0 && !m_alias[t].isEmpty())
+            row.values[std::size_t(alias)] = row.rowid;
+    }
 }
 
 bool DeletedRows::Finish(bool ok)
@@ -526,6 +574,7 @@ QString DeletedRows::Build(const QByteArray& source)
             if (ok && row.table == int(t) && row.source == wanted && !row.dropped)
                 ok = Insert(row);
         }
+        ok = ok && FillRemnants(t, source) && (!table.complete || table.complete(m_db));
         ok = ok && Exec(QStringLiteral(
                             "INSERT OR IGNORE INTO main.%1 (%2) SELECT %2 FROM live.%1 WHERE %3")
                             .arg(name, ColumnList(m_columns[t]), table.keepLive));
@@ -533,6 +582,51 @@ QString DeletedRows::Build(const QByteArray& source)
     for (const QString& fixup : qAsConst(m_fixups))
         ok = ok && Exec(fixup);
     return Finish(ok && Exec(QStringLiteral("COMMIT"))) ? m_file : QString();
+}
+
+bool DeletedRows::FillRemnants(std::size_t t, const QByteArray& source)
+{
+    const Table& table = m_tables[t];
+    for (const Table::Remnant& remnant : table.remnants) {
+        if (remnant.source != source)
+            continue;
+        const bool there =
+            std::all_of(remnant.needs.begin(), remnant.needs.end(), [this](const QString& name) {
+                for (std::size_t n = 0; n < m_tables.size(); ++n) {
+                    const Table& other = m_tables[n];
+                    if ((other.layout.isEmpty() ? other.name : other.layout) == name)
+                        return !m_columns[n].isEmpty();
+                }
+                return false;
+            });
+        if (!there)
+            continue;
+        const QString name = Quoted(table.name);
+        if (!Exec(remnant.fill) ||
+            !Exec(QStringLiteral("DELETE FROM main.%1 WHERE rowid IN (SELECT rowid FROM live.%1)")
+                      .arg(name)))
+            return false;
+        // What carving found of a row is its record; the remnants only add to it.
+        sqlite3_stmt* statement = nullptr;
+        const QByteArray sql =
+            QStringLiteral("DELETE FROM main.%1 WHERE rowid = ?").arg(name).toUtf8();
+        if (sqlite3_prepare_v2(m_db, sql.constData(), -1, &statement, nullptr) != SQLITE_OK) {
+            sqlite3_finalize(statement);
+            return false;
+        }
+        bool ok = true;
+        for (const Row& row : m_rows) {
+            if (!ok || row.table != int(t) || row.dropped)
+                continue;
+            sqlite3_bind_int64(statement, 1, row.rowid.toLongLong());
+            ok = sqlite3_step(statement) == SQLITE_DONE;
+            sqlite3_reset(statement);
+        }
+        sqlite3_finalize(statement);
+        if (!ok)
+            return false;
+    }
+    return true;
 }
 
 void DeletedRows::Remove()

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -39,7 +40,34 @@ public:
         // A query of the rowids the database itself logs as removed (a change
         // log); such rows say so in their source. Empty: none.
         QString logged = QString();
+        // Rows of a record table that others still hold of rows it lost (a
+        // search index, values whose owner is gone): each a source of its own,
+        // filled by an INSERT into main.<table> from the tables laid out,
+        // where every table of `needs` (by its laid-out name) is there. A rowid a live or
+        // carved row has is never taken from them.
+        struct Remnant
+        {
+            QByteArray source;
+            QStringList needs;
+            QString fill;
+        };
+        std::vector<Remnant> remnants = {};
+        // A query on the laid-out tables of (rowid, rowid it had) for record
+        // rows whose rowid was overwritten but that another table still ties
+        // to theirs; %1 stands for the first rowid given to such rows.
+        QString identify = QString();
+        // Run on the laid-out database once the rows of a source are in it:
+        // completes them from what other tables know; false when it fails.
+        std::function<bool(sqlite3*)> complete = nullptr;
+        // A support table's name in the laid-out database where its own is
+        // that of a virtual table's part (SQLite keeps those for the virtual table,
+        // which the live database has); empty: its own.
+        QString layout = QString();
     };
+
+    // The first rowid a carved row whose own was overwritten is given: no
+    // live row has one so large.
+    static constexpr qint64 LostRowids = qint64(1) << 48;
 
     explicit DeletedRows(ReaderContext& context);
     ~DeletedRows();
@@ -52,7 +80,8 @@ public:
     bool Carve(const QString& domain, const QString& path, const std::vector<Table>& tables,
                const QStringList& fixups = QStringList());
     // The sources of carved record rows (the carver's name of where they
-    // were found, with ", change log" for logged ones), in a fixed order.
+    // were found, with ", change log" for logged ones), in a fixed order,
+    // then those of the record tables' remnants.
     QList<QByteArray> Sources() const;
     // Fills the database with the record rows of `source`; its path, or empty
     // when the rows cannot be laid out (a full work folder).
@@ -71,9 +100,17 @@ private:
     bool Open();
     // A CREATE TABLE of the engine's own making for `table` of the live
     // database; empty when its columns cannot be read.
-    QString CreateStatement(const QString& table) const;
+    QString CreateStatement(const QString& table, const QString& as) const;
+    // The quoted name of table `t` in the laid-out database.
+    QString LaidOut(std::size_t t) const;
     bool Fill();
+    // Gives the carved rows of table `t` whose rowid was lost the one its
+    // `identify` query finds.
+    void Reidentify(std::size_t t);
     bool Insert(const Row& row);
+    // Lays out the remnants of table `t` that `source` names, with no rowid
+    // a live or carved row has.
+    bool FillRemnants(std::size_t t, const QByteArray& source);
     // Ends a transaction that `ok` says failed with a rollback, a warning and
     // no more databases; returns `ok`.
     bool Finish(bool ok);

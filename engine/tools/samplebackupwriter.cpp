@@ -214,7 +214,14 @@ bool SampleBackupWriter::WriteContacts()
                  "INTEGER, identifier INTEGER, label INTEGER, value TEXT);"
                  "CREATE TABLE ABMultiValueLabel (value TEXT, UNIQUE(value));"
                  "CREATE TABLE ABMultiValueEntry (parent_id INTEGER, key INTEGER, value TEXT);"
-                 "CREATE TABLE ABMultiValueEntryKey (value TEXT, UNIQUE(value));"))
+                 "CREATE TABLE ABMultiValueEntryKey (value TEXT, UNIQUE(value));"
+                 // The search index of iOS 10.2 on: its content table holds a
+                 // column c<n><Property> for each (c16Phone, c17Email, ...).
+                 "CREATE VIRTUAL TABLE ABPersonFullTextSearch USING fts4(First, Last, Middle, "
+                 "FirstPhonetic, MiddlePhonetic, LastPhonetic, Organization, "
+                 "OrganizationPhonetic, Department, Note, Birthday, JobTitle, Nickname, Prefix, "
+                 "Suffix, DisplayName, Phone, Email, Address, SocialProfile, URL, RelatedNames, "
+                 "IM, Date);"))
         return Fail(db.LastError());
     // Labels 1-4 and 5-7 (dates, related names); entry keys 1-5 address
     // parts, 6-8 accounts.
@@ -309,6 +316,19 @@ bool SampleBackupWriter::WriteContacts()
             contact.socialProfiles.push_back({user, QStringLiteral("Mastodon")});
             insertEntries(insertValue(id, 46, 2, QVariant()), 6, contact.socialProfiles.back());
         }
+        // The index keeps each number as typed and in its compact form,
+        // space-separated, and the e-mail addresses the same way.
+        QStringList numbers;
+        for (const QString& phone : qAsConst(contact.phones))
+            numbers << phone << QString(phone).remove(QLatin1Char(' '));
+        db.Insert(
+            "INSERT INTO ABPersonFullTextSearch (docid, First, Last, Organization, Note, "
+            "JobTitle, Phone, Email) VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
+            {id, contact.first, contact.last, organization,
+             contact.note.isEmpty() ? QVariant() : QVariant(contact.note),
+             contact.organization.isEmpty() ? QVariant() : QVariant(QStringLiteral("Engineer")),
+             numbers.join(QLatin1Char(' ')),
+             contact.emails.isEmpty() ? QVariant() : QVariant(contact.emails.join(' '))});
         m_content.contacts.push_back(contact);
     }
     return (Forget(db, SampleDeletions::Contacts) && db.Close()) || Fail(db.LastError());
@@ -658,7 +678,11 @@ bool SampleBackupWriter::WriteNotes()
         });
     if (!attachments.Write(store, attached, m_content.noteAttachments))
         return Fail(store.LastError());
-    return (Forget(store, SampleDeletions::NoteStore) && store.Close()) || Fail(store.LastError());
+    // The deletions may leave their last steps in the log.
+    return (Forget(store, SampleDeletions::NoteStore) &&
+            store.Close(store.Logging() ? AddFile(NotesGroup, "NoteStore.sqlite-wal")
+                                        : QString())) ||
+           Fail(store.LastError());
 }
 
 bool SampleBackupWriter::WriteBookmarks()

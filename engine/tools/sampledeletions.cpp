@@ -50,32 +50,86 @@ bool SampleDeletions::Delete(SqliteWriter& db, Store store, const SampleBackupCo
     if (!db.Exec(QStringLiteral("PRAGMA secure_delete=OFF")))
         return false;
     switch (store) {
-    case Contacts:
-        // The address book logs the removal; the person's values go with it.
-        return db.Exec(QStringLiteral("CREATE TABLE IF NOT EXISTS ABPersonChanges (record INTEGER, "
-                                      "type INTEGER, Image INTEGER, ExternalIdentifier TEXT, "
-                                      "StoreID INTEGER)")) &&
-               db.Exec(QStringLiteral("INSERT INTO ABPersonChanges (record, type) SELECT ROWID, 2 "
-                                      "FROM ABPerson WHERE ROWID % 20 = 7")) &&
-               Take(db, QStringLiteral("contacts"),
-                    QStringLiteral("SELECT ROWID, trim(ifnull(First, '') || ' ' || ifnull(Last, "
-                                   "'')), ifnull(First, '') || ifnull(Last, '') FROM ABPerson "
-                                   "WHERE ROWID % 20 = 7"),
-                    {QStringLiteral("DELETE FROM ABMultiValueEntry WHERE parent_id IN (SELECT UID "
-                                    "FROM ABMultiValue WHERE record_id IN (%1))"),
-                     QStringLiteral("DELETE FROM ABMultiValue WHERE record_id IN (%1)"),
-                     QStringLiteral("DELETE FROM ABPerson WHERE ROWID IN (%1)")});
-    case Messages:
-        return Take(db, QStringLiteral("messages"),
-                    QStringLiteral(
-                        "SELECT m.ROWID, m.text, m.guid FROM message m JOIN chat_message_join j ON "
-                        "j.message_id = m.ROWID WHERE m.text IS NOT NULL AND m.ROWID % "
-                        "15 = 4 AND j.chat_id <> %1 AND m.ROWID NOT IN (SELECT "
-                        "message_id FROM message_attachment_join)")
-                            .arg(DeletedConversation + 1) +
-                        Inside("message", "m.ROWID"),
+    case Contacts: {
+        // The address book logs each removal. Most people go with their
+        // values and their row of the search index; some leave both behind;
+        // of some only the search index keeps a trace, of others only their
+        // values: their own rows were overwritten.
+        const QString all = QStringLiteral("ROWID % 20 = 7 OR ROWID % 40 IN (13, 33)");
+        if (!db.Exec(QStringLiteral("CREATE TABLE IF NOT EXISTS ABPersonChanges (record INTEGER, "
+                                    "type INTEGER, Image INTEGER, ExternalIdentifier TEXT, "
+                                    "StoreID INTEGER)")) ||
+            !db.Exec(QStringLiteral("INSERT INTO ABPersonChanges (record, type) SELECT ROWID, 2 "
+                                    "FROM ABPerson WHERE ") +
+                     all))
+            return false;
+        const QString name =
+            QStringLiteral("trim(ifnull(p.First, '') || ' ' || ifnull(p.Last, ''))");
+        // "<name>|<value>" of each value a reader can still find, the name
+        // empty where nothing keeps it.
+        const auto values = [&](const QString& who, const QString& which) {
+            for (const QVariantList& row :
+                 db.Select(QStringLiteral("SELECT %1, v.value FROM ABPerson p JOIN ABMultiValue v "
+                                          "ON v.record_id = p.ROWID WHERE v.property IN (3, 4) "
+                                          "AND (%2)")
+                               .arg(who, which)))
+                m_truth[QStringLiteral("contact values")]
+                    << Entry{row.value(0).toString() + QLatin1Char('|') + row.value(1).toString(),
+                             row.value(1).toString()};
+        };
+        values(name, QStringLiteral("p.ROWID % 40 IN (13, 27)"));
+        values(QStringLiteral("''"), QStringLiteral("p.ROWID % 40 = 33"));
+        const QString person = QStringLiteral(
+            "SELECT ROWID, trim(ifnull(First, '') || ' ' || ifnull(Last, '')), ifnull(First, '') "
+            "|| ifnull(Last, '') FROM ABPerson WHERE ");
+        const QString entries = QStringLiteral("DELETE FROM ABMultiValueEntry WHERE parent_id IN "
+                                               "(SELECT UID FROM ABMultiValue WHERE record_id IN "
+                                               "(%1))");
+        const QString multi = QStringLiteral("DELETE FROM ABMultiValue WHERE record_id IN (%1)");
+        const QString index =
+            QStringLiteral("DELETE FROM ABPersonFullTextSearch WHERE docid IN (%1)");
+        const QString people = QStringLiteral("DELETE FROM ABPerson WHERE ROWID IN (%1)");
+        return Take(db, QStringLiteral("contacts"), person + QStringLiteral("ROWID % 40 = 7"),
+                    {entries, multi, index, people}) &&
+               Take(db, QStringLiteral("contacts"), person + QStringLiteral("ROWID % 40 = 27"),
+                    {people}) &&
+               db.Exec(QStringLiteral("PRAGMA secure_delete=ON")) &&
+               Take(db, QStringLiteral("contacts"), person + QStringLiteral("ROWID % 40 = 13"),
+                    {entries, multi, people}) &&
+               Take(db, QString(),
+                    QStringLiteral("SELECT ROWID FROM ABPerson WHERE ROWID % 40 = 33"),
+                    {index, people}) &&
+               db.Exec(QStringLiteral("PRAGMA secure_delete=OFF"));
+    }
+    case Messages: {
+        // Each message goes with its row joining it to its chat, which
+        // carving finds again; of some that row was overwritten, and only the
+        // message's handle still tells its chat.
+        QStringList ids, handleOnly;
+        for (const QVariantList& row : db.Select(
+                 QStringLiteral("SELECT m.ROWID, c.chat_identifier || '|' || m.text, m.guid FROM "
+                                "message m JOIN chat_message_join j ON j.message_id = m.ROWID "
+                                "JOIN chat c ON c.ROWID = j.chat_id WHERE m.text IS NOT NULL AND "
+                                "m.ROWID % 15 = 4 AND j.chat_id <> %1 AND m.ROWID NOT IN (SELECT "
+                                "message_id FROM message_attachment_join)")
+                     .arg(DeletedConversation + 1) +
+                 Inside("message", "m.ROWID"))) {
+            ids << row.value(0).toString();
+            if (row.value(0).toLongLong() % 30 == 19)
+                handleOnly << ids.last();
+            m_truth[QStringLiteral("message chats")]
+                << Entry{row.value(1).toString(), row.value(2).toString()};
+        }
+        return (handleOnly.isEmpty() ||
+                db.Exec(QStringLiteral("PRAGMA secure_delete=ON; DELETE FROM chat_message_join "
+                                       "WHERE message_id IN (%1); PRAGMA secure_delete=OFF")
+                            .arg(handleOnly.join(QLatin1Char(','))))) &&
+               Take(db, QStringLiteral("messages"),
+                    QStringLiteral("SELECT ROWID, text, guid FROM message WHERE ROWID IN (%1)")
+                        .arg(ids.join(QLatin1Char(','))),
                     {QStringLiteral("DELETE FROM chat_message_join WHERE message_id IN (%1)"),
                      QStringLiteral("DELETE FROM message WHERE ROWID IN (%1)")});
+    }
     case Conversation: {
         if (int(content.conversations.size()) <= DeletedConversation)
             return true;
@@ -88,9 +142,13 @@ bool SampleDeletions::Delete(SqliteWriter& db, Store store, const SampleBackupCo
                            .arg(DeletedConversation + 1))) {
             const qint64 index = row.value(0).toLongLong() - 1 -
                                  qint64(DeletedConversation) * qint64(messages.size());
-            if (index >= 0 && index < qint64(messages.size()))
-                m_truth[QStringLiteral("messages")]
-                    << Entry{messages[std::size_t(index)].text, row.value(1).toString()};
+            if (index < 0 || index >= qint64(messages.size()))
+                continue;
+            const QString& text = messages[std::size_t(index)].text;
+            m_truth[QStringLiteral("messages")] << Entry{text, row.value(1).toString()};
+            m_truth[QStringLiteral("message chats")] << Entry{
+                content.conversations[DeletedConversation].handle + QLatin1Char('|') + text,
+                row.value(1).toString()};
         }
         const QString chat = QString::number(DeletedConversation + 1);
         return db.Exec(QStringLiteral("DELETE FROM message_attachment_join WHERE message_id IN "
@@ -141,15 +199,39 @@ bool SampleDeletions::Delete(SqliteWriter& db, Store store, const SampleBackupCo
                     QStringLiteral("SELECT Z_PK, ZTITLE, ZTITLE FROM ZNOTE WHERE Z_PK % 8 = 3"),
                     {QStringLiteral("DELETE FROM ZNOTEBODY WHERE ZOWNER IN (%1)"),
                      QStringLiteral("DELETE FROM ZNOTE WHERE Z_PK IN (%1)")});
-    case NoteStore:
+    case NoteStore: {
+        // A locked note is saved once more without its title before it goes,
+        // both after the last checkpoint: the file's own page keeps the row
+        // as it was, title and all, and the log only the untitled copy.
+        QStringList locked;
+        for (const QVariantList& row :
+             db.Select(QStringLiteral("SELECT Z_PK, ZTITLE1 FROM ZICCLOUDSYNCINGOBJECT WHERE "
+                                      "ZNOTEDATA IS NOT NULL AND ZTITLE1 IS NOT NULL AND "
+                                      "ZMARKEDFORDELETION = 0 AND ZISPASSWORDPROTECTED = 1 AND "
+                                      "Z_PK % 4 = 1"))) {
+            locked << row.value(0).toString();
+            for (const char* category : {"notes", "locked notes"})
+                m_truth[QLatin1String(category)]
+                    << Entry{row.value(1).toString(), row.value(1).toString()};
+        }
+        const QString ids = locked.join(QLatin1Char(','));
         return Take(db, QStringLiteral("notes"),
-                    QStringLiteral(
-                        "SELECT Z_PK, ZTITLE1, ZTITLE1 FROM ZICCLOUDSYNCINGOBJECT WHERE ZNOTEDATA "
-                        "IS NOT NULL AND ZTITLE1 IS NOT NULL AND ZMARKEDFORDELETION = 0 "
-                        "AND Z_PK % 4 = 1"),
+                    QStringLiteral("SELECT Z_PK, ZTITLE1, ZTITLE1 FROM ZICCLOUDSYNCINGOBJECT "
+                                   "WHERE ZNOTEDATA IS NOT NULL AND ZTITLE1 IS NOT NULL AND "
+                                   "ZMARKEDFORDELETION = 0 AND ZISPASSWORDPROTECTED = 0 AND "
+                                   "Z_PK % 4 = 1"),
                     {QStringLiteral("DELETE FROM ZICNOTEDATA WHERE Z_PK IN (SELECT ZNOTEDATA FROM "
                                     "ZICCLOUDSYNCINGOBJECT WHERE Z_PK IN (%1))"),
-                     QStringLiteral("DELETE FROM ZICCLOUDSYNCINGOBJECT WHERE Z_PK IN (%1)")});
+                     QStringLiteral("DELETE FROM ZICCLOUDSYNCINGOBJECT WHERE Z_PK IN (%1)")}) &&
+               (locked.isEmpty() ||
+                (db.StartLog() &&
+                 db.Exec(QStringLiteral("UPDATE ZICCLOUDSYNCINGOBJECT SET ZTITLE1 = NULL WHERE "
+                                        "Z_PK IN (%1); COMMIT; BEGIN; DELETE FROM ZICNOTEDATA "
+                                        "WHERE Z_PK IN (SELECT ZNOTEDATA FROM "
+                                        "ZICCLOUDSYNCINGOBJECT WHERE Z_PK IN (%1)); DELETE FROM "
+                                        "ZICCLOUDSYNCINGOBJECT WHERE Z_PK IN (%1)")
+                             .arg(ids))));
+    }
     case Bookmarks:
         return Take(
             db, QStringLiteral("bookmarks"),

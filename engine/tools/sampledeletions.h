@@ -14,7 +14,10 @@ struct SampleBackupContent;
 // the log). Keeps the ground truth of what went, by category, as the pages
 // show it: "contacts" full names, "messages" and "whatsapp" texts, "calls"
 // "address|HH:mm:ss", "events", "reminders" and "notes" titles, "bookmarks"
-// addresses. Each key comes with a probe, a text the record stores whole (a
+// addresses; "contact values" "<name>|<number or address>" of deleted people
+// whose values outlived them (the name empty where nothing keeps it) and
+// "message chats" "<chat identifier>|<text>", "locked notes" titles of locked
+// notes whose last copy had none. Each key comes with a probe, a text the record stores whole (a
 // GUID, a title), by which a reader of the files can tell whether SQLite
 // reused the record's bytes. The truth is written beside the backup folder,
 // never in it.

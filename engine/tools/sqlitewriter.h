@@ -29,6 +29,7 @@ public:
     QList<QVariantList> Select(const QString& sql);
     // Commits what came before and writes the rest into the log.
     bool StartLog();
+    bool Logging() const { return m_logging; }
     // Commits; a log started by StartLog() goes to `logPath`, which must then be given.
     bool Close(const QString& logPath = QString());
     QString LastError() const { return m_error; }

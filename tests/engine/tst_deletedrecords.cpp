@@ -37,8 +37,11 @@ template <class Chat> QStringList EntryTexts(Chat* chat)
 QStringList Keys(MDType type, IMDCommon* item)
 {
     switch (type) {
-    case MD_CONTACT:
-        return {Text(record_cast<IContact>(item)->GetName()->GetFullName())};
+    case MD_CONTACT: {
+        // A person known only by his numbers has no name to list.
+        const QString name = Text(record_cast<IContact>(item)->GetName()->GetFullName());
+        return name.isEmpty() ? QStringList() : QStringList{name};
+    }
     case MD_MESSAGE:
         return EntryTexts(record_cast<IMessage>(item));
     case MD_WHATSAPP_MESSAGE:
@@ -51,13 +54,33 @@ QStringList Keys(MDType type, IMDCommon* item)
         return {Text(record_cast<ICalendar>(item)->GetTitle())};
     case MD_REMINDER:
         return {Text(record_cast<IReminider>(item)->GetTitle())};
-    case MD_NOTE:
-        return {Text(record_cast<INote>(item)->GetTitle())};
+    case MD_NOTE: {
+        // An untitled copy (a locked note's last) has nothing to list.
+        const QString title = Text(record_cast<INote>(item)->GetTitle());
+        return title.isEmpty() ? QStringList() : QStringList{title};
+    }
     case MD_SAFARI_BOOKMARK:
         return {Text(record_cast<ISafariBookmark>(item)->GetUrl())};
     default:
         return {};
     }
+}
+
+// An e-mail address as it is, a number by its last nine digits: the forms a
+// phone keeps of one number differ in the rest.
+QString ValueKey(const QString& value)
+{
+    if (value.contains(QLatin1Char('@')))
+        return value;
+    QString digits = value;
+    digits.remove(QRegularExpression(QStringLiteral("[^0-9]")));
+    return digits.right(9);
+}
+
+// A text as a CSV cell holds it.
+QString Csv(QString text)
+{
+    return text.replace(QLatin1Char('"'), QLatin1String("\"\""));
 }
 
 } // namespace
@@ -74,6 +97,9 @@ private slots:
     void exportSaysDeleted();
     void fullWorkFolder();
     void messageRowsSayTheirSource();
+    void contactRemnants();
+    void messagesInTheirChats();
+    void lockedNoteKeepsItsTitle();
 
 private:
     QTemporaryDir m_dir;
@@ -257,6 +283,141 @@ void TestDeletedRecords::messageRowsSayTheirSource()
     }
     // The log's conversation and the messages from free space both show.
     QVERIFY2(seen.size() >= 2, qPrintable(QStringList(seen.values()).join(", ")));
+}
+
+// People whose own rows are gone live on in the address book's search index
+// and in the values they owned: each deleted contact carries the numbers and
+// addresses left of him, one contact per person whatever held them.
+void TestDeletedRecords::contactRemnants()
+{
+    BackupDevice device(m_dir.filePath(QStringLiteral("backup")));
+    SourcePtr source;
+    IMDGetter* getter = ScanRunner::ScanInto(source, device, MD_CONTACT);
+    QVERIFY(getter);
+    // "<name>|<value>" and "|<value>" of every value of a deleted contact;
+    // numbers by their last nine digits.
+    QSet<QString> found;
+    for (unsigned int i = 0; i < getter->GetCount(); ++i) {
+        IMDCommon* item = getter->GetItem(i);
+        if (!item->IsDeleted())
+            continue;
+        IContact* contact = record_cast<IContact>(item);
+        const QString name = Text(contact->GetName()->GetFullName());
+        for (IContactList* list : {contact->GetPhoneList(), contact->GetEmailList()}) {
+            for (unsigned int v = 0; v < list->GetCount(); ++v) {
+                const QString value = ValueKey(Text(list->GetValue(v)));
+                found << name + QLatin1Char('|') + value << QLatin1Char('|') + value;
+            }
+        }
+    }
+    const QJsonArray truth = m_truth.value(QStringLiteral("contact values")).toArray();
+    QVERIFY(truth.size() > 4);
+    QStringList missing;
+    for (const QJsonValue& entry : truth) {
+        const QString key = entry[QLatin1String("key")].toString();
+        // Values that nothing left names stay with nobody.
+        if (key.startsWith(QLatin1Char('|')))
+            continue;
+        const QString wanted = key.section('|', 0, 0) + '|' + ValueKey(key.section('|', 1));
+        if (!found.contains(wanted))
+            missing << key;
+    }
+    QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QLatin1String(" / "))));
+    // Each says where it was found.
+    const QString folder = m_dir.filePath(QStringLiteral("remnants"));
+    QCOMPARE(ScanRunner(source.get()).ExportAll(MD_CONTACT, folder), int(TASK_COMPLETE));
+    QByteArray csv;
+    for (const QString& file : QDir(folder).entryList({"*.csv"}, QDir::Files))
+        csv += BackupFixture::Read(QDir(folder).filePath(file));
+    QVERIFY(csv.contains("Yes (full-text index)"));
+}
+
+// Each deleted message whose bytes survive lands in the conversation of its
+// chat, whether recovered join rows tie it there, only its handle, or the
+// chat itself was recovered; the conversation is named by its participants,
+// as the live conversation with the same person is.
+void TestDeletedRecords::messagesInTheirChats()
+{
+    const QString folder = m_dir.filePath(QStringLiteral("backup"));
+    QByteArray bytes;
+    for (const char* file : {"Library/SMS/sms.db", "Library/SMS/sms.db-wal"})
+        bytes += BackupFixture::Read(
+            BackupFixture::ContentPath(folder, QStringLiteral("HomeDomain"), file));
+    BackupDevice device(folder);
+    SourcePtr source;
+    IMDGetter* getter = ScanRunner::ScanInto(source, device, MD_MESSAGE);
+    QVERIFY(getter);
+    QSet<QString> found;               // "<participant>|<text>" of deleted messages
+    QHash<QString, QString> liveTexts; // participant -> a text of his live conversation
+    for (unsigned int i = 0; i < getter->GetCount(); ++i) {
+        IMDCommon* item = getter->GetItem(i);
+        IMessage* conversation = record_cast<IMessage>(item);
+        const QString who = ValueKey(Text(conversation->GetParticipantPhone(0)) +
+                                     Text(conversation->GetParticipantEmail(0)));
+        // No deleted conversation is with nobody.
+        QVERIFY(!item->IsDeleted() || !who.isEmpty());
+        const QStringList texts = EntryTexts(conversation);
+        if (!item->IsDeleted() && !texts.isEmpty())
+            liveTexts.insert(who, texts.first());
+        for (const QString& text : texts)
+            found += item->IsDeleted() ? who + QLatin1Char('|') + text : QString();
+    }
+    const QString exported = m_dir.filePath(QStringLiteral("chats"));
+    QCOMPARE(ScanRunner(source.get()).ExportAll(MD_MESSAGE, exported), int(TASK_COMPLETE));
+    QHash<QString, QString> files; // exported file name -> its text
+    for (const QString& file : QDir(exported).entryList({"*.csv"}, QDir::Files))
+        files.insert(file, QString::fromUtf8(BackupFixture::Read(QDir(exported).filePath(file))));
+    const QJsonArray truth = m_truth.value(QStringLiteral("message chats")).toArray();
+    QVERIFY(truth.size() > 10);
+    QStringList misplaced;
+    int checked = 0;
+    for (const QJsonValue& entry : truth) {
+        const QString key = entry[QLatin1String("key")].toString();
+        if (!bytes.contains(entry[QLatin1String("probe")].toString().toUtf8()))
+            continue;
+        ++checked;
+        const QString who = ValueKey(key.section(QLatin1Char('|'), 0, 0));
+        const QString text = key.section(QLatin1Char('|'), 1);
+        if (!found.contains(who + QLatin1Char('|') + text))
+            misplaced << key;
+        // Its conversation's file beside that of the live one with the same person.
+        if (!liveTexts.contains(who))
+            continue;
+        bool named = false;
+        for (auto file = files.cbegin(); file != files.cend(); ++file) {
+            const QString live = QString(file.key()).replace(" (deleted).csv", ".csv");
+            named = named || (live != file.key() && file.value().contains(Csv(text)) &&
+                              files.value(live).contains(Csv(liveTexts.value(who))));
+        }
+        if (!named)
+            misplaced << QStringLiteral("file of ") + key;
+    }
+    QVERIFY(checked > 10);
+    QVERIFY2(misplaced.isEmpty(), qPrintable(misplaced.join(QLatin1String(" / "))));
+}
+
+// A locked note whose last copy lost its title shows the title an older copy
+// kept, and says that its text is locked.
+void TestDeletedRecords::lockedNoteKeepsItsTitle()
+{
+    const QJsonArray truth = m_truth.value(QStringLiteral("locked notes")).toArray();
+    QVERIFY(!truth.isEmpty());
+    BackupDevice device(m_dir.filePath(QStringLiteral("backup")));
+    SourcePtr source;
+    IMDGetter* getter = ScanRunner::ScanInto(source, device, MD_NOTE);
+    QVERIFY(getter);
+    QHash<QString, QString> bodies; // title -> text of the deleted notes
+    for (unsigned int i = 0; i < getter->GetCount(); ++i) {
+        if (!getter->GetItem(i)->IsDeleted())
+            continue;
+        INote* note = record_cast<INote>(getter->GetItem(i));
+        bodies.insert(Text(note->GetTitle()), Text(note->GetBody()));
+    }
+    for (const QJsonValue& entry : truth) {
+        const QString title = entry[QLatin1String("key")].toString();
+        QVERIFY2(bodies.contains(title), qPrintable(title));
+        QCOMPARE(bodies.value(title), QStringLiteral("This note is locked."));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestDeletedRecords)

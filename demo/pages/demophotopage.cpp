@@ -2,6 +2,7 @@
 
 #include "deletedmarkdelegate.h"
 #include "gridfilter.h"
+#include "recoverysteps.h"
 #include "wechataccountchooser.h"
 
 #include "photos/imagelistdelegate.h"
@@ -10,6 +11,8 @@
 #include "store/imageitemlist.h"
 
 #include "contracts/icategorydatasource.h"
+#include "dialogs/recoverprogressdialog.h"
+
 #include "contracts/imdcommon.h"
 #include "contracts/imdgetter.h"
 #include "contracts/iphoto.h"
@@ -297,4 +300,15 @@ void DemoPhotoPage::ShowPreview(const QModelIndex& index)
     m_pPreview->setToolTip(
         DeletedMarkDelegate::ToolTip(Utf8(photo->GetDisplayText()) + QLatin1Char('\n') + when,
                                      m_pFilter->IsDeletedRow(index.row())));
+}
+
+void DemoPhotoPage::slotExportDataResult(TASK_CTRL_STATUS state, int percent, const char* lable)
+{
+    // Only running reports carry a step; an end report's text may be gone.
+    const QString step = state == MMobile::TASK_PERCENT && m_recoverMode != MMobile::RECOVER_TO_PC
+                             ? RecoverySteps::Text(percent, lable)
+                             : QString();
+    if (!step.isEmpty() && m_pProgressDialog)
+        m_pProgressDialog->setLabelStateText(step);
+    CategoryPanel::slotExportDataResult(state, percent, lable);
 }

@@ -1,5 +1,6 @@
 #include "demotablepage.h"
 
+#include "recoverysteps.h"
 #include "searchmarkproxy.h"
 #include "wechataccountchooser.h"
 
@@ -9,6 +10,8 @@
 #include "views/myheaderview.h"
 #include "views/mytableview.h"
 #include "views/taskitemmodel.h"
+
+#include "dialogs/recoverprogressdialog.h"
 
 #include "contracts/imdcommon.h"
 #include "contracts/itaskctrl.h"
@@ -255,4 +258,15 @@ QString DemoTablePage::CellsAsHtml(int sourceRow) const
                     .arg(title.toHtmlEscaped(), value.toHtmlEscaped());
     }
     return html + QStringLiteral("</table>");
+}
+
+void DemoTablePage::slotExportDataResult(TASK_CTRL_STATUS state, int percent, const char* lable)
+{
+    // Only running reports carry a step; an end report's text may be gone.
+    const QString step = state == MMobile::TASK_PERCENT && m_recoverMode != MMobile::RECOVER_TO_PC
+                             ? RecoverySteps::Text(percent, lable)
+                             : QString();
+    if (!step.isEmpty() && m_pProgressDialog)
+        m_pProgressDialog->setLabelStateText(step);
+    CategoryPanel::slotExportDataResult(state, percent, lable);
 }

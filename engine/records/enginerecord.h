@@ -1,6 +1,7 @@
 #ifndef ENGINERECORD_H
 #define ENGINERECORD_H
 
+#include <QByteArray>
 #include <QString>
 
 #include <atomic>
@@ -26,9 +27,30 @@ public:
         QString name; // the file's original name on the phone
     };
 
+    // Where a record's row lies, so that a merge can take exactly that row
+    // again: the database (its path in the backup), the carved source of a
+    // lost row (empty: the live database) and its rowid there.
+    struct RowKey
+    {
+        QByteArray store;
+        QByteArray origin;
+        qint64 rowid = -1;
+    };
+
     virtual ~EngineRecord();
     virtual MMobile::IMDRecord* Record() = 0;
     virtual std::vector<SourceFile> SourceFiles() const;
+
+    // The rows this record was read from (a conversation: its messages').
+    virtual void AppendRows(std::vector<RowKey>& rows) const;
+    // `store` is a path with static lifetime (the reader's constant).
+    void SetRow(const char* store, qint64 rowid)
+    {
+        m_store = store;
+        m_rowid = rowid;
+    }
+    void SetOrigin(const QByteArray& origin) { m_origin = origin; }
+    const char* Store() const { return m_store; }
 
     bool IsDropped() const { return m_dropped.load(); }
     void MarkDropped(bool drop) { m_dropped.store(drop); }
@@ -44,6 +66,9 @@ protected:
 private:
     ContentFiles* m_encryption = nullptr;
     std::atomic<bool> m_dropped{false};
+    const char* m_store = nullptr;
+    qint64 m_rowid = -1;
+    QByteArray m_origin;
 };
 
 #endif // ENGINERECORD_H

@@ -1,0 +1,19 @@
+#ifndef RECOVERYSTEPS_H
+#define RECOVERYSTEPS_H
+
+#include <QCoreApplication>
+#include <QString>
+
+// The progress dialog's line while a recovery to a phone runs: the engine's
+// step ("backup", "merge", "check", "restore") and the percentage of the
+// whole, as a person reads them. Stateless.
+class RecoverySteps
+{
+    Q_DECLARE_TR_FUNCTIONS(RecoverySteps)
+
+public:
+    // Empty for a report that is no step of a recovery to a phone.
+    static QString Text(int percent, const char* step);
+};
+
+#endif // RECOVERYSTEPS_H

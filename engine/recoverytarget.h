@@ -2,8 +2,8 @@
 #define RECOVERYTARGET_H
 
 #include "contracts/mmobiletypes.h"
-#include "enginerecord.h"
 #include "mmobileengine_global.h"
+#include "recordrow.h"
 
 #include <QString>
 
@@ -24,7 +24,7 @@ public:
         MMobile::MDType type = MMobile::MDType(-1);
         QString source;                        // the scanned backup's folder
         EncryptedBackup* sourceKeys = nullptr; // its unlocked keys; borrowed
-        std::vector<EngineRecord::RowKey> rows;
+        std::vector<RecordRow> rows;
     };
     // Percent of the whole and the step under way ("backup", "merge",
     // "check", "restore"); false asks the recovery to stop.

@@ -11,8 +11,6 @@
 #include "store/imageitemlist.h"
 
 #include "contracts/icategorydatasource.h"
-#include "dialogs/recoverprogressdialog.h"
-
 #include "contracts/imdcommon.h"
 #include "contracts/imdgetter.h"
 #include "contracts/iphoto.h"
@@ -304,11 +302,6 @@ void DemoPhotoPage::ShowPreview(const QModelIndex& index)
 
 void DemoPhotoPage::slotExportDataResult(TASK_CTRL_STATUS state, int percent, const char* lable)
 {
-    // Only running reports carry a step; an end report's text may be gone.
-    const QString step = state == MMobile::TASK_PERCENT && m_recoverMode != MMobile::RECOVER_TO_PC
-                             ? RecoverySteps::Text(percent, lable)
-                             : QString();
-    if (!step.isEmpty() && m_pProgressDialog)
-        m_pProgressDialog->setLabelStateText(step);
+    RecoverySteps::Show(m_pProgressDialog, m_recoverMode, state, percent, lable);
     CategoryPanel::slotExportDataResult(state, percent, lable);
 }

@@ -11,8 +11,6 @@
 #include "views/mytableview.h"
 #include "views/taskitemmodel.h"
 
-#include "dialogs/recoverprogressdialog.h"
-
 #include "contracts/imdcommon.h"
 #include "contracts/itaskctrl.h"
 
@@ -262,11 +260,6 @@ QString DemoTablePage::CellsAsHtml(int sourceRow) const
 
 void DemoTablePage::slotExportDataResult(TASK_CTRL_STATUS state, int percent, const char* lable)
 {
-    // Only running reports carry a step; an end report's text may be gone.
-    const QString step = state == MMobile::TASK_PERCENT && m_recoverMode != MMobile::RECOVER_TO_PC
-                             ? RecoverySteps::Text(percent, lable)
-                             : QString();
-    if (!step.isEmpty() && m_pProgressDialog)
-        m_pProgressDialog->setLabelStateText(step);
+    RecoverySteps::Show(m_pProgressDialog, m_recoverMode, state, percent, lable);
     CategoryPanel::slotExportDataResult(state, percent, lable);
 }

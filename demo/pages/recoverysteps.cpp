@@ -1,5 +1,7 @@
 #include "recoverysteps.h"
 
+#include "dialogs/recoverprogressdialog.h"
+
 #include <cstring>
 
 QString RecoverySteps::Text(int percent, const char* step)
@@ -18,4 +20,15 @@ QString RecoverySteps::Text(int percent, const char* step)
     else
         return QString();
     return tr("%1: %2%").arg(doing).arg(qBound(0, percent, 100));
+}
+
+void RecoverySteps::Show(RecoverProgressDialog* dialog, int mode, TASK_CTRL_STATUS state,
+                         int percent, const char* step)
+{
+    // Only running reports carry a step; an end report's text may be gone.
+    if (!dialog || state != MMobile::TASK_PERCENT || mode == MMobile::RECOVER_TO_PC)
+        return;
+    const QString text = Text(percent, step);
+    if (!text.isEmpty())
+        dialog->setLabelStateText(text);
 }

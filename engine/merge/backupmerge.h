@@ -1,8 +1,8 @@
 #ifndef BACKUPMERGE_H
 #define BACKUPMERGE_H
 
-#include "enginerecord.h"
 #include "mmobileengine_global.h"
+#include "recordrow.h"
 
 #include <QString>
 
@@ -29,7 +29,7 @@ public:
         EncryptedBackup* sourceKeys = nullptr;
         // Only these rows of SOURCE, as its scan read them (`chosenOnly`).
         bool chosenOnly = false;
-        std::vector<EngineRecord::RowKey> rows;
+        std::vector<RecordRow> rows;
     };
     // Percent done; false stops the merge.
     using Progress = std::function<bool(int percent)>;

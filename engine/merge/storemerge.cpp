@@ -21,10 +21,9 @@ bool StoreMerge::Fail(const QString& error)
     return false;
 }
 
-bool StoreMerge::Holds(const DeletedRecords::Store& store,
-                       const std::vector<EngineRecord::RowKey>& rows)
+bool StoreMerge::Holds(const DeletedRecords::Store& store, const std::vector<RecordRow>& rows)
 {
-    for (const EngineRecord::RowKey& row : rows) {
+    for (const RecordRow& row : rows) {
         if (row.store == store.path)
             return true;
     }
@@ -35,7 +34,7 @@ std::map<QString, std::set<qint64>> StoreMerge::Selection(const DeletedRecords::
                                                           const QByteArray& origin) const
 {
     std::set<qint64> rowids;
-    for (const EngineRecord::RowKey& row : *m_rows) {
+    for (const RecordRow& row : *m_rows) {
         if (row.store == store.path && row.origin == origin)
             rowids.insert(row.rowid);
     }

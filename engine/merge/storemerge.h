@@ -2,7 +2,7 @@
 #define STOREMERGE_H
 
 #include "deletedrecords.h"
-#include "enginerecord.h"
+#include "recordrow.h"
 
 #include <QString>
 
@@ -30,10 +30,9 @@ public:
     bool Run(const DeletedRecords::Store& store, bool onlyDeleted);
     // Takes only these rows (of any store; borrowed) instead: the records a
     // user chose, as the scan of the source read them.
-    void SetRows(const std::vector<EngineRecord::RowKey>* rows) { m_rows = rows; }
+    void SetRows(const std::vector<RecordRow>* rows) { m_rows = rows; }
     // Whether `store` holds any of `rows`.
-    static bool Holds(const DeletedRecords::Store& store,
-                      const std::vector<EngineRecord::RowKey>& rows);
+    static bool Holds(const DeletedRecords::Store& store, const std::vector<RecordRow>& rows);
     QString ErrorText() const { return m_error; }
 
 private:
@@ -45,7 +44,7 @@ private:
     ReaderContext& m_source;
     MergedManifest& m_out;
     CategoryMerger& m_merger;
-    const std::vector<EngineRecord::RowKey>* m_rows = nullptr;
+    const std::vector<RecordRow>* m_rows = nullptr;
     QString m_error;
 };
 

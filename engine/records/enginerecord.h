@@ -1,6 +1,8 @@
 #ifndef ENGINERECORD_H
 #define ENGINERECORD_H
 
+#include "../recordrow.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -27,15 +29,7 @@ public:
         QString name; // the file's original name on the phone
     };
 
-    // Where a record's row lies, so that a merge can take exactly that row
-    // again: the database (its path in the backup), the carved source of a
-    // lost row (empty: the live database) and its rowid there.
-    struct RowKey
-    {
-        QByteArray store;
-        QByteArray origin;
-        qint64 rowid = -1;
-    };
+    using RowKey = RecordRow;
 
     virtual ~EngineRecord();
     virtual MMobile::IMDRecord* Record() = 0;

@@ -14,7 +14,6 @@
 #include "pages/messagespage.h"
 #include "phonedevice.h"
 #include "recordtexts.h"
-#include "samplebackupwriter.h"
 
 #include "contracts/imdcommon.h"
 #include "dialogs/recoverprogressdialog.h"
@@ -77,13 +76,7 @@ private:
 void TestPhoneRecovery::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    SampleBackupWriter::Options options;
-    options.media = false;
-    options.deletions = true;
-    QVERIFY(SampleBackupWriter(options).Write(Folder("source")));
-    options.deletions = false;
-    options.seed = 7;
-    QVERIFY(SampleBackupWriter(options).Write(Folder("target")));
+    QVERIFY(BackupFixture::WriteMergePair(Folder("source"), Folder("target")));
 }
 
 void TestPhoneRecovery::recovered_data()

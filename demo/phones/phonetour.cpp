@@ -104,6 +104,7 @@ QStringList PhoneTour::RecoverToPhone(DemoHostWindow* host, const QString& folde
     // A few deleted contacts ticked, as a user would.
     int ticked = 0;
     TaskItem* store = page->store();
+    store->SetCheckAllState(Qt::Unchecked);
     for (unsigned int i = 0; i < store->GetDataCountEx() && ticked < 3; ++i) {
         if (store->GetData(i)->IsDeleted() &&
             page->tableModel()->setData(page->tableModel()->index(int(i), 0), Qt::Checked,

@@ -9,6 +9,7 @@
 #include "../pages/demotablepage.h"
 
 #include "dialogs/recoverprogressdialog.h"
+#include "search/searchbar.h"
 #include "store/taskitem.h"
 #include "views/taskitemmodel.h"
 
@@ -18,6 +19,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QFile>
 #include <QLabel>
 #include <QPainter>
@@ -101,7 +103,12 @@ QStringList PhoneTour::RecoverToPhone(DemoHostWindow* host, const QString& folde
     if (!page || !page->store())
         return {QStringLiteral("the phone's contacts page did not open")};
     auto* button = page->findChild<QPushButton*>(QStringLiteral("btnRecoverToDevice"));
-    // A few deleted contacts ticked, as a user would.
+    // Only the deleted contacts shown, a few of them ticked, as a user would.
+    if (QWidget* toggle =
+            page->searchBar()->findChild<QWidget*>(QStringLiteral("btnOnlyShowDelete"))) {
+        QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+        QCoreApplication::sendEvent(toggle, &space);
+    }
     int ticked = 0;
     TaskItem* store = page->store();
     store->SetCheckAllState(Qt::Unchecked);

@@ -141,6 +141,8 @@ DemoHostWindow::DemoHostWindow(const Options& options, QWidget* parent)
             [this](int type) { OpenCategory(static_cast<MMobile::MDType>(type)); });
     connect(m_pOverview, &CategoryOverview::scanAllRequested, this, &DemoHostWindow::ScanAll);
     connect(m_pPhones->List(), &PhoneListWidget::phoneOpened, this, &DemoHostWindow::OpenPhone);
+    connect(m_pPhones->List(), &PhoneListWidget::phonesChanged, this,
+            &DemoHostWindow::RefreshRecoveryTarget);
 
     BuildMenus();
     m_pStatusLine = new QLabel(this);
@@ -342,7 +344,7 @@ bool DemoHostWindow::OpenBackup(const QString& folder, bool mayAsk)
     m_pPhones->Close();
     ResetScans();
     m_device = std::make_unique<BackupDevice>(clean);
-    m_deviceEntry.pDevice = m_device.get();
+    m_deviceEntry.pDevice = m_pPhones->Target();
     m_settings->setValue(QLatin1String(kLastBackupKey), clean);
     m_settings->sync();
     m_pBackupList->SetCurrentBackup(clean);
@@ -375,7 +377,7 @@ void DemoHostWindow::OpenPhone(const PhoneInfo& phone)
     m_device.reset();
     m_pBackupList->clearSelection();
     m_pPhones->Open(phone);
-    m_deviceEntry.pDevice = m_pPhones->Device();
+    m_deviceEntry.pDevice = m_pPhones->Target();
     const QString title = phone.ShownName();
     m_pOverview->Reset();
     m_pOverview->SetHeading(title, tr("%1, iOS %2. Scanning a category first backs the phone up "
@@ -387,6 +389,14 @@ void DemoHostWindow::OpenPhone(const PhoneInfo& phone)
     logger()->info(QStringLiteral("Opened the phone %1").arg(QString::fromLatin1(phone.udid)));
     Notify(tr("%1 is open. Double-click a category, or scan all: the phone is backed up first.")
                .arg(title));
+}
+
+void DemoHostWindow::RefreshRecoveryTarget()
+{
+    m_deviceEntry.pDevice = m_pPhones->Target();
+    // The pages' device buttons follow the phones on the cable.
+    for (CategoryPanel* page : qAsConst(m_pages))
+        page->UpdateRecoverState();
 }
 
 MMobile::IDevice* DemoHostWindow::PageDevice() const
@@ -694,9 +704,10 @@ const char* DemoHostWindow::GetSkinDir(int type)
 
 DeviceEntry* DemoHostWindow::GetDeviceList(unsigned int* count)
 {
+    // Only a phone on the cable takes recovered items: a backup cannot.
     if (count)
-        *count = PageDevice() ? 1 : 0;
-    return PageDevice() ? &m_deviceEntry : nullptr;
+        *count = m_deviceEntry.pDevice ? 1 : 0;
+    return m_deviceEntry.pDevice ? &m_deviceEntry : nullptr;
 }
 
 void DemoHostWindow::OnPluginClose(MMobile::MDType type)

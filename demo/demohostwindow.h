@@ -154,6 +154,8 @@ public slots:
     void ChooseBackupFolder();
     void ChooseOutputFolder();
     void OpenRecoveredFolder();
+    // The phone the pages recover to, after phones came or went.
+    void RefreshRecoveryTarget();
 
 signals:
     void scanEnded(int type, int status);

@@ -171,8 +171,14 @@ void DemoTour::GrabButtons(CategoryPanel* page)
     }
     for (const char* name : {"btnRecoverToPC", "btnRecoverToDevice", "btnClose"}) {
         auto* button = bar ? bar->findChild<QAbstractButton*>(QLatin1String(name)) : nullptr;
-        if (button)
+        if (button) {
+            // Without a phone the device button is disabled: its skin is
+            // recorded as it looks when usable.
+            const bool enabled = button->isEnabled();
+            button->setEnabled(true);
             m_summary.buttonImages.insert(QLatin1String(name), button->grab().toImage());
+            button->setEnabled(enabled);
+        }
         else
             m_summary.errors << QStringLiteral("no button %1").arg(QLatin1String(name));
     }

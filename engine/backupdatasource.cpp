@@ -12,6 +12,7 @@
 #include "filerecord.h"
 #include "itemgetter.h"
 #include "rangegetter.h"
+#include "recoverytarget.h"
 #include "thumbnailmaker.h"
 #include "wechatfriendrecord.h"
 
@@ -167,16 +168,71 @@ MMobile::ITaskCtrl* BackupDataSource::StartScan(int mode, MMobile::TaskCallBack 
 MMobile::ITaskCtrl* BackupDataSource::StartImport(const MMobile::ImportExportConfigure* config,
                                                   MMobile::TaskCallBack callback, void* context)
 {
-    Q_UNUSED(config);
-    Q_UNUSED(callback);
-    Q_UNUSED(context);
-    // Nothing can be written back into a backup folder.
-    return nullptr;
+    // Nothing can be written back into a backup folder; a phone takes the
+    // items back through a restore.
+    if (!config || config->nMode != MMobile::RECOVER_SAME_DEVICE)
+        return nullptr;
+    return StartRecovery(config, callback, context);
+}
+
+MMobile::ITaskCtrl* BackupDataSource::StartRecovery(const MMobile::ImportExportConfigure* config,
+                                                    MMobile::TaskCallBack callback, void* context)
+{
+    auto* target = dynamic_cast<RecoveryTarget*>(config->pDevice);
+    if (!target || !target->TakesBack(m_type) || IsBusy())
+        return nullptr;
+    std::shared_ptr<ItemGetter> getter;
+    {
+        std::lock_guard<std::mutex> lock(m_getterMutex);
+        if (!m_getters.empty())
+            getter = m_getters.back();
+    }
+    RecoveryTarget::Request request;
+    request.type = m_type;
+    request.source = m_device.Folder();
+    request.sourceKeys = m_device.IsEncrypted() ? m_device.Encryption() : nullptr;
+    // The page set the drop marks from its ticks before it asked.
+    if (getter) {
+        for (EngineItem* item : getter->Snapshot()) {
+            if (!item->IsDropped() && item->Engine())
+                item->Engine()->AppendRows(request.rows);
+        }
+    }
+    if (request.rows.empty())
+        return nullptr;
+    const MMobile::MDType type = m_type;
+    EngineTask* task = AddTask(
+        std::make_unique<EngineTask>(callback, context, [type, target, request](EngineTask& self) {
+            if (!self.Report(type, MMobile::TASK_BEGIN, 0, "backup"))
+                return MMobile::TASK_STOP;
+            QString error;
+            const int code = target->Recover(
+                request,
+                [&self, type](int percent, const char* step) {
+                    return self.Report(type, MMobile::TASK_PERCENT, percent, step);
+                },
+                error);
+            if (code == 0) {
+                self.Report(type, MMobile::TASK_COMPLETE, 100, "restore");
+                return MMobile::TASK_COMPLETE;
+            }
+            if (code < 0 || self.StopRequested())
+                return MMobile::TASK_STOP;
+            qCWarning(lcEngine).noquote() << "recovery to the phone failed:" << error;
+            const QByteArray label = QByteArray::number(code);
+            self.Report(type, MMobile::TASK_ERROR, 0, label.constData());
+            return MMobile::TASK_ERROR;
+        }));
+    if (!task->Start())
+        return nullptr;
+    return task;
 }
 
 MMobile::ITaskCtrl* BackupDataSource::StartExport(const MMobile::ImportExportConfigure* config,
                                                   MMobile::TaskCallBack callback, void* context)
 {
+    if (config && config->nMode == MMobile::RECOVER_TO_OTHER_DEVICE)
+        return StartRecovery(config, callback, context);
     if (!config || config->nMode != MMobile::RECOVER_TO_PC)
         return nullptr;
     if (IsBusy())

@@ -23,8 +23,9 @@ struct WeChatAccount;
 // be opened is reported with its BackupManifest::BackupError code as the
 // phase code; a category database that cannot be read ends the scan with 4.
 //
-// Only exports to a folder (mode 3) are possible: a backup cannot take data
-// back, so imports and exports to a device do not start. An export writes the
+// Exports go to a folder (mode 3); imports (mode 1) and exports to a device
+// (mode 4) start only for a device that takes records back (RecoveryTarget,
+// a phone), with the rows of the items whose drop mark is not set. An export writes the
 // items of the last scan whose drop mark is not set; for the WeChat
 // categories only those of the account whose index the configuration holds
 // (every account for -1).
@@ -49,6 +50,10 @@ public:
 private:
     ~BackupDataSource();
     bool IsBusy();
+    // Puts the items whose drop mark is not set back on the configuration's
+    // device, when it is a RecoveryTarget that takes the category.
+    MMobile::ITaskCtrl* StartRecovery(const MMobile::ImportExportConfigure* config,
+                                      MMobile::TaskCallBack callback, void* context);
     EngineTask* AddTask(std::unique_ptr<EngineTask> task);
     TASK_CTRL_STATUS Scan(EngineTask& task, ItemGetter* getter);
     // Publishes the accounts of a WeChat scan as named data sets.

@@ -529,8 +529,8 @@ Auf dem Telefon gelöscht; aus diesem Backup wiederherstellbar</translation>
         <translation>keine Schreibberechtigung</translation>
     </message>
     <message>
-        <source>%1: the recovery to a device failed: a backup cannot take data back to a phone. Recover to the computer instead.</source>
-        <translation>%1: Die Wiederherstellung auf ein Gerät ist fehlgeschlagen: Aus einem Backup lassen sich keine Daten auf ein Telefon zurückspielen. Stellen Sie stattdessen auf dem Computer wieder her.</translation>
+        <source>%1: the recovery to the phone failed; the phone was left as it was. Unlock it, keep it connected and try again. The log has the details (Help &gt; Open Log).</source>
+        <translation>%1: Die Wiederherstellung auf das Telefon ist fehlgeschlagen; das Telefon blieb unverändert. Entsperren Sie es, lassen Sie es verbunden und versuchen Sie es erneut. Details stehen im Protokoll (Hilfe &gt; Protokoll öffnen).</translation>
     </message>
     <message>
         <source>%1: the recovery to %2 failed. The log has the details (Help &gt; Open Log).</source>
@@ -723,6 +723,29 @@ Auf dem Telefon gelöscht; aus diesem Backup wiederherstellbar</translation>
     <message>
         <source>%1 prepares its backup ...</source>
         <translation>%1 bereitet sein Backup vor ...</translation>
+    </message>
+</context>
+<context>
+    <name>RecoverySteps</name>
+    <message>
+        <source>Backing up the phone</source>
+        <translation>Sicherung des Telefons</translation>
+    </message>
+    <message>
+        <source>Adding the items</source>
+        <translation>Einträge werden hinzugefügt</translation>
+    </message>
+    <message>
+        <source>Checking the backup</source>
+        <translation>Backup wird geprüft</translation>
+    </message>
+    <message>
+        <source>Restoring to the phone</source>
+        <translation>Rückspielen auf das Telefon</translation>
+    </message>
+    <message>
+        <source>%1: %2%</source>
+        <translation>%1: %2 %</translation>
     </message>
 </context>
 </TS>

@@ -41,8 +41,8 @@ QString RecoveryFailure::Explain(const QString& folder)
 QString RecoveryFailure::Message(int mode, const QString& category, const QString& folder)
 {
     if (mode != MMobile::RECOVER_TO_PC)
-        return tr("%1: the recovery to a device failed: a backup cannot take data back to a "
-                  "phone. Recover to the computer instead.")
+        return tr("%1: the recovery to the phone failed; the phone was left as it was. Unlock it, "
+                  "keep it connected and try again. The log has the details (Help > Open Log).")
             .arg(category);
     const QString why = Explain(folder);
     if (why.isEmpty())

@@ -2,6 +2,7 @@
 
 #include "deletedmarkdelegate.h"
 #include "gridfilter.h"
+#include "recoverysteps.h"
 #include "wechataccountchooser.h"
 
 #include "photos/imagelistdelegate.h"
@@ -297,4 +298,10 @@ void DemoPhotoPage::ShowPreview(const QModelIndex& index)
     m_pPreview->setToolTip(
         DeletedMarkDelegate::ToolTip(Utf8(photo->GetDisplayText()) + QLatin1Char('\n') + when,
                                      m_pFilter->IsDeletedRow(index.row())));
+}
+
+void DemoPhotoPage::slotExportDataResult(TASK_CTRL_STATUS state, int percent, const char* lable)
+{
+    RecoverySteps::Show(m_pProgressDialog, m_recoverMode, state, percent, lable);
+    CategoryPanel::slotExportDataResult(state, percent, lable);
 }

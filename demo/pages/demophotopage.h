@@ -58,6 +58,11 @@ protected:
     void NewTaskItem() override;
     void slotAfterScan() override;
 
+protected slots:
+    // Shows the steps of a recovery to a phone in the progress dialog.
+    void slotExportDataResult(TASK_CTRL_STATUS state, int percent, const char* lable) override;
+
+protected:
 private:
     void ShowAccount(MMobile::IMDGetter* getter);
     void UpdateSelection();

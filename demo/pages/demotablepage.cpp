@@ -1,5 +1,6 @@
 #include "demotablepage.h"
 
+#include "recoverysteps.h"
 #include "searchmarkproxy.h"
 #include "wechataccountchooser.h"
 
@@ -255,4 +256,10 @@ QString DemoTablePage::CellsAsHtml(int sourceRow) const
                     .arg(title.toHtmlEscaped(), value.toHtmlEscaped());
     }
     return html + QStringLiteral("</table>");
+}
+
+void DemoTablePage::slotExportDataResult(TASK_CTRL_STATUS state, int percent, const char* lable)
+{
+    RecoverySteps::Show(m_pProgressDialog, m_recoverMode, state, percent, lable);
+    CategoryPanel::slotExportDataResult(state, percent, lable);
 }

@@ -51,6 +51,12 @@ protected:
     int GetExportOption() override;
     int GetExportWeChatIndex() override;
     void slotAfterScan() override;
+
+protected slots:
+    // Shows the steps of a recovery to a phone in the progress dialog.
+    void slotExportDataResult(TASK_CTRL_STATUS state, int percent, const char* lable) override;
+
+protected:
     // The detail of one record as rich text; by default the row's cells.
     virtual QString DetailText(MMobile::IMDCommon* item, int sourceRow) const;
     QString CellsAsHtml(int sourceRow) const;

@@ -45,6 +45,21 @@ void PhoneHost::Open(const PhoneInfo& phone)
     m_pBar->Watch(device);
 }
 
+PhoneDevice* PhoneHost::Target()
+{
+    const QList<PhoneInfo> phones = m_pList->Phones();
+    if (phones.isEmpty())
+        return nullptr;
+    for (const PhoneInfo& phone : phones) {
+        if (m_device && m_device->Info().udid == phone.udid)
+            return m_device.get();
+    }
+    std::unique_ptr<PhoneDevice>& target = m_targets[phones.first().udid];
+    if (!target)
+        target = std::make_unique<PhoneDevice>(phones.first(), m_backupFolder);
+    return target.get();
+}
+
 void PhoneHost::AskPassword()
 {
     BackupDevice* backup = m_device ? m_device->Backup() : nullptr;

@@ -6,6 +6,9 @@
 #include <QObject>
 #include <QString>
 
+#include <QByteArray>
+
+#include <map>
 #include <memory>
 
 class PhoneCaptureBar;
@@ -18,7 +21,9 @@ class QWidget;
 // backups are encrypted (the host's password dialog, asked again while the
 // password is wrong). Backups of phones go to `backupFolder`/<UDID>. Owns the
 // open phone device; the window must release every page of it before
-// Close() or before opening another device.
+// Close() or before opening another device. Also owns a device for every
+// other phone the pages may recover to (kept until the host goes, as a
+// recovery may still run on one that was unplugged).
 class PhoneHost : public QObject
 {
     Q_OBJECT
@@ -30,6 +35,9 @@ public:
     PhoneListWidget* List() const { return m_pList; }
     PhoneCaptureBar* Bar() const { return m_pBar; }
     PhoneDevice* Device() const { return m_device.get(); }
+    // The phone the pages recover to: the open phone while it is connected,
+    // else the first phone connected; null when none is.
+    PhoneDevice* Target();
     QString BackupFolder() const { return m_backupFolder; }
     // The password used instead of asking (a tour's); empty: ask.
     void SetPassword(const QString& password) { m_password = password; }
@@ -47,6 +55,7 @@ private:
     PhoneListWidget* m_pList;
     PhoneCaptureBar* m_pBar;
     std::unique_ptr<PhoneDevice> m_device;
+    std::map<QByteArray, std::unique_ptr<PhoneDevice>> m_targets; // by UDID, phones not open
 };
 
 #endif // PHONEHOST_H

@@ -9,13 +9,16 @@
 #include <functional>
 
 class DemoHostWindow;
+class QWidget;
 
 // The phone part of the scripted tour: a test phone (the fake phone program,
 // serving a backup folder over a usbmuxd socket of its own) that is not yet
 // trusted. The tour finds it in the host's list (labelled as a test phone),
 // opens it, shows the trust prompt and answers it on the phone's behalf,
-// scans one category (which backs the phone up first) and saves screenshots
-// of each step. Owns the fake phone's process and its folders.
+// scans one category (which backs the phone up first), recovers a few of its
+// deleted contacts back to it (the phone keeps what it is restored with in a
+// folder of the tour's), unplugs it and saves screenshots of each step. Owns
+// the fake phone's process and its folders.
 class PhoneTour
 {
 public:
@@ -33,6 +36,10 @@ public:
 
 private:
     bool WaitFor(const std::function<bool()>& done, int timeoutMs);
+    QString RestoredFolder() const;
+    QStringList RecoverToPhone(DemoHostWindow* host, const QString& folder);
+    // The page with `dialog` (may be null) drawn over it.
+    void ShootPage(QWidget* page, QWidget* dialog, const QString& folder, const QString& name);
     void Shoot(DemoHostWindow* host, const QString& folder, const QString& name);
 
     QString m_program;

@@ -95,10 +95,15 @@ bool BackupMerge::Run(const QString& source, const QString& target, const QStrin
 
 bool BackupMerge::Merge(const QString& source, const QString& out)
 {
-    EncryptedBackup encryption(source);
+    EncryptedBackup own(source);
+    EncryptedBackup& encryption = m_options.sourceKeys ? *m_options.sourceKeys : own;
     std::unique_ptr<QTemporaryDir> work;
     QString workFolder;
-    if (encryption.IsEncrypted()) {
+    if (m_options.sourceKeys && encryption.IsEncrypted()) {
+        if (encryption.CurrentState() != EncryptedBackup::UNLOCKED)
+            return Fail(QStringLiteral("the source backup is still locked"));
+        workFolder = encryption.PrivateFolder();
+    } else if (encryption.IsEncrypted()) {
         QByteArray utf8 = m_options.password.toUtf8();
         const SecretBytes password = SecretBytes::FromByteArray(utf8);
         if (!utf8.isEmpty())
@@ -132,9 +137,12 @@ bool BackupMerge::Merge(const QString& source, const QString& out)
         const DeletedRecords::Store& store = stores[i];
         const QString domain = QString::fromLatin1(store.domain);
         const QString path = QString::fromLatin1(store.path);
-        if (!manifest.Lists(domain, path) || merged.FileIdOf(domain, path).isEmpty())
+        if (!manifest.Lists(domain, path) || merged.FileIdOf(domain, path).isEmpty() ||
+            (m_options.chosenOnly && !StoreMerge::Holds(store, m_options.rows)))
             continue;
         StoreMerge merge(context, merged, *merger);
+        if (m_options.chosenOnly)
+            merge.SetRows(&m_options.rows);
         if (!merge.Run(store, m_options.onlyDeleted))
             return Fail(merge.ErrorText());
         ++done;

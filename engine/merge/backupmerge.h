@@ -2,10 +2,14 @@
 #define BACKUPMERGE_H
 
 #include "mmobileengine_global.h"
+#include "recordrow.h"
 
 #include <QString>
 
 #include <functional>
+#include <vector>
+
+class EncryptedBackup;
 
 // Makes a new backup folder OUT: a copy of backup TARGET whose category
 // databases hold, as live records, the records of one category of backup
@@ -21,6 +25,11 @@ public:
         int category = -1;        // an MMobile::MDType
         bool onlyDeleted = false; // only SOURCE's deleted records
         QString password;         // SOURCE's, when it is encrypted
+        // SOURCE's keys, already unlocked (borrowed; instead of a password).
+        EncryptedBackup* sourceKeys = nullptr;
+        // Only these rows of SOURCE, as its scan read them (`chosenOnly`).
+        bool chosenOnly = false;
+        std::vector<RecordRow> rows;
     };
     // Percent done; false stops the merge.
     using Progress = std::function<bool(int percent)>;

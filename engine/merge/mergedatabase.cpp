@@ -248,8 +248,12 @@ std::vector<qint64> MergeDatabase::SourceRowids(const QString& table, const QStr
     Statement statement(raw);
     for (std::size_t i = 0; i < params.size(); ++i)
         Bind(raw, int(i) + 1, params[i]);
-    while (sqlite3_step(raw) == SQLITE_ROW)
-        rowids.push_back(sqlite3_column_int64(raw, 0));
+    const auto selected = column.isEmpty() ? m_selection.find(table) : m_selection.end();
+    while (sqlite3_step(raw) == SQLITE_ROW) {
+        const qint64 rowid = sqlite3_column_int64(raw, 0);
+        if (selected == m_selection.end() || selected->second.count(rowid) > 0)
+            rowids.push_back(rowid);
+    }
     return rowids;
 }
 

@@ -6,6 +6,7 @@
 #include <QVariant>
 
 #include <map>
+#include <set>
 #include <vector>
 
 struct sqlite3;
@@ -43,8 +44,16 @@ public:
     QStringList Columns(const QString& schema, const QString& table);
     bool HasColumn(const QString& schema, const QString& table, const QString& column);
 
+    // Limits the records taken from src: every row of a table named here is
+    // only one of its rowids listed (an empty map: no limit).
+    void SetSelection(std::map<QString, std::set<qint64>> selection)
+    {
+        m_selection = std::move(selection);
+    }
+
     // Rowids of src.`table` whose `column` is `value` (every row when
-    // `column` is empty), ordered by `order` (a column; empty: rowid order).
+    // `column` is empty, but only the selected ones of a selected table),
+    // ordered by `order` (a column; empty: rowid order).
     std::vector<qint64> SourceRowids(const QString& table, const QString& column = QString(),
                                      const QVariant& value = QVariant(),
                                      const QString& order = QString());
@@ -86,6 +95,7 @@ private:
     bool m_attached = false;
     QString m_error;
     std::map<QString, QStringList> m_columns; // "schema.table" -> columns
+    std::map<QString, std::set<qint64>> m_selection;
 };
 
 #endif // MERGEDATABASE_H

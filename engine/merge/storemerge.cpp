@@ -21,6 +21,33 @@ bool StoreMerge::Fail(const QString& error)
     return false;
 }
 
+bool StoreMerge::Holds(const DeletedRecords::Store& store, const std::vector<RecordRow>& rows)
+{
+    for (const RecordRow& row : rows) {
+        if (row.store == store.path)
+            return true;
+    }
+    return false;
+}
+
+std::map<QString, std::set<qint64>> StoreMerge::Selection(const DeletedRecords::Store& store,
+                                                          const QByteArray& origin) const
+{
+    std::set<qint64> rowids;
+    for (const RecordRow& row : *m_rows) {
+        if (row.store == store.path && row.origin == origin)
+            rowids.insert(row.rowid);
+    }
+    std::map<QString, std::set<qint64>> selection;
+    if (rowids.empty())
+        return selection;
+    for (const DeletedRows::Table& table : store.tables) {
+        if (table.kind == DeletedRows::Table::Records)
+            selection[table.name] = rowids;
+    }
+    return selection;
+}
+
 bool StoreMerge::Run(const DeletedRecords::Store& store, bool onlyDeleted)
 {
     const QString domain = QString::fromLatin1(store.domain);
@@ -43,13 +70,17 @@ bool StoreMerge::Run(const DeletedRecords::Store& store, bool onlyDeleted)
     // One transaction per attached source (SQLite detaches none in one); the
     // copy goes back into the merged backup only when every one succeeded.
     bool ok = db.Open(work);
-    // The live rows: all of them, or those the phone marks deleted.
-    if (ok) {
+    // The live rows: all of them, or those the phone marks deleted (or the
+    // chosen ones).
+    const bool chosenLive = !m_rows || !Selection(store, QByteArray()).empty();
+    if (ok && m_rows)
+        db.SetSelection(Selection(store, QByteArray()));
+    if (ok && chosenLive) {
         SqliteDb live;
         if (m_source.OpenDatabase(domain, path, live) == ReaderContext::OPEN_OK) {
             ok = db.AttachSource(live.ReadPath(), live.LogPath().isEmpty()) && db.Begin() &&
-                 m_merger.Merge(db, onlyDeleted ? CategoryMerger::PHONE_MARKED
-                                                : CategoryMerger::ALL_ROWS) &&
+                 m_merger.Merge(db, onlyDeleted && !m_rows ? CategoryMerger::PHONE_MARKED
+                                                           : CategoryMerger::ALL_ROWS) &&
                  db.Commit() && db.DetachSource();
         } else {
             ok = false;
@@ -60,6 +91,12 @@ bool StoreMerge::Run(const DeletedRecords::Store& store, bool onlyDeleted)
     DeletedRows rows(m_source);
     if (ok && rows.Carve(domain, path, store.tables, store.fixups)) {
         for (const QByteArray& source : rows.Sources()) {
+            if (m_rows) {
+                std::map<QString, std::set<qint64>> chosen = Selection(store, source);
+                if (chosen.empty())
+                    continue;
+                db.SetSelection(std::move(chosen));
+            }
             const QString file = rows.Build(source);
             ok = !file.isEmpty() && db.AttachSource(file, true) && db.Begin() &&
                  m_merger.Merge(db, CategoryMerger::ALL_ROWS) && db.Commit() && db.DetachSource();

@@ -2,8 +2,13 @@
 #define STOREMERGE_H
 
 #include "deletedrecords.h"
+#include "recordrow.h"
 
 #include <QString>
+
+#include <map>
+#include <set>
+#include <vector>
 
 class CategoryMerger;
 class MergedManifest;
@@ -23,14 +28,23 @@ public:
     // `onlyDeleted`: the rows the source lost and those its phone marks
     // deleted; else every record of the source.
     bool Run(const DeletedRecords::Store& store, bool onlyDeleted);
+    // Takes only these rows (of any store; borrowed) instead: the records a
+    // user chose, as the scan of the source read them.
+    void SetRows(const std::vector<RecordRow>* rows) { m_rows = rows; }
+    // Whether `store` holds any of `rows`.
+    static bool Holds(const DeletedRecords::Store& store, const std::vector<RecordRow>& rows);
     QString ErrorText() const { return m_error; }
 
 private:
     bool Fail(const QString& error);
+    // The selection of the record tables for the rows found in `origin`.
+    std::map<QString, std::set<qint64>> Selection(const DeletedRecords::Store& store,
+                                                  const QByteArray& origin) const;
 
     ReaderContext& m_source;
     MergedManifest& m_out;
     CategoryMerger& m_merger;
+    const std::vector<RecordRow>* m_rows = nullptr;
     QString m_error;
 };
 

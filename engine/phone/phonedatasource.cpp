@@ -65,11 +65,12 @@ MMobile::IMDGetter* PhoneDataSource::GetDataGetter()
 MMobile::ITaskCtrl* PhoneDataSource::StartImport(const MMobile::ImportExportConfigure* config,
                                                  MMobile::TaskCallBack callback, void* context)
 {
-    Q_UNUSED(config);
-    Q_UNUSED(callback);
-    Q_UNUSED(context);
-    // Writing back to a phone is not offered.
-    return nullptr;
+    // The scanned backup's source puts the items back on this phone (the
+    // device of the configuration), as a restore of a merged backup.
+    MMobile::ICategoryDataSource* inner = m_current.load();
+    if (!inner || IsBusy())
+        return nullptr;
+    return inner->StartImport(config, callback, context);
 }
 
 MMobile::ITaskCtrl* PhoneDataSource::StartExport(const MMobile::ImportExportConfigure* config,

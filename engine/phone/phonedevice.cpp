@@ -3,7 +3,11 @@
 #include "backupdevice.h"
 #include "capturecode.h"
 #include "contracts/mmobiletypes.h"
+#include "merge/backupmerge.h"
 #include "phonedatasource.h"
+#include "phonerecovery.h"
+
+#include <QStringList>
 
 PhoneDevice::PhoneDevice(const PhoneInfo& info, const QString& destination)
     : m_info(info), m_destination(destination), m_job(info.udid, destination)
@@ -18,6 +22,12 @@ PhoneDevice::PhoneDevice(const PhoneInfo& info, const QString& destination)
     set(MMobile::DEVICE_PROP_DISPLAY_NAME, info.ShownName());
     set(PROP_BACKUP_FOLDER, m_job.BackupFolder());
     set(PROP_UDID, QString::fromLatin1(info.udid));
+    QStringList recoverable;
+    for (int type = MMobile::MD_PHOTO; type <= int(MMobile::MD_REMINDER); ++type) {
+        if (TakesBack(MMobile::MDType(type)))
+            recoverable << QString::number(type);
+    }
+    set(MMobile::DEVICE_PROP_RECOVERABLE_TYPES, recoverable.join(QLatin1Char(',')));
     m_job.SetFinishedCallback([this](int code) { OnCaptured(code); });
 }
 
@@ -42,6 +52,20 @@ const char* PhoneDevice::GetTextProperty(int key, int index)
         return nullptr;
     const auto it = m_properties.find(key);
     return it == m_properties.end() ? nullptr : it->second.constData();
+}
+
+bool PhoneDevice::TakesBack(MMobile::MDType type) const
+{
+    return BackupMerge::Merges(int(type));
+}
+
+int PhoneDevice::Recover(const Request& request, const Report& report, QString& error)
+{
+    std::lock_guard<std::mutex> lock(m_recoveryMutex);
+    PhoneRecovery recovery(m_info.udid, m_info.ShownName(), m_destination);
+    const int code = recovery.Run(request, report);
+    error = recovery.ErrorText();
+    return code;
 }
 
 void PhoneDevice::OnCaptured(int code)

@@ -5,6 +5,7 @@
 #include "contracts/idevice.h"
 #include "contracts/ideviceinfo.h"
 #include "phoneinfo.h"
+#include "recoverytarget.h"
 
 #include <QByteArray>
 #include <QString>
@@ -28,7 +29,11 @@ class BackupDevice;
 // backup, the password listener is called (on the capture's thread: queue
 // the dialog to the GUI); the pages wait until Unlock() succeeds or the host
 // calls DeclinePassword(), after which their scans end with error 255.
-class PhoneDevice : public MMobile::IDevice, public MMobile::IDeviceInfo
+//
+// The phone takes recovered records back (RecoveryTarget) for the
+// categories a merge writes: a page of this phone or of a backup recovers to
+// it with PhoneRecovery, which keeps the merged backup in `destination`.
+class PhoneDevice : public MMobile::IDevice, public MMobile::IDeviceInfo, public RecoveryTarget
 {
 public:
     // Text properties besides the display name (37).
@@ -48,6 +53,10 @@ public:
     MMobile::IDeviceInfo* GetDeviceInfo() override { return this; }
     MMobile::ICategoryDataSource* GetDataSource(MMobile::MDType type) override;
     const char* GetTextProperty(int key, int index) override;
+
+    // RecoveryTarget
+    bool TakesBack(MMobile::MDType type) const override;
+    int Recover(const Request& request, const Report& report, QString& error) override;
 
     PhoneInfo Info() const { return m_info; }
     CaptureJob& Capture() { return m_job; }
@@ -74,6 +83,7 @@ private:
     std::vector<std::unique_ptr<BackupDevice>> m_backups; // every capture's reader
     std::function<void()> m_passwordListener;
     bool m_declined = false;
+    std::mutex m_recoveryMutex; // one recovery to the phone at a time
 };
 
 #endif // PHONEDEVICE_H

@@ -7,6 +7,9 @@
 
 namespace {
 
+const char* const NewerStore = "Library/CallHistoryDB/CallHistory.storedata";
+const char* const OlderStore = "Library/CallHistory/call_history.db";
+
 using Row = SqliteDb::Row;
 
 // "Outgoing", "Cancelled" (outgoing, hung up by the caller before anyone
@@ -27,12 +30,11 @@ QString CallType(bool outgoing, bool answered, bool cancelled, const QString& ki
 bool CallReader::Read(ReaderContext::Items& items)
 {
     SqliteDb db;
-    ReaderContext::OpenResult open =
-        m_context.OpenDatabase(QString::fromLatin1(ReaderContext::HomeDomain),
-                               QStringLiteral("Library/CallHistoryDB/CallHistory.storedata"), db);
+    ReaderContext::OpenResult open = m_context.OpenDatabase(
+        QString::fromLatin1(ReaderContext::HomeDomain), QString::fromLatin1(NewerStore), db);
     if (open == ReaderContext::OPEN_ABSENT) {
         open = m_context.OpenDatabase(QString::fromLatin1(ReaderContext::WirelessDomain),
-                                      QStringLiteral("Library/CallHistory/call_history.db"), db);
+                                      QString::fromLatin1(OlderStore), db);
         if (open != ReaderContext::OPEN_OK)
             return open == ReaderContext::OPEN_ABSENT;
         return ReadOld(db, items);
@@ -44,8 +46,8 @@ bool CallReader::Read(ReaderContext::Items& items)
     if (!schema.HasTable(table))
         return m_context.Fail(QStringLiteral("CallHistory.storedata lacks the table ZCALLRECORD"));
     const bool ok = db.Query(
-        QStringLiteral("SELECT ZADDRESS, %1, ZDATE, %2, %3, %4, %5, %6, %7 FROM ZCALLRECORD ORDER "
-                       "BY ZDATE, Z_PK")
+        QStringLiteral("SELECT ZADDRESS, %1, ZDATE, %2, %3, %4, %5, %6, %7, ROWID FROM ZCALLRECORD "
+                       "ORDER BY ZDATE, Z_PK")
             .arg(schema.Column(table, QString(), QStringLiteral("ZNAME")),
                  schema.Column(table, QString(), QStringLiteral("ZDURATION")),
                  schema.Column(table, QString(), QStringLiteral("ZORIGINATED")),
@@ -74,7 +76,7 @@ bool CallReader::Read(ReaderContext::Items& items)
             const bool outgoing = row.Int(4) != 0;
             const bool answered = row.Int(5) != 0 || (outgoing && row.Real(3) > 0);
             Add(items, row.String(0), row.String(1), m_context.DateText(row, 2),
-                CallType(outgoing, answered, cancelled, kind), row.Real(3));
+                CallType(outgoing, answered, cancelled, kind), row.Real(3), NewerStore, row.Int(9));
             return m_context.Tick(static_cast<qint64>(items.size()), 0);
         });
     return ok || m_context.Fail(db.LastError());
@@ -87,30 +89,31 @@ bool CallReader::ReadOld(SqliteDb& db, ReaderContext::Items& items)
     if (!schema.HasTable(table))
         return m_context.Fail(QStringLiteral("call_history.db lacks the table call"));
     // Dated in seconds since 1970; flags: bit 0 outgoing, 4 incoming, 16 FaceTime.
-    const bool ok =
-        db.Query(QStringLiteral("SELECT address, %1, date, %2, %3 FROM call ORDER BY date, ROWID")
-                     .arg(schema.Column(table, QString(), QStringLiteral("name")),
-                          schema.Column(table, QString(), QStringLiteral("duration")),
-                          schema.Column(table, QString(), QStringLiteral("flags"))),
-                 [&](const Row& row) {
-                     const qint64 flags = row.Int(4);
-                     const bool answered = row.Int(3) > 0;
-                     const QString date =
-                         row.IsNull(2) ? QString() : m_context.Clock().UnixText(row.Int(2));
-                     Add(items, row.String(0), row.String(1), date.toUtf8(),
-                         // This store keeps no cause: a call not picked up is unanswered.
-                         CallType((flags & 1) != 0, answered, false,
-                                  (flags & 16) != 0 ? QStringLiteral("FaceTime") : QString()),
-                         row.Real(3));
-                     return m_context.Tick(static_cast<qint64>(items.size()), 0);
-                 });
+    const bool ok = db.Query(
+        QStringLiteral("SELECT address, %1, date, %2, %3, ROWID FROM call ORDER BY date, ROWID")
+            .arg(schema.Column(table, QString(), QStringLiteral("name")),
+                 schema.Column(table, QString(), QStringLiteral("duration")),
+                 schema.Column(table, QString(), QStringLiteral("flags"))),
+        [&](const Row& row) {
+            const qint64 flags = row.Int(4);
+            const bool answered = row.Int(3) > 0;
+            const QString date = row.IsNull(2) ? QString() : m_context.Clock().UnixText(row.Int(2));
+            Add(items, row.String(0), row.String(1), date.toUtf8(),
+                // This store keeps no cause: a call not picked up is unanswered.
+                CallType((flags & 1) != 0, answered, false,
+                         (flags & 16) != 0 ? QStringLiteral("FaceTime") : QString()),
+                row.Real(3), OlderStore, row.Int(5));
+            return m_context.Tick(static_cast<qint64>(items.size()), 0);
+        });
     return ok || m_context.Fail(db.LastError());
 }
 
 void CallReader::Add(ReaderContext::Items& items, const QString& address, QString name,
-                     const QByteArray& date, const QString& type, double duration)
+                     const QByteArray& date, const QString& type, double duration,
+                     const char* store, qint64 rowid)
 {
     auto record = std::make_unique<CallRecord>();
+    record->SetRow(store, rowid);
     RecordText& text = record->Text();
     if (name.isEmpty())
         name = m_context.ContactNameOf(address);

@@ -18,7 +18,8 @@ public:
 private:
     bool ReadOld(SqliteDb& db, ReaderContext::Items& items);
     void Add(ReaderContext::Items& items, const QString& address, QString name,
-             const QByteArray& date, const QString& type, double duration);
+             const QByteArray& date, const QString& type, double duration, const char* store,
+             qint64 rowid);
 
     ReaderContext& m_context;
 };

@@ -10,6 +10,8 @@
 
 namespace {
 
+const char* const Store = "Library/AddressBook/AddressBook.sqlitedb";
+
 using Row = SqliteDb::Row;
 
 // ABMultiValue.property
@@ -81,9 +83,8 @@ void AppendAddress(ContactAddressList& list, const Entries& entries, const QByte
 bool ContactReader::Read(ReaderContext::Items& items)
 {
     SqliteDb db;
-    const ReaderContext::OpenResult open =
-        m_context.OpenDatabase(QString::fromLatin1(ReaderContext::HomeDomain),
-                               QStringLiteral("Library/AddressBook/AddressBook.sqlitedb"), db);
+    const ReaderContext::OpenResult open = m_context.OpenDatabase(
+        QString::fromLatin1(ReaderContext::HomeDomain), QString::fromLatin1(Store), db);
     if (open != ReaderContext::OPEN_OK)
         return open == ReaderContext::OPEN_ABSENT;
     SchemaProbe schema(db, QStringLiteral("AddressBook.sqlitedb"));
@@ -131,6 +132,7 @@ bool ContactReader::Read(ReaderContext::Items& items)
             const QString birthday = FloatingDate(row, 14);
             if (!birthday.isEmpty())
                 record->Text().Set(ContactRecord::Birthday, birthday);
+            record->SetRow(Store, row.Int(0));
             byId.insert(row.Int(0), record.get());
             read.push_back(ReaderContext::MakeItem(std::move(record)));
             return m_context.Tick(++done, total);

@@ -302,6 +302,7 @@ void DeletedRecords::Read(const ReadFunction& read, ReaderContext::Items& items)
                 if (!HasContent(*item))
                     continue;
                 ++recovered;
+                item->Engine()->SetOrigin(source);
                 TagEntries(item->Engine(), source);
                 if (JoinChat(chats, *item, source))
                     continue;

@@ -19,7 +19,8 @@ namespace {
 
 using Row = SqliteDb::Row;
 
-const QString SmsPath = QStringLiteral("Library/SMS/sms.db");
+const char* const SmsStore = "Library/SMS/sms.db";
+const QString SmsPath = QString::fromLatin1(SmsStore);
 
 // Attachment paths are stored as seen on the phone ("~/Library/SMS/...").
 QString MediaRelativePath(QString path)
@@ -75,6 +76,7 @@ bool MessageReader::ReadConversations(ReaderContext::Items& items)
          db.Query(QStringLiteral("SELECT ROWID FROM chat ORDER BY ROWID"), [&](const Row& row) {
              chatIndex.insert(row.Int(0), read.size());
              read.push_back({std::make_unique<ConversationRecord>()});
+             read.back().record->SetRow(SmsStore, row.Int(0));
              return true;
          });
     const auto chatOf = [&](qint64 id) -> Chat* {
@@ -138,6 +140,7 @@ bool MessageReader::ReadConversations(ReaderContext::Items& items)
                 ++(row.Int(7) != 0 ? found->recovered : found->live);
                 const bool sent = row.Int(5) != 0;
                 MessageEntryRecord& entry = chat->AddEntry(sent);
+                entry.SetRowid(row.Int(1));
                 QByteArray text = row.Text(2);
                 if (text.isEmpty() && !row.IsNull(6))
                     text = AttributedBody::Text(row.Text(6));
@@ -239,6 +242,7 @@ bool MessageReader::ReadChatless(SqliteDb& db, const QHash<qint64, QString>& han
                 if (chat)
                     items.push_back(ReaderContext::MakeItem(std::move(chat)));
                 chat = std::make_unique<ConversationRecord>();
+                chat->SetRow(SmsStore, -1);
                 chatHandle = handle;
                 const QString id = handles.value(handle);
                 AddParticipant(*chat, id);
@@ -247,6 +251,7 @@ bool MessageReader::ReadChatless(SqliteDb& db, const QHash<qint64, QString>& han
             }
             const bool sent = row.Int(4) != 0;
             MessageEntryRecord& entry = chat->AddEntry(sent);
+            entry.SetRowid(row.Int(5));
             QByteArray text = row.Text(1);
             if (text.isEmpty() && !row.IsNull(2))
                 text = AttributedBody::Text(row.Text(2));

@@ -10,6 +10,17 @@ std::vector<EngineRecord::SourceFile> ConversationRecord::SourceFiles() const
     return m_attachments;
 }
 
+void ConversationRecord::AppendRows(std::vector<RowKey>& rows) const
+{
+    // A conversation is recovered as its messages, each from where it was found.
+    if (!Store())
+        return;
+    for (const auto& entry : m_entries) {
+        if (entry->Rowid() >= 0)
+            rows.push_back({QByteArray(Store()), entry->Source(), entry->Rowid()});
+    }
+}
+
 RecordText& ConversationRecord::AddParticipant()
 {
     m_participants.emplace_back(ParticipantFieldCount);

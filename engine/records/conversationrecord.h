@@ -21,6 +21,7 @@ public:
     ~ConversationRecord() override;
     MMobile::IMDRecord* Record() override { return this; }
     std::vector<SourceFile> SourceFiles() const override;
+    void AppendRows(std::vector<RowKey>& rows) const override;
 
     RecordText& AddParticipant();
     MessageEntryRecord& AddEntry(bool sent);

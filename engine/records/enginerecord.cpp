@@ -9,6 +9,12 @@ std::vector<EngineRecord::SourceFile> EngineRecord::SourceFiles() const
     return {};
 }
 
+void EngineRecord::AppendRows(std::vector<RowKey>& rows) const
+{
+    if (m_store && m_rowid >= 0)
+        rows.push_back({QByteArray(m_store), m_origin, m_rowid});
+}
+
 void EngineRecord::MakeReadable(const char* path) const
 {
     if (m_encryption && path)

@@ -1,6 +1,9 @@
 #ifndef ENGINERECORD_H
 #define ENGINERECORD_H
 
+#include "../recordrow.h"
+
+#include <QByteArray>
 #include <QString>
 
 #include <atomic>
@@ -26,9 +29,22 @@ public:
         QString name; // the file's original name on the phone
     };
 
+    using RowKey = RecordRow;
+
     virtual ~EngineRecord();
     virtual MMobile::IMDRecord* Record() = 0;
     virtual std::vector<SourceFile> SourceFiles() const;
+
+    // The rows this record was read from (a conversation: its messages').
+    virtual void AppendRows(std::vector<RowKey>& rows) const;
+    // `store` is a path with static lifetime (the reader's constant).
+    void SetRow(const char* store, qint64 rowid)
+    {
+        m_store = store;
+        m_rowid = rowid;
+    }
+    void SetOrigin(const QByteArray& origin) { m_origin = origin; }
+    const char* Store() const { return m_store; }
 
     bool IsDropped() const { return m_dropped.load(); }
     void MarkDropped(bool drop) { m_dropped.store(drop); }
@@ -44,6 +60,9 @@ protected:
 private:
     ContentFiles* m_encryption = nullptr;
     std::atomic<bool> m_dropped{false};
+    const char* m_store = nullptr;
+    qint64 m_rowid = -1;
+    QByteArray m_origin;
 };
 
 #endif // ENGINERECORD_H

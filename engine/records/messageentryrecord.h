@@ -20,6 +20,9 @@ public:
     // one: a conversation gathers messages from several.
     const QByteArray& Source() const { return m_source; }
     void SetSource(const QByteArray& source) { m_source = source; }
+    // The message's rowid in the database it was read from; -1: unknown.
+    qint64 Rowid() const { return m_rowid; }
+    void SetRowid(qint64 rowid) { m_rowid = rowid; }
 
     const char* GetText() override;
     const char* GetSender() override;
@@ -29,6 +32,7 @@ public:
 private:
     RecordText m_text;
     QByteArray m_source;
+    qint64 m_rowid = -1;
     bool m_sent;
 };
 

@@ -34,8 +34,26 @@ void RecoverButtonBar::SetHasCheckedItems(bool hasChecked)
 
 void RecoverButtonBar::SetRecoverButtonsEnabled(bool enabled)
 {
+    m_bEnabled = enabled;
     ui->btnRecoverToPC->setEnabled(enabled);
-    ui->btnRecoverToDevice->setEnabled(enabled);
+    ui->btnRecoverToDevice->setEnabled(enabled && !m_devices.empty());
+}
+
+void RecoverButtonBar::SetCategory(int type)
+{
+    m_type = type;
+    RefreshDeviceTarget();
+}
+
+bool RecoverButtonBar::TakesCategory(MMobile::IDevice* device) const
+{
+    MMobile::IDeviceInfo* info = device->GetDeviceInfo();
+    const char* types =
+        info ? info->GetTextProperty(MMobile::DEVICE_PROP_RECOVERABLE_TYPES, 0) : nullptr;
+    if (!types || m_type < 0)
+        return true;
+    const QByteArrayList listed = QByteArray(types).split(',');
+    return listed.contains(QByteArray::number(m_type));
 }
 
 void RecoverButtonBar::RefreshDeviceTarget()
@@ -43,17 +61,23 @@ void RecoverButtonBar::RefreshDeviceTarget()
     unsigned int count = 0;
     DeviceEntry* entries = m_pSetting ? m_pSetting->GetDeviceList(&count) : nullptr;
     m_devices.clear();
-    if (count == 0 || !entries)
-        return;
-    IDevice* device = entries[0].pDevice;
+    IDevice* device = count > 0 && entries ? entries[0].pDevice : nullptr;
+    // Without a device the button cannot lead anywhere: it says what to do.
     if (!device) {
         ui->btnRecoverToDevice->setToolTip(QStringLiteral("Please connect device"));
-        return;
+    } else {
+        MMobile::IDeviceInfo* info = device->GetDeviceInfo();
+        const char* name =
+            info ? info->GetTextProperty(MMobile::DEVICE_PROP_DISPLAY_NAME, 0) : nullptr;
+        if (TakesCategory(device)) {
+            m_devices.push_back(device);
+            ui->btnRecoverToDevice->setToolTip(tr("Recover to ") + QString::fromUtf8(name));
+        } else {
+            ui->btnRecoverToDevice->setToolTip(
+                tr("These items cannot be put back on %1 yet").arg(QString::fromUtf8(name)));
+        }
     }
-    m_devices.push_back(device);
-    MMobile::IDeviceInfo* info = device->GetDeviceInfo();
-    const char* name = info ? info->GetTextProperty(MMobile::DEVICE_PROP_DISPLAY_NAME, 0) : nullptr;
-    ui->btnRecoverToDevice->setToolTip(tr("Recover to ") + QString::fromUtf8(name));
+    ui->btnRecoverToDevice->setEnabled(m_bEnabled && !m_devices.empty());
 }
 
 void RecoverButtonBar::on_btnClose_clicked()

@@ -17,8 +17,10 @@ using MMobile::IDevice;
 
 // The recover buttons in a category page's status bar: to a folder on the
 // computer, to the connected device, and close. It refuses with a message when
-// nothing is ticked or no device is connected, and otherwise only emits a
-// signal: the page runs the recovery.
+// nothing is ticked, and otherwise only emits a signal: the page runs the
+// recovery. The device button is usable only while the host lists a device
+// that takes the page's category back; otherwise it is disabled and its
+// tooltip says why (connect a device, or the category cannot go back yet).
 //
 // The bar owns its form; the settings object and the devices are borrowed.
 // The device menu button stays hidden for the bar's whole life, so the bar
@@ -34,6 +36,8 @@ public:
 
     void SetHasCheckedItems(bool hasChecked);
     void SetRecoverButtonsEnabled(bool enabled);
+    // The page's category (an MMobile::MDType), which a device may not take back.
+    void SetCategory(int type);
     // Re-reads the host's device list; only its first entry is used.
     void RefreshDeviceTarget();
 
@@ -49,11 +53,16 @@ private slots:
 
 private:
     void ShowRefusal(const QString& text);
+    // Whether `device` says it takes the category back (one that says
+    // nothing is trusted to).
+    bool TakesCategory(MMobile::IDevice* device) const;
 
     Ui_RecoverButtonBar* ui;
     IUIPluginSetting* m_pSetting;
     std::vector<IDevice*> m_devices;
     bool m_bHasChecked;
+    bool m_bEnabled = true;
+    int m_type = -1;
 };
 
 #endif // RECOVERBUTTONBAR_H

@@ -134,6 +134,7 @@ CategoryPanel::CategoryPanel(IUIPluginSetting* setting, MMobile::MDType type, bo
         connect(parent, &QObject::destroyed, this, &CategoryPanel::slotsCloseWindow);
 
     m_pRecoverBar = new RecoverButtonBar(getStatusBar(), m_pSetting, showDeviceButton);
+    m_pRecoverBar->SetCategory(int(type));
     getStatusBar()->AddWidget(m_pRecoverBar);
     connect(m_pRecoverBar, &RecoverButtonBar::signalClose, this, &CategoryPanel::slotsCloseWindow);
     connect(m_pRecoverBar, &RecoverButtonBar::signalRecoverToPC, this,

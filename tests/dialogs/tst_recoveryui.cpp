@@ -80,41 +80,57 @@ void TestRecoveryUi::buttonBar_data()
 {
     QTest::addColumn<int>("entries"); // 0 none, 1 null device first, 2 two, 3 a count only
     QTest::addColumn<bool>("checked");
-    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("takes"); // what the device says it takes back; "-": nothing said
     QTest::addColumn<QString>("tooltip");
     QTest::addColumn<QString>("refusal"); // none: the device is the target
-    const QString toDevice = "btnRecoverToDevice";
+    const QString connect = "Please connect device";
     const QString jurgen = QString::fromUtf8("Recover to Jürgen's iPhone");
-    QTest::newRow("pc, nothing ticked") << 0 << false << "btnRecoverToPC"
-                                        << "" << kNothingChosenPC;
-    QTest::newRow("device, nothing ticked")
-        << 2 << false << toDevice << jurgen << kNothingChosenDevice;
-    QTest::newRow("no entries") << 0 << true << toDevice << "" << kNoDevice;
-    QTest::newRow("no entries, nothing ticked") << 0 << false << toDevice << "" << kNoDevice;
-    QTest::newRow("a count without a list") << 3 << true << toDevice << "" << kNoDevice;
-    QTest::newRow("first entry empty")
-        << 1 << true << toDevice << "Please connect device" << kNoDevice;
-    QTest::newRow("two devices") << 2 << true << toDevice << jurgen << "";
+    QTest::newRow("nothing ticked") << 2 << false << "-" << jurgen << kNothingChosenDevice;
+    QTest::newRow("no entries") << 0 << true << "-" << connect << "";
+    QTest::newRow("a count without a list") << 3 << true << "-" << connect << "";
+    QTest::newRow("first entry empty") << 1 << true << "-" << connect << "";
+    QTest::newRow("two devices") << 2 << true << "-" << jurgen << "";
+    QTest::newRow("takes the category") << 2 << true << "3,1,4" << jurgen << "";
+    QTest::newRow("takes other categories")
+        << 2 << true << "3,4,11"
+        << QString::fromUtf8("These items cannot be put back on "
+                             "Jürgen's iPhone yet")
+        << "";
+    QTest::newRow("takes none") << 2 << true << ""
+                                << QString::fromUtf8("These items cannot be "
+                                                     "put back on Jürgen's "
+                                                     "iPhone yet")
+                                << "";
 }
 
 void TestRecoveryUi::buttonBar()
 {
     QFETCH(int, entries);
     QFETCH(bool, checked);
-    QFETCH(QString, button);
+    QFETCH(QString, takes);
     QFETCH(QString, tooltip);
     QFETCH(QString, refusal);
     FakeDevice first(QString::fromUtf8("Jürgen's iPhone"));
+    if (takes != "-")
+        first.setRecoverableTypes(takes.toLatin1());
     FakeDevice second("Second");
     ListlessHost host;
     host.listless = entries == 3;
     if (entries > 0)
         host.setDevices({entries == 1 ? nullptr : &first, &second});
     RecoverButtonBar bar(nullptr, &host, true);
+    bar.SetCategory(MMobile::MD_CONTACT);
     bar.show();
     QPushButton* deviceButton = child(&bar, "btnRecoverToDevice");
     QCOMPARE(deviceButton->toolTip(), tooltip);
     QCOMPARE(child(&bar, "btnRecoverToPC")->toolTip(), QString("Recover to PC"));
+    // Usable only for a device that is there and takes the category.
+    const bool usable = tooltip.startsWith("Recover to");
+    QCOMPARE(deviceButton->isEnabled(), usable);
+    bar.SetRecoverButtonsEnabled(false);
+    QVERIFY(!deviceButton->isEnabled());
+    bar.SetRecoverButtonsEnabled(true);
+    QCOMPARE(deviceButton->isEnabled(), usable);
     // Nothing is ticked until the page says otherwise.
     if (checked)
         bar.SetHasCheckedItems(true);
@@ -122,21 +138,29 @@ void TestRecoveryUi::buttonBar()
     QSignalSpy toDevice(&bar, &RecoverButtonBar::signalRecoverToDevice);
     ModalDialogAnswerer answerer;
     answerer.answer({Answer::ok(), Answer::ok()});
-    QTest::mouseClick(child(&bar, button.toLatin1().constData()), Qt::LeftButton);
+    QTest::mouseClick(deviceButton, Qt::LeftButton);
     QCOMPARE(answerer.last().message, refusal.isEmpty() ? QString() : "3 [OK|] " + refusal);
     QCOMPARE(toPC.size(), 0);
-    QCOMPARE(toDevice.size(), int(refusal.isEmpty()));
-    if (refusal.isEmpty())
+    QCOMPARE(toDevice.size(), int(usable && refusal.isEmpty()));
+    if (!toDevice.isEmpty())
         QCOMPARE(toDevice.first().first().value<IDevice*>(), static_cast<IDevice*>(&first));
+    QTest::mouseClick(child(&bar, "btnRecoverToPC"), Qt::LeftButton);
+    QCOMPARE(answerer.last().message, checked ? QString() : "3 [OK|] " + QString(kNothingChosenPC));
+    QCOMPARE(toPC.size(), int(checked));
 
-    // The tooltip keeps its text when the list empties; the target goes.
+    // The device unplugged: the button says to connect one and leads nowhere.
     host.listless = false;
     host.setDevices({});
     bar.RefreshDeviceTarget();
-    QCOMPARE(deviceButton->toolTip(), tooltip);
+    QCOMPARE(deviceButton->toolTip(), QString("Please connect device"));
+    QVERIFY(!deviceButton->isEnabled());
+    const int before = toDevice.size();
     QTest::mouseClick(deviceButton, Qt::LeftButton);
-    QCOMPARE(toDevice.size(), int(refusal.isEmpty()));
-    QCOMPARE(answerer.last().messageText, QString(kNoDevice));
+    QCOMPARE(toDevice.size(), before);
+    // Plugged in, it is usable if the device takes the category.
+    host.setDevices({&first});
+    bar.RefreshDeviceTarget();
+    QCOMPARE(deviceButton->isEnabled(), takes == "-" || takes.split(',').contains("1"));
 }
 
 void TestRecoveryUi::progressDialog_data()

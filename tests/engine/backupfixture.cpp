@@ -1,5 +1,7 @@
 #include "backupfixture.h"
 
+#include "samplebackupwriter.h"
+
 #include <sqlite3.h>
 
 #include <QCryptographicHash>
@@ -117,4 +119,16 @@ QString BackupFixture::Digests(const QString& folder)
     }
     lines.sort();
     return lines.join(QLatin1Char('\n'));
+}
+
+bool BackupFixture::WriteMergePair(const QString& source, const QString& target)
+{
+    SampleBackupWriter::Options options;
+    options.media = false;
+    options.deletions = true;
+    if (!SampleBackupWriter(options).Write(source))
+        return false;
+    options.deletions = false;
+    options.seed = 7;
+    return SampleBackupWriter(options).Write(target);
 }

@@ -104,13 +104,7 @@ private:
 void TestBackupMerge::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    SampleBackupWriter::Options options;
-    options.media = false;
-    options.deletions = true;
-    QVERIFY(SampleBackupWriter(options).Write(Folder("source")));
-    options.deletions = false;
-    options.seed = 7;
-    QVERIFY(SampleBackupWriter(options).Write(Folder("target")));
+    QVERIFY(BackupFixture::WriteMergePair(Folder("source"), Folder("target")));
     m_sourceDigests = BackupFixture::Digests(Folder("source"));
     m_targetDigests = BackupFixture::Digests(Folder("target"));
 }

@@ -11,7 +11,6 @@
 #include "fakephoneprocess.h"
 #include "merge/backupmerge.h"
 #include "recordtexts.h"
-#include "samplebackupwriter.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -67,13 +66,7 @@ int TestPhoneRestore::Restore(const QString& backup, const QString& scenario, co
 void TestPhoneRestore::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    SampleBackupWriter::Options options;
-    options.media = false;
-    options.deletions = true;
-    QVERIFY(SampleBackupWriter(options).Write(Folder("source")));
-    options.deletions = false;
-    options.seed = 7;
-    QVERIFY(SampleBackupWriter(options).Write(Folder("target")));
+    QVERIFY(BackupFixture::WriteMergePair(Folder("source"), Folder("target")));
     // The phone's own backup first, then the records merged into a copy of it.
     {
         FakePhoneProcess phone;

@@ -10,7 +10,11 @@ MMobile::ICategoryDataSource* FakeDevice::GetDataSource(MMobile::MDType type)
 
 const char* FakeDevice::GetTextProperty(int key, int index)
 {
-    return key == MMobile::DEVICE_PROP_DISPLAY_NAME && index == 0 ? m_displayName.get() : nullptr;
+    if (index != 0)
+        return nullptr;
+    if (key == MMobile::DEVICE_PROP_RECOVERABLE_TYPES)
+        return m_saysRecoverable ? m_recoverable.constData() : nullptr;
+    return key == MMobile::DEVICE_PROP_DISPLAY_NAME ? m_displayName.get() : nullptr;
 }
 
 void FakeDevice::setDataSource(MMobile::MDType type, MMobile::ICategoryDataSource* source)

@@ -6,6 +6,8 @@
 #include "contracts/idevice.h"
 #include "contracts/ideviceinfo.h"
 
+#include <QByteArray>
+
 #include <map>
 
 // A connected device for tests, which is also its own device information (a
@@ -25,11 +27,21 @@ public:
     MMobile::ICategoryDataSource* GetDataSource(MMobile::MDType type) override;
     const char* GetTextProperty(int key, int index) override;
 
+    // What the device says it takes back (DEVICE_PROP_RECOVERABLE_TYPES);
+    // unset, it says nothing.
+    void setRecoverableTypes(const QByteArray& types)
+    {
+        m_recoverable = types;
+        m_saysRecoverable = true;
+    }
+
     // Null removes the category's source.
     void setDataSource(MMobile::MDType type, MMobile::ICategoryDataSource* source);
 
 private:
     const FakeText m_displayName;
+    QByteArray m_recoverable;
+    bool m_saysRecoverable = false;
     std::map<int, MMobile::ICategoryDataSource*> m_sources;
 };
 

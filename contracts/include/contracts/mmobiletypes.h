@@ -72,13 +72,14 @@ enum PhotoFileKind : std::int32_t {
 
 // Property keys of the device information object.
 enum DevicePropertyKey : std::int32_t {
-    DEVICE_PROP_DISPLAY_NAME = 37
+    DEVICE_PROP_DISPLAY_NAME = 37,
+    // The categories the device takes recovered items back for, as decimal
+    // MDType values separated by commas; null when the device takes none.
+    DEVICE_PROP_RECOVERABLE_TYPES = 38
 };
 
 // Text property keys of a voice-memo item.
-enum VoiceMemoPropertyKey : std::int32_t {
-    VOICE_PROP_THUMBNAIL_PATH = 10
-};
+enum VoiceMemoPropertyKey : std::int32_t { VOICE_PROP_THUMBNAIL_PATH = 10 };
 
 } // namespace MMobile
 

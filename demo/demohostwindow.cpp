@@ -704,10 +704,11 @@ const char* DemoHostWindow::GetSkinDir(int type)
 
 DeviceEntry* DemoHostWindow::GetDeviceList(unsigned int* count)
 {
-    // Only a phone on the cable takes recovered items: a backup cannot.
+    // Only a phone on the cable takes recovered items: a backup cannot. With
+    // none, the one entry is empty, which the pages read as "connect one".
     if (count)
-        *count = m_deviceEntry.pDevice ? 1 : 0;
-    return m_deviceEntry.pDevice ? &m_deviceEntry : nullptr;
+        *count = 1;
+    return &m_deviceEntry;
 }
 
 void DemoHostWindow::OnPluginClose(MMobile::MDType type)

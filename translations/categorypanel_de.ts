@@ -181,6 +181,10 @@
         <translation>Diese Einträge lassen sich noch nicht auf %1 zurückspielen</translation>
     </message>
     <message>
+        <source>These items cannot be put back on %1 yet.&lt;br&gt;Please recover them to this computer instead.</source>
+        <translation>Diese Einträge lassen sich noch nicht auf %1 zurückspielen.&lt;br&gt;Bitte stellen Sie sie stattdessen auf diesem Computer wieder her.</translation>
+    </message>
+    <message>
         <source>Oops! It seems you haven&apos;t chosen any data to recover.&lt;br&gt; Please tick the check boxes and click Recover button to&lt;br&gt; recover.</source>
         <translation>Hoppla! Sie haben anscheinend keine Daten zum Wiederherstellen ausgewählt.&lt;br&gt; Bitte setzen Sie Häkchen bei den gewünschten Einträgen und klicken Sie&lt;br&gt; auf die Schaltfläche „Wiederherstellen“.</translation>
     </message>

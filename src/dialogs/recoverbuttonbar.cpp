@@ -34,9 +34,8 @@ void RecoverButtonBar::SetHasCheckedItems(bool hasChecked)
 
 void RecoverButtonBar::SetRecoverButtonsEnabled(bool enabled)
 {
-    m_bEnabled = enabled;
     ui->btnRecoverToPC->setEnabled(enabled);
-    ui->btnRecoverToDevice->setEnabled(enabled && !m_devices.empty());
+    ui->btnRecoverToDevice->setEnabled(enabled);
 }
 
 void RecoverButtonBar::SetCategory(int type)
@@ -61,23 +60,26 @@ void RecoverButtonBar::RefreshDeviceTarget()
     unsigned int count = 0;
     DeviceEntry* entries = m_pSetting ? m_pSetting->GetDeviceList(&count) : nullptr;
     m_devices.clear();
-    IDevice* device = count > 0 && entries ? entries[0].pDevice : nullptr;
-    // Without a device the button cannot lead anywhere: it says what to do.
+    m_refusedBy.clear();
+    if (count == 0 || !entries)
+        return;
+    IDevice* device = entries[0].pDevice;
     if (!device) {
         ui->btnRecoverToDevice->setToolTip(QStringLiteral("Please connect device"));
-    } else {
-        MMobile::IDeviceInfo* info = device->GetDeviceInfo();
-        const char* name =
-            info ? info->GetTextProperty(MMobile::DEVICE_PROP_DISPLAY_NAME, 0) : nullptr;
-        if (TakesCategory(device)) {
-            m_devices.push_back(device);
-            ui->btnRecoverToDevice->setToolTip(tr("Recover to ") + QString::fromUtf8(name));
-        } else {
-            ui->btnRecoverToDevice->setToolTip(
-                tr("These items cannot be put back on %1 yet").arg(QString::fromUtf8(name)));
-        }
+        return;
     }
-    ui->btnRecoverToDevice->setEnabled(m_bEnabled && !m_devices.empty());
+    m_devices.push_back(device);
+    MMobile::IDeviceInfo* info = device->GetDeviceInfo();
+    const char* name = info ? info->GetTextProperty(MMobile::DEVICE_PROP_DISPLAY_NAME, 0) : nullptr;
+    // A device that cannot take this category back is named as such, so that
+    // the button never leads to a recovery bound to fail.
+    if (!TakesCategory(device)) {
+        m_refusedBy = QString::fromUtf8(name);
+        ui->btnRecoverToDevice->setToolTip(
+            tr("These items cannot be put back on %1 yet").arg(m_refusedBy));
+        return;
+    }
+    ui->btnRecoverToDevice->setToolTip(tr("Recover to ") + QString::fromUtf8(name));
 }
 
 void RecoverButtonBar::on_btnClose_clicked()
@@ -100,6 +102,12 @@ void RecoverButtonBar::on_btnRecoverToDevice_clicked()
     if (m_devices.empty()) {
         ShowRefusal(tr("Oops! It seems you haven't connected any <br>iOS device to this computer. "
                        "Please plug in your<br>iOS device and try again."));
+        return;
+    }
+    if (!m_refusedBy.isEmpty()) {
+        ShowRefusal(tr("These items cannot be put back on %1 yet.<br>Please recover them to "
+                       "this computer instead.")
+                        .arg(m_refusedBy));
         return;
     }
     if (!m_bHasChecked) {

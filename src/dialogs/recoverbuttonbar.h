@@ -17,10 +17,10 @@ using MMobile::IDevice;
 
 // The recover buttons in a category page's status bar: to a folder on the
 // computer, to the connected device, and close. It refuses with a message when
-// nothing is ticked, and otherwise only emits a signal: the page runs the
-// recovery. The device button is usable only while the host lists a device
-// that takes the page's category back; otherwise it is disabled and its
-// tooltip says why (connect a device, or the category cannot go back yet).
+// nothing is ticked, no device is connected or the device cannot take the
+// page's category back, and otherwise only emits a signal: the page runs the
+// recovery. The buttons' enabled state follows the page alone; the device
+// button's tooltip says where the items would go, or why they cannot.
 //
 // The bar owns its form; the settings object and the devices are borrowed.
 // The device menu button stays hidden for the bar's whole life, so the bar
@@ -61,8 +61,8 @@ private:
     IUIPluginSetting* m_pSetting;
     std::vector<IDevice*> m_devices;
     bool m_bHasChecked;
-    bool m_bEnabled = true;
     int m_type = -1;
+    QString m_refusedBy; // the device that does not take the category back
 };
 
 #endif // RECOVERBUTTONBAR_H

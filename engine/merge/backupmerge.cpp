@@ -5,14 +5,17 @@
 #include "crypto/encryptedbackup.h"
 #include "crypto/secretbytes.h"
 #include "deletedrecords.h"
+#include "mergecapability.h"
 #include "mergedmanifest.h"
 #include "readercontext.h"
+#include "reminderstorereader.h"
 #include "storemerge.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <openssl/crypto.h>
@@ -28,7 +31,8 @@ BackupMerge::BackupMerge(const Options& options, Progress progress)
 
 bool BackupMerge::Merges(int category)
 {
-    return CategoryMerger::For(static_cast<MMobile::MDType>(category)) != nullptr;
+    return canMergeCategory(category) &&
+           CategoryMerger::For(static_cast<MMobile::MDType>(category)) != nullptr;
 }
 
 bool BackupMerge::Fail(const QString& error)
@@ -126,16 +130,42 @@ bool BackupMerge::Merge(const QString& source, const QString& out)
         return Fail(merged.ErrorText());
     const auto type = static_cast<MMobile::MDType>(m_options.category);
     std::unique_ptr<CategoryMerger> merger = CategoryMerger::For(type);
-    const std::vector<DeletedRecords::Store> stores = DeletedRecords::StoresOf(type);
+    // Each store of the category, and where the target keeps it.
+    std::vector<DeletedRecords::Store> stores = DeletedRecords::StoresOf(type);
+    std::vector<QString> targets(stores.size());
+    std::vector<QByteArray> names; // the text the added stores' paths point into
+    if (type == MMobile::MD_REMINDER) {
+        // Newer phones keep reminders in the app's own store, one per account.
+        const QString domain = QString::fromLatin1(ReminderStoreReader::Domain);
+        const QString folder = QStringLiteral("Container_v1/Stores/");
+        static const QRegularExpression storeName(
+            QStringLiteral("^Container_v1/Stores/Data-[^/]+\\.sqlite$"));
+        const QStringList own = merged.ListPaths(domain, folder).filter(storeName);
+        const std::vector<BackupManifest::Entry> listed = manifest.ListFiles(domain, folder);
+        names.reserve(listed.size());
+        for (const BackupManifest::Entry& entry : listed) {
+            if (own.isEmpty() || !storeName.match(entry.relativePath).hasMatch())
+                continue;
+            names.push_back(entry.relativePath.toUtf8());
+            stores.push_back({ReminderStoreReader::Domain,
+                              names.back().constData(),
+                              {{QStringLiteral("ZREMCDREMINDER"), DeletedRows::Table::Records,
+                                QStringLiteral("0"), QString(), QString()}},
+                              {}});
+            // A store of another account goes into the target's first one.
+            targets.push_back(own.contains(entry.relativePath) ? QString() : own.first());
+        }
+    }
     int done = 0;
     for (std::size_t i = 0; i < stores.size(); ++i) {
         const DeletedRecords::Store& store = stores[i];
         const QString domain = QString::fromLatin1(store.domain);
-        const QString path = QString::fromLatin1(store.path);
-        if (!manifest.Lists(domain, path) || merged.FileIdOf(domain, path).isEmpty())
+        const QString path = QString::fromUtf8(store.path);
+        const QString into = targets[i].isEmpty() ? path : targets[i];
+        if (!manifest.Lists(domain, path) || merged.FileIdOf(domain, into).isEmpty())
             continue;
         StoreMerge merge(context, merged, *merger);
-        if (!merge.Run(store, m_options.onlyDeleted))
+        if (!merge.Run(store, m_options.onlyDeleted, targets[i]))
             return Fail(merge.ErrorText());
         ++done;
         if (!m_progress(30 + int(60 * (i + 1) / stores.size())))

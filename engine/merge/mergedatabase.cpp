@@ -94,8 +94,12 @@ bool MergeDatabase::Open(const QString& file)
                         nullptr) != SQLITE_OK)
         return Fail(QStringLiteral("%1 cannot be opened").arg(file));
     sqlite3_busy_timeout(m_db, 5000);
-    // The target's triggers and views are the phone's; nothing of them runs
-    // on our connection but the database's own constraints.
+    // The target's triggers and views are the phone's SQL: none of it runs on
+    // our connection (its triggers call functions only the phone's apps
+    // register), only the database's own constraints.
+    int off = -1;
+    if (sqlite3_db_config(m_db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, &off) != SQLITE_OK || off != 0)
+        return Fail(QStringLiteral("%1: triggers cannot be turned off").arg(file));
     sqlite3_db_config(m_db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
     return Scalar(QStringLiteral("SELECT count(*) FROM sqlite_master")).isValid() ||
            Fail(QStringLiteral("%1 is not a readable database: %2").arg(file, m_error));
@@ -280,7 +284,7 @@ qint64 MergeDatabase::FindRow(const QString& table, const Values& values)
 }
 
 qint64 MergeDatabase::FindSame(const QString& table, qint64 srcRowid, const QString& identity,
-                               const Values& overrides)
+                               const Values& overrides, const QStringList& ignored)
 {
     if (!identity.isEmpty() && HasColumn(Main, table, identity) &&
         HasColumn(Src, table, identity)) {
@@ -294,7 +298,8 @@ qint64 MergeDatabase::FindSame(const QString& table, qint64 srcRowid, const QStr
     std::vector<QVariant> params;
     for (const QString& column : Columns(Main, table)) {
         if (column.compare(alias, Qt::CaseInsensitive) == 0 ||
-            column.compare(QLatin1String("Z_OPT"), Qt::CaseInsensitive) == 0)
+            column.compare(QLatin1String("Z_OPT"), Qt::CaseInsensitive) == 0 ||
+            ignored.contains(column, Qt::CaseInsensitive))
             continue;
         const auto replaced = overrides.find(column);
         if (replaced != overrides.end()) {

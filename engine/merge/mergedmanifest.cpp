@@ -46,6 +46,21 @@ QString MergedManifest::FileIdOf(const QString& domain, const QString& relativeP
     return id.isValid() ? id.toString() : QString();
 }
 
+QStringList MergedManifest::ListPaths(const QString& domain, const QString& folder)
+{
+    QStringList paths;
+    // Compared as text: a LIKE pattern would read the path's own % and _.
+    for (qint64 row = 0;; ++row) {
+        const QVariant path = m_db.Scalar(
+            QStringLiteral("SELECT relativePath FROM Files WHERE domain = ? AND "
+                           "substr(relativePath, 1, ?) = ? ORDER BY relativePath LIMIT 1 OFFSET ?"),
+            {domain, folder.size(), folder, row});
+        if (!path.isValid())
+            return paths;
+        paths << path.toString();
+    }
+}
+
 QString MergedManifest::ContentPath(const QString& fileId) const
 {
     if (fileId.size() != 40 || !std::all_of(fileId.begin(), fileId.end(), [](QChar c) {

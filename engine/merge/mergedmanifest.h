@@ -20,6 +20,8 @@ public:
     QString ErrorText() const { return m_error; }
     // The file ID of a listed file; empty when the index does not list it.
     QString FileIdOf(const QString& domain, const QString& relativePath);
+    // The relative paths of the domain's listed files below `folder`.
+    QStringList ListPaths(const QString& domain, const QString& folder);
     // Where the content of a file ID lies; empty for an ID that is not one or
     // content that is missing or not a plain file of the folder.
     QString ContentPath(const QString& fileId) const;

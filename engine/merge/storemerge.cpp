@@ -21,10 +21,12 @@ bool StoreMerge::Fail(const QString& error)
     return false;
 }
 
-bool StoreMerge::Run(const DeletedRecords::Store& store, bool onlyDeleted)
+bool StoreMerge::Run(const DeletedRecords::Store& store, bool onlyDeleted,
+                     const QString& targetPath)
 {
     const QString domain = QString::fromLatin1(store.domain);
-    const QString path = QString::fromLatin1(store.path);
+    const QString sourcePath = QString::fromUtf8(store.path);
+    const QString path = targetPath.isEmpty() ? sourcePath : targetPath;
     const QString content = m_out.ContentPath(m_out.FileIdOf(domain, path));
     const QString log = m_out.ContentPath(m_out.FileIdOf(domain, path + QStringLiteral("-wal")));
     if (content.isEmpty())
@@ -46,7 +48,7 @@ bool StoreMerge::Run(const DeletedRecords::Store& store, bool onlyDeleted)
     // The live rows: all of them, or those the phone marks deleted.
     if (ok) {
         SqliteDb live;
-        if (m_source.OpenDatabase(domain, path, live) == ReaderContext::OPEN_OK) {
+        if (m_source.OpenDatabase(domain, sourcePath, live) == ReaderContext::OPEN_OK) {
             ok = db.AttachSource(live.ReadPath(), live.LogPath().isEmpty()) && db.Begin() &&
                  m_merger.Merge(db, onlyDeleted ? CategoryMerger::PHONE_MARKED
                                                 : CategoryMerger::ALL_ROWS) &&
@@ -58,7 +60,7 @@ bool StoreMerge::Run(const DeletedRecords::Store& store, bool onlyDeleted)
     }
     // The rows the source lost, one carved source at a time.
     DeletedRows rows(m_source);
-    if (ok && rows.Carve(domain, path, store.tables, store.fixups)) {
+    if (ok && rows.Carve(domain, sourcePath, store.tables, store.fixups)) {
         for (const QByteArray& source : rows.Sources()) {
             const QString file = rows.Build(source);
             ok = !file.isEmpty() && db.AttachSource(file, true) && db.Begin() &&

@@ -58,6 +58,32 @@ QStringList RecordTexts::Of(MDType type, IMDCommon* item)
                             Text(call->GetCallType()), Text(call->GetDuration())}
                     .join(QLatin1Char('|'))};
     }
+    case MD_CALENDAR: {
+        ICalendar* event = record_cast<ICalendar>(item);
+        return {QStringList{Text(event->GetTitle()), Text(event->GetLocation()),
+                            Text(event->GetStartDate()), Text(event->GetEndDate()),
+                            Text(event->GetNote())}
+                    .join(QLatin1Char('|'))};
+    }
+    case MD_REMINDER: {
+        IReminider* reminder = record_cast<IReminider>(item);
+        return {QStringList{Text(reminder->GetTitle()), Text(reminder->GetStatus()),
+                            Text(reminder->GetDate()), Text(reminder->GetLocation()),
+                            Text(reminder->GetNote()), Text(reminder->GetListName()),
+                            Text(reminder->GetPriority())}
+                    .join(QLatin1Char('|'))};
+    }
+    case MD_NOTE: {
+        INote* note = record_cast<INote>(item);
+        return {QStringList{Text(note->GetTitle()), Text(note->GetDate()), Text(note->GetBody()),
+                            Text(note->GetSnippet()), Text(note->GetFolder())}
+                    .join(QLatin1Char('|'))};
+    }
+    case MD_SAFARI_BOOKMARK: {
+        ISafariBookmark* bookmark = record_cast<ISafariBookmark>(item);
+        return {QStringList{Text(bookmark->GetTitle()), Text(bookmark->GetUrl())}.join(
+            QLatin1Char('|'))};
+    }
     default:
         return {};
     }

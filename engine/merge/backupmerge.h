@@ -12,7 +12,8 @@
 // SOURCE (or only those SOURCE lost or its phone marks deleted), written as
 // the phone's apps write them; OUT's index tells the new sizes and digests.
 // SOURCE and TARGET are only read. Blocking (seconds for large stores): run
-// it on a worker thread. Contacts, messages and call history are merged.
+// it on a worker thread. The categories merged are those canMergeCategory()
+// accepts.
 class MMOBILEENGINE_EXPORT BackupMerge
 {
 public:

@@ -22,7 +22,8 @@ int main(int argc, char* argv[])
                                       QStringLiteral("P"));
     const QCommandLineOption category(
         QStringLiteral("category"),
-        QStringLiteral("The category: 1 contacts, 3 messages, 4 call history."),
+        QStringLiteral("The category: 1 contacts, 3 messages, 4 call history, 5 calendar, 7 notes, "
+                       "9 Safari bookmarks, 22 reminders."),
         QStringLiteral("N"));
     parser.addOptions({onlyDeleted, password, category});
     parser.addPositionalArgument(QStringLiteral("SOURCE"),

@@ -72,12 +72,6 @@ bool BackupMerge::Run(const QString& source, const QString& target, const QStrin
         return Fail(QStringLiteral("category %1 is not merged").arg(m_options.category));
     if (QFileInfo::exists(out))
         return Fail(QStringLiteral("%1 exists already").arg(out));
-    if (BackupManifest::ReadPlist(target, QStringLiteral("Manifest.plist"))
-            .toMap()
-            .value(QStringLiteral("IsEncrypted"))
-            .toBool())
-        return Fail(QStringLiteral("the target backup is encrypted: encrypted targets are not "
-                                   "merged"));
     if (!QFileInfo(QDir(target).filePath(QStringLiteral("Manifest.db"))).isFile())
         return Fail(QStringLiteral("the target backup has no Manifest.db (older backups indexed by "
                                    "Manifest.mbdb are not merged)"));
@@ -125,7 +119,21 @@ bool BackupMerge::Merge(const QString& source, const QString& out)
         return Fail(
             QStringLiteral("the source backup cannot be read: %1").arg(manifest.ErrorText()));
     ReaderContext context(manifest, workFolder, [](int) { return true; });
-    MergedManifest merged(out);
+    // An encrypted target's copy is written with the target's own keys.
+    EncryptedBackup outKeys(out);
+    if (outKeys.IsEncrypted()) {
+        QByteArray utf8 =
+            (m_options.targetPassword.isEmpty() ? m_options.password : m_options.targetPassword)
+                .toUtf8();
+        const SecretBytes password = SecretBytes::FromByteArray(utf8);
+        if (!utf8.isEmpty())
+            OPENSSL_cleanse(utf8.data(), std::size_t(utf8.size()));
+        if (outKeys.Unlock(password) != EncryptedBackup::UNLOCK_OK)
+            return Fail(QStringLiteral("the target backup is encrypted and does not open with "
+                                       "this password: %1")
+                            .arg(outKeys.ErrorText()));
+    }
+    MergedManifest merged(out, outKeys.IsEncrypted() ? &outKeys : nullptr);
     if (!merged.Open())
         return Fail(merged.ErrorText());
     const auto type = static_cast<MMobile::MDType>(m_options.category);

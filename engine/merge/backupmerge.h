@@ -22,6 +22,9 @@ public:
         int category = -1;        // an MMobile::MDType
         bool onlyDeleted = false; // only SOURCE's deleted records
         QString password;         // SOURCE's, when it is encrypted
+        // TARGET's, when it is encrypted (empty: the same as SOURCE's); the
+        // merged backup is encrypted with TARGET's keys.
+        QString targetPassword;
     };
     // Percent done; false stops the merge.
     using Progress = std::function<bool(int percent)>;

@@ -32,7 +32,10 @@ bool StoreMerge::Run(const DeletedRecords::Store& store, bool onlyDeleted,
     if (content.isEmpty())
         return Fail(QStringLiteral("the content of %1 is missing from the target").arg(path));
     // SQLite finds a log only beside its database, under its name.
-    const QString work = QDir(m_source.WorkFolder()).filePath(QStringLiteral("merge-target.db"));
+    // An encrypted target's plaintext stays in its own private folder.
+    const QString folder =
+        m_out.PrivateFolder().isEmpty() ? m_source.WorkFolder() : m_out.PrivateFolder();
+    const QString work = QDir(folder).filePath(QStringLiteral("merge-target.db"));
     const QStringList copies{work, work + QStringLiteral("-wal"), work + QStringLiteral("-shm")};
     for (const QString& copy : copies)
         QFile::remove(copy);

@@ -4,7 +4,11 @@ as the phone does: writes an encrypted sample with a known password, then
 follows the published scheme with python3-cryptography to unlock the keybag,
 decrypt Manifest.db and one content file, and looks inside them.
 
-usage: check_encrypted_sample.py <mmobile-sample-backup> <work folder>
+With a merge tool, checks the same way that a backup mmobile-merge wrote
+into an encrypted target opens with the target's password: its Manifest.db
+and its merged address book decrypt, the book is sound and holds more people.
+
+usage: check_encrypted_sample.py <mmobile-sample-backup> <work folder> [<mmobile-merge>]
 """
 import os
 import plistlib
@@ -61,8 +65,92 @@ def fail(message):
     sys.exit(1)
 
 
+def address_book(folder, work):
+    """Decrypts the folder's Manifest.db and address book by the published
+    scheme; returns (people, integrity check answer)."""
+    with open(os.path.join(folder, "Manifest.plist"), "rb") as handle:
+        manifest = plistlib.load(handle)
+    if manifest.get("IsEncrypted") is not True:
+        fail("Manifest.plist does not say IsEncrypted")
+    header, classes = parse_keybag(manifest["BackupKeyBag"])
+    stretched = pbkdf2(hashes.SHA256(), PASSWORD.encode(), header["DPSL"], header["DPIC"])
+    password_key = pbkdf2(hashes.SHA1(), stretched, header["SALT"], header["ITER"])
+    class_keys = {number: aes_key_unwrap(password_key, entry["WPKY"])
+                  for number, entry in classes.items() if entry["WRAP"] & 2}
+    if len(class_keys) < 4:
+        fail("too few class keys: %d" % len(class_keys))
+
+    manifest_key = manifest["ManifestKey"]
+    (manifest_class,) = struct.unpack("<I", manifest_key[:4])
+    db_key = aes_key_unwrap(class_keys[manifest_class], manifest_key[4:])
+    with open(os.path.join(folder, "Manifest.db"), "rb") as handle:
+        plain_db = cbc_decrypt(db_key, handle.read())
+    plain_db = plain_db[:-plain_db[-1]]  # PKCS#7
+    db_path = os.path.join(work, "Manifest-plain.db")
+    with open(db_path, "wb") as handle:
+        handle.write(plain_db)
+
+    connection = sqlite3.connect(db_path)
+    row = connection.execute(
+        "SELECT fileID, file FROM Files WHERE domain='HomeDomain' AND "
+        "relativePath='Library/AddressBook/AddressBook.sqlitedb'").fetchone()
+    connection.close()
+    os.remove(db_path)
+    if row is None:
+        fail("the address book is not listed")
+    file_id, archive_blob = row
+    archive = plistlib.loads(archive_blob)
+    objects = archive["$objects"]
+    attributes = objects[archive["$top"]["root"].data]
+    key_data = objects[attributes["EncryptionKey"].data]["NS.data"]
+    (key_class,) = struct.unpack("<I", key_data[:4])
+    if key_class != attributes["ProtectionClass"]:
+        fail("the key's class %d differs from ProtectionClass" % key_class)
+    file_key = aes_key_unwrap(class_keys[key_class], key_data[4:])
+    with open(os.path.join(folder, file_id[:2], file_id), "rb") as handle:
+        encrypted = handle.read()
+    if len(encrypted) % 16 or len(encrypted) <= attributes["Size"]:
+        fail("the content is not padded whole blocks")
+    plain = cbc_decrypt(file_key, encrypted)[:attributes["Size"]]
+    book_path = os.path.join(work, "AddressBook-plain.sqlitedb")
+    with open(book_path, "wb") as handle:
+        handle.write(plain)
+    connection = sqlite3.connect(book_path)
+    people = connection.execute("SELECT count(*) FROM ABPerson").fetchone()[0]
+    check = connection.execute("PRAGMA integrity_check").fetchone()[0]
+    connection.close()
+    os.remove(book_path)
+    return people, check
+
+
+def check_merge(generator, work, merge):
+    source = os.path.join(work, "merge-source")
+    target = os.path.join(work, "merge-target")
+    out = os.path.join(work, "merge-out")
+    for folder in (source, target, out):
+        shutil.rmtree(folder, ignore_errors=True)
+    subprocess.run([generator, "--no-media", source], check=True, stdout=subprocess.DEVNULL)
+    subprocess.run([generator, "--no-media", "--no-deletions", "--seed", "7", "--password",
+                    PASSWORD, "--kdf-rounds", "1000", target], check=True,
+                   stdout=subprocess.DEVNULL)
+    subprocess.run([merge, "--only-deleted", "--category", "1", "--target-password", PASSWORD,
+                    source, target, out], check=True, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL)
+    before, _ = address_book(target, work)
+    after, check = address_book(out, work)
+    if check != "ok":
+        fail("the merged address book fails its integrity check: %s" % check)
+    if after <= before:
+        fail("the merged address book holds %d people, the target %d" % (after, before))
+    print("OK: the merged backup decrypts with the target's password; %d people, %d before"
+          % (after, before))
+
+
 def main():
     generator, work = sys.argv[1], sys.argv[2]
+    if len(sys.argv) > 3:
+        check_merge(generator, work, sys.argv[3])
+        return
     folder = os.path.join(work, "encrypted-sample")
     shutil.rmtree(folder, ignore_errors=True)
     # Every record as written: the check counts them.

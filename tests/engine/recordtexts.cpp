@@ -89,9 +89,12 @@ QStringList RecordTexts::Of(MDType type, IMDCommon* item)
     }
 }
 
-QStringList RecordTexts::Scan(const QString& folder, MDType type, bool deleted)
+QStringList RecordTexts::Scan(const QString& folder, MDType type, bool deleted,
+                              const QString& password)
 {
     BackupDevice device(folder);
+    if (device.IsEncrypted() && device.Unlock(password) != BackupDevice::UNLOCK_OK)
+        return {QStringLiteral("locked")};
     SourcePtr source;
     IMDGetter* getter = ScanRunner::ScanInto(source, device, type);
     if (!getter)

@@ -126,6 +126,7 @@ private slots:
     void merged();
     void encryptedSource();
     void phoneTriggers();
+    void encryptedTarget();
     void refused_data();
     void refused();
     void backupsUnchanged();
@@ -322,6 +323,44 @@ void TestBackupMerge::phoneTriggers()
     QCOMPARE(Answer(Folder("out-triggers"), home, sms,
                     "SELECT count(*) FROM sqlite_master WHERE type = 'trigger'"),
              QStringLiteral("2"));
+}
+
+void TestBackupMerge::encryptedTarget()
+{
+    // An encrypted phone's merged backup is encrypted with its keys.
+    SampleBackupWriter::Options options;
+    options.media = false;
+    options.seed = 7;
+    options.password = QStringLiteral("target pass");
+    options.kdfRounds = 1;
+    const QString target = Folder("encrypted-target");
+    QVERIFY(SampleBackupWriter(options).Write(target));
+    const QString digests = BackupFixture::Digests(target);
+    BackupMerge::Options merge;
+    merge.category = MD_CONTACT;
+    merge.onlyDeleted = true;
+    merge.targetPassword = QStringLiteral("not it");
+    BackupMerge wrong(merge);
+    QVERIFY(!wrong.Run(Folder("source"), target, Folder("out-encrypted")));
+    QVERIFY2(wrong.ErrorText().contains(QLatin1String("password")), qPrintable(wrong.ErrorText()));
+    QVERIFY(!QFileInfo::exists(Folder("out-encrypted")));
+    merge.targetPassword = options.password;
+    BackupMerge right(merge);
+    QVERIFY2(right.Run(Folder("source"), target, Folder("out-encrypted")),
+             qPrintable(right.ErrorText()));
+
+    // Nothing of it is in the clear; with the password it scans to the
+    // target's records plus the recovered ones.
+    const QString out = Folder("out-encrypted");
+    QVERIFY(!BackupFixture::Read(QDir(out).filePath("Manifest.db")).startsWith("SQLite format 3"));
+    QStringList expected = RecordTexts::Scan(target, MD_CONTACT, false, options.password) +
+                           RecordTexts::Scan(Folder("source"), MD_CONTACT, true);
+    expected.sort();
+    QCOMPARE(RecordTexts::Scan(out, MD_CONTACT, false, options.password), expected);
+    QCOMPARE(RecordTexts::Scan(out, MD_CONTACT, false, QStringLiteral("not it")),
+             QStringList{"locked"});
+    QVERIFY(!BackupFixture::TreeHolds(out, "SQLite format 3"));
+    QCOMPARE(BackupFixture::Digests(target), digests);
 }
 
 void TestBackupMerge::refused_data()

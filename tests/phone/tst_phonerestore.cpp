@@ -35,6 +35,7 @@ private slots:
     void restored_data();
     void restored();
     void otherClientAccepts();
+    void encryptedPhone();
     void refused_data();
     void refused();
 
@@ -43,17 +44,17 @@ private:
     // Restores `backup` to a fake phone serving the target in `scenario`,
     // keeping what it receives in `into` (none: it refuses restores).
     int Restore(const QString& backup, const QString& scenario, const QString& into,
-                QList<int>* progress = nullptr);
+                QList<int>* progress = nullptr, const QString& served = QString());
 
     QTemporaryDir m_dir;
     QString m_merged;
 };
 
 int TestPhoneRestore::Restore(const QString& backup, const QString& scenario, const QString& into,
-                              QList<int>* progress)
+                              QList<int>* progress, const QString& served)
 {
     FakePhoneProcess phone;
-    if (!phone.Start(Folder("target"), scenario, Udid,
+    if (!phone.Start(served.isEmpty() ? Folder("target") : served, scenario, Udid,
                      into.isEmpty() ? QStringList() : QStringList{"--restore-into", into}))
         return -100;
     qputenv("USBMUXD_SOCKET_ADDRESS", phone.Address());
@@ -144,6 +145,45 @@ void TestPhoneRestore::otherClientAccepts()
     QVERIFY2(run.exitCode == 0 && run.output.contains("Restore Successful."),
              run.output.right(2000).constData());
     QCOMPARE(BackupFixture::Digests(QDir(into).filePath(Udid)), BackupFixture::Digests(m_merged));
+}
+
+void TestPhoneRestore::encryptedPhone()
+{
+    // A phone that encrypts its backups: its own backup, the deleted contacts
+    // merged in with its keys, restored; what it received opens with its
+    // password and scans to its contacts plus the recovered ones.
+    SampleBackupWriter::Options options;
+    options.media = false;
+    options.seed = 7;
+    options.password = QStringLiteral("phone pass");
+    options.kdfRounds = 1;
+    const QString served = Folder("encrypted-phone");
+    QVERIFY(SampleBackupWriter(options).Write(served));
+    {
+        FakePhoneProcess phone;
+        QVERIFY2(phone.Start(served, "normal", Udid), qPrintable(phone.Errors()));
+        qputenv("USBMUXD_SOCKET_ADDRESS", phone.Address());
+        BackupCapture capture(Udid, Folder("captured-encrypted"));
+        QCOMPARE(capture.Run(), int(CAPTURE_OK));
+    }
+    BackupMerge::Options merge;
+    merge.category = MD_CONTACT;
+    merge.onlyDeleted = true;
+    merge.targetPassword = options.password;
+    const QString merged = Folder("merged-encrypted");
+    BackupMerge merger(merge);
+    QVERIFY2(
+        merger.Run(Folder("source"), QDir(Folder("captured-encrypted")).filePath(Udid), merged),
+        qPrintable(merger.ErrorText()));
+    const QString into = Folder("into-encrypted");
+    QVERIFY(QDir().mkpath(into));
+    QCOMPARE(Restore(merged, "normal", into, nullptr, served), int(CAPTURE_OK));
+    const QString received = QDir(into).filePath(Udid);
+    QCOMPARE(BackupFixture::Digests(received), BackupFixture::Digests(merged));
+    QStringList expected = RecordTexts::Scan(served, MD_CONTACT, false, options.password) +
+                           RecordTexts::Scan(Folder("source"), MD_CONTACT, true);
+    expected.sort();
+    QCOMPARE(RecordTexts::Scan(received, MD_CONTACT, false, options.password), expected);
 }
 
 void TestPhoneRestore::refused_data()

@@ -22,6 +22,48 @@
 
 #include <memory>
 
+namespace {
+
+// The password as a secret; its UTF-8 copy is wiped.
+SecretBytes Secret(const QString& password)
+{
+    QByteArray utf8 = password.toUtf8();
+    SecretBytes secret = SecretBytes::FromByteArray(utf8);
+    if (!utf8.isEmpty())
+        OPENSSL_cleanse(utf8.data(), std::size_t(utf8.size()));
+    return secret;
+}
+
+// Newer phones keep reminders in the app's own store, one per account: each
+// of the source's is added to `stores` (its path kept in `names`), with the
+// target's store it goes into in `targets` (empty: the same path; a store of
+// another account goes into the target's first one).
+void AddReminderStores(BackupManifest& manifest, MergedManifest& merged,
+                       std::vector<DeletedRecords::Store>& stores, std::vector<QString>& targets,
+                       std::vector<QByteArray>& names)
+{
+    const QString domain = QString::fromLatin1(ReminderStoreReader::Domain);
+    const QString folder = QStringLiteral("Container_v1/Stores/");
+    static const QRegularExpression storeName(
+        QStringLiteral("^Container_v1/Stores/Data-[^/]+\\.sqlite$"));
+    const QStringList own = merged.ListPaths(domain, folder).filter(storeName);
+    const std::vector<BackupManifest::Entry> listed = manifest.ListFiles(domain, folder);
+    names.reserve(listed.size());
+    for (const BackupManifest::Entry& entry : listed) {
+        if (own.isEmpty() || !storeName.match(entry.relativePath).hasMatch())
+            continue;
+        names.push_back(entry.relativePath.toUtf8());
+        stores.push_back({ReminderStoreReader::Domain,
+                          names.back().constData(),
+                          {{QStringLiteral("ZREMCDREMINDER"), DeletedRows::Table::Records,
+                            QStringLiteral("0"), QString(), QString()}},
+                          {}});
+        targets.push_back(own.contains(entry.relativePath) ? QString() : own.first());
+    }
+}
+
+} // namespace
+
 BackupMerge::BackupMerge(const Options& options, Progress progress)
     : m_options(options), m_progress(std::move(progress))
 {
@@ -97,11 +139,7 @@ bool BackupMerge::Merge(const QString& source, const QString& out)
     std::unique_ptr<QTemporaryDir> work;
     QString workFolder;
     if (encryption.IsEncrypted()) {
-        QByteArray utf8 = m_options.password.toUtf8();
-        const SecretBytes password = SecretBytes::FromByteArray(utf8);
-        if (!utf8.isEmpty())
-            OPENSSL_cleanse(utf8.data(), std::size_t(utf8.size()));
-        if (encryption.Unlock(password) != EncryptedBackup::UNLOCK_OK)
+        if (encryption.Unlock(Secret(m_options.password)) != EncryptedBackup::UNLOCK_OK)
             return Fail(m_options.password.isEmpty()
                             ? QStringLiteral("the source backup is encrypted: give its password")
                             : QStringLiteral("the source backup does not open with this password"));
@@ -122,13 +160,9 @@ bool BackupMerge::Merge(const QString& source, const QString& out)
     // An encrypted target's copy is written with the target's own keys.
     EncryptedBackup outKeys(out);
     if (outKeys.IsEncrypted()) {
-        QByteArray utf8 =
-            (m_options.targetPassword.isEmpty() ? m_options.password : m_options.targetPassword)
-                .toUtf8();
-        const SecretBytes password = SecretBytes::FromByteArray(utf8);
-        if (!utf8.isEmpty())
-            OPENSSL_cleanse(utf8.data(), std::size_t(utf8.size()));
-        if (outKeys.Unlock(password) != EncryptedBackup::UNLOCK_OK)
+        const QString& password =
+            m_options.targetPassword.isEmpty() ? m_options.password : m_options.targetPassword;
+        if (outKeys.Unlock(Secret(password)) != EncryptedBackup::UNLOCK_OK)
             return Fail(QStringLiteral("the target backup is encrypted and does not open with "
                                        "this password: %1")
                             .arg(outKeys.ErrorText()));
@@ -142,28 +176,8 @@ bool BackupMerge::Merge(const QString& source, const QString& out)
     std::vector<DeletedRecords::Store> stores = DeletedRecords::StoresOf(type);
     std::vector<QString> targets(stores.size());
     std::vector<QByteArray> names; // the text the added stores' paths point into
-    if (type == MMobile::MD_REMINDER) {
-        // Newer phones keep reminders in the app's own store, one per account.
-        const QString domain = QString::fromLatin1(ReminderStoreReader::Domain);
-        const QString folder = QStringLiteral("Container_v1/Stores/");
-        static const QRegularExpression storeName(
-            QStringLiteral("^Container_v1/Stores/Data-[^/]+\\.sqlite$"));
-        const QStringList own = merged.ListPaths(domain, folder).filter(storeName);
-        const std::vector<BackupManifest::Entry> listed = manifest.ListFiles(domain, folder);
-        names.reserve(listed.size());
-        for (const BackupManifest::Entry& entry : listed) {
-            if (own.isEmpty() || !storeName.match(entry.relativePath).hasMatch())
-                continue;
-            names.push_back(entry.relativePath.toUtf8());
-            stores.push_back({ReminderStoreReader::Domain,
-                              names.back().constData(),
-                              {{QStringLiteral("ZREMCDREMINDER"), DeletedRows::Table::Records,
-                                QStringLiteral("0"), QString(), QString()}},
-                              {}});
-            // A store of another account goes into the target's first one.
-            targets.push_back(own.contains(entry.relativePath) ? QString() : own.first());
-        }
-    }
+    if (type == MMobile::MD_REMINDER)
+        AddReminderStores(manifest, merged, stores, targets, names);
     int done = 0;
     for (std::size_t i = 0; i < stores.size(); ++i) {
         const DeletedRecords::Store& store = stores[i];

@@ -159,56 +159,10 @@ def main():
 
     with open(os.path.join(folder, "Manifest.plist"), "rb") as handle:
         manifest = plistlib.load(handle)
-    if manifest.get("IsEncrypted") is not True:
-        fail("Manifest.plist does not say IsEncrypted")
-    header, classes = parse_keybag(manifest["BackupKeyBag"])
+    header, _ = parse_keybag(manifest["BackupKeyBag"])
     if header.get("DPIC") != 1000 or len(header.get("DPSL", b"")) != 20:
         fail("the keybag's DPIC/DPSL are not what was asked for: %r" % header.get("DPIC"))
-
-    stretched = pbkdf2(hashes.SHA256(), PASSWORD.encode(), header["DPSL"], header["DPIC"])
-    password_key = pbkdf2(hashes.SHA1(), stretched, header["SALT"], header["ITER"])
-    class_keys = {number: aes_key_unwrap(password_key, entry["WPKY"])
-                  for number, entry in classes.items() if entry["WRAP"] & 2}
-    if len(class_keys) < 4:
-        fail("too few class keys: %d" % len(class_keys))
-
-    manifest_key = manifest["ManifestKey"]
-    (manifest_class,) = struct.unpack("<I", manifest_key[:4])
-    db_key = aes_key_unwrap(class_keys[manifest_class], manifest_key[4:])
-    with open(os.path.join(folder, "Manifest.db"), "rb") as handle:
-        plain_db = cbc_decrypt(db_key, handle.read())
-    plain_db = plain_db[:-plain_db[-1]]  # PKCS#7
-    db_path = os.path.join(work, "Manifest-plain.db")
-    with open(db_path, "wb") as handle:
-        handle.write(plain_db)
-
-    connection = sqlite3.connect(db_path)
-    row = connection.execute(
-        "SELECT fileID, file FROM Files WHERE domain='HomeDomain' AND "
-        "relativePath='Library/AddressBook/AddressBook.sqlitedb'").fetchone()
-    connection.close()
-    if row is None:
-        fail("the address book is not listed")
-    file_id, archive_blob = row
-    archive = plistlib.loads(archive_blob)
-    objects = archive["$objects"]
-    attributes = objects[archive["$top"]["root"].data]
-    key_data = objects[attributes["EncryptionKey"].data]["NS.data"]
-    (key_class,) = struct.unpack("<I", key_data[:4])
-    if key_class != attributes["ProtectionClass"]:
-        fail("the key's class %d differs from ProtectionClass" % key_class)
-    file_key = aes_key_unwrap(class_keys[key_class], key_data[4:])
-    with open(os.path.join(folder, file_id[:2], file_id), "rb") as handle:
-        encrypted = handle.read()
-    if len(encrypted) % 16 or len(encrypted) <= attributes["Size"]:
-        fail("the content is not padded whole blocks")
-    plain = cbc_decrypt(file_key, encrypted)[:attributes["Size"]]
-    book_path = os.path.join(work, "AddressBook-plain.sqlitedb")
-    with open(book_path, "wb") as handle:
-        handle.write(plain)
-    connection = sqlite3.connect(book_path)
-    people = connection.execute("SELECT count(*) FROM ABPerson").fetchone()[0]
-    connection.close()
+    people, _ = address_book(folder, work)
     if people != 300:
         fail("the decrypted address book holds %d people, not 300" % people)
     print("OK: keybag, Manifest.db and the address book decrypt; %d people" % people)

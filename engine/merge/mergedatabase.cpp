@@ -299,6 +299,7 @@ qint64 MergeDatabase::FindSame(const QString& table, qint64 srcRowid, const QStr
     for (const QString& column : Columns(Main, table)) {
         if (column.compare(alias, Qt::CaseInsensitive) == 0 ||
             column.compare(QLatin1String("Z_OPT"), Qt::CaseInsensitive) == 0 ||
+            column.compare(QLatin1String("Z_ENT"), Qt::CaseInsensitive) == 0 ||
             ignored.contains(column, Qt::CaseInsensitive))
             continue;
         const auto replaced = overrides.find(column);
@@ -320,9 +321,26 @@ qint64 MergeDatabase::FindSame(const QString& table, qint64 srcRowid, const QStr
     return found.isValid() && !found.toString().isEmpty() ? found.toLongLong() : -1;
 }
 
+QVariant MergeDatabase::TargetEntity(const QVariant& entity)
+{
+    // Another generation of the app may number its entities otherwise: the
+    // entity of the same name is the target's.
+    const QString keys = QStringLiteral("Z_PRIMARYKEY");
+    if (entity.isNull() || !HasColumn(Src, keys, QStringLiteral("Z_NAME")) ||
+        !HasColumn(Main, keys, QStringLiteral("Z_NAME")))
+        return entity;
+    const QVariant name =
+        Scalar(QStringLiteral("SELECT Z_NAME FROM src.Z_PRIMARYKEY WHERE Z_ENT IS ?"), {entity});
+    if (!name.isValid() || name.toString().isEmpty())
+        return entity;
+    const QVariant mapped =
+        Scalar(QStringLiteral("SELECT Z_ENT FROM main.Z_PRIMARYKEY WHERE Z_NAME = ?"), {name});
+    return mapped.isValid() && !mapped.toString().isEmpty() ? mapped : entity;
+}
+
 qint64 MergeDatabase::NextCoreDataKey(const QString& table, qint64 srcRowid, QVariant& entity)
 {
-    entity = Value(Src, table, QStringLiteral("Z_ENT"), srcRowid);
+    entity = TargetEntity(Value(Src, table, QStringLiteral("Z_ENT"), srcRowid));
     const QVariant last = Scalar(
         QStringLiteral("SELECT max(ifnull((SELECT Z_MAX FROM main.Z_PRIMARYKEY WHERE Z_ENT IS ?), "
                        "0), ifnull((SELECT max(Z_PK) FROM main.%1), 0))")
@@ -346,6 +364,7 @@ qint64 MergeDatabase::Copy(const QString& table, qint64 srcRowid, const Values& 
         if (key < 0)
             return -1;
         values[alias] = key;
+        values[QStringLiteral("Z_ENT")] = entity;
     }
     QStringList columns, selects;
     std::vector<QVariant> params;

@@ -63,7 +63,8 @@ public:
     qint64 FindSame(const QString& table, qint64 srcRowid, const QString& identity,
                     const Values& overrides = Values(), const QStringList& ignored = QStringList());
     // Inserts a copy of a src row into main with a new rowid (for Core Data
-    // tables the next key of its entity, kept in Z_PRIMARYKEY); `overrides`
+    // tables the next key of its entity, kept in Z_PRIMARYKEY, and the
+    // target's number of the entity of that name); `overrides`
     // replace src values (mapped keys). The new rowid, -1 on failure.
     qint64 Copy(const QString& table, qint64 srcRowid, const Values& overrides = Values());
     // Inserts `values` into main.`table`; the new rowid, -1 on failure.
@@ -83,6 +84,8 @@ public:
 private:
     QString RowidAlias(const QString& schema, const QString& table);
     qint64 NextCoreDataKey(const QString& table, qint64 srcRowid, QVariant& entity);
+    // The target's Core Data entity for a src entity number.
+    QVariant TargetEntity(const QVariant& entity);
     bool Fail(const QString& error);
 
     sqlite3* m_db = nullptr;

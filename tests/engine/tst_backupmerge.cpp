@@ -127,6 +127,7 @@ private slots:
     void encryptedSource();
     void phoneTriggers();
     void encryptedTarget();
+    void otherEntityNumbers();
     void refused_data();
     void refused();
     void backupsUnchanged();
@@ -361,6 +362,32 @@ void TestBackupMerge::encryptedTarget()
              QStringList{"locked"});
     QVERIFY(!BackupFixture::TreeHolds(out, "SQLite format 3"));
     QCOMPARE(BackupFixture::Digests(target), digests);
+}
+
+void TestBackupMerge::otherEntityNumbers()
+{
+    // Another generation of the app numbers its Core Data entities otherwise:
+    // the rows added are of the target's entity of the same name.
+    const QString target = Folder("target-entities");
+    QVERIFY(BackupFixture::CopyFolder(Folder("target"), target));
+    QVERIFY(BackupFixture::SetWritable(target, true));
+    const QString home = QStringLiteral("HomeDomain");
+    const QString calls = QStringLiteral("Library/CallHistoryDB/CallHistory.storedata");
+    QVERIFY(BackupFixture::Exec(BackupFixture::ContentPath(target, home, calls),
+                                QStringLiteral("UPDATE Z_PRIMARYKEY SET Z_ENT = 9 WHERE Z_ENT = 2; "
+                                               "UPDATE ZCALLRECORD SET Z_ENT = 9;")));
+    BackupMerge::Options options;
+    options.category = MD_CALL_HISTORY;
+    options.onlyDeleted = true;
+    BackupMerge merge(options);
+    const QString out = Folder("out-entities");
+    QVERIFY2(merge.Run(Folder("source"), target, out), qPrintable(merge.ErrorText()));
+    QVERIFY(merge.AddedCount() > 0);
+    QCOMPARE(Answer(out, home, calls,
+                    "SELECT (SELECT count(*) FROM ZCALLRECORD WHERE Z_ENT IS NOT 9) || '/' || "
+                    "((SELECT Z_MAX FROM Z_PRIMARYKEY WHERE Z_ENT = 9) - (SELECT max(Z_PK) FROM "
+                    "ZCALLRECORD))"),
+             QStringLiteral("0/0"));
 }
 
 void TestBackupMerge::refused_data()

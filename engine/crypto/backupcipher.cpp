@@ -86,6 +86,51 @@ bool BackupCipher::UnwrapKey(const SecretBytes& kek, const QByteArray& wrapped, 
     return true;
 }
 
+bool BackupCipher::WrapKey(const SecretBytes& kek, const SecretBytes& key, QByteArray& wrapped)
+{
+    wrapped.clear();
+    const EVP_CIPHER* cipher = WrapCipher(kek.Size());
+    if (!cipher || key.Size() < 16 || key.Size() % 8 != 0)
+        return false;
+    CipherContext context(EVP_CIPHER_CTX_new());
+    if (!context)
+        return false;
+    EVP_CIPHER_CTX_set_flags(context.get(), EVP_CIPHER_CTX_FLAG_WRAP_ALLOW);
+    QByteArray out(int(key.Size()) + 8, Qt::Uninitialized);
+    auto* bytes = reinterpret_cast<unsigned char*>(out.data());
+    int length = 0;
+    int final = 0;
+    if (EVP_EncryptInit_ex(context.get(), cipher, nullptr, kek.Data(), nullptr) != 1 ||
+        EVP_EncryptUpdate(context.get(), bytes, &length, key.Data(), int(key.Size())) != 1 ||
+        EVP_EncryptFinal_ex(context.get(), bytes + length, &final) != 1)
+        return false;
+    out.truncate(length + final);
+    wrapped = out;
+    return true;
+}
+
+bool BackupCipher::EncryptCbc(const SecretBytes& key, const QByteArray& plain, QByteArray& cipher)
+{
+    cipher.clear();
+    CipherContext context(EVP_CIPHER_CTX_new());
+    const unsigned char iv[BlockSize] = {};
+    if (key.Size() != 32 || !context ||
+        EVP_EncryptInit_ex(context.get(), EVP_aes_256_cbc(), nullptr, key.Data(), iv) != 1)
+        return false;
+    QByteArray out(plain.size() + BlockSize, Qt::Uninitialized);
+    auto* bytes = reinterpret_cast<unsigned char*>(out.data());
+    int length = 0;
+    int final = 0;
+    if (EVP_EncryptUpdate(context.get(), bytes, &length,
+                          reinterpret_cast<const unsigned char*>(plain.constData()),
+                          plain.size()) != 1 ||
+        EVP_EncryptFinal_ex(context.get(), bytes + length, &final) != 1)
+        return false;
+    out.truncate(length + final);
+    cipher = out;
+    return true;
+}
+
 bool BackupCipher::DecryptCbc(const SecretBytes& key, QIODevice& in, QIODevice& out, qint64 size,
                               QString& error)
 {

@@ -30,6 +30,10 @@ public:
     // `size`, or cannot be read or written.
     static bool DecryptCbc(const SecretBytes& key, QIODevice& in, QIODevice& out, qint64 size,
                            QString& error);
+    // The reverse, for a backup a merge writes: `key` wrapped with `kek`,
+    // and `plain` encrypted with AES-256-CBC, a zero IV and PKCS#7 padding.
+    static bool WrapKey(const SecretBytes& kek, const SecretBytes& key, QByteArray& wrapped);
+    static bool EncryptCbc(const SecretBytes& key, const QByteArray& plain, QByteArray& cipher);
 };
 
 #endif // BACKUPCIPHER_H

@@ -12,6 +12,9 @@
 #include <QVariantMap>
 #include <QtEndian>
 
+#include <openssl/crypto.h>
+#include <openssl/rand.h>
+
 #include <atomic>
 
 struct EncryptedBackup::Entry
@@ -245,4 +248,38 @@ bool EncryptedBackup::DecryptEntry(const Entry& entry, QIODevice& out, QString& 
         return false;
     }
     return BackupCipher::DecryptCbc(key, in, out, entry.size, error);
+}
+
+bool EncryptedBackup::EncryptContent(const QByteArray& plain, int protectionClass,
+                                     QByteArray& cipher, QByteArray& encryptionKey) const
+{
+    if (CurrentState() != UNLOCKED)
+        return false;
+    SecretBytes key(32);
+    QByteArray wrapped;
+    if (RAND_bytes(key.Data(), int(key.Size())) != 1 ||
+        !m_keyBag->WrapKey(protectionClass, key, wrapped) ||
+        !BackupCipher::EncryptCbc(key, plain, cipher))
+        return false;
+    encryptionKey = QByteArray(4, '\0');
+    qToLittleEndian<quint32>(quint32(protectionClass), encryptionKey.data());
+    encryptionKey += wrapped;
+    return true;
+}
+
+bool EncryptedBackup::EncryptManifestDb(QByteArray& cipher) const
+{
+    if (CurrentState() != UNLOCKED || m_manifestKey.size() < ManifestKeyMinimum)
+        return false;
+    const int manifestClass =
+        static_cast<int>(qFromLittleEndian<quint32>(m_manifestKey.constData()));
+    SecretBytes key;
+    QFile plain(ManifestDbPath());
+    if (!m_keyBag->UnwrapKey(manifestClass, m_manifestKey.mid(4), key) ||
+        !plain.open(QIODevice::ReadOnly))
+        return false;
+    QByteArray bytes = plain.readAll();
+    const bool ok = BackupCipher::EncryptCbc(key, bytes, cipher);
+    OPENSSL_cleanse(bytes.data(), std::size_t(bytes.size()));
+    return ok;
 }

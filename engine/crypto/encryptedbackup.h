@@ -66,6 +66,15 @@ public:
     // Decrypts a registered file into `out`, without a private copy.
     bool DecryptTo(const QString& path, QIODevice& out, QString& error) const;
 
+    // For a merge that writes into a copy of this backup (unlocked): `plain`
+    // encrypted with a fresh file key, which comes wrapped by the key of
+    // `protectionClass` behind its class (the EncryptionKey of its archive).
+    bool EncryptContent(const QByteArray& plain, int protectionClass, QByteArray& cipher,
+                        QByteArray& encryptionKey) const;
+    // The decrypted Manifest.db, encrypted again with the manifest key into
+    // `cipher` (after a merge changed it).
+    bool EncryptManifestDb(QByteArray& cipher) const;
+
 private:
     struct Entry;
 

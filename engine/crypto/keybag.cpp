@@ -161,3 +161,11 @@ bool KeyBag::UnwrapKey(int protectionClass, const QByteArray& wrapped, SecretByt
         return false;
     return BackupCipher::UnwrapKey(it->second.key, wrapped, key);
 }
+
+bool KeyBag::WrapKey(int protectionClass, const SecretBytes& key, QByteArray& wrapped) const
+{
+    const auto it = m_classes.find(protectionClass);
+    if (!m_unlocked || it == m_classes.end() || it->second.key.IsEmpty())
+        return false;
+    return BackupCipher::WrapKey(it->second.key, key, wrapped);
+}

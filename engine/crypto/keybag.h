@@ -35,6 +35,8 @@ public:
     // Unwraps a key wrapped with the key of `protectionClass`; false when the
     // class is unknown or still locked, or the integrity check fails.
     bool UnwrapKey(int protectionClass, const QByteArray& wrapped, SecretBytes& key) const;
+    // Wraps `key` with the key of `protectionClass`; false as above.
+    bool WrapKey(int protectionClass, const SecretBytes& key, QByteArray& wrapped) const;
 
     // The bag's wrap flag for class keys protected by the password.
     static constexpr int WrapPasscode = 2;

@@ -5,19 +5,64 @@
 #include "crypto/encryptedbackup.h"
 #include "crypto/secretbytes.h"
 #include "deletedrecords.h"
+#include "mergecapability.h"
 #include "mergedmanifest.h"
 #include "readercontext.h"
+#include "reminderstorereader.h"
 #include "storemerge.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <openssl/crypto.h>
 
 #include <memory>
+
+namespace {
+
+// The password as a secret; its UTF-8 copy is wiped.
+SecretBytes Secret(const QString& password)
+{
+    QByteArray utf8 = password.toUtf8();
+    SecretBytes secret = SecretBytes::FromByteArray(utf8);
+    if (!utf8.isEmpty())
+        OPENSSL_cleanse(utf8.data(), std::size_t(utf8.size()));
+    return secret;
+}
+
+// Newer phones keep reminders in the app's own store, one per account: each
+// of the source's is added to `stores` (its path kept in `names`), with the
+// target's store it goes into in `targets` (empty: the same path; a store of
+// another account goes into the target's first one).
+void AddReminderStores(BackupManifest& manifest, MergedManifest& merged,
+                       std::vector<DeletedRecords::Store>& stores, std::vector<QString>& targets,
+                       std::vector<QByteArray>& names)
+{
+    const QString domain = QString::fromLatin1(ReminderStoreReader::Domain);
+    const QString folder = QStringLiteral("Container_v1/Stores/");
+    static const QRegularExpression storeName(
+        QStringLiteral("^Container_v1/Stores/Data-[^/]+\\.sqlite$"));
+    const QStringList own = merged.ListPaths(domain, folder).filter(storeName);
+    const std::vector<BackupManifest::Entry> listed = manifest.ListFiles(domain, folder);
+    names.reserve(listed.size());
+    for (const BackupManifest::Entry& entry : listed) {
+        if (own.isEmpty() || !storeName.match(entry.relativePath).hasMatch())
+            continue;
+        names.push_back(entry.relativePath.toUtf8());
+        stores.push_back({ReminderStoreReader::Domain,
+                          names.back().constData(),
+                          {{QStringLiteral("ZREMCDREMINDER"), DeletedRows::Table::Records,
+                            QStringLiteral("0"), QString(), QString()}},
+                          {}});
+        targets.push_back(own.contains(entry.relativePath) ? QString() : own.first());
+    }
+}
+
+} // namespace
 
 BackupMerge::BackupMerge(const Options& options, Progress progress)
     : m_options(options), m_progress(std::move(progress))
@@ -28,7 +73,8 @@ BackupMerge::BackupMerge(const Options& options, Progress progress)
 
 bool BackupMerge::Merges(int category)
 {
-    return CategoryMerger::For(static_cast<MMobile::MDType>(category)) != nullptr;
+    return canMergeCategory(category) &&
+           CategoryMerger::For(static_cast<MMobile::MDType>(category)) != nullptr;
 }
 
 bool BackupMerge::Fail(const QString& error)
@@ -68,12 +114,6 @@ bool BackupMerge::Run(const QString& source, const QString& target, const QStrin
         return Fail(QStringLiteral("category %1 is not merged").arg(m_options.category));
     if (QFileInfo::exists(out))
         return Fail(QStringLiteral("%1 exists already").arg(out));
-    if (BackupManifest::ReadPlist(target, QStringLiteral("Manifest.plist"))
-            .toMap()
-            .value(QStringLiteral("IsEncrypted"))
-            .toBool())
-        return Fail(QStringLiteral("the target backup is encrypted: encrypted targets are not "
-                                   "merged"));
     if (!QFileInfo(QDir(target).filePath(QStringLiteral("Manifest.db"))).isFile())
         return Fail(QStringLiteral("the target backup has no Manifest.db (older backups indexed by "
                                    "Manifest.mbdb are not merged)"));
@@ -104,11 +144,7 @@ bool BackupMerge::Merge(const QString& source, const QString& out)
             return Fail(QStringLiteral("the source backup is still locked"));
         workFolder = encryption.PrivateFolder();
     } else if (encryption.IsEncrypted()) {
-        QByteArray utf8 = m_options.password.toUtf8();
-        const SecretBytes password = SecretBytes::FromByteArray(utf8);
-        if (!utf8.isEmpty())
-            OPENSSL_cleanse(utf8.data(), std::size_t(utf8.size()));
-        if (encryption.Unlock(password) != EncryptedBackup::UNLOCK_OK)
+        if (encryption.Unlock(Secret(m_options.password)) != EncryptedBackup::UNLOCK_OK)
             return Fail(m_options.password.isEmpty()
                             ? QStringLiteral("the source backup is encrypted: give its password")
                             : QStringLiteral("the source backup does not open with this password"));
@@ -126,24 +162,40 @@ bool BackupMerge::Merge(const QString& source, const QString& out)
         return Fail(
             QStringLiteral("the source backup cannot be read: %1").arg(manifest.ErrorText()));
     ReaderContext context(manifest, workFolder, [](int) { return true; });
-    MergedManifest merged(out);
+    // An encrypted target's copy is written with the target's own keys.
+    EncryptedBackup outKeys(out);
+    if (outKeys.IsEncrypted()) {
+        const QString& password =
+            m_options.targetPassword.isEmpty() ? m_options.password : m_options.targetPassword;
+        if (outKeys.Unlock(Secret(password)) != EncryptedBackup::UNLOCK_OK)
+            return Fail(QStringLiteral("the target backup is encrypted and does not open with "
+                                       "this password: %1")
+                            .arg(outKeys.ErrorText()));
+    }
+    MergedManifest merged(out, outKeys.IsEncrypted() ? &outKeys : nullptr);
     if (!merged.Open())
         return Fail(merged.ErrorText());
     const auto type = static_cast<MMobile::MDType>(m_options.category);
     std::unique_ptr<CategoryMerger> merger = CategoryMerger::For(type);
-    const std::vector<DeletedRecords::Store> stores = DeletedRecords::StoresOf(type);
+    // Each store of the category, and where the target keeps it.
+    std::vector<DeletedRecords::Store> stores = DeletedRecords::StoresOf(type);
+    std::vector<QString> targets(stores.size());
+    std::vector<QByteArray> names; // the text the added stores' paths point into
+    if (type == MMobile::MD_REMINDER)
+        AddReminderStores(manifest, merged, stores, targets, names);
     int done = 0;
     for (std::size_t i = 0; i < stores.size(); ++i) {
         const DeletedRecords::Store& store = stores[i];
         const QString domain = QString::fromLatin1(store.domain);
-        const QString path = QString::fromLatin1(store.path);
-        if (!manifest.Lists(domain, path) || merged.FileIdOf(domain, path).isEmpty() ||
+        const QString path = QString::fromUtf8(store.path);
+        const QString into = targets[i].isEmpty() ? path : targets[i];
+        if (!manifest.Lists(domain, path) || merged.FileIdOf(domain, into).isEmpty() ||
             (m_options.chosenOnly && !StoreMerge::Holds(store, m_options.rows)))
             continue;
         StoreMerge merge(context, merged, *merger);
         if (m_options.chosenOnly)
             merge.SetRows(&m_options.rows);
-        if (!merge.Run(store, m_options.onlyDeleted))
+        if (!merge.Run(store, m_options.onlyDeleted, targets[i]))
             return Fail(merge.ErrorText());
         ++done;
         if (!m_progress(30 + int(60 * (i + 1) / stores.size())))

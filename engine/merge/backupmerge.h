@@ -16,7 +16,8 @@ class EncryptedBackup;
 // SOURCE (or only those SOURCE lost or its phone marks deleted), written as
 // the phone's apps write them; OUT's index tells the new sizes and digests.
 // SOURCE and TARGET are only read. Blocking (seconds for large stores): run
-// it on a worker thread. Contacts, messages and call history are merged.
+// it on a worker thread. The categories merged are those canMergeCategory()
+// accepts.
 class MMOBILEENGINE_EXPORT BackupMerge
 {
 public:
@@ -30,6 +31,9 @@ public:
         // Only these rows of SOURCE, as its scan read them (`chosenOnly`).
         bool chosenOnly = false;
         std::vector<RecordRow> rows;
+        // TARGET's, when it is encrypted (empty: the same as SOURCE's); the
+        // merged backup is encrypted with TARGET's keys.
+        QString targetPassword;
     };
     // Percent done; false stops the merge.
     using Progress = std::function<bool(int percent)>;

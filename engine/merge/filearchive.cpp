@@ -74,7 +74,56 @@ Plist Fresh(const QString& relativePath, qint64 modified)
     return Plist(root);
 }
 
+QByteArray ToBinary(plist_t root)
+{
+    char* bytes = nullptr;
+    uint32_t length = 0;
+    plist_to_bin(root, &bytes, &length);
+    const QByteArray out(bytes, int(length));
+    plist_to_bin_free(bytes);
+    return out;
+}
+
 } // namespace
+
+QByteArray FileArchive::WithEncryptionKey(const QByteArray& archive, const QByteArray& key)
+{
+    Plist root = Parse(archive);
+    plist_t file = RootObject(root.get());
+    if (!file)
+        return archive;
+    plist_t objects = plist_dict_get_item(root.get(), "$objects");
+    plist_t data = plist_new_data(key.constData(), uint64_t(key.size()));
+    plist_t current = plist_dict_get_item(file, "EncryptionKey");
+    uint64_t index = 0;
+    if (current && plist_get_node_type(current) == PLIST_UID)
+        plist_get_uid_val(current, &index);
+    plist_t held = index > 0 && index < plist_array_get_size(objects)
+                       ? plist_array_get_item(objects, uint32_t(index))
+                       : nullptr;
+    if (held && plist_get_node_type(held) == PLIST_DICT) {
+        // Archived NSData: {NS.data, $class}.
+        plist_dict_set_item(held, "NS.data", data);
+    } else if (held && plist_get_node_type(held) == PLIST_DATA) {
+        plist_array_set_item(objects, data, uint32_t(index));
+    } else {
+        plist_t type = plist_new_dict();
+        plist_t classes = plist_new_array();
+        plist_array_append_item(classes, plist_new_string("NSMutableData"));
+        plist_array_append_item(classes, plist_new_string("NSData"));
+        plist_array_append_item(classes, plist_new_string("NSObject"));
+        plist_dict_set_item(type, "$classes", classes);
+        plist_dict_set_item(type, "$classname", plist_new_string("NSMutableData"));
+        plist_array_append_item(objects, type);
+        plist_t wrapper = plist_new_dict();
+        plist_dict_set_item(wrapper, "NS.data", data);
+        plist_dict_set_item(wrapper, "$class", plist_new_uid(plist_array_get_size(objects) - 1));
+        plist_array_append_item(objects, wrapper);
+        plist_dict_set_item(file, "EncryptionKey",
+                            plist_new_uid(plist_array_get_size(objects) - 1));
+    }
+    return ToBinary(root.get());
+}
 
 QByteArray FileArchive::Updated(const QByteArray& archive, const QString& relativePath, qint64 size,
                                 const QByteArray& sha1, qint64 modified)
@@ -101,12 +150,7 @@ QByteArray FileArchive::Updated(const QByteArray& archive, const QString& relati
             plist_array_set_item(objects, plist_new_data(sha1.constData(), uint64_t(sha1.size())),
                                  uint32_t(index));
     }
-    char* bytes = nullptr;
-    uint32_t length = 0;
-    plist_to_bin(root.get(), &bytes, &length);
-    const QByteArray out(bytes, int(length));
-    plist_to_bin_free(bytes);
-    return out;
+    return ToBinary(root.get());
 }
 
 qint64 FileArchive::SizeOf(const QByteArray& archive)

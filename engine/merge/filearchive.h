@@ -18,6 +18,9 @@ public:
     // readable by the phone's apps, when `archive` is empty or no archive.
     static QByteArray Updated(const QByteArray& archive, const QString& relativePath, qint64 size,
                               const QByteArray& sha1, qint64 modified);
+    // `archive` with `key` (the class, then the wrapped file key) as the
+    // EncryptionKey of an encrypted backup's file.
+    static QByteArray WithEncryptionKey(const QByteArray& archive, const QByteArray& key);
     // The Size an archive records; -1 when it records none.
     static qint64 SizeOf(const QByteArray& archive);
 };

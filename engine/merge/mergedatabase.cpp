@@ -94,8 +94,12 @@ bool MergeDatabase::Open(const QString& file)
                         nullptr) != SQLITE_OK)
         return Fail(QStringLiteral("%1 cannot be opened").arg(file));
     sqlite3_busy_timeout(m_db, 5000);
-    // The target's triggers and views are the phone's; nothing of them runs
-    // on our connection but the database's own constraints.
+    // The target's triggers and views are the phone's SQL: none of it runs on
+    // our connection (its triggers call functions only the phone's apps
+    // register), only the database's own constraints.
+    int off = -1;
+    if (sqlite3_db_config(m_db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, &off) != SQLITE_OK || off != 0)
+        return Fail(QStringLiteral("%1: triggers cannot be turned off").arg(file));
     sqlite3_db_config(m_db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
     return Scalar(QStringLiteral("SELECT count(*) FROM sqlite_master")).isValid() ||
            Fail(QStringLiteral("%1 is not a readable database: %2").arg(file, m_error));
@@ -284,7 +288,7 @@ qint64 MergeDatabase::FindRow(const QString& table, const Values& values)
 }
 
 qint64 MergeDatabase::FindSame(const QString& table, qint64 srcRowid, const QString& identity,
-                               const Values& overrides)
+                               const Values& overrides, const QStringList& ignored)
 {
     if (!identity.isEmpty() && HasColumn(Main, table, identity) &&
         HasColumn(Src, table, identity)) {
@@ -298,7 +302,9 @@ qint64 MergeDatabase::FindSame(const QString& table, qint64 srcRowid, const QStr
     std::vector<QVariant> params;
     for (const QString& column : Columns(Main, table)) {
         if (column.compare(alias, Qt::CaseInsensitive) == 0 ||
-            column.compare(QLatin1String("Z_OPT"), Qt::CaseInsensitive) == 0)
+            column.compare(QLatin1String("Z_OPT"), Qt::CaseInsensitive) == 0 ||
+            column.compare(QLatin1String("Z_ENT"), Qt::CaseInsensitive) == 0 ||
+            ignored.contains(column, Qt::CaseInsensitive))
             continue;
         const auto replaced = overrides.find(column);
         if (replaced != overrides.end()) {
@@ -319,9 +325,26 @@ qint64 MergeDatabase::FindSame(const QString& table, qint64 srcRowid, const QStr
     return found.isValid() && !found.toString().isEmpty() ? found.toLongLong() : -1;
 }
 
+QVariant MergeDatabase::TargetEntity(const QVariant& entity)
+{
+    // Another generation of the app may number its entities otherwise: the
+    // entity of the same name is the target's.
+    const QString keys = QStringLiteral("Z_PRIMARYKEY");
+    if (entity.isNull() || !HasColumn(Src, keys, QStringLiteral("Z_NAME")) ||
+        !HasColumn(Main, keys, QStringLiteral("Z_NAME")))
+        return entity;
+    const QVariant name =
+        Scalar(QStringLiteral("SELECT Z_NAME FROM src.Z_PRIMARYKEY WHERE Z_ENT IS ?"), {entity});
+    if (!name.isValid() || name.toString().isEmpty())
+        return entity;
+    const QVariant mapped =
+        Scalar(QStringLiteral("SELECT Z_ENT FROM main.Z_PRIMARYKEY WHERE Z_NAME = ?"), {name});
+    return mapped.isValid() && !mapped.toString().isEmpty() ? mapped : entity;
+}
+
 qint64 MergeDatabase::NextCoreDataKey(const QString& table, qint64 srcRowid, QVariant& entity)
 {
-    entity = Value(Src, table, QStringLiteral("Z_ENT"), srcRowid);
+    entity = TargetEntity(Value(Src, table, QStringLiteral("Z_ENT"), srcRowid));
     const QVariant last = Scalar(
         QStringLiteral("SELECT max(ifnull((SELECT Z_MAX FROM main.Z_PRIMARYKEY WHERE Z_ENT IS ?), "
                        "0), ifnull((SELECT max(Z_PK) FROM main.%1), 0))")
@@ -345,6 +368,7 @@ qint64 MergeDatabase::Copy(const QString& table, qint64 srcRowid, const Values& 
         if (key < 0)
             return -1;
         values[alias] = key;
+        values[QStringLiteral("Z_ENT")] = entity;
     }
     QStringList columns, selects;
     std::vector<QVariant> params;

@@ -15,7 +15,9 @@ struct sqlite3;
 // databases, with the database that holds the records to add attached as
 // "src". Rows are copied column by column between the two: the statements
 // are built here from the columns both tables have (pragma_table_info), with
-// quoted identifiers, so no SQL text of a backup is ever run. Owned by the
+// quoted identifiers, so no SQL text of a backup is ever run: the target's
+// triggers are off on this connection (they call the phone's own functions;
+// a merger does what bookkeeping its rows need itself). Owned by the
 // merge of one store, on one thread.
 class MergeDatabase
 {
@@ -64,12 +66,14 @@ public:
     qint64 FindRow(const QString& table, const Values& values);
     // The main row that is already the src row: the same `identity` (a GUID
     // column, when both have it and the src row has one), else the same
-    // values in every shared column but the rowid, `overrides` standing for
-    // the src values they replace; -1: none.
+    // values in every shared column but the rowid and the `ignored` ones
+    // (keys a merge hands out anew), `overrides` standing for the src values
+    // they replace; -1: none.
     qint64 FindSame(const QString& table, qint64 srcRowid, const QString& identity,
-                    const Values& overrides = Values());
+                    const Values& overrides = Values(), const QStringList& ignored = QStringList());
     // Inserts a copy of a src row into main with a new rowid (for Core Data
-    // tables the next key of its entity, kept in Z_PRIMARYKEY); `overrides`
+    // tables the next key of its entity, kept in Z_PRIMARYKEY, and the
+    // target's number of the entity of that name); `overrides`
     // replace src values (mapped keys). The new rowid, -1 on failure.
     qint64 Copy(const QString& table, qint64 srcRowid, const Values& overrides = Values());
     // Inserts `values` into main.`table`; the new rowid, -1 on failure.
@@ -89,6 +93,8 @@ public:
 private:
     QString RowidAlias(const QString& schema, const QString& table);
     qint64 NextCoreDataKey(const QString& table, qint64 srcRowid, QVariant& entity);
+    // The target's Core Data entity for a src entity number.
+    QVariant TargetEntity(const QVariant& entity);
     bool Fail(const QString& error);
 
     sqlite3* m_db = nullptr;

@@ -1,5 +1,7 @@
 #include "mergedmanifest.h"
 
+#include "crypto/archivedfile.h"
+#include "crypto/encryptedbackup.h"
 #include "filearchive.h"
 
 #include <QCryptographicHash>
@@ -9,9 +11,19 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <openssl/crypto.h>
+
 #include <algorithm>
 
-MergedManifest::MergedManifest(const QString& folder) : m_folder(folder) {}
+MergedManifest::MergedManifest(const QString& folder, EncryptedBackup* encryption)
+    : m_folder(folder), m_encryption(encryption)
+{
+}
+
+QString MergedManifest::PrivateFolder() const
+{
+    return m_encryption ? m_encryption->PrivateFolder() : QString();
+}
 
 bool MergedManifest::Fail(const QString& error)
 {
@@ -21,9 +33,10 @@ bool MergedManifest::Fail(const QString& error)
 
 bool MergedManifest::Open()
 {
-    const QString path = QDir(m_folder).filePath(QStringLiteral("Manifest.db"));
+    const QString path = m_encryption ? m_encryption->ManifestDbPath()
+                                      : QDir(m_folder).filePath(QStringLiteral("Manifest.db"));
     const QFileInfo info(path);
-    if (!info.isFile() || info.isSymLink())
+    if (path.isEmpty() || !info.isFile() || info.isSymLink())
         return Fail(QStringLiteral("the target backup has no Manifest.db (older backups indexed by "
                                    "Manifest.mbdb are not merged)"));
     if (!m_db.Open(path) ||
@@ -35,7 +48,16 @@ bool MergedManifest::Open()
 
 bool MergedManifest::Close()
 {
-    return m_db.Finish() || Fail(m_db.LastError());
+    if (!m_db.Finish())
+        return Fail(m_db.LastError());
+    if (!m_encryption)
+        return true;
+    QByteArray cipher;
+    QSaveFile out(QDir(m_folder).filePath(QStringLiteral("Manifest.db")));
+    if (!m_encryption->EncryptManifestDb(cipher) || !out.open(QIODevice::WriteOnly) ||
+        out.write(cipher) != cipher.size() || !out.commit())
+        return Fail(QStringLiteral("the merged Manifest.db cannot be encrypted"));
+    return true;
 }
 
 QString MergedManifest::FileIdOf(const QString& domain, const QString& relativePath)
@@ -46,7 +68,33 @@ QString MergedManifest::FileIdOf(const QString& domain, const QString& relativeP
     return id.isValid() ? id.toString() : QString();
 }
 
-QString MergedManifest::ContentPath(const QString& fileId) const
+QStringList MergedManifest::ListPaths(const QString& domain, const QString& folder)
+{
+    QStringList paths;
+    // Compared as text: a LIKE pattern would read the path's own % and _.
+    for (qint64 row = 0;; ++row) {
+        const QVariant path = m_db.Scalar(
+            QStringLiteral("SELECT relativePath FROM Files WHERE domain = ? AND "
+                           "substr(relativePath, 1, ?) = ? ORDER BY relativePath LIMIT 1 OFFSET ?"),
+            {domain, folder.size(), folder, row});
+        if (!path.isValid())
+            return paths;
+        paths << path.toString();
+    }
+}
+
+QString MergedManifest::ContentPath(const QString& fileId)
+{
+    const QString stored = StoredPath(fileId);
+    if (stored.isEmpty() || !m_encryption)
+        return stored;
+    const QVariant archive =
+        m_db.Scalar(QStringLiteral("SELECT file FROM Files WHERE fileID = ?"), {fileId});
+    const QString plain = m_encryption->Register(fileId, stored, archive.toByteArray());
+    return !plain.isEmpty() && m_encryption->Materialize(plain) ? plain : QString();
+}
+
+QString MergedManifest::StoredPath(const QString& fileId) const
 {
     if (fileId.size() != 40 || !std::all_of(fileId.begin(), fileId.end(), [](QChar c) {
             return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
@@ -62,22 +110,34 @@ bool MergedManifest::Replace(const QString& domain, const QString& relativePath,
                              const QString& file)
 {
     const QString fileId = FileIdOf(domain, relativePath);
-    const QString content = ContentPath(fileId);
+    const QString content = StoredPath(fileId);
     if (content.isEmpty())
         return Fail(QStringLiteral("%1 is not in the target backup").arg(relativePath));
     QFile in(file);
     if (!in.open(QIODevice::ReadOnly))
         return Fail(QStringLiteral("%1 cannot be read").arg(file));
-    const QByteArray data = in.readAll();
-    QSaveFile out(content);
-    if (!out.open(QIODevice::WriteOnly) || out.write(data) != data.size() || !out.commit())
-        return Fail(QStringLiteral("%1 cannot be written").arg(content));
+    QByteArray data = in.readAll();
     const QVariant archive =
         m_db.Scalar(QStringLiteral("SELECT file FROM Files WHERE fileID = ?"), {fileId});
-    const QByteArray updated =
+    QByteArray updated =
         FileArchive::Updated(archive.toByteArray(), relativePath, data.size(),
                              QCryptographicHash::hash(data, QCryptographicHash::Sha1),
                              QDateTime::currentSecsSinceEpoch());
+    QByteArray stored = data;
+    if (m_encryption) {
+        // The file's class stays; its key is a new one.
+        const ArchivedFile was = ArchivedFile::Parse(archive.toByteArray());
+        QByteArray key;
+        const bool sealed =
+            was.IsValid() && m_encryption->EncryptContent(data, was.ProtectionClass(), stored, key);
+        OPENSSL_cleanse(data.data(), std::size_t(data.size()));
+        if (!sealed)
+            return Fail(QStringLiteral("%1 cannot be encrypted").arg(relativePath));
+        updated = FileArchive::WithEncryptionKey(updated, key);
+    }
+    QSaveFile out(content);
+    if (!out.open(QIODevice::WriteOnly) || out.write(stored) != stored.size() || !out.commit())
+        return Fail(QStringLiteral("%1 cannot be written").arg(content));
     return m_db.Exec(QStringLiteral("UPDATE Files SET file = ? WHERE fileID = ?"),
                      {updated, fileId}) ||
            Fail(m_db.LastError());
@@ -86,7 +146,7 @@ bool MergedManifest::Replace(const QString& domain, const QString& relativePath,
 bool MergedManifest::Remove(const QString& domain, const QString& relativePath)
 {
     const QString fileId = FileIdOf(domain, relativePath);
-    const QString content = ContentPath(fileId);
+    const QString content = StoredPath(fileId);
     if (!content.isEmpty() && !QFile::remove(content))
         return Fail(QStringLiteral("%1 cannot be removed").arg(content));
     return m_db.Exec(QStringLiteral("DELETE FROM Files WHERE fileID = ?"), {fileId}) ||

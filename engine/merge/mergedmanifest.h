@@ -5,14 +5,20 @@
 
 #include <QString>
 
+class EncryptedBackup;
+
 // The index of the merged backup (our own copy of the target, never the
 // user's): where a listed file's content lies, and its Files row, rewritten
-// with the archive of the new content when a merge replaces a file. Only an
-// unencrypted Manifest.db is written. Owned by BackupMerge, on its thread.
+// with the archive of the new content when a merge replaces a file. In an
+// encrypted copy (`encryption` unlocked, borrowed) the index and contents are
+// read decrypted in its private folder, and what the merge writes is
+// encrypted again with the backup's keys: a fresh key per changed file,
+// wrapped by its class key, and Manifest.db with the manifest key on Close().
+// Owned by BackupMerge, on its thread.
 class MergedManifest
 {
 public:
-    explicit MergedManifest(const QString& folder);
+    explicit MergedManifest(const QString& folder, EncryptedBackup* encryption = nullptr);
 
     bool Open();
     // Checks the index and closes it; false when it is not consistent.
@@ -20,9 +26,15 @@ public:
     QString ErrorText() const { return m_error; }
     // The file ID of a listed file; empty when the index does not list it.
     QString FileIdOf(const QString& domain, const QString& relativePath);
-    // Where the content of a file ID lies; empty for an ID that is not one or
+    // The relative paths of the domain's listed files below `folder`.
+    QStringList ListPaths(const QString& domain, const QString& folder);
+    // Where the content of a file ID can be read (decrypted, in the private
+    // folder, for an encrypted backup); empty for an ID that is not one or
     // content that is missing or not a plain file of the folder.
-    QString ContentPath(const QString& fileId) const;
+    QString ContentPath(const QString& fileId);
+    // A private folder for working copies: the encrypted backup's own, so
+    // that no plaintext outlives the process; empty for a plain backup.
+    QString PrivateFolder() const;
     // Makes the bytes of `file` the content of the listed (domain, path) and
     // its Files row's archive tell their size and digest.
     bool Replace(const QString& domain, const QString& relativePath, const QString& file);
@@ -32,8 +44,11 @@ public:
 
 private:
     bool Fail(const QString& error);
+    // The content file of a file ID in the folder, as stored.
+    QString StoredPath(const QString& fileId) const;
 
     QString m_folder;
+    EncryptedBackup* m_encryption;
     QString m_error;
     MergeDatabase m_db;
 };

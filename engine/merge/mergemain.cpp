@@ -22,9 +22,14 @@ int main(int argc, char* argv[])
                                       QStringLiteral("P"));
     const QCommandLineOption category(
         QStringLiteral("category"),
-        QStringLiteral("The category: 1 contacts, 3 messages, 4 call history."),
+        QStringLiteral("The category: 1 contacts, 3 messages, 4 call history, 5 calendar, 7 notes, "
+                       "9 Safari bookmarks, 22 reminders."),
         QStringLiteral("N"));
-    parser.addOptions({onlyDeleted, password, category});
+    const QCommandLineOption targetPassword(
+        QStringLiteral("target-password"),
+        QStringLiteral("The password of an encrypted TARGET (default: the same as SOURCE's)."),
+        QStringLiteral("P"));
+    parser.addOptions({onlyDeleted, password, targetPassword, category});
     parser.addPositionalArgument(QStringLiteral("SOURCE"),
                                  QStringLiteral("The backup to take from."));
     parser.addPositionalArgument(QStringLiteral("TARGET"), QStringLiteral("The backup to add to."));
@@ -35,6 +40,7 @@ int main(int argc, char* argv[])
     options.category = parser.value(category).toInt(&number);
     options.onlyDeleted = parser.isSet(onlyDeleted);
     options.password = parser.value(password);
+    options.targetPassword = parser.value(targetPassword);
     const QStringList folders = parser.positionalArguments();
     if (folders.size() != 3 || !number || !BackupMerge::Merges(options.category)) {
         std::fprintf(stderr, "%s\n", qPrintable(parser.helpText()));

@@ -48,16 +48,21 @@ std::map<QString, std::set<qint64>> StoreMerge::Selection(const DeletedRecords::
     return selection;
 }
 
-bool StoreMerge::Run(const DeletedRecords::Store& store, bool onlyDeleted)
+bool StoreMerge::Run(const DeletedRecords::Store& store, bool onlyDeleted,
+                     const QString& targetPath)
 {
     const QString domain = QString::fromLatin1(store.domain);
-    const QString path = QString::fromLatin1(store.path);
+    const QString sourcePath = QString::fromUtf8(store.path);
+    const QString path = targetPath.isEmpty() ? sourcePath : targetPath;
     const QString content = m_out.ContentPath(m_out.FileIdOf(domain, path));
     const QString log = m_out.ContentPath(m_out.FileIdOf(domain, path + QStringLiteral("-wal")));
     if (content.isEmpty())
         return Fail(QStringLiteral("the content of %1 is missing from the target").arg(path));
     // SQLite finds a log only beside its database, under its name.
-    const QString work = QDir(m_source.WorkFolder()).filePath(QStringLiteral("merge-target.db"));
+    // An encrypted target's plaintext stays in its own private folder.
+    const QString folder =
+        m_out.PrivateFolder().isEmpty() ? m_source.WorkFolder() : m_out.PrivateFolder();
+    const QString work = QDir(folder).filePath(QStringLiteral("merge-target.db"));
     const QStringList copies{work, work + QStringLiteral("-wal"), work + QStringLiteral("-shm")};
     for (const QString& copy : copies)
         QFile::remove(copy);
@@ -77,7 +82,7 @@ bool StoreMerge::Run(const DeletedRecords::Store& store, bool onlyDeleted)
         db.SetSelection(Selection(store, QByteArray()));
     if (ok && chosenLive) {
         SqliteDb live;
-        if (m_source.OpenDatabase(domain, path, live) == ReaderContext::OPEN_OK) {
+        if (m_source.OpenDatabase(domain, sourcePath, live) == ReaderContext::OPEN_OK) {
             ok = db.AttachSource(live.ReadPath(), live.LogPath().isEmpty()) && db.Begin() &&
                  m_merger.Merge(db, onlyDeleted && !m_rows ? CategoryMerger::PHONE_MARKED
                                                            : CategoryMerger::ALL_ROWS) &&
@@ -89,7 +94,7 @@ bool StoreMerge::Run(const DeletedRecords::Store& store, bool onlyDeleted)
     }
     // The rows the source lost, one carved source at a time.
     DeletedRows rows(m_source);
-    if (ok && rows.Carve(domain, path, store.tables, store.fixups)) {
+    if (ok && rows.Carve(domain, sourcePath, store.tables, store.fixups)) {
         for (const QByteArray& source : rows.Sources()) {
             if (m_rows) {
                 std::map<QString, std::set<qint64>> chosen = Selection(store, source);

@@ -26,8 +26,10 @@ class StoreMerge
 public:
     StoreMerge(ReaderContext& source, MergedManifest& out, CategoryMerger& merger);
     // `onlyDeleted`: the rows the source lost and those its phone marks
-    // deleted; else every record of the source.
-    bool Run(const DeletedRecords::Store& store, bool onlyDeleted);
+    // deleted; else every record of the source. `targetPath`: where the
+    // target keeps the store when its name differs (a per-account store).
+    bool Run(const DeletedRecords::Store& store, bool onlyDeleted,
+             const QString& targetPath = QString());
     // Takes only these rows (of any store; borrowed) instead: the records a
     // user chose, as the scan of the source read them.
     void SetRows(const std::vector<RecordRow>* rows) { m_rows = rows; }

@@ -114,7 +114,8 @@ std::vector<Store> DeletedRecords::StoresOf(MMobile::MDType type)
     case MMobile::MD_CALL_HISTORY:
         return {{home,
                  "Library/CallHistoryDB/CallHistory.storedata",
-                 {Records("ZCALLRECORD", "ZUNIQUE_ID")},
+                 // The entities' names, for a merge into another generation.
+                 {Records("ZCALLRECORD", "ZUNIQUE_ID"), Support("Z_PRIMARYKEY")},
                  {}},
                 {ReaderContext::WirelessDomain,
                  "Library/CallHistory/call_history.db",

@@ -34,11 +34,14 @@ const char* const NotesGroup = "AppDomainGroup-group.com.apple.notes";
 
 // A calendar item's UUID, upper case as the phone writes it; the same for
 // the same item in every sample.
-QString CalendarItemId(const QString& kind, int i)
+// Another phone (another seed) names its items anew; the default seed keeps
+// the names the samples always had.
+QString CalendarItemId(const QString& kind, int i, std::uint32_t seed)
 {
-    return QUuid::createUuidV5(QUuid(), QStringLiteral("%1-%2").arg(kind).arg(i))
-        .toString(QUuid::WithoutBraces)
-        .toUpper();
+    QString name = QStringLiteral("%1-%2").arg(kind).arg(i);
+    if (seed != SampleBackupWriter::Options().seed)
+        name += QStringLiteral("-%1").arg(seed);
+    return QUuid::createUuidV5(QUuid(), name).toString(QUuid::WithoutBraces).toUpper();
 }
 
 } // namespace
@@ -532,7 +535,7 @@ bool SampleBackupWriter::WriteCalendar()
         QVariant location;
         if (!event.location.isEmpty())
             location = db.Insert("INSERT INTO Location (title) VALUES (?)", {event.location});
-        const QString id = CalendarItemId(QStringLiteral("event"), i);
+        const QString id = CalendarItemId(QStringLiteral("event"), i, m_options.seed);
         db.Insert("INSERT INTO CalendarItem (summary, location_id, description, start_date, "
                   "start_tz, end_date, all_day, calendar_id, entity_type, unique_identifier, "
                   "UUID) VALUES (?, ?, ?, ?, ?, ?, ?, ?, 2, ?, ?)",
@@ -558,7 +561,7 @@ bool SampleBackupWriter::WriteCalendar()
         const int priorities[] = {0, 1, 5, 9};
         reminder.priority = priorities[Range(0, 3)];
         reminder.note = Range(0, 3) == 0 ? Sentence() : QString();
-        const QString id = CalendarItemId(QStringLiteral("reminder"), i);
+        const QString id = CalendarItemId(QStringLiteral("reminder"), i, m_options.seed);
         const qint64 row = db.Insert(
             "INSERT INTO CalendarItem (summary, description, calendar_id, entity_type, priority, "
             "due_date, completion_date, due_all_day, unique_identifier, UUID) VALUES (?, ?, ?, "
@@ -581,7 +584,10 @@ bool SampleBackupWriter::WriteCalendar()
         return true;
     SqliteWriter store;
     return (store.Open(AddFile(SampleReminderStore::Domain, SampleReminderStore::Path())) &&
-            SampleReminderStore::Write(store, m_random, due, m_options.scale, moved, m_content) &&
+            SampleReminderStore::Write(store, m_random, due, m_options.scale, moved, m_content,
+                                       m_options.seed == Options().seed
+                                           ? QString()
+                                           : QStringLiteral("-%1").arg(m_options.seed)) &&
             store.Close()) ||
            Fail(store.LastError());
 }

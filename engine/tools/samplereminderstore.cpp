@@ -35,7 +35,8 @@ bool InsertReminder(SqliteWriter& db, const SampleBackupContent::Reminder& remin
 } // namespace
 
 bool SampleReminderStore::Write(SqliteWriter& db, SampleRandom& random, double due, int scale,
-                                const std::vector<Moved>& moved, SampleBackupContent& content)
+                                const std::vector<Moved>& moved, SampleBackupContent& content,
+                                const QString& idSuffix)
 {
     if (!db.Exec("CREATE TABLE ZREMCDBASELIST (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, Z_OPT "
                  "INTEGER, ZMARKEDFORDELETION INTEGER, ZNAME VARCHAR, ZCOLOR BLOB);"
@@ -73,9 +74,10 @@ bool SampleReminderStore::Write(SqliteWriter& db, SampleRandom& random, double d
         reminder.priority = priorities[i % 4];
         reminder.note = i % 4 == 1 ? random.Sentence() : QString();
         reminder.deleted = i % 7 == 4;
-        const QString id = QUuid::createUuidV5(QUuid(), QStringLiteral("store-reminder-%1").arg(i))
-                               .toString(QUuid::WithoutBraces)
-                               .toUpper();
+        const QString id =
+            QUuid::createUuidV5(QUuid(), QStringLiteral("store-reminder-%1").arg(i) + idSuffix)
+                .toString(QUuid::WithoutBraces)
+                .toUpper();
         if (!InsertReminder(db, reminder, i % 2 + 1, id))
             return false;
         content.reminders.push_back(reminder);

@@ -24,8 +24,10 @@ public:
 
     static const char* const Domain;
     static QString Path();
+    // `idSuffix` makes the reminders' identifiers another phone's.
     static bool Write(SqliteWriter& db, SampleRandom& random, double due, int scale,
-                      const std::vector<Moved>& moved, SampleBackupContent& content);
+                      const std::vector<Moved>& moved, SampleBackupContent& content,
+                      const QString& idSuffix = QString());
 };
 
 #endif // SAMPLEREMINDERSTORE_H

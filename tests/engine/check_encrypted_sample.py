@@ -4,7 +4,11 @@ as the phone does: writes an encrypted sample with a known password, then
 follows the published scheme with python3-cryptography to unlock the keybag,
 decrypt Manifest.db and one content file, and looks inside them.
 
-usage: check_encrypted_sample.py <mmobile-sample-backup> <work folder>
+With a merge tool, checks the same way that a backup mmobile-merge wrote
+into an encrypted target opens with the target's password: its Manifest.db
+and its merged address book decrypt, the book is sound and holds more people.
+
+usage: check_encrypted_sample.py <mmobile-sample-backup> <work folder> [<mmobile-merge>]
 """
 import os
 import plistlib
@@ -61,22 +65,14 @@ def fail(message):
     sys.exit(1)
 
 
-def main():
-    generator, work = sys.argv[1], sys.argv[2]
-    folder = os.path.join(work, "encrypted-sample")
-    shutil.rmtree(folder, ignore_errors=True)
-    # Every record as written: the check counts them.
-    subprocess.run([generator, "--no-media", "--no-deletions", "--password", PASSWORD,
-                    "--kdf-rounds", "1000", folder], check=True, stdout=subprocess.DEVNULL)
-
+def address_book(folder, work):
+    """Decrypts the folder's Manifest.db and address book by the published
+    scheme; returns (people, integrity check answer)."""
     with open(os.path.join(folder, "Manifest.plist"), "rb") as handle:
         manifest = plistlib.load(handle)
     if manifest.get("IsEncrypted") is not True:
         fail("Manifest.plist does not say IsEncrypted")
     header, classes = parse_keybag(manifest["BackupKeyBag"])
-    if header.get("DPIC") != 1000 or len(header.get("DPSL", b"")) != 20:
-        fail("the keybag's DPIC/DPSL are not what was asked for: %r" % header.get("DPIC"))
-
     stretched = pbkdf2(hashes.SHA256(), PASSWORD.encode(), header["DPSL"], header["DPIC"])
     password_key = pbkdf2(hashes.SHA1(), stretched, header["SALT"], header["ITER"])
     class_keys = {number: aes_key_unwrap(password_key, entry["WPKY"])
@@ -99,6 +95,7 @@ def main():
         "SELECT fileID, file FROM Files WHERE domain='HomeDomain' AND "
         "relativePath='Library/AddressBook/AddressBook.sqlitedb'").fetchone()
     connection.close()
+    os.remove(db_path)
     if row is None:
         fail("the address book is not listed")
     file_id, archive_blob = row
@@ -120,7 +117,52 @@ def main():
         handle.write(plain)
     connection = sqlite3.connect(book_path)
     people = connection.execute("SELECT count(*) FROM ABPerson").fetchone()[0]
+    check = connection.execute("PRAGMA integrity_check").fetchone()[0]
     connection.close()
+    os.remove(book_path)
+    return people, check
+
+
+def check_merge(generator, work, merge):
+    source = os.path.join(work, "merge-source")
+    target = os.path.join(work, "merge-target")
+    out = os.path.join(work, "merge-out")
+    for folder in (source, target, out):
+        shutil.rmtree(folder, ignore_errors=True)
+    subprocess.run([generator, "--no-media", source], check=True, stdout=subprocess.DEVNULL)
+    subprocess.run([generator, "--no-media", "--no-deletions", "--seed", "7", "--password",
+                    PASSWORD, "--kdf-rounds", "1000", target], check=True,
+                   stdout=subprocess.DEVNULL)
+    subprocess.run([merge, "--only-deleted", "--category", "1", "--target-password", PASSWORD,
+                    source, target, out], check=True, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL)
+    before, _ = address_book(target, work)
+    after, check = address_book(out, work)
+    if check != "ok":
+        fail("the merged address book fails its integrity check: %s" % check)
+    if after <= before:
+        fail("the merged address book holds %d people, the target %d" % (after, before))
+    print("OK: the merged backup decrypts with the target's password; %d people, %d before"
+          % (after, before))
+
+
+def main():
+    generator, work = sys.argv[1], sys.argv[2]
+    if len(sys.argv) > 3:
+        check_merge(generator, work, sys.argv[3])
+        return
+    folder = os.path.join(work, "encrypted-sample")
+    shutil.rmtree(folder, ignore_errors=True)
+    # Every record as written: the check counts them.
+    subprocess.run([generator, "--no-media", "--no-deletions", "--password", PASSWORD,
+                    "--kdf-rounds", "1000", folder], check=True, stdout=subprocess.DEVNULL)
+
+    with open(os.path.join(folder, "Manifest.plist"), "rb") as handle:
+        manifest = plistlib.load(handle)
+    header, _ = parse_keybag(manifest["BackupKeyBag"])
+    if header.get("DPIC") != 1000 or len(header.get("DPSL", b"")) != 20:
+        fail("the keybag's DPIC/DPSL are not what was asked for: %r" % header.get("DPIC"))
+    people, _ = address_book(folder, work)
     if people != 300:
         fail("the decrypted address book holds %d people, not 300" % people)
     print("OK: keybag, Manifest.db and the address book decrypt; %d people" % people)

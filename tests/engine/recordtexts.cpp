@@ -58,14 +58,43 @@ QStringList RecordTexts::Of(MDType type, IMDCommon* item)
                             Text(call->GetCallType()), Text(call->GetDuration())}
                     .join(QLatin1Char('|'))};
     }
+    case MD_CALENDAR: {
+        ICalendar* event = record_cast<ICalendar>(item);
+        return {QStringList{Text(event->GetTitle()), Text(event->GetLocation()),
+                            Text(event->GetStartDate()), Text(event->GetEndDate()),
+                            Text(event->GetNote())}
+                    .join(QLatin1Char('|'))};
+    }
+    case MD_REMINDER: {
+        IReminider* reminder = record_cast<IReminider>(item);
+        return {QStringList{Text(reminder->GetTitle()), Text(reminder->GetStatus()),
+                            Text(reminder->GetDate()), Text(reminder->GetLocation()),
+                            Text(reminder->GetNote()), Text(reminder->GetListName()),
+                            Text(reminder->GetPriority())}
+                    .join(QLatin1Char('|'))};
+    }
+    case MD_NOTE: {
+        INote* note = record_cast<INote>(item);
+        return {QStringList{Text(note->GetTitle()), Text(note->GetDate()), Text(note->GetBody()),
+                            Text(note->GetSnippet()), Text(note->GetFolder())}
+                    .join(QLatin1Char('|'))};
+    }
+    case MD_SAFARI_BOOKMARK: {
+        ISafariBookmark* bookmark = record_cast<ISafariBookmark>(item);
+        return {QStringList{Text(bookmark->GetTitle()), Text(bookmark->GetUrl())}.join(
+            QLatin1Char('|'))};
+    }
     default:
         return {};
     }
 }
 
-QStringList RecordTexts::Scan(const QString& folder, MDType type, bool deleted)
+QStringList RecordTexts::Scan(const QString& folder, MDType type, bool deleted,
+                              const QString& password)
 {
     BackupDevice device(folder);
+    if (device.IsEncrypted() && device.Unlock(password) != BackupDevice::UNLOCK_OK)
+        return {QStringLiteral("locked")};
     SourcePtr source;
     IMDGetter* getter = ScanRunner::ScanInto(source, device, type);
     if (!getter)

@@ -16,8 +16,10 @@ class RecordTexts
 {
 public:
     static QStringList Of(MMobile::MDType type, MMobile::IMDCommon* item);
-    // The records of a scan of `folder`, live or deleted ones, sorted.
-    static QStringList Scan(const QString& folder, MMobile::MDType type, bool deleted);
+    // The records of a scan of `folder`, live or deleted ones, sorted; an
+    // encrypted backup is opened with `password`.
+    static QStringList Scan(const QString& folder, MMobile::MDType type, bool deleted,
+                            const QString& password = QString());
 };
 
 #endif // RECORDTEXTS_H

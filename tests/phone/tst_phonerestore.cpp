@@ -1,5 +1,5 @@
-// Recovering to a phone: a capture of the fake phone, the deleted contacts,
-// messages and calls of another backup merged into it, and the merged backup
+// Recovering to a phone: a capture of the fake phone, the deleted records of
+// every category a merge writes of another backup merged into it, and the merged backup
 // restored to the fake phone, which keeps what it received. What the phone
 // received scans to the merged records; Debian's idevicebackup2 accepts the
 // merged backup too; a locked or refusing phone, or an incomplete backup,
@@ -21,7 +21,8 @@ using namespace MMobile;
 
 namespace {
 const char* const Udid = "00008030-000A5E1E0C3A802E";
-const MDType Types[] = {MD_CONTACT, MD_MESSAGE, MD_CALL_HISTORY};
+const MDType Types[] = {MD_CONTACT,  MD_MESSAGE, MD_CALL_HISTORY,   MD_CALENDAR,
+                        MD_REMINDER, MD_NOTE,    MD_SAFARI_BOOKMARK};
 } // namespace
 
 class TestPhoneRestore : public QObject
@@ -33,6 +34,7 @@ private slots:
     void restored_data();
     void restored();
     void otherClientAccepts();
+    void encryptedPhone();
     void refused_data();
     void refused();
 
@@ -41,17 +43,17 @@ private:
     // Restores `backup` to a fake phone serving the target in `scenario`,
     // keeping what it receives in `into` (none: it refuses restores).
     int Restore(const QString& backup, const QString& scenario, const QString& into,
-                QList<int>* progress = nullptr);
+                QList<int>* progress = nullptr, const QString& served = QString());
 
     QTemporaryDir m_dir;
     QString m_merged;
 };
 
 int TestPhoneRestore::Restore(const QString& backup, const QString& scenario, const QString& into,
-                              QList<int>* progress)
+                              QList<int>* progress, const QString& served)
 {
     FakePhoneProcess phone;
-    if (!phone.Start(Folder("target"), scenario, Udid,
+    if (!phone.Start(served.isEmpty() ? Folder("target") : served, scenario, Udid,
                      into.isEmpty() ? QStringList() : QStringList{"--restore-into", into}))
         return -100;
     qputenv("USBMUXD_SOCKET_ADDRESS", phone.Address());
@@ -94,6 +96,10 @@ void TestPhoneRestore::restored_data()
     QTest::newRow("contacts") << int(MD_CONTACT);
     QTest::newRow("messages") << int(MD_MESSAGE);
     QTest::newRow("calls") << int(MD_CALL_HISTORY);
+    QTest::newRow("events") << int(MD_CALENDAR);
+    QTest::newRow("reminders") << int(MD_REMINDER);
+    QTest::newRow("notes") << int(MD_NOTE);
+    QTest::newRow("bookmarks") << int(MD_SAFARI_BOOKMARK);
 }
 
 void TestPhoneRestore::restored()
@@ -110,8 +116,11 @@ void TestPhoneRestore::restored()
         // The phone received the merged backup whole.
         QCOMPARE(BackupFixture::Digests(received), BackupFixture::Digests(m_merged));
     }
-    QStringList expected = RecordTexts::Scan(Folder("target"), MDType(type), false) +
-                           RecordTexts::Scan(Folder("source"), MDType(type), true);
+    QStringList expected = RecordTexts::Scan(Folder("target"), MDType(type), false);
+    // Put back, a note leaves "Recently Deleted" for the first folder.
+    for (QString record : RecordTexts::Scan(Folder("source"), MDType(type), true))
+        expected << record.replace(QRegularExpression(QStringLiteral("\\|Recently Deleted$")),
+                                   QStringLiteral("|Notes"));
     expected.sort();
     QCOMPARE(RecordTexts::Scan(received, MDType(type), false), expected);
 }
@@ -129,6 +138,45 @@ void TestPhoneRestore::otherClientAccepts()
     QVERIFY2(run.exitCode == 0 && run.output.contains("Restore Successful."),
              run.output.right(2000).constData());
     QCOMPARE(BackupFixture::Digests(QDir(into).filePath(Udid)), BackupFixture::Digests(m_merged));
+}
+
+void TestPhoneRestore::encryptedPhone()
+{
+    // A phone that encrypts its backups: its own backup, the deleted contacts
+    // merged in with its keys, restored; what it received opens with its
+    // password and scans to its contacts plus the recovered ones.
+    SampleBackupWriter::Options options;
+    options.media = false;
+    options.seed = 7;
+    options.password = QStringLiteral("phone pass");
+    options.kdfRounds = 1;
+    const QString served = Folder("encrypted-phone");
+    QVERIFY(SampleBackupWriter(options).Write(served));
+    {
+        FakePhoneProcess phone;
+        QVERIFY2(phone.Start(served, "normal", Udid), qPrintable(phone.Errors()));
+        qputenv("USBMUXD_SOCKET_ADDRESS", phone.Address());
+        BackupCapture capture(Udid, Folder("captured-encrypted"));
+        QCOMPARE(capture.Run(), int(CAPTURE_OK));
+    }
+    BackupMerge::Options merge;
+    merge.category = MD_CONTACT;
+    merge.onlyDeleted = true;
+    merge.targetPassword = options.password;
+    const QString merged = Folder("merged-encrypted");
+    BackupMerge merger(merge);
+    QVERIFY2(
+        merger.Run(Folder("source"), QDir(Folder("captured-encrypted")).filePath(Udid), merged),
+        qPrintable(merger.ErrorText()));
+    const QString into = Folder("into-encrypted");
+    QVERIFY(QDir().mkpath(into));
+    QCOMPARE(Restore(merged, "normal", into, nullptr, served), int(CAPTURE_OK));
+    const QString received = QDir(into).filePath(Udid);
+    QCOMPARE(BackupFixture::Digests(received), BackupFixture::Digests(merged));
+    QStringList expected = RecordTexts::Scan(served, MD_CONTACT, false, options.password) +
+                           RecordTexts::Scan(Folder("source"), MD_CONTACT, true);
+    expected.sort();
+    QCOMPARE(RecordTexts::Scan(received, MD_CONTACT, false, options.password), expected);
 }
 
 void TestPhoneRestore::refused_data()

@@ -1,0 +1,31 @@
+#ifndef NOTEMERGER_H
+#define NOTEMERGER_H
+
+#include "categorymerger.h"
+
+#include <QVariant>
+
+#include <map>
+
+// Notes, in either store. The older one (notes.sqlite): the note (ZNOTE) in
+// the target's folder of the same name and its HTML body (ZNOTEBODY). The
+// newer one (NoteStore.sqlite): the note row of ZICCLOUDSYNCINGOBJECT in the
+// target's folder of the same title (a note taken from "Recently Deleted"
+// goes to the target's first ordinary folder, no longer marked) and its
+// text, the gzip'd protocol buffer of ZICNOTEDATA, byte for byte.
+class NoteMerger : public CategoryMerger
+{
+public:
+    bool Merge(MergeDatabase& db, Selection selection) override;
+
+private:
+    bool MergeLegacy(MergeDatabase& db);
+    bool MergeStore(MergeDatabase& db, Selection selection);
+    // The target's folder for src folder `folder`; null on an error.
+    QVariant MapFolder(MergeDatabase& db, const QVariant& folder);
+    QVariant DefaultFolder(MergeDatabase& db);
+
+    std::map<qint64, QVariant> m_folders; // src folder -> target folder
+};
+
+#endif // NOTEMERGER_H

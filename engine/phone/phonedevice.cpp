@@ -56,7 +56,11 @@ const char* PhoneDevice::GetTextProperty(int key, int index)
 
 bool PhoneDevice::TakesBack(MMobile::MDType type) const
 {
-    return BackupMerge::Merges(int(type));
+    // A page recovers the items its user ticked: only categories whose
+    // scanned records know their rows can be merged item by item.
+    const bool rowsKnown = type == MMobile::MD_CONTACT || type == MMobile::MD_MESSAGE ||
+                           type == MMobile::MD_CALL_HISTORY;
+    return rowsKnown && BackupMerge::Merges(int(type));
 }
 
 int PhoneDevice::Recover(const Request& request, const Report& report, QString& error)

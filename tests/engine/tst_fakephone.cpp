@@ -92,6 +92,8 @@ private slots:
     void incrementalSendsOnlyChanges();
     void lockedUntilUnlocked();
     void diskFullIsRefused();
+    void busyUntilTheOtherSyncEnds();
+    void inPlaceBackupIsTheServedFolder();
     void trustDialog_data();
     void trustDialog();
     void restoreIsReceived_data();
@@ -410,6 +412,34 @@ void TestFakePhone::diskFullIsRefused()
              run.output.constData());
     QCOMPARE(run.exitCode, (-105) & 0xff);
     QVERIFY(!QFile::exists(QDir(out).filePath(QString(PlainUdid) + "/Status.plist")));
+}
+
+void TestFakePhone::busyUntilTheOtherSyncEnds()
+{
+    FakePhoneProcess phone;
+    QVERIFY2(phone.Start(m_variants[0].served, "busy", PlainUdid), qPrintable(phone.Errors()));
+    const QString out = m_dir.filePath("busy-out");
+    // A phone that another sync holds: the client gives up on its sync lock.
+    FakePhoneProcess::Run run = Backup(phone, out, true);
+    QVERIFY2(run.exitCode != 0 && run.output.contains("timeout while locking for sync"),
+             Summary(run.output).constData());
+    QVERIFY(!QFile::exists(QDir(out).filePath(QString(PlainUdid) + "/Status.plist")));
+    QVERIFY(phone.Signal(SIGUSR1));
+    run = Backup(phone, out, true);
+    QVERIFY2(run.exitCode == 0, Summary(run.output).constData());
+    QCOMPARE(Content(QDir(out).filePath(PlainUdid)), Content(m_variants[0].served));
+}
+
+void TestFakePhone::inPlaceBackupIsTheServedFolder()
+{
+    FakePhoneProcess phone;
+    QVERIFY2(phone.Start(m_variants[0].served, "in-place", PlainUdid), qPrintable(phone.Errors()));
+    const QString out = m_dir.filePath("in-place-out");
+    const FakePhoneProcess::Run run = Backup(phone, out, true);
+    QVERIFY2(run.exitCode == 0 && run.output.contains("Backup Successful."),
+             Summary(run.output).constData());
+    QCOMPARE(Content(QDir(out).filePath(PlainUdid)), Content(m_variants[0].served));
+    QVERIFY(!QFileInfo::exists(QDir(out).filePath(QString(PlainUdid) + "/Snapshot")));
 }
 
 void TestFakePhone::trustDialog_data()

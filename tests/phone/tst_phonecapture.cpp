@@ -68,6 +68,7 @@ class TestPhoneCapture : public QObject
 private slots:
     void initTestCase();
     void init();
+    void captureIsTheServedBackup_data();
     void captureIsTheServedBackup();
     void scanMatchesServedBackup_data();
     void scanMatchesServedBackup();
@@ -75,6 +76,7 @@ private slots:
     void failureKeepsEarlierBackup();
     void trustPromptAccepted();
     void lockedPhoneRetried();
+    void busyPhoneWaitedFor();
     void cancelStopsCapture();
     void closingPageStopsCapture();
     void pagesShareOneCapture();
@@ -116,9 +118,17 @@ int TestPhoneCapture::Capture(const QString& destination, BackupCapture* capture
     return used.Run();
 }
 
+void TestPhoneCapture::captureIsTheServedBackup_data()
+{
+    QTest::addColumn<QString>("scenario");
+    QTest::newRow("through a snapshot") << QString();
+    QTest::newRow("onto the final names") << QStringLiteral("in-place");
+}
+
 void TestPhoneCapture::captureIsTheServedBackup()
 {
-    QVERIFY(m_phone->Start(Served(), Udid, QString()));
+    QFETCH(QString, scenario);
+    QVERIFY(m_phone->Start(Served(), Udid, scenario));
     BackupCapture first(Udid.toLatin1(), m_dest->path());
     QCOMPARE(first.Run(), int(CAPTURE_OK));
     const QString folder = QDir(m_dest->path()).filePath(Udid);
@@ -183,6 +193,11 @@ void TestPhoneCapture::failureKeepsEarlierBackup_data()
     QTest::newRow("little free space") << "normal" << qint64(4096) << int(CAPTURE_NO_SPACE);
     QTest::newRow("phone finds the disk full")
         << "disk-full" << qint64(-1) << int(CAPTURE_NO_SPACE);
+    QTest::newRow("another sync holds the phone") << "busy" << qint64(-1) << int(CAPTURE_BUSY);
+    // Phones write an incremental backup onto the existing names: in the
+    // working copy those are links to the earlier backup's files.
+    QTest::newRow("unplugged while writing in place")
+        << "in-place,unplug-at=40" << qint64(-1) << int(CAPTURE_FAILED);
 }
 
 void TestPhoneCapture::failureKeepsEarlierBackup()
@@ -253,6 +268,22 @@ void TestPhoneCapture::lockedPhoneRetried()
     QVERIFY(!reports.isEmpty());
     QCOMPARE(reports.first().label, QByteArray("1"));
     QCOMPARE(reports.last().label, QByteArray("0"));
+}
+
+void TestPhoneCapture::busyPhoneWaitedFor()
+{
+    // The other sync ends while the capture still waits for the phone.
+    QVERIFY(m_phone->Start(Served(), Udid, QStringLiteral("busy")));
+    BackupCapture capture(Udid.toLatin1(), m_dest->path());
+    std::atomic<int> code{-100};
+    std::thread run([&]() { code.store(capture.Run()); });
+    QTest::qWait(1500);
+    QCOMPARE(code.load(), -100);
+    m_phone->Signal(SIGUSR1);
+    QTRY_VERIFY_WITH_TIMEOUT(code.load() != -100, 60000);
+    run.join();
+    QCOMPARE(code.load(), int(CAPTURE_OK));
+    QCOMPARE(Content(capture.BackupFolder()), Content(Served()));
 }
 
 void TestPhoneCapture::cancelStopsCapture()

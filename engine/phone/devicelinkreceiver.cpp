@@ -1,5 +1,6 @@
 #include "devicelinkreceiver.h"
 
+#include "backupservicelink.h"
 #include "capturecode.h"
 
 #include <QDateTime>
@@ -14,7 +15,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -35,6 +35,8 @@ constexpr uint32_t ChunkSize = 256 * 1024;
 // A phone preparing its backup may stay silent for a while; longer silence
 // means it is gone.
 constexpr auto MaxSilence = std::chrono::minutes(5);
+// How long one wait for the phone lasts before the link is looked at again.
+constexpr int WaitMs = 500;
 // Seconds between 1970 and 2001, the epoch of property-list dates.
 constexpr qint64 PlistEpoch = 978307200;
 
@@ -115,9 +117,9 @@ bool CopyItem(const QString& from, const QString& to)
 
 } // namespace
 
-DeviceLinkReceiver::DeviceLinkReceiver(mobilebackup2_client_t client, const QString& root,
+DeviceLinkReceiver::DeviceLinkReceiver(BackupServiceLink& link, const QString& root,
                                        const std::atomic<bool>& cancel)
-    : m_client(client), m_root(QDir(root).absolutePath()), m_cancel(cancel),
+    : m_link(link), m_root(QDir(root).absolutePath()), m_cancel(cancel),
       m_freeSpace(&DeviceLinkReceiver::FreeSpace)
 {
 }
@@ -142,15 +144,12 @@ int DeviceLinkReceiver::Run()
         if (m_cancel.load())
             return CAPTURE_CANCELLED;
         plist_t raw = nullptr;
-        char* name = nullptr;
-        const mobilebackup2_error_t error = mobilebackup2_receive_message(m_client, &raw, &name);
+        QString messageName;
+        const BackupServiceLink::Result read = m_link.ReceiveMessage(&raw, &messageName, WaitMs);
         Plist message(raw);
-        const QString messageName = name ? QString::fromUtf8(name) : QString();
-        std::free(name);
-        if (m_cancel.load())
+        if (m_cancel.load() || read == BackupServiceLink::READ_CANCELLED)
             return CAPTURE_CANCELLED;
-        if (error == MOBILEBACKUP2_E_RECEIVE_TIMEOUT ||
-            (error == MOBILEBACKUP2_E_SUCCESS && !message)) {
+        if (read == BackupServiceLink::READ_TIMEOUT) {
             if ((m_linkAlive && !m_linkAlive()) ||
                 std::chrono::steady_clock::now() - silentSince > MaxSilence) {
                 Fail(CAPTURE_FAILED, QStringLiteral("the phone stopped answering"));
@@ -158,10 +157,9 @@ int DeviceLinkReceiver::Run()
             }
             continue;
         }
-        if (error != MOBILEBACKUP2_E_SUCCESS) {
-            Fail(CAPTURE_FAILED,
-                 QStringLiteral("the link to the phone broke (backup service error %1)")
-                     .arg(int(error)));
+        if (read != BackupServiceLink::READ_OK) {
+            Fail(read == BackupServiceLink::READ_BAD_MESSAGE ? CAPTURE_PROTOCOL : CAPTURE_FAILED,
+                 QStringLiteral("the link to the phone broke: %1").arg(m_link.ErrorText()));
             return m_code;
         }
         silentSince = std::chrono::steady_clock::now();
@@ -256,25 +254,23 @@ bool DeviceLinkReceiver::ReadExact(char* data, uint32_t length)
     uint32_t got = 0;
     auto silentSince = std::chrono::steady_clock::now();
     while (got < length) {
-        if (m_cancel.load())
-            return false;
         uint32_t received = 0;
-        const mobilebackup2_error_t error =
-            mobilebackup2_receive_raw(m_client, data + got, length - got, &received);
+        const BackupServiceLink::Result read =
+            m_link.Read(data + got, length - got, &received, WaitMs);
+        if (read == BackupServiceLink::READ_CANCELLED)
+            return false;
         got += received;
         if (received > 0) {
             silentSince = std::chrono::steady_clock::now();
             continue;
         }
-        const bool timeout =
-            error == MOBILEBACKUP2_E_RECEIVE_TIMEOUT || error == MOBILEBACKUP2_E_SUCCESS;
-        const bool alive = timeout && (!m_linkAlive || m_linkAlive());
+        const bool alive =
+            read == BackupServiceLink::READ_TIMEOUT && (!m_linkAlive || m_linkAlive());
         if (!alive || std::chrono::steady_clock::now() - silentSince > MaxSilence) {
             if (m_code == 0)
                 Fail(CAPTURE_FAILED, QStringLiteral("the phone went away in the middle of a file"));
             return false;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return true;
 }
@@ -291,23 +287,15 @@ bool DeviceLinkReceiver::ReadLength(uint32_t& value)
 
 bool DeviceLinkReceiver::WriteAll(const char* data, uint32_t length)
 {
-    uint32_t sent = 0;
-    while (sent < length) {
-        uint32_t now = 0;
-        if (mobilebackup2_send_raw(m_client, data + sent, length - sent, &now) !=
-                MOBILEBACKUP2_E_SUCCESS ||
-            now == 0) {
-            Fail(CAPTURE_FAILED, QStringLiteral("the phone went away while we answered"));
-            return false;
-        }
-        sent += now;
-    }
-    return true;
+    if (m_link.Write(data, length))
+        return true;
+    Fail(CAPTURE_FAILED, QStringLiteral("the phone went away while we answered"));
+    return false;
 }
 
 bool DeviceLinkReceiver::SendStatus(int code, const char* text, plist_t status)
 {
-    if (mobilebackup2_send_status_response(m_client, code, text, status) == MOBILEBACKUP2_E_SUCCESS)
+    if (m_link.SendStatus(code, text, status))
         return true;
     Fail(CAPTURE_FAILED, QStringLiteral("the phone went away while we answered"));
     return false;

@@ -68,11 +68,7 @@ BackupDataSource::BackupDataSource(BackupDevice& device, MMobile::MDType type)
 
 BackupDataSource::~BackupDataSource()
 {
-    std::lock_guard<std::mutex> lock(m_taskMutex);
-    for (auto& task : m_tasks)
-        task->RequestStop();
-    // Each task joins its thread as it goes.
-    m_tasks.clear();
+    m_tasks.StopAll();
 }
 
 void BackupDataSource::Release()
@@ -128,30 +124,11 @@ MMobile::IMDGetter* BackupDataSource::GetDataGetter()
     return m_getter.load();
 }
 
-bool BackupDataSource::IsBusy()
-{
-    std::lock_guard<std::mutex> lock(m_taskMutex);
-    for (auto& task : m_tasks) {
-        // A task in its end report has finished its work: a page may start
-        // the next task as soon as that report reaches it.
-        if (!MMobile::IsTaskEndStatus(task->GetStatus()) && !task->IsEnding())
-            return true;
-    }
-    return false;
-}
-
-EngineTask* BackupDataSource::AddTask(std::unique_ptr<EngineTask> task)
-{
-    std::lock_guard<std::mutex> lock(m_taskMutex);
-    m_tasks.push_back(std::move(task));
-    return m_tasks.back().get();
-}
-
 MMobile::ITaskCtrl* BackupDataSource::StartScan(int mode, MMobile::TaskCallBack callback,
                                                 void* context)
 {
     Q_UNUSED(mode);
-    if (IsBusy())
+    if (m_tasks.IsBusy())
         return nullptr;
     auto shared = std::make_shared<ItemGetter>();
     ItemGetter* getter = shared.get();
@@ -160,7 +137,7 @@ MMobile::ITaskCtrl* BackupDataSource::StartScan(int mode, MMobile::TaskCallBack 
         m_getters.push_back(std::move(shared));
     }
     m_getter.store(getter);
-    return AddTask(std::make_unique<EngineTask>(
+    return m_tasks.Add(std::make_unique<EngineTask>(
         callback, context, [this, getter](EngineTask& task) { return Scan(task, getter); }));
 }
 
@@ -179,7 +156,7 @@ MMobile::ITaskCtrl* BackupDataSource::StartExport(const MMobile::ImportExportCon
 {
     if (!config || config->nMode != MMobile::RECOVER_TO_PC)
         return nullptr;
-    if (IsBusy())
+    if (m_tasks.IsBusy())
         return nullptr;
     // The page builds the configuration as a local: everything it says is
     // taken now, the drop marks included.
@@ -219,7 +196,7 @@ MMobile::ITaskCtrl* BackupDataSource::StartExport(const MMobile::ImportExportCon
     const MMobile::MDType type = m_type;
     EncryptedBackup* encryption = m_device.Encryption();
     // Recovery tasks run from their start call on; only a scan waits for Start().
-    EngineTask* exportTask = AddTask(std::make_unique<EngineTask>(
+    EngineTask* exportTask = m_tasks.Add(std::make_unique<EngineTask>(
         callback, context, [type, folder, items, getter, encryption](EngineTask& task) {
             CategoryExporter exporter(type, folder, items, encryption);
             const TASK_CTRL_STATUS status = exporter.Run(task);

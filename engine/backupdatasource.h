@@ -2,6 +2,7 @@
 #define BACKUPDATASOURCE_H
 
 #include "contracts/icategorydatasource.h"
+#include "enginetasklist.h"
 
 #include <QString>
 
@@ -48,8 +49,6 @@ public:
 
 private:
     ~BackupDataSource();
-    bool IsBusy();
-    EngineTask* AddTask(std::unique_ptr<EngineTask> task);
     TASK_CTRL_STATUS Scan(EngineTask& task, ItemGetter* getter);
     // Publishes the accounts of a WeChat scan as named data sets.
     void SetWeChatAccounts(const std::shared_ptr<ItemGetter>& getter,
@@ -71,8 +70,7 @@ private:
         std::vector<std::unique_ptr<RangeGetter>> perAccount;
     };
     std::vector<std::unique_ptr<WeChatSets>> m_weChatSets;
-    std::mutex m_taskMutex;
-    std::vector<std::unique_ptr<EngineTask>> m_tasks;
+    EngineTaskList m_tasks;
 };
 
 #endif // BACKUPDATASOURCE_H

@@ -165,8 +165,6 @@ int BackupCapture::Run()
 
     BackupServiceLink link(m_cancel);
     const int opened = link.Open(phone.Device(), phone.Lockdown());
-    if (opened == CAPTURE_CANCELLED || m_cancel.load())
-        return CAPTURE_CANCELLED;
     if (opened != CAPTURE_OK)
         return Fail(opened, link.ErrorText());
     // The session is not needed once the service runs; a phone drops idle

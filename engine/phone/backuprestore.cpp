@@ -80,8 +80,6 @@ int BackupRestore::Run()
 
     BackupServiceLink link(m_cancel);
     const int opened = link.Open(phone.Device(), phone.Lockdown());
-    if (opened == CAPTURE_CANCELLED || m_cancel.load())
-        return CAPTURE_CANCELLED;
     if (opened != CAPTURE_OK)
         return Fail(opened, link.ErrorText());
     const int code = Restore(link);

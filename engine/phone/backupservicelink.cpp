@@ -1,6 +1,7 @@
 #include "backupservicelink.h"
 
 #include "capturecode.h"
+#include "plistitems.h"
 
 #include <QLoggingCategory>
 
@@ -46,34 +47,6 @@ plist_t Message(const char* name)
     plist_t message = plist_new_array();
     plist_array_append_item(message, plist_new_string(name));
     return message;
-}
-
-plist_t ItemOf(plist_t array, uint32_t index, plist_type type)
-{
-    if (!array || plist_get_node_type(array) != PLIST_ARRAY || plist_array_get_size(array) <= index)
-        return nullptr;
-    plist_t item = plist_array_get_item(array, index);
-    return item && plist_get_node_type(item) == type ? item : nullptr;
-}
-
-QString StringOf(plist_t node)
-{
-    if (!node || plist_get_node_type(node) != PLIST_STRING)
-        return QString();
-    char* text = nullptr;
-    plist_get_string_val(node, &text);
-    const QString value = text ? QString::fromUtf8(text) : QString();
-    std::free(text);
-    return value;
-}
-
-uint64_t UintOf(plist_t node, uint64_t otherwise)
-{
-    if (!node || plist_get_node_type(node) != PLIST_UINT)
-        return otherwise;
-    uint64_t value = 0;
-    plist_get_uint_val(node, &value);
-    return value;
 }
 
 } // namespace
@@ -134,11 +107,11 @@ int BackupServiceLink::Open(idevice_t device, lockdownd_client_t lockdown)
     // caller's own probe decides.
     if (idevice_connection_get_fd(m_connection, &m_fd) != IDEVICE_E_SUCCESS)
         m_fd = -1;
-    if (!Handshake() || !ExchangeVersions()) {
-        if (m_cancel.load())
-            return CAPTURE_CANCELLED;
+    const bool ready = Handshake() && ExchangeVersions();
+    if (m_cancel.load())
+        return CAPTURE_CANCELLED;
+    if (!ready)
         return Fail(m_broken ? CAPTURE_FAILED : CAPTURE_PROTOCOL, m_error);
-    }
     return CAPTURE_OK;
 }
 
@@ -151,8 +124,8 @@ bool BackupServiceLink::Handshake()
         return false;
     }
     Plist greeting(raw);
-    const uint64_t major = UintOf(ItemOf(greeting.get(), 1, PLIST_UINT), 0);
-    const uint64_t minor = UintOf(ItemOf(greeting.get(), 2, PLIST_UINT), 0);
+    const uint64_t major = PlistItems::Uint(PlistItems::At(greeting.get(), 1, PLIST_UINT), 0);
+    const uint64_t minor = PlistItems::Uint(PlistItems::At(greeting.get(), 2, PLIST_UINT), 0);
     if (name != QLatin1String("DLMessageVersionExchange") || major > LinkVersionMajor ||
         (major == LinkVersionMajor && minor > LinkVersionMinor)) {
         m_error =
@@ -195,10 +168,11 @@ bool BackupServiceLink::ExchangeVersions()
         return false;
     }
     Plist reply(raw);
-    plist_t body = ItemOf(reply.get(), 1, PLIST_DICT);
-    const bool response = name == QLatin1String("DLMessageProcessMessage") && body &&
-                          StringOf(plist_dict_get_item(body, "MessageName")) == "Response" &&
-                          UintOf(plist_dict_get_item(body, "ErrorCode"), 1) == 0;
+    plist_t body = PlistItems::At(reply.get(), 1, PLIST_DICT);
+    const bool response =
+        name == QLatin1String("DLMessageProcessMessage") && body &&
+        PlistItems::String(plist_dict_get_item(body, "MessageName")) == "Response" &&
+        PlistItems::Uint(plist_dict_get_item(body, "ErrorCode"), 1) == 0;
     plist_t version = body ? plist_dict_get_item(body, "ProtocolVersion") : nullptr;
     if (!response || !version || plist_get_node_type(version) != PLIST_REAL) {
         m_error = QStringLiteral("no common backup protocol version");
@@ -309,7 +283,7 @@ BackupServiceLink::Result BackupServiceLink::ReceiveMessage(plist_t* message, QS
     plist_t node = nullptr;
     plist_from_memory(body.constData(), length, &node);
     Plist parsed(node);
-    const QString messageName = StringOf(ItemOf(node, 0, PLIST_STRING));
+    const QString messageName = PlistItems::String(PlistItems::At(node, 0, PLIST_STRING));
     if (messageName.isEmpty()) {
         m_error = QStringLiteral("the phone sent something that is not a DeviceLink message");
         return READ_BAD_MESSAGE;

@@ -35,7 +35,8 @@ public:
     BackupServiceLink(const BackupServiceLink&) = delete;
     BackupServiceLink& operator=(const BackupServiceLink&) = delete;
 
-    // Answers a CaptureCode (CAPTURE_OK, or why not with ErrorText()).
+    // Answers a CaptureCode: CAPTURE_OK, CAPTURE_CANCELLED once the flag is
+    // set, or why not with ErrorText().
     int Open(idevice_t device, lockdownd_client_t lockdown);
 
     // Some bytes, up to `length`, or none within `waitMs`.

@@ -2,6 +2,7 @@
 
 #include "backupservicelink.h"
 #include "capturecode.h"
+#include "plistitems.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -54,28 +55,6 @@ struct PlistDeleter
     void operator()(plist_t node) const { plist_free(node); }
 };
 using Plist = std::unique_ptr<void, PlistDeleter>;
-
-QString StringAt(plist_t array, uint32_t index)
-{
-    if (!array || plist_get_node_type(array) != PLIST_ARRAY || plist_array_get_size(array) <= index)
-        return QString();
-    plist_t node = plist_array_get_item(array, index);
-    if (!node || plist_get_node_type(node) != PLIST_STRING)
-        return QString();
-    char* text = nullptr;
-    plist_get_string_val(node, &text);
-    const QString value = text ? QString::fromUtf8(text) : QString();
-    std::free(text);
-    return value;
-}
-
-plist_t ItemAt(plist_t array, uint32_t index, plist_type type)
-{
-    if (!array || plist_get_node_type(array) != PLIST_ARRAY || plist_array_get_size(array) <= index)
-        return nullptr;
-    plist_t node = plist_array_get_item(array, index);
-    return node && plist_get_node_type(node) == type ? node : nullptr;
-}
 
 bool RemoveItem(const QString& path)
 {
@@ -228,7 +207,7 @@ QString DeviceLinkReceiver::ResolvePath(const QString& root, const QString& phon
 
 void DeviceLinkReceiver::TakeProgress(plist_t message, uint32_t index)
 {
-    plist_t node = ItemAt(message, index, PLIST_REAL);
+    plist_t node = PlistItems::At(message, index, PLIST_REAL);
     if (!node)
         return;
     double value = 0;
@@ -305,7 +284,7 @@ DeviceLinkReceiver::Step DeviceLinkReceiver::ReceiveFiles(plist_t message)
 {
     TakeProgress(message, 2);
     uint64_t announced = 0;
-    if (plist_t total = ItemAt(message, 3, PLIST_UINT))
+    if (plist_t total = PlistItems::At(message, 3, PLIST_UINT))
         plist_get_uint_val(total, &announced);
     if (announced > 0) {
         const qint64 free = m_freeSpace ? m_freeSpace(m_root) : -1;
@@ -410,12 +389,12 @@ DeviceLinkReceiver::Step DeviceLinkReceiver::ReceiveFiles(plist_t message)
 DeviceLinkReceiver::Step DeviceLinkReceiver::SendFiles(plist_t message)
 {
     TakeProgress(message, 3);
-    plist_t files = ItemAt(message, 1, PLIST_ARRAY);
+    plist_t files = PlistItems::At(message, 1, PLIST_ARRAY);
     const uint32_t count = files ? plist_array_get_size(files) : 0;
     Plist errors;
     std::vector<char> buffer(ChunkSize + 5);
     for (uint32_t i = 0; i < count; ++i) {
-        const QString phonePath = StringAt(files, i);
+        const QString phonePath = PlistItems::StringAt(files, i);
         if (phonePath.isEmpty())
             continue;
         const QByteArray name = phonePath.toUtf8();
@@ -473,7 +452,7 @@ DeviceLinkReceiver::Step DeviceLinkReceiver::SendFiles(plist_t message)
 
 DeviceLinkReceiver::Step DeviceLinkReceiver::ListDirectory(plist_t message)
 {
-    const QString local = LocalPath(StringAt(message, 1));
+    const QString local = LocalPath(PlistItems::StringAt(message, 1));
     Plist listing(plist_new_dict());
     if (!local.isEmpty()) {
         const QFileInfoList entries =
@@ -497,7 +476,7 @@ DeviceLinkReceiver::Step DeviceLinkReceiver::ListDirectory(plist_t message)
 
 DeviceLinkReceiver::Step DeviceLinkReceiver::CreateDirectory(plist_t message)
 {
-    const QString local = LocalPath(StringAt(message, 1));
+    const QString local = LocalPath(PlistItems::StringAt(message, 1));
     if (local.isEmpty())
         return Fail(CAPTURE_PROTOCOL, QStringLiteral("a folder outside the backup"));
     if (QFileInfo(local).isDir())
@@ -515,7 +494,7 @@ DeviceLinkReceiver::Step DeviceLinkReceiver::CreateDirectory(plist_t message)
 DeviceLinkReceiver::Step DeviceLinkReceiver::MoveItems(plist_t message)
 {
     TakeProgress(message, 3);
-    plist_t moves = ItemAt(message, 1, PLIST_DICT);
+    plist_t moves = PlistItems::At(message, 1, PLIST_DICT);
     int code = 0;
     const char* text = nullptr;
     if (moves) {
@@ -559,12 +538,12 @@ DeviceLinkReceiver::Step DeviceLinkReceiver::MoveItems(plist_t message)
 DeviceLinkReceiver::Step DeviceLinkReceiver::RemoveItems(plist_t message)
 {
     TakeProgress(message, 3);
-    plist_t items = ItemAt(message, 1, PLIST_ARRAY);
+    plist_t items = PlistItems::At(message, 1, PLIST_ARRAY);
     const uint32_t count = items ? plist_array_get_size(items) : 0;
     int code = 0;
     const char* text = nullptr;
     for (uint32_t i = 0; i < count; ++i) {
-        const QString local = LocalPath(StringAt(items, i));
+        const QString local = LocalPath(PlistItems::StringAt(items, i));
         if (local.isEmpty())
             return Fail(CAPTURE_PROTOCOL, QStringLiteral("a removal out of the backup"));
         if (!QFileInfo::exists(local) && !QFileInfo(local).isSymLink()) {
@@ -581,8 +560,8 @@ DeviceLinkReceiver::Step DeviceLinkReceiver::RemoveItems(plist_t message)
 
 DeviceLinkReceiver::Step DeviceLinkReceiver::CopyItem(plist_t message)
 {
-    const QString from = LocalPath(StringAt(message, 1));
-    const QString to = LocalPath(StringAt(message, 2));
+    const QString from = LocalPath(PlistItems::StringAt(message, 1));
+    const QString to = LocalPath(PlistItems::StringAt(message, 2));
     if (from.isEmpty() || to.isEmpty())
         return Fail(CAPTURE_PROTOCOL, QStringLiteral("a copy out of the backup"));
     const bool ok = QFileInfo::exists(from) && ::CopyItem(from, to);
@@ -601,7 +580,7 @@ DeviceLinkReceiver::Step DeviceLinkReceiver::AnswerFreeSpace()
 
 DeviceLinkReceiver::Step DeviceLinkReceiver::Finish(plist_t message)
 {
-    plist_t status = ItemAt(message, 1, PLIST_DICT);
+    plist_t status = PlistItems::At(message, 1, PLIST_DICT);
     uint64_t code = 0;
     bool haveCode = false;
     QString description;

@@ -606,7 +606,7 @@ void TestFakePhone::plugEventsReachListeners()
 {
     FakePhoneProcess phone;
     QVERIFY2(phone.Start(m_variants[0].served, "normal", PlainUdid), qPrintable(phone.Errors()));
-    qputenv("USBMUXD_SOCKET_ADDRESS", phone.Address());
+    phone.UseInThisProcess();
     EventLog log;
     usbmuxd_subscription_context_t subscription = nullptr;
     QCOMPARE(usbmuxd_events_subscribe(&subscription, OnEvent, &log), 0);

@@ -9,7 +9,7 @@
 #include "contracts/icategorydatasource.h"
 #include "contracts/imdgetter.h"
 #include "contracts/itaskctrl.h"
-#include "fakephonerunner.h"
+#include "fakephoneprocess.h"
 #include "phonedevice.h"
 #include "samplebackupwriter.h"
 #include "scanrunner.h"
@@ -88,7 +88,7 @@ private:
     QString Previous() const { return m_dir.filePath(QStringLiteral("previous")); }
 
     QTemporaryDir m_dir;
-    std::unique_ptr<FakePhoneRunner> m_phone;
+    std::unique_ptr<FakePhoneProcess> m_phone;
     std::unique_ptr<QTemporaryDir> m_dest; // fresh for every test
 };
 
@@ -99,9 +99,10 @@ void TestPhoneCapture::initTestCase()
     options.media = false;
     SampleBackupWriter writer(options);
     QVERIFY2(writer.Write(Served()), qPrintable(writer.ErrorText()));
-    m_phone = std::make_unique<FakePhoneRunner>(m_dir.filePath(QStringLiteral("phone.sock")));
+    m_phone = std::make_unique<FakePhoneProcess>();
+    m_phone->UseInThisProcess();
     // A complete earlier backup that the failing captures must leave alone.
-    QVERIFY(m_phone->Start(Served(), Udid, QString()));
+    QVERIFY(m_phone->Start(Served(), QString(), Udid));
     QCOMPARE(Capture(Previous()), int(CAPTURE_OK));
 }
 
@@ -128,7 +129,7 @@ void TestPhoneCapture::captureIsTheServedBackup_data()
 void TestPhoneCapture::captureIsTheServedBackup()
 {
     QFETCH(QString, scenario);
-    QVERIFY(m_phone->Start(Served(), Udid, scenario));
+    QVERIFY(m_phone->Start(Served(), scenario, Udid));
     BackupCapture first(Udid.toLatin1(), m_dest->path());
     QCOMPARE(first.Run(), int(CAPTURE_OK));
     const QString folder = QDir(m_dest->path()).filePath(Udid);
@@ -163,7 +164,7 @@ void TestPhoneCapture::scanMatchesServedBackup_data()
 void TestPhoneCapture::scanMatchesServedBackup()
 {
     QFETCH(int, type);
-    QVERIFY(m_phone->Start(Served(), Udid, QString()));
+    QVERIFY(m_phone->Start(Served(), QString(), Udid));
     BackupDevice served(Served());
     PhoneDevice phone(Phone(), m_dest->path());
     SourcePtr fromServed;
@@ -218,7 +219,7 @@ void TestPhoneCapture::failureKeepsEarlierBackup()
     QVERIFY(BackupFixture::WriteFile(sent.first(), "the earlier backup's own bytes"));
     const QString before = BackupFixture::Digests(folder);
     QVERIFY(!before.isEmpty());
-    QVERIFY(m_phone->Start(Served(), Udid, scenario));
+    QVERIFY(m_phone->Start(Served(), scenario, Udid));
     BackupCapture capture(Udid.toLatin1(), m_dest->path());
     capture.SetPairingTimeout(1500);
     capture.SetForceFull(true);
@@ -232,7 +233,7 @@ void TestPhoneCapture::failureKeepsEarlierBackup()
 
 void TestPhoneCapture::trustPromptAccepted()
 {
-    QVERIFY(m_phone->Start(Served(), Udid, QStringLiteral("pairing-pending")));
+    QVERIFY(m_phone->Start(Served(), QStringLiteral("pairing-pending"), Udid));
     BackupCapture capture(Udid.toLatin1(), m_dest->path());
     std::atomic<bool> asked{false};
     capture.SetProgressCallback([&](BackupCapture::Stage stage, int) {
@@ -252,7 +253,7 @@ void TestPhoneCapture::trustPromptAccepted()
 void TestPhoneCapture::lockedPhoneRetried()
 {
     // The page's Retry after unlocking: a new scan of the same source.
-    QVERIFY(m_phone->Start(Served(), Udid, QStringLiteral("locked")));
+    QVERIFY(m_phone->Start(Served(), QStringLiteral("locked"), Udid));
     PhoneDevice phone(Phone(), m_dest->path());
     SourcePtr source(phone.GetDataSource(MD_CONTACT));
     ScanRunner locked(source.get());
@@ -273,7 +274,7 @@ void TestPhoneCapture::lockedPhoneRetried()
 void TestPhoneCapture::busyPhoneWaitedFor()
 {
     // The other sync ends while the capture still waits for the phone.
-    QVERIFY(m_phone->Start(Served(), Udid, QStringLiteral("busy")));
+    QVERIFY(m_phone->Start(Served(), QStringLiteral("busy"), Udid));
     BackupCapture capture(Udid.toLatin1(), m_dest->path());
     std::atomic<int> code{-100};
     std::thread run([&]() { code.store(capture.Run()); });
@@ -293,7 +294,7 @@ void TestPhoneCapture::cancelStopsCapture()
     const QString before = BackupFixture::Digests(folder);
     // After its first file the phone falls silent for longer than any read
     // of the library waits: the capture sits in a blocked read.
-    QVERIFY(m_phone->Start(Served(), Udid, QStringLiteral("slow=60000")));
+    QVERIFY(m_phone->Start(Served(), QStringLiteral("slow=60000"), Udid));
     BackupCapture capture(Udid.toLatin1(), m_dest->path());
     capture.SetForceFull(true);
     std::atomic<bool> requested{false};
@@ -303,6 +304,18 @@ void TestPhoneCapture::cancelStopsCapture()
     });
     std::atomic<int> code{-100};
     std::thread run([&]() { code.store(capture.Run()); });
+    // A failing check returns early: the capture still stops and is waited for.
+    struct Stopper
+    {
+        BackupCapture& capture;
+        std::thread& thread;
+        ~Stopper()
+        {
+            capture.Cancel();
+            if (thread.joinable())
+                thread.join();
+        }
+    } stopper{capture, run};
     QTRY_VERIFY_WITH_TIMEOUT(requested.load(), 60000);
     QTest::qWait(1500);
     QCOMPARE(code.load(), -100);
@@ -317,7 +330,7 @@ void TestPhoneCapture::cancelStopsCapture()
 
 void TestPhoneCapture::closingPageStopsCapture()
 {
-    QVERIFY(m_phone->Start(Served(), Udid, QStringLiteral("slow=200")));
+    QVERIFY(m_phone->Start(Served(), QStringLiteral("slow=200"), Udid));
     PhoneDevice phone(Phone(), m_dest->path());
     ICategoryDataSource* source = phone.GetDataSource(MD_NOTE);
     std::atomic<int> backupPercent{0};
@@ -346,7 +359,7 @@ void TestPhoneCapture::closingPageStopsCapture()
 
 void TestPhoneCapture::pagesShareOneCapture()
 {
-    QVERIFY(m_phone->Start(Served(), Udid, QStringLiteral("slow=5")));
+    QVERIFY(m_phone->Start(Served(), QStringLiteral("slow=5"), Udid));
     PhoneDevice phone(Phone(), m_dest->path());
     SourcePtr contacts(phone.GetDataSource(MD_CONTACT));
     SourcePtr messages(phone.GetDataSource(MD_MESSAGE));
@@ -369,7 +382,7 @@ void TestPhoneCapture::encryptedPhoneAsksPassword()
     SampleBackupWriter writer(options);
     const QString served = m_dest->filePath(QStringLiteral("encrypted"));
     QVERIFY2(writer.Write(served), qPrintable(writer.ErrorText()));
-    QVERIFY(m_phone->Start(served, Udid, QString()));
+    QVERIFY(m_phone->Start(served, QString(), Udid));
     const QString destination = m_dest->filePath(QStringLiteral("backups"));
     PhoneDevice phone(Phone(), destination);
     std::atomic<int> asked{0};

@@ -90,9 +90,9 @@ private slots:
     void backupScansToTheServedItems();
     void incrementalSendsOnlyChanges_data();
     void incrementalSendsOnlyChanges();
-    void lockedUntilUnlocked();
+    void refusedUntilTheUserActs_data();
+    void refusedUntilTheUserActs();
     void diskFullIsRefused();
-    void busyUntilTheOtherSyncEnds();
     void inPlaceBackupIsTheServedFolder();
     void trustDialog_data();
     void trustDialog();
@@ -380,18 +380,33 @@ void TestFakePhone::incrementalSendsOnlyChanges()
     QCOMPARE(Content(QDir(out).filePath(PlainUdid)), Content(served));
 }
 
-void TestFakePhone::lockedUntilUnlocked()
+void TestFakePhone::refusedUntilTheUserActs_data()
 {
-    FakePhoneProcess phone;
-    QVERIFY2(phone.Start(m_variants[0].served, "locked", PlainUdid), qPrintable(phone.Errors()));
-    const QString out = m_dir.filePath("locked-out");
+    QTest::addColumn<QString>("scenario");
+    QTest::addColumn<QByteArray>("said");
+    QTest::addColumn<int>("exitCode"); // -1: any failure
     // What a locked phone answers a backup request.
+    QTest::newRow("locked") << "locked"
+                            << QByteArray("ErrorCode 208: Device locked (MBErrorDomain/208)")
+                            << ((-208) & 0xff);
+    // A phone that another sync holds: the client gives up on its sync lock.
+    QTest::newRow("busy") << "busy" << QByteArray("timeout while locking for sync") << -1;
+}
+
+void TestFakePhone::refusedUntilTheUserActs()
+{
+    QFETCH(QString, scenario);
+    QFETCH(QByteArray, said);
+    QFETCH(int, exitCode);
+    FakePhoneProcess phone;
+    QVERIFY2(phone.Start(m_variants[0].served, scenario, PlainUdid), qPrintable(phone.Errors()));
+    const QString out = m_dir.filePath(scenario + "-out");
     FakePhoneProcess::Run run = Backup(phone, out, true);
-    QVERIFY2(run.output.contains("ErrorCode 208: Device locked (MBErrorDomain/208)"),
-             run.output.constData());
-    QCOMPARE(run.exitCode, (-208) & 0xff);
+    QVERIFY2(run.output.contains(said), run.output.constData());
+    QVERIFY2(exitCode < 0 ? run.exitCode != 0 : run.exitCode == exitCode,
+             Summary(run.output).constData());
     QVERIFY(!QFile::exists(QDir(out).filePath(QString(PlainUdid) + "/Status.plist")));
-    // The user types the passcode; the retry goes through.
+    // The user types the passcode or ends the other sync; the retry goes through.
     QVERIFY(phone.Signal(SIGUSR1));
     QVERIFY(Eventually([&phone] {
         return phone.Tool("ideviceinfo", {"-k", "PasswordProtected"}).output == "false\n";
@@ -412,22 +427,6 @@ void TestFakePhone::diskFullIsRefused()
              run.output.constData());
     QCOMPARE(run.exitCode, (-105) & 0xff);
     QVERIFY(!QFile::exists(QDir(out).filePath(QString(PlainUdid) + "/Status.plist")));
-}
-
-void TestFakePhone::busyUntilTheOtherSyncEnds()
-{
-    FakePhoneProcess phone;
-    QVERIFY2(phone.Start(m_variants[0].served, "busy", PlainUdid), qPrintable(phone.Errors()));
-    const QString out = m_dir.filePath("busy-out");
-    // A phone that another sync holds: the client gives up on its sync lock.
-    FakePhoneProcess::Run run = Backup(phone, out, true);
-    QVERIFY2(run.exitCode != 0 && run.output.contains("timeout while locking for sync"),
-             Summary(run.output).constData());
-    QVERIFY(!QFile::exists(QDir(out).filePath(QString(PlainUdid) + "/Status.plist")));
-    QVERIFY(phone.Signal(SIGUSR1));
-    run = Backup(phone, out, true);
-    QVERIFY2(run.exitCode == 0, Summary(run.output).constData());
-    QCOMPARE(Content(QDir(out).filePath(PlainUdid)), Content(m_variants[0].served));
 }
 
 void TestFakePhone::inPlaceBackupIsTheServedFolder()

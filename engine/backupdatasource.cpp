@@ -69,11 +69,7 @@ BackupDataSource::BackupDataSource(BackupDevice& device, MMobile::MDType type)
 
 BackupDataSource::~BackupDataSource()
 {
-    std::lock_guard<std::mutex> lock(m_taskMutex);
-    for (auto& task : m_tasks)
-        task->RequestStop();
-    // Each task joins its thread as it goes.
-    m_tasks.clear();
+    m_tasks.StopAll();
 }
 
 void BackupDataSource::Release()
@@ -129,30 +125,11 @@ MMobile::IMDGetter* BackupDataSource::GetDataGetter()
     return m_getter.load();
 }
 
-bool BackupDataSource::IsBusy()
-{
-    std::lock_guard<std::mutex> lock(m_taskMutex);
-    for (auto& task : m_tasks) {
-        // A task in its end report has finished its work: a page may start
-        // the next task as soon as that report reaches it.
-        if (!MMobile::IsTaskEndStatus(task->GetStatus()) && !task->IsEnding())
-            return true;
-    }
-    return false;
-}
-
-EngineTask* BackupDataSource::AddTask(std::unique_ptr<EngineTask> task)
-{
-    std::lock_guard<std::mutex> lock(m_taskMutex);
-    m_tasks.push_back(std::move(task));
-    return m_tasks.back().get();
-}
-
 MMobile::ITaskCtrl* BackupDataSource::StartScan(int mode, MMobile::TaskCallBack callback,
                                                 void* context)
 {
     Q_UNUSED(mode);
-    if (IsBusy())
+    if (m_tasks.IsBusy())
         return nullptr;
     auto shared = std::make_shared<ItemGetter>();
     ItemGetter* getter = shared.get();
@@ -161,7 +138,7 @@ MMobile::ITaskCtrl* BackupDataSource::StartScan(int mode, MMobile::TaskCallBack 
         m_getters.push_back(std::move(shared));
     }
     m_getter.store(getter);
-    return AddTask(std::make_unique<EngineTask>(
+    return m_tasks.Add(std::make_unique<EngineTask>(
         callback, context, [this, getter](EngineTask& task) { return Scan(task, getter); }));
 }
 
@@ -179,7 +156,7 @@ MMobile::ITaskCtrl* BackupDataSource::StartRecovery(const MMobile::ImportExportC
                                                     MMobile::TaskCallBack callback, void* context)
 {
     auto* target = dynamic_cast<RecoveryTarget*>(config->pDevice);
-    if (!target || !target->TakesBack(m_type) || IsBusy())
+    if (!target || !target->TakesBack(m_type) || m_tasks.IsBusy())
         return nullptr;
     std::shared_ptr<ItemGetter> getter;
     {
@@ -201,7 +178,7 @@ MMobile::ITaskCtrl* BackupDataSource::StartRecovery(const MMobile::ImportExportC
     if (request.rows.empty())
         return nullptr;
     const MMobile::MDType type = m_type;
-    EngineTask* task = AddTask(
+    EngineTask* task = m_tasks.Add(
         std::make_unique<EngineTask>(callback, context, [type, target, request](EngineTask& self) {
             if (!self.Report(type, MMobile::TASK_BEGIN, 0, "backup"))
                 return MMobile::TASK_STOP;
@@ -235,7 +212,7 @@ MMobile::ITaskCtrl* BackupDataSource::StartExport(const MMobile::ImportExportCon
         return StartRecovery(config, callback, context);
     if (!config || config->nMode != MMobile::RECOVER_TO_PC)
         return nullptr;
-    if (IsBusy())
+    if (m_tasks.IsBusy())
         return nullptr;
     // The page builds the configuration as a local: everything it says is
     // taken now, the drop marks included.
@@ -275,7 +252,7 @@ MMobile::ITaskCtrl* BackupDataSource::StartExport(const MMobile::ImportExportCon
     const MMobile::MDType type = m_type;
     EncryptedBackup* encryption = m_device.Encryption();
     // Recovery tasks run from their start call on; only a scan waits for Start().
-    EngineTask* exportTask = AddTask(std::make_unique<EngineTask>(
+    EngineTask* exportTask = m_tasks.Add(std::make_unique<EngineTask>(
         callback, context, [type, folder, items, getter, encryption](EngineTask& task) {
             CategoryExporter exporter(type, folder, items, encryption);
             const TASK_CTRL_STATUS status = exporter.Run(task);

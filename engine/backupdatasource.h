@@ -2,6 +2,7 @@
 #define BACKUPDATASOURCE_H
 
 #include "contracts/icategorydatasource.h"
+#include "enginetasklist.h"
 
 #include <QString>
 
@@ -49,12 +50,10 @@ public:
 
 private:
     ~BackupDataSource();
-    bool IsBusy();
     // Puts the items whose drop mark is not set back on the configuration's
     // device, when it is a RecoveryTarget that takes the category.
     MMobile::ITaskCtrl* StartRecovery(const MMobile::ImportExportConfigure* config,
                                       MMobile::TaskCallBack callback, void* context);
-    EngineTask* AddTask(std::unique_ptr<EngineTask> task);
     TASK_CTRL_STATUS Scan(EngineTask& task, ItemGetter* getter);
     // Publishes the accounts of a WeChat scan as named data sets.
     void SetWeChatAccounts(const std::shared_ptr<ItemGetter>& getter,
@@ -76,8 +75,7 @@ private:
         std::vector<std::unique_ptr<RangeGetter>> perAccount;
     };
     std::vector<std::unique_ptr<WeChatSets>> m_weChatSets;
-    std::mutex m_taskMutex;
-    std::vector<std::unique_ptr<EngineTask>> m_tasks;
+    EngineTaskList m_tasks;
 };
 
 #endif // BACKUPDATASOURCE_H

@@ -1,5 +1,6 @@
 #include "backupcapture.h"
 
+#include "backupservicelink.h"
 #include "backupstaging.h"
 #include "capturecode.h"
 #include "devicelinkreceiver.h"
@@ -12,70 +13,14 @@
 #include <QFile>
 #include <QLoggingCategory>
 
-#include <libimobiledevice/mobilebackup2.h>
 #include <plist/plist.h>
 #include <usbmuxd.h>
 
 #include <cstdlib>
-#include <memory>
-
-#ifdef _WIN32
-#include <winsock2.h>
-#else
-#include <sys/socket.h>
-#endif
 
 namespace {
 
 Q_LOGGING_CATEGORY(lcCapture, "mmobileengine.phone")
-
-const char* const Label = "mmobile";
-
-// libimobiledevice 1.3 keeps a backup client's connection behind three
-// parent pointers (backup client -> device link -> property list service ->
-// service). Nothing public reaches it, and a blocked read can only be cut
-// short by closing the socket under it; other versions fall back to stopping
-// at the next block.
-int LinkSocket(mobilebackup2_client_t client)
-{
-#ifdef MMOBILE_IDEVICE_LAYOUT_1_3
-    struct Service
-    {
-        idevice_connection_t connection;
-    };
-    struct PlistService
-    {
-        Service* parent;
-    };
-    struct DeviceLink
-    {
-        PlistService* parent;
-    };
-    struct Backup2
-    {
-        DeviceLink* parent;
-    };
-    const auto* backup = reinterpret_cast<const Backup2*>(client);
-    if (!backup || !backup->parent || !backup->parent->parent || !backup->parent->parent->parent)
-        return -1;
-    int socket = -1;
-    if (idevice_connection_get_fd(backup->parent->parent->parent->connection, &socket) !=
-        IDEVICE_E_SUCCESS)
-        return -1;
-    return socket;
-#else
-    Q_UNUSED(client);
-    return -1;
-#endif
-}
-
-struct Backup2Deleter
-{
-    void operator()(mobilebackup2_client_private* client) const
-    {
-        mobilebackup2_client_free(client);
-    }
-};
 
 void SetString(plist_t dict, const char* key, const QString& value)
 {
@@ -144,48 +89,16 @@ void BackupCapture::Report(Stage stage, int percent)
         m_progress(stage, percent);
 }
 
-void BackupCapture::SetLinkSocket(int socket)
+bool BackupCapture::PhonePresent() const
 {
-    std::lock_guard<std::mutex> lock(m_socketMutex);
-    m_socket = socket;
-    if (m_socket >= 0 && m_cancel.load())
-        ::shutdown(m_socket, 2);
-}
-
-bool BackupCapture::LinkAlive()
-{
-    {
-        std::lock_guard<std::mutex> lock(m_socketMutex);
-        if (m_socket >= 0) {
-#ifdef _WIN32
-            // Readable with nothing to read: the other end has closed.
-            u_long pending = 0;
-            fd_set readable;
-            FD_ZERO(&readable);
-            FD_SET(SOCKET(m_socket), &readable);
-            timeval none{0, 0};
-            if (ioctlsocket(SOCKET(m_socket), FIONREAD, &pending) == 0 && pending == 0 &&
-                select(0, &readable, nullptr, nullptr, &none) == 1)
-                return false;
-#else
-            // A closed link reads as the end of the stream at once.
-            char byte = 0;
-            if (::recv(m_socket, &byte, 1, MSG_PEEK | MSG_DONTWAIT) == 0)
-                return false;
-#endif
-        }
-    }
     usbmuxd_device_info_t device;
     return usbmuxd_get_device_by_udid(m_udid.constData(), &device) == 1;
 }
 
 void BackupCapture::Cancel()
 {
+    // Every wait for the phone looks at the flag several times a second.
     m_cancel.store(true);
-    std::lock_guard<std::mutex> lock(m_socketMutex);
-    // Wakes a read that waits for the phone; the capture then sees the flag.
-    if (m_socket >= 0)
-        ::shutdown(m_socket, 2);
 }
 
 int BackupCapture::Run()
@@ -250,52 +163,13 @@ int BackupCapture::Run()
         break;
     }
 
-    lockdownd_service_descriptor_t service = nullptr;
-    // The escrow bag lets a phone that locks itself during the backup go on.
-    error = lockdownd_start_service_with_escrow_bag(phone.Lockdown(), MOBILEBACKUP2_SERVICE_NAME,
-                                                    &service);
-    if (error != LOCKDOWN_E_SUCCESS && error != LOCKDOWN_E_PASSWORD_PROTECTED) {
-        if (service)
-            lockdownd_service_descriptor_free(service);
-        service = nullptr;
-        error = lockdownd_start_service(phone.Lockdown(), MOBILEBACKUP2_SERVICE_NAME, &service);
-    }
-    if (error == LOCKDOWN_E_PASSWORD_PROTECTED)
-        return Fail(CAPTURE_LOCKED, QStringLiteral("the phone is locked with its passcode"));
-    if (error != LOCKDOWN_E_SUCCESS || !service) {
-        if (service)
-            lockdownd_service_descriptor_free(service);
-        return Fail(
-            error == LOCKDOWN_E_MUX_ERROR ? CAPTURE_FAILED : CAPTURE_PROTOCOL,
-            QStringLiteral("the backup service did not start (lockdown error %1)").arg(int(error)));
-    }
+    BackupServiceLink link(m_cancel);
+    const int opened = link.Open(phone.Device(), phone.Lockdown());
+    if (opened != CAPTURE_OK)
+        return Fail(opened, link.ErrorText());
     // The session is not needed once the service runs; a phone drops idle
     // lockdown connections anyway.
     phone.CloseLockdown();
-    mobilebackup2_client_t rawClient = nullptr;
-    const mobilebackup2_error_t opened =
-        mobilebackup2_client_new(phone.Device(), service, &rawClient);
-    lockdownd_service_descriptor_free(service);
-    if (opened != MOBILEBACKUP2_E_SUCCESS || !rawClient)
-        return Fail(CAPTURE_FAILED,
-                    QStringLiteral("cannot connect to the backup service (%1)").arg(int(opened)));
-    std::unique_ptr<mobilebackup2_client_private, Backup2Deleter> client(rawClient);
-    SetLinkSocket(LinkSocket(client.get()));
-    struct SocketReset
-    {
-        BackupCapture* capture;
-        ~SocketReset() { capture->SetLinkSocket(-1); }
-    } socketReset{this};
-
-    double versions[2] = {2.0, 2.1};
-    double agreed = 0;
-    const mobilebackup2_error_t exchanged =
-        mobilebackup2_version_exchange(client.get(), versions, 2, &agreed);
-    if (m_cancel.load())
-        return CAPTURE_CANCELLED;
-    if (exchanged != MOBILEBACKUP2_E_SUCCESS)
-        return Fail(exchanged == MOBILEBACKUP2_E_MUX_ERROR ? CAPTURE_FAILED : CAPTURE_PROTOCOL,
-                    QStringLiteral("no common backup protocol version (%1)").arg(int(exchanged)));
 
     BackupStaging staging(m_destination, QString::fromLatin1(m_udid));
     if (!staging.Prepare()) {
@@ -314,21 +188,20 @@ int BackupCapture::Run()
         options = plist_new_dict();
         plist_dict_set_item(options, "ForceFullBackup", plist_new_bool(1));
     }
-    const mobilebackup2_error_t requested = mobilebackup2_send_request(
-        client.get(), "Backup", m_udid.constData(), m_udid.constData(), options);
+    const bool requested = link.SendRequest("Backup", m_udid, m_udid, options);
     if (options)
         plist_free(options);
-    if (requested != MOBILEBACKUP2_E_SUCCESS)
+    if (!requested)
         return Fail(
-            requested == MOBILEBACKUP2_E_MUX_ERROR ? CAPTURE_FAILED : CAPTURE_PROTOCOL,
-            QStringLiteral("the phone refused the backup request (%1)").arg(int(requested)));
+            CAPTURE_FAILED,
+            QStringLiteral("the backup request did not reach the phone: %1").arg(link.ErrorText()));
     Report(STAGE_PREPARING, 0);
 
-    DeviceLinkReceiver receiver(client.get(), staging.Root(), m_cancel);
+    DeviceLinkReceiver receiver(link, staging.Root(), m_cancel);
     if (m_freeSpace)
         receiver.SetFreeSpaceProbe(m_freeSpace);
     receiver.SetProgressCallback([this](int percent) { Report(STAGE_RECEIVING, percent); });
-    receiver.SetLinkProbe([this]() { return LinkAlive(); });
+    receiver.SetLinkProbe([this]() { return PhonePresent(); });
     const int code = receiver.Run();
     m_bytes = receiver.BytesReceived();
     m_files = receiver.FilesReceived();

@@ -8,7 +8,6 @@
 
 #include <atomic>
 #include <functional>
-#include <mutex>
 
 // Takes a backup of a connected phone through its backup service into
 // `destination`/<UDID>, in the standard layout, incrementally when a complete
@@ -18,8 +17,8 @@
 //
 // Run() blocks on the calling thread (a worker's, never the GUI's) and
 // answers a CaptureCode; Cancel() may be called from any thread and makes
-// Run() return CAPTURE_CANCELLED within a second: it also closes the link to
-// the phone under a blocked read.
+// Run() return CAPTURE_CANCELLED within a second (every wait for the phone
+// looks at the flag between short slices).
 //
 //     BackupCapture capture(udid, folder);
 //     capture.SetProgressCallback([](BackupCapture::Stage, int percent) { ... });
@@ -66,9 +65,8 @@ public:
 private:
     int Fail(int code, const QString& reason);
     void Report(Stage stage, int percent);
-    // The link under the backup service's client, closed by Cancel().
-    void SetLinkSocket(int socket);
-    bool LinkAlive();
+    // Whether usbmuxd still lists the phone.
+    bool PhonePresent() const;
 
     QByteArray m_udid;
     QString m_destination;
@@ -77,8 +75,6 @@ private:
     int m_pairingTimeoutMs = 120000;
     bool m_forceFull = false;
     std::atomic<bool> m_cancel{false};
-    std::mutex m_socketMutex;
-    int m_socket = -1;
     QString m_error;
     PhoneInfo m_info;
     bool m_incremental = false;

@@ -1,5 +1,6 @@
 #include "backuprestore.h"
 
+#include "backupservicelink.h"
 #include "capturecode.h"
 #include "devicelinkreceiver.h"
 #include "merge/backupcheck.h"
@@ -11,7 +12,6 @@
 #include <QFileInfo>
 #include <QLoggingCategory>
 
-#include <libimobiledevice/mobilebackup2.h>
 #include <plist/plist.h>
 #include <usbmuxd.h>
 
@@ -20,11 +20,6 @@
 namespace {
 
 Q_LOGGING_CATEGORY(lcRestore, "mmobileengine.phone")
-
-struct Backup2Free
-{
-    void operator()(mobilebackup2_client_t client) const { mobilebackup2_client_free(client); }
-};
 
 struct PlistFree
 {
@@ -83,43 +78,18 @@ int BackupRestore::Run()
     if (locked == SyncLock::CANCELLED)
         return CAPTURE_CANCELLED;
 
-    lockdownd_service_descriptor_t service = nullptr;
-    error = lockdownd_start_service_with_escrow_bag(phone.Lockdown(), MOBILEBACKUP2_SERVICE_NAME,
-                                                    &service);
-    if (error != LOCKDOWN_E_SUCCESS && error != LOCKDOWN_E_PASSWORD_PROTECTED) {
-        if (service)
-            lockdownd_service_descriptor_free(service);
-        service = nullptr;
-        error = lockdownd_start_service(phone.Lockdown(), MOBILEBACKUP2_SERVICE_NAME, &service);
-    }
-    if (error != LOCKDOWN_E_SUCCESS || !service) {
-        if (service)
-            lockdownd_service_descriptor_free(service);
-        return Fail(
-            error == LOCKDOWN_E_PASSWORD_PROTECTED ? CAPTURE_LOCKED
-            : error == LOCKDOWN_E_MUX_ERROR        ? CAPTURE_FAILED
-                                                   : CAPTURE_PROTOCOL,
-            QStringLiteral("the backup service did not start (lockdown error %1)").arg(int(error)));
-    }
-    mobilebackup2_client_t raw = nullptr;
-    const mobilebackup2_error_t opened = mobilebackup2_client_new(phone.Device(), service, &raw);
-    lockdownd_service_descriptor_free(service);
-    if (opened != MOBILEBACKUP2_E_SUCCESS || !raw)
-        return Fail(CAPTURE_FAILED, QStringLiteral("cannot connect to the backup service"));
-    std::unique_ptr<mobilebackup2_client_private, Backup2Free> client(raw);
-    const int code = Restore(client.get());
+    BackupServiceLink link(m_cancel);
+    const int opened = link.Open(phone.Device(), phone.Lockdown());
+    if (opened != CAPTURE_OK)
+        return Fail(opened, link.ErrorText());
+    const int code = Restore(link);
     if (code == CAPTURE_OK)
         syncLock.Release();
     return code;
 }
 
-int BackupRestore::Restore(void* backupClient)
+int BackupRestore::Restore(BackupServiceLink& link)
 {
-    auto client = static_cast<mobilebackup2_client_t>(backupClient);
-    double versions[2] = {2.0, 2.1};
-    double agreed = 0;
-    if (mobilebackup2_version_exchange(client, versions, 2, &agreed) != MOBILEBACKUP2_E_SUCCESS)
-        return Fail(CAPTURE_PROTOCOL, QStringLiteral("no common backup protocol version"));
     // The phone keeps its settings and whatever the backup does not hold:
     // a recovery only adds.
     std::unique_ptr<void, PlistFree> options(plist_new_dict());
@@ -132,28 +102,25 @@ int BackupRestore::Restore(void* backupClient)
         plist_dict_set_item(options.get(), "Password",
                             plist_new_string(m_password.toUtf8().constData()));
     const QByteArray source = QFileInfo(m_folder).fileName().toUtf8();
-    const mobilebackup2_error_t requested =
-        mobilebackup2_send_request(client, "Restore", m_udid.constData(), source.constData(),
-                                   static_cast<plist_t>(options.get()));
-    if (requested != MOBILEBACKUP2_E_SUCCESS)
-        return Fail(
-            requested == MOBILEBACKUP2_E_MUX_ERROR ? CAPTURE_FAILED : CAPTURE_PROTOCOL,
-            QStringLiteral("the phone refused the restore request (%1)").arg(int(requested)));
+    if (!link.SendRequest("Restore", m_udid, source, static_cast<plist_t>(options.get())))
+        return Fail(CAPTURE_FAILED,
+                    QStringLiteral("the restore request did not reach the phone: %1")
+                        .arg(link.ErrorText()));
     // The host's folder is the parent; the phone names "<source>/..." in it.
-    DeviceLinkReceiver link(client, QFileInfo(m_folder).path(), m_cancel);
-    link.SetProgressCallback([this](int percent) {
+    DeviceLinkReceiver receiver(link, QFileInfo(m_folder).path(), m_cancel);
+    receiver.SetProgressCallback([this](int percent) {
         if (m_progress)
             m_progress(percent);
     });
-    link.SetLinkProbe([this]() {
+    receiver.SetLinkProbe([this]() {
         usbmuxd_device_info_t device;
         return usbmuxd_get_device_by_udid(m_udid.constData(), &device) == 1;
     });
-    const int code = link.Run();
+    const int code = receiver.Run();
     if (m_cancel.load())
         return CAPTURE_CANCELLED;
     if (code != CAPTURE_OK)
-        return Fail(code, link.ErrorText());
+        return Fail(code, receiver.ErrorText());
     if (m_progress)
         m_progress(100);
     return CAPTURE_OK;

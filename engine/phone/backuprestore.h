@@ -7,6 +7,8 @@
 #include <atomic>
 #include <functional>
 
+class BackupServiceLink;
+
 // Restores a prepared backup folder to a connected phone through its backup
 // service's restore request; the phone then fetches the backup's files over
 // the same DeviceLink conversation a capture uses (DeviceLinkReceiver), with
@@ -38,7 +40,7 @@ public:
 
 private:
     int Fail(int code, const QString& reason);
-    int Restore(void* client);
+    int Restore(BackupServiceLink& link);
 
     QByteArray m_udid;
     QString m_folder;

@@ -1,6 +1,8 @@
 #include "devicelinkreceiver.h"
 
+#include "backupservicelink.h"
 #include "capturecode.h"
+#include "plistitems.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -14,7 +16,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -35,6 +36,8 @@ constexpr uint32_t ChunkSize = 256 * 1024;
 // A phone preparing its backup may stay silent for a while; longer silence
 // means it is gone.
 constexpr auto MaxSilence = std::chrono::minutes(5);
+// How long one wait for the phone lasts before the link is looked at again.
+constexpr int WaitMs = 500;
 // Seconds between 1970 and 2001, the epoch of property-list dates.
 constexpr qint64 PlistEpoch = 978307200;
 
@@ -52,28 +55,6 @@ struct PlistDeleter
     void operator()(plist_t node) const { plist_free(node); }
 };
 using Plist = std::unique_ptr<void, PlistDeleter>;
-
-QString StringAt(plist_t array, uint32_t index)
-{
-    if (!array || plist_get_node_type(array) != PLIST_ARRAY || plist_array_get_size(array) <= index)
-        return QString();
-    plist_t node = plist_array_get_item(array, index);
-    if (!node || plist_get_node_type(node) != PLIST_STRING)
-        return QString();
-    char* text = nullptr;
-    plist_get_string_val(node, &text);
-    const QString value = text ? QString::fromUtf8(text) : QString();
-    std::free(text);
-    return value;
-}
-
-plist_t ItemAt(plist_t array, uint32_t index, plist_type type)
-{
-    if (!array || plist_get_node_type(array) != PLIST_ARRAY || plist_array_get_size(array) <= index)
-        return nullptr;
-    plist_t node = plist_array_get_item(array, index);
-    return node && plist_get_node_type(node) == type ? node : nullptr;
-}
 
 bool RemoveItem(const QString& path)
 {
@@ -115,9 +96,9 @@ bool CopyItem(const QString& from, const QString& to)
 
 } // namespace
 
-DeviceLinkReceiver::DeviceLinkReceiver(mobilebackup2_client_t client, const QString& root,
+DeviceLinkReceiver::DeviceLinkReceiver(BackupServiceLink& link, const QString& root,
                                        const std::atomic<bool>& cancel)
-    : m_client(client), m_root(QDir(root).absolutePath()), m_cancel(cancel),
+    : m_link(link), m_root(QDir(root).absolutePath()), m_cancel(cancel),
       m_freeSpace(&DeviceLinkReceiver::FreeSpace)
 {
 }
@@ -142,15 +123,12 @@ int DeviceLinkReceiver::Run()
         if (m_cancel.load())
             return CAPTURE_CANCELLED;
         plist_t raw = nullptr;
-        char* name = nullptr;
-        const mobilebackup2_error_t error = mobilebackup2_receive_message(m_client, &raw, &name);
+        QString messageName;
+        const BackupServiceLink::Result read = m_link.ReceiveMessage(&raw, &messageName, WaitMs);
         Plist message(raw);
-        const QString messageName = name ? QString::fromUtf8(name) : QString();
-        std::free(name);
-        if (m_cancel.load())
+        if (m_cancel.load() || read == BackupServiceLink::READ_CANCELLED)
             return CAPTURE_CANCELLED;
-        if (error == MOBILEBACKUP2_E_RECEIVE_TIMEOUT ||
-            (error == MOBILEBACKUP2_E_SUCCESS && !message)) {
+        if (read == BackupServiceLink::READ_TIMEOUT) {
             if ((m_linkAlive && !m_linkAlive()) ||
                 std::chrono::steady_clock::now() - silentSince > MaxSilence) {
                 Fail(CAPTURE_FAILED, QStringLiteral("the phone stopped answering"));
@@ -158,10 +136,9 @@ int DeviceLinkReceiver::Run()
             }
             continue;
         }
-        if (error != MOBILEBACKUP2_E_SUCCESS) {
-            Fail(CAPTURE_FAILED,
-                 QStringLiteral("the link to the phone broke (backup service error %1)")
-                     .arg(int(error)));
+        if (read != BackupServiceLink::READ_OK) {
+            Fail(read == BackupServiceLink::READ_BAD_MESSAGE ? CAPTURE_PROTOCOL : CAPTURE_FAILED,
+                 QStringLiteral("the link to the phone broke: %1").arg(m_link.ErrorText()));
             return m_code;
         }
         silentSince = std::chrono::steady_clock::now();
@@ -230,7 +207,7 @@ QString DeviceLinkReceiver::ResolvePath(const QString& root, const QString& phon
 
 void DeviceLinkReceiver::TakeProgress(plist_t message, uint32_t index)
 {
-    plist_t node = ItemAt(message, index, PLIST_REAL);
+    plist_t node = PlistItems::At(message, index, PLIST_REAL);
     if (!node)
         return;
     double value = 0;
@@ -256,25 +233,23 @@ bool DeviceLinkReceiver::ReadExact(char* data, uint32_t length)
     uint32_t got = 0;
     auto silentSince = std::chrono::steady_clock::now();
     while (got < length) {
-        if (m_cancel.load())
-            return false;
         uint32_t received = 0;
-        const mobilebackup2_error_t error =
-            mobilebackup2_receive_raw(m_client, data + got, length - got, &received);
+        const BackupServiceLink::Result read =
+            m_link.Read(data + got, length - got, &received, WaitMs);
+        if (read == BackupServiceLink::READ_CANCELLED)
+            return false;
         got += received;
         if (received > 0) {
             silentSince = std::chrono::steady_clock::now();
             continue;
         }
-        const bool timeout =
-            error == MOBILEBACKUP2_E_RECEIVE_TIMEOUT || error == MOBILEBACKUP2_E_SUCCESS;
-        const bool alive = timeout && (!m_linkAlive || m_linkAlive());
+        const bool alive =
+            read == BackupServiceLink::READ_TIMEOUT && (!m_linkAlive || m_linkAlive());
         if (!alive || std::chrono::steady_clock::now() - silentSince > MaxSilence) {
             if (m_code == 0)
                 Fail(CAPTURE_FAILED, QStringLiteral("the phone went away in the middle of a file"));
             return false;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return true;
 }
@@ -291,23 +266,15 @@ bool DeviceLinkReceiver::ReadLength(uint32_t& value)
 
 bool DeviceLinkReceiver::WriteAll(const char* data, uint32_t length)
 {
-    uint32_t sent = 0;
-    while (sent < length) {
-        uint32_t now = 0;
-        if (mobilebackup2_send_raw(m_client, data + sent, length - sent, &now) !=
-                MOBILEBACKUP2_E_SUCCESS ||
-            now == 0) {
-            Fail(CAPTURE_FAILED, QStringLiteral("the phone went away while we answered"));
-            return false;
-        }
-        sent += now;
-    }
-    return true;
+    if (m_link.Write(data, length))
+        return true;
+    Fail(CAPTURE_FAILED, QStringLiteral("the phone went away while we answered"));
+    return false;
 }
 
 bool DeviceLinkReceiver::SendStatus(int code, const char* text, plist_t status)
 {
-    if (mobilebackup2_send_status_response(m_client, code, text, status) == MOBILEBACKUP2_E_SUCCESS)
+    if (m_link.SendStatus(code, text, status))
         return true;
     Fail(CAPTURE_FAILED, QStringLiteral("the phone went away while we answered"));
     return false;
@@ -317,7 +284,7 @@ DeviceLinkReceiver::Step DeviceLinkReceiver::ReceiveFiles(plist_t message)
 {
     TakeProgress(message, 2);
     uint64_t announced = 0;
-    if (plist_t total = ItemAt(message, 3, PLIST_UINT))
+    if (plist_t total = PlistItems::At(message, 3, PLIST_UINT))
         plist_get_uint_val(total, &announced);
     if (announced > 0) {
         const qint64 free = m_freeSpace ? m_freeSpace(m_root) : -1;
@@ -422,12 +389,12 @@ DeviceLinkReceiver::Step DeviceLinkReceiver::ReceiveFiles(plist_t message)
 DeviceLinkReceiver::Step DeviceLinkReceiver::SendFiles(plist_t message)
 {
     TakeProgress(message, 3);
-    plist_t files = ItemAt(message, 1, PLIST_ARRAY);
+    plist_t files = PlistItems::At(message, 1, PLIST_ARRAY);
     const uint32_t count = files ? plist_array_get_size(files) : 0;
     Plist errors;
     std::vector<char> buffer(ChunkSize + 5);
     for (uint32_t i = 0; i < count; ++i) {
-        const QString phonePath = StringAt(files, i);
+        const QString phonePath = PlistItems::StringAt(files, i);
         if (phonePath.isEmpty())
             continue;
         const QByteArray name = phonePath.toUtf8();
@@ -485,7 +452,7 @@ DeviceLinkReceiver::Step DeviceLinkReceiver::SendFiles(plist_t message)
 
 DeviceLinkReceiver::Step DeviceLinkReceiver::ListDirectory(plist_t message)
 {
-    const QString local = LocalPath(StringAt(message, 1));
+    const QString local = LocalPath(PlistItems::StringAt(message, 1));
     Plist listing(plist_new_dict());
     if (!local.isEmpty()) {
         const QFileInfoList entries =
@@ -509,7 +476,7 @@ DeviceLinkReceiver::Step DeviceLinkReceiver::ListDirectory(plist_t message)
 
 DeviceLinkReceiver::Step DeviceLinkReceiver::CreateDirectory(plist_t message)
 {
-    const QString local = LocalPath(StringAt(message, 1));
+    const QString local = LocalPath(PlistItems::StringAt(message, 1));
     if (local.isEmpty())
         return Fail(CAPTURE_PROTOCOL, QStringLiteral("a folder outside the backup"));
     if (QFileInfo(local).isDir())
@@ -527,7 +494,7 @@ DeviceLinkReceiver::Step DeviceLinkReceiver::CreateDirectory(plist_t message)
 DeviceLinkReceiver::Step DeviceLinkReceiver::MoveItems(plist_t message)
 {
     TakeProgress(message, 3);
-    plist_t moves = ItemAt(message, 1, PLIST_DICT);
+    plist_t moves = PlistItems::At(message, 1, PLIST_DICT);
     int code = 0;
     const char* text = nullptr;
     if (moves) {
@@ -571,12 +538,12 @@ DeviceLinkReceiver::Step DeviceLinkReceiver::MoveItems(plist_t message)
 DeviceLinkReceiver::Step DeviceLinkReceiver::RemoveItems(plist_t message)
 {
     TakeProgress(message, 3);
-    plist_t items = ItemAt(message, 1, PLIST_ARRAY);
+    plist_t items = PlistItems::At(message, 1, PLIST_ARRAY);
     const uint32_t count = items ? plist_array_get_size(items) : 0;
     int code = 0;
     const char* text = nullptr;
     for (uint32_t i = 0; i < count; ++i) {
-        const QString local = LocalPath(StringAt(items, i));
+        const QString local = LocalPath(PlistItems::StringAt(items, i));
         if (local.isEmpty())
             return Fail(CAPTURE_PROTOCOL, QStringLiteral("a removal out of the backup"));
         if (!QFileInfo::exists(local) && !QFileInfo(local).isSymLink()) {
@@ -593,8 +560,8 @@ DeviceLinkReceiver::Step DeviceLinkReceiver::RemoveItems(plist_t message)
 
 DeviceLinkReceiver::Step DeviceLinkReceiver::CopyItem(plist_t message)
 {
-    const QString from = LocalPath(StringAt(message, 1));
-    const QString to = LocalPath(StringAt(message, 2));
+    const QString from = LocalPath(PlistItems::StringAt(message, 1));
+    const QString to = LocalPath(PlistItems::StringAt(message, 2));
     if (from.isEmpty() || to.isEmpty())
         return Fail(CAPTURE_PROTOCOL, QStringLiteral("a copy out of the backup"));
     const bool ok = QFileInfo::exists(from) && ::CopyItem(from, to);
@@ -613,7 +580,7 @@ DeviceLinkReceiver::Step DeviceLinkReceiver::AnswerFreeSpace()
 
 DeviceLinkReceiver::Step DeviceLinkReceiver::Finish(plist_t message)
 {
-    plist_t status = ItemAt(message, 1, PLIST_DICT);
+    plist_t status = PlistItems::At(message, 1, PLIST_DICT);
     uint64_t code = 0;
     bool haveCode = false;
     QString description;

@@ -3,19 +3,20 @@
 
 #include <QString>
 
-#include <libimobiledevice/mobilebackup2.h>
 #include <plist/plist.h>
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
 
+class BackupServiceLink;
+
 // The computer's side of the backup service's DeviceLink conversation, after
 // the backup was requested: the phone asks for files of the previous backup,
 // uploads new ones, creates, lists, moves, copies and removes items, asks for
 // the free space, and ends with its final status. Every path the phone names
 // is taken relative to `root` and refused when it would lead out of it; every
-// length read from the wire is checked before it is used. Borrows the client
+// length read from the wire is checked before it is used. Borrows the link
 // and the cancel flag; blocking, on the capture's thread.
 class DeviceLinkReceiver
 {
@@ -24,7 +25,7 @@ public:
     // Free bytes on the disk that holds a folder; replaceable for tests.
     using FreeSpaceProbe = std::function<qint64(const QString& folder)>;
 
-    DeviceLinkReceiver(mobilebackup2_client_t client, const QString& root,
+    DeviceLinkReceiver(BackupServiceLink& link, const QString& root,
                        const std::atomic<bool>& cancel);
 
     void SetProgressCallback(ProgressCallback callback) { m_progress = std::move(callback); }
@@ -72,7 +73,7 @@ private:
     void Report(int percent);
     Step Fail(int code, const QString& reason);
 
-    mobilebackup2_client_t m_client;
+    BackupServiceLink& m_link;
     QString m_root;
     const std::atomic<bool>& m_cancel;
     ProgressCallback m_progress;

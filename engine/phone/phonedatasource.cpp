@@ -32,15 +32,8 @@ PhoneDataSource::PhoneDataSource(PhoneDevice& phone, MMobile::MDType type)
 
 PhoneDataSource::~PhoneDataSource()
 {
-    std::vector<std::unique_ptr<EngineTask>> tasks;
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        tasks.swap(m_tasks);
-    }
-    for (auto& task : tasks)
-        task->RequestStop();
-    // Each task joins its thread as it goes; the inner scans stop with them.
-    tasks.clear();
+    // The inner scans stop with the tasks.
+    m_tasks.StopAll();
     for (MMobile::ICategoryDataSource* inner : m_inner)
         inner->Release();
 }
@@ -77,31 +70,18 @@ MMobile::ITaskCtrl* PhoneDataSource::StartExport(const MMobile::ImportExportConf
                                                  MMobile::TaskCallBack callback, void* context)
 {
     MMobile::ICategoryDataSource* inner = m_current.load();
-    if (!inner || IsBusy())
+    if (!inner || m_tasks.IsBusy())
         return nullptr;
     return inner->StartExport(config, callback, context);
-}
-
-bool PhoneDataSource::IsBusy()
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    for (auto& task : m_tasks) {
-        if (!MMobile::IsTaskEndStatus(task->GetStatus()) && !task->IsEnding())
-            return true;
-    }
-    return false;
 }
 
 MMobile::ITaskCtrl* PhoneDataSource::StartScan(int mode, MMobile::TaskCallBack callback,
                                                void* context)
 {
-    if (IsBusy())
+    if (m_tasks.IsBusy())
         return nullptr;
-    auto task = std::make_unique<EngineTask>(
-        callback, context, [this, mode](EngineTask& self) { return Scan(self, mode); });
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_tasks.push_back(std::move(task));
-    return m_tasks.back().get();
+    return m_tasks.Add(std::make_unique<EngineTask>(
+        callback, context, [this, mode](EngineTask& self) { return Scan(self, mode); }));
 }
 
 bool PhoneDataSource::Forward(void* context, MMobile::MDType type, int status, int percent,

@@ -2,6 +2,7 @@
 #define PHONEDATASOURCE_H
 
 #include "contracts/icategorydatasource.h"
+#include "enginetasklist.h"
 
 #include <atomic>
 #include <memory>
@@ -36,7 +37,6 @@ public:
 
 private:
     ~PhoneDataSource();
-    bool IsBusy();
     TASK_CTRL_STATUS Scan(EngineTask& task, int mode);
     static bool Forward(void* context, MMobile::MDType type, int status, int percent,
                         const char* label);
@@ -46,7 +46,7 @@ private:
     std::mutex m_mutex;
     std::vector<MMobile::ICategoryDataSource*> m_inner; // every scan's, released last
     std::atomic<MMobile::ICategoryDataSource*> m_current{nullptr};
-    std::vector<std::unique_ptr<EngineTask>> m_tasks;
+    EngineTaskList m_tasks;
 };
 
 #endif // PHONEDATASOURCE_H

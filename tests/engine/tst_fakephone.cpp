@@ -90,8 +90,10 @@ private slots:
     void backupScansToTheServedItems();
     void incrementalSendsOnlyChanges_data();
     void incrementalSendsOnlyChanges();
-    void lockedUntilUnlocked();
+    void refusedUntilTheUserActs_data();
+    void refusedUntilTheUserActs();
     void diskFullIsRefused();
+    void inPlaceBackupIsTheServedFolder();
     void trustDialog_data();
     void trustDialog();
     void restoreIsReceived_data();
@@ -378,18 +380,33 @@ void TestFakePhone::incrementalSendsOnlyChanges()
     QCOMPARE(Content(QDir(out).filePath(PlainUdid)), Content(served));
 }
 
-void TestFakePhone::lockedUntilUnlocked()
+void TestFakePhone::refusedUntilTheUserActs_data()
 {
-    FakePhoneProcess phone;
-    QVERIFY2(phone.Start(m_variants[0].served, "locked", PlainUdid), qPrintable(phone.Errors()));
-    const QString out = m_dir.filePath("locked-out");
+    QTest::addColumn<QString>("scenario");
+    QTest::addColumn<QByteArray>("said");
+    QTest::addColumn<int>("exitCode"); // -1: any failure
     // What a locked phone answers a backup request.
+    QTest::newRow("locked") << "locked"
+                            << QByteArray("ErrorCode 208: Device locked (MBErrorDomain/208)")
+                            << ((-208) & 0xff);
+    // A phone that another sync holds: the client gives up on its sync lock.
+    QTest::newRow("busy") << "busy" << QByteArray("timeout while locking for sync") << -1;
+}
+
+void TestFakePhone::refusedUntilTheUserActs()
+{
+    QFETCH(QString, scenario);
+    QFETCH(QByteArray, said);
+    QFETCH(int, exitCode);
+    FakePhoneProcess phone;
+    QVERIFY2(phone.Start(m_variants[0].served, scenario, PlainUdid), qPrintable(phone.Errors()));
+    const QString out = m_dir.filePath(scenario + "-out");
     FakePhoneProcess::Run run = Backup(phone, out, true);
-    QVERIFY2(run.output.contains("ErrorCode 208: Device locked (MBErrorDomain/208)"),
-             run.output.constData());
-    QCOMPARE(run.exitCode, (-208) & 0xff);
+    QVERIFY2(run.output.contains(said), run.output.constData());
+    QVERIFY2(exitCode < 0 ? run.exitCode != 0 : run.exitCode == exitCode,
+             Summary(run.output).constData());
     QVERIFY(!QFile::exists(QDir(out).filePath(QString(PlainUdid) + "/Status.plist")));
-    // The user types the passcode; the retry goes through.
+    // The user types the passcode or ends the other sync; the retry goes through.
     QVERIFY(phone.Signal(SIGUSR1));
     QVERIFY(Eventually([&phone] {
         return phone.Tool("ideviceinfo", {"-k", "PasswordProtected"}).output == "false\n";
@@ -410,6 +427,18 @@ void TestFakePhone::diskFullIsRefused()
              run.output.constData());
     QCOMPARE(run.exitCode, (-105) & 0xff);
     QVERIFY(!QFile::exists(QDir(out).filePath(QString(PlainUdid) + "/Status.plist")));
+}
+
+void TestFakePhone::inPlaceBackupIsTheServedFolder()
+{
+    FakePhoneProcess phone;
+    QVERIFY2(phone.Start(m_variants[0].served, "in-place", PlainUdid), qPrintable(phone.Errors()));
+    const QString out = m_dir.filePath("in-place-out");
+    const FakePhoneProcess::Run run = Backup(phone, out, true);
+    QVERIFY2(run.exitCode == 0 && run.output.contains("Backup Successful."),
+             Summary(run.output).constData());
+    QCOMPARE(Content(QDir(out).filePath(PlainUdid)), Content(m_variants[0].served));
+    QVERIFY(!QFileInfo::exists(QDir(out).filePath(QString(PlainUdid) + "/Snapshot")));
 }
 
 void TestFakePhone::trustDialog_data()
@@ -576,7 +605,7 @@ void TestFakePhone::plugEventsReachListeners()
 {
     FakePhoneProcess phone;
     QVERIFY2(phone.Start(m_variants[0].served, "normal", PlainUdid), qPrintable(phone.Errors()));
-    qputenv("USBMUXD_SOCKET_ADDRESS", phone.Address());
+    phone.UseInThisProcess();
     EventLog log;
     usbmuxd_subscription_context_t subscription = nullptr;
     QCOMPARE(usbmuxd_events_subscribe(&subscription, OnEvent, &log), 0);

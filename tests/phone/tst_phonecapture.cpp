@@ -9,7 +9,7 @@
 #include "contracts/icategorydatasource.h"
 #include "contracts/imdgetter.h"
 #include "contracts/itaskctrl.h"
-#include "fakephonerunner.h"
+#include "fakephoneprocess.h"
 #include "phonedevice.h"
 #include "samplebackupwriter.h"
 #include "scanrunner.h"
@@ -68,6 +68,7 @@ class TestPhoneCapture : public QObject
 private slots:
     void initTestCase();
     void init();
+    void captureIsTheServedBackup_data();
     void captureIsTheServedBackup();
     void scanMatchesServedBackup_data();
     void scanMatchesServedBackup();
@@ -75,6 +76,7 @@ private slots:
     void failureKeepsEarlierBackup();
     void trustPromptAccepted();
     void lockedPhoneRetried();
+    void busyPhoneWaitedFor();
     void cancelStopsCapture();
     void closingPageStopsCapture();
     void pagesShareOneCapture();
@@ -86,7 +88,7 @@ private:
     QString Previous() const { return m_dir.filePath(QStringLiteral("previous")); }
 
     QTemporaryDir m_dir;
-    std::unique_ptr<FakePhoneRunner> m_phone;
+    std::unique_ptr<FakePhoneProcess> m_phone;
     std::unique_ptr<QTemporaryDir> m_dest; // fresh for every test
 };
 
@@ -97,9 +99,10 @@ void TestPhoneCapture::initTestCase()
     options.media = false;
     SampleBackupWriter writer(options);
     QVERIFY2(writer.Write(Served()), qPrintable(writer.ErrorText()));
-    m_phone = std::make_unique<FakePhoneRunner>(m_dir.filePath(QStringLiteral("phone.sock")));
+    m_phone = std::make_unique<FakePhoneProcess>();
+    m_phone->UseInThisProcess();
     // A complete earlier backup that the failing captures must leave alone.
-    QVERIFY(m_phone->Start(Served(), Udid, QString()));
+    QVERIFY(m_phone->Start(Served(), QString(), Udid));
     QCOMPARE(Capture(Previous()), int(CAPTURE_OK));
 }
 
@@ -116,9 +119,17 @@ int TestPhoneCapture::Capture(const QString& destination, BackupCapture* capture
     return used.Run();
 }
 
+void TestPhoneCapture::captureIsTheServedBackup_data()
+{
+    QTest::addColumn<QString>("scenario");
+    QTest::newRow("through a snapshot") << QString();
+    QTest::newRow("onto the final names") << QStringLiteral("in-place");
+}
+
 void TestPhoneCapture::captureIsTheServedBackup()
 {
-    QVERIFY(m_phone->Start(Served(), Udid, QString()));
+    QFETCH(QString, scenario);
+    QVERIFY(m_phone->Start(Served(), scenario, Udid));
     BackupCapture first(Udid.toLatin1(), m_dest->path());
     QCOMPARE(first.Run(), int(CAPTURE_OK));
     const QString folder = QDir(m_dest->path()).filePath(Udid);
@@ -153,7 +164,7 @@ void TestPhoneCapture::scanMatchesServedBackup_data()
 void TestPhoneCapture::scanMatchesServedBackup()
 {
     QFETCH(int, type);
-    QVERIFY(m_phone->Start(Served(), Udid, QString()));
+    QVERIFY(m_phone->Start(Served(), QString(), Udid));
     BackupDevice served(Served());
     PhoneDevice phone(Phone(), m_dest->path());
     SourcePtr fromServed;
@@ -183,6 +194,11 @@ void TestPhoneCapture::failureKeepsEarlierBackup_data()
     QTest::newRow("little free space") << "normal" << qint64(4096) << int(CAPTURE_NO_SPACE);
     QTest::newRow("phone finds the disk full")
         << "disk-full" << qint64(-1) << int(CAPTURE_NO_SPACE);
+    QTest::newRow("another sync holds the phone") << "busy" << qint64(-1) << int(CAPTURE_BUSY);
+    // Phones write an incremental backup onto the existing names: in the
+    // working copy those are links to the earlier backup's files.
+    QTest::newRow("unplugged while writing in place")
+        << "in-place,unplug-at=40" << qint64(-1) << int(CAPTURE_FAILED);
 }
 
 void TestPhoneCapture::failureKeepsEarlierBackup()
@@ -203,7 +219,7 @@ void TestPhoneCapture::failureKeepsEarlierBackup()
     QVERIFY(BackupFixture::WriteFile(sent.first(), "the earlier backup's own bytes"));
     const QString before = BackupFixture::Digests(folder);
     QVERIFY(!before.isEmpty());
-    QVERIFY(m_phone->Start(Served(), Udid, scenario));
+    QVERIFY(m_phone->Start(Served(), scenario, Udid));
     BackupCapture capture(Udid.toLatin1(), m_dest->path());
     capture.SetPairingTimeout(1500);
     capture.SetForceFull(true);
@@ -217,7 +233,7 @@ void TestPhoneCapture::failureKeepsEarlierBackup()
 
 void TestPhoneCapture::trustPromptAccepted()
 {
-    QVERIFY(m_phone->Start(Served(), Udid, QStringLiteral("pairing-pending")));
+    QVERIFY(m_phone->Start(Served(), QStringLiteral("pairing-pending"), Udid));
     BackupCapture capture(Udid.toLatin1(), m_dest->path());
     std::atomic<bool> asked{false};
     capture.SetProgressCallback([&](BackupCapture::Stage stage, int) {
@@ -237,7 +253,7 @@ void TestPhoneCapture::trustPromptAccepted()
 void TestPhoneCapture::lockedPhoneRetried()
 {
     // The page's Retry after unlocking: a new scan of the same source.
-    QVERIFY(m_phone->Start(Served(), Udid, QStringLiteral("locked")));
+    QVERIFY(m_phone->Start(Served(), QStringLiteral("locked"), Udid));
     PhoneDevice phone(Phone(), m_dest->path());
     SourcePtr source(phone.GetDataSource(MD_CONTACT));
     ScanRunner locked(source.get());
@@ -255,35 +271,66 @@ void TestPhoneCapture::lockedPhoneRetried()
     QCOMPARE(reports.last().label, QByteArray("0"));
 }
 
+void TestPhoneCapture::busyPhoneWaitedFor()
+{
+    // The other sync ends while the capture still waits for the phone.
+    QVERIFY(m_phone->Start(Served(), QStringLiteral("busy"), Udid));
+    BackupCapture capture(Udid.toLatin1(), m_dest->path());
+    std::atomic<int> code{-100};
+    std::thread run([&]() { code.store(capture.Run()); });
+    QTest::qWait(1500);
+    QCOMPARE(code.load(), -100);
+    m_phone->Signal(SIGUSR1);
+    QTRY_VERIFY_WITH_TIMEOUT(code.load() != -100, 60000);
+    run.join();
+    QCOMPARE(code.load(), int(CAPTURE_OK));
+    QCOMPARE(Content(capture.BackupFolder()), Content(Served()));
+}
+
 void TestPhoneCapture::cancelStopsCapture()
 {
     QVERIFY(BackupFixture::CopyFolder(Previous(), m_dest->path()));
     const QString folder = QDir(m_dest->path()).filePath(Udid);
     const QString before = BackupFixture::Digests(folder);
-    QVERIFY(m_phone->Start(Served(), Udid, QStringLiteral("slow=200")));
+    // After its first file the phone falls silent for longer than any read
+    // of the library waits: the capture sits in a blocked read.
+    QVERIFY(m_phone->Start(Served(), QStringLiteral("slow=60000"), Udid));
     BackupCapture capture(Udid.toLatin1(), m_dest->path());
     capture.SetForceFull(true);
-    std::atomic<int> percent{-1};
-    capture.SetProgressCallback([&](BackupCapture::Stage stage, int now) {
-        if (stage == BackupCapture::STAGE_RECEIVING)
-            percent.store(now);
+    std::atomic<bool> requested{false};
+    capture.SetProgressCallback([&](BackupCapture::Stage stage, int) {
+        if (stage == BackupCapture::STAGE_PREPARING)
+            requested.store(true);
     });
     std::atomic<int> code{-100};
     std::thread run([&]() { code.store(capture.Run()); });
-    QTRY_VERIFY_WITH_TIMEOUT(percent.load() > 0, 60000);
+    // A failing check returns early: the capture still stops and is waited for.
+    struct Stopper
+    {
+        BackupCapture& capture;
+        std::thread& thread;
+        ~Stopper()
+        {
+            capture.Cancel();
+            if (thread.joinable())
+                thread.join();
+        }
+    } stopper{capture, run};
+    QTRY_VERIFY_WITH_TIMEOUT(requested.load(), 60000);
+    QTest::qWait(1500);
+    QCOMPARE(code.load(), -100);
     capture.Cancel();
-    // The blocked read is cut: the capture ends long before the phone would.
+    // The blocked read is cut: the capture ends long before the phone speaks.
     QTRY_VERIFY_WITH_TIMEOUT(code.load() != -100, 10000);
     run.join();
     QCOMPARE(code.load(), int(CAPTURE_CANCELLED));
-    QVERIFY(percent.load() < 100);
     QCOMPARE(BackupFixture::Digests(folder), before);
     QVERIFY(!WorkingCopyLeft(m_dest->path()));
 }
 
 void TestPhoneCapture::closingPageStopsCapture()
 {
-    QVERIFY(m_phone->Start(Served(), Udid, QStringLiteral("slow=200")));
+    QVERIFY(m_phone->Start(Served(), QStringLiteral("slow=200"), Udid));
     PhoneDevice phone(Phone(), m_dest->path());
     ICategoryDataSource* source = phone.GetDataSource(MD_NOTE);
     std::atomic<int> backupPercent{0};
@@ -312,7 +359,7 @@ void TestPhoneCapture::closingPageStopsCapture()
 
 void TestPhoneCapture::pagesShareOneCapture()
 {
-    QVERIFY(m_phone->Start(Served(), Udid, QStringLiteral("slow=5")));
+    QVERIFY(m_phone->Start(Served(), QStringLiteral("slow=5"), Udid));
     PhoneDevice phone(Phone(), m_dest->path());
     SourcePtr contacts(phone.GetDataSource(MD_CONTACT));
     SourcePtr messages(phone.GetDataSource(MD_MESSAGE));
@@ -335,7 +382,7 @@ void TestPhoneCapture::encryptedPhoneAsksPassword()
     SampleBackupWriter writer(options);
     const QString served = m_dest->filePath(QStringLiteral("encrypted"));
     QVERIFY2(writer.Write(served), qPrintable(writer.ErrorText()));
-    QVERIFY(m_phone->Start(served, Udid, QString()));
+    QVERIFY(m_phone->Start(served, QString(), Udid));
     const QString destination = m_dest->filePath(QStringLiteral("backups"));
     PhoneDevice phone(Phone(), destination);
     std::atomic<int> asked{0};

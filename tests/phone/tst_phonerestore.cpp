@@ -56,7 +56,7 @@ int TestPhoneRestore::Restore(const QString& backup, const QString& scenario, co
     if (!phone.Start(served.isEmpty() ? Folder("target") : served, scenario, Udid,
                      into.isEmpty() ? QStringList() : QStringList{"--restore-into", into}))
         return -100;
-    qputenv("USBMUXD_SOCKET_ADDRESS", phone.Address());
+    phone.UseInThisProcess();
     BackupRestore restore(Udid, backup);
     restore.SetProgressCallback([progress](int percent) {
         if (progress)
@@ -73,7 +73,7 @@ void TestPhoneRestore::initTestCase()
     {
         FakePhoneProcess phone;
         QVERIFY2(phone.Start(Folder("target"), "normal", Udid), qPrintable(phone.Errors()));
-        qputenv("USBMUXD_SOCKET_ADDRESS", phone.Address());
+        phone.UseInThisProcess();
         BackupCapture capture(Udid, Folder("captured"));
         QCOMPARE(capture.Run(), int(CAPTURE_OK));
     }

@@ -1,6 +1,6 @@
 // The list of phones on the cable, from usbmuxd's events of the fake phone.
 #include "backupdevice.h"
-#include "fakephonerunner.h"
+#include "fakephoneprocess.h"
 #include "phonewatcher.h"
 #include "samplebackupwriter.h"
 
@@ -40,7 +40,7 @@ private:
 
     QTemporaryDir m_dir;
     QString m_served;
-    std::unique_ptr<FakePhoneRunner> m_phone;
+    std::unique_ptr<FakePhoneProcess> m_phone;
 };
 
 void TestPhoneWatcher::initTestCase()
@@ -51,7 +51,8 @@ void TestPhoneWatcher::initTestCase()
     options.media = false;
     SampleBackupWriter writer(options);
     QVERIFY2(writer.Write(m_served), qPrintable(writer.ErrorText()));
-    m_phone = std::make_unique<FakePhoneRunner>(m_dir.filePath(QStringLiteral("phone.sock")));
+    m_phone = std::make_unique<FakePhoneProcess>();
+    m_phone->UseInThisProcess();
 }
 
 QString TestPhoneWatcher::Expected(bool trusted) const
@@ -78,7 +79,7 @@ void TestPhoneWatcher::listsPhone()
 {
     QFETCH(QString, scenario);
     QFETCH(bool, trusted);
-    QVERIFY(m_phone->Start(m_served, Udid, scenario));
+    QVERIFY(m_phone->Start(m_served, scenario, Udid));
     PhoneWatcher watcher;
     QVERIFY(watcher.Start());
     QTRY_COMPARE_WITH_TIMEOUT(Listed(watcher), Expected(trusted), 20000);
@@ -89,7 +90,7 @@ void TestPhoneWatcher::listsPhone()
 
 void TestPhoneWatcher::followsPlugAndUnplug()
 {
-    QVERIFY(m_phone->Start(m_served, Udid, QStringLiteral("normal")));
+    QVERIFY(m_phone->Start(m_served, QStringLiteral("normal"), Udid));
     PhoneWatcher watcher;
     QVERIFY(watcher.Start());
     QTRY_COMPARE_WITH_TIMEOUT(Listed(watcher), Expected(true), 20000);

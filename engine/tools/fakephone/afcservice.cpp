@@ -1,5 +1,6 @@
 #include "afcservice.h"
 
+#include "phonestate.h"
 #include "wirestream.h"
 
 #include <atomic>
@@ -56,8 +57,8 @@ std::atomic<uint64_t> g_nextHandle{1};
 
 } // namespace
 
-AfcService::AfcService(std::mutex& lockMutex, uint64_t& lockOwner)
-    : m_lockMutex(lockMutex), m_lockOwner(lockOwner)
+AfcService::AfcService(const PhoneState& state, std::mutex& lockMutex, uint64_t& lockOwner)
+    : m_state(state), m_lockMutex(lockMutex), m_lockOwner(lockOwner)
 {
 }
 
@@ -128,7 +129,7 @@ void AfcService::Run(WireStream& stream)
                 ok = SendStatus(stream, kSuccess);
             } else {
                 std::lock_guard<std::mutex> lock(m_lockMutex);
-                const bool free = m_lockOwner == 0 || m_lockOwner == handle;
+                const bool free = (m_lockOwner == 0 || m_lockOwner == handle) && !m_state.Busy();
                 if (free && (how & kLockExclusive))
                     m_lockOwner = handle;
                 ok = SendStatus(stream, free ? kSuccess : kWouldBlock);

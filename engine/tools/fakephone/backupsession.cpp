@@ -140,12 +140,19 @@ bool BackupSession::EnoughSpace(uint64_t bytes, bool* enough)
     return true;
 }
 
+std::string BackupSession::UploadName(const std::string& path) const
+{
+    return m_state.InPlace() ? m_target + "/" + path : m_target + "/Snapshot/" + path;
+}
+
 bool BackupSession::Directories(const BackupPlan& plan)
 {
-    std::set<std::string> folders = {m_target, m_target + "/Snapshot"};
+    std::set<std::string> folders = {m_target};
+    if (!m_state.InPlace())
+        folders.insert(m_target + "/Snapshot");
     for (const ServedBackup::File& file : plan.send) {
         for (std::string parent = Parent(file.path); !parent.empty(); parent = Parent(parent)) {
-            folders.insert(m_target + "/Snapshot/" + parent);
+            folders.insert(UploadName(parent));
             folders.insert(m_target + "/" + parent);
         }
     }
@@ -221,7 +228,7 @@ bool BackupSession::Upload(const BackupPlan& plan)
         PlistNode request = DeviceLink::Message("DLMessageUploadFiles");
         PlistNode files = PlistNode::Dict();
         for (size_t i = next; i < end; ++i)
-            plist_dict_set_item(files.Get(), (m_target + "/Snapshot/" + plan.send[i].path).c_str(),
+            plist_dict_set_item(files.Get(), UploadName(plan.send[i].path).c_str(),
                                 plist_new_uint(plan.send[i].size));
         plist_array_append_item(request.Get(), files.Release());
         plist_array_append_item(request.Get(),
@@ -230,8 +237,8 @@ bool BackupSession::Upload(const BackupPlan& plan)
         if (!m_link.Send(request))
             return false;
         for (size_t i = next; i < end; ++i) {
-            if (!UploadOne(m_target + "/Snapshot/" + plan.send[i].path,
-                           m_backup.Path(plan.send[i].path), std::string()))
+            if (!UploadOne(UploadName(plan.send[i].path), m_backup.Path(plan.send[i].path),
+                           std::string()))
                 return false;
         }
         if (!m_link.SendEndOfFiles() || !StatusOk())
@@ -265,6 +272,8 @@ bool BackupSession::MoveIntoPlace(const BackupPlan& plan)
             hasStatus = true;
             continue;
         }
+        if (m_state.InPlace())
+            continue; // already where it belongs
         plist_dict_set_item(moves.Get(), (m_target + "/Snapshot/" + file.path).c_str(),
                             plist_new_string((m_target + "/" + file.path).c_str()));
         for (std::string parent = Parent(file.path); !parent.empty(); parent = Parent(parent))
@@ -284,7 +293,8 @@ bool BackupSession::MoveIntoPlace(const BackupPlan& plan)
     // Deepest first, so that each folder is empty when its turn comes.
     for (auto it = snapshotFolders.rbegin(); it != snapshotFolders.rend(); ++it)
         removals.push_back(m_target + "/Snapshot/" + *it);
-    removals.push_back(m_target + "/Snapshot");
+    if (!m_state.InPlace())
+        removals.push_back(m_target + "/Snapshot");
     if (!RemoveItems(removals))
         return false;
 

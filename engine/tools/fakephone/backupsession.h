@@ -15,7 +15,9 @@ class ServedBackup;
 // changed; the free space is asked; the files are uploaded in batches into
 // <udid>/Snapshot/, moved into place, files the phone no longer has removed,
 // and Status.plist (finished) comes last, so an interrupted backup leaves the
-// host's previous one as it was. Progress: element 2 of each upload message is
+// host's previous one as it was. In the in-place scenario the files go straight
+// onto their final names instead, as phones do on an incremental backup: then
+// only the host can keep its previous backup whole. Progress: element 2 of each upload message is
 // the overall percentage, element 3 the bytes of that batch. Borrows all.
 class BackupSession
 {
@@ -27,6 +29,8 @@ public:
 
 private:
     bool FetchHostIndex(const std::string& scratch, std::string* indexPath);
+    // Where a file of the backup is uploaded: Snapshot/ or its final name.
+    std::string UploadName(const std::string& path) const;
     bool Directories(const BackupPlan& plan);
     bool EnoughSpace(uint64_t bytes, bool* enough);
     bool Upload(const BackupPlan& plan);

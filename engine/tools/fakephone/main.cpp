@@ -19,12 +19,14 @@
 // pairing-refused (pairing is refused until accepted); unplug-at=PERCENT
 // (unplugged once PERCENT of the backup's bytes are sent); slow[=MS] (MS
 // milliseconds, default 20, after every 64 KiB); disk-full (after asking the
-// host's free space, a backup ends with "Insufficient free disk space").
+// host's free space, a backup ends with "Insufficient free disk space"); busy
+// (another sync holds the sync lock until SIGUSR1); in-place (files are
+// uploaded onto their final names in the host's backup, not into Snapshot/).
 // A restore to the phone (idevicebackup2 restore) is kept as FOLDER/<udid>/ in
 // the standard layout, with the request's options beside it in
 // FOLDER/<udid>.restore-options.plist; without --restore-into it is refused.
-// The user's part is played with signals: SIGUSR1 unlocks and accepts the trust
-// dialog, SIGUSR2 refuses it, SIGHUP unplugs or plugs the phone back in.
+// The user's part is played with signals: SIGUSR1 unlocks, ends the other sync and
+// accepts the trust dialog, SIGUSR2 refuses it, SIGHUP unplugs or plugs the phone back in.
 // The socket's path appears once the phone answers. It runs until killed and
 // writes nothing to stdout; errors go to stderr.
 
@@ -49,7 +51,7 @@ int Usage(const char* reason)
                  "usage: mmobile-fake-phone --socket PATH --backup DIR [--udid U] "
                  "[--scenario NAME[,NAME...]] [--restore-into FOLDER]\n"
                  "scenarios: normal, locked, pairing-pending, pairing-refused, "
-                 "unplug-at=PERCENT, slow[=MS], disk-full\n",
+                 "unplug-at=PERCENT, slow[=MS], disk-full, busy, in-place\n",
                  reason);
     return 2;
 }

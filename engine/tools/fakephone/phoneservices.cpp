@@ -50,7 +50,7 @@ void PhoneServices::Run(uint16_t port, int fd)
         NotificationProxy().Run(stream);
         break;
     case kAfcPort:
-        AfcService(m_afcLockMutex, m_afcLockOwner).Run(stream);
+        AfcService(m_state, m_afcLockMutex, m_afcLockOwner).Run(stream);
         break;
     case kBackupPort:
         BackupService(m_backup, m_state, m_restoreInto).Run(stream);

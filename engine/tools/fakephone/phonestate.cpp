@@ -3,8 +3,9 @@
 #include <sys/socket.h>
 
 PhoneState::PhoneState(const Scenario& scenario)
-    : m_locked(scenario.locked), m_unplugAtPercent(scenario.unplugAtPercent),
-      m_slowMilliseconds(scenario.slowMilliseconds), m_diskFull(scenario.diskFull)
+    : m_locked(scenario.locked), m_busy(scenario.busy), m_unplugAtPercent(scenario.unplugAtPercent),
+      m_slowMilliseconds(scenario.slowMilliseconds), m_diskFull(scenario.diskFull),
+      m_inPlace(scenario.inPlace)
 {
 }
 
@@ -18,6 +19,13 @@ void PhoneState::Unlock()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_locked = false;
+    m_busy = false;
+}
+
+bool PhoneState::Busy() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_busy;
 }
 
 bool PhoneState::Plugged() const

@@ -21,7 +21,10 @@ public:
     explicit PhoneState(const Scenario& scenario);
 
     bool Locked() const;
+    // Unlocks the screen and ends the other sync of the busy scenario.
     void Unlock();
+    // Another sync holds the phone: nobody gets its sync lock.
+    bool Busy() const;
 
     bool Plugged() const;
     uint32_t DeviceId() const;
@@ -42,17 +45,20 @@ public:
     bool UnplugDue(uint64_t sent, uint64_t total);
     int SlowMilliseconds() const { return m_slowMilliseconds; }
     bool DiskFull() const { return m_diskFull; }
+    bool InPlace() const { return m_inPlace; }
 
 private:
     void NotifyLocked(bool attached);
 
     mutable std::mutex m_mutex;
     bool m_locked;
+    bool m_busy;
     bool m_plugged = true;
     uint32_t m_deviceId = 1;
     int m_unplugAtPercent;
     const int m_slowMilliseconds;
     const bool m_diskFull;
+    const bool m_inPlace;
     std::set<int> m_connections;
     std::map<int, EventSink> m_listeners;
     int m_nextListener = 1;

@@ -38,6 +38,10 @@ bool Scenario::Parse(const std::string& text, Scenario* scenario, std::string* e
             parsed.pairing = PAIRING_REFUSED;
         } else if (key == "disk-full" && equals == std::string::npos) {
             parsed.diskFull = true;
+        } else if (key == "busy" && equals == std::string::npos) {
+            parsed.busy = true;
+        } else if (key == "in-place" && equals == std::string::npos) {
+            parsed.inPlace = true;
         } else if (key == "unplug-at") {
             if (!ParseNumber(value, 0, 100, &parsed.unplugAtPercent)) {
                 *error = "unplug-at needs a percentage from 0 to 100";

@@ -12,6 +12,11 @@
 //   slow[=MS]         waits MS milliseconds (default 20) after every 64 KiB sent
 //   disk-full         wants more free space than any computer has: backups end
 //                     with "Insufficient free disk space" after the host answers
+//   busy              another sync holds the phone (a backup or restore started
+//                     in its settings): the sync lock stays taken until unlocked
+//   in-place          uploads every file straight onto its final name in the
+//                     host's backup, as phones do on an incremental backup,
+//                     instead of into Snapshot/ and moving it
 class Scenario
 {
 public:
@@ -25,4 +30,6 @@ public:
     int unplugAtPercent = -1;
     int slowMilliseconds = 0;
     bool diskFull = false;
+    bool busy = false;
+    bool inPlace = false;
 };

@@ -1,6 +1,7 @@
 #include "fakephoneprocess.h"
 
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcessEnvironment>
 #include <QThread>
@@ -34,9 +35,12 @@ bool FakePhoneProcess::Start(const QString& backupFolder, const QString& scenari
 {
     if (!m_dir.isValid())
         return false;
-    QStringList arguments = {QStringLiteral("--socket"),   SocketPath(),
-                             QStringLiteral("--backup"),   backupFolder,
-                             QStringLiteral("--scenario"), scenario};
+    Stop();
+    QFile::remove(SocketPath());
+    QStringList arguments = {
+        QStringLiteral("--socket"),   SocketPath(),
+        QStringLiteral("--backup"),   backupFolder,
+        QStringLiteral("--scenario"), scenario.isEmpty() ? QStringLiteral("normal") : scenario};
     if (!udid.isEmpty())
         arguments << QStringLiteral("--udid") << udid;
     arguments << more;
@@ -78,6 +82,11 @@ QString FakePhoneProcess::Errors()
 {
     m_errors += m_process.readAllStandardError();
     return QString::fromLocal8Bit(m_errors);
+}
+
+void FakePhoneProcess::UseInThisProcess() const
+{
+    qputenv("USBMUXD_SOCKET_ADDRESS", Address());
 }
 
 QProcessEnvironment FakePhoneProcess::Environment() const

@@ -8,14 +8,16 @@
 #include <QTemporaryDir>
 
 // One mmobile-fake-phone serving a backup folder on a socket of its own, for
-// the phone tests: starts it, waits until its socket answers, runs
-// libimobiledevice's tools (or any program) against it through
+// the phone tests: starts it (again, with another scenario, on the same
+// socket), waits until its socket answers, points this process's libusbmuxd
+// or libimobiledevice's tools (any program) at it through
 // USBMUXD_SOCKET_ADDRESS, plays the user with signals, and kills it when it
 // goes. Owns the process and the folder of its socket.
 //
 //   FakePhoneProcess phone;
 //   QVERIFY2(phone.Start(sampleFolder, "locked"), qPrintable(phone.Errors()));
 //   const FakePhoneProcess::Run run = phone.Tool("idevicebackup2", {"backup", out});
+//   phone.UseInThisProcess(); // our own client, in this process, reaches it too
 class FakePhoneProcess
 {
 public:
@@ -33,6 +35,7 @@ public:
     // sanitizer's build of it), else the one this build made.
     static QString Program();
 
+    // Stops a phone this one runs first. An empty scenario is "normal";
     // `more`: further options (--restore-into FOLDER).
     bool Start(const QString& backupFolder, const QString& scenario = QStringLiteral("normal"),
                const QString& udid = QString(), const QStringList& more = QStringList());
@@ -41,6 +44,8 @@ public:
     // USBMUXD_SOCKET_ADDRESS's value for this phone, and an environment holding it.
     QByteArray Address() const;
     QProcessEnvironment Environment() const;
+    // Sets USBMUXD_SOCKET_ADDRESS of this process; it stays valid across Start()s.
+    void UseInThisProcess() const;
     qint64 Pid() const { return m_process.processId(); }
     bool Signal(int signal) const;
     // The fake's stderr so far (only errors go there).

@@ -2,9 +2,8 @@
 // the engine scans the message attachments of a sample backup (each picture
 // replaced by a 4032 x 3024 JPEG) while the GUI thread runs its event loop,
 // then the page's store takes the items there, as the page does when the scan
-// ends. A GUI-stall probe, a 5 ms heartbeat timer on the GUI thread, gives the
-// longest time between two beats, in wall time and in CPU time of the GUI
-// thread (the wall time less what the thread spent waiting for a core).
+// ends. The GUI-stall probe gives the longest time between two beats of its
+// heartbeat, less what the GUI thread spent waiting for a core.
 //
 // The baseline, in the same run: the same items without the engine's
 // thumbnails, so that the store decodes each picture on the GUI thread, as it
@@ -15,65 +14,23 @@
 #include "enginetasks.h"
 #include "samplebackupwriter.h"
 
+#include "guistallprobe.h"
 #include "store/imageitemlist.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <unistd.h>
 
-#include <algorithm>
-#include <ctime>
 #include <memory>
 
 namespace {
-
-double threadCpuMs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
-}
-
-// The longest gaps between two beats of a 5 ms timer while `work` runs the
-// event loop, in wall and in GUI-thread CPU milliseconds.
-struct Stall
-{
-    double wallMs = 0;
-    double cpuMs = 0;
-};
-
-template <class Work> Stall probe(Work work)
-{
-    QElapsedTimer clock;
-    clock.start();
-    double lastWall = clock.nsecsElapsed() / 1e6;
-    double lastCpu = threadCpuMs();
-    Stall stall;
-    auto beat = [&] {
-        const double wall = clock.nsecsElapsed() / 1e6;
-        const double cpu = threadCpuMs();
-        stall.wallMs = std::max(stall.wallMs, wall - lastWall);
-        stall.cpuMs = std::max(stall.cpuMs, cpu - lastCpu);
-        lastWall = wall;
-        lastCpu = cpu;
-    };
-    QTimer heartbeat;
-    heartbeat.setInterval(5);
-    QObject::connect(&heartbeat, &QTimer::timeout, beat);
-    heartbeat.start();
-    work();
-    beat();
-    return stall;
-}
 
 // A sample backup whose message attachment pictures are 12 MP JPEGs.
 struct Backup
@@ -137,14 +94,14 @@ void BM_AttachmentPageStall(benchmark::State& state)
     }
     const QString work = sample.dir.filePath(QStringLiteral("work/"));
     BackupDevice device(sample.folder);
-    Stall engine{1e300, 1e300};
-    Stall store{1e300, 1e300};
+    GuiStall engine = GuiStall::Worst();
+    GuiStall store = GuiStall::Worst();
     for (auto _ : state) {
         MMobile::ICategoryDataSource* data = device.GetDataSource(MMobile::MD_MESSAGE_ATTACHMENT);
         // The stores borrow the scan's items: they go before the source.
         auto page = std::make_unique<ImageItemList>(MMobile::MD_MESSAGE_ATTACHMENT, work,
                                                     QStringLiteral("/skin/"));
-        const Stall now = probe([&] {
+        const GuiStall now = GuiStallProbe::Measure([&] {
             MMobile::ITaskCtrl* task = data->StartScan(1, &enginetasks::Quiet, nullptr);
             if (!task || !task->Start()) {
                 state.SkipWithError("scan failed");
@@ -155,8 +112,7 @@ void BM_AttachmentPageStall(benchmark::State& state)
             page->SetDatas(data->GetDataGetter());
             QCoreApplication::processEvents();
         });
-        engine.wallMs = std::min(engine.wallMs, now.wallMs);
-        engine.cpuMs = std::min(engine.cpuMs, now.cpuMs);
+        engine.KeepLeast(now);
 
         // The baseline: the same items as the engine handed them over before.
         state.PauseTiming();
@@ -167,23 +123,23 @@ void BM_AttachmentPageStall(benchmark::State& state)
         }
         auto before = std::make_unique<ImageItemList>(MMobile::MD_MESSAGE_ATTACHMENT, work,
                                                       QStringLiteral("/skin/"));
-        const Stall old = probe([&] {
+        const GuiStall old = GuiStallProbe::Measure([&] {
             before->SetDatas(getter);
             QCoreApplication::processEvents();
         });
-        store.wallMs = std::min(store.wallMs, old.wallMs);
-        store.cpuMs = std::min(store.cpuMs, old.cpuMs);
+        store.KeepLeast(old);
         before.reset();
         page.reset();
         data->Release();
         state.ResumeTiming();
     }
     state.counters["pictures"] = sample.pictures;
-    state.counters["gui_burst_ms"] = engine.cpuMs;
+    state.counters["gui_burst_ms"] = engine.stallMs;
+    state.counters["gui_burst_cpu_ms"] = engine.cpuMs;
     state.counters["gui_gap_wall_ms"] = engine.wallMs;
-    state.counters["store_decodes_burst_ms"] = store.cpuMs;
+    state.counters["store_decodes_burst_ms"] = store.stallMs;
     state.counters["store_decodes_gap_wall_ms"] = store.wallMs;
-    state.counters["ratio"] = engine.cpuMs / store.cpuMs;
+    state.counters["ratio"] = engine.stallMs / store.stallMs;
 }
 BENCHMARK(BM_AttachmentPageStall)->Unit(benchmark::kMillisecond)->Iterations(3);
 

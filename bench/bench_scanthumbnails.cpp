@@ -7,15 +7,16 @@
 //   longer decodes). Prints ms per photo both ways and the speed-up.
 // - BM_GuiGapDuringScan: 1,000 photos (two thirds JPEG) made into thumbnails
 //   on the makers' threads while the GUI thread runs its event loop, then
-//   handed to the store there; prints the longest gap between two turns of
-//   the event loop, and the same gap when the store decodes (a smaller set,
-//   since each picture stalls the loop alike).
+//   handed to the store there; prints the GUI-stall probe's longest stall,
+//   and the same stall when the store decodes (a smaller set, since each
+//   picture stalls the loop alike).
 //
 // The photos are hard links to one JPEG and one HEIC, so a thousand of them
 // take no disk space; each is decoded as its own file.
 
 #include "fakegetter.h"
 #include "fakephoto.h"
+#include "guistallprobe.h"
 #include "picturefiles.h"
 #include "thumbnailmaker.h"
 
@@ -31,7 +32,6 @@
 #include <QPainter>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <unistd.h>
 
@@ -164,28 +164,6 @@ void BM_ScanToThumbnails(benchmark::State& state)
     state.SetLabel(heic ? "HEIC 4032x3024" : "JPEG 4032x3024");
 }
 
-// Runs the event loop until `work` (started on entry) is done, and answers
-// the longest time between two timer turns.
-template <class Work> double longestGapMs(Work work)
-{
-    QElapsedTimer clock;
-    clock.start();
-    qint64 last = clock.nsecsElapsed();
-    qint64 longest = 0;
-    QTimer tick;
-    tick.setInterval(1);
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        const qint64 now = clock.nsecsElapsed();
-        longest = std::max(longest, now - last);
-        last = now;
-    });
-    tick.start();
-    work();
-    const qint64 now = clock.nsecsElapsed();
-    longest = std::max(longest, now - last);
-    return longest / 1e6;
-}
-
 void BM_GuiGapDuringScan(benchmark::State& state)
 {
     const int count = int(state.range(0));
@@ -200,7 +178,7 @@ void BM_GuiGapDuringScan(benchmark::State& state)
         ImageItemList store(MMobile::MD_PHOTO, work, QStringLiteral("/skin/"));
         QElapsedTimer timer;
         timer.start();
-        gap = longestGapMs([&] {
+        const GuiStall stall = GuiStallProbe::Measure([&] {
             // The scan thread: reads the rows and queues the pictures.
             bool done = false;
             std::thread scan([&] {
@@ -218,19 +196,20 @@ void BM_GuiGapDuringScan(benchmark::State& state)
             store.SetDatas(&items.getter);
             QCoreApplication::processEvents();
         });
+        gap = stall.stallMs;
         total = timer.nsecsElapsed() / 1e6;
     }
     // Before, the store decoded each picture in its fill: the loop stood
     // still for all of them. A few show the size of the stall.
     const QStringList few = photos().linksTo(photos().jpeg, 4) + photos().linksTo(photos().heic, 2);
-    const double before = longestGapMs([&] {
+    const GuiStall before = GuiStallProbe::Measure([&] {
         ScanItems items(few);
         ImageItemList store(MMobile::MD_PHOTO, work, QStringLiteral("/skin/"));
         store.SetDatas(&items.getter);
     });
     state.counters["longest_gap_ms"] = gap;
     state.counters["scan_to_thumbnails_ms"] = total;
-    state.counters["gap_before_6_photos_ms"] = before;
+    state.counters["gap_before_6_photos_ms"] = before.stallMs;
 }
 
 BENCHMARK(BM_ScanToThumbnails)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(2);

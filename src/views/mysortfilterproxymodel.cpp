@@ -5,8 +5,12 @@
 #include <QAbstractListModel>
 #include <QAbstractTableModel>
 #include <QColor>
+#include <QFutureWatcher>
 #include <QRegExp>
 #include <QRegularExpression>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <utility>
 
 MySortFilterProxyModel::MySortFilterProxyModel(QObject* parent)
     : QSortFilterProxyModel(parent),
@@ -45,6 +49,7 @@ QVariant MySortFilterProxyModel::data(const QModelIndex& index, int role) const
 
 void MySortFilterProxyModel::forgetKeys()
 {
+    m_keys->markBackgroundStale();
     m_keys->clear();
 }
 
@@ -55,19 +60,23 @@ void MySortFilterProxyModel::setSourceModel(QAbstractItemModel* source)
     for (const QMetaObject::Connection& connection : qAsConst(m_sourceConnections))
         disconnect(connection);
     m_sourceConnections.clear();
+    cancelBackgroundSort();
     forgetKeys();
     if (source) {
         using Model = QAbstractItemModel;
         m_sourceConnections << connect(
             source, &Model::dataChanged, this,
             [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
-                if (!topLeft.parent().isValid())
+                if (!topLeft.parent().isValid()) {
+                    m_keys->markBackgroundStale();
                     m_keys->forgetRows(topLeft.row(), bottomRight.row());
+                }
             });
         auto forget = [this] { forgetKeys(); };
         // After these the base class sorts every row again, if it keeps an
         // order: the cells are read again, and only changed ones get new keys.
         auto refresh = [this] {
+            m_keys->markBackgroundStale();
             if (dynamicSortFilter() && canRank(sortColumn()))
                 m_keys->refreshColumn(sourceModel(), sortColumn());
             else
@@ -267,10 +276,60 @@ void MySortFilterProxyModel::rankSortColumn(int column)
 // once, then the base class sorts on the ranks.
 void MySortFilterProxyModel::sort(int column, Qt::SortOrder order)
 {
+    cancelBackgroundSort();
     // The base class ignores a request for the order it already keeps up.
-    if (!(dynamicSortFilter() && sortColumn() == column && sortOrder() == order))
+    if (!(dynamicSortFilter() && sortColumn() == column && sortOrder() == order)) {
+        if (startBackgroundSort(column, order))
+            return;
         rankSortColumn(column);
+    }
     QSortFilterProxyModel::sort(column, order);
+}
+
+// Collating a large column is most of a first sort: the GUI thread only reads
+// the cells (the model is its own) and later sorts on the ranks.
+bool MySortFilterProxyModel::startBackgroundSort(int column, Qt::SortOrder order)
+{
+    QAbstractItemModel* source = sourceModel();
+    const bool flat =
+        qobject_cast<QAbstractTableModel*>(source) || qobject_cast<QAbstractListModel*>(source);
+    if (!flat || !canRank(column) || source->rowCount() < kBackgroundRows ||
+        m_keys->hasRanks(source, column))
+        return false;
+    auto texts = std::make_shared<SortKeyCache::ColumnTexts>();
+    if (!m_keys->readColumn(source, column, *texts))
+        return false;
+    using Ranking = SortKeyCache::Ranking;
+    auto* watcher = new QFutureWatcher<Ranking>(this);
+    m_keys->setBackground(watcher);
+    connect(watcher, &QFutureWatcher<Ranking>::finished, this,
+            [this, watcher, texts, column, order] {
+                watcher->deleteLater();
+                switch (m_keys->takeBackground(watcher)) {
+                case SortKeyCache::Background::Replaced:
+                    return;
+                case SortKeyCache::Background::Stale:
+                    // The cells changed meanwhile: read them again.
+                    sort(column, order);
+                    return;
+                case SortKeyCache::Background::Current:
+                    break;
+                }
+                Ranking ranking = watcher->result();
+                m_keys->adopt(std::move(*texts), std::move(ranking));
+                QSortFilterProxyModel::sort(column, order);
+            });
+    watcher->setFuture(QtConcurrent::run([texts] { return SortKeyCache::rankTexts(*texts); }));
+    return true;
+}
+
+// The worker's result is dropped; the worker itself runs out on its own.
+void MySortFilterProxyModel::cancelBackgroundSort()
+{
+    if (QFutureWatcherBase* watcher = m_keys->dropBackground()) {
+        watcher->disconnect(this);
+        watcher->deleteLater();
+    }
 }
 
 // Called about n log n times per sort: no more than the cache's own test.

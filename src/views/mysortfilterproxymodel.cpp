@@ -6,11 +6,79 @@
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QFutureWatcher>
+#include <QMutex>
+#include <QMutexLocker>
 #include <QRegExp>
 #include <QRegularExpression>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <unordered_map>
 #include <utility>
+
+namespace {
+
+// The ranking under way on a worker for a proxy: a source change makes it
+// stale, a newer request replaces it. Kept beside the proxies rather than in
+// them, so that the class keeps the layout that plug-ins were built against.
+struct BackgroundSort
+{
+    QFutureWatcherBase* watcher = nullptr;
+    bool stale = false;
+};
+
+enum class Outcome { Replaced, Stale, Current };
+
+QMutex& BackgroundLock()
+{
+    static QMutex lock;
+    return lock;
+}
+
+std::unordered_map<const QObject*, BackgroundSort>& BackgroundSorts()
+{
+    static std::unordered_map<const QObject*, BackgroundSort> table;
+    return table;
+}
+
+void SetBackground(const QObject* proxy, QFutureWatcherBase* watcher)
+{
+    QMutexLocker lock(&BackgroundLock());
+    BackgroundSorts()[proxy] = BackgroundSort{watcher, false};
+}
+
+void MarkBackgroundStale(const QObject* proxy)
+{
+    QMutexLocker lock(&BackgroundLock());
+    auto it = BackgroundSorts().find(proxy);
+    if (it != BackgroundSorts().end())
+        it->second.stale = true;
+}
+
+// What became of the ranking of watcher, which is then no longer under way.
+Outcome TakeBackground(const QObject* proxy, QFutureWatcherBase* watcher)
+{
+    QMutexLocker lock(&BackgroundLock());
+    auto it = BackgroundSorts().find(proxy);
+    if (it == BackgroundSorts().end() || it->second.watcher != watcher)
+        return Outcome::Replaced;
+    const bool stale = it->second.stale;
+    BackgroundSorts().erase(it);
+    return stale ? Outcome::Stale : Outcome::Current;
+}
+
+// Ends whatever is under way for proxy and returns its watcher.
+QFutureWatcherBase* DropBackground(const QObject* proxy)
+{
+    QMutexLocker lock(&BackgroundLock());
+    auto it = BackgroundSorts().find(proxy);
+    if (it == BackgroundSorts().end())
+        return nullptr;
+    QFutureWatcherBase* watcher = it->second.watcher;
+    BackgroundSorts().erase(it);
+    return watcher;
+}
+
+} // namespace
 
 MySortFilterProxyModel::MySortFilterProxyModel(QObject* parent)
     : QSortFilterProxyModel(parent),
@@ -33,6 +101,7 @@ MySortFilterProxyModel::MySortFilterProxyModel(QObject* parent)
 
 MySortFilterProxyModel::~MySortFilterProxyModel()
 {
+    DropBackground(this);
     m_keys.reset();
     delete m_pAddressPattern;
 }
@@ -49,7 +118,7 @@ QVariant MySortFilterProxyModel::data(const QModelIndex& index, int role) const
 
 void MySortFilterProxyModel::forgetKeys()
 {
-    m_keys->markBackgroundStale();
+    MarkBackgroundStale(this);
     m_keys->clear();
 }
 
@@ -68,7 +137,7 @@ void MySortFilterProxyModel::setSourceModel(QAbstractItemModel* source)
             source, &Model::dataChanged, this,
             [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
                 if (!topLeft.parent().isValid()) {
-                    m_keys->markBackgroundStale();
+                    MarkBackgroundStale(this);
                     m_keys->forgetRows(topLeft.row(), bottomRight.row());
                 }
             });
@@ -76,7 +145,7 @@ void MySortFilterProxyModel::setSourceModel(QAbstractItemModel* source)
         // After these the base class sorts every row again, if it keeps an
         // order: the cells are read again, and only changed ones get new keys.
         auto refresh = [this] {
-            m_keys->markBackgroundStale();
+            MarkBackgroundStale(this);
             if (dynamicSortFilter() && canRank(sortColumn()))
                 m_keys->refreshColumn(sourceModel(), sortColumn());
             else
@@ -301,18 +370,18 @@ bool MySortFilterProxyModel::startBackgroundSort(int column, Qt::SortOrder order
         return false;
     using Ranking = SortKeyCache::Ranking;
     auto* watcher = new QFutureWatcher<Ranking>(this);
-    m_keys->setBackground(watcher);
+    SetBackground(this, watcher);
     connect(watcher, &QFutureWatcher<Ranking>::finished, this,
             [this, watcher, texts, column, order] {
                 watcher->deleteLater();
-                switch (m_keys->takeBackground(watcher)) {
-                case SortKeyCache::Background::Replaced:
+                switch (TakeBackground(this, watcher)) {
+                case Outcome::Replaced:
                     return;
-                case SortKeyCache::Background::Stale:
+                case Outcome::Stale:
                     // The cells changed meanwhile: read them again.
                     sort(column, order);
                     return;
-                case SortKeyCache::Background::Current:
+                case Outcome::Current:
                     break;
                 }
                 Ranking ranking = watcher->result();
@@ -326,7 +395,7 @@ bool MySortFilterProxyModel::startBackgroundSort(int column, Qt::SortOrder order
 // The worker's result is dropped; the worker itself runs out on its own.
 void MySortFilterProxyModel::cancelBackgroundSort()
 {
-    if (QFutureWatcherBase* watcher = m_keys->dropBackground()) {
+    if (QFutureWatcherBase* watcher = DropBackground(this)) {
         watcher->disconnect(this);
         watcher->deleteLater();
     }

@@ -10,7 +10,6 @@
 #include <optional>
 #include <vector>
 
-class QFutureWatcherBase;
 class QRegExp;
 class QVariant;
 
@@ -77,31 +76,6 @@ public:
     static Ranking rankTexts(const ColumnTexts& texts);
     // Takes over a ranking made from texts that readColumn gave.
     void adopt(ColumnTexts&& texts, Ranking&& ranking);
-    // The ranking under way on a worker for the proxy, kept here beside the
-    // keys it will give. A source change makes it stale; a newer request
-    // replaces it.
-    enum class Background { Replaced, Stale, Current };
-    void setBackground(QFutureWatcherBase* watcher)
-    {
-        m_background = watcher;
-        m_backgroundStale = false;
-    }
-    void markBackgroundStale() { m_backgroundStale = m_background != nullptr; }
-    // What became of the ranking of watcher, which is then no longer under way.
-    Background takeBackground(QFutureWatcherBase* watcher)
-    {
-        if (!watcher || watcher != m_background)
-            return Background::Replaced;
-        m_background = nullptr;
-        return m_backgroundStale ? Background::Stale : Background::Current;
-    }
-    // Ends whatever is under way and returns its watcher.
-    QFutureWatcherBase* dropBackground()
-    {
-        QFutureWatcherBase* watcher = m_background;
-        m_background = nullptr;
-        return watcher;
-    }
     // Forgets every cell; the next comparison reads afresh.
     void clear();
     // Forgets the top-level rows first..last.
@@ -144,8 +118,6 @@ private:
     // Position of each top-level cell in the column's order, equal cells
     // sharing one; empty unless rankColumn ran since the last change.
     std::vector<int> m_ranks;
-    QFutureWatcherBase* m_background = nullptr;
-    bool m_backgroundStale = false;
 };
 
 #endif // SORTKEYCACHE_H

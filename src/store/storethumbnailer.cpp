@@ -4,11 +4,10 @@
 
 #include <QImage>
 #include <QImageReader>
-#include <QMutex>
-#include <QMutexLocker>
 #include <QRunnable>
 #include <QThreadPool>
 
+#include <mutex>
 #include <vector>
 
 namespace {
@@ -40,7 +39,8 @@ struct StoreThumbnailer::Shared
         QString path;
     };
 
-    QMutex mutex;
+    // A standard mutex: thread sanitizers see its hand-overs, not QMutex's.
+    std::mutex mutex;
     StoreThumbnailer* owner = nullptr; // null once the owner is gone
     std::vector<Result> results;
     int generation = 0; // bumped by Forget(); guarded by the mutex too
@@ -55,7 +55,7 @@ StoreThumbnailer::StoreThumbnailer(QObject* parent)
 StoreThumbnailer::~StoreThumbnailer()
 {
     // Posting happens under the lock, so no result is posted to a dead owner.
-    QMutexLocker lock(&m_shared->mutex);
+    std::lock_guard<std::mutex> lock(m_shared->mutex);
     m_shared->owner = nullptr;
     ++m_shared->generation;
 }
@@ -66,31 +66,31 @@ void StoreThumbnailer::Submit(MMobile::IPhoto* photo, const QString& picture, co
     ++m_pending;
     int generation = 0;
     {
-        QMutexLocker lock(&m_shared->mutex);
+        std::lock_guard<std::mutex> lock(m_shared->mutex);
         generation = m_shared->generation;
     }
     std::shared_ptr<Shared> shared = m_shared;
     Worker().start(QRunnable::create([=] {
         {
-            QMutexLocker lock(&shared->mutex);
+            std::lock_guard<std::mutex> lock(shared->mutex);
             if (shared->generation != generation)
                 return; // forgotten before it started
         }
         const bool saved = MakeThumbnail(picture, target, format);
-        QMutexLocker lock(&shared->mutex);
+        std::lock_guard<std::mutex> lock(shared->mutex);
         if (!shared->owner || shared->generation != generation)
             return;
         const bool first = shared->results.empty();
         shared->results.push_back(Shared::Result{generation, photo, saved ? target : fallback});
+        // By name: the call carries no argument block from this thread.
         if (first)
-            QMetaObject::invokeMethod(shared->owner, &StoreThumbnailer::Deliver,
-                                      Qt::QueuedConnection);
+            QMetaObject::invokeMethod(shared->owner, "Deliver", Qt::QueuedConnection);
     }));
 }
 
 void StoreThumbnailer::Forget()
 {
-    QMutexLocker lock(&m_shared->mutex);
+    std::lock_guard<std::mutex> lock(m_shared->mutex);
     ++m_shared->generation;
     m_shared->results.clear();
     m_pending = 0;
@@ -111,7 +111,7 @@ void StoreThumbnailer::Deliver()
     std::vector<Shared::Result> results;
     int generation = 0;
     {
-        QMutexLocker lock(&m_shared->mutex);
+        std::lock_guard<std::mutex> lock(m_shared->mutex);
         results.swap(m_shared->results);
         generation = m_shared->generation;
     }

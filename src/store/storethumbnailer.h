@@ -48,9 +48,12 @@ public:
     // The picture fitted into the thumbnail box with a smooth scale.
     static QImage ReadFittedImage(const QString& path);
 
+private slots:
+    // Takes back the results gathered so far (queued from the worker).
+    void Deliver();
+
 private:
     struct Shared;
-    void Deliver();
 
     std::shared_ptr<Shared> m_shared;
     std::function<void()> m_listener;

@@ -4,6 +4,7 @@
 // the way a paint worked before, loading and scaling every file again, timed
 // in the same run. Prints the milliseconds of one repaint and the ratio.
 
+#include "guistallprobe.h"
 #include "photos/imagelistdelegate.h"
 #include "photos/imagelistitmmodel.h"
 
@@ -16,7 +17,6 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
-#include <ctime>
 #include <memory>
 
 namespace {
@@ -24,13 +24,6 @@ namespace {
 const int kColumns = 7;
 const int kRows = 6;
 const QSize kCell(133, 145);
-
-double threadMs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
-}
 
 // The cells of one screen, each with a thumbnail file of its own.
 struct Screen
@@ -93,15 +86,15 @@ void BM_RepaintScreenOfCells(benchmark::State& state)
     repaint(); // the first paint decodes
     double best = 1e300;
     for (auto _ : state) {
-        const double start = threadMs();
+        const double start = GuiStallProbe::ThreadCpuMs();
         repaint();
-        best = std::min(best, threadMs() - start);
+        best = std::min(best, GuiStallProbe::ThreadCpuMs() - start);
     }
     double reloading = 1e300;
     for (int i = 0; i < 5; ++i) {
-        const double start = threadMs();
+        const double start = GuiStallProbe::ThreadCpuMs();
         paintReloading(screen);
-        reloading = std::min(reloading, threadMs() - start);
+        reloading = std::min(reloading, GuiStallProbe::ThreadCpuMs() - start);
     }
     state.counters["repaint_ms"] = best;
     state.counters["reloading_ms"] = reloading;

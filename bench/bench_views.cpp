@@ -1,7 +1,9 @@
 // The table proxy on 100,000 and 1,000,000 contacts, each figure as a ratio to
 // a baseline timed in the same run (best of several rounds on both sides, in
 // CPU time of the thread):
-// - sorting by name (the keys cold, as after a scan) against a sort on
+// - sorting by name (the keys cold, as after a scan; the CPU time of all
+//   threads from the click to the order in place, and the GUI-stall probe's
+//   longest burst meanwhile) against a sort on
 //   precomputed collation keys: QCollator::sortKey of every name, then a
 //   stable sort of the keys, the least work that gives the same order;
 // - the re-sort after a model reset (check-all) against the same baseline;
@@ -22,6 +24,7 @@
 #ifdef BENCH_DEMO_PAGES
 #include "searchmarkproxy.h"
 #endif
+#include "guistallprobe.h"
 
 #include <benchmark/benchmark.h>
 
@@ -109,12 +112,11 @@ Table& table(int count)
     return *entry;
 }
 
-// CPU time of this thread: the machine is shared, and both sides of a ratio
-// should count only their own work.
-double threadMs()
+// CPU time of the whole process, for work shared with a worker thread.
+double processMs()
 {
     timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
     return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
 }
 
@@ -122,9 +124,9 @@ template <class Work> double bestMs(int rounds, Work work)
 {
     double best = 1e300;
     for (int i = 0; i < rounds; ++i) {
-        const double start = threadMs();
+        const double start = GuiStallProbe::ThreadCpuMs();
         work();
-        best = std::min(best, threadMs() - start);
+        best = std::min(best, GuiStallProbe::ThreadCpuMs() - start);
     }
     return best;
 }
@@ -165,6 +167,7 @@ void BM_SortByName(benchmark::State& state)
     Table& t = table(count);
     double best = 1e300;
     double baseline = 1e300;
+    GuiStall stall = GuiStall::Worst();
     for (auto _ : state) {
         state.PauseTiming();
         t.proxy.sort(-1);
@@ -172,10 +175,16 @@ void BM_SortByName(benchmark::State& state)
         t.proxy.rowCount();
         baseline = std::min(baseline, keySortOnceMs(t.names));
         state.ResumeTiming();
-        const double start = threadMs();
-        t.proxy.sort(0, Qt::AscendingOrder);
+        // The click: the cells are read here, keyed and ranked on a worker,
+        // and the order swapped in here. All threads' CPU time counts.
+        const double start = processMs();
+        stall.KeepLeast(GuiStallProbe::Measure([&] {
+            t.proxy.sort(0, Qt::AscendingOrder);
+            while (t.proxy.sortColumn() != 0)
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        }));
         benchmark::DoNotOptimize(t.proxy.rowCount());
-        best = std::min(best, threadMs() - start);
+        best = std::min(best, processMs() - start);
     }
     // The same column in the other order: the cells are known, only the base
     // class's sort runs.
@@ -193,6 +202,8 @@ void BM_SortByName(benchmark::State& state)
     state.counters["best_ms"] = best;
     state.counters["known_cells_ms"] = reversed / 2;
     state.counters["ratio"] = best / baseline;
+    state.counters["gui_burst_ms"] = stall.stallMs;
+    state.counters["gui_burst_cpu_ms"] = stall.cpuMs;
     state.SetItemsProcessed(state.iterations() * count);
     t.proxy.sort(-1);
 }
@@ -204,12 +215,14 @@ void BM_ResetWhileSorted(benchmark::State& state)
     const int count = int(state.range(0));
     Table& t = table(count);
     t.proxy.sort(0, Qt::AscendingOrder);
+    while (t.proxy.sortColumn() != 0) // a first sort ranks on a worker
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     double best = 1e300;
     for (auto _ : state) {
-        const double start = threadMs();
+        const double start = GuiStallProbe::ThreadCpuMs();
         t.model.CheckAll(Qt::Unchecked);
         benchmark::DoNotOptimize(t.proxy.rowCount());
-        best = std::min(best, threadMs() - start);
+        best = std::min(best, GuiStallProbe::ThreadCpuMs() - start);
     }
     const double baseline = keySortMs(t.names, 5);
     state.counters["keysort_ms"] = baseline;
@@ -231,10 +244,10 @@ void BM_FilterByKeyword(benchmark::State& state)
         t.proxy.setFilterFixedString(QString());
         t.proxy.rowCount();
         state.ResumeTiming();
-        const double start = threadMs();
+        const double start = GuiStallProbe::ThreadCpuMs();
         t.proxy.setFilterFixedString(QStringLiteral("Lee"));
         shown = t.proxy.rowCount();
-        best = std::min(best, threadMs() - start);
+        best = std::min(best, GuiStallProbe::ThreadCpuMs() - start);
     }
     const double baseline = bestMs(5, [&] {
         int accepted = 0;
@@ -275,12 +288,12 @@ void BM_PageSearch(benchmark::State& state)
         state.PauseTiming();
         clearSearch();
         state.ResumeTiming();
-        const double start = threadMs();
+        const double start = GuiStallProbe::ThreadCpuMs();
         search.SearchContent(&t.store, keyword.constData(), keyword.size());
         t.store.UpdateCheckedCountBySearch();
         pageProxy.marksChanged();
         shown = pageProxy.rowCount();
-        best = std::min(best, threadMs() - start);
+        best = std::min(best, GuiStallProbe::ThreadCpuMs() - start);
     }
     clearSearch();
 

@@ -4,6 +4,8 @@
 #include "contracts/ivoicememo.h"
 #include "contracts/mmobiletypes.h"
 
+#include <QPointer>
+
 ImageListItmModel::ImageListItmModel(QObject* parent) : QAbstractListModel(parent), m_store(nullptr)
 {
 }
@@ -89,7 +91,22 @@ Qt::ItemFlags ImageListItmModel::flags(const QModelIndex& index) const
 void ImageListItmModel::SetDatas(ImageItemList* store)
 {
     beginResetModel();
+    if (m_store && m_store != store)
+        m_store->SetThumbnailListener({});
     m_store = store;
+    if (store) {
+        // Thumbnails made off the GUI thread arrive later: their cells are
+        // drawn again. The model may go before the store, hence the guard.
+        QPointer<ImageListItmModel> model(this);
+        store->SetThumbnailListener([model, store] {
+            if (!model || model->m_store != store)
+                return;
+            const int rows = model->rowCount();
+            if (rows > 0)
+                emit model->dataChanged(model->index(0, 0), model->index(rows - 1, 0),
+                                        {Qt::DecorationRole});
+        });
+    }
     endResetModel();
 }
 

@@ -1,5 +1,7 @@
 #include "store/imageitemlist.h"
 
+#include "store/storethumbnailer.h"
+
 #include "contracts/imdcommon.h"
 #include "contracts/imdgetter.h"
 #include "contracts/iphoto.h"
@@ -8,15 +10,17 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-#include <QImage>
-#include <QImageReader>
 #include <QtDebug>
 
+#include <QImage>
+#include <QMutex>
+#include <QMutexLocker>
+
 #include <algorithm>
+#include <memory>
+#include <unordered_map>
 
 namespace {
-
-const QSize kThumbnailBox(113, 96);
 
 bool IsFileCategory(MMobile::MDType type)
 {
@@ -49,6 +53,20 @@ void SetEntryDrop(ImageListItem& entry, bool drop)
         entry.recording->SetDropMark(drop);
 }
 
+// The thumbnailer of each store lives beside the store rather than in it, so
+// that the class keeps the size and layout that plug-ins were built against.
+QMutex& ThumbnailerLock()
+{
+    static QMutex lock;
+    return lock;
+}
+
+std::unordered_map<const ImageItemList*, std::unique_ptr<StoreThumbnailer>>& Thumbnailers()
+{
+    static std::unordered_map<const ImageItemList*, std::unique_ptr<StoreThumbnailer>> table;
+    return table;
+}
+
 } // namespace
 
 ImageItemList::ImageItemList(MMobile::MDType type, const QString& workFolder,
@@ -62,12 +80,15 @@ ImageItemList::ImageItemList(MMobile::MDType type, const QString& workFolder,
 }
 
 // Photo rows are positions, not pointers, so a member-wise copy stays valid.
+// Thumbnails in flight stay with the store that asked for them.
 ImageItemList::ImageItemList(const ImageItemList& other) = default;
 ImageItemList& ImageItemList::operator=(const ImageItemList& other) = default;
 
 ImageItemList::~ImageItemList()
 {
     ImageItemList::ClearData();
+    QMutexLocker lock(&ThumbnailerLock());
+    Thumbnailers().erase(this);
 }
 
 void ImageItemList::SetDatas(MMobile::IMDGetter* getter)
@@ -103,6 +124,7 @@ MMobile::IMDCommon* ImageItemList::GetData(unsigned int) const
 
 void ImageItemList::ClearData()
 {
+    Thumbnailer().Forget();
     m_pending.clear();
     m_imageList.clear();
     m_photoRows.clear();
@@ -274,6 +296,16 @@ QString ImageItemList::GetDefaultPhotoPath() const
     return m_skinFolder + QStringLiteral("default_picture.png");
 }
 
+int ImageItemList::GetPendingThumbnailCount() const
+{
+    return Thumbnailer().Pending();
+}
+
+void ImageItemList::SetThumbnailListener(std::function<void()> listener)
+{
+    Thumbnailer().SetListener(std::move(listener));
+}
+
 bool ImageItemList::MakeEntry(MMobile::IMDCommon* item, int index, ImageListItem& entry)
 {
     const MMobile::MDType type = GetType();
@@ -360,21 +392,21 @@ void ImageItemList::GenerateThumbnails(MMobile::IPhoto* photo)
         thumbnail = QString::fromUtf8(photo->GetThumbnailPath());
         if (!thumbnail.isEmpty())
             break;
+        // The decode and the write leave the GUI thread; the path is set
+        // when the result comes back.
         const QString picture = QString::fromUtf8(photo->GetFilePath());
-        const QImage image = ReadFittedImage(picture);
         const QFileInfo info(picture);
         const QByteArray format(photo->GetFormatName());
-        bool saved = false;
-        if (!format.isEmpty()) {
-            thumbnail = m_thumbnailFolder + info.fileName();
-            saved = !image.isNull() && image.save(thumbnail, format.constData());
-        } else {
-            thumbnail = m_thumbnailFolder + info.baseName() + QStringLiteral(".jpg");
-            saved = !image.isNull() && image.save(thumbnail, "JPG");
+        const QString target = format.isEmpty()
+                                   ? m_thumbnailFolder + info.baseName() + QStringLiteral(".jpg")
+                                   : m_thumbnailFolder + info.fileName();
+        const QString fallback = m_skinFolder + QStringLiteral("default_picture.png");
+        if (picture.isEmpty()) {
+            thumbnail = fallback;
+            break;
         }
-        if (!saved)
-            thumbnail = m_skinFolder + QStringLiteral("default_picture.png");
-        break;
+        Thumbnailer().Submit(photo, picture, target, format, fallback);
+        return;
     }
     case MMobile::FILE_KIND_AUDIO:
         thumbnail = m_skinFolder + QStringLiteral("default_voice.png");
@@ -393,38 +425,18 @@ void ImageItemList::GenerateThumbnails(MMobile::IPhoto* photo)
     photo->SetThumbnailPath(utf8.constData());
 }
 
-// The picture fitted into the thumbnail box with a smooth scale. Decoders that
-// can scale while decoding (JPEG) are asked for a power-of-two reduction that
-// still leaves at least twice the final size, so the smooth pass has enough
-// source pixels and the result looks like a full decode scaled smoothly, at a
-// fraction of the decode cost of a 12-megapixel photo.
+StoreThumbnailer& ImageItemList::Thumbnailer() const
+{
+    QMutexLocker lock(&ThumbnailerLock());
+    std::unique_ptr<StoreThumbnailer>& thumbnailer = Thumbnailers()[this];
+    if (!thumbnailer)
+        thumbnailer = std::make_unique<StoreThumbnailer>();
+    return *thumbnailer;
+}
+
 QImage ImageItemList::ReadFittedImage(const QString& path)
 {
-    if (path.isEmpty())
-        return QImage();
-    QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
-    const QSize full = reader.size();
-    if (full.isValid() && !full.isEmpty() && reader.supportsOption(QImageIOHandler::ScaledSize)) {
-        const QSize fit = full.scaled(kThumbnailBox, Qt::KeepAspectRatio);
-        int reduction = 1;
-        while (reduction < 8 && full.width() / (reduction * 2) >= fit.width() * 2 &&
-               full.height() / (reduction * 2) >= fit.height() * 2)
-            reduction *= 2;
-        if (reduction > 1) {
-            // Whole reductions let the decoder's own scaling give the exact size.
-            reader.setScaledSize(QSize(full.width() / reduction, full.height() / reduction));
-            reader.setQuality(100);
-        }
-        const QImage decoded = reader.read();
-        if (decoded.isNull())
-            return QImage();
-        return decoded.scaled(fit, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    }
-    const QImage decoded = reader.read();
-    if (decoded.isNull())
-        return QImage();
-    return decoded.scaled(kThumbnailBox, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    return StoreThumbnailer::ReadFittedImage(path);
 }
 
 bool ImageItemList::TimeIsNewThan(const ImageListItem& a, const ImageListItem& b)

@@ -7,9 +7,11 @@
 #include <QString>
 #include <QVector>
 
+#include <functional>
 #include <vector>
 
 class QImage;
+class StoreThumbnailer;
 
 namespace MMobile {
 class IMDCommon;
@@ -29,6 +31,11 @@ enum ImageViewMode : qint32 {
 // <work folder>/iThmb/ while the items come in. The page owns the store; the
 // engine's items are borrowed. The base's item lists stay empty: every tick
 // lives in the entries, and the base's checked count counts ticked photos.
+//
+// A picture the engine gave no thumbnail is decoded on a worker thread (the
+// store's StoreThumbnailer); its photo gets the thumbnail path when the result
+// comes back through the event loop, and the grid shows the default photo
+// until then. Emptying the store drops the results still on their way.
 //
 // A brother store (not owned) adds its selection to this one's when the
 // selection for recovery is gathered.
@@ -74,6 +81,11 @@ public:
     void SetHide(int row, bool hide);
     void SetBrotherList(ImageItemList* brother);
     QString GetDefaultPhotoPath() const;
+    // Thumbnails being made off the GUI thread and not yet handed back.
+    int GetPendingThumbnailCount() const;
+    // Called on the GUI thread whenever thumbnails have been handed back (the
+    // grid's model repaints); an empty function unsets it.
+    void SetThumbnailListener(std::function<void()> listener);
 
 private:
     void AddDatas(MMobile::IMDGetter* getter, QVector<ImageListItem>& entries);
@@ -85,6 +97,9 @@ private:
     bool MakeEntry(MMobile::IMDCommon* item, int index, ImageListItem& entry);
     void GatherSelection(std::vector<unsigned int>& indexs, bool all);
     static QImage ReadFittedImage(const QString& path);
+    // This store's thumbnailer, made on first use; see the source for why it
+    // is no member.
+    StoreThumbnailer& Thumbnailer() const;
 
     QVector<ImageListItem> m_imageList;
     // Entry-list positions of the photo entries: the rows of the flat layout.

@@ -5,8 +5,80 @@
 #include <QAbstractListModel>
 #include <QAbstractTableModel>
 #include <QColor>
+#include <QFutureWatcher>
+#include <QMutex>
+#include <QMutexLocker>
 #include <QRegExp>
 #include <QRegularExpression>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <unordered_map>
+#include <utility>
+
+namespace {
+
+// The ranking under way on a worker for a proxy: a source change makes it
+// stale, a newer request replaces it. Kept beside the proxies rather than in
+// them, so that the class keeps the layout that plug-ins were built against.
+struct BackgroundSort
+{
+    QFutureWatcherBase* watcher = nullptr;
+    bool stale = false;
+};
+
+enum class Outcome { Replaced, Stale, Current };
+
+QMutex& BackgroundLock()
+{
+    static QMutex lock;
+    return lock;
+}
+
+std::unordered_map<const QObject*, BackgroundSort>& BackgroundSorts()
+{
+    static std::unordered_map<const QObject*, BackgroundSort> table;
+    return table;
+}
+
+void SetBackground(const QObject* proxy, QFutureWatcherBase* watcher)
+{
+    QMutexLocker lock(&BackgroundLock());
+    BackgroundSorts()[proxy] = BackgroundSort{watcher, false};
+}
+
+void MarkBackgroundStale(const QObject* proxy)
+{
+    QMutexLocker lock(&BackgroundLock());
+    auto it = BackgroundSorts().find(proxy);
+    if (it != BackgroundSorts().end())
+        it->second.stale = true;
+}
+
+// What became of the ranking of watcher, which is then no longer under way.
+Outcome TakeBackground(const QObject* proxy, QFutureWatcherBase* watcher)
+{
+    QMutexLocker lock(&BackgroundLock());
+    auto it = BackgroundSorts().find(proxy);
+    if (it == BackgroundSorts().end() || it->second.watcher != watcher)
+        return Outcome::Replaced;
+    const bool stale = it->second.stale;
+    BackgroundSorts().erase(it);
+    return stale ? Outcome::Stale : Outcome::Current;
+}
+
+// Ends whatever is under way for proxy and returns its watcher.
+QFutureWatcherBase* DropBackground(const QObject* proxy)
+{
+    QMutexLocker lock(&BackgroundLock());
+    auto it = BackgroundSorts().find(proxy);
+    if (it == BackgroundSorts().end())
+        return nullptr;
+    QFutureWatcherBase* watcher = it->second.watcher;
+    BackgroundSorts().erase(it);
+    return watcher;
+}
+
+} // namespace
 
 MySortFilterProxyModel::MySortFilterProxyModel(QObject* parent)
     : QSortFilterProxyModel(parent),
@@ -29,6 +101,7 @@ MySortFilterProxyModel::MySortFilterProxyModel(QObject* parent)
 
 MySortFilterProxyModel::~MySortFilterProxyModel()
 {
+    DropBackground(this);
     m_keys.reset();
     delete m_pAddressPattern;
 }
@@ -45,6 +118,7 @@ QVariant MySortFilterProxyModel::data(const QModelIndex& index, int role) const
 
 void MySortFilterProxyModel::forgetKeys()
 {
+    MarkBackgroundStale(this);
     m_keys->clear();
 }
 
@@ -55,19 +129,23 @@ void MySortFilterProxyModel::setSourceModel(QAbstractItemModel* source)
     for (const QMetaObject::Connection& connection : qAsConst(m_sourceConnections))
         disconnect(connection);
     m_sourceConnections.clear();
+    cancelBackgroundSort();
     forgetKeys();
     if (source) {
         using Model = QAbstractItemModel;
         m_sourceConnections << connect(
             source, &Model::dataChanged, this,
             [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
-                if (!topLeft.parent().isValid())
+                if (!topLeft.parent().isValid()) {
+                    MarkBackgroundStale(this);
                     m_keys->forgetRows(topLeft.row(), bottomRight.row());
+                }
             });
         auto forget = [this] { forgetKeys(); };
         // After these the base class sorts every row again, if it keeps an
         // order: the cells are read again, and only changed ones get new keys.
         auto refresh = [this] {
+            MarkBackgroundStale(this);
             if (dynamicSortFilter() && canRank(sortColumn()))
                 m_keys->refreshColumn(sourceModel(), sortColumn());
             else
@@ -267,10 +345,60 @@ void MySortFilterProxyModel::rankSortColumn(int column)
 // once, then the base class sorts on the ranks.
 void MySortFilterProxyModel::sort(int column, Qt::SortOrder order)
 {
+    cancelBackgroundSort();
     // The base class ignores a request for the order it already keeps up.
-    if (!(dynamicSortFilter() && sortColumn() == column && sortOrder() == order))
+    if (!(dynamicSortFilter() && sortColumn() == column && sortOrder() == order)) {
+        if (startBackgroundSort(column, order))
+            return;
         rankSortColumn(column);
+    }
     QSortFilterProxyModel::sort(column, order);
+}
+
+// Collating a large column is most of a first sort: the GUI thread only reads
+// the cells (the model is its own) and later sorts on the ranks.
+bool MySortFilterProxyModel::startBackgroundSort(int column, Qt::SortOrder order)
+{
+    QAbstractItemModel* source = sourceModel();
+    const bool flat =
+        qobject_cast<QAbstractTableModel*>(source) || qobject_cast<QAbstractListModel*>(source);
+    if (!flat || !canRank(column) || source->rowCount() < kBackgroundRows ||
+        m_keys->hasRanks(source, column))
+        return false;
+    auto texts = std::make_shared<SortKeyCache::ColumnTexts>();
+    if (!m_keys->readColumn(source, column, *texts))
+        return false;
+    using Ranking = SortKeyCache::Ranking;
+    auto* watcher = new QFutureWatcher<Ranking>(this);
+    SetBackground(this, watcher);
+    connect(watcher, &QFutureWatcher<Ranking>::finished, this,
+            [this, watcher, texts, column, order] {
+                watcher->deleteLater();
+                switch (TakeBackground(this, watcher)) {
+                case Outcome::Replaced:
+                    return;
+                case Outcome::Stale:
+                    // The cells changed meanwhile: read them again.
+                    sort(column, order);
+                    return;
+                case Outcome::Current:
+                    break;
+                }
+                Ranking ranking = watcher->result();
+                m_keys->adopt(std::move(*texts), std::move(ranking));
+                QSortFilterProxyModel::sort(column, order);
+            });
+    watcher->setFuture(QtConcurrent::run([texts] { return SortKeyCache::rankTexts(*texts); }));
+    return true;
+}
+
+// The worker's result is dropped; the worker itself runs out on its own.
+void MySortFilterProxyModel::cancelBackgroundSort()
+{
+    if (QFutureWatcherBase* watcher = DropBackground(this)) {
+        watcher->disconnect(this);
+        watcher->deleteLater();
+    }
 }
 
 // Called about n log n times per sort: no more than the cache's own test.

@@ -39,11 +39,20 @@ class SortKeyCache;
 //   list model) the filter setters below instead rebuild the mapping once, so a
 //   filter change reaches views as one layout change rather than as row
 //   removals and insertions; selections of rows still shown are kept.
+// - The first sort of a text column of a large flat source (kBackgroundRows
+//   rows or more) reads the cells on the GUI thread and makes the keys and
+//   ranks on a worker thread; sort() returns at once, and the order is swapped
+//   in (one layout change) when the ranks are back, unless the source changed
+//   or another sort was asked for meanwhile. Until then the proxy keeps its
+//   old order, sortColumn() included.
 class CATEGORYPANEL_EXPORT MySortFilterProxyModel : public QSortFilterProxyModel
 {
     Q_OBJECT
 
 public:
+    // From this many rows on, a first sort ranks on a worker thread.
+    static const int kBackgroundRows = 20000;
+
     explicit MySortFilterProxyModel(QObject* parent = nullptr);
     ~MySortFilterProxyModel() override;
 
@@ -71,6 +80,8 @@ private:
     void forgetKeys();
     bool canRank(int column) const;
     void rankSortColumn(int column);
+    bool startBackgroundSort(int column, Qt::SortOrder order);
+    void cancelBackgroundSort();
 
     QRegExp* m_pAddressPattern;
     std::unique_ptr<SortKeyCache> m_keys;

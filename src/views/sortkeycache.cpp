@@ -84,29 +84,98 @@ void SortKeyCache::rankColumn(const QAbstractItemModel* model, int column)
         }
         return;
     }
-    // Texts: copies of the keys side by side with their rows, so the sort
-    // walks one compact array and never reaches into the large table of
-    // entries; an empty text (no key) comes before any other.
+    std::vector<std::optional<QCollatorSortKey>> keys;
+    keys.reserve(size_t(rows));
+    for (int row = 0; row < rows; ++row)
+        keys.push_back(m_entries[size_t(row)].key);
+    m_ranks = ranksOfKeys(keys);
+}
+
+// Copies of the keys side by side with their rows, so the sort walks one
+// compact array and never reaches into the large table of entries.
+std::vector<int> SortKeyCache::ranksOfKeys(const std::vector<std::optional<QCollatorSortKey>>& keys)
+{
     struct Keyed
     {
-        std::optional<QCollatorSortKey> key;
+        const QCollatorSortKey* key;
         int row;
     };
     std::vector<Keyed> order;
-    order.reserve(size_t(rows));
-    for (int row = 0; row < rows; ++row)
-        order.push_back(Keyed{m_entries[size_t(row)].key, row});
+    order.reserve(keys.size());
+    for (size_t row = 0; row < keys.size(); ++row)
+        order.push_back(Keyed{keys[row] ? &*keys[row] : nullptr, int(row)});
     auto keyLess = [](const Keyed& l, const Keyed& r) {
         if (!l.key || !r.key)
             return !l.key && r.key;
         return l.key->compare(*r.key) < 0;
     };
     std::sort(order.begin(), order.end(), keyLess);
+    std::vector<int> ranks(keys.size(), 0);
     int rank = 0;
     for (size_t i = 1; i < order.size(); ++i) {
         rank += keyLess(order[i - 1], order[i]) ? 1 : 0;
-        m_ranks[size_t(order[i].row)] = rank;
+        ranks[size_t(order[i].row)] = rank;
     }
+    return ranks;
+}
+
+bool SortKeyCache::readColumn(const QAbstractItemModel* model, int column, ColumnTexts& out)
+{
+    if (!model || column < 0 || column >= model->columnCount())
+        return false;
+    const int rows = model->rowCount();
+    out.model = model;
+    out.column = column;
+    out.locale = m_collator.locale();
+    out.textAt.reserve(size_t(rows) + 1);
+    out.keyTexts.reserve(size_t(rows));
+    for (int row = 0; row < rows; ++row) {
+        const QModelIndex index = model->index(row, column);
+        const QVariant value = model->data(index, Qt::DisplayRole);
+        if (value.userType() == QMetaType::QDateTime)
+            return false;
+        QString text = value.toString();
+        out.textAt.push_back(out.texts.size());
+        out.texts += text;
+        if (column == 1 && m_pAddressPattern->indexIn(text, 0) != -1)
+            text = m_pAddressPattern->cap(1);
+        out.keyTexts.push_back(text);
+    }
+    out.textAt.push_back(out.texts.size());
+    return true;
+}
+
+SortKeyCache::Ranking SortKeyCache::rankTexts(const ColumnTexts& texts)
+{
+    QCollator collator(texts.locale);
+    Ranking ranking;
+    ranking.keys.reserve(texts.keyTexts.size());
+    for (const QString& text : texts.keyTexts) {
+        if (text.isEmpty())
+            ranking.keys.emplace_back();
+        else
+            ranking.keys.emplace_back(collator.sortKey(text));
+    }
+    ranking.ranks = ranksOfKeys(ranking.keys);
+    return ranking;
+}
+
+void SortKeyCache::adopt(ColumnTexts&& texts, Ranking&& ranking)
+{
+    select(texts.model, texts.column);
+    const size_t rows = ranking.keys.size();
+    m_entries.assign(rows, Entry());
+    for (size_t row = 0; row < rows; ++row) {
+        Entry& entry = m_entries[row];
+        entry.filled = true;
+        entry.keyed = true;
+        entry.textAt = texts.textAt[row];
+        entry.textSize = texts.textAt[row + 1] - texts.textAt[row];
+        entry.emptyText = !ranking.keys[row];
+        entry.key = std::move(ranking.keys[row]);
+    }
+    m_texts = std::move(texts.texts);
+    m_ranks = std::move(ranking.ranks);
 }
 
 // A reset (the check-all box does one) mostly leaves the texts as they were:

@@ -4,6 +4,7 @@
 #include <QAbstractItemModel>
 #include <QCollator>
 #include <QDateTime>
+#include <QLocale>
 #include <QString>
 
 #include <optional>
@@ -39,12 +40,42 @@ public:
         answer = m_ranks[l] < m_ranks[r];
         return true;
     }
+    // Whether the cells of column are ranked and the ranks up to date.
+    bool hasRanks(const QAbstractItemModel* model, int column) const
+    {
+        return model == m_model && column == m_column && !m_ranks.empty() &&
+               m_ranks.size() == size_t(model->rowCount());
+    }
     // Reads and ranks every top-level cell of column, ahead of a full sort.
     void rankColumn(const QAbstractItemModel* model, int column);
     // After the source reset or changed its layout: reads every top-level
     // cell of column again and ranks them, keeping the keys (and the ranks,
     // if nothing changed) of cells whose value is the one they had.
     void refreshColumn(const QAbstractItemModel* model, int column);
+    // A column's texts read on this thread, to be keyed and ranked on another.
+    struct ColumnTexts
+    {
+        const QAbstractItemModel* model = nullptr;
+        int column = -1;
+        QLocale locale;
+        // The texts as read, back to back, and where each row's starts.
+        QString texts;
+        std::vector<int> textAt;
+        // The texts that are collated (in column 1 the address part alone).
+        std::vector<QString> keyTexts;
+    };
+    struct Ranking
+    {
+        std::vector<std::optional<QCollatorSortKey>> keys;
+        std::vector<int> ranks;
+    };
+    // Reads every top-level cell of column of a flat model; false when a cell
+    // is a date-time (such columns rank at once, with nothing to collate).
+    bool readColumn(const QAbstractItemModel* model, int column, ColumnTexts& out);
+    // Keys and ranks of read texts; runs on any thread.
+    static Ranking rankTexts(const ColumnTexts& texts);
+    // Takes over a ranking made from texts that readColumn gave.
+    void adopt(ColumnTexts&& texts, Ranking&& ranking);
     // Forgets every cell; the next comparison reads afresh.
     void clear();
     // Forgets the top-level rows first..last.
@@ -72,6 +103,8 @@ private:
     void makeKey(const QModelIndex& index, const QVariant& value, Entry& entry, bool keep = false);
     bool textLess(const Entry& left, const Entry& right) const;
     static bool holds(const Entry& entry, const QVariant& value, const QString& texts);
+    // Ranks of rows by their keys; an absent key (empty text) first.
+    static std::vector<int> ranksOfKeys(const std::vector<std::optional<QCollatorSortKey>>& keys);
 
     QRegExp* m_pAddressPattern;
     QCollator m_collator;

@@ -385,6 +385,7 @@ private slots:
         photo->setFormatName(format.isNull() ? FakeText() : FakeText(format));
         ImageItemList store(MMobile::MD_PHOTO, work(), skin());
         store.AddData(set.item(0), 0);
+        QTRY_COMPARE(store.GetPendingThumbnailCount(), 0);
         const QString thumbnail =
             expected.startsWith('/') ? expected : m_dir.path() + QStringLiteral("/") + expected;
         QCOMPARE(photo->thumbnailPath().bytes(), thumbnail.toUtf8());
@@ -403,6 +404,58 @@ private slots:
         // rounding of the saved file.
         const double difference = meanDifference(made, reference);
         QVERIFY2(difference < 6.0, qPrintable(QString::number(difference)));
+    }
+
+    // The store's own decode runs on a worker: the photo learns its thumbnail
+    // only when the GUI thread's event loop takes the result back, the grid's
+    // model is told then, and a store emptied meanwhile takes nothing back.
+    void thumbnailsComeBackThroughTheEventLoop_data()
+    {
+        QTest::addColumn<QString>("meanwhile"); // "", "clear", "destroy"
+        QTest::newRow("kept") << QString();
+        QTest::newRow("store emptied") << QStringLiteral("clear");
+        QTest::newRow("store gone") << QStringLiteral("destroy");
+    }
+    void thumbnailsComeBackThroughTheEventLoop()
+    {
+        QFETCH(QString, meanwhile);
+        PhotoSet set;
+        for (int i = 0; i < 3; ++i) {
+            const QString path = m_dir.path() + QStringLiteral("/big%1.jpg").arg(i);
+            QVERIFY(samplePicture(1600, 1200, i).save(path, "JPEG", 90));
+            FakePhoto* photo = set.addPhoto(1000 + i, QStringLiteral("big%1").arg(i));
+            photo->setThumbnailPath(FakeText());
+            photo->setFilePath(path);
+        }
+        auto store = std::make_unique<ImageItemList>(MMobile::MD_PHOTO, work(), skin());
+        int told = 0;
+        store->SetThumbnailListener([&told] { ++told; });
+        store->SetDatas(set.getter());
+        QCOMPARE(store->GetPendingThumbnailCount(), 3);
+        // Whatever the worker has done, nothing reached the photos yet.
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(set.photo(i)->thumbnailPathWrites().isEmpty());
+        if (meanwhile == QLatin1String("clear")) {
+            store->ClearData();
+            QCOMPARE(store->GetPendingThumbnailCount(), 0);
+        } else if (meanwhile == QLatin1String("destroy")) {
+            store.reset();
+        }
+        if (!meanwhile.isEmpty()) {
+            // Give the worker time to finish and hand back what it made.
+            QTest::qWait(300);
+            for (int i = 0; i < 3; ++i)
+                QVERIFY(set.photo(i)->thumbnailPathWrites().isEmpty());
+            QCOMPARE(told, 0);
+            return;
+        }
+        QTRY_COMPARE(store->GetPendingThumbnailCount(), 0);
+        QVERIFY(told >= 1);
+        for (int i = 0; i < 3; ++i) {
+            const QByteArray expected = (thumbs() + QStringLiteral("big%1.jpg").arg(i)).toUtf8();
+            QCOMPARE(set.photo(i)->thumbnailPathWrites(), QByteArrayList({expected}));
+            QCOMPARE(QImage(QString::fromUtf8(expected)).size(), QSize(113, 84));
+        }
     }
 };
 

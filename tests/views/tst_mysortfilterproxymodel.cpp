@@ -3,6 +3,7 @@
 #include "views/mysortfilterproxymodel.h"
 #include "views/taskitemmodel.h"
 
+#include <QCollator>
 #include <QColor>
 #include <QDateTime>
 #include <QRegExp>
@@ -325,6 +326,61 @@ private slots:
         hiding.setSourceModel(&source);
         hiding.sort(0, Qt::AscendingOrder); // the second column of the source
         QCOMPARE(column(hiding, 0), (QStringList{"x", "y", "z"}));
+    }
+
+    // A first sort of a large column ranks on a worker: until the ranks are
+    // back the proxy keeps its order and says it is unsorted; then the order
+    // is the collator's. A change of the cells meanwhile is sorted in, a
+    // newer request wins, and a proxy gone meanwhile takes nothing back.
+    void largeSortRanksOnAWorker_data()
+    {
+        QTest::addColumn<QString>("meanwhile"); // "", "edit", "reset", "descending", "destroy"
+        QTest::newRow("nothing") << QString();
+        QTest::newRow("a cell changes") << "edit";
+        QTest::newRow("the source resets") << "reset";
+        QTest::newRow("the other order is asked for") << "descending";
+        QTest::newRow("the proxy goes") << "destroy";
+    }
+    void largeSortRanksOnAWorker()
+    {
+        QFETCH(QString, meanwhile);
+        QStringList names;
+        for (int i = 0; i < MySortFilterProxyModel::kBackgroundRows + 100; ++i)
+            names << kNames.at(i % kNames.size()) + QString::number(i % 997);
+        CountingModel source(names);
+        auto proxy = std::make_unique<MySortFilterProxyModel>();
+        proxy->setSourceModel(&source);
+        auto tester = watch(proxy.get());
+        source.reads = 0;
+        proxy->sort(0, Qt::AscendingOrder);
+        QCOMPARE(source.reads, names.size()); // read here, once
+        QCOMPARE(proxy->sortColumn(), -1);
+        QCOMPARE(proxy->index(0, 0).data().toString(), names.first());
+        Qt::SortOrder order = Qt::AscendingOrder;
+        if (meanwhile == QLatin1String("edit")) {
+            names[5] = QStringLiteral("\u0001 first");
+            QVERIFY(source.setData(source.index(5), names[5]));
+        } else if (meanwhile == QLatin1String("reset")) {
+            std::reverse(names.begin(), names.end());
+            source.setStringList(names);
+        } else if (meanwhile == QLatin1String("descending")) {
+            order = Qt::DescendingOrder;
+            proxy->sort(0, order);
+        } else if (meanwhile == QLatin1String("destroy")) {
+            tester.reset();
+            proxy.reset();
+            QTest::qWait(200);
+            return;
+        }
+        QTRY_COMPARE(proxy->sortColumn(), 0);
+        QCOMPARE(proxy->sortOrder(), order);
+        QCollator collator{QLocale::system()};
+        QStringList expected = names;
+        std::stable_sort(expected.begin(), expected.end(), [&](const QString& a, const QString& b) {
+            return order == Qt::AscendingOrder ? collator.compare(a, b) < 0
+                                               : collator.compare(b, a) < 0;
+        });
+        QCOMPARE(column(*proxy, 0), expected);
     }
 };
 

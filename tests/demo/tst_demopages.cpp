@@ -8,6 +8,7 @@
 // tree's ticks, the WeChat accounts, and two recoveries in a row.
 
 #include "demohostwindow.h"
+#include "hostlogging.h"
 #include "demotour.h"
 #include "pages/alldaydelegate.h"
 #include "pages/calendarpage.h"
@@ -214,7 +215,7 @@ void TestDemoPages::initTestCase()
              qPrintable(writer.ErrorText()));
     m_content = writer.Content();
     m_device = std::make_unique<BackupDevice>(m_dir.filePath(QStringLiteral("backup")));
-    QVERIFY(DemoHostWindow::ConfigureLogging(m_dir.filePath(QStringLiteral("log"))));
+    QVERIFY(HostLogging::Configure(m_dir.filePath(QStringLiteral("log"))));
 
     DemoHostWindow host(HostOptions());
     host.show();

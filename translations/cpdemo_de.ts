@@ -153,14 +153,6 @@ Auf dem Telefon gelöscht; aus diesem Backup wiederherstellbar</translation>
         <translation>%1: %2</translation>
     </message>
     <message>
-        <source>Open Folder</source>
-        <translation>Ordner öffnen</translation>
-    </message>
-    <message>
-        <source>Open the folder the last recovery wrote into</source>
-        <translation>Den Ordner der letzten Wiederherstellung öffnen</translation>
-    </message>
-    <message>
         <source>&amp;File</source>
         <translation>&amp;Datei</translation>
     </message>
@@ -297,22 +289,6 @@ Auf dem Telefon gelöscht; aus diesem Backup wiederherstellbar</translation>
         <translation>%1, übersprungene beschädigte Datensätze: %2</translation>
     </message>
     <message>
-        <source>1 damaged record was skipped</source>
-        <translation>1 beschädigter Datensatz wurde übersprungen</translation>
-    </message>
-    <message>
-        <source>%1 damaged records were skipped</source>
-        <translation>%1 beschädigte Datensätze wurden übersprungen</translation>
-    </message>
-    <message>
-        <source>The backup could not be read, so the scan stopped. The log has the details (Help &gt; Open Log).</source>
-        <translation>Das Backup konnte nicht gelesen werden, daher wurde der Scan beendet. Einzelheiten stehen im Protokoll (Hilfe &gt; Protokoll öffnen).</translation>
-    </message>
-    <message>
-        <source>Open Log</source>
-        <translation>Protokoll öffnen</translation>
-    </message>
-    <message>
         <source>No file manager could be started. The folder is %1</source>
         <translation>Es konnte kein Dateimanager gestartet werden. Der Ordner ist %1</translation>
     </message>
@@ -321,36 +297,12 @@ Auf dem Telefon gelöscht; aus diesem Backup wiederherstellbar</translation>
         <translation>%1 auf ein Gerät wiederhergestellt</translation>
     </message>
     <message>
-        <source>Choose Another Folder...</source>
-        <translation>Anderen Ordner wählen ...</translation>
-    </message>
-    <message>
         <source>Scan All stopped: the backup could not be read</source>
         <translation>„Alle scannen“ wurde beendet: Das Backup konnte nicht gelesen werden</translation>
     </message>
     <message>
         <source>%1: the backup could not be read</source>
         <translation>%1: Das Backup konnte nicht gelesen werden</translation>
-    </message>
-    <message>
-        <source>The backup is encrypted and locked: its categories can be read once you enter its password.</source>
-        <translation>Das Backup ist verschlüsselt und gesperrt: Seine Kategorien lassen sich lesen, sobald Sie sein Passwort eingeben.</translation>
-    </message>
-    <message>
-        <source>Unlock...</source>
-        <translation>Entsperren ...</translation>
-    </message>
-    <message>
-        <source>it cannot be read</source>
-        <translation>es kann nicht gelesen werden</translation>
-    </message>
-    <message>
-        <source>%1: %2. %3</source>
-        <translation>%1: %2. %3</translation>
-    </message>
-    <message>
-        <source>Open Another Backup...</source>
-        <translation>Anderes Backup öffnen ...</translation>
     </message>
 </context>
 <context>
@@ -456,12 +408,88 @@ Auf dem Telefon gelöscht; aus diesem Backup wiederherstellbar</translation>
         <source>... %1 more</source>
         <translation>... %1 weitere</translation>
     </message>
+    <message>
+        <source>Deleted, found in %1</source>
+        <translation>Gelöscht, gefunden in %1</translation>
+    </message>
+    <message>
+        <source>Deleted</source>
+        <translation>Gelöscht</translation>
+    </message>
 </context>
 <context>
     <name>FailureNotice</name>
     <message>
         <source>Dismiss this message</source>
         <translation>Diese Meldung schließen</translation>
+    </message>
+</context>
+<context>
+    <name>FirstTickRule</name>
+    <message numerus="yes">
+        <source>The %n deleted item(s) are ticked first; tick any others you want to recover too.</source>
+        <translation>
+            <numerusform>Das %n gelöschte Element ist vorab angehakt; haken Sie weitere an, die Sie ebenfalls wiederherstellen möchten.</numerusform>
+            <numerusform>Die %n gelöschten Elemente sind vorab angehakt; haken Sie weitere an, die Sie ebenfalls wiederherstellen möchten.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>No deleted items were found, so nothing is ticked: tick the items you want to recover.</source>
+        <translation>Es wurden keine gelöschten Elemente gefunden, daher ist nichts angehakt: Haken Sie die Elemente an, die Sie wiederherstellen möchten.</translation>
+    </message>
+</context>
+<context>
+    <name>HostFailures</name>
+    <message>
+        <source>The backup is encrypted and locked: its categories can be read once you enter its password.</source>
+        <translation>Das Backup ist verschlüsselt und gesperrt: Seine Kategorien lassen sich lesen, sobald Sie sein Passwort eingeben.</translation>
+    </message>
+    <message>
+        <source>Unlock...</source>
+        <translation>Entsperren ...</translation>
+    </message>
+    <message>
+        <source>it cannot be read</source>
+        <translation>es kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>%1: %2. %3</source>
+        <translation>%1: %2. %3</translation>
+    </message>
+    <message>
+        <source>Open Another Backup...</source>
+        <translation>Anderes Backup öffnen ...</translation>
+    </message>
+    <message>
+        <source>Choose Another Folder...</source>
+        <translation>Anderen Ordner wählen ...</translation>
+    </message>
+    <message>
+        <source>The backup could not be read, so the scan stopped. %1</source>
+        <translation>Das Backup konnte nicht gelesen werden, daher wurde der Scan beendet. %1</translation>
+    </message>
+    <message>
+        <source>Open Log</source>
+        <translation>Protokoll öffnen</translation>
+    </message>
+</context>
+<context>
+    <name>HostStatusBar</name>
+    <message>
+        <source>Open Folder</source>
+        <translation>Ordner öffnen</translation>
+    </message>
+    <message>
+        <source>Open the folder the last recovery wrote into</source>
+        <translation>Den Ordner der letzten Wiederherstellung öffnen</translation>
+    </message>
+    <message>
+        <source>1 damaged record was skipped</source>
+        <translation>1 beschädigter Datensatz wurde übersprungen</translation>
+    </message>
+    <message>
+        <source>%1 damaged records were skipped</source>
+        <translation>%1 beschädigte Datensätze wurden übersprungen</translation>
     </message>
 </context>
 <context>
@@ -503,148 +531,34 @@ Auf dem Telefon gelöscht; aus diesem Backup wiederherstellbar</translation>
     </message>
 </context>
 <context>
-    <name>RecoveryFailure</name>
+    <name>PhoneCaptureBar</name>
     <message>
-        <source>no folder was chosen</source>
-        <translation>es wurde kein Ordner gewählt</translation>
+        <source>Backup of %1 complete</source>
+        <translation>Backup von %1 abgeschlossen</translation>
     </message>
     <message>
-        <source>cannot write into %1: %2</source>
-        <translation>in %1 kann nicht geschrieben werden: %2</translation>
+        <source>Backup of %1 stopped</source>
+        <translation>Backup von %1 angehalten</translation>
     </message>
     <message>
-        <source>it is a file, not a folder</source>
-        <translation>das ist eine Datei, kein Ordner</translation>
+        <source>Backup of %1 failed (error %2)</source>
+        <translation>Backup von %1 fehlgeschlagen (Fehler %2)</translation>
     </message>
     <message>
-        <source>the disk is read-only</source>
-        <translation>der Datenträger ist schreibgeschützt</translation>
+        <source>&quot;Trust This Computer?&quot; is showing on %1</source>
+        <translation>%1 zeigt &quot;Diesem Computer vertrauen?&quot;</translation>
     </message>
     <message>
-        <source>the disk is full</source>
-        <translation>der Datenträger ist voll</translation>
+        <source>Unlock %1 with its passcode</source>
+        <translation>Entsperren Sie %1 mit seinem Code</translation>
     </message>
     <message>
-        <source>permission denied</source>
-        <translation>keine Schreibberechtigung</translation>
+        <source>Backing up %1 ... %2%</source>
+        <translation>Backup von %1 ... %2%</translation>
     </message>
     <message>
-        <source>%1: the recovery to a device failed: a backup cannot take data back to a phone. Recover to the computer instead.</source>
-        <translation>%1: Die Wiederherstellung auf ein Gerät ist fehlgeschlagen: Aus einem Backup lassen sich keine Daten auf ein Telefon zurückspielen. Stellen Sie stattdessen auf dem Computer wieder her.</translation>
-    </message>
-    <message>
-        <source>%1: the recovery to %2 failed. The log has the details (Help &gt; Open Log).</source>
-        <translation>%1: Die Wiederherstellung nach %2 ist fehlgeschlagen. Einzelheiten stehen im Protokoll (Hilfe &gt; Protokoll öffnen).</translation>
-    </message>
-    <message>
-        <source>%1: the recovery failed: %2</source>
-        <translation>%1: Die Wiederherstellung ist fehlgeschlagen: %2</translation>
-    </message>
-</context>
-<context>
-    <name>RemindersPage</name>
-    <message>
-        <source>No items match</source>
-        <translation>Keine passenden Einträge</translation>
-    </message>
-</context>
-<context>
-    <name>RemindersTreeModel</name>
-    <message>
-        <source>Title</source>
-        <translation>Titel</translation>
-    </message>
-    <message>
-        <source>Due date</source>
-        <translation>Fällig am</translation>
-    </message>
-    <message>
-        <source>Status</source>
-        <translation>Status</translation>
-    </message>
-    <message>
-        <source>Priority</source>
-        <translation>Priorität</translation>
-    </message>
-    <message>
-        <source>(no list)</source>
-        <translation>(keine Liste)</translation>
-    </message>
-    <message numerus="yes">
-        <source>%n reminder(s)</source>
-        <translation>
-            <numerusform>%n Erinnerung</numerusform>
-            <numerusform>%n Erinnerungen</numerusform>
-        </translation>
-    </message>
-</context>
-<context>
-    <name>WeChatAccountChooser</name>
-    <message>
-        <source>Account %1</source>
-        <translation>Konto %1</translation>
-    </message>
-</context>
-<context>
-    <name>WeChatContactsPage</name>
-    <message>
-        <source>Group</source>
-        <translation>Gruppe</translation>
-    </message>
-    <message>
-        <source>Official account</source>
-        <translation>Offizielles Konto</translation>
-    </message>
-    <message>
-        <source>Person</source>
-        <translation>Person</translation>
-    </message>
-    <message>
-        <source>Kind</source>
-        <translation>Art</translation>
-    </message>
-    <message>
-        <source>User name</source>
-        <translation>Benutzername</translation>
-    </message>
-    <message>
-        <source>WeChat ID</source>
-        <translation>WeChat-ID</translation>
-    </message>
-    <message>
-        <source>Remark</source>
-        <translation>Anmerkung</translation>
-    </message>
-    <message>
-        <source>Region</source>
-        <translation>Region</translation>
-    </message>
-    <message>
-        <source>Members</source>
-        <translation>Mitglieder</translation>
-    </message>
-    <message>
-        <source>Signature</source>
-        <translation>Signatur</translation>
-    </message>
-</context>
-<context>
-    <name>PhonePairingTask</name>
-    <message>
-        <source>The phone trusts this computer.</source>
-        <translation>Das Telefon vertraut diesem Computer.</translation>
-    </message>
-    <message>
-        <source>The phone answered &quot;Don't Trust&quot;. To try again, unplug it, plug it back in and choose &quot;Trust&quot; this time.</source>
-        <translation>Das Telefon hat &quot;Nicht vertrauen&quot; geantwortet. Um es erneut zu versuchen, trennen Sie es, schließen Sie es wieder an und wählen Sie diesmal &quot;Vertrauen&quot;.</translation>
-    </message>
-    <message>
-        <source>Nobody answered &quot;Trust This Computer?&quot; on the phone in time.</source>
-        <translation>Niemand hat &quot;Diesem Computer vertrauen?&quot; auf dem Telefon rechtzeitig beantwortet.</translation>
-    </message>
-    <message>
-        <source>The phone could not be paired.</source>
-        <translation>Das Telefon konnte nicht gekoppelt werden.</translation>
+        <source>%1 prepares its backup ...</source>
+        <translation>%1 bereitet sein Backup vor ...</translation>
     </message>
 </context>
 <context>
@@ -695,34 +609,167 @@ Auf dem Telefon gelöscht; aus diesem Backup wiederherstellbar</translation>
     </message>
 </context>
 <context>
-    <name>PhoneCaptureBar</name>
+    <name>PhonePairingTask</name>
     <message>
-        <source>Backup of %1 complete</source>
-        <translation>Backup von %1 abgeschlossen</translation>
+        <source>The phone trusts this computer.</source>
+        <translation>Das Telefon vertraut diesem Computer.</translation>
     </message>
     <message>
-        <source>Backup of %1 stopped</source>
-        <translation>Backup von %1 angehalten</translation>
+        <source>The phone answered &quot;Don&apos;t Trust&quot;. To try again, unplug it, plug it back in and choose &quot;Trust&quot; this time.</source>
+        <translation>Das Telefon hat &quot;Nicht vertrauen&quot; geantwortet. Um es erneut zu versuchen, trennen Sie es, schließen Sie es wieder an und wählen Sie diesmal &quot;Vertrauen&quot;.</translation>
     </message>
     <message>
-        <source>Backup of %1 failed (error %2)</source>
-        <translation>Backup von %1 fehlgeschlagen (Fehler %2)</translation>
+        <source>Nobody answered &quot;Trust This Computer?&quot; on the phone in time.</source>
+        <translation>Niemand hat &quot;Diesem Computer vertrauen?&quot; auf dem Telefon rechtzeitig beantwortet.</translation>
     </message>
     <message>
-        <source>&quot;Trust This Computer?&quot; is showing on %1</source>
-        <translation>%1 zeigt &quot;Diesem Computer vertrauen?&quot;</translation>
+        <source>The phone could not be paired.</source>
+        <translation>Das Telefon konnte nicht gekoppelt werden.</translation>
+    </message>
+</context>
+<context>
+    <name>RecoveryFailure</name>
+    <message>
+        <source>no folder was chosen</source>
+        <translation>es wurde kein Ordner gewählt</translation>
     </message>
     <message>
-        <source>Unlock %1 with its passcode</source>
-        <translation>Entsperren Sie %1 mit seinem Code</translation>
+        <source>cannot write into %1: %2</source>
+        <translation>in %1 kann nicht geschrieben werden: %2</translation>
     </message>
     <message>
-        <source>Backing up %1 ... %2%</source>
-        <translation>Backup von %1 ... %2%</translation>
+        <source>it is a file, not a folder</source>
+        <translation>das ist eine Datei, kein Ordner</translation>
     </message>
     <message>
-        <source>%1 prepares its backup ...</source>
-        <translation>%1 bereitet sein Backup vor ...</translation>
+        <source>the disk is read-only</source>
+        <translation>der Datenträger ist schreibgeschützt</translation>
+    </message>
+    <message>
+        <source>the disk is full</source>
+        <translation>der Datenträger ist voll</translation>
+    </message>
+    <message>
+        <source>permission denied</source>
+        <translation>keine Schreibberechtigung</translation>
+    </message>
+    <message>
+        <source>%1: the recovery to a device failed: a backup cannot take data back to a phone. Recover to the computer instead.</source>
+        <translation>%1: Die Wiederherstellung auf ein Gerät ist fehlgeschlagen: Aus einem Backup lassen sich keine Daten auf ein Telefon zurückspielen. Stellen Sie stattdessen auf dem Computer wieder her.</translation>
+    </message>
+    <message>
+        <source>%1: the recovery failed: %2</source>
+        <translation>%1: Die Wiederherstellung ist fehlgeschlagen: %2</translation>
+    </message>
+    <message>
+        <source>%1: the recovery to %2 failed. %3</source>
+        <translation>%1: Die Wiederherstellung nach %2 ist fehlgeschlagen. %3</translation>
+    </message>
+</context>
+<context>
+    <name>RemindersPage</name>
+    <message>
+        <source>No items match</source>
+        <translation>Keine passenden Einträge</translation>
+    </message>
+</context>
+<context>
+    <name>RemindersTreeModel</name>
+    <message>
+        <source>Title</source>
+        <translation>Titel</translation>
+    </message>
+    <message>
+        <source>Due date</source>
+        <translation>Fällig am</translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>Priority</source>
+        <translation>Priorität</translation>
+    </message>
+    <message>
+        <source>(no list)</source>
+        <translation>(keine Liste)</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n reminder(s)</source>
+        <translation>
+            <numerusform>%n Erinnerung</numerusform>
+            <numerusform>%n Erinnerungen</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>SupportContact</name>
+    <message>
+        <source>For help, send the files of the log folder (%1) to %2, or see %3.</source>
+        <translation>Hilfe erhalten Sie, wenn Sie die Dateien des Protokollordners (%1) an %2 senden, oder unter %3.</translation>
+    </message>
+    <message>
+        <source>For help, send the files of the log folder (%1) to %2.</source>
+        <translation>Hilfe erhalten Sie, wenn Sie die Dateien des Protokollordners (%1) an %2 senden.</translation>
+    </message>
+    <message>
+        <source>For help, see %1; the log folder (%2) has the details.</source>
+        <translation>Hilfe finden Sie unter %1; Einzelheiten stehen im Protokollordner (%2).</translation>
+    </message>
+    <message>
+        <source>The log folder (%1) has the details; the Troubleshooting section of the README says what to try next.</source>
+        <translation>Einzelheiten stehen im Protokollordner (%1); der Abschnitt „Troubleshooting“ der README sagt, was Sie als Nächstes versuchen können.</translation>
+    </message>
+</context>
+<context>
+    <name>WeChatAccountChooser</name>
+    <message>
+        <source>Account %1</source>
+        <translation>Konto %1</translation>
+    </message>
+</context>
+<context>
+    <name>WeChatContactsPage</name>
+    <message>
+        <source>Group</source>
+        <translation>Gruppe</translation>
+    </message>
+    <message>
+        <source>Official account</source>
+        <translation>Offizielles Konto</translation>
+    </message>
+    <message>
+        <source>Person</source>
+        <translation>Person</translation>
+    </message>
+    <message>
+        <source>Kind</source>
+        <translation>Art</translation>
+    </message>
+    <message>
+        <source>User name</source>
+        <translation>Benutzername</translation>
+    </message>
+    <message>
+        <source>WeChat ID</source>
+        <translation>WeChat-ID</translation>
+    </message>
+    <message>
+        <source>Remark</source>
+        <translation>Anmerkung</translation>
+    </message>
+    <message>
+        <source>Region</source>
+        <translation>Region</translation>
+    </message>
+    <message>
+        <source>Members</source>
+        <translation>Mitglieder</translation>
+    </message>
+    <message>
+        <source>Signature</source>
+        <translation>Signatur</translation>
     </message>
 </context>
 </TS>

@@ -8,14 +8,16 @@
 // tree's ticks, the WeChat accounts, and two recoveries in a row.
 
 #include "demohostwindow.h"
-#include "hostlogging.h"
 #include "demotour.h"
+#include "hostlogging.h"
 #include "pages/alldaydelegate.h"
 #include "pages/calendarpage.h"
+#include "pages/callhistorypage.h"
 #include "pages/contactspage.h"
 #include "pages/deletedmarkdelegate.h"
 #include "pages/demopagefactory.h"
 #include "pages/gridfilter.h"
+#include "pages/messagespage.h"
 #include "pages/notespage.h"
 #include "pages/photospage.h"
 #include "pages/reminderspage.h"
@@ -25,6 +27,9 @@
 
 #include "backupdevice.h"
 #include "backupfixture.h"
+#include "contracts/imdcommon.h"
+#include "contracts/imessage.h"
+#include "contracts/imessageentryorigin.h"
 #include "fakehost.h"
 #include "modaldialoganswerer.h"
 #include "mystatusbar.h"
@@ -41,6 +46,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QCheckBox>
+#include <QCollator>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
@@ -53,6 +59,7 @@
 #include <QMap>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTextBrowser>
@@ -168,6 +175,7 @@ private slots:
     void onlyDeletedSwitch_data();
     void onlyDeletedSwitch();
     void detailPaneShowsTheNote();
+    void threadMarksItsDeletedMessages();
     void photoGridLayoutsAndCheckAll();
     void remindersTreeTicksReachTheStore();
     void twoRecoveriesInARow();
@@ -179,6 +187,13 @@ private slots:
     void calendarShowsAllDayEvents();
     void noMatchSaysSoAndClearsTheDetail();
     void tableShowsNoSortUntilClicked();
+    void pageTitlesAreTheOverviewNames_data();
+    void callTypesAreNotCut();
+    void gridNamesFitTheirBox_data();
+    void gridNamesFitTheirBox();
+    void pageTitlesAreTheOverviewNames();
+    void callHistorySortsByTheUserCollation_data();
+    void callHistorySortsByTheUserCollation();
     void tourWalksTheFailurePaths();
 
 private:
@@ -308,6 +323,12 @@ void TestDemoPages::everyCategoryIsScanned()
                                ? QStringLiteral("\n%1 items?\n%2 deleted$").arg(count).arg(deleted)
                                : QStringLiteral("\n%1 items?$").arg(count);
     QVERIFY2(texts.first().contains(QRegularExpression(counts)), qPrintable(texts.first()));
+    // One first-tick rule on every page: the deleted items, and it says so.
+    QCOMPARE(m_summary.firstTicks.value(type, -1), deleted);
+    const QString note = m_summary.tickNotes.value(type);
+    QVERIFY2(deleted > 0 ? note.startsWith(QStringLiteral("The %1 deleted item").arg(deleted))
+                         : note.startsWith(QStringLiteral("No deleted items were found")),
+             qPrintable(note));
 }
 
 void TestDemoPages::searchNarrowsToTheKeyword()
@@ -563,6 +584,65 @@ void TestDemoPages::onlyDeletedSwitch()
     QTest::mouseClick(toggle, Qt::LeftButton);
     Field(page)->clear();
     QCOMPARE(page.VisibleRowCount(), int(m_content.notes.size()));
+}
+
+// A conversation's deleted messages are marked in its thread with where each
+// was found; the switch shows the conversations that have any.
+void TestDemoPages::threadMarksItsDeletedMessages()
+{
+    int recentlyDeleted = 0;
+    for (const SampleBackupContent::Conversation& conversation : m_content.conversations)
+        recentlyDeleted += conversation.deleted ? int(conversation.messages.size()) : 0;
+    QVERIFY(recentlyDeleted > 0);
+    // The tour walked it too: the switch, and the first thread's marks.
+    QCOMPARE(m_summary.deletedConversations, m_summary.deletedCounts.value(MD_MESSAGE));
+    QVERIFY(m_summary.deletedMarks > 0);
+    QVERIFY(m_summary.screenshots.contains(
+        m_dir.filePath(QStringLiteral("shots/messages-deleted.png"))));
+    Opened<MessagesPage> o(Device(), Output("output"));
+    MessagesPage& page = o.page;
+    QVERIFY(o.load());
+    auto* toggle = page.searchBar()->findChild<QWidget*>(QStringLiteral("btnOnlyShowDelete"));
+    QVERIFY(toggle);
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    QCOMPARE(page.VisibleRowCount(), int(page.store()->GetDataCount(true)));
+    QMap<QString, int> marks; // where found -> messages marked so
+    for (int row = 0; row < page.VisibleRowCount(); ++row) {
+        const QModelIndex index = page.proxyModel()->index(row, 1);
+        page.tableView()->setCurrentIndex(index);
+        auto* record = record_cast<IMessage>(
+            page.store()->GetData(unsigned(page.proxyModel()->mapToSource(index).row())));
+        QVERIFY(record);
+        QStringList expected;
+        for (unsigned int i = 0; i < record->GetEntryCount() && i < 500; ++i) {
+            IMessageEntryOrigin* origin = MessageEntryOrigin(record->GetEntry(i));
+            QVERIFY(origin);
+            if (origin->IsDeleted())
+                expected << QStringLiteral("Deleted, found in %1")
+                                .arg(QString::fromUtf8(origin->GetFoundIn()));
+        }
+        // Shown with the switch on: it has deleted messages, each one marked.
+        QVERIFY(!expected.isEmpty());
+        const QString shown = page.detailPane()->toPlainText();
+        QCOMPARE(shown.count(QStringLiteral("Deleted, found in ")), expected.size());
+        for (const QString& mark : qAsConst(expected)) {
+            QVERIFY2(shown.contains(mark), qPrintable(mark));
+            ++marks[mark];
+        }
+    }
+    QCOMPARE(marks.value(QStringLiteral("Deleted, found in recently deleted")), recentlyDeleted);
+    // A live conversation's thread has no mark.
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    for (int row = 0; row < page.VisibleRowCount(); ++row) {
+        const QModelIndex index = page.proxyModel()->index(row, 1);
+        if (page.store()
+                ->GetData(unsigned(page.proxyModel()->mapToSource(index).row()))
+                ->IsDeleted())
+            continue;
+        page.tableView()->setCurrentIndex(index);
+        QVERIFY(!page.detailPane()->toPlainText().contains(QStringLiteral("Deleted")));
+        break;
+    }
 }
 
 void TestDemoPages::detailPaneShowsTheNote()
@@ -902,6 +982,141 @@ void TestDemoPages::tableShowsNoSortUntilClicked()
     QCOMPARE(page.proxyModel()->sortColumn(), -1);
     header->setSortIndicator(1, Qt::AscendingOrder);
     QCOMPARE(page.proxyModel()->sortColumn(), 1);
+}
+
+// The longest call type is whole on screen: its column, and the column inside the table.
+void TestDemoPages::callTypesAreNotCut()
+{
+    Opened<CallHistoryPage> o(Device(), Output("output"));
+    CallHistoryPage& page = o.page;
+    QVERIFY(o.load());
+    QCoreApplication::processEvents();
+    QAbstractItemModel* proxy = page.proxyModel();
+    int column = -1;
+    for (int c = 0; c < proxy->columnCount(); ++c)
+        column =
+            proxy->headerData(c, Qt::Horizontal).toString() == QLatin1String("Type") ? c : column;
+    QVERIFY(column >= 0);
+    QString longest;
+    for (int row = 0; row < proxy->rowCount(); ++row) {
+        const QString type = proxy->index(row, column).data().toString();
+        longest = type.size() > longest.size() ? type : longest;
+    }
+    QVERIFY2(longest.contains(QStringLiteral("FaceTime")), qPrintable(longest));
+    QHeaderView* header = page.tableView()->horizontalHeader();
+    QVERIFY(header->sectionSize(column) >
+            page.tableView()->fontMetrics().horizontalAdvance(longest));
+    QVERIFY2(header->sectionViewportPosition(column) + header->sectionSize(column) <=
+                 page.tableView()->viewport()->width(),
+             qPrintable(QStringLiteral("%1 + %2 > %3")
+                            .arg(header->sectionViewportPosition(column))
+                            .arg(header->sectionSize(column))
+                            .arg(page.tableView()->viewport()->width())));
+}
+
+void TestDemoPages::gridNamesFitTheirBox_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("box");     // the library's text box for a name of its length
+    QTest::addColumn<bool>("shrunk"); // drawn smaller than the grid's font
+    QTest::newRow("short") << "IMG_1.JPG" << 90 << false;
+    QTest::newRow("HEIC") << "IMG_1098.HEIC" << 90 << true;
+    QTest::newRow("15 characters") << "IMG_10980.HEIC1" << 100 << true;
+    QTest::newRow("very long") << "A voice memo recorded in the kitchen.m4a" << 100 << true;
+}
+
+void TestDemoPages::gridNamesFitTheirBox()
+{
+    QFETCH(QString, name);
+    QFETCH(int, box);
+    QFETCH(bool, shrunk);
+    QFont base;
+    base.setPixelSize(12);
+    const QFont font = DeletedMarkDelegate::NameFont(base, name);
+    QCOMPARE(font.pixelSize() < 12, shrunk);
+    // Whole in its box, or as small as a name gets.
+    QVERIFY(QFontMetrics(font).horizontalAdvance(name) <= box || font.pixelSize() == 8);
+    if (font.pixelSize() < 12) {
+        QFont bigger = font;
+        bigger.setPixelSize(font.pixelSize() + 1);
+        QVERIFY(QFontMetrics(bigger).horizontalAdvance(name) > box);
+    }
+}
+
+void TestDemoPages::pageTitlesAreTheOverviewNames_data()
+{
+    QTest::addColumn<int>("type");
+    for (MDType type : DemoPageFactory::Categories())
+        QTest::newRow(qPrintable(DemoPageFactory::DisplayName(type))) << int(type);
+}
+
+void TestDemoPages::pageTitlesAreTheOverviewNames()
+{
+    QFETCH(int, type);
+    DemoHost host(Output("output"));
+    CategoryPanel* page = DemoPageFactory::Create(&host, MDType(type), Output("work/"));
+    QVERIFY(page);
+    const QString name = DemoPageFactory::Title(MDType(type));
+    QCOMPARE(page->windowTitle(), name);
+    auto* title = page->findChild<QLabel*>(QStringLiteral("lblTitle"));
+    QVERIFY(title);
+    QCOMPARE(title->text(), name);
+    page->Free();
+}
+
+void TestDemoPages::callHistorySortsByTheUserCollation_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<bool>("letterOrder"); // Ł beside L, case folded; else code points
+    QTest::newRow("Polish") << "pl_PL" << true;
+    QTest::newRow("English") << "en_US" << true;
+    QTest::newRow("German") << "de_DE" << true;
+    QTest::newRow("C") << "C" << false;
+}
+
+// A click on "Name" sorts by the language the user chose, not by code point.
+void TestDemoPages::callHistorySortsByTheUserCollation()
+{
+    QFETCH(QString, locale);
+    QFETCH(bool, letterOrder);
+    const QLocale before;
+    QLocale::setDefault(QLocale(locale));
+    const auto restore = qScopeGuard([&before] { QLocale::setDefault(before); });
+    Opened<CallHistoryPage> o(Device(), Output("output"));
+    CallHistoryPage& page = o.page;
+    QVERIFY(o.load());
+    QAbstractItemModel* proxy = page.proxyModel();
+    int column = -1;
+    for (int c = 0; c < proxy->columnCount(); ++c)
+        column =
+            proxy->headerData(c, Qt::Horizontal).toString() == QLatin1String("Name") ? c : column;
+    QVERIFY(column >= 0);
+    QTest::mouseClick(
+        page.tableView()->horizontalHeader()->viewport(), Qt::LeftButton, {},
+        QPoint(page.tableView()->horizontalHeader()->sectionViewportPosition(column) + 5, 5));
+    QCOMPARE(page.tableView()->horizontalHeader()->sortIndicatorSection(), column);
+    QStringList names;
+    for (int row = 0; row < proxy->rowCount(); ++row)
+        names << proxy->index(row, column).data().toString();
+    QStringList expected = names;
+    QCollator collator{QLocale(locale)};
+    std::stable_sort(expected.begin(), expected.end(), [&](const QString& a, const QString& b) {
+        return collator.compare(a, b) < 0;
+    });
+    if (page.tableView()->horizontalHeader()->sortIndicatorOrder() == Qt::DescendingOrder)
+        std::reverse(expected.begin(), expected.end());
+    QCOMPARE(names, expected);
+    // The sample's Łucja and Zoë: by letters Ł stands beside L, long before Z.
+    const auto first = [&names](const char* name) {
+        return names.indexOf(
+            QRegularExpression(QStringLiteral("^%1\\b").arg(QString::fromUtf8(name))));
+    };
+    const int lucja = first("Łucja");
+    const int zoe = first("Zoë");
+    QVERIFY2(lucja >= 0 && zoe >= 0, qPrintable(names.join(", ")));
+    const bool ascending =
+        page.tableView()->horizontalHeader()->sortIndicatorOrder() == Qt::AscendingOrder;
+    QCOMPARE((lucja < zoe) == ascending, letterOrder);
 }
 
 // The tour's last part: a recovery that cannot write, a damaged and a locked

@@ -24,6 +24,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QRegularExpression>
 #include <QTextBrowser>
@@ -272,13 +273,23 @@ bool DemoTour::Screenshot(CategoryPanel* page, int number, MMobile::MDType type)
 
 void DemoTour::ShowDeletedThread(DemoTablePage* page)
 {
-    auto* toggle =
-        page ? page->findChild<QAbstractButton*>(QStringLiteral("btnOnlyShowDelete")) : nullptr;
+    // The search bar's switch is a widget of the kit, pressed as a user does.
+    QWidget* toggle =
+        page ? page->findChild<QWidget*>(QStringLiteral("btnOnlyShowDelete")) : nullptr;
     if (!toggle) {
         m_summary.errors << QStringLiteral("Messages: no only-deleted switch");
         return;
     }
-    toggle->click();
+    const auto click = [toggle] {
+        const QPointF centre = QRectF(toggle->rect()).center();
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent event(
+                type, centre, QPointF(toggle->mapToGlobal(centre.toPoint())), Qt::LeftButton,
+                type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(toggle, &event);
+        }
+    };
+    click();
     m_summary.deletedConversations = page->VisibleRowCount();
     page->tableView()->setCurrentIndex(page->proxyModel()->index(0, 1));
     QCoreApplication::processEvents();
@@ -293,7 +304,7 @@ void DemoTour::ShowDeletedThread(DemoTablePage* page)
     if (m_summary.deletedConversations > 0 && m_summary.deletedMarks <= 0)
         m_summary.errors << QStringLiteral("Messages: a deleted conversation's thread marks none "
                                            "of its messages");
-    toggle->click();
+    click();
 }
 
 QString DemoTour::PickKeyword(DemoTablePage* page) const

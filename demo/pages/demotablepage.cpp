@@ -86,7 +86,8 @@ DemoTablePage::DemoTablePage(IUIPluginSetting* setting, MMobile::MDType type)
     connect(m_pAccounts, &WeChatAccountChooser::accountChosen, this,
             [this](MMobile::IMDGetter* getter) { ShowAccount(getter); });
 
-    resize(1000, 640);
+    // Wide enough for every column of the widest table beside a readable detail pane.
+    resize(1300, 720);
 }
 
 DemoTablePage::~DemoTablePage()

@@ -97,6 +97,16 @@ struct DemoHost : FakeHost
     }
 };
 
+// The column of a table whose header says `name`, -1 when none does.
+int ColumnNamed(const QAbstractItemModel* model, const QString& name)
+{
+    for (int column = 0; column < model->columnCount(); ++column) {
+        if (model->headerData(column, Qt::Horizontal).toString() == name)
+            return column;
+    }
+    return -1;
+}
+
 // A page of the demo on its own host, closed when the test ends.
 template <class Page> struct Opened : DemoHost
 {
@@ -1006,10 +1016,7 @@ void TestDemoPages::callTypesAreNotCut()
     QVERIFY(o.load());
     QCoreApplication::processEvents();
     QAbstractItemModel* proxy = page.proxyModel();
-    int column = -1;
-    for (int c = 0; c < proxy->columnCount(); ++c)
-        column =
-            proxy->headerData(c, Qt::Horizontal).toString() == QLatin1String("Type") ? c : column;
+    const int column = ColumnNamed(proxy, QStringLiteral("Type"));
     QVERIFY(column >= 0);
     QString longest;
     for (int row = 0; row < proxy->rowCount(); ++row) {
@@ -1100,10 +1107,7 @@ void TestDemoPages::callHistorySortsByTheUserCollation()
     CallHistoryPage& page = o.page;
     QVERIFY(o.load());
     QAbstractItemModel* proxy = page.proxyModel();
-    int column = -1;
-    for (int c = 0; c < proxy->columnCount(); ++c)
-        column =
-            proxy->headerData(c, Qt::Horizontal).toString() == QLatin1String("Name") ? c : column;
+    const int column = ColumnNamed(proxy, QStringLiteral("Name"));
     QVERIFY(column >= 0);
     QTest::mouseClick(
         page.tableView()->horizontalHeader()->viewport(), Qt::LeftButton, {},

@@ -1,14 +1,14 @@
 #include "demohostwindow.h"
 
+#include "backuplisting.h"
 #include "backuplistwidget.h"
-#include "backuplocator.h"
 #include "backupunlocker.h"
 #include "categoryoverview.h"
 #include "demoloadcallback.h"
-#include "failures/backupchecker.h"
-#include "failures/backuphealthcheck.h"
 #include "failures/failurenotice.h"
-#include "failures/recoveryfailure.h"
+#include "failures/hostfailures.h"
+#include "failures/supportcontact.h"
+#include "hoststatusbar.h"
 #include "pages/demopagefactory.h"
 #include "pages/demophotopage.h"
 #include "pages/demotablepage.h"
@@ -20,7 +20,6 @@
 
 #include "backupdevice.h"
 #include "log4qt/logger.h"
-#include "log4qt/propertyconfigurator.h"
 #include "phonedevice.h"
 #include "plugin/categorypanel.h"
 #include "store/taskitem.h"
@@ -29,19 +28,15 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
-#include <QLabel>
 #include <QLocale>
 #include <QMenuBar>
-#include <QPushButton>
 #include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
-#include <QtConcurrent>
 
 namespace {
 const char kOutputDirKey[] = "output/folder";
@@ -72,8 +67,8 @@ int DeletedItems(CategoryPanel* page)
 } // namespace
 
 DemoHostWindow::DemoHostWindow(const Options& options, QWidget* parent)
-    : QMainWindow(parent), m_options(options), m_listing(false), m_listAgain(false),
-      m_mayAsk(false), m_scanAllTotal(0), m_scanCurrent(-1), m_deviceEntry{}
+    : QMainWindow(parent), m_options(options), m_mayAsk(false), m_scanAllTotal(0),
+      m_scanCurrent(-1), m_deviceEntry{}
 {
     m_options.resourceFolder = WithSeparator(m_options.resourceFolder);
     m_options.pictureFolder = WithSeparator(m_options.pictureFolder);
@@ -126,15 +121,16 @@ DemoHostWindow::DemoHostWindow(const Options& options, QWidget* parent)
     column->addWidget(m_pFailure);
     setCentralWidget(central);
 
-    connect(&m_listWatcher, &QFutureWatcher<QList<BackupSummary>>::finished, this,
-            &DemoHostWindow::OnBackupsListed);
+    m_pListing = new BackupListing(this);
+    connect(m_pListing, &BackupListing::listed, this, &DemoHostWindow::OnBackupsListed);
+    connect(m_pListing, &BackupListing::settled, this, &DemoHostWindow::backupsListed);
     connect(m_pBackupList, &BackupListWidget::openRequested, this,
             [this](const QString& folder) { OpenBackup(folder, true); });
     connect(m_pBackupList, &BackupListWidget::unusableChosen, this,
             [this](const QString& folder, const QString&) {
                 for (const BackupSummary& backup : Backups()) {
                     if (backup.folder == folder)
-                        ReportDamaged(backup);
+                        m_pFailures->Damaged(backup);
                 }
             });
     connect(m_pOverview, &CategoryOverview::categoryActivated, this,
@@ -145,36 +141,23 @@ DemoHostWindow::DemoHostWindow(const Options& options, QWidget* parent)
             &DemoHostWindow::RefreshRecoveryTarget);
 
     BuildMenus();
-    m_pStatusLine = new QLabel(this);
-    m_pStatusLine->setObjectName(QStringLiteral("statusLine"));
-    statusBar()->addWidget(m_pStatusLine, 1);
-    m_pChecker = new BackupChecker(this);
-    connect(m_pChecker, &BackupChecker::checked, this, [this](const BackupSummary& backup) {
-        if (backup.folder != CurrentBackup())
-            return;
-        if (backup.state != BackupSummary::Ready)
-            ReportDamaged(backup);
-        else if (m_device && m_device->IsEncrypted() && !m_device->IsUnlocked())
-            ReportLocked();
-        else
-            ReportFailure(tr("The backup could not be read, so the scan stopped. The log has "
-                             "the details (Help > Open Log)."),
-                          tr("Open Log"), [this] { OpenLogFolder(); });
-    });
-    m_pRecoveryLine = new QLabel(this);
-    m_pRecoveryLine->setObjectName(QStringLiteral("recoveryLine"));
-    m_pRecoveryLine->hide();
-    statusBar()->addPermanentWidget(m_pRecoveryLine);
-    m_pSkippedLine = new QLabel(this);
-    m_pSkippedLine->setObjectName(QStringLiteral("skippedLine"));
-    m_pSkippedLine->hide();
-    statusBar()->addPermanentWidget(m_pSkippedLine);
-    m_pOpenRecovered = new QPushButton(tr("Open Folder"), this);
-    m_pOpenRecovered->setObjectName(QStringLiteral("btnOpenRecovered"));
-    m_pOpenRecovered->setToolTip(tr("Open the folder the last recovery wrote into"));
-    m_pOpenRecovered->hide();
-    statusBar()->addPermanentWidget(m_pOpenRecovered);
-    connect(m_pOpenRecovered, &QPushButton::clicked, this, &DemoHostWindow::OpenRecoveredFolder);
+    m_pStatus = new HostStatusBar(statusBar());
+    connect(m_pStatus, &HostStatusBar::openRecoveredRequested, this,
+            &DemoHostWindow::OpenRecoveredFolder);
+    HostFailures::Actions actions;
+    actions.unlock = [this] { return UnlockBackup(true); };
+    actions.isLocked = [this] {
+        return m_device && m_device->IsEncrypted() && !m_device->IsUnlocked();
+    };
+    actions.currentBackup = [this] { return CurrentBackup(); };
+    actions.chooseBackupFolder = [this] { ChooseBackupFolder(); };
+    actions.chooseOutputFolder = [this] { ChooseOutputFolder(); };
+    actions.openLog = [this] { OpenLogFolder(); };
+    m_pFailures = new HostFailures(m_pFailure, std::move(actions), this);
+    m_support = std::make_unique<SupportContact>(
+        SupportContact::Read(*m_settings, m_options.supportMail, m_options.supportWeb));
+    m_support->ApplyToPages();
+    m_pFailures->SetHelp(m_support->HelpText(m_options.logFolder));
 
     if (!restoreGeometry(m_settings->value(QLatin1String(kGeometryKey)).toByteArray()))
         resize(1000, 700);
@@ -248,39 +231,24 @@ void DemoHostWindow::RefreshBackups()
 
 void DemoHostWindow::ListBackups(std::function<void()> then)
 {
-    if (then)
-        m_afterListing << then;
-    if (m_listing) {
-        m_listAgain = true;
-        return;
-    }
-    m_listing = true;
-    Notify(tr("Looking for backups ..."));
-    const QStringList standard = m_options.standardFolders;
-    const QStringList added = AddedFolders() + m_options.knownFolders;
-    m_listWatcher.setFuture(
-        QtConcurrent::run([standard, added] { return BackupLocator::Find(standard, added); }));
+    if (!m_pListing->IsRunning())
+        Notify(tr("Looking for backups ..."));
+    m_pListing->List(m_options.standardFolders, AddedFolders() + m_options.knownFolders,
+                     std::move(then));
 }
 
-void DemoHostWindow::OnBackupsListed()
+void DemoHostWindow::OnBackupsListed(QList<BackupSummary> backups)
 {
-    m_listing = false;
-    if (m_listAgain) {
-        m_listAgain = false;
-        ListBackups(nullptr);
-        return;
-    }
-    QList<BackupSummary> backups = m_listWatcher.result();
     const QString sample = QDir::cleanPath(m_options.sampleFolder);
     for (BackupSummary& backup : backups)
         backup.sample = !m_options.sampleFolder.isEmpty() && backup.folder == sample;
     m_pBackupList->SetBackups(backups);
     m_pBackupList->SetCurrentBackup(CurrentBackup());
-    const QVector<std::function<void()>> after = m_afterListing;
-    m_afterListing.clear();
-    for (const std::function<void()>& then : after)
-        then();
-    emit backupsListed();
+}
+
+bool DemoHostWindow::IsListing() const
+{
+    return m_pListing->IsRunning();
 }
 
 QList<BackupSummary> DemoHostWindow::Backups() const
@@ -313,7 +281,7 @@ void DemoHostWindow::AddBackupFolder(const QString& folder, bool mayAsk)
         if (backup.state == BackupSummary::Ready)
             OpenBackup(clean, mayAsk);
         else if (backup.state == BackupSummary::Damaged || m_pBackupList->ItemOf(clean))
-            ReportDamaged(backup);
+            m_pFailures->Damaged(backup);
         else
             Notify(tr("Backups found in %1 are listed.").arg(QDir::toNativeSeparators(clean)));
     });
@@ -336,10 +304,10 @@ bool DemoHostWindow::OpenBackup(const QString& folder, bool mayAsk)
     if (!listed)
         backup = BackupSummary::Read(clean);
     if (backup.state != BackupSummary::Ready) {
-        ReportDamaged(backup);
+        m_pFailures->Damaged(backup);
         return false;
     }
-    m_pFailure->Clear();
+    m_pFailures->Clear();
     CloseAllPages();
     m_pPhones->Close();
     ResetScans();
@@ -477,7 +445,7 @@ CategoryPanel* DemoHostWindow::OpenCategory(MMobile::MDType type, bool show)
     // A locked backup's scan could only end with its backup error.
     if (m_device && m_device->IsEncrypted() && !m_device->IsUnlocked() &&
         !UnlockBackup(m_mayAsk && show && m_options.password.isEmpty())) {
-        ReportLocked();
+        m_pFailures->Locked();
         return nullptr;
     }
     CategoryPanel* page = DemoPageFactory::Create(this, type, m_options.workFolder);
@@ -522,7 +490,7 @@ void DemoHostWindow::ScanAll()
     if (m_device && m_device->IsEncrypted() && !m_device->IsUnlocked() &&
         !UnlockBackup(m_mayAsk && m_options.password.isEmpty())) {
         m_scanQueue.clear();
-        ReportLocked();
+        m_pFailures->Locked();
         return;
     }
     if (m_scanAllTotal == 0) {
@@ -592,7 +560,7 @@ int DemoHostWindow::DeletedCount(MMobile::MDType type) const
 
 QString DemoHostWindow::StatusText() const
 {
-    return m_pStatusLine->text();
+    return m_pStatus->Text();
 }
 
 QString DemoHostWindow::LogFolder() const
@@ -628,27 +596,6 @@ void DemoHostWindow::ShowFolder(const QString& folder)
     Notify(tr("No file manager could be started. The folder is %1")
                .arg(QDir::toNativeSeparators(folder)),
            true);
-}
-
-bool DemoHostWindow::ConfigureLogging(const QString& folder)
-{
-    if (!QDir().mkpath(folder))
-        return false;
-    const QString properties = QDir(folder).filePath(QStringLiteral("log4j.properties"));
-    QFile file(properties);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
-        return false;
-    const QString logFile = QDir(folder).filePath(QStringLiteral("demo.log"));
-    file.write(QStringLiteral("log4j.rootLogger=INFO, file\n"
-                              "log4j.appender.file=org.apache.log4j.FileAppender\n"
-                              "log4j.appender.file.File=%1\n"
-                              "log4j.appender.file.Append=true\n"
-                              "log4j.appender.file.layout=org.apache.log4j.PatternLayout\n"
-                              "log4j.appender.file.layout.ConversionPattern=%d %-5p %c - %m%n\n")
-                   .arg(QDir::fromNativeSeparators(logFile))
-                   .toUtf8());
-    file.close();
-    return Log4Qt::PropertyConfigurator::configure(properties);
 }
 
 void DemoHostWindow::closeEvent(QCloseEvent* event)
@@ -751,20 +698,15 @@ void DemoHostWindow::OnRecoverResult(int mode, MMobile::MDType type, int ok)
         logger()->info(m_lastRecoveryText + QStringLiteral(": ") +
                        written.files.join(QStringLiteral(", ")));
         Notify(m_lastRecoveryText);
-        m_pRecoveryLine->setText(tr("Last recovery: %1 file(s), %2")
-                                     .arg(written.files.size())
-                                     .arg(QLocale().formattedDataSize(written.bytes)));
-        m_pRecoveryLine->setToolTip(m_lastRecoveryText);
-        m_pRecoveryLine->show();
-        m_pOpenRecovered->setVisible(!written.files.isEmpty());
+        m_pStatus->SetRecovery(tr("Last recovery: %1 file(s), %2")
+                                   .arg(written.files.size())
+                                   .arg(QLocale().formattedDataSize(written.bytes)),
+                               m_lastRecoveryText, !written.files.isEmpty());
         m_report.Snapshot(m_report.Folder());
     } else if (ok) {
         Notify(tr("%1 recovered to a device").arg(name));
-    } else if (mode == MMobile::RECOVER_TO_PC) {
-        ReportFailure(RecoveryFailure::Message(mode, name, QString::fromUtf8(GetOutputDir())),
-                      tr("Choose Another Folder..."), [this] { ChooseOutputFolder(); });
     } else {
-        ReportFailure(RecoveryFailure::Message(mode, name, QString()), QString(), nullptr);
+        m_pFailures->RecoveryFailed(mode, name, QString::fromUtf8(GetOutputDir()));
     }
     emit recoverResult(mode, int(type), ok);
 }
@@ -824,7 +766,7 @@ void DemoHostWindow::OnPageScanPercent(int type, int percent)
     if (type == m_scanCurrent)
         m_pOverview->SetOverallProgress(m_scanAllTotal - m_scanQueue.size() - 1, m_scanAllTotal,
                                         percent);
-    m_pStatusLine->setText(
+    m_pStatus->SetText(
         tr("Scanning %1 ... %2%").arg(DemoPageFactory::Title(category)).arg(percent));
 }
 
@@ -841,10 +783,7 @@ void DemoHostWindow::ShowSkipped()
             lines << tr("%1: %2").arg(DemoPageFactory::Title(type)).arg(skipped);
         total += skipped;
     }
-    m_pSkippedLine->setText(total == 1 ? tr("1 damaged record was skipped")
-                                       : tr("%1 damaged records were skipped").arg(total));
-    m_pSkippedLine->setToolTip(lines.join(QLatin1Char('\n')));
-    m_pSkippedLine->setVisible(total > 0);
+    m_pStatus->SetSkipped(total, lines.join(QLatin1Char('\n')));
 }
 
 int DemoHostWindow::SkippedCount(MMobile::MDType type) const
@@ -854,7 +793,7 @@ int DemoHostWindow::SkippedCount(MMobile::MDType type) const
 
 QString DemoHostWindow::SkippedText() const
 {
-    return m_pSkippedLine->isVisibleTo(this) ? m_pSkippedLine->text() : QString();
+    return m_pStatus->SkippedText();
 }
 
 void DemoHostWindow::OpenLogFolder()
@@ -880,41 +819,13 @@ void DemoHostWindow::OnPageScanAborted(int type)
                : tr("%1: the backup could not be read").arg(DemoPageFactory::Title(category)),
            true);
     // What is wrong with the backup, said once; found off the GUI thread.
-    m_pChecker->Check(CurrentBackup());
+    m_pFailures->ScanAborted(CurrentBackup());
     emit scanEnded(type, MMobile::TASK_STOP);
-}
-
-void DemoHostWindow::ReportFailure(const QString& text, const QString& actionText,
-                                   std::function<void()> action)
-{
-    logger()->error(text);
-    m_pFailure->Show(text, actionText, std::move(action));
-}
-
-void DemoHostWindow::ReportLocked()
-{
-    ReportFailure(tr("The backup is encrypted and locked: its categories can be read once you "
-                     "enter its password."),
-                  tr("Unlock..."), [this] {
-                      if (UnlockBackup(true))
-                          m_pFailure->Clear();
-                      else
-                          ReportLocked();
-                  });
-}
-
-void DemoHostWindow::ReportDamaged(const BackupSummary& backup)
-{
-    const QString problem = backup.problem.isEmpty() ? tr("it cannot be read") : backup.problem;
-    ReportFailure(
-        tr("%1: %2. %3")
-            .arg(QDir::toNativeSeparators(backup.folder), problem, BackupHealthCheck::Advice()),
-        tr("Open Another Backup..."), [this] { ChooseBackupFolder(); });
 }
 
 void DemoHostWindow::Notify(const QString& text, bool error)
 {
-    m_pStatusLine->setText(text);
+    m_pStatus->SetText(text);
     if (error)
         logger()->error(text);
     else

@@ -10,7 +10,6 @@
 #include "log4qt/classlogger.h"
 
 #include <QByteArray>
-#include <QFutureWatcher>
 #include <QHash>
 #include <QMainWindow>
 #include <QString>
@@ -20,17 +19,18 @@
 #include <functional>
 #include <memory>
 
-class BackupChecker;
 class BackupDevice;
+class BackupListing;
 class PhoneHost;
+class SupportContact;
 struct PhoneInfo;
 class BackupListWidget;
 class CategoryOverview;
 class CategoryPanel;
 class DemoLoadCallback;
 class FailureNotice;
-class QLabel;
-class QPushButton;
+class HostFailures;
+class HostStatusBar;
 class QSettings;
 
 // The demo host: a main window listing the backups found on the computer
@@ -65,6 +65,9 @@ public:
         QString password; // of an encrypted backup; empty: ask for it
         // Where phones are backed up to; empty: the first standard folder.
         QString phoneBackupFolder;
+        // The support contact of the command line; empty: the configuration's.
+        QString supportMail;
+        QString supportWeb;
     };
 
     explicit DemoHostWindow(const Options& options, QWidget* parent = nullptr);
@@ -80,7 +83,7 @@ public:
     // worker thread: sizing a large backup reads every folder of it.
     void RefreshBackups();
     // The list is being made.
-    bool IsListing() const { return m_listing; }
+    bool IsListing() const;
     QList<BackupSummary> Backups() const;
     // Adds a folder the user chose (a backup or a folder of backups) to the
     // list and the settings, and opens it when it is one usable backup.
@@ -125,14 +128,12 @@ public:
     // The failure the status bar shows with what to do next; empty: none.
     FailureNotice* Failure() const { return m_pFailure; }
     QString LogFolder() const;
+    // Where a user gets help, from the configuration and the command line.
+    const SupportContact& Support() const { return *m_support; }
     QString OutputDir() const;
     // What the last recovery to the computer wrote, and where.
     QString LastRecoveryText() const { return m_lastRecoveryText; }
     QString LastRecoveryFolder() const { return m_lastRecoveryFolder; }
-
-    // Writes a log4j properties file into `folder` that sends every line to
-    // "<folder>/demo.log" and applies it; false when it cannot be written.
-    static bool ConfigureLogging(const QString& folder);
 
     // IUIPluginSetting
     QWidget* GetParentWidget() override;
@@ -173,13 +174,8 @@ private:
     void ResetScans();
     // Lists the backups, then runs `then` (when not null).
     void ListBackups(std::function<void()> then);
-    void OnBackupsListed();
+    void OnBackupsListed(QList<BackupSummary> backups);
     void Notify(const QString& text, bool error = false);
-    // Shows a failure with the action that helps, and logs it.
-    void ReportFailure(const QString& text, const QString& actionText,
-                       std::function<void()> action);
-    void ReportLocked();
-    void ReportDamaged(const BackupSummary& backup);
     // Opens `folder` in the file manager, or says where it is.
     void ShowFolder(const QString& folder);
     void ShowSkipped();
@@ -193,18 +189,13 @@ private:
 
     std::unique_ptr<QSettings> m_settings;
     BackupListWidget* m_pBackupList;
-    QFutureWatcher<QList<BackupSummary>> m_listWatcher;
-    bool m_listing;
-    bool m_listAgain; // the folders changed while the list was being made
-    QVector<std::function<void()>> m_afterListing;
+    BackupListing* m_pListing;
     CategoryOverview* m_pOverview;
-    QLabel* m_pStatusLine;
-    QLabel* m_pRecoveryLine; // what the last recovery wrote, while the status line moves on
-    QPushButton* m_pOpenRecovered;
-    QLabel* m_pSkippedLine; // records the scans left out, while the status line moves on
+    HostStatusBar* m_pStatus;
     FailureNotice* m_pFailure;
-    BackupChecker* m_pChecker; // says why a scan of the open backup was aborted
-    bool m_mayAsk;             // a user is there to answer the password dialog
+    HostFailures* m_pFailures; // says what went wrong, in the band of m_pFailure
+    std::unique_ptr<SupportContact> m_support;
+    bool m_mayAsk; // a user is there to answer the password dialog
     QHash<int, CategoryPanel*> m_pages;
     // Closed pages waiting to be freed once their closing code has returned.
     QList<CategoryPanel*> m_closedPages;

@@ -5,9 +5,12 @@
 #include "demohostwindow.h"
 #include "failures/failuretour.h"
 #include "pages/demopagefactory.h"
+#include "pages/demophotopage.h"
 #include "pages/demotablepage.h"
+#include "pages/reminderspage.h"
 
 #include "plugin/categorypanel.h"
+#include "store/imageitemlist.h"
 #include "store/taskitem.h"
 #include "views/mysortfilterproxymodel.h"
 #include "views/mytableview.h"
@@ -21,8 +24,10 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QRegularExpression>
+#include <QTextBrowser>
 #include <QThread>
 #include <QTimer>
 
@@ -70,6 +75,8 @@ DemoTour::Summary DemoTour::Run()
             continue;
         }
         Screenshot(page, number++, type);
+        if (type == MMobile::MD_MESSAGE)
+            ShowDeletedThread(qobject_cast<DemoTablePage*>(page));
         if (type == m_options.searchCategory) {
             GrabButtons(page);
             if (auto* table = qobject_cast<DemoTablePage*>(page))
@@ -126,6 +133,19 @@ bool DemoTour::OpenFromList()
     return true;
 }
 
+// The items a page has ticked, whichever store it keeps them in.
+int DemoTour::TickedCount(CategoryPanel* page)
+{
+    const TaskItem* store = nullptr;
+    if (auto* files = qobject_cast<DemoPhotoPage*>(page))
+        store = files->imageStore();
+    else if (auto* table = qobject_cast<DemoTablePage*>(page))
+        store = table->store();
+    else if (auto* reminders = qobject_cast<RemindersPage*>(page))
+        store = reminders->store();
+    return store ? int(store->GetCheckedCount()) : -1;
+}
+
 bool DemoTour::ScanAllAndShowOverview()
 {
     auto* scanAll = m_host->findChild<QAbstractButton*>(QStringLiteral("btnScanAll"));
@@ -153,6 +173,11 @@ bool DemoTour::ScanAllAndShowOverview()
         m_summary.deletedCounts.insert(int(type), m_host->DeletedCount(type));
         m_summary.scanStatus.insert(int(type), m_host->ScanStatus(type));
         m_summary.overviewTexts << m_host->Overview()->ItemText(type);
+        if (CategoryPanel* page = m_host->Page(type)) {
+            m_summary.firstTicks.insert(int(type), TickedCount(page));
+            if (auto* note = page->findChild<QLabel*>(QStringLiteral("firstTickNote")))
+                m_summary.tickNotes.insert(int(type), note->text());
+        }
     }
     if (!ended) {
         m_summary.errors << QStringLiteral("the background scan did not end in time");
@@ -250,6 +275,42 @@ bool DemoTour::Screenshot(CategoryPanel* page, int number, MMobile::MDType type)
     }
     m_summary.screenshots << file;
     return true;
+}
+
+void DemoTour::ShowDeletedThread(DemoTablePage* page)
+{
+    // The search bar's switch is a widget of the kit, pressed as a user does.
+    QWidget* toggle =
+        page ? page->findChild<QWidget*>(QStringLiteral("btnOnlyShowDelete")) : nullptr;
+    if (!toggle) {
+        m_summary.errors << QStringLiteral("Messages: no only-deleted switch");
+        return;
+    }
+    const auto click = [toggle] {
+        const QPointF centre = QRectF(toggle->rect()).center();
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent event(
+                type, centre, QPointF(toggle->mapToGlobal(centre.toPoint())), Qt::LeftButton,
+                type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(toggle, &event);
+        }
+    };
+    click();
+    m_summary.deletedConversations = page->VisibleRowCount();
+    page->tableView()->setCurrentIndex(page->proxyModel()->index(0, 1));
+    QCoreApplication::processEvents();
+    // The thread's own words for a mark, in the language shown.
+    const QString mark =
+        QCoreApplication::translate("DetailFormatter", "Deleted, found in %1").arg(QString());
+    m_summary.deletedMarks = page->detailPane()->toPlainText().count(mark);
+    const QString shot =
+        QDir(m_options.screenshotFolder).filePath(QStringLiteral("messages-deleted.png"));
+    if (page->grab().save(shot))
+        m_summary.screenshots << shot;
+    if (m_summary.deletedConversations > 0 && m_summary.deletedMarks <= 0)
+        m_summary.errors << QStringLiteral("Messages: a deleted conversation's thread marks none "
+                                           "of its messages");
+    click();
 }
 
 QString DemoTour::PickKeyword(DemoTablePage* page) const

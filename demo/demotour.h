@@ -47,6 +47,12 @@ public:
         QMap<int, int> deletedCounts; // category -> deleted items
         QMap<int, int> scanStatus;    // category -> end status
         QStringList overviewTexts;    // the overview's text of every category
+        QMap<int, int> firstTicks;    // category -> items ticked once its scan ended
+        QMap<int, QString> tickNotes; // category -> what its page says of those ticks
+        // The messages page with its switch on: conversations shown, and the
+        // deleted messages marked in the first one's thread.
+        int deletedConversations = -1;
+        int deletedMarks = -1;
         // The search page's recover bar buttons as drawn, by object name.
         QMap<QString, QImage> buttonImages;
         QStringList screenshots;
@@ -77,6 +83,10 @@ public slots:
 private:
     bool OpenFromList();
     bool ScanAllAndShowOverview();
+    static int TickedCount(CategoryPanel* page);
+    // Switches the messages page to its conversations with deleted
+    // messages and shows the first one's thread.
+    void ShowDeletedThread(DemoTablePage* page);
     bool SaveHostShot(const QString& name);
     void GrabButtons(CategoryPanel* page);
     CategoryPanel* OpenAndWait(MMobile::MDType type);

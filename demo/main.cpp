@@ -5,6 +5,7 @@
 #include "backuplocator.h"
 #include "demohostwindow.h"
 #include "demotour.h"
+#include "hostlogging.h"
 #include "hosttranslations.h"
 #include "phones/phonetour.h"
 
@@ -120,7 +121,18 @@ int main(int argc, char* argv[])
         QStringLiteral("The password of an encrypted backup (or set CP_BACKUP_PASSWORD); "
                        "without it the host asks, and the tour leaves the backup locked."),
         QStringLiteral("password"));
-    parser.addOptions({tour, recover, keyword, logs, settings, password});
+    const QCommandLineOption supportMail(
+        QStringLiteral("support-email"),
+        QStringLiteral("The support e-mail address error messages name (default: the "
+                       "configuration's support/email; none: they point to the log and the "
+                       "README)."),
+        QStringLiteral("address"));
+    const QCommandLineOption supportWeb(
+        QStringLiteral("support-web"),
+        QStringLiteral("The support web page error messages name (default: the "
+                       "configuration's support/web)."),
+        QStringLiteral("url"));
+    parser.addOptions({tour, recover, keyword, logs, settings, password, supportMail, supportWeb});
     parser.process(app);
 
     // A desktop-sized font; offscreen platforms start with a large one.
@@ -144,11 +156,13 @@ int main(int argc, char* argv[])
     QTemporaryDir work;
     options.workFolder = work.path() + QLatin1Char('/');
     options.settingsFile = parser.value(settings);
+    options.supportMail = parser.value(supportMail);
+    options.supportWeb = parser.value(supportWeb);
     options.password = parser.isSet(password) ? parser.value(password)
                                               : QString::fromUtf8(qgetenv("CP_BACKUP_PASSWORD"));
     options.logFolder =
         parser.isSet(logs) ? parser.value(logs) : QDir(dataDir).filePath(QStringLiteral("log"));
-    if (!DemoHostWindow::ConfigureLogging(options.logFolder)) {
+    if (!HostLogging::Configure(options.logFolder)) {
         std::fprintf(stderr, "cannot write the log configuration into %s\n",
                      qPrintable(options.logFolder));
         qInstallMessageHandler(nullptr);

@@ -34,7 +34,8 @@ cp "$WORK/tour/backups.png" "$SHOTS/host-backups.png"
 cp "$WORK/tour/overview.png" "$SHOTS/host-overview.png"
 cp "$WORK/tour/host.png" "$SHOTS/host-after-recovery.png"
 # The tour's test phone: its entry, the trust prompt, the backup line, the scan.
-for page in "$WORK"/tour/[0-9][0-9]-*.png "$WORK"/tour/search-*.png "$WORK"/tour/phone-*.png; do
+for page in "$WORK"/tour/[0-9][0-9]-*.png "$WORK"/tour/search-*.png "$WORK"/tour/phone-*.png \
+    "$WORK"/tour/messages-deleted.png; do
     cp "$page" "$SHOTS/"
 done
 
@@ -44,4 +45,5 @@ LANGUAGE=de LANG=de_DE.UTF-8 CP_BACKUP_PASSWORD=secret \
     "$BUILD_DIR/demo/cpdemo" --tour "$WORK/tour-de" --log-dir "$WORK/log-de" \
     --settings "$WORK/settings.ini" "$BUILD_DIR/sample-backup"
 cp "$WORK/tour-de/02-contacts.png" "$SHOTS/de-contacts.png"
+cp "$WORK/tour-de/messages-deleted.png" "$SHOTS/de-messages-deleted.png"
 echo "Screenshots copied into $SHOTS"

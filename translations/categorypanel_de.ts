@@ -147,6 +147,14 @@
         <source>Recovery completed!&lt;br&gt; Please check your iOS device for the recovered data.</source>
         <translation>Wiederherstellung abgeschlossen!&lt;br&gt; Die wiederhergestellten Daten finden Sie auf Ihrem iOS-Gerät.</translation>
     </message>
+    <message>
+        <source>The files in the log folder (Help &gt; Open Log) say what went wrong;&lt;br&gt;the Troubleshooting section of the README says what to try next.</source>
+        <translation>Die Dateien im Protokollordner (Hilfe &gt; Protokoll öffnen) sagen, was schiefging;&lt;br&gt;der Abschnitt „Troubleshooting“ der README sagt, was Sie als Nächstes versuchen können.</translation>
+    </message>
+    <message>
+        <source>3. </source>
+        <translation>3. </translation>
+    </message>
 </context>
 <context>
     <name>MyHeaderView</name>

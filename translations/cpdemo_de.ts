@@ -153,14 +153,6 @@ Auf dem Telefon gelöscht; aus diesem Backup wiederherstellbar</translation>
         <translation>%1: %2</translation>
     </message>
     <message>
-        <source>Open Folder</source>
-        <translation>Ordner öffnen</translation>
-    </message>
-    <message>
-        <source>Open the folder the last recovery wrote into</source>
-        <translation>Den Ordner der letzten Wiederherstellung öffnen</translation>
-    </message>
-    <message>
         <source>&amp;File</source>
         <translation>&amp;Datei</translation>
     </message>
@@ -297,22 +289,6 @@ Auf dem Telefon gelöscht; aus diesem Backup wiederherstellbar</translation>
         <translation>%1, übersprungene beschädigte Datensätze: %2</translation>
     </message>
     <message>
-        <source>1 damaged record was skipped</source>
-        <translation>1 beschädigter Datensatz wurde übersprungen</translation>
-    </message>
-    <message>
-        <source>%1 damaged records were skipped</source>
-        <translation>%1 beschädigte Datensätze wurden übersprungen</translation>
-    </message>
-    <message>
-        <source>The backup could not be read, so the scan stopped. The log has the details (Help &gt; Open Log).</source>
-        <translation>Das Backup konnte nicht gelesen werden, daher wurde der Scan beendet. Einzelheiten stehen im Protokoll (Hilfe &gt; Protokoll öffnen).</translation>
-    </message>
-    <message>
-        <source>Open Log</source>
-        <translation>Protokoll öffnen</translation>
-    </message>
-    <message>
         <source>No file manager could be started. The folder is %1</source>
         <translation>Es konnte kein Dateimanager gestartet werden. Der Ordner ist %1</translation>
     </message>
@@ -321,36 +297,12 @@ Auf dem Telefon gelöscht; aus diesem Backup wiederherstellbar</translation>
         <translation>%1 auf ein Gerät wiederhergestellt</translation>
     </message>
     <message>
-        <source>Choose Another Folder...</source>
-        <translation>Anderen Ordner wählen ...</translation>
-    </message>
-    <message>
         <source>Scan All stopped: the backup could not be read</source>
         <translation>„Alle scannen“ wurde beendet: Das Backup konnte nicht gelesen werden</translation>
     </message>
     <message>
         <source>%1: the backup could not be read</source>
         <translation>%1: Das Backup konnte nicht gelesen werden</translation>
-    </message>
-    <message>
-        <source>The backup is encrypted and locked: its categories can be read once you enter its password.</source>
-        <translation>Das Backup ist verschlüsselt und gesperrt: Seine Kategorien lassen sich lesen, sobald Sie sein Passwort eingeben.</translation>
-    </message>
-    <message>
-        <source>Unlock...</source>
-        <translation>Entsperren ...</translation>
-    </message>
-    <message>
-        <source>it cannot be read</source>
-        <translation>es kann nicht gelesen werden</translation>
-    </message>
-    <message>
-        <source>%1: %2. %3</source>
-        <translation>%1: %2. %3</translation>
-    </message>
-    <message>
-        <source>Open Another Backup...</source>
-        <translation>Anderes Backup öffnen ...</translation>
     </message>
 </context>
 <context>
@@ -456,12 +408,88 @@ Auf dem Telefon gelöscht; aus diesem Backup wiederherstellbar</translation>
         <source>... %1 more</source>
         <translation>... %1 weitere</translation>
     </message>
+    <message>
+        <source>Deleted, found in %1</source>
+        <translation>Gelöscht, gefunden in %1</translation>
+    </message>
+    <message>
+        <source>Deleted</source>
+        <translation>Gelöscht</translation>
+    </message>
 </context>
 <context>
     <name>FailureNotice</name>
     <message>
         <source>Dismiss this message</source>
         <translation>Diese Meldung schließen</translation>
+    </message>
+</context>
+<context>
+    <name>FirstTickRule</name>
+    <message numerus="yes">
+        <source>The %n deleted item(s) are ticked first; tick any others you want to recover too.</source>
+        <translation>
+            <numerusform>Das %n gelöschte Element ist vorab angehakt; haken Sie weitere an, die Sie ebenfalls wiederherstellen möchten.</numerusform>
+            <numerusform>Die %n gelöschten Elemente sind vorab angehakt; haken Sie weitere an, die Sie ebenfalls wiederherstellen möchten.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>No deleted items were found, so nothing is ticked: tick the items you want to recover.</source>
+        <translation>Es wurden keine gelöschten Elemente gefunden, daher ist nichts angehakt: Haken Sie die Elemente an, die Sie wiederherstellen möchten.</translation>
+    </message>
+</context>
+<context>
+    <name>HostFailures</name>
+    <message>
+        <source>The backup is encrypted and locked: its categories can be read once you enter its password.</source>
+        <translation>Das Backup ist verschlüsselt und gesperrt: Seine Kategorien lassen sich lesen, sobald Sie sein Passwort eingeben.</translation>
+    </message>
+    <message>
+        <source>Unlock...</source>
+        <translation>Entsperren ...</translation>
+    </message>
+    <message>
+        <source>it cannot be read</source>
+        <translation>es kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>%1: %2. %3</source>
+        <translation>%1: %2. %3</translation>
+    </message>
+    <message>
+        <source>Open Another Backup...</source>
+        <translation>Anderes Backup öffnen ...</translation>
+    </message>
+    <message>
+        <source>Choose Another Folder...</source>
+        <translation>Anderen Ordner wählen ...</translation>
+    </message>
+    <message>
+        <source>The backup could not be read, so the scan stopped. %1</source>
+        <translation>Das Backup konnte nicht gelesen werden, daher wurde der Scan beendet. %1</translation>
+    </message>
+    <message>
+        <source>Open Log</source>
+        <translation>Protokoll öffnen</translation>
+    </message>
+</context>
+<context>
+    <name>HostStatusBar</name>
+    <message>
+        <source>Open Folder</source>
+        <translation>Ordner öffnen</translation>
+    </message>
+    <message>
+        <source>Open the folder the last recovery wrote into</source>
+        <translation>Den Ordner der letzten Wiederherstellung öffnen</translation>
+    </message>
+    <message>
+        <source>1 damaged record was skipped</source>
+        <translation>1 beschädigter Datensatz wurde übersprungen</translation>
+    </message>
+    <message>
+        <source>%1 damaged records were skipped</source>
+        <translation>%1 beschädigte Datensätze wurden übersprungen</translation>
     </message>
 </context>
 <context>
@@ -503,6 +531,103 @@ Auf dem Telefon gelöscht; aus diesem Backup wiederherstellbar</translation>
     </message>
 </context>
 <context>
+    <name>PhoneCaptureBar</name>
+    <message>
+        <source>Backup of %1 complete</source>
+        <translation>Backup von %1 abgeschlossen</translation>
+    </message>
+    <message>
+        <source>Backup of %1 stopped</source>
+        <translation>Backup von %1 angehalten</translation>
+    </message>
+    <message>
+        <source>Backup of %1 failed (error %2)</source>
+        <translation>Backup von %1 fehlgeschlagen (Fehler %2)</translation>
+    </message>
+    <message>
+        <source>&quot;Trust This Computer?&quot; is showing on %1</source>
+        <translation>%1 zeigt &quot;Diesem Computer vertrauen?&quot;</translation>
+    </message>
+    <message>
+        <source>Unlock %1 with its passcode</source>
+        <translation>Entsperren Sie %1 mit seinem Code</translation>
+    </message>
+    <message>
+        <source>Backing up %1 ... %2%</source>
+        <translation>Backup von %1 ... %2%</translation>
+    </message>
+    <message>
+        <source>%1 prepares its backup ...</source>
+        <translation>%1 bereitet sein Backup vor ...</translation>
+    </message>
+</context>
+<context>
+    <name>PhoneListWidget</name>
+    <message>
+        <source>&lt;b&gt;Connected phones&lt;/b&gt;</source>
+        <translation>&lt;b&gt;Verbundene Telefone&lt;/b&gt;</translation>
+    </message>
+    <message>
+        <source>Double-click a phone to back it up and scan it</source>
+        <translation>Doppelklicken Sie auf ein Telefon, um es zu sichern und zu scannen</translation>
+    </message>
+    <message>
+        <source>Try Again</source>
+        <translation>Erneut versuchen</translation>
+    </message>
+    <message>
+        <source>TEST PHONE (simulated): %1</source>
+        <translation>TESTTELEFON (simuliert): %1</translation>
+    </message>
+    <message>
+        <source>iOS %1</source>
+        <translation>iOS %1</translation>
+    </message>
+    <message>
+        <source>trusted</source>
+        <translation>vertraut</translation>
+    </message>
+    <message>
+        <source>not trusted yet</source>
+        <translation>noch nicht vertraut</translation>
+    </message>
+    <message>
+        <source>No phone connected. Plug one in with its cable.</source>
+        <translation>Kein Telefon verbunden. Schließen Sie eines mit seinem Kabel an.</translation>
+    </message>
+    <message>
+        <source>Connecting to the phone ...</source>
+        <translation>Verbindung zum Telefon ...</translation>
+    </message>
+    <message>
+        <source>Unlock the phone with its passcode: it asks &quot;Trust This Computer?&quot; once it is unlocked.</source>
+        <translation>Entsperren Sie das Telefon mit seinem Code: Danach fragt es &quot;Diesem Computer vertrauen?&quot;.</translation>
+    </message>
+    <message>
+        <source>The phone shows &quot;Trust This Computer?&quot;. Tap &quot;Trust&quot; on the phone and enter its passcode; this computer waits.</source>
+        <translation>Das Telefon zeigt &quot;Diesem Computer vertrauen?&quot;. Tippen Sie auf dem Telefon auf &quot;Vertrauen&quot; und geben Sie seinen Code ein; dieser Computer wartet.</translation>
+    </message>
+</context>
+<context>
+    <name>PhonePairingTask</name>
+    <message>
+        <source>The phone trusts this computer.</source>
+        <translation>Das Telefon vertraut diesem Computer.</translation>
+    </message>
+    <message>
+        <source>The phone answered &quot;Don&apos;t Trust&quot;. To try again, unplug it, plug it back in and choose &quot;Trust&quot; this time.</source>
+        <translation>Das Telefon hat &quot;Nicht vertrauen&quot; geantwortet. Um es erneut zu versuchen, trennen Sie es, schließen Sie es wieder an und wählen Sie diesmal &quot;Vertrauen&quot;.</translation>
+    </message>
+    <message>
+        <source>Nobody answered &quot;Trust This Computer?&quot; on the phone in time.</source>
+        <translation>Niemand hat &quot;Diesem Computer vertrauen?&quot; auf dem Telefon rechtzeitig beantwortet.</translation>
+    </message>
+    <message>
+        <source>The phone could not be paired.</source>
+        <translation>Das Telefon konnte nicht gekoppelt werden.</translation>
+    </message>
+</context>
+<context>
     <name>RecoveryFailure</name>
     <message>
         <source>no folder was chosen</source>
@@ -533,12 +658,12 @@ Auf dem Telefon gelöscht; aus diesem Backup wiederherstellbar</translation>
         <translation>%1: Die Wiederherstellung auf das Telefon ist fehlgeschlagen; das Telefon blieb unverändert. Entsperren Sie es, lassen Sie es verbunden und versuchen Sie es erneut. Details stehen im Protokoll (Hilfe &gt; Protokoll öffnen).</translation>
     </message>
     <message>
-        <source>%1: the recovery to %2 failed. The log has the details (Help &gt; Open Log).</source>
-        <translation>%1: Die Wiederherstellung nach %2 ist fehlgeschlagen. Einzelheiten stehen im Protokoll (Hilfe &gt; Protokoll öffnen).</translation>
-    </message>
-    <message>
         <source>%1: the recovery failed: %2</source>
         <translation>%1: Die Wiederherstellung ist fehlgeschlagen: %2</translation>
+    </message>
+    <message>
+        <source>%1: the recovery to %2 failed. %3</source>
+        <translation>%1: Die Wiederherstellung nach %2 ist fehlgeschlagen. %3</translation>
     </message>
 </context>
 <context>
@@ -576,6 +701,25 @@ Auf dem Telefon gelöscht; aus diesem Backup wiederherstellbar</translation>
             <numerusform>%n Erinnerung</numerusform>
             <numerusform>%n Erinnerungen</numerusform>
         </translation>
+    </message>
+</context>
+<context>
+    <name>SupportContact</name>
+    <message>
+        <source>For help, send the files of the log folder (%1) to %2, or see %3.</source>
+        <translation>Hilfe erhalten Sie, wenn Sie die Dateien des Protokollordners (%1) an %2 senden, oder unter %3.</translation>
+    </message>
+    <message>
+        <source>For help, send the files of the log folder (%1) to %2.</source>
+        <translation>Hilfe erhalten Sie, wenn Sie die Dateien des Protokollordners (%1) an %2 senden.</translation>
+    </message>
+    <message>
+        <source>For help, see %1; the log folder (%2) has the details.</source>
+        <translation>Hilfe finden Sie unter %1; Einzelheiten stehen im Protokollordner (%2).</translation>
+    </message>
+    <message>
+        <source>The log folder (%1) has the details; the Troubleshooting section of the README says what to try next.</source>
+        <translation>Einzelheiten stehen im Protokollordner (%1); der Abschnitt „Troubleshooting“ der README sagt, was Sie als Nächstes versuchen können.</translation>
     </message>
 </context>
 <context>

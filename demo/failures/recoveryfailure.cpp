@@ -33,12 +33,20 @@ QString RecoveryFailure::Explain(const QString& folder)
     if (disk.isValid() && disk.bytesAvailable() < kMinimumFree)
         return cannot(tr("the disk is full"));
     QTemporaryFile probe(QDir(existing).filePath(QStringLiteral(".recovery-probe-XXXXXX")));
-    if (!probe.open())
-        return cannot(info.isWritable() ? probe.errorString() : tr("permission denied"));
+    if (!probe.open()) {
+        if (!info.isWritable())
+            return cannot(tr("permission denied"));
+        // The system's reason, as the rest of the sentence.
+        QString reason = probe.errorString();
+        if (!reason.isEmpty())
+            reason[0] = reason.at(0).toLower();
+        return cannot(reason);
+    }
     return QString();
 }
 
-QString RecoveryFailure::Message(int mode, const QString& category, const QString& folder)
+QString RecoveryFailure::Message(int mode, const QString& category, const QString& folder,
+                                 const QString& help)
 {
     if (mode != MMobile::RECOVER_TO_PC)
         return tr("%1: the recovery to the phone failed; the phone was left as it was. Unlock it, "
@@ -46,7 +54,7 @@ QString RecoveryFailure::Message(int mode, const QString& category, const QStrin
             .arg(category);
     const QString why = Explain(folder);
     if (why.isEmpty())
-        return tr("%1: the recovery to %2 failed. The log has the details (Help > Open Log).")
-            .arg(category, QDir::toNativeSeparators(folder));
+        return tr("%1: the recovery to %2 failed. %3")
+            .arg(category, QDir::toNativeSeparators(folder), help);
     return tr("%1: the recovery failed: %2").arg(category, why);
 }

@@ -19,8 +19,10 @@ public:
     // The host's words for a recovery of `category` in `mode` (a recovery
     // mode) that failed; `folder` is the output folder of a recovery to the
     // computer. A backup cannot take data back, so a recovery to a device
-    // is explained as such.
-    static QString Message(int mode, const QString& category, const QString& folder);
+    // is explained as such. A failure without a reason ends with `help`,
+    // where to get help.
+    static QString Message(int mode, const QString& category, const QString& folder,
+                           const QString& help);
 };
 
 #endif // RECOVERYFAILURE_H

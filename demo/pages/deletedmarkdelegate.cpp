@@ -1,6 +1,8 @@
 #include "deletedmarkdelegate.h"
 
 #include <QAbstractItemView>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QHelpEvent>
 #include <QPainter>
 #include <QToolTip>
@@ -8,6 +10,12 @@
 namespace {
 // The colour the tables give deleted rows.
 const QColor kOrange(243, 161, 89);
+// The grid writes a name of up to 14 characters into a box 90 pixels wide,
+// a longer one into 100 pixels.
+const int kShortName = 14;
+const int kShortBox = 90;
+const int kLongBox = 100;
+const int kSmallestPixels = 8;
 } // namespace
 
 DeletedMarkDelegate::DeletedMarkDelegate(QObject* parent, const QString& skinFolder,
@@ -19,7 +27,11 @@ DeletedMarkDelegate::DeletedMarkDelegate(QObject* parent, const QString& skinFol
 void DeletedMarkDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                                 const QModelIndex& index) const
 {
+    // The whole name in a smaller font rather than "IMG_1098.HEI".
+    painter->save();
+    painter->setFont(NameFont(painter->font(), index.data(Qt::DisplayRole).toString()));
     ImageListDelegate::paint(painter, option, index);
+    painter->restore();
     if (!m_isDeleted || !m_isDeleted(index.row()))
         return;
     painter->save();
@@ -54,6 +66,17 @@ bool DeletedMarkDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view,
         return true;
     }
     return ImageListDelegate::helpEvent(event, view, option, index);
+}
+
+QFont DeletedMarkDelegate::NameFont(const QFont& base, const QString& name)
+{
+    const int box = name.size() > kShortName ? kLongBox : kShortBox;
+    QFont font = base;
+    int pixels = base.pixelSize() > 0 ? base.pixelSize() : QFontInfo(base).pixelSize();
+    font.setPixelSize(pixels);
+    while (pixels > kSmallestPixels && QFontMetrics(font).horizontalAdvance(name) > box)
+        font.setPixelSize(--pixels);
+    return font;
 }
 
 QString DeletedMarkDelegate::ToolTip(const QString& name, bool deleted)

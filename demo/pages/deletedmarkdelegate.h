@@ -3,6 +3,8 @@
 
 #include "photos/imagelistdelegate.h"
 
+#include <QFont>
+
 #include <functional>
 
 // The photo grid's delegate with deleted files marked: an orange frame and
@@ -25,6 +27,9 @@ public:
 
     // The tool tip of a cell: its name and date, and whether it was deleted.
     static QString ToolTip(const QString& name, bool deleted);
+    // The font the grid draws `name` in: `base`, made smaller (down to 8
+    // pixels) until the name fits the fixed box the grid writes names into.
+    static QFont NameFont(const QFont& base, const QString& name);
 
 private:
     RowTest m_isDeleted;

@@ -148,6 +148,9 @@ CategoryPanel* DemoPageFactory::Create(IUIPluginSetting* setting, MDType type,
                                        const QString& workFolder)
 {
     CategoryPanel* page = MakePage(setting, type, workFolder);
+    // The window is named as the host's overview names the category.
+    if (page)
+        page->setWindowTitle(Title(type));
     // The recover bar's close button is a bare cross: say what it does.
     for (QWidget* bar : page ? page->findChildren<QWidget*>() : QList<QWidget*>()) {
         if (!bar->inherits("RecoverButtonBar"))

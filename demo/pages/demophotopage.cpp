@@ -1,6 +1,7 @@
 #include "demophotopage.h"
 
 #include "deletedmarkdelegate.h"
+#include "firsttickrule.h"
 #include "gridfilter.h"
 #include "recoverysteps.h"
 #include "wechataccountchooser.h"
@@ -79,8 +80,9 @@ DemoPhotoPage::DemoPhotoPage(IUIPluginSetting* setting, MMobile::MDType type,
     m_pPreview->setWordWrap(true);
 
     auto* tools = new QHBoxLayout;
+    m_pFirstTicks = new FirstTickRule(client);
     tools->addWidget(m_pCheckAll);
-    tools->addStretch(1);
+    tools->addWidget(m_pFirstTicks, 1);
     tools->addWidget(m_pLayoutButton);
     auto* body = new QHBoxLayout;
     body->addWidget(m_pGrid, 1);
@@ -192,7 +194,7 @@ void DemoPhotoPage::slotAfterScan()
     m_pModel->SetDatas(m_pImages);
     m_pFilter->SetStore(m_pImages, m_pDataSource ? m_pDataSource->GetDataGetter() : nullptr);
     m_pSearchBar->EnableAllTool(m_pImages && m_pImages->GetViewCount() > 0);
-    UpdateSelection();
+    ApplyFirstTicks();
 }
 
 WeChatAccountChooser* DemoPhotoPage::accountChooser() const
@@ -215,7 +217,7 @@ void DemoPhotoPage::ShowAccount(MMobile::IMDGetter* getter)
     m_pModel->SetDatas(m_pImages);
     m_pFilter->SetStore(m_pImages, getter);
     m_pSearchBar->EnableAllTool(m_pImages->GetViewCount() > 0);
-    UpdateSelection();
+    ApplyFirstTicks();
 }
 
 void DemoPhotoPage::SetViewMode(int mode)
@@ -238,6 +240,21 @@ void DemoPhotoPage::ToggleLayout()
 void DemoPhotoPage::UpdateSelection()
 {
     m_pCheckAll->setCheckState(CheckSeletedItem(0, 0));
+}
+
+void DemoPhotoPage::ApplyFirstTicks()
+{
+    m_pModel->CheckAll(Qt::Unchecked);
+    m_pFirstTicks->Apply(
+        m_pModel->rowCount(),
+        [this](int row) {
+            return !m_pModel->index(row).data(ImageListItmModel::TitleRole).toBool();
+        },
+        [this](int row) { return m_pFilter->IsDeletedRow(row); },
+        [this](int row) {
+            m_pModel->setData(m_pModel->index(row), int(Qt::Checked), Qt::CheckStateRole);
+        });
+    UpdateSelection();
 }
 
 void DemoPhotoPage::OnCheckAllClicked()

@@ -6,6 +6,7 @@
 #include <QString>
 
 class DeletedMarkDelegate;
+class FirstTickRule;
 class GridFilter;
 class ImageItemList;
 class ImageListItmModel;
@@ -66,6 +67,8 @@ protected:
 private:
     void ShowAccount(MMobile::IMDGetter* getter);
     void UpdateSelection();
+    // Ticks the deleted files of the grid just filled, and says so.
+    void ApplyFirstTicks();
     void OnCheckAllClicked();
     void ToggleLayout();
     void ShowPreview(const QModelIndex& index);
@@ -82,6 +85,7 @@ private:
     GridFilter* m_pFilter;
     QLabel* m_pPreview;
     WeChatAccountChooser* m_pAccounts;
+    FirstTickRule* m_pFirstTicks;
 };
 
 #endif // DEMOPHOTOPAGE_H

@@ -1,5 +1,6 @@
 #include "demotablepage.h"
 
+#include "firsttickrule.h"
 #include "recoverysteps.h"
 #include "searchmarkproxy.h"
 #include "wechataccountchooser.h"
@@ -15,11 +16,18 @@
 #include "contracts/itaskctrl.h"
 
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTextBrowser>
 #include <QVBoxLayout>
+
+namespace {
+// What the detail pane keeps when the table takes the width of its columns.
+const int kMinimumDetailWidth = 280;
+} // namespace
 
 DemoTablePage::DemoTablePage(IUIPluginSetting* setting, MMobile::MDType type)
     : CategoryPanel(setting, type, /*showDeviceButton=*/true), m_pSearch(new CBMSearch)
@@ -59,7 +67,9 @@ DemoTablePage::DemoTablePage(IUIPluginSetting* setting, MMobile::MDType type)
 
     auto* layout = new QVBoxLayout(client);
     layout->setContentsMargins(4, 4, 4, 4);
+    m_pFirstTicks = new FirstTickRule(client);
     layout->addWidget(m_pSearchBar);
+    layout->addWidget(m_pFirstTicks);
     layout->addWidget(m_pSplitter, 1);
 
     connect(m_pSearchBar, &SearchBar::signalfilterlineEditTextEdited, this,
@@ -76,7 +86,8 @@ DemoTablePage::DemoTablePage(IUIPluginSetting* setting, MMobile::MDType type)
     connect(m_pAccounts, &WeChatAccountChooser::accountChosen, this,
             [this](MMobile::IMDGetter* getter) { ShowAccount(getter); });
 
-    resize(1000, 640);
+    // Wide enough for every column of the widest table beside a readable detail pane.
+    resize(1300, 720);
 }
 
 DemoTablePage::~DemoTablePage()
@@ -150,6 +161,25 @@ void DemoTablePage::slotAfterScan()
         ShowStore();
 }
 
+void DemoTablePage::showEvent(QShowEvent* event)
+{
+    CategoryPanel::showEvent(event);
+    FitTable();
+}
+
+void DemoTablePage::FitTable()
+{
+    const QList<int> sizes = m_pSplitter->sizes();
+    const int total = sizes.value(0) + sizes.value(1);
+    if (sizes.size() != 2 || total <= 0)
+        return;
+    const int columns = m_pTable->horizontalHeader()->length() + 2 * m_pTable->frameWidth() +
+                        m_pTable->verticalScrollBar()->sizeHint().width();
+    const int table = qMin(columns, total - kMinimumDetailWidth);
+    if (table > sizes.value(0))
+        m_pSplitter->setSizes({table, total - table});
+}
+
 void DemoTablePage::ShowAccount(MMobile::IMDGetter* getter)
 {
     if (!m_pTaskItem)
@@ -170,12 +200,12 @@ void DemoTablePage::ShowStore()
     const unsigned int count = m_pTaskItem ? m_pTaskItem->GetDataCountEx() : 0;
     for (unsigned int i = 0; i < count; ++i)
         m_pTaskItem->SetSearchMark(i, true);
-    if (count > 0)
-        m_pTaskItem->UpdateCheckedCountBySearch();
+    m_pFirstTicks->Apply(m_pTaskItem);
     m_pProxy->setStore(m_pTaskItem);
     m_pModel->setCurrentTypeItems(m_pTaskItem);
     m_pSearchBar->EnableAllTool(count > 0);
     m_pTable->resizeColumnsToContents();
+    FitTable();
     // A keyword still in the bar applies to the new records too.
     auto* field = m_pSearchBar->findChild<QLineEdit*>(QStringLiteral("filterLineEdit"));
     if (field && !field->text().isEmpty())

@@ -11,7 +11,9 @@ class SearchBar;
 class WeChatAccountChooser;
 class TaskItemModel;
 class CBMSearch;
+class FirstTickRule;
 class QModelIndex;
+class QShowEvent;
 class QSplitter;
 class QTextBrowser;
 
@@ -51,6 +53,7 @@ protected:
     int GetExportOption() override;
     int GetExportWeChatIndex() override;
     void slotAfterScan() override;
+    void showEvent(QShowEvent* event) override;
 
 protected slots:
     // Shows the steps of a recovery to a phone in the progress dialog.
@@ -72,6 +75,9 @@ private:
     void UpdateSelection();
     void OnCheckAllClicked();
     void ShowDetail(const QModelIndex& proxyIndex);
+    // Gives the table the width of its columns, as far as the detail pane
+    // keeps a readable width, so no cell is cut at the table's edge.
+    void FitTable();
 
     SearchBar* m_pSearchBar;
     QSplitter* m_pSplitter;
@@ -82,6 +88,7 @@ private:
     QTextBrowser* m_pDetail;
     CBMSearch* m_pSearch;
     WeChatAccountChooser* m_pAccounts;
+    FirstTickRule* m_pFirstTicks;
 };
 
 #endif // DEMOTABLEPAGE_H

@@ -2,6 +2,7 @@
 
 #include "contracts/imessage.h"
 #include "contracts/imessageentry.h"
+#include "contracts/imessageentryorigin.h"
 #include "contracts/inote.h"
 #include "contracts/iwechatmessager.h"
 #include "contracts/iwhatsappmessenger.h"
@@ -31,11 +32,24 @@ QString DetailFormatter::Entry(MMobile::IMessageEntry* entry)
         return QString();
     const bool sent = entry->IsSent();
     const QString align = sent ? QStringLiteral("right") : QStringLiteral("left");
-    const QString colour = sent ? QStringLiteral("#d8ecff") : QStringLiteral("#eeeeee");
-    return QStringLiteral("<table width='100%' cellpadding='5'><tr><td align='%1'>"
-                          "<span style='color:#777777'>%2 &middot; %3</span><br>"
-                          "<span style='background-color:%4'>%5</span></td></tr></table>")
-        .arg(align, Escaped(entry->GetSender()), Escaped(entry->GetDate()), colour,
+    QString colour = sent ? QStringLiteral("#d8ecff") : QStringLiteral("#eeeeee");
+    QString header = QStringLiteral("<span style='color:#777777'>%1 &middot; %2</span>")
+                         .arg(Escaped(entry->GetSender()), Escaped(entry->GetDate()));
+    // A deleted message stands out in the tables' orange, saying where it was found.
+    MMobile::IMessageEntryOrigin* origin = MMobile::MessageEntryOrigin(entry);
+    if (origin && origin->IsDeleted()) {
+        const QString where = Text(origin->GetFoundIn());
+        const QString mark =
+            where.isEmpty()
+                ? QCoreApplication::translate("DetailFormatter", "Deleted")
+                : QCoreApplication::translate("DetailFormatter", "Deleted, found in %1").arg(where);
+        header += QStringLiteral(" <span style='color:#d9661a'><b>%1</b></span>")
+                      .arg(mark.toHtmlEscaped());
+        colour = QStringLiteral("#fbd7b5");
+    }
+    return QStringLiteral("<table width='100%' cellpadding='5'><tr><td align='%1'>%2<br>"
+                          "<span style='background-color:%3'>%4</span></td></tr></table>")
+        .arg(align, header, colour,
              Escaped(entry->GetText()).replace(QLatin1Char('\n'), QStringLiteral("<br>")));
 }
 

@@ -1,5 +1,7 @@
 #include "reminderspage.h"
 
+#include "firsttickrule.h"
+
 #include "reminderstreemodel.h"
 
 #include "search/cbmsearch.h"
@@ -49,7 +51,9 @@ RemindersPage::RemindersPage(IUIPluginSetting* setting)
 
     auto* layout = new QVBoxLayout(client);
     layout->setContentsMargins(4, 4, 4, 4);
+    m_pFirstTicks = new FirstTickRule(client);
     layout->addWidget(m_pSearchBar);
+    layout->addWidget(m_pFirstTicks);
     layout->addWidget(splitter, 1);
 
     connect(m_pSearchBar, &SearchBar::signalfilterlineEditTextEdited, this,
@@ -118,6 +122,7 @@ int RemindersPage::GetExportOption()
 void RemindersPage::slotAfterScan()
 {
     CategoryPanel::slotAfterScan();
+    m_pFirstTicks->Apply(m_pTaskItem);
     m_pModel->Build(m_pTaskItem);
     m_pSearchBar->EnableAllTool(m_pTaskItem && m_pTaskItem->GetDataCountEx() > 0);
     ApplyView();

@@ -4,6 +4,7 @@
 #include "plugin/categorypanel.h"
 
 class CBMSearch;
+class FirstTickRule;
 class RemindersTreeModel;
 class SearchBar;
 class QModelIndex;
@@ -48,6 +49,7 @@ private:
     RemindersTreeModel* m_pModel;
     QTextBrowser* m_pDetail;
     CBMSearch* m_pSearch;
+    FirstTickRule* m_pFirstTicks;
 };
 
 #endif // REMINDERSPAGE_H

@@ -4,6 +4,7 @@
 #include "attributedbody.h"
 #include "backupmanifest.h"
 #include "conversationrecord.h"
+#include "deletedrecords.h"
 #include "engineitem.h"
 #include "filerecord.h"
 #include "messageentryrecord.h"
@@ -62,8 +63,8 @@ bool MessageReader::ReadConversations(ReaderContext::Items& items)
         handles.insert(row.Int(0), row.String(1));
         return true;
     });
-    // Items are made at the end: a conversation whose messages are all
-    // recently deleted reports itself deleted.
+    // Items are made at the end: a conversation with recently deleted
+    // messages reports itself deleted, so the only-deleted switch shows it.
     struct Chat
     {
         std::unique_ptr<ConversationRecord> record;
@@ -159,6 +160,9 @@ bool MessageReader::ReadConversations(ReaderContext::Items& items)
                     entry.Texts().Set(MessageEntryRecord::Sender, sender.value());
                 }
                 entry.Texts().Set(MessageEntryRecord::Date, m_context.DateText(row, 4));
+                // The phone's own mark: kept apart, still in its chat.
+                if (row.Int(7) != 0)
+                    entry.SetSource(DeletedRecords::MarkSource(MMobile::MD_MESSAGE));
                 if (withAttachments.contains(row.Int(1)))
                     chatOfMessage.insert(row.Int(1), chat);
             }
@@ -169,8 +173,7 @@ bool MessageReader::ReadConversations(ReaderContext::Items& items)
     if (m_context.Stopped())
         return true;
     for (Chat& chat : read)
-        items.push_back(
-            ReaderContext::MakeItem(std::move(chat.record), chat.live == 0 && chat.recovered > 0));
+        items.push_back(ReaderContext::MakeItem(std::move(chat.record), chat.recovered > 0));
     if (!ReadChatless(db, handles, recoverable, bodies, withAttachments, chatOfMessage, items))
         return false;
     if (attachments)

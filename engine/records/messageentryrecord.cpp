@@ -25,6 +25,16 @@ bool MessageEntryRecord::IsSent()
     return m_sent;
 }
 
+bool MessageEntryRecord::IsDeleted()
+{
+    return !m_source.isEmpty();
+}
+
+const char* MessageEntryRecord::GetFoundIn()
+{
+    return m_source.isEmpty() ? nullptr : m_source.constData();
+}
+
 void MergeEntries(MessageEntries& into, MessageEntries& from)
 {
     const auto middle = into.size();

@@ -2,13 +2,15 @@
 #define MESSAGEENTRYRECORD_H
 
 #include "contracts/imessageentry.h"
+#include "contracts/imessageentryorigin.h"
 #include "recordtext.h"
 
 #include <memory>
 #include <vector>
 
-// One message of a conversation or chat. Owned by the conversation record.
-class MessageEntryRecord : public MMobile::IMessageEntry
+// One message of a conversation or chat, with where it was found when it
+// was deleted. Owned by the conversation record.
+class MessageEntryRecord : public MMobile::IMessageEntry, public MMobile::IMessageEntryOrigin
 {
 public:
     enum Field { Text, Sender, Date, FieldCount };
@@ -28,6 +30,8 @@ public:
     const char* GetSender() override;
     const char* GetDate() override;
     bool IsSent() override;
+    bool IsDeleted() override;
+    const char* GetFoundIn() override;
 
 private:
     RecordText m_text;

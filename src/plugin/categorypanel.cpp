@@ -41,9 +41,19 @@ const Qt::WindowFlags kPageFlags = Qt::Window | Qt::FramelessWindowHint | Qt::Wi
                                    Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
                                    Qt::WindowCloseButtonHint;
 
-// Where the error messages send the user for help.
-const char kSupportMail[] = "support@example.com";
-const char kSupportContactPage[] = "https://www.example.com/support/contact.html";
+// Where the error messages send the user for help; set by the host, read
+// on the GUI thread only.
+QString& SupportMail()
+{
+    static QString mail;
+    return mail;
+}
+
+QString& SupportContactPage()
+{
+    static QString page;
+    return page;
+}
 
 QWidget* ParentOf(IUIPluginSetting* setting)
 {
@@ -236,6 +246,12 @@ bool CategoryPanel::WriteParam(const char* key, void* value)
         return false;
     m_pFixLspParam = value;
     return true;
+}
+
+void CategoryPanel::SetSupportContact(const char* mail, const char* webPage)
+{
+    SupportMail() = QString::fromUtf8(mail ? mail : "").trimmed();
+    SupportContactPage() = QString::fromUtf8(webPage ? webPage : "").trimmed();
 }
 
 bool CategoryPanel::IsLoad(MMobile::IDevice*)
@@ -570,19 +586,25 @@ bool CategoryPanel::slotDoBackupError(int backupError)
     m_pMessageDialog = new MyMessageDailog(this, true);
     m_pMessageDialog->setMessageType(static_cast<MyMessageDailog::MESSAGE_TYPE>(3));
 
-    const QString mail = QString::fromLatin1(kSupportMail);
+    const QString mail = SupportMail();
+    // With no contact set, no address is made up: the log and the README help.
+    const QString selfHelp = tr("The files in the log folder (Help > Open Log) say what went "
+                                "wrong;<br>the Troubleshooting section of the README says what "
+                                "to try next.");
     QString text;
     bool retry = false;
     switch (backupError) {
     case 2:
     case 3:
     case 255:
-        text = tr("<strong>Backup error(error code:%1)</strong><br>")
-                   .arg(backupError, 0, 10, QChar(' ')) +
-               tr("Please send us all files in log folder (Help > Open Log)<br> together with the "
-                  "upper error code to <br>") +
-               QStringLiteral("<a href='mailto:") + mail + QStringLiteral("'>") + mail +
-               QStringLiteral("</a>") + tr(" for help.");
+        text =
+            tr("<strong>Backup error(error code:%1)</strong><br>")
+                .arg(backupError, 0, 10, QChar(' ')) +
+            (mail.isEmpty() ? selfHelp
+                            : tr("Please send us all files in log folder (Help > Open "
+                                 "Log)<br> together with the upper error code to <br>") +
+                                  QStringLiteral("<a href='mailto:") + mail + QStringLiteral("'>") +
+                                  mail + QStringLiteral("</a>") + tr(" for help."));
         break;
     case 4:
         text = tr("Please unlock your device with passcodes while scanning.");
@@ -592,8 +614,11 @@ bool CategoryPanel::slotDoBackupError(int backupError)
         text = tr("<strong>Fail to backup. Please try possible solutions below to fix "
                   "it:</strong><br><br>") +
                tr("1. Please change to another USB port.<br>") +
-               tr("2. Please restart the Mobile device.<br>") + tr("3. Please contact ") + mail +
-               tr(" with all files in log folder<br> (Help > Open Log) for help.");
+               tr("2. Please restart the Mobile device.<br>") +
+               (mail.isEmpty() ? tr("3. ") + selfHelp
+                               : tr("3. Please contact ") + mail +
+                                     tr(" with all files in log folder<br> (Help > Open Log) for "
+                                        "help."));
         break;
     case 6:
         text = tr("There is not enough storage space on your device or the largest<br>hard disk "
@@ -605,17 +630,20 @@ bool CategoryPanel::slotDoBackupError(int backupError)
                   "the Settings page and try again.<br>");
         break;
     case 10: {
-        const QChar quote('"');
         text = tr("<strong>Scan error(error code:%1)</strong><br>")
-                   .arg(backupError, 0, 10, QChar(' ')) +
-               tr("We detect the presence of a small problem in your<br>environment, in order to "
-                  "recover the data in a timely</br><br>manner, it is recommended that you "
-                  "according to the</br><br>error code, <a href=") +
-               quote +
-               QStringLiteral("%1").arg(QString::fromLatin1(kSupportContactPage), 0, QChar(' ')) +
-               quote + tr("><span style=") + quote +
-               tr(" text-decoration: underline; color:#0000ff;") + quote +
-               tr(">contact customer service</span></a>.</br>");
+                   .arg(backupError, 0, 10, QChar(' '));
+        const QString page = SupportContactPage();
+        if (page.isEmpty()) {
+            text += selfHelp;
+            break;
+        }
+        const QChar quote('"');
+        text += tr("We detect the presence of a small problem in your<br>environment, in order to "
+                   "recover the data in a timely</br><br>manner, it is recommended that you "
+                   "according to the</br><br>error code, <a href=") +
+                quote + QStringLiteral("%1").arg(page, 0, QChar(' ')) + quote +
+                tr("><span style=") + quote + tr(" text-decoration: underline; color:#0000ff;") +
+                quote + tr(">contact customer service</span></a>.</br>");
         m_pMessageDialog->setOpenUrl();
         break;
     }

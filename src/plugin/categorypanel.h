@@ -73,6 +73,12 @@ public:
     void ClosePlugin() override;
     unsigned int GetDataCount() override;
 
+    // The support contact the backup error messages name, a product setting
+    // the host gives once at start (UTF-8; null or empty: none). Without an
+    // address the messages send the user to the log folder and the
+    // Troubleshooting section of the README instead.
+    static void SetSupportContact(const char* mail, const char* webPage);
+
     // One scan report, on the engine's thread; false asks the engine to stop.
     bool ScanData(MMobile::MDType type, int status, int percent, const char* lable);
     bool ExportData(int status, int percent, const char* lable);

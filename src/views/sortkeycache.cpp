@@ -9,7 +9,7 @@
 
 // localeAwareCompare collates with the system locale; so do the keys.
 SortKeyCache::SortKeyCache(QRegExp* addressPattern)
-    : m_pAddressPattern(addressPattern), m_collator(QLocale::system())
+    : m_pAddressPattern(addressPattern), m_collator(QLocale())
 {
 }
 
@@ -21,7 +21,8 @@ void SortKeyCache::clear()
     m_model = nullptr;
     m_flat = false;
     m_column = -1;
-    m_collator = QCollator(QLocale::system());
+    // The language the host chose (QLocale::setDefault), as localeAwareCompare has it.
+    m_collator = QCollator(QLocale());
 }
 
 void SortKeyCache::forgetRows(int first, int last)

@@ -3,12 +3,16 @@
 // that is not a backup and damaged ones; each is listed with the fields of
 // its property lists or with what is wrong.
 
+#include "backuplistwidget.h"
 #include "backuplocator.h"
+#include "backupsummary.h"
 
 #include <sqlite3.h>
 
 #include <QDir>
 #include <QFile>
+#include <QListWidget>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -113,6 +117,7 @@ private slots:
     void listsEachBackup_data();
     void listsEachBackup();
     void newestFirstEachOnce();
+    void listTellsBackupsApart();
 };
 
 void TestBackupLocator::listsEachBackup_data()
@@ -220,6 +225,52 @@ void TestBackupLocator::newestFirstEachOnce()
     QCOMPARE(found.size(), 2);
     QCOMPARE(found.at(0).folder, newer);
     QCOMPARE(found.at(1).folder, older);
+}
+
+// Three backups of one phone and the generated sample: each entry of the
+// list says what sets it apart (date and time, size, encrypted, sample), and
+// its folder on hover.
+void TestBackupLocator::listTellsBackupsApart()
+{
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    const auto restore = qScopeGuard([&before] { QLocale::setDefault(before); });
+    BackupSummary phone;
+    phone.state = BackupSummary::Ready;
+    phone.deviceName = QStringLiteral("Zoë's iPhone");
+    phone.model = QStringLiteral("iPhone15,2");
+    phone.systemVersion = QStringLiteral("17.2");
+    QList<BackupSummary> backups;
+    for (int i = 0; i < 3; ++i) {
+        BackupSummary backup = phone;
+        backup.folder = QStringLiteral("/backups/%1").arg(i);
+        backup.date = QDateTime(QDate(2024, 3, 1), QTime(9 + i, 30), Qt::UTC);
+        backup.size = (i == 1 ? 2 : 1) * 1536 * 1024 * 1024LL;
+        backup.encrypted = i == 2;
+        backups << backup;
+    }
+    BackupSummary sample = phone;
+    sample.folder = QStringLiteral("/build/sample-backup");
+    sample.sample = true;
+    sample.size = 1536 * 1024 * 1024LL;
+    backups << sample;
+    BackupListWidget list{QString()};
+    list.SetBackups(backups);
+    QCOMPARE(list.count(), backups.size());
+    QStringList texts;
+    for (int i = 0; i < list.count(); ++i) {
+        const QString text = list.item(i)->text();
+        QVERIFY2(!texts.contains(text), qPrintable(text));
+        texts << text;
+        QCOMPARE(list.item(i)->toolTip(), QDir::toNativeSeparators(backups.at(i).folder));
+    }
+    const QString hour = QLocale().toString(backups.at(0).date.toLocalTime(), QLocale::ShortFormat);
+    QCOMPARE(texts.at(0),
+             QStringLiteral("Zoë's iPhone\niPhone15,2 · iOS 17.2 · %1 · 1.50 GiB").arg(hour));
+    QVERIFY2(texts.at(1).contains(QStringLiteral("3.00 GiB")), qPrintable(texts.at(1)));
+    QVERIFY2(texts.at(2).endsWith(QStringLiteral(" · encrypted")), qPrintable(texts.at(2)));
+    QVERIFY2(texts.at(3).startsWith(QStringLiteral("Zoë's iPhone (sample)\n")),
+             qPrintable(texts.at(3)));
 }
 
 QTEST_MAIN(TestBackupLocator)

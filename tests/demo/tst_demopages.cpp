@@ -9,12 +9,15 @@
 
 #include "demohostwindow.h"
 #include "demotour.h"
+#include "hostlogging.h"
 #include "pages/alldaydelegate.h"
 #include "pages/calendarpage.h"
+#include "pages/callhistorypage.h"
 #include "pages/contactspage.h"
 #include "pages/deletedmarkdelegate.h"
 #include "pages/demopagefactory.h"
 #include "pages/gridfilter.h"
+#include "pages/messagespage.h"
 #include "pages/notespage.h"
 #include "pages/photospage.h"
 #include "pages/reminderspage.h"
@@ -24,6 +27,9 @@
 
 #include "backupdevice.h"
 #include "backupfixture.h"
+#include "contracts/imdcommon.h"
+#include "contracts/imessage.h"
+#include "contracts/imessageentryorigin.h"
 #include "fakehost.h"
 #include "modaldialoganswerer.h"
 #include "mystatusbar.h"
@@ -40,6 +46,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QCheckBox>
+#include <QCollator>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
@@ -52,6 +59,7 @@
 #include <QMap>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTextBrowser>
@@ -88,6 +96,16 @@ struct DemoHost : FakeHost
         setOutputDir(output);
     }
 };
+
+// The column of a table whose header says `name`, -1 when none does.
+int ColumnNamed(const QAbstractItemModel* model, const QString& name)
+{
+    for (int column = 0; column < model->columnCount(); ++column) {
+        if (model->headerData(column, Qt::Horizontal).toString() == name)
+            return column;
+    }
+    return -1;
+}
 
 // A page of the demo on its own host, closed when the test ends.
 template <class Page> struct Opened : DemoHost
@@ -167,6 +185,7 @@ private slots:
     void onlyDeletedSwitch_data();
     void onlyDeletedSwitch();
     void detailPaneShowsTheNote();
+    void threadMarksItsDeletedMessages();
     void photoGridLayoutsAndCheckAll();
     void remindersTreeTicksReachTheStore();
     void twoRecoveriesInARow();
@@ -178,6 +197,13 @@ private slots:
     void calendarShowsAllDayEvents();
     void noMatchSaysSoAndClearsTheDetail();
     void tableShowsNoSortUntilClicked();
+    void pageTitlesAreTheOverviewNames_data();
+    void callTypesAreNotCut();
+    void gridNamesFitTheirBox_data();
+    void gridNamesFitTheirBox();
+    void pageTitlesAreTheOverviewNames();
+    void callHistorySortsByTheUserCollation_data();
+    void callHistorySortsByTheUserCollation();
     void tourWalksTheFailurePaths();
 
 private:
@@ -214,7 +240,7 @@ void TestDemoPages::initTestCase()
              qPrintable(writer.ErrorText()));
     m_content = writer.Content();
     m_device = std::make_unique<BackupDevice>(m_dir.filePath(QStringLiteral("backup")));
-    QVERIFY(DemoHostWindow::ConfigureLogging(m_dir.filePath(QStringLiteral("log"))));
+    QVERIFY(HostLogging::Configure(m_dir.filePath(QStringLiteral("log"))));
 
     DemoHostWindow host(HostOptions());
     host.show();
@@ -307,6 +333,12 @@ void TestDemoPages::everyCategoryIsScanned()
                                ? QStringLiteral("\n%1 items?\n%2 deleted$").arg(count).arg(deleted)
                                : QStringLiteral("\n%1 items?$").arg(count);
     QVERIFY2(texts.first().contains(QRegularExpression(counts)), qPrintable(texts.first()));
+    // One first-tick rule on every page: the deleted items, and it says so.
+    QCOMPARE(m_summary.firstTicks.value(type, -1), deleted);
+    const QString note = m_summary.tickNotes.value(type);
+    QVERIFY2(deleted > 0 ? note.startsWith(QStringLiteral("The %1 deleted item").arg(deleted))
+                         : note.startsWith(QStringLiteral("No deleted items were found")),
+             qPrintable(note));
 }
 
 void TestDemoPages::searchNarrowsToTheKeyword()
@@ -346,8 +378,9 @@ void TestDemoPages::recoveryWritesTheTickedContacts()
 void TestDemoPages::screenshotsShowEveryPage()
 {
     // One per category, the search, the host's backup list, overview and end,
-    // and the three failure paths.
-    QCOMPARE(m_summary.screenshots.size(), DemoPageFactory::Categories().size() + 7);
+    // the three failure paths
+    // and the messages page's deleted conversation.
+    QCOMPARE(m_summary.screenshots.size(), DemoPageFactory::Categories().size() + 8);
     for (const QString& file : m_summary.screenshots)
         QVERIFY2(QImage(file).width() >= 400, qPrintable(file));
 }
@@ -564,6 +597,65 @@ void TestDemoPages::onlyDeletedSwitch()
     QCOMPARE(page.VisibleRowCount(), int(m_content.notes.size()));
 }
 
+// A conversation's deleted messages are marked in its thread with where each
+// was found; the switch shows the conversations that have any.
+void TestDemoPages::threadMarksItsDeletedMessages()
+{
+    int recentlyDeleted = 0;
+    for (const SampleBackupContent::Conversation& conversation : m_content.conversations)
+        recentlyDeleted += conversation.deleted ? int(conversation.messages.size()) : 0;
+    QVERIFY(recentlyDeleted > 0);
+    // The tour walked it too: the switch, and the first thread's marks.
+    QCOMPARE(m_summary.deletedConversations, m_summary.deletedCounts.value(MD_MESSAGE));
+    QVERIFY(m_summary.deletedMarks > 0);
+    QVERIFY(m_summary.screenshots.contains(
+        m_dir.filePath(QStringLiteral("shots/messages-deleted.png"))));
+    Opened<MessagesPage> o(Device(), Output("output"));
+    MessagesPage& page = o.page;
+    QVERIFY(o.load());
+    auto* toggle = page.searchBar()->findChild<QWidget*>(QStringLiteral("btnOnlyShowDelete"));
+    QVERIFY(toggle);
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    QCOMPARE(page.VisibleRowCount(), int(page.store()->GetDataCount(true)));
+    QMap<QString, int> marks; // where found -> messages marked so
+    for (int row = 0; row < page.VisibleRowCount(); ++row) {
+        const QModelIndex index = page.proxyModel()->index(row, 1);
+        page.tableView()->setCurrentIndex(index);
+        auto* record = record_cast<IMessage>(
+            page.store()->GetData(unsigned(page.proxyModel()->mapToSource(index).row())));
+        QVERIFY(record);
+        QStringList expected;
+        for (unsigned int i = 0; i < record->GetEntryCount() && i < 500; ++i) {
+            IMessageEntryOrigin* origin = MessageEntryOrigin(record->GetEntry(i));
+            QVERIFY(origin);
+            if (origin->IsDeleted())
+                expected << QStringLiteral("Deleted, found in %1")
+                                .arg(QString::fromUtf8(origin->GetFoundIn()));
+        }
+        // Shown with the switch on: it has deleted messages, each one marked.
+        QVERIFY(!expected.isEmpty());
+        const QString shown = page.detailPane()->toPlainText();
+        QCOMPARE(shown.count(QStringLiteral("Deleted, found in ")), expected.size());
+        for (const QString& mark : qAsConst(expected)) {
+            QVERIFY2(shown.contains(mark), qPrintable(mark));
+            ++marks[mark];
+        }
+    }
+    QCOMPARE(marks.value(QStringLiteral("Deleted, found in recently deleted")), recentlyDeleted);
+    // A live conversation's thread has no mark.
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    for (int row = 0; row < page.VisibleRowCount(); ++row) {
+        const QModelIndex index = page.proxyModel()->index(row, 1);
+        if (page.store()
+                ->GetData(unsigned(page.proxyModel()->mapToSource(index).row()))
+                ->IsDeleted())
+            continue;
+        page.tableView()->setCurrentIndex(index);
+        QVERIFY(!page.detailPane()->toPlainText().contains(QStringLiteral("Deleted")));
+        break;
+    }
+}
+
 void TestDemoPages::detailPaneShowsTheNote()
 {
     Opened<NotesPage> o(Device(), Output("output"));
@@ -607,8 +699,14 @@ void TestDemoPages::photoGridLayoutsAndCheckAll()
     layout->click();
     QCOMPARE(grid->rowCount(), photos + days.size());
 
-    // Photos start ticked; the box unticks them all, then ticks them again.
-    QCOMPARE(o.selection(), Selected(photos, photos));
+    // The photos in the trash start ticked; the box ticks them all, then unticks them.
+    int trashed = 0;
+    for (const SampleBackupContent::Photo& photo : m_content.photos)
+        trashed += photo.trashed ? 1 : 0;
+    QVERIFY(trashed > 0);
+    QCOMPARE(o.selection(), Selected(trashed, photos));
+    page.checkAllBox()->click();
+    QCOMPARE(int(page.imageStore()->GetCheckedCount()), photos);
     page.checkAllBox()->click();
     QCOMPARE(page.imageStore()->GetCheckedCount(), 0u);
     QCOMPARE(page.checkAllBox()->checkState(), Qt::Unchecked);
@@ -630,6 +728,13 @@ void TestDemoPages::remindersTreeTicksReachTheStore()
     const int all = int(m_content.reminders.size());
     QCOMPARE(model->Leaves().size(), all);
     QCOMPARE(page.VisibleRowCount(), all);
+    // The reminders marked for deletion start ticked; the lists tick the rest.
+    int deleted = 0;
+    for (const SampleBackupContent::Reminder& reminder : m_content.reminders)
+        deleted += reminder.deleted ? 1 : 0;
+    QCOMPARE(int(page.store()->GetCheckedCount()), deleted);
+    for (int row = 0; row < model->rowCount(); ++row)
+        QVERIFY(model->setData(model->index(row, 0), int(Qt::Checked), Qt::CheckStateRole));
     QCOMPARE(int(page.store()->GetCheckedCount()), all);
 
     // Unticking a list unticks its reminders in the store.
@@ -901,6 +1006,140 @@ void TestDemoPages::tableShowsNoSortUntilClicked()
     QCOMPARE(page.proxyModel()->sortColumn(), -1);
     header->setSortIndicator(1, Qt::AscendingOrder);
     QCOMPARE(page.proxyModel()->sortColumn(), 1);
+}
+
+// The longest call type is whole on screen: its column, and the column inside the table.
+void TestDemoPages::callTypesAreNotCut()
+{
+    Opened<CallHistoryPage> o(Device(), Output("output"));
+    CallHistoryPage& page = o.page;
+    QVERIFY(o.load());
+    QCoreApplication::processEvents();
+    QAbstractItemModel* proxy = page.proxyModel();
+    const int column = ColumnNamed(proxy, QStringLiteral("Type"));
+    QVERIFY(column >= 0);
+    QString longest;
+    for (int row = 0; row < proxy->rowCount(); ++row) {
+        const QString type = proxy->index(row, column).data().toString();
+        longest = type.size() > longest.size() ? type : longest;
+    }
+    QVERIFY2(longest.contains(QStringLiteral("FaceTime")), qPrintable(longest));
+    QHeaderView* header = page.tableView()->horizontalHeader();
+    QVERIFY(header->sectionSize(column) >
+            page.tableView()->fontMetrics().horizontalAdvance(longest));
+    QVERIFY2(header->sectionViewportPosition(column) + header->sectionSize(column) <=
+                 page.tableView()->viewport()->width(),
+             qPrintable(QStringLiteral("%1 + %2 > %3")
+                            .arg(header->sectionViewportPosition(column))
+                            .arg(header->sectionSize(column))
+                            .arg(page.tableView()->viewport()->width())));
+}
+
+void TestDemoPages::gridNamesFitTheirBox_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("box");     // the library's text box for a name of its length
+    QTest::addColumn<bool>("shrunk"); // drawn smaller than the grid's font
+    QTest::newRow("short") << "IMG_1.JPG" << 90 << false;
+    QTest::newRow("HEIC") << "IMG_1098.HEIC" << 90 << true;
+    QTest::newRow("15 characters") << "IMG_10980.HEIC1" << 100 << true;
+    QTest::newRow("very long") << "A voice memo recorded in the kitchen.m4a" << 100 << true;
+}
+
+void TestDemoPages::gridNamesFitTheirBox()
+{
+    QFETCH(QString, name);
+    QFETCH(int, box);
+    QFETCH(bool, shrunk);
+    QFont base;
+    base.setPixelSize(12);
+    const QFont font = DeletedMarkDelegate::NameFont(base, name);
+    QCOMPARE(font.pixelSize() < 12, shrunk);
+    // Whole in its box, or as small as a name gets.
+    QVERIFY(QFontMetrics(font).horizontalAdvance(name) <= box || font.pixelSize() == 8);
+    if (font.pixelSize() < 12) {
+        QFont bigger = font;
+        bigger.setPixelSize(font.pixelSize() + 1);
+        QVERIFY(QFontMetrics(bigger).horizontalAdvance(name) > box);
+    }
+}
+
+void TestDemoPages::pageTitlesAreTheOverviewNames_data()
+{
+    QTest::addColumn<int>("type");
+    for (MDType type : DemoPageFactory::Categories())
+        QTest::newRow(qPrintable(DemoPageFactory::DisplayName(type))) << int(type);
+}
+
+void TestDemoPages::pageTitlesAreTheOverviewNames()
+{
+    QFETCH(int, type);
+    DemoHost host(Output("output"));
+    CategoryPanel* page = DemoPageFactory::Create(&host, MDType(type), Output("work/"));
+    QVERIFY(page);
+    const QString name = DemoPageFactory::Title(MDType(type));
+    QCOMPARE(page->windowTitle(), name);
+    auto* title = page->findChild<QLabel*>(QStringLiteral("lblTitle"));
+    QVERIFY(title);
+    QCOMPARE(title->text(), name);
+    page->Free();
+}
+
+void TestDemoPages::callHistorySortsByTheUserCollation_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<bool>("letterOrder"); // Ł beside L, case folded; else code points
+    QTest::newRow("Polish") << "pl_PL" << true;
+    QTest::newRow("English") << "en_US" << true;
+    QTest::newRow("German") << "de_DE" << true;
+    QTest::newRow("C") << "C" << false;
+}
+
+// A click on "Name" sorts by the language the user chose, not by code point.
+void TestDemoPages::callHistorySortsByTheUserCollation()
+{
+    QFETCH(QString, locale);
+    QFETCH(bool, letterOrder);
+    const QLocale before;
+    QLocale::setDefault(QLocale(locale));
+    const auto restore = qScopeGuard([&before] { QLocale::setDefault(before); });
+    Opened<CallHistoryPage> o(Device(), Output("output"));
+    CallHistoryPage& page = o.page;
+    QVERIFY(o.load());
+    QAbstractItemModel* proxy = page.proxyModel();
+    const int column = ColumnNamed(proxy, QStringLiteral("Name"));
+    QVERIFY(column >= 0);
+    QTest::mouseClick(
+        page.tableView()->horizontalHeader()->viewport(), Qt::LeftButton, {},
+        QPoint(page.tableView()->horizontalHeader()->sectionViewportPosition(column) + 5, 5));
+    QCOMPARE(page.tableView()->horizontalHeader()->sortIndicatorSection(), column);
+    QStringList names;
+    for (int row = 0; row < proxy->rowCount(); ++row)
+        names << proxy->index(row, column).data().toString();
+    QStringList expected = names;
+    QCollator collator{QLocale(locale)};
+    std::stable_sort(expected.begin(), expected.end(), [&](const QString& a, const QString& b) {
+        return collator.compare(a, b) < 0;
+    });
+    if (page.tableView()->horizontalHeader()->sortIndicatorOrder() == Qt::DescendingOrder)
+        std::reverse(expected.begin(), expected.end());
+    QCOMPARE(names, expected);
+    // The sample's Łucja and Malik: by letters Ł stands beside L, before M;
+    // by code point after every plain letter.
+    const auto first = [&names](const char* name) {
+        const QString given = QString::fromUtf8(name) + QLatin1Char(' ');
+        for (int row = 0; row < names.size(); ++row) {
+            if (names.at(row).startsWith(given))
+                return row;
+        }
+        return -1;
+    };
+    const int lucja = first("Łucja");
+    const int malik = first("Malik");
+    QVERIFY2(lucja >= 0 && malik >= 0, qPrintable(names.join(", ")));
+    const bool ascending =
+        page.tableView()->horizontalHeader()->sortIndicatorOrder() == Qt::AscendingOrder;
+    QCOMPARE((lucja < malik) == ascending, letterOrder);
 }
 
 // The tour's last part: a recovery that cannot write, a damaged and a locked

@@ -20,6 +20,7 @@
 #include <QDesktopServices>
 #include <QPointer>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTest>
 #include <QThread>
 #include <QTranslator>
@@ -312,6 +313,7 @@ void TestWorkflows::backupErrors_data()
 {
     QTest::addColumn<QByteArray>("code");
     QTest::addColumn<bool>("withCallback");
+    QTest::addColumn<bool>("contact");   // a support contact is set
     QTest::addColumn<QString>("button"); // pressed in the message; none without one
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("outcome");
@@ -341,19 +343,36 @@ void TestWorkflows::backupErrors_data()
              "https://www.example.com/support/contact.html\"><span style=\" text-decoration: "
              "underline; color:#0000ff;\">contact customer service</span></a>.</br>"}};
     for (const auto& [code, text] : messages)
-        QTest::addRow("%d", code) << QByteArray::number(code) << false << "btnOk"
+        QTest::addRow("%d", code) << QByteArray::number(code) << false << true << "btnOk"
                                   << "3 [OK|] " + text << closed;
+    // Without a contact no address is made up: the log and the README help.
+    const QString selfHelp = "The files in the log folder (Help > Open Log) say what went wrong;"
+                             "<br>the Troubleshooting section of the README says what to try "
+                             "next.";
+    const std::pair<int, QString> uncontacted[] = {
+        {255, "<strong>Backup error(error code:255)</strong><br>" + selfHelp},
+        {5, "<strong>Fail to backup. Please try possible solutions below to fix it:</strong><br>"
+            "<br>1. Please change to another USB port.<br>2. Please restart the Mobile device.<br>"
+            "3. " +
+                selfHelp},
+        {10, "<strong>Scan error(error code:10)</strong><br>" + selfHelp}};
+    for (const auto& [code, text] : uncontacted)
+        QTest::addRow("%d without contact", code)
+            << QByteArray::number(code) << false << false << "btnOk"
+            << "3 [OK|] " + text << closed;
     // Retry: a fresh scan on the same device, the failed task released.
     const QString locked = "3 [Retry|Cancel] Please unlock your device with passcodes while "
                            "scanning.";
-    QTest::newRow("4 retry") << QByteArray("4") << false << "btnOk" << locked
+    QTest::newRow("4 retry") << QByteArray("4") << false << true << "btnOk" << locked
                              << "scans 2 released 1 visible 1 status 3";
-    QTest::newRow("4 cancel") << QByteArray("4") << false << "btnCancel" << locked << closed;
+    QTest::newRow("4 cancel") << QByteArray("4") << false << true << "btnCancel" << locked
+                              << closed;
     for (const char* code : {"8", "11", "300", "-3"}) {
         QTest::addRow("%s closes", code)
-            << QByteArray(code) << false << QString() << QString() << closed;
-        QTest::addRow("%s aborts", code) << QByteArray(code) << true << QString() << QString()
-                                         << "OnScanAborted() scans 1 released 0 visible 1 status 2";
+            << QByteArray(code) << false << true << QString() << QString() << closed;
+        QTest::addRow("%s aborts", code)
+            << QByteArray(code) << true << true << QString() << QString()
+            << "OnScanAborted() scans 1 released 0 visible 1 status 2";
     }
 }
 
@@ -361,9 +380,13 @@ void TestWorkflows::backupErrors()
 {
     QFETCH(QByteArray, code);
     QFETCH(bool, withCallback);
+    QFETCH(bool, contact);
     QFETCH(QString, button);
     QFETCH(QString, message);
     QFETCH(QString, outcome);
+    CategoryPanel::SetSupportContact(contact ? "support@example.com" : nullptr,
+                                     contact ? "https://www.example.com/support/contact.html" : "");
+    const auto noContact = qScopeGuard([] { CategoryPanel::SetSupportContact(nullptr, nullptr); });
     Log4Qt::ListAppender log(QStringLiteral("TestPage"));
     World world(MD_CONTACT, withCallback);
     if (!button.isEmpty())

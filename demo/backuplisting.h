@@ -1,0 +1,47 @@
+#ifndef BACKUPLISTING_H
+#define BACKUPLISTING_H
+
+#include "backupsummary.h"
+
+#include <QFutureWatcher>
+#include <QList>
+#include <QObject>
+#include <QStringList>
+#include <QVector>
+
+#include <functional>
+
+// Makes the list of backups on a worker thread (sizing a large backup reads
+// every folder of it) and hands it over on the GUI thread. A request while
+// one runs makes the list once more afterwards, as its folders changed;
+// every request's follow-up runs once the newest list is there.
+class BackupListing : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit BackupListing(QObject* parent = nullptr);
+    ~BackupListing() override;
+
+    // Lists the backups of `standard` and `added` folders, then runs `then`
+    // (when not null) after `listed` was emitted, before `settled`.
+    void List(const QStringList& standard, const QStringList& added, std::function<void()> then);
+    bool IsRunning() const { return m_running; }
+
+signals:
+    void listed(const QList<BackupSummary>& backups);
+    // After the follow-ups of the list just emitted.
+    void settled();
+
+private:
+    void OnFinished();
+
+    QFutureWatcher<QList<BackupSummary>> m_watcher;
+    bool m_running = false;
+    bool m_again = false; // the folders changed while the list was being made
+    QStringList m_standard;
+    QStringList m_added;
+    QVector<std::function<void()>> m_after;
+};
+
+#endif // BACKUPLISTING_H

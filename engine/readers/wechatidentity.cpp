@@ -41,28 +41,33 @@ std::vector<WeChatIdentity> WeChatIdentity::FromLoginInfo(const QByteArray& data
     std::vector<WeChatIdentity> accounts;
     if (data.size() > MaximumSize)
         return accounts;
-    // The body follows its length; a file without the length is read whole.
-    QByteArray body = data;
-    int at = 0;
-    quint64 length = 0;
-    if (ProtoFields::ReadVarint(data, at, length) &&
-        length == static_cast<quint64>(data.size() - at))
-        body = data.mid(at);
-    std::vector<ProtoFields::Field> records;
-    ProtoFields::Parse(body, records);
-    for (const ProtoFields::Field& record : records) {
-        std::vector<ProtoFields::Field> fields;
-        if (record.wireType != 2 || !ProtoFields::Parse(record.bytes, fields))
+    // A cut file still gives the fields before the cut.
+    std::vector<ProtoFields::Field> top;
+    ProtoFields::Parse(data, top);
+    for (const ProtoFields::Field& list : top) {
+        if (list.number != 1 || list.wireType != 2)
             continue;
-        WeChatIdentity account;
-        for (const ProtoFields::Field& field : fields) {
-            if (field.number == 1 && account.userName.isEmpty())
-                account.userName = LengthDelimited(field);
-            else if (field.number == 3 && account.nickName.isEmpty())
-                account.nickName = LengthDelimited(field);
+        // Records follow one another, each after its own length; a length
+        // that runs past the list ends it.
+        int at = 0;
+        quint64 length = 0;
+        while (at < list.bytes.size() && ProtoFields::ReadVarint(list.bytes, at, length) &&
+               length <= quint64(list.bytes.size() - at)) {
+            std::vector<ProtoFields::Field> fields;
+            const bool parsed = ProtoFields::Parse(list.bytes.mid(at, int(length)), fields);
+            at += int(length);
+            if (!parsed)
+                continue;
+            WeChatIdentity account;
+            for (const ProtoFields::Field& field : fields) {
+                if (field.number == 1 && account.userName.isEmpty())
+                    account.userName = LengthDelimited(field);
+                else if (field.number == 3 && account.nickName.isEmpty())
+                    account.nickName = LengthDelimited(field);
+            }
+            if (IsUserName(account.userName))
+                accounts.push_back(account);
         }
-        if (IsUserName(account.userName))
-            accounts.push_back(account);
     }
     return accounts;
 }

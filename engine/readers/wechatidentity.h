@@ -8,9 +8,9 @@
 
 // What the WeChat app's own files say about its accounts, for accounts
 // whose contact row of their own is gone:
-// - Documents/LoginInfo2.dat, the accounts that logged in: a varint length,
-//   then one protocol buffer record per account (any field number), user
-//   name in field 1, nickname in field 3;
+// - Documents/LoginInfo2.dat, the accounts that logged in: a protocol
+//   buffer whose field 1 holds the accounts one after the other, each a
+//   varint length and a record, user name in field 1, nickname in field 3;
 // - the settings, a keyed archive (Documents/<hash>/mmsetting.archive)
 //   whose root object names UsrName, NickName and AliasName;
 // - or an MMKV file (Documents/MMappedKV/mmsetting.archive.<user name>):

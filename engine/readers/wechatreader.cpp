@@ -437,10 +437,16 @@ void WeChatReader::ReadMessages(const Folder& folder, const WeChatAccount& accou
                         if (file.isEmpty())
                             continue;
                         rest = copy;
-                        // A video known only by its thumbnail is a picture.
+                        // The name says which copy it is where that is not the
+                        // plain one, so that a thumbnail is not taken for the
+                        // picture. A video known only by its thumbnail is a picture.
                         if (copy.endsWith(QLatin1String(".video_thum"))) {
-                            name = stem + QStringLiteral(".jpg");
+                            name = stem + QStringLiteral(" (video thumbnail).jpg");
                             kind = MMobile::FILE_KIND_PICTURE;
+                        } else if (copy.endsWith(QLatin1String(".pic_thum"))) {
+                            name = stem + QStringLiteral(" (thumbnail).jpg");
+                        } else if (copy.endsWith(QLatin1String(".pic_hd"))) {
+                            name = stem + QStringLiteral(" (HD).jpg");
                         }
                         break;
                     }

@@ -54,11 +54,13 @@ QByteArray Le32(quint32 value)
 
 QByteArray SampleWeChatAccountFiles::LoginInfo(const std::vector<Identity>& accounts)
 {
-    SampleProto body;
-    int field = 0;
-    for (const Identity& account : accounts)
-        body.Message(++field, SampleProto().Text(1, account.userName).Text(3, account.nickName));
-    return SampleProto::VarintBytes(quint64(body.Data().size())) + body.Data();
+    QByteArray records;
+    for (const Identity& account : accounts) {
+        const QByteArray record =
+            SampleProto().Text(1, account.userName).Text(3, account.nickName).Data();
+        records += SampleProto::VarintBytes(quint64(record.size())) + record;
+    }
+    return SampleProto().Bytes(1, records).Data();
 }
 
 QByteArray SampleWeChatAccountFiles::SettingsArchive(const Identity& account)

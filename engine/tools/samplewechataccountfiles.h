@@ -8,9 +8,10 @@
 
 // The files in which the WeChat app keeps who is logged in, byte for byte
 // as the app writes them:
-// - Documents/LoginInfo2.dat: a varint length, then one protocol buffer
-//   record per account that logged in on the phone (record n in field n),
-//   with the user name in field 1 and the nickname in field 3;
+// - Documents/LoginInfo2.dat: a protocol buffer whose field 1 holds the
+//   accounts that logged in on the phone, one after the other, each a
+//   varint length and a record with the user name in field 1 and the
+//   nickname in field 3;
 // - the account's settings: a keyed archive (Documents/<hash>/
 //   mmsetting.archive, older versions) whose root object holds UsrName,
 //   NickName, AliasName and a new_dicsetting dictionary with the avatar

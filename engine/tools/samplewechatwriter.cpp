@@ -470,8 +470,15 @@ bool SampleWeChatWriter::WriteAccount(int number, SampleBackupContent::WeChatAcc
                 const bool still = p.type == 3 || p.extension == QLatin1String("video_thum");
                 file.kind = still ? 8 : p.type == 34 ? 2 : p.type == 43 ? 4 : 0;
                 const QString name = hash.left(8) + QStringLiteral("_%1").arg(id);
+                // The engine names a copy other than the plain one by what it is.
+                const QString copy =
+                    p.extension == QLatin1String("video_thum")
+                        ? QStringLiteral(" (video thumbnail)")
+                    : p.extension == QLatin1String("pic_thum") ? QStringLiteral(" (thumbnail)")
+                    : p.extension == QLatin1String("pic_hd")   ? QStringLiteral(" (HD)")
+                                                               : QString();
                 file.name = !p.name.isEmpty() ? p.name
-                            : still           ? name + QStringLiteral(".jpg")
+                            : still           ? name + copy + QStringLiteral(".jpg")
                                               : name + QLatin1Char('.') + p.extension;
                 account.files.push_back(file);
             }

@@ -56,6 +56,7 @@ class TestWeChatFiles : public QObject
 private slots:
     void identities_data();
     void identities();
+    void loginListLayout();
     void damagedIdentities_data();
     void damagedIdentities();
     void roomData_data();
@@ -81,11 +82,15 @@ void TestWeChatFiles::identities_data()
         QTest::addRow("MMKV of %s", qPrintable(account.userName))
             << SampleWeChatAccountFiles::SettingsMmkv(account) << MmkvParser << QStringList{all};
     }
-    // A list written without its leading length is still read.
-    QByteArray bare = SampleWeChatAccountFiles::LoginInfo({First});
-    bare.remove(0, 1);
-    QTest::newRow("login list without its length")
-        << bare << LoginParser << QStringList{First.userName + '|' + First.nickName + '|'};
+    // Other readers walk the list as a message whose field 1 holds the
+    // accounts, each after its own length: a list laid out that way by hand
+    // is read as well.
+    const QByteArray record =
+        SampleProto().Text(1, Second.userName).Text(3, Second.nickName).Data();
+    const QByteArray list = SampleProto::VarintBytes(quint64(record.size())) + record;
+    QTest::newRow("login list laid out by hand")
+        << SampleProto().Bytes(1, list).Data() << LoginParser
+        << QStringList{Second.userName + '|' + Second.nickName + '|'};
 }
 
 void TestWeChatFiles::identities()
@@ -94,6 +99,31 @@ void TestWeChatFiles::identities()
     QFETCH(Parser, parser);
     QFETCH(QStringList, expected);
     QCOMPARE(Names(parser(file)), expected);
+}
+
+// What the generator writes is what the other readers take apart: one field
+// 1 whose bytes are the accounts, each a varint length and a record with the
+// user name in its field 1.
+void TestWeChatFiles::loginListLayout()
+{
+    std::vector<ProtoFields::Field> top;
+    QVERIFY(ProtoFields::Parse(SampleWeChatAccountFiles::LoginInfo({First, Second}), top));
+    QCOMPARE(top.size(), std::size_t(1));
+    QCOMPARE(top[0].number, 1);
+    QCOMPARE(top[0].wireType, 2);
+    QStringList users;
+    int at = 0;
+    quint64 length = 0;
+    while (at < top[0].bytes.size() && ProtoFields::ReadVarint(top[0].bytes, at, length)) {
+        std::vector<ProtoFields::Field> fields;
+        QVERIFY(ProtoFields::Parse(top[0].bytes.mid(at, int(length)), fields));
+        QVERIFY(!fields.empty());
+        QCOMPARE(fields[0].number, 1);
+        users << QString::fromUtf8(fields[0].bytes);
+        at += int(length);
+    }
+    QCOMPARE(at, top[0].bytes.size());
+    QCOMPARE(users, (QStringList{First.userName, Second.userName}));
 }
 
 void TestWeChatFiles::damagedIdentities_data()

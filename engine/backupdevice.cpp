@@ -86,6 +86,11 @@ BackupDevice::UnlockResult BackupDevice::Unlock(const QString& password)
     return UNLOCK_DAMAGED;
 }
 
+void BackupDevice::SetMemoryLimit(qint64 bytes)
+{
+    m_encryption->SetMemoryLimit(bytes);
+}
+
 QString BackupDevice::UnlockError() const
 {
     return m_encryption->ErrorText();

@@ -75,6 +75,8 @@ public:
     // encrypted backup is unlocked. It goes with the device.
     QString PrivateFolder() const;
     EncryptedBackup* Encryption() const { return m_encryption.get(); }
+    // Decrypted databases up to this size stay in memory; before Unlock().
+    void SetMemoryLimit(qint64 bytes);
     // The private folder (mode 0700) in which scans make working copies of
     // databases: the decrypted files' folder of an encrypted backup, else one
     // made on first use. It goes with the device; empty when it cannot be made.

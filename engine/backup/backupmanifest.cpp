@@ -77,7 +77,9 @@ BackupManifest::BackupError BackupManifest::Open()
         ++m_refused;
         wal.clear();
     }
-    if (!m_db.Open(dbPath, wal, m_workFolder)) {
+    const QByteArray image = m_encrypted && !m_mbdb ? m_encryption->ManifestImage() : QByteArray();
+    if (!image.isNull() ? !m_db.OpenImage(QStringLiteral("Manifest.db"), image, QByteArray())
+                        : !m_db.Open(dbPath, wal, m_workFolder)) {
         m_error = QStringLiteral("Manifest.db cannot be read: %1").arg(m_db.LastError());
         return BACKUP_MANIFEST_DAMAGED;
     }
@@ -110,9 +112,15 @@ QString BackupManifest::FindFile(const QString& domain, const QString& relativeP
     return path;
 }
 
-QString BackupManifest::FetchFile(const QString& domain, const QString& relativePath)
+QString BackupManifest::FetchFile(const QString& domain, const QString& relativePath,
+                                  QByteArray* inMemory)
 {
     const QString path = FindFile(domain, relativePath);
+    if (inMemory) {
+        inMemory->clear();
+        if (!path.isEmpty() && m_encrypted && m_encryption->DecryptToMemory(path, *inMemory))
+            return path;
+    }
     if (path.isEmpty() || !m_encryption || m_encryption->Materialize(path))
         return path;
     return QString();

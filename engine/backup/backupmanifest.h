@@ -55,8 +55,11 @@ public:
     // such file or its content is missing from the folder.
     QString FindFile(const QString& domain, const QString& relativePath);
     // FindFile(), with the content decrypted into place first in an encrypted
-    // backup; for files that are opened at once, like databases.
-    QString FetchFile(const QString& domain, const QString& relativePath);
+    // backup; for files that are opened at once, like databases. Given
+    // `inMemory`, content of an encrypted backup small enough to stay in
+    // memory is decrypted there instead (and `inMemory` is not null).
+    QString FetchFile(const QString& domain, const QString& relativePath,
+                      QByteArray* inMemory = nullptr);
     // Whether Files lists the path, whatever the folder holds.
     bool Lists(const QString& domain, const QString& relativePath);
     // Whether "not listed" answers can be trusted: false when a lookup in

@@ -121,6 +121,9 @@ bool BackupMerge::Merge(const QString& source, const QString& out)
         return Fail(
             QStringLiteral("the source backup cannot be read: %1").arg(manifest.ErrorText()));
     ReaderContext context(manifest, workFolder, [](int) { return true; });
+    // The merge attaches the source's databases by path, and writes their
+    // plaintext into the merged backup anyway.
+    context.SetInMemory(false);
     MergedManifest merged(out);
     if (!merged.Open())
         return Fail(merged.ErrorText());

@@ -59,6 +59,25 @@ ReaderContext::OpenResult ReaderContext::OpenDatabase(const QString& domain, con
         Fail(QStringLiteral("Manifest.db cannot be searched for %1").arg(path));
         return OPEN_FAILED;
     }
+    // The log is its own entry of the backup; its committed pages hold the
+    // newest records.
+    const QString walPath = path + QStringLiteral("-wal");
+    QByteArray image;
+    if (m_inMemory && !m_manifest.FetchFile(domain, path, &image).isEmpty() && !image.isNull()) {
+        QByteArray walImage;
+        const bool listedLog = m_manifest.Lists(domain, walPath);
+        const QString walFile =
+            listedLog ? m_manifest.FetchFile(domain, walPath, &walImage) : QString();
+        // A log too large for memory: both are read from files, below.
+        if (walFile.isEmpty() || !walImage.isNull()) {
+            if (listedLog && walFile.isEmpty())
+                NoteLostLog(key, walPath);
+            if (db.OpenImage(path, image, walImage))
+                return OPEN_OK;
+            Fail(QStringLiteral("%1 cannot be read: %2").arg(path, db.LastError()));
+            return OPEN_FAILED;
+        }
+    }
     const QString file = m_manifest.FetchFile(domain, path);
     if (file.isEmpty()) {
         Fail(QStringLiteral("%1 is listed in the backup but its content is missing or cannot be "
@@ -66,20 +85,9 @@ ReaderContext::OpenResult ReaderContext::OpenDatabase(const QString& domain, con
                  .arg(path));
         return OPEN_FAILED;
     }
-    // The log is its own entry of the backup; its committed pages hold the
-    // newest records.
-    const QString walPath = path + QStringLiteral("-wal");
     const QString wal = m_manifest.FetchFile(domain, walPath);
-    // A database opened again (for its deleted rows) loses its log once.
-    if (wal.isEmpty() && m_manifest.Lists(domain, walPath) && !m_lostLogs.contains(key)) {
-        m_lostLogs.insert(key);
-        // Listed but missing or refused: whatever it committed is lost, and
-        // the scan says so instead of reading as complete.
-        qCWarning(lcReaders).noquote() << walPath
-                                       << "is listed but its content is missing or "
-                                          "refused; its newest records are lost";
-        Skip();
-    }
+    if (wal.isEmpty() && m_manifest.Lists(domain, walPath))
+        NoteLostLog(key, walPath);
     if (!db.Open(file, wal, m_workFolder)) {
         Fail(QStringLiteral("%1 cannot be read: %2").arg(path, db.LastError()));
         return OPEN_FAILED;
@@ -89,6 +97,20 @@ ReaderContext::OpenResult ReaderContext::OpenDatabase(const QString& domain, con
         m_copyOf.insert(key, db.ReadPath());
     }
     return OPEN_OK;
+}
+
+void ReaderContext::NoteLostLog(const QString& key, const QString& walPath)
+{
+    // A database opened again (for its deleted rows) loses its log once.
+    if (m_lostLogs.contains(key))
+        return;
+    m_lostLogs.insert(key);
+    // Listed but missing or refused: whatever it committed is lost, and the
+    // scan says so instead of reading as complete.
+    qCWarning(lcReaders).noquote() << walPath
+                                   << "is listed but its content is missing or refused; its "
+                                      "newest records are lost";
+    Skip();
 }
 
 QByteArray ReaderContext::DateText(const SqliteDb::Row& row, int column) const

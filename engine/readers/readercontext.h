@@ -55,7 +55,12 @@ public:
     QByteArray DateText(const SqliteDb::Row& row, int column) const;
     // Opens a database of the backup with its log, if the backup has one.
     // OPEN_ABSENT when the backup does not list it; OPEN_FAILED sets the error.
+    // The plaintext of an encrypted backup's database is read in memory when
+    // both files fit there (see EncryptedBackup::MemoryLimit()).
     OpenResult OpenDatabase(const QString& domain, const QString& path, SqliteDb& db);
+    // Off: every database is read from a file (a merge attaches them by path).
+    void SetInMemory(bool on) { m_inMemory = on; }
+    bool InMemory() const { return m_inMemory; }
     // Reports progress every few records; false once the read is to stop.
     bool Tick(qint64 done, qint64 total);
     // Reports `percent` of the part of the read under way; false once it is to stop.
@@ -92,6 +97,8 @@ public:
 
 private:
     void LoadContactNames();
+    // Counts, once per database, a log the backup lists but cannot give.
+    void NoteLostLog(const QString& key, const QString& walPath);
 
     BackupManifest& m_manifest;
     QString m_workFolder;
@@ -100,6 +107,7 @@ private:
     int m_partTo = 100;
     QString m_redirectDomain, m_redirectPath, m_redirectFile;
     bool m_loadingNames = false;
+    bool m_inMemory = true;
     // Working copies of databases with a log, kept for the scan so that a
     // second look (the deleted rows) does not copy them again.
     QHash<QString, QString> m_copyOf; // "domain/path" -> copy

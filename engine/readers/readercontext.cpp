@@ -54,8 +54,11 @@ ReaderContext::OpenResult ReaderContext::OpenDatabase(const QString& domain, con
         return OPEN_OK;
     if (!m_manifest.Lists(domain, path)) {
         // A manifest that cannot be searched says nothing about absence.
-        if (!m_manifest.IsDamaged())
+        if (!m_manifest.IsDamaged()) {
+            if (!m_absent.contains(qMakePair(domain, path)))
+                m_absent.append(qMakePair(domain, path));
             return OPEN_ABSENT;
+        }
         Fail(QStringLiteral("Manifest.db cannot be searched for %1").arg(path));
         return OPEN_FAILED;
     }
@@ -97,6 +100,39 @@ ReaderContext::OpenResult ReaderContext::OpenDatabase(const QString& domain, con
         m_copyOf.insert(key, db.ReadPath());
     }
     return OPEN_OK;
+}
+
+void ReaderContext::ReportIndexDamage(bool foundNothing)
+{
+    bool hidden = false;
+    if (const int passedOver = m_manifest.TakePassedOver()) {
+        qCWarning(lcReaders).noquote()
+            << QStringLiteral("%1 row(s) of Manifest.db with damaged flags were passed over; "
+                              "their files are missing")
+                   .arg(passedOver);
+        Skip(passedOver);
+        hidden = true;
+    }
+    for (const auto& absent : qAsConst(m_absent)) {
+        if (!m_manifest.HoldsFileId(BackupManifest::FileIdOf(absent.first, absent.second)))
+            continue;
+        qCWarning(lcReaders).noquote()
+            << absent.second << "is in Manifest.db under a damaged domain or path; its records "
+            << "are missing";
+        Skip();
+        hidden = true;
+    }
+    if (!foundNothing || hidden)
+        return;
+    const int damaged = m_manifest.DamagedRows();
+    if (damaged == 0)
+        return;
+    qCWarning(lcReaders).noquote()
+        << QStringLiteral("none of the category's files was found, and %1 row(s) of "
+                          "Manifest.db are damaged (domains, paths or flags that do not match "
+                          "their file IDs)")
+               .arg(damaged);
+    Skip(damaged);
 }
 
 void ReaderContext::NoteLostLog(const QString& key, const QString& walPath)

@@ -76,7 +76,14 @@ public:
     bool Stopped() const { return m_stopped; }
     // Records (and attachments) left out because their content file is
     // missing from the backup or refused (see BackupManifest::RefusedCount()).
-    void Skip() { ++m_skipped; }
+    void Skip(int count = 1) { m_skipped += count; }
+    // Says, after a category's read, what a damaged Manifest.db hid from it:
+    // the rows its listings passed over for their damaged flags, each
+    // database it looked for in vain that the index holds under a damaged
+    // domain or path, and, when `foundNothing`, the damaged rows of
+    // the index (see BackupManifest::DamagedRows()). Each is logged and
+    // counted as skipped.
+    void ReportIndexDamage(bool foundNothing);
     int SkippedCount() const { return m_skipped; }
     // Where pictures go for their thumbnails while they are read (borrowed;
     // null: the store makes its own).
@@ -113,6 +120,7 @@ private:
     QHash<QString, QString> m_copyOf; // "domain/path" -> copy
     QStringList m_copies;             // removed with the context
     QSet<QString> m_lostLogs;         // "domain/path" whose listed log was missing, counted once
+    QList<QPair<QString, QString>> m_absent; // (domain, path) the index does not list
     LocalClock m_clock;
     QString m_error;
     bool m_stopped = false;

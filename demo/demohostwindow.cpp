@@ -749,7 +749,10 @@ void DemoHostWindow::OnRecoverResult(int mode, MMobile::MDType type, int ok)
     } else if (ok) {
         Notify(tr("%1 recovered to a device").arg(name));
     } else if (mode == MMobile::RECOVER_TO_PC) {
-        ReportFailure(RecoveryFailure::Message(mode, name, QString::fromUtf8(GetOutputDir())),
+        const BackupDevice::ExportFailure failure =
+            m_device ? m_device->LastExportFailure(type) : BackupDevice::ExportFailure();
+        ReportFailure(RecoveryFailure::Message(mode, name, QString::fromUtf8(GetOutputDir()),
+                                               failure.reason, failure.complete),
                       tr("Choose Another Folder..."), [this] { ChooseOutputFolder(); });
     } else {
         ReportFailure(RecoveryFailure::Message(mode, name, QString()), QString(), nullptr);

@@ -149,3 +149,16 @@ void BackupDevice::SetSkippedCount(MMobile::MDType type, int count)
     std::lock_guard<std::mutex> lock(m_skippedMutex);
     m_skipped[type] = count;
 }
+
+BackupDevice::ExportFailure BackupDevice::LastExportFailure(MMobile::MDType type) const
+{
+    std::lock_guard<std::mutex> lock(m_skippedMutex);
+    const auto it = m_exportFailures.find(type);
+    return it == m_exportFailures.end() ? ExportFailure() : it->second;
+}
+
+void BackupDevice::SetExportFailure(MMobile::MDType type, const ExportFailure& failure)
+{
+    std::lock_guard<std::mutex> lock(m_skippedMutex);
+    m_exportFailures[type] = failure;
+}

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <map>
 #include <memory>
@@ -91,6 +92,16 @@ public:
     // missing or refused), for the host to show; 0 before any scan.
     int SkippedCount(MMobile::MDType type) const;
     void SetSkippedCount(MMobile::MDType type, int count);
+    // Why the last recovery of `type` failed (the system's reason with the
+    // file it concerned) and the files it had written whole by then; empty
+    // after a recovery that succeeded or before any.
+    struct ExportFailure
+    {
+        QString reason;
+        QStringList complete;
+    };
+    ExportFailure LastExportFailure(MMobile::MDType type) const;
+    void SetExportFailure(MMobile::MDType type, const ExportFailure& failure);
 
 private:
     QString m_folder;
@@ -103,7 +114,8 @@ private:
     std::mutex m_thumbnailMutex;
     std::unique_ptr<QTemporaryDir> m_thumbnailFolder;
     mutable std::mutex m_skippedMutex;
-    std::map<int, int> m_skipped; // category -> records left out
+    std::map<int, int> m_skipped;                  // category -> records left out
+    std::map<int, ExportFailure> m_exportFailures; // guarded by m_skippedMutex too
 };
 
 #endif // BACKUPDEVICE_H

@@ -705,6 +705,11 @@ void DemoHostWindow::OnRecoverResult(int mode, MMobile::MDType type, int ok)
         m_report.Snapshot(m_report.Folder());
     } else if (ok) {
         Notify(tr("%1 recovered to a device").arg(name));
+    } else if (mode == MMobile::RECOVER_TO_PC) {
+        const BackupDevice::ExportFailure failure =
+            m_device ? m_device->LastExportFailure(type) : BackupDevice::ExportFailure();
+        m_pFailures->RecoveryFailed(mode, name, QString::fromUtf8(GetOutputDir()), failure.reason,
+                                    failure.complete);
     } else {
         m_pFailures->RecoveryFailed(mode, name, QString::fromUtf8(GetOutputDir()));
     }

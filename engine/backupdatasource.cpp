@@ -251,14 +251,33 @@ MMobile::ITaskCtrl* BackupDataSource::StartExport(const MMobile::ImportExportCon
     }
     const MMobile::MDType type = m_type;
     EncryptedBackup* encryption = m_device.Encryption();
+    BackupDevice* device = &m_device;
     // Recovery tasks run from their start call on; only a scan waits for Start().
     EngineTask* exportTask = m_tasks.Add(std::make_unique<EngineTask>(
-        callback, context, [type, folder, items, getter, encryption](EngineTask& task) {
+        callback, context, [type, folder, items, getter, encryption, device](EngineTask& task) {
             CategoryExporter exporter(type, folder, items, encryption);
-            const TASK_CTRL_STATUS status = exporter.Run(task);
-            if (status == MMobile::TASK_ERROR)
-                qCWarning(lcEngine).noquote() << "export failed:" << exporter.ErrorText();
-            return status;
+            // Said before the end is reported, so that the host finds it there.
+            exporter.SetBeforeEnd([&exporter, device, type](TASK_CTRL_STATUS status) {
+                BackupDevice::ExportFailure failure;
+                if (status != MMobile::TASK_COMPLETE) {
+                    failure.reason = status == MMobile::TASK_ERROR ? exporter.ErrorText()
+                                                                   : QStringLiteral("stopped");
+                    failure.complete = exporter.CompleteFiles();
+                }
+                device->SetExportFailure(type, failure);
+                if (status == MMobile::TASK_ERROR)
+                    qCWarning(lcEngine).noquote() << "export failed:" << exporter.ErrorText();
+                // A recovery cut short leaves whole files only; which ones is
+                // what the user needs to go on.
+                if (status != MMobile::TASK_COMPLETE && !failure.complete.isEmpty())
+                    qCWarning(lcEngine).noquote()
+                        << QStringLiteral("export of category %1 ended after %2 complete "
+                                          "file(s): %3")
+                               .arg(type)
+                               .arg(failure.complete.size())
+                               .arg(failure.complete.join(QStringLiteral(", ")));
+            });
+            return exporter.Run(task);
         }));
     if (!exportTask->Start())
         return nullptr;

@@ -86,6 +86,11 @@ BackupDevice::UnlockResult BackupDevice::Unlock(const QString& password)
     return UNLOCK_DAMAGED;
 }
 
+void BackupDevice::SetMemoryLimit(qint64 bytes)
+{
+    m_encryption->SetMemoryLimit(bytes);
+}
+
 QString BackupDevice::UnlockError() const
 {
     return m_encryption->ErrorText();
@@ -143,4 +148,17 @@ void BackupDevice::SetSkippedCount(MMobile::MDType type, int count)
 {
     std::lock_guard<std::mutex> lock(m_skippedMutex);
     m_skipped[type] = count;
+}
+
+BackupDevice::ExportFailure BackupDevice::LastExportFailure(MMobile::MDType type) const
+{
+    std::lock_guard<std::mutex> lock(m_skippedMutex);
+    const auto it = m_exportFailures.find(type);
+    return it == m_exportFailures.end() ? ExportFailure() : it->second;
+}
+
+void BackupDevice::SetExportFailure(MMobile::MDType type, const ExportFailure& failure)
+{
+    std::lock_guard<std::mutex> lock(m_skippedMutex);
+    m_exportFailures[type] = failure;
 }

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <map>
 #include <memory>
@@ -75,6 +76,8 @@ public:
     // encrypted backup is unlocked. It goes with the device.
     QString PrivateFolder() const;
     EncryptedBackup* Encryption() const { return m_encryption.get(); }
+    // Decrypted databases up to this size stay in memory; before Unlock().
+    void SetMemoryLimit(qint64 bytes);
     // The private folder (mode 0700) in which scans make working copies of
     // databases: the decrypted files' folder of an encrypted backup, else one
     // made on first use. It goes with the device; empty when it cannot be made.
@@ -89,6 +92,16 @@ public:
     // missing or refused), for the host to show; 0 before any scan.
     int SkippedCount(MMobile::MDType type) const;
     void SetSkippedCount(MMobile::MDType type, int count);
+    // Why the last recovery of `type` failed (the system's reason with the
+    // file it concerned) and the files it had written whole by then; empty
+    // after a recovery that succeeded or before any.
+    struct ExportFailure
+    {
+        QString reason;
+        QStringList complete;
+    };
+    ExportFailure LastExportFailure(MMobile::MDType type) const;
+    void SetExportFailure(MMobile::MDType type, const ExportFailure& failure);
 
 private:
     QString m_folder;
@@ -101,7 +114,8 @@ private:
     std::mutex m_thumbnailMutex;
     std::unique_ptr<QTemporaryDir> m_thumbnailFolder;
     mutable std::mutex m_skippedMutex;
-    std::map<int, int> m_skipped; // category -> records left out
+    std::map<int, int> m_skipped;                  // category -> records left out
+    std::map<int, ExportFailure> m_exportFailures; // guarded by m_skippedMutex too
 };
 
 #endif // BACKUPDEVICE_H

@@ -50,10 +50,11 @@ void HostFailures::Damaged(const BackupSummary& backup)
            tr("Open Another Backup..."), m_actions.chooseBackupFolder);
 }
 
-void HostFailures::RecoveryFailed(int mode, const QString& category, const QString& folder)
+void HostFailures::RecoveryFailed(int mode, const QString& category, const QString& folder,
+                                  const QString& reason, const QStringList& complete)
 {
     if (mode == MMobile::RECOVER_TO_PC)
-        Report(RecoveryFailure::Message(mode, category, folder, m_help),
+        Report(RecoveryFailure::Message(mode, category, folder, m_help, reason, complete),
                tr("Choose Another Folder..."), m_actions.chooseOutputFolder);
     else
         Report(RecoveryFailure::Message(mode, category, QString(), m_help));

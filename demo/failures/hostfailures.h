@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -48,7 +49,11 @@ public:
     void Damaged(const BackupSummary& backup);
     // A recovery of `category` in `mode` failed; `folder` is the output
     // folder of a recovery to the computer.
-    void RecoveryFailed(int mode, const QString& category, const QString& folder);
+    // `reason` and `complete`: the engine's words for what it could not write
+    // and the files it wrote whole before it stopped.
+    void RecoveryFailed(int mode, const QString& category, const QString& folder,
+                        const QString& reason = QString(),
+                        const QStringList& complete = QStringList());
     // A scan of the open backup `folder` ended with a backup error.
     void ScanAborted(const QString& folder);
 

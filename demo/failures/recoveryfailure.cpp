@@ -46,15 +46,40 @@ QString RecoveryFailure::Explain(const QString& folder)
 }
 
 QString RecoveryFailure::Message(int mode, const QString& category, const QString& folder,
-                                 const QString& help)
+                                 const QString& help, const QString& reason,
+                                 const QStringList& complete)
 {
     if (mode != MMobile::RECOVER_TO_PC)
         return tr("%1: the recovery to the phone failed; the phone was left as it was. Unlock it, "
                   "keep it connected and try again. The log has the details (Help > Open Log).")
             .arg(category);
     const QString why = Explain(folder);
-    if (why.isEmpty())
-        return tr("%1: the recovery to %2 failed. %3")
-            .arg(category, QDir::toNativeSeparators(folder), help);
-    return tr("%1: the recovery failed: %2").arg(category, why);
+    QString message;
+    if (!why.isEmpty())
+        message = tr("%1: the recovery failed: %2").arg(category, why);
+    else if (!reason.isEmpty())
+        message = tr("%1: the recovery to %2 failed: %3")
+                      .arg(category, QDir::toNativeSeparators(folder), reason);
+    else
+        message = tr("%1: the recovery to %2 failed. %3")
+                      .arg(category, QDir::toNativeSeparators(folder), help);
+    // What was written before the failure is whole, and need not be recovered again.
+    if (!complete.isEmpty())
+        message += QLatin1Char(' ') + tr("%n file(s) written before it stopped are complete: %1",
+                                         nullptr, complete.size())
+                                          .arg(CompleteNames(complete));
+    return message;
+}
+
+QString RecoveryFailure::CompleteNames(const QStringList& complete)
+{
+    // A few names say which; the log lists them all.
+    const int shown = 3;
+    QStringList names;
+    for (int i = 0; i < complete.size() && i < shown; ++i)
+        names << QFileInfo(complete[i]).fileName();
+    QString text = names.join(QStringLiteral(", "));
+    if (complete.size() > shown)
+        text += tr(" and %n more", nullptr, complete.size() - shown);
+    return text;
 }

@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QString>
+#include <QStringList>
 
 // Why a recovery into a folder on the computer could not write, found by
 // looking at the folder the way the recovery had to use it: the nearest
@@ -19,10 +20,16 @@ public:
     // The host's words for a recovery of `category` in `mode` (a recovery
     // mode) that failed; `folder` is the output folder of a recovery to the
     // computer. A backup cannot take data back, so a recovery to a device
-    // is explained as such. A failure without a reason ends with `help`,
-    // where to get help.
+    // is explained as such. `reason` is the engine's (the system's words for
+    // the file it could not write), used when the folder itself looks fine;
+    // `complete` are the files written whole before the recovery ended. A
+    // failure without a reason ends with `help`, where to get help.
     static QString Message(int mode, const QString& category, const QString& folder,
-                           const QString& help);
+                           const QString& help, const QString& reason = QString(),
+                           const QStringList& complete = QStringList());
+
+private:
+    static QString CompleteNames(const QStringList& complete);
 };
 
 #endif // RECOVERYFAILURE_H

@@ -11,6 +11,8 @@
 namespace {
 // Files.flags: 1 file, 2 folder, 4 symbolic link.
 constexpr int FlagFile = 1;
+constexpr int FlagFolder = 2;
+constexpr int FlagLink = 4;
 } // namespace
 
 BackupManifest::BackupManifest(const QString& folder, EncryptedBackup* encryption)
@@ -77,7 +79,9 @@ BackupManifest::BackupError BackupManifest::Open()
         ++m_refused;
         wal.clear();
     }
-    if (!m_db.Open(dbPath, wal, m_workFolder)) {
+    const QByteArray image = m_encrypted && !m_mbdb ? m_encryption->ManifestImage() : QByteArray();
+    if (!image.isNull() ? !m_db.OpenImage(QStringLiteral("Manifest.db"), image, QByteArray())
+                        : !m_db.Open(dbPath, wal, m_workFolder)) {
         m_error = QStringLiteral("Manifest.db cannot be read: %1").arg(m_db.LastError());
         return BACKUP_MANIFEST_DAMAGED;
     }
@@ -110,9 +114,15 @@ QString BackupManifest::FindFile(const QString& domain, const QString& relativeP
     return path;
 }
 
-QString BackupManifest::FetchFile(const QString& domain, const QString& relativePath)
+QString BackupManifest::FetchFile(const QString& domain, const QString& relativePath,
+                                  QByteArray* inMemory)
 {
     const QString path = FindFile(domain, relativePath);
+    if (inMemory) {
+        inMemory->clear();
+        if (!path.isEmpty() && m_encrypted && m_encryption->DecryptToMemory(path, *inMemory))
+            return path;
+    }
     if (path.isEmpty() || !m_encryption || m_encryption->Materialize(path))
         return path;
     return QString();
@@ -147,6 +157,43 @@ bool BackupManifest::IsDamaged()
     return m_damaged;
 }
 
+int BackupManifest::DamagedRows()
+{
+    if (m_damagedRows >= 0)
+        return m_damagedRows;
+    m_damagedRows = 0;
+    const bool ok = m_db.Query(
+        QStringLiteral("SELECT fileID, domain, relativePath, flags, typeof(domain), "
+                       "typeof(relativePath) FROM Files"),
+        [this](const SqliteDb::Row& row) {
+            const int flags = int(row.Int(3));
+            const bool texts =
+                row.String(4) == QLatin1String("text") && row.String(5) == QLatin1String("text");
+            if (!texts || (flags != FlagFile && flags != FlagFolder && flags != FlagLink) ||
+                row.String(0).compare(FileIdOf(row.String(1), row.String(2)),
+                                      Qt::CaseInsensitive) != 0)
+                ++m_damagedRows;
+            return true;
+        });
+    // Rows that cannot even be read are damage of their own.
+    if (!ok) {
+        m_damaged = true;
+        m_damagedRows = qMax(1, m_damagedRows);
+    }
+    return m_damagedRows;
+}
+
+bool BackupManifest::HoldsFileId(const QString& fileId)
+{
+    bool held = false;
+    m_db.Query(QStringLiteral("SELECT 1 FROM Files WHERE fileID = ? COLLATE NOCASE"), {fileId},
+               [&held](const SqliteDb::Row&) {
+                   held = true;
+                   return false;
+               });
+    return held;
+}
+
 bool BackupManifest::Lists(const QString& domain, const QString& relativePath)
 {
     bool listed = false;
@@ -165,9 +212,17 @@ std::vector<BackupManifest::Entry> BackupManifest::ListFiles(const QString& doma
     std::vector<Entry> entries;
     // substr() instead of LIKE: paths may hold '%' and '_'.
     const bool ok = m_db.Query(
-        QStringLiteral("SELECT fileID, domain, relativePath, file FROM Files WHERE domain=? AND "
-                       "substr(relativePath, 1, ?)=? AND flags=? ORDER BY relativePath"),
-        {domain, prefix.size(), prefix, FlagFile}, [&](const SqliteDb::Row& row) {
+        QStringLiteral("SELECT fileID, domain, relativePath, file, flags FROM Files WHERE "
+                       "domain=? AND substr(relativePath, 1, ?)=? ORDER BY relativePath"),
+        {domain, prefix.size(), prefix}, [&](const SqliteDb::Row& row) {
+            const qint64 flags = row.Int(4);
+            // Folders and links are not files; flags that are none of the
+            // three are damage, which the listing must not pass over quietly.
+            if (flags != FlagFile) {
+                if (flags != FlagFolder && flags != FlagLink)
+                    ++m_passedOver;
+                return true;
+            }
             Entry entry;
             entry.fileId = row.String(0);
             entry.domain = row.String(1);

@@ -7,6 +7,7 @@
 #include <QVariant>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 class EncryptedBackup;
@@ -55,14 +56,28 @@ public:
     // such file or its content is missing from the folder.
     QString FindFile(const QString& domain, const QString& relativePath);
     // FindFile(), with the content decrypted into place first in an encrypted
-    // backup; for files that are opened at once, like databases.
-    QString FetchFile(const QString& domain, const QString& relativePath);
+    // backup; for files that are opened at once, like databases. Given
+    // `inMemory`, content of an encrypted backup small enough to stay in
+    // memory is decrypted there instead (and `inMemory` is not null).
+    QString FetchFile(const QString& domain, const QString& relativePath,
+                      QByteArray* inMemory = nullptr);
     // Whether Files lists the path, whatever the folder holds.
     bool Lists(const QString& domain, const QString& relativePath);
     // Whether "not listed" answers can be trusted: false when a lookup in
     // Manifest.db failed or, checked on the first call, SQLite's quick check
     // finds the database damaged (a damaged index can miss rows silently).
     bool IsDamaged();
+    // Rows of Files that cannot be what they say: a domain or path that is no
+    // text, flags that are none of file, folder and link, or a file ID that is
+    // not the SHA-1 of its domain and path. SQLite's checks pass them; a
+    // category whose files hide behind them finds nothing. Counted once
+    // (it reads the whole index).
+    int DamagedRows();
+    // Rows ListFiles() passed over because their flags are damaged; the count
+    // goes to the caller, and starts again from 0.
+    int TakePassedOver() { return std::exchange(m_passedOver, 0); }
+    // Whether Files holds a row of `fileId` (in any case), whatever its names.
+    bool HoldsFileId(const QString& fileId);
     // Content paths refused so far: a file ID that is not one, or a file that
     // leads (through links) out of the backup folder.
     int RefusedCount() const { return m_refused; }
@@ -98,6 +113,8 @@ private:
     mutable int m_refused = 0;
     bool m_damaged = false;
     bool m_checked = false; // the quick check ran
+    int m_damagedRows = -1; // not counted yet
+    int m_passedOver = 0;
     SqliteDb m_db;
 };
 

@@ -6,8 +6,10 @@
 #include "keybag.h"
 #include "plaintextfolder.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QVariantMap>
 #include <QtEndian>
@@ -53,9 +55,42 @@ EncryptedBackup::EncryptedBackup(const QString& folder) : m_folder(folder)
     }
 }
 
+namespace {
+
+void Wipe(QByteArray& plaintext)
+{
+    // Only a copy of its own is wiped: a shared one is still someone's.
+    if (!plaintext.isEmpty() && plaintext.isDetached())
+        OPENSSL_cleanse(plaintext.data(), static_cast<std::size_t>(plaintext.size()));
+    plaintext.clear();
+}
+
+} // namespace
+
 // The private folder and every decrypted file in it go with the PlaintextFolder;
 // the class keys are wiped by the key bag.
-EncryptedBackup::~EncryptedBackup() = default;
+EncryptedBackup::~EncryptedBackup()
+{
+    Wipe(m_manifestImage);
+}
+
+QByteArray EncryptedBackup::ManifestImage() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_manifestImage;
+}
+
+void EncryptedBackup::SetMemoryLimit(qint64 bytes)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_memoryLimit = qMax<qint64>(0, bytes);
+}
+
+qint64 EncryptedBackup::MemoryLimit() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_memoryLimit;
+}
 
 EncryptedBackup::State EncryptedBackup::CurrentState() const
 {
@@ -145,24 +180,33 @@ bool EncryptedBackup::DecryptManifestDb(const SecretBytes& manifestKey)
     // A backup without Manifest.db is reported by the manifest itself, and so
     // is one whose Manifest.db leads out of the backup: that is never read.
     const bool inside = BackupManifest::IsInsideFolder(m_folder, in.fileName());
+    // Small enough, the plaintext never leaves memory; the ciphertext is
+    // padded by at most one block.
+    const bool inMemory = inside && QFileInfo(in.fileName()).size() <= MemoryLimit() + 16;
+    QByteArray image;
     if (inside) {
-        QFile out(target);
+        QFile file(target);
+        QBuffer buffer(&image);
+        QIODevice& out = inMemory ? static_cast<QIODevice&>(buffer) : file;
         QString error;
         if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly) ||
             !BackupCipher::DecryptCbc(manifestKey, in, out, -1, error)) {
+            Wipe(image);
             Damage(QStringLiteral("Manifest.db cannot be decrypted: %1")
                        .arg(error.isEmpty() ? in.errorString() : error));
             return false;
         }
         out.close();
         if (!out.open(QIODevice::ReadOnly) || out.read(16) != QByteArray("SQLite format 3", 16)) {
+            Wipe(image);
             Damage(QStringLiteral("Manifest.db does not decrypt to a database with its key"));
             return false;
         }
     }
     std::lock_guard<std::mutex> lock(m_mutex);
     m_private = std::move(folder);
-    m_manifestDb = inside ? target : QString();
+    m_manifestDb = inside && !inMemory ? target : QString();
+    m_manifestImage = inMemory ? image : QByteArray();
     return true;
 }
 
@@ -229,6 +273,26 @@ bool EncryptedBackup::DecryptTo(const QString& path, QIODevice& out, QString& er
         return false;
     }
     return DecryptEntry(*entry, out, error);
+}
+
+bool EncryptedBackup::DecryptToMemory(const QString& path, QByteArray& content) const
+{
+    content.clear();
+    const std::shared_ptr<Entry> entry = Find(path);
+    const qint64 limit = MemoryLimit();
+    if (!entry || entry->size < 0 || entry->size > limit ||
+        QFileInfo(entry->source).size() > limit + 16)
+        return false;
+    QBuffer buffer(&content);
+    QString error;
+    if (!buffer.open(QIODevice::WriteOnly) || !DecryptEntry(*entry, buffer, error)) {
+        Wipe(content);
+        return false;
+    }
+    // An empty file is still a file that was read.
+    if (content.isNull())
+        content = QByteArray("");
+    return true;
 }
 
 bool EncryptedBackup::DecryptEntry(const Entry& entry, QIODevice& out, QString& error) const

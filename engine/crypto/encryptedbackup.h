@@ -20,12 +20,16 @@ class PlaintextFolder;
 // folder its plaintext goes into. Owned by the BackupDevice of the folder.
 //
 // Unlock() derives the password key once (seconds: the phone's millions of
-// PBKDF2 rounds), unwraps the class keys, then decrypts Manifest.db into a
-// private temporary folder (mode 0700) that goes, with everything in it, when
-// this object goes or a signal ends the process (see PlaintextFolder). Content files are decrypted
-// on demand: Register() names the private path a file will have, Materialize() writes it there when
-// a reader needs it, DecryptTo() writes it straight into an export. Nothing is ever written next to
-// the backup. Every function may run on any thread.
+// PBKDF2 rounds), unwraps the class keys, then decrypts Manifest.db. Plaintext
+// is kept in memory where its size allows (MemoryLimit()): Manifest.db, and the
+// databases readers ask for through DecryptToMemory(), so that a process killed
+// without a word leaves none on disk. What is larger goes into a private
+// temporary folder (mode 0700) that goes, with everything in it, when this
+// object goes or a signal ends the process (see PlaintextFolder). Content
+// files are decrypted on demand: Register() names the private path a file will
+// have, Materialize() writes it there when a reader needs it, DecryptTo()
+// writes it straight into an export. Nothing is ever written next to the
+// backup. Every function may run on any thread.
 class EncryptedBackup : public ContentFiles
 {
 public:
@@ -49,8 +53,15 @@ public:
     UnlockResult Unlock(const SecretBytes& password);
     // Why the backup is damaged or the password was refused.
     QString ErrorText() const;
-    // The decrypted Manifest.db; empty until unlocked or when the backup has none.
+    // The decrypted Manifest.db on disk; empty until unlocked, when the backup
+    // has none, or when it is held in memory (ManifestImage()).
     QString ManifestDbPath() const;
+    // The decrypted Manifest.db in memory; null when it is not held there.
+    QByteArray ManifestImage() const;
+    // Plaintext of at most this many bytes stays in memory; set before Unlock().
+    static constexpr qint64 DefaultMemoryLimit = qint64(64) << 20;
+    void SetMemoryLimit(qint64 bytes);
+    qint64 MemoryLimit() const;
     QString PrivateFolder() const;
 
     // The private path under which the content of `fileId` will be readable;
@@ -65,6 +76,9 @@ public:
     bool Materialize(const QString& path) override;
     // Decrypts a registered file into `out`, without a private copy.
     bool DecryptTo(const QString& path, QIODevice& out, QString& error) const;
+    // Decrypts a registered file into `content` when it fits under the
+    // memory limit; false when it does not, or cannot be decrypted.
+    bool DecryptToMemory(const QString& path, QByteArray& content) const;
 
     // For a merge that writes into a copy of this backup (unlocked): `plain`
     // encrypted with a fresh file key, which comes wrapped by the key of
@@ -93,6 +107,8 @@ private:
     std::unique_ptr<KeyBag> m_keyBag;
     std::unique_ptr<PlaintextFolder> m_private;
     QString m_manifestDb;
+    QByteArray m_manifestImage;
+    qint64 m_memoryLimit = DefaultMemoryLimit;
     std::map<QString, std::shared_ptr<Entry>> m_entries; // by private path
 };
 

@@ -112,6 +112,8 @@ TASK_CTRL_STATUS CategoryExporter::Run(EngineTask& task)
     if (!task.Report(m_type, MMobile::TASK_BEGIN, 0, nullptr))
         return MMobile::TASK_STOP;
     if (!m_folder.Prepare()) {
+        if (m_beforeEnd)
+            m_beforeEnd(MMobile::TASK_ERROR);
         task.Report(m_type, MMobile::TASK_ERROR, 0, nullptr);
         return MMobile::TASK_ERROR;
     }
@@ -154,6 +156,11 @@ TASK_CTRL_STATUS CategoryExporter::Run(EngineTask& task)
     default:
         break;
     }
+    const TASK_CTRL_STATUS end = m_stopped ? MMobile::TASK_STOP
+                                 : ok      ? MMobile::TASK_COMPLETE
+                                           : MMobile::TASK_ERROR;
+    if (m_beforeEnd)
+        m_beforeEnd(end);
     if (m_stopped)
         return MMobile::TASK_STOP;
     if (!ok) {
@@ -414,6 +421,7 @@ bool CategoryExporter::CopyFiles(EngineTask& task)
     std::atomic<bool> halt{false};
     std::mutex errorMutex;
     QString error;
+    QStringList complete; // guarded by errorMutex too
     // Copies the next file; false when none is left or the export halts.
     const auto work = [&]() {
         const std::size_t index = next.fetch_add(1);
@@ -426,6 +434,10 @@ bool CategoryExporter::CopyFiles(EngineTask& task)
                 error = failure;
             halt.store(true);
             return false;
+        }
+        {
+            std::lock_guard<std::mutex> lock(errorMutex);
+            complete.push_back(copies[index].target);
         }
         ++done;
         return true;
@@ -450,6 +462,8 @@ bool CategoryExporter::CopyFiles(EngineTask& task)
     }
     for (std::thread& thread : threads)
         thread.join();
+    for (const QString& path : qAsConst(complete))
+        m_folder.Completed(path);
     if (!error.isEmpty())
         return m_folder.Fail(error);
     return true;

@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 class EncryptedBackup;
@@ -29,7 +30,15 @@ public:
     // Reports progress through `task` and answers the end status: 3 done, 4 a
     // file could not be written, 5 stopped.
     TASK_CTRL_STATUS Run(EngineTask& task);
+    // Told the end status just before it is reported, when ErrorText() and
+    // CompleteFiles() are final.
+    void SetBeforeEnd(std::function<void(TASK_CTRL_STATUS)> beforeEnd)
+    {
+        m_beforeEnd = std::move(beforeEnd);
+    }
     QString ErrorText() const { return m_folder.ErrorText(); }
+    // The files written whole before the end, whatever the end.
+    const QStringList& CompleteFiles() const { return m_folder.CompleteFiles(); }
 
 private:
     bool Progress(EngineTask& task, int done);
@@ -46,6 +55,7 @@ private:
     ExportFolder m_folder;
     std::vector<EngineItem*> m_items;
     bool m_stopped = false;
+    std::function<void(TASK_CTRL_STATUS)> m_beforeEnd;
 };
 
 #endif // CATEGORYEXPORTER_H

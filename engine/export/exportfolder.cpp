@@ -112,6 +112,21 @@ QString ExportFolder::CleanName(const QString& name, const QString& addition)
     return base + addition + suffix;
 }
 
+bool ExportFolder::WriteAll(QFile& file, const char* data, qint64 size)
+{
+    // A write the disk takes in part reports no error (Qt says "Unknown
+    // error"); the next one fails with the system's reason (no space left,
+    // file too large), which is what the user must read.
+    while (size > 0) {
+        const qint64 n = file.write(data, size);
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
 QString ExportFolder::FreeName(const QString& name)
 {
     const QDir dir(m_path);
@@ -135,13 +150,20 @@ QString ExportFolder::WriteFile(const QString& name, const QByteArray& data)
         m_error = QStringLiteral("cannot create %1: %2").arg(path, file.errorString());
         return QString();
     }
-    if (file.write(data) != data.size() || !file.flush()) {
+    if (!WriteAll(file, data.constData(), data.size()) || !file.flush()) {
         m_error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
         file.close();
         file.remove();
         return QString();
     }
+    // Closing writes what the buffer held: a full disk may say so only here.
     file.close();
+    if (file.error() != QFileDevice::NoError) {
+        m_error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+        file.remove();
+        return QString();
+    }
+    m_complete << path;
     return path;
 }
 
@@ -153,6 +175,7 @@ QString ExportFolder::CopyFile(const QString& source, const QString& name)
         m_error = error;
         return QString();
     }
+    m_complete << path;
     return path;
 }
 
@@ -177,7 +200,7 @@ bool ExportFolder::CopyTo(const QString& source, const QString& path, QString& e
         char buffer[64 * 1024];
         for (;;) {
             const qint64 n = in.read(buffer, sizeof buffer);
-            if (n < 0 || (n > 0 && out.write(buffer, n) != n)) {
+            if (n < 0 || (n > 0 && !WriteAll(out, buffer, n))) {
                 error = QStringLiteral("cannot copy to %1: %2").arg(path, out.errorString());
                 ok = false;
                 break;
@@ -191,6 +214,10 @@ bool ExportFolder::CopyTo(const QString& source, const QString& path, QString& e
         ok = false;
     }
     out.close();
+    if (ok && out.error() != QFileDevice::NoError) {
+        error = QStringLiteral("cannot write %1: %2").arg(path, out.errorString());
+        ok = false;
+    }
     if (!ok)
         out.remove();
     return ok;

@@ -4,8 +4,10 @@
 #include <QByteArray>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 class EncryptedBackup;
+class QFile;
 
 // The output folder of one export. Every file goes in under a name that no
 // file in the folder had before: a taken name gets " (1)", " (2)" ... before
@@ -30,6 +32,10 @@ public:
     // Copies (or decrypts) `source` into the new file `path`; thread-safe.
     bool CopyTo(const QString& source, const QString& path, QString& error) const;
     QString ErrorText() const { return m_error; }
+    // The files this export wrote whole, in the order they were finished
+    // (CopyTo()'s callers add theirs with Completed()).
+    const QStringList& CompleteFiles() const { return m_complete; }
+    void Completed(const QString& path) { m_complete << path; }
     // Keeps `error` as the folder's failure; answers false.
     bool Fail(const QString& error);
     QString Path() const { return m_path; }
@@ -46,11 +52,14 @@ public:
 
 private:
     QString FreeName(const QString& name);
+    // Writes all of `data`, or fails with the system's reason in `file`.
+    static bool WriteAll(QFile& file, const char* data, qint64 size);
 
     QString m_path;
     EncryptedBackup* m_encryption;
     QString m_error;
     QSet<QString> m_taken; // names handed out by this export, in lower case
+    QStringList m_complete;
 };
 
 #endif // EXPORTFOLDER_H

@@ -162,8 +162,13 @@ bool BackupMerge::Merge(const QString& source, const QString& out)
         return Fail(
             QStringLiteral("the source backup cannot be read: %1").arg(manifest.ErrorText()));
     ReaderContext context(manifest, workFolder, [](int) { return true; });
-    // An encrypted target's copy is written with the target's own keys.
+    // The merge attaches the source's databases by path, and writes their
+    // plaintext into the merged backup anyway.
+    context.SetInMemory(false);
+    // An encrypted target's copy is written with the target's own keys; its
+    // index is read from the private folder, as the merge rewrites it there.
     EncryptedBackup outKeys(out);
+    outKeys.SetMemoryLimit(0);
     if (outKeys.IsEncrypted()) {
         const QString& password =
             m_options.targetPassword.isEmpty() ? m_options.password : m_options.targetPassword;

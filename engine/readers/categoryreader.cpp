@@ -37,6 +37,8 @@ bool CategoryReader::Read(Items& items)
     if (carves && !m_context.Stopped())
         DeletedRecords(m_context, m_type)
             .Read([this](Items& found) { return ReadLive(found); }, items);
+    if (!m_context.Stopped())
+        m_context.ReportIndexDamage(items.empty());
     return true;
 }
 

@@ -34,6 +34,15 @@ QString Quoted(const QString& name)
            QLatin1Char('"');
 }
 
+std::vector<uint8_t> ReadAll(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    return std::vector<uint8_t>(bytes.begin(), bytes.end());
+}
+
 bool IsRowidName(const QString& name)
 {
     return name.compare(QLatin1String("rowid"), Qt::CaseInsensitive) == 0 ||
@@ -129,8 +138,12 @@ bool DeletedRows::Carve(const QString& domain, const QString& path,
 
     BackupManifest& manifest = m_context.Manifest();
     const QString journalPath = path + QStringLiteral("-journal");
+    // The plaintext of a database kept in memory is carved there too.
+    QByteArray journalImage;
     const QString journal =
-        manifest.Lists(domain, journalPath) ? manifest.FetchFile(domain, journalPath) : QString();
+        manifest.Lists(domain, journalPath)
+            ? manifest.FetchFile(domain, journalPath, m_live->IsImage() ? &journalImage : nullptr)
+            : QString();
     SqliteCarve::Carver carver;
     // Records with an identity are told from live rows here, by rowid and
     // identity; join rows no live row keeps need no telling. The carver need
@@ -145,9 +158,19 @@ bool DeletedRows::Carve(const QString& domain, const QString& path,
     carver.setUnindexedTables(unindexed);
     carver.setGoOn([this] { return m_context.KeepAlive(); });
     std::string carveError;
-    if (!carver.open(QFile::encodeName(m_live->ReadPath()).toStdString(),
-                     QFile::encodeName(m_live->LogPath()).toStdString(),
-                     QFile::encodeName(journal).toStdString(), &carveError)) {
+    const auto bytes = [](const QByteArray& image) {
+        return std::vector<uint8_t>(image.begin(), image.end());
+    };
+    const bool opened =
+        m_live->IsImage()
+            ? carver.openBytes(bytes(m_live->Image()), bytes(m_live->LogImage()),
+                               journalImage.isNull() && !journal.isEmpty() ? ReadAll(journal)
+                                                                           : bytes(journalImage),
+                               &carveError)
+            : carver.open(QFile::encodeName(m_live->ReadPath()).toStdString(),
+                          QFile::encodeName(m_live->LogPath()).toStdString(),
+                          QFile::encodeName(journal).toStdString(), &carveError);
+    if (!opened) {
         qCInfo(lcReaders).noquote() << path << "cannot be carved:" << carveError.c_str();
         return false;
     }
@@ -241,6 +264,21 @@ QList<QByteArray> DeletedRows::Sources() const
     return sources;
 }
 
+bool DeletedRows::AttachImage()
+{
+    // What the live connection reads, its log applied, handed to SQLite,
+    // which frees it.
+    qint64 size = 0;
+    unsigned char* image = m_live->Serialize(size);
+    if (!image || sqlite3_deserialize(m_db, "live", image, size, size,
+                                      SQLITE_DESERIALIZE_FREEONCLOSE |
+                                          SQLITE_DESERIALIZE_READONLY) != SQLITE_OK) {
+        qCInfo(lcReaders).noquote() << "deleted rows: the live rows cannot be attached";
+        return false;
+    }
+    return true;
+}
+
 bool DeletedRows::Exec(const QString& sql)
 {
     char* message = nullptr;
@@ -258,11 +296,17 @@ bool DeletedRows::Open()
         return true;
     if (!m_live || m_context.WorkFolder().isEmpty())
         return false;
+    // Rows of a database read in memory stay in memory, in a database the
+    // readers open by its name; the others go into the work folder.
     static std::atomic<int> serial{0};
-    m_file =
-        QDir(m_context.WorkFolder()).filePath(QStringLiteral("deleted-%1.sqlite").arg(++serial));
-    QFile::remove(m_file);
-    if (sqlite3_open_v2(QFile::encodeName(m_file).constData(), &m_db,
+    const bool inMemory = m_live->IsImage();
+    m_file = inMemory ? SqliteDb::SharedName(QStringLiteral("deleted"))
+                      : QDir(m_context.WorkFolder())
+                            .filePath(QStringLiteral("deleted-%1.sqlite").arg(++serial));
+    if (!inMemory)
+        QFile::remove(m_file);
+    const QByteArray name = inMemory ? SqliteDb::SharedUri(m_file) : QFile::encodeName(m_file);
+    if (sqlite3_open_v2(name.constData(), &m_db,
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI,
                         nullptr) != SQLITE_OK) {
         qCInfo(lcReaders).noquote() << "cannot make" << m_file;
@@ -278,11 +322,13 @@ bool DeletedRows::Open()
     // connection's own settings and its one attachment come first; from then
     // on it runs under the engine's rules, which refuse any other.
     QByteArray live = QUrl::fromLocalFile(m_live->ReadPath()).toEncoded() + "?mode=ro";
-    if (m_live->LogPath().isEmpty())
+    if (inMemory)
+        live = "file:live?vfs=memdb";
+    else if (m_live->LogPath().isEmpty())
         live += "&immutable=1";
     if (!Exec(QStringLiteral("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; ATTACH '%1' AS live")
                   .arg(QString::fromUtf8(live).replace(QLatin1Char('\''), QLatin1String("''")))) ||
-        !SqliteCarve::SqliteGuard::Harden(m_db)) {
+        (inMemory && !AttachImage()) || !SqliteCarve::SqliteGuard::Harden(m_db)) {
         Remove();
         return false;
     }
@@ -637,7 +683,7 @@ void DeletedRows::Remove()
     if (m_db)
         sqlite3_close(m_db);
     m_db = nullptr;
-    if (!m_file.isEmpty()) {
+    if (!m_file.isEmpty() && !SqliteDb::IsSharedName(m_file)) {
         QFile::remove(m_file);
         QFile::remove(m_file + QStringLiteral("-journal"));
     }

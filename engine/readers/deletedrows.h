@@ -97,6 +97,8 @@ private:
         bool dropped = false; // live after all, or a copy of another row
     };
     bool Exec(const QString& sql);
+    // Attaches a copy of the live database held in memory as "live".
+    bool AttachImage();
     bool Open();
     // A CREATE TABLE of the engine's own making for `table` of the live
     // database; empty when its columns cannot be read.

@@ -58,10 +58,32 @@ ReaderContext::OpenResult ReaderContext::OpenDatabase(const QString& domain, con
         return OPEN_OK;
     if (!m_manifest.Lists(domain, path)) {
         // A manifest that cannot be searched says nothing about absence.
-        if (!m_manifest.IsDamaged())
+        if (!m_manifest.IsDamaged()) {
+            if (!m_absent.contains(qMakePair(domain, path)))
+                m_absent.append(qMakePair(domain, path));
             return OPEN_ABSENT;
+        }
         Fail(QStringLiteral("Manifest.db cannot be searched for %1").arg(path));
         return OPEN_FAILED;
+    }
+    // The log is its own entry of the backup; its committed pages hold the
+    // newest records.
+    const QString walPath = path + QStringLiteral("-wal");
+    QByteArray image;
+    if (m_inMemory && !m_manifest.FetchFile(domain, path, &image).isEmpty() && !image.isNull()) {
+        QByteArray walImage;
+        const bool listedLog = m_manifest.Lists(domain, walPath);
+        const QString walFile =
+            listedLog ? m_manifest.FetchFile(domain, walPath, &walImage) : QString();
+        // A log too large for memory: both are read from files, below.
+        if (walFile.isEmpty() || !walImage.isNull()) {
+            if (listedLog && walFile.isEmpty())
+                NoteLostLog(key, walPath);
+            if (db.OpenImage(path, image, walImage))
+                return OPEN_OK;
+            Fail(QStringLiteral("%1 cannot be read: %2").arg(path, db.LastError()));
+            return OPEN_FAILED;
+        }
     }
     const QString file = m_manifest.FetchFile(domain, path);
     if (file.isEmpty()) {
@@ -70,20 +92,9 @@ ReaderContext::OpenResult ReaderContext::OpenDatabase(const QString& domain, con
                  .arg(path));
         return OPEN_FAILED;
     }
-    // The log is its own entry of the backup; its committed pages hold the
-    // newest records.
-    const QString walPath = path + QStringLiteral("-wal");
     const QString wal = m_manifest.FetchFile(domain, walPath);
-    // A database opened again (for its deleted rows) loses its log once.
-    if (wal.isEmpty() && m_manifest.Lists(domain, walPath) && !m_lostLogs.contains(key)) {
-        m_lostLogs.insert(key);
-        // Listed but missing or refused: whatever it committed is lost, and
-        // the scan says so instead of reading as complete.
-        qCWarning(lcReaders).noquote() << walPath
-                                       << "is listed but its content is missing or "
-                                          "refused; its newest records are lost";
-        Skip();
-    }
+    if (wal.isEmpty() && m_manifest.Lists(domain, walPath))
+        NoteLostLog(key, walPath);
     if (!db.Open(file, wal, m_workFolder)) {
         Fail(QStringLiteral("%1 cannot be read: %2").arg(path, db.LastError()));
         return OPEN_FAILED;
@@ -93,6 +104,53 @@ ReaderContext::OpenResult ReaderContext::OpenDatabase(const QString& domain, con
         m_copyOf.insert(key, db.ReadPath());
     }
     return OPEN_OK;
+}
+
+void ReaderContext::ReportIndexDamage(bool foundNothing)
+{
+    bool hidden = false;
+    if (const int passedOver = m_manifest.TakePassedOver()) {
+        qCWarning(lcReaders).noquote()
+            << QStringLiteral("%1 row(s) of Manifest.db with damaged flags were passed over; "
+                              "their files are missing")
+                   .arg(passedOver);
+        Skip(passedOver);
+        hidden = true;
+    }
+    for (const auto& absent : qAsConst(m_absent)) {
+        if (!m_manifest.HoldsFileId(BackupManifest::FileIdOf(absent.first, absent.second)))
+            continue;
+        qCWarning(lcReaders).noquote()
+            << absent.second << "is in Manifest.db under a damaged domain or path; its records "
+            << "are missing";
+        Skip();
+        hidden = true;
+    }
+    if (!foundNothing || hidden)
+        return;
+    const int damaged = m_manifest.DamagedRows();
+    if (damaged == 0)
+        return;
+    qCWarning(lcReaders).noquote()
+        << QStringLiteral("none of the category's files was found, and %1 row(s) of "
+                          "Manifest.db are damaged (domains, paths or flags that do not match "
+                          "their file IDs)")
+               .arg(damaged);
+    Skip(damaged);
+}
+
+void ReaderContext::NoteLostLog(const QString& key, const QString& walPath)
+{
+    // A database opened again (for its deleted rows) loses its log once.
+    if (m_lostLogs.contains(key))
+        return;
+    m_lostLogs.insert(key);
+    // Listed but missing or refused: whatever it committed is lost, and the
+    // scan says so instead of reading as complete.
+    qCWarning(lcReaders).noquote() << walPath
+                                   << "is listed but its content is missing or refused; its "
+                                      "newest records are lost";
+    Skip();
 }
 
 QByteArray ReaderContext::DateText(const SqliteDb::Row& row, int column) const

@@ -56,7 +56,12 @@ public:
     QByteArray DateText(const SqliteDb::Row& row, int column) const;
     // Opens a database of the backup with its log, if the backup has one.
     // OPEN_ABSENT when the backup does not list it; OPEN_FAILED sets the error.
+    // The plaintext of an encrypted backup's database is read in memory when
+    // both files fit there (see EncryptedBackup::MemoryLimit()).
     OpenResult OpenDatabase(const QString& domain, const QString& path, SqliteDb& db);
+    // Off: every database is read from a file (a merge attaches them by path).
+    void SetInMemory(bool on) { m_inMemory = on; }
+    bool InMemory() const { return m_inMemory; }
     // Reports progress every few records; false once the read is to stop.
     bool Tick(qint64 done, qint64 total);
     // Reports `percent` of the part of the read under way; false once it is to stop.
@@ -77,7 +82,14 @@ public:
     bool Stopped() const { return m_stopped; }
     // Records (and attachments) left out because their content file is
     // missing from the backup or refused (see BackupManifest::RefusedCount()).
-    void Skip() { ++m_skipped; }
+    void Skip(int count = 1) { m_skipped += count; }
+    // Says, after a category's read, what a damaged Manifest.db hid from it:
+    // the rows its listings passed over for their damaged flags, each
+    // database it looked for in vain that the index holds under a damaged
+    // domain or path, and, when `foundNothing`, the damaged rows of
+    // the index (see BackupManifest::DamagedRows()). Each is logged and
+    // counted as skipped.
+    void ReportIndexDamage(bool foundNothing);
     int SkippedCount() const { return m_skipped; }
     // Where pictures go for their thumbnails while they are read (borrowed;
     // null: the store makes its own).
@@ -98,6 +110,8 @@ public:
 
 private:
     void LoadContactNames();
+    // Counts, once per database, a log the backup lists but cannot give.
+    void NoteLostLog(const QString& key, const QString& walPath);
 
     BackupManifest& m_manifest;
     QString m_workFolder;
@@ -108,11 +122,13 @@ private:
     int m_partTo = 100;
     QString m_redirectDomain, m_redirectPath, m_redirectFile;
     bool m_loadingNames = false;
+    bool m_inMemory = true;
     // Working copies of databases with a log, kept for the scan so that a
     // second look (the deleted rows) does not copy them again.
     QHash<QString, QString> m_copyOf; // "domain/path" -> copy
     QStringList m_copies;             // removed with the context
     QSet<QString> m_lostLogs;         // "domain/path" whose listed log was missing, counted once
+    QList<QPair<QString, QString>> m_absent; // (domain, path) the index does not list
     LocalClock m_clock;
     QString m_error;
     bool m_stopped = false;

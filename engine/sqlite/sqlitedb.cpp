@@ -1,6 +1,8 @@
 #include "sqlitedb.h"
 
+#include "databaseimage.h"
 #include "sqliteguard.h"
+#include "walfile.h"
 
 #include <sqlite3.h>
 
@@ -9,7 +11,41 @@
 #include <QFileInfo>
 #include <QUrl>
 
+#include <algorithm>
 #include <atomic>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+const char SharedPrefix[] = "memdb:";
+
+// The database `database` and `wal` describe together, as one file in
+// rollback mode: a log that is no log, or does not fit, is left out as
+// SQLite itself would leave it out.
+QByteArray WithLog(const QByteArray& database, const QByteArray& wal)
+{
+    if (wal.isEmpty())
+        return database;
+    SqliteCarve::WalFile log;
+    SqliteCarve::DatabaseImage image;
+    if (!log.loadBytes(std::vector<uint8_t>(wal.begin(), wal.end()), nullptr) ||
+        !image.loadBytes(std::vector<uint8_t>(database.begin(), database.end()), nullptr) ||
+        !image.applyWal(log, nullptr))
+        return database;
+    QByteArray merged;
+    merged.reserve(static_cast<int>(std::min<quint64>(quint64(image.pageCount()) * image.pageSize(),
+                                                      quint64(std::numeric_limits<int>::max()))));
+    for (uint32_t page = 1; page <= image.pageCount(); ++page) {
+        if (quint64(merged.size()) + image.pageSize() > quint64(std::numeric_limits<int>::max()))
+            return database;
+        merged.append(reinterpret_cast<const char*>(image.page(page)),
+                      static_cast<int>(image.pageSize()));
+    }
+    return merged;
+}
+
+} // namespace
 
 bool SqliteDb::Row::IsNull(int column) const
 {
@@ -88,6 +124,8 @@ bool SqliteDb::CopyFile(const QString& from, const QString& to)
 bool SqliteDb::Open(const QString& path, const QString& wal, const QString& workFolder)
 {
     Close();
+    if (IsSharedName(path))
+        return OpenUri(SharedUri(path) + "&mode=ro", SQLITE_OPEN_READONLY);
     if (!QFileInfo(path).isFile()) {
         m_error = QStringLiteral("no such file: %1").arg(path);
         return false;
@@ -141,6 +179,57 @@ bool SqliteDb::MakeWorkingCopy(const QString& path, const QString& wal, const QS
     return true;
 }
 
+bool SqliteDb::OpenImage(const QString& name, const QByteArray& database, const QByteArray& wal)
+{
+    Close();
+    QByteArray bytes = WithLog(database, wal);
+    // The file says whether it wants its log; in memory there is none, and a
+    // database that asked for one would not open.
+    if (bytes.size() > 19 && (bytes.at(18) == 2 || bytes.at(19) == 2)) {
+        bytes[18] = 1;
+        bytes[19] = 1;
+    }
+    auto* copy = static_cast<unsigned char*>(sqlite3_malloc64(quint64(bytes.size()) + 1));
+    if (!copy) {
+        m_error = QStringLiteral("no memory for %1").arg(name);
+        return false;
+    }
+    std::memcpy(copy, bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    m_readPath.clear();
+    m_immutable = true;
+    if (!OpenUri("file:image?vfs=memdb", SQLITE_OPEN_READWRITE, copy, bytes.size())) {
+        m_error = QStringLiteral("%1: %2").arg(name, m_error);
+        return false;
+    }
+    m_isImage = true;
+    m_image = database;
+    m_logImage = wal;
+    return true;
+}
+
+bool SqliteDb::IsSharedName(const QString& path)
+{
+    return path.startsWith(QLatin1String(SharedPrefix));
+}
+
+QString SqliteDb::SharedName(const QString& label)
+{
+    static std::atomic<int> serial{0};
+    // Names are per process; the address of the counter tells the engine's
+    // copies apart should two be loaded.
+    return QStringLiteral("%1/mmobile-%2-%3-%4")
+        .arg(QLatin1String(SharedPrefix), label)
+        .arg(reinterpret_cast<quintptr>(&serial), 0, 16)
+        .arg(++serial);
+}
+
+QByteArray SqliteDb::SharedUri(const QString& name)
+{
+    // A memdb name that starts with '/' is shared by the connections of the process.
+    return "file:" + QUrl::toPercentEncoding(name.mid(int(sizeof SharedPrefix) - 1), "/") +
+           "?vfs=memdb";
+}
+
 bool SqliteDb::OpenConnection(const QString& path, bool immutable)
 {
     // A URI, so that `immutable` can be given; the path is escaped as one.
@@ -149,10 +238,20 @@ bool SqliteDb::OpenConnection(const QString& path, bool immutable)
         uri += "?immutable=1";
     m_readPath = QFileInfo(path).absoluteFilePath();
     m_immutable = immutable;
+    return OpenUri(uri, SQLITE_OPEN_READONLY);
+}
+
+bool SqliteDb::OpenUri(const QByteArray& uri, int flags, unsigned char* image, qint64 imageSize)
+{
     sqlite3* db = nullptr;
-    const int rc =
-        sqlite3_open_v2(uri.constData(), &db,
-                        SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI, nullptr);
+    int rc = sqlite3_open_v2(uri.constData(), &db, flags | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI,
+                             nullptr);
+    // The image goes to the connection, which frees it even when it refuses it.
+    if (image && rc == SQLITE_OK)
+        rc = sqlite3_deserialize(db, "main", image, imageSize, imageSize,
+                                 SQLITE_DESERIALIZE_FREEONCLOSE | SQLITE_DESERIALIZE_READONLY);
+    else if (image)
+        sqlite3_free(image);
     // The database is the backup's: its schema is not trusted, nothing it
     // says runs, and the connection can reach no other file.
     if (rc != SQLITE_OK || !SqliteCarve::SqliteGuard::Harden(db)) {
@@ -183,6 +282,14 @@ QString SqliteDb::LogPath() const
     return m_db && !m_immutable && QFileInfo(log).isFile() ? log : QString();
 }
 
+unsigned char* SqliteDb::Serialize(qint64& size) const
+{
+    sqlite3_int64 bytes = 0;
+    unsigned char* copy = m_db ? sqlite3_serialize(m_db, "main", &bytes, 0) : nullptr;
+    size = copy ? bytes : 0;
+    return copy;
+}
+
 QStringList SqliteDb::TakeCopies()
 {
     QStringList copies;
@@ -195,6 +302,9 @@ void SqliteDb::Close()
     if (m_db)
         sqlite3_close(m_db);
     m_db = nullptr;
+    m_isImage = false;
+    m_image.clear();
+    m_logImage.clear();
     for (const QString& file : qAsConst(m_copies))
         QFile::remove(file);
     m_copies.clear();

@@ -22,6 +22,9 @@ struct sqlite3_stmt;
 // beside it. A database with a write-ahead log is read from a private working
 // copy of the two files (SQLite finds a log only next to its database and
 // writes its index there); the connection removes its copies when it closes.
+// A database held only in memory (the plaintext of an encrypted backup) is
+// opened from its bytes, its log's committed pages laid over them, and never
+// reaches the disk.
 class SqliteDb
 {
 public:
@@ -57,6 +60,17 @@ public:
     // one) gets its log copied beside it and is read there.
     bool Open(const QString& path, const QString& wal = QString(),
               const QString& workFolder = QString());
+    // Opens the bytes of a database and of its log (empty: none) as a
+    // read-only database in memory; `name` stands in error texts.
+    bool OpenImage(const QString& name, const QByteArray& database, const QByteArray& wal);
+    // The prefix of SharedName(): Open() of such a name reads the in-memory
+    // database another connection of the process made under it.
+    static bool IsSharedName(const QString& path);
+    // A fresh name under which a connection may make a database in memory
+    // that other connections of the process can open (SQLite's memdb).
+    static QString SharedName(const QString& label);
+    // The URI SQLite opens for a SharedName().
+    static QByteArray SharedUri(const QString& name);
     void Close();
     // For the connections opened from now on; the one open now too.
     void SetGoOn(GoOn goOn);
@@ -71,12 +85,23 @@ public:
     // it has one, the copy of its log; empty when not open.
     QString ReadPath() const { return m_db ? m_readPath : QString(); }
     QString LogPath() const;
+    // Whether the database was opened with OpenImage(); its bytes and its
+    // log's as given there.
+    bool IsImage() const { return m_db && m_isImage; }
+    const QByteArray& Image() const { return m_image; }
+    const QByteArray& LogImage() const { return m_logImage; }
+    // A copy of what the connection reads (an image with its log applied)
+    // for sqlite3_deserialize(); null when it cannot be had. The caller frees
+    // it with sqlite3_free().
+    unsigned char* Serialize(qint64& size) const;
     // Hands the working copies this connection made to the caller, who
     // removes them; Close() then leaves them for another connection.
     QStringList TakeCopies();
 
 private:
     bool OpenConnection(const QString& path, bool immutable);
+    bool OpenUri(const QByteArray& uri, int flags, unsigned char* image = nullptr,
+                 qint64 imageSize = 0);
     bool MakeWorkingCopy(const QString& path, const QString& wal, const QString& workFolder,
                          QString& copy);
     bool CopyFile(const QString& from, const QString& to);
@@ -85,6 +110,8 @@ private:
     sqlite3* m_db = nullptr;
     QString m_readPath;
     bool m_immutable = false;
+    bool m_isImage = false;
+    QByteArray m_image, m_logImage;
     QString m_error;
     QStringList m_copies; // files this connection made, removed by Close()
     GoOn m_goOn;

@@ -1,6 +1,8 @@
 #include "samplebackupencryptor.h"
 
+#include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QtEndian>
 
 #include <openssl/crypto.h>
@@ -84,9 +86,11 @@ plist_t ClassObject(const char* name, std::initializer_list<const char*> classes
 
 // The keyed archive of one file's attributes, as the phone's backup writes
 // it into Files.file: $objects[1] is the file, EncryptionKey points at
-// mutable data, RelativePath at a string.
+// mutable data, RelativePath at a string. The times (seconds since 1970)
+// and the inode number are what a decryptor that extracts only what changed
+// compares.
 QByteArray FileArchive(const QString& relativePath, qint64 size, int protectionClass,
-                       const QByteArray& classAndKey)
+                       const QByteArray& classAndKey, qint64 modified, quint64 inode)
 {
     std::unique_ptr<void, PlistFree> root(plist_new_dict());
     plist_dict_set_item(root.get(), "$version", plist_new_uint(100000));
@@ -108,6 +112,10 @@ QByteArray FileArchive(const QString& relativePath, qint64 size, int protectionC
     plist_dict_set_item(file, "UserID", plist_new_uint(501));
     plist_dict_set_item(file, "GroupID", plist_new_uint(501));
     plist_dict_set_item(file, "Flags", plist_new_uint(0));
+    plist_dict_set_item(file, "LastModified", plist_new_uint(static_cast<uint64_t>(modified)));
+    plist_dict_set_item(file, "Birth", plist_new_uint(static_cast<uint64_t>(modified)));
+    plist_dict_set_item(file, "LastStatusChange", plist_new_uint(static_cast<uint64_t>(modified)));
+    plist_dict_set_item(file, "InodeNumber", plist_new_uint(inode));
     plist_array_append_item(objects, file);
     plist_array_append_item(objects, plist_new_string(relativePath.toUtf8().constData()));
     plist_t key = plist_new_dict();
@@ -231,6 +239,7 @@ QByteArray SampleBackupEncryptor::EncryptFile(const QString& path, const QString
         return QByteArray();
     QByteArray key = Random(KeySize);
     qint64 size = 0;
+    const qint64 modified = qMax<qint64>(0, QFileInfo(path).lastModified().toSecsSinceEpoch());
     const QByteArray wrapped = Wrap(classKey->second, key);
     const bool ok = !wrapped.isEmpty() && EncryptInPlace(path, key, size);
     Wipe(key);
@@ -238,7 +247,8 @@ QByteArray SampleBackupEncryptor::EncryptFile(const QString& path, const QString
         return QByteArray();
     char classBytes[4];
     qToLittleEndian<quint32>(static_cast<quint32>(protectionClass), classBytes);
-    return FileArchive(relativePath, size, protectionClass, QByteArray(classBytes, 4) + wrapped);
+    return FileArchive(relativePath, size, protectionClass, QByteArray(classBytes, 4) + wrapped,
+                       modified, ++m_lastInode);
 }
 
 bool SampleBackupEncryptor::EncryptManifestDb(const QString& path)

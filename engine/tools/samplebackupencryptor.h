@@ -45,6 +45,7 @@ private:
     QByteArray m_manifestKey;
     QByteArray m_manifestFileKey;
     std::map<int, QByteArray> m_classKeys;
+    quint64 m_lastInode = 1000000; // each file has its own, as on the phone's disk
 };
 
 #endif // SAMPLEBACKUPENCRYPTOR_H

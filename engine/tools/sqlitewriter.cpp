@@ -11,10 +11,19 @@ SqliteWriter::~SqliteWriter()
     Close();
 }
 
+bool SqliteWriter::Fail(const QString& error)
+{
+    m_error = error;
+    if (m_firstFailure.isEmpty())
+        m_firstFailure = error;
+    return false;
+}
+
 bool SqliteWriter::Open(const QString& path)
 {
     Close();
     m_path = path;
+    m_firstFailure.clear();
     for (const char* suffix : {"", "-wal", "-shm"})
         QFile::remove(path + QLatin1String(suffix));
     if (sqlite3_open(path.toUtf8().constData(), &m_db) != SQLITE_OK) {
@@ -34,21 +43,25 @@ bool SqliteWriter::Exec(const QString& sql)
     char* message = nullptr;
     if (!m_db ||
         sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &message) != SQLITE_OK) {
-        m_error = message ? QString::fromUtf8(message) : QStringLiteral("database not open");
+        const QString error =
+            message ? QString::fromUtf8(message) : QStringLiteral("database not open");
         sqlite3_free(message);
-        return false;
+        return Fail(QStringLiteral("%1 (%2)").arg(error, sql.simplified().left(160)));
     }
     return true;
 }
 
 qint64 SqliteWriter::Insert(const QString& sql, const std::vector<QVariant>& values)
 {
-    if (!m_db)
+    if (!m_db) {
+        Fail(QStringLiteral("database not open"));
         return -1;
+    }
     sqlite3_stmt* statement = nullptr;
     const QByteArray text = sql.toUtf8();
     if (sqlite3_prepare_v2(m_db, text.constData(), text.size(), &statement, nullptr) != SQLITE_OK) {
-        m_error = QString::fromUtf8(sqlite3_errmsg(m_db));
+        Fail(QStringLiteral("%1 (%2)").arg(QString::fromUtf8(sqlite3_errmsg(m_db)),
+                                           sql.simplified().left(160)));
         return -1;
     }
     for (int i = 0; i < static_cast<int>(values.size()); ++i) {
@@ -71,7 +84,8 @@ qint64 SqliteWriter::Insert(const QString& sql, const std::vector<QVariant>& val
     const int rc = sqlite3_step(statement);
     sqlite3_finalize(statement);
     if (rc != SQLITE_DONE) {
-        m_error = QString::fromUtf8(sqlite3_errmsg(m_db));
+        Fail(QStringLiteral("%1 (%2)").arg(QString::fromUtf8(sqlite3_errmsg(m_db)),
+                                           sql.simplified().left(160)));
         return -1;
     }
     return sqlite3_last_insert_rowid(m_db);
@@ -84,10 +98,11 @@ QList<QVariantList> SqliteWriter::Select(const QString& sql)
     const QByteArray text = sql.toUtf8();
     if (!m_db ||
         sqlite3_prepare_v2(m_db, text.constData(), text.size(), &statement, nullptr) != SQLITE_OK) {
-        m_error = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("not open");
+        Fail(m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("not open"));
         return rows;
     }
-    while (sqlite3_step(statement) == SQLITE_ROW) {
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
         QVariantList row;
         for (int c = 0; c < sqlite3_column_count(statement); ++c) {
             switch (sqlite3_column_type(statement, c)) {
@@ -108,6 +123,8 @@ QList<QVariantList> SqliteWriter::Select(const QString& sql)
         }
         rows << row;
     }
+    if (rc != SQLITE_DONE)
+        Fail(QString::fromUtf8(sqlite3_errmsg(m_db)));
     sqlite3_finalize(statement);
     return rows;
 }
@@ -123,8 +140,8 @@ bool SqliteWriter::StartLog()
 bool SqliteWriter::Close(const QString& logPath)
 {
     if (!m_db)
-        return true;
-    bool ok = Exec(QStringLiteral("COMMIT"));
+        return m_firstFailure.isEmpty();
+    bool ok = m_firstFailure.isEmpty() && Exec(QStringLiteral("COMMIT"));
     if (m_logging) {
         // Closing would otherwise copy the log back into the database.
         sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
@@ -138,9 +155,12 @@ bool SqliteWriter::Close(const QString& logPath)
         QFile::remove(m_path + QLatin1String("-shm"));
         QFile::remove(logPath);
         if (!ok || logPath.isEmpty() || !QFile::rename(m_path + QLatin1String("-wal"), logPath)) {
-            m_error = QStringLiteral("cannot move the log of %1").arg(m_path);
-            return false;
+            if (m_firstFailure.isEmpty())
+                m_error = QStringLiteral("cannot move the log of %1").arg(m_path);
+            ok = false;
         }
     }
+    if (!m_firstFailure.isEmpty())
+        m_error = QStringLiteral("%1: a statement failed: %2").arg(m_path, m_firstFailure);
     return ok;
 }

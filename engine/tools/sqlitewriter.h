@@ -13,6 +13,9 @@ struct sqlite3_stmt;
 // inside one transaction that Close() commits. The file is left in WAL mode,
 // as the phone leaves its databases; after StartLog() what follows is
 // committed into the log only, which Close() moves to where the backup keeps it.
+// A sample is held against its full truth, so no failure passes: the first
+// statement that fails (a misspelt column, a broken constraint) makes
+// Close() fail with its error, whether or not its caller looked.
 class SqliteWriter
 {
 public:
@@ -35,10 +38,14 @@ public:
     QString LastError() const { return m_error; }
 
 private:
+    // Keeps the first failure for Close(); false.
+    bool Fail(const QString& error);
+
     sqlite3* m_db = nullptr;
     QString m_path;
     bool m_logging = false;
     QString m_error;
+    QString m_firstFailure; // of a statement since Open()
 };
 
 #endif // SQLITEWRITER_H

@@ -82,6 +82,7 @@ private slots:
     void lockedBackupOpensNoPage();
     void recoveryFailureIsExplained_data();
     void recoveryFailureIsExplained();
+    void failedRecoveryOffersAnotherFolder_data();
     void failedRecoveryOffersAnotherFolder();
     void overviewShowsTheCurrentState();
     void refreshSaysWhatItFound();
@@ -324,16 +325,34 @@ void TestHostFailures::recoveryFailureIsExplained()
     QCOMPARE(QDir(dir.path()).entryList(QDir::Hidden | QDir::Files).filter("probe").size(), 0);
 }
 
-// A recovery to the computer into a path where a file stands: the page says
-// its message, the host says where and why and offers another folder.
+void TestHostFailures::failedRecoveryOffersAnotherFolder_data()
+{
+    QTest::addColumn<QString>("output");  // below the test folder
+    QTest::addColumn<QString>("message"); // a pattern; %1 the output folder
+    QTest::newRow("a file in the way")
+        << "blocked"
+        << "Contacts: the recovery failed: cannot write into %1: it is a file, not a folder";
+    // The folder above takes files: only the engine knows why, and says it.
+    QTest::newRow("name too long") << QStringLiteral("long/%1").arg(QString(300, 'n'))
+                                   << "Contacts: the recovery to %1 failed: cannot create .*: "
+                                      "File name too long";
+}
+
+// A recovery to the computer that cannot write: the page says its message,
+// the host says where and the system's reason, and offers another folder.
 void TestHostFailures::failedRecoveryOffersAnotherFolder()
 {
     const QString folder = Copy(QStringLiteral("recover"));
     auto host = Host({folder});
     QVERIFY(host);
     QVERIFY(host->OpenBackup(folder, false));
-    const QString blocked = m_dir.filePath(QStringLiteral("blocked"));
-    QVERIFY(BackupFixture::WriteFile(blocked, "a file"));
+    QFETCH(QString, output);
+    QFETCH(QString, message);
+    const QString blocked = m_dir.filePath(output);
+    if (output == QLatin1String("blocked"))
+        QVERIFY(BackupFixture::WriteFile(blocked, "a file"));
+    else
+        QVERIFY(QDir().mkpath(QFileInfo(blocked).path()));
     host->SetOutputDir(blocked.toUtf8().constData());
     CategoryPanel* page = host->OpenCategory(MD_CONTACT);
     QVERIFY(page);
@@ -350,10 +369,12 @@ void TestHostFailures::failedRecoveryOffersAnotherFolder()
     button->click();
     QVERIFY(results.wait(kTimeout) || !results.isEmpty());
     QCOMPARE(results.first().value(2).toInt(), 0);
-    QCOMPARE(host->Failure()->Text(),
-             QStringLiteral("Contacts: the recovery failed: cannot write into %1: it is a file, "
-                            "not a folder")
-                 .arg(QDir::toNativeSeparators(blocked)));
+    const QString pattern =
+        message.arg(QRegularExpression::escape(QDir::toNativeSeparators(blocked)));
+    QVERIFY2(QRegularExpression(QStringLiteral("^%1$").arg(pattern))
+                 .match(host->Failure()->Text())
+                 .hasMatch(),
+             qPrintable(host->Failure()->Text()));
     QCOMPARE(host->Failure()->ActionText(), QStringLiteral("Choose Another Folder..."));
     QVERIFY(m_answerer->waitAllAnswered(kTimeout));
     QCOMPARE(m_answerer->last().messageText, QStringLiteral("Recovery failed! Please try again!"));

@@ -102,6 +102,12 @@ def address_book(folder, work):
     archive = plistlib.loads(archive_blob)
     objects = archive["$objects"]
     attributes = objects[archive["$top"]["root"].data]
+    # What an extraction of only the changed files compares, as phones write it.
+    for field in ("LastModified", "Birth", "LastStatusChange", "InodeNumber", "Size", "Mode"):
+        if not isinstance(attributes.get(field), int) or attributes[field] <= 0:
+            fail("Files.file lacks a usable %s: %r" % (field, attributes.get(field)))
+    if not attributes["Birth"] <= attributes["LastModified"] <= attributes["LastStatusChange"]:
+        fail("the file's times are out of order")
     key_data = objects[attributes["EncryptionKey"].data]["NS.data"]
     (key_class,) = struct.unpack("<I", key_data[:4])
     if key_class != attributes["ProtectionClass"]:

@@ -12,6 +12,7 @@
 #include "samplebackupwriter.h"
 #include "samplereminderstore.h"
 #include "scanrunner.h"
+#include "sqlitewriter.h"
 
 #include <QDir>
 #include <QFile>
@@ -89,6 +90,10 @@ private slots:
     void exportStartsAsScanEnds();
     void hostileDatabase_data();
     void hostileDatabase();
+    void damagedIndexSaysSo_data();
+    void damagedIndexSaysSo();
+    void sampleWriterFailsLoudly_data();
+    void sampleWriterFailsLoudly();
 
 private:
     QString Copy();
@@ -660,6 +665,69 @@ int TestBadBackups::DeletedCount(const QString& folder, int& live)
     for (unsigned int i = 0; getter && i < getter->GetCount(); ++i)
         ++(getter->GetItem(i)->IsDeleted() ? deleted : live);
     return getter ? deleted : -1;
+}
+
+void TestBadBackups::damagedIndexSaysSo_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("sql");
+    const auto row = [](const char* name, MDType type, const char* sql) {
+        QTest::newRow(name) << int(type) << QString::fromLatin1(sql);
+    };
+    row("domains damaged", MD_MESSAGE, "UPDATE Files SET domain = domain || '~'");
+    row("paths damaged", MD_CONTACT, "UPDATE Files SET relativePath = upper(relativePath)");
+    row("flags damaged", MD_REMINDER, "UPDATE Files SET flags = 9");
+    row("path a blob", MD_MESSAGE,
+        "UPDATE Files SET relativePath = CAST(relativePath AS BLOB) WHERE domain = 'HomeDomain'");
+    row("domain missing", MD_CALL_HISTORY, "UPDATE Files SET domain = NULL");
+}
+
+// A Manifest.db whose domains, paths or flags are damaged passes SQLite's
+// checks; the category that finds none of its files says so: a warning and
+// a skipped count the host shows, never a quiet empty scan.
+void TestBadBackups::damagedIndexSaysSo()
+{
+    QFETCH(int, type);
+    QFETCH(QString, sql);
+    const int baseline = BaselineCount(type);
+    const QString folder = Copy();
+    QVERIFY(BackupFixture::Exec(QDir(folder).filePath(QStringLiteral("Manifest.db")), sql));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("Manifest.db")));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("left out")));
+    BackupDevice device(folder);
+    SourcePtr source;
+    IMDGetter* getter = ScanRunner::ScanInto(source, device, static_cast<MDType>(type));
+    QVERIFY(getter);
+    QVERIFY(int(getter->GetCount()) < baseline);
+    QVERIFY(device.SkippedCount(static_cast<MDType>(type)) > 0);
+}
+
+void TestBadBackups::sampleWriterFailsLoudly_data()
+{
+    QTest::addColumn<QString>("statement");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("misspelt column") << "INSERT INTO t (nmae) VALUES (?)"
+                                     << "no column named nmae";
+    QTest::newRow("broken constraint") << "INSERT INTO t (id, name) VALUES (1, ?)"
+                                       << "UNIQUE constraint failed";
+    QTest::newRow("no such table") << "INSERT INTO u (name) VALUES (?)"
+                                   << "no such table: u";
+}
+
+// The sample is held against its full truth: one insert that fails, its
+// result ignored as a careless caller would, fails the whole database.
+void TestBadBackups::sampleWriterFailsLoudly()
+{
+    QFETCH(QString, statement);
+    QFETCH(QString, error);
+    SqliteWriter db;
+    QVERIFY(db.Open(m_dir.filePath(QStringLiteral("writer.db"))));
+    QVERIFY(db.Exec(QStringLiteral("CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT)")));
+    QVERIFY(db.Insert(QStringLiteral("INSERT INTO t (id, name) VALUES (1, 'a')"), {}) == 1);
+    db.Insert(statement, {QStringLiteral("b")});
+    QVERIFY(db.Insert(QStringLiteral("INSERT INTO t (name) VALUES ('c')"), {}) > 0);
+    QVERIFY(!db.Close());
+    QVERIFY2(db.LastError().contains(error), qPrintable(db.LastError()));
 }
 
 QTEST_MAIN(TestBadBackups)

@@ -23,6 +23,11 @@
 #include <algorithm>
 #include <memory>
 
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
 using namespace MMobile;
 
 namespace {
@@ -159,6 +164,7 @@ private slots:
     void unusableFolderFails_data();
     void unusableFolderFails();
     void hostileNoteTitlesInLongFolder();
+    void fullDiskLeavesWholeFiles();
     void deviceModesRefused_data();
     void deviceModesRefused();
     void pageFullScan_data();
@@ -533,6 +539,57 @@ void TestEngineExport::unusableFolderFails()
     QDir::setCurrent(here);
     QCOMPARE(status, int(TASK_ERROR));
     QVERIFY(!QFileInfo::exists(m_dir.filePath(QStringLiteral("relative"))));
+}
+
+// A disk that takes no more bytes (a file size limit stands in for it, as no
+// root is needed): the export ends with 4 and the system's reason, in the
+// log and for the host, and the files it names complete are whole and the
+// only ones in the folder.
+void TestEngineExport::fullDiskLeavesWholeFiles()
+{
+#ifdef Q_OS_UNIX
+    SourcePtr source;
+    QVERIFY(ScanRunner::ScanInto(source, *m_device, MD_CONTACT));
+    const QString reference = m_dir.filePath(QStringLiteral("full-reference"));
+    QCOMPARE(ScanRunner(source.get()).ExportAll(MD_CONTACT, reference), int(TASK_COMPLETE));
+    qint64 largestCard = 0;
+    qint64 table = 0;
+    for (const QFileInfo& file : QDir(reference).entryInfoList(QDir::Files)) {
+        if (file.suffix() == QLatin1String("vcf"))
+            largestCard = qMax(largestCard, file.size());
+        else
+            table = file.size();
+    }
+    // Every card fits, the table written last does not.
+    QVERIFY(largestCard > 0 && table > largestCard);
+    const QString folder = m_dir.filePath(QStringLiteral("full"));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral(
+                                           "export failed: cannot write .*: File too large")));
+    QTest::ignoreMessage(QtWarningMsg,
+                         QRegularExpression(QStringLiteral("ended after \\d+ complete file")));
+    rlimit old{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit small = old;
+    small.rlim_cur = rlim_t(largestCard + 1);
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const int status = ScanRunner(source.get()).ExportAll(MD_CONTACT, folder);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, handler);
+    QCOMPARE(status, int(TASK_ERROR));
+    const BackupDevice::ExportFailure failure = m_device->LastExportFailure(MD_CONTACT);
+    QVERIFY2(failure.reason.contains(QLatin1String("File too large")), qPrintable(failure.reason));
+    QVERIFY(!failure.complete.isEmpty());
+    QStringList names;
+    for (const QString& path : failure.complete) {
+        names << QFileInfo(path).fileName();
+        QCOMPARE(Read(path), Read(QDir(reference).filePath(names.last())));
+    }
+    names.sort();
+    QCOMPARE(QDir(folder).entryList(QDir::Files, QDir::Name), names);
+#else
+    QSKIP("file size limits are a POSIX matter");
+#endif
 }
 
 // Names an export cannot take as they are: a title of 89 CJK characters (267

@@ -61,7 +61,7 @@ MMobile::ITaskCtrl* PhoneDataSource::StartImport(const MMobile::ImportExportConf
     // The scanned backup's source puts the items back on this phone (the
     // device of the configuration), as a restore of a merged backup.
     MMobile::ICategoryDataSource* inner = m_current.load();
-    if (!inner || IsBusy())
+    if (!inner || m_tasks.IsBusy())
         return nullptr;
     return inner->StartImport(config, callback, context);
 }

@@ -11,6 +11,7 @@
 #include "fakephoneprocess.h"
 #include "merge/backupmerge.h"
 #include "recordtexts.h"
+#include "samplebackupwriter.h"
 
 #include <QDir>
 #include <QFileInfo>

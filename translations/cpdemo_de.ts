@@ -665,6 +665,24 @@ Auf dem Telefon gelöscht; aus diesem Backup wiederherstellbar</translation>
         <source>%1: the recovery to %2 failed. %3</source>
         <translation>%1: Die Wiederherstellung nach %2 ist fehlgeschlagen. %3</translation>
     </message>
+    <message>
+        <source>%1: the recovery to %2 failed: %3</source>
+        <translation>%1: Die Wiederherstellung nach %2 ist fehlgeschlagen: %3</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n file(s) written before it stopped are complete: %1</source>
+        <translation>
+            <numerusform>%n Datei, die vor dem Abbruch geschrieben wurde, ist vollständig: %1</numerusform>
+            <numerusform>%n Dateien, die vor dem Abbruch geschrieben wurden, sind vollständig: %1</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source> and %n more</source>
+        <translation>
+            <numerusform> und %n weitere</numerusform>
+            <numerusform> und %n weitere</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>RemindersPage</name>

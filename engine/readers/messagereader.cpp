@@ -162,7 +162,7 @@ bool MessageReader::ReadConversations(ReaderContext::Items& items)
                 entry.Texts().Set(MessageEntryRecord::Date, m_context.DateText(row, 4));
                 // The phone's own mark: kept apart, still in its chat.
                 if (row.Int(7) != 0)
-                    entry.SetSource(DeletedRecords::MarkSource(MMobile::MD_MESSAGE));
+                    entry.SetSource(DeletedRecords::MarkSource(MMobile::MD_MESSAGE), false);
                 if (withAttachments.contains(row.Int(1)))
                     chatOfMessage.insert(row.Int(1), chat);
             }

@@ -17,7 +17,7 @@ void ConversationRecord::AppendRows(std::vector<RowKey>& rows) const
         return;
     for (const auto& entry : m_entries) {
         if (entry->Rowid() >= 0)
-            rows.push_back({QByteArray(Store()), entry->Source(), entry->Rowid()});
+            rows.push_back({QByteArray(Store()), entry->RowOrigin(), entry->Rowid()});
     }
 }
 

@@ -18,10 +18,17 @@ public:
     explicit MessageEntryRecord(bool sent);
     virtual ~MessageEntryRecord();
     RecordText& Texts() { return m_text; }
-    // Where a deleted message was found (a carved source), empty for a live
-    // one: a conversation gathers messages from several.
+    // Where a deleted message was found (a carved source, or the phone's own
+    // mark on a live row), empty for a live one: a conversation gathers
+    // messages from several.
     const QByteArray& Source() const { return m_source; }
-    void SetSource(const QByteArray& source) { m_source = source; }
+    void SetSource(const QByteArray& source, bool carved = true)
+    {
+        m_source = source;
+        m_carved = carved && !source.isEmpty();
+    }
+    // The carved source the row lies in; empty for a row of the live database.
+    QByteArray RowOrigin() const { return m_carved ? m_source : QByteArray(); }
     // The message's rowid in the database it was read from; -1: unknown.
     qint64 Rowid() const { return m_rowid; }
     void SetRowid(qint64 rowid) { m_rowid = rowid; }
@@ -36,6 +43,7 @@ public:
 private:
     RecordText m_text;
     QByteArray m_source;
+    bool m_carved = false;
     qint64 m_rowid = -1;
     bool m_sent;
 };

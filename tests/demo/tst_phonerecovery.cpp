@@ -186,10 +186,17 @@ void TestPhoneRecovery::recovered()
 
     // The ticked items are on the phone once, as live records; the others
     // are not; what the phone held is unchanged.
+    // A conversation with deleted messages holds live ones too, which the
+    // phone has already.
     const QStringList before = RecordTexts::Scan(served, MDType(type), false);
-    QCOMPARE(RecordTexts::Scan(received, MDType(type), false), Sorted(before + ticked));
+    QStringList added;
+    for (const QString& text : qAsConst(ticked))
+        if (!before.contains(text))
+            added << text;
+    const QStringList after = RecordTexts::Scan(received, MDType(type), false);
+    QCOMPARE(after, Sorted(before + added));
     for (const QString& text : qAsConst(left))
-        QVERIFY(!RecordTexts::Scan(received, MDType(type), false).contains(text));
+        QVERIFY(before.contains(text) || !after.contains(text));
     for (const MDType other : {MD_CONTACT, MD_MESSAGE, MD_CALL_HISTORY}) {
         if (other != MDType(type))
             QCOMPARE(RecordTexts::Scan(received, other, false),

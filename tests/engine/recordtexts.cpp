@@ -5,6 +5,10 @@
 #include "contracts/mmobile.h"
 #include "scanrunner.h"
 
+#include <QRegularExpression>
+
+#include <algorithm>
+
 using namespace MMobile;
 
 namespace {
@@ -106,4 +110,21 @@ QStringList RecordTexts::Scan(const QString& folder, MDType type, bool deleted,
     }
     records.sort();
     return records;
+}
+
+QStringList RecordTexts::PutBack(const QStringList& recovered)
+{
+    QStringList back;
+    for (QString record : recovered) {
+        const QString rest = record.mid(record.indexOf(QLatin1Char('|')));
+        const bool titledTwin =
+            record.startsWith(QLatin1Char('|')) &&
+            std::any_of(recovered.begin(), recovered.end(), [&rest](const QString& other) {
+                return !other.startsWith(QLatin1Char('|')) && other.endsWith(rest);
+            });
+        if (!titledTwin)
+            back << record.replace(QRegularExpression(QStringLiteral("\\|Recently Deleted$")),
+                                   QStringLiteral("|Notes"));
+    }
+    return back;
 }

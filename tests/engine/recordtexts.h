@@ -20,6 +20,10 @@ public:
     // encrypted backup is opened with `password`.
     static QStringList Scan(const QString& folder, MMobile::MDType type, bool deleted,
                             const QString& password = QString());
+    // The texts `recovered` records show once a merge put them back as live
+    // ones: a note leaves "Recently Deleted" for the first folder, and an
+    // untitled copy of a note recovered with its title too is that one note.
+    static QStringList PutBack(const QStringList& recovered);
 };
 
 #endif // RECORDTEXTS_H

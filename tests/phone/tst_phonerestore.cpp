@@ -118,10 +118,7 @@ void TestPhoneRestore::restored()
         QCOMPARE(BackupFixture::Digests(received), BackupFixture::Digests(m_merged));
     }
     QStringList expected = RecordTexts::Scan(Folder("target"), MDType(type), false);
-    // Put back, a note leaves "Recently Deleted" for the first folder.
-    for (QString record : RecordTexts::Scan(Folder("source"), MDType(type), true))
-        expected << record.replace(QRegularExpression(QStringLiteral("\\|Recently Deleted$")),
-                                   QStringLiteral("|Notes"));
+    expected << RecordTexts::PutBack(RecordTexts::Scan(Folder("source"), MDType(type), true));
     expected.sort();
     QCOMPARE(RecordTexts::Scan(received, MDType(type), false), expected);
 }

@@ -28,6 +28,10 @@ private:
         photo->setThumbnailPath(enginePath.isNull() ? FakeText() : FakeText(enginePath));
         ImageItemList store(MMobile::MD_PHOTO, file("work/"), file("skin/"));
         store.SetDatas(set.getter());
+        // The store decodes on its worker and hands the result back through
+        // the event loop.
+        if (!QTest::qWaitFor([&store] { return store.GetPendingThumbnailCount() == 0; }, 30000))
+            return QString();
         return QString::fromUtf8(photo->GetThumbnailPath());
     }
 

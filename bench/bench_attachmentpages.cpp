@@ -14,6 +14,7 @@
 #include "backupdevice.h"
 #include "contracts/mmobile.h"
 #include "enginetasks.h"
+#include "offscreenbenchmarks.h"
 #include "samplebackupwriter.h"
 
 #include "guistallprobe.h"
@@ -180,13 +181,5 @@ BENCHMARK(BM_AttachmentPageStall)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunOffscreenBenchmarks<QGuiApplication>(argc, argv);
 }

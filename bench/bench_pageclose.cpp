@@ -14,6 +14,7 @@
 #include "backupdevice.h"
 #include "contracts/mmobile.h"
 #include "fakehost.h"
+#include "offscreenbenchmarks.h"
 #include "samplebackupwriter.h"
 
 #include "plugin/categorypanel.h"
@@ -175,13 +176,5 @@ BENCHMARK(BM_PageCloseDuringScan)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunOffscreenBenchmarks<QApplication>(argc, argv);
 }

@@ -5,6 +5,7 @@
 // in the same run. Prints the milliseconds of one repaint and the ratio.
 
 #include "guistallprobe.h"
+#include "offscreenbenchmarks.h"
 #include "photos/imagelistdelegate.h"
 #include "photos/imagelistitmmodel.h"
 
@@ -106,13 +107,5 @@ BENCHMARK(BM_RepaintScreenOfCells)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunOffscreenBenchmarks<QApplication>(argc, argv);
 }

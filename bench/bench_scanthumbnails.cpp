@@ -18,6 +18,7 @@
 #include "fakegetter.h"
 #include "fakephoto.h"
 #include "guistallprobe.h"
+#include "offscreenbenchmarks.h"
 #include "picturefiles.h"
 #include "thumbnailmaker.h"
 
@@ -227,13 +228,5 @@ BENCHMARK(BM_GuiGapDuringScan)->Arg(1000)->Unit(benchmark::kMillisecond)->Iterat
 int main(int argc, char** argv)
 {
     QGuiApplication::setAttribute(Qt::AA_Use96Dpi);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunOffscreenBenchmarks<QGuiApplication>(argc, argv);
 }

@@ -15,6 +15,7 @@
 
 #include "contactrecord.h"
 #include "fakegetter.h"
+#include "offscreenbenchmarks.h"
 
 #include "search/cbmsearch.h"
 #include "store/taskitem.h"
@@ -336,13 +337,5 @@ BENCHMARK(BM_ResetWhileSorted)->Arg(1000000)->Unit(benchmark::kMillisecond)->Ite
 int main(int argc, char** argv)
 {
     // The page benchmark needs widgets, never a screen.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunOffscreenBenchmarks<QApplication>(argc, argv);
 }

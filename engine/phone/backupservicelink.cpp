@@ -214,7 +214,7 @@ BackupServiceLink::Result BackupServiceLink::Read(char* data, uint32_t length, u
     for (;;) {
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        const unsigned int slice = unsigned(qBound<qint64>(1, left, SliceMs));
+        const unsigned int slice = unsigned(qBound(qint64(1), qint64(left), qint64(SliceMs)));
         const Clock::time_point asked = Clock::now();
         uint32_t got = 0;
         // The library's answer for a silent link differs between versions;

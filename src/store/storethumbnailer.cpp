@@ -4,9 +4,9 @@
 
 #include <QImage>
 #include <QImageReader>
-#include <QRunnable>
 #include <QThreadPool>
 
+#include <deque>
 #include <mutex>
 #include <vector>
 
@@ -14,18 +14,54 @@ namespace {
 
 const QSize kThumbnailBox(113, 96);
 
-// One thread for every store: thumbnails of two pictures with the same file
-// name are written one after the other, the later one last.
-QThreadPool& Worker()
+// The thumbnails of every store, made one after the other (two pictures with
+// the same file name are written in the order they were asked for, the later
+// one last) by one task at a time on a thread of Qt's global pool. On that
+// pool's own threads Qt converts and scales a large picture in one piece;
+// from any other thread it would hand slices of it to the pool's threads,
+// through locks that thread sanitizers cannot see.
+class SerialWorker
 {
-    static QThreadPool pool;
-    static const bool once = [] {
-        pool.setMaxThreadCount(1);
-        pool.setExpiryTimeout(-1);
-        return true;
-    }();
-    Q_UNUSED(once);
-    return pool;
+public:
+    void Post(std::function<void()> job)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_jobs.push_back(std::move(job));
+        if (m_draining)
+            return;
+        m_draining = true;
+        QThreadPool::globalInstance()->start([this] { Drain(); });
+    }
+
+private:
+    void Drain()
+    {
+        for (;;) {
+            std::function<void()> job;
+            {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                if (m_jobs.empty()) {
+                    m_draining = false;
+                    return;
+                }
+                job = std::move(m_jobs.front());
+                m_jobs.pop_front();
+            }
+            job();
+        }
+    }
+
+    std::mutex m_mutex;
+    std::deque<std::function<void()>> m_jobs;
+    bool m_draining = false; // a task of the pool is taking the jobs
+};
+
+// Made before Qt's global pool is first asked for, so it outlives the pool,
+// whose end waits for the last task.
+SerialWorker& Worker()
+{
+    static SerialWorker worker;
+    return worker;
 }
 
 } // namespace
@@ -70,7 +106,7 @@ void StoreThumbnailer::Submit(MMobile::IPhoto* photo, const QString& picture, co
         generation = m_shared->generation;
     }
     std::shared_ptr<Shared> shared = m_shared;
-    Worker().start(QRunnable::create([=] {
+    Worker().Post([=] {
         {
             std::lock_guard<std::mutex> lock(shared->mutex);
             if (shared->generation != generation)
@@ -85,7 +121,7 @@ void StoreThumbnailer::Submit(MMobile::IPhoto* photo, const QString& picture, co
         // By name: the call carries no argument block from this thread.
         if (first)
             QMetaObject::invokeMethod(shared->owner, "Deliver", Qt::QueuedConnection);
-    }));
+    });
 }
 
 void StoreThumbnailer::Forget()

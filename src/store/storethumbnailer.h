@@ -14,12 +14,12 @@ class IPhoto;
 } // namespace MMobile
 
 // Makes the thumbnails that a photo store must make itself (pictures the
-// engine gave no thumbnail) off the GUI thread: one worker thread decodes and
-// writes them in the order they were asked for, and each result comes back
-// through this object's thread's event loop, where the photo's thumbnail path
-// is set (the engine's items are touched on that thread only). Forget() drops
-// every result not yet handed back, so a store that is emptied meanwhile never
-// sees a thumbnail of a photo it no longer holds.
+// engine gave no thumbnail) off the GUI thread: one task at a time on Qt's
+// global pool decodes and writes them in the order they were asked for, and
+// each result comes back through this object's thread's event loop, where the
+// photo's thumbnail path is set (the engine's items are touched on that thread
+// only). Forget() drops every result not yet handed back, so a store that is
+// emptied meanwhile never sees a thumbnail of a photo it no longer holds.
 //
 // Owned by its store; lives on the store's (GUI) thread. Work in flight when
 // it goes finishes writing its file and is then dropped.

@@ -35,8 +35,11 @@ QByteArray SamplePictures::Picture(int index, const char* format)
 QByteArray SamplePictures::Heic(int index)
 {
 #ifdef MMOBILE_HAVE_LIBHEIF
-    const QImage image =
-        QImage::fromData(Picture(index, "PNG")).convertToFormat(QImage::Format_RGB888);
+    // Read back as 32-bit pixels and copied into the encoder's RGB plane here:
+    // Qt would convert a picture of this size in slices on its thread pool.
+    QImage image = QImage::fromData(Picture(index, "PNG"));
+    if (image.format() != QImage::Format_RGB32)
+        image = image.convertToFormat(QImage::Format_RGB32);
     QByteArray result;
     heif_context* context = heif_context_alloc();
     heif_encoder* encoder = nullptr;
@@ -50,9 +53,15 @@ QByteArray SamplePictures::Heic(int index)
                 .code == heif_error_Ok) {
         int stride = 0;
         uint8_t* plane = heif_image_get_plane(heif, heif_channel_interleaved, &stride);
-        for (int y = 0; y < image.height(); ++y)
-            memcpy(plane + y * stride, image.constScanLine(y),
-                   static_cast<size_t>(image.width() * 3));
+        for (int y = 0; y < image.height(); ++y) {
+            const QRgb* pixels = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+            uint8_t* out = plane + y * stride;
+            for (int x = 0; x < image.width(); ++x) {
+                *out++ = static_cast<uint8_t>(qRed(pixels[x]));
+                *out++ = static_cast<uint8_t>(qGreen(pixels[x]));
+                *out++ = static_cast<uint8_t>(qBlue(pixels[x]));
+            }
+        }
         heif_encoder_set_lossy_quality(encoder, 60);
         if (heif_context_encode_image(context, heif, encoder, nullptr, nullptr).code ==
             heif_error_Ok) {

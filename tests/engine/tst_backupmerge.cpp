@@ -199,17 +199,7 @@ bool TestBackupMerge::WritePair(int ios, QString& source, QString& target)
         ios == SampleBackupWriter::Options().ios ? QString() : QString::number(ios);
     source = m_dir.filePath(QStringLiteral("source") + suffix);
     target = m_dir.filePath(QStringLiteral("target") + suffix);
-    if (QFileInfo::exists(target))
-        return true;
-    SampleBackupWriter::Options options;
-    options.media = false;
-    options.ios = ios;
-    options.deletions = true;
-    if (!SampleBackupWriter(options).Write(source))
-        return false;
-    options.deletions = false;
-    options.seed = 7;
-    return SampleBackupWriter(options).Write(target);
+    return QFileInfo::exists(target) || BackupFixture::WriteMergePair(source, target, ios);
 }
 
 void TestBackupMerge::merged_data()

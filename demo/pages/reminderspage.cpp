@@ -1,6 +1,7 @@
 #include "reminderspage.h"
 
 #include "firsttickrule.h"
+#include "recoverysteps.h"
 
 #include "reminderstreemodel.h"
 
@@ -117,6 +118,13 @@ int RemindersPage::VisibleRowCount() const
 int RemindersPage::GetExportOption()
 {
     return 0;
+}
+
+void RemindersPage::slotExportDataResult(TASK_CTRL_STATUS state, int percent, const char* lable)
+{
+    // A recovery to a phone names its steps, as on the other pages.
+    RecoverySteps::Show(m_pProgressDialog, m_recoverMode, state, percent, lable);
+    CategoryPanel::slotExportDataResult(state, percent, lable);
 }
 
 void RemindersPage::slotAfterScan()

@@ -36,6 +36,7 @@ public:
 protected:
     int GetExportOption() override;
     void slotAfterScan() override;
+    void slotExportDataResult(TASK_CTRL_STATUS state, int percent, const char* lable) override;
 
 private:
     void RunSearch(const QString& text);

@@ -1,10 +1,12 @@
 #include "backupcheck.h"
 
 #include "backupmanifest.h"
+#include "mbdbindex.h"
 #include "sqlitedb.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -21,14 +23,24 @@ QString Check(const QString& folder)
         if (!IsPlainFile(dir.filePath(QLatin1String(name))))
             return QStringLiteral("it has no %1").arg(QLatin1String(name));
     }
-    const QString index = dir.filePath(QStringLiteral("Manifest.db"));
-    if (!IsPlainFile(index))
+    QString index = dir.filePath(QStringLiteral("Manifest.db"));
+    const QString mbdb = dir.filePath(QStringLiteral("Manifest.mbdb"));
+    const bool older = !IsPlainFile(index) && IsPlainFile(mbdb);
+    if (!IsPlainFile(index) && !older)
         return QStringLiteral("it has no Manifest.db");
     if (BackupManifest::ReadPlist(folder, QStringLiteral("Manifest.plist"))
             .toMap()
             .value(QStringLiteral("IsEncrypted"))
             .toBool())
         return QString();
+    // An older phone's index is read as the scan reads it, privately.
+    QTemporaryDir work(QDir(QDir::tempPath()).filePath(QStringLiteral("mmobile-check-XXXXXX")));
+    MbdbIndex converted;
+    if (older) {
+        if (!work.isValid() || !converted.Convert(mbdb, work.path()))
+            return QStringLiteral("its index cannot be read: %1").arg(converted.ErrorText());
+        index = converted.DatabasePath();
+    }
     SqliteDb db;
     if (!db.Open(index))
         return QStringLiteral("its index cannot be read: %1").arg(db.LastError());
@@ -45,8 +57,10 @@ QString Check(const QString& folder)
         db.Query(QStringLiteral("SELECT fileID, relativePath FROM Files WHERE flags = 1"),
                  [&](const SqliteDb::Row& row) {
                      const QString id = row.String(0);
+                     // Older phones keep the files in the folder itself.
                      if (!BackupManifest::IsFileId(id) ||
-                         !IsPlainFile(dir.filePath(id.left(2) + QLatin1Char('/') + id)))
+                         (!IsPlainFile(dir.filePath(id.left(2) + QLatin1Char('/') + id)) &&
+                          !(older && IsPlainFile(dir.filePath(id)))))
                          missing = row.String(1);
                      return missing.isEmpty();
                  });

@@ -114,9 +114,17 @@ bool BackupMerge::Run(const QString& source, const QString& target, const QStrin
         return Fail(QStringLiteral("category %1 is not merged").arg(m_options.category));
     if (QFileInfo::exists(out))
         return Fail(QStringLiteral("%1 exists already").arg(out));
-    if (!QFileInfo(QDir(target).filePath(QStringLiteral("Manifest.db"))).isFile())
-        return Fail(QStringLiteral("the target backup has no Manifest.db (older backups indexed by "
-                                   "Manifest.mbdb are not merged)"));
+    if (!QFileInfo(QDir(target).filePath(QStringLiteral("Manifest.db"))).isFile()) {
+        if (!QFileInfo(QDir(target).filePath(QStringLiteral("Manifest.mbdb"))).isFile())
+            return Fail(QStringLiteral("the target backup has no Manifest.db or Manifest.mbdb"));
+        // The keys of an older phone's encrypted index are not the newer ones'.
+        if (BackupManifest::ReadPlist(target, QStringLiteral("Manifest.plist"))
+                .toMap()
+                .value(QStringLiteral("IsEncrypted"))
+                .toBool())
+            return Fail(
+                QStringLiteral("encrypted targets indexed by Manifest.mbdb are not merged"));
+    }
     if (!m_progress(0))
         return Fail(QStringLiteral("stopped"));
     if (!CopyBackup(target, out)) {

@@ -252,7 +252,7 @@ std::vector<qint64> MergeDatabase::SourceRowids(const QString& table, const QStr
     Statement statement(raw);
     for (std::size_t i = 0; i < params.size(); ++i)
         Bind(raw, int(i) + 1, params[i]);
-    const auto selected = column.isEmpty() ? m_selection.find(table) : m_selection.end();
+    const auto selected = m_selection.find(table);
     while (sqlite3_step(raw) == SQLITE_ROW) {
         const qint64 rowid = sqlite3_column_int64(raw, 0);
         if (selected == m_selection.end() || selected->second.count(rowid) > 0)

@@ -54,7 +54,7 @@ public:
     }
 
     // Rowids of src.`table` whose `column` is `value` (every row when
-    // `column` is empty, but only the selected ones of a selected table),
+    // `column` is empty), only the selected ones of a selected table,
     // ordered by `order` (a column; empty: rowid order).
     std::vector<qint64> SourceRowids(const QString& table, const QString& column = QString(),
                                      const QVariant& value = QVariant(),

@@ -3,6 +3,7 @@
 #include "crypto/archivedfile.h"
 #include "crypto/encryptedbackup.h"
 #include "filearchive.h"
+#include "mbdbindex.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -10,15 +11,22 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QTemporaryDir>
 
 #include <openssl/crypto.h>
 
 #include <algorithm>
 
+namespace {
+const char* const MbdbName = "Manifest.mbdb";
+}
+
 MergedManifest::MergedManifest(const QString& folder, EncryptedBackup* encryption)
     : m_folder(folder), m_encryption(encryption)
 {
 }
+
+MergedManifest::~MergedManifest() = default;
 
 QString MergedManifest::PrivateFolder() const
 {
@@ -33,6 +41,11 @@ bool MergedManifest::Fail(const QString& error)
 
 bool MergedManifest::Open()
 {
+    const QString mbdb = QDir(m_folder).filePath(QLatin1String(MbdbName));
+    if (!m_encryption &&
+        !QFileInfo::exists(QDir(m_folder).filePath(QStringLiteral("Manifest.db"))) &&
+        QFileInfo(mbdb).isFile() && !QFileInfo(mbdb).isSymLink())
+        return OpenMbdb(mbdb);
     const QString path = m_encryption ? m_encryption->ManifestDbPath()
                                       : QDir(m_folder).filePath(QStringLiteral("Manifest.db"));
     const QFileInfo info(path);
@@ -46,10 +59,43 @@ bool MergedManifest::Open()
     return true;
 }
 
+bool MergedManifest::OpenMbdb(const QString& mbdb)
+{
+    // The conversion is private to the merge, as the index is the copy's.
+    m_mbdbFolder = std::make_unique<QTemporaryDir>(
+        QDir(QDir::tempPath()).filePath(QStringLiteral("mmobile-mbdb-XXXXXX")));
+    m_mbdb = std::make_unique<MbdbIndex>();
+    if (!m_mbdbFolder->isValid() || !m_mbdb->Convert(mbdb, m_mbdbFolder->path()))
+        return Fail(QStringLiteral("the target's Manifest.mbdb cannot be used: %1")
+                        .arg(m_mbdb->ErrorText()));
+    return m_db.Open(m_mbdb->DatabasePath()) ||
+           Fail(QStringLiteral("the target's Manifest.mbdb cannot be used: %1")
+                    .arg(m_db.LastError()));
+}
+
+bool MergedManifest::CloseMbdb()
+{
+    if (m_mbdbChanges.IsEmpty())
+        return true;
+    const QString path = QDir(m_folder).filePath(QLatin1String(MbdbName));
+    QFile in(path);
+    QByteArray updated;
+    if (!in.open(QIODevice::ReadOnly) || !m_mbdbChanges.Apply(in.readAll(), updated))
+        return Fail(QStringLiteral("the merged Manifest.mbdb cannot be written: %1")
+                        .arg(m_mbdbChanges.ErrorText()));
+    in.close();
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly) || out.write(updated) != updated.size() || !out.commit())
+        return Fail(QStringLiteral("the merged Manifest.mbdb cannot be written"));
+    return true;
+}
+
 bool MergedManifest::Close()
 {
     if (!m_db.Finish())
         return Fail(m_db.LastError());
+    if (m_mbdb)
+        return CloseMbdb();
     if (!m_encryption)
         return true;
     QByteArray cipher;
@@ -101,7 +147,10 @@ QString MergedManifest::StoredPath(const QString& fileId) const
                    (c >= QLatin1Char('a') && c <= QLatin1Char('f'));
         }))
         return QString();
-    const QString path = QDir(m_folder).filePath(fileId.left(2) + QLatin1Char('/') + fileId);
+    QString path = QDir(m_folder).filePath(fileId.left(2) + QLatin1Char('/') + fileId);
+    // Backups indexed by Manifest.mbdb keep their files in the folder itself.
+    if (m_mbdb && !QFileInfo::exists(path))
+        path = QDir(m_folder).filePath(fileId);
     const QFileInfo info(path);
     return info.isFile() && !info.isSymLink() ? path : QString();
 }
@@ -117,6 +166,14 @@ bool MergedManifest::Replace(const QString& domain, const QString& relativePath,
     if (!in.open(QIODevice::ReadOnly))
         return Fail(QStringLiteral("%1 cannot be read").arg(file));
     QByteArray data = in.readAll();
+    if (m_mbdb) {
+        m_mbdbChanges.Changed(fileId, data.size(),
+                              QCryptographicHash::hash(data, QCryptographicHash::Sha1),
+                              quint32(QDateTime::currentSecsSinceEpoch()));
+        QSaveFile out(content);
+        return (out.open(QIODevice::WriteOnly) && out.write(data) == data.size() && out.commit()) ||
+               Fail(QStringLiteral("%1 cannot be written").arg(content));
+    }
     const QVariant archive =
         m_db.Scalar(QStringLiteral("SELECT file FROM Files WHERE fileID = ?"), {fileId});
     QByteArray updated =
@@ -149,6 +206,8 @@ bool MergedManifest::Remove(const QString& domain, const QString& relativePath)
     const QString content = StoredPath(fileId);
     if (!content.isEmpty() && !QFile::remove(content))
         return Fail(QStringLiteral("%1 cannot be removed").arg(content));
+    if (m_mbdb)
+        m_mbdbChanges.Removed(fileId);
     return m_db.Exec(QStringLiteral("DELETE FROM Files WHERE fileID = ?"), {fileId}) ||
            Fail(m_db.LastError());
 }

@@ -1,11 +1,16 @@
 #ifndef MERGEDMANIFEST_H
 #define MERGEDMANIFEST_H
 
+#include "mbdbupdate.h"
 #include "mergedatabase.h"
 
 #include <QString>
 
+#include <memory>
+
 class EncryptedBackup;
+class MbdbIndex;
+class QTemporaryDir;
 
 // The index of the merged backup (our own copy of the target, never the
 // user's): where a listed file's content lies, and its Files row, rewritten
@@ -14,11 +19,15 @@ class EncryptedBackup;
 // read decrypted in its private folder, and what the merge writes is
 // encrypted again with the backup's keys: a fresh key per changed file,
 // wrapped by its class key, and Manifest.db with the manifest key on Close().
+// A plain copy indexed by Manifest.mbdb (iOS 9 and older) is looked up
+// through a private conversion of that index, and its records of the changed
+// files are rewritten on Close().
 // Owned by BackupMerge, on its thread.
 class MergedManifest
 {
 public:
     explicit MergedManifest(const QString& folder, EncryptedBackup* encryption = nullptr);
+    ~MergedManifest();
 
     bool Open();
     // Checks the index and closes it; false when it is not consistent.
@@ -44,6 +53,8 @@ public:
 
 private:
     bool Fail(const QString& error);
+    bool OpenMbdb(const QString& mbdb);
+    bool CloseMbdb();
     // The content file of a file ID in the folder, as stored.
     QString StoredPath(const QString& fileId) const;
 
@@ -51,6 +62,10 @@ private:
     EncryptedBackup* m_encryption;
     QString m_error;
     MergeDatabase m_db;
+    // Set for a copy indexed by Manifest.mbdb: its private conversion.
+    std::unique_ptr<QTemporaryDir> m_mbdbFolder;
+    std::unique_ptr<MbdbIndex> m_mbdb;
+    MbdbUpdate m_mbdbChanges;
 };
 
 #endif // MERGEDMANIFEST_H

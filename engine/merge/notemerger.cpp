@@ -112,10 +112,14 @@ bool NoteMerger::MergeStore(MergeDatabase& db, Selection selection)
                                                    ? QStringLiteral("ZMODIFICATIONDATE1")
                                                    : QString())) {
         // A note has its text (or, in older stores, a title); folders and
-        // accounts share the table.
-        const QVariant text =
+        // accounts share the table. A copy whose text row is lost counts as
+        // text-less: the app shows no note without a title or a text.
+        QVariant text =
             data ? db.Value(Src, Objects, QStringLiteral("ZNOTEDATA"), object) : QVariant();
-        if (text.isNull() && db.Value(Src, Objects, QStringLiteral("ZTITLE1"), object).isNull())
+        if (!text.isNull() && db.SourceRowids(NoteData, QStringLiteral("Z_PK"), text).empty())
+            text = QVariant();
+        const QVariant title = db.Value(Src, Objects, QStringLiteral("ZTITLE1"), object);
+        if (text.isNull() && title.isNull())
             continue;
         const QVariant folder =
             folders ? db.Value(Src, Objects, QStringLiteral("ZFOLDER"), object) : QVariant();
@@ -135,27 +139,55 @@ bool NoteMerger::MergeStore(MergeDatabase& db, Selection selection)
             keys[QStringLiteral("ZFOLDER")] =
                 mapped.toString().isEmpty() ? QVariant() : QVariant(mapped);
         }
-        if (db.FindSame(Objects, object, QStringLiteral("ZIDENTIFIER"), keys,
-                        {QStringLiteral("ZNOTEDATA")}) >= 0) {
-            ++m_skipped;
+        const qint64 same = db.FindSame(Objects, object, QStringLiteral("ZIDENTIFIER"), keys,
+                                        {QStringLiteral("ZNOTEDATA")});
+        if (same >= 0) {
+            // Another copy of a note this merge added (a live row and its
+            // older copy, or two carved copies): one row, with what either
+            // copy kept.
+            if (m_addedRows.count(same) > 0 && !Complete(db, same, object, title, text))
+                return false;
+            if (m_addedRows.count(same) == 0)
+                ++m_skipped;
             continue;
         }
         if (data)
             keys[QStringLiteral("ZNOTEDATA")] = QVariant();
         const qint64 added = db.Copy(Objects, object, keys);
-        if (added < 0)
+        if (added < 0 || (!text.isNull() && !CopyText(db, added, text)))
             return false;
-        if (!text.isNull() && !db.SourceRowids(NoteData, QStringLiteral("Z_PK"), text).empty()) {
-            const qint64 copied = db.Copy(NoteData, text.toLongLong(), {{"ZNOTE", added}});
-            if (copied < 0 ||
-                !db.Exec(QStringLiteral(
-                             "UPDATE main.ZICCLOUDSYNCINGOBJECT SET ZNOTEDATA = ? WHERE Z_PK = ?"),
-                         {copied, added}))
-                return false;
-        }
+        m_addedRows.insert(added);
         ++m_added;
     }
     return true;
+}
+
+bool NoteMerger::CopyText(MergeDatabase& db, qint64 note, const QVariant& text)
+{
+    const qint64 copied = db.Copy(NoteData, text.toLongLong(), {{"ZNOTE", note}});
+    return copied >= 0 &&
+           db.Exec(QStringLiteral("UPDATE main.ZICCLOUDSYNCINGOBJECT SET ZNOTEDATA = ? WHERE "
+                                  "Z_PK = ?"),
+                   {copied, note});
+}
+
+bool NoteMerger::Complete(MergeDatabase& db, qint64 note, qint64 object, const QVariant& title,
+                          const QVariant& text)
+{
+    if (!title.isNull() && db.Value(Main, Objects, QStringLiteral("ZTITLE1"), note).isNull() &&
+        !db.Exec(QStringLiteral("UPDATE main.ZICCLOUDSYNCINGOBJECT SET ZTITLE1 = ? WHERE Z_PK = ?"),
+                 {title, note}))
+        return false;
+    const QString snippet = QStringLiteral("ZSNIPPET");
+    const QVariant kept = db.Value(Src, Objects, snippet, object);
+    if (!kept.isNull() && db.HasColumn(Main, Objects, snippet) &&
+        db.Value(Main, Objects, snippet, note).isNull() &&
+        !db.Exec(
+            QStringLiteral("UPDATE main.ZICCLOUDSYNCINGOBJECT SET ZSNIPPET = ? WHERE Z_PK = ?"),
+            {kept, note}))
+        return false;
+    return text.isNull() || !db.Value(Main, Objects, QStringLiteral("ZNOTEDATA"), note).isNull() ||
+           CopyText(db, note, text);
 }
 
 bool NoteMerger::Merge(MergeDatabase& db, Selection selection)

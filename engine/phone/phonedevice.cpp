@@ -59,7 +59,9 @@ bool PhoneDevice::TakesBack(MMobile::MDType type) const
     // A page recovers the items its user ticked: only categories whose
     // scanned records know their rows can be merged item by item.
     const bool rowsKnown = type == MMobile::MD_CONTACT || type == MMobile::MD_MESSAGE ||
-                           type == MMobile::MD_CALL_HISTORY;
+                           type == MMobile::MD_CALL_HISTORY || type == MMobile::MD_CALENDAR ||
+                           type == MMobile::MD_REMINDER || type == MMobile::MD_NOTE ||
+                           type == MMobile::MD_SAFARI_BOOKMARK;
     return rowsKnown && BackupMerge::Merges(int(type));
 }
 

@@ -5,12 +5,15 @@
 #include "schemaprobe.h"
 #include "sqlitedb.h"
 
+namespace {
+const char* const Store = "Library/Safari/Bookmarks.db";
+}
+
 bool BookmarkReader::Read(ReaderContext::Items& items)
 {
     SqliteDb db;
-    const ReaderContext::OpenResult open =
-        m_context.OpenDatabase(QString::fromLatin1(ReaderContext::HomeDomain),
-                               QStringLiteral("Library/Safari/Bookmarks.db"), db);
+    const ReaderContext::OpenResult open = m_context.OpenDatabase(
+        QString::fromLatin1(ReaderContext::HomeDomain), QString::fromLatin1(Store), db);
     if (open != ReaderContext::OPEN_OK)
         return open == ReaderContext::OPEN_ABSENT;
     SchemaProbe schema(db, QStringLiteral("Bookmarks.db"));
@@ -48,17 +51,18 @@ bool BookmarkReader::Read(ReaderContext::Items& items)
         }
         return *paths.insert(id, titles.join(QLatin1Char('/')).toUtf8());
     };
-    const bool ok =
-        db.Query(QStringLiteral("SELECT title, url, %1 FROM bookmarks WHERE type = 0 AND url "
-                                "IS NOT NULL AND url <> '' ORDER BY id")
-                     .arg(parent),
-                 [&](const SqliteDb::Row& row) {
-                     auto record = std::make_unique<BookmarkRecord>();
-                     record->Text().Set(BookmarkRecord::Title, row.Text(0));
-                     record->Text().Set(BookmarkRecord::Url, row.Text(1));
-                     record->Text().Set(BookmarkRecord::Folder, pathOf(row.Int(2)));
-                     items.push_back(ReaderContext::MakeItem(std::move(record)));
-                     return m_context.Tick(static_cast<qint64>(items.size()), 0);
-                 });
+    const bool ok = db.Query(
+        QStringLiteral("SELECT title, url, %1, ROWID FROM bookmarks WHERE type = 0 AND url "
+                       "IS NOT NULL AND url <> '' ORDER BY id")
+            .arg(parent),
+        [&](const SqliteDb::Row& row) {
+            auto record = std::make_unique<BookmarkRecord>();
+            record->Text().Set(BookmarkRecord::Title, row.Text(0));
+            record->Text().Set(BookmarkRecord::Url, row.Text(1));
+            record->Text().Set(BookmarkRecord::Folder, pathOf(row.Int(2)));
+            record->SetRow(Store, row.Int(3));
+            items.push_back(ReaderContext::MakeItem(std::move(record)));
+            return m_context.Tick(static_cast<qint64>(items.size()), 0);
+        });
     return ok || m_context.Fail(db.LastError());
 }

@@ -16,6 +16,8 @@ namespace {
 
 using Row = SqliteDb::Row;
 
+const char* const Store = "Library/Calendar/Calendar.sqlitedb";
+
 // CalendarItem.entity_type
 constexpr int EntityEvent = 2;
 constexpr int EntityReminder = 3;
@@ -61,9 +63,8 @@ bool CalendarReader::ReadCalendarStore(ReaderContext::Items& items, bool reminde
                                        ReminderStoreReader::DatedItems& dated)
 {
     SqliteDb db;
-    const ReaderContext::OpenResult open =
-        m_context.OpenDatabase(QString::fromLatin1(ReaderContext::HomeDomain),
-                               QStringLiteral("Library/Calendar/Calendar.sqlitedb"), db);
+    const ReaderContext::OpenResult open = m_context.OpenDatabase(
+        QString::fromLatin1(ReaderContext::HomeDomain), QString::fromLatin1(Store), db);
     if (open != ReaderContext::OPEN_OK)
         return open == ReaderContext::OPEN_ABSENT;
     SchemaProbe schema(db, QStringLiteral("Calendar.sqlitedb"));
@@ -126,6 +127,7 @@ bool CalendarReader::ReadCalendarStore(ReaderContext::Items& items, bool reminde
             text.Set(ReminderRecord::Priority, ReminderRecord::PriorityText(row.Int(7)));
             text.Set(ReminderRecord::ListName, row.Text(8));
             record->SetIdentity(identity(row));
+            record->SetRow(Store, row.Int(12));
             QStringList ids;
             for (int column : {10, 11}) {
                 if (!row.IsNull(column))
@@ -150,6 +152,7 @@ bool CalendarReader::ReadCalendarStore(ReaderContext::Items& items, bool reminde
             }
             text.Set(CalendarRecord::Note, row.Text(4));
             record->SetIdentity(identity(row));
+            record->SetRow(Store, row.Int(12));
             items.push_back(ReaderContext::MakeItem(std::move(record)));
         }
         return m_context.Tick(static_cast<qint64>(items.size() + dated.size()), 0);

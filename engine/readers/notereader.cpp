@@ -12,6 +12,9 @@ namespace {
 
 using Row = SqliteDb::Row;
 
+const char* const LegacyStore = "Library/Notes/notes.sqlite";
+const char* const NoteStore = "NoteStore.sqlite";
+
 // Notes of the older store keep HTML bodies.
 QString PlainText(const QString& html)
 {
@@ -52,8 +55,8 @@ bool NoteReader::Read(ReaderContext::Items& items)
         const char* domain;
         const char* path;
         bool legacy;
-    } stores[] = {{ReaderContext::HomeDomain, "Library/Notes/notes.sqlite", true},
-                  {ReaderContext::NotesDomain, "NoteStore.sqlite", false}};
+    } stores[] = {{ReaderContext::HomeDomain, LegacyStore, true},
+                  {ReaderContext::NotesDomain, NoteStore, false}};
     for (const auto& store : stores) {
         if (m_context.Stopped())
             return true;
@@ -85,7 +88,7 @@ bool NoteReader::ReadLegacy(SqliteDb& db, ReaderContext::Items& items)
     const bool bodies = schema.Optional(QStringLiteral("ZNOTEBODY"), QStringLiteral("note bodies"));
     const bool folders = schema.Optional(QStringLiteral("ZFOLDER"), QStringLiteral("folders"));
     const bool ok = db.Query(
-        QStringLiteral("SELECT %1, %2, %3, %4, %5 FROM ZNOTE n%6%7 ORDER BY %3, n.Z_PK")
+        QStringLiteral("SELECT %1, %2, %3, %4, %5, n.Z_PK FROM ZNOTE n%6%7 ORDER BY %3, n.Z_PK")
             .arg(schema.Column(note, QStringLiteral("n"), QStringLiteral("ZTITLE")),
                  schema.Column(note, QStringLiteral("n"), QStringLiteral("ZSUMMARY")),
                  schema.Column(note, QStringLiteral("n"), QStringLiteral("ZMODIFICATIONDATE")),
@@ -104,6 +107,7 @@ bool NoteReader::ReadLegacy(SqliteDb& db, ReaderContext::Items& items)
             text.Set(NoteRecord::Date, m_context.DateText(row, 2));
             text.Set(NoteRecord::Body, body);
             text.Set(NoteRecord::Folder, row.Text(4));
+            record->SetRow(LegacyStore, row.Int(5));
             items.push_back(ReaderContext::MakeItem(std::move(record)));
             return m_context.Tick(static_cast<qint64>(items.size()), 0);
         });
@@ -122,8 +126,9 @@ bool NoteReader::ReadStore(SqliteDb& db, ReaderContext::Items& items)
                       schema.Optional(QStringLiteral("ZICNOTEDATA"), QStringLiteral("note texts"));
     const bool folders = schema.HasColumn(objects, QStringLiteral("ZFOLDER"));
     const QString sql =
-        QStringLiteral("SELECT n.ZTITLE1, %1, n.ZMODIFICATIONDATE1, %2, %3, %4, %5, %9 FROM "
-                       "ZICCLOUDSYNCINGOBJECT n%6%7 WHERE %8 ORDER BY n.ZMODIFICATIONDATE1, n.Z_PK")
+        QStringLiteral(
+            "SELECT n.ZTITLE1, %1, n.ZMODIFICATIONDATE1, %2, %3, %4, %5, %9, n.Z_PK FROM "
+            "ZICCLOUDSYNCINGOBJECT n%6%7 WHERE %8 ORDER BY n.ZMODIFICATIONDATE1, n.Z_PK")
             .arg(
                 schema.Column(objects, QStringLiteral("n"), QStringLiteral("ZSNIPPET")),
                 schema.Column(objects, QStringLiteral("n"), QStringLiteral("ZMARKEDFORDELETION")),
@@ -158,6 +163,7 @@ bool NoteReader::ReadStore(SqliteDb& db, ReaderContext::Items& items)
         text.Set(NoteRecord::Folder, folder.isEmpty() ? QByteArray("Notes") : folder);
         // Folder type 1 is "Recently Deleted", whether or not the note is marked.
         const bool deleted = row.Int(3) != 0 || row.Int(5) == 1;
+        record->SetRow(NoteStore, row.Int(8));
         items.push_back(ReaderContext::MakeItem(std::move(record), deleted));
         return m_context.Tick(static_cast<qint64>(items.size()), 0);
     });

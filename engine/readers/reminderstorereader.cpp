@@ -46,7 +46,7 @@ bool ReminderStoreReader::Read(DatedItems& reminders)
             continue;
         if (open != ReaderContext::OPEN_OK)
             return false;
-        if (!ReadStore(db, name, reminders))
+        if (!ReadStore(db, entry.relativePath, reminders))
             return false;
         if (m_context.Stopped())
             return true;
@@ -54,8 +54,11 @@ bool ReminderStoreReader::Read(DatedItems& reminders)
     return true;
 }
 
-bool ReminderStoreReader::ReadStore(SqliteDb& db, const QString& name, DatedItems& reminders)
+bool ReminderStoreReader::ReadStore(SqliteDb& db, const QString& path, DatedItems& reminders)
 {
+    const QString name = QFileInfo(path).fileName();
+    // The store's records share their store's path.
+    const QByteArray store = path.toUtf8();
     SchemaProbe schema(db, name);
     const QString table = QStringLiteral("ZREMCDREMINDER");
     if (!schema.HasTable(table))
@@ -102,6 +105,7 @@ bool ReminderStoreReader::ReadStore(SqliteDb& db, const QString& name, DatedItem
         record->SetIdentity(row.IsNull(8) || row.String(8).isEmpty()
                                 ? QStringLiteral("%1#%2").arg(name).arg(row.Int(9))
                                 : row.String(8));
+        record->SetRow(store, row.Int(9));
         reminders.push_back(
             {row.IsNull(2) ? std::numeric_limits<double>::lowest() : row.Real(2),
              ReaderContext::MakeItem(std::move(record), row.Int(7) != 0),

@@ -37,7 +37,8 @@ public:
     static const char* const Domain;
 
 private:
-    bool ReadStore(SqliteDb& db, const QString& name, DatedItems& reminders);
+    // `path`: the store's path in the domain.
+    bool ReadStore(SqliteDb& db, const QString& path, DatedItems& reminders);
 
     ReaderContext& m_context;
 };

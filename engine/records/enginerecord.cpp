@@ -11,8 +11,8 @@ std::vector<EngineRecord::SourceFile> EngineRecord::SourceFiles() const
 
 void EngineRecord::AppendRows(std::vector<RowKey>& rows) const
 {
-    if (m_store && m_rowid >= 0)
-        rows.push_back({QByteArray(m_store), m_origin, m_rowid});
+    if (!m_store.isNull() && m_rowid >= 0)
+        rows.push_back({m_store, m_origin, m_rowid});
 }
 
 void EngineRecord::MakeReadable(const char* path) const

@@ -40,11 +40,18 @@ public:
     // `store` is a path with static lifetime (the reader's constant).
     void SetRow(const char* store, qint64 rowid)
     {
+        m_store = QByteArray::fromRawData(store, int(qstrlen(store)));
+        m_rowid = rowid;
+    }
+    // A store whose path the backup names (one per account): the records of
+    // one store share the text.
+    void SetRow(const QByteArray& store, qint64 rowid)
+    {
         m_store = store;
         m_rowid = rowid;
     }
     void SetOrigin(const QByteArray& origin) { m_origin = origin; }
-    const char* Store() const { return m_store; }
+    const char* Store() const { return m_store.isNull() ? nullptr : m_store.constData(); }
 
     bool IsDropped() const { return m_dropped.load(); }
     void MarkDropped(bool drop) { m_dropped.store(drop); }
@@ -60,7 +67,7 @@ protected:
 private:
     ContentFiles* m_encryption = nullptr;
     std::atomic<bool> m_dropped{false};
-    const char* m_store = nullptr;
+    QByteArray m_store;
     qint64 m_rowid = -1;
     QByteArray m_origin;
 };

@@ -633,7 +633,7 @@ bool SampleBackupWriter::WriteNotes()
         !store.Exec("CREATE TABLE ZICCLOUDSYNCINGOBJECT (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, "
                     "ZMARKEDFORDELETION INTEGER, ZFOLDER INTEGER, ZFOLDERTYPE INTEGER, ZNOTEDATA "
                     "INTEGER, ZMODIFICATIONDATE1 TIMESTAMP, ZTITLE1 VARCHAR, ZSNIPPET VARCHAR, "
-                    "ZTITLE2 VARCHAR, ZISPASSWORDPROTECTED INTEGER);"
+                    "ZTITLE2 VARCHAR, ZISPASSWORDPROTECTED INTEGER, ZIDENTIFIER VARCHAR);"
                     "CREATE TABLE ZICNOTEDATA (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, ZNOTE "
                     "INTEGER, ZDATA BLOB);"
                     "INSERT INTO ZICCLOUDSYNCINGOBJECT (Z_PK, Z_ENT, ZFOLDERTYPE, ZTITLE2) VALUES "
@@ -666,12 +666,17 @@ bool SampleBackupWriter::WriteNotes()
                                          {locked ? sealed : SampleFormats::NoteData(note.body)});
         const qint64 row = store.Insert(
             "INSERT INTO ZICCLOUDSYNCINGOBJECT (Z_ENT, ZMARKEDFORDELETION, ZFOLDER, "
-            "ZNOTEDATA, ZMODIFICATIONDATE1, ZTITLE1, ZSNIPPET, ZISPASSWORDPROTECTED) VALUES (12, "
-            "?, ?, ?, ?, ?, ?, ?)",
+            "ZNOTEDATA, ZMODIFICATIONDATE1, ZTITLE1, ZSNIPPET, ZISPASSWORDPROTECTED, ZIDENTIFIER) "
+            "VALUES (12, ?, ?, ?, ?, ?, ?, ?, ?)",
             {marked ? 1 : 0, folder + 1, data, note.date,
              untitled ? QVariant() : QVariant(note.title),
              locked ? QVariant() : QVariant(note.body.section(QLatin1Char('\n'), 1, 1)),
-             locked ? 1 : 0});
+             locked ? 1 : 0,
+             // Every note has its own UUID, the name of its record in the
+             // account's cloud; the same in every copy of the row.
+             QUuid::createUuidV5(QUuid(), QStringLiteral("note/%1/%2").arg(m_options.seed).arg(i))
+                 .toString(QUuid::WithoutBraces)
+                 .toUpper()});
         if (locked)
             note.body = QStringLiteral("This note is locked.");
         attached.push_back({row, note.date});

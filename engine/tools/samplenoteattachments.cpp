@@ -32,8 +32,7 @@ bool SampleNoteAttachments::Write(SqliteWriter& store, const std::vector<Note>& 
                                   std::vector<SampleBackupContent::NoteAttachment>& written)
 {
     if (!store.Exec(
-            QStringLiteral("ALTER TABLE ZICCLOUDSYNCINGOBJECT ADD COLUMN ZIDENTIFIER VARCHAR;"
-                           "ALTER TABLE ZICCLOUDSYNCINGOBJECT ADD COLUMN ZTYPEUTI VARCHAR;"
+            QStringLiteral("ALTER TABLE ZICCLOUDSYNCINGOBJECT ADD COLUMN ZTYPEUTI VARCHAR;"
                            "ALTER TABLE ZICCLOUDSYNCINGOBJECT ADD COLUMN ZNOTE INTEGER;"
                            "ALTER TABLE ZICCLOUDSYNCINGOBJECT ADD COLUMN ZMEDIA INTEGER;"
                            "ALTER TABLE ZICCLOUDSYNCINGOBJECT ADD COLUMN ZFILENAME VARCHAR;"

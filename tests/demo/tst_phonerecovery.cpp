@@ -1,17 +1,16 @@
 // Recovering ticked items to a phone from a page, end to end against the
 // fake phone: the page of a backup (or of the phone itself) recovers the
-// ticked deleted contacts, messages or calls; what the phone received scans
-// to what it held plus exactly those items, as live records. A locked or
+// ticked deleted records of a category; what the phone received scans to
+// what it held plus exactly those items, as live records. A locked or
 // unplugged phone ends with the page's failure message and receives nothing.
 #include "backupdevice.h"
 #include "backupfixture.h"
 #include "fakehost.h"
 #include "fakephoneprocess.h"
 #include "modaldialoganswerer.h"
-#include "pages/callhistorypage.h"
-#include "pages/contactspage.h"
 #include "pages/demopagefactory.h"
-#include "pages/messagespage.h"
+#include "pages/demotablepage.h"
+#include "pages/reminderspage.h"
 #include "phonedevice.h"
 #include "recordtexts.h"
 
@@ -38,16 +37,23 @@ const int kRecoveryTimeout = 240000;
 const char kFailed[] = "Recovery failed! Please try again!";
 const char kDone[] = "Recovery completed!<br> Please check your iOS device for the recovered data.";
 
-std::unique_ptr<DemoTablePage> NewPage(MDType type, IUIPluginSetting* host)
+// The categories a phone takes back from a page.
+const MDType kTakenBack[] = {MD_CONTACT,  MD_MESSAGE, MD_CALL_HISTORY,   MD_CALENDAR,
+                             MD_REMINDER, MD_NOTE,    MD_SAFARI_BOOKMARK};
+
+// The store and scan state of a table page or of the reminders' tree.
+TaskItem* StoreOf(CategoryPanel* page)
 {
-    switch (type) {
-    case MD_CONTACT:
-        return std::make_unique<ContactsPage>(host);
-    case MD_MESSAGE:
-        return std::make_unique<MessagesPage>(host);
-    default:
-        return std::make_unique<CallHistoryPage>(host);
-    }
+    if (auto* table = qobject_cast<DemoTablePage*>(page))
+        return table->store();
+    return qobject_cast<RemindersPage*>(page)->store();
+}
+
+TASK_CTRL_STATUS ScanStatusOf(CategoryPanel* page)
+{
+    if (auto* table = qobject_cast<DemoTablePage*>(page))
+        return table->scanStatus();
+    return qobject_cast<RemindersPage*>(page)->scanStatus();
 }
 
 QStringList Sorted(QStringList list)
@@ -87,6 +93,10 @@ void TestPhoneRecovery::recovered_data()
     QTest::newRow("contacts") << int(MD_CONTACT) << false << "normal";
     QTest::newRow("messages") << int(MD_MESSAGE) << false << "normal";
     QTest::newRow("calls") << int(MD_CALL_HISTORY) << false << "normal";
+    QTest::newRow("events") << int(MD_CALENDAR) << false << "normal";
+    QTest::newRow("reminders") << int(MD_REMINDER) << false << "normal";
+    QTest::newRow("notes") << int(MD_NOTE) << false << "normal";
+    QTest::newRow("bookmarks") << int(MD_SAFARI_BOOKMARK) << false << "normal";
     QTest::newRow("calls, back to the scanned phone") << int(MD_CALL_HISTORY) << true << "normal";
     QTest::newRow("contacts, locked phone") << int(MD_CONTACT) << false << "locked";
     QTest::newRow("messages, unplugged") << int(MD_MESSAGE) << false << "unplug-at=50";
@@ -117,17 +127,18 @@ void TestPhoneRecovery::recovered()
 
     FakeHost host;
     host.setDevices({&target});
-    std::unique_ptr<DemoTablePage> page = NewPage(MDType(type), &host);
+    std::unique_ptr<CategoryPanel> page(
+        DemoPageFactory::Create(&host, MDType(type), Folder("work-" + tag + "/")));
     page->show();
     QVERIFY(page->Load(scanned, nullptr));
     auto* toDevice = page->findChild<QPushButton*>(QStringLiteral("btnRecoverToDevice"));
     QVERIFY(QTest::qWaitFor(
-        [&] { return page->scanStatus() == TASK_COMPLETE && toDevice->isEnabled(); },
+        [&] { return ScanStatusOf(page.get()) == TASK_COMPLETE && toDevice->isEnabled(); },
         kRecoveryTimeout));
     QVERIFY(toDevice->toolTip().endsWith("Test iPhone"));
 
     // Every third deleted item is ticked (the page ticks everything at first).
-    TaskItem* store = page->store();
+    TaskItem* store = StoreOf(page.get());
     store->SetCheckAllState(Qt::Unchecked);
     QStringList ticked, left;
     int deleted = 0;
@@ -138,10 +149,10 @@ void TestPhoneRecovery::recovered()
         const bool tick = deleted++ % 3 == 0;
         (tick ? ticked : left) << RecordTexts::Of(MDType(type), item);
         if (tick)
-            QVERIFY(page->tableModel()->setData(page->tableModel()->index(int(i), 0), Qt::Checked,
-                                                Qt::CheckStateRole));
+            store->SetChecked(i, Qt::Checked);
     }
     QVERIFY(ticked.size() >= 2);
+    page->UpdateRecoverState();
 
     ModalDialogAnswerer answerer;
     answerer.ignore(QString::fromLatin1(page->metaObject()->className()));
@@ -190,14 +201,14 @@ void TestPhoneRecovery::recovered()
     // phone has already.
     const QStringList before = RecordTexts::Scan(served, MDType(type), false);
     QStringList added;
-    for (const QString& text : qAsConst(ticked))
+    for (const QString& text : RecordTexts::PutBack(ticked))
         if (!before.contains(text))
             added << text;
     const QStringList after = RecordTexts::Scan(received, MDType(type), false);
     QCOMPARE(after, Sorted(before + added));
     for (const QString& text : qAsConst(left))
         QVERIFY(before.contains(text) || !after.contains(text));
-    for (const MDType other : {MD_CONTACT, MD_MESSAGE, MD_CALL_HISTORY}) {
+    for (const MDType other : kTakenBack) {
         if (other != MDType(type))
             QCOMPARE(RecordTexts::Scan(received, other, false),
                      RecordTexts::Scan(served, other, false));
@@ -221,7 +232,7 @@ void TestPhoneRecovery::deviceButton()
     PhoneDevice phone(info, Folder("backups-button"));
     FakeHost host;
     // WhatsApp's chats are not put back on a phone: their button says so.
-    for (const MDType type : {MD_CONTACT, MD_WHATSAPP_MESSAGE}) {
+    for (const MDType type : {MD_CONTACT, MD_NOTE, MD_WHATSAPP_MESSAGE}) {
         host.setDevices({nullptr});
         std::unique_ptr<CategoryPanel> page(DemoPageFactory::Create(&host, type, Folder("work/")));
         page->show();
@@ -233,8 +244,9 @@ void TestPhoneRecovery::deviceButton()
         host.setDevices({&phone});
         page->UpdateRecoverState();
         QCOMPARE(button->toolTip(),
-                 type == MD_CONTACT ? QString("Recover to Test iPhone")
-                                    : QString("These items cannot be put back on Test iPhone yet"));
+                 type != MD_WHATSAPP_MESSAGE
+                     ? QString("Recover to Test iPhone")
+                     : QString("These items cannot be put back on Test iPhone yet"));
         host.setDevices({nullptr});
         page->UpdateRecoverState();
         QCOMPARE(button->toolTip(), QString("Please connect device"));

@@ -121,10 +121,12 @@ QString BackupFixture::Digests(const QString& folder)
     return lines.join(QLatin1Char('\n'));
 }
 
-bool BackupFixture::WriteMergePair(const QString& source, const QString& target)
+bool BackupFixture::WriteMergePair(const QString& source, const QString& target, int ios)
 {
     SampleBackupWriter::Options options;
     options.media = false;
+    if (ios > 0)
+        options.ios = ios;
     options.deletions = true;
     if (!SampleBackupWriter(options).Write(source))
         return false;

@@ -9,8 +9,9 @@ class BackupFixture
 public:
     static bool CopyFolder(const QString& from, const QString& to);
     // Two samples without media for the merge tests: `source` with deletions,
-    // `target` without them and with other records (another seed).
-    static bool WriteMergePair(const QString& source, const QString& target);
+    // `target` without them and with other records (another seed), of the
+    // system generation `ios` (0: the newest).
+    static bool WriteMergePair(const QString& source, const QString& target, int ios = 0);
     // The content file of a backup file, whether it exists or not.
     static QString ContentPath(const QString& folder, const QString& domain,
                                const QString& relativePath);

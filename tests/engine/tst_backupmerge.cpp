@@ -13,8 +13,10 @@
 #include "samplereminderstore.h"
 #include "scanrunner.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
+#include <QMap>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <QtTest>
@@ -49,67 +51,108 @@ QString Answer(const QString& folder, const QString& domain, const QString& path
     return result;
 }
 
-// The archive of a file's Files row in a backup's Manifest.db; `listed`
-// tells whether there is such a row.
-QByteArray ArchiveOf(const QString& folder, const QString& domain, const QString& path,
-                     bool* listed = nullptr)
+// What a backup's index records of one file.
+struct Indexed
 {
-    sqlite3* db = nullptr;
-    QByteArray archive;
-    sqlite3_stmt* statement = nullptr;
-    // Immutable: a plain read-only connection may leave a log's files beside it.
-    const QByteArray manifest =
-        "file:" +
-        QUrl::toPercentEncoding(QDir(folder).filePath(QStringLiteral("Manifest.db")), "/") +
-        "?immutable=1";
-    const QByteArray key = (domain + QLatin1Char('|') + path).toUtf8();
-    if (sqlite3_open_v2(manifest.constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI,
-                        nullptr) == SQLITE_OK &&
-        sqlite3_prepare_v2(db, "SELECT file FROM Files WHERE domain || '|' || relativePath = ?", -1,
-                           &statement, nullptr) == SQLITE_OK &&
-        sqlite3_bind_text(statement, 1, key.constData(), key.size(), SQLITE_TRANSIENT) ==
-            SQLITE_OK &&
-        sqlite3_step(statement) == SQLITE_ROW) {
-        archive = QByteArray(static_cast<const char*>(sqlite3_column_blob(statement, 0)),
-                             sqlite3_column_bytes(statement, 0));
-        if (listed)
-            *listed = true;
+    QString fileId;
+    qint64 size = -1;
+    QByteArray digest; // empty where the record keeps none
+};
+
+// The records of a Manifest.mbdb (iOS 9 and older) by "domain|relativePath",
+// each with where its digest string begins and ends in the index.
+struct MbdbRecord
+{
+    Indexed indexed;
+    int digestAt = 0, digestEnd = 0;
+};
+QMap<QString, MbdbRecord> MbdbRecords(const QByteArray& index)
+{
+    QMap<QString, MbdbRecord> records;
+    int at = 6;
+    const auto number = [&index, &at](int bytes) {
+        quint64 value = 0;
+        for (; bytes > 0 && at < index.size(); --bytes)
+            value = value << 8 | quint8(index.at(at++));
+        return value;
+    };
+    const auto text = [&]() {
+        const quint64 size = number(2);
+        const QByteArray value = size == 0xFFFF ? QByteArray() : index.mid(at, int(size));
+        at += size == 0xFFFF ? 0 : int(size);
+        return value;
+    };
+    while (at < index.size()) {
+        MbdbRecord record;
+        const QByteArray domain = text(), path = text();
+        text(); // link target
+        record.digestAt = at;
+        record.indexed.digest = text();
+        record.digestEnd = at;
+        text();       // key
+        at += 2 + 28; // mode, inode, ids, times
+        record.indexed.size = qint64(number(8));
+        at += 1;
+        const quint64 properties = number(1);
+        for (quint64 i = 0; i < properties * 2; ++i)
+            text();
+        record.indexed.fileId =
+            QCryptographicHash::hash(domain + '-' + path, QCryptographicHash::Sha1).toHex();
+        records.insert(QString::fromUtf8(domain + '|' + path), record);
     }
-    sqlite3_finalize(statement);
-    sqlite3_close(db);
-    return archive;
+    return records;
 }
 
-// "domain|relativePath" of every file whose content differs between two
-// backups (or that only one has), by their Manifest.db.
-QStringList Changed(const QString& before, const QString& after)
+// Every file a backup's index lists (Manifest.db, else Manifest.mbdb).
+QMap<QString, Indexed> IndexOf(const QString& folder)
 {
-    QStringList changed;
+    QMap<QString, Indexed> files;
+    const QString mbdb = QDir(folder).filePath(QStringLiteral("Manifest.mbdb"));
+    if (!QFileInfo::exists(QDir(folder).filePath(QStringLiteral("Manifest.db")))) {
+        const QMap<QString, MbdbRecord> records = MbdbRecords(BackupFixture::Read(mbdb));
+        for (auto it = records.begin(); it != records.end(); ++it)
+            files.insert(it.key(), it.value().indexed);
+        return files;
+    }
     sqlite3* db = nullptr;
     const QByteArray uri =
         "file:" +
-        QUrl::toPercentEncoding(QDir(after).filePath(QStringLiteral("Manifest.db")), "/") +
+        QUrl::toPercentEncoding(QDir(folder).filePath(QStringLiteral("Manifest.db")), "/") +
         "?immutable=1";
     sqlite3_stmt* statement = nullptr;
     if (sqlite3_open_v2(uri.constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) ==
             SQLITE_OK &&
-        sqlite3_prepare_v2(db, "SELECT fileID, domain, relativePath FROM Files WHERE flags = 1", -1,
+        sqlite3_prepare_v2(db, "SELECT fileID, domain || '|' || relativePath, file FROM Files", -1,
                            &statement, nullptr) == SQLITE_OK) {
         while (sqlite3_step(statement) == SQLITE_ROW) {
-            const QString id =
+            Indexed file;
+            file.fileId =
                 QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-            const QString name = id.left(2) + QLatin1Char('/') + id;
-            if (BackupFixture::Read(QDir(before).filePath(name)) !=
-                BackupFixture::Read(QDir(after).filePath(name)))
-                changed << QString::fromUtf8(
-                               reinterpret_cast<const char*>(sqlite3_column_text(statement, 1))) +
-                               QLatin1Char('|') +
-                               QString::fromUtf8(reinterpret_cast<const char*>(
-                                   sqlite3_column_text(statement, 2)));
+            file.size = FileArchive::SizeOf(
+                QByteArray(static_cast<const char*>(sqlite3_column_blob(statement, 2)),
+                           sqlite3_column_bytes(statement, 2)));
+            files.insert(
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 1))),
+                file);
         }
     }
     sqlite3_finalize(statement);
     sqlite3_close(db);
+    return files;
+}
+
+// "domain|relativePath" of every file whose content differs between two
+// backups (or that only one has), by the index of `after`.
+QStringList Changed(const QString& before, const QString& after)
+{
+    QStringList changed;
+    const QMap<QString, Indexed> files = IndexOf(after);
+    for (auto it = files.begin(); it != files.end(); ++it) {
+        const QString name = it->fileId.left(2) + QLatin1Char('/') + it->fileId;
+        if (BackupFixture::Read(QDir(before).filePath(name)) !=
+            BackupFixture::Read(QDir(after).filePath(name)))
+            changed << it.key();
+    }
     changed.sort();
     return changed;
 }
@@ -124,6 +167,7 @@ private slots:
     void initTestCase();
     void merged_data();
     void merged();
+    void olderIndexDigests();
     void encryptedSource();
     void phoneTriggers();
     void encryptedTarget();
@@ -134,6 +178,8 @@ private slots:
 
 private:
     QString Folder(const char* name) const { return m_dir.filePath(QLatin1String(name)); }
+    // The merge pair of a system generation (written once).
+    bool WritePair(int ios, QString& source, QString& target);
 
     QTemporaryDir m_dir;
     QString m_sourceDigests, m_targetDigests;
@@ -147,9 +193,19 @@ void TestBackupMerge::initTestCase()
     m_targetDigests = BackupFixture::Digests(Folder("target"));
 }
 
+bool TestBackupMerge::WritePair(int ios, QString& source, QString& target)
+{
+    const QString suffix =
+        ios == SampleBackupWriter::Options().ios ? QString() : QString::number(ios);
+    source = m_dir.filePath(QStringLiteral("source") + suffix);
+    target = m_dir.filePath(QStringLiteral("target") + suffix);
+    return QFileInfo::exists(target) || BackupFixture::WriteMergePair(source, target, ios);
+}
+
 void TestBackupMerge::merged_data()
 {
     QTest::addColumn<int>("type");
+    QTest::addColumn<int>("ios");
     // The category's databases, "domain|path", each of which the merge changes.
     QTest::addColumn<QStringList>("stores");
     // Rows that hang on nothing (the scan would show them anyway), and the
@@ -158,34 +214,34 @@ void TestBackupMerge::merged_data()
     QTest::addColumn<QByteArray>("loose");
     const QString home = QStringLiteral("HomeDomain|");
     QTest::newRow("contacts")
-        << int(MD_CONTACT) << QStringList{home + "Library/AddressBook/AddressBook.sqlitedb"}
+        << int(MD_CONTACT) << 18 << QStringList{home + "Library/AddressBook/AddressBook.sqlitedb"}
         << QByteArray("SELECT (SELECT count(*) FROM ABMultiValue WHERE record_id NOT IN (SELECT "
                       "ROWID FROM ABPerson)) || '/' || (SELECT count(*) FROM ABMultiValueEntry "
                       "WHERE parent_id NOT IN (SELECT UID FROM ABMultiValue))");
-    QTest::newRow("messages") << int(MD_MESSAGE) << QStringList{home + "Library/SMS/sms.db"}
+    QTest::newRow("messages") << int(MD_MESSAGE) << 18 << QStringList{home + "Library/SMS/sms.db"}
                               << QByteArray("SELECT count(*) FROM message WHERE ROWID NOT IN "
                                             "(SELECT message_id FROM chat_message_join)");
-    QTest::newRow("calls") << int(MD_CALL_HISTORY)
+    QTest::newRow("calls") << int(MD_CALL_HISTORY) << 18
                            << QStringList{home + "Library/CallHistoryDB/CallHistory.storedata"}
                            << QByteArray(
                                   "SELECT (SELECT Z_MAX FROM Z_PRIMARYKEY WHERE Z_ENT = 2) - "
                                   "(SELECT max(Z_PK) FROM ZCALLRECORD)");
     // A location is its item's own row.
-    QTest::newRow("events") << int(MD_CALENDAR)
+    QTest::newRow("events") << int(MD_CALENDAR) << 18
                             << QStringList{home + "Library/Calendar/Calendar.sqlitedb"}
                             << QByteArray("SELECT count(*) FROM Location l WHERE NOT EXISTS "
                                           "(SELECT 1 FROM CalendarItem i WHERE i.location_id = "
                                           "l.ROWID AND i.ROWID IS l.item_owner_id) AND "
                                           "item_owner_id IS NOT NULL");
     // Newer phones keep reminders in the app's own store too.
-    QTest::newRow("reminders") << int(MD_REMINDER)
+    QTest::newRow("reminders") << int(MD_REMINDER) << 18
                                << QStringList{home + "Library/Calendar/Calendar.sqlitedb",
                                               QLatin1String(SampleReminderStore::Domain) + '|' +
                                                   SampleReminderStore::Path()}
                                << QByteArray("SELECT count(*) FROM CalendarItem WHERE "
                                              "calendar_id NOT IN (SELECT ROWID FROM Calendar)");
     // Every note has its own text; a folder counts its bookmarks.
-    QTest::newRow("notes") << int(MD_NOTE)
+    QTest::newRow("notes") << int(MD_NOTE) << 18
                            << QStringList{"AppDomainGroup-group.com.apple.notes|NoteStore.sqlite",
                                           home + "Library/Notes/notes.sqlite"}
                            << QByteArray("SELECT (SELECT count(*) FROM ZICNOTEDATA d WHERE NOT "
@@ -194,41 +250,57 @@ void TestBackupMerge::merged_data()
                                          "(SELECT count(*) FROM ZICCLOUDSYNCINGOBJECT WHERE "
                                          "ZNOTEDATA IS NOT NULL AND ZFOLDER IS NULL)");
     QTest::newRow("bookmarks")
-        << int(MD_SAFARI_BOOKMARK) << QStringList{home + "Library/Safari/Bookmarks.db"}
+        << int(MD_SAFARI_BOOKMARK) << 18 << QStringList{home + "Library/Safari/Bookmarks.db"}
         << QByteArray("SELECT (SELECT count(*) FROM bookmarks f WHERE type = 1 AND num_children > "
                       "0 AND num_children <> (SELECT count(*) FROM bookmarks b WHERE b.parent = "
                       "f.id)) || '/' || (SELECT count(*) FROM bookmarks b WHERE type = 0 AND "
                       "parent NOT IN (SELECT id FROM bookmarks WHERE type = 1))");
+    // Up to iOS 9 the index is Manifest.mbdb, and calls have a store of their own.
+    QTest::newRow("contacts, iOS 7")
+        << int(MD_CONTACT) << 7 << QStringList{home + "Library/AddressBook/AddressBook.sqlitedb"}
+        << QByteArray("SELECT count(*) FROM ABMultiValue WHERE record_id NOT IN (SELECT ROWID "
+                      "FROM ABPerson)");
+    QTest::newRow("calls, iOS 7")
+        << int(MD_CALL_HISTORY) << 7
+        << QStringList{"WirelessDomain|Library/CallHistory/call_history.db"}
+        << QByteArray("SELECT count(*) FROM call WHERE date IS NULL");
 }
 
 void TestBackupMerge::merged()
 {
     QFETCH(int, type);
+    QFETCH(int, ios);
     QFETCH(QStringList, stores);
     QFETCH(QByteArray, loose);
-    const QStringList recovered = RecordTexts::Scan(Folder("source"), MDType(type), true);
+    QString source, target;
+    QVERIFY(WritePair(ios, source, target));
+    const QString targetDigests = BackupFixture::Digests(target);
+    const QStringList recovered = RecordTexts::Scan(source, MDType(type), true);
     QVERIFY(!recovered.isEmpty());
-    QStringList expected = RecordTexts::Scan(Folder("target"), MDType(type), false);
+    QStringList expected = RecordTexts::Scan(target, MDType(type), false);
     expected << RecordTexts::PutBack(recovered);
     expected.sort();
 
-    const QString out = m_dir.filePath(QStringLiteral("out%1").arg(type));
+    const QString out = m_dir.filePath(QStringLiteral("out%1-%2").arg(type).arg(ios));
     BackupMerge::Options options;
     options.category = type;
     options.onlyDeleted = true;
     QVERIFY(canMergeCategory(type));
     BackupMerge merge(options);
-    QVERIFY2(merge.Run(Folder("source"), Folder("target"), out), qPrintable(merge.ErrorText()));
-    QCOMPARE(merge.AddedCount(), recovered.size());
+    QVERIFY2(merge.Run(source, target, out), qPrintable(merge.ErrorText()));
+    // Copies of one note are one record.
+    const int records = RecordTexts::PutBack(recovered).size();
+    QCOMPARE(merge.AddedCount(), records);
     QCOMPARE(merge.SkippedCount(), 0);
     QCOMPARE(RecordTexts::Scan(out, MDType(type), false), expected);
     // What the target's phone marked deleted stays so; nothing else is.
     QCOMPARE(RecordTexts::Scan(out, MDType(type), true),
-             RecordTexts::Scan(Folder("target"), MDType(type), true));
+             RecordTexts::Scan(target, MDType(type), true));
 
     // Only the category's databases changed; each is sound, without a log,
-    // and the index says so.
-    QStringList changed = Changed(Folder("target"), out);
+    // and the index (of the same kind as the target's) says so.
+    QCOMPARE(QFileInfo::exists(QDir(out).filePath("Manifest.db")), ios > 9);
+    QStringList changed = Changed(target, out);
     QStringList sorted = stores;
     sorted.sort();
     QCOMPARE(changed, sorted);
@@ -237,24 +309,66 @@ void TestBackupMerge::merged()
         const QString path = store.section(QLatin1Char('|'), 1);
         const QString file = BackupFixture::ContentPath(out, domain, path);
         QCOMPARE(Answer(out, domain, path, "PRAGMA integrity_check"), QStringLiteral("ok"));
-        QCOMPARE(FileArchive::SizeOf(ArchiveOf(out, domain, path)), QFileInfo(file).size());
-        bool listed = false;
-        ArchiveOf(out, domain, path + QStringLiteral("-wal"), &listed);
-        QVERIFY(!listed);
+        const QMap<QString, Indexed> index = IndexOf(out);
+        QCOMPARE(index.value(store).size, QFileInfo(file).size());
+        QVERIFY(!index.contains(store + QStringLiteral("-wal")));
         QVERIFY(!QFileInfo::exists(BackupFixture::ContentPath(out, domain, path + "-wal")));
     }
     const QString first = stores.first().section(QLatin1Char('|'), 0, 0);
     const QString firstPath = stores.first().section(QLatin1Char('|'), 1);
     QCOMPARE(Answer(out, first, firstPath, loose.constData()),
-             Answer(Folder("target"), first, firstPath, loose.constData()));
+             Answer(target, first, firstPath, loose.constData()));
+    // No other record of the index changed.
+    QMap<QString, Indexed> kept = IndexOf(target), now = IndexOf(out);
+    for (const QString& store : stores) {
+        kept.remove(store);
+        kept.remove(store + QStringLiteral("-wal"));
+        now.remove(store);
+    }
+    QCOMPARE(now.keys(), kept.keys());
+    for (auto it = now.begin(); it != now.end(); ++it)
+        QCOMPARE(it->size, kept.value(it.key()).size);
 
     // Merged again, nothing is added twice.
     const QString again = out + QStringLiteral("-again");
     BackupMerge second(options);
-    QVERIFY2(second.Run(Folder("source"), out, again), qPrintable(second.ErrorText()));
+    QVERIFY2(second.Run(source, out, again), qPrintable(second.ErrorText()));
     QCOMPARE(second.AddedCount(), 0);
-    QCOMPARE(second.SkippedCount(), recovered.size());
+    QCOMPARE(second.SkippedCount(), records);
     QCOMPARE(RecordTexts::Scan(again, MDType(type), false), expected);
+    QCOMPARE(BackupFixture::Digests(target), targetDigests);
+}
+
+void TestBackupMerge::olderIndexDigests()
+{
+    // A Manifest.mbdb record that keeps its file's digest gets the new
+    // content's; one that keeps none still keeps none.
+    QString source, target;
+    QVERIFY(WritePair(7, source, target));
+    const QString withDigest = Folder("target7-digest");
+    QVERIFY(BackupFixture::CopyFolder(target, withDigest));
+    QVERIFY(BackupFixture::SetWritable(withDigest, true));
+    const QString mbdb = QDir(withDigest).filePath(QStringLiteral("Manifest.mbdb"));
+    QByteArray index = BackupFixture::Read(mbdb);
+    const QString contacts = QStringLiteral("HomeDomain|Library/AddressBook/AddressBook.sqlitedb");
+    const MbdbRecord record = MbdbRecords(index).value(contacts);
+    QVERIFY(record.indexed.digest.isEmpty());
+    index.replace(record.digestAt, record.digestEnd - record.digestAt,
+                  QByteArray("\x00\x14", 2) + QByteArray(20, '\x5a'));
+    QVERIFY(BackupFixture::WriteFile(mbdb, index));
+    BackupMerge::Options options;
+    options.category = MD_CONTACT;
+    options.onlyDeleted = true;
+    BackupMerge merge(options);
+    const QString out = Folder("out-digest");
+    QVERIFY2(merge.Run(source, withDigest, out), qPrintable(merge.ErrorText()));
+    const QMap<QString, Indexed> merged = IndexOf(out);
+    QCOMPARE(merged.value(contacts).digest,
+             QCryptographicHash::hash(
+                 BackupFixture::Read(BackupFixture::ContentPath(
+                     out, "HomeDomain", "Library/AddressBook/AddressBook.sqlitedb")),
+                 QCryptographicHash::Sha1));
+    QCOMPARE(merged.value("HomeDomain|Library/SMS/sms.db").digest, QByteArray());
 }
 
 void TestBackupMerge::encryptedSource()

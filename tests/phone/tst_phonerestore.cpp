@@ -9,6 +9,7 @@
 #include "backuprestore.h"
 #include "capturecode.h"
 #include "fakephoneprocess.h"
+#include "merge/backupcheck.h"
 #include "merge/backupmerge.h"
 #include "recordtexts.h"
 #include "samplebackupwriter.h"
@@ -36,6 +37,7 @@ private slots:
     void restored();
     void otherClientAccepts();
     void encryptedPhone();
+    void olderPhone();
     void refused_data();
     void refused();
 
@@ -175,6 +177,31 @@ void TestPhoneRestore::encryptedPhone()
                            RecordTexts::Scan(Folder("source"), MD_CONTACT, true);
     expected.sort();
     QCOMPARE(RecordTexts::Scan(received, MD_CONTACT, false, options.password), expected);
+}
+
+void TestPhoneRestore::olderPhone()
+{
+    // A phone of iOS 9 or older indexes its backup by Manifest.mbdb: the
+    // merged copy, indexed so too, passes the check and is restored whole.
+    QVERIFY(BackupFixture::WriteMergePair(Folder("source7"), Folder("target7"), 7));
+    BackupMerge::Options merge;
+    merge.category = MD_NOTE;
+    merge.onlyDeleted = true;
+    BackupMerge merger(merge);
+    const QString merged = Folder("merged7");
+    QVERIFY2(merger.Run(Folder("source7"), Folder("target7"), merged),
+             qPrintable(merger.ErrorText()));
+    QString reason;
+    QVERIFY2(BackupCheck::IsComplete(merged, &reason), qPrintable(reason));
+    const QString into = Folder("into7");
+    QVERIFY(QDir().mkpath(into));
+    QCOMPARE(Restore(merged, "normal", into, nullptr, Folder("target7")), int(CAPTURE_OK));
+    const QString received = QDir(into).filePath(Udid);
+    QCOMPARE(BackupFixture::Digests(received), BackupFixture::Digests(merged));
+    QStringList expected = RecordTexts::Scan(Folder("target7"), MD_NOTE, false);
+    expected << RecordTexts::PutBack(RecordTexts::Scan(Folder("source7"), MD_NOTE, true));
+    expected.sort();
+    QCOMPARE(RecordTexts::Scan(received, MD_NOTE, false), expected);
 }
 
 void TestPhoneRestore::refused_data()

@@ -35,7 +35,7 @@ cp "$WORK/tour/overview.png" "$SHOTS/host-overview.png"
 cp "$WORK/tour/host.png" "$SHOTS/host-after-recovery.png"
 # The tour's test phone: its entry, the trust prompt, the backup line, the scan.
 for page in "$WORK"/tour/[0-9][0-9]-*.png "$WORK"/tour/search-*.png "$WORK"/tour/phone-*.png \
-    "$WORK"/tour/messages-deleted.png; do
+    "$WORK"/tour/*-deleted.png; do
     cp "$page" "$SHOTS/"
 done
 

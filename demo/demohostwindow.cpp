@@ -10,9 +10,6 @@
 #include "failures/supportcontact.h"
 #include "hoststatusbar.h"
 #include "pages/demopagefactory.h"
-#include "pages/demophotopage.h"
-#include "pages/demotablepage.h"
-#include "pages/reminderspage.h"
 #include "passworddialog.h"
 #include "phones/phonecapturebar.h"
 #include "phones/phonehost.h"
@@ -22,7 +19,6 @@
 #include "log4qt/logger.h"
 #include "phonedevice.h"
 #include "plugin/categorypanel.h"
-#include "store/taskitem.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -50,25 +46,10 @@ QString WithSeparator(QString folder)
         folder += QLatin1Char('/');
     return folder;
 }
-
-// The deleted items a page took. A file page's store keeps the photos and
-// recordings without their deleted mark: the page counts them from its scan.
-int DeletedItems(CategoryPanel* page)
-{
-    if (auto* files = qobject_cast<DemoPhotoPage*>(page))
-        return files->deletedCount();
-    const TaskItem* store = nullptr;
-    if (auto* table = qobject_cast<DemoTablePage*>(page))
-        store = table->store();
-    else if (auto* reminders = qobject_cast<RemindersPage*>(page))
-        store = reminders->store();
-    return store ? int(store->GetDataCount(true)) : 0;
-}
 } // namespace
 
 DemoHostWindow::DemoHostWindow(const Options& options, QWidget* parent)
-    : QMainWindow(parent), m_options(options), m_mayAsk(false), m_scanAllTotal(0),
-      m_scanCurrent(-1), m_deviceEntry{}
+    : QMainWindow(parent), m_options(options), m_mayAsk(false), m_deviceEntry{}
 {
     m_options.resourceFolder = WithSeparator(m_options.resourceFolder);
     m_options.pictureFolder = WithSeparator(m_options.pictureFolder);
@@ -310,7 +291,8 @@ bool DemoHostWindow::OpenBackup(const QString& folder, bool mayAsk)
     m_pFailures->Clear();
     CloseAllPages();
     m_pPhones->Close();
-    ResetScans();
+    m_scans.Reset();
+    ShowSkipped();
     m_device = std::make_unique<BackupDevice>(clean);
     m_deviceEntry.pDevice = m_pPhones->Target();
     m_settings->setValue(QLatin1String(kLastBackupKey), clean);
@@ -327,21 +309,11 @@ bool DemoHostWindow::OpenBackup(const QString& folder, bool mayAsk)
     return readable;
 }
 
-void DemoHostWindow::ResetScans()
-{
-    m_scanQueue.clear();
-    m_scanCurrent = -1;
-    m_scanStatus.clear();
-    m_counts.clear();
-    m_deleted.clear();
-    m_skipped.clear();
-    ShowSkipped();
-}
-
 void DemoHostWindow::OpenPhone(const PhoneInfo& phone)
 {
     CloseAllPages();
-    ResetScans();
+    m_scans.Reset();
+    ShowSkipped();
     m_device.reset();
     m_pBackupList->clearSelection();
     m_pPhones->Open(phone);
@@ -456,13 +428,11 @@ CategoryPanel* DemoHostWindow::OpenCategory(MMobile::MDType type, bool show)
     delete m_callbacks.take(int(type));
     auto* callback = new DemoLoadCallback(this, type);
     m_callbacks.insert(int(type), callback);
-    m_scanStatus.insert(int(type), MMobile::TASK_BEGIN);
-    m_counts.remove(int(type));
-    m_deleted.remove(int(type));
+    m_scans.Begin(type);
     m_pages.insert(int(type), page);
     if (!page->Load(PageDevice(), callback)) {
         m_pages.remove(int(type));
-        m_scanStatus.insert(int(type), MMobile::TASK_ERROR);
+        m_scans.Fail(type);
         m_pOverview->SetCounts(type, -1, 0);
         Notify(tr("%1: the scan could not start").arg(DemoPageFactory::Title(type)), true);
         page->Free();
@@ -479,52 +449,47 @@ CategoryPanel* DemoHostWindow::OpenCategory(MMobile::MDType type, bool show)
 
 void DemoHostWindow::ScanAll()
 {
-    m_scanQueue.clear();
     // Neither scanned yet nor scanning in an open page.
+    QVector<MMobile::MDType> queue;
     for (MMobile::MDType type : DemoPageFactory::Categories()) {
-        if (!m_counts.contains(int(type)) && !Page(type))
-            m_scanQueue << type;
+        if (!m_scans.Counted(type) && !Page(type))
+            queue << type;
     }
-    m_scanAllTotal = m_scanQueue.size();
-    m_scanCurrent = -1;
+    m_scans.Queue(queue);
     if (m_device && m_device->IsEncrypted() && !m_device->IsUnlocked() &&
         !UnlockBackup(m_mayAsk && m_options.password.isEmpty())) {
-        m_scanQueue.clear();
+        m_scans.ClearQueue();
         m_pFailures->Locked();
         return;
     }
-    if (m_scanAllTotal == 0) {
+    if (m_scans.Total() == 0) {
         Notify(tr("Every category is scanned."));
         return;
     }
-    logger()->info(QStringLiteral("Scanning %1 categories in the background").arg(m_scanAllTotal));
+    logger()->info(QStringLiteral("Scanning %1 categories in the background").arg(m_scans.Total()));
     ScanNext();
 }
 
 bool DemoHostWindow::ScanAllRunning() const
 {
-    return m_scanCurrent >= 0 || !m_scanQueue.isEmpty();
+    return m_scans.Running();
 }
 
 void DemoHostWindow::ScanNext()
 {
-    m_scanCurrent = -1;
-    while (!m_scanQueue.isEmpty()) {
-        const MMobile::MDType type = m_scanQueue.takeFirst();
-        m_pOverview->SetOverallProgress(m_scanAllTotal - m_scanQueue.size() - 1, m_scanAllTotal, 0);
+    m_scans.SetCurrent(-1);
+    while (m_scans.HasQueued()) {
+        const MMobile::MDType type = m_scans.TakeNext();
+        m_pOverview->SetOverallProgress(m_scans.Done(), m_scans.Total(), 0);
         if (OpenCategory(type, false)) {
-            m_scanCurrent = int(type);
+            m_scans.SetCurrent(int(type));
             return;
         }
     }
-    m_pOverview->SetOverallProgress(m_scanAllTotal, m_scanAllTotal, 0);
-    int items = 0;
-    int deleted = 0;
-    for (MMobile::MDType type : DemoPageFactory::Categories()) {
-        items += qMax(0, ItemCount(type));
-        deleted += qMax(0, DeletedCount(type));
-    }
-    Notify(tr("All categories scanned: %1 items, %2 deleted").arg(items).arg(deleted));
+    m_pOverview->SetOverallProgress(m_scans.Total(), m_scans.Total(), 0);
+    Notify(tr("All categories scanned: %1 items, %2 deleted")
+               .arg(m_scans.TotalItems())
+               .arg(m_scans.TotalDeleted()));
 }
 
 CategoryPanel* DemoHostWindow::Page(MMobile::MDType type) const
@@ -540,22 +505,22 @@ void DemoHostWindow::CloseCategory(MMobile::MDType type)
 
 bool DemoHostWindow::ScanEnded(MMobile::MDType type) const
 {
-    return MMobile::IsTaskEndStatus(ScanStatus(type));
+    return m_scans.Ended(type);
 }
 
 int DemoHostWindow::ScanStatus(MMobile::MDType type) const
 {
-    return m_scanStatus.value(int(type), MMobile::TASK_STOP);
+    return m_scans.Status(type);
 }
 
 int DemoHostWindow::ItemCount(MMobile::MDType type) const
 {
-    return m_counts.value(int(type), -1);
+    return m_scans.Items(type);
 }
 
 int DemoHostWindow::DeletedCount(MMobile::MDType type) const
 {
-    return m_deleted.value(int(type), -1);
+    return m_scans.Deleted(type);
 }
 
 QString DemoHostWindow::StatusText() const
@@ -666,9 +631,9 @@ void DemoHostWindow::OnPluginClose(MMobile::MDType type)
     Notify(tr("%1 closed").arg(DemoPageFactory::Title(type)));
     // Closed mid-scan: it was not scanned, and its late reports are dropped.
     if (!ScanEnded(type)) {
-        m_scanStatus.insert(int(type), MMobile::TASK_STOP);
+        m_scans.Stop(type);
         m_pOverview->SetNotScanned(type);
-        if (int(type) == m_scanCurrent)
+        if (int(type) == m_scans.Current())
             QTimer::singleShot(0, this, [this] { ScanNext(); });
     }
     // The page is still inside its own closing code: free it afterwards.
@@ -731,20 +696,13 @@ void DemoHostWindow::OnPageScanEnded(int type, int status)
         // The end of a scan whose page was closed before: it stays not scanned.
         if (!page)
             return;
-        m_scanStatus.insert(type, status);
-        if (page && status == MMobile::TASK_COMPLETE) {
-            m_counts.insert(type, int(page->GetDataCount()));
-            m_deleted.insert(type, DeletedItems(page));
-        } else {
-            m_counts.insert(type, page ? int(page->GetDataCount()) : -1);
-            m_deleted.insert(type, 0);
-        }
+        const bool complete = status == MMobile::TASK_COMPLETE;
+        const int skipped = m_device && complete ? m_device->SkippedCount(category) : 0;
+        m_scans.End(category, status, int(page->GetDataCount()),
+                    complete ? ScanLedger::DeletedItems(page) : 0, skipped);
         const QString name = DemoPageFactory::Title(category);
-        const int skipped =
-            m_device && status == MMobile::TASK_COMPLETE ? m_device->SkippedCount(category) : 0;
-        m_skipped.insert(type, skipped);
         ShowSkipped();
-        if (status == MMobile::TASK_COMPLETE) {
+        if (complete) {
             m_pOverview->SetCounts(category, ItemCount(category), DeletedCount(category));
             const QString found = tr("%1: %2 item(s) found, %3 deleted")
                                       .arg(name)
@@ -757,7 +715,7 @@ void DemoHostWindow::OnPageScanEnded(int type, int status)
             Notify(tr("%1: the scan ended without data (status %2)").arg(name).arg(status), true);
         }
         emit scanEnded(type, status);
-        if (type == m_scanCurrent)
+        if (type == m_scans.Current())
             ScanNext();
     });
 }
@@ -768,9 +726,8 @@ void DemoHostWindow::OnPageScanPercent(int type, int percent)
     if (!m_callbacks.contains(type) || ScanEnded(category))
         return;
     m_pOverview->SetScanning(category, percent);
-    if (type == m_scanCurrent)
-        m_pOverview->SetOverallProgress(m_scanAllTotal - m_scanQueue.size() - 1, m_scanAllTotal,
-                                        percent);
+    if (type == m_scans.Current())
+        m_pOverview->SetOverallProgress(m_scans.Done(), m_scans.Total(), percent);
     m_pStatus->SetText(
         tr("Scanning %1 ... %2%").arg(DemoPageFactory::Title(category)).arg(percent));
 }
@@ -783,7 +740,7 @@ void DemoHostWindow::ShowSkipped()
     int total = 0;
     QStringList lines;
     for (MMobile::MDType type : DemoPageFactory::Categories()) {
-        const int skipped = m_skipped.value(int(type));
+        const int skipped = qMax(0, m_scans.Skipped(type));
         if (skipped > 0)
             lines << tr("%1: %2").arg(DemoPageFactory::Title(type)).arg(skipped);
         total += skipped;
@@ -793,7 +750,7 @@ void DemoHostWindow::ShowSkipped()
 
 int DemoHostWindow::SkippedCount(MMobile::MDType type) const
 {
-    return m_skipped.value(int(type), -1);
+    return m_scans.Skipped(type);
 }
 
 QString DemoHostWindow::SkippedText() const
@@ -811,13 +768,12 @@ void DemoHostWindow::OnPageScanAborted(int type)
     const auto category = MMobile::MDType(type);
     if (!m_callbacks.contains(type) || ScanEnded(category))
         return;
-    m_scanStatus.insert(type, MMobile::TASK_STOP);
+    m_scans.Stop(category);
     m_pOverview->SetCounts(category, -1, 0);
     // Left open, the page would spin for good.
     CloseCategory(category);
     const bool background = ScanAllRunning();
-    m_scanQueue.clear();
-    m_scanCurrent = -1;
+    m_scans.StopAll();
     m_pOverview->SetOverallProgress(0, 0, 0);
     Notify(background
                ? tr("Scan All stopped: the backup could not be read")

@@ -3,6 +3,7 @@
 
 #include "backupsummary.h"
 #include "recoveryreport.h"
+#include "scans/scanledger.h"
 
 #include "contracts/deviceentry.h"
 #include "contracts/iuipluginsetting.h"
@@ -171,7 +172,6 @@ private:
     void BuildMenus();
     // The device the pages load: the open backup's or the open phone's.
     MMobile::IDevice* PageDevice() const;
-    void ResetScans();
     // Lists the backups, then runs `then` (when not null).
     void ListBackups(std::function<void()> then);
     void OnBackupsListed(QList<BackupSummary> backups);
@@ -200,14 +200,7 @@ private:
     // Closed pages waiting to be freed once their closing code has returned.
     QList<CategoryPanel*> m_closedPages;
     QHash<int, DemoLoadCallback*> m_callbacks;
-    QHash<int, int> m_scanStatus;
-    QHash<int, int> m_counts;
-    QHash<int, int> m_deleted;
-    QHash<int, int> m_skipped;
-    // The categories the background scan still has to do, and how many it had.
-    QVector<MMobile::MDType> m_scanQueue;
-    int m_scanAllTotal;
-    int m_scanCurrent; // the category the background scan waits for, -1: none
+    ScanLedger m_scans;
     RecoveryReport m_report;
     QString m_lastRecoveryText;
     QString m_lastRecoveryFolder;

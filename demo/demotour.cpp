@@ -2,6 +2,7 @@
 
 #include "backuplistwidget.h"
 #include "categoryoverview.h"
+#include "deletedmarkstour.h"
 #include "demohostwindow.h"
 #include "failures/failuretour.h"
 #include "pages/demopagefactory.h"
@@ -24,9 +25,9 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPixmap>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTextBrowser>
 #include <QThread>
 #include <QTimer>
@@ -75,6 +76,8 @@ DemoTour::Summary DemoTour::Run()
             continue;
         }
         Screenshot(page, number++, type);
+        if (m_host->DeletedCount(type) > 0)
+            WalkDeletedMarks(page, type);
         if (type == MMobile::MD_MESSAGE)
             ShowDeletedThread(qobject_cast<DemoTablePage*>(page));
         if (type == m_options.searchCategory) {
@@ -203,8 +206,7 @@ void DemoTour::GrabButtons(CategoryPanel* page)
             button->setEnabled(true);
             m_summary.buttonImages.insert(QLatin1String(name), button->grab().toImage());
             button->setEnabled(enabled);
-        }
-        else
+        } else
             m_summary.errors << QStringLiteral("no button %1").arg(QLatin1String(name));
     }
 }
@@ -277,25 +279,49 @@ bool DemoTour::Screenshot(CategoryPanel* page, int number, MMobile::MDType type)
     return true;
 }
 
+void DemoTour::WalkDeletedMarks(CategoryPanel* page, MMobile::MDType type)
+{
+    // The pictures of the pages the deleted marks came to last.
+    const bool shot = type == MMobile::MD_PHOTO || type == MMobile::MD_REMINDER;
+    const QString file =
+        QDir(m_options.screenshotFolder)
+            .filePath(CategoryOverview::SkinKey(type) + QStringLiteral("-deleted.png"));
+    const DeletedMarksTour::Seen seen = DeletedMarksTour::Walk(page, shot ? file : QString());
+    m_summary.deletedShown.insert(int(type), seen.shown);
+    m_summary.deletedMarked.insert(int(type), seen.marked);
+    if (seen.saved)
+        m_summary.screenshots << file;
+    const QString name = DemoPageFactory::Title(type);
+    if (seen.shown != m_host->DeletedCount(type))
+        m_summary.errors << QStringLiteral("%1: the switch shows %2 items, not the %3 deleted")
+                                .arg(name)
+                                .arg(seen.shown)
+                                .arg(m_host->DeletedCount(type));
+    if (seen.marked != seen.shown)
+        m_summary.errors << QStringLiteral("%1: %2 of %3 deleted items unmarked")
+                                .arg(name)
+                                .arg(seen.shown - seen.marked)
+                                .arg(seen.shown);
+}
+
 void DemoTour::ShowDeletedThread(DemoTablePage* page)
 {
-    // The search bar's switch is a widget of the kit, pressed as a user does.
-    QWidget* toggle =
-        page ? page->findChild<QWidget*>(QStringLiteral("btnOnlyShowDelete")) : nullptr;
-    if (!toggle) {
+    if (!page || !page->findChild<QWidget*>(QStringLiteral("btnOnlyShowDelete"))) {
         m_summary.errors << QStringLiteral("Messages: no only-deleted switch");
         return;
     }
-    const auto click = [toggle] {
-        const QPointF centre = QRectF(toggle->rect()).center();
-        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-            QMouseEvent event(
-                type, centre, QPointF(toggle->mapToGlobal(centre.toPoint())), Qt::LeftButton,
-                type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(toggle, &event);
-        }
-    };
-    click();
+    // One row per conversation: no two rows with the same people.
+    QSet<QString> people;
+    QAbstractItemModel* rows = page->proxyModel();
+    for (int row = 0; row < rows->rowCount(); ++row) {
+        const QString who = rows->index(row, 1).data().toString() + QLatin1Char('|') +
+                            rows->index(row, 2).data().toString();
+        // People whose numbers were lost tell no two conversations apart.
+        if (who.size() > 1 && people.contains(who))
+            m_summary.errors << QStringLiteral("Messages: %1 is listed twice").arg(who);
+        people.insert(who);
+    }
+    DeletedMarksTour::PressSwitch(page);
     m_summary.deletedConversations = page->VisibleRowCount();
     page->tableView()->setCurrentIndex(page->proxyModel()->index(0, 1));
     QCoreApplication::processEvents();
@@ -310,7 +336,7 @@ void DemoTour::ShowDeletedThread(DemoTablePage* page)
     if (m_summary.deletedConversations > 0 && m_summary.deletedMarks <= 0)
         m_summary.errors << QStringLiteral("Messages: a deleted conversation's thread marks none "
                                            "of its messages");
-    click();
+    DeletedMarksTour::PressSwitch(page);
 }
 
 QString DemoTour::PickKeyword(DemoTablePage* page) const

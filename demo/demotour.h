@@ -53,6 +53,10 @@ public:
         // deleted messages marked in the first one's thread.
         int deletedConversations = -1;
         int deletedMarks = -1;
+        // Every page with deleted items, its switch on: category -> items
+        // in view, and those of them marked deleted.
+        QMap<int, int> deletedShown;
+        QMap<int, int> deletedMarked;
         // The search page's recover bar buttons as drawn, by object name.
         QMap<QString, QImage> buttonImages;
         QStringList screenshots;
@@ -87,6 +91,8 @@ private:
     // Switches the messages page to its conversations with deleted
     // messages and shows the first one's thread.
     void ShowDeletedThread(DemoTablePage* page);
+    // Switches a page to its deleted items: each must be marked.
+    void WalkDeletedMarks(CategoryPanel* page, MMobile::MDType type);
     bool SaveHostShot(const QString& name);
     void GrabButtons(CategoryPanel* page);
     CategoryPanel* OpenAndWait(MMobile::MDType type);

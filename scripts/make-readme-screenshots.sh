@@ -24,10 +24,11 @@ printf '<?xml version="1.0"?><plist><dict><key>IsEnc' \
 mkdir -p "$BACKUPS/Old photos"
 echo "copied by hand" > "$BACKUPS/Old photos/readme.txt"
 
+# The tour opens the sample; the encrypted backup stays locked in the list,
+# as the failure paths need a host that was given no password.
 HOME="$FAKE_HOME" XDG_DATA_HOME="$FAKE_HOME/.local/share" QT_QPA_PLATFORM=offscreen \
-CP_BACKUP_PASSWORD=secret \
     "$BUILD_DIR/demo/cpdemo" --tour "$WORK/tour" --log-dir "$WORK/log" \
-    --settings "$WORK/settings.ini"
+    --settings "$WORK/settings.ini" "$BUILD_DIR/sample-backup"
 
 SHOTS="$ROOT/doc/screenshots"
 cp "$WORK/tour/backups.png" "$SHOTS/host-backups.png"
@@ -35,15 +36,21 @@ cp "$WORK/tour/overview.png" "$SHOTS/host-overview.png"
 cp "$WORK/tour/host.png" "$SHOTS/host-after-recovery.png"
 # The tour's test phone: its entry, the trust prompt, the backup line, the scan.
 for page in "$WORK"/tour/[0-9][0-9]-*.png "$WORK"/tour/search-*.png "$WORK"/tour/phone-*.png \
-    "$WORK"/tour/messages-deleted.png; do
+    "$WORK"/tour/*-deleted.png; do
     cp "$page" "$SHOTS/"
+done
+for failure in recovery damaged locked; do
+    cp "$WORK/tour/failure-$failure.png" "$SHOTS/host-failure-$failure.png"
 done
 
 # The contacts page once more, in German (the host follows the system language).
 HOME="$FAKE_HOME" XDG_DATA_HOME="$FAKE_HOME/.local/share" QT_QPA_PLATFORM=offscreen \
-LANGUAGE=de LANG=de_DE.UTF-8 CP_BACKUP_PASSWORD=secret \
+LANGUAGE=de LANG=de_DE.UTF-8 \
     "$BUILD_DIR/demo/cpdemo" --tour "$WORK/tour-de" --log-dir "$WORK/log-de" \
     --settings "$WORK/settings.ini" "$BUILD_DIR/sample-backup"
 cp "$WORK/tour-de/02-contacts.png" "$SHOTS/de-contacts.png"
 cp "$WORK/tour-de/messages-deleted.png" "$SHOTS/de-messages-deleted.png"
+for failure in recovery damaged locked; do
+    cp "$WORK/tour-de/failure-$failure.png" "$SHOTS/de-host-failure-$failure.png"
+done
 echo "Screenshots copied into $SHOTS"

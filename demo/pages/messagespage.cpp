@@ -1,5 +1,6 @@
 #include "messagespage.h"
 
+#include "conversationstore.h"
 #include "detailformatter.h"
 
 #include "contracts/imdcommon.h"
@@ -13,4 +14,9 @@ QString MessagesPage::DetailText(MMobile::IMDCommon* item, int sourceRow) const
 {
     auto* record = MMobile::record_cast<MMobile::IMessage>(item);
     return record ? DetailFormatter::Conversation(record) : CellsAsHtml(sourceRow);
+}
+
+void MessagesPage::NewTaskItem()
+{
+    m_pTaskItem = new ConversationStore(m_type);
 }

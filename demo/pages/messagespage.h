@@ -3,7 +3,8 @@
 
 #include "demotablepage.h"
 
-// The page of the messages: the selected conversation's messages in the detail pane.
+// The page of the messages: one row per conversation (ConversationStore), the
+// selected conversation's messages in the detail pane.
 class MessagesPage : public DemoTablePage
 {
     Q_OBJECT
@@ -13,6 +14,7 @@ public:
 
 protected:
     QString DetailText(MMobile::IMDCommon* item, int sourceRow) const override;
+    void NewTaskItem() override;
 };
 
 #endif // MESSAGESPAGE_H

@@ -1,5 +1,6 @@
 #include "whatsappmessagespage.h"
 
+#include "conversationstore.h"
 #include "detailformatter.h"
 
 #include "contracts/imdcommon.h"
@@ -14,4 +15,9 @@ QString WhatsAppMessagesPage::DetailText(MMobile::IMDCommon* item, int sourceRow
 {
     auto* record = MMobile::record_cast<MMobile::IWhatsAppMessenger>(item);
     return record ? DetailFormatter::Conversation(record) : CellsAsHtml(sourceRow);
+}
+
+void WhatsAppMessagesPage::NewTaskItem()
+{
+    m_pTaskItem = new ConversationStore(m_type);
 }

@@ -3,7 +3,8 @@
 
 #include "demotablepage.h"
 
-// The page of the WhatsApp chats: the selected chat's messages in the detail pane.
+// The page of the WhatsApp chats: one row per chat (ConversationStore), the
+// selected chat's messages in the detail pane.
 class WhatsAppMessagesPage : public DemoTablePage
 {
     Q_OBJECT
@@ -13,6 +14,7 @@ public:
 
 protected:
     QString DetailText(MMobile::IMDCommon* item, int sourceRow) const override;
+    void NewTaskItem() override;
 };
 
 #endif // WHATSAPPMESSAGESPAGE_H

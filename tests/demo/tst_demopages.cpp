@@ -14,6 +14,7 @@
 #include "pages/calendarpage.h"
 #include "pages/callhistorypage.h"
 #include "pages/contactspage.h"
+#include "pages/conversationgroup.h"
 #include "pages/deletedmarkdelegate.h"
 #include "pages/demopagefactory.h"
 #include "pages/gridfilter.h"
@@ -24,12 +25,14 @@
 #include "pages/reminderstreemodel.h"
 #include "pages/wechatattachmentspage.h"
 #include "pages/wechatmessagespage.h"
+#include "pages/whatsappmessagespage.h"
 
 #include "backupdevice.h"
 #include "backupfixture.h"
 #include "contracts/imdcommon.h"
 #include "contracts/imessage.h"
 #include "contracts/imessageentryorigin.h"
+#include "engineitem.h"
 #include "fakehost.h"
 #include "modaldialoganswerer.h"
 #include "mystatusbar.h"
@@ -186,6 +189,8 @@ private slots:
     void onlyDeletedSwitch();
     void detailPaneShowsTheNote();
     void threadMarksItsDeletedMessages();
+    void conversationsAreOneRowEach_data();
+    void conversationsAreOneRowEach();
     void photoGridLayoutsAndCheckAll();
     void remindersTreeTicksReachTheStore();
     void twoRecoveriesInARow();
@@ -333,6 +338,9 @@ void TestDemoPages::everyCategoryIsScanned()
                                ? QStringLiteral("\n%1 items?\n%2 deleted$").arg(count).arg(deleted)
                                : QStringLiteral("\n%1 items?$").arg(count);
     QVERIFY2(texts.first().contains(QRegularExpression(counts)), qPrintable(texts.first()));
+    // The tour switched the page to its deleted items: each one marked.
+    QCOMPARE(m_summary.deletedShown.value(type, 0), deleted);
+    QCOMPARE(m_summary.deletedMarked.value(type, 0), deleted);
     // One first-tick rule on every page: the deleted items, and it says so.
     QCOMPARE(m_summary.firstTicks.value(type, -1), deleted);
     const QString note = m_summary.tickNotes.value(type);
@@ -378,9 +386,12 @@ void TestDemoPages::recoveryWritesTheTickedContacts()
 void TestDemoPages::screenshotsShowEveryPage()
 {
     // One per category, the search, the host's backup list, overview and end,
-    // the three failure paths
-    // and the messages page's deleted conversation.
-    QCOMPARE(m_summary.screenshots.size(), DemoPageFactory::Categories().size() + 8);
+    // the three failure paths, the messages page's deleted conversation and
+    // the deleted photos and reminders.
+    QCOMPARE(m_summary.screenshots.size(), DemoPageFactory::Categories().size() + 10);
+    for (const char* shot : {"photos-deleted.png", "reminders-deleted.png"})
+        QVERIFY(m_summary.screenshots.contains(m_dir.filePath(QStringLiteral("shots/")) +
+                                               QLatin1String(shot)));
     for (const QString& file : m_summary.screenshots)
         QVERIFY2(QImage(file).width() >= 400, qPrintable(file));
 }
@@ -654,6 +665,98 @@ void TestDemoPages::threadMarksItsDeletedMessages()
         QVERIFY(!page.detailPane()->toPlainText().contains(QStringLiteral("Deleted")));
         break;
     }
+}
+
+// A chat whose messages the database's free space and logs also hold is one
+// row: its carved messages stand in its thread, marked with where each was
+// found, and a recovery of the row takes them all. A conversation the phone
+// no longer has is a row of its own, named by its people.
+template <class Page> void OneRowEach(IDevice* device, const QString& output, int people)
+{
+    Opened<Page> o(device, output);
+    Page& page = o.page;
+    QVERIFY(o.load());
+    Tester proxyTester(page.proxyModel(), kFatal);
+    MySortFilterProxyModel* proxy = page.proxyModel();
+    TaskItem* store = page.store();
+    QSet<QString> chats;
+    QStringList twice;
+    for (int row = 0; row < proxy->rowCount(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < 3; ++column)
+            cells << proxy->index(row, column).data().toString();
+        QVERIFY2(!cells.join(QString()).isEmpty(), "a conversation with nobody");
+        const QString who = cells.at(people) + QLatin1Char('|') + cells.at(2);
+        if (who.size() > 1 && chats.contains(who))
+            twice << who;
+        chats.insert(who);
+    }
+    QVERIFY2(twice.isEmpty(), qPrintable(twice.join(QLatin1String(", ")) + " listed twice"));
+    int withDeleted = 0;
+    int joined = -1; // a row with live and carved messages
+    for (int row = 0; row < proxy->rowCount(); ++row) {
+        const unsigned int source = unsigned(proxy->mapToSource(proxy->index(row, 0)).row());
+        auto* group = dynamic_cast<ConversationGroup*>(store->GetData(source));
+        QVERIFY(group);
+        bool live = false;
+        bool deleted = false;
+        bool carved = false;
+        for (unsigned int i = 0; i < group->EntryCount(); ++i) {
+            IMessageEntryOrigin* origin = MessageEntryOrigin(group->Entry(i));
+            live = live || !origin->IsDeleted();
+            deleted = deleted || origin->IsDeleted();
+            carved = carved || (origin->IsDeleted() &&
+                                QByteArray(origin->GetFoundIn()) != "recently deleted");
+        }
+        // Deleted for the switch: it has a deleted message.
+        QCOMPARE(group->IsDeleted(), deleted);
+        withDeleted += deleted ? 1 : 0;
+        if (live && carved && joined < 0)
+            joined = int(source);
+    }
+    QVERIFY(joined >= 0);
+    auto* toggle =
+        page.searchBar()->template findChild<QWidget*>(QStringLiteral("btnOnlyShowDelete"));
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    QCOMPARE(page.VisibleRowCount(), withDeleted);
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    // The row's tick reaches every item of the chat the engine found.
+    store->SetCheckAllState(Qt::Unchecked);
+    store->SetChecked(unsigned(joined), Qt::Checked);
+    store->GetCheckedDataIndexs();
+    for (unsigned int i = 0; i < store->GetDataCountEx(); ++i) {
+        auto* group = dynamic_cast<ConversationGroup*>(store->GetData(i));
+        QVERIFY(i != unsigned(joined) || group->Members().size() > 1);
+        for (IMDCommon* member : group->Members())
+            QCOMPARE(dynamic_cast<EngineItem*>(member)->IsDropped(), i != unsigned(joined));
+    }
+}
+
+void TestDemoPages::conversationsAreOneRowEach_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("people"); // the column that, with the third, tells chats apart
+    QTest::newRow("messages") << int(MD_MESSAGE) << 1;
+    QTest::newRow("whatsapp") << int(MD_WHATSAPP_MESSAGE) << 0;
+}
+
+void TestDemoPages::conversationsAreOneRowEach()
+{
+    QFETCH(int, type);
+    QFETCH(int, people);
+    const QString folder = m_dir.filePath(QStringLiteral("carved"));
+    if (!QFileInfo::exists(folder)) {
+        SampleBackupWriter::Options options;
+        options.media = false;
+        options.deletions = true;
+        SampleBackupWriter writer(options);
+        QVERIFY2(writer.Write(folder), qPrintable(writer.ErrorText()));
+    }
+    BackupDevice device(folder);
+    if (type == MD_MESSAGE)
+        OneRowEach<MessagesPage>(&device, Output("carved-output"), people);
+    else
+        OneRowEach<WhatsAppMessagesPage>(&device, Output("carved-output"), people);
 }
 
 void TestDemoPages::detailPaneShowsTheNote()

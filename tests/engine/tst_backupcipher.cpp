@@ -181,7 +181,7 @@ void TestBackupCipher::decryptCbc_data()
 {
     QTest::addColumn<int>("plainSize");
     QTest::addColumn<int>("cutTo");     // the archived size, or -1 for PKCS#7
-    QTest::addColumn<int>("dropBytes"); // ciphertext bytes taken off the end
+    QTest::addColumn<int>("dropBytes"); // ciphertext bytes taken off the end, -1: unreadable
     QTest::addColumn<int>("expected");  // plaintext bytes, or -1 for a failure
 
     QTest::newRow("archived size") << 1000 << 1000 << 0 << 1000;
@@ -192,6 +192,8 @@ void TestBackupCipher::decryptCbc_data()
     QTest::newRow("empty file") << 0 << 0 << 0 << 0;
     QTest::newRow("not whole blocks") << 1000 << 1000 << 3 << -1;
     QTest::newRow("shorter than its size") << 1000 << 1000 << 16 << -1;
+    // Without a known size nothing else would say that nothing was read.
+    QTest::newRow("unreadable") << 1000 << -1 << -1 << -1;
 }
 
 void TestBackupCipher::decryptCbc()
@@ -205,11 +207,12 @@ void TestBackupCipher::decryptCbc()
     for (int i = 0; i < plainSize; ++i)
         plain[i] = static_cast<char>(i * 7 + i / 251);
     QByteArray cipher = Encrypt(key, plain);
-    cipher.chop(dropBytes);
+    cipher.chop(qMax(0, dropBytes));
     QBuffer in(&cipher);
     QByteArray output;
     QBuffer out(&output);
-    QVERIFY(in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly));
+    QVERIFY(in.open(dropBytes < 0 ? QIODevice::WriteOnly : QIODevice::ReadOnly) &&
+            out.open(QIODevice::WriteOnly));
     QString error;
     const bool ok = BackupCipher::DecryptCbc(Secret(key), in, out, cutTo, error);
     QCOMPARE(ok, expected >= 0);

@@ -23,23 +23,31 @@ QByteArray Hex(const char* hex)
     return QByteArray::fromHex(hex);
 }
 
-// AES-256-CBC, zero IV, PKCS#7: how the phone writes a file.
-QByteArray Encrypt(const QByteArray& key, const QByteArray& plain)
+// `plain` through AES-256: CBC with a zero IV and PKCS#7 padding, how the
+// phone writes a file, or with `wrap` the key wrap of RFC 3394.
+QByteArray Encrypt(const QByteArray& key, const QByteArray& plain, bool wrap = false)
 {
     EVP_CIPHER_CTX* context = EVP_CIPHER_CTX_new();
+    EVP_CIPHER_CTX_set_flags(context, EVP_CIPHER_CTX_FLAG_WRAP_ALLOW);
     const unsigned char iv[16] = {};
     QByteArray out(plain.size() + 16, Qt::Uninitialized);
     int length = 0;
     int final = 0;
     auto* target = reinterpret_cast<unsigned char*>(out.data());
-    EVP_EncryptInit_ex(context, EVP_aes_256_cbc(), nullptr,
-                       reinterpret_cast<const unsigned char*>(key.constData()), iv);
+    EVP_EncryptInit_ex(context, wrap ? EVP_aes_256_wrap() : EVP_aes_256_cbc(), nullptr,
+                       reinterpret_cast<const unsigned char*>(key.constData()),
+                       wrap ? nullptr : iv);
     EVP_EncryptUpdate(context, target, &length,
                       reinterpret_cast<const unsigned char*>(plain.constData()), plain.size());
     EVP_EncryptFinal_ex(context, target + length, &final);
     EVP_CIPHER_CTX_free(context);
     out.truncate(length + final);
     return out;
+}
+
+QByteArray Wrap(const QByteArray& kek, const QByteArray& key)
+{
+    return Encrypt(kek, key, true);
 }
 
 QByteArray Number(quint32 value)
@@ -60,25 +68,6 @@ QByteArray BagHeader()
            Record("UUID", QByteArray(16, 'u')) + Record("SALT", QByteArray(20, 's')) +
            Record("ITER", Number(10)) + Record("DPIC", Number(10)) +
            Record("DPSL", QByteArray(20, 'd'));
-}
-
-// AES key wrap (RFC 3394) of `key` with `kek`.
-QByteArray Wrap(const QByteArray& kek, const QByteArray& key)
-{
-    EVP_CIPHER_CTX* context = EVP_CIPHER_CTX_new();
-    EVP_CIPHER_CTX_set_flags(context, EVP_CIPHER_CTX_FLAG_WRAP_ALLOW);
-    QByteArray out(key.size() + 8, Qt::Uninitialized);
-    int length = 0;
-    int final = 0;
-    auto* target = reinterpret_cast<unsigned char*>(out.data());
-    EVP_EncryptInit_ex(context, EVP_aes_256_wrap(), nullptr,
-                       reinterpret_cast<const unsigned char*>(kek.constData()), nullptr);
-    EVP_EncryptUpdate(context, target, &length,
-                      reinterpret_cast<const unsigned char*>(key.constData()), key.size());
-    EVP_EncryptFinal_ex(context, target + length, &final);
-    EVP_CIPHER_CTX_free(context);
-    out.truncate(length + final);
-    return out;
 }
 
 QByteArray ClassRecords(int protectionClass, int wrappedSize = 40)

@@ -1,7 +1,9 @@
 // The primitives of encrypted backups as the engine calls them: PBKDF2 and
 // AES key unwrap against the published vectors, the CBC file decryption's
-// size and padding rules, and the keybag parser's refusal of damaged bags.
+// size and padding rules, the keybag parser's refusal of damaged bags, and
+// a file's archived attributes.
 
+#include "crypto/archivedfile.h"
 #include "crypto/backupcipher.h"
 #include "crypto/keybag.h"
 
@@ -10,6 +12,9 @@
 #include <QtTest>
 
 #include <openssl/evp.h>
+#include <plist/plist.h>
+
+#include <cstdlib>
 
 namespace {
 
@@ -77,6 +82,35 @@ QByteArray ClassRecords(int protectionClass, int wrappedSize = 40)
            Record("WPKY", QByteArray(wrappedSize, 'w'));
 }
 
+// A file's archived attributes as phones write them (the Files.file of
+// Manifest.db): the root and its key are references into $objects.
+QByteArray Archive(quint64 root, quint64 keyReference)
+{
+    const QByteArray key = QByteArray("\x03\0\0\0", 4) + QByteArray(40, 'k');
+    plist_t keyObject = plist_new_dict();
+    plist_dict_set_item(keyObject, "NS.data", plist_new_data(key.constData(), key.size()));
+    plist_t attributes = plist_new_dict();
+    plist_dict_set_item(attributes, "Size", plist_new_uint(5));
+    plist_dict_set_item(attributes, "ProtectionClass", plist_new_uint(3));
+    plist_dict_set_item(attributes, "EncryptionKey", plist_new_uid(keyReference));
+    plist_t objects = plist_new_array();
+    plist_array_append_item(objects, plist_new_string("$null"));
+    plist_array_append_item(objects, attributes);
+    plist_array_append_item(objects, keyObject);
+    plist_t top = plist_new_dict();
+    plist_dict_set_item(top, "root", plist_new_uid(root));
+    plist_t archive = plist_new_dict();
+    plist_dict_set_item(archive, "$objects", objects);
+    plist_dict_set_item(archive, "$top", top);
+    char* data = nullptr;
+    uint32_t length = 0;
+    plist_to_bin(archive, &data, &length);
+    const QByteArray bytes(data, int(length));
+    free(data);
+    plist_free(archive);
+    return bytes;
+}
+
 } // namespace
 
 class TestBackupCipher : public QObject
@@ -94,6 +128,8 @@ private slots:
     void keyBagParsing();
     void keyBagUnlock_data();
     void keyBagUnlock();
+    void archivedFile_data();
+    void archivedFile();
 };
 
 void TestBackupCipher::pbkdf2Sha1_data()
@@ -311,6 +347,27 @@ void TestBackupCipher::keyBagUnlock()
     SecretBytes key;
     QCOMPARE(keyBag.UnwrapKey(3, Wrap(QByteArray(32, char('k' + 3)), QByteArray(32, 'f')), key),
              result == KeyBag::UNLOCKED);
+}
+
+void TestBackupCipher::archivedFile_data()
+{
+    QTest::addColumn<QByteArray>("archive");
+    QTest::addColumn<bool>("valid");
+    QTest::newRow("as written") << Archive(1, 2) << true;
+    // References one past the last object lead nowhere.
+    QTest::newRow("root past the objects") << Archive(3, 2) << false;
+    QTest::newRow("key past the objects") << Archive(1, 3) << false;
+}
+
+void TestBackupCipher::archivedFile()
+{
+    QFETCH(QByteArray, archive);
+    QFETCH(bool, valid);
+    const ArchivedFile file = ArchivedFile::Parse(archive);
+    QCOMPARE(file.IsValid(), valid);
+    if (valid)
+        QCOMPARE(QVariantList({file.Size(), file.ProtectionClass(), file.WrappedKey()}),
+                 QVariantList({qint64(5), 3, QByteArray(40, 'k')}));
 }
 
 QTEST_GUILESS_MAIN(TestBackupCipher)

@@ -1,7 +1,9 @@
 // The primitives of encrypted backups as the engine calls them: PBKDF2 and
 // AES key unwrap against the published vectors, the CBC file decryption's
-// size and padding rules, and the keybag parser's refusal of damaged bags.
+// size and padding rules, the keybag parser's refusal of damaged bags, and
+// a file's archived attributes.
 
+#include "crypto/archivedfile.h"
 #include "crypto/backupcipher.h"
 #include "crypto/keybag.h"
 
@@ -10,6 +12,9 @@
 #include <QtTest>
 
 #include <openssl/evp.h>
+#include <plist/plist.h>
+
+#include <cstdlib>
 
 namespace {
 
@@ -23,23 +28,31 @@ QByteArray Hex(const char* hex)
     return QByteArray::fromHex(hex);
 }
 
-// AES-256-CBC, zero IV, PKCS#7: how the phone writes a file.
-QByteArray Encrypt(const QByteArray& key, const QByteArray& plain)
+// `plain` through AES-256: CBC with a zero IV and PKCS#7 padding, how the
+// phone writes a file, or with `wrap` the key wrap of RFC 3394.
+QByteArray Encrypt(const QByteArray& key, const QByteArray& plain, bool wrap = false)
 {
     EVP_CIPHER_CTX* context = EVP_CIPHER_CTX_new();
+    EVP_CIPHER_CTX_set_flags(context, EVP_CIPHER_CTX_FLAG_WRAP_ALLOW);
     const unsigned char iv[16] = {};
     QByteArray out(plain.size() + 16, Qt::Uninitialized);
     int length = 0;
     int final = 0;
     auto* target = reinterpret_cast<unsigned char*>(out.data());
-    EVP_EncryptInit_ex(context, EVP_aes_256_cbc(), nullptr,
-                       reinterpret_cast<const unsigned char*>(key.constData()), iv);
+    EVP_EncryptInit_ex(context, wrap ? EVP_aes_256_wrap() : EVP_aes_256_cbc(), nullptr,
+                       reinterpret_cast<const unsigned char*>(key.constData()),
+                       wrap ? nullptr : iv);
     EVP_EncryptUpdate(context, target, &length,
                       reinterpret_cast<const unsigned char*>(plain.constData()), plain.size());
     EVP_EncryptFinal_ex(context, target + length, &final);
     EVP_CIPHER_CTX_free(context);
     out.truncate(length + final);
     return out;
+}
+
+QByteArray Wrap(const QByteArray& kek, const QByteArray& key)
+{
+    return Encrypt(kek, key, true);
 }
 
 QByteArray Number(quint32 value)
@@ -62,30 +75,40 @@ QByteArray BagHeader()
            Record("DPSL", QByteArray(20, 'd'));
 }
 
-// AES key wrap (RFC 3394) of `key` with `kek`.
-QByteArray Wrap(const QByteArray& kek, const QByteArray& key)
-{
-    EVP_CIPHER_CTX* context = EVP_CIPHER_CTX_new();
-    EVP_CIPHER_CTX_set_flags(context, EVP_CIPHER_CTX_FLAG_WRAP_ALLOW);
-    QByteArray out(key.size() + 8, Qt::Uninitialized);
-    int length = 0;
-    int final = 0;
-    auto* target = reinterpret_cast<unsigned char*>(out.data());
-    EVP_EncryptInit_ex(context, EVP_aes_256_wrap(), nullptr,
-                       reinterpret_cast<const unsigned char*>(kek.constData()), nullptr);
-    EVP_EncryptUpdate(context, target, &length,
-                      reinterpret_cast<const unsigned char*>(key.constData()), key.size());
-    EVP_EncryptFinal_ex(context, target + length, &final);
-    EVP_CIPHER_CTX_free(context);
-    out.truncate(length + final);
-    return out;
-}
-
 QByteArray ClassRecords(int protectionClass, int wrappedSize = 40)
 {
     return Record("UUID", QByteArray(16, 'c')) + Record("CLAS", Number(protectionClass)) +
            Record("WRAP", Number(2)) + Record("KTYP", Number(0)) +
            Record("WPKY", QByteArray(wrappedSize, 'w'));
+}
+
+// A file's archived attributes as phones write them (the Files.file of
+// Manifest.db): the root and its key are references into $objects.
+QByteArray Archive(quint64 root, quint64 keyReference)
+{
+    const QByteArray key = QByteArray("\x03\0\0\0", 4) + QByteArray(40, 'k');
+    plist_t keyObject = plist_new_dict();
+    plist_dict_set_item(keyObject, "NS.data", plist_new_data(key.constData(), key.size()));
+    plist_t attributes = plist_new_dict();
+    plist_dict_set_item(attributes, "Size", plist_new_uint(5));
+    plist_dict_set_item(attributes, "ProtectionClass", plist_new_uint(3));
+    plist_dict_set_item(attributes, "EncryptionKey", plist_new_uid(keyReference));
+    plist_t objects = plist_new_array();
+    plist_array_append_item(objects, plist_new_string("$null"));
+    plist_array_append_item(objects, attributes);
+    plist_array_append_item(objects, keyObject);
+    plist_t top = plist_new_dict();
+    plist_dict_set_item(top, "root", plist_new_uid(root));
+    plist_t archive = plist_new_dict();
+    plist_dict_set_item(archive, "$objects", objects);
+    plist_dict_set_item(archive, "$top", top);
+    char* data = nullptr;
+    uint32_t length = 0;
+    plist_to_bin(archive, &data, &length);
+    const QByteArray bytes(data, int(length));
+    free(data);
+    plist_free(archive);
+    return bytes;
 }
 
 } // namespace
@@ -105,6 +128,8 @@ private slots:
     void keyBagParsing();
     void keyBagUnlock_data();
     void keyBagUnlock();
+    void archivedFile_data();
+    void archivedFile();
 };
 
 void TestBackupCipher::pbkdf2Sha1_data()
@@ -181,7 +206,7 @@ void TestBackupCipher::decryptCbc_data()
 {
     QTest::addColumn<int>("plainSize");
     QTest::addColumn<int>("cutTo");     // the archived size, or -1 for PKCS#7
-    QTest::addColumn<int>("dropBytes"); // ciphertext bytes taken off the end
+    QTest::addColumn<int>("dropBytes"); // ciphertext bytes taken off the end, -1: unreadable
     QTest::addColumn<int>("expected");  // plaintext bytes, or -1 for a failure
 
     QTest::newRow("archived size") << 1000 << 1000 << 0 << 1000;
@@ -192,6 +217,8 @@ void TestBackupCipher::decryptCbc_data()
     QTest::newRow("empty file") << 0 << 0 << 0 << 0;
     QTest::newRow("not whole blocks") << 1000 << 1000 << 3 << -1;
     QTest::newRow("shorter than its size") << 1000 << 1000 << 16 << -1;
+    // Without a known size nothing else would say that nothing was read.
+    QTest::newRow("unreadable") << 1000 << -1 << -1 << -1;
 }
 
 void TestBackupCipher::decryptCbc()
@@ -205,11 +232,12 @@ void TestBackupCipher::decryptCbc()
     for (int i = 0; i < plainSize; ++i)
         plain[i] = static_cast<char>(i * 7 + i / 251);
     QByteArray cipher = Encrypt(key, plain);
-    cipher.chop(dropBytes);
+    cipher.chop(qMax(0, dropBytes));
     QBuffer in(&cipher);
     QByteArray output;
     QBuffer out(&output);
-    QVERIFY(in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly));
+    QVERIFY(in.open(dropBytes < 0 ? QIODevice::WriteOnly : QIODevice::ReadOnly) &&
+            out.open(QIODevice::WriteOnly));
     QString error;
     const bool ok = BackupCipher::DecryptCbc(Secret(key), in, out, cutTo, error);
     QCOMPARE(ok, expected >= 0);
@@ -319,6 +347,27 @@ void TestBackupCipher::keyBagUnlock()
     SecretBytes key;
     QCOMPARE(keyBag.UnwrapKey(3, Wrap(QByteArray(32, char('k' + 3)), QByteArray(32, 'f')), key),
              result == KeyBag::UNLOCKED);
+}
+
+void TestBackupCipher::archivedFile_data()
+{
+    QTest::addColumn<QByteArray>("archive");
+    QTest::addColumn<bool>("valid");
+    QTest::newRow("as written") << Archive(1, 2) << true;
+    // References one past the last object lead nowhere.
+    QTest::newRow("root past the objects") << Archive(3, 2) << false;
+    QTest::newRow("key past the objects") << Archive(1, 3) << false;
+}
+
+void TestBackupCipher::archivedFile()
+{
+    QFETCH(QByteArray, archive);
+    QFETCH(bool, valid);
+    const ArchivedFile file = ArchivedFile::Parse(archive);
+    QCOMPARE(file.IsValid(), valid);
+    if (valid)
+        QCOMPARE(QVariantList({file.Size(), file.ProtectionClass(), file.WrappedKey()}),
+                 QVariantList({qint64(5), 3, QByteArray(40, 'k')}));
 }
 
 QTEST_GUILESS_MAIN(TestBackupCipher)

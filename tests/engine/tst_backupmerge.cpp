@@ -168,10 +168,10 @@ private slots:
     void merged_data();
     void merged();
     void olderIndexDigests();
-    void encryptedSource();
-    void phoneTriggers();
-    void encryptedTarget();
-    void otherEntityNumbers();
+    void encrypted_data();
+    void encrypted();
+    void targetQuirks_data();
+    void targetQuirks();
     void refused_data();
     void refused();
     void backupsUnchanged();
@@ -371,128 +371,110 @@ void TestBackupMerge::olderIndexDigests()
     QCOMPARE(merged.value("HomeDomain|Library/SMS/sms.db").digest, QByteArray());
 }
 
-void TestBackupMerge::encryptedSource()
+void TestBackupMerge::encrypted_data()
 {
-    // The same records, encrypted: the merge decrypts them privately.
+    QTest::addColumn<bool>("target"); // else the source is the encrypted one
+    QTest::newRow("source") << false;
+    QTest::newRow("target") << true;
+}
+
+// The same backups, encrypted: a wrong password is refused and writes nothing;
+// the merge decrypts a source privately, and an encrypted phone's merged
+// backup is encrypted with its keys, nothing of it in the clear.
+void TestBackupMerge::encrypted()
+{
+    QFETCH(bool, target);
     SampleBackupWriter::Options options;
     options.media = false;
-    options.deletions = true;
+    options.deletions = !target;
+    if (target)
+        options.seed = 7;
     options.password = QStringLiteral("merge me");
     options.kdfRounds = 1;
-    QVERIFY(SampleBackupWriter(options).Write(Folder("encrypted")));
+    const QString encrypted = Folder(target ? "encrypted-target" : "encrypted-source");
+    QVERIFY(SampleBackupWriter(options).Write(encrypted));
+    const QString digests = BackupFixture::Digests(encrypted);
+    const QString from = target ? Folder("source") : encrypted;
+    const QString into = target ? encrypted : Folder("target");
+    const QString out = encrypted + QStringLiteral("-out");
     BackupMerge::Options merge;
     merge.category = MD_CONTACT;
     merge.onlyDeleted = true;
-    merge.password = QStringLiteral("not it");
+    QString& password = target ? merge.targetPassword : merge.password;
+    password = QStringLiteral("not it");
     BackupMerge wrong(merge);
-    QVERIFY(!wrong.Run(Folder("encrypted"), Folder("target"), Folder("from-encrypted")));
+    QVERIFY(!wrong.Run(from, into, out));
     QVERIFY2(wrong.ErrorText().contains(QLatin1String("password")), qPrintable(wrong.ErrorText()));
-    QVERIFY(!QFileInfo::exists(Folder("from-encrypted")));
-    merge.password = options.password;
+    QVERIFY(!QFileInfo::exists(out));
+    password = options.password;
     BackupMerge right(merge);
-    QVERIFY2(right.Run(Folder("encrypted"), Folder("target"), Folder("from-encrypted")),
-             qPrintable(right.ErrorText()));
-    QStringList expected = RecordTexts::Scan(Folder("target"), MD_CONTACT, false) +
+    QVERIFY2(right.Run(from, into, out), qPrintable(right.ErrorText()));
+    const QString outPassword = target ? options.password : QString();
+    QStringList expected = RecordTexts::Scan(into, MD_CONTACT, false, outPassword) +
                            RecordTexts::Scan(Folder("source"), MD_CONTACT, true);
     expected.sort();
-    QCOMPARE(RecordTexts::Scan(Folder("from-encrypted"), MD_CONTACT, false), expected);
+    QCOMPARE(RecordTexts::Scan(out, MD_CONTACT, false, outPassword), expected);
+    QCOMPARE(BackupFixture::Digests(encrypted), digests);
+    if (target) {
+        QCOMPARE(RecordTexts::Scan(out, MD_CONTACT, false, QStringLiteral("not it")),
+                 QStringList{"locked"});
+        QVERIFY(!BackupFixture::TreeHolds(out, "SQLite format 3"));
+    }
 }
 
-void TestBackupMerge::phoneTriggers()
+void TestBackupMerge::targetQuirks_data()
 {
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("path"); // of the database in HomeDomain
+    QTest::addColumn<QString>("sql");  // what the target's database gets first
+    QTest::addColumn<QByteArray>("check");
+    QTest::addColumn<QString>("answer"); // of `check` on the merged database
     // A real store's triggers call functions only the phone's app has, and
-    // do the app's bookkeeping: none of that runs in a merge.
-    const QString target = Folder("target-triggers");
-    QVERIFY(BackupFixture::CopyFolder(Folder("target"), target));
-    QVERIFY(BackupFixture::SetWritable(target, true));
-    const QString home = QStringLiteral("HomeDomain");
-    const QString sms = QStringLiteral("Library/SMS/sms.db");
-    QVERIFY(BackupFixture::Exec(
-        BackupFixture::ContentPath(target, home, sms),
-        QStringLiteral("CREATE TRIGGER after_insert_on_message AFTER INSERT ON message BEGIN "
-                       "SELECT phone_only_function(NEW.ROWID, NEW.guid); END;"
-                       "CREATE TRIGGER after_insert_on_chat_message_join AFTER INSERT ON "
-                       "chat_message_join BEGIN DELETE FROM message WHERE ROWID = "
-                       "NEW.message_id; END;"),
-        BackupFixture::ContentPath(target, home, sms + QStringLiteral("-wal"))));
-    BackupMerge::Options options;
-    options.category = MD_MESSAGE;
-    options.onlyDeleted = true;
-    BackupMerge merge(options);
-    QVERIFY2(merge.Run(Folder("source"), target, Folder("out-triggers")),
-             qPrintable(merge.ErrorText()));
-    QStringList expected = RecordTexts::Scan(Folder("target"), MD_MESSAGE, false) +
-                           RecordTexts::Scan(Folder("source"), MD_MESSAGE, true);
-    expected.sort();
-    QCOMPARE(RecordTexts::Scan(Folder("out-triggers"), MD_MESSAGE, false), expected);
-    // The phone's triggers are still there, for the phone's app.
-    QCOMPARE(Answer(Folder("out-triggers"), home, sms,
-                    "SELECT count(*) FROM sqlite_master WHERE type = 'trigger'"),
-             QStringLiteral("2"));
-}
-
-void TestBackupMerge::encryptedTarget()
-{
-    // An encrypted phone's merged backup is encrypted with its keys.
-    SampleBackupWriter::Options options;
-    options.media = false;
-    options.seed = 7;
-    options.password = QStringLiteral("target pass");
-    options.kdfRounds = 1;
-    const QString target = Folder("encrypted-target");
-    QVERIFY(SampleBackupWriter(options).Write(target));
-    const QString digests = BackupFixture::Digests(target);
-    BackupMerge::Options merge;
-    merge.category = MD_CONTACT;
-    merge.onlyDeleted = true;
-    merge.targetPassword = QStringLiteral("not it");
-    BackupMerge wrong(merge);
-    QVERIFY(!wrong.Run(Folder("source"), target, Folder("out-encrypted")));
-    QVERIFY2(wrong.ErrorText().contains(QLatin1String("password")), qPrintable(wrong.ErrorText()));
-    QVERIFY(!QFileInfo::exists(Folder("out-encrypted")));
-    merge.targetPassword = options.password;
-    BackupMerge right(merge);
-    QVERIFY2(right.Run(Folder("source"), target, Folder("out-encrypted")),
-             qPrintable(right.ErrorText()));
-
-    // Nothing of it is in the clear; with the password it scans to the
-    // target's records plus the recovered ones.
-    const QString out = Folder("out-encrypted");
-    QVERIFY(!BackupFixture::Read(QDir(out).filePath("Manifest.db")).startsWith("SQLite format 3"));
-    QStringList expected = RecordTexts::Scan(target, MD_CONTACT, false, options.password) +
-                           RecordTexts::Scan(Folder("source"), MD_CONTACT, true);
-    expected.sort();
-    QCOMPARE(RecordTexts::Scan(out, MD_CONTACT, false, options.password), expected);
-    QCOMPARE(RecordTexts::Scan(out, MD_CONTACT, false, QStringLiteral("not it")),
-             QStringList{"locked"});
-    QVERIFY(!BackupFixture::TreeHolds(out, "SQLite format 3"));
-    QCOMPARE(BackupFixture::Digests(target), digests);
-}
-
-void TestBackupMerge::otherEntityNumbers()
-{
+    // do the app's bookkeeping: none of that runs in a merge, and the
+    // triggers are still there for the phone's app.
+    QTest::newRow("phone's triggers")
+        << int(MD_MESSAGE) << "Library/SMS/sms.db"
+        << "CREATE TRIGGER after_insert_on_message AFTER INSERT ON message BEGIN "
+           "SELECT phone_only_function(NEW.ROWID, NEW.guid); END;"
+           "CREATE TRIGGER after_insert_on_chat_message_join AFTER INSERT ON "
+           "chat_message_join BEGIN DELETE FROM message WHERE ROWID = NEW.message_id; END;"
+        << QByteArray("SELECT count(*) FROM sqlite_master WHERE type = 'trigger'") << "2";
     // Another generation of the app numbers its Core Data entities otherwise:
     // the rows added are of the target's entity of the same name.
-    const QString target = Folder("target-entities");
+    QTest::newRow("other entity numbers")
+        << int(MD_CALL_HISTORY) << "Library/CallHistoryDB/CallHistory.storedata"
+        << "UPDATE Z_PRIMARYKEY SET Z_ENT = 9 WHERE Z_ENT = 2; UPDATE ZCALLRECORD SET Z_ENT = 9;"
+        << QByteArray("SELECT (SELECT count(*) FROM ZCALLRECORD WHERE Z_ENT IS NOT 9) || '/' || "
+                      "((SELECT Z_MAX FROM Z_PRIMARYKEY WHERE Z_ENT = 9) - (SELECT max(Z_PK) FROM "
+                      "ZCALLRECORD))")
+        << "0/0";
+}
+
+void TestBackupMerge::targetQuirks()
+{
+    QFETCH(int, type);
+    QFETCH(QString, path);
+    QFETCH(QString, sql);
+    QFETCH(QByteArray, check);
+    QFETCH(QString, answer);
+    const QString target = m_dir.filePath(QStringLiteral("quirks%1").arg(type));
     QVERIFY(BackupFixture::CopyFolder(Folder("target"), target));
     QVERIFY(BackupFixture::SetWritable(target, true));
     const QString home = QStringLiteral("HomeDomain");
-    const QString calls = QStringLiteral("Library/CallHistoryDB/CallHistory.storedata");
-    QVERIFY(BackupFixture::Exec(BackupFixture::ContentPath(target, home, calls),
-                                QStringLiteral("UPDATE Z_PRIMARYKEY SET Z_ENT = 9 WHERE Z_ENT = 2; "
-                                               "UPDATE ZCALLRECORD SET Z_ENT = 9;")));
+    const QString wal = BackupFixture::ContentPath(target, home, path + QStringLiteral("-wal"));
+    QVERIFY(BackupFixture::Exec(BackupFixture::ContentPath(target, home, path), sql,
+                                QFileInfo(wal).isFile() ? wal : QString()));
     BackupMerge::Options options;
-    options.category = MD_CALL_HISTORY;
+    options.category = type;
     options.onlyDeleted = true;
     BackupMerge merge(options);
-    const QString out = Folder("out-entities");
+    const QString out = target + QStringLiteral("-out");
     QVERIFY2(merge.Run(Folder("source"), target, out), qPrintable(merge.ErrorText()));
-    QVERIFY(merge.AddedCount() > 0);
-    QCOMPARE(Answer(out, home, calls,
-                    "SELECT (SELECT count(*) FROM ZCALLRECORD WHERE Z_ENT IS NOT 9) || '/' || "
-                    "((SELECT Z_MAX FROM Z_PRIMARYKEY WHERE Z_ENT = 9) - (SELECT max(Z_PK) FROM "
-                    "ZCALLRECORD))"),
-             QStringLiteral("0/0"));
+    QStringList expected = RecordTexts::Scan(Folder("target"), MDType(type), false) +
+                           RecordTexts::Scan(Folder("source"), MDType(type), true);
+    expected.sort();
+    QCOMPARE(RecordTexts::Scan(out, MDType(type), false), expected);
+    QCOMPARE(Answer(out, home, path, check.constData()), answer);
 }
 
 void TestBackupMerge::refused_data()

@@ -241,6 +241,9 @@ void TestBadBackups::damaged_data()
     });
     row("no bookmarks database", MD_SAFARI_BOOKMARK, TASK_COMPLETE, none, all,
         sql("DELETE FROM Files WHERE relativePath='Library/Safari/Bookmarks.db'"));
+    row("no notes databases", MD_NOTE, TASK_COMPLETE, none, all,
+        sql("DELETE FROM Files WHERE relativePath IN ('Library/Notes/notes.sqlite', "
+            "'NoteStore.sqlite')"));
     row("other categories unharmed", MD_SAFARI_BOOKMARK, TASK_COMPLETE, none, 0,
         [](Site& s) { return QFile::resize(s.sms, 6000); });
     row("recordings without their database", MD_VOICE_MEMO, TASK_COMPLETE, none, 0,

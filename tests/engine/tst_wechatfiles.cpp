@@ -209,14 +209,14 @@ void TestWeChatFiles::damagedRoomData()
         const WeChatRoomData room(field.left(size));
         QVERIFY(room.Members().size() <= 2);
     }
-    // A length past the end is refused, not followed.
-    std::vector<ProtoFields::Field> fields;
-    QVERIFY(!ProtoFields::Parse(QByteArray("\x0a\x7f"
-                                           "abc",
-                                           5),
-                                fields));
-    QVERIFY(fields.empty());
-    QVERIFY(!ProtoFields::Parse(QByteArray(12, '\xff'), fields));
+    // A length past the end is refused, not followed; there is no field 0.
+    for (const QByteArray& bad : {QByteArray("\x0a\x7f"
+                                             "abc",
+                                             5),
+                                  QByteArray(12, '\xff'), QByteArray("\x02\x01x", 3)}) {
+        std::vector<ProtoFields::Field> fields;
+        QVERIFY(!ProtoFields::Parse(bad, fields) && fields.empty());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestWeChatFiles)

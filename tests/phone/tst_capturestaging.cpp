@@ -1,9 +1,11 @@
 // The capture's working copy and the paths the phone may name: the earlier
 // backup's bytes never change, whatever the phone does in the working copy,
-// and no path leads out of it.
+// and no path leads out of it. Also the name a page shows of the phone.
 #include "backupfixture.h"
 #include "backupstaging.h"
+#include "contracts/mmobile.h"
 #include "devicelinkreceiver.h"
+#include "phonedevice.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,6 +26,8 @@ private slots:
     void interruptedCommitIsRepaired();
     void refusesOddIdentifiers_data();
     void refusesOddIdentifiers();
+    void shownName_data();
+    void shownName();
 
 private:
     QString Backup() const { return m_dir->filePath(QStringLiteral("UDID1")); }
@@ -152,6 +156,39 @@ void TestCaptureStaging::refusesOddIdentifiers()
     QVERIFY(!staging.Prepare());
     QVERIFY(!staging.ErrorText().isEmpty());
     QCOMPARE(BackupFixture::Digests(m_dir->path()), before);
+}
+
+void TestCaptureStaging::shownName_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("named") << "Ann's phone"
+                           << "iPhone12,1"
+                           << "Ann's phone";
+    QTest::newRow("not trusted yet") << ""
+                                     << "iPhone12,1"
+                                     << "iPhone12,1";
+    QTest::newRow("nothing known") << ""
+                                   << ""
+                                   << "UDID1";
+}
+
+// The phone's own name, else its model, else its UDID: one value.
+void TestCaptureStaging::shownName()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, model);
+    QFETCH(QString, shown);
+    PhoneInfo info;
+    info.udid = "UDID1";
+    info.name = name;
+    info.productType = model;
+    PhoneDevice phone(info, m_dir->path());
+    MMobile::IDeviceInfo* about = phone.GetDeviceInfo();
+    QCOMPARE(QString::fromUtf8(about->GetTextProperty(MMobile::DEVICE_PROP_DISPLAY_NAME, 0)),
+             shown);
+    QVERIFY(!about->GetTextProperty(MMobile::DEVICE_PROP_DISPLAY_NAME, 1));
 }
 
 QTEST_GUILESS_MAIN(TestCaptureStaging)

@@ -14,6 +14,8 @@ public:
     bool Merge(MergeDatabase& db, Selection selection) override;
 
 private:
+    // The target's person who is already the src `person`, or -1.
+    qint64 Same(MergeDatabase& db, qint64 person);
     // The target's row of the text the src row `rowid` of `table` holds.
     QVariant MapText(MergeDatabase& db, const QString& table, const QVariant& rowid);
 };

@@ -38,9 +38,9 @@ std::vector<Store> DeletedRecords::StoresOf(MMobile::MDType type)
     switch (type) {
     case MMobile::MD_CONTACT: {
         // A person whose row is gone may live on in the search index and in
-        // the values he owned; those the index names are people of their own
-        // where carving found no row of theirs, completed from what the
-        // index knows. (Values alone name nobody a merge could tell apart.)
+        // the values he owned: people of their own where carving found no row
+        // of theirs, those the index names completed from what it knows, and
+        // values no index row names one nameless person per record id.
         Table people = Records("ABPerson", "GUID", "0",
                                "SELECT record FROM ABPersonChanges WHERE record NOT IN (SELECT "
                                "ROWID FROM ABPerson)");
@@ -50,6 +50,13 @@ std::vector<Store> DeletedRecords::StoresOf(MMobile::MDType type)
              {lost},
              QStringLiteral("INSERT OR IGNORE INTO main.ABPerson (ROWID) SELECT docid FROM "
                             "main.%1 WHERE docid < %2")
+                 .arg(lost)
+                 .arg(DeletedRows::LostRowids)},
+            {QByteArrayLiteral("leftover values"),
+             {lost, QStringLiteral("ABMultiValue")},
+             QStringLiteral("INSERT OR IGNORE INTO main.ABPerson (ROWID) SELECT DISTINCT record_id "
+                            "FROM main.ABMultiValue WHERE property IN (3, 4) AND record_id < %2 "
+                            "AND record_id NOT IN (SELECT docid FROM main.%1)")
                  .arg(lost)
                  .arg(DeletedRows::LostRowids)}};
         // A carved person whose rowid was overwritten is the one the index
@@ -129,20 +136,27 @@ std::vector<Store> DeletedRecords::StoresOf(MMobile::MDType type)
                   Support("Location", "ROWID IN (SELECT location_id FROM main.CalendarItem)"),
                   Support("Calendar")},
                  {}}};
-    case MMobile::MD_NOTE:
-        // Folders share the newer store's table with the notes.
-        return {
-            {home,
-             "Library/Notes/notes.sqlite",
-             {Records("ZNOTE"), Support("ZNOTEBODY", "ZOWNER IN (SELECT Z_PK FROM main.ZNOTE)"),
-              Support("ZFOLDER")},
-             {}},
-            {ReaderContext::NotesDomain,
-             "NoteStore.sqlite",
-             {Records("ZICCLOUDSYNCINGOBJECT", "ZIDENTIFIER",
-                      "ZNOTEDATA IS NULL AND ZTITLE1 IS NULL"),
-              Support("ZICNOTEDATA", "Z_PK IN (SELECT ZNOTEDATA FROM main.ZICCLOUDSYNCINGOBJECT)")},
-             {}}};
+    case MMobile::MD_NOTE: {
+        // Folders share the newer store's table with the notes. A copy of a
+        // note whose rowid was overwritten is an older copy of the carved
+        // note with the same text row (a title its last save cleared).
+        Table objects = Records("ZICCLOUDSYNCINGOBJECT", "ZIDENTIFIER",
+                                "ZNOTEDATA IS NULL AND ZTITLE1 IS NULL");
+        objects.copyOf = QStringLiteral(
+            "SELECT l.ROWID, k.ROWID FROM main.ZICCLOUDSYNCINGOBJECT l JOIN "
+            "main.ZICCLOUDSYNCINGOBJECT k ON k.ZNOTEDATA = l.ZNOTEDATA WHERE l.ROWID >= %1 AND "
+            "k.ROWID < %1");
+        return {{home,
+                 "Library/Notes/notes.sqlite",
+                 {Records("ZNOTE"), Support("ZNOTEBODY", "ZOWNER IN (SELECT Z_PK FROM main.ZNOTE)"),
+                  Support("ZFOLDER")},
+                 {}},
+                {ReaderContext::NotesDomain,
+                 "NoteStore.sqlite",
+                 {objects, Support("ZICNOTEDATA",
+                                   "Z_PK IN (SELECT ZNOTEDATA FROM main.ZICCLOUDSYNCINGOBJECT)")},
+                 {}}};
+    }
     case MMobile::MD_SAFARI_BOOKMARK:
         return {{home, "Library/Safari/Bookmarks.db", {Records("bookmarks", "", "type = 1")}, {}}};
     case MMobile::MD_WHATSAPP_MESSAGE:

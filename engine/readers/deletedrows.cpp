@@ -151,8 +151,9 @@ bool DeletedRows::Carve(const QString& domain, const QString& path,
     std::vector<std::string> unindexed;
     for (std::size_t t = 0; t < m_tables.size(); ++t) {
         const Table& table = m_tables[t];
-        if (table.kind == Table::Records ? m_columns[t].contains(table.identity)
-                                         : table.keepLive == QLatin1String("0"))
+        if (table.kind == Table::Records
+                ? m_columns[t].contains(table.identity, Qt::CaseInsensitive)
+                : table.keepLive == QLatin1String("0"))
             unindexed.push_back(table.name.toStdString());
     }
     carver.setUnindexedTables(unindexed);
@@ -389,16 +390,13 @@ QString DeletedRows::CreateStatement(const QString& table, const QString& as) co
     struct Column
     {
         QString name, type;
-        bool notNull;
         int key;
     };
     std::vector<Column> columns;
     if (!m_live->Query(
-            QStringLiteral("SELECT name, type, \"notnull\", pk FROM pragma_table_info(?) ORDER "
-                           "BY cid"),
-            {table},
+            QStringLiteral("SELECT name, type, pk FROM pragma_table_info(?) ORDER BY cid"), {table},
             [&columns](const SqliteDb::Row& row) {
-                columns.push_back({row.String(0), row.String(1), row.Int(2) != 0, int(row.Int(3))});
+                columns.push_back({row.String(0), row.String(1), int(row.Int(2))});
                 return true;
             }) ||
         columns.empty()) {
@@ -435,8 +433,8 @@ QString DeletedRows::CreateStatement(const QString& table, const QString& as) co
             part += QStringLiteral("NUMERIC");
             break;
         }
-        if (column.notNull)
-            part += QStringLiteral(" NOT NULL");
+        // No NOT NULL: a carved row, or one only other tables tell of, may
+        // lack a value the live table demands (a record id its own function fills).
         if (alias)
             keys.clear();
         parts << part;
@@ -539,7 +537,9 @@ bool DeletedRows::Fill()
         ok = Exec(QStringLiteral("DELETE FROM main.%1 WHERE EXISTS (SELECT 1 FROM live.%1 l WHERE "
                                  "l.rowid = main.%1.rowid)")
                       .arg(name));
-        if (ok && !table.identity.isEmpty() && m_columns[t].contains(table.identity))
+        // Column names are the file's spelling ("guid"), which SQL takes in any case.
+        if (ok && !table.identity.isEmpty() &&
+            m_columns[t].contains(table.identity, Qt::CaseInsensitive))
             ok = Exec(QStringLiteral("DELETE FROM main.%1 WHERE EXISTS (SELECT 1 FROM live.%1 l "
                                      "WHERE l.%2 = main.%1.%2)")
                           .arg(name, Quoted(table.identity)));
@@ -559,19 +559,19 @@ bool DeletedRows::Fill()
                 row.dropped = true;
         }
     }
-    for (std::size_t t = 0; ok && t < m_tables.size(); ++t)
+    for (std::size_t t = 0; ok && t < m_tables.size(); ++t) {
+        FoldCopies(t);
         Reidentify(t);
+    }
     return Finish(ok && Exec(QStringLiteral("COMMIT")));
 }
 
-void DeletedRows::Reidentify(std::size_t t)
+QHash<qint64, qint64> DeletedRows::Pairs(const QString& query) const
 {
-    if (m_tables[t].identify.isEmpty())
-        return;
     // A query that cannot run (a table the database lacks) ties nothing.
     QHash<qint64, qint64> rowids;
     sqlite3_stmt* statement = nullptr;
-    const QByteArray sql = m_tables[t].identify.arg(LostRowids).toUtf8();
+    const QByteArray sql = query.arg(LostRowids).toUtf8();
     if (sqlite3_prepare_v2(m_db, sql.constData(), -1, &statement, nullptr) == SQLITE_OK) {
         while (sqlite3_step(statement) == SQLITE_ROW) {
             const qint64 rowid = sqlite3_column_int64(statement, 1);
@@ -583,6 +583,40 @@ void DeletedRows::Reidentify(std::size_t t)
         }
     }
     sqlite3_finalize(statement);
+    return rowids;
+}
+
+void DeletedRows::FoldCopies(std::size_t t)
+{
+    if (m_tables[t].copyOf.isEmpty())
+        return;
+    const QHash<qint64, qint64> copies = Pairs(m_tables[t].copyOf);
+    if (copies.isEmpty())
+        return;
+    QHash<qint64, std::size_t> rows; // rowid -> its kept row of the table
+    for (std::size_t r = 0; r < m_rows.size(); ++r) {
+        if (m_rows[r].table == int(t) && !m_rows[r].dropped)
+            rows.insert(m_rows[r].rowid.toLongLong(), r);
+    }
+    for (auto copy = copies.cbegin(); copy != copies.cend(); ++copy) {
+        if (!rows.contains(copy.key()) || !rows.contains(copy.value()))
+            continue;
+        Row& older = m_rows[rows.value(copy.key())];
+        std::vector<QVariant>& newest = m_rows[rows.value(copy.value())].values;
+        for (std::size_t v = 0; v < newest.size() && v < older.values.size(); ++v) {
+            if (newest[v].isNull() ||
+                (newest[v].userType() == QMetaType::QString && newest[v].toString().isEmpty()))
+                newest[v] = older.values[v];
+        }
+        older.dropped = true;
+    }
+}
+
+void DeletedRows::Reidentify(std::size_t t)
+{
+    if (m_tables[t].identify.isEmpty())
+        return;
+    const QHash<qint64, qint64> rowids = Pairs(m_tables[t].identify);
     const int alias = m_columns[t].indexOf(m_alias[t]);
     for (Row& row : m_rows) {
         if (row.table != int(t) || row.dropped || !rowids.contains(row.rowid.toLongLong()))

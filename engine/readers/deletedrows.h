@@ -2,6 +2,7 @@
 #define DELETEDROWS_H
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -56,6 +57,11 @@ public:
         // rows whose rowid was overwritten but that another table still ties
         // to theirs; %1 stands for the first rowid given to such rows.
         QString identify = QString();
+        // A query on the laid-out tables of (rowid, rowid of another carved
+        // row) for record rows whose rowid was overwritten but that are an
+        // older copy of that row (the same note data, say): the row takes
+        // what it lacks from the copy, which goes; %1 as in `identify`.
+        QString copyOf = QString();
         // Run on the laid-out database once the rows of a source are in it:
         // completes them from what other tables know; false when it fails.
         std::function<bool(sqlite3*)> complete = nullptr;
@@ -109,6 +115,11 @@ private:
     // Gives the carved rows of table `t` whose rowid was lost the one its
     // `identify` query finds.
     void Reidentify(std::size_t t);
+    // Folds the older copies its `copyOf` query finds into the rows they copy.
+    void FoldCopies(std::size_t t);
+    // The (first, second) rowid pairs a query of the table gives, %1 the
+    // first lost rowid; a second rowid that two rows name is left out.
+    QHash<qint64, qint64> Pairs(const QString& query) const;
     bool Insert(const Row& row);
     // Lays out the remnants of table `t` that `source` names, with no rowid
     // a live or carved row has.

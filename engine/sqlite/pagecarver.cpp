@@ -40,12 +40,31 @@ bool PageCarver::readLayout(const uint8_t* page, uint32_t number, Layout& layout
     return true;
 }
 
+void PageCarver::noteShortCounts(const uint8_t* page, const Layout& layout)
+{
+    m_shortCounts.clear();
+    // Only free space is read with them.
+    const bool free =
+        layout.firstFreeblock != 0 || layout.contentStart >= layout.arrayEnd + kMinCell;
+    for (uint32_t i = 0; free && !layout.interior && i < layout.cells; ++i) {
+        const uint32_t offset = be16(page + layout.header + 8 + 2 * i);
+        if (offset < layout.arrayEnd || offset >= m_usable)
+            continue;
+        const int count = m_decoder.intactColumnCount(page, offset, m_usable);
+        if (count > 0 &&
+            std::find(m_shortCounts.begin(), m_shortCounts.end(), count) == m_shortCounts.end())
+            m_shortCounts.push_back(count);
+    }
+    m_decoder.setShortCounts(m_shortCounts);
+}
+
 void PageCarver::carveFreeSpace(const uint8_t* page, uint32_t number, int table,
                                 const Report& report)
 {
     Layout layout;
     if (!readLayout(page, number, layout))
         return;
+    noteShortCounts(page, layout);
     carveFreeblocks(page, layout, table, CarvedRecord::Source::Freeblock, report);
     carveRegion(page, layout.arrayEnd, layout.contentStart, false, table,
                 CarvedRecord::Source::Unallocated, report,
@@ -57,6 +76,7 @@ void PageCarver::carveLoosePage(const uint8_t* page, uint32_t number, int table,
 {
     if (trunk) {
         const uint32_t leaves = be32(page + 4);
+        m_decoder.setShortCounts({});
         if (leaves <= (m_usable - 8) / 4)
             carveRegion(page, 8 + 4 * leaves, m_usable, false, table, source, report);
         return;
@@ -66,6 +86,7 @@ void PageCarver::carveLoosePage(const uint8_t* page, uint32_t number, int table,
         return;
     if (table < 0)
         table = bestTable(page, layout);
+    noteShortCounts(page, layout);
     RecordDecoder::Cell cell;
     for (uint32_t i = 0; table >= 0 && !layout.interior && i < layout.cells; ++i) {
         const uint32_t offset = be16(page + layout.header + 8 + 2 * i);

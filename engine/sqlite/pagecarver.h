@@ -54,6 +54,8 @@ private:
         bool interior = false; // an interior table page (its free space holds leaf cells)
     };
     bool readLayout(const uint8_t* page, uint32_t number, Layout& layout) const;
+    // Tells the decoder how many values the page's live records have.
+    void noteShortCounts(const uint8_t* page, const Layout& layout);
     void carveFreeblocks(const uint8_t* page, const Layout& layout, int table,
                          CarvedRecord::Source source, const Report& report);
     // cutEnd: a live cell starts at end, which may have cut the region's
@@ -74,7 +76,8 @@ private:
     const std::vector<TableSchema>& m_tables;
     uint32_t m_usable;
     std::vector<CarvedValue> m_values;
-    bool m_cutEnd = false; // of the region being carved
+    std::vector<int> m_shortCounts; // value counts of the page's live records
+    bool m_cutEnd = false;          // of the region being carved
 };
 
 } // namespace SqliteCarve

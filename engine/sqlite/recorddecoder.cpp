@@ -132,6 +132,12 @@ bool RecordDecoder::decodeCell(const uint8_t* page, uint32_t offset, uint32_t li
     return finish(page, offset, headerStart, uint32_t(header), limit, 0, schema, cell, values);
 }
 
+bool RecordDecoder::shortReading(const TableSchema& schema, int count) const
+{
+    return m_minimumEndFit >= 2 && plausibleShort(schema, count) &&
+           std::find(m_shortCounts.begin(), m_shortCounts.end(), count) != m_shortCounts.end();
+}
+
 bool RecordDecoder::decodeDamagedCell(const uint8_t* page, uint32_t offset, uint32_t limit,
                                       bool knownBlock, const TableSchema& schema, Cell& cell,
                                       std::vector<CarvedValue>& values)
@@ -170,32 +176,52 @@ bool RecordDecoder::decodeDamagedCell(const uint8_t* page, uint32_t offset, uint
         {
             uint32_t prefix, sizeBytes;
         };
-        for (const Form form : {Form{3, 1}, Form{3, 2}, Form{2, 2}}) {
-            // A lone column's type proves little: its record must fill its space
-            // or be followed by an intact cell.
-            if (columns == 1 && m_minimumEndFit < 2)
+        // With the header size lost, so is how many values the record has:
+        // all the table's columns, else fewer (a record older than a column
+        // the table got), the most first: a count live records of the page
+        // have, where the record ends its space or an intact cell follows.
+        for (int count = columns; count >= 1; --count) {
+            if (count < columns && 2 * count < columns)
                 break;
-            const uint32_t headerStart = offset + form.prefix;
-            const int typeBytes = readCount(page + headerStart + form.sizeBytes, 0, columns);
-            if (typeBytes < 0)
+            if (count < columns && !shortReading(schema, count))
                 continue;
-            const uint32_t header = form.sizeBytes + uint32_t(typeBytes);
-            if (varintLength(header) != int(form.sizeBytes))
-                continue;
-            if (form.prefix == 3 && form.sizeBytes == 2 && page[intact] != (header & 0x7f))
-                continue;
-            if (finish(page, offset, headerStart, header, limit, form.prefix, schema, cell, values))
-                return true;
+            m_count = count;
+            for (const Form form : {Form{3, 1}, Form{3, 2}, Form{2, 2}}) {
+                // A lone column's type proves little: its record must fill its
+                // space or be followed by an intact cell.
+                if (columns == 1 && m_minimumEndFit < 2)
+                    break;
+                const uint32_t headerStart = offset + form.prefix;
+                const int typeBytes = readCount(page + headerStart + form.sizeBytes, 0, count);
+                if (typeBytes < 0)
+                    continue;
+                const uint32_t header = form.sizeBytes + uint32_t(typeBytes);
+                if (varintLength(header) != int(form.sizeBytes))
+                    continue;
+                if (form.prefix == 3 && form.sizeBytes == 2 && page[intact] != (header & 0x7f))
+                    continue;
+                if (finish(page, offset, headerStart, header, limit, form.prefix, schema, cell,
+                           values))
+                    return true;
+            }
         }
+        m_count = columns;
 
         // Payload size and rowid in one byte each: the header size and the first
         // column's serial type are lost. The type is guessed from what the column
         // can hold and what the record's end allows.
         // With a single intact type left, only a record that fills its space
         // or is followed by an intact cell is told from chance.
-        if (columns >= 3 || (columns == 2 && m_minimumEndFit >= 1)) {
+        for (int count = columns; count >= 1; --count) {
+            if (count < columns && 2 * count < columns)
+                break;
+            if (count < columns && !shortReading(schema, count))
+                continue;
+            if (!(count >= 3 || (count == 2 && m_minimumEndFit >= 1)))
+                break;
+            m_count = count;
             const uint32_t headerStart = offset + 2;
-            const int typeBytes = readCount(page + intact, 1, columns - 1);
+            const int typeBytes = readCount(page + intact, 1, count - 1);
             const uint32_t header = 2 + uint32_t(std::max(typeBytes, 0));
             if (typeBytes >= 0 && header < 128) {
                 auto tryType = [&](uint64_t type) {
@@ -234,6 +260,7 @@ bool RecordDecoder::decodeDamagedCell(const uint8_t* page, uint32_t offset, uint
                     return true;
             }
         }
+        m_count = columns;
 
         // A large payload size or rowid: the header starts past the lost bytes.
         for (uint32_t prefix = 4; prefix <= 5 && (columns > 1 || m_minimumEndFit >= 2); ++prefix) {

@@ -67,7 +67,15 @@ public:
     // The bytes of payload a table leaf cell keeps on its page.
     uint32_t localPayloadSize(uint64_t payloadSize) const;
 
+    // How many values the live records of the page being carved have, of
+    // those with fewer than their table's columns: a damaged record whose
+    // header size is lost is read as such an older record only with a count
+    // its live neighbours show (set per page by its carver).
+    void setShortCounts(const std::vector<int>& counts) { m_shortCounts = counts; }
+
 private:
+    // Whether a damaged record may be read with `count` values (see setShortCounts).
+    bool shortReading(const TableSchema& schema, int count) const;
     int readTypes(const uint8_t* p, const uint8_t* end, int first, int maxColumns);
     bool finish(const uint8_t* page, uint32_t cellStart, uint32_t headerStart, uint32_t headerSize,
                 uint32_t limit, uint32_t lostPrefix, const TableSchema& schema, Cell& cell,
@@ -97,6 +105,7 @@ private:
     std::vector<uint8_t> m_payload;
     int m_minimumEndFit = 0;
     int m_count = 0; // serial types the record being decoded has
+    std::vector<int> m_shortCounts;
 };
 
 } // namespace SqliteCarve

@@ -4,8 +4,18 @@
 #include "samplewords.h"
 #include "sqlitewriter.h"
 
+bool SampleCalls::RootIsLeaf(SqliteWriter& db)
+{
+    // Page statistics tell; without them the root counts as grown.
+    return !db.Select(QStringLiteral("SELECT 1 FROM pragma_module_list WHERE name = 'dbstat'"))
+                .isEmpty() &&
+           !db.Select(QStringLiteral("SELECT 1 FROM dbstat WHERE name = 'ZCALLRECORD' AND path "
+                                     "= '/' AND pagetype = 'leaf'"))
+                .isEmpty();
+}
+
 bool SampleCalls::Write(SqliteWriter& db, SampleRandom& random, double now, int scale, int ios,
-                        SampleBackupContent& content)
+                        SampleBackupContent& content, const std::function<bool()>& early)
 {
     const bool old = ios <= 7;
     // The old store is dated in seconds since 1970, with flags for the
@@ -21,6 +31,7 @@ bool SampleCalls::Write(SqliteWriter& db, SampleRandom& random, double now, int 
                   "ZNAME VARCHAR, ZSERVICE_PROVIDER VARCHAR)"))
         return false;
     const int count = 200 * scale;
+    bool grown = !early;
     double date = now - 86400.0 * 200;
     for (int i = 0; i < count; ++i) {
         SampleBackupContent::Call call;
@@ -67,12 +78,21 @@ bool SampleCalls::Write(SqliteWriter& db, SampleRandom& random, double now, int 
                                                  : QStringLiteral("com.apple.FaceTime");
             // ZDISCONNECTED_CAUSE: 0 ended on this phone, 6 declined or not answered.
             const int cause = call.answered || call.cancelled ? 0 : 6;
-            db.Insert("INSERT INTO ZCALLRECORD (Z_ENT, Z_OPT, ZANSWERED, ZCALLTYPE, "
-                      "ZDISCONNECTED_CAUSE, ZORIGINATED, ZDATE, ZDURATION, ZADDRESS, ZNAME, "
-                      "ZSERVICE_PROVIDER) VALUES (2, 1, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
-                      {call.answered && !(call.outgoing && ios >= 17) ? 1 : 0, type, cause,
-                       call.outgoing ? 1 : 0, call.date, call.duration, call.address, name,
-                       provider});
+            // Watched until the table outgrows its root page.
+            const bool leaf = !grown && RootIsLeaf(db);
+            if (db.Insert("INSERT INTO ZCALLRECORD (Z_ENT, Z_OPT, ZANSWERED, ZCALLTYPE, "
+                          "ZDISCONNECTED_CAUSE, ZORIGINATED, ZDATE, ZDURATION, ZADDRESS, ZNAME, "
+                          "ZSERVICE_PROVIDER) VALUES (2, 1, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+                          {call.answered && !(call.outgoing && ios >= 17) ? 1 : 0, type, cause,
+                           call.outgoing ? 1 : 0, call.date, call.duration, call.address, name,
+                           provider}) < 0)
+                return false;
+            if (leaf && !RootIsLeaf(db)) {
+                grown = true;
+                if (!early())
+                    return false;
+            }
+            grown = grown || !leaf;
         }
         content.calls.push_back(call);
     }

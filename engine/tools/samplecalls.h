@@ -3,6 +3,8 @@
 
 #include "samplebackupcontent.h"
 
+#include <functional>
+
 class SampleRandom;
 class SqliteWriter;
 
@@ -17,8 +19,14 @@ class SampleCalls
 {
 public:
     // ios: the system generation whose store is written (7 the old one).
+    // `early`, when given (the newer store), runs once, right after the call
+    // that made the table outgrow its root page, which keeps its old cells
+    // as an interior page; a false answer fails the write.
     static bool Write(SqliteWriter& db, SampleRandom& random, double now, int scale, int ios,
-                      SampleBackupContent& content);
+                      SampleBackupContent& content, const std::function<bool()>& early = nullptr);
+
+private:
+    static bool RootIsLeaf(SqliteWriter& db);
 };
 
 #endif // SAMPLECALLS_H

@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QUuid>
 
 namespace {
 
@@ -23,17 +24,44 @@ QString Inside(const char* table, const char* key)
 // The conversation deleted whole, chat and all: its chat's rowid is its index + 1.
 constexpr int DeletedConversation = 5;
 
+// A call as the page shows it, its address and its whole seconds as
+// HH:mm:ss, then the address again (the probe), as three SQL columns.
+QString CallKey(const QString& address, const QString& duration)
+{
+    const QString seconds = QStringLiteral("CAST(") + duration + QStringLiteral(" AS INTEGER)");
+    return address + QStringLiteral(" || '|' || printf('%02d:%02d:%02d', ") + seconds +
+           QStringLiteral(" / 3600, ") + seconds + QStringLiteral(" / 60 % 60, ") + seconds +
+           QStringLiteral(" % 60), ") + address;
+}
+
+const char* const PersonKey =
+    "SELECT ROWID, trim(ifnull(First, '') || ' ' || ifnull(Last, '')), ifnull(First, '') || "
+    "ifnull(Last, '') FROM ABPerson WHERE ";
+
 } // namespace
 
+void SampleDeletions::Place(const QString& category, const char* place, const Entry& entry)
+{
+    m_truth[category] << entry;
+    m_truth[QStringLiteral("places")]
+        << Entry{category + QLatin1Char('|') + QLatin1String(place) + QLatin1Char('|') + entry.key,
+                 entry.probe};
+}
+
 bool SampleDeletions::Take(SqliteWriter& db, const QString& category, const QString& select,
-                           const QStringList& deletes)
+                           const QStringList& deletes, const char* place)
 {
     QStringList ids;
     for (const QVariantList& row : db.Select(select)) {
         ids << row.value(0).toString();
         const QString key = row.value(1).toString();
-        if (!key.isEmpty())
-            m_truth[category] << Entry{key, row.value(2).toString()};
+        if (key.isEmpty())
+            continue;
+        const Entry entry{key, row.value(2).toString()};
+        if (place)
+            Place(category, place, entry);
+        else
+            m_truth[category] << entry;
     }
     if (ids.isEmpty())
         return true;
@@ -66,7 +94,7 @@ bool SampleDeletions::Delete(SqliteWriter& db, Store store, const SampleBackupCo
         const QString name =
             QStringLiteral("trim(ifnull(p.First, '') || ' ' || ifnull(p.Last, ''))");
         // "<name>|<value>" of each value a reader can still find, the name
-        // empty where nothing keeps it.
+        // "#<record id>" where nothing keeps it.
         const auto values = [&](const QString& who, const QString& which) {
             for (const QVariantList& row :
                  db.Select(QStringLiteral("SELECT %1, v.value FROM ABPerson p JOIN ABMultiValue v "
@@ -78,10 +106,8 @@ bool SampleDeletions::Delete(SqliteWriter& db, Store store, const SampleBackupCo
                              row.value(1).toString()};
         };
         values(name, QStringLiteral("p.ROWID % 40 IN (13, 27)"));
-        values(QStringLiteral("''"), QStringLiteral("p.ROWID % 40 = 33"));
-        const QString person = QStringLiteral(
-            "SELECT ROWID, trim(ifnull(First, '') || ' ' || ifnull(Last, '')), ifnull(First, '') "
-            "|| ifnull(Last, '') FROM ABPerson WHERE ");
+        values(QStringLiteral("'#' || p.ROWID"), QStringLiteral("p.ROWID % 40 = 33"));
+        const QString person = QLatin1String(PersonKey);
         const QString entries = QStringLiteral("DELETE FROM ABMultiValueEntry WHERE parent_id IN "
                                                "(SELECT UID FROM ABMultiValue WHERE record_id IN "
                                                "(%1))");
@@ -101,6 +127,19 @@ bool SampleDeletions::Delete(SqliteWriter& db, Store store, const SampleBackupCo
                     {index, people}) &&
                db.Exec(QStringLiteral("PRAGMA secure_delete=OFF"));
     }
+    case EarlyPeople:
+        // Before the table gained its newer columns, each with his values and
+        // his row of the search index; off the table's last leaf, which the
+        // people added since fill.
+        return Take(db, QStringLiteral("contacts"),
+                    QLatin1String(PersonKey) + QStringLiteral("ROWID % 20 = 11") +
+                        Inside("ABPerson", "ROWID"),
+                    {QStringLiteral("DELETE FROM ABMultiValueEntry WHERE parent_id IN (SELECT UID "
+                                    "FROM ABMultiValue WHERE record_id IN (%1))"),
+                     QStringLiteral("DELETE FROM ABMultiValue WHERE record_id IN (%1)"),
+                     QStringLiteral("DELETE FROM ABPersonFullTextSearch WHERE docid IN (%1)"),
+                     QStringLiteral("DELETE FROM ABPerson WHERE ROWID IN (%1)")},
+                    "added column");
     case Messages: {
         // Each message goes with its row joining it to its chat, which
         // carving finds again; of some that row was overwritten, and only the
@@ -128,7 +167,8 @@ bool SampleDeletions::Delete(SqliteWriter& db, Store store, const SampleBackupCo
                     QStringLiteral("SELECT ROWID, text, guid FROM message WHERE ROWID IN (%1)")
                         .arg(ids.join(QLatin1Char(','))),
                     {QStringLiteral("DELETE FROM chat_message_join WHERE message_id IN (%1)"),
-                     QStringLiteral("DELETE FROM message WHERE ROWID IN (%1)")});
+                     QStringLiteral("DELETE FROM message WHERE ROWID IN (%1)")}) &&
+               MessagePlaces(db, content);
     }
     case Conversation: {
         if (int(content.conversations.size()) <= DeletedConversation)
@@ -160,28 +200,29 @@ bool SampleDeletions::Delete(SqliteWriter& db, Store store, const SampleBackupCo
                                       "WHERE ROWID = %1")
                            .arg(chat));
     }
-    case Calls: {
-        // As the page shows a call: its address and its whole seconds as HH:mm:ss.
+    case Calls:
+    case EarlyCalls: {
         const bool old =
             !db.Select(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = 'call'")).isEmpty();
-        const auto key = [](const QString& address, const QString& duration) {
-            const QString seconds =
-                QStringLiteral("CAST(") + duration + QStringLiteral(" AS INTEGER)");
-            return address + QStringLiteral(" || '|' || printf('%02d:%02d:%02d', ") + seconds +
-                   QStringLiteral(" / 3600, ") + seconds + QStringLiteral(" / 60 % 60, ") +
-                   seconds + QStringLiteral(" % 60), ") + address;
-        };
-        return old ? Take(db, QStringLiteral("calls"),
-                          QStringLiteral("SELECT ROWID, %1 FROM call WHERE ROWID % 12 = 5")
-                                  .arg(key(QStringLiteral("address"), QStringLiteral("duration"))) +
-                              Inside("call", "ROWID"),
-                          {QStringLiteral("DELETE FROM call WHERE ROWID IN (%1)")})
-                   : Take(db, QStringLiteral("calls"),
-                          QStringLiteral("SELECT Z_PK, %1 FROM ZCALLRECORD WHERE Z_PK % 12 = 5")
-                                  .arg(key(QStringLiteral("ZADDRESS"),
-                                           QStringLiteral("ZDURATION"))) +
-                              Inside("ZCALLRECORD", "Z_PK"),
-                          {QStringLiteral("DELETE FROM ZCALLRECORD WHERE Z_PK IN (%1)")});
+        const QString table = old ? QStringLiteral("call") : QStringLiteral("ZCALLRECORD");
+        const QString id = old ? QStringLiteral("ROWID") : QStringLiteral("Z_PK");
+        const QString key = old ? CallKey(QStringLiteral("address"), QStringLiteral("duration"))
+                                : CallKey(QStringLiteral("ZADDRESS"), QStringLiteral("ZDURATION"));
+        const QString remove = QStringLiteral("DELETE FROM %1 WHERE %2 IN (%3)").arg(table, id);
+        // Calls deleted once the table has outgrown its root page, whose
+        // leaf overwrote them: the root, an interior page now, still holds
+        // its old cells (the page end aside, where its child pointers go).
+        if (store == EarlyCalls)
+            return db.Exec(QStringLiteral("PRAGMA secure_delete=ON")) &&
+                   Take(db, QStringLiteral("calls"),
+                        QStringLiteral("SELECT %1, %2 FROM %3 WHERE %1 IN (9, 14, 20)")
+                            .arg(id, key, table),
+                        {remove}, "interior page") &&
+                   db.Exec(QStringLiteral("PRAGMA secure_delete=OFF"));
+        return Take(db, QStringLiteral("calls"),
+                    QStringLiteral("SELECT %1, %2 FROM %3 WHERE %1 % 12 = 5").arg(id, key, table) +
+                        Inside(old ? "call" : "ZCALLRECORD", old ? "ROWID" : "Z_PK"),
+                    {remove});
     }
     case Calendar:
         return Take(db, QStringLiteral("events"),
@@ -200,19 +241,19 @@ bool SampleDeletions::Delete(SqliteWriter& db, Store store, const SampleBackupCo
                     {QStringLiteral("DELETE FROM ZNOTEBODY WHERE ZOWNER IN (%1)"),
                      QStringLiteral("DELETE FROM ZNOTE WHERE Z_PK IN (%1)")});
     case NoteStore: {
-        // A locked note is saved once more without its title before it goes,
-        // both after the last checkpoint: the file's own page keeps the row
-        // as it was, title and all, and the log only the untitled copy.
+        // A locked note is saved once more without its title (an hour later)
+        // before it goes, both after the last checkpoint: the file's own page
+        // keeps the row as it was, title and all, the log the untitled copy.
         QStringList locked;
-        for (const QVariantList& row :
-             db.Select(QStringLiteral("SELECT Z_PK, ZTITLE1 FROM ZICCLOUDSYNCINGOBJECT WHERE "
-                                      "ZNOTEDATA IS NOT NULL AND ZTITLE1 IS NOT NULL AND "
-                                      "ZMARKEDFORDELETION = 0 AND ZISPASSWORDPROTECTED = 1 AND "
-                                      "Z_PK % 4 = 1"))) {
+        for (const QVariantList& row : db.Select(QStringLiteral(
+                 "SELECT Z_PK, ZTITLE1, ZMODIFICATIONDATE1 + 3600 FROM ZICCLOUDSYNCINGOBJECT "
+                 "WHERE ZNOTEDATA IS NOT NULL AND ZTITLE1 IS NOT NULL AND ZMARKEDFORDELETION = 0 "
+                 "AND ZISPASSWORDPROTECTED = 1 AND Z_PK % 4 = 1"))) {
             locked << row.value(0).toString();
-            for (const char* category : {"notes", "locked notes"})
-                m_truth[QLatin1String(category)]
-                    << Entry{row.value(1).toString(), row.value(1).toString()};
+            const QString title = row.value(1).toString();
+            m_truth[QStringLiteral("notes")] << Entry{title, title};
+            m_truth[QStringLiteral("locked notes")] << Entry{
+                title + QLatin1Char('|') + QString::number(row.value(2).toDouble(), 'f', 3), title};
         }
         const QString ids = locked.join(QLatin1Char(','));
         return Take(db, QStringLiteral("notes"),
@@ -225,7 +266,8 @@ bool SampleDeletions::Delete(SqliteWriter& db, Store store, const SampleBackupCo
                      QStringLiteral("DELETE FROM ZICCLOUDSYNCINGOBJECT WHERE Z_PK IN (%1)")}) &&
                (locked.isEmpty() ||
                 (db.StartLog() &&
-                 db.Exec(QStringLiteral("UPDATE ZICCLOUDSYNCINGOBJECT SET ZTITLE1 = NULL WHERE "
+                 db.Exec(QStringLiteral("UPDATE ZICCLOUDSYNCINGOBJECT SET ZTITLE1 = NULL, "
+                                        "ZMODIFICATIONDATE1 = ZMODIFICATIONDATE1 + 3600 WHERE "
                                         "Z_PK IN (%1); COMMIT; BEGIN; DELETE FROM ZICNOTEDATA "
                                         "WHERE Z_PK IN (SELECT ZNOTEDATA FROM "
                                         "ZICCLOUDSYNCINGOBJECT WHERE Z_PK IN (%1)); DELETE FROM "
@@ -245,6 +287,97 @@ bool SampleDeletions::Delete(SqliteWriter& db, Store store, const SampleBackupCo
             {QStringLiteral("DELETE FROM ZWAMEDIAITEM WHERE ZMESSAGE IN (%1)"),
              QStringLiteral("DELETE FROM ZWAMESSAGE WHERE Z_PK IN (%1)")});
     }
+    return true;
+}
+
+bool SampleDeletions::MessagePlaces(SqliteWriter& db, const SampleBackupContent& content)
+{
+    // The seven newest messages, all on the table's last leaf, which holds
+    // its cells newest first from the top of its content area: the three
+    // oldest go into one freeblock, whose far end a new message takes (and
+    // that message goes too); the two newest go into the gap, each its head
+    // overwritten by a freeblock header. Needs the page statistics to know
+    // the leaf; without them nothing is left there.
+    if (db.Select(QStringLiteral("SELECT 1 FROM pragma_module_list WHERE name = 'dbstat'"))
+            .isEmpty())
+        return true;
+    const QList<QVariantList> leaf =
+        db.Select(QStringLiteral("SELECT ncell FROM dbstat WHERE name = 'message' AND pagetype = "
+                                 "'leaf' ORDER BY path DESC LIMIT 1"));
+    // With what the record stores of its own beyond what every message has.
+    const QList<QVariantList> newest = db.Select(QStringLiteral(
+        "SELECT m.ROWID, m.guid, m.handle_id, j.chat_id, m.date, length(CAST(m.guid AS BLOB)) + "
+        "ifnull(length(CAST(m.text AS BLOB)), 0) + ifnull(length(m.attributedBody), 0) FROM "
+        "message m JOIN chat_message_join j ON j.message_id = m.ROWID ORDER BY m.ROWID DESC "
+        "LIMIT 7"));
+    if (leaf.isEmpty() || leaf[0].value(0).toInt() < 7 || newest.size() < 7)
+        return true;
+    // Until the newest conversation, a message's rowid tells its place in the content.
+    const auto entry = [&](const QVariantList& row, const char* place) {
+        const qint64 index = row.value(0).toLongLong() - 1;
+        const qint64 each = content.conversations.empty()
+                                ? 0
+                                : qint64(content.conversations.front().messages.size());
+        if (each == 0 || index / each >= qint64(content.conversations.size()))
+            return;
+        const auto& conversation = content.conversations[std::size_t(index / each)];
+        const QString& text = conversation.messages[std::size_t(index % each)].text;
+        const Entry found{text, row.value(1).toString()};
+        if (place)
+            Place(QStringLiteral("messages"), place, found);
+        else
+            m_truth[QStringLiteral("messages")] << found;
+        // A cut record is no message of a chat any more.
+        if (place)
+            m_truth[QStringLiteral("message chats")]
+                << Entry{conversation.handle + QLatin1Char('|') + text, found.probe};
+    };
+    const auto remove = [&db](const QString& ids) {
+        return db.Exec(QStringLiteral("DELETE FROM chat_message_join WHERE message_id IN (%1); "
+                                      "DELETE FROM message WHERE ROWID IN (%1)")
+                           .arg(ids));
+    };
+    const QString block = QStringLiteral("%1,%2,%3")
+                              .arg(newest[6].value(0).toLongLong())
+                              .arg(newest[5].value(0).toLongLong())
+                              .arg(newest[4].value(0).toLongLong());
+    if (!remove(block))
+        return false;
+    const QString text = QStringLiteral("Ok");
+    const QString guid =
+        QUuid::createUuidV5(QUuid(), QStringLiteral("cut-%1").arg(newest[0].value(1).toString()))
+            .toString(QUuid::WithoutBraces)
+            .toUpper();
+    // The new message takes the end of the oldest; the next is whole if the
+    // oldest is the longer.
+    entry(newest[6], nullptr);
+    entry(newest[5],
+          newest[6].value(5).toInt() >= guid.size() + text.size() + 8 ? "cut freeblock" : nullptr);
+    entry(newest[4], "cut freeblock");
+    const qint64 cutter =
+        db.Insert(QStringLiteral("INSERT INTO message (guid, text, handle_id, service, date, "
+                                 "is_from_me) VALUES (?, ?, ?, 'iMessage', ?, 1)"),
+                  {guid, text, newest[0].value(2), newest[0].value(4).toLongLong() + 60});
+    if (cutter < 0 ||
+        db.Insert(QStringLiteral("INSERT INTO chat_message_join (chat_id, message_id, "
+                                 "message_date) VALUES (?, ?, ?)"),
+                  {newest[0].value(3), cutter, newest[0].value(4).toLongLong() + 60}) < 0 ||
+        !remove(QString::number(cutter)))
+        return false;
+    const Entry cut{text, guid};
+    Place(QStringLiteral("messages"), "cut freeblock", cut);
+    const QString chat =
+        db.Select(QStringLiteral("SELECT chat_identifier FROM chat WHERE ROWID = %1")
+                      .arg(newest[0].value(3).toLongLong()))
+            .value(0)
+            .value(0)
+            .toString();
+    m_truth[QStringLiteral("message chats")] << Entry{chat + QLatin1Char('|') + text, guid};
+    if (!remove(QString::number(newest[0].value(0).toLongLong())) ||
+        !remove(QString::number(newest[1].value(0).toLongLong())))
+        return false;
+    entry(newest[0], "gap");
+    entry(newest[1], "gap");
     return true;
 }
 

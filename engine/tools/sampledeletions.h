@@ -15,9 +15,15 @@ struct SampleBackupContent;
 // show it: "contacts" full names, "messages" and "whatsapp" texts, "calls"
 // "address|HH:mm:ss", "events", "reminders" and "notes" titles, "bookmarks"
 // addresses; "contact values" "<name>|<number or address>" of deleted people
-// whose values outlived them (the name empty where nothing keeps it) and
-// "message chats" "<chat identifier>|<text>", "locked notes" titles of locked
-// notes whose last copy had none. Each key comes with a probe, a text the record stores whole (a
+// whose values outlived them (the name "#<record id>" where nothing keeps it) and
+// "message chats" "<chat identifier>|<text>", "locked notes"
+// "<title>|<time of the last save>" (seconds since 2001) of locked notes whose
+// last copy had no title; "places" "<category>|<place>|<key>" of
+// records left in a place a carver must look in: "gap" (heads a freeblock
+// header overwrote, in a leaf's unallocated gap), "cut freeblock" (whole
+// records of a freeblock whose last record a later row cut), "interior page"
+// (the root page that was a leaf), "added column" (older than the table's
+// last ALTER TABLE ... ADD COLUMN). Each key comes with a probe, a text the record stores whole (a
 // GUID, a title), by which a reader of the files can tell whether SQLite
 // reused the record's bytes. The truth is written beside the backup folder,
 // never in it.
@@ -25,12 +31,16 @@ class SampleDeletions
 {
 public:
     // Messages: single messages here and there; Conversation: one whole
-    // conversation, which sms.db deletes in its log.
+    // conversation, which sms.db deletes in its log. EarlyPeople: people
+    // deleted before the address book's table gained its newer columns;
+    // EarlyCalls: calls deleted as the call table outgrew its root page.
     enum Store {
         Contacts,
+        EarlyPeople,
         Messages,
         Conversation,
         Calls,
+        EarlyCalls,
         Calendar,
         LegacyNotes,
         NoteStore,
@@ -54,8 +64,14 @@ public:
 private:
     // Records the keys `select` gives (rowid, key, probe) and deletes the rows by
     // rowid with each of `deletes` ("... WHERE x IN (%1)").
+    // `place`, when given, is where the rows are left (see "places").
     bool Take(SqliteWriter& db, const QString& category, const QString& select,
-              const QStringList& deletes);
+              const QStringList& deletes, const char* place = nullptr);
+
+    // Notes a deleted record of `category` and the place it was left in.
+    void Place(const QString& category, const char* place, const Entry& entry);
+    // The gap and a cut freeblock on the message table's last leaf.
+    bool MessagePlaces(SqliteWriter& db, const SampleBackupContent& content);
 
     QMap<QString, QList<Entry>> m_truth;
 };

@@ -7,12 +7,19 @@
 #include <QBuffer>
 #include <QDir>
 #include <QImageReader>
+#include <QThreadPool>
 
 #include <cmath>
+#include <thread>
 
 const QSize ThumbnailMaker::Box(113, 96);
 
 namespace {
+
+// Qt hands a task to a thread of its pool under its own lock, which thread
+// sanitizers cannot see; this one, older than any pool thread, shows the task
+// the maker that was made for it (its own mutex included).
+std::mutex taskHandOver;
 
 // A preview serves when it has the picture's proportions (within rounding)
 // and enough pixels for the box: otherwise scaling it would crop, stretch or
@@ -104,20 +111,29 @@ void ThumbnailMaker::Submit(MMobile::IPhoto* photo, const QString& path)
     if (m_closing)
         return;
     m_jobs.push_back(Job{photo, path, m_next++});
-    if (m_threads.size() < m_threadCount)
-        m_threads.emplace_back(&ThumbnailMaker::Work, this);
-    m_wake.notify_one();
+    if (m_workers < m_threadCount) {
+        ++m_workers;
+        {
+            std::lock_guard<std::mutex> handOver(taskHandOver);
+        }
+        QThreadPool::globalInstance()->start([this] { Work(); });
+    }
 }
 
 void ThumbnailMaker::Work()
 {
+    {
+        std::lock_guard<std::mutex> taken(taskHandOver);
+    }
     for (;;) {
         Job job;
         {
-            std::unique_lock<std::mutex> lock(m_mutex);
-            m_wake.wait(lock, [this] { return m_closing || !m_jobs.empty(); });
-            if (m_jobs.empty())
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (m_jobs.empty()) {
+                --m_workers;
+                m_idle.notify_all();
                 return;
+            }
             job = m_jobs.front();
             m_jobs.pop_front();
         }
@@ -147,14 +163,9 @@ void ThumbnailMaker::Make(const Job& job) const
 
 void ThumbnailMaker::Join()
 {
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_closing = true;
-    }
-    m_wake.notify_all();
-    for (std::thread& thread : m_threads)
-        thread.join();
-    m_threads.clear();
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_closing = true;
+    m_idle.wait(lock, [this] { return m_workers == 0; });
 }
 
 void ThumbnailMaker::Finish()

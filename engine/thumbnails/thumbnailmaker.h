@@ -8,20 +8,19 @@
 #include <deque>
 #include <functional>
 #include <mutex>
-#include <thread>
-#include <vector>
 
 namespace MMobile {
 class IPhoto;
 }
 
-// Makes the grid thumbnails of a scan's pictures on worker threads, one per
-// core, while the scan goes on reading: from the preview embedded in the file
-// where there is a usable one, else from a decode at reduced size. Each
-// thumbnail is written as a JPEG into the folder given (the device's), and the
-// photo is given its path, so the photo store has nothing to decode on the
-// GUI thread. A photo whose thumbnail cannot be made keeps an empty path, and
-// the store then treats it as it treats any photo without one.
+// Makes the grid thumbnails of a scan's pictures on threads of Qt's global
+// pool, one task per core at most, while the scan goes on reading (on its own
+// threads Qt scales a large picture in one piece, instead of handing slices of
+// it to the pool through locks that thread sanitizers cannot see): from the preview embedded in the
+// file where there is a usable one, else from a decode at reduced size. Each thumbnail is written
+// as a JPEG into the folder given (the device's), and the photo is given its path, so the photo
+// store has nothing to decode on the GUI thread. A photo whose thumbnail cannot be made keeps an
+// empty path, and the store then treats it as it treats any photo without one.
 //
 // Pictures whose content is not a plain file (an encrypted backup's) are read
 // through the reader given: their content stays in memory, and only the
@@ -75,9 +74,9 @@ private:
     const unsigned m_threadCount;
     const ContentReader m_reader;
     std::mutex m_mutex;
-    std::condition_variable m_wake;
+    std::condition_variable m_idle; // a task left: Join() waits for the last
     std::deque<Job> m_jobs;
-    std::vector<std::thread> m_threads;
+    unsigned m_workers = 0; // tasks taking jobs from the queue
     bool m_closing = false;
     int m_next = 0;
 };

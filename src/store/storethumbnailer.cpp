@@ -56,11 +56,13 @@ private:
     bool m_draining = false; // a task of the pool is taking the jobs
 };
 
-// Made before Qt's global pool is first asked for, so it outlives the pool,
-// whose end waits for the last task.
+// Made when the library loads, before any thread of Qt's global pool that
+// could take its jobs, and so before the pool itself, whose end waits for the
+// last task.
+SerialWorker worker;
+
 SerialWorker& Worker()
 {
-    static SerialWorker worker;
     return worker;
 }
 

@@ -73,12 +73,16 @@ private slots:
         QFETCH(bool, preview);
         const QImage picture = samplePicture(size.width(), size.height(), size.width() % 7);
         const QString path = file(QTest::currentDataTag());
-        const QImage exifPreview =
-            preview ? picture.scaled(160, 120, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                    : QImage();
-        QVERIFY(format == "png"    ? picture.save(path, "PNG")
-                : format == "heic" ? PictureFiles::WriteHeic(path, picture, preview ? 320 : 0)
-                                   : PictureFiles::WriteJpeg(path, picture, exifPreview));
+        const QImage exifPreview = onQtPool([&] {
+            return preview
+                       ? picture.scaled(160, 120, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                       : QImage();
+        });
+        QVERIFY(onQtPool([&] {
+            return format == "png"    ? picture.save(path, "PNG")
+                   : format == "heic" ? PictureFiles::WriteHeic(path, picture, preview ? 320 : 0)
+                                      : PictureFiles::WriteJpeg(path, picture, exifPreview);
+        }));
         QCOMPARE(!EmbeddedThumbnail::Read(path).image.isNull(), preview);
 
         QTemporaryDir folder;
@@ -90,8 +94,9 @@ private slots:
         QCOMPARE(engine.size(), store.size());
         const QImage full(path);
         QCOMPARE(full.size(), size);
-        const QImage reference =
-            full.scaled(engine.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        const QImage reference = onQtPool([&] {
+            return full.scaled(engine.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        });
         const double difference = meanDifference(engine, reference);
         QVERIFY2(difference < 6.0, qPrintable(QString::number(difference)));
         // The store keeps a path the engine set and makes nothing itself.

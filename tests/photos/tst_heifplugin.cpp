@@ -42,7 +42,7 @@ private slots:
         QTemporaryDir folder;
         const QString path = folder.filePath(name);
         const QImage picture = samplePicture(size.width(), size.height(), 5);
-        QVERIFY(PictureFiles::WriteHeic(path, picture, 0, 95));
+        QVERIFY(onQtPool([&] { return PictureFiles::WriteHeic(path, picture, 0, 95); }));
         if (keep != -1) {
             QFile file(path);
             QVERIFY(file.open(QIODevice::ReadWrite));

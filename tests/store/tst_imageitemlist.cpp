@@ -8,11 +8,9 @@
 #include <QImageReader>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThreadPool>
 
 #include <cstdlib>
 #include <ctime>
-#include <future>
 #include <vector>
 
 Q_DECLARE_METATYPE(MMobile::MDType)
@@ -34,20 +32,6 @@ QStringList rows(ImageItemList& store)
         out << (entry->isTitle ? QStringLiteral("T:") + entry->text : entry->text);
     }
     return out;
-}
-
-// The picture scaled smoothly in full, as a reference for the store's fitted
-// decode. Made on a thread of Qt's global pool, as the store's own are: there
-// Qt scales a large picture in one piece instead of handing slices of it to
-// the pool through locks that thread sanitizers cannot see.
-QImage smoothReference(const QImage& original)
-{
-    std::promise<QImage> scaled;
-    std::future<QImage> result = scaled.get_future();
-    QThreadPool::globalInstance()->start([&original, &scaled] {
-        scaled.set_value(original.scaled(113, 96, Qt::KeepAspectRatio, Qt::SmoothTransformation));
-    });
-    return result.get();
 }
 
 // The ticks of the entries as letters: U, P or C.
@@ -413,7 +397,9 @@ private slots:
         QImage original;
         QVERIFY(original.load(path));
         const QImage made(thumbnail);
-        const QImage reference = smoothReference(original);
+        const QImage reference = onQtPool([&] {
+            return original.scaled(113, 96, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        });
         QCOMPARE(made.size(), reference.size());
         // As good as a full decode scaled smoothly, give or take the JPEG
         // rounding of the saved file.

@@ -9,12 +9,16 @@
 #include <QStringList>
 #include <QVector>
 
+#include <atomic>
 #include <functional>
+#include <memory>
 
-// Makes the list of backups on a worker thread (sizing a large backup reads
-// every folder of it) and hands it over on the GUI thread. A request while
-// one runs makes the list once more afterwards, as its folders changed;
-// every request's follow-up runs once the newest list is there.
+// Makes the list of backups on a worker thread and hands it over on the GUI
+// thread; then sizes them there (a large backup's every folder is read) and
+// hands the list over again with its sizes, so that nothing waits for them.
+// A request while one runs makes the list once more afterwards, as its
+// folders changed; every request's follow-up runs once the newest list is
+// there, without waiting for its sizes.
 class BackupListing : public QObject
 {
     Q_OBJECT
@@ -30,13 +34,19 @@ public:
 
 signals:
     void listed(const QList<BackupSummary>& backups);
+    // The newest list again, with the size of each backup.
+    void sized(const QList<BackupSummary>& backups);
     // After the follow-ups of the list just emitted.
     void settled();
 
 private:
     void OnFinished();
+    void OnSized();
 
     QFutureWatcher<QList<BackupSummary>> m_watcher;
+    QFutureWatcher<QList<BackupSummary>> m_sizes;
+    // Set when the list goes: a walk of a large backup is not waited for.
+    std::shared_ptr<std::atomic<bool>> m_stopSizing = std::make_shared<std::atomic<bool>>(false);
     bool m_running = false;
     bool m_again = false; // the folders changed while the list was being made
     QStringList m_standard;

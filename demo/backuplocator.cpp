@@ -109,3 +109,13 @@ QList<BackupSummary> BackupLocator::Find(const QStringList& standardFolders,
         [](const BackupSummary& a, const BackupSummary& b) { return a.date > b.date; });
     return found + unusable;
 }
+
+QList<BackupSummary> BackupLocator::Sized(QList<BackupSummary> backups,
+                                          const std::atomic<bool>* stop)
+{
+    for (BackupSummary& backup : backups) {
+        if (backup.state != BackupSummary::NotABackup)
+            backup.size = BackupSummary::FolderSize(backup.folder, stop);
+    }
+    return backups;
+}

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
+
 // Finds the phone backups on this computer: every sub-folder of the folders
 // the desktop's backup programs write to, and the folders the user added
 // (a backup itself, or a folder of backups as a command-line backup tool
@@ -34,8 +36,13 @@ public:
     // Every backup in `standardFolders` and `addedFolders`, newest first,
     // each folder once; an added folder that is neither a backup nor holds
     // any is listed with its problem.
+    // Their sizes are not known yet (see Sized()).
     static QList<BackupSummary> Find(const QStringList& standardFolders,
                                      const QStringList& addedFolders);
+    // `backups` with the size of each backup folder; those not reached when
+    // `stop` (if given) turns true keep theirs unknown.
+    static QList<BackupSummary> Sized(QList<BackupSummary> backups,
+                                      const std::atomic<bool>* stop = nullptr);
 };
 
 #endif // BACKUPLOCATOR_H

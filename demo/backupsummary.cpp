@@ -89,19 +89,21 @@ ReadResult ReadDictionary(const QString& path, QVariantMap* entries)
     return ReadResult::Read;
 }
 
-qint64 FolderSize(const QString& folder)
+} // namespace
+
+qint64 BackupSummary::FolderSize(const QString& folder, const std::atomic<bool>* stop)
 {
     qint64 size = 0;
     QDirIterator files(folder, QDir::Files | QDir::Hidden | QDir::NoSymLinks,
                        QDirIterator::Subdirectories);
     while (files.hasNext()) {
+        if (stop && *stop)
+            return -1;
         files.next();
         size += files.fileInfo().size();
     }
     return size;
 }
-
-} // namespace
 
 bool BackupSummary::LooksLikeBackup(const QString& folder)
 {
@@ -126,7 +128,6 @@ BackupSummary BackupSummary::Read(const QString& folder)
         summary.problem = tr("Not a backup: there is no Info.plist or Manifest.plist");
         return summary;
     }
-    summary.size = FolderSize(folder);
     summary.state = Damaged;
 
     QVariantMap info;
@@ -198,7 +199,8 @@ QString BackupSummary::Details() const
         parts << tr("iOS %1").arg(systemVersion);
     if (date.isValid())
         parts << QLocale().toString(date.toLocalTime(), QLocale::ShortFormat);
-    parts << QLocale().formattedDataSize(size);
+    if (size >= 0)
+        parts << QLocale().formattedDataSize(size);
     if (encrypted)
         parts << tr("encrypted");
     QString text = parts.join(QStringLiteral(" · "));

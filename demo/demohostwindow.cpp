@@ -104,6 +104,7 @@ DemoHostWindow::DemoHostWindow(const Options& options, QWidget* parent)
 
     m_pListing = new BackupListing(this);
     connect(m_pListing, &BackupListing::listed, this, &DemoHostWindow::OnBackupsListed);
+    connect(m_pListing, &BackupListing::sized, this, &DemoHostWindow::OnBackupsListed);
     connect(m_pListing, &BackupListing::settled, this, &DemoHostWindow::backupsListed);
     connect(m_pBackupList, &BackupListWidget::openRequested, this,
             [this](const QString& folder) { OpenBackup(folder, true); });
@@ -225,6 +226,12 @@ void DemoHostWindow::OnBackupsListed(QList<BackupSummary> backups)
         backup.sample = !m_options.sampleFolder.isEmpty() && backup.folder == sample;
     m_pBackupList->SetBackups(backups);
     m_pBackupList->SetCurrentBackup(CurrentBackup());
+    // The open backup's size comes with the second list.
+    for (const BackupSummary& backup : qAsConst(backups)) {
+        if (backup.size >= 0 && backup.state == BackupSummary::Ready &&
+            backup.folder == CurrentBackup())
+            m_pOverview->SetHeading(backup.Title(), backup.Details());
+    }
 }
 
 bool DemoHostWindow::IsListing() const
@@ -249,7 +256,6 @@ void DemoHostWindow::AddBackupFolder(const QString& folder, bool mayAsk)
     if (!added.contains(clean)) {
         added << clean;
         m_settings->setValue(QLatin1String(kAddedFoldersKey), added);
-        m_settings->sync();
     }
     ListBackups([this, clean, mayAsk] {
         // The list has read it on its worker thread.
@@ -295,8 +301,8 @@ bool DemoHostWindow::OpenBackup(const QString& folder, bool mayAsk)
     ShowSkipped();
     m_device = std::make_unique<BackupDevice>(clean);
     m_deviceEntry.pDevice = m_pPhones->Target();
+    // Written by QSettings soon after, not while the backup opens.
     m_settings->setValue(QLatin1String(kLastBackupKey), clean);
-    m_settings->sync();
     m_pBackupList->SetCurrentBackup(clean);
     m_pOverview->Reset();
     m_pOverview->SetHeading(backup.Title(), backup.Details());

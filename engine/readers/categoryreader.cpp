@@ -26,6 +26,12 @@ bool CategoryReader::Read(Items& items)
 {
     const bool carves = DeletedRecords::Carves(m_type);
     m_context.SetProgressPart(0, carves ? 80 : 100);
+    // The databases are carved on a second core while the live rows are read.
+    std::unique_ptr<DeletedRecords> deleted;
+    if (carves) {
+        deleted = std::make_unique<DeletedRecords>(m_context, m_type);
+        deleted->Begin();
+    }
     if (!ReadLive(items))
         return false;
     // What the phone marked deleted itself says so as its source.
@@ -34,9 +40,8 @@ bool CategoryReader::Read(Items& items)
         if (item->IsDeleted() && item->Source().isEmpty())
             item->SetDeleted(mark);
     }
-    if (carves && !m_context.Stopped())
-        DeletedRecords(m_context, m_type)
-            .Read([this](Items& found) { return ReadLive(found); }, items);
+    if (deleted && !m_context.Stopped())
+        deleted->Read([this](Items& found) { return ReadLive(found); }, items);
     if (!m_context.Stopped())
         m_context.ReportIndexDamage(items.empty());
     return true;

@@ -246,8 +246,27 @@ bool JoinChat(std::map<QByteArray, EngineItem*>& chats, EngineItem& item, const 
 } // namespace
 
 DeletedRecords::DeletedRecords(ReaderContext& context, MMobile::MDType type)
-    : m_context(context), m_type(type)
+    : m_context(context), m_type(type), m_stores(StoresOf(type))
 {
+}
+
+DeletedRecords::~DeletedRecords() = default;
+
+void DeletedRecords::Begin()
+{
+    m_begun = true;
+    const QString error = m_context.ErrorText();
+    for (const Store& store : m_stores) {
+        const QString domain = QString::fromLatin1(store.domain);
+        const QString path = QString::fromLatin1(store.path);
+        auto rows = std::make_unique<DeletedRows>(m_context);
+        if (m_context.Stopped() || !m_context.Manifest().Lists(domain, path) ||
+            !rows->StartCarving(domain, path, store.tables, store.fixups))
+            rows.reset();
+        m_rows.push_back(std::move(rows));
+    }
+    // What the carving lacked is no failure of the category.
+    m_context.Fail(error);
 }
 
 bool DeletedRecords::Carves(MMobile::MDType type)
@@ -273,7 +292,9 @@ QByteArray DeletedRecords::MarkSource(MMobile::MDType type)
 
 void DeletedRecords::Read(const ReadFunction& read, ReaderContext::Items& items)
 {
-    const std::vector<Store> stores = StoresOf(m_type);
+    if (!m_begun)
+        Begin();
+    const std::vector<Store>& stores = m_stores;
     const QString error = m_context.ErrorText();
     // The carving takes the last fifth of the read, shared by the databases.
     const int count = int(stores.size());
@@ -287,11 +308,10 @@ void DeletedRecords::Read(const ReadFunction& read, ReaderContext::Items& items)
             break;
         const QString domain = QString::fromLatin1(store.domain);
         const QString path = QString::fromLatin1(store.path);
-        if (!m_context.Manifest().Lists(domain, path))
+        DeletedRows* carved = m_rows[std::size_t(s)].get();
+        if (!carved || !carved->FinishCarving())
             continue;
-        DeletedRows rows(m_context);
-        if (!rows.Carve(domain, path, store.tables, store.fixups))
-            continue;
+        DeletedRows& rows = *carved;
         for (const QByteArray& source : rows.Sources()) {
             const QString file = rows.Build(source);
             if (m_context.Stopped())

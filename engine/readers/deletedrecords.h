@@ -6,6 +6,8 @@
 #include "readercontext.h"
 
 #include <functional>
+#include <memory>
+#include <vector>
 
 // The records a category's databases lost: for each of its databases the
 // rows carved from free space, the log and the journal (DeletedRows) are read
@@ -35,12 +37,23 @@ public:
     static std::vector<Store> StoresOf(MMobile::MDType type);
     // The phone's own mark of a deleted item of the category, as its source.
     static QByteArray MarkSource(MMobile::MDType type);
-    // Appends the deleted records that `read` makes of them to `items`.
+    DeletedRecords(const DeletedRecords&) = delete;
+    DeletedRecords& operator=(const DeletedRecords&) = delete;
+    ~DeletedRecords();
+    // Opens the category's databases and begins carving each on a thread of
+    // its own, so that the live rows are read meanwhile.
+    void Begin();
+    // Appends the deleted records that `read` makes of them to `items`
+    // (after Begin(), or beginning now).
     void Read(const ReadFunction& read, ReaderContext::Items& items);
 
 private:
     ReaderContext& m_context;
     MMobile::MDType m_type;
+    std::vector<Store> m_stores;
+    // By store once begun; null where there is nothing to carve.
+    std::vector<std::unique_ptr<DeletedRows>> m_rows;
+    bool m_begun = false;
 };
 
 #endif // DELETEDRECORDS_H

@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 
 namespace {
 
@@ -84,6 +85,12 @@ DeletedRows::~DeletedRows()
 bool DeletedRows::Carve(const QString& domain, const QString& path,
                         const std::vector<Table>& tables, const QStringList& fixups)
 {
+    return StartCarving(domain, path, tables, fixups) && FinishCarving();
+}
+
+bool DeletedRows::StartCarving(const QString& domain, const QString& path,
+                               const std::vector<Table>& tables, const QStringList& fixups)
+{
     Remove();
     m_tables = tables;
     m_fixups = fixups;
@@ -116,7 +123,10 @@ bool DeletedRows::Carve(const QString& domain, const QString& path,
             m_alias[t] = alias;
     }
     // Rowids each record table's change log names; a log that is not there names none.
-    std::vector<QSet<qint64>> logged(m_tables.size());
+    auto carving = std::make_unique<Carving>();
+    carving->path = path;
+    std::vector<QSet<qint64>>& logged = carving->logged;
+    logged.resize(m_tables.size());
     for (std::size_t t = 0; t < m_tables.size(); ++t) {
         if (!m_tables[t].logged.isEmpty())
             m_live->Query(m_tables[t].logged, [&](const SqliteDb::Row& row) {
@@ -144,39 +154,75 @@ bool DeletedRows::Carve(const QString& domain, const QString& path,
         manifest.Lists(domain, journalPath)
             ? manifest.FetchFile(domain, journalPath, m_live->IsImage() ? &journalImage : nullptr)
             : QString();
-    SqliteCarve::Carver carver;
+    // The worker gets copies of what it reads: the live connection stays
+    // with this thread.
+    carving->inMemory = m_live->IsImage();
+    if (carving->inMemory) {
+        const auto bytes = [](const QByteArray& image) {
+            return std::vector<uint8_t>(image.begin(), image.end());
+        };
+        carving->database = bytes(m_live->Image());
+        carving->wal = bytes(m_live->LogImage());
+        carving->journal =
+            journalImage.isNull() && !journal.isEmpty() ? ReadAll(journal) : bytes(journalImage);
+    } else {
+        carving->databasePath = QFile::encodeName(m_live->ReadPath()).toStdString();
+        carving->walPath = QFile::encodeName(m_live->LogPath()).toStdString();
+        carving->journalPath = QFile::encodeName(journal).toStdString();
+    }
     // Records with an identity are told from live rows here, by rowid and
     // identity; join rows no live row keeps need no telling. The carver need
     // not decode their live rows.
-    std::vector<std::string> unindexed;
     for (std::size_t t = 0; t < m_tables.size(); ++t) {
         const Table& table = m_tables[t];
         if (table.kind == Table::Records
                 ? m_columns[t].contains(table.identity, Qt::CaseInsensitive)
                 : table.keepLive == QLatin1String("0"))
-            unindexed.push_back(table.name.toStdString());
+            carving->unindexed.push_back(table.name.toStdString());
     }
-    carver.setUnindexedTables(unindexed);
-    carver.setGoOn([this] { return m_context.KeepAlive(); });
+    // On a core of its own while the scan reads the live rows; only this
+    // object's rows are written there, and nothing of the context is used.
+    Carving* running = carving.get();
+    carving->done = std::async(std::launch::async, [this, running] { return Run(*running); });
+    m_carving = std::move(carving);
+    return true;
+}
+
+bool DeletedRows::FinishCarving()
+{
+    if (!m_carving)
+        return false;
+    // Waiting answers a stop at once and shows how far the carving is.
+    while (m_carving->done.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready) {
+        const std::uint32_t total = m_carving->pagesTotal;
+        const bool goOn = total ? m_context.Report(int(qint64(m_carving->pagesDone) * 100 / total))
+                                : m_context.KeepAlive();
+        if (!goOn)
+            m_carving->stop = true;
+    }
+    const bool complete = m_carving->done.get();
+    m_carving.reset();
+    return complete && !m_context.Stopped();
+}
+
+bool DeletedRows::Run(Carving& carving)
+{
+    SqliteCarve::Carver carver;
+    carver.setUnindexedTables(carving.unindexed);
+    carver.setGoOn([&carving] { return !carving.stop; });
     std::string carveError;
-    const auto bytes = [](const QByteArray& image) {
-        return std::vector<uint8_t>(image.begin(), image.end());
-    };
     const bool opened =
-        m_live->IsImage()
-            ? carver.openBytes(bytes(m_live->Image()), bytes(m_live->LogImage()),
-                               journalImage.isNull() && !journal.isEmpty() ? ReadAll(journal)
-                                                                           : bytes(journalImage),
-                               &carveError)
-            : carver.open(QFile::encodeName(m_live->ReadPath()).toStdString(),
-                          QFile::encodeName(m_live->LogPath()).toStdString(),
-                          QFile::encodeName(journal).toStdString(), &carveError);
+        carving.inMemory
+            ? carver.openBytes(std::move(carving.database), std::move(carving.wal),
+                               std::move(carving.journal), &carveError)
+            : carver.open(carving.databasePath, carving.walPath, carving.journalPath, &carveError);
     if (!opened) {
-        qCInfo(lcReaders).noquote() << path << "cannot be carved:" << carveError.c_str();
+        qCInfo(lcReaders).noquote() << carving.path << "cannot be carved:" << carveError.c_str();
         return false;
     }
     for (const std::string& warning : carver.warnings())
-        qCInfo(lcReaders).noquote() << path << "carved without its" << warning.c_str();
+        qCInfo(lcReaders).noquote() << carving.path << "carved without its" << warning.c_str();
+    const std::vector<QSet<qint64>>& logged = carving.logged;
     const auto encoding = carver.image().encoding();
     // Where each record table's rowids went in m_rows.
     std::vector<QHash<qint64, std::size_t>> seen(m_tables.size());
@@ -242,12 +288,12 @@ bool DeletedRows::Carve(const QString& domain, const QString& path,
                 return;
             }
         },
-        [this](uint32_t done, uint32_t total) {
-            // A percentage now and then; in between only whether to stop.
-            return done % 1024 == 0 ? m_context.Report(total ? int(qint64(done) * 100 / total) : 0)
-                                    : m_context.KeepAlive();
+        [&carving](uint32_t done, uint32_t total) {
+            carving.pagesDone = done;
+            carving.pagesTotal = total;
+            return !carving.stop;
         });
-    return complete && !m_context.Stopped();
+    return complete;
 }
 
 QList<QByteArray> DeletedRows::Sources() const
@@ -711,6 +757,11 @@ bool DeletedRows::FillRemnants(std::size_t t, const QByteArray& source)
 
 void DeletedRows::Remove()
 {
+    if (m_carving) {
+        m_carving->stop = true;
+        m_carving->done.wait();
+        m_carving.reset();
+    }
     for (sqlite3_stmt* statement : m_inserts)
         sqlite3_finalize(statement);
     m_inserts.clear();

@@ -3,12 +3,17 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 
+#include <atomic>
+#include <cstdint>
 #include <functional>
+#include <future>
 #include <memory>
+#include <string>
 #include <vector>
 
 class ReaderContext;
@@ -85,6 +90,13 @@ public:
     // cannot be carved or the scan stopped (Stopped() on the context).
     bool Carve(const QString& domain, const QString& path, const std::vector<Table>& tables,
                const QStringList& fixups = QStringList());
+    // The same in two steps, so that the scan reads the live rows meanwhile:
+    // the database is opened here and carved on a thread of its own (false
+    // when the backup lacks it or it cannot be opened) ...
+    bool StartCarving(const QString& domain, const QString& path, const std::vector<Table>& tables,
+                      const QStringList& fixups = QStringList());
+    // ... and this waits for the rows, answering a stop meanwhile; false as Carve().
+    bool FinishCarving();
     // The sources of carved record rows (the carver's name of where they
     // were found, with ", change log" for logged ones), in a fixed order,
     // then those of the record tables' remnants.
@@ -102,6 +114,23 @@ private:
         std::vector<QVariant> values;
         bool dropped = false; // live after all, or a copy of another row
     };
+    // What the carving thread reads and writes beside m_rows; made by
+    // StartCarving() on the scan's thread, read back after the thread ends.
+    struct Carving
+    {
+        QString path; // for the log
+        bool inMemory = false;
+        std::vector<uint8_t> database, wal, journal;
+        std::string databasePath, walPath, journalPath;
+        std::vector<std::string> unindexed;
+        std::vector<QSet<qint64>> logged; // rowids each table's change log names
+        std::atomic<bool> stop{false};
+        std::atomic<std::uint32_t> pagesDone{0}, pagesTotal{0};
+        std::future<bool> done;
+    };
+    // Carves on the carving thread into m_rows; false when it cannot be
+    // carved or was stopped.
+    bool Run(Carving& carving);
     bool Exec(const QString& sql);
     // Attaches a copy of the live database held in memory as "live".
     bool AttachImage();
@@ -141,6 +170,7 @@ private:
     sqlite3* m_db = nullptr;
     std::vector<sqlite3_stmt*> m_inserts; // by table, prepared on first use
     bool m_failed = false;                // the work folder refused the rows
+    std::unique_ptr<Carving> m_carving;   // while the carving thread runs
 };
 
 #endif // DELETEDROWS_H

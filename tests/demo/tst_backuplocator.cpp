@@ -192,7 +192,9 @@ void TestBackupLocator::listsEachBackup()
     QVERIFY2(problem.isEmpty() ? backup.problem.isEmpty() : backup.problem.contains(problem),
              qPrintable(backup.problem));
     if (backup.state != BackupSummary::NotABackup) {
-        QCOMPARE(backup.size, size);
+        // Listing walks no folder; the sizes come after.
+        QCOMPARE(backup.size, qint64(-1));
+        QCOMPARE(BackupLocator::Sized(found).first().size, size);
         QCOMPARE(backup.systemVersion,
                  QString::fromLatin1(kind == QLatin1String("encrypted") ? "17.0" : "16.1"));
         QCOMPARE(backup.date, QDateTime::fromString(kind == QLatin1String("encrypted")

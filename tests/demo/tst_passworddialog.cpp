@@ -1,7 +1,8 @@
 // The demo host's way into an encrypted backup: the password dialog names
 // the device, masks the field, shows a busy bar while it checks, says
-// "Wrong password" and asks again, can be cancelled, and refuses a backup
-// whose keys are damaged; the host unlocks with a password given up front.
+// "Wrong password" and asks again, can be cancelled (a check under way too),
+// and refuses a backup whose keys are damaged; the host unlocks with a
+// password given up front.
 
 #include "backupdevice.h"
 #include "demohostwindow.h"
@@ -16,6 +17,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <QtTest>
 
 namespace {
@@ -51,6 +53,7 @@ private slots:
     void wrongPasswordAsksAgain_data();
     void wrongPasswordAsksAgain();
     void damagedKeysCanOnlyBeCancelled();
+    void cancelStopsTheCheck();
     void hostUnlocksWithTheGivenPassword_data();
     void hostUnlocksWithTheGivenPassword();
 
@@ -147,6 +150,46 @@ void TestPasswordDialog::damagedKeysCanOnlyBeCancelled()
     QVERIFY(parts.message->text().contains(QStringLiteral("damaged")));
     QVERIFY(!parts.ok->isEnabled());
     QVERIFY(dialog.isVisible());
+}
+
+// A keybag that asks for 50,000,000 rounds (a minute of deriving): Cancel
+// during the check stops it, closes the dialog, and leaves the backup locked
+// with the check called cancelled, never a wrong password.
+void TestPasswordDialog::cancelStopsTheCheck()
+{
+    const QString folder = m_dir.filePath(QStringLiteral("slow"));
+    QVERIFY(QDir().mkpath(folder));
+    for (const QString& name : QDir(m_backup).entryList(QDir::Files))
+        QVERIFY(QFile::copy(QDir(m_backup).filePath(name), QDir(folder).filePath(name)));
+    QFile plist(QDir(folder).filePath(QStringLiteral("Manifest.plist")));
+    QVERIFY(plist.open(QIODevice::ReadOnly));
+    QByteArray xml = plist.readAll();
+    plist.close();
+    const int data = xml.indexOf("<data>", xml.indexOf("<key>BackupKeyBag</key>")) + 6;
+    const int end = xml.indexOf("</data>", data);
+    QByteArray bag = QByteArray::fromBase64(xml.mid(data, end - data));
+    const int rounds = bag.indexOf("DPIC") + 8;
+    QVERIFY(rounds > 8);
+    qToBigEndian<quint32>(50000000, bag.data() + rounds);
+    xml.replace(data, end - data, bag.toBase64());
+    QVERIFY(plist.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    plist.write(xml);
+    plist.close();
+
+    BackupDevice device(folder);
+    PasswordDialog dialog(device);
+    const DialogParts parts = Parts(dialog);
+    dialog.show();
+    parts.field->setText(QString::fromLatin1(Password));
+    parts.ok->click();
+    QVERIFY(parts.busy->isVisible());
+    dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
+    QTRY_VERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    QVERIFY(!device.IsUnlocked());
+    QVERIFY2(device.UnlockError().contains(QStringLiteral("cancelled")),
+             qPrintable(device.UnlockError()));
+    QVERIFY(!parts.message->isVisible());
 }
 
 void TestPasswordDialog::hostUnlocksWithTheGivenPassword_data()

@@ -20,6 +20,8 @@
 #include <QtEndian>
 #include <QtTest>
 
+#include <functional>
+
 namespace {
 
 const char* const Password = "open sesame";
@@ -58,6 +60,11 @@ private slots:
     void hostUnlocksWithTheGivenPassword();
 
 private:
+    // A copy of the backup's top-level files in `name`, with the data entry
+    // `key` of Manifest.plist changed by `edit`; empty on failure.
+    QString CopyWithData(const char* name, const char* key,
+                         const std::function<bool(QByteArray&)>& edit);
+
     QTemporaryDir m_dir;
     QString m_backup;
 };
@@ -72,6 +79,33 @@ void TestPasswordDialog::initTestCase()
     m_backup = m_dir.filePath(QStringLiteral("backup"));
     SampleBackupWriter writer(options);
     QVERIFY2(writer.Write(m_backup), qPrintable(writer.ErrorText()));
+}
+
+QString TestPasswordDialog::CopyWithData(const char* name, const char* key,
+                                         const std::function<bool(QByteArray&)>& edit)
+{
+    const QString folder = m_dir.filePath(QString::fromLatin1(name));
+    if (!QDir().mkpath(folder))
+        return QString();
+    for (const QString& file : QDir(m_backup).entryList(QDir::Files)) {
+        if (!QFile::copy(QDir(m_backup).filePath(file), QDir(folder).filePath(file)))
+            return QString();
+    }
+    QFile plist(QDir(folder).filePath(QStringLiteral("Manifest.plist")));
+    if (!plist.open(QIODevice::ReadOnly))
+        return QString();
+    QByteArray xml = plist.readAll();
+    plist.close();
+    const int at = xml.indexOf("<key>" + QByteArray(key) + "</key>");
+    const int data = xml.indexOf("<data>", at) + 6;
+    const int end = xml.indexOf("</data>", data);
+    QByteArray value = QByteArray::fromBase64(xml.mid(data, end - data));
+    if (at < 0 || data < at || end < data || !edit(value))
+        return QString();
+    xml.replace(data, end - data, value.toBase64());
+    if (!plist.open(QIODevice::WriteOnly | QIODevice::Truncate) || plist.write(xml) != xml.size())
+        return QString();
+    return folder;
 }
 
 void TestPasswordDialog::wrongPasswordAsksAgain_data()
@@ -123,22 +157,11 @@ void TestPasswordDialog::wrongPasswordAsksAgain()
 void TestPasswordDialog::damagedKeysCanOnlyBeCancelled()
 {
     // The manifest key cut short: the password is right, the keys are not.
-    const QString folder = m_dir.filePath(QStringLiteral("damaged"));
-    QVERIFY(QDir().mkpath(folder));
-    for (const QString& name : QDir(m_backup).entryList(QDir::Files))
-        QVERIFY(QFile::copy(QDir(m_backup).filePath(name), QDir(folder).filePath(name)));
-    QFile plist(QDir(folder).filePath(QStringLiteral("Manifest.plist")));
-    QVERIFY(plist.open(QIODevice::ReadOnly));
-    QByteArray xml = plist.readAll();
-    plist.close();
-    const int key = xml.indexOf("<key>ManifestKey</key>");
-    const int data = xml.indexOf("<data>", key) + 6;
-    QVERIFY(key > 0 && data > key);
-    xml.replace(data, 8, "AAAAAA==");
-    xml.remove(data + 8, xml.indexOf("</data>", data) - data - 8);
-    QVERIFY(plist.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    plist.write(xml);
-    plist.close();
+    const QString folder = CopyWithData("damaged", "ManifestKey", [](QByteArray& key) {
+        key = QByteArray::fromBase64("AAAAAA==");
+        return true;
+    });
+    QVERIFY(!folder.isEmpty());
 
     BackupDevice device(folder);
     PasswordDialog dialog(device);
@@ -157,24 +180,14 @@ void TestPasswordDialog::damagedKeysCanOnlyBeCancelled()
 // with the check called cancelled, never a wrong password.
 void TestPasswordDialog::cancelStopsTheCheck()
 {
-    const QString folder = m_dir.filePath(QStringLiteral("slow"));
-    QVERIFY(QDir().mkpath(folder));
-    for (const QString& name : QDir(m_backup).entryList(QDir::Files))
-        QVERIFY(QFile::copy(QDir(m_backup).filePath(name), QDir(folder).filePath(name)));
-    QFile plist(QDir(folder).filePath(QStringLiteral("Manifest.plist")));
-    QVERIFY(plist.open(QIODevice::ReadOnly));
-    QByteArray xml = plist.readAll();
-    plist.close();
-    const int data = xml.indexOf("<data>", xml.indexOf("<key>BackupKeyBag</key>")) + 6;
-    const int end = xml.indexOf("</data>", data);
-    QByteArray bag = QByteArray::fromBase64(xml.mid(data, end - data));
-    const int rounds = bag.indexOf("DPIC") + 8;
-    QVERIFY(rounds > 8);
-    qToBigEndian<quint32>(50000000, bag.data() + rounds);
-    xml.replace(data, end - data, bag.toBase64());
-    QVERIFY(plist.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    plist.write(xml);
-    plist.close();
+    const QString folder = CopyWithData("slow", "BackupKeyBag", [](QByteArray& bag) {
+        const int rounds = bag.indexOf("DPIC") + 8;
+        if (rounds <= 8)
+            return false;
+        qToBigEndian<quint32>(50000000, bag.data() + rounds);
+        return true;
+    });
+    QVERIFY(!folder.isEmpty());
 
     BackupDevice device(folder);
     PasswordDialog dialog(device);

@@ -10,6 +10,10 @@
 // The baseline, in the same run: the same scan left to its end (what a close
 // that waits for the scan, as one did before the engine stopped early, can
 // cost at most). ratio = close / scan.
+//
+// BM_EngineStopAnswer times the engine's side alone: the longest time
+// between two reports of a scan, and the time from a callback's false answer
+// to the task's end.
 
 #include "backupdevice.h"
 #include "contracts/mmobile.h"
@@ -25,6 +29,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
@@ -171,6 +176,85 @@ BENCHMARK(BM_PageCloseDuringScan)
     ->Arg(80)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
+
+// The engine alone, no page: a message scan of the same backup whose
+// callback notes the longest time between two reports (a stop can wait that
+// long), and, with arg 0-100, answers false at the first report at or past
+// that percentage of the analysis (40: where the deleted records' pass
+// begins) and notes the time from that answer to the task's end.
+struct StopWatch
+{
+    QElapsedTimer clock;
+    int stopAt = 101;
+    double last = 0;
+    double gapMs = 0;
+    int gapAt = 0; // the percentage reported after the longest gap
+    int lastPercent = 0;
+    double stoppedAt = -1;
+
+    static bool Report(void* context, MMobile::MDType, int status, int percent, const char* label)
+    {
+        auto* self = static_cast<StopWatch*>(context);
+        const double now = self->clock.nsecsElapsed() / 1e6;
+        if (now - self->last > self->gapMs) {
+            self->gapMs = now - self->last;
+            self->gapAt = status == MMobile::TASK_PERCENT ? percent : self->lastPercent;
+        }
+        self->last = now;
+        if (status == MMobile::TASK_PERCENT)
+            self->lastPercent = percent;
+        if (self->stoppedAt >= 0)
+            return false;
+        // The analysis (label "0"): reading to 50 %, handing over after.
+        if (status == MMobile::TASK_PERCENT && label && label[0] == '0' &&
+            percent >= self->stopAt) {
+            self->stoppedAt = now;
+            return false;
+        }
+        return true;
+    }
+};
+
+void BM_EngineStopAnswer(benchmark::State& state)
+{
+    if (backup().folder.isEmpty()) {
+        state.SkipWithError("sample backup not written");
+        return;
+    }
+    BackupDevice device(backup().folder);
+    double gapMs = 0;
+    int gapAt = 0;
+    double stopMs = 0;
+    for (auto _ : state) {
+        StopWatch watch;
+        watch.stopAt = int(state.range(0));
+        MMobile::ICategoryDataSource* source = device.GetDataSource(MMobile::MD_MESSAGE);
+        MMobile::ITaskCtrl* task = source->StartScan(1, &StopWatch::Report, &watch);
+        watch.clock.start();
+        task->Start();
+        while (!MMobile::IsTaskEndStatus(task->GetStatus()))
+            QThread::usleep(200);
+        const double end = watch.clock.nsecsElapsed() / 1e6;
+        source->Release();
+        if (watch.gapMs > gapMs) {
+            gapMs = watch.gapMs;
+            gapAt = watch.gapAt;
+        }
+        if (watch.stoppedAt >= 0)
+            stopMs = std::max(stopMs, end - watch.stoppedAt);
+    }
+    state.counters["longest_gap_ms"] = gapMs;
+    state.counters["gap_at_percent"] = gapAt;
+    state.counters["stop_ms"] = stopMs;
+}
+BENCHMARK(BM_EngineStopAnswer)
+    ->Arg(101)
+    ->Arg(20)
+    ->Arg(40)
+    ->Arg(45)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
 
 } // namespace
 

@@ -15,6 +15,7 @@ BackupUnlocker::BackupUnlocker(BackupDevice& device, QObject* parent)
 BackupUnlocker::~BackupUnlocker()
 {
     // The worker uses the device: it may not outlive this object.
+    Cancel();
     m_watcher.waitForFinished();
 }
 
@@ -23,9 +24,18 @@ bool BackupUnlocker::Start(const QString& password)
     if (IsRunning())
         return false;
     BackupDevice* device = &m_device;
-    m_watcher.setFuture(QtConcurrent::run(
-        [device, password]() { return static_cast<int>(device->Unlock(password)); }));
+    m_cancel = std::make_shared<std::atomic<bool>>(false);
+    const std::shared_ptr<std::atomic<bool>> cancel = m_cancel;
+    m_watcher.setFuture(QtConcurrent::run([device, password, cancel]() {
+        return static_cast<int>(device->Unlock(password, cancel.get()));
+    }));
     return true;
+}
+
+void BackupUnlocker::Cancel()
+{
+    if (m_cancel)
+        m_cancel->store(true);
 }
 
 bool BackupUnlocker::IsRunning() const

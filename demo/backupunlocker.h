@@ -4,12 +4,17 @@
 #include <QFutureWatcher>
 #include <QObject>
 
+#include <atomic>
+#include <memory>
+
 class BackupDevice;
 
 // Checks a backup password on a worker thread, so that the seconds of key
-// derivation never block the GUI thread, and reports the result there. The
-// device is borrowed and must outlive the unlocker; the unlocker waits for a
-// running check when it goes.
+// derivation never block the GUI thread, and reports the result there.
+// Cancel() stops a running check within milliseconds; it then reports
+// UNLOCK_CANCELLED and the backup stays locked. The device is borrowed and
+// must outlive the unlocker; the unlocker cancels a running check and waits
+// for it when it goes.
 //
 //     auto* unlocker = new BackupUnlocker(device, this);
 //     connect(unlocker, &BackupUnlocker::finished, this, &Host::OnUnlocked);
@@ -25,6 +30,8 @@ public:
     // False (and nothing starts) while a check runs.
     bool Start(const QString& password);
     bool IsRunning() const;
+    // Stops a running check; nothing when none runs.
+    void Cancel();
 
     // Runs a check and waits for it in a local event loop; the GUI stays live.
     static int UnlockAndWait(BackupDevice& device, const QString& password);
@@ -36,6 +43,8 @@ signals:
 private:
     BackupDevice& m_device;
     QFutureWatcher<int> m_watcher;
+    // One flag per check: a check that is cancelled never stops a later one.
+    std::shared_ptr<std::atomic<bool>> m_cancel;
 };
 
 #endif // BACKUPUNLOCKER_H

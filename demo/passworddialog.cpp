@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <utility>
+
 PasswordDialog::PasswordDialog(BackupDevice& device, QWidget* parent)
     : QDialog(parent), m_device(device), m_unlocker(new BackupUnlocker(device, this))
 {
@@ -69,9 +71,27 @@ void PasswordDialog::accept()
     m_unlocker->Start(m_pPassword->text());
 }
 
+void PasswordDialog::reject()
+{
+    // A running check is stopped first; its answer (cancelled) closes the
+    // dialog, so that no check outlives it by the minutes a keybag may ask.
+    if (m_unlocker->IsRunning()) {
+        m_closing = true;
+        m_pButtons->button(QDialogButtonBox::Cancel)->setEnabled(false);
+        m_unlocker->Cancel();
+        return;
+    }
+    QDialog::reject();
+}
+
 void PasswordDialog::OnChecked(int result)
 {
     SetBusy(false);
+    if (std::exchange(m_closing, false) && result != BackupDevice::UNLOCK_OK) {
+        m_pButtons->button(QDialogButtonBox::Cancel)->setEnabled(true);
+        QDialog::reject();
+        return;
+    }
     m_pPassword->clear();
     switch (result) {
     case BackupDevice::UNLOCK_OK:

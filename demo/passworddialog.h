@@ -25,6 +25,7 @@ public:
     ~PasswordDialog() override;
 
     void accept() override;
+    void reject() override;
 
 private:
     void OnChecked(int result);
@@ -38,6 +39,7 @@ private:
     QLabel* m_pMessage;
     QProgressBar* m_pBusy;
     QDialogButtonBox* m_pButtons;
+    bool m_closing = false; // cancelled during a check: closes when it stops
 };
 
 #endif // PASSWORDDIALOG_H

@@ -67,15 +67,18 @@ bool BackupDevice::IsUnlocked() const
     return m_encryption->CurrentState() == EncryptedBackup::UNLOCKED;
 }
 
-BackupDevice::UnlockResult BackupDevice::Unlock(const QString& password)
+BackupDevice::UnlockResult BackupDevice::Unlock(const QString& password,
+                                                const std::atomic<bool>* cancel)
 {
     QByteArray utf8 = password.toUtf8();
     SecretBytes secret = SecretBytes::FromByteArray(utf8);
     if (!utf8.isEmpty())
         OPENSSL_cleanse(utf8.data(), static_cast<std::size_t>(utf8.size()));
-    switch (m_encryption->Unlock(secret)) {
+    switch (m_encryption->Unlock(secret, cancel)) {
     case EncryptedBackup::UNLOCK_OK:
         return UNLOCK_OK;
+    case EncryptedBackup::UNLOCK_CANCELLED:
+        return UNLOCK_CANCELLED;
     case EncryptedBackup::UNLOCK_WRONG_PASSWORD:
         return UNLOCK_WRONG_PASSWORD;
     case EncryptedBackup::UNLOCK_DAMAGED:

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -48,7 +49,8 @@ public:
     enum UnlockResult {
         UNLOCK_OK,             // unlocked (or not encrypted): scans read the backup
         UNLOCK_WRONG_PASSWORD, // the password does not open the keybag
-        UNLOCK_DAMAGED         // the keybag or the manifest key is damaged: scans report error 3
+        UNLOCK_DAMAGED,        // the keybag or the manifest key is damaged: scans report error 3
+        UNLOCK_CANCELLED       // the check was stopped before it knew: the backup stays locked
     };
 
     explicit BackupDevice(const QString& folder);
@@ -69,7 +71,8 @@ public:
     // Checks `password` and keeps the backup's keys for this device. Derives
     // the password key (seconds with a phone's keybag) on the calling thread,
     // so never call it on the GUI thread; after a success it answers at once.
-    UnlockResult Unlock(const QString& password);
+    // Setting `cancel` (from any thread) ends it within milliseconds.
+    UnlockResult Unlock(const QString& password, const std::atomic<bool>* cancel = nullptr);
     // Why the last Unlock() failed.
     QString UnlockError() const;
     // The private folder of this device's decrypted files; empty before an

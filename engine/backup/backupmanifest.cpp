@@ -1,5 +1,6 @@
 #include "backupmanifest.h"
 
+#include "crypto/archivedfile.h"
 #include "crypto/encryptedbackup.h"
 #include "mbdbindex.h"
 #include "plistreader.h"
@@ -56,7 +57,8 @@ BackupManifest::BackupError BackupManifest::Open()
         return BACKUP_FOLDER_MISSING;
     }
     if (!QFileInfo(manifestDb).isFile()) {
-        if (m_encrypted || !QFileInfo(mbdb).isFile() || !IsInside(m_canonicalFolder, mbdb)) {
+        // An encrypted backup of iOS 9 or older keeps its index in plain text too.
+        if (!QFileInfo(mbdb).isFile() || !IsInside(m_canonicalFolder, mbdb)) {
             m_error = QStringLiteral("Manifest.db not found in %1").arg(m_folder);
             return BACKUP_FOLDER_MISSING;
         }
@@ -130,7 +132,14 @@ QString BackupManifest::FetchFile(const QString& domain, const QString& relative
 
 QString BackupManifest::ReadablePath(const QString& fileId, const QByteArray& archive) const
 {
-    const QString path = ContentPath(fileId);
+    QString path = ContentPath(fileId);
+    // Up to iOS 9 the files lie in the backup folder itself; copies moved
+    // into the later layout are found too.
+    if (m_mbdb && IsFileId(fileId)) {
+        const QString flat = QDir(m_folder).filePath(fileId);
+        if (QFileInfo(flat).isFile() || QFileInfo(flat).isSymLink() || !QFileInfo(path).isFile())
+            path = flat;
+    }
     if (path.isEmpty() || !IsInside(m_canonicalFolder, path)) {
         // Missing files are common in damaged backups; anything else is refused.
         if (path.isEmpty() || QFileInfo::exists(path) || QFileInfo(path).isSymLink())
@@ -139,6 +148,8 @@ QString BackupManifest::ReadablePath(const QString& fileId, const QByteArray& ar
     }
     if (!m_encrypted)
         return path;
+    if (m_mbdb)
+        return m_encryption->Register(fileId, path, MbdbIndex::KeyOf(archive));
     return m_encryption->Register(fileId, path, archive);
 }
 

@@ -1,5 +1,6 @@
 #include "mbdbindex.h"
 
+#include "crypto/archivedfile.h"
 #include "sqliteguard.h"
 
 #include <sqlite3.h>
@@ -8,6 +9,9 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryFile>
+#include <QtEndian>
+
+#include <limits>
 
 namespace {
 
@@ -72,6 +76,14 @@ private:
 
 } // namespace
 
+ArchivedFile MbdbIndex::KeyOf(const QByteArray& stored)
+{
+    if (stored.size() < 9)
+        return ArchivedFile();
+    return ArchivedFile::FromFields(qFromBigEndian<qint64>(stored.constData()),
+                                    static_cast<quint8>(stored.at(8)), stored.mid(9));
+}
+
 MbdbIndex::MbdbIndex() = default;
 MbdbIndex::~MbdbIndex() = default;
 
@@ -112,16 +124,19 @@ bool MbdbIndex::Convert(const QString& mbdb, const QString& folder)
                            nullptr, nullptr, nullptr) == SQLITE_OK &&
               sqlite3_prepare_v2(db,
                                  "INSERT OR REPLACE INTO Files (fileID, domain, relativePath, "
-                                 "flags, file) VALUES (?, ?, ?, ?, NULL)",
+                                 "flags, file) VALUES (?, ?, ?, ?, ?)",
                                  -1, &insert, nullptr) == SQLITE_OK;
     Reader reader(data);
     while (ok && !reader.AtEnd()) {
         const QByteArray domain = reader.String();
         const QByteArray path = reader.String();
-        for (int i = 0; i < 3; ++i) // link target, data hash, encryption key
-            reader.String();
+        reader.String(); // link target
+        reader.String(); // data hash
+        const QByteArray encryptionKey = reader.String();
         const int flags = FlagsOfMode(static_cast<quint16>(reader.Number(2)));
-        reader.Skip(8 + 4 + 4 + 4 * 3 + 8 + 1); // inode, ids, times, size, protection class
+        reader.Skip(8 + 4 + 4 + 4 * 3); // inode, ids, times
+        const quint64 size = reader.Number(8);
+        const quint64 protectionClass = reader.Number(1);
         const quint64 properties = reader.Number(1);
         for (quint64 i = 0; i < properties * 2; ++i)
             reader.String();
@@ -133,6 +148,17 @@ bool MbdbIndex::Convert(const QString& mbdb, const QString& folder)
         sqlite3_bind_text(insert, 2, domain.constData(), domain.size(), SQLITE_TRANSIENT);
         sqlite3_bind_text(insert, 3, path.constData(), path.size(), SQLITE_TRANSIENT);
         sqlite3_bind_int(insert, 4, flags);
+        // Sizes past what a signed 64-bit number holds are damage: no key.
+        QByteArray stored;
+        if (!encryptionKey.isEmpty() && size <= quint64(std::numeric_limits<qint64>::max())) {
+            stored = QByteArray(9, '\0');
+            qToBigEndian<quint64>(size, stored.data());
+            stored[8] = char(protectionClass);
+            stored += encryptionKey;
+            sqlite3_bind_blob(insert, 5, stored.constData(), stored.size(), SQLITE_TRANSIENT);
+        } else {
+            sqlite3_bind_null(insert, 5);
+        }
         ok = sqlite3_step(insert) == SQLITE_DONE && sqlite3_reset(insert) == SQLITE_OK;
     }
     if (!reader.ok)

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+class ArchivedFile;
 class QTemporaryFile;
 
 // The file index of a backup written before Manifest.db existed (iOS 9 and
@@ -19,7 +20,11 @@ class QTemporaryFile;
 // 0x4000 folder, 0xA000 link), inode (8), user and group (4 each), three
 // times (4 each), size (8), protection class (1), property count (1), then
 // that many name and value strings. The file ID is the SHA-1 of
-// "<domain>-<path>".
+// "<domain>-<path>". The index itself is never encrypted; in an encrypted
+// backup the encryption key of a file is its protection class (4 bytes,
+// little-endian) and its wrapped key, and the size is that of the plaintext.
+// Such a file's size, class and key go into the `file` column, read back
+// with KeyOf().
 class MbdbIndex
 {
 public:
@@ -34,6 +39,9 @@ public:
     // The database written by Convert().
     QString DatabasePath() const;
     QString ErrorText() const { return m_error; }
+    // The key of a file of an encrypted backup from the `file` column of the
+    // database; invalid when the file has none.
+    static ArchivedFile KeyOf(const QByteArray& stored);
 
 private:
     std::unique_ptr<QTemporaryFile> m_database;

@@ -8,6 +8,9 @@
 
 namespace {
 
+// The class (4 bytes) and the shortest wrapped key (AES key wrap of 16 bytes).
+constexpr int MinimumKeySize = 4 + 24;
+
 // A keyed archive refers to its objects by their index in $objects; the
 // reader gives those references as integers.
 QVariant Resolve(const QVariantList& objects, const QVariant& value)
@@ -36,15 +39,26 @@ ArchivedFile ArchivedFile::Parse(const QByteArray& archive)
     QByteArray key = keyObject.toMap().value(QStringLiteral("NS.data")).toByteArray();
     if (key.isEmpty() && keyObject.userType() == QMetaType::QByteArray)
         key = keyObject.toByteArray();
-    if (key.size() < 4 + 24)
+    if (key.size() < MinimumKeySize)
         return file;
     bool sizeOk = false;
-    file.m_size = attributes.value(QStringLiteral("Size")).toLongLong(&sizeOk);
-    if (!sizeOk || file.m_size < 0)
+    const qint64 size = attributes.value(QStringLiteral("Size")).toLongLong(&sizeOk);
+    if (!sizeOk)
         return file;
     const int keyClass = static_cast<int>(qFromLittleEndian<quint32>(key.constData()));
-    file.m_protectionClass = attributes.value(QStringLiteral("ProtectionClass"), keyClass).toInt();
-    file.m_wrappedKey = key.mid(4);
+    return FromFields(size, attributes.value(QStringLiteral("ProtectionClass"), keyClass).toInt(),
+                      key);
+}
+
+ArchivedFile ArchivedFile::FromFields(qint64 size, int protectionClass,
+                                      const QByteArray& encryptionKey)
+{
+    ArchivedFile file;
+    if (size < 0 || encryptionKey.size() < MinimumKeySize)
+        return file;
+    file.m_size = size;
+    file.m_protectionClass = protectionClass;
+    file.m_wrappedKey = encryptionKey.mid(4);
     file.m_valid = true;
     return file;
 }

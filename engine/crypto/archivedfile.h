@@ -13,6 +13,10 @@ class ArchivedFile
 public:
     // An invalid record when the archive is damaged or holds no key.
     static ArchivedFile Parse(const QByteArray& archive);
+    // The same from an older index's record (Manifest.mbdb): its size, its
+    // protection class and its encryption key (class and wrapped key as above).
+    static ArchivedFile FromFields(qint64 size, int protectionClass,
+                                   const QByteArray& encryptionKey);
 
     bool IsValid() const { return m_valid; }
     qint64 Size() const { return m_size; }

@@ -1,9 +1,14 @@
 #include "backupcipher.h"
 
 #include <QIODevice>
+#include <QtEndian>
 
+#include <openssl/core_names.h>
 #include <openssl/crypto.h>
 #include <openssl/evp.h>
+#include <openssl/params.h>
+
+#include <algorithm>
 
 #include <memory>
 
@@ -17,6 +22,31 @@ struct CipherContextFree
     void operator()(EVP_CIPHER_CTX* context) const { EVP_CIPHER_CTX_free(context); }
 };
 using CipherContext = std::unique_ptr<EVP_CIPHER_CTX, CipherContextFree>;
+
+struct MacContextFree
+{
+    void operator()(EVP_MAC_CTX* context) const { EVP_MAC_CTX_free(context); }
+};
+using MacContext = std::unique_ptr<EVP_MAC_CTX, MacContextFree>;
+
+// A fresh HMAC context over `digest`; null when OpenSSL has none.
+EVP_MAC_CTX* NewHmac(const char* digest)
+{
+    EVP_MAC* hmac = EVP_MAC_fetch(nullptr, "HMAC", nullptr);
+    EVP_MAC_CTX* context = hmac ? EVP_MAC_CTX_new(hmac) : nullptr;
+    EVP_MAC_free(hmac); // the context keeps its own reference
+    OSSL_PARAM params[] = {
+        OSSL_PARAM_construct_utf8_string(OSSL_MAC_PARAM_DIGEST, const_cast<char*>(digest), 0),
+        OSSL_PARAM_construct_end()};
+    if (context && EVP_MAC_CTX_set_params(context, params) != 1) {
+        EVP_MAC_CTX_free(context);
+        return nullptr;
+    }
+    return context;
+}
+
+// Rounds between two looks at the cancel flag: a few milliseconds.
+constexpr int CancelInterval = 4096;
 
 const EVP_CIPHER* WrapCipher(std::size_t kekSize)
 {
@@ -49,17 +79,58 @@ bool WriteCapped(QIODevice& out, const unsigned char* data, qint64 count, qint64
 } // namespace
 
 SecretBytes BackupCipher::Pbkdf2(Digest digest, const SecretBytes& secret, const QByteArray& salt,
-                                 int iterations, int length)
+                                 int iterations, int length, const std::atomic<bool>* cancel,
+                                 qint64* rounds)
 {
+    if (rounds)
+        *rounds = 0;
     if (iterations < 1 || length < 1)
         return SecretBytes();
+    // PBKDF2 (RFC 8018) over a keyed HMAC whose inner and outer states are
+    // computed once: every round only re-initialises from them. OpenSSL's
+    // one call cannot be stopped between rounds, this loop can.
+    MacContext mac(NewHmac(digest == SHA1 ? "SHA1" : "SHA256"));
+    // An empty password is a key of no bytes, not a missing key.
+    static const unsigned char none = 0;
+    if (!mac || EVP_MAC_init(mac.get(), secret.IsEmpty() ? &none : secret.Data(), secret.Size(),
+                             nullptr) != 1)
+        return SecretBytes();
+    const std::size_t hashSize = EVP_MAC_CTX_get_mac_size(mac.get());
     SecretBytes key(static_cast<std::size_t>(length));
-    const EVP_MD* md = digest == SHA1 ? EVP_sha1() : EVP_sha256();
-    const int ok = PKCS5_PBKDF2_HMAC(reinterpret_cast<const char*>(secret.Data()),
-                                     static_cast<int>(secret.Size()),
-                                     reinterpret_cast<const unsigned char*>(salt.constData()),
-                                     salt.size(), iterations, md, length, key.Data());
-    return ok == 1 ? std::move(key) : SecretBytes();
+    SecretBytes u(hashSize);
+    SecretBytes t(hashSize);
+    qint64 done = 0;
+    for (quint32 block = 1; std::size_t(block - 1) * hashSize < key.Size(); ++block) {
+        unsigned char index[4];
+        qToBigEndian<quint32>(block, index);
+        std::size_t out = 0;
+        if (EVP_MAC_init(mac.get(), nullptr, 0, nullptr) != 1 ||
+            EVP_MAC_update(mac.get(), reinterpret_cast<const unsigned char*>(salt.constData()),
+                           std::size_t(salt.size())) != 1 ||
+            EVP_MAC_update(mac.get(), index, sizeof index) != 1 ||
+            EVP_MAC_final(mac.get(), u.Data(), &out, hashSize) != 1)
+            return SecretBytes();
+        std::copy(u.Data(), u.Data() + hashSize, t.Data());
+        for (int round = 1; round < iterations; ++round) {
+            if (round % CancelInterval == 0 && cancel && cancel->load(std::memory_order_relaxed)) {
+                if (rounds)
+                    *rounds = done + round;
+                return SecretBytes();
+            }
+            if (EVP_MAC_init(mac.get(), nullptr, 0, nullptr) != 1 ||
+                EVP_MAC_update(mac.get(), u.Data(), hashSize) != 1 ||
+                EVP_MAC_final(mac.get(), u.Data(), &out, hashSize) != 1)
+                return SecretBytes();
+            for (std::size_t i = 0; i < hashSize; ++i)
+                t.Data()[i] ^= u.Data()[i];
+        }
+        done += iterations;
+        const std::size_t offset = std::size_t(block - 1) * hashSize;
+        std::copy(t.Data(), t.Data() + qMin(hashSize, key.Size() - offset), key.Data() + offset);
+    }
+    if (rounds)
+        *rounds = done;
+    return key;
 }
 
 bool BackupCipher::UnwrapKey(const SecretBytes& kek, const QByteArray& wrapped, SecretBytes& key)
@@ -132,7 +203,7 @@ bool BackupCipher::EncryptCbc(const SecretBytes& key, const QByteArray& plain, Q
 }
 
 bool BackupCipher::DecryptCbc(const SecretBytes& key, QIODevice& in, QIODevice& out, qint64 size,
-                              QString& error)
+                              QString& error, const std::function<bool()>& goOn)
 {
     if (key.Size() != 32) {
         error = QStringLiteral("the file key is not 32 bytes");
@@ -161,6 +232,11 @@ bool BackupCipher::DecryptCbc(const SecretBytes& key, QIODevice& in, QIODevice& 
     qint64 written = 0;
     bool ok = true;
     for (;;) {
+        if (goOn && !goOn()) {
+            error = QStringLiteral("stopped");
+            ok = false;
+            break;
+        }
         const qint64 n = in.read(input.data(), chunk);
         if (n < 0) {
             error = QStringLiteral("the encrypted file cannot be read");

@@ -124,7 +124,8 @@ EncryptedBackup::UnlockResult EncryptedBackup::Damage(const QString& error)
     return UNLOCK_DAMAGED;
 }
 
-EncryptedBackup::UnlockResult EncryptedBackup::Unlock(const SecretBytes& password)
+EncryptedBackup::UnlockResult EncryptedBackup::Unlock(const SecretBytes& password,
+                                                      const std::atomic<bool>* cancel)
 {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -139,7 +140,12 @@ EncryptedBackup::UnlockResult EncryptedBackup::Unlock(const SecretBytes& passwor
     if (CurrentState() != LOCKED)
         return CurrentState() == UNLOCKED ? UNLOCK_OK : UNLOCK_DAMAGED;
 
-    switch (m_keyBag->Unlock(password)) {
+    switch (m_keyBag->Unlock(password, cancel)) {
+    case KeyBag::CANCELLED: {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_error = m_keyBag->ErrorText();
+        return UNLOCK_CANCELLED;
+    }
     case KeyBag::WRONG_PASSWORD: {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_error = QStringLiteral("wrong password");
@@ -150,22 +156,51 @@ EncryptedBackup::UnlockResult EncryptedBackup::Unlock(const SecretBytes& passwor
     case KeyBag::UNLOCKED:
         break;
     }
-    if (m_manifestKey.size() < ManifestKeyMinimum)
-        return Damage(QStringLiteral("the manifest key is missing or too short"));
-    const int manifestClass =
-        static_cast<int>(qFromLittleEndian<quint32>(m_manifestKey.constData()));
-    SecretBytes manifestKey;
-    // The class keys are right (they passed their own check), so a manifest
-    // key that fails its check is damaged, not a wrong password.
-    if (!m_keyBag->UnwrapKey(manifestClass, m_manifestKey.mid(4), manifestKey))
-        return Damage(
-            QStringLiteral("the manifest key of class %1 cannot be unwrapped").arg(manifestClass));
-    if (!DecryptManifestDb(manifestKey))
-        return UNLOCK_DAMAGED;
+    if (HasPlainIndex()) {
+        if (!MakePrivateFolder())
+            return UNLOCK_DAMAGED;
+    } else {
+        if (m_manifestKey.size() < ManifestKeyMinimum)
+            return Damage(QStringLiteral("the manifest key is missing or too short"));
+        const int manifestClass =
+            static_cast<int>(qFromLittleEndian<quint32>(m_manifestKey.constData()));
+        SecretBytes manifestKey;
+        // The class keys are right (they passed their own check), so a manifest
+        // key that fails its check is damaged, not a wrong password.
+        if (!m_keyBag->UnwrapKey(manifestClass, m_manifestKey.mid(4), manifestKey))
+            return Damage(QStringLiteral("the manifest key of class %1 cannot be unwrapped")
+                              .arg(manifestClass));
+        if (!DecryptManifestDb(manifestKey))
+            return UNLOCK_DAMAGED;
+    }
     std::lock_guard<std::mutex> lock(m_mutex);
     m_state = UNLOCKED;
     m_error.clear();
     return UNLOCK_OK;
+}
+
+bool EncryptedBackup::HasPlainIndex() const
+{
+    // Up to iOS 9 the index is Manifest.mbdb, never encrypted: there is no
+    // Manifest.db to decrypt and no key for one.
+    const QDir folder(m_folder);
+    const QString manifestDb = folder.filePath(QStringLiteral("Manifest.db"));
+    return m_manifestKey.isEmpty() && !QFileInfo(manifestDb).exists() &&
+           !QFileInfo(manifestDb).isSymLink() &&
+           BackupManifest::IsInsideFolder(m_folder,
+                                          folder.filePath(QStringLiteral("Manifest.mbdb")));
+}
+
+bool EncryptedBackup::MakePrivateFolder()
+{
+    auto folder = std::make_unique<PlaintextFolder>();
+    if (!folder->IsValid()) {
+        Damage(QStringLiteral("no private temporary folder can be made"));
+        return false;
+    }
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_private = std::move(folder);
+    return true;
 }
 
 bool EncryptedBackup::DecryptManifestDb(const SecretBytes& manifestKey)
@@ -213,7 +248,12 @@ bool EncryptedBackup::DecryptManifestDb(const SecretBytes& manifestKey)
 QString EncryptedBackup::Register(const QString& fileId, const QString& encryptedPath,
                                   const QByteArray& archive)
 {
-    const ArchivedFile file = ArchivedFile::Parse(archive);
+    return Register(fileId, encryptedPath, ArchivedFile::Parse(archive));
+}
+
+QString EncryptedBackup::Register(const QString& fileId, const QString& encryptedPath,
+                                  const ArchivedFile& file)
+{
     if (!file.IsValid() || fileId.isEmpty() || fileId.contains(QLatin1Char('/')))
         return QString();
     // A file whose key does not unwrap cannot be read: it is left out (and
@@ -265,14 +305,15 @@ bool EncryptedBackup::Materialize(const QString& path)
     return true;
 }
 
-bool EncryptedBackup::DecryptTo(const QString& path, QIODevice& out, QString& error) const
+bool EncryptedBackup::DecryptTo(const QString& path, QIODevice& out, QString& error,
+                                const std::function<bool()>& goOn) const
 {
     const std::shared_ptr<Entry> entry = Find(path);
     if (!entry) {
         error = QStringLiteral("%1 is not a file of the encrypted backup").arg(path);
         return false;
     }
-    return DecryptEntry(*entry, out, error);
+    return DecryptEntry(*entry, out, error, goOn);
 }
 
 bool EncryptedBackup::DecryptToMemory(const QString& path, QByteArray& content) const
@@ -295,7 +336,8 @@ bool EncryptedBackup::DecryptToMemory(const QString& path, QByteArray& content) 
     return true;
 }
 
-bool EncryptedBackup::DecryptEntry(const Entry& entry, QIODevice& out, QString& error) const
+bool EncryptedBackup::DecryptEntry(const Entry& entry, QIODevice& out, QString& error,
+                                   const std::function<bool()>& goOn) const
 {
     if (CurrentState() != UNLOCKED) {
         error = QStringLiteral("the backup is locked");
@@ -311,7 +353,7 @@ bool EncryptedBackup::DecryptEntry(const Entry& entry, QIODevice& out, QString& 
         error = QStringLiteral("cannot read %1: %2").arg(entry.source, in.errorString());
         return false;
     }
-    return BackupCipher::DecryptCbc(key, in, out, entry.size, error);
+    return BackupCipher::DecryptCbc(key, in, out, entry.size, error, goOn);
 }
 
 bool EncryptedBackup::EncryptContent(const QByteArray& plain, int protectionClass,

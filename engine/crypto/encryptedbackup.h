@@ -7,6 +7,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <atomic>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -20,7 +22,9 @@ class PlaintextFolder;
 // folder its plaintext goes into. Owned by the BackupDevice of the folder.
 //
 // Unlock() derives the password key once (seconds: the phone's millions of
-// PBKDF2 rounds), unwraps the class keys, then decrypts Manifest.db. Plaintext
+// PBKDF2 rounds), unwraps the class keys, then decrypts Manifest.db. A backup
+// of iOS 9 or older has none: its index, Manifest.mbdb, is not encrypted and
+// carries each file's wrapped key itself. Plaintext
 // is kept in memory where its size allows (MemoryLimit()): Manifest.db, and the
 // databases readers ask for through DecryptToMemory(), so that a process killed
 // without a word leaves none on disk. What is larger goes into a private
@@ -39,7 +43,7 @@ public:
         UNLOCKED,      // the keys are there and Manifest.db is decrypted
         DAMAGED        // the keybag or the manifest key cannot be used
     };
-    enum UnlockResult { UNLOCK_OK, UNLOCK_WRONG_PASSWORD, UNLOCK_DAMAGED };
+    enum UnlockResult { UNLOCK_OK, UNLOCK_WRONG_PASSWORD, UNLOCK_DAMAGED, UNLOCK_CANCELLED };
 
     explicit EncryptedBackup(const QString& folder);
     ~EncryptedBackup();
@@ -49,8 +53,10 @@ public:
     State CurrentState() const;
     bool IsEncrypted() const { return m_encrypted; }
     // Blocks for the key derivation: never call it on a GUI thread. Once
-    // unlocked, later calls answer UNLOCK_OK without deriving again.
-    UnlockResult Unlock(const SecretBytes& password);
+    // unlocked, later calls answer UNLOCK_OK without deriving again. Setting
+    // `cancel` from another thread stops the derivation within milliseconds:
+    // UNLOCK_CANCELLED, and the backup stays LOCKED.
+    UnlockResult Unlock(const SecretBytes& password, const std::atomic<bool>* cancel = nullptr);
     // Why the backup is damaged or the password was refused.
     QString ErrorText() const;
     // The decrypted Manifest.db on disk; empty until unlocked, when the backup
@@ -69,13 +75,17 @@ public:
     // included). Nothing is decrypted yet.
     QString Register(const QString& fileId, const QString& encryptedPath,
                      const QByteArray& archive);
+    // The same for a file whose record is already read (Manifest.mbdb's).
+    QString Register(const QString& fileId, const QString& encryptedPath, const ArchivedFile& file);
     // Whether `path` is a registered private path.
     bool Knows(const QString& path) const;
     // Decrypts a registered file into its private path if it is not there
     // yet; true when it is there (and for paths this object does not know).
     bool Materialize(const QString& path) override;
     // Decrypts a registered file into `out`, without a private copy.
-    bool DecryptTo(const QString& path, QIODevice& out, QString& error) const;
+    // `goOn`, asked between slices, stops it (false, error "stopped").
+    bool DecryptTo(const QString& path, QIODevice& out, QString& error,
+                   const std::function<bool()>& goOn = nullptr) const;
     // Decrypts a registered file into `content` when it fits under the
     // memory limit; false when it does not, or cannot be decrypted.
     bool DecryptToMemory(const QString& path, QByteArray& content) const;
@@ -93,8 +103,11 @@ private:
     struct Entry;
 
     UnlockResult Damage(const QString& error);
+    bool HasPlainIndex() const;
+    bool MakePrivateFolder();
     bool DecryptManifestDb(const SecretBytes& manifestKey);
-    bool DecryptEntry(const Entry& entry, QIODevice& out, QString& error) const;
+    bool DecryptEntry(const Entry& entry, QIODevice& out, QString& error,
+                      const std::function<bool()>& goOn = nullptr) const;
     std::shared_ptr<Entry> Find(const QString& path) const;
 
     const QString m_folder;

@@ -104,7 +104,7 @@ bool KeyBag::Parse(const QByteArray& data)
     return true;
 }
 
-KeyBag::UnlockResult KeyBag::Unlock(const SecretBytes& password)
+KeyBag::UnlockResult KeyBag::Unlock(const SecretBytes& password, const std::atomic<bool>* cancel)
 {
     if (!m_valid)
         return DAMAGED;
@@ -114,9 +114,17 @@ KeyBag::UnlockResult KeyBag::Unlock(const SecretBytes& password)
     const SecretBytes stretched =
         m_dpsl.isEmpty()
             ? SecretBytes(reinterpret_cast<const char*>(password.Data()), password.Size())
-            : BackupCipher::Pbkdf2(BackupCipher::SHA256, password, m_dpsl, m_dpic, PasswordKeySize);
+            : BackupCipher::Pbkdf2(BackupCipher::SHA256, password, m_dpsl, m_dpic, PasswordKeySize,
+                                   cancel);
     const SecretBytes passwordKey =
-        BackupCipher::Pbkdf2(BackupCipher::SHA1, stretched, m_salt, m_iter, PasswordKeySize);
+        stretched.IsEmpty() && !password.IsEmpty()
+            ? SecretBytes()
+            : BackupCipher::Pbkdf2(BackupCipher::SHA1, stretched, m_salt, m_iter, PasswordKeySize,
+                                   cancel);
+    if (cancel && cancel->load()) {
+        m_error = QStringLiteral("the password check was cancelled");
+        return CANCELLED;
+    }
     if (passwordKey.IsEmpty()) {
         m_error = QStringLiteral("the password key cannot be derived");
         return DAMAGED;

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <atomic>
 #include <map>
 
 // The backup keybag of Manifest.plist (BackupKeyBag): tag-length-value
@@ -21,8 +22,9 @@ public:
     enum UnlockResult {
         UNLOCKED,       // every class key the password protects is unwrapped
         WRONG_PASSWORD, // no class key passed its integrity check
-        DAMAGED         // the bag cannot be parsed, lacks what unlocking needs, or
+        DAMAGED,        // the bag cannot be parsed, lacks what unlocking needs, or
                         // holds a class key that fails where others pass
+        CANCELLED       // the derivation was stopped: the bag stays locked
     };
 
     // Parses the bag; IsValid() tells whether it has what Unlock() needs.
@@ -30,7 +32,8 @@ public:
 
     bool IsValid() const { return m_valid; }
     QString ErrorText() const { return m_error; }
-    UnlockResult Unlock(const SecretBytes& password);
+    // Derives for seconds; stops within milliseconds once `cancel` is set.
+    UnlockResult Unlock(const SecretBytes& password, const std::atomic<bool>* cancel = nullptr);
     bool IsUnlocked() const { return m_unlocked; }
     // Unwraps a key wrapped with the key of `protectionClass`; false when the
     // class is unknown or still locked, or the integrity check fails.

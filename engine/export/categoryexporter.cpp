@@ -19,10 +19,15 @@
 #include <QUrl>
 
 #include <atomic>
+#include <chrono>
+#include <functional>
 #include <mutex>
 #include <thread>
 
 namespace {
+
+// The longest a copy goes without a report: a stop is answered within it.
+constexpr qint64 KeepAliveMs = 10;
 
 QString Text(const char* utf8)
 {
@@ -101,8 +106,21 @@ CategoryExporter::CategoryExporter(MMobile::MDType type, const QString& folder,
 bool CategoryExporter::Progress(EngineTask& task, int done)
 {
     const int total = qMax(1, static_cast<int>(m_items.size()));
-    const int percent = qBound(0, done * 100 / total, 99);
-    if (!task.Report(m_type, MMobile::TASK_PERCENT, percent, nullptr))
+    m_lastPercent = qBound(0, done * 100 / total, 99);
+    m_sinceReport.start();
+    if (!task.Report(m_type, MMobile::TASK_PERCENT, m_lastPercent, nullptr))
+        m_stopped = true;
+    return !m_stopped;
+}
+
+bool CategoryExporter::KeepAlive(EngineTask& task)
+{
+    if (m_stopped)
+        return false;
+    if (m_sinceReport.isValid() && m_sinceReport.elapsed() < KeepAliveMs)
+        return true;
+    m_sinceReport.start();
+    if (!task.Report(m_type, MMobile::TASK_PERCENT, m_lastPercent, nullptr))
         m_stopped = true;
     return !m_stopped;
 }
@@ -268,7 +286,8 @@ bool CategoryExporter::WriteConversations(EngineTask& task)
         // Attachments first, so the page can link the names they were given.
         QStringList attachmentNames;
         for (const EngineRecord::SourceFile& file : record->SourceFiles()) {
-            const QString written = m_folder.CopyFile(file.path, file.name);
+            const QString written =
+                m_folder.CopyFile(file.path, file.name, [this, &task] { return KeepAlive(task); });
             if (written.isEmpty())
                 return false;
             attachmentNames.append(QFileInfo(written).fileName());
@@ -423,14 +442,16 @@ bool CategoryExporter::CopyFiles(EngineTask& task)
     QString error;
     QStringList complete; // guarded by errorMutex too
     // Copies the next file; false when none is left or the export halts.
-    const auto work = [&]() {
+    // `goOn` is asked between slices of one file: a large one stops midway.
+    const auto work = [&](const std::function<bool()>& goOn) {
         const std::size_t index = next.fetch_add(1);
         if (index >= copies.size() || halt.load())
             return false;
         QString failure;
-        if (!m_folder.CopyTo(copies[index].source, copies[index].target, failure)) {
+        if (!m_folder.CopyTo(copies[index].source, copies[index].target, failure, goOn)) {
             std::lock_guard<std::mutex> lock(errorMutex);
-            if (error.isEmpty())
+            // A copy cut short by the stop is no failure of its own.
+            if (error.isEmpty() && !halt.load())
                 error = failure;
             halt.store(true);
             return false;
@@ -444,22 +465,30 @@ bool CategoryExporter::CopyFiles(EngineTask& task)
     };
     const unsigned cores = qMax(1u, std::thread::hardware_concurrency());
     const std::size_t helpers = qMin<std::size_t>(cores - 1, copies.size());
+    std::atomic<std::size_t> running{helpers};
+    const std::function<bool()> notHalted = [&halt] { return !halt.load(); };
     std::vector<std::thread> threads;
     for (std::size_t i = 0; i < helpers; ++i) {
-        threads.emplace_back([&work]() {
-            while (work()) {
+        threads.emplace_back([&work, &notHalted, &running]() {
+            while (work(notHalted)) {
             }
+            --running;
         });
     }
-    // This thread copies too, and reports the progress of all of them.
+    // This thread copies too, and reports for all of them: between files,
+    // within its own file, and while the helpers finish theirs.
     const int total = qMax(1, static_cast<int>(copies.size()));
-    while (work()) {
-        const int percent = qBound(0, done.load() * 100 / total, 99);
-        if (!task.Report(m_type, MMobile::TASK_PERCENT, percent, nullptr)) {
-            m_stopped = true;
+    const std::function<bool()> alive = [&] {
+        if (!KeepAlive(task))
             halt.store(true);
-        }
+        return !halt.load();
+    };
+    while (work(alive)) {
+        if (!Progress(task, done.load() * static_cast<int>(m_items.size()) / total))
+            halt.store(true);
     }
+    while (running.load() > 0 && alive())
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
     for (std::thread& thread : threads)
         thread.join();
     for (const QString& path : qAsConst(complete))

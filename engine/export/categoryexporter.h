@@ -4,6 +4,7 @@
 #include "contracts/mmobiletypes.h"
 #include "exportfolder.h"
 
+#include <QElapsedTimer>
 #include <QString>
 
 #include <functional>
@@ -42,6 +43,9 @@ public:
 
 private:
     bool Progress(EngineTask& task, int done);
+    // For the middle of a long copy: the last percentage again when nothing
+    // was reported for a few ms, so that a stop is answered at once.
+    bool KeepAlive(EngineTask& task);
     bool WriteContacts(EngineTask& task);
     bool WriteConversations(EngineTask& task);
     bool WriteWeChatContacts(EngineTask& task);
@@ -55,6 +59,8 @@ private:
     ExportFolder m_folder;
     std::vector<EngineItem*> m_items;
     bool m_stopped = false;
+    int m_lastPercent = 0;
+    QElapsedTimer m_sinceReport;
     std::function<void(TASK_CTRL_STATUS)> m_beforeEnd;
 };
 

@@ -167,11 +167,12 @@ QString ExportFolder::WriteFile(const QString& name, const QByteArray& data)
     return path;
 }
 
-QString ExportFolder::CopyFile(const QString& source, const QString& name)
+QString ExportFolder::CopyFile(const QString& source, const QString& name,
+                               const std::function<bool()>& goOn)
 {
     const QString path = FreeName(name);
     QString error;
-    if (!CopyTo(source, path, error)) {
+    if (!CopyTo(source, path, error, goOn)) {
         m_error = error;
         return QString();
     }
@@ -179,7 +180,8 @@ QString ExportFolder::CopyFile(const QString& source, const QString& name)
     return path;
 }
 
-bool ExportFolder::CopyTo(const QString& source, const QString& path, QString& error) const
+bool ExportFolder::CopyTo(const QString& source, const QString& path, QString& error,
+                          const std::function<bool()>& goOn) const
 {
     const bool encrypted = m_encryption && m_encryption->Knows(source);
     QFile in(source);
@@ -195,10 +197,16 @@ bool ExportFolder::CopyTo(const QString& source, const QString& path, QString& e
     }
     bool ok = true;
     if (encrypted) {
-        ok = m_encryption->DecryptTo(source, out, error);
+        ok = m_encryption->DecryptTo(source, out, error, goOn);
     } else {
         char buffer[64 * 1024];
         for (;;) {
+            // A video of gigabytes is stopped between two slices.
+            if (goOn && !goOn()) {
+                error = QStringLiteral("stopped");
+                ok = false;
+                break;
+            }
             const qint64 n = in.read(buffer, sizeof buffer);
             if (n < 0 || (n > 0 && !WriteAll(out, buffer, n))) {
                 error = QStringLiteral("cannot copy to %1: %2").arg(path, out.errorString());

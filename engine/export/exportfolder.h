@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class EncryptedBackup;
 class QFile;
 
@@ -25,12 +27,15 @@ public:
     // Writes `data` as a new file; the full path written, or empty on failure.
     QString WriteFile(const QString& name, const QByteArray& data);
     // Copies `source` in as a new file; the full path, or empty on failure.
-    QString CopyFile(const QString& source, const QString& name);
+    // `goOn`, asked every slice of the copy, stops it (the part written goes).
+    QString CopyFile(const QString& source, const QString& name,
+                     const std::function<bool()>& goOn = nullptr);
     // A new full path for `name`, taken for this export but not yet created;
     // with CopyTo() it lets several threads copy into the folder at once.
     QString Reserve(const QString& name) { return FreeName(name); }
     // Copies (or decrypts) `source` into the new file `path`; thread-safe.
-    bool CopyTo(const QString& source, const QString& path, QString& error) const;
+    bool CopyTo(const QString& source, const QString& path, QString& error,
+                const std::function<bool()>& goOn = nullptr) const;
     QString ErrorText() const { return m_error; }
     // The files this export wrote whole, in the order they were finished
     // (CopyTo()'s callers add theirs with Completed()).

@@ -46,17 +46,27 @@ bool Carver::open(const std::string& databasePath, const std::string& walPath,
     if (!readFileBytes(databasePath, database, error, m_goOn) ||
         !m_image.loadBytes(std::move(database), error))
         return false;
-    // A side file that cannot be read costs only what it held.
+    // A side file that cannot be read costs only what it held; each is read
+    // in slices that answer a stop.
     std::string sideError;
+    std::vector<uint8_t> side;
     if (!walPath.empty()) {
-        m_hasWal = m_wal.load(walPath, &sideError);
+        m_hasWal = readFileBytes(walPath, side, &sideError, m_goOn) &&
+                   m_wal.loadBytes(std::move(side), &sideError);
         if (!m_hasWal)
             m_warnings.push_back("write-ahead log: " + sideError);
     }
+    side.clear();
     if (!journalPath.empty()) {
-        m_hasJournal = m_journal.load(journalPath, m_image.pageSize(), &sideError);
+        m_hasJournal = readFileBytes(journalPath, side, &sideError, m_goOn) &&
+                       m_journal.loadBytes(std::move(side), m_image.pageSize(), &sideError);
         if (!m_hasJournal)
             m_warnings.push_back("rollback journal: " + sideError);
+    }
+    if (m_goOn && !m_goOn()) {
+        if (error)
+            *error = "stopped";
+        return false;
     }
     return prepare(error);
 }

@@ -139,12 +139,14 @@ QByteArray FileArchive(const QString& relativePath, qint64 size, int protectionC
 
 } // namespace
 
-SampleBackupEncryptor::SampleBackupEncryptor(const QString& password, int derivationRounds)
+SampleBackupEncryptor::SampleBackupEncryptor(const QString& password, int derivationRounds,
+                                             bool oldScheme)
 {
     const QByteArray salt = Random(SaltSize);
     const QByteArray dpsl = Random(SaltSize);
     QByteArray secret = password.toUtf8();
-    QByteArray stretched = Pbkdf2(secret, dpsl, qMax(1, derivationRounds), EVP_sha256());
+    QByteArray stretched =
+        oldScheme ? secret : Pbkdf2(secret, dpsl, qMax(1, derivationRounds), EVP_sha256());
     QByteArray passwordKey = Pbkdf2(stretched, salt, SecondRounds, EVP_sha1());
     Wipe(secret);
     Wipe(stretched);
@@ -153,9 +155,12 @@ SampleBackupEncryptor::SampleBackupEncryptor(const QString& password, int deriva
 
     m_keyBag = Record("VERS", Number(3)) + Record("TYPE", Number(1)) + Record("UUID", Random(16)) +
                Record("HMCK", Random(40)) + Record("WRAP", Number(0)) + Record("SALT", salt) +
-               Record("ITER", Number(SecondRounds)) + Record("DPWT", Number(1)) +
-               Record("DPIC", Number(static_cast<quint32>(qMax(1, derivationRounds)))) +
-               Record("DPSL", dpsl);
+               Record("ITER", Number(SecondRounds));
+    // Since iOS 10.2 the password is first stretched with SHA-256.
+    if (!oldScheme)
+        m_keyBag += Record("DPWT", Number(1)) +
+                    Record("DPIC", Number(static_cast<quint32>(qMax(1, derivationRounds)))) +
+                    Record("DPSL", dpsl);
     bool ok = true;
     for (int protectionClass = FirstClass; protectionClass <= LastClass; ++protectionClass) {
         const QByteArray key = Random(KeySize);
@@ -231,24 +236,33 @@ bool SampleBackupEncryptor::EncryptInPlace(const QString& path, const QByteArray
     return file.seek(0) && file.write(cipher) == cipher.size() && file.resize(cipher.size());
 }
 
-QByteArray SampleBackupEncryptor::EncryptFile(const QString& path, const QString& relativePath,
-                                              int protectionClass)
+bool SampleBackupEncryptor::EncryptFile(const QString& path, int protectionClass,
+                                        QByteArray& encryptionKey, qint64& size)
 {
     const auto classKey = m_classKeys.find(protectionClass);
     if (!m_valid || classKey == m_classKeys.end())
-        return QByteArray();
+        return false;
     QByteArray key = Random(KeySize);
-    qint64 size = 0;
-    const qint64 modified = qMax<qint64>(0, QFileInfo(path).lastModified().toSecsSinceEpoch());
     const QByteArray wrapped = Wrap(classKey->second, key);
     const bool ok = !wrapped.isEmpty() && EncryptInPlace(path, key, size);
     Wipe(key);
     if (!ok)
-        return QByteArray();
+        return false;
     char classBytes[4];
     qToLittleEndian<quint32>(static_cast<quint32>(protectionClass), classBytes);
-    return FileArchive(relativePath, size, protectionClass, QByteArray(classBytes, 4) + wrapped,
-                       modified, ++m_lastInode);
+    encryptionKey = QByteArray(classBytes, 4) + wrapped;
+    return true;
+}
+
+QByteArray SampleBackupEncryptor::EncryptFile(const QString& path, const QString& relativePath,
+                                              int protectionClass)
+{
+    const qint64 modified = qMax<qint64>(0, QFileInfo(path).lastModified().toSecsSinceEpoch());
+    QByteArray encryptionKey;
+    qint64 size = 0;
+    if (!EncryptFile(path, protectionClass, encryptionKey, size))
+        return QByteArray();
+    return FileArchive(relativePath, size, protectionClass, encryptionKey, modified, ++m_lastInode);
 }
 
 bool SampleBackupEncryptor::EncryptManifestDb(const QString& path)

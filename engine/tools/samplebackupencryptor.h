@@ -8,7 +8,8 @@
 
 // Encrypts a written sample backup the way a phone does: a fresh backup
 // keybag whose class keys are wrapped with the key derived from the password
-// (PBKDF2-HMAC-SHA256 over DPSL/DPIC, then PBKDF2-HMAC-SHA1 over SALT/ITER),
+// (PBKDF2-HMAC-SHA256 over DPSL/DPIC, then PBKDF2-HMAC-SHA1 over SALT/ITER;
+// up to iOS 10.1 only the latter, and the bag has no DPSL/DPIC),
 // a random AES-256 key per file wrapped with its class key, the contents in
 // AES-256-CBC with a zero IV and PKCS#7 padding, and a keyed archive per file
 // for the manifest that holds the wrapped key and the plaintext size.
@@ -17,7 +18,9 @@ class SampleBackupEncryptor
 {
 public:
     // The password key is derived here: seconds with a phone's round count.
-    SampleBackupEncryptor(const QString& password, int derivationRounds);
+    // `oldScheme`: the bag of iOS 10.1 and older, whose one derivation is
+    // PBKDF2-HMAC-SHA1 (`derivationRounds` is not used then).
+    SampleBackupEncryptor(const QString& password, int derivationRounds, bool oldScheme = false);
     ~SampleBackupEncryptor();
     SampleBackupEncryptor(const SampleBackupEncryptor&) = delete;
     SampleBackupEncryptor& operator=(const SampleBackupEncryptor&) = delete;
@@ -29,6 +32,11 @@ public:
     // Encrypts the file in place with a new key; the file's keyed archive for
     // Files.file, or empty on failure.
     QByteArray EncryptFile(const QString& path, const QString& relativePath, int protectionClass);
+    // Encrypts the file in place with a new key, for an index that holds
+    // keys itself (Manifest.mbdb): the class and the wrapped key as
+    // `encryptionKey`, the plaintext's size as `size`.
+    bool EncryptFile(const QString& path, int protectionClass, QByteArray& encryptionKey,
+                     qint64& size);
     // Encrypts Manifest.db in place with the manifest key.
     bool EncryptManifestDb(const QString& path);
 

@@ -72,9 +72,14 @@ QString SampleBackupWriter::AddFile(const QString& domain, const QString& relati
     m_manifest->Insert(QStringLiteral("INSERT OR REPLACE INTO Files (fileID, domain, relativePath, "
                                       "flags, file) VALUES (?, ?, ?, 1, ?)"),
                        {fileId, domain, relativePath, QByteArray()});
-    QDir(m_folder).mkpath(fileId.left(2));
-    const QString path = QDir(m_folder).filePath(fileId.left(2) + QLatin1Char('/') + fileId);
-    m_files[fileId] = {domain, relativePath, path};
+    const QString bucket = WritesMbdb() ? QString() : fileId.left(2);
+    if (!bucket.isEmpty())
+        QDir(m_folder).mkpath(bucket);
+    const QString path = QDir(m_folder).filePath(bucket.isEmpty() ? fileId : bucket + '/' + fileId);
+    WrittenFile& file = m_files[fileId];
+    file.domain = domain;
+    file.relativePath = relativePath;
+    file.path = path;
     return path;
 }
 
@@ -121,8 +126,7 @@ bool SampleBackupWriter::Write(const QString& folder)
     m_manifest.reset();
     if (!closed)
         return Fail(QStringLiteral("cannot finish Manifest.db"));
-    // Up to iOS 9 the index is Manifest.mbdb.
-    return m_options.ios > 9 || WriteMbdb();
+    return !WritesMbdb() || WriteMbdb();
 }
 
 bool SampleBackupWriter::WriteMbdb()
@@ -130,7 +134,9 @@ bool SampleBackupWriter::WriteMbdb()
     std::vector<SampleFormats::IndexEntry> entries;
     for (const auto& file : m_files)
         entries.push_back(
-            {file.second.domain, file.second.relativePath, QFileInfo(file.second.path).size()});
+            {file.second.domain, file.second.relativePath,
+             file.second.size >= 0 ? file.second.size : QFileInfo(file.second.path).size(),
+             file.second.protectionClass, file.second.encryptionKey});
     const QByteArray index = SampleFormats::Mbdb(entries, static_cast<quint32>(m_now + 978307200));
     QFile::remove(QDir(m_folder).filePath(QStringLiteral("Manifest.db")));
     QFile out(QDir(m_folder).filePath(QStringLiteral("Manifest.mbdb")));
@@ -141,13 +147,22 @@ bool SampleBackupWriter::WriteMbdb()
 
 bool SampleBackupWriter::Encrypt()
 {
-    SampleBackupEncryptor encryptor(m_options.password, m_options.kdfRounds);
+    // Phones of iOS 10.1 and older derive once, with SHA-1.
+    SampleBackupEncryptor encryptor(m_options.password, m_options.kdfRounds, m_options.ios <= 10);
     if (!encryptor.IsValid())
         return Fail(QStringLiteral("the keys of the encrypted backup cannot be made"));
-    for (const auto& entry : m_files) {
+    for (auto& entry : m_files) {
         // Media files are class 4 (no protection) on the phone, the rest class 3.
         const int protectionClass =
             entry.second.relativePath.startsWith(QLatin1String("Media/")) ? 4 : 3;
+        if (WritesMbdb()) {
+            // The index keeps the keys itself; Manifest.db is not written.
+            entry.second.protectionClass = protectionClass;
+            if (!encryptor.EncryptFile(entry.second.path, protectionClass,
+                                       entry.second.encryptionKey, entry.second.size))
+                return Fail(QStringLiteral("cannot encrypt %1").arg(entry.second.path));
+            continue;
+        }
         const QByteArray archive =
             encryptor.EncryptFile(entry.second.path, entry.second.relativePath, protectionClass);
         if (archive.isEmpty() ||
@@ -159,6 +174,9 @@ bool SampleBackupWriter::Encrypt()
     m_manifest.reset();
     if (!closed)
         return Fail(QStringLiteral("cannot finish Manifest.db"));
+    // Manifest.mbdb is never encrypted, and there is no manifest key for it.
+    if (WritesMbdb())
+        return WriteMbdb() && WriteManifestPlist(true, encryptor.KeyBag(), QByteArray());
     if (!encryptor.EncryptManifestDb(QDir(m_folder).filePath(QStringLiteral("Manifest.db"))))
         return Fail(QStringLiteral("cannot encrypt Manifest.db"));
     return WriteManifestPlist(true, encryptor.KeyBag(), encryptor.ManifestKey());
@@ -173,8 +191,9 @@ bool SampleBackupWriter::WriteManifestPlist(bool encrypted, const QByteArray& ke
     QFile manifest(QDir(m_folder).filePath(QStringLiteral("Manifest.plist")));
     QList<QPair<QString, QByteArray>> data;
     if (encrypted)
-        data = {{QStringLiteral("BackupKeyBag"), keyBag},
-                {QStringLiteral("ManifestKey"), manifestKey}};
+        data = {{QStringLiteral("BackupKeyBag"), keyBag}};
+    if (!manifestKey.isEmpty())
+        data.append({QStringLiteral("ManifestKey"), manifestKey});
     const QByteArray xml =
         SampleFormats::XmlPlist({{"Version", "10.0"}, {"Date", date}}, true, encrypted, data);
     if (!manifest.open(QIODevice::WriteOnly) || manifest.write(xml) != xml.size())

@@ -80,6 +80,9 @@ private:
     bool WriteManifestPlist(bool encrypted, const QByteArray& keyBag,
                             const QByteArray& manifestKey);
     bool Encrypt();
+    // Up to iOS 9 the index is Manifest.mbdb, and the files lie in the
+    // backup folder itself; up to iOS 10.1 the keybag has the older scheme.
+    bool WritesMbdb() const { return m_options.ios <= 9; }
     bool WriteMbdb();
     bool Fail(const QString& error);
     // Deletes some of a database's records before it is closed (`store` a SampleDeletions::Store).
@@ -96,6 +99,11 @@ private:
         QString domain;
         QString relativePath;
         QString path;
+        // Set by Encrypt() for Manifest.mbdb: the plaintext's size, the
+        // protection class, and the class with the wrapped key.
+        qint64 size = -1;
+        int protectionClass = 4;
+        QByteArray encryptionKey;
     };
     std::map<QString, WrittenFile> m_files; // by file ID
     SampleBackupContent m_content;

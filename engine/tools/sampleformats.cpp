@@ -74,14 +74,20 @@ QByteArray SampleFormats::Mbdb(const std::vector<IndexEntry>& entries, quint32 t
     for (const IndexEntry& file : entries) {
         text(index, file.domain);
         text(index, file.relativePath);
-        for (int i = 0; i < 3; ++i) // link target, data hash, encryption key
-            text(index, QString());
+        text(index, QString()); // link target
+        text(index, QString()); // data hash
+        if (file.encryptionKey.isEmpty()) {
+            number(index, 0xFFFF, 2);
+        } else {
+            number(index, static_cast<quint64>(file.encryptionKey.size()), 2);
+            index.append(file.encryptionKey);
+        }
         number(index, 0x81A4, 2); // a file, rw-r--r--
         number(index, 0, 8 + 4 + 4);
         for (int i = 0; i < 3; ++i)
             number(index, time, 4);
         number(index, static_cast<quint64>(file.size), 8);
-        number(index, 4, 1); // protection class
+        number(index, static_cast<quint64>(file.protectionClass), 1);
         number(index, 1, 1); // one property
         text(index, QStringLiteral("com.apple.backup.note"));
         text(index, QStringLiteral("sample"));

@@ -17,7 +17,9 @@ public:
     struct IndexEntry
     {
         QString domain, relativePath;
-        qint64 size = 0;
+        qint64 size = 0; // of the plaintext
+        int protectionClass = 4;
+        QByteArray encryptionKey; // in an encrypted backup: class and wrapped key
     };
 
     // An XML property list of `strings` and `data`, with IsEncrypted when

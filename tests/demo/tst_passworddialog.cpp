@@ -1,7 +1,8 @@
 // The demo host's way into an encrypted backup: the password dialog names
 // the device, masks the field, shows a busy bar while it checks, says
-// "Wrong password" and asks again, can be cancelled, and refuses a backup
-// whose keys are damaged; the host unlocks with a password given up front.
+// "Wrong password" and asks again, can be cancelled (a check under way too),
+// and refuses a backup whose keys are damaged; the host unlocks with a
+// password given up front.
 
 #include "backupdevice.h"
 #include "demohostwindow.h"
@@ -16,7 +17,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <QtTest>
+
+#include <functional>
 
 namespace {
 
@@ -51,10 +55,16 @@ private slots:
     void wrongPasswordAsksAgain_data();
     void wrongPasswordAsksAgain();
     void damagedKeysCanOnlyBeCancelled();
+    void cancelStopsTheCheck();
     void hostUnlocksWithTheGivenPassword_data();
     void hostUnlocksWithTheGivenPassword();
 
 private:
+    // A copy of the backup's top-level files in `name`, with the data entry
+    // `key` of Manifest.plist changed by `edit`; empty on failure.
+    QString CopyWithData(const char* name, const char* key,
+                         const std::function<bool(QByteArray&)>& edit);
+
     QTemporaryDir m_dir;
     QString m_backup;
 };
@@ -69,6 +79,33 @@ void TestPasswordDialog::initTestCase()
     m_backup = m_dir.filePath(QStringLiteral("backup"));
     SampleBackupWriter writer(options);
     QVERIFY2(writer.Write(m_backup), qPrintable(writer.ErrorText()));
+}
+
+QString TestPasswordDialog::CopyWithData(const char* name, const char* key,
+                                         const std::function<bool(QByteArray&)>& edit)
+{
+    const QString folder = m_dir.filePath(QString::fromLatin1(name));
+    if (!QDir().mkpath(folder))
+        return QString();
+    for (const QString& file : QDir(m_backup).entryList(QDir::Files)) {
+        if (!QFile::copy(QDir(m_backup).filePath(file), QDir(folder).filePath(file)))
+            return QString();
+    }
+    QFile plist(QDir(folder).filePath(QStringLiteral("Manifest.plist")));
+    if (!plist.open(QIODevice::ReadOnly))
+        return QString();
+    QByteArray xml = plist.readAll();
+    plist.close();
+    const int at = xml.indexOf("<key>" + QByteArray(key) + "</key>");
+    const int data = xml.indexOf("<data>", at) + 6;
+    const int end = xml.indexOf("</data>", data);
+    QByteArray value = QByteArray::fromBase64(xml.mid(data, end - data));
+    if (at < 0 || data < at || end < data || !edit(value))
+        return QString();
+    xml.replace(data, end - data, value.toBase64());
+    if (!plist.open(QIODevice::WriteOnly | QIODevice::Truncate) || plist.write(xml) != xml.size())
+        return QString();
+    return folder;
 }
 
 void TestPasswordDialog::wrongPasswordAsksAgain_data()
@@ -120,22 +157,11 @@ void TestPasswordDialog::wrongPasswordAsksAgain()
 void TestPasswordDialog::damagedKeysCanOnlyBeCancelled()
 {
     // The manifest key cut short: the password is right, the keys are not.
-    const QString folder = m_dir.filePath(QStringLiteral("damaged"));
-    QVERIFY(QDir().mkpath(folder));
-    for (const QString& name : QDir(m_backup).entryList(QDir::Files))
-        QVERIFY(QFile::copy(QDir(m_backup).filePath(name), QDir(folder).filePath(name)));
-    QFile plist(QDir(folder).filePath(QStringLiteral("Manifest.plist")));
-    QVERIFY(plist.open(QIODevice::ReadOnly));
-    QByteArray xml = plist.readAll();
-    plist.close();
-    const int key = xml.indexOf("<key>ManifestKey</key>");
-    const int data = xml.indexOf("<data>", key) + 6;
-    QVERIFY(key > 0 && data > key);
-    xml.replace(data, 8, "AAAAAA==");
-    xml.remove(data + 8, xml.indexOf("</data>", data) - data - 8);
-    QVERIFY(plist.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    plist.write(xml);
-    plist.close();
+    const QString folder = CopyWithData("damaged", "ManifestKey", [](QByteArray& key) {
+        key = QByteArray::fromBase64("AAAAAA==");
+        return true;
+    });
+    QVERIFY(!folder.isEmpty());
 
     BackupDevice device(folder);
     PasswordDialog dialog(device);
@@ -147,6 +173,36 @@ void TestPasswordDialog::damagedKeysCanOnlyBeCancelled()
     QVERIFY(parts.message->text().contains(QStringLiteral("damaged")));
     QVERIFY(!parts.ok->isEnabled());
     QVERIFY(dialog.isVisible());
+}
+
+// A keybag that asks for 50,000,000 rounds (a minute of deriving): Cancel
+// during the check stops it, closes the dialog, and leaves the backup locked
+// with the check called cancelled, never a wrong password.
+void TestPasswordDialog::cancelStopsTheCheck()
+{
+    const QString folder = CopyWithData("slow", "BackupKeyBag", [](QByteArray& bag) {
+        const int rounds = bag.indexOf("DPIC") + 8;
+        if (rounds <= 8)
+            return false;
+        qToBigEndian<quint32>(50000000, bag.data() + rounds);
+        return true;
+    });
+    QVERIFY(!folder.isEmpty());
+
+    BackupDevice device(folder);
+    PasswordDialog dialog(device);
+    const DialogParts parts = Parts(dialog);
+    dialog.show();
+    parts.field->setText(QString::fromLatin1(Password));
+    parts.ok->click();
+    QVERIFY(parts.busy->isVisible());
+    dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
+    QTRY_VERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    QVERIFY(!device.IsUnlocked());
+    QVERIFY2(device.UnlockError().contains(QStringLiteral("cancelled")),
+             qPrintable(device.UnlockError()));
+    QVERIFY(!parts.message->isVisible());
 }
 
 void TestPasswordDialog::hostUnlocksWithTheGivenPassword_data()

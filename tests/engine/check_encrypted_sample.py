@@ -2,7 +2,8 @@
 """Checks, apart from the engine, that the sample generator encrypts a backup
 as the phone does: writes an encrypted sample with a known password, then
 follows the published scheme with python3-cryptography to unlock the keybag,
-decrypt Manifest.db and one content file, and looks inside them.
+decrypt Manifest.db and one content file, and looks inside them; then the
+same for an iOS 7 sample (older keybag, keys in the plain Manifest.mbdb).
 
 With a merge tool, checks the same way that a backup mmobile-merge wrote
 into an encrypted target opens with the target's password: its Manifest.db
@@ -10,6 +11,7 @@ and its merged address book decrypt, the book is sound and holds more people.
 
 usage: check_encrypted_sample.py <mmobile-sample-backup> <work folder> [<mmobile-merge>]
 """
+import hashlib
 import os
 import plistlib
 import shutil
@@ -129,6 +131,85 @@ def address_book(folder, work):
     return people, check
 
 
+def mbdb_records(data):
+    """The records of Manifest.mbdb as (domain, path, encryption key, size,
+    protection class); all numbers big-endian, strings 0xFFFF when absent."""
+    if data[:6] != b"mbdb\x05\x00":
+        fail("Manifest.mbdb has no mbdb 5.0 header")
+    pos = 6
+
+    def string():
+        nonlocal pos
+        (length,) = struct.unpack(">H", data[pos:pos + 2])
+        pos += 2
+        if length == 0xFFFF:
+            return None
+        value = data[pos:pos + length]
+        pos += length
+        return value
+
+    records = []
+    while pos < len(data):
+        domain, path, _target, _hash, key = (string() for _ in range(5))
+        # mode, inode, user, group, three times, size, protection class, properties
+        (_mode, _inode, _uid, _gid, _mtime, _atime, _ctime, size, protection,
+         properties) = struct.unpack(">HQIIIIIQBB", data[pos:pos + 40])
+        pos += 40
+        for _ in range(2 * properties):
+            string()
+        records.append((domain.decode(), path.decode(), key, size, protection))
+    return records
+
+
+def check_old_scheme(generator, work):
+    """An iOS 7 sample: the keybag of iOS 10.1 and older (one PBKDF2-SHA1 over
+    SALT/ITER, no DPSL/DPIC), no Manifest.db and no manifest key, the plain
+    Manifest.mbdb carrying each file's wrapped key, the files in the folder
+    itself."""
+    folder = os.path.join(work, "encrypted-sample-ios7")
+    shutil.rmtree(folder, ignore_errors=True)
+    subprocess.run([generator, "--ios", "7", "--no-media", "--no-deletions", "--password",
+                    PASSWORD, folder], check=True, stdout=subprocess.DEVNULL)
+    with open(os.path.join(folder, "Manifest.plist"), "rb") as handle:
+        manifest = plistlib.load(handle)
+    if manifest.get("IsEncrypted") is not True or "ManifestKey" in manifest:
+        fail("an iOS 7 Manifest.plist is encrypted and has no ManifestKey")
+    header, classes = parse_keybag(manifest["BackupKeyBag"])
+    if "DPSL" in header or "DPIC" in header:
+        fail("an iOS 7 keybag has DPSL/DPIC")
+    password_key = pbkdf2(hashes.SHA1(), PASSWORD.encode(), header["SALT"], header["ITER"])
+    class_keys = {number: aes_key_unwrap(password_key, entry["WPKY"])
+                  for number, entry in classes.items() if entry["WRAP"] & 2}
+    if os.path.exists(os.path.join(folder, "Manifest.db")):
+        fail("an iOS 7 backup has a Manifest.db")
+    with open(os.path.join(folder, "Manifest.mbdb"), "rb") as handle:
+        records = mbdb_records(handle.read())
+    book = [r for r in records
+            if r[:2] == ("HomeDomain", "Library/AddressBook/AddressBook.sqlitedb")]
+    if len(book) != 1 or book[0][2] is None:
+        fail("the address book is not listed with a key in Manifest.mbdb")
+    _, _, key, size, protection = book[0]
+    (key_class,) = struct.unpack("<I", key[:4])
+    if key_class != protection:
+        fail("the key's class %d differs from the record's %d" % (key_class, protection))
+    file_key = aes_key_unwrap(class_keys[protection], key[4:])
+    file_id = hashlib.sha1(b"HomeDomain-Library/AddressBook/AddressBook.sqlitedb").hexdigest()
+    with open(os.path.join(folder, file_id), "rb") as handle:
+        encrypted = handle.read()
+    if len(encrypted) % 16 or len(encrypted) <= size:
+        fail("the content is not padded whole blocks")
+    book_path = os.path.join(work, "AddressBook-ios7.sqlitedb")
+    with open(book_path, "wb") as handle:
+        handle.write(cbc_decrypt(file_key, encrypted)[:size])
+    connection = sqlite3.connect(book_path)
+    people = connection.execute("SELECT count(*) FROM ABPerson").fetchone()[0]
+    connection.close()
+    os.remove(book_path)
+    if people != 300:
+        fail("the decrypted iOS 7 address book holds %d people, not 300" % people)
+    print("OK: iOS 7 keybag, Manifest.mbdb and the address book decrypt; %d people" % people)
+
+
 def check_merge(generator, work, merge):
     source = os.path.join(work, "merge-source")
     target = os.path.join(work, "merge-target")
@@ -172,6 +253,7 @@ def main():
     if people != 300:
         fail("the decrypted address book holds %d people, not 300" % people)
     print("OK: keybag, Manifest.db and the address book decrypt; %d people" % people)
+    check_old_scheme(generator, work)
 
 
 if __name__ == "__main__":

@@ -1,7 +1,7 @@
 // The primitives of encrypted backups as the engine calls them: PBKDF2 and
-// AES key unwrap against the published vectors, the CBC file decryption's
-// size and padding rules, the keybag parser's refusal of damaged bags, and
-// a file's archived attributes.
+// AES key unwrap against the published vectors, PBKDF2's cancellation, the
+// CBC file decryption's size and padding rules, the keybag parser's refusal of
+// damaged bags, and a file's archived attributes.
 
 #include "crypto/archivedfile.h"
 #include "crypto/backupcipher.h"
@@ -10,6 +10,9 @@
 #include <QBuffer>
 #include <QtEndian>
 #include <QtTest>
+
+#include <atomic>
+#include <thread>
 
 #include <openssl/evp.h>
 #include <plist/plist.h>
@@ -118,8 +121,9 @@ class TestBackupCipher : public QObject
     Q_OBJECT
 
 private slots:
-    void pbkdf2Sha1_data();
-    void pbkdf2Sha1();
+    void pbkdf2_data();
+    void pbkdf2();
+    void pbkdf2StopsWhenCancelled();
     void unwrapKey_data();
     void unwrapKey();
     void decryptCbc_data();
@@ -132,35 +136,92 @@ private slots:
     void archivedFile();
 };
 
-void TestBackupCipher::pbkdf2Sha1_data()
+void TestBackupCipher::pbkdf2_data()
 {
+    QTest::addColumn<int>("digest");
     QTest::addColumn<QByteArray>("password");
     QTest::addColumn<QByteArray>("salt");
     QTest::addColumn<int>("iterations");
     QTest::addColumn<QByteArray>("expected");
+    const auto row = [](const char* name, BackupCipher::Digest digest, const QByteArray& password,
+                        const QByteArray& salt, int iterations, const char* expected) {
+        QTest::newRow(name) << int(digest) << password << salt << iterations << Hex(expected);
+    };
+    const QByteArray longPassword("passwordPASSWORDpassword");
+    const QByteArray longSalt("saltSALTsaltSALTsaltSALTsaltSALTsalt");
     // RFC 6070, but for its 16,777,216-round case: seconds for no new path.
-    QTest::newRow("1 round") << QByteArray("password") << QByteArray("salt") << 1
-                             << Hex("0c60c80f961f0e71f3a9b524af6012062fe037a6");
-    QTest::newRow("4096 rounds") << QByteArray("password") << QByteArray("salt") << 4096
-                                 << Hex("4b007901b765489abead49d926f721d065a429c1");
-    QTest::newRow("long inputs, 25 bytes")
-        << QByteArray("passwordPASSWORDpassword")
-        << QByteArray("saltSALTsaltSALTsaltSALTsaltSALTsalt") << 4096
-        << Hex("3d2eec4fe41c849b80c8d83662c0e44a8b291a964cf2f07038");
-    QTest::newRow("embedded zeros, 16 bytes")
-        << QByteArray("pass\0word", 9) << QByteArray("sa\0lt", 5) << 4096
-        << Hex("56fa6aa75548099dcc37d7f03425e0c3");
+    row("SHA-1, 1 round", BackupCipher::SHA1, "password", "salt", 1,
+        "0c60c80f961f0e71f3a9b524af6012062fe037a6");
+    row("SHA-1, 2 rounds", BackupCipher::SHA1, "password", "salt", 2,
+        "ea6c014dc72d6f8ccd1ed92ace1d41f0d8de8957");
+    row("SHA-1, 4096 rounds", BackupCipher::SHA1, "password", "salt", 4096,
+        "4b007901b765489abead49d926f721d065a429c1");
+    row("SHA-1, long inputs, 25 bytes", BackupCipher::SHA1, longPassword, longSalt, 4096,
+        "3d2eec4fe41c849b80c8d83662c0e44a8b291a964cf2f07038");
+    row("SHA-1, embedded zeros, 16 bytes", BackupCipher::SHA1, QByteArray("pass\0word", 9),
+        QByteArray("sa\0lt", 5), 4096, "56fa6aa75548099dcc37d7f03425e0c3");
+    // The same inputs with SHA-256 (published with RFC 7914's test vectors
+    // and checked against a second implementation).
+    row("SHA-256, 1 round", BackupCipher::SHA256, "password", "salt", 1,
+        "120fb6cffcf8b32c43e7225256c4f837a86548c92ccc35480805987cb70be17b");
+    row("SHA-256, 4096 rounds", BackupCipher::SHA256, "password", "salt", 4096,
+        "c5e478d59288c841aa530db6845c4c8d962893a001ce4e11a4963873aa98134a");
+    row("SHA-256, long inputs, 40 bytes", BackupCipher::SHA256, longPassword, longSalt, 4096,
+        "348c89dbcbd32b2f32d814b8116e84cf2b17347ebc1800181c4e2a1fb8dd53e1c635518c7dac47e9");
+    row("SHA-256, embedded zeros, 16 bytes", BackupCipher::SHA256, QByteArray("pass\0word", 9),
+        QByteArray("sa\0lt", 5), 4096, "89b69d0516f829893c696226650a8687");
+    row("SHA-256, two blocks", BackupCipher::SHA256, "passwd", "salt", 1,
+        "55ac046e56e3089fec1691c22544b605f94185216dde0465e68b9d57c20dacbc"
+        "49ca9cccf179b645991664b39d77ef317c71b845b1e30bd509112041d3a19783");
+    row("SHA-256, empty password", BackupCipher::SHA256, "", "salt", 2,
+        "62384466264daadc4144018c6bd864648272b34da8980d31521ffcce92ae003b");
 }
 
-void TestBackupCipher::pbkdf2Sha1()
+void TestBackupCipher::pbkdf2()
 {
+    QFETCH(int, digest);
     QFETCH(QByteArray, password);
     QFETCH(QByteArray, salt);
     QFETCH(int, iterations);
     QFETCH(QByteArray, expected);
-    const SecretBytes key = BackupCipher::Pbkdf2(BackupCipher::SHA1, Secret(password), salt,
-                                                 iterations, expected.size());
+    qint64 rounds = 0;
+    const SecretBytes key =
+        BackupCipher::Pbkdf2(BackupCipher::Digest(digest), Secret(password), salt, iterations,
+                             expected.size(), nullptr, &rounds);
     QCOMPARE(key.ToByteArray().toHex(), expected.toHex());
+    // Every block of the key takes the rounds asked for.
+    const int hashSize = digest == BackupCipher::SHA1 ? 20 : 32;
+    QCOMPARE(rounds, qint64(iterations) * ((expected.size() + hashSize - 1) / hashSize));
+}
+
+// A derivation that would take minutes stops soon after the flag is set from
+// another thread: no key, and far fewer rounds done than asked for. A key bag
+// asking for them stays locked and calls the check cancelled, never a wrong
+// password.
+void TestBackupCipher::pbkdf2StopsWhenCancelled()
+{
+    constexpr int Rounds = 50000000;
+    std::atomic<bool> cancel{false};
+    qint64 rounds = -1;
+    SecretBytes key(1);
+    std::thread worker([&]() {
+        key = BackupCipher::Pbkdf2(BackupCipher::SHA256, Secret("secret"), "salt", Rounds, 32,
+                                   &cancel, &rounds);
+    });
+    QThread::msleep(50);
+    cancel.store(true);
+    worker.join();
+    QVERIFY(key.IsEmpty());
+    QVERIFY2(rounds > 0 && rounds < Rounds / 10, qPrintable(QString::number(rounds)));
+
+    QByteArray bag = BagHeader() + ClassRecords(1);
+    qToBigEndian<quint32>(Rounds, bag.data() + bag.indexOf("DPIC") + 8);
+    KeyBag keyBag(bag);
+    QVERIFY2(keyBag.IsValid(), qPrintable(keyBag.ErrorText()));
+    QCOMPARE(keyBag.Unlock(Secret("secret"), &cancel), KeyBag::CANCELLED);
+    QVERIFY(!keyBag.IsUnlocked());
+    QVERIFY2(keyBag.ErrorText().contains(QStringLiteral("cancelled")),
+             qPrintable(keyBag.ErrorText()));
 }
 
 void TestBackupCipher::unwrapKey_data()

@@ -1,6 +1,6 @@
 // An encrypted generated backup reads, with its password, to the same records
-// and files as its unencrypted twin; a wrong or empty password and damaged
-// keys give their own results; plaintext appears only on demand, only in the
+// and files as its unencrypted twin (an older phone's, with Manifest.mbdb, too); a wrong or empty
+// password and damaged keys give their own results; plaintext appears only on demand, only in the
 // device's private folder, and is gone with the device; the backup itself is
 // never changed.
 
@@ -87,6 +87,9 @@ private:
     QString m_temp; // this test's temporary folder, where private folders go
     std::unique_ptr<BackupDevice> m_plain;
     std::unique_ptr<BackupDevice> m_encrypted;
+    // The twins of an iOS 7 phone: the older keybag, and Manifest.mbdb.
+    std::unique_ptr<BackupDevice> m_oldPlain;
+    std::unique_ptr<BackupDevice> m_oldEncrypted;
     int m_exports = 0;
 };
 
@@ -115,6 +118,25 @@ void TestEncryptedBackup::initTestCase()
     QVERIFY(m_encrypted->IsEncrypted());
     QCOMPARE(m_encrypted->Unlock(QString::fromUtf8(Password)), BackupDevice::UNLOCK_OK);
     QVERIFY(m_encrypted->IsUnlocked());
+
+    // An older phone's pair: one SHA-1 derivation, and a plain Manifest.mbdb
+    // that carries each file's key; the wrong password is refused.
+    options.ios = 7;
+    const QString oldFolder = m_dir.filePath(QStringLiteral("old-encrypted"));
+    SampleBackupWriter oldEncrypted(options);
+    QVERIFY2(oldEncrypted.Write(oldFolder), qPrintable(oldEncrypted.ErrorText()));
+    options.password.clear();
+    const QString oldPlainFolder = m_dir.filePath(QStringLiteral("old-plain"));
+    SampleBackupWriter oldPlain(options);
+    QVERIFY2(oldPlain.Write(oldPlainFolder), qPrintable(oldPlain.ErrorText()));
+    QVERIFY(QFileInfo::exists(QDir(oldFolder).filePath(QStringLiteral("Manifest.mbdb"))));
+    QVERIFY(!QFileInfo::exists(QDir(oldFolder).filePath(QStringLiteral("Manifest.db"))));
+    m_oldPlain = std::make_unique<BackupDevice>(oldPlainFolder);
+    m_oldEncrypted = std::make_unique<BackupDevice>(oldFolder);
+    QVERIFY(m_oldEncrypted->IsEncrypted());
+    QCOMPARE(m_oldEncrypted->Unlock(QStringLiteral("Kore pass 7")),
+             BackupDevice::UNLOCK_WRONG_PASSWORD);
+    QCOMPARE(m_oldEncrypted->Unlock(QString::fromUtf8(Password)), BackupDevice::UNLOCK_OK);
 }
 
 QString TestEncryptedBackup::Export(SourcePtr& source, MDType type)
@@ -183,19 +205,23 @@ void TestEncryptedBackup::unlockResults()
 void TestEncryptedBackup::categoriesMatchTheTwin_data()
 {
     QTest::addColumn<int>("type");
+    QTest::addColumn<bool>("old"); // the iOS 7 pair
     for (MDType type : {MD_CONTACT, MD_MESSAGE, MD_MESSAGE_ATTACHMENT, MD_CALL_HISTORY, MD_CALENDAR,
                         MD_REMINDER, MD_NOTE, MD_SAFARI_BOOKMARK, MD_PHOTO, MD_VOICE_MEMO,
                         MD_WHATSAPP_MESSAGE, MD_WHATSAPP_ATTACHMENT})
-        QTest::addRow("category %d", int(type)) << int(type);
+        QTest::addRow("category %d", int(type)) << int(type) << false;
+    for (MDType type : {MD_CONTACT, MD_MESSAGE, MD_NOTE, MD_PHOTO})
+        QTest::addRow("iOS 7, category %d", int(type)) << int(type) << true;
 }
 
 void TestEncryptedBackup::categoriesMatchTheTwin()
 {
     QFETCH(int, type);
+    QFETCH(bool, old);
     SourcePtr plain;
     SourcePtr encrypted;
-    QVERIFY(ScanRunner::ScanInto(plain, *m_plain, MDType(type)));
-    QVERIFY(ScanRunner::ScanInto(encrypted, *m_encrypted, MDType(type)));
+    QVERIFY(ScanRunner::ScanInto(plain, old ? *m_oldPlain : *m_plain, MDType(type)));
+    QVERIFY(ScanRunner::ScanInto(encrypted, old ? *m_oldEncrypted : *m_encrypted, MDType(type)));
     const unsigned int count = plain->GetDataGetter()->GetCount();
     QVERIFY(count > 0);
     QCOMPARE(encrypted->GetDataGetter()->GetCount(), count);
@@ -416,6 +442,8 @@ void TestEncryptedBackup::nothingDecryptedRemains()
     QVERIFY(!QFileInfo::exists(privateFolder));
     // The plain twin's working copies and photo thumbnails go with it too.
     m_plain.reset();
+    m_oldEncrypted.reset();
+    m_oldPlain.reset();
     QCOMPARE(QDir(m_temp).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList());
     // Nothing was written into or next to the backup.

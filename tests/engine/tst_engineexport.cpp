@@ -165,6 +165,7 @@ private slots:
     void unusableFolderFails();
     void hostileNoteTitlesInLongFolder();
     void fullDiskLeavesWholeFiles();
+    void largeFileCopyStops();
     void deviceModesRefused_data();
     void deviceModesRefused();
     void pageFullScan_data();
@@ -590,6 +591,35 @@ void TestEngineExport::fullDiskLeavesWholeFiles()
 #else
     QSKIP("file size limits are a POSIX matter");
 #endif
+}
+
+// A stop that comes while large files are copied is answered within the
+// copy of the first: the answer false at the first report after the start
+// ends the export with 5 before any of them is whole, and what was written
+// of them goes. The voice memos of a backup of their own are made 64 MB
+// each (sparse files: nothing is written for that).
+void TestEngineExport::largeFileCopyStops()
+{
+    SampleBackupWriter::Options options;
+    options.deletions = false;
+    const QString backup = m_dir.filePath(QStringLiteral("large-files"));
+    SampleBackupWriter writer(options);
+    QVERIFY2(writer.Write(backup), qPrintable(writer.ErrorText()));
+    BackupDevice device(backup);
+    SourcePtr source;
+    IMDGetter* getter = ScanRunner::ScanInto(source, device, MD_VOICE_MEMO);
+    QVERIFY(getter && getter->GetCount() >= 2);
+    constexpr qint64 Large = qint64(64) << 20;
+    for (unsigned int i = 0; i < getter->GetCount(); ++i) {
+        QFile file(Text(record_cast<IVoiceMemo>(getter->GetItem(i))->GetTextProperty(1)));
+        QVERIFY(file.resize(Large));
+    }
+    const QString folder = m_dir.filePath(QStringLiteral("large-out"));
+    ScanRunner runner(source.get());
+    runner.StopAtReport(2);
+    QCOMPARE(runner.ExportAll(MD_VOICE_MEMO, folder), int(TASK_STOP));
+    QCOMPARE(runner.Reports().size(), 2);
+    QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList());
 }
 
 // Names an export cannot take as they are: a title of 89 CJK characters (267

@@ -28,6 +28,10 @@ public:
     // "relative path: SHA-1" of every file under `folder`, sorted, one a line:
     // equal texts mean equal trees.
     static QString Digests(const QString& folder);
+    // Digests() of an export, but an iCalendar file's DTSTAMP lines (the
+    // moment of the export itself, which two exports need not share) are
+    // left out of its digest; every other byte counts.
+    static QString ExportDigests(const QString& folder);
     // The file name an export gives a short item name: the characters
     // Windows does not allow become '_' (enough for the sample's names).
     static QString ExportName(const QString& name);

@@ -130,10 +130,21 @@ QString TreeDigests(const QString& folder, bool withoutStamps)
     return lines.join(QLatin1Char('\n'));
 }
 
+} // namespace
+
+QString BackupFixture::Digests(const QString& folder)
+{
+    return TreeDigests(folder, false);
+}
+
+QString BackupFixture::ExportDigests(const QString& folder)
+{
+    return TreeDigests(folder, true);
+}
+
 bool BackupFixture::WriteMergePair(const QString& source, const QString& target)
 {
     SampleBackupWriter::Options options;
-    options.media = false;
     options.deletions = true;
     if (!SampleBackupWriter(options).Write(source))
         return false;

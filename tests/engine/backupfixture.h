@@ -8,8 +8,8 @@ class BackupFixture
 {
 public:
     static bool CopyFolder(const QString& from, const QString& to);
-    // Two samples without media for the merge tests: `source` with deletions,
-    // `target` without them and with other records (another seed).
+    // Two samples for the merge tests: `source` with deletions, `target`
+    // without them and with other records and files (another seed).
     static bool WriteMergePair(const QString& source, const QString& target);
     // The content file of a backup file, whether it exists or not.
     static QString ContentPath(const QString& folder, const QString& domain,

@@ -126,6 +126,7 @@ private slots:
     void merged();
     void encryptedSource();
     void phoneTriggers();
+    void encryptedTarget_data();
     void encryptedTarget();
     void otherEntityNumbers();
     void refused_data();
@@ -156,34 +157,43 @@ void TestBackupMerge::merged_data()
     // last key Core Data hands out, the same in the merged first store as in
     // the target's.
     QTest::addColumn<QByteArray>("loose");
+    // Media: only these deleted records, or every one of the source (the
+    // app keeps no deleted mark); "domain|folder" of the files added.
+    QTest::addColumn<bool>("onlyDeleted");
+    QTest::addColumn<QString>("files");
     const QString home = QStringLiteral("HomeDomain|");
     QTest::newRow("contacts")
         << int(MD_CONTACT) << QStringList{home + "Library/AddressBook/AddressBook.sqlitedb"}
         << QByteArray("SELECT (SELECT count(*) FROM ABMultiValue WHERE record_id NOT IN (SELECT "
                       "ROWID FROM ABPerson)) || '/' || (SELECT count(*) FROM ABMultiValueEntry "
-                      "WHERE parent_id NOT IN (SELECT UID FROM ABMultiValue))");
+                      "WHERE parent_id NOT IN (SELECT UID FROM ABMultiValue))")
+        << true << QString();
     QTest::newRow("messages") << int(MD_MESSAGE) << QStringList{home + "Library/SMS/sms.db"}
                               << QByteArray("SELECT count(*) FROM message WHERE ROWID NOT IN "
-                                            "(SELECT message_id FROM chat_message_join)");
+                                            "(SELECT message_id FROM chat_message_join)")
+                              << true << QString();
     QTest::newRow("calls") << int(MD_CALL_HISTORY)
                            << QStringList{home + "Library/CallHistoryDB/CallHistory.storedata"}
                            << QByteArray(
                                   "SELECT (SELECT Z_MAX FROM Z_PRIMARYKEY WHERE Z_ENT = 2) - "
-                                  "(SELECT max(Z_PK) FROM ZCALLRECORD)");
+                                  "(SELECT max(Z_PK) FROM ZCALLRECORD)")
+                           << true << QString();
     // A location is its item's own row.
     QTest::newRow("events") << int(MD_CALENDAR)
                             << QStringList{home + "Library/Calendar/Calendar.sqlitedb"}
                             << QByteArray("SELECT count(*) FROM Location l WHERE NOT EXISTS "
                                           "(SELECT 1 FROM CalendarItem i WHERE i.location_id = "
                                           "l.ROWID AND i.ROWID IS l.item_owner_id) AND "
-                                          "item_owner_id IS NOT NULL");
+                                          "item_owner_id IS NOT NULL")
+                            << true << QString();
     // Newer phones keep reminders in the app's own store too.
     QTest::newRow("reminders") << int(MD_REMINDER)
                                << QStringList{home + "Library/Calendar/Calendar.sqlitedb",
                                               QLatin1String(SampleReminderStore::Domain) + '|' +
                                                   SampleReminderStore::Path()}
                                << QByteArray("SELECT count(*) FROM CalendarItem WHERE "
-                                             "calendar_id NOT IN (SELECT ROWID FROM Calendar)");
+                                             "calendar_id NOT IN (SELECT ROWID FROM Calendar)")
+                               << true << QString();
     // Every note has its own text; a folder counts its bookmarks.
     QTest::newRow("notes") << int(MD_NOTE)
                            << QStringList{"AppDomainGroup-group.com.apple.notes|NoteStore.sqlite",
@@ -192,13 +202,35 @@ void TestBackupMerge::merged_data()
                                          "EXISTS (SELECT 1 FROM ZICCLOUDSYNCINGOBJECT n WHERE "
                                          "n.ZNOTEDATA = d.Z_PK AND n.Z_PK = d.ZNOTE)) || '/' || "
                                          "(SELECT count(*) FROM ZICCLOUDSYNCINGOBJECT WHERE "
-                                         "ZNOTEDATA IS NOT NULL AND ZFOLDER IS NULL)");
+                                         "ZNOTEDATA IS NOT NULL AND ZFOLDER IS NULL)")
+                           << true << QString();
     QTest::newRow("bookmarks")
         << int(MD_SAFARI_BOOKMARK) << QStringList{home + "Library/Safari/Bookmarks.db"}
         << QByteArray("SELECT (SELECT count(*) FROM bookmarks f WHERE type = 1 AND num_children > "
                       "0 AND num_children <> (SELECT count(*) FROM bookmarks b WHERE b.parent = "
                       "f.id)) || '/' || (SELECT count(*) FROM bookmarks b WHERE type = 0 AND "
-                      "parent NOT IN (SELECT id FROM bookmarks WHERE type = 1))");
+                      "parent NOT IN (SELECT id FROM bookmarks WHERE type = 1))")
+        << true << QString();
+    // A picture taken out of the trash keeps its name, in another of the
+    // camera's folders where the target has one of that name.
+    QTest::newRow("photos") << int(MD_PHOTO)
+                            << QStringList{"CameraRollDomain|Media/PhotoData/Photos.sqlite"}
+                            << QByteArray("SELECT (SELECT count(*) FROM ZASSET WHERE ZTRASHEDSTATE "
+                                          "<> 0) || '/' || (SELECT count(*) FROM ZASSET a LEFT "
+                                          "JOIN ZADDITIONALASSETATTRIBUTES x ON x.Z_PK = "
+                                          "a.ZADDITIONALATTRIBUTES WHERE x.ZASSET IS NOT a.Z_PK)")
+                            << true << "CameraRollDomain|Media/DCIM/";
+    QTest::newRow("voice memos")
+        << int(MD_VOICE_MEMO) << QStringList{"MediaDomain|Media/Recordings/CloudRecordings.db"}
+        << QByteArray("SELECT count(*) - count(DISTINCT ZUNIQUEID) FROM ZCLOUDRECORDING") << false
+        << "MediaDomain|Media/Recordings/";
+    // Every join row joins a message and an attachment.
+    QTest::newRow("attachments")
+        << int(MD_MESSAGE_ATTACHMENT) << QStringList{home + "Library/SMS/sms.db"}
+        << QByteArray("SELECT count(*) FROM message_attachment_join WHERE message_id NOT IN "
+                      "(SELECT ROWID FROM message) OR attachment_id NOT IN (SELECT ROWID FROM "
+                      "attachment)")
+        << false << "MediaDomain|Library/SMS/Attachments/";
 }
 
 void TestBackupMerge::merged()
@@ -206,7 +238,9 @@ void TestBackupMerge::merged()
     QFETCH(int, type);
     QFETCH(QStringList, stores);
     QFETCH(QByteArray, loose);
-    const QStringList recovered = RecordTexts::Scan(Folder("source"), MDType(type), true);
+    QFETCH(bool, onlyDeleted);
+    QFETCH(QString, files);
+    const QStringList recovered = RecordTexts::Scan(Folder("source"), MDType(type), onlyDeleted);
     QVERIFY(!recovered.isEmpty());
     QStringList expected = RecordTexts::Scan(Folder("target"), MDType(type), false);
     expected << RecordTexts::PutBack(recovered);
@@ -215,7 +249,7 @@ void TestBackupMerge::merged()
     const QString out = m_dir.filePath(QStringLiteral("out%1").arg(type));
     BackupMerge::Options options;
     options.category = type;
-    options.onlyDeleted = true;
+    options.onlyDeleted = onlyDeleted;
     QVERIFY(canMergeCategory(type));
     BackupMerge merge(options);
     QVERIFY2(merge.Run(Folder("source"), Folder("target"), out), qPrintable(merge.ErrorText()));
@@ -226,9 +260,26 @@ void TestBackupMerge::merged()
     QCOMPARE(RecordTexts::Scan(out, MDType(type), true),
              RecordTexts::Scan(Folder("target"), MDType(type), true));
 
-    // Only the category's databases changed; each is sound, without a log,
-    // and the index says so.
+    // Only the category's databases changed, and its files were added, one
+    // a record, each listed with its size; each database is sound, without
+    // a log, and the index says so.
     QStringList changed = Changed(Folder("target"), out);
+    QStringList added;
+    for (const QString& file : qAsConst(changed)) {
+        if (!files.isEmpty() && file.startsWith(files) && !stores.contains(file))
+            added << file;
+    }
+    QCOMPARE(added.size(), files.isEmpty() ? 0 : recovered.size());
+    for (const QString& file : added) {
+        const QString domain = file.section(QLatin1Char('|'), 0, 0);
+        const QString path = file.section(QLatin1Char('|'), 1);
+        bool before = false;
+        ArchiveOf(Folder("target"), domain, path, &before);
+        QVERIFY2(!before, qPrintable(file));
+        QCOMPARE(FileArchive::SizeOf(ArchiveOf(out, domain, path)),
+                 QFileInfo(BackupFixture::ContentPath(out, domain, path)).size());
+        changed.removeOne(file);
+    }
     QStringList sorted = stores;
     sorted.sort();
     QCOMPARE(changed, sorted);
@@ -317,39 +368,48 @@ void TestBackupMerge::phoneTriggers()
              QStringLiteral("2"));
 }
 
+void TestBackupMerge::encryptedTarget_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::newRow("contacts") << int(MD_CONTACT);
+    // Added files are encrypted too, each with a key of its own.
+    QTest::newRow("photos") << int(MD_PHOTO);
+}
+
 void TestBackupMerge::encryptedTarget()
 {
+    QFETCH(int, type);
     // An encrypted phone's merged backup is encrypted with its keys.
     SampleBackupWriter::Options options;
-    options.media = false;
+    options.media = type == MD_PHOTO;
     options.seed = 7;
     options.password = QStringLiteral("target pass");
     options.kdfRounds = 1;
-    const QString target = Folder("encrypted-target");
+    const QString target = Folder("encrypted-target-%1").arg(type);
     QVERIFY(SampleBackupWriter(options).Write(target));
     const QString digests = BackupFixture::Digests(target);
     BackupMerge::Options merge;
-    merge.category = MD_CONTACT;
+    merge.category = type;
     merge.onlyDeleted = true;
     merge.targetPassword = QStringLiteral("not it");
     BackupMerge wrong(merge);
-    QVERIFY(!wrong.Run(Folder("source"), target, Folder("out-encrypted")));
+    QVERIFY(!wrong.Run(Folder("source"), target, Folder("out-encrypted-%1").arg(type)));
     QVERIFY2(wrong.ErrorText().contains(QLatin1String("password")), qPrintable(wrong.ErrorText()));
-    QVERIFY(!QFileInfo::exists(Folder("out-encrypted")));
+    QVERIFY(!QFileInfo::exists(Folder("out-encrypted-%1").arg(type)));
     merge.targetPassword = options.password;
     BackupMerge right(merge);
-    QVERIFY2(right.Run(Folder("source"), target, Folder("out-encrypted")),
+    QVERIFY2(right.Run(Folder("source"), target, Folder("out-encrypted-%1").arg(type)),
              qPrintable(right.ErrorText()));
 
     // Nothing of it is in the clear; with the password it scans to the
     // target's records plus the recovered ones.
-    const QString out = Folder("out-encrypted");
+    const QString out = Folder("out-encrypted-%1").arg(type);
     QVERIFY(!BackupFixture::Read(QDir(out).filePath("Manifest.db")).startsWith("SQLite format 3"));
-    QStringList expected = RecordTexts::Scan(target, MD_CONTACT, false, options.password) +
-                           RecordTexts::Scan(Folder("source"), MD_CONTACT, true);
+    QStringList expected = RecordTexts::Scan(target, MDType(type), false, options.password) +
+                           RecordTexts::Scan(Folder("source"), MDType(type), true);
     expected.sort();
-    QCOMPARE(RecordTexts::Scan(out, MD_CONTACT, false, options.password), expected);
-    QCOMPARE(RecordTexts::Scan(out, MD_CONTACT, false, QStringLiteral("not it")),
+    QCOMPARE(RecordTexts::Scan(out, MDType(type), false, options.password), expected);
+    QCOMPARE(RecordTexts::Scan(out, MDType(type), false, QStringLiteral("not it")),
              QStringList{"locked"});
     QVERIFY(!BackupFixture::TreeHolds(out, "SQLite format 3"));
     QCOMPARE(BackupFixture::Digests(target), digests);
@@ -389,10 +449,8 @@ void TestBackupMerge::refused_data()
     QTest::newRow("out exists") << int(MD_CONTACT) << "target"
                                 << "exists already";
     // What cannot be put back faithfully is refused, with a reason the page shows.
-    QTest::newRow("photos") << int(MD_PHOTO) << "refused"
-                            << "is not merged";
-    QTest::newRow("voice memos") << int(MD_VOICE_MEMO) << "refused"
-                                 << "is not merged";
+    QTest::newRow("note attachments") << int(MD_NOTE_ATTACHMENT) << "refused"
+                                      << "is not merged";
     QTest::newRow("WhatsApp") << int(MD_WHATSAPP_MESSAGE) << "refused"
                               << "is not merged";
     QTest::newRow("no category") << 15 << "refused"

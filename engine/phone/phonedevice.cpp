@@ -59,7 +59,8 @@ bool PhoneDevice::TakesBack(MMobile::MDType type) const
     // A page recovers the items its user ticked: only categories whose
     // scanned records know their rows can be merged item by item.
     const bool rowsKnown = type == MMobile::MD_CONTACT || type == MMobile::MD_MESSAGE ||
-                           type == MMobile::MD_CALL_HISTORY;
+                           type == MMobile::MD_CALL_HISTORY || type == MMobile::MD_PHOTO ||
+                           type == MMobile::MD_VOICE_MEMO || type == MMobile::MD_MESSAGE_ATTACHMENT;
     return rowsKnown && BackupMerge::Merges(int(type));
 }
 

@@ -1,6 +1,7 @@
 // Recovering ticked items to a phone from a page, end to end against the
 // fake phone: the page of a backup (or of the phone itself) recovers the
-// ticked deleted contacts, messages or calls; what the phone received scans
+// ticked deleted contacts, messages or calls, or ticked photos, voice memos or
+// attachments; what the phone received scans
 // to what it held plus exactly those items, as live records. A locked or
 // unplugged phone ends with the page's failure message and receives nothing.
 #include "backupdevice.h"
@@ -11,12 +12,16 @@
 #include "pages/callhistorypage.h"
 #include "pages/contactspage.h"
 #include "pages/demopagefactory.h"
+#include "pages/demophotopage.h"
 #include "pages/messagespage.h"
 #include "phonedevice.h"
 #include "recordtexts.h"
 
 #include "contracts/imdcommon.h"
 #include "dialogs/recoverprogressdialog.h"
+#include "photos/imagelistitmmodel.h"
+#include "store/imageitemlist.h"
+#include "store/imagelistitem.h"
 #include "store/taskitem.h"
 #include "views/taskitemmodel.h"
 
@@ -38,15 +43,18 @@ const int kRecoveryTimeout = 240000;
 const char kFailed[] = "Recovery failed! Please try again!";
 const char kDone[] = "Recovery completed!<br> Please check your iOS device for the recovered data.";
 
-std::unique_ptr<DemoTablePage> NewPage(MDType type, IUIPluginSetting* host)
+std::unique_ptr<CategoryPanel> NewPage(MDType type, IUIPluginSetting* host,
+                                       const QString& workFolder)
 {
     switch (type) {
     case MD_CONTACT:
         return std::make_unique<ContactsPage>(host);
     case MD_MESSAGE:
         return std::make_unique<MessagesPage>(host);
-    default:
+    case MD_CALL_HISTORY:
         return std::make_unique<CallHistoryPage>(host);
+    default:
+        return std::unique_ptr<CategoryPanel>(DemoPageFactory::Create(host, type, workFolder));
     }
 }
 
@@ -88,6 +96,11 @@ void TestPhoneRecovery::recovered_data()
     QTest::newRow("messages") << int(MD_MESSAGE) << false << "normal";
     QTest::newRow("calls") << int(MD_CALL_HISTORY) << false << "normal";
     QTest::newRow("calls, back to the scanned phone") << int(MD_CALL_HISTORY) << true << "normal";
+    // Files go back with their rows (a trashed photo out of the trash, an
+    // attachment beside the message it was sent with).
+    QTest::newRow("photos") << int(MD_PHOTO) << false << "normal";
+    QTest::newRow("voice memos") << int(MD_VOICE_MEMO) << false << "normal";
+    QTest::newRow("attachments") << int(MD_MESSAGE_ATTACHMENT) << false << "normal";
     QTest::newRow("contacts, locked phone") << int(MD_CONTACT) << false << "locked";
     QTest::newRow("messages, unplugged") << int(MD_MESSAGE) << false << "unplug-at=50";
 }
@@ -117,29 +130,51 @@ void TestPhoneRecovery::recovered()
 
     FakeHost host;
     host.setDevices({&target});
-    std::unique_ptr<DemoTablePage> page = NewPage(MDType(type), &host);
+    std::unique_ptr<CategoryPanel> page = NewPage(MDType(type), &host, Folder("work-" + tag + "/"));
+    auto* table = qobject_cast<DemoTablePage*>(page.get());
+    auto* grid = qobject_cast<DemoPhotoPage*>(page.get());
+    QVERIFY(table || grid);
     page->show();
     QVERIFY(page->Load(scanned, nullptr));
     auto* toDevice = page->findChild<QPushButton*>(QStringLiteral("btnRecoverToDevice"));
     QVERIFY(QTest::qWaitFor(
-        [&] { return page->scanStatus() == TASK_COMPLETE && toDevice->isEnabled(); },
+        [&] {
+            return (table ? table->scanStatus() : grid->scanStatus()) == TASK_COMPLETE &&
+                   toDevice->isEnabled();
+        },
         kRecoveryTimeout));
     QVERIFY(toDevice->toolTip().endsWith("Test iPhone"));
 
-    // Every third deleted item is ticked (the page ticks everything at first).
-    TaskItem* store = page->store();
-    store->SetCheckAllState(Qt::Unchecked);
+    // Every third deleted item is ticked (the page ticks everything at first);
+    // of a file page every third file of the flat grid.
+    TaskItem* store = table ? table->store() : static_cast<TaskItem*>(grid->imageStore());
+    if (grid) {
+        grid->SetViewMode(IMAGE_VIEW_FLAT);
+        grid->gridModel()->CheckAll(Qt::Unchecked);
+    } else {
+        store->SetCheckAllState(Qt::Unchecked);
+    }
     QStringList ticked, left;
     int deleted = 0;
-    for (unsigned int i = 0; i < store->GetDataCountEx(); ++i) {
+    for (unsigned int i = 0; table && i < store->GetDataCountEx(); ++i) {
         IMDCommon* item = store->GetData(i);
         if (!item->IsDeleted())
             continue;
         const bool tick = deleted++ % 3 == 0;
         (tick ? ticked : left) << RecordTexts::Of(MDType(type), item);
         if (tick)
-            QVERIFY(page->tableModel()->setData(page->tableModel()->index(int(i), 0), Qt::Checked,
-                                                Qt::CheckStateRole));
+            QVERIFY(table->tableModel()->setData(table->tableModel()->index(int(i), 0), Qt::Checked,
+                                                 Qt::CheckStateRole));
+    }
+    for (int row = 0; grid && row < grid->imageStore()->GetViewCount(); ++row) {
+        const ImageListItem* entry = grid->imageStore()->GetViewItem(row);
+        QVERIFY(entry && !entry->isTitle);
+        const bool tick = row % 3 == 0;
+        (tick ? ticked : left) << (entry->photo ? RecordTexts::OfFile(entry->photo)
+                                                : RecordTexts::OfRecording(entry->recording));
+        if (tick)
+            QVERIFY(grid->gridModel()->setData(grid->gridModel()->index(row, 0), Qt::Checked,
+                                               Qt::CheckStateRole));
     }
     QVERIFY(ticked.size() >= 2);
 
@@ -197,8 +232,9 @@ void TestPhoneRecovery::recovered()
     QCOMPARE(after, Sorted(before + added));
     for (const QString& text : qAsConst(left))
         QVERIFY(before.contains(text) || !after.contains(text));
-    for (const MDType other : {MD_CONTACT, MD_MESSAGE, MD_CALL_HISTORY}) {
-        if (other != MDType(type))
+    // (An attachment brings the message it was sent with.)
+    for (const MDType other : {MD_CONTACT, MD_MESSAGE, MD_CALL_HISTORY, MD_PHOTO}) {
+        if (other != MDType(type) && (other != MD_MESSAGE || type != MD_MESSAGE_ATTACHMENT))
             QCOMPARE(RecordTexts::Scan(received, other, false),
                      RecordTexts::Scan(served, other, false));
     }

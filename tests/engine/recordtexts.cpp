@@ -98,24 +98,30 @@ QStringList RecordTexts::Of(MDType type, IMDCommon* item)
             QLatin1Char('|'))};
     }
     case MD_PHOTO:
-    case MD_MESSAGE_ATTACHMENT: {
-        // The content path is the backup's own: the bytes stand for it.
-        IPhoto* file = record_cast<IPhoto>(item);
-        return {QStringList{Text(file->GetDisplayText()), QString::number(file->GetTime()),
-                            QString::number(file->GetFileKind()), Digest(file->GetFilePath())}
-                    .join(QLatin1Char('|'))};
-    }
-    case MD_VOICE_MEMO: {
-        IVoiceMemo* memo = record_cast<IVoiceMemo>(item);
-        // Properties 2 to 4: the file's name on the phone, duration and date.
-        return {QStringList{Text(memo->GetDisplayText()), QString::number(memo->GetTime()),
-                            Text(memo->GetTextProperty(2)), Text(memo->GetTextProperty(3)),
-                            Text(memo->GetTextProperty(4)), Digest(memo->GetTextProperty(1))}
-                    .join(QLatin1Char('|'))};
-    }
+    case MD_MESSAGE_ATTACHMENT:
+        return {OfFile(record_cast<IPhoto>(item))};
+    case MD_VOICE_MEMO:
+        return {OfRecording(record_cast<IVoiceMemo>(item))};
     default:
         return {};
     }
+}
+
+QString RecordTexts::OfFile(IPhoto* file)
+{
+    // The content path is the backup's own: the bytes stand for it.
+    return QStringList{Text(file->GetDisplayText()), QString::number(file->GetTime()),
+                       QString::number(file->GetFileKind()), Digest(file->GetFilePath())}
+        .join(QLatin1Char('|'));
+}
+
+QString RecordTexts::OfRecording(IVoiceMemo* memo)
+{
+    // Properties 2 to 4: the file's name on the phone, duration and date.
+    return QStringList{Text(memo->GetDisplayText()),   QString::number(memo->GetTime()),
+                       Text(memo->GetTextProperty(2)), Text(memo->GetTextProperty(3)),
+                       Text(memo->GetTextProperty(4)), Digest(memo->GetTextProperty(1))}
+        .join(QLatin1Char('|'));
 }
 
 QStringList RecordTexts::Scan(const QString& folder, MDType type, bool deleted,

@@ -4,20 +4,25 @@
 
 #include <cstring>
 
-QString RecoverySteps::Text(int percent, const char* step)
+QString RecoverySteps::StepName(const char* step)
 {
     if (!step)
         return QString();
-    QString doing;
     if (std::strcmp(step, "backup") == 0)
-        doing = tr("Backing up the phone");
-    else if (std::strcmp(step, "merge") == 0)
-        doing = tr("Adding the items");
-    else if (std::strcmp(step, "check") == 0)
-        doing = tr("Checking the backup");
-    else if (std::strcmp(step, "restore") == 0)
-        doing = tr("Restoring to the phone");
-    else
+        return tr("Backing up the phone");
+    if (std::strcmp(step, "merge") == 0)
+        return tr("Adding the items");
+    if (std::strcmp(step, "check") == 0)
+        return tr("Checking the backup");
+    if (std::strcmp(step, "restore") == 0)
+        return tr("Restoring to the phone");
+    return QString();
+}
+
+QString RecoverySteps::Text(int percent, const char* step)
+{
+    const QString doing = StepName(step);
+    if (doing.isEmpty())
         return QString();
     return tr("%1: %2%").arg(doing).arg(qBound(0, percent, 100));
 }

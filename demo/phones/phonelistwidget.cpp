@@ -102,6 +102,7 @@ void PhoneListWidget::Rebuild()
 
 void PhoneListWidget::SetState(const QString& text, bool retry)
 {
+    m_waiting = -1;
     m_pState->setText(text);
     m_pState->setVisible(!text.isEmpty());
     m_pRetry->setVisible(retry);
@@ -126,6 +127,7 @@ void PhoneListWidget::OnWaiting(int kind)
         SetState(tr("The phone shows \"Trust This Computer?\". Tap \"Trust\" on the phone and "
                     "enter its passcode; this computer waits."),
                  false);
+    m_waiting = kind;
 }
 
 void PhoneListWidget::OnPaired(int result, const QString& sentence)

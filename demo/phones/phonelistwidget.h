@@ -37,6 +37,9 @@ public:
     void Open(const QByteArray& udid);
     void SetPairingTimeout(int ms) { m_pairingTimeoutMs = ms; }
     QString StateText() const;
+    // What the phone being opened waits for (a PhonePairer::Waiting), -1
+    // when it waits for nothing: the state without its wording.
+    int Waiting() const { return m_waiting; }
     QListWidget* List() const { return m_pList; }
 
 signals:
@@ -57,6 +60,7 @@ private:
     QSet<QByteArray> m_testPhones;
     QByteArray m_opening;
     int m_pairingTimeoutMs = 120000;
+    int m_waiting = -1;
 };
 
 #endif // PHONELISTWIDGET_H

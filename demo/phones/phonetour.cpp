@@ -5,8 +5,10 @@
 #include "phonedevice.h"
 #include "phonehost.h"
 #include "phonelistwidget.h"
+#include "phonepairer.h"
 
 #include "../pages/demotablepage.h"
+#include "../pages/recoverysteps.h"
 
 #include "dialogs/recoverprogressdialog.h"
 #include "search/searchbar.h"
@@ -133,7 +135,7 @@ QStringList PhoneTour::RecoverToPhone(DemoHostWindow* host, const QString& folde
                                           ? progress->findChildren<QLabel*>()
                                           : QList<QLabel*>();
         for (QLabel* label : labels) {
-            if (!progressShot && label->text().contains(QLatin1String("Restoring"))) {
+            if (!progressShot && label->text().contains(RecoverySteps::StepName("restore"))) {
                 progressShot = true;
                 ShootPage(page, progress, folder, QStringLiteral("phone-recover-progress.png"));
             }
@@ -214,7 +216,7 @@ QStringList PhoneTour::Run(DemoHostWindow* host, const QString& screenshotFolder
     Shoot(host, screenshotFolder, QStringLiteral("phone-entry.png"));
 
     list->Open(udid);
-    if (!WaitFor([list]() { return list->StateText().contains(QLatin1String("Trust")); }, 30000))
+    if (!WaitFor([list]() { return list->Waiting() == PhonePairer::WAITING_FOR_TRUST; }, 30000))
         return {QStringLiteral("the trust prompt was not shown")};
     Shoot(host, screenshotFolder, QStringLiteral("phone-pairing-prompt.png"));
     // The user taps "Trust" on the phone.

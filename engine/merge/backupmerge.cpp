@@ -5,6 +5,7 @@
 #include "crypto/encryptedbackup.h"
 #include "crypto/secretbytes.h"
 #include "deletedrecords.h"
+#include "mediamerger.h"
 #include "mergecapability.h"
 #include "mergedmanifest.h"
 #include "readercontext.h"
@@ -74,7 +75,8 @@ BackupMerge::BackupMerge(const Options& options, Progress progress)
 bool BackupMerge::Merges(int category)
 {
     return canMergeCategory(category) &&
-           CategoryMerger::For(static_cast<MMobile::MDType>(category)) != nullptr;
+           (MediaMerger::Handles(category) ||
+            CategoryMerger::For(static_cast<MMobile::MDType>(category)) != nullptr);
 }
 
 bool BackupMerge::Fail(const QString& error)
@@ -189,9 +191,12 @@ bool BackupMerge::Merge(const QString& source, const QString& out)
     if (!merged.Open())
         return Fail(merged.ErrorText());
     const auto type = static_cast<MMobile::MDType>(m_options.category);
-    std::unique_ptr<CategoryMerger> merger = CategoryMerger::For(type);
+    const bool media = MediaMerger::Handles(type);
+    std::unique_ptr<CategoryMerger> merger =
+        media ? MediaMerger::For(type, context, merged) : CategoryMerger::For(type);
     // Each store of the category, and where the target keeps it.
-    std::vector<DeletedRecords::Store> stores = DeletedRecords::StoresOf(type);
+    std::vector<DeletedRecords::Store> stores =
+        media ? MediaMerger::StoresOf(type) : DeletedRecords::StoresOf(type);
     std::vector<QString> targets(stores.size());
     std::vector<QByteArray> names; // the text the added stores' paths point into
     if (type == MMobile::MD_REMINDER)
@@ -208,6 +213,9 @@ bool BackupMerge::Merge(const QString& source, const QString& out)
         StoreMerge merge(context, merged, *merger);
         if (m_options.chosenOnly)
             merge.SetRows(&m_options.rows);
+        // The scan of a media category reads no lost rows: the merge takes
+        // what the scan shows.
+        merge.SetCarving(!media);
         if (!merge.Run(store, m_options.onlyDeleted, targets[i]))
             return Fail(merge.ErrorText());
         ++done;

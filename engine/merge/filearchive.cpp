@@ -60,7 +60,8 @@ Plist Fresh(const QString& relativePath, qint64 modified)
     plist_dict_set_item(file, "InodeNumber", plist_new_uint(0));
     plist_dict_set_item(file, "Flags", plist_new_uint(0));
     // Databases of the phone's apps are readable once it was unlocked.
-    plist_dict_set_item(file, "ProtectionClass", plist_new_uint(3));
+    plist_dict_set_item(file, "ProtectionClass",
+                        plist_new_uint(uint64_t(FileArchive::NewFileClass)));
     plist_array_append_item(objects, file);
     plist_array_append_item(objects, plist_new_string(relativePath.toUtf8().constData()));
     plist_t type = plist_new_dict();

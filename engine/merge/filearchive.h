@@ -13,6 +13,10 @@
 class MMOBILEENGINE_EXPORT FileArchive
 {
 public:
+    // The protection class of a fresh archive's file: readable once the
+    // phone was unlocked after it started, as its apps' files are.
+    static constexpr int NewFileClass = 3;
+
     // The archive of a file of `size` bytes whose SHA-1 is `sha1`, made from
     // `archive` (every other attribute kept); a fresh one, of a regular file
     // readable by the phone's apps, when `archive` is empty or no archive.

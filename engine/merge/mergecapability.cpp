@@ -15,10 +15,10 @@ bool canMergeCategory(int category, QString* reason)
     case MMobile::MD_REMINDER:
     case MMobile::MD_NOTE:
     case MMobile::MD_SAFARI_BOOKMARK:
-        break;
     case MMobile::MD_PHOTO:
     case MMobile::MD_VOICE_MEMO:
     case MMobile::MD_MESSAGE_ATTACHMENT:
+        break;
     case MMobile::MD_NOTE_ATTACHMENT:
         why = QT_TRANSLATE_NOOP("MergeCapability",
                                 "Files of this kind cannot be put back on a phone yet: "

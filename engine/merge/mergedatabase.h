@@ -89,6 +89,8 @@ public:
     QVariant Scalar(const QString& sql, const std::vector<QVariant>& params = {});
 
     static QString Quote(const QString& identifier);
+    // Records why a merger gives up (what LastError() then says); false.
+    bool Refuse(const QString& reason) { return Fail(reason); }
 
 private:
     QString RowidAlias(const QString& schema, const QString& table);

@@ -162,11 +162,12 @@ bool MergedManifest::Replace(const QString& domain, const QString& relativePath,
     const QString content = StoredPath(fileId);
     if (content.isEmpty())
         return Fail(QStringLiteral("%1 is not in the target backup").arg(relativePath));
-    QFile in(file);
-    if (!in.open(QIODevice::ReadOnly))
-        return Fail(QStringLiteral("%1 cannot be read").arg(file));
-    QByteArray data = in.readAll();
     if (m_mbdb) {
+        // An older index keeps size, time and digest in its own record.
+        QFile in(file);
+        if (!in.open(QIODevice::ReadOnly))
+            return Fail(QStringLiteral("%1 cannot be read").arg(file));
+        const QByteArray data = in.readAll();
         m_mbdbChanges.Changed(fileId, data.size(),
                               QCryptographicHash::hash(data, QCryptographicHash::Sha1),
                               quint32(QDateTime::currentSecsSinceEpoch()));
@@ -176,28 +177,70 @@ bool MergedManifest::Replace(const QString& domain, const QString& relativePath,
     }
     const QVariant archive =
         m_db.Scalar(QStringLiteral("SELECT file FROM Files WHERE fileID = ?"), {fileId});
-    QByteArray updated =
-        FileArchive::Updated(archive.toByteArray(), relativePath, data.size(),
-                             QCryptographicHash::hash(data, QCryptographicHash::Sha1),
-                             QDateTime::currentSecsSinceEpoch());
+    QByteArray updated;
+    return Store(file, relativePath, archive.toByteArray(), content, updated) &&
+           (m_db.Exec(QStringLiteral("UPDATE Files SET file = ? WHERE fileID = ?"),
+                      {updated, fileId}) ||
+            Fail(m_db.LastError()));
+}
+
+bool MergedManifest::Add(const QString& domain, const QString& relativePath, const QString& file)
+{
+    if (!FileIdOf(domain, relativePath).isEmpty())
+        return Fail(QStringLiteral("%1 is in the target backup already").arg(relativePath));
+    if (m_mbdb)
+        return Fail(
+            QStringLiteral("%1 cannot be added to an older phone's backup").arg(relativePath));
+    // The name the phone's backup service gives a file's content.
+    const QString fileId = QString::fromLatin1(
+        QCryptographicHash::hash((domain + QLatin1Char('-') + relativePath).toUtf8(),
+                                 QCryptographicHash::Sha1)
+            .toHex());
+    const QString folder = QDir(m_folder).filePath(fileId.left(2));
+    const QString content = QDir(folder).filePath(fileId);
+    if (QFileInfo::exists(content) || !QDir().mkpath(folder))
+        return Fail(QStringLiteral("%1 cannot be added to the backup").arg(relativePath));
+    // A fresh archive: a regular file of the phone's user, in the class the
+    // phone gives its media.
+    QByteArray updated;
+    if (!Store(file, relativePath, QByteArray(), content, updated))
+        return false;
+    if (m_db.Exec(QStringLiteral("INSERT INTO Files (fileID, domain, relativePath, flags, file) "
+                                 "VALUES (?, ?, ?, 1, ?)"),
+                  {fileId, domain, relativePath, updated}))
+        return true;
+    QFile::remove(content);
+    return Fail(m_db.LastError());
+}
+
+bool MergedManifest::Store(const QString& file, const QString& relativePath,
+                           const QByteArray& archive, const QString& content, QByteArray& updated)
+{
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly))
+        return Fail(QStringLiteral("%1 cannot be read").arg(file));
+    QByteArray data = in.readAll();
+    updated = FileArchive::Updated(archive, relativePath, data.size(),
+                                   QCryptographicHash::hash(data, QCryptographicHash::Sha1),
+                                   QDateTime::currentSecsSinceEpoch());
     QByteArray stored = data;
     if (m_encryption) {
-        // The file's class stays; its key is a new one.
-        const ArchivedFile was = ArchivedFile::Parse(archive.toByteArray());
+        // A replaced file's class stays, a new file has the fresh archive's;
+        // the key is a new one.
+        const ArchivedFile was = ArchivedFile::Parse(archive);
+        const int protection =
+            archive.isEmpty() ? FileArchive::NewFileClass : was.ProtectionClass();
         QByteArray key;
-        const bool sealed =
-            was.IsValid() && m_encryption->EncryptContent(data, was.ProtectionClass(), stored, key);
+        const bool sealed = (archive.isEmpty() || was.IsValid()) &&
+                            m_encryption->EncryptContent(data, protection, stored, key);
         OPENSSL_cleanse(data.data(), std::size_t(data.size()));
         if (!sealed)
             return Fail(QStringLiteral("%1 cannot be encrypted").arg(relativePath));
         updated = FileArchive::WithEncryptionKey(updated, key);
     }
     QSaveFile out(content);
-    if (!out.open(QIODevice::WriteOnly) || out.write(stored) != stored.size() || !out.commit())
-        return Fail(QStringLiteral("%1 cannot be written").arg(content));
-    return m_db.Exec(QStringLiteral("UPDATE Files SET file = ? WHERE fileID = ?"),
-                     {updated, fileId}) ||
-           Fail(m_db.LastError());
+    return (out.open(QIODevice::WriteOnly) && out.write(stored) == stored.size() && out.commit()) ||
+           Fail(QStringLiteral("%1 cannot be written").arg(content));
 }
 
 bool MergedManifest::Remove(const QString& domain, const QString& relativePath)

@@ -48,6 +48,11 @@ public:
     // its Files row's archive tell their size and digest.
     bool Replace(const QString& domain, const QString& relativePath, const QString& file);
 
+    // Makes the bytes of `file` a new listed file (domain, path) of the
+    // backup, with a fresh archive (and, encrypted, a fresh key); false for
+    // a path the index lists already.
+    bool Add(const QString& domain, const QString& relativePath, const QString& file);
+
     // Takes a listed file out of the index and the folder.
     bool Remove(const QString& domain, const QString& relativePath);
 
@@ -55,6 +60,10 @@ private:
     bool Fail(const QString& error);
     bool OpenMbdb(const QString& mbdb);
     bool CloseMbdb();
+    // Writes the bytes of `file` (encrypted, for an encrypted backup) to
+    // `content`, with `updated` the archive made of `archive` for them.
+    bool Store(const QString& file, const QString& relativePath, const QByteArray& archive,
+               const QString& content, QByteArray& updated);
     // The content file of a file ID in the folder, as stored.
     QString StoredPath(const QString& fileId) const;
 

@@ -168,6 +168,19 @@ bool MessageMerger::AddMessage(MergeDatabase& db, qint64 message)
     return true;
 }
 
+qint64 MessageMerger::TargetMessage(MergeDatabase& db, qint64 message)
+{
+    const qint64 found = db.FindSame(Message, message, QStringLiteral("guid"));
+    if (found >= 0)
+        return found;
+    const QVariant guid = db.Value(Src, Message, QStringLiteral("guid"), message);
+    if (guid.isNull()) {
+        db.Refuse(QStringLiteral("message %1 has no guid").arg(message));
+        return -1;
+    }
+    return AddMessage(db, message) ? db.FindRow(Message, {{QStringLiteral("guid"), guid}}) : -1;
+}
+
 bool MessageMerger::Merge(MergeDatabase& db, Selection selection)
 {
     if (!db.HasTable(Src, Message))

@@ -16,6 +16,10 @@ class MessageMerger : public CategoryMerger
 {
 public:
     bool Merge(MergeDatabase& db, Selection selection) override;
+    // The target's row of src message `message`, added with its handle and
+    // chat when the target lacks it (a message an attachment hangs on); -1
+    // on failure.
+    qint64 TargetMessage(MergeDatabase& db, qint64 message);
 
 private:
     QVariant MapHandle(MergeDatabase& db, const QVariant& handle);

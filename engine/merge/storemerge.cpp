@@ -94,7 +94,7 @@ bool StoreMerge::Run(const DeletedRecords::Store& store, bool onlyDeleted,
     }
     // The rows the source lost, one carved source at a time.
     DeletedRows rows(m_source);
-    if (ok && rows.Carve(domain, sourcePath, store.tables, store.fixups)) {
+    if (ok && m_carve && rows.Carve(domain, sourcePath, store.tables, store.fixups)) {
         for (const QByteArray& source : rows.Sources()) {
             if (m_rows) {
                 std::map<QString, std::set<qint64>> chosen = Selection(store, source);

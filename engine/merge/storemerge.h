@@ -33,6 +33,9 @@ public:
     // Takes only these rows (of any store; borrowed) instead: the records a
     // user chose, as the scan of the source read them.
     void SetRows(const std::vector<RecordRow>* rows) { m_rows = rows; }
+    // Whether the rows the source lost are merged too (the default); off for
+    // a category whose scan reads no lost rows.
+    void SetCarving(bool carve) { m_carve = carve; }
     // Whether `store` holds any of `rows`.
     static bool Holds(const DeletedRecords::Store& store, const std::vector<RecordRow>& rows);
     QString ErrorText() const { return m_error; }
@@ -47,6 +50,7 @@ private:
     MergedManifest& m_out;
     CategoryMerger& m_merger;
     const std::vector<RecordRow>* m_rows = nullptr;
+    bool m_carve = true;
     QString m_error;
 };
 

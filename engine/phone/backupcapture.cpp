@@ -4,9 +4,7 @@
 #include "backupstaging.h"
 #include "capturecode.h"
 #include "devicelinkreceiver.h"
-#include "phoneconnection.h"
-#include "phonepairer.h"
-#include "synclock.h"
+#include "phonesession.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -14,7 +12,6 @@
 #include <QLoggingCategory>
 
 #include <plist/plist.h>
-#include <usbmuxd.h>
 
 #include <cstdlib>
 
@@ -89,12 +86,6 @@ void BackupCapture::Report(Stage stage, int percent)
         m_progress(stage, percent);
 }
 
-bool BackupCapture::PhonePresent() const
-{
-    usbmuxd_device_info_t device;
-    return usbmuxd_get_device_by_udid(m_udid.constData(), &device) == 1;
-}
-
 void BackupCapture::Cancel()
 {
     // Every wait for the phone looks at the flag several times a second.
@@ -104,69 +95,26 @@ void BackupCapture::Cancel()
 int BackupCapture::Run()
 {
     Report(STAGE_CONNECTING, 0);
-    PhoneConnection phone(m_udid);
-    lockdownd_error_t error = phone.OpenPlain();
-    m_udid = phone.Udid();
-    if (error == LOCKDOWN_E_MUX_ERROR || m_udid.isEmpty())
-        return Fail(CAPTURE_FAILED,
-                    QStringLiteral("no phone %1 is connected").arg(QString::fromLatin1(m_udid)));
-    if (m_cancel.load())
-        return CAPTURE_CANCELLED;
-
-    error = phone.OpenSession();
-    if (error == LOCKDOWN_E_MISSING_PAIR_RECORD || error == LOCKDOWN_E_INVALID_HOST_ID ||
-        error == LOCKDOWN_E_PAIRING_FAILED) {
-        PhonePairer pairer(m_udid);
-        const PhonePairer::Result paired =
-            pairer.Run(m_pairingTimeoutMs, m_cancel, [this](PhonePairer::Waiting waiting) {
-                Report(waiting == PhonePairer::WAITING_FOR_UNLOCK ? STAGE_WAITING_FOR_UNLOCK
-                                                                  : STAGE_WAITING_FOR_TRUST,
-                       0);
-            });
-        switch (paired) {
-        case PhonePairer::PAIRED:
-            break;
-        case PhonePairer::CANCELLED:
-            return CAPTURE_CANCELLED;
-        default:
-            return Fail(CAPTURE_NO_ACCESS, pairer.ErrorText());
-        }
-        phone.Close();
-        error = phone.OpenSession();
-    }
-    if (error == LOCKDOWN_E_PASSWORD_PROTECTED)
-        return Fail(CAPTURE_LOCKED, QStringLiteral("the phone is locked with its passcode"));
-    if (error == LOCKDOWN_E_MUX_ERROR || error == LOCKDOWN_E_RECEIVE_TIMEOUT)
-        return Fail(CAPTURE_FAILED,
-                    QStringLiteral("the phone went away (lockdown error %1)").arg(int(error)));
-    if (error != LOCKDOWN_E_SUCCESS)
-        return Fail(CAPTURE_NO_ACCESS, QStringLiteral("the phone refused a session (lockdown "
-                                                      "error %1)")
-                                           .arg(int(error)));
+    PhoneSession session(m_udid, m_cancel);
+    const int opened = session.Open(m_pairingTimeoutMs, [this](PhonePairer::Waiting waiting) {
+        Report(waiting == PhonePairer::WAITING_FOR_UNLOCK ? STAGE_WAITING_FOR_UNLOCK
+                                                          : STAGE_WAITING_FOR_TRUST,
+               0);
+    });
+    m_udid = session.Udid();
+    if (opened != CAPTURE_OK)
+        return opened == CAPTURE_CANCELLED ? opened : Fail(opened, session.ErrorText());
+    PhoneConnection& phone = session.Connection();
     m_info = phone.ReadInfo();
     const QString build = phone.StringValue(nullptr, "BuildVersion");
     const QString serial = phone.StringValue(nullptr, "SerialNumber");
     if (m_cancel.load())
         return CAPTURE_CANCELLED;
 
-    SyncLock syncLock(phone.Device());
-    switch (syncLock.Acquire(m_cancel)) {
-    case SyncLock::LOCKED:
-        break;
-    case SyncLock::BUSY:
-        return Fail(CAPTURE_BUSY, syncLock.ErrorText());
-    case SyncLock::CANCELLED:
-        return CAPTURE_CANCELLED;
-    case SyncLock::UNAVAILABLE:
-        // The backup service keeps its own lock; go on without this one.
-        qCInfo(lcCapture).noquote() << "no sync lock:" << syncLock.ErrorText();
-        break;
-    }
-
     BackupServiceLink link(m_cancel);
-    const int opened = link.Open(phone.Device(), phone.Lockdown());
-    if (opened != CAPTURE_OK)
-        return Fail(opened, link.ErrorText());
+    const int started = link.Open(phone.Device(), phone.Lockdown());
+    if (started != CAPTURE_OK)
+        return Fail(started, link.ErrorText());
     // The session is not needed once the service runs; a phone drops idle
     // lockdown connections anyway.
     phone.CloseLockdown();
@@ -201,7 +149,7 @@ int BackupCapture::Run()
     if (m_freeSpace)
         receiver.SetFreeSpaceProbe(m_freeSpace);
     receiver.SetProgressCallback([this](int percent) { Report(STAGE_RECEIVING, percent); });
-    receiver.SetLinkProbe([this]() { return PhonePresent(); });
+    receiver.SetLinkProbe([&session]() { return session.PhonePresent(); });
     const int code = receiver.Run();
     m_bytes = receiver.BytesReceived();
     m_files = receiver.FilesReceived();
@@ -211,7 +159,7 @@ int BackupCapture::Run()
         return Fail(code, receiver.ErrorText());
     if (!staging.Commit())
         return Fail(CAPTURE_INTERNAL, staging.ErrorText());
-    syncLock.Release();
+    session.ReleaseLock();
     Report(STAGE_DONE, 100);
     return CAPTURE_OK;
 }

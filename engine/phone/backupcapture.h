@@ -65,8 +65,6 @@ public:
 private:
     int Fail(int code, const QString& reason);
     void Report(Stage stage, int percent);
-    // Whether usbmuxd still lists the phone.
-    bool PhonePresent() const;
 
     QByteArray m_udid;
     QString m_destination;

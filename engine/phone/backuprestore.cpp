@@ -4,16 +4,13 @@
 #include "capturecode.h"
 #include "devicelinkreceiver.h"
 #include "merge/backupcheck.h"
-#include "phoneconnection.h"
-#include "phonepairer.h"
-#include "synclock.h"
+#include "phonesession.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QLoggingCategory>
 
 #include <plist/plist.h>
-#include <usbmuxd.h>
 
 #include <memory>
 
@@ -47,48 +44,22 @@ int BackupRestore::Run()
     if (!BackupCheck::IsComplete(m_folder, &reason))
         return Fail(CAPTURE_INTERNAL,
                     QStringLiteral("%1 is not a complete backup: %2").arg(m_folder, reason));
-    PhoneConnection phone(m_udid);
-    lockdownd_error_t error = phone.OpenPlain();
-    m_udid = phone.Udid();
-    if (error == LOCKDOWN_E_MUX_ERROR || m_udid.isEmpty())
-        return Fail(CAPTURE_FAILED, QStringLiteral("no phone is connected"));
-    error = phone.OpenSession();
-    if (error == LOCKDOWN_E_MISSING_PAIR_RECORD || error == LOCKDOWN_E_INVALID_HOST_ID ||
-        error == LOCKDOWN_E_PAIRING_FAILED) {
-        PhonePairer pairer(m_udid);
-        const PhonePairer::Result paired =
-            pairer.Run(m_pairingTimeoutMs, m_cancel, [](PhonePairer::Waiting) {});
-        if (paired == PhonePairer::CANCELLED)
-            return CAPTURE_CANCELLED;
-        if (paired != PhonePairer::PAIRED)
-            return Fail(CAPTURE_NO_ACCESS, pairer.ErrorText());
-        phone.Close();
-        error = phone.OpenSession();
-    }
-    if (error == LOCKDOWN_E_PASSWORD_PROTECTED)
-        return Fail(CAPTURE_LOCKED, QStringLiteral("the phone is locked with its passcode"));
-    if (error != LOCKDOWN_E_SUCCESS)
-        return Fail(
-            error == LOCKDOWN_E_MUX_ERROR ? CAPTURE_FAILED : CAPTURE_NO_ACCESS,
-            QStringLiteral("the phone refused a session (lockdown error %1)").arg(int(error)));
-    SyncLock syncLock(phone.Device());
-    const SyncLock::Result locked = syncLock.Acquire(m_cancel);
-    if (locked == SyncLock::BUSY)
-        return Fail(CAPTURE_BUSY, syncLock.ErrorText());
-    if (locked == SyncLock::CANCELLED)
-        return CAPTURE_CANCELLED;
-
-    BackupServiceLink link(m_cancel);
-    const int opened = link.Open(phone.Device(), phone.Lockdown());
+    PhoneSession session(m_udid, m_cancel);
+    const int opened = session.Open(m_pairingTimeoutMs, [](PhonePairer::Waiting) {});
+    m_udid = session.Udid();
     if (opened != CAPTURE_OK)
-        return Fail(opened, link.ErrorText());
-    const int code = Restore(link);
+        return opened == CAPTURE_CANCELLED ? opened : Fail(opened, session.ErrorText());
+    BackupServiceLink link(m_cancel);
+    const int started = link.Open(session.Connection().Device(), session.Connection().Lockdown());
+    if (started != CAPTURE_OK)
+        return Fail(started, link.ErrorText());
+    const int code = Restore(link, session);
     if (code == CAPTURE_OK)
-        syncLock.Release();
+        session.ReleaseLock();
     return code;
 }
 
-int BackupRestore::Restore(BackupServiceLink& link)
+int BackupRestore::Restore(BackupServiceLink& link, const PhoneSession& session)
 {
     // The phone keeps its settings and whatever the backup does not hold:
     // a recovery only adds.
@@ -112,10 +83,7 @@ int BackupRestore::Restore(BackupServiceLink& link)
         if (m_progress)
             m_progress(percent);
     });
-    receiver.SetLinkProbe([this]() {
-        usbmuxd_device_info_t device;
-        return usbmuxd_get_device_by_udid(m_udid.constData(), &device) == 1;
-    });
+    receiver.SetLinkProbe([&session]() { return session.PhonePresent(); });
     const int code = receiver.Run();
     if (m_cancel.load())
         return CAPTURE_CANCELLED;

@@ -8,6 +8,7 @@
 #include <functional>
 
 class BackupServiceLink;
+class PhoneSession;
 
 // Restores a prepared backup folder to a connected phone through its backup
 // service's restore request; the phone then fetches the backup's files over
@@ -40,7 +41,7 @@ public:
 
 private:
     int Fail(int code, const QString& reason);
-    int Restore(BackupServiceLink& link);
+    int Restore(BackupServiceLink& link, const PhoneSession& session);
 
     QByteArray m_udid;
     QString m_folder;

@@ -61,7 +61,8 @@ bool PhoneDevice::TakesBack(MMobile::MDType type) const
     const bool rowsKnown = type == MMobile::MD_CONTACT || type == MMobile::MD_MESSAGE ||
                            type == MMobile::MD_CALL_HISTORY || type == MMobile::MD_CALENDAR ||
                            type == MMobile::MD_REMINDER || type == MMobile::MD_NOTE ||
-                           type == MMobile::MD_SAFARI_BOOKMARK;
+                           type == MMobile::MD_SAFARI_BOOKMARK || type == MMobile::MD_PHOTO ||
+                           type == MMobile::MD_VOICE_MEMO || type == MMobile::MD_MESSAGE_ATTACHMENT;
     return rowsKnown && BackupMerge::Merges(int(type));
 }
 

@@ -283,7 +283,8 @@ bool MessageReader::ReadAttachments(ReaderContext::Items& items)
     BackupManifest& manifest = m_context.Manifest();
     const QString media = QString::fromLatin1(ReaderContext::MediaDomain);
     const bool ok = db.Query(
-        QStringLiteral("SELECT filename, transfer_name, %1 FROM attachment ORDER BY %1, ROWID")
+        QStringLiteral(
+            "SELECT filename, transfer_name, %1, ROWID FROM attachment ORDER BY %1, ROWID")
             .arg(schema.Column(QStringLiteral("attachment"), QString(),
                                QStringLiteral("created_date"))),
         [&](const Row& row) {
@@ -301,6 +302,7 @@ bool MessageReader::ReadAttachments(ReaderContext::Items& items)
                 static_cast<std::uint64_t>(qMax<qint64>(0, AppleTime::ToUnix(row.Real(2)))));
             record->Text().Set(FileRecord::FilePath, path);
             record->Text().Set(FileRecord::DisplayText, name);
+            record->SetRow(SmsStore, row.Int(3));
             items.push_back(ReaderContext::MakeItem(std::move(record)));
             return m_context.Tick(static_cast<qint64>(items.size()), 0);
         });

@@ -11,12 +11,16 @@
 
 #include <QFileInfo>
 
+namespace {
+const char* const Store = "Media/PhotoData/Photos.sqlite";
+} // namespace
+
 bool PhotoReader::Read(ReaderContext::Items& items)
 {
     const QString domain = QString::fromLatin1(ReaderContext::CameraRollDomain);
     SqliteDb db;
     const ReaderContext::OpenResult open =
-        m_context.OpenDatabase(domain, QStringLiteral("Media/PhotoData/Photos.sqlite"), db);
+        m_context.OpenDatabase(domain, QString::fromLatin1(Store), db);
     if (open != ReaderContext::OPEN_OK) {
         // The pictures are still there when their database cannot be read.
         if (open == ReaderContext::OPEN_FAILED)
@@ -36,7 +40,7 @@ bool PhotoReader::Read(ReaderContext::Items& items)
     }
     BackupManifest& manifest = m_context.Manifest();
     const bool ok = db.Query(
-        QStringLiteral("SELECT ZDIRECTORY, ZFILENAME, %1, %2, %3 FROM %4 ORDER BY %1, Z_PK")
+        QStringLiteral("SELECT ZDIRECTORY, ZFILENAME, %1, %2, %3, Z_PK FROM %4 ORDER BY %1, Z_PK")
             .arg(schema.Column(table, QString(), QStringLiteral("ZDATECREATED")),
                  schema.Column(table, QString(), QStringLiteral("ZKIND")),
                  schema.Column(table, QString(), QStringLiteral("ZTRASHEDSTATE")), table),
@@ -55,6 +59,7 @@ bool PhotoReader::Read(ReaderContext::Items& items)
                 kind, static_cast<std::uint64_t>(qMax<qint64>(0, AppleTime::ToUnix(row.Real(2)))));
             record->Text().Set(FileRecord::FilePath, path);
             record->Text().Set(FileRecord::DisplayText, name);
+            record->SetRow(Store, row.Int(5));
             if (m_context.Thumbnails() && kind == MMobile::FILE_KIND_PICTURE)
                 m_context.Thumbnails()->Submit(record.get(), path);
             items.push_back(ReaderContext::MakeItem(std::move(record), row.Int(4) != 0));

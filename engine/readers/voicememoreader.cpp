@@ -9,15 +9,22 @@
 
 #include <QFileInfo>
 
+namespace {
+const char* const CloudStore = "Media/Recordings/CloudRecordings.db";
+const char* const OlderStore = "Media/Recordings/Recordings.db";
+} // namespace
+
 bool VoiceMemoReader::Read(ReaderContext::Items& items)
 {
     const QString domain = QString::fromLatin1(ReaderContext::MediaDomain);
     // CloudRecordings.db (iOS 14 on) or, before, Recordings.db.
     SqliteDb db;
-    ReaderContext::OpenResult open =
-        m_context.OpenDatabase(domain, QStringLiteral("Media/Recordings/CloudRecordings.db"), db);
-    if (open == ReaderContext::OPEN_ABSENT)
-        open = m_context.OpenDatabase(domain, QStringLiteral("Media/Recordings/Recordings.db"), db);
+    const char* store = CloudStore;
+    ReaderContext::OpenResult open = m_context.OpenDatabase(domain, QString::fromLatin1(store), db);
+    if (open == ReaderContext::OPEN_ABSENT) {
+        store = OlderStore;
+        open = m_context.OpenDatabase(domain, QString::fromLatin1(store), db);
+    }
     if (open == ReaderContext::OPEN_ABSENT)
         return ReadFiles(items);
     if (open != ReaderContext::OPEN_OK)
@@ -29,7 +36,7 @@ bool VoiceMemoReader::Read(ReaderContext::Items& items)
         return m_context.Fail(QStringLiteral("the recordings database lacks its recordings table"));
     BackupManifest& manifest = m_context.Manifest();
     const bool ok = db.Query(
-        QStringLiteral("SELECT ZPATH, %1, ZDATE, %2 FROM %3 ORDER BY ZDATE, Z_PK")
+        QStringLiteral("SELECT ZPATH, %1, ZDATE, %2, Z_PK FROM %3 ORDER BY ZDATE, Z_PK")
             .arg(schema.Column(table, QString(), QStringLiteral("ZCUSTOMLABEL")),
                  schema.Column(table, QString(), QStringLiteral("ZDURATION")), table),
         [&](const SqliteDb::Row& row) {
@@ -53,6 +60,7 @@ bool VoiceMemoReader::Read(ReaderContext::Items& items)
                 ReaderContext::DurationText(static_cast<qint64>(row.Real(3))).toUtf8().constData());
             record->SetTextProperty(VoiceMemoRecord::PROP_DATE,
                                     m_context.Clock().UnixText(time).toUtf8().constData());
+            record->SetRow(store, row.Int(4));
             items.push_back(ReaderContext::MakeItem(std::move(record)));
             return m_context.Tick(static_cast<qint64>(items.size()), 0);
         });

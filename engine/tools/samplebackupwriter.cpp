@@ -44,6 +44,12 @@ QString CalendarItemId(const QString& kind, int i, std::uint32_t seed)
     return QUuid::createUuidV5(QUuid(), name).toString(QUuid::WithoutBraces).toUpper();
 }
 
+// The UUID the app gives an asset or a recording, made of what tells it apart.
+QString Identity(const QString& name)
+{
+    return QUuid::createUuidV5(QUuid(), name).toString(QUuid::WithoutBraces).toUpper();
+}
+
 } // namespace
 
 SampleBackupWriter::SampleBackupWriter(const Options& options)
@@ -545,9 +551,13 @@ QList<int> SampleBackupWriter::Generations()
 bool SampleBackupWriter::WriteMessageAttachment(SqliteWriter& db, qint64 message, int number,
                                                 double seconds, QStringList& names)
 {
-    const QString guid = QUuid::createUuidV5(QUuid(), QStringLiteral("a%1").arg(number))
-                             .toString(QUuid::WithoutBraces)
-                             .toUpper();
+    // Another phone's attachments are others (the default seed keeps the
+    // names the samples always had).
+    QString seeded = QStringLiteral("a%1").arg(number);
+    if (m_options.seed != Options().seed)
+        seeded += QStringLiteral("-%1").arg(m_options.seed);
+    const QString guid =
+        QUuid::createUuidV5(QUuid(), seeded).toString(QUuid::WithoutBraces).toUpper();
     const QString name = QStringLiteral("IMG_%1.jpeg").arg(number, 4, 10, QLatin1Char('0'));
     const QString path = QStringLiteral("Library/SMS/Attachments/%1/%2/%3/%4")
                              .arg(guid.left(2).toLower())
@@ -828,7 +838,15 @@ bool SampleBackupWriter::WritePhotos()
                      "CREATE TABLE %1 (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, ZKIND INTEGER, "
                      "ZTRASHEDSTATE INTEGER, ZDATECREATED TIMESTAMP, ZMODIFICATIONDATE TIMESTAMP, "
                      "ZTRASHEDDATE TIMESTAMP, ZDIRECTORY VARCHAR, ZFILENAME VARCHAR, "
-                     "ZUNIFORMTYPEIDENTIFIER VARCHAR, ZWIDTH INTEGER, ZHEIGHT INTEGER)")
+                     "ZUNIFORMTYPEIDENTIFIER VARCHAR, ZWIDTH INTEGER, ZHEIGHT INTEGER, ZUUID "
+                     "VARCHAR, ZADDITIONALATTRIBUTES INTEGER);"
+                     "CREATE INDEX %1_ZADDITIONALATTRIBUTES_INDEX ON %1 (ZADDITIONALATTRIBUTES);"
+                     // The file's name and size as it came to the library.
+                     "CREATE TABLE ZADDITIONALASSETATTRIBUTES (Z_PK INTEGER PRIMARY KEY, Z_ENT "
+                     "INTEGER, Z_OPT INTEGER, ZASSET INTEGER, ZORIGINALFILESIZE INTEGER, "
+                     "ZORIGINALFILENAME VARCHAR);"
+                     "CREATE INDEX ZADDITIONALASSETATTRIBUTES_ZASSET_INDEX ON "
+                     "ZADDITIONALASSETATTRIBUTES (ZASSET);")
                      .arg(assets)))
         return Fail(db.LastError());
     if (!m_options.media)
@@ -866,15 +884,25 @@ bool SampleBackupWriter::WritePhotos()
         if (!WriteContent(CameraRoll,
                           QStringLiteral("Media/%1/%2").arg(photo.directory, photo.name), data))
             return false;
-        db.Insert(
+        const qint64 asset = db.Insert(
             QStringLiteral("INSERT INTO %1 (Z_ENT, ZKIND, ZTRASHEDSTATE, ZDATECREATED, "
                            "ZMODIFICATIONDATE, ZTRASHEDDATE, ZDIRECTORY, ZFILENAME, "
-                           "ZUNIFORMTYPEIDENTIFIER, ZWIDTH, ZHEIGHT) VALUES (33, 0, ?, ?, ?, ?, "
-                           "?, ?, ?, 320, 240)")
+                           "ZUNIFORMTYPEIDENTIFIER, ZWIDTH, ZHEIGHT, ZUUID) VALUES (33, 0, ?, ?, "
+                           "?, ?, ?, ?, ?, 320, 240, ?)")
                 .arg(assets),
             {photo.trashed ? 1 : 0, photo.date, photo.date,
              photo.trashed ? QVariant(m_now - 86400.0) : QVariant(), photo.directory, photo.name,
-             uti});
+             uti, Identity(QStringLiteral("asset %1 %2").arg(photo.name).arg(photo.date, 0, 'f'))});
+        const qint64 attributes = db.Insert(
+            "INSERT INTO ZADDITIONALASSETATTRIBUTES (Z_ENT, Z_OPT, ZASSET, ZORIGINALFILESIZE, "
+            "ZORIGINALFILENAME) VALUES (1, 1, ?, ?, ?)",
+            {asset, qint64(data.size()), photo.name});
+        if (asset < 0 || attributes < 0 ||
+            !db.Exec(QStringLiteral("UPDATE %1 SET ZADDITIONALATTRIBUTES = %2 WHERE Z_PK = %3")
+                         .arg(assets)
+                         .arg(attributes)
+                         .arg(asset)))
+            return Fail(db.LastError());
         m_content.photos.push_back(photo);
     }
     return db.Close() || Fail(db.LastError());
@@ -889,7 +917,8 @@ bool SampleBackupWriter::WriteVoiceMemos()
     if (!db.Open(AddFile(Media, cloud ? "Media/Recordings/CloudRecordings.db"
                                       : "Media/Recordings/Recordings.db")) ||
         !db.Exec(QStringLiteral("CREATE TABLE %1 (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, ZDATE "
-                                "TIMESTAMP, ZDURATION FLOAT, ZCUSTOMLABEL VARCHAR, ZPATH VARCHAR)")
+                                "TIMESTAMP, ZDURATION FLOAT, ZCUSTOMLABEL VARCHAR, ZPATH VARCHAR, "
+                                "ZUNIQUEID VARCHAR)")
                      .arg(table)))
         return Fail(db.LastError());
     if (!m_options.media)
@@ -913,12 +942,12 @@ bool SampleBackupWriter::WriteVoiceMemos()
         data.append(QByteArray(2048 + i * 16, '\0'));
         if (!WriteContent(Media, QStringLiteral("Media/Recordings/") + memo.path, data))
             return false;
-        db.Insert(
-            QStringLiteral("INSERT INTO %1 (Z_ENT, ZDATE, ZDURATION, ZCUSTOMLABEL, ZPATH) VALUES "
-                           "(1, ?, ?, ?, ?)")
-                .arg(table),
-            {memo.date, memo.duration, memo.label.isEmpty() ? QVariant() : QVariant(memo.label),
-             memo.path});
+        db.Insert(QStringLiteral("INSERT INTO %1 (Z_ENT, ZDATE, ZDURATION, ZCUSTOMLABEL, ZPATH, "
+                                 "ZUNIQUEID) VALUES (1, ?, ?, ?, ?, ?)")
+                      .arg(table),
+                  {memo.date, memo.duration,
+                   memo.label.isEmpty() ? QVariant() : QVariant(memo.label), memo.path,
+                   Identity(QStringLiteral("recording %1").arg(memo.path))});
         m_content.memos.push_back(memo);
     }
     return db.Close() || Fail(db.LastError());

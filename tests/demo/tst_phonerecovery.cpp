@@ -1,7 +1,8 @@
 // Recovering ticked items to a phone from a page, end to end against the
 // fake phone: the page of a backup (or of the phone itself) recovers the
-// ticked deleted records of a category; what the phone received scans to
-// what it held plus exactly those items, as live records. A locked or
+// ticked deleted records of a category, or ticked photos, voice memos or
+// attachments; what the phone received scans to what it held plus exactly
+// those items, as live records. A locked or
 // unplugged phone ends with the page's failure message and receives nothing.
 #include "backupdevice.h"
 #include "backupfixture.h"
@@ -9,6 +10,7 @@
 #include "fakephoneprocess.h"
 #include "modaldialoganswerer.h"
 #include "pages/demopagefactory.h"
+#include "pages/demophotopage.h"
 #include "pages/demotablepage.h"
 #include "pages/reminderspage.h"
 #include "phonedevice.h"
@@ -16,6 +18,9 @@
 
 #include "contracts/imdcommon.h"
 #include "dialogs/recoverprogressdialog.h"
+#include "photos/imagelistitmmodel.h"
+#include "store/imageitemlist.h"
+#include "store/imagelistitem.h"
 #include "store/taskitem.h"
 #include "views/taskitemmodel.h"
 
@@ -38,14 +43,18 @@ const char kFailed[] = "Recovery failed! Please try again!";
 const char kDone[] = "Recovery completed!<br> Please check your iOS device for the recovered data.";
 
 // The categories a phone takes back from a page.
-const MDType kTakenBack[] = {MD_CONTACT,  MD_MESSAGE, MD_CALL_HISTORY,   MD_CALENDAR,
-                             MD_REMINDER, MD_NOTE,    MD_SAFARI_BOOKMARK};
+const MDType kTakenBack[] = {MD_CONTACT,         MD_MESSAGE,  MD_CALL_HISTORY,
+                             MD_CALENDAR,        MD_REMINDER, MD_NOTE,
+                             MD_SAFARI_BOOKMARK, MD_PHOTO,    MD_VOICE_MEMO};
 
-// The store and scan state of a table page or of the reminders' tree.
+// The store and scan state of a table page, of the reminders' tree or of a
+// file page's grid.
 TaskItem* StoreOf(CategoryPanel* page)
 {
     if (auto* table = qobject_cast<DemoTablePage*>(page))
         return table->store();
+    if (auto* grid = qobject_cast<DemoPhotoPage*>(page))
+        return grid->imageStore();
     return qobject_cast<RemindersPage*>(page)->store();
 }
 
@@ -53,6 +62,8 @@ TASK_CTRL_STATUS ScanStatusOf(CategoryPanel* page)
 {
     if (auto* table = qobject_cast<DemoTablePage*>(page))
         return table->scanStatus();
+    if (auto* grid = qobject_cast<DemoPhotoPage*>(page))
+        return grid->scanStatus();
     return qobject_cast<RemindersPage*>(page)->scanStatus();
 }
 
@@ -98,6 +109,11 @@ void TestPhoneRecovery::recovered_data()
     QTest::newRow("notes") << int(MD_NOTE) << false << "normal";
     QTest::newRow("bookmarks") << int(MD_SAFARI_BOOKMARK) << false << "normal";
     QTest::newRow("calls, back to the scanned phone") << int(MD_CALL_HISTORY) << true << "normal";
+    // Files go back with their rows (a trashed photo out of the trash, an
+    // attachment beside the message it was sent with).
+    QTest::newRow("photos") << int(MD_PHOTO) << false << "normal";
+    QTest::newRow("voice memos") << int(MD_VOICE_MEMO) << false << "normal";
+    QTest::newRow("attachments") << int(MD_MESSAGE_ATTACHMENT) << false << "normal";
     QTest::newRow("contacts, locked phone") << int(MD_CONTACT) << false << "locked";
     QTest::newRow("messages, unplugged") << int(MD_MESSAGE) << false << "unplug-at=50";
 }
@@ -137,12 +153,19 @@ void TestPhoneRecovery::recovered()
         kRecoveryTimeout));
     QVERIFY(toDevice->toolTip().endsWith("Test iPhone"));
 
-    // Every third deleted item is ticked (the page ticks everything at first).
+    // Every third deleted item is ticked (the page ticks everything at first);
+    // of a file page every third file of the flat grid.
     TaskItem* store = StoreOf(page.get());
-    store->SetCheckAllState(Qt::Unchecked);
+    auto* grid = qobject_cast<DemoPhotoPage*>(page.get());
+    if (grid) {
+        grid->SetViewMode(IMAGE_VIEW_FLAT);
+        grid->gridModel()->CheckAll(Qt::Unchecked);
+    } else {
+        store->SetCheckAllState(Qt::Unchecked);
+    }
     QStringList ticked, left;
     int deleted = 0;
-    for (unsigned int i = 0; i < store->GetDataCountEx(); ++i) {
+    for (unsigned int i = 0; !grid && i < store->GetDataCountEx(); ++i) {
         IMDCommon* item = store->GetData(i);
         if (!item->IsDeleted())
             continue;
@@ -150,6 +173,16 @@ void TestPhoneRecovery::recovered()
         (tick ? ticked : left) << RecordTexts::Of(MDType(type), item);
         if (tick)
             store->SetChecked(i, Qt::Checked);
+    }
+    for (int row = 0; grid && row < grid->imageStore()->GetViewCount(); ++row) {
+        const ImageListItem* entry = grid->imageStore()->GetViewItem(row);
+        QVERIFY(entry && !entry->isTitle);
+        const bool tick = row % 3 == 0;
+        (tick ? ticked : left) << (entry->photo ? RecordTexts::OfFile(entry->photo)
+                                                : RecordTexts::OfRecording(entry->recording));
+        if (tick)
+            QVERIFY(grid->gridModel()->setData(grid->gridModel()->index(row, 0), Qt::Checked,
+                                               Qt::CheckStateRole));
     }
     QVERIFY(ticked.size() >= 2);
     page->UpdateRecoverState();
@@ -208,8 +241,9 @@ void TestPhoneRecovery::recovered()
     QCOMPARE(after, Sorted(before + added));
     for (const QString& text : qAsConst(left))
         QVERIFY(before.contains(text) || !after.contains(text));
+    // (An attachment brings the message it was sent with.)
     for (const MDType other : kTakenBack) {
-        if (other != MDType(type))
+        if (other != MDType(type) && (other != MD_MESSAGE || type != MD_MESSAGE_ATTACHMENT))
             QCOMPARE(RecordTexts::Scan(received, other, false),
                      RecordTexts::Scan(served, other, false));
     }

@@ -8,9 +8,9 @@ class BackupFixture
 {
 public:
     static bool CopyFolder(const QString& from, const QString& to);
-    // Two samples without media for the merge tests: `source` with deletions,
-    // `target` without them and with other records (another seed), of the
-    // system generation `ios` (0: the newest).
+    // Two samples for the merge tests: `source` with deletions, `target`
+    // without them and with other records and files (another seed), of the
+    // system generation `ios` (0: the newest; older ones without media).
     static bool WriteMergePair(const QString& source, const QString& target, int ios = 0);
     // The content file of a backup file, whether it exists or not.
     static QString ContentPath(const QString& folder, const QString& domain,
@@ -29,6 +29,10 @@ public:
     // "relative path: SHA-1" of every file under `folder`, sorted, one a line:
     // equal texts mean equal trees.
     static QString Digests(const QString& folder);
+    // Digests() of an export, but an iCalendar file's DTSTAMP lines (the
+    // moment of the export itself, which two exports need not share) are
+    // left out of its digest; every other byte counts.
+    static QString ExportDigests(const QString& folder);
     // The file name an export gives a short item name: the characters
     // Windows does not allow become '_' (enough for the sample's names).
     static QString ExportName(const QString& name);

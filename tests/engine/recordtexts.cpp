@@ -5,6 +5,7 @@
 #include "contracts/mmobile.h"
 #include "scanrunner.h"
 
+#include <QCryptographicHash>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -19,6 +20,14 @@ QString Values(IContactList* list)
     for (unsigned int i = 0; list && i < list->GetCount(); ++i)
         values << Text(list->GetLabel(i)) + QLatin1Char('=') + Text(list->GetValue(i));
     return values.join(QLatin1Char(','));
+}
+
+// The SHA-1 of a record's file, read in place.
+QString Digest(const char* path)
+{
+    return QString::fromLatin1(
+        QCryptographicHash::hash(BackupFixture::Read(Text(path)), QCryptographicHash::Sha1)
+            .toHex());
 }
 
 } // namespace
@@ -88,9 +97,31 @@ QStringList RecordTexts::Of(MDType type, IMDCommon* item)
         return {QStringList{Text(bookmark->GetTitle()), Text(bookmark->GetUrl())}.join(
             QLatin1Char('|'))};
     }
+    case MD_PHOTO:
+    case MD_MESSAGE_ATTACHMENT:
+        return {OfFile(record_cast<IPhoto>(item))};
+    case MD_VOICE_MEMO:
+        return {OfRecording(record_cast<IVoiceMemo>(item))};
     default:
         return {};
     }
+}
+
+QString RecordTexts::OfFile(IPhoto* file)
+{
+    // The content path is the backup's own: the bytes stand for it.
+    return QStringList{Text(file->GetDisplayText()), QString::number(file->GetTime()),
+                       QString::number(file->GetFileKind()), Digest(file->GetFilePath())}
+        .join(QLatin1Char('|'));
+}
+
+QString RecordTexts::OfRecording(IVoiceMemo* memo)
+{
+    // Properties 2 to 4: the file's name on the phone, duration and date.
+    return QStringList{Text(memo->GetDisplayText()),   QString::number(memo->GetTime()),
+                       Text(memo->GetTextProperty(2)), Text(memo->GetTextProperty(3)),
+                       Text(memo->GetTextProperty(4)), Digest(memo->GetTextProperty(1))}
+        .join(QLatin1Char('|'));
 }
 
 QStringList RecordTexts::Scan(const QString& folder, MDType type, bool deleted,

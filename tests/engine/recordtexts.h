@@ -8,7 +8,9 @@
 
 namespace MMobile {
 class IMDCommon;
-}
+class IPhoto;
+class IVoiceMemo;
+} // namespace MMobile
 
 // Every field the page shows of the records of contacts, messages and calls,
 // one text per record, so that two scans compare as lists of texts.
@@ -16,6 +18,10 @@ class RecordTexts
 {
 public:
     static QStringList Of(MMobile::MDType type, MMobile::IMDCommon* item);
+    // The text of a file record (photo, attachment) and of a recording, as
+    // Of() gives it.
+    static QString OfFile(MMobile::IPhoto* file);
+    static QString OfRecording(MMobile::IVoiceMemo* memo);
     // The records of a scan of `folder`, live or deleted ones, sorted; an
     // encrypted backup is opened with `password`.
     static QStringList Scan(const QString& folder, MMobile::MDType type, bool deleted,

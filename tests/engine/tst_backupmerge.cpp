@@ -212,34 +212,43 @@ void TestBackupMerge::merged_data()
     // last key Core Data hands out, the same in the merged first store as in
     // the target's.
     QTest::addColumn<QByteArray>("loose");
+    // Media: only these deleted records, or every one of the source (the
+    // app keeps no deleted mark); "domain|folder" of the files added.
+    QTest::addColumn<bool>("onlyDeleted");
+    QTest::addColumn<QString>("files");
     const QString home = QStringLiteral("HomeDomain|");
     QTest::newRow("contacts")
         << int(MD_CONTACT) << 18 << QStringList{home + "Library/AddressBook/AddressBook.sqlitedb"}
         << QByteArray("SELECT (SELECT count(*) FROM ABMultiValue WHERE record_id NOT IN (SELECT "
                       "ROWID FROM ABPerson)) || '/' || (SELECT count(*) FROM ABMultiValueEntry "
-                      "WHERE parent_id NOT IN (SELECT UID FROM ABMultiValue))");
+                      "WHERE parent_id NOT IN (SELECT UID FROM ABMultiValue))")
+        << true << QString();
     QTest::newRow("messages") << int(MD_MESSAGE) << 18 << QStringList{home + "Library/SMS/sms.db"}
                               << QByteArray("SELECT count(*) FROM message WHERE ROWID NOT IN "
-                                            "(SELECT message_id FROM chat_message_join)");
+                                            "(SELECT message_id FROM chat_message_join)")
+                              << true << QString();
     QTest::newRow("calls") << int(MD_CALL_HISTORY) << 18
                            << QStringList{home + "Library/CallHistoryDB/CallHistory.storedata"}
                            << QByteArray(
                                   "SELECT (SELECT Z_MAX FROM Z_PRIMARYKEY WHERE Z_ENT = 2) - "
-                                  "(SELECT max(Z_PK) FROM ZCALLRECORD)");
+                                  "(SELECT max(Z_PK) FROM ZCALLRECORD)")
+                           << true << QString();
     // A location is its item's own row.
     QTest::newRow("events") << int(MD_CALENDAR) << 18
                             << QStringList{home + "Library/Calendar/Calendar.sqlitedb"}
                             << QByteArray("SELECT count(*) FROM Location l WHERE NOT EXISTS "
                                           "(SELECT 1 FROM CalendarItem i WHERE i.location_id = "
                                           "l.ROWID AND i.ROWID IS l.item_owner_id) AND "
-                                          "item_owner_id IS NOT NULL");
+                                          "item_owner_id IS NOT NULL")
+                            << true << QString();
     // Newer phones keep reminders in the app's own store too.
     QTest::newRow("reminders") << int(MD_REMINDER) << 18
                                << QStringList{home + "Library/Calendar/Calendar.sqlitedb",
                                               QLatin1String(SampleReminderStore::Domain) + '|' +
                                                   SampleReminderStore::Path()}
                                << QByteArray("SELECT count(*) FROM CalendarItem WHERE "
-                                             "calendar_id NOT IN (SELECT ROWID FROM Calendar)");
+                                             "calendar_id NOT IN (SELECT ROWID FROM Calendar)")
+                               << true << QString();
     // Every note has its own text; a folder counts its bookmarks.
     QTest::newRow("notes") << int(MD_NOTE) << 18
                            << QStringList{"AppDomainGroup-group.com.apple.notes|NoteStore.sqlite",
@@ -248,22 +257,46 @@ void TestBackupMerge::merged_data()
                                          "EXISTS (SELECT 1 FROM ZICCLOUDSYNCINGOBJECT n WHERE "
                                          "n.ZNOTEDATA = d.Z_PK AND n.Z_PK = d.ZNOTE)) || '/' || "
                                          "(SELECT count(*) FROM ZICCLOUDSYNCINGOBJECT WHERE "
-                                         "ZNOTEDATA IS NOT NULL AND ZFOLDER IS NULL)");
+                                         "ZNOTEDATA IS NOT NULL AND ZFOLDER IS NULL)")
+                           << true << QString();
     QTest::newRow("bookmarks")
         << int(MD_SAFARI_BOOKMARK) << 18 << QStringList{home + "Library/Safari/Bookmarks.db"}
         << QByteArray("SELECT (SELECT count(*) FROM bookmarks f WHERE type = 1 AND num_children > "
                       "0 AND num_children <> (SELECT count(*) FROM bookmarks b WHERE b.parent = "
                       "f.id)) || '/' || (SELECT count(*) FROM bookmarks b WHERE type = 0 AND "
-                      "parent NOT IN (SELECT id FROM bookmarks WHERE type = 1))");
+                      "parent NOT IN (SELECT id FROM bookmarks WHERE type = 1))")
+        << true << QString();
     // Up to iOS 9 the index is Manifest.mbdb, and calls have a store of their own.
     QTest::newRow("contacts, iOS 7")
         << int(MD_CONTACT) << 7 << QStringList{home + "Library/AddressBook/AddressBook.sqlitedb"}
         << QByteArray("SELECT count(*) FROM ABMultiValue WHERE record_id NOT IN (SELECT ROWID "
-                      "FROM ABPerson)");
+                      "FROM ABPerson)")
+        << true << QString();
     QTest::newRow("calls, iOS 7")
         << int(MD_CALL_HISTORY) << 7
         << QStringList{"WirelessDomain|Library/CallHistory/call_history.db"}
-        << QByteArray("SELECT count(*) FROM call WHERE date IS NULL");
+        << QByteArray("SELECT count(*) FROM call WHERE date IS NULL") << true << QString();
+    // A picture taken out of the trash keeps its name, in another of the
+    // camera's folders where the target has one of that name.
+    QTest::newRow("photos") << int(MD_PHOTO) << 18
+                            << QStringList{"CameraRollDomain|Media/PhotoData/Photos.sqlite"}
+                            << QByteArray("SELECT (SELECT count(*) FROM ZASSET WHERE ZTRASHEDSTATE "
+                                          "<> 0) || '/' || (SELECT count(*) FROM ZASSET a LEFT "
+                                          "JOIN ZADDITIONALASSETATTRIBUTES x ON x.Z_PK = "
+                                          "a.ZADDITIONALATTRIBUTES WHERE x.ZASSET IS NOT a.Z_PK)")
+                            << true << "CameraRollDomain|Media/DCIM/";
+    QTest::newRow("voice memos")
+        << int(MD_VOICE_MEMO) << 18
+        << QStringList{"MediaDomain|Media/Recordings/CloudRecordings.db"}
+        << QByteArray("SELECT count(*) - count(DISTINCT ZUNIQUEID) FROM ZCLOUDRECORDING") << false
+        << "MediaDomain|Media/Recordings/";
+    // Every join row joins a message and an attachment.
+    QTest::newRow("attachments")
+        << int(MD_MESSAGE_ATTACHMENT) << 18 << QStringList{"HomeDomain|Library/SMS/sms.db"}
+        << QByteArray("SELECT count(*) FROM message_attachment_join WHERE message_id NOT IN "
+                      "(SELECT ROWID FROM message) OR attachment_id NOT IN (SELECT ROWID FROM "
+                      "attachment)")
+        << false << "MediaDomain|Library/SMS/Attachments/";
 }
 
 void TestBackupMerge::merged()
@@ -272,10 +305,12 @@ void TestBackupMerge::merged()
     QFETCH(int, ios);
     QFETCH(QStringList, stores);
     QFETCH(QByteArray, loose);
+    QFETCH(bool, onlyDeleted);
+    QFETCH(QString, files);
     QString source, target;
     QVERIFY(WritePair(ios, source, target));
     const QString targetDigests = BackupFixture::Digests(target);
-    const QStringList recovered = RecordTexts::Scan(source, MDType(type), true);
+    const QStringList recovered = RecordTexts::Scan(source, MDType(type), onlyDeleted);
     QVERIFY(!recovered.isEmpty());
     QStringList expected = RecordTexts::Scan(target, MDType(type), false);
     expected << RecordTexts::PutBack(recovered);
@@ -284,7 +319,7 @@ void TestBackupMerge::merged()
     const QString out = m_dir.filePath(QStringLiteral("out%1-%2").arg(type).arg(ios));
     BackupMerge::Options options;
     options.category = type;
-    options.onlyDeleted = true;
+    options.onlyDeleted = onlyDeleted;
     QVERIFY(canMergeCategory(type));
     BackupMerge merge(options);
     QVERIFY2(merge.Run(source, target, out), qPrintable(merge.ErrorText()));
@@ -297,10 +332,26 @@ void TestBackupMerge::merged()
     QCOMPARE(RecordTexts::Scan(out, MDType(type), true),
              RecordTexts::Scan(target, MDType(type), true));
 
-    // Only the category's databases changed; each is sound, without a log,
-    // and the index (of the same kind as the target's) says so.
+    // Only the category's databases changed, and its files were added, one
+    // a record, each listed with its size; each database is sound, without
+    // a log, and the index (of the same kind as the target's) says so.
     QCOMPARE(QFileInfo::exists(QDir(out).filePath("Manifest.db")), ios > 9);
     QStringList changed = Changed(target, out);
+    QStringList added;
+    for (const QString& file : qAsConst(changed)) {
+        if (!files.isEmpty() && file.startsWith(files) && !stores.contains(file))
+            added << file;
+    }
+    QCOMPARE(added.size(), files.isEmpty() ? 0 : recovered.size());
+    const QMap<QString, Indexed> before = IndexOf(target), after = IndexOf(out);
+    for (const QString& file : qAsConst(added)) {
+        QVERIFY2(!before.contains(file), qPrintable(file));
+        QCOMPARE(after.value(file).size,
+                 QFileInfo(BackupFixture::ContentPath(out, file.section(QLatin1Char('|'), 0, 0),
+                                                      file.section(QLatin1Char('|'), 1)))
+                     .size());
+        changed.removeOne(file);
+    }
     QStringList sorted = stores;
     sorted.sort();
     QCOMPARE(changed, sorted);
@@ -325,6 +376,8 @@ void TestBackupMerge::merged()
         kept.remove(store + QStringLiteral("-wal"));
         now.remove(store);
     }
+    for (const QString& file : qAsConst(added))
+        now.remove(file);
     QCOMPARE(now.keys(), kept.keys());
     for (auto it = now.begin(); it != now.end(); ++it)
         QCOMPARE(it->size, kept.value(it.key()).size);
@@ -374,8 +427,11 @@ void TestBackupMerge::olderIndexDigests()
 void TestBackupMerge::encrypted_data()
 {
     QTest::addColumn<bool>("target"); // else the source is the encrypted one
-    QTest::newRow("source") << false;
-    QTest::newRow("target") << true;
+    QTest::addColumn<int>("type");
+    QTest::newRow("source") << false << int(MD_CONTACT);
+    QTest::newRow("target") << true << int(MD_CONTACT);
+    // Added files are encrypted too, each with a key of its own.
+    QTest::newRow("target, photos") << true << int(MD_PHOTO);
 }
 
 // The same backups, encrypted: a wrong password is refused and writes nothing;
@@ -384,21 +440,23 @@ void TestBackupMerge::encrypted_data()
 void TestBackupMerge::encrypted()
 {
     QFETCH(bool, target);
+    QFETCH(int, type);
     SampleBackupWriter::Options options;
-    options.media = false;
+    options.media = type == MD_PHOTO;
     options.deletions = !target;
     if (target)
         options.seed = 7;
     options.password = QStringLiteral("merge me");
     options.kdfRounds = 1;
-    const QString encrypted = Folder(target ? "encrypted-target" : "encrypted-source");
+    const QString encrypted =
+        Folder(target ? "encrypted-target" : "encrypted-source") + QString::number(type);
     QVERIFY(SampleBackupWriter(options).Write(encrypted));
     const QString digests = BackupFixture::Digests(encrypted);
     const QString from = target ? Folder("source") : encrypted;
     const QString into = target ? encrypted : Folder("target");
     const QString out = encrypted + QStringLiteral("-out");
     BackupMerge::Options merge;
-    merge.category = MD_CONTACT;
+    merge.category = type;
     merge.onlyDeleted = true;
     QString& password = target ? merge.targetPassword : merge.password;
     password = QStringLiteral("not it");
@@ -410,13 +468,13 @@ void TestBackupMerge::encrypted()
     BackupMerge right(merge);
     QVERIFY2(right.Run(from, into, out), qPrintable(right.ErrorText()));
     const QString outPassword = target ? options.password : QString();
-    QStringList expected = RecordTexts::Scan(into, MD_CONTACT, false, outPassword) +
-                           RecordTexts::Scan(Folder("source"), MD_CONTACT, true);
+    QStringList expected = RecordTexts::Scan(into, MDType(type), false, outPassword) +
+                           RecordTexts::Scan(Folder("source"), MDType(type), true);
     expected.sort();
-    QCOMPARE(RecordTexts::Scan(out, MD_CONTACT, false, outPassword), expected);
+    QCOMPARE(RecordTexts::Scan(out, MDType(type), false, outPassword), expected);
     QCOMPARE(BackupFixture::Digests(encrypted), digests);
     if (target) {
-        QCOMPARE(RecordTexts::Scan(out, MD_CONTACT, false, QStringLiteral("not it")),
+        QCOMPARE(RecordTexts::Scan(out, MDType(type), false, QStringLiteral("not it")),
                  QStringList{"locked"});
         QVERIFY(!BackupFixture::TreeHolds(out, "SQLite format 3"));
     }

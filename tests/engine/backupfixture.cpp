@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 bool BackupFixture::CopyFolder(const QString& from, const QString& to)
@@ -47,7 +48,16 @@ QString BackupFixture::ContentPath(const QString& folder, const QString& domain,
         QCryptographicHash::hash((domain + QLatin1Char('-') + relativePath).toUtf8(),
                                  QCryptographicHash::Sha1)
             .toHex());
-    return QDir(folder).filePath(id.left(2) + QLatin1Char('/') + id);
+    return StoredPath(folder, id);
+}
+
+QString BackupFixture::StoredPath(const QString& folder, const QString& fileId)
+{
+    // Older phones keep their files flat in the backup folder.
+    const QString flat = QDir(folder).filePath(fileId);
+    return QFileInfo::exists(flat)
+               ? flat
+               : QDir(folder).filePath(fileId.left(2) + QLatin1Char('/') + fileId);
 }
 
 bool BackupFixture::Exec(const QString& database, const QString& sql, const QString& wal)

@@ -15,6 +15,9 @@ public:
     // The content file of a backup file, whether it exists or not.
     static QString ContentPath(const QString& folder, const QString& domain,
                                const QString& relativePath);
+    // The content file of a file ID: flat in the folder (older phones) or in
+    // its two-letter subfolder.
+    static QString StoredPath(const QString& folder, const QString& fileId);
     // Runs `sql` on a database file; false on any error. A `wal` (the log the
     // backup keeps as its own file) is merged into the database first and
     // then gone from the folder.

@@ -15,6 +15,7 @@
 #include "scanrunner.h"
 
 #include <QCoreApplication>
+#include <QThreadPool>
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
@@ -194,6 +195,9 @@ int main(int argc, char** argv)
         for (int k = 0; k < mutations; ++k)
             damage << Mutate(folder, work.path(), random);
         std::fflush(stdout);
+        // A forked child has none of the parent's pool threads, but the pool
+        // would think it has: let them end first, so the child starts its own.
+        QThreadPool::globalInstance()->waitForDone();
         const pid_t child = fork();
         if (child == 0) {
             alarm(300);

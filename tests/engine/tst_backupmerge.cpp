@@ -148,9 +148,8 @@ QStringList Changed(const QString& before, const QString& after)
     QStringList changed;
     const QMap<QString, Indexed> files = IndexOf(after);
     for (auto it = files.begin(); it != files.end(); ++it) {
-        const QString name = it->fileId.left(2) + QLatin1Char('/') + it->fileId;
-        if (BackupFixture::Read(QDir(before).filePath(name)) !=
-            BackupFixture::Read(QDir(after).filePath(name)))
+        if (BackupFixture::Read(BackupFixture::StoredPath(before, it->fileId)) !=
+            BackupFixture::Read(BackupFixture::StoredPath(after, it->fileId)))
             changed << it.key();
     }
     changed.sort();
@@ -543,10 +542,8 @@ void TestBackupMerge::refused_data()
     QTest::newRow("out exists") << int(MD_CONTACT) << "target"
                                 << "exists already";
     // What cannot be put back faithfully is refused, with a reason the page shows.
-    QTest::newRow("photos") << int(MD_PHOTO) << "refused"
-                            << "is not merged";
-    QTest::newRow("voice memos") << int(MD_VOICE_MEMO) << "refused"
-                                 << "is not merged";
+    QTest::newRow("note attachments") << int(MD_NOTE_ATTACHMENT) << "refused"
+                                      << "is not merged";
     QTest::newRow("WhatsApp") << int(MD_WHATSAPP_MESSAGE) << "refused"
                               << "is not merged";
     QTest::newRow("no category") << 15 << "refused"

@@ -1,6 +1,7 @@
 #pragma once
 
-// Marks a signal emitted on an engine thread towards the GUI thread's queue.
+// Marks a signal emitted (or a call queued) on an engine thread towards the GUI
+// thread's queue.
 // Qt queues the call under its own lock (a futex in Qt 5) that ThreadSanitizer
 // cannot see: the call event allocated here and the posted-event list that
 // this thread and the GUI thread both shift look shared without order. In a

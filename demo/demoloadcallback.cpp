@@ -1,6 +1,7 @@
 #include "demoloadcallback.h"
 
 #include "demohostwindow.h"
+#include "plugin/queuedemitscope.h"
 
 #include <QMetaObject>
 
@@ -26,10 +27,13 @@ void DemoLoadCallback::OnScanStatus(int status)
     // page, whose closing waits for the scan, so it cannot go meanwhile.
     DemoHostWindow* host = m_host.data();
     const int type = int(m_type);
-    if (host)
+    if (host) {
+        // Called on the engine's thread: see QueuedEmitScope.
+        const QueuedEmitScope queued;
         QMetaObject::invokeMethod(
             host, [host, type, status] { host->OnPageScanEnded(type, status); },
             Qt::QueuedConnection);
+    }
 }
 
 void DemoLoadCallback::OnScanPercent(int percent)
@@ -39,10 +43,13 @@ void DemoLoadCallback::OnScanPercent(int percent)
         return;
     DemoHostWindow* host = m_host.data();
     const int type = int(m_type);
-    if (host)
+    if (host) {
+        // Called on the engine's thread: see QueuedEmitScope.
+        const QueuedEmitScope queued;
         QMetaObject::invokeMethod(
             host, [host, type, percent] { host->OnPageScanPercent(type, percent); },
             Qt::QueuedConnection);
+    }
 }
 
 void DemoLoadCallback::OnScanAborted()
@@ -50,9 +57,12 @@ void DemoLoadCallback::OnScanAborted()
     m_status = MMobile::TASK_STOP;
     DemoHostWindow* host = m_host.data();
     const int type = int(m_type);
-    if (host)
+    if (host) {
+        // Called on the engine's thread: see QueuedEmitScope.
+        const QueuedEmitScope queued;
         QMetaObject::invokeMethod(
             host, [host, type] { host->OnPageScanAborted(type); }, Qt::QueuedConnection);
+    }
 }
 
 void DemoLoadCallback::RequestStop()

@@ -4,6 +4,7 @@
 #include "dialogs/recoverprogressdialog.h"
 #include "dialogs/setrecoveryfolderdialog.h"
 #include "plugin/categorynames.h"
+#include "plugin/queuedemitscope.h"
 #include "plugin/scanprogresswidget.h"
 #include "store/taskitem.h"
 
@@ -93,6 +94,13 @@ template <typename Report> bool CountedReport(std::atomic<int>& inProgress, Repo
     }
     reportGate.notify_all();
     return goOn;
+}
+
+// Emits one signal of an engine-thread report into the GUI thread's queue.
+template <typename Emit> void EmitQueued(Emit emitSignal)
+{
+    const QueuedEmitScope queued;
+    emitSignal();
 }
 
 } // namespace
@@ -446,7 +454,7 @@ bool CategoryPanel::ScanData(MMobile::MDType type, int status, int percent, cons
     } else if (code == 1 || code == 9) {
         taskIndex = 0;
     } else {
-        emit backupErrorSignal(code);
+        EmitQueued([&] { emit backupErrorSignal(code); });
         logger()->error(QStringLiteral("Backup %1 error").arg(MDTypeToName(m_type)));
         return false;
     }
@@ -459,7 +467,7 @@ bool CategoryPanel::ScanData(MMobile::MDType type, int status, int percent, cons
         if (callback)
             callback->OnScanPercent(percent);
         else
-            emit setPercentSignal(percent);
+            EmitQueued([&] { emit setPercentSignal(percent); });
         break;
     case MMobile::TASK_DATA:
         if (int(type) != -1) {
@@ -471,8 +479,8 @@ bool CategoryPanel::ScanData(MMobile::MDType type, int status, int percent, cons
             callback->OnScanPercent(percent);
             callback->OnScanStatus(MMobile::TASK_DATA);
         } else {
-            emit setPercentSignal(percent);
-            emit updateScaningProgressSignal(MMobile::TASK_DATA, taskIndex);
+            EmitQueued([&] { emit setPercentSignal(percent); });
+            EmitQueued([&] { emit updateScaningProgressSignal(MMobile::TASK_DATA, taskIndex); });
         }
         break;
     case MMobile::TASK_COMPLETE: {
@@ -485,7 +493,7 @@ bool CategoryPanel::ScanData(MMobile::MDType type, int status, int percent, cons
             HandOver(getter);
         if (callback)
             callback->OnScanStatus(MMobile::TASK_COMPLETE);
-        emit afterScanSignal();
+        EmitQueued([&] { emit afterScanSignal(); });
         break;
     }
     case MMobile::TASK_ERROR:
@@ -493,16 +501,16 @@ bool CategoryPanel::ScanData(MMobile::MDType type, int status, int percent, cons
         if (callback)
             callback->OnScanStatus(MMobile::TASK_ERROR);
         else
-            emit updateScaningProgressSignal(MMobile::TASK_ERROR, taskIndex);
-        emit afterScanSignal();
+            EmitQueued([&] { emit updateScaningProgressSignal(MMobile::TASK_ERROR, taskIndex); });
+        EmitQueued([&] { emit afterScanSignal(); });
         if (m_pSetting)
             m_pSetting->OnOperationFailed(m_type);
         break;
     case MMobile::TASK_STOP:
         if (callback)
             callback->OnScanStatus(MMobile::TASK_STOP);
-        emit afterScanSignal();
-        emit updateScaningProgressSignal(MMobile::TASK_STOP, taskIndex);
+        EmitQueued([&] { emit afterScanSignal(); });
+        EmitQueued([&] { emit updateScaningProgressSignal(MMobile::TASK_STOP, taskIndex); });
         break;
     default:
         break;
@@ -526,7 +534,7 @@ void CategoryPanel::HandOver(MMobile::IMDGetter* getter)
 {
     m_bDataAdded = false;
     m_handOverPending = true;
-    emit addDataSignal(getter);
+    EmitQueued([&] { emit addDataSignal(getter); });
     while (!m_bDataAdded) {
         if (m_bClosing)
             break;
@@ -830,7 +838,7 @@ bool CategoryPanel::ImportDataCallBack(void* context, MMobile::MDType, int statu
 
 bool CategoryPanel::ExportData(int status, int percent, const char* lable)
 {
-    emit exportDataSignal(status, percent, lable);
+    EmitQueued([&] { emit exportDataSignal(status, percent, lable); });
     return !m_bClosing;
 }
 
@@ -838,7 +846,7 @@ bool CategoryPanel::ImportData(int status, int percent, const char* lable)
 {
     m_status = status;
     if (!m_bClosing)
-        emit importDataSignal(status, percent, lable);
+        EmitQueued([&] { emit importDataSignal(status, percent, lable); });
     return !m_bClosing;
 }
 

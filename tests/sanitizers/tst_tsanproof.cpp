@@ -8,6 +8,8 @@
 //
 //   tst_tsanproof                       the rows
 //   tst_tsanproof --child SHAPE RACE    one shape; RACE is "race" or "quiet"
+#include "plugin/queuedemitscope.h"
+
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -18,6 +20,7 @@
 #include <QThreadPool>
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <thread>
 
@@ -109,10 +112,68 @@ struct Worker
     }
 };
 
+// An object of the main thread whose signal another thread emits, as a page
+// reports from the engine's thread.
+class Reporter : public QObject
+{
+    Q_OBJECT
+signals:
+    void report();
+};
+
+// Keeps a low-priority event queued on the main thread, as a widget's update
+// request does, so that Qt inserts each report in front of it and shifts the
+// queue on both threads.
+class Ticker : public QObject
+{
+public:
+    bool event(QEvent* event) override
+    {
+        if (event->type() != QEvent::User)
+            return QObject::event(event);
+        QCoreApplication::postEvent(this, new QEvent(QEvent::User), Qt::LowEventPriority);
+        return true;
+    }
+};
+
+// A thread of ours emits reports into the main thread's queue, each inside
+// QueuedEmitScope, and writes after the last; a slot writes on the main
+// thread. Nothing but Qt's queue orders the two threads.
+void playQueuedEmit()
+{
+    constexpr int reports = 20;
+    Reporter reporter;
+    Ticker ticker;
+    int delivered = 0;
+    QObject::connect(&reporter, &Reporter::report, &reporter, [&delivered] {
+        if (++delivered == reports)
+            writeOnMain();
+    });
+    QCoreApplication::postEvent(&ticker, new QEvent(QEvent::User), Qt::LowEventPriority);
+    std::thread engine([&reporter] {
+        for (int i = 0; i < reports; ++i) {
+            {
+                const QueuedEmitScope queued;
+                emit reporter.report();
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        writeOnWorker();
+    });
+    while (delivered < reports)
+        QCoreApplication::processEvents();
+    engine.join();
+    QCoreApplication::removePostedEvents(&ticker);
+}
+
 // One round of a shape; false for an unknown one.
 bool playShape(const QByteArray& shape)
 {
     workerStarted.store(false);
+    if (shape == "queuedemit") {
+        playQueuedEmit();
+        return true;
+    }
     if (shape == "imagecopy") {
         // Our own thread fills the pixels while QImage::copy reads them.
         std::thread painter([] {
@@ -210,6 +271,7 @@ private slots:
             {"eventdestructor", "~RacingEvent", "QCoreApplicationPrivate::sendPostedEvents", true,
              false},
             {"functordestructor", "~RacingCapture", "QMetaCallEvent::~QMetaCallEvent", true, true},
+            {"queuedemit", "writeOnWorker", "QObject::event", true, true},
         };
         for (const Shape& shape : shapes) {
             for (bool glib : {true, false}) {

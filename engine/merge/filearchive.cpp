@@ -137,6 +137,8 @@ QByteArray FileArchive::Updated(const QByteArray& archive, const QString& relati
     }
     plist_dict_set_item(file, "Size", plist_new_uint(uint64_t(size)));
     plist_dict_set_item(file, "LastModified", plist_new_uint(uint64_t(modified)));
+    // Writing the content changes the file's status too, as on the phone.
+    plist_dict_set_item(file, "LastStatusChange", plist_new_uint(uint64_t(modified)));
     plist_t digest = plist_dict_get_item(file, "Digest");
     if (digest && plist_get_node_type(digest) == PLIST_DATA) {
         plist_dict_set_item(file, "Digest",

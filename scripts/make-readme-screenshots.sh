@@ -53,4 +53,7 @@ cp "$WORK/tour-de/messages-deleted.png" "$SHOTS/de-messages-deleted.png"
 for failure in recovery damaged locked; do
     cp "$WORK/tour-de/failure-$failure.png" "$SHOTS/de-host-failure-$failure.png"
 done
+for phone in pairing-prompt recover-progress; do
+    cp "$WORK/tour-de/phone-$phone.png" "$SHOTS/de-phone-$phone.png"
+done
 echo "Screenshots copied into $SHOTS"

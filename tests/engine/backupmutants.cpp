@@ -15,11 +15,11 @@
 #include "scanrunner.h"
 
 #include <QCoreApplication>
-#include <QThreadPool>
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QThreadPool>
 
 #include <sqlite3.h>
 #include <sys/wait.h>

@@ -1,4 +1,5 @@
 #include "mbdbindex.h"
+#include "mbdbfieldreader.h"
 
 #include "crypto/archivedfile.h"
 #include "sqliteguard.h"
@@ -27,52 +28,6 @@ int FlagsOfMode(quint16 mode)
         return 1;
     }
 }
-
-// Reads the records of the index one field at a time; any read past the end
-// sets `ok` to false for good.
-class Reader
-{
-public:
-    explicit Reader(const QByteArray& data) : m_data(data) {}
-    bool ok = true;
-    bool AtEnd() const { return m_at >= m_data.size(); }
-
-    quint64 Number(int bytes)
-    {
-        if (!ok || bytes > m_data.size() - m_at) {
-            ok = false;
-            return 0;
-        }
-        quint64 value = 0;
-        for (int i = 0; i < bytes; ++i)
-            value = value << 8 | static_cast<quint8>(m_data.at(m_at++));
-        return value;
-    }
-    void Skip(int bytes)
-    {
-        if (!ok || bytes > m_data.size() - m_at)
-            ok = false;
-        else
-            m_at += bytes;
-    }
-    QByteArray String()
-    {
-        const quint64 size = Number(2);
-        if (!ok || size == 0xFFFF)
-            return QByteArray();
-        if (static_cast<qint64>(size) > m_data.size() - m_at) {
-            ok = false;
-            return QByteArray();
-        }
-        const QByteArray value = m_data.mid(m_at, static_cast<int>(size));
-        m_at += static_cast<int>(size);
-        return value;
-    }
-
-private:
-    const QByteArray& m_data;
-    int m_at = 6; // after "mbdb" 5 0
-};
 
 } // namespace
 
@@ -126,7 +81,7 @@ bool MbdbIndex::Convert(const QString& mbdb, const QString& folder)
                                  "INSERT OR REPLACE INTO Files (fileID, domain, relativePath, "
                                  "flags, file) VALUES (?, ?, ?, ?, ?)",
                                  -1, &insert, nullptr) == SQLITE_OK;
-    Reader reader(data);
+    MbdbFieldReader reader(data, 6); // after "mbdb" 5 0
     while (ok && !reader.AtEnd()) {
         const QByteArray domain = reader.String();
         const QByteArray path = reader.String();

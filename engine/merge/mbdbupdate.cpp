@@ -1,5 +1,7 @@
 #include "mbdbupdate.h"
 
+#include "backup/mbdbfieldreader.h"
+
 #include <QCryptographicHash>
 
 namespace {
@@ -12,46 +14,6 @@ void AppendNumber(QByteArray& out, quint64 value, int bytes)
     for (int i = bytes - 1; i >= 0; --i)
         out.append(static_cast<char>((value >> (8 * i)) & 0xff));
 }
-
-// Walks one record's fields; any field that would end past the index
-// leaves `ok` false for good.
-class RecordWalk
-{
-public:
-    RecordWalk(const QByteArray& data, int at) : m_data(data), m_at(at) {}
-    bool ok = true;
-    int At() const { return m_at; }
-
-    quint64 Number(int bytes)
-    {
-        if (!ok || bytes > m_data.size() - m_at) {
-            ok = false;
-            return 0;
-        }
-        quint64 value = 0;
-        for (int i = 0; i < bytes; ++i)
-            value = value << 8 | static_cast<quint8>(m_data.at(m_at++));
-        return value;
-    }
-    // A string's bytes; null for the "none" length.
-    QByteArray String()
-    {
-        const quint64 size = Number(2);
-        if (!ok || size == 0xFFFF)
-            return QByteArray();
-        if (static_cast<qint64>(size) > m_data.size() - m_at) {
-            ok = false;
-            return QByteArray();
-        }
-        const QByteArray value = m_data.mid(m_at, static_cast<int>(size));
-        m_at += static_cast<int>(size);
-        return value.isNull() ? QByteArray("") : value;
-    }
-
-private:
-    const QByteArray& m_data;
-    int m_at;
-};
 
 } // namespace
 
@@ -80,7 +42,7 @@ bool MbdbUpdate::Apply(const QByteArray& index, QByteArray& updated)
     updated.reserve(index.size());
     int at = Magic.size();
     while (at < index.size()) {
-        RecordWalk walk(index, at);
+        MbdbFieldReader walk(index, at);
         const QByteArray domain = walk.String();
         const QByteArray path = walk.String();
         walk.String(); // link target

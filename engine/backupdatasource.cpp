@@ -326,7 +326,14 @@ TASK_CTRL_STATUS BackupDataSource::Scan(EngineTask& task, ItemGetter* getter)
         thumbnails = std::make_unique<ThumbnailMaker>(thumbnailFolder, 0, std::move(decrypt));
         reader.SetThumbnailMaker(thumbnails.get());
     }
+    reader.SetLeftovers(&m_leftovers);
     CategoryReader::Items items;
+    // The page waits for a stopped scan's end: what it read is left to the
+    // source instead of being freed first.
+    const auto stopped = [this, &items] {
+        m_leftovers.Keep(std::move(items));
+        return MMobile::TASK_STOP;
+    };
     const bool read = reader.Read(items);
     if (read && thumbnails && m_type != MMobile::MD_PHOTO && !task.StopRequested()) {
         for (const auto& item : items) {
@@ -348,20 +355,24 @@ TASK_CTRL_STATUS BackupDataSource::Scan(EngineTask& task, ItemGetter* getter)
         if (shared)
             SetWeChatAccounts(shared, reader.WeChatAccounts());
     }
+    // Waiting for the last thumbnails answers a stop too.
     if (thumbnails && (!read || reader.Stopped() || task.StopRequested()))
         thumbnails->Stop();
     else if (thumbnails)
-        thumbnails->Finish();
+        thumbnails->Finish([&task] {
+            return task.Report(static_cast<MMobile::MDType>(-1), MMobile::TASK_PERCENT, 50,
+                               PhaseAnalysis);
+        });
     // A stop that interrupted a query or a copy fails the read: it is a stop.
     if (!read && (reader.Stopped() || task.StopRequested()))
-        return MMobile::TASK_STOP;
+        return stopped();
     if (!read) {
         qCWarning(lcEngine).noquote() << "scan error:" << reader.ErrorText();
         task.Report(static_cast<MMobile::MDType>(-1), MMobile::TASK_ERROR, 50, PhaseAnalysis);
         return MMobile::TASK_ERROR;
     }
     if (reader.Stopped() || task.StopRequested())
-        return MMobile::TASK_STOP;
+        return stopped();
     // A scan that leaves records out says so: the log tells how many and
     // why, and the device keeps the count for the host.
     m_device.SetSkippedCount(m_type, reader.SkippedCount());
@@ -394,7 +405,7 @@ TASK_CTRL_STATUS BackupDataSource::Scan(EngineTask& task, ItemGetter* getter)
         getter->Prepend(std::move(batch));
         const int percent = 50 + static_cast<int>((total - begin) * 50 / total);
         if (!task.Report(m_type, MMobile::TASK_DATA, qMin(percent, 99), PhaseAnalysis))
-            return MMobile::TASK_STOP;
+            return stopped();
         end = begin;
     }
     task.Report(m_type, MMobile::TASK_COMPLETE, 100, PhaseAnalysis);

@@ -3,6 +3,7 @@
 
 #include "contracts/icategorydatasource.h"
 #include "enginetasklist.h"
+#include "leftovers.h"
 
 #include <QString>
 
@@ -75,6 +76,8 @@ private:
         std::vector<std::unique_ptr<RangeGetter>> perAccount;
     };
     std::vector<std::unique_ptr<WeChatSets>> m_weChatSets;
+    // What stopped scans had read, freed with the source, not by the stop.
+    Leftovers m_leftovers;
     EngineTaskList m_tasks;
 };
 

@@ -41,6 +41,8 @@ public:
     int SkippedCount() const { return m_context.SkippedCount(); }
     // Pictures of the photo category are queued here as they are read (borrowed).
     void SetThumbnailMaker(ThumbnailMaker* maker) { m_context.SetThumbnailMaker(maker); }
+    // Where a stopped read leaves what it built (borrowed), see ReaderContext::Leave().
+    void SetLeftovers(Leftovers* leftovers) { m_context.SetLeftovers(leftovers); }
     // The WeChat accounts of a WeChat read, each with its run of the items.
     const std::vector<WeChatAccount>& WeChatAccounts() const { return m_weChatAccounts; }
 

@@ -137,6 +137,8 @@ bool ContactReader::Read(ReaderContext::Items& items)
             read.push_back(ReaderContext::MakeItem(std::move(record)));
             return m_context.Tick(++done, total);
         });
+    // A stop, or a query it interrupted, leaves what was read.
+    m_context.Leave(read);
     if (!ok)
         return m_context.Fail(db.LastError());
     if (m_context.Stopped())

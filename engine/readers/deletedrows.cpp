@@ -80,6 +80,8 @@ DeletedRows::DeletedRows(ReaderContext& context) : m_context(context) {}
 DeletedRows::~DeletedRows()
 {
     Remove();
+    // The carved rows of a large database take long to free.
+    m_context.Leave(m_rows);
 }
 
 bool DeletedRows::Carve(const QString& domain, const QString& path,

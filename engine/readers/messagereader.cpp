@@ -168,6 +168,8 @@ bool MessageReader::ReadConversations(ReaderContext::Items& items)
             }
             return m_context.Tick(++done, total);
         });
+    // A stop, or a query it interrupted, leaves what was read.
+    m_context.Leave(read);
     if (!ok)
         return m_context.Fail(db.LastError());
     if (m_context.Stopped())

@@ -35,6 +35,8 @@ ReaderContext::~ReaderContext()
 {
     for (const QString& file : qAsConst(m_copies))
         QFile::remove(file);
+    // The address book's names of a large book take long to free.
+    Leave(m_contactNames);
 }
 
 ReaderContext::OpenResult ReaderContext::OpenDatabase(const QString& domain, const QString& path,

@@ -1,6 +1,7 @@
 #ifndef READERCONTEXT_H
 #define READERCONTEXT_H
 
+#include "leftovers.h"
 #include "localclock.h"
 
 #include <QElapsedTimer>
@@ -95,6 +96,16 @@ public:
     // null: the store makes its own).
     void SetThumbnailMaker(ThumbnailMaker* maker) { m_thumbnails = maker; }
     ThumbnailMaker* Thumbnails() const { return m_thumbnails; }
+    // Where a stopped read leaves what it built (borrowed; null: freed here).
+    void SetLeftovers(Leftovers* leftovers) { m_leftovers = leftovers; }
+    // Once the read is to stop, moves `partial` (rows read so far, lookups)
+    // to the leftovers instead of freeing it on the way out: the stop is
+    // answered without that wait. Else it stays where it is.
+    template <class T> void Leave(T& partial)
+    {
+        if (m_stopped && m_leftovers)
+            m_leftovers->Keep(std::move(partial));
+    }
     // Sets the error of the read and answers false.
     bool Fail(const QString& error);
     QString ErrorText() const { return m_error; }
@@ -134,6 +145,7 @@ private:
     bool m_stopped = false;
     int m_skipped = 0;
     ThumbnailMaker* m_thumbnails = nullptr;
+    Leftovers* m_leftovers = nullptr;
     bool m_namesLoaded = false;
     QHash<QString, QString> m_contactNames; // AddressKey() -> full name
 };

@@ -1,14 +1,17 @@
 #include "thumbnailmaker.h"
 
 #include "embeddedthumbnail.h"
+#include "stoppabledevice.h"
 
 #include "contracts/iphoto.h"
 
 #include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QImageReader>
 #include <QThreadPool>
 
+#include <chrono>
 #include <cmath>
 #include <thread>
 
@@ -141,24 +144,33 @@ void ThumbnailMaker::Work()
     }
 }
 
-// Only this worker touches the photo until the maker is joined.
-void ThumbnailMaker::Make(const Job& job) const
+// Only this worker touches the photo until the maker is joined. A stop cuts
+// the decode short (the decoder reads no more of the picture) and writes nothing.
+void ThumbnailMaker::Make(const Job& job)
 {
     QImage image;
+    QByteArray content;
+    QBuffer buffer(&content);
+    QFile picture(job.path);
     if (m_reader) {
-        QByteArray content;
-        if (m_reader(job.path, content))
-            image = FittedContent(content);
-    } else {
-        image = Fitted(job.path);
+        if (!m_reader(job.path, content) || content.isEmpty() || !buffer.open(QIODevice::ReadOnly))
+            return;
+    } else if (!picture.open(QIODevice::ReadOnly)) {
+        return;
     }
-    if (image.isNull())
+    StoppableDevice device(m_reader ? static_cast<QIODevice&>(buffer) : picture, m_stopping);
+    QImageReader reader(&device);
+    image = FromPreviewOrDecode(m_reader ? EmbeddedThumbnail::FromContent(content)
+                                         : EmbeddedThumbnail::Read(job.path),
+                                reader);
+    if (image.isNull() || m_stopping.load())
         return;
     const QString file = QDir(m_folder).filePath(QString::number(job.number) + ".jpg");
     if (!image.save(file, "JPG"))
         return;
     const QByteArray utf8 = file.toUtf8();
     job.photo->SetThumbnailPath(utf8.constData());
+    ++m_made;
 }
 
 void ThumbnailMaker::Join()
@@ -168,9 +180,23 @@ void ThumbnailMaker::Join()
     m_idle.wait(lock, [this] { return m_workers == 0; });
 }
 
-void ThumbnailMaker::Finish()
+bool ThumbnailMaker::Finish(const std::function<bool()>& goOn)
 {
-    Join();
+    constexpr auto Slice = std::chrono::milliseconds(10);
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_closing = true;
+    while (!m_idle.wait_for(lock, Slice, [this] { return m_workers == 0; })) {
+        // Asked unlocked: it reports to the host.
+        lock.unlock();
+        const bool on = !goOn || goOn();
+        lock.lock();
+        if (!on) {
+            lock.unlock();
+            Stop();
+            return false;
+        }
+    }
+    return true;
 }
 
 void ThumbnailMaker::Stop()
@@ -178,6 +204,7 @@ void ThumbnailMaker::Stop()
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_jobs.clear();
+        m_stopping.store(true);
     }
     Join();
 }

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QString>
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -47,10 +48,15 @@ public:
 
     // Queues the picture at path for photo.
     void Submit(MMobile::IPhoto* photo, const QString& path);
-    // Returns once every queued picture has its thumbnail (or failed).
-    void Finish();
-    // Drops the pictures not started yet and returns once the workers stopped.
+    // Returns once every queued picture has its thumbnail (or failed); true.
+    // `goOn` is asked every few ms meanwhile: once it answers false, this
+    // stops as Stop() does and answers false.
+    bool Finish(const std::function<bool()>& goOn = std::function<bool()>());
+    // Drops the pictures not started yet, tells those under way to give up,
+    // and returns once the workers stopped.
     void Stop();
+    // How many thumbnails were written (for the tests).
+    int MadeCount() const { return m_made.load(); }
 
     // The picture fitted into the box as the photo store fits it (aspect ratio
     // kept, smooth scaling); null when it cannot be read.
@@ -67,7 +73,7 @@ private:
     };
 
     void Work();
-    void Make(const Job& job) const;
+    void Make(const Job& job);
     void Join();
 
     const QString m_folder;
@@ -79,6 +85,8 @@ private:
     unsigned m_workers = 0; // tasks taking jobs from the queue
     bool m_closing = false;
     int m_next = 0;
+    std::atomic<bool> m_stopping{false};
+    std::atomic<int> m_made{0};
 };
 
 #endif // THUMBNAILMAKER_H

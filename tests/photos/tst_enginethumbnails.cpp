@@ -129,11 +129,22 @@ private slots:
         QCOMPARE(storeThumbnail(path), file("skin/default_picture.png"));
     }
 
-    // Stopping drops what was not started; the photos it dropped keep no path.
+    void stopLeavesTheRestToTheStore_data()
+    {
+        QTest::addColumn<bool>("whileFinishing");
+        QTest::newRow("Stop") << false;
+        QTest::newRow("Finish asked to stop") << true;
+    }
+
+    // Stopping drops what was not started and cuts short the picture under
+    // way: once asked, at most that one picture is written. The photos it
+    // dropped keep no path.
     void stopLeavesTheRestToTheStore()
     {
+        QFETCH(bool, whileFinishing);
+        // Large enough that the maker is still at work when asked.
         const QString path = file("many.jpg");
-        QVERIFY(PictureFiles::WriteJpeg(path, samplePicture(320, 240)));
+        QVERIFY(PictureFiles::WriteJpeg(path, samplePicture(1600, 1200)));
         QTemporaryDir folder;
         PhotoSet set;
         for (int i = 0; i < 40; ++i)
@@ -141,11 +152,23 @@ private slots:
         ThumbnailMaker maker(folder.path(), 1);
         for (int i = 0; i < 40; ++i)
             maker.Submit(set.photo(i), path);
-        maker.Stop();
+        int madeWhenAsked = -1;
+        if (whileFinishing) {
+            QVERIFY(!maker.Finish([&] {
+                madeWhenAsked = maker.MadeCount();
+                return false;
+            }));
+        } else {
+            madeWhenAsked = maker.MadeCount();
+            maker.Stop();
+        }
         int made = 0;
         for (int i = 0; i < 40; ++i)
             made += set.photo(i)->thumbnailPathWrites().size();
-        QVERIFY(made < 40);
+        QVERIFY(madeWhenAsked >= 0);
+        QVERIFY2(made - madeWhenAsked <= 1,
+                 qPrintable(QStringLiteral("%1 made after the stop").arg(made - madeWhenAsked)));
+        QCOMPARE(maker.MadeCount(), made);
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), made);
         maker.Submit(set.photo(0), path); // a stopped maker takes nothing more
         maker.Finish();

@@ -113,8 +113,18 @@ bool CategoryExporter::Progress(EngineTask& task, int done)
     return !m_stopped;
 }
 
+bool CategoryExporter::Step(EngineTask& task, int done)
+{
+    const int total = qMax(1, static_cast<int>(m_items.size()));
+    return qBound(0, done * 100 / total, 99) != m_lastPercent ? Progress(task, done)
+                                                              : KeepAlive(task);
+}
+
 bool CategoryExporter::KeepAlive(EngineTask& task)
 {
+    // A Stop() between reports is seen at the next step.
+    if (task.StopRequested())
+        m_stopped = true;
     if (m_stopped)
         return false;
     if (m_sinceReport.isValid() && m_sinceReport.elapsed() < KeepAliveMs)
@@ -149,19 +159,19 @@ TASK_CTRL_STATUS CategoryExporter::Run(EngineTask& task)
         ok = WriteWeChatContacts(task);
         break;
     case MMobile::MD_CALL_HISTORY:
-        ok = WriteCalls();
+        ok = WriteCalls(task);
         break;
     case MMobile::MD_CALENDAR:
-        ok = WriteCalendar(false);
+        ok = WriteCalendar(task, false);
         break;
     case MMobile::MD_REMINDER:
-        ok = WriteCalendar(true);
+        ok = WriteCalendar(task, true);
         break;
     case MMobile::MD_NOTE:
         ok = WriteNotes(task);
         break;
     case MMobile::MD_SAFARI_BOOKMARK:
-        ok = WriteBookmarks();
+        ok = WriteBookmarks(task);
         break;
     case MMobile::MD_PHOTO:
     case MMobile::MD_MESSAGE_ATTACHMENT:
@@ -305,6 +315,9 @@ bool CategoryExporter::WriteConversations(EngineTask& task)
                         .arg(deleted.toHtmlEscaped());
         html += QStringLiteral("<table>\n");
         for (MMobile::IMessageEntry* entry : conversation.entries) {
+            // A conversation of many thousand messages is a long step of its own.
+            if (!KeepAlive(task))
+                return true;
             if (!entry)
                 continue;
             const QString direction =
@@ -347,11 +360,14 @@ bool CategoryExporter::WriteConversations(EngineTask& task)
     return true;
 }
 
-bool CategoryExporter::WriteCalls()
+bool CategoryExporter::WriteCalls(EngineTask& task)
 {
     CsvWriter csv({QStringLiteral("Name"), QStringLiteral("Phone"), QStringLiteral("Date"),
                    QStringLiteral("Type"), QStringLiteral("Duration"), QStringLiteral("Deleted")});
+    int done = 0;
     for (EngineItem* item : m_items) {
+        if (!Step(task, ++done))
+            return true;
         if (auto* call = MMobile::record_cast<MMobile::ICallHistory>(item))
             csv.AddRow({Text(call->GetName()), Text(call->GetPhoneNumber()), Text(call->GetDate()),
                         Text(call->GetCallType()), Text(call->GetDuration()), DeletedText(item)});
@@ -359,10 +375,13 @@ bool CategoryExporter::WriteCalls()
     return !m_folder.WriteFile(QStringLiteral("Call History.csv"), csv.Data()).isEmpty();
 }
 
-bool CategoryExporter::WriteCalendar(bool reminders)
+bool CategoryExporter::WriteCalendar(EngineTask& task, bool reminders)
 {
     ICalWriter calendar;
+    int done = 0;
     for (EngineItem* item : m_items) {
+        if (!Step(task, ++done))
+            return true;
         if (reminders) {
             const auto* record = dynamic_cast<ReminderRecord*>(item->Engine());
             calendar.AddTodo(MMobile::record_cast<MMobile::IReminider>(item),
@@ -403,11 +422,14 @@ bool CategoryExporter::WriteNotes(EngineTask& task)
     return !m_folder.WriteFile(QStringLiteral("Notes.csv"), csv.Data()).isEmpty();
 }
 
-bool CategoryExporter::WriteBookmarks()
+bool CategoryExporter::WriteBookmarks(EngineTask& task)
 {
     CsvWriter csv({QStringLiteral("Title"), QStringLiteral("URL"), QStringLiteral("Folder"),
                    QStringLiteral("Deleted")});
+    int done = 0;
     for (EngineItem* item : m_items) {
+        if (!Step(task, ++done))
+            return true;
         auto* bookmark = MMobile::record_cast<MMobile::ISafariBookmark>(item);
         if (!bookmark)
             continue;

@@ -46,13 +46,15 @@ private:
     // For the middle of a long copy: the last percentage again when nothing
     // was reported for a few ms, so that a stop is answered at once.
     bool KeepAlive(EngineTask& task);
+    // After item `done` of a loop: Progress() when the percentage moved, else KeepAlive().
+    bool Step(EngineTask& task, int done);
     bool WriteContacts(EngineTask& task);
     bool WriteConversations(EngineTask& task);
     bool WriteWeChatContacts(EngineTask& task);
-    bool WriteCalls();
-    bool WriteCalendar(bool reminders);
+    bool WriteCalls(EngineTask& task);
+    bool WriteCalendar(EngineTask& task, bool reminders);
     bool WriteNotes(EngineTask& task);
-    bool WriteBookmarks();
+    bool WriteBookmarks(EngineTask& task);
     bool CopyFiles(EngineTask& task);
 
     MMobile::MDType m_type;

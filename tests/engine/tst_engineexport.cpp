@@ -166,6 +166,8 @@ private slots:
     void hostileNoteTitlesInLongFolder();
     void fullDiskLeavesWholeFiles();
     void largeFileCopyStops();
+    void stopInsideTheFirstItem_data();
+    void stopInsideTheFirstItem();
     void deviceModesRefused_data();
     void deviceModesRefused();
     void pageFullScan_data();
@@ -620,6 +622,38 @@ void TestEngineExport::largeFileCopyStops()
     QCOMPARE(runner.ExportAll(MD_VOICE_MEMO, folder), int(TASK_STOP));
     QCOMPARE(runner.Reports().size(), 2);
     QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList());
+}
+
+void TestEngineExport::stopInsideTheFirstItem_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("files"); // of the item under way at the stop
+    QTest::newRow("calls") << int(MD_CALL_HISTORY) << 0;
+    QTest::newRow("calendar") << int(MD_CALENDAR) << 0;
+    QTest::newRow("reminders") << int(MD_REMINDER) << 0;
+    QTest::newRow("bookmarks") << int(MD_SAFARI_BOOKMARK) << 0;
+    QTest::newRow("messages") << int(MD_MESSAGE) << 0;
+    QTest::newRow("contacts") << int(MD_CONTACT) << 1;
+    QTest::newRow("notes") << int(MD_NOTE) << 1;
+}
+
+// Every writer reports from its first item on, and a false answer to that
+// report ends the export with 5 at once: no report after it, and nothing
+// written after it but the files of the item under way (a writer that
+// reported only at its end could not be stopped at all, and one that went on
+// would write its CSV or the next items).
+void TestEngineExport::stopInsideTheFirstItem()
+{
+    QFETCH(int, type);
+    QFETCH(int, files);
+    SourcePtr source;
+    QVERIFY(ScanRunner::ScanInto(source, *m_device, MDType(type)));
+    const QString folder = m_dir.filePath(QStringLiteral("stopped%1").arg(type));
+    ScanRunner runner(source.get());
+    runner.StopAtReport(2);
+    QCOMPARE(runner.ExportAll(MDType(type), folder), int(TASK_STOP));
+    QCOMPARE(runner.Reports().size(), 2);
+    QVERIFY(QDir(folder).entryList(QDir::Files).size() <= files);
 }
 
 // Names an export cannot take as they are: a title of 89 CJK characters (267

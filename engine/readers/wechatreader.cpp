@@ -473,8 +473,10 @@ void WeChatReader::ReadMessages(const Folder& folder, const WeChatAccount& accou
                 qCWarning(lcReaders).noquote() << "WeChat:" << path << table << db.LastError();
             if (chat.record->GetEntryCount() > 0)
                 chats.push_back(std::move(chat));
-            if (m_context.Stopped())
+            if (m_context.Stopped()) {
+                m_context.Leave(chats);
                 return;
+            }
         }
     }
     if (what == CHATS) {

@@ -245,6 +245,8 @@ bool WhatsAppReader::ReadChats(const QString& domain, SqliteDb& db, SchemaProbe&
             }
             return m_context.Tick(++done, total);
         });
+    // A stop, or a query it interrupted, leaves what was read.
+    m_context.Leave(read);
     if (!ok)
         return m_context.Fail(db.LastError());
     for (auto& item : read)

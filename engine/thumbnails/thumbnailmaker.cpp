@@ -1,13 +1,11 @@
 #include "thumbnailmaker.h"
 
 #include "embeddedthumbnail.h"
-#include "stoppabledevice.h"
 
 #include "contracts/iphoto.h"
 
 #include <QBuffer>
 #include <QDir>
-#include <QFile>
 #include <QImageReader>
 #include <QThreadPool>
 
@@ -144,25 +142,18 @@ void ThumbnailMaker::Work()
     }
 }
 
-// Only this worker touches the photo until the maker is joined. A stop cuts
-// the decode short (the decoder reads no more of the picture) and writes nothing.
+// Only this worker touches the photo until the maker is joined. A stop that
+// comes while a picture is decoded writes nothing of it.
 void ThumbnailMaker::Make(const Job& job)
 {
     QImage image;
-    QByteArray content;
-    QBuffer buffer(&content);
-    QFile picture(job.path);
     if (m_reader) {
-        if (!m_reader(job.path, content) || content.isEmpty() || !buffer.open(QIODevice::ReadOnly))
-            return;
-    } else if (!picture.open(QIODevice::ReadOnly)) {
-        return;
+        QByteArray content;
+        if (!m_stopping.load() && m_reader(job.path, content))
+            image = FittedContent(content);
+    } else if (!m_stopping.load()) {
+        image = Fitted(job.path);
     }
-    StoppableDevice device(m_reader ? static_cast<QIODevice&>(buffer) : picture, m_stopping);
-    QImageReader reader(&device);
-    image = FromPreviewOrDecode(m_reader ? EmbeddedThumbnail::FromContent(content)
-                                         : EmbeddedThumbnail::Read(job.path),
-                                reader);
     if (image.isNull() || m_stopping.load())
         return;
     const QString file = QDir(m_folder).filePath(QString::number(job.number) + ".jpg");

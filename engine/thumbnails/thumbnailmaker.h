@@ -52,8 +52,8 @@ public:
     // `goOn` is asked every few ms meanwhile: once it answers false, this
     // stops as Stop() does and answers false.
     bool Finish(const std::function<bool()>& goOn = std::function<bool()>());
-    // Drops the pictures not started yet, tells those under way to give up,
-    // and returns once the workers stopped.
+    // Drops the pictures not started yet and returns once the workers
+    // stopped; a picture under way at the stop gets no thumbnail.
     void Stop();
     // How many thumbnails were written (for the tests).
     int MadeCount() const { return m_made.load(); }

@@ -142,15 +142,16 @@ private slots:
     void stopLeavesTheRestToTheStore()
     {
         QFETCH(bool, whileFinishing);
-        // Large enough that the maker is still at work when asked.
+        // Enough that the maker is still at work when asked.
+        constexpr int Count = 400;
         const QString path = file("many.jpg");
-        QVERIFY(PictureFiles::WriteJpeg(path, samplePicture(1600, 1200)));
+        QVERIFY(PictureFiles::WriteJpeg(path, samplePicture(320, 240)));
         QTemporaryDir folder;
         PhotoSet set;
-        for (int i = 0; i < 40; ++i)
+        for (int i = 0; i < Count; ++i)
             set.addPhoto(0)->setThumbnailPath(FakeText());
         ThumbnailMaker maker(folder.path(), 1);
-        for (int i = 0; i < 40; ++i)
+        for (int i = 0; i < Count; ++i)
             maker.Submit(set.photo(i), path);
         int madeWhenAsked = -1;
         if (whileFinishing) {
@@ -163,7 +164,7 @@ private slots:
             maker.Stop();
         }
         int made = 0;
-        for (int i = 0; i < 40; ++i)
+        for (int i = 0; i < Count; ++i)
             made += set.photo(i)->thumbnailPathWrites().size();
         QVERIFY(madeWhenAsked >= 0);
         QVERIFY2(made - madeWhenAsked <= 1,

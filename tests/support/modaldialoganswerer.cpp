@@ -1,5 +1,6 @@
 #include "modaldialoganswerer.h"
 
+#include "gathererhandover.h"
 #include "mymessagedailog.h"
 
 #include <QAbstractButton>
@@ -45,6 +46,8 @@ void rejectDialog(QWidget* dialog)
 
 ModalDialogAnswerer::ModalDialogAnswerer(QObject* parent) : QObject(parent)
 {
+    // The file choosers it answers run Qt's file info thread.
+    HideFileInfoGathererHandOvers();
     m_timer.setInterval(10);
     connect(&m_timer, &QTimer::timeout, this, &ModalDialogAnswerer::poll);
 }

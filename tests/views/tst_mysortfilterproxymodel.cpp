@@ -11,6 +11,9 @@
 #include <QStandardItemModel>
 #include <QStringListModel>
 #include <QTest>
+#include <QThread>
+
+#include <atomic>
 
 using namespace MMobile;
 
@@ -84,6 +87,83 @@ const QStringList kNames{
     "明",    "Bo",    "bo",     "Bö",  "b@x", "a@y",    "10",      "9",      "李",      "Ann",
     "ß",     "ss",    "Straße", "a-b", "ab",  "a b",    "A\u0301", "Á",      "x\u200b", "x",
     "Ωmega", "Яков",  "ДОМ",    "ﬀ",   "ff",  "한글"};
+
+// A contact that counts where its name is read, and reads after its store let
+// go of it (the engine may free it then). With holdFirstRead, the first read on
+// a worker lasts until the store starts letting go, and a while longer.
+class WatchedContact : public ContactRecord
+{
+public:
+    static std::atomic<int> guiReads;
+    static std::atomic<int> workerReads;
+    static std::atomic<int> readsAfterRelease;
+    static std::atomic<bool> holdFirstRead;
+    static std::atomic<bool> releasing;
+    static std::atomic<bool> released;
+    static void Reset()
+    {
+        guiReads = workerReads = readsAfterRelease = 0;
+        holdFirstRead = releasing = released = false;
+    }
+    MMobile::IContactName* GetName() override
+    {
+        if (released)
+            ++readsAfterRelease;
+        const bool gui = QThread::currentThread() == qApp->thread();
+        ++(gui ? guiReads : workerReads);
+        if (!gui && holdFirstRead.exchange(false)) {
+            while (!releasing)
+                QThread::yieldCurrentThread();
+            QThread::msleep(20);
+        }
+        return ContactRecord::GetName();
+    }
+};
+std::atomic<int> WatchedContact::guiReads{0};
+std::atomic<int> WatchedContact::workerReads{0};
+std::atomic<int> WatchedContact::readsAfterRelease{0};
+std::atomic<bool> WatchedContact::holdFirstRead{false};
+std::atomic<bool> WatchedContact::releasing{false};
+std::atomic<bool> WatchedContact::released{false};
+
+// A contacts store large enough for a sort on a worker, names repeating.
+struct LargeContacts
+{
+    explicit LargeContacts(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            add(kNames.at(i % kNames.size()) + QString::number(i % 97));
+        model.setCurrentTypeItems(records.fill());
+        proxy.setSourceModel(&model);
+    }
+    FakeItem* add(const QString& name)
+    {
+        auto contact = std::make_unique<WatchedContact>();
+        contact->Name().Text().Set(ContactName::Full, name);
+        return records.add(std::move(contact));
+    }
+    // The model's rows shown by filter, in the collator's order, ties in row order.
+    QList<int> expectedRows(const QString& filter, Qt::SortOrder order) const
+    {
+        QCollator collator{QLocale::system()};
+        QList<int> rows;
+        QStringList names;
+        for (int row = 0; row < model.rowCount(); ++row) {
+            names << model.index(row, 0).data().toString();
+            if (names.last().contains(filter) ||
+                model.index(row, 1).data().toString().contains(filter))
+                rows << row;
+        }
+        std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) {
+            return order == Qt::AscendingOrder ? collator.compare(names[a], names[b]) < 0
+                                               : collator.compare(names[b], names[a]) < 0;
+        });
+        return rows;
+    }
+    ViewStore records{MD_CONTACT};
+    TaskItemModel model;
+    MySortFilterProxyModel proxy;
+};
 
 } // namespace
 
@@ -381,6 +461,73 @@ private slots:
                                                : collator.compare(b, a) < 0;
         });
         QCOMPARE(column(*proxy, 0), expected);
+    }
+
+    // A first sort of a large table reads the records on the worker, not on
+    // the GUI thread, and gives the order of the plain rule, ties in row
+    // order, whatever happens meanwhile: rows arrive, a filter is set, the
+    // store lets go of its records (which are then read no more), a row is
+    // ticked once the order is in place.
+    void largeTableSortReadsRecordsOnAWorker_data()
+    {
+        QTest::addColumn<QString>("meanwhile");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("nothing") << QString() << QString();
+        QTest::newRow("rows arrive") << "arrive" << QString();
+        QTest::newRow("a filter is set") << "filter" << QString();
+        QTest::newRow("the store lets go") << "clear" << QString();
+        QTest::newRow("then a filter") << QString() << "filter";
+        QTest::newRow("then a tick") << QString() << "tick";
+        QTest::newRow("then descending") << QString() << "descending";
+    }
+    void largeTableSortReadsRecordsOnAWorker()
+    {
+        QFETCH(QString, meanwhile);
+        QFETCH(QString, after);
+        WatchedContact::Reset();
+        LargeContacts t(MySortFilterProxyModel::kBackgroundRows + 100);
+        auto tester = watch(&t.proxy);
+        WatchedContact::Reset();
+        WatchedContact::holdFirstRead = meanwhile == QLatin1String("clear");
+        t.proxy.sort(0, Qt::AscendingOrder);
+        QCOMPARE(WatchedContact::guiReads.load(), 0);
+        QCOMPARE(t.proxy.sortColumn(), -1);
+        QString filter;
+        if (meanwhile == QLatin1String("arrive")) {
+            TaskItem* store = t.model.getCurrentItem();
+            for (int i = 0; i < 50; ++i)
+                store->AddData(t.add(QStringLiteral("arrived %1").arg(i % 7)), 0);
+            t.model.setCurrentTypeItems(store);
+        } else if (meanwhile == QLatin1String("filter")) {
+            filter = QStringLiteral("1");
+            t.proxy.setFilterFixedString(filter);
+        } else if (meanwhile == QLatin1String("clear")) {
+            QTRY_VERIFY(WatchedContact::workerReads > 0);
+            WatchedContact::releasing = true;
+            t.model.getCurrentItem()->ClearData();
+            WatchedContact::released = true;
+            t.model.setCurrentTypeItems(t.model.getCurrentItem());
+        }
+        QTRY_COMPARE(t.proxy.sortColumn(), 0);
+        QCOMPARE(WatchedContact::readsAfterRelease.load(), 0);
+        Qt::SortOrder order = Qt::AscendingOrder;
+        if (after == QLatin1String("filter")) {
+            filter = QStringLiteral("1");
+            t.proxy.setFilterFixedString(filter);
+        } else if (after == QLatin1String("descending")) {
+            order = Qt::DescendingOrder;
+            t.proxy.sort(0, order);
+        } else if (after == QLatin1String("tick")) {
+            TaskItem* store = t.model.getCurrentItem();
+            const int checked = int(store->GetCheckedCount());
+            const QModelIndex first = t.proxy.index(0, 0);
+            QVERIFY(t.proxy.setData(first, Qt::Checked, Qt::CheckStateRole));
+            QCOMPARE(store->GetCheckState(unsigned(t.proxy.mapToSource(first).row())), Qt::Checked);
+            QCOMPARE(int(store->GetCheckedCount()), checked + 1);
+            QCOMPARE(t.proxy.index(0, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
+        }
+        QCOMPARE(t.proxy.sortOrder(), order);
+        QCOMPARE(sourceRows(t.proxy), t.expectedRows(filter, order));
     }
 };
 

@@ -371,54 +371,58 @@ bool MySortFilterProxyModel::startBackgroundSort(int column, Qt::SortOrder order
         return false;
     // Shared, so that the result reaches this thread without a copy.
     using Prepared = std::shared_ptr<SortKeyCache::Prepared>;
-    std::function<Prepared()> prepare;
+    auto prepared = std::make_shared<SortKeyCache::Prepared>();
+    prepared->model = source;
+    prepared->column = column;
     const QLocale locale = m_keys->locale();
     // The pattern keeps the state of its last match: the worker makes its own.
     const QString pattern = m_pAddressPattern->pattern();
+    std::function<Prepared()> prepare;
     auto snapshot = std::make_shared<ColumnSnapshot>();
     if (ColumnSnapshot::Take(source, column, *snapshot)) {
-        prepare = [snapshot, column, locale, pattern] {
+        prepare = [prepared, snapshot, locale, pattern] {
             ItemReaders::Reader& reader = snapshot->Reader();
-            QRegExp addresses(pattern, Qt::CaseSensitive, QRegExp::RegExp);
-            auto prepared = std::make_shared<SortKeyCache::Prepared>();
-            if (reader.Enter())
-                *prepared = SortKeyCache::Prepare(
-                    snapshot->Rows(), column, [&](int row) { return snapshot->Cell(row); }, locale,
-                    addresses, [&] { return reader.Cancelled(); });
+            const bool read = reader.Enter() &&
+                              SortKeyCache::Read(
+                                  snapshot->Rows(), [&](int row) { return snapshot->Cell(row); },
+                                  [&] { return reader.Cancelled(); }, *prepared);
             reader.Leave();
+            QRegExp addresses(pattern, Qt::CaseSensitive, QRegExp::RegExp);
+            if (read)
+                SortKeyCache::KeyAndRank(locale, addresses, *prepared);
             return prepared;
         };
     } else {
-        auto cells = std::make_shared<std::vector<QVariant>>();
-        cells->reserve(size_t(source->rowCount()));
-        for (int row = 0; row < source->rowCount(); ++row)
-            cells->push_back(source->data(source->index(row, column), Qt::DisplayRole));
-        prepare = [cells, column, locale, pattern] {
+        // Read here into a block of texts of its own, which the worker keys.
+        SortKeyCache::Read(
+            source->rowCount(),
+            [source, column](int row) {
+                return source->data(source->index(row, column), Qt::DisplayRole);
+            },
+            [] { return false; }, *prepared);
+        prepare = [prepared, locale, pattern] {
             QRegExp addresses(pattern, Qt::CaseSensitive, QRegExp::RegExp);
-            return std::make_shared<SortKeyCache::Prepared>(SortKeyCache::Prepare(
-                int(cells->size()), column, [&](int row) { return cells->at(size_t(row)); }, locale,
-                addresses, [] { return false; }));
+            SortKeyCache::KeyAndRank(locale, addresses, *prepared);
+            return prepared;
         };
     }
     auto* watcher = new QFutureWatcher<Prepared>(this);
     SetBackground(this, watcher);
-    connect(watcher, &QFutureWatcher<Prepared>::finished, this,
-            [this, watcher, source, column, order] {
-                watcher->deleteLater();
-                const Outcome outcome = TakeBackground(this, watcher);
-                if (outcome == Outcome::Replaced)
-                    return;
-                const Prepared prepared = watcher->result();
-                if (outcome == Outcome::Stale || !prepared->complete) {
-                    // The cells changed meanwhile, or the store let go of
-                    // the records: read them again.
-                    sort(column, order);
-                    return;
-                }
-                prepared->model = source;
-                m_keys->adopt(std::move(*prepared));
-                QSortFilterProxyModel::sort(column, order);
-            });
+    connect(watcher, &QFutureWatcher<Prepared>::finished, this, [this, watcher, column, order] {
+        watcher->deleteLater();
+        const Outcome outcome = TakeBackground(this, watcher);
+        if (outcome == Outcome::Replaced)
+            return;
+        const Prepared prepared = watcher->result();
+        if (outcome == Outcome::Stale || !prepared->complete) {
+            // The cells changed meanwhile, or the store let go of
+            // the records: read them again.
+            sort(column, order);
+            return;
+        }
+        m_keys->adopt(std::move(*prepared));
+        QSortFilterProxyModel::sort(column, order);
+    });
     watcher->setFuture(QtConcurrent::run(prepare));
     return true;
 }

@@ -68,8 +68,7 @@ void SortKeyCache::rankColumn(const QAbstractItemModel* model, int column)
     m_ranks = rankEntries(m_entries);
 }
 
-// The sort walks pointers to the keys side by side with their rows, one
-// compact array, rather than the large table of entries.
+// Equal cells share a rank, so a sort on ranks keeps them in source order.
 std::vector<int> SortKeyCache::rankEntries(const std::vector<Entry>& entries)
 {
     size_t dateTimes = 0;
@@ -78,70 +77,69 @@ std::vector<int> SortKeyCache::rankEntries(const std::vector<Entry>& entries)
     if (entries.empty() || (dateTimes != 0 && dateTimes != entries.size()))
         return {};
     std::vector<int> ranks(entries.size(), 0);
-    auto rank = [&ranks](auto& order, auto less) {
-        std::stable_sort(order.begin(), order.end(), less);
-        int value = 0;
-        for (size_t i = 1; i < order.size(); ++i) {
-            value += less(order[i - 1], order[i]) ? 1 : 0;
-            ranks[size_t(order[i].row)] = value;
-        }
-    };
     if (dateTimes != 0) {
-        struct Dated
-        {
-            const QDateTime* dateTime;
-            int row;
+        std::vector<int> order(entries.size());
+        for (size_t i = 0; i < order.size(); ++i)
+            order[i] = int(i);
+        auto dateLess = [&entries](int l, int r) {
+            return entries[size_t(l)].dateTime < entries[size_t(r)].dateTime;
         };
-        std::vector<Dated> order;
-        order.reserve(entries.size());
-        for (size_t row = 0; row < entries.size(); ++row)
-            order.push_back(Dated{&entries[row].dateTime, int(row)});
-        rank(order, [](const Dated& l, const Dated& r) { return *l.dateTime < *r.dateTime; });
+        std::stable_sort(order.begin(), order.end(), dateLess);
+        for (size_t i = 1; i < order.size(); ++i)
+            ranks[size_t(order[i])] =
+                ranks[size_t(order[i - 1])] + (dateLess(order[i - 1], order[i]) ? 1 : 0);
         return ranks;
     }
-    // An absent key (empty text) sorts first.
-    struct Keyed
-    {
-        const QCollatorSortKey* key;
-        int row;
-    };
-    std::vector<Keyed> order;
-    order.reserve(entries.size());
+    // Empty texts (no key) share the first rank. The others are ordered as
+    // indexes into a compact copy of their keys (a copy shares the key's
+    // bytes), which the comparisons reach faster than the table of entries.
+    std::vector<QCollatorSortKey> keys;
+    std::vector<int> keyedRows;
+    keys.reserve(entries.size());
+    keyedRows.reserve(entries.size());
     for (size_t row = 0; row < entries.size(); ++row) {
-        const Entry& entry = entries[row];
-        order.push_back(Keyed{entry.emptyText ? nullptr : &*entry.key, int(row)});
+        if (!entries[row].emptyText) {
+            keys.push_back(*entries[row].key);
+            keyedRows.push_back(int(row));
+        }
     }
-    rank(order, [](const Keyed& l, const Keyed& r) {
-        if (!l.key || !r.key)
-            return !l.key && r.key;
-        return l.key->compare(*r.key) < 0;
-    });
+    std::vector<int> order(keys.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = int(i);
+    auto keyLess = [&keys](int l, int r) { return keys[size_t(l)].compare(keys[size_t(r)]) < 0; };
+    std::stable_sort(order.begin(), order.end(), keyLess);
+    int value = keys.size() < entries.size() ? 1 : 0;
+    for (size_t i = 0; i < order.size(); ++i) {
+        value += i > 0 && keyLess(order[i - 1], order[i]) ? 1 : 0;
+        ranks[size_t(keyedRows[size_t(order[i])])] = value;
+    }
     return ranks;
 }
 
-SortKeyCache::Prepared SortKeyCache::Prepare(int rows, int column, const CellReader& cell,
-                                             const QLocale& locale, QRegExp& addressPattern,
-                                             const std::function<bool()>& stop)
+bool SortKeyCache::Read(int rows, const CellReader& cell, const std::function<bool()>& stop,
+                        Prepared& prepared)
 {
-    Prepared prepared;
-    prepared.column = column;
-    const QCollator collator(locale);
     prepared.entries.resize(size_t(qMax(rows, 0)));
-    // The cells first, then their keys in one run: the keys then lie together
-    // in memory, which the ranking's comparisons reach at random.
     for (int row = 0; row < rows; ++row) {
         if (stop())
-            return prepared;
+            return false;
         prepared.entries[size_t(row)] = readEntry(cell(row), &prepared.texts, nullptr);
     }
+    return true;
+}
+
+// The cells were read first and are keyed here in one run: the keys then lie
+// together in memory, which the ranking's comparisons reach at random.
+void SortKeyCache::KeyAndRank(const QLocale& locale, QRegExp& addressPattern, Prepared& prepared)
+{
+    const QCollator collator(locale);
     for (Entry& entry : prepared.entries) {
         if (!entry.isDateTime)
-            keyText(prepared.texts.mid(entry.textAt, entry.textSize), column, collator,
+            keyText(prepared.texts.mid(entry.textAt, entry.textSize), prepared.column, collator,
                     addressPattern, entry);
     }
     prepared.ranks = rankEntries(prepared.entries);
     prepared.complete = true;
-    return prepared;
 }
 
 void SortKeyCache::adopt(Prepared&& prepared)

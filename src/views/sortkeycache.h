@@ -79,10 +79,13 @@ public:
         std::vector<int> ranks;
     };
     using CellReader = std::function<QVariant(int row)>;
-    // Reads rows cells of column through cell, keys and ranks them; runs on
-    // any thread, with a pattern of its own. stop is asked before each cell.
-    static Prepared Prepare(int rows, int column, const CellReader& cell, const QLocale& locale,
-                            QRegExp& addressPattern, const std::function<bool()>& stop);
+    // Reads rows cells through cell into prepared; false when stop, asked
+    // before each cell, said so. Runs on any thread that may read the cells.
+    static bool Read(int rows, const CellReader& cell, const std::function<bool()>& stop,
+                     Prepared& prepared);
+    // Keys and ranks the cells read into prepared, which is then complete;
+    // runs on any thread, with a pattern of its own.
+    static void KeyAndRank(const QLocale& locale, QRegExp& addressPattern, Prepared& prepared);
     // Takes over a column prepared for model.
     void adopt(Prepared&& prepared);
     // The language the keys collate by.

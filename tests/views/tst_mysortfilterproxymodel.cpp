@@ -147,16 +147,17 @@ struct LargeContacts
     {
         QCollator collator{QLocale::system()};
         QList<int> rows;
-        QStringList names;
+        std::vector<QCollatorSortKey> keys;
         for (int row = 0; row < model.rowCount(); ++row) {
-            names << model.index(row, 0).data().toString();
-            if (names.last().contains(filter) ||
-                model.index(row, 1).data().toString().contains(filter))
+            const QString name = model.index(row, 0).data().toString();
+            keys.push_back(collator.sortKey(name));
+            if (name.contains(filter) || model.index(row, 1).data().toString().contains(filter))
                 rows << row;
         }
+        // The collator's keys compare as its compare() does.
         std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) {
-            return order == Qt::AscendingOrder ? collator.compare(names[a], names[b]) < 0
-                                               : collator.compare(names[b], names[a]) < 0;
+            return order == Qt::AscendingOrder ? keys[size_t(a)].compare(keys[size_t(b)]) < 0
+                                               : keys[size_t(b)].compare(keys[size_t(a)]) < 0;
         });
         return rows;
     }
@@ -528,6 +529,35 @@ private slots:
         }
         QCOMPARE(t.proxy.sortOrder(), order);
         QCOMPARE(sourceRows(t.proxy), t.expectedRows(filter, order));
+    }
+
+    // The dates of a large notes table are parsed on the worker and sorted
+    // chronologically, ties (and the dates that do not parse) in row order.
+    void largeDateColumnSortsOnAWorker()
+    {
+        ViewStore records(MD_NOTE);
+        for (int i = 0; i < MySortFilterProxyModel::kBackgroundRows + 100; ++i) {
+            const QString date = i % 50 == 0 ? QStringLiteral("2019-04-31 10:00:00")
+                                             : QStringLiteral("20%1-%2-%3 %4:00:00")
+                                                   .arg(10 + i % 13)
+                                                   .arg(1 + i % 12, 2, 10, QLatin1Char('0'))
+                                                   .arg(1 + i % 28, 2, 10, QLatin1Char('0'))
+                                                   .arg(i % 24, 2, 10, QLatin1Char('0'));
+            records.addTexts<NoteRecord>({QString::number(i), date});
+        }
+        Proxied t(records);
+        t.proxy.sort(1, Qt::DescendingOrder);
+        QCOMPARE(t.proxy.sortColumn(), -1);
+        QTRY_COMPARE(t.proxy.sortColumn(), 1);
+        QList<int> expected;
+        QVector<QDateTime> dates;
+        for (int row = 0; row < t.model.rowCount(); ++row) {
+            expected << row;
+            dates << t.model.index(row, 1).data().toDateTime();
+        }
+        std::stable_sort(expected.begin(), expected.end(),
+                         [&](int a, int b) { return dates[b] < dates[a]; });
+        QCOMPARE(sourceRows(t.proxy), expected);
     }
 };
 

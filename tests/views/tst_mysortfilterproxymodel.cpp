@@ -109,7 +109,7 @@ public:
     {
         if (released)
             ++readsAfterRelease;
-        const bool gui = QThread::currentThread() == qApp->thread();
+        const bool gui = QThread::currentThread() == QCoreApplication::instance()->thread();
         ++(gui ? guiReads : workerReads);
         if (!gui && holdFirstRead.exchange(false)) {
             while (!releasing)

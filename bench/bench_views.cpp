@@ -169,6 +169,7 @@ void BM_SortByName(benchmark::State& state)
     double best = 1e300;
     double baseline = 1e300;
     GuiStall stall = GuiStall::Worst();
+    double worstStall = 0;
     for (auto _ : state) {
         state.PauseTiming();
         t.proxy.sort(-1);
@@ -179,11 +180,13 @@ void BM_SortByName(benchmark::State& state)
         // The click: the cells are read here, keyed and ranked on a worker,
         // and the order swapped in here. All threads' CPU time counts.
         const double start = processMs();
-        stall.KeepLeast(GuiStallProbe::Measure([&] {
+        const GuiStall round = GuiStallProbe::Measure([&] {
             t.proxy.sort(0, Qt::AscendingOrder);
             while (t.proxy.sortColumn() != 0)
                 QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        }));
+        });
+        stall.KeepLeast(round);
+        worstStall = std::max(worstStall, round.stallMs);
         benchmark::DoNotOptimize(t.proxy.rowCount());
         best = std::min(best, processMs() - start);
     }
@@ -205,6 +208,9 @@ void BM_SortByName(benchmark::State& state)
     state.counters["ratio"] = best / baseline;
     state.counters["gui_burst_ms"] = stall.stallMs;
     state.counters["gui_burst_cpu_ms"] = stall.cpuMs;
+    // The least burst is the machine at its quietest; the worst round is what
+    // a user may meet.
+    state.counters["gui_burst_worst_ms"] = worstStall;
     state.SetItemsProcessed(state.iterations() * count);
     t.proxy.sort(-1);
 }

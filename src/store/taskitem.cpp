@@ -2,12 +2,13 @@
 
 #include "contracts/imdcommon.h"
 #include "contracts/imdgetter.h"
+#include "store/itemreaders.h"
 
 namespace {
 
 const char* const kStoreNames[] = {
-    "Photo",             // 0
-    "Contacts",          // 1
+    "Photo",    // 0
+    "Contacts", // 1
     "Message Attachments",
     "Messages",
     "Call History",
@@ -20,8 +21,8 @@ const char* const kStoreNames[] = {
     "WhatsApp Messages",
     "WeChat Contacts",
     "WeChat Attachments",
-    "WeChat Messages",   // 14
-    "Reminders",         // 15
+    "WeChat Messages", // 14
+    "Reminders",       // 15
 };
 
 } // namespace
@@ -138,6 +139,8 @@ MMobile::IMDCommon* TaskItem::GetData(unsigned int index) const
 
 void TaskItem::ClearData()
 {
+    // The items may go with their data source once the store lets go of them.
+    ItemReaders::StopReaders(this);
     m_items.clear();
     m_checkStates.clear();
     m_searchMarks.clear();
@@ -218,7 +221,8 @@ Qt::CheckState TaskItem::SetChecked(unsigned int index, Qt::CheckState state)
     }
     if (m_checkedCount == 0)
         return Qt::Unchecked;
-    if (m_checkedCount == GetDataCount(false) || m_checkedCount == GetDataCount(m_bOnlyDeleteSelected))
+    if (m_checkedCount == GetDataCount(false) ||
+        m_checkedCount == GetDataCount(m_bOnlyDeleteSelected))
         return Qt::Checked;
     return Qt::PartiallyChecked;
 }

@@ -1,5 +1,7 @@
 #include "views/mysortfilterproxymodel.h"
 
+#include "store/itemreaders.h"
+#include "views/columnsnapshot.h"
 #include "views/sortkeycache.h"
 
 #include <QAbstractListModel>
@@ -355,8 +357,10 @@ void MySortFilterProxyModel::sort(int column, Qt::SortOrder order)
     QSortFilterProxyModel::sort(column, order);
 }
 
-// Collating a large column is most of a first sort: the GUI thread only reads
-// the cells (the model is its own) and later sorts on the ranks.
+// Reading and collating a large column is all of a first sort but the final
+// order: a table model's cells are read on the worker from the records (the
+// store cancels the reading before it lets go of them); another model's cells
+// are read here. The GUI thread then takes the ranks and sorts on them.
 bool MySortFilterProxyModel::startBackgroundSort(int column, Qt::SortOrder order)
 {
     QAbstractItemModel* source = sourceModel();
@@ -365,30 +369,61 @@ bool MySortFilterProxyModel::startBackgroundSort(int column, Qt::SortOrder order
     if (!flat || !canRank(column) || source->rowCount() < kBackgroundRows ||
         m_keys->hasRanks(source, column))
         return false;
-    auto texts = std::make_shared<SortKeyCache::ColumnTexts>();
-    if (!m_keys->readColumn(source, column, *texts))
-        return false;
-    using Ranking = SortKeyCache::Ranking;
-    auto* watcher = new QFutureWatcher<Ranking>(this);
+    // Shared, so that the result reaches this thread without a copy.
+    using Prepared = std::shared_ptr<SortKeyCache::Prepared>;
+    auto prepared = std::make_shared<SortKeyCache::Prepared>();
+    prepared->model = source;
+    prepared->column = column;
+    const QLocale locale = m_keys->locale();
+    // The pattern keeps the state of its last match: the worker makes its own.
+    const QString pattern = m_pAddressPattern->pattern();
+    std::function<Prepared()> prepare;
+    auto snapshot = std::make_shared<ColumnSnapshot>();
+    if (ColumnSnapshot::Take(source, column, *snapshot)) {
+        prepare = [prepared, snapshot, locale, pattern] {
+            ItemReaders::Reader& reader = snapshot->Reader();
+            const bool read = reader.Enter() &&
+                              SortKeyCache::Read(
+                                  snapshot->Rows(), [&](int row) { return snapshot->Cell(row); },
+                                  [&] { return reader.Cancelled(); }, *prepared);
+            reader.Leave();
+            QRegExp addresses(pattern, Qt::CaseSensitive, QRegExp::RegExp);
+            if (read)
+                SortKeyCache::KeyAndRank(locale, addresses, *prepared);
+            return prepared;
+        };
+    } else {
+        // Read here into a block of texts of its own, which the worker keys.
+        SortKeyCache::Read(
+            source->rowCount(),
+            [source, column](int row) {
+                return source->data(source->index(row, column), Qt::DisplayRole);
+            },
+            [] { return false; }, *prepared);
+        prepare = [prepared, locale, pattern] {
+            QRegExp addresses(pattern, Qt::CaseSensitive, QRegExp::RegExp);
+            SortKeyCache::KeyAndRank(locale, addresses, *prepared);
+            return prepared;
+        };
+    }
+    auto* watcher = new QFutureWatcher<Prepared>(this);
     SetBackground(this, watcher);
-    connect(watcher, &QFutureWatcher<Ranking>::finished, this,
-            [this, watcher, texts, column, order] {
-                watcher->deleteLater();
-                switch (TakeBackground(this, watcher)) {
-                case Outcome::Replaced:
-                    return;
-                case Outcome::Stale:
-                    // The cells changed meanwhile: read them again.
-                    sort(column, order);
-                    return;
-                case Outcome::Current:
-                    break;
-                }
-                Ranking ranking = watcher->result();
-                m_keys->adopt(std::move(*texts), std::move(ranking));
-                QSortFilterProxyModel::sort(column, order);
-            });
-    watcher->setFuture(QtConcurrent::run([texts] { return SortKeyCache::rankTexts(*texts); }));
+    connect(watcher, &QFutureWatcher<Prepared>::finished, this, [this, watcher, column, order] {
+        watcher->deleteLater();
+        const Outcome outcome = TakeBackground(this, watcher);
+        if (outcome == Outcome::Replaced)
+            return;
+        const Prepared prepared = watcher->result();
+        if (outcome == Outcome::Stale || !prepared->complete) {
+            // The cells changed meanwhile, or the store let go of
+            // the records: read them again.
+            sort(column, order);
+            return;
+        }
+        m_keys->adopt(std::move(*prepared));
+        QSortFilterProxyModel::sort(column, order);
+    });
+    watcher->setFuture(QtConcurrent::run(prepare));
     return true;
 }
 

@@ -39,12 +39,14 @@ class SortKeyCache;
 //   list model) the filter setters below instead rebuild the mapping once, so a
 //   filter change reaches views as one layout change rather than as row
 //   removals and insertions; selections of rows still shown are kept.
-// - The first sort of a text column of a large flat source (kBackgroundRows
-//   rows or more) reads the cells on the GUI thread and makes the keys and
-//   ranks on a worker thread; sort() returns at once, and the order is swapped
-//   in (one layout change) when the ranks are back, unless the source changed
-//   or another sort was asked for meanwhile. Until then the proxy keeps its
-//   old order, sortColumn() included.
+// - The first sort of a large flat source (kBackgroundRows rows or more)
+//   reads, keys and ranks the column on a worker thread; sort() returns at
+//   once, and the order is swapped in (one layout change) when the ranks are
+//   back, unless the source changed or another sort was asked for meanwhile.
+//   Until then the proxy keeps its old order, sortColumn() included. A
+//   TaskItemModel's cells are read on the worker from the store's records
+//   (the store stops the reading before it lets go of them); another model's
+//   cells are read on the GUI thread first.
 class CATEGORYPANEL_EXPORT MySortFilterProxyModel : public QSortFilterProxyModel
 {
     Q_OBJECT

@@ -60,123 +60,94 @@ void SortKeyCache::rankColumn(const QAbstractItemModel* model, int column)
     if (m_ranks.size() == size_t(rows) && rows > 0)
         return;
     m_entries.resize(size_t(rows));
-    int dateTimes = 0;
     for (int row = 0; row < rows; ++row) {
         Entry& cached = m_entries[size_t(row)];
         if (!cached.filled)
             fill(model->index(row, column), cached, true);
-        dateTimes += cached.isDateTime;
     }
-    if (dateTimes != 0 && dateTimes != rows)
-        return;
-    m_ranks.assign(size_t(rows), 0);
-    if (dateTimes != 0) {
-        auto dateLess = [&](int a, int b) {
-            return m_entries[size_t(a)].dateTime < m_entries[size_t(b)].dateTime;
-        };
-        std::vector<int> order(static_cast<size_t>(rows));
-        for (int row = 0; row < rows; ++row)
-            order[size_t(row)] = row;
-        std::sort(order.begin(), order.end(), dateLess);
-        int rank = 0;
-        for (size_t i = 1; i < order.size(); ++i) {
-            rank += dateLess(order[i - 1], order[i]) ? 1 : 0;
-            m_ranks[size_t(order[i])] = rank;
-        }
-        return;
-    }
-    std::vector<std::optional<QCollatorSortKey>> keys;
-    keys.reserve(size_t(rows));
-    for (int row = 0; row < rows; ++row)
-        keys.push_back(m_entries[size_t(row)].key);
-    m_ranks = ranksOfKeys(keys);
+    m_ranks = rankEntries(m_entries);
 }
 
-// Copies of the keys side by side with their rows, so the sort walks one
-// compact array and never reaches into the large table of entries.
-std::vector<int> SortKeyCache::ranksOfKeys(const std::vector<std::optional<QCollatorSortKey>>& keys)
+// Equal cells share a rank, so a sort on ranks keeps them in source order.
+std::vector<int> SortKeyCache::rankEntries(const std::vector<Entry>& entries)
 {
-    struct Keyed
-    {
-        const QCollatorSortKey* key;
-        int row;
-    };
-    std::vector<Keyed> order;
-    order.reserve(keys.size());
-    for (size_t row = 0; row < keys.size(); ++row)
-        order.push_back(Keyed{keys[row] ? &*keys[row] : nullptr, int(row)});
-    auto keyLess = [](const Keyed& l, const Keyed& r) {
-        if (!l.key || !r.key)
-            return !l.key && r.key;
-        return l.key->compare(*r.key) < 0;
-    };
-    std::sort(order.begin(), order.end(), keyLess);
-    std::vector<int> ranks(keys.size(), 0);
-    int rank = 0;
-    for (size_t i = 1; i < order.size(); ++i) {
-        rank += keyLess(order[i - 1], order[i]) ? 1 : 0;
-        ranks[size_t(order[i].row)] = rank;
+    size_t dateTimes = 0;
+    for (const Entry& entry : entries)
+        dateTimes += entry.isDateTime;
+    if (entries.empty() || (dateTimes != 0 && dateTimes != entries.size()))
+        return {};
+    std::vector<int> ranks(entries.size(), 0);
+    if (dateTimes != 0) {
+        std::vector<int> order(entries.size());
+        for (size_t i = 0; i < order.size(); ++i)
+            order[i] = int(i);
+        auto dateLess = [&entries](int l, int r) {
+            return entries[size_t(l)].dateTime < entries[size_t(r)].dateTime;
+        };
+        std::stable_sort(order.begin(), order.end(), dateLess);
+        for (size_t i = 1; i < order.size(); ++i)
+            ranks[size_t(order[i])] =
+                ranks[size_t(order[i - 1])] + (dateLess(order[i - 1], order[i]) ? 1 : 0);
+        return ranks;
+    }
+    // Empty texts (no key) share the first rank. The others are ordered as
+    // indexes into a compact copy of their keys (a copy shares the key's
+    // bytes), which the comparisons reach faster than the table of entries.
+    std::vector<QCollatorSortKey> keys;
+    std::vector<int> keyedRows;
+    keys.reserve(entries.size());
+    keyedRows.reserve(entries.size());
+    for (size_t row = 0; row < entries.size(); ++row) {
+        if (!entries[row].emptyText) {
+            keys.push_back(*entries[row].key);
+            keyedRows.push_back(int(row));
+        }
+    }
+    std::vector<int> order(keys.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = int(i);
+    auto keyLess = [&keys](int l, int r) { return keys[size_t(l)].compare(keys[size_t(r)]) < 0; };
+    std::stable_sort(order.begin(), order.end(), keyLess);
+    int value = keys.size() < entries.size() ? 1 : 0;
+    for (size_t i = 0; i < order.size(); ++i) {
+        value += i > 0 && keyLess(order[i - 1], order[i]) ? 1 : 0;
+        ranks[size_t(keyedRows[size_t(order[i])])] = value;
     }
     return ranks;
 }
 
-bool SortKeyCache::readColumn(const QAbstractItemModel* model, int column, ColumnTexts& out)
+bool SortKeyCache::Read(int rows, const CellReader& cell, const std::function<bool()>& stop,
+                        Prepared& prepared)
 {
-    if (!model || column < 0 || column >= model->columnCount())
-        return false;
-    const int rows = model->rowCount();
-    out.model = model;
-    out.column = column;
-    out.locale = m_collator.locale();
-    out.textAt.reserve(size_t(rows) + 1);
-    out.keyTexts.reserve(size_t(rows));
+    prepared.entries.resize(size_t(qMax(rows, 0)));
     for (int row = 0; row < rows; ++row) {
-        const QModelIndex index = model->index(row, column);
-        const QVariant value = model->data(index, Qt::DisplayRole);
-        if (value.userType() == QMetaType::QDateTime)
+        if (stop())
             return false;
-        QString text = value.toString();
-        out.textAt.push_back(out.texts.size());
-        out.texts += text;
-        if (column == 1 && m_pAddressPattern->indexIn(text, 0) != -1)
-            text = m_pAddressPattern->cap(1);
-        out.keyTexts.push_back(text);
+        prepared.entries[size_t(row)] = readEntry(cell(row), &prepared.texts, nullptr);
     }
-    out.textAt.push_back(out.texts.size());
     return true;
 }
 
-SortKeyCache::Ranking SortKeyCache::rankTexts(const ColumnTexts& texts)
+// The cells were read first and are keyed here in one run: the keys then lie
+// together in memory, which the ranking's comparisons reach at random.
+void SortKeyCache::KeyAndRank(const QLocale& locale, QRegExp& addressPattern, Prepared& prepared)
 {
-    QCollator collator(texts.locale);
-    Ranking ranking;
-    ranking.keys.reserve(texts.keyTexts.size());
-    for (const QString& text : texts.keyTexts) {
-        if (text.isEmpty())
-            ranking.keys.emplace_back();
-        else
-            ranking.keys.emplace_back(collator.sortKey(text));
+    const QCollator collator(locale);
+    for (Entry& entry : prepared.entries) {
+        if (!entry.isDateTime)
+            keyText(prepared.texts.mid(entry.textAt, entry.textSize), prepared.column, collator,
+                    addressPattern, entry);
     }
-    ranking.ranks = ranksOfKeys(ranking.keys);
-    return ranking;
+    prepared.ranks = rankEntries(prepared.entries);
+    prepared.complete = true;
 }
 
-void SortKeyCache::adopt(ColumnTexts&& texts, Ranking&& ranking)
+void SortKeyCache::adopt(Prepared&& prepared)
 {
-    select(texts.model, texts.column);
-    const size_t rows = ranking.keys.size();
-    m_entries.assign(rows, Entry());
-    for (size_t row = 0; row < rows; ++row) {
-        Entry& entry = m_entries[row];
-        entry.filled = true;
-        entry.keyed = true;
-        entry.textAt = texts.textAt[row];
-        entry.textSize = texts.textAt[row + 1] - texts.textAt[row];
-        entry.emptyText = !ranking.keys[row];
-        entry.key = std::move(ranking.keys[row]);
-    }
-    m_texts = std::move(texts.texts);
-    m_ranks = std::move(ranking.ranks);
+    select(prepared.model, prepared.column);
+    m_entries = std::move(prepared.entries);
+    m_texts = std::move(prepared.texts);
+    m_ranks = std::move(prepared.ranks);
 }
 
 // A reset (the check-all box does one) mostly leaves the texts as they were:
@@ -266,17 +237,10 @@ SortKeyCache::Entry& SortKeyCache::entry(const QModelIndex& index, Entry& scratc
 
 void SortKeyCache::fill(const QModelIndex& index, Entry& entry, bool keep)
 {
-    const QVariant value = index.model()->data(index, Qt::DisplayRole);
-    entry.filled = true;
-    entry.isDateTime = value.userType() == QMetaType::QDateTime;
-    if (entry.isDateTime)
-        entry.dateTime = value.toDateTime();
-    else
-        makeKey(index, value, entry, keep);
+    entry = makeEntry(index.model()->data(index, Qt::DisplayRole), index.column(), m_collator,
+                      *m_pAddressPattern, keep ? &m_texts : nullptr);
 }
 
-// The text as the comparison sees it: in column 1 the first address-like part
-// alone. An empty text gets no key, since it compares by length alone.
 void SortKeyCache::makeKey(const QModelIndex& index, const QVariant& value, Entry& entry, bool keep)
 {
     QString text = value.toString();
@@ -285,13 +249,51 @@ void SortKeyCache::makeKey(const QModelIndex& index, const QVariant& value, Entr
         entry.textSize = text.size();
         m_texts += text;
     }
-    // The pattern keeps the state of its last match; the proxy lives on one thread.
-    if (index.column() == 1 && m_pAddressPattern->indexIn(text, 0) != -1)
-        text = m_pAddressPattern->cap(1);
+    keyText(std::move(text), index.column(), m_collator, *m_pAddressPattern, entry);
+}
+
+SortKeyCache::Entry SortKeyCache::readEntry(const QVariant& value, QString* texts, QString* text)
+{
+    Entry entry;
+    entry.filled = true;
+    entry.isDateTime = value.userType() == QMetaType::QDateTime;
+    if (entry.isDateTime) {
+        entry.dateTime = value.toDateTime();
+        return entry;
+    }
+    const QString read = value.toString();
+    if (texts) {
+        entry.textAt = texts->size();
+        entry.textSize = read.size();
+        *texts += read;
+    }
+    if (text)
+        *text = read;
+    return entry;
+}
+
+SortKeyCache::Entry SortKeyCache::makeEntry(const QVariant& value, int column,
+                                            const QCollator& collator, QRegExp& addressPattern,
+                                            QString* texts)
+{
+    QString text;
+    Entry entry = readEntry(value, texts, &text);
+    if (!entry.isDateTime)
+        keyText(std::move(text), column, collator, addressPattern, entry);
+    return entry;
+}
+
+// The text as the comparison sees it: in column 1 the first address-like part
+// alone. An empty text gets no key, since it compares by length alone.
+void SortKeyCache::keyText(QString text, int column, const QCollator& collator,
+                           QRegExp& addressPattern, Entry& entry)
+{
+    if (column == 1 && addressPattern.indexIn(text, 0) != -1)
+        text = addressPattern.cap(1);
     entry.keyed = true;
     entry.emptyText = text.isEmpty();
     if (!entry.emptyText)
-        entry.key = m_collator.sortKey(text);
+        entry.key = collator.sortKey(text);
 }
 
 // localeAwareCompare puts an empty text before any other and collates the rest.

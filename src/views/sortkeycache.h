@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -52,40 +53,11 @@ public:
     // cell of column again and ranks them, keeping the keys (and the ranks,
     // if nothing changed) of cells whose value is the one they had.
     void refreshColumn(const QAbstractItemModel* model, int column);
-    // A column's texts read on this thread, to be keyed and ranked on another.
-    struct ColumnTexts
-    {
-        const QAbstractItemModel* model = nullptr;
-        int column = -1;
-        QLocale locale;
-        // The texts as read, back to back, and where each row's starts.
-        QString texts;
-        std::vector<int> textAt;
-        // The texts that are collated (in column 1 the address part alone).
-        std::vector<QString> keyTexts;
-    };
-    struct Ranking
-    {
-        std::vector<std::optional<QCollatorSortKey>> keys;
-        std::vector<int> ranks;
-    };
-    // Reads every top-level cell of column of a flat model; false when a cell
-    // is a date-time (such columns rank at once, with nothing to collate).
-    bool readColumn(const QAbstractItemModel* model, int column, ColumnTexts& out);
-    // Keys and ranks of read texts; runs on any thread.
-    static Ranking rankTexts(const ColumnTexts& texts);
-    // Takes over a ranking made from texts that readColumn gave.
-    void adopt(ColumnTexts&& texts, Ranking&& ranking);
-    // Forgets every cell; the next comparison reads afresh.
-    void clear();
-    // Forgets the top-level rows first..last.
-    void forgetRows(int first, int last);
-
-private:
+    // What the cache keeps of one cell.
     struct Entry
     {
         std::optional<QCollatorSortKey> key;
-        // The cell's text as read (before the address is cut out), in m_texts.
+        // The cell's text as read (before the address is cut out), in the texts block.
         int textAt = 0;
         int textSize = -1;
         QDateTime dateTime;
@@ -94,17 +66,55 @@ private:
         bool keyed = false;
         bool emptyText = false;
     };
+    // A whole column read, keyed and ranked away from the model's thread.
+    struct Prepared
+    {
+        const QAbstractItemModel* model = nullptr;
+        int column = -1;
+        // False when the reading was stopped before the last cell.
+        bool complete = false;
+        std::vector<Entry> entries;
+        QString texts;
+        // Empty for a column that mixes date-times and texts.
+        std::vector<int> ranks;
+    };
+    using CellReader = std::function<QVariant(int row)>;
+    // Reads rows cells through cell into prepared; false when stop, asked
+    // before each cell, said so. Runs on any thread that may read the cells.
+    static bool Read(int rows, const CellReader& cell, const std::function<bool()>& stop,
+                     Prepared& prepared);
+    // Keys and ranks the cells read into prepared, which is then complete;
+    // runs on any thread, with a pattern of its own.
+    static void KeyAndRank(const QLocale& locale, QRegExp& addressPattern, Prepared& prepared);
+    // Takes over a column prepared for model.
+    void adopt(Prepared&& prepared);
+    // The language the keys collate by.
+    QLocale locale() const { return m_collator.locale(); }
+    // Forgets every cell; the next comparison reads afresh.
+    void clear();
+    // Forgets the top-level rows first..last.
+    void forgetRows(int first, int last);
 
+private:
     void select(const QAbstractItemModel* model, int column);
     void prepare(const QModelIndex& left, const QModelIndex& right);
     Entry& entry(const QModelIndex& index, Entry& scratch);
     // With keep, the text goes into m_texts for refreshColumn to compare.
     void fill(const QModelIndex& index, Entry& entry, bool keep = false);
     void makeKey(const QModelIndex& index, const QVariant& value, Entry& entry, bool keep = false);
+    // The entry of a cell holding value, not keyed yet: its text is appended
+    // to texts and copied to text where they are given.
+    static Entry readEntry(const QVariant& value, QString* texts, QString* text);
+    // The entry of a cell of column holding value, keyed; the text is appended
+    // to texts when one is given. Runs on any thread with its own collator and pattern.
+    static Entry makeEntry(const QVariant& value, int column, const QCollator& collator,
+                           QRegExp& addressPattern, QString* texts);
+    static void keyText(QString text, int column, const QCollator& collator,
+                        QRegExp& addressPattern, Entry& entry);
+    // The entries' ranks: by date-time or by key; empty when they mix both.
+    static std::vector<int> rankEntries(const std::vector<Entry>& entries);
     bool textLess(const Entry& left, const Entry& right) const;
     static bool holds(const Entry& entry, const QVariant& value, const QString& texts);
-    // Ranks of rows by their keys; an absent key (empty text) first.
-    static std::vector<int> ranksOfKeys(const std::vector<std::optional<QCollatorSortKey>>& keys);
 
     QRegExp* m_pAddressPattern;
     QCollator m_collator;

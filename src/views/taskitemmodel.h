@@ -54,6 +54,9 @@ signals:
     void selectAllCheckedChanged();
 
 private:
+    // Reads the cells of a column on a worker, from the store's records.
+    friend class ColumnSnapshot;
+
     QVariant cellText(int row, int column) const;
 
     TaskItem* m_pItems;

@@ -11,6 +11,9 @@
 #include <QStandardItemModel>
 #include <QStringListModel>
 #include <QTest>
+#include <QThread>
+
+#include <atomic>
 
 using namespace MMobile;
 
@@ -84,6 +87,88 @@ const QStringList kNames{
     "明",    "Bo",    "bo",     "Bö",  "b@x", "a@y",    "10",      "9",      "李",      "Ann",
     "ß",     "ss",    "Straße", "a-b", "ab",  "a b",    "A\u0301", "Á",      "x\u200b", "x",
     "Ωmega", "Яков",  "ДОМ",    "ﬀ",   "ff",  "한글"};
+
+// How long a test waits for a worker at most: the sanitizers on a loaded
+// machine make a sort of twenty thousand rows take many seconds.
+const int kWorkerWait = 120000;
+
+// A contact that counts where its name is read, and reads after its store let
+// go of it (the engine may free it then). With holdFirstRead, the first read on
+// a worker lasts until the store starts letting go, and a while longer.
+class WatchedContact : public ContactRecord
+{
+public:
+    static std::atomic<int> guiReads;
+    static std::atomic<int> workerReads;
+    static std::atomic<int> readsAfterRelease;
+    static std::atomic<bool> holdFirstRead;
+    static std::atomic<bool> releasing;
+    static std::atomic<bool> released;
+    static void Reset()
+    {
+        guiReads = workerReads = readsAfterRelease = 0;
+        holdFirstRead = releasing = released = false;
+    }
+    MMobile::IContactName* GetName() override
+    {
+        if (released)
+            ++readsAfterRelease;
+        const bool gui = QThread::currentThread() == QCoreApplication::instance()->thread();
+        ++(gui ? guiReads : workerReads);
+        if (!gui && holdFirstRead.exchange(false)) {
+            while (!releasing)
+                QThread::yieldCurrentThread();
+            QThread::msleep(20);
+        }
+        return ContactRecord::GetName();
+    }
+};
+std::atomic<int> WatchedContact::guiReads{0};
+std::atomic<int> WatchedContact::workerReads{0};
+std::atomic<int> WatchedContact::readsAfterRelease{0};
+std::atomic<bool> WatchedContact::holdFirstRead{false};
+std::atomic<bool> WatchedContact::releasing{false};
+std::atomic<bool> WatchedContact::released{false};
+
+// A contacts store large enough for a sort on a worker, names repeating.
+struct LargeContacts
+{
+    explicit LargeContacts(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            add(kNames.at(i % kNames.size()) + QString::number(i % 97));
+        model.setCurrentTypeItems(records.fill());
+        proxy.setSourceModel(&model);
+    }
+    FakeItem* add(const QString& name)
+    {
+        auto contact = std::make_unique<WatchedContact>();
+        contact->Name().Text().Set(ContactName::Full, name);
+        return records.add(std::move(contact));
+    }
+    // The model's rows shown by filter, in the collator's order, ties in row order.
+    QList<int> expectedRows(const QString& filter, Qt::SortOrder order) const
+    {
+        QCollator collator{QLocale::system()};
+        QList<int> rows;
+        std::vector<QCollatorSortKey> keys;
+        for (int row = 0; row < model.rowCount(); ++row) {
+            const QString name = model.index(row, 0).data().toString();
+            keys.push_back(collator.sortKey(name));
+            if (name.contains(filter) || model.index(row, 1).data().toString().contains(filter))
+                rows << row;
+        }
+        // The collator's keys compare as its compare() does.
+        std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) {
+            return order == Qt::AscendingOrder ? keys[size_t(a)].compare(keys[size_t(b)]) < 0
+                                               : keys[size_t(b)].compare(keys[size_t(a)]) < 0;
+        });
+        return rows;
+    }
+    ViewStore records{MD_CONTACT};
+    TaskItemModel model;
+    MySortFilterProxyModel proxy;
+};
 
 } // namespace
 
@@ -381,6 +466,97 @@ private slots:
                                                : collator.compare(b, a) < 0;
         });
         QCOMPARE(column(*proxy, 0), expected);
+    }
+
+    // A first sort of a large table reads the records on the worker, not on
+    // the GUI thread, and gives the order of the plain rule, ties in row
+    // order, whatever happens meanwhile: rows arrive, a filter is set, the
+    // store lets go of its records (which are then read no more). Once the
+    // order is in place, a tick, the other order and a filter keep to it.
+    void largeTableSortReadsRecordsOnAWorker_data()
+    {
+        QTest::addColumn<QString>("meanwhile");
+        QTest::newRow("nothing, then a tick, descending, a filter") << QString();
+        QTest::newRow("rows arrive") << "arrive";
+        QTest::newRow("a filter is set") << "filter";
+        QTest::newRow("the store lets go") << "clear";
+    }
+    void largeTableSortReadsRecordsOnAWorker()
+    {
+        QFETCH(QString, meanwhile);
+        WatchedContact::Reset();
+        LargeContacts t(MySortFilterProxyModel::kBackgroundRows + 100);
+        auto tester = watch(&t.proxy);
+        WatchedContact::Reset();
+        WatchedContact::holdFirstRead = meanwhile == QLatin1String("clear");
+        t.proxy.sort(0, Qt::AscendingOrder);
+        QCOMPARE(WatchedContact::guiReads.load(), 0);
+        QCOMPARE(t.proxy.sortColumn(), -1);
+        QString filter;
+        if (meanwhile == QLatin1String("arrive")) {
+            TaskItem* store = t.model.getCurrentItem();
+            for (int i = 0; i < 50; ++i)
+                store->AddData(t.add(QStringLiteral("arrived %1").arg(i % 7)), 0);
+            t.model.setCurrentTypeItems(store);
+        } else if (meanwhile == QLatin1String("filter")) {
+            filter = QStringLiteral("1");
+            t.proxy.setFilterFixedString(filter);
+        } else if (meanwhile == QLatin1String("clear")) {
+            QTRY_VERIFY_WITH_TIMEOUT(WatchedContact::workerReads > 0, kWorkerWait);
+            WatchedContact::releasing = true;
+            t.model.getCurrentItem()->ClearData();
+            WatchedContact::released = true;
+            t.model.setCurrentTypeItems(t.model.getCurrentItem());
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(t.proxy.sortColumn(), 0, kWorkerWait);
+        QCOMPARE(WatchedContact::readsAfterRelease.load(), 0);
+        QCOMPARE(t.proxy.sortOrder(), Qt::AscendingOrder);
+        QCOMPARE(sourceRows(t.proxy), t.expectedRows(filter, Qt::AscendingOrder));
+        if (!meanwhile.isEmpty())
+            return;
+
+        TaskItem* store = t.model.getCurrentItem();
+        const int checked = int(store->GetCheckedCount());
+        const QModelIndex first = t.proxy.index(0, 0);
+        QVERIFY(t.proxy.setData(first, Qt::Checked, Qt::CheckStateRole));
+        QCOMPARE(store->GetCheckState(unsigned(t.proxy.mapToSource(first).row())), Qt::Checked);
+        QCOMPARE(int(store->GetCheckedCount()), checked + 1);
+        QCOMPARE(t.proxy.index(0, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
+        QCOMPARE(sourceRows(t.proxy), t.expectedRows(QString(), Qt::AscendingOrder));
+        t.proxy.sort(0, Qt::DescendingOrder);
+        QCOMPARE(t.proxy.sortOrder(), Qt::DescendingOrder);
+        QCOMPARE(sourceRows(t.proxy), t.expectedRows(QString(), Qt::DescendingOrder));
+        t.proxy.setFilterFixedString(QStringLiteral("1"));
+        QCOMPARE(sourceRows(t.proxy), t.expectedRows(QStringLiteral("1"), Qt::DescendingOrder));
+    }
+
+    // The dates of a large notes table are parsed on the worker and sorted
+    // chronologically, ties (and the dates that do not parse) in row order.
+    void largeDateColumnSortsOnAWorker()
+    {
+        ViewStore records(MD_NOTE);
+        for (int i = 0; i < MySortFilterProxyModel::kBackgroundRows + 100; ++i) {
+            const QString date = i % 50 == 0 ? QStringLiteral("2019-04-31 10:00:00")
+                                             : QStringLiteral("20%1-%2-%3 %4:00:00")
+                                                   .arg(10 + i % 13)
+                                                   .arg(1 + i % 12, 2, 10, QLatin1Char('0'))
+                                                   .arg(1 + i % 28, 2, 10, QLatin1Char('0'))
+                                                   .arg(i % 24, 2, 10, QLatin1Char('0'));
+            records.addTexts<NoteRecord>({QString::number(i), date});
+        }
+        Proxied t(records);
+        t.proxy.sort(1, Qt::DescendingOrder);
+        QCOMPARE(t.proxy.sortColumn(), -1);
+        QTRY_COMPARE_WITH_TIMEOUT(t.proxy.sortColumn(), 1, kWorkerWait);
+        QList<int> expected;
+        QVector<QDateTime> dates;
+        for (int row = 0; row < t.model.rowCount(); ++row) {
+            expected << row;
+            dates << t.model.index(row, 1).data().toDateTime();
+        }
+        std::stable_sort(expected.begin(), expected.end(),
+                         [&](int a, int b) { return dates[b] < dates[a]; });
+        QCOMPARE(sourceRows(t.proxy), expected);
     }
 };
 

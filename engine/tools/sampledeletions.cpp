@@ -10,6 +10,8 @@
 #include <QJsonObject>
 #include <QUuid>
 
+#include <algorithm>
+
 namespace {
 
 // Rows off the table's last leaf: deleting there leaves it underfull, and
@@ -32,6 +34,21 @@ QString CallKey(const QString& address, const QString& duration)
     return address + QStringLiteral(" || '|' || printf('%02d:%02d:%02d', ") + seconds +
            QStringLiteral(" / 3600, ") + seconds + QStringLiteral(" / 60 % 60, ") + seconds +
            QStringLiteral(" % 60), ") + address;
+}
+
+// Messages with a text, of a chat the deletions leave, without attachments,
+// off the table's last leaf, whose rowid leaves `residue` modulo 15: rowid,
+// "<chat identifier>|<text>", GUID.
+QString MessageChats(int residue)
+{
+    return QStringLiteral("SELECT m.ROWID, c.chat_identifier || '|' || m.text, m.guid FROM "
+                          "message m JOIN chat_message_join j ON j.message_id = m.ROWID JOIN chat "
+                          "c ON c.ROWID = j.chat_id WHERE m.text IS NOT NULL AND m.ROWID % 15 = "
+                          "%1 AND j.chat_id <> %2 AND m.ROWID NOT IN (SELECT message_id FROM "
+                          "message_attachment_join)")
+               .arg(residue)
+               .arg(DeletedConversation + 1) +
+           Inside("message", "m.ROWID");
 }
 
 const char* const PersonKey =
@@ -84,12 +101,12 @@ bool SampleDeletions::Delete(SqliteWriter& db, Store store, const SampleBackupCo
         // of some only the search index keeps a trace, of others only their
         // values: their own rows were overwritten.
         const QString all = QStringLiteral("ROWID % 20 = 7 OR ROWID % 40 IN (13, 33)");
+        const QString logged = QStringLiteral("INSERT INTO ABPersonChanges (record, type) SELECT "
+                                              "ROWID, 2 FROM ABPerson WHERE ");
         if (!db.Exec(QStringLiteral("CREATE TABLE IF NOT EXISTS ABPersonChanges (record INTEGER, "
                                     "type INTEGER, Image INTEGER, ExternalIdentifier TEXT, "
                                     "StoreID INTEGER)")) ||
-            !db.Exec(QStringLiteral("INSERT INTO ABPersonChanges (record, type) SELECT ROWID, 2 "
-                                    "FROM ABPerson WHERE ") +
-                     all))
+            !db.Exec(logged + all))
             return false;
         const QString name =
             QStringLiteral("trim(ifnull(p.First, '') || ' ' || ifnull(p.Last, ''))");
@@ -115,17 +132,31 @@ bool SampleDeletions::Delete(SqliteWriter& db, Store store, const SampleBackupCo
         const QString index =
             QStringLiteral("DELETE FROM ABPersonFullTextSearch WHERE docid IN (%1)");
         const QString people = QStringLiteral("DELETE FROM ABPerson WHERE ROWID IN (%1)");
-        return Take(db, QStringLiteral("contacts"), person + QStringLiteral("ROWID % 40 = 7"),
-                    {entries, multi, index, people}) &&
-               Take(db, QStringLiteral("contacts"), person + QStringLiteral("ROWID % 40 = 27"),
-                    {people}) &&
-               db.Exec(QStringLiteral("PRAGMA secure_delete=ON")) &&
-               Take(db, QStringLiteral("contacts"), person + QStringLiteral("ROWID % 40 = 13"),
-                    {entries, multi, people}) &&
-               Take(db, QString(),
-                    QStringLiteral("SELECT ROWID FROM ABPerson WHERE ROWID % 40 = 33"),
-                    {index, people}) &&
-               db.Exec(QStringLiteral("PRAGMA secure_delete=OFF"));
+        if (!Take(db, QStringLiteral("contacts"), person + QStringLiteral("ROWID % 40 = 7"),
+                  {entries, multi, index, people}) ||
+            !Take(db, QStringLiteral("contacts"), person + QStringLiteral("ROWID % 40 = 27"),
+                  {people}) ||
+            !db.Exec(QStringLiteral("PRAGMA secure_delete=ON")) ||
+            !Take(db, QStringLiteral("contacts"), person + QStringLiteral("ROWID % 40 = 13"),
+                  {entries, multi, people}) ||
+            !Take(db, QString(), QStringLiteral("SELECT ROWID FROM ABPerson WHERE ROWID % 40 = 33"),
+                  {index, people}) ||
+            !db.Exec(QStringLiteral("PRAGMA secure_delete=OFF")))
+            return false;
+        // Last, as nothing is written after it, every person of two
+        // neighbouring leaves, the second of whose pages goes to the free
+        // list with them.
+        const QStringList freed =
+            FreedPages(db, QStringLiteral("ABPerson"), QStringLiteral("ROWID"));
+        // Their people last: the search index's deletions write pages.
+        const QStringList theirs{logged + QStringLiteral("ROWID IN (%1)"), entries, multi, index};
+        return Take(db, QStringLiteral("contacts"), person + QStringLiteral("1 ") + freed[0],
+                    theirs) &&
+               Take(db, QStringLiteral("contacts"), person + QStringLiteral("1 ") + freed[1],
+                    theirs, "freelist") &&
+               db.Exec(QStringLiteral("DELETE FROM ABPerson WHERE ROWID IN (SELECT ROWID FROM "
+                                      "ABPerson %1)")
+                           .arg(freed[2]));
     }
     case EarlyPeople:
         // Before the table gained its newer columns, each with his values and
@@ -140,19 +171,28 @@ bool SampleDeletions::Delete(SqliteWriter& db, Store store, const SampleBackupCo
                      QStringLiteral("DELETE FROM ABPersonFullTextSearch WHERE docid IN (%1)"),
                      QStringLiteral("DELETE FROM ABPerson WHERE ROWID IN (%1)")},
                     "added column");
+    case OlderMessages: {
+        // Before the message table gained its newer columns, each with its
+        // row joining it to its chat.
+        QStringList ids;
+        for (const QVariantList& row : db.Select(MessageChats(9))) {
+            ids << row.value(0).toString();
+            m_truth[QStringLiteral("message chats")]
+                << Entry{row.value(1).toString(), row.value(2).toString()};
+        }
+        return Take(db, QStringLiteral("messages"),
+                    QStringLiteral("SELECT ROWID, text, guid FROM message WHERE ROWID IN (%1)")
+                        .arg(ids.join(QLatin1Char(','))),
+                    {QStringLiteral("DELETE FROM chat_message_join WHERE message_id IN (%1)"),
+                     QStringLiteral("DELETE FROM message WHERE ROWID IN (%1)")},
+                    "added column");
+    }
     case Messages: {
         // Each message goes with its row joining it to its chat, which
         // carving finds again; of some that row was overwritten, and only the
         // message's handle still tells its chat.
         QStringList ids, handleOnly;
-        for (const QVariantList& row : db.Select(
-                 QStringLiteral("SELECT m.ROWID, c.chat_identifier || '|' || m.text, m.guid FROM "
-                                "message m JOIN chat_message_join j ON j.message_id = m.ROWID "
-                                "JOIN chat c ON c.ROWID = j.chat_id WHERE m.text IS NOT NULL AND "
-                                "m.ROWID % 15 = 4 AND j.chat_id <> %1 AND m.ROWID NOT IN (SELECT "
-                                "message_id FROM message_attachment_join)")
-                     .arg(DeletedConversation + 1) +
-                 Inside("message", "m.ROWID"))) {
+        for (const QVariantList& row : db.Select(MessageChats(4))) {
             ids << row.value(0).toString();
             if (row.value(0).toLongLong() % 30 == 19)
                 handleOnly << ids.last();
@@ -185,7 +225,7 @@ bool SampleDeletions::Delete(SqliteWriter& db, Store store, const SampleBackupCo
             if (index < 0 || index >= qint64(messages.size()))
                 continue;
             const QString& text = messages[std::size_t(index)].text;
-            m_truth[QStringLiteral("messages")] << Entry{text, row.value(1).toString()};
+            Place(QStringLiteral("messages"), "WAL", Entry{text, row.value(1).toString()});
             m_truth[QStringLiteral("message chats")] << Entry{
                 content.conversations[DeletedConversation].handle + QLatin1Char('|') + text,
                 row.value(1).toString()};
@@ -201,7 +241,8 @@ bool SampleDeletions::Delete(SqliteWriter& db, Store store, const SampleBackupCo
                            .arg(chat));
     }
     case Calls:
-    case EarlyCalls: {
+    case EarlyCalls:
+    case OlderCalls: {
         const bool old =
             !db.Select(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = 'call'")).isEmpty();
         const QString table = old ? QStringLiteral("call") : QStringLiteral("ZCALLRECORD");
@@ -219,10 +260,21 @@ bool SampleDeletions::Delete(SqliteWriter& db, Store store, const SampleBackupCo
                             .arg(id, key, table),
                         {remove}, "interior page") &&
                    db.Exec(QStringLiteral("PRAGMA secure_delete=OFF"));
-        return Take(db, QStringLiteral("calls"),
-                    QStringLiteral("SELECT %1, %2 FROM %3 WHERE %1 % 12 = 5").arg(id, key, table) +
-                        Inside(old ? "call" : "ZCALLRECORD", old ? "ROWID" : "Z_PK"),
-                    {remove});
+        const QString inside = Inside(old ? "call" : "ZCALLRECORD", old ? "ROWID" : "Z_PK");
+        if (store == OlderCalls)
+            return Take(
+                db, QStringLiteral("calls"),
+                QStringLiteral("SELECT %1, %2 FROM %3 WHERE %1 % 4 = 3").arg(id, key, table) +
+                    inside,
+                {remove}, "added column");
+        const QString select = QStringLiteral("SELECT %1, %2 FROM %3 ").arg(id, key, table);
+        const QStringList freed = FreedPages(db, table, id);
+        return Take(db, QStringLiteral("calls"), select + freed[0], {}) &&
+               Take(db, QStringLiteral("calls"), select + freed[1], {}, "freelist") &&
+               db.Exec(QStringLiteral("DELETE FROM %1 WHERE %2 IN (SELECT %2 FROM %1 %3)")
+                           .arg(table, id, freed[2])) &&
+               Take(db, QStringLiteral("calls"),
+                    select + QStringLiteral("WHERE %1 % 12 = 5").arg(id) + inside, {remove});
     }
     case Calendar:
         return Take(db, QStringLiteral("events"),
@@ -288,6 +340,30 @@ bool SampleDeletions::Delete(SqliteWriter& db, Store store, const SampleBackupCo
              QStringLiteral("DELETE FROM ZWAMESSAGE WHERE Z_PK IN (%1)")});
     }
     return true;
+}
+
+QStringList SampleDeletions::FreedPages(SqliteWriter& db, const QString& table, const QString& key)
+{
+    // The leaves in key order, each with its number of cells.
+    const QList<QVariantList> leaves =
+        db.Select(QStringLiteral("SELECT 1 FROM pragma_module_list WHERE name = 'dbstat'"))
+                .isEmpty()
+            ? QList<QVariantList>()
+            : db.Select(QStringLiteral("SELECT ncell FROM dbstat WHERE name = '%1' AND pagetype "
+                                       "= 'leaf' ORDER BY path")
+                            .arg(table));
+    if (leaves.size() < 6)
+        return {QStringLiteral("LIMIT 0"), QStringLiteral("LIMIT 0"), QStringLiteral("LIMIT 0")};
+    const int first = int(leaves.size()) / 2;
+    qint64 before = 0;
+    for (int i = 0; i < first; ++i)
+        before += leaves[i].value(0).toLongLong();
+    const qint64 cells = leaves[first].value(0).toLongLong();
+    const qint64 next = leaves[first + 1].value(0).toLongLong();
+    const auto rows = [&key](qint64 offset, qint64 count) {
+        return QStringLiteral("ORDER BY %1 LIMIT %2 OFFSET %3").arg(key).arg(count).arg(offset);
+    };
+    return {rows(before, cells), rows(before + cells, next), rows(before, cells + next)};
 }
 
 bool SampleDeletions::MessagePlaces(SqliteWriter& db, const SampleBackupContent& content)
@@ -359,9 +435,9 @@ bool SampleDeletions::MessagePlaces(SqliteWriter& db, const SampleBackupContent&
                                  "is_from_me) VALUES (?, ?, ?, 'iMessage', ?, 1)"),
                   {guid, text, newest[0].value(2), newest[0].value(4).toLongLong() + 60});
     if (cutter < 0 ||
-        db.Insert(QStringLiteral("INSERT INTO chat_message_join (chat_id, message_id, "
-                                 "message_date) VALUES (?, ?, ?)"),
-                  {newest[0].value(3), cutter, newest[0].value(4).toLongLong() + 60}) < 0 ||
+        db.Insert(QStringLiteral("INSERT INTO chat_message_join (chat_id, message_id) VALUES "
+                                 "(?, ?)"),
+                  {newest[0].value(3), cutter}) < 0 ||
         !remove(QString::number(cutter)))
         return false;
     const Entry cut{text, guid};
@@ -379,6 +455,43 @@ bool SampleDeletions::MessagePlaces(SqliteWriter& db, const SampleBackupContent&
     entry(newest[0], "gap");
     entry(newest[1], "gap");
     return true;
+}
+
+void SampleDeletions::ConfineToFreeList(const QString& category, const QString& path)
+{
+    QFile file(path);
+    const QByteArray data = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    const auto number = [&data](qint64 at) -> qint64 {
+        if (at < 0 || at + 4 > data.size())
+            return 0;
+        const auto* b = reinterpret_cast<const unsigned char*>(data.constData() + at);
+        return qint64(b[0]) << 24 | b[1] << 16 | b[2] << 8 | b[3];
+    };
+    // The trunk pages and the leaves they list, from the header's first trunk.
+    QByteArray free;
+    if (data.startsWith("SQLite format 3")) {
+        const qint64 size = number(14) & 0xFFFF;
+        const qint64 pageSize = size == 1 ? 65536 : size;
+        const qint64 pages = pageSize >= 512 ? data.size() / pageSize : 0;
+        const auto page = [&](qint64 n) {
+            return n >= 1 && n <= pages ? data.mid((n - 1) * pageSize, pageSize) : QByteArray();
+        };
+        for (qint64 trunk = number(32), seen = 0; trunk != 0 && seen < pages; ++seen) {
+            free += page(trunk);
+            const qint64 at = (trunk - 1) * pageSize;
+            for (qint64 i = 0, leaves = qMin(number(at + 4), pages); i < leaves; ++i)
+                free += page(number(at + 8 + 4 * i));
+            trunk = trunk <= pages ? number(at) : 0;
+        }
+    }
+    const QString prefix = category + QStringLiteral("|freelist|");
+    QList<Entry>& places = m_truth[QStringLiteral("places")];
+    places.erase(std::remove_if(places.begin(), places.end(),
+                                [&](const Entry& entry) {
+                                    return entry.key.startsWith(prefix) &&
+                                           !free.contains(entry.probe.toUtf8());
+                                }),
+                 places.end());
 }
 
 QString SampleDeletions::TruthPath(const QString& backupFolder)

@@ -23,24 +23,28 @@ struct SampleBackupContent;
 // header overwrote, in a leaf's unallocated gap), "cut freeblock" (whole
 // records of a freeblock whose last record a later row cut), "interior page"
 // (the root page that was a leaf), "added column" (older than the table's
-// last ALTER TABLE ... ADD COLUMN). Each key comes with a probe, a text the record stores whole (a
-// GUID, a title), by which a reader of the files can tell whether SQLite
-// reused the record's bytes. The truth is written beside the backup folder,
-// never in it.
+// last ALTER TABLE ... ADD COLUMN), "freelist" (on pages the deletion freed
+// whole), "WAL" (deleted in the log only). Each key comes with a probe, a text the record stores
+// whole (a GUID, a title), by which a reader of the files can tell whether SQLite reused the
+// record's bytes. The truth is written beside the backup folder, never in it.
 class SampleDeletions
 {
 public:
     // Messages: single messages here and there; Conversation: one whole
-    // conversation, which sms.db deletes in its log. EarlyPeople: people
+    // conversation, which sms.db deletes in its log; OlderMessages: messages
+    // deleted before the message table gained its newer columns. EarlyPeople: people
     // deleted before the address book's table gained its newer columns;
-    // EarlyCalls: calls deleted as the call table outgrew its root page.
+    // EarlyCalls: calls deleted as the call table outgrew its root page;
+    // OlderCalls: calls deleted before an update added columns to their table.
     enum Store {
         Contacts,
         EarlyPeople,
         Messages,
+        OlderMessages,
         Conversation,
         Calls,
         EarlyCalls,
+        OlderCalls,
         Calendar,
         LegacyNotes,
         NoteStore,
@@ -56,6 +60,10 @@ public:
         QString key, probe;
     };
     const QMap<QString, QList<Entry>>& Truth() const { return m_truth; }
+    // Keeps the "freelist" place of `category`'s records only where the
+    // record lies on a free page of the closed database at `path`: SQLite
+    // moves some cells of a leaf it frees elsewhere first.
+    void ConfineToFreeList(const QString& category, const QString& path);
     // <folder>.deleted.json: an object of the categories' lists of
     // {"key": ..., "probe": ...}.
     static QString TruthPath(const QString& backupFolder);
@@ -70,6 +78,13 @@ private:
 
     // Notes a deleted record of `category` and the place it was left in.
     void Place(const QString& category, const char* place, const Entry& entry);
+    // Three clauses ("ORDER BY <key> LIMIT ... OFFSET ...") that select the
+    // rows of two neighbouring leaves in the middle of `table`: the first's,
+    // the second's, both. Deleting both leaves' rows in key order makes
+    // SQLite merge the two and free the second's page, its old cells and
+    // all, to the free list. Clauses that select nothing without page
+    // statistics.
+    static QStringList FreedPages(SqliteWriter& db, const QString& table, const QString& key);
     // The gap and a cut freeblock on the message table's last leaf.
     bool MessagePlaces(SqliteWriter& db, const SampleBackupContent& content);
 

@@ -148,13 +148,17 @@ void TestDeletedRecords::recovered_data()
             << int(type) << QString(category) << files << QString(place);
     };
     const QString home = QStringLiteral("HomeDomain/Library/");
-    row(MD_CONTACT, "contacts", {home + "AddressBook/AddressBook.sqlitedb"});
-    row(MD_CONTACT, "contacts", {home + "AddressBook/AddressBook.sqlitedb"}, "added column");
+    const QString people = home + "AddressBook/AddressBook.sqlitedb";
+    row(MD_CONTACT, "contacts", {people});
+    for (const char* place : {"added column", "freelist"})
+        row(MD_CONTACT, "contacts", {people}, place);
     row(MD_MESSAGE, "messages", {home + "SMS/sms.db"});
-    row(MD_MESSAGE, "messages", {home + "SMS/sms.db"}, "gap");
-    row(MD_MESSAGE, "messages", {home + "SMS/sms.db"}, "cut freeblock");
-    row(MD_CALL_HISTORY, "calls", {home + "CallHistoryDB/CallHistory.storedata"});
-    row(MD_CALL_HISTORY, "calls", {home + "CallHistoryDB/CallHistory.storedata"}, "interior page");
+    for (const char* place : {"gap", "cut freeblock", "WAL", "added column"})
+        row(MD_MESSAGE, "messages", {home + "SMS/sms.db"}, place);
+    const QString calls = home + "CallHistoryDB/CallHistory.storedata";
+    row(MD_CALL_HISTORY, "calls", {calls});
+    for (const char* place : {"interior page", "added column", "freelist"})
+        row(MD_CALL_HISTORY, "calls", {calls}, place);
     row(MD_CALENDAR, "events", {home + "Calendar/Calendar.sqlitedb"});
     row(MD_REMINDER, "reminders", {home + "Calendar/Calendar.sqlitedb"});
     row(MD_NOTE, "notes",

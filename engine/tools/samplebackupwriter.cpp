@@ -282,8 +282,7 @@ bool SampleBackupWriter::WriteContacts()
     if (m_options.ios >= 18)
         added << "ImageSyncFailedTime TEXT"
               << "WallpaperSyncFailedTime TEXT";
-    const QString file = AddFile(Home, "Library/AddressBook/AddressBook.sqlitedb");
-    if (!db.Open(file) || !db.Exec(people) ||
+    if (!db.Open(AddFile(Home, "Library/AddressBook/AddressBook.sqlitedb")) || !db.Exec(people) ||
         !db.Exec("CREATE TABLE ABMultiValue (UID INTEGER PRIMARY KEY, record_id INTEGER, property "
                  "INTEGER, identifier INTEGER, label INTEGER, value TEXT);"
                  "CREATE TABLE ABMultiValueLabel (value TEXT, UNIQUE(value));"
@@ -427,11 +426,7 @@ bool SampleBackupWriter::WriteContacts()
              contact.emails.isEmpty() ? QVariant() : QVariant(contact.emails.join(' '))});
         m_content.contacts.push_back(contact);
     }
-    if (!Forget(db, SampleDeletions::Contacts) || !db.Close())
-        return Fail(db.LastError());
-    if (m_deletions)
-        m_deletions->ConfineToFreeList(QStringLiteral("contacts"), file);
-    return true;
+    return (Forget(db, SampleDeletions::Contacts) && db.Close()) || Fail(db.LastError());
 }
 
 bool SampleBackupWriter::WriteMessages()
@@ -479,8 +474,9 @@ bool SampleBackupWriter::WriteMessages()
         while (handles.contains(conversation.handle))
             conversation.handle = PhoneNumber();
         handles.insert(conversation.handle);
-        // The newest conversation stays in the log, as on a phone between checkpoints.
-        if (c == conversations - 1 && (!Forget(db, SampleDeletions::Messages) || !db.StartLog()))
+        // The newest messages stay in the log, as on a phone between checkpoints.
+        if (c == conversations - 1 && !db.Logging() &&
+            (!Forget(db, SampleDeletions::Messages) || !db.StartLog()))
             return Fail(db.LastError());
         const qint64 handle = db.Insert("INSERT INTO handle (id, service) VALUES (?, ?)",
                                         {conversation.handle, QStringLiteral("iMessage")});
@@ -529,6 +525,18 @@ bool SampleBackupWriter::WriteMessages()
                                         conversation.attachments))
                 return false;
             conversation.messages.push_back(message);
+            // Single messages go once the table's last leaf is full, so that
+            // some stay in its gap and a freeblock, which the messages since,
+            // in the log, leave as they were in the file; the conversation so
+            // far counts as written.
+            if (c == conversations - 2 && !db.Logging() &&
+                SampleDeletions::LastLeafFull(db, QStringLiteral("message"))) {
+                m_content.conversations.push_back(conversation);
+                const bool forgotten = Forget(db, SampleDeletions::Messages);
+                m_content.conversations.pop_back();
+                if (!forgotten || !db.StartLog())
+                    return Fail(db.LastError());
+            }
         }
         m_content.conversations.push_back(conversation);
     }

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -101,12 +102,12 @@ bool SampleDeletions::Delete(SqliteWriter& db, Store store, const SampleBackupCo
         // of some only the search index keeps a trace, of others only their
         // values: their own rows were overwritten.
         const QString all = QStringLiteral("ROWID % 20 = 7 OR ROWID % 40 IN (13, 33)");
-        const QString logged = QStringLiteral("INSERT INTO ABPersonChanges (record, type) SELECT "
-                                              "ROWID, 2 FROM ABPerson WHERE ");
         if (!db.Exec(QStringLiteral("CREATE TABLE IF NOT EXISTS ABPersonChanges (record INTEGER, "
                                     "type INTEGER, Image INTEGER, ExternalIdentifier TEXT, "
                                     "StoreID INTEGER)")) ||
-            !db.Exec(logged + all))
+            !db.Exec(QStringLiteral("INSERT INTO ABPersonChanges (record, type) SELECT ROWID, 2 "
+                                    "FROM ABPerson WHERE ") +
+                     all))
             return false;
         const QString name =
             QStringLiteral("trim(ifnull(p.First, '') || ' ' || ifnull(p.Last, ''))");
@@ -132,31 +133,17 @@ bool SampleDeletions::Delete(SqliteWriter& db, Store store, const SampleBackupCo
         const QString index =
             QStringLiteral("DELETE FROM ABPersonFullTextSearch WHERE docid IN (%1)");
         const QString people = QStringLiteral("DELETE FROM ABPerson WHERE ROWID IN (%1)");
-        if (!Take(db, QStringLiteral("contacts"), person + QStringLiteral("ROWID % 40 = 7"),
-                  {entries, multi, index, people}) ||
-            !Take(db, QStringLiteral("contacts"), person + QStringLiteral("ROWID % 40 = 27"),
-                  {people}) ||
-            !db.Exec(QStringLiteral("PRAGMA secure_delete=ON")) ||
-            !Take(db, QStringLiteral("contacts"), person + QStringLiteral("ROWID % 40 = 13"),
-                  {entries, multi, people}) ||
-            !Take(db, QString(), QStringLiteral("SELECT ROWID FROM ABPerson WHERE ROWID % 40 = 33"),
-                  {index, people}) ||
-            !db.Exec(QStringLiteral("PRAGMA secure_delete=OFF")))
-            return false;
-        // Last, as nothing is written after it, every person of two
-        // neighbouring leaves, the second of whose pages goes to the free
-        // list with them.
-        const QStringList freed =
-            FreedPages(db, QStringLiteral("ABPerson"), QStringLiteral("ROWID"));
-        // Their people last: the search index's deletions write pages.
-        const QStringList theirs{logged + QStringLiteral("ROWID IN (%1)"), entries, multi, index};
-        return Take(db, QStringLiteral("contacts"), person + QStringLiteral("1 ") + freed[0],
-                    theirs) &&
-               Take(db, QStringLiteral("contacts"), person + QStringLiteral("1 ") + freed[1],
-                    theirs, "freelist") &&
-               db.Exec(QStringLiteral("DELETE FROM ABPerson WHERE ROWID IN (SELECT ROWID FROM "
-                                      "ABPerson %1)")
-                           .arg(freed[2]));
+        return Take(db, QStringLiteral("contacts"), person + QStringLiteral("ROWID % 40 = 7"),
+                    {entries, multi, index, people}) &&
+               Take(db, QStringLiteral("contacts"), person + QStringLiteral("ROWID % 40 = 27"),
+                    {people}) &&
+               db.Exec(QStringLiteral("PRAGMA secure_delete=ON")) &&
+               Take(db, QStringLiteral("contacts"), person + QStringLiteral("ROWID % 40 = 13"),
+                    {entries, multi, people}) &&
+               Take(db, QString(),
+                    QStringLiteral("SELECT ROWID FROM ABPerson WHERE ROWID % 40 = 33"),
+                    {index, people}) &&
+               db.Exec(QStringLiteral("PRAGMA secure_delete=OFF"));
     }
     case EarlyPeople:
         // Before the table gained its newer columns, each with his values and
@@ -366,94 +353,172 @@ QStringList SampleDeletions::FreedPages(SqliteWriter& db, const QString& table, 
     return {rows(before, cells), rows(before + cells, next), rows(before, cells + next)};
 }
 
+bool SampleDeletions::LastLeafFull(SqliteWriter& db, const QString& table)
+{
+    return !db.Select(QStringLiteral("SELECT 1 FROM pragma_module_list WHERE name = 'dbstat'"))
+                .isEmpty() &&
+           !db.Select(QStringLiteral("SELECT 1 FROM (SELECT ncell, unused, pgsize FROM dbstat "
+                                     "WHERE name = '%1' AND pagetype = 'leaf' ORDER BY path DESC "
+                                     "LIMIT 1) WHERE ncell >= 8 AND unused * 10 < pgsize")
+                          .arg(table))
+                .isEmpty();
+}
+
+std::vector<SampleDeletions::LeafCell>
+SampleDeletions::LastLeaf(SqliteWriter& db, const QString& table, QByteArray& page)
+{
+    page.clear();
+    const QList<QVariantList> leaf =
+        db.Select(QStringLiteral("SELECT 1 FROM pragma_module_list WHERE name = 'dbstat'"))
+                .isEmpty()
+            ? QList<QVariantList>()
+            : db.Select(QStringLiteral("SELECT pageno, pgsize FROM dbstat WHERE name = '%1' AND "
+                                       "pagetype = 'leaf' ORDER BY path DESC LIMIT 1")
+                            .arg(table));
+    // The file holds what was committed; the writer goes on in a new transaction.
+    QFile file(db.Path());
+    if (leaf.isEmpty() || !db.Exec(QStringLiteral("COMMIT; BEGIN")) ||
+        !file.open(QIODevice::ReadOnly))
+        return {};
+    const qint64 size = leaf[0].value(1).toLongLong();
+    if (!file.seek((leaf[0].value(0).toLongLong() - 1) * size))
+        return {};
+    page = file.read(size);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(page.constData());
+    const auto varint = [&](qint64& at, quint64& value) {
+        value = 0;
+        for (int k = 0; k < 9 && at < page.size(); ++k) {
+            const unsigned char b = bytes[at++];
+            value = k == 8 ? (value << 8) | b : (value << 7) | (b & 0x7F);
+            if (k == 8 || b < 0x80)
+                return true;
+        }
+        return false;
+    };
+    std::vector<LeafCell> cells;
+    if (page.size() != size || bytes[0] != 13)
+        return cells;
+    const int count = bytes[3] << 8 | bytes[4];
+    for (int i = 0; i < count && 10 + 2 * i <= page.size(); ++i) {
+        qint64 at = bytes[8 + 2 * i] << 8 | bytes[9 + 2 * i];
+        const qint64 start = at;
+        quint64 payload = 0, rowid = 0;
+        // A record spilling to an overflow page is no cell to place.
+        if (!varint(at, payload) || !varint(at, rowid) || payload > quint64(size - 35))
+            return {};
+        cells.push_back({quint32(start), quint32(at - start + qint64(payload)), qint64(rowid)});
+    }
+    std::sort(cells.begin(), cells.end(),
+              [](const LeafCell& a, const LeafCell& b) { return a.offset < b.offset; });
+    return cells;
+}
+
 bool SampleDeletions::MessagePlaces(SqliteWriter& db, const SampleBackupContent& content)
 {
-    // The seven newest messages, all on the table's last leaf, which holds
-    // its cells newest first from the top of its content area: the three
-    // oldest go into one freeblock, whose far end a new message takes (and
-    // that message goes too); the two newest go into the gap, each its head
-    // overwritten by a freeblock header. Needs the page statistics to know
-    // the leaf; without them nothing is left there.
-    if (db.Select(QStringLiteral("SELECT 1 FROM pragma_module_list WHERE name = 'dbstat'"))
-            .isEmpty())
+    // On the message table's last leaf, by where the cells lie: the two at
+    // the top of the content area go into the gap, each its head
+    // overwritten by a freeblock header; three neighbours below go into one
+    // freeblock, whose far end a new message takes (and that message goes
+    // too). Needs the page statistics to find the leaf; without them, or
+    // on a leaf these deletions would leave underfull (SQLite would then
+    // rebuild it), nothing is left there.
+    QByteArray page;
+    const std::vector<LeafCell> cells = LastLeaf(db, QStringLiteral("message"), page);
+    if (cells.size() < 8)
         return true;
-    const QList<QVariantList> leaf =
-        db.Select(QStringLiteral("SELECT ncell FROM dbstat WHERE name = 'message' AND pagetype = "
-                                 "'leaf' ORDER BY path DESC LIMIT 1"));
-    // With what the record stores of its own beyond what every message has.
-    const QList<QVariantList> newest = db.Select(QStringLiteral(
-        "SELECT m.ROWID, m.guid, m.handle_id, j.chat_id, m.date, length(CAST(m.guid AS BLOB)) + "
-        "ifnull(length(CAST(m.text AS BLOB)), 0) + ifnull(length(m.attributedBody), 0) FROM "
-        "message m JOIN chat_message_join j ON j.message_id = m.ROWID ORDER BY m.ROWID DESC "
-        "LIMIT 7"));
-    if (leaf.isEmpty() || leaf[0].value(0).toInt() < 7 || newest.size() < 7)
+    const auto joined = [&cells](std::size_t i, std::size_t count) {
+        for (std::size_t k = i; k + 1 < i + count; ++k) {
+            if (cells[k].offset + cells[k].size != cells[k + 1].offset)
+                return false;
+        }
         return true;
-    // Until the newest conversation, a message's rowid tells its place in the content.
-    const auto entry = [&](const QVariantList& row, const char* place) {
-        const qint64 index = row.value(0).toLongLong() - 1;
-        const qint64 each = content.conversations.empty()
-                                ? 0
-                                : qint64(content.conversations.front().messages.size());
-        if (each == 0 || index / each >= qint64(content.conversations.size()))
-            return;
-        const auto& conversation = content.conversations[std::size_t(index / each)];
-        const QString& text = conversation.messages[std::size_t(index % each)].text;
-        const Entry found{text, row.value(1).toString()};
-        if (place)
-            Place(QStringLiteral("messages"), place, found);
-        else
-            m_truth[QStringLiteral("messages")] << found;
-        // A cut record is no message of a chat any more.
-        if (place)
-            m_truth[QStringLiteral("message chats")]
-                << Entry{conversation.handle + QLatin1Char('|') + text, found.probe};
     };
-    const auto remove = [&db](const QString& ids) {
+    // Three neighbours a live cell follows, below the gap's two.
+    std::size_t block = 2;
+    while (block + 3 < cells.size() && !joined(block, 4))
+        ++block;
+    qint64 used = 0, taken = 0;
+    for (std::size_t k = 0; k < cells.size(); ++k) {
+        used += cells[k].size;
+        taken += k < 2 || (k >= block && k < block + 3) ? cells[k].size : 0;
+    }
+    if (!joined(0, 2) || block + 3 >= cells.size() || 3 * (used - taken) < page.size() + 192)
+        return true;
+    const auto ids = [&cells](std::initializer_list<std::size_t> which) {
+        QStringList list;
+        for (const std::size_t k : which)
+            list << QString::number(cells[k].rowid);
+        return list.join(QLatin1Char(','));
+    };
+    // What each stores of its own, which must lie whole on the page for the
+    // record to be whole; the last column the chat of the newest.
+    const QList<QVariantList> rows = db.Select(
+        QStringLiteral("SELECT m.ROWID, m.guid, m.handle_id, j.chat_id, m.date, "
+                       "ifnull(m.text, '') FROM message m JOIN chat_message_join j ON "
+                       "j.message_id = m.ROWID WHERE m.ROWID IN (%1) ORDER BY m.ROWID DESC")
+            .arg(ids({0, 1, block, block + 1, block + 2})));
+    if (rows.size() != 5)
+        return true;
+    QHash<qint64, QVariantList> byRow;
+    for (const QVariantList& row : rows)
+        byRow.insert(row.value(0).toLongLong(), row);
+    const auto remove = [&db](const QString& list) {
         return db.Exec(QStringLiteral("DELETE FROM chat_message_join WHERE message_id IN (%1); "
                                       "DELETE FROM message WHERE ROWID IN (%1)")
-                           .arg(ids));
+                           .arg(list));
     };
-    const QString block = QStringLiteral("%1,%2,%3")
-                              .arg(newest[6].value(0).toLongLong())
-                              .arg(newest[5].value(0).toLongLong())
-                              .arg(newest[4].value(0).toLongLong());
-    if (!remove(block))
-        return false;
+    const QVariantList& newest = rows.first();
     const QString text = QStringLiteral("Ok");
     const QString guid =
-        QUuid::createUuidV5(QUuid(), QStringLiteral("cut-%1").arg(newest[0].value(1).toString()))
+        QUuid::createUuidV5(QUuid(), QStringLiteral("cut-%1").arg(newest.value(1).toString()))
             .toString(QUuid::WithoutBraces)
             .toUpper();
-    // The new message takes the end of the oldest; the next is whole if the
-    // oldest is the longer.
-    entry(newest[6], nullptr);
-    entry(newest[5],
-          newest[6].value(5).toInt() >= guid.size() + text.size() + 8 ? "cut freeblock" : nullptr);
-    entry(newest[4], "cut freeblock");
+    if (!remove(ids({block, block + 1, block + 2})))
+        return false;
     const qint64 cutter =
         db.Insert(QStringLiteral("INSERT INTO message (guid, text, handle_id, service, date, "
                                  "is_from_me) VALUES (?, ?, ?, 'iMessage', ?, 1)"),
-                  {guid, text, newest[0].value(2), newest[0].value(4).toLongLong() + 60});
+                  {guid, text, newest.value(2), newest.value(4).toLongLong() + 60});
     if (cutter < 0 ||
         db.Insert(QStringLiteral("INSERT INTO chat_message_join (chat_id, message_id) VALUES "
                                  "(?, ?)"),
-                  {newest[0].value(3), cutter}) < 0 ||
-        !remove(QString::number(cutter)))
+                  {newest.value(3), cutter}) < 0 ||
+        !remove(QString::number(cutter)) || !remove(ids({0})) || !remove(ids({1})))
         return false;
-    const Entry cut{text, guid};
-    Place(QStringLiteral("messages"), "cut freeblock", cut);
+    // Each record is told by what the page still holds of it.
+    LastLeaf(db, QStringLiteral("message"), page);
+    const auto whole = [&page](const QString& own, const QString& text) {
+        return page.contains(own.toUtf8()) && page.contains(text.toUtf8());
+    };
+    // Until the newest conversation, a message's rowid tells its place in the content.
+    const qint64 each =
+        content.conversations.empty() ? 0 : qint64(content.conversations.front().messages.size());
+    for (const std::size_t k : {std::size_t(0), std::size_t(1), block, block + 1, block + 2}) {
+        const QVariantList& row = byRow.value(cells[k].rowid);
+        const qint64 index = cells[k].rowid - 1;
+        if (each == 0 || index / each >= qint64(content.conversations.size()))
+            continue;
+        const auto& conversation = content.conversations[std::size_t(index / each)];
+        const Entry found{conversation.messages[std::size_t(index % each)].text,
+                          row.value(1).toString()};
+        if (!whole(found.probe, row.value(5).toString())) {
+            m_truth[QStringLiteral("messages")] << found;
+            continue;
+        }
+        Place(QStringLiteral("messages"), k < 2 ? "gap" : "cut freeblock", found);
+        m_truth[QStringLiteral("message chats")]
+            << Entry{conversation.handle + QLatin1Char('|') + found.key, found.probe};
+    }
+    if (!whole(guid, text))
+        return true;
+    Place(QStringLiteral("messages"), "cut freeblock", Entry{text, guid});
     const QString chat =
         db.Select(QStringLiteral("SELECT chat_identifier FROM chat WHERE ROWID = %1")
-                      .arg(newest[0].value(3).toLongLong()))
+                      .arg(newest.value(3).toLongLong()))
             .value(0)
             .value(0)
             .toString();
     m_truth[QStringLiteral("message chats")] << Entry{chat + QLatin1Char('|') + text, guid};
-    if (!remove(QString::number(newest[0].value(0).toLongLong())) ||
-        !remove(QString::number(newest[1].value(0).toLongLong())))
-        return false;
-    entry(newest[0], "gap");
-    entry(newest[1], "gap");
     return true;
 }
 

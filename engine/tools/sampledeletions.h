@@ -5,6 +5,8 @@
 #include <QMap>
 #include <QString>
 
+#include <vector>
+
 class SqliteWriter;
 struct SampleBackupContent;
 
@@ -60,6 +62,10 @@ public:
         QString key, probe;
     };
     const QMap<QString, QList<Entry>>& Truth() const { return m_truth; }
+    // Whether `table`'s last leaf holds eight cells or more and has less
+    // than a tenth of its page free: the moment for Messages to leave
+    // records in its gap and a cut freeblock.
+    static bool LastLeafFull(SqliteWriter& db, const QString& table);
     // Keeps the "freelist" place of `category`'s records only where the
     // record lies on a free page of the closed database at `path`: SQLite
     // moves some cells of a leaf it frees elsewhere first.
@@ -85,6 +91,15 @@ private:
     // all, to the free list. Clauses that select nothing without page
     // statistics.
     static QStringList FreedPages(SqliteWriter& db, const QString& table, const QString& key);
+    struct LeafCell
+    {
+        quint32 offset, size;
+        qint64 rowid;
+    };
+    // The cells of `table`'s last leaf in the order they lie, read with the
+    // page into `page` from the file once what came before is committed;
+    // none without page statistics.
+    static std::vector<LeafCell> LastLeaf(SqliteWriter& db, const QString& table, QByteArray& page);
     // The gap and a cut freeblock on the message table's last leaf.
     bool MessagePlaces(SqliteWriter& db, const SampleBackupContent& content);
 

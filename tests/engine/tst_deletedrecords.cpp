@@ -148,10 +148,8 @@ void TestDeletedRecords::recovered_data()
             << int(type) << QString(category) << files << QString(place);
     };
     const QString home = QStringLiteral("HomeDomain/Library/");
-    const QString people = home + "AddressBook/AddressBook.sqlitedb";
-    row(MD_CONTACT, "contacts", {people});
-    for (const char* place : {"added column", "freelist"})
-        row(MD_CONTACT, "contacts", {people}, place);
+    row(MD_CONTACT, "contacts", {home + "AddressBook/AddressBook.sqlitedb"});
+    row(MD_CONTACT, "contacts", {home + "AddressBook/AddressBook.sqlitedb"}, "added column");
     row(MD_MESSAGE, "messages", {home + "SMS/sms.db"});
     for (const char* place : {"gap", "cut freeblock", "WAL", "added column"})
         row(MD_MESSAGE, "messages", {home + "SMS/sms.db"}, place);

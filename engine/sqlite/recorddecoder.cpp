@@ -186,9 +186,7 @@ bool RecordDecoder::decodeDamagedCell(const uint8_t* page, uint32_t offset, uint
             if (count < columns && !shortReading(schema, count))
                 continue;
             m_count = count;
-            // Last, a payload size and rowid of two bytes each, as the records
-            // of wide tables have: the header size is intact and must agree.
-            for (const Form form : {Form{3, 1}, Form{3, 2}, Form{2, 2}, Form{4, 1}, Form{4, 2}}) {
+            for (const Form form : {Form{3, 1}, Form{3, 2}, Form{2, 2}}) {
                 // A lone column's type proves little: its record must fill its
                 // space or be followed by an intact cell.
                 if (columns == 1 && m_minimumEndFit < 2)
@@ -201,11 +199,6 @@ bool RecordDecoder::decodeDamagedCell(const uint8_t* page, uint32_t offset, uint
                 if (varintLength(header) != int(form.sizeBytes))
                     continue;
                 if (form.prefix == 3 && form.sizeBytes == 2 && page[intact] != (header & 0x7f))
-                    continue;
-                uint64_t stated = 0;
-                if (form.prefix == 4 &&
-                    (readVarint(page + headerStart, end, stated) != int(form.sizeBytes) ||
-                     stated != header))
                     continue;
                 if (finish(page, offset, headerStart, header, limit, form.prefix, schema, cell,
                            values))

@@ -52,6 +52,16 @@ QString MessageChats(int residue)
            Inside("message", "m.ROWID");
 }
 
+// The rows of a query of the page statistics; none where this build of
+// SQLite has no such table.
+QList<QVariantList> PageStatistics(SqliteWriter& db, const QString& sql)
+{
+    return db.Select(QStringLiteral("SELECT 1 FROM pragma_module_list WHERE name = 'dbstat'"))
+                   .isEmpty()
+               ? QList<QVariantList>()
+               : db.Select(sql);
+}
+
 const char* const PersonKey =
     "SELECT ROWID, trim(ifnull(First, '') || ' ' || ifnull(Last, '')), ifnull(First, '') || "
     "ifnull(Last, '') FROM ABPerson WHERE ";
@@ -332,13 +342,10 @@ bool SampleDeletions::Delete(SqliteWriter& db, Store store, const SampleBackupCo
 QStringList SampleDeletions::FreedPages(SqliteWriter& db, const QString& table, const QString& key)
 {
     // The leaves in key order, each with its number of cells.
-    const QList<QVariantList> leaves =
-        db.Select(QStringLiteral("SELECT 1 FROM pragma_module_list WHERE name = 'dbstat'"))
-                .isEmpty()
-            ? QList<QVariantList>()
-            : db.Select(QStringLiteral("SELECT ncell FROM dbstat WHERE name = '%1' AND pagetype "
-                                       "= 'leaf' ORDER BY path")
-                            .arg(table));
+    const QList<QVariantList> leaves = PageStatistics(
+        db, QStringLiteral("SELECT ncell FROM dbstat WHERE name = '%1' AND pagetype = 'leaf' "
+                           "ORDER BY path")
+                .arg(table));
     if (leaves.size() < 6)
         return {QStringLiteral("LIMIT 0"), QStringLiteral("LIMIT 0"), QStringLiteral("LIMIT 0")};
     const int first = int(leaves.size()) / 2;
@@ -355,12 +362,11 @@ QStringList SampleDeletions::FreedPages(SqliteWriter& db, const QString& table, 
 
 bool SampleDeletions::LastLeafFull(SqliteWriter& db, const QString& table)
 {
-    return !db.Select(QStringLiteral("SELECT 1 FROM pragma_module_list WHERE name = 'dbstat'"))
-                .isEmpty() &&
-           !db.Select(QStringLiteral("SELECT 1 FROM (SELECT ncell, unused, pgsize FROM dbstat "
-                                     "WHERE name = '%1' AND pagetype = 'leaf' ORDER BY path DESC "
-                                     "LIMIT 1) WHERE ncell >= 8 AND unused * 10 < pgsize")
-                          .arg(table))
+    return !PageStatistics(db, QStringLiteral("SELECT 1 FROM (SELECT ncell, unused, pgsize FROM "
+                                              "dbstat WHERE name = '%1' AND pagetype = 'leaf' "
+                                              "ORDER BY path DESC LIMIT 1) WHERE ncell >= 8 AND "
+                                              "unused * 10 < pgsize")
+                                   .arg(table))
                 .isEmpty();
 }
 
@@ -368,13 +374,10 @@ std::vector<SampleDeletions::LeafCell>
 SampleDeletions::LastLeaf(SqliteWriter& db, const QString& table, QByteArray& page)
 {
     page.clear();
-    const QList<QVariantList> leaf =
-        db.Select(QStringLiteral("SELECT 1 FROM pragma_module_list WHERE name = 'dbstat'"))
-                .isEmpty()
-            ? QList<QVariantList>()
-            : db.Select(QStringLiteral("SELECT pageno, pgsize FROM dbstat WHERE name = '%1' AND "
-                                       "pagetype = 'leaf' ORDER BY path DESC LIMIT 1")
-                            .arg(table));
+    const QList<QVariantList> leaf = PageStatistics(
+        db, QStringLiteral("SELECT pageno, pgsize FROM dbstat WHERE name = '%1' AND pagetype = "
+                           "'leaf' ORDER BY path DESC LIMIT 1")
+                .arg(table));
     // The file holds what was committed; the writer goes on in a new transaction.
     QFile file(db.Path());
     if (leaf.isEmpty() || !db.Exec(QStringLiteral("COMMIT; BEGIN")) ||

@@ -529,7 +529,7 @@ bool SampleBackupWriter::WriteMessages()
             // some stay in its gap and a freeblock, which the messages since,
             // in the log, leave as they were in the file; the conversation so
             // far counts as written.
-            if (c == conversations - 2 && !db.Logging() &&
+            if (m_deletions && c == conversations - 2 && !db.Logging() &&
                 SampleDeletions::LastLeafFull(db, QStringLiteral("message"))) {
                 m_content.conversations.push_back(conversation);
                 const bool forgotten = Forget(db, SampleDeletions::Messages);

@@ -32,7 +32,8 @@ struct SampleBackupContent;
 class SampleDeletions
 {
 public:
-    // Messages: single messages here and there; Conversation: one whole
+    // Messages: single messages here and there, run once the message
+    // table's last leaf is full (see LastLeafFull()); Conversation: one whole
     // conversation, which sms.db deletes in its log; OlderMessages: messages
     // deleted before the message table gained its newer columns. EarlyPeople: people
     // deleted before the address book's table gained its newer columns;
@@ -54,7 +55,8 @@ public:
         WhatsApp
     };
 
-    // Run on an open database just before it is closed; false with the
+    // Run on an open database when its store says (most just before it is
+    // closed, the Early and Older ones as the table grows); false with the
     // database's error when a statement fails.
     bool Delete(SqliteWriter& db, Store store, const SampleBackupContent& content);
     struct Entry

@@ -9,6 +9,7 @@
 #include "samplepictures.h"
 #include "samplerandom.h"
 #include "samplereminderstore.h"
+#include "samplestoreschemas.h"
 #include "samplewechatwriter.h"
 #include "samplewords.h"
 #include "sqlitewriter.h"
@@ -431,26 +432,9 @@ bool SampleBackupWriter::WriteContacts()
 bool SampleBackupWriter::WriteMessages()
 {
     SqliteWriter db;
+    // The generation's own tables, every column in its place.
     if (!db.Open(AddFile(Home, "Library/SMS/sms.db")) ||
-        !db.Exec(
-            "CREATE TABLE handle (ROWID INTEGER PRIMARY KEY AUTOINCREMENT UNIQUE, id TEXT NOT "
-            "NULL, country TEXT, service TEXT NOT NULL, uncanonicalized_id TEXT);"
-            "CREATE TABLE chat (ROWID INTEGER PRIMARY KEY AUTOINCREMENT, guid TEXT UNIQUE NOT "
-            "NULL, style INTEGER, state INTEGER, chat_identifier TEXT, service_name TEXT, "
-            "display_name TEXT);"
-            "CREATE TABLE message (ROWID INTEGER PRIMARY KEY AUTOINCREMENT, guid TEXT UNIQUE "
-            "NOT NULL, text TEXT, handle_id INTEGER DEFAULT 0, service TEXT, date INTEGER, "
-            "date_read INTEGER, is_from_me INTEGER DEFAULT 0, cache_has_attachments INTEGER "
-            "DEFAULT 0, attributedBody BLOB);"
-            "CREATE TABLE chat_message_join (chat_id INTEGER, message_id INTEGER, "
-            "message_date INTEGER DEFAULT 0, PRIMARY KEY (chat_id, message_id));"
-            "CREATE TABLE chat_handle_join (chat_id INTEGER, handle_id INTEGER, UNIQUE(chat_id, "
-            "handle_id));"
-            "CREATE TABLE attachment (ROWID INTEGER PRIMARY KEY AUTOINCREMENT, guid TEXT "
-            "UNIQUE NOT NULL, created_date INTEGER DEFAULT 0, filename TEXT, mime_type TEXT, "
-            "transfer_name TEXT, total_bytes INTEGER DEFAULT 0);"
-            "CREATE TABLE message_attachment_join (message_id INTEGER, attachment_id INTEGER, "
-            "UNIQUE(message_id, attachment_id));"))
+        !db.Exec(SampleStoreSchemas::Messages(m_options.ios)))
         return Fail(db.LastError());
     // iOS 16 on: recently deleted messages, and texts kept only in attributedBody.
     const bool recent = m_options.ios >= 16;
@@ -460,6 +444,7 @@ bool SampleBackupWriter::WriteMessages()
                            "ck_sync_state INTEGER DEFAULT 0, PRIMARY KEY (chat_id, message_id))"))
         return Fail(db.LastError());
     const int conversations = 40 * m_options.scale;
+    const QStringList updates = SampleStoreSchemas::MessageUpdates(m_options.ios);
     const int messagesEach = 75;
     int attachmentNumber = 0;
     QSet<QString> handles;
@@ -475,12 +460,23 @@ bool SampleBackupWriter::WriteMessages()
                 m_content.contacts[static_cast<std::size_t>(c) % m_content.contacts.size()];
             conversation.handle = contact.phones.first();
         }
+        // Half the conversations in, the system update adds the message
+        // table's newer columns; the messages deleted before stay shorter.
+        if (c == conversations / 2 && !updates.isEmpty()) {
+            if (!Forget(db, SampleDeletions::OlderMessages))
+                return false;
+            for (const QString& column : updates) {
+                if (!db.Exec(QStringLiteral("ALTER TABLE message ADD COLUMN ") + column))
+                    return Fail(db.LastError());
+            }
+        }
         // One conversation per partner: a number already taken gets a new one.
         while (handles.contains(conversation.handle))
             conversation.handle = PhoneNumber();
         handles.insert(conversation.handle);
-        // The newest conversation stays in the log, as on a phone between checkpoints.
-        if (c == conversations - 1 && (!Forget(db, SampleDeletions::Messages) || !db.StartLog()))
+        // The newest messages stay in the log, as on a phone between checkpoints.
+        if (c == conversations - 1 && !db.Logging() &&
+            (!Forget(db, SampleDeletions::Messages) || !db.StartLog()))
             return Fail(db.LastError());
         const qint64 handle = db.Insert("INSERT INTO handle (id, service) VALUES (?, ?)",
                                         {conversation.handle, QStringLiteral("iMessage")});
@@ -517,15 +513,30 @@ bool SampleBackupWriter::WriteMessages()
                 db.Insert("INSERT INTO chat_recoverable_message_join (chat_id, message_id, "
                           "delete_date) VALUES (?, ?, ?)",
                           {chat, row, static_cast<qint64>(m_now - 86400)});
-            else
+            else if (m_options.ios >= 12)
                 db.Insert("INSERT INTO chat_message_join (chat_id, message_id, message_date) "
                           "VALUES (?, ?, ?)",
                           {chat, row, static_cast<qint64>(message.date)});
+            else
+                db.Insert("INSERT INTO chat_message_join (chat_id, message_id) VALUES (?, ?)",
+                          {chat, row});
             if (m_options.media && m % 37 == 5 && c < 20 &&
                 !WriteMessageAttachment(db, row, ++attachmentNumber, seconds,
                                         conversation.attachments))
                 return false;
             conversation.messages.push_back(message);
+            // Single messages go once the table's last leaf is full, so that
+            // some stay in its gap and a freeblock, which the messages since,
+            // in the log, leave as they were in the file; the conversation so
+            // far counts as written.
+            if (m_deletions && c == conversations - 2 && !db.Logging() &&
+                SampleDeletions::LastLeafFull(db, QStringLiteral("message"))) {
+                m_content.conversations.push_back(conversation);
+                const bool forgotten = Forget(db, SampleDeletions::Messages);
+                m_content.conversations.pop_back();
+                if (!forgotten || !db.StartLog())
+                    return Fail(db.LastError());
+            }
         }
         m_content.conversations.push_back(conversation);
     }
@@ -566,9 +577,15 @@ bool SampleBackupWriter::WriteMessageAttachment(SqliteWriter& db, qint64 message
     if (!WriteContent(Media, path, SamplePictures::Picture(number + 500, "JPEG")))
         return false;
     const qint64 attachment =
-        db.Insert("INSERT INTO attachment (guid, created_date, filename, mime_type, "
-                  "transfer_name) VALUES (?, ?, ?, 'image/jpeg', ?)",
-                  {guid, static_cast<qint64>(seconds), QStringLiteral("~/") + path, name});
+        // From iOS 12 on an attachment also keeps the GUID it first had.
+        m_options.ios >= 12
+            ? db.Insert(
+                  "INSERT INTO attachment (guid, created_date, filename, mime_type, "
+                  "transfer_name, original_guid) VALUES (?, ?, ?, 'image/jpeg', ?, ?)",
+                  {guid, static_cast<qint64>(seconds), QStringLiteral("~/") + path, name, guid})
+            : db.Insert("INSERT INTO attachment (guid, created_date, filename, mime_type, "
+                        "transfer_name) VALUES (?, ?, ?, 'image/jpeg', ?)",
+                        {guid, static_cast<qint64>(seconds), QStringLiteral("~/") + path, name});
     if (attachment < 0 || db.Insert("INSERT INTO message_attachment_join (message_id, "
                                     "attachment_id) VALUES (?, ?)",
                                     {message, attachment}) < 0)
@@ -583,13 +600,19 @@ bool SampleBackupWriter::WriteCalls()
     const bool old = m_options.ios <= 7;
     SqliteWriter db;
     // The phone's settings: freed bytes, and a page's old cells, stay.
-    if (!db.Open(old ? AddFile("WirelessDomain", "Library/CallHistory/call_history.db")
-                     : AddFile(Home, "Library/CallHistoryDB/CallHistory.storedata")) ||
-        !db.Exec(QStringLiteral("PRAGMA secure_delete=OFF")) ||
-        !SampleCalls::Write(db, m_random, m_now, m_options.scale, m_options.ios, m_content,
-                            [this, &db] { return Forget(db, SampleDeletions::EarlyCalls); }))
+    const QString file = old ? AddFile("WirelessDomain", "Library/CallHistory/call_history.db")
+                             : AddFile(Home, "Library/CallHistoryDB/CallHistory.storedata");
+    if (!db.Open(file) || !db.Exec(QStringLiteral("PRAGMA secure_delete=OFF")) ||
+        !SampleCalls::Write(
+            db, m_random, m_now, m_options.scale, m_options.ios, m_content,
+            [this, &db] { return Forget(db, SampleDeletions::EarlyCalls); },
+            [this, &db] { return Forget(db, SampleDeletions::OlderCalls); }))
         return Fail(db.LastError());
-    return (Forget(db, SampleDeletions::Calls) && db.Close()) || Fail(db.LastError());
+    if (!Forget(db, SampleDeletions::Calls) || !db.Close())
+        return Fail(db.LastError());
+    if (m_deletions)
+        m_deletions->ConfineToFreeList(QStringLiteral("calls"), file);
+    return true;
 }
 
 bool SampleBackupWriter::WriteCalendar()

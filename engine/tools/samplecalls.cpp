@@ -1,8 +1,11 @@
 #include "samplecalls.h"
 
 #include "samplerandom.h"
+#include "samplestoreschemas.h"
 #include "samplewords.h"
 #include "sqlitewriter.h"
+
+#include <QUuid>
 
 bool SampleCalls::RootIsLeaf(SqliteWriter& db)
 {
@@ -15,25 +18,37 @@ bool SampleCalls::RootIsLeaf(SqliteWriter& db)
 }
 
 bool SampleCalls::Write(SqliteWriter& db, SampleRandom& random, double now, int scale, int ios,
-                        SampleBackupContent& content, const std::function<bool()>& early)
+                        SampleBackupContent& content, const std::function<bool()>& early,
+                        const std::function<bool()>& beforeUpdate)
 {
     const bool old = ios <= 7;
     // The old store is dated in seconds since 1970, with flags for the
     // direction and FaceTime.
-    if (!db.Exec(
-            old ? "CREATE TABLE call (ROWID INTEGER PRIMARY KEY AUTOINCREMENT, address TEXT, "
-                  "date INTEGER, duration INTEGER, flags INTEGER, id INTEGER, name TEXT, "
-                  "country_code TEXT, network_code TEXT, read INTEGER, assisted INTEGER, "
-                  "face_time_data BLOB, originalAddress TEXT)"
-                : "CREATE TABLE ZCALLRECORD (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, Z_OPT "
-                  "INTEGER, ZANSWERED INTEGER, ZCALLTYPE INTEGER, ZDISCONNECTED_CAUSE INTEGER, "
-                  "ZORIGINATED INTEGER, ZDATE TIMESTAMP, ZDURATION FLOAT, ZADDRESS VARCHAR, "
-                  "ZNAME VARCHAR, ZSERVICE_PROVIDER VARCHAR)"))
+    if (!db.Exec(old ? QStringLiteral(
+                           "CREATE TABLE call (ROWID INTEGER PRIMARY KEY AUTOINCREMENT, address "
+                           "TEXT, date INTEGER, duration INTEGER, flags INTEGER, id INTEGER, name "
+                           "TEXT, country_code TEXT, network_code TEXT, read INTEGER, assisted "
+                           "INTEGER, face_time_data BLOB, originalAddress TEXT)")
+                     : SampleStoreSchemas::CallRecord(ios) +
+                           QStringLiteral(
+                               "; CREATE TABLE ZCALLDBPROPERTIES (Z_PK INTEGER PRIMARY KEY, Z_ENT "
+                               "INTEGER, Z_OPT INTEGER, ZTIMER_ALL FLOAT, ZTIMER_INCOMING FLOAT, "
+                               "ZTIMER_LAST FLOAT, ZTIMER_LIFETIME FLOAT, ZTIMER_OUTGOING FLOAT)")))
         return false;
     const int count = 200 * scale;
+    // The columns a later update added come once part of the calls are in.
+    const QStringList added = old ? QStringList() : SampleStoreSchemas::CallRecordAdded(ios);
     bool grown = !early;
     double date = now - 86400.0 * 200;
     for (int i = 0; i < count; ++i) {
+        if (i == count * 2 / 5 && !added.isEmpty()) {
+            if (beforeUpdate && !beforeUpdate())
+                return false;
+            for (const QString& column : added) {
+                if (!db.Exec(QStringLiteral("ALTER TABLE ZCALLRECORD ADD COLUMN ") + column))
+                    return false;
+            }
+        }
         SampleBackupContent::Call call;
         date += random.Range(600, 80000) + (old ? 0 : 0.25);
         call.date = date;
@@ -80,12 +95,22 @@ bool SampleCalls::Write(SqliteWriter& db, SampleRandom& random, double now, int 
             const int cause = call.answered || call.cancelled ? 0 : 6;
             // Watched until the table outgrows its root page.
             const bool leaf = !grown && RootIsLeaf(db);
-            if (db.Insert("INSERT INTO ZCALLRECORD (Z_ENT, Z_OPT, ZANSWERED, ZCALLTYPE, "
-                          "ZDISCONNECTED_CAUSE, ZORIGINATED, ZDATE, ZDURATION, ZADDRESS, ZNAME, "
-                          "ZSERVICE_PROVIDER) VALUES (2, 1, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
-                          {call.answered && !(call.outgoing && ios >= 17) ? 1 : 0, type, cause,
-                           call.outgoing ? 1 : 0, call.date, call.duration, call.address, name,
-                           provider}) < 0)
+            // ZCALL_CATEGORY: 1 audio, 2 video; ZHANDLE_TYPE: 2 a number, 3 an address.
+            const bool email = call.address.contains(QLatin1Char('@'));
+            const QString unique =
+                QUuid::createUuidV5(QUuid(), QStringLiteral("call-%1-%2").arg(call.date).arg(i))
+                    .toString(QUuid::WithoutBraces)
+                    .toUpper();
+            if (db.Insert("INSERT INTO ZCALLRECORD (Z_ENT, Z_OPT, ZANSWERED, ZCALL_CATEGORY, "
+                          "ZCALLTYPE, ZDISCONNECTED_CAUSE, ZHANDLE_TYPE, ZNUMBER_AVAILABILITY, "
+                          "ZORIGINATED, ZREAD, ZDATE, ZDURATION, ZADDRESS, ZISO_COUNTRY_CODE, "
+                          "ZNAME, ZSERVICE_PROVIDER, ZUNIQUE_ID) VALUES (2, 1, ?, ?, ?, ?, ?, 0, "
+                          "?, 1, ?, ?, ?, ?, ?, ?, ?)",
+                          {call.answered && !(call.outgoing && ios >= 17) ? 1 : 0,
+                           type == 8 ? 2 : 1, type, cause, email ? 3 : 2, call.outgoing ? 1 : 0,
+                           call.date, call.duration, call.address,
+                           email ? QVariant() : QVariant(QStringLiteral("gb")), name, provider,
+                           unique}) < 0)
                 return false;
             if (leaf && !RootIsLeaf(db)) {
                 grown = true;

@@ -21,9 +21,13 @@ public:
     // ios: the system generation whose store is written (7 the old one).
     // `early`, when given (the newer store), runs once, right after the call
     // that made the table outgrow its root page, which keeps its old cells
-    // as an interior page; a false answer fails the write.
+    // as an interior page; `beforeUpdate`, when given, runs once just before
+    // a generation whose update appended columns to the call table (iOS 18)
+    // adds them, so that the calls it deletes are records older than those
+    // columns. A false answer from either fails the write.
     static bool Write(SqliteWriter& db, SampleRandom& random, double now, int scale, int ios,
-                      SampleBackupContent& content, const std::function<bool()>& early = nullptr);
+                      SampleBackupContent& content, const std::function<bool()>& early = nullptr,
+                      const std::function<bool()>& beforeUpdate = nullptr);
 
 private:
     static bool RootIsLeaf(SqliteWriter& db);

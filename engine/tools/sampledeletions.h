@@ -5,6 +5,8 @@
 #include <QMap>
 #include <QString>
 
+#include <vector>
+
 class SqliteWriter;
 struct SampleBackupContent;
 
@@ -23,24 +25,29 @@ struct SampleBackupContent;
 // header overwrote, in a leaf's unallocated gap), "cut freeblock" (whole
 // records of a freeblock whose last record a later row cut), "interior page"
 // (the root page that was a leaf), "added column" (older than the table's
-// last ALTER TABLE ... ADD COLUMN). Each key comes with a probe, a text the record stores whole (a
-// GUID, a title), by which a reader of the files can tell whether SQLite
-// reused the record's bytes. The truth is written beside the backup folder,
-// never in it.
+// last ALTER TABLE ... ADD COLUMN), "freelist" (on pages the deletion freed
+// whole), "WAL" (deleted in the log only). Each key comes with a probe, a text the record stores
+// whole (a GUID, a title), by which a reader of the files can tell whether SQLite reused the
+// record's bytes. The truth is written beside the backup folder, never in it.
 class SampleDeletions
 {
 public:
-    // Messages: single messages here and there; Conversation: one whole
-    // conversation, which sms.db deletes in its log. EarlyPeople: people
+    // Messages: single messages here and there, run once the message
+    // table's last leaf is full (see LastLeafFull()); Conversation: one whole
+    // conversation, which sms.db deletes in its log; OlderMessages: messages
+    // deleted before the message table gained its newer columns. EarlyPeople: people
     // deleted before the address book's table gained its newer columns;
-    // EarlyCalls: calls deleted as the call table outgrew its root page.
+    // EarlyCalls: calls deleted as the call table outgrew its root page;
+    // OlderCalls: calls deleted before an update added columns to their table.
     enum Store {
         Contacts,
         EarlyPeople,
         Messages,
+        OlderMessages,
         Conversation,
         Calls,
         EarlyCalls,
+        OlderCalls,
         Calendar,
         LegacyNotes,
         NoteStore,
@@ -48,7 +55,8 @@ public:
         WhatsApp
     };
 
-    // Run on an open database just before it is closed; false with the
+    // Run on an open database when its store says (most just before it is
+    // closed, the Early and Older ones as the table grows); false with the
     // database's error when a statement fails.
     bool Delete(SqliteWriter& db, Store store, const SampleBackupContent& content);
     struct Entry
@@ -56,6 +64,14 @@ public:
         QString key, probe;
     };
     const QMap<QString, QList<Entry>>& Truth() const { return m_truth; }
+    // Whether `table`'s last leaf holds eight cells or more and has less
+    // than a tenth of its page free: the moment for Messages to leave
+    // records in its gap and a cut freeblock.
+    static bool LastLeafFull(SqliteWriter& db, const QString& table);
+    // Keeps the "freelist" place of `category`'s records only where the
+    // record lies on a free page of the closed database at `path`: SQLite
+    // moves some cells of a leaf it frees elsewhere first.
+    void ConfineToFreeList(const QString& category, const QString& path);
     // <folder>.deleted.json: an object of the categories' lists of
     // {"key": ..., "probe": ...}.
     static QString TruthPath(const QString& backupFolder);
@@ -70,6 +86,22 @@ private:
 
     // Notes a deleted record of `category` and the place it was left in.
     void Place(const QString& category, const char* place, const Entry& entry);
+    // Three clauses ("ORDER BY <key> LIMIT ... OFFSET ...") that select the
+    // rows of two neighbouring leaves in the middle of `table`: the first's,
+    // the second's, both. Deleting both leaves' rows in key order makes
+    // SQLite merge the two and free the second's page, its old cells and
+    // all, to the free list. Clauses that select nothing without page
+    // statistics.
+    static QStringList FreedPages(SqliteWriter& db, const QString& table, const QString& key);
+    struct LeafCell
+    {
+        quint32 offset, size;
+        qint64 rowid;
+    };
+    // The cells of `table`'s last leaf in the order they lie, read with the
+    // page into `page` from the file once what came before is committed;
+    // none without page statistics.
+    static std::vector<LeafCell> LastLeaf(SqliteWriter& db, const QString& table, QByteArray& page);
     // The gap and a cut freeblock on the message table's last leaf.
     bool MessagePlaces(SqliteWriter& db, const SampleBackupContent& content);
 

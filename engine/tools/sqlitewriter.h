@@ -36,6 +36,7 @@ public:
     // Commits; a log started by StartLog() goes to `logPath`, which must then be given.
     bool Close(const QString& logPath = QString());
     QString LastError() const { return m_error; }
+    QString Path() const { return m_path; }
 
 private:
     // Keeps the first failure for Close(); false.

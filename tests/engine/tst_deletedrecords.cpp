@@ -104,6 +104,8 @@ private slots:
 private:
     QTemporaryDir m_dir;
     QJsonObject m_truth;
+    // An older generation's backup ("backup12"): its stores' other layouts.
+    QJsonObject m_olderTruth;
     // What the phone itself marked deleted, which scans report deleted too.
     QSet<QString> m_marked;
 };
@@ -111,23 +113,28 @@ private:
 void TestDeletedRecords::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    SampleBackupWriter::Options options;
-    options.media = false;
-    options.deletions = true;
-    SampleBackupWriter writer(options);
-    const QString folder = m_dir.filePath(QStringLiteral("backup"));
-    QVERIFY2(writer.Write(folder), qPrintable(writer.ErrorText()));
-    m_truth =
-        QJsonDocument::fromJson(BackupFixture::Read(SampleDeletions::TruthPath(folder))).object();
-    QVERIFY(!m_truth.isEmpty());
-    for (const auto& conversation : writer.Content().conversations) {
-        for (const auto& message : conversation.messages)
-            m_marked += conversation.deleted ? message.text : QString();
+    for (const int ios : {18, 12}) {
+        SampleBackupWriter::Options options;
+        options.media = false;
+        options.deletions = true;
+        options.ios = ios;
+        SampleBackupWriter writer(options);
+        const QString folder = m_dir.filePath(ios == 18 ? QStringLiteral("backup")
+                                                        : QStringLiteral("backup%1").arg(ios));
+        QVERIFY2(writer.Write(folder), qPrintable(writer.ErrorText()));
+        (ios == 18 ? m_truth : m_olderTruth) =
+            QJsonDocument::fromJson(BackupFixture::Read(SampleDeletions::TruthPath(folder)))
+                .object();
+        for (const auto& conversation : writer.Content().conversations) {
+            for (const auto& message : conversation.messages)
+                m_marked += conversation.deleted ? message.text : QString();
+        }
+        for (const auto& note : writer.Content().notes)
+            m_marked += note.deleted ? note.title : QString();
+        for (const auto& reminder : writer.Content().reminders)
+            m_marked += reminder.deleted ? reminder.title : QString();
     }
-    for (const auto& note : writer.Content().notes)
-        m_marked += note.deleted ? note.title : QString();
-    for (const auto& reminder : writer.Content().reminders)
-        m_marked += reminder.deleted ? reminder.title : QString();
+    QVERIFY(!m_truth.isEmpty() && !m_olderTruth.isEmpty());
     m_marked.remove(QString());
 }
 
@@ -141,20 +148,30 @@ void TestDeletedRecords::recovered_data()
     // Only the records left in this place of the files (see the truth's
     // "places"), every one of which must come back; empty: all.
     QTest::addColumn<QString>("place");
+    // The generation whose stores: the newest, else iOS 12's layouts.
+    QTest::addColumn<int>("ios");
     const auto row = [](MDType type, const char* category, const QStringList& files,
-                        const char* place = "") {
-        QTest::newRow(*place ? qPrintable(QStringLiteral("%1 (%2)").arg(category, place))
-                             : category)
-            << int(type) << QString(category) << files << QString(place);
+                        const char* place = "", int ios = 18) {
+        const QString name =
+            *place ? QStringLiteral("%1 (%2)").arg(category, place) : QString(category);
+        QTest::newRow(qPrintable(ios == 18 ? name : QStringLiteral("iOS %1 %2").arg(ios).arg(name)))
+            << int(type) << QString(category) << files << QString(place) << ios;
     };
     const QString home = QStringLiteral("HomeDomain/Library/");
     row(MD_CONTACT, "contacts", {home + "AddressBook/AddressBook.sqlitedb"});
     row(MD_CONTACT, "contacts", {home + "AddressBook/AddressBook.sqlitedb"}, "added column");
     row(MD_MESSAGE, "messages", {home + "SMS/sms.db"});
-    row(MD_MESSAGE, "messages", {home + "SMS/sms.db"}, "gap");
-    row(MD_MESSAGE, "messages", {home + "SMS/sms.db"}, "cut freeblock");
-    row(MD_CALL_HISTORY, "calls", {home + "CallHistoryDB/CallHistory.storedata"});
-    row(MD_CALL_HISTORY, "calls", {home + "CallHistoryDB/CallHistory.storedata"}, "interior page");
+    for (const char* place : {"gap", "cut freeblock", "WAL", "added column"})
+        row(MD_MESSAGE, "messages", {home + "SMS/sms.db"}, place);
+    const QString calls = home + "CallHistoryDB/CallHistory.storedata";
+    row(MD_CALL_HISTORY, "calls", {calls});
+    for (const char* place : {"interior page", "added column", "freelist"})
+        row(MD_CALL_HISTORY, "calls", {calls}, place);
+    row(MD_CONTACT, "contacts", {home + "AddressBook/AddressBook.sqlitedb"}, "added column", 12);
+    for (const char* place : {"", "gap", "cut freeblock", "WAL"})
+        row(MD_MESSAGE, "messages", {home + "SMS/sms.db"}, place, 12);
+    for (const char* place : {"", "interior page", "freelist"})
+        row(MD_CALL_HISTORY, "calls", {calls}, place, 12);
     row(MD_CALENDAR, "events", {home + "Calendar/Calendar.sqlitedb"});
     row(MD_REMINDER, "reminders", {home + "Calendar/Calendar.sqlitedb"});
     row(MD_NOTE, "notes",
@@ -170,7 +187,10 @@ void TestDeletedRecords::recovered()
     QFETCH(QString, category);
     QFETCH(QStringList, files);
     QFETCH(QString, place);
-    const QString folder = m_dir.filePath(QStringLiteral("backup"));
+    QFETCH(int, ios);
+    const QString folder =
+        m_dir.filePath(ios == 18 ? QStringLiteral("backup") : QStringLiteral("backup%1").arg(ios));
+    const QJsonObject& truthOf = ios == 18 ? m_truth : m_olderTruth;
     QByteArray bytes;
     for (const QString& file : files) {
         for (const char* suffix : {"", "-wal"})
@@ -179,11 +199,11 @@ void TestDeletedRecords::recovered()
     }
     QStringList truth;  // every deleted record
     QStringList intact; // those whose bytes SQLite has not reused
-    for (const QJsonValue& entry : m_truth.value(category).toArray())
+    for (const QJsonValue& entry : truthOf.value(category).toArray())
         truth << entry[QLatin1String("key")].toString();
     const QString prefix = category + QLatin1Char('|') + place + QLatin1Char('|');
     for (const QJsonValue& entry :
-         m_truth.value(place.isEmpty() ? category : QStringLiteral("places")).toArray()) {
+         truthOf.value(place.isEmpty() ? category : QStringLiteral("places")).toArray()) {
         QString key = entry[QLatin1String("key")].toString();
         if (!place.isEmpty() && !key.startsWith(prefix))
             continue;

@@ -482,29 +482,38 @@ void TestBackupMerge::encrypted()
 void TestBackupMerge::targetQuirks_data()
 {
     QTest::addColumn<int>("type");
-    QTest::addColumn<QString>("path"); // of the database in HomeDomain
-    QTest::addColumn<QString>("sql");  // what the target's database gets first
+    QTest::addColumn<QString>("path"); // "domain|path" of the database
+    QTest::addColumn<QString>("sql");  // what the target's (or source's) database gets first
     QTest::addColumn<QByteArray>("check");
     QTest::addColumn<QString>("answer"); // of `check` on the merged database
+    QTest::addColumn<bool>("onSource");
     // A real store's triggers call functions only the phone's app has, and
     // do the app's bookkeeping: none of that runs in a merge, and the
     // triggers are still there for the phone's app.
     QTest::newRow("phone's triggers")
-        << int(MD_MESSAGE) << "Library/SMS/sms.db"
+        << int(MD_MESSAGE) << "HomeDomain|Library/SMS/sms.db"
         << "CREATE TRIGGER after_insert_on_message AFTER INSERT ON message BEGIN "
            "SELECT phone_only_function(NEW.ROWID, NEW.guid); END;"
            "CREATE TRIGGER after_insert_on_chat_message_join AFTER INSERT ON "
            "chat_message_join BEGIN DELETE FROM message WHERE ROWID = NEW.message_id; END;"
-        << QByteArray("SELECT count(*) FROM sqlite_master WHERE type = 'trigger'") << "2";
+        << QByteArray("SELECT count(*) FROM sqlite_master WHERE type = 'trigger'") << "2" << false;
     // Another generation of the app numbers its Core Data entities otherwise:
     // the rows added are of the target's entity of the same name.
     QTest::newRow("other entity numbers")
-        << int(MD_CALL_HISTORY) << "Library/CallHistoryDB/CallHistory.storedata"
+        << int(MD_CALL_HISTORY) << "HomeDomain|Library/CallHistoryDB/CallHistory.storedata"
         << "UPDATE Z_PRIMARYKEY SET Z_ENT = 9 WHERE Z_ENT = 2; UPDATE ZCALLRECORD SET Z_ENT = 9;"
         << QByteArray("SELECT (SELECT count(*) FROM ZCALLRECORD WHERE Z_ENT IS NOT 9) || '/' || "
                       "((SELECT Z_MAX FROM Z_PRIMARYKEY WHERE Z_ENT = 9) - (SELECT max(Z_PK) FROM "
                       "ZCALLRECORD))")
-        << "0/0";
+        << "0/0" << false;
+    // An older reminders app marks nothing deleted: only what was carved comes over.
+    QTest::newRow("source without deleted marks")
+        << int(MD_REMINDER)
+        << QLatin1String(SampleReminderStore::Domain) + '|' + SampleReminderStore::Path()
+        << "ALTER TABLE ZREMCDREMINDER DROP COLUMN ZMARKEDFORDELETION;"
+        << QByteArray("SELECT count(*) FROM pragma_table_info('ZREMCDREMINDER') WHERE name = "
+                      "'ZMARKEDFORDELETION'")
+        << "1" << true;
 }
 
 void TestBackupMerge::targetQuirks()
@@ -514,24 +523,28 @@ void TestBackupMerge::targetQuirks()
     QFETCH(QString, sql);
     QFETCH(QByteArray, check);
     QFETCH(QString, answer);
-    const QString target = m_dir.filePath(QStringLiteral("quirks%1").arg(type));
-    QVERIFY(BackupFixture::CopyFolder(Folder("target"), target));
-    QVERIFY(BackupFixture::SetWritable(target, true));
-    const QString home = QStringLiteral("HomeDomain");
-    const QString wal = BackupFixture::ContentPath(target, home, path + QStringLiteral("-wal"));
-    QVERIFY(BackupFixture::Exec(BackupFixture::ContentPath(target, home, path), sql,
+    QFETCH(bool, onSource);
+    const QString quirky = m_dir.filePath(QStringLiteral("quirks%1").arg(type));
+    QVERIFY(BackupFixture::CopyFolder(Folder(onSource ? "source" : "target"), quirky));
+    QVERIFY(BackupFixture::SetWritable(quirky, true));
+    const QString domain = path.section(QLatin1Char('|'), 0, 0);
+    const QString file = path.section(QLatin1Char('|'), 1);
+    const QString wal = BackupFixture::ContentPath(quirky, domain, file + QStringLiteral("-wal"));
+    QVERIFY(BackupFixture::Exec(BackupFixture::ContentPath(quirky, domain, file), sql,
                                 QFileInfo(wal).isFile() ? wal : QString()));
+    const QString source = onSource ? quirky : Folder("source");
+    const QString target = onSource ? Folder("target") : quirky;
     BackupMerge::Options options;
     options.category = type;
     options.onlyDeleted = true;
     BackupMerge merge(options);
-    const QString out = target + QStringLiteral("-out");
-    QVERIFY2(merge.Run(Folder("source"), target, out), qPrintable(merge.ErrorText()));
-    QStringList expected = RecordTexts::Scan(Folder("target"), MDType(type), false) +
-                           RecordTexts::Scan(Folder("source"), MDType(type), true);
+    const QString out = quirky + QStringLiteral("-out");
+    QVERIFY2(merge.Run(source, target, out), qPrintable(merge.ErrorText()));
+    QStringList expected = RecordTexts::Scan(target, MDType(type), false) +
+                           RecordTexts::Scan(source, MDType(type), true);
     expected.sort();
     QCOMPARE(RecordTexts::Scan(out, MDType(type), false), expected);
-    QCOMPARE(Answer(out, home, path, check.constData()), answer);
+    QCOMPARE(Answer(out, domain, file, check.constData()), answer);
 }
 
 void TestBackupMerge::refused_data()

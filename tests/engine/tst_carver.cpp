@@ -334,6 +334,9 @@ void TestCarver::pages()
     QCOMPARE(
         CarverFixture::carve(fixture.bytes(), fixture.bytes("-wal"), fixture.bytes("-journal")),
         expected);
+    // Never checkpointed, the log has every page: an empty database file carves the same.
+    if (journalMode == "WAL")
+        QCOMPARE(CarverFixture::carve(QByteArray(), fixture.bytes("-wal")), expected);
 }
 
 // A log or journal as it may be captured: one SQLite never synced, or bytes

@@ -1112,7 +1112,7 @@ void TestDemoPages::callHistorySortsByTheUserCollation()
         longest = type.size() > longest.size() ? type : longest;
     }
     QVERIFY2(longest.contains(QStringLiteral("FaceTime")), qPrintable(longest));
-    QHeaderView* header = header;
+    QHeaderView* header = page.tableView()->horizontalHeader();
     QVERIFY(header->sectionSize(typeColumn) >
             page.tableView()->fontMetrics().horizontalAdvance(longest));
     QVERIFY2(header->sectionViewportPosition(typeColumn) + header->sectionSize(typeColumn) <=

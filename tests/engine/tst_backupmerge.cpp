@@ -38,7 +38,7 @@ QList<QByteArrayList> Rows(const QByteArray& uri, const char* sql,
     if (sqlite3_open_v2(uri.constData(), &db, flags | SQLITE_OPEN_URI, nullptr) == SQLITE_OK &&
         sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK) {
         while (sqlite3_step(statement) == SQLITE_ROW) {
-            rows.append({});
+            rows.append(QByteArrayList());
             for (int column = 0; column < sqlite3_column_count(statement); ++column)
                 rows.last() << QByteArray(
                     static_cast<const char*>(sqlite3_column_blob(statement, column)),

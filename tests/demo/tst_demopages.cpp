@@ -88,6 +88,13 @@ QString Selected(int count, int of)
     return QStringLiteral("You select %1 item(s) in %2 item(s)").arg(count).arg(of);
 }
 
+// How many of `items` have `flag` set.
+template <class Item> int Count(const std::vector<Item>& items, bool Item::*flag)
+{
+    return int(
+        std::count_if(items.begin(), items.end(), [flag](const Item& i) { return i.*flag; }));
+}
+
 // A host with the demo's pictures and `output` as its output folder.
 struct DemoHost : FakeHost
 {
@@ -187,29 +194,22 @@ private slots:
     void searchHidesAndShowsRows();
     void onlyDeletedSwitch_data();
     void onlyDeletedSwitch();
-    void detailPaneShowsTheNote();
     void threadMarksItsDeletedMessages();
     void conversationsAreOneRowEach_data();
     void conversationsAreOneRowEach();
     void photoGridLayoutsAndCheckAll();
     void remindersTreeTicksReachTheStore();
-    void twoRecoveriesInARow();
     void weChatAccountSwitchAndRecovery();
     void weChatAttachmentsFollowTheAccount();
     void photoGridSearchAndDeletedMarks_data();
     void photoGridSearchAndDeletedMarks();
-    void remindersShowDeletedAndCountInView();
     void calendarShowsAllDayEvents();
-    void noMatchSaysSoAndClearsTheDetail();
-    void tableShowsNoSortUntilClicked();
     void pageTitlesAreTheOverviewNames_data();
-    void callTypesAreNotCut();
     void gridNamesFitTheirBox_data();
     void gridNamesFitTheirBox();
     void pageTitlesAreTheOverviewNames();
     void callHistorySortsByTheUserCollation_data();
     void callHistorySortsByTheUserCollation();
-    void tourWalksTheFailurePaths();
 
 private:
     DemoHostWindow::Options HostOptions(const char* settings = "settings.ini") const;
@@ -389,7 +389,9 @@ void TestDemoPages::screenshotsShowEveryPage()
     // the three failure paths, the messages page's deleted conversation and
     // the deleted photos and reminders.
     QCOMPARE(m_summary.screenshots.size(), DemoPageFactory::Categories().size() + 10);
-    for (const char* shot : {"photos-deleted.png", "reminders-deleted.png"})
+    // The host's words on each failure are checked where the host fails.
+    for (const char* shot : {"photos-deleted.png", "reminders-deleted.png", "failure-recovery.png",
+                             "failure-damaged.png", "failure-locked.png"})
         QVERIFY(m_summary.screenshots.contains(m_dir.filePath(QStringLiteral("shots/")) +
                                                QLatin1String(shot)));
     for (const QString& file : m_summary.screenshots)
@@ -542,8 +544,11 @@ void TestDemoPages::searchHidesAndShowsRows()
         box->click();
     }
 
-    // A sort keeps the hidden rows hidden.
-    page.tableView()->sortByColumn(2, Qt::DescendingOrder);
+    // The header shows no sort until the user sorts; a sort keeps the hidden rows hidden.
+    QCOMPARE(page.tableView()->horizontalHeader()->sortIndicatorSection(), -1);
+    QCOMPARE(proxy->sortColumn(), -1);
+    page.tableView()->horizontalHeader()->setSortIndicator(2, Qt::DescendingOrder);
+    QCOMPARE(proxy->sortColumn(), 2);
     QCOMPARE(page.VisibleRowCount(), expected);
 
     field->clear();
@@ -595,8 +600,23 @@ void TestDemoPages::onlyDeletedSwitch()
     NotesPage& page = o.page;
     QVERIFY(o.load());
     Tester proxyTester(page.proxyModel(), kFatal);
+    QVERIFY(page.detailPane()->toPlainText().isEmpty());
+    page.tableView()->setCurrentIndex(page.proxyModel()->index(0, 1));
     Field(page)->setText(keyword);
     QCOMPARE(page.VisibleRowCount(), inView(false));
+    // The detail pane shows the notes in view (title and start of body), or says none matches.
+    for (int row = 0; row < qMin(page.VisibleRowCount(), 8); row += 7) {
+        page.tableView()->setCurrentIndex(page.proxyModel()->index(row, 1));
+        const QString shown = page.detailPane()->toPlainText();
+        QVERIFY2(std::any_of(m_content.notes.begin(), m_content.notes.end(),
+                             [&](const auto& note) {
+                                 return !note.title.isEmpty() && shown.startsWith(note.title) &&
+                                        shown.contains(note.body.left(20).simplified());
+                             }),
+                 qPrintable(shown));
+    }
+    if (inView(false) == 0)
+        QCOMPARE(page.detailPane()->toPlainText(), NotesPage::tr("No items match"));
     auto* toggle = page.searchBar()->findChild<QWidget*>(QStringLiteral("btnOnlyShowDelete"));
     QVERIFY(toggle);
     QTest::mouseClick(toggle, Qt::LeftButton);
@@ -606,6 +626,7 @@ void TestDemoPages::onlyDeletedSwitch()
     QTest::mouseClick(toggle, Qt::LeftButton);
     Field(page)->clear();
     QCOMPARE(page.VisibleRowCount(), int(m_content.notes.size()));
+    QVERIFY(page.detailPane()->toPlainText() != NotesPage::tr("No items match"));
 }
 
 // A conversation's deleted messages are marked in its thread with where each
@@ -759,25 +780,6 @@ void TestDemoPages::conversationsAreOneRowEach()
         OneRowEach<WhatsAppMessagesPage>(&device, Output("carved-output"), people);
 }
 
-void TestDemoPages::detailPaneShowsTheNote()
-{
-    Opened<NotesPage> o(Device(), Output("output"));
-    NotesPage& page = o.page;
-    QVERIFY(o.load());
-    QVERIFY(page.detailPane()->toPlainText().isEmpty());
-    for (int row : {0, 7}) {
-        page.tableView()->setCurrentIndex(page.proxyModel()->index(row, 1));
-        const QString shown = page.detailPane()->toPlainText();
-        // Some note of the backup is the one shown: its title and the start of its body.
-        const bool found =
-            std::any_of(m_content.notes.begin(), m_content.notes.end(), [&](const auto& note) {
-                return !note.title.isEmpty() && shown.startsWith(note.title) &&
-                       shown.contains(note.body.left(20).simplified());
-            });
-        QVERIFY2(found, qPrintable(shown));
-    }
-}
-
 void TestDemoPages::photoGridLayoutsAndCheckAll()
 {
     Opened<PhotosPage> o(Device(), Output("output"), m_dir.filePath(QStringLiteral("work/")));
@@ -803,9 +805,7 @@ void TestDemoPages::photoGridLayoutsAndCheckAll()
     QCOMPARE(grid->rowCount(), photos + days.size());
 
     // The photos in the trash start ticked; the box ticks them all, then unticks them.
-    int trashed = 0;
-    for (const SampleBackupContent::Photo& photo : m_content.photos)
-        trashed += photo.trashed ? 1 : 0;
+    const int trashed = Count(m_content.photos, &SampleBackupContent::Photo::trashed);
     QVERIFY(trashed > 0);
     QCOMPARE(o.selection(), Selected(trashed, photos));
     page.checkAllBox()->click();
@@ -832,9 +832,7 @@ void TestDemoPages::remindersTreeTicksReachTheStore()
     QCOMPARE(model->Leaves().size(), all);
     QCOMPARE(page.VisibleRowCount(), all);
     // The reminders marked for deletion start ticked; the lists tick the rest.
-    int deleted = 0;
-    for (const SampleBackupContent::Reminder& reminder : m_content.reminders)
-        deleted += reminder.deleted ? 1 : 0;
+    const int deleted = Count(m_content.reminders, &SampleBackupContent::Reminder::deleted);
     QCOMPARE(int(page.store()->GetCheckedCount()), deleted);
     for (int row = 0; row < model->rowCount(); ++row)
         QVERIFY(model->setData(model->index(row, 0), int(Qt::Checked), Qt::CheckStateRole));
@@ -855,39 +853,22 @@ void TestDemoPages::remindersTreeTicksReachTheStore()
     Field(page)->clear();
     QCOMPARE(page.VisibleRowCount(), all);
     QVERIFY(!page.treeView()->isRowHidden(0, QModelIndex()));
-}
 
-void TestDemoPages::twoRecoveriesInARow()
-{
-    const QString output = Output("twice");
-    Opened<ContactsPage> o(Device(), output);
-    QVERIFY(o.load());
-    MySortFilterProxyModel* proxy = o.page.proxyModel();
-    QStringList expected;
-    for (int row : {0, 5}) {
-        QVERIFY(proxy->setData(proxy->index(row, 0), int(Qt::Checked), Qt::CheckStateRole));
-        expected << proxy->index(row, 0).data().toString();
-        expected << expected.last() + QStringLiteral(" (1)");
+    // Deleted reminders are orange; each list counts the reminders in view.
+    int orange = 0;
+    for (TreeItem* leaf : model->Leaves())
+        orange +=
+            model->IndexOf(leaf).data(Qt::ForegroundRole).value<QColor>() == QColor(243, 161, 89);
+    QVERIFY(deleted > 0);
+    QCOMPARE(orange, deleted);
+    QTest::mouseClick(page.searchBar()->findChild<QWidget*>(QStringLiteral("btnOnlyShowDelete")),
+                      Qt::LeftButton);
+    int counted = 0;
+    for (int list = 0; list < model->rowCount(); ++list) {
+        if (!page.treeView()->isRowHidden(list, QModelIndex()))
+            counted += model->index(list, 1).data().toString().section(' ', 0, 0).toInt();
     }
-    RecoveryWatch watch("ContactsPage");
-    for (int round = 1; round <= 2; ++round) {
-        QVERIFY(watch.recover(&o.page));
-        QCOMPARE(o.events("OnRecoverResult").size(), round);
-        QCOMPARE(o.events("OnRecoverResult").last(),
-                 QString("OnRecoverResult(%1,%2,1)").arg(RECOVER_TO_PC).arg(MD_CONTACT));
-    }
-    QVERIFY2(watch.answerer.errors().isEmpty(), qPrintable(watch.answerer.errors().join('\n')));
-    QCOMPARE(watch.opened.first(), watch.opened.last());
-    QVERIFY(watch.opened.first().startsWith(output));
-    // The second run leaves the first one's files alone and writes numbered copies.
-    QStringList cards;
-    QDirIterator files(watch.opened.first(), {QStringLiteral("*.vcf")}, QDir::Files);
-    while (files.hasNext())
-        cards << QFileInfo(files.next()).completeBaseName();
-    cards.sort();
-    expected.sort();
-    QCOMPARE(cards, expected);
-    QVERIFY(QFile::exists(QDir(watch.opened.first()).filePath(QStringLiteral("Contacts (1).csv"))));
+    QCOMPARE(counted, deleted);
 }
 
 void TestDemoPages::weChatAccountSwitchAndRecovery()
@@ -1023,45 +1004,12 @@ void TestDemoPages::photoGridSearchAndDeletedMarks()
                 .startsWith(QStringLiteral("IMG_1.HEIC\nDeleted on the phone")));
 }
 
-// Deleted reminders are orange; each list counts the reminders in view.
-void TestDemoPages::remindersShowDeletedAndCountInView()
-{
-    Opened<RemindersPage> o(Device(), Output("output"));
-    RemindersPage& page = o.page;
-    QVERIFY(o.load());
-    auto* model = qobject_cast<RemindersTreeModel*>(page.treeView()->model());
-    QVERIFY(model);
-    int orange = 0;
-    for (TreeItem* leaf : model->Leaves())
-        orange +=
-            model->IndexOf(leaf).data(Qt::ForegroundRole).value<QColor>() == QColor(243, 161, 89)
-                ? 1
-                : 0;
-    int deleted = 0;
-    for (const SampleBackupContent::Reminder& reminder : m_content.reminders)
-        deleted += reminder.deleted ? 1 : 0;
-    QVERIFY(deleted > 0);
-    QCOMPARE(orange, deleted);
-    QTest::mouseClick(page.searchBar()->findChild<QWidget*>(QStringLiteral("btnOnlyShowDelete")),
-                      Qt::LeftButton);
-    int counted = 0;
-    for (int list = 0; list < model->rowCount(); ++list) {
-        if (page.treeView()->isRowHidden(list, QModelIndex()))
-            continue;
-        const QString count = model->index(list, 1).data().toString();
-        counted += count.section(QLatin1Char(' '), 0, 0).toInt();
-    }
-    QCOMPARE(counted, deleted);
-}
-
 void TestDemoPages::calendarShowsAllDayEvents()
 {
     Opened<CalendarPage> o(Device(), Output("output"));
     CalendarPage& page = o.page;
     QVERIFY(o.load());
-    int allDay = 0;
-    for (const SampleBackupContent::Event& event : m_content.events)
-        allDay += event.allDay ? 1 : 0;
+    const int allDay = Count(m_content.events, &SampleBackupContent::Event::allDay);
     QVERIFY(allDay > 0);
     int shown = 0;
     QAbstractItemModel* model = page.proxyModel();
@@ -1080,62 +1028,6 @@ void TestDemoPages::calendarShowsAllDayEvents()
         QVERIFY(page.AllDay(page.proxyModel()->mapToSource(start).row(), 3).isValid());
     }
     QCOMPARE(shown, allDay);
-}
-
-// A search that matches nothing says so on the right instead of the last item.
-void TestDemoPages::noMatchSaysSoAndClearsTheDetail()
-{
-    Opened<NotesPage> o(Device(), Output("output"));
-    NotesPage& page = o.page;
-    QVERIFY(o.load());
-    page.tableView()->setCurrentIndex(page.proxyModel()->index(0, 1));
-    QVERIFY(!page.detailPane()->toPlainText().isEmpty());
-    Field(page)->setText(QStringLiteral("qqzzxxnomatch"));
-    QCOMPARE(page.VisibleRowCount(), 0);
-    QCOMPARE(page.detailPane()->toPlainText(), NotesPage::tr("No items match"));
-    Field(page)->clear();
-    QVERIFY(page.VisibleRowCount() > 0);
-    QVERIFY(page.detailPane()->toPlainText() != NotesPage::tr("No items match"));
-}
-
-// The header shows a sort only once the user sorted by a column.
-void TestDemoPages::tableShowsNoSortUntilClicked()
-{
-    Opened<ContactsPage> o(Device(), Output("output"));
-    ContactsPage& page = o.page;
-    QVERIFY(o.load());
-    QHeaderView* header = page.tableView()->horizontalHeader();
-    QCOMPARE(header->sortIndicatorSection(), -1);
-    QCOMPARE(page.proxyModel()->sortColumn(), -1);
-    header->setSortIndicator(1, Qt::AscendingOrder);
-    QCOMPARE(page.proxyModel()->sortColumn(), 1);
-}
-
-// The longest call type is whole on screen: its column, and the column inside the table.
-void TestDemoPages::callTypesAreNotCut()
-{
-    Opened<CallHistoryPage> o(Device(), Output("output"));
-    CallHistoryPage& page = o.page;
-    QVERIFY(o.load());
-    QCoreApplication::processEvents();
-    QAbstractItemModel* proxy = page.proxyModel();
-    const int column = ColumnNamed(proxy, QStringLiteral("Type"));
-    QVERIFY(column >= 0);
-    QString longest;
-    for (int row = 0; row < proxy->rowCount(); ++row) {
-        const QString type = proxy->index(row, column).data().toString();
-        longest = type.size() > longest.size() ? type : longest;
-    }
-    QVERIFY2(longest.contains(QStringLiteral("FaceTime")), qPrintable(longest));
-    QHeaderView* header = page.tableView()->horizontalHeader();
-    QVERIFY(header->sectionSize(column) >
-            page.tableView()->fontMetrics().horizontalAdvance(longest));
-    QVERIFY2(header->sectionViewportPosition(column) + header->sectionSize(column) <=
-                 page.tableView()->viewport()->width(),
-             qPrintable(QStringLiteral("%1 + %2 > %3")
-                            .arg(header->sectionViewportPosition(column))
-                            .arg(header->sectionSize(column))
-                            .arg(page.tableView()->viewport()->width())));
 }
 
 void TestDemoPages::gridNamesFitTheirBox_data()
@@ -1210,12 +1102,30 @@ void TestDemoPages::callHistorySortsByTheUserCollation()
     CallHistoryPage& page = o.page;
     QVERIFY(o.load());
     QAbstractItemModel* proxy = page.proxyModel();
+    // The longest call type is whole on screen: its column, and the column inside the table.
+    QCoreApplication::processEvents();
+    const int typeColumn = ColumnNamed(proxy, QStringLiteral("Type"));
+    QVERIFY(typeColumn >= 0);
+    QString longest;
+    for (int row = 0; row < proxy->rowCount(); ++row) {
+        const QString type = proxy->index(row, typeColumn).data().toString();
+        longest = type.size() > longest.size() ? type : longest;
+    }
+    QVERIFY2(longest.contains(QStringLiteral("FaceTime")), qPrintable(longest));
+    QHeaderView* header = page.tableView()->horizontalHeader();
+    QVERIFY(header->sectionSize(typeColumn) >
+            page.tableView()->fontMetrics().horizontalAdvance(longest));
+    QVERIFY2(header->sectionViewportPosition(typeColumn) + header->sectionSize(typeColumn) <=
+                 page.tableView()->viewport()->width(),
+             qPrintable(QStringLiteral("%1 + %2 > %3")
+                            .arg(header->sectionViewportPosition(typeColumn))
+                            .arg(header->sectionSize(typeColumn))
+                            .arg(page.tableView()->viewport()->width())));
     const int column = ColumnNamed(proxy, QStringLiteral("Name"));
     QVERIFY(column >= 0);
-    QTest::mouseClick(
-        page.tableView()->horizontalHeader()->viewport(), Qt::LeftButton, {},
-        QPoint(page.tableView()->horizontalHeader()->sectionViewportPosition(column) + 5, 5));
-    QCOMPARE(page.tableView()->horizontalHeader()->sortIndicatorSection(), column);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(column) + 5, 5));
+    QCOMPARE(header->sortIndicatorSection(), column);
     QStringList names;
     for (int row = 0; row < proxy->rowCount(); ++row)
         names << proxy->index(row, column).data().toString();
@@ -1224,54 +1134,16 @@ void TestDemoPages::callHistorySortsByTheUserCollation()
     std::stable_sort(expected.begin(), expected.end(), [&](const QString& a, const QString& b) {
         return collator.compare(a, b) < 0;
     });
-    if (page.tableView()->horizontalHeader()->sortIndicatorOrder() == Qt::DescendingOrder)
+    if (header->sortIndicatorOrder() == Qt::DescendingOrder)
         std::reverse(expected.begin(), expected.end());
     QCOMPARE(names, expected);
     // The sample's Łucja and Malik: by letters Ł stands beside L, before M;
     // by code point after every plain letter.
-    const auto first = [&names](const char* name) {
-        const QString given = QString::fromUtf8(name) + QLatin1Char(' ');
-        for (int row = 0; row < names.size(); ++row) {
-            if (names.at(row).startsWith(given))
-                return row;
-        }
-        return -1;
-    };
-    const int lucja = first("Łucja");
-    const int malik = first("Malik");
+    const int lucja = names.indexOf(QRegularExpression(QStringLiteral("Łucja .*")));
+    const int malik = names.indexOf(QRegularExpression(QStringLiteral("Malik .*")));
     QVERIFY2(lucja >= 0 && malik >= 0, qPrintable(names.join(", ")));
-    const bool ascending =
-        page.tableView()->horizontalHeader()->sortIndicatorOrder() == Qt::AscendingOrder;
+    const bool ascending = header->sortIndicatorOrder() == Qt::AscendingOrder;
     QCOMPARE((lucja < malik) == ascending, letterOrder);
-}
-
-// The tour's last part: a recovery that cannot write, a damaged and a locked
-// backup, each said by the host with what to do.
-void TestDemoPages::tourWalksTheFailurePaths()
-{
-    const QStringList notices = m_summary.failureNotices;
-    QVERIFY2(notices.filter(QRegularExpression(
-                                QStringLiteral("^recovery: Contacts: the recovery failed: cannot "
-                                               "write into .*not-a-folder: it "
-                                               "is a file, not a folder$")))
-                     .size() == 1,
-             qPrintable(notices.join('\n')));
-    QVERIFY2(notices.contains(QStringLiteral("page: Recovery failed! Please try again!")),
-             qPrintable(notices.join('\n')));
-    QVERIFY2(notices
-                     .filter(QRegularExpression(QStringLiteral(
-                         "^damaged backup: .*damaged: Damaged: Manifest.db, the backup's index of "
-                         "files, "
-                         "(is cut short or corrupt|cannot be read \\(.*\\))\\. Make a new backup")))
-                     .size() == 1,
-             qPrintable(notices.join('\n')));
-    QVERIFY2(notices.contains(QStringLiteral(
-                 "locked backup: The backup is encrypted and locked: its categories can be read "
-                 "once you enter its password.")),
-             qPrintable(notices.join('\n')));
-    for (const char* shot : {"failure-recovery.png", "failure-damaged.png", "failure-locked.png"})
-        QVERIFY(m_summary.screenshots.contains(m_dir.filePath(QStringLiteral("shots/")) +
-                                               QLatin1String(shot)));
 }
 
 QTEST_MAIN(TestDemoPages)

@@ -28,8 +28,7 @@ bool ScanRunner::Callback(void* context, MMobile::MDType type, int status, int p
     self->m_reports.append({static_cast<int>(type), status, percent,
                             lable ? QByteArray(lable) : QByteArray(),
                             getter ? getter->GetCount() : 0u});
-    return status != self->m_stopStatus.load() &&
-           self->m_reports.size() != self->m_stopReport.load();
+    return self->m_reports.size() != self->m_stopReport.load();
 }
 
 int ScanRunner::Wait(MMobile::ITaskCtrl* task)

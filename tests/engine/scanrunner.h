@@ -54,8 +54,6 @@ public:
     // scan, else null.
     static MMobile::IMDGetter* ScanInto(SourcePtr& source, MMobile::IDevice& device,
                                         MMobile::MDType type);
-    // Answer false at the first report with `status`.
-    void StopAt(int status) { m_stopStatus = status; }
     // Answer false at the n-th report (from 1), whatever it is.
     void StopAtReport(int n) { m_stopReport = n; }
 
@@ -71,7 +69,6 @@ private:
     MMobile::ICategoryDataSource* m_source;
     std::mutex m_mutex;
     QVector<Report> m_reports;
-    std::atomic<int> m_stopStatus{-1};
     std::atomic<int> m_stopReport{-1};
 };
 

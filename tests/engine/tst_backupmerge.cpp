@@ -27,6 +27,29 @@ using namespace MMobile;
 
 namespace {
 
+// The rows of `sql` on a database, opened by `uri` (read-only where `flags`
+// say so); each column's bytes.
+QList<QByteArrayList> Rows(const QByteArray& uri, const char* sql,
+                           int flags = SQLITE_OPEN_READWRITE)
+{
+    QList<QByteArrayList> rows;
+    sqlite3* db = nullptr;
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_open_v2(uri.constData(), &db, flags | SQLITE_OPEN_URI, nullptr) == SQLITE_OK &&
+        sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK) {
+        while (sqlite3_step(statement) == SQLITE_ROW) {
+            rows.append(QByteArrayList());
+            for (int column = 0; column < sqlite3_column_count(statement); ++column)
+                rows.last() << QByteArray(
+                    static_cast<const char*>(sqlite3_column_blob(statement, column)),
+                    sqlite3_column_bytes(statement, column));
+        }
+    }
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return rows;
+}
+
 // The first column of the first row of `sql` on a database of a backup,
 // read with its log from copies in a private folder.
 QString Answer(const QString& folder, const QString& domain, const QString& path, const char* sql)
@@ -37,18 +60,9 @@ QString Answer(const QString& folder, const QString& domain, const QString& path
         return QStringLiteral("cannot copy");
     QFile::copy(BackupFixture::ContentPath(folder, domain, path + QStringLiteral("-wal")),
                 copy + QStringLiteral("-wal"));
-    sqlite3* db = nullptr;
-    const QByteArray name = copy.toUtf8();
-    QString result = QStringLiteral("cannot open");
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_open_v2(name.constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK &&
-        sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK &&
-        sqlite3_step(statement) == SQLITE_ROW)
-        result =
-            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-    sqlite3_finalize(statement);
-    sqlite3_close(db);
-    return result;
+    const QList<QByteArrayList> rows = Rows(QFile::encodeName(copy), sql);
+    return rows.isEmpty() ? QStringLiteral("cannot open")
+                          : QString::fromUtf8(rows.first().value(0));
 }
 
 // What a backup's index records of one file.
@@ -114,30 +128,18 @@ QMap<QString, Indexed> IndexOf(const QString& folder)
             files.insert(it.key(), it.value().indexed);
         return files;
     }
-    sqlite3* db = nullptr;
     const QByteArray uri =
         "file:" +
         QUrl::toPercentEncoding(QDir(folder).filePath(QStringLiteral("Manifest.db")), "/") +
         "?immutable=1";
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_open_v2(uri.constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) ==
-            SQLITE_OK &&
-        sqlite3_prepare_v2(db, "SELECT fileID, domain || '|' || relativePath, file FROM Files", -1,
-                           &statement, nullptr) == SQLITE_OK) {
-        while (sqlite3_step(statement) == SQLITE_ROW) {
-            Indexed file;
-            file.fileId =
-                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-            file.size = FileArchive::SizeOf(
-                QByteArray(static_cast<const char*>(sqlite3_column_blob(statement, 2)),
-                           sqlite3_column_bytes(statement, 2)));
-            files.insert(
-                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 1))),
-                file);
-        }
+    for (const QByteArrayList& row :
+         Rows(uri, "SELECT fileID, domain || '|' || relativePath, file FROM Files",
+              SQLITE_OPEN_READONLY)) {
+        Indexed file;
+        file.fileId = QString::fromUtf8(row[0]);
+        file.size = FileArchive::SizeOf(row[2]);
+        files.insert(QString::fromUtf8(row[1]), file);
     }
-    sqlite3_finalize(statement);
-    sqlite3_close(db);
     return files;
 }
 
@@ -359,9 +361,8 @@ void TestBackupMerge::merged()
         const QString path = store.section(QLatin1Char('|'), 1);
         const QString file = BackupFixture::ContentPath(out, domain, path);
         QCOMPARE(Answer(out, domain, path, "PRAGMA integrity_check"), QStringLiteral("ok"));
-        const QMap<QString, Indexed> index = IndexOf(out);
-        QCOMPARE(index.value(store).size, QFileInfo(file).size());
-        QVERIFY(!index.contains(store + QStringLiteral("-wal")));
+        QCOMPARE(after.value(store).size, QFileInfo(file).size());
+        QVERIFY(!after.contains(store + QStringLiteral("-wal")));
         QVERIFY(!QFileInfo::exists(BackupFixture::ContentPath(out, domain, path + "-wal")));
     }
     const QString first = stores.first().section(QLatin1Char('|'), 0, 0);
@@ -369,7 +370,7 @@ void TestBackupMerge::merged()
     QCOMPARE(Answer(out, first, firstPath, loose.constData()),
              Answer(target, first, firstPath, loose.constData()));
     // No other record of the index changed.
-    QMap<QString, Indexed> kept = IndexOf(target), now = IndexOf(out);
+    QMap<QString, Indexed> kept = before, now = after;
     for (const QString& store : stores) {
         kept.remove(store);
         kept.remove(store + QStringLiteral("-wal"));

@@ -377,7 +377,6 @@ private slots:
     void zoned();
     void generations_data();
     void generations();
-    void stopsWhenTheCallbackSaysSo();
     void falseEndsTheTask_data();
     void falseEndsTheTask();
     void rescanKeepsOldItemsValid();
@@ -535,16 +534,6 @@ void TestEngineCategories::generations()
     QVERIFY(!source->GetNamedGetter("Reminder") && !source->GetNamedGetter(nullptr));
     CheckPhotos(scan(MD_PHOTO), content);
     CheckMemos(scan(MD_VOICE_MEMO), content);
-}
-
-void TestEngineCategories::stopsWhenTheCallbackSaysSo()
-{
-    SourcePtr source(m_device->GetDataSource(MD_MESSAGE));
-    ScanRunner runner(source.get());
-    runner.StopAt(TASK_DATA);
-    QCOMPARE(runner.Scan(), int(TASK_STOP));
-    QCOMPARE(runner.Reports().last().status, int(TASK_DATA));
-    QVERIFY(source->GetDataGetter()->GetCount() < unsigned(m_content.conversations.size()));
 }
 
 void TestEngineCategories::falseEndsTheTask_data()

@@ -1,18 +1,12 @@
 // Exports to a folder write files that parse back, leave dropped items out,
 // never overwrite a file that was there, and fail with 4 when nothing can be
-// written. Imports and exports to a device do not start. Behind a real
-// category page, a scan's items reach the page's store while the scan runs
-// and a silent export writes every item.
+// written. Imports and exports to a device do not start.
 
 #include "backupdevice.h"
 #include "backupfixture.h"
 #include "contracts/mmobile.h"
-#include "fakehost.h"
-#include "modaldialoganswerer.h"
-#include "plugin/categorypanel.h"
 #include "samplebackupwriter.h"
 #include "scanrunner.h"
-#include "store/taskitem.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -33,7 +27,6 @@ using namespace MMobile;
 namespace {
 
 const auto Read = BackupFixture::Read;
-const int kTimeout = 60000;
 
 // RFC 4180 rows of a CSV file (byte order mark skipped).
 QVector<QStringList> ParseCsv(const QByteArray& data)
@@ -92,55 +85,6 @@ QString Property(const QStringList& lines, const QString& name, int from = 0,
     return QString();
 }
 
-// A category page as a plug-in derives it, driving the engine through the
-// real scan workflow; records the store's size after every hand-over.
-class EnginePage : public CategoryPanel
-{
-    Q_OBJECT
-
-public:
-    struct HandOver
-    {
-        int status;          // the page's status when the items were taken
-        unsigned int stored; // store size afterwards
-    };
-
-    EnginePage(IUIPluginSetting* setting, MMobile::MDType type) : CategoryPanel(setting, type, true)
-    {
-    }
-
-    TaskItem* store() const { return m_pTaskItem; }
-    int status() const { return m_status; }
-    QVector<HandOver> handOvers;
-
-protected:
-    int GetExportOption() override { return 0; }
-    void slotAddData(IMDGetter* pGetter) override
-    {
-        CategoryPanel::slotAddData(pGetter);
-        handOvers.append({int(m_status), m_pTaskItem ? m_pTaskItem->GetDataCountEx() : 0u});
-    }
-};
-
-// A shown page of `type` on a host whose skins and output lie in `folder`,
-// and the answerer of its message boxes.
-struct HostedPage
-{
-    HostedPage(const QString& folder, MDType type) : page(&host, type)
-    {
-        for (int skin = -1; skin <= 22; ++skin)
-            host.setSkinDir(skin, folder + QLatin1Char('/'));
-        host.setOutputDir(folder + QStringLiteral("/output"));
-        page.show();
-        // The page is a modal window itself.
-        answerer.ignore(QStringLiteral("EnginePage"));
-        answerer.ignore(QStringLiteral("RecoverProgressDialog"));
-    }
-    FakeHost host;
-    EnginePage page;
-    ModalDialogAnswerer answerer;
-};
-
 } // namespace
 
 class TestEngineExport : public QObject
@@ -170,9 +114,6 @@ private slots:
     void stopInsideTheFirstItem();
     void deviceModesRefused_data();
     void deviceModesRefused();
-    void pageFullScan_data();
-    void pageFullScan();
-    void pageSilentExportWritesEveryItem();
     void backupStaysAsItWas_data();
     void backupStaysAsItWas();
 
@@ -737,80 +678,6 @@ void TestEngineExport::deviceModesRefused()
                      : source->StartExport(&config, nullptr, nullptr)));
     QVERIFY(!source->StartExport(nullptr, nullptr, nullptr));
     QVERIFY(!QDir(m_dir.filePath("device")).exists());
-}
-
-void TestEngineExport::pageFullScan_data()
-{
-    QTest::addColumn<int>("type");
-    QTest::addColumn<int>("count");
-    QTest::newRow("contacts") << int(MD_CONTACT) << int(m_content.contacts.size());
-    QTest::newRow("messages") << int(MD_MESSAGE) << int(m_content.conversations.size());
-    QTest::newRow("calls") << int(MD_CALL_HISTORY) << int(m_content.calls.size());
-    QTest::newRow("reminders") << int(MD_REMINDER) << int(m_content.reminders.size());
-    QTest::newRow("photos") << int(MD_PHOTO) << int(m_content.photos.size());
-    QTest::newRow("whatsapp") << int(MD_WHATSAPP_MESSAGE) << int(m_content.chats.size());
-}
-
-void TestEngineExport::pageFullScan()
-{
-    QFETCH(int, type);
-    QFETCH(int, count);
-    HostedPage hosted(m_dir.path(), static_cast<MDType>(type));
-    EnginePage& page = hosted.page;
-    QVERIFY(page.Load(m_device.get(), nullptr));
-    QTRY_COMPARE_WITH_TIMEOUT(page.status(), int(TASK_COMPLETE), kTimeout);
-    QTRY_VERIFY_WITH_TIMEOUT(
-        !page.handOvers.isEmpty() && page.handOvers.last().status == TASK_COMPLETE, kTimeout);
-    QCOMPARE(page.store()->GetDataCountEx(), unsigned(count));
-    QCOMPARE(page.GetDataCount(), unsigned(count));
-    // The items came in batches while the scan ran, each adding to the store.
-    int during = 0;
-    unsigned int last = 0;
-    for (const EnginePage::HandOver& handOver : page.handOvers) {
-        if (handOver.status != TASK_DATA)
-            continue;
-        ++during;
-        QVERIFY(handOver.stored > last);
-        last = handOver.stored;
-    }
-    QVERIFY(during > 1);
-    QCOMPARE(last, unsigned(count));
-    QVERIFY(page.IsLoad(m_device.get()));
-    QVERIFY(!hosted.host.hasEvent(QStringLiteral("OnOperationFailed")));
-    page.ClosePlugin();
-}
-
-void TestEngineExport::pageSilentExportWritesEveryItem()
-{
-    HostedPage hosted(m_dir.path(), MD_SAFARI_BOOKMARK);
-    EnginePage& page = hosted.page;
-    QVERIFY(page.Load(m_device.get(), nullptr));
-    QTRY_COMPARE_WITH_TIMEOUT(page.status(), int(TASK_COMPLETE), kTimeout);
-    QTRY_COMPARE_WITH_TIMEOUT(page.store()->GetDataCountEx(), unsigned(m_content.bookmarks.size()),
-                              kTimeout);
-    const QString folder = m_dir.filePath("silent");
-    ImportExportConfigure config;
-    config.nType = MD_SAFARI_BOOKMARK;
-    config.nMode = RECOVER_TO_PC;
-    config.SetPath(folder.toUtf8().constData());
-    static std::atomic<int> end{-1};
-    end = -1;
-    const TaskCallBack callback = [](void*, MDType, int status, int, const char*) {
-        if (IsTaskEndStatus(status))
-            end = status;
-        return true;
-    };
-    ITaskCtrl* task = page.ExportSilent(&config, callback, nullptr);
-    QVERIFY(task);
-    // Already running: the host does not start it.
-    QVERIFY(!task->Start());
-    QTRY_COMPARE_WITH_TIMEOUT(task->GetStatus(), int(TASK_COMPLETE), kTimeout);
-    QCOMPARE(end.load(), int(TASK_COMPLETE));
-    QFile csv(QDir(folder).filePath("Safari Bookmarks.csv"));
-    QVERIFY(csv.open(QIODevice::ReadOnly));
-    // Header plus one line per bookmark; no title or address holds a line break.
-    QCOMPARE(csv.readAll().count("\r\n"), int(m_content.bookmarks.size()) + 1);
-    page.ClosePlugin();
 }
 
 void TestEngineExport::backupStaysAsItWas_data()

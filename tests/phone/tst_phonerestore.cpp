@@ -42,8 +42,8 @@ private slots:
     void restored_data();
     void restored();
     void otherClientAccepts();
-    void encryptedPhone();
-    void olderPhone();
+    void onePhone_data();
+    void onePhone();
     void refused_data();
     void refused();
 
@@ -149,68 +149,62 @@ void TestPhoneRestore::otherClientAccepts()
     QCOMPARE(BackupFixture::Digests(QDir(into).filePath(Udid)), BackupFixture::Digests(m_merged));
 }
 
-void TestPhoneRestore::encryptedPhone()
+void TestPhoneRestore::onePhone_data()
 {
-    // A phone that encrypts its backups: its own backup, the deleted contacts
-    // merged in with its keys, restored; what it received opens with its
-    // password and scans to its contacts plus the recovered ones.
-    SampleBackupWriter::Options options;
-    options.media = false;
-    options.seed = 7;
-    options.password = QStringLiteral("phone pass");
-    options.kdfRounds = 1;
-    const QString served = Folder("encrypted-phone");
-    QVERIFY(SampleBackupWriter(options).Write(served));
-    {
+    QTest::addColumn<int>("ios");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<int>("type");
+    // A phone that encrypts its backups: its own backup captured, the deleted
+    // contacts merged in with its keys; what it received opens with its password.
+    QTest::newRow("encrypted phone") << 0 << "phone pass" << int(MD_CONTACT);
+    // A phone of iOS 9 or older indexes its backup by Manifest.mbdb: the
+    // merged copy, indexed so too, passes the check.
+    QTest::newRow("older phone") << 7 << "" << int(MD_NOTE);
+}
+
+// Restored whole, what the phone received scans to its records plus the recovered ones.
+void TestPhoneRestore::onePhone()
+{
+    QFETCH(int, ios);
+    QFETCH(QString, password);
+    QFETCH(int, type);
+    const QString tag = QTest::currentDataTag();
+    const QString source = ios ? Folder("source7") : Folder("source");
+    const QString served = Folder("served " + tag);
+    QString target = served;
+    if (ios) {
+        QVERIFY(BackupFixture::WriteMergePair(source, served, ios));
+    } else {
+        SampleBackupWriter::Options options;
+        options.media = false;
+        options.seed = 7;
+        options.password = password;
+        options.kdfRounds = 1;
+        QVERIFY(SampleBackupWriter(options).Write(served));
         FakePhoneProcess phone;
         QVERIFY2(phone.Start(served, "normal", Udid), qPrintable(phone.Errors()));
         qputenv("USBMUXD_SOCKET_ADDRESS", phone.Address());
-        BackupCapture capture(Udid, Folder("captured-encrypted"));
-        QCOMPARE(capture.Run(), int(CAPTURE_OK));
+        QCOMPARE(BackupCapture(Udid, Folder("captured " + tag)).Run(), int(CAPTURE_OK));
+        target = QDir(Folder("captured " + tag)).filePath(Udid);
     }
     BackupMerge::Options merge;
-    merge.category = MD_CONTACT;
+    merge.category = type;
     merge.onlyDeleted = true;
-    merge.targetPassword = options.password;
-    const QString merged = Folder("merged-encrypted");
+    merge.targetPassword = password;
+    const QString merged = Folder("merged " + tag);
     BackupMerge merger(merge);
-    QVERIFY2(
-        merger.Run(Folder("source"), QDir(Folder("captured-encrypted")).filePath(Udid), merged),
-        qPrintable(merger.ErrorText()));
-    const QString into = Folder("into-encrypted");
+    QVERIFY2(merger.Run(source, target, merged), qPrintable(merger.ErrorText()));
+    QString reason;
+    QVERIFY2(BackupCheck::IsComplete(merged, &reason), qPrintable(reason));
+    const QString into = Folder("into " + tag);
     QVERIFY(QDir().mkpath(into));
     QCOMPARE(Restore(merged, "normal", into, nullptr, served), int(CAPTURE_OK));
     const QString received = QDir(into).filePath(Udid);
     QCOMPARE(BackupFixture::Digests(received), BackupFixture::Digests(merged));
-    QStringList expected = RecordTexts::Scan(served, MD_CONTACT, false, options.password) +
-                           RecordTexts::Scan(Folder("source"), MD_CONTACT, true);
+    QStringList expected = RecordTexts::Scan(served, MDType(type), false, password);
+    expected << RecordTexts::PutBack(RecordTexts::Scan(source, MDType(type), true));
     expected.sort();
-    QCOMPARE(RecordTexts::Scan(received, MD_CONTACT, false, options.password), expected);
-}
-
-void TestPhoneRestore::olderPhone()
-{
-    // A phone of iOS 9 or older indexes its backup by Manifest.mbdb: the
-    // merged copy, indexed so too, passes the check and is restored whole.
-    QVERIFY(BackupFixture::WriteMergePair(Folder("source7"), Folder("target7"), 7));
-    BackupMerge::Options merge;
-    merge.category = MD_NOTE;
-    merge.onlyDeleted = true;
-    BackupMerge merger(merge);
-    const QString merged = Folder("merged7");
-    QVERIFY2(merger.Run(Folder("source7"), Folder("target7"), merged),
-             qPrintable(merger.ErrorText()));
-    QString reason;
-    QVERIFY2(BackupCheck::IsComplete(merged, &reason), qPrintable(reason));
-    const QString into = Folder("into7");
-    QVERIFY(QDir().mkpath(into));
-    QCOMPARE(Restore(merged, "normal", into, nullptr, Folder("target7")), int(CAPTURE_OK));
-    const QString received = QDir(into).filePath(Udid);
-    QCOMPARE(BackupFixture::Digests(received), BackupFixture::Digests(merged));
-    QStringList expected = RecordTexts::Scan(Folder("target7"), MD_NOTE, false);
-    expected << RecordTexts::PutBack(RecordTexts::Scan(Folder("source7"), MD_NOTE, true));
-    expected.sort();
-    QCOMPARE(RecordTexts::Scan(received, MD_NOTE, false), expected);
+    QCOMPARE(RecordTexts::Scan(received, MDType(type), false, password), expected);
 }
 
 void TestPhoneRestore::refused_data()

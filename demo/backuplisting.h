@@ -2,8 +2,8 @@
 #define BACKUPLISTING_H
 
 #include "backupsummary.h"
+#include "workers/backgroundcall.h"
 
-#include <QFutureWatcher>
 #include <QList>
 #include <QObject>
 #include <QStringList>
@@ -40,18 +40,24 @@ signals:
     void settled();
 
 private:
-    void OnFinished();
-    void OnSized();
+    void OnFinished(const QList<BackupSummary>& backups);
+    void SizeNewest();
+    void OnSized(const QVector<qint64>& sizes);
 
-    QFutureWatcher<QList<BackupSummary>> m_watcher;
-    QFutureWatcher<QList<BackupSummary>> m_sizes;
-    // Set when the list goes: a walk of a large backup is not waited for.
+    // Set when the list goes or a newer list is to be sized: a walk of a
+    // large backup is not waited for.
     std::shared_ptr<std::atomic<bool>> m_stopSizing = std::make_shared<std::atomic<bool>>(false);
     bool m_running = false;
+    bool m_sizeAgain = false; // a newer list waits for the running walk to stop
+    QList<BackupSummary> m_newest;
     bool m_again = false; // the folders changed while the list was being made
     QStringList m_standard;
     QStringList m_added;
     QVector<std::function<void()>> m_after;
+    // Declared last: they go first, waiting for their threads while the
+    // members their follow-ups use still exist.
+    BackgroundCall m_list;
+    BackgroundCall m_sizes;
 };
 
 #endif // BACKUPLISTING_H

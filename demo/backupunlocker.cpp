@@ -3,20 +3,17 @@
 #include "backupdevice.h"
 
 #include <QEventLoop>
-#include <QtConcurrent/QtConcurrentRun>
 
 BackupUnlocker::BackupUnlocker(BackupDevice& device, QObject* parent)
-    : QObject(parent), m_device(device)
+    : QObject(parent), m_device(device), m_call(this)
 {
-    connect(&m_watcher, &QFutureWatcher<int>::finished, this,
-            [this]() { emit finished(m_watcher.result()); });
 }
 
 BackupUnlocker::~BackupUnlocker()
 {
     // The worker uses the device: it may not outlive this object.
     Cancel();
-    m_watcher.waitForFinished();
+    m_call.Wait();
 }
 
 bool BackupUnlocker::Start(const QString& password)
@@ -26,13 +23,10 @@ bool BackupUnlocker::Start(const QString& password)
     BackupDevice* device = &m_device;
     m_cancel = std::make_shared<std::atomic<bool>>(false);
     const std::shared_ptr<std::atomic<bool>> cancel = m_cancel;
-    // The worker gets text of its own. A copy sharing the caller's (a line
-    // edit's) would be freed by whichever thread lets go last, after a count
-    // that Qt's compiled code lowers out of ThreadSanitizer's sight.
-    const QString own(password.constData(), password.size());
-    m_watcher.setFuture(QtConcurrent::run(
-        [device, own, cancel]() { return static_cast<int>(device->Unlock(own, cancel.get())); }));
-    return true;
+    const QString own = BackgroundCall::OwnCopy(password);
+    return m_call.Run<int>(
+        [device, own, cancel]() { return static_cast<int>(device->Unlock(own, cancel.get())); },
+        [this](const int& result) { emit finished(result); });
 }
 
 void BackupUnlocker::Cancel()
@@ -43,7 +37,7 @@ void BackupUnlocker::Cancel()
 
 bool BackupUnlocker::IsRunning() const
 {
-    return m_watcher.isRunning();
+    return m_call.IsRunning();
 }
 
 int BackupUnlocker::UnlockAndWait(BackupDevice& device, const QString& password)

@@ -1,7 +1,8 @@
 #ifndef BACKUPUNLOCKER_H
 #define BACKUPUNLOCKER_H
 
-#include <QFutureWatcher>
+#include "workers/backgroundcall.h"
+
 #include <QObject>
 
 #include <atomic>
@@ -42,7 +43,7 @@ signals:
 
 private:
     BackupDevice& m_device;
-    QFutureWatcher<int> m_watcher;
+    BackgroundCall m_call;
     // One flag per check: a check that is cancelled never stops a later one.
     std::shared_ptr<std::atomic<bool>> m_cancel;
 };

@@ -1,16 +1,8 @@
 #include "backupchecker.h"
 
-#include <QtConcurrent>
+BackupChecker::BackupChecker(QObject* parent) : QObject(parent), m_call(this) {}
 
-BackupChecker::BackupChecker(QObject* parent) : QObject(parent)
-{
-    connect(&m_watcher, &QFutureWatcher<BackupSummary>::finished, this, &BackupChecker::OnFinished);
-}
-
-BackupChecker::~BackupChecker()
-{
-    m_watcher.waitForFinished();
-}
+BackupChecker::~BackupChecker() = default;
 
 void BackupChecker::Check(const QString& folder)
 {
@@ -18,17 +10,18 @@ void BackupChecker::Check(const QString& folder)
         m_next = folder;
         return;
     }
-    m_watcher.setFuture(QtConcurrent::run([folder] { return BackupSummary::Read(folder); }));
+    const QString own = BackgroundCall::OwnCopy(folder);
+    m_call.Run<BackupSummary>([own] { return BackupSummary::Read(own); },
+                              [this](const BackupSummary& summary) { OnFinished(summary); });
 }
 
 bool BackupChecker::IsRunning() const
 {
-    return m_watcher.isRunning();
+    return m_call.IsRunning();
 }
 
-void BackupChecker::OnFinished()
+void BackupChecker::OnFinished(const BackupSummary& summary)
 {
-    const BackupSummary summary = m_watcher.result();
     if (!m_next.isEmpty()) {
         const QString next = m_next;
         m_next.clear();

@@ -2,8 +2,8 @@
 #define BACKUPCHECKER_H
 
 #include "backupsummary.h"
+#include "workers/backgroundcall.h"
 
-#include <QFutureWatcher>
 #include <QObject>
 
 // Reads a backup's summary (with the check of its file index) on a worker
@@ -25,9 +25,9 @@ signals:
     void checked(const BackupSummary& summary);
 
 private:
-    void OnFinished();
+    void OnFinished(const BackupSummary& summary);
 
-    QFutureWatcher<BackupSummary> m_watcher;
+    BackgroundCall m_call;
     QString m_next;
 };
 

@@ -3,9 +3,11 @@
 // that is not a backup and damaged ones; each is listed with the fields of
 // its property lists or with what is wrong.
 
+#include "backuplisting.h"
 #include "backuplistwidget.h"
 #include "backuplocator.h"
 #include "backupsummary.h"
+#include "workers/backgroundcall.h"
 
 #include <sqlite3.h>
 
@@ -14,7 +16,11 @@
 #include <QListWidget>
 #include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
+
+#include <atomic>
+#include <memory>
 
 namespace {
 
@@ -118,6 +124,8 @@ private slots:
     void listsEachBackup();
     void newestFirstEachOnce();
     void listTellsBackupsApart();
+    void listingSizesNewestList();
+    void backgroundCallHandsOver();
 };
 
 void TestBackupLocator::listsEachBackup_data()
@@ -273,6 +281,83 @@ void TestBackupLocator::listTellsBackupsApart()
     QVERIFY2(texts.at(2).endsWith(QStringLiteral(" · encrypted")), qPrintable(texts.at(2)));
     QVERIFY2(texts.at(3).startsWith(QStringLiteral("Zoë's iPhone (sample)\n")),
              qPrintable(texts.at(3)));
+}
+
+// A list asked for while one is made, and a list made while the last one is
+// sized: the sizes that come last are the newest list's, each its own.
+void TestBackupLocator::listingSizesNewestList()
+{
+    QTemporaryDir home;
+    const QStringList standard =
+        BackupLocator::StandardFolders(BackupLocator::Linux, FakePlaces(home.path()));
+    const QDir parent(standard.first());
+    QVERIFY(WriteBackup(parent.filePath(QStringLiteral("first")), QStringLiteral("plain")) > 0);
+    QVERIFY(QDir().mkpath(parent.filePath(QStringLiteral("not a backup"))));
+
+    BackupListing listing;
+    QList<BackupSummary> sized;
+    int listed = 0;
+    connect(&listing, &BackupListing::sized, this,
+            [&sized](const QList<BackupSummary>& backups) { sized = backups; });
+    connect(&listing, &BackupListing::listed, this, [&listed] { ++listed; });
+    int followUps = 0;
+    listing.List(standard, {}, [&followUps] { ++followUps; });
+    QVERIFY(WriteBackup(parent.filePath(QStringLiteral("second")), QStringLiteral("encrypted")) >
+            0);
+    listing.List(standard, {}, [&followUps] { ++followUps; });
+    QTRY_COMPARE(followUps, 2);
+    QCOMPARE(listed, 1); // the first list was made again, not handed over
+    QVERIFY(WriteBackup(parent.filePath(QStringLiteral("third")), QStringLiteral("plain")) > 0);
+    listing.List(standard, {}, nullptr); // while the list of two may be sized
+
+    QHash<QString, qint64> expected;
+    for (const BackupSummary& backup : BackupLocator::Sized(BackupLocator::Find(standard, {})))
+        expected.insert(backup.folder, backup.size);
+    QCOMPARE(expected.size(),
+             3 + int(expected.contains(parent.filePath(QStringLiteral("not a backup")))));
+    QTRY_VERIFY(!listing.IsRunning() && sized.size() == expected.size());
+    QCOMPARE(listed, 2);
+    for (const BackupSummary& backup : qAsConst(sized))
+        QCOMPARE(backup.size, expected.value(backup.folder, -2));
+}
+
+// The job runs on a thread of its own, one at a time; its result reaches the
+// follow-up on the context's thread; a call that goes drops its follow-up.
+void TestBackupLocator::backgroundCallHandsOver()
+{
+    QObject context;
+    auto gate = std::make_shared<std::atomic<bool>>(false);
+    QThread* jobThread = nullptr;
+    QThread* followUpThread = nullptr;
+    int result = 0;
+    bool runningInFollowUp = true;
+    auto call = std::make_unique<BackgroundCall>(&context);
+    QVERIFY(call->Run<int>(
+        [gate, &jobThread] {
+            jobThread = QThread::currentThread();
+            while (!gate->load())
+                QThread::msleep(1);
+            return 42;
+        },
+        [&](const int& value) {
+            result = value;
+            followUpThread = QThread::currentThread();
+            runningInFollowUp = call->IsRunning();
+        }));
+    QVERIFY(call->IsRunning());
+    QVERIFY(!call->Start([] {}, [] {}));
+    gate->store(true);
+    QTRY_COMPARE(result, 42);
+    QVERIFY(jobThread && jobThread != QThread::currentThread());
+    QCOMPARE(followUpThread, QThread::currentThread());
+    QVERIFY(!runningInFollowUp);
+
+    bool late = false;
+    QVERIFY(call->Start([] {}, [&late] { late = true; }));
+    call->Wait();
+    call.reset();
+    QCoreApplication::processEvents();
+    QVERIFY(!late);
 }
 
 QTEST_MAIN(TestBackupLocator)

@@ -5,6 +5,7 @@
 #include "samplechatless.h"
 #include "sampledeletions.h"
 #include "sampleformats.h"
+#include "sampleleafplaces.h"
 #include "samplenoteattachments.h"
 #include "samplepictures.h"
 #include "samplerandom.h"
@@ -282,7 +283,9 @@ bool SampleBackupWriter::WriteContacts()
     if (m_options.ios >= 18)
         added << "ImageSyncFailedTime TEXT"
               << "WallpaperSyncFailedTime TEXT";
-    if (!db.Open(AddFile(Home, "Library/AddressBook/AddressBook.sqlitedb")) || !db.Exec(people) ||
+    // The phone's settings: a page's old cells stay when it grows.
+    if (!db.Open(AddFile(Home, "Library/AddressBook/AddressBook.sqlitedb")) ||
+        !db.Exec(QStringLiteral("PRAGMA secure_delete=OFF")) || !db.Exec(people) ||
         !db.Exec("CREATE TABLE ABMultiValue (UID INTEGER PRIMARY KEY, record_id INTEGER, property "
                  "INTEGER, identifier INTEGER, label INTEGER, value TEXT);"
                  "CREATE TABLE ABMultiValueLabel (value TEXT, UNIQUE(value));"
@@ -322,6 +325,8 @@ bool SampleBackupWriter::WriteContacts()
                       {parent, firstKey + k, parts[k]});
     };
     const int count = 300 * m_options.scale;
+    // Watched, with deletions, until the person table outgrows its root page.
+    bool grown = !m_deletions;
     for (int i = 0; i < count; ++i) {
         SampleBackupContent::Contact contact;
         contact.first = Pick(SampleWords::FirstNames);
@@ -358,12 +363,17 @@ bool SampleBackupWriter::WriteContacts()
             contact.organization.isEmpty() ? QVariant() : QVariant(QStringLiteral("Engineer"))};
         if (guids)
             values.push_back(guid);
+        const bool leaf = !grown && SampleLeafPlaces::RootIsLeaf(db, QStringLiteral("ABPerson"));
         const qint64 id = db.Insert(
             guids ? QStringLiteral("INSERT INTO ABPerson (First, Last, Organization, Note, Kind, "
                                    "Birthday, JobTitle, guid) VALUES (?, ?, ?, ?, 0, ?, ?, ?)")
                   : QStringLiteral("INSERT INTO ABPerson (First, Last, Organization, Note, Kind, "
                                    "Birthday, JobTitle) VALUES (?, ?, ?, ?, 0, ?, ?)"),
             values);
+        if (leaf && !SampleLeafPlaces::RootIsLeaf(db, QStringLiteral("ABPerson")) &&
+            !Forget(db, SampleDeletions::RootPeople))
+            return false;
+        grown = grown || !leaf;
         const int phones = Range(1, 2);
         for (int p = 0; p < phones; ++p) {
             contact.phones.append(PhoneNumber());
@@ -425,8 +435,35 @@ bool SampleBackupWriter::WriteContacts()
              numbers.join(QLatin1Char(' ')),
              contact.emails.isEmpty() ? QVariant() : QVariant(contact.emails.join(' '))});
         m_content.contacts.push_back(contact);
+        // With deletions, people go once the table's last leaf is full, so
+        // that some stay in its gap and a freeblock, which the people since,
+        // in the log, leave as they were in the file.
+        if (m_deletions && i >= count * 4 / 5 && !db.Logging() &&
+            SampleLeafPlaces::LastLeafFull(db, QStringLiteral("ABPerson")) &&
+            (!Forget(db, SampleDeletions::Contacts) || !db.StartLog()))
+            return Fail(db.LastError());
     }
-    return (Forget(db, SampleDeletions::Contacts) && db.Close()) || Fail(db.LastError());
+    return LogDeletions(db, SampleDeletions::Contacts, SampleDeletions::LoggedPeople,
+                        QStringLiteral("contacts"), Home,
+                        QStringLiteral("Library/AddressBook/AddressBook.sqlitedb"));
+}
+
+bool SampleBackupWriter::LogDeletions(SqliteWriter& db, int store, int logged,
+                                      const QString& category, const QString& domain,
+                                      const QString& relativePath)
+{
+    if (m_deletions && !db.Logging() && (!Forget(db, store) || !db.StartLog()))
+        return Fail(db.LastError());
+    const QString log =
+        db.Logging() ? AddFile(domain, relativePath + QStringLiteral("-wal")) : QString();
+    if (!Forget(db, logged) || !db.Close(log))
+        return Fail(db.LastError());
+    // Each place as the files hold it.
+    if (m_deletions) {
+        m_deletions->ConfineToFile(category, "WAL", db.Path());
+        m_deletions->ConfineToFreeList(category, db.Path(), log);
+    }
+    return true;
 }
 
 bool SampleBackupWriter::WriteMessages()
@@ -530,7 +567,7 @@ bool SampleBackupWriter::WriteMessages()
             // in the log, leave as they were in the file; the conversation so
             // far counts as written.
             if (m_deletions && c == conversations - 2 && !db.Logging() &&
-                SampleDeletions::LastLeafFull(db, QStringLiteral("message"))) {
+                SampleLeafPlaces::LastLeafFull(db, QStringLiteral("message"))) {
                 m_content.conversations.push_back(conversation);
                 const bool forgotten = Forget(db, SampleDeletions::Messages);
                 m_content.conversations.pop_back();
@@ -599,20 +636,26 @@ bool SampleBackupWriter::WriteCalls()
     // Up to iOS 7 the call history is call_history.db of the wireless domain.
     const bool old = m_options.ios <= 7;
     SqliteWriter db;
+    const QString domain = old ? QStringLiteral("WirelessDomain") : QString::fromLatin1(Home);
+    const QString path = old ? QStringLiteral("Library/CallHistory/call_history.db")
+                             : QStringLiteral("Library/CallHistoryDB/CallHistory.storedata");
+    const QString file = AddFile(domain, path);
+    // With deletions, calls go once the table's last leaf is full (see WriteContacts()).
+    const auto late = [this, &db, old] {
+        return !m_deletions || db.Logging() ||
+               !SampleLeafPlaces::LastLeafFull(db, old ? QStringLiteral("call")
+                                                       : QStringLiteral("ZCALLRECORD")) ||
+               (Forget(db, SampleDeletions::Calls) && db.StartLog());
+    };
     // The phone's settings: freed bytes, and a page's old cells, stay.
-    const QString file = old ? AddFile("WirelessDomain", "Library/CallHistory/call_history.db")
-                             : AddFile(Home, "Library/CallHistoryDB/CallHistory.storedata");
     if (!db.Open(file) || !db.Exec(QStringLiteral("PRAGMA secure_delete=OFF")) ||
         !SampleCalls::Write(
             db, m_random, m_now, m_options.scale, m_options.ios, m_content,
             [this, &db] { return Forget(db, SampleDeletions::EarlyCalls); },
-            [this, &db] { return Forget(db, SampleDeletions::OlderCalls); }))
+            [this, &db] { return Forget(db, SampleDeletions::OlderCalls); }, late))
         return Fail(db.LastError());
-    if (!Forget(db, SampleDeletions::Calls) || !db.Close())
-        return Fail(db.LastError());
-    if (m_deletions)
-        m_deletions->ConfineToFreeList(QStringLiteral("calls"), file);
-    return true;
+    return LogDeletions(db, SampleDeletions::Calls, SampleDeletions::LoggedCalls,
+                        QStringLiteral("calls"), domain, path);
 }
 
 bool SampleBackupWriter::WriteCalendar()

@@ -87,6 +87,13 @@ private:
     bool Fail(const QString& error);
     // Deletes some of a database's records before it is closed (`store` a SampleDeletions::Store).
     bool Forget(SqliteWriter& db, int store);
+    // Closes a database whose deletions (`store`) run once its table's last
+    // leaf is full: where they have not yet run, runs them and starts the
+    // log; then deletes in the log (`logged`) and closes, the log beside
+    // the file, and keeps the log's and the free list's records of `category`
+    // only where the files hold them. Without deletions, only closes.
+    bool LogDeletions(SqliteWriter& db, int store, int logged, const QString& category,
+                      const QString& domain, const QString& relativePath);
 
     Options m_options;
     QString m_folder;

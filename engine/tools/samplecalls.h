@@ -24,13 +24,12 @@ public:
     // as an interior page; `beforeUpdate`, when given, runs once just before
     // a generation whose update appended columns to the call table (iOS 18)
     // adds them, so that the calls it deletes are records older than those
-    // columns. A false answer from either fails the write.
+    // columns; `late`, when given, runs after each of the last fifth of the
+    // calls. A false answer from any fails the write.
     static bool Write(SqliteWriter& db, SampleRandom& random, double now, int scale, int ios,
                       SampleBackupContent& content, const std::function<bool()>& early = nullptr,
-                      const std::function<bool()>& beforeUpdate = nullptr);
-
-private:
-    static bool RootIsLeaf(SqliteWriter& db);
+                      const std::function<bool()>& beforeUpdate = nullptr,
+                      const std::function<bool()>& late = nullptr);
 };
 
 #endif // SAMPLECALLS_H

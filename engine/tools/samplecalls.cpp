@@ -1,12 +1,20 @@
 #include "samplecalls.h"
 
+#include "sampledeletions.h"
 #include "sampleleafplaces.h"
 #include "samplerandom.h"
+#include "samplestorecontext.h"
 #include "samplestoreschemas.h"
 #include "samplewords.h"
 #include "sqlitewriter.h"
 
 #include <QUuid>
+
+namespace {
+
+const char* const Home = "HomeDomain";
+
+} // namespace
 
 bool SampleCalls::Write(SqliteWriter& db, SampleRandom& random, double now, int scale, int ios,
                         SampleBackupContent& content, const std::function<bool()>& early,
@@ -125,4 +133,32 @@ bool SampleCalls::Write(SqliteWriter& db, SampleRandom& random, double now, int 
             return false;
     }
     return true;
+}
+
+bool SampleCalls::WriteStore(SampleStoreContext& context)
+{
+    // Up to iOS 7 the call history is call_history.db of the wireless domain.
+    const bool old = context.options.ios <= 7;
+    SqliteWriter db;
+    const QString domain = old ? QStringLiteral("WirelessDomain") : QString::fromLatin1(Home);
+    const QString path = old ? QStringLiteral("Library/CallHistory/call_history.db")
+                             : QStringLiteral("Library/CallHistoryDB/CallHistory.storedata");
+    const QString file = context.AddFile(domain, path);
+    // With deletions, calls go once the table's last leaf is full (see WriteContacts()).
+    const auto late = [&context, &db, old] {
+        return !context.deletions || db.Logging() ||
+               !SampleLeafPlaces::LastLeafFull(db, old ? QStringLiteral("call")
+                                                       : QStringLiteral("ZCALLRECORD")) ||
+               (context.Forget(db, SampleDeletions::Calls) && db.StartLog());
+    };
+    // The phone's settings: freed bytes, and a page's old cells, stay.
+    if (!db.Open(file) || !db.Exec(QStringLiteral("PRAGMA secure_delete=OFF")) ||
+        !SampleCalls::Write(
+            db, context.random, context.now, context.options.scale, context.options.ios,
+            context.content,
+            [&context, &db] { return context.Forget(db, SampleDeletions::EarlyCalls); },
+            [&context, &db] { return context.Forget(db, SampleDeletions::OlderCalls); }, late))
+        return context.Fail(db.LastError());
+    return context.LogDeletions(db, SampleDeletions::Calls, SampleDeletions::LoggedCalls,
+                                QStringLiteral("calls"), domain, path);
 }

@@ -6,6 +6,7 @@
 #include <functional>
 
 class SampleRandom;
+class SampleStoreContext;
 class SqliteWriter;
 
 // The call history of a sample backup, written into an open database: the
@@ -18,6 +19,10 @@ class SqliteWriter;
 class SampleCalls
 {
 public:
+    // The store as the backup keeps it (call_history.db up to iOS 7, else
+    // CallHistory.storedata), with its deletions; appends the calls to the
+    // context's content.
+    static bool WriteStore(SampleStoreContext& context);
     // ios: the system generation whose store is written (7 the old one).
     // `early`, when given (the newer store), runs once, right after the call
     // that made the table outgrow its root page, which keeps its old cells

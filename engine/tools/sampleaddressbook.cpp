@@ -10,12 +10,6 @@
 #include <QDateTime>
 #include <QUuid>
 
-namespace {
-
-const char* const Home = "HomeDomain";
-
-} // namespace
-
 bool SampleAddressBook::Write(SampleStoreContext& context)
 {
     SqliteWriter db;
@@ -69,7 +63,8 @@ bool SampleAddressBook::Write(SampleStoreContext& context)
         added << "ImageSyncFailedTime TEXT"
               << "WallpaperSyncFailedTime TEXT";
     // The phone's settings: a page's old cells stay when it grows.
-    if (!db.Open(context.AddFile(Home, "Library/AddressBook/AddressBook.sqlitedb")) ||
+    if (!db.Open(context.AddFile(SampleStoreContext::Home,
+                                 "Library/AddressBook/AddressBook.sqlitedb")) ||
         !db.Exec(QStringLiteral("PRAGMA secure_delete=OFF")) || !db.Exec(people) ||
         !db.Exec("CREATE TABLE ABMultiValue (UID INTEGER PRIMARY KEY, record_id INTEGER, property "
                  "INTEGER, identifier INTEGER, label INTEGER, value TEXT);"
@@ -236,6 +231,6 @@ bool SampleAddressBook::Write(SampleStoreContext& context)
             return context.Fail(db.LastError());
     }
     return context.LogDeletions(db, SampleDeletions::Contacts, SampleDeletions::LoggedPeople,
-                                QStringLiteral("contacts"), Home,
+                                QStringLiteral("contacts"), SampleStoreContext::Home,
                                 QStringLiteral("Library/AddressBook/AddressBook.sqlitedb"));
 }

@@ -6,16 +6,10 @@
 #include "samplewords.h"
 #include "sqlitewriter.h"
 
-namespace {
-
-const char* const Home = "HomeDomain";
-
-} // namespace
-
 bool SampleBookmarkStore::Write(SampleStoreContext& context)
 {
     SqliteWriter db;
-    if (!db.Open(context.AddFile(Home, "Library/Safari/Bookmarks.db")) ||
+    if (!db.Open(context.AddFile(SampleStoreContext::Home, "Library/Safari/Bookmarks.db")) ||
         !db.Exec("CREATE TABLE bookmarks (id INTEGER PRIMARY KEY AUTOINCREMENT, special_id INTEGER "
                  "DEFAULT 0, parent INTEGER, type INTEGER, title TEXT, url TEXT, num_children "
                  "INTEGER DEFAULT 0, order_index INTEGER NOT NULL DEFAULT 0);"

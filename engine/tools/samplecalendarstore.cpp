@@ -13,8 +13,6 @@
 
 namespace {
 
-const char* const Home = "HomeDomain";
-
 // A calendar item's UUID, upper case as the phone writes it; the same for
 // the same item in every sample.
 // Another phone (another seed) names its items anew; the default seed keeps
@@ -32,7 +30,7 @@ QString CalendarItemId(const QString& kind, int i, std::uint32_t seed)
 bool SampleCalendarStore::Write(SampleStoreContext& context)
 {
     SqliteWriter db;
-    if (!db.Open(context.AddFile(Home, "Library/Calendar/Calendar.sqlitedb")) ||
+    if (!db.Open(context.AddFile(SampleStoreContext::Home, "Library/Calendar/Calendar.sqlitedb")) ||
         !db.Exec(
             "CREATE TABLE Calendar (ROWID INTEGER PRIMARY KEY AUTOINCREMENT, title TEXT, "
             "color TEXT);"

@@ -10,12 +10,6 @@
 
 #include <QUuid>
 
-namespace {
-
-const char* const Home = "HomeDomain";
-
-} // namespace
-
 bool SampleCalls::Write(SqliteWriter& db, SampleRandom& random, double now, int scale, int ios,
                         SampleBackupContent& content, const std::function<bool()>& early,
                         const std::function<bool()>& beforeUpdate,
@@ -140,7 +134,8 @@ bool SampleCalls::WriteStore(SampleStoreContext& context)
     // Up to iOS 7 the call history is call_history.db of the wireless domain.
     const bool old = context.options.ios <= 7;
     SqliteWriter db;
-    const QString domain = old ? QStringLiteral("WirelessDomain") : QString::fromLatin1(Home);
+    const QString domain =
+        old ? QStringLiteral("WirelessDomain") : QString::fromLatin1(SampleStoreContext::Home);
     const QString path = old ? QStringLiteral("Library/CallHistory/call_history.db")
                              : QStringLiteral("Library/CallHistoryDB/CallHistory.storedata");
     const QString file = context.AddFile(domain, path);

@@ -12,7 +12,6 @@
 namespace {
 
 const char* const CameraRoll = "CameraRollDomain";
-const char* const Media = "MediaDomain";
 
 // The UUID the app gives an asset or a recording, made of what tells it apart.
 QString Identity(const QString& name)
@@ -110,8 +109,9 @@ bool SampleMediaStores::WriteVoiceMemos(SampleStoreContext& context)
     const bool cloud = context.options.ios >= 14;
     const QString table = cloud ? QStringLiteral("ZCLOUDRECORDING") : QStringLiteral("ZRECORDING");
     SqliteWriter db;
-    if (!db.Open(context.AddFile(Media, cloud ? "Media/Recordings/CloudRecordings.db"
-                                              : "Media/Recordings/Recordings.db")) ||
+    if (!db.Open(
+            context.AddFile(SampleStoreContext::Media, cloud ? "Media/Recordings/CloudRecordings.db"
+                                                             : "Media/Recordings/Recordings.db")) ||
         !db.Exec(QStringLiteral("CREATE TABLE %1 (Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, ZDATE "
                                 "TIMESTAMP, ZDURATION FLOAT, ZCUSTOMLABEL VARCHAR, ZPATH VARCHAR, "
                                 "ZUNIQUEID VARCHAR)")
@@ -138,7 +138,8 @@ bool SampleMediaStores::WriteVoiceMemos(SampleStoreContext& context)
                         "M4A isom",
                         24);
         data.append(QByteArray(2048 + i * 16, '\0'));
-        if (!context.WriteContent(Media, QStringLiteral("Media/Recordings/") + memo.path, data))
+        if (!context.WriteContent(SampleStoreContext::Media,
+                                  QStringLiteral("Media/Recordings/") + memo.path, data))
             return false;
         db.Insert(QStringLiteral("INSERT INTO %1 (Z_ENT, ZDATE, ZDURATION, ZCUSTOMLABEL, ZPATH, "
                                  "ZUNIQUEID) VALUES (1, ?, ?, ?, ?, ?)")

@@ -14,18 +14,11 @@
 #include <QSet>
 #include <QUuid>
 
-namespace {
-
-const char* const Home = "HomeDomain";
-const char* const Media = "MediaDomain";
-
-} // namespace
-
 bool SampleMessageStore::Write(SampleStoreContext& context)
 {
     SqliteWriter db;
     // The generation's own tables, every column in its place.
-    if (!db.Open(context.AddFile(Home, "Library/SMS/sms.db")) ||
+    if (!db.Open(context.AddFile(SampleStoreContext::Home, "Library/SMS/sms.db")) ||
         !db.Exec(SampleStoreSchemas::Messages(context.options.ios)))
         return context.Fail(db.LastError());
     // iOS 16 on: recently deleted messages, and texts kept only in attributedBody.
@@ -144,7 +137,7 @@ bool SampleMessageStore::Write(SampleStoreContext& context)
                          context.content.conversations.back().attachments))
         return false;
     return (context.Forget(db, SampleDeletions::Conversation) &&
-            db.Close(context.AddFile(Home, "Library/SMS/sms.db-wal"))) ||
+            db.Close(context.AddFile(SampleStoreContext::Home, "Library/SMS/sms.db-wal"))) ||
            context.Fail(db.LastError());
 }
 
@@ -164,7 +157,8 @@ bool SampleMessageStore::WriteAttachment(SampleStoreContext& context, SqliteWrit
                              .arg(guid.left(2).toLower())
                              .arg(number % 100, 2, 10, QLatin1Char('0'))
                              .arg(guid, name);
-    if (!context.WriteContent(Media, path, SamplePictures::Picture(number + 500, "JPEG")))
+    if (!context.WriteContent(SampleStoreContext::Media, path,
+                              SamplePictures::Picture(number + 500, "JPEG")))
         return false;
     const qint64 attachment =
         // From iOS 12 on an attachment also keeps the GUID it first had.

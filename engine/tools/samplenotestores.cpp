@@ -12,7 +12,6 @@
 
 namespace {
 
-const char* const Home = "HomeDomain";
 const char* const NotesGroup = "AppDomainGroup-group.com.apple.notes";
 
 } // namespace
@@ -20,7 +19,7 @@ const char* const NotesGroup = "AppDomainGroup-group.com.apple.notes";
 bool SampleNoteStores::Write(SampleStoreContext& context)
 {
     SqliteWriter db;
-    if (!db.Open(context.AddFile(Home, "Library/Notes/notes.sqlite")) ||
+    if (!db.Open(context.AddFile(SampleStoreContext::Home, "Library/Notes/notes.sqlite")) ||
         !db.Exec("CREATE TABLE ZFOLDER (Z_PK INTEGER PRIMARY KEY, ZNAME VARCHAR);"
                  "CREATE TABLE ZNOTE (Z_PK INTEGER PRIMARY KEY, ZFOLDER INTEGER, ZBODY INTEGER, "
                  "ZCREATIONDATE TIMESTAMP, ZMODIFICATIONDATE TIMESTAMP, ZTITLE VARCHAR, ZSUMMARY "

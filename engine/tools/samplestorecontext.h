@@ -43,6 +43,10 @@ public:
     bool Fail(const QString& error);
     QString ErrorText() const { return m_error; }
 
+    // The backup domains most stores' files lie in.
+    static constexpr const char* Home = "HomeDomain";
+    static constexpr const char* Media = "MediaDomain";
+
     const SampleBackupWriter::Options& options;
     SampleRandom& random;
     const double now; // seconds since 2001 of the backup

@@ -446,7 +446,8 @@ int RecordDecoder::endFit(const uint8_t* page, uint32_t end, uint32_t limit,
         const uint32_t next = be16(page + end);
         const uint32_t size = be16(page + end + 2);
         if (size >= 4 && end + size <= m_usable && (next == 0 || (next > end && next < m_usable)) &&
-            damagedShapeAt(page, end, limit, end + size > limit, schema))
+            (damagedShapeAt(page, end, limit, end + size > limit, schema) ||
+             (end + size == limit && cutByLaterCell(page, end, limit, schema))))
             return 1;
     }
     // Up to three bytes are a fragment the freeblock swallowed.
@@ -476,6 +477,23 @@ bool RecordDecoder::intactCellOf(const uint8_t* page, uint32_t offset, uint32_t 
         p += len;
     }
     return p == record + header && header + body == payload;
+}
+
+bool RecordDecoder::cutByLaterCell(const uint8_t* page, uint32_t offset, uint32_t limit,
+                                   const TableSchema& schema) const
+{
+    const uint8_t* end = page + limit;
+    for (uint32_t at = offset + 5; at + 4 <= limit; ++at) {
+        const uint8_t* p = page + at;
+        uint64_t payload, rowid;
+        int len = readVarint(p, end, payload);
+        if (!len || payload >= limit || !(p += len, len = readVarint(p, end, rowid)) ||
+            uint64_t(p + len - page) + payload != limit)
+            continue;
+        if (intactCellOf(page, at, limit, schema))
+            return damagedShapeAt(page, offset, at, true, schema);
+    }
+    return false;
 }
 
 bool RecordDecoder::damagedShapeAt(const uint8_t* page, uint32_t offset, uint32_t limit, bool cut,

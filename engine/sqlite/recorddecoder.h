@@ -90,6 +90,11 @@ private:
     // reach past limit.
     bool damagedShapeAt(const uint8_t* page, uint32_t offset, uint32_t limit, bool cut,
                         const TableSchema& schema) const;
+    // A stale freeblock header at offset whose block ends at limit, its tail
+    // taken by a later cell that went too: an intact cell ends exactly at
+    // limit, and the header's types before it suit the table.
+    bool cutByLaterCell(const uint8_t* page, uint32_t offset, uint32_t limit,
+                        const TableSchema& schema) const;
     bool gatherOverflow(const uint8_t* local, uint32_t localSize, uint64_t payloadSize,
                         uint32_t firstPage);
     bool finishCut(const uint8_t* page, uint32_t headerStart, uint32_t headerSize, uint32_t limit,

@@ -13,11 +13,14 @@
 #include <memory>
 
 class SampleDeletions;
+class SampleStoreContext;
 class SqliteWriter;
 
 // Writes a synthetic backup folder with the layout and the database schemas
 // of a phone's backup: Info.plist, Manifest.plist, Manifest.db and the
-// content files under <two hex digits>/<fileID>. With a password the same
+// content files under <two hex digits>/<fileID>, the stores' by their own
+// writers (SampleAddressBook, SampleMessageStore, ...) through a
+// SampleStoreContext. With a password the same
 // content is encrypted as the phone encrypts it (SampleBackupEncryptor). Every name and text
 // is invented from fixed word lists with a seeded generator, so the same
 // options always write the same records. Content() tells what was written.
@@ -53,30 +56,11 @@ public:
     const SampleDeletions* Deletions() const { return m_deletions.get(); }
 
 private:
-    int Range(int low, int high) { return m_random.Range(low, high); }
-    template <class T> const T& Pick(const std::vector<T>& list) { return m_random.Pick(list); }
-    QString Sentence() { return m_random.Sentence(); }
-    QString PhoneNumber() { return m_random.PhoneNumber(); }
-
     // Adds a file to the manifest and returns where its content goes.
     QString AddFile(const QString& domain, const QString& relativePath);
-    bool WriteContent(const QString& domain, const QString& relativePath, const QByteArray& data);
 
     bool WriteInfo();
-    bool WriteContacts();
-    bool WriteMessages();
-    // A picture sent with `message`, as the messages app files it; its name
-    // is appended to `names`.
-    bool WriteMessageAttachment(SqliteWriter& db, qint64 message, int number, double seconds,
-                                QStringList& names);
-    bool WriteCalls();
-    bool WriteCalendar();
-    bool WriteNotes();
-    bool WriteBookmarks();
-    bool WritePhotos();
-    bool WriteVoiceMemos();
-    bool WriteWhatsApp();
-    bool WriteWeChat();
+    bool WriteWeChat(SampleStoreContext& context);
     bool WriteManifestPlist(bool encrypted, const QByteArray& keyBag,
                             const QByteArray& manifestKey);
     bool Encrypt();
@@ -85,8 +69,6 @@ private:
     bool WritesMbdb() const { return m_options.ios <= 9; }
     bool WriteMbdb();
     bool Fail(const QString& error);
-    // Deletes some of a database's records before it is closed (`store` a SampleDeletions::Store).
-    bool Forget(SqliteWriter& db, int store);
 
     Options m_options;
     QString m_folder;

@@ -1,25 +1,19 @@
 #include "samplecalls.h"
 
+#include "sampledeletions.h"
+#include "sampleleafplaces.h"
 #include "samplerandom.h"
+#include "samplestorecontext.h"
 #include "samplestoreschemas.h"
 #include "samplewords.h"
 #include "sqlitewriter.h"
 
 #include <QUuid>
 
-bool SampleCalls::RootIsLeaf(SqliteWriter& db)
-{
-    // Page statistics tell; without them the root counts as grown.
-    return !db.Select(QStringLiteral("SELECT 1 FROM pragma_module_list WHERE name = 'dbstat'"))
-                .isEmpty() &&
-           !db.Select(QStringLiteral("SELECT 1 FROM dbstat WHERE name = 'ZCALLRECORD' AND path "
-                                     "= '/' AND pagetype = 'leaf'"))
-                .isEmpty();
-}
-
 bool SampleCalls::Write(SqliteWriter& db, SampleRandom& random, double now, int scale, int ios,
                         SampleBackupContent& content, const std::function<bool()>& early,
-                        const std::function<bool()>& beforeUpdate)
+                        const std::function<bool()>& beforeUpdate,
+                        const std::function<bool()>& late)
 {
     const bool old = ios <= 7;
     // The old store is dated in seconds since 1970, with flags for the
@@ -33,7 +27,12 @@ bool SampleCalls::Write(SqliteWriter& db, SampleRandom& random, double now, int 
                            QStringLiteral(
                                "; CREATE TABLE ZCALLDBPROPERTIES (Z_PK INTEGER PRIMARY KEY, Z_ENT "
                                "INTEGER, Z_OPT INTEGER, ZTIMER_ALL FLOAT, ZTIMER_INCOMING FLOAT, "
-                               "ZTIMER_LAST FLOAT, ZTIMER_LIFETIME FLOAT, ZTIMER_OUTGOING FLOAT)")))
+                               "ZTIMER_LAST FLOAT, ZTIMER_LIFETIME FLOAT, ZTIMER_OUTGOING FLOAT); "
+                               // Core Data keeps each entity's last key, which
+                               // the app's next call takes from, whatever went.
+                               "CREATE TABLE Z_PRIMARYKEY (Z_ENT INTEGER PRIMARY KEY, Z_NAME "
+                               "VARCHAR, Z_SUPER INTEGER, Z_MAX INTEGER); INSERT INTO "
+                               "Z_PRIMARYKEY VALUES (2, 'CallRecord', 0, 0)")))
         return false;
     const int count = 200 * scale;
     // The columns a later update added come once part of the calls are in.
@@ -94,25 +93,29 @@ bool SampleCalls::Write(SqliteWriter& db, SampleRandom& random, double now, int 
             // ZDISCONNECTED_CAUSE: 0 ended on this phone, 6 declined or not answered.
             const int cause = call.answered || call.cancelled ? 0 : 6;
             // Watched until the table outgrows its root page.
-            const bool leaf = !grown && RootIsLeaf(db);
+            const bool leaf =
+                !grown && SampleLeafPlaces::RootIsLeaf(db, QStringLiteral("ZCALLRECORD"));
             // ZCALL_CATEGORY: 1 audio, 2 video; ZHANDLE_TYPE: 2 a number, 3 an address.
             const bool email = call.address.contains(QLatin1Char('@'));
             const QString unique =
                 QUuid::createUuidV5(QUuid(), QStringLiteral("call-%1-%2").arg(call.date).arg(i))
                     .toString(QUuid::WithoutBraces)
                     .toUpper();
-            if (db.Insert("INSERT INTO ZCALLRECORD (Z_ENT, Z_OPT, ZANSWERED, ZCALL_CATEGORY, "
-                          "ZCALLTYPE, ZDISCONNECTED_CAUSE, ZHANDLE_TYPE, ZNUMBER_AVAILABILITY, "
-                          "ZORIGINATED, ZREAD, ZDATE, ZDURATION, ZADDRESS, ZISO_COUNTRY_CODE, "
-                          "ZNAME, ZSERVICE_PROVIDER, ZUNIQUE_ID) VALUES (2, 1, ?, ?, ?, ?, ?, 0, "
-                          "?, 1, ?, ?, ?, ?, ?, ?, ?)",
+            if (db.Insert("INSERT INTO ZCALLRECORD (Z_PK, Z_ENT, Z_OPT, ZANSWERED, "
+                          "ZCALL_CATEGORY, ZCALLTYPE, ZDISCONNECTED_CAUSE, ZHANDLE_TYPE, "
+                          "ZNUMBER_AVAILABILITY, ZORIGINATED, ZREAD, ZDATE, ZDURATION, ZADDRESS, "
+                          "ZISO_COUNTRY_CODE, ZNAME, ZSERVICE_PROVIDER, ZUNIQUE_ID) VALUES "
+                          "((SELECT Z_MAX + 1 FROM Z_PRIMARYKEY WHERE Z_ENT = 2), 2, 1, ?, ?, ?, "
+                          "?, ?, 0, ?, 1, ?, ?, ?, ?, ?, ?, ?)",
                           {call.answered && !(call.outgoing && ios >= 17) ? 1 : 0,
                            type == 8 ? 2 : 1, type, cause, email ? 3 : 2, call.outgoing ? 1 : 0,
                            call.date, call.duration, call.address,
                            email ? QVariant() : QVariant(QStringLiteral("gb")), name, provider,
-                           unique}) < 0)
+                           unique}) < 0 ||
+                !db.Exec(
+                    QStringLiteral("UPDATE Z_PRIMARYKEY SET Z_MAX = Z_MAX + 1 WHERE Z_ENT = 2")))
                 return false;
-            if (leaf && !RootIsLeaf(db)) {
+            if (leaf && !SampleLeafPlaces::RootIsLeaf(db, QStringLiteral("ZCALLRECORD"))) {
                 grown = true;
                 if (!early())
                     return false;
@@ -120,9 +123,37 @@ bool SampleCalls::Write(SqliteWriter& db, SampleRandom& random, double now, int 
             grown = grown || !leaf;
         }
         content.calls.push_back(call);
+        if (late && i >= count * 4 / 5 && !late())
+            return false;
     }
-    // Core Data keeps each entity's last key, which the app's next call takes from.
-    return old || db.Exec("CREATE TABLE Z_PRIMARYKEY (Z_ENT INTEGER PRIMARY KEY, Z_NAME VARCHAR, "
-                          "Z_SUPER INTEGER, Z_MAX INTEGER); INSERT INTO Z_PRIMARYKEY SELECT 2, "
-                          "'CallRecord', 0, max(Z_PK) FROM ZCALLRECORD");
+    return true;
+}
+
+bool SampleCalls::WriteStore(SampleStoreContext& context)
+{
+    // Up to iOS 7 the call history is call_history.db of the wireless domain.
+    const bool old = context.options.ios <= 7;
+    SqliteWriter db;
+    const QString domain =
+        old ? QStringLiteral("WirelessDomain") : QString::fromLatin1(SampleStoreContext::Home);
+    const QString path = old ? QStringLiteral("Library/CallHistory/call_history.db")
+                             : QStringLiteral("Library/CallHistoryDB/CallHistory.storedata");
+    const QString file = context.AddFile(domain, path);
+    // With deletions, calls go once the table's last leaf is full (see WriteContacts()).
+    const auto late = [&context, &db, old] {
+        return !context.deletions || db.Logging() ||
+               !SampleLeafPlaces::LastLeafFull(db, old ? QStringLiteral("call")
+                                                       : QStringLiteral("ZCALLRECORD")) ||
+               (context.Forget(db, SampleDeletions::Calls) && db.StartLog());
+    };
+    // The phone's settings: freed bytes, and a page's old cells, stay.
+    if (!db.Open(file) || !db.Exec(QStringLiteral("PRAGMA secure_delete=OFF")) ||
+        !SampleCalls::Write(
+            db, context.random, context.now, context.options.scale, context.options.ios,
+            context.content,
+            [&context, &db] { return context.Forget(db, SampleDeletions::EarlyCalls); },
+            [&context, &db] { return context.Forget(db, SampleDeletions::OlderCalls); }, late))
+        return context.Fail(db.LastError());
+    return context.LogDeletions(db, SampleDeletions::Calls, SampleDeletions::LoggedCalls,
+                                QStringLiteral("calls"), domain, path);
 }

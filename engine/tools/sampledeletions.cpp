@@ -1,6 +1,7 @@
 #include "sampledeletions.h"
 
 #include "samplebackupcontent.h"
+#include "sampleleafplaces.h"
 #include "sqlitewriter.h"
 
 #include <QDir>
@@ -52,14 +53,15 @@ QString MessageChats(int residue)
            Inside("message", "m.ROWID");
 }
 
-// The rows of a query of the page statistics; none where this build of
-// SQLite has no such table.
-QList<QVariantList> PageStatistics(SqliteWriter& db, const QString& sql)
+// The statements that delete people "a,b,..." with their values and their
+// rows of the search index; the people's own last.
+QStringList PersonDeletes()
 {
-    return db.Select(QStringLiteral("SELECT 1 FROM pragma_module_list WHERE name = 'dbstat'"))
-                   .isEmpty()
-               ? QList<QVariantList>()
-               : db.Select(sql);
+    return {QStringLiteral("DELETE FROM ABMultiValueEntry WHERE parent_id IN (SELECT UID FROM "
+                           "ABMultiValue WHERE record_id IN (%1))"),
+            QStringLiteral("DELETE FROM ABMultiValue WHERE record_id IN (%1)"),
+            QStringLiteral("DELETE FROM ABPersonFullTextSearch WHERE docid IN (%1)"),
+            QStringLiteral("DELETE FROM ABPerson WHERE ROWID IN (%1)")};
 }
 
 const char* const PersonKey =
@@ -110,8 +112,10 @@ bool SampleDeletions::Delete(SqliteWriter& db, Store store, const SampleBackupCo
         // The address book logs each removal. Most people go with their
         // values and their row of the search index; some leave both behind;
         // of some only the search index keeps a trace, of others only their
-        // values: their own rows were overwritten.
-        const QString all = QStringLiteral("ROWID % 20 = 7 OR ROWID % 40 IN (13, 33)");
+        // values: their own rows were overwritten. None off the table's last
+        // leaf, where PeoplePlaces() leaves its own.
+        const QString inside = Inside("ABPerson", "ROWID");
+        const QString all = QStringLiteral("(ROWID % 20 = 7 OR ROWID % 40 IN (13, 33))") + inside;
         if (!db.Exec(QStringLiteral("CREATE TABLE IF NOT EXISTS ABPersonChanges (record INTEGER, "
                                     "type INTEGER, Image INTEGER, ExternalIdentifier TEXT, "
                                     "StoreID INTEGER)")) ||
@@ -128,7 +132,8 @@ bool SampleDeletions::Delete(SqliteWriter& db, Store store, const SampleBackupCo
                  db.Select(QStringLiteral("SELECT %1, v.value FROM ABPerson p JOIN ABMultiValue v "
                                           "ON v.record_id = p.ROWID WHERE v.property IN (3, 4) "
                                           "AND (%2)")
-                               .arg(who, which)))
+                               .arg(who, which) +
+                           Inside("ABPerson", "p.ROWID")))
                 m_truth[QStringLiteral("contact values")]
                     << Entry{row.value(0).toString() + QLatin1Char('|') + row.value(1).toString(),
                              row.value(1).toString()};
@@ -136,24 +141,20 @@ bool SampleDeletions::Delete(SqliteWriter& db, Store store, const SampleBackupCo
         values(name, QStringLiteral("p.ROWID % 40 IN (13, 27)"));
         values(QStringLiteral("'#' || p.ROWID"), QStringLiteral("p.ROWID % 40 = 33"));
         const QString person = QLatin1String(PersonKey);
-        const QString entries = QStringLiteral("DELETE FROM ABMultiValueEntry WHERE parent_id IN "
-                                               "(SELECT UID FROM ABMultiValue WHERE record_id IN "
-                                               "(%1))");
-        const QString multi = QStringLiteral("DELETE FROM ABMultiValue WHERE record_id IN (%1)");
-        const QString index =
-            QStringLiteral("DELETE FROM ABPersonFullTextSearch WHERE docid IN (%1)");
-        const QString people = QStringLiteral("DELETE FROM ABPerson WHERE ROWID IN (%1)");
-        return Take(db, QStringLiteral("contacts"), person + QStringLiteral("ROWID % 40 = 7"),
-                    {entries, multi, index, people}) &&
-               Take(db, QStringLiteral("contacts"), person + QStringLiteral("ROWID % 40 = 27"),
-                    {people}) &&
+        const QStringList gone = PersonDeletes();
+        const QString& people = gone.last();
+        return Take(db, QStringLiteral("contacts"),
+                    person + QStringLiteral("ROWID % 40 = 7") + inside, gone) &&
+               Take(db, QStringLiteral("contacts"),
+                    person + QStringLiteral("ROWID % 40 = 27") + inside, {people}) &&
                db.Exec(QStringLiteral("PRAGMA secure_delete=ON")) &&
-               Take(db, QStringLiteral("contacts"), person + QStringLiteral("ROWID % 40 = 13"),
-                    {entries, multi, people}) &&
+               Take(db, QStringLiteral("contacts"),
+                    person + QStringLiteral("ROWID % 40 = 13") + inside,
+                    {gone[0], gone[1], people}) &&
                Take(db, QString(),
-                    QStringLiteral("SELECT ROWID FROM ABPerson WHERE ROWID % 40 = 33"),
-                    {index, people}) &&
-               db.Exec(QStringLiteral("PRAGMA secure_delete=OFF"));
+                    QStringLiteral("SELECT ROWID FROM ABPerson WHERE ROWID % 40 = 33") + inside,
+                    {gone[2], people}) &&
+               db.Exec(QStringLiteral("PRAGMA secure_delete=OFF")) && PeoplePlaces(db);
     }
     case EarlyPeople:
         // Before the table gained its newer columns, each with his values and
@@ -162,12 +163,28 @@ bool SampleDeletions::Delete(SqliteWriter& db, Store store, const SampleBackupCo
         return Take(db, QStringLiteral("contacts"),
                     QLatin1String(PersonKey) + QStringLiteral("ROWID % 20 = 11") +
                         Inside("ABPerson", "ROWID"),
-                    {QStringLiteral("DELETE FROM ABMultiValueEntry WHERE parent_id IN (SELECT UID "
-                                    "FROM ABMultiValue WHERE record_id IN (%1))"),
-                     QStringLiteral("DELETE FROM ABMultiValue WHERE record_id IN (%1)"),
-                     QStringLiteral("DELETE FROM ABPersonFullTextSearch WHERE docid IN (%1)"),
-                     QStringLiteral("DELETE FROM ABPerson WHERE ROWID IN (%1)")},
-                    "added column");
+                    PersonDeletes(), "added column");
+    case RootPeople: {
+        // As the table outgrows its root page, with all that hangs on them,
+        // overwritten where they lay: only the root, an interior page now,
+        // keeps them (but where its child pointers went).
+        if (!db.Exec(QStringLiteral("PRAGMA secure_delete=ON")) ||
+            !Take(db, QStringLiteral("contacts"),
+                  QLatin1String(PersonKey) + QStringLiteral("ROWID IN (4, 10, 17)"),
+                  PersonDeletes(), "interior page") ||
+            !db.Exec(QStringLiteral("PRAGMA secure_delete=OFF")))
+            return false;
+        ConfinePlace(QStringLiteral("contacts"), "interior page",
+                     SampleLeafPlaces::RootPage(db, QStringLiteral("ABPerson")));
+        return true;
+    }
+    case LoggedPeople:
+        // After the last checkpoint: the file holds them live, the log without them.
+        return Take(db, QStringLiteral("contacts"),
+                    QLatin1String(PersonKey) +
+                        QStringLiteral("ROWID % 20 = 3 AND ROWID <= %1")
+                            .arg(m_committed.value(QStringLiteral("ABPerson"))),
+                    PersonDeletes(), "WAL");
     case OlderMessages: {
         // Before the message table gained its newer columns, each with its
         // row joining it to its chat.
@@ -239,7 +256,8 @@ bool SampleDeletions::Delete(SqliteWriter& db, Store store, const SampleBackupCo
     }
     case Calls:
     case EarlyCalls:
-    case OlderCalls: {
+    case OlderCalls:
+    case LoggedCalls: {
         const bool old =
             !db.Select(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = 'call'")).isEmpty();
         const QString table = old ? QStringLiteral("call") : QStringLiteral("ZCALLRECORD");
@@ -247,31 +265,43 @@ bool SampleDeletions::Delete(SqliteWriter& db, Store store, const SampleBackupCo
         const QString key = old ? CallKey(QStringLiteral("address"), QStringLiteral("duration"))
                                 : CallKey(QStringLiteral("ZADDRESS"), QStringLiteral("ZDURATION"));
         const QString remove = QStringLiteral("DELETE FROM %1 WHERE %2 IN (%3)").arg(table, id);
+        const QString select = QStringLiteral("SELECT %1, %2 FROM %3 ").arg(id, key, table);
         // Calls deleted once the table has outgrown its root page, whose
         // leaf overwrote them: the root, an interior page now, still holds
         // its old cells (the page end aside, where its child pointers go).
-        if (store == EarlyCalls)
-            return db.Exec(QStringLiteral("PRAGMA secure_delete=ON")) &&
+        if (store == EarlyCalls) {
+            if (!db.Exec(QStringLiteral("PRAGMA secure_delete=ON")) ||
+                !Take(db, QStringLiteral("calls"),
+                      select + QStringLiteral("WHERE %1 IN (9, 14, 20)").arg(id), {remove},
+                      "interior page") ||
+                !db.Exec(QStringLiteral("PRAGMA secure_delete=OFF")))
+                return false;
+            ConfinePlace(QStringLiteral("calls"), "interior page",
+                         SampleLeafPlaces::RootPage(db, table));
+            return true;
+        }
+        // In the log, after the calls since: no later call takes the pages
+        // they free. Those of the file only.
+        if (store == LoggedCalls) {
+            const QStringList freed = SampleLeafPlaces::FreedPages(db, table, id);
+            return Take(db, QStringLiteral("calls"), select + freed[0], {}) &&
+                   Take(db, QStringLiteral("calls"), select + freed[1], {}, "freelist") &&
+                   db.Exec(QStringLiteral("DELETE FROM %1 WHERE %2 IN (SELECT %2 FROM %1 %3)")
+                               .arg(table, id, freed[2])) &&
                    Take(db, QStringLiteral("calls"),
-                        QStringLiteral("SELECT %1, %2 FROM %3 WHERE %1 IN (9, 14, 20)")
-                            .arg(id, key, table),
-                        {remove}, "interior page") &&
-                   db.Exec(QStringLiteral("PRAGMA secure_delete=OFF"));
+                        select + QStringLiteral("WHERE %1 % 25 = 12 AND %1 <= %2")
+                                     .arg(id)
+                                     .arg(m_committed.value(table)),
+                        {remove}, "WAL");
+        }
         const QString inside = Inside(old ? "call" : "ZCALLRECORD", old ? "ROWID" : "Z_PK");
         if (store == OlderCalls)
-            return Take(
-                db, QStringLiteral("calls"),
-                QStringLiteral("SELECT %1, %2 FROM %3 WHERE %1 % 4 = 3").arg(id, key, table) +
-                    inside,
-                {remove}, "added column");
-        const QString select = QStringLiteral("SELECT %1, %2 FROM %3 ").arg(id, key, table);
-        const QStringList freed = FreedPages(db, table, id);
-        return Take(db, QStringLiteral("calls"), select + freed[0], {}) &&
-               Take(db, QStringLiteral("calls"), select + freed[1], {}, "freelist") &&
-               db.Exec(QStringLiteral("DELETE FROM %1 WHERE %2 IN (SELECT %2 FROM %1 %3)")
-                           .arg(table, id, freed[2])) &&
-               Take(db, QStringLiteral("calls"),
-                    select + QStringLiteral("WHERE %1 % 12 = 5").arg(id) + inside, {remove});
+            return Take(db, QStringLiteral("calls"),
+                        select + QStringLiteral("WHERE %1 % 4 = 3").arg(id) + inside, {remove},
+                        "added column");
+        return Take(db, QStringLiteral("calls"),
+                    select + QStringLiteral("WHERE %1 % 12 = 5").arg(id) + inside, {remove}) &&
+               CallPlaces(db, old);
     }
     case Calendar:
         return Take(db, QStringLiteral("events"),
@@ -339,227 +369,198 @@ bool SampleDeletions::Delete(SqliteWriter& db, Store store, const SampleBackupCo
     return true;
 }
 
-QStringList SampleDeletions::FreedPages(SqliteWriter& db, const QString& table, const QString& key)
-{
-    // The leaves in key order, each with its number of cells.
-    const QList<QVariantList> leaves = PageStatistics(
-        db, QStringLiteral("SELECT ncell FROM dbstat WHERE name = '%1' AND pagetype = 'leaf' "
-                           "ORDER BY path")
-                .arg(table));
-    if (leaves.size() < 6)
-        return {QStringLiteral("LIMIT 0"), QStringLiteral("LIMIT 0"), QStringLiteral("LIMIT 0")};
-    const int first = int(leaves.size()) / 2;
-    qint64 before = 0;
-    for (int i = 0; i < first; ++i)
-        before += leaves[i].value(0).toLongLong();
-    const qint64 cells = leaves[first].value(0).toLongLong();
-    const qint64 next = leaves[first + 1].value(0).toLongLong();
-    const auto rows = [&key](qint64 offset, qint64 count) {
-        return QStringLiteral("ORDER BY %1 LIMIT %2 OFFSET %3").arg(key).arg(count).arg(offset);
-    };
-    return {rows(before, cells), rows(before + cells, next), rows(before, cells + next)};
-}
-
-bool SampleDeletions::LastLeafFull(SqliteWriter& db, const QString& table)
-{
-    return !PageStatistics(db, QStringLiteral("SELECT 1 FROM (SELECT ncell, unused, pgsize FROM "
-                                              "dbstat WHERE name = '%1' AND pagetype = 'leaf' "
-                                              "ORDER BY path DESC LIMIT 1) WHERE ncell >= 8 AND "
-                                              "unused * 10 < pgsize")
-                                   .arg(table))
-                .isEmpty();
-}
-
-std::vector<SampleDeletions::LeafCell>
-SampleDeletions::LastLeaf(SqliteWriter& db, const QString& table, QByteArray& page)
-{
-    page.clear();
-    const QList<QVariantList> leaf = PageStatistics(
-        db, QStringLiteral("SELECT pageno, pgsize FROM dbstat WHERE name = '%1' AND pagetype = "
-                           "'leaf' ORDER BY path DESC LIMIT 1")
-                .arg(table));
-    // The file holds what was committed; the writer goes on in a new transaction.
-    QFile file(db.Path());
-    if (leaf.isEmpty() || !db.Exec(QStringLiteral("COMMIT; BEGIN")) ||
-        !file.open(QIODevice::ReadOnly))
-        return {};
-    const qint64 size = leaf[0].value(1).toLongLong();
-    if (!file.seek((leaf[0].value(0).toLongLong() - 1) * size))
-        return {};
-    page = file.read(size);
-    const auto* bytes = reinterpret_cast<const unsigned char*>(page.constData());
-    const auto varint = [&](qint64& at, quint64& value) {
-        value = 0;
-        for (int k = 0; k < 9 && at < page.size(); ++k) {
-            const unsigned char b = bytes[at++];
-            value = k == 8 ? (value << 8) | b : (value << 7) | (b & 0x7F);
-            if (k == 8 || b < 0x80)
-                return true;
-        }
-        return false;
-    };
-    std::vector<LeafCell> cells;
-    if (page.size() != size || bytes[0] != 13)
-        return cells;
-    const int count = bytes[3] << 8 | bytes[4];
-    for (int i = 0; i < count && 10 + 2 * i <= page.size(); ++i) {
-        qint64 at = bytes[8 + 2 * i] << 8 | bytes[9 + 2 * i];
-        const qint64 start = at;
-        quint64 payload = 0, rowid = 0;
-        // A record spilling to an overflow page is no cell to place.
-        if (!varint(at, payload) || !varint(at, rowid) || payload > quint64(size - 35))
-            return {};
-        cells.push_back({quint32(start), quint32(at - start + qint64(payload)), qint64(rowid)});
-    }
-    std::sort(cells.begin(), cells.end(),
-              [](const LeafCell& a, const LeafCell& b) { return a.offset < b.offset; });
-    return cells;
-}
-
 bool SampleDeletions::MessagePlaces(SqliteWriter& db, const SampleBackupContent& content)
 {
-    // On the message table's last leaf, by where the cells lie: the two at
-    // the top of the content area go into the gap, each its head
-    // overwritten by a freeblock header; three neighbours below go into one
-    // freeblock, whose far end a new message takes (and that message goes
-    // too). Needs the page statistics to find the leaf; without them, or
-    // on a leaf these deletions would leave underfull (SQLite would then
-    // rebuild it), nothing is left there.
-    QByteArray page;
-    const std::vector<LeafCell> cells = LastLeaf(db, QStringLiteral("message"), page);
-    if (cells.size() < 8)
-        return true;
-    const auto joined = [&cells](std::size_t i, std::size_t count) {
-        for (std::size_t k = i; k + 1 < i + count; ++k) {
-            if (cells[k].offset + cells[k].size != cells[k + 1].offset)
-                return false;
-        }
-        return true;
-    };
-    // Three neighbours a live cell follows, below the gap's two.
-    std::size_t block = 2;
-    while (block + 3 < cells.size() && !joined(block, 4))
-        ++block;
-    qint64 used = 0, taken = 0;
-    for (std::size_t k = 0; k < cells.size(); ++k) {
-        used += cells[k].size;
-        taken += k < 2 || (k >= block && k < block + 3) ? cells[k].size : 0;
-    }
-    if (!joined(0, 2) || block + 3 >= cells.size() || 3 * (used - taken) < page.size() + 192)
-        return true;
-    const auto ids = [&cells](std::initializer_list<std::size_t> which) {
-        QStringList list;
-        for (const std::size_t k : which)
-            list << QString::number(cells[k].rowid);
-        return list.join(QLatin1Char(','));
-    };
-    // What each stores of its own, which must lie whole on the page for the
-    // record to be whole; the last column the chat of the newest.
-    const QList<QVariantList> rows = db.Select(
-        QStringLiteral("SELECT m.ROWID, m.guid, m.handle_id, j.chat_id, m.date, "
-                       "ifnull(m.text, '') FROM message m JOIN chat_message_join j ON "
-                       "j.message_id = m.ROWID WHERE m.ROWID IN (%1) ORDER BY m.ROWID DESC")
-            .arg(ids({0, 1, block, block + 1, block + 2})));
-    if (rows.size() != 5)
-        return true;
-    QHash<qint64, QVariantList> byRow;
-    for (const QVariantList& row : rows)
-        byRow.insert(row.value(0).toLongLong(), row);
+    // The message's own texts must lie whole for the record to be whole.
+    // The cutter is a short reply in the newest's chat.
+    const QString select =
+        QStringLiteral("SELECT m.ROWID, j.chat_id, m.guid, ifnull(m.text, ''), m.handle_id, "
+                       "m.date FROM message m JOIN chat_message_join j ON j.message_id = m.ROWID "
+                       "WHERE m.ROWID IN (%1)");
     const auto remove = [&db](const QString& list) {
         return db.Exec(QStringLiteral("DELETE FROM chat_message_join WHERE message_id IN (%1); "
                                       "DELETE FROM message WHERE ROWID IN (%1)")
                            .arg(list));
     };
-    const QVariantList& newest = rows.first();
-    const QString text = QStringLiteral("Ok");
-    const QString guid =
-        QUuid::createUuidV5(QUuid(), QStringLiteral("cut-%1").arg(newest.value(1).toString()))
-            .toString(QUuid::WithoutBraces)
-            .toUpper();
-    if (!remove(ids({block, block + 1, block + 2})))
-        return false;
-    const qint64 cutter =
-        db.Insert(QStringLiteral("INSERT INTO message (guid, text, handle_id, service, date, "
-                                 "is_from_me) VALUES (?, ?, ?, 'iMessage', ?, 1)"),
-                  {guid, text, newest.value(2), newest.value(4).toLongLong() + 60});
-    if (cutter < 0 ||
-        db.Insert(QStringLiteral("INSERT INTO chat_message_join (chat_id, message_id) VALUES "
-                                 "(?, ?)"),
-                  {newest.value(3), cutter}) < 0 ||
-        !remove(QString::number(cutter)) || !remove(ids({0})) || !remove(ids({1})))
-        return false;
-    // Each record is told by what the page still holds of it.
-    LastLeaf(db, QStringLiteral("message"), page);
-    const auto whole = [&page](const QString& own, const QString& text) {
-        return page.contains(own.toUtf8()) && page.contains(text.toUtf8());
+    const auto cut = [&db](const QVariantList& newest) -> qint64 {
+        const QString guid =
+            QUuid::createUuidV5(QUuid(), QStringLiteral("cut-%1").arg(newest.value(2).toString()))
+                .toString(QUuid::WithoutBraces)
+                .toUpper();
+        const qint64 row =
+            db.Insert(QStringLiteral("INSERT INTO message (guid, text, handle_id, service, date, "
+                                     "is_from_me) VALUES (?, 'Ok', ?, 'iMessage', ?, 1)"),
+                      {guid, newest.value(4), newest.value(5).toLongLong() + 60});
+        return row < 0 || db.Insert(QStringLiteral("INSERT INTO chat_message_join (chat_id, "
+                                                   "message_id) VALUES (?, ?)"),
+                                    {newest.value(1), row}) < 0
+                   ? -1
+                   : row;
     };
+    std::vector<SampleLeafPlaces::Left> left;
+    if (!SampleLeafPlaces::Leave(db, QStringLiteral("message"), select, remove, cut, left))
+        return false;
     // Until the newest conversation, a message's rowid tells its place in the content.
     const qint64 each =
         content.conversations.empty() ? 0 : qint64(content.conversations.front().messages.size());
-    for (const std::size_t k : {std::size_t(0), std::size_t(1), block, block + 1, block + 2}) {
-        const QVariantList& row = byRow.value(cells[k].rowid);
-        const qint64 index = cells[k].rowid - 1;
-        if (each == 0 || index / each >= qint64(content.conversations.size()))
+    for (const SampleLeafPlaces::Left& message : left) {
+        const qint64 index = message.row.value(0).toLongLong() - 1;
+        const bool known = each > 0 && index / each < qint64(content.conversations.size());
+        if (!message.cutter && !known)
             continue;
-        const auto& conversation = content.conversations[std::size_t(index / each)];
-        const Entry found{conversation.messages[std::size_t(index % each)].text,
-                          row.value(1).toString()};
-        if (!whole(found.probe, row.value(5).toString())) {
-            m_truth[QStringLiteral("messages")] << found;
+        const QString chat =
+            message.cutter
+                ? db.Select(QStringLiteral("SELECT chat_identifier FROM chat WHERE ROWID = %1")
+                                .arg(message.row.value(1).toLongLong()))
+                      .value(0)
+                      .value(0)
+                      .toString()
+                : content.conversations[std::size_t(index / each)].handle;
+        const Entry found{message.cutter ? message.row.value(3).toString()
+                                         : content.conversations[std::size_t(index / each)]
+                                               .messages[std::size_t(index % each)]
+                                               .text,
+                          message.row.value(2).toString()};
+        if (!message.place) {
+            if (!message.cutter)
+                m_truth[QStringLiteral("messages")] << found;
             continue;
         }
-        Place(QStringLiteral("messages"), k < 2 ? "gap" : "cut freeblock", found);
+        Place(QStringLiteral("messages"), message.place, found);
         m_truth[QStringLiteral("message chats")]
-            << Entry{conversation.handle + QLatin1Char('|') + found.key, found.probe};
+            << Entry{chat + QLatin1Char('|') + found.key, found.probe};
     }
-    if (!whole(guid, text))
-        return true;
-    Place(QStringLiteral("messages"), "cut freeblock", Entry{text, guid});
-    const QString chat =
-        db.Select(QStringLiteral("SELECT chat_identifier FROM chat WHERE ROWID = %1")
-                      .arg(newest.value(3).toLongLong()))
-            .value(0)
-            .value(0)
-            .toString();
-    m_truth[QStringLiteral("message chats")] << Entry{chat + QLatin1Char('|') + text, guid};
     return true;
 }
 
-void SampleDeletions::ConfineToFreeList(const QString& category, const QString& path)
+void SampleDeletions::LeftInPlaces(const QString& category,
+                                   const std::vector<SampleLeafPlaces::Left>& left)
 {
-    QFile file(path);
-    const QByteArray data = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    const auto number = [&data](qint64 at) -> qint64 {
-        if (at < 0 || at + 4 > data.size())
-            return 0;
-        const auto* b = reinterpret_cast<const unsigned char*>(data.constData() + at);
-        return qint64(b[0]) << 24 | b[1] << 16 | b[2] << 8 | b[3];
-    };
-    // The trunk pages and the leaves they list, from the header's first trunk.
-    QByteArray free;
-    if (data.startsWith("SQLite format 3")) {
-        const qint64 size = number(14) & 0xFFFF;
-        const qint64 pageSize = size == 1 ? 65536 : size;
-        const qint64 pages = pageSize >= 512 ? data.size() / pageSize : 0;
-        const auto page = [&](qint64 n) {
-            return n >= 1 && n <= pages ? data.mid((n - 1) * pageSize, pageSize) : QByteArray();
-        };
-        for (qint64 trunk = number(32), seen = 0; trunk != 0 && seen < pages; ++seen) {
-            free += page(trunk);
-            const qint64 at = (trunk - 1) * pageSize;
-            for (qint64 i = 0, leaves = qMin(number(at + 4), pages); i < leaves; ++i)
-                free += page(number(at + 8 + 4 * i));
-            trunk = trunk <= pages ? number(at) : 0;
-        }
+    for (const SampleLeafPlaces::Left& record : left) {
+        const Entry entry{record.row.value(1).toString(), record.row.value(2).toString()};
+        if (record.place)
+            Place(category, record.place, entry);
+        else
+            m_truth[category] << entry;
     }
-    const QString prefix = category + QStringLiteral("|freelist|");
+}
+
+bool SampleDeletions::PeoplePlaces(SqliteWriter& db)
+{
+    // A person is told by his name's two parts, which lie side by side, and
+    // by his record id where the table has one. The cutter is a contact
+    // made and removed again on the phone.
+    const bool guids =
+        !db.Select(QStringLiteral("SELECT 1 FROM pragma_table_info('ABPerson') WHERE name = "
+                                  "'guid'"))
+             .isEmpty();
+    const QString select = QStringLiteral("SELECT ROWID, trim(ifnull(First, '') || ' ' || "
+                                          "ifnull(Last, '')), ifnull(First, '') || ifnull(Last, "
+                                          "'')") +
+                           (guids ? QStringLiteral(", guid") : QString()) +
+                           QStringLiteral(" FROM ABPerson WHERE ROWID IN (%1)");
+    const QStringList gone = PersonDeletes();
+    const auto remove = [&db, &gone](const QString& ids) {
+        for (const QString& statement : gone) {
+            if (!db.Exec(statement.arg(ids)))
+                return false;
+        }
+        return true;
+    };
+    const auto cut = [&db, guids](const QVariantList& newest) -> qint64 {
+        if (!guids)
+            return db.Insert(QStringLiteral("INSERT INTO ABPerson (First, Last, Kind) VALUES "
+                                            "('Kit', 'Marlow', 0)"),
+                             {});
+        return db.Insert(
+            QStringLiteral("INSERT INTO ABPerson (First, Last, Kind, guid) VALUES ('Kit', "
+                           "'Marlow', 0, ?)"),
+            {QUuid::createUuidV5(QUuid(), QStringLiteral("cut-%1").arg(newest.value(3).toString()))
+                 .toString(QUuid::WithoutBraces)
+                 .toUpper() +
+             QStringLiteral(":ABPerson")});
+    };
+    std::vector<SampleLeafPlaces::Left> left;
+    if (!SampleLeafPlaces::Leave(db, QStringLiteral("ABPerson"), select, remove, cut, left))
+        return false;
+    LeftInPlaces(QStringLiteral("contacts"), left);
+    m_committed[QStringLiteral("ABPerson")] =
+        db.Select(QStringLiteral("SELECT max(ROWID) FROM ABPerson")).value(0).value(0).toLongLong();
+    return true;
+}
+
+bool SampleDeletions::CallPlaces(SqliteWriter& db, bool old)
+{
+    const QString table = old ? QStringLiteral("call") : QStringLiteral("ZCALLRECORD");
+    const QString id = old ? QStringLiteral("ROWID") : QStringLiteral("Z_PK");
+    const QString select = QStringLiteral("SELECT ") + id + QStringLiteral(", ") +
+                           (old ? CallKey(QStringLiteral("address"), QStringLiteral("duration"))
+                                : CallKey(QStringLiteral("ZADDRESS"), QStringLiteral("ZDURATION")) +
+                                      QStringLiteral(", ZUNIQUE_ID")) +
+                           QStringLiteral(" FROM ") + table + QStringLiteral(" WHERE ") + id +
+                           QStringLiteral(" IN (%1)");
+    const auto remove = [&](const QString& ids) {
+        return db.Exec(QStringLiteral("DELETE FROM %1 WHERE %2 IN (%3)").arg(table, id, ids));
+    };
+    // The cutter: a redial a minute after the newest, which did not connect;
+    // the newer store takes its key from Core Data's counter, as every call's.
+    const auto cut = [&db, old](const QVariantList& newest) -> qint64 {
+        if (old)
+            return db.Insert(QStringLiteral("INSERT INTO call (address, date, duration, flags, id, "
+                                            "name) SELECT address, date + 60, 0, (flags & 16) | "
+                                            "5, -1, name FROM call WHERE ROWID = ?"),
+                             {newest.value(0)});
+        const qint64 row = db.Insert(
+            QStringLiteral(
+                "INSERT INTO ZCALLRECORD (Z_PK, Z_ENT, Z_OPT, ZANSWERED, ZCALL_CATEGORY, "
+                "ZCALLTYPE, ZDISCONNECTED_CAUSE, ZHANDLE_TYPE, ZNUMBER_AVAILABILITY, ZORIGINATED, "
+                "ZREAD, ZDATE, ZDURATION, ZADDRESS, ZISO_COUNTRY_CODE, ZNAME, ZSERVICE_PROVIDER, "
+                "ZUNIQUE_ID) SELECT (SELECT Z_MAX + 1 FROM Z_PRIMARYKEY WHERE Z_ENT = 2), 2, 1, "
+                "0, ZCALL_CATEGORY, ZCALLTYPE, 6, ZHANDLE_TYPE, 0, 1, 1, ZDATE + 60, 0, ZADDRESS, "
+                "ZISO_COUNTRY_CODE, ZNAME, ZSERVICE_PROVIDER, ? FROM ZCALLRECORD WHERE Z_PK = ?"),
+            {QUuid::createUuidV5(QUuid(), QStringLiteral("cut-%1").arg(newest.value(3).toString()))
+                 .toString(QUuid::WithoutBraces)
+                 .toUpper(),
+             newest.value(0)});
+        return row < 0 || !db.Exec(QStringLiteral("UPDATE Z_PRIMARYKEY SET Z_MAX = Z_MAX + 1 "
+                                                  "WHERE Z_ENT = 2"))
+                   ? -1
+                   : row;
+    };
+    std::vector<SampleLeafPlaces::Left> left;
+    if (!SampleLeafPlaces::Leave(db, table, select, remove, cut, left))
+        return false;
+    LeftInPlaces(QStringLiteral("calls"), left);
+    m_committed[table] = db.Select(QStringLiteral("SELECT max(%1) FROM %2").arg(id, table))
+                             .value(0)
+                             .value(0)
+                             .toLongLong();
+    return true;
+}
+
+void SampleDeletions::ConfinePlace(const QString& category, const char* place,
+                                   const QByteArray& bytes)
+{
+    const QString prefix = category + QLatin1Char('|') + QLatin1String(place) + QLatin1Char('|');
     QList<Entry>& places = m_truth[QStringLiteral("places")];
     places.erase(std::remove_if(places.begin(), places.end(),
                                 [&](const Entry& entry) {
                                     return entry.key.startsWith(prefix) &&
-                                           !free.contains(entry.probe.toUtf8());
+                                           !bytes.contains(entry.probe.toUtf8());
                                 }),
                  places.end());
+}
+
+void SampleDeletions::ConfineToFile(const QString& category, const char* place, const QString& path)
+{
+    QFile file(path);
+    ConfinePlace(category, place, file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
+}
+
+void SampleDeletions::ConfineToFreeList(const QString& category, const QString& path,
+                                        const QString& logPath)
+{
+    ConfinePlace(category, "freelist", SampleLeafPlaces::FreePages(path, logPath));
 }
 
 QString SampleDeletions::TruthPath(const QString& backupFolder)

@@ -1,9 +1,12 @@
 #ifndef SAMPLEDELETIONS_H
 #define SAMPLEDELETIONS_H
 
+#include <QHash>
 #include <QList>
 #include <QMap>
 #include <QString>
+
+#include "sampleleafplaces.h"
 
 #include <vector>
 
@@ -33,21 +36,30 @@ class SampleDeletions
 {
 public:
     // Messages: single messages here and there, run once the message
-    // table's last leaf is full (see LastLeafFull()); Conversation: one whole
+    // table's last leaf is full (see SampleLeafPlaces::LastLeafFull()); Conversation: one whole
     // conversation, which sms.db deletes in its log; OlderMessages: messages
     // deleted before the message table gained its newer columns. EarlyPeople: people
     // deleted before the address book's table gained its newer columns;
     // EarlyCalls: calls deleted as the call table outgrew its root page;
     // OlderCalls: calls deleted before an update added columns to their table.
+    // RootPeople: people deleted as the address book's table outgrew its root
+    // page. Contacts and Calls run once the table's last leaf is full (see
+    // SampleLeafPlaces::LastLeafFull()) and leave records in its gap and a
+    // cut freeblock; LoggedPeople and LoggedCalls, run once the log is
+    // started, delete rows the file keeps (LoggedCalls also two leaves'
+    // worth, whose second page goes to the free list).
     enum Store {
         Contacts,
         EarlyPeople,
+        RootPeople,
+        LoggedPeople,
         Messages,
         OlderMessages,
         Conversation,
         Calls,
         EarlyCalls,
         OlderCalls,
+        LoggedCalls,
         Calendar,
         LegacyNotes,
         NoteStore,
@@ -64,14 +76,14 @@ public:
         QString key, probe;
     };
     const QMap<QString, QList<Entry>>& Truth() const { return m_truth; }
-    // Whether `table`'s last leaf holds eight cells or more and has less
-    // than a tenth of its page free: the moment for Messages to leave
-    // records in its gap and a cut freeblock.
-    static bool LastLeafFull(SqliteWriter& db, const QString& table);
     // Keeps the "freelist" place of `category`'s records only where the
-    // record lies on a free page of the closed database at `path`: SQLite
-    // moves some cells of a leaf it frees elsewhere first.
-    void ConfineToFreeList(const QString& category, const QString& path);
+    // record lies on a free page of the closed database at `path` with its
+    // log at `logPath`: SQLite moves some cells of a leaf it frees elsewhere
+    // first.
+    void ConfineToFreeList(const QString& category, const QString& path, const QString& logPath);
+    // Keeps `place` of `category`'s records only where the record lies in
+    // the file at `path` (a log's deletions: the file must hold them live).
+    void ConfineToFile(const QString& category, const char* place, const QString& path);
     // <folder>.deleted.json: an object of the categories' lists of
     // {"key": ..., "probe": ...}.
     static QString TruthPath(const QString& backupFolder);
@@ -86,26 +98,22 @@ private:
 
     // Notes a deleted record of `category` and the place it was left in.
     void Place(const QString& category, const char* place, const Entry& entry);
-    // Three clauses ("ORDER BY <key> LIMIT ... OFFSET ...") that select the
-    // rows of two neighbouring leaves in the middle of `table`: the first's,
-    // the second's, both. Deleting both leaves' rows in key order makes
-    // SQLite merge the two and free the second's page, its old cells and
-    // all, to the free list. Clauses that select nothing without page
-    // statistics.
-    static QStringList FreedPages(SqliteWriter& db, const QString& table, const QString& key);
-    struct LeafCell
-    {
-        quint32 offset, size;
-        qint64 rowid;
-    };
-    // The cells of `table`'s last leaf in the order they lie, read with the
-    // page into `page` from the file once what came before is committed;
-    // none without page statistics.
-    static std::vector<LeafCell> LastLeaf(SqliteWriter& db, const QString& table, QByteArray& page);
+    // Keeps `place` of `category`'s records only where the record's probe
+    // lies in `bytes`.
+    void ConfinePlace(const QString& category, const char* place, const QByteArray& bytes);
+    // Notes the records SampleLeafPlaces::Leave() left, each in its place
+    // where it lies whole; the key and probe their second and third columns.
+    void LeftInPlaces(const QString& category, const std::vector<SampleLeafPlaces::Left>& left);
     // The gap and a cut freeblock on the message table's last leaf.
     bool MessagePlaces(SqliteWriter& db, const SampleBackupContent& content);
+    // The same of the address book's people, and of calls (`old`: the
+    // call table of call_history.db); each notes the newest row the file
+    // keeps, from which the log's deletions choose.
+    bool PeoplePlaces(SqliteWriter& db);
+    bool CallPlaces(SqliteWriter& db, bool old);
 
     QMap<QString, QList<Entry>> m_truth;
+    QHash<QString, qint64> m_committed; // by table
 };
 
 #endif // SAMPLEDELETIONS_H

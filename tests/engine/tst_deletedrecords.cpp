@@ -158,20 +158,24 @@ void TestDeletedRecords::recovered_data()
             << int(type) << QString(category) << files << QString(place) << ios;
     };
     const QString home = QStringLiteral("HomeDomain/Library/");
-    row(MD_CONTACT, "contacts", {home + "AddressBook/AddressBook.sqlitedb"});
-    row(MD_CONTACT, "contacts", {home + "AddressBook/AddressBook.sqlitedb"}, "added column");
-    row(MD_MESSAGE, "messages", {home + "SMS/sms.db"});
-    for (const char* place : {"gap", "cut freeblock", "WAL", "added column"})
-        row(MD_MESSAGE, "messages", {home + "SMS/sms.db"}, place);
-    const QString calls = home + "CallHistoryDB/CallHistory.storedata";
-    row(MD_CALL_HISTORY, "calls", {calls});
-    for (const char* place : {"interior page", "added column", "freelist"})
-        row(MD_CALL_HISTORY, "calls", {calls}, place);
-    row(MD_CONTACT, "contacts", {home + "AddressBook/AddressBook.sqlitedb"}, "added column", 12);
-    for (const char* place : {"", "gap", "cut freeblock", "WAL"})
-        row(MD_MESSAGE, "messages", {home + "SMS/sms.db"}, place, 12);
-    for (const char* place : {"", "interior page", "freelist"})
-        row(MD_CALL_HISTORY, "calls", {calls}, place, 12);
+    const QStringList people{home + "AddressBook/AddressBook.sqlitedb"};
+    const QStringList messages{home + "SMS/sms.db"};
+    const QStringList calls{home + "CallHistoryDB/CallHistory.storedata"};
+    // Every place a carver must look in, each in every store that leaves
+    // records there; iOS 12's message table was made whole.
+    for (const int ios : {18, 12}) {
+        for (const char* place :
+             {"", "gap", "cut freeblock", "interior page", "added column", "freelist", "WAL"}) {
+            const QString where = QString::fromLatin1(place);
+            if (where != "freelist")
+                row(MD_CONTACT, "contacts", people, place, ios);
+            if (where != "interior page" && where != "freelist" &&
+                (ios == 18 || where != "added column"))
+                row(MD_MESSAGE, "messages", messages, place, ios);
+            if (ios == 18 || where != "added column")
+                row(MD_CALL_HISTORY, "calls", calls, place, ios);
+        }
+    }
     row(MD_CALENDAR, "events", {home + "Calendar/Calendar.sqlitedb"});
     row(MD_REMINDER, "reminders", {home + "Calendar/Calendar.sqlitedb"});
     row(MD_NOTE, "notes",

@@ -126,7 +126,6 @@ bool MessageReader::ReadConversations(ReaderContext::Items& items)
                      return true;
                  });
     QHash<qint64, ConversationRecord*> chatOfMessage;
-    QHash<qint64, QByteArray> senders; // by handle
     const QByteArray me("Me");
     qint64 done = 0;
     ok = db.Query(
@@ -140,26 +139,12 @@ bool MessageReader::ReadConversations(ReaderContext::Items& items)
                 ConversationRecord* chat = found->record.get();
                 ++(row.Int(7) != 0 ? found->recovered : found->live);
                 const bool sent = row.Int(5) != 0;
-                MessageEntryRecord& entry = chat->AddEntry(sent);
-                entry.SetRowid(row.Int(1));
                 QByteArray text = row.Text(2);
                 if (text.isEmpty() && !row.IsNull(6))
                     text = AttributedBody::Text(row.Text(6));
-                entry.Texts().Set(MessageEntryRecord::Text, WithoutObjectMarks(text));
-                if (sent) {
-                    entry.Texts().Set(MessageEntryRecord::Sender, me);
-                } else {
-                    // Named once per handle, not per message.
-                    auto sender = senders.find(row.Int(3));
-                    if (sender == senders.end()) {
-                        const QString handle = handles.value(row.Int(3));
-                        const QString name = m_context.ContactNameOf(handle);
-                        sender =
-                            senders.insert(row.Int(3), (name.isEmpty() ? handle : name).toUtf8());
-                    }
-                    entry.Texts().Set(MessageEntryRecord::Sender, sender.value());
-                }
-                entry.Texts().Set(MessageEntryRecord::Date, m_context.DateText(row, 4));
+                MessageEntryRecord& entry = chat->AddEntry(sent);
+                FillEntry(entry, row.Int(1), text, sent ? me : SenderOf(row.Int(3), handles),
+                          m_context.DateText(row, 4));
                 // The phone's own mark: kept apart, still in its chat.
                 if (row.Int(7) != 0)
                     entry.SetSource(DeletedRecords::MarkSource(MMobile::MD_MESSAGE), false);
@@ -188,25 +173,59 @@ bool MessageReader::ReadConversations(ReaderContext::Items& items)
 void MessageReader::AttachFiles(SqliteDb& db,
                                 const QHash<qint64, ConversationRecord*>& chatOfMessage)
 {
-    BackupManifest& manifest = m_context.Manifest();
-    const QString media = QString::fromLatin1(ReaderContext::MediaDomain);
     db.Query(QStringLiteral("SELECT maj.message_id, a.filename, a.transfer_name FROM "
                             "message_attachment_join maj JOIN attachment a ON a.ROWID = "
                             "maj.attachment_id ORDER BY maj.message_id, a.ROWID"),
              [&](const Row& row) {
-                 ConversationRecord* chat = chatOfMessage.value(row.Int(0));
-                 const QString relative = MediaRelativePath(row.String(1));
-                 const QString path = chat ? manifest.FindFile(media, relative) : QString();
-                 if (chat && path.isEmpty())
-                     m_context.Skip();
-                 if (!path.isEmpty()) {
-                     QString name = row.String(2);
-                     if (name.isEmpty())
-                         name = QFileInfo(relative).fileName();
-                     chat->AddAttachment({path, name});
-                 }
+                 if (ConversationRecord* chat = chatOfMessage.value(row.Int(0)))
+                     AttachFile(*chat, row.String(1), row.String(2));
                  return true;
              });
+}
+
+void MessageReader::AttachFile(ConversationRecord& chat, const QString& filename,
+                               const QString& transferName)
+{
+    const QString relative = MediaRelativePath(filename);
+    const QString path =
+        m_context.Manifest().FindFile(QString::fromLatin1(ReaderContext::MediaDomain), relative);
+    if (path.isEmpty()) {
+        m_context.Skip();
+        return;
+    }
+    chat.AddAttachment(
+        {path, transferName.isEmpty() ? QFileInfo(relative).fileName() : transferName});
+}
+
+QByteArray MessageReader::SenderOf(qint64 handle, const QHash<qint64, QString>& handles)
+{
+    auto sender = m_senders.find(handle);
+    if (sender == m_senders.end()) {
+        const QString id = handles.value(handle);
+        const QString name = m_context.ContactNameOf(id);
+        sender = m_senders.insert(handle, (name.isEmpty() ? id : name).toUtf8());
+    }
+    return sender.value();
+}
+
+void MessageReader::FillEntry(MessageEntryRecord& entry, qint64 rowid, const QByteArray& text,
+                              const QByteArray& sender, const QByteArray& date)
+{
+    entry.SetRowid(rowid);
+    entry.Texts().Set(MessageEntryRecord::Text, WithoutObjectMarks(text));
+    entry.Texts().Set(MessageEntryRecord::Sender, sender);
+    entry.Texts().Set(MessageEntryRecord::Date, date);
+}
+
+std::unique_ptr<ConversationRecord> MessageReader::HandleConversation(const QString& id,
+                                                                      QByteArray& sender)
+{
+    auto chat = std::make_unique<ConversationRecord>();
+    chat->SetRow(SmsStore, -1);
+    AddParticipant(*chat, id);
+    const QString name = m_context.ContactNameOf(id);
+    sender = (name.isEmpty() ? id : name).toUtf8();
+    return chat;
 }
 
 void MessageReader::AddParticipant(ConversationRecord& chat, const QString& id)
@@ -246,23 +265,15 @@ bool MessageReader::ReadChatless(SqliteDb& db, const QHash<qint64, QString>& han
             if (!chat || handle != chatHandle) {
                 if (chat)
                     items.push_back(ReaderContext::MakeItem(std::move(chat)));
-                chat = std::make_unique<ConversationRecord>();
-                chat->SetRow(SmsStore, -1);
+                chat = HandleConversation(handles.value(handle), sender);
                 chatHandle = handle;
-                const QString id = handles.value(handle);
-                AddParticipant(*chat, id);
-                const QString name = m_context.ContactNameOf(id);
-                sender = (name.isEmpty() ? id : name).toUtf8();
             }
             const bool sent = row.Int(4) != 0;
-            MessageEntryRecord& entry = chat->AddEntry(sent);
-            entry.SetRowid(row.Int(5));
             QByteArray text = row.Text(1);
             if (text.isEmpty() && !row.IsNull(2))
                 text = AttributedBody::Text(row.Text(2));
-            entry.Texts().Set(MessageEntryRecord::Text, WithoutObjectMarks(text));
-            entry.Texts().Set(MessageEntryRecord::Sender, sent ? QByteArray("Me") : sender);
-            entry.Texts().Set(MessageEntryRecord::Date, m_context.DateText(row, 3));
+            FillEntry(chat->AddEntry(sent), row.Int(5), text, sent ? QByteArray("Me") : sender,
+                      m_context.DateText(row, 3));
             if (withAttachments.contains(row.Int(5)))
                 chatOfMessage.insert(row.Int(5), chat.get());
             return !m_context.Stopped();

@@ -218,27 +218,36 @@ void CarvedMessages::Reidentify()
     State& s = *m_state;
     const int identifier = s.chats.Column("chat_identifier");
     const int id = s.handles.Column("id");
-    QHash<qint64, std::size_t> handleRows;
-    for (std::size_t h = 0; h < s.handles.Rows().size(); ++h)
-        handleRows.insert(s.handles.Rows()[h].rowid, h);
-    // The join SQLite finds first: it reads the joins in rowid order.
-    std::vector<std::size_t> joins(s.chatHandles.Rows().size());
-    for (std::size_t j = 0; j < joins.size(); ++j)
-        joins[j] = j;
-    std::sort(joins.begin(), joins.end(), [&s](std::size_t a, std::size_t b) {
+    // The joins of each handle's address, in the order SQLite reads them
+    // for the chat it looks for (by rowid): the first whose chat is not
+    // there yet is the one.
+    QHash<qint64, QByteArray> addressOf;
+    for (const Row& handle : s.handles.Rows()) {
+        if (!Cell(handle, id).IsNull())
+            addressOf.insert(handle.rowid, KeyOf(Cell(handle, id)));
+    }
+    std::vector<std::size_t> order(s.chatHandles.Rows().size());
+    for (std::size_t j = 0; j < order.size(); ++j)
+        order[j] = j;
+    std::sort(order.begin(), order.end(), [&s](std::size_t a, std::size_t b) {
         return s.chatHandles.Rows()[a].rowid < s.chatHandles.Rows()[b].rowid;
     });
-    const auto joinedChat = [&](const StoredValue& identifierOfChat) -> const StoredValue* {
-        for (const std::size_t j : joins) {
-            const Row& join = s.chatHandles.Rows()[j];
-            const StoredValue& chat = Cell(join, s.handleChat);
-            const StoredValue& handle = Cell(join, s.handleOfChat);
-            if (!IsInteger(chat) || s.chats.Rowids().contains(chat.Int()) || !IsInteger(handle))
-                continue;
-            const auto row = handleRows.constFind(handle.Int());
-            if (row != handleRows.constEnd() &&
-                Cell(s.handles.Rows()[*row], id).Equals(identifierOfChat))
-                return &chat;
+    QHash<QByteArray, std::vector<const StoredValue*>> joins; // by address
+    for (const std::size_t j : order) {
+        const Row& join = s.chatHandles.Rows()[j];
+        const StoredValue& handle = Cell(join, s.handleOfChat);
+        const auto address =
+            IsInteger(handle) ? addressOf.constFind(handle.Int()) : addressOf.constEnd();
+        if (address != addressOf.constEnd() && IsInteger(Cell(join, s.handleChat)))
+            joins[*address].push_back(&Cell(join, s.handleChat));
+    }
+    const auto joinedChat = [&](const StoredValue& address) -> const StoredValue* {
+        const auto found = address.IsNull() ? joins.constEnd() : joins.constFind(KeyOf(address));
+        if (found == joins.constEnd())
+            return nullptr;
+        for (const StoredValue* chat : *found) {
+            if (!s.chats.Rowids().contains(chat->Int()))
+                return chat;
         }
         return nullptr;
     };

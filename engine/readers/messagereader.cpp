@@ -12,8 +12,11 @@
 #include "sqlitedb.h"
 
 #include <QFileInfo>
-#include <QSet>
 
+#include <QSet>
+#include <sqlite3.h>
+
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -126,6 +129,8 @@ bool MessageReader::ReadConversations(ReaderContext::Items& items)
                      return true;
                  });
     QHash<qint64, ConversationRecord*> chatOfMessage;
+    std::vector<qint64> inChats; // the messages of the chats' joins
+    inChats.reserve(std::size_t(qMax<qint64>(0, total)));
     const QByteArray me("Me");
     qint64 done = 0;
     ok = db.Query(
@@ -137,6 +142,9 @@ bool MessageReader::ReadConversations(ReaderContext::Items& items)
             Chat* found = chatOf(row.Int(0));
             if (found) {
                 ConversationRecord* chat = found->record.get();
+                // Only a join that names its chat holds the message for it.
+                if (row.Type(0) == SQLITE_INTEGER)
+                    inChats.push_back(row.Int(1));
                 ++(row.Int(7) != 0 ? found->recovered : found->live);
                 const bool sent = row.Int(5) != 0;
                 QByteArray text = row.Text(2);
@@ -161,7 +169,7 @@ bool MessageReader::ReadConversations(ReaderContext::Items& items)
         return true;
     for (Chat& chat : read)
         items.push_back(ReaderContext::MakeItem(std::move(chat.record), chat.recovered > 0));
-    if (!ReadChatless(db, handles, recoverable, bodies, withAttachments, chatOfMessage, items))
+    if (!ReadChatless(db, handles, bodies, inChats, withAttachments, chatOfMessage, items))
         return false;
     if (attachments)
         AttachFiles(db, chatOfMessage);
@@ -237,29 +245,35 @@ void MessageReader::AddParticipant(ConversationRecord& chat, const QString& id)
     participant.Set(ConversationRecord::Email, email ? id : QString(""));
 }
 
-bool MessageReader::ReadChatless(SqliteDb& db, const QHash<qint64, QString>& handles,
-                                 bool recoverable, bool bodies, const QSet<qint64>& withAttachments,
+bool MessageReader::ReadChatless(SqliteDb& db, const QHash<qint64, QString>& handles, bool bodies,
+                                 std::vector<qint64>& inChats, const QSet<qint64>& withAttachments,
                                  QHash<qint64, ConversationRecord*>& chatOfMessage,
                                  ReaderContext::Items& items)
 {
     // Messages that no chat holds (their chat deleted on the phone, a join
     // row lost) are still the user's: one conversation per handle, after the
-    // chats. NOT IN builds one index of the joins instead of a search per
-    // message.
-    const QString joined =
-        QStringLiteral("SELECT j.message_id FROM chat_message_join j JOIN chat c ON c.ROWID = "
-                       "j.chat_id WHERE j.message_id IS NOT NULL") +
-        (recoverable ? QStringLiteral(" UNION ALL SELECT j.message_id FROM "
-                                      "chat_recoverable_message_join j JOIN chat c ON c.ROWID = "
-                                      "j.chat_id WHERE j.message_id IS NOT NULL")
-                     : QString());
+    // chats. They are those the chats' query did not give: the message
+    // table's smallest index lists every rowid, and only the others' rows are
+    // read (a second join of every message costs as much as the first).
+    std::sort(inChats.begin(), inChats.end());
+    QStringList lost;
+    qint64 done = 0;
+    bool ok = db.Query(QStringLiteral("SELECT ROWID FROM message"), [&](const Row& row) {
+        if (!std::binary_search(inChats.cbegin(), inChats.cend(), row.Int(0)))
+            lost << QString::number(row.Int(0));
+        return ++done % 1024 != 0 || m_context.KeepAlive();
+    });
+    if (!ok || lost.isEmpty())
+        return ok || m_context.Fail(db.LastError());
     std::unique_ptr<ConversationRecord> chat;
     qint64 chatHandle = -1;
     QByteArray sender;
-    const bool ok = db.Query(
+    // The rowids are numbers this reader writes, never text of the backup.
+    ok = db.Query(
         QStringLiteral("SELECT m.handle_id, m.text, %1, m.date, m.is_from_me, m.ROWID FROM message "
-                       "m WHERE m.ROWID NOT IN (%2) ORDER BY m.handle_id, m.date, m.ROWID")
-            .arg(bodies ? QStringLiteral("m.attributedBody") : QStringLiteral("NULL"), joined),
+                       "m WHERE m.ROWID IN (%2) ORDER BY m.handle_id, m.date, m.ROWID")
+            .arg(bodies ? QStringLiteral("m.attributedBody") : QStringLiteral("NULL"),
+                 lost.join(QLatin1Char(','))),
         [&](const Row& row) {
             const qint64 handle = row.Int(0);
             if (!chat || handle != chatHandle) {

@@ -7,6 +7,7 @@
 #include <QSet>
 
 #include <memory>
+#include <vector>
 
 class ConversationRecord;
 class MessageEntryRecord;
@@ -39,10 +40,11 @@ public:
     void AttachFile(ConversationRecord& chat, const QString& filename, const QString& transferName);
 
 private:
-    // Conversations of the messages no chat holds; those of withAttachments
-    // go into chatOfMessage with their conversation.
-    bool ReadChatless(SqliteDb& db, const QHash<qint64, QString>& handles, bool recoverable,
-                      bool bodies, const QSet<qint64>& withAttachments,
+    // Conversations of the messages no chat holds, of all but `inChats`
+    // (sorted here); those of withAttachments go into chatOfMessage with
+    // their conversation.
+    bool ReadChatless(SqliteDb& db, const QHash<qint64, QString>& handles, bool bodies,
+                      std::vector<qint64>& inChats, const QSet<qint64>& withAttachments,
                       QHash<qint64, ConversationRecord*>& chatOfMessage,
                       ReaderContext::Items& items);
     // Adds each message's files that the backup holds to its conversation.

@@ -159,25 +159,29 @@ bool CarvedMessages::Settle()
     // A carved message a live row has, by rowid or by identity, is an older
     // version of it.
     const std::vector<Row>& messages = s.messages.Rows();
-    std::vector<QVariant> rowids, identities;
-    const int guid = identity.isEmpty() ? -1 : s.messages.Column(identity.toLatin1().constData());
-    for (const Row& message : messages) {
+    std::vector<QVariant> rowids;
+    for (const Row& message : messages)
         rowids.emplace_back(message.rowid);
-        if (Cell(message, guid).kind() == StoredValue::Kind::Text)
+    QSet<qint64> liveRowids;
+    if (!s.messages.LiveMatches(*live, QString(), rowids, [&liveRowids](const SqliteDb::Row& row) {
+            liveRowids.insert(row.Int(0));
+            return true;
+        }))
+        return false;
+    // Only those no live row has by rowid are looked up by identity.
+    const int guid = identity.isEmpty() ? -1 : s.messages.Column(identity.toLatin1().constData());
+    std::vector<QVariant> identities;
+    for (const Row& message : messages) {
+        if (!liveRowids.contains(message.rowid) &&
+            Cell(message, guid).kind() == StoredValue::Kind::Text)
             identities.emplace_back(QString::fromUtf8(Cell(message, guid).Text()));
     }
-    QSet<qint64> liveRowids;
     QSet<QByteArray> liveIdentities;
-    if (!s.messages.LiveMatches(*live, QString(), rowids,
-                                [&liveRowids](const SqliteDb::Row& row) {
-                                    liveRowids.insert(row.Int(0));
-                                    return true;
-                                }) ||
-        (guid >= 0 && !s.messages.LiveMatches(*live, identity, identities,
-                                              [&liveIdentities](const SqliteDb::Row& row) {
-                                                  liveIdentities.insert(row.Text(0));
-                                                  return true;
-                                              })))
+    if (guid >= 0 && !s.messages.LiveMatches(*live, identity, identities,
+                                             [&liveIdentities](const SqliteDb::Row& row) {
+                                                 liveIdentities.insert(row.Text(0));
+                                                 return true;
+                                             }))
         return false;
     for (std::size_t m = 0; m < messages.size(); ++m) {
         const StoredValue& id = Cell(messages[m], guid);

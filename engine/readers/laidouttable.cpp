@@ -176,9 +176,15 @@ bool LaidOutTable::LiveMatches(SqliteDb& live, const QString& column,
 {
     if (!Present() || m_rowidName.isEmpty())
         return true;
+    if (column.isEmpty())
+        return Batches(values, [&](const std::vector<QVariant>& batch, const QString& marks) {
+            return live.Query(QStringLiteral("SELECT %1 FROM main.%2 WHERE %1 IN (%3)")
+                                  .arg(m_rowidName, Quoted(m_name), marks),
+                              batch, found);
+        });
     // The table's own comparison (its column's collation) on the value given,
     // through its index where it has one.
-    const QString compared = column.isEmpty() ? m_rowidName : Quoted(column);
+    const QString compared = Quoted(column);
     return Batches(values, [&](const std::vector<QVariant>& batch, const QString& marks) {
         return live.Query(QStringLiteral("SELECT v.column1 FROM (VALUES %1) v WHERE EXISTS (SELECT "
                                          "1 FROM main.%2 l WHERE l.%3 = v.column1)")

@@ -256,10 +256,25 @@ bool MessageReader::ReadChatless(SqliteDb& db, const QHash<qint64, QString>& han
     // table's smallest index lists every rowid, and only the others' rows are
     // read (a second join of every message costs as much as the first).
     std::sort(inChats.begin(), inChats.end());
+    // Rowids mostly run without gaps: a bit per rowid of their range answers
+    // at once; sparse ones are searched.
+    const qint64 first = inChats.empty() ? 0 : inChats.front();
+    const qint64 span = inChats.empty() ? 0 : inChats.back() - first + 1;
+    std::vector<bool> held;
+    if (span > 0 && span <= 8 * qint64(inChats.size()) + 4096) {
+        held.assign(std::size_t(span), false);
+        for (const qint64 rowid : inChats)
+            held[std::size_t(rowid - first)] = true;
+    }
+    const auto chatHolds = [&](qint64 rowid) {
+        if (held.empty())
+            return std::binary_search(inChats.cbegin(), inChats.cend(), rowid);
+        return rowid >= first && rowid - first < span && held[std::size_t(rowid - first)];
+    };
     QStringList lost;
     qint64 done = 0;
     bool ok = db.Query(QStringLiteral("SELECT ROWID FROM message"), [&](const Row& row) {
-        if (!std::binary_search(inChats.cbegin(), inChats.cend(), row.Int(0)))
+        if (!chatHolds(row.Int(0)))
             lost << QString::number(row.Int(0));
         return ++done % 1024 != 0 || m_context.KeepAlive();
     });

@@ -2,6 +2,8 @@
 
 #include "sqlitedb.h"
 
+#include <sqlite3.h>
+
 #include <algorithm>
 
 namespace {
@@ -39,6 +41,15 @@ bool Batches(const std::vector<QVariant>& values,
             return false;
     }
     return true;
+}
+
+StoredValue LiveValue(const SqliteDb::Row& row, int column)
+{
+    const int type = row.Type(column);
+    return StoredValue::Of(type, type == SQLITE_INTEGER ? row.Int(column) : 0,
+                           type == SQLITE_FLOAT ? row.Real(column) : 0.0,
+                           type == SQLITE_TEXT || type == SQLITE_BLOB ? row.Text(column)
+                                                                      : QByteArray());
 }
 
 } // namespace
@@ -151,7 +162,7 @@ bool LaidOutTable::AddLive(SqliteDb& live, const QSet<qint64>* only)
         Row laid{row.Int(0), -1, {}};
         laid.cells.reserve(std::size_t(m_columns.size()));
         for (int c = 0; c < m_columns.size(); ++c)
-            laid.cells.push_back(StoredValue::Of(row, c + 1));
+            laid.cells.push_back(LiveValue(row, c + 1));
         Insert(std::move(laid));
         return true;
     };

@@ -2,6 +2,7 @@
 #define LAIDOUTTABLE_H
 
 #include "deletedrows.h"
+#include "sqlitedb.h"
 #include "storedvalue.h"
 
 #include <QSet>
@@ -10,8 +11,6 @@
 
 #include <functional>
 #include <vector>
-
-class SqliteDb;
 
 // The rows one table of a laid-out copy of a database would hold (see
 // DeletedRows), kept in memory: the columns a reader asks for and those of

@@ -153,25 +153,22 @@ StoredValue StoredValue::Of(const QVariant& value, Affinity affinity)
     return stored;
 }
 
-StoredValue StoredValue::Of(const SqliteDb::Row& row, int column)
+StoredValue StoredValue::Of(int type, qint64 integer, double real, const QByteArray& bytes)
 {
     StoredValue stored;
-    switch (row.Type(column)) {
+    switch (type) {
     case SQLITE_INTEGER:
         stored.m_kind = Kind::Integer;
-        stored.m_int = row.Int(column);
+        stored.m_int = integer;
         break;
     case SQLITE_FLOAT:
         stored.m_kind = Kind::Real;
-        stored.m_real = row.Real(column);
+        stored.m_real = real;
         break;
     case SQLITE_TEXT:
-        stored.m_kind = Kind::Text;
-        stored.m_bytes = row.Text(column);
-        break;
     case SQLITE_BLOB:
-        stored.m_kind = Kind::Blob;
-        stored.m_bytes = row.Text(column);
+        stored.m_kind = type == SQLITE_TEXT ? Kind::Text : Kind::Blob;
+        stored.m_bytes = bytes.isNull() ? QByteArray("") : bytes;
         break;
     default:
         break;

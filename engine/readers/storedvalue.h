@@ -1,7 +1,6 @@
 #ifndef STOREDVALUE_H
 #define STOREDVALUE_H
 
-#include "sqlitedb.h"
 #include "tableschema.h"
 
 #include <QByteArray>
@@ -22,8 +21,9 @@ public:
     // A carved value (null, qlonglong, double, QString or QByteArray) as a
     // column of `affinity` stores it.
     static StoredValue Of(const QVariant& value, Affinity affinity);
-    // The value of `column` of a row read from a live table.
-    static StoredValue Of(const SqliteDb::Row& row, int column);
+    // A value read from a live table: its storage class as
+    // sqlite3_column_type() gives it, and the value of that class.
+    static StoredValue Of(int type, qint64 integer, double real, const QByteArray& bytes);
     static StoredValue Of(qint64 integer);
     static StoredValue Of(const QByteArray& text);
 

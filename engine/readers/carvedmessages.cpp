@@ -159,21 +159,17 @@ bool CarvedMessages::Settle()
     // A carved message a live row has, by rowid or by identity, is an older
     // version of it.
     const std::vector<Row>& messages = s.messages.Rows();
-    std::vector<QVariant> rowids;
-    for (const Row& message : messages)
-        rowids.emplace_back(message.rowid);
-    QSet<qint64> liveRowids;
-    if (!s.messages.LiveMatches(*live, QString(), rowids, [&liveRowids](const SqliteDb::Row& row) {
-            liveRowids.insert(row.Int(0));
-            return true;
-        }))
+    std::vector<qint64> liveRowids;
+    if (!s.messages.LiveRowids(*live, liveRowids))
         return false;
+    const auto isLive = [&liveRowids](qint64 rowid) {
+        return std::binary_search(liveRowids.cbegin(), liveRowids.cend(), rowid);
+    };
     // Only those no live row has by rowid are looked up by identity.
     const int guid = identity.isEmpty() ? -1 : s.messages.Column(identity.toLatin1().constData());
     std::vector<QVariant> identities;
     for (const Row& message : messages) {
-        if (!liveRowids.contains(message.rowid) &&
-            Cell(message, guid).kind() == StoredValue::Kind::Text)
+        if (!isLive(message.rowid) && Cell(message, guid).kind() == StoredValue::Kind::Text)
             identities.emplace_back(QString::fromUtf8(Cell(message, guid).Text()));
     }
     QSet<QByteArray> liveIdentities;
@@ -185,7 +181,7 @@ bool CarvedMessages::Settle()
         return false;
     for (std::size_t m = 0; m < messages.size(); ++m) {
         const StoredValue& id = Cell(messages[m], guid);
-        if (liveRowids.contains(messages[m].rowid) ||
+        if (isLive(messages[m].rowid) ||
             (id.kind() == StoredValue::Kind::Text && liveIdentities.contains(id.Text())))
             continue;
         s.bySource[messages[m].source].push_back(int(m));

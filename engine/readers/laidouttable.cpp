@@ -181,18 +181,27 @@ bool LaidOutTable::AddLive(SqliteDb& live, const QSet<qint64>* only)
     });
 }
 
+bool LaidOutTable::LiveRowids(SqliteDb& live, std::vector<qint64>& rowids) const
+{
+    rowids.clear();
+    if (!Present() || m_rowidName.isEmpty())
+        return true;
+    const bool ok =
+        live.Query(QStringLiteral("SELECT %1 FROM main.%2").arg(m_rowidName, Quoted(m_name)),
+                   [&rowids](const SqliteDb::Row& row) {
+                       rowids.push_back(row.Int(0));
+                       return true;
+                   });
+    std::sort(rowids.begin(), rowids.end());
+    return ok;
+}
+
 bool LaidOutTable::LiveMatches(SqliteDb& live, const QString& column,
                                const std::vector<QVariant>& values,
                                const std::function<bool(const SqliteDb::Row&)>& found) const
 {
     if (!Present() || m_rowidName.isEmpty())
         return true;
-    if (column.isEmpty())
-        return Batches(values, [&](const std::vector<QVariant>& batch, const QString& marks) {
-            return live.Query(QStringLiteral("SELECT %1 FROM main.%2 WHERE %1 IN (%3)")
-                                  .arg(m_rowidName, Quoted(m_name), marks),
-                              batch, found);
-        });
     // The table's own comparison (its column's collation) on the value given,
     // through its index where it has one.
     const QString compared = Quoted(column);

@@ -47,9 +47,12 @@ public:
     void SetRowid(std::size_t row, qint64 rowid);
     const std::vector<Row>& Rows() const { return m_rows; }
     const QSet<qint64>& Rowids() const { return m_rowids; }
-    // Which of `values` a live row of the table has in `column` (empty: its
-    // rowid), compared as the table compares them; each that does is given
-    // to `found` as the first column of a row.
+    // Every rowid of the live table, sorted: one pass over its smallest
+    // index costs less than a search for each of many.
+    bool LiveRowids(SqliteDb& live, std::vector<qint64>& rowids) const;
+    // Which of `values` a live row of the table has in `column`, compared as
+    // the table compares them; each that does is given to `found` as the
+    // first column of a row.
     bool LiveMatches(SqliteDb& live, const QString& column, const std::vector<QVariant>& values,
                      const std::function<bool(const SqliteDb::Row&)>& found) const;
 

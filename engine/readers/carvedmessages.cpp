@@ -38,6 +38,20 @@ QByteArray KeyOf(const StoredValue& value)
     return key;
 }
 
+// The integers of `column` of `table`, for NOT IN; false when the column
+// holds a NULL, as NOT IN of such a list holds for nothing.
+bool NotInList(const LaidOutTable& table, int column, QSet<qint64>& integers)
+{
+    for (const Row& row : table.Rows()) {
+        const StoredValue& value = Cell(row, column);
+        if (value.IsNull())
+            return false;
+        if (IsInteger(value))
+            integers.insert(value.Int());
+    }
+    return true;
+}
+
 // The rows of `table` in the ORDER BY of columns `first`, `second`.
 std::vector<std::size_t> Ordered(const LaidOutTable& table, int first, int second)
 {
@@ -289,15 +303,9 @@ void CarvedMessages::AddLostChats()
 void CarvedMessages::TieChatsToHandles(const QHash<qint64, int>& messages)
 {
     State& s = *m_state;
-    // NOT IN of a list with a NULL holds for nothing.
     QSet<qint64> tied;
-    for (const Row& join : s.chatHandles.Rows()) {
-        const StoredValue& chat = Cell(join, s.handleChat);
-        if (chat.IsNull())
-            return;
-        if (IsInteger(chat))
-            tied.insert(chat.Int());
-    }
+    if (!NotInList(s.chatHandles, s.handleChat, tied))
+        return;
     QSet<QByteArray> pairs;
     std::vector<Row> made;
     for (const Row& join : s.chatMessages.Rows()) {
@@ -328,13 +336,8 @@ void CarvedMessages::TieMessagesToChats(const std::vector<int>& messages)
 {
     State& s = *m_state;
     QSet<qint64> joined;
-    for (const Row& join : s.chatMessages.Rows()) {
-        const StoredValue& message = Cell(join, s.messageOfChat);
-        if (message.IsNull())
-            return;
-        if (IsInteger(message))
-            joined.insert(message.Int());
-    }
+    if (!NotInList(s.chatMessages, s.messageOfChat, joined))
+        return;
     // The least chat of each handle's joins (NULL when they name none).
     struct Least
     {

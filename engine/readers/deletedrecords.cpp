@@ -1,6 +1,7 @@
 #include "deletedrecords.h"
 
 #include "backupmanifest.h"
+#include "carvedmessages.h"
 #include "contactsearchindex.h"
 #include "conversationrecord.h"
 #include "deletedrows.h"
@@ -312,21 +313,30 @@ void DeletedRecords::Read(const ReadFunction& read, ReaderContext::Items& items)
         if (!carved || !carved->FinishCarving())
             continue;
         DeletedRows& rows = *carved;
+        // Messages are made straight from their carved rows; the other
+        // categories' readers read theirs from a scratch database.
+        std::unique_ptr<CarvedMessages> messages;
+        if (m_type == MMobile::MD_MESSAGE)
+            messages = std::make_unique<CarvedMessages>(m_context, rows);
         for (const QByteArray& source : rows.Sources()) {
-            const QString file = rows.Build(source);
+            ReaderContext::Items found;
+            const QString file = messages ? QString() : rows.Build(source);
+            const bool laidOut = messages ? messages->Read(source, found) : !file.isEmpty();
             if (m_context.Stopped())
                 break;
-            if (file.isEmpty()) {
+            if (!laidOut) {
                 // The deleted rows were found but cannot be read: counted,
                 // never silent.
                 m_context.Skip();
                 break;
             }
-            ReaderContext::Items found;
             m_context.SetProgressPart(end, end);
-            m_context.Redirect(domain, path, file);
-            const bool ok = read(found);
-            m_context.EndRedirect();
+            bool ok = true;
+            if (!messages) {
+                m_context.Redirect(domain, path, file);
+                ok = read(found);
+                m_context.EndRedirect();
+            }
             if (!ok) {
                 qCInfo(lcReaders).noquote()
                     << "the deleted rows of" << path << "cannot be read:" << m_context.ErrorText();

@@ -105,15 +105,26 @@ public:
     // when the rows cannot be laid out (a full work folder).
     QString Build(const QByteArray& source);
 
-private:
+    // The carved rows as found, for a reader that makes its records of them
+    // itself (CarvedMessages): neither told from live rows nor laid out.
     struct Row
     {
-        int table;      // index into m_tables
-        int source;     // into m_sources
-        QVariant rowid; // null when lost
+        int table;      // index into Tables()
+        int source;     // see SourceIndex()
+        QVariant rowid; // a lost one is LostRowids or more
         std::vector<QVariant> values;
         bool dropped = false; // live after all, or a copy of another row
     };
+    const std::vector<Row>& Rows() const { return m_rows; }
+    const std::vector<Table>& Tables() const { return m_tables; }
+    // The columns of table `t` in record order; none when the database lacks it.
+    const QStringList& Columns(std::size_t t) const { return m_columns[t]; }
+    // The index rows of `source` (one of Sources()) carry.
+    int SourceIndex(const QByteArray& source) const { return m_sources.indexOf(source); }
+    // The database carved, open until the object goes or carves again.
+    SqliteDb* Live() const { return m_live.get(); }
+
+private:
     // What the carving thread reads and writes beside m_rows; made by
     // StartCarving() on the scan's thread, read back after the thread ends.
     struct Carving

@@ -12,8 +12,11 @@
 #include "sqlitedb.h"
 
 #include <QFileInfo>
-#include <QSet>
 
+#include <QSet>
+#include <sqlite3.h>
+
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -126,7 +129,8 @@ bool MessageReader::ReadConversations(ReaderContext::Items& items)
                      return true;
                  });
     QHash<qint64, ConversationRecord*> chatOfMessage;
-    QHash<qint64, QByteArray> senders; // by handle
+    std::vector<qint64> inChats; // the messages of the chats' joins
+    inChats.reserve(std::size_t(qMax<qint64>(0, total)));
     const QByteArray me("Me");
     qint64 done = 0;
     ok = db.Query(
@@ -138,28 +142,17 @@ bool MessageReader::ReadConversations(ReaderContext::Items& items)
             Chat* found = chatOf(row.Int(0));
             if (found) {
                 ConversationRecord* chat = found->record.get();
+                // Only a join that names its chat holds the message for it.
+                if (row.Type(0) == SQLITE_INTEGER)
+                    inChats.push_back(row.Int(1));
                 ++(row.Int(7) != 0 ? found->recovered : found->live);
                 const bool sent = row.Int(5) != 0;
-                MessageEntryRecord& entry = chat->AddEntry(sent);
-                entry.SetRowid(row.Int(1));
                 QByteArray text = row.Text(2);
                 if (text.isEmpty() && !row.IsNull(6))
                     text = AttributedBody::Text(row.Text(6));
-                entry.Texts().Set(MessageEntryRecord::Text, WithoutObjectMarks(text));
-                if (sent) {
-                    entry.Texts().Set(MessageEntryRecord::Sender, me);
-                } else {
-                    // Named once per handle, not per message.
-                    auto sender = senders.find(row.Int(3));
-                    if (sender == senders.end()) {
-                        const QString handle = handles.value(row.Int(3));
-                        const QString name = m_context.ContactNameOf(handle);
-                        sender =
-                            senders.insert(row.Int(3), (name.isEmpty() ? handle : name).toUtf8());
-                    }
-                    entry.Texts().Set(MessageEntryRecord::Sender, sender.value());
-                }
-                entry.Texts().Set(MessageEntryRecord::Date, m_context.DateText(row, 4));
+                MessageEntryRecord& entry = chat->AddEntry(sent);
+                FillEntry(entry, row.Int(1), text, sent ? me : SenderOf(row.Int(3), handles),
+                          m_context.DateText(row, 4));
                 // The phone's own mark: kept apart, still in its chat.
                 if (row.Int(7) != 0)
                     entry.SetSource(DeletedRecords::MarkSource(MMobile::MD_MESSAGE), false);
@@ -176,7 +169,7 @@ bool MessageReader::ReadConversations(ReaderContext::Items& items)
         return true;
     for (Chat& chat : read)
         items.push_back(ReaderContext::MakeItem(std::move(chat.record), chat.recovered > 0));
-    if (!ReadChatless(db, handles, recoverable, bodies, withAttachments, chatOfMessage, items))
+    if (!ReadChatless(db, handles, bodies, inChats, withAttachments, chatOfMessage, items))
         return false;
     if (attachments)
         AttachFiles(db, chatOfMessage);
@@ -188,25 +181,59 @@ bool MessageReader::ReadConversations(ReaderContext::Items& items)
 void MessageReader::AttachFiles(SqliteDb& db,
                                 const QHash<qint64, ConversationRecord*>& chatOfMessage)
 {
-    BackupManifest& manifest = m_context.Manifest();
-    const QString media = QString::fromLatin1(ReaderContext::MediaDomain);
     db.Query(QStringLiteral("SELECT maj.message_id, a.filename, a.transfer_name FROM "
                             "message_attachment_join maj JOIN attachment a ON a.ROWID = "
                             "maj.attachment_id ORDER BY maj.message_id, a.ROWID"),
              [&](const Row& row) {
-                 ConversationRecord* chat = chatOfMessage.value(row.Int(0));
-                 const QString relative = MediaRelativePath(row.String(1));
-                 const QString path = chat ? manifest.FindFile(media, relative) : QString();
-                 if (chat && path.isEmpty())
-                     m_context.Skip();
-                 if (!path.isEmpty()) {
-                     QString name = row.String(2);
-                     if (name.isEmpty())
-                         name = QFileInfo(relative).fileName();
-                     chat->AddAttachment({path, name});
-                 }
+                 if (ConversationRecord* chat = chatOfMessage.value(row.Int(0)))
+                     AttachFile(*chat, row.String(1), row.String(2));
                  return true;
              });
+}
+
+void MessageReader::AttachFile(ConversationRecord& chat, const QString& filename,
+                               const QString& transferName)
+{
+    const QString relative = MediaRelativePath(filename);
+    const QString path =
+        m_context.Manifest().FindFile(QString::fromLatin1(ReaderContext::MediaDomain), relative);
+    if (path.isEmpty()) {
+        m_context.Skip();
+        return;
+    }
+    chat.AddAttachment(
+        {path, transferName.isEmpty() ? QFileInfo(relative).fileName() : transferName});
+}
+
+QByteArray MessageReader::SenderOf(qint64 handle, const QHash<qint64, QString>& handles)
+{
+    auto sender = m_senders.find(handle);
+    if (sender == m_senders.end()) {
+        const QString id = handles.value(handle);
+        const QString name = m_context.ContactNameOf(id);
+        sender = m_senders.insert(handle, (name.isEmpty() ? id : name).toUtf8());
+    }
+    return sender.value();
+}
+
+void MessageReader::FillEntry(MessageEntryRecord& entry, qint64 rowid, const QByteArray& text,
+                              const QByteArray& sender, const QByteArray& date)
+{
+    entry.SetRowid(rowid);
+    entry.Texts().Set(MessageEntryRecord::Text, WithoutObjectMarks(text));
+    entry.Texts().Set(MessageEntryRecord::Sender, sender);
+    entry.Texts().Set(MessageEntryRecord::Date, date);
+}
+
+std::unique_ptr<ConversationRecord> MessageReader::HandleConversation(const QString& id,
+                                                                      QByteArray& sender)
+{
+    auto chat = std::make_unique<ConversationRecord>();
+    chat->SetRow(SmsStore, -1);
+    AddParticipant(*chat, id);
+    const QString name = m_context.ContactNameOf(id);
+    sender = (name.isEmpty() ? id : name).toUtf8();
+    return chat;
 }
 
 void MessageReader::AddParticipant(ConversationRecord& chat, const QString& id)
@@ -218,51 +245,64 @@ void MessageReader::AddParticipant(ConversationRecord& chat, const QString& id)
     participant.Set(ConversationRecord::Email, email ? id : QString(""));
 }
 
-bool MessageReader::ReadChatless(SqliteDb& db, const QHash<qint64, QString>& handles,
-                                 bool recoverable, bool bodies, const QSet<qint64>& withAttachments,
+bool MessageReader::ReadChatless(SqliteDb& db, const QHash<qint64, QString>& handles, bool bodies,
+                                 std::vector<qint64>& inChats, const QSet<qint64>& withAttachments,
                                  QHash<qint64, ConversationRecord*>& chatOfMessage,
                                  ReaderContext::Items& items)
 {
     // Messages that no chat holds (their chat deleted on the phone, a join
     // row lost) are still the user's: one conversation per handle, after the
-    // chats. NOT IN builds one index of the joins instead of a search per
-    // message.
-    const QString joined =
-        QStringLiteral("SELECT j.message_id FROM chat_message_join j JOIN chat c ON c.ROWID = "
-                       "j.chat_id WHERE j.message_id IS NOT NULL") +
-        (recoverable ? QStringLiteral(" UNION ALL SELECT j.message_id FROM "
-                                      "chat_recoverable_message_join j JOIN chat c ON c.ROWID = "
-                                      "j.chat_id WHERE j.message_id IS NOT NULL")
-                     : QString());
+    // chats. They are those the chats' query did not give: the message
+    // table's smallest index lists every rowid, and only the others' rows are
+    // read (a second join of every message costs as much as the first).
+    std::sort(inChats.begin(), inChats.end());
+    // Rowids mostly run without gaps: a bit per rowid of their range answers
+    // at once; sparse ones are searched.
+    const qint64 first = inChats.empty() ? 0 : inChats.front();
+    const qint64 span = inChats.empty() ? 0 : inChats.back() - first + 1;
+    std::vector<bool> held;
+    if (span > 0 && span <= 8 * qint64(inChats.size()) + 4096) {
+        held.assign(std::size_t(span), false);
+        for (const qint64 rowid : inChats)
+            held[std::size_t(rowid - first)] = true;
+    }
+    const auto chatHolds = [&](qint64 rowid) {
+        if (held.empty())
+            return std::binary_search(inChats.cbegin(), inChats.cend(), rowid);
+        return rowid >= first && rowid - first < span && held[std::size_t(rowid - first)];
+    };
+    QStringList lost;
+    qint64 done = 0;
+    bool ok = db.Query(QStringLiteral("SELECT ROWID FROM message"), [&](const Row& row) {
+        if (!chatHolds(row.Int(0)))
+            lost << QString::number(row.Int(0));
+        return ++done % 1024 != 0 || m_context.KeepAlive();
+    });
+    if (!ok || lost.isEmpty())
+        return ok || m_context.Fail(db.LastError());
     std::unique_ptr<ConversationRecord> chat;
     qint64 chatHandle = -1;
     QByteArray sender;
-    const bool ok = db.Query(
+    // The rowids are numbers this reader writes, never text of the backup.
+    ok = db.Query(
         QStringLiteral("SELECT m.handle_id, m.text, %1, m.date, m.is_from_me, m.ROWID FROM message "
-                       "m WHERE m.ROWID NOT IN (%2) ORDER BY m.handle_id, m.date, m.ROWID")
-            .arg(bodies ? QStringLiteral("m.attributedBody") : QStringLiteral("NULL"), joined),
+                       "m WHERE m.ROWID IN (%2) ORDER BY m.handle_id, m.date, m.ROWID")
+            .arg(bodies ? QStringLiteral("m.attributedBody") : QStringLiteral("NULL"),
+                 lost.join(QLatin1Char(','))),
         [&](const Row& row) {
             const qint64 handle = row.Int(0);
             if (!chat || handle != chatHandle) {
                 if (chat)
                     items.push_back(ReaderContext::MakeItem(std::move(chat)));
-                chat = std::make_unique<ConversationRecord>();
-                chat->SetRow(SmsStore, -1);
+                chat = HandleConversation(handles.value(handle), sender);
                 chatHandle = handle;
-                const QString id = handles.value(handle);
-                AddParticipant(*chat, id);
-                const QString name = m_context.ContactNameOf(id);
-                sender = (name.isEmpty() ? id : name).toUtf8();
             }
             const bool sent = row.Int(4) != 0;
-            MessageEntryRecord& entry = chat->AddEntry(sent);
-            entry.SetRowid(row.Int(5));
             QByteArray text = row.Text(1);
             if (text.isEmpty() && !row.IsNull(2))
                 text = AttributedBody::Text(row.Text(2));
-            entry.Texts().Set(MessageEntryRecord::Text, WithoutObjectMarks(text));
-            entry.Texts().Set(MessageEntryRecord::Sender, sent ? QByteArray("Me") : sender);
-            entry.Texts().Set(MessageEntryRecord::Date, m_context.DateText(row, 3));
+            FillEntry(chat->AddEntry(sent), row.Int(5), text, sent ? QByteArray("Me") : sender,
+                      m_context.DateText(row, 3));
             if (withAttachments.contains(row.Int(5)))
                 chatOfMessage.insert(row.Int(5), chat.get());
             return !m_context.Stopped();

@@ -6,7 +6,11 @@
 #include <QHash>
 #include <QSet>
 
+#include <memory>
+#include <vector>
+
 class ConversationRecord;
+class MessageEntryRecord;
 class SqliteDb;
 
 // Reads sms.db: one conversation per chat with its participants (handles,
@@ -21,18 +25,33 @@ public:
     bool ReadConversations(ReaderContext::Items& items);
     bool ReadAttachments(ReaderContext::Items& items);
 
-private:
+    // What the reader of the deleted rows (CarvedMessages) makes its records
+    // with, as the live read does: a participant named from the address book;
     void AddParticipant(ConversationRecord& chat, const QString& id);
-    // Conversations of the messages no chat holds; those of withAttachments
-    // go into chatOfMessage with their conversation.
-    bool ReadChatless(SqliteDb& db, const QHash<qint64, QString>& handles, bool recoverable,
-                      bool bodies, const QSet<qint64>& withAttachments,
+    // what a received message from `handle` shows as its sender, looked up
+    // once per handle;
+    QByteArray SenderOf(qint64 handle, const QHash<qint64, QString>& handles);
+    // a message's entry (`text` as stored: attachment marks are taken out);
+    static void FillEntry(MessageEntryRecord& entry, qint64 rowid, const QByteArray& text,
+                          const QByteArray& sender, const QByteArray& date);
+    // the conversation of the messages from `id` that no chat holds, and its sender;
+    std::unique_ptr<ConversationRecord> HandleConversation(const QString& id, QByteArray& sender);
+    // a file of a message of `chat`, when the backup holds it (else counted as skipped).
+    void AttachFile(ConversationRecord& chat, const QString& filename, const QString& transferName);
+
+private:
+    // Conversations of the messages no chat holds, of all but `inChats`
+    // (sorted here); those of withAttachments go into chatOfMessage with
+    // their conversation.
+    bool ReadChatless(SqliteDb& db, const QHash<qint64, QString>& handles, bool bodies,
+                      std::vector<qint64>& inChats, const QSet<qint64>& withAttachments,
                       QHash<qint64, ConversationRecord*>& chatOfMessage,
                       ReaderContext::Items& items);
     // Adds each message's files that the backup holds to its conversation.
     void AttachFiles(SqliteDb& db, const QHash<qint64, ConversationRecord*>& chatOfMessage);
 
     ReaderContext& m_context;
+    QHash<qint64, QByteArray> m_senders; // by handle
 };
 
 #endif // MESSAGEREADER_H

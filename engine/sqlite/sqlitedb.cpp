@@ -52,6 +52,11 @@ bool SqliteDb::Row::IsNull(int column) const
     return sqlite3_column_type(m_statement, column) == SQLITE_NULL;
 }
 
+int SqliteDb::Row::Type(int column) const
+{
+    return sqlite3_column_type(m_statement, column);
+}
+
 qint64 SqliteDb::Row::Int(int column) const
 {
     return sqlite3_column_int64(m_statement, column);

@@ -34,6 +34,8 @@ public:
     public:
         explicit Row(sqlite3_stmt* statement) : m_statement(statement) {}
         bool IsNull(int column) const;
+        // SQLite's storage class of the value (SQLITE_INTEGER ... SQLITE_NULL).
+        int Type(int column) const;
         qint64 Int(int column) const;
         double Real(int column) const;
         // Null for a NULL column, so that absent texts stay absent.

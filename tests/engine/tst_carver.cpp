@@ -6,6 +6,7 @@
 #include "carver.h"
 #include "recordjson.h"
 #include "samplecarversituations.h"
+#include "storedvalue.h"
 #include "textutf8.h"
 
 #include <sqlite3.h>
@@ -195,6 +196,8 @@ private slots:
     void badInput();
     void differential_data();
     void differential();
+    void storedValues_data();
+    void storedValues();
 };
 
 void TestCarver::pages_data()
@@ -698,6 +701,112 @@ void TestCarver::differential()
         QVERIFY2(wrong * 20 <= carved.size(), "more than 5% of the records are wrong");
         QVERIFY2(found.size() * 2 >= deleted.size(), "fewer than half the deleted rows found");
     }
+}
+
+// A carved value read without laying it out in a database reads, sorts and
+// counts as unique as SQLite makes of it in a column of that declared type.
+void TestCarver::storedValues_data()
+{
+    QTest::addColumn<QString>("type");
+    for (const char* type : {"INTEGER", "TEXT", "REAL", "NUMERIC", "BLOB"})
+        QTest::newRow(type) << QString::fromLatin1(type);
+}
+
+void TestCarver::storedValues()
+{
+    QFETCH(QString, type);
+    const QVariantList values{QVariant(),
+                              QVariant(qlonglong(5)),
+                              QVariant(qlonglong(-3)),
+                              QVariant(2.0),
+                              QVariant(2.5),
+                              QVariant(0.1),
+                              QVariant(1e20),
+                              QVariant(-1e-5),
+                              QVariant(QStringLiteral(" 12 ")),
+                              QVariant(QStringLiteral("3.0e+5")),
+                              QVariant(QStringLiteral("1.5")),
+                              QVariant(QStringLiteral("12abc")),
+                              QVariant(QStringLiteral("abc")),
+                              QVariant(QStringLiteral("99999999999999999999")),
+                              QVariant(QStringLiteral("5")),
+                              QVariant(QString()),
+                              QVariant(QByteArray("5")),
+                              QVariant(QByteArray("\x01\x02", 2))};
+    sqlite3* db = nullptr;
+    QCOMPARE(sqlite3_open(":memory:", &db), SQLITE_OK);
+    const QByteArray create = "CREATE TABLE t (c " + type.toLatin1() + ")";
+    QCOMPARE(sqlite3_exec(db, create.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_stmt* insert = nullptr;
+    QCOMPARE(sqlite3_prepare_v2(db, "INSERT INTO t (rowid, c) VALUES (?, ?)", -1, &insert, nullptr),
+             SQLITE_OK);
+    const auto affinity = SqliteCarve::TableSchema::affinityOf(type.toStdString());
+    std::vector<StoredValue> stored;
+    for (int v = 0; v < values.size(); ++v) {
+        const QVariant& value = values[v];
+        sqlite3_bind_int64(insert, 1, v);
+        const QByteArray bytes = value.userType() == QMetaType::QByteArray
+                                     ? value.toByteArray()
+                                     : value.toString().toUtf8();
+        if (value.isNull())
+            sqlite3_bind_null(insert, 2);
+        else if (value.userType() == QMetaType::LongLong)
+            sqlite3_bind_int64(insert, 2, value.toLongLong());
+        else if (value.userType() == QMetaType::Double)
+            sqlite3_bind_double(insert, 2, value.toDouble());
+        else if (value.userType() == QMetaType::QByteArray)
+            sqlite3_bind_blob(insert, 2, bytes.constData(), bytes.size(), SQLITE_TRANSIENT);
+        else
+            sqlite3_bind_text(insert, 2, bytes.constData(), bytes.size(), SQLITE_TRANSIENT);
+        QCOMPARE(sqlite3_step(insert), SQLITE_DONE);
+        sqlite3_reset(insert);
+        stored.push_back(StoredValue::Of(value, affinity));
+    }
+    sqlite3_finalize(insert);
+    // Each value as read, in SQLite's order; then how many it counts apart.
+    sqlite3_stmt* select = nullptr;
+    QCOMPARE(
+        sqlite3_prepare_v2(db, "SELECT rowid, c FROM t ORDER BY c, rowid", -1, &select, nullptr),
+        SQLITE_OK);
+    std::vector<int> order;
+    while (sqlite3_step(select) == SQLITE_ROW) {
+        const int v = sqlite3_column_int(select, 0);
+        const StoredValue& value = stored[std::size_t(v)];
+        const QByteArray name = QByteArray::number(v) + ": " + values[v].toString().toUtf8();
+        const int kind = sqlite3_column_type(select, 1);
+        QVERIFY2(StoredValue::Of(kind, sqlite3_column_int64(select, 1),
+                                 sqlite3_column_double(select, 1), QByteArray())
+                         .kind() == value.kind(),
+                 name.constData());
+        QVERIFY2(sqlite3_column_int64(select, 1) == value.Int(), name.constData());
+        QVERIFY2(sqlite3_column_double(select, 1) == value.Real(), name.constData());
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(select, 1));
+        QCOMPARE(value.Text(),
+                 text ? QByteArray(text, sqlite3_column_bytes(select, 1)) : QByteArray());
+        order.push_back(v);
+    }
+    sqlite3_finalize(select);
+    std::vector<int> sorted(order.size());
+    for (std::size_t v = 0; v < sorted.size(); ++v)
+        sorted[v] = int(v);
+    std::stable_sort(sorted.begin(), sorted.end(), [&stored](int a, int b) {
+        return StoredValue::Compare(stored[std::size_t(a)], stored[std::size_t(b)]) < 0;
+    });
+    QCOMPARE(sorted, order);
+    QSet<QByteArray> keys;
+    for (const StoredValue& value : stored) {
+        QByteArray key;
+        value.AppendKey(key);
+        if (!value.IsNull())
+            keys << key;
+    }
+    sqlite3_stmt* distinct = nullptr;
+    QCOMPARE(sqlite3_prepare_v2(db, "SELECT count(DISTINCT c) FROM t", -1, &distinct, nullptr),
+             SQLITE_OK);
+    QCOMPARE(sqlite3_step(distinct), SQLITE_ROW);
+    QCOMPARE(keys.size(), sqlite3_column_int(distinct, 0));
+    sqlite3_finalize(distinct);
+    sqlite3_close(db);
 }
 
 QTEST_GUILESS_MAIN(TestCarver)

@@ -356,8 +356,9 @@ void TestCarver::sideFiles_data()
     QTest::newRow("journal before its first sync")
         << QByteArray("PERSIST") << QByteArray("journal") << unsynced
         << QStringList{"t/freeblock/-: 2|bob|2.25", "t/journal/4: 4|dora|40000000000"} << 0;
+    // Sector and page sizes that look right do not make garbage a journal.
     QTest::newRow("journal of garbage")
-        << QByteArray("PERSIST") << QByteArray("journal") << QByteArray(64, 'x')
+        << QByteArray("PERSIST") << QByteArray("journal") << QByteArray(12, 'x') + unsynced.mid(12)
         << QStringList{"t/freeblock/-: 2|bob|2.25"} << 1;
     QTest::newRow("log of garbage") << QByteArray("WAL") << QByteArray("wal") << QByteArray(64, 'x')
                                     << QStringList{"t/freeblock/-: 2|bob|2.25"} << 1;

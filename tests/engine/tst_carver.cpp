@@ -233,10 +233,13 @@ void TestCarver::pages_data()
         "INSERT INTO w VALUES('J\xc3\xbcrgen','K\xc3\xb6ln'),('Ida','Rom'),('Bo','Oslo');"
         "DELETE FROM w WHERE rowid=2;",
         {"w/freeblock/-: Ida|Rom"}, 1024, 0, "UTF-16be");
-    row("integer primary key",
+    // Only an INTEGER one is the rowid, whose slot is empty; any other key is stored.
+    row("primary keys",
         "CREATE TABLE k(id INTEGER PRIMARY KEY, label TEXT);"
-        "INSERT INTO k VALUES(10,'ten'),(20,'twenty'),(30,'thirty'); DELETE FROM k WHERE id=20;",
-        {"k/freeblock/-: null|twenty"});
+        "INSERT INTO k VALUES(10,'ten'),(20,'twenty'),(30,'thirty'); DELETE FROM k WHERE id=20;"
+        "CREATE TABLE p(code TEXT PRIMARY KEY, label TEXT);"
+        "INSERT INTO p VALUES('a','ant'),('b','bee'),('c','cat'); DELETE FROM p WHERE code='b';",
+        {"k/freeblock/-: null|twenty", "p/freeblock/-: b|bee"});
     row("updated row keeps its old version",
         kPeople + "UPDATE t SET name='bob the builder' WHERE n=2;", {"t/freeblock/-: 2|bob|2.25"});
     row("dropped table",

@@ -488,6 +488,7 @@ void TestBackupMerge::targetQuirks_data()
     QTest::addColumn<QByteArray>("check");
     QTest::addColumn<QString>("answer"); // of `check` on the merged database
     QTest::addColumn<bool>("onSource");
+    QTest::addColumn<QString>("error"); // of a merge that fails, else empty
     // A real store's triggers call functions only the phone's app has, and
     // do the app's bookkeeping: none of that runs in a merge, and the
     // triggers are still there for the phone's app.
@@ -497,7 +498,8 @@ void TestBackupMerge::targetQuirks_data()
            "SELECT phone_only_function(NEW.ROWID, NEW.guid); END;"
            "CREATE TRIGGER after_insert_on_chat_message_join AFTER INSERT ON "
            "chat_message_join BEGIN DELETE FROM message WHERE ROWID = NEW.message_id; END;"
-        << QByteArray("SELECT count(*) FROM sqlite_master WHERE type = 'trigger'") << "2" << false;
+        << QByteArray("SELECT count(*) FROM sqlite_master WHERE type = 'trigger'") << "2" << false
+        << QString();
     // Another generation of the app numbers its Core Data entities otherwise:
     // the rows added are of the target's entity of the same name.
     QTest::newRow("other entity numbers")
@@ -506,7 +508,7 @@ void TestBackupMerge::targetQuirks_data()
         << QByteArray("SELECT (SELECT count(*) FROM ZCALLRECORD WHERE Z_ENT IS NOT 9) || '/' || "
                       "((SELECT Z_MAX FROM Z_PRIMARYKEY WHERE Z_ENT = 9) - (SELECT max(Z_PK) FROM "
                       "ZCALLRECORD))")
-        << "0/0" << false;
+        << "0/0" << false << QString();
     // An older reminders app marks nothing deleted: only what was carved comes over.
     QTest::newRow("source without deleted marks")
         << int(MD_REMINDER)
@@ -514,7 +516,21 @@ void TestBackupMerge::targetQuirks_data()
         << "ALTER TABLE ZREMCDREMINDER DROP COLUMN ZMARKEDFORDELETION;"
         << QByteArray("SELECT count(*) FROM pragma_table_info('ZREMCDREMINDER') WHERE name = "
                       "'ZMARKEDFORDELETION'")
-        << "1" << true;
+        << "1" << true << QString();
+    // A target table that takes no new row (its schema checks the rowid)
+    // fails the merge with SQLite's reason: no record is dropped in silence.
+    const auto refusing = [](const char* table) {
+        return QStringLiteral("PRAGMA writable_schema = ON; UPDATE sqlite_master SET sql = "
+                              "substr(sql, 1, length(sql) - 1) || ', CHECK (ROWID <= ' || "
+                              "(SELECT max(ROWID) FROM %1) || '))' WHERE name = '%1';")
+            .arg(QLatin1String(table));
+    };
+    QTest::newRow("target refuses new handles")
+        << int(MD_MESSAGE) << "HomeDomain|Library/SMS/sms.db" << refusing("handle") << QByteArray()
+        << QString() << false << "CHECK constraint failed";
+    QTest::newRow("target refuses new locations")
+        << int(MD_CALENDAR) << "HomeDomain|Library/Calendar/Calendar.sqlitedb"
+        << refusing("Location") << QByteArray() << QString() << false << "CHECK constraint failed";
 }
 
 void TestBackupMerge::targetQuirks()
@@ -525,7 +541,9 @@ void TestBackupMerge::targetQuirks()
     QFETCH(QByteArray, check);
     QFETCH(QString, answer);
     QFETCH(bool, onSource);
-    const QString quirky = m_dir.filePath(QStringLiteral("quirks%1").arg(type));
+    QFETCH(QString, error);
+    const QString quirky =
+        m_dir.filePath(QStringLiteral("quirks-") + QLatin1String(QTest::currentDataTag()));
     QVERIFY(BackupFixture::CopyFolder(Folder(onSource ? "source" : "target"), quirky));
     QVERIFY(BackupFixture::SetWritable(quirky, true));
     const QString domain = path.section(QLatin1Char('|'), 0, 0);
@@ -540,6 +558,12 @@ void TestBackupMerge::targetQuirks()
     options.onlyDeleted = true;
     BackupMerge merge(options);
     const QString out = quirky + QStringLiteral("-out");
+    if (!error.isEmpty()) {
+        QVERIFY(!merge.Run(source, target, out));
+        QVERIFY2(merge.ErrorText().contains(error), qPrintable(merge.ErrorText()));
+        QVERIFY(!QFileInfo::exists(out));
+        return;
+    }
     QVERIFY2(merge.Run(source, target, out), qPrintable(merge.ErrorText()));
     QStringList expected = RecordTexts::Scan(target, MDType(type), false) +
                            RecordTexts::Scan(source, MDType(type), true);

@@ -236,10 +236,13 @@ void TestCarver::pages_data()
         "INSERT INTO w VALUES('J\xc3\xbcrgen','K\xc3\xb6ln'),('Ida','Rom'),('Bo','Oslo');"
         "DELETE FROM w WHERE rowid=2;",
         {"w/freeblock/-: Ida|Rom"}, 1024, 0, "UTF-16be");
-    row("integer primary key",
+    // Only an INTEGER one is the rowid, whose slot is empty; any other key is stored.
+    row("primary keys",
         "CREATE TABLE k(id INTEGER PRIMARY KEY, label TEXT);"
-        "INSERT INTO k VALUES(10,'ten'),(20,'twenty'),(30,'thirty'); DELETE FROM k WHERE id=20;",
-        {"k/freeblock/-: null|twenty"});
+        "INSERT INTO k VALUES(10,'ten'),(20,'twenty'),(30,'thirty'); DELETE FROM k WHERE id=20;"
+        "CREATE TABLE p(code TEXT PRIMARY KEY, label TEXT);"
+        "INSERT INTO p VALUES('a','ant'),('b','bee'),('c','cat'); DELETE FROM p WHERE code='b';",
+        {"k/freeblock/-: null|twenty", "p/freeblock/-: b|bee"});
     row("updated row keeps its old version",
         kPeople + "UPDATE t SET name='bob the builder' WHERE n=2;", {"t/freeblock/-: 2|bob|2.25"});
     row("dropped table",
@@ -359,8 +362,9 @@ void TestCarver::sideFiles_data()
     QTest::newRow("journal before its first sync")
         << QByteArray("PERSIST") << QByteArray("journal") << unsynced
         << QStringList{"t/freeblock/-: 2|bob|2.25", "t/journal/4: 4|dora|40000000000"} << 0;
+    // Sector and page sizes that look right do not make garbage a journal.
     QTest::newRow("journal of garbage")
-        << QByteArray("PERSIST") << QByteArray("journal") << QByteArray(64, 'x')
+        << QByteArray("PERSIST") << QByteArray("journal") << QByteArray(12, 'x') + unsynced.mid(12)
         << QStringList{"t/freeblock/-: 2|bob|2.25"} << 1;
     QTest::newRow("log of garbage") << QByteArray("WAL") << QByteArray("wal") << QByteArray(64, 'x')
                                     << QStringList{"t/freeblock/-: 2|bob|2.25"} << 1;

@@ -1,12 +1,13 @@
 // The readers' texts: the phone's time stamps across the 2001 epoch, in both
 // units; the property lists the backup keeps, read in both forms; stored
 // WeChat messages whose XML is damaged, partial or of an unknown kind, and
-// which texts carry a group writer. Runs in UTC so that the local texts are
-// known.
+// which texts carry a group writer; the exporter's vCard values. Runs in UTC
+// so that the local texts are known.
 
 #include "appletime.h"
 #include "localclock.h"
 #include "plistreader.h"
+#include "vcardwriter.h"
 #include "wechatmessagetext.h"
 
 #include <QtTest>
@@ -33,6 +34,8 @@ private slots:
     void weChatSummary();
     void weChatGroupSender_data();
     void weChatGroupSender();
+    void vCardValues_data();
+    void vCardValues();
 };
 
 void TestReaderTexts::initTestCase()
@@ -241,6 +244,24 @@ void TestReaderTexts::weChatGroupSender()
     QFETCH(QString, rest);
     QCOMPARE(WeChatMessageText::TakeGroupSender(content), sender);
     QCOMPARE(content, rest);
+}
+
+void TestReaderTexts::vCardValues_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("escaped");
+    QTest::newRow("separators") << "a,b;c\\d"
+                                << "a\\,b\\;c\\\\d";
+    // Each line break is one \n, whichever system wrote it.
+    QTest::newRow("line breaks") << "1\r\n2\n3\r4\r"
+                                 << "1\\n2\\n3\\n4\\n";
+}
+
+void TestReaderTexts::vCardValues()
+{
+    QFETCH(QString, value);
+    QFETCH(QString, escaped);
+    QCOMPARE(VCardWriter::Escape(value), escaped);
 }
 
 QTEST_GUILESS_MAIN(TestReaderTexts)

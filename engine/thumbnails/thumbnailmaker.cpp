@@ -7,6 +7,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QImageReader>
+#include <QRunnable>
 #include <QThreadPool>
 
 #include <chrono>
@@ -114,18 +115,23 @@ void ThumbnailMaker::Submit(MMobile::IPhoto* photo, const QString& path)
     m_jobs.push_back(Job{photo, path, m_next++});
     if (m_workers < m_threadCount) {
         ++m_workers;
+        // The task is whole before the hand-over: the pool thread takes the
+        // lock before it reads what the task holds.
+        QRunnable* task = QRunnable::create([this] {
+            {
+                std::lock_guard<std::mutex> taken(taskHandOver);
+            }
+            Work();
+        });
         {
             std::lock_guard<std::mutex> handOver(taskHandOver);
         }
-        QThreadPool::globalInstance()->start([this] { Work(); });
+        QThreadPool::globalInstance()->start(task);
     }
 }
 
 void ThumbnailMaker::Work()
 {
-    {
-        std::lock_guard<std::mutex> taken(taskHandOver);
-    }
     for (;;) {
         Job job;
         {

@@ -2,6 +2,7 @@
 #define BACKGROUNDCALL_H
 
 #include <QPointer>
+#include <QtContainerFwd>
 
 #include <functional>
 #include <memory>
@@ -9,7 +10,6 @@
 
 class QObject;
 class QString;
-class QStringList;
 
 // Runs one job at a time on a thread of its own and hands its follow-up to the
 // thread of a context object (the host's GUI thread). The host's short jobs

@@ -375,21 +375,18 @@ bool MySortFilterProxyModel::startBackgroundSort(int column, Qt::SortOrder order
     prepared->model = source;
     prepared->column = column;
     const QLocale locale = m_keys->locale();
-    // The pattern keeps the state of its last match: the worker makes its own.
-    const QString pattern = m_pAddressPattern->pattern();
     std::function<Prepared()> prepare;
     auto snapshot = std::make_shared<ColumnSnapshot>();
     if (ColumnSnapshot::Take(source, column, *snapshot)) {
-        prepare = [prepared, snapshot, locale, pattern] {
+        prepare = [prepared, snapshot, locale] {
             ItemReaders::Reader& reader = snapshot->Reader();
             const bool read = reader.Enter() &&
                               SortKeyCache::Read(
                                   snapshot->Rows(), [&](int row) { return snapshot->Cell(row); },
                                   [&] { return reader.Cancelled(); }, *prepared);
             reader.Leave();
-            QRegExp addresses(pattern, Qt::CaseSensitive, QRegExp::RegExp);
             if (read)
-                SortKeyCache::KeyAndRank(locale, addresses, *prepared);
+                SortKeyCache::KeyAndRank(locale, *prepared);
             return prepared;
         };
     } else {
@@ -400,9 +397,8 @@ bool MySortFilterProxyModel::startBackgroundSort(int column, Qt::SortOrder order
                 return source->data(source->index(row, column), Qt::DisplayRole);
             },
             [] { return false; }, *prepared);
-        prepare = [prepared, locale, pattern] {
-            QRegExp addresses(pattern, Qt::CaseSensitive, QRegExp::RegExp);
-            SortKeyCache::KeyAndRank(locale, addresses, *prepared);
+        prepare = [prepared, locale] {
+            SortKeyCache::KeyAndRank(locale, *prepared);
             return prepared;
         };
     }

@@ -130,13 +130,13 @@ bool SortKeyCache::Read(int rows, const CellReader& cell, const std::function<bo
 
 // The cells were read first and are keyed here in one run: the keys then lie
 // together in memory, which the ranking's comparisons reach at random.
-void SortKeyCache::KeyAndRank(const QLocale& locale, QRegExp& addressPattern, Prepared& prepared)
+void SortKeyCache::KeyAndRank(const QLocale& locale, Prepared& prepared)
 {
     const QCollator collator(locale);
     for (Entry& entry : prepared.entries) {
         if (!entry.isDateTime)
             keyText(prepared.texts.mid(entry.textAt, entry.textSize), prepared.column, collator,
-                    addressPattern, entry);
+                    nullptr, entry);
     }
     prepared.ranks = rankEntries(prepared.entries);
     prepared.complete = true;
@@ -238,7 +238,7 @@ SortKeyCache::Entry& SortKeyCache::entry(const QModelIndex& index, Entry& scratc
 void SortKeyCache::fill(const QModelIndex& index, Entry& entry, bool keep)
 {
     entry = makeEntry(index.model()->data(index, Qt::DisplayRole), index.column(), m_collator,
-                      *m_pAddressPattern, keep ? &m_texts : nullptr);
+                      m_pAddressPattern, keep ? &m_texts : nullptr);
 }
 
 void SortKeyCache::makeKey(const QModelIndex& index, const QVariant& value, Entry& entry, bool keep)
@@ -249,7 +249,7 @@ void SortKeyCache::makeKey(const QModelIndex& index, const QVariant& value, Entr
         entry.textSize = text.size();
         m_texts += text;
     }
-    keyText(std::move(text), index.column(), m_collator, *m_pAddressPattern, entry);
+    keyText(std::move(text), index.column(), m_collator, m_pAddressPattern, entry);
 }
 
 SortKeyCache::Entry SortKeyCache::readEntry(const QVariant& value, QString* texts, QString* text)
@@ -273,7 +273,7 @@ SortKeyCache::Entry SortKeyCache::readEntry(const QVariant& value, QString* text
 }
 
 SortKeyCache::Entry SortKeyCache::makeEntry(const QVariant& value, int column,
-                                            const QCollator& collator, QRegExp& addressPattern,
+                                            const QCollator& collator, QRegExp* addressPattern,
                                             QString* texts)
 {
     QString text;
@@ -286,14 +286,41 @@ SortKeyCache::Entry SortKeyCache::makeEntry(const QVariant& value, int column,
 // The text as the comparison sees it: in column 1 the first address-like part
 // alone. An empty text gets no key, since it compares by length alone.
 void SortKeyCache::keyText(QString text, int column, const QCollator& collator,
-                           QRegExp& addressPattern, Entry& entry)
+                           QRegExp* addressPattern, Entry& entry)
 {
-    if (column == 1 && addressPattern.indexIn(text, 0) != -1)
-        text = addressPattern.cap(1);
+    if (column == 1) {
+        if (!addressPattern)
+            text = AddressPart(text);
+        else if (addressPattern->indexIn(text, 0) != -1)
+            text = addressPattern->cap(1);
+    }
     entry.keyed = true;
     entry.emptyText = text.isEmpty();
     if (!entry.emptyText)
         entry.key = collator.sortKey(text);
+}
+
+// What the address pattern "([\w\.]*@[\w\.]*)" captures of its first match,
+// found without QRegExp: a QRegExp made and dropped on a worker passes its
+// compiled pattern to the GUI thread's next one through Qt's process-wide
+// cache. Its first match starts where the run of word characters and dots
+// before the first '@' starts, and runs on over those after it; QRegExp's \w
+// is a letter, a number, a mark or '_'.
+QString SortKeyCache::AddressPart(const QString& text)
+{
+    const int at = text.indexOf(QLatin1Char('@'));
+    if (at < 0)
+        return text;
+    const auto inAddress = [](QChar c) {
+        return c.isLetterOrNumber() || c.isMark() || c == QLatin1Char('_') || c == QLatin1Char('.');
+    };
+    int first = at;
+    while (first > 0 && inAddress(text.at(first - 1)))
+        --first;
+    int end = at + 1;
+    while (end < text.size() && inAddress(text.at(end)))
+        ++end;
+    return text.mid(first, end - first);
 }
 
 // localeAwareCompare puts an empty text before any other and collates the rest.

@@ -84,8 +84,11 @@ public:
     static bool Read(int rows, const CellReader& cell, const std::function<bool()>& stop,
                      Prepared& prepared);
     // Keys and ranks the cells read into prepared, which is then complete;
-    // runs on any thread, with a pattern of its own.
-    static void KeyAndRank(const QLocale& locale, QRegExp& addressPattern, Prepared& prepared);
+    // runs on any thread.
+    static void KeyAndRank(const QLocale& locale, Prepared& prepared);
+    // The part of a text that the proxy's address pattern captures, the text
+    // itself when it has none; for threads other than the pattern's.
+    static QString AddressPart(const QString& text);
     // Takes over a column prepared for model.
     void adopt(Prepared&& prepared);
     // The language the keys collate by.
@@ -108,9 +111,10 @@ private:
     // The entry of a cell of column holding value, keyed; the text is appended
     // to texts when one is given. Runs on any thread with its own collator and pattern.
     static Entry makeEntry(const QVariant& value, int column, const QCollator& collator,
-                           QRegExp& addressPattern, QString* texts);
+                           QRegExp* addressPattern, QString* texts);
+    // Without a pattern the address part is found by AddressPart().
     static void keyText(QString text, int column, const QCollator& collator,
-                        QRegExp& addressPattern, Entry& entry);
+                        QRegExp* addressPattern, Entry& entry);
     // The entries' ranks: by date-time or by key; empty when they mix both.
     static std::vector<int> rankEntries(const std::vector<Entry>& entries);
     bool textLess(const Entry& left, const Entry& right) const;

@@ -1,8 +1,10 @@
 #include "views/myheaderview.h"
 #include "views/mytableview.h"
 #include "views/qtreeviewex.h"
+#include "views/sortkeycache.h"
 
 #include <QCheckBox>
+#include <QRegExp>
 #include <QSignalSpy>
 #include <QStandardItemModel>
 #include <QTest>
@@ -34,6 +36,35 @@ private slots:
         // The box lives and dies with its header.
         delete header;
         QVERIFY(box.isNull());
+    }
+
+    // A sort's worker finds the address part without QRegExp: it must take
+    // what the proxy's own pattern captures.
+    void addressPartAsThePattern_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("no address") << "Anna Weber";
+        QTest::newRow("empty") << "";
+        QTest::newRow("plain") << "anna.weber@example.org";
+        QTest::newRow("inside text") << "Work: anna_w@mail.example.de (old)";
+        QTest::newRow("nothing before") << "x @example.org";
+        QTest::newRow("nothing after") << "anna@ rest";
+        QTest::newRow("two addresses") << "a@b.c, d@e.f";
+        QTest::newRow("double at") << "a@@b";
+        QTest::newRow("digits, dots") << "+49 (0)30 12.34@x";
+        QTest::newRow("accents, marks") << QString::fromUtf8("Jürgen e\u0301.x@ß.de");
+        QTest::newRow("non-latin") << QString::fromUtf8("电话 李@例子.中国");
+        QTest::newRow("roman numeral, superscript") << QString::fromUtf8("Ⅻ²@x");
+        QTest::newRow("beyond the BMP") << QString::fromUtf8("a😀b@c😀d");
+        QTest::newRow("punctuation") << "<a-b@c-d>";
+    }
+    void addressPartAsThePattern()
+    {
+        QFETCH(QString, text);
+        QRegExp pattern(QStringLiteral("([\\w\\.]*@[\\w\\.]*)"), Qt::CaseSensitive,
+                        QRegExp::RegExp);
+        const QString captured = pattern.indexIn(text, 0) != -1 ? pattern.cap(1) : text;
+        QCOMPARE(SortKeyCache::AddressPart(text), captured);
     }
 
     void keysEmitCurrentIndex_data()

@@ -410,11 +410,75 @@ Auf dem Telefon gelöscht; aus diesem Backup wiederherstellbar</translation>
     </message>
     <message>
         <source>Deleted, found in %1</source>
-        <translation>Gelöscht, gefunden in %1</translation>
+        <translation>Gelöscht, Fundort: %1</translation>
     </message>
     <message>
         <source>Deleted</source>
         <translation>Gelöscht</translation>
+    </message>
+    <message>
+        <source>freeblock</source>
+        <translation>Freeblock</translation>
+    </message>
+    <message>
+        <source>unallocated</source>
+        <translation>nicht zugeordneter Bereich</translation>
+    </message>
+    <message>
+        <source>freelist</source>
+        <translation>Freelist</translation>
+    </message>
+    <message>
+        <source>dropped table</source>
+        <translation>gelöschte Tabelle</translation>
+    </message>
+    <message>
+        <source>overflow</source>
+        <translation>Überlaufseite</translation>
+    </message>
+    <message>
+        <source>WAL</source>
+        <translation>WAL</translation>
+    </message>
+    <message>
+        <source>journal</source>
+        <translation>Journal</translation>
+    </message>
+    <message>
+        <source>change log</source>
+        <translation>Änderungsprotokoll</translation>
+    </message>
+    <message>
+        <source>full-text index</source>
+        <translation>Volltextindex</translation>
+    </message>
+    <message>
+        <source>leftover values</source>
+        <translation>verbliebene Werte</translation>
+    </message>
+    <message>
+        <source>recently deleted</source>
+        <translation>zuletzt gelöscht</translation>
+    </message>
+    <message>
+        <source>Recently Deleted folder</source>
+        <translation>Ordner „Zuletzt gelöscht“</translation>
+    </message>
+    <message>
+        <source>recently deleted album</source>
+        <translation>Album „Zuletzt gelöscht“</translation>
+    </message>
+    <message>
+        <source>marked for deletion</source>
+        <translation>zum Löschen markiert</translation>
+    </message>
+    <message>
+        <source>marked deleted</source>
+        <translation>als gelöscht markiert</translation>
+    </message>
+    <message>
+        <source>Me</source>
+        <translation>Ich</translation>
     </message>
 </context>
 <context>

@@ -26,6 +26,45 @@ QString DetailFormatter::Text(const char* utf8)
     return utf8 ? QString::fromUtf8(utf8) : QString();
 }
 
+QString DetailFormatter::Places(const QString& foundIn)
+{
+    // What the carver and the readers call them.
+    static const char* const known[] = {
+        QT_TRANSLATE_NOOP("DetailFormatter", "freeblock"),
+        QT_TRANSLATE_NOOP("DetailFormatter", "unallocated"),
+        QT_TRANSLATE_NOOP("DetailFormatter", "freelist"),
+        QT_TRANSLATE_NOOP("DetailFormatter", "dropped table"),
+        QT_TRANSLATE_NOOP("DetailFormatter", "overflow"),
+        QT_TRANSLATE_NOOP("DetailFormatter", "WAL"),
+        QT_TRANSLATE_NOOP("DetailFormatter", "journal"),
+        QT_TRANSLATE_NOOP("DetailFormatter", "change log"),
+        QT_TRANSLATE_NOOP("DetailFormatter", "full-text index"),
+        QT_TRANSLATE_NOOP("DetailFormatter", "leftover values"),
+        QT_TRANSLATE_NOOP("DetailFormatter", "recently deleted"),
+        QT_TRANSLATE_NOOP("DetailFormatter", "Recently Deleted folder"),
+        QT_TRANSLATE_NOOP("DetailFormatter", "recently deleted album"),
+        QT_TRANSLATE_NOOP("DetailFormatter", "marked for deletion"),
+        QT_TRANSLATE_NOOP("DetailFormatter", "marked deleted"),
+    };
+    QStringList places = foundIn.split(QStringLiteral(", "));
+    for (QString& place : places) {
+        for (const char* name : known) {
+            if (place == QLatin1String(name)) {
+                place = QCoreApplication::translate("DetailFormatter", name);
+                break;
+            }
+        }
+    }
+    return places.join(QStringLiteral(", "));
+}
+
+QString DetailFormatter::Sender(bool sent, const QString& sender)
+{
+    return sent && sender == QLatin1String("Me")
+               ? QCoreApplication::translate("DetailFormatter", "Me")
+               : sender;
+}
+
 QString DetailFormatter::Entry(MMobile::IMessageEntry* entry)
 {
     if (!entry)
@@ -33,12 +72,13 @@ QString DetailFormatter::Entry(MMobile::IMessageEntry* entry)
     const bool sent = entry->IsSent();
     const QString align = sent ? QStringLiteral("right") : QStringLiteral("left");
     QString colour = sent ? QStringLiteral("#d8ecff") : QStringLiteral("#eeeeee");
-    QString header = QStringLiteral("<span style='color:#777777'>%1 &middot; %2</span>")
-                         .arg(Escaped(entry->GetSender()), Escaped(entry->GetDate()));
+    QString header =
+        QStringLiteral("<span style='color:#777777'>%1 &middot; %2</span>")
+            .arg(Sender(sent, Text(entry->GetSender())).toHtmlEscaped(), Escaped(entry->GetDate()));
     // A deleted message stands out in the tables' orange, saying where it was found.
     MMobile::IMessageEntryOrigin* origin = MMobile::MessageEntryOrigin(entry);
     if (origin && origin->IsDeleted()) {
-        const QString where = Text(origin->GetFoundIn());
+        const QString where = Places(Text(origin->GetFoundIn()));
         const QString mark =
             where.isEmpty()
                 ? QCoreApplication::translate("DetailFormatter", "Deleted")

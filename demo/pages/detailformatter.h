@@ -22,6 +22,13 @@ public:
     static QString Note(MMobile::INote* record);
     // A null or missing text reads as empty.
     static QString Text(const char* utf8);
+    // The engine names the places a deleted record was found in English,
+    // joined by ", " ("freeblock, change log"): each known one in the
+    // user's language, any other as it came.
+    static QString Places(const QString& foundIn);
+    // The engine's "Me" of a sent entry in the user's language; any other
+    // sender as it came.
+    static QString Sender(bool sent, const QString& sender);
 
 private:
     template <class Record> static QString Entries(Record* record);

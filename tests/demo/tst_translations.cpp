@@ -5,6 +5,7 @@
 
 #include "demohostwindow.h"
 #include "demopagefactory.h"
+#include "detailformatter.h"
 #include "failures/failurenotice.h"
 #include "hosttranslations.h"
 #include "passworddialog.h"
@@ -44,6 +45,8 @@ private slots:
     void emptySelectionNamesTheButton();
     void everyDialogIsGerman_data();
     void everyDialogIsGerman();
+    void detailPaneInGerman_data();
+    void detailPaneInGerman();
 };
 
 namespace {
@@ -253,6 +256,44 @@ void TestTranslations::textsOutsideTheCatalogues()
     QCOMPARE(ImageListItmModel::trUtf8("Photos"), QStringLiteral("Photos"));
     QCOMPARE(ImageListDelegate::trUtf8("Photos", nullptr, 2), QStringLiteral("Photos"));
     QT_WARNING_POP
+}
+
+// The detail pane's words that come from the engine: the places a deleted
+// message was found in, and the sender of one's own messages.
+void TestTranslations::detailPaneInGerman_data()
+{
+    QTest::addColumn<QString>("foundIn");
+    QTest::addColumn<QString>("places");
+    QTest::addColumn<bool>("sent");
+    QTest::addColumn<QString>("sender");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("carved, logged, own") << "freeblock, change log"
+                                         << "Freeblock, Änderungsprotokoll" << true << "Me"
+                                         << "Ich";
+    QTest::newRow("phone's own mark, received") << "recently deleted"
+                                                << "zuletzt gelöscht" << false << "Me"
+                                                << "Me";
+    QTest::newRow("unknown place, named sender") << "WAL, somewhere new"
+                                                 << "WAL, somewhere new" << true << "Anna"
+                                                 << "Anna";
+    QTest::newRow("nothing") << ""
+                             << "" << true << ""
+                             << "";
+}
+
+void TestTranslations::detailPaneInGerman()
+{
+    QFETCH(QString, foundIn);
+    QFETCH(QString, places);
+    QFETCH(bool, sent);
+    QFETCH(QString, sender);
+    QFETCH(QString, shown);
+    HostTranslations translations;
+    QVERIFY(translations.Install(QLocale(QLocale::German)));
+    QCOMPARE(DetailFormatter::Places(foundIn), places);
+    QCOMPARE(DetailFormatter::Sender(sent, sender), shown);
+    QVERIFY(!translations.Install(QLocale(QLocale::English)));
+    QCOMPARE(DetailFormatter::Places(foundIn), foundIn);
 }
 
 QTEST_MAIN(TestTranslations)

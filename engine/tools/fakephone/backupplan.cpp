@@ -95,7 +95,6 @@ BackupPlan BackupPlan::Incremental(const ServedBackup& backup, const std::string
         return Full(backup);
 
     BackupPlan plan;
-    plan.incremental = true;
     std::set<std::string> servedIds;
     for (const ServedBackup::File& file : backup.Files()) {
         if (identical)

@@ -22,7 +22,6 @@ public:
     std::vector<ServedBackup::File> send; // content files, then the closing ones
     std::vector<std::string> remove;      // relative paths the host should drop
     uint64_t bytes = 0;                   // total of send
-    bool incremental = false;
 
 private:
     void Add(const ServedBackup::File& file);

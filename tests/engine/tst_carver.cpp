@@ -309,6 +309,12 @@ void TestCarver::pages_data()
             bigRows("a", 5, 1) + "UPDATE a SET note='set' WHERE n=5; DELETE FROM a WHERE n=5;",
         {"a/freeblock/-: 2|" + bigName(2) + "|null|none|-1|null",
          "a/unallocated/-: 5|" + bigName(5) + "|null|set|-1|null"});
+    // A NOT NULL column without a default cannot have been added later, so
+    // the dropped table's shorter rows left on the reused page are not the new table's.
+    row("not null column is never missing",
+        "CREATE TABLE g(x INTEGER, y TEXT); INSERT INTO g VALUES(7,'seven'),(8,'eight');"
+        "DROP TABLE g; CREATE TABLE a(n INTEGER, name TEXT, city TEXT NOT NULL);",
+        {});
     row("defaults of every kind",
         "CREATE TABLE d(n INTEGER, name TEXT, city TEXT, zip TEXT);" + bigRows("d", 1, 3) +
             "DELETE FROM d WHERE n=2; ALTER TABLE d ADD COLUMN b BLOB DEFAULT X'00fF';"

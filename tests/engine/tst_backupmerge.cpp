@@ -291,12 +291,15 @@ void TestBackupMerge::merged_data()
         << QStringList{"MediaDomain|Media/Recordings/CloudRecordings.db"}
         << QByteArray("SELECT count(*) - count(DISTINCT ZUNIQUEID) FROM ZCLOUDRECORDING") << false
         << "MediaDomain|Media/Recordings/";
-    // Every join row joins a message and an attachment.
+    // Every join row joins a message and an attachment; every message
+    // marked as having attachments has one.
     QTest::newRow("attachments")
         << int(MD_MESSAGE_ATTACHMENT) << 18 << QStringList{"HomeDomain|Library/SMS/sms.db"}
-        << QByteArray("SELECT count(*) FROM message_attachment_join WHERE message_id NOT IN "
-                      "(SELECT ROWID FROM message) OR attachment_id NOT IN (SELECT ROWID FROM "
-                      "attachment)")
+        << QByteArray("SELECT (SELECT count(*) FROM message_attachment_join WHERE message_id NOT "
+                      "IN (SELECT ROWID FROM message) OR attachment_id NOT IN (SELECT ROWID FROM "
+                      "attachment)) || '/' || (SELECT count(*) FROM message WHERE "
+                      "cache_has_attachments AND ROWID NOT IN (SELECT message_id FROM "
+                      "message_attachment_join))")
         << false << "MediaDomain|Library/SMS/Attachments/";
 }
 

@@ -429,15 +429,19 @@ void TestEngineCategories::device()
 void TestEngineCategories::scanReports_data()
 {
     QTest::addColumn<int>("type");
-    QTest::newRow("contacts") << int(MD_CONTACT);
-    QTest::newRow("messages") << int(MD_MESSAGE);
-    QTest::newRow("photos") << int(MD_PHOTO);
+    // How many different percentages the analysis reports before its data, at least:
+    // 300 contacts are read with a report in between (every 256 rows).
+    QTest::addColumn<int>("steps");
+    QTest::newRow("contacts") << int(MD_CONTACT) << 3;
+    QTest::newRow("messages") << int(MD_MESSAGE) << 3;
+    QTest::newRow("photos") << int(MD_PHOTO) << 2;
 }
 
-// Backup phase first, then the analysis with growing data, then the end.
+// Backup phase first, then the analysis with growing progress and data, then the end.
 void TestEngineCategories::scanReports()
 {
     QFETCH(int, type);
+    QFETCH(int, steps);
     SourcePtr source(m_device->GetDataSource(static_cast<MDType>(type)));
     QVERIFY(!source->GetDataGetter());
     ScanRunner runner(source.get());
@@ -450,12 +454,15 @@ void TestEngineCategories::scanReports()
     bool analysis = false;
     unsigned int lastCount = 0;
     int dataReports = 0;
+    QSet<int> percents;
     for (const ScanRunner::Report& report : reports) {
         QVERIFY(report.percent >= 0 && report.percent <= 100);
         if (report.label == "0")
             analysis = true;
         else
             QVERIFY2(!analysis, "a backup report came after the analysis began");
+        if (analysis && report.status == TASK_PERCENT && dataReports == 0)
+            percents.insert(report.percent);
         if (report.status == TASK_DATA) {
             ++dataReports;
             QCOMPARE(report.type, type);
@@ -466,6 +473,7 @@ void TestEngineCategories::scanReports()
         }
     }
     QVERIFY(dataReports > 1);
+    QVERIFY(percents.size() >= steps);
     QCOMPARE(lastCount, source->GetDataGetter()->GetCount());
 }
 

@@ -77,6 +77,8 @@ QString ValueKey(const QString& value)
     return digits.right(9);
 }
 
+const char* const Password = "twin";
+
 // A text as a CSV cell holds it.
 QString Csv(QString text)
 {
@@ -113,15 +115,22 @@ private:
 void TestDeletedRecords::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    for (const int ios : {18, 12}) {
+    // Last the newest one's encrypted twin, whose databases are read in
+    // memory; its bytes and truth are the plain one's.
+    for (const int ios : {18, 12, 0}) {
         SampleBackupWriter::Options options;
         options.media = false;
         options.deletions = true;
-        options.ios = ios;
+        options.ios = ios == 0 ? 18 : ios;
+        options.password = ios == 0 ? QString::fromLatin1(Password) : QString();
+        options.kdfRounds = 2000;
         SampleBackupWriter writer(options);
-        const QString folder = m_dir.filePath(ios == 18 ? QStringLiteral("backup")
-                                                        : QStringLiteral("backup%1").arg(ios));
+        const QString folder = m_dir.filePath(ios == 18  ? QStringLiteral("backup")
+                                              : ios == 0 ? QStringLiteral("encrypted")
+                                                         : QStringLiteral("backup%1").arg(ios));
         QVERIFY2(writer.Write(folder), qPrintable(writer.ErrorText()));
+        if (ios == 0)
+            continue;
         (ios == 18 ? m_truth : m_olderTruth) =
             QJsonDocument::fromJson(BackupFixture::Read(SampleDeletions::TruthPath(folder)))
                 .object();
@@ -150,12 +159,15 @@ void TestDeletedRecords::recovered_data()
     QTest::addColumn<QString>("place");
     // The generation whose stores: the newest, else iOS 12's layouts.
     QTest::addColumn<int>("ios");
+    // Scanned in the newest one's encrypted twin.
+    QTest::addColumn<bool>("encrypted");
     const auto row = [](MDType type, const char* category, const QStringList& files,
-                        const char* place = "", int ios = 18) {
+                        const char* place = "", int ios = 18, bool encrypted = false) {
         const QString name =
             *place ? QStringLiteral("%1 (%2)").arg(category, place) : QString(category);
-        QTest::newRow(qPrintable(ios == 18 ? name : QStringLiteral("iOS %1 %2").arg(ios).arg(name)))
-            << int(type) << QString(category) << files << QString(place) << ios;
+        QTest::newRow(qPrintable(ios == 18 ? name + (encrypted ? ", encrypted" : "")
+                                           : QStringLiteral("iOS %1 %2").arg(ios).arg(name)))
+            << int(type) << QString(category) << files << QString(place) << ios << encrypted;
     };
     const QString home = QStringLiteral("HomeDomain/Library/");
     const QStringList people{home + "AddressBook/AddressBook.sqlitedb"};
@@ -176,6 +188,7 @@ void TestDeletedRecords::recovered_data()
                 row(MD_CALL_HISTORY, "calls", calls, place, ios);
         }
     }
+    row(MD_CONTACT, "contacts", people, "", 18, true);
     row(MD_CALENDAR, "events", {home + "Calendar/Calendar.sqlitedb"});
     row(MD_REMINDER, "reminders", {home + "Calendar/Calendar.sqlitedb"});
     row(MD_NOTE, "notes",
@@ -192,6 +205,7 @@ void TestDeletedRecords::recovered()
     QFETCH(QStringList, files);
     QFETCH(QString, place);
     QFETCH(int, ios);
+    QFETCH(bool, encrypted);
     const QString folder =
         m_dir.filePath(ios == 18 ? QStringLiteral("backup") : QStringLiteral("backup%1").arg(ios));
     const QJsonObject& truthOf = ios == 18 ? m_truth : m_olderTruth;
@@ -216,7 +230,9 @@ void TestDeletedRecords::recovered()
             intact << key;
     }
     QVERIFY(!intact.isEmpty());
-    BackupDevice device(folder);
+    BackupDevice device(encrypted ? m_dir.filePath(QStringLiteral("encrypted")) : folder);
+    if (encrypted)
+        QCOMPARE(device.Unlock(QString::fromLatin1(Password)), BackupDevice::UNLOCK_OK);
     SourcePtr source;
     IMDGetter* getter = ScanRunner::ScanInto(source, device, MDType(type));
     QVERIFY(getter);

@@ -90,7 +90,8 @@ private slots:
     void incrementalSendsOnlyChanges();
     void refusedUntilTheUserActs_data();
     void refusedUntilTheUserActs();
-    void inPlaceBackupIsTheServedFolder();
+    void scenarioBackupIsTheServedFolder_data();
+    void scenarioBackupIsTheServedFolder();
     void trustDialog_data();
     void trustDialog();
     void restoreIsReceived_data();
@@ -367,11 +368,19 @@ void TestFakePhone::refusedUntilTheUserActs()
     QCOMPARE(Content(QDir(out).filePath(PlainUdid)), Content(m_variants[0].served));
 }
 
-void TestFakePhone::inPlaceBackupIsTheServedFolder()
+void TestFakePhone::scenarioBackupIsTheServedFolder_data()
 {
+    QTest::addColumn<QString>("scenario");
+    QTest::newRow("onto the final names") << "in-place";
+    QTest::newRow("batches without their size") << "no-sizes";
+}
+
+void TestFakePhone::scenarioBackupIsTheServedFolder()
+{
+    QFETCH(QString, scenario);
     FakePhoneProcess phone;
-    QVERIFY2(phone.Start(m_variants[0].served, "in-place", PlainUdid), qPrintable(phone.Errors()));
-    const QString out = m_dir.filePath("in-place-out");
+    QVERIFY2(phone.Start(m_variants[0].served, scenario, PlainUdid), qPrintable(phone.Errors()));
+    const QString out = m_dir.filePath(scenario + "-out");
     const FakePhoneProcess::Run run = Backup(phone, out, true);
     QVERIFY2(run.exitCode == 0 && run.output.contains("Backup Successful."),
              Summary(run.output).constData());

@@ -122,6 +122,7 @@ void TestPhoneCapture::captureIsTheServedBackup_data()
     QTest::addColumn<QString>("scenario");
     QTest::newRow("through a snapshot") << QString();
     QTest::newRow("onto the final names") << QStringLiteral("in-place");
+    QTest::newRow("batches without their size") << QStringLiteral("no-sizes");
 }
 
 void TestPhoneCapture::captureIsTheServedBackup()

@@ -233,7 +233,8 @@ bool BackupSession::Upload(const BackupPlan& plan)
         plist_array_append_item(request.Get(), files.Release());
         plist_array_append_item(request.Get(),
                                 plist_new_real(m_total ? 100.0 * m_sent / m_total : 0.0));
-        plist_array_append_item(request.Get(), plist_new_uint(batchBytes));
+        plist_array_append_item(request.Get(),
+                                plist_new_uint(m_state.SendsSizes() ? batchBytes : 0));
         if (!m_link.Send(request))
             return false;
         for (size_t i = next; i < end; ++i) {
@@ -311,7 +312,7 @@ bool BackupSession::MoveIntoPlace(const BackupPlan& plan)
                         plist_new_uint(statusSize));
     plist_array_append_item(request.Get(), files.Release());
     plist_array_append_item(request.Get(), plist_new_real(100.0));
-    plist_array_append_item(request.Get(), plist_new_uint(statusSize));
+    plist_array_append_item(request.Get(), plist_new_uint(m_state.SendsSizes() ? statusSize : 0));
     return m_link.Send(request) &&
            UploadOne(m_target + "/Status.plist",
                      hasStatus ? m_backup.Path("Status.plist") : std::string(), statusBytes) &&

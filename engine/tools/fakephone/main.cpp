@@ -21,7 +21,8 @@
 // milliseconds, default 20, after every 64 KiB); disk-full (after asking the
 // host's free space, a backup ends with "Insufficient free disk space"); busy
 // (another sync holds the sync lock until SIGUSR1); in-place (files are
-// uploaded onto their final names in the host's backup, not into Snapshot/).
+// uploaded onto their final names in the host's backup, not into Snapshot/);
+// no-sizes (upload requests give 0 for the batch's byte count).
 // A restore to the phone (idevicebackup2 restore) is kept as FOLDER/<udid>/ in
 // the standard layout, with the request's options beside it in
 // FOLDER/<udid>.restore-options.plist; without --restore-into it is refused.
@@ -51,7 +52,7 @@ int Usage(const char* reason)
                  "usage: mmobile-fake-phone --socket PATH --backup DIR [--udid U] "
                  "[--scenario NAME[,NAME...]] [--restore-into FOLDER]\n"
                  "scenarios: normal, locked, pairing-pending, pairing-refused, "
-                 "unplug-at=PERCENT, slow[=MS], disk-full, busy, in-place\n",
+                 "unplug-at=PERCENT, slow[=MS], disk-full, busy, in-place, no-sizes\n",
                  reason);
     return 2;
 }

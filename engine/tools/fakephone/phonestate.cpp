@@ -5,7 +5,7 @@
 PhoneState::PhoneState(const Scenario& scenario)
     : m_locked(scenario.locked), m_busy(scenario.busy), m_unplugAtPercent(scenario.unplugAtPercent),
       m_slowMilliseconds(scenario.slowMilliseconds), m_diskFull(scenario.diskFull),
-      m_inPlace(scenario.inPlace)
+      m_inPlace(scenario.inPlace), m_noSizes(scenario.noSizes)
 {
 }
 

@@ -46,6 +46,7 @@ public:
     int SlowMilliseconds() const { return m_slowMilliseconds; }
     bool DiskFull() const { return m_diskFull; }
     bool InPlace() const { return m_inPlace; }
+    bool SendsSizes() const { return !m_noSizes; }
 
 private:
     void NotifyLocked(bool attached);
@@ -59,6 +60,7 @@ private:
     const int m_slowMilliseconds;
     const bool m_diskFull;
     const bool m_inPlace;
+    const bool m_noSizes;
     std::set<int> m_connections;
     std::map<int, EventSink> m_listeners;
     int m_nextListener = 1;

@@ -42,6 +42,8 @@ bool Scenario::Parse(const std::string& text, Scenario* scenario, std::string* e
             parsed.busy = true;
         } else if (key == "in-place" && equals == std::string::npos) {
             parsed.inPlace = true;
+        } else if (key == "no-sizes" && equals == std::string::npos) {
+            parsed.noSizes = true;
         } else if (key == "unplug-at") {
             if (!ParseNumber(value, 0, 100, &parsed.unplugAtPercent)) {
                 *error = "unplug-at needs a percentage from 0 to 100";

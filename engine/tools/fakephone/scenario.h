@@ -17,6 +17,9 @@
 //   in-place          uploads every file straight onto its final name in the
 //                     host's backup, as phones do on an incremental backup,
 //                     instead of into Snapshot/ and moving it
+//   no-sizes          upload requests give 0 for the batch's byte count (hosts
+//                     must not divide by it): progress comes only from the
+//                     phone's percentage
 class Scenario
 {
 public:
@@ -32,4 +35,5 @@ public:
     bool diskFull = false;
     bool busy = false;
     bool inPlace = false;
+    bool noSizes = false;
 };

@@ -534,6 +534,9 @@ void TestBackupMerge::targetQuirks_data()
     QTest::newRow("target refuses new locations")
         << int(MD_CALENDAR) << "HomeDomain|Library/Calendar/Calendar.sqlitedb"
         << refusing("Location") << QByteArray() << QString() << false << "CHECK constraint failed";
+    QTest::newRow("target refuses new photos")
+        << int(MD_PHOTO) << "CameraRollDomain|Media/PhotoData/Photos.sqlite" << refusing("ZASSET")
+        << QByteArray() << QString() << false << "CHECK constraint failed";
 }
 
 void TestBackupMerge::targetQuirks()

@@ -194,6 +194,8 @@ private slots:
     void json();
     void badInput_data();
     void badInput();
+    void stopWhileIndexing_data();
+    void stopWhileIndexing();
     void differential_data();
     void differential();
     void storedValues_data();
@@ -573,6 +575,39 @@ void TestCarver::badInput()
     }
     QVERIFY(shaped);
     QVERIFY2(count >= minimum, qPrintable(QString::number(count)));
+}
+
+void TestCarver::stopWhileIndexing_data()
+{
+    QTest::addColumn<bool>("goOn");
+    QTest::newRow("goes on") << true;
+    QTest::newRow("stopped") << false;
+}
+
+// A stop while the live rows are indexed fails the open at once, however
+// many trees are left to walk.
+void TestCarver::stopWhileIndexing()
+{
+    QFETCH(bool, goOn);
+    CarverFixture fixture;
+    QVERIFY(fixture.exec("BEGIN;CREATE TABLE t(n INTEGER, name TEXT);CREATE TABLE u(n INTEGER, "
+                         "name TEXT);" +
+                         bigRows("t", 0, 1000) + bigRows("u", 0, 1000) + "COMMIT;"));
+    const QByteArray database = fixture.bytes();
+    SqliteCarve::Carver carver;
+    int asked = 0;
+    carver.setGoOn([&asked, goOn] {
+        ++asked;
+        return goOn;
+    });
+    std::string error;
+    QCOMPARE(
+        carver.openBytes(std::vector<uint8_t>(database.begin(), database.end()), {}, {}, &error),
+        goOn);
+    QCOMPARE(error == "stopped", !goOn);
+    QVERIFY(asked > 0);
+    if (!goOn)
+        QCOMPARE(asked, 1);
 }
 
 // Random tables, random rows, random deletions: a record carved with its

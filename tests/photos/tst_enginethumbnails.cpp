@@ -175,6 +175,26 @@ private slots:
         maker.Finish();
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), made);
     }
+
+    // A finished maker takes nothing more either: the scan has the photos
+    // back once Finish returns.
+    void finishedMakerTakesNothingMore()
+    {
+        const QString path = file("finished.jpg");
+        QVERIFY(PictureFiles::WriteJpeg(path, samplePicture(64, 48)));
+        QTemporaryDir folder;
+        PhotoSet set;
+        for (int i = 0; i < 2; ++i)
+            set.addPhoto(0)->setThumbnailPath(FakeText());
+        ThumbnailMaker maker(folder.path(), 1);
+        maker.Submit(set.photo(0), path);
+        QVERIFY(maker.Finish());
+        maker.Submit(set.photo(1), path);
+        QVERIFY(maker.Finish());
+        QCOMPARE(set.photo(0)->thumbnailPathWrites().size(), 1);
+        QVERIFY(set.photo(1)->thumbnailPathWrites().isEmpty());
+        QCOMPARE(maker.MadeCount(), 1);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestEngineThumbnails)

@@ -101,6 +101,7 @@ private slots:
     void messageRowsSayTheirSource();
     void contactRemnants();
     void messagesInTheirChats();
+    void namesWhenNothingIsLive();
     void lockedNoteKeepsItsTitle();
 
 private:
@@ -477,6 +478,55 @@ void TestDeletedRecords::messagesInTheirChats()
     }
     QVERIFY(checked > 10);
     QVERIFY2(misplaced.isEmpty(), qPrintable(misplaced.join(QLatin1String(" / "))));
+}
+
+// A user who cleared the call list: the address book still names the
+// caller of a deleted call that kept no name of its own, though no live
+// call asked for a name first.
+void TestDeletedRecords::namesWhenNothingIsLive()
+{
+    const QString original = m_dir.filePath(QStringLiteral("backup"));
+    QString number;
+    {
+        BackupDevice device(original);
+        SourcePtr source;
+        IMDGetter* contacts = ScanRunner::ScanInto(source, device, MD_CONTACT);
+        QVERIFY(contacts);
+        for (unsigned int i = 0; number.isEmpty() && i < contacts->GetCount(); ++i) {
+            IContact* contact = record_cast<IContact>(contacts->GetItem(i));
+            if (!contacts->GetItem(i)->IsDeleted() && contact->GetPhoneList()->GetCount() > 0 &&
+                !Text(contact->GetName()->GetFullName()).isEmpty())
+                number = Text(contact->GetPhoneList()->GetValue(0));
+        }
+    }
+    QVERIFY(!number.isEmpty());
+    const QString folder = m_dir.filePath(QStringLiteral("cleared"));
+    QVERIFY(BackupFixture::CopyFolder(original, folder));
+    QVERIFY(BackupFixture::SetWritable(folder, true));
+    const QString calls = QStringLiteral("Library/CallHistoryDB/CallHistory.storedata");
+    const QString home = QStringLiteral("HomeDomain");
+    const QString wal = BackupFixture::ContentPath(folder, home, calls + QStringLiteral("-wal"));
+    QVERIFY(BackupFixture::Exec(
+        BackupFixture::ContentPath(folder, home, calls),
+        QStringLiteral("PRAGMA secure_delete = OFF; INSERT INTO ZCALLRECORD (Z_PK, Z_ENT, Z_OPT, "
+                       "ZCALLTYPE, ZORIGINATED, ZANSWERED, ZDATE, ZDURATION, ZADDRESS, ZNAME) "
+                       "VALUES (990001, 2, 1, 1, 1, 1, 700000000, 4321, '%1', NULL); DELETE FROM "
+                       "ZCALLRECORD;")
+            .arg(number),
+        QFileInfo(wal).isFile() ? wal : QString()));
+    BackupDevice device(folder);
+    SourcePtr source;
+    IMDGetter* getter = ScanRunner::ScanInto(source, device, MD_CALL_HISTORY);
+    QVERIFY(getter);
+    QStringList names;
+    for (unsigned int i = 0; i < getter->GetCount(); ++i) {
+        QVERIFY(getter->GetItem(i)->IsDeleted());
+        ICallHistory* call = record_cast<ICallHistory>(getter->GetItem(i));
+        if (Text(call->GetPhoneNumber()) == number && Text(call->GetDuration()) == "01:12:01")
+            names << Text(call->GetName());
+    }
+    QCOMPARE(names.size(), 1);
+    QVERIFY(!names.first().isEmpty());
 }
 
 // A locked note whose last copy (in the log) lost its title shows the title

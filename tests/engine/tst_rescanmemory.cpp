@@ -72,18 +72,32 @@ void TestRescanMemory::twentyRescansStayFlat()
     QVERIFY(items > 0);
     const qint64 oneScan = ResidentBytes() - level;
     kept->Release();
-    for (int i = 2; i < 20; ++i)
+
+    // A leak of the released items grows the process by the same amount on
+    // every scan; the allocator's own slack does not. So the check is made
+    // on the last ten scans alone, once the first ten have settled the heap,
+    // and the whole run is held to a loose bound besides.
+    for (int i = 2; i < 10; ++i)
+        QCOMPARE(scan(), items);
+    const qint64 settled = ResidentBytes() - level;
+    for (int i = 10; i < 20; ++i)
         QCOMPARE(scan(), items);
     const qint64 growth = ResidentBytes() - level;
+    const QString figures = QStringLiteral("grew %1 KiB, %2 KiB of it in the last ten scans; "
+                                           "one scan %3 KiB")
+                                .arg(growth / 1024)
+                                .arg((growth - settled) / 1024)
+                                .arg(oneScan / 1024);
+    qInfo("%s", qPrintable(figures));
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     // The sanitizers hold freed memory back (quarantine, shadow); the scans
     // above still run under them, the figure is for the plain build.
     QSKIP("resident size is not meaningful under a sanitizer");
 #endif
-    QVERIFY2(
-        growth <= oneScan,
-        qPrintable(
-            QStringLiteral("grew %1 KiB; one scan %2 KiB").arg(growth / 1024).arg(oneScan / 1024)));
+    QVERIFY(oneScan > 0);
+    // Ten leaking scans would add ten scans' worth; half of one is slack.
+    QVERIFY2(growth - settled <= oneScan / 2, qPrintable(figures));
+    QVERIFY2(growth <= 2 * oneScan, qPrintable(figures));
 }
 
 QTEST_GUILESS_MAIN(TestRescanMemory)

@@ -227,9 +227,23 @@ bool playShape(const QByteArray& shape)
     } else if (shape == "eventdestructor") {
         QCoreApplication::postEvent(&worker.receiver, new RacingEvent);
     } else if (shape == "functordestructor") {
+        // The call's functor has two owners, the event and invokeMethod's
+        // own hold until it returns; whichever lets go last destroys it. A
+        // worker that delivered the event before this thread got the core
+        // back would leave the capture to this thread, with no race to
+        // see, so the worker is held until invokeMethod has returned.
+        std::atomic<bool> posted{false};
+        QMetaObject::invokeMethod(
+            &worker.receiver,
+            [&posted] {
+                while (!posted.load())
+                    QThread::yieldCurrentThread();
+            },
+            Qt::QueuedConnection);
         QMetaObject::invokeMethod(
             &worker.receiver, [capture = RacingCapture()] { Q_UNUSED(capture); },
             Qt::QueuedConnection);
+        posted.store(true);
     } else {
         return false;
     }

@@ -76,6 +76,26 @@ bool BackupFixture::Exec(const QString& database, const QString& sql, const QStr
     return ok;
 }
 
+QStringList BackupFixture::Columns(const QString& database, const QString& table)
+{
+    QStringList columns;
+    sqlite3* db = nullptr;
+    sqlite3_stmt* query = nullptr;
+    if (sqlite3_open_v2(database.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) ==
+            SQLITE_OK &&
+        sqlite3_prepare_v2(db, "SELECT name FROM pragma_table_info(?1)", -1, &query, nullptr) ==
+            SQLITE_OK) {
+        const QByteArray name = table.toUtf8();
+        sqlite3_bind_text(query, 1, name.constData(), name.size(), SQLITE_TRANSIENT);
+        while (sqlite3_step(query) == SQLITE_ROW)
+            columns << QString::fromUtf8(
+                reinterpret_cast<const char*>(sqlite3_column_text(query, 0)));
+    }
+    sqlite3_finalize(query);
+    sqlite3_close(db);
+    return columns;
+}
+
 bool BackupFixture::SetWritable(const QString& folder, bool writable)
 {
     const QFile::Permissions write =

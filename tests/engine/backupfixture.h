@@ -2,6 +2,7 @@
 #define BACKUPFIXTURE_H
 
 #include <QString>
+#include <QStringList>
 
 // Helpers of the engine tests that make and damage backup folders.
 class BackupFixture
@@ -22,6 +23,9 @@ public:
     // backup keeps as its own file) is merged into the database first and
     // then gone from the folder.
     static bool Exec(const QString& database, const QString& sql, const QString& wal = QString());
+    // The column names of `table` in a database file, read without writing
+    // to it; empty when it cannot be read.
+    static QStringList Columns(const QString& database, const QString& table);
     // Gives or takes the write permission of everything under `folder`.
     static bool SetWritable(const QString& folder, bool writable);
     static bool WriteFile(const QString& file, const QByteArray& data);

@@ -542,6 +542,21 @@ void TestEngineCategories::generations()
     QVERIFY(!source->GetNamedGetter("Reminder") && !source->GetNamedGetter(nullptr));
     CheckPhotos(scan(MD_PHOTO), content);
     CheckMemos(scan(MD_VOICE_MEMO), content);
+
+    // The message store has the columns that generation's phones add:
+    // reactions and stickers, communication safety (16), generated emoji and
+    // satellite messages (18); the reader must not need any of them.
+    const QString sms = BackupFixture::ContentPath(dir.path(), QStringLiteral("HomeDomain"),
+                                                   QStringLiteral("Library/SMS/sms.db"));
+    const QStringList message = BackupFixture::Columns(sms, QStringLiteral("message"));
+    const QStringList attachment = BackupFixture::Columns(sms, QStringLiteral("attachment"));
+    QVERIFY(message.contains(QLatin1String("text")) &&
+            attachment.contains(QLatin1String("filename")));
+    QCOMPARE(message.contains(QLatin1String("associated_message_guid")), ios >= 12);
+    QCOMPARE(message.contains(QLatin1String("is_stewie")), ios >= 18);
+    QCOMPARE(attachment.contains(QLatin1String("is_sticker")), ios >= 12);
+    QCOMPARE(attachment.contains(QLatin1String("is_commsafety_sensitive")), ios >= 16);
+    QCOMPARE(attachment.contains(QLatin1String("emoji_image_content_identifier")), ios >= 18);
 }
 
 void TestEngineCategories::falseEndsTheTask_data()

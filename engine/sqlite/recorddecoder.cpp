@@ -134,8 +134,10 @@ bool RecordDecoder::decodeCell(const uint8_t* page, uint32_t offset, uint32_t li
 
 bool RecordDecoder::shortReading(const TableSchema& schema, int count) const
 {
-    return m_minimumEndFit >= 2 && plausibleShort(schema, count) &&
-           std::find(m_shortCounts.begin(), m_shortCounts.end(), count) != m_shortCounts.end();
+    // The page's counts first: they are few, and the schema's test walks the columns.
+    return m_minimumEndFit >= 2 &&
+           std::find(m_shortCounts.begin(), m_shortCounts.end(), count) != m_shortCounts.end() &&
+           plausibleShort(schema, count);
 }
 
 bool RecordDecoder::decodeDamagedCell(const uint8_t* page, uint32_t offset, uint32_t limit,
@@ -156,13 +158,16 @@ bool RecordDecoder::decodeDamagedCell(const uint8_t* page, uint32_t offset, uint
     // free space best first.
     auto attempt = [&]() -> bool {
         m_count = columns;
-        // Reads `count` serial types from p into m_types[first...]; their bytes, or -1.
+        // Reads `count` serial types from p into m_types[first...]; their
+        // bytes, or -1, also as soon as a column cannot hold its type: no
+        // reading of the lost bytes can then succeed, and most offsets slid
+        // over fail on their first few bytes.
         auto readCount = [&](const uint8_t* p, int first, int count) -> int {
             const uint8_t* start = p;
             for (int i = first; i < first + count; ++i) {
                 uint64_t type;
                 const int len = readVarint(p, end, type);
-                if (!len)
+                if (!len || !schema.accepts(i, type))
                     return -1;
                 m_types[size_t(i)] = type;
                 p += len;

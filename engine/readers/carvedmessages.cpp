@@ -89,6 +89,12 @@ CarvedMessages::CarvedMessages(ReaderContext& context, const DeletedRows& rows)
 
 CarvedMessages::~CarvedMessages() = default;
 
+QStringList CarvedMessages::MessageColumns()
+{
+    return {QStringLiteral("text"), QStringLiteral("handle_id"), QStringLiteral("date"),
+            QStringLiteral("is_from_me"), QStringLiteral("attributedBody")};
+}
+
 bool CarvedMessages::Settle()
 {
     m_state = std::make_unique<State>();
@@ -117,10 +123,7 @@ bool CarvedMessages::Settle()
     const QString identity =
         messageTable >= 0 ? tables[std::size_t(messageTable)].identity : QString();
     const Wanted wanted[] = {
-        {&s.messages,
-         "message",
-         {"text", "handle_id", "date", "is_from_me", "attributedBody", identity},
-         None},
+        {&s.messages, "message", MessageColumns() << identity, None},
         {&s.handles, "handle", {"id"}, All},
         {&s.chats, "chat", {"chat_identifier", "guid"}, All},
         {&s.chatHandles, "chat_handle_join", {"chat_id", "handle_id"}, All},

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QStringList>
 
 #include <memory>
 #include <vector>
@@ -26,6 +27,10 @@ public:
     ~CarvedMessages();
     CarvedMessages(const CarvedMessages&) = delete;
     CarvedMessages& operator=(const CarvedMessages&) = delete;
+
+    // The columns of the message table it reads, beside the identity and
+    // the keys: all DeletedRows need keep of its carved rows.
+    static QStringList MessageColumns();
 
     // Appends the conversations of `source`. The sources are asked in the
     // order of DeletedRows::Sources(): what ties one source's messages to

@@ -257,6 +257,17 @@ void DeletedRecords::Begin()
 {
     m_begun = true;
     const QString error = m_context.ErrorText();
+    // The scan reads carved messages as they are (CarvedMessages), never
+    // laid out: of a message's many columns it keeps only those it reads.
+    // (A merge lays them out, whole.)
+    if (m_type == MMobile::MD_MESSAGE) {
+        for (Store& store : m_stores) {
+            for (Table& table : store.tables) {
+                if (table.name == QLatin1String("message"))
+                    table.read = CarvedMessages::MessageColumns();
+            }
+        }
+    }
     for (const Store& store : m_stores) {
         const QString domain = QString::fromLatin1(store.domain);
         const QString path = QString::fromLatin1(store.path);

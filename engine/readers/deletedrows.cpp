@@ -73,6 +73,39 @@ bool NamesRowid(const QStringList& columns)
     return false;
 }
 
+// Which of `columns` (those of `table` in `live`) Table::read keeps: the
+// ones it names, the identity, the primary key and the columns of every
+// UNIQUE index, by which the reader tells rows apart.
+std::vector<int> KeptColumns(SqliteDb& live, const DeletedRows::Table& table,
+                             const QStringList& columns)
+{
+    QStringList keep = table.read;
+    keep << table.identity;
+    live.Query(QStringLiteral("SELECT name FROM pragma_table_info(?) WHERE pk > 0"), {table.name},
+               [&keep](const SqliteDb::Row& row) {
+                   keep << row.String(0);
+                   return true;
+               });
+    QStringList indexes;
+    live.Query(QStringLiteral("SELECT name FROM pragma_index_list(?) WHERE \"unique\""),
+               {table.name}, [&indexes](const SqliteDb::Row& row) {
+                   indexes << row.String(0);
+                   return true;
+               });
+    for (const QString& index : qAsConst(indexes))
+        live.Query(QStringLiteral("SELECT name FROM pragma_index_info(?)"), {index},
+                   [&keep](const SqliteDb::Row& row) {
+                       keep << row.String(0);
+                       return true;
+                   });
+    std::vector<int> kept;
+    for (int c = 0; c < columns.size(); ++c) {
+        if (keep.contains(columns[c], Qt::CaseInsensitive))
+            kept.push_back(c);
+    }
+    return kept;
+}
+
 } // namespace
 
 DeletedRows::DeletedRows(ReaderContext& context) : m_context(context) {}
@@ -123,6 +156,15 @@ bool DeletedRows::StartCarving(const QString& domain, const QString& path,
             });
         if (keys == 1)
             m_alias[t] = alias;
+    }
+    m_kept.assign(m_tables.size(), std::vector<int>());
+    m_keptNames.assign(m_tables.size(), QStringList());
+    for (std::size_t t = 0; t < m_tables.size(); ++t) {
+        if (m_tables[t].read.isEmpty())
+            continue;
+        m_kept[t] = KeptColumns(*m_live, m_tables[t], m_columns[t]);
+        for (const int c : m_kept[t])
+            m_keptNames[t] << m_columns[t][c];
     }
     // Rowids each record table's change log names; a log that is not there names none.
     auto carving = std::make_unique<Carving>();
@@ -249,8 +291,12 @@ bool DeletedRows::Run(Carving& carving)
                         int(record.source) + (marked ? SourceCount : 0),
                         QVariant(qlonglong(rowid)),
                         {}};
-                row.values.reserve(record.values.size());
-                for (const CarvedValue& value : record.values) {
+                const std::vector<int>& kept = m_kept[t];
+                const std::size_t count = kept.empty() ? record.values.size() : kept.size();
+                row.values.reserve(count);
+                for (std::size_t c = 0; c < count; ++c) {
+                    const CarvedValue& value =
+                        record.values[kept.empty() ? c : std::size_t(kept[c])];
                     switch (value.kind) {
                     case CarvedValue::Kind::Null:
                         row.values.emplace_back();
@@ -272,7 +318,7 @@ bool DeletedRows::Run(Carving& carving)
                         break;
                     }
                 }
-                const int alias = m_columns[t].indexOf(m_alias[t]);
+                const int alias = Columns(t).indexOf(m_alias[t]);
                 if (alias >= 0 && !m_alias[t].isEmpty())
                     row.values[std::size_t(alias)] = row.rowid;
                 if (older != seen[t].constEnd()) {
@@ -514,6 +560,9 @@ QString DeletedRows::CreateStatement(const QString& table, const QString& as) co
 bool DeletedRows::Insert(const Row& row)
 {
     const std::size_t t = std::size_t(row.table);
+    // A row that holds only the columns a reader takes cannot be laid out.
+    if (!m_kept[t].empty())
+        return false;
     const QStringList& columns = m_columns[t];
     const bool rowid = !NamesRowid(columns);
     if (m_inserts.size() != m_tables.size())

@@ -74,6 +74,11 @@ public:
         // that of a virtual table's part (SQLite keeps those for the virtual table,
         // which the live database has); empty: its own.
         QString layout = QString();
+        // The columns a reader of Rows() takes (with the identity and the
+        // table's keys, always kept); a row holds only those (Columns()),
+        // so that the rows of a wide table cost a fraction of their memory
+        // and time. Empty: all, as a table that is laid out (Build) needs.
+        QStringList read = {};
     };
 
     // The first rowid a carved row whose own was overwritten is given: no
@@ -117,8 +122,12 @@ public:
     };
     const std::vector<Row>& Rows() const { return m_rows; }
     const std::vector<Table>& Tables() const { return m_tables; }
-    // The columns of table `t` in record order; none when the database lacks it.
-    const QStringList& Columns(std::size_t t) const { return m_columns[t]; }
+    // The columns of table `t` its rows hold, in record order (those kept
+    // of Table::read); none when the database lacks it.
+    const QStringList& Columns(std::size_t t) const
+    {
+        return m_kept[t].empty() ? m_columns[t] : m_keptNames[t];
+    }
     // The index rows of `source` (one of Sources()) carry.
     int SourceIndex(const QByteArray& source) const { return m_sources.indexOf(source); }
     // The database carved, open until the object goes or carves again.
@@ -173,6 +182,10 @@ private:
     std::vector<Table> m_tables;
     std::vector<QStringList> m_columns; // of each table, in record order
     std::vector<QString> m_alias;       // each table's INTEGER PRIMARY KEY, if any
+    // By table, the record's columns Table::read keeps and their names;
+    // empty: all.
+    std::vector<std::vector<int>> m_kept;
+    std::vector<QStringList> m_keptNames;
     QStringList m_fixups;
     std::vector<Row> m_rows;
     QList<QByteArray> m_sources;

@@ -85,6 +85,19 @@ int RecordDecoder::intactColumnCount(const uint8_t* page, uint32_t offset, uint3
     uint64_t body = 0;
     int columns = 0;
     while (p < headerEnd) {
+        // Most types take one byte, and every live cell of a page is asked:
+        // their sizes (57 at most) need no overflow check. A body they take
+        // past kMaxPayload fails the next long type's check or, at the
+        // latest, the payload's sum below.
+        if (*p < 0x80) {
+            const int64_t size = serialTypeSize(*p);
+            if (size < 0)
+                return 0;
+            body += uint64_t(size);
+            ++p;
+            ++columns;
+            continue;
+        }
         uint64_t type;
         if (!(len = readVarint(p, headerEnd, type)) || !addSerialSize(body, type))
             return 0;

@@ -211,6 +211,8 @@ bool DeletedRows::StartCarving(const QString& domain, const QString& path,
             journalImage.isNull() && !journal.isEmpty() ? ReadAll(journal) : bytes(journalImage);
     } else {
         carving->databasePath = QFile::encodeName(m_live->ReadPath()).toStdString();
+        // A database with a log is read from a copy in the work folder.
+        carving->workingCopy = !m_live->LogPath().isEmpty();
         carving->walPath = QFile::encodeName(m_live->LogPath()).toStdString();
         carving->journalPath = QFile::encodeName(journal).toStdString();
     }
@@ -253,6 +255,9 @@ bool DeletedRows::Run(Carving& carving)
 {
     SqliteCarve::Carver carver;
     carver.setUnindexedTables(carving.unindexed);
+    // The backup's own file is read, so that a drive pulled out fails the
+    // carving, not the process.
+    carver.setMapDatabase(carving.workingCopy);
     carver.setGoOn([&carving] { return !carving.stop; });
     std::string carveError;
     const bool opened =

@@ -140,6 +140,7 @@ private:
     {
         QString path; // for the log
         bool inMemory = false;
+        bool workingCopy = false; // databasePath is the engine's own copy
         std::vector<uint8_t> database, wal, journal;
         std::string databasePath, walPath, journalPath;
         std::vector<std::string> unindexed;

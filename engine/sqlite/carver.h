@@ -58,6 +58,11 @@ public:
         m_map.setGoOn(std::move(goOn));
     }
 
+    // The database file is a private copy that nobody shortens while it is
+    // carved: open() maps it instead of reading it (see MappedFile). Off by
+    // default.
+    void setMapDatabase(bool on) { m_mapDatabase = on; }
+
     // walPath and journalPath may be empty. On failure nothing can be
     // carved; a log or journal that cannot be read is left out with a
     // warning, and the database is carved without it.
@@ -97,6 +102,7 @@ private:
     FingerprintSet m_seenWithoutRowid;
     FingerprintSet m_seenRows;
     CarvedRecord m_record;
+    bool m_mapDatabase = false;
     std::vector<std::string> m_unindexed;
     std::vector<std::string> m_warnings;
     std::function<bool()> m_goOn;

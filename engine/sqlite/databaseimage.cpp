@@ -23,7 +23,22 @@ bool DatabaseImage::load(const std::string& path, std::string* error)
 
 bool DatabaseImage::loadBytes(std::vector<uint8_t> bytes, std::string* error)
 {
+    m_mapped = MappedFile();
     m_bytes = std::move(bytes);
+    m_data = m_bytes.data();
+    m_size = m_bytes.size();
+    return dropWal(error);
+}
+
+bool DatabaseImage::loadMapped(const std::string& path, std::string* error)
+{
+    m_bytes = std::vector<uint8_t>();
+    m_data = nullptr;
+    m_size = 0;
+    if (!m_mapped.open(path, error))
+        return false;
+    m_data = m_mapped.data();
+    m_size = m_mapped.size();
     return dropWal(error);
 }
 
@@ -34,14 +49,14 @@ bool DatabaseImage::dropWal(std::string* error)
     m_pageSize = m_usableSize = 0;
     // A database in WAL mode that was never checkpointed is an empty file;
     // its pages are all in the log.
-    if (m_bytes.empty())
+    if (m_size == 0)
         return true;
-    if (!readHeader(m_bytes.data(), m_bytes.size(), error))
+    if (!readHeader(m_data, m_size, error))
         return false;
-    const size_t count = m_bytes.size() / m_pageSize;
+    const size_t count = m_size / m_pageSize;
     m_pages.reserve(count);
     for (size_t i = 0; i < count; ++i)
-        m_pages.push_back(m_bytes.data() + i * m_pageSize);
+        m_pages.push_back(m_data + i * m_pageSize);
     return true;
 }
 

@@ -74,6 +74,8 @@ public:
     static QStringList carve(const QByteArray& database, const QByteArray& wal = QByteArray(),
                              const QByteArray& journal = QByteArray(), bool versions = false,
                              QStringList* warnings = nullptr);
+    // The records of a carver that opened a database, as carve() lists them.
+    static QStringList records(SqliteCarve::Carver& carver);
 
 private:
     QTemporaryDir m_dir;
@@ -90,15 +92,20 @@ QStringList CarverFixture::carve(const QByteArray& database, const QByteArray& w
     SqliteCarve::Carver carver;
     carver.setReportLiveVersions(versions);
     std::string error;
-    QStringList records;
     if (!carver.openBytes(vector(database), vector(wal), vector(journal), &error)) {
         qWarning() << "carver:" << error.c_str();
-        return records;
+        return QStringList();
     }
     for (const std::string& warning : carver.warnings()) {
         if (warnings)
             *warnings << QString::fromStdString(warning);
     }
+    return records(carver);
+}
+
+QStringList CarverFixture::records(SqliteCarve::Carver& carver)
+{
+    QStringList records;
     carver.run([&](const SqliteCarve::CarvedRecord& record) {
         QStringList values;
         for (const SqliteCarve::CarvedValue& v : record.values) {
@@ -194,6 +201,8 @@ private slots:
     void json();
     void badInput_data();
     void badInput();
+    void mapped_data();
+    void mapped();
     void stopWhileIndexing_data();
     void stopWhileIndexing();
     void differential_data();
@@ -575,6 +584,43 @@ void TestCarver::badInput()
     }
     QVERIFY(shaped);
     QVERIFY2(count >= minimum, qPrintable(QString::number(count)));
+}
+
+void TestCarver::mapped_data()
+{
+    QTest::addColumn<int>("cut"); // keep this many bytes, -1 all
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("whole") << -1 << true;
+    QTest::newRow("torn overflow pages") << 3 * 4096 + 1000 << true;
+    QTest::newRow("empty") << 0 << false;
+    QTest::newRow("header only") << 100 << false;
+}
+
+// A database mapped from its file carves as the same database read into memory.
+void TestCarver::mapped()
+{
+    QFETCH(int, cut);
+    QFETCH(bool, opens);
+    CarverFixture fixture;
+    QVERIFY(fixture.exec(kPeople +
+                         "CREATE TABLE o(n INTEGER, body TEXT); INSERT INTO o VALUES(1,'" +
+                         longText(9000).toUtf8() + "');DELETE FROM t WHERE n IN (2,3,5);"));
+    QByteArray database = fixture.bytes();
+    if (cut >= 0)
+        database.truncate(cut);
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("copy.db")));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(database) == database.size());
+    file.close();
+    const QStringList read = CarverFixture::carve(database);
+    SqliteCarve::Carver carver;
+    carver.setMapDatabase(true);
+    std::string error;
+    QCOMPARE(carver.open(QFile::encodeName(file.fileName()).toStdString(), "", "", &error), opens);
+    if (!opens)
+        return;
+    QVERIFY(!read.isEmpty());
+    QCOMPARE(CarverFixture::records(carver), read);
 }
 
 void TestCarver::stopWhileIndexing_data()

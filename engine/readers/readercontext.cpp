@@ -221,13 +221,15 @@ QString ReaderContext::AddressKey(const QString& address)
 {
     if (address.contains(QLatin1Char('@')))
         return address.trimmed().toLower();
-    // The last nine digits identify a number with or without its country code.
-    QString digits;
-    for (const QChar c : address) {
-        if (c.isDigit())
-            digits.append(c);
+    // The last nine digits identify a number with or without its country
+    // code: gathered from the end, so that only those are kept.
+    QChar digits[9];
+    int found = 0;
+    for (int i = address.size() - 1; i >= 0 && found < 9; --i) {
+        if (address[i].isDigit())
+            digits[8 - found++] = address[i];
     }
-    return digits.right(9);
+    return QString(digits + 9 - found, found);
 }
 
 QString ReaderContext::ContactNameOf(const QString& address)
@@ -262,9 +264,13 @@ void ReaderContext::LoadContactNames()
                       schema.Column(person, QStringLiteral("p"), QStringLiteral("Middle")),
                       schema.Column(person, QStringLiteral("p"), QStringLiteral("Last"))),
              [this](const SqliteDb::Row& row) {
-                 const QString name = row.String(0).simplified();
+                 // The first person with an address names it: later ones are
+                 // not even read.
                  const QString key = AddressKey(row.String(1));
-                 if (!name.isEmpty() && !key.isEmpty() && !m_contactNames.contains(key))
+                 if (key.isEmpty() || m_contactNames.contains(key))
+                     return true;
+                 const QString name = row.String(0).simplified();
+                 if (!name.isEmpty())
                      m_contactNames.insert(key, name);
                  return true;
              });

@@ -42,20 +42,11 @@ bool PageCarver::readLayout(const uint8_t* page, uint32_t number, Layout& layout
 
 void PageCarver::noteShortCounts(const uint8_t* page, const Layout& layout)
 {
-    m_shortCounts.clear();
     // Only free space is read with them.
     const bool free =
         layout.firstFreeblock != 0 || layout.contentStart >= layout.arrayEnd + kMinCell;
-    for (uint32_t i = 0; free && !layout.interior && i < layout.cells; ++i) {
-        const uint32_t offset = be16(page + layout.header + 8 + 2 * i);
-        if (offset < layout.arrayEnd || offset >= m_usable)
-            continue;
-        const int count = m_decoder.intactColumnCount(page, offset, m_usable);
-        if (count > 0 &&
-            std::find(m_shortCounts.begin(), m_shortCounts.end(), count) == m_shortCounts.end())
-            m_shortCounts.push_back(count);
-    }
-    m_decoder.setShortCounts(m_shortCounts);
+    m_decoder.setShortCountPage(page, layout.header + 8,
+                                free && !layout.interior ? layout.cells : 0, layout.arrayEnd);
 }
 
 void PageCarver::carveFreeSpace(const uint8_t* page, uint32_t number, int table,

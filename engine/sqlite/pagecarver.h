@@ -76,8 +76,7 @@ private:
     const std::vector<TableSchema>& m_tables;
     uint32_t m_usable;
     std::vector<CarvedValue> m_values;
-    std::vector<int> m_shortCounts; // value counts of the page's live records
-    bool m_cutEnd = false;          // of the region being carved
+    bool m_cutEnd = false; // of the region being carved
 };
 
 } // namespace SqliteCarve

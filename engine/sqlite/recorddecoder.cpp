@@ -145,8 +145,31 @@ bool RecordDecoder::decodeCell(const uint8_t* page, uint32_t offset, uint32_t li
     return finish(page, offset, headerStart, uint32_t(header), limit, 0, schema, cell, values);
 }
 
-bool RecordDecoder::shortReading(const TableSchema& schema, int count) const
+void RecordDecoder::setShortCountPage(const uint8_t* page, uint32_t cellArray, uint32_t cells,
+                                      uint32_t arrayEnd)
 {
+    m_shortCounts.clear();
+    m_countsPage = page;
+    m_countsArray = cellArray;
+    m_countsCells = cells;
+    m_countsArrayEnd = arrayEnd;
+}
+
+bool RecordDecoder::shortReading(const TableSchema& schema, int count)
+{
+    if (m_minimumEndFit >= 2 && m_countsPage) {
+        const uint8_t* page = m_countsPage;
+        m_countsPage = nullptr;
+        for (uint32_t i = 0; i < m_countsCells; ++i) {
+            const uint32_t offset = be16(page + m_countsArray + 2 * i);
+            if (offset < m_countsArrayEnd || offset >= m_usable)
+                continue;
+            const int found = intactColumnCount(page, offset, m_usable);
+            if (found > 0 &&
+                std::find(m_shortCounts.begin(), m_shortCounts.end(), found) == m_shortCounts.end())
+                m_shortCounts.push_back(found);
+        }
+    }
     // The page's counts first: they are few, and the schema's test walks the columns.
     return m_minimumEndFit >= 2 &&
            std::find(m_shortCounts.begin(), m_shortCounts.end(), count) != m_shortCounts.end() &&

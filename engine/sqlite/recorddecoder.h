@@ -71,11 +71,20 @@ public:
     // those with fewer than their table's columns: a damaged record whose
     // header size is lost is read as such an older record only with a count
     // its live neighbours show (set per page by its carver).
-    void setShortCounts(const std::vector<int>& counts) { m_shortCounts = counts; }
+    void setShortCounts(const std::vector<int>& counts)
+    {
+        m_shortCounts = counts;
+        m_countsPage = nullptr;
+    }
+    // The same, read from the live cells of `page` (`cells` pointers from
+    // cellArray, none before arrayEnd) when a damaged record first needs
+    // them: the records of most pages never do.
+    void setShortCountPage(const uint8_t* page, uint32_t cellArray, uint32_t cells,
+                           uint32_t arrayEnd);
 
 private:
     // Whether a damaged record may be read with `count` values (see setShortCounts).
-    bool shortReading(const TableSchema& schema, int count) const;
+    bool shortReading(const TableSchema& schema, int count);
     int readTypes(const uint8_t* p, const uint8_t* end, int first, int maxColumns);
     bool finish(const uint8_t* page, uint32_t cellStart, uint32_t headerStart, uint32_t headerSize,
                 uint32_t limit, uint32_t lostPrefix, const TableSchema& schema, Cell& cell,
@@ -111,6 +120,8 @@ private:
     int m_minimumEndFit = 0;
     int m_count = 0; // serial types the record being decoded has
     std::vector<int> m_shortCounts;
+    const uint8_t* m_countsPage = nullptr; // whose counts are still to be read
+    uint32_t m_countsArray = 0, m_countsCells = 0, m_countsArrayEnd = 0;
 };
 
 } // namespace SqliteCarve

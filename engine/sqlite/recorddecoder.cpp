@@ -528,8 +528,10 @@ bool RecordDecoder::cutByLaterCell(const uint8_t* page, uint32_t offset, uint32_
         const uint8_t* p = page + at;
         uint64_t payload, rowid;
         int len = readVarint(p, end, payload);
-        if (!len || payload >= limit || !(p += len, len = readVarint(p, end, rowid)) ||
-            uint64_t(p + len - page) + payload != limit)
+        if (!len || payload >= limit)
+            continue;
+        p += len;
+        if (!(len = readVarint(p, end, rowid)) || uint64_t(p + len - page) + payload != limit)
             continue;
         if (intactCellOf(page, at, limit, schema))
             return damagedShapeAt(page, offset, at, true, schema);

@@ -186,13 +186,14 @@ bool LaidOutTable::LiveRowids(SqliteDb& live, std::vector<qint64>& rowids) const
     rowids.clear();
     if (!Present() || m_rowidName.isEmpty())
         return true;
-    const bool ok =
-        live.Query(QStringLiteral("SELECT %1 FROM main.%2").arg(m_rowidName, Quoted(m_name)),
-                   [&rowids](const SqliteDb::Row& row) {
-                       rowids.push_back(row.Int(0));
-                       return true;
-                   });
-    std::sort(rowids.begin(), rowids.end());
+    // In the table's own order: its leaves give the rowids sorted, with no
+    // value read.
+    const bool ok = live.Query(
+        QStringLiteral("SELECT %1 FROM main.%2 ORDER BY %1").arg(m_rowidName, Quoted(m_name)),
+        [&rowids](const SqliteDb::Row& row) {
+            rowids.push_back(row.Int(0));
+            return true;
+        });
     return ok;
 }
 

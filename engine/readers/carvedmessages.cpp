@@ -202,10 +202,10 @@ bool CarvedMessages::Settle()
     };
     // Only those no live row has by rowid are looked up by identity.
     const int guid = identity.isEmpty() ? -1 : s.messages.Column(identity.toLatin1().constData());
-    std::vector<QVariant> identities;
+    QStringList identities;
     for (const Row& message : messages) {
         if (!isLive(message.rowid) && Cell(message, guid).kind() == StoredValue::Kind::Text)
-            identities.emplace_back(QString::fromUtf8(Cell(message, guid).Text()));
+            identities << QString::fromUtf8(Cell(message, guid).Text());
     }
     QSet<QByteArray> liveIdentities;
     if (guid >= 0 && !s.messages.LiveMatches(*live, identity, identities,

@@ -4,6 +4,9 @@
 
 #include <sqlite3.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+
 #include <algorithm>
 
 namespace {
@@ -197,22 +200,23 @@ bool LaidOutTable::LiveRowids(SqliteDb& live, std::vector<qint64>& rowids) const
     return ok;
 }
 
-bool LaidOutTable::LiveMatches(SqliteDb& live, const QString& column,
-                               const std::vector<QVariant>& values,
+bool LaidOutTable::LiveMatches(SqliteDb& live, const QString& column, const QStringList& values,
                                const std::function<bool(const SqliteDb::Row&)>& found) const
 {
     if (!Present() || m_rowidName.isEmpty())
         return true;
     // The table's own comparison (its column's collation) on the value given,
-    // through its index where it has one.
-    const QString compared = Quoted(column);
-    return Batches(values, [&](const std::vector<QVariant>& batch, const QString& marks) {
-        return live.Query(QStringLiteral("SELECT v.column1 FROM (VALUES %1) v WHERE EXISTS (SELECT "
-                                         "1 FROM main.%2 l WHERE l.%3 = v.column1)")
-                              .arg(QString(marks).replace(QLatin1String("?"), QLatin1String("(?)")),
-                                   Quoted(m_name), compared),
-                          batch, found);
-    });
+    // through its index where it has one. The values go in as one JSON array
+    // bound to one statement: a statement per batch of them costs SQLite as
+    // much to compile as to look them up.
+    QJsonArray array;
+    for (const QString& value : values)
+        array.append(value);
+    return live.Query(QStringLiteral("SELECT j.value FROM json_each(?) j WHERE EXISTS (SELECT 1 "
+                                     "FROM main.%1 l WHERE l.%2 = j.value)")
+                          .arg(Quoted(m_name), Quoted(column)),
+                      {QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Compact))},
+                      found);
 }
 
 void LaidOutTable::AddCarved(const DeletedRows::Row& row)

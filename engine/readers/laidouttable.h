@@ -50,10 +50,10 @@ public:
     // Every rowid of the live table, sorted: one pass over its leaves costs
     // less than a search for each of many.
     bool LiveRowids(SqliteDb& live, std::vector<qint64>& rowids) const;
-    // Which of `values` a live row of the table has in `column`, compared as
-    // the table compares them; each that does is given to `found` as the
-    // first column of a row.
-    bool LiveMatches(SqliteDb& live, const QString& column, const std::vector<QVariant>& values,
+    // Which of the texts `values` a live row of the table has in `column`,
+    // compared as the table compares them; each that does is given to
+    // `found` as the first column of a row.
+    bool LiveMatches(SqliteDb& live, const QString& column, const QStringList& values,
                      const std::function<bool(const SqliteDb::Row&)>& found) const;
 
 private:

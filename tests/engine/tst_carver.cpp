@@ -193,6 +193,7 @@ private slots:
     void pages();
     void sideFiles_data();
     void sideFiles();
+    void uncommittedLog();
     void versions_data();
     void versions();
     void situations_data();
@@ -407,6 +408,27 @@ void TestCarver::sideFiles()
     carved.sort();
     QCOMPARE(carved, expected);
     QCOMPARE(said.size(), warnings);
+}
+
+// A log whose last transaction lost its commit frame (a write cut short)
+// after one that kept it: the last one's frames are no part of the
+// database, so the row it deleted is still live, not a deleted record.
+void TestCarver::uncommittedLog()
+{
+    CarverFixture fixture({4096, 0, "UTF-8", "WAL"});
+    // The log emptied first, so that it ends with the last transaction's commit frame.
+    QVERIFY(fixture.exec(kPeople + "DELETE FROM t WHERE n=2; PRAGMA wal_checkpoint(TRUNCATE);"
+                                   "UPDATE t SET name='anne' WHERE n=1;"
+                                   "BEGIN; DELETE FROM t WHERE n=4; CREATE TABLE u(x); COMMIT;"));
+    QByteArray wal = fixture.bytes("-wal");
+    const int frame = 24 + 4096;
+    QVERIFY((wal.size() - 32) / frame >= 2);
+    const QStringList committed = CarverFixture::carve(fixture.bytes(), wal);
+    QVERIFY(committed.contains("t/freeblock/-: 4|dora|40000000000"));
+    wal.chop(frame);
+    QStringList carved = CarverFixture::carve(fixture.bytes(), wal);
+    carved.sort();
+    QCOMPARE(carved, QStringList{"t/freeblock/-: 2|bob|2.25"});
 }
 
 // An older image of a row the table still has is no deleted record unless

@@ -334,6 +334,7 @@ void TestDeletedRecords::messageRowsSayTheirSource()
     const QStringList known{"freeblock", "unallocated", "freelist", "dropped table",
                             "overflow",  "WAL",         "journal",  "recently deleted"};
     QSet<QString> seen;
+    QStringList recentlyDeleted; // the files with the phone's own mark
     for (const QString& file : QDir(folder).entryList({"*.csv"}, QDir::Files)) {
         const QString csv = QString::fromUtf8(BackupFixture::Read(QDir(folder).filePath(file)));
         const QRegularExpression mark(QStringLiteral("Yes \\(([^)]*)\\)"));
@@ -341,10 +342,15 @@ void TestDeletedRecords::messageRowsSayTheirSource()
             const QString where = match.next().captured(1);
             QVERIFY2(known.contains(where), qPrintable(file + ": " + where));
             seen << where;
+            if (where == QLatin1String("recently deleted") && !recentlyDeleted.contains(file))
+                recentlyDeleted << file;
         }
     }
     // The log's conversation and the messages from free space both show.
     QVERIFY2(seen.size() >= 2, qPrintable(QStringList(seen.values()).join(", ")));
+    // The phone keeps one conversation in its recently deleted; carved
+    // messages of other chats are no part of it.
+    QVERIFY2(recentlyDeleted.size() == 1, qPrintable(recentlyDeleted.join(", ")));
 }
 
 // People whose own rows are gone live on in the address book's search index

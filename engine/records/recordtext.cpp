@@ -1,12 +1,12 @@
 #include "recordtext.h"
 
-RecordText::RecordText(int fieldCount) : m_fields(static_cast<std::size_t>(fieldCount)) {}
+RecordText::RecordText(int fieldCount) : m_fields(fieldCount) {}
 
 void RecordText::Set(int field, const QByteArray& utf8)
 {
-    if (field < 0 || field >= static_cast<int>(m_fields.size()))
+    if (field < 0 || field >= m_fields.size())
         return;
-    m_fields[static_cast<std::size_t>(field)] = utf8;
+    m_fields[field] = utf8;
 }
 
 void RecordText::Set(int field, const QString& text)
@@ -16,9 +16,9 @@ void RecordText::Set(int field, const QString& text)
 
 const char* RecordText::Get(int field) const
 {
-    if (field < 0 || field >= static_cast<int>(m_fields.size()))
+    if (field < 0 || field >= m_fields.size())
         return nullptr;
-    const QByteArray& bytes = m_fields[static_cast<std::size_t>(field)];
+    const QByteArray& bytes = m_fields[field];
     return bytes.isNull() ? nullptr : bytes.constData();
 }
 

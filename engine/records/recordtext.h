@@ -3,8 +3,7 @@
 
 #include <QByteArray>
 #include <QString>
-
-#include <vector>
+#include <QVarLengthArray>
 
 // The UTF-8 texts of one record, by field number. A field never set is
 // absent and reads as null, as the data interfaces want; the bytes stay put
@@ -21,7 +20,9 @@ public:
     QString String(int field) const;
 
 private:
-    std::vector<QByteArray> m_fields;
+    // A message entry's few fields (the most numerous records) need no
+    // allocation of their own.
+    QVarLengthArray<QByteArray, 3> m_fields;
 };
 
 #endif // RECORDTEXT_H

@@ -66,12 +66,6 @@ int RecordDecoder::readTypes(const uint8_t* p, const uint8_t* end, int first, in
 
 int RecordDecoder::intactColumnCount(const uint8_t* page, uint32_t offset, uint32_t limit)
 {
-    return columnCountUnless(page, offset, limit, 0);
-}
-
-int RecordDecoder::columnCountUnless(const uint8_t* page, uint32_t offset, uint32_t limit,
-                                     int unless)
-{
     const uint8_t* end = page + limit;
     uint64_t payload, rowid, header;
     const uint8_t* p = page + offset;
@@ -88,16 +82,6 @@ int RecordDecoder::columnCountUnless(const uint8_t* page, uint32_t offset, uint3
         return 0;
     const uint8_t* headerEnd = record + header;
     p += len;
-    if (unless > 0) {
-        // Every varint of up to eight bytes ends in the one byte of it under
-        // 0x80; one of nine may not. A header with `unless` such bytes thus
-        // holds `unless` values or more, or is no record.
-        int ends = 0;
-        for (const uint8_t* b = p; b < headerEnd; ++b)
-            ends += *b < 0x80;
-        if (ends == unless)
-            return 0;
-    }
     uint64_t body = 0;
     int columns = 0;
     while (p < headerEnd) {
@@ -165,7 +149,6 @@ void RecordDecoder::setShortCountPage(const uint8_t* page, uint32_t cellArray, u
                                       uint32_t arrayEnd)
 {
     m_shortCounts.clear();
-    m_countsLeftOut = NotRead;
     m_countsPage = page;
     m_countsArray = cellArray;
     m_countsCells = cells;
@@ -176,30 +159,22 @@ bool RecordDecoder::shortReading(const TableSchema& schema, int count)
 {
     if (m_minimumEndFit < 2)
         return false;
-    // Only counts under the table's column count are asked: the cells with
-    // all its values (most of them) need not be read whole. A table of
-    // another width reads them all.
-    const int columns = schema.columnCount();
-    if (m_countsPage && m_countsLeftOut != NoneLeftOut && m_countsLeftOut != columns)
-        readShortCounts(m_countsLeftOut == NotRead ? columns : NoneLeftOut);
+    if (m_countsPage) {
+        const uint8_t* page = m_countsPage;
+        m_countsPage = nullptr;
+        for (uint32_t i = 0; i < m_countsCells; ++i) {
+            const uint32_t offset = be16(page + m_countsArray + 2 * i);
+            if (offset < m_countsArrayEnd || offset >= m_usable)
+                continue;
+            const int found = intactColumnCount(page, offset, m_usable);
+            if (found > 0 &&
+                std::find(m_shortCounts.begin(), m_shortCounts.end(), found) == m_shortCounts.end())
+                m_shortCounts.push_back(found);
+        }
+    }
     // The page's counts first: they are few, and the schema's test walks the columns.
     return std::find(m_shortCounts.begin(), m_shortCounts.end(), count) != m_shortCounts.end() &&
            plausibleShort(schema, count);
-}
-
-void RecordDecoder::readShortCounts(int leftOut)
-{
-    m_shortCounts.clear();
-    m_countsLeftOut = leftOut;
-    for (uint32_t i = 0; i < m_countsCells; ++i) {
-        const uint32_t offset = be16(m_countsPage + m_countsArray + 2 * i);
-        if (offset < m_countsArrayEnd || offset >= m_usable)
-            continue;
-        const int found = columnCountUnless(m_countsPage, offset, m_usable, leftOut);
-        if (found > 0 &&
-            std::find(m_shortCounts.begin(), m_shortCounts.end(), found) == m_shortCounts.end())
-            m_shortCounts.push_back(found);
-    }
 }
 
 bool RecordDecoder::decodeDamagedCell(const uint8_t* page, uint32_t offset, uint32_t limit,

@@ -75,7 +75,6 @@ public:
     {
         m_shortCounts = counts;
         m_countsPage = nullptr;
-        m_countsLeftOut = NoneLeftOut;
     }
     // The same, read from the live cells of `page` (`cells` pointers from
     // cellArray, none before arrayEnd) when a damaged record first needs
@@ -86,12 +85,6 @@ public:
 private:
     // Whether a damaged record may be read with `count` values (see setShortCounts).
     bool shortReading(const TableSchema& schema, int count);
-    // Reads the counts of the pending page's cells, but for those with
-    // `leftOut` values (NoneLeftOut: none left out).
-    void readShortCounts(int leftOut);
-    // intactColumnCount(), but 0 at once for a cell of `unless` values (0:
-    // none such).
-    int columnCountUnless(const uint8_t* page, uint32_t offset, uint32_t limit, int unless);
     int readTypes(const uint8_t* p, const uint8_t* end, int first, int maxColumns);
     bool finish(const uint8_t* page, uint32_t cellStart, uint32_t headerStart, uint32_t headerSize,
                 uint32_t limit, uint32_t lostPrefix, const TableSchema& schema, Cell& cell,
@@ -127,11 +120,7 @@ private:
     int m_minimumEndFit = 0;
     int m_count = 0; // serial types the record being decoded has
     std::vector<int> m_shortCounts;
-    // The page the counts are of, while it is carved, and which cells they
-    // left out.
-    enum : int { NotRead = -2, NoneLeftOut = -1 };
-    const uint8_t* m_countsPage = nullptr;
-    int m_countsLeftOut = NoneLeftOut;
+    const uint8_t* m_countsPage = nullptr; // whose counts are still to be read
     uint32_t m_countsArray = 0, m_countsCells = 0, m_countsArrayEnd = 0;
 };
 

@@ -43,9 +43,10 @@ bool Carver::open(const std::string& databasePath, const std::string& walPath,
     m_hasWal = m_hasJournal = false;
     m_warnings.clear();
     std::vector<uint8_t> database;
-    if (m_mapDatabase ? !m_image.loadMapped(databasePath, error)
-                      : !readFileBytes(databasePath, database, error, m_goOn) ||
-                            !m_image.loadBytes(std::move(database), error))
+    const bool loaded = m_mapDatabase ? m_image.loadMapped(databasePath, error)
+                                      : readFileBytes(databasePath, database, error, m_goOn) &&
+                                            m_image.loadBytes(std::move(database), error);
+    if (!loaded)
         return false;
     // A side file that cannot be read costs only what it held; each is read
     // in slices that answer a stop.

@@ -133,7 +133,7 @@ bool SqliteDb::CopyFile(const QString& from, const QString& to)
             break;
     }
 #endif
-    QByteArray slice(1 << 20, Qt::Uninitialized);
+    QByteArray slice(copied ? 0 : 1 << 20, Qt::Uninitialized);
     while (ok && !copied && !in.atEnd()) {
         const qint64 read = in.read(slice.data(), slice.size());
         ok = read > 0 && out.write(slice.constData(), read) == read && m_goOn();

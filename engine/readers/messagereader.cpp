@@ -66,6 +66,8 @@ bool MessageReader::ReadConversations(ReaderContext::Items& items)
         handles.insert(row.Int(0), row.String(1));
         return true;
     });
+    // Messages name only their handles' people.
+    m_context.NameOnly(handles.values());
     // Items are made at the end: a conversation with recently deleted
     // messages reports itself deleted, so the only-deleted switch shows it.
     struct Chat

@@ -7,6 +7,8 @@
 #include "sqlitedb.h"
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
 
 const char* const ReaderContext::HomeDomain = "HomeDomain";
 const char* const ReaderContext::CameraRollDomain = "CameraRollDomain";
@@ -239,9 +241,24 @@ QString ReaderContext::ContactNameOf(const QString& address)
     return m_contactNames.value(AddressKey(address));
 }
 
+void ReaderContext::NameOnly(const QStringList& addresses)
+{
+    if (m_namesLoaded)
+        return;
+    m_namesSaid = true;
+    m_saidKeys.clear();
+    for (const QString& address : addresses) {
+        const QString key = AddressKey(address);
+        if (!key.isEmpty())
+            m_saidKeys.insert(key);
+    }
+}
+
 void ReaderContext::LoadContactNames()
 {
     m_namesLoaded = true;
+    if (m_namesSaid && m_saidKeys.isEmpty())
+        return;
     SqliteDb db;
     const QString error = m_error;
     m_loadingNames = true;
@@ -257,12 +274,19 @@ void ReaderContext::LoadContactNames()
     // Any of the name columns may be missing; the others still name the person.
     SchemaProbe schema(db, QStringLiteral("AddressBook.sqlitedb"));
     const QString person = QStringLiteral("ABPerson");
-    db.Query(QStringLiteral("SELECT trim(ifnull(%1, '') || ' ' || ifnull(%2, '') || ' ' || "
-                            "ifnull(%3, '')), mv.value FROM ABMultiValue mv JOIN ABPerson p ON "
+    const QString name =
+        QStringLiteral("trim(ifnull(%1, '') || ' ' || ifnull(%2, '') || ' ' || "
+                       "ifnull(%3, ''))")
+            .arg(schema.Column(person, QStringLiteral("p"), QStringLiteral("First")),
+                 schema.Column(person, QStringLiteral("p"), QStringLiteral("Middle")),
+                 schema.Column(person, QStringLiteral("p"), QStringLiteral("Last")));
+    if (m_namesSaid) {
+        LoadSaidNames(db, name);
+        return;
+    }
+    db.Query(QStringLiteral("SELECT %1, mv.value FROM ABMultiValue mv JOIN ABPerson p ON "
                             "p.ROWID = mv.record_id WHERE mv.property IN (3, 4)")
-                 .arg(schema.Column(person, QStringLiteral("p"), QStringLiteral("First")),
-                      schema.Column(person, QStringLiteral("p"), QStringLiteral("Middle")),
-                      schema.Column(person, QStringLiteral("p"), QStringLiteral("Last"))),
+                 .arg(name),
              [this](const SqliteDb::Row& row) {
                  // The first person with an address names it: later ones are
                  // not even read.
@@ -274,6 +298,50 @@ void ReaderContext::LoadContactNames()
                      m_contactNames.insert(key, name);
                  return true;
              });
+}
+
+void ReaderContext::LoadSaidNames(SqliteDb& db, const QString& nameExpression)
+{
+    // Every address is looked at, in the order the whole book would name
+    // them, but only the people of a said one are named: a phone's book
+    // holds far more people than its messages or calls reach.
+    std::vector<std::pair<QString, qint64>> candidates; // (key, person) in the book's order
+    QJsonArray people;
+    QSet<qint64> asked;
+    const bool ok = db.Query(
+        QStringLiteral("SELECT p.ROWID, mv.value FROM ABMultiValue mv JOIN ABPerson p ON p.ROWID "
+                       "= mv.record_id WHERE mv.property IN (3, 4)"),
+        [&](const SqliteDb::Row& row) {
+            const QString key = AddressKey(row.String(1));
+            if (!m_saidKeys.contains(key))
+                return true;
+            candidates.emplace_back(key, row.Int(0));
+            if (!asked.contains(row.Int(0))) {
+                asked.insert(row.Int(0));
+                people.append(row.Int(0));
+            }
+            return true;
+        });
+    if (!ok || candidates.empty())
+        return;
+    QHash<qint64, QString> names;
+    if (!db.Query(QStringLiteral("SELECT p.ROWID, %1 FROM ABPerson p WHERE p.ROWID IN (SELECT "
+                                 "value FROM json_each(?))")
+                      .arg(nameExpression),
+                  {QString::fromUtf8(QJsonDocument(people).toJson(QJsonDocument::Compact))},
+                  [&names](const SqliteDb::Row& row) {
+                      const QString name = row.String(1).simplified();
+                      if (!name.isEmpty())
+                          names.insert(row.Int(0), name);
+                      return true;
+                  }))
+        return;
+    // As in the whole book: the first person with a name names the address.
+    for (const auto& [key, id] : candidates) {
+        const auto found = names.constFind(id);
+        if (found != names.constEnd() && !m_contactNames.contains(key))
+            m_contactNames.insert(key, found.value());
+    }
 }
 
 std::unique_ptr<EngineItem> ReaderContext::MakeItem(std::unique_ptr<EngineRecord> record,

@@ -111,6 +111,9 @@ public:
     QString ErrorText() const { return m_error; }
     // The address book's full name for a phone number or e-mail address.
     QString ContactNameOf(const QString& address);
+    // The addresses a reader will ask names of, said before the first ask:
+    // only their people's names are built, and any other address has none.
+    void NameOnly(const QStringList& addresses);
 
     static std::unique_ptr<EngineItem> MakeItem(std::unique_ptr<EngineRecord> record,
                                                 bool deleted = false);
@@ -121,6 +124,8 @@ public:
 
 private:
     void LoadContactNames();
+    // The people with a said address and their names, for LoadContactNames.
+    void LoadSaidNames(SqliteDb& db, const QString& nameExpression);
     // Counts, once per database, a log the backup lists but cannot give.
     void NoteLostLog(const QString& key, const QString& walPath);
 
@@ -147,6 +152,8 @@ private:
     ThumbnailMaker* m_thumbnails = nullptr;
     Leftovers* m_leftovers = nullptr;
     bool m_namesLoaded = false;
+    bool m_namesSaid = false;               // only m_saidKeys are named
+    QSet<QString> m_saidKeys;               // AddressKey()s of NameOnly()
     QHash<QString, QString> m_contactNames; // AddressKey() -> full name
 };
 

@@ -113,7 +113,15 @@ QStringList CarvedMessages::MessageColumns()
             QStringLiteral("is_from_me"), QStringLiteral("attributedBody")};
 }
 
-bool CarvedMessages::Settle()
+void CarvedMessages::SettleAhead(const std::atomic<bool>& stop)
+{
+    if (!Settle([&stop] { return !stop; })) {
+        m_state.reset(new State);
+        m_failed = true;
+    }
+}
+
+bool CarvedMessages::Settle(const std::function<bool()>& goOn)
 {
     m_state = std::make_unique<State>();
     State& s = *m_state;
@@ -171,7 +179,7 @@ bool CarvedMessages::Settle()
         for (const DeletedRows::Row* row :
              t >= 0 ? carved[std::size_t(t)] : std::vector<const DeletedRows::Row*>())
             table.table->AddCarved(*row);
-        if (!m_context.KeepAlive())
+        if (!goOn())
             return false;
     }
     // The statements that tie chats need these; without them the laid-out
@@ -224,12 +232,12 @@ bool CarvedMessages::Settle()
     const int id = s.handles.Column("id");
     for (const Row& handle : s.handles.Rows())
         s.handleIds.insert(handle.rowid, QString::fromUtf8(Cell(handle, id).Text()));
-    return m_context.KeepAlive();
+    return goOn();
 }
 
 bool CarvedMessages::Read(const QByteArray& source, ReaderContext::Items& items)
 {
-    if (!m_state && !Settle()) {
+    if (!m_state && !Settle([this] { return m_context.KeepAlive(); })) {
         m_state.reset(new State);
         m_failed = true;
     }

@@ -7,6 +7,8 @@
 #include <QHash>
 #include <QStringList>
 
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -18,8 +20,9 @@ class DeletedRows;
 // it (the live handles, chats and their joins with every carved row of
 // them, the source's messages that no live row has, and the statements
 // that tie lost join rows to their chats), the same records with the same
-// files. Used on the scan's thread once the carving finished; the context
-// and the rows are borrowed.
+// files. Settled on the carving thread as soon as the rows are carved
+// (SettleAhead), read on the scan's thread once the carving finished; the
+// context and the rows are borrowed.
 class CarvedMessages
 {
 public:
@@ -38,10 +41,14 @@ public:
     // when the rows cannot be read (a live table that cannot be) or the
     // scan stopped.
     bool Read(const QByteArray& source, ReaderContext::Items& items);
+    // Reads the live tables and tells the carved messages from the live
+    // ones, before the first Read(): on the carving thread, from the
+    // carved rows and their live database alone, stopping with `stop`.
+    void SettleAhead(const std::atomic<bool>& stop);
 
 private:
     struct State;
-    bool Settle();
+    bool Settle(const std::function<bool()>& goOn);
     // What the statements of DeletedRecords::StoresOf() do to a laid-out
     // sms.db, each time a source's messages are laid out: a lost chat is
     // the one its handle's join names, chats known by their joins alone

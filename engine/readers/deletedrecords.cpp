@@ -251,7 +251,11 @@ DeletedRecords::DeletedRecords(ReaderContext& context, MMobile::MDType type)
 {
 }
 
-DeletedRecords::~DeletedRecords() = default;
+DeletedRecords::~DeletedRecords()
+{
+    // The carving threads settle the carved messages: they end first.
+    m_rows.clear();
+}
 
 void DeletedRecords::Begin()
 {
@@ -272,10 +276,21 @@ void DeletedRecords::Begin()
         const QString domain = QString::fromLatin1(store.domain);
         const QString path = QString::fromLatin1(store.path);
         auto rows = std::make_unique<DeletedRows>(m_context);
+        std::unique_ptr<CarvedMessages> messages;
+        DeletedRows::AfterCarving after;
+        if (m_type == MMobile::MD_MESSAGE) {
+            messages = std::make_unique<CarvedMessages>(m_context, *rows);
+            after = [settle = messages.get()](const std::atomic<bool>& stop) {
+                settle->SettleAhead(stop);
+            };
+        }
         if (m_context.Stopped() || !m_context.Manifest().Lists(domain, path) ||
-            !rows->StartCarving(domain, path, store.tables, store.fixups))
+            !rows->StartCarving(domain, path, store.tables, store.fixups, std::move(after))) {
             rows.reset();
+            messages.reset();
+        }
         m_rows.push_back(std::move(rows));
+        m_messages.push_back(std::move(messages));
     }
     // What the carving lacked is no failure of the category.
     m_context.Fail(error);
@@ -326,9 +341,7 @@ void DeletedRecords::Read(const ReadFunction& read, ReaderContext::Items& items)
         DeletedRows& rows = *carved;
         // Messages are made straight from their carved rows; the other
         // categories' readers read theirs from a scratch database.
-        std::unique_ptr<CarvedMessages> messages;
-        if (m_type == MMobile::MD_MESSAGE)
-            messages = std::make_unique<CarvedMessages>(m_context, rows);
+        std::unique_ptr<CarvedMessages> messages = std::move(m_messages[std::size_t(s)]);
         for (const QByteArray& source : rows.Sources()) {
             ReaderContext::Items found;
             const QString file = messages ? QString() : rows.Build(source);

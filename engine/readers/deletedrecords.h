@@ -9,6 +9,8 @@
 #include <memory>
 #include <vector>
 
+class CarvedMessages;
+
 // The records a category's databases lost: for each of its databases the
 // rows carved from free space, the log and the journal (DeletedRows) are read
 // by the category's own reader, one carved source at a time, and come out as
@@ -51,8 +53,10 @@ private:
     ReaderContext& m_context;
     MMobile::MDType m_type;
     std::vector<Store> m_stores;
-    // By store once begun; null where there is nothing to carve.
+    // By store once begun; null where there is nothing to carve. The
+    // messages made of a store's rows are settled on its carving thread.
     std::vector<std::unique_ptr<DeletedRows>> m_rows;
+    std::vector<std::unique_ptr<CarvedMessages>> m_messages;
     bool m_begun = false;
 };
 

@@ -124,7 +124,8 @@ bool DeletedRows::Carve(const QString& domain, const QString& path,
 }
 
 bool DeletedRows::StartCarving(const QString& domain, const QString& path,
-                               const std::vector<Table>& tables, const QStringList& fixups)
+                               const std::vector<Table>& tables, const QStringList& fixups,
+                               AfterCarving after)
 {
     Remove();
     m_tables = tables;
@@ -229,9 +230,29 @@ bool DeletedRows::StartCarving(const QString& domain, const QString& path,
     // On a core of its own while the scan reads the live rows; only this
     // object's rows are written there, and nothing of the context is used.
     Carving* running = carving.get();
-    carving->done = std::async(std::launch::async, [this, running] { return Run(*running); });
+    if (after) {
+        // The live connection answers the thread's stop meanwhile: the
+        // scan's callback is this thread's.
+        carving->liveGoOn = m_live->GoOnCheck();
+        m_live->SetGoOn([running] { return !running->stop; });
+    }
+    carving->done = std::async(std::launch::async, [this, running, after = std::move(after)] {
+        const bool carved = Run(*running);
+        if (carved && after)
+            after(running->stop);
+        return carved;
+    });
     m_carving = std::move(carving);
     return true;
+}
+
+bool DeletedRows::EndCarving()
+{
+    const bool complete = m_carving->done.get();
+    if (m_carving->liveGoOn)
+        m_live->SetGoOn(std::move(m_carving->liveGoOn));
+    m_carving.reset();
+    return complete;
 }
 
 bool DeletedRows::FinishCarving()
@@ -246,9 +267,7 @@ bool DeletedRows::FinishCarving()
         if (!goOn)
             m_carving->stop = true;
     }
-    const bool complete = m_carving->done.get();
-    m_carving.reset();
-    return complete && !m_context.Stopped();
+    return EndCarving() && !m_context.Stopped();
 }
 
 bool DeletedRows::Run(Carving& carving)
@@ -815,8 +834,7 @@ void DeletedRows::Remove()
 {
     if (m_carving) {
         m_carving->stop = true;
-        m_carving->done.wait();
-        m_carving.reset();
+        EndCarving();
     }
     for (sqlite3_stmt* statement : m_inserts)
         sqlite3_finalize(statement);

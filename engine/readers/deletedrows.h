@@ -98,8 +98,13 @@ public:
     // The same in two steps, so that the scan reads the live rows meanwhile:
     // the database is opened here and carved on a thread of its own (false
     // when the backup lacks it or it cannot be opened) ...
+    // `after` is work of a reader on the carved rows and Live() alone
+    // (CarvedMessages): it runs on the carving thread once the rows are in,
+    // so that it overlaps the live read too, and `stop` tells it the scan
+    // stops. Live() is the thread's until FinishCarving().
+    using AfterCarving = std::function<void(const std::atomic<bool>& stop)>;
     bool StartCarving(const QString& domain, const QString& path, const std::vector<Table>& tables,
-                      const QStringList& fixups = QStringList());
+                      const QStringList& fixups = QStringList(), AfterCarving after = {});
     // ... and this waits for the rows, answering a stop meanwhile; false as Carve().
     bool FinishCarving();
     // The sources of carved record rows (the carver's name of where they
@@ -148,7 +153,10 @@ private:
         std::atomic<bool> stop{false};
         std::atomic<std::uint32_t> pagesDone{0}, pagesTotal{0};
         std::future<bool> done;
+        std::function<bool()> liveGoOn; // Live()'s own stop test, while the thread has it
     };
+    // Waits for the carving thread and gives Live() back its stop test.
+    bool EndCarving();
     // Carves on the carving thread into m_rows; false when it cannot be
     // carved or was stopped.
     bool Run(Carving& carving);

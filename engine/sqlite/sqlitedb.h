@@ -76,6 +76,7 @@ public:
     void Close();
     // For the connections opened from now on; the one open now too.
     void SetGoOn(GoOn goOn);
+    const GoOn& GoOnCheck() const { return m_goOn; }
     bool IsOpen() const { return m_db != nullptr; }
     bool HasTable(const QString& table);
     bool HasColumn(const QString& table, const QString& column);

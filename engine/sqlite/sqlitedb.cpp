@@ -262,20 +262,14 @@ bool SqliteDb::OpenConnection(const QString& path, bool immutable)
         uri += "?immutable=1";
     m_readPath = QFileInfo(path).absoluteFilePath();
     m_immutable = immutable;
-    return OpenUri(uri, SQLITE_OPEN_READONLY, nullptr, 0, !immutable);
+    return OpenUri(uri, SQLITE_OPEN_READONLY);
 }
 
-bool SqliteDb::OpenUri(const QByteArray& uri, int flags, unsigned char* image, qint64 imageSize,
-                       bool mapped)
+bool SqliteDb::OpenUri(const QByteArray& uri, int flags, unsigned char* image, qint64 imageSize)
 {
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(uri.constData(), &db, flags | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI,
                              nullptr);
-    // Pages read from the map cost no copy; a database larger than the map
-    // reads the rest as before. Set before the connection is hardened, which
-    // refuses such a pragma.
-    if (mapped && rc == SQLITE_OK)
-        sqlite3_exec(db, "PRAGMA mmap_size = 1073741824", nullptr, nullptr, nullptr);
     // The image goes to the connection, which frees it even when it refuses it.
     if (image && rc == SQLITE_OK)
         rc = sqlite3_deserialize(db, "main", image, imageSize, imageSize,

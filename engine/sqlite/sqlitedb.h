@@ -103,11 +103,8 @@ public:
 
 private:
     bool OpenConnection(const QString& path, bool immutable);
-    // mapped: the file is the engine's own working copy, read through a
-    // memory map (a file of the backup is read with plain reads: one on a
-    // drive pulled out mid-scan must fail a query, not the process).
     bool OpenUri(const QByteArray& uri, int flags, unsigned char* image = nullptr,
-                 qint64 imageSize = 0, bool mapped = false);
+                 qint64 imageSize = 0);
     bool MakeWorkingCopy(const QString& path, const QString& wal, const QString& workFolder,
                          QString& copy);
     bool CopyFile(const QString& from, const QString& to);

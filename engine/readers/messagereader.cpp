@@ -8,6 +8,7 @@
 #include "engineitem.h"
 #include "filerecord.h"
 #include "messageentryrecord.h"
+#include "messageorder.h"
 #include "schemaprobe.h"
 #include "sqlitedb.h"
 
@@ -81,7 +82,8 @@ bool MessageReader::ReadConversations(ReaderContext::Items& items)
     ok = ok &&
          db.Query(QStringLiteral("SELECT ROWID FROM chat ORDER BY ROWID"), [&](const Row& row) {
              chatIndex.insert(row.Int(0), read.size());
-             read.push_back({std::make_unique<ConversationRecord>()});
+             read.emplace_back();
+             read.back().record = std::make_unique<ConversationRecord>();
              read.back().record->SetRow(SmsStore, row.Int(0));
              return true;
          });
@@ -135,10 +137,13 @@ bool MessageReader::ReadConversations(ReaderContext::Items& items)
     inChats.reserve(std::size_t(qMax<qint64>(0, total)));
     const QByteArray me("Me");
     qint64 done = 0;
+    MessageOrder order(read.size());
+    order.Reserve(std::size_t(qMax<qint64>(0, total)));
+    // Unsorted: SQLite would sort every row with its texts, which costs as
+    // much as the query; each conversation's entries are put in order below.
     ok = db.Query(
         QStringLiteral("SELECT j.chat_id, m.ROWID, m.text, m.handle_id, m.date, m.is_from_me, %1, "
-                       "j.recovered FROM %2 j JOIN message m ON m.ROWID = j.message_id ORDER BY "
-                       "j.chat_id, m.date, m.ROWID")
+                       "j.recovered FROM %2 j JOIN message m ON m.ROWID = j.message_id")
             .arg(bodies ? QStringLiteral("m.attributedBody") : QStringLiteral("NULL"), joins),
         [&](const Row& row) {
             Chat* found = chatOf(row.Int(0));
@@ -153,6 +158,7 @@ bool MessageReader::ReadConversations(ReaderContext::Items& items)
                 if (text.isEmpty() && !row.IsNull(6))
                     text = AttributedBody::Text(row.Text(6));
                 MessageEntryRecord& entry = chat->AddEntry(sent);
+                order.Add(std::size_t(found - read.data()), row, 4, row.Int(1));
                 FillEntry(entry, row.Int(1), text, sent ? me : SenderOf(row.Int(3), handles),
                           m_context.DateText(row, 4));
                 // The phone's own mark: kept apart, still in its chat.
@@ -169,6 +175,8 @@ bool MessageReader::ReadConversations(ReaderContext::Items& items)
         return m_context.Fail(db.LastError());
     if (m_context.Stopped())
         return true;
+    for (const auto& [chat, entries] : order.Disorder())
+        read[chat].record->ReorderEntries(entries);
     for (Chat& chat : read)
         items.push_back(ReaderContext::MakeItem(std::move(chat.record), chat.recovered > 0));
     if (!ReadChatless(db, handles, bodies, inChats, withAttachments, chatOfMessage, items))
@@ -257,21 +265,26 @@ bool MessageReader::ReadChatless(SqliteDb& db, const QHash<qint64, QString>& han
     // chats. They are those the chats' query did not give: the message
     // table's smallest index lists every rowid, and only the others' rows are
     // read (a second join of every message costs as much as the first).
-    std::sort(inChats.begin(), inChats.end());
     // Rowids mostly run without gaps: a bit per rowid of their range answers
-    // at once; sparse ones are searched.
-    const qint64 first = inChats.empty() ? 0 : inChats.front();
-    const qint64 span = inChats.empty() ? 0 : inChats.back() - first + 1;
+    // at once; sparse ones are sorted and searched.
+    // Offsets from the first are taken modulo 2^64, so that no rowid of a
+    // hostile table overflows: only those of the range come below its width.
+    const auto range = std::minmax_element(inChats.cbegin(), inChats.cend());
+    const quint64 first = inChats.empty() ? 0 : quint64(*range.first);
+    const quint64 width = inChats.empty() ? 0 : quint64(*range.second) - first;
     std::vector<bool> held;
-    if (span > 0 && span <= 8 * qint64(inChats.size()) + 4096) {
-        held.assign(std::size_t(span), false);
+    if (!inChats.empty() && width < quint64(8 * inChats.size() + 4096)) {
+        held.assign(std::size_t(width + 1), false);
         for (const qint64 rowid : inChats)
-            held[std::size_t(rowid - first)] = true;
+            held[std::size_t(quint64(rowid) - first)] = true;
+    } else {
+        std::sort(inChats.begin(), inChats.end());
     }
     const auto chatHolds = [&](qint64 rowid) {
         if (held.empty())
             return std::binary_search(inChats.cbegin(), inChats.cend(), rowid);
-        return rowid >= first && rowid - first < span && held[std::size_t(rowid - first)];
+        const quint64 offset = quint64(rowid) - first;
+        return offset < held.size() && held[std::size_t(offset)];
     };
     QStringList lost;
     qint64 done = 0;

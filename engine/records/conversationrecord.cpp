@@ -33,6 +33,15 @@ MessageEntryRecord& ConversationRecord::AddEntry(bool sent)
     return *m_entries.back();
 }
 
+void ConversationRecord::ReorderEntries(const std::vector<std::size_t>& order)
+{
+    MessageEntries entries;
+    entries.reserve(order.size());
+    for (const std::size_t from : order)
+        entries.push_back(std::move(m_entries[from]));
+    m_entries = std::move(entries);
+}
+
 void ConversationRecord::AddAttachment(const SourceFile& file)
 {
     m_attachments.push_back(file);

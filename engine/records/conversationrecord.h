@@ -25,6 +25,9 @@ public:
 
     RecordText& AddParticipant();
     MessageEntryRecord& AddEntry(bool sent);
+    // Puts the entries in `order`: entry i becomes the one at order[i], a
+    // permutation of the entries' positions.
+    void ReorderEntries(const std::vector<std::size_t>& order);
     void AddAttachment(const SourceFile& file);
     // Takes over the entries and files of the same chat read from elsewhere.
     void Absorb(ConversationRecord& other);

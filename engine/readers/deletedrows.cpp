@@ -228,7 +228,8 @@ bool DeletedRows::StartCarving(const QString& domain, const QString& path,
             carving->unindexed.push_back(table.name.toStdString());
     }
     // On a core of its own while the scan reads the live rows; only this
-    // object's rows are written there, and nothing of the context is used.
+    // object's rows and what `after` builds of them are written there, and
+    // nothing of the context is used.
     Carving* running = carving.get();
     if (after) {
         // The live connection answers the thread's stop meanwhile: the

@@ -115,10 +115,9 @@ QStringList CarvedMessages::MessageColumns()
 
 void CarvedMessages::SettleAhead(const std::atomic<bool>& stop)
 {
-    if (!Settle([&stop] { return !stop; })) {
-        m_state.reset(new State);
-        m_failed = true;
-    }
+    // What a stop left half built is freed with this object, not here: the
+    // stop waits for this thread.
+    m_failed = !Settle([&stop] { return !stop; });
 }
 
 bool CarvedMessages::Settle(const std::function<bool()>& goOn)
@@ -176,9 +175,13 @@ bool CarvedMessages::Settle(const std::function<bool()>& goOn)
         if (table.keep != None &&
             !table.table->AddLive(*live, table.keep == Referenced ? &referenced : nullptr))
             return false;
+        int done = 0;
         for (const DeletedRows::Row* row :
-             t >= 0 ? carved[std::size_t(t)] : std::vector<const DeletedRows::Row*>())
+             t >= 0 ? carved[std::size_t(t)] : std::vector<const DeletedRows::Row*>()) {
             table.table->AddCarved(*row);
+            if (++done % StopEvery == 0 && !goOn())
+                return false;
+        }
         if (!goOn())
             return false;
     }

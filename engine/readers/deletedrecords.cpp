@@ -253,8 +253,10 @@ DeletedRecords::DeletedRecords(ReaderContext& context, MMobile::MDType type)
 
 DeletedRecords::~DeletedRecords()
 {
-    // The carving threads settle the carved messages: they end first.
+    // The carving threads settle the carved messages: they end first. A
+    // stopped scan leaves what the messages built unfreed.
     m_rows.clear();
+    m_context.Leave(m_messages);
 }
 
 void DeletedRecords::Begin()
@@ -381,6 +383,8 @@ void DeletedRecords::Read(const ReadFunction& read, ReaderContext::Items& items)
             qCDebug(lcReaders).noquote()
                 << path << ":" << recovered << "deleted records from" << source;
         }
+        // A stop is answered without freeing what the carved messages built.
+        m_context.Leave(messages);
     }
     // What the deleted rows lacked is no failure of the category.
     m_context.Fail(error);

@@ -94,6 +94,7 @@ TableSchema::fromCreateStatement(const std::string& name, const std::string& sql
         // itself; its record slot always holds NULL.
         if (pkColumns == 1 && pkIsInteger)
             schema.m_alias = pkColumn;
+        schema.settleAccepted();
         if (!schema.m_affinity.empty())
             result = std::move(schema);
     }
@@ -110,6 +111,7 @@ TableSchema TableSchema::master()
     schema.m_affinity = {Affinity::Text, Affinity::Text, Affinity::Text, Affinity::Integer,
                          Affinity::Text};
     schema.m_notNull = {true, true, true, false, false};
+    schema.settleAccepted();
     return schema;
 }
 
@@ -199,28 +201,26 @@ bool TableSchema::acceptsShortRecord(int count) const
     return true;
 }
 
-bool TableSchema::accepts(int column, uint64_t serialType) const
+void TableSchema::settleAccepted()
 {
-    if (serialType == 10 || serialType == 11)
-        return false;
-    if (column == m_alias)
-        return serialType == 0;
-    if (serialType == 0)
-        return !m_notNull[size_t(column)];
-    const bool number = serialType <= 9;
-    switch (m_affinity[size_t(column)]) {
-    case Affinity::Integer:
-    case Affinity::Real:
-        // A text that does not read as a number keeps its type even here,
-        // but carving accepts only what these columns normally hold.
-        return number;
-    case Affinity::Text:
-        return !number;
-    case Affinity::Blob:
-    case Affinity::Numeric:
-        return true;
+    m_accepted.assign(m_affinity.size(), Accepted());
+    for (size_t column = 0; column < m_affinity.size(); ++column) {
+        Accepted& accepted = m_accepted[column];
+        // The rowid's alias holds NULL in its record, always.
+        if (int(column) == m_alias) {
+            accepted.small = 1;
+            continue;
+        }
+        if (!m_notNull[column])
+            accepted.small |= 1;
+        // A text that does not read as a number keeps its type even in a
+        // numeric column, but carving accepts only what columns normally
+        // hold; types 10 and 11 are reserved.
+        const Affinity affinity = m_affinity[column];
+        if (affinity != Affinity::Text)
+            accepted.small |= 0x3FE; // 1-9
+        accepted.lengths = affinity != Affinity::Integer && affinity != Affinity::Real;
     }
-    return false;
 }
 
 } // namespace SqliteCarve

@@ -36,7 +36,13 @@ public:
     void setDropped(bool dropped) { m_dropped = dropped; }
 
     // Whether a value of this serial type can have been stored in the column.
-    bool accepts(int column, uint64_t serialType) const;
+    // Asked of every serial type a damaged record is read with: a lookup,
+    // settled with the columns.
+    bool accepts(int column, uint64_t serialType) const
+    {
+        const Accepted accepted = m_accepted[size_t(column)];
+        return serialType < 12 ? ((accepted.small >> serialType) & 1u) != 0 : accepted.lengths;
+    }
     // What SQLite reads for a column a record lacks (one written before an
     // ALTER TABLE ... ADD COLUMN): the column's default, NULL when it has
     // none or an expression. Text views the schema, which must outlive it.
@@ -52,6 +58,15 @@ public:
     static Affinity affinityOf(const std::string& declaredType);
 
 private:
+    // The serial types a column takes: bit t of `small` for types 0-11,
+    // `lengths` for the texts and blobs.
+    struct Accepted
+    {
+        uint16_t small = 0;
+        bool lengths = false;
+    };
+    void settleAccepted();
+
     std::string m_name;
     std::string m_sql;
     uint32_t m_rootPage = 0;
@@ -59,6 +74,7 @@ private:
     bool m_dropped = false;
     std::vector<Affinity> m_affinity;
     std::vector<bool> m_notNull;
+    std::vector<Accepted> m_accepted; // by column
     struct Default
     {
         CarvedValue::Kind kind = CarvedValue::Kind::Null;

@@ -108,8 +108,9 @@ double PeakRss()
 // against SQLite alone running its SELECT, timed side by side in each round,
 // best round of each: in CPU time of the process (every thread of the scan,
 // the carving one included: what the scan costs) and in wall-clock time (how
-// long the user waits; the carving overlaps the live read on a second core). The peak memory growth
-// of the first scan counts per message, so run one size per process to read it.
+// long the user waits; the carving overlaps the live read on a second core).
+// The peak memory growth of the first scan counts per message, so run one
+// size per process to read it.
 void BM_ScanMessages(benchmark::State& state)
 {
     const QString folder = Backup(static_cast<int>(state.range(0)));

@@ -280,13 +280,15 @@ void ReaderContext::LoadContactNames()
             .arg(schema.Column(person, QStringLiteral("p"), QStringLiteral("First")),
                  schema.Column(person, QStringLiteral("p"), QStringLiteral("Middle")),
                  schema.Column(person, QStringLiteral("p"), QStringLiteral("Last")));
+    // Phone numbers and e-mail addresses with their people, in the order
+    // both loads take the first person of an address in.
+    const QString addresses = QStringLiteral("FROM ABMultiValue mv JOIN ABPerson p ON p.ROWID = "
+                                             "mv.record_id WHERE mv.property IN (3, 4)");
     if (m_namesSaid) {
-        LoadSaidNames(db, name);
+        LoadSaidNames(db, addresses, name);
         return;
     }
-    db.Query(QStringLiteral("SELECT %1, mv.value FROM ABMultiValue mv JOIN ABPerson p ON "
-                            "p.ROWID = mv.record_id WHERE mv.property IN (3, 4)")
-                 .arg(name),
+    db.Query(QStringLiteral("SELECT %1, mv.value %2").arg(name, addresses),
              [this](const SqliteDb::Row& row) {
                  // The first person with an address names it: later ones are
                  // not even read.
@@ -300,7 +302,8 @@ void ReaderContext::LoadContactNames()
              });
 }
 
-void ReaderContext::LoadSaidNames(SqliteDb& db, const QString& nameExpression)
+void ReaderContext::LoadSaidNames(SqliteDb& db, const QString& addresses,
+                                  const QString& nameExpression)
 {
     // Every address is looked at, in the order the whole book would name
     // them, but only the people of a said one are named: a phone's book
@@ -308,20 +311,18 @@ void ReaderContext::LoadSaidNames(SqliteDb& db, const QString& nameExpression)
     std::vector<std::pair<QString, qint64>> candidates; // (key, person) in the book's order
     QJsonArray people;
     QSet<qint64> asked;
-    const bool ok = db.Query(
-        QStringLiteral("SELECT p.ROWID, mv.value FROM ABMultiValue mv JOIN ABPerson p ON p.ROWID "
-                       "= mv.record_id WHERE mv.property IN (3, 4)"),
-        [&](const SqliteDb::Row& row) {
-            const QString key = AddressKey(row.String(1));
-            if (!m_saidKeys.contains(key))
-                return true;
-            candidates.emplace_back(key, row.Int(0));
-            if (!asked.contains(row.Int(0))) {
-                asked.insert(row.Int(0));
-                people.append(row.Int(0));
-            }
-            return true;
-        });
+    const bool ok = db.Query(QStringLiteral("SELECT p.ROWID, mv.value %1").arg(addresses),
+                             [&](const SqliteDb::Row& row) {
+                                 const QString key = AddressKey(row.String(1));
+                                 if (!m_saidKeys.contains(key))
+                                     return true;
+                                 candidates.emplace_back(key, row.Int(0));
+                                 if (!asked.contains(row.Int(0))) {
+                                     asked.insert(row.Int(0));
+                                     people.append(row.Int(0));
+                                 }
+                                 return true;
+                             });
     if (!ok || candidates.empty())
         return;
     QHash<qint64, QString> names;

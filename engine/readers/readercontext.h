@@ -124,8 +124,9 @@ public:
 
 private:
     void LoadContactNames();
-    // The people with a said address and their names, for LoadContactNames.
-    void LoadSaidNames(SqliteDb& db, const QString& nameExpression);
+    // The people with a said address and their names, for LoadContactNames;
+    // `addresses` is the FROM clause listing every address with its person.
+    void LoadSaidNames(SqliteDb& db, const QString& addresses, const QString& nameExpression);
     // Counts, once per database, a log the backup lists but cannot give.
     void NoteLostLog(const QString& key, const QString& walPath);
 

@@ -177,6 +177,24 @@ bool RecordDecoder::shortReading(const TableSchema& schema, int count)
            plausibleShort(schema, count);
 }
 
+void RecordDecoder::TypePrefix::take(const uint8_t* p, const uint8_t* end,
+                                     const TableSchema& schema, int first, int count)
+{
+    types.resize(size_t(std::max(count, 0)));
+    bytes.resize(size_t(std::max(count, 0)) + 1);
+    const uint8_t* start = p;
+    bytes[0] = 0;
+    for (read = 0; read < count; ++read) {
+        uint64_t type;
+        const int len = readVarint(p, end, type);
+        if (!len || !schema.accepts(first + read, type))
+            break;
+        types[size_t(read)] = type;
+        p += len;
+        bytes[size_t(read) + 1] = uint32_t(p - start);
+    }
+}
+
 bool RecordDecoder::decodeDamagedCell(const uint8_t* page, uint32_t offset, uint32_t limit,
                                       bool knownBlock, const TableSchema& schema, Cell& cell,
                                       std::vector<CarvedValue>& values)
@@ -191,32 +209,24 @@ bool RecordDecoder::decodeDamagedCell(const uint8_t* page, uint32_t offset, uint
     cell = Cell();
     cell.start = offset;
 
+    // Whatever count of values a reading assumes, its types are read from the
+    // same bytes: each place is read once, as far as the columns take its types.
+    // Most offsets slid over fail on their first few bytes.
+    m_afterSize.take(page + offset + 4, end, schema, 0, columns);
+    m_afterLongSize.take(page + offset + 5, end, schema, 0, columns);
+    m_afterFirstType.take(page + intact, end, schema, 1, columns - 1);
+    const int longestFront = std::max(m_afterSize.read, m_afterLongSize.read);
+
     // Every reading of the lost bytes is tried, the ones whose end fits the
     // free space best first.
     auto attempt = [&]() -> bool {
         m_count = columns;
-        // Reads `count` serial types from p into m_types[first...]; their
-        // bytes, or -1, also as soon as a column cannot hold its type: no
-        // reading of the lost bytes can then succeed, and most offsets slid
-        // over fail on their first few bytes.
-        auto readCount = [&](const uint8_t* p, int first, int count) -> int {
-            const uint8_t* start = p;
-            for (int i = first; i < first + count; ++i) {
-                uint64_t type;
-                const int len = readVarint(p, end, type);
-                if (!len || !schema.accepts(i, type))
-                    return -1;
-                m_types[size_t(i)] = type;
-                p += len;
-            }
-            return int(p - start);
-        };
-
         // The payload size and rowid took `prefix` bytes; the header size took
         // `sizeBytes` and is lost, the serial types are intact.
         struct Form
         {
             uint32_t prefix, sizeBytes;
+            const TypePrefix& types;
         };
         // With the header size lost, so is how many values the record has:
         // all the table's columns, else fewer (a record older than a column
@@ -225,23 +235,27 @@ bool RecordDecoder::decodeDamagedCell(const uint8_t* page, uint32_t offset, uint
         for (int count = columns; count >= 1; --count) {
             if (count < columns && 2 * count < columns)
                 break;
+            // No place has count types its columns can hold: no form reads them.
+            if (count > longestFront)
+                continue;
             if (count < columns && !shortReading(schema, count))
                 continue;
             m_count = count;
-            for (const Form form : {Form{3, 1}, Form{3, 2}, Form{2, 2}}) {
+            for (const Form form :
+                 {Form{3, 1, m_afterSize}, Form{3, 2, m_afterLongSize}, Form{2, 2, m_afterSize}}) {
                 // A lone column's type proves little: its record must fill its
                 // space or be followed by an intact cell.
                 if (columns == 1 && m_minimumEndFit < 2)
                     break;
-                const uint32_t headerStart = offset + form.prefix;
-                const int typeBytes = readCount(page + headerStart + form.sizeBytes, 0, count);
-                if (typeBytes < 0)
+                if (count > form.types.read)
                     continue;
-                const uint32_t header = form.sizeBytes + uint32_t(typeBytes);
+                const uint32_t headerStart = offset + form.prefix;
+                const uint32_t header = form.sizeBytes + form.types.bytes[size_t(count)];
                 if (varintLength(header) != int(form.sizeBytes))
                     continue;
                 if (form.prefix == 3 && form.sizeBytes == 2 && page[intact] != (header & 0x7f))
                     continue;
+                std::copy_n(form.types.types.begin(), count, m_types.begin());
                 if (finish(page, offset, headerStart, header, limit, form.prefix, schema, cell,
                            values))
                     return true;
@@ -257,15 +271,17 @@ bool RecordDecoder::decodeDamagedCell(const uint8_t* page, uint32_t offset, uint
         for (int count = columns; count >= 1; --count) {
             if (count < columns && 2 * count < columns)
                 break;
-            if (count < columns && !shortReading(schema, count))
-                continue;
             if (!(count >= 3 || (count == 2 && m_minimumEndFit >= 1)))
                 break;
+            if (count - 1 > m_afterFirstType.read)
+                continue;
+            if (count < columns && !shortReading(schema, count))
+                continue;
             m_count = count;
             const uint32_t headerStart = offset + 2;
-            const int typeBytes = readCount(page + intact, 1, count - 1);
-            const uint32_t header = 2 + uint32_t(std::max(typeBytes, 0));
-            if (typeBytes >= 0 && header < 128) {
+            const uint32_t header = 2 + m_afterFirstType.bytes[size_t(count) - 1];
+            if (header < 128) {
+                std::copy_n(m_afterFirstType.types.begin(), count - 1, m_types.begin() + 1);
                 auto tryType = [&](uint64_t type) {
                     if (!schema.accepts(0, type))
                         return false;

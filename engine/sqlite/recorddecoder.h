@@ -86,6 +86,17 @@ private:
     // Whether a damaged record may be read with `count` values (see setShortCounts).
     bool shortReading(const TableSchema& schema, int count);
     int readTypes(const uint8_t* p, const uint8_t* end, int first, int maxColumns);
+    // The serial types read from p on for columns first, first + 1, ... up to
+    // the first one its column cannot hold.
+    struct TypePrefix
+    {
+        std::vector<uint64_t> types;
+        // bytes[k]: what the first k types take.
+        std::vector<uint32_t> bytes;
+        int read = 0;
+        void take(const uint8_t* p, const uint8_t* end, const TableSchema& schema, int first,
+                  int count);
+    };
     bool finish(const uint8_t* page, uint32_t cellStart, uint32_t headerStart, uint32_t headerSize,
                 uint32_t limit, uint32_t lostPrefix, const TableSchema& schema, Cell& cell,
                 std::vector<CarvedValue>& values);
@@ -116,6 +127,8 @@ private:
     const DatabaseImage* m_image;
     uint32_t m_usable;
     std::vector<uint64_t> m_types;
+    // A damaged cell's types past its lost bytes, in the three places a header can have left them.
+    TypePrefix m_afterSize, m_afterLongSize, m_afterFirstType;
     std::vector<uint8_t> m_payload;
     int m_minimumEndFit = 0;
     int m_count = 0; // serial types the record being decoded has

@@ -47,8 +47,8 @@ public:
     void SetRowid(std::size_t row, qint64 rowid);
     const std::vector<Row>& Rows() const { return m_rows; }
     const QSet<qint64>& Rowids() const { return m_rowids; }
-    // Every rowid of the live table, sorted: one pass over its leaves costs
-    // less than a search for each of many.
+    // Every rowid of the live table, sorted: one pass over its smallest index
+    // costs less than a search for each of many.
     bool LiveRowids(SqliteDb& live, std::vector<qint64>& rowids) const;
     // Which of the texts `values` a live row of the table has in `column`,
     // compared as the table compares them; each that does is given to

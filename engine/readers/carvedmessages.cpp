@@ -213,13 +213,13 @@ bool CarvedMessages::Settle(const std::function<bool()>& goOn)
     };
     // Only those no live row has by rowid are looked up by identity.
     const int guid = identity.isEmpty() ? -1 : s.messages.Column(identity.toLatin1().constData());
-    QStringList identities;
+    std::vector<QByteArray> identities;
     for (const Row& message : messages) {
         if (!isLive(message.rowid) && Cell(message, guid).kind() == StoredValue::Kind::Text)
-            identities << QString::fromUtf8(Cell(message, guid).Text());
+            identities.push_back(Cell(message, guid).Text());
     }
     QSet<QByteArray> liveIdentities;
-    if (guid >= 0 && !s.messages.LiveMatches(*live, identity, identities,
+    if (guid >= 0 && !s.messages.LiveMatches(*live, identity, std::move(identities),
                                              [&liveIdentities](const SqliteDb::Row& row) {
                                                  liveIdentities.insert(row.Text(0));
                                                  return true;

@@ -4,10 +4,8 @@
 
 #include <sqlite3.h>
 
-#include <QJsonArray>
-#include <QJsonDocument>
-
 #include <algorithm>
+#include <climits>
 
 namespace {
 
@@ -77,6 +75,38 @@ void SortRowids(std::vector<qint64>& rowids)
             rowids[out++] = qint64(quint64(first) + at);
     }
     rowids.resize(out);
+}
+
+// The texts as a JSON array of strings; only quotes, backslashes and control
+// characters need escapes.
+void AppendJsonArray(const std::vector<QByteArray>& texts, QByteArray& json)
+{
+    static const char Hex[] = "0123456789abcdef";
+    std::size_t size = 2;
+    for (const QByteArray& text : texts)
+        size += std::size_t(text.size()) + 3;
+    json.reserve(int(std::min<std::size_t>(size, std::size_t(INT_MAX / 2))));
+    json += '[';
+    for (const QByteArray& text : texts) {
+        if (json.size() > 1)
+            json += ',';
+        json += '"';
+        for (const char c : text) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (byte == '"' || byte == '\\') {
+                json += '\\';
+                json += c;
+            } else if (byte < 0x20) {
+                json += "\\u00";
+                json += Hex[byte >> 4];
+                json += Hex[byte & 15];
+            } else {
+                json += c;
+            }
+        }
+        json += '"';
+    }
+    json += ']';
 }
 
 } // namespace
@@ -225,7 +255,8 @@ bool LaidOutTable::LiveRowids(SqliteDb& live, std::vector<qint64>& rowids) const
     return true;
 }
 
-bool LaidOutTable::LiveMatches(SqliteDb& live, const QString& column, const QStringList& values,
+bool LaidOutTable::LiveMatches(SqliteDb& live, const QString& column,
+                               std::vector<QByteArray> values,
                                const std::function<bool(const SqliteDb::Row&)>& found) const
 {
     if (!Present() || m_rowidName.isEmpty())
@@ -233,19 +264,15 @@ bool LaidOutTable::LiveMatches(SqliteDb& live, const QString& column, const QStr
     // The table's own comparison (its column's collation) on the value given,
     // through its index where it has one. The values go in as one JSON array
     // bound to one statement: a statement per batch of them costs SQLite as
-    // much to compile as to look them up.
-    // In the index's order, so that each of its pages is read once rather
-    // than once per value on it.
-    QStringList sorted = values;
-    std::sort(sorted.begin(), sorted.end());
-    QJsonArray array;
-    for (const QString& value : qAsConst(sorted))
-        array.append(value);
+    // much to compile as to look them up. In the index's order, so that each
+    // of its pages is read once rather than once per value on it.
+    std::sort(values.begin(), values.end());
+    QByteArray array;
+    AppendJsonArray(values, array);
     return live.Query(QStringLiteral("SELECT j.value FROM json_each(?) j WHERE EXISTS (SELECT 1 "
                                      "FROM main.%1 l WHERE l.%2 = j.value)")
                           .arg(Quoted(m_name), Quoted(column)),
-                      {QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Compact))},
-                      found);
+                      {QString::fromUtf8(array)}, found);
 }
 
 void LaidOutTable::AddCarved(const DeletedRows::Row& row)

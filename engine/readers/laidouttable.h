@@ -53,7 +53,7 @@ public:
     // Which of the texts `values` a live row of the table has in `column`,
     // compared as the table compares them; each that does is given to
     // `found` as the first column of a row.
-    bool LiveMatches(SqliteDb& live, const QString& column, const QStringList& values,
+    bool LiveMatches(SqliteDb& live, const QString& column, std::vector<QByteArray> values,
                      const std::function<bool(const SqliteDb::Row&)>& found) const;
 
 private:

@@ -1,5 +1,6 @@
 #include "backupdatasource.h"
 
+#include "backgroundfree.h"
 #include "backupdevice.h"
 #include "backupmanifest.h"
 #include "categoryexporter.h"
@@ -70,6 +71,25 @@ BackupDataSource::BackupDataSource(BackupDevice& device, MMobile::MDType type)
 BackupDataSource::~BackupDataSource()
 {
     m_tasks.StopAll();
+    // Every task has ended: the items and leftovers are memory no one uses,
+    // freed on the engine's freeing thread rather than by whoever releases
+    // the source (the GUI thread, when a page closes). Declared so that they
+    // go in the order the members would: leftovers, WeChat sets, getters.
+    struct Garbage
+    {
+        std::vector<std::shared_ptr<ItemGetter>> getters;
+        std::vector<std::unique_ptr<WeChatSets>> weChatSets;
+        std::vector<std::shared_ptr<void>> leftovers;
+    };
+    auto garbage = std::make_shared<Garbage>();
+    {
+        std::lock_guard<std::mutex> lock(m_getterMutex);
+        garbage->getters = std::move(m_getters);
+        garbage->weChatSets = std::move(m_weChatSets);
+    }
+    garbage->leftovers = m_leftovers.Take();
+    m_getter = nullptr;
+    BackgroundFree::Later(std::move(garbage));
 }
 
 void BackupDataSource::Release()

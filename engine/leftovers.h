@@ -28,6 +28,13 @@ public:
         m_kept.push_back(std::move(kept));
     }
 
+    // Everything kept so far, for the owner to free elsewhere.
+    std::vector<std::shared_ptr<void>> Take()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return std::move(m_kept);
+    }
+
 private:
     std::mutex m_mutex;
     std::vector<std::shared_ptr<void>> m_kept;

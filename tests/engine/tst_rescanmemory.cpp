@@ -3,6 +3,7 @@
 // growing once the first scans have settled it, and the process stays within
 // two scans' worth however often the category is scanned.
 
+#include "backgroundfree.h"
 #include "backupdevice.h"
 #include "contracts/mmobile.h"
 #include "samplebackupwriter.h"
@@ -68,6 +69,8 @@ void TestRescanMemory::twentyRescansStayFlat()
             *keep = source;
         else
             source->Release();
+        // The source's items are freed on the engine's freeing thread.
+        BackgroundFree::Wait();
         return status == TASK_COMPLETE ? int(count) : -1;
     };
 
@@ -83,6 +86,7 @@ void TestRescanMemory::twentyRescansStayFlat()
     const qint64 oneScan = ResidentBytes() - level;
     const qint64 oneScanHeap = HeapInUse() - heapLevel;
     kept->Release();
+    BackgroundFree::Wait();
 
     // A leak grows the heap in use by the same amount on every scan; the
     // resident size also moves with how the allocator lays out its arenas,

@@ -34,7 +34,8 @@ struct WeChatAccount;
 //
 // Owned by the caller, who calls Release() once; that stops and waits for
 // every task the source made, and the tasks and the items of its scans go
-// with it. The device is borrowed and must outlive the source.
+// with it (the items' memory on the engine's freeing thread, BackgroundFree).
+// The device is borrowed and must outlive the source.
 class BackupDataSource final : public MMobile::ICategoryDataSource
 {
 public:

@@ -11,6 +11,7 @@
 // decoded and written on the GUI thread one after the other, as the store's
 // fill did before.
 
+#include "backgroundfree.h"
 #include "backupdevice.h"
 #include "contracts/mmobile.h"
 #include "enginetasks.h"
@@ -162,6 +163,7 @@ void BM_AttachmentPageStall(benchmark::State& state)
         store.KeepLeast(old);
         page.reset();
         data->Release();
+        BackgroundFree::Wait();
         state.ResumeTiming();
     }
     state.counters["pictures"] = sample.pictures;

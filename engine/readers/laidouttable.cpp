@@ -79,16 +79,17 @@ void SortRowids(std::vector<qint64>& rowids)
 
 // The texts as a JSON array of strings; only quotes, backslashes and control
 // characters need escapes.
-void AppendJsonArray(const std::vector<QByteArray>& texts, QByteArray& json)
+QByteArray JsonArrayOf(const std::vector<QByteArray>& texts)
 {
     static const char Hex[] = "0123456789abcdef";
     std::size_t size = 2;
     for (const QByteArray& text : texts)
         size += std::size_t(text.size()) + 3;
+    QByteArray json;
     json.reserve(int(std::min<std::size_t>(size, std::size_t(INT_MAX / 2))));
     json += '[';
     for (const QByteArray& text : texts) {
-        if (json.size() > 1)
+        if (&text != &texts.front())
             json += ',';
         json += '"';
         for (const char c : text) {
@@ -107,6 +108,7 @@ void AppendJsonArray(const std::vector<QByteArray>& texts, QByteArray& json)
         json += '"';
     }
     json += ']';
+    return json;
 }
 
 } // namespace
@@ -267,12 +269,10 @@ bool LaidOutTable::LiveMatches(SqliteDb& live, const QString& column,
     // much to compile as to look them up. In the index's order, so that each
     // of its pages is read once rather than once per value on it.
     std::sort(values.begin(), values.end());
-    QByteArray array;
-    AppendJsonArray(values, array);
     return live.Query(QStringLiteral("SELECT j.value FROM json_each(?) j WHERE EXISTS (SELECT 1 "
                                      "FROM main.%1 l WHERE l.%2 = j.value)")
                           .arg(Quoted(m_name), Quoted(column)),
-                      {QString::fromUtf8(array)}, found);
+                      {QString::fromUtf8(JsonArrayOf(values))}, found);
 }
 
 void LaidOutTable::AddCarved(const DeletedRows::Row& row)

@@ -24,6 +24,9 @@ private:
     // A database at `path` with table t(id INTEGER PRIMARY KEY, guid TEXT
     // UNIQUE) holding `guids` under `rowids`.
     static bool Make(const QString& path, const QList<qint64>& rowids, const QStringList& guids);
+    // Such a database, new, opened in `db` and described in `table`.
+    bool Open(const QList<qint64>& rowids, const QStringList& guids, SqliteDb& db,
+              LaidOutTable& table);
     QTemporaryDir m_dir;
     int m_serial = 0;
 };
@@ -47,6 +50,14 @@ bool TestLaidOutTable::Make(const QString& path, const QList<qint64>& rowids,
     sqlite3_finalize(insert);
     sqlite3_close(db);
     return ok;
+}
+
+bool TestLaidOutTable::Open(const QList<qint64>& rowids, const QStringList& guids, SqliteDb& db,
+                            LaidOutTable& table)
+{
+    const QString path = m_dir.filePath(QStringLiteral("table%1.db").arg(++m_serial));
+    return Make(path, rowids, guids) && db.Open(path) &&
+           table.Describe(db, QStringLiteral("t"), {"guid"}, {});
 }
 
 void TestLaidOutTable::liveRowids_data()
@@ -76,12 +87,9 @@ void TestLaidOutTable::liveRowids()
     QStringList guids;
     for (int i = 0; i < rowids.size(); ++i)
         guids << QStringLiteral("g%1").arg(rowids.size() - i, 8, 10, QLatin1Char('0'));
-    const QString path = m_dir.filePath(QStringLiteral("rowids%1.db").arg(++m_serial));
-    QVERIFY(Make(path, rowids, guids));
     SqliteDb live;
-    QVERIFY(live.Open(path));
     LaidOutTable table;
-    QVERIFY(table.Describe(live, QStringLiteral("t"), {"guid"}, {}));
+    QVERIFY(Open(rowids, guids, live, table));
     std::vector<qint64> found{99}; // replaced, not appended to
     QVERIFY(table.LiveRowids(live, found));
     std::vector<qint64> expected(rowids.begin(), rowids.end());
@@ -126,12 +134,9 @@ void TestLaidOutTable::liveMatches()
     QList<qint64> rowids;
     for (int i = 0; i < live.size(); ++i)
         rowids << i + 1;
-    const QString path = m_dir.filePath(QStringLiteral("matches%1.db").arg(++m_serial));
-    QVERIFY(Make(path, rowids, live));
     SqliteDb db;
-    QVERIFY(db.Open(path));
     LaidOutTable table;
-    QVERIFY(table.Describe(db, QStringLiteral("t"), {"guid"}, {}));
+    QVERIFY(Open(rowids, live, db, table));
     std::vector<QByteArray> values;
     for (const QString& text : asked)
         values.push_back(text.toUtf8());

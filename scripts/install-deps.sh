@@ -7,7 +7,7 @@ PACKAGES="cmake g++ make pkg-config qtbase5-dev qtbase5-dev-tools \
 liblog4cxx-dev libbenchmark-dev clang-format-14 clang libclang-rt-14-dev \
 kimageformat-plugins qttools5-dev qttools5-dev-tools \
 qt6-base-dev qt6-5compat-dev qt6-tools-dev qt6-l10n-tools qt6-tools-dev-tools \
-libsqlite3-dev zlib1g-dev libheif-dev libexif-dev libssl-dev libplist-dev \
+libsqlite3-dev libicu-dev zlib1g-dev libheif-dev libexif-dev libssl-dev libplist-dev \
 libimobiledevice-dev libusbmuxd-dev libimobiledevice-utils \
 python3 python3-cryptography abigail-tools \
 qttranslations5-l10n qt6-translations-l10n \

@@ -1,5 +1,7 @@
 #include "views/sortkeycache.h"
 
+#include "views/sortkeyblock.h"
+
 #include <QAbstractListModel>
 #include <QAbstractTableModel>
 #include <QLocale>
@@ -62,14 +64,18 @@ void SortKeyCache::rankColumn(const QAbstractItemModel* model, int column)
     m_entries.resize(size_t(rows));
     for (int row = 0; row < rows; ++row) {
         Entry& cached = m_entries[size_t(row)];
-        if (!cached.filled)
-            fill(model->index(row, column), cached, true);
+        // The ranking keys the texts themselves: a cell compared before
+        // without keeping its text is read again.
+        if (!cached.filled || (!cached.isDateTime && cached.textSize < 0))
+            cached = readEntry(model->data(model->index(row, column), Qt::DisplayRole), &m_texts,
+                               nullptr);
     }
-    m_ranks = rankEntries(m_entries);
+    m_ranks = rankEntries(m_entries, m_texts, column, m_collator);
 }
 
 // Equal cells share a rank, so a sort on ranks keeps them in source order.
-std::vector<int> SortKeyCache::rankEntries(const std::vector<Entry>& entries)
+std::vector<int> SortKeyCache::rankEntries(const std::vector<Entry>& entries, const QString& texts,
+                                           int column, const QCollator& collator)
 {
     size_t dateTimes = 0;
     for (const Entry& entry : entries)
@@ -90,29 +96,30 @@ std::vector<int> SortKeyCache::rankEntries(const std::vector<Entry>& entries)
                 ranks[size_t(order[i - 1])] + (dateLess(order[i - 1], order[i]) ? 1 : 0);
         return ranks;
     }
-    // Empty texts (no key) share the first rank. The others are ordered as
-    // indexes into a compact copy of their keys (a copy shares the key's
-    // bytes), which the comparisons reach faster than the table of entries.
-    std::vector<QCollatorSortKey> keys;
+    // Empty texts (no key) share the first rank; the others are keyed
+    // together in one block, in the order of the rows.
+    SortKeyBlock block(collator);
+    block.reserve(entries.size());
     std::vector<int> keyedRows;
-    keys.reserve(entries.size());
     keyedRows.reserve(entries.size());
     for (size_t row = 0; row < entries.size(); ++row) {
-        if (!entries[row].emptyText) {
-            keys.push_back(*entries[row].key);
-            keyedRows.push_back(int(row));
+        const Entry& entry = entries[row];
+        const QStringView text = QStringView(texts).mid(entry.textAt, qMax(entry.textSize, 0));
+        if (column == 1) {
+            const QString address = AddressPart(text.toString());
+            if (address.isEmpty())
+                continue;
+            block.append(address);
+        } else if (text.isEmpty()) {
+            continue;
+        } else {
+            block.append(text);
         }
+        keyedRows.push_back(int(row));
     }
-    std::vector<int> order(keys.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i] = int(i);
-    auto keyLess = [&keys](int l, int r) { return keys[size_t(l)].compare(keys[size_t(r)]) < 0; };
-    std::stable_sort(order.begin(), order.end(), keyLess);
-    int value = keys.size() < entries.size() ? 1 : 0;
-    for (size_t i = 0; i < order.size(); ++i) {
-        value += i > 0 && keyLess(order[i - 1], order[i]) ? 1 : 0;
-        ranks[size_t(keyedRows[size_t(order[i])])] = value;
-    }
+    const std::vector<int> keyed = block.ranks(keyedRows.size() < entries.size() ? 1 : 0);
+    for (size_t i = 0; i < keyed.size(); ++i)
+        ranks[size_t(keyedRows[i])] = keyed[i];
     return ranks;
 }
 
@@ -128,17 +135,12 @@ bool SortKeyCache::Read(int rows, const CellReader& cell, const std::function<bo
     return true;
 }
 
-// The cells were read first and are keyed here in one run: the keys then lie
-// together in memory, which the ranking's comparisons reach at random.
+// The cells were read first and are keyed here in one run, into one block.
+// The entries themselves get no key: a comparison that needs one makes it.
 void SortKeyCache::KeyAndRank(const QLocale& locale, Prepared& prepared)
 {
-    const QCollator collator(locale);
-    for (Entry& entry : prepared.entries) {
-        if (!entry.isDateTime)
-            keyText(prepared.texts.mid(entry.textAt, entry.textSize), prepared.column, collator,
-                    nullptr, entry);
-    }
-    prepared.ranks = rankEntries(prepared.entries);
+    prepared.ranks =
+        rankEntries(prepared.entries, prepared.texts, prepared.column, QCollator(locale));
     prepared.complete = true;
 }
 
@@ -180,14 +182,8 @@ void SortKeyCache::refreshColumn(const QAbstractItemModel* model, int column)
             }
             continue;
         }
-        cached = Entry();
+        cached = readEntry(value, &m_texts, nullptr);
         changed = true;
-        cached.filled = true;
-        cached.isDateTime = value.userType() == QMetaType::QDateTime;
-        if (cached.isDateTime)
-            cached.dateTime = value.toDateTime();
-        else
-            makeKey(index, value, cached, true);
     }
     if (changed || m_ranks.size() != size_t(rows))
         m_ranks.clear();
@@ -199,7 +195,7 @@ bool SortKeyCache::holds(const Entry& entry, const QVariant& value, const QStrin
 {
     if (value.userType() == QMetaType::QDateTime)
         return entry.isDateTime && entry.dateTime == value.toDateTime();
-    return !entry.isDateTime && entry.keyed && entry.textSize >= 0 &&
+    return !entry.isDateTime && entry.textSize >= 0 &&
            QStringView(texts).mid(entry.textAt, entry.textSize) == value.toString();
 }
 
@@ -235,21 +231,21 @@ SortKeyCache::Entry& SortKeyCache::entry(const QModelIndex& index, Entry& scratc
     return cached;
 }
 
-void SortKeyCache::fill(const QModelIndex& index, Entry& entry, bool keep)
+void SortKeyCache::fill(const QModelIndex& index, Entry& entry)
 {
     entry = makeEntry(index.model()->data(index, Qt::DisplayRole), index.column(), m_collator,
-                      m_pAddressPattern, keep ? &m_texts : nullptr);
+                      m_pAddressPattern);
 }
 
-void SortKeyCache::makeKey(const QModelIndex& index, const QVariant& value, Entry& entry, bool keep)
+// A ranked cell keeps its text but no key until a comparison asks for one.
+void SortKeyCache::ensureKey(const QModelIndex& index, Entry& entry)
 {
-    QString text = value.toString();
-    if (keep) {
-        entry.textAt = m_texts.size();
-        entry.textSize = text.size();
-        m_texts += text;
-    }
-    keyText(std::move(text), index.column(), m_collator, m_pAddressPattern, entry);
+    if (entry.keyed)
+        return;
+    const QString text = !entry.isDateTime && entry.textSize >= 0
+                             ? m_texts.mid(entry.textAt, entry.textSize)
+                             : index.model()->data(index, Qt::DisplayRole).toString();
+    keyText(text, index.column(), m_collator, m_pAddressPattern, entry);
 }
 
 SortKeyCache::Entry SortKeyCache::readEntry(const QVariant& value, QString* texts, QString* text)
@@ -273,11 +269,10 @@ SortKeyCache::Entry SortKeyCache::readEntry(const QVariant& value, QString* text
 }
 
 SortKeyCache::Entry SortKeyCache::makeEntry(const QVariant& value, int column,
-                                            const QCollator& collator, QRegExp* addressPattern,
-                                            QString* texts)
+                                            const QCollator& collator, QRegExp* addressPattern)
 {
     QString text;
-    Entry entry = readEntry(value, texts, &text);
+    Entry entry = readEntry(value, nullptr, &text);
     if (!entry.isDateTime)
         keyText(std::move(text), column, collator, addressPattern, entry);
     return entry;
@@ -347,14 +342,14 @@ bool SortKeyCache::less(const QModelIndex& left, const QModelIndex& right)
     prepare(left, right);
     Entry leftScratch;
     Entry rightScratch;
-    const Entry& l = entry(left, leftScratch);
+    Entry& l = entry(left, leftScratch);
     Entry& r = entry(right, rightScratch);
     if (l.isDateTime) {
         if (r.isDateTime)
             return l.dateTime < r.dateTime;
         return l.dateTime < right.model()->data(right, Qt::DisplayRole).toDateTime();
     }
-    if (!r.keyed)
-        makeKey(right, right.model()->data(right, Qt::DisplayRole), r);
+    ensureKey(left, l);
+    ensureKey(right, r);
     return textLess(l, r);
 }

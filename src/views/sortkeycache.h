@@ -15,11 +15,13 @@ class QRegExp;
 class QVariant;
 
 // The sort rule of the table proxy, with what it needs of each top-level cell
-// of one column kept between comparisons: a date-time, or the collation key of
-// the cell's text (the address part alone in column 1). Keys compare exactly as
-// QString::localeAwareCompare compares the texts, so a sort on them gives the
-// same order at a fraction of the cost. The proxy owns the cache and tells it
-// when the source changes; the address pattern is the proxy's.
+// of one column kept between comparisons: a date-time, or the cell's text and,
+// once a comparison asked for it, the collation key of the text (the address
+// part alone in column 1). Keys compare exactly as QString::localeAwareCompare
+// compares the texts, so a sort on them gives the same order at a fraction of
+// the cost; a full sort ranks the whole column at once on keys made together
+// (SortKeyBlock). The proxy owns the cache and tells it when the source
+// changes; the address pattern is the proxy's.
 class SortKeyCache
 {
 public:
@@ -102,21 +104,22 @@ private:
     void select(const QAbstractItemModel* model, int column);
     void prepare(const QModelIndex& left, const QModelIndex& right);
     Entry& entry(const QModelIndex& index, Entry& scratch);
-    // With keep, the text goes into m_texts for refreshColumn to compare.
-    void fill(const QModelIndex& index, Entry& entry, bool keep = false);
-    void makeKey(const QModelIndex& index, const QVariant& value, Entry& entry, bool keep = false);
+    void fill(const QModelIndex& index, Entry& entry);
+    void ensureKey(const QModelIndex& index, Entry& entry);
     // The entry of a cell holding value, not keyed yet: its text is appended
     // to texts and copied to text where they are given.
     static Entry readEntry(const QVariant& value, QString* texts, QString* text);
-    // The entry of a cell of column holding value, keyed; the text is appended
-    // to texts when one is given. Runs on any thread with its own collator and pattern.
+    // The entry of a cell of column holding value, keyed. Runs on any thread
+    // with its own collator and pattern.
     static Entry makeEntry(const QVariant& value, int column, const QCollator& collator,
-                           QRegExp* addressPattern, QString* texts);
+                           QRegExp* addressPattern);
     // Without a pattern the address part is found by AddressPart().
     static void keyText(QString text, int column, const QCollator& collator,
                         QRegExp* addressPattern, Entry& entry);
-    // The entries' ranks: by date-time or by key; empty when they mix both.
-    static std::vector<int> rankEntries(const std::vector<Entry>& entries);
+    // The entries' ranks: by date-time or by the collation of their texts
+    // (held in texts; in column 1 their address parts); empty when they mix both.
+    static std::vector<int> rankEntries(const std::vector<Entry>& entries, const QString& texts,
+                                        int column, const QCollator& collator);
     bool textLess(const Entry& left, const Entry& right) const;
     static bool holds(const Entry& entry, const QVariant& value, const QString& texts);
 

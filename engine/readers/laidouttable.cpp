@@ -288,27 +288,46 @@ void LaidOutTable::AddCarved(const DeletedRows::Row& row)
     Insert(std::move(laid));
 }
 
+// NULLs are never the same to a unique key.
+bool LaidOutTable::KeyOf(const Row& row, std::size_t u, QByteArray& key) const
+{
+    key.resize(0);
+    for (const int column : m_unique[u]) {
+        const StoredValue& cell = row.cells[std::size_t(column)];
+        if (cell.IsNull())
+            return false;
+        cell.AppendKey(key);
+    }
+    return true;
+}
+
 bool LaidOutTable::Insert(Row row)
 {
     if (m_rowids.contains(row.rowid))
         return false;
-    // NULLs are never the same to a unique key.
-    std::vector<QByteArray> keys(m_unique.size());
+    m_newKeys.resize(m_unique.size());
+    m_newHashes.resize(m_unique.size());
+    m_newKeyed.resize(m_unique.size());
+    std::vector<quint64>& hashes = m_newHashes;
+    std::vector<char>& keyed = m_newKeyed;
     for (std::size_t u = 0; u < m_unique.size(); ++u) {
-        for (const int column : m_unique[u]) {
-            const StoredValue& cell = row.cells[std::size_t(column)];
-            if (cell.IsNull()) {
-                keys[u].clear();
-                break;
-            }
-            cell.AppendKey(keys[u]);
-        }
-        if (!keys[u].isEmpty() && m_keys[u].contains(keys[u]))
+        QByteArray& key = m_newKeys[u];
+        // Kept between rows (a reserved array keeps its room when emptied).
+        if (key.capacity() == 0)
+            key.reserve(64);
+        keyed[u] = KeyOf(row, u, key);
+        if (!keyed[u])
+            continue;
+        hashes[u] = quint64(qHashBits(key.constData(), std::size_t(key.size())));
+        const bool taken = m_keys[u].find(hashes[u], [&](quint32 held) {
+            return KeyOf(m_rows[held], u, m_heldKey) && m_heldKey == key;
+        });
+        if (taken)
             return false;
     }
     for (std::size_t u = 0; u < m_unique.size(); ++u) {
-        if (!keys[u].isEmpty())
-            m_keys[u].insert(keys[u]);
+        if (keyed[u])
+            m_keys[u].add(hashes[u], quint32(m_rows.size()));
     }
     m_rowids.insert(row.rowid);
     m_maxRowid = std::max(m_maxRowid, row.rowid);

@@ -2,6 +2,8 @@
 #define LAIDOUTTABLE_H
 
 #include "deletedrows.h"
+#include "keyindex.h"
+#include "rowidset.h"
 #include "sqlitedb.h"
 #include "storedvalue.h"
 
@@ -46,7 +48,7 @@ public:
     qint64 NextRowid() const { return m_maxRowid + 1; }
     void SetRowid(std::size_t row, qint64 rowid);
     const std::vector<Row>& Rows() const { return m_rows; }
-    const QSet<qint64>& Rowids() const { return m_rowids; }
+    const RowidSet& Rowids() const { return m_rowids; }
     // Every rowid of the live table, sorted: one pass over its smallest index
     // costs less than a search for each of many.
     bool LiveRowids(SqliteDb& live, std::vector<qint64>& rowids) const;
@@ -64,8 +66,18 @@ private:
     std::vector<StoredValue::Affinity> m_affinity;
     std::vector<int> m_carved;              // each column's place in a carved row
     std::vector<std::vector<int>> m_unique; // the columns of each unique key
-    std::vector<QSet<QByteArray>> m_keys;   // the keys taken, by unique key
-    QSet<qint64> m_rowids;
+    // Whether row's cells hold a key for unique key u (no NULL among its
+    // columns), written to key.
+    bool KeyOf(const Row& row, std::size_t u, QByteArray& key) const;
+
+    std::vector<KeyIndex> m_keys; // the keys taken, by unique key
+    // Insert()'s keys of the row it adds, their hashes, and whether each is
+    // one; then the key of a row found under the same hash.
+    std::vector<QByteArray> m_newKeys;
+    std::vector<quint64> m_newHashes;
+    std::vector<char> m_newKeyed;
+    QByteArray m_heldKey;
+    RowidSet m_rowids;
     qint64 m_maxRowid = 0;
     std::vector<Row> m_rows;
 };

@@ -1,9 +1,16 @@
 // What the deleted pass asks of a live table: its rowids in order, however
 // SQLite lists them, and which of many texts its rows hold, whatever bytes
-// the texts carry.
+// the texts carry; and what a laid-out table takes in, as INSERT OR IGNORE
+// would, with the sets it keeps of its rowids and keys.
 
+#include "keyindex.h"
 #include "laidouttable.h"
+#include "rowidset.h"
 #include "sqlitedb.h"
+
+#include <limits>
+#include <random>
+#include <set>
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -19,6 +26,11 @@ private slots:
     void liveRowids();
     void liveMatches_data();
     void liveMatches();
+    void insertIgnoresTakenRowidsAndKeys_data();
+    void insertIgnoresTakenRowidsAndKeys();
+    void rowidSetAsStdSet_data();
+    void rowidSetAsStdSet();
+    void keyIndexAsksEveryRowOfAHash();
 
 private:
     // A database at `path` with table t(id INTEGER PRIMARY KEY, guid TEXT
@@ -149,6 +161,127 @@ void TestLaidOutTable::liveMatches()
     found.sort();
     matched.sort();
     QCOMPARE(found, matched);
+}
+
+// Rows as (rowid, guid), a guid of "-" standing for NULL; whether each is taken.
+void TestLaidOutTable::insertIgnoresTakenRowidsAndKeys_data()
+{
+    QTest::addColumn<QList<qint64>>("rowids");
+    QTest::addColumn<QStringList>("guids");
+    QTest::addColumn<QList<bool>>("taken");
+    QTest::newRow("distinct") << QList<qint64>{1, 2, 3} << QStringList{"a", "b", "c"}
+                              << QList<bool>{true, true, true};
+    QTest::newRow("rowid taken") << QList<qint64>{5, 5, 6} << QStringList{"a", "b", "b"}
+                                 << QList<bool>{true, false, true};
+    QTest::newRow("key taken") << QList<qint64>{1, 2, 3} << QStringList{"a", "a", "A"}
+                               << QList<bool>{true, false, true};
+    QTest::newRow("NULL keys never clash")
+        << QList<qint64>{1, 2, 3} << QStringList{"-", "-", "-"} << QList<bool>{true, true, true};
+    QTest::newRow("a refused row takes nothing")
+        << QList<qint64>{1, 1, 2} << QStringList{"a", "b", "b"} << QList<bool>{true, false, true};
+    QTest::newRow("extreme rowids")
+        << QList<qint64>{std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max(), 0,
+                         std::numeric_limits<qint64>::min()}
+        << QStringList{"a", "b", "c", "d"} << QList<bool>{true, true, true, false};
+    // Enough rows for the sets to grow several times, every tenth a repeat.
+    QList<qint64> rowids;
+    QStringList guids;
+    QList<bool> taken;
+    for (int i = 0; i < 3000; ++i) {
+        const bool repeat = i % 10 == 9;
+        rowids << (repeat && i % 20 == 19 ? rowids[i / 20 * 10] : qint64(i) * 7919);
+        guids << (repeat && i % 20 != 19 ? guids[i / 30 * 10] : QStringLiteral("g%1").arg(i));
+        taken << !repeat;
+    }
+    QTest::newRow("growing") << rowids << guids << taken;
+}
+
+void TestLaidOutTable::insertIgnoresTakenRowidsAndKeys()
+{
+    QFETCH(QList<qint64>, rowids);
+    QFETCH(QStringList, guids);
+    QFETCH(QList<bool>, taken);
+    SqliteDb db;
+    LaidOutTable table;
+    QVERIFY(Open({}, {}, db, table));
+    QCOMPARE(table.ColumnCount(), 1);
+    for (int i = 0; i < rowids.size(); ++i) {
+        LaidOutTable::Row row{rowids[i], -1, {}};
+        row.cells.push_back(guids[i] == QLatin1String("-") ? StoredValue()
+                                                           : StoredValue::Of(guids[i].toUtf8()));
+        QCOMPARE(table.Insert(std::move(row)), taken[i]);
+    }
+    QCOMPARE(int(table.Rows().size()), int(std::count(taken.begin(), taken.end(), true)));
+    std::set<qint64> held;
+    for (int i = 0; i < rowids.size(); ++i) {
+        if (taken[i])
+            held.insert(rowids[i]);
+    }
+    for (const qint64 rowid : rowids)
+        QCOMPARE(table.Rowids().contains(rowid), held.count(rowid) == 1);
+    // A row moved to another rowid frees its old one.
+    const qint64 old = table.Rows()[0].rowid;
+    table.SetRowid(0, 424242);
+    QVERIFY(table.Rowids().contains(424242));
+    QVERIFY(!table.Rowids().contains(old));
+}
+
+// Inserts and removals against std::set, in runs that fill, empty and wrap
+// around the block, with rowids close together and far apart.
+void TestLaidOutTable::rowidSetAsStdSet_data()
+{
+    QTest::addColumn<int>("seed");
+    QTest::addColumn<int>("spread");
+    for (int seed : {1, 2, 3})
+        for (int spread : {8, 64, 1 << 20})
+            QTest::addRow("seed %d, spread %d", seed, spread) << seed << spread;
+}
+
+void TestLaidOutTable::rowidSetAsStdSet()
+{
+    QFETCH(int, seed);
+    QFETCH(int, spread);
+    std::mt19937_64 random{quint64(seed)};
+    RowidSet set;
+    std::set<qint64> expected;
+    for (int round = 0; round < 20000; ++round) {
+        const qint64 rowid = qint64(random() % quint64(spread)) - spread / 2;
+        const bool removing = (round / 2000) % 2 == 1 ? random() % 4 != 0 : random() % 4 == 0;
+        if (removing)
+            QCOMPARE(set.remove(rowid), expected.erase(rowid) == 1);
+        else
+            QCOMPARE(set.insert(rowid), expected.insert(rowid).second);
+        QCOMPARE(set.size(), expected.size());
+        const qint64 probe = qint64(random() % quint64(spread)) - spread / 2;
+        QCOMPARE(set.contains(probe), expected.count(probe) == 1);
+    }
+    for (const qint64 rowid : expected)
+        QVERIFY(set.contains(rowid));
+}
+
+// Rows under one hash are all offered until one is the same; other hashes'
+// rows never are.
+void TestLaidOutTable::keyIndexAsksEveryRowOfAHash()
+{
+    KeyIndex index;
+    for (quint32 row = 0; row < 100; ++row)
+        index.add(row % 3 == 0 ? 7 : 1000 + row, row);
+    QCOMPARE(index.size(), std::size_t(100));
+    QList<quint32> asked;
+    QVERIFY(!index.find(7, [&](quint32 row) {
+        asked << row;
+        return false;
+    }));
+    std::sort(asked.begin(), asked.end());
+    QList<quint32> thirds;
+    for (quint32 row = 0; row < 100; row += 3)
+        thirds << row;
+    QCOMPARE(asked, thirds);
+    QVERIFY(index.find(7, [](quint32 row) { return row == 33; }));
+    QVERIFY(!index.find(7, [](quint32 row) { return row == 34; }));
+    QVERIFY(index.find(1034, [](quint32 row) { return row == 34; }));
+    QVERIFY(!index.find(8, [](quint32) { return true; }));
+    QVERIFY(!KeyIndex().find(7, [](quint32) { return true; }));
 }
 
 QTEST_GUILESS_MAIN(TestLaidOutTable)

@@ -8,8 +8,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <map>
 #include <numeric>
+#include <utility>
 
 #ifdef CP_HAVE_ICU
 #include <unicode/ucol.h>
@@ -167,6 +169,36 @@ struct Slot
 
 // Beyond this depth the keys still tied are compared whole.
 const size_t kChunkedDepth = 64;
+// Fewer places than this are sorted by comparison, more by their bytes.
+const size_t kRadixFrom = 512;
+
+// Sorts places by chunk and then by what is left, keeping the order of those
+// that tie on both: a byte at a time from the last, each pass stable, and a
+// pass skipped where every place has the same byte there.
+void RadixSort(Slot* places, size_t count, std::vector<Slot>& scratch)
+{
+    scratch.resize(count);
+    Slot* from = places;
+    Slot* to = scratch.data();
+    const auto pass = [&](auto digitOf) {
+        size_t starts[256] = {};
+        for (size_t i = 0; i < count; ++i)
+            ++starts[digitOf(from[i])];
+        if (std::find(std::begin(starts), std::end(starts), count) != std::end(starts))
+            return;
+        size_t total = 0;
+        for (size_t& start : starts)
+            total += std::exchange(start, total);
+        for (size_t i = 0; i < count; ++i)
+            to[starts[digitOf(from[i])]++] = from[i];
+        std::swap(from, to);
+    };
+    pass([](const Slot& slot) { return slot.left; });
+    for (int shift = 0; shift < 64; shift += 8)
+        pass([shift](const Slot& slot) { return size_t(slot.chunk >> shift) & 0xff; });
+    if (from != places)
+        std::copy(from, from + count, places);
+}
 
 } // namespace
 
@@ -326,6 +358,7 @@ std::vector<int> SortKeyBlock::byteRanks(int first) const
         return l.index < r.index;
     };
     std::vector<Slot> places(count);
+    std::vector<Slot> scratch;
     for (size_t i = 0; i < count; ++i)
         places[i].index = quint32(i);
 
@@ -353,7 +386,11 @@ std::vector<int> SortKeyBlock::byteRanks(int first) const
         }
         for (auto it = begin; it != end; ++it)
             fill(*it, run.depth);
-        std::sort(begin, end, byChunk);
+        // Places come in the order keys were appended, and runs keep it.
+        if (run.to - run.from < kRadixFrom)
+            std::sort(begin, end, byChunk);
+        else
+            RadixSort(places.data() + run.from, run.to - run.from, scratch);
         for (size_t i = run.from; i < run.to;) {
             size_t j = i + 1;
             while (j < run.to && places[j].chunk == places[i].chunk &&

@@ -383,6 +383,22 @@ private slots:
         }
     }
 
+    // A reset that changes a text while the column's ranks are kept moves
+    // its row to where the new text goes.
+    void resetSortsChangedTextsIn()
+    {
+        QStringListModel source(QStringList{"b", "d", "f", "h"});
+        MySortFilterProxyModel proxy;
+        auto tester = watch(&proxy);
+        proxy.setSourceModel(&source);
+        proxy.sort(0, Qt::AscendingOrder);
+        QCOMPARE(column(proxy, 0), (QStringList{"b", "d", "f", "h"}));
+        source.setStringList({"b", "z", "f", "h"});
+        QCOMPARE(column(proxy, 0), (QStringList{"b", "f", "h", "z"}));
+        source.setStringList({"b", "z", "f", "a"});
+        QCOMPARE(column(proxy, 0), (QStringList{"a", "b", "f", "z"}));
+    }
+
     // The table of one sort holds the top-level rows of the column asked for;
     // children, and the columns of a proxy that hides some, are read as they are.
     void sortValuesOfOtherCellsAreReadAfresh()

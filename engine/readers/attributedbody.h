@@ -1,6 +1,8 @@
 #ifndef ATTRIBUTEDBODY_H
 #define ATTRIBUTEDBODY_H
 
+#include "textpiece.h"
+
 #include <QByteArray>
 
 // The plain text of a message's attributedBody: an NSAttributedString in the
@@ -14,6 +16,8 @@ class AttributedBody
 public:
     // Null when the archive holds no readable text.
     static QByteArray Text(const QByteArray& archive);
+    // The same, as the bytes of the archive that hold the text.
+    static TextPiece Text(TextPiece archive);
 };
 
 #endif // ATTRIBUTEDBODY_H

@@ -57,17 +57,21 @@ int LocalClock::OffsetAt(std::int64_t unixSeconds) const
 
 QByteArray LocalClock::Format(std::int64_t unixSeconds) const
 {
+    QByteArray text(19, Qt::Uninitialized);
+    return Write(unixSeconds, text.data()) ? text : QByteArray();
+}
+
+bool LocalClock::Write(std::int64_t unixSeconds, char* out) const
+{
     const std::int64_t local = unixSeconds + OffsetAt(unixSeconds);
     const std::int64_t days = FloorDiv(local, 86400);
     const std::int64_t second = local - days * 86400;
     int year = 0, month = 0, day = 0;
     CivilFromDays(days, year, month, day);
     if (year < 0 || year > 9999)
-        return QByteArray();
+        return false;
     // Written digit by digit: a formatted print per record cost more than
     // the rest of the record.
-    QByteArray text(19, Qt::Uninitialized);
-    char* out = text.data();
     const auto put = [&out](int value, int digits) {
         for (int i = digits - 1; i >= 0; --i, value /= 10)
             out[i] = static_cast<char>('0' + value % 10);
@@ -85,7 +89,7 @@ QByteArray LocalClock::Format(std::int64_t unixSeconds) const
     put(static_cast<int>(second / 60 % 60), 2);
     separate(':');
     put(static_cast<int>(second % 60), 2);
-    return text;
+    return true;
 }
 
 QString LocalClock::Text(double stored) const
@@ -99,6 +103,14 @@ QByteArray LocalClock::Utf8Text(double stored) const
     if (!AppleTime::ToUnix(stored, unixSeconds))
         return QByteArray();
     return Format(unixSeconds);
+}
+
+LocalClock::Stamp LocalClock::Utf8Stamp(double stored) const
+{
+    Stamp stamp;
+    std::int64_t unixSeconds = 0;
+    stamp.usable = AppleTime::ToUnix(stored, unixSeconds) && Write(unixSeconds, stamp.bytes);
+    return stamp;
 }
 
 QString LocalClock::UnixText(std::int64_t unixSeconds) const

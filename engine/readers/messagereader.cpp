@@ -38,12 +38,20 @@ QString MediaRelativePath(QString path)
 }
 
 // The text of a message with an attachment holds U+FFFC where the file stood.
-QByteArray WithoutObjectMarks(const QByteArray& text)
+bool HasObjectMark(TextPiece text)
 {
-    // Looked for with memmem: most texts have none, and every message is asked.
-    if (!memmem(text.constData(), static_cast<size_t>(text.size()), "\xEF\xBF\xBC", 3))
-        return text;
-    return QByteArray(text).replace("\xEF\xBF\xBC", "").trimmed();
+    // Its first byte is looked for with memchr, the fastest search there
+    // is: most texts have none, and every message is asked.
+    const char* at = text.data;
+    const char* const end = text.data + text.size;
+    while (at && end - at >= 3) {
+        at = static_cast<const char*>(std::memchr(at, 0xEF, size_t(end - at - 2)));
+        if (at && at[1] == '\xBF' && at[2] == '\xBC')
+            return true;
+        if (at)
+            ++at;
+    }
+    return false;
 }
 
 } // namespace
@@ -154,13 +162,13 @@ bool MessageReader::ReadConversations(ReaderContext::Items& items)
                     inChats.push_back(row.Int(1));
                 ++(row.Int(7) != 0 ? found->recovered : found->live);
                 const bool sent = row.Int(5) != 0;
-                QByteArray text = row.Text(2);
-                if (text.isEmpty() && !row.IsNull(6))
-                    text = AttributedBody::Text(row.Text(6));
+                TextPiece text = row.Piece(2);
+                if (text.IsEmpty() && !row.IsNull(6))
+                    text = AttributedBody::Text(row.Piece(6));
                 MessageEntryRecord& entry = chat->AddEntry(sent);
                 order.Add(std::size_t(found - read.data()), row, 4, row.Int(1));
                 FillEntry(entry, row.Int(1), text, sent ? me : SenderOf(row.Int(3), handles),
-                          m_context.DateText(row, 4));
+                          m_context.DateStamp(row, 4).Piece());
                 // The phone's own mark: kept apart, still in its chat.
                 if (row.Int(7) != 0)
                     entry.SetSource(DeletedRecords::MarkSource(MMobile::MD_MESSAGE), false);
@@ -226,13 +234,16 @@ QByteArray MessageReader::SenderOf(qint64 handle, const QHash<qint64, QString>& 
     return sender.value();
 }
 
-void MessageReader::FillEntry(MessageEntryRecord& entry, qint64 rowid, const QByteArray& text,
-                              const QByteArray& sender, const QByteArray& date)
+void MessageReader::FillEntry(MessageEntryRecord& entry, qint64 rowid, TextPiece text,
+                              TextPiece sender, TextPiece date)
 {
     entry.SetRowid(rowid);
-    entry.Texts().Set(MessageEntryRecord::Text, WithoutObjectMarks(text));
-    entry.Texts().Set(MessageEntryRecord::Sender, sender);
-    entry.Texts().Set(MessageEntryRecord::Date, date);
+    if (!HasObjectMark(text)) {
+        entry.SetTexts(text, sender, date);
+        return;
+    }
+    QByteArray clean(text.data, text.size);
+    entry.SetTexts(clean.replace("\xEF\xBF\xBC", "").trimmed(), sender, date);
 }
 
 std::unique_ptr<ConversationRecord> MessageReader::HandleConversation(const QString& id,
@@ -313,11 +324,11 @@ bool MessageReader::ReadChatless(SqliteDb& db, const QHash<qint64, QString>& han
                 chatHandle = handle;
             }
             const bool sent = row.Int(4) != 0;
-            QByteArray text = row.Text(1);
-            if (text.isEmpty() && !row.IsNull(2))
-                text = AttributedBody::Text(row.Text(2));
-            FillEntry(chat->AddEntry(sent), row.Int(5), text, sent ? QByteArray("Me") : sender,
-                      m_context.DateText(row, 3));
+            TextPiece text = row.Piece(1);
+            if (text.IsEmpty() && !row.IsNull(2))
+                text = AttributedBody::Text(row.Piece(2));
+            FillEntry(chat->AddEntry(sent), row.Int(5), text, sent ? TextPiece("Me", 2) : sender,
+                      m_context.DateStamp(row, 3).Piece());
             if (withAttachments.contains(row.Int(5)))
                 chatOfMessage.insert(row.Int(5), chat.get());
             return !m_context.Stopped();

@@ -32,8 +32,8 @@ public:
     // once per handle;
     QByteArray SenderOf(qint64 handle, const QHash<qint64, QString>& handles);
     // a message's entry (`text` as stored: attachment marks are taken out);
-    static void FillEntry(MessageEntryRecord& entry, qint64 rowid, const QByteArray& text,
-                          const QByteArray& sender, const QByteArray& date);
+    static void FillEntry(MessageEntryRecord& entry, qint64 rowid, TextPiece text, TextPiece sender,
+                          TextPiece date);
     // the conversation of the messages from `id` that no chat holds, and its sender;
     std::unique_ptr<ConversationRecord> HandleConversation(const QString& id, QByteArray& sender);
     // a file of a message of `chat`, when the backup holds it (else counted as skipped).

@@ -162,6 +162,11 @@ QByteArray ReaderContext::DateText(const SqliteDb::Row& row, int column) const
     return row.IsNull(column) ? QByteArray() : m_clock.Utf8Text(row.Real(column));
 }
 
+LocalClock::Stamp ReaderContext::DateStamp(const SqliteDb::Row& row, int column) const
+{
+    return row.IsNull(column) ? LocalClock::Stamp() : m_clock.Utf8Stamp(row.Real(column));
+}
+
 bool ReaderContext::Tick(qint64 done, qint64 total)
 {
     if (m_stopped)

@@ -55,6 +55,7 @@ public:
     // The local text of a stored time column, as records keep it; null for
     // NULL or no usable time.
     QByteArray DateText(const SqliteDb::Row& row, int column) const;
+    LocalClock::Stamp DateStamp(const SqliteDb::Row& row, int column) const;
     // Opens a database of the backup with its log, if the backup has one.
     // OPEN_ABSENT when the backup does not list it; OPEN_FAILED sets the error.
     // The plaintext of an encrypted backup's database is read in memory when

@@ -394,10 +394,9 @@ void WeChatReader::ReadMessages(const Folder& folder, const WeChatAccount& accou
                     }
                     chat.last = qMax(chat.last, time);
                     MessageEntryRecord& entry = chat.record->AddEntry(sent);
-                    entry.Texts().Set(MessageEntryRecord::Text,
-                                      WeChatMessageText::Summary(type, content));
-                    entry.Texts().Set(MessageEntryRecord::Sender, sender);
-                    entry.Texts().Set(MessageEntryRecord::Date, m_context.Clock().UnixText(time));
+                    const QString summary = WeChatMessageText::Summary(type, content);
+                    entry.SetTexts(summary.toUtf8(), sender,
+                                   m_context.Clock().UnixText(time).toUtf8());
                     // The message's media file, where the backup has one.
                     QString rest;
                     QString name;

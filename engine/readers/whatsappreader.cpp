@@ -227,12 +227,10 @@ bool WhatsAppReader::ReadChats(const QString& domain, SqliteDb& db, SchemaProbe&
                 WhatsAppRecord* record = chat->record;
                 const bool sent = row.Int(1) != 0;
                 MessageEntryRecord& entry = record->AddEntry(sent);
-                entry.Texts().Set(MessageEntryRecord::Text, row.Text(2));
                 QByteArray sender = me;
                 if (!sent)
                     sender = chat->group ? groupSender(row) : chat->partner;
-                entry.Texts().Set(MessageEntryRecord::Sender, sender);
-                entry.Texts().Set(MessageEntryRecord::Date, m_context.DateText(row, 3));
+                entry.SetTexts(row.Piece(2), sender, m_context.DateStamp(row, 3).Piece());
                 if (!row.IsNull(4)) {
                     const QString local = row.String(4);
                     const QString path =

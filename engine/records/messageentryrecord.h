@@ -3,7 +3,9 @@
 
 #include "contracts/imessageentry.h"
 #include "contracts/imessageentryorigin.h"
-#include "recordtext.h"
+#include "textpiece.h"
+
+#include <QByteArray>
 
 #include <memory>
 #include <vector>
@@ -17,7 +19,12 @@ public:
 
     explicit MessageEntryRecord(bool sent);
     virtual ~MessageEntryRecord();
-    RecordText& Texts() { return m_text; }
+    // The text, who sent it and when, copied into one block: a scan makes
+    // an entry for every message, and an allocation per text cost more than
+    // reading the row. A null piece reads back as null.
+    void SetTexts(TextPiece text, TextPiece sender, TextPiece date);
+    // Null for an absent field or one out of range.
+    const char* Get(int field) const;
     // Where a deleted message was found (a carved source, or the phone's own
     // mark on a live row), empty for a live one: a conversation gathers
     // messages from several.
@@ -41,7 +48,9 @@ public:
     const char* GetFoundIn() override;
 
 private:
-    RecordText m_text;
+    QByteArray m_texts; // the fields back to back, each ended by a 0
+    int m_starts[FieldCount] = {};
+    quint8 m_absent = (1 << FieldCount) - 1; // a bit per field never set
     QByteArray m_source;
     bool m_carved = false;
     qint64 m_rowid = -1;

@@ -81,6 +81,15 @@ QByteArray SqliteDb::Row::Text(int column) const
     return QByteArray(text, size);
 }
 
+TextPiece SqliteDb::Row::Piece(int column) const
+{
+    if (IsNull(column))
+        return TextPiece();
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
+    const int size = sqlite3_column_bytes(m_statement, column);
+    return text ? TextPiece(text, size) : TextPiece("", 0);
+}
+
 QString SqliteDb::Row::String(int column) const
 {
     return QString::fromUtf8(Text(column));

@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QVariant>
 
+#include "textpiece.h"
+
 #include <functional>
 #include <vector>
 
@@ -40,6 +42,8 @@ public:
         double Real(int column) const;
         // Null for a NULL column, so that absent texts stay absent.
         QByteArray Text(int column) const;
+        // The same bytes, not copied: good until the query moves on.
+        TextPiece Piece(int column) const;
         QString String(int column) const;
 
     private:

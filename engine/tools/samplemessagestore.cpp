@@ -86,6 +86,10 @@ bool SampleMessageStore::Write(SampleStoreContext& context)
             message.sent = context.random.Range(0, 1) == 0;
             message.date = nanoseconds ? seconds * 1e9 : seconds;
             const bool archived = recent && m % 3 == 1;
+            const bool attached = context.options.media && m % 37 == 5 && c < 20;
+            // A phone keeps U+FFFC in the text where an attachment stands;
+            // the pages show the text without it.
+            const QString stored = attached ? QString(QChar(0xFFFC)) + message.text : message.text;
             const qint64 row = db.Insert(
                 "INSERT INTO message (guid, text, handle_id, service, date, is_from_me, "
                 "cache_has_attachments, attributedBody) VALUES (?, ?, ?, 'iMessage', ?, ?, 0, ?)",
@@ -93,9 +97,9 @@ bool SampleMessageStore::Write(SampleStoreContext& context)
                 {QUuid::createUuidV5(
                      QUuid(), QStringLiteral("m%1-%2-%3").arg(context.options.seed).arg(c).arg(m))
                      .toString(),
-                 archived ? QVariant() : QVariant(message.text), handle,
+                 archived ? QVariant() : QVariant(stored), handle,
                  static_cast<qint64>(message.date), message.sent ? 1 : 0,
-                 archived ? QVariant(SampleFormats::AttributedBody(message.text)) : QVariant()});
+                 archived ? QVariant(SampleFormats::AttributedBody(stored)) : QVariant()});
             if (conversation.deleted)
                 db.Insert("INSERT INTO chat_recoverable_message_join (chat_id, message_id, "
                           "delete_date) VALUES (?, ?, ?)",
@@ -107,9 +111,8 @@ bool SampleMessageStore::Write(SampleStoreContext& context)
             else
                 db.Insert("INSERT INTO chat_message_join (chat_id, message_id) VALUES (?, ?)",
                           {chat, row});
-            if (context.options.media && m % 37 == 5 && c < 20 &&
-                !WriteAttachment(context, db, row, ++attachmentNumber, seconds,
-                                 conversation.attachments))
+            if (attached && !WriteAttachment(context, db, row, ++attachmentNumber, seconds,
+                                             conversation.attachments))
                 return false;
             conversation.messages.push_back(message);
             // Single messages go once the table's last leaf is full, so that

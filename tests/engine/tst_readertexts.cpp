@@ -1,11 +1,13 @@
 // The readers' texts: the phone's time stamps across the 2001 epoch, in both
 // units; the property lists the backup keeps, read in both forms; stored
 // WeChat messages whose XML is damaged, partial or of an unknown kind, and
-// which texts carry a group writer; the exporter's vCard values. Runs in UTC
+// which texts carry a group writer; the exporter's vCard values; a message
+// entry's texts, kept in one block, read back as set. Runs in UTC
 // so that the local texts are known.
 
 #include "appletime.h"
 #include "localclock.h"
+#include "messageentryrecord.h"
 #include "plistreader.h"
 #include "vcardwriter.h"
 #include "wechatmessagetext.h"
@@ -36,6 +38,8 @@ private slots:
     void weChatGroupSender();
     void vCardValues_data();
     void vCardValues();
+    void entryTexts_data();
+    void entryTexts();
 };
 
 void TestReaderTexts::initTestCase()
@@ -79,6 +83,11 @@ void TestReaderTexts::text()
     // The scan's clock formats by hand; in UTC it must say the same.
     QCOMPARE(LocalClock(QTimeZone::utc()).Text(stored), text);
     QCOMPARE(LocalClock::DateText(stored), text.left(10));
+    // The stamp records copy at once says the same, or nothing.
+    const LocalClock::Stamp stamp = LocalClock(QTimeZone::utc()).Utf8Stamp(stored);
+    QCOMPARE(stamp.Piece().IsNull(), text.isEmpty());
+    if (!text.isEmpty())
+        QCOMPARE(QByteArray(stamp.Piece().data, stamp.Piece().size), text.toUtf8());
 }
 
 void TestReaderTexts::clockZones_data()
@@ -262,6 +271,45 @@ void TestReaderTexts::vCardValues()
     QFETCH(QString, value);
     QFETCH(QString, escaped);
     QCOMPARE(VCardWriter::Escape(value), escaped);
+}
+
+void TestReaderTexts::entryTexts_data()
+{
+    // A null QByteArray is a field never set; the others are texts.
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QByteArray>("sender");
+    QTest::addColumn<QByteArray>("date");
+    const QByteArray date("2024-06-01 12:00:00");
+    QTest::newRow("all three") << QByteArray("Hello") << QByteArray("Me") << date;
+    QTest::newRow("no text") << QByteArray() << QByteArray("+15550100") << date;
+    QTest::newRow("empty text") << QByteArray("") << QByteArray("Me") << date;
+    QTest::newRow("no sender") << QByteArray("Hi") << QByteArray() << date;
+    QTest::newRow("no date") << QByteArray("Hi") << QByteArray("Me") << QByteArray();
+    QTest::newRow("nothing") << QByteArray() << QByteArray() << QByteArray();
+    QTest::newRow("all empty") << QByteArray("") << QByteArray("") << QByteArray("");
+    QTest::newRow("multi-byte") << QByteArray("Grüße \xF0\x9F\x98\x80") << QByteArray("Zoë")
+                                << date;
+    QTest::newRow("long text") << QByteArray(70000, 'x') << QByteArray("Me") << date;
+}
+
+void TestReaderTexts::entryTexts()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QByteArray, sender);
+    QFETCH(QByteArray, date);
+    MessageEntryRecord entry(true);
+    QVERIFY(!entry.GetText() && !entry.GetSender() && !entry.GetDate());
+    // Set twice: the second block replaces the first whole.
+    entry.SetTexts(QByteArray("old text"), QByteArray("old sender"), QByteArray("old date"));
+    entry.SetTexts(text, sender, date);
+    const auto same = [](const char* got, const QByteArray& expected) {
+        return expected.isNull() ? got == nullptr : got && QByteArray(got) == expected;
+    };
+    QVERIFY(same(entry.GetText(), text));
+    QVERIFY(same(entry.GetSender(), sender));
+    QVERIFY(same(entry.GetDate(), date));
+    QVERIFY(!entry.Get(-1));
+    QVERIFY(!entry.Get(MessageEntryRecord::FieldCount));
 }
 
 QTEST_GUILESS_MAIN(TestReaderTexts)

@@ -138,10 +138,9 @@ std::unique_ptr<EngineRecord> contact(const Text& text)
 template <class Chat> void addEntries(Chat& chat, const Text& text, int count)
 {
     for (int k = 0; k < count; ++k) {
-        RecordText& entry = chat.AddEntry(k % 2).Texts();
-        entry.Set(MessageEntryRecord::Text, text("text" + QByteArray::number(k)));
-        entry.Set(MessageEntryRecord::Sender, text("sender" + QByteArray::number(k)));
-        entry.Set(MessageEntryRecord::Date, text("date" + QByteArray::number(k)));
+        chat.AddEntry(k % 2).SetTexts(text("text" + QByteArray::number(k)),
+                                      text("sender" + QByteArray::number(k)),
+                                      text("date" + QByteArray::number(k)));
     }
 }
 

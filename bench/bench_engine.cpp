@@ -19,6 +19,7 @@
 
 #include <sqlite3.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -49,6 +50,9 @@ QString Backup(int scale)
     const QString folder = QDir(Root().path()).filePath(QString::number(scale));
     if (!writer.Write(folder))
         return QString();
+    // On disk before anything is timed: the system writing the sample back
+    // meanwhile would be timed with the scan.
+    sync();
     folders[scale] = folder;
     return folder;
 }

@@ -105,10 +105,12 @@ bool MergeDatabase::Open(const QString& file)
            Fail(QStringLiteral("%1 is not a readable database: %2").arg(file, m_error));
 }
 
-bool MergeDatabase::AttachSource(const QString& file, bool immutable)
+bool MergeDatabase::AttachSource(const QString& file, bool immutable, const QByteArray& vfs)
 {
     QString uri = QStringLiteral("file:") + QString::fromLatin1(QUrl::toPercentEncoding(file, "/"));
     uri += immutable ? QStringLiteral("?mode=ro&immutable=1") : QStringLiteral("?mode=ro");
+    if (!vfs.isEmpty())
+        uri += QStringLiteral("&vfs=") + QString::fromLatin1(vfs);
     if (!Exec(QStringLiteral("ATTACH DATABASE ? AS src"), {uri}))
         return false;
     m_attached = true;

@@ -32,8 +32,9 @@ public:
     // Opens `file` (its log, if any, lies beside it as "<file>-wal").
     bool Open(const QString& file);
     // Attaches `file` as "src", read-only; `immutable` for a file nobody
-    // writes (the backup's own), so that nothing is created beside it.
-    bool AttachSource(const QString& file, bool immutable);
+    // writes (the backup's own), so that nothing is created beside it; `vfs`
+    // names the VFS that must read it, if not the default.
+    bool AttachSource(const QString& file, bool immutable, const QByteArray& vfs = QByteArray());
     bool DetachSource();
     bool Begin();
     bool Commit();

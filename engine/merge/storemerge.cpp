@@ -83,7 +83,8 @@ bool StoreMerge::Run(const DeletedRecords::Store& store, bool onlyDeleted,
     if (ok && chosenLive) {
         SqliteDb live;
         if (m_source.OpenDatabase(domain, sourcePath, live) == ReaderContext::OPEN_OK) {
-            ok = db.AttachSource(live.ReadPath(), live.LogPath().isEmpty()) && db.Begin() &&
+            ok = db.AttachSource(live.ReadPath(), live.LogPath().isEmpty(), live.ReadVfs()) &&
+                 db.Begin() &&
                  m_merger.Merge(db, onlyDeleted && !m_rows ? CategoryMerger::PHONE_MARKED
                                                            : CategoryMerger::ALL_ROWS) &&
                  db.Commit() && db.DetachSource();

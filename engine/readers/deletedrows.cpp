@@ -211,10 +211,21 @@ bool DeletedRows::StartCarving(const QString& domain, const QString& path,
         carving->journal =
             journalImage.isNull() && !journal.isEmpty() ? ReadAll(journal) : bytes(journalImage);
     } else {
-        carving->databasePath = QFile::encodeName(m_live->ReadPath()).toStdString();
-        // A database with a log is read from a copy in the work folder.
-        carving->workingCopy = !m_live->LogPath().isEmpty();
-        carving->walPath = QFile::encodeName(m_live->LogPath()).toStdString();
+        QString database = m_live->ReadPath();
+        QString log = m_live->LogPath();
+        // A database with a log is read in place through links in the work
+        // folder, or from a copy there. The carver maps its file, and only
+        // the engine's own copy may be mapped: nobody shortens it meanwhile.
+        // A link's files are copied for it here; should that fail, the
+        // carver reads them into memory.
+        carving->workingCopy = !log.isEmpty() && (m_live->ReadVfs().isEmpty() ||
+                                                  m_live->CopyLinkedFiles(database, log));
+        if (!carving->workingCopy) {
+            database = m_live->ReadPath();
+            log = m_live->LogPath();
+        }
+        carving->databasePath = QFile::encodeName(database).toStdString();
+        carving->walPath = QFile::encodeName(log).toStdString();
         carving->journalPath = QFile::encodeName(journal).toStdString();
     }
     // Records with an identity are told from live rows here, by rowid and
@@ -446,6 +457,8 @@ bool DeletedRows::Open()
         live = "file:live?vfs=memdb";
     else if (m_live->LogPath().isEmpty())
         live += "&immutable=1";
+    if (!inMemory && !m_live->ReadVfs().isEmpty())
+        live += "&vfs=" + m_live->ReadVfs();
     if (!Exec(QStringLiteral("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; ATTACH '%1' AS live")
                   .arg(QString::fromUtf8(live).replace(QLatin1Char('\''), QLatin1String("''")))) ||
         (inMemory && !AttachImage()) || !SqliteCarve::SqliteGuard::Harden(m_db)) {

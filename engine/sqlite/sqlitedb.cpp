@@ -1,6 +1,7 @@
 #include "sqlitedb.h"
 
 #include "databaseimage.h"
+#include "linkedfilevfs.h"
 #include "sqliteguard.h"
 #include "walfile.h"
 
@@ -177,17 +178,34 @@ bool SqliteDb::Open(const QString& path, const QString& wal, const QString& work
     return OpenConnection(copy, false);
 }
 
+// The database and its log go side by side in the work folder, where SQLite
+// also writes the log's index. Links to the backup's files cost nothing and
+// are only ever read (see LinkedFileVfs); where none can be made, both are copied.
 bool SqliteDb::MakeWorkingCopy(const QString& path, const QString& wal, const QString& workFolder,
                                QString& copy)
 {
     const QDir folder(workFolder);
-    if (QFileInfo(path).absolutePath() == folder.absolutePath()) {
-        copy = path;
-    } else {
+    const QString log = [&] {
+        if (QFileInfo(path).absolutePath() == folder.absolutePath()) {
+            copy = path;
+            return copy + QStringLiteral("-wal");
+        }
         // Several connections of one device may read the same database at once.
         static std::atomic<int> serial{0};
         copy =
             folder.filePath(QStringLiteral("%1.%2").arg(QFileInfo(path).fileName()).arg(++serial));
+        return copy + QStringLiteral("-wal");
+    }();
+    if (copy != path) {
+        const QString target = QFileInfo(path).absoluteFilePath();
+        const QString logTarget = QFileInfo(wal).absoluteFilePath();
+        if (LinkedFileVfs::Link(target, copy)) {
+            if (LinkedFileVfs::Link(logTarget, log)) {
+                m_copies << copy << log << copy + QStringLiteral("-shm");
+                return true;
+            }
+            QFile::remove(copy);
+        }
         if (!CopyFile(path, copy)) {
             m_error =
                 QStringLiteral("cannot make a working copy of %1 in %2").arg(path, workFolder);
@@ -197,8 +215,7 @@ bool SqliteDb::MakeWorkingCopy(const QString& path, const QString& wal, const QS
     }
     // The backup's own -shm is left out on purpose: an index of another
     // session could hide frames, and SQLite rebuilds it from the log.
-    const QString log = copy + QStringLiteral("-wal");
-    if (!QFileInfo(log).isFile()) {
+    if (!QFileInfo::exists(log)) {
         if (!CopyFile(wal, log)) {
             m_error = QStringLiteral("cannot make a working copy of %1 in %2").arg(wal, workFolder);
             return false;
@@ -207,8 +224,39 @@ bool SqliteDb::MakeWorkingCopy(const QString& path, const QString& wal, const QS
     }
     m_copies << copy + QStringLiteral("-shm");
     // Copies keep the backup's read-only mode; SQLite must write the index.
-    for (const QString& file : {copy, log})
-        QFile(file).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    // A link's mode is its target's, the backup's, and stays as it is.
+    for (const QString& file : {copy, log}) {
+        if (!QFileInfo(file).isSymLink())
+            QFile(file).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    }
+    return true;
+}
+
+bool SqliteDb::CopyLinkedFiles(QString& database, QString& log)
+{
+    const QString link = ReadPath();
+    if (ReadVfs().isEmpty() || !QFileInfo(link).isSymLink()) {
+        m_error = QStringLiteral("%1 is not read through a link").arg(link);
+        return false;
+    }
+    database = link + QStringLiteral(".copy");
+    log = database + QStringLiteral("-wal");
+    const QString linkedLog = link + QStringLiteral("-wal");
+    const bool hasLog = QFileInfo(linkedLog).isSymLink();
+    if (!CopyFile(QFileInfo(link).symLinkTarget(), database)) {
+        m_error = QStringLiteral("cannot make a working copy of %1").arg(link);
+        return false;
+    }
+    m_copies << database;
+    if (hasLog) {
+        if (!CopyFile(QFileInfo(linkedLog).symLinkTarget(), log)) {
+            m_error = QStringLiteral("cannot make a working copy of %1").arg(linkedLog);
+            return false;
+        }
+        m_copies << log;
+    } else {
+        log.clear();
+    }
     return true;
 }
 
@@ -229,6 +277,7 @@ bool SqliteDb::OpenImage(const QString& name, const QByteArray& database, const 
     }
     std::memcpy(copy, bytes.constData(), static_cast<std::size_t>(bytes.size()));
     m_readPath.clear();
+    m_readVfs.clear();
     m_immutable = true;
     if (!OpenUri("file:image?vfs=memdb", SQLITE_OPEN_READWRITE, copy, bytes.size())) {
         m_error = QStringLiteral("%1: %2").arg(name, m_error);
@@ -271,6 +320,10 @@ bool SqliteDb::OpenConnection(const QString& path, bool immutable)
         uri += "?immutable=1";
     m_readPath = QFileInfo(path).absoluteFilePath();
     m_immutable = immutable;
+    // A link in the work folder is read where it is, beside its log's link.
+    m_readVfs = QFileInfo(m_readPath).isSymLink() ? LinkedFileVfs::Name() : QByteArray();
+    if (!m_readVfs.isEmpty())
+        uri += (immutable ? "&vfs=" : "?vfs=") + m_readVfs;
     return OpenUri(uri, SQLITE_OPEN_READONLY);
 }
 

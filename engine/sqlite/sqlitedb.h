@@ -21,9 +21,11 @@ struct sqlite3_stmt;
 //
 // The backup is evidence, and may lie on read-only media: a database alone is
 // opened in place as immutable, so SQLite neither locks nor creates anything
-// beside it. A database with a write-ahead log is read from a private working
-// copy of the two files (SQLite finds a log only next to its database and
-// writes its index there); the connection removes its copies when it closes.
+// beside it. A database with a write-ahead log is read through links to the
+// two files in a private work folder (SQLite finds a log only next to its
+// database), by a VFS that opens only their targets, read-only, and keeps
+// the log's index in memory; where the system has no links, from working
+// copies there. The connection removes its links and copies when it closes.
 // A database held only in memory (the plaintext of an encrypted backup) is
 // opened from its bytes, its log's committed pages laid over them, and never
 // reaches the disk.
@@ -61,9 +63,9 @@ public:
     SqliteDb& operator=(const SqliteDb&) = delete;
 
     // Opens `path` read-only and checks that it is a readable database. With
-    // `wal`, the database's log, both are read from copies made in
-    // `workFolder`; a database already lying in `workFolder` (a decrypted
-    // one) gets its log copied beside it and is read there.
+    // `wal`, the database's log, both are read through links (or copies)
+    // made in `workFolder`; a database already lying in `workFolder` (a
+    // decrypted one) gets its log copied beside it and is read there.
     bool Open(const QString& path, const QString& wal = QString(),
               const QString& workFolder = QString());
     // Opens the bytes of a database and of its log (empty: none) as a
@@ -88,10 +90,14 @@ public:
     bool Query(const QString& sql, const std::vector<QVariant>& params, const RowFunction& row);
     bool Query(const QString& sql, const RowFunction& row) { return Query(sql, {}, row); }
     QString LastError() const { return m_error; }
-    // The file SQLite reads (the working copy when there is a log) and, when
-    // it has one, the copy of its log; empty when not open.
+    // The file SQLite reads (the link or working copy when there is a log)
+    // and, when it has one, its log's; empty when not open.
     QString ReadPath() const { return m_db ? m_readPath : QString(); }
     QString LogPath() const;
+    // The VFS that must open ReadPath() for another connection ("vfs" of a
+    // URI): set when it is a link to the backup's file; such a file is the
+    // backup's, never the engine's own copy.
+    QByteArray ReadVfs() const { return m_db ? m_readVfs : QByteArray(); }
     // Whether the database was opened with OpenImage(); its bytes and its
     // log's as given there.
     bool IsImage() const { return m_db && m_isImage; }
@@ -101,6 +107,12 @@ public:
     // for sqlite3_deserialize(); null when it cannot be had. The caller frees
     // it with sqlite3_free().
     unsigned char* Serialize(qint64& size) const;
+    // Copies the files a connection reading through links reads (see
+    // ReadVfs()), the database and its log, into the work folder, for a
+    // reader that maps its file: only the engine's own copy may be mapped,
+    // since nobody shortens it meanwhile. The copies go with the connection.
+    // False (with LastError()) when there are no links or no copy can be made.
+    bool CopyLinkedFiles(QString& database, QString& log);
     // Hands the working copies this connection made to the caller, who
     // removes them; Close() then leaves them for another connection.
     QStringList TakeCopies();
@@ -116,6 +128,7 @@ private:
 
     sqlite3* m_db = nullptr;
     QString m_readPath;
+    QByteArray m_readVfs;
     bool m_immutable = false;
     bool m_isImage = false;
     QByteArray m_image, m_logImage;

@@ -419,13 +419,11 @@ bool CarvedMessages::MakeConversations(const std::vector<int>& messages,
         if (text.isEmpty() && !Cell(message, s.body).IsNull())
             text = AttributedBody::Text(Cell(message, s.body).Text());
         const StoredValue& date = Cell(message, s.date);
-        MessageEntryRecord& entry = chat.AddEntry(sent);
-        MessageReader::FillEntry(
-            entry, message.rowid, text,
+        return MessageReader::AddEntry(
+            chat, sent, message.rowid, text,
             sent ? me
                  : (sender ? *sender : reader.SenderOf(Cell(message, s.handle).Int(), s.handleIds)),
             date.IsNull() ? QByteArray() : m_context.Clock().Utf8Text(date.Real()));
-        return entry;
     };
     const int fileMessage = s.fileJoins.Column("message_id");
     const bool attachments = s.fileJoins.Present() && s.files.Present();

@@ -165,10 +165,10 @@ bool MessageReader::ReadConversations(ReaderContext::Items& items)
                 TextPiece text = row.Piece(2);
                 if (text.IsEmpty() && !row.IsNull(6))
                     text = AttributedBody::Text(row.Piece(6));
-                MessageEntryRecord& entry = chat->AddEntry(sent);
                 order.Add(std::size_t(found - read.data()), row, 4, row.Int(1));
-                FillEntry(entry, row.Int(1), text, sent ? me : SenderOf(row.Int(3), handles),
-                          m_context.DateStamp(row, 4).Piece());
+                MessageEntryRecord& entry = AddEntry(*chat, sent, row.Int(1), text,
+                                                     sent ? me : SenderOf(row.Int(3), handles),
+                                                     m_context.DateStamp(row, 4).Piece());
                 // The phone's own mark: kept apart, still in its chat.
                 if (row.Int(7) != 0)
                     entry.SetSource(DeletedRecords::MarkSource(MMobile::MD_MESSAGE), false);
@@ -234,16 +234,17 @@ QByteArray MessageReader::SenderOf(qint64 handle, const QHash<qint64, QString>& 
     return sender.value();
 }
 
-void MessageReader::FillEntry(MessageEntryRecord& entry, qint64 rowid, TextPiece text,
-                              TextPiece sender, TextPiece date)
+MessageEntryRecord& MessageReader::AddEntry(ConversationRecord& chat, bool sent, qint64 rowid,
+                                            TextPiece text, TextPiece sender, TextPiece date)
 {
-    entry.SetRowid(rowid);
-    if (!HasObjectMark(text)) {
-        entry.SetTexts(text, sender, date);
-        return;
+    QByteArray clean;
+    if (HasObjectMark(text)) {
+        clean = QByteArray(text.data, text.size).replace("\xEF\xBF\xBC", "").trimmed();
+        text = clean;
     }
-    QByteArray clean(text.data, text.size);
-    entry.SetTexts(clean.replace("\xEF\xBF\xBC", "").trimmed(), sender, date);
+    MessageEntryRecord& entry = chat.AddEntry(sent, text, sender, date);
+    entry.SetRowid(rowid);
+    return entry;
 }
 
 std::unique_ptr<ConversationRecord> MessageReader::HandleConversation(const QString& id,
@@ -327,8 +328,8 @@ bool MessageReader::ReadChatless(SqliteDb& db, const QHash<qint64, QString>& han
             TextPiece text = row.Piece(1);
             if (text.IsEmpty() && !row.IsNull(2))
                 text = AttributedBody::Text(row.Piece(2));
-            FillEntry(chat->AddEntry(sent), row.Int(5), text, sent ? TextPiece("Me", 2) : sender,
-                      m_context.DateStamp(row, 3).Piece());
+            AddEntry(*chat, sent, row.Int(5), text, sent ? TextPiece("Me", 2) : sender,
+                     m_context.DateStamp(row, 3).Piece());
             if (withAttachments.contains(row.Int(5)))
                 chatOfMessage.insert(row.Int(5), chat.get());
             return !m_context.Stopped();

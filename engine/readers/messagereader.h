@@ -31,9 +31,10 @@ public:
     // what a received message from `handle` shows as its sender, looked up
     // once per handle;
     QByteArray SenderOf(qint64 handle, const QHash<qint64, QString>& handles);
-    // a message's entry (`text` as stored: attachment marks are taken out);
-    static void FillEntry(MessageEntryRecord& entry, qint64 rowid, TextPiece text, TextPiece sender,
-                          TextPiece date);
+    // a message's entry, added to `chat` (`text` as stored: attachment marks
+    // are taken out);
+    static MessageEntryRecord& AddEntry(ConversationRecord& chat, bool sent, qint64 rowid,
+                                        TextPiece text, TextPiece sender, TextPiece date);
     // the conversation of the messages from `id` that no chat holds, and its sender;
     std::unique_ptr<ConversationRecord> HandleConversation(const QString& id, QByteArray& sender);
     // a file of a message of `chat`, when the backup holds it (else counted as skipped).

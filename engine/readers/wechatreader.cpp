@@ -393,10 +393,8 @@ void WeChatReader::ReadMessages(const Folder& folder, const WeChatAccount& accou
                             sender = MemberShown(*partner, writer);
                     }
                     chat.last = qMax(chat.last, time);
-                    MessageEntryRecord& entry = chat.record->AddEntry(sent);
-                    const QString summary = WeChatMessageText::Summary(type, content);
-                    entry.SetTexts(summary.toUtf8(), sender,
-                                   m_context.Clock().UnixText(time).toUtf8());
+                    chat.record->AddEntry(sent, WeChatMessageText::Summary(type, content).toUtf8(),
+                                          sender, m_context.Clock().UnixText(time).toUtf8());
                     // The message's media file, where the backup has one.
                     QString rest;
                     QString name;

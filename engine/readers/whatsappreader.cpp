@@ -226,11 +226,10 @@ bool WhatsAppReader::ReadChats(const QString& domain, SqliteDb& db, SchemaProbe&
             if (chat != chats.constEnd()) {
                 WhatsAppRecord* record = chat->record;
                 const bool sent = row.Int(1) != 0;
-                MessageEntryRecord& entry = record->AddEntry(sent);
                 QByteArray sender = me;
                 if (!sent)
                     sender = chat->group ? groupSender(row) : chat->partner;
-                entry.SetTexts(row.Piece(2), sender, m_context.DateStamp(row, 3).Piece());
+                record->AddEntry(sent, row.Piece(2), sender, m_context.DateStamp(row, 3).Piece());
                 if (!row.IsNull(4)) {
                     const QString local = row.String(4);
                     const QString path =

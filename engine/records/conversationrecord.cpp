@@ -33,6 +33,13 @@ MessageEntryRecord& ConversationRecord::AddEntry(bool sent)
     return *m_entries.back();
 }
 
+MessageEntryRecord& ConversationRecord::AddEntry(bool sent, TextPiece text, TextPiece sender,
+                                                 TextPiece date)
+{
+    m_entries.push_back(MessageEntryRecord::Make(sent, text, sender, date));
+    return *m_entries.back();
+}
+
 void ConversationRecord::ReorderEntries(const std::vector<std::size_t>& order)
 {
     MessageEntries entries;

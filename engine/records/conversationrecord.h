@@ -25,6 +25,8 @@ public:
 
     RecordText& AddParticipant();
     MessageEntryRecord& AddEntry(bool sent);
+    // An entry with its texts (see MessageEntryRecord::Make).
+    MessageEntryRecord& AddEntry(bool sent, TextPiece text, TextPiece sender, TextPiece date);
     // Puts the entries in `order`: entry i becomes the one at order[i], a
     // permutation of the entries' positions.
     void ReorderEntries(const std::vector<std::size_t>& order);

@@ -4,46 +4,90 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <iterator>
+#include <new>
 
 MessageEntryRecord::MessageEntryRecord(bool sent) : m_sent(sent) {}
 MessageEntryRecord::~MessageEntryRecord() = default;
 
+void* MessageEntryRecord::operator new(std::size_t size)
+{
+    return operator new (size, Trailing{0});
+}
+
+void* MessageEntryRecord::operator new(std::size_t size, Trailing trailing)
+{
+    if (void* memory = std::malloc(size + trailing.bytes))
+        return memory;
+    throw std::bad_alloc();
+}
+
+void MessageEntryRecord::operator delete(void* memory)
+{
+    std::free(memory);
+}
+
+void MessageEntryRecord::operator delete(void* memory, Trailing)
+{
+    std::free(memory);
+}
+
+std::unique_ptr<MessageEntryRecord> MessageEntryRecord::Make(bool sent, TextPiece text,
+                                                             TextPiece sender, TextPiece date)
+{
+    TextPiece pieces[FieldCount] = {text, sender, date};
+    const int bytes = BlockSize(pieces);
+    std::unique_ptr<MessageEntryRecord> entry(new (Trailing{std::size_t(bytes)})
+                                                  MessageEntryRecord(sent));
+    char* block = reinterpret_cast<char*>(entry.get()) + sizeof(MessageEntryRecord);
+    entry->WriteBlock(pieces, block);
+    return entry;
+}
+
 void MessageEntryRecord::SetTexts(TextPiece text, TextPiece sender, TextPiece date)
 {
     TextPiece pieces[FieldCount] = {text, sender, date};
-    // The text alone may be long (a hostile database's up to SQLite's limit);
-    // it is cut rather than the block's size wrapping.
+    QByteArray block(BlockSize(pieces), Qt::Uninitialized);
+    WriteBlock(pieces, block.data());
+    m_own = std::move(block);
+}
+
+int MessageEntryRecord::BlockSize(TextPiece (&pieces)[FieldCount])
+{
+    // The text alone may be long (a hostile database's, up to SQLite's
+    // limit): it is cut rather than the block's size wrapping.
     qint64 others = 0;
     for (int field = Sender; field < FieldCount; ++field)
         others += qMax(0, pieces[field].size) + 1;
     pieces[Text].size = int(qBound<qint64>(0, pieces[Text].size, INT_MAX / 2 - others));
-    qint64 total = qint64(pieces[Text].size) + 1 + others;
-    // QByteArray ends its bytes with a 0 of its own: the last field's.
-    QByteArray block(int(total - 1), Qt::Uninitialized);
-    char* out = block.data();
+    return int(pieces[Text].size + 1 + others);
+}
+
+void MessageEntryRecord::WriteBlock(const TextPiece (&pieces)[FieldCount], char* block)
+{
+    char* out = block;
     m_absent = 0;
     for (int field = 0; field < FieldCount; ++field) {
         const TextPiece& piece = pieces[field];
-        m_starts[field] = int(out - block.constData());
+        m_starts[field] = int(out - block);
         if (piece.IsNull())
             m_absent |= quint8(1 << field);
         if (piece.size > 0) {
             std::memcpy(out, piece.data, size_t(piece.size));
             out += piece.size;
         }
-        if (field + 1 < FieldCount)
-            *out++ = '\0';
+        *out++ = '\0';
     }
-    m_texts = std::move(block);
+    m_texts = block;
 }
 
 const char* MessageEntryRecord::Get(int field) const
 {
-    if (field < 0 || field >= FieldCount || (m_absent & (1 << field)))
+    if (!m_texts || field < 0 || field >= FieldCount || (m_absent & (1 << field)))
         return nullptr;
-    return m_texts.constData() + m_starts[field];
+    return m_texts + m_starts[field];
 }
 
 const char* MessageEntryRecord::GetText()

@@ -7,21 +7,28 @@
 
 #include <QByteArray>
 
+#include <cstddef>
 #include <memory>
 #include <vector>
 
 // One message of a conversation or chat, with where it was found when it
-// was deleted. Owned by the conversation record.
-class MessageEntryRecord : public MMobile::IMessageEntry, public MMobile::IMessageEntryOrigin
+// was deleted. Owned by the conversation record. Its text, sender and date
+// are kept back to back in one block, each ended by a 0; Make() puts the
+// block in the entry's own allocation: a scan makes an entry for every
+// message, and each allocation cost more than reading the row.
+class MessageEntryRecord final : public MMobile::IMessageEntry, public MMobile::IMessageEntryOrigin
 {
 public:
     enum Field { Text, Sender, Date, FieldCount };
 
+    // An entry with its texts; a null piece reads back as null.
+    static std::unique_ptr<MessageEntryRecord> Make(bool sent, TextPiece text, TextPiece sender,
+                                                    TextPiece date);
     explicit MessageEntryRecord(bool sent);
     virtual ~MessageEntryRecord();
-    // The text, who sent it and when, copied into one block: a scan makes
-    // an entry for every message, and an allocation per text cost more than
-    // reading the row. A null piece reads back as null.
+    MessageEntryRecord(const MessageEntryRecord&) = delete;
+    MessageEntryRecord& operator=(const MessageEntryRecord&) = delete;
+    // Replaces the texts, in a block of their own.
     void SetTexts(TextPiece text, TextPiece sender, TextPiece date);
     // Null for an absent field or one out of range.
     const char* Get(int field) const;
@@ -47,14 +54,29 @@ public:
     bool IsDeleted() override;
     const char* GetFoundIn() override;
 
+    // Every entry comes from malloc, with or without its block behind it.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* memory);
+
 private:
-    QByteArray m_texts; // the fields back to back, each ended by a 0
+    struct Trailing
+    {
+        std::size_t bytes;
+    };
+    static void* operator new(std::size_t size, Trailing trailing);
+    static void operator delete(void* memory, Trailing trailing);
+    // The bytes the block of `pieces` takes, the text cut if the total would not fit an int.
+    static int BlockSize(TextPiece (&pieces)[FieldCount]);
+    void WriteBlock(const TextPiece (&pieces)[FieldCount], char* block);
+
+    const char* m_texts = nullptr; // the block: behind this object, or m_own's
+    QByteArray m_own;
     int m_starts[FieldCount] = {};
     quint8 m_absent = (1 << FieldCount) - 1; // a bit per field never set
-    QByteArray m_source;
     bool m_carved = false;
-    qint64 m_rowid = -1;
     bool m_sent;
+    QByteArray m_source;
+    qint64 m_rowid = -1;
 };
 
 using MessageEntries = std::vector<std::unique_ptr<MessageEntryRecord>>;

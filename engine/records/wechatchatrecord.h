@@ -4,6 +4,7 @@
 #include "contracts/iwechatmessager.h"
 #include "enginerecord.h"
 #include "recordtext.h"
+#include "textpiece.h"
 
 #include <memory>
 #include <vector>
@@ -25,6 +26,8 @@ public:
 
     RecordText& Text() { return m_text; }
     MessageEntryRecord& AddEntry(bool sent);
+    // An entry with its texts (see MessageEntryRecord::Make).
+    MessageEntryRecord& AddEntry(bool sent, TextPiece text, TextPiece sender, TextPiece date);
     void AddAttachment(const SourceFile& file);
 
     const char* GetChatName() override;

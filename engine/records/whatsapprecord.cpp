@@ -16,6 +16,13 @@ MessageEntryRecord& WhatsAppRecord::AddEntry(bool sent)
     return *m_entries.back();
 }
 
+MessageEntryRecord& WhatsAppRecord::AddEntry(bool sent, TextPiece text, TextPiece sender,
+                                             TextPiece date)
+{
+    m_entries.push_back(MessageEntryRecord::Make(sent, text, sender, date));
+    return *m_entries.back();
+}
+
 void WhatsAppRecord::AddAttachment(const SourceFile& file)
 {
     m_attachments.push_back(file);

@@ -23,6 +23,8 @@ public:
 
     RecordText& Text() { return m_text; }
     MessageEntryRecord& AddEntry(bool sent);
+    // An entry with its texts (see MessageEntryRecord::Make).
+    MessageEntryRecord& AddEntry(bool sent, TextPiece text, TextPiece sender, TextPiece date);
     void AddAttachment(const SourceFile& file);
     // Takes over the entries and files of the same chat read from elsewhere.
     void Absorb(WhatsAppRecord& other);

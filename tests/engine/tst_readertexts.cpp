@@ -297,19 +297,31 @@ void TestReaderTexts::entryTexts()
     QFETCH(QByteArray, text);
     QFETCH(QByteArray, sender);
     QFETCH(QByteArray, date);
-    MessageEntryRecord entry(true);
-    QVERIFY(!entry.GetText() && !entry.GetSender() && !entry.GetDate());
-    // Set twice: the second block replaces the first whole.
-    entry.SetTexts(QByteArray("old text"), QByteArray("old sender"), QByteArray("old date"));
-    entry.SetTexts(text, sender, date);
     const auto same = [](const char* got, const QByteArray& expected) {
         return expected.isNull() ? got == nullptr : got && QByteArray(got) == expected;
     };
-    QVERIFY(same(entry.GetText(), text));
-    QVERIFY(same(entry.GetSender(), sender));
-    QVERIFY(same(entry.GetDate(), date));
-    QVERIFY(!entry.Get(-1));
-    QVERIFY(!entry.Get(MessageEntryRecord::FieldCount));
+    const auto check = [&](MessageEntryRecord& entry) {
+        QVERIFY(same(entry.GetText(), text));
+        QVERIFY(same(entry.GetSender(), sender));
+        QVERIFY(same(entry.GetDate(), date));
+        QVERIFY(!entry.Get(-1));
+        QVERIFY(!entry.Get(MessageEntryRecord::FieldCount));
+    };
+    // The block behind the entry itself.
+    const std::unique_ptr<MessageEntryRecord> made =
+        MessageEntryRecord::Make(false, text, sender, date);
+    check(*made);
+    // Set on a plain entry, twice: the second block replaces the first whole.
+    MessageEntryRecord entry(true);
+    QVERIFY(!entry.GetText() && !entry.GetSender() && !entry.GetDate());
+    entry.SetTexts(QByteArray("old text"), QByteArray("old sender"), QByteArray("old date"));
+    entry.SetTexts(text, sender, date);
+    check(entry);
+    // A made entry given new texts reads them.
+    made->SetTexts(QByteArray("new"), QByteArray(), QByteArray("then"));
+    QCOMPARE(made->GetText(), "new");
+    QVERIFY(!made->GetSender());
+    QCOMPARE(made->GetDate(), "then");
 }
 
 QTEST_GUILESS_MAIN(TestReaderTexts)

@@ -84,11 +84,16 @@ QByteArray SqliteDb::Row::Text(int column) const
 
 TextPiece SqliteDb::Row::Piece(int column) const
 {
-    if (IsNull(column))
+    const int type = Type(column);
+    if (type == SQLITE_NULL)
         return TextPiece();
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
+    // A blob's bytes as they are: asked as text, SQLite would copy them to
+    // end them with a 0, which a piece does not need.
+    const auto* bytes = static_cast<const char*>(
+        type == SQLITE_BLOB ? sqlite3_column_blob(m_statement, column)
+                            : static_cast<const void*>(sqlite3_column_text(m_statement, column)));
     const int size = sqlite3_column_bytes(m_statement, column);
-    return text ? TextPiece(text, size) : TextPiece("", 0);
+    return bytes ? TextPiece(bytes, size) : TextPiece("", 0);
 }
 
 QString SqliteDb::Row::String(int column) const

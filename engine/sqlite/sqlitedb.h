@@ -44,7 +44,8 @@ public:
         double Real(int column) const;
         // Null for a NULL column, so that absent texts stay absent.
         QByteArray Text(int column) const;
-        // The same bytes, not copied: good until the query moves on.
+        // The same bytes, not copied (a blob's not ended by a 0): good
+        // until the query moves on.
         TextPiece Piece(int column) const;
         QString String(int column) const;
 

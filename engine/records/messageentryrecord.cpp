@@ -61,7 +61,7 @@ int MessageEntryRecord::BlockSize(TextPiece (&pieces)[FieldCount])
     qint64 others = 0;
     for (int field = Sender; field < FieldCount; ++field)
         others += qMax(0, pieces[field].size) + 1;
-    pieces[Text].size = int(qBound<qint64>(0, pieces[Text].size, INT_MAX / 2 - others));
+    pieces[Text].size = int(std::clamp<qint64>(pieces[Text].size, 0, qint64(INT_MAX / 2) - others));
     return int(pieces[Text].size + 1 + others);
 }
 

@@ -39,20 +39,46 @@ QByteArray KeyOf(const StoredValue& value)
 }
 
 // Rowids gathered first and asked after: a sorted list builds and answers
-// faster than a hash of tens of thousands.
+// faster than a hash of tens of thousands, and rowids that mostly run
+// without gaps (a table's) are a bit each of their span, with no sort.
+// Offsets from the least are taken modulo 2^64, so that no rowid of a
+// hostile table overflows.
 class Rowids
 {
 public:
     void insert(qint64 rowid) { m_rowids.push_back(rowid); }
     // Once all are in, before the first contains().
-    void seal() { std::sort(m_rowids.begin(), m_rowids.end()); }
+    void seal()
+    {
+        if (m_rowids.empty())
+            return;
+        const auto range = std::minmax_element(m_rowids.cbegin(), m_rowids.cend());
+        m_first = quint64(*range.first);
+        const quint64 width = quint64(*range.second) - m_first;
+        if (width >= quint64(8 * m_rowids.size() + 4096)) {
+            std::sort(m_rowids.begin(), m_rowids.end());
+            return;
+        }
+        m_bits.assign(std::size_t(width / 64 + 1), 0);
+        for (const qint64 rowid : m_rowids) {
+            const quint64 offset = quint64(rowid) - m_first;
+            m_bits[std::size_t(offset / 64)] |= quint64(1) << (offset % 64);
+        }
+        m_rowids.clear();
+    }
     bool contains(qint64 rowid) const
     {
-        return std::binary_search(m_rowids.cbegin(), m_rowids.cend(), rowid);
+        if (m_bits.empty())
+            return std::binary_search(m_rowids.cbegin(), m_rowids.cend(), rowid);
+        const quint64 offset = quint64(rowid) - m_first;
+        return offset / 64 < m_bits.size() &&
+               (m_bits[std::size_t(offset / 64)] >> (offset % 64) & 1) != 0;
     }
 
 private:
     std::vector<qint64> m_rowids;
+    std::vector<quint64> m_bits; // when dense: bit r - m_first for each rowid r
+    quint64 m_first = 0;
 };
 
 // The integers of `column` of `table`, for NOT IN; false when the column

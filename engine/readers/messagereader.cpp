@@ -223,7 +223,7 @@ void MessageReader::AttachFile(ConversationRecord& chat, const QString& filename
         {path, transferName.isEmpty() ? QFileInfo(relative).fileName() : transferName});
 }
 
-QByteArray MessageReader::SenderOf(qint64 handle, const QHash<qint64, QString>& handles)
+const QByteArray& MessageReader::SenderOf(qint64 handle, const QHash<qint64, QString>& handles)
 {
     auto sender = m_senders.find(handle);
     if (sender == m_senders.end()) {

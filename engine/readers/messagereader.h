@@ -29,8 +29,8 @@ public:
     // with, as the live read does: a participant named from the address book;
     void AddParticipant(ConversationRecord& chat, const QString& id);
     // what a received message from `handle` shows as its sender, looked up
-    // once per handle;
-    QByteArray SenderOf(qint64 handle, const QHash<qint64, QString>& handles);
+    // once per handle (good until the next handle is asked for);
+    const QByteArray& SenderOf(qint64 handle, const QHash<qint64, QString>& handles);
     // a message's entry, added to `chat` (`text` as stored: attachment marks
     // are taken out);
     static MessageEntryRecord& AddEntry(ConversationRecord& chat, bool sent, qint64 rowid,

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 LocalClock::LocalClock() : m_zone(QTimeZone::systemTimeZone()) {}
 
@@ -66,10 +67,6 @@ bool LocalClock::Write(std::int64_t unixSeconds, char* out) const
     const std::int64_t local = unixSeconds + OffsetAt(unixSeconds);
     const std::int64_t days = FloorDiv(local, 86400);
     const std::int64_t second = local - days * 86400;
-    int year = 0, month = 0, day = 0;
-    CivilFromDays(days, year, month, day);
-    if (year < 0 || year > 9999)
-        return false;
     // Written digit by digit: a formatted print per record cost more than
     // the rest of the record.
     const auto put = [&out](int value, int digits) {
@@ -78,11 +75,23 @@ bool LocalClock::Write(std::int64_t unixSeconds, char* out) const
         out += digits;
     };
     const auto separate = [&out](char separator) { *out++ = separator; };
-    put(year, 4);
-    separate('-');
-    put(month, 2);
-    separate('-');
-    put(day, 2);
+    if (days != m_day) {
+        int year = 0, month = 0, day = 0;
+        CivilFromDays(days, year, month, day);
+        if (year < 0 || year > 9999)
+            return false;
+        char* const start = out;
+        out = m_dayText;
+        put(year, 4);
+        separate('-');
+        put(month, 2);
+        separate('-');
+        put(day, 2);
+        out = start;
+        m_day = days;
+    }
+    std::memcpy(out, m_dayText, sizeof m_dayText);
+    out += sizeof m_dayText;
     separate(' ');
     put(static_cast<int>(second / 3600), 2);
     separate(':');

@@ -57,6 +57,10 @@ private:
     mutable std::int64_t m_from = 0;
     mutable std::int64_t m_to = 0;
     mutable int m_offset = 0;
+    // The day of the last time written and its "yyyy-MM-dd": a
+    // conversation's messages mostly follow one another within a day.
+    mutable std::int64_t m_day = INT64_MIN;
+    mutable char m_dayText[10] = {};
 };
 
 #endif // LOCALCLOCK_H

@@ -27,6 +27,7 @@ private slots:
     void text();
     void clockZones_data();
     void clockZones();
+    void clockInTurn();
     void floatingDates_data();
     void floatingDates();
     void xmlPlist();
@@ -114,6 +115,34 @@ void TestReaderTexts::clockZones()
         QDateTime::fromSecsSinceEpoch(qint64(stored) + 978307200 + 86400 * 180, QTimeZone(zone))
             .toString("yyyy-MM-dd HH:mm:ss"));
     QCOMPARE(clock.Text(stored), text);
+}
+
+// One clock asked in turn (it keeps the last day's text) says what a new
+// clock says of each time: within a day, across midnight and years, after
+// a time it cannot write, and before the epoch.
+void TestReaderTexts::clockInTurn()
+{
+    const double day = 86400.0;
+    const QList<double> times{0.0,
+                              59.0,
+                              day - 1,
+                              day,
+                              day + 3600,
+                              -1.0,
+                              -day,
+                              1e12,
+                              day + 7,
+                              365 * day * 30,
+                              365 * day * 30 + 5,
+                              738936000.0e9,
+                              1.0};
+    LocalClock clock{QTimeZone::utc()};
+    for (const double stored : times) {
+        QCOMPARE(clock.Text(stored), LocalClock(QTimeZone::utc()).Text(stored));
+        const LocalClock::Stamp stamp = clock.Utf8Stamp(stored);
+        QCOMPARE(QByteArray(stamp.Piece().data, stamp.Piece().size),
+                 LocalClock(QTimeZone::utc()).Utf8Text(stored));
+    }
 }
 
 void TestReaderTexts::floatingDates_data()

@@ -67,6 +67,8 @@ void TestReaderTexts::text_data()
     QTest::newRow("leap day") << 131241600.0 << "2005-02-28 00:00:00" << qint64(1109548800);
     QTest::newRow("29 February") << 131328000.0 << "2005-03-01 00:00:00" << qint64(1109635200);
     QTest::newRow("2000-02-29") << -26524800.0 << "2000-02-29 00:00:00" << qint64(951782400);
+    QTest::newRow("last second of 9999, nanoseconds")
+        << 252423993599.0e9 << "9999-12-31 23:59:59" << qint64(253402300799);
     // No usable time: no text, and 0 rather than undefined behaviour.
     QTest::newRow("huge") << 1e300 << "" << qint64(0);
     QTest::newRow("huge negative") << -1e300 << "" << qint64(0);

@@ -45,15 +45,21 @@ LinkedFile* Of(sqlite3_file* file)
     return reinterpret_cast<LinkedFile*>(file);
 }
 
-int Close(sqlite3_file* file)
+// The log's index goes when its connection unmaps it, or at the latest
+// when the file closes.
+void FreeRegions(LinkedFile* linked)
 {
-    LinkedFile* linked = Of(file);
     for (int i = 0; i < linked->regionCount; ++i)
         sqlite3_free(linked->regions[i]);
     sqlite3_free(linked->regions);
     linked->regions = nullptr;
     linked->regionCount = 0;
-    ::close(linked->fd);
+}
+
+int Close(sqlite3_file* file)
+{
+    FreeRegions(Of(file));
+    ::close(Of(file)->fd);
     return SQLITE_OK;
 }
 
@@ -168,12 +174,7 @@ void ShmBarrier(sqlite3_file*)
 
 int ShmUnmap(sqlite3_file* file, int)
 {
-    LinkedFile* linked = Of(file);
-    for (int i = 0; i < linked->regionCount; ++i)
-        sqlite3_free(linked->regions[i]);
-    sqlite3_free(linked->regions);
-    linked->regions = nullptr;
-    linked->regionCount = 0;
+    FreeRegions(Of(file));
     return SQLITE_OK;
 }
 

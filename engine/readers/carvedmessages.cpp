@@ -7,6 +7,7 @@
 #include "engineitem.h"
 #include "laidouttable.h"
 #include "messagereader.h"
+#include "rowidlist.h"
 
 #include <QSet>
 
@@ -38,52 +39,9 @@ QByteArray KeyOf(const StoredValue& value)
     return key;
 }
 
-// Rowids gathered first and asked after: a sorted list builds and answers
-// faster than a hash of tens of thousands, and rowids that mostly run
-// without gaps (a table's) are a bit each of their span, with no sort.
-// Offsets from the least are taken modulo 2^64, so that no rowid of a
-// hostile table overflows.
-class Rowids
-{
-public:
-    void insert(qint64 rowid) { m_rowids.push_back(rowid); }
-    // Once all are in, before the first contains().
-    void seal()
-    {
-        if (m_rowids.empty())
-            return;
-        const auto range = std::minmax_element(m_rowids.cbegin(), m_rowids.cend());
-        m_first = quint64(*range.first);
-        const quint64 width = quint64(*range.second) - m_first;
-        if (width >= quint64(8 * m_rowids.size() + 4096)) {
-            std::sort(m_rowids.begin(), m_rowids.end());
-            return;
-        }
-        m_bits.assign(std::size_t(width / 64 + 1), 0);
-        for (const qint64 rowid : m_rowids) {
-            const quint64 offset = quint64(rowid) - m_first;
-            m_bits[std::size_t(offset / 64)] |= quint64(1) << (offset % 64);
-        }
-        m_rowids.clear();
-    }
-    bool contains(qint64 rowid) const
-    {
-        if (m_bits.empty())
-            return std::binary_search(m_rowids.cbegin(), m_rowids.cend(), rowid);
-        const quint64 offset = quint64(rowid) - m_first;
-        return offset / 64 < m_bits.size() &&
-               (m_bits[std::size_t(offset / 64)] >> (offset % 64) & 1) != 0;
-    }
-
-private:
-    std::vector<qint64> m_rowids;
-    std::vector<quint64> m_bits; // when dense: bit r - m_first for each rowid r
-    quint64 m_first = 0;
-};
-
 // The integers of `column` of `table`, for NOT IN; false when the column
 // holds a NULL, as NOT IN of such a list holds for nothing.
-bool NotInList(const LaidOutTable& table, int column, Rowids& integers)
+bool NotInList(const LaidOutTable& table, int column, RowidList& integers)
 {
     for (const Row& row : table.Rows()) {
         const StoredValue& value = Cell(row, column);
@@ -361,7 +319,7 @@ void CarvedMessages::AddLostChats()
 void CarvedMessages::TieChatsToHandles(const QHash<qint64, int>& messages)
 {
     State& s = *m_state;
-    Rowids tied;
+    RowidList tied;
     if (!NotInList(s.chatHandles, s.handleChat, tied))
         return;
     QSet<QByteArray> pairs;
@@ -393,7 +351,7 @@ void CarvedMessages::TieChatsToHandles(const QHash<qint64, int>& messages)
 void CarvedMessages::TieMessagesToChats(const std::vector<int>& messages)
 {
     State& s = *m_state;
-    Rowids joined;
+    RowidList joined;
     if (!NotInList(s.chatMessages, s.messageOfChat, joined))
         return;
     // The least chat of each handle's joins (NULL when they name none).
@@ -453,7 +411,7 @@ bool CarvedMessages::MakeConversations(const std::vector<int>& messages,
     };
     const int fileMessage = s.fileJoins.Column("message_id");
     const bool attachments = s.fileJoins.Present() && s.files.Present();
-    Rowids withAttachments;
+    RowidList withAttachments;
     for (const Row& join : attachments ? s.fileJoins.Rows() : std::vector<Row>())
         withAttachments.insert(Cell(join, fileMessage).Int());
     withAttachments.seal();
@@ -528,7 +486,7 @@ bool CarvedMessages::MakeConversations(const std::vector<int>& messages,
             ReaderContext::MakeItem(std::move(chat.second.record), chat.second.recovered > 0));
 
     // The messages no chat holds, one conversation per handle.
-    Rowids inChats;
+    RowidList inChats;
     for (const auto& [table, chat, message, recovered] : joins) {
         Q_UNUSED(recovered)
         for (const Row& join : table->Rows()) {

@@ -9,6 +9,7 @@
 #include "filerecord.h"
 #include "messageentryrecord.h"
 #include "messageorder.h"
+#include "rowidlist.h"
 #include "schemaprobe.h"
 #include "sqlitedb.h"
 
@@ -141,7 +142,7 @@ bool MessageReader::ReadConversations(ReaderContext::Items& items)
                      return true;
                  });
     QHash<qint64, ConversationRecord*> chatOfMessage;
-    std::vector<qint64> inChats; // the messages of the chats' joins
+    RowidList inChats; // the messages of the chats' joins
     inChats.reserve(std::size_t(qMax<qint64>(0, total)));
     const QByteArray me("Me");
     qint64 done = 0;
@@ -159,7 +160,7 @@ bool MessageReader::ReadConversations(ReaderContext::Items& items)
                 ConversationRecord* chat = found->record.get();
                 // Only a join that names its chat holds the message for it.
                 if (row.Type(0) == SQLITE_INTEGER)
-                    inChats.push_back(row.Int(1));
+                    inChats.insert(row.Int(1));
                 ++(row.Int(7) != 0 ? found->recovered : found->live);
                 const bool sent = row.Int(5) != 0;
                 TextPiece text = row.Piece(2);
@@ -268,7 +269,7 @@ void MessageReader::AddParticipant(ConversationRecord& chat, const QString& id)
 }
 
 bool MessageReader::ReadChatless(SqliteDb& db, const QHash<qint64, QString>& handles, bool bodies,
-                                 std::vector<qint64>& inChats, const QSet<qint64>& withAttachments,
+                                 RowidList& inChats, const QSet<qint64>& withAttachments,
                                  QHash<qint64, ConversationRecord*>& chatOfMessage,
                                  ReaderContext::Items& items)
 {
@@ -277,31 +278,11 @@ bool MessageReader::ReadChatless(SqliteDb& db, const QHash<qint64, QString>& han
     // chats. They are those the chats' query did not give: the message
     // table's smallest index lists every rowid, and only the others' rows are
     // read (a second join of every message costs as much as the first).
-    // Rowids mostly run without gaps: a bit per rowid of their range answers
-    // at once; sparse ones are sorted and searched.
-    // Offsets from the first are taken modulo 2^64, so that no rowid of a
-    // hostile table overflows: only those of the range come below its width.
-    const auto range = std::minmax_element(inChats.cbegin(), inChats.cend());
-    const quint64 first = inChats.empty() ? 0 : quint64(*range.first);
-    const quint64 width = inChats.empty() ? 0 : quint64(*range.second) - first;
-    std::vector<bool> held;
-    if (!inChats.empty() && width < quint64(8 * inChats.size() + 4096)) {
-        held.assign(std::size_t(width + 1), false);
-        for (const qint64 rowid : inChats)
-            held[std::size_t(quint64(rowid) - first)] = true;
-    } else {
-        std::sort(inChats.begin(), inChats.end());
-    }
-    const auto chatHolds = [&](qint64 rowid) {
-        if (held.empty())
-            return std::binary_search(inChats.cbegin(), inChats.cend(), rowid);
-        const quint64 offset = quint64(rowid) - first;
-        return offset < held.size() && held[std::size_t(offset)];
-    };
+    inChats.seal();
     QStringList lost;
     qint64 done = 0;
     bool ok = db.Query(QStringLiteral("SELECT ROWID FROM message"), [&](const Row& row) {
-        if (!chatHolds(row.Int(0)))
+        if (!inChats.contains(row.Int(0)))
             lost << QString::number(row.Int(0));
         return ++done % 1024 != 0 || m_context.KeepAlive();
     });

@@ -11,6 +11,7 @@
 
 class ConversationRecord;
 class MessageEntryRecord;
+class RowidList;
 class SqliteDb;
 
 // Reads sms.db: one conversation per chat with its participants (handles,
@@ -42,10 +43,10 @@ public:
 
 private:
     // Conversations of the messages no chat holds, of all but `inChats`
-    // (sorted here); those of withAttachments go into chatOfMessage with
+    // (sealed here); those of withAttachments go into chatOfMessage with
     // their conversation.
     bool ReadChatless(SqliteDb& db, const QHash<qint64, QString>& handles, bool bodies,
-                      std::vector<qint64>& inChats, const QSet<qint64>& withAttachments,
+                      RowidList& inChats, const QSet<qint64>& withAttachments,
                       QHash<qint64, ConversationRecord*>& chatOfMessage,
                       ReaderContext::Items& items);
     // Adds each message's files that the backup holds to its conversation.

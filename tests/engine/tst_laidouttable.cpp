@@ -1,10 +1,12 @@
 // What the deleted pass asks of a live table: its rowids in order, however
 // SQLite lists them, and which of many texts its rows hold, whatever bytes
 // the texts carry; and what a laid-out table takes in, as INSERT OR IGNORE
-// would, with the sets it keeps of its rowids and keys.
+// would, with the sets it keeps of its rowids and keys; and the list of
+// rowids the carved messages are told apart by.
 
 #include "keyindex.h"
 #include "laidouttable.h"
+#include "rowidlist.h"
 #include "rowidset.h"
 #include "sqlitedb.h"
 
@@ -31,6 +33,8 @@ private slots:
     void rowidSetAsStdSet_data();
     void rowidSetAsStdSet();
     void keyIndexAsksEveryRowOfAHash();
+    void rowidListAsStdSet_data();
+    void rowidListAsStdSet();
 
 private:
     // A database at `path` with table t(id INTEGER PRIMARY KEY, guid TEXT
@@ -228,6 +232,59 @@ void TestLaidOutTable::insertIgnoresTakenRowidsAndKeys()
 
 // Inserts and removals against std::set, in runs that fill, empty and wrap
 // around the block, with rowids close together and far apart.
+void TestLaidOutTable::rowidListAsStdSet_data()
+{
+    // Rowids from `low` with `count` draws over `spread`, plus `extra`.
+    QTest::addColumn<qint64>("low");
+    QTest::addColumn<int>("spread");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QList<qint64>>("extra");
+    const qint64 most = std::numeric_limits<qint64>::max();
+    const qint64 least = std::numeric_limits<qint64>::min();
+    QTest::newRow("none") << qint64(0) << 1 << 0 << QList<qint64>{};
+    QTest::newRow("one") << qint64(7) << 1 << 1 << QList<qint64>{};
+    QTest::newRow("dense, repeated") << qint64(1) << 3000 << 5000 << QList<qint64>{};
+    QTest::newRow("dense, negative") << qint64(-1500) << 3000 << 2500 << QList<qint64>{};
+    QTest::newRow("dense at the top") << most - 3000 << 3000 << 2000 << QList<qint64>{most};
+    QTest::newRow("dense at the bottom") << least << 3000 << 2000 << QList<qint64>{least};
+    QTest::newRow("sparse") << qint64(0) << 1 << 0 << QList<qint64>{5, 1 << 20, 3, 1 << 30, 5};
+    QTest::newRow("dense but for two far ends")
+        << qint64(100) << 2000 << 1500 << QList<qint64>{least, most};
+}
+
+// A list answers as a set of the same rowids would, dense or sparse, at the
+// ends of the range too, and for rowids just outside what it holds.
+void TestLaidOutTable::rowidListAsStdSet()
+{
+    QFETCH(qint64, low);
+    QFETCH(int, spread);
+    QFETCH(int, count);
+    QFETCH(QList<qint64>, extra);
+    std::mt19937_64 random{quint64(spread) * 31 + quint64(count)};
+    RowidList list;
+    std::set<qint64> expected;
+    const auto add = [&](qint64 rowid) {
+        list.insert(rowid);
+        expected.insert(rowid);
+    };
+    for (int i = 0; i < count; ++i)
+        add(qint64(quint64(low) + random() % quint64(spread)));
+    for (const qint64 rowid : extra)
+        add(rowid);
+    list.seal();
+    std::vector<qint64> probes(expected.cbegin(), expected.cend());
+    for (const qint64 rowid : expected) {
+        probes.push_back(qint64(quint64(rowid) - 1));
+        probes.push_back(qint64(quint64(rowid) + 1));
+        probes.push_back(qint64(quint64(rowid) + 64));
+    }
+    for (const qint64 probe : {qint64(0), std::numeric_limits<qint64>::min(),
+                               std::numeric_limits<qint64>::max(), low - 1})
+        probes.push_back(probe);
+    for (const qint64 probe : probes)
+        QCOMPARE(list.contains(probe), expected.count(probe) == 1);
+}
+
 void TestLaidOutTable::rowidSetAsStdSet_data()
 {
     QTest::addColumn<int>("seed");

@@ -279,7 +279,7 @@ void TestLaidOutTable::rowidListAsStdSet()
         probes.push_back(qint64(quint64(rowid) + 64));
     }
     for (const qint64 probe : {qint64(0), std::numeric_limits<qint64>::min(),
-                               std::numeric_limits<qint64>::max(), low - 1})
+                               std::numeric_limits<qint64>::max(), qint64(quint64(low) - 1)})
         probes.push_back(probe);
     for (const qint64 probe : probes)
         QCOMPARE(list.contains(probe), expected.count(probe) == 1);
